@@ -1,0 +1,105 @@
+#include "commandline.h"
+
+#include "prompt.h"
+
+#include <QDir>
+
+const char usageText[] =
+    "Quillmate <Filename.xml | Filename.qlmp> [options]\n"
+    "Options:\n"
+    "  -g\t\tGenerate header files (non-interactive)\n"
+    "  -q\t\tQuiet mode\n"
+    "  -c<Outfile>\tSet console logging file\n"
+    "  -d<Define>=<Value>;...\tSet GUI element to value\n"
+    "  -iIncludePath;...\tSet include paths\n"
+    "  -s[<qlmpFile>]\tSave configuration file, with correct Hash, and generate header files\n"
+    "  -b<Batchfile>\tRun batchfile\n"
+    "  -o<Outfile>\tSet output logging file\n"
+    "  -k\t\tEnable Keil uVision integration\n"
+    "  -x\t\tTerminate program after Keil integration\n"
+    "  -?\t\tHelp\n";
+
+static void appendListValue(QString &list, bool &seen, const QString &value)
+{
+    if (seen)
+        list += QLatin1Char(';') + value;
+    else
+        list = value;
+    seen = true;
+}
+
+CommandLineOptions parseCommandLine(const QStringList &arguments,
+                                    const std::function<void()> &showUsage)
+{
+    CommandLineOptions options;
+    bool seenDefine = false;
+    bool seenInclude = false;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString argument = arguments.at(i).trimmed();
+        if (argument.size() < 2 || argument.at(0) != QLatin1Char('-')) {
+            options.file = argument;
+            continue;
+        }
+        const QString value = argument.mid(2);
+        switch (argument.at(1).unicode()) {
+        case 'g': options.generate = true; break;
+        case 'q': options.quiet = true; break;
+        case 'c': options.consoleLog = value; break;
+        case 'd': appendListValue(options.defines, seenDefine, value); break;
+        case 'i': appendListValue(options.includePaths, seenInclude, value); break;
+        case 's':
+            options.save = true;
+            options.saveFile = value;
+            break;
+        case 'b': options.batchFile = value; break;
+        case 'o': options.outputLog = value; break;
+        case 'k': options.keil = true; break;
+        case 'x': options.exitAfterKeil = true; break;
+        case '?':
+            if (showUsage)
+                showUsage();
+            break;
+        default:
+            break; // unknown letters, upper case included, are ignored
+        }
+    }
+    return options;
+}
+
+bool isNonInteractiveRun(const QStringList &arguments)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString argument = arguments.at(i).trimmed();
+        if (argument.size() >= 2 && argument.at(0) == QLatin1Char('-')
+            && (argument.at(1) == QLatin1Char('g') || argument.at(1) == QLatin1Char('s')
+                || argument.at(1) == QLatin1Char('x')))
+            return true;
+    }
+    return false;
+}
+
+static void makeAbsolute(QString &path, const QDir &startDirectory)
+{
+    if (!path.isEmpty() && QDir::isRelativePath(path))
+        path = QDir::cleanPath(startDirectory.absoluteFilePath(path));
+}
+
+void resolveCommandLinePaths(CommandLineOptions &options, const QDir &startDirectory)
+{
+    makeAbsolute(options.file, startDirectory);
+    makeAbsolute(options.batchFile, startDirectory);
+    makeAbsolute(options.outputLog, startDirectory);
+    makeAbsolute(options.saveFile, startDirectory);
+    makeAbsolute(options.consoleLog, startDirectory);
+}
+
+void showUsageBox()
+{
+    PromptMessage message;
+    message.icon = QMessageBox::Information;
+    message.title = QStringLiteral("Usage");
+    message.text = QString::fromLatin1(usageText);
+    message.buttons = QMessageBox::Ok;
+    message.windowFlags = Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint;
+    Prompt::ask(message);
+}

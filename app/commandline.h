@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QDir;
+
+// The values main collects from the command line, in the order the main
+// window's constructor takes them.
+struct CommandLineOptions {
+    QString file;
+    QString batchFile;     // -b
+    QString outputLog;     // -o
+    bool generate = false; // -g
+    bool save = false;     // -s
+    bool keil = false;     // -k
+    bool quiet = false;    // -q
+    bool exitAfterKeil = false; // -x
+    QString saveFile;      // value of -s
+    QString consoleLog;    // -c
+    QString defines;       // all -d values joined with ";"
+    QString includePaths;  // all -i values joined with ";"
+};
+
+extern const char usageText[];
+
+// Parses the arguments (the first one is the program and is skipped). showUsage
+// runs at once for every "-?", and parsing goes on afterwards. The file
+// argument comes back as given; main turns its "\" into "/".
+CommandLineOptions parseCommandLine(const QStringList &arguments,
+                                    const std::function<void()> &showUsage);
+
+// True when the arguments ask for one of the runs that end before the window
+// shows (-g, -s, -x); used to pick the prompt service before parsing.
+bool isNonInteractiveRun(const QStringList &arguments);
+
+// File names given relative to where the program was started are made
+// absolute against that directory, because start-up changes the current
+// directory to the program directory.
+void resolveCommandLinePaths(CommandLineOptions &options, const QDir &startDirectory);
+
+// Shows the usage box through the prompt service.
+void showUsageBox();

@@ -1,0 +1,7 @@
+#include "diffdialog.h"
+
+DiffDialog::DiffDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(tr("Differences"));
+}

@@ -1,0 +1,272 @@
+#include "errorreporter.h"
+
+#include "mainwindow.h"
+#include "programversion.h"
+#include "prompt.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+
+bool reportToMessageBox = true;
+bool reportToConsole = true;
+bool reportToLogFile = true;
+QFile logFile;
+QString logFileName;
+
+static QString absolutePath(const QString &file)
+{
+    return QFileInfo(file).absoluteFilePath();
+}
+
+static QString objectNameOf(const QObject *element)
+{
+    return element ? element->objectName() : QString();
+}
+
+void appendToLogFile(const QString &text)
+{
+    if (!reportToLogFile || !logFile.isOpen())
+        return;
+    logFile.write(text.toLatin1());
+    logFile.flush();
+}
+
+void reportError(QString message)
+{
+    if (reportToMessageBox)
+        Prompt::instance().errorBox(message);
+    if (reportToConsole) {
+        if (!message.contains(QLatin1String("<br>")))
+            message += QLatin1String("<br>");
+        if (theMainWindow)
+            theMainWindow->consolePrint(message);
+    }
+    if (reportToLogFile) {
+        if (!message.endsWith(QLatin1Char('\n')))
+            message += QLatin1Char('\n');
+        appendToLogFile(message);
+    }
+}
+
+void logMessage(QString text)
+{
+    if (theMainWindow)
+        theMainWindow->consolePrint(text);
+    appendToLogFile(text);
+}
+
+void openLogFile(QString fileName)
+{
+    if (fileName.isEmpty()) {
+        reportToLogFile = false;
+        return;
+    }
+    if (logFile.isOpen())
+        logFile.close();
+    logFileName = fileName;
+    logFile.setFileName(fileName);
+    if (!logFile.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
+        reportToLogFile = false;
+        reportCannotOpenFile(fileName, logFile.errorString());
+    }
+}
+
+void closeLogFile()
+{
+    if (logFile.isOpen())
+        logFile.close();
+}
+
+void reportVersion1OnlyConfiguration()
+{
+    reportError(QStringLiteral("Error: The selected configuration is supported by Quillmate V1.x only.\n"
+                               "Please refer to the Orvanta homepage to download Quillmate V1.x."));
+}
+
+void reportInvalidLoadValue(const QObject *element, const QString &value)
+{
+    reportError(QStringLiteral("Trying to load \"%1\" with invalid value \"%2\"")
+                    .arg(objectNameOf(element), value));
+}
+
+void reportUnsupportedValueKind(const QObject *element, int keyword)
+{
+    static const char *const words[] = {"value", "label", "index", "definevalue"};
+    const QString word = keyword >= 0 && keyword < 4 ? QLatin1String(words[keyword]) : QString();
+    reportError(QStringLiteral("Can not return value of type \"%1\" from \"%2\"")
+                    .arg(word, objectNameOf(element)));
+}
+
+void reportInvalidSetValue(const QObject *element, const QString &value)
+{
+    reportError(QStringLiteral("Trying to set \"%1\" to invalid value \"%2\"")
+                    .arg(objectNameOf(element), value));
+}
+
+void reportBitsAlreadyAssigned(const QString &define, int msb, int lsb)
+{
+    reportError(QStringLiteral("Tried to assign a GUI element to already assigned bits: %1\nMSB: %2 LSB: %3")
+                    .arg(define, QString::number(msb), QString::number(lsb)));
+}
+
+void reportInvalidParameter(const QString &what, const QString &parameter)
+{
+    reportError(QStringLiteral("Can not use \"%1\" with parameter \"%2\"").arg(what, parameter));
+}
+
+void reportIndexOutOfRange(const QString &name, const QString &member, int index, int min, int max)
+{
+    reportError(QStringLiteral("Index for %1.%2 (%3) is out of allowed range: %4..%5")
+                    .arg(name, member, QString::number(index), QString::number(min), QString::number(max)));
+}
+
+void reportSvdBitsAlreadyAssigned(const QString &peripheral, const QString &reg,
+                                  const QString &field, int msb, int lsb)
+{
+    reportError(QStringLiteral("Tried to assign a GUI element to already assigned bits: %1.%2.%3\nMSB: %4 LSB: %5")
+                    .arg(peripheral, reg, field, QString::number(msb), QString::number(lsb)));
+}
+
+void reportBitOrderError(const QString &name, int msb, int lsb)
+{
+    reportError(QStringLiteral("Bit order error in %1: msb(%2) < lsb(%3)").arg(name, QString::number(msb), QString::number(lsb)));
+}
+
+void reportUndefinedFormulaElement(const QString &name)
+{
+    reportError(QStringLiteral("Element used in formula not defined: \"%1\"").arg(name));
+}
+
+void reportNoContainerRoot(const QString &file)
+{
+    reportError(QStringLiteral("Cannot read file %1\nNot starting with a container type!").arg(file));
+}
+
+void reportTableXmlMismatch(const QString &currentXml, const QString &storedXml)
+{
+    reportError(QStringLiteral("This table's qlmp was saved from another XML\n"
+                               "Original xml filename: %1\nCurrent xml filename: %2")
+                    .arg(storedXml, currentXml));
+}
+
+void reportTableVersionMismatch(const QString &currentVersion, const QString &storedVersion)
+{
+    reportError(QStringLiteral("Version of this table's qlmp file does not match the current xml version.\n"
+                               "Tables qlmp version: %1\nCurrent xml version: %2")
+                    .arg(storedVersion, currentVersion));
+}
+
+void reportInvalidFormula(const QString &formula)
+{
+    reportError(QStringLiteral("Invalid formula: \"%1\"").arg(formula));
+}
+
+void reportInvalidLedbValue(const QString &value)
+{
+    reportError(QStringLiteral("Invalid value in ledb: \"%1\"").arg(value));
+}
+
+void reportInvalidLock(const QString &lock)
+{
+    reportError(QStringLiteral("XML ERROR!\nInvalid lock: \"%1\"").arg(lock));
+}
+
+void reportInvalidRecdataValue(const QString &value)
+{
+    reportError(QStringLiteral("Invalid value in recdata: \"%1\"").arg(value));
+}
+
+void reportSendUsbConversionError(const QString &value)
+{
+    reportError(QStringLiteral("Send USB: Cannot convert \"%1\"").arg(value));
+}
+
+void reportInvalidSetdefValue(const QString &value)
+{
+    reportError(QStringLiteral("Invalid value in setdef: \"%1\"").arg(value));
+}
+
+void reportInvalidFormulaValue(const QString &value)
+{
+    reportError(QStringLiteral("Invalid value in formula: \"%1\"").arg(value));
+}
+
+void reportProgramTooOld(const QString &panelFile, const QString &requiredVersion)
+{
+    reportError(QStringLiteral("Error: Wrong version of Quillmate.\n%2 requires minimum Quillmate %3\n"
+                               "Current version of Quillmate is %1\n")
+                    .arg(programVersionShortText(), QFileInfo(panelFile).fileName(), requiredVersion));
+}
+
+void reportMissingChecksum(const QString &file)
+{
+    reportError(QStringLiteral("No checksum element found in %1").arg(file));
+}
+
+void reportNotFound(const QString &what, const QString &where)
+{
+    reportError(QStringLiteral("No %1 found in %2").arg(what, where));
+}
+
+void reportCannotOpenFile(const QString &file, const QString &errorText)
+{
+    reportError(QStringLiteral("Cannot open file %1:\n%2").arg(absolutePath(file), errorText));
+}
+
+void reportDefaultOutOfRange(const QString &name, const QString &value, const QString &min,
+                             const QString &max)
+{
+    reportError(QStringLiteral("Default value for %1 (%2) is out of allowed range: %3..%4")
+                    .arg(name, value, min, max));
+}
+
+void reportSvdSizeError(const QString &peripheral, const QString &reg, const QString &field, int size)
+{
+    reportError(QStringLiteral("Out of size error while reading svd file: %1.%2.%3 Size=%4")
+                    .arg(peripheral, reg, field, QString::number(size)));
+}
+
+void logCannotReadFile(const QString &file, const QString &errorText)
+{
+    logMessage(QStringLiteral("Cannot read file %1:\n%2").arg(absolutePath(file), errorText));
+}
+
+void reportBitRangeNotSupported(const QObject *element, int msb, int lsb)
+{
+    const QString className = element ? QString::fromLatin1(element->metaObject()->className())
+                                      : QString();
+    reportError(QStringLiteral("Trying to set MSB: %3 and LSB: %4 for %1 which is of type: %2\n")
+                    .arg(objectNameOf(element), className, QString::number(msb), QString::number(lsb)));
+}
+
+void reportSignedFiles(int count, const QString &files)
+{
+    reportError(QStringLiteral("Successfully signed %1 files\n\n%2").arg(QString::number(count), files));
+}
+
+void reportFieldsOnNonSvdDefine(const QString &define)
+{
+    reportError(QStringLiteral("Defines not representing an svd value can't have fields: %1").arg(define));
+}
+
+void reportWriteError(const QString &file)
+{
+    reportError(QStringLiteral("Write error in file %1\n").arg(file));
+}
+
+void reportManipulatedFile(const QString &file)
+{
+    reportError(QStringLiteral("File %1 has been manipulated\nDo not use it!").arg(file));
+}
+
+void reportScriptNotFound(const QString &file)
+{
+    reportError(QStringLiteral("Could not find \"%1\".\nPlease check script folder settings.").arg(file));
+}
+
+void reportProjectVersionMismatch(const QString &currentRelease, const QString &storedVersion)
+{
+    reportError(QStringLiteral("Version of this qlmp configuration file does not match the current XML release version.\n"
+                               "Qlmp version: %1\nCurrent xml release: %2")
+                    .arg(storedVersion, currentRelease));
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+class QObject;
+
+// The error reporter: every program error that is not a panel-file problem is
+// shown through up to three sinks, each switched by a process-wide flag.
+extern bool reportToMessageBox;
+extern bool reportToConsole;
+extern bool reportToLogFile;
+extern QFile logFile;
+extern QString logFileName;
+
+void reportError(QString message);
+void logMessage(QString text);
+void openLogFile(QString fileName);
+void closeLogFile();
+// Appends text to the log file when the file sink is on (no console, no box).
+void appendToLogFile(const QString &text);
+
+// One function per message.
+void reportVersion1OnlyConfiguration();
+void reportInvalidLoadValue(const QObject *element, const QString &value);
+void reportUnsupportedValueKind(const QObject *element, int keyword);
+void reportInvalidSetValue(const QObject *element, const QString &value);
+void reportBitsAlreadyAssigned(const QString &define, int msb, int lsb);
+void reportInvalidParameter(const QString &what, const QString &parameter);
+void reportIndexOutOfRange(const QString &name, const QString &member, int index, int min, int max);
+void reportSvdBitsAlreadyAssigned(const QString &peripheral, const QString &reg,
+                                  const QString &field, int msb, int lsb);
+void reportBitOrderError(const QString &name, int msb, int lsb);
+void reportUndefinedFormulaElement(const QString &name);
+void reportNoContainerRoot(const QString &file);
+void reportTableXmlMismatch(const QString &currentXml, const QString &storedXml);
+void reportTableVersionMismatch(const QString &currentVersion, const QString &storedVersion);
+void reportInvalidFormula(const QString &formula);
+void reportInvalidLedbValue(const QString &value);
+void reportInvalidLock(const QString &lock);
+void reportInvalidRecdataValue(const QString &value);
+void reportSendUsbConversionError(const QString &value);
+void reportInvalidSetdefValue(const QString &value);
+void reportInvalidFormulaValue(const QString &value);
+void reportProgramTooOld(const QString &panelFile, const QString &requiredVersion);
+void reportMissingChecksum(const QString &file);
+void reportNotFound(const QString &what, const QString &where);
+void reportCannotOpenFile(const QString &file, const QString &errorText);
+void reportDefaultOutOfRange(const QString &name, const QString &value, const QString &min,
+                             const QString &max);
+void reportSvdSizeError(const QString &peripheral, const QString &reg, const QString &field,
+                        int size);
+void logCannotReadFile(const QString &file, const QString &errorText);
+void reportBitRangeNotSupported(const QObject *element, int msb, int lsb);
+void reportSignedFiles(int count, const QString &files);
+void reportFieldsOnNonSvdDefine(const QString &define);
+void reportWriteError(const QString &file);
+void reportManipulatedFile(const QString &file);
+void reportScriptNotFound(const QString &file);
+void reportProjectVersionMismatch(const QString &currentRelease, const QString &storedVersion);

@@ -1,0 +1,73 @@
+#include "apppaths.h"
+#include "commandline.h"
+#include "errorreporter.h"
+#include "mainwindow.h"
+#include "programversion.h"
+#include "prompt.h"
+#include "resources.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QIcon>
+#include <QSettings>
+
+// A scale factor stored by the settings dialog takes effect at the next start,
+// unless the environment already sets one.
+static void applyStoredScaleFactor()
+{
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        return;
+    const QString ini = QDir(AppPaths::programDirBeforeApplication()).filePath(QStringLiteral("settings.ini"));
+    if (!QFile::exists(ini))
+        return;
+    const QString text = QSettings(ini, QSettings::IniFormat).value(QStringLiteral("ScaleFactor")).toString().trimmed();
+    bool ok = false;
+    const double factor = text.toDouble(&ok);
+    if (ok && factor >= 1.0)
+        qputenv("QT_SCALE_FACTOR", text.toUtf8());
+}
+
+int main(int argc, char *argv[])
+{
+    applyStoredScaleFactor();
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
+    QApplication app(argc, argv);
+
+    const QDir startDirectory = QDir::current();
+    QDir::setCurrent(QCoreApplication::applicationDirPath());
+
+    readProgramVersion();
+    QCoreApplication::setOrganizationName(QStringLiteral("Orvanta Technologies"));
+    QCoreApplication::setApplicationName(QStringLiteral("Orvanta Quillmate"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                                .arg(programVersion[0])
+                                                .arg(programVersion[1])
+                                                .arg(programVersion[2]));
+    QCoreApplication::addLibraryPath(QStringLiteral("./"));
+
+    initQuillmateResources();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/vortal_k.png")));
+    QFile styleSheet(QStringLiteral(":/styles/UIElementsStyle.qss"));
+    QString styleText;
+    if (styleSheet.open(QIODevice::ReadOnly))
+        styleText = QString::fromUtf8(styleSheet.readAll());
+    app.setStyleSheet(styleText);
+
+    // Runs that must end by themselves never wait on a dialog.
+    const QStringList arguments = QCoreApplication::arguments();
+    if (isNonInteractiveRun(arguments) || Prompt::nonInteractiveRequested())
+        Prompt::install(std::make_unique<NonInteractivePrompt>());
+    Prompt::setLogSink(appendToLogFile);
+
+    CommandLineOptions options = parseCommandLine(arguments, showUsageBox);
+    options.file.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    resolveCommandLinePaths(options, startDirectory);
+
+    MainWindow window(options.file, options.batchFile, options.outputLog, options.generate,
+                      options.save, options.keil, options.quiet, options.exitAfterKeil,
+                      options.saveFile, options.consoleLog, options.defines, options.includePaths);
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,355 @@
+// MainWindow: construction (the start-up sequence), shut-down, close handling,
+// drag and drop, the full-screen switch and the document-modified slot.
+#include "mainwindow.h"
+
+#include "apppaths.h"
+#include "diffdialog.h"
+#include "errorreporter.h"
+#include "lockdialog.h"
+#include "pollingthreads.h"
+#include "resources.h"
+#include "showxmldialog.h"
+#include "tyklink.h"
+#include "unresolveddialog.h"
+
+#include <QCloseEvent>
+#include <QDebug>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
+#include <QToolBar>
+#include <QUrl>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+MainWindow *theMainWindow = nullptr;
+
+MainWindow::MainWindow(const QString &file, const QString &batchFile, const QString &outputLog,
+                       bool generate, bool save, bool keil, bool quiet, bool exitAfterKeil,
+                       const QString &saveFile, const QString &consoleLog, const QString &defines,
+                       const QString &includePaths)
+    : QMainWindow(nullptr)
+{
+    // 1. Members start empty; the window background is white.
+    initQuillmateResources();
+    QPalette pal = palette();
+    for (int group = 0; group < QPalette::NColorGroups; ++group)
+        pal.setColor(QPalette::ColorGroup(group), QPalette::Window, Qt::white);
+    setPalette(pal);
+
+    // 2. Update check, before anything else of the window exists.
+    checkForUpdates();
+
+    // 3. Recorder, setDef echo, highlight state and threads start cleared.
+    logSetDefs = false;
+    seggerThread = nullptr;
+    serialComThread = nullptr;
+    seggerPolling = false;
+    serialPolling = false;
+    performanceFrequency = 1000000000; // QElapsedTimer nanoseconds
+
+    // 4.
+    theMainWindow = this;
+
+    // 5. Error reporter sinks and the console log file.
+    this->quiet = quiet;
+    reportToMessageBox = !quiet;
+    reportToConsole = quiet;
+    reportToLogFile = !consoleLog.isEmpty();
+    openLogFile(consoleLog);
+
+    // 6. User state.
+    readSettings();
+
+    // 7.
+    disclaimerFile = QStringLiteral("disclaimer.txt");
+    documentsPath = QStringLiteral("Documentation");
+
+    // 8.
+    definesText = defines;
+    this->includePaths = includePaths;
+    this->keil = keil;
+    harbikToolId.clear();
+
+    // 9. settings.ini switches; may name the file to open.
+    QString fileToOpen = file;
+    readSettingsIni(fileToOpen);
+
+    // 10.
+    this->batchFile = batchFile;
+    this->outputLog = outputLog;
+    this->generate = generate;
+    saveRequested = save;
+    closeMode = 0;
+    fullScreen = false;
+    keepConsoleHidden = false;
+
+    // 11.
+    createGui();
+
+    // 12.
+    wasMaximized = isMaximized();
+
+    // 13.
+    unresolvedDialog = new UnresolvedDialog(this);
+    diffDialog = new DiffDialog(this);
+    lockDialog = new LockDialog(this);
+    portMappingDialog = nullptr;
+
+    // 14.
+    setWindowTitle(QStringLiteral("Quillmate [*]"));
+
+    // 15.-16. Keil tools menu.
+    cleanUpKeilEntries();
+    if (this->keil)
+        runKeilStep();
+
+    // 17. The file named on the command line (or by loadonstart).
+    const bool fileOpened = openFileArgument(fileToOpen);
+
+    // 18.
+    if (!this->batchFile.isEmpty())
+        runScriptFile(this->batchFile);
+
+    // 19. Runs that end here. The -d values go into what they write.
+    if (saveRequested || this->generate || exitAfterKeil) {
+        applyDefines();
+        runNonInteractiveExits(fileToOpen, fileOpened, saveFile, exitAfterKeil);
+    }
+
+    // 20.
+    if (fileToOpen.isEmpty())
+        newProject();
+
+    // 21.
+    applyDefines();
+
+    // 22.
+    xmlDialog = nullptr;
+}
+
+MainWindow::~MainWindow()
+{
+    // The polling threads read the window's lists: they stop before anything goes.
+    stopPollingThreads();
+    delete seggerThread;
+    seggerThread = nullptr;
+    delete serialComThread;
+    serialComThread = nullptr;
+
+    delete tykLink;
+    tykLink = nullptr;
+    delete unresolvedDialog;
+    unresolvedDialog = nullptr;
+    delete diffDialog;
+    diffDialog = nullptr;
+    delete xmlDialog.data();
+    closeLogFile();
+    if (theMainWindow == this)
+        theMainWindow = nullptr;
+}
+
+bool MainWindow::openFileArgument(const QString &file)
+{
+    if (file.endsWith(QLatin1String(".xml"))) {
+        if (open(file))
+            return initLoadedConfiguration(true);
+        newProject();
+        return false;
+    }
+    if (file.endsWith(QLatin1String(".qlmp")))
+        return load(file);
+    return false;
+}
+
+void MainWindow::applyDefines()
+{
+    if (definesText.isEmpty())
+        return;
+    const QStringList items = definesText.split(QLatin1Char(';'));
+    for (const QString &item : items) {
+        const int equals = item.indexOf(QLatin1Char('='));
+        if (equals < 0) {
+            if (!item.trimmed().isEmpty())
+                qDebug() << "Ignoring -d item without '=':" << item;
+            continue;
+        }
+        const QString name = item.left(equals).trimmed();
+        const QString value = item.mid(equals + 1).section(QLatin1Char('='), 0, 0).trimmed();
+        qDebug().noquote() << name + QStringLiteral(" / ") + value;
+        setElementByDefine(name, value);
+    }
+    // Applied once: the interactive step after the exits must not repeat it.
+    definesText.clear();
+}
+
+// The project file a -s run writes when -s names none: the panel's name with
+// its ".xml" ending turned into ".qlmp", or the loaded project itself.
+static QString defaultSaveFile(const QString &file)
+{
+    if (file.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
+        return file.left(file.size() - 4) + QStringLiteral(".qlmp");
+    if (file.endsWith(QLatin1String(".qlmp"), Qt::CaseInsensitive))
+        return file;
+    return QString();
+}
+
+void MainWindow::runNonInteractiveExits(const QString &file, bool fileOpened, QString saveFile,
+                                        bool exitAfterKeil)
+{
+    // A run that was asked to work on a file fails when the file did not open.
+    if (!file.isEmpty() && !fileOpened) {
+        if (!file.endsWith(QLatin1String(".xml")) && !file.endsWith(QLatin1String(".qlmp")))
+            reportCannotOpenFile(file, tr("Not a panel (.xml) or project (.qlmp) file"));
+        exitNonInteractive(1);
+    }
+    if (saveRequested) {
+        if (saveFile.isEmpty())
+            saveFile = defaultSaveFile(file);
+        if (saveFile.isEmpty()) {
+            reportError(QStringLiteral("Cannot save: no project file name given and \"%1\" "
+                                       "is neither a panel (.xml) nor a project (.qlmp) file.")
+                            .arg(file));
+            exitNonInteractive(1);
+        }
+        exitNonInteractive(saveProjectFile(saveFile, false) ? 0 : 1);
+    }
+    if (generate)
+        exitNonInteractive(exportHeaderFiles(false) ? 0 : 1);
+    if (exitAfterKeil)
+        exitNonInteractive(0);
+}
+
+void MainWindow::exitNonInteractive(int exitCode)
+{
+    // The window never shows; stop what runs in the background and close the log.
+    stopPollingThreads();
+    closeLogFile();
+    std::fflush(nullptr);
+    std::exit(exitCode);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    const int mode = closeMode;
+    closeMode = 0;
+    switch (mode) {
+    case 0:
+    case 1:
+        if (mode == 0 ? maybeSave() : save()) {
+            writeSettings();
+            event->accept();
+        } else {
+            event->ignore();
+        }
+        break;
+    case 2:
+        event->accept();
+        break;
+    case 3:
+        event->ignore();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange || windowState() != Qt::WindowNoState)
+        return;
+    auto store = AppPaths::openMainStore();
+    if (store->value(QStringLiteral("FirstTimeNormal"), 1).toInt() == 0)
+        return;
+    QScreen *screen = this->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect available = screen->availableGeometry();
+        resize(int(std::lround(available.width() * 0.9)), int(std::lround(available.height() * 0.9)));
+    }
+    store->setValue(QStringLiteral("FirstTimeNormal"), 0);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    event->accept();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QMimeData *data = event->mimeData();
+    QString path;
+    if (data->hasUrls() && !data->urls().isEmpty() && data->urls().first().isLocalFile())
+        path = data->urls().first().toLocalFile();
+    else if (data->hasText())
+        path = QUrl(data->text().trimmed()).isLocalFile() ? QUrl(data->text().trimmed()).toLocalFile()
+                                                          : data->text().trimmed();
+    if (!path.isEmpty())
+        openDropped(path);
+}
+
+bool MainWindow::openDropped(const QString &path)
+{
+    if (path.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive)) {
+        if (!open(path)) {
+            newProject();
+            return false;
+        }
+        return initLoadedConfiguration(true);
+    }
+    if (path.endsWith(QLatin1String(".qlmp"), Qt::CaseInsensitive))
+        return load(path);
+    if (path.endsWith(QLatin1String(".script"), Qt::CaseInsensitive))
+        return runScriptFile(path);
+    return false;
+}
+
+void MainWindow::changed()
+{
+    if (loading)
+        return;
+    if (!recordElementChange(sender()))
+        return;
+    setWindowModified(true);
+}
+
+void MainWindow::editGUI()
+{
+    auto *area = qobject_cast<QScrollArea *>(centralWidget());
+    if (!area)
+        return;
+    xmlDialog = new ShowXMLDialog(area->widget());
+    xmlDialog->setWindowFlags(xmlDialog->windowFlags() | Qt::WindowStaysOnTopHint);
+    xmlDialog->show();
+}
+
+void MainWindow::switchFullscreenMode()
+{
+    if (!fullScreen) {
+        wasMaximized = isMaximized();
+        if (harbikToolBar)
+            harbikToolBar->hide();
+        if (mainToolBar)
+            mainToolBar->hide();
+        showFullScreen();
+        fullScreen = true;
+    } else {
+        if (harbikToolBar && toolbarEnabled)
+            harbikToolBar->show();
+        if (mainToolBar)
+            mainToolBar->show();
+        if (wasMaximized)
+            showMaximized();
+        else
+            showNormal();
+        fullScreen = false;
+    }
+}

@@ -1,0 +1,141 @@
+// MainWindow: the console dock (log and script prompt), its links, and
+// createGui, which builds the window's furniture in one go.
+#include "mainwindow.h"
+
+#include "errorreporter.h"
+#include "textbrowser.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSettings>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTextStream>
+#include <QUrl>
+
+void MainWindow::createGui()
+{
+    createActions();
+    createToolBars();
+    createStatusBar();
+
+    setWindowTitle(QStringLiteral("Quillmate"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/vortal_k.png")));
+
+    console = new QTextBrowser;
+    console->setObjectName(QStringLiteral("console"));
+    console->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(console, &QWidget::customContextMenuRequested, this, &MainWindow::showContextMenu);
+    console->setReadOnly(true);
+    console->setOpenLinks(false);
+    console->setOpenExternalLinks(false);
+    connect(console, &QTextBrowser::anchorClicked, this, &MainWindow::on_anchorClicked);
+
+    scriptInput = new TextBrowser;
+    scriptInput->setObjectName(QStringLiteral("scriptInput"));
+    scriptInput->setReadOnly(false);
+
+    terminalView = new QTextBrowser;
+    terminalView->setObjectName(QStringLiteral("terminalView"));
+    terminalView->setReadOnly(true);
+
+    consoleTabs = new QTabWidget;
+    consoleTabs->addTab(console, QStringLiteral("Log"));
+    consoleTabs->addTab(scriptInput, QStringLiteral("Script"));
+    connect(consoleTabs, &QTabWidget::currentChanged, this, &MainWindow::tabSelected);
+
+    consoleDock = new QDockWidget(this);
+    consoleDock->setObjectName(QStringLiteral("consoleDock"));
+    consoleDock->setWidget(consoleTabs);
+    addDockWidget(Qt::BottomDockWidgetArea, consoleDock);
+    consoleDock->hide();
+    consoleDock->setMaximumHeight(200);
+
+    loading = false;
+    lastDir = scriptsDir;
+    setAcceptDrops(true);
+}
+
+void MainWindow::consolePrint(QString html)
+{
+    if (!console)
+        return;
+    QTextCursor cursor(console->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertHtml(html);
+    console->verticalScrollBar()->setValue(console->verticalScrollBar()->maximum());
+    if (!keepConsoleHidden && consoleDock && consoleDock->isHidden())
+        consoleDock->show();
+}
+
+void MainWindow::on_anchorClicked(const QUrl &url)
+{
+    QString text = url.toString();
+    text.replace(QLatin1String("$$$COLON$$$"), QLatin1String(":"));
+    if (text.isEmpty())
+        return;
+    if (text.startsWith(QLatin1String("$xmlopen$"))) {
+        if (switches.externalEditor.isEmpty())
+            return;
+        const QStringList arguments = text.mid(int(qstrlen("$xmlopen$"))).split(QLatin1Char('$'));
+        // The editor runs detached, so the window keeps responding meanwhile.
+        QProcess::startDetached(switches.externalEditor, arguments);
+        return;
+    }
+    if (QObject *element = getActiveElement(text))
+        raiseGUIElement(element);
+}
+
+void MainWindow::clearConsole()
+{
+    if (console)
+        console->clear();
+}
+
+void MainWindow::showContextMenu(const QPoint &pos)
+{
+    QMenu *menu = console->createStandardContextMenu();
+    menu->addAction(tr("Clear console"), this, &MainWindow::clearConsole);
+    menu->exec(console->mapToGlobal(pos));
+    delete menu;
+}
+
+void MainWindow::tabSelected()
+{
+    if (consoleTabs && consoleTabs->currentIndex() == 1)
+        scriptInput->setFocus(Qt::OtherFocusReason);
+}
+
+bool MainWindow::isXmlFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), file.errorString());
+        return false;
+    }
+    QTextStream in(&file);
+    return in.readLine().trimmed() == QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+}
+
+bool MainWindow::isElementEnabled(QObject *element)
+{
+    if (!element)
+        return false;
+    // Value-bearing element kinds with a QWidget base answer for themselves.
+    if (qobject_cast<QComboBox *>(element) || qobject_cast<QCheckBox *>(element)
+        || qobject_cast<QPushButton *>(element) || qobject_cast<QDoubleSpinBox *>(element)
+        || qobject_cast<QSpinBox *>(element) || qobject_cast<QLineEdit *>(element)
+        || qobject_cast<QTextEdit *>(element))
+        return static_cast<QWidget *>(element)->isEnabled();
+    return false;
+}

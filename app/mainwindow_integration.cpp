@@ -1,0 +1,14 @@
+// MainWindow: the update check and the Keil tools-menu integration.
+#include "mainwindow.h"
+
+void MainWindow::checkForUpdates()
+{
+}
+
+void MainWindow::cleanUpKeilEntries()
+{
+}
+
+void MainWindow::runKeilStep()
+{
+}

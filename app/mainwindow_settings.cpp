@@ -1,0 +1,143 @@
+// MainWindow: the three settings stores (per installation, global, settings.ini)
+// and the settings dialog.
+#include "mainwindow.h"
+
+#include "apppaths.h"
+#include "settingsdialog.h"
+#include "tyklink.h"
+
+#include <QDir>
+#include <QScrollBar>
+#include <QSettings>
+#include <QTextBrowser>
+#include <QToolBar>
+
+void MainWindow::readSettings()
+{
+    auto store = AppPaths::openMainStore();
+    const QByteArray geometry = store->value(QStringLiteral("geometry")).toByteArray();
+    if (geometry.isEmpty() || !restoreGeometry(geometry))
+        setWindowState(windowState() | Qt::WindowMaximized);
+    setWorkingDir(store->value(QStringLiteral("workingDir")).toString());
+    setScriptsDir(store->value(QStringLiteral("scriptsDir"),
+                               QDir(AppPaths::programDir()).filePath(QStringLiteral("scripts")))
+                      .toString());
+    tykLoggingMode = quint16(store->value(QStringLiteral("TykLoggingMode"), 0).toUInt());
+    tykLoggingTimeStamps = store->value(QStringLiteral("TykLoggingTimeStamps"), false).toBool();
+    tykLoggingFilename = store->value(QStringLiteral("TykLoggingFilename")).toString();
+    toolbarEnabled = store->value(QStringLiteral("ToolbarEnabled"), 1).toInt() != 0;
+}
+
+static bool iniBool(const QVariant &value)
+{
+    // INI values come back as text: "true"/"false", "1"/"0".
+    const QString text = value.toString().trimmed();
+    bool isNumber = false;
+    const int number = text.toInt(&isNumber);
+    if (isNumber)
+        return number != 0;
+    return text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0;
+}
+
+void MainWindow::readSettingsIni(QString &file)
+{
+    auto ini = AppPaths::openSettingsIni();
+    settingsIniPath = AppPaths::settingsIniPath();
+    const QStringList keys = ini->allKeys();
+    for (const QString &key : keys) {
+        const QVariant value = ini->value(key);
+        const QString name = key.toLower();
+        if (name == QLatin1String("enablesign"))
+            switches.enableSign = iniBool(value);
+        else if (name == QLatin1String("enablevalidate"))
+            switches.enableValidate = iniBool(value);
+        else if (name == QLatin1String("enableshowlocks"))
+            switches.enableShowLocks = iniBool(value);
+        else if (name == QLatin1String("enableshowsvdtree"))
+            switches.enableShowSvdTree = iniBool(value);
+        else if (name == QLatin1String("enableshowportmapping"))
+            switches.enableShowPortMapping = quint16(value.toString().trimmed().toUInt());
+        else if (name == QLatin1String("enableeditgui"))
+            switches.enableEditGui = iniBool(value);
+        else if (name == QLatin1String("enablegeneratexmlfromsvd"))
+            switches.enableGenerateXmlFromSvd = iniBool(value);
+        else if (name == QLatin1String("enablekeil"))
+            keil = iniBool(value);
+        else if (name == QLatin1String("integrateviaharbik"))
+            harbikToolId = value.toString();
+        else if (name == QLatin1String("enablescriptrecording"))
+            switches.enableScriptRecording = iniBool(value);
+        else if (name == QLatin1String("enablefullscreen"))
+            switches.enableFullscreen = iniBool(value);
+        else if (name == QLatin1String("checkfwversiononload"))
+            switches.checkFwVersionOnLoad = iniBool(value);
+        else if (name == QLatin1String("loadonstart")) {
+            if (file.isEmpty())
+                file = AppPaths::normalizePanelPath(value.toString());
+        } else if (name == QLatin1String("externaleditor"))
+            switches.externalEditor = value.toString();
+        else if (name == QLatin1String("disableproductstatestorage"))
+            switches.disableProductStateStorage = iniBool(value);
+    }
+}
+
+void MainWindow::writeSettings()
+{
+    auto store = AppPaths::openMainStore();
+    if (!fullScreen)
+        store->setValue(QStringLiteral("geometry"), saveGeometry());
+    store->setValue(QStringLiteral("workingDir"), workingDir);
+}
+
+void MainWindow::setWorkingDir(const QString &dir)
+{
+    if (!dir.isEmpty())
+        QDir::setCurrent(dir);
+    AppPaths::openMainStore()->setValue(QStringLiteral("workingDir"), dir);
+    workingDir = dir;
+}
+
+void MainWindow::setScriptsDir(const QString &dir)
+{
+    AppPaths::openMainStore()->setValue(QStringLiteral("scriptsDir"), dir);
+    scriptsDir = dir;
+    lastDir = dir;
+}
+
+void MainWindow::applySettings(quint16 loggingMode, bool timeStamps, QString logFile,
+                               unsigned updatePeriod, bool toolbarOn)
+{
+    {
+        auto store = AppPaths::openMainStore();
+        store->setValue(QStringLiteral("TykLoggingMode"), loggingMode);
+        store->setValue(QStringLiteral("TykLoggingTimeStamps"), timeStamps);
+        store->setValue(QStringLiteral("TykLoggingFilename"), logFile);
+        store->setValue(QStringLiteral("UpdatePeriod"), updatePeriod);
+        store->setValue(QStringLiteral("ToolbarEnabled"), toolbarOn ? 1 : 0);
+    }
+    tykLoggingMode = loggingMode;
+    tykLoggingTimeStamps = timeStamps;
+    tykLoggingFilename = logFile;
+    if (console)
+        console->verticalScrollBar()->setValue(console->verticalScrollBar()->maximum());
+    if (toolbarOn != toolbarEnabled) {
+        toolbarEnabled = toolbarOn;
+        if (harbikToolBar)
+            harbikToolBar->setVisible(toolbarOn && !fullScreen);
+    }
+}
+
+void MainWindow::showSettingsDialog()
+{
+    auto store = AppPaths::openMainStore();
+    const unsigned updatePeriod = store->value(QStringLiteral("UpdatePeriod"), 2).toUInt();
+    const bool toolbarOn = store->value(QStringLiteral("ToolbarEnabled"), 1).toInt() != 0;
+    store.reset();
+
+    SettingsDialog dialog(this);
+    dialog.setWorkingDirText(QDir(workingDir).absolutePath());
+    dialog.setScriptsDir(QDir(scriptsDir).absolutePath());
+    dialog.setValues(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename, updatePeriod);
+    dialog.setToolbarChecked(toolbarOn);
+    dialog.exec();
+}

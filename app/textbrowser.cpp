@@ -1,0 +1,18 @@
+#include "textbrowser.h"
+
+#include "mainwindow.h"
+
+#include <QDebug>
+#include <QKeyEvent>
+#include <QTextBlock>
+
+void TextBrowser::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Return) {
+        const QString line = textCursor().block().text().trimmed();
+        qDebug().noquote() << line;
+        if (theMainWindow)
+            theMainWindow->executeScriptLine(line, -1);
+    }
+    QTextEdit::keyPressEvent(event);
+}

@@ -1,0 +1,7 @@
+#include "unresolveddialog.h"
+
+UnresolvedDialog::UnresolvedDialog(QWidget *parent)
+    : QDialog(parent)
+{
+    setWindowTitle(tr("Unresolved defines"));
+}
