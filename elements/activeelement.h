@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+class Container;
+
+// One enumerated entry of an element (a combo item, an SVD enumerated value).
+struct ElementItem {
+    QString text;
+    QString value;
+    int key = 0;
+};
+
+// One entry of an element's lock lists: the other element's define, the value
+// the lock imposes, and the keyword that value is written in (0 value,
+// 1 label, 2 index).
+struct LockRecord {
+    QString name;
+    QString value;
+    int kind = 0;
+};
+
+// The interface of every value-bearing panel element, implemented beside the
+// element's Qt widget base. Registries, the panel reader, the script engine,
+// setDef, locks and the editor reach elements only through it.
+class ActiveElement
+{
+public:
+    ActiveElement() = default;
+    ActiveElement(const ActiveElement &) = delete;
+    ActiveElement &operator=(const ActiveElement &) = delete;
+
+    virtual ~ActiveElement();
+    // Set from text written in the given keyword (0 value, 1 label, 2 index, 3 define value).
+    virtual void setValue(const QString &text, int keyword) = 0;
+    // A value read from a project file; becomes the stored value.
+    virtual void loadValue(const QString &text) = 0;
+    // The current value in the given keyword (4: type name).
+    virtual QString value(int keyword, int flag) = 0;
+    virtual QString storedValueText() = 0;
+    virtual void initialize() = 0;
+    virtual void resetToDefault() {}
+    virtual void applyLocks() {}
+    virtual void enable(bool on) = 0;
+    virtual void reapplyStoredValue() {}
+    virtual void setElementProperty(const char *name, const QVariant &value) = 0;
+    virtual QVariant elementProperty(const char *name) = 0;
+    // Whether the element can hold a register field of these bits (-1, -1: a whole define).
+    virtual bool acceptsBitRange(int msb, int lsb) = 0;
+    virtual void updateToolTip() {}
+    virtual void addItem(const QString &text, const QString &value, int key);
+    // The element class's Qt signal.
+    virtual void updateMathLabels() = 0;
+
+    QHash<int, ElementItem> items;
+    bool locked = false;
+    QList<LockRecord> locking;
+    QList<LockRecord> lockedBy;
+    QList<LockRecord> waitingToLock;
+    QList<LockRecord> waitingToBeLockedBy;
+    QList<Container *> containerChain;
+    bool disabledByBranch = false;
+};
+
+#define ActiveElement_iid "org.orvanta.Quillmate.ActiveElement"
+Q_DECLARE_INTERFACE(ActiveElement, ActiveElement_iid)
