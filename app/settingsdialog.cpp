@@ -37,6 +37,7 @@ SettingsDialog::SettingsDialog(MainWindow *window)
     // Scripts directory
     grid->addWidget(new QLabel(QStringLiteral("Scripts Directory: ")), 0, 0);
     scriptsDirBox = new QComboBox;
+    scriptsDirBox->setObjectName(QStringLiteral("scriptsDirBox"));
     scriptsDirBox->setEditable(true);
     scriptsDirBox->addItems(
         AppPaths::openGlobalStore()->value(QStringLiteral("ScriptDirList")).toStringList());
@@ -48,15 +49,20 @@ SettingsDialog::SettingsDialog(MainWindow *window)
     // Working directory
     grid->addWidget(new QLabel(QStringLiteral("Working Directory: ")), 1, 0);
     workingDirLabel = new QLabel;
+    workingDirLabel->setObjectName(QStringLiteral("workingDirLabel"));
     grid->addWidget(workingDirLabel, 1, 1, 1, 2);
 
     // Tyk logging
     auto *loggingGroup = new QGroupBox(QStringLiteral("Tyk Logging"));
     auto *loggingLayout = new QGridLayout(loggingGroup);
     timeStampsCheck = new QCheckBox(QStringLiteral("Log with timestamps"));
+    timeStampsCheck->setObjectName(QStringLiteral("timeStampsCheck"));
     consoleCheck = new QCheckBox(QStringLiteral("Console"));
+    consoleCheck->setObjectName(QStringLiteral("consoleCheck"));
     fileCheck = new QCheckBox(QStringLiteral("File"));
+    fileCheck->setObjectName(QStringLiteral("fileCheck"));
     logFileEdit = new QLineEdit;
+    logFileEdit->setObjectName(QStringLiteral("logFileEdit"));
     logFileEdit->setFixedWidth(250);
     auto *browseLog = new QPushButton(QStringLiteral("Browse..."));
     connect(browseLog, &QPushButton::clicked, this, &SettingsDialog::browseLogFile);
@@ -82,6 +88,7 @@ SettingsDialog::SettingsDialog(MainWindow *window)
     auto *updateLayout = new QHBoxLayout(updateGroup);
     updateLayout->addWidget(new QLabel(QStringLiteral("Checking timespan: ")));
     updatePeriodBox = new QComboBox;
+    updatePeriodBox->setObjectName(QStringLiteral("updatePeriodBox"));
     updatePeriodBox->addItems({QStringLiteral("Never"), QStringLiteral("Every day"),
                                QStringLiteral("Every week"), QStringLiteral("Every month")});
     updateLayout->addWidget(updatePeriodBox);
@@ -92,6 +99,7 @@ SettingsDialog::SettingsDialog(MainWindow *window)
     auto *scalingLayout = new QGridLayout(scalingGroup);
     scalingLayout->addWidget(new QLabel(QStringLiteral("Scaling factor: ")), 0, 0);
     scaleFactorEdit = new QLineEdit;
+    scaleFactorEdit->setObjectName(QStringLiteral("scaleFactorEdit"));
     scalingLayout->addWidget(scaleFactorEdit, 0, 1);
     scalingLayout->addWidget(
         new QLabel(QStringLiteral("Setting will only take effect after restart of Quillmate.")), 1, 0, 1, 2);
@@ -111,6 +119,7 @@ SettingsDialog::SettingsDialog(MainWindow *window)
     auto *harbikGroup = new QGroupBox(QStringLiteral("Orvanta Harbik Header"));
     auto *harbikLayout = new QHBoxLayout(harbikGroup);
     harbikHeaderCheck = new QCheckBox(QStringLiteral("Show"));
+    harbikHeaderCheck->setObjectName(QStringLiteral("harbikHeaderCheck"));
     harbikLayout->addWidget(harbikHeaderCheck);
     grid->addWidget(harbikGroup, 5, 0, 1, 3);
 
