@@ -10,13 +10,29 @@
 
 #include <atomic>
 
+class ActiveElement;
+class Container;
+class DataClass;
 class DiffDialog;
+class Image;
+class Led;
+class LogLabel;
+class MathLabel;
+class ModuleRecord;
+class PushButton;
+class QwtDial;
+class QwtPlotCurve;
+class QwtThermo;
+class RegisterRecord;
+class TabWidget;
+class TimerLabel;
 class LockDialog;
 class QCloseEvent;
 class QDockWidget;
 class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
+class QPushButton;
 class QTabWidget;
 class QTextBrowser;
 class QToolBar;
@@ -133,11 +149,128 @@ public:
     bool maybeSave();
     bool save();
 
-    // Registries and elements by define (mainwindow_registries.cpp)
+    // Panel header values (mainwindow_registries.cpp)
+    QString xmlFile;
+    QString xmlVersion;
+    QString xmlOriginalVersion;
+    quint16 fwVersionMin[3] = {0, 0, 0};
+    quint16 fwVersionMax[3] = {0, 0, 0};
+    QString projectFile;
+    QString svdFile;
+    QString forumUrl;
+    QString forumToolTip;
+    QString xmlDir;
+    QString migrationFile;
+    bool hasOwnDisclaimer = false;
+
+    void setXMLFile(const QString &path);
+    void setXMLVersion(const QString &text) { xmlVersion = text; }
+    void setXMLOriginalVersion(const QString &text) { xmlOriginalVersion = text; }
+    void setSvdFile(const QString &name) { svdFile = name; }
+    void setMigrationFile(const QString &name) { migrationFile = name; }
+    void setForumURL(const QString &url) { forumUrl = url; }
+    void setDocumentsPath(const QString &path) { documentsPath = path; }
+    void setDisclaimerFile(const QString &name);
+    void setForumToolTip(const QString &text);
+    void setCurrentFile(const QString &file);
+    void setFWVersionRange(const QString &minText, const QString &maxText);
+    void getFWVersionRange(QString &min, QString &max) const;
+    QString getFWVersionRangeText() const;
+    QString getXMLFile() const { return xmlFile; }
+    QString getXMLFileName() const;
+    QString getXMLDir() const { return xmlDir; }
+    QString getXMLVersion() const { return xmlVersion; }
+    QString getXMLOriginalVersion() const { return xmlOriginalVersion; }
+    QString getSvdFile() const { return svdFile; }
+    QString getMigrationFile() const { return migrationFile; }
+    QString getDisclaimerFile() const { return disclaimerFile; }
+    QString getForumURL() const { return forumUrl; }
+    QString getScriptsDir() const { return scriptsDir; }
+    QString getWorkingDir() const { return workingDir; }
+    QString getCurrentFileName() const;
+
+    // Registries (mainwindow_registries.cpp). None of them owns what it points to.
+    QHash<QString, ModuleRecord *> moduleTable;
+    QHash<QString, QList<MathLabel *>> mathLabelsByDefine;
+    QHash<QString, ActiveElement *> elementsByDefine;
+    QList<ActiveElement *> allElements;
+    QHash<QString, QList<Led *>> ledsByData;
+    QHash<QString, QList<Image *>> imagesByDefine;
+    QHash<QString, QList<QwtPlotCurve *>> curvesByData;
+    QHash<QString, QList<QwtDial *>> dialsByData;
+    QHash<QString, QList<QwtThermo *>> thermosByData;
+    QHash<QString, QList<LogLabel *>> logItemsByData;
+    QHash<QString, DataClass *> variablesByName;
+    QHash<QString, TabWidget *> tabWidgetsByName;
+    QHash<QString, QWidget *> imagesByName;
+    QHash<QString, Led *> ledsByName;
+    QHash<QString, QWidget *> dialsByName;
+    QHash<QString, QWidget *> thermosByName;
+    QHash<QString, QWidget *> plotsByName;
+    QHash<QString, TimerLabel *> timersByName;
+    QHash<QString, PushButton *> pushButtonsByName;
+    QHash<QString, Container *> containersByName;
+    QString savedStyleSheet;
+
+    void addCurve(const QString &define, QwtPlotCurve *curve);
+    void addDial(const QString &define, QwtDial *dial);
+    void addLed(const QString &define, Led *led);
+    void addLog(const QString &define, LogLabel *log);
+    void addSvgImage(const QString &define, Image *image);
+    void addThermo(const QString &define, QwtThermo *thermo);
+    void addMathLabel(const QStringList &defines, MathLabel *label);
+    bool addModule(ModuleRecord **out, const QString &name);
+    void appendElement(ActiveElement *element);
+    void registerElement(const QString &define, ActiveElement *element);
+    void setContainer(const QString &name, Container *container);
+    void setDataClass(const QString &name, DataClass *variable);
+    void setDial(const QString &name, QWidget *dial);
+    void setImage(const QString &name, QWidget *image);
+    void setLED(const QString &name, Led *led);
+    void setPlot(const QString &name, QWidget *plot);
+    void setPushButton(const QString &name, PushButton *button);
+    void setTabWidget(const QString &name, TabWidget *tabWidget);
+    void setThermo(const QString &name, QWidget *thermo);
+    void setTimer(const QString &name, TimerLabel *timer);
+    bool setEnumeratedValue(const QString &define, const QString &text, const QString &value, int key);
+
+    ActiveElement *getActiveElement(const QString &define) const;
+    bool elementExists(const QString &define) const;
+    QList<ActiveElement *> getAllElements() const { return allElements; }
+    float getValue(const QString &text);
+    ModuleRecord *getModule(const QString &name) const;
+    RegisterRecord *getRegister(const QString &moduleName, const QString &registerName) const;
+    static QString getModuleName(const QString &path);
+    static QString getRegisterName(const QString &path);
+    static QString getFieldName(const QString &path);
+    static QString getObjectName(ActiveElement *element);
+    bool isEditableElement(QWidget *widget, bool rememberStyle);
+    void expandOrCollapseBranch(bool expand);
+
     bool setElementByDefine(const QString &name, const QString &value);
-    QObject *getActiveElement(const QString &define) const;
-    void raiseGUIElement(QObject *element);
-    bool recordElementChange(QObject *element);
+    void raiseGUIElement(ActiveElement *element);
+    // The change bookkeeping of changed(); false when the change does not count.
+    bool recordElementChange(QObject *sender);
+
+    // Root containers and element wiring (mainwindow_wiring.cpp)
+    void connectLocks(QObject *element);
+    void connectChangedByUser(QObject *element);
+    void connectDoubleSpinBoxValue(QObject *element);
+    void connectVariableToCurves(DataClass *variable);
+    void connectElementToCurves(QObject *element);
+    void connectVariableToDials(DataClass *variable);
+    void connectElementToDials(QObject *element);
+    void connectVariableToLeds(DataClass *variable);
+    void connectElementToLeds(QObject *element);
+    void connectVariableToLogs(DataClass *variable);
+    void connectElementToLogs(QObject *element);
+    void connectToMathLabels(QObject *sender);
+    void connectVariableToSvgImages(DataClass *variable);
+    void connectElementToSvgImages(QObject *element);
+    void connectVariableToThermos(DataClass *variable);
+    void connectElementToThermos(QObject *element);
+    void connectTabSetDef(QObject *tabWidget, QObject *receiver);
+    void connectAction(const QString &signalName, const QString &slotName, QObject *element);
 
     // Scripts (mainwindow_scripts.cpp)
     bool runScriptFile(const QString &fileName);
@@ -166,6 +299,35 @@ public slots:
 
     // mainwindow_settings.cpp
     void showSettingsDialog();
+
+    // Element actions and locks (mainwindow_actions.cpp)
+    void setDef(QString items);
+    void resetGUI(QString unused = QString());
+    void on_sendLock(QString lock);
+    void on_sendUnlock(QString lock);
+    void loadFile(QString file);
+    void startProgram(QString program);
+
+    // Target link actions (mainwindow_targetlink.cpp)
+    void sendUSB(QString values);
+    void recData(QString values);
+
+    // Scripts run by elements (mainwindow_scripts.cpp)
+    void runScript(QString text);
+
+    // Display refresh (mainwindow_display.cpp)
+    void on_updateCurve();
+    void on_updateDial();
+    void on_updateLED();
+    void on_updateLog();
+    void on_updateMathLabel();
+    void on_updateSvgImage();
+    void on_updateThermo();
+
+    // mainwindow_registries.cpp
+    QStringList getData() const;
+    void expandBranch();
+    void collapseBranch();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -197,6 +359,7 @@ private:
     QToolBar *mainToolBar = nullptr;
     QLabel *versionLabel = nullptr;
     QLabel *fileLabel = nullptr;
+    QPushButton *forumButton = nullptr;
 
     SettingsIniSwitches switches;
 

@@ -92,7 +92,7 @@ void MainWindow::on_anchorClicked(const QUrl &url)
         QProcess::startDetached(switches.externalEditor, arguments);
         return;
     }
-    if (QObject *element = getActiveElement(text))
+    if (ActiveElement *element = getActiveElement(text))
         raiseGUIElement(element);
 }
 

@@ -1,5 +1,324 @@
-// MainWindow: the element registries and look-ups by define.
+// MainWindow: the panel header values, the element registries and the
+// look-ups by define and name.
 #include "mainwindow.h"
+
+#include "activeelement.h"
+#include "checkbox.h"
+#include "combobox.h"
+#include "dataclass.h"
+#include "doublespinbox.h"
+#include "errorreporter.h"
+#include "hexspinbox.h"
+#include "mathlabel.h"
+#include "registermodel.h"
+#include "slider.h"
+#include "spinbox.h"
+#include "tabwidget.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QTreeWidget>
+
+// ---------------------------------------------------------------------------
+// Panel header values
+
+void MainWindow::setXMLFile(const QString &path)
+{
+    xmlFile = path;
+    if (!fileLabel)
+        return;
+    QString text = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (!xmlVersion.isEmpty())
+        text += QStringLiteral(" - ") + xmlVersion;
+    fileLabel->setText(text);
+}
+
+void MainWindow::setDisclaimerFile(const QString &name)
+{
+    disclaimerFile = name;
+    hasOwnDisclaimer = true;
+}
+
+void MainWindow::setForumToolTip(const QString &text)
+{
+    forumToolTip = text;
+    if (forumButton)
+        forumButton->setToolTip(text.isEmpty() ? tr("Forum") : text);
+}
+
+void MainWindow::setCurrentFile(const QString &file)
+{
+    setWorkingDir(QFileInfo(file).absolutePath());
+    projectFile = file;
+    setWindowTitle(QStringLiteral("Quillmate ") + QDir::toNativeSeparators(file) + QStringLiteral("[*]"));
+    setWindowModified(false);
+}
+
+// One part of a firmware version: "*" stands for the whole range, a missing
+// part counts as "*" too, anything else is a number clamped to 255.
+static quint16 versionPart(const QStringList &parts, int index, quint16 wildcard)
+{
+    if (index >= parts.size() || parts.at(index).trimmed() == QLatin1String("*"))
+        return wildcard;
+    bool ok = false;
+    const uint value = parts.at(index).trimmed().toUInt(&ok, 10);
+    return ok ? quint16(qMin(value, 255u)) : 0;
+}
+
+void MainWindow::setFWVersionRange(const QString &minText, const QString &maxText)
+{
+    const QStringList minParts = minText.split(QLatin1Char('.'));
+    const QStringList maxParts = maxText.split(QLatin1Char('.'));
+    for (int i = 0; i < 3; ++i) {
+        fwVersionMin[i] = versionPart(minParts, i, 0);
+        fwVersionMax[i] = versionPart(maxParts, i, 255);
+    }
+}
+
+static QString versionText(const quint16 parts[3])
+{
+    return QStringLiteral("%1.%2.%3").arg(parts[0]).arg(parts[1]).arg(parts[2]);
+}
+
+void MainWindow::getFWVersionRange(QString &min, QString &max) const
+{
+    min = versionText(fwVersionMin);
+    max = versionText(fwVersionMax);
+}
+
+QString MainWindow::getFWVersionRangeText() const
+{
+    return QStringLiteral("V.%1..V.%2").arg(versionText(fwVersionMin), versionText(fwVersionMax));
+}
+
+QString MainWindow::getXMLFileName() const
+{
+    return QFileInfo(xmlFile).fileName();
+}
+
+QString MainWindow::getCurrentFileName() const
+{
+    return QFileInfo(projectFile).fileName();
+}
+
+// ---------------------------------------------------------------------------
+// Registration
+
+template <typename T>
+static void appendUnder(QHash<QString, QList<T *>> &table, const QString &key, T *item)
+{
+    table[key].append(item);
+}
+
+void MainWindow::addCurve(const QString &define, QwtPlotCurve *curve) { appendUnder(curvesByData, define, curve); }
+void MainWindow::addDial(const QString &define, QwtDial *dial) { appendUnder(dialsByData, define, dial); }
+void MainWindow::addLed(const QString &define, Led *led) { appendUnder(ledsByData, define, led); }
+void MainWindow::addLog(const QString &define, LogLabel *log) { appendUnder(logItemsByData, define, log); }
+void MainWindow::addSvgImage(const QString &define, Image *image) { appendUnder(imagesByDefine, define, image); }
+void MainWindow::addThermo(const QString &define, QwtThermo *thermo) { appendUnder(thermosByData, define, thermo); }
+
+void MainWindow::addMathLabel(const QStringList &defines, MathLabel *label)
+{
+    if (defines.isEmpty()) {
+        appendUnder(mathLabelsByDefine, QStringLiteral("dummy_define"), label);
+        return;
+    }
+    const QString own = label ? label->objectName() : QString();
+    for (QString name : defines) {
+        stripKeywordSuffix(name, keywordSuffixIndexOf(name));
+        if (name == own)
+            continue;
+        appendUnder(mathLabelsByDefine, name, label);
+    }
+}
+
+bool MainWindow::addModule(ModuleRecord **out, const QString &name)
+{
+    if (moduleTable.contains(name))
+        return false;
+    auto *module = new ModuleRecord;
+    moduleTable.insert(name, module);
+    if (out)
+        *out = module;
+    return true;
+}
+
+void MainWindow::appendElement(ActiveElement *element)
+{
+    allElements.append(element);
+}
+
+void MainWindow::registerElement(const QString &define, ActiveElement *element)
+{
+    elementsByDefine.insert(define, element);
+    allElements.append(element);
+}
+
+void MainWindow::setContainer(const QString &name, Container *container) { containersByName.insert(name, container); }
+void MainWindow::setDataClass(const QString &name, DataClass *variable) { variablesByName.insert(name, variable); }
+void MainWindow::setDial(const QString &name, QWidget *dial) { dialsByName.insert(name, dial); }
+void MainWindow::setImage(const QString &name, QWidget *image) { imagesByName.insert(name, image); }
+void MainWindow::setLED(const QString &name, Led *led) { ledsByName.insert(name, led); }
+void MainWindow::setPlot(const QString &name, QWidget *plot) { plotsByName.insert(name, plot); }
+void MainWindow::setPushButton(const QString &name, PushButton *button) { pushButtonsByName.insert(name, button); }
+void MainWindow::setTabWidget(const QString &name, TabWidget *tabWidget) { tabWidgetsByName.insert(name, tabWidget); }
+void MainWindow::setThermo(const QString &name, QWidget *thermo) { thermosByName.insert(name, thermo); }
+void MainWindow::setTimer(const QString &name, TimerLabel *timer) { timersByName.insert(name, timer); }
+
+bool MainWindow::setEnumeratedValue(const QString &define, const QString &text, const QString &value, int key)
+{
+    ActiveElement *element = getActiveElement(define);
+    if (!element)
+        return false;
+    element->addItem(text, value, key);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Look-ups. None of them adds an entry.
+
+ActiveElement *MainWindow::getActiveElement(const QString &define) const
+{
+    return elementsByDefine.value(define, nullptr);
+}
+
+bool MainWindow::elementExists(const QString &define) const
+{
+    return elementsByDefine.contains(define);
+}
+
+QStringList MainWindow::getData() const
+{
+    QStringList data;
+    for (ActiveElement *element : allElements) {
+        data << tr("%1,%2,%3").arg(getObjectName(element), element->value(KeywordValue, 0),
+                                   element->elementProperty("header").toString());
+    }
+    return data;
+}
+
+float MainWindow::getValue(const QString &text)
+{
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    if (ok)
+        return float(number);
+    if (text.startsWith(QLatin1String("0x"))) {
+        const qulonglong hex = text.mid(2).toULongLong(&ok, 16);
+        return float(ok ? hex : 0);
+    }
+    if (ActiveElement *element = getActiveElement(text))
+        return element->value(KeywordValue, 0).toFloat();
+    if (DataClass *variable = variablesByName.value(text, nullptr))
+        return variable->type == 1 ? variable->floatValue() : float(variable->value());
+
+    const int keyword = keywordSuffixIndexOf(text);
+    const bool accepted = keyword <= KeywordDefineValue || keyword == KeywordAddress;
+    if (accepted) {
+        QString name = text;
+        stripKeywordSuffix(name, keyword);
+        if (ActiveElement *element = getActiveElement(name))
+            return element->value(keyword, 0).toFloat();
+        if (TabWidget *tabs = tabWidgetsByName.value(name, nullptr))
+            return float(tabs->currentIndex());
+    }
+    reportInvalidFormulaValue(text);
+    return 0.0f;
+}
+
+ModuleRecord *MainWindow::getModule(const QString &name) const
+{
+    return moduleTable.value(name, nullptr);
+}
+
+RegisterRecord *MainWindow::getRegister(const QString &moduleName, const QString &registerName) const
+{
+    ModuleRecord *module = getModule(moduleName);
+    return module ? module->getRegister(registerName) : nullptr;
+}
+
+static QString withoutBrackets(const QString &part)
+{
+    const int bracket = part.indexOf(QLatin1Char('['));
+    return bracket < 0 ? part : part.left(bracket);
+}
+
+QString MainWindow::getModuleName(const QString &path)
+{
+    return path.section(QLatin1Char('.'), 0, 0);
+}
+
+QString MainWindow::getRegisterName(const QString &path)
+{
+    if (!path.contains(QLatin1Char('.')))
+        return QString();
+    return withoutBrackets(path.section(QLatin1Char('.'), 1, 1));
+}
+
+QString MainWindow::getFieldName(const QString &path)
+{
+    const QStringList parts = path.split(QLatin1Char('.'));
+    return parts.size() == 3 ? withoutBrackets(parts.at(2)) : QString();
+}
+
+QString MainWindow::getObjectName(ActiveElement *element)
+{
+    auto *object = dynamic_cast<QObject *>(element);
+    return object ? object->objectName() : QString();
+}
+
+bool MainWindow::isEditableElement(QWidget *widget, bool rememberStyle)
+{
+    const bool editable = qobject_cast<CheckBox *>(widget) || qobject_cast<ComboBox *>(widget)
+        || qobject_cast<SpinBox *>(widget) || qobject_cast<HexSpinBox *>(widget)
+        || qobject_cast<DoubleSpinBox *>(widget) || qobject_cast<Slider *>(widget)
+        || qobject_cast<QPushButton *>(widget) || qobject_cast<QRadioButton *>(widget);
+    if (editable && rememberStyle)
+        savedStyleSheet = widget->styleSheet();
+    return editable;
+}
+
+static void setExpandedRecursively(QTreeWidgetItem *item, bool expand)
+{
+    item->setExpanded(expand);
+    for (int i = 0; i < item->childCount(); ++i)
+        setExpandedRecursively(item->child(i), expand);
+}
+
+void MainWindow::expandOrCollapseBranch(bool expand)
+{
+    if (auto *tree = qobject_cast<QTreeWidget *>(QApplication::focusWidget())) {
+        if (QTreeWidgetItem *item = tree->currentItem()) {
+            setExpandedRecursively(item, expand);
+            return;
+        }
+    }
+    auto *area = qobject_cast<QScrollArea *>(centralWidget());
+    auto *tabs = area ? qobject_cast<TabWidget *>(area->widget()) : nullptr;
+    auto *tree = tabs ? qobject_cast<QTreeWidget *>(tabs->currentWidget()) : nullptr;
+    if (!tree)
+        return;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        setExpandedRecursively(tree->topLevelItem(i), expand);
+}
+
+void MainWindow::expandBranch()
+{
+    expandOrCollapseBranch(true);
+}
+
+void MainWindow::collapseBranch()
+{
+    expandOrCollapseBranch(false);
+}
+
+// ---------------------------------------------------------------------------
 
 bool MainWindow::setElementByDefine(const QString &name, const QString &value)
 {
@@ -8,19 +327,23 @@ bool MainWindow::setElementByDefine(const QString &name, const QString &value)
     return false;
 }
 
-QObject *MainWindow::getActiveElement(const QString &define) const
-{
-    Q_UNUSED(define)
-    return nullptr;
-}
-
-void MainWindow::raiseGUIElement(QObject *element)
+void MainWindow::raiseGUIElement(ActiveElement *element)
 {
     Q_UNUSED(element)
 }
 
-bool MainWindow::recordElementChange(QObject *element)
+bool MainWindow::recordElementChange(QObject *sender)
 {
-    Q_UNUSED(element)
+    auto *element = dynamic_cast<ActiveElement *>(sender);
+    if (!element)
+        return true;
+    // A timer ticking is no change of the project.
+    if (element->value(KeywordTypeInfo, 0) == QLatin1String("TimerLabel"))
+        return false;
+    const int index = allElements.indexOf(element);
+    if (index >= 0) {
+        allElements.move(index, allElements.size() - 1);
+        changedHeaders.insert(element->elementProperty("header").toString(), true);
+    }
     return true;
 }

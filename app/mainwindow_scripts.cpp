@@ -47,3 +47,10 @@ bool MainWindow::executeScriptLine(QString line, int lineNumber)
                    .arg(text.toHtmlEscaped(), line.toHtmlEscaped(), link, QString::number(lineNumber)));
     return true;
 }
+
+void MainWindow::runScript(QString text)
+{
+    const QStringList lines = text.split(QLatin1Char(';'));
+    for (int i = 0; i < lines.size(); ++i)
+        executeScriptLine(lines.at(i), i);
+}

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 class Container;
@@ -65,6 +66,28 @@ public:
     QList<Container *> containerChain;
     bool disabledByBranch = false;
 };
+
+// The keywords by which an element's value and properties are addressed, as a
+// suffix of a reference (MODE.label) or a prefix of a value text (index=2).
+extern const QStringList elementKeywords;
+
+enum ElementKeyword {
+    KeywordValue = 0,
+    KeywordLabel = 1,
+    KeywordIndex = 2,
+    KeywordDefineValue = 3,
+    KeywordTypeInfo = 4,
+    KeywordAddress = 10,
+};
+
+// Index of the first keyword k with text starting with k + "="; 0 when none.
+int keywordIndexOf(const QString &text);
+// Removes every occurrence of keyword + "=".
+QString &stripKeyword(QString &text, int keyword);
+// Index of the first keyword k with text ending with "." + k; 0 when none.
+int keywordSuffixIndexOf(const QString &text);
+// Removes every occurrence of "." + keyword.
+QString &stripKeywordSuffix(QString &text, int keyword);
 
 #define ActiveElement_iid "org.orvanta.Quillmate.ActiveElement"
 Q_DECLARE_INTERFACE(ActiveElement, ActiveElement_iid)

@@ -1,0 +1,6 @@
+#include "myqwtplot.h"
+
+MyQwtPlot::MyQwtPlot(QWidget *parent)
+    : QwtPlot(parent)
+{
+}

@@ -1,0 +1,472 @@
+#include "registermodel.h"
+
+#include "activeelement.h"
+
+#include <QObject>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QVariant>
+#include <QtDebug>
+
+#include <limits>
+
+namespace {
+
+constexpr int HighestBit = 63;
+
+QObject *objectOf(ActiveElement *element)
+{
+    return dynamic_cast<QObject *>(element);
+}
+
+QString objectNameOf(ActiveElement *element)
+{
+    const QObject *object = objectOf(element);
+    return object ? object->objectName() : QString();
+}
+
+bool isWholeRecord(int msb, int lsb)
+{
+    return msb == -1 && lsb == -1;
+}
+
+// Both ends are bit numbers the masks can hold (their order aside).
+bool bitNumbersInRange(int msb, int lsb)
+{
+    return msb >= 0 && msb <= HighestBit && lsb >= 0 && lsb <= HighestBit;
+}
+
+int clampToInt(qint64 value)
+{
+    return int(qBound<qint64>(std::numeric_limits<int>::min(), value,
+                              std::numeric_limits<int>::max()));
+}
+
+// "R[3:0]" -> "R".
+QString withoutBitSuffix(const QString &part)
+{
+    return part.left(part.indexOf(QLatin1Char('[')));
+}
+
+// A bit number in C notation ("0x" hexadecimal, leading 0 octal); -1 when unreadable.
+int bitNumber(const QString &text)
+{
+    bool ok = false;
+    const int number = text.toInt(&ok, 0);
+    return ok ? number : -1;
+}
+
+RegisterModelReporter &installedReporter()
+{
+    static RegisterModelReporter reporter;
+    return reporter;
+}
+
+} // namespace
+
+bool isUsableBitRange(int msb, int lsb)
+{
+    return isWholeRecord(msb, lsb) || (bitNumbersInRange(msb, lsb) && lsb <= msb);
+}
+
+quint64 bitRangeMask(int msb, int lsb)
+{
+    if (isWholeRecord(msb, lsb) || !isUsableBitRange(msb, lsb))
+        return 0;
+    const int width = msb - lsb + 1;
+    const quint64 ones = width == 64 ? ~quint64(0) : (quint64(1) << width) - 1;
+    return ones << lsb;
+}
+
+// ---------------------------------------------------------------------------
+// FieldRecord
+
+FieldRecord::FieldRecord() = default;
+
+bool FieldRecord::assignBits(ActiveElement *element, int msb, int lsb)
+{
+    if (!element || !isUsableBitRange(msb, lsb))
+        return false;
+    if (msb > msbMark)
+        msbMark = msb;
+
+    quint64 grant = 0;
+    if (isWholeRecord(msb, lsb)) {
+        if (usedMask != 0)
+            return false;
+        usedMask = ~quint64(0);
+    } else {
+        grant = bitRangeMask(msb, lsb);
+        if (usedMask & grant)
+            return false;
+        usedMask |= grant;
+    }
+    element->setElementProperty("msb", msb);
+    element->setElementProperty("lsb", lsb);
+    grantedElements.insert(grant, element);
+    return true;
+}
+
+QList<ActiveElement *> FieldRecord::elements() const
+{
+    return grantedElements.values();
+}
+
+void FieldRecord::addEnumeratedValue(const QString &name, const QString &description, int value)
+{
+    enumeratedValues.append(EnumeratedValue{name, description, value});
+}
+
+void FieldRecord::setBitRange(int msb, int lsb)
+{
+    msbMark = msb;
+    lsbPosition = lsb;
+}
+
+bool FieldRecord::setWidth(int bits)
+{
+    // A field of `bits` bits ends at bit bits-1, so an element on bit `bits`
+    // does not fit.
+    if (bits <= msbMark)
+        return false;
+    fieldWidth = bits;
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// RegisterRecord
+
+RegisterRecord::RegisterRecord(const QString &headerName)
+    : headerName(headerName)
+{
+}
+
+RegisterRecord::~RegisterRecord()
+{
+    qDeleteAll(fields);
+    qDeleteAll(replacedFields);
+}
+
+bool RegisterRecord::tryAddField(FieldRecord *&out, const QString &name)
+{
+    if (fields.contains(name))
+        return false;
+    out = addField(name);
+    return true;
+}
+
+FieldRecord *RegisterRecord::addField(const QString &name)
+{
+    if (FieldRecord *old = fields.value(name))
+        replacedFields.append(old);
+    auto *field = new FieldRecord;
+    fields.insert(name, field);
+    return field;
+}
+
+FieldRecord *RegisterRecord::getField(const QString &name) const
+{
+    return fields.value(name);
+}
+
+bool RegisterRecord::assignBits(ActiveElement *element, int msb, int lsb)
+{
+    if (!element || !isUsableBitRange(msb, lsb))
+        return false;
+    if (msb > highestMsb)
+        highestMsb = msb;
+
+    // Everything is tested before anything is marked, so a refused request
+    // leaves no bits behind that no element holds.
+    const bool whole = isWholeRecord(msb, lsb);
+    const quint64 grant = bitRangeMask(msb, lsb);
+    if (whole ? usedMask != 0 : (usedMask & grant) != 0)
+        return false;
+    if (!element->acceptsBitRange(msb, lsb))
+        return false;
+
+    usedMask = whole ? ~quint64(0) : usedMask | grant;
+    element->setElementProperty("msb", msb);
+    element->setElementProperty("lsb", lsb);
+    grantedElements.insert(grant, element);
+    return true;
+}
+
+bool RegisterRecord::bindFieldElements(FieldRecord *field, int msb, int lsb)
+{
+    if (!field)
+        return true;
+    const QList<ActiveElement *> elements = field->elements();
+    for (ActiveElement *element : elements) {
+        const int ownLsb = element->elementProperty("lsb").toInt();
+        const int ownMsb = element->elementProperty("msb").toInt();
+        int grantMsb = msb;
+        int grantLsb = lsb;
+        if (!isWholeRecord(ownMsb, ownLsb)) {
+            grantMsb = clampToInt(qint64(ownMsb) + lsb);
+            grantLsb = clampToInt(qint64(ownLsb) + lsb);
+        }
+        if (assignBits(element, grantMsb, grantLsb))
+            continue;
+        const QString name = objectNameOf(element);
+        reportRegisterModelError(
+            isUsableBitRange(grantMsb, grantLsb)
+                ? RegisterMessages::bitsAlreadyAssigned(name, grantMsb, grantLsb)
+                : RegisterMessages::bitNumberOutOfRange(name, grantMsb, grantLsb));
+    }
+    return true;
+}
+
+bool RegisterRecord::setSize(int bits)
+{
+    if (bits <= highestMsb)
+        return false;
+    if (fields.isEmpty()) {
+        ActiveElement *whole = grantedElements.value(0);
+        if (whole && !whole->acceptsBitRange(bits - 1, 0))
+            return false;
+    }
+    sizeBits = bits;
+    return true;
+}
+
+void RegisterRecord::addEnumeratedValue(const QString &name, const QString &description,
+                                        int value, quint64 fieldMask, int fieldLsb)
+{
+    // Wrapping addition: the key only has to be stable, not to overflow.
+    const int key = int(uint(value) + uint(fieldLsb));
+    enumeratedValues.insert(key, EnumeratedValue{name, description, value});
+
+    ActiveElement *element = grantedElements.value(fieldMask);
+    if (element && !element->elementProperty("svd").toString().isEmpty())
+        element->addItem(name, description, value);
+}
+
+QString RegisterRecord::valueText(bool *notNumeric) const
+{
+    if (notNumeric)
+        *notNumeric = false;
+    quint64 sum = 0;
+    for (ActiveElement *element : grantedElements) {
+        const QString text = element->value(3, 1);
+        if (!text.contains(QLatin1Char('.'))) {
+            bool ok = false;
+            const quint64 bits = text.toULongLong(&ok, 10);
+            if (ok) {
+                sum += bits;
+                continue;
+            }
+            // An element that shifted its value into bit 31 of a signed
+            // 32-bit number: the register holds the unsigned bit pattern.
+            const qint64 signedBits = text.toLongLong(&ok, 10);
+            if (ok && signedBits < 0 && signedBits >= std::numeric_limits<qint32>::min()) {
+                sum += quint32(qint32(signedBits));
+                continue;
+            }
+        }
+        if (notNumeric) {
+            bool isFloat = false;
+            text.toDouble(&isFloat);
+            *notNumeric = !isFloat;
+        }
+        return text;
+    }
+    return QString::number(sum);
+}
+
+// ---------------------------------------------------------------------------
+// ModuleRecord
+
+ModuleRecord::~ModuleRecord()
+{
+    qDeleteAll(registers);
+    qDeleteAll(replacedRegisters);
+}
+
+bool ModuleRecord::tryAddRegister(RegisterRecord *&out, const QString &registerName,
+                                  const QString &headerName)
+{
+    if (registers.contains(registerName))
+        return false;
+    out = addRegister(headerName, registerName);
+    return true;
+}
+
+RegisterRecord *ModuleRecord::addRegister(const QString &headerName, const QString &registerName)
+{
+    if (RegisterRecord *old = registers.value(registerName))
+        replacedRegisters.append(old);
+    auto *reg = new RegisterRecord(headerName);
+    registers.insert(registerName, reg);
+    return reg;
+}
+
+RegisterRecord *ModuleRecord::getRegister(const QString &name) const
+{
+    return registers.value(name);
+}
+
+// ---------------------------------------------------------------------------
+// Register paths and binding
+
+RegisterPath parseRegisterPath(const QString &define)
+{
+    RegisterPath path;
+    const QStringList dotted = define.split(QLatin1Char('.'));
+    path.module = dotted.first();
+    if (dotted.size() > 1)
+        path.reg = withoutBitSuffix(dotted.at(1));
+    if (dotted.size() == 3)
+        path.field = withoutBitSuffix(dotted.at(2));
+
+    static const QRegularExpression separators(QStringLiteral("\\[|\\:|\\]"));
+    const QStringList parts = define.split(separators, Qt::SkipEmptyParts);
+    if (parts.size() == 2) {
+        path.msb = path.lsb = bitNumber(parts.at(1));
+    } else if (parts.size() == 3) {
+        path.msb = bitNumber(parts.at(1));
+        path.lsb = bitNumber(parts.at(2));
+    }
+    return path;
+}
+
+RegisterModelHost::~RegisterModelHost() = default;
+
+bool bindRegisterPath(RegisterModelHost &host, const QString &define, const QString &headerName,
+                      ActiveElement *element, bool isSvdDefine)
+{
+    if (define.isEmpty())
+        return element && element->acceptsBitRange(-1, -1);
+
+    host.registerElement(define, element);
+    if (!element)
+        return false;
+
+    const RegisterPath path = parseRegisterPath(define);
+    const int msb = path.msb;
+    const int lsb = path.lsb;
+    // No element is ever asked about a bit number the masks cannot hold.
+    if (!isWholeRecord(msb, lsb) && !bitNumbersInRange(msb, lsb)) {
+        reportRegisterModelError(RegisterMessages::bitNumberOutOfRange(define, msb, lsb));
+        return false;
+    }
+    if (!element->acceptsBitRange(msb, lsb)) {
+        reportRegisterModelError(RegisterMessages::bitRangeNotSupported(element, msb, lsb));
+        return false;
+    }
+    if (msb < lsb) {
+        reportRegisterModelError(RegisterMessages::bitOrderError(define, msb, lsb));
+        return false;
+    }
+
+    const bool hasField = !path.field.isEmpty();
+    ModuleRecord *module = host.getModule(path.module);
+    RegisterRecord *reg = nullptr;
+    FieldRecord *field = nullptr;
+    if (!module) {
+        if (!host.addModule(module, path.module) || !module)
+            return false;
+        reg = module->addRegister(headerName, path.reg);
+        if (hasField)
+            field = reg->addField(path.field);
+    } else if (module->tryAddRegister(reg, path.reg, headerName)) {
+        if (hasField)
+            field = reg->addField(path.field);
+    } else {
+        reg = module->getRegister(path.reg);
+        if (!reg->headerName.isEmpty() && !headerName.isEmpty() && reg->headerName != headerName)
+            host.logMessage(
+                RegisterMessages::registerHeadersDiffer(reg->headerName, headerName, define));
+        if (hasField && !reg->tryAddField(field, path.field))
+            field = reg->getField(path.field);
+    }
+
+    bool granted = false;
+    if (!hasField) {
+        granted = reg->assignBits(element, msb, lsb);
+    } else if (!isSvdDefine) {
+        reportRegisterModelError(RegisterMessages::fieldsOnNonSvdDefine(define));
+        return false;
+    } else {
+        granted = field->assignBits(element, msb, lsb);
+    }
+    if (!granted)
+        reportRegisterModelError(RegisterMessages::bitsAlreadyAssigned(define, msb, lsb));
+    return granted;
+}
+
+// ---------------------------------------------------------------------------
+// Reporting
+
+void setRegisterModelReporter(RegisterModelReporter reporter)
+{
+    installedReporter() = std::move(reporter);
+}
+
+void reportRegisterModelError(const QString &message)
+{
+    const RegisterModelReporter &reporter = installedReporter();
+    if (reporter)
+        reporter(message);
+    else
+        qWarning().noquote() << message;
+}
+
+namespace RegisterMessages {
+
+QString bitsAlreadyAssigned(const QString &define, int msb, int lsb)
+{
+    return QStringLiteral("Tried to assign a GUI element to already assigned bits: %1\nMSB: %2 LSB: %3")
+        .arg(define, QString::number(msb), QString::number(lsb));
+}
+
+QString svdBitsAlreadyAssigned(const QString &peripheral, const QString &reg,
+                               const QString &field, int msb, int lsb)
+{
+    return QStringLiteral("Tried to assign a GUI element to already assigned bits: %1.%2.%3\nMSB: %4 LSB: %5")
+        .arg(peripheral, reg, field, QString::number(msb), QString::number(lsb));
+}
+
+QString bitOrderError(const QString &name, int msb, int lsb)
+{
+    return QStringLiteral("Bit order error in %1: msb(%2) < lsb(%3)")
+        .arg(name, QString::number(msb), QString::number(lsb));
+}
+
+QString bitNumberOutOfRange(const QString &name, int msb, int lsb)
+{
+    return QStringLiteral("Bit range error in %1: msb(%2) lsb(%3) outside 0..63")
+        .arg(name, QString::number(msb), QString::number(lsb));
+}
+
+QString bitRangeNotSupported(ActiveElement *element, int msb, int lsb)
+{
+    const QObject *object = objectOf(element);
+    const QString className =
+        object ? QString::fromLatin1(object->metaObject()->className()) : QString();
+    return QStringLiteral("Trying to set MSB: %3 and LSB: %4 for %1 which is of type: %2\n")
+        .arg(objectNameOf(element), className, QString::number(msb), QString::number(lsb));
+}
+
+QString fieldsOnNonSvdDefine(const QString &define)
+{
+    return QStringLiteral("Defines not representing an svd value can't have fields: %1").arg(define);
+}
+
+QString svdSizeError(const QString &peripheral, const QString &reg, const QString &field, int size)
+{
+    return QStringLiteral("Out of size error while reading svd file: %1.%2.%3 Size=%4")
+        .arg(peripheral, reg, field, QString::number(size));
+}
+
+QString registerHeadersDiffer(const QString &storedHeader, const QString &newHeader,
+                              const QString &define)
+{
+    QString link = define;
+    link.replace(QLatin1Char(':'), QStringLiteral("$$$COLON$$$"));
+    return QStringLiteral("<font color=\"red\"> <b>XML Error: </b></font><b>register has two "
+                          "different headers (%1, %2) <a href=\"%3\">%4</a><br>")
+        .arg(storedHeader, newHeader, link, define);
+}
+
+} // namespace RegisterMessages

@@ -1,0 +1,208 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QtGlobal>
+
+#include <functional>
+
+class ActiveElement;
+
+// The in-memory picture of the target's peripheral registers: modules hold
+// registers, registers hold bit fields, fields hold enumerated values. Bits of a
+// register (or of a field) are handed to panel elements without overlap: each
+// record keeps a 64-bit mask of the bits already given away and refuses any
+// request that touches one of them. Bit numbers run from 0 to 63; the pair
+// (-1, -1) stands for the whole register or field.
+
+// One enumerated value of a field, as an SVD file lists it.
+struct EnumeratedValue {
+    QString name;
+    QString description;
+    int value = 0;
+};
+
+// Whether msb..lsb is a request the masks can hold: the whole-record pair
+// (-1, -1), or 0 <= lsb <= msb <= 63.
+bool isUsableBitRange(int msb, int lsb);
+
+// The mask of bits lsb..msb; 0 for a range that is not usable (see above) and
+// for the whole-record pair.
+quint64 bitRangeMask(int msb, int lsb);
+
+class FieldRecord
+{
+public:
+    FieldRecord();
+    FieldRecord(const FieldRecord &) = delete;
+    FieldRecord &operator=(const FieldRecord &) = delete;
+
+    // Grants the field's bits msb..lsb (counted from the field's bit 0), or the
+    // whole field for (-1, -1), to the element. False when a bit is taken or
+    // the range is not usable. The element is not asked: its binder did that.
+    bool assignBits(ActiveElement *element, int msb, int lsb);
+    // The elements holding bits of this field, in table order.
+    QList<ActiveElement *> elements() const;
+    QHash<quint64, ActiveElement *> elementsByMask() const { return grantedElements; }
+    void addEnumeratedValue(const QString &name, const QString &description, int value);
+    // The field's place in its register.
+    void setBitRange(int msb, int lsb);
+    // False (width unchanged) when an element holds a bit at or above `bits`.
+    bool setWidth(int bits);
+
+    int width() const { return fieldWidth; }
+    quint64 usedBits() const { return usedMask; }
+    // The highest msb requested so far (field-relative), until setBitRange
+    // stores the field's msb within its register; -1 when neither happened.
+    int msb() const { return msbMark; }
+    // The field's lsb within its register; -1 until setBitRange.
+    int lsb() const { return lsbPosition; }
+
+    QString description;
+    bool readOnly = false;
+    QList<EnumeratedValue> enumeratedValues;
+
+private:
+    int fieldWidth = 0;
+    quint64 usedMask = 0;
+    QHash<quint64, ActiveElement *> grantedElements;
+    int msbMark = -1;
+    int lsbPosition = -1;
+};
+
+class RegisterRecord
+{
+public:
+    explicit RegisterRecord(const QString &headerName);
+    ~RegisterRecord();
+    RegisterRecord(const RegisterRecord &) = delete;
+    RegisterRecord &operator=(const RegisterRecord &) = delete;
+
+    // Fields: try-add refuses an existing name and leaves `out` alone; add
+    // replaces the table entry; get returns null when absent.
+    bool tryAddField(FieldRecord *&out, const QString &name);
+    FieldRecord *addField(const QString &name);
+    FieldRecord *getField(const QString &name) const;
+
+    // Grants bits msb..lsb, or the whole register for (-1, -1), to the element.
+    // False when a bit is taken, the range is not usable, or the element
+    // refuses the range. A refused request still raises the high-bit mark and
+    // leaves nothing else behind.
+    bool assignBits(ActiveElement *element, int msb, int lsb);
+    // Grants the elements of a field again at register level once the field's
+    // place (msb..lsb) is known. Refusals are reported; always returns true.
+    bool bindFieldElements(FieldRecord *field, int msb, int lsb);
+    // False when an element was ever asked for a bit at or above `bits`, or
+    // when the element holding the whole register refuses bits-1..0.
+    bool setSize(int bits);
+    // Stores the value under value + fieldLsb and hands it to the element that
+    // holds fieldMask when that element represents an SVD value.
+    void addEnumeratedValue(const QString &name, const QString &description, int value,
+                            quint64 fieldMask, int fieldLsb);
+    // The register's value: the sum of its elements' register values as
+    // unsigned decimal text, or the first element text that is not a whole
+    // number. *notNumeric is set when that text is not a number at all.
+    QString valueText(bool *notNumeric) const;
+    QHash<quint64, ActiveElement *> elementsByMask() const { return grantedElements; }
+
+    quint64 usedBits() const { return usedMask; }
+    int highBitMark() const { return highestMsb; }
+    int size() const { return sizeBits; }
+
+    QString headerName;
+    QHash<int, EnumeratedValue> enumeratedValues;
+    int address = -1;
+    int resetValue = 0;
+    QString description;
+    QHash<QString, FieldRecord *> fields;
+
+private:
+    quint64 usedMask = 0;
+    int highestMsb = 0;
+    QHash<quint64, ActiveElement *> grantedElements;
+    int sizeBits = 0;
+    // Fields that addField pushed out of the table; kept alive for whoever
+    // still points at them, freed with the register.
+    QList<FieldRecord *> replacedFields;
+};
+
+class ModuleRecord
+{
+public:
+    ModuleRecord() = default;
+    ~ModuleRecord();
+    ModuleRecord(const ModuleRecord &) = delete;
+    ModuleRecord &operator=(const ModuleRecord &) = delete;
+
+    bool tryAddRegister(RegisterRecord *&out, const QString &registerName,
+                        const QString &headerName);
+    RegisterRecord *addRegister(const QString &headerName, const QString &registerName);
+    RegisterRecord *getRegister(const QString &name) const;
+
+    QHash<QString, RegisterRecord *> registers;
+    QString description;
+
+private:
+    QList<RegisterRecord *> replacedRegisters;
+};
+
+// A define read as a register path: MODULE, MODULE.REGISTER or
+// MODULE.REGISTER.FIELD, optionally followed by a bit range in square brackets
+// ("[msb:lsb]" or "[bit]", numbers in C notation). A missing or unreadable bit
+// number is -1.
+struct RegisterPath {
+    QString module;   // everything before the first "." (a bit range included)
+    QString reg;      // second part without its bracketed suffix; empty without "."
+    QString field;    // third part without its suffix, only for exactly three parts
+    int msb = -1;
+    int lsb = -1;
+};
+RegisterPath parseRegisterPath(const QString &define);
+
+// What binding an element to a register path needs of the window that owns the
+// module table.
+class RegisterModelHost
+{
+public:
+    virtual ~RegisterModelHost();
+    // The module of that name, null when absent.
+    virtual ModuleRecord *getModule(const QString &name) = 0;
+    // Creates and stores an empty module unless one of that name exists
+    // (then false, `out` unchanged).
+    virtual bool addModule(ModuleRecord *&out, const QString &name) = 0;
+    // Enters the element in the registration-order list and under the define.
+    virtual void registerElement(const QString &define, ActiveElement *element) = 0;
+    // Prints rich text on the console.
+    virtual void logMessage(const QString &html) = 0;
+};
+
+// Binds a panel element to the register path its define names: registers it
+// with the host, creates the module, register and field as needed and grants
+// the bits. Every refusal is reported. Returns true when the bits were
+// granted; for an empty define only asks the element about the whole range and
+// returns its answer.
+bool bindRegisterPath(RegisterModelHost &host, const QString &define,
+                      const QString &headerName, ActiveElement *element, bool isSvdDefine);
+
+// Errors of the register model go to this function; the main window installs
+// its error reporter. Without one they go to qWarning.
+using RegisterModelReporter = std::function<void(const QString &message)>;
+void setRegisterModelReporter(RegisterModelReporter reporter);
+void reportRegisterModelError(const QString &message);
+
+// The texts of the register model's messages.
+namespace RegisterMessages {
+QString bitsAlreadyAssigned(const QString &define, int msb, int lsb);
+QString svdBitsAlreadyAssigned(const QString &peripheral, const QString &reg,
+                               const QString &field, int msb, int lsb);
+QString bitOrderError(const QString &name, int msb, int lsb);
+QString bitNumberOutOfRange(const QString &name, int msb, int lsb);
+QString bitRangeNotSupported(ActiveElement *element, int msb, int lsb);
+QString fieldsOnNonSvdDefine(const QString &define);
+QString svdSizeError(const QString &peripheral, const QString &reg, const QString &field,
+                     int size);
+// Console line (rich text) for a register bound with two header names.
+QString registerHeadersDiffer(const QString &storedHeader, const QString &newHeader,
+                              const QString &define);
+} // namespace RegisterMessages

@@ -1,0 +1,7 @@
+#include "registerview.h"
+
+RegisterView::RegisterView(const QString &name, QWidget *parent)
+    : QTableWidget(parent)
+{
+    setObjectName(name);
+}

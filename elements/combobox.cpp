@@ -1,0 +1,7 @@
+#include "combobox.h"
+
+ComboBox::ComboBox(const QString &name, QWidget *parent)
+    : QComboBox(parent)
+{
+    setObjectName(name);
+}

@@ -1,0 +1,8 @@
+#include "container.h"
+
+Container::~Container() = default;
+
+void Container::showWidget(QWidget *widget)
+{
+    Q_UNUSED(widget)
+}

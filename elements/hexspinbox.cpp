@@ -1,0 +1,6 @@
+#include "hexspinbox.h"
+
+HexSpinBox::HexSpinBox(const QString &name, QWidget *parent)
+    : SpinBox(name, parent)
+{
+}

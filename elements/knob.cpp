@@ -1,0 +1,7 @@
+#include "knob.h"
+
+Knob::Knob(const QString &name, QWidget *parent)
+    : QwtKnob(parent)
+{
+    setObjectName(name);
+}

@@ -1,0 +1,7 @@
+#include "lineedit.h"
+
+LineEdit::LineEdit(const QString &name, QWidget *parent)
+    : QLineEdit(parent)
+{
+    setObjectName(name);
+}

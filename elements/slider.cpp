@@ -1,0 +1,7 @@
+#include "slider.h"
+
+Slider::Slider(const QString &name, QWidget *parent)
+    : QSlider(parent)
+{
+    setObjectName(name);
+}

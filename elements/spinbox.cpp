@@ -1,0 +1,7 @@
+#include "spinbox.h"
+
+SpinBox::SpinBox(const QString &name, QWidget *parent)
+    : QSpinBox(parent)
+{
+    setObjectName(name);
+}

@@ -1,0 +1,7 @@
+#include "timerlabel.h"
+
+TimerLabel::TimerLabel(const QString &name, QWidget *parent)
+    : QLabel(parent)
+{
+    setObjectName(name);
+}
