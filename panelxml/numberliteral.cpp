@@ -1,0 +1,174 @@
+#include "numberliteral.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+// Trimmed, without any "(", ")" or "u": the form the notations are told
+// apart by ("(0x20u)" -> "0x20", "(12u)" -> "12").
+QString cleanedLiteral(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    QString cleaned;
+    cleaned.reserve(trimmed.size());
+    for (const QChar c : trimmed) {
+        if (c != QLatin1Char('(') && c != QLatin1Char(')') && c != QLatin1Char('u'))
+            cleaned.append(c);
+    }
+    return cleaned;
+}
+
+bool isFractionLiteral(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\d+\\.\\d+$"));
+    return pattern.match(text).hasMatch();
+}
+
+bool isBinaryLiteral(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^0b[0-1]+$"));
+    return pattern.match(text).hasMatch();
+}
+
+bool isAnyText(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^.+$"));
+    return pattern.match(text).hasMatch();
+}
+
+QString withoutBinaryPrefix(const QString &text)
+{
+    return text.startsWith(QLatin1String("0b")) ? text.mid(2) : text;
+}
+
+// A fraction in "%g" style with 6 significant digits; "0" when the text does
+// not convert (beyond the range of a double included).
+QString fractionText(const QString &text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return QString::number(ok ? value : 0.0, 'g', 6);
+}
+
+QString signed32Text(const QString &text, int base)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, base);
+    return QString::number(ok ? value : 0);
+}
+
+// Hexadecimal and binary literals name bit patterns: all 32 bits count, so
+// bit 31 set gives a large positive number, never 0 or a negative one.
+QString unsigned32Text(const QString &text, int base)
+{
+    bool ok = false;
+    const uint value = text.toUInt(&ok, base);
+    return QString::number(ok ? value : 0u);
+}
+
+} // namespace
+
+bool isDecimalLiteral(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^-?\\d+$"));
+    return pattern.match(text).hasMatch();
+}
+
+bool isHexLiteral(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^\\(?0x[0-9a-fA-F]+u?\\)?$"));
+    return pattern.match(text).hasMatch();
+}
+
+int numberLiteralFormat(const QString &text)
+{
+    const QString cleaned = cleanedLiteral(text);
+    if (isDecimalLiteral(cleaned))
+        return DecimalLiteral;
+    if (isHexLiteral(cleaned))
+        return HexLiteral;
+    if (isFractionLiteral(cleaned))
+        return FractionLiteral;
+    if (isBinaryLiteral(cleaned))
+        return BinaryLiteral;
+    if (isAnyText(text))
+        return OtherText;
+    return EmptyText;
+}
+
+QString parseNumberLiteral(const QString &text)
+{
+    const int code = numberLiteralFormat(text);
+    // Fractions and binary literals are converted from the cleaned text like
+    // the integers, so "(2.5)" and " 0b11" keep their values.
+    const QString cleaned = cleanedLiteral(text);
+    bool ok = false;
+    switch (code) {
+    case DecimalLiteral:
+        if (cleaned.startsWith(QLatin1Char('-'))) {
+            const qlonglong value = cleaned.toLongLong(&ok, 10);
+            return QString::number(ok ? value : 0);
+        } else {
+            const qulonglong value = cleaned.toULongLong(&ok, 10);
+            return QString::number(ok ? value : 0);
+        }
+    case HexLiteral: {
+        const qulonglong value = cleaned.toULongLong(&ok, 16);
+        return QString::number(ok ? value : 0);
+    }
+    case FractionLiteral:
+        return fractionText(cleaned);
+    case BinaryLiteral: {
+        const qulonglong value = cleaned.mid(2).toULongLong(&ok, 2);
+        return QString::number(ok ? value : 0);
+    }
+    case OtherText:
+        return text;
+    default:
+        return QString();
+    }
+}
+
+QString convertLiteralByFormat(int code, const QString &text)
+{
+    // Cleaned as numberLiteralFormat saw it, so "(0x10u)" gives "16" here too.
+    const QString cleaned = cleanedLiteral(text);
+    switch (code) {
+    case DecimalLiteral:
+        return signed32Text(cleaned, 10);
+    case HexLiteral:
+        return unsigned32Text(cleaned, 16);
+    case FractionLiteral:
+        return fractionText(cleaned);
+    case BinaryLiteral:
+        return unsigned32Text(withoutBinaryPrefix(cleaned), 2);
+    case OtherText:
+        return text;
+    default:
+        return QString();
+    }
+}
+
+QString formatNumberLiteral(const QString &text, quint32 *value, int code, bool prefix)
+{
+    bool ok = false;
+    quint32 number = parseNumberLiteral(text).toUInt(&ok, 10);
+    if (!ok)
+        number = 0;
+    if (value)
+        *value = number;
+
+    switch (code) {
+    case DecimalLiteral:
+    case FractionLiteral:
+        return QString::number(number);
+    case HexLiteral:
+        return (prefix ? QStringLiteral("0x") : QString()) + QString::number(number, 16);
+    case BinaryLiteral:
+        return (prefix ? QStringLiteral("0b") : QString()) + QString::number(number, 2);
+    case OtherText:
+        return text;
+    default:
+        return QString();
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+
+// Number literals as panels, projects, scripts and C headers write them:
+// 10, -3, 0x1F, (0x20u), 0b1010, 2.5. Every reader of a number from text goes
+// through parseNumberLiteral and then converts the decimal text it returns.
+
+// The notation of a literal, as numberLiteralFormat classifies it.
+enum NumberLiteralNotation : int {
+    DecimalLiteral = 0,  // -?digits
+    HexLiteral = 1,      // 0x..., optionally in parentheses with a trailing u
+    FractionLiteral = 2, // digits.digits
+    BinaryLiteral = 3,   // 0b followed by 0 and 1 digits
+    OtherText = 4,       // anything else: a define name, a quoted text, a formula
+    EmptyText = 5,
+};
+
+// The notation code of the text (one of NumberLiteralNotation). All but
+// OtherText and EmptyText are decided on the cleaned text: trimmed, with every
+// "(", ")" and "u" removed.
+int numberLiteralFormat(const QString &text);
+
+// Whether the whole text is a decimal integer ("^-?\d+$").
+bool isDecimalLiteral(const QString &text);
+// Whether the whole text is a hexadecimal literal ("^\(?0x[0-9a-fA-F]+u?\)?$");
+// accepts the parentheses and the trailing "u" itself.
+bool isHexLiteral(const QString &text);
+
+// The value of a literal as decimal text. "0" when a conversion fails (a value
+// beyond its 64-bit type), an empty text for an empty input, any text that is
+// no literal unchanged.
+QString parseNumberLiteral(const QString &text);
+
+// The value of a literal whose notation the caller already has from
+// numberLiteralFormat, as decimal text; integers are read as signed 32-bit
+// ("0" when out of that range), fractions with 6 significant digits.
+QString convertLiteralByFormat(int code, const QString &text);
+
+// The literal's value as an unsigned 32-bit number (0 when it is negative, a
+// fraction or too large), stored through value when that is not null, and the
+// same number written in notation code: decimal for DecimalLiteral and
+// FractionLiteral, lower-case hexadecimal ("0x" with prefix), binary ("0b"
+// with prefix); OtherText gives the text unchanged, any other code "".
+QString formatNumberLiteral(const QString &text, quint32 *value, int code, bool prefix);
