@@ -7,6 +7,7 @@
 #include "errorreporter.h"
 #include "lockdialog.h"
 #include "pollingthreads.h"
+#include "registermodel.h"
 #include "resources.h"
 #include "showxmldialog.h"
 #include "tyklink.h"
@@ -56,6 +57,7 @@ MainWindow::MainWindow(const QString &file, const QString &batchFile, const QStr
 
     // 4.
     theMainWindow = this;
+    setRegisterModelReporter([](const QString &message) { reportError(message); });
 
     // 5. Error reporter sinks and the console log file.
     this->quiet = quiet;

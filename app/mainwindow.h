@@ -8,6 +8,9 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "expression.h"
+#include "registermodel.h"
+
 #include <atomic>
 
 class ActiveElement;
@@ -18,12 +21,10 @@ class Image;
 class Led;
 class LogLabel;
 class MathLabel;
-class ModuleRecord;
 class PushButton;
 class QwtDial;
 class QwtPlotCurve;
 class QwtThermo;
-class RegisterRecord;
 class TabWidget;
 class TimerLabel;
 class LockDialog;
@@ -68,7 +69,7 @@ struct SettingsIniSwitches {
 // The application window. Its constructor is the program's whole start-up
 // sequence; its implementation is split over several mainwindow_*.cpp files,
 // each named for what it holds.
-class MainWindow : public QMainWindow
+class MainWindow : public QMainWindow, public OperandLookup, public RegisterModelHost
 {
     Q_OBJECT
 
@@ -221,7 +222,7 @@ public:
     void addMathLabel(const QStringList &defines, MathLabel *label);
     bool addModule(ModuleRecord **out, const QString &name);
     void appendElement(ActiveElement *element);
-    void registerElement(const QString &define, ActiveElement *element);
+    void registerElement(const QString &define, ActiveElement *element) override;
     void setContainer(const QString &name, Container *container);
     void setDataClass(const QString &name, DataClass *variable);
     void setDial(const QString &name, QWidget *dial);
@@ -238,8 +239,16 @@ public:
     bool elementExists(const QString &define) const;
     QList<ActiveElement *> getAllElements() const { return allElements; }
     float getValue(const QString &text);
-    ModuleRecord *getModule(const QString &name) const;
-    RegisterRecord *getRegister(const QString &moduleName, const QString &registerName) const;
+    double evaluatePostfix(QStringList postfix, const QStringList &numbers, const QStringList &names,
+                           bool *ok);
+    // Operands of formulas and conditions: elements, variables and references.
+    double operandValue(const QString &operand, bool *found) override;
+    void reportInvalidFormulaValue(const QString &operand) override;
+    // The register model's view of the window.
+    ModuleRecord *getModule(const QString &name) override;
+    bool addModule(ModuleRecord *&out, const QString &name) override;
+    void logMessage(const QString &html) override;
+    RegisterRecord *getRegister(const QString &moduleName, const QString &registerName);
     static QString getModuleName(const QString &path);
     static QString getRegisterName(const QString &path);
     static QString getFieldName(const QString &path);

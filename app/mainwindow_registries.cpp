@@ -138,12 +138,20 @@ void MainWindow::addMathLabel(const QStringList &defines, MathLabel *label)
     }
 }
 
-bool MainWindow::addModule(ModuleRecord **out, const QString &name)
+bool MainWindow::addModule(ModuleRecord *&out, const QString &name)
 {
     if (moduleTable.contains(name))
         return false;
-    auto *module = new ModuleRecord;
-    moduleTable.insert(name, module);
+    out = new ModuleRecord;
+    moduleTable.insert(name, out);
+    return true;
+}
+
+bool MainWindow::addModule(ModuleRecord **out, const QString &name)
+{
+    ModuleRecord *module = nullptr;
+    if (!addModule(module, name))
+        return false;
     if (out)
         *out = module;
     return true;
@@ -205,39 +213,53 @@ QStringList MainWindow::getData() const
 
 float MainWindow::getValue(const QString &text)
 {
-    bool ok = false;
-    const double number = text.toDouble(&ok);
-    if (ok)
-        return float(number);
-    if (text.startsWith(QLatin1String("0x"))) {
-        const qulonglong hex = text.mid(2).toULongLong(&ok, 16);
-        return float(ok ? hex : 0);
-    }
-    if (ActiveElement *element = getActiveElement(text))
-        return element->value(KeywordValue, 0).toFloat();
-    if (DataClass *variable = variablesByName.value(text, nullptr))
-        return variable->type == 1 ? variable->floatValue() : float(variable->value());
-
-    const int keyword = keywordSuffixIndexOf(text);
-    const bool accepted = keyword <= KeywordDefineValue || keyword == KeywordAddress;
-    if (accepted) {
-        QString name = text;
-        stripKeywordSuffix(name, keyword);
-        if (ActiveElement *element = getActiveElement(name))
-            return element->value(keyword, 0).toFloat();
-        if (TabWidget *tabs = tabWidgetsByName.value(name, nullptr))
-            return float(tabs->currentIndex());
-    }
-    reportInvalidFormulaValue(text);
-    return 0.0f;
+    return float(::getValue(text, this));
 }
 
-ModuleRecord *MainWindow::getModule(const QString &name) const
+double MainWindow::operandValue(const QString &operand, bool *found)
+{
+    *found = true;
+    if (ActiveElement *element = getActiveElement(operand))
+        return element->value(KeywordValue, 0).toDouble();
+    if (DataClass *variable = variablesByName.value(operand, nullptr))
+        return variable->type == 1 ? double(variable->floatValue()) : double(variable->value());
+
+    // A reference: name, "." and one of the keywords that stand for a number.
+    const int keyword = keywordSuffixIndexOf(operand);
+    if (keyword <= KeywordDefineValue || keyword == KeywordAddress) {
+        QString name = operand;
+        stripKeywordSuffix(name, keyword);
+        if (ActiveElement *element = getActiveElement(name))
+            return element->value(keyword, 0).toDouble();
+        if (TabWidget *tabs = tabWidgetsByName.value(name, nullptr))
+            return tabs->currentIndex();
+    }
+    *found = false;
+    return 0.0;
+}
+
+void MainWindow::reportInvalidFormulaValue(const QString &operand)
+{
+    ::reportInvalidFormulaValue(operand);
+}
+
+double MainWindow::evaluatePostfix(QStringList postfix, const QStringList &numbers,
+                                   const QStringList &names, bool *ok)
+{
+    return ::evaluatePostfix(postfix, numbers, names, this, ok);
+}
+
+void MainWindow::logMessage(const QString &html)
+{
+    ::logMessage(html);
+}
+
+ModuleRecord *MainWindow::getModule(const QString &name)
 {
     return moduleTable.value(name, nullptr);
 }
 
-RegisterRecord *MainWindow::getRegister(const QString &moduleName, const QString &registerName) const
+RegisterRecord *MainWindow::getRegister(const QString &moduleName, const QString &registerName)
 {
     ModuleRecord *module = getModule(moduleName);
     return module ? module->getRegister(registerName) : nullptr;
