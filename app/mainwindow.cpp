@@ -2,6 +2,7 @@
 // drag and drop, the full-screen switch and the document-modified slot.
 #include "mainwindow.h"
 
+#include "activeelement.h"
 #include "apppaths.h"
 #include "diffdialog.h"
 #include "errorreporter.h"
@@ -320,6 +321,15 @@ void MainWindow::changed()
         return;
     if (!recordElementChange(sender()))
         return;
+    setWindowModified(true);
+}
+
+void MainWindow::markModified(ActiveElement *element)
+{
+    if (loading)
+        return;
+    if (element)
+        changedHeaders.insert(element->header(), true);
     setWindowModified(true);
 }
 

@@ -13,7 +13,13 @@
 
 #include <atomic>
 
+class AbsoluteWidget;
 class ActiveElement;
+class GridWidget;
+class GroupBox;
+class HorizontalWidget;
+class TreeWidget;
+class VerticalWidget;
 class Container;
 class DataClass;
 class DiffDialog;
@@ -87,6 +93,8 @@ public:
     bool wasMaximized = false;
     QHash<QString, bool> changedHeaders;
     void writeSettings();
+    // An element's change: marks its header file and the window modified, except while loading.
+    void markModified(ActiveElement *element);
 
     // Console (mainwindow_console.cpp)
     void consolePrint(QString html);
@@ -262,6 +270,13 @@ public:
     bool recordElementChange(QObject *sender);
 
     // Root containers and element wiring (mainwindow_wiring.cpp)
+    AbsoluteWidget *createAbsoluteWidget();
+    GridWidget *createGridWidget();
+    GroupBox *createGroupBox(const QString &label);
+    HorizontalWidget *createHorizontalWidget();
+    TabWidget *createTabWidget();
+    TreeWidget *createTreeWidget();
+    VerticalWidget *createVerticalWidget();
     void connectLocks(QObject *element);
     void connectChangedByUser(QObject *element);
     void connectDoubleSpinBoxValue(QObject *element);
@@ -287,6 +302,12 @@ public:
     int failedAssertCount = 0;
     QString scriptFile; // absolute path of the running script file
     QTextStream recordStream; // the macro recorder's stream
+    QString recordComment;    // comment for the next recorded element line
+    // Whether the recorder's stream has somewhere to write.
+    bool isRecording() const;
+    // Writes line to the recorder and echoes consoleLine on the console, each
+    // followed by the pending comment.
+    void recordScriptLine(const QString &line, const QString &consoleLine);
     bool logSetDefs = false;
 
     // Integration with the update site and Keil (mainwindow_integration.cpp)
@@ -349,6 +370,8 @@ private:
     bool openFileArgument(const QString &file);
     void applyDefines();
     [[noreturn]] void exitNonInteractive(int exitCode);
+    template <typename T>
+    T *installRootContainer(T *container);
     void runNonInteractiveExits(const QString &file, bool fileOpened, QString saveFile,
                                 bool exitAfterKeil);
     bool openDropped(const QString &path);

@@ -14,6 +14,7 @@
 #include "slider.h"
 #include "spinbox.h"
 #include "tabwidget.h"
+#include "treewidget.h"
 
 #include <QApplication>
 #include <QDir>
@@ -323,7 +324,8 @@ void MainWindow::expandOrCollapseBranch(bool expand)
     }
     auto *area = qobject_cast<QScrollArea *>(centralWidget());
     auto *tabs = area ? qobject_cast<TabWidget *>(area->widget()) : nullptr;
-    auto *tree = tabs ? qobject_cast<QTreeWidget *>(tabs->currentWidget()) : nullptr;
+    auto *page = tabs ? qobject_cast<TreeWidget *>(tabs->currentWidget()) : nullptr;
+    QTreeWidget *tree = page ? page->view() : nullptr;
     if (!tree)
         return;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)

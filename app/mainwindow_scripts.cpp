@@ -54,3 +54,18 @@ void MainWindow::runScript(QString text)
     for (int i = 0; i < lines.size(); ++i)
         executeScriptLine(lines.at(i), i);
 }
+
+bool MainWindow::isRecording() const
+{
+    return recordStream.device() || recordStream.string();
+}
+
+void MainWindow::recordScriptLine(const QString &line, const QString &consoleLine)
+{
+    if (!isRecording())
+        return;
+    const QString comment = recordComment.isEmpty() ? QString() : QStringLiteral("//") + recordComment;
+    recordStream << line << comment << '\n';
+    recordStream.flush();
+    consolePrint((consoleLine + comment).toHtmlEscaped() + QStringLiteral("<br>"));
+}

@@ -3,9 +3,46 @@
 // element connects once.
 #include "mainwindow.h"
 
+#include "absolutewidget.h"
+#include "boxcontainers.h"
 #include "dataclass.h"
+#include "gridwidget.h"
+#include "tabwidget.h"
+#include "treewidget.h"
 
-#include <QDebug>
+#include <QScrollArea>
+
+// ---------------------------------------------------------------------------
+// Root containers: the panel's top container becomes the content of a
+// resizable scroll area, which replaces the window's central widget.
+
+template <typename T>
+T *MainWindow::installRootContainer(T *container)
+{
+    auto *area = new QScrollArea(this);
+    area->setWidgetResizable(true);
+    area->setWidget(container);
+    // The old panel may still be running the signal that loads this one (a
+    // loadFile or runScript action): it goes once control is back in the
+    // event loop, not under its own feet.
+    if (QWidget *old = takeCentralWidget()) {
+        old->hide();
+        old->deleteLater();
+    }
+    setCentralWidget(area);
+    return container;
+}
+
+AbsoluteWidget *MainWindow::createAbsoluteWidget() { return installRootContainer(new AbsoluteWidget(this)); }
+GridWidget *MainWindow::createGridWidget() { return installRootContainer(new GridWidget(this)); }
+GroupBox *MainWindow::createGroupBox(const QString &label) { return installRootContainer(new GroupBox(label, this)); }
+HorizontalWidget *MainWindow::createHorizontalWidget() { return installRootContainer(new HorizontalWidget(this)); }
+TabWidget *MainWindow::createTabWidget() { return installRootContainer(new TabWidget(this)); }
+TreeWidget *MainWindow::createTreeWidget() { return installRootContainer(new TreeWidget); }
+VerticalWidget *MainWindow::createVerticalWidget() { return installRootContainer(new VerticalWidget(this)); }
+
+// ---------------------------------------------------------------------------
+// Element signals to window slots
 
 static void connectUnique(QObject *sender, const char *signal, QObject *receiver, const char *slot)
 {

@@ -57,6 +57,33 @@ public:
     // The element class's Qt signal.
     virtual void updateMathLabels() = 0;
 
+    // Lock lists. The first record of lockedBy is the lock in force; names and
+    // values compare exactly. None of these reports anything.
+    void addLock(const QString &name, const QString &value, int kind);
+    void addLocking(const QString &name, const QString &value, int kind);
+    void addWaitingToLock(const QString &name, const QString &value, int kind);
+    void addWaitingToBeLockedBy(const QString &name, const QString &value);
+    void removeLock(const QString &name);
+    bool removeLocking(const QString &name);
+    void removeWaitingToLock(const QString &name);
+    void removeWaitingToBeLockedBy(const QString &name);
+    LockRecord takeFirstWaitingToBeLockedBy();
+    QList<LockRecord> takeWaitingToBeLockedByValue(const QString &value);
+    LockRecord takeWaitingToLock(const QString &name);
+    bool isLocked() const { return !lockedBy.isEmpty(); }
+    bool isLockedBy(const QString &name) const;
+    bool isLockedToOtherValue(const QString &value) const;
+    QStringList lockedByNames() const;
+    QStringList lockingNames() const;
+    // Drops every lock record at once without touching the widget.
+    void clearLocks();
+
+    // The C header file the element's define is written to (property "header").
+    QString header();
+    QList<Container *> containers() const { return containerChain; }
+    // The tool-tip text, in the sections toolTipSections selects.
+    QString buildToolTip();
+
     QHash<int, ElementItem> items;
     bool locked = false;
     QList<LockRecord> locking;
@@ -66,6 +93,30 @@ public:
     QList<Container *> containerChain;
     bool disabledByBranch = false;
 };
+
+// The sections of every element tool tip (bits as in buildToolTip); 0xffff at
+// start, set by the panel reader from the panel's tooltipconfig.
+extern quint32 toolTipSections;
+
+enum ToolTipSection : quint32 {
+    ToolTipValue = 0x1,
+    ToolTipLockedBy = 0x2,
+    ToolTipLocking = 0x4,
+    ToolTipWaitingToLock = 0x8,
+    ToolTipWaitingToBeLockedBy = 0x10,
+    ToolTipEnumeratedValues = 0x20,
+    ToolTipContainers = 0x40,
+    ToolTipSvd = 0x80,
+    ToolTipHeader = 0x100,
+    ToolTipDefault = 0x200,
+    ToolTipRange = 0x400,
+    ToolTipText = 0x800,
+};
+
+// Whether an action's condition holds: an empty condition holds; a formula
+// holds when its value is not 0; a text comparison (NAME=="text" or !=) holds
+// only for a LineEdit or TextEdit element named NAME.
+bool evaluateCondition(const QString &condition);
 
 // The keywords by which an element's value and properties are addressed, as a
 // suffix of a reference (MODE.label) or a prefix of a value text (index=2).

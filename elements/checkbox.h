@@ -1,11 +1,60 @@
 #pragma once
 
+#include "valueelement.h"
+
 #include <QCheckBox>
 
-// A check box bound to a define.
-class CheckBox : public QCheckBox
+// A check box bound to a define. Its value is 1 or 0: the check state, the
+// other way round when the property "inverted" is set. Checked (unchecked with
+// "lockinverted") it sends its lock texts; unchecked it releases them.
+class CheckBox : public QCheckBox, public ValueElement
 {
     Q_OBJECT
+    Q_INTERFACES(ActiveElement)
+
 public:
     CheckBox(const QString &name, const QString &text, QWidget *parent = nullptr);
+
+    void setValue(const QString &text, int keyword) override;
+    void loadValue(const QString &text) override;
+    QString value(int keyword, int flag) override;
+    QString storedValueText() override;
+    void initialize() override;
+    void resetToDefault() override;
+    void applyLocks() override;
+    void reapplyStoredValue() override;
+    bool acceptsBitRange(int msb, int lsb) override;
+
+    // Sends (on) or releases (off) the lock texts; used by applyLocks and by
+    // the tree branch switch.
+    Q_INVOKABLE void sendLocks(bool on);
+    // Lets the main window have a waiting lock sent now.
+    Q_INVOKABLE void emitSendLock(const QString &lock);
+
+signals:
+    void changedByUser();
+    void updateMathLabels() override;
+    void checked_sendUSB(QString data);
+    void checked_recData(QString data);
+    void checked_setDef(QString data);
+    void unchecked_sendUSB(QString data);
+    void unchecked_recData(QString data);
+    void unchecked_setDef(QString data);
+    void sendLock(QString lock);
+    void sendUnlock(QString lock);
+
+public slots:
+    void sendData(bool checked);
+    void enable(bool on) override;
+    void valueChanged(int state);
+    void valueChangedByUser(bool checked);
+
+private:
+    // sendData; false when the box went away on the way.
+    bool runSendData(bool checked);
+    // The check state that shows value v.
+    bool checkStateFor(bool v) { return v != flagProperty("inverted"); }
+    bool currentValue() { return isChecked() != flagProperty("inverted"); }
+
+    bool storedValue = false;
 };

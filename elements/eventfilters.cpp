@@ -1,0 +1,97 @@
+#include "eventfilters.h"
+
+#include "mainwindow.h"
+#include "prompt.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QRadioButton>
+#include <QWidget>
+
+MouseWheelWidgetAdjustmentGuard::MouseWheelWidgetAdjustmentGuard(QObject *parent)
+    : QObject(parent)
+{
+}
+
+bool MouseWheelWidgetAdjustmentGuard::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto *widget = qobject_cast<QWidget *>(watched);
+    if (event->type() == QEvent::Wheel && widget && !widget->hasFocus()) {
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// The one press on its way back to its object after a confirmation. Only one
+// confirmation can be open at a time, so one slot suffices. The press itself
+// is recognised, not just its object: other events (paint, focus) may reach
+// the object before the posted press does.
+struct PendingReplay {
+    QPointer<QObject> target;
+    const QEvent *press = nullptr;
+};
+static PendingReplay pendingReplay;
+
+QInputEventRecorder::QInputEventRecorder(QObject *parent)
+    : QObject(parent)
+{
+}
+
+static QString confirmationText(QObject *watched)
+{
+    if (auto *radio = qobject_cast<QRadioButton *>(watched))
+        return radio->group() ? radio->group()->property("confirmation").toString() : QString();
+    return watched->property("confirmation").toString();
+}
+
+bool QInputEventRecorder::eventFilter(QObject *watched, QEvent *event)
+{
+    if (pendingReplay.target && watched == pendingReplay.target && event == pendingReplay.press) {
+        pendingReplay = PendingReplay();
+        event->accept();
+        return false;
+    }
+    if (event->type() != QEvent::MouseButtonPress)
+        return QObject::eventFilter(watched, event);
+    const QString text = confirmationText(watched);
+    if (text.isEmpty())
+        return QObject::eventFilter(watched, event);
+
+    const auto *press = static_cast<QMouseEvent *>(event);
+    auto *pressCopy = new QMouseEvent(QEvent::MouseButtonPress, press->localPos(), press->windowPos(),
+                                      press->screenPos(), press->button(), press->buttons(),
+                                      press->modifiers());
+    auto *release = new QMouseEvent(QEvent::MouseButtonRelease, press->localPos(), press->windowPos(),
+                                    press->screenPos(), press->button(), press->buttons(),
+                                    press->modifiers());
+    PromptMessage message;
+    message.parent = theMainWindow;
+    message.icon = QMessageBox::Warning;
+    message.title = QStringLiteral("Quillmate");
+    message.text = text;
+    message.buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    message.defaultButton = QMessageBox::NoButton;
+    // The object can go while the question is open.
+    QPointer<QObject> guard(watched);
+    if (Prompt::ask(message).button != QMessageBox::Cancel && guard) {
+        pendingReplay.target = watched;
+        pendingReplay.press = pressCopy;
+        QCoreApplication::postEvent(watched, pressCopy);
+        QCoreApplication::postEvent(watched, release);
+    } else {
+        delete pressCopy;
+        delete release;
+    }
+    event->ignore();
+    return true;
+}
+
+void installWheelGuard(QWidget *widget)
+{
+    widget->setFocusPolicy(Qt::StrongFocus);
+    widget->installEventFilter(new MouseWheelWidgetAdjustmentGuard(widget));
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QObject>
+
+// Keeps the mouse wheel from changing an element that does not have the
+// keyboard focus, so the wheel scrolls the panel instead. Installed by an
+// element on itself (with the focus policy Qt::StrongFocus).
+class MouseWheelWidgetAdjustmentGuard : public QObject
+{
+    Q_OBJECT
+public:
+    explicit MouseWheelWidgetAdjustmentGuard(QObject *parent);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+};
+
+// Asks before a mouse press takes effect on an element whose "confirmation"
+// property (a radio button: its group's) holds a text. The press is held back
+// while the question is open; on Ok it is delivered again, with its release,
+// so the element reacts as to a normal click.
+class QInputEventRecorder : public QObject
+{
+    Q_OBJECT
+public:
+    explicit QInputEventRecorder(QObject *parent);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+};
+
+class QWidget;
+
+// Gives the widget the focus policy Qt::StrongFocus and a wheel guard.
+void installWheelGuard(QWidget *widget);

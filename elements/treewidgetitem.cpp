@@ -1,0 +1,103 @@
+#include "treewidgetitem.h"
+
+#include "treewidget.h"
+
+#include <QTreeWidget>
+#include <QVariant>
+
+TreeWidgetItem::TreeWidgetItem(QTreeWidget *view)
+    : QTreeWidgetItem(view)
+    , WidgetContainer(nullptr)
+{
+}
+
+TreeWidgetItem::TreeWidgetItem(TreeWidgetItem *parent)
+    : QTreeWidgetItem(parent)
+    , WidgetContainer(nullptr)
+{
+}
+
+TreeWidgetItem *TreeWidgetItem::fill(const QString &text, QWidget *widget,
+                                     QMap<QWidget *, TreeWidgetItem *> &rows)
+{
+    setText(0, text);
+    if (widget) {
+        if (widget->property("expand").toInt() == 1)
+            setExpanded(true);
+        // Re-parents the widget into the view, which owns it from now on.
+        treeWidget()->setItemWidget(this, 1, widget);
+        rows.insert(widget, this);
+    }
+    return this;
+}
+
+TreeWidgetItem *TreeWidgetItem::addRow(QWidget *widget, const QString &text)
+{
+    return (new TreeWidgetItem(this))->fill(text, widget, m_rowsByWidget);
+}
+
+TreeWidgetItem *TreeWidgetItem::addBranch(const QString &text, QWidget *widget)
+{
+    TreeWidgetItem *row = addRow(widget, text);
+    // The owning tree connects the branch button and finds its row.
+    if (auto *owner = qobject_cast<TreeWidget *>(treeWidget()->parentWidget()))
+        owner->registerBranch(widget, row);
+    return row;
+}
+
+void TreeWidgetItem::addWidget(QWidget *widget, int pos)
+{
+    Q_UNUSED(widget)
+    Q_UNUSED(pos)
+}
+
+void TreeWidgetItem::reveal(QTreeWidgetItem *row)
+{
+    row->setExpanded(true);
+    if (QTreeWidget *view = row->treeWidget()) {
+        view->scrollToItem(row);
+        view->setCurrentItem(row);
+    }
+}
+
+void TreeWidgetItem::showChild(Container *child)
+{
+    if (auto *row = dynamic_cast<TreeWidgetItem *>(child))
+        reveal(row);
+}
+
+void TreeWidgetItem::showWidget(QWidget *widget)
+{
+    if (TreeWidgetItem *row = m_rowsByWidget.value(widget)) {
+        row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+        showChild(row);
+    }
+}
+
+void TreeWidgetItem::setBranchExpanded(Container *item, bool expand)
+{
+    auto *row = dynamic_cast<TreeWidgetItem *>(item);
+    if (!row)
+        return;
+    if (expand)
+        reveal(row);
+    else
+        row->setExpanded(false);
+}
+
+void TreeWidgetItem::placeChild(QWidget *child, const QString &title, int pos)
+{
+    Q_UNUSED(pos)
+    addRow(child, title);
+}
+
+// Unlike a top-level row, a branch's push button also titles its row and its
+// toggle button shows its text only as the title.
+WidgetContainer::CaptionRule TreeWidgetItem::captionRule(CaptionedKind kind) const
+{
+    if (kind == CaptionedKind::PushButton)
+        return CaptionRule{true, true};
+    if (kind == CaptionedKind::ToggleButton)
+        return CaptionRule{false, true};
+    return TreeWidget::rowCaptionRule(kind);
+}

@@ -1,0 +1,220 @@
+#include "valueelement.h"
+
+#include "eventfilters.h"
+#include "mainwindow.h"
+
+#include <QEventLoop>
+#include <QMetaMethod>
+#include <QTimer>
+#include <QWidget>
+
+QList<ElementAction> readElementActions(const QVariant &data, const QString &key)
+{
+    const QVariantList list = data.toMap().value(key).toList();
+    QList<ElementAction> actions;
+    for (int i = 0; i < list.size();) {
+        const QStringList parts = list.at(i).toString().split(QLatin1Char('_'));
+        ElementAction action;
+        action.event = parts.value(0);
+        action.kind = parts.value(1);
+        const int size = action.kind == QLatin1String("sendUSB") ? 5 : 3;
+        if (i + size > list.size())
+            break;
+        action.condition = list.at(i + 1).toString();
+        action.data = list.at(i + 2).toString();
+        if (size == 5) {
+            action.recData = list.at(i + 3).toString();
+            action.delay = list.at(i + 4).toString();
+        }
+        actions.append(action);
+        i += size;
+    }
+    return actions;
+}
+
+void waitProcessingEvents(const QDeadlineTimer &deadline)
+{
+    while (!deadline.hasExpired()) {
+        QEventLoop slice;
+        QTimer::singleShot(int(qBound<qint64>(0, deadline.remainingTime(), 2)), &slice, &QEventLoop::quit);
+        slice.exec();
+    }
+}
+
+quint64 defineValueOf(quint64 value, int lsb)
+{
+    if (lsb < 0)
+        return value;
+    return lsb >= 64 ? 0 : value << lsb;
+}
+
+quint64 fieldValueOf(quint64 defineValue, int lsb)
+{
+    if (lsb < 0)
+        return defineValue;
+    return lsb >= 64 ? 0 : defineValue >> lsb;
+}
+
+// ---------------------------------------------------------------------------
+
+ElementGuard::ElementGuard(QObject *element)
+    : m_element(element)
+{
+    QWidget *panel = theMainWindow ? theMainWindow->centralWidget() : nullptr;
+    for (QObject *object = element; object && panel; object = object->parent()) {
+        if (object == panel) {
+            m_panel = panel;
+            m_inPanel = true;
+            break;
+        }
+    }
+}
+
+bool ElementGuard::alive() const
+{
+    if (!m_element)
+        return false;
+    if (!m_inPanel)
+        return true;
+    // Replacing the panel hides the old central widget and deletes it later.
+    return m_panel && theMainWindow && theMainWindow->centralWidget() == m_panel;
+}
+
+// ---------------------------------------------------------------------------
+
+ValueElement::ValueElement(QObject *object)
+    : m_object(object)
+{
+}
+
+ValueElement::~ValueElement() = default;
+
+void ValueElement::setElementProperty(const char *name, const QVariant &value)
+{
+    m_object->setProperty(name, value);
+}
+
+QVariant ValueElement::elementProperty(const char *name)
+{
+    return m_object->property(name);
+}
+
+void ValueElement::updateToolTip()
+{
+    if (auto *widget = qobject_cast<QWidget *>(m_object))
+        widget->setToolTip(buildToolTip());
+}
+
+QStringList ValueElement::lockTexts(const QString &key)
+{
+    return elementProperty("locks").toMap().value(key).toStringList();
+}
+
+int ValueElement::lsb()
+{
+    const QVariant value = elementProperty("lsb");
+    return value.isValid() ? value.toInt() : -1;
+}
+
+void ValueElement::finishInitialize(QWidget *confirmTarget)
+{
+    if (theMainWindow && theMainWindow->mathLabelsByDefine.contains(m_object->objectName()))
+        updateMathLabels();
+    updateToolTip();
+    if (confirmTarget)
+        installConfirmation(confirmTarget);
+}
+
+void ValueElement::installConfirmation(QWidget *widget)
+{
+    if (!elementProperty("confirmation").toString().isEmpty())
+        widget->installEventFilter(new QInputEventRecorder(widget));
+}
+
+// Emits the element's signal name(QString). A signal the element does not
+// have is skipped: connecting the action already warned about it.
+static void emitSignal(QObject *object, const QString &name, const QString &text)
+{
+    const QByteArray signature = QMetaObject::normalizedSignature((name + QStringLiteral("(QString)")).toLatin1());
+    const int index = object->metaObject()->indexOfSignal(signature.constData());
+    if (index >= 0)
+        object->metaObject()->method(index).invoke(object, Qt::DirectConnection, Q_ARG(QString, text));
+}
+
+bool ValueElement::runActions(const ElementGuard &guard, const ActionRules &rules, const QString &key)
+{
+    const QList<ElementAction> actions = readElementActions(elementProperty("data"), key);
+    for (const ElementAction &action : actions) {
+        if (!rules.kinds.contains(action.kind))
+            continue;
+        if (rules.eventApplies && !rules.eventApplies(action.event))
+            continue;
+        // A condition may report an error, and an error box runs its own event loop.
+        const bool applies = evaluateCondition(action.condition);
+        if (!guard.alive())
+            return false;
+        if (!applies)
+            continue;
+        const QString event = rules.signalEvent.isEmpty() ? action.event : rules.signalEvent;
+        if (action.kind != QLatin1String("sendUSB")) {
+            emitSignal(m_object, event + QLatin1Char('_') + action.kind, action.data);
+            if (!guard.alive())
+                return false;
+            continue;
+        }
+        const QDeadlineTimer deadline(qMax<qint64>(0, action.delay.toLongLong()));
+        emitSignal(m_object, event + QStringLiteral("_sendUSB"), action.data);
+        if (!guard.alive())
+            return false;
+        emitSignal(m_object, event + QStringLiteral("_recData"), action.recData);
+        if (!guard.alive())
+            return false;
+        waitProcessingEvents(deadline);
+        if (!guard.alive())
+            return false;
+    }
+    return true;
+}
+
+bool ValueElement::emitEach(const ElementGuard &guard, const QStringList &texts,
+                            const std::function<void(const QString &)> &emitter)
+{
+    for (const QString &text : texts) {
+        emitter(text);
+        if (!guard.alive())
+            return false;
+    }
+    return true;
+}
+
+void ValueElement::recordSet(const QWidget *focusWidget, const QString &value, const QString &consoleValue)
+{
+    if (!theMainWindow || !theMainWindow->isRecording() || !focusWidget || !focusWidget->hasFocus())
+        return;
+    const QString line = QStringLiteral("Set(%1, %2)").arg(m_object->objectName(), value);
+    const QString consoleLine = consoleValue.isEmpty()
+        ? line
+        : QStringLiteral("Set(%1, %2)").arg(m_object->objectName(), consoleValue);
+    theMainWindow->recordScriptLine(line, consoleLine);
+}
+
+void ValueElement::markModified()
+{
+    if (theMainWindow)
+        theMainWindow->markModified(this);
+}
+
+QString ValueElement::resolveReference(const QString &text)
+{
+    const int keyword = keywordSuffixIndexOf(text);
+    QString name = text;
+    stripKeywordSuffix(name, keyword);
+    ActiveElement *other = theMainWindow ? theMainWindow->getActiveElement(name) : nullptr;
+    return other ? other->value(keyword, 1) : text;
+}
+
+void ValueElement::enableUnlessLocked(QWidget *widget, bool on)
+{
+    if (!locked)
+        widget->setEnabled(on);
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "activeelement.h"
+
+#include <QDeadlineTimer>
+#include <QPointer>
+
+#include <functional>
+
+class QWidget;
+
+// One action of an element's "data" property.
+struct ElementAction {
+    QString event;     // the part of the key before "_": checked, unchecked, changed, ...
+    QString kind;      // the part after it: setDef, sendUSB, runScript, loadFile, ...
+    QString condition; // tested with evaluateCondition
+    QString data;      // the request handed to the main window
+    QString recData;   // sendUSB only: the receive description
+    QString delay;     // sendUSB only: milliseconds to wait afterwards, may be empty
+};
+
+// The actions stored under key in a "data" property value: a map from decimal
+// text to a flat list of tuples, five items for a sendUSB action and three for
+// any other. An incomplete tuple at the end of the list is dropped; anything
+// that is not such a map gives no actions.
+QList<ElementAction> readElementActions(const QVariant &data, const QString &key);
+
+// Processes pending events, timers and queued signals included, until the
+// deadline, waiting at most 2 ms at a time.
+void waitProcessingEvents(const QDeadlineTimer &deadline);
+
+// An element's value written into its define: value << lsb as a 64-bit
+// number; no shift for a negative lsb (-1: the whole define), 0 from 64 on.
+quint64 defineValueOf(quint64 value, int lsb);
+// The element's field read from a define value: the inverse shift.
+quint64 fieldValueOf(quint64 defineValue, int lsb);
+
+// Whether an element is still in service across the signals and waits of one
+// of its walks. An action may open another panel (loadFile, runScript, a LOAD
+// command): the element is then deleted at once, or it goes with the window's
+// previous central widget, which Qt deletes later. Either way the walk stops.
+class ElementGuard
+{
+public:
+    explicit ElementGuard(QObject *element);
+    bool alive() const;
+
+private:
+    QPointer<QObject> m_element;
+    QPointer<QWidget> m_panel; // the central widget that held the element
+    bool m_inPanel = false;
+};
+
+// Which actions of its list an element runs, and how their signals are named.
+struct ActionRules {
+    QStringList kinds;                                      // the kinds the element runs
+    std::function<bool(const QString &event)> eventApplies; // null: every event applies
+    QString signalEvent; // not empty: the event part of every signal emitted
+};
+
+// What the value elements (check box, spin boxes, slider, combo box, radio
+// group, knob, edits, toggle button) share beside ActiveElement: settings read
+// from dynamic properties at each use, the walk over the actions, lock and
+// setDef lists, the macro recorder line and the change notification.
+//
+// The walks return false when the element went away during a signal or a wait;
+// the caller must then return at once without touching the element.
+class ValueElement : public ActiveElement
+{
+public:
+    void setElementProperty(const char *name, const QVariant &value) override;
+    QVariant elementProperty(const char *name) override;
+    // Sets the tool tip of the element's widget (nothing for a non-widget).
+    void updateToolTip() override;
+
+protected:
+    // object: the element's own Qt object (the widget, or a radio group's group).
+    explicit ValueElement(QObject *object);
+    ~ValueElement() override;
+
+    QObject *elementObject() const { return m_object; }
+
+    bool flagProperty(const char *name) { return elementProperty(name).toBool(); }
+    QStringList textListProperty(const char *name) { return elementProperty(name).toStringList(); }
+    // The lock texts of "locks" entry key.
+    QStringList lockTexts(const QString &key);
+    // Property "lsb"; -1 (the whole define) when it is not set.
+    int lsb();
+
+    // The end of initialize: the formula refresh when a formula uses the
+    // element, the tool tip, and the confirmation filter on confirmTarget.
+    void finishInitialize(QWidget *confirmTarget);
+    // Installs a QInputEventRecorder on the widget when "confirmation" is set.
+    void installConfirmation(QWidget *widget);
+
+    // Runs the actions of "data" entry key that the rules select and whose
+    // condition holds, in list order: emits <event>_<kind>(data), for sendUSB
+    // then <event>_recData(recdata) and waits out the delay.
+    bool runActions(const ElementGuard &guard, const ActionRules &rules,
+                    const QString &key = QStringLiteral("0"));
+    // Calls emitter for each text in order.
+    static bool emitEach(const ElementGuard &guard, const QStringList &texts,
+                         const std::function<void(const QString &)> &emitter);
+
+    // The "Set(name, value)" line of the macro recorder, written only while
+    // recording and only when focusWidget has the keyboard focus (a user's
+    // change). consoleValue, when given, is the console's form of the value.
+    void recordSet(const QWidget *focusWidget, const QString &value,
+                   const QString &consoleValue = QString());
+    // Marks the project and the element's header file changed.
+    void markModified();
+    // The value text that setValue is given: the value of another element in
+    // the referenced keyword (OTHER, OTHER.label), or the text itself.
+    QString resolveReference(const QString &text);
+    // enable for the elements that ignore the request while locked.
+    void enableUnlessLocked(QWidget *widget, bool on);
+
+private:
+    QObject *m_object;
+};
