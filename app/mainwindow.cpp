@@ -161,8 +161,10 @@ MainWindow::~MainWindow()
 bool MainWindow::openFileArgument(const QString &file)
 {
     if (file.endsWith(QLatin1String(".xml"))) {
-        if (open(file))
-            return initLoadedConfiguration(true);
+        if (open(file)) {
+            initLoadedConfiguration(true);
+            return true;
+        }
         newProject();
         return false;
     }
@@ -306,7 +308,8 @@ bool MainWindow::openDropped(const QString &path)
             newProject();
             return false;
         }
-        return initLoadedConfiguration(true);
+        initLoadedConfiguration(true);
+        return true;
     }
     if (path.endsWith(QLatin1String(".qlmp"), Qt::CaseInsensitive))
         return load(path);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHash>
+#include <QMap>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSerialPort>
@@ -8,6 +9,7 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "activeelement.h"
 #include "expression.h"
 #include "registermodel.h"
 
@@ -27,7 +29,11 @@ class Image;
 class Led;
 class LogLabel;
 class MathLabel;
+class PinMapping;
 class PushButton;
+class QTreeWidgetItem;
+struct ComPollEntry;
+struct VarPollEntry;
 class QwtDial;
 class QwtPlotCurve;
 class QwtThermo;
@@ -93,8 +99,6 @@ public:
     bool wasMaximized = false;
     QHash<QString, bool> changedHeaders;
     void writeSettings();
-    // An element's change: marks its header file and the window modified, except while loading.
-    void markModified(ActiveElement *element);
 
     // Console (mainwindow_console.cpp)
     void consolePrint(QString html);
@@ -146,16 +150,47 @@ public:
     qint64 performanceFrequency = 0; // ticks per second of the exchange thread's clock
     void stopPollingThreads();
 
-    // Panel open and new project (mainwindow_panelopen.cpp)
-    bool open(const QString &fileName);
-    bool initLoadedConfiguration(bool firstLoad);
-    void newProject();
+    // Panel open, post-load set-up, new project and reload (mainwindow_panelopen.cpp)
+    bool readPanelFile(const QString &file);
+    bool openFileError(const QString &file, const QString &errorText);
+    bool readFileError(const QString &file, const QString &errorText);
+    void printLoadMessage();
+    void initLoadedConfiguration(bool resetValues);
+    void clearPanelState();
+    void markModified(ActiveElement *element);
+    void resetToDefaults();
+    ActiveElement *takeElement(const QString &define);
+    bool renameDefine(const QString &oldName, const QString &newName);
+    void expandRecursively(QTreeWidgetItem *item, bool expand);
+    void checkSvdBinding(const QString &objectName);
+    void consolePrintSvdNotFound(const QString &name);
+    void startPollingThreads();
+    bool usesTyk = false;
+    bool loadSaveAllowed = true;
+    bool openingHomePanel = false; // set while the home panel of a new project is read
+    bool homePanelShown = false;   // the window shows the home panel
+    quint16 usbTimeoutCount = 0;
+    quint16 ioCheckMode = 0;
+    QMap<QString, QString> definePrefixes;
+    QPointer<PinMapping> pinMapping;
+    int highlightTimerId = 0;
+    QPointer<QWidget> highlightedItem;
+    QStringList elementNames;
+    QList<VarPollEntry *> varPollList;
+    QList<ComPollEntry *> comPollList;
+    QList<QObject *> invisibleElements;
+    QStringList hiddenTabs;
+    QList<LockRecord> waitingLocks;
+    QList<MathLabel *> overflowConflicts;
 
     // Project file and header export (mainwindow_project.cpp)
     bool load(const QString &fileName);
+    bool loadProject(QIODevice *device, bool setValues, QString *errorText);
+    bool loadOld(const QString &fileName);
     bool saveProjectFile(const QString &fileName, bool sorted);
     bool exportHeaderFiles(bool all);
     bool maybeSave();
+    bool headerFilesToExport() const;
     bool save();
 
     // Panel header values (mainwindow_registries.cpp)
@@ -264,6 +299,10 @@ public:
     bool isEditableElement(QWidget *widget, bool rememberStyle);
     void expandOrCollapseBranch(bool expand);
 
+    // Define registration and SVD binding (mainwindow_defines.cpp)
+    void assignRegisterField(const QString &define, const QString &header, ActiveElement *element,
+                             bool isSvd);
+    bool loadSvdFile();
     bool setElementByDefine(const QString &name, const QString &value);
     void raiseGUIElement(ActiveElement *element);
     // The change bookkeeping of changed(); false when the change does not count.
@@ -299,6 +338,7 @@ public:
     // Scripts (mainwindow_scripts.cpp)
     bool runScriptFile(const QString &fileName);
     bool executeScriptLine(QString line, int lineNumber);
+    bool parameterCheck(const QString &command, const QString &params, quint16 count, quint16 line);
     int failedAssertCount = 0;
     QString scriptFile; // absolute path of the running script file
     QTextStream recordStream; // the macro recorder's stream
@@ -316,6 +356,14 @@ public:
     void runKeilStep();
 
 public slots:
+    // mainwindow_panelopen.cpp
+    void open();
+    bool open(const QString &fileName);
+    void newProject();
+    void reopen();
+    void load();
+    void loadFile(QString name, bool absolute);
+
     // mainwindow.cpp
     void changed();
     void editGUI();
@@ -331,14 +379,17 @@ public slots:
     void showSettingsDialog();
 
     // Element actions and locks (mainwindow_actions.cpp)
+    void checkLockConditions();
     void setDef(QString items);
     void resetGUI(QString unused = QString());
     void on_sendLock(QString lock);
     void on_sendUnlock(QString lock);
-    void loadFile(QString file);
+    void loadFile(QString name);
     void startProgram(QString program);
 
-    // Target link actions (mainwindow_targetlink.cpp)
+    // Target link (mainwindow_targetlink.cpp)
+    void connectTargetForPolling();
+    void queryTykFirmwareVersion(bool compareWithPanel);
     void sendUSB(QString values);
     void recData(QString values);
 
@@ -346,6 +397,7 @@ public slots:
     void runScript(QString text);
 
     // Display refresh (mainwindow_display.cpp)
+    void refreshSvgImages();
     void on_updateCurve();
     void on_updateDial();
     void on_updateLED();
@@ -353,6 +405,11 @@ public slots:
     void on_updateMathLabel();
     void on_updateSvgImage();
     void on_updateThermo();
+
+    // Actions and menus (mainwindow_menus.cpp)
+    void updatePanelActions();
+    void updateHomeActions();
+    void createAppNotesMenu();
 
     // mainwindow_registries.cpp
     QStringList getData() const;

@@ -2,6 +2,12 @@
 // reset, loading files, starting programs).
 #include "mainwindow.h"
 
+void MainWindow::checkLockConditions()
+{
+    for (ActiveElement *element : qAsConst(allElements))
+        element->applyLocks();
+}
+
 void MainWindow::setDef(QString items)
 {
     Q_UNUSED(items)
@@ -20,11 +26,6 @@ void MainWindow::on_sendLock(QString lock)
 void MainWindow::on_sendUnlock(QString lock)
 {
     Q_UNUSED(lock)
-}
-
-void MainWindow::loadFile(QString file)
-{
-    Q_UNUSED(file)
 }
 
 void MainWindow::startProgram(QString program)

@@ -9,3 +9,4 @@ void MainWindow::on_updateLog() {}
 void MainWindow::on_updateMathLabel() {}
 void MainWindow::on_updateSvgImage() {}
 void MainWindow::on_updateThermo() {}
+void MainWindow::refreshSvgImages() {}

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTextStream>
 #include <QToolBar>
@@ -69,4 +70,20 @@ void MainWindow::createStatusBar()
     fileLabel = new QLabel(tr("Ready"));
     fileLabel->setStyleSheet(QStringLiteral("margin-left: 0.1em;"));
     statusBar()->addPermanentWidget(fileLabel);
+}
+
+void MainWindow::updatePanelActions()
+{
+    if (forumButton)
+        forumButton->setVisible(!forumUrl.isEmpty());
+}
+
+void MainWindow::updateHomeActions()
+{
+    if (forumButton)
+        forumButton->setVisible(!forumUrl.isEmpty());
+}
+
+void MainWindow::createAppNotesMenu()
+{
 }

@@ -10,3 +10,12 @@ void MainWindow::recData(QString values)
 {
     Q_UNUSED(values)
 }
+
+void MainWindow::connectTargetForPolling()
+{
+}
+
+void MainWindow::queryTykFirmwareVersion(bool compareWithPanel)
+{
+    Q_UNUSED(compareWithPanel)
+}

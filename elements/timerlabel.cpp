@@ -5,3 +5,8 @@ TimerLabel::TimerLabel(const QString &name, QWidget *parent)
 {
     setObjectName(name);
 }
+
+void TimerLabel::setRunning(bool running)
+{
+    Q_UNUSED(running)
+}

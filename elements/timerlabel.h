@@ -8,4 +8,7 @@ class TimerLabel : public QLabel
     Q_OBJECT
 public:
     explicit TimerLabel(const QString &name, QWidget *parent = nullptr);
+
+    // Starts or stops the label's timer.
+    void setRunning(bool running);
 };

@@ -64,6 +64,8 @@ void TestMainWindow::consolePrintShowsTheDock()
 {
     auto window = makeWindow();
     window->show();
+    window->consoleDockWidget()->hide(); // start-up may have printed already
+    window->clearConsole();
     QVERIFY(!window->consoleDockWidget()->isVisible());
     window->keepConsoleHidden = true;
     window->consolePrint("hidden<br>");
@@ -211,10 +213,10 @@ void TestMainWindow::firstNormalStateSizesTheWindowOnce()
     QCOMPARE(window->size(), QSize(qRound(available.width() * 0.9), qRound(available.height() * 0.9)));
     QCOMPARE(AppPaths::openMainStore()->value("FirstTimeNormal").toInt(), 0);
 
-    window->resize(300, 200);
+    window->resize(640, 480);
     window->setWindowState(Qt::WindowMaximized);
     window->setWindowState(Qt::WindowNoState);
-    QCOMPARE(window->size(), QSize(300, 200));
+    QCOMPARE(window->size(), QSize(640, 480));
 }
 
 void TestMainWindow::destructorStopsRunningPollingThreads()
