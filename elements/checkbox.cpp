@@ -59,19 +59,12 @@ bool CheckBox::runSendData(bool checked)
         if (!runActions(guard, rules))
             return false;
 
-        const auto lock = [this](const QString &text) { emit sendLock(text); };
-        const auto unlock = [this](const QString &text) { emit sendUnlock(text); };
-        const auto setDef = [this](const QString &text) { emit checked_setDef(text); };
-        const QStringList locks = lockTexts(QStringLiteral("0"));
+        // The lock part runs on every call, also when no action applied.
         const bool locking = isChecked() != flagProperty("lockinverted");
-        if (locking) {
-            if (!emitEach(guard, locks, lock) || !emitEach(guard, textListProperty("default_setdef"), setDef))
-                return false;
-        } else {
-            if (!emitEach(guard, locks, unlock)
-                || !emitEach(guard, textListProperty("default_setdefinv"), setDef))
-                return false;
-        }
+        const QStringList setDefs = textListProperty(locking ? "default_setdef" : "default_setdefinv");
+        if (!sendLockTexts(guard, QStringLiteral("0"), locking)
+            || !emitEach(guard, QStringLiteral("checked_setDef"), setDefs))
+            return false;
     }
     emit updateMathLabels();
     return guard.alive();
@@ -83,13 +76,10 @@ void CheckBox::sendLocks(bool on)
     emit changedByUser();
     if (!guard.alive())
         return;
+    // Nothing to lock in the non-locking state.
     if (on && isChecked() == flagProperty("lockinverted"))
         return;
-    const QStringList locks = lockTexts(QStringLiteral("0"));
-    if (on)
-        emitEach(guard, locks, [this](const QString &text) { emit sendLock(text); });
-    else
-        emitEach(guard, locks, [this](const QString &text) { emit sendUnlock(text); });
+    sendLockTexts(guard, QStringLiteral("0"), on);
 }
 
 void CheckBox::emitSendLock(const QString &lock)
@@ -122,8 +112,7 @@ QString CheckBox::value(int keyword, int flag)
     case KeywordTypeInfo:
         return QStringLiteral("CheckBox");
     default:
-        reportUnsupportedValueKind(this, keyword);
-        return QString();
+        return unsupportedKeyword(keyword);
     }
 }
 

@@ -27,8 +27,10 @@ void SpinBox::initialize()
 
 void SpinBox::valueChanged(int value)
 {
-    ElementGuard guard(this);
-    afterChange(guard, value);
+    if (!runSendData(value))
+        return;
+    markModified();
+    updateToolTip();
 }
 
 void SpinBox::valueChangedByUser(int value)
@@ -39,15 +41,7 @@ void SpinBox::valueChangedByUser(int value)
     if (!guard.alive())
         return;
     storedValue = value;
-    afterChange(guard, value);
-}
-
-void SpinBox::afterChange(const ElementGuard &guard, int v)
-{
-    if (!runSendData(v) || !guard.alive())
-        return;
-    markModified();
-    updateToolTip();
+    valueChanged(value);
 }
 
 void SpinBox::sendData(int value)
@@ -91,8 +85,7 @@ QString SpinBox::value(int keyword, int flag)
     case KeywordTypeInfo:
         return QStringLiteral("SpinBox");
     default:
-        reportUnsupportedValueKind(this, keyword);
-        return QString();
+        return unsupportedKeyword(keyword);
     }
 }
 

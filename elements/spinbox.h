@@ -49,8 +49,6 @@ protected:
 private:
     // sendData; false when the spin box went away on the way.
     bool runSendData(int value);
-    // The end of both change paths; v is the new widget value.
-    void afterChange(const ElementGuard &guard, int v);
 
     int storedValue = 0;
 };

@@ -1,5 +1,6 @@
 #include "valueelement.h"
 
+#include "errorreporter.h"
 #include "eventfilters.h"
 #include "mainwindow.h"
 
@@ -176,26 +177,35 @@ bool ValueElement::runActions(const ElementGuard &guard, const ActionRules &rule
     return true;
 }
 
-bool ValueElement::emitEach(const ElementGuard &guard, const QStringList &texts,
-                            const std::function<void(const QString &)> &emitter)
+bool ValueElement::emitEach(const ElementGuard &guard, const QString &signalName, const QStringList &texts)
 {
     for (const QString &text : texts) {
-        emitter(text);
+        emitSignal(m_object, signalName, text);
         if (!guard.alive())
             return false;
     }
     return true;
 }
 
+bool ValueElement::sendLockTexts(const ElementGuard &guard, const QString &key, bool lock)
+{
+    return emitEach(guard, lock ? QStringLiteral("sendLock") : QStringLiteral("sendUnlock"), lockTexts(key));
+}
+
 void ValueElement::recordSet(const QWidget *focusWidget, const QString &value, const QString &consoleValue)
 {
     if (!theMainWindow || !theMainWindow->isRecording() || !focusWidget || !focusWidget->hasFocus())
         return;
-    const QString line = QStringLiteral("Set(%1, %2)").arg(m_object->objectName(), value);
-    const QString consoleLine = consoleValue.isEmpty()
-        ? line
-        : QStringLiteral("Set(%1, %2)").arg(m_object->objectName(), consoleValue);
-    theMainWindow->recordScriptLine(line, consoleLine);
+    const auto line = [this](const QString &text) {
+        return QStringLiteral("Set(%1, %2)").arg(m_object->objectName(), text);
+    };
+    theMainWindow->recordScriptLine(line(value), line(consoleValue.isEmpty() ? value : consoleValue));
+}
+
+QString ValueElement::unsupportedKeyword(int keyword)
+{
+    reportUnsupportedValueKind(m_object, keyword);
+    return QString();
 }
 
 void ValueElement::markModified()

@@ -98,9 +98,10 @@ protected:
     // then <event>_recData(recdata) and waits out the delay.
     bool runActions(const ElementGuard &guard, const ActionRules &rules,
                     const QString &key = QStringLiteral("0"));
-    // Calls emitter for each text in order.
-    static bool emitEach(const ElementGuard &guard, const QStringList &texts,
-                         const std::function<void(const QString &)> &emitter);
+    // Emits the element's signal signalName(QString) once for each text, in order.
+    bool emitEach(const ElementGuard &guard, const QString &signalName, const QStringList &texts);
+    // Emits sendLock (lock) or sendUnlock for each lock text of "locks" entry key.
+    bool sendLockTexts(const ElementGuard &guard, const QString &key, bool lock);
 
     // The "Set(name, value)" line of the macro recorder, written only while
     // recording and only when focusWidget has the keyboard focus (a user's
@@ -109,6 +110,9 @@ protected:
                    const QString &consoleValue = QString());
     // Marks the project and the element's header file changed.
     void markModified();
+    // Reports a keyword the element cannot give its value in; returns the
+    // empty text that value() then gives.
+    QString unsupportedKeyword(int keyword);
     // The value text that setValue is given: the value of another element in
     // the referenced keyword (OTHER, OTHER.label), or the text itself.
     QString resolveReference(const QString &text);

@@ -1,0 +1,247 @@
+#pragma once
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QSet>
+#include <QSizePolicy>
+#include <QString>
+#include <QStringList>
+#include <QXmlStreamAttributes>
+
+#include <memory>
+
+class ActiveElement;
+class ButtonGroup;
+class Container;
+class MainWindow;
+class QAbstractButton;
+class QColor;
+class QIODevice;
+class QObject;
+class QPoint;
+class QSize;
+class QWidget;
+class QXmlStreamReader;
+
+// Reads one panel definition (root element "zelmlcfg") and builds its element
+// tree in the main window: root and version check, checksum, header elements,
+// the root container and, through the element dispatcher, every container and
+// element below it, with includes expanded. One reader serves one read.
+//
+// Problems with single elements never stop a read: each becomes one red
+// "XML Error:" or orange "XML Warning:" console line that links to the element
+// and to the position in the file. A read fails (readXml returns false) when
+// the file is no panel, is too new, has no root container, or an include
+// cannot be opened or read; the caller then falls back (a new project) once
+// the reader is gone.
+//
+// The implementation is split by role: panelxmlreader.cpp (read flow, root,
+// version, checksum, top level, messages), _header.cpp (panel header
+// elements), _dispatch.cpp (element dispatcher and inline elements),
+// _include.cpp, _attributes.cpp, _binding.cpp (defines, actions, locks),
+// _containers.cpp, _buttons.cpp and _spinboxes.cpp.
+class PanelXmlReader
+{
+    Q_DECLARE_TR_FUNCTIONS(PanelXmlReader)
+
+public:
+    // Resets the process-wide panel state a read fills: the tool-tip sections,
+    // the I/O port, the window's poll lists, invisible elements and forum link.
+    explicit PanelXmlReader(MainWindow *owner);
+    ~PanelXmlReader();
+    PanelXmlReader(const PanelXmlReader &) = delete;
+    PanelXmlReader &operator=(const PanelXmlReader &) = delete;
+
+    // Reads the whole panel from the open device (the caller keeps it).
+    bool readXml(QIODevice *device);
+    // The position of the stream as console rich text (file link, line,
+    // column), for the caller's "Cannot read file" line after a failed read.
+    QString xmlErrorLink() const;
+    // One XML error or warning line on the console (and the log file), linking
+    // to link (usually a define) and to the reader's current position.
+    void xmlMessage(const QString &text, const QString &link, bool isError);
+
+    // What the caller takes over after a successful read.
+    bool usesTyk = false;         // an action sends to the Tyk adapter
+    bool loadSaveAllowed = true;  // header element loadsaveallowed
+    bool hasSvdFile = false;      // the panel header names an SVD file
+    QString versionText;          // the root's version attribute as written
+    // C header file -> panel version label when its first define was bound.
+    QHash<QString, QString> headerVersions;
+
+    // ---- Rules shared with the shell and the tests
+
+    // The lower-case hexadecimal SHA-256 digest of text from the first
+    // "</checksum>" (included) to the end; a null text when there is none.
+    // Callers pass the text without carriage returns.
+    static QByteArray checksumOf(const QByteArray &text);
+    // (major * 1000 + minor) * 1000 + patch of a version text: parts split at
+    // ".", missing parts 0, a part that is no decimal number 0.
+    static qint64 versionNumber(const QString &text);
+    // "$xmlopen$<file>$-n<line>$-c<column>" with every ":" of the file
+    // written "$$$COLON$$$".
+    static QString positionLink(const QString &file, qint64 line, qint64 column);
+    // The console line of xmlMessage for the given position.
+    static QString messageLine(const QString &text, const QString &link, bool isError,
+                               const QString &file, qint64 line, qint64 column);
+    // Whether a start condition (NAME==value or NAME!=value) holds for the
+    // command-line define list ("NAME=value;..."); false without a list.
+    static bool startConditionHolds(const QString &condition, const QString &defineList);
+    // The bytes with "$name$" replaced by each attribute's value in document
+    // order, the value XML-escaped first. Empty and *tooLarge set when the
+    // result would exceed maxIncludeSize.
+    static QByteArray substitutePlaceholders(QByteArray bytes, const QXmlStreamAttributes &values,
+                                             bool *tooLarge);
+
+    // Includes nest at most this deep; a deeper one fails the read.
+    static constexpr int maxIncludeDepth = 16;
+    // Elements nested deeper than this many dispatcher levels are skipped.
+    static constexpr int maxNesting = 64;
+    // An included file (after its placeholders are replaced) is at most this big.
+    static constexpr qint64 maxIncludeSize = 16 * 1024 * 1024;
+
+private:
+    // ---- Read flow (panelxmlreader.cpp)
+    bool checkRootElement();
+    bool verifyChecksum();
+    bool readTopLevel();
+    bool isRootContainer(const QString &name) const;
+    void readRootContainer();
+    // A not-well-formed stream is reported once as an XML error line.
+    void reportStreamError();
+    QString currentFile() const;
+    // The directory relative file names of the file being read start from.
+    QString panelDir() const;
+    QString resolvePanelPath(const QString &name) const;
+
+    // ---- Panel header elements (panelxmlreader_header.cpp)
+    // Handles a top-level header element; false when the name is none.
+    bool readHeaderElement();
+    void readSvd(bool topLevel);
+    void readMigration();
+    void warnWhenMissing(const QString &name, const QString &message);
+
+    // ---- Element dispatcher (panelxmlreader_dispatch.cpp)
+    void readElements(Container *parent, const QString &header, ButtonGroup *radioGroup);
+    // Hands the current element to its builder; false for a name the
+    // dispatcher does not know.
+    bool dispatchElement(const QString &name, Container *parent, const QString &header,
+                         ButtonGroup *radioGroup);
+    bool checkStartCondition(const QXmlStreamAttributes &attributes) const;
+    QString commandLineDefines() const;
+    void readVersionElement();
+    void readStretchElement(Container *parent);
+    void readHorizontalLine(Container *parent);
+    void readEditBox(const QString &header, Container *parent);
+    void readHeaderGroup(Container *parent);
+
+    // ---- Includes (panelxmlreader_include.cpp)
+    bool readInclude(const QString &header, Container *parent);
+    bool readIncludedXml(const QByteArray &bytes, const QString &header, Container *parent,
+                         const QXmlStreamAttributes &attributes);
+    QString findIncludedFile(const QString &name) const;
+    // Ends the whole read after an include failed: the outer stream stops.
+    void failRead(const QString &reason);
+
+    // ---- Attribute readers and common attributes (panelxmlreader_attributes.cpp)
+    static QString readHeader(const QXmlStreamAttributes &attributes, const QString &groupHeader);
+    static QStringList readHeaderLabels(const QXmlStreamAttributes &attributes);
+    static int readColumns(const QXmlStreamAttributes &attributes);
+    static bool isInvertedRole(const QXmlStreamAttributes &attributes);
+    static bool usesSvd(const QXmlStreamAttributes &attributes);
+    static bool isVisible(const QXmlStreamAttributes &attributes);
+    static int readRangeMin(const QXmlStreamAttributes &attributes, bool *ok);
+    static int readRangeMax(const QXmlStreamAttributes &attributes, bool *ok);
+    static QColor colorAttribute(const QXmlStreamAttributes &attributes, const QString &name);
+    static QSize readSize(const QXmlStreamAttributes &attributes, bool *ok);
+    static QString readLabel(const QXmlStreamAttributes &attributes);
+    QList<int> readColumnWidths(const QXmlStreamAttributes &attributes);
+    QColor readColor(const QXmlStreamAttributes &attributes);
+    QSizePolicy readSizePolicy(const QXmlStreamAttributes &attributes);
+    QPoint readPos(const QXmlStreamAttributes &attributes);
+    void readCommonAttributes(const QXmlStreamAttributes &attributes, QWidget *widget);
+    void applyColor(const QXmlStreamAttributes &attributes, QWidget *widget);
+    void applyBackgroundImage(const QXmlStreamAttributes &attributes, QWidget *widget);
+    // A warning of the attribute readers: linked to the element's define.
+    void attributeWarning(const QString &text, const QXmlStreamAttributes &attributes);
+
+    // ---- Defines, actions and locks (panelxmlreader_binding.cpp)
+    QString checkDuplicateDefine(const QXmlStreamAttributes &attributes, bool check = true);
+    void readDefineAttributes(const QXmlStreamAttributes &attributes, QObject *element,
+                              const QString &groupHeader, const QString &define);
+    void readActions(QObject *element, int number);
+    void readAction(QObject *element, int number);
+    void appendAction(const QXmlStreamAttributes &attributes, QObject *element, int number);
+    // Connects element's signal key(QString) to the window's slot command,
+    // when the element has that signal.
+    void connectAction(const QString &key, const QString &command, QObject *element);
+    static QString actionKey(const QXmlStreamAttributes &attributes);
+    static QString readActionCommand(const QXmlStreamAttributes &attributes);
+    static void readLockOn(QObject *element, const QXmlStreamAttributes &attributes, int number);
+    void hookLocks(QObject *element, const QXmlStreamAttributes &attributes, int number);
+    // The window's value-update connections of a value element: math labels,
+    // changed-by-user, LEDs, SVG images, then curves, dials, thermometers and
+    // logs as far as asked.
+    enum ValueConnection : unsigned {
+        ToMathLabels = 0x1,
+        ChangedByUser = 0x2,
+        ToLeds = 0x4,
+        ToSvgImages = 0x8,
+        ToCurves = 0x10,
+        ToDials = 0x20,
+        ToThermos = 0x40,
+        ToLogs = 0x80,
+    };
+    void connectValueElement(QObject *element, unsigned connections);
+
+    // ---- Container builders (panelxmlreader_containers.cpp)
+    enum class BoxKind { Absolute, Grid, Group, Horizontal, Vertical };
+    void readBoxContainer(BoxKind kind, const QString &header, Container *parent,
+                          ButtonGroup *radioGroup);
+    void readTreeContainer(const QString &header, Container *parent, ButtonGroup *radioGroup);
+    void readTabContainer(const QString &header, Container *parent);
+    void readSelectSetDef(const QXmlStreamAttributes &attributes, Container *parent, QWidget *page);
+    // A stretch item in the widget's box layout (none without one).
+    static void addStretch(QWidget *container);
+
+    // ---- Buttons, check boxes, radio groups and branches (panelxmlreader_buttons.cpp)
+    void readButton(Container *parent);
+    void readCheckBox(const QString &header, Container *parent);
+    void finishToggleElement(QWidget *box, const QXmlStreamAttributes &attributes,
+                             const QString &header, const QString &define);
+    void readRadioGroup(const QString &header, Container *parent);
+    void readRadioButton(Container *parent, ButtonGroup *radioGroup);
+    // Joins the button to its group and reads its setDef, lockon and actions.
+    void readRadioButtonData(QAbstractButton *button, const QXmlStreamAttributes &attributes,
+                             ButtonGroup *group);
+    void readToggleTail(QWidget *button, const QXmlStreamAttributes &attributes,
+                        const QString &header, const QString &define);
+    void readBranch(const QString &header, Container *parent, ButtonGroup *radioGroup);
+
+    // ---- Spin boxes (panelxmlreader_spinboxes.cpp)
+    void readSpinBox(const QString &header, Container *parent);
+    void readHexSpinBox(const QString &header, Container *parent);
+    void readDoubleSpinBox(const QString &header, Container *parent);
+    // The range and default check of the two integer kinds; word names the
+    // kind in the messages.
+    void readIntegerRange(const QXmlStreamAttributes &attributes, QWidget *box,
+                          const QString &define, const QString &word);
+    int readIntegerStep(const QXmlStreamAttributes &attributes, bool *ok);
+
+    MainWindow *mainWindow;
+    std::unique_ptr<QXmlStreamReader> xml;
+    QByteArray fileBytes;
+    QMap<QString, int> sizePolicyNames;
+    QSet<QString> eventNames;
+    QSet<QString> commandNames;
+    QList<Container *> openContainers;
+    // Canonical paths of the files being read, the panel first.
+    QStringList openFiles;
+    int nesting = 0;
+    // Set when an include failed: the whole read ends and fails.
+    bool failed = false;
+    bool streamErrorReported = false;
+};
