@@ -1,8 +1,20 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Quillmate and runs the whole test suite.
+# Installs what is missing, builds Quillmate and runs the whole test suite,
+# then runs the element and panel tests once more under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/bootstrap.sh
 ensure_packages
 build_quillmate
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j"$(nproc)"
+
+# Panels are replaced while their own elements run actions: these tests must
+# also pass with every freed object poisoned.
+sanitized_tests=(tst_activeelement tst_valueelements tst_containers)
+[ -f panelxml/panelxmlreader.h ] && sanitized_tests+=(tst_panelreader)
+cmake -S . -B build-asan -DPython3_EXECUTABLE=/usr/bin/python3 -DQUILLMATE_SANITIZE=ON >/dev/null
+cmake --build build-asan -j"$(nproc)" --target "${sanitized_tests[@]}"
+regex=$(IFS='|'; echo "^(${sanitized_tests[*]})\$")
+ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -R "$regex"

@@ -31,6 +31,7 @@ class LogLabel;
 class MathLabel;
 class PinMapping;
 class PushButton;
+class QTreeWidget;
 class QTreeWidgetItem;
 struct ComPollEntry;
 struct VarPollEntry;
@@ -46,8 +47,10 @@ class QDragEnterEvent;
 class QDropEvent;
 class QLabel;
 class QPushButton;
+class QAction;
 class QTabWidget;
 class QTextBrowser;
+class QTimerEvent;
 class QToolBar;
 class QUrl;
 class SeggerThread;
@@ -174,7 +177,6 @@ public:
     QMap<QString, QString> definePrefixes;
     QPointer<PinMapping> pinMapping;
     int highlightTimerId = 0;
-    QPointer<QWidget> highlightedItem;
     QStringList elementNames;
     QList<VarPollEntry *> varPollList;
     QList<ComPollEntry *> comPollList;
@@ -183,16 +185,55 @@ public:
     QList<LockRecord> waitingLocks;
     QList<MathLabel *> overflowConflicts;
 
-    // Project file and header export (mainwindow_project.cpp)
+    // Project file and header export (mainwindow_project.cpp, mainwindow_headers.cpp,
+    // mainwindow_signing.cpp)
     bool load(const QString &fileName);
+    // Reads a project into the open panel (setValues) or only compares it with
+    // the panel's values. False when the reading stopped early: *errorText then
+    // holds the XML error with its position, or is empty when the cause was
+    // reported already.
     bool loadProject(QIODevice *device, bool setValues, QString *errorText);
     bool loadOld(const QString &fileName);
+    // Writes the project, then the header files; false when the project or one
+    // of its headers could not be written or the export was refused.
     bool saveProjectFile(const QString &fileName, bool sorted);
-    bool exportHeaderFiles(bool all);
     bool maybeSave();
     bool headerFilesToExport() const;
-    bool save();
+    // The migration map's rewriting of unknown define lines (none yet).
+    QStringList readMigrationFile(QStringList *defineLines, QStringList *dropNames,
+                                  const QString &path);
+    // Applies one "#define NAME VALUE" line, split into words, to the elements
+    // bound to the register.
+    void setRegisterFromDefineLine(RegisterRecord *reg, QStringList *words);
+    // Writes one header file from its define lines; false when it could not be written.
+    bool writeHeaderFile(const QString &headerName, const QString &disclaimer,
+                         QStringList defineLines);
+    // The console's report that the headers cannot be exported while defines
+    // conflict (mainwindow_console.cpp).
+    void consolePrintConflicts();
+    // Writes one of our CR LF text files in one step; a failure is reported
+    // ("Cannot open file" when it could not be created, else a write error)
+    // and leaves the old file as it was.
+    static bool writeTextFile(const QString &fileName, const QString &text);
+    // Signs a panel file in place; false when it was not signed.
+    bool signXmlChecksum(const QString &path);
+    // Puts the digest of the checksum rule (SHA-256 over the text without CRs,
+    // from the first "</checksum>" on) between the first "<checksum>" and
+    // "</checksum>"; false when the text lacks either tag.
+    static bool insertChecksum(QString &text);
+    // Header file -> the panel version in force when its first define was bound.
+    QHash<QString, QString> headerVersions;
 
+public slots:
+    bool save();
+    bool saveAs();
+    // Every header (all) or only the changed ones; false when a header could
+    // not be written or the export was refused.
+    bool exportHeaderFiles(bool all);
+    bool exportHeaderFiles();
+    void signFile();
+
+public:
     // Panel header values (mainwindow_registries.cpp)
     QString xmlFile;
     QString xmlVersion;
@@ -304,7 +345,6 @@ public:
                              bool isSvd);
     bool loadSvdFile();
     bool setElementByDefine(const QString &name, const QString &value);
-    void raiseGUIElement(ActiveElement *element);
     // The change bookkeeping of changed(); false when the change does not count.
     bool recordElementChange(QObject *sender);
 
@@ -354,6 +394,52 @@ public:
     void checkForUpdates();
     void cleanUpKeilEntries();
     void runKeilStep();
+
+    // Menus, tool bars and status bar (mainwindow_menus.cpp). Actions whose
+    // settings.ini switch is off are never created and stay null.
+    static bool objectNameLess(QObject *a, QObject *b);
+    QAction *homeAct = nullptr;
+    QAction *loadAct = nullptr;
+    QAction *saveAct = nullptr;
+    QAction *saveAsAct = nullptr;
+    QAction *exportHeaderFilesAct = nullptr;
+    QAction *exitAct = nullptr;
+    QAction *settingsAct = nullptr;
+    QAction *openAct = nullptr;
+    QAction *reopenAct = nullptr;
+    QAction *signAct = nullptr;
+    QAction *validateAct = nullptr;
+    QAction *showLocksAct = nullptr;
+    QAction *showSvdTreeAct = nullptr;
+    QAction *showPortMappingAct = nullptr;
+    QAction *searchAct = nullptr;
+    QAction *showDifferencesAct = nullptr;
+    QAction *integrateKeilAct = nullptr;
+    QAction *expandAct = nullptr;
+    QAction *collapseAct = nullptr;
+    QAction *getTykVersionAct = nullptr;
+    QAction *updateTykAct = nullptr;
+    QAction *runScriptAct = nullptr;
+    QAction *recordScriptAct = nullptr;
+    QAction *addScriptCommandAct = nullptr;
+    QAction *fullscreenAct = nullptr;
+    QAction *generateXmlAct = nullptr;
+    QAction *editGuiAct = nullptr;
+    QAction *clearConsoleAct = nullptr;
+    QPushButton *appNotesButton = nullptr;
+    QAction *appNotesAction = nullptr; // shows the app-notes button on the launcher bar
+    QString launcherFeatureId;         // the bundle's symbolic name + ".feature"
+
+    // Finding and marking elements (mainwindow_find.cpp). One mark at a time,
+    // ended by its 5000 ms timer or by cancelHighlight().
+    void raiseGUIElement(ActiveElement *element);
+    // Brings the element registered under define into view; unknown names do nothing.
+    void raiseDefine(const QString &define);
+    void raiseWidget(QWidget *widget);
+    void cancelHighlight();
+    QPointer<QWidget> highlightedWidget;
+    QTreeWidgetItem *highlightedItem = nullptr;
+    QPalette savedPalette;
 
 public slots:
     // mainwindow_panelopen.cpp
@@ -410,6 +496,25 @@ public slots:
     void updatePanelActions();
     void updateHomeActions();
     void createAppNotesMenu();
+    void showAppNotes();
+    void showForum();
+    void showDifferences();
+    void showPortMapping();
+    // Commands whose work comes later; each does nothing yet (mainwindow_menus.cpp).
+    void validateDefines();
+    void showLocks();
+    void showSvdTree();
+    void getTykFWVersion();
+    void updateTykFW();
+    void runBatchfile();
+    void startStopRecording();
+    void addRecordCmd();
+    void generateXMLFromSVD();
+    void integrateKeil();
+    void showHelp();
+
+    // mainwindow_find.cpp
+    void searchForGUIElement();
 
     // mainwindow_registries.cpp
     QStringList getData() const;
@@ -421,6 +526,8 @@ protected:
     void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    // Ends the element mark when its timer fires (mainwindow_find.cpp).
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     // Start-up steps (mainwindow.cpp)
@@ -449,6 +556,9 @@ private:
     QLabel *versionLabel = nullptr;
     QLabel *fileLabel = nullptr;
     QPushButton *forumButton = nullptr;
+    // Element marks (mainwindow_find.cpp)
+    void markWidget(QWidget *widget, const QColor &other);
+    QPointer<QTreeWidget> highlightedTree; // the view of highlightedItem; guards it
 
     SettingsIniSwitches switches;
 

@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "errorreporter.h"
+#include "mathlabel.h"
 #include "textbrowser.h"
 
 #include <QCheckBox>
@@ -105,7 +106,7 @@ void MainWindow::clearConsole()
 void MainWindow::showContextMenu(const QPoint &pos)
 {
     QMenu *menu = console->createStandardContextMenu();
-    menu->addAction(tr("Clear console"), this, &MainWindow::clearConsole);
+    menu->addAction(clearConsoleAct);
     menu->exec(console->mapToGlobal(pos));
     delete menu;
 }
@@ -138,4 +139,26 @@ bool MainWindow::isElementEnabled(QObject *element)
         || qobject_cast<QTextEdit *>(element))
         return static_cast<QWidget *>(element)->isEnabled();
     return false;
+}
+
+void MainWindow::consolePrintConflicts()
+{
+    QStringList names;
+    for (const LockRecord &lock : qAsConst(waitingLocks)) {
+        if (!names.contains(lock.name))
+            names.append(lock.name);
+    }
+    for (MathLabel *label : qAsConst(overflowConflicts)) {
+        if (label)
+            names.append(label->objectName());
+    }
+    if (names.isEmpty())
+        return;
+    QStringList links;
+    for (const QString &name : qAsConst(names))
+        links.append(QStringLiteral("<a href=\"%1\">%1</a>").arg(name));
+    ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> Could not export headerfiles. %1 %2 "
+                                "in a conflicted state!<br>")
+                     .arg(links.join(QStringLiteral(" and ")),
+                          names.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
 }

@@ -1,31 +1,251 @@
-// MainWindow: actions, tool bars and the status bar.
+// MainWindow: the actions, the launcher and main tool bars with the File and
+// Extras menus, the status bar, the application-notes menu and the small
+// window slots the menus reach.
 #include "mainwindow.h"
 
 #include "apppaths.h"
+#include "diffdialog.h"
+#include "errorreporter.h"
+#include "prompt.h"
 
+#include <QAction>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStatusBar>
 #include <QTextStream>
 #include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+// ---------------------------------------------------------------------------
+// Actions
+
+namespace {
+
+// What one command looks like; every command is an action of the window.
+struct ActionLook {
+    const char *text;
+    const char *statusTip;
+    QKeySequence keys = {};
+    const char *icon = nullptr;
+};
+
+template <typename Slot>
+QAction *makeAction(MainWindow *window, const ActionLook &look, Slot slot)
+{
+    auto *action = new QAction(MainWindow::tr(look.text), window);
+    action->setStatusTip(MainWindow::tr(look.statusTip));
+    if (look.icon)
+        action->setIcon(QIcon(QLatin1String(look.icon)));
+    if (!look.keys.isEmpty())
+        action->setShortcut(look.keys);
+    QObject::connect(action, &QAction::triggered, window, slot);
+    return action;
+}
+
+} // namespace
 
 void MainWindow::createActions()
 {
+    homeAct = makeAction(this, {"&Home...", "Back to main selection of XMLs.", QKeySequence::New,
+                                ":/images/home-page.png"},
+                         &MainWindow::newProject);
+    loadAct = makeAction(this, {"&Load...", "Load configuration file (values entered before and the "
+                                            "matching hardware description).", {}, ":/images/open.png"},
+                         qOverload<>(&MainWindow::load));
+    saveAct = makeAction(this, {"&Save...", "Save configuration file (the values entered by the user).",
+                                QKeySequence::Save, ":/images/save.png"},
+                         &MainWindow::save);
+    saveAsAct = makeAction(this, {"&Save as...", "Save the configuration file (values entered) as...",
+                                  QKeySequence::SaveAs},
+                           &MainWindow::saveAs);
+    exportHeaderFilesAct = makeAction(
+        this, {"&Export header files", "Export header files describing a certain hardware configuration."},
+        qOverload<>(&MainWindow::exportHeaderFiles));
+    exportHeaderFilesAct->setEnabled(false);
+    exitAct = makeAction(this, {"E&xit", "Close the Quillmate.", QKeySequence::Quit}, &MainWindow::close);
+    settingsAct = makeAction(this, {"&Settings...", "Edit global settings for Quillmate."},
+                             &MainWindow::showSettingsDialog);
+    openAct = makeAction(this, {"&Open XML...", "Open a XML describing a hardware.", QKeySequence::Open},
+                         qOverload<>(&MainWindow::open));
+    reopenAct = makeAction(this, {"&Reopen XML", "Reopen last XML (all elements are set back to their "
+                                                 "initial values).", QKeySequence(Qt::CTRL + Qt::Key_R)},
+                           &MainWindow::reopen);
+    if (switches.enableSign)
+        signAct = makeAction(this, {"&Sign configuration file...", "Calculate the checksum for a given XML "
+                                    "description file and save it to this file."},
+                             &MainWindow::signFile);
+    if (switches.enableValidate)
+        validateAct = makeAction(this, {"&Validate XML...", "Check a given XML description file for "
+                                                            "correct syntax."},
+                                 &MainWindow::validateDefines);
+    if (switches.enableShowLocks)
+        showLocksAct = makeAction(this, {"&Show locks", "Show all locks existing in current XML (for "
+                                                        "development of XMLs only)."},
+                                  &MainWindow::showLocks);
+    if (switches.enableShowSvdTree)
+        showSvdTreeAct = makeAction(this, {"&Show SVD tree", "Show the SVD as a tree"},
+                                    &MainWindow::showSvdTree);
+    if (switches.enableShowPortMapping != 0) {
+        showPortMappingAct = makeAction(this, {"&Show Port mapping", "Show how the ports of the device "
+                                               "are mapped.", QKeySequence(Qt::CTRL + Qt::Key_P)},
+                                        &MainWindow::showPortMapping);
+        showPortMappingAct->setEnabled(false);
+    }
+    searchAct = makeAction(this, {"&Search GUI element...", "Search for a GUI element in the current "
+                                  "loaded XML. Opens the element.", QKeySequence::Find},
+                           &MainWindow::searchForGUIElement);
+    showDifferencesAct = makeAction(this, {"&Show differences...", "Show differences of values compared "
+                                                                   "to an qlmp file."},
+                                    &MainWindow::showDifferences);
+    if (keil)
+        integrateKeilAct = makeAction(this, {"&Integrate into Keil µVision...",
+                                             "Integrate Quillmate into Keil µVision."},
+                                      &MainWindow::integrateKeil);
+    expandAct = makeAction(this, {"&Expand branch", "Expand branch and sub-branches currently marked.",
+                                  QKeySequence(Qt::CTRL + Qt::Key_Plus), ":/images/zoomin.png"},
+                           &MainWindow::expandBranch);
+    collapseAct = makeAction(this, {"&Collapse branch", "Collapse branch and sub-branches currently marked.",
+                                    QKeySequence(Qt::CTRL + Qt::Key_Minus), ":/images/zoomout.png"},
+                             &MainWindow::collapseBranch);
+    getTykVersionAct = makeAction(this, {"Get Tyk &version", "Get the firmware version of the currently "
+                                                             "plugged in Tyk."},
+                                  &MainWindow::getTykFWVersion);
+    updateTykAct = makeAction(this, {"&Update Tyk...", "Update the firmware of the currently plugged in "
+                                     "Tyk. A valid firmware file is neccessary to do this."},
+                              &MainWindow::updateTykFW);
+    runScriptAct = makeAction(this, {"&Run script file...", "Run a script file to automate operation."},
+                              &MainWindow::runBatchfile);
+    if (switches.enableScriptRecording) {
+        recordScriptAct = makeAction(this, {"&Record script...", "Record user actions to Script file.",
+                                            QKeySequence(Qt::CTRL + Qt::Key_M)},
+                                     &MainWindow::startStopRecording);
+        // Inside the script input Ctrl+A stays select-all: the editor claims
+        // the key before window shortcuts see it.
+        addScriptCommandAct = makeAction(this, {"&Add script command...", "Add a command to Script file.",
+                                                QKeySequence(Qt::CTRL + Qt::Key_A)},
+                                         &MainWindow::addRecordCmd);
+        addScriptCommandAct->setEnabled(false);
+    }
+    if (switches.enableFullscreen) {
+        fullscreenAct = makeAction(this, {"Fullscreen", "Switch to/from fullscreen mode.",
+                                          QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_F)},
+                                   &MainWindow::switchFullscreenMode);
+        fullscreenAct->setCheckable(true);
+        // The tool bars are hidden in full screen; the window keeps the key working.
+        addAction(fullscreenAct);
+    }
+    if (switches.enableGenerateXmlFromSvd)
+        generateXmlAct = makeAction(this, {"Generate XML from SVD", "Generate an XML file from SVD as base "
+                                                                    "for a GUI."},
+                                    &MainWindow::generateXMLFromSVD);
+    if (switches.enableEditGui)
+        editGuiAct = makeAction(this, {"Edit the GUI", "Edit the GUI.", QKeySequence(Qt::CTRL + Qt::Key_E)},
+                                &MainWindow::editGUI);
+    clearConsoleAct = makeAction(this, {"Clear console", "Clear the console."}, &MainWindow::clearConsole);
 }
+
+bool MainWindow::objectNameLess(QObject *a, QObject *b)
+{
+    return a->objectName() < b->objectName();
+}
+
+// What opening a panel enables.
+void MainWindow::updatePanelActions()
+{
+    if (exportHeaderFilesAct)
+        exportHeaderFilesAct->setEnabled(headerFilesToExport());
+    if (homeAct)
+        homeAct->setEnabled(true);
+    if (forumButton)
+        forumButton->setVisible(!forumUrl.isEmpty());
+    for (QAction *action : {loadAct, saveAsAct, saveAct, showDifferencesAct}) {
+        if (action)
+            action->setEnabled(loadSaveAllowed);
+    }
+}
+
+// The home panel of a new project has nothing to save or export.
+void MainWindow::updateHomeActions()
+{
+    if (forumButton)
+        forumButton->setVisible(!forumUrl.isEmpty());
+    for (QAction *action : {exportHeaderFilesAct, homeAct, saveAsAct, saveAct, showDifferencesAct}) {
+        if (action)
+            action->setEnabled(false);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Tool bars
+
+namespace {
+
+QPushButton *makeLauncherButton(const QString &toolTip, const char *icon, QSize size, QSize iconSize)
+{
+    auto *button = new QPushButton;
+    button->setToolTip(toolTip);
+    button->setIcon(QIcon(QLatin1String(icon)));
+    button->setFixedSize(size);
+    button->setIconSize(iconSize);
+    return button;
+}
+
+QToolBar *makeToolBar(QMainWindow *window, const QString &objectName, int height)
+{
+    auto *bar = new QToolBar(window);
+    bar->setObjectName(objectName);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setOrientation(Qt::Horizontal);
+    bar->setFixedHeight(height);
+    window->addToolBar(Qt::TopToolBarArea, bar);
+    return bar;
+}
+
+// A drop-down button of the main tool bar; entries are actions, null for a separator.
+void addMenuButton(QToolBar *bar, const QString &toolTip, const QString &text, const QString &menuName,
+                   const QList<QAction *> &entries)
+{
+    auto *menu = new QMenu(bar);
+    menu->setObjectName(menuName);
+    for (QAction *action : entries) {
+        if (action)
+            menu->addAction(action);
+        else
+            menu->addSeparator();
+    }
+    auto *button = new QToolButton(bar);
+    button->setFixedHeight(30);
+    button->setCursor(Qt::PointingHandCursor);
+    button->setToolTip(toolTip);
+    button->setText(text);
+    button->setPopupMode(QToolButton::InstantPopup);
+    button->setMenu(menu);
+    button->setFixedWidth(button->sizeHint().width());
+    bar->addWidget(button);
+}
+
+} // namespace
 
 void MainWindow::createToolBars()
 {
-    harbikToolBar = new QToolBar(this);
-    harbikToolBar->setObjectName(QStringLiteral("harbikToolBar"));
-    harbikToolBar->setMovable(false);
-    harbikToolBar->setFloatable(false);
-    harbikToolBar->setOrientation(Qt::Horizontal);
-    harbikToolBar->setFixedHeight(60);
-    addToolBar(Qt::TopToolBarArea, harbikToolBar);
+    harbikToolBar = makeToolBar(this, QStringLiteral("harbikToolBar"), 60);
     if (!toolbarEnabled)
         harbikToolBar->hide();
+
+    auto *logo = new QLabel;
+    logo->setFixedSize(125, 40);
+    logo->setStyleSheet(QStringLiteral("margin-left: 1em;"));
+    logo->setPixmap(QPixmap(QStringLiteral(":/images/harbik.png")));
+    logo->setScaledContents(true);
+    harbikToolBar->addWidget(logo);
 
     auto *title = new QLabel(QStringLiteral("Quillmate"));
     title->setStyleSheet(QStringLiteral(
@@ -33,14 +253,54 @@ void MainWindow::createToolBars()
         "font-weight: 500; font-size: 30px; margin-left: 0.5em;"));
     harbikToolBar->addWidget(title);
 
-    mainToolBar = new QToolBar(this);
-    mainToolBar->setObjectName(QStringLiteral("toolBar"));
-    mainToolBar->setMovable(false);
-    mainToolBar->setFloatable(false);
-    mainToolBar->setOrientation(Qt::Horizontal);
-    mainToolBar->setFixedHeight(30);
-    addToolBar(Qt::TopToolBarArea, mainToolBar);
+    auto *spacer = new QWidget;
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    harbikToolBar->addWidget(spacer);
+
+    appNotesButton = makeLauncherButton(tr("App Notes"), ":/images/document.png", {45, 35}, {25, 25});
+    appNotesAction = harbikToolBar->addWidget(appNotesButton);
+    // No panel, no notes: the button shows once a panel brings documents.
+    appNotesAction->setVisible(false);
+
+    auto *helpButton = makeLauncherButton(tr("Help"), ":/images/help.png", {45, 35}, {27, 27});
+    helpButton->setObjectName(QStringLiteral("helpButton"));
+    connect(helpButton, &QPushButton::pressed, this, &MainWindow::showHelp);
+    harbikToolBar->addWidget(helpButton);
+
+    forumButton = makeLauncherButton(tr("Forum"), ":/images/Forum.png", {30, 35}, {27, 27});
+    connect(forumButton, &QPushButton::pressed, this, &MainWindow::showForum);
+    harbikToolBar->addWidget(forumButton);
+
+    mainToolBar = makeToolBar(this, QStringLiteral("toolBar"), 30);
+    auto *indent = new QWidget;
+    indent->setFixedWidth(13);
+    mainToolBar->addWidget(indent);
+
+    addMenuButton(mainToolBar, tr("File"), tr("&File"), QStringLiteral("fileMenu"),
+                  {homeAct, nullptr, loadAct, nullptr, saveAct, saveAsAct, nullptr, exitAct,
+                   exportHeaderFilesAct});
+
+    QList<QAction *> extras = {settingsAct, nullptr, openAct, reopenAct, nullptr, searchAct,
+                               showDifferencesAct, expandAct, collapseAct, nullptr, getTykVersionAct,
+                               updateTykAct, nullptr, runScriptAct};
+    // The switched entries: each only when its switch created it.
+    for (QAction *action : {recordScriptAct, addScriptCommandAct, signAct, validateAct, showLocksAct,
+                            showSvdTreeAct, showPortMappingAct, fullscreenAct}) {
+        if (action)
+            extras << action;
+    }
+    if (generateXmlAct)
+        extras << nullptr << generateXmlAct;
+    if (editGuiAct) {
+        if (!generateXmlAct)
+            extras << nullptr;
+        extras << editGuiAct;
+    }
+    addMenuButton(mainToolBar, tr("Extras"), tr("&Extras"), QStringLiteral("extrasMenu"), extras);
 }
+
+// ---------------------------------------------------------------------------
+// Status bar
 
 void MainWindow::createStatusBar()
 {
@@ -56,9 +316,14 @@ void MainWindow::createStatusBar()
         QFile file(manifest);
         if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
             const QStringList lines = QTextStream(&file).readAll().split(QLatin1Char('\n'));
+            const QLatin1String separator(": ");
             for (const QString &line : lines) {
+                const int value = line.indexOf(separator);
+                const QString rest = value < 0 ? QString() : line.mid(value + separator.size());
                 if (line.contains(QLatin1String("Bundle-Version:")))
-                    version = line.section(QStringLiteral(": "), 1).trimmed();
+                    version = rest;
+                else if (line.contains(QLatin1String("Bundle-SymbolicName:")))
+                    launcherFeatureId = rest.section(QLatin1Char(';'), 0, 0) + QStringLiteral(".feature");
             }
         }
         text = tr("Quillmate - Version %1").arg(version);
@@ -72,18 +337,88 @@ void MainWindow::createStatusBar()
     statusBar()->addPermanentWidget(fileLabel);
 }
 
-void MainWindow::updatePanelActions()
-{
-    if (forumButton)
-        forumButton->setVisible(!forumUrl.isEmpty());
-}
-
-void MainWindow::updateHomeActions()
-{
-    if (forumButton)
-        forumButton->setVisible(!forumUrl.isEmpty());
-}
+// ---------------------------------------------------------------------------
+// Application notes, forum and the small window slots
 
 void MainWindow::createAppNotesMenu()
 {
+    if (!appNotesButton)
+        return;
+    // The menu of the previous panel stays a child of the window.
+    appNotesButton->setMenu(nullptr);
+    const QDir folder(QDir(xmlDir).filePath(documentsPath));
+    const QStringList notes = folder.exists() ? folder.entryList({QStringLiteral("*.pdf")}) : QStringList();
+    if (notes.isEmpty()) {
+        appNotesAction->setVisible(false);
+        return;
+    }
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("appNotesMenu"));
+    for (const QString &note : notes)
+        connect(menu->addAction(note), &QAction::triggered, this, &MainWindow::showAppNotes);
+    menu->setFixedWidth(int(menu->sizeHint().width() * 1.15));
+    appNotesButton->setMenu(menu);
+    appNotesAction->setVisible(true);
 }
+
+void MainWindow::showAppNotes()
+{
+    auto *action = qobject_cast<QAction *>(sender());
+    if (!action)
+        return;
+    QDesktopServices::openUrl(QUrl(QStringLiteral("file:") + QDir(xmlDir).filePath(documentsPath)
+                                   + QLatin1Char('/') + action->text()));
+}
+
+void MainWindow::showForum()
+{
+    QDesktopServices::openUrl(QUrl(forumUrl, QUrl::TolerantMode));
+}
+
+void MainWindow::showDifferences()
+{
+    stopPollingThreads();
+    usbTimeoutCount = 0;
+    const QString file = Prompt::instance().openFileName(this, tr("Open Configuration File"), workingDir,
+                                                         tr("Configuration Files (*.qlmp)"));
+    // Only a project in XML form compares; an older header does not.
+    if (file.isEmpty() || !isXmlFile(file))
+        return;
+    QFile device(file);
+    if (!device.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        reportCannotOpenFile(file, device.errorString());
+        return;
+    }
+    setWorkingDir(QFileInfo(file).absolutePath());
+    // The loader leaves the values alone and fills and shows the dialog.
+    QString errorText;
+    if (!loadProject(&device, false, &errorText)) {
+        logCannotReadFile(file, errorText);
+        newProject();
+        return;
+    }
+    diffDialog->setFileColumnTitle(QFileInfo(file).fileName());
+}
+
+void MainWindow::showPortMapping()
+{
+    if (switches.enableShowPortMapping == 0 || !qobject_cast<QScrollArea *>(centralWidget()))
+        return;
+    // The port-mapping view of the panel's pin mapping opens here once it exists.
+}
+
+// ---------------------------------------------------------------------------
+// Commands whose work comes with later parts of the program. They are wired
+// to their actions already and do nothing yet.
+
+void MainWindow::validateDefines() {}
+void MainWindow::showLocks() {}
+void MainWindow::showSvdTree() {}
+void MainWindow::getTykFWVersion() {}
+void MainWindow::updateTykFW() {}
+void MainWindow::runBatchfile() {}
+void MainWindow::startStopRecording() {}
+void MainWindow::addRecordCmd() {}
+void MainWindow::generateXMLFromSVD() {}
+void MainWindow::integrateKeil() {}
+void MainWindow::showHelp() {}

@@ -6,10 +6,7 @@
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "lineedit.h"
-#if __has_include("panelxmlreader.h")
 #include "panelxmlreader.h"
-#define QUILLMATE_PANEL_READER 1
-#endif
 #include "pinmapping.h"
 #include "pollentries.h"
 #include "pollingthreads.h"
@@ -142,18 +139,17 @@ bool MainWindow::readPanelFile(const QString &file)
 
     bool ok = false;
     QString errorLink;
-#ifdef QUILLMATE_PANEL_READER
     {
         PanelXmlReader reader(this);
         ok = reader.readXml(&device);
         if (ok) {
             usesTyk = reader.usesTyk;
             loadSaveAllowed = reader.loadSaveAllowed;
+            headerVersions = reader.headerVersions;
         } else {
             errorLink = reader.xmlErrorLink();
         }
     }
-#endif
     if (ok) {
         setXMLFile(path);
         return true;
@@ -446,6 +442,7 @@ void MainWindow::clearPanelState()
     overflowConflicts.clear();
     // Pages hidden by setDef belong to the panel that is going away.
     hiddenTabs.clear();
+    headerVersions.clear();
 }
 
 void MainWindow::stopPollingThreads()

@@ -1,12 +1,344 @@
-// MainWindow: project files and the generated C header files.
+// MainWindow: the project file (.qlmp). Writing it, reading it back into the
+// open panel, and reading it only to compare it with the panel's values.
 #include "mainwindow.h"
 
+#include "apppaths.h"
+#include "diffdialog.h"
 #include "errorreporter.h"
+#include "numberliteral.h"
+#include "panelxmlreader.h"
+#include "programversion.h"
 #include "prompt.h"
 #include "registermodel.h"
+#include "textfilewriter.h"
+#include "unresolveddialog.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+#include <algorithm>
+
+namespace {
+
+// The element classes a project records, in the order they are tested. Each
+// test stands alone; SpinBox also matches its subclass HexSpinBox.
+const QStringList &recordedClasses()
+{
+    static const QStringList names = {
+        QStringLiteral("ComboBox"),  QStringLiteral("CheckBox"),      QStringLiteral("ButtonGroup"),
+        QStringLiteral("SpinBox"),   QStringLiteral("DoubleSpinBox"), QStringLiteral("Knob"),
+        QStringLiteral("Slider"),    QStringLiteral("ToggleButton"),  QStringLiteral("LineEdit"),
+        QStringLiteral("TextEdit"),  QStringLiteral("Table"),         QStringLiteral("RegisterView"),
+    };
+    return names;
+}
+
+// The record names a reader accepts: the recorded classes and HexSpinBox.
+bool isRecordName(const QStringRef &name)
+{
+    return name == QLatin1String("HexSpinBox") || recordedClasses().contains(name.toString());
+}
+
+QObject *objectOf(ActiveElement *element)
+{
+    return dynamic_cast<QObject *>(element);
+}
+
+QString elementName(ActiveElement *element)
+{
+    QObject *object = objectOf(element);
+    return object ? object->objectName() : QString();
+}
+
+// A text edit's stored value without its first font-family declaration: the
+// font is the viewer's business, not the project's.
+QString withoutFontFamily(QString value)
+{
+    const int start = value.indexOf(QLatin1String("font-family:"));
+    if (start < 0)
+        return value;
+    const int end = value.indexOf(QLatin1Char(';'), start);
+    if (end >= 0)
+        value.remove(start, end - start + 1);
+    return value;
+}
+
+// The whole project text with line feeds, its checksum still zeros.
+QString projectText(QList<ActiveElement *> elements, bool sorted, const QString &panelFile,
+                    const QString &panelVersion)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QXmlStreamWriter xml(&buffer);
+    xml.setAutoFormatting(true);
+    xml.setAutoFormattingIndent(4);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("qlmpxml"));
+    xml.writeAttribute(QStringLiteral("version"), programVersionShortText());
+    xml.writeTextElement(QStringLiteral("checksum"), QString(64, QLatin1Char('0')));
+    xml.writeTextElement(QStringLiteral("XmlFile"), QFileInfo(panelFile).fileName());
+    xml.writeTextElement(QStringLiteral("XmlVersion"), panelVersion);
+    xml.writeStartElement(QStringLiteral("ActiveElements"));
+    if (sorted) {
+        std::stable_sort(elements.begin(), elements.end(), [](ActiveElement *a, ActiveElement *b) {
+            return elementName(a) < elementName(b);
+        });
+    }
+    for (ActiveElement *element : qAsConst(elements)) {
+        QObject *object = objectOf(element);
+        if (!object || object->objectName() == QLatin1String("$DIR$"))
+            continue;
+        for (const QString &className : recordedClasses()) {
+            if (!object->inherits(className.toLatin1().constData()))
+                continue;
+            QString value = element->storedValueText();
+            if (className == QLatin1String("TextEdit"))
+                value = withoutFontFamily(value);
+            xml.writeStartElement(QLatin1String(object->metaObject()->className()));
+            xml.writeTextElement(QStringLiteral("define"), object->objectName());
+            xml.writeTextElement(QStringLiteral("value"), value);
+            xml.writeTextElement(QStringLiteral("dispValue"), element->value(KeywordValue, 1));
+            xml.writeEndElement();
+        }
+    }
+    xml.writeEndElement(); // ActiveElements
+    xml.writeEndElement(); // qlmpxml; no line break after it
+    return QString::fromUtf8(bytes);
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+class ProjectFileReader
+{
+public:
+    ProjectFileReader(MainWindow *owner, bool differenceMode)
+        : owner(owner)
+        , differenceMode(differenceMode)
+    {
+    }
+
+    // False when the reading stopped early: an XML error (errorText() tells
+    // it) or a panel that could not be opened (reported already).
+    bool loadProject(QIODevice *file);
+    QString errorText() const;
+
+    bool activeElementsRead = false;
+    QList<DiffRecord> differences;
+    QStringList expectedDefines;
+    QStringList unknownDefineLines;
+    QStringList dropNames;
+
+private:
+    void verifyProjectChecksum();
+    bool readProjectBody();
+    bool openPanel(const QString &name);
+    void readActiveElements();
+    void readElementRecord();
+    void applyMigration();
+
+    MainWindow *owner;
+    bool differenceMode;
+    QXmlStreamReader xml;
+    QByteArray rawBytes;
+    QString fileName;
+    QString projectDir;
+};
+
+bool ProjectFileReader::loadProject(QIODevice *file)
+{
+    differences.clear();
+    // The checksum and the XML see the text as a text-mode read gives it.
+    rawBytes = file->readAll();
+    rawBytes.replace('\r', QByteArray());
+    if (!file->isSequential())
+        file->reset();
+    const auto *qfile = qobject_cast<QFile *>(file);
+    // Reports name the file being read; a device without a name stands for the current project.
+    fileName = qfile ? QFileInfo(qfile->fileName()).absoluteFilePath() : owner->projectFile;
+    projectDir = qfile ? QFileInfo(fileName).absolutePath() : QDir::currentPath();
+    xml.addData(rawBytes);
+
+    if (!xml.readNextStartElement() || xml.name() != QLatin1String("qlmpxml")) {
+        if (!xml.hasError())
+            xml.raiseError(QStringLiteral("Warning: Wrong QLMP Version"));
+        return false;
+    }
+    if (!readProjectBody())
+        return false;
+    return !xml.hasError();
+}
+
+QString ProjectFileReader::errorText() const
+{
+    if (!xml.hasError())
+        return QString();
+    return QStringLiteral("%1\nLine %2, column %3")
+        .arg(xml.errorString())
+        .arg(xml.lineNumber())
+        .arg(xml.columnNumber());
+}
+
+void ProjectFileReader::verifyProjectChecksum()
+{
+    const QString written = xml.readElementText();
+    const QByteArray digest = PanelXmlReader::checksumOf(rawBytes);
+    if (digest.isNull())
+        reportMissingChecksum(fileName);
+    if (written != QLatin1String(digest))
+        reportManipulatedFile(fileName);
+}
+
+bool ProjectFileReader::readProjectBody()
+{
+    bool pending = xml.readNextStartElement();
+    // Only a checksum that comes first is checked.
+    if (pending && xml.name() == QLatin1String("checksum")) {
+        verifyProjectChecksum();
+        pending = xml.readNextStartElement();
+    }
+    for (; pending; pending = xml.readNextStartElement()) {
+        const QStringRef name = xml.name();
+        if (name == QLatin1String("XmlFile")) {
+            const QString panel = xml.readElementText();
+            if (xml.hasError())
+                return false;
+            if (!differenceMode && !openPanel(panel))
+                return false;
+        } else if (name == QLatin1String("XmlVersion")) {
+            const QString version = xml.readElementText();
+            if (version != owner->getXMLVersion())
+                reportProjectVersionMismatch(owner->getXMLVersion(), version);
+        } else if (name == QLatin1String("ActiveElements")) {
+            if (!differenceMode)
+                owner->resetToDefaults();
+            readActiveElements();
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+    return true;
+}
+
+bool ProjectFileReader::openPanel(const QString &name)
+{
+    const QString relative = AppPaths::normalizePanelPath(name);
+    QString path = QDir(projectDir).filePath(relative);
+    if (relative.isEmpty() || !QFileInfo(path).isFile()) {
+        path = QDir(owner->getScriptsDir()).filePath(relative);
+        if (relative.isEmpty() || !QFileInfo(path).isFile()) {
+            reportScriptNotFound(path);
+            return false;
+        }
+    }
+    return owner->open(path);
+}
+
+void ProjectFileReader::readActiveElements()
+{
+    activeElementsRead = true;
+    expectedDefines.clear();
+    const QList<ActiveElement *> elements = owner->getAllElements();
+    for (ActiveElement *element : elements) {
+        QObject *object = objectOf(element);
+        if (object && !object->inherits("MathLabel") && !object->inherits("TimerLabel"))
+            expectedDefines.append(object->objectName());
+    }
+    expectedDefines.removeDuplicates();
+
+    while (xml.readNextStartElement()) {
+        if (isRecordName(xml.name()))
+            readElementRecord();
+        else
+            xml.skipCurrentElement();
+    }
+    applyMigration();
+}
+
+void ProjectFileReader::readElementRecord()
+{
+    QString define;
+    QString value;
+    QString shown;
+    while (xml.readNextStartElement()) {
+        const QStringRef name = xml.name();
+        if (name == QLatin1String("define"))
+            define = xml.readElementText();
+        else if (name == QLatin1String("value"))
+            value = xml.readElementText();
+        else if (name == QLatin1String("dispValue"))
+            shown = xml.readElementText();
+        else
+            xml.skipCurrentElement();
+    }
+
+    ActiveElement *element = owner->getActiveElement(define);
+    if (!element) {
+        if (differenceMode)
+            ::logMessage(QStringLiteral("%1 does not exist in current setting<br>").arg(define));
+        else
+            unknownDefineLines.append(QStringLiteral("#define ") + define + QLatin1Char(' ') + value);
+        return;
+    }
+    if (differenceMode) {
+        const QString current = element->value(KeywordValue, 1);
+        if (parseNumberLiteral(current) != parseNumberLiteral(shown))
+            differences.append(DiffRecord{define, current, shown});
+        return;
+    }
+    element->loadValue(value);
+    // The element goes to the end of the list, so the list (and the next
+    // unsorted save) follows the order of the project file.
+    if (ActiveElement *taken = owner->takeElement(define))
+        owner->appendElement(taken);
+    expectedDefines.removeAll(define);
+}
+
+void ProjectFileReader::applyMigration()
+{
+    const QString migration = owner->getMigrationFile();
+    if (migration.isEmpty())
+        return;
+    const QString path = QDir(owner->getXMLDir()).filePath(AppPaths::normalizePanelPath(migration));
+    if (!QFileInfo::exists(path))
+        return;
+    const QStringList rewritten = owner->readMigrationFile(&unknownDefineLines, &dropNames, path);
+    for (const QString &line : rewritten) {
+        // "#define NEW VALUE... OLD", NEW a register path MODULE.REGISTER.
+        QStringList words = line.split(QLatin1Char(' '));
+        if (words.size() < 4)
+            continue;
+        const QString newName = words.at(1);
+        const QString oldName = words.takeLast();
+        ModuleRecord *module = owner->getModule(newName.section(QLatin1Char('.'), 0, 0));
+        if (!module)
+            continue;
+        RegisterRecord *reg = module->getRegister(newName.section(QLatin1Char('.'), 1));
+        if (!reg) {
+            unknownDefineLines.append(line);
+            continue;
+        }
+        owner->setRegisterFromDefineLine(reg, &words);
+        expectedDefines.removeAll(newName);
+        for (int i = 0; i < unknownDefineLines.size(); ++i) {
+            if (unknownDefineLines.at(i).section(QLatin1Char(' '), 1, 1) == oldName) {
+                unknownDefineLines.removeAt(i);
+                break;
+            }
+        }
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Loading
 
 bool MainWindow::load(const QString &fileName)
 {
@@ -31,7 +363,9 @@ bool MainWindow::load(const QString &fileName)
     setWorkingDir(QFileInfo(file).absolutePath());
     QString errorText;
     if (!loadProject(&device, true, &errorText)) {
-        logCannotReadFile(file, errorText);
+        // A project whose panel did not open is not adopted either.
+        if (!errorText.isEmpty())
+            logCannotReadFile(file, errorText);
         newProject();
         return false;
     }
@@ -42,12 +376,52 @@ bool MainWindow::load(const QString &fileName)
 
 bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorText)
 {
-    // Reading the values of a project comes with the project file format.
-    Q_UNUSED(device)
-    Q_UNUSED(setValues)
+    ProjectFileReader reader(this, !setValues);
+    const bool ok = reader.loadProject(device);
     if (errorText)
-        *errorText = tr("project files cannot be read by this version");
-    return false;
+        *errorText = reader.errorText();
+    if (!reader.activeElementsRead)
+        return ok;
+
+    if (!setValues) {
+        if (diffDialog) {
+            diffDialog->setDifferences(reader.differences);
+            diffDialog->setWindowFlags(diffDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
+            diffDialog->show();
+        }
+        return ok;
+    }
+
+    QStringList unknownLines = reader.unknownDefineLines;
+    if (unknownLines.isEmpty() && reader.expectedDefines.isEmpty())
+        return ok;
+    for (const QString &drop : qAsConst(reader.dropNames)) {
+        unknownLines.erase(std::remove_if(unknownLines.begin(), unknownLines.end(),
+                                          [&drop](const QString &line) {
+                                              return line.section(QLatin1Char(' '), 1, 1)
+                                                         .compare(drop, Qt::CaseInsensitive) == 0;
+                                          }),
+                           unknownLines.end());
+    }
+    QStringList links;
+    for (const QString &name : qAsConst(reader.expectedDefines)) {
+        links.append(QStringLiteral("<a href=\"%1\">%2</a><br>")
+                         .arg(QString(name).replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$")), name));
+    }
+    // The project directory's placeholder is never missing for real.
+    const QRegularExpression dirLine(QRegularExpression::wildcardToRegularExpression(QStringLiteral("*$DIR$*")));
+    for (int i = 0; i < links.size(); ++i) {
+        if (dirLine.match(links.at(i)).hasMatch()) {
+            links.removeAt(i);
+            break;
+        }
+    }
+    if ((!links.isEmpty() || !unknownLines.isEmpty()) && unresolvedDialog) {
+        unresolvedDialog->setTexts(links.join(QLatin1Char('\n')), unknownLines.join(QLatin1Char('\n')));
+        unresolvedDialog->setWindowFlags(unresolvedDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
+        unresolvedDialog->show();
+    }
+    return ok;
 }
 
 bool MainWindow::loadOld(const QString &fileName)
@@ -57,40 +431,107 @@ bool MainWindow::loadOld(const QString &fileName)
     return false;
 }
 
-bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
+QStringList MainWindow::readMigrationFile(QStringList *defineLines, QStringList *dropNames,
+                                          const QString &path)
 {
-    Q_UNUSED(sorted)
-    // Nothing to save without a loaded panel.
-    reportWriteError(fileName);
-    return false;
+    // The migration map comes with the import of older headers; until then it
+    // renames nothing.
+    Q_UNUSED(defineLines)
+    Q_UNUSED(dropNames)
+    Q_UNUSED(path)
+    return QStringList();
 }
 
-bool MainWindow::exportHeaderFiles(bool all)
+void MainWindow::setRegisterFromDefineLine(RegisterRecord *reg, QStringList *words)
 {
-    Q_UNUSED(all)
-    // No panel, no defines: there is no header to write.
-    return true;
-}
-
-bool MainWindow::headerFilesToExport() const
-{
-    for (ModuleRecord *module : moduleTable) {
-        if (!module)
+    if (!reg || !words || words->size() < 3)
+        return;
+    const QString normalized = parseNumberLiteral(words->mid(2).join(QLatin1Char(' ')));
+    bool ok = false;
+    const quint64 value = normalized.toULongLong(&ok, 10);
+    const QHash<quint64, ActiveElement *> elements = reg->elementsByMask();
+    for (auto it = elements.cbegin(); it != elements.cend(); ++it) {
+        ActiveElement *element = it.value();
+        if (!element)
             continue;
-        for (RegisterRecord *reg : qAsConst(module->registers)) {
-            if (reg && !reg->headerName.isEmpty())
-                return true;
+        const quint64 mask = it.key();
+        if (mask == 0) {
+            element->loadValue(ok ? QString::number(value) : normalized);
+        } else if (ok) {
+            const int lsb = qMax(0, element->elementProperty("lsb").toInt());
+            element->loadValue(QString::number(lsb < 64 ? (value & mask) >> lsb : 0));
+        } else {
+            // A text cannot be cut into bit fields.
+            return;
         }
     }
+}
+
+// ---------------------------------------------------------------------------
+// Saving
+
+bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
+{
+    if (fileName.isEmpty())
+        return false; // a cancelled dialog
+    setWorkingDir(QFileInfo(fileName).absolutePath());
+
+    QString text = projectText(getAllElements(), sorted, xmlFile, xmlVersion);
+    insertChecksum(text);
+    if (!writeTextFile(fileName, text))
+        return false;
+
+    const bool sameFile = !projectFile.isEmpty()
+        && QFileInfo(fileName).absoluteFilePath() == QFileInfo(projectFile).absoluteFilePath();
+    const bool exported = exportHeaderFiles(!sameFile);
+    setCurrentFile(fileName);
+    ::logMessage(QStringLiteral("<font color=\"blue\"><b>Saved project: </font></b>%1<br>").arg(fileName));
+    return exported;
+}
+
+bool MainWindow::writeTextFile(const QString &fileName, const QString &text)
+{
+    TextFileWriter writer(fileName);
+    writer.setText(text);
+    if (writer.write())
+        return true;
+    if (writer.openFailed())
+        reportCannotOpenFile(fileName, writer.errorString());
+    else
+        reportWriteError(fileName);
     return false;
 }
 
 bool MainWindow::maybeSave()
 {
-    return true;
+    if (!isWindowModified() || !loadSaveAllowed)
+        return true;
+    PromptMessage question;
+    question.parent = this;
+    question.icon = QMessageBox::Warning;
+    question.title = QFileInfo(xmlFile).baseName();
+    question.text = tr("The document has been modified.\nDo you want to save changes?");
+    question.buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    switch (Prompt::ask(question).button) {
+    case QMessageBox::Save:
+        return save();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool MainWindow::save()
 {
-    return true;
+    if (!projectFile.isEmpty())
+        return saveProjectFile(projectFile, false);
+    return saveAs();
+}
+
+bool MainWindow::saveAs()
+{
+    const QString name = Prompt::instance().saveFileName(this, tr("Save Configuration"), workingDir,
+                                                         tr("Configuration Files (*.qlmp)"));
+    return saveProjectFile(name, false);
 }

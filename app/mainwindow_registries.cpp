@@ -10,19 +10,25 @@
 #include "errorreporter.h"
 #include "hexspinbox.h"
 #include "mathlabel.h"
+#include "numberliteral.h"
 #include "registermodel.h"
 #include "slider.h"
 #include "spinbox.h"
 #include "tabwidget.h"
 #include "treewidget.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMetaMethod>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -344,16 +350,123 @@ void MainWindow::collapseBranch()
 
 // ---------------------------------------------------------------------------
 
-bool MainWindow::setElementByDefine(const QString &name, const QString &value)
+// Runs an element's change slot of that signature when its class has one;
+// false when it has none.
+static bool invokeChangeSlot(QObject *object, const QByteArray &signature, QGenericArgument argument)
 {
-    Q_UNUSED(name)
-    Q_UNUSED(value)
-    return false;
+    const QMetaObject *meta = object->metaObject();
+    const int index = meta->indexOfSlot(QMetaObject::normalizedSignature(signature.constData()).constData());
+    return index >= 0 && meta->method(index).invoke(object, Qt::DirectConnection, argument);
 }
 
-void MainWindow::raiseGUIElement(ActiveElement *element)
+// Sets an element's widget with its signals blocked, so that its change path
+// runs once, from announceChange, and not a second time from the widget.
+template <typename Set>
+static void setBlocked(QObject *object, Set set)
 {
-    Q_UNUSED(element)
+    const QSignalBlocker blocker(object);
+    set();
+}
+
+// Runs the element's change slots valueChangedByUser(T) (without argument
+// when byUserTakesValue is false) and valueChanged(T), as after a user's
+// change. An element class without them announces the change with its
+// changedByUser signal, which marks the project modified.
+template <typename T>
+static void announceChange(QObject *object, const char *typeName, const T &value,
+                           bool byUserTakesValue = true)
+{
+    const QByteArray type(typeName);
+    const QGenericArgument argument(typeName, &value);
+    const bool byUserRan = byUserTakesValue
+        ? invokeChangeSlot(object, "valueChangedByUser(" + type + ")", argument)
+        : invokeChangeSlot(object, "valueChangedByUser()", QGenericArgument());
+    const bool changedRan = invokeChangeSlot(object, "valueChanged(" + type + ")", argument);
+    if (!byUserRan && !changedRan && object->metaObject()->indexOfSignal("changedByUser()") >= 0)
+        QMetaObject::invokeMethod(object, "changedByUser", Qt::DirectConnection);
+}
+
+bool MainWindow::setElementByDefine(const QString &name, const QString &value)
+{
+    const int kind = numberLiteralFormat(value);
+    if (DataClass *variable = variablesByName.value(name, nullptr)) {
+        if (kind == DecimalLiteral || kind == HexLiteral) {
+            const QString decimal = parseNumberLiteral(value);
+            bool ok = false;
+            const qlonglong number = decimal.toLongLong(&ok);
+            variable->setValue(ok ? uint(number) : uint(decimal.toULongLong()));
+        } else if (kind == FractionLiteral) {
+            variable->setFloatValue(value.toFloat());
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    ActiveElement *element = getActiveElement(name);
+    QObject *object = dynamic_cast<QObject *>(element);
+    if (!object) {
+        QString script = scriptFile;
+        script.replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$"));
+        const QString link = QStringLiteral("$xmlopen$%1$-n%2$-c1").arg(script, QString());
+        ::logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown define: %1 in line %2 "
+                                    "<b><a href=\"%3\">file</a> line %4</b><b><br>")
+                         .arg(name, QString(), link, QString()));
+        return false;
+    }
+
+    const int n = value.toInt(); // text that is no number gives 0
+    if (auto *box = qobject_cast<CheckBox *>(object)) {
+        const bool checked = n == 1;
+        setBlocked(box, [&] { box->setChecked(checked); });
+        box->valueChangedByUser(checked);
+        box->valueChanged(checked ? 1 : 0);
+    } else if (auto *button = qobject_cast<QPushButton *>(object)) {
+        QMetaObject::invokeMethod(button, "setChecked", Qt::QueuedConnection, Q_ARG(bool, n == 1));
+    } else if (auto *box = qobject_cast<QDoubleSpinBox *>(object)) {
+        const double number = value.toDouble();
+        setBlocked(box, [&] { box->setValue(number); });
+        announceChange(box, "double", number);
+    } else if (auto *box = qobject_cast<SpinBox *>(object)) {
+        setBlocked(box, [&] { box->setValue(n); });
+        // The spin box's user path goes on to valueChanged itself.
+        box->valueChangedByUser(n);
+    } else if (auto *slider = qobject_cast<QAbstractSlider *>(object)) {
+        setBlocked(slider, [&] { slider->setValue(n); });
+        announceChange(slider, "int", n);
+    } else if (object->inherits("Knob")) {
+        const double number = n;
+        setBlocked(object, [&] {
+            QMetaObject::invokeMethod(object, "setValue", Qt::DirectConnection, Q_ARG(double, number));
+        });
+        announceChange(object, "double", number);
+    } else if (auto *combo = qobject_cast<QComboBox *>(object)) {
+        if (n >= combo->count()) {
+            reportIndexOutOfRange(name, QStringLiteral("setItem"), n, 0, combo->count() - 1);
+            return false;
+        }
+        setBlocked(combo, [&] { combo->setCurrentIndex(n); });
+        announceChange(combo, "int", n);
+    } else if (auto *group = qobject_cast<QButtonGroup *>(object)) {
+        const QList<QAbstractButton *> buttons = group->buttons();
+        if (n < 0 || n >= buttons.size()) {
+            reportIndexOutOfRange(name, QStringLiteral("setRBItem"), n, 0, buttons.size() - 1);
+            return false;
+        }
+        QAbstractButton *target = group->button(n) ? group->button(n) : buttons.at(n);
+        target->setChecked(true);
+        announceChange(group, "int", n);
+    } else if (auto *edit = qobject_cast<QLineEdit *>(object)) {
+        setBlocked(edit, [&] { edit->setText(value); });
+        announceChange(edit, "QString", value);
+    } else if (auto *edit = qobject_cast<QTextEdit *>(object)) {
+        setBlocked(edit, [&] { edit->setText(value); });
+        announceChange(edit, "QString", value, false);
+    } else {
+        reportInvalidParameter(QStringLiteral("Set"), name);
+        return false;
+    }
+    return true;
 }
 
 bool MainWindow::recordElementChange(QObject *sender)

@@ -13,7 +13,6 @@
 
 #include <memory>
 
-class ActiveElement;
 class ButtonGroup;
 class Container;
 class MainWindow;
@@ -23,8 +22,10 @@ class QIODevice;
 class QObject;
 class QPoint;
 class QSize;
+class QSpinBox;
 class QWidget;
 class QXmlStreamReader;
+class TabWidget;
 
 // Reads one panel definition (root element "zelmlcfg") and builds its element
 // tree in the main window: root and version check, checksum, header elements,
@@ -102,6 +103,8 @@ public:
     static constexpr int maxNesting = 64;
     // An included file (after its placeholders are replaced) is at most this big.
     static constexpr qint64 maxIncludeSize = 16 * 1024 * 1024;
+    // A read prints at most this many XML lines; a flood would freeze the console.
+    static constexpr int maxMessages = 1000;
 
 private:
     // ---- Read flow (panelxmlreader.cpp)
@@ -137,6 +140,8 @@ private:
     void readHorizontalLine(Container *parent);
     void readEditBox(const QString &header, Container *parent);
     void readHeaderGroup(Container *parent);
+    // svd and migration inside a container.
+    void readFileElement(const QString &name);
 
     // ---- Includes (panelxmlreader_include.cpp)
     bool readInclude(const QString &header, Container *parent);
@@ -196,6 +201,8 @@ private:
         ToLogs = 0x80,
     };
     void connectValueElement(QObject *element, unsigned connections);
+    // The error for an element kind that needs a define and has none.
+    void requireDefine(const QString &define, const QString &kind);
 
     // ---- Container builders (panelxmlreader_containers.cpp)
     enum class BoxKind { Absolute, Grid, Group, Horizontal, Vertical };
@@ -204,6 +211,7 @@ private:
     void readTreeContainer(const QString &header, Container *parent, ButtonGroup *radioGroup);
     void readTabContainer(const QString &header, Container *parent);
     void readSelectSetDef(const QXmlStreamAttributes &attributes, Container *parent, QWidget *page);
+    static void connectTabChanges(TabWidget *tabs, const QXmlStreamAttributes &attributes);
     // A stretch item in the widget's box layout (none without one).
     static void addStretch(QWidget *container);
 
@@ -227,9 +235,9 @@ private:
     void readDoubleSpinBox(const QString &header, Container *parent);
     // The range and default check of the two integer kinds; word names the
     // kind in the messages.
-    void readIntegerRange(const QXmlStreamAttributes &attributes, QWidget *box,
+    void readIntegerRange(const QXmlStreamAttributes &attributes, QSpinBox *box,
                           const QString &define, const QString &word);
-    int readIntegerStep(const QXmlStreamAttributes &attributes, bool *ok);
+    void readIntegerStep(const QXmlStreamAttributes &attributes, QSpinBox *box);
 
     MainWindow *mainWindow;
     std::unique_ptr<QXmlStreamReader> xml;
@@ -240,8 +248,9 @@ private:
     QList<Container *> openContainers;
     // Canonical paths of the files being read, the panel first.
     QStringList openFiles;
+    int includeDepth = 0;
+    int messageCount = 0;
     int nesting = 0;
     // Set when an include failed: the whole read ends and fails.
     bool failed = false;
-    bool streamErrorReported = false;
 };

@@ -129,7 +129,7 @@ void TestMainWindow::closeModes_data()
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<bool>("settingsWritten");
     QTest::newRow("0 asks (nothing modified)") << 0 << true << true;
-    QTest::newRow("1 saves") << 1 << true << true;
+    QTest::newRow("1 saves; a cancelled save keeps the window open") << 1 << false << false;
     QTest::newRow("2 closes without writing") << 2 << true << false;
     QTest::newRow("3 refuses") << 3 << false << false;
 }

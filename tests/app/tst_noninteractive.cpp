@@ -17,8 +17,16 @@ private slots:
     void errorsReachTheConsoleLogWithQuiet();
     void batchFileRunsBeforeTheExit();
     void relativeFileNamesAreTakenFromTheStartDirectory();
+    void projectAndHeadersFromAPanel_data();
+    void projectAndHeadersFromAPanel();
+    void failedWritesExitWithOne_data();
+    void failedWritesExitWithOne();
 
 private:
+    // A fresh directory holding copies of the panel and project fixtures.
+    QString fixtureCopy(const QString &name);
+    static QByteArray fileBytes(const QString &path);
+
     struct Result {
         bool finished = false;
         int exitCode = -1;
@@ -161,6 +169,97 @@ void TestNonInteractive::relativeFileNamesAreTakenFromTheStartDirectory()
     QVERIFY2(file.open(QIODevice::ReadOnly), "the log file was not written where it was asked for");
     const QString text = QString::fromLatin1(file.readAll());
     QVERIFY2(text.contains("Cannot open file " + dir.filePath("work/sub/missing.script")), qPrintable(text));
+}
+
+QString TestNonInteractive::fixtureCopy(const QString &name)
+{
+    static int count = 0;
+    const QString sub = dir.filePath(QStringLiteral("fixtures%1").arg(++count));
+    QDir().mkpath(sub);
+    for (const char *file : {"panel.xml", "reordered.qlmp"})
+        QFile::copy(QStringLiteral(QUILLMATE_FIXTURES "/project/") + file, QDir(sub).filePath(file));
+    return QDir(sub).filePath(name);
+}
+
+QByteArray TestNonInteractive::fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestNonInteractive::projectAndHeadersFromAPanel_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QByteArray>("projectLine"); // in out.qlmp; empty: no project expected
+    QTest::addColumn<QByteArray>("headerLine");  // in cfg.h
+
+    QTest::newRow("-s: project and headers") << "panel.xml" << QStringList{"-sOUT"}
+                                             << QByteArray("<value>42</value>") << QByteArray("#define LEVEL (0x2A)");
+    QTest::newRow("-g: headers of a panel") << "panel.xml" << QStringList{"-g"} << QByteArray()
+                                            << QByteArray("#define LEVEL (0x2A)");
+    QTest::newRow("-g: headers of a project") << "reordered.qlmp" << QStringList{"-g"} << QByteArray()
+                                              << QByteArray("#define LEVEL (0x7)");
+    QTest::newRow("-d reaches -s") << "panel.xml" << QStringList{"-sOUT", "-dLEVEL=7;ENABLE=0"}
+                                   << QByteArray("<define>LEVEL</define>\r\n            <value>7</value>")
+                                   << QByteArray("#define ENABLE (0x0)");
+    QTest::newRow("-d reaches -g") << "panel.xml" << QStringList{"-g", "-dLEVEL=16", "-dENABLE=0"}
+                                   << QByteArray() << QByteArray("#define LEVEL (0x10) /*decimal 16*/");
+}
+
+void TestNonInteractive::projectAndHeadersFromAPanel()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, options);
+    QFETCH(QByteArray, projectLine);
+    QFETCH(QByteArray, headerLine);
+    const QString file = fixtureCopy(input);
+    const QString folder = QFileInfo(file).path();
+    const QString project = QDir(folder).filePath("out.qlmp");
+    options.replaceInStrings("OUT", project);
+    const Result result = run(QStringList{file} + options);
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QVERIFY2(result.exitCode == 0, qPrintable(result.stdErr));
+    if (!projectLine.isEmpty()) {
+        const QByteArray bytes = fileBytes(project);
+        QVERIFY2(bytes.contains(projectLine), bytes.constData());
+        QVERIFY(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n"));
+    } else {
+        QVERIFY(!QFile::exists(project));
+    }
+    const QByteArray header = fileBytes(QDir(folder).filePath("cfg.h"));
+    QVERIFY2(header.contains(headerLine), header.constData());
+    QVERIFY(header.contains("#endif /* CFG_H */\r\n"));
+    QVERIFY(QFile::exists(QDir(folder).filePath("adc_setup.h")));
+}
+
+void TestNonInteractive::failedWritesExitWithOne_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("stdErrContains");
+    // A path below a plain file cannot be created.
+    QTest::newRow("-s into a path that cannot exist")
+        << QStringList{"-s" + QStringLiteral("FOLDER/panel.xml/out.qlmp")} << "Cannot open file";
+    // cfg.h is a directory here: that header cannot be written, the others are.
+    QTest::newRow("-g with a header that cannot be written") << QStringList{"-g", "MKDIR"} << "";
+    QTest::newRow("-s with a header that cannot be written") << QStringList{"-sFOLDER/out.qlmp", "MKDIR"} << "";
+}
+
+void TestNonInteractive::failedWritesExitWithOne()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, stdErrContains);
+    const QString file = fixtureCopy("panel.xml");
+    const QString folder = QFileInfo(file).path();
+    if (options.removeAll("MKDIR") > 0)
+        QVERIFY(QDir(folder).mkdir("cfg.h"));
+    options.replaceInStrings("FOLDER", folder);
+    const Result result = run(QStringList{file} + options);
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QCOMPARE(result.exitCode, 1);
+    if (!stdErrContains.isEmpty())
+        QVERIFY2(result.stdErr.contains(stdErrContains), qPrintable(result.stdErr));
+    QVERIFY(!QFileInfo(QDir(folder).filePath("cfg.h")).isFile());
 }
 
 QTEST_GUILESS_MAIN(TestNonInteractive)

@@ -1,0 +1,156 @@
+// MainWindow: finding a panel element, bringing it into view and marking it
+// for a few seconds.
+#include "mainwindow.h"
+
+#include "container.h"
+#include "finddialog.h"
+#include "treewidgetitem.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QRadioButton>
+#include <QTimerEvent>
+#include <QTreeWidget>
+
+// How long a mark stays.
+static constexpr int highlightMilliseconds = 5000;
+
+void MainWindow::searchForGUIElement()
+{
+    FindDialog dialog(elementNames, portMappingDialog.data());
+    dialog.exec();
+    const QString name = dialog.text();
+    if (name.isEmpty())
+        return;
+    // Exact and case-sensitive, although the completer offers names in any case.
+    for (ActiveElement *element : qAsConst(allElements)) {
+        if (getObjectName(element) == name) {
+            raiseGUIElement(element);
+            return;
+        }
+    }
+}
+
+void MainWindow::raiseDefine(const QString &define)
+{
+    if (define.isEmpty())
+        return;
+    if (ActiveElement *element = getActiveElement(define))
+        raiseGUIElement(element);
+}
+
+// The widget that stands for an element: the element itself, or the checked
+// button of a radio group (null when none is checked).
+static QWidget *elementWidget(ActiveElement *element)
+{
+    auto *object = dynamic_cast<QObject *>(element);
+    if (auto *widget = qobject_cast<QWidget *>(object))
+        return widget;
+    if (auto *group = qobject_cast<QButtonGroup *>(object))
+        return group->checkedButton();
+    return nullptr;
+}
+
+static void fillPalette(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Text, QPalette::Button})
+        palette.setBrush(role, QBrush(colour)); // every colour group
+    widget->setPalette(palette);
+}
+
+// Marks widget: element widgets get a blue background, any other widget the
+// colour other over its palette. What it looked like before is kept.
+void MainWindow::markWidget(QWidget *widget, const QColor &other)
+{
+    if (isEditableElement(widget, true)) {
+        // By style sheet: the program's style sheet would hide a palette change.
+        widget->setStyleSheet(QStringLiteral("background-color: rgb(0,0,255);"));
+    } else {
+        savedPalette = widget->palette();
+        fillPalette(widget, other);
+    }
+    highlightedWidget = widget;
+    highlightTimerId = startTimer(highlightMilliseconds, Qt::CoarseTimer);
+}
+
+void MainWindow::raiseGUIElement(ActiveElement *element)
+{
+    if (!element)
+        return;
+    // Each container opens the page or branch that holds the next one.
+    const QList<Container *> chain = element->containers();
+    bool inTreeBranch = false;
+    for (int i = 0; i + 1 < chain.size(); ++i) {
+        chain.at(i)->showChild(chain.at(i + 1));
+        if (i + 2 < chain.size() && dynamic_cast<TreeWidgetItem *>(chain.at(i)))
+            inTreeBranch = true;
+    }
+    Container *innermost = chain.isEmpty() ? nullptr : chain.last();
+
+    QWidget *widget = elementWidget(element);
+    if (!widget)
+        return;
+    if (innermost && !qobject_cast<QWidget *>(dynamic_cast<QObject *>(element))
+        && qobject_cast<QRadioButton *>(widget))
+        innermost->showWidget(widget);
+    // Deep in a tree, the selected row is the mark of an enabled element.
+    if (widget->isEnabled() && inTreeBranch) {
+        innermost->showWidget(widget);
+        return;
+    }
+
+    cancelHighlight();
+    markWidget(widget, Qt::blue);
+    if (auto *branch = dynamic_cast<TreeWidgetItem *>(innermost)) {
+        QTreeWidget *view = branch->treeWidget();
+        for (int i = 0; view && i < branch->childCount(); ++i) {
+            QTreeWidgetItem *row = branch->child(i);
+            if (view->itemWidget(row, 1) == widget) {
+                row->setBackground(0, QBrush(Qt::blue));
+                highlightedItem = row;
+                highlightedTree = view;
+                break;
+            }
+        }
+    }
+}
+
+void MainWindow::raiseWidget(QWidget *widget)
+{
+    cancelHighlight();
+    if (widget)
+        markWidget(widget, Qt::red);
+}
+
+// Ends the mark at once, however it ends: the timer goes, the widget and the
+// tree row get their look back, and nothing stays remembered. A mark restored
+// twice could undo a colour set after it.
+void MainWindow::cancelHighlight()
+{
+    if (highlightTimerId != 0)
+        killTimer(highlightTimerId);
+    highlightTimerId = 0;
+    if (highlightedWidget) {
+        if (isEditableElement(highlightedWidget, false))
+            highlightedWidget->setStyleSheet(savedStyleSheet);
+        else
+            highlightedWidget->setPalette(savedPalette);
+    }
+    // A row of a tree that was since replaced is gone with its view.
+    if (highlightedItem && highlightedTree)
+        highlightedItem->setBackground(0, QBrush());
+    highlightedWidget = nullptr;
+    highlightedItem = nullptr;
+    highlightedTree = nullptr;
+}
+
+void MainWindow::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == highlightTimerId) {
+        cancelHighlight();
+        return;
+    }
+    // Every timer of the window is single-shot.
+    killTimer(event->timerId());
+}

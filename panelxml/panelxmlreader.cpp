@@ -1,0 +1,300 @@
+// PanelXmlReader: the read flow, the root and version check, the checksum, the
+// top-level walk with the root container, and the console message lines.
+#include "panelxmlreader.h"
+
+#include "absolutewidget.h"
+#include "activeelement.h"
+#include "boxcontainers.h"
+#include "errorreporter.h"
+#include "gridwidget.h"
+#include "mainwindow.h"
+#include "panelxmlreader_p.h"
+#include "programversion.h"
+#include "tabwidget.h"
+#include "treewidget.h"
+#include "tyklink.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QXmlStreamReader>
+
+using namespace PanelXml;
+
+PanelXmlReader::PanelXmlReader(MainWindow *owner)
+    : mainWindow(owner)
+    , xml(std::make_unique<QXmlStreamReader>())
+{
+    toolTipSections = 0xFFFF;
+    mainWindow->varPollList.clear();
+    mainWindow->comPollList.clear();
+    ioPortName.clear();
+    mainWindow->setForumURL(QString());
+    mainWindow->invisibleElements.clear();
+
+    sizePolicyNames = {
+        {QStringLiteral("fixed"), QSizePolicy::Fixed},
+        {QStringLiteral("expanding"), QSizePolicy::Expanding},
+        {QStringLiteral("minimum"), QSizePolicy::Minimum},
+        {QStringLiteral("maximum"), QSizePolicy::Maximum},
+        {QStringLiteral("preferred"), QSizePolicy::Preferred},
+        {QStringLiteral("minimumexpanding"), QSizePolicy::MinimumExpanding},
+        {QStringLiteral("ignored"), QSizePolicy::Ignored},
+    };
+    eventNames = {QStringLiteral("checked"),  QStringLiteral("unchecked"), QStringLiteral("selected"),
+                  QStringLiteral("unselected"), QStringLiteral("changed"), QStringLiteral("clicked"),
+                  QStringLiteral("pressed"),  QStringLiteral("released")};
+    commandNames = {QStringLiteral("sendUSB"),  QStringLiteral("setDef"),
+                    QStringLiteral("resetGUI"), QStringLiteral("loadFile"),
+                    QStringLiteral("startProgram"), QStringLiteral("runScript")};
+    // The version check needs the program's own version, normally read at start-up.
+    if (programVersionText.isEmpty())
+        readProgramVersion();
+}
+
+PanelXmlReader::~PanelXmlReader() = default;
+
+// ---------------------------------------------------------------------------
+// Read flow
+
+bool PanelXmlReader::readXml(QIODevice *device)
+{
+    // The checksum covers the text as read in text mode: without carriage returns.
+    fileBytes = device->readAll();
+    fileBytes.replace("\r", "");
+    if (!device->isSequential())
+        device->reset();
+    xml = std::make_unique<QXmlStreamReader>(fileBytes);
+
+    const auto *file = qobject_cast<QFile *>(device);
+    const QString canonical = QFileInfo(file ? file->fileName() : currentFile()).canonicalFilePath();
+    if (!canonical.isEmpty())
+        openFiles = QStringList{canonical};
+
+    if (!xml->readNextStartElement()) {
+        reportStreamError();
+        return !xml->hasError();
+    }
+    if (!checkRootElement())
+        return false;
+    if (!verifyChecksum())
+        reportManipulatedFile(currentFile());
+
+    const bool rootRead = readTopLevel();
+    if (failed)
+        return false;
+    reportStreamError();
+    if (rootRead)
+        return true;
+    reportNoContainerRoot(currentFile());
+    return false;
+}
+
+void PanelXmlReader::reportStreamError()
+{
+    // Custom errors are the reader's own (version, include failure), reported already.
+    if (!xml->hasError() || xml->error() == QXmlStreamReader::CustomError || failed)
+        return;
+    xmlMessage(tr("XML not well-formed: %1").arg(xml->errorString().toHtmlEscaped()), QString(), true);
+}
+
+QString PanelXmlReader::currentFile() const
+{
+    return mainWindow->getXMLFile();
+}
+
+QString PanelXmlReader::panelDir() const
+{
+    return QFileInfo(currentFile()).path();
+}
+
+QString PanelXmlReader::resolvePanelPath(const QString &name) const
+{
+    return QDir(panelDir()).filePath(QString(name).replace(QLatin1Char('\\'), QLatin1Char('/')));
+}
+
+// ---------------------------------------------------------------------------
+// Version and checksum
+
+qint64 PanelXmlReader::versionNumber(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    qint64 number = 0;
+    for (int i = 0; i < 3; ++i)
+        number = number * 1000 + (i < parts.size() ? parts.at(i).toInt() : 0);
+    return number;
+}
+
+bool PanelXmlReader::checkRootElement()
+{
+    const QString version = text(xml->attributes(), "version");
+    const qint64 fileVersion = versionNumber(version);
+    // Files of the first major format are read by that program generation only.
+    if (fileVersion >= 1 && fileVersion <= 9999) {
+        reportVersion1OnlyConfiguration();
+        return false;
+    }
+    versionText = version;
+    const qint64 ownVersion =
+        (qint64(programVersion[0]) * 1000 + programVersion[1]) * 1000 + programVersion[2];
+    if (mainWindow->openingHomePanel)
+        return true;
+    if (xml->name() == QLatin1String("zelmlcfg") && fileVersion <= ownVersion)
+        return true;
+    reportProgramTooOld(currentFile(), versionText);
+    xml->raiseError(tr("Error: Wrong Version of Quillmate.\n%2 requires minimum Quillmate %3\n"
+                       "Current version of Quillmate is %1\n")
+                        .arg(programVersionShortText(), QFileInfo(currentFile()).fileName(), versionText));
+    return false;
+}
+
+QByteArray PanelXmlReader::checksumOf(const QByteArray &text)
+{
+    const int start = text.indexOf("</checksum>");
+    if (start < 0)
+        return QByteArray();
+    return QCryptographicHash::hash(text.mid(start), QCryptographicHash::Sha256).toHex();
+}
+
+bool PanelXmlReader::verifyChecksum()
+{
+    if (!xml->readNextStartElement() || xml->name() != QLatin1String("checksum"))
+        return false;
+    const QString written = xml->readElementText();
+    const QByteArray digest = checksumOf(fileBytes);
+    // Without the closing tag nothing is covered: that is no valid signature.
+    if (digest.isNull()) {
+        reportMissingChecksum(currentFile());
+        return false;
+    }
+    return written == QLatin1String(digest);
+}
+
+// ---------------------------------------------------------------------------
+// Top level
+
+bool PanelXmlReader::isRootContainer(const QString &name) const
+{
+    static const QStringList names = {
+        QStringLiteral("tabcontainer"),        QStringLiteral("absolutecontainer"),
+        QStringLiteral("groupcontainer"),      QStringLiteral("treecontainer"),
+        QStringLiteral("horizontalcontainer"), QStringLiteral("gridcontainer"),
+        QStringLiteral("verticalcontainer"),
+    };
+    return names.contains(name);
+}
+
+bool PanelXmlReader::readTopLevel()
+{
+    while (xml->readNextStartElement()) {
+        if (isRootContainer(xml->name().toString())) {
+            // Whatever follows the root container is not read.
+            readRootContainer();
+            return true;
+        }
+        if (!readHeaderElement())
+            return false;
+    }
+    return false;
+}
+
+void PanelXmlReader::readRootContainer()
+{
+    const QXmlStreamAttributes attributes = xml->attributes();
+    const QString name = xml->name().toString();
+    const int stretch = text(attributes, "stretch").toInt();
+    QWidget *root = nullptr;
+    Container *container = nullptr;
+    const auto install = [&](auto *widget, const char *objectName) {
+        widget->setObjectName(QLatin1String(objectName));
+        root = widget;
+        container = widget;
+    };
+
+    if (name == QLatin1String("tabcontainer")) {
+        TabWidget *tabs = mainWindow->createTabWidget();
+        install(tabs, "TAB_ROOT");
+        const QString label = readLabel(attributes);
+        if (!label.isEmpty())
+            mainWindow->setTabWidget(label, tabs);
+        connectTabChanges(tabs, attributes);
+    } else if (name == QLatin1String("absolutecontainer")) {
+        install(mainWindow->createAbsoluteWidget(), "ABSOLUTE_ROOT");
+    } else if (name == QLatin1String("groupcontainer")) {
+        install(mainWindow->createGroupBox(readLabel(attributes)), "GROUP_ROOT");
+        root->setProperty("my_label", text(attributes, "label"));
+    } else if (name == QLatin1String("treecontainer")) {
+        TreeWidget *tree = mainWindow->createTreeWidget();
+        install(tree, "TREE_ROOT");
+        tree->setHeaderLabels(readHeaderLabels(attributes));
+        tree->setColumnWidths(readColumnWidths(attributes));
+    } else if (name == QLatin1String("horizontalcontainer")) {
+        install(mainWindow->createHorizontalWidget(), "HORIZ_ROOT");
+    } else if (name == QLatin1String("gridcontainer")) {
+        GridWidget *grid = mainWindow->createGridWidget();
+        install(grid, "GRID_ROOT");
+        grid->setColumns(readColumns(attributes));
+    } else {
+        install(mainWindow->createVerticalWidget(), "VERT_ROOT");
+    }
+
+    const bool boxRoot = name == QLatin1String("horizontalcontainer")
+        || name == QLatin1String("verticalcontainer");
+    if (boxRoot && (stretch & 1))
+        addStretch(root);
+    readCommonAttributes(attributes, root);
+    if (name == QLatin1String("tabcontainer"))
+        mainWindow->connectToMathLabels(root);
+    readElements(container, QString(), nullptr);
+    if (boxRoot && (stretch & 2))
+        addStretch(root);
+}
+
+// ---------------------------------------------------------------------------
+// Console lines
+
+QString PanelXmlReader::positionLink(const QString &file, qint64 line, qint64 column)
+{
+    QString path = file;
+    path.replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$"));
+    return QStringLiteral("$xmlopen$%1$-n%2$-c%3").arg(path, QString::number(line), QString::number(column));
+}
+
+QString PanelXmlReader::messageLine(const QString &text, const QString &link, bool isError,
+                                    const QString &file, qint64 line, qint64 column)
+{
+    QString href = link;
+    href.replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$"));
+    const QString position = QStringLiteral("<b><a href=\"%1\">file</a> line %2, column %3</b><b>")
+                                 .arg(positionLink(file, line, column).toHtmlEscaped(),
+                                      QString::number(line), QString::number(column));
+    const QString format = isError
+        ? tr("<b><font color=\"red\"> XML Error: </font>%1 <a href=\"%2\">%3</a> (%4)<br>")
+        : tr("<b><font color=\"orange\"> XML Warning: </font>%1 <a href=\"%2\">%3</a> (%4)<br>");
+    // Filled one placeholder after the other; panel texts are escaped so that
+    // they cannot add markup or links of their own.
+    return format.arg(text).arg(href.toHtmlEscaped()).arg(link.toHtmlEscaped()).arg(position);
+}
+
+void PanelXmlReader::xmlMessage(const QString &text, const QString &link, bool isError)
+{
+    const qint64 line = xml->lineNumber();
+    const qint64 column = xml->columnNumber();
+    ++messageCount;
+    if (messageCount <= maxMessages) {
+        ::logMessage(messageLine(text, link, isError, currentFile(), line, column));
+    } else if (messageCount == maxMessages + 1) {
+        ::logMessage(messageLine(tr("More than %1 XML errors and warnings: the others are not shown.")
+                                     .arg(maxMessages),
+                                 QString(), false, currentFile(), line, column));
+    }
+}
+
+QString PanelXmlReader::xmlErrorLink() const
+{
+    return QStringLiteral("<b><a href=\"%1\">file</a> line %2, column %3</b><b><br>")
+        .arg(positionLink(currentFile(), xml->lineNumber(), xml->columnNumber()).toHtmlEscaped(),
+             QString::number(xml->lineNumber()), QString::number(xml->columnNumber()));
+}

@@ -1,0 +1,236 @@
+// PanelXmlReader: binding elements to their defines, duplicate defines,
+// element actions (the "data" property) and lock conditions ("locks").
+#include "panelxmlreader.h"
+
+#include "checkbox.h"
+#include "combobox.h"
+#include "mainwindow.h"
+#include "panelxmlreader_p.h"
+
+#include <QXmlStreamReader>
+
+using namespace PanelXml;
+
+// ---------------------------------------------------------------------------
+// Defines
+
+QString PanelXmlReader::checkDuplicateDefine(const QXmlStreamAttributes &attributes, bool check)
+{
+    const QString define = text(attributes, "define");
+    if (define.isEmpty() || !check)
+        return define;
+    QString message;
+    if (mainWindow->getActiveElement(define))
+        message = tr("Duplicate define ");
+    else if (mainWindow->pushButtonsByName.contains(define))
+        message = tr("Duplicate define PushButton");
+    else if (mainWindow->variablesByName.contains(define))
+        message = tr("Duplicate define Var");
+    else if (mainWindow->imagesByName.contains(define))
+        message = tr("Duplicate define Image");
+    // The element is built all the same; a value element then replaces the
+    // first one under the define.
+    if (!message.isEmpty())
+        xmlMessage(message, define, true);
+    return define;
+}
+
+// A setDef list: "setDef", or "setdef" when the first is empty or starts empty.
+static QStringList setDefItems(const QXmlStreamAttributes &attributes, const char *name,
+                               const char *lowerName)
+{
+    QStringList items = text(attributes, name).split(QLatin1Char(';'));
+    if (items.first().isEmpty())
+        items = text(attributes, lowerName).split(QLatin1Char(';'));
+    return items;
+}
+
+void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes, QObject *element,
+                                          const QString &groupHeader, const QString &define)
+{
+    const QString header = readHeader(attributes, groupHeader);
+    const bool svd = usesSvd(attributes);
+    if (!headerVersions.contains(header))
+        headerVersions.insert(header, mainWindow->getXMLVersion());
+    if (ActiveElement *active = asActiveElement(element)) {
+        active->containerChain = openContainers;
+        mainWindow->assignRegisterField(define, header, active, svd);
+    }
+    setElementProperty(element, "my_default", text(attributes, "default"));
+    setElementProperty(element, "header", header);
+    if (svd && !define.isEmpty())
+        setElementProperty(element, "svd", mainWindow->getSvdFile());
+    if (has(attributes, "svd"))
+        setElementProperty(element, "my_svd", text(attributes, "svd"));
+
+    const bool checkBox = qobject_cast<CheckBox *>(element) != nullptr;
+    if ((checkBox || qobject_cast<ComboBox *>(element))
+        && (has(attributes, "setDef") || has(attributes, "setdef"))) {
+        connectAction(checkBox ? QStringLiteral("checked_setDef") : QStringLiteral("selected_setDef"),
+                      QStringLiteral("setDef"), element);
+        setElementProperty(element, "default_setdef", setDefItems(attributes, "setDef", "setdef"));
+    }
+    if (checkBox && (has(attributes, "setDefInv") || has(attributes, "setdefinv"))) {
+        connectAction(QStringLiteral("unchecked_setDef"), QStringLiteral("setDef"), element);
+        setElementProperty(element, "default_setdefinv",
+                           setDefItems(attributes, "setDefInv", "setdefinv"));
+    }
+    if (has(attributes, "confirmation"))
+        setElementProperty(element, "confirmation", text(attributes, "confirmation"));
+    if (auto *widget = qobject_cast<QWidget *>(element); widget && has(attributes, "enabled"))
+        widget->setEnabled(text(attributes, "enabled").toInt() != 0);
+}
+
+// ---------------------------------------------------------------------------
+// Actions
+
+QString PanelXmlReader::readActionCommand(const QXmlStreamAttributes &attributes)
+{
+    const QString command = text(attributes, "cmd");
+    return command == QLatin1String("setdef") ? QStringLiteral("setDef") : command;
+}
+
+QString PanelXmlReader::actionKey(const QXmlStreamAttributes &attributes)
+{
+    return text(attributes, "event") + QLatin1Char('_') + readActionCommand(attributes);
+}
+
+void PanelXmlReader::readActions(QObject *element, int number)
+{
+    while (xml->readNextStartElement()) {
+        if (xml->name() == QLatin1String("action"))
+            readAction(element, number);
+        else
+            xml->skipCurrentElement();
+    }
+}
+
+// The events an element class can raise, and the class's name in messages.
+struct EventRule {
+    const char *className;
+    QStringList events;
+    const char *typeName;
+};
+
+static const EventRule *eventRuleFor(const QObject *element)
+{
+    static const EventRule rules[] = {
+        {"ComboBox", {QStringLiteral("selected"), QStringLiteral("unselected")}, "ComboBox"},
+        {"CheckBox", {QStringLiteral("checked"), QStringLiteral("unchecked")}, "CheckBox"},
+        {"QButtonGroup", {QStringLiteral("selected"), QStringLiteral("unselected")}, "Radio"},
+        {"MathLabel", {QStringLiteral("changed")}, "Math"},
+        {"TimerLabel", {QStringLiteral("changed")}, "Timer"},
+        {"Knob", {QStringLiteral("changed")}, "Knob"},
+        {"SpinBox", {QStringLiteral("changed")}, "SpinBox"},
+        {"DoubleSpinBox", {QStringLiteral("changed")}, "DoubleSpinBox"},
+        {"PushButton",
+         {QStringLiteral("clicked"), QStringLiteral("pressed"), QStringLiteral("released")},
+         "Button"},
+        {"ToggleButton", {QStringLiteral("checked"), QStringLiteral("unchecked")}, "ToggleButton"},
+    };
+    for (const EventRule &rule : rules) {
+        if (element->inherits(rule.className))
+            return &rule;
+    }
+    return nullptr;
+}
+
+void PanelXmlReader::readAction(QObject *element, int number)
+{
+    const QXmlStreamAttributes attributes = xml->attributes();
+    const QString event = text(attributes, "event");
+    const QString objectName = element->objectName();
+    if (!eventNames.contains(event))
+        xmlMessage(tr("Unknown event \"%1\"in action: ").arg(event.toHtmlEscaped()), objectName, false);
+    const EventRule *rule = eventRuleFor(element);
+    if (rule && !rule->events.contains(event)) {
+        xmlMessage(tr("Can't use event \"%1\" in UI element \"%2\"")
+                       .arg(event.toHtmlEscaped(), QLatin1String(rule->typeName)),
+                   objectName, false);
+    }
+    const QString command = readActionCommand(attributes);
+    // Elements split a key at "_" into event and command: an event with "_"
+    // would be read back as another action, so it is not recorded.
+    if (!commandNames.contains(command) || event.contains(QLatin1Char('_'))) {
+        if (!commandNames.contains(command))
+            xmlMessage(tr("Unknown command \"%1\"in action: ").arg(command.toHtmlEscaped()), objectName,
+                       false);
+    } else {
+        connectAction(actionKey(attributes), command, element);
+        appendAction(attributes, element, number);
+    }
+    xml->skipCurrentElement();
+}
+
+void PanelXmlReader::appendAction(const QXmlStreamAttributes &attributes, QObject *element, int number)
+{
+    const QString key = actionKey(attributes);
+    const QString index = QString::number(number);
+    QVariantMap map = elementProperty(element, "data").toMap();
+    QVariantList list = map.value(index).toList();
+    list << key << text(attributes, "cond") << text(attributes, "data");
+    // Elements read five entries for every sendUSB key, whatever its event.
+    if (readActionCommand(attributes) == QLatin1String("sendUSB")) {
+        usesTyk = true;
+        list << text(attributes, "recdata") << text(attributes, "delay");
+    }
+    map.insert(index, list);
+    setElementProperty(element, "data", map);
+}
+
+void PanelXmlReader::connectAction(const QString &key, const QString &command, QObject *element)
+{
+    const QByteArray signature = QMetaObject::normalizedSignature(qPrintable(key + QStringLiteral("(QString)")));
+    if (hasSignal(element, signature.constData()))
+        mainWindow->connectAction(key, command, element);
+}
+
+// ---------------------------------------------------------------------------
+// Locks and the window's value connections
+
+void PanelXmlReader::readLockOn(QObject *element, const QXmlStreamAttributes &attributes, int number)
+{
+    QVariantMap map = elementProperty(element, "locks").toMap();
+    map.insert(QString::number(number), text(attributes, "lockon").split(QLatin1Char(';')));
+    setElementProperty(element, "locks", map);
+}
+
+void PanelXmlReader::hookLocks(QObject *element, const QXmlStreamAttributes &attributes, int number)
+{
+    if (!has(attributes, "lockon"))
+        return;
+    readLockOn(element, attributes, number);
+    if (hasSignal(element, "sendLock(QString)"))
+        mainWindow->connectLocks(element);
+}
+
+void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
+{
+    // Elements still without their value handling lack the signals.
+    if (connections & ChangedByUser && hasSignal(element, "changedByUser()"))
+        mainWindow->connectChangedByUser(element);
+    if (!hasSignal(element, "updateMathLabels()"))
+        return;
+    static const struct {
+        ValueConnection flag;
+        void (MainWindow::*connect)(QObject *);
+    } updates[] = {
+        {ToMathLabels, &MainWindow::connectToMathLabels},
+        {ToLeds, &MainWindow::connectElementToLeds},
+        {ToSvgImages, &MainWindow::connectElementToSvgImages},
+        {ToCurves, &MainWindow::connectElementToCurves},
+        {ToDials, &MainWindow::connectElementToDials},
+        {ToThermos, &MainWindow::connectElementToThermos},
+        {ToLogs, &MainWindow::connectElementToLogs},
+    };
+    for (const auto &update : updates) {
+        if (connections & update.flag)
+            (mainWindow->*update.connect)(element);
+    }
+}
+
+void PanelXmlReader::requireDefine(const QString &define, const QString &kind)
+{
+    if (define.isEmpty())
+        xmlMessage(tr("%1 without define is not allowed: ").arg(kind), QString(), true);
+}

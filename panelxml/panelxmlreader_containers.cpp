@@ -1,0 +1,165 @@
+// PanelXmlReader: the container builders and the select lists of tab pages.
+#include "panelxmlreader.h"
+
+#include "absolutewidget.h"
+#include "boxcontainers.h"
+#include "gridwidget.h"
+#include "mainwindow.h"
+#include "panelxmlreader_p.h"
+#include "tabwidget.h"
+#include "treewidget.h"
+
+#include <QBoxLayout>
+#include <QXmlStreamReader>
+
+using namespace PanelXml;
+
+// Object names count per kind for the whole run, across panel loads.
+static int absoluteCount = 0;
+static int gridCount = 0;
+static int groupCount = 0;
+static int horizontalCount = 0;
+static int verticalCount = 0;
+static int treeCount = 0;
+static int tabCount = 0;
+
+static QString nextName(const char *prefix, int &counter)
+{
+    return QLatin1String(prefix) + QString::number(counter++);
+}
+
+void PanelXmlReader::addStretch(QWidget *container)
+{
+    if (auto *box = qobject_cast<QBoxLayout *>(container->layout()))
+        box->addStretch(0);
+}
+
+// The "desc" of a tab page is its tab's tool tip.
+static void setPageToolTip(Container *parent, const QXmlStreamAttributes &attributes)
+{
+    auto *tabs = dynamic_cast<TabWidget *>(parent);
+    if (tabs && has(attributes, "desc"))
+        tabs->setTabToolTip(tabs->count() - 1, text(attributes, "desc"));
+}
+
+void PanelXmlReader::connectTabChanges(TabWidget *tabs, const QXmlStreamAttributes &attributes)
+{
+    // "resize" absent: the tab widget follows the changed tab; a non-zero
+    // number: it fits itself to the current page; 0: neither.
+    if (!has(attributes, "resize")) {
+        tabs->connectChangedTab();
+        return;
+    }
+    bool ok = false;
+    if (text(attributes, "resize").toUInt(&ok) != 0 && ok)
+        tabs->connectUpdateSizes();
+}
+
+void PanelXmlReader::readBoxContainer(BoxKind kind, const QString &header, Container *parent,
+                                      ButtonGroup *radioGroup)
+{
+    const QXmlStreamAttributes attributes = xml->attributes();
+    const QString label = readLabel(attributes);
+    const QString define = checkDuplicateDefine(attributes);
+
+    QWidget *widget = nullptr;
+    Container *container = nullptr;
+    const auto take = [&](auto *created, const char *prefix, int &counter) {
+        widget = created;
+        container = created;
+        return nextName(prefix, counter);
+    };
+    QString objectName;
+    switch (kind) {
+    case BoxKind::Absolute:
+        objectName = take(parent->createAbsoluteWidget(label, -1), "ABSOLUTE_", absoluteCount);
+        break;
+    case BoxKind::Grid:
+        objectName = take(parent->createGridWidget(label, -1), "GRID_", gridCount);
+        break;
+    case BoxKind::Group:
+        objectName = take(parent->createGroupBox(label, -1), "GROUP_", groupCount);
+        break;
+    case BoxKind::Horizontal:
+        objectName = take(parent->createHorizontalWidget(label, -1), "HORIZ_", horizontalCount);
+        break;
+    case BoxKind::Vertical:
+        objectName = take(parent->createVerticalWidget(label, -1), "VERT_", verticalCount);
+        break;
+    }
+
+    const bool stretches = (kind == BoxKind::Group || kind == BoxKind::Horizontal
+                            || kind == BoxKind::Vertical)
+        && has(attributes, "stretch");
+    const int stretch = stretches ? text(attributes, "stretch").toInt() : 0;
+    if (stretch & 1)
+        addStretch(widget);
+    widget->setProperty("my_label", text(attributes, "label"));
+    widget->setObjectName(objectName);
+    if (!define.isEmpty())
+        mainWindow->setContainer(define, container);
+    if (kind == BoxKind::Grid)
+        static_cast<GridWidget *>(widget)->setColumns(readColumns(attributes));
+    readCommonAttributes(attributes, widget);
+    setPageToolTip(parent, attributes);
+    readSelectSetDef(attributes, parent, widget);
+    readElements(container, header, radioGroup);
+    if (stretch & 2)
+        addStretch(widget);
+}
+
+void PanelXmlReader::readTreeContainer(const QString &header, Container *parent, ButtonGroup *radioGroup)
+{
+    const QXmlStreamAttributes attributes = xml->attributes();
+    const QString label = readLabel(attributes);
+    const QString define = checkDuplicateDefine(attributes);
+    TreeWidget *tree = parent->createTreeWidget(label, -1);
+    tree->setObjectName(nextName("TREE_", treeCount));
+    if (!define.isEmpty())
+        mainWindow->setContainer(define, tree);
+    tree->setHeaderLabels(readHeaderLabels(attributes));
+    tree->setColumnWidths(readColumnWidths(attributes));
+    readCommonAttributes(attributes, tree);
+    setPageToolTip(parent, attributes);
+    readSelectSetDef(attributes, parent, tree);
+    readElements(tree, header, radioGroup);
+}
+
+void PanelXmlReader::readTabContainer(const QString &header, Container *parent)
+{
+    const QXmlStreamAttributes attributes = xml->attributes();
+    const QString label = readLabel(attributes);
+    const QString define = checkDuplicateDefine(attributes);
+    TabWidget *tabs = parent->createTabWidget(label, -1);
+    if (label.isEmpty())
+        tabs->setObjectName(nextName("TAB_", tabCount));
+    if (!define.isEmpty()) {
+        tabs->setObjectName(define);
+        mainWindow->setContainer(define, tabs);
+    }
+    // Name references to a tab container go by its label.
+    if (!label.isEmpty())
+        mainWindow->setTabWidget(label, tabs);
+    connectTabChanges(tabs, attributes);
+    readCommonAttributes(attributes, tabs);
+    setPageToolTip(parent, attributes);
+    mainWindow->connectToMathLabels(tabs);
+    // Pages of a tab container do not join a radio group around it.
+    readElements(tabs, header, nullptr);
+}
+
+void PanelXmlReader::readSelectSetDef(const QXmlStreamAttributes &attributes, Container *parent,
+                                      QWidget *page)
+{
+    if (!has(attributes, "selectsetdef") && !has(attributes, "unselectsetdef"))
+        return;
+    auto *tabs = dynamic_cast<TabWidget *>(parent);
+    if (!tabs)
+        return;
+    page->setProperty("selectsetdef", text(attributes, "selectsetdef").split(QLatin1Char(';')));
+    page->setProperty("unselectsetdef", text(attributes, "unselectsetdef").split(QLatin1Char(';')));
+    mainWindow->connectTabSetDef(tabs, page);
+    if (!tabs->lastPage)
+        tabs->lastPage = page;
+    ++tabs->setDefPageCount;
+}

@@ -1,0 +1,81 @@
+// PanelXmlReader: the panel header elements between the checksum and the root
+// container, and the two of them that may also stand inside containers.
+#include "panelxmlreader.h"
+
+#include "activeelement.h"
+#include "mainwindow.h"
+#include "numberliteral.h"
+#include "panelxmlreader_p.h"
+#include "tyklink.h"
+
+#include <QFileInfo>
+#include <QXmlStreamReader>
+
+using namespace PanelXml;
+
+bool PanelXmlReader::readHeaderElement()
+{
+    const QString name = xml->name().toString();
+    const QXmlStreamAttributes attributes = xml->attributes();
+    const auto value = [&attributes](const char *attribute) { return text(attributes, attribute); };
+
+    if (name == QLatin1String("svd")) {
+        readSvd(true);
+    } else if (name == QLatin1String("migration")) {
+        readMigration();
+    } else if (name == QLatin1String("version")) {
+        mainWindow->setXMLVersion(value("label"));
+        mainWindow->setXMLOriginalVersion(value("label"));
+    } else if (name == QLatin1String("disclaimer")) {
+        mainWindow->setDisclaimerFile(value("file"));
+        warnWhenMissing(value("file"), tr("Disclaimer file is missing."));
+    } else if (name == QLatin1String("fwversion")) {
+        mainWindow->setFWVersionRange(value("min"), value("max"));
+    } else if (name == QLatin1String("infosource")) {
+        mainWindow->setForumURL(value("forumurl"));
+        mainWindow->setForumToolTip(value("tooltip"));
+    } else if (name == QLatin1String("documents")) {
+        mainWindow->setDocumentsPath(value("path"));
+    } else if (name == QLatin1String("ioconfig")) {
+        ioPortName = value("port").trimmed().toUpper();
+    } else if (name == QLatin1String("iocheck")) {
+        // An unsigned number kept in 16 bits; anything else is 0.
+        mainWindow->ioCheckMode = quint16(value("mode").toULongLong());
+    } else if (name == QLatin1String("loadsaveallowed")) {
+        loadSaveAllowed = value("value").toInt() != 0;
+    } else if (name == QLatin1String("tooltipconfig")) {
+        toolTipSections = parseNumberLiteral(value("value")).toUInt();
+    } else if (name != QLatin1String("elf") && name != QLatin1String("parametermap")
+               && name != QLatin1String("pinmapping") && name != QLatin1String("terminal")
+               && name != QLatin1String("usesPython")) {
+        // The five above are read by their own readers; they are known here.
+        return false;
+    }
+    xml->skipCurrentElement();
+    return true;
+}
+
+void PanelXmlReader::readSvd(bool topLevel)
+{
+    const QString file = text(xml->attributes(), "file");
+    mainWindow->setSvdFile(file);
+    if (topLevel) {
+        hasSvdFile = !file.isEmpty();
+        if (file.isEmpty())
+            return;
+    }
+    warnWhenMissing(file, tr("SVD file is missing."));
+}
+
+void PanelXmlReader::readMigration()
+{
+    const QString file = text(xml->attributes(), "file");
+    mainWindow->setMigrationFile(file);
+    warnWhenMissing(file, tr("Migration file is missing."));
+}
+
+void PanelXmlReader::warnWhenMissing(const QString &name, const QString &message)
+{
+    if (!QFileInfo::exists(resolvePanelPath(name)))
+        xmlMessage(message, QString(), false);
+}

@@ -1,0 +1,184 @@
+// PanelXmlReader: include expansion. An include element pulls the elements of
+// another file into the current container; its attributes are placeholders
+// ("$name$") replaced in the included text before it is parsed.
+#include "panelxmlreader.h"
+
+#include "errorreporter.h"
+#include "mainwindow.h"
+#include "panelxmlreader_p.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QXmlStreamReader>
+
+using namespace PanelXml;
+
+// A placeholder value as XML text, so that it stays one value wherever it lands.
+static QString xmlEscaped(const QString &value)
+{
+    QString escaped;
+    escaped.reserve(value.size());
+    for (const QChar c : value) {
+        switch (c.unicode()) {
+        case '&': escaped += QLatin1String("&amp;"); break;
+        case '<': escaped += QLatin1String("&lt;"); break;
+        case '>': escaped += QLatin1String("&gt;"); break;
+        case '"': escaped += QLatin1String("&quot;"); break;
+        case '\'': escaped += QLatin1String("&apos;"); break;
+        default: escaped += c; break;
+        }
+    }
+    return escaped;
+}
+
+QByteArray PanelXmlReader::substitutePlaceholders(QByteArray bytes, const QXmlStreamAttributes &values,
+                                                  bool *tooLarge)
+{
+    *tooLarge = false;
+    // In document order: a value that holds the placeholder of a later
+    // attribute is replaced again by that attribute.
+    for (const QXmlStreamAttribute &attribute : values) {
+        const QByteArray placeholder = '$' + attribute.qualifiedName().toUtf8() + '$';
+        const QByteArray value = xmlEscaped(attribute.value().toString()).toUtf8();
+        const qint64 count = bytes.count(placeholder);
+        if (count == 0)
+            continue;
+        // Values that hold further placeholders can multiply the text: refuse
+        // before the memory is taken.
+        if (bytes.size() + count * (value.size() - placeholder.size()) > maxIncludeSize) {
+            *tooLarge = true;
+            return QByteArray();
+        }
+        bytes.replace(placeholder, value);
+    }
+    return bytes;
+}
+
+QString PanelXmlReader::findIncludedFile(const QString &name) const
+{
+    const QString fileName = QString(name).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString dir = panelDir();
+    QString path = QDir(dir).filePath(fileName);
+    if (QFileInfo::exists(path))
+        return path;
+    // The -i directories, relative ones taken from the including file's directory.
+    const QStringList entries = mainWindow->includePaths.split(QLatin1Char(';'));
+    for (QString entry : entries) {
+        entry.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        const QString base = QDir::isRelativePath(entry) ? dir + QLatin1Char('/') + entry : entry;
+        path = QDir(base).filePath(fileName);
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return path;
+}
+
+void PanelXmlReader::failRead(const QString &reason)
+{
+    failed = true;
+    xml->raiseError(reason);
+}
+
+bool PanelXmlReader::readInclude(const QString &header, Container *parent)
+{
+    const QXmlStreamAttributes attributes = xml->attributes();
+    const QString name = xml->readElementText().trimmed();
+    if (xml->hasError())
+        return false;
+    const QString path = findIncludedFile(name);
+    const QFileInfo info(path);
+
+    // Nothing may start a new panel in the middle of this one: a failure is
+    // reported here and fails the whole read; the caller falls back once the
+    // reader is gone.
+    QFile file(path);
+    QString openError;
+    if (!info.exists())
+        openError = tr("No such file or directory");
+    else if (!info.isFile())
+        openError = tr("Not a regular file");
+    else if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        openError = file.errorString();
+    if (!openError.isEmpty()) {
+        reportCannotOpenFile(path, openError);
+        failRead(tr("Cannot open included file %1").arg(path));
+        return false;
+    }
+    QString readError;
+    if (openFiles.contains(info.canonicalFilePath()))
+        readError = tr("The file includes itself.");
+    else if (includeDepth >= maxIncludeDepth)
+        readError = tr("Includes are nested deeper than %1 levels.").arg(maxIncludeDepth);
+    else if (info.size() > maxIncludeSize)
+        readError = tr("The file is larger than %1 bytes.").arg(maxIncludeSize);
+    if (!readError.isEmpty()) {
+        logCannotReadFile(path, readError);
+        failRead(tr("Cannot read included file %1").arg(path));
+        return false;
+    }
+
+    // The included file has the stream, the bytes and the window's current file
+    // while it is read, so that messages point into it.
+    const QString savedFile = currentFile();
+    const QByteArray savedBytes = fileBytes;
+    std::unique_ptr<QXmlStreamReader> savedStream = std::move(xml);
+    xml = std::make_unique<QXmlStreamReader>();
+    mainWindow->setXMLFile(path);
+    openFiles.append(info.canonicalFilePath());
+    ++includeDepth;
+
+    const bool ok = readIncludedXml(file.readAll(), header, parent, attributes);
+    const QString streamError = xml->errorString();
+
+    --includeDepth;
+    openFiles.removeLast();
+    xml = std::move(savedStream);
+    fileBytes = savedBytes;
+    mainWindow->setXMLFile(savedFile);
+
+    if (failed) {
+        // An include further down failed: this level ends as well.
+        xml->raiseError(streamError);
+        return false;
+    }
+    if (!ok) {
+        logCannotReadFile(path, streamError);
+        failRead(tr("Cannot read included file %1").arg(path));
+        return false;
+    }
+    // A version element of the included file does not change the panel's.
+    mainWindow->setXMLVersion(mainWindow->getXMLOriginalVersion());
+    return true;
+}
+
+bool PanelXmlReader::readIncludedXml(const QByteArray &bytes, const QString &header, Container *parent,
+                                     const QXmlStreamAttributes &attributes)
+{
+    fileBytes = bytes;
+    fileBytes.replace("\r", "");
+
+    if (!attributes.isEmpty()) {
+        // A fragment: its top element is an element of a container.
+        bool tooLarge = false;
+        fileBytes = substitutePlaceholders(fileBytes, attributes, &tooLarge);
+        xml = std::make_unique<QXmlStreamReader>(fileBytes);
+        if (tooLarge) {
+            xml->raiseError(tr("Its placeholders make it larger than %1 bytes.").arg(maxIncludeSize));
+            return false;
+        }
+        readElements(parent, QString(), nullptr);
+        reportStreamError();
+        return true;
+    }
+
+    // A complete panel file: its children after the checksum are elements.
+    xml = std::make_unique<QXmlStreamReader>(fileBytes);
+    if (!xml->readNextStartElement() || !checkRootElement())
+        return !xml->hasError();
+    if (!verifyChecksum())
+        reportManipulatedFile(currentFile());
+    readElements(parent, header, nullptr);
+    reportStreamError();
+    return true;
+}

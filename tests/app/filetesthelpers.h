@@ -1,0 +1,128 @@
+#pragma once
+
+// Helpers of the tests of the files the program writes: fixtures, a value
+// element with free value texts, a write limit that makes file writes fail,
+// and the checksum rule stated once more, independently of the program.
+
+#include "activeelement.h"
+#include "errorreporter.h"
+#include "mainwindow.h"
+#include "testenvironment.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+
+namespace FileTest {
+
+inline QString fixture(const QString &name)
+{
+    return QStringLiteral(QUILLMATE_FIXTURES "/project/") + name;
+}
+
+inline QByteArray readBytes(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return file.readAll();
+}
+
+inline bool writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// Copies a fixture into dir; returns the copy's path.
+inline QString copyFixture(const QString &name, const QString &dir)
+{
+    const QString target = QDir(dir).filePath(name);
+    QFile::remove(target);
+    return QFile::copy(fixture(name), target) ? target : QString();
+}
+
+// A main window with the program's disclaimer in place.
+inline std::unique_ptr<MainWindow> makeWindow(const TestEnvironment &env)
+{
+    QFile::copy(fixture("disclaimer.txt"), QDir(env.appDir()).filePath("disclaimer.txt"));
+    return std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, false,
+                                        false, QString(), QString(), QString(), QString());
+}
+
+// Error reports go to a fresh prompt's transcript only.
+inline void collectReports(TestEnvironment &env)
+{
+    env.installPrompt({});
+    reportToMessageBox = true;
+    reportToConsole = false;
+}
+
+// Whether every line break of the bytes is CR LF.
+inline bool hasCrLfLines(const QByteArray &bytes)
+{
+    return bytes.count("\r\n") == bytes.count('\n') && bytes.count('\r') == bytes.count('\n');
+}
+
+// The checksum rule: SHA-256 (lower-case hex) of the text without CRs from the
+// first "</checksum>" on, written between "<checksum>" and "</checksum>".
+inline QByteArray withChecksum(QByteArray text)
+{
+    const QByteArray plain = QByteArray(text).replace('\r', QByteArray());
+    const QByteArray digest =
+        QCryptographicHash::hash(plain.mid(plain.indexOf("</checksum>")), QCryptographicHash::Sha256).toHex();
+    const int start = text.indexOf("<checksum>") + 10;
+    text.replace(start, text.indexOf("</checksum>") - start, digest);
+    return text;
+}
+
+// Makes writes of regular files beyond `bytes` fail (EFBIG) while it lives, for
+// root as for any other user.
+class WriteLimit
+{
+public:
+    explicit WriteLimit(rlim_t bytes)
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~WriteLimit() { setrlimit(RLIMIT_FSIZE, &m_old); }
+    WriteLimit(const WriteLimit &) = delete;
+    WriteLimit &operator=(const WriteLimit &) = delete;
+
+private:
+    rlimit m_old{};
+};
+
+} // namespace FileTest
+
+// A value element whose value texts are set per keyword; keyword 3 (the
+// define value) is what a register adds up.
+class FakeElement : public QLabel, public ActiveElement
+{
+    Q_OBJECT
+    Q_INTERFACES(ActiveElement)
+public:
+    explicit FakeElement(const QString &name) { setObjectName(name); }
+    void setValue(const QString &text, int keyword) override { values[keyword] = text; }
+    void loadValue(const QString &text) override { values[0] = text; }
+    QString value(int keyword, int) override { return values.value(keyword); }
+    QString storedValueText() override { return values.value(0); }
+    void initialize() override {}
+    void enable(bool on) override { setEnabled(on); }
+    void setElementProperty(const char *name, const QVariant &value) override { setProperty(name, value); }
+    QVariant elementProperty(const char *name) override { return property(name); }
+    bool acceptsBitRange(int, int) override { return true; }
+    QHash<int, QString> values;
+signals:
+    void updateMathLabels() override;
+};

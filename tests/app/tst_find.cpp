@@ -1,0 +1,284 @@
+#include "boxcontainers.h"
+#include "buttongroup.h"
+#include "checkbox.h"
+#include "finddialog.h"
+#include "mainwindow.h"
+#include "tabwidget.h"
+#include "testenvironment.h"
+#include "treewidget.h"
+#include "treewidgetitem.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCompleter>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTimerEvent>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <memory>
+
+static const QString blue = QStringLiteral("background-color: rgb(0,0,255);");
+
+class TestFind : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void findDialogKeepsTheAcceptedName();
+    void searchNeedsTheExactName_data();
+    void searchNeedsTheExactName();
+
+    void markLastsUntilItsTimer();
+    void aSecondMarkRestoresTheFirst();
+    void revealOpensTheTabPage();
+    void deepTreeRowsAreSelectedUnlessDisabled();
+    void radioGroupIsMarkedByItsCheckedButton();
+    void raiseWidgetMarksOtherWidgetsRed();
+    void aMarkOutlivesItsPanelSafely();
+
+private:
+    // The highlight timer as the event dispatcher knows it (interval -1 when none).
+    int highlightInterval(Qt::TimerType *type = nullptr) const;
+    void fireHighlightTimer();
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<MainWindow> window;
+};
+
+void TestFind::init()
+{
+    env = std::make_unique<TestEnvironment>();
+    window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, true, false,
+                                          QString(), QString(), QString(), QString());
+}
+
+void TestFind::cleanup()
+{
+    window.reset();
+    env.reset();
+}
+
+int TestFind::highlightInterval(Qt::TimerType *type) const
+{
+    const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(window.get());
+    for (const auto &timer : timers) {
+        if (timer.timerId == window->highlightTimerId) {
+            if (type)
+                *type = timer.timerType;
+            return timer.interval;
+        }
+    }
+    return -1;
+}
+
+void TestFind::fireHighlightTimer()
+{
+    QTimerEvent event(window->highlightTimerId);
+    QCoreApplication::sendEvent(window.get(), &event);
+}
+
+void TestFind::findDialogKeepsTheAcceptedName()
+{
+    FindDialog dialog({"MODE", "LEVEL"});
+    QCOMPARE(dialog.windowTitle(), QString("Find a GUI element"));
+    QCompleter *completer = dialog.lineEdit()->completer();
+    completer->setCompletionPrefix("mo");
+    QCOMPARE(completer->currentCompletion(), QString("MODE"));
+
+    // An empty edit stores nothing; the dialog still closes.
+    dialog.show();
+    dialog.findButton()->click();
+    QVERIFY(dialog.text().isEmpty());
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+
+    dialog.show();
+    dialog.lineEdit()->setText("mode");
+    dialog.findButton()->click();
+    QCOMPARE(dialog.text(), QString("mode"));
+    QVERIFY(dialog.lineEdit()->text().isEmpty());
+    QVERIFY(!dialog.isVisible());
+}
+
+void TestFind::searchNeedsTheExactName_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("found");
+    QTest::newRow("exact") << "MODE" << true;
+    QTest::newRow("other case") << "mode" << false;
+    QTest::newRow("prefix") << "MOD" << false;
+    QTest::newRow("nothing typed") << "" << false;
+}
+
+void TestFind::searchNeedsTheExactName()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, found);
+    auto *other = new CheckBox("LEVEL", "Level", window.get());
+    auto *mode = new CheckBox("MODE", "Mode", window.get());
+    window->allElements = {other, mode};
+    window->elementNames = QStringList{"LEVEL", "MODE"};
+
+    bool asked = false;
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<FindDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        asked = true;
+        dialog->lineEdit()->setText(typed);
+        dialog->findButton()->click();
+    });
+    window->searchForGUIElement();
+    QVERIFY(asked);
+    QCOMPARE(window->highlightedWidget.data(), found ? static_cast<QWidget *>(mode) : nullptr);
+    QCOMPARE(mode->styleSheet(), found ? blue : QString());
+}
+
+void TestFind::markLastsUntilItsTimer()
+{
+    auto *mode = new CheckBox("MODE", "Mode", window.get());
+    mode->setStyleSheet("color: red;");
+    window->raiseGUIElement(mode);
+    QCOMPARE(mode->styleSheet(), blue);
+    Qt::TimerType type = Qt::PreciseTimer;
+    QCOMPARE(highlightInterval(&type), 5000);
+    QCOMPARE(type, Qt::CoarseTimer);
+
+    fireHighlightTimer();
+    QCOMPARE(mode->styleSheet(), QString("color: red;"));
+    QCOMPARE(window->highlightTimerId, 0);
+    QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(window.get()).size(), 0);
+
+    // A colour set after the mark ended survives a later cancel.
+    mode->setStyleSheet("color: green;");
+    window->cancelHighlight();
+    QCOMPARE(mode->styleSheet(), QString("color: green;"));
+}
+
+void TestFind::aSecondMarkRestoresTheFirst()
+{
+    auto *first = new CheckBox("FIRST", "First", window.get());
+    auto *label = new QLabel("plain", window.get());
+    auto *second = new CheckBox("SECOND", "Second", window.get());
+    first->setStyleSheet("color: red;");
+    window->raiseGUIElement(first);
+    window->raiseGUIElement(second);
+    QCOMPARE(first->styleSheet(), QString("color: red;"));
+    QCOMPARE(second->styleSheet(), blue);
+    QCOMPARE(highlightInterval(), 5000);
+    QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(window.get()).size(), 1);
+
+    // A widget that is no form element keeps its style sheet and is marked by palette.
+    const QPalette before = label->palette();
+    window->raiseWidget(label);
+    QCOMPARE(second->styleSheet(), QString());
+    QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::red));
+    window->cancelHighlight();
+    QCOMPARE(label->palette(), before);
+}
+
+void TestFind::revealOpensTheTabPage()
+{
+    auto *tabs = new TabWidget(window.get());
+    tabs->createVerticalWidget("One", -1);
+    VerticalWidget *page = tabs->createVerticalWidget("Two", -1);
+    CheckBox *mode = page->createCheckBox("MODE", "Mode", -1);
+    mode->containerChain = {tabs, page};
+    QCOMPARE(tabs->currentIndex(), 0);
+
+    window->raiseGUIElement(mode);
+    QCOMPARE(tabs->currentWidget(), static_cast<QWidget *>(page));
+    QCOMPARE(mode->styleSheet(), blue);
+}
+
+// Tree > Power > Boost > Deep > GAIN: Power lies two places before the
+// innermost container, so an enabled GAIN is only selected.
+void TestFind::deepTreeRowsAreSelectedUnlessDisabled()
+{
+    auto *tree = new TreeWidget(window.get());
+    TreeWidgetItem *power = tree->addBranch("Power", nullptr);
+    TreeWidgetItem *boost = power->addBranch("Boost", nullptr);
+    TreeWidgetItem *deep = boost->addBranch("Deep", nullptr);
+    CheckBox *gain = deep->createCheckBox("GAIN", "Gain", -1);
+    gain->containerChain = {tree, power, boost, deep};
+    QTreeWidgetItem *row = deep->child(0);
+    QCOMPARE(tree->view()->itemWidget(row, 1), static_cast<QWidget *>(gain));
+
+    window->raiseGUIElement(gain);
+    QVERIFY(power->isExpanded() && boost->isExpanded() && deep->isExpanded());
+    QCOMPARE(tree->view()->currentItem(), row);
+    QCOMPARE(gain->styleSheet(), QString());
+    QCOMPARE(window->highlightTimerId, 0);
+
+    gain->setEnabled(false);
+    window->raiseGUIElement(gain);
+    QCOMPARE(gain->styleSheet(), blue);
+    QCOMPARE(window->highlightedItem, row);
+    QCOMPARE(row->background(0).color(), QColor(Qt::blue));
+    fireHighlightTimer();
+    QCOMPARE(row->background(0), QBrush());
+    QCOMPARE(gain->styleSheet(), QString());
+}
+
+void TestFind::radioGroupIsMarkedByItsCheckedButton()
+{
+    auto *page = new VerticalWidget(window.get());
+    auto *group = new ButtonGroup("SPEED", window.get());
+    QRadioButton *slow = page->createRadioButton("Slow", -1);
+    QRadioButton *fast = page->createRadioButton("Fast", -1);
+    group->addRadioButton(slow, "Slow", "0");
+    group->addRadioButton(fast, "Fast", "1");
+    group->containerChain = {page};
+
+    window->raiseGUIElement(group); // nothing checked: nothing to mark
+    QCOMPARE(window->highlightTimerId, 0);
+    fast->setChecked(true);
+    window->raiseGUIElement(group);
+    QCOMPARE(window->highlightedWidget.data(), static_cast<QWidget *>(fast));
+    QCOMPARE(fast->styleSheet(), blue);
+    QCOMPARE(slow->styleSheet(), QString());
+}
+
+void TestFind::raiseWidgetMarksOtherWidgetsRed()
+{
+    auto *label = new QLabel("note", window.get());
+    window->raiseWidget(label);
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Text, QPalette::Button}) {
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            QCOMPARE(label->palette().color(group, role), QColor(Qt::red));
+    }
+    QCOMPARE(highlightInterval(), 5000);
+
+    // Element widgets are marked blue by the editor as well.
+    auto *mode = new CheckBox("MODE", "Mode", window.get());
+    window->raiseWidget(mode);
+    QCOMPARE(mode->styleSheet(), blue);
+    QVERIFY(label->palette().color(QPalette::Window) != QColor(Qt::red));
+    window->cancelHighlight();
+    QCOMPARE(mode->styleSheet(), QString());
+    QVERIFY(!window->highlightedWidget);
+}
+
+void TestFind::aMarkOutlivesItsPanelSafely()
+{
+    auto *tree = new TreeWidget(window.get());
+    TreeWidgetItem *branch = tree->addBranch("Branch", nullptr);
+    CheckBox *gain = branch->createCheckBox("GAIN", "Gain", -1);
+    gain->containerChain = {tree, branch};
+    window->raiseGUIElement(gain);
+    QVERIFY(window->highlightedItem);
+
+    delete tree; // the panel is replaced while the mark runs
+    fireHighlightTimer();
+    QVERIFY(!window->highlightedWidget);
+    QVERIFY(!window->highlightedItem);
+}
+
+QTEST_MAIN(TestFind)
+#include "tst_find.moc"

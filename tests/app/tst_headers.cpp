@@ -1,0 +1,401 @@
+// The generated C header files: layout, line forms, version lines, sorting,
+// prefixes, changed-only export, refusal while defines conflict, disclaimer,
+// write failures, and a C compiler that accepts every header we write.
+#include "filetesthelpers.h"
+#include "mathlabel.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QtTest>
+
+#include <memory>
+#include <vector>
+
+using namespace FileTest;
+
+class TestHeaders : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
+
+    void headersOfAPanelMatchTheFixtures();
+    void defineLineForms_data();
+    void defineLineForms();
+    void guardAndVersionLines_data();
+    void guardAndVersionLines();
+    void linesAreSortedAsWholeLines();
+    void onlyChangedHeadersAreWrittenAgain();
+    void refusedWhileDefinesConflict();
+    void disclaimer_data();
+    void disclaimer();
+    void failedHeaderWrites();
+    void questionableHeaderNamesAreWarnedAbout_data();
+    void questionableHeaderNamesAreWarnedAbout();
+    void generatedHeadersCompile();
+
+private:
+    FakeElement *bind(const QString &define, const QString &header, const QString &value);
+    QByteArray header(const QString &name) const { return readBytes(dir->filePath(name)); }
+    QString console() const { return window->consoleBrowser()->toPlainText(); }
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QTemporaryDir> dir;
+    std::vector<std::unique_ptr<FakeElement>> elements;
+};
+
+void TestHeaders::initTestCase()
+{
+    env = std::make_unique<TestEnvironment>();
+    window = makeWindow(*env);
+}
+
+void TestHeaders::init()
+{
+    collectReports(*env);
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    window->clearPanelState();
+    elements.clear();
+    window->definePrefixes.clear();
+    window->headerVersions.clear();
+    window->waitingLocks.clear();
+    window->overflowConflicts.clear();
+    window->disclaimerFile = "disclaimer.txt";
+    window->hasOwnDisclaimer = false;
+    window->loading = false;
+    window->setWorkingDir(dir->path());
+    window->setXMLVersion("V1.2.3");
+}
+
+void TestHeaders::cleanupTestCase()
+{
+    window->clearPanelState();
+    elements.clear();
+    window.reset();
+}
+
+FakeElement *TestHeaders::bind(const QString &define, const QString &headerName, const QString &value)
+{
+    elements.push_back(std::make_unique<FakeElement>(define));
+    FakeElement *element = elements.back().get();
+    element->values = {{KeywordValue, value}, {KeywordDefineValue, value}};
+    element->setElementProperty("header", headerName);
+    window->assignRegisterField(define, headerName, element, false);
+    return element;
+}
+
+// The define lines of a header written with a panel version: what stands
+// between the version block and "#endif".
+static QByteArray body(const QByteArray &text)
+{
+    const int start = text.indexOf("\r\n\r\n", text.indexOf("_XML_VERSION")) + 4;
+    return text.mid(start, text.indexOf("#endif") - start);
+}
+
+void TestHeaders::headersOfAPanelMatchTheFixtures()
+{
+    QVERIFY(!copyFixture("panel.xml", dir->path()).isEmpty());
+    QVERIFY(window->open(dir->filePath("panel.xml")));
+    window->initLoadedConfiguration(true);
+    QVERIFY(window->exportHeaderFiles(true));
+    for (const char *name : {"cfg.h", "adc_setup.h"}) {
+        QCOMPARE(header(name), readBytes(fixture(QStringLiteral("expected_") + name)));
+        QVERIFY(hasCrLfLines(header(name)));
+        QVERIFY(console().contains(QStringLiteral("Exported headerfile: ") + dir->filePath(name)));
+    }
+}
+
+void TestHeaders::defineLineForms_data()
+{
+    QTest::addColumn<QStringList>("defines");
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("zero") << QStringList{"FLAG"} << QStringList{"0"} << "" << "#define FLAG (0x0) /*decimal 0*/";
+    QTest::newRow("hex digits upper-case") << QStringList{"MASK"} << QStringList{"255"} << ""
+                                           << "#define MASK (0xFF) /*decimal 255*/";
+    QTest::newRow("register of a module") << QStringList{"ADC.CTRL"} << QStringList{"5"} << ""
+                                          << "#define ADC_CTRL (0x5) /*decimal 5*/";
+    QTest::newRow("prefix of the header") << QStringList{"ADC.CTRL"} << QStringList{"5"} << "CFG"
+                                          << "#define CFG$ADC_CTRL (0x5) /*decimal 5*/";
+    QTest::newRow("bit fields add up") << QStringList{"ADC.CTRL[3:0]", "ADC.CTRL[7:4]"} << QStringList{"5", "160"}
+                                       << "" << "#define ADC_CTRL (0xA5) /*decimal 165*/";
+    QTest::newRow("largest 64-bit value") << QStringList{"BIG"} << QStringList{"18446744073709551615"} << ""
+                                          << "#define BIG (0xFFFFFFFFFFFFFFFF) /*decimal 18446744073709551615*/";
+    // The register holds a negative 32-bit element value as its bit pattern.
+    QTest::newRow("negative 32-bit value") << QStringList{"OFFSET"} << QStringList{"-3"} << ""
+                                           << "#define OFFSET (0xFFFFFFFD) /*decimal 4294967293*/";
+    QTest::newRow("negative beyond 32 bits") << QStringList{"OFFSET"} << QStringList{"-5000000000"} << ""
+                                             << "#define OFFSET (-5000000000)";
+    QTest::newRow("float") << QStringList{"GAIN"} << QStringList{"1.5"} << "" << "#define GAIN (1.5)";
+    QTest::newRow("exponent") << QStringList{"TINY"} << QStringList{"1e-5"} << "" << "#define TINY (1e-5)";
+    QTest::newRow("text") << QStringList{"NAME"} << QStringList{"abc"} << "" << "#define NAME abc";
+    QTest::newRow("text in a register") << QStringList{"UART.ID"} << QStringList{"x.y"} << ""
+                                        << "#define UART_ID x.y";
+}
+
+void TestHeaders::defineLineForms()
+{
+    QFETCH(QStringList, defines);
+    QFETCH(QStringList, values);
+    QFETCH(QString, prefix);
+    QFETCH(QString, line);
+    for (int i = 0; i < defines.size(); ++i)
+        bind(defines.at(i), "t.h", values.at(i));
+    if (!prefix.isEmpty())
+        window->definePrefixes.insert("t.h", prefix);
+    QVERIFY(window->exportHeaderFiles(true));
+    QCOMPARE(QString::fromUtf8(body(header("t.h"))), line + "\r\n\r\n");
+}
+
+void TestHeaders::guardAndVersionLines_data()
+{
+    QTest::addColumn<QString>("panelVersion");
+    QTest::addColumn<QString>("headerName");
+    QTest::addColumn<QString>("headerVersion"); // empty: none recorded
+    QTest::addColumn<QString>("head");          // everything before the define lines
+
+    const QString disclaimer = readBytes(fixture("disclaimer.txt")).replace("\n", "\r\n");
+    QTest::newRow("V removed, parts padded")
+        << "V1.0.0" << "spi_defines.h" << ""
+        << disclaimer + "#ifndef SPI_DEFINES_H\r\n#define SPI_DEFINES_H\r\n\r\n"
+                        "/* XML Version 1.0.0 */\r\n#define SPI_XML_VERSION (10000)\r\n\r\n";
+    QTest::newRow("two-digit part")
+        << "1.2.13" << "board.h" << ""
+        << disclaimer + "#ifndef BOARD_H\r\n#define BOARD_H\r\n\r\n"
+                        "/* XML Version 1.2.13 */\r\n#define BOARD_XML_VERSION (10213)\r\n\r\n";
+    QTest::newRow("part that is no number counts 0")
+        << "2.x.1" << "io.h" << ""
+        << disclaimer + "#ifndef IO_H\r\n#define IO_H\r\n\r\n"
+                        "/* XML Version 2.x.1 */\r\n#define IO_XML_VERSION (20001)\r\n\r\n";
+    QTest::newRow("version of an included file")
+        << "V1.0.0" << "inc.h" << "V3.4.5"
+        << disclaimer + "#ifndef INC_H\r\n#define INC_H\r\n\r\n"
+                        "/* XML Version 3.4.5 */\r\n#define INC_XML_VERSION (30405)\r\n\r\n";
+    QTest::newRow("every .h leaves the guard")
+        << "V1.0" << "cfg.h.h" << ""
+        << disclaimer + "#ifndef CFG_H\r\n#define CFG_H\r\n\r\n"
+                        "/* XML Version 1.0 */\r\n#define CFG_XML_VERSION (100)\r\n\r\n";
+    QTest::newRow("no panel version, no version lines")
+        << "" << "cfg.h" << "" << disclaimer + "#ifndef CFG_H\r\n#define CFG_H\r\n\r\n";
+}
+
+void TestHeaders::guardAndVersionLines()
+{
+    QFETCH(QString, panelVersion);
+    QFETCH(QString, headerName);
+    QFETCH(QString, headerVersion);
+    QFETCH(QString, head);
+    window->setXMLVersion(panelVersion);
+    if (!headerVersion.isEmpty())
+        window->headerVersions.insert(headerName, headerVersion);
+    bind("VALUE", headerName, "1");
+    QVERIFY(window->exportHeaderFiles(true));
+    const QString guard = head.section("#ifndef ", 1).section("\r\n", 0, 0);
+    QCOMPARE(QString::fromUtf8(header(headerName)),
+             head + "#define VALUE (0x1) /*decimal 1*/\r\n\r\n#endif /* " + guard + " */\r\n");
+}
+
+void TestHeaders::linesAreSortedAsWholeLines()
+{
+    // A value holding "#" must not tear its line apart; upper case sorts first.
+    bind("ZETA", "s.h", "1");
+    bind("apple", "s.h", "4");
+    bind("B", "s.h", "q#zz");
+    bind("ALPHA", "s.h", "2");
+    bind("C", "s.h", "3");
+    QVERIFY(window->exportHeaderFiles(true));
+    QCOMPARE(body(header("s.h")), QByteArray("#define ALPHA (0x2) /*decimal 2*/\r\n\r\n"
+                                             "#define B q#zz\r\n\r\n"
+                                             "#define C (0x3) /*decimal 3*/\r\n\r\n"
+                                             "#define ZETA (0x1) /*decimal 1*/\r\n\r\n"
+                                             "#define apple (0x4) /*decimal 4*/\r\n\r\n"));
+}
+
+void TestHeaders::onlyChangedHeadersAreWrittenAgain()
+{
+    FakeElement *a = bind("A", "a.h", "1");
+    bind("B", "b.h", "2");
+    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(QFile::remove(dir->filePath("a.h")) && QFile::remove(dir->filePath("b.h")));
+
+    QVERIFY(window->exportHeaderFiles());
+    QVERIFY(!QFile::exists(dir->filePath("a.h")) && !QFile::exists(dir->filePath("b.h")));
+
+    a->values[KeywordDefineValue] = "5";
+    window->markModified(a);
+    QVERIFY(window->exportHeaderFiles());
+    QVERIFY(header("a.h").contains("#define A (0x5)"));
+    QVERIFY(!QFile::exists(dir->filePath("b.h")));
+
+    // A project saved under a new name brings every header; the same name only the changed ones.
+    const QString project = dir->filePath("p.qlmp");
+    QVERIFY(window->saveProjectFile(project, false));
+    QVERIFY(QFile::exists(dir->filePath("b.h")));
+    QVERIFY(QFile::remove(dir->filePath("a.h")) && QFile::remove(dir->filePath("b.h")));
+    QVERIFY(window->saveProjectFile(project, false));
+    QVERIFY(!QFile::exists(dir->filePath("a.h")) && !QFile::exists(dir->filePath("b.h")));
+}
+
+void TestHeaders::refusedWhileDefinesConflict()
+{
+    bind("A", "a.h", "1");
+    window->waitingLocks.append(LockRecord{"MODE", "1", 0});
+    QVERIFY(!window->exportHeaderFiles(true));
+    QVERIFY(!QFile::exists(dir->filePath("a.h")));
+    QVERIFY2(console().contains("Warning: Could not export headerfiles. MODE is in a conflicted state!"),
+             qPrintable(console()));
+
+    MathLabel label("SUM");
+    window->overflowConflicts.append(&label);
+    window->clearConsole();
+    QVERIFY(!window->exportHeaderFiles(true));
+    QVERIFY(console().contains("Could not export headerfiles. MODE and SUM are in a conflicted state!"));
+    QVERIFY(window->consoleBrowser()->toHtml().contains("href=\"SUM\""));
+    QVERIFY(!QFile::exists(dir->filePath("a.h")));
+
+    window->waitingLocks.clear();
+    window->overflowConflicts.clear();
+    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(QFile::exists(dir->filePath("a.h")));
+}
+
+void TestHeaders::disclaimer_data()
+{
+    QTest::addColumn<QString>("panelDisclaimer"); // empty: the program's own
+    QTest::addColumn<bool>("inPanelDir");
+    QTest::addColumn<QString>("answer");          // answer to the file dialog
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<bool>("missing");
+
+    QTest::newRow("the program's disclaimer") << "" << false << "" << readBytes(fixture("disclaimer.txt")) << false;
+    QTest::newRow("the panel's own, in UTF-8") << "own.txt" << true << "" << QByteArray("/* own \xc2\xa9 */\n")
+                                              << false;
+    QTest::newRow("asked for and given") << "own.txt" << false << "given.txt" << QByteArray("/* given */\n")
+                                         << false;
+    QTest::newRow("missing") << "own.txt" << false << "" << QByteArray() << true;
+}
+
+void TestHeaders::disclaimer()
+{
+    QFETCH(QString, panelDisclaimer);
+    QFETCH(bool, inPanelDir);
+    QFETCH(QString, answer);
+    QFETCH(QByteArray, start);
+    QFETCH(bool, missing);
+    QDir(dir->path()).mkpath("panel");
+    window->xmlDir = dir->filePath("panel");
+    if (!panelDisclaimer.isEmpty())
+        window->setDisclaimerFile(panelDisclaimer);
+    if (inPanelDir)
+        QVERIFY(writeBytes(dir->filePath("panel/" + panelDisclaimer), "/* own \xc2\xa9 */\n"));
+    if (!answer.isEmpty()) {
+        QVERIFY(writeBytes(dir->filePath(answer), "/* given */\r\n"));
+        env->installPrompt({dir->filePath(answer)});
+    }
+    bind("A", "a.h", "1");
+    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(header("a.h").startsWith(QByteArray(start).replace("\n", "\r\n") + "#ifndef A_H\r\n"));
+    const bool asked = env->prompt()->transcript().join("\n").contains("Could not find disclaimer file own.txt!");
+    QCOMPARE(asked, !panelDisclaimer.isEmpty() && !inPanelDir);
+    QCOMPARE(console().contains("Disclaimer file \"own.txt\" is missing"), missing);
+}
+
+void TestHeaders::failedHeaderWrites()
+{
+    FakeElement *kept = bind("KEPT", "ok.h", "1");
+    bind("LOST", "nodir/x.h", "2");
+    QVERIFY(!window->exportHeaderFiles(true));
+    QVERIFY(header("ok.h").contains("#define KEPT (0x1)"));
+    const QString target = dir->filePath("nodir/x.h");
+    QVERIFY2(console().contains("Could not write header file \"" + target + "\""), qPrintable(console()));
+    QVERIFY(console().contains("Header file name \"nodir/x.h\" contains a directory"));
+    QVERIFY(window->changedHeaders.value("nodir/x.h", true));
+    QCOMPARE(window->changedHeaders.value("ok.h", true), false);
+
+    // A write that fails keeps the old header and its changed mark.
+    const QByteArray old = header("ok.h");
+    kept->values[KeywordDefineValue] = "7";
+    window->markModified(kept);
+    {
+        WriteLimit limit(50);
+        QVERIFY(!window->exportHeaderFiles());
+    }
+    QCOMPARE(header("ok.h"), old);
+    QCOMPARE(window->changedHeaders.value("ok.h"), true);
+}
+
+void TestHeaders::questionableHeaderNamesAreWarnedAbout_data()
+{
+    QTest::addColumn<QString>("headerName");
+    QTest::addColumn<QString>("warning"); // empty: none
+    QTest::newRow("plain name") << "adc_setup.h" << "";
+    QTest::newRow("no C name") << "adc-setup.h" << "gives the guard ADC-SETUP_H, which is no C name";
+    QTest::newRow("directory") << "inc/adc.h" << "contains a directory";
+    QTest::newRow("backslash directory") << "inc\\adc.h" << "contains a directory";
+}
+
+void TestHeaders::questionableHeaderNamesAreWarnedAbout()
+{
+    QFETCH(QString, headerName);
+    QFETCH(QString, warning);
+    QDir(dir->path()).mkpath("inc");
+    bind("A", headerName, "1");
+    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(QFile::exists(dir->filePath(AppPaths::normalizePanelPath(headerName))));
+    if (warning.isEmpty())
+        QVERIFY2(!console().contains("Header file name"), qPrintable(console()));
+    else
+        QVERIFY2(console().contains(QString("Header file name \"%1\" %2").arg(headerName, warning)),
+                 qPrintable(console()));
+}
+
+void TestHeaders::generatedHeadersCompile()
+{
+    const QString gcc = QStandardPaths::findExecutable("gcc");
+    if (gcc.isEmpty())
+        QSKIP("gcc is not installed");
+    window->setXMLVersion("V2.0.1");
+    window->definePrefixes.insert("motor_cfg.h", "CFG");
+    bind("MOTOR.CTRL[3:0]", "motor_cfg.h", "5");
+    bind("MOTOR.CTRL[7:4]", "motor_cfg.h", "160");
+    bind("SPEED", "motor_cfg.h", "1000");
+    bind("GAIN", "motor_cfg.h", "1.5");
+    bind("OFFSET", "motor_cfg.h", "-5000000000");
+    bind("LABEL", "motor_cfg.h", "\"fast\"");
+    bind("BIG", "board.h", "18446744073709551615");
+    bind("ZERO", "board.h", "0");
+    QVERIFY(window->exportHeaderFiles(true));
+
+    const QByteArray source = "#include \"motor_cfg.h\"\n"
+                              "#include \"motor_cfg.h\"\n"
+                              "#include \"board.h\"\n"
+                              "_Static_assert(CFG$MOTOR_CTRL == 0xA5, \"register\");\n"
+                              "_Static_assert(CFG$SPEED == 1000, \"plain\");\n"
+                              "_Static_assert((int)(CFG$GAIN * 2) == 3, \"float\");\n"
+                              "_Static_assert(CFG$OFFSET == -5000000000LL, \"negative\");\n"
+                              "_Static_assert(sizeof(CFG$LABEL) == 5, \"text\");\n"
+                              "_Static_assert(BIG == 0xFFFFFFFFFFFFFFFFull, \"64 bits\");\n"
+                              "_Static_assert(ZERO == 0, \"zero\");\n"
+                              "_Static_assert(MOTOR_XML_VERSION == 20001, \"version\");\n"
+                              "_Static_assert(BOARD_XML_VERSION == 20001, \"version\");\n"
+                              "#ifndef MOTOR_CFG_H\n#error guard\n#endif\n"
+                              "#ifndef BOARD_H\n#error guard\n#endif\n";
+    const QString file = dir->filePath("check.c");
+    QVERIFY(writeBytes(file, source));
+    QProcess process;
+    process.start(gcc, {"-std=c11", "-Wall", "-Werror", "-fsyntax-only", "-I", dir->path(), file});
+    QVERIFY(process.waitForFinished(60000));
+    QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+}
+
+QTEST_MAIN(TestHeaders)
+#include "tst_headers.moc"

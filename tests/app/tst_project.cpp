@@ -1,0 +1,516 @@
+// The project file (.qlmp): writing, reading back, comparing; panel signing,
+// which shares the checksum rule; and setting values by define, as the
+// command line does before a project is saved.
+#include "buttongroup.h"
+#include "dataclass.h"
+#include "diffdialog.h"
+#include "filetesthelpers.h"
+#include "unresolveddialog.h"
+
+#include <QBuffer>
+#include <QRadioButton>
+#include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QTextBrowser>
+#include <QtTest>
+
+#include <memory>
+
+using namespace FileTest;
+
+class TestProject : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void savedProjectIsByteExactAndStable();
+    void projectWithoutValueElements();
+    void loadRestoresValuesAndOrder();
+    void loadResetsTheRestAndListsUnresolvedDefines();
+    void checksumVerification_data();
+    void checksumVerification();
+    void versionMismatchIsReportedAndTheLoadGoesOn();
+    void failedLoadsAreNotAdopted_data();
+    void failedLoadsAreNotAdopted();
+    void differenceModeComparesShownValues();
+    void failedWriteKeepsTheOldProject();
+    void maybeSave_data();
+    void maybeSave();
+
+    void signing_data();
+    void signing();
+    void signFileReportsSuccessAndFailureApart();
+
+    void setByDefineCheckBoxAndSpinBox();
+    void setByDefineVariables();
+    void setByDefineRadioGroupRange();
+    void setByDefineUnknownAndUnsupported();
+
+private:
+    bool openPanel(const QString &name);
+    ActiveElement *element(const QString &define) { return window->getActiveElement(define); }
+    QString shown(const QString &define) { return element(define)->value(KeywordValue, 1); }
+    QString transcript() const { return env->prompt()->transcript().join(QLatin1Char('\n')); }
+    QString console() const { return window->consoleBrowser()->toPlainText(); }
+    // The text of a fixture with LF line ends, for variants built in a test.
+    static QByteArray lfText(const QString &name)
+    {
+        return readBytes(fixture(name)).replace('\r', QByteArray());
+    }
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+void TestProject::initTestCase()
+{
+    env = std::make_unique<TestEnvironment>();
+    window = makeWindow(*env);
+}
+
+void TestProject::init()
+{
+    collectReports(*env);
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    for (const char *name : {"panel.xml", "novalues.xml"})
+        QVERIFY(!copyFixture(name, dir->path()).isEmpty());
+}
+
+void TestProject::cleanup()
+{
+    // Nothing of one test's panel may ask to be saved in the next.
+    window->setWindowModified(false);
+}
+
+void TestProject::cleanupTestCase()
+{
+    window.reset();
+}
+
+bool TestProject::openPanel(const QString &name)
+{
+    if (!window->open(dir->filePath(name)))
+        return false;
+    window->initLoadedConfiguration(true);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Writing
+
+void TestProject::savedProjectIsByteExactAndStable()
+{
+    QVERIFY(openPanel("panel.xml"));
+    const QString path = dir->filePath("out.qlmp");
+    QVERIFY(window->saveProjectFile(path, false));
+    const QByteArray first = readBytes(path);
+    QCOMPARE(first, readBytes(fixture("expected.qlmp")));
+    QVERIFY(hasCrLfLines(first));
+    QVERIFY(!first.endsWith('\n'));
+    QCOMPARE(window->projectFile, path);
+    QVERIFY(!window->isWindowModified());
+    QVERIFY2(console().contains("Saved project: " + path), qPrintable(console()));
+
+    QVERIFY(window->saveProjectFile(path, false));
+    QCOMPARE(readBytes(path), first);
+
+    QVERIFY(window->saveProjectFile(path, true));
+    QCOMPARE(readBytes(path), readBytes(fixture("expected_sorted.qlmp")));
+}
+
+void TestProject::projectWithoutValueElements()
+{
+    QVERIFY(openPanel("novalues.xml"));
+    const QString path = dir->filePath("novalues.qlmp");
+    QVERIFY(window->saveProjectFile(path, false));
+    QCOMPARE(readBytes(path), readBytes(fixture("novalues.qlmp")));
+
+    auto *unresolved = window->findChild<UnresolvedDialog *>();
+    QVERIFY(unresolved);
+    unresolved->hide();
+    QVERIFY(window->load(path));
+    QVERIFY(!unresolved->isVisible());
+}
+
+// ---------------------------------------------------------------------------
+// Reading
+
+void TestProject::loadRestoresValuesAndOrder()
+{
+    const QString path = copyFixture("reordered.qlmp", dir->path());
+    QVERIFY(window->load(path));
+    QCOMPARE(window->projectFile, path);
+    QCOMPARE(shown("LEVEL"), QString("7"));
+    QCOMPARE(shown("ENABLE"), QString("0"));
+    QCOMPARE(shown("ADC.CTRL[3:0]"), QString("9"));
+    QCOMPARE(element("ADC.CTRL[7:4]")->storedValueText(), QString("3"));
+    QVERIFY2(!transcript().contains("manipulated"), qPrintable(transcript()));
+    QVERIFY(!window->findChild<UnresolvedDialog *>()->isVisible());
+
+    // The element list now follows the file, so an unsorted save repeats it.
+    const QString copy = dir->filePath("copy.qlmp");
+    QVERIFY(window->saveProjectFile(copy, false));
+    QCOMPARE(readBytes(copy), readBytes(path));
+}
+
+void TestProject::loadResetsTheRestAndListsUnresolvedDefines()
+{
+    QVERIFY(openPanel("panel.xml"));
+    element("ENABLE")->setValue("0", KeywordValue);
+    QByteArray text = lfText("reordered.qlmp");
+    // Only LEVEL stays; a define the panel lacks comes in.
+    const int from = text.indexOf("        <HexSpinBox>");
+    const int to = text.indexOf("    </ActiveElements>");
+    text.replace(from, to - from,
+                 "        <CheckBox>\n            <define>GONE</define>\n            <value>5</value>\n"
+                 "            <dispValue>5</dispValue>\n        </CheckBox>\n");
+    const QString path = dir->filePath("partial.qlmp");
+    QVERIFY(writeBytes(path, withChecksum(text)));
+
+    auto *unresolved = window->findChild<UnresolvedDialog *>();
+    unresolved->hide();
+    QVERIFY(window->load(path));
+    QCOMPARE(shown("LEVEL"), QString("7"));
+    QCOMPARE(shown("ENABLE"), QString("1")); // back to its default
+    QVERIFY(unresolved->isVisible());
+    QString panelOnly;
+    QString fileOnly;
+    for (QTextBrowser *browser : unresolved->findChildren<QTextBrowser *>()) {
+        if (browser->toHtml().contains("href"))
+            panelOnly = browser->toHtml();
+        else
+            fileOnly = browser->toPlainText();
+    }
+    QCOMPARE(fileOnly, QString("#define GONE 5"));
+    // Link targets carry every ":" as "$$$COLON$$$".
+    for (const char *name : {"ENABLE", "ADC.CTRL[3$$$COLON$$$0]", "ADC.CTRL[7$$$COLON$$$4]"})
+        QVERIFY2(panelOnly.contains(QString("href=\"%1\"").arg(name)), qPrintable(panelOnly));
+    QVERIFY(!panelOnly.contains("LEVEL"));
+    QVERIFY(!panelOnly.contains("$DIR$"));
+}
+
+void TestProject::checksumVerification_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("manipulated");
+    const QByteArray lf = lfText("reordered.qlmp");
+    QTest::newRow("CR LF as written") << readBytes(fixture("reordered.qlmp")) << false;
+    QTest::newRow("LF line ends") << lf << false;
+    QTest::newRow("a byte after the checksum changed")
+        << QByteArray(lf).replace("<value>7</value>", "<value>8</value>") << true;
+    const int at = lf.indexOf("<checksum>") + 10;
+    QTest::newRow("upper-case digest") << QByteArray(lf).replace(at, 64, lf.mid(at, 64).toUpper()) << true;
+}
+
+void TestProject::checksumVerification()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, manipulated);
+    const QString path = dir->filePath("check.qlmp");
+    QVERIFY(writeBytes(path, bytes));
+    QVERIFY(window->load(path));
+    QCOMPARE(transcript().contains(QString("File %1 has been manipulated\nDo not use it!").arg(path)),
+             manipulated);
+    // The values are loaded either way.
+    QCOMPARE(shown("LEVEL"), QString(bytes.contains("<value>8</value>") ? "8" : "7"));
+}
+
+void TestProject::versionMismatchIsReportedAndTheLoadGoesOn()
+{
+    const QString path = dir->filePath("version.qlmp");
+    QVERIFY(writeBytes(path, withChecksum(lfText("reordered.qlmp").replace("V1.2.3", "V9.9.9"))));
+    QVERIFY(window->load(path));
+    QVERIFY2(transcript().contains("Qlmp version: V9.9.9\nCurrent xml release: V1.2.3"), qPrintable(transcript()));
+    QVERIFY(!transcript().contains("manipulated"));
+    QCOMPARE(shown("LEVEL"), QString("7"));
+}
+
+void TestProject::failedLoadsAreNotAdopted_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("consoleText");
+    QTest::addColumn<QString>("reportText");
+    QTest::newRow("wrong root element")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\"/>\n")
+        << "Warning: Wrong QLMP Version" << "";
+    QTest::newRow("panel file not found")
+        << withChecksum(lfText("reordered.qlmp").replace("<XmlFile>panel.xml", "<XmlFile>gone.xml"))
+        << "" << "gone.xml\".\nPlease check script folder settings.";
+    QTest::newRow("broken XML")
+        << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<qlmpxml version=\"2.5.0\">\n<XmlFile>")
+        << "Line 3" << "";
+}
+
+void TestProject::failedLoadsAreNotAdopted()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, consoleText);
+    QFETCH(QString, reportText);
+    QVERIFY(openPanel("panel.xml"));
+    const QString path = dir->filePath("bad.qlmp");
+    QVERIFY(writeBytes(path, bytes));
+    QVERIFY(!window->load(path));
+    QVERIFY(window->projectFile != path);
+    if (!consoleText.isEmpty())
+        QVERIFY2(console().contains(consoleText), qPrintable(console()));
+    if (!reportText.isEmpty())
+        QVERIFY2(transcript().contains(reportText), qPrintable(transcript()));
+}
+
+void TestProject::differenceModeComparesShownValues()
+{
+    QVERIFY(openPanel("panel.xml"));
+    element("LEVEL")->setValue("17", KeywordValue);
+    const QList<ActiveElement *> order = window->allElements;
+    QByteArray text = lfText("reordered.qlmp");
+    text.replace("<dispValue>7</dispValue>", "<dispValue>16</dispValue>")   // LEVEL: 17 != 16
+        .replace("<dispValue>9</dispValue>", "<dispValue>0x5</dispValue>")  // ADC.CTRL[3:0]: 5 == 0x5
+        .replace("<dispValue>3</dispValue>", "<dispValue>10</dispValue>")   // ADC.CTRL[7:4]: equal
+        .replace("<dispValue>0</dispValue>", "<dispValue>1</dispValue>")    // ENABLE: equal
+        .replace("<define>ENABLE</define>", "<define>GONE</define>");
+    QBuffer buffer(&text);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QString errorText;
+    QVERIFY(window->loadProject(&buffer, false, &errorText));
+
+    auto *dialog = window->findChild<DiffDialog *>();
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(dialog->model()->rowCount(), 1);
+    QCOMPARE(dialog->model()->item(0, 0)->text(), QString("LEVEL"));
+    QCOMPARE(dialog->model()->item(0, 1)->text(), QString("17"));
+    QCOMPARE(dialog->model()->item(0, 2)->text(), QString("16"));
+    QVERIFY(console().contains("GONE does not exist in current setting"));
+    // Comparing changes nothing.
+    QCOMPARE(shown("LEVEL"), QString("17"));
+    QVERIFY(window->allElements == order);
+    dialog->hide();
+}
+
+void TestProject::failedWriteKeepsTheOldProject()
+{
+    QVERIFY(openPanel("panel.xml"));
+    const QString path = dir->filePath("keep.qlmp");
+    QVERIFY(window->saveProjectFile(path, false));
+    const QByteArray old = readBytes(path);
+    window->clearConsole();
+
+    element("LEVEL")->setValue("7", KeywordValue);
+    window->setWindowModified(true);
+    {
+        WriteLimit limit(100);
+        QVERIFY(!window->saveProjectFile(path, false));
+    }
+    QCOMPARE(readBytes(path), old);
+    QVERIFY2(transcript().contains("Write error in file " + path), qPrintable(transcript()));
+    QVERIFY(!console().contains("Saved project"));
+    QVERIFY(window->isWindowModified());
+
+    // A file that cannot be created at all.
+    const QString nowhere = dir->filePath("missing/dir/x.qlmp");
+    QVERIFY(!window->saveProjectFile(nowhere, false));
+    QVERIFY(transcript().contains("Cannot open file " + nowhere));
+    QCOMPARE(window->projectFile, path);
+}
+
+void TestProject::maybeSave_data()
+{
+    QTest::addColumn<bool>("modified");
+    QTest::addColumn<bool>("loadSaveAllowed");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("unmodified") << false << true << "" << true << false;
+    QTest::newRow("saving not allowed") << true << false << "" << true << false;
+    QTest::newRow("discard") << true << true << "discard" << true << false;
+    QTest::newRow("cancel") << true << true << "cancel" << false << false;
+    QTest::newRow("save") << true << true << "save" << true << true;
+}
+
+void TestProject::maybeSave()
+{
+    QFETCH(bool, modified);
+    QFETCH(bool, loadSaveAllowed);
+    QFETCH(QString, answer);
+    QFETCH(bool, result);
+    QFETCH(bool, saved);
+    QVERIFY(openPanel("panel.xml"));
+    const QString path = dir->filePath("maybe.qlmp");
+    window->setCurrentFile(path);
+    window->loadSaveAllowed = loadSaveAllowed;
+    window->setWindowModified(modified);
+    env->installPrompt(answer.isEmpty() ? QStringList() : QStringList{answer});
+    QCOMPARE(window->maybeSave(), result);
+    QCOMPARE(QFile::exists(path), saved);
+    const bool asked = transcript().contains("panel: The document has been modified.\nDo you want to save changes?");
+    QCOMPARE(asked, modified && loadSaveAllowed);
+    window->loadSaveAllowed = true;
+}
+
+// ---------------------------------------------------------------------------
+// Signing
+
+void TestProject::signing_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<QByteArray>("expected"); // LF text before the digest is filled in
+    QTest::addColumn<bool>("signs");
+
+    const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    const QByteArray body = "\n    <verticalcontainer/>\n</zelmlcfg>\n";
+    const QByteArray zeros(64, '0');
+    const QByteArray placeholder = "\n\t<checksum>" + zeros + "</checksum>";
+    const QByteArray signedText = head + "<zelmlcfg version=\"2.0.0\">" + placeholder + body;
+
+    QTest::newRow("placeholder after a three-part version")
+        << head + "<zelmlcfg version=\"2.0.0\">" + body << signedText << true;
+    QTest::newRow("placeholder after a two-part version")
+        << head + "<zelmlcfg version=\"2.0\">" + body << head + "<zelmlcfg version=\"2.0\">" + placeholder + body
+        << true;
+    QTest::newRow("a wrong digest is corrected")
+        << QByteArray(signedText).replace(zeros, "deadbeef") << signedText << true;
+    QTest::newRow("CR LF lines give the same digest")
+        << QByteArray(signedText).replace("\n", "\r\n") << signedText << true;
+    QTest::newRow("two-digit version part: not signed")
+        << head + "<zelmlcfg version=\"1.10.0\">" + body << head + "<zelmlcfg version=\"1.10.0\">" + body << false;
+    QTest::newRow("attributes after the version: not signed")
+        << head + "<zelmlcfg version=\"2.0.0\" x=\"1\">" + body << head + "<zelmlcfg version=\"2.0.0\" x=\"1\">" + body
+        << false;
+}
+
+void TestProject::signing()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(QByteArray, expected);
+    QFETCH(bool, signs);
+    const QString path = dir->filePath("sign.xml");
+    QVERIFY(writeBytes(path, input));
+    QCOMPARE(window->signXmlChecksum(path), signs);
+    const QByteArray want = (signs ? withChecksum(expected) : expected).replace("\n", "\r\n");
+    QCOMPARE(readBytes(path), want);
+    QCOMPARE(transcript().contains("No checksum element found in " + path), !signs);
+    // Signing again changes no byte.
+    QCOMPARE(window->signXmlChecksum(path), signs);
+    QCOMPARE(readBytes(path), want);
+}
+
+void TestProject::signFileReportsSuccessAndFailureApart()
+{
+    const QString good = dir->filePath("panel.xml");
+    env->installPrompt({good});
+    window->signFile();
+    QVERIFY2(transcript().contains("Successfully signed 1 files\n\n" + good), qPrintable(transcript()));
+
+    const QString missing = dir->filePath("missing.xml");
+    env->installPrompt({missing});
+    window->signFile();
+    QVERIFY(transcript().contains("Cannot open file " + missing));
+    QVERIFY(!transcript().contains("Successfully signed"));
+
+    // A write that fails leaves the file as it was and is no success.
+    const QString big = dir->filePath("big.xml");
+    QByteArray text = lfText("panel.xml");
+    text.replace("</zelmlcfg>", "<!--" + QByteArray(2000, 'x') + "-->\n</zelmlcfg>");
+    QVERIFY(writeBytes(big, text));
+    env->installPrompt({big});
+    {
+        WriteLimit limit(1000);
+        window->signFile();
+    }
+    QCOMPARE(readBytes(big), text);
+    QVERIFY(transcript().contains("Write error in file " + big));
+    QVERIFY(!transcript().contains("Successfully signed"));
+}
+
+// ---------------------------------------------------------------------------
+// Setting values by define
+
+void TestProject::setByDefineCheckBoxAndSpinBox()
+{
+    QVERIFY(openPanel("panel.xml"));
+    QVERIFY(!window->isWindowModified());
+
+    QVERIFY(window->setElementByDefine("ENABLE", "0"));
+    QCOMPARE(shown("ENABLE"), QString("0"));
+    QCOMPARE(element("ENABLE")->storedValueText(), QString("0"));
+    QVERIFY(window->isWindowModified());
+    QCOMPARE(window->changedHeaders.value("cfg.h"), true);
+    // Only 1 checks: 2 leaves the box unchecked.
+    QVERIFY(window->setElementByDefine("ENABLE", "1"));
+    QCOMPARE(shown("ENABLE"), QString("1"));
+    QVERIFY(window->setElementByDefine("ENABLE", "2"));
+    QCOMPARE(shown("ENABLE"), QString("0"));
+
+    QVERIFY(window->setElementByDefine("LEVEL", "12"));
+    QCOMPARE(shown("LEVEL"), QString("12"));
+    QCOMPARE(element("LEVEL")->storedValueText(), QString("12"));
+    QVERIFY(window->setElementByDefine("LEVEL", "abc"));
+    QCOMPARE(shown("LEVEL"), QString("0"));
+    QVERIFY(window->setElementByDefine("ADC.CTRL[7:4]", "3")); // the hexadecimal spin box
+    QCOMPARE(shown("ADC.CTRL[7:4]"), QString("3"));
+}
+
+void TestProject::setByDefineVariables()
+{
+    auto *variable = new DataClass("VAR");
+    window->setDataClass("VAR", variable);
+    QVERIFY(window->setElementByDefine("VAR", "0x10"));
+    QCOMPARE(variable->value(), 16u);
+    QVERIFY(window->setElementByDefine("VAR", "42"));
+    QCOMPARE(variable->value(), 42u);
+    QVERIFY(!window->setElementByDefine("VAR", "0b101"));
+    QVERIFY(!window->setElementByDefine("VAR", "text"));
+    QCOMPARE(variable->value(), 42u);
+    QVERIFY(window->setElementByDefine("VAR", "2.5"));
+    QCOMPARE(variable->floatValue(), 2.5f);
+    window->variablesByName.remove("VAR");
+    delete variable;
+}
+
+void TestProject::setByDefineRadioGroupRange()
+{
+    QVERIFY(openPanel("panel.xml"));
+    auto *group = new ButtonGroup("MODE", window.get());
+    QList<QRadioButton *> buttons;
+    for (int i = 0; i < 3; ++i) {
+        buttons.append(new QRadioButton);
+        group->addRadioButton(buttons.last(), QString(), QString());
+    }
+    window->registerElement("MODE", group);
+    window->connectChangedByUser(group);
+
+    QVERIFY(!window->setElementByDefine("MODE", "3"));
+    QVERIFY2(transcript().contains("Index for MODE.setRBItem (3) is out of allowed range: 0..2"), qPrintable(transcript()));
+    QVERIFY(!window->setElementByDefine("MODE", "-1"));
+    QVERIFY(window->setElementByDefine("MODE", "1"));
+    QVERIFY(buttons.at(1)->isChecked());
+    QVERIFY(window->isWindowModified());
+    window->elementsByDefine.remove("MODE");
+    window->allElements.removeAll(group);
+    delete group;
+    qDeleteAll(buttons);
+}
+
+void TestProject::setByDefineUnknownAndUnsupported()
+{
+    QVERIFY(openPanel("panel.xml"));
+    QVERIFY(!window->setElementByDefine("NOPE", "1"));
+    QVERIFY2(console().contains("Script Error: Unknown define: NOPE in line"), qPrintable(console()));
+    QVERIFY(!window->elementsByDefine.contains("NOPE"));
+
+    FakeElement fake("FAKE");
+    window->registerElement("FAKE", &fake);
+    QVERIFY(!window->setElementByDefine("FAKE", "1"));
+    QVERIFY(transcript().contains("Can not use \"Set\" with parameter \"FAKE\""));
+    window->elementsByDefine.remove("FAKE");
+    window->allElements.removeAll(&fake);
+}
+
+QTEST_MAIN(TestProject)
+#include "tst_project.moc"
