@@ -175,8 +175,11 @@ bool MainWindow::openFileArgument(const QString &file)
 
 void MainWindow::applyDefines()
 {
-    if (definesText.isEmpty())
+    if (definesText.isEmpty() || definesApplied)
         return;
+    // Applied once: the interactive step after the exits must not repeat it.
+    // The text itself stays, start conditions of panels read it.
+    definesApplied = true;
     const QStringList items = definesText.split(QLatin1Char(';'));
     for (const QString &item : items) {
         const int equals = item.indexOf(QLatin1Char('='));
@@ -190,8 +193,6 @@ void MainWindow::applyDefines()
         qDebug().noquote() << name + QStringLiteral(" / ") + value;
         setElementByDefine(name, value);
     }
-    // Applied once: the interactive step after the exits must not repeat it.
-    definesText.clear();
 }
 
 // The project file a -s run writes when -s names none: the panel's name with

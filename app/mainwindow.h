@@ -134,6 +134,7 @@ public:
 
     // Command-line values kept for later steps
     QString definesText;
+    bool definesApplied = false;
     QString includePaths;
     QString batchFile;
     QString outputLog;

@@ -426,6 +426,7 @@ void MainWindow::clearPanelState()
     elementsByDefine.clear();
     xmlFile.clear();
     xmlVersion.clear();
+    xmlOriginalVersion.clear();
     for (int i = 0; i < 3; ++i)
         fwVersionMin[i] = fwVersionMax[i] = 0;
     projectFile.clear();

@@ -1,0 +1,192 @@
+// Measures opening a generated panel of N value elements against Qt's own
+// XML-to-form loader building the same widgets, and the cost of header export
+// and project save/load next to the open.
+//
+//   bench_panelopen [N ...]      (default: 500 2000 8000)
+#include "errorreporter.h"
+#include "mainwindow.h"
+#include "prompt.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QUiLoader>
+#include <QXmlStreamReader>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+const int elementsPerGrid = 40;
+const int gridsPerTab = 5;
+
+// One element of the mix: a check box, a spin box or a hex spin box; every
+// second element sits on a bit range of a register.
+QString panelElement(int i)
+{
+    const QString define = (i % 2 == 0)
+        ? QStringLiteral("REG%1.CTRL[%2:%3]").arg(i / 32).arg((i % 32) + 0).arg(i % 32)
+        : QStringLiteral("PLAIN_%1").arg(i);
+    switch (i % 3) {
+    case 0:
+        return QStringLiteral("<checkbox define=\"%1\" label=\"Option %2\" default=\"%3\"/>")
+            .arg(define).arg(i).arg(i % 2);
+    case 1:
+        return QStringLiteral("<spinbox define=\"%1\" range=\"0;1\" default=\"1\"/>").arg(define);
+    default:
+        return QStringLiteral("<hexspinbox define=\"%1\" range=\"0x0;0x1\" default=\"0x0\"/>").arg(define);
+    }
+}
+
+QString uiElement(int i)
+{
+    const char *cls = i % 3 == 0 ? "QCheckBox" : "QSpinBox";
+    QString w = QStringLiteral("<item row=\"%1\" column=\"%2\"><widget class=\"%3\" name=\"e%4\">")
+                    .arg((i % elementsPerGrid) / 4).arg(i % 4).arg(QLatin1String(cls)).arg(i);
+    if (i % 3 == 0)
+        w += QStringLiteral("<property name=\"text\"><string>Option %1</string></property>").arg(i);
+    else
+        w += QStringLiteral("<property name=\"maximum\"><number>1</number></property>");
+    return w + QStringLiteral("</widget></item>");
+}
+
+struct Forms {
+    QString panel;
+    QByteArray ui;
+};
+
+Forms generate(int n)
+{
+    QString panel;
+    QTextStream p(&panel);
+    p << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n"
+      << "<checksum>" << QString(64, QLatin1Char('0')) << "</checksum>\n"
+      << "<version label=\"1.0.0\"/>\n<tabcontainer label=\"Bench\">\n";
+    QString ui;
+    QTextStream u(&ui);
+    u << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<ui version=\"4.0\"><class>Bench</class>"
+      << "<widget class=\"QTabWidget\" name=\"tabs\">";
+    const int perTab = elementsPerGrid * gridsPerTab;
+    for (int i = 0; i < n; ++i) {
+        if (i % perTab == 0) {
+            p << "<verticalcontainer label=\"Page " << i / perTab << "\">\n";
+            u << "<widget class=\"QWidget\" name=\"page" << i / perTab << "\">"
+              << "<attribute name=\"title\"><string>Page " << i / perTab << "</string></attribute>"
+              << "<layout class=\"QVBoxLayout\" name=\"v" << i / perTab << "\">";
+        }
+        if (i % elementsPerGrid == 0) {
+            p << "<header file=\"bench" << (i / elementsPerGrid) % 2 << ".h\"><gridcontainer columns=\"4\">\n";
+            u << "<item><widget class=\"QWidget\" name=\"g" << i << "\"><layout class=\"QGridLayout\" name=\"gl"
+              << i << "\">";
+        }
+        p << panelElement(i) << "\n";
+        u << uiElement(i);
+        const bool lastInGrid = i % elementsPerGrid == elementsPerGrid - 1 || i == n - 1;
+        if (lastInGrid) {
+            p << "</gridcontainer></header>\n";
+            u << "</layout></widget></item>";
+        }
+        if (i % perTab == perTab - 1 || i == n - 1) {
+            p << "</verticalcontainer>\n";
+            u << "</layout></widget>";
+        }
+    }
+    p << "</tabcontainer>\n</zelmlcfg>\n";
+    u << "</widget></ui>\n";
+    MainWindow::insertChecksum(panel);
+    return {panel, ui.toUtf8()};
+}
+
+double elapsedMs(QElapsedTimer &timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    qputenv("QUILLMATE_APPDIR", dir.path().toUtf8());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath(QStringLiteral("config")));
+    Prompt::install(std::make_unique<NonInteractivePrompt>(QStringList()));
+    QFile disclaimer(dir.filePath(QStringLiteral("disclaimer.txt")));
+    if (!disclaimer.open(QIODevice::WriteOnly) || disclaimer.write("Generated for the benchmark.\n") < 0)
+        return 1;
+    disclaimer.close();
+
+    QList<int> sizes;
+    for (int i = 1; i < argc; ++i)
+        sizes << QString::fromLocal8Bit(argv[i]).toInt();
+    if (sizes.isEmpty())
+        sizes = {500, 2000, 8000};
+
+    MainWindow window(QString(), QString(), QString(), false, false, false, true, false, QString(),
+                      QString(), QString(), QString());
+    reportToMessageBox = false;
+    reportToConsole = false;
+
+    std::printf("%8s %10s %10s %10s %10s %10s %10s %10s   %s\n", "N", "xml pass", "QUiLoader", "open",
+                "export", "save", "load", "open/ui", "(export+save)/open");
+    for (int n : sizes) {
+        const Forms forms = generate(n);
+        const QString panelPath = dir.filePath(QStringLiteral("bench%1.xml").arg(n));
+        QFile file(panelPath);
+        if (!file.open(QIODevice::WriteOnly) || file.write(forms.panel.toUtf8()) < 0)
+            return 1;
+        file.close();
+
+        QElapsedTimer timer;
+        timer.start();
+        {
+            QXmlStreamReader xml(forms.panel);
+            while (!xml.atEnd())
+                xml.readNext();
+        }
+        const double xmlMs = elapsedMs(timer);
+
+        timer.restart();
+        {
+            QBuffer buffer;
+            buffer.setData(forms.ui);
+            buffer.open(QIODevice::ReadOnly);
+            QUiLoader loader;
+            std::unique_ptr<QWidget> form(loader.load(&buffer));
+            if (!form)
+                return 2;
+        }
+        const double uiMs = elapsedMs(timer);
+
+        timer.restart();
+        if (!window.open(panelPath))
+            return 3;
+        window.initLoadedConfiguration(true);
+        const double openMs = elapsedMs(timer);
+
+        timer.restart();
+        window.exportHeaderFiles(true);
+        const double exportMs = elapsedMs(timer);
+
+        const QString projectPath = dir.filePath(QStringLiteral("bench%1.qlmp").arg(n));
+        timer.restart();
+        window.saveProjectFile(projectPath, false);
+        const double saveMs = elapsedMs(timer);
+
+        timer.restart();
+        window.load(projectPath);
+        const double loadMs = elapsedMs(timer);
+        QCoreApplication::processEvents();
+
+        std::printf("%8d %10.1f %10.1f %10.1f %10.1f %10.1f %10.1f %10.2f   %.3f\n", n, xmlMs, uiMs, openMs,
+                    exportMs, saveMs, loadMs, openMs / uiMs, (exportMs + saveMs) / openMs);
+        std::fflush(stdout);
+    }
+    return 0;
+}
