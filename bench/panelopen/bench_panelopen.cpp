@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QTextStream>
 #include <QUiLoader>
 #include <QXmlStreamReader>
@@ -30,7 +31,7 @@ const int gridsPerTab = 5;
 QString panelElement(int i)
 {
     const QString define = (i % 2 == 0)
-        ? QStringLiteral("REG%1.CTRL[%2:%3]").arg(i / 32).arg((i % 32) + 0).arg(i % 32)
+        ? QStringLiteral("REG%1.CTRL[%2:%2]").arg(i / elementsPerGrid).arg((i % elementsPerGrid) / 2)
         : QStringLiteral("PLAIN_%1").arg(i);
     switch (i % 3) {
     case 0:
@@ -169,6 +170,8 @@ int main(int argc, char *argv[])
             return 3;
         window.initLoadedConfiguration(true);
         const double openMs = elapsedMs(timer);
+        if (qEnvironmentVariableIsSet("BENCH_SHOW_CONSOLE"))
+            std::printf("%s\n", qPrintable(window.consoleBrowser()->toPlainText().left(2000)));
 
         timer.restart();
         window.exportHeaderFiles(true);
