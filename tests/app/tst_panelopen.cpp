@@ -1,0 +1,255 @@
+// Opening panels, the home panel of a new project, reloading and loadFile, and
+// the panel state a read leaves behind.
+#include "checkbox.h"
+#include "dataclass.h"
+#include "errorreporter.h"
+#include "mainwindow.h"
+#include "panelxmlreader.h"
+#include "pollingthreads.h"
+#include "testenvironment.h"
+
+#include <QDockWidget>
+#include <QScrollArea>
+#include <QTextBrowser>
+#include <QtTest>
+
+#include <memory>
+
+class TestPanelOpen : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void openBuildsThePanelWithItsBuiltIns();
+    void openTwiceReplacesEverything();
+    void missingHomePanelIsReportedAndNothingElseChanges();
+    void brokenHomePanelIsReportedOnceWithoutRecursion();
+    void homePanelStaysLoadingAndHidesTheConsole();
+    void unreadablePanelFallsBackToTheHomePanel();
+    void loadFileLooksInThePanelFolderFirst();
+    void loadSaveAllowedFollowsEachPanel();
+    void formulaNamesWithoutOwnerAreReported();
+    void stopPollingThreadsEndsRunningThreads();
+    void takeAndRenameDefines();
+
+private:
+    QString writePanel(const QString &relativePath, const QString &body,
+                       const QString &header = QString());
+    std::unique_ptr<MainWindow> makeWindow();
+
+    std::unique_ptr<TestEnvironment> env;
+};
+
+void TestPanelOpen::init()
+{
+    env = std::make_unique<TestEnvironment>();
+    reportToMessageBox = true;
+}
+
+void TestPanelOpen::cleanup()
+{
+    env.reset();
+}
+
+std::unique_ptr<MainWindow> TestPanelOpen::makeWindow()
+{
+    auto window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false,
+                                               false, false, QString(), QString(), QString(), QString());
+    reportToMessageBox = true;
+    reportToConsole = false;
+    env->installPrompt({});
+    return window;
+}
+
+// A signed panel file of our own with the given root-container body.
+QString TestPanelOpen::writePanel(const QString &relativePath, const QString &body, const QString &header)
+{
+    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n<checksum>")
+        + QString(64, QLatin1Char('0')) + QStringLiteral("</checksum>\n") + header + body
+        + QStringLiteral("\n</zelmlcfg>\n");
+    MainWindow::insertChecksum(text);
+    const QString path = QDir(env->appDir()).filePath(relativePath);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return QString();
+    file.write(text.toUtf8());
+    return path;
+}
+
+static const char simplePanel[] =
+    "<verticalcontainer><checkbox define=\"EN\" label=\"Enable\" default=\"1\"/>"
+    "<spinbox define=\"CNT\" range=\"0;9\" default=\"3\"/></verticalcontainer>";
+
+void TestPanelOpen::openBuildsThePanelWithItsBuiltIns()
+{
+    const QString path = writePanel("panels/simple.xml", QLatin1String(simplePanel),
+                                    "<version label=\"1.2.3\"/>\n");
+    auto window = makeWindow();
+    QVERIFY(window->open(path));
+    QVERIFY(window->loading); // the post-load set-up ends the load
+    window->initLoadedConfiguration(true);
+    QVERIFY(!window->loading);
+
+    QVERIFY(qobject_cast<QScrollArea *>(window->centralWidget()));
+    QVERIFY(window->getActiveElement("EN"));
+    QCOMPARE(window->getActiveElement("EN")->value(0, 0), QString("1"));
+    QCOMPARE(window->getActiveElement("CNT")->value(0, 0), QString("3"));
+    for (const char *name : {"dummy_define", "$ADDRESS$", "$VALUE$", "$FUNC$"})
+        QVERIFY2(window->variablesByName.value(name), name);
+    QVERIFY(window->getActiveElement("$DIR$"));
+    QCOMPARE(window->windowTitle(), "Quillmate " + path + "[*]");
+    QCOMPARE(window->getXMLVersion(), QString("1.2.3"));
+    QCOMPARE(QDir::currentPath(), QFileInfo(path).absolutePath());
+    QCOMPARE(window->elementNames.mid(0, 2), (QStringList{"EN", "CNT"}));
+    QVERIFY(env->prompt()->transcript().isEmpty());
+}
+
+void TestPanelOpen::openTwiceReplacesEverything()
+{
+    const QString first = writePanel("a.xml", QLatin1String(simplePanel));
+    const QString second = writePanel(
+        "b.xml", "<verticalcontainer><checkbox define=\"OTHER\" label=\"x\"/></verticalcontainer>");
+    auto window = makeWindow();
+    QVERIFY(window->open(first));
+    window->initLoadedConfiguration(true);
+    QPointer<QWidget> oldPanel = window->centralWidget();
+    QVERIFY(window->open(second));
+    window->initLoadedConfiguration(true);
+    QVERIFY(!window->getActiveElement("EN"));
+    QVERIFY(window->getActiveElement("OTHER"));
+    QVERIFY(window->getActiveElement("$DIR$"));
+    // The old panel goes once control is back in the event loop.
+    QTRY_VERIFY(oldPanel.isNull());
+}
+
+void TestPanelOpen::missingHomePanelIsReportedAndNothingElseChanges()
+{
+    auto window = makeWindow();
+    QWidget *before = window->centralWidget();
+    window->newProject();
+    const QString home = QDir(window->scriptsDir).filePath("index.xml");
+    QCOMPARE(env->prompt()->transcript(),
+             QStringList{QString("No %1 found in %2").arg(home, window->scriptsDir)});
+    QCOMPARE(window->centralWidget(), before);
+}
+
+void TestPanelOpen::brokenHomePanelIsReportedOnceWithoutRecursion()
+{
+    QDir(env->appDir()).mkpath("scripts");
+    QFile broken(QDir(env->appDir()).filePath("scripts/index.xml"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("<?xml version=\"1.0\"?><zelmlcfg version=\"2.0.0\"><checksum/><nocontainer/></zelmlcfg>");
+    broken.close();
+
+    auto window = makeWindow();
+    reportToConsole = true;
+    window->clearConsole();
+    window->newProject(); // would recurse without end if a broken home panel opened itself again
+    const QString console = window->consoleBrowser()->toPlainText();
+    QCOMPARE(console.count("Not starting with a container type!"), 1);
+}
+
+void TestPanelOpen::homePanelStaysLoadingAndHidesTheConsole()
+{
+    writePanel("scripts/index.xml", QLatin1String(simplePanel));
+    auto window = makeWindow();
+    window->consolePrint("something<br>");
+    window->newProject();
+    QVERIFY(window->getActiveElement("EN"));
+    QVERIFY(window->loading); // changes on the home panel never mark a project modified
+    QVERIFY(window->homePanelShown);
+    QVERIFY(window->consoleDockWidget()->isHidden());
+    QCOMPARE(window->windowTitle(), QString("Quillmate [*]"));
+    QVERIFY(!window->tykLink);
+}
+
+void TestPanelOpen::unreadablePanelFallsBackToTheHomePanel()
+{
+    writePanel("scripts/index.xml", QLatin1String(simplePanel));
+    const QString bad = QDir(env->appDir()).filePath("bad.xml");
+    QFile file(bad);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\"?><zelmlcfg version=\"2.0.0\"><checksum>0</checksum><broken");
+    file.close();
+    auto window = makeWindow();
+    QVERIFY(!window->open(bad));
+    // The failed read fell back to the home panel; the "Could not read" choice was cancelled.
+    QVERIFY(window->homePanelShown);
+    QVERIFY(window->getActiveElement("EN"));
+    QVERIFY(env->prompt()->transcript().join('\n').contains("Could not read bad.xml!"));
+}
+
+void TestPanelOpen::loadFileLooksInThePanelFolderFirst()
+{
+    const QString panel = writePanel("panels/main.xml", QLatin1String(simplePanel));
+    writePanel("panels/next.xml", "<verticalcontainer><checkbox define=\"NEAR\" label=\"x\"/></verticalcontainer>");
+    writePanel("scripts/next.xml", "<verticalcontainer><checkbox define=\"FAR\" label=\"x\"/></verticalcontainer>");
+    writePanel("scripts/only.xml", "<verticalcontainer><checkbox define=\"SCRIPTS\" label=\"x\"/></verticalcontainer>");
+    auto window = makeWindow();
+    QVERIFY(window->open(panel));
+    window->initLoadedConfiguration(true);
+    window->loadFile("next.xml");
+    QVERIFY(window->getActiveElement("NEAR"));
+    window->loadFile("only.xml");
+    QVERIFY(window->getActiveElement("SCRIPTS"));
+}
+
+void TestPanelOpen::loadSaveAllowedFollowsEachPanel()
+{
+    const QString locked = writePanel("locked.xml", QLatin1String(simplePanel),
+                                      "<loadsaveallowed value=\"0\"/>\n");
+    const QString open = writePanel("open.xml", QLatin1String(simplePanel));
+    auto window = makeWindow();
+    QVERIFY(window->open(locked));
+    QVERIFY(!window->loadSaveAllowed);
+    QVERIFY(window->open(open));
+    QVERIFY(window->loadSaveAllowed);
+}
+
+void TestPanelOpen::formulaNamesWithoutOwnerAreReported()
+{
+    const QString path = writePanel("f.xml", QLatin1String(simplePanel));
+    auto window = makeWindow();
+    QVERIFY(window->open(path));
+    window->mathLabelsByDefine.insert("EN", {});
+    window->mathLabelsByDefine.insert("NOBODY", {});
+    window->initLoadedConfiguration(true);
+    QCOMPARE(env->prompt()->transcript(), QStringList{"Element used in formula not defined: \"NOBODY\""});
+}
+
+void TestPanelOpen::stopPollingThreadsEndsRunningThreads()
+{
+    auto window = makeWindow();
+    window->seggerPolling = true;
+    window->seggerThread = new SeggerThread(window->seggerPolling);
+    window->seggerThread->start();
+    window->stopPollingThreads();
+    QVERIFY(!window->seggerPolling);
+    QVERIFY(window->seggerThread->isFinished());
+    // Without threads it only clears the flags.
+    window->serialPolling = true;
+    window->stopPollingThreads();
+    QVERIFY(!window->serialPolling);
+}
+
+void TestPanelOpen::takeAndRenameDefines()
+{
+    const QString path = writePanel("t.xml", QLatin1String(simplePanel));
+    auto window = makeWindow();
+    QVERIFY(window->open(path));
+    ActiveElement *en = window->getActiveElement("EN");
+    QCOMPARE(window->takeElement("EN"), en);
+    QVERIFY(!window->allElements.contains(en));
+    QVERIFY(!window->takeElement("EN")); // no longer in the list
+    QVERIFY(!window->takeElement("NOPE"));
+    QVERIFY(window->renameDefine("EN", "ENABLE"));
+    QCOMPARE(window->getActiveElement("ENABLE"), en);
+    QVERIFY(!window->elementExists("EN"));
+    QVERIFY(!window->renameDefine("EN", "X"));
+}
+
+QTEST_MAIN(TestPanelOpen)
+#include "tst_panelopen.moc"
