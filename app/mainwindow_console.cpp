@@ -2,6 +2,7 @@
 // createGui, which builds the window's furniture in one go.
 #include "mainwindow.h"
 
+#include "buttongroup.h"
 #include "errorreporter.h"
 #include "mathlabel.h"
 #include "textbrowser.h"
@@ -138,6 +139,10 @@ bool MainWindow::isElementEnabled(QObject *element)
         || qobject_cast<QSpinBox *>(element) || qobject_cast<QLineEdit *>(element)
         || qobject_cast<QTextEdit *>(element))
         return static_cast<QWidget *>(element)->isEnabled();
+    // A radio group is no widget; its buttons are switched together, so the
+    // first one (id 0) answers for it. A group without buttons is not enabled.
+    if (auto *group = qobject_cast<ButtonGroup *>(element))
+        return group->button(0) && group->button(0)->isEnabled();
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "activeelement.h"
+#include "buttongroup.h"
 #include "checkbox.h"
 #include "combobox.h"
 #include "dataclass.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMetaMethod>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -454,8 +456,14 @@ bool MainWindow::setElementByDefine(const QString &name, const QString &value)
             return false;
         }
         QAbstractButton *target = group->button(n) ? group->button(n) : buttons.at(n);
+        const QPointer<QButtonGroup> alive(group); // an action may close the panel
         target->setChecked(true);
-        announceChange(group, "int", n);
+        // A radio group's change slots take the button; the user's path keeps
+        // the new value as the stored one, which the project file saves.
+        if (auto *radio = qobject_cast<ButtonGroup *>(alive.data()))
+            radio->valueChangedByUser(target);
+        else if (alive)
+            announceChange(group, "int", n);
     } else if (auto *edit = qobject_cast<QLineEdit *>(object)) {
         setBlocked(edit, [&] { edit->setText(value); });
         announceChange(edit, "QString", value);

@@ -128,6 +128,9 @@ enum ElementKeyword {
     KeywordIndex = 2,
     KeywordDefineValue = 3,
     KeywordTypeInfo = 4,
+    KeywordRegister = 7,
+    KeywordModule = 8,
+    KeywordRegisterName = 9,
     KeywordAddress = 10,
 };
 

@@ -1,18 +1,15 @@
 #include "buttongroup.h"
 
 #include "errorreporter.h"
+#include "numberliteral.h"
 
 #include <QAbstractButton>
 
 ButtonGroup::ButtonGroup(const QString &name, QObject *parent)
     : QButtonGroup(parent)
+    , ValueElement(this)
 {
     setObjectName(name);
-    connect(this, &QButtonGroup::idClicked, this, [this] { emit changedByUser(); });
-    connect(this, &QButtonGroup::idToggled, this, [this](int, bool checked) {
-        if (checked)
-            emit updateMathLabels();
-    });
 }
 
 void ButtonGroup::addRadioButton(QAbstractButton *button, const QString &label, const QString &value)
@@ -21,78 +18,293 @@ void ButtonGroup::addRadioButton(QAbstractButton *button, const QString &label, 
     button->setProperty("userData", value.isEmpty() ? QString::number(id) : value);
     addButton(button, id);
     if (!label.isEmpty()) {
+        m_labelsByButton.insert(button, label);
         m_buttonsByLabel.insert(label, button);
-        m_labels.insert(button, label);
+    }
+    button->setObjectName(objectName() + label);
+}
+
+void ButtonGroup::initialize()
+{
+    // Connections on toggled see the unchecked state at start too.
+    const QList<QAbstractButton *> all = buttons();
+    for (QAbstractButton *button : all) {
+        if (button->isEnabled() && !button->isChecked())
+            emit button->toggled(false);
+    }
+    connect(this, &QButtonGroup::buttonClicked, this, &ButtonGroup::valueChangedByUser, Qt::UniqueConnection);
+    connect(this, &QButtonGroup::buttonToggled, this, &ButtonGroup::valueChanged, Qt::UniqueConnection);
+    finishInitialize(nullptr);
+    for (QAbstractButton *button : all)
+        installConfirmation(button);
+}
+
+// ---------------------------------------------------------------------------
+// Buttons, values and labels
+
+QString ButtonGroup::buttonValue(int index) const
+{
+    QAbstractButton *target = isButtonIndex(index) ? button(index) : nullptr;
+    return target ? parseNumberLiteral(target->property("userData").toString()) : QString();
+}
+
+QString ButtonGroup::labelOf(QAbstractButton *button) const
+{
+    return m_labelsByButton.value(button, button ? button->text() : QString());
+}
+
+QString ButtonGroup::buttonLabel(int index) const
+{
+    QAbstractButton *target = isButtonIndex(index) ? button(index) : nullptr;
+    return target ? labelOf(target) : QString();
+}
+
+int ButtonGroup::indexOfUserData(const QString &value) const
+{
+    const QList<QAbstractButton *> all = buttons();
+    for (QAbstractButton *candidate : all) {
+        const QString userData = candidate->property("userData").toString();
+        if (userData == value || (isHexLiteral(userData) && parseNumberLiteral(userData) == value))
+            return id(candidate);
+    }
+    return -1;
+}
+
+int ButtonGroup::indexOfLabel(const QString &label) const
+{
+    // A lookup only: an unknown label adds nothing to the table.
+    if (QAbstractButton *labelled = m_buttonsByLabel.value(label))
+        return id(labelled);
+    const QList<QAbstractButton *> all = buttons();
+    for (QAbstractButton *candidate : all) {
+        if (candidate->text() == label)
+            return id(candidate);
+    }
+    return -1;
+}
+
+int ButtonGroup::indexFromText(const QString &text, int keyword)
+{
+    const QString valueText = resolveReference(text);
+    switch (keyword) {
+    case KeywordValue:
+        return indexOfUserData(parseNumberLiteral(valueText));
+    case KeywordLabel:
+        return indexOfLabel(valueText);
+    case KeywordIndex:
+        return indexFromLiteral(valueText, buttons().size());
+    default:
+        return -1;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Change paths
+
+void ButtonGroup::valueChanged(QAbstractButton *button)
+{
+    if (!button || !button->isChecked())
+        return;
+    const int index = id(button);
+    if (!runSendData(index))
+        return;
+    currentIndex = index;
+    markModified();
+    updateToolTip();
+}
+
+void ButtonGroup::valueChangedByUser(QAbstractButton *button)
+{
+    if (!button)
+        return;
+    const int index = id(button);
+    // The button, not the group, has the focus.
+    recordSet(button, QString::number(index));
+    ElementGuard guard(this);
+    emit changedByUser();
+    if (!guard.alive())
+        return;
+    storedIndex = index;
+}
+
+void ButtonGroup::sendData(int index)
+{
+    runSendData(index);
+}
+
+bool ButtonGroup::runSendData(int index)
+{
+    ElementGuard guard(this);
+    if (enabled && isButtonIndex(index) && isButtonIndex(currentIndex)) {
+        const QString newKey = QString::number(index);
+        const QString oldKey = QString::number(currentIndex);
+        const QStringList kinds{QStringLiteral("sendUSB"), QStringLiteral("setDef")};
+
+        ActionRules selected;
+        selected.kinds = kinds;
+        selected.eventApplies = [](const QString &event) { return event == QLatin1String("selected"); };
+        if (!runActions(guard, selected, newKey))
+            return false;
+
+        // The group has no receive signal of its own for the old button's sends.
+        ActionRules unselected;
+        unselected.kinds = kinds;
+        unselected.eventApplies = [](const QString &event) { return event == QLatin1String("unselected"); };
+        unselected.signalEvents.insert(QStringLiteral("recData"), QStringLiteral("selected"));
+        if (!runActions(guard, unselected, oldKey))
+            return false;
+
+        if (!sendLockTexts(guard, oldKey, false) || !sendLockTexts(guard, newKey, true)
+            || !emitEach(guard, QStringLiteral("selected_setDef"), textListProperty("default_setdef")))
+            return false;
+    }
+    emit updateMathLabels();
+    return guard.alive();
+}
+
+void ButtonGroup::sendLocks(bool on, QAbstractButton *button)
+{
+    if (!button)
+        return;
+    ElementGuard guard(this);
+    emit changedByUser();
+    if (!guard.alive())
+        return;
+    // An unchecked button has nothing to lock.
+    if (on && !button->isChecked())
+        return;
+    sendLockTexts(guard, QString::number(id(button)), on);
+}
+
+void ButtonGroup::emitSendLock(const QString &lock)
+{
+    emit sendLock(lock);
+}
+
+void ButtonGroup::applyLocks()
+{
+    if (enabled)
+        sendLocks(true, checkedButton());
+}
+
+void ButtonGroup::enable(bool on)
+{
+    enabled = on;
+    if (locked)
+        return;
+    const QList<QAbstractButton *> all = buttons();
+    for (QAbstractButton *button : all)
+        button->setEnabled(on);
+}
+
+void ButtonGroup::updateToolTip()
+{
+    const QString tip = buildToolTip();
+    const QList<QAbstractButton *> all = buttons();
+    for (QAbstractButton *button : all)
+        button->setToolTip(tip);
+}
+
+// ---------------------------------------------------------------------------
+// Values
+
+QString ButtonGroup::value(int keyword, int flag)
+{
+    Q_UNUSED(flag)
+    switch (keyword) {
+    case KeywordValue:
+        return buttonValue(checkedId());
+    case KeywordLabel:
+        return checkedButton() ? labelOf(checkedButton()) : QString();
+    case KeywordIndex:
+        return QString::number(checkedId());
+    case KeywordDefineValue:
+        return defineValueText(buttonValue(checkedId()), lsb());
+    case KeywordTypeInfo:
+        return QStringLiteral("ButtonGroup");
+    default:
+        return unsupportedKeyword(keyword);
     }
 }
 
 void ButtonGroup::setValue(const QString &text, int keyword)
 {
-    QAbstractButton *target = nullptr;
-    if (keyword == KeywordLabel) {
-        target = buttonForLabel(text);
-    } else if (keyword == KeywordIndex) {
-        bool ok = false;
-        const int id = text.toInt(&ok);
-        target = ok ? button(id) : nullptr;
-    } else {
-        const QList<QAbstractButton *> all = buttons();
-        for (QAbstractButton *candidate : all) {
-            if (candidate->property("userData").toString() == text) {
-                target = candidate;
-                break;
-            }
-        }
-    }
+    const int index = indexFromText(text, keyword);
+    QAbstractButton *target = index >= 0 ? button(index) : nullptr;
     if (!target) {
         reportInvalidSetValue(this, text);
         return;
     }
+    // Not blocked: the program's change path runs the actions.
     target->setChecked(true);
 }
 
 void ButtonGroup::loadValue(const QString &text)
 {
-    m_storedValue = text;
-    setValue(text, KeywordValue);
+    int index = indexOfUserData(text);
+    if (index < 0) {
+        bool ok = false;
+        index = text.toInt(&ok, 10);
+        if (!ok || !isButtonIndex(index))
+            index = -1;
+    }
+    QAbstractButton *target = index >= 0 ? button(index) : nullptr;
+    if (!target) {
+        reportInvalidLoadValue(this, text);
+        return;
+    }
+    {
+        const QSignalBlocker groupBlocker(this);
+        const QSignalBlocker buttonBlocker(target);
+        target->setChecked(true);
+    }
+    storedIndex = currentIndex = index;
 }
 
-QString ButtonGroup::value(int keyword, int flag)
+void ButtonGroup::resetToDefault()
 {
-    Q_UNUSED(flag)
-    if (keyword == KeywordTypeInfo)
-        return QStringLiteral("ButtonGroup");
-    QAbstractButton *checked = checkedButton();
-    if (keyword == KeywordValue)
-        return checked ? checked->property("userData").toString() : QString();
-    if (keyword == KeywordLabel)
-        return checked ? labelOf(checked) : QString();
-    if (keyword == KeywordIndex)
-        return checked ? QString::number(id(checked)) : QString();
-    reportUnsupportedValueKind(this, keyword);
-    return QString();
+    QString text = elementProperty("my_default").toString();
+    if (text.isEmpty()) {
+        storedIndex = 0;
+    } else {
+        const int keyword = keywordIndexOf(text);
+        stripKeyword(text, keyword);
+        storedIndex = indexFromText(text, keyword);
+        if (storedIndex < 0) {
+            reportInvalidSetValue(this, text);
+            return;
+        }
+    }
+    if (QAbstractButton *target = isButtonIndex(storedIndex) ? button(storedIndex) : nullptr) {
+        // The group reports a checked button whatever the button's own
+        // blocking: a reset runs no actions, so both are blocked.
+        const QSignalBlocker groupBlocker(this);
+        const QSignalBlocker buttonBlocker(target);
+        target->setChecked(true);
+    }
+    currentIndex = storedIndex;
 }
 
-void ButtonGroup::setElementProperty(const char *name, const QVariant &value)
+void ButtonGroup::reapplyStoredValue()
 {
-    setProperty(name, value);
+    QAbstractButton *target = isButtonIndex(storedIndex) ? button(storedIndex) : nullptr;
+    if (!target)
+        return;
+    ElementGuard guard(this);
+    target->setChecked(true);
+    if (guard.alive())
+        sendLocks(target->isChecked(), target);
 }
 
-QVariant ButtonGroup::elementProperty(const char *name)
+QString ButtonGroup::storedValueText()
 {
-    return property(name);
+    return buttonValue(storedIndex);
 }
 
 bool ButtonGroup::acceptsBitRange(int msb, int lsb)
 {
+    // A radio group holds a field of any width.
     Q_UNUSED(msb)
     Q_UNUSED(lsb)
     return true;
-}
-
-void ButtonGroup::enable(bool on)
-{
-    const QList<QAbstractButton *> all = buttons();
-    for (QAbstractButton *button : all)
-        button->setEnabled(on);
 }

@@ -3,6 +3,7 @@
 #include "errorreporter.h"
 #include "eventfilters.h"
 #include "mainwindow.h"
+#include "numberliteral.h"
 
 #include <QEventLoop>
 #include <QMetaMethod>
@@ -54,6 +55,41 @@ quint64 fieldValueOf(quint64 defineValue, int lsb)
     if (lsb < 0)
         return defineValue;
     return lsb >= 64 ? 0 : defineValue >> lsb;
+}
+
+QString integerLiteralText(const QString &text)
+{
+    bool ok = false;
+    if (isHexLiteral(text)) {
+        QString digits = text;
+        digits.remove(QLatin1Char('(')).remove(QLatin1Char(')')).remove(QLatin1Char('u'));
+        const quint64 value = digits.mid(2).toULongLong(&ok, 16);
+        return ok ? QString::number(value) : QString();
+    }
+    if (!isDecimalLiteral(text))
+        return QString();
+    if (text.startsWith(QLatin1Char('-'))) {
+        const qint64 value = text.toLongLong(&ok, 10);
+        return ok ? QString::number(value) : QString();
+    }
+    const quint64 value = text.toULongLong(&ok, 10);
+    return ok ? QString::number(value) : QString();
+}
+
+int indexFromLiteral(const QString &text, int count)
+{
+    bool ok = false;
+    const qint64 number = integerLiteralText(text).toLongLong(&ok, 10);
+    return ok && number >= 0 && number < count ? int(number) : -1;
+}
+
+QString defineValueText(const QString &valueText, int lsb)
+{
+    bool ok = false;
+    quint64 value = valueText.toULongLong(&ok, 10);
+    if (!ok)
+        value = quint64(valueText.toLongLong(&ok, 10));
+    return QString::number(quint32(defineValueOf(value, lsb)));
 }
 
 // ---------------------------------------------------------------------------
@@ -158,16 +194,19 @@ bool ValueElement::runActions(const ElementGuard &guard, const ActionRules &rule
             continue;
         const QString event = rules.signalEvent.isEmpty() ? action.event : rules.signalEvent;
         if (action.kind != QLatin1String("sendUSB")) {
-            emitSignal(m_object, event + QLatin1Char('_') + action.kind, action.data);
+            emitSignal(m_object, rules.signalEvents.value(action.kind, event) + QLatin1Char('_') + action.kind,
+                       action.data);
             if (!guard.alive())
                 return false;
             continue;
         }
         const QDeadlineTimer deadline(qMax<qint64>(0, action.delay.toLongLong()));
-        emitSignal(m_object, event + QStringLiteral("_sendUSB"), action.data);
+        emitSignal(m_object, rules.signalEvents.value(action.kind, event) + QStringLiteral("_sendUSB"),
+                   action.data);
         if (!guard.alive())
             return false;
-        emitSignal(m_object, event + QStringLiteral("_recData"), action.recData);
+        emitSignal(m_object, rules.signalEvents.value(QStringLiteral("recData"), event) + QStringLiteral("_recData"),
+                   action.recData);
         if (!guard.alive())
             return false;
         waitProcessingEvents(deadline);
@@ -214,12 +253,14 @@ void ValueElement::markModified()
         theMainWindow->markModified(this);
 }
 
-QString ValueElement::resolveReference(const QString &text)
+QString ValueElement::resolveReference(const QString &text, MainWindow *window)
 {
+    if (!window)
+        window = theMainWindow;
     const int keyword = keywordSuffixIndexOf(text);
     QString name = text;
     stripKeywordSuffix(name, keyword);
-    ActiveElement *other = theMainWindow ? theMainWindow->getActiveElement(name) : nullptr;
+    ActiveElement *other = window ? window->getActiveElement(name) : nullptr;
     return other ? other->value(keyword, 1) : text;
 }
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class MainWindow;
 class QWidget;
 
 // One action of an element's "data" property.
@@ -35,6 +36,18 @@ quint64 defineValueOf(quint64 value, int lsb);
 // The element's field read from a define value: the inverse shift.
 quint64 fieldValueOf(quint64 defineValue, int lsb);
 
+// The value of a hexadecimal (read base 16) or decimal integer literal as
+// decimal text; empty for any other text and for a number beyond 64 bits.
+QString integerLiteralText(const QString &text);
+// The integer literal's number when it names one of count entries (0 to
+// count - 1); -1 otherwise.
+int indexFromLiteral(const QString &text, int count);
+// The define value of an element whose value is the decimal text: shifted by
+// lsb as a 64-bit number (a negative value as its two's complement; text
+// that is no number counts 0), written as an unsigned 32-bit decimal of the
+// low half.
+QString defineValueText(const QString &valueText, int lsb);
+
 // Whether an element is still in service across the signals and waits of one
 // of its walks. An action may open another panel (loadFile, runScript, a LOAD
 // command): the element is then deleted at once, or it goes with the window's
@@ -56,6 +69,9 @@ struct ActionRules {
     QStringList kinds;                                      // the kinds the element runs
     std::function<bool(const QString &event)> eventApplies; // null: every event applies
     QString signalEvent; // not empty: the event part of every signal emitted
+    // The event part of the signals of single kinds ("recData" for a sendUSB
+    // action's receive signal), where it differs from the rule above.
+    QHash<QString, QString> signalEvents;
 };
 
 // What the value elements (check box, spin boxes, slider, combo box, radio
@@ -114,8 +130,9 @@ protected:
     // empty text that value() then gives.
     QString unsupportedKeyword(int keyword);
     // The value text that setValue is given: the value of another element in
-    // the referenced keyword (OTHER, OTHER.label), or the text itself.
-    QString resolveReference(const QString &text);
+    // the referenced keyword (OTHER, OTHER.label), or the text itself. The
+    // element is looked up in window, or in the main window when it is null.
+    QString resolveReference(const QString &text, MainWindow *window = nullptr);
     // enable for the elements that ignore the request while locked.
     void enableUnlessLocked(QWidget *widget, bool on);
 

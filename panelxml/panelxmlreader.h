@@ -14,6 +14,7 @@
 #include <memory>
 
 class ButtonGroup;
+class ComboBox;
 class Container;
 class MainWindow;
 class QAbstractButton;
@@ -43,7 +44,7 @@ class TabWidget;
 // version, checksum, top level, messages), _header.cpp (panel header
 // elements), _dispatch.cpp (element dispatcher and inline elements),
 // _include.cpp, _attributes.cpp, _binding.cpp (defines, actions, locks),
-// _containers.cpp, _buttons.cpp and _spinboxes.cpp.
+// _containers.cpp, _buttons.cpp, _combo.cpp and _spinboxes.cpp.
 class PanelXmlReader
 {
     Q_DECLARE_TR_FUNCTIONS(PanelXmlReader)
@@ -183,6 +184,9 @@ private:
     // Connects element's signal key(QString) to the window's slot command,
     // when the element has that signal.
     void connectAction(const QString &key, const QString &command, QObject *element);
+    // The setDef of a combo item or radio button ("setdef" wins over
+    // "setDef"): a selected_setDef action under number.
+    void appendSetDefAction(QObject *element, const QXmlStreamAttributes &attributes, int number);
     static QString actionKey(const QXmlStreamAttributes &attributes);
     static QString readActionCommand(const QXmlStreamAttributes &attributes);
     static void readLockOn(QObject *element, const QXmlStreamAttributes &attributes, int number);
@@ -228,6 +232,10 @@ private:
     void readToggleTail(QWidget *button, const QXmlStreamAttributes &attributes,
                         const QString &header, const QString &define);
     void readBranch(const QString &header, Container *parent, ButtonGroup *radioGroup);
+
+    // ---- Combo boxes and their items (panelxmlreader_combo.cpp)
+    void readCombo(const QString &header, Container *parent);
+    void readComboItem(ComboBox *combo);
 
     // ---- Spin boxes (panelxmlreader_spinboxes.cpp)
     void readSpinBox(const QString &header, Container *parent);

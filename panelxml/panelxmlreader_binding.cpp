@@ -178,6 +178,20 @@ void PanelXmlReader::appendAction(const QXmlStreamAttributes &attributes, QObjec
     setElementProperty(element, "data", map);
 }
 
+void PanelXmlReader::appendSetDefAction(QObject *element, const QXmlStreamAttributes &attributes, int number)
+{
+    if (!has(attributes, "setDef") && !has(attributes, "setdef"))
+        return;
+    const QString items = text(attributes, has(attributes, "setdef") ? "setdef" : "setDef");
+    connectAction(QStringLiteral("selected_setDef"), QStringLiteral("setDef"), element);
+    const QString index = QString::number(number);
+    QVariantMap map = elementProperty(element, "data").toMap();
+    QVariantList list = map.value(index).toList();
+    list << QStringLiteral("selected_setDef") << text(attributes, "cond") << items;
+    map.insert(index, list);
+    setElementProperty(element, "data", map);
+}
+
 void PanelXmlReader::connectAction(const QString &key, const QString &command, QObject *element)
 {
     const QByteArray signature = QMetaObject::normalizedSignature(qPrintable(key + QStringLiteral("(QString)")));

@@ -125,17 +125,8 @@ void PanelXmlReader::readRadioButtonData(QAbstractButton *button, const QXmlStre
     const int id = group->buttons().size();
     group->addRadioButton(button, readLabel(attributes), text(attributes, "value"));
     hookLocks(group, attributes, id);
-    if (!has(attributes, "setDef") && !has(attributes, "setdef"))
-        return;
-    // "setdef" wins when both spellings are given.
-    const QString items = text(attributes, has(attributes, "setdef") ? "setdef" : "setDef");
-    connectAction(QStringLiteral("selected_setDef"), QStringLiteral("setDef"), group);
-    QVariantMap map = group->elementProperty("data").toMap();
-    QVariantList list = map.value(QStringLiteral("0")).toList();
-    list << QStringLiteral("selected_setDef") << text(attributes, "cond")
-         << items.split(QLatin1Char(';')).join(QLatin1Char(';'));
-    map.insert(QStringLiteral("0"), list);
-    group->setElementProperty("data", map);
+    // Like its actions, the button's setDef is filed under its id.
+    appendSetDefAction(group, attributes, id);
 }
 
 // ---------------------------------------------------------------------------

@@ -85,6 +85,8 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
         readBranch(header, parent, radioGroup);
     else if (is("radio"))
         readRadioGroup(header, parent);
+    else if (is("combo"))
+        readCombo(header, parent);
     else if (is("radiobutton") && branch)
         readBranch(header, parent, radioGroup);
     else if (is("radiobutton"))
@@ -104,7 +106,7 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
                    false);
         return false;
     } else {
-        // The other element kinds (toggle button, combo, knob, dial, LED, edit,
+        // The other element kinds (toggle button, knob, dial, LED, edit,
         // image, log, math, plot, table, var, communication, slider, text,
         // timer, svgembed, thermo, register view, SVD tree, pin mapper,
         // parameter map, ELF file) come with their own builders; until then

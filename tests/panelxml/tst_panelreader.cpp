@@ -5,6 +5,7 @@
 #include "../app/testenvironment.h"
 #include "buttongroup.h"
 #include "checkbox.h"
+#include "combobox.h"
 #include "doublespinbox.h"
 #include "errorreporter.h"
 #include "gridwidget.h"
@@ -146,7 +147,15 @@ private slots:
     void checkBoxes();
     void radioGroups();
     void radioButtonMisplaced();
+    void radioButtonsRunTheirOwnActions();
     void treeBranches();
+
+    // Combo boxes
+    void comboBoxes();
+    void comboItems();
+    void comboItemSetDefsLocksAndActions();
+    void hiddenComboItemKeepsNothing();
+    void comboItemsRunTheirOwnActions();
 
     // Spin boxes
     void spinBoxes_data();
@@ -650,7 +659,7 @@ void TestPanelReader::dispatcherNamesAreExact()
     QVERIFY(qobject_cast<QBoxLayout *>(find<CheckBox>(QStringLiteral("PLAIN"))->parentWidget()->layout()));
     QVERIFY(!find<QWidget>(QStringLiteral("UPPER")));
     QVERIFY(!window->getActiveElement(QStringLiteral("INNER")));
-    QVERIFY(!window->getActiveElement(QStringLiteral("LATER")));
+    QVERIFY(find<ComboBox>(QStringLiteral("LATER")));
     QCOMPARE(console().count(QStringLiteral("XML Warning: Found <item> element that's not within a <combo> element")), 1);
     QCOMPARE(console().count(QStringLiteral("XML Error: Editbox without define is not allowed:")), 1);
     QCOMPARE(root()->findChildren<TextEdit *>().size(), 1);
@@ -1159,8 +1168,11 @@ void TestPanelReader::radioGroups()
         QVERIFY(!button->property("isRaised").toBool());
     }
     const QVariantMap data = group->property("data").toMap();
-    QCOMPARE(data.value("0").toStringList(), QStringList({"selected_setDef", "Q", "Y=2;Z=3"}));
+    // Each button's setDef and actions are filed under its own id.
+    QCOMPARE(data.keys(), QStringList({"1", "2"}));
+    QCOMPARE(data.value("1").toStringList(), QStringList({"selected_setDef", "Q", "Y=2;Z=3"}));
     QCOMPARE(data.value("2").toStringList(), QStringList({"selected_sendUSB", "", "7", "", ""}));
+    QCOMPARE(group->button(1)->objectName(), QStringLiteral("MODEB"));
     QCOMPARE(group->elementProperty("my_default").toString(), QStringLiteral("b"));
     QVERIFY(takeConnection(group, SIGNAL(selected_setDef(QString)), window.get(), SLOT(setDef(QString))));
 
@@ -1180,6 +1192,28 @@ void TestPanelReader::radioButtonMisplaced()
     QCOMPARE(console().count(QStringLiteral("Found <radiobutton> element that's not within a <radio> element")), 2);
     QCOMPARE(root()->findChildren<QRadioButton *>().size(), 1);
     QCOMPARE(find<ButtonGroup>(QStringLiteral("R"))->buttons().size(), 1);
+}
+
+void TestPanelReader::radioButtonsRunTheirOwnActions()
+{
+    QVERIFY(read(panel("<radio define=\"R\">"
+                       "<radiobutton label=\"a\" setdef=\"X=1\"/>"
+                       "<radiobutton label=\"b\" setdef=\"X=2\">"
+                       "<action event=\"unselected\" cmd=\"setdef\" data=\"Y=0\"/></radiobutton>"
+                       "</radio>"))
+                .ok);
+    auto *group = find<ButtonGroup>(QStringLiteral("R"));
+    QSignalSpy setDefs(group, SIGNAL(selected_setDef(QString)));
+    QSignalSpy unselected(group, SIGNAL(unselected_setDef(QString)));
+    group->initialize();
+    group->loadValue(QStringLiteral("0"));
+    group->button(1)->click();
+    QCOMPARE(setDefs.count(), 1);
+    QCOMPARE(setDefs.first().first().toString(), QStringLiteral("X=2"));
+    group->button(0)->click();
+    QCOMPARE(setDefs.last().first().toString(), QStringLiteral("X=1"));
+    QCOMPARE(unselected.count(), 1);
+    QCOMPARE(unselected.first().first().toString(), QStringLiteral("Y=0"));
 }
 
 void TestPanelReader::treeBranches()
@@ -1225,6 +1259,130 @@ void TestPanelReader::treeBranches()
     // A branch needs a tree: nothing is built or registered for it.
     QCOMPARE(console().count(QStringLiteral("XML Warning: Branch outside a tree container is not read: OUTSIDE")), 1);
     QVERIFY(!window->getActiveElement(QStringLiteral("OUTSIDE")));
+}
+
+// ---------------------------------------------------------------------------
+// Combo boxes
+
+void TestPanelReader::comboBoxes()
+{
+    QVERIFY(read(panel("<combo define=\"MODE\" label=\"Mode\" default=\"label=B\" setdef=\"S=1\" lockon=\"A=1\">"
+                       "<item label=\"A\"/><other><item label=\"nested\"/></other><item label=\"B\"/></combo>"
+                       "<combo label=\"Nameless\"/>"))
+                .ok);
+    auto *combo = find<ComboBox>(QStringLiteral("MODE"));
+    QVERIFY(combo);
+    QCOMPARE(window->getActiveElement(QStringLiteral("MODE")), static_cast<ActiveElement *>(combo));
+    QCOMPARE(combo->mainWindow(), window.get());
+    QCOMPARE(combo->count(), 2); // children other than items are skipped whole
+    QCOMPARE(combo->elementProperty("my_default").toString(), QStringLiteral("label=B"));
+    QCOMPARE(combo->elementProperty("default_setdef").toStringList(), QStringList{"S=1"});
+    QVERIFY(combo->elementProperty("isRaised").isValid());
+    QVERIFY(!combo->elementProperty("isRaised").toBool());
+    QVERIFY(!combo->elementProperty("locks").isValid());
+    QCOMPARE(console().count(QStringLiteral("XML Warning: \"lockon\" is not allowed for combobox:")), 1);
+    QCOMPARE(console().count(QStringLiteral("XML Error: Combobox without define is not allowed:")), 1);
+    QVERIFY(takeConnection(combo, SIGNAL(changedByUser()), window.get(), SLOT(changed())));
+    QVERIFY(takeConnection(combo, SIGNAL(updateMathLabels()), window.get(), SLOT(on_updateLED())));
+    QVERIFY(takeConnection(combo, SIGNAL(selected_setDef(QString)), window.get(), SLOT(setDef(QString))));
+    QVERIFY(!takeConnection(combo, SIGNAL(sendLock(QString)), window.get(), SLOT(on_sendLock(QString))));
+}
+
+void TestPanelReader::comboItems()
+{
+    window->definesText = QStringLiteral("V=1");
+    QVERIFY(read(panel("<combo define=\"C\">"
+                       "<item label=\"X\"/>"
+                       "<item label=\"Dropped\" startcond=\"V==2\"><action event=\"selected\" cmd=\"setDef\" data=\"D=1\"/></item>"
+                       "<item hide=\"3\"/>"
+                       "<item label=\"Y\"/>"
+                       "<item label=\"Hex\" value=\"0x10\"/>"
+                       "<item label=\"Bin\" value=\"0b101\"/>"
+                       "<item label=\"Off\" override=\"7\"/>"
+                       "<item label=\"Fast\" overridevalue=\"FAST\" value=\"9\"/>"
+                       "<item label=\"Both\" override=\"A\" overridevalue=\"B\" hide=\"C\"/>"
+                       "<item label=\"Z\"/>"
+                       "</combo>"))
+                .ok);
+    auto *combo = find<ComboBox>(QStringLiteral("C"));
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i) + QLatin1Char('=') + combo->itemData(i).toString();
+    // The hidden entry is not counted: automatic values stay without gaps.
+    QCOMPARE(entries, QStringList({"X=0", "Y=1", "Hex=16", "Bin=5", "$$$OVERRIDE$$$7=4", "$$$OVERRIDE$$$FAST=9",
+                                   "$$$OVERRIDE$$$A=6", "Z=7"}));
+    QCOMPARE(combo->elementProperty("itemText").toStringList(),
+             QStringList({"X#$#0", "$$$HIDE$$$3#$#1", "Y#$#1", "Hex#$#16", "Bin#$#5", "$$$OVERRIDE$$$7#$#4",
+                          "$$$OVERRIDE$$$FAST#$#9", "$$$OVERRIDE$$$A#$#6", "Z#$#7"}));
+    const QVariantMap overrides = combo->elementProperty("override").toMap();
+    QCOMPARE(overrides.keys(), QStringList({"3", "7", "A", "FAST"}));
+    QCOMPARE(overrides.value("3").toString(), QStringLiteral("$$$HIDE$$$"));
+    QCOMPARE(overrides.value("7").toString(), QStringLiteral("Off"));
+    QCOMPARE(overrides.value("FAST").toString(), QStringLiteral("Fast"));
+    QCOMPARE(overrides.value("A").toString(), QStringLiteral("Both"));
+    QVERIFY(!combo->elementProperty("data").isValid()); // the dropped item's action went with it
+}
+
+void TestPanelReader::comboItemSetDefsLocksAndActions()
+{
+    QVERIFY(read(panel("<combo define=\"C\">"
+                       "<item label=\"A\" setDef=\"X=1\" setdef=\"Y=2;Z=3\" cond=\"Q\" lockon=\"L=1;M=2\"/>"
+                       "<item label=\"B\" setDef=\"W=1\">"
+                       "<action event=\"unselected\" cmd=\"sendUSB\" data=\"5\" recdata=\"r\" delay=\"2\"/>"
+                       "<note/><action event=\"checked\" cmd=\"setDef\" data=\"N=1\"/></item>"
+                       "<item label=\"C\" lockon=\"L=0\"/>"
+                       "</combo>"))
+                .ok);
+    auto *combo = find<ComboBox>(QStringLiteral("C"));
+    const QVariantMap data = combo->elementProperty("data").toMap();
+    QCOMPARE(data.keys(), QStringList({"0", "1"}));
+    QCOMPARE(data.value("0").toStringList(), QStringList({"selected_setDef", "Q", "Y=2;Z=3"}));
+    QCOMPARE(data.value("1").toStringList(), QStringList({"selected_setDef", "", "W=1", "unselected_sendUSB", "",
+                                                          "5", "r", "2", "checked_setDef", "", "N=1"}));
+    const QVariantMap locks = combo->elementProperty("locks").toMap();
+    QCOMPARE(locks.keys(), QStringList({"0", "2"}));
+    QCOMPARE(locks.value("0").toStringList(), QStringList({"L=1", "M=2"}));
+    QCOMPARE(locks.value("2").toStringList(), QStringList{"L=0"});
+    QCOMPARE(console().count(QStringLiteral("XML Warning: Can't use event \"checked\" in UI element \"ComboBox\"")), 1);
+    QVERIFY(takeConnection(combo, SIGNAL(sendLock(QString)), window.get(), SLOT(on_sendLock(QString))));
+    QVERIFY(takeConnection(combo, SIGNAL(sendUnlock(QString)), window.get(), SLOT(on_sendUnlock(QString))));
+    QVERIFY(takeConnection(combo, SIGNAL(selected_setDef(QString)), window.get(), SLOT(setDef(QString))));
+    QVERIFY(takeConnection(combo, SIGNAL(unselected_sendUSB(QString)), window.get(), SLOT(sendUSB(QString))));
+}
+
+void TestPanelReader::hiddenComboItemKeepsNothing()
+{
+    QVERIFY(read(panel("<combo define=\"C\">"
+                       "<item hide=\"0\" setdef=\"X=1\" lockon=\"L=1\"><action event=\"selected\" cmd=\"setDef\" data=\"Y=1\"/></item>"
+                       "<item label=\"A\"/>"
+                       "<item hide=\"5\"><action event=\"selected\" cmd=\"setDef\" data=\"Z=1\"/></item>"
+                       "<item hide=\"6\"/>"
+                       "</combo>"))
+                .ok);
+    auto *combo = find<ComboBox>(QStringLiteral("C"));
+    QCOMPARE(combo->count(), 1);
+    // Neither under the key -1 nor under the entry before: a hidden item is never chosen.
+    QVERIFY(!combo->elementProperty("data").isValid());
+    QVERIFY(!combo->elementProperty("locks").isValid());
+    QCOMPARE(console().count(QStringLiteral("XML Warning: setdef, lockon and actions of a hidden combobox item are not used: C")), 2);
+}
+
+void TestPanelReader::comboItemsRunTheirOwnActions()
+{
+    QVERIFY(read(panel("<combo define=\"C\">"
+                       "<item label=\"A\" setdef=\"X=1\"/>"
+                       "<item label=\"B\" value=\"0x10\" setdef=\"X=2\" lockon=\"L=1\"/>"
+                       "</combo>"))
+                .ok);
+    auto *combo = find<ComboBox>(QStringLiteral("C"));
+    QSignalSpy setDefs(combo, SIGNAL(selected_setDef(QString)));
+    QSignalSpy locks(combo, SIGNAL(sendLock(QString)));
+    combo->initialize();
+    combo->setValue(QStringLiteral("16"), KeywordValue);
+    QCOMPARE(combo->currentIndex(), 1);
+    QCOMPARE(setDefs.count(), 1);
+    QCOMPARE(setDefs.first().first().toString(), QStringLiteral("X=2"));
+    QCOMPARE(locks.count(), 1);
 }
 
 // ---------------------------------------------------------------------------
