@@ -136,26 +136,10 @@ bool ButtonGroup::runSendData(int index)
 {
     ElementGuard guard(this);
     if (enabled && isButtonIndex(index) && isButtonIndex(currentIndex)) {
-        const QString newKey = QString::number(index);
-        const QString oldKey = QString::number(currentIndex);
-        const QStringList kinds{QStringLiteral("sendUSB"), QStringLiteral("setDef")};
-
-        ActionRules selected;
-        selected.kinds = kinds;
-        selected.eventApplies = [](const QString &event) { return event == QLatin1String("selected"); };
-        if (!runActions(guard, selected, newKey))
-            return false;
-
         // The group has no receive signal of its own for the old button's sends.
-        ActionRules unselected;
-        unselected.kinds = kinds;
-        unselected.eventApplies = [](const QString &event) { return event == QLatin1String("unselected"); };
-        unselected.signalEvents.insert(QStringLiteral("recData"), QStringLiteral("selected"));
-        if (!runActions(guard, unselected, oldKey))
-            return false;
-
-        if (!sendLockTexts(guard, oldKey, false) || !sendLockTexts(guard, newKey, true)
-            || !emitEach(guard, QStringLiteral("selected_setDef"), textListProperty("default_setdef")))
+        if (!runChoiceWalk(guard, QString::number(index), QString::number(currentIndex),
+                           {QStringLiteral("sendUSB"), QStringLiteral("setDef")},
+                           {{QStringLiteral("recData"), QStringLiteral("selected")}}))
             return false;
     }
     emit updateMathLabels();

@@ -163,29 +163,14 @@ bool ComboBox::runSendData(int index)
 {
     ElementGuard guard(this);
     if (isEnabled()) {
-        const QString newKey = QString::number(index);
-        const QString oldKey = QString::number(m_currentIndex);
-        const QStringList kinds{QStringLiteral("sendUSB"), QStringLiteral("setDef"), QStringLiteral("runScript"),
-                                QStringLiteral("loadFile")};
-
-        ActionRules selected;
-        selected.kinds = kinds;
-        selected.eventApplies = [](const QString &event) { return event == QLatin1String("selected"); };
-        if (!runActions(guard, selected, newKey))
-            return false;
-
         // The kinds without an unselected signal use the selected one; the
         // window connects no unselected receive signal.
-        ActionRules unselected;
-        unselected.kinds = kinds;
-        unselected.eventApplies = [](const QString &event) { return event == QLatin1String("unselected"); };
-        for (const char *kind : {"recData", "runScript", "loadFile"})
-            unselected.signalEvents.insert(QLatin1String(kind), QStringLiteral("selected"));
-        if (!runActions(guard, unselected, oldKey))
-            return false;
-
-        if (!sendLockTexts(guard, oldKey, false) || !sendLockTexts(guard, newKey, true)
-            || !emitEach(guard, QStringLiteral("selected_setDef"), textListProperty("default_setdef")))
+        const QString selected = QStringLiteral("selected");
+        if (!runChoiceWalk(guard, QString::number(index), QString::number(m_currentIndex),
+                           {QStringLiteral("sendUSB"), QStringLiteral("setDef"), QStringLiteral("runScript"),
+                            QStringLiteral("loadFile")},
+                           {{QStringLiteral("recData"), selected}, {QStringLiteral("runScript"), selected},
+                            {QStringLiteral("loadFile"), selected}}))
             return false;
     }
     emit updateMathLabels();

@@ -216,6 +216,21 @@ bool ValueElement::runActions(const ElementGuard &guard, const ActionRules &rule
     return true;
 }
 
+bool ValueElement::runChoiceWalk(const ElementGuard &guard, const QString &newKey, const QString &oldKey,
+                                 const QStringList &kinds, const QHash<QString, QString> &unselectedEvents)
+{
+    ActionRules selected;
+    selected.kinds = kinds;
+    selected.eventApplies = [](const QString &event) { return event == QLatin1String("selected"); };
+    ActionRules unselected;
+    unselected.kinds = kinds;
+    unselected.eventApplies = [](const QString &event) { return event == QLatin1String("unselected"); };
+    unselected.signalEvents = unselectedEvents;
+    return runActions(guard, selected, newKey) && runActions(guard, unselected, oldKey)
+        && sendLockTexts(guard, oldKey, false) && sendLockTexts(guard, newKey, true)
+        && emitEach(guard, QStringLiteral("selected_setDef"), textListProperty("default_setdef"));
+}
+
 bool ValueElement::emitEach(const ElementGuard &guard, const QString &signalName, const QStringList &texts)
 {
     for (const QString &text : texts) {

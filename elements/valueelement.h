@@ -114,6 +114,14 @@ protected:
     // then <event>_recData(recdata) and waits out the delay.
     bool runActions(const ElementGuard &guard, const ActionRules &rules,
                     const QString &key = QStringLiteral("0"));
+    // The walk of a choice element (combo box, radio group) when the entry
+    // newKey replaces oldKey (the same key when reported again): the new
+    // entry's "selected" actions, the old entry's "unselected" actions, the
+    // old entry's locks released, the new entry's sent, then "default_setdef"
+    // through selected_setDef. unselectedEvents names the event part of the
+    // signals that the old entry's kinds use instead of "unselected".
+    bool runChoiceWalk(const ElementGuard &guard, const QString &newKey, const QString &oldKey,
+                       const QStringList &kinds, const QHash<QString, QString> &unselectedEvents);
     // Emits the element's signal signalName(QString) once for each text, in order.
     bool emitEach(const ElementGuard &guard, const QString &signalName, const QStringList &texts);
     // Emits sendLock (lock) or sendUnlock for each lock text of "locks" entry key.
