@@ -81,6 +81,33 @@ struct SettingsIniSwitches {
     QString externalEditor;
 };
 
+// A tab page that setDef took off its tab widget ("visible" 0), kept until a
+// non-zero "visible" puts it back at its old place.
+struct HiddenTab {
+    QPointer<QTabWidget> tabs;
+    QPointer<QWidget> page;
+    int index = -1;
+    QString label;
+};
+
+// A value that setDef moved by changing an element's minimum or maximum; the
+// window reports the notes 100 ms later. The elements are guarded: a note
+// whose element went away with its panel is not reported.
+struct RangeChangeNote {
+    QPointer<QObject> sender;  // the element whose action changed the range, or null
+    QPointer<QObject> element; // the element whose range changed
+    bool minimumChanged = false;
+    double oldValue = 0;
+    double oldMinimum = 0;
+    double oldMaximum = 0;
+    double newValue = 0;
+    double newMinimum = 0;
+    double newMaximum = 0;
+};
+
+// True only while MainWindow::resetGUI runs.
+extern bool guiResetInProgress;
+
 // The application window. Its constructor is the program's whole start-up
 // sequence; its implementation is split over several mainwindow_*.cpp files,
 // each named for what it holds.
@@ -182,8 +209,8 @@ public:
     QList<VarPollEntry *> varPollList;
     QList<ComPollEntry *> comPollList;
     QList<QObject *> invisibleElements;
-    QStringList hiddenTabs;
-    QList<LockRecord> waitingLocks;
+    QHash<QString, HiddenTab> hiddenTabs; // by the name of the container taken off its tab
+    QHash<QString, QStringList> waitingLocks; // define -> the elements waiting to lock it
     QList<MathLabel *> overflowConflicts;
 
     // Project file and header export (mainwindow_project.cpp, mainwindow_headers.cpp,
@@ -465,15 +492,43 @@ public slots:
     // mainwindow_settings.cpp
     void showSettingsDialog();
 
-    // Element actions and locks (mainwindow_actions.cpp)
+    // Element actions and locks (mainwindow_setdef.cpp, mainwindow_locks.cpp,
+    // mainwindow_reset.cpp, mainwindow_colours.cpp, mainwindow_actions.cpp)
+    // The lock check of the post-load set-up: the lockon conditions checked,
+    // the locks applied, the lock graph drawn and circular locks reported.
     void checkLockConditions();
     void setDef(QString items);
     void resetGUI(QString unused = QString());
     void on_sendLock(QString lock);
     void on_sendUnlock(QString lock);
+    // Shows the lock graph of the panel.
+    void showLocks();
+    void setBGColor(QWidget *widget, int color);
+    void setTextColor(QWidget *widget, int color);
     void loadFile(QString name);
     void startProgram(QString program);
 
+public:
+    // Waiting locks and their console report (mainwindow_locks.cpp).
+    void removeWaitingLock(const QString &locker, const QString &define);
+    // The names waiting for locks plus the over/underflow conflicts.
+    int conflictCount() const;
+    void reportLockConflicts(const QString &define);
+    // Walks the lock chain that lock starts at from, drawing it into the lock
+    // graph, and reports a chain that comes back to origin. The walk follows
+    // no element twice on one chain, so it ends on every panel.
+    void checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
+                        ushort group, ushort depth, ushort index);
+    LockDialog *lockGraph() const { return lockDialog; }
+
+    // Range-change notes (mainwindow_timers.cpp): collected by setDef while
+    // the check timer is pending, reported when it fires.
+    QList<RangeChangeNote> rangeChangeNotes;
+    int checkTimerId = 0;
+    void startCheckTimer();
+    void reportRangeChanges();
+
+public slots:
     // Target link (mainwindow_targetlink.cpp)
     void connectTargetForPolling();
     void queryTykFirmwareVersion(bool compareWithPanel);
@@ -503,7 +558,6 @@ public slots:
     void showPortMapping();
     // Commands whose work comes later; each does nothing yet (mainwindow_menus.cpp).
     void validateDefines();
-    void showLocks();
     void showSvdTree();
     void getTykFWVersion();
     void updateTykFW();
@@ -527,7 +581,8 @@ protected:
     void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    // Ends the element mark when its timer fires (mainwindow_find.cpp).
+    // Ends the element mark when its timer fires, and reports the range-change
+    // notes when the check timer fires (mainwindow_find.cpp).
     void timerEvent(QTimerEvent *event) override;
 
 private:

@@ -1,32 +1,8 @@
-// MainWindow: the action slots elements reach by name (setDef, locks, panel
-// reset, loading files, starting programs).
+// MainWindow: the action slots elements reach by name that have no file of
+// their own (starting programs). setDef, the locks, the panel reset and the
+// colour slots live in mainwindow_setdef.cpp, mainwindow_locks.cpp,
+// mainwindow_reset.cpp and mainwindow_colours.cpp.
 #include "mainwindow.h"
-
-void MainWindow::checkLockConditions()
-{
-    for (ActiveElement *element : qAsConst(allElements))
-        element->applyLocks();
-}
-
-void MainWindow::setDef(QString items)
-{
-    Q_UNUSED(items)
-}
-
-void MainWindow::resetGUI(QString unused)
-{
-    Q_UNUSED(unused)
-}
-
-void MainWindow::on_sendLock(QString lock)
-{
-    Q_UNUSED(lock)
-}
-
-void MainWindow::on_sendUnlock(QString lock)
-{
-    Q_UNUSED(lock)
-}
 
 void MainWindow::startProgram(QString program)
 {

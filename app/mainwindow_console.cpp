@@ -149,10 +149,8 @@ bool MainWindow::isElementEnabled(QObject *element)
 void MainWindow::consolePrintConflicts()
 {
     QStringList names;
-    for (const LockRecord &lock : qAsConst(waitingLocks)) {
-        if (!names.contains(lock.name))
-            names.append(lock.name);
-    }
+    for (auto it = waitingLocks.cbegin(); it != waitingLocks.cend(); ++it)
+        names.append(it.key());
     for (MathLabel *label : qAsConst(overflowConflicts)) {
         if (label)
             names.append(label->objectName());

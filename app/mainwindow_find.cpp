@@ -151,6 +151,10 @@ void MainWindow::timerEvent(QTimerEvent *event)
         cancelHighlight();
         return;
     }
+    if (event->timerId() == checkTimerId) {
+        checkTimerId = 0;
+        reportRangeChanges();
+    }
     // Every timer of the window is single-shot.
     killTimer(event->timerId());
 }

@@ -412,7 +412,6 @@ void MainWindow::showPortMapping()
 // to their actions already and do nothing yet.
 
 void MainWindow::validateDefines() {}
-void MainWindow::showLocks() {}
 void MainWindow::showSvdTree() {}
 void MainWindow::getTykFWVersion() {}
 void MainWindow::updateTykFW() {}

@@ -17,7 +17,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -408,10 +407,11 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
         links.append(QStringLiteral("<a href=\"%1\">%2</a><br>")
                          .arg(QString(name).replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$")), name));
     }
-    // The project directory's placeholder is never missing for real.
-    const QRegularExpression dirLine(QRegularExpression::wildcardToRegularExpression(QStringLiteral("*$DIR$*")));
+    // The project directory's placeholder is never missing for real: the
+    // first line that names it goes (a file wildcard would not match the
+    // "/" of the link's closing tag).
     for (int i = 0; i < links.size(); ++i) {
-        if (dirLine.match(links.at(i)).hasMatch()) {
+        if (links.at(i).contains(QLatin1String("$DIR$"))) {
             links.removeAt(i);
             break;
         }

@@ -1,7 +1,124 @@
 #include "doublespinbox.h"
 
+#include "errorreporter.h"
+#include "eventfilters.h"
+
+#include <QLocale>
+
+#include <cmath>
+
 DoubleSpinBox::DoubleSpinBox(const QString &name, QWidget *parent)
     : QDoubleSpinBox(parent)
+    , NumericElement(this, false)
 {
+    setRange(-9999999999999.0, 9999999999999.0);
+    setDecimals(5);
+    // The decimal point whatever the system's locale.
+    setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     setObjectName(name);
+    installWheelGuard(this);
+    setKeyboardTracking(false);
+}
+
+void DoubleSpinBox::initialize()
+{
+    connect(this, QOverload<double>::of(&QDoubleSpinBox::valueChanged), this,
+            &DoubleSpinBox::valueChangedByUser, Qt::UniqueConnection);
+    // No confirmation filter on a double spin box.
+    finishInitialize(nullptr);
+}
+
+// ---------------------------------------------------------------------------
+// Change paths
+
+void DoubleSpinBox::valueChanged(double value)
+{
+    Q_UNUSED(value)
+    programChange();
+}
+
+void DoubleSpinBox::valueChangedByUser(double value)
+{
+    doubleChangedByUser(value, &storedValue);
+}
+
+void DoubleSpinBox::sendData(double value)
+{
+    Q_UNUSED(value)
+    runChangeActions();
+}
+
+void DoubleSpinBox::enable(bool on)
+{
+    enableUnlessLocked(this, on);
+}
+
+// ---------------------------------------------------------------------------
+// Values
+
+QString DoubleSpinBox::value(int keyword, int flag)
+{
+    Q_UNUSED(flag)
+    switch (keyword) {
+    case KeywordValue:
+    case KeywordDefineValue:
+        return cleanText();
+    case KeywordTypeInfo:
+        return QStringLiteral("DoubleSpinBox");
+    default:
+        return unsupportedKeyword(keyword);
+    }
+}
+
+void DoubleSpinBox::setValue(const QString &text, int keyword)
+{
+    const QString valueText = resolveReference(text);
+    bool ok = false;
+    const double v = valueText.toDouble(&ok);
+    if (!ok || !within(v, minimum(), maximum()) || keyword != KeywordValue) {
+        reportInvalidSetValue(this, valueText);
+        return;
+    }
+    applyBlocked([this, v] { setValue(v); });
+}
+
+void DoubleSpinBox::loadValue(const QString &text)
+{
+    loadDouble(text, minimum(), maximum(), [this](double v) { setValue(v); }, &storedValue);
+}
+
+void DoubleSpinBox::resetToDefault()
+{
+    const QString defaultText = elementProperty("my_default").toString();
+    double v = 0.0;
+    if (!defaultText.isEmpty()) {
+        const int point = defaultText.indexOf(QLatin1Char('.'));
+        setDecimals(point < 0 ? 5 : defaultText.size() - point - 1);
+        // A default that is no number counts 0; it is not reported.
+        v = defaultText.toDouble();
+        if (!std::isfinite(v))
+            v = 0.0;
+    }
+    // The stored value is what the widget can show, so that it loads again.
+    storedValue = qBound(minimum(), v, maximum());
+    ElementGuard guard(this);
+    setValue(storedValue);
+    if (guard.alive())
+        storedValue = value();
+}
+
+void DoubleSpinBox::reapplyStoredValue()
+{
+    setValue(storedValue);
+}
+
+QString DoubleSpinBox::storedValueText()
+{
+    return exactText(storedValue);
+}
+
+bool DoubleSpinBox::acceptsBitRange(int msb, int lsb)
+{
+    // Only a whole define.
+    return msb == -1 || lsb == -1;
 }

@@ -1,11 +1,47 @@
 #pragma once
 
+#include "numericelement.h"
+
 #include <QDoubleSpinBox>
 
-// A floating-point spin box bound to a define; value handling comes with the element.
-class DoubleSpinBox : public QDoubleSpinBox
+// A floating-point spin box bound to a whole define. It always writes and
+// reads its numbers with a decimal point; its default decides the number of
+// decimals shown. It takes part in locks only as a target.
+class DoubleSpinBox : public QDoubleSpinBox, public NumericElement
 {
     Q_OBJECT
+    Q_INTERFACES(ActiveElement)
+
 public:
     explicit DoubleSpinBox(const QString &name, QWidget *parent = nullptr);
+
+    // The widget's own value and setter stay reachable beside the element's.
+    using QDoubleSpinBox::setValue;
+    using QDoubleSpinBox::value;
+
+    void setValue(const QString &text, int keyword) override;
+    void loadValue(const QString &text) override;
+    QString value(int keyword, int flag) override;
+    // The stored value as the shortest text that reads back to the same double.
+    QString storedValueText() override;
+    void initialize() override;
+    void resetToDefault() override;
+    void reapplyStoredValue() override;
+    bool acceptsBitRange(int msb, int lsb) override;
+
+signals:
+    void changedByUser() override;
+    void updateMathLabels() override;
+    void changed_sendUSB(QString data);
+    void changed_recData(QString data);
+    void changed_setDef(QString data);
+
+public slots:
+    void sendData(double value);
+    void enable(bool on) override;
+    void valueChanged(double value);
+    void valueChangedByUser(double value);
+
+private:
+    double storedValue = 0.0;
 };

@@ -2,10 +2,27 @@
 
 #include "spinbox.h"
 
-// A spin box that shows its value in hexadecimal.
+class QRegExpValidator;
+
+// A spin box that shows and takes its value in hexadecimal ("0x" and up to
+// eight digits). Everything else is the spin box's: its value texts, the
+// recorder line, defaults and set values are decimal, and its type name is
+// "SpinBox".
 class HexSpinBox : public SpinBox
 {
     Q_OBJECT
+
 public:
     explicit HexSpinBox(const QString &name, QWidget *parent = nullptr);
+
+    // The value in upper-case hexadecimal digits, a negative one with its
+    // minus sign (-1A).
+    QString textFromValue(int value) const override;
+    // The text read base 16, a leading "0x" allowed; 0 when it is no number.
+    // A number beyond the int range gives the nearest int.
+    int valueFromText(const QString &text) const override;
+    QValidator::State validate(QString &text, int &pos) const override;
+
+private:
+    QRegExpValidator *m_validator;
 };

@@ -8,3 +8,21 @@ Image::Image(const QString &name, const QString &file, QWidget *parent)
     setObjectName(name);
     setProperty("file", file);
 }
+
+void Image::loadPicture(const QString &file)
+{
+    Q_UNUSED(file)
+}
+
+void Image::updateSvgValues()
+{
+}
+
+void Image::renderSvg()
+{
+}
+
+void Image::saveSvg(const QString &file)
+{
+    Q_UNUSED(file)
+}

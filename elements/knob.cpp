@@ -1,7 +1,106 @@
 #include "knob.h"
 
+#include "errorreporter.h"
+#include "eventfilters.h"
+
+#include <cmath>
+
 Knob::Knob(const QString &name, QWidget *parent)
     : QwtKnob(parent)
+    , NumericElement(this, true)
 {
+    setScale(0.0, 100.0);
     setObjectName(name);
+    installWheelGuard(this);
+}
+
+void Knob::initialize()
+{
+    connect(this, &QwtAbstractSlider::valueChanged, this, &Knob::valueChangedByUser, Qt::UniqueConnection);
+    finishInitialize(this);
+}
+
+// ---------------------------------------------------------------------------
+// Change paths
+
+void Knob::valueChanged(double value)
+{
+    Q_UNUSED(value)
+    programChange();
+}
+
+void Knob::valueChangedByUser(double value)
+{
+    doubleChangedByUser(value, &storedValue);
+}
+
+void Knob::sendData(double value)
+{
+    Q_UNUSED(value)
+    runChangeActions();
+}
+
+void Knob::enable(bool on)
+{
+    // Also while locked.
+    setEnabled(on);
+}
+
+// ---------------------------------------------------------------------------
+// Values
+
+QString Knob::value(int keyword, int flag)
+{
+    Q_UNUSED(flag)
+    switch (keyword) {
+    case KeywordValue:
+        return exactText(value());
+    case KeywordDefineValue: {
+        // Kept within 64 bits, whatever scale the knob was given.
+        const qint64 integer = qint64(qBound(-0x1p62, std::trunc(value()), 0x1p62));
+        return QString::number(qint64(defineValueOf(quint64(integer), lsb())));
+    }
+    case KeywordTypeInfo:
+        return QStringLiteral("Knob");
+    default:
+        return unsupportedKeyword(keyword);
+    }
+}
+
+void Knob::setValue(const QString &text, int keyword)
+{
+    bool ok = false;
+    const double v = keyword == KeywordValue ? std::trunc(text.toDouble(&ok)) : 0.0;
+    if (!ok || !within(v, minimum(), maximum())) {
+        reportInvalidSetValue(this, text);
+        return;
+    }
+    applyBlocked([this, v] { setValue(v); });
+}
+
+void Knob::loadValue(const QString &text)
+{
+    loadDouble(text, minimum(), maximum(), [this](double v) { setValue(v); }, &storedValue);
+}
+
+void Knob::resetToDefault()
+{
+    if (integerDefaultWithin(minimum(), maximum(), &storedValue))
+        setValue(storedValue);
+}
+
+void Knob::reapplyStoredValue()
+{
+    setValue(storedValue);
+}
+
+QString Knob::storedValueText()
+{
+    return exactText(storedValue);
+}
+
+bool Knob::acceptsBitRange(int msb, int lsb)
+{
+    return acceptsBitField(msb, lsb, lowerBound(), upperBound(),
+                           [this](int limit) { setScale(0.0, double(limit)); });
 }

@@ -1,11 +1,49 @@
 #pragma once
 
+#include "numericelement.h"
+
 #include <qwt_knob.h>
 
-// A knob bound to a define; value handling comes with the element.
-class Knob : public QwtKnob
+// A rotary knob bound to a numeric define; its scale is the define's range.
+// A value set by the program is cut to an integer, a project value is taken
+// as it is. A lock does not keep it disabled.
+class Knob : public QwtKnob, public NumericElement
 {
     Q_OBJECT
+    Q_INTERFACES(ActiveElement)
+
 public:
     explicit Knob(const QString &name, QWidget *parent = nullptr);
+
+    // The widget's own value and setter stay reachable beside the element's.
+    using QwtKnob::setValue;
+    using QwtKnob::value;
+
+    void setValue(const QString &text, int keyword) override;
+    void loadValue(const QString &text) override;
+    // The value as the shortest text that reads back to the same double; the
+    // define value cut to an integer and shifted left by "lsb".
+    QString value(int keyword, int flag) override;
+    QString storedValueText() override;
+    void initialize() override;
+    void resetToDefault() override;
+    void reapplyStoredValue() override;
+    bool acceptsBitRange(int msb, int lsb) override;
+
+signals:
+    void changedByUser() override;
+    void updateMathLabels() override;
+    void changed_sendUSB(QString data);
+    void changed_recData(QString data);
+    void changed_setDef(QString data);
+    void changed_runScript(QString data);
+
+public slots:
+    void sendData(double value);
+    void enable(bool on) override;
+    void valueChanged(double value);
+    void valueChangedByUser(double value);
+
+private:
+    double storedValue = 0.0;
 };

@@ -1,11 +1,52 @@
 #pragma once
 
+#include "valueelement.h"
+
 #include <QLineEdit>
 
-// A one-line text bound to a define; value handling comes with the element.
-class LineEdit : public QLineEdit
+// A one-line text bound to a whole define. Its value is the text; a numeric
+// edit gives C number literals (0x1F, (0b101u)) as decimal text. Every change
+// of the text runs its setDef and runScript actions; any text is a valid value.
+class LineEdit : public QLineEdit, public ValueElement
 {
     Q_OBJECT
+    Q_INTERFACES(ActiveElement)
+
 public:
     explicit LineEdit(const QString &name, QWidget *parent = nullptr);
+
+    // The widget's own setter stays reachable beside the element's.
+    using QLineEdit::setText;
+
+    void setNumeric(bool on) { m_numeric = on; }
+    bool isNumeric() const { return m_numeric; }
+
+    void setValue(const QString &text, int keyword) override;
+    void loadValue(const QString &text) override;
+    QString value(int keyword, int flag) override;
+    QString storedValueText() override;
+    void initialize() override;
+    void resetToDefault() override;
+    void reapplyStoredValue() override;
+    bool acceptsBitRange(int msb, int lsb) override;
+
+signals:
+    void changedByUser();
+    void updateMathLabels() override;
+    void changed_sendUSB(QString data);
+    void changed_setDef(QString data);
+    void changed_runScript(QString data);
+
+public slots:
+    void sendData(const QString &text);
+    void enable(bool on) override;
+    void valueChanged(const QString &text);
+    void valueChangedByUser(const QString &text);
+
+private:
+    // sendData; false when the edit went away on the way.
+    bool runSendData();
+
+    QString storedValue;
+    bool m_numeric = false;
 };

@@ -1,8 +1,123 @@
 #include "pushbutton.h"
 
+#include "apppaths.h"
+#include "errorreporter.h"
+#include "expression.h"
+#include "mainwindow.h"
+#include "text.h"
+#include "valueelement.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMetaMethod>
+
+// Numbers the buttons built without a name, for the whole run.
+static int pushButtonCount = 0;
+
 PushButton::PushButton(const QString &name, const QString &text, QWidget *parent)
-    : QPushButton(parent)
+    : QPushButton(text, parent)
 {
-    setObjectName(name);
-    setText(text);
+    connect(this, &QPushButton::clicked, this, &PushButton::sendDataWhenClicked);
+    connect(this, &QPushButton::pressed, this, &PushButton::sendDataWhenClicked);
+    connect(this, &QPushButton::released, this, &PushButton::sendDataWhenClicked);
+    setObjectName(name.isEmpty() ? numberedName(text, QStringLiteral("PUSH"), &pushButtonCount) : name);
+}
+
+void PushButton::recordClicked(const QWidget *button)
+{
+    if (!theMainWindow || !theMainWindow->isRecording() || !button->hasFocus())
+        return;
+    const QString line = QStringLiteral("Clicked(%1)").arg(button->objectName());
+    theMainWindow->recordScriptLine(line, line);
+}
+
+bool PushButton::actionConditionHolds(const QString &condition)
+{
+    if (condition.isEmpty())
+        return true;
+    const ParsedFormula formula = parseFormula(condition);
+    bool ok = true;
+    const double result = theMainWindow
+        ? theMainWindow->evaluatePostfix(formula.postfix, formula.numbers, formula.names, &ok)
+        : evaluatePostfix(formula.postfix, formula.numbers, formula.names, nullptr, &ok);
+    // A NaN result holds too.
+    return result != 0.0;
+}
+
+// Emits the button's signal name(QString).
+static void emitNamed(QObject *button, const QString &name, const QString &text)
+{
+    QMetaObject::invokeMethod(button, name.toLatin1().constData(), Qt::DirectConnection,
+                              Q_ARG(QString, text));
+}
+
+void PushButton::sendDataWhenClicked()
+{
+    const int signalIndex = senderSignalIndex();
+    if (!sender() || signalIndex < 0)
+        return;
+    const QString event = QString::fromLatin1(sender()->metaObject()->method(signalIndex).name());
+    // The button's own clicked, pressed and released signals name the event.
+    if (event != QLatin1String("clicked") && event != QLatin1String("pressed")
+        && event != QLatin1String("released"))
+        return;
+    if (event == QLatin1String("clicked"))
+        recordClicked(this);
+
+    // Any signal may open another panel, which takes this button with it.
+    ElementGuard guard(this);
+    const QList<ElementAction> actions = readElementActions(property("data"), QStringLiteral("0"));
+    for (const ElementAction &action : actions) {
+        if (action.event != event)
+            continue;
+        const bool holds = actionConditionHolds(action.condition);
+        if (!guard.alive())
+            return;
+        if (!holds)
+            continue;
+        if (action.kind == QLatin1String("sendUSB")) {
+            const QDeadlineTimer deadline(qMax<qint64>(0, action.delay.toLongLong()));
+            emitNamed(this, event + QStringLiteral("_sendUSB"), action.data);
+            if (!guard.alive())
+                return;
+            emitNamed(this, event + QStringLiteral("_recData"), action.recData);
+            if (!guard.alive())
+                return;
+            waitProcessingEvents(deadline);
+        } else if (action.kind == QLatin1String("setDef")) {
+            emitNamed(this, event + QStringLiteral("_setDef"), action.data);
+        } else if (action.kind == QLatin1String("resetGUI") || action.kind == QLatin1String("loadFile")
+                   || action.kind == QLatin1String("startProgram")
+                   || action.kind == QLatin1String("runScript")) {
+            // These kinds have a clicked signal only, whatever the event.
+            emitNamed(this, QStringLiteral("clicked_") + action.kind, action.data);
+        }
+        if (!guard.alive())
+            return;
+    }
+
+    const QStringList setDefs = property("default_setdef").toStringList();
+    for (const QString &entry : setDefs) {
+        emit clicked_setDef(entry);
+        if (!guard.alive())
+            return;
+    }
+}
+
+void PushButton::loadIcon(const QString &file)
+{
+    QString path;
+    const QIcon icon(loadPanelPicture(file, &path));
+    if (icon.isNull()) {
+        reportCannotOpenFile(path, QStringLiteral("Picture of <button> element couldn't be loaded."));
+        return;
+    }
+    setIcon(icon);
+}
+
+QPixmap loadPanelPicture(const QString &file, QString *path)
+{
+    const QString dir = theMainWindow ? theMainWindow->getXMLDir() : QString();
+    *path = QFileInfo(QDir(dir).filePath(AppPaths::normalizePanelPath(file))).absoluteFilePath();
+    return QPixmap(*path);
 }

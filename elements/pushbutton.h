@@ -1,11 +1,56 @@
 #pragma once
 
+#include <QPixmap>
 #include <QPushButton>
 
-// A panel button; its actions come with the button element.
+// A panel button: no define and no value, only actions. Each press, release
+// and click walks the actions of its "data" property (entry "0") and emits
+// those of that event whose condition holds; every activation also sends the
+// setDef texts of "default_setdef". A focused user's click is recorded as a
+// "Clicked(NAME)" script line.
 class PushButton : public QPushButton
 {
     Q_OBJECT
+
 public:
-    explicit PushButton(const QString &name, const QString &text, QWidget *parent = nullptr);
+    // A button without name is named after its caption and a counter that
+    // runs for the whole process (Start_3), or PUSH_n without a caption.
+    PushButton(const QString &name, const QString &text, QWidget *parent = nullptr);
+
+    // Shows the picture file, relative to the panel's directory, as the icon.
+    // A picture that cannot be loaded is reported; the old icon stays.
+    void loadIcon(const QString &file);
+
+    // The recorder's "Clicked(NAME)" line for a button the user clicked; only
+    // while recording and only when the button has the keyboard focus.
+    static void recordClicked(const QWidget *button);
+
+signals:
+    void clicked_loadFile(QString data);
+    void clicked_sendUSB(QString data);
+    void clicked_recData(QString data);
+    void clicked_setDef(QString data);
+    void clicked_startProgram(QString data);
+    void clicked_runScript(QString data);
+    void clicked_resetGUI(QString data);
+    void pressed_setDef(QString data);
+    void pressed_sendUSB(QString data);
+    void pressed_recData(QString data);
+    void released_setDef(QString data);
+    void released_sendUSB(QString data);
+    void released_recData(QString data);
+
+public slots:
+    // The action runner of the button's own clicked, pressed and released
+    // signals; the event is the name of the signal that called it.
+    void sendDataWhenClicked();
+
+private:
+    // A condition is always a formula here (no text comparison): it holds
+    // when it is empty or its value is not 0.
+    static bool actionConditionHolds(const QString &condition);
 };
+
+// A picture file named by panel data, resolved against the loaded panel's
+// directory; *path gets the absolute path it was loaded from.
+QPixmap loadPanelPicture(const QString &file, QString *path);

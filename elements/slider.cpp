@@ -1,7 +1,84 @@
 #include "slider.h"
 
+#include "eventfilters.h"
+
 Slider::Slider(const QString &name, QWidget *parent)
     : QSlider(parent)
+    , IntegerElement(this)
 {
+    setRange(-openLimit, openLimit);
     setObjectName(name);
+    installWheelGuard(this);
+}
+
+void Slider::initialize()
+{
+    connect(this, &QSlider::valueChanged, this, &Slider::valueChangedByUser, Qt::UniqueConnection);
+    finishInitialize(this);
+}
+
+// ---------------------------------------------------------------------------
+// Change paths
+
+void Slider::valueChanged(int value)
+{
+    Q_UNUSED(value)
+    programChange();
+}
+
+void Slider::valueChangedByUser(int value)
+{
+    integerChangedByUser(value);
+}
+
+void Slider::sendData(int value)
+{
+    Q_UNUSED(value)
+    runChangeActions();
+}
+
+void Slider::enable(bool on)
+{
+    // Also while locked, as a spin box.
+    setEnabled(on);
+}
+
+// ---------------------------------------------------------------------------
+// Values
+
+QString Slider::value(int keyword, int flag)
+{
+    Q_UNUSED(flag)
+    return integerValue(keyword, QStringLiteral("Slider"));
+}
+
+void Slider::setValue(const QString &text, int keyword)
+{
+    // The text itself, never another element's value.
+    setIntegerValue(text, keyword);
+}
+
+int Slider::widgetValue() const
+{
+    return QSlider::value();
+}
+
+void Slider::setWidgetValue(int value)
+{
+    QSlider::setValue(value);
+}
+
+int Slider::widgetMinimum() const
+{
+    return minimum();
+}
+
+int Slider::widgetMaximum() const
+{
+    return maximum();
+}
+
+void Slider::setWidgetRange(int minimum, int maximum)
+{
+    setRange(minimum, maximum);
 }

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "valueelement.h"
+#include "numericelement.h"
 
 #include <QSpinBox>
 
 // A spin box bound to a define. Every change of the widget value, by the user
 // or the program, runs its actions; it takes part in no locks, and a lock
 // does not keep it disabled.
-class SpinBox : public QSpinBox, public ValueElement
+class SpinBox : public QSpinBox, public IntegerElement
 {
     Q_OBJECT
     Q_INTERFACES(ActiveElement)
@@ -20,16 +20,11 @@ public:
     using QSpinBox::value;
 
     void setValue(const QString &text, int keyword) override;
-    void loadValue(const QString &text) override;
     QString value(int keyword, int flag) override;
-    QString storedValueText() override;
     void initialize() override;
-    void resetToDefault() override;
-    void reapplyStoredValue() override;
-    bool acceptsBitRange(int msb, int lsb) override;
 
 signals:
-    void changedByUser();
+    void changedByUser() override;
     void updateMathLabels() override;
     void changed_sendUSB(QString data);
     void changed_recData(QString data);
@@ -43,12 +38,9 @@ public slots:
     void valueChangedByUser(int value);
 
 protected:
-    // The range a new spin box has until the panel or a bit field narrows it.
-    static constexpr int initialLimit = 0x40000000;
-
-private:
-    // sendData; false when the spin box went away on the way.
-    bool runSendData(int value);
-
-    int storedValue = 0;
+    int widgetValue() const override;
+    void setWidgetValue(int value) override;
+    int widgetMinimum() const override;
+    int widgetMaximum() const override;
+    void setWidgetRange(int minimum, int maximum) override;
 };

@@ -1,7 +1,151 @@
 #include "textedit.h"
 
+#include "errorreporter.h"
+
+#include <QDesktopServices>
+#include <QMouseEvent>
+#include <QUrl>
+
 TextEdit::TextEdit(const QString &name, QWidget *parent)
     : QTextEdit(parent)
+    , ValueElement(this)
 {
+    // Pasted text arrives as plain text.
+    setAcceptRichText(false);
+    setTextInteractionFlags(textInteractionFlags() | Qt::LinksAccessibleByMouse);
+    setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Preferred);
     setObjectName(name);
+}
+
+QSize TextEdit::sizeHint() const
+{
+    return QSize(20, 20);
+}
+
+void TextEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QString anchor = anchorAt(event->pos());
+    if (!anchor.isEmpty()) {
+        QDesktopServices::openUrl(QUrl(anchor));
+        return;
+    }
+    // Elsewhere the release ends a selection as usual.
+    QTextEdit::mouseReleaseEvent(event);
+}
+
+void TextEdit::initialize()
+{
+    connect(this, &QTextEdit::textChanged, this, &TextEdit::valueChangedByUser, Qt::UniqueConnection);
+    updateToolTip();
+    installConfirmation(this);
+}
+
+void TextEdit::updateToolTip()
+{
+    setToolTip(toHtml());
+}
+
+// ---------------------------------------------------------------------------
+// Change paths
+
+void TextEdit::valueChangedByUser()
+{
+    recordSet(this, singleLineText());
+    ElementGuard guard(this);
+    emit changedByUser();
+    if (!guard.alive())
+        return;
+    storedValue = toHtml();
+    updateToolTip();
+}
+
+void TextEdit::valueChanged(const QString &text)
+{
+    ElementGuard guard(this);
+    sendData(text);
+    if (!guard.alive())
+        return;
+    markModified();
+    updateToolTip();
+}
+
+void TextEdit::sendData(const QString &text)
+{
+    ElementGuard guard(this);
+    emit changed_sendUSB(text);
+    if (guard.alive())
+        emit changed_setDef(text);
+}
+
+void TextEdit::enable(bool on)
+{
+    enableUnlessLocked(this, on);
+}
+
+// ---------------------------------------------------------------------------
+// Values
+
+QString TextEdit::singleLineText() const
+{
+    return toPlainText().replace(QLatin1Char('\n'), QLatin1Char(' '));
+}
+
+QString TextEdit::value(int keyword, int flag)
+{
+    Q_UNUSED(flag)
+    switch (keyword) {
+    case KeywordValue:
+        return toPlainText();
+    case KeywordDefineValue:
+        // A define is one line of a C header.
+        return singleLineText();
+    case KeywordTypeInfo:
+        return QStringLiteral("EditBox");
+    default:
+        return unsupportedKeyword(keyword);
+    }
+}
+
+void TextEdit::setValue(const QString &text, int keyword)
+{
+    if (keyword != KeywordValue) {
+        reportInvalidSetValue(this, text);
+        return;
+    }
+    setText(text);
+}
+
+void TextEdit::loadValue(const QString &text)
+{
+    {
+        const QSignalBlocker blocker(this);
+        if (text.isEmpty())
+            clear();
+        else
+            setHtml(text);
+    }
+    storedValue = text;
+}
+
+void TextEdit::resetToDefault()
+{
+    storedValue = elementProperty("my_default").toString();
+    setText(storedValue);
+}
+
+void TextEdit::reapplyStoredValue()
+{
+    setText(storedValue);
+}
+
+QString TextEdit::storedValueText()
+{
+    // The content as it stands, not the stored value.
+    return toHtml();
+}
+
+bool TextEdit::acceptsBitRange(int msb, int lsb)
+{
+    // Only a whole define.
+    return msb == -1 && lsb == -1;
 }

@@ -10,3 +10,7 @@ void TimerLabel::setRunning(bool running)
 {
     Q_UNUSED(running)
 }
+
+void TimerLabel::reset()
+{
+}

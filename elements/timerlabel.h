@@ -11,4 +11,7 @@ public:
 
     // Starts or stops the label's timer.
     void setRunning(bool running);
+    // Counter 0 and the default interval again; starts the timer when its run
+    // flag is set.
+    void reset();
 };

@@ -1,9 +1,241 @@
 #include "togglebutton.h"
 
+#include "errorreporter.h"
+#include "mainwindow.h"
+#include "pushbutton.h"
+
+#include <QColor>
+#include <QIcon>
+
+// The keywords of a button's picture and background colour.
+static const int imageKeyword = 24;
+static const int colorKeyword = 25;
+
 ToggleButton::ToggleButton(const QString &name, const QString &text, QWidget *parent)
-    : QPushButton(parent)
+    : QPushButton(text, parent)
+    , ValueElement(this)
 {
     setObjectName(name);
-    setText(text);
     setCheckable(true);
+}
+
+void ToggleButton::initialize()
+{
+    // For the connections made elsewhere (a tree branch switched by this
+    // button); the button's own actions do not run here, also when a panel
+    // reset initialises it again.
+    disconnect(this, &QPushButton::toggled, this, &ToggleButton::valueChanged);
+    if (guiResetInProgress)
+        emit toggled(isChecked());
+    else if (isEnabled() && !isChecked())
+        emit toggled(false);
+    connect(this, &QPushButton::clicked, this, &ToggleButton::valueChangedByUser, Qt::UniqueConnection);
+    connect(this, &QPushButton::toggled, this, &ToggleButton::valueChanged, Qt::UniqueConnection);
+    finishInitialize(this);
+}
+
+// ---------------------------------------------------------------------------
+// Change paths
+
+void ToggleButton::valueChanged(bool checked)
+{
+    if (!runSendData(checked))
+        return;
+    markModified();
+    updateToolTip();
+}
+
+void ToggleButton::valueChangedByUser(bool checked)
+{
+    PushButton::recordClicked(this);
+    ElementGuard guard(this);
+    emit changedByUser();
+    if (!guard.alive())
+        return;
+    storedValue = checked != flagProperty("inverted");
+}
+
+void ToggleButton::sendData(bool checked)
+{
+    runSendData(checked);
+}
+
+bool ToggleButton::runSendData(bool checked)
+{
+    Q_UNUSED(checked)
+    ElementGuard guard(this);
+    if (isEnabled()) {
+        const bool on = isChecked();
+        ActionRules rules;
+        rules.kinds = QStringList{QStringLiteral("sendUSB"), QStringLiteral("setDef"),
+                                  QStringLiteral("resetGUI"), QStringLiteral("runScript")};
+        rules.eventApplies = [on](const QString &event) { return (event == QLatin1String("checked")) == on; };
+        rules.signalEvents.insert(QStringLiteral("runScript"), QStringLiteral("checked"));
+        if (!runActions(guard, rules))
+            return false;
+        // Checked it locks and sends its setDef texts; unchecked it releases.
+        if (!sendLockTexts(guard, QStringLiteral("0"), on))
+            return false;
+        if (on && !emitEach(guard, QStringLiteral("checked_setDef"), textListProperty("default_setdef")))
+            return false;
+    }
+    emit updateMathLabels();
+    return guard.alive();
+}
+
+void ToggleButton::sendLocks(bool on)
+{
+    ElementGuard guard(this);
+    emit changedByUser();
+    if (!guard.alive() || (on && !isChecked()))
+        return;
+    sendLockTexts(guard, QStringLiteral("0"), on);
+}
+
+void ToggleButton::emitSendLock(const QString &lock)
+{
+    emit sendLock(lock);
+}
+
+void ToggleButton::applyLocks()
+{
+    if (isEnabled())
+        sendLocks(true);
+}
+
+void ToggleButton::enable(bool on)
+{
+    enableUnlessLocked(this, on);
+}
+
+// ---------------------------------------------------------------------------
+// Values
+
+QString ToggleButton::value(int keyword, int flag)
+{
+    Q_UNUSED(flag)
+    switch (keyword) {
+    case KeywordValue:
+        return currentValue() ? QStringLiteral("1") : QStringLiteral("0");
+    case KeywordDefineValue:
+        return QString::number(defineValueOf(currentValue() ? 1 : 0, lsb()));
+    case KeywordTypeInfo:
+        return QStringLiteral("ToggleButton");
+    default:
+        return unsupportedKeyword(keyword);
+    }
+}
+
+void ToggleButton::setValue(const QString &text, int keyword)
+{
+    bool ok = false;
+    quint64 v = 0;
+    QString valueText = text;
+    switch (keyword) {
+    case KeywordValue:
+        valueText = resolveReference(text);
+        v = quint64(quint32(valueText.toInt(&ok, 10)));
+        break;
+    case KeywordDefineValue:
+        v = fieldValueOf(text.toULongLong(&ok, 10), lsb());
+        break;
+    case KeywordLabel:
+        setText(text);
+        return;
+    case imageKeyword:
+        setIconFile(text);
+        return;
+    case colorKeyword:
+        setColor(text);
+        return;
+    default:
+        break;
+    }
+    if (!ok || v > 1) {
+        reportInvalidSetValue(this, valueText);
+        return;
+    }
+    // Not blocked: the actions of the new state run.
+    setChecked(checkStateFor(v != 0));
+}
+
+void ToggleButton::setIconFile(const QString &file)
+{
+    QString path;
+    const QPixmap picture = loadPanelPicture(file, &path);
+    QIcon icon(picture);
+    if (icon.isNull())
+        reportCannotOpenFile(path, QStringLiteral("Icon of <button> element couldn't be loaded."));
+    else if (elementProperty("nograyout").toUInt() == 1)
+        icon.addPixmap(picture, QIcon::Disabled, QIcon::Off);
+    setIcon(icon);
+}
+
+void ToggleButton::setColor(const QString &text)
+{
+    bool ok = false;
+    const QRgb rgb = text.toUInt(&ok, 10);
+    if (!ok) {
+        reportInvalidSetValue(this, text);
+        return;
+    }
+    const QColor color(rgb);
+    const QString channels = QStringLiteral("%1,%2,%3").arg(color.red()).arg(color.green()).arg(color.blue());
+    // Checked and unchecked look the same.
+    setStyleSheet(QStringLiteral("QPushButton{background-color: rgb(%1);}"
+                                 "QPushButton:checked{background-color: rgb(%1);}")
+                      .arg(channels));
+}
+
+// A bit value as project files and defaults write it: decimal 0 or 1.
+static bool readBit(const QString &text, bool *bit)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok, 10);
+    *bit = v != 0;
+    return ok && quint32(v) <= 1;
+}
+
+void ToggleButton::loadValue(const QString &text)
+{
+    bool bit = false;
+    if (!readBit(text, &bit)) {
+        reportInvalidLoadValue(this, text);
+        return;
+    }
+    {
+        const QSignalBlocker blocker(this);
+        setChecked(checkStateFor(bit));
+    }
+    storedValue = bit;
+}
+
+void ToggleButton::resetToDefault()
+{
+    const QString text = elementProperty("my_default").toString();
+    bool bit = false;
+    if (!text.isEmpty() && !readBit(text, &bit)) {
+        reportInvalidSetValue(this, text);
+        return;
+    }
+    storedValue = bit;
+    const QSignalBlocker blocker(this);
+    setChecked(checkStateFor(storedValue));
+}
+
+void ToggleButton::reapplyStoredValue()
+{
+    setChecked(checkStateFor(storedValue));
+}
+
+QString ToggleButton::storedValueText()
+{
+    return storedValue ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+bool ToggleButton::acceptsBitRange(int msb, int lsb)
+{
+    // At most one bit; -1, -1 (a whole define) counts as one.
+    const int width = msb - lsb + 1;
+    return width == 0 || width == 1;
 }

@@ -1,11 +1,67 @@
 #pragma once
 
+#include "valueelement.h"
+
 #include <QPushButton>
 
-// A two-state button bound to a define; its value handling comes with the element.
-class ToggleButton : public QPushButton
+// A checkable push button bound to a one-bit define. It works like a check
+// box (value 1 or 0, "inverted", lock texts while checked, checked and
+// unchecked actions) without "lockinverted"; it records "Clicked(NAME)" lines,
+// runs the action kinds resetGUI and runScript too, and can show an icon
+// ("image") and a background colour ("color").
+class ToggleButton : public QPushButton, public ValueElement
 {
     Q_OBJECT
+    Q_INTERFACES(ActiveElement)
+
 public:
-    explicit ToggleButton(const QString &name, const QString &text, QWidget *parent = nullptr);
+    ToggleButton(const QString &name, const QString &text, QWidget *parent = nullptr);
+
+    void setValue(const QString &text, int keyword) override;
+    void loadValue(const QString &text) override;
+    QString value(int keyword, int flag) override;
+    QString storedValueText() override;
+    void initialize() override;
+    void resetToDefault() override;
+    void applyLocks() override;
+    void reapplyStoredValue() override;
+    bool acceptsBitRange(int msb, int lsb) override;
+
+    // Sends (on, while checked) or releases (off) the lock texts; used by
+    // applyLocks and by the tree branch switch.
+    Q_INVOKABLE void sendLocks(bool on);
+    // Lets the main window have a waiting lock sent now.
+    Q_INVOKABLE void emitSendLock(const QString &lock);
+
+signals:
+    void changedByUser();
+    void updateMathLabels() override;
+    void checked_sendUSB(QString data);
+    void checked_recData(QString data);
+    void checked_setDef(QString data);
+    void unchecked_sendUSB(QString data);
+    void unchecked_recData(QString data);
+    void unchecked_setDef(QString data);
+    void sendLock(QString lock);
+    void sendUnlock(QString lock);
+    void checked_resetGUI(QString data);
+    void unchecked_resetGUI(QString data);
+    // Carries the runScript actions of both states.
+    void checked_runScript(QString data);
+
+public slots:
+    void sendData(bool checked);
+    void valueChanged(bool checked);
+    void valueChangedByUser(bool checked);
+    void enable(bool on) override;
+
+private:
+    // sendData; false when the button went away on the way.
+    bool runSendData(bool checked);
+    bool checkStateFor(bool v) { return v != flagProperty("inverted"); }
+    bool currentValue() { return isChecked() != flagProperty("inverted"); }
+    void setIconFile(const QString &file);
+    void setColor(const QString &text);
+
+    bool storedValue = false;
 };

@@ -44,7 +44,8 @@ class TabWidget;
 // version, checksum, top level, messages), _header.cpp (panel header
 // elements), _dispatch.cpp (element dispatcher and inline elements),
 // _include.cpp, _attributes.cpp, _binding.cpp (defines, actions, locks),
-// _containers.cpp, _buttons.cpp, _combo.cpp and _spinboxes.cpp.
+// _containers.cpp, _buttons.cpp, _combo.cpp, _spinboxes.cpp, _slider.cpp and
+// _knobs.cpp.
 class PanelXmlReader
 {
     Q_DECLARE_TR_FUNCTIONS(PanelXmlReader)
@@ -233,6 +234,19 @@ private:
                         const QString &header, const QString &define);
     void readBranch(const QString &header, Container *parent, ButtonGroup *radioGroup);
 
+    // ---- Toggle buttons, texts, button icons (panelxmlreader_texts.cpp) and
+    //      line edits (panelxmlreader_edits.cpp)
+    void readToggleButton(const QString &header, Container *parent);
+    void readText(Container *parent);
+    // The "icon", "size" and "nograyout" attributes of a push or toggle button.
+    void readIconAttributes(const QXmlStreamAttributes &attributes, QAbstractButton *button);
+    // Actions of kinds whose only signal is that of signalEvent (a push
+    // button's pressed and released runScript go out as clicked_runScript):
+    // connects that signal, so the action reaches the window also where no
+    // action of signalEvent's own connected it.
+    void connectSharedActionSignals(QObject *element, const QString &signalEvent, const QStringList &kinds);
+    void readEdit(const QString &header, Container *parent);
+
     // ---- Combo boxes and their items (panelxmlreader_combo.cpp)
     void readCombo(const QString &header, Container *parent);
     void readComboItem(ComboBox *combo);
@@ -241,11 +255,25 @@ private:
     void readSpinBox(const QString &header, Container *parent);
     void readHexSpinBox(const QString &header, Container *parent);
     void readDoubleSpinBox(const QString &header, Container *parent);
-    // The range and default check of the two integer kinds; word names the
-    // kind in the messages.
-    void readIntegerRange(const QXmlStreamAttributes &attributes, QSpinBox *box,
+    // The "range" of the integer kinds (spin boxes, slider, knob) with its
+    // messages, word naming the kind in them: true, with the bounds, when the
+    // range can be applied (minimum not above maximum).
+    bool readIntegerRange(const QXmlStreamAttributes &attributes, const QString &define,
+                          const QString &word, int *min, int *max);
+    // Reports a "default" (decimal, else "0x" hexadecimal) outside [min, max].
+    void checkIntegerDefault(const QXmlStreamAttributes &attributes, const QString &define,
+                             double min, double max);
+    // The range and default check of the two integer spin boxes.
+    void readSpinBoxRange(const QXmlStreamAttributes &attributes, QSpinBox *box,
                           const QString &define, const QString &word);
-    void readIntegerStep(const QXmlStreamAttributes &attributes, QSpinBox *box);
+    // The "step" of the integer kinds: a hexadecimal or decimal literal; 0,
+    // with a warning, for anything else.
+    int readIntegerStep(const QXmlStreamAttributes &attributes);
+
+    // ---- Slider, knob and dial (panelxmlreader_slider.cpp, panelxmlreader_knobs.cpp)
+    void readSlider(const QString &header, Container *parent);
+    void readKnob(const QString &header, Container *parent);
+    void readDial(Container *parent);
 
     MainWindow *mainWindow;
     std::unique_ptr<QXmlStreamReader> xml;

@@ -27,6 +27,8 @@
 #include <QSize>
 #include <QXmlStreamReader>
 
+#include <limits>
+
 using namespace PanelXml;
 
 static const QLatin1Char listSeparator(';');
@@ -74,12 +76,16 @@ QString PanelXmlReader::readLabel(const QXmlStreamAttributes &attributes)
 }
 
 // One bound of a "range": text or an empty part is no number; any literal
-// counts, read as a signed 32-bit decimal (0 when it is none, as a fraction).
+// counts, read as a whole number (0 for a fraction) and clamped to the int
+// range, so 0xFFFFFFFF is the largest int rather than 0.
 static int rangeBound(const QString &part, bool *ok)
 {
     const int notation = numberLiteralFormat(part);
     *ok = notation != OtherText && notation != EmptyText;
-    return *ok ? parseNumberLiteral(part).toInt() : 0;
+    if (!*ok)
+        return 0;
+    const qint64 value = parseNumberLiteral(part).toLongLong();
+    return int(qBound<qint64>(std::numeric_limits<int>::min(), value, std::numeric_limits<int>::max()));
 }
 
 int PanelXmlReader::readRangeMin(const QXmlStreamAttributes &attributes, bool *ok)

@@ -30,6 +30,10 @@ void PanelXmlReader::readButton(Container *parent)
     const QString label = readLabel(attributes);
     const QString define = checkDuplicateDefine(attributes);
     PushButton *button = parent->createPushButton(define, label, -1);
+    if (has(attributes, "icon")) {
+        readIconAttributes(attributes, button);
+        button->setFlat(true);
+    }
     if (has(attributes, "enabled"))
         button->setEnabled(text(attributes, "enabled") != QLatin1String("false"));
     button->setStyleSheet(QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: #e9e6e7;}"));
@@ -40,6 +44,9 @@ void PanelXmlReader::readButton(Container *parent)
         button->setToolTip(toolTip);
     // A push button has no value and so no define binding.
     readActions(button, 0);
+    connectSharedActionSignals(button, QStringLiteral("clicked"),
+                               {QStringLiteral("resetGUI"), QStringLiteral("loadFile"),
+                                QStringLiteral("startProgram"), QStringLiteral("runScript")});
 }
 
 void PanelXmlReader::readCheckBox(const QString &header, Container *parent)

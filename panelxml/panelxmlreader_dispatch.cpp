@@ -57,6 +57,12 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
         readCheckBox(header, parent);
     else if (is("togglebutton") && branch)
         readBranch(header, parent, radioGroup);
+    else if (is("togglebutton"))
+        readToggleButton(header, parent);
+    else if (is("text"))
+        readText(parent);
+    else if (is("edit"))
+        readEdit(header, parent);
     else if (is("version"))
         readVersionElement();
     else if (is("stretch"))
@@ -71,6 +77,12 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
         readHexSpinBox(header, parent);
     else if (is("doublespinbox"))
         readDoubleSpinBox(header, parent);
+    else if (is("slider"))
+        readSlider(header, parent);
+    else if (is("knob"))
+        readKnob(header, parent);
+    else if (is("dial"))
+        readDial(parent);
     else if (is("header"))
         readHeaderGroup(parent);
     else if (is("tabcontainer"))
@@ -106,8 +118,8 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
                    false);
         return false;
     } else {
-        // The other element kinds (toggle button, knob, dial, LED, edit,
-        // image, log, math, plot, table, var, communication, slider, text,
+        // The other element kinds (LED,
+        // image, log, math, plot, table, var, communication,
         // timer, svgembed, thermo, register view, SVD tree, pin mapper,
         // parameter map, ELF file) come with their own builders; until then
         // they are skipped like unknown names.

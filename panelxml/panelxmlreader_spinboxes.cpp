@@ -18,14 +18,14 @@
 using namespace PanelXml;
 
 // A default to check against the range: decimal, else "0x" hexadecimal, else 0.
-static int integerDefault(const QString &text)
+static qint64 integerDefault(const QString &text)
 {
     bool ok = false;
-    const int value = text.toInt(&ok, 10);
+    const qint64 value = text.toLongLong(&ok, 10);
     if (ok)
         return value;
     if (text.startsWith(QLatin1String("0x"))) {
-        const int hex = text.toInt(&ok, 16);
+        const qint64 hex = text.toLongLong(&ok, 16);
         if (ok)
             return hex;
     }
@@ -55,30 +55,47 @@ static void setPrefixAndSuffix(QAbstractSpinBox *box, const QXmlStreamAttributes
         apply(floating);
 }
 
-void PanelXmlReader::readIntegerRange(const QXmlStreamAttributes &attributes, QSpinBox *spinBox,
-                                      const QString &define, const QString &word)
+bool PanelXmlReader::readIntegerRange(const QXmlStreamAttributes &attributes, const QString &define,
+                                      const QString &word, int *min, int *max)
 {
-    if (!has(attributes, "range"))
-        return;
     bool minOk = false;
     bool maxOk = false;
-    const int min = readRangeMin(attributes, &minOk);
-    const int max = readRangeMax(attributes, &maxOk);
+    *min = readRangeMin(attributes, &minOk);
+    *max = readRangeMax(attributes, &maxOk);
     if (!minOk)
         xmlMessage(tr("min range in %1 is not a valid number").arg(word), define, true);
     if (!maxOk)
         xmlMessage(tr("max range in %1 is not a valid number").arg(word), define, true);
-    if (min > max)
+    if (*min > *max) {
         xmlMessage(tr("min > max in %1").arg(word), define, true);
-    else
-        spinBox->setRange(min, max);
+        return false;
+    }
+    return true;
+}
+
+void PanelXmlReader::checkIntegerDefault(const QXmlStreamAttributes &attributes, const QString &define,
+                                         double min, double max)
+{
     if (!has(attributes, "default"))
         return;
-    const int value = integerDefault(text(attributes, "default"));
-    if (value < spinBox->minimum() || value > spinBox->maximum()) {
-        reportDefaultOutOfRange(define, QString::number(value), QString::number(spinBox->minimum()),
-                                QString::number(spinBox->maximum()));
+    const qint64 value = integerDefault(text(attributes, "default"));
+    if (value < min || value > max) {
+        reportDefaultOutOfRange(define, QString::number(value), QString::number(truncatedToInt(min)),
+                                QString::number(truncatedToInt(max)));
     }
+}
+
+// The range and default check of the two integer spin boxes.
+void PanelXmlReader::readSpinBoxRange(const QXmlStreamAttributes &attributes, QSpinBox *box,
+                                      const QString &define, const QString &word)
+{
+    if (!has(attributes, "range"))
+        return;
+    int min = 0;
+    int max = 0;
+    if (readIntegerRange(attributes, define, word, &min, &max))
+        box->setRange(min, max);
+    checkIntegerDefault(attributes, define, box->minimum(), box->maximum());
 }
 
 // A step written as a hexadecimal or decimal integer literal.
@@ -93,14 +110,12 @@ static bool integerStep(const QString &step, int *value)
     return true;
 }
 
-void PanelXmlReader::readIntegerStep(const QXmlStreamAttributes &attributes, QSpinBox *box)
+int PanelXmlReader::readIntegerStep(const QXmlStreamAttributes &attributes)
 {
-    if (!has(attributes, "step"))
-        return;
     int step = 0;
     if (!integerStep(text(attributes, "step"), &step))
         attributeWarning(tr("\"step\" attribute invalid."), attributes);
-    box->setSingleStep(step);
+    return step;
 }
 
 void PanelXmlReader::readSpinBox(const QString &header, Container *parent)
@@ -109,12 +124,13 @@ void PanelXmlReader::readSpinBox(const QString &header, Container *parent)
     const QString define = checkDuplicateDefine(attributes);
     SpinBox *box = parent->createSpinBox(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("Spinbox"));
-    readIntegerRange(attributes, box, define, QStringLiteral("spinbox"));
+    readSpinBoxRange(attributes, box, define, QStringLiteral("spinbox"));
     readDefineAttributes(attributes, box, header, define);
     readCommonAttributes(attributes, box);
     readActions(box, 0);
     setPrefixAndSuffix(box, attributes);
-    readIntegerStep(attributes, box);
+    if (has(attributes, "step"))
+        box->setSingleStep(readIntegerStep(attributes));
     connectValueElement(box, ToMathLabels | ChangedByUser | ToLeds | ToSvgImages | ToCurves | ToDials
                                  | ToThermos | ToLogs);
     box->setElementProperty("isRaised", false);
@@ -128,9 +144,10 @@ void PanelXmlReader::readHexSpinBox(const QString &header, Container *parent)
     requireDefine(define, QStringLiteral("Hexspinbox"));
     readDefineAttributes(attributes, box, header, define);
     readCommonAttributes(attributes, box);
-    readIntegerRange(attributes, box, define, QStringLiteral("hexspinbox"));
+    readSpinBoxRange(attributes, box, define, QStringLiteral("hexspinbox"));
     setPrefixAndSuffix(box, attributes);
-    readIntegerStep(attributes, box);
+    if (has(attributes, "step"))
+        box->setSingleStep(readIntegerStep(attributes));
     readActions(box, 0);
     connectValueElement(box, ToMathLabels | ChangedByUser | ToLeds | ToSvgImages | ToCurves | ToLogs);
     box->setElementProperty("isRaised", false);

@@ -248,7 +248,7 @@ void TestHeaders::onlyChangedHeadersAreWrittenAgain()
 void TestHeaders::refusedWhileDefinesConflict()
 {
     bind("A", "a.h", "1");
-    window->waitingLocks.append(LockRecord{"MODE", "1", 0});
+    window->waitingLocks.insert("MODE", {"SWITCH"});
     QVERIFY(!window->exportHeaderFiles(true));
     QVERIFY(!QFile::exists(dir->filePath("a.h")));
     QVERIFY2(console().contains("Warning: Could not export headerfiles. MODE is in a conflicted state!"),

@@ -99,6 +99,7 @@ void TestPanelOpen::openBuildsThePanelWithItsBuiltIns()
     QCOMPARE(window->getActiveElement("CNT")->value(0, 0), QString("3"));
     for (const char *name : {"dummy_define", "$ADDRESS$", "$VALUE$", "$FUNC$"})
         QVERIFY2(window->variablesByName.value(name), name);
+    QVERIFY(window->getActiveElement("$DIR$"));
     QCOMPARE(window->windowTitle(), "Quillmate " + path + "[*]");
     QCOMPARE(window->getXMLVersion(), QString("1.2.3"));
     QCOMPARE(QDir::currentPath(), QFileInfo(path).absolutePath());
@@ -119,6 +120,7 @@ void TestPanelOpen::openTwiceReplacesEverything()
     window->initLoadedConfiguration(true);
     QVERIFY(!window->getActiveElement("EN"));
     QVERIFY(window->getActiveElement("OTHER"));
+    QVERIFY(window->getActiveElement("$DIR$"));
     // The old panel goes once control is back in the event loop.
     QTRY_VERIFY(oldPanel.isNull());
 }

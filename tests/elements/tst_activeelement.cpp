@@ -4,6 +4,7 @@
 #include "eventfilters.h"
 #include "lineedit.h"
 #include "spinbox.h"
+#include "textedit.h"
 #include "treewidget.h"
 #include "treewidgetitem.h"
 
@@ -47,28 +48,6 @@ public:
     QStringList calls;
     QString current = QStringLiteral("0");
     QString stored = QStringLiteral("0");
-signals:
-    void updateMathLabels() override;
-};
-
-// A line edit that answers value(0, 1) with its text, standing in for the
-// LineEdit element until that class implements the interface itself (then
-// this stand-in goes and the test uses LineEdit directly).
-class TextProbe : public LineEdit, public ActiveElement
-{
-    Q_OBJECT
-    Q_INTERFACES(ActiveElement)
-public:
-    explicit TextProbe(const QString &name) : LineEdit(name) {}
-    void setValue(const QString &text, int) override { setText(text); }
-    void loadValue(const QString &) override {}
-    QString value(int, int flag) override { return flag == 1 ? text() : QString(); }
-    QString storedValueText() override { return QString(); }
-    void initialize() override {}
-    void enable(bool on) override { setEnabled(on); }
-    void setElementProperty(const char *name, const QVariant &value) override { setProperty(name, value); }
-    QVariant elementProperty(const char *name) override { return property(name); }
-    bool acceptsBitRange(int, int) override { return true; }
 signals:
     void updateMathLabels() override;
 };
@@ -420,6 +399,8 @@ void TestActiveElement::conditions_data()
     QTest::newRow("other text not equal") << "MODE!=\"xyz\"" << true;
     QTest::newRow("case-sensitive") << "MODE==\"ABC\"" << false;
     QTest::newRow("other operator") << "MODE<\"abc\"" << false;
+    QTest::newRow("text edit equal") << "NOTE==\"hello\"" << true;
+    QTest::newRow("text edit not equal") << "NOTE!=\"hello\"" << false;
     QTest::newRow("no line edit") << "PLL==\"5\"" << false;
     QTest::newRow("unknown element") << "NONE==\"abc\"" << false;
 }
@@ -431,10 +412,13 @@ void TestActiveElement::conditions()
 
     SpinBox spin(QStringLiteral("PLL"));
     spin.QSpinBox::setValue(5);
-    TextProbe edit(QStringLiteral("MODE"));
+    LineEdit edit(QStringLiteral("MODE"));
     edit.setText(QStringLiteral("abc"));
+    TextEdit note(QStringLiteral("NOTE"));
+    note.setPlainText(QStringLiteral("hello"));
     fx->window->registerElement(QStringLiteral("PLL"), &spin);
     fx->window->registerElement(QStringLiteral("MODE"), &edit);
+    fx->window->registerElement(QStringLiteral("NOTE"), &note);
 
     QCOMPARE(evaluateCondition(condition), holds);
     fx->window->elementsByDefine.clear();

@@ -1408,8 +1408,9 @@ void TestPanelReader::spinBoxes_data()
     QTest::newRow("text minimum") << QByteArray("<spinbox define=\"S\" range=\"abc;10\"/>") << "0..10" << "1"
                                   << QStringList{"XML Error: min range in spinbox is not a valid number S"}
                                   << QStringList();
-    QTest::newRow("bound beyond int") << QByteArray("<spinbox define=\"S\" range=\"0;0xFFFFFFFF\"/>") << "0..0"
-                                      << "1" << QStringList() << QStringList();
+    // A bound beyond int is clamped to the int range, not dropped to 0.
+    QTest::newRow("bound beyond int") << QByteArray("<spinbox define=\"S\" range=\"0;0xFFFFFFFF\"/>")
+                                      << "0..2147483647" << "1" << QStringList() << QStringList();
     QTest::newRow("hex default") << QByteArray("<spinbox define=\"S\" range=\"0;10\" default=\"0x1F\"/>") << "0..10"
                                  << "1" << QStringList()
                                  << QStringList{"Default value for S (31) is out of allowed range: 0..10"};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "activeelement.h"
+#include "valueelement.h"
+
+#include <QList>
+
+#include <utility>
+#include <vector>
+
+// The window's elements taken for a walk whose steps run actions. A change
+// moves an element to the end of the window's list, and an action that opens
+// another panel takes the elements away: the walk keeps its order and skips
+// the elements that went.
+class ElementWalk
+{
+public:
+    explicit ElementWalk(const QList<ActiveElement *> &elements)
+    {
+        for (ActiveElement *element : elements)
+            m_entries.emplace_back(element, ElementGuard(dynamic_cast<QObject *>(element)));
+    }
+
+    template <typename Step>
+    void forEach(const Step &step) const
+    {
+        for (const auto &entry : m_entries) {
+            if (entry.second.alive())
+                step(entry.first);
+        }
+    }
+
+private:
+    std::vector<std::pair<ActiveElement *, ElementGuard>> m_entries;
+};

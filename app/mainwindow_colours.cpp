@@ -1,0 +1,66 @@
+// MainWindow: background and text colours of panel widgets, for setDef's
+// "color" and "textcolor" and for the element mark. Form elements get a
+// style sheet, because the program's style sheet would hide a palette change;
+// other widgets get a palette change.
+#include "mainwindow.h"
+
+#include "checkbox.h"
+#include "combobox.h"
+#include "doublespinbox.h"
+#include "hexspinbox.h"
+#include "knob.h"
+#include "lineedit.h"
+#include "mathlabel.h"
+#include "pushbutton.h"
+#include "slider.h"
+#include "spinbox.h"
+#include "textedit.h"
+#include "togglebutton.h"
+
+#include <QRadioButton>
+
+// "rgb(r,g,b)" of a QRgb colour number; the upper byte does not count.
+static QString rgbText(int color)
+{
+    const QRgb rgb = QRgb(color);
+    return QStringLiteral("rgb(%1,%2,%3)").arg(qRed(rgb)).arg(qGreen(rgb)).arg(qBlue(rgb));
+}
+
+// Both slots: the whole style sheet for a form element, else one palette
+// role of every colour group.
+static void colourWidget(QWidget *widget, int color, bool formElement, const QString &property,
+                         QPalette::ColorRole role)
+{
+    if (!widget)
+        return;
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    if (formElement)
+        widget->setStyleSheet(QStringLiteral("%1: %2;").arg(property, rgbText(color)));
+    else
+        palette.setBrush(role, QBrush(QColor(QRgb(color))));
+    widget->setPalette(palette);
+}
+
+void MainWindow::setBGColor(QWidget *widget, int color)
+{
+    const bool formElement = qobject_cast<CheckBox *>(widget) || qobject_cast<ComboBox *>(widget)
+        || qobject_cast<SpinBox *>(widget) || qobject_cast<HexSpinBox *>(widget)
+        || qobject_cast<DoubleSpinBox *>(widget) || qobject_cast<Slider *>(widget)
+        || qobject_cast<TextEdit *>(widget) || qobject_cast<LineEdit *>(widget)
+        || qobject_cast<MathLabel *>(widget) || qobject_cast<ToggleButton *>(widget)
+        || qobject_cast<QRadioButton *>(widget);
+    colourWidget(widget, color, formElement, QStringLiteral("background-color"),
+                 qobject_cast<Knob *>(widget) ? QPalette::Button : QPalette::Base);
+}
+
+void MainWindow::setTextColor(QWidget *widget, int color)
+{
+    // Not the same list: edits take a text palette, push buttons a text style sheet.
+    const bool formElement = qobject_cast<CheckBox *>(widget) || qobject_cast<ComboBox *>(widget)
+        || qobject_cast<SpinBox *>(widget) || qobject_cast<HexSpinBox *>(widget)
+        || qobject_cast<Slider *>(widget) || qobject_cast<QRadioButton *>(widget)
+        || qobject_cast<MathLabel *>(widget) || qobject_cast<ToggleButton *>(widget)
+        || qobject_cast<PushButton *>(widget) || qobject_cast<DoubleSpinBox *>(widget);
+    colourWidget(widget, color, formElement, QStringLiteral("color"), QPalette::Text);
+}

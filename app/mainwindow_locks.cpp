@@ -1,0 +1,393 @@
+// MainWindow: locks between elements. The lock and unlock requests of the
+// elements, the elements waiting for a lock and their console report, the
+// lock check of the post-load set-up with its lock graph, and the walk that
+// finds circular locks.
+#include "mainwindow.h"
+
+#include "buttongroup.h"
+#include "checkbox.h"
+#include "combobox.h"
+#include "doublespinbox.h"
+#include "elementwalk.h"
+#include "errorreporter.h"
+#include "hexspinbox.h"
+#include "lineedit.h"
+#include "lockdialog.h"
+#include "numberliteral.h"
+#include "prompt.h"
+#include "spinbox.h"
+#include "textedit.h"
+#include "togglebutton.h"
+
+#include <QPointer>
+
+static QObject *objectOf(ActiveElement *element)
+{
+    return dynamic_cast<QObject *>(element);
+}
+
+// The four element classes that send locks.
+static bool isLockCapable(QObject *object)
+{
+    return qobject_cast<CheckBox *>(object) || qobject_cast<ComboBox *>(object)
+        || qobject_cast<ButtonGroup *>(object) || qobject_cast<ToggleButton *>(object);
+}
+
+// A console link to an element: the name with its colons written so that
+// the link handler can find the element again.
+static QString linkTarget(const QString &name)
+{
+    return QString(name).replace(QLatin1Char(':'), QStringLiteral("$$$COLON$$$"));
+}
+
+// The names as links, joined by " and ".
+static QString elementLinks(const QStringList &names)
+{
+    QStringList links;
+    for (const QString &name : names)
+        links.append(QStringLiteral("<a href=\"%1\">%2</a>").arg(linkTarget(name), name));
+    return links.join(QStringLiteral(" and "));
+}
+
+static void updateToolTips(const QPointer<QObject> &first, const QPointer<QObject> &second)
+{
+    for (QObject *object : {first.data(), second.data()}) {
+        if (auto *element = dynamic_cast<ActiveElement *>(object))
+            element->updateToolTip();
+    }
+}
+
+// Lets an element that waited to lock define send its lock now: the waiter
+// emits its own sendLock, so on_sendLock runs at once with it as sender.
+static void serveWaiter(MainWindow *window, const QString &waiterName, const QString &define)
+{
+    ActiveElement *waiter = waiterName.isEmpty() ? nullptr : window->getActiveElement(waiterName);
+    if (!waiter)
+        return;
+    const QPointer<QObject> waiterObject = objectOf(waiter);
+    const LockRecord wanted = waiter->takeWaitingToLock(define);
+    QString text = wanted.name;
+    if (wanted.kind == KeywordLabel)
+        text += QStringLiteral(".label");
+    else if (wanted.kind == KeywordIndex)
+        text += QStringLiteral(".index");
+    if (isLockCapable(waiterObject))
+        QMetaObject::invokeMethod(waiterObject, "emitSendLock", Qt::DirectConnection,
+                                  Q_ARG(QString, QStringLiteral("%1=%2").arg(text, wanted.value)));
+    if (auto *element = dynamic_cast<ActiveElement *>(waiterObject.data()))
+        element->updateToolTip();
+}
+
+// A lock or unlock request: the define it names with the keyword and value
+// of the lock, the sending element and the target.
+struct LockRequest {
+    QString name;
+    QString value;
+    int kind = 0;
+    ActiveElement *source = nullptr;
+    ActiveElement *target = nullptr;
+    QString senderName;
+    // Both may go while the request runs actions.
+    QPointer<QObject> sourceObject;
+    QPointer<QObject> targetObject;
+};
+
+// Reads a request; false when the text is not exactly one "=". The source or
+// the target is null when it is not an element.
+static bool readLockRequest(const MainWindow *window, QObject *sender, const QString &lock, LockRequest *request)
+{
+    const QStringList parts = lock.split(QLatin1Char('='));
+    if (parts.size() != 2)
+        return false;
+    request->kind = keywordSuffixIndexOf(parts.at(0));
+    request->name = parts.at(0);
+    stripKeywordSuffix(request->name, request->kind);
+    request->value = parts.at(1);
+    request->source = dynamic_cast<ActiveElement *>(sender);
+    request->target = window->getActiveElement(request->name);
+    request->senderName = MainWindow::getObjectName(request->source);
+    request->sourceObject = objectOf(request->source);
+    request->targetObject = objectOf(request->target);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Lock and unlock requests
+
+void MainWindow::on_sendLock(QString lock)
+{
+    LockRequest request;
+    if (!readLockRequest(this, sender(), lock, &request))
+        return;
+    ActiveElement *source = request.source;
+    ActiveElement *target = request.target;
+    if (!source || !target) {
+        reportInvalidLock(lock);
+        return;
+    }
+    const QString &name = request.name;
+    const QString &senderName = request.senderName;
+
+    if (target->isLocked() && target->isLockedToOtherValue(request.value)) {
+        source->addWaitingToLock(name, request.value, request.kind);
+        target->addWaitingToBeLockedBy(senderName, request.value);
+        QStringList &waiting = waitingLocks[name];
+        if (!waiting.contains(senderName)) {
+            waiting.append(senderName);
+            reportLockConflicts(name);
+        }
+    } else if (target->isLocked() && target->isLockedBy(senderName)) {
+        return;
+    } else {
+        source->addLocking(name, request.value, request.kind);
+        // The first lock sets the target's value, which runs its actions.
+        target->addLock(senderName, request.value, request.kind);
+        removeWaitingLock(senderName, name);
+    }
+    updateToolTips(request.sourceObject, request.targetObject);
+}
+
+void MainWindow::on_sendUnlock(QString lock)
+{
+    LockRequest request;
+    if (!readLockRequest(this, sender(), lock, &request))
+        return;
+    ActiveElement *source = request.source;
+    ActiveElement *target = request.target;
+    if (!source || !target)
+        return;
+    const QString &name = request.name;
+
+    if (source->removeLocking(name)) {
+        // The last lock gone, the target shows its stored value again and runs its actions.
+        target->removeLock(request.senderName);
+        if (!request.targetObject)
+            return;
+        // The first waiter is served, and with it every waiter that wants the same value.
+        const LockRecord first = target->takeFirstWaitingToBeLockedBy();
+        const QList<LockRecord> waiters = QList<LockRecord>{first} + target->takeWaitingToBeLockedByValue(first.value);
+        for (const LockRecord &waiting : waiters)
+            serveWaiter(this, waiting.name, name);
+    } else {
+        source->removeWaitingToLock(name);
+        target->removeWaitingToBeLockedBy(request.senderName);
+    }
+    removeWaitingLock(request.senderName, name);
+    updateToolTips(request.sourceObject, request.targetObject);
+}
+
+void MainWindow::removeWaitingLock(const QString &locker, const QString &define)
+{
+    auto it = waitingLocks.find(define);
+    if (it == waitingLocks.end())
+        return;
+    it->removeAll(locker);
+    if (it->isEmpty())
+        waitingLocks.erase(it);
+    reportLockConflicts(define);
+}
+
+int MainWindow::conflictCount() const
+{
+    int count = overflowConflicts.size();
+    for (const QStringList &names : waitingLocks)
+        count += names.size();
+    return count;
+}
+
+void MainWindow::reportLockConflicts(const QString &define)
+{
+    const int count = conflictCount();
+    if (!waitingLocks.contains(define)) {
+        ::logMessage(QStringLiteral("<font color=\"green\"><b>Conflict cleared:</font></b> %1 ").arg(define)
+                     + (count == 1 ? QStringLiteral(" (%1 conflict remaining)")
+                                   : QStringLiteral(" (%1 conflicts remaining)"))
+                           .arg(count)
+                     + QStringLiteral("<br>"));
+        return;
+    }
+    ActiveElement *element = getActiveElement(define);
+    const QStringList lockers = element ? element->lockedByNames() : QStringList();
+    QString text = QStringLiteral("<font color=\"red\"><b>Warning: </font></b> %1 is waiting to be locked by %2")
+                       .arg(elementLinks({define}), elementLinks(waitingLocks.value(define)));
+    // An element that nobody locks any more (or that is gone) names no lockers.
+    if (!lockers.isEmpty())
+        text += QStringLiteral(" and is locked by ") + elementLinks(lockers);
+    text += (count < 2 ? QStringLiteral(" (%1 conflict in current project)")
+                       : QStringLiteral(" (%1 conflicts in current project)"))
+                .arg(count);
+    ::logMessage(text + QStringLiteral("<br>"));
+}
+
+void MainWindow::showLocks()
+{
+    // A modal dialog would stop a run without dialogs.
+    if (Prompt::instance().isInteractive())
+        lockDialog->exec();
+}
+
+// ---------------------------------------------------------------------------
+// The lock check of the post-load set-up
+
+static void printXmlError(const QString &text)
+{
+    ::logMessage(QStringLiteral("<font color=\"red\"> <b>XML Error: </b></font><b>%1<br>").arg(text));
+}
+
+// Whether the value of a lockon condition names a value the target can take.
+// A label lock on a spin box is refused with its own line first.
+static bool lockValueAccepted(QObject *target, const QString &ownerName, const QString &condition,
+                              const QString &value, bool labelLock)
+{
+    if (qobject_cast<CheckBox *>(target) || qobject_cast<ToggleButton *>(target))
+        return isDecimalLiteral(value) && (value.toInt() == 0 || value.toInt() == 1);
+    if (auto *combo = qobject_cast<ComboBox *>(target)) {
+        for (int i = 0; i < combo->count(); ++i) {
+            if (labelLock ? combo->itemText(i) == value : combo->itemData(i).toString() == value)
+                return true;
+        }
+        return false;
+    }
+    if (auto *group = qobject_cast<ButtonGroup *>(target))
+        return (labelLock ? group->indexOfLabel(value) : group->indexOfUserData(value)) >= 0;
+
+    const char *spinKind = qobject_cast<HexSpinBox *>(target) ? "hexspinbox"
+        : qobject_cast<SpinBox *>(target)                     ? "spinbox"
+        : qobject_cast<DoubleSpinBox *>(target)               ? "doublespinbox"
+                                                              : nullptr;
+    if (spinKind) {
+        if (labelLock) {
+            printXmlError(QStringLiteral("%1 wants to lock label on %2: %3.")
+                              .arg(ownerName, QLatin1String(spinKind), condition));
+            return false;
+        }
+        bool ok = false;
+        if (auto *spin = qobject_cast<QSpinBox *>(target)) {
+            const int number = value.toInt(&ok, 10);
+            return ok && number >= spin->minimum() && number <= spin->maximum();
+        }
+        auto *spin = qobject_cast<QDoubleSpinBox *>(target);
+        const double number = value.toDouble(&ok);
+        return ok && number >= spin->minimum() && number <= spin->maximum();
+    }
+    return qobject_cast<LineEdit *>(target) || qobject_cast<TextEdit *>(target);
+}
+
+// Prints what is wrong with the lockon conditions of one element; changes no lock.
+static void checkLockonConditions(MainWindow *window, ActiveElement *element)
+{
+    const QString ownerName = MainWindow::getObjectName(element);
+    const QVariantMap locks = element->elementProperty("locks").toMap();
+    for (const QVariant &entry : locks) {
+        const QStringList conditions = entry.toStringList();
+        for (const QString &condition : conditions) {
+            const int equals = condition.indexOf(QLatin1Char('='));
+            if (equals < 0) {
+                printXmlError(QStringLiteral("Found lockon without \"=\" at definition of: %1").arg(ownerName));
+                continue;
+            }
+            const QString writtenName = condition.left(equals);
+            const QString value = condition.mid(equals + 1);
+            const bool labelLock = writtenName.endsWith(QLatin1String(".label"));
+            const QString name = labelLock ? writtenName.chopped(6) : writtenName;
+            ActiveElement *target = window->getActiveElement(name);
+            const bool accepted = target
+                && (window->getActiveElement(value)
+                    || lockValueAccepted(objectOf(target), ownerName, condition, value, labelLock));
+            if (!accepted)
+                printXmlError(QStringLiteral("%1 wants to lock %2 to %3.").arg(ownerName, writtenName, value));
+        }
+    }
+}
+
+// The label of the output port of a lock entry: the button or item the entry
+// belongs to, on or off for a check box.
+static QString lockPortLabel(QObject *object, const QString &key, int position)
+{
+    if (auto *group = qobject_cast<ButtonGroup *>(object))
+        return group->buttonLabel(int(key.toUInt()));
+    if (auto *combo = qobject_cast<ComboBox *>(object))
+        return combo->itemText(int(key.toUInt()));
+    if (qobject_cast<CheckBox *>(object))
+        return position == 0 ? QStringLiteral("on") : QStringLiteral("off");
+    return QStringLiteral("???");
+}
+
+void MainWindow::checkLockConditions()
+{
+    // Applying locks runs actions: a change moves an element to the end of the
+    // list, and an action that opens another panel takes the elements away.
+    const ElementWalk elements(allElements);
+    elements.forEach([this](ActiveElement *element) {
+        checkLockonConditions(this, element);
+        element->applyLocks();
+    });
+
+    lockDialog->clearGraph();
+    elements.forEach([this](ActiveElement *element) {
+        const QVariantMap locks = element->elementProperty("locks").toMap();
+        if (locks.isEmpty())
+            return;
+        const QString name = getObjectName(element);
+        QNEBlock *block = lockDialog->addElementBlock(element, name, QStringLiteral("START"), 0, 0, 0);
+        ushort group = 0;
+        for (auto entry = locks.cbegin(); entry != locks.cend(); ++entry, ++group) {
+            block->addOutputPort(lockPortLabel(objectOf(element), entry.key(), group));
+            const QStringList conditions = entry.value().toStringList();
+            for (int i = 0; i < conditions.size(); ++i) {
+                if (conditions.at(i).contains(QLatin1Char('=')))
+                    checkLockCycle(element, element, conditions.at(i), name, group, 1, ushort(i));
+            }
+            lockDialog->nextColumn(block);
+        }
+        lockDialog->clearPreviousBlock();
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Circular locks
+
+// One step of the walk; path holds the elements of the chain so far.
+static void walkLockChain(MainWindow *window, ActiveElement *origin, const QString &lock, QString chain,
+                          ushort group, ushort depth, ushort index, QList<ActiveElement *> &path)
+{
+    const int equals = lock.indexOf(QLatin1Char('='));
+    QString name = lock.left(equals);
+    const QString value = lock.mid(equals + 1);
+    if (name.endsWith(QLatin1String(".label")))
+        name.remove(QStringLiteral(".label"));
+    ActiveElement *target = window->getActiveElement(name);
+    if (!target)
+        return;
+    window->lockGraph()->addElementBlock(target, MainWindow::getObjectName(target), value, group, depth, index);
+    QObject *object = objectOf(target);
+    if (!isLockCapable(object))
+        return;
+    chain += QStringLiteral(" --> ") + object->objectName();
+    if (target == origin) {
+        printXmlError(QStringLiteral("Circular lock %1.").arg(chain));
+        return;
+    }
+    // A circle that does not pass the origin is reported from its own elements.
+    if (path.contains(target))
+        return;
+
+    path.append(target);
+    const bool everyEntry = qobject_cast<CheckBox *>(object) || qobject_cast<ToggleButton *>(object);
+    const QVariantMap locks = target->elementProperty("locks").toMap();
+    for (auto entry = locks.cbegin(); entry != locks.cend(); ++entry) {
+        if (!everyEntry && entry.key() != value)
+            continue;
+        const QStringList texts = entry.value().toStringList();
+        for (int j = 0; j < texts.size(); ++j)
+            walkLockChain(window, origin, texts.at(j), chain, group, ushort(depth + 1), ushort(j), path);
+    }
+    path.removeLast();
+}
+
+void MainWindow::checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
+                                ushort group, ushort depth, ushort index)
+{
+    QList<ActiveElement *> path{from};
+    walkLockChain(this, origin, lock, chain, group, depth, index, path);
+}

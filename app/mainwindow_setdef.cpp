@@ -1,0 +1,475 @@
+// MainWindow: setDef, the action by which one part of a panel sets others.
+// Its text is a list of assignments "target=value" separated by ";"; each
+// target is a target variable, an element define, an element define with a
+// keyword, or a display widget with a keyword.
+#include "mainwindow.h"
+
+#include "buttongroup.h"
+#include "container.h"
+#include "dataclass.h"
+#include "doublespinbox.h"
+#include "errorreporter.h"
+#include "image.h"
+#include "knob.h"
+#include "led.h"
+#include "myqwtplot.h"
+#include "numberliteral.h"
+#include "pushbutton.h"
+#include "slider.h"
+#include "spinbox.h"
+#include "tabwidget.h"
+#include "togglebutton.h"
+#include "valueelement.h"
+
+#include <QAbstractButton>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+// The keywords of the widget side of an element (indexes into elementKeywords).
+enum WidgetKeyword : int {
+    SaveKeyword = 22,
+    ImageKeyword = 24,
+    ColorKeyword = 25,
+    VisibleKeyword = 26,
+    EnabledKeyword = 27,
+    XKeyword = 28,
+    YKeyword = 29,
+    MinKeyword = 30,
+    MaxKeyword = 31,
+    TextColorKeyword = 32,
+    UpdateKeyword = 33,
+};
+
+// Whether the rest of the assignment list is carried out.
+enum class ItemOutcome { Next, Stop };
+
+static QObject *objectOf(ActiveElement *element)
+{
+    return dynamic_cast<QObject *>(element);
+}
+
+// A number from panel text as an integer of type T: the fraction dropped, a
+// value beyond the type's range taken as its nearest end, not-a-number as 0.
+template <typename T>
+static T truncatedTo(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value <= double(std::numeric_limits<T>::min()))
+        return std::numeric_limits<T>::min();
+    if (value >= double(std::numeric_limits<T>::max()))
+        return std::numeric_limits<T>::max();
+    return T(value);
+}
+
+// A whole number for an unsigned 32-bit variable: a negative number in the
+// signed 32-bit range is written as its two's complement, as a C program
+// would store it; anything else outside 32 bits does not convert.
+static bool unsignedFromDouble(double value, uint *result)
+{
+    if (!std::isfinite(value))
+        return false;
+    const double whole = std::trunc(value);
+    if (whole < double(std::numeric_limits<qint32>::min()) || whole > double(std::numeric_limits<quint32>::max()))
+        return false;
+    *result = uint(qint64(whole));
+    return true;
+}
+
+// The name of a target before its last "."; empty when there is no "." after
+// the first character.
+static QString namePart(const QString &target)
+{
+    const int dot = target.lastIndexOf(QLatin1Char('.'));
+    return dot > 0 ? target.left(dot) : QString();
+}
+
+// ---------------------------------------------------------------------------
+// Widget keywords shared by several tables
+
+// "visible", "enabled", "x" and "y" on a widget; any other keyword does nothing.
+static void applyWidgetKeyword(QWidget *widget, int keyword, const QString &value)
+{
+    switch (keyword) {
+    case VisibleKeyword:
+        widget->setVisible(value.toInt() != 0);
+        break;
+    case EnabledKeyword:
+        widget->setEnabled(value.toInt() != 0);
+        break;
+    case XKeyword:
+        widget->move(truncatedTo<int>(value.toDouble()), widget->y());
+        break;
+    case YKeyword:
+        widget->move(widget->x(), truncatedTo<int>(value.toDouble()));
+        break;
+    default:
+        break;
+    }
+}
+
+// The same, for those of the keywords that the widget's table handles.
+static void applyWidgetKeyword(QWidget *widget, int keyword, const QString &value,
+                               std::initializer_list<int> handled)
+{
+    if (widget && std::find(handled.begin(), handled.end(), keyword) != handled.end())
+        applyWidgetKeyword(widget, keyword, value);
+}
+
+// ---------------------------------------------------------------------------
+// Range change
+
+// What a range change needs of a widget: its value and range, and the
+// setter of the new bound.
+struct RangeTarget {
+    double current = 0;
+    double low = 0;
+    double high = 0;
+    double bound = 0;
+    std::function<void()> setBound;
+};
+
+// The spin boxes and the slider share the range functions of Qt.
+template <typename Widget, typename Bound>
+static RangeTarget rangeTarget(Widget *widget, bool minimum, Bound bound)
+{
+    return {double(widget->value()), double(widget->minimum()), double(widget->maximum()), double(bound),
+            [widget, minimum, bound] { minimum ? widget->setMinimum(bound) : widget->setMaximum(bound); }};
+}
+
+// A new minimum or maximum for a spin box, double spin box, slider or knob.
+// A value the new range moves is noted for the report 100 ms later.
+static void changeRange(MainWindow &window, QObject *source, ActiveElement *element, bool minimum,
+                        const QString &value)
+{
+    window.startCheckTimer();
+    QObject *object = objectOf(element);
+    const double full = value.toDouble();
+    const int whole = truncatedTo<int>(full);
+
+    // Integer widgets take the bound made whole, the others as it is.
+    RangeTarget range;
+    if (qobject_cast<SpinBox *>(object)) {
+        range = rangeTarget(qobject_cast<QSpinBox *>(object), minimum, whole);
+    } else if (qobject_cast<DoubleSpinBox *>(object)) {
+        range = rangeTarget(qobject_cast<QDoubleSpinBox *>(object), minimum, full);
+    } else if (qobject_cast<Slider *>(object)) {
+        range = rangeTarget(qobject_cast<QSlider *>(object), minimum, whole);
+    } else if (auto *knob = qobject_cast<QwtKnob *>(qobject_cast<Knob *>(object))) {
+        range = {knob->value(), knob->lowerBound(), knob->upperBound(), full,
+                 [knob, minimum, full] { minimum ? knob->setLowerBound(full) : knob->setUpperBound(full); }};
+    } else {
+        return;
+    }
+
+    if (minimum ? whole > range.current : range.current > whole) {
+        RangeChangeNote note;
+        note.sender = source;
+        note.element = object;
+        note.minimumChanged = minimum;
+        note.oldValue = range.current;
+        note.oldMinimum = range.low;
+        note.oldMaximum = range.high;
+        note.newValue = whole;
+        note.newMinimum = minimum ? range.bound : range.low;
+        note.newMaximum = minimum ? range.high : range.bound;
+        window.rangeChangeNotes.append(note);
+    }
+    // The widget moves a value outside the new range itself.
+    range.setBound();
+}
+
+// ---------------------------------------------------------------------------
+// The tables of a target "name.key"
+
+// An element under name: colours, visibility, place, range, or the element's
+// own keyword.
+static void setElementKeyword(MainWindow &window, QObject *source, ActiveElement *element, int keyword,
+                              const QString &value)
+{
+    QObject *object = objectOf(element);
+    auto *widget = qobject_cast<QWidget *>(object);
+    auto *group = qobject_cast<ButtonGroup *>(object);
+    switch (keyword) {
+    case ColorKeyword:
+        if (qobject_cast<ToggleButton *>(widget))
+            element->setValue(value, ColorKeyword);
+        else if (widget)
+            window.setBGColor(widget, value.toInt());
+        else if (group)
+            for (QAbstractButton *button : group->buttons())
+                window.setBGColor(button, value.toInt());
+        break;
+    case TextColorKeyword:
+        if (widget)
+            window.setTextColor(widget, value.toInt());
+        else if (group)
+            for (QAbstractButton *button : group->buttons())
+                window.setTextColor(button, value.toInt());
+        break;
+    case VisibleKeyword:
+    case EnabledKeyword:
+    case XKeyword:
+    case YKeyword:
+        if (widget)
+            applyWidgetKeyword(widget, keyword, value);
+        break;
+    case MinKeyword:
+    case MaxKeyword:
+        changeRange(window, source, element, keyword == MinKeyword, value);
+        break;
+    default:
+        element->setValue(value, keyword);
+        break;
+    }
+}
+
+// A container's "visible": a tab page leaves its tab widget and comes back at
+// its old place with its old title; any other container hides and shows.
+static void setContainerVisible(MainWindow &window, const QString &name, QWidget *widget, const QString &value)
+{
+    QWidget *parent = widget->parentWidget();
+    auto *tabs = parent ? qobject_cast<QTabWidget *>(parent->parentWidget()) : nullptr;
+    if (!tabs) {
+        widget->setVisible(value.toInt() != 0);
+        return;
+    }
+    if (value.toInt() == 0) {
+        const int index = tabs->indexOf(widget);
+        // A page hidden already keeps the place it was hidden from.
+        if (index < 0)
+            return;
+        window.hiddenTabs.insert(name, HiddenTab{tabs, widget, index, tabs->tabText(index)});
+        tabs->removeTab(index);
+        return;
+    }
+    const auto it = window.hiddenTabs.constFind(name);
+    if (it == window.hiddenTabs.constEnd())
+        return;
+    const HiddenTab hidden = *it;
+    window.hiddenTabs.erase(it);
+    if (hidden.tabs && hidden.page)
+        hidden.tabs->insertTab(hidden.index, hidden.page, hidden.label);
+}
+
+static void setContainerKeyword(MainWindow &window, const QString &name, Container *container, int keyword,
+                                const QString &value)
+{
+    auto *widget = dynamic_cast<QWidget *>(container);
+    if (widget) {
+        if (keyword == ColorKeyword) {
+            widget->setAutoFillBackground(true);
+            QPalette palette = widget->palette();
+            palette.setBrush(QPalette::Window, QBrush(QColor(QRgb(value.toInt()))));
+            widget->setPalette(palette);
+        } else if (keyword == VisibleKeyword) {
+            setContainerVisible(window, name, widget, value);
+        } else {
+            applyWidgetKeyword(widget, keyword, value, {EnabledKeyword, XKeyword, YKeyword});
+        }
+    }
+    if (keyword == KeywordIndex) {
+        if (TabWidget *tabs = window.tabWidgetsByName.value(name, nullptr))
+            tabs->setCurrentIndex(value.toInt());
+    }
+}
+
+static void setImageKeyword(Image *image, int keyword, const QString &value)
+{
+    if (!image)
+        return;
+    if (keyword == SaveKeyword) {
+        image->updateSvgValues();
+        image->saveSvg(value);
+    } else if (keyword == ImageKeyword) {
+        image->loadPicture(value);
+    } else if (keyword == UpdateKeyword) {
+        image->updateSvgValues();
+        image->renderSvg();
+    } else {
+        applyWidgetKeyword(image, keyword, value, {VisibleKeyword, XKeyword, YKeyword});
+    }
+}
+
+static void setPushButtonKeyword(PushButton *button, int keyword, const QString &value)
+{
+    if (keyword == ImageKeyword) {
+        button->loadIcon(value);
+    } else if (keyword == ColorKeyword) {
+        const qulonglong c = value.toULong();
+        const QString rgb = QStringLiteral("%1,%2,%3").arg((c >> 16) & 255).arg((c >> 8) & 255).arg(c & 255);
+        button->setStyleSheet(QStringLiteral("QPushButton{background-color: rgb(%1);}"
+                                             "QPushButton:checked{background-color: rgb(%1);}")
+                                  .arg(rgb));
+    } else {
+        applyWidgetKeyword(button, keyword, value, {VisibleKeyword, EnabledKeyword});
+    }
+}
+
+// The plot keys: the text after the last "." compared as it is.
+static void setPlotKey(MainWindow &window, QWidget *widget, const QString &key, QString value)
+{
+    if (ActiveElement *element = window.getActiveElement(value))
+        value = element->value(KeywordValue, 1);
+    else
+        value = parseNumberLiteral(value);
+    const double number = value.toDouble();
+    if (key == QLatin1String("visible")) {
+        widget->setVisible(value.toInt() != 0);
+        return;
+    }
+    auto *plot = qobject_cast<MyQwtPlot *>(widget);
+    if (!plot)
+        return;
+    if (key == QLatin1String("reset")) {
+        plot->reset();
+    } else if (key == QLatin1String("minY")) {
+        plot->minY = float(truncatedTo<qint64>(number));
+        plot->setAxisScale(QwtPlot::yLeft, number, double(plot->maxY), 0);
+    } else if (key == QLatin1String("maxY")) {
+        plot->maxY = float(truncatedTo<qint64>(number));
+        plot->setAxisScale(QwtPlot::yLeft, double(plot->minY), number, 0);
+    } else if (key == QLatin1String("minX")) {
+        plot->minX = truncatedTo<quint32>(number);
+        plot->setAxisScale(QwtPlot::xBottom, plot->minX, plot->maxX, 0);
+    } else if (key == QLatin1String("maxX")) {
+        plot->maxX = truncatedTo<quint32>(number);
+        plot->setAxisScale(QwtPlot::xBottom, plot->minX, plot->maxX, 0);
+    } else if (key == QLatin1String("curveMask")) {
+        plot->setCurveVisibility(truncatedTo<quint32>(number));
+    } else {
+        return;
+    }
+    plot->replot();
+}
+
+// ---------------------------------------------------------------------------
+// One assignment
+
+// The target's element: under the whole target, else under its name part.
+static ActiveElement *targetElement(const MainWindow &window, const QString &target)
+{
+    if (ActiveElement *element = window.getActiveElement(target))
+        return element;
+    const QString name = namePart(target);
+    return name.isEmpty() ? nullptr : window.getActiveElement(name);
+}
+
+// Sets a target variable; false when the value does not convert.
+static bool setVariable(DataClass *variable, const QString &value)
+{
+    bool ok = false;
+    if (variable->type == 1) {
+        const float number = value.toFloat(&ok);
+        if (ok)
+            variable->setFloatValue(number);
+        return ok;
+    }
+    uint number = value.toUInt(&ok, 10);
+    if (!ok && value.startsWith(QLatin1String("0x"))) {
+        number = uint(value.toInt(&ok, 16));
+    } else if (!ok) {
+        const double whole = value.toDouble(&ok);
+        ok = ok && unsignedFromDouble(whole, &number);
+    }
+    if (ok)
+        variable->setValue(number);
+    return ok;
+}
+
+static ItemOutcome setDefItem(MainWindow &window, QObject *source, const QString &item)
+{
+    const QStringList parts = item.split(QLatin1Char('='));
+    if (parts.size() != 2) {
+        reportInvalidSetdefValue(item);
+        return ItemOutcome::Stop;
+    }
+    const QString target = parts.at(0);
+    QString value = parts.at(1);
+    ActiveElement *element = targetElement(window, target);
+    const QString kind = element ? element->value(KeywordTypeInfo, 1) : QStringLiteral("anything");
+
+    // The value: another element's value, a variable's value, or a number literal.
+    if (kind != QLatin1String("Table") && kind != QLatin1String("RegView")
+        && value != QLatin1String("$PERIPHERALS$")) {
+        const QString valueName = namePart(value);
+        if (ActiveElement *other = window.getActiveElement(value)) {
+            value = other->value(KeywordValue, 1);
+        } else if (ActiveElement *other = valueName.isEmpty() ? nullptr : window.getActiveElement(valueName)) {
+            // A keyword of another element is copied into the target's value and
+            // ends the list. A target that is no element cannot take it.
+            if (!element) {
+                reportInvalidSetdefValue(item);
+                return ItemOutcome::Stop;
+            }
+            element->setValue(other->value(keywordSuffixIndexOf(value), 1), KeywordValue);
+            return ItemOutcome::Stop;
+        } else if (DataClass *variable = window.variablesByName.value(value, nullptr)) {
+            value = variable->type == 1 ? QString::number(double(variable->floatValue()), 'g', 6)
+                                        : QString::number(variable->value(), 10);
+        } else {
+            value = parseNumberLiteral(value);
+        }
+    }
+
+    if (DataClass *variable = window.variablesByName.value(target, nullptr)) {
+        if (setVariable(variable, value))
+            return ItemOutcome::Next;
+        reportInvalidSetdefValue(item);
+        return ItemOutcome::Stop;
+    }
+    if (ActiveElement *whole = window.getActiveElement(target)) {
+        // The value also becomes the stored value, unless setting it took the element away.
+        ElementGuard guard(objectOf(whole));
+        whole->setValue(value, KeywordValue);
+        if (guard.alive())
+            whole->loadValue(value);
+        return ItemOutcome::Next;
+    }
+    const QString name = namePart(target);
+    if (name.isEmpty()) {
+        reportInvalidSetdefValue(item);
+        return ItemOutcome::Next;
+    }
+    const QString key = target.mid(name.size() + 1);
+    const int keyword = keywordSuffixIndexOf(target);
+
+    if (ActiveElement *named = window.getActiveElement(name)) {
+        setElementKeyword(window, source, named, keyword, value);
+    } else if (QWidget *image = window.imagesByName.value(name, nullptr)) {
+        setImageKeyword(qobject_cast<Image *>(image), keyword, value);
+    } else if (Led *led = window.ledsByName.value(name, nullptr)) {
+        applyWidgetKeyword(led, keyword, value, {VisibleKeyword, XKeyword, YKeyword});
+    } else if (QWidget *dial = window.dialsByName.value(name, nullptr)) {
+        applyWidgetKeyword(dial, keyword, value, {VisibleKeyword});
+    } else if (QWidget *thermo = window.thermosByName.value(name, nullptr)) {
+        applyWidgetKeyword(thermo, keyword, value, {VisibleKeyword});
+    } else if (Container *container = window.containersByName.value(name, nullptr)) {
+        setContainerKeyword(window, name, container, keyword, value);
+    } else if (PushButton *button = window.pushButtonsByName.value(name, nullptr)) {
+        setPushButtonKeyword(button, keyword, value);
+    } else if (QWidget *plot = window.plotsByName.value(name, nullptr)) {
+        setPlotKey(window, plot, key, value);
+    } else {
+        reportInvalidSetdefValue(item);
+    }
+    return ItemOutcome::Next;
+}
+
+void MainWindow::setDef(QString items)
+{
+    if (logSetDefs)
+        ::logMessage(QStringLiteral("setDef(%1)<br>").arg(items));
+    // Only an element's signal names a sender for the range-change notes. An
+    // item may open another panel, and the sender goes with the old one.
+    const QPointer<QObject> source = dynamic_cast<ActiveElement *>(sender()) ? sender() : nullptr;
+    const QStringList list = items.split(QLatin1Char(';'));
+    for (const QString &item : list) {
+        if (setDefItem(*this, source.data(), item) == ItemOutcome::Stop)
+            return;
+    }
+}

@@ -1,0 +1,50 @@
+// MainWindow: the range-change report. setDef notes every value that a new
+// minimum or maximum moved; the notes of one chain of actions are printed
+// together 100 ms after the first, with links to the elements involved.
+#include "mainwindow.h"
+
+#include "errorreporter.h"
+
+// How long notes are collected before they are reported.
+static constexpr int checkMilliseconds = 100;
+
+void MainWindow::startCheckTimer()
+{
+    if (checkTimerId != 0)
+        return;
+    cancelHighlight();
+    rangeChangeNotes.clear();
+    checkTimerId = startTimer(checkMilliseconds);
+}
+
+// An element's name as a console link target: the link handler turns the
+// colons back.
+static QString linkTarget(const QString &name)
+{
+    return QString(name).replace(QLatin1Char(':'), QStringLiteral("$$$COLON$$$"));
+}
+
+// Numbers as QString::arg writes them: whole numbers without a point.
+static QString number(double value)
+{
+    return QStringLiteral("%1").arg(value);
+}
+
+void MainWindow::reportRangeChanges()
+{
+    for (const RangeChangeNote &note : qAsConst(rangeChangeNotes)) {
+        if (!note.element)
+            continue;
+        const QString name = note.element->objectName();
+        QString line = QStringLiteral("<font color=\"darkorange\"><a href = \"%1\">%2</a> was set from %3 to %4 "
+                                      "because its range was changed from %5..%6 to %7..%8")
+                           .arg(linkTarget(name), name, number(note.oldValue), number(note.newValue),
+                                number(note.oldMinimum), number(note.oldMaximum), number(note.newMinimum),
+                                number(note.newMaximum));
+        if (note.sender) {
+            const QString senderName = note.sender->objectName();
+            line += QStringLiteral(" by <a href = \"%1\">%2</a>").arg(linkTarget(senderName), senderName);
+        }
+        ::logMessage(line + QStringLiteral("</font><br>"));
+    }
+}

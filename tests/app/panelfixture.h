@@ -1,0 +1,113 @@
+#pragma once
+
+#include "activeelement.h"
+#include "errorreporter.h"
+#include "mainwindow.h"
+#include "testenvironment.h"
+
+#include <QFile>
+#include <QtTest>
+
+#include <memory>
+
+// A main window with a small signed panel of our own, opened and set up as a
+// load does it. The console lines are read back from the log file exactly as
+// they were written; error reports from the prompt's transcript.
+class PanelFixture
+{
+public:
+    PanelFixture()
+        : env(std::make_unique<TestEnvironment>())
+        , window(std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, false,
+                                              false, QString(), QString(), QString(), QString()))
+    {
+        env->installPrompt({});
+        reportToMessageBox = true;
+        reportToConsole = false;
+        openLogFile(env->path(QStringLiteral("console.log")));
+        reportToLogFile = true;
+    }
+
+    ~PanelFixture()
+    {
+        reportToLogFile = false;
+        closeLogFile();
+    }
+
+    // Writes the root container body into a signed panel file, opens it and
+    // runs the post-load set-up; false when the panel could not be read.
+    bool load(const QString &body, const QString &header = QString())
+    {
+        QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n"
+                                      "<checksum>")
+            + QString(64, QLatin1Char('0')) + QStringLiteral("</checksum>\n") + header + body
+            + QStringLiteral("\n</zelmlcfg>\n");
+        MainWindow::insertChecksum(text);
+        const QString path = env->path(QStringLiteral("panel.xml"));
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return false;
+        file.write(text.toUtf8());
+        file.close();
+        if (!window->open(path))
+            return false;
+        window->initLoadedConfiguration(true);
+        return true;
+    }
+
+    ActiveElement *element(const QString &define) const { return window->getActiveElement(define); }
+
+    template <typename T>
+    T *widget(const QString &define) const
+    {
+        return qobject_cast<T *>(dynamic_cast<QObject *>(element(define)));
+    }
+
+    QString value(const QString &define) const
+    {
+        ActiveElement *found = element(define);
+        return found ? found->value(KeywordValue, 0) : QStringLiteral("<none>");
+    }
+
+    // The console lines ("...<br>") written since the last clear, in order.
+    QStringList consoleLines() const
+    {
+        logFile.flush();
+        QFile log(logFileName);
+        if (!log.open(QIODevice::ReadOnly))
+            return {};
+        const QString text = QString::fromLatin1(log.readAll());
+        QStringList lines;
+        int start = 0;
+        for (;;) {
+            const int end = text.indexOf(QLatin1String("<br>"), start);
+            const int error = text.indexOf(QLatin1Char('\n'), start);
+            if (end < 0 && error < 0)
+                break;
+            // Error reports end with a line feed; they are not console lines.
+            if (error >= 0 && (end < 0 || error < end)) {
+                start = error + 1;
+                continue;
+            }
+            lines.append(text.mid(start, end + 4 - start));
+            start = end + 4;
+        }
+        return lines;
+    }
+
+    void clearConsole()
+    {
+        logFile.resize(0);
+        logFile.seek(0);
+    }
+
+    // The error reports since the last clear.
+    QStringList errors() const { return env->prompt()->transcript().mid(m_errorsSeen); }
+    void clearErrors() { m_errorsSeen = env->prompt()->transcript().size(); }
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<MainWindow> window;
+
+private:
+    int m_errorsSeen = 0;
+};

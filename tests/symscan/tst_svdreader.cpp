@@ -1,0 +1,379 @@
+// The SVD reader on three real CMSIS-SVD files and on small descriptions of
+// our own for the forms and faults they do not show.
+
+#include "svdreader.h"
+
+#include <QtTest>
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+QString svdFile(const char *name)
+{
+    return QStringLiteral(SVD_FIXTURE_DIR "/") + QLatin1String(name);
+}
+
+// The first record of that name in a list; null when there is none (or no
+// list).
+template <typename Record>
+const Record *byName(const std::vector<Record> *records, const QString &name)
+{
+    if (!records)
+        return nullptr;
+    const auto found = std::find_if(records->begin(), records->end(),
+                                    [&name](const Record &record) { return record.name == name; });
+    return found == records->end() ? nullptr : &*found;
+}
+
+const Peripheral *findPeripheral(const SVDReader &reader, const QString &name)
+{
+    return byName(&reader.peripherals, name);
+}
+
+const Register *findRegister(const Peripheral *peripheral, const QString &name)
+{
+    return byName(peripheral ? &peripheral->registers : nullptr, name);
+}
+
+const Field *findField(const Register *reg, const QString &name)
+{
+    return byName(reg ? &reg->fields : nullptr, name);
+}
+
+// A device around the given peripherals.
+QByteArray device(const QByteArray &peripherals, const QByteArray &deviceProperties = QByteArray())
+{
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<device schemaVersion=\"1.1\">\n  <name>TESTDEV</name>\n"
+           + deviceProperties + "  <peripherals>\n" + peripherals + "  </peripherals>\n</device>\n";
+}
+
+} // namespace
+
+class tst_SvdReader : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void readsTheArmExample();
+    void readsClustersOfNrf51();
+    void readsNestedClustersAndDerivedPeripheralsOfNrf54();
+    void refusesWhatIsNoDescription_data();
+    void refusesWhatIsNoDescription();
+    void textWhereElementsBelongIsRefused();
+    void baseAddressCountsWhereverItStands();
+    void registerWithoutOffsetKeepsNoAddress();
+    void numberForms_data();
+    void numberForms();
+    void bitPositionForms_data();
+    void bitPositionForms();
+    void accessAndPropertiesAreInherited();
+    void derivedPeripheralMayComeBeforeItsBase();
+    void derivedRegisterCopiesItsBase();
+    void dimIndexNamesTheElements();
+    void namesCompareWithoutRegardToCase();
+    void failedReadLeavesNothing();
+};
+
+void tst_SvdReader::readsTheArmExample()
+{
+    SVDReader reader;
+    QCOMPARE(reader.Read(svdFile("ARM_Example.svd")), 0u);
+    QCOMPARE(reader.deviceName, QStringLiteral("ARM_Example"));
+    QCOMPARE(reader.peripherals.size(), size_t(3));
+
+    const Peripheral *timer0 = findPeripheral(reader, QStringLiteral("TIMER0"));
+    QVERIFY(timer0);
+    QCOMPARE(timer0->baseAddress, 0x40010000u);
+    QVERIFY(timer0->description.startsWith(QLatin1String("32 Timer / Counter")));
+    QCOMPARE(timer0->registers.size(), size_t(11)); // RELOAD[%s] is four registers
+
+    const Register *cr = findRegister(timer0, QStringLiteral("CR"));
+    QVERIFY(cr);
+    QCOMPARE(cr->address, 0x40010000u);
+    QCOMPARE(cr->size, 32u);
+    QCOMPARE(cr->resetMask, 0x1337F7Fu);
+    QCOMPARE(cr->fields.size(), size_t(12));
+    const Field *mode = findField(cr, QStringLiteral("MODE"));
+    QVERIFY(mode);
+    QCOMPARE(mode->msb, 6u);
+    QCOMPARE(mode->lsb, 4u);
+    QVERIFY(!mode->accessRestricted);
+    QCOMPARE(mode->enumeratedValues.size(), size_t(5));
+    QCOMPARE(mode->enumeratedValues.at(4).name, QStringLiteral("Reload_MATCH"));
+    QCOMPARE(mode->enumeratedValues.at(4).value, 4u);
+    QVERIFY(findField(cr, QStringLiteral("RST"))->accessRestricted); // write-only
+
+    const Register *sr = findRegister(timer0, QStringLiteral("SR"));
+    QVERIFY(sr);
+    QCOMPARE(sr->address, 0x40010004u);
+    QCOMPARE(sr->size, 16u); // decimal, not 0x16
+    QCOMPARE(findRegister(timer0, QStringLiteral("RELOAD[3]"))->address, 0x4001005Cu);
+
+    // Derived timers: the same registers at their own base address.
+    const Peripheral *timer2 = findPeripheral(reader, QStringLiteral("TIMER2"));
+    QVERIFY(timer2);
+    QCOMPARE(timer2->baseAddress, 0x40010200u);
+    QCOMPARE(timer2->registers.size(), timer0->registers.size());
+    QCOMPARE(findRegister(timer2, QStringLiteral("CR"))->address, 0x40010200u);
+    QCOMPARE(findRegister(timer2, QStringLiteral("RELOAD[3]"))->address, 0x4001025Cu);
+    QCOMPARE(findRegister(timer2, QStringLiteral("CR"))->fields.size(), size_t(12));
+}
+
+void tst_SvdReader::readsClustersOfNrf51()
+{
+    SVDReader reader;
+    QCOMPARE(reader.Read(svdFile("nrf51.svd")), 0u);
+    QCOMPARE(reader.deviceName, QStringLiteral("nrf51"));
+    QCOMPARE(reader.peripherals.size(), size_t(31));
+    const Peripheral *ppi = findPeripheral(reader, QStringLiteral("PPI"));
+    QVERIFY(ppi);
+    QCOMPARE(ppi->baseAddress, 0x4001F000u);
+    const Register *disable = findRegister(ppi, QStringLiteral("TASKS_CHG[3].DIS"));
+    QVERIFY(disable);
+    QCOMPARE(disable->address, 0x4001F000u + 3 * 8 + 4);
+    const Register *tep = findRegister(ppi, QStringLiteral("CH[15].TEP"));
+    QVERIFY(tep);
+    QCOMPARE(tep->address, 0x4001F000u + 0x510 + 15 * 8 + 4);
+    QCOMPARE(tep->size, 32u); // from the device
+    const Peripheral *timer1 = findPeripheral(reader, QStringLiteral("TIMER1"));
+    QVERIFY(timer1);
+    QCOMPARE(timer1->baseAddress, 0x40009000u);
+    QVERIFY(!timer1->registers.empty());
+}
+
+void tst_SvdReader::readsNestedClustersAndDerivedPeripheralsOfNrf54()
+{
+    SVDReader reader;
+    QCOMPARE(reader.Read(svdFile("nrf54l15_application.svd")), 0u);
+    QCOMPARE(reader.peripherals.size(), size_t(181));
+    const Peripheral *uicr = findPeripheral(reader, QStringLiteral("GLOBAL_UICR_S"));
+    QVERIFY(uicr);
+    const Register *revoke = findRegister(uicr, QStringLiteral("USER.ROT.PUBKEY[3].REVOKE[2]"));
+    QVERIFY(revoke);
+    QCOMPARE(revoke->address, 0x00FFD000u + 0x200 + 3 * 0x2C + 0x20 + 2 * 4);
+    QCOMPARE(revoke->size, 32u); // written 0x20
+    QCOMPARE(findRegister(uicr, QStringLiteral("OTP[319]"))->address, 0x00FFD000u + 0x500 + 319 * 4);
+
+    const Peripheral *timer = findPeripheral(reader, QStringLiteral("GLOBAL_TIMER00_S"));
+    QVERIFY(timer);
+    QCOMPARE(timer->baseAddress, 0x50055000u);
+    const Register *capture = findRegister(timer, QStringLiteral("TASKS_CAPTURE[7]"));
+    QVERIFY(capture);
+    QCOMPARE(capture->address, 0x50055000u + 0x40 + 7 * 4);
+}
+
+void tst_SvdReader::refusesWhatIsNoDescription_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("not well-formed") << QByteArray("<device><name>X</name>");
+    QTest::newRow("another root") << QByteArray("<module><name>X</name></module>");
+    QTest::newRow("plain text") << QByteArray("peripherals, registers, fields");
+}
+
+void tst_SvdReader::refusesWhatIsNoDescription()
+{
+    QFETCH(QByteArray, data);
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(data), unsigned(CLog::NoSvdFile));
+    QVERIFY(reader.peripherals.empty());
+}
+
+void tst_SvdReader::textWhereElementsBelongIsRefused()
+{
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(device("    stray text\n    <peripheral><name>A</name></peripheral>\n")), 17u);
+    QCOMPARE(reader.Read(QStringLiteral("/nonexistent/file.svd")), unsigned(CLog::NoSvdFile));
+}
+
+void tst_SvdReader::baseAddressCountsWhereverItStands()
+{
+    const QByteArray registers = "      <registers>\n"
+                                 "        <register><name>CTRL</name><addressOffset>0x10</addressOffset></register>\n"
+                                 "      </registers>\n";
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(device("    <peripheral><name>BEFORE</name><baseAddress>0x40001000</baseAddress>\n"
+                                    + registers + "    </peripheral>\n"
+                                    "    <peripheral><name>AFTER</name>\n" + registers
+                                    + "      <baseAddress>0x40002000</baseAddress>\n    </peripheral>\n")),
+             0u);
+    QCOMPARE(findRegister(findPeripheral(reader, QStringLiteral("BEFORE")), QStringLiteral("CTRL"))->address, 0x40001010u);
+    QCOMPARE(findRegister(findPeripheral(reader, QStringLiteral("AFTER")), QStringLiteral("CTRL"))->address, 0x40002010u);
+}
+
+void tst_SvdReader::registerWithoutOffsetKeepsNoAddress()
+{
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(device("    <peripheral><name>P</name><baseAddress>0x40001000</baseAddress>\n"
+                                    "      <registers><register><name>LOST</name></register></registers>\n"
+                                    "    </peripheral>\n")),
+             0u);
+    QCOMPARE(findRegister(findPeripheral(reader, QStringLiteral("P")), QStringLiteral("LOST"))->address, 0xFFFFFFFFu);
+}
+
+void tst_SvdReader::numberForms_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<uint>("value");
+    QTest::newRow("decimal") << QByteArray("32") << 32u;
+    QTest::newRow("hexadecimal") << QByteArray("0x20") << 32u;
+    QTest::newRow("upper-case prefix") << QByteArray("0X1F") << 31u;
+    QTest::newRow("binary") << QByteArray("#1010") << 10u;
+    QTest::newRow("binary with don't-care bits") << QByteArray("#1x1x") << 10u;
+    QTest::newRow("blanks around") << QByteArray("  16  ") << 16u;
+    QTest::newRow("full 32 bits") << QByteArray("0xFFFFFFFE") << 0xFFFFFFFEu;
+}
+
+void tst_SvdReader::numberForms()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(uint, value);
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(device("    <peripheral><name>P</name><baseAddress>0</baseAddress><registers>\n"
+                                    "      <register><name>R</name><addressOffset>0</addressOffset>\n"
+                                    "        <size>" + text + "</size><resetValue>" + text + "</resetValue>\n"
+                                    "        <fields><field><name>F</name><bitRange>[7:0]</bitRange>\n"
+                                    "          <enumeratedValues><enumeratedValue><name>V</name><value>" + text
+                                    + "</value></enumeratedValue></enumeratedValues>\n"
+                                    "        </field></fields></register>\n"
+                                    "    </registers></peripheral>\n")),
+             0u);
+    const Register *reg = findRegister(findPeripheral(reader, QStringLiteral("P")), QStringLiteral("R"));
+    QVERIFY(reg);
+    QCOMPARE(reg->size, value);
+    QCOMPARE(reg->resetValue, value);
+    QCOMPARE(reg->fields.at(0).enumeratedValues.at(0).value, value);
+}
+
+void tst_SvdReader::bitPositionForms_data()
+{
+    QTest::addColumn<QByteArray>("position");
+    QTest::addColumn<uint>("msb");
+    QTest::addColumn<uint>("lsb");
+    QTest::newRow("lsb and msb") << QByteArray("<lsb>4</lsb><msb>11</msb>") << 11u << 4u;
+    QTest::newRow("bitOffset and bitWidth") << QByteArray("<bitOffset>4</bitOffset><bitWidth>8</bitWidth>") << 11u << 4u;
+    QTest::newRow("bitOffset alone is one bit") << QByteArray("<bitOffset>31</bitOffset>") << 31u << 31u;
+    QTest::newRow("bitRange") << QByteArray("<bitRange>[11:4]</bitRange>") << 11u << 4u;
+}
+
+void tst_SvdReader::bitPositionForms()
+{
+    QFETCH(QByteArray, position);
+    QFETCH(uint, msb);
+    QFETCH(uint, lsb);
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(device("    <peripheral><name>P</name><registers><register><name>R</name>\n"
+                                    "      <fields><field><name>F</name>" + position + "</field></fields>\n"
+                                    "    </register></registers></peripheral>\n")),
+             0u);
+    const Field &field = reader.peripherals.at(0).registers.at(0).fields.at(0);
+    QCOMPARE(field.msb, msb);
+    QCOMPARE(field.lsb, lsb);
+}
+
+void tst_SvdReader::accessAndPropertiesAreInherited()
+{
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(device("    <peripheral><name>P</name><resetValue>0x55</resetValue><access>read-only</access>\n"
+                                    "      <registers>\n"
+                                    "        <register><name>R</name><addressOffset>0</addressOffset>\n"
+                                    "          <fields><field><name>INHERITED</name><lsb>0</lsb><msb>0</msb></field>\n"
+                                    "            <field><name>OWN</name><lsb>1</lsb><msb>1</msb><access>READ-WRITE</access></field>\n"
+                                    "          </fields></register>\n"
+                                    "        <register><name>RW</name><addressOffset>4</addressOffset><access>read-write</access>\n"
+                                    "          <fields><field><name>F</name><lsb>0</lsb><msb>0</msb></field></fields></register>\n"
+                                    "      </registers></peripheral>\n",
+                                    "  <size>16</size><resetMask>0xFFFF</resetMask>\n")),
+             0u);
+    const Peripheral *peripheral = findPeripheral(reader, QStringLiteral("P"));
+    const Register *reg = findRegister(peripheral, QStringLiteral("R"));
+    QCOMPARE(reg->size, 16u);
+    QCOMPARE(reg->resetMask, 0xFFFFu);
+    QCOMPARE(reg->resetValue, 0x55u);
+    QVERIFY(findField(reg, QStringLiteral("INHERITED"))->accessRestricted);
+    QVERIFY(!findField(reg, QStringLiteral("OWN"))->accessRestricted);
+    QVERIFY(!findField(findRegister(peripheral, QStringLiteral("RW")), QStringLiteral("F"))->accessRestricted);
+}
+
+void tst_SvdReader::derivedPeripheralMayComeBeforeItsBase()
+{
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(device("    <peripheral derivedFrom=\"BASE\"><name>COPY</name><baseAddress>0x2000</baseAddress></peripheral>\n"
+                                    "    <peripheral><name>BASE</name><description>Original</description>\n"
+                                    "      <baseAddress>0x1000</baseAddress>\n"
+                                    "      <registers><register><name>R</name><addressOffset>0x8</addressOffset></register></registers>\n"
+                                    "    </peripheral>\n"
+                                    "    <peripheral derivedFrom=\"COPY\"><name>LOOP</name><baseAddress>0x3000</baseAddress></peripheral>\n"
+                                    "    <peripheral derivedFrom=\"NOWHERE\"><name>ALONE</name></peripheral>\n")),
+             0u);
+    const Peripheral *copy = findPeripheral(reader, QStringLiteral("COPY"));
+    QVERIFY(copy);
+    QCOMPARE(copy->description, QStringLiteral("Original"));
+    QCOMPARE(findRegister(copy, QStringLiteral("R"))->address, 0x2008u);
+    QCOMPARE(findRegister(findPeripheral(reader, QStringLiteral("BASE")), QStringLiteral("R"))->address, 0x1008u);
+    QCOMPARE(findRegister(findPeripheral(reader, QStringLiteral("LOOP")), QStringLiteral("R"))->address, 0x3008u);
+    QVERIFY(findPeripheral(reader, QStringLiteral("ALONE"))->registers.empty());
+}
+
+void tst_SvdReader::derivedRegisterCopiesItsBase()
+{
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(device("    <peripheral><name>P</name><baseAddress>0x100</baseAddress><registers>\n"
+                                    "      <register><name>A</name><addressOffset>0</addressOffset><size>8</size>\n"
+                                    "        <fields><field><name>F</name><bitRange>[3:0]</bitRange></field></fields></register>\n"
+                                    "      <register derivedFrom=\"A\"><name>B</name><addressOffset>4</addressOffset></register>\n"
+                                    "    </registers></peripheral>\n")),
+             0u);
+    const Register *b = findRegister(findPeripheral(reader, QStringLiteral("P")), QStringLiteral("B"));
+    QVERIFY(b);
+    QCOMPARE(b->address, 0x104u);
+    QCOMPARE(b->size, 8u);
+    QCOMPARE(b->fields.size(), size_t(1));
+    QCOMPARE(b->fields.at(0).msb, 3u);
+}
+
+void tst_SvdReader::dimIndexNamesTheElements()
+{
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(device("    <peripheral><name>P</name><baseAddress>0x100</baseAddress><registers>\n"
+                                    "      <register><dim>2</dim><dimIncrement>4</dimIncrement><dimIndex>A,B</dimIndex>\n"
+                                    "        <name>CH_%s</name><description>Channel %s</description><addressOffset>0x10</addressOffset></register>\n"
+                                    "      <register><dim>2</dim><dimIncrement>0x8</dimIncrement><dimIndex>3-4</dimIndex>\n"
+                                    "        <name>REG%s</name><addressOffset>0x20</addressOffset></register>\n"
+                                    "    </registers></peripheral>\n")),
+             0u);
+    const Peripheral *p = findPeripheral(reader, QStringLiteral("P"));
+    QCOMPARE(findRegister(p, QStringLiteral("CH_B"))->address, 0x114u);
+    QCOMPARE(findRegister(p, QStringLiteral("CH_B"))->description, QStringLiteral("Channel B"));
+    QCOMPARE(findRegister(p, QStringLiteral("REG4"))->address, 0x128u);
+    QCOMPARE(p->registers.size(), size_t(4));
+}
+
+void tst_SvdReader::namesCompareWithoutRegardToCase()
+{
+    SVDReader reader;
+    const QByteArray data = "<DEVICE><NAME>UPPER</NAME><PERIPHERALS><PERIPHERAL><NAME>P</NAME>"
+                            "<BASEADDRESS>0x10</BASEADDRESS><REGISTERS><REGISTER><NAME>R</NAME>"
+                            "<ADDRESSOFFSET>4</ADDRESSOFFSET></REGISTER></REGISTERS></PERIPHERAL></PERIPHERALS></DEVICE>";
+    QCOMPARE(reader.ReadData(data), 0u);
+    QCOMPARE(reader.deviceName, QStringLiteral("UPPER"));
+    QCOMPARE(findRegister(findPeripheral(reader, QStringLiteral("P")), QStringLiteral("R"))->address, 0x14u);
+    const std::wstring path = svdFile("ARM_Example.svd").toStdWString();
+    QCOMPARE(reader.Read(path.c_str()), 0u);
+    QCOMPARE(reader.deviceName, QStringLiteral("ARM_Example"));
+}
+
+void tst_SvdReader::failedReadLeavesNothing()
+{
+    SVDReader reader;
+    QCOMPARE(reader.Read(svdFile("ARM_Example.svd")), 0u);
+    QVERIFY(!reader.peripherals.empty());
+    QCOMPARE(reader.ReadData("<device><peripherals>text</peripherals></device>"), 17u);
+    QVERIFY(reader.peripherals.empty());
+    QVERIFY(reader.deviceName.isEmpty());
+}
+
+QTEST_APPLESS_MAIN(tst_SvdReader)
+#include "tst_svdreader.moc"
