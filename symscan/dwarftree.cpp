@@ -642,22 +642,25 @@ unsigned int DwarfTree::computeSize(const ElfTag *type) const
     return unsigned(size);
 }
 
-// The entry that describes a definition: the declaration it completes
-// (DW_AT_specification), the abstract entry it is an instance of
-// (DW_AT_abstract_origin, as link-time optimisation writes globals), or the
-// definition itself.
-const ElfTag *DwarfTree::describing(const ElfTag *definition) const
+// The first entry that has the attribute, looked for in the entry itself
+// and then along what describes it: the declaration it completes
+// (DW_AT_specification) or the abstract entry it is an instance of
+// (DW_AT_abstract_origin; link-time optimisation writes globals so, each
+// pointing at a definition that points at its declaration).
+const ElfTag *DwarfTree::describedBy(const ElfTag *entry, quint32 attribute) const
 {
-    if (const ElfTag *declaration = referencedTag(definition, AT_specification))
-        return declaration;
-    if (const ElfTag *origin = referencedTag(definition, AT_abstract_origin))
-        return origin;
-    return definition;
+    for (int hops = 0; entry && hops < 8; ++hops) {
+        if (*attributeValue(entry, attribute))
+            return entry;
+        const ElfTag *next = referencedTag(entry, AT_specification);
+        entry = next ? next : referencedTag(entry, AT_abstract_origin);
+    }
+    return nullptr;
 }
 
 // The first variable of that name with a static address, searched in the
 // units in order. A definition without a name of its own takes the name of
-// the entry that describes it.
+// the entries that describe it.
 const ElfTag *DwarfTree::findVariable(std::string_view name, quint64 &address) const
 {
     for (const ElfTag *unit = m_root; unit; unit = unit->nextSibling) {
@@ -666,9 +669,7 @@ const ElfTag *DwarfTree::findVariable(std::string_view name, quint64 &address) c
         for (const ElfTag *child = unit->firstChild; child; child = child->nextSibling) {
             if (child->tag != TAG_variable)
                 continue;
-            const char *own = attributeValue(child, AT_name);
-            const char *variableName = *own ? own : attributeValue(describing(child), AT_name);
-            if (name != variableName)
+            if (name != attributeValue(describedBy(child, AT_name), AT_name))
                 continue;
             if (numberAfter(attributeValue(child, AT_location), "DW_OP_addr: ", true, address, ");"))
                 return child;
@@ -727,7 +728,7 @@ unsigned int DwarfTree::resolve(const char *name, quint64 &address, quint64 &siz
     const ElfTag *variable = variableName.empty() ? nullptr : findVariable(variableName, place);
     if (!variable)
         return CLog::NotFound;
-    ElfTag *type = referencedTag(*attributeValue(variable, AT_type) ? variable : describing(variable), AT_type);
+    ElfTag *type = referencedTag(describedBy(variable, AT_type), AT_type);
 
     // While indices walk an array, array is that array and dimension the
     // next of its dimensions to index.

@@ -157,7 +157,7 @@ private:
     void addCompileUnit(const char *name, ElfTag *unit);
 
     ElfTag *referencedTag(const ElfTag *entry, quint32 attribute) const;
-    const ElfTag *describing(const ElfTag *definition) const;
+    const ElfTag *describedBy(const ElfTag *entry, quint32 attribute) const;
     ElfTag *stripQualifiers(ElfTag *type) const;
     // depth counts nested element types, so that a type made of itself
     // (only a broken text has one) ends the search.
