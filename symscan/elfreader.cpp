@@ -12,12 +12,12 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
+#include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <memory>
 #include <string_view>
 
-#include <cerrno>
-#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>

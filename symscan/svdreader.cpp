@@ -6,13 +6,18 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QStringList>
+#include <QXmlStreamReader>
 
 namespace {
 
 // A node where only elements (and comments) belong.
 constexpr unsigned int unexpectedNode = CLog::SerialPortCouldntOpen;
-// derivedFrom chains longer than this are taken as loops.
+// derivedFrom chains longer than this are taken as loops; clusters nest no
+// deeper than maxClusterDepth.
 constexpr int maxDerivation = 8;
+constexpr int maxClusterDepth = 32;
+// Real descriptions nest about a dozen elements deep.
+constexpr int maxNesting = 256;
 // dim arrays larger than this are refused as broken, and so is a
 // peripheral that would expand to more registers than maxRegisters.
 constexpr quint64 maxDim = 65536;
@@ -37,6 +42,23 @@ unsigned int forEachChild(const QDomElement &parent, Visit visit)
             return result;
     }
     return CLog::Success;
+}
+
+// Whether no element nests deeper than limit. QDomDocument builds its tree
+// recursively, so a hostile depth would overflow the stack there; this pass
+// does not recurse. Other faults are left to QDomDocument to find.
+bool nestingWithin(const QByteArray &data, int limit)
+{
+    QXmlStreamReader xml(data);
+    int depth = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > limit)
+            return false;
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    return true;
 }
 
 // Reads every child called name into a new item appended to items.
@@ -190,7 +212,7 @@ unsigned int SVDReader::ReadData(const QByteArray &data)
     deviceName.clear();
     peripherals.clear();
     QDomDocument document;
-    if (!document.setContent(data))
+    if (!nestingWithin(data, maxNesting) || !document.setContent(data))
         return CLog::NoSvdFile;
     const unsigned int result = readXML(document.documentElement());
     if (result != CLog::Success) {
@@ -284,7 +306,7 @@ unsigned int SVDReader::readPeripheral(const QDomElement &element, const Propert
             out.baseAddress = number32(item).value_or(0);
         } else if (isNamed(item, "registers")) {
             RegisterBlock block;
-            if (const unsigned int result = readRegisters(item, properties, 0, QString(), block))
+            if (const unsigned int result = readRegisters(item, properties, 0, QString(), block, 0))
                 return result;
             out.registers = std::move(block.registers);
         }
@@ -295,11 +317,13 @@ unsigned int SVDReader::readPeripheral(const QDomElement &element, const Propert
 // Registers and clusters of a registers or cluster element; a cluster's
 // registers are named "CLUSTER.REG" and placed at the cluster's offset.
 unsigned int SVDReader::readRegisters(const QDomElement &list, const Properties &inherited, quint64 offset,
-                                      const QString &prefix, RegisterBlock &block)
+                                      const QString &prefix, RegisterBlock &block, int depth)
 {
+    if (depth > maxClusterDepth)
+        return CLog::GeneralError;
     return forEachChild(list, [&](const QDomElement &element) {
         if (isNamed(element, "register"))
-            return readRegister(element, inherited, offset, prefix, block, 0);
+            return readRegister(element, inherited, offset, prefix, block);
         if (!isNamed(element, "cluster"))
             return unsigned(CLog::Success);
         Properties properties = inherited;
@@ -314,7 +338,7 @@ unsigned int SVDReader::readRegisters(const QDomElement &list, const Properties 
                 return unsigned(CLog::GeneralError);
             const quint64 at = offset + clusterOffset + dimensions.increment * quint64(i);
             const QString inner = prefix + dimensions.apply(name, i) + QLatin1Char('.');
-            if (const unsigned int result = readRegisters(element, properties, at, inner, block))
+            if (const unsigned int result = readRegisters(element, properties, at, inner, block, depth + 1))
                 return result;
         }
         return unsigned(CLog::Success);
@@ -322,7 +346,7 @@ unsigned int SVDReader::readRegisters(const QDomElement &list, const Properties 
 }
 
 unsigned int SVDReader::readRegister(const QDomElement &element, const Properties &inherited, quint64 offset,
-                                     const QString &prefix, RegisterBlock &block, int depth)
+                                     const QString &prefix, RegisterBlock &block)
 {
     Properties properties = inherited;
     properties.inheritFrom(element);
@@ -332,7 +356,8 @@ unsigned int SVDReader::readRegister(const QDomElement &element, const Propertie
     model.resetMask = properties.resetMask.value_or(0);
 
     const QString base = element.attribute(QStringLiteral("derivedFrom")).trimmed();
-    if (!base.isEmpty() && depth < maxDerivation) {
+    if (!base.isEmpty()) {
+        // Only registers read before this one can be copied, so no loop.
         const Register *original = block.find(prefix + base);
         if (!original)
             original = block.find(base);

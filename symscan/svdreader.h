@@ -60,7 +60,8 @@ class SYMSCAN_EXPORT SVDReader
 public:
     // A CLog code: Success, NoSvdFile (unreadable, not well-formed, or a root
     // other than "device"), 17 for a text node where elements belong,
-    // GeneralError for dim arrays that would make over a million registers.
+    // GeneralError for dim arrays that would make over a million registers
+    // or clusters nested deeper than 32.
     unsigned int Read(const QString &path);
     unsigned int Read(const wchar_t *path);
     unsigned int ReadData(const QByteArray &data);
@@ -88,9 +89,9 @@ private:
     unsigned int readPeripheral(const QDomElement &element, const Properties &inherited,
                                 const QHash<QString, QDomElement> &byName, int depth, Peripheral &out);
     unsigned int readRegisters(const QDomElement &list, const Properties &inherited, quint64 offset,
-                               const QString &prefix, RegisterBlock &block);
+                               const QString &prefix, RegisterBlock &block, int depth);
     unsigned int readRegister(const QDomElement &element, const Properties &inherited, quint64 offset,
-                              const QString &prefix, RegisterBlock &block, int depth);
+                              const QString &prefix, RegisterBlock &block);
     unsigned int readFields(const QDomElement &list, const QString &access, Register &out);
     unsigned int readField(const QDomElement &element, const QString &access, Field &out);
     unsigned int readEnumeratedValues(const QDomElement &list, Field &out);

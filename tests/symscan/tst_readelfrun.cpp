@@ -252,8 +252,9 @@ void tst_ReadelfRun::readelfBesideTheProgramComesFirst()
         const QString previous = QDir::currentPath();
         QDir::setCurrent(m_dir.path());
         reader.SetReadelfProgram(QStringLiteral("fake-readelf"));
-        QCOMPARE(reader.ReadelfProgram(), m_dir.filePath(QStringLiteral("fake-readelf")));
+        const QString made = reader.ReadelfProgram();
         QDir::setCurrent(previous);
+        QCOMPARE(made, m_dir.filePath(QStringLiteral("fake-readelf")));
     }
 }
 

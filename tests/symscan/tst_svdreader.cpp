@@ -171,6 +171,9 @@ void tst_SvdReader::refusesWhatIsNoDescription_data()
     QTest::newRow("not well-formed") << QByteArray("<device><name>X</name>");
     QTest::newRow("another root") << QByteArray("<module><name>X</name></module>");
     QTest::newRow("plain text") << QByteArray("peripherals, registers, fields");
+    QTest::newRow("nested deeper than any description")
+        << "<device><peripherals>" + QByteArray("<cluster>").repeated(100000) + QByteArray("</cluster>").repeated(100000)
+               + "</peripherals></device>";
 }
 
 void tst_SvdReader::refusesWhatIsNoDescription()

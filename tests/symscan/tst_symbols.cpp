@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -291,7 +292,8 @@ void tst_Symbols::agreesWithGdb_data()
 // Executables: the same address and size as gdb. Objects are not placed
 // yet (gdb and readelf lay their sections out differently), so there the
 // place within the variable and the size must agree. Link-time optimisation
-// drops variables: what gdb cannot place must fail without an address.
+// hides some variables from gdb: what gdb cannot place must fail without an
+// address or lie where the symbol table puts the variable.
 void tst_Symbols::agreesWithGdb()
 {
     QFETCH(QString, label);
@@ -302,8 +304,17 @@ void tst_Symbols::agreesWithGdb()
     unsigned long address = 1, size = 1;
     const unsigned int result = file->reader->GetAddress(name.toLatin1().constData(), address, size);
     if (file->optimised && !file->gdb.count(name)) {
-        QVERIFY(result != 0);
-        QCOMPARE(address, 0ul);
+        // gdb gave up on it ("optimized out"); an answer must then agree
+        // with the symbol table.
+        if (result != 0) {
+            QCOMPARE(address, 0ul);
+            return;
+        }
+        const QByteArray variable = root(name).toLatin1();
+        const auto symbol = std::find_if(file->reader->symbols.begin(), file->reader->symbols.end(),
+                                         [&variable](const ElfSymbol &s) { return s.name == variable; });
+        QVERIFY2(symbol != file->reader->symbols.end(), "resolved a name that has no symbol");
+        QVERIFY(address >= symbol->value && address + size <= symbol->value + symbol->size);
         return;
     }
     QVERIFY2(file->gdb.count(name), "gdb printed no address and size");
