@@ -4,7 +4,7 @@
 
 CheckBox::CheckBox(const QString &name, const QString &text, QWidget *parent)
     : QCheckBox(text, parent)
-    , ValueElement(this)
+    , BitElement(this, "CheckBox")
 {
     setObjectName(name);
     setTristate(false);
@@ -87,12 +87,6 @@ void CheckBox::emitSendLock(const QString &lock)
     emit sendLock(lock);
 }
 
-void CheckBox::applyLocks()
-{
-    if (isEnabled())
-        sendLocks(true);
-}
-
 void CheckBox::enable(bool on)
 {
     enableUnlessLocked(this, on);
@@ -101,85 +95,7 @@ void CheckBox::enable(bool on)
 // ---------------------------------------------------------------------------
 // Values
 
-QString CheckBox::value(int keyword, int flag)
-{
-    Q_UNUSED(flag)
-    switch (keyword) {
-    case KeywordValue:
-        return currentValue() ? QStringLiteral("1") : QStringLiteral("0");
-    case KeywordDefineValue:
-        return QString::number(defineValueOf(currentValue() ? 1 : 0, lsb()));
-    case KeywordTypeInfo:
-        return QStringLiteral("CheckBox");
-    default:
-        return unsupportedKeyword(keyword);
-    }
-}
-
 void CheckBox::setValue(const QString &text, int keyword)
 {
-    const QString valueText = resolveReference(text);
-    bool ok = false;
-    quint32 v = 0;
-    if (keyword == KeywordValue) {
-        v = quint32(valueText.toInt(&ok, 10));
-    } else if (keyword == KeywordDefineValue) {
-        v = quint32(fieldValueOf(valueText.toULongLong(&ok, 10), lsb()));
-    }
-    if (!ok || v > 1) {
-        reportInvalidSetValue(this, valueText);
-        return;
-    }
-    // Not blocked: the program's change path runs the actions.
-    setChecked(checkStateFor(v != 0));
-}
-
-void CheckBox::loadValue(const QString &text)
-{
-    bool ok = false;
-    const int v = text.toInt(&ok, 10);
-    if (!ok || quint32(v) > 1) {
-        reportInvalidLoadValue(this, text);
-        return;
-    }
-    {
-        const QSignalBlocker blocker(this);
-        setChecked(checkStateFor(v != 0));
-    }
-    storedValue = v != 0;
-}
-
-void CheckBox::resetToDefault()
-{
-    const QString text = elementProperty("my_default").toString();
-    if (text.isEmpty()) {
-        storedValue = false;
-    } else {
-        bool ok = false;
-        const int v = text.toInt(&ok, 10);
-        if (!ok || quint32(v) > 1) {
-            reportInvalidSetValue(this, text);
-            return;
-        }
-        storedValue = v != 0;
-    }
-    const QSignalBlocker blocker(this);
-    setChecked(checkStateFor(storedValue));
-}
-
-void CheckBox::reapplyStoredValue()
-{
-    setChecked(checkStateFor(storedValue));
-}
-
-QString CheckBox::storedValueText()
-{
-    return storedValue ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-bool CheckBox::acceptsBitRange(int msb, int lsb)
-{
-    // At most one bit; -1, -1 (a whole define) counts as one.
-    const int width = msb - lsb + 1;
-    return width == 0 || width == 1;
+    setBitValue(text, keyword);
 }

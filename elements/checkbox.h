@@ -1,13 +1,13 @@
 #pragma once
 
-#include "valueelement.h"
+#include "bitelement.h"
 
 #include <QCheckBox>
 
 // A check box bound to a define. Its value is 1 or 0: the check state, the
 // other way round when the property "inverted" is set. Checked (unchecked with
 // "lockinverted") it sends its lock texts; unchecked it releases them.
-class CheckBox : public QCheckBox, public ValueElement
+class CheckBox : public QCheckBox, public BitElement
 {
     Q_OBJECT
     Q_INTERFACES(ActiveElement)
@@ -16,18 +16,11 @@ public:
     CheckBox(const QString &name, const QString &text, QWidget *parent = nullptr);
 
     void setValue(const QString &text, int keyword) override;
-    void loadValue(const QString &text) override;
-    QString value(int keyword, int flag) override;
-    QString storedValueText() override;
     void initialize() override;
-    void resetToDefault() override;
-    void applyLocks() override;
-    void reapplyStoredValue() override;
-    bool acceptsBitRange(int msb, int lsb) override;
 
     // Sends (on) or releases (off) the lock texts; used by applyLocks and by
     // the tree branch switch.
-    Q_INVOKABLE void sendLocks(bool on);
+    Q_INVOKABLE void sendLocks(bool on) override;
     // Lets the main window have a waiting lock sent now.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
@@ -52,9 +45,4 @@ public slots:
 private:
     // sendData; false when the box went away on the way.
     bool runSendData(bool checked);
-    // The check state that shows value v.
-    bool checkStateFor(bool v) { return v != flagProperty("inverted"); }
-    bool currentValue() { return isChecked() != flagProperty("inverted"); }
-
-    bool storedValue = false;
 };

@@ -13,7 +13,7 @@ static const int colorKeyword = 25;
 
 ToggleButton::ToggleButton(const QString &name, const QString &text, QWidget *parent)
     : QPushButton(text, parent)
-    , ValueElement(this)
+    , BitElement(this, "ToggleButton")
 {
     setObjectName(name);
     setCheckable(true);
@@ -97,12 +97,6 @@ void ToggleButton::emitSendLock(const QString &lock)
     emit sendLock(lock);
 }
 
-void ToggleButton::applyLocks()
-{
-    if (isEnabled())
-        sendLocks(true);
-}
-
 void ToggleButton::enable(bool on)
 {
     enableUnlessLocked(this, on);
@@ -111,34 +105,9 @@ void ToggleButton::enable(bool on)
 // ---------------------------------------------------------------------------
 // Values
 
-QString ToggleButton::value(int keyword, int flag)
-{
-    Q_UNUSED(flag)
-    switch (keyword) {
-    case KeywordValue:
-        return currentValue() ? QStringLiteral("1") : QStringLiteral("0");
-    case KeywordDefineValue:
-        return QString::number(defineValueOf(currentValue() ? 1 : 0, lsb()));
-    case KeywordTypeInfo:
-        return QStringLiteral("ToggleButton");
-    default:
-        return unsupportedKeyword(keyword);
-    }
-}
-
 void ToggleButton::setValue(const QString &text, int keyword)
 {
-    bool ok = false;
-    quint64 v = 0;
-    QString valueText = text;
     switch (keyword) {
-    case KeywordValue:
-        valueText = resolveReference(text);
-        v = quint64(quint32(valueText.toInt(&ok, 10)));
-        break;
-    case KeywordDefineValue:
-        v = fieldValueOf(text.toULongLong(&ok, 10), lsb());
-        break;
     case KeywordLabel:
         setText(text);
         return;
@@ -149,14 +118,8 @@ void ToggleButton::setValue(const QString &text, int keyword)
         setColor(text);
         return;
     default:
-        break;
+        setBitValue(text, keyword);
     }
-    if (!ok || v > 1) {
-        reportInvalidSetValue(this, valueText);
-        return;
-    }
-    // Not blocked: the actions of the new state run.
-    setChecked(checkStateFor(v != 0));
 }
 
 void ToggleButton::setIconFile(const QString &file)
@@ -188,54 +151,3 @@ void ToggleButton::setColor(const QString &text)
 }
 
 // A bit value as project files and defaults write it: decimal 0 or 1.
-static bool readBit(const QString &text, bool *bit)
-{
-    bool ok = false;
-    const int v = text.toInt(&ok, 10);
-    *bit = v != 0;
-    return ok && quint32(v) <= 1;
-}
-
-void ToggleButton::loadValue(const QString &text)
-{
-    bool bit = false;
-    if (!readBit(text, &bit)) {
-        reportInvalidLoadValue(this, text);
-        return;
-    }
-    {
-        const QSignalBlocker blocker(this);
-        setChecked(checkStateFor(bit));
-    }
-    storedValue = bit;
-}
-
-void ToggleButton::resetToDefault()
-{
-    const QString text = elementProperty("my_default").toString();
-    bool bit = false;
-    if (!text.isEmpty() && !readBit(text, &bit)) {
-        reportInvalidSetValue(this, text);
-        return;
-    }
-    storedValue = bit;
-    const QSignalBlocker blocker(this);
-    setChecked(checkStateFor(storedValue));
-}
-
-void ToggleButton::reapplyStoredValue()
-{
-    setChecked(checkStateFor(storedValue));
-}
-
-QString ToggleButton::storedValueText()
-{
-    return storedValue ? QStringLiteral("1") : QStringLiteral("0");
-}
-
-bool ToggleButton::acceptsBitRange(int msb, int lsb)
-{
-    // At most one bit; -1, -1 (a whole define) counts as one.
-    const int width = msb - lsb + 1;
-    return width == 0 || width == 1;
-}

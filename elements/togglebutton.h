@@ -1,6 +1,6 @@
 #pragma once
 
-#include "valueelement.h"
+#include "bitelement.h"
 
 #include <QPushButton>
 
@@ -9,7 +9,7 @@
 // unchecked actions) without "lockinverted"; it records "Clicked(NAME)" lines,
 // runs the action kinds resetGUI and runScript too, and can show an icon
 // ("image") and a background colour ("color").
-class ToggleButton : public QPushButton, public ValueElement
+class ToggleButton : public QPushButton, public BitElement
 {
     Q_OBJECT
     Q_INTERFACES(ActiveElement)
@@ -18,18 +18,11 @@ public:
     ToggleButton(const QString &name, const QString &text, QWidget *parent = nullptr);
 
     void setValue(const QString &text, int keyword) override;
-    void loadValue(const QString &text) override;
-    QString value(int keyword, int flag) override;
-    QString storedValueText() override;
     void initialize() override;
-    void resetToDefault() override;
-    void applyLocks() override;
-    void reapplyStoredValue() override;
-    bool acceptsBitRange(int msb, int lsb) override;
 
     // Sends (on, while checked) or releases (off) the lock texts; used by
     // applyLocks and by the tree branch switch.
-    Q_INVOKABLE void sendLocks(bool on);
+    Q_INVOKABLE void sendLocks(bool on) override;
     // Lets the main window have a waiting lock sent now.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
@@ -58,10 +51,6 @@ public slots:
 private:
     // sendData; false when the button went away on the way.
     bool runSendData(bool checked);
-    bool checkStateFor(bool v) { return v != flagProperty("inverted"); }
-    bool currentValue() { return isChecked() != flagProperty("inverted"); }
     void setIconFile(const QString &file);
     void setColor(const QString &text);
-
-    bool storedValue = false;
 };
