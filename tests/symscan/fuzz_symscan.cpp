@@ -17,8 +17,11 @@ namespace {
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing %s", qPrintable(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        // The shared SVD fixtures may be missing beside a bare checkout.
+        qWarning("missing seed %s", qPrintable(path));
+        return QByteArray();
+    }
     return file.readAll();
 }
 
