@@ -1,5 +1,6 @@
 #include "activeelement.h"
 #include "dataclass.h"
+#include "fakeelement.h"
 #include "errorreporter.h"
 #include "led.h"
 #include "mainwindow.h"
@@ -12,26 +13,6 @@
 
 #include <memory>
 
-// A minimal value element: a label whose value texts are set per keyword.
-class FakeElement : public QLabel, public ActiveElement
-{
-    Q_OBJECT
-    Q_INTERFACES(ActiveElement)
-public:
-    explicit FakeElement(const QString &name) { setObjectName(name); }
-    void setValue(const QString &text, int keyword) override { values[keyword] = text; }
-    void loadValue(const QString &text) override { values[0] = text; }
-    QString value(int keyword, int) override { return values.value(keyword); }
-    QString storedValueText() override { return values.value(0); }
-    void initialize() override {}
-    void enable(bool on) override { setEnabled(on); }
-    void setElementProperty(const char *name, const QVariant &value) override { setProperty(name, value); }
-    QVariant elementProperty(const char *name) override { return property(name); }
-    bool acceptsBitRange(int, int) override { return true; }
-    QHash<int, QString> values;
-signals:
-    void updateMathLabels() override;
-};
 
 class TestRegistries : public QObject
 {
