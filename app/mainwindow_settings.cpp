@@ -7,6 +7,8 @@
 #include "tyklink.h"
 
 #include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTextBrowser>
@@ -16,8 +18,13 @@ void MainWindow::readSettings()
 {
     auto store = AppPaths::openMainStore();
     const QByteArray geometry = store->value(QStringLiteral("geometry")).toByteArray();
-    if (geometry.isEmpty() || !restoreGeometry(geometry))
+    if (geometry.isEmpty() || !restoreGeometry(geometry)) {
+        // Without a window manager nothing maximises a window: give it the
+        // screen's size too, so it starts filling the screen either way.
+        if (QScreen *screen = QGuiApplication::primaryScreen())
+            setGeometry(screen->availableGeometry());
         setWindowState(windowState() | Qt::WindowMaximized);
+    }
     setWorkingDir(store->value(QStringLiteral("workingDir")).toString());
     setScriptsDir(store->value(QStringLiteral("scriptsDir"),
                                QDir(AppPaths::programDir()).filePath(QStringLiteral("scripts")))

@@ -421,9 +421,9 @@ void TestLocks::demoPanelLocksCleanly()
     for (const QString &line : f->consoleLines())
         QVERIFY2(!line.contains("XML Error"), qPrintable(line));
     QCOMPARE(f->errors(), QStringList());
-    // The oscillator, on by default, holds the power mode at deep sleep.
+    // The oscillator, on by default, holds the power mode at run.
     QCOMPARE(f->element("DEMO_POWER_MODE")->lockedByNames(), QStringList{"DEMO_OSC_ENABLE"});
-    QCOMPARE(f->element("DEMO_POWER_MODE")->value(KeywordLabel, 0), QString("Deep sleep"));
+    QCOMPARE(f->element("DEMO_POWER_MODE")->value(KeywordLabel, 0), QString("Run"));
     QStringList starts;
     for (QNEBlock *block : f->window->lockGraph()->blocks()) {
         if (block->value() == "START")
