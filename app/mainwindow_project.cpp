@@ -16,6 +16,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QFileInfo>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -127,10 +128,14 @@ public:
     // it) or a panel that could not be opened (reported already).
     bool loadProject(QIODevice *file);
     QString errorText() const;
+    // The panel's defines the project did not name, in element order.
+    QStringList missingDefines() const;
 
     bool activeElementsRead = false;
     QList<DiffRecord> differences;
+    // The panel's defines in element order, and those the project gave a value.
     QStringList expectedDefines;
+    QSet<QString> definesRead;
     QStringList unknownDefineLines;
     QStringList dropNames;
 
@@ -243,6 +248,7 @@ void ProjectFileReader::readActiveElements()
 {
     activeElementsRead = true;
     expectedDefines.clear();
+    definesRead.clear();
     const QList<ActiveElement *> elements = owner->getAllElements();
     for (ActiveElement *element : elements) {
         QObject *object = objectOf(element);
@@ -258,6 +264,16 @@ void ProjectFileReader::readActiveElements()
             xml.skipCurrentElement();
     }
     applyMigration();
+}
+
+QStringList ProjectFileReader::missingDefines() const
+{
+    QStringList missing;
+    for (const QString &name : expectedDefines) {
+        if (!definesRead.contains(name))
+            missing.append(name);
+    }
+    return missing;
 }
 
 void ProjectFileReader::readElementRecord()
@@ -296,7 +312,7 @@ void ProjectFileReader::readElementRecord()
     // unsorted save) follows the order of the project file.
     if (ActiveElement *taken = owner->takeElement(define))
         owner->appendElement(taken);
-    expectedDefines.removeAll(define);
+    definesRead.insert(define);
 }
 
 void ProjectFileReader::applyMigration()
@@ -324,7 +340,7 @@ void ProjectFileReader::applyMigration()
             continue;
         }
         owner->setRegisterFromDefineLine(reg, &words);
-        expectedDefines.removeAll(newName);
+        definesRead.insert(newName);
         for (int i = 0; i < unknownDefineLines.size(); ++i) {
             if (unknownDefineLines.at(i).section(QLatin1Char(' '), 1, 1) == oldName) {
                 unknownDefineLines.removeAt(i);
@@ -392,7 +408,8 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
     }
 
     QStringList unknownLines = reader.unknownDefineLines;
-    if (unknownLines.isEmpty() && reader.expectedDefines.isEmpty())
+    const QStringList missing = reader.missingDefines();
+    if (unknownLines.isEmpty() && missing.isEmpty())
         return ok;
     for (const QString &drop : qAsConst(reader.dropNames)) {
         unknownLines.erase(std::remove_if(unknownLines.begin(), unknownLines.end(),
@@ -403,7 +420,7 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
                            unknownLines.end());
     }
     QStringList links;
-    for (const QString &name : qAsConst(reader.expectedDefines)) {
+    for (const QString &name : missing) {
         links.append(QStringLiteral("<a href=\"%1\">%2</a><br>")
                          .arg(QString(name).replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$")), name));
     }
