@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+namespace Symscan {
+
 unsigned long CLog::m_ulLogMask = 0xFFFFFFFFul;
 unsigned short CLog::m_usNrOfBytesPerLine = 16;
 
@@ -84,3 +86,5 @@ CLog *GetLogInstance()
 {
     return &logInstance;
 }
+
+} // namespace Symscan

@@ -2,6 +2,8 @@
 
 #include "symscan_export.h"
 
+namespace Symscan {
+
 // Outcome codes of every Symscan operation, and a small log object that
 // hands text lines to a print callback chosen by the host, filtered by a
 // category mask. The library itself prints nothing.
@@ -80,3 +82,5 @@ private:
 
 // The library's one log object.
 SYMSCAN_EXPORT CLog *GetLogInstance();
+
+} // namespace Symscan

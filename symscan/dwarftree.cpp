@@ -13,9 +13,9 @@
 #include <string_view>
 #include <unordered_map>
 
-// ---- Name tables
+namespace Symscan {
 
-using namespace symscan;
+// ---- Name tables
 
 namespace {
 
@@ -795,3 +795,5 @@ unsigned int DwarfTree::resolve(const char *name, quint64 &address, quint64 &siz
     size = bytes;
     return CLog::Success;
 }
+
+} // namespace Symscan

@@ -13,6 +13,8 @@
 // .debug_info, its name tables, and the resolution of names such as
 // "cfg.tab[3].b" to an address and a size.
 
+namespace Symscan {
+
 // Positions in the table of 63 tag names: the DW_TAG_ names from array_type
 // (0x01) to template_alias (0x43) in code order, codes without a name left
 // out (mutable_type kept after imported_unit), then GNU_call_site and
@@ -180,3 +182,5 @@ private:
     bool m_indexSorted = true;
     unsigned m_pointerSize = 4;
 };
+
+} // namespace Symscan

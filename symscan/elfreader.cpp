@@ -22,7 +22,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-using namespace symscan;
+namespace Symscan {
 
 namespace {
 
@@ -734,3 +734,5 @@ unsigned int ELFReader::GetAddress(const char *name, unsigned long *address, uns
         *size = bytes;
     return result;
 }
+
+} // namespace Symscan

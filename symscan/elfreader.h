@@ -9,6 +9,8 @@
 
 #include <vector>
 
+namespace Symscan {
+
 // How much of a file Read takes in.
 enum InfoRange : int {
     RangeSections = 0,  // ELF header and section table
@@ -152,3 +154,5 @@ private:
     unsigned long m_symbolsAnnounced = 0;
     long m_lastProgress = -1;
 };
+
+} // namespace Symscan

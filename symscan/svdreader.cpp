@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QXmlStreamReader>
 
+namespace Symscan {
+
 namespace {
 
 // A node where only elements (and comments) belong.
@@ -489,3 +491,5 @@ unsigned int SVDReader::readEnumeratedValue(const QDomElement &element, SvdEnume
         return unsigned(CLog::Success);
     });
 }
+
+} // namespace Symscan

@@ -12,6 +12,8 @@
 class QByteArray;
 class QDomElement;
 
+namespace Symscan {
+
 // One enumerated value of a field.
 struct SvdEnumeratedValue
 {
@@ -99,3 +101,5 @@ private:
 
     static QString getText(const QDomElement &element);
 };
+
+} // namespace Symscan

@@ -7,7 +7,7 @@
 // Small readers for the numbers and words of readelf text. They work on
 // NUL-terminated text, never read past its end and refuse values that do not
 // fit 64 bits.
-namespace symscan {
+namespace Symscan {
 
 inline bool mulOverflow(quint64 a, quint64 b, quint64 *result)
 {
@@ -114,4 +114,4 @@ inline const char *skipBlanks(const char *text)
     return text;
 }
 
-} // namespace symscan
+} // namespace Symscan

@@ -126,7 +126,7 @@ int measureMemory(const QString &file)
     QFile clearRefs(QStringLiteral("/proc/self/clear_refs"));
     const bool peakReset = clearRefs.open(QIODevice::WriteOnly) && clearRefs.write("5") == 1;
     clearRefs.close();
-    ELFReader reader;
+    Symscan::ELFReader reader;
     const unsigned int result = reader.Read(QFile::encodeName(file).constData());
     const qint64 peak = statusField("VmHWM:");
     unsigned long address = 0, size = 0;
@@ -166,7 +166,7 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    ELFReader reader;
+    Symscan::ELFReader reader;
     const QString readelf = reader.ReadelfProgram();
     if (readelf.isEmpty()) {
         std::fprintf(stderr, "no readelf\n");
@@ -184,7 +184,7 @@ int main(int argc, char *argv[])
         const unsigned int result = reader.Read(QFile::encodeName(elf).constData());
         reads.push_back(double(timer.nsecsElapsed()) / 1e6);
         if (result != 0) {
-            std::fprintf(stderr, "Read failed: %s\n", CLog::ErrorCodeToString(result));
+            std::fprintf(stderr, "Read failed: %s\n", Symscan::CLog::ErrorCodeToString(result));
             return 1;
         }
     }

@@ -12,6 +12,8 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+using namespace Symscan;
+
 namespace {
 
 QByteArray readFile(const QString &path)

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QtTest>
 
+using namespace Symscan;
+
 namespace {
 
 QByteArray fixture(const char *name)

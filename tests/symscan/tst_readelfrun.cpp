@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+using namespace Symscan;
+
 namespace {
 
 QString fixturePath(const char *name)

@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <string>
 
+using namespace Symscan;
+
 // The real SVD files live in the shared fixtures beside the checkout.
 #define REQUIRE_SVD_FIXTURES()                                                              \
     do {                                                                                  \

@@ -17,6 +17,8 @@
 #include <map>
 #include <memory>
 
+using namespace Symscan;
+
 namespace {
 
 // Every name lives in symbols_main.c unless it starts with "other_".

@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+using namespace Symscan;
+
 namespace {
 
 QList<QPair<unsigned long, QByteArray>> printed;
