@@ -1,0 +1,115 @@
+// Guards the demo output against unintended changes: the real program runs
+// headless on a copy of the demo panel, as run.sh does without a display, and
+// every file it writes must match the fixture in demo-output byte for byte.
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestDemoOutput : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void filesMatchTheFixtures_data();
+    void filesMatchTheFixtures();
+    void noOtherHeaderIsWritten();
+
+private:
+    static QByteArray fileBytes(const QString &path);
+    static QString firstDifference(const QByteArray &expected, const QByteArray &actual);
+
+    QTemporaryDir dir;
+    QString out; // the folder of the panel copy, the project and the headers
+};
+
+static const QStringList goldenFiles{"demo.qlmp", "demo_clock.h", "demo_levels.h",
+                                     "demo_peripherals.h", "demo_texts.h"};
+
+void TestDemoOutput::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkpath("config"));
+    QVERIFY(QDir(dir.path()).mkpath("out"));
+    out = dir.filePath("out");
+    QVERIFY(QFile::copy(QStringLiteral(QUILLMATE_EXAMPLES "/demo.xml"), QDir(out).filePath("demo.xml")));
+
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
+    environment.remove("QUILLMATE_NONINTERACTIVE"); // the options alone must keep it headless
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(dir.path());
+    process.start(QStringLiteral(QUILLMATE_BINARY),
+                  {"-q", "-c" + QDir(out).filePath("console.log"), "-s" + QDir(out).filePath("demo.qlmp"),
+                   QDir(out).filePath("demo.xml")});
+    // Nothing may wait on a dialog: a run that does not end is a failure.
+    const bool finished = process.waitForFinished(30000);
+    if (!finished) {
+        process.kill();
+        process.waitForFinished();
+    }
+    QVERIFY2(finished, "the demo run did not end by itself");
+    const QByteArray report = process.readAllStandardError() + fileBytes(QDir(out).filePath("console.log"));
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit, report.constData());
+    QVERIFY2(process.exitCode() == 0, report.constData());
+}
+
+void TestDemoOutput::filesMatchTheFixtures_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const QString &name : goldenFiles)
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+void TestDemoOutput::filesMatchTheFixtures()
+{
+    QFETCH(QString, name);
+    const QString written = QDir(out).filePath(name);
+    QVERIFY2(QFile::exists(written), qPrintable(name + " was not written"));
+    const QByteArray expected = fileBytes(QStringLiteral(QUILLMATE_FIXTURES "/demo-output/") + name);
+    QVERIFY2(!expected.isEmpty(), qPrintable("the fixture " + name + " is missing or empty"));
+    const QByteArray actual = fileBytes(written);
+    if (actual != expected)
+        QFAIL(qPrintable(name + " differs from its fixture " + firstDifference(expected, actual)));
+}
+
+void TestDemoOutput::noOtherHeaderIsWritten()
+{
+    const QStringList headers = QDir(out).entryList({"*.h"}, QDir::Files, QDir::Name);
+    const QStringList expected = goldenFiles.filter(QRegularExpression("\\.h$"));
+    QCOMPARE(headers, expected);
+}
+
+QByteArray TestDemoOutput::fileBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Where two texts part, as "in line N:" with both lines; line ends are shown
+// escaped, so a lost CR is visible too.
+QString TestDemoOutput::firstDifference(const QByteArray &expected, const QByteArray &actual)
+{
+    const QList<QByteArray> expectedLines = expected.split('\n');
+    const QList<QByteArray> actualLines = actual.split('\n');
+    const auto shown = [](const QList<QByteArray> &lines, int i) {
+        if (i >= lines.size() || (i + 1 == lines.size() && lines.at(i).isEmpty()))
+            return QString("(end of file)");
+        QByteArray line = lines.at(i);
+        line.replace('\r', "\\r");
+        return QString::fromUtf8(i + 1 < lines.size() ? line + "\\n" : line);
+    };
+    int i = 0;
+    while (i < expectedLines.size() && i < actualLines.size() && expectedLines.at(i) == actualLines.at(i))
+        ++i;
+    return QStringLiteral("in line %1:\n   expected: %2\n   actual:   %3")
+        .arg(i + 1)
+        .arg(shown(expectedLines, i), shown(actualLines, i));
+}
+
+QTEST_GUILESS_MAIN(TestDemoOutput)
+#include "tst_demooutput.moc"
