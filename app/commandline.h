@@ -7,8 +7,7 @@
 
 class QDir;
 
-// The values main collects from the command line, in the order the main
-// window's constructor takes them.
+// The values main collects from the command line; the main window is built from them.
 struct CommandLineOptions {
     QString file;
     QString batchFile;     // -b

@@ -1,6 +1,5 @@
 #include "diffdialog.h"
 
-#include "mainwindow.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -59,6 +58,5 @@ void DiffDialog::setDifferences(const QList<DiffRecord> &records)
 
 void DiffDialog::on_doubleClicked(const QModelIndex &index)
 {
-    if (theMainWindow)
-        theMainWindow->raiseDefine(index.data(Qt::DisplayRole).toString());
+    emit defineActivated(index.data(Qt::DisplayRole).toString());
 }

@@ -33,6 +33,10 @@ public:
     QStandardItemModel *model() const { return m_model; }
     QTableView *view() const { return m_view; }
 
+signals:
+    // A define the user double-clicked, to be shown in the panel.
+    void defineActivated(const QString &define);
+
 public slots:
     void on_doubleClicked(const QModelIndex &index);
 

@@ -65,9 +65,7 @@ int main(int argc, char *argv[])
     options.file.replace(QLatin1Char('\\'), QLatin1Char('/'));
     resolveCommandLinePaths(options, startDirectory);
 
-    MainWindow window(options.file, options.batchFile, options.outputLog, options.generate,
-                      options.save, options.keil, options.quiet, options.exitAfterKeil,
-                      options.saveFile, options.consoleLog, options.defines, options.includePaths);
+    MainWindow window(options);
     window.show();
     return app.exec();
 }

@@ -7,6 +7,7 @@
 #include "diffdialog.h"
 #include "errorreporter.h"
 #include "lockdialog.h"
+#include "panel.h"
 #include "pollingthreads.h"
 #include "registermodel.h"
 #include "resources.h"
@@ -15,11 +16,15 @@
 #include "unresolveddialog.h"
 
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QDebug>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
@@ -30,13 +35,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-MainWindow *theMainWindow = nullptr;
-
-MainWindow::MainWindow(const QString &file, const QString &batchFile, const QString &outputLog,
-                       bool generate, bool save, bool keil, bool quiet, bool exitAfterKeil,
-                       const QString &saveFile, const QString &consoleLog, const QString &defines,
-                       const QString &includePaths)
+MainWindow::MainWindow(const CommandLineOptions &options)
     : QMainWindow(nullptr)
+    , m_panel(new Panel(this, this))
 {
     // 1. Members start empty; the window background is white.
     initQuillmateResources();
@@ -49,47 +50,52 @@ MainWindow::MainWindow(const QString &file, const QString &batchFile, const QStr
     checkForUpdates();
 
     // 3. Recorder, setDef echo, highlight state and threads start cleared.
-    logSetDefs = false;
+    m_panel->logSetDefs = false;
     seggerThread = nullptr;
     serialComThread = nullptr;
     seggerPolling = false;
     serialPolling = false;
     performanceFrequency = 1000000000; // QElapsedTimer nanoseconds
 
-    // 4.
-    theMainWindow = this;
+    // 4. Console lines and register-model reports reach this window.
+    setConsoleSink([this](const QString &html) { consolePrint(html); });
     setRegisterModelReporter([](const QString &message) { reportError(message); });
+    connect(m_panel, &Panel::xmlFileChanged, this, &MainWindow::showPanelFile);
+    connect(m_panel, &Panel::forumToolTipChanged, this, [this](const QString &text) {
+        if (forumButton)
+            forumButton->setToolTip(text.isEmpty() ? tr("Forum") : text);
+    });
 
     // 5. Error reporter sinks and the console log file.
-    this->quiet = quiet;
+    quiet = options.quiet;
     reportToMessageBox = !quiet;
     reportToConsole = quiet;
-    reportToLogFile = !consoleLog.isEmpty();
-    openLogFile(consoleLog);
+    reportToLogFile = !options.consoleLog.isEmpty();
+    openLogFile(options.consoleLog);
 
     // 6. User state.
     readSettings();
 
     // 7.
-    disclaimerFile = QStringLiteral("disclaimer.txt");
-    documentsPath = QStringLiteral("Documentation");
+    m_panel->disclaimerFile = QStringLiteral("disclaimer.txt");
+    m_panel->documentsPath = QStringLiteral("Documentation");
 
     // 8.
-    definesText = defines;
-    this->includePaths = includePaths;
-    this->keil = keil;
+    definesText = options.defines;
+    includePaths = options.includePaths;
+    keil = options.keil;
     harbikToolId.clear();
 
     // 9. settings.ini switches; may name the file to open.
-    QString fileToOpen = file;
+    QString fileToOpen = options.file;
     readSettingsIni(fileToOpen);
 
     // 10.
-    this->batchFile = batchFile;
-    this->outputLog = outputLog;
-    this->generate = generate;
-    saveRequested = save;
-    closeMode = 0;
+    batchFile = options.batchFile;
+    outputLog = options.outputLog;
+    generate = options.generate;
+    saveRequested = options.save;
+    closeMode = CloseMode::Ask;
     fullScreen = false;
     keepConsoleHidden = false;
 
@@ -103,6 +109,7 @@ MainWindow::MainWindow(const QString &file, const QString &batchFile, const QStr
     unresolvedDialog = new UnresolvedDialog(this);
     diffDialog = new DiffDialog(this);
     lockDialog = new LockDialog(this);
+    m_panel->setLockGraph(lockDialog);
     portMappingDialog = nullptr;
 
     // 14.
@@ -110,20 +117,20 @@ MainWindow::MainWindow(const QString &file, const QString &batchFile, const QStr
 
     // 15.-16. Keil tools menu.
     cleanUpKeilEntries();
-    if (this->keil)
+    if (keil)
         runKeilStep();
 
     // 17. The file named on the command line (or by loadonstart).
     const bool fileOpened = openFileArgument(fileToOpen);
 
     // 18.
-    if (!this->batchFile.isEmpty())
-        runScriptFile(this->batchFile);
+    if (!batchFile.isEmpty())
+        runScriptFile(batchFile);
 
     // 19. Runs that end here. The -d values go into what they write.
-    if (saveRequested || this->generate || exitAfterKeil) {
+    if (saveRequested || generate || options.exitAfterKeil) {
         applyDefines();
-        runNonInteractiveExits(fileToOpen, fileOpened, saveFile, exitAfterKeil);
+        runNonInteractiveExits(fileToOpen, fileOpened, options.saveFile, options.exitAfterKeil);
     }
 
     // 20.
@@ -154,8 +161,7 @@ MainWindow::~MainWindow()
     diffDialog = nullptr;
     delete xmlDialog.data();
     closeLogFile();
-    if (theMainWindow == this)
-        theMainWindow = nullptr;
+    setConsoleSink(nullptr);
 }
 
 bool MainWindow::openFileArgument(const QString &file)
@@ -191,7 +197,7 @@ void MainWindow::applyDefines()
         const QString name = item.left(equals).trimmed();
         const QString value = item.mid(equals + 1).section(QLatin1Char('='), 0, 0).trimmed();
         qDebug().noquote() << name + QStringLiteral(" / ") + value;
-        setElementByDefine(name, value);
+        m_panel->setElementByDefine(name, value);
     }
 }
 
@@ -243,25 +249,23 @@ void MainWindow::exitNonInteractive(int exitCode)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    const int mode = closeMode;
-    closeMode = 0;
+    const CloseMode mode = closeMode;
+    closeMode = CloseMode::Ask;
     switch (mode) {
-    case 0:
-    case 1:
-        if (mode == 0 ? maybeSave() : save()) {
+    case CloseMode::Ask:
+    case CloseMode::Save:
+        if (mode == CloseMode::Ask ? maybeSave() : save()) {
             writeSettings();
             event->accept();
         } else {
             event->ignore();
         }
         break;
-    case 2:
+    case CloseMode::Discard:
         event->accept();
         break;
-    case 3:
+    case CloseMode::Refuse:
         event->ignore();
-        break;
-    default:
         break;
     }
 }
@@ -319,22 +323,39 @@ bool MainWindow::openDropped(const QString &path)
     return false;
 }
 
-void MainWindow::changed()
+// ---------------------------------------------------------------------------
+// What the panel asks of the window
+
+void MainWindow::setProjectModified()
 {
-    if (loading)
-        return;
-    if (!recordElementChange(sender()))
-        return;
     setWindowModified(true);
 }
 
-void MainWindow::markModified(ActiveElement *element)
+void MainWindow::showPanelWidget(QWidget *widget)
 {
-    if (loading)
+    // The old panel may still be running the signal that loads this one (a
+    // loadFile or runScript action): it goes once control is back in the
+    // event loop, not under its own feet.
+    if (QWidget *old = takeCentralWidget()) {
+        old->hide();
+        old->deleteLater();
+    }
+    setCentralWidget(widget);
+}
+
+void MainWindow::showPanelFile(const QString &path)
+{
+    if (!fileLabel)
         return;
-    if (element)
-        changedHeaders.insert(element->header(), true);
-    setWindowModified(true);
+    QString text = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (!m_panel->xmlVersion.isEmpty())
+        text += QStringLiteral(" - ") + m_panel->xmlVersion;
+    fileLabel->setText(text);
+}
+
+void MainWindow::loadFile(const QString &name)
+{
+    loadFile(name, false);
 }
 
 void MainWindow::editGUI()

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "commandline.h"
+#include "panelshell.h"
+
 #include <QHash>
-#include <QMap>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSerialPort>
@@ -9,61 +11,35 @@
 #include <QStringList>
 #include <QTextStream>
 
-#include "activeelement.h"
-#include "expression.h"
-#include "registermodel.h"
-
 #include <atomic>
 
-class AbsoluteWidget;
 class ActiveElement;
-class GridWidget;
-class GroupBox;
-class HorizontalWidget;
-class TreeWidget;
-class VerticalWidget;
-class Container;
-class DataClass;
 class DiffDialog;
-class Image;
-class Led;
-class LogLabel;
-class MathLabel;
-class PinMapping;
-class PushButton;
-class QTreeWidget;
-class QTreeWidgetItem;
-struct ComPollEntry;
-struct VarPollEntry;
-class QwtDial;
-class QwtPlotCurve;
-class QwtThermo;
-class TabWidget;
-class TimerLabel;
 class LockDialog;
+class Panel;
+class PinMapping;
+class QAction;
 class QCloseEvent;
 class QDockWidget;
 class QDragEnterEvent;
 class QDropEvent;
+class QIODevice;
 class QLabel;
 class QPushButton;
-class QAction;
 class QTabWidget;
 class QTextBrowser;
 class QTimerEvent;
 class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
 class QUrl;
+class RegisterRecord;
 class SeggerThread;
 class SerialComThread;
 class ShowXMLDialog;
 class TextBrowser;
 class TykLink;
 class UnresolvedDialog;
-
-class MainWindow;
-// The one main window of the process; elements, threads, the error reporter and
-// the script engine reach the window only through it.
-extern MainWindow *theMainWindow;
 
 // Switches read from settings.ini beside the program.
 struct SettingsIniSwitches {
@@ -81,56 +57,36 @@ struct SettingsIniSwitches {
     QString externalEditor;
 };
 
-// A tab page that setDef took off its tab widget ("visible" 0), kept until a
-// non-zero "visible" puts it back at its old place.
-struct HiddenTab {
-    QPointer<QTabWidget> tabs;
-    QPointer<QWidget> page;
-    int index = -1;
-    QString label;
+// What closing the window does with a modified project.
+enum class CloseMode {
+    Ask,     // ask whether to save
+    Save,    // save without asking
+    Discard, // close without asking
+    Refuse,  // keep the window open
 };
 
-// A value that setDef moved by changing an element's minimum or maximum; the
-// window reports the notes 100 ms later. The elements are guarded: a note
-// whose element went away with its panel is not reported.
-struct RangeChangeNote {
-    QPointer<QObject> sender;  // the element whose action changed the range, or null
-    QPointer<QObject> element; // the element whose range changed
-    bool minimumChanged = false;
-    double oldValue = 0;
-    double oldMinimum = 0;
-    double oldMaximum = 0;
-    double newValue = 0;
-    double newMinimum = 0;
-    double newMaximum = 0;
-};
-
-// True only while MainWindow::resetGUI runs.
-extern bool guiResetInProgress;
-
-// The application window. Its constructor is the program's whole start-up
-// sequence; its implementation is split over several mainwindow_*.cpp files,
-// each named for what it holds.
-class MainWindow : public QMainWindow, public OperandLookup, public RegisterModelHost
+// The application window around the panel model: menus, tool bars, console,
+// dialogs, settings, the target link threads, and the orchestration of
+// opening, saving and exporting. Its constructor is the program's whole
+// start-up sequence. The loaded panel's state lives in the Panel it holds.
+class MainWindow : public QMainWindow, public PanelShell
 {
     Q_OBJECT
 
 public:
-    MainWindow(const QString &file, const QString &batchFile, const QString &outputLog,
-               bool generate, bool save, bool keil, bool quiet, bool exitAfterKeil,
-               const QString &saveFile, const QString &consoleLog, const QString &defines,
-               const QString &includePaths);
+    explicit MainWindow(const CommandLineOptions &options);
     ~MainWindow() override;
 
-    // Construction, start-up and shut-down (mainwindow.cpp)
-    int closeMode = 0;          // 0 ask, 1 save, 2 close without asking, 3 refuse
-    bool loading = false;
+    // The panel the window shows.
+    Panel *panel() const { return m_panel; }
+
+    // ---- Construction, start-up and shut-down (mainwindow.cpp)
+    CloseMode closeMode = CloseMode::Ask;
     bool fullScreen = false;
     bool wasMaximized = false;
-    QHash<QString, bool> changedHeaders;
     void writeSettings();
 
-    // Console (mainwindow_console.cpp)
+    // ---- Console (mainwindow_console.cpp)
     void consolePrint(QString html);
     bool keepConsoleHidden = false; // set by the script command that hides the console
     static bool isXmlFile(const QString &path);
@@ -138,7 +94,7 @@ public:
     QTextBrowser *consoleBrowser() const { return console; }
     QDockWidget *consoleDockWidget() const { return consoleDock; }
 
-    // Settings (mainwindow_settings.cpp)
+    // ---- Settings (mainwindow_settings.cpp)
     void readSettings();
     void readSettingsIni(QString &file);
     void setWorkingDir(const QString &dir);
@@ -146,6 +102,8 @@ public:
     void applySettings(quint16 loggingMode, bool timeStamps, QString logFile,
                        unsigned updatePeriod, bool toolbarEnabled);
     const SettingsIniSwitches &settingsSwitches() const { return switches; }
+    QString getScriptsDir() const { return scriptsDir; }
+    QString getWorkingDir() const { return workingDir; }
     QString workingDir;
     QString scriptsDir;
     QString lastDir;
@@ -159,7 +117,7 @@ public:
     QString keilArguments;
     bool keil = false;
 
-    // Command-line values kept for later steps
+    // ---- Command-line values kept for later steps
     QString definesText;
     bool definesApplied = false;
     QString includePaths;
@@ -168,10 +126,8 @@ public:
     bool generate = false;
     bool saveRequested = false;
     bool quiet = false;
-    QString disclaimerFile;
-    QString documentsPath;
 
-    // Target link and polling threads (mainwindow_panelopen.cpp)
+    // ---- Target link and polling threads (mainwindow_panelopen.cpp)
     TykLink *tykLink = nullptr;
     SeggerThread *seggerThread = nullptr;
     SerialComThread *serialComThread = nullptr;
@@ -180,41 +136,31 @@ public:
     QSerialPort terminalPort;
     qint64 performanceFrequency = 0; // ticks per second of the exchange thread's clock
     void stopPollingThreads();
+    void startPollingThreads();
 
-    // Panel open, post-load set-up, new project and reload (mainwindow_panelopen.cpp)
+    // ---- Panel open, post-load set-up, new project and reload (mainwindow_panelopen.cpp)
     bool readPanelFile(const QString &file);
     bool openFileError(const QString &file, const QString &errorText);
     bool readFileError(const QString &file, const QString &errorText);
     void printLoadMessage();
     void initLoadedConfiguration(bool resetValues);
+    // Empties the panel and the window's view of it before the next panel.
     void clearPanelState();
-    void markModified(ActiveElement *element);
-    void resetToDefaults();
-    ActiveElement *takeElement(const QString &define);
-    bool renameDefine(const QString &oldName, const QString &newName);
     void expandRecursively(QTreeWidgetItem *item, bool expand);
-    void checkSvdBinding(const QString &objectName);
-    void consolePrintSvdNotFound(const QString &name);
-    void startPollingThreads();
-    bool usesTyk = false;
-    bool loadSaveAllowed = true;
+    // Resolves and opens the panel's SVD file (asking where it is when it
+    // cannot be found) and binds the SVD-bound variables.
+    bool loadSvdFile();
     bool openingHomePanel = false; // set while the home panel of a new project is read
     bool homePanelShown = false;   // the window shows the home panel
     quint16 usbTimeoutCount = 0;
-    quint16 ioCheckMode = 0;
-    QMap<QString, QString> definePrefixes;
     QPointer<PinMapping> pinMapping;
     int highlightTimerId = 0;
-    QStringList elementNames;
-    QList<VarPollEntry *> varPollList;
-    QList<ComPollEntry *> comPollList;
-    QList<QObject *> invisibleElements;
-    QHash<QString, HiddenTab> hiddenTabs; // by the name of the container taken off its tab
-    QHash<QString, QStringList> waitingLocks; // define -> the elements waiting to lock it
-    QList<MathLabel *> overflowConflicts;
 
-    // Project file and header export (mainwindow_project.cpp, mainwindow_headers.cpp,
+    // ---- Project file and header export (mainwindow_project.cpp, mainwindow_headers.cpp,
     // mainwindow_signing.cpp)
+    QString projectFile;
+    void setCurrentFile(const QString &file);
+    QString getCurrentFileName() const;
     bool load(const QString &fileName);
     // Reads a project into the open panel (setValues) or only compares it with
     // the panel's values. False when the reading stopped early: *errorText then
@@ -249,8 +195,6 @@ public:
     // from the first "</checksum>" on) between the first "<checksum>" and
     // "</checksum>"; false when the text lacks either tag.
     static bool insertChecksum(QString &text);
-    // Header file -> the panel version in force when its first define was bound.
-    QHash<QString, QString> headerVersions;
 
 public slots:
     bool save();
@@ -262,168 +206,43 @@ public slots:
     void signFile();
 
 public:
-    // Panel header values (mainwindow_registries.cpp)
-    QString xmlFile;
-    QString xmlVersion;
-    QString xmlOriginalVersion;
-    quint16 fwVersionMin[3] = {0, 0, 0};
-    quint16 fwVersionMax[3] = {0, 0, 0};
-    QString projectFile;
-    QString svdFile;
-    QString forumUrl;
-    QString forumToolTip;
-    QString xmlDir;
-    QString migrationFile;
-    bool hasOwnDisclaimer = false;
-
-    void setXMLFile(const QString &path);
-    void setXMLVersion(const QString &text) { xmlVersion = text; }
-    void setXMLOriginalVersion(const QString &text) { xmlOriginalVersion = text; }
-    void setSvdFile(const QString &name) { svdFile = name; }
-    void setMigrationFile(const QString &name) { migrationFile = name; }
-    void setForumURL(const QString &url) { forumUrl = url; }
-    void setDocumentsPath(const QString &path) { documentsPath = path; }
-    void setDisclaimerFile(const QString &name);
-    void setForumToolTip(const QString &text);
-    void setCurrentFile(const QString &file);
-    void setFWVersionRange(const QString &minText, const QString &maxText);
-    void getFWVersionRange(QString &min, QString &max) const;
-    QString getFWVersionRangeText() const;
-    QString getXMLFile() const { return xmlFile; }
-    QString getXMLFileName() const;
-    QString getXMLDir() const { return xmlDir; }
-    QString getXMLVersion() const { return xmlVersion; }
-    QString getXMLOriginalVersion() const { return xmlOriginalVersion; }
-    QString getSvdFile() const { return svdFile; }
-    QString getMigrationFile() const { return migrationFile; }
-    QString getDisclaimerFile() const { return disclaimerFile; }
-    QString getForumURL() const { return forumUrl; }
-    QString getScriptsDir() const { return scriptsDir; }
-    QString getWorkingDir() const { return workingDir; }
-    QString getCurrentFileName() const;
-
-    // Registries (mainwindow_registries.cpp). None of them owns what it points to.
-    QHash<QString, ModuleRecord *> moduleTable;
-    QHash<QString, QList<MathLabel *>> mathLabelsByDefine;
-    QHash<QString, ActiveElement *> elementsByDefine;
-    QList<ActiveElement *> allElements;
-    QHash<QString, QList<Led *>> ledsByData;
-    QHash<QString, QList<Image *>> imagesByDefine;
-    QHash<QString, QList<QwtPlotCurve *>> curvesByData;
-    QHash<QString, QList<QwtDial *>> dialsByData;
-    QHash<QString, QList<QwtThermo *>> thermosByData;
-    QHash<QString, QList<LogLabel *>> logItemsByData;
-    QHash<QString, DataClass *> variablesByName;
-    QHash<QString, TabWidget *> tabWidgetsByName;
-    QHash<QString, QWidget *> imagesByName;
-    QHash<QString, Led *> ledsByName;
-    QHash<QString, QWidget *> dialsByName;
-    QHash<QString, QWidget *> thermosByName;
-    QHash<QString, QWidget *> plotsByName;
-    QHash<QString, TimerLabel *> timersByName;
-    QHash<QString, PushButton *> pushButtonsByName;
-    QHash<QString, Container *> containersByName;
-    QString savedStyleSheet;
-
-    void addCurve(const QString &define, QwtPlotCurve *curve);
-    void addDial(const QString &define, QwtDial *dial);
-    void addLed(const QString &define, Led *led);
-    void addLog(const QString &define, LogLabel *log);
-    void addSvgImage(const QString &define, Image *image);
-    void addThermo(const QString &define, QwtThermo *thermo);
-    void addMathLabel(const QStringList &defines, MathLabel *label);
-    bool addModule(ModuleRecord **out, const QString &name);
-    void appendElement(ActiveElement *element);
-    void registerElement(const QString &define, ActiveElement *element) override;
-    void setContainer(const QString &name, Container *container);
-    void setDataClass(const QString &name, DataClass *variable);
-    void setDial(const QString &name, QWidget *dial);
-    void setImage(const QString &name, QWidget *image);
-    void setLED(const QString &name, Led *led);
-    void setPlot(const QString &name, QWidget *plot);
-    void setPushButton(const QString &name, PushButton *button);
-    void setTabWidget(const QString &name, TabWidget *tabWidget);
-    void setThermo(const QString &name, QWidget *thermo);
-    void setTimer(const QString &name, TimerLabel *timer);
-    bool setEnumeratedValue(const QString &define, const QString &text, const QString &value, int key);
-
-    ActiveElement *getActiveElement(const QString &define) const;
-    bool elementExists(const QString &define) const;
-    QList<ActiveElement *> getAllElements() const { return allElements; }
-    float getValue(const QString &text);
-    double evaluatePostfix(QStringList postfix, const QStringList &numbers, const QStringList &names,
-                           bool *ok);
-    // Operands of formulas and conditions: elements, variables and references.
-    double operandValue(const QString &operand, bool *found) override;
-    void reportInvalidFormulaValue(const QString &operand) override;
-    // The register model's view of the window.
-    ModuleRecord *getModule(const QString &name) override;
-    bool addModule(ModuleRecord *&out, const QString &name) override;
-    void logMessage(const QString &html) override;
-    RegisterRecord *getRegister(const QString &moduleName, const QString &registerName);
-    static QString getModuleName(const QString &path);
-    static QString getRegisterName(const QString &path);
-    static QString getFieldName(const QString &path);
-    static QString getObjectName(ActiveElement *element);
+    // ---- The window's view of the panel (mainwindow_panelview.cpp)
     bool isEditableElement(QWidget *widget, bool rememberStyle);
     void expandOrCollapseBranch(bool expand);
+    QString savedStyleSheet;
 
-    // Define registration and SVD binding (mainwindow_defines.cpp)
-    void assignRegisterField(const QString &define, const QString &header, ActiveElement *element,
-                             bool isSvd);
-    bool loadSvdFile();
-    bool setElementByDefine(const QString &name, const QString &value);
-    // The change bookkeeping of changed(); false when the change does not count.
-    bool recordElementChange(QObject *sender);
-
-    // Root containers and element wiring (mainwindow_wiring.cpp)
-    AbsoluteWidget *createAbsoluteWidget();
-    GridWidget *createGridWidget();
-    GroupBox *createGroupBox(const QString &label);
-    HorizontalWidget *createHorizontalWidget();
-    TabWidget *createTabWidget();
-    TreeWidget *createTreeWidget();
-    VerticalWidget *createVerticalWidget();
-    void connectLocks(QObject *element);
-    void connectChangedByUser(QObject *element);
-    void connectDoubleSpinBoxValue(QObject *element);
-    void connectVariableToCurves(DataClass *variable);
-    void connectElementToCurves(QObject *element);
-    void connectVariableToDials(DataClass *variable);
-    void connectElementToDials(QObject *element);
-    void connectVariableToLeds(DataClass *variable);
-    void connectElementToLeds(QObject *element);
-    void connectVariableToLogs(DataClass *variable);
-    void connectElementToLogs(QObject *element);
-    void connectToMathLabels(QObject *sender);
-    void connectVariableToSvgImages(DataClass *variable);
-    void connectElementToSvgImages(QObject *element);
-    void connectVariableToThermos(DataClass *variable);
-    void connectElementToThermos(QObject *element);
-    void connectTabSetDef(QObject *tabWidget, QObject *receiver);
-    void connectAction(const QString &signalName, const QString &slotName, QObject *element);
-
-    // Scripts (mainwindow_scripts.cpp)
+    // ---- Scripts (mainwindow_scripts.cpp)
     bool runScriptFile(const QString &fileName);
     bool executeScriptLine(QString line, int lineNumber);
     bool parameterCheck(const QString &command, const QString &params, quint16 count, quint16 line);
     int failedAssertCount = 0;
-    QString scriptFile; // absolute path of the running script file
+    QString scriptFile;       // absolute path of the running script file
     QTextStream recordStream; // the macro recorder's stream
     QString recordComment;    // comment for the next recorded element line
+
+    // ---- PanelShell
+    void showPanelWidget(QWidget *widget) override;
+    QWidget *dialogParent() override { return this; }
     // Whether the recorder's stream has somewhere to write.
-    bool isRecording() const;
+    bool isRecording() const override;
     // Writes line to the recorder and echoes consoleLine on the console, each
     // followed by the pending comment.
-    void recordScriptLine(const QString &line, const QString &consoleLine);
-    bool logSetDefs = false;
+    void recordScriptLine(const QString &line, const QString &consoleLine) override;
+    QString runningScriptFile() const override { return scriptFile; }
+    void setProjectModified() override;
+    void cancelHighlight() override;
+    void loadFile(const QString &name) override;
+    void runScript(const QString &text) override;
+    void startProgram(const QString &program) override;
+    void sendUSB(const QString &values) override;
+    void recData(const QString &values) override;
 
-    // Integration with the update site and Keil (mainwindow_integration.cpp)
+    // ---- Integration with the update site and Keil (mainwindow_integration.cpp)
     void checkForUpdates();
     void cleanUpKeilEntries();
     void runKeilStep();
 
-    // Menus, tool bars and status bar (mainwindow_menus.cpp). Actions whose
+    // ---- Menus, tool bars and status bar (mainwindow_menus.cpp). Actions whose
     // settings.ini switch is off are never created and stay null.
     static bool objectNameLess(QObject *a, QObject *b);
     QAction *homeAct = nullptr;
@@ -458,13 +277,12 @@ public:
     QAction *appNotesAction = nullptr; // shows the app-notes button on the launcher bar
     QString launcherFeatureId;         // the bundle's symbolic name + ".feature"
 
-    // Finding and marking elements (mainwindow_find.cpp). One mark at a time,
-    // ended by its 5000 ms timer or by cancelHighlight().
+    // ---- Finding and marking elements (mainwindow_find.cpp). One mark at a
+    // time, ended by its 5000 ms timer or by cancelHighlight().
     void raiseGUIElement(ActiveElement *element);
     // Brings the element registered under define into view; unknown names do nothing.
     void raiseDefine(const QString &define);
     void raiseWidget(QWidget *widget);
-    void cancelHighlight();
     QPointer<QWidget> highlightedWidget;
     QTreeWidgetItem *highlightedItem = nullptr;
     QPalette savedPalette;
@@ -479,7 +297,6 @@ public slots:
     void loadFile(QString name, bool absolute);
 
     // mainwindow.cpp
-    void changed();
     void editGUI();
     void switchFullscreenMode();
 
@@ -492,61 +309,12 @@ public slots:
     // mainwindow_settings.cpp
     void showSettingsDialog();
 
-    // Element actions and locks (mainwindow_setdef.cpp, mainwindow_locks.cpp,
-    // mainwindow_reset.cpp, mainwindow_colours.cpp, mainwindow_actions.cpp)
-    // The lock check of the post-load set-up: the lockon conditions checked,
-    // the locks applied, the lock graph drawn and circular locks reported.
-    void checkLockConditions();
-    void setDef(QString items);
-    void resetGUI(QString unused = QString());
-    void on_sendLock(QString lock);
-    void on_sendUnlock(QString lock);
-    // Shows the lock graph of the panel.
+    // Shows the lock graph of the panel (mainwindow_menus.cpp).
     void showLocks();
-    void setBGColor(QWidget *widget, int color);
-    void setTextColor(QWidget *widget, int color);
-    void loadFile(QString name);
-    void startProgram(QString program);
 
-public:
-    // Waiting locks and their console report (mainwindow_locks.cpp).
-    void removeWaitingLock(const QString &locker, const QString &define);
-    // The names waiting for locks plus the over/underflow conflicts.
-    int conflictCount() const;
-    void reportLockConflicts(const QString &define);
-    // Walks the lock chain that lock starts at from, drawing it into the lock
-    // graph, and reports a chain that comes back to origin. The walk follows
-    // no element twice on one chain, so it ends on every panel.
-    void checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
-                        ushort group, ushort depth, ushort index);
-    LockDialog *lockGraph() const { return lockDialog; }
-
-    // Range-change notes (mainwindow_timers.cpp): collected by setDef while
-    // the check timer is pending, reported when it fires.
-    QList<RangeChangeNote> rangeChangeNotes;
-    int checkTimerId = 0;
-    void startCheckTimer();
-    void reportRangeChanges();
-
-public slots:
     // Target link (mainwindow_targetlink.cpp)
     void connectTargetForPolling();
     void queryTykFirmwareVersion(bool compareWithPanel);
-    void sendUSB(QString values);
-    void recData(QString values);
-
-    // Scripts run by elements (mainwindow_scripts.cpp)
-    void runScript(QString text);
-
-    // Display refresh (mainwindow_display.cpp)
-    void refreshSvgImages();
-    void on_updateCurve();
-    void on_updateDial();
-    void on_updateLED();
-    void on_updateLog();
-    void on_updateMathLabel();
-    void on_updateSvgImage();
-    void on_updateThermo();
 
     // Actions and menus (mainwindow_menus.cpp)
     void updatePanelActions();
@@ -571,8 +339,7 @@ public slots:
     // mainwindow_find.cpp
     void searchForGUIElement();
 
-    // mainwindow_registries.cpp
-    QStringList getData() const;
+    // mainwindow_panelview.cpp
     void expandBranch();
     void collapseBranch();
 
@@ -581,8 +348,7 @@ protected:
     void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    // Ends the element mark when its timer fires, and reports the range-change
-    // notes when the check timer fires (mainwindow_find.cpp).
+    // Ends the element mark when its timer fires (mainwindow_find.cpp).
     void timerEvent(QTimerEvent *event) override;
 
 private:
@@ -590,8 +356,6 @@ private:
     bool openFileArgument(const QString &file);
     void applyDefines();
     [[noreturn]] void exitNonInteractive(int exitCode);
-    template <typename T>
-    T *installRootContainer(T *container);
     void runNonInteractiveExits(const QString &file, bool fileOpened, QString saveFile,
                                 bool exitAfterKeil);
     bool openDropped(const QString &path);
@@ -601,6 +365,10 @@ private:
     void createActions();
     void createToolBars();
     void createStatusBar();
+    // The file label of the status bar: the panel file and its version.
+    void showPanelFile(const QString &path);
+
+    Panel *m_panel = nullptr;
 
     QTextBrowser *console = nullptr;
     TextBrowser *scriptInput = nullptr;

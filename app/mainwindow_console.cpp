@@ -2,6 +2,7 @@
 // createGui, which builds the window's furniture in one go.
 #include "mainwindow.h"
 
+#include "panel.h"
 #include "buttongroup.h"
 #include "errorreporter.h"
 #include "mathlabel.h"
@@ -46,6 +47,8 @@ void MainWindow::createGui()
     scriptInput = new TextBrowser;
     scriptInput->setObjectName(QStringLiteral("scriptInput"));
     scriptInput->setReadOnly(false);
+    connect(scriptInput, &TextBrowser::lineEntered, this,
+            [this](const QString &line) { executeScriptLine(line, -1); });
 
     terminalView = new QTextBrowser;
     terminalView->setObjectName(QStringLiteral("terminalView"));
@@ -63,7 +66,7 @@ void MainWindow::createGui()
     consoleDock->hide();
     consoleDock->setMaximumHeight(200);
 
-    loading = false;
+    m_panel->loading = false;
     lastDir = scriptsDir;
     setAcceptDrops(true);
 }
@@ -94,7 +97,7 @@ void MainWindow::on_anchorClicked(const QUrl &url)
         QProcess::startDetached(switches.externalEditor, arguments);
         return;
     }
-    if (ActiveElement *element = getActiveElement(text))
+    if (ActiveElement *element = m_panel->getActiveElement(text))
         raiseGUIElement(element);
 }
 
@@ -149,9 +152,9 @@ bool MainWindow::isElementEnabled(QObject *element)
 void MainWindow::consolePrintConflicts()
 {
     QStringList names;
-    for (auto it = waitingLocks.cbegin(); it != waitingLocks.cend(); ++it)
+    for (auto it = m_panel->waitingLocks.cbegin(); it != m_panel->waitingLocks.cend(); ++it)
         names.append(it.key());
-    for (MathLabel *label : qAsConst(overflowConflicts)) {
+    for (MathLabel *label : qAsConst(m_panel->overflowConflicts)) {
         if (label)
             names.append(label->objectName());
     }

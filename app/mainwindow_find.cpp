@@ -2,6 +2,7 @@
 // for a few seconds.
 #include "mainwindow.h"
 
+#include "panel.h"
 #include "container.h"
 #include "finddialog.h"
 #include "treewidgetitem.h"
@@ -17,14 +18,14 @@ static constexpr int highlightMilliseconds = 5000;
 
 void MainWindow::searchForGUIElement()
 {
-    FindDialog dialog(elementNames, portMappingDialog.data());
+    FindDialog dialog(m_panel->elementNames, portMappingDialog.data());
     dialog.exec();
     const QString name = dialog.text();
     if (name.isEmpty())
         return;
     // Exact and case-sensitive, although the completer offers names in any case.
-    for (ActiveElement *element : qAsConst(allElements)) {
-        if (getObjectName(element) == name) {
+    for (ActiveElement *element : qAsConst(m_panel->allElements)) {
+        if (m_panel->getObjectName(element) == name) {
             raiseGUIElement(element);
             return;
         }
@@ -35,7 +36,7 @@ void MainWindow::raiseDefine(const QString &define)
 {
     if (define.isEmpty())
         return;
-    if (ActiveElement *element = getActiveElement(define))
+    if (ActiveElement *element = m_panel->getActiveElement(define))
         raiseGUIElement(element);
 }
 
@@ -150,10 +151,6 @@ void MainWindow::timerEvent(QTimerEvent *event)
     if (event->timerId() == highlightTimerId) {
         cancelHighlight();
         return;
-    }
-    if (event->timerId() == checkTimerId) {
-        checkTimerId = 0;
-        reportRangeChanges();
     }
     // Every timer of the window is single-shot.
     killTimer(event->timerId());

@@ -2,6 +2,7 @@
 // each holding a #define line for every register of that header.
 #include "mainwindow.h"
 
+#include "panel.h"
 #include "apppaths.h"
 #include "errorreporter.h"
 #include "prompt.h"
@@ -78,7 +79,7 @@ QString orangeLine(const QString &text)
 
 bool MainWindow::headerFilesToExport() const
 {
-    for (ModuleRecord *module : moduleTable) {
+    for (ModuleRecord *module : m_panel->moduleTable) {
         if (!module)
             continue;
         for (RegisterRecord *reg : qAsConst(module->registers)) {
@@ -97,7 +98,7 @@ bool MainWindow::exportHeaderFiles()
 bool MainWindow::exportHeaderFiles(bool all)
 {
     QMap<QString, QStringList> linesByHeader;
-    for (auto module = moduleTable.cbegin(); module != moduleTable.cend(); ++module) {
+    for (auto module = m_panel->moduleTable.cbegin(); module != m_panel->moduleTable.cend(); ++module) {
         if (!module.value())
             continue;
         const QHash<QString, RegisterRecord *> &registers = module.value()->registers;
@@ -105,7 +106,7 @@ bool MainWindow::exportHeaderFiles(bool all)
             if (!reg.value() || reg.value()->headerName.isEmpty())
                 continue;
             const QString &header = reg.value()->headerName;
-            const QString prefix = definePrefixes[header];
+            const QString prefix = m_panel->definePrefixes[header];
             const QString name = prefix.isEmpty() ? module.key() : prefix + QLatin1Char('$') + module.key();
             bool notNumeric = false;
             const QString value = reg.value()->valueText(&notNumeric);
@@ -113,27 +114,27 @@ bool MainWindow::exportHeaderFiles(bool all)
         }
     }
 
-    if (!waitingLocks.isEmpty() || !overflowConflicts.isEmpty()) {
+    if (!m_panel->waitingLocks.isEmpty() || !m_panel->overflowConflicts.isEmpty()) {
         consolePrintConflicts();
         return false;
     }
 
     QStringList headers;
     for (auto it = linesByHeader.cbegin(); it != linesByHeader.cend(); ++it) {
-        if (all || changedHeaders.value(it.key(), true))
+        if (all || m_panel->changedHeaders.value(it.key(), true))
             headers.append(it.key());
     }
     // Nothing to write, so no disclaimer to look for either.
     if (headers.isEmpty())
         return true;
 
-    QString disclaimerPath = hasOwnDisclaimer
-        ? QDir(xmlDir).filePath(AppPaths::normalizePanelPath(disclaimerFile))
+    QString disclaimerPath = m_panel->hasOwnDisclaimer
+        ? QDir(m_panel->xmlDir).filePath(AppPaths::normalizePanelPath(m_panel->disclaimerFile))
         : QDir(AppPaths::programDir()).filePath(QStringLiteral("disclaimer.txt"));
     if (!QFileInfo::exists(disclaimerPath)) {
         const QString name = QFileInfo(disclaimerPath).fileName();
         disclaimerPath = Prompt::instance().openFileName(
-            this, tr("Could not find disclaimer file %1!").arg(name), xmlDir,
+            this, tr("Could not find disclaimer file %1!").arg(name), m_panel->xmlDir,
             QStringLiteral("%1 (%1)").arg(name));
     }
     QString disclaimer;
@@ -141,7 +142,7 @@ bool MainWindow::exportHeaderFiles(bool all)
     if (!disclaimerPath.isEmpty() && disclaimerText.open(QIODevice::ReadOnly | QIODevice::Text)) {
         disclaimer = QString::fromUtf8(disclaimerText.readAll()).remove(QLatin1Char('\r'));
     } else {
-        ::logMessage(orangeLine(QStringLiteral("Disclaimer file \"%1\" is missing").arg(disclaimerFile)));
+        ::logMessage(orangeLine(QStringLiteral("Disclaimer file \"%1\" is missing").arg(m_panel->disclaimerFile)));
     }
 
     bool written = true;
@@ -170,8 +171,8 @@ bool MainWindow::writeHeaderFile(const QString &headerName, const QString &discl
     TextFileWriter writer(target);
     writer << disclaimer << QStringLiteral("#ifndef ") << guard << QStringLiteral("\n")
            << QStringLiteral("#define ") << guard << QStringLiteral("\n\n");
-    if (!xmlVersion.isEmpty()) {
-        QString version = headerVersions.value(headerName, xmlVersion);
+    if (!m_panel->xmlVersion.isEmpty()) {
+        QString version = m_panel->headerVersions.value(headerName, m_panel->xmlVersion);
         if (version.startsWith(QLatin1Char('V')))
             version.remove(0, 1);
         writer << QStringLiteral("/* XML Version %1 */\n").arg(version)
@@ -183,7 +184,7 @@ bool MainWindow::writeHeaderFile(const QString &headerName, const QString &discl
         ::logMessage(orangeLine(QStringLiteral("Could not write header file \"%1\"").arg(target)));
         return false;
     }
-    changedHeaders.insert(headerName, false);
+    m_panel->changedHeaders.insert(headerName, false);
     ::logMessage(QStringLiteral("<font color=\"blue\"><b>Exported headerfile:</b></font> %1<br>")
                      .arg(QFileInfo(target).absoluteFilePath()));
     return true;

@@ -1,6 +1,7 @@
 // MainWindow: the update check and the Keil tools-menu integration.
 #include "mainwindow.h"
 
+#include "panel.h"
 void MainWindow::checkForUpdates()
 {
 }

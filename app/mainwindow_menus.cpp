@@ -3,9 +3,11 @@
 // window slots the menus reach.
 #include "mainwindow.h"
 
+#include "panel.h"
 #include "apppaths.h"
 #include "diffdialog.h"
 #include "errorreporter.h"
+#include "lockdialog.h"
 #include "prompt.h"
 
 #include <QAction>
@@ -164,10 +166,10 @@ void MainWindow::updatePanelActions()
     if (homeAct)
         homeAct->setEnabled(true);
     if (forumButton)
-        forumButton->setVisible(!forumUrl.isEmpty());
+        forumButton->setVisible(!m_panel->forumUrl.isEmpty());
     for (QAction *action : {loadAct, saveAsAct, saveAct, showDifferencesAct}) {
         if (action)
-            action->setEnabled(loadSaveAllowed);
+            action->setEnabled(m_panel->loadSaveAllowed);
     }
 }
 
@@ -175,7 +177,7 @@ void MainWindow::updatePanelActions()
 void MainWindow::updateHomeActions()
 {
     if (forumButton)
-        forumButton->setVisible(!forumUrl.isEmpty());
+        forumButton->setVisible(!m_panel->forumUrl.isEmpty());
     for (QAction *action : {exportHeaderFilesAct, homeAct, saveAsAct, saveAct, showDifferencesAct}) {
         if (action)
             action->setEnabled(false);
@@ -346,7 +348,7 @@ void MainWindow::createAppNotesMenu()
         return;
     // The menu of the previous panel stays a child of the window.
     appNotesButton->setMenu(nullptr);
-    const QDir folder(QDir(xmlDir).filePath(documentsPath));
+    const QDir folder(QDir(m_panel->xmlDir).filePath(m_panel->documentsPath));
     const QStringList notes = folder.exists() ? folder.entryList({QStringLiteral("*.pdf")}) : QStringList();
     if (notes.isEmpty()) {
         appNotesAction->setVisible(false);
@@ -366,13 +368,13 @@ void MainWindow::showAppNotes()
     auto *action = qobject_cast<QAction *>(sender());
     if (!action)
         return;
-    QDesktopServices::openUrl(QUrl(QStringLiteral("file:") + QDir(xmlDir).filePath(documentsPath)
+    QDesktopServices::openUrl(QUrl(QStringLiteral("file:") + QDir(m_panel->xmlDir).filePath(m_panel->documentsPath)
                                    + QLatin1Char('/') + action->text()));
 }
 
 void MainWindow::showForum()
 {
-    QDesktopServices::openUrl(QUrl(forumUrl, QUrl::TolerantMode));
+    QDesktopServices::openUrl(QUrl(m_panel->forumUrl, QUrl::TolerantMode));
 }
 
 void MainWindow::showDifferences()
@@ -421,3 +423,10 @@ void MainWindow::addRecordCmd() {}
 void MainWindow::generateXMLFromSVD() {}
 void MainWindow::integrateKeil() {}
 void MainWindow::showHelp() {}
+
+void MainWindow::showLocks()
+{
+    // A modal dialog would stop a run without dialogs.
+    if (Prompt::instance().isInteractive())
+        lockDialog->exec();
+}

@@ -2,6 +2,7 @@
 // the panel-state reset and the polling threads' stop.
 #include "mainwindow.h"
 
+#include "panel.h"
 #include "apppaths.h"
 #include "dataclass.h"
 #include "errorreporter.h"
@@ -47,7 +48,7 @@ void MainWindow::open()
         return;
     if (open(file)) {
         initLoadedConfiguration(true);
-        if (DataClass *dummy = variablesByName.value(QStringLiteral("dummy_define"), nullptr))
+        if (DataClass *dummy = m_panel->variablesByName.value(QStringLiteral("dummy_define"), nullptr))
             dummy->setValue(0);
     } else {
         newProject();
@@ -60,7 +61,7 @@ bool MainWindow::open(const QString &fileName)
     highlightTimerId = 0;
     highlightedItem = nullptr;
     usbTimeoutCount = 0;
-    definePrefixes.clear();
+    m_panel->definePrefixes.clear();
     delete pinMapping.data();
     pinMapping = nullptr;
 
@@ -77,26 +78,26 @@ bool MainWindow::open(const QString &fileName)
 
     // Built-in variables every panel gets.
     auto *dummy = new DataClass(QStringLiteral("dummy_define"));
-    setDataClass(dummy->objectName(), dummy);
-    for (const char *slot : {SLOT(on_updateLED()), SLOT(on_updateSvgImage()), SLOT(on_updateCurve()),
-                             SLOT(on_updateDial()), SLOT(on_updateThermo()), SLOT(on_updateLog())})
-        connect(dummy, SIGNAL(updateLEDs()), this, slot, Qt::UniqueConnection);
-    connect(dummy, SIGNAL(updateMathLabels()), this, SLOT(on_updateMathLabel()), Qt::UniqueConnection);
+    m_panel->setDataClass(dummy->objectName(), dummy);
+    for (auto refresh : {&Panel::on_updateLED, &Panel::on_updateSvgImage, &Panel::on_updateCurve,
+                         &Panel::on_updateDial, &Panel::on_updateThermo, &Panel::on_updateLog})
+        connect(dummy, &DataClass::updateLEDs, m_panel, refresh, Qt::UniqueConnection);
+    connect(dummy, &DataClass::updateMathLabels, m_panel, &Panel::on_updateMathLabel, Qt::UniqueConnection);
     for (const char *name : {"$ADDRESS$", "$VALUE$", "$FUNC$"}) {
         auto *variable = new DataClass(QLatin1String(name));
-        setDataClass(variable->objectName(), variable);
-        connect(variable, SIGNAL(updateMathLabels()), this, SLOT(on_updateMathLabel()),
+        m_panel->setDataClass(variable->objectName(), variable);
+        connect(variable, &DataClass::updateMathLabels, m_panel, &Panel::on_updateMathLabel,
                 Qt::UniqueConnection);
     }
-    if (!getActiveElement(QStringLiteral("$DIR$"))) {
+    if (!m_panel->getActiveElement(QStringLiteral("$DIR$"))) {
         auto *dir = new LineEdit(QStringLiteral("$DIR$"), this);
         dir->hide();
-        connectChangedByUser(dir);
+        m_panel->connectChangedByUser(dir);
         if (auto *element = dynamic_cast<ActiveElement *>(static_cast<QObject *>(dir)))
-            assignRegisterField(QStringLiteral("$DIR$"), QString(), element, false);
+            m_panel->assignRegisterField(QStringLiteral("$DIR$"), QString(), element, false);
     }
 
-    if (!svdFile.isEmpty() && !loadSvdFile())
+    if (!m_panel->svdFile.isEmpty() && !loadSvdFile())
         return false;
 
     updatePanelActions();
@@ -120,38 +121,42 @@ bool MainWindow::readPanelFile(const QString &file)
         chosenAfterMissing = true;
     }
 
-    loading = true;
+    m_panel->loading = true;
     clearPanelState();
-    setXMLFile(path);
-    xmlDir = QFileInfo(path).path();
+    m_panel->setXMLFile(path);
+    m_panel->xmlDir = QFileInfo(path).path();
 
     QFile device(path);
     if (!device.open(QIODevice::ReadOnly | QIODevice::Text)) {
         reportCannotOpenFile(path, device.errorString());
         return false;
     }
-    disclaimerFile = QStringLiteral("disclaimer.txt");
-    hasOwnDisclaimer = false;
-    usesTyk = false;
-    loadSaveAllowed = true;
+    m_panel->disclaimerFile = QStringLiteral("disclaimer.txt");
+    m_panel->hasOwnDisclaimer = false;
+    m_panel->usesTyk = false;
+    m_panel->loadSaveAllowed = true;
     if (chosenAfterMissing)
-        documentsPath = QStringLiteral("Documentation");
+        m_panel->documentsPath = QStringLiteral("Documentation");
 
     bool ok = false;
     QString errorLink;
     {
-        PanelXmlReader reader(this);
+        PanelReadOptions options;
+        options.includePaths = includePaths;
+        options.defines = definesText;
+        options.homePanel = openingHomePanel;
+        PanelXmlReader reader(m_panel, options);
         ok = reader.readXml(&device);
         if (ok) {
-            usesTyk = reader.usesTyk;
-            loadSaveAllowed = reader.loadSaveAllowed;
-            headerVersions = reader.headerVersions;
+            m_panel->usesTyk = reader.usesTyk;
+            m_panel->loadSaveAllowed = reader.loadSaveAllowed;
+            m_panel->headerVersions = reader.headerVersions;
         } else {
             errorLink = reader.xmlErrorLink();
         }
     }
     if (ok) {
-        setXMLFile(path);
+        m_panel->setXMLFile(path);
         return true;
     }
     logCannotReadFile(path, errorLink);
@@ -176,12 +181,12 @@ bool MainWindow::readFileError(const QString &file, const QString &errorText)
 
 void MainWindow::printLoadMessage()
 {
-    if (svdFile.isEmpty() || !headerFilesToExport())
+    if (m_panel->svdFile.isEmpty() || !headerFilesToExport())
         return;
     if (projectFile.isEmpty()) {
         ::logMessage(QStringLiteral("<font color=\"blue\"><b>New configuration: </font></b>%1. No headerfiles written. "
                                     "<b>To update configuration please save this file!</b><br>")
-                         .arg(QFileInfo(xmlFile).fileName()));
+                         .arg(QFileInfo(m_panel->xmlFile).fileName()));
     } else {
         ::logMessage(QStringLiteral("<font color=\"blue\"><b>Loaded configuration: </font></b>%1. No headerfiles written. "
                                     "<b>To update configuration please save this file!</b><br>")
@@ -196,10 +201,10 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     printLoadMessage();
-    elementNames.clear();
+    m_panel->elementNames.clear();
 
     // Port choice.
-    if (ioPortName == QLatin1String("?")) {
+    if (m_panel->ioPortName == QLatin1String("?")) {
         QStringList ports;
         const QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
         for (const QSerialPortInfo &info : available)
@@ -208,7 +213,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
         const QString answer = Prompt::instance().item(this, QStringLiteral("Select a COM port"),
                                                        QStringLiteral("COM port:"), ports, 0, &ok);
         if (!answer.isEmpty()) {
-            ioPortName = answer.trimmed().toUpper();
+            m_panel->ioPortName = answer.trimmed().toUpper();
             terminalPort.setPortName(answer);
             if (!tykLink)
                 tykLink = new TykLink(this);
@@ -216,47 +221,47 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     }
 
     // Adapter presence.
-    if (usesTyk && (ioCheckMode & 2)) {
+    if (m_panel->usesTyk && (m_panel->ioCheckMode & 2)) {
         if (!tykLink)
             tykLink = new TykLink(this);
-        if (!tykConnected) {
+        if (!tykLink->isConnected()) {
             PromptMessage warning;
             warning.parent = this;
             warning.icon = QMessageBox::Warning;
             warning.title = QStringLiteral("Cannot connect to Tyk / serial port");
             warning.text = QStringLiteral("This script uses an %1, but there can no one be found.\n"
                                           "Please connect one to the USB.")
-                               .arg(isTykInterface() ? QStringLiteral("Tyk") : ioPortName);
+                               .arg(isTykInterface(m_panel->ioPortName) ? QStringLiteral("Tyk") : m_panel->ioPortName);
             Prompt::ask(warning);
         }
     }
 
     // J-Link.
-    if (!varPollList.isEmpty())
+    if (!m_panel->varPollList.isEmpty())
         connectTargetForPolling();
 
     // Start values.
     if (resetValues) {
-        for (DataClass *variable : qAsConst(variablesByName))
+        for (DataClass *variable : qAsConst(m_panel->variablesByName))
             if (variable)
                 variable->resetToDefault();
     }
-    const QList<ActiveElement *> elements = allElements;
+    const QList<ActiveElement *> elements = m_panel->allElements;
     for (ActiveElement *element : elements) {
         if (asTimerLabel(element))
             continue;
         if (resetValues)
             element->resetToDefault();
-        const QString name = getObjectName(element);
-        elementNames.append(name);
+        const QString name = m_panel->getObjectName(element);
+        m_panel->elementNames.append(name);
         if (!element->elementProperty("svd").toString().isEmpty())
-            checkSvdBinding(name);
+            m_panel->checkSvdBinding(name);
         element->initialize();
     }
 
-    checkLockConditions();
+    m_panel->checkLockConditions();
 
-    if (switches.checkFwVersionOnLoad && usesTyk)
+    if (switches.checkFwVersionOnLoad && m_panel->usesTyk)
         queryTykFirmwareVersion(true);
 
     for (ActiveElement *element : elements) {
@@ -264,9 +269,9 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
             element->initialize();
     }
     setWindowModified(false);
-    refreshSvgImages();
+    m_panel->refreshSvgImages();
 
-    loading = false;
+    m_panel->loading = false;
     QGuiApplication::restoreOverrideCursor();
     setDisabled(false);
     createAppNotesMenu();
@@ -274,35 +279,13 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     startPollingThreads();
 
     // Formula names that nothing carries.
-    for (auto it = mathLabelsByDefine.cbegin(); it != mathLabelsByDefine.cend(); ++it) {
+    for (auto it = m_panel->mathLabelsByDefine.cbegin(); it != m_panel->mathLabelsByDefine.cend(); ++it) {
         const QString &name = it.key();
-        const bool known = elementsByDefine.value(name, nullptr) || variablesByName.value(name, nullptr)
-            || tabWidgetsByName.value(name, nullptr);
+        const bool known = m_panel->elementsByDefine.value(name, nullptr) || m_panel->variablesByName.value(name, nullptr)
+            || m_panel->tabWidgetsByName.value(name, nullptr);
         if (!known)
             reportUndefinedFormulaElement(name);
     }
-}
-
-void MainWindow::checkSvdBinding(const QString &objectName)
-{
-    const QString moduleName = getModuleName(objectName);
-    const QString registerName = getRegisterName(objectName);
-    const QString fieldName = getFieldName(objectName);
-    ModuleRecord *module = getModule(moduleName);
-    RegisterRecord *reg = module ? module->getRegister(registerName) : nullptr;
-    bool found = reg && reg->size() != 0;
-    if (found && !fieldName.isEmpty()) {
-        FieldRecord *field = reg->getField(fieldName);
-        found = field && field->width() != 0;
-    }
-    if (!found)
-        consolePrintSvdNotFound(objectName);
-}
-
-void MainWindow::consolePrintSvdNotFound(const QString &name)
-{
-    consolePrint(QStringLiteral("<font color=\"red\"> <b>XML Error: </b></font><b>Not found in svd file: %1<br>")
-                     .arg(name));
 }
 
 void MainWindow::startPollingThreads()
@@ -312,12 +295,12 @@ void MainWindow::startPollingThreads()
     seggerThread = nullptr;
     delete serialComThread;
     serialComThread = nullptr;
-    if (!varPollList.isEmpty()) {
+    if (!m_panel->varPollList.isEmpty()) {
         seggerPolling = true;
         seggerThread = new SeggerThread(seggerPolling);
         seggerThread->start(QThread::InheritPriority);
     }
-    if (!comPollList.isEmpty()) {
+    if (!m_panel->comPollList.isEmpty()) {
         serialPolling = true;
         serialComThread = new SerialComThread(serialPolling);
         serialComThread->start(QThread::InheritPriority);
@@ -349,7 +332,7 @@ void MainWindow::newProject()
     tykLink = nullptr;
     if (consoleDock)
         consoleDock->hide();
-    for (ActiveElement *element : qAsConst(allElements)) {
+    for (ActiveElement *element : qAsConst(m_panel->allElements)) {
         if (asTimerLabel(element))
             element->initialize();
     }
@@ -360,10 +343,10 @@ void MainWindow::reopen()
     if (!maybeSave())
         return;
     setProperty("loaded", false);
-    if (xmlFile.isEmpty() || !open(xmlFile))
+    if (m_panel->xmlFile.isEmpty() || !open(m_panel->xmlFile))
         return;
     initLoadedConfiguration(true);
-    if (DataClass *dummy = variablesByName.value(QStringLiteral("dummy_define"), nullptr))
+    if (DataClass *dummy = m_panel->variablesByName.value(QStringLiteral("dummy_define"), nullptr))
         dummy->setValue(0);
 }
 
@@ -372,17 +355,12 @@ void MainWindow::load()
     load(QString());
 }
 
-void MainWindow::loadFile(QString name)
-{
-    loadFile(name, false);
-}
-
 void MainWindow::loadFile(QString name, bool absolute)
 {
     name = AppPaths::normalizePanelPath(name);
     QString path = name;
     if (!absolute) {
-        path = QDir(xmlDir).filePath(name);
+        path = QDir(m_panel->xmlDir).filePath(name);
         if (!QFileInfo::exists(path))
             path = QDir(scriptsDir).filePath(name);
     }
@@ -402,91 +380,20 @@ void MainWindow::loadFile(QString name, bool absolute)
 
 void MainWindow::clearPanelState()
 {
-    mathLabelsByDefine.clear();
-    curvesByData.clear();
-    dialsByData.clear();
-    thermosByData.clear();
-    logItemsByData.clear();
-    imagesByName.clear();
-    plotsByName.clear();
-    tabWidgetsByName.clear();
-    ledsByName.clear();
-    dialsByName.clear();
-    thermosByName.clear();
-    containersByName.clear();
-    for (ActiveElement *element : qAsConst(allElements)) {
-        if (TimerLabel *timer = asTimerLabel(element))
-            timer->setRunning(false);
-    }
-    timersByName.clear();
-    pushButtonsByName.clear();
-    // The module records belong to the register model of this panel only.
-    qDeleteAll(moduleTable);
-    moduleTable.clear();
-    elementsByDefine.clear();
-    xmlFile.clear();
-    xmlVersion.clear();
-    xmlOriginalVersion.clear();
-    for (int i = 0; i < 3; ++i)
-        fwVersionMin[i] = fwVersionMax[i] = 0;
+    m_panel->clear();
     projectFile.clear();
-    svdFile.clear();
-    xmlDir = AppPaths::programDir();
-    allElements.clear();
-    waitingLocks.clear();
     if (console)
         console->clear();
-    ledsByData.clear();
-    imagesByDefine.clear();
-    variablesByName.clear();
-    changedHeaders.clear();
-    overflowConflicts.clear();
-    // Pages hidden by setDef belong to the panel that is going away.
-    hiddenTabs.clear();
-    headerVersions.clear();
 }
 
 void MainWindow::stopPollingThreads()
 {
     stopPollingThread(seggerThread, seggerPolling);
     stopPollingThread(serialComThread, serialPolling);
-    for (ActiveElement *element : qAsConst(allElements)) {
+    for (ActiveElement *element : qAsConst(m_panel->allElements)) {
         if (TimerLabel *timer = asTimerLabel(element))
             timer->setRunning(false);
     }
-}
-
-void MainWindow::resetToDefaults()
-{
-    for (ActiveElement *element : qAsConst(allElements)) {
-        if (!asTimerLabel(element))
-            element->resetToDefault();
-    }
-    for (DataClass *variable : qAsConst(variablesByName)) {
-        if (variable)
-            variable->resetToDefault();
-    }
-}
-
-ActiveElement *MainWindow::takeElement(const QString &define)
-{
-    ActiveElement *element = getActiveElement(define);
-    if (!element)
-        return nullptr;
-    const int index = allElements.indexOf(element);
-    if (index < 0)
-        return nullptr;
-    allElements.removeAt(index);
-    return element;
-}
-
-bool MainWindow::renameDefine(const QString &oldName, const QString &newName)
-{
-    if (!elementsByDefine.contains(oldName))
-        return false;
-    ActiveElement *element = elementsByDefine.take(oldName);
-    elementsByDefine.insert(newName, element);
-    return true;
 }
 
 void MainWindow::expandRecursively(QTreeWidgetItem *item, bool expand)
@@ -504,4 +411,30 @@ void MainWindow::expandRecursively(QTreeWidgetItem *item, bool expand)
         item->treeWidget()->scrollToItem(item);
         item->treeWidget()->setCurrentItem(item);
     }
+}
+
+bool MainWindow::loadSvdFile()
+{
+    const QString svdFile = m_panel->svdFile;
+    if (svdFile.isEmpty())
+        return false;
+    QString path = QDir(m_panel->xmlDir).filePath(svdFile);
+    if (!QFileInfo::exists(path))
+        path = QDir(scriptsDir).filePath(svdFile);
+    if (!QFileInfo::exists(path)) {
+        const QString name = QFileInfo(path).fileName();
+        path = Prompt::instance().openFileName(this, tr("Could not find %1!").arg(name), lastDir,
+                                               tr("%1 (%1)").arg(name));
+        if (path.isEmpty()) {
+            newProject();
+            return false;
+        }
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        reportCannotOpenFile(path, file.errorString());
+        return false;
+    }
+    m_panel->bindSvdVariables();
+    return true;
 }

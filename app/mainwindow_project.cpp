@@ -2,6 +2,7 @@
 // open panel, and reading it only to compare it with the panel's values.
 #include "mainwindow.h"
 
+#include "panel.h"
 #include "apppaths.h"
 #include "diffdialog.h"
 #include "errorreporter.h"
@@ -217,11 +218,11 @@ bool ProjectFileReader::readProjectBody()
                 return false;
         } else if (name == QLatin1String("XmlVersion")) {
             const QString version = xml.readElementText();
-            if (version != owner->getXMLVersion())
-                reportProjectVersionMismatch(owner->getXMLVersion(), version);
+            if (version != owner->panel()->getXMLVersion())
+                reportProjectVersionMismatch(owner->panel()->getXMLVersion(), version);
         } else if (name == QLatin1String("ActiveElements")) {
             if (!differenceMode)
-                owner->resetToDefaults();
+                owner->panel()->resetToDefaults();
             readActiveElements();
         } else {
             xml.skipCurrentElement();
@@ -249,7 +250,7 @@ void ProjectFileReader::readActiveElements()
     activeElementsRead = true;
     expectedDefines.clear();
     definesRead.clear();
-    const QList<ActiveElement *> elements = owner->getAllElements();
+    const QList<ActiveElement *> elements = owner->panel()->getAllElements();
     for (ActiveElement *element : elements) {
         QObject *object = objectOf(element);
         if (object && !object->inherits("MathLabel") && !object->inherits("TimerLabel"))
@@ -293,7 +294,7 @@ void ProjectFileReader::readElementRecord()
             xml.skipCurrentElement();
     }
 
-    ActiveElement *element = owner->getActiveElement(define);
+    ActiveElement *element = owner->panel()->getActiveElement(define);
     if (!element) {
         if (differenceMode)
             ::logMessage(QStringLiteral("%1 does not exist in current setting<br>").arg(define));
@@ -310,17 +311,17 @@ void ProjectFileReader::readElementRecord()
     element->loadValue(value);
     // The element goes to the end of the list, so the list (and the next
     // unsorted save) follows the order of the project file.
-    if (ActiveElement *taken = owner->takeElement(define))
-        owner->appendElement(taken);
+    if (ActiveElement *taken = owner->panel()->takeElement(define))
+        owner->panel()->appendElement(taken);
     definesRead.insert(define);
 }
 
 void ProjectFileReader::applyMigration()
 {
-    const QString migration = owner->getMigrationFile();
+    const QString migration = owner->panel()->getMigrationFile();
     if (migration.isEmpty())
         return;
-    const QString path = QDir(owner->getXMLDir()).filePath(AppPaths::normalizePanelPath(migration));
+    const QString path = QDir(owner->panel()->getXMLDir()).filePath(AppPaths::normalizePanelPath(migration));
     if (!QFileInfo::exists(path))
         return;
     const QStringList rewritten = owner->readMigrationFile(&unknownDefineLines, &dropNames, path);
@@ -331,7 +332,7 @@ void ProjectFileReader::applyMigration()
             continue;
         const QString newName = words.at(1);
         const QString oldName = words.takeLast();
-        ModuleRecord *module = owner->getModule(newName.section(QLatin1Char('.'), 0, 0));
+        ModuleRecord *module = owner->panel()->getModule(newName.section(QLatin1Char('.'), 0, 0));
         if (!module)
             continue;
         RegisterRecord *reg = module->getRegister(newName.section(QLatin1Char('.'), 1));
@@ -493,7 +494,7 @@ bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
         return false; // a cancelled dialog
     setWorkingDir(QFileInfo(fileName).absolutePath());
 
-    QString text = projectText(getAllElements(), sorted, xmlFile, xmlVersion);
+    QString text = projectText(m_panel->getAllElements(), sorted, m_panel->xmlFile, m_panel->xmlVersion);
     insertChecksum(text);
     if (!writeTextFile(fileName, text))
         return false;
@@ -521,12 +522,12 @@ bool MainWindow::writeTextFile(const QString &fileName, const QString &text)
 
 bool MainWindow::maybeSave()
 {
-    if (!isWindowModified() || !loadSaveAllowed)
+    if (!isWindowModified() || !m_panel->loadSaveAllowed)
         return true;
     PromptMessage question;
     question.parent = this;
     question.icon = QMessageBox::Warning;
-    question.title = QFileInfo(xmlFile).baseName();
+    question.title = QFileInfo(m_panel->xmlFile).baseName();
     question.text = tr("The document has been modified.\nDo you want to save changes?");
     question.buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
     switch (Prompt::ask(question).button) {

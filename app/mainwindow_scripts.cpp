@@ -1,6 +1,7 @@
 // MainWindow: script files and single script lines.
 #include "mainwindow.h"
 
+#include "panel.h"
 #include "errorreporter.h"
 
 #include <QFile>
@@ -48,7 +49,12 @@ bool MainWindow::executeScriptLine(QString line, int lineNumber)
     return true;
 }
 
-void MainWindow::runScript(QString text)
+void MainWindow::startProgram(const QString &program)
+{
+    Q_UNUSED(program)
+}
+
+void MainWindow::runScript(const QString &text)
 {
     const QStringList lines = text.split(QLatin1Char(';'));
     for (int i = 0; i < lines.size(); ++i)

@@ -2,6 +2,7 @@
 // and the settings dialog.
 #include "mainwindow.h"
 
+#include "panel.h"
 #include "apppaths.h"
 #include "settingsdialog.h"
 #include "tyklink.h"

@@ -2,6 +2,7 @@
 // project files share.
 #include "mainwindow.h"
 
+#include "panel.h"
 #include "errorreporter.h"
 #include "panelxmlreader.h"
 #include "prompt.h"

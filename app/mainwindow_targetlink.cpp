@@ -1,12 +1,14 @@
 // MainWindow: the adapter actions (send and receive value lists).
 #include "mainwindow.h"
 
-void MainWindow::sendUSB(QString values)
+#include "panel.h"
+
+void MainWindow::sendUSB(const QString &values)
 {
     Q_UNUSED(values)
 }
 
-void MainWindow::recData(QString values)
+void MainWindow::recData(const QString &values)
 {
     Q_UNUSED(values)
 }

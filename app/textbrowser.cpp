@@ -1,7 +1,5 @@
 #include "textbrowser.h"
 
-#include "mainwindow.h"
-
 #include <QDebug>
 #include <QKeyEvent>
 #include <QTextBlock>
@@ -11,8 +9,7 @@ void TextBrowser::keyPressEvent(QKeyEvent *event)
     if (event->key() == Qt::Key_Return) {
         const QString line = textCursor().block().text().trimmed();
         qDebug().noquote() << line;
-        if (theMainWindow)
-            theMainWindow->executeScriptLine(line, -1);
+        emit lineEntered(line);
     }
     QTextEdit::keyPressEvent(event);
 }

@@ -10,6 +10,10 @@ class TextBrowser : public QTextEdit
 public:
     using QTextEdit::QTextEdit;
 
+signals:
+    // The current line, trimmed, when Return was pressed.
+    void lineEntered(const QString &line);
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 };

@@ -1,6 +1,5 @@
 #include "unresolveddialog.h"
 
-#include "mainwindow.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -45,6 +44,5 @@ void UnresolvedDialog::on_anchorClicked(const QUrl &url)
 {
     QString define = url.toString();
     define.replace(QLatin1String("$$$COLON$$$"), QLatin1String(":"));
-    if (theMainWindow)
-        theMainWindow->raiseDefine(define);
+    emit defineActivated(define);
 }

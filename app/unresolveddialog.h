@@ -23,6 +23,10 @@ public:
     QTextBrowser *fileOnlyBrowser() const { return m_fileOnly; }
     QTextBrowser *panelOnlyBrowser() const { return m_panelOnly; }
 
+signals:
+    // A define link the user clicked, to be shown in the panel.
+    void defineActivated(const QString &define);
+
 public slots:
     void on_anchorClicked(const QUrl &url);
 

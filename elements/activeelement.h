@@ -8,6 +8,7 @@
 #include <QVariant>
 
 class Container;
+class ElementHost;
 
 // One enumerated entry of an element (a combo item, an SVD enumerated value).
 struct ElementItem {
@@ -81,8 +82,10 @@ public:
     // The C header file the element's define is written to (property "header").
     QString header();
     QList<Container *> containers() const { return containerChain; }
-    // The tool-tip text, in the sections toolTipSections selects.
-    QString buildToolTip();
+
+    // The panel the element belongs to; null for an element on its own.
+    ElementHost *host() const { return m_host; }
+    void setHost(ElementHost *host) { m_host = host; }
 
     QHash<int, ElementItem> items;
     bool locked = false;
@@ -92,12 +95,12 @@ public:
     QList<LockRecord> waitingToBeLockedBy;
     QList<Container *> containerChain;
     bool disabledByBranch = false;
+
+private:
+    ElementHost *m_host = nullptr;
 };
 
-// The sections of every element tool tip (bits as in buildToolTip); 0xffff at
-// start, set by the panel reader from the panel's tooltipconfig.
-extern quint32 toolTipSections;
-
+// The sections of an element tool tip (bits of the panel's tooltipconfig).
 enum ToolTipSection : quint32 {
     ToolTipValue = 0x1,
     ToolTipLockedBy = 0x2,
@@ -112,11 +115,6 @@ enum ToolTipSection : quint32 {
     ToolTipRange = 0x400,
     ToolTipText = 0x800,
 };
-
-// Whether an action's condition holds: an empty condition holds; a formula
-// holds when its value is not 0; a text comparison (NAME=="text" or !=) holds
-// only for a LineEdit or TextEdit element named NAME.
-bool evaluateCondition(const QString &condition);
 
 // The keywords by which an element's value and properties are addressed, as a
 // suffix of a reference (MODE.label) or a prefix of a value text (index=2).

@@ -1,5 +1,7 @@
 #include "buttongroup.h"
 
+#include "elementconditions.h"
+#include "elementhost.h"
 #include "errorreporter.h"
 #include "numberliteral.h"
 
@@ -120,7 +122,7 @@ void ButtonGroup::valueChangedByUser(QAbstractButton *button)
     const int index = id(button);
     // The button, not the group, has the focus.
     recordSet(button, QString::number(index));
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     emit changedByUser();
     if (!guard.alive())
         return;
@@ -134,7 +136,7 @@ void ButtonGroup::sendData(int index)
 
 bool ButtonGroup::runSendData(int index)
 {
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     if (enabled && isButtonIndex(index) && isButtonIndex(currentIndex)) {
         // The group has no receive signal of its own for the old button's sends.
         if (!runChoiceWalk(guard, QString::number(index), QString::number(currentIndex),
@@ -150,7 +152,7 @@ void ButtonGroup::sendLocks(bool on, QAbstractButton *button)
 {
     if (!button)
         return;
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     emit changedByUser();
     if (!guard.alive())
         return;
@@ -183,7 +185,7 @@ void ButtonGroup::enable(bool on)
 
 void ButtonGroup::updateToolTip()
 {
-    const QString tip = buildToolTip();
+    const QString tip = buildToolTip(this, host() ? host()->toolTipSections() : 0xffff);
     const QList<QAbstractButton *> all = buttons();
     for (QAbstractButton *button : all)
         button->setToolTip(tip);
@@ -274,7 +276,7 @@ void ButtonGroup::reapplyStoredValue()
     QAbstractButton *target = isButtonIndex(storedIndex) ? button(storedIndex) : nullptr;
     if (!target)
         return;
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     target->setChecked(true);
     if (guard.alive())
         sendLocks(target->isChecked(), target);

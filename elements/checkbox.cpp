@@ -35,7 +35,7 @@ void CheckBox::valueChangedByUser(bool checked)
 {
     // The line carries the value, so replaying it restores the same check state.
     recordSet(this, QString::number(int(checked != flagProperty("inverted"))));
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     emit changedByUser();
     if (!guard.alive())
         return;
@@ -49,7 +49,7 @@ void CheckBox::sendData(bool checked)
 
 bool CheckBox::runSendData(bool checked)
 {
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     if (isEnabled()) {
         ActionRules rules;
         rules.kinds = QStringList{QStringLiteral("sendUSB"), QStringLiteral("setDef")};
@@ -72,7 +72,7 @@ bool CheckBox::runSendData(bool checked)
 
 void CheckBox::sendLocks(bool on)
 {
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     emit changedByUser();
     if (!guard.alive())
         return;

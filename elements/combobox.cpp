@@ -2,7 +2,7 @@
 
 #include "errorreporter.h"
 #include "eventfilters.h"
-#include "mainwindow.h"
+#include "elementhost.h"
 #include "registermodel.h"
 
 #include <QSet>
@@ -15,20 +15,9 @@ static const QString overrideMark = QStringLiteral("$$$OVERRIDE$$$");
 ComboBox::ComboBox(const QString &name, QWidget *parent)
     : QComboBox(parent)
     , ValueElement(this)
-    , m_mainWindow(theMainWindow)
 {
     setObjectName(name);
     installWheelGuard(this);
-}
-
-void ComboBox::setMainWindow(MainWindow *window)
-{
-    m_mainWindow = window;
-}
-
-MainWindow *ComboBox::mainWindow() const
-{
-    return m_mainWindow.data();
 }
 
 void ComboBox::initialize()
@@ -87,7 +76,7 @@ int ComboBox::findExactly(const QString &text, int role) const
 
 int ComboBox::indexFromText(const QString &text, int keyword)
 {
-    const QString valueText = resolveReference(text, mainWindow());
+    const QString valueText = resolveReference(text);
     switch (keyword) {
     case KeywordValue: {
         const QString number = integerLiteralText(valueText);
@@ -147,7 +136,7 @@ void ComboBox::valueChanged(int index)
 void ComboBox::valueChangedByUser(int index)
 {
     recordSet(this, QString::number(index));
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     emit changedByUser();
     if (!guard.alive())
         return;
@@ -161,7 +150,7 @@ void ComboBox::sendData(int index)
 
 bool ComboBox::runSendData(int index)
 {
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     if (isEnabled()) {
         // The kinds without an unselected signal use the selected one; the
         // window connects no unselected receive signal.
@@ -179,7 +168,7 @@ bool ComboBox::runSendData(int index)
 
 void ComboBox::sendLocks(bool on)
 {
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     emit changedByUser();
     if (!guard.alive())
         return;
@@ -228,7 +217,7 @@ QString ComboBox::value(int keyword, int flag)
 
 void ComboBox::listModuleRegisters(const QString &reference)
 {
-    MainWindow *window = mainWindow();
+    ElementHost *window = host();
     if (!window)
         return;
     // MODCOMBO.module: the module another register list shows; else the
@@ -260,7 +249,7 @@ void ComboBox::listModuleRegisters(const QString &reference)
         return a.offset != b.offset ? a.offset < b.offset : a.name < b.name;
     });
 
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     m_moduleName = moduleName;
     clear();
     for (const Entry &entry : qAsConst(entries)) {
@@ -285,7 +274,7 @@ void ComboBox::setValue(const QString &text, int keyword)
     if (suffix == KeywordModule || suffix == KeywordRegisterName) {
         QString name = text;
         stripKeywordSuffix(name, suffix);
-        MainWindow *window = mainWindow();
+        ElementHost *window = host();
         if (ActiveElement *other = window ? window->getActiveElement(name) : nullptr) {
             valueText = other->value(suffix, 1);
             // Nothing listed there yet.
@@ -330,7 +319,7 @@ void ComboBox::resetToDefault()
         stripKeyword(text, keyword);
         if (keyword == KeywordRegister) {
             // register=MODCOMBO: the registers of the module chosen there.
-            ElementGuard guard(this);
+            ElementGuard guard(this, host());
             setValue(text, KeywordRegister);
             if (guard.alive())
                 sendData(0);

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QPointer>
 
-class MainWindow;
 
 // The panel's choice list bound to a define. Each item has a text (the
 // element's label) and a value (item data under Qt::UserRole, compared as
@@ -22,10 +21,6 @@ class ComboBox : public QComboBox, public ValueElement
 public:
     explicit ComboBox(const QString &name, QWidget *parent = nullptr);
 
-    // The window in which references and modules are looked up; the main
-    // window until another is set.
-    void setMainWindow(MainWindow *window);
-    MainWindow *mainWindow() const;
     // The module the list shows the registers of; empty when none.
     QString moduleName() const { return m_moduleName; }
 
@@ -90,6 +85,5 @@ private:
 
     int m_currentIndex = 0; // the index last reported by the widget
     int m_storedIndex = 0;
-    QPointer<MainWindow> m_mainWindow;
     QString m_moduleName;
 };

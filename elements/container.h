@@ -35,6 +35,7 @@ class TimerLabel;
 class ToggleButton;
 class TreeWidget;
 class VerticalWidget;
+class ElementHost;
 
 // The interface of a panel's layout containers. Each factory creates one child
 // of its kind inside the container and places it at once; binding, registering
@@ -86,6 +87,14 @@ public:
     virtual void showChild(Container *child) = 0;
     // Makes visible the entry that holds this widget.
     virtual void showWidget(QWidget *widget);
+
+    // The panel the container belongs to; its factories hand it to every
+    // child they create.
+    ElementHost *host() const { return m_host; }
+    void setHost(ElementHost *host) { m_host = host; }
+
+private:
+    ElementHost *m_host = nullptr;
 };
 
 #define Container_iid "org.orvanta.Quillmate.Container"

@@ -101,7 +101,7 @@ void DoubleSpinBox::resetToDefault()
     }
     // The stored value is what the widget can show, so that it loads again.
     storedValue = qBound(minimum(), v, maximum());
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     setValue(storedValue);
     if (guard.alive())
         storedValue = value();

@@ -1,6 +1,5 @@
 #include "eventfilters.h"
 
-#include "mainwindow.h"
 #include "prompt.h"
 
 #include <QAbstractButton>
@@ -69,7 +68,7 @@ bool QInputEventRecorder::eventFilter(QObject *watched, QEvent *event)
                                     press->screenPos(), press->button(), press->buttons(),
                                     press->modifiers());
     PromptMessage message;
-    message.parent = theMainWindow;
+    message.parent = qobject_cast<QWidget *>(watched) ? static_cast<QWidget *>(watched)->window() : nullptr;
     message.icon = QMessageBox::Warning;
     message.title = QStringLiteral("Quillmate");
     message.text = text;

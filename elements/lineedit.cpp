@@ -1,7 +1,7 @@
 #include "lineedit.h"
 
 #include "errorreporter.h"
-#include "mainwindow.h"
+#include "elementhost.h"
 #include "numberliteral.h"
 
 #include <QColor>
@@ -40,11 +40,11 @@ void LineEdit::valueChanged(const QString &text)
 void LineEdit::valueChangedByUser(const QString &text)
 {
     // The line edit writes its value right after the comma.
-    if (theMainWindow && theMainWindow->isRecording() && hasFocus()) {
+    if (host() && host()->isRecording() && hasFocus()) {
         const QString line = QStringLiteral("Set(%1,%2)").arg(objectName(), text);
-        theMainWindow->recordScriptLine(line, line);
+        host()->recordScriptLine(line, line);
     }
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     emit changedByUser();
     if (!guard.alive())
         return;
@@ -59,7 +59,7 @@ void LineEdit::sendData(const QString &text)
 
 bool LineEdit::runSendData()
 {
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     ActionRules rules;
     rules.kinds = QStringList{QStringLiteral("setDef"), QStringLiteral("runScript")};
     rules.signalEvent = QStringLiteral("changed");

@@ -79,7 +79,7 @@ bool NumericElement::integerDefaultWithin(double minimum, double maximum, double
 
 bool NumericElement::runChangeActions()
 {
-    ElementGuard guard(elementObject());
+    ElementGuard guard(elementObject(), host());
     ActionRules rules;
     rules.kinds = QStringList{QStringLiteral("sendUSB"), QStringLiteral("setDef")};
     if (m_runsScripts)
@@ -102,7 +102,7 @@ void NumericElement::programChange()
 bool NumericElement::userChange(const QString &value, const QString &consoleValue)
 {
     recordSet(m_widget, value, consoleValue);
-    ElementGuard guard(elementObject());
+    ElementGuard guard(elementObject(), host());
     changedByUser();
     return guard.alive();
 }
@@ -134,7 +134,7 @@ void NumericElement::loadDouble(const QString &text, double minimum, double maxi
 
 void NumericElement::applyBlocked(const std::function<void()> &setWidget)
 {
-    ElementGuard guard(elementObject());
+    ElementGuard guard(elementObject(), host());
     // Not a QSignalBlocker: an action may delete the element on the way, and
     // the state is then restored on nothing.
     QPointer<QObject> object = elementObject();

@@ -3,7 +3,7 @@
 #include "apppaths.h"
 #include "errorreporter.h"
 #include "expression.h"
-#include "mainwindow.h"
+#include "elementhost.h"
 #include "text.h"
 #include "valueelement.h"
 
@@ -23,22 +23,22 @@ PushButton::PushButton(const QString &name, const QString &text, QWidget *parent
     setObjectName(name.isEmpty() ? numberedName(text, QStringLiteral("PUSH"), &pushButtonCount) : name);
 }
 
-void PushButton::recordClicked(const QWidget *button)
+void PushButton::recordClicked(const QWidget *button, ElementHost *host)
 {
-    if (!theMainWindow || !theMainWindow->isRecording() || !button->hasFocus())
+    if (!host || !host->isRecording() || !button->hasFocus())
         return;
     const QString line = QStringLiteral("Clicked(%1)").arg(button->objectName());
-    theMainWindow->recordScriptLine(line, line);
+    host->recordScriptLine(line, line);
 }
 
-bool PushButton::actionConditionHolds(const QString &condition)
+bool PushButton::actionConditionHolds(const QString &condition) const
 {
     if (condition.isEmpty())
         return true;
     const ParsedFormula formula = parseFormula(condition);
     bool ok = true;
-    const double result = theMainWindow
-        ? theMainWindow->evaluatePostfix(formula.postfix, formula.numbers, formula.names, &ok)
+    const double result = m_host
+        ? m_host->evaluatePostfix(formula.postfix, formula.numbers, formula.names, &ok)
         : evaluatePostfix(formula.postfix, formula.numbers, formula.names, nullptr, &ok);
     // A NaN result holds too.
     return result != 0.0;
@@ -62,10 +62,10 @@ void PushButton::sendDataWhenClicked()
         && event != QLatin1String("released"))
         return;
     if (event == QLatin1String("clicked"))
-        recordClicked(this);
+        recordClicked(this, m_host);
 
     // Any signal may open another panel, which takes this button with it.
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     const QList<ElementAction> actions = readElementActions(property("data"), QStringLiteral("0"));
     for (const ElementAction &action : actions) {
         if (action.event != event)
@@ -107,7 +107,7 @@ void PushButton::sendDataWhenClicked()
 void PushButton::loadIcon(const QString &file)
 {
     QString path;
-    const QIcon icon(loadPanelPicture(file, &path));
+    const QIcon icon(loadPanelPicture(file, &path, m_host));
     if (icon.isNull()) {
         reportCannotOpenFile(path, QStringLiteral("Picture of <button> element couldn't be loaded."));
         return;
@@ -115,9 +115,9 @@ void PushButton::loadIcon(const QString &file)
     setIcon(icon);
 }
 
-QPixmap loadPanelPicture(const QString &file, QString *path)
+QPixmap loadPanelPicture(const QString &file, QString *path, const ElementHost *host)
 {
-    const QString dir = theMainWindow ? theMainWindow->getXMLDir() : QString();
+    const QString dir = host ? host->panelDirectory() : QString();
     *path = QFileInfo(QDir(dir).filePath(AppPaths::normalizePanelPath(file))).absoluteFilePath();
     return QPixmap(*path);
 }

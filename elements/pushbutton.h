@@ -3,6 +3,8 @@
 #include <QPixmap>
 #include <QPushButton>
 
+class ElementHost;
+
 // A panel button: no define and no value, only actions. Each press, release
 // and click walks the actions of its "data" property (entry "0") and emits
 // those of that event whose condition holds; every activation also sends the
@@ -23,7 +25,11 @@ public:
 
     // The recorder's "Clicked(NAME)" line for a button the user clicked; only
     // while recording and only when the button has the keyboard focus.
-    static void recordClicked(const QWidget *button);
+    static void recordClicked(const QWidget *button, ElementHost *host);
+
+    // The panel the button belongs to; null for a button on its own.
+    ElementHost *host() const { return m_host; }
+    void setHost(ElementHost *host) { m_host = host; }
 
 signals:
     void clicked_loadFile(QString data);
@@ -48,9 +54,11 @@ public slots:
 private:
     // A condition is always a formula here (no text comparison): it holds
     // when it is empty or its value is not 0.
-    static bool actionConditionHolds(const QString &condition);
+    bool actionConditionHolds(const QString &condition) const;
+
+    ElementHost *m_host = nullptr;
 };
 
-// A picture file named by panel data, resolved against the loaded panel's
-// directory; *path gets the absolute path it was loaded from.
-QPixmap loadPanelPicture(const QString &file, QString *path);
+// A picture file named by panel data, resolved against the directory of the
+// host's panel; *path gets the absolute path it was loaded from.
+QPixmap loadPanelPicture(const QString &file, QString *path, const ElementHost *host);

@@ -1,17 +1,9 @@
 #include "tabwidget.h"
 
-#include "mainwindow.h"
+#include "elementhost.h"
 
 #include <QStringList>
 #include <QVariant>
-
-static void sendToMainWindow(const QString &item)
-{
-    if (theMainWindow)
-        theMainWindow->setDef(item);
-}
-
-TabWidget::SetDefHandler TabWidget::setDefHandler = sendToMainWindow;
 
 static const char selectListProperty[] = "selectsetdef";
 static const char unselectListProperty[] = "unselectsetdef";
@@ -77,12 +69,14 @@ void TabWidget::runPageSelectLists(QObject *sender, QWidget *page)
         tabs->runSelectLists(page);
 }
 
-static void runSetDefList(const QWidget *page, const char *property)
+static void runSetDefList(ElementHost *host, const QWidget *page, const char *property)
 {
+    if (!host)
+        return;
     const QStringList items = page->property(property).toStringList();
     for (const QString &item : items) {
         if (!item.isEmpty())
-            TabWidget::setDefHandler(item);
+            host->requestSetDef(item);
     }
 }
 
@@ -93,9 +87,9 @@ void TabWidget::runSelectLists(QWidget *page)
     if (index < 0)
         return;
     if (page == lastPage) {
-        runSetDefList(page, unselectListProperty);
+        runSetDefList(host(), page, unselectListProperty);
     } else if (page == currentWidget()) {
-        runSetDefList(page, selectListProperty);
+        runSetDefList(host(), page, selectListProperty);
         currentPage = page;
     }
     // The last page with lists finishes the change. A page without lists never

@@ -24,11 +24,6 @@ public:
     // The pages the panel reader connected for select lists.
     int setDefPageCount = 0;
 
-    // Receives every item of the pages' select lists: the main window's setDef
-    // unless replaced.
-    using SetDefHandler = void (*)(const QString &item);
-    static SetDefHandler setDefHandler;
-
     void connectChangedTab();
     void connectUpdateSizes();
 

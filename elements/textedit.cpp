@@ -51,7 +51,7 @@ void TextEdit::updateToolTip()
 void TextEdit::valueChangedByUser()
 {
     recordSet(this, singleLineText());
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     emit changedByUser();
     if (!guard.alive())
         return;
@@ -61,7 +61,7 @@ void TextEdit::valueChangedByUser()
 
 void TextEdit::valueChanged(const QString &text)
 {
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     sendData(text);
     if (!guard.alive())
         return;
@@ -71,7 +71,7 @@ void TextEdit::valueChanged(const QString &text)
 
 void TextEdit::sendData(const QString &text)
 {
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     emit changed_sendUSB(text);
     if (guard.alive())
         emit changed_setDef(text);

@@ -1,7 +1,7 @@
 #include "togglebutton.h"
 
 #include "errorreporter.h"
-#include "mainwindow.h"
+#include "elementhost.h"
 #include "pushbutton.h"
 
 #include <QColor>
@@ -25,7 +25,7 @@ void ToggleButton::initialize()
     // button); the button's own actions do not run here, also when a panel
     // reset initialises it again.
     disconnect(this, &QPushButton::toggled, this, &ToggleButton::valueChanged);
-    if (guiResetInProgress)
+    if (host() && host()->resetInProgress())
         emit toggled(isChecked());
     else if (isEnabled() && !isChecked())
         emit toggled(false);
@@ -47,8 +47,8 @@ void ToggleButton::valueChanged(bool checked)
 
 void ToggleButton::valueChangedByUser(bool checked)
 {
-    PushButton::recordClicked(this);
-    ElementGuard guard(this);
+    PushButton::recordClicked(this, host());
+    ElementGuard guard(this, host());
     emit changedByUser();
     if (!guard.alive())
         return;
@@ -63,7 +63,7 @@ void ToggleButton::sendData(bool checked)
 bool ToggleButton::runSendData(bool checked)
 {
     Q_UNUSED(checked)
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     if (isEnabled()) {
         const bool on = isChecked();
         ActionRules rules;
@@ -85,7 +85,7 @@ bool ToggleButton::runSendData(bool checked)
 
 void ToggleButton::sendLocks(bool on)
 {
-    ElementGuard guard(this);
+    ElementGuard guard(this, host());
     emit changedByUser();
     if (!guard.alive() || (on && !isChecked()))
         return;
@@ -125,7 +125,7 @@ void ToggleButton::setValue(const QString &text, int keyword)
 void ToggleButton::setIconFile(const QString &file)
 {
     QString path;
-    const QPixmap picture = loadPanelPicture(file, &path);
+    const QPixmap picture = loadPanelPicture(file, &path, host());
     QIcon icon(picture);
     if (icon.isNull())
         reportCannotOpenFile(path, QStringLiteral("Icon of <button> element couldn't be loaded."));

@@ -2,7 +2,8 @@
 
 #include "errorreporter.h"
 #include "eventfilters.h"
-#include "mainwindow.h"
+#include "elementconditions.h"
+#include "elementhost.h"
 #include "numberliteral.h"
 
 #include <QEventLoop>
@@ -94,10 +95,11 @@ QString defineValueText(const QString &valueText, int lsb)
 
 // ---------------------------------------------------------------------------
 
-ElementGuard::ElementGuard(QObject *element)
+ElementGuard::ElementGuard(QObject *element, const ElementHost *host)
     : m_element(element)
+    , m_host(host)
 {
-    QWidget *panel = theMainWindow ? theMainWindow->centralWidget() : nullptr;
+    QWidget *panel = host ? host->panelWidget() : nullptr;
     for (QObject *object = element; object && panel; object = object->parent()) {
         if (object == panel) {
             m_panel = panel;
@@ -114,7 +116,7 @@ bool ElementGuard::alive() const
     if (!m_inPanel)
         return true;
     // Replacing the panel hides the old central widget and deletes it later.
-    return m_panel && theMainWindow && theMainWindow->centralWidget() == m_panel;
+    return m_panel && m_host && m_host->panelWidget() == m_panel;
 }
 
 // ---------------------------------------------------------------------------
@@ -139,7 +141,7 @@ QVariant ValueElement::elementProperty(const char *name)
 void ValueElement::updateToolTip()
 {
     if (auto *widget = qobject_cast<QWidget *>(m_object))
-        widget->setToolTip(buildToolTip());
+        widget->setToolTip(buildToolTip(this, host() ? host()->toolTipSections() : 0xffff));
 }
 
 QStringList ValueElement::lockTexts(const QString &key)
@@ -155,7 +157,7 @@ int ValueElement::lsb()
 
 void ValueElement::finishInitialize(QWidget *confirmTarget)
 {
-    if (theMainWindow && theMainWindow->mathLabelsByDefine.contains(m_object->objectName()))
+    if (host() && host()->feedsFormula(m_object->objectName()))
         updateMathLabels();
     updateToolTip();
     if (confirmTarget)
@@ -187,7 +189,7 @@ bool ValueElement::runActions(const ElementGuard &guard, const ActionRules &rule
         if (rules.eventApplies && !rules.eventApplies(action.event))
             continue;
         // A condition may report an error, and an error box runs its own event loop.
-        const bool applies = evaluateCondition(action.condition);
+        const bool applies = evaluateCondition(action.condition, host());
         if (!guard.alive())
             return false;
         if (!applies)
@@ -248,12 +250,12 @@ bool ValueElement::sendLockTexts(const ElementGuard &guard, const QString &key, 
 
 void ValueElement::recordSet(const QWidget *focusWidget, const QString &value, const QString &consoleValue)
 {
-    if (!theMainWindow || !theMainWindow->isRecording() || !focusWidget || !focusWidget->hasFocus())
+    if (!host() || !host()->isRecording() || !focusWidget || !focusWidget->hasFocus())
         return;
     const auto line = [this](const QString &text) {
         return QStringLiteral("Set(%1, %2)").arg(m_object->objectName(), text);
     };
-    theMainWindow->recordScriptLine(line(value), line(consoleValue.isEmpty() ? value : consoleValue));
+    host()->recordScriptLine(line(value), line(consoleValue.isEmpty() ? value : consoleValue));
 }
 
 QString ValueElement::unsupportedKeyword(int keyword)
@@ -264,18 +266,16 @@ QString ValueElement::unsupportedKeyword(int keyword)
 
 void ValueElement::markModified()
 {
-    if (theMainWindow)
-        theMainWindow->markModified(this);
+    if (host())
+        host()->markModified(this);
 }
 
-QString ValueElement::resolveReference(const QString &text, MainWindow *window)
+QString ValueElement::resolveReference(const QString &text)
 {
-    if (!window)
-        window = theMainWindow;
     const int keyword = keywordSuffixIndexOf(text);
     QString name = text;
     stripKeywordSuffix(name, keyword);
-    ActiveElement *other = window ? window->getActiveElement(name) : nullptr;
+    ActiveElement *other = host() ? host()->getActiveElement(name) : nullptr;
     return other ? other->value(keyword, 1) : text;
 }
 

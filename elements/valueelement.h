@@ -7,7 +7,7 @@
 
 #include <functional>
 
-class MainWindow;
+class ElementHost;
 class QWidget;
 
 // One action of an element's "data" property.
@@ -55,12 +55,15 @@ QString defineValueText(const QString &valueText, int lsb);
 class ElementGuard
 {
 public:
-    explicit ElementGuard(QObject *element);
+    // host: the panel of the element; without one the element is only
+    // watched for deletion.
+    ElementGuard(QObject *element, const ElementHost *host);
     bool alive() const;
 
 private:
     QPointer<QObject> m_element;
-    QPointer<QWidget> m_panel; // the central widget that held the element
+    const ElementHost *m_host;
+    QPointer<QWidget> m_panel; // the panel widget that held the element
     bool m_inPanel = false;
 };
 
@@ -137,10 +140,9 @@ protected:
     // Reports a keyword the element cannot give its value in; returns the
     // empty text that value() then gives.
     QString unsupportedKeyword(int keyword);
-    // The value text that setValue is given: the value of another element in
-    // the referenced keyword (OTHER, OTHER.label), or the text itself. The
-    // element is looked up in window, or in the main window when it is null.
-    QString resolveReference(const QString &text, MainWindow *window = nullptr);
+    // The value text that setValue is given: the value of another element of
+    // the host in the referenced keyword (OTHER, OTHER.label), or the text itself.
+    QString resolveReference(const QString &text);
     // enable for the elements that ignore the request while locked.
     void enableUnlessLocked(QWidget *widget, bool on);
 

@@ -29,6 +29,7 @@
 #include "treewidget.h"
 
 #include <QBoxLayout>
+#include <type_traits>
 #include <QRadioButton>
 
 #include <qwt_dial.h>
@@ -84,6 +85,10 @@ QString WidgetContainer::title(CaptionedKind kind, const QString &text) const
 template <class T>
 T *WidgetContainer::place(T *child, const QString &title, int pos)
 {
+    // Children belong to the container's panel.
+    if constexpr (std::is_base_of_v<ActiveElement, T> || std::is_base_of_v<Container, T>
+                  || std::is_base_of_v<PushButton, T>)
+        child->setHost(host());
     placeChild(child, title, pos);
     return child;
 }

@@ -7,7 +7,7 @@
 #include "boxcontainers.h"
 #include "errorreporter.h"
 #include "gridwidget.h"
-#include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 #include "programversion.h"
 #include "tabwidget.h"
@@ -23,16 +23,17 @@
 
 using namespace PanelXml;
 
-PanelXmlReader::PanelXmlReader(MainWindow *owner)
-    : mainWindow(owner)
+PanelXmlReader::PanelXmlReader(Panel *target, PanelReadOptions readOptions)
+    : panel(target)
+    , options(std::move(readOptions))
     , xml(std::make_unique<QXmlStreamReader>())
 {
-    toolTipSections = 0xFFFF;
-    mainWindow->varPollList.clear();
-    mainWindow->comPollList.clear();
-    ioPortName.clear();
-    mainWindow->setForumURL(QString());
-    mainWindow->invisibleElements.clear();
+    panel->toolTipSectionMask = 0xFFFF;
+    panel->varPollList.clear();
+    panel->comPollList.clear();
+    panel->ioPortName.clear();
+    panel->setForumURL(QString());
+    panel->invisibleElements.clear();
 
     sizePolicyNames = {
         {QStringLiteral("fixed"), QSizePolicy::Fixed},
@@ -102,7 +103,7 @@ void PanelXmlReader::reportStreamError()
 
 QString PanelXmlReader::currentFile() const
 {
-    return mainWindow->getXMLFile();
+    return panel->getXMLFile();
 }
 
 QString PanelXmlReader::panelDir() const
@@ -139,7 +140,7 @@ bool PanelXmlReader::checkRootElement()
     versionText = version;
     const qint64 ownVersion =
         (qint64(programVersion[0]) * 1000 + programVersion[1]) * 1000 + programVersion[2];
-    if (mainWindow->openingHomePanel)
+    if (options.homePanel)
         return true;
     if (xml->name() == QLatin1String("zelmlcfg") && fileVersion <= ownVersion)
         return true;
@@ -214,30 +215,30 @@ void PanelXmlReader::readRootContainer()
     };
 
     if (name == QLatin1String("tabcontainer")) {
-        TabWidget *tabs = mainWindow->createTabWidget();
+        TabWidget *tabs = panel->createTabWidget();
         install(tabs, "TAB_ROOT");
         const QString label = readLabel(attributes);
         if (!label.isEmpty())
-            mainWindow->setTabWidget(label, tabs);
+            panel->setTabWidget(label, tabs);
         connectTabChanges(tabs, attributes);
     } else if (name == QLatin1String("absolutecontainer")) {
-        install(mainWindow->createAbsoluteWidget(), "ABSOLUTE_ROOT");
+        install(panel->createAbsoluteWidget(), "ABSOLUTE_ROOT");
     } else if (name == QLatin1String("groupcontainer")) {
-        install(mainWindow->createGroupBox(readLabel(attributes)), "GROUP_ROOT");
+        install(panel->createGroupBox(readLabel(attributes)), "GROUP_ROOT");
         root->setProperty("my_label", text(attributes, "label"));
     } else if (name == QLatin1String("treecontainer")) {
-        TreeWidget *tree = mainWindow->createTreeWidget();
+        TreeWidget *tree = panel->createTreeWidget();
         install(tree, "TREE_ROOT");
         tree->setHeaderLabels(readHeaderLabels(attributes));
         tree->setColumnWidths(readColumnWidths(attributes));
     } else if (name == QLatin1String("horizontalcontainer")) {
-        install(mainWindow->createHorizontalWidget(), "HORIZ_ROOT");
+        install(panel->createHorizontalWidget(), "HORIZ_ROOT");
     } else if (name == QLatin1String("gridcontainer")) {
-        GridWidget *grid = mainWindow->createGridWidget();
+        GridWidget *grid = panel->createGridWidget();
         install(grid, "GRID_ROOT");
         grid->setColumns(readColumns(attributes));
     } else {
-        install(mainWindow->createVerticalWidget(), "VERT_ROOT");
+        install(panel->createVerticalWidget(), "VERT_ROOT");
     }
 
     const bool boxRoot = name == QLatin1String("horizontalcontainer")
@@ -246,7 +247,7 @@ void PanelXmlReader::readRootContainer()
         addStretch(root);
     readCommonAttributes(attributes, root);
     if (name == QLatin1String("tabcontainer"))
-        mainWindow->connectToMathLabels(root);
+        panel->connectToMathLabels(root);
     readElements(container, QString(), nullptr);
     if (boxRoot && (stretch & 2))
         addStretch(root);

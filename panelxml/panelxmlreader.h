@@ -16,7 +16,7 @@
 class ButtonGroup;
 class ComboBox;
 class Container;
-class MainWindow;
+class Panel;
 class QAbstractButton;
 class QColor;
 class QIODevice;
@@ -28,8 +28,15 @@ class QWidget;
 class QXmlStreamReader;
 class TabWidget;
 
+// What a read takes from the command line and the window.
+struct PanelReadOptions {
+    QString includePaths; // -i: folders searched for included files, ";"-separated
+    QString defines;      // -d: "NAME=value;..." for the start conditions of elements
+    bool homePanel = false; // the home panel of a new project: no version check
+};
+
 // Reads one panel definition (root element "zelmlcfg") and builds its element
-// tree in the main window: root and version check, checksum, header elements,
+// tree into a Panel: root and version check, checksum, header elements,
 // the root container and, through the element dispatcher, every container and
 // element below it, with includes expanded. One reader serves one read.
 //
@@ -51,9 +58,9 @@ class PanelXmlReader
     Q_DECLARE_TR_FUNCTIONS(PanelXmlReader)
 
 public:
-    // Resets the process-wide panel state a read fills: the tool-tip sections,
-    // the I/O port, the window's poll lists, invisible elements and forum link.
-    explicit PanelXmlReader(MainWindow *owner);
+    // Resets the panel state a read fills: the tool-tip sections, the I/O
+    // port, the poll lists, invisible elements and forum link.
+    explicit PanelXmlReader(Panel *target, PanelReadOptions readOptions = PanelReadOptions());
     ~PanelXmlReader();
     PanelXmlReader(const PanelXmlReader &) = delete;
     PanelXmlReader &operator=(const PanelXmlReader &) = delete;
@@ -275,7 +282,8 @@ private:
     void readKnob(const QString &header, Container *parent);
     void readDial(Container *parent);
 
-    MainWindow *mainWindow;
+    Panel *panel;
+    PanelReadOptions options;
     std::unique_ptr<QXmlStreamReader> xml;
     QByteArray fileBytes;
     QMap<QString, int> sizePolicyNames;

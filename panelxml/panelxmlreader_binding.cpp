@@ -4,7 +4,7 @@
 
 #include "checkbox.h"
 #include "combobox.h"
-#include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 
 #include <QXmlStreamReader>
@@ -20,13 +20,13 @@ QString PanelXmlReader::checkDuplicateDefine(const QXmlStreamAttributes &attribu
     if (define.isEmpty() || !check)
         return define;
     QString message;
-    if (mainWindow->getActiveElement(define))
+    if (panel->getActiveElement(define))
         message = tr("Duplicate define ");
-    else if (mainWindow->pushButtonsByName.contains(define))
+    else if (panel->pushButtonsByName.contains(define))
         message = tr("Duplicate define PushButton");
-    else if (mainWindow->variablesByName.contains(define))
+    else if (panel->variablesByName.contains(define))
         message = tr("Duplicate define Var");
-    else if (mainWindow->imagesByName.contains(define))
+    else if (panel->imagesByName.contains(define))
         message = tr("Duplicate define Image");
     // The element is built all the same; a value element then replaces the
     // first one under the define.
@@ -51,15 +51,15 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     const QString header = readHeader(attributes, groupHeader);
     const bool svd = usesSvd(attributes);
     if (!headerVersions.contains(header))
-        headerVersions.insert(header, mainWindow->getXMLVersion());
+        headerVersions.insert(header, panel->getXMLVersion());
     if (ActiveElement *active = asActiveElement(element)) {
         active->containerChain = openContainers;
-        mainWindow->assignRegisterField(define, header, active, svd);
+        panel->assignRegisterField(define, header, active, svd);
     }
     setElementProperty(element, "my_default", text(attributes, "default"));
     setElementProperty(element, "header", header);
     if (svd && !define.isEmpty())
-        setElementProperty(element, "svd", mainWindow->getSvdFile());
+        setElementProperty(element, "svd", panel->getSvdFile());
     if (has(attributes, "svd"))
         setElementProperty(element, "my_svd", text(attributes, "svd"));
 
@@ -196,7 +196,7 @@ void PanelXmlReader::connectAction(const QString &key, const QString &command, Q
 {
     const QByteArray signature = QMetaObject::normalizedSignature(qPrintable(key + QStringLiteral("(QString)")));
     if (hasSignal(element, signature.constData()))
-        mainWindow->connectAction(key, command, element);
+        panel->connectAction(key, command, element);
 }
 
 // ---------------------------------------------------------------------------
@@ -215,31 +215,31 @@ void PanelXmlReader::hookLocks(QObject *element, const QXmlStreamAttributes &att
         return;
     readLockOn(element, attributes, number);
     if (hasSignal(element, "sendLock(QString)"))
-        mainWindow->connectLocks(element);
+        panel->connectLocks(element);
 }
 
 void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
 {
     // Elements still without their value handling lack the signals.
     if (connections & ChangedByUser && hasSignal(element, "changedByUser()"))
-        mainWindow->connectChangedByUser(element);
+        panel->connectChangedByUser(element);
     if (!hasSignal(element, "updateMathLabels()"))
         return;
     static const struct {
         ValueConnection flag;
-        void (MainWindow::*connect)(QObject *);
+        void (Panel::*connect)(QObject *);
     } updates[] = {
-        {ToMathLabels, &MainWindow::connectToMathLabels},
-        {ToLeds, &MainWindow::connectElementToLeds},
-        {ToSvgImages, &MainWindow::connectElementToSvgImages},
-        {ToCurves, &MainWindow::connectElementToCurves},
-        {ToDials, &MainWindow::connectElementToDials},
-        {ToThermos, &MainWindow::connectElementToThermos},
-        {ToLogs, &MainWindow::connectElementToLogs},
+        {ToMathLabels, &Panel::connectToMathLabels},
+        {ToLeds, &Panel::connectElementToLeds},
+        {ToSvgImages, &Panel::connectElementToSvgImages},
+        {ToCurves, &Panel::connectElementToCurves},
+        {ToDials, &Panel::connectElementToDials},
+        {ToThermos, &Panel::connectElementToThermos},
+        {ToLogs, &Panel::connectElementToLogs},
     };
     for (const auto &update : updates) {
         if (connections & update.flag)
-            (mainWindow->*update.connect)(element);
+            (panel->*update.connect)(element);
     }
 }
 

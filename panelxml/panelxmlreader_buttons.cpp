@@ -6,7 +6,7 @@
 #include "buttongroup.h"
 #include "checkbox.h"
 #include "container.h"
-#include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 #include "pushbutton.h"
 #include "togglebutton.h"
@@ -37,7 +37,7 @@ void PanelXmlReader::readButton(Container *parent)
     if (has(attributes, "enabled"))
         button->setEnabled(text(attributes, "enabled") != QLatin1String("false"));
     button->setStyleSheet(QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: #e9e6e7;}"));
-    mainWindow->setPushButton(define, button);
+    panel->setPushButton(define, button);
     readCommonAttributes(attributes, button);
     const QString toolTip = button->property("tooltip").toString();
     if (!toolTip.isEmpty())
@@ -91,7 +91,7 @@ void PanelXmlReader::readRadioGroup(const QString &header, Container *parent)
     // The group is no widget: it goes with the panel's root container, so
     // groups do not pile up in the window over panel loads.
     QObject *owner = openContainers.isEmpty() ? nullptr : dynamic_cast<QObject *>(openContainers.first());
-    auto *group = new ButtonGroup(define, owner ? owner : static_cast<QObject *>(mainWindow));
+    auto *group = new ButtonGroup(define, owner ? owner : static_cast<QObject *>(panel));
     requireDefine(define, QStringLiteral("Radio"));
     if (has(attributes, "lockon"))
         xmlMessage(tr("\"lockon\" is not allowed for radio: "), QString(), false);

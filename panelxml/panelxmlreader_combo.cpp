@@ -19,7 +19,6 @@ void PanelXmlReader::readCombo(const QString &header, Container *parent)
     // Locks are given per item.
     if (has(attributes, "lockon"))
         xmlMessage(tr("\"lockon\" is not allowed for combobox: "), QString(), false);
-    combo->setMainWindow(mainWindow);
     readDefineAttributes(attributes, combo, header, define);
     readCommonAttributes(attributes, combo);
     while (xml->readNextStartElement()) {

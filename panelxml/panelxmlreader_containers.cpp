@@ -4,7 +4,7 @@
 #include "absolutewidget.h"
 #include "boxcontainers.h"
 #include "gridwidget.h"
-#include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 #include "tabwidget.h"
 #include "treewidget.h"
@@ -97,7 +97,7 @@ void PanelXmlReader::readBoxContainer(BoxKind kind, const QString &header, Conta
     widget->setProperty("my_label", text(attributes, "label"));
     widget->setObjectName(objectName);
     if (!define.isEmpty())
-        mainWindow->setContainer(define, container);
+        panel->setContainer(define, container);
     if (kind == BoxKind::Grid)
         static_cast<GridWidget *>(widget)->setColumns(readColumns(attributes));
     readCommonAttributes(attributes, widget);
@@ -116,7 +116,7 @@ void PanelXmlReader::readTreeContainer(const QString &header, Container *parent,
     TreeWidget *tree = parent->createTreeWidget(label, -1);
     tree->setObjectName(nextName("TREE_", treeCount));
     if (!define.isEmpty())
-        mainWindow->setContainer(define, tree);
+        panel->setContainer(define, tree);
     tree->setHeaderLabels(readHeaderLabels(attributes));
     tree->setColumnWidths(readColumnWidths(attributes));
     readCommonAttributes(attributes, tree);
@@ -135,15 +135,15 @@ void PanelXmlReader::readTabContainer(const QString &header, Container *parent)
         tabs->setObjectName(nextName("TAB_", tabCount));
     if (!define.isEmpty()) {
         tabs->setObjectName(define);
-        mainWindow->setContainer(define, tabs);
+        panel->setContainer(define, tabs);
     }
     // Name references to a tab container go by its label.
     if (!label.isEmpty())
-        mainWindow->setTabWidget(label, tabs);
+        panel->setTabWidget(label, tabs);
     connectTabChanges(tabs, attributes);
     readCommonAttributes(attributes, tabs);
     setPageToolTip(parent, attributes);
-    mainWindow->connectToMathLabels(tabs);
+    panel->connectToMathLabels(tabs);
     // Pages of a tab container do not join a radio group around it.
     readElements(tabs, header, nullptr);
 }
@@ -158,7 +158,7 @@ void PanelXmlReader::readSelectSetDef(const QXmlStreamAttributes &attributes, Co
         return;
     page->setProperty("selectsetdef", text(attributes, "selectsetdef").split(QLatin1Char(';')));
     page->setProperty("unselectsetdef", text(attributes, "unselectsetdef").split(QLatin1Char(';')));
-    mainWindow->connectTabSetDef(tabs, page);
+    panel->connectTabSetDef(tabs, page);
     if (!tabs->lastPage)
         tabs->lastPage = page;
     ++tabs->setDefPageCount;

@@ -5,7 +5,7 @@
 
 #include "buttongroup.h"
 #include "container.h"
-#include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 #include "text.h"
 #include "textedit.h"
@@ -133,7 +133,7 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
 
 QString PanelXmlReader::commandLineDefines() const
 {
-    return mainWindow->definesText;
+    return options.defines;
 }
 
 bool PanelXmlReader::checkStartCondition(const QXmlStreamAttributes &attributes) const
@@ -179,7 +179,7 @@ bool PanelXmlReader::startConditionHolds(const QString &condition, const QString
 
 void PanelXmlReader::readVersionElement()
 {
-    mainWindow->setXMLVersion(text(xml->attributes(), "label"));
+    panel->setXMLVersion(text(xml->attributes(), "label"));
     xml->readElementText();
 }
 
@@ -226,6 +226,6 @@ void PanelXmlReader::readFileElement(const QString &name)
 void PanelXmlReader::readHeaderGroup(Container *parent)
 {
     const QString file = text(xml->attributes(), "file");
-    headerVersions.insert(file, mainWindow->getXMLVersion());
+    headerVersions.insert(file, panel->getXMLVersion());
     readElements(parent, file, nullptr);
 }

@@ -3,7 +3,7 @@
 #include "panelxmlreader.h"
 
 #include "activeelement.h"
-#include "mainwindow.h"
+#include "panel.h"
 #include "numberliteral.h"
 #include "panelxmlreader_p.h"
 #include "tyklink.h"
@@ -24,27 +24,27 @@ bool PanelXmlReader::readHeaderElement()
     } else if (name == QLatin1String("migration")) {
         readMigration();
     } else if (name == QLatin1String("version")) {
-        mainWindow->setXMLVersion(value("label"));
-        mainWindow->setXMLOriginalVersion(value("label"));
+        panel->setXMLVersion(value("label"));
+        panel->setXMLOriginalVersion(value("label"));
     } else if (name == QLatin1String("disclaimer")) {
-        mainWindow->setDisclaimerFile(value("file"));
+        panel->setDisclaimerFile(value("file"));
         warnWhenMissing(value("file"), tr("Disclaimer file is missing."));
     } else if (name == QLatin1String("fwversion")) {
-        mainWindow->setFWVersionRange(value("min"), value("max"));
+        panel->setFWVersionRange(value("min"), value("max"));
     } else if (name == QLatin1String("infosource")) {
-        mainWindow->setForumURL(value("forumurl"));
-        mainWindow->setForumToolTip(value("tooltip"));
+        panel->setForumURL(value("forumurl"));
+        panel->setForumToolTip(value("tooltip"));
     } else if (name == QLatin1String("documents")) {
-        mainWindow->setDocumentsPath(value("path"));
+        panel->setDocumentsPath(value("path"));
     } else if (name == QLatin1String("ioconfig")) {
-        ioPortName = value("port").trimmed().toUpper();
+        panel->ioPortName = value("port").trimmed().toUpper();
     } else if (name == QLatin1String("iocheck")) {
         // An unsigned number kept in 16 bits; anything else is 0.
-        mainWindow->ioCheckMode = quint16(value("mode").toULongLong());
+        panel->ioCheckMode = quint16(value("mode").toULongLong());
     } else if (name == QLatin1String("loadsaveallowed")) {
         loadSaveAllowed = value("value").toInt() != 0;
     } else if (name == QLatin1String("tooltipconfig")) {
-        toolTipSections = parseNumberLiteral(value("value")).toUInt();
+        panel->toolTipSectionMask = parseNumberLiteral(value("value")).toUInt();
     } else if (name != QLatin1String("elf") && name != QLatin1String("parametermap")
                && name != QLatin1String("pinmapping") && name != QLatin1String("terminal")
                && name != QLatin1String("usesPython")) {
@@ -58,7 +58,7 @@ bool PanelXmlReader::readHeaderElement()
 void PanelXmlReader::readSvd(bool topLevel)
 {
     const QString file = text(xml->attributes(), "file");
-    mainWindow->setSvdFile(file);
+    panel->setSvdFile(file);
     if (topLevel) {
         hasSvdFile = !file.isEmpty();
         if (file.isEmpty())
@@ -70,7 +70,7 @@ void PanelXmlReader::readSvd(bool topLevel)
 void PanelXmlReader::readMigration()
 {
     const QString file = text(xml->attributes(), "file");
-    mainWindow->setMigrationFile(file);
+    panel->setMigrationFile(file);
     warnWhenMissing(file, tr("Migration file is missing."));
 }
 

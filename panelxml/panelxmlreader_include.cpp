@@ -4,7 +4,7 @@
 #include "panelxmlreader.h"
 
 #include "errorreporter.h"
-#include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 
 #include <QDir>
@@ -63,7 +63,7 @@ QString PanelXmlReader::findIncludedFile(const QString &name) const
     if (QFileInfo::exists(path))
         return path;
     // The -i directories, relative ones taken from the including file's directory.
-    const QStringList entries = mainWindow->includePaths.split(QLatin1Char(';'));
+    const QStringList entries = options.includePaths.split(QLatin1Char(';'));
     for (QString entry : entries) {
         entry.replace(QLatin1Char('\\'), QLatin1Char('/'));
         const QString base = QDir::isRelativePath(entry) ? dir + QLatin1Char('/') + entry : entry;
@@ -124,7 +124,7 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
     const QByteArray savedBytes = fileBytes;
     std::unique_ptr<QXmlStreamReader> savedStream = std::move(xml);
     xml = std::make_unique<QXmlStreamReader>();
-    mainWindow->setXMLFile(path);
+    panel->setXMLFile(path);
     openFiles.append(info.canonicalFilePath());
     ++includeDepth;
 
@@ -135,7 +135,7 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
     openFiles.removeLast();
     xml = std::move(savedStream);
     fileBytes = savedBytes;
-    mainWindow->setXMLFile(savedFile);
+    panel->setXMLFile(savedFile);
 
     if (failed) {
         // An include further down failed: this level ends as well.
@@ -148,7 +148,7 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
         return false;
     }
     // A version element of the included file does not change the panel's.
-    mainWindow->setXMLVersion(mainWindow->getXMLOriginalVersion());
+    panel->setXMLVersion(panel->getXMLOriginalVersion());
     return true;
 }
 

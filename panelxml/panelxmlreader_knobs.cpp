@@ -3,7 +3,7 @@
 
 #include "container.h"
 #include "knob.h"
-#include "mainwindow.h"
+#include "panel.h"
 #include "numberliteral.h"
 #include "panelxmlreader_p.h"
 
@@ -95,7 +95,7 @@ void PanelXmlReader::readDial(Container *parent)
     const QString define = checkDuplicateDefine(attributes);
     QwtDial *dial = parent->createDial(define, readLabel(attributes), -1);
     auto *scaleDraw = new QwtRoundScaleDraw;
-    mainWindow->setDial(define, dial);
+    panel->setDial(define, dial);
     dial->setObjectName(define);
 
     scaleDraw->setSpacing(8);
@@ -118,7 +118,7 @@ void PanelXmlReader::readDial(Container *parent)
     if (has(attributes, "data")) {
         const QString source = text(attributes, "data");
         dial->setProperty("data", source);
-        mainWindow->addDial(source, dial);
+        panel->addDial(source, dial);
     }
     readCommonAttributes(attributes, dial);
     xml->readElementText();

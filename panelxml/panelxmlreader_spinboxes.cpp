@@ -5,7 +5,7 @@
 #include "doublespinbox.h"
 #include "errorreporter.h"
 #include "hexspinbox.h"
-#include "mainwindow.h"
+#include "panel.h"
 #include "numberliteral.h"
 #include "panelxmlreader_p.h"
 #include "spinbox.h"
@@ -218,7 +218,7 @@ void PanelXmlReader::readDoubleSpinBox(const QString &header, Container *parent)
             attributeWarning(tr("\"step\" attribute invalid."), attributes);
         box->setSingleStep(ok ? step : 0.0);
     }
-    mainWindow->connectDoubleSpinBoxValue(box);
+    panel->connectDoubleSpinBoxValue(box);
     connectValueElement(box, ToMathLabels | ToSvgImages);
     setElementProperty(box, "isRaised", false);
 }

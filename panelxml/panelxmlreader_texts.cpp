@@ -3,7 +3,7 @@
 #include "panelxmlreader.h"
 
 #include "container.h"
-#include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 #include "text.h"
 #include "togglebutton.h"

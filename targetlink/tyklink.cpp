@@ -1,25 +1,17 @@
 #include "tyklink.h"
 
-QString ioPortName;
-bool tykConnected = false;
-
-bool isTykInterface()
+bool isTykInterface(const QString &portName)
 {
-    return ioPortName.isEmpty()
-        || ioPortName.compare(QLatin1String("TYK"), Qt::CaseInsensitive) == 0
-        || ioPortName.compare(QLatin1String("TYK2"), Qt::CaseInsensitive) == 0;
+    return portName.isEmpty() || portName.compare(QLatin1String("TYK"), Qt::CaseInsensitive) == 0
+        || portName.compare(QLatin1String("TYK2"), Qt::CaseInsensitive) == 0;
 }
 
-TykLink::TykLink(MainWindow *owner)
+TykLink::TykLink(QObject *parent)
+    : QObject(parent)
 {
-    Q_UNUSED(owner)
-    tykConnected = false;
 }
 
-TykLink::~TykLink()
-{
-    tykConnected = false;
-}
+TykLink::~TykLink() = default;
 
 void TykLink::getLogSettings(quint16 &mode, bool &timeStamps, QString &file) const
 {

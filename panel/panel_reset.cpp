@@ -1,10 +1,11 @@
-// MainWindow: the panel reset. Every element goes back to its default, all
+// Panel: the panel reset. Every element goes back to its default, all
 // locks are dropped and applied anew from the defaults, as after a load.
-#include "mainwindow.h"
+#include "panel.h"
 
 #include "buttongroup.h"
 #include "dataclass.h"
 #include "elementwalk.h"
+#include "panelshell.h"
 #include "timerlabel.h"
 
 #include <QCheckBox>
@@ -14,8 +15,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextEdit>
-
-bool guiResetInProgress = false;
 
 static QObject *objectOf(ActiveElement *element)
 {
@@ -49,7 +48,7 @@ static void disconnectWidgetSignals(QObject *object)
         cut({SIGNAL(buttonClicked(QAbstractButton *)), SIGNAL(buttonToggled(QAbstractButton *, bool))});
 }
 
-void MainWindow::resetGUI(QString unused)
+void Panel::resetGUI(QString unused)
 {
     Q_UNUSED(unused)
     loading = true;
@@ -58,7 +57,7 @@ void MainWindow::resetGUI(QString unused)
     // Each pass goes over every element before the next begins. The passes
     // run actions: a change moves an element to the end of the list, and an
     // action that opens another panel takes the elements away.
-    const ElementWalk elements(allElements);
+    const ElementWalk elements(allElements, this);
     const auto eachElement = [&elements](const auto &step) { elements.forEach(step); };
     const auto eachTimer = [&elements](const auto &step) {
         elements.forEach([&step](ActiveElement *element) {
@@ -90,7 +89,8 @@ void MainWindow::resetGUI(QString unused)
             variable->resetToDefault();
     }
     eachTimer([](TimerLabel *timer) { timer->reset(); });
-    setWindowModified(true);
+    if (m_shell)
+        m_shell->setProjectModified();
 
     loading = false;
     guiResetInProgress = false;

@@ -1,11 +1,12 @@
-// MainWindow: the connections between a panel's elements and the window's
+// Panel: the connections between a panel's elements and the window's
 // slots. Every helper makes unique connections, so calling it twice for one
 // element connects once.
-#include "mainwindow.h"
+#include "panel.h"
 
 #include "absolutewidget.h"
 #include "boxcontainers.h"
 #include "dataclass.h"
+#include "panelshell.h"
 #include "gridwidget.h"
 #include "tabwidget.h"
 #include "treewidget.h"
@@ -17,29 +18,28 @@
 // resizable scroll area, which replaces the window's central widget.
 
 template <typename T>
-T *MainWindow::installRootContainer(T *container)
+T *Panel::installRootContainer(T *container)
 {
-    auto *area = new QScrollArea(this);
+    container->setHost(this);
+    auto *area = new QScrollArea;
     area->setWidgetResizable(true);
     area->setWidget(container);
     // The old panel may still be running the signal that loads this one (a
-    // loadFile or runScript action): it goes once control is back in the
-    // event loop, not under its own feet.
-    if (QWidget *old = takeCentralWidget()) {
-        old->hide();
-        old->deleteLater();
-    }
-    setCentralWidget(area);
+    // loadFile or runScript action): the shell deletes it once control is
+    // back in the event loop, not under its own feet.
+    m_rootArea = area;
+    if (m_shell)
+        m_shell->showPanelWidget(area);
     return container;
 }
 
-AbsoluteWidget *MainWindow::createAbsoluteWidget() { return installRootContainer(new AbsoluteWidget(this)); }
-GridWidget *MainWindow::createGridWidget() { return installRootContainer(new GridWidget(this)); }
-GroupBox *MainWindow::createGroupBox(const QString &label) { return installRootContainer(new GroupBox(label, this)); }
-HorizontalWidget *MainWindow::createHorizontalWidget() { return installRootContainer(new HorizontalWidget(this)); }
-TabWidget *MainWindow::createTabWidget() { return installRootContainer(new TabWidget(this)); }
-TreeWidget *MainWindow::createTreeWidget() { return installRootContainer(new TreeWidget); }
-VerticalWidget *MainWindow::createVerticalWidget() { return installRootContainer(new VerticalWidget(this)); }
+AbsoluteWidget *Panel::createAbsoluteWidget() { return installRootContainer(new AbsoluteWidget); }
+GridWidget *Panel::createGridWidget() { return installRootContainer(new GridWidget); }
+GroupBox *Panel::createGroupBox(const QString &label) { return installRootContainer(new GroupBox(label)); }
+HorizontalWidget *Panel::createHorizontalWidget() { return installRootContainer(new HorizontalWidget); }
+TabWidget *Panel::createTabWidget() { return installRootContainer(new TabWidget); }
+TreeWidget *Panel::createTreeWidget() { return installRootContainer(new TreeWidget); }
+VerticalWidget *Panel::createVerticalWidget() { return installRootContainer(new VerticalWidget); }
 
 // ---------------------------------------------------------------------------
 // Element signals to window slots
@@ -50,88 +50,88 @@ static void connectUnique(QObject *sender, const char *signal, QObject *receiver
         QObject::connect(sender, signal, receiver, slot, Qt::UniqueConnection);
 }
 
-void MainWindow::connectLocks(QObject *element)
+void Panel::connectLocks(QObject *element)
 {
     connectUnique(element, SIGNAL(sendLock(QString)), this, SLOT(on_sendLock(QString)));
     connectUnique(element, SIGNAL(sendUnlock(QString)), this, SLOT(on_sendUnlock(QString)));
 }
 
-void MainWindow::connectChangedByUser(QObject *element)
+void Panel::connectChangedByUser(QObject *element)
 {
     connectUnique(element, SIGNAL(changedByUser()), this, SLOT(changed()));
 }
 
-void MainWindow::connectDoubleSpinBoxValue(QObject *element)
+void Panel::connectDoubleSpinBoxValue(QObject *element)
 {
     connectUnique(element, SIGNAL(valueChanged(double)), this, SLOT(changed()));
 }
 
-void MainWindow::connectVariableToCurves(DataClass *variable)
+void Panel::connectVariableToCurves(DataClass *variable)
 {
     connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateCurve()));
 }
 
-void MainWindow::connectElementToCurves(QObject *element)
+void Panel::connectElementToCurves(QObject *element)
 {
     connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateCurve()));
 }
 
-void MainWindow::connectVariableToDials(DataClass *variable)
+void Panel::connectVariableToDials(DataClass *variable)
 {
     connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateDial()));
 }
 
-void MainWindow::connectElementToDials(QObject *element)
+void Panel::connectElementToDials(QObject *element)
 {
     connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateDial()));
 }
 
-void MainWindow::connectVariableToLeds(DataClass *variable)
+void Panel::connectVariableToLeds(DataClass *variable)
 {
     connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateLED()));
 }
 
-void MainWindow::connectElementToLeds(QObject *element)
+void Panel::connectElementToLeds(QObject *element)
 {
     connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateLED()));
 }
 
-void MainWindow::connectVariableToLogs(DataClass *variable)
+void Panel::connectVariableToLogs(DataClass *variable)
 {
     connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateLog()));
 }
 
-void MainWindow::connectElementToLogs(QObject *element)
+void Panel::connectElementToLogs(QObject *element)
 {
     connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateLog()));
 }
 
-void MainWindow::connectToMathLabels(QObject *sender)
+void Panel::connectToMathLabels(QObject *sender)
 {
     connectUnique(sender, SIGNAL(updateMathLabels()), this, SLOT(on_updateMathLabel()));
 }
 
-void MainWindow::connectVariableToSvgImages(DataClass *variable)
+void Panel::connectVariableToSvgImages(DataClass *variable)
 {
     connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateSvgImage()));
 }
 
-void MainWindow::connectElementToSvgImages(QObject *element)
+void Panel::connectElementToSvgImages(QObject *element)
 {
     connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateSvgImage()));
 }
 
-void MainWindow::connectVariableToThermos(DataClass *variable)
+void Panel::connectVariableToThermos(DataClass *variable)
 {
     connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateThermo()));
 }
 
-void MainWindow::connectElementToThermos(QObject *element)
+void Panel::connectElementToThermos(QObject *element)
 {
     connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateThermo()));
 }
 
-void MainWindow::connectTabSetDef(QObject *tabWidget, QObject *receiver)
+void Panel::connectTabSetDef(QObject *tabWidget, QObject *receiver)
 {
     if (tabWidget && receiver)
         connect(tabWidget, SIGNAL(currentChanged(int)), receiver, SLOT(childSetDef(int)));
@@ -141,7 +141,7 @@ void MainWindow::connectTabSetDef(QObject *tabWidget, QObject *receiver)
 static const char *const sendEvents[] = {"clicked_sendUSB", "changed_sendUSB", "checked_sendUSB",
                                          "unchecked_sendUSB", "selected_sendUSB"};
 
-void MainWindow::connectAction(const QString &signalName, const QString &slotName, QObject *element)
+void Panel::connectAction(const QString &signalName, const QString &slotName, QObject *element)
 {
     if (!element)
         return;

@@ -1,8 +1,8 @@
-// MainWindow: background and text colours of panel widgets, for setDef's
+// Panel: background and text colours of panel widgets, for setDef's
 // "color" and "textcolor" and for the element mark. Form elements get a
 // style sheet, because the program's style sheet would hide a palette change;
 // other widgets get a palette change.
-#include "mainwindow.h"
+#include "panel.h"
 
 #include "checkbox.h"
 #include "combobox.h"
@@ -42,7 +42,7 @@ static void colourWidget(QWidget *widget, int color, bool formElement, const QSt
     widget->setPalette(palette);
 }
 
-void MainWindow::setBGColor(QWidget *widget, int color)
+void Panel::setBGColor(QWidget *widget, int color)
 {
     const bool formElement = qobject_cast<CheckBox *>(widget) || qobject_cast<ComboBox *>(widget)
         || qobject_cast<SpinBox *>(widget) || qobject_cast<HexSpinBox *>(widget)
@@ -54,7 +54,7 @@ void MainWindow::setBGColor(QWidget *widget, int color)
                  qobject_cast<Knob *>(widget) ? QPalette::Button : QPalette::Base);
 }
 
-void MainWindow::setTextColor(QWidget *widget, int color)
+void Panel::setTextColor(QWidget *widget, int color)
 {
     // Not the same list: edits take a text palette, push buttons a text style sheet.
     const bool formElement = qobject_cast<CheckBox *>(widget) || qobject_cast<ComboBox *>(widget)

@@ -1,20 +1,24 @@
-// MainWindow: the range-change report. setDef notes every value that a new
+// Panel: the range-change report. setDef notes every value that a new
 // minimum or maximum moved; the notes of one chain of actions are printed
 // together 100 ms after the first, with links to the elements involved.
-#include "mainwindow.h"
+#include "panel.h"
 
 #include "errorreporter.h"
+#include "panelshell.h"
+
+#include <QTimerEvent>
 
 // How long notes are collected before they are reported.
 static constexpr int checkMilliseconds = 100;
 
-void MainWindow::startCheckTimer()
+void Panel::startCheckTimer()
 {
-    if (checkTimerId != 0)
+    if (m_checkTimerId != 0)
         return;
-    cancelHighlight();
+    if (m_shell)
+        m_shell->cancelHighlight();
     rangeChangeNotes.clear();
-    checkTimerId = startTimer(checkMilliseconds);
+    m_checkTimerId = startTimer(checkMilliseconds);
 }
 
 // An element's name as a console link target: the link handler turns the
@@ -30,7 +34,7 @@ static QString number(double value)
     return QStringLiteral("%1").arg(value);
 }
 
-void MainWindow::reportRangeChanges()
+void Panel::reportRangeChanges()
 {
     for (const RangeChangeNote &note : qAsConst(rangeChangeNotes)) {
         if (!note.element)
@@ -47,4 +51,14 @@ void MainWindow::reportRangeChanges()
         }
         ::logMessage(line + QStringLiteral("</font><br>"));
     }
+}
+
+void Panel::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() == m_checkTimerId) {
+        m_checkTimerId = 0;
+        reportRangeChanges();
+    }
+    // The check timer is single-shot.
+    killTimer(event->timerId());
 }

@@ -1,17 +1,32 @@
 #include "errorreporter.h"
 
-#include "mainwindow.h"
 #include "programversion.h"
 #include "prompt.h"
 
 #include <QFileInfo>
 #include <QMetaObject>
 
+#include <utility>
+
 bool reportToMessageBox = true;
 bool reportToConsole = true;
 bool reportToLogFile = true;
 QFile logFile;
 QString logFileName;
+
+// Where console lines go: the window's console once it exists.
+static std::function<void(const QString &)> consoleSink;
+
+void setConsoleSink(std::function<void(const QString &)> sink)
+{
+    consoleSink = std::move(sink);
+}
+
+static void printOnConsole(const QString &html)
+{
+    if (consoleSink)
+        consoleSink(html);
+}
 
 static QString absolutePath(const QString &file)
 {
@@ -38,8 +53,7 @@ void reportError(QString message)
     if (reportToConsole) {
         if (!message.contains(QLatin1String("<br>")))
             message += QLatin1String("<br>");
-        if (theMainWindow)
-            theMainWindow->consolePrint(message);
+        printOnConsole(message);
     }
     if (reportToLogFile) {
         if (!message.endsWith(QLatin1Char('\n')))
@@ -50,8 +64,7 @@ void reportError(QString message)
 
 void logMessage(QString text)
 {
-    if (theMainWindow)
-        theMainWindow->consolePrint(text);
+    printOnConsole(text);
     appendToLogFile(text);
 }
 

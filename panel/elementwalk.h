@@ -8,17 +8,17 @@
 #include <utility>
 #include <vector>
 
-// The window's elements taken for a walk whose steps run actions. A change
-// moves an element to the end of the window's list, and an action that opens
+// The panel's elements taken for a walk whose steps run actions. A change
+// moves an element to the end of the panel's list, and an action that opens
 // another panel takes the elements away: the walk keeps its order and skips
 // the elements that went.
 class ElementWalk
 {
 public:
-    explicit ElementWalk(const QList<ActiveElement *> &elements)
+    ElementWalk(const QList<ActiveElement *> &elements, const ElementHost *host)
     {
         for (ActiveElement *element : elements)
-            m_entries.emplace_back(element, ElementGuard(dynamic_cast<QObject *>(element)));
+            m_entries.emplace_back(element, ElementGuard(dynamic_cast<QObject *>(element), host));
     }
 
     template <typename Step>

@@ -1,8 +1,8 @@
-// MainWindow: setDef, the action by which one part of a panel sets others.
+// Panel: setDef, the action by which one part of a panel sets others.
 // Its text is a list of assignments "target=value" separated by ";"; each
 // target is a target variable, an element define, an element define with a
 // keyword, or a display widget with a keyword.
-#include "mainwindow.h"
+#include "panel.h"
 
 #include "buttongroup.h"
 #include "container.h"
@@ -143,10 +143,10 @@ static RangeTarget rangeTarget(Widget *widget, bool minimum, Bound bound)
 
 // A new minimum or maximum for a spin box, double spin box, slider or knob.
 // A value the new range moves is noted for the report 100 ms later.
-static void changeRange(MainWindow &window, QObject *source, ActiveElement *element, bool minimum,
+static void changeRange(Panel &panel, QObject *source, ActiveElement *element, bool minimum,
                         const QString &value)
 {
-    window.startCheckTimer();
+    panel.startCheckTimer();
     QObject *object = objectOf(element);
     const double full = value.toDouble();
     const int whole = truncatedTo<int>(full);
@@ -177,7 +177,7 @@ static void changeRange(MainWindow &window, QObject *source, ActiveElement *elem
         note.newValue = whole;
         note.newMinimum = minimum ? range.bound : range.low;
         note.newMaximum = minimum ? range.high : range.bound;
-        window.rangeChangeNotes.append(note);
+        panel.rangeChangeNotes.append(note);
     }
     // The widget moves a value outside the new range itself.
     range.setBound();
@@ -188,7 +188,7 @@ static void changeRange(MainWindow &window, QObject *source, ActiveElement *elem
 
 // An element under name: colours, visibility, place, range, or the element's
 // own keyword.
-static void setElementKeyword(MainWindow &window, QObject *source, ActiveElement *element, int keyword,
+static void setElementKeyword(Panel &panel, QObject *source, ActiveElement *element, int keyword,
                               const QString &value)
 {
     QObject *object = objectOf(element);
@@ -199,17 +199,17 @@ static void setElementKeyword(MainWindow &window, QObject *source, ActiveElement
         if (qobject_cast<ToggleButton *>(widget))
             element->setValue(value, ColorKeyword);
         else if (widget)
-            window.setBGColor(widget, value.toInt());
+            panel.setBGColor(widget, value.toInt());
         else if (group)
             for (QAbstractButton *button : group->buttons())
-                window.setBGColor(button, value.toInt());
+                panel.setBGColor(button, value.toInt());
         break;
     case TextColorKeyword:
         if (widget)
-            window.setTextColor(widget, value.toInt());
+            panel.setTextColor(widget, value.toInt());
         else if (group)
             for (QAbstractButton *button : group->buttons())
-                window.setTextColor(button, value.toInt());
+                panel.setTextColor(button, value.toInt());
         break;
     case VisibleKeyword:
     case EnabledKeyword:
@@ -220,7 +220,7 @@ static void setElementKeyword(MainWindow &window, QObject *source, ActiveElement
         break;
     case MinKeyword:
     case MaxKeyword:
-        changeRange(window, source, element, keyword == MinKeyword, value);
+        changeRange(panel, source, element, keyword == MinKeyword, value);
         break;
     default:
         element->setValue(value, keyword);
@@ -230,7 +230,7 @@ static void setElementKeyword(MainWindow &window, QObject *source, ActiveElement
 
 // A container's "visible": a tab page leaves its tab widget and comes back at
 // its old place with its old title; any other container hides and shows.
-static void setContainerVisible(MainWindow &window, const QString &name, QWidget *widget, const QString &value)
+static void setContainerVisible(Panel &panel, const QString &name, QWidget *widget, const QString &value)
 {
     QWidget *parent = widget->parentWidget();
     auto *tabs = parent ? qobject_cast<QTabWidget *>(parent->parentWidget()) : nullptr;
@@ -243,20 +243,20 @@ static void setContainerVisible(MainWindow &window, const QString &name, QWidget
         // A page hidden already keeps the place it was hidden from.
         if (index < 0)
             return;
-        window.hiddenTabs.insert(name, HiddenTab{tabs, widget, index, tabs->tabText(index)});
+        panel.hiddenTabs.insert(name, HiddenTab{tabs, widget, index, tabs->tabText(index)});
         tabs->removeTab(index);
         return;
     }
-    const auto it = window.hiddenTabs.constFind(name);
-    if (it == window.hiddenTabs.constEnd())
+    const auto it = panel.hiddenTabs.constFind(name);
+    if (it == panel.hiddenTabs.constEnd())
         return;
     const HiddenTab hidden = *it;
-    window.hiddenTabs.erase(it);
+    panel.hiddenTabs.erase(it);
     if (hidden.tabs && hidden.page)
         hidden.tabs->insertTab(hidden.index, hidden.page, hidden.label);
 }
 
-static void setContainerKeyword(MainWindow &window, const QString &name, Container *container, int keyword,
+static void setContainerKeyword(Panel &panel, const QString &name, Container *container, int keyword,
                                 const QString &value)
 {
     auto *widget = dynamic_cast<QWidget *>(container);
@@ -267,13 +267,13 @@ static void setContainerKeyword(MainWindow &window, const QString &name, Contain
             palette.setBrush(QPalette::Window, QBrush(QColor(QRgb(value.toInt()))));
             widget->setPalette(palette);
         } else if (keyword == VisibleKeyword) {
-            setContainerVisible(window, name, widget, value);
+            setContainerVisible(panel, name, widget, value);
         } else {
             applyWidgetKeyword(widget, keyword, value, {EnabledKeyword, XKeyword, YKeyword});
         }
     }
     if (keyword == KeywordIndex) {
-        if (TabWidget *tabs = window.tabWidgetsByName.value(name, nullptr))
+        if (TabWidget *tabs = panel.tabWidgetsByName.value(name, nullptr))
             tabs->setCurrentIndex(value.toInt());
     }
 }
@@ -311,9 +311,9 @@ static void setPushButtonKeyword(PushButton *button, int keyword, const QString 
 }
 
 // The plot keys: the text after the last "." compared as it is.
-static void setPlotKey(MainWindow &window, QWidget *widget, const QString &key, QString value)
+static void setPlotKey(Panel &panel, QWidget *widget, const QString &key, QString value)
 {
-    if (ActiveElement *element = window.getActiveElement(value))
+    if (ActiveElement *element = panel.getActiveElement(value))
         value = element->value(KeywordValue, 1);
     else
         value = parseNumberLiteral(value);
@@ -351,12 +351,12 @@ static void setPlotKey(MainWindow &window, QWidget *widget, const QString &key, 
 // One assignment
 
 // The target's element: under the whole target, else under its name part.
-static ActiveElement *targetElement(const MainWindow &window, const QString &target)
+static ActiveElement *targetElement(const Panel &panel, const QString &target)
 {
-    if (ActiveElement *element = window.getActiveElement(target))
+    if (ActiveElement *element = panel.getActiveElement(target))
         return element;
     const QString name = namePart(target);
-    return name.isEmpty() ? nullptr : window.getActiveElement(name);
+    return name.isEmpty() ? nullptr : panel.getActiveElement(name);
 }
 
 // Sets a target variable; false when the value does not convert.
@@ -381,7 +381,7 @@ static bool setVariable(DataClass *variable, const QString &value)
     return ok;
 }
 
-static ItemOutcome setDefItem(MainWindow &window, QObject *source, const QString &item)
+static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item)
 {
     const QStringList parts = item.split(QLatin1Char('='));
     if (parts.size() != 2) {
@@ -390,16 +390,16 @@ static ItemOutcome setDefItem(MainWindow &window, QObject *source, const QString
     }
     const QString target = parts.at(0);
     QString value = parts.at(1);
-    ActiveElement *element = targetElement(window, target);
+    ActiveElement *element = targetElement(panel, target);
     const QString kind = element ? element->value(KeywordTypeInfo, 1) : QStringLiteral("anything");
 
     // The value: another element's value, a variable's value, or a number literal.
     if (kind != QLatin1String("Table") && kind != QLatin1String("RegView")
         && value != QLatin1String("$PERIPHERALS$")) {
         const QString valueName = namePart(value);
-        if (ActiveElement *other = window.getActiveElement(value)) {
+        if (ActiveElement *other = panel.getActiveElement(value)) {
             value = other->value(KeywordValue, 1);
-        } else if (ActiveElement *other = valueName.isEmpty() ? nullptr : window.getActiveElement(valueName)) {
+        } else if (ActiveElement *other = valueName.isEmpty() ? nullptr : panel.getActiveElement(valueName)) {
             // A keyword of another element is copied into the target's value and
             // ends the list. A target that is no element cannot take it.
             if (!element) {
@@ -408,7 +408,7 @@ static ItemOutcome setDefItem(MainWindow &window, QObject *source, const QString
             }
             element->setValue(other->value(keywordSuffixIndexOf(value), 1), KeywordValue);
             return ItemOutcome::Stop;
-        } else if (DataClass *variable = window.variablesByName.value(value, nullptr)) {
+        } else if (DataClass *variable = panel.variablesByName.value(value, nullptr)) {
             value = variable->type == 1 ? QString::number(double(variable->floatValue()), 'g', 6)
                                         : QString::number(variable->value(), 10);
         } else {
@@ -416,15 +416,15 @@ static ItemOutcome setDefItem(MainWindow &window, QObject *source, const QString
         }
     }
 
-    if (DataClass *variable = window.variablesByName.value(target, nullptr)) {
+    if (DataClass *variable = panel.variablesByName.value(target, nullptr)) {
         if (setVariable(variable, value))
             return ItemOutcome::Next;
         reportInvalidSetdefValue(item);
         return ItemOutcome::Stop;
     }
-    if (ActiveElement *whole = window.getActiveElement(target)) {
+    if (ActiveElement *whole = panel.getActiveElement(target)) {
         // The value also becomes the stored value, unless setting it took the element away.
-        ElementGuard guard(objectOf(whole));
+        ElementGuard guard(objectOf(whole), &panel);
         whole->setValue(value, KeywordValue);
         if (guard.alive())
             whole->loadValue(value);
@@ -438,29 +438,29 @@ static ItemOutcome setDefItem(MainWindow &window, QObject *source, const QString
     const QString key = target.mid(name.size() + 1);
     const int keyword = keywordSuffixIndexOf(target);
 
-    if (ActiveElement *named = window.getActiveElement(name)) {
-        setElementKeyword(window, source, named, keyword, value);
-    } else if (QWidget *image = window.imagesByName.value(name, nullptr)) {
+    if (ActiveElement *named = panel.getActiveElement(name)) {
+        setElementKeyword(panel, source, named, keyword, value);
+    } else if (QWidget *image = panel.imagesByName.value(name, nullptr)) {
         setImageKeyword(qobject_cast<Image *>(image), keyword, value);
-    } else if (Led *led = window.ledsByName.value(name, nullptr)) {
+    } else if (Led *led = panel.ledsByName.value(name, nullptr)) {
         applyWidgetKeyword(led, keyword, value, {VisibleKeyword, XKeyword, YKeyword});
-    } else if (QWidget *dial = window.dialsByName.value(name, nullptr)) {
+    } else if (QWidget *dial = panel.dialsByName.value(name, nullptr)) {
         applyWidgetKeyword(dial, keyword, value, {VisibleKeyword});
-    } else if (QWidget *thermo = window.thermosByName.value(name, nullptr)) {
+    } else if (QWidget *thermo = panel.thermosByName.value(name, nullptr)) {
         applyWidgetKeyword(thermo, keyword, value, {VisibleKeyword});
-    } else if (Container *container = window.containersByName.value(name, nullptr)) {
-        setContainerKeyword(window, name, container, keyword, value);
-    } else if (PushButton *button = window.pushButtonsByName.value(name, nullptr)) {
+    } else if (Container *container = panel.containersByName.value(name, nullptr)) {
+        setContainerKeyword(panel, name, container, keyword, value);
+    } else if (PushButton *button = panel.pushButtonsByName.value(name, nullptr)) {
         setPushButtonKeyword(button, keyword, value);
-    } else if (QWidget *plot = window.plotsByName.value(name, nullptr)) {
-        setPlotKey(window, plot, key, value);
+    } else if (QWidget *plot = panel.plotsByName.value(name, nullptr)) {
+        setPlotKey(panel, plot, key, value);
     } else {
         reportInvalidSetdefValue(item);
     }
     return ItemOutcome::Next;
 }
 
-void MainWindow::setDef(QString items)
+void Panel::setDef(QString items)
 {
     if (logSetDefs)
         ::logMessage(QStringLiteral("setDef(%1)<br>").arg(items));

@@ -1,8 +1,8 @@
-// MainWindow: locks between elements. The lock and unlock requests of the
+// Panel: locks between elements. The lock and unlock requests of the
 // elements, the elements waiting for a lock and their console report, the
 // lock check of the post-load set-up with its lock graph, and the walk that
 // finds circular locks.
-#include "mainwindow.h"
+#include "panel.h"
 
 #include "buttongroup.h"
 #include "checkbox.h"
@@ -14,7 +14,6 @@
 #include "lineedit.h"
 #include "lockdialog.h"
 #include "numberliteral.h"
-#include "prompt.h"
 #include "spinbox.h"
 #include "textedit.h"
 #include "togglebutton.h"
@@ -59,9 +58,9 @@ static void updateToolTips(const QPointer<QObject> &first, const QPointer<QObjec
 
 // Lets an element that waited to lock define send its lock now: the waiter
 // emits its own sendLock, so on_sendLock runs at once with it as sender.
-static void serveWaiter(MainWindow *window, const QString &waiterName, const QString &define)
+static void serveWaiter(Panel *panel, const QString &waiterName, const QString &define)
 {
-    ActiveElement *waiter = waiterName.isEmpty() ? nullptr : window->getActiveElement(waiterName);
+    ActiveElement *waiter = waiterName.isEmpty() ? nullptr : panel->getActiveElement(waiterName);
     if (!waiter)
         return;
     const QPointer<QObject> waiterObject = objectOf(waiter);
@@ -94,7 +93,7 @@ struct LockRequest {
 
 // Reads a request; false when the text is not exactly one "=". The source or
 // the target is null when it is not an element.
-static bool readLockRequest(const MainWindow *window, QObject *sender, const QString &lock, LockRequest *request)
+static bool readLockRequest(const Panel *panel, QObject *sender, const QString &lock, LockRequest *request)
 {
     const QStringList parts = lock.split(QLatin1Char('='));
     if (parts.size() != 2)
@@ -104,8 +103,8 @@ static bool readLockRequest(const MainWindow *window, QObject *sender, const QSt
     stripKeywordSuffix(request->name, request->kind);
     request->value = parts.at(1);
     request->source = dynamic_cast<ActiveElement *>(sender);
-    request->target = window->getActiveElement(request->name);
-    request->senderName = MainWindow::getObjectName(request->source);
+    request->target = panel->getActiveElement(request->name);
+    request->senderName = Panel::getObjectName(request->source);
     request->sourceObject = objectOf(request->source);
     request->targetObject = objectOf(request->target);
     return true;
@@ -114,7 +113,7 @@ static bool readLockRequest(const MainWindow *window, QObject *sender, const QSt
 // ---------------------------------------------------------------------------
 // Lock and unlock requests
 
-void MainWindow::on_sendLock(QString lock)
+void Panel::on_sendLock(QString lock)
 {
     LockRequest request;
     if (!readLockRequest(this, sender(), lock, &request))
@@ -147,7 +146,7 @@ void MainWindow::on_sendLock(QString lock)
     updateToolTips(request.sourceObject, request.targetObject);
 }
 
-void MainWindow::on_sendUnlock(QString lock)
+void Panel::on_sendUnlock(QString lock)
 {
     LockRequest request;
     if (!readLockRequest(this, sender(), lock, &request))
@@ -176,7 +175,7 @@ void MainWindow::on_sendUnlock(QString lock)
     updateToolTips(request.sourceObject, request.targetObject);
 }
 
-void MainWindow::removeWaitingLock(const QString &locker, const QString &define)
+void Panel::removeWaitingLock(const QString &locker, const QString &define)
 {
     auto it = waitingLocks.find(define);
     if (it == waitingLocks.end())
@@ -187,7 +186,7 @@ void MainWindow::removeWaitingLock(const QString &locker, const QString &define)
     reportLockConflicts(define);
 }
 
-int MainWindow::conflictCount() const
+int Panel::conflictCount() const
 {
     int count = overflowConflicts.size();
     for (const QStringList &names : waitingLocks)
@@ -195,7 +194,7 @@ int MainWindow::conflictCount() const
     return count;
 }
 
-void MainWindow::reportLockConflicts(const QString &define)
+void Panel::reportLockConflicts(const QString &define)
 {
     const int count = conflictCount();
     if (!waitingLocks.contains(define)) {
@@ -217,13 +216,6 @@ void MainWindow::reportLockConflicts(const QString &define)
                        : QStringLiteral(" (%1 conflicts in current project)"))
                 .arg(count);
     ::logMessage(text + QStringLiteral("<br>"));
-}
-
-void MainWindow::showLocks()
-{
-    // A modal dialog would stop a run without dialogs.
-    if (Prompt::instance().isInteractive())
-        lockDialog->exec();
 }
 
 // ---------------------------------------------------------------------------
@@ -274,9 +266,9 @@ static bool lockValueAccepted(QObject *target, const QString &ownerName, const Q
 }
 
 // Prints what is wrong with the lockon conditions of one element; changes no lock.
-static void checkLockonConditions(MainWindow *window, ActiveElement *element)
+static void checkLockonConditions(Panel *panel, ActiveElement *element)
 {
-    const QString ownerName = MainWindow::getObjectName(element);
+    const QString ownerName = Panel::getObjectName(element);
     const QVariantMap locks = element->elementProperty("locks").toMap();
     for (const QVariant &entry : locks) {
         const QStringList conditions = entry.toStringList();
@@ -290,9 +282,9 @@ static void checkLockonConditions(MainWindow *window, ActiveElement *element)
             const QString value = condition.mid(equals + 1);
             const bool labelLock = writtenName.endsWith(QLatin1String(".label"));
             const QString name = labelLock ? writtenName.chopped(6) : writtenName;
-            ActiveElement *target = window->getActiveElement(name);
+            ActiveElement *target = panel->getActiveElement(name);
             const bool accepted = target
-                && (window->getActiveElement(value)
+                && (panel->getActiveElement(value)
                     || lockValueAccepted(objectOf(target), ownerName, condition, value, labelLock));
             if (!accepted)
                 printXmlError(QStringLiteral("%1 wants to lock %2 to %3.").arg(ownerName, writtenName, value));
@@ -313,18 +305,21 @@ static QString lockPortLabel(QObject *object, const QString &key, int position)
     return QStringLiteral("???");
 }
 
-void MainWindow::checkLockConditions()
+void Panel::checkLockConditions()
 {
     // Applying locks runs actions: a change moves an element to the end of the
     // list, and an action that opens another panel takes the elements away.
-    const ElementWalk elements(allElements);
+    const ElementWalk elements(allElements, this);
     elements.forEach([this](ActiveElement *element) {
         checkLockonConditions(this, element);
         element->applyLocks();
     });
 
+    if (!m_lockGraph)
+        return;
+    LockDialog *lockDialog = m_lockGraph;
     lockDialog->clearGraph();
-    elements.forEach([this](ActiveElement *element) {
+    elements.forEach([this, lockDialog](ActiveElement *element) {
         const QVariantMap locks = element->elementProperty("locks").toMap();
         if (locks.isEmpty())
             return;
@@ -348,7 +343,7 @@ void MainWindow::checkLockConditions()
 // Circular locks
 
 // One step of the walk; path holds the elements of the chain so far.
-static void walkLockChain(MainWindow *window, ActiveElement *origin, const QString &lock, QString chain,
+static void walkLockChain(Panel *panel, ActiveElement *origin, const QString &lock, QString chain,
                           ushort group, ushort depth, ushort index, QList<ActiveElement *> &path)
 {
     const int equals = lock.indexOf(QLatin1Char('='));
@@ -356,10 +351,11 @@ static void walkLockChain(MainWindow *window, ActiveElement *origin, const QStri
     const QString value = lock.mid(equals + 1);
     if (name.endsWith(QLatin1String(".label")))
         name.remove(QStringLiteral(".label"));
-    ActiveElement *target = window->getActiveElement(name);
+    ActiveElement *target = panel->getActiveElement(name);
     if (!target)
         return;
-    window->lockGraph()->addElementBlock(target, MainWindow::getObjectName(target), value, group, depth, index);
+    if (LockDialog *graph = panel->lockGraph())
+        graph->addElementBlock(target, Panel::getObjectName(target), value, group, depth, index);
     QObject *object = objectOf(target);
     if (!isLockCapable(object))
         return;
@@ -380,12 +376,12 @@ static void walkLockChain(MainWindow *window, ActiveElement *origin, const QStri
             continue;
         const QStringList texts = entry.value().toStringList();
         for (int j = 0; j < texts.size(); ++j)
-            walkLockChain(window, origin, texts.at(j), chain, group, ushort(depth + 1), ushort(j), path);
+            walkLockChain(panel, origin, texts.at(j), chain, group, ushort(depth + 1), ushort(j), path);
     }
     path.removeLast();
 }
 
-void MainWindow::checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
+void Panel::checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
                                 ushort group, ushort depth, ushort index)
 {
     QList<ActiveElement *> path{from};

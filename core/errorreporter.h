@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QString>
 
+#include <functional>
+
 class QObject;
 
 // The error reporter: every program error that is not a panel-file problem is
@@ -12,6 +14,10 @@ extern bool reportToConsole;
 extern bool reportToLogFile;
 extern QFile logFile;
 extern QString logFileName;
+
+// The console sink: a function that appends one HTML line to the console.
+// Without one, console lines are dropped (the log file still gets them).
+void setConsoleSink(std::function<void(const QString &)> sink);
 
 void reportError(QString message);
 void logMessage(QString text);

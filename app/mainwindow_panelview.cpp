@@ -1,0 +1,82 @@
+// MainWindow: the window's view of the panel it shows: the project file name
+// in the title, the elements the find dialog can mark, and expanding or
+// collapsing the branches of the panel's trees.
+#include "mainwindow.h"
+
+#include "panel.h"
+#include "checkbox.h"
+#include "combobox.h"
+#include "doublespinbox.h"
+#include "hexspinbox.h"
+#include "slider.h"
+#include "spinbox.h"
+#include "tabwidget.h"
+#include "treewidget.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QTreeWidget>
+
+void MainWindow::setCurrentFile(const QString &file)
+{
+    setWorkingDir(QFileInfo(file).absolutePath());
+    projectFile = file;
+    setWindowTitle(QStringLiteral("Quillmate ") + QDir::toNativeSeparators(file) + QStringLiteral("[*]"));
+    setWindowModified(false);
+}
+
+QString MainWindow::getCurrentFileName() const
+{
+    return QFileInfo(projectFile).fileName();
+}
+
+bool MainWindow::isEditableElement(QWidget *widget, bool rememberStyle)
+{
+    const bool editable = qobject_cast<CheckBox *>(widget) || qobject_cast<ComboBox *>(widget)
+        || qobject_cast<SpinBox *>(widget) || qobject_cast<HexSpinBox *>(widget)
+        || qobject_cast<DoubleSpinBox *>(widget) || qobject_cast<Slider *>(widget)
+        || qobject_cast<QPushButton *>(widget) || qobject_cast<QRadioButton *>(widget);
+    if (editable && rememberStyle)
+        savedStyleSheet = widget->styleSheet();
+    return editable;
+}
+
+static void setExpandedRecursively(QTreeWidgetItem *item, bool expand)
+{
+    item->setExpanded(expand);
+    for (int i = 0; i < item->childCount(); ++i)
+        setExpandedRecursively(item->child(i), expand);
+}
+
+void MainWindow::expandOrCollapseBranch(bool expand)
+{
+    if (auto *tree = qobject_cast<QTreeWidget *>(QApplication::focusWidget())) {
+        if (QTreeWidgetItem *item = tree->currentItem()) {
+            setExpandedRecursively(item, expand);
+            return;
+        }
+    }
+    auto *area = qobject_cast<QScrollArea *>(centralWidget());
+    auto *tabs = area ? qobject_cast<TabWidget *>(area->widget()) : nullptr;
+    auto *page = tabs ? qobject_cast<TreeWidget *>(tabs->currentWidget()) : nullptr;
+    QTreeWidget *tree = page ? page->view() : nullptr;
+    if (!tree)
+        return;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i)
+        setExpandedRecursively(tree->topLevelItem(i), expand);
+}
+
+void MainWindow::expandBranch()
+{
+    expandOrCollapseBranch(true);
+}
+
+void MainWindow::collapseBranch()
+{
+    expandOrCollapseBranch(false);
+}
+

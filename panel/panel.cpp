@@ -1,0 +1,445 @@
+// Panel: the panel header values, the element registries and the
+// look-ups by define and name, formulas, and what elements ask of their host.
+#include "panel.h"
+
+#include "activeelement.h"
+#include "apppaths.h"
+#include "dataclass.h"
+#include "errorreporter.h"
+#include "mathlabel.h"
+#include "panelshell.h"
+#include "pushbutton.h"
+#include "registermodel.h"
+#include "tabwidget.h"
+#include "timerlabel.h"
+
+#include <QFileInfo>
+#include <QTimerEvent>
+
+PanelShell::~PanelShell() = default;
+
+Panel::Panel(PanelShell *shell, QObject *parent)
+    : QObject(parent)
+    , m_shell(shell)
+{
+    xmlDir = AppPaths::programDir();
+}
+
+Panel::~Panel()
+{
+    qDeleteAll(moduleTable);
+}
+
+void Panel::clear()
+{
+    mathLabelsByDefine.clear();
+    curvesByData.clear();
+    dialsByData.clear();
+    thermosByData.clear();
+    logItemsByData.clear();
+    imagesByName.clear();
+    plotsByName.clear();
+    tabWidgetsByName.clear();
+    ledsByName.clear();
+    dialsByName.clear();
+    thermosByName.clear();
+    containersByName.clear();
+    for (ActiveElement *element : qAsConst(allElements)) {
+        if (auto *timer = qobject_cast<TimerLabel *>(dynamic_cast<QObject *>(element)))
+            timer->setRunning(false);
+    }
+    timersByName.clear();
+    pushButtonsByName.clear();
+    // The module records belong to the register model of this panel only.
+    qDeleteAll(moduleTable);
+    moduleTable.clear();
+    elementsByDefine.clear();
+    xmlFile.clear();
+    xmlVersion.clear();
+    xmlOriginalVersion.clear();
+    for (int i = 0; i < 3; ++i)
+        fwVersionMin[i] = fwVersionMax[i] = 0;
+    svdFile.clear();
+    xmlDir = AppPaths::programDir();
+    allElements.clear();
+    waitingLocks.clear();
+    ledsByData.clear();
+    imagesByDefine.clear();
+    variablesByName.clear();
+    changedHeaders.clear();
+    overflowConflicts.clear();
+    // Pages hidden by setDef belong to the panel that is going away.
+    hiddenTabs.clear();
+    headerVersions.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Panel header values
+
+void Panel::setXMLFile(const QString &path)
+{
+    xmlFile = path;
+    emit xmlFileChanged(path);
+}
+
+void Panel::setDisclaimerFile(const QString &name)
+{
+    disclaimerFile = name;
+    hasOwnDisclaimer = true;
+}
+
+void Panel::setForumToolTip(const QString &text)
+{
+    forumToolTip = text;
+    emit forumToolTipChanged(text);
+}
+
+// One part of a firmware version: "*" stands for the whole range, a missing
+// part counts as "*" too, anything else is a number clamped to 255.
+static quint16 versionPart(const QStringList &parts, int index, quint16 wildcard)
+{
+    if (index >= parts.size() || parts.at(index).trimmed() == QLatin1String("*"))
+        return wildcard;
+    bool ok = false;
+    const uint value = parts.at(index).trimmed().toUInt(&ok, 10);
+    return ok ? quint16(qMin(value, 255u)) : 0;
+}
+
+void Panel::setFWVersionRange(const QString &minText, const QString &maxText)
+{
+    const QStringList minParts = minText.split(QLatin1Char('.'));
+    const QStringList maxParts = maxText.split(QLatin1Char('.'));
+    for (int i = 0; i < 3; ++i) {
+        fwVersionMin[i] = versionPart(minParts, i, 0);
+        fwVersionMax[i] = versionPart(maxParts, i, 255);
+    }
+}
+
+static QString versionText(const quint16 parts[3])
+{
+    return QStringLiteral("%1.%2.%3").arg(parts[0]).arg(parts[1]).arg(parts[2]);
+}
+
+void Panel::getFWVersionRange(QString &min, QString &max) const
+{
+    min = versionText(fwVersionMin);
+    max = versionText(fwVersionMax);
+}
+
+QString Panel::getFWVersionRangeText() const
+{
+    return QStringLiteral("V.%1..V.%2").arg(versionText(fwVersionMin), versionText(fwVersionMax));
+}
+
+QString Panel::getXMLFileName() const
+{
+    return QFileInfo(xmlFile).fileName();
+}
+
+// ---------------------------------------------------------------------------
+// Registration
+
+template <typename T>
+static void appendUnder(QHash<QString, QList<T *>> &table, const QString &key, T *item)
+{
+    table[key].append(item);
+}
+
+void Panel::addCurve(const QString &define, QwtPlotCurve *curve) { appendUnder(curvesByData, define, curve); }
+void Panel::addDial(const QString &define, QwtDial *dial) { appendUnder(dialsByData, define, dial); }
+void Panel::addLed(const QString &define, Led *led) { appendUnder(ledsByData, define, led); }
+void Panel::addLog(const QString &define, LogLabel *log) { appendUnder(logItemsByData, define, log); }
+void Panel::addSvgImage(const QString &define, Image *image) { appendUnder(imagesByDefine, define, image); }
+void Panel::addThermo(const QString &define, QwtThermo *thermo) { appendUnder(thermosByData, define, thermo); }
+
+void Panel::addMathLabel(const QStringList &defines, MathLabel *label)
+{
+    if (defines.isEmpty()) {
+        appendUnder(mathLabelsByDefine, QStringLiteral("dummy_define"), label);
+        return;
+    }
+    const QString own = label ? label->objectName() : QString();
+    for (QString name : defines) {
+        stripKeywordSuffix(name, keywordSuffixIndexOf(name));
+        if (name == own)
+            continue;
+        appendUnder(mathLabelsByDefine, name, label);
+    }
+}
+
+bool Panel::addModule(ModuleRecord *&out, const QString &name)
+{
+    if (moduleTable.contains(name))
+        return false;
+    out = new ModuleRecord;
+    moduleTable.insert(name, out);
+    return true;
+}
+
+bool Panel::addModule(ModuleRecord **out, const QString &name)
+{
+    ModuleRecord *module = nullptr;
+    if (!addModule(module, name))
+        return false;
+    if (out)
+        *out = module;
+    return true;
+}
+
+void Panel::appendElement(ActiveElement *element)
+{
+    element->setHost(this);
+    allElements.append(element);
+}
+
+void Panel::registerElement(const QString &define, ActiveElement *element)
+{
+    element->setHost(this);
+    elementsByDefine.insert(define, element);
+    allElements.append(element);
+}
+
+void Panel::setContainer(const QString &name, Container *container)
+{
+    container->setHost(this);
+    containersByName.insert(name, container);
+}
+void Panel::setDataClass(const QString &name, DataClass *variable) { variablesByName.insert(name, variable); }
+void Panel::setDial(const QString &name, QWidget *dial) { dialsByName.insert(name, dial); }
+void Panel::setImage(const QString &name, QWidget *image) { imagesByName.insert(name, image); }
+void Panel::setLED(const QString &name, Led *led) { ledsByName.insert(name, led); }
+void Panel::setPlot(const QString &name, QWidget *plot) { plotsByName.insert(name, plot); }
+void Panel::setPushButton(const QString &name, PushButton *button)
+{
+    button->setHost(this);
+    pushButtonsByName.insert(name, button);
+}
+void Panel::setTabWidget(const QString &name, TabWidget *tabWidget)
+{
+    tabWidget->setHost(this);
+    tabWidgetsByName.insert(name, tabWidget);
+}
+void Panel::setThermo(const QString &name, QWidget *thermo) { thermosByName.insert(name, thermo); }
+void Panel::setTimer(const QString &name, TimerLabel *timer) { timersByName.insert(name, timer); }
+
+bool Panel::setEnumeratedValue(const QString &define, const QString &text, const QString &value, int key)
+{
+    ActiveElement *element = getActiveElement(define);
+    if (!element)
+        return false;
+    element->addItem(text, value, key);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Look-ups. None of them adds an entry.
+
+ActiveElement *Panel::getActiveElement(const QString &define) const
+{
+    return elementsByDefine.value(define, nullptr);
+}
+
+bool Panel::elementExists(const QString &define) const
+{
+    return elementsByDefine.contains(define);
+}
+
+QStringList Panel::getData() const
+{
+    QStringList data;
+    for (ActiveElement *element : allElements) {
+        data << tr("%1,%2,%3").arg(getObjectName(element), element->value(KeywordValue, 0),
+                                   element->elementProperty("header").toString());
+    }
+    return data;
+}
+
+float Panel::getValue(const QString &text)
+{
+    return float(::getValue(text, this));
+}
+
+double Panel::operandValue(const QString &operand, bool *found)
+{
+    *found = true;
+    if (ActiveElement *element = getActiveElement(operand))
+        return element->value(KeywordValue, 0).toDouble();
+    if (DataClass *variable = variablesByName.value(operand, nullptr))
+        return variable->type == 1 ? double(variable->floatValue()) : double(variable->value());
+
+    // A reference: name, "." and one of the keywords that stand for a number.
+    const int keyword = keywordSuffixIndexOf(operand);
+    if (keyword <= KeywordDefineValue || keyword == KeywordAddress) {
+        QString name = operand;
+        stripKeywordSuffix(name, keyword);
+        if (ActiveElement *element = getActiveElement(name))
+            return element->value(keyword, 0).toDouble();
+        if (TabWidget *tabs = tabWidgetsByName.value(name, nullptr))
+            return tabs->currentIndex();
+    }
+    *found = false;
+    return 0.0;
+}
+
+void Panel::reportInvalidFormulaValue(const QString &operand)
+{
+    ::reportInvalidFormulaValue(operand);
+}
+
+double Panel::evaluatePostfix(QStringList postfix, const QStringList &numbers,
+                                   const QStringList &names, bool *ok)
+{
+    return ::evaluatePostfix(postfix, numbers, names, this, ok);
+}
+
+void Panel::logMessage(const QString &html)
+{
+    ::logMessage(html);
+}
+
+ModuleRecord *Panel::getModule(const QString &name)
+{
+    return moduleTable.value(name, nullptr);
+}
+
+RegisterRecord *Panel::getRegister(const QString &moduleName, const QString &registerName)
+{
+    ModuleRecord *module = getModule(moduleName);
+    return module ? module->getRegister(registerName) : nullptr;
+}
+
+static QString withoutBrackets(const QString &part)
+{
+    const int bracket = part.indexOf(QLatin1Char('['));
+    return bracket < 0 ? part : part.left(bracket);
+}
+
+QString Panel::getModuleName(const QString &path)
+{
+    return path.section(QLatin1Char('.'), 0, 0);
+}
+
+QString Panel::getRegisterName(const QString &path)
+{
+    if (!path.contains(QLatin1Char('.')))
+        return QString();
+    return withoutBrackets(path.section(QLatin1Char('.'), 1, 1));
+}
+
+QString Panel::getFieldName(const QString &path)
+{
+    const QStringList parts = path.split(QLatin1Char('.'));
+    return parts.size() == 3 ? withoutBrackets(parts.at(2)) : QString();
+}
+
+QString Panel::getObjectName(ActiveElement *element)
+{
+    auto *object = dynamic_cast<QObject *>(element);
+    return object ? object->objectName() : QString();
+}
+
+// ---------------------------------------------------------------------------
+
+
+ActiveElement *Panel::takeElement(const QString &define)
+{
+    ActiveElement *element = getActiveElement(define);
+    if (!element)
+        return nullptr;
+    const int index = allElements.indexOf(element);
+    if (index < 0)
+        return nullptr;
+    allElements.removeAt(index);
+    return element;
+}
+
+bool Panel::renameDefine(const QString &oldName, const QString &newName)
+{
+    if (!elementsByDefine.contains(oldName))
+        return false;
+    ActiveElement *element = elementsByDefine.take(oldName);
+    elementsByDefine.insert(newName, element);
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// What elements ask of their host
+
+bool Panel::feedsFormula(const QString &define) const
+{
+    return mathLabelsByDefine.contains(define);
+}
+
+bool Panel::isRecording() const
+{
+    return m_shell && m_shell->isRecording();
+}
+
+void Panel::recordScriptLine(const QString &line, const QString &consoleLine)
+{
+    if (m_shell)
+        m_shell->recordScriptLine(line, consoleLine);
+}
+
+void Panel::markModified(ActiveElement *element)
+{
+    if (loading)
+        return;
+    if (element)
+        changedHeaders.insert(element->header(), true);
+    if (m_shell)
+        m_shell->setProjectModified();
+}
+
+void Panel::requestSetDef(const QString &items)
+{
+    setDef(items);
+}
+
+QWidget *Panel::panelWidget() const
+{
+    return m_rootArea.data();
+}
+
+void Panel::changed()
+{
+    if (loading)
+        return;
+    if (!recordElementChange(sender()))
+        return;
+    if (m_shell)
+        m_shell->setProjectModified();
+}
+
+// ---------------------------------------------------------------------------
+// The actions that reach beyond the panel
+
+void Panel::sendUSB(QString values)
+{
+    if (m_shell)
+        m_shell->sendUSB(values);
+}
+
+void Panel::recData(QString values)
+{
+    if (m_shell)
+        m_shell->recData(values);
+}
+
+void Panel::runScript(QString text)
+{
+    if (m_shell)
+        m_shell->runScript(text);
+}
+
+void Panel::loadFile(QString name)
+{
+    if (m_shell)
+        m_shell->loadFile(name);
+}
+
+void Panel::startProgram(QString program)
+{
+    if (m_shell)
+        m_shell->startProgram(program);
+}

@@ -1,0 +1,234 @@
+// Panel: registering elements under their defines (plain names and
+// register paths), binding the panel's SVD registers, and setting elements
+// by define as a script or the command line does.
+#include "panel.h"
+
+#include "buttongroup.h"
+#include "checkbox.h"
+#include "dataclass.h"
+#include "errorreporter.h"
+#include "numberliteral.h"
+#include "panelshell.h"
+#include "pollentries.h"
+#include "registermodel.h"
+#include "spinbox.h"
+#include "timerlabel.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QMetaMethod>
+#include <QPointer>
+#include <QPushButton>
+#include <QTextEdit>
+
+static TimerLabel *asTimerLabel(ActiveElement *element)
+{
+    return qobject_cast<TimerLabel *>(dynamic_cast<QObject *>(element));
+}
+
+void Panel::assignRegisterField(const QString &define, const QString &header,
+                                ActiveElement *element, bool isSvd)
+{
+    bindRegisterPath(*this, define, header, element, isSvd);
+}
+
+void Panel::bindSvdVariables()
+{
+    // The registers of the SVD file come with the SVD reader; until then the
+    // panel opens without them and its SVD-bound elements say so on the console.
+    for (VarPollEntry *entry : qAsConst(varPollList)) {
+        if (!entry || entry->svdSymbol.isEmpty())
+            continue;
+        RegisterRecord *reg = getRegister(getModuleName(entry->svdSymbol), getRegisterName(entry->svdSymbol));
+        if (!reg) {
+            consolePrintSvdNotFound(entry->svdSymbol);
+            continue;
+        }
+        entry->address = quint32(reg->address);
+        entry->size = reg->size() / 8;
+        FieldRecord *field = reg->getField(getFieldName(entry->svdSymbol));
+        entry->msb = field ? field->msb() : 0;
+        entry->lsb = field ? field->lsb() : 0;
+    }
+}
+
+void Panel::checkSvdBinding(const QString &objectName)
+{
+    const QString moduleName = getModuleName(objectName);
+    const QString registerName = getRegisterName(objectName);
+    const QString fieldName = getFieldName(objectName);
+    ModuleRecord *module = getModule(moduleName);
+    RegisterRecord *reg = module ? module->getRegister(registerName) : nullptr;
+    bool found = reg && reg->size() != 0;
+    if (found && !fieldName.isEmpty()) {
+        FieldRecord *field = reg->getField(fieldName);
+        found = field && field->width() != 0;
+    }
+    if (!found)
+        consolePrintSvdNotFound(objectName);
+}
+
+void Panel::consolePrintSvdNotFound(const QString &name)
+{
+    ::logMessage(QStringLiteral("<font color=\"red\"> <b>XML Error: </b></font><b>Not found in svd file: %1<br>")
+                     .arg(name));
+}
+
+void Panel::resetToDefaults()
+{
+    for (ActiveElement *element : qAsConst(allElements)) {
+        if (!asTimerLabel(element))
+            element->resetToDefault();
+    }
+    for (DataClass *variable : qAsConst(variablesByName)) {
+        if (variable)
+            variable->resetToDefault();
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Setting elements by define
+
+// Runs an element's change slot of that signature when its class has one;
+// false when it has none.
+static bool invokeChangeSlot(QObject *object, const QByteArray &signature, QGenericArgument argument)
+{
+    const QMetaObject *meta = object->metaObject();
+    const int index = meta->indexOfSlot(QMetaObject::normalizedSignature(signature.constData()).constData());
+    return index >= 0 && meta->method(index).invoke(object, Qt::DirectConnection, argument);
+}
+
+// Sets an element's widget with its signals blocked, so that its change path
+// runs once, from announceChange, and not a second time from the widget.
+template <typename Set>
+static void setBlocked(QObject *object, Set set)
+{
+    const QSignalBlocker blocker(object);
+    set();
+}
+
+// Runs the element's change slots valueChangedByUser(T) (without argument
+// when byUserTakesValue is false) and valueChanged(T), as after a user's
+// change. An element class without them announces the change with its
+// changedByUser signal, which marks the project modified.
+template <typename T>
+static void announceChange(QObject *object, const char *typeName, const T &value,
+                           bool byUserTakesValue = true)
+{
+    const QByteArray type(typeName);
+    const QGenericArgument argument(typeName, &value);
+    const bool byUserRan = byUserTakesValue
+        ? invokeChangeSlot(object, "valueChangedByUser(" + type + ")", argument)
+        : invokeChangeSlot(object, "valueChangedByUser()", QGenericArgument());
+    const bool changedRan = invokeChangeSlot(object, "valueChanged(" + type + ")", argument);
+    if (!byUserRan && !changedRan && object->metaObject()->indexOfSignal("changedByUser()") >= 0)
+        QMetaObject::invokeMethod(object, "changedByUser", Qt::DirectConnection);
+}
+
+bool Panel::setElementByDefine(const QString &name, const QString &value)
+{
+    const int kind = numberLiteralFormat(value);
+    if (DataClass *variable = variablesByName.value(name, nullptr)) {
+        if (kind == DecimalLiteral || kind == HexLiteral) {
+            const QString decimal = parseNumberLiteral(value);
+            bool ok = false;
+            const qlonglong number = decimal.toLongLong(&ok);
+            variable->setValue(ok ? uint(number) : uint(decimal.toULongLong()));
+        } else if (kind == FractionLiteral) {
+            variable->setFloatValue(value.toFloat());
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    ActiveElement *element = getActiveElement(name);
+    QObject *object = dynamic_cast<QObject *>(element);
+    if (!object) {
+        QString script = m_shell ? m_shell->runningScriptFile() : QString();
+        script.replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$"));
+        const QString link = QStringLiteral("$xmlopen$%1$-n%2$-c1").arg(script, QString());
+        ::logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown define: %1 in line %2 "
+                                    "<b><a href=\"%3\">file</a> line %4</b><b><br>")
+                         .arg(name, QString(), link, QString()));
+        return false;
+    }
+
+    const int n = value.toInt(); // text that is no number gives 0
+    if (auto *box = qobject_cast<CheckBox *>(object)) {
+        const bool checked = n == 1;
+        setBlocked(box, [&] { box->setChecked(checked); });
+        box->valueChangedByUser(checked);
+        box->valueChanged(checked ? 1 : 0);
+    } else if (auto *button = qobject_cast<QPushButton *>(object)) {
+        QMetaObject::invokeMethod(button, "setChecked", Qt::QueuedConnection, Q_ARG(bool, n == 1));
+    } else if (auto *box = qobject_cast<QDoubleSpinBox *>(object)) {
+        const double number = value.toDouble();
+        setBlocked(box, [&] { box->setValue(number); });
+        announceChange(box, "double", number);
+    } else if (auto *box = qobject_cast<SpinBox *>(object)) {
+        setBlocked(box, [&] { box->setValue(n); });
+        // The spin box's user path goes on to valueChanged itself.
+        box->valueChangedByUser(n);
+    } else if (auto *slider = qobject_cast<QAbstractSlider *>(object)) {
+        setBlocked(slider, [&] { slider->setValue(n); });
+        announceChange(slider, "int", n);
+    } else if (object->inherits("Knob")) {
+        const double number = n;
+        setBlocked(object, [&] {
+            QMetaObject::invokeMethod(object, "setValue", Qt::DirectConnection, Q_ARG(double, number));
+        });
+        announceChange(object, "double", number);
+    } else if (auto *combo = qobject_cast<QComboBox *>(object)) {
+        if (n >= combo->count()) {
+            reportIndexOutOfRange(name, QStringLiteral("setItem"), n, 0, combo->count() - 1);
+            return false;
+        }
+        setBlocked(combo, [&] { combo->setCurrentIndex(n); });
+        announceChange(combo, "int", n);
+    } else if (auto *group = qobject_cast<QButtonGroup *>(object)) {
+        const QList<QAbstractButton *> buttons = group->buttons();
+        if (n < 0 || n >= buttons.size()) {
+            reportIndexOutOfRange(name, QStringLiteral("setRBItem"), n, 0, buttons.size() - 1);
+            return false;
+        }
+        QAbstractButton *target = group->button(n) ? group->button(n) : buttons.at(n);
+        const QPointer<QButtonGroup> alive(group); // an action may close the panel
+        target->setChecked(true);
+        // A radio group's change slots take the button; the user's path keeps
+        // the new value as the stored one, which the project file saves.
+        if (auto *radio = qobject_cast<ButtonGroup *>(alive.data()))
+            radio->valueChangedByUser(target);
+        else if (alive)
+            announceChange(group, "int", n);
+    } else if (auto *edit = qobject_cast<QLineEdit *>(object)) {
+        setBlocked(edit, [&] { edit->setText(value); });
+        announceChange(edit, "QString", value);
+    } else if (auto *edit = qobject_cast<QTextEdit *>(object)) {
+        setBlocked(edit, [&] { edit->setText(value); });
+        announceChange(edit, "QString", value, false);
+    } else {
+        reportInvalidParameter(QStringLiteral("Set"), name);
+        return false;
+    }
+    return true;
+}
+
+bool Panel::recordElementChange(QObject *sender)
+{
+    auto *element = dynamic_cast<ActiveElement *>(sender);
+    if (!element)
+        return true;
+    // A timer ticking is no change of the project.
+    if (element->value(KeywordTypeInfo, 0) == QLatin1String("TimerLabel"))
+        return false;
+    const int index = allElements.indexOf(element);
+    if (index >= 0) {
+        allElements.move(index, allElements.size() - 1);
+        changedHeaders.insert(element->elementProperty("header").toString(), true);
+    }
+    return true;
+}
