@@ -108,6 +108,8 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     // 13.
     unresolvedDialog = new UnresolvedDialog(this);
     diffDialog = new DiffDialog(this);
+    connect(unresolvedDialog, &UnresolvedDialog::defineActivated, this, &MainWindow::raiseDefine);
+    connect(diffDialog, &DiffDialog::defineActivated, this, &MainWindow::raiseDefine);
     lockDialog = new LockDialog(this);
     m_panel->setLockGraph(lockDialog);
     portMappingDialog = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandline.h"
+#include "panelxmlreader.h"
 #include "panelshell.h"
 
 #include <QHash>
@@ -140,6 +141,8 @@ public:
 
     // ---- Panel open, post-load set-up, new project and reload (mainwindow_panelopen.cpp)
     bool readPanelFile(const QString &file);
+    // What a panel read takes from the command line and the window's state.
+    PanelReadOptions panelReadOptions() const;
     bool openFileError(const QString &file, const QString &errorText);
     bool readFileError(const QString &file, const QString &errorText);
     void printLoadMessage();

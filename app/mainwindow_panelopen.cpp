@@ -141,11 +141,7 @@ bool MainWindow::readPanelFile(const QString &file)
     bool ok = false;
     QString errorLink;
     {
-        PanelReadOptions options;
-        options.includePaths = includePaths;
-        options.defines = definesText;
-        options.homePanel = openingHomePanel;
-        PanelXmlReader reader(m_panel, options);
+        PanelXmlReader reader(m_panel, panelReadOptions());
         ok = reader.readXml(&device);
         if (ok) {
             m_panel->usesTyk = reader.usesTyk;
@@ -165,6 +161,15 @@ bool MainWindow::readPanelFile(const QString &file)
     if (!chosenAfterMissing && !openingHomePanel)
         newProject();
     return false;
+}
+
+PanelReadOptions MainWindow::panelReadOptions() const
+{
+    PanelReadOptions options;
+    options.includePaths = includePaths;
+    options.defines = definesText;
+    options.homePanel = openingHomePanel;
+    return options;
 }
 
 bool MainWindow::openFileError(const QString &file, const QString &errorText)

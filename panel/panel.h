@@ -273,6 +273,8 @@ public:
     QHash<QString, HiddenTab> hiddenTabs; // by the name of the container taken off its tab
     void startCheckTimer();
     void reportRangeChanges();
+    // The pending check timer's id; 0 when none is pending.
+    int checkTimerId() const { return m_checkTimerId; }
     bool logSetDefs = false;
 
     // ---- Colours (panel_colours.cpp)

@@ -133,8 +133,9 @@ int main(int argc, char *argv[])
     if (sizes.isEmpty())
         sizes = {500, 2000, 8000};
 
-    MainWindow window(QString(), QString(), QString(), false, false, false, true, false, QString(),
-                      QString(), QString(), QString());
+    CommandLineOptions options;
+    options.quiet = true;
+    MainWindow window(options);
     reportToMessageBox = false;
     reportToConsole = false;
 

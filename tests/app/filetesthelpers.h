@@ -9,6 +9,7 @@
 #include "activeelement.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "testenvironment.h"
 
 #include <QCryptographicHash>
@@ -54,8 +55,7 @@ inline QString copyFixture(const QString &name, const QString &dir)
 inline std::unique_ptr<MainWindow> makeWindow(const TestEnvironment &env)
 {
     QFile::copy(fixture("disclaimer.txt"), QDir(env.appDir()).filePath("disclaimer.txt"));
-    return std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, false,
-                                        false, QString(), QString(), QString(), QString());
+    return std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
 }
 
 // Error reports go to a fresh prompt's transcript only.

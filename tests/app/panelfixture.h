@@ -3,6 +3,7 @@
 #include "activeelement.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "testenvironment.h"
 
 #include <QFile>
@@ -18,8 +19,7 @@ class PanelFixture
 public:
     PanelFixture()
         : env(std::make_unique<TestEnvironment>())
-        , window(std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, false,
-                                              false, QString(), QString(), QString(), QString()))
+        , window(std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()}))
     {
         env->installPrompt({});
         reportToMessageBox = true;
@@ -55,7 +55,7 @@ public:
         return true;
     }
 
-    ActiveElement *element(const QString &define) const { return window->getActiveElement(define); }
+    ActiveElement *element(const QString &define) const { return window->panel()->getActiveElement(define); }
 
     template <typename T>
     T *widget(const QString &define) const

@@ -1,6 +1,7 @@
 #include "checkbox.h"
 #include "diffdialog.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "testenvironment.h"
 #include "unresolveddialog.h"
 
@@ -35,8 +36,7 @@ private:
 void TestDiffDialogs::init()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, true, false,
-                                          QString(), QString(), QString(), QString());
+    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
 }
 
 void TestDiffDialogs::cleanup()
@@ -106,8 +106,9 @@ void TestDiffDialogs::differencesKeepValuesWhole()
 void TestDiffDialogs::doubleClickRaisesOnlyDefines()
 {
     auto *mode = new CheckBox("MODE", "Mode", window.get());
-    window->registerElement("MODE", mode);
+    window->panel()->registerElement("MODE", mode);
     DiffDialog dialog;
+    connect(&dialog, &DiffDialog::defineActivated, window.get(), &MainWindow::raiseDefine);
     dialog.setDifferences({{"MODE", "LEVEL", ""}});
     auto *level = new CheckBox("LEVEL", "Level", window.get()); // named, but no registered define
 
@@ -135,8 +136,9 @@ void TestDiffDialogs::unresolvedDialogPlacesBothLists()
 void TestDiffDialogs::unresolvedLinksRaiseTheElement()
 {
     auto *port = new CheckBox("PORT:A", "Port A", window.get());
-    window->registerElement("PORT:A", port);
+    window->panel()->registerElement("PORT:A", port);
     UnresolvedDialog dialog;
+    connect(&dialog, &UnresolvedDialog::defineActivated, window.get(), &MainWindow::raiseDefine);
     dialog.setTexts("<a href=\"PORT$$$COLON$$$A\">PORT:A</a><br>", QString());
     QTextBrowser *links = dialog.panelOnlyBrowser();
     const QString before = links->toPlainText();

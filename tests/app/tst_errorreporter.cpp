@@ -38,8 +38,7 @@ private:
 void TestErrorReporter::initTestCase()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false,
-                                          true, false, QString(), QString(), QString(), QString());
+    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
     window->show();
     logPath = env->path("report.log");
 }

@@ -3,6 +3,7 @@
 #include "checkbox.h"
 #include "finddialog.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "tabwidget.h"
 #include "testenvironment.h"
 #include "treewidget.h"
@@ -56,8 +57,7 @@ private:
 void TestFind::init()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, true, false,
-                                          QString(), QString(), QString(), QString());
+    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
 }
 
 void TestFind::cleanup()
@@ -123,8 +123,8 @@ void TestFind::searchNeedsTheExactName()
     QFETCH(bool, found);
     auto *other = new CheckBox("LEVEL", "Level", window.get());
     auto *mode = new CheckBox("MODE", "Mode", window.get());
-    window->allElements = {other, mode};
-    window->elementNames = QStringList{"LEVEL", "MODE"};
+    window->panel()->allElements = {other, mode};
+    window->panel()->elementNames = QStringList{"LEVEL", "MODE"};
 
     bool asked = false;
     QTimer::singleShot(0, [&] {

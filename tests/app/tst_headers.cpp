@@ -63,15 +63,15 @@ void TestHeaders::init()
     QVERIFY(dir->isValid());
     window->clearPanelState();
     elements.clear();
-    window->definePrefixes.clear();
-    window->headerVersions.clear();
-    window->waitingLocks.clear();
-    window->overflowConflicts.clear();
-    window->disclaimerFile = "disclaimer.txt";
-    window->hasOwnDisclaimer = false;
-    window->loading = false;
+    window->panel()->definePrefixes.clear();
+    window->panel()->headerVersions.clear();
+    window->panel()->waitingLocks.clear();
+    window->panel()->overflowConflicts.clear();
+    window->panel()->disclaimerFile = "disclaimer.txt";
+    window->panel()->hasOwnDisclaimer = false;
+    window->panel()->loading = false;
     window->setWorkingDir(dir->path());
-    window->setXMLVersion("V1.2.3");
+    window->panel()->setXMLVersion("V1.2.3");
 }
 
 void TestHeaders::cleanupTestCase()
@@ -87,7 +87,7 @@ FakeElement *TestHeaders::bind(const QString &define, const QString &headerName,
     FakeElement *element = elements.back().get();
     element->values = {{KeywordValue, value}, {KeywordDefineValue, value}};
     element->setElementProperty("header", headerName);
-    window->assignRegisterField(define, headerName, element, false);
+    window->panel()->assignRegisterField(define, headerName, element, false);
     return element;
 }
 
@@ -151,7 +151,7 @@ void TestHeaders::defineLineForms()
     for (int i = 0; i < defines.size(); ++i)
         bind(defines.at(i), "t.h", values.at(i));
     if (!prefix.isEmpty())
-        window->definePrefixes.insert("t.h", prefix);
+        window->panel()->definePrefixes.insert("t.h", prefix);
     QVERIFY(window->exportHeaderFiles(true));
     QCOMPARE(QString::fromUtf8(body(header("t.h"))), line + "\r\n\r\n");
 }
@@ -194,9 +194,9 @@ void TestHeaders::guardAndVersionLines()
     QFETCH(QString, headerName);
     QFETCH(QString, headerVersion);
     QFETCH(QString, head);
-    window->setXMLVersion(panelVersion);
+    window->panel()->setXMLVersion(panelVersion);
     if (!headerVersion.isEmpty())
-        window->headerVersions.insert(headerName, headerVersion);
+        window->panel()->headerVersions.insert(headerName, headerVersion);
     bind("VALUE", headerName, "1");
     QVERIFY(window->exportHeaderFiles(true));
     const QString guard = head.section("#ifndef ", 1).section("\r\n", 0, 0);
@@ -231,7 +231,7 @@ void TestHeaders::onlyChangedHeadersAreWrittenAgain()
     QVERIFY(!QFile::exists(dir->filePath("a.h")) && !QFile::exists(dir->filePath("b.h")));
 
     a->values[KeywordDefineValue] = "5";
-    window->markModified(a);
+    window->panel()->markModified(a);
     QVERIFY(window->exportHeaderFiles());
     QVERIFY(header("a.h").contains("#define A (0x5)"));
     QVERIFY(!QFile::exists(dir->filePath("b.h")));
@@ -248,22 +248,22 @@ void TestHeaders::onlyChangedHeadersAreWrittenAgain()
 void TestHeaders::refusedWhileDefinesConflict()
 {
     bind("A", "a.h", "1");
-    window->waitingLocks.insert("MODE", {"SWITCH"});
+    window->panel()->waitingLocks.insert("MODE", {"SWITCH"});
     QVERIFY(!window->exportHeaderFiles(true));
     QVERIFY(!QFile::exists(dir->filePath("a.h")));
     QVERIFY2(console().contains("Warning: Could not export headerfiles. MODE is in a conflicted state!"),
              qPrintable(console()));
 
     MathLabel label("SUM");
-    window->overflowConflicts.append(&label);
+    window->panel()->overflowConflicts.append(&label);
     window->clearConsole();
     QVERIFY(!window->exportHeaderFiles(true));
     QVERIFY(console().contains("Could not export headerfiles. MODE and SUM are in a conflicted state!"));
     QVERIFY(window->consoleBrowser()->toHtml().contains("href=\"SUM\""));
     QVERIFY(!QFile::exists(dir->filePath("a.h")));
 
-    window->waitingLocks.clear();
-    window->overflowConflicts.clear();
+    window->panel()->waitingLocks.clear();
+    window->panel()->overflowConflicts.clear();
     QVERIFY(window->exportHeaderFiles(true));
     QVERIFY(QFile::exists(dir->filePath("a.h")));
 }
@@ -292,9 +292,9 @@ void TestHeaders::disclaimer()
     QFETCH(QByteArray, start);
     QFETCH(bool, missing);
     QDir(dir->path()).mkpath("panel");
-    window->xmlDir = dir->filePath("panel");
+    window->panel()->xmlDir = dir->filePath("panel");
     if (!panelDisclaimer.isEmpty())
-        window->setDisclaimerFile(panelDisclaimer);
+        window->panel()->setDisclaimerFile(panelDisclaimer);
     if (inPanelDir)
         QVERIFY(writeBytes(dir->filePath("panel/" + panelDisclaimer), "/* own \xc2\xa9 */\n"));
     if (!answer.isEmpty()) {
@@ -318,19 +318,19 @@ void TestHeaders::failedHeaderWrites()
     const QString target = dir->filePath("nodir/x.h");
     QVERIFY2(console().contains("Could not write header file \"" + target + "\""), qPrintable(console()));
     QVERIFY(console().contains("Header file name \"nodir/x.h\" contains a directory"));
-    QVERIFY(window->changedHeaders.value("nodir/x.h", true));
-    QCOMPARE(window->changedHeaders.value("ok.h", true), false);
+    QVERIFY(window->panel()->changedHeaders.value("nodir/x.h", true));
+    QCOMPARE(window->panel()->changedHeaders.value("ok.h", true), false);
 
     // A write that fails keeps the old header and its changed mark.
     const QByteArray old = header("ok.h");
     kept->values[KeywordDefineValue] = "7";
-    window->markModified(kept);
+    window->panel()->markModified(kept);
     {
         WriteLimit limit(50);
         QVERIFY(!window->exportHeaderFiles());
     }
     QCOMPARE(header("ok.h"), old);
-    QCOMPARE(window->changedHeaders.value("ok.h"), true);
+    QCOMPARE(window->panel()->changedHeaders.value("ok.h"), true);
 }
 
 void TestHeaders::questionableHeaderNamesAreWarnedAbout_data()
@@ -363,8 +363,8 @@ void TestHeaders::generatedHeadersCompile()
     const QString gcc = QStandardPaths::findExecutable("gcc");
     if (gcc.isEmpty())
         QSKIP("gcc is not installed");
-    window->setXMLVersion("V2.0.1");
-    window->definePrefixes.insert("motor_cfg.h", "CFG");
+    window->panel()->setXMLVersion("V2.0.1");
+    window->panel()->definePrefixes.insert("motor_cfg.h", "CFG");
     bind("MOTOR.CTRL[3:0]", "motor_cfg.h", "5");
     bind("MOTOR.CTRL[7:4]", "motor_cfg.h", "160");
     bind("SPEED", "motor_cfg.h", "1000");

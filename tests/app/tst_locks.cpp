@@ -131,8 +131,8 @@ void TestLocks::conflictingLockWaitsAndIsReportedOnce()
 
     QCOMPARE(f->value("B"), QString("1"));
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
-    QCOMPARE(f->window->waitingLocks, (QHash<QString, QStringList>{{"B", {"C"}}}));
-    QCOMPARE(f->window->conflictCount(), 1);
+    QCOMPARE(f->window->panel()->waitingLocks, (QHash<QString, QStringList>{{"B", {"C"}}}));
+    QCOMPARE(f->window->panel()->conflictCount(), 1);
     QCOMPARE(f->consoleLines(), QStringList{waitingLine("B", {"C"}, {"A"}, 1)});
     QVERIFY(f->widget<SpinBox>("B")->toolTip().contains("Waiting to be locked by: \nC\n"));
     QVERIFY(f->widget<CheckBox>("C")->toolTip().contains("Waiting to lock: \nB\n"));
@@ -141,7 +141,7 @@ void TestLocks::conflictingLockWaitsAndIsReportedOnce()
     f->clearConsole();
     f->widget<CheckBox>("C")->emitSendLock("B=2");
     QCOMPARE(f->element("C")->waitingToLock.size(), 2);
-    QCOMPARE(f->window->waitingLocks.value("B"), QStringList{"C"});
+    QCOMPARE(f->window->panel()->waitingLocks.value("B"), QStringList{"C"});
     QCOMPARE(f->consoleLines(), QStringList());
 
     // The holder sending its own lock again changes nothing.
@@ -158,8 +158,8 @@ void TestLocks::waitersAreServedInOrderOfValue()
     setChecked("C", true);
     setChecked("F", true);
     setChecked("E", true);
-    QCOMPARE(f->window->waitingLocks.value("B"), (QStringList{"C", "F", "E"}));
-    QCOMPARE(f->window->conflictCount(), 3);
+    QCOMPARE(f->window->panel()->waitingLocks.value("B"), (QStringList{"C", "F", "E"}));
+    QCOMPARE(f->window->panel()->conflictCount(), 3);
 
     f->clearConsole();
     setChecked("A", false);
@@ -169,7 +169,7 @@ void TestLocks::waitersAreServedInOrderOfValue()
     QVERIFY(f->element("C")->waitingToLock.isEmpty());
     QVERIFY(f->element("E")->waitingToLock.isEmpty());
     QCOMPARE(f->element("F")->waitingToLock.size(), 1);
-    QCOMPARE(f->window->waitingLocks, (QHash<QString, QStringList>{{"B", {"F"}}}));
+    QCOMPARE(f->window->panel()->waitingLocks, (QHash<QString, QStringList>{{"B", {"F"}}}));
     QCOMPARE(f->consoleLines(), (QStringList{waitingLine("B", {"F", "E"}, {"C"}, 2),
                                              waitingLine("B", {"F"}, {"C", "E"}, 1),
                                              waitingLine("B", {"F"}, {"C", "E"}, 1)}));
@@ -181,7 +181,7 @@ void TestLocks::secondLockerKeepsTheTargetLocked()
     setChecked("A", true);
     setChecked("D", true);
     QCOMPARE(f->element("B")->lockedByNames(), (QStringList{"A", "D"}));
-    QVERIFY(f->window->waitingLocks.isEmpty());
+    QVERIFY(f->window->panel()->waitingLocks.isEmpty());
 
     setChecked("A", false);
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"D"});
@@ -205,7 +205,7 @@ void TestLocks::waiterThatGivesUpClearsTheConflict()
 
     f->clearConsole();
     setChecked("C", false);
-    QVERIFY(f->window->waitingLocks.isEmpty());
+    QVERIFY(f->window->panel()->waitingLocks.isEmpty());
     QCOMPARE(f->consoleLines(),
              QStringList{"<font color=\"green\"><b>Conflict cleared:</font></b> B  (0 conflicts remaining)<br>"});
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
@@ -237,7 +237,7 @@ void TestLocks::invalidLocksAreReported()
     QCOMPARE(f->errors(), QStringList{"XML ERROR!\nInvalid lock: \"NOPE=1\""});
     // Not from an element.
     f->clearErrors();
-    f->window->on_sendLock("B=1");
+    f->window->panel()->on_sendLock("B=1");
     QCOMPARE(f->errors(), QStringList{"XML ERROR!\nInvalid lock: \"B=1\""});
     QVERIFY(!f->element("B")->isLocked());
 
@@ -247,7 +247,7 @@ void TestLocks::invalidLocksAreReported()
     a->emitSendLock("B=1=2");
     emit a->sendUnlock("NOPE=1");
     emit a->sendUnlock("B");
-    f->window->on_sendUnlock("B=1");
+    f->window->panel()->on_sendUnlock("B=1");
     QCOMPARE(f->errors(), QStringList());
     QVERIFY(!f->element("B")->isLocked());
     QCOMPARE(f->consoleLines(), QStringList());
@@ -263,12 +263,12 @@ void TestLocks::toggleButtonWaiterIsServed()
         QSKIP("The toggle button element is not complete yet");
     setChecked("A", true);
     toggle->setChecked(true);
-    QCOMPARE(f->window->waitingLocks.value("B"), QStringList{"T"});
+    QCOMPARE(f->window->panel()->waitingLocks.value("B"), QStringList{"T"});
 
     setChecked("A", false);
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"T"});
     QCOMPARE(f->value("B"), QString("2"));
-    QVERIFY(f->window->waitingLocks.isEmpty());
+    QVERIFY(f->window->panel()->waitingLocks.isEmpty());
 }
 
 // ---------------------------------------------------------------------------
@@ -335,7 +335,7 @@ void TestLocks::lockCheckLines()
     }
     QCOMPARE(checkLines, lines);
     // The check looks up without adding.
-    QVERIFY(!f->window->elementsByDefine.contains("X"));
+    QVERIFY(!f->window->panel()->elementsByDefine.contains("X"));
 }
 
 void TestLocks::lockGraphBlocksAndPorts()
@@ -345,7 +345,7 @@ void TestLocks::lockGraphBlocksAndPorts()
                     "<checkbox define=\"B\" lockon=\"S=4\"/>"
                     "<spinbox define=\"S\" range=\"0;10\"/>"
                     "</verticalcontainer>"));
-    const QList<QNEBlock *> blocks = f->window->lockGraph()->blocks();
+    const QList<QNEBlock *> blocks = f->window->panel()->lockGraph()->blocks();
     QStringList shape;
     for (QNEBlock *block : blocks) {
         shape << QStringLiteral("%1=%2 g%3 d%4 i%5 c%6 [%7] <%8")
@@ -371,7 +371,7 @@ void TestLocks::lockGraphPortsOfChoices()
                     "<togglebutton define=\"T\" label=\"T\" lockon=\"S=4\"/>"
                     "<spinbox define=\"S\" range=\"0;10\"/></verticalcontainer>"));
     QStringList starts;
-    for (QNEBlock *block : f->window->lockGraph()->blocks()) {
+    for (QNEBlock *block : f->window->panel()->lockGraph()->blocks()) {
         if (block->value() == "START")
             starts << block->name() + ":" + block->outputPorts().join(',');
     }
@@ -406,7 +406,7 @@ void TestLocks::cycleBesideTheOriginEnds()
 
     // The walk from A drew B, C and B again, then stopped.
     QStringList chainOfA;
-    for (QNEBlock *block : f->window->lockGraph()->blocks()) {
+    for (QNEBlock *block : f->window->panel()->lockGraph()->blocks()) {
         if (block->value() == "START" && !chainOfA.isEmpty())
             break;
         chainOfA << block->name();
@@ -425,7 +425,7 @@ void TestLocks::demoPanelLocksCleanly()
     QCOMPARE(f->element("DEMO_POWER_MODE")->lockedByNames(), QStringList{"DEMO_OSC_ENABLE"});
     QCOMPARE(f->element("DEMO_POWER_MODE")->value(KeywordLabel, 0), QString("Run"));
     QStringList starts;
-    for (QNEBlock *block : f->window->lockGraph()->blocks()) {
+    for (QNEBlock *block : f->window->panel()->lockGraph()->blocks()) {
         if (block->value() == "START")
             starts << block->name() + ":" + block->outputPorts().join(',');
     }

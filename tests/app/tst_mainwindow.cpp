@@ -1,5 +1,6 @@
 #include "apppaths.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "pollingthreads.h"
 #include "showxmldialog.h"
 #include "testenvironment.h"
@@ -56,8 +57,7 @@ void TestMainWindow::cleanup()
 
 std::unique_ptr<MainWindow> TestMainWindow::makeWindow()
 {
-    return std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, true,
-                                        false, QString(), QString(), QString(), QString());
+    return std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
 }
 
 void TestMainWindow::consolePrintShowsTheDock()
@@ -141,7 +141,7 @@ void TestMainWindow::closeModes()
     QFETCH(bool, settingsWritten);
     auto window = makeWindow();
     AppPaths::openMainStore()->remove("geometry");
-    window->closeMode = mode;
+    window->closeMode = CloseMode(mode);
     QCloseEvent event;
     event.ignore();
     if (mode == 2)
@@ -149,17 +149,17 @@ void TestMainWindow::closeModes()
     QApplication::sendEvent(window.get(), &event);
     QCOMPARE(event.isAccepted(), accepted);
     QCOMPARE(AppPaths::openMainStore()->contains("geometry"), settingsWritten);
-    QCOMPARE(window->closeMode, 0);
+    QVERIFY(window->closeMode == CloseMode::Ask);
 }
 
 void TestMainWindow::changedMarksModifiedUnlessLoading()
 {
     auto window = makeWindow();
-    window->loading = true;
-    window->changed();
+    window->panel()->loading = true;
+    window->panel()->changed();
     QVERIFY(!window->isWindowModified());
-    window->loading = false;
-    window->changed();
+    window->panel()->loading = false;
+    window->panel()->changed();
     QVERIFY(window->isWindowModified());
 }
 
@@ -232,7 +232,6 @@ void TestMainWindow::destructorStopsRunningPollingThreads()
     window->serialComThread->start();
     QVERIFY(window->seggerThread->isRunning());
     window.reset();
-    QVERIFY(!theMainWindow);
 }
 
 void TestMainWindow::isXmlFileChecksTheDeclaration()

@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "panel.h"
 #include "testenvironment.h"
 #include "textbrowser.h"
 
@@ -85,8 +86,7 @@ void TestMenus::cleanup()
 std::unique_ptr<MainWindow> TestMenus::makeWindow(const QString &settingsIni, bool keil)
 {
     env->writeSettingsIni(QStringLiteral("[General]\n") + settingsIni);
-    return std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, keil, true, false,
-                                        QString(), QString(), QString(), QString());
+    return std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, keil, true, false, QString(), QString(), QString(), QString()});
 }
 
 // A menu's entries as their texts, "-" for a separator.
@@ -251,8 +251,8 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
                                       window->showDifferencesAct};
 
     // A panel with <loadsaveallowed value="0"/> and no forum.
-    window->loadSaveAllowed = false;
-    window->forumUrl.clear();
+    window->panel()->loadSaveAllowed = false;
+    window->panel()->forumUrl.clear();
     window->updatePanelActions();
     QVERIFY(window->homeAct->isEnabled());
     for (QAction *action : project)
@@ -261,8 +261,8 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
     QVERIFY(forum->isHidden());
 
     // The next panel allows saving and has a forum.
-    window->loadSaveAllowed = true;
-    window->forumUrl = "https://forum.example.org/";
+    window->panel()->loadSaveAllowed = true;
+    window->panel()->forumUrl = "https://forum.example.org/";
     window->updatePanelActions();
     for (QAction *action : project)
         QVERIFY2(action->isEnabled(), qPrintable(action->text()));
@@ -270,7 +270,7 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
 
     // The home panel: nothing to save or export; "Load" keeps its state.
     window->exportHeaderFilesAct->setEnabled(true);
-    window->forumUrl.clear();
+    window->panel()->forumUrl.clear();
     window->updateHomeActions();
     for (QAction *action : {window->exportHeaderFilesAct, window->homeAct, window->saveAsAct, window->saveAct,
                             window->showDifferencesAct})
@@ -388,7 +388,7 @@ void TestMenus::forumButtonOpensTheForum()
 {
     auto window = makeWindow();
     auto *forum = window->findChild<QToolBar *>("harbikToolBar")->findChildren<QPushButton *>().last();
-    window->forumUrl = "https://forum.example.org/quillmate boards";
+    window->panel()->forumUrl = "https://forum.example.org/quillmate boards";
     QTest::mousePress(forum, Qt::LeftButton);
     QTest::mouseRelease(forum, Qt::LeftButton);
     QCOMPARE(catcher.urls.size(), 1);
@@ -396,7 +396,7 @@ void TestMenus::forumButtonOpensTheForum()
     QCOMPARE(catcher.urls.first(), QUrl("https://forum.example.org/quillmate%20boards"));
 
     // An empty address opens nothing.
-    window->forumUrl.clear();
+    window->panel()->forumUrl.clear();
     window->showForum();
     QCOMPARE(catcher.urls.size(), 1);
 }
@@ -411,8 +411,8 @@ void TestMenus::appNotesMenuListsThePanelsPdfs()
     }
     QVERIFY(!window->appNotesAction->isVisible());
 
-    window->xmlDir = env->path("panel");
-    window->documentsPath = "Documentation";
+    window->panel()->xmlDir = env->path("panel");
+    window->panel()->documentsPath = "Documentation";
     window->createAppNotesMenu();
     QVERIFY(window->appNotesAction->isVisible());
     QMenu *menu = window->appNotesButton->menu();
@@ -425,13 +425,13 @@ void TestMenus::appNotesMenuListsThePanelsPdfs()
     QCOMPARE(catcher.urls, QList<QUrl>{QUrl("file:" + env->path("panel/Documentation") + "/b.pdf")});
 
     // The next panel has no documents: the entry goes away.
-    window->xmlDir = env->path("other");
+    window->panel()->xmlDir = env->path("other");
     window->createAppNotesMenu();
     QVERIFY(!window->appNotesAction->isVisible());
     QVERIFY(!window->appNotesButton->menu());
 
     // An absolute documents path is taken as it is.
-    window->documentsPath = env->path("panel/Documentation");
+    window->panel()->documentsPath = env->path("panel/Documentation");
     window->createAppNotesMenu();
     QVERIFY(window->appNotesAction->isVisible());
 }

@@ -4,6 +4,7 @@
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader.h"
 #include "pollingthreads.h"
 #include "testenvironment.h"
@@ -55,8 +56,7 @@ void TestPanelOpen::cleanup()
 
 std::unique_ptr<MainWindow> TestPanelOpen::makeWindow()
 {
-    auto window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false,
-                                               false, false, QString(), QString(), QString(), QString());
+    auto window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
     reportToMessageBox = true;
     reportToConsole = false;
     env->installPrompt({});
@@ -89,21 +89,21 @@ void TestPanelOpen::openBuildsThePanelWithItsBuiltIns()
                                     "<version label=\"1.2.3\"/>\n");
     auto window = makeWindow();
     QVERIFY(window->open(path));
-    QVERIFY(window->loading); // the post-load set-up ends the load
+    QVERIFY(window->panel()->loading); // the post-load set-up ends the load
     window->initLoadedConfiguration(true);
-    QVERIFY(!window->loading);
+    QVERIFY(!window->panel()->loading);
 
     QVERIFY(qobject_cast<QScrollArea *>(window->centralWidget()));
-    QVERIFY(window->getActiveElement("EN"));
-    QCOMPARE(window->getActiveElement("EN")->value(0, 0), QString("1"));
-    QCOMPARE(window->getActiveElement("CNT")->value(0, 0), QString("3"));
+    QVERIFY(window->panel()->getActiveElement("EN"));
+    QCOMPARE(window->panel()->getActiveElement("EN")->value(0, 0), QString("1"));
+    QCOMPARE(window->panel()->getActiveElement("CNT")->value(0, 0), QString("3"));
     for (const char *name : {"dummy_define", "$ADDRESS$", "$VALUE$", "$FUNC$"})
-        QVERIFY2(window->variablesByName.value(name), name);
-    QVERIFY(window->getActiveElement("$DIR$"));
+        QVERIFY2(window->panel()->variablesByName.value(name), name);
+    QVERIFY(window->panel()->getActiveElement("$DIR$"));
     QCOMPARE(window->windowTitle(), "Quillmate " + path + "[*]");
-    QCOMPARE(window->getXMLVersion(), QString("1.2.3"));
+    QCOMPARE(window->panel()->getXMLVersion(), QString("1.2.3"));
     QCOMPARE(QDir::currentPath(), QFileInfo(path).absolutePath());
-    QCOMPARE(window->elementNames.mid(0, 2), (QStringList{"EN", "CNT"}));
+    QCOMPARE(window->panel()->elementNames.mid(0, 2), (QStringList{"EN", "CNT"}));
     QVERIFY(env->prompt()->transcript().isEmpty());
 }
 
@@ -118,9 +118,9 @@ void TestPanelOpen::openTwiceReplacesEverything()
     QPointer<QWidget> oldPanel = window->centralWidget();
     QVERIFY(window->open(second));
     window->initLoadedConfiguration(true);
-    QVERIFY(!window->getActiveElement("EN"));
-    QVERIFY(window->getActiveElement("OTHER"));
-    QVERIFY(window->getActiveElement("$DIR$"));
+    QVERIFY(!window->panel()->getActiveElement("EN"));
+    QVERIFY(window->panel()->getActiveElement("OTHER"));
+    QVERIFY(window->panel()->getActiveElement("$DIR$"));
     // The old panel goes once control is back in the event loop.
     QTRY_VERIFY(oldPanel.isNull());
 }
@@ -158,8 +158,8 @@ void TestPanelOpen::homePanelStaysLoadingAndHidesTheConsole()
     auto window = makeWindow();
     window->consolePrint("something<br>");
     window->newProject();
-    QVERIFY(window->getActiveElement("EN"));
-    QVERIFY(window->loading); // changes on the home panel never mark a project modified
+    QVERIFY(window->panel()->getActiveElement("EN"));
+    QVERIFY(window->panel()->loading); // changes on the home panel never mark a project modified
     QVERIFY(window->homePanelShown);
     QVERIFY(window->consoleDockWidget()->isHidden());
     QCOMPARE(window->windowTitle(), QString("Quillmate [*]"));
@@ -178,7 +178,7 @@ void TestPanelOpen::unreadablePanelFallsBackToTheHomePanel()
     QVERIFY(!window->open(bad));
     // The failed read fell back to the home panel; the "Could not read" choice was cancelled.
     QVERIFY(window->homePanelShown);
-    QVERIFY(window->getActiveElement("EN"));
+    QVERIFY(window->panel()->getActiveElement("EN"));
     QVERIFY(env->prompt()->transcript().join('\n').contains("Could not read bad.xml!"));
 }
 
@@ -192,9 +192,9 @@ void TestPanelOpen::loadFileLooksInThePanelFolderFirst()
     QVERIFY(window->open(panel));
     window->initLoadedConfiguration(true);
     window->loadFile("next.xml");
-    QVERIFY(window->getActiveElement("NEAR"));
+    QVERIFY(window->panel()->getActiveElement("NEAR"));
     window->loadFile("only.xml");
-    QVERIFY(window->getActiveElement("SCRIPTS"));
+    QVERIFY(window->panel()->getActiveElement("SCRIPTS"));
 }
 
 void TestPanelOpen::loadSaveAllowedFollowsEachPanel()
@@ -204,9 +204,9 @@ void TestPanelOpen::loadSaveAllowedFollowsEachPanel()
     const QString open = writePanel("open.xml", QLatin1String(simplePanel));
     auto window = makeWindow();
     QVERIFY(window->open(locked));
-    QVERIFY(!window->loadSaveAllowed);
+    QVERIFY(!window->panel()->loadSaveAllowed);
     QVERIFY(window->open(open));
-    QVERIFY(window->loadSaveAllowed);
+    QVERIFY(window->panel()->loadSaveAllowed);
 }
 
 void TestPanelOpen::formulaNamesWithoutOwnerAreReported()
@@ -214,8 +214,8 @@ void TestPanelOpen::formulaNamesWithoutOwnerAreReported()
     const QString path = writePanel("f.xml", QLatin1String(simplePanel));
     auto window = makeWindow();
     QVERIFY(window->open(path));
-    window->mathLabelsByDefine.insert("EN", {});
-    window->mathLabelsByDefine.insert("NOBODY", {});
+    window->panel()->mathLabelsByDefine.insert("EN", {});
+    window->panel()->mathLabelsByDefine.insert("NOBODY", {});
     window->initLoadedConfiguration(true);
     QCOMPARE(env->prompt()->transcript(), QStringList{"Element used in formula not defined: \"NOBODY\""});
 }
@@ -240,15 +240,15 @@ void TestPanelOpen::takeAndRenameDefines()
     const QString path = writePanel("t.xml", QLatin1String(simplePanel));
     auto window = makeWindow();
     QVERIFY(window->open(path));
-    ActiveElement *en = window->getActiveElement("EN");
-    QCOMPARE(window->takeElement("EN"), en);
-    QVERIFY(!window->allElements.contains(en));
-    QVERIFY(!window->takeElement("EN")); // no longer in the list
-    QVERIFY(!window->takeElement("NOPE"));
-    QVERIFY(window->renameDefine("EN", "ENABLE"));
-    QCOMPARE(window->getActiveElement("ENABLE"), en);
-    QVERIFY(!window->elementExists("EN"));
-    QVERIFY(!window->renameDefine("EN", "X"));
+    ActiveElement *en = window->panel()->getActiveElement("EN");
+    QCOMPARE(window->panel()->takeElement("EN"), en);
+    QVERIFY(!window->panel()->allElements.contains(en));
+    QVERIFY(!window->panel()->takeElement("EN")); // no longer in the list
+    QVERIFY(!window->panel()->takeElement("NOPE"));
+    QVERIFY(window->panel()->renameDefine("EN", "ENABLE"));
+    QCOMPARE(window->panel()->getActiveElement("ENABLE"), en);
+    QVERIFY(!window->panel()->elementExists("EN"));
+    QVERIFY(!window->panel()->renameDefine("EN", "X"));
 }
 
 QTEST_MAIN(TestPanelOpen)

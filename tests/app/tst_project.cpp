@@ -53,7 +53,7 @@ private slots:
 
 private:
     bool openPanel(const QString &name);
-    ActiveElement *element(const QString &define) { return window->getActiveElement(define); }
+    ActiveElement *element(const QString &define) { return window->panel()->getActiveElement(define); }
     QString shown(const QString &define) { return element(define)->value(KeywordValue, 1); }
     QString transcript() const { return env->prompt()->transcript().join(QLatin1Char('\n')); }
     QString console() const { return window->consoleBrowser()->toPlainText(); }
@@ -268,7 +268,7 @@ void TestProject::differenceModeComparesShownValues()
 {
     QVERIFY(openPanel("panel.xml"));
     element("LEVEL")->setValue("17", KeywordValue);
-    const QList<ActiveElement *> order = window->allElements;
+    const QList<ActiveElement *> order = window->panel()->allElements;
     QByteArray text = lfText("reordered.qlmp");
     text.replace("<dispValue>7</dispValue>", "<dispValue>16</dispValue>")   // LEVEL: 17 != 16
         .replace("<dispValue>9</dispValue>", "<dispValue>0x5</dispValue>")  // ADC.CTRL[3:0]: 5 == 0x5
@@ -289,7 +289,7 @@ void TestProject::differenceModeComparesShownValues()
     QVERIFY(console().contains("GONE does not exist in current setting"));
     // Comparing changes nothing.
     QCOMPARE(shown("LEVEL"), QString("17"));
-    QVERIFY(window->allElements == order);
+    QVERIFY(window->panel()->allElements == order);
     dialog->hide();
 }
 
@@ -343,14 +343,14 @@ void TestProject::maybeSave()
     QVERIFY(openPanel("panel.xml"));
     const QString path = dir->filePath("maybe.qlmp");
     window->setCurrentFile(path);
-    window->loadSaveAllowed = loadSaveAllowed;
+    window->panel()->loadSaveAllowed = loadSaveAllowed;
     window->setWindowModified(modified);
     env->installPrompt(answer.isEmpty() ? QStringList() : QStringList{answer});
     QCOMPARE(window->maybeSave(), result);
     QCOMPARE(QFile::exists(path), saved);
     const bool asked = transcript().contains("panel: The document has been modified.\nDo you want to save changes?");
     QCOMPARE(asked, modified && loadSaveAllowed);
-    window->loadSaveAllowed = true;
+    window->panel()->loadSaveAllowed = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -436,40 +436,40 @@ void TestProject::setByDefineCheckBoxAndSpinBox()
     QVERIFY(openPanel("panel.xml"));
     QVERIFY(!window->isWindowModified());
 
-    QVERIFY(window->setElementByDefine("ENABLE", "0"));
+    QVERIFY(window->panel()->setElementByDefine("ENABLE", "0"));
     QCOMPARE(shown("ENABLE"), QString("0"));
     QCOMPARE(element("ENABLE")->storedValueText(), QString("0"));
     QVERIFY(window->isWindowModified());
-    QCOMPARE(window->changedHeaders.value("cfg.h"), true);
+    QCOMPARE(window->panel()->changedHeaders.value("cfg.h"), true);
     // Only 1 checks: 2 leaves the box unchecked.
-    QVERIFY(window->setElementByDefine("ENABLE", "1"));
+    QVERIFY(window->panel()->setElementByDefine("ENABLE", "1"));
     QCOMPARE(shown("ENABLE"), QString("1"));
-    QVERIFY(window->setElementByDefine("ENABLE", "2"));
+    QVERIFY(window->panel()->setElementByDefine("ENABLE", "2"));
     QCOMPARE(shown("ENABLE"), QString("0"));
 
-    QVERIFY(window->setElementByDefine("LEVEL", "12"));
+    QVERIFY(window->panel()->setElementByDefine("LEVEL", "12"));
     QCOMPARE(shown("LEVEL"), QString("12"));
     QCOMPARE(element("LEVEL")->storedValueText(), QString("12"));
-    QVERIFY(window->setElementByDefine("LEVEL", "abc"));
+    QVERIFY(window->panel()->setElementByDefine("LEVEL", "abc"));
     QCOMPARE(shown("LEVEL"), QString("0"));
-    QVERIFY(window->setElementByDefine("ADC.CTRL[7:4]", "3")); // the hexadecimal spin box
+    QVERIFY(window->panel()->setElementByDefine("ADC.CTRL[7:4]", "3")); // the hexadecimal spin box
     QCOMPARE(shown("ADC.CTRL[7:4]"), QString("3"));
 }
 
 void TestProject::setByDefineVariables()
 {
     auto *variable = new DataClass("VAR");
-    window->setDataClass("VAR", variable);
-    QVERIFY(window->setElementByDefine("VAR", "0x10"));
+    window->panel()->setDataClass("VAR", variable);
+    QVERIFY(window->panel()->setElementByDefine("VAR", "0x10"));
     QCOMPARE(variable->value(), 16u);
-    QVERIFY(window->setElementByDefine("VAR", "42"));
+    QVERIFY(window->panel()->setElementByDefine("VAR", "42"));
     QCOMPARE(variable->value(), 42u);
-    QVERIFY(!window->setElementByDefine("VAR", "0b101"));
-    QVERIFY(!window->setElementByDefine("VAR", "text"));
+    QVERIFY(!window->panel()->setElementByDefine("VAR", "0b101"));
+    QVERIFY(!window->panel()->setElementByDefine("VAR", "text"));
     QCOMPARE(variable->value(), 42u);
-    QVERIFY(window->setElementByDefine("VAR", "2.5"));
+    QVERIFY(window->panel()->setElementByDefine("VAR", "2.5"));
     QCOMPARE(variable->floatValue(), 2.5f);
-    window->variablesByName.remove("VAR");
+    window->panel()->variablesByName.remove("VAR");
     delete variable;
 }
 
@@ -482,17 +482,17 @@ void TestProject::setByDefineRadioGroupRange()
         buttons.append(new QRadioButton);
         group->addRadioButton(buttons.last(), QString(), QString());
     }
-    window->registerElement("MODE", group);
-    window->connectChangedByUser(group);
+    window->panel()->registerElement("MODE", group);
+    window->panel()->connectChangedByUser(group);
 
-    QVERIFY(!window->setElementByDefine("MODE", "3"));
+    QVERIFY(!window->panel()->setElementByDefine("MODE", "3"));
     QVERIFY2(transcript().contains("Index for MODE.setRBItem (3) is out of allowed range: 0..2"), qPrintable(transcript()));
-    QVERIFY(!window->setElementByDefine("MODE", "-1"));
-    QVERIFY(window->setElementByDefine("MODE", "1"));
+    QVERIFY(!window->panel()->setElementByDefine("MODE", "-1"));
+    QVERIFY(window->panel()->setElementByDefine("MODE", "1"));
     QVERIFY(buttons.at(1)->isChecked());
     QVERIFY(window->isWindowModified());
-    window->elementsByDefine.remove("MODE");
-    window->allElements.removeAll(group);
+    window->panel()->elementsByDefine.remove("MODE");
+    window->panel()->allElements.removeAll(group);
     delete group;
     qDeleteAll(buttons);
 }
@@ -500,16 +500,16 @@ void TestProject::setByDefineRadioGroupRange()
 void TestProject::setByDefineUnknownAndUnsupported()
 {
     QVERIFY(openPanel("panel.xml"));
-    QVERIFY(!window->setElementByDefine("NOPE", "1"));
+    QVERIFY(!window->panel()->setElementByDefine("NOPE", "1"));
     QVERIFY2(console().contains("Script Error: Unknown define: NOPE in line"), qPrintable(console()));
-    QVERIFY(!window->elementsByDefine.contains("NOPE"));
+    QVERIFY(!window->panel()->elementsByDefine.contains("NOPE"));
 
     FakeElement fake("FAKE");
-    window->registerElement("FAKE", &fake);
-    QVERIFY(!window->setElementByDefine("FAKE", "1"));
+    window->panel()->registerElement("FAKE", &fake);
+    QVERIFY(!window->panel()->setElementByDefine("FAKE", "1"));
     QVERIFY(transcript().contains("Can not use \"Set\" with parameter \"FAKE\""));
-    window->elementsByDefine.remove("FAKE");
-    window->allElements.removeAll(&fake);
+    window->panel()->elementsByDefine.remove("FAKE");
+    window->panel()->allElements.removeAll(&fake);
 }
 
 QTEST_MAIN(TestProject)

@@ -4,6 +4,7 @@
 #include "errorreporter.h"
 #include "led.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "mathlabel.h"
 #include "tabwidget.h"
 #include "testenvironment.h"
@@ -45,8 +46,7 @@ private:
 void TestRegistries::initTestCase()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false,
-                                          false, false, QString(), QString(), QString(), QString());
+    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
 }
 
 void TestRegistries::init()
@@ -54,10 +54,10 @@ void TestRegistries::init()
     env->installPrompt({});
     reportToMessageBox = true;
     reportToConsole = false;
-    window->elementsByDefine.clear();
-    window->allElements.clear();
-    window->variablesByName.clear();
-    window->tabWidgetsByName.clear();
+    window->panel()->elementsByDefine.clear();
+    window->panel()->allElements.clear();
+    window->panel()->variablesByName.clear();
+    window->panel()->tabWidgetsByName.clear();
 }
 
 void TestRegistries::cleanupTestCase()
@@ -67,12 +67,12 @@ void TestRegistries::cleanupTestCase()
 
 void TestRegistries::lookupsNeverInsert()
 {
-    QVERIFY(!window->getActiveElement("NOPE"));
-    QVERIFY(!window->elementExists("NOPE"));
-    QVERIFY(!window->getModule("NOMOD"));
-    QVERIFY(!window->getRegister("NOMOD", "R"));
-    QVERIFY(window->elementsByDefine.isEmpty());
-    QVERIFY(window->moduleTable.isEmpty());
+    QVERIFY(!window->panel()->getActiveElement("NOPE"));
+    QVERIFY(!window->panel()->elementExists("NOPE"));
+    QVERIFY(!window->panel()->getModule("NOMOD"));
+    QVERIFY(!window->panel()->getRegister("NOMOD", "R"));
+    QVERIFY(window->panel()->elementsByDefine.isEmpty());
+    QVERIFY(window->panel()->moduleTable.isEmpty());
 }
 
 void TestRegistries::getValue_data()
@@ -95,30 +95,30 @@ void TestRegistries::getValue()
     QFETCH(float, expected);
     FakeElement check("CHECK");
     check.values = {{0, "1"}, {1, "7"}, {10, "4096"}};
-    window->registerElement("CHECK", &check);
+    window->panel()->registerElement("CHECK", &check);
     TabWidget tabs;
     for (int i = 0; i < 3; ++i)
         tabs.addTab(new QWidget, QString::number(i));
     tabs.setCurrentIndex(2);
-    window->setTabWidget("PAGES", &tabs);
+    window->panel()->setTabWidget("PAGES", &tabs);
     DataClass var("VAR");
     var.setValue(0xFFFFFFFFu);
     DataClass fvar("FVAR");
     fvar.type = 1;
     fvar.setFloatValue(0.25f);
-    window->setDataClass("VAR", &var);
-    window->setDataClass("FVAR", &fvar);
+    window->panel()->setDataClass("VAR", &var);
+    window->panel()->setDataClass("FVAR", &fvar);
 
-    QCOMPARE(window->getValue(text), expected);
+    QCOMPARE(window->panel()->getValue(text), expected);
     QVERIFY(env->prompt()->transcript().isEmpty());
 }
 
 void TestRegistries::unknownReferenceIsReportedOnce()
 {
     FakeElement check("CHECK");
-    window->registerElement("CHECK", &check);
-    QCOMPARE(window->getValue("CHECK.typeinfo"), 0.0f);
-    QCOMPARE(window->getValue("NOBODY"), 0.0f);
+    window->panel()->registerElement("CHECK", &check);
+    QCOMPARE(window->panel()->getValue("CHECK.typeinfo"), 0.0f);
+    QCOMPARE(window->panel()->getValue("NOBODY"), 0.0f);
     QCOMPARE(env->prompt()->transcript(),
              (QStringList{"Invalid value in formula: \"CHECK.typeinfo\"", "Invalid value in formula: \"NOBODY\""}));
 }
@@ -126,30 +126,30 @@ void TestRegistries::unknownReferenceIsReportedOnce()
 void TestRegistries::setAndAddSemantics()
 {
     TabWidget first, second;
-    window->setTabWidget("T", &first);
-    window->setTabWidget("T", &second);
-    QCOMPARE(window->tabWidgetsByName.value("T"), &second);
+    window->panel()->setTabWidget("T", &first);
+    window->panel()->setTabWidget("T", &second);
+    QCOMPARE(window->panel()->tabWidgetsByName.value("T"), &second);
 
     Led a("A"), b("B");
-    window->addLed("D", &a);
-    window->addLed("D", &b);
-    QCOMPARE(window->ledsByData.value("D"), (QList<Led *>{&a, &b}));
-    window->ledsByData.clear();
-    window->tabWidgetsByName.clear();
+    window->panel()->addLed("D", &a);
+    window->panel()->addLed("D", &b);
+    QCOMPARE(window->panel()->ledsByData.value("D"), (QList<Led *>{&a, &b}));
+    window->panel()->ledsByData.clear();
+    window->panel()->tabWidgetsByName.clear();
 }
 
 void TestRegistries::mathLabelsListenToTheirNamesOnly()
 {
     MathLabel label("SUM");
-    window->addMathLabel({"A.value", "SUM", "B.label", "C"}, &label);
+    window->panel()->addMathLabel({"A.value", "SUM", "B.label", "C"}, &label);
     MathLabel constant("CONST");
-    window->addMathLabel({}, &constant);
-    QCOMPARE(window->mathLabelsByDefine.value("A"), QList<MathLabel *>{&label});
-    QCOMPARE(window->mathLabelsByDefine.value("B"), QList<MathLabel *>{&label});
-    QCOMPARE(window->mathLabelsByDefine.value("C"), QList<MathLabel *>{&label});
-    QVERIFY(!window->mathLabelsByDefine.contains("SUM"));
-    QCOMPARE(window->mathLabelsByDefine.value("dummy_define"), QList<MathLabel *>{&constant});
-    window->mathLabelsByDefine.clear();
+    window->panel()->addMathLabel({}, &constant);
+    QCOMPARE(window->panel()->mathLabelsByDefine.value("A"), QList<MathLabel *>{&label});
+    QCOMPARE(window->panel()->mathLabelsByDefine.value("B"), QList<MathLabel *>{&label});
+    QCOMPARE(window->panel()->mathLabelsByDefine.value("C"), QList<MathLabel *>{&label});
+    QVERIFY(!window->panel()->mathLabelsByDefine.contains("SUM"));
+    QCOMPARE(window->panel()->mathLabelsByDefine.value("dummy_define"), QList<MathLabel *>{&constant});
+    window->panel()->mathLabelsByDefine.clear();
 }
 
 void TestRegistries::firmwareRange_data()
@@ -169,8 +169,8 @@ void TestRegistries::firmwareRange()
     QFETCH(QString, min);
     QFETCH(QString, max);
     QFETCH(QString, expected);
-    window->setFWVersionRange(min, max);
-    QCOMPARE(window->getFWVersionRangeText(), expected);
+    window->panel()->setFWVersionRange(min, max);
+    QCOMPARE(window->panel()->getFWVersionRangeText(), expected);
 }
 
 void TestRegistries::registerPaths_data()
@@ -191,32 +191,32 @@ void TestRegistries::registerPaths()
     QFETCH(QString, module);
     QFETCH(QString, reg);
     QFETCH(QString, field);
-    QCOMPARE(MainWindow::getModuleName(path), module);
-    QCOMPARE(MainWindow::getRegisterName(path), reg);
-    QCOMPARE(MainWindow::getFieldName(path), field);
+    QCOMPARE(Panel::getModuleName(path), module);
+    QCOMPARE(Panel::getRegisterName(path), reg);
+    QCOMPARE(Panel::getFieldName(path), field);
 }
 
 void TestRegistries::addModuleKeepsTheFirst()
 {
     ModuleRecord *first = nullptr;
-    QVERIFY(window->addModule(&first, "UART"));
+    QVERIFY(window->panel()->addModule(&first, "UART"));
     QVERIFY(first);
     ModuleRecord *second = nullptr;
-    QVERIFY(!window->addModule(&second, "UART"));
+    QVERIFY(!window->panel()->addModule(&second, "UART"));
     QVERIFY(!second);
-    QCOMPARE(window->getModule("UART"), first);
-    qDeleteAll(window->moduleTable);
-    window->moduleTable.clear();
+    QCOMPARE(window->panel()->getModule("UART"), first);
+    qDeleteAll(window->panel()->moduleTable);
+    window->panel()->moduleTable.clear();
 }
 
 void TestRegistries::enumeratedValuesReachTheElement()
 {
     FakeElement mode("MODE");
-    window->registerElement("MODE", &mode);
-    QVERIFY(window->setEnumeratedValue("MODE", "Fast", "1", 1));
-    QVERIFY(!window->setEnumeratedValue("OTHER", "Slow", "0", 0));
+    window->panel()->registerElement("MODE", &mode);
+    QVERIFY(window->panel()->setEnumeratedValue("MODE", "Fast", "1", 1));
+    QVERIFY(!window->panel()->setEnumeratedValue("OTHER", "Slow", "0", 0));
     QCOMPARE(mode.items.value(1).text, QString("Fast"));
-    QVERIFY(!window->elementExists("OTHER"));
+    QVERIFY(!window->panel()->elementExists("OTHER"));
 }
 
 void TestRegistries::changedMovesTheElementToTheEnd()
@@ -224,32 +224,32 @@ void TestRegistries::changedMovesTheElementToTheEnd()
     FakeElement a("A"), b("B"), timer("TIMER");
     a.setProperty("header", "cfg.h");
     timer.values[4] = "TimerLabel";
-    window->registerElement("A", &a);
-    window->registerElement("B", &b);
-    window->registerElement("TIMER", &timer);
+    window->panel()->registerElement("A", &a);
+    window->panel()->registerElement("B", &b);
+    window->panel()->registerElement("TIMER", &timer);
     window->setWindowModified(false);
-    window->changedHeaders.clear();
+    window->panel()->changedHeaders.clear();
 
-    connect(&a, &QLabel::linkActivated, window.get(), &MainWindow::changed);
+    connect(&a, &QLabel::linkActivated, window->panel(), &Panel::changed);
     emit a.linkActivated(QString());
-    QCOMPARE(window->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
-    QVERIFY(window->changedHeaders.value("cfg.h"));
+    QCOMPARE(window->panel()->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
+    QVERIFY(window->panel()->changedHeaders.value("cfg.h"));
     QVERIFY(window->isWindowModified());
 
     window->setWindowModified(false);
-    connect(&timer, &QLabel::linkActivated, window.get(), &MainWindow::changed);
+    connect(&timer, &QLabel::linkActivated, window->panel(), &Panel::changed);
     emit timer.linkActivated(QString());
     QVERIFY(!window->isWindowModified());
-    QCOMPARE(window->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
+    QCOMPARE(window->panel()->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
 }
 
 void TestRegistries::headerValues()
 {
-    window->setXMLVersion("1.2.3");
-    window->setXMLFile(env->path("panel.xml"));
-    QCOMPARE(window->getXMLFileName(), QString("panel.xml"));
-    window->setDisclaimerFile("mine.txt");
-    QVERIFY(window->hasOwnDisclaimer);
+    window->panel()->setXMLVersion("1.2.3");
+    window->panel()->setXMLFile(env->path("panel.xml"));
+    QCOMPARE(window->panel()->getXMLFileName(), QString("panel.xml"));
+    window->panel()->setDisclaimerFile("mine.txt");
+    QVERIFY(window->panel()->hasOwnDisclaimer);
     const QString before = QDir::currentPath();
     window->setCurrentFile(env->path("project.qlmp"));
     QCOMPARE(window->windowTitle(), "Quillmate " + env->path("project.qlmp") + "[*]");

@@ -65,21 +65,21 @@ void TestReset::resetRestoresTheStateAfterALoad()
     auto *variable = new DataClass("VAR");
     variable->setParent(f->window.get());
     variable->setProperty("my_default", "0x11");
-    f->window->setDataClass("VAR", variable);
+    f->window->panel()->setDataClass("VAR", variable);
     variable->setValue(3);
-    f->window->setDef("EN=0;CNT=42");
+    f->window->panel()->setDef("EN=0;CNT=42");
     f->widget<SpinBox>("CNT")->setEnabled(false);
     f->window->setWindowModified(false);
 
-    f->window->resetGUI();
+    f->window->panel()->resetGUI();
     QCOMPARE(f->value("EN"), QString("1"));
     QCOMPARE(f->value("CNT"), QString("20"));
     QCOMPARE(f->element("CNT")->storedValueText(), QString("20"));
     QVERIFY(f->widget<SpinBox>("CNT")->isEnabled());
     QCOMPARE(variable->value(), 0x11u);
     QVERIFY(f->window->isWindowModified());
-    QVERIFY(!f->window->loading);
-    QVERIFY(!guiResetInProgress);
+    QVERIFY(!f->window->panel()->loading);
+    QVERIFY(!f->window->panel()->guiResetInProgress);
     QCOMPARE(f->errors(), QStringList());
 }
 
@@ -103,7 +103,7 @@ void TestReset::locksFollowTheDefaults()
     f->widget<CheckBox>("A")->setChecked(true);
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
 
-    f->window->resetGUI();
+    f->window->panel()->resetGUI();
     QCOMPARE(f->element("B")->isLocked(), locked);
     QCOMPARE(f->element("A")->lockingNames(), locked ? QStringList{"B"} : QStringList());
     QCOMPARE(f->value("B"), locked ? QString("5") : QString("3"));
@@ -112,7 +112,7 @@ void TestReset::locksFollowTheDefaults()
     // The locks work as after a load.
     f->widget<CheckBox>("A")->setChecked(!locked);
     QCOMPARE(f->element("B")->isLocked(), !locked);
-    QCOMPARE(f->window->conflictCount(), 0);
+    QCOMPARE(f->window->panel()->conflictCount(), 0);
 }
 
 void TestReset::conflictsFollowTheDefaults_data()
@@ -133,10 +133,10 @@ void TestReset::conflictsFollowTheDefaults()
                         .arg(defaults)));
     f->widget<CheckBox>("A")->setChecked(true);
     f->widget<CheckBox>("C")->setChecked(true);
-    QCOMPARE(f->window->conflictCount(), 1);
+    QCOMPARE(f->window->panel()->conflictCount(), 1);
 
-    f->window->resetGUI();
-    QCOMPARE(f->window->conflictCount(), conflict ? 1 : 0);
+    f->window->panel()->resetGUI();
+    QCOMPARE(f->window->panel()->conflictCount(), conflict ? 1 : 0);
     QCOMPARE(f->element("C")->waitingToLock.size(), conflict ? 1 : 0);
     QCOMPARE(f->window->exportHeaderFiles(true), !conflict);
 }
@@ -160,7 +160,7 @@ static const char actionPanel[] =
 // texts that ran, sorted.
 static QStringList runEveryAction(PanelFixture &f)
 {
-    f.window->logSetDefs = true;
+    f.window->panel()->logSetDefs = true;
     f.clearConsole();
     f.widget<QCheckBox>("EN")->click();
     f.widget<QSpinBox>("CNT")->setValue(33);
@@ -175,7 +175,7 @@ static QStringList runEveryAction(PanelFixture &f)
             lines << line;
     }
     lines.sort();
-    f.window->logSetDefs = false;
+    f.window->panel()->logSetDefs = false;
     return lines;
 }
 
@@ -196,8 +196,8 @@ void TestReset::repeatedResetsConnectEveryActionOnce()
     QCOMPARE(f->element("CNT")->lockedBy.size(), 1);
 
     QVERIFY(f->load(QLatin1String(actionPanel)));
-    f->window->resetGUI();
-    f->window->resetGUI();
+    f->window->panel()->resetGUI();
+    f->window->panel()->resetGUI();
     QCOMPARE(runEveryAction(*f), afterLoad);
     QCOMPARE(f->element("CNT")->lockedBy.size(), 1);
     QCOMPARE(f->element("EN")->locking.size(), 1);
@@ -214,23 +214,23 @@ void TestReset::resetFlagsHoldOnlyWhileItRuns()
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"EN\"/></verticalcontainer>"));
     QStringList seen;
     connect(f->widget<CheckBox>("EN"), &CheckBox::updateMathLabels, this, [this, &seen] {
-        seen << QStringLiteral("%1 %2").arg(guiResetInProgress).arg(f->window->loading);
+        seen << QStringLiteral("%1 %2").arg(f->window->panel()->guiResetInProgress).arg(f->window->panel()->loading);
     });
-    f->window->resetGUI();
+    f->window->panel()->resetGUI();
     QVERIFY(!seen.isEmpty());
     QCOMPARE(seen.count("1 1"), seen.size());
-    QVERIFY(!guiResetInProgress);
-    QVERIFY(!f->window->loading);
+    QVERIFY(!f->window->panel()->guiResetInProgress);
+    QVERIFY(!f->window->panel()->loading);
 }
 
 void TestReset::panelWithoutElements()
 {
     QVERIFY(f->load("<verticalcontainer/>"));
-    DataClass *dummy = f->window->variablesByName.value("dummy_define");
+    DataClass *dummy = f->window->panel()->variablesByName.value("dummy_define");
     QVERIFY(dummy);
     dummy->setValue(9);
     f->window->setWindowModified(false);
-    f->window->resetGUI();
+    f->window->panel()->resetGUI();
     QCOMPARE(dummy->value(), 0u);
     QVERIFY(f->window->isWindowModified());
 }
@@ -240,7 +240,7 @@ void TestReset::resetFromAnElementAction()
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"EN\" default=\"1\"/>"
                     "<button label=\"Defaults\"><action event=\"clicked\" cmd=\"resetGUI\"/></button>"
                     "</verticalcontainer>"));
-    f->window->setDef("EN=0");
+    f->window->panel()->setDef("EN=0");
     QPushButton *button = nullptr;
     for (QPushButton *candidate : f->window->findChildren<QPushButton *>()) {
         if (candidate->text() == "Defaults")

@@ -104,8 +104,8 @@ void TestSetDef::init()
     fvar->setParent(f->window.get());
     fvar->type = 1;
     fvar->setFloatValue(2.5f);
-    f->window->setDataClass("VAR", var);
-    f->window->setDataClass("FVAR", fvar);
+    f->window->panel()->setDataClass("VAR", var);
+    f->window->panel()->setDataClass("FVAR", fvar);
     f->clearConsole();
     f->clearErrors();
 }
@@ -184,17 +184,17 @@ void TestSetDef::assignments()
     QFETCH(QString, items);
     QFETCH(QString, state);
     QFETCH(QStringList, errors);
-    f->window->setDef(items);
+    f->window->panel()->setDef(items);
     QCOMPARE(this->state(), state);
     QCOMPARE(f->errors(), errors);
 }
 
 void TestSetDef::logSetDefsEchoesTheText()
 {
-    f->window->setDef("EN=0");
+    f->window->panel()->setDef("EN=0");
     QCOMPARE(f->consoleLines(), QStringList());
-    f->window->logSetDefs = true;
-    f->window->setDef("EN=1;CNT=2");
+    f->window->panel()->logSetDefs = true;
+    f->window->panel()->setDef("EN=1;CNT=2");
     QCOMPARE(f->consoleLines(), QStringList{"setDef(EN=1;CNT=2)<br>"});
 }
 
@@ -206,9 +206,9 @@ void TestSetDef::tablesAndPeripheralsTakeTheValueAsItIs()
     auto *other = new RecordingElement("OTHER", "LineEdit");
     for (RecordingElement *element : {table, view, peripherals, other}) {
         element->setParent(f->window.get());
-        f->window->registerElement(element->objectName(), element);
+        f->window->panel()->registerElement(element->objectName(), element);
     }
-    f->window->setDef("TABLE.row=3;TABLE.row=EN;VIEW=0x10;OTHER=0x10;OTHER=$PERIPHERALS$;OTHER.foo=1");
+    f->window->panel()->setDef("TABLE.row=3;TABLE.row=EN;VIEW=0x10;OTHER=0x10;OTHER=$PERIPHERALS$;OTHER.foo=1");
     QCOMPARE(table->calls, (QStringList{"set 3 12", "set EN 12"}));
     QCOMPARE(view->calls, (QStringList{"set 0x10 0", "load 0x10"}));
     // A word that is no keyword is taken as the plain value.
@@ -221,16 +221,16 @@ void TestSetDef::widgetKeywordsOfAnElement()
 {
     auto *spin = f->widget<SpinBox>("CNT");
     f->window->show();
-    f->window->setDef("CNT.visible=0;CNT.enabled=0;CNT.x=15.9;CNT.y=-3");
+    f->window->panel()->setDef("CNT.visible=0;CNT.enabled=0;CNT.x=15.9;CNT.y=-3");
     QVERIFY(spin->isHidden());
     QVERIFY(!spin->isEnabled());
     QCOMPARE(spin->pos(), QPoint(15, -3));
-    f->window->setDef("CNT.visible=1;CNT.enabled=1;CNT.x=1e30");
+    f->window->panel()->setDef("CNT.visible=1;CNT.enabled=1;CNT.x=1e30");
     QVERIFY(!spin->isHidden());
     QVERIFY(spin->isEnabled());
     QCOMPARE(spin->x(), std::numeric_limits<int>::max());
     // A text that is no number counts 0.
-    f->window->setDef("CNT.enabled=yes");
+    f->window->panel()->setDef("CNT.enabled=yes");
     QVERIFY(!spin->isEnabled());
     QCOMPARE(f->errors(), QStringList());
 }
@@ -282,9 +282,9 @@ void TestSetDef::colourSlots()
     // Orange, with an upper byte that does not count.
     const int colour = int(0x12ff8000);
     if (background)
-        f->window->setBGColor(widget.get(), colour);
+        f->window->panel()->setBGColor(widget.get(), colour);
     else
-        f->window->setTextColor(widget.get(), colour);
+        f->window->panel()->setTextColor(widget.get(), colour);
 
     QVERIFY(widget->autoFillBackground());
     QCOMPARE(widget->styleSheet(), styleSheet.isEmpty() ? before : styleSheet);
@@ -295,7 +295,7 @@ void TestSetDef::colourSlots()
             QCOMPARE(widget->palette().color(group, QPalette::ColorRole(role)), expected);
         }
     }
-    f->window->setBGColor(nullptr, colour); // ignored
+    f->window->panel()->setBGColor(nullptr, colour); // ignored
 }
 
 void TestSetDef::tabPageIsHiddenAndShownInPlace()
@@ -316,25 +316,25 @@ void TestSetDef::tabPageIsHiddenAndShownInPlace()
     };
     QWidget *page2 = tabs->widget(1);
 
-    f->window->setDef("PAGE2.visible=0");
+    f->window->panel()->setDef("PAGE2.visible=0");
     QCOMPARE(titles(), (QStringList{"One", "Three"}));
-    QVERIFY(f->window->hiddenTabs.contains("PAGE2"));
+    QVERIFY(f->window->panel()->hiddenTabs.contains("PAGE2"));
     // Hiding it again keeps the place it was hidden from.
-    f->window->setDef("PAGE2.visible=0");
-    f->window->setDef("PAGE3.visible=1"); // shown already: nothing happens
+    f->window->panel()->setDef("PAGE2.visible=0");
+    f->window->panel()->setDef("PAGE3.visible=1"); // shown already: nothing happens
     QCOMPARE(titles(), (QStringList{"One", "Three"}));
 
-    f->window->setDef("PAGE2.visible=1");
+    f->window->panel()->setDef("PAGE2.visible=1");
     QCOMPARE(titles(), (QStringList{"One", "Two", "Three"}));
     QCOMPARE(tabs->widget(1), page2);
-    QVERIFY(f->window->hiddenTabs.isEmpty());
-    f->window->setDef("PAGE2.visible=1");
+    QVERIFY(f->window->panel()->hiddenTabs.isEmpty());
+    f->window->panel()->setDef("PAGE2.visible=1");
     QCOMPARE(titles(), (QStringList{"One", "Two", "Three"}));
 
     // The table goes with the panel.
-    f->window->setDef("PAGE1.visible=0");
+    f->window->panel()->setDef("PAGE1.visible=0");
     QVERIFY(f->load(QLatin1String(basicPanel)));
-    QVERIFY(f->window->hiddenTabs.isEmpty());
+    QVERIFY(f->window->panel()->hiddenTabs.isEmpty());
     QCOMPARE(f->errors(), QStringList());
 }
 
@@ -343,19 +343,19 @@ void TestSetDef::tabIndexAndContainerColour()
     QVERIFY(f->load("<verticalcontainer><groupcontainer define=\"GRP\" label=\"g\"><checkbox define=\"EN\"/>"
                     "</groupcontainer><tabcontainer define=\"TABS\" label=\"TABS\"><verticalcontainer label=\"a\"/>"
                     "<verticalcontainer label=\"b\"/></tabcontainer></verticalcontainer>"));
-    TabWidget *tabs = f->window->tabWidgetsByName.value("TABS");
+    TabWidget *tabs = f->window->panel()->tabWidgetsByName.value("TABS");
     QVERIFY(tabs);
-    f->window->setDef("TABS.index=1;GRP.color=255;TABS.label=x");
+    f->window->panel()->setDef("TABS.index=1;GRP.color=255;TABS.label=x");
     QCOMPARE(tabs->currentIndex(), 1);
-    auto *group = dynamic_cast<QWidget *>(f->window->containersByName.value("GRP"));
+    auto *group = dynamic_cast<QWidget *>(f->window->panel()->containersByName.value("GRP"));
     QVERIFY(group->autoFillBackground());
     QCOMPARE(group->palette().color(QPalette::Inactive, QPalette::Window), QColor(0, 0, 255));
 
     // A container that is no tab page hides and shows itself.
     f->window->show();
-    f->window->setDef("GRP.visible=0");
+    f->window->panel()->setDef("GRP.visible=0");
     QVERIFY(group->isHidden());
-    f->window->setDef("GRP.visible=1;GRP.enabled=0");
+    f->window->panel()->setDef("GRP.visible=1;GRP.enabled=0");
     QVERIFY(!group->isHidden());
     QVERIFY(!group->isEnabled());
     QCOMPARE(f->errors(), QStringList());
@@ -364,13 +364,13 @@ void TestSetDef::tabIndexAndContainerColour()
 void TestSetDef::pushButtonColourAndVisibility()
 {
     QVERIFY(f->load("<verticalcontainer><button define=\"BTN\" label=\"Go\"/></verticalcontainer>"));
-    PushButton *button = f->window->pushButtonsByName.value("BTN");
+    PushButton *button = f->window->panel()->pushButtonsByName.value("BTN");
     QVERIFY(button);
-    f->window->setDef(QStringLiteral("BTN.color=%1").arg(0xff0000));
+    f->window->panel()->setDef(QStringLiteral("BTN.color=%1").arg(0xff0000));
     QCOMPARE(button->styleSheet(), QString("QPushButton{background-color: rgb(255,0,0);}"
                                            "QPushButton:checked{background-color: rgb(255,0,0);}"));
     const QPoint place = button->pos();
-    f->window->setDef("BTN.enabled=0;BTN.x=40");
+    f->window->panel()->setDef("BTN.enabled=0;BTN.x=40");
     QVERIFY(!button->isEnabled());
     QCOMPARE(button->pos(), place); // a push button does not move
     QCOMPARE(f->errors(), QStringList());
@@ -385,9 +385,9 @@ void TestSetDef::plotKeys()
         curves.last()->attach(plot);
     }
     plot->setObjectName("PLOT");
-    f->window->setPlot("PLOT", plot);
+    f->window->panel()->setPlot("PLOT", plot);
 
-    f->window->setDef("PLOT.maxX=500;PLOT.minX=-5;PLOT.minY=-2.7;PLOT.maxY=CNT;PLOT.curveMask=5;PLOT.colour=1");
+    f->window->panel()->setDef("PLOT.maxX=500;PLOT.minX=-5;PLOT.minY=-2.7;PLOT.maxY=CNT;PLOT.curveMask=5;PLOT.colour=1");
     QCOMPARE(plot->maxX, 500u);
     QCOMPARE(plot->minX, 0u);
     QCOMPARE(plot->axisScaleDiv(QwtPlot::xBottom).lowerBound(), 0.0);
@@ -402,7 +402,7 @@ void TestSetDef::plotKeys()
     QVERIFY(curves.at(2)->isVisible());
     QCOMPARE(f->errors(), QStringList());
 
-    f->window->setDef("PLOT.visible=0");
+    f->window->panel()->setDef("PLOT.visible=0");
     QVERIFY(plot->isHidden());
 }
 
@@ -410,14 +410,14 @@ void TestSetDef::firstTableWithTheNameDecides()
 {
     auto *led = new Led("X", f->window.get());
     auto *button = new PushButton("X", "X", f->window.get());
-    f->window->setLED("X", led);
-    f->window->setPushButton("X", button);
+    f->window->panel()->setLED("X", led);
+    f->window->panel()->setPushButton("X", button);
     f->window->show();
-    f->window->setDef("X.color=255;X.enabled=0");
+    f->window->panel()->setDef("X.color=255;X.enabled=0");
     // The LED has no colour and no enabled state: nothing happens at all.
     QCOMPARE(button->styleSheet(), QString());
     QVERIFY(button->isEnabled());
-    f->window->setDef("X.visible=0");
+    f->window->panel()->setDef("X.visible=0");
     QVERIFY(led->isHidden());
     QVERIFY(!button->isHidden());
     QCOMPARE(f->errors(), QStringList());
@@ -428,10 +428,10 @@ void TestSetDef::firstTableWithTheNameDecides()
 
 void TestSetDef::fireCheckTimer()
 {
-    QVERIFY(f->window->checkTimerId != 0);
-    QTimerEvent event(f->window->checkTimerId);
-    QCoreApplication::sendEvent(f->window.get(), &event);
-    QCOMPARE(f->window->checkTimerId, 0);
+    QVERIFY(f->window->panel()->checkTimerId() != 0);
+    QTimerEvent event(f->window->panel()->checkTimerId());
+    QCoreApplication::sendEvent(f->window->panel(), &event);
+    QCOMPARE(f->window->panel()->checkTimerId(), 0);
 }
 
 static QString rangeLine(const QString &name, const QString &change, const QString &by = QString())
@@ -467,7 +467,7 @@ void TestSetDef::rangeChangeNotes()
     QFETCH(QString, items);
     QFETCH(QString, value);
     QFETCH(QStringList, lines);
-    f->window->setDef(items);
+    f->window->panel()->setDef(items);
     QCOMPARE(f->value("CNT"), value);
     // Reported later, not at once.
     QCOMPARE(f->consoleLines(), QStringList());
@@ -484,29 +484,29 @@ void TestSetDef::rangeChangesWithinOneReportAreReportedTogether()
     auto *colon = new SpinBox("SPI:SPEED", f->window.get());
     colon->setRange(0, 9);
     colon->QSpinBox::setValue(5);
-    f->window->registerElement("SPI:SPEED", colon);
+    f->window->panel()->registerElement("SPI:SPEED", colon);
     f->clearConsole();
 
     f->widget<CheckBox>("TRIG")->setChecked(true);
-    f->window->setDef("SPI:SPEED.min=7");
+    f->window->panel()->setDef("SPI:SPEED.min=7");
     QCOMPARE(f->value("CNT"), QString("10"));
     QCOMPARE(colon->value(), 7);
 
-    // The timer is the window's, 100 ms, and fires once by itself.
+    // The timer is the panel's, 100 ms, and fires once by itself.
     bool found = false;
-    for (const auto &timer : QAbstractEventDispatcher::instance()->registeredTimers(f->window.get())) {
-        if (timer.timerId == f->window->checkTimerId)
+    for (const auto &timer : QAbstractEventDispatcher::instance()->registeredTimers(f->window->panel())) {
+        if (timer.timerId == f->window->panel()->checkTimerId())
             found = timer.interval == 100;
     }
     QVERIFY(found);
-    QTRY_COMPARE_WITH_TIMEOUT(f->window->checkTimerId, 0, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(f->window->panel()->checkTimerId(), 0, 2000);
     QCOMPARE(f->consoleLines(),
              (QStringList{rangeLine("CNT", "20 to 10 because its range was changed from 0..100 to 0..10", "TRIG"),
                           rangeLine("SPI:SPEED", "5 to 7 because its range was changed from 0..9 to 7..9")}));
 
     // The next report starts with an empty list.
     f->clearConsole();
-    f->window->setDef("CNT.max=5");
+    f->window->panel()->setDef("CNT.max=5");
     fireCheckTimer();
     QCOMPARE(f->consoleLines(),
              QStringList{rangeLine("CNT", "10 to 5 because its range was changed from 0..10 to 0..5")});
@@ -520,14 +520,14 @@ void TestSetDef::rangeChangeOfAKnob()
         QSKIP("The knob element is not complete yet");
     knob->setScale(0.0, 10.0);
     knob->QwtKnob::setValue(2.0);
-    f->window->registerElement("KNOB", element);
-    f->window->setDef("KNOB.min=2.5");
+    f->window->panel()->registerElement("KNOB", element);
+    f->window->panel()->setDef("KNOB.min=2.5");
     QCOMPARE(knob->lowerBound(), 2.5);
     QCOMPARE(knob->QwtKnob::value(), 2.5);
     fireCheckTimer();
     // The note's value is the bound made whole; the range keeps its fraction.
     QCOMPARE(f->consoleLines(), QStringList());
-    f->window->setDef("KNOB.max=1.5");
+    f->window->panel()->setDef("KNOB.max=1.5");
     fireCheckTimer();
     QCOMPARE(f->consoleLines(),
              QStringList{rangeLine("KNOB", "2.5 to 1 because its range was changed from 2.5..10 to 2.5..1.5")});

@@ -1,5 +1,6 @@
 #include "apppaths.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "osinfo.h"
 #include "settingsdialog.h"
 #include "testenvironment.h"
@@ -51,8 +52,7 @@ void TestSettings::cleanup()
 
 std::unique_ptr<MainWindow> TestSettings::makeWindow(const QString &file)
 {
-    return std::make_unique<MainWindow>(file, QString(), QString(), false, false, false, true,
-                                        false, QString(), QString(), QString(), QString());
+    return std::make_unique<MainWindow>(CommandLineOptions{file, QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
 }
 
 void TestSettings::settingsIniKeysIgnoreCase()
@@ -100,8 +100,8 @@ void TestSettings::defaultsWithoutAnyStore()
     QCOMPARE(window->tykLoggingMode, quint16(0));
     QVERIFY(window->toolbarEnabled);
     QVERIFY(window->windowState() & Qt::WindowMaximized);
-    QCOMPARE(window->disclaimerFile, QString("disclaimer.txt"));
-    QCOMPARE(window->documentsPath, QString("Documentation"));
+    QCOMPARE(window->panel()->disclaimerFile, QString("disclaimer.txt"));
+    QCOMPARE(window->panel()->documentsPath, QString("Documentation"));
     QCOMPARE(window->windowTitle(), QString("Quillmate [*]"));
 }
 

@@ -3,6 +3,7 @@
 #include "../app/testenvironment.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
+#include "panel.h"
 
 #include <QElapsedTimer>
 #include <QMetaMethod>
@@ -17,9 +18,7 @@ class ElementFixture
 public:
     ElementFixture()
         : env(std::make_unique<TestEnvironment>())
-        , window(std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false,
-                                              false, false, QString(), QString(), QString(),
-                                              QString()))
+        , window(std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()}))
     {
     }
 
@@ -30,11 +29,11 @@ public:
         reportToMessageBox = true;
         reportToConsole = false;
         reportToLogFile = false;
-        window->elementsByDefine.clear();
-        window->allElements.clear();
-        window->mathLabelsByDefine.clear();
-        window->changedHeaders.clear();
-        window->loading = false;
+        window->panel()->elementsByDefine.clear();
+        window->panel()->allElements.clear();
+        window->panel()->mathLabelsByDefine.clear();
+        window->panel()->changedHeaders.clear();
+        window->panel()->loading = false;
         window->setWindowModified(false);
         window->recordStream.setString(nullptr);
         window->recordStream.setDevice(nullptr);

@@ -1,5 +1,6 @@
 #include "activeelement.h"
 #include "checkbox.h"
+#include "elementconditions.h"
 #include "elementfixture.h"
 #include "eventfilters.h"
 #include "lineedit.h"
@@ -113,7 +114,7 @@ void TestActiveElement::initTestCase()
 void TestActiveElement::init()
 {
     fx->reset();
-    toolTipSections = 0xffff;
+    fx->window->panel()->toolTipSectionMask = 0xffff;
     top = std::make_unique<QWidget>();
 }
 
@@ -357,8 +358,9 @@ void TestActiveElement::toolTipShowsSelectedSections()
     spin->addItem(QStringLiteral("Slow"), QStringLiteral("0x1"), 1);
     spin->containerChain = {plain, tree, branch};
 
-    toolTipSections = mask;
-    QCOMPARE(spin->buildToolTip(), expected);
+    fx->window->panel()->toolTipSectionMask = mask;
+    spin->setHost(fx->window->panel());
+    QCOMPARE(buildToolTip(spin, mask), expected);
     spin->updateToolTip();
     QCOMPARE(spin->toolTip(), expected);
 }
@@ -368,13 +370,12 @@ void TestActiveElement::toolTipOfACheckBoxWithHeaderOnly()
     CheckBox box(QStringLiteral("LOW_POWER"), QStringLiteral("Low power"));
     box.setChecked(true);
     box.setElementProperty("header", QStringLiteral("cfg.h"));
-    QCOMPARE(box.buildToolTip(), QStringLiteral("LOW_POWER = 1\nHeader: cfg.h\n"));
+    QCOMPARE(buildToolTip(&box, 0xffff), QStringLiteral("LOW_POWER = 1\nHeader: cfg.h\n"));
     QCOMPARE(box.header(), QStringLiteral("cfg.h"));
 
     // Without a range a unit stands alone on its line.
     box.setElementProperty("unit", QStringLiteral("V"));
-    toolTipSections = ToolTipRange;
-    QCOMPARE(box.buildToolTip(), QStringLiteral("\n V\n"));
+    QCOMPARE(buildToolTip(&box, ToolTipRange), QStringLiteral("\n V\n"));
 }
 
 // ---------------------------------------------------------------------------
@@ -416,13 +417,13 @@ void TestActiveElement::conditions()
     edit.setText(QStringLiteral("abc"));
     TextEdit note(QStringLiteral("NOTE"));
     note.setPlainText(QStringLiteral("hello"));
-    fx->window->registerElement(QStringLiteral("PLL"), &spin);
-    fx->window->registerElement(QStringLiteral("MODE"), &edit);
-    fx->window->registerElement(QStringLiteral("NOTE"), &note);
+    fx->window->panel()->registerElement(QStringLiteral("PLL"), &spin);
+    fx->window->panel()->registerElement(QStringLiteral("MODE"), &edit);
+    fx->window->panel()->registerElement(QStringLiteral("NOTE"), &note);
 
-    QCOMPARE(evaluateCondition(condition), holds);
-    fx->window->elementsByDefine.clear();
-    fx->window->allElements.clear();
+    QCOMPARE(evaluateCondition(condition, fx->window->panel()), holds);
+    fx->window->panel()->elementsByDefine.clear();
+    fx->window->panel()->allElements.clear();
 }
 
 // ---------------------------------------------------------------------------

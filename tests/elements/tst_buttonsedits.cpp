@@ -122,13 +122,13 @@ void TestButtonsEdits::init()
     top = std::make_unique<QWidget>();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
-    fx->window->xmlDir = dir->path();
+    fx->window->panel()->xmlDir = dir->path();
 }
 
 void TestButtonsEdits::cleanup()
 {
     top.reset();
-    guiResetInProgress = false;
+    fx->window->panel()->guiResetInProgress = false;
 }
 
 template <class T>
@@ -139,6 +139,7 @@ T *TestButtonsEdits::element(const QString &name, const QVariantList &actions)
         made = new T(name, QStringLiteral("Caption"), top.get());
     else
         made = new T(name, top.get());
+    made->setHost(fx->window->panel());
     made->setProperty("header", QStringLiteral("cfg.h"));
     if (!actions.isEmpty())
         made->setProperty("data", actionData(actions));
@@ -399,7 +400,7 @@ void TestButtonsEdits::toggleButtonLabelColourAndIcon()
     auto *button = element<ToggleButton>(QStringLiteral("TB"));
     auto *other = element<LineEdit>(QStringLiteral("OTHER"));
     other->setText(QStringLiteral("1"));
-    fx->window->registerElement(QStringLiteral("OTHER"), other);
+    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
     button->setValue(QStringLiteral("OTHER"), KeywordValue);
     QVERIFY(button->isChecked());
 
@@ -590,7 +591,7 @@ void TestButtonsEdits::toggleButtonInitialize()
     reset->setChecked(true);
     reset->setElementProperty("confirmation", QStringLiteral("Sure?"));
     QSignalSpy resetToggled(reset, &QPushButton::toggled);
-    guiResetInProgress = true;
+    fx->window->panel()->guiResetInProgress = true;
     reset->initialize();
     QCOMPARE(resetToggled.count(), 1);
     QCOMPARE(resetToggled.at(0).at(0).toBool(), true);
@@ -710,7 +711,7 @@ void TestButtonsEdits::lineEditLoadAndUserEdit()
     QCOMPARE(log.entries.count(QStringLiteral("changedByUser()")), 2);
     QCOMPARE(log.actions(), QStringList({"changed_setDef(A)", "changed_setDef(A)"}));
     QVERIFY(fx->window->isWindowModified());
-    QCOMPARE(fx->window->changedHeaders.value(QStringLiteral("cfg.h")), true);
+    QCOMPARE(fx->window->panel()->changedHeaders.value(QStringLiteral("cfg.h")), true);
 }
 
 void TestButtonsEdits::lineEditDefaultWidensTheField()
@@ -1056,7 +1057,7 @@ void TestButtonsEdits::buttonWhoseActionLoadsAnotherPanel()
                        "<checkbox define=\"FIRST\"/>"));
     QVERIFY(!first.isEmpty() && !second.isEmpty());
     QVERIFY(openPanel(first));
-    QPointer<PushButton> button = fx->window->pushButtonsByName.value(QStringLiteral("GO"));
+    QPointer<PushButton> button = fx->window->panel()->pushButtonsByName.value(QStringLiteral("GO"));
     QVERIFY(button);
     button->setProperty("default_setdef", QStringList{"FIRST=1"});
     SignalLog log(button);
@@ -1069,8 +1070,8 @@ void TestButtonsEdits::buttonWhoseActionLoadsAnotherPanel()
         loop.quit();
     });
     loop.exec();
-    QVERIFY(fx->window->getActiveElement(QStringLiteral("SECOND")));
-    QVERIFY(!fx->window->getActiveElement(QStringLiteral("FIRST")));
+    QVERIFY(fx->window->panel()->getActiveElement(QStringLiteral("SECOND")));
+    QVERIFY(!fx->window->panel()->getActiveElement(QStringLiteral("FIRST")));
     // Nothing of the old panel's walk ran after the load: not the setDef
     // texts that end every walk.
     QCOMPARE(log.entries, QStringList({"pressed_setDef(FIRST=1)", "clicked_setDef(FIRST=1)",
@@ -1091,9 +1092,9 @@ void TestButtonsEdits::projectRoundTrip()
                        "<edit define=\"NAME\" numeric=\"1\" default=\"7\"/>"
                        "<editbox define=\"NOTE\" default=\"start\"/>"));
     QVERIFY(openPanel(panel));
-    auto *toggle = dynamic_cast<ToggleButton *>(fx->window->getActiveElement(QStringLiteral("TOGGLE")));
-    auto *name = dynamic_cast<LineEdit *>(fx->window->getActiveElement(QStringLiteral("NAME")));
-    auto *note = dynamic_cast<TextEdit *>(fx->window->getActiveElement(QStringLiteral("NOTE")));
+    auto *toggle = dynamic_cast<ToggleButton *>(fx->window->panel()->getActiveElement(QStringLiteral("TOGGLE")));
+    auto *name = dynamic_cast<LineEdit *>(fx->window->panel()->getActiveElement(QStringLiteral("NAME")));
+    auto *note = dynamic_cast<TextEdit *>(fx->window->panel()->getActiveElement(QStringLiteral("NOTE")));
     QVERIFY(toggle && name && note);
     QVERIFY(name->isNumeric());
     QCOMPARE(name->text(), QStringLiteral("7"));
@@ -1126,13 +1127,13 @@ void TestButtonsEdits::projectRoundTrip()
     QVERIFY(noteRecord.contains(QStringLiteral("&amp;lt;line&gt;")) || noteRecord.contains(QStringLiteral("&amp;lt;line&amp;gt;")));
 
     // Back to the defaults, then the project again.
-    fx->window->resetToDefaults();
+    fx->window->panel()->resetToDefaults();
     QVERIFY(!toggle->isChecked());
     QCOMPARE(name->text(), QStringLiteral("7"));
     QVERIFY(fx->window->load(project));
-    toggle = dynamic_cast<ToggleButton *>(fx->window->getActiveElement(QStringLiteral("TOGGLE")));
-    name = dynamic_cast<LineEdit *>(fx->window->getActiveElement(QStringLiteral("NAME")));
-    note = dynamic_cast<TextEdit *>(fx->window->getActiveElement(QStringLiteral("NOTE")));
+    toggle = dynamic_cast<ToggleButton *>(fx->window->panel()->getActiveElement(QStringLiteral("TOGGLE")));
+    name = dynamic_cast<LineEdit *>(fx->window->panel()->getActiveElement(QStringLiteral("NAME")));
+    note = dynamic_cast<TextEdit *>(fx->window->panel()->getActiveElement(QStringLiteral("NOTE")));
     QVERIFY(toggle && name && note);
     QVERIFY(toggle->isChecked());
     QCOMPARE(toggle->storedValueText(), QStringLiteral("1"));

@@ -110,8 +110,8 @@ void TestChoiceElements::init()
 void TestChoiceElements::cleanup()
 {
     top.reset();
-    qDeleteAll(fx->window->moduleTable);
-    fx->window->moduleTable.clear();
+    qDeleteAll(fx->window->panel()->moduleTable);
+    fx->window->panel()->moduleTable.clear();
 }
 
 // A group named G of count radio buttons in the top widget; buttons are
@@ -119,6 +119,7 @@ void TestChoiceElements::cleanup()
 ButtonGroup *TestChoiceElements::group(int count, const QStringList &labels, const QStringList &values)
 {
     auto *result = new ButtonGroup(QStringLiteral("G"), top.get());
+    result->setHost(fx->window->panel());
     result->setElementProperty("header", QStringLiteral("cfg.h"));
     for (int i = 0; i < count; ++i) {
         auto *button = new QRadioButton(QStringLiteral("Text%1").arg(i), top.get());
@@ -131,6 +132,7 @@ ButtonGroup *TestChoiceElements::group(int count, const QStringList &labels, con
 ComboBox *TestChoiceElements::combo(const QStringList &texts, const QStringList &values)
 {
     auto *box = new ComboBox(QStringLiteral("C"), top.get());
+    box->setHost(fx->window->panel());
     box->setElementProperty("header", QStringLiteral("cfg.h"));
     for (int i = 0; i < texts.size(); ++i)
         box->appendItem(texts.at(i), values.value(i, QString::number(i)));
@@ -272,8 +274,9 @@ void TestChoiceElements::groupFollowsAReference()
 {
     ButtonGroup *g = group(3, {"Off", "On", "Auto"}, {"0", "1", "2"});
     auto *other = new ComboBox(QStringLiteral("OTHER"), top.get());
+    other->setHost(fx->window->panel());
     other->appendItem(QStringLiteral("Auto"), QStringLiteral("1"));
-    fx->window->registerElement(QStringLiteral("OTHER"), other);
+    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
 
     g->setValue(QStringLiteral("OTHER"), KeywordValue);
     QCOMPARE(g->checkedId(), 1);
@@ -580,7 +583,7 @@ void TestChoiceElements::groupInitializeAndToolTips()
     QSignalSpy toggled1(g->button(1), &QAbstractButton::toggled);
     QSignalSpy toggled2(g->button(2), &QAbstractButton::toggled);
     g->setElementProperty("confirmation", QStringLiteral("Sure?"));
-    fx->window->mathLabelsByDefine.insert(QStringLiteral("G"), {});
+    fx->window->panel()->mathLabelsByDefine.insert(QStringLiteral("G"), {});
     SignalLog log(g);
     g->initialize();
     // Only enabled, unchecked buttons report their unchecked state at start.
@@ -616,9 +619,9 @@ void TestChoiceElements::groupSetByDefineKeepsTheValue()
     ButtonGroup *g = group(3, {}, {"5", "6", "7"});
     g->setElementProperty("data", QVariantMap{{"2", QVariantList{"selected_setDef", "", "X=1"}}});
     g->initialize();
-    fx->window->registerElement(QStringLiteral("G"), g);
+    fx->window->panel()->registerElement(QStringLiteral("G"), g);
     SignalLog log(g);
-    QVERIFY(fx->window->setElementByDefine(QStringLiteral("G"), QStringLiteral("2")));
+    QVERIFY(fx->window->panel()->setElementByDefine(QStringLiteral("G"), QStringLiteral("2")));
     QCOMPARE(g->checkedId(), 2);
     QCOMPARE(g->storedValueText(), QStringLiteral("7"));
     QCOMPARE(log.actions(), QStringList{"selected_setDef(X=1)"});
@@ -659,9 +662,6 @@ void TestChoiceElements::comboStartsFocusedAndWheelGuarded()
     QCOMPARE(box->objectName(), QStringLiteral("C"));
     QCOMPARE(box->focusPolicy(), Qt::StrongFocus);
     QVERIFY(box->findChild<MouseWheelWidgetAdjustmentGuard *>());
-    QCOMPARE(box->mainWindow(), fx->window.get());
-    box->setMainWindow(nullptr);
-    QCOMPARE(box->mainWindow(), static_cast<MainWindow *>(nullptr));
 }
 
 void TestChoiceElements::hiddenItemsAreNotAppended()
@@ -848,6 +848,7 @@ void TestChoiceElements::duplicateWarnings()
 
     fx->window->consoleBrowser()->clear();
     auto *box = new ComboBox(QStringLiteral("P:Q"), top.get());
+    box->setHost(fx->window->panel());
     for (int i = 0; i < texts.size(); ++i)
         box->appendItem(texts.at(i), values.at(i));
     box->initialize();
@@ -918,7 +919,7 @@ void TestChoiceElements::hiddenEnumeratedValues()
 static ComboBox *moduleSetUp(MainWindow *window, QWidget *top)
 {
     ModuleRecord *module = nullptr;
-    window->addModule(module, QStringLiteral("GPIO"));
+    window->panel()->addModule(module, QStringLiteral("GPIO"));
     const auto add = [module](const char *name, int address, int bits, const char *description) {
         RegisterRecord *reg = module->addRegister(QStringLiteral("gpio.h"), QLatin1String(name));
         reg->address = address;
@@ -934,7 +935,7 @@ static ComboBox *moduleSetUp(MainWindow *window, QWidget *top)
     modules->appendItem(QStringLiteral("UART"), QStringLiteral("0"));
     modules->appendItem(QStringLiteral("GPIO"), QStringLiteral("1"));
     modules->setCurrentIndex(1);
-    window->registerElement(QStringLiteral("MODS"), modules);
+    window->panel()->registerElement(QStringLiteral("MODS"), modules);
     return modules;
 }
 
@@ -958,7 +959,7 @@ void TestChoiceElements::moduleListing()
     box->setValue(QStringLiteral("NOBODY"), KeywordRegister);
     auto *other = combo({"UART"});
     other->setObjectName(QStringLiteral("OTHER"));
-    fx->window->registerElement(QStringLiteral("OTHER"), other);
+    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
     box->setValue(QStringLiteral("OTHER"), KeywordRegister);
     QCOMPARE(box->count(), 3);
     QCOMPARE(box->moduleName(), QStringLiteral("GPIO"));
@@ -970,8 +971,9 @@ void TestChoiceElements::moduleListingFromAnotherList()
     moduleSetUp(fx->window.get(), top.get());
     ComboBox *first = combo({});
     first->setValue(QStringLiteral("MODS"), KeywordRegister);
-    fx->window->registerElement(QStringLiteral("C"), first);
+    fx->window->panel()->registerElement(QStringLiteral("C"), first);
     auto *second = new ComboBox(QStringLiteral("SECOND"), top.get());
+    second->setHost(fx->window->panel());
     second->setValue(QStringLiteral("C.module"), KeywordRegister);
     QCOMPARE(second->count(), 3);
     QCOMPARE(second->moduleName(), QStringLiteral("GPIO"));
@@ -1002,8 +1004,9 @@ void TestChoiceElements::registerDefaultListsTheModule()
 void TestChoiceElements::referencedListingWithNothingListedChangesNothing()
 {
     ComboBox *lister = combo({});
-    fx->window->registerElement(QStringLiteral("C"), lister);
+    fx->window->panel()->registerElement(QStringLiteral("C"), lister);
     auto *box = new ComboBox(QStringLiteral("B"), top.get());
+    box->setHost(fx->window->panel());
     box->appendItem(QStringLiteral("x"), QStringLiteral("0"));
     box->setValue(QStringLiteral("C.module"), KeywordLabel);
     QVERIFY(fx->transcript().isEmpty());

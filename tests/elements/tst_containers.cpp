@@ -42,6 +42,8 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include "../support/fakehost.h"
+
 #include <QtTest>
 
 #include <qwt_dial.h>
@@ -159,11 +161,9 @@ protected:
 };
 
 // Items of the pages' select lists, in the order they were sent.
-static QStringList setDefItems;
-static void recordSetDef(const QString &item)
-{
-    setDefItems << item;
-}
+// The panel the tab pages send their select lists to.
+static FakeElementHost host;
+static QStringList &setDefItems = host.setDefRequests;
 
 // A container under test, built through the factories of a vertical root.
 struct BuiltContainer {
@@ -431,7 +431,6 @@ void TestContainers::init()
 {
     lockRequests.clear();
     setDefItems.clear();
-    TabWidget::setDefHandler = recordSetDef;
 }
 
 // Factories
@@ -723,6 +722,7 @@ void TestContainers::selectListsRunOnTabChanges()
 {
     QFETCH(QString, pageKind);
     VerticalWidget root;
+    root.setHost(&host);
     TabWidget *tabs = root.createTabWidget("", -1);
     QWidget *a = factoryFor(pageKind)(tabs, "A");
     QWidget *b = tabs->createAbsoluteWidget("B", -1);

@@ -109,18 +109,22 @@ QWidget *TestNumericElements::element(const QString &kind, double min, double ma
     QWidget *widget = nullptr;
     if (kind == QLatin1String("SpinBox") || kind == QLatin1String("HexSpinBox")) {
         auto *spin = kind == QLatin1String("SpinBox") ? new SpinBox(name, top.get()) : new HexSpinBox(name, top.get());
+        spin->setHost(fx->window->panel());
         spin->setRange(int(min), int(max));
         widget = spin;
     } else if (kind == QLatin1String("Slider")) {
         auto *slider = new Slider(name, top.get());
+        slider->setHost(fx->window->panel());
         slider->setRange(int(min), int(max));
         widget = slider;
     } else if (kind == QLatin1String("DoubleSpinBox")) {
         auto *spin = new DoubleSpinBox(name, top.get());
+        spin->setHost(fx->window->panel());
         spin->setRange(min, max);
         widget = spin;
     } else {
         auto *knob = new Knob(name, top.get());
+        knob->setHost(fx->window->panel());
         knob->setScale(min, max);
         widget = knob;
     }
@@ -321,7 +325,7 @@ void TestNumericElements::initializeRefreshesFormulasAndAsksWhereItShould()
     QFETCH(QString, kind);
     QFETCH(bool, asks);
 
-    fx->window->mathLabelsByDefine.insert(QStringLiteral("E"), {});
+    fx->window->panel()->mathLabelsByDefine.insert(QStringLiteral("E"), {});
     QWidget *widget = element(kind);
     active(widget)->setElementProperty("confirmation", QStringLiteral("Sure?"));
     SignalLog log(widget);
@@ -362,8 +366,9 @@ void TestNumericElements::programChangeKeepsTheStoredValue()
 
     // A reference copies another element's value, except on a slider or a knob.
     auto *other = new SpinBox(QStringLiteral("OTHER"), top.get());
+    other->setHost(fx->window->panel());
     other->setValue(42);
-    fx->window->registerElement(QStringLiteral("OTHER"), other);
+    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
     e->setValue(QStringLiteral("OTHER"), KeywordValue);
     QCOMPARE(widgetValue(widget), copiesReferences ? 42.0 : 3.0);
     QCOMPARE(fx->reported(QStringLiteral("Trying to set \"E\" to invalid value \"OTHER\"")), !copiesReferences);
@@ -394,7 +399,7 @@ void TestNumericElements::userChangeRunsTheActionsOnce()
                               {"changed_setDef", "", "A", "selected_setDef", "", "B", "changed_runScript", "", "S",
                                "changed_loadFile", "", "f", "changed_sendUSB", "E>4", "01", "r", "",
                                "changed_setDef", "0", "C"});
-    fx->window->registerElement(QStringLiteral("E"), active(widget));
+    fx->window->panel()->registerElement(QStringLiteral("E"), active(widget));
     // A panel reset initializes again: the connection stays single.
     active(widget)->initialize();
     active(widget)->initialize();
@@ -403,7 +408,7 @@ void TestNumericElements::userChangeRunsTheActionsOnce()
     QCOMPARE(log.entries, entries);
     QCOMPARE(active(widget)->storedValueText(), QStringLiteral("5"));
     QVERIFY(fx->window->isWindowModified());
-    QCOMPARE(fx->window->changedHeaders.value(QStringLiteral("cfg.h")), true);
+    QCOMPARE(fx->window->panel()->changedHeaders.value(QStringLiteral("cfg.h")), true);
 }
 
 void TestNumericElements::acceptsBitRange_data()

@@ -1,4 +1,5 @@
 #include "checkbox.h"
+#include "boxcontainers.h"
 #include "elementfixture.h"
 #include "eventfilters.h"
 #include "hexspinbox.h"
@@ -118,6 +119,7 @@ void TestValueElements::cleanup()
 CheckBox *TestValueElements::checkBox(const QVariantList &actions)
 {
     auto *box = new CheckBox(QStringLiteral("CB"), QStringLiteral("Check"), top.get());
+    box->setHost(fx->window->panel());
     box->setElementProperty("header", QStringLiteral("cfg.h"));
     if (!actions.isEmpty())
         box->setElementProperty("data", actionData(actions));
@@ -127,6 +129,7 @@ CheckBox *TestValueElements::checkBox(const QVariantList &actions)
 SpinBox *TestValueElements::spinBox(int min, int max, const QVariantList &actions)
 {
     auto *spin = new SpinBox(QStringLiteral("SB"), top.get());
+    spin->setHost(fx->window->panel());
     spin->setRange(min, max);
     spin->setElementProperty("header", QStringLiteral("cfg.h"));
     if (!actions.isEmpty())
@@ -310,8 +313,9 @@ void TestValueElements::checkBoxCopiesAReferencedElement()
 {
     CheckBox *box = checkBox();
     auto *other = new SpinBox(QStringLiteral("OTHER"), top.get());
+    other->setHost(fx->window->panel());
     other->QSpinBox::setValue(1);
-    fx->window->registerElement(QStringLiteral("OTHER"), other);
+    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
 
     box->setValue(QStringLiteral("OTHER"), KeywordValue);
     QVERIFY(box->isChecked());
@@ -651,8 +655,9 @@ void TestValueElements::spinBoxSetValueIsTheProgramsChange()
 
     // A reference copies another element's value.
     auto *other = new SpinBox(QStringLiteral("OTHER"), top.get());
+    other->setHost(fx->window->panel());
     other->setValue(42);
-    fx->window->registerElement(QStringLiteral("OTHER"), other);
+    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
     spin->setValue(QStringLiteral("OTHER"), KeywordValue);
     QCOMPARE(spin->value(), 42);
 }
@@ -751,7 +756,7 @@ void TestValueElements::spinBoxUserChangeRunsEveryAction()
     SpinBox *spin = spinBox(0, 255, {"changed_setDef", "", "A", "selected_setDef", "", "B",
                                      "changed_runScript", "", "S", "changed_loadFile", "", "f",
                                      "changed_sendUSB", "SB>4", "01", "r", "", "changed_setDef", "0", "C"});
-    fx->window->registerElement(QStringLiteral("SB"), spin);
+    fx->window->panel()->registerElement(QStringLiteral("SB"), spin);
     spin->initialize();
     SignalLog log(spin);
     spin->setValue(5); // unblocked: the same path as the user's
@@ -899,15 +904,15 @@ void TestValueElements::changeMarksTheHeaderUnlessLoading()
 {
     CheckBox *box = checkBox();
     box->initialize();
-    fx->window->loading = true;
+    fx->window->panel()->loading = true;
     box->click();
     QVERIFY(!fx->window->isWindowModified());
-    QVERIFY(fx->window->changedHeaders.isEmpty());
+    QVERIFY(fx->window->panel()->changedHeaders.isEmpty());
 
-    fx->window->loading = false;
+    fx->window->panel()->loading = false;
     box->click();
     QVERIFY(fx->window->isWindowModified());
-    QCOMPARE(fx->window->changedHeaders.value(QStringLiteral("cfg.h")), true);
+    QCOMPARE(fx->window->panel()->changedHeaders.value(QStringLiteral("cfg.h")), true);
 }
 
 void TestValueElements::initializeRefreshesFormulasAndToolTip()
@@ -920,7 +925,7 @@ void TestValueElements::initializeRefreshesFormulasAndToolTip()
     QVERIFY(log.entries.isEmpty());
     QCOMPARE(box->toolTip(), QStringLiteral("CB = 0\nHeader: cfg.h\n"));
 
-    fx->window->mathLabelsByDefine.insert(QStringLiteral("SB"), {});
+    fx->window->panel()->mathLabelsByDefine.insert(QStringLiteral("SB"), {});
     SpinBox *spin = spinBox(0, 9);
     SignalLog spinLog(spin);
     spin->initialize();
@@ -950,7 +955,7 @@ void TestValueElements::actionsReachTheWindowsSlots()
         [](QtMsgType, const QMessageLogContext &, const QString &text) { warnings.append(text); });
     const auto wire = [this](QObject *element, const QStringList &signalNames) {
         for (const QString &name : signalNames)
-            fx->window->connectAction(name, name.section(QLatin1Char('_'), 1), element);
+            fx->window->panel()->connectAction(name, name.section(QLatin1Char('_'), 1), element);
     };
     wire(box, {"checked_sendUSB", "checked_setDef", "unchecked_setDef"});
     wire(spin, {"changed_sendUSB", "changed_setDef", "changed_runScript"});
@@ -1042,17 +1047,15 @@ void TestValueElements::replacedPanelStopsTheWalk()
 {
     // The element sits in the window's panel; the action opens another panel,
     // and Qt deletes the old one only later.
-    auto *area = new QScrollArea;
-    auto *panel = new QWidget;
-    area->setWidget(panel);
-    fx->window->setCentralWidget(area);
+    QWidget *panel = fx->window->panel()->createVerticalWidget();
     QPointer<CheckBox> box = new CheckBox(QStringLiteral("CB"), QStringLiteral("Check"), panel);
+    box->setHost(fx->window->panel());
     box->setElementProperty("data", actionData({"checked_setDef", "", "A", "checked_setDef", "", "B"}));
     box->initialize();
     QStringList seen;
     connect(box.data(), &CheckBox::checked_setDef, this, [&](const QString &data) {
         seen << data;
-        fx->window->setCentralWidget(new QWidget);
+        fx->window->panel()->createVerticalWidget();
     });
     SignalLog log(box);
 

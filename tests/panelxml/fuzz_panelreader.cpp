@@ -7,6 +7,7 @@
 #include "../app/testenvironment.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader.h"
 
 #include <QBuffer>
@@ -151,8 +152,7 @@ private:
 void FuzzPanelReader::initTestCase()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, true, false,
-                                          QString(), QString(), QString(), QString());
+    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
     write("frag.xml", "<groupcontainer label=\"$label$\"><checkbox define=\"F$n$\" label=\"$label$\"/>"
@@ -183,12 +183,12 @@ bool FuzzPanelReader::readOnce(const QByteArray &text)
     reportToConsole = true;
     reportToLogFile = false;
     window->definesText = QStringLiteral("A=1;CHIP=B;");
-    window->setXMLFile(dir->filePath(QStringLiteral("panel.xml")));
+    window->panel()->setXMLFile(dir->filePath(QStringLiteral("panel.xml")));
 
     QByteArray bytes = text;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    PanelXmlReader reader(window.get());
+    PanelXmlReader reader(window->panel(), window->panelReadOptions());
     const bool ok = reader.readXml(&buffer);
     reader.xmlErrorLink();
     return ok;
@@ -234,7 +234,7 @@ void FuzzPanelReader::mutatedPanelsReadSafely()
                                             "<include k=\"2\">mut.xml</include></groupcontainer>"));
         slowest.start();
         accepted += readOnce(text) ? 1 : 0;
-        built += window->allElements.size();
+        built += window->panel()->allElements.size();
         QVERIFY2(slowest.elapsed() < 5000, qPrintable(QStringLiteral("round %1 took %2 ms").arg(i).arg(slowest.elapsed())));
     }
     // Mutations leave many panels readable: the pass reaches the builders.

@@ -6,6 +6,7 @@
 #include "errorreporter.h"
 #include "lineedit.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "pushbutton.h"
@@ -79,7 +80,7 @@ private:
     // Whether sender's signal is connected to the window's slot; drops it.
     bool connected(QObject *sender, const char *signal, const char *slot) const
     {
-        return QObject::disconnect(sender, signal, window.get(), slot);
+        return QObject::disconnect(sender, signal, window->panel(), slot);
     }
 
     std::unique_ptr<TestEnvironment> env;
@@ -91,8 +92,7 @@ void TestButtonsEditsBuilders::initTestCase()
 {
     readProgramVersion();
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, false, false,
-                                          QString(), QString(), QString(), QString());
+    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
     QImage picture(16, 12, QImage::Format_RGB32);
@@ -123,10 +123,10 @@ bool TestButtonsEditsBuilders::read(const QByteArray &elements)
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(panel(elements)) < 0)
         return false;
     file.close();
-    window->setXMLFile(path);
+    window->panel()->setXMLFile(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
-    PanelXmlReader reader(window.get());
+    PanelXmlReader reader(window->panel(), window->panelReadOptions());
     return reader.readXml(&file);
 }
 
@@ -153,7 +153,7 @@ void TestButtonsEditsBuilders::toggleButtons()
                  "<togglebutton label=\"Nameless\"/>"));
     auto *power = find<ToggleButton>(QStringLiteral("POWER"));
     QVERIFY(power);
-    QCOMPARE(window->getActiveElement(QStringLiteral("POWER")), static_cast<ActiveElement *>(power));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("POWER")), static_cast<ActiveElement *>(power));
     QCOMPARE(power->text(), QStringLiteral("Power"));
     QVERIFY(power->isCheckable());
     QVERIFY(power->elementProperty("inverted").toBool());
@@ -237,7 +237,7 @@ void TestButtonsEditsBuilders::buttonIcons()
                  "<button define=\"GREYED\" icon=\"pics/icon.png\" nograyout=\"0\"/>"
                  "<togglebutton define=\"TOGGLE\" icon=\"pics/icon.png\" nograyout=\"1\"/>"
                  "<button define=\"NO_ICON\"/>"));
-    const auto button = [this](const char *name) { return window->pushButtonsByName.value(QLatin1String(name)); };
+    const auto button = [this](const char *name) { return window->panel()->pushButtonsByName.value(QLatin1String(name)); };
 
     PushButton *plain = button("PLAIN_ICON");
     QCOMPARE(plain->property("Icon").toString(), QStringLiteral("pics\\icon.png"));
@@ -278,13 +278,13 @@ void TestButtonsEditsBuilders::pushButtonActionsThatShareTheClickedSignal()
                  "<action event=\"released\" cmd=\"loadFile\" data=\"f.xml\"/>"
                  "<action event=\"pressed\" cmd=\"setDef\" data=\"X=1\"/></button>"
                  "<button define=\"Q\"><action event=\"pressed\" cmd=\"setDef\" data=\"X=1\"/></button>"));
-    PushButton *p = window->pushButtonsByName.value(QStringLiteral("P"));
+    PushButton *p = window->panel()->pushButtonsByName.value(QStringLiteral("P"));
     QVERIFY(connected(p, SIGNAL(clicked_runScript(QString)), SLOT(runScript(QString))));
     QVERIFY(connected(p, SIGNAL(clicked_loadFile(QString)), SLOT(loadFile(QString))));
     QVERIFY(connected(p, SIGNAL(pressed_setDef(QString)), SLOT(setDef(QString))));
     QVERIFY(!connected(p, SIGNAL(clicked_setDef(QString)), SLOT(setDef(QString))));
     QVERIFY(!connected(p, SIGNAL(clicked_startProgram(QString)), SLOT(startProgram(QString))));
-    PushButton *q = window->pushButtonsByName.value(QStringLiteral("Q"));
+    PushButton *q = window->panel()->pushButtonsByName.value(QStringLiteral("Q"));
     QVERIFY(!connected(q, SIGNAL(clicked_setDef(QString)), SLOT(setDef(QString))));
 }
 
@@ -303,7 +303,7 @@ void TestButtonsEditsBuilders::lineEdits()
                  "<edit label=\"Nameless\"/>"));
     auto *name = find<LineEdit>(QStringLiteral("NAME"));
     QVERIFY(name);
-    QCOMPARE(window->getActiveElement(QStringLiteral("NAME")), static_cast<ActiveElement *>(name));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("NAME")), static_cast<ActiveElement *>(name));
     QVERIFY(name->isNumeric());
     QCOMPARE(name->elementProperty("numeric").toString(), QStringLiteral("1"));
     QCOMPARE(name->elementProperty("my_default").toString(), QStringLiteral("0x10"));
@@ -360,8 +360,8 @@ void TestButtonsEditsBuilders::texts()
     QCOMPARE(speed->property("wordwrap").toString(), QStringLiteral("1"));
     QCOMPARE(speed->toolTip(), QStringLiteral("Tip"));
     // The content, elements included, is dropped; reading goes on after it.
-    QVERIFY(!window->getActiveElement(QStringLiteral("INSIDE")));
-    QVERIFY(window->getActiveElement(QStringLiteral("AFTER")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("INSIDE")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("AFTER")));
     QVERIFY(!find<Text>(QStringLiteral("NARROW"))->wordWrap());
     QVERIFY(find<Text>(QStringLiteral("NARROW"))->toolTip().isEmpty());
 
@@ -379,7 +379,7 @@ void TestButtonsEditsBuilders::editBoxes()
                  "<action event=\"changed\" cmd=\"setDef\" data=\"X=1\"/></editbox></header>"));
     auto *note = find<TextEdit>(QStringLiteral("NOTE"));
     QVERIFY(note);
-    QCOMPARE(window->getActiveElement(QStringLiteral("NOTE")), static_cast<ActiveElement *>(note));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("NOTE")), static_cast<ActiveElement *>(note));
     QCOMPARE(note->header(), QStringLiteral("n.h"));
     QCOMPARE(note->elementProperty("my_default").toString(), QStringLiteral("hello"));
     QVERIFY(connected(note, SIGNAL(changed_setDef(QString)), SLOT(setDef(QString))));

@@ -7,6 +7,7 @@
 #include "hexspinbox.h"
 #include "knob.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "slider.h"
@@ -98,8 +99,7 @@ void TestNumericBuilders::initTestCase()
     QVERIFY(disclaimer.open(QIODevice::WriteOnly));
     disclaimer.write("Generated for tests.\n");
     disclaimer.close();
-    window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, false,
-                                          false, QString(), QString(), QString(), QString());
+    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
 }
@@ -131,11 +131,11 @@ bool TestNumericBuilders::read(const QByteArray &elements)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     window->clearPanelState();
     env->installPrompt({});
-    window->setXMLFile(path("panel.xml"));
+    window->panel()->setXMLFile(path("panel.xml"));
     QFile device(path("panel.xml"));
     if (!device.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
-    PanelXmlReader reader(window.get());
+    PanelXmlReader reader(window->panel(), window->panelReadOptions());
     return reader.readXml(&device);
 }
 
@@ -245,15 +245,15 @@ void TestNumericBuilders::sliderImageAndWiring()
     // A slider takes no locks of its own.
     QVERIFY(!slider->elementProperty("locks").isValid());
 
-    QCOMPARE(window->getActiveElement(QStringLiteral("LEVEL")), static_cast<ActiveElement *>(slider));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("LEVEL")), static_cast<ActiveElement *>(slider));
     const QVariantList actions = slider->elementProperty("data").toMap().value("0").toList();
     QCOMPARE(actions, QVariantList({"changed_setDef", "", "X=1", "changed_runScript", "", "s.txt"}));
-    QVERIFY(QObject::disconnect(slider, SIGNAL(changed_setDef(QString)), window.get(), SLOT(setDef(QString))));
-    QVERIFY(QObject::disconnect(slider, SIGNAL(changedByUser()), window.get(), SLOT(changed())));
+    QVERIFY(QObject::disconnect(slider, SIGNAL(changed_setDef(QString)), window->panel(), SLOT(setDef(QString))));
+    QVERIFY(QObject::disconnect(slider, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
     for (const char *slot : {SLOT(on_updateMathLabel()), SLOT(on_updateLED()), SLOT(on_updateSvgImage()),
                              SLOT(on_updateCurve()), SLOT(on_updateDial()), SLOT(on_updateThermo()),
                              SLOT(on_updateLog())})
-        QVERIFY2(QObject::disconnect(slider, SIGNAL(updateMathLabels()), window.get(), slot), slot);
+        QVERIFY2(QObject::disconnect(slider, SIGNAL(updateMathLabels()), window->panel(), slot), slot);
 }
 
 // ---------------------------------------------------------------------------
@@ -352,7 +352,7 @@ void TestNumericBuilders::knobIsBoundAndWired()
                  "<action event=\"clicked\" cmd=\"setDef\" data=\"Y=1\"/></knob>"));
     auto *knob = find<Knob>(QStringLiteral("GAIN"));
     QVERIFY(knob);
-    QCOMPARE(window->getActiveElement(QStringLiteral("GAIN")), static_cast<ActiveElement *>(knob));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("GAIN")), static_cast<ActiveElement *>(knob));
     QCOMPARE(knob->elementProperty("header").toString(), QStringLiteral("amp.h"));
     QVERIFY(!knob->property("isRaised").isValid());
     // Only "changed" fits a knob; the other event warns and is kept.
@@ -360,18 +360,18 @@ void TestNumericBuilders::knobIsBoundAndWired()
     QCOMPARE(knob->elementProperty("data").toMap().value("0").toList(),
              QVariantList({"changed_runScript", "", "gain.txt", "changed_sendUSB", "", "01;02", "1:x", "5",
                            "clicked_setDef", "", "Y=1"}));
-    QVERIFY(QObject::disconnect(knob, SIGNAL(changed_runScript(QString)), window.get(), SLOT(runScript(QString))));
-    QVERIFY(QObject::disconnect(knob, SIGNAL(changed_sendUSB(QString)), window.get(), SLOT(sendUSB(QString))));
-    QVERIFY(QObject::disconnect(knob, SIGNAL(changed_recData(QString)), window.get(), SLOT(recData(QString))));
-    QVERIFY(QObject::disconnect(knob, SIGNAL(changedByUser()), window.get(), SLOT(changed())));
+    QVERIFY(QObject::disconnect(knob, SIGNAL(changed_runScript(QString)), window->panel(), SLOT(runScript(QString))));
+    QVERIFY(QObject::disconnect(knob, SIGNAL(changed_sendUSB(QString)), window->panel(), SLOT(sendUSB(QString))));
+    QVERIFY(QObject::disconnect(knob, SIGNAL(changed_recData(QString)), window->panel(), SLOT(recData(QString))));
+    QVERIFY(QObject::disconnect(knob, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
     for (const char *slot : {SLOT(on_updateMathLabel()), SLOT(on_updateLED()), SLOT(on_updateSvgImage()),
                              SLOT(on_updateCurve()), SLOT(on_updateDial()), SLOT(on_updateThermo())})
-        QVERIFY2(QObject::disconnect(knob, SIGNAL(updateMathLabels()), window.get(), slot), slot);
-    QVERIFY(!QObject::disconnect(knob, SIGNAL(updateMathLabels()), window.get(), SLOT(on_updateLog())));
+        QVERIFY2(QObject::disconnect(knob, SIGNAL(updateMathLabels()), window->panel(), slot), slot);
+    QVERIFY(!QObject::disconnect(knob, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateLog())));
 
     // A 4-bit field fits 0..15.
     QVERIFY(read("<knob define=\"ADC.CTRL[7:4]\" range=\"0;15\"/>"));
-    QVERIFY(window->getActiveElement(QStringLiteral("ADC.CTRL[7:4]")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("ADC.CTRL[7:4]")));
     QCOMPARE(transcript(), QStringList());
 }
 
@@ -403,7 +403,7 @@ void TestNumericBuilders::dials()
     QVERIFY(read(element + "<dial define=\"OTHER\" label=\"Other\">text only</dial>"));
     auto *dial = find<QwtDial>(QStringLiteral("D"));
     QVERIFY(dial);
-    QCOMPARE(window->dialsByName.value(QStringLiteral("D")), static_cast<QWidget *>(dial));
+    QCOMPARE(window->panel()->dialsByName.value(QStringLiteral("D")), static_cast<QWidget *>(dial));
     QCOMPARE(bounds(dial->lowerBound(), dial->upperBound()), scale);
     QCOMPARE(dial->value(), qBound(dial->minimum(), 1.0, dial->maximum()));
     QVERIFY(dial->isReadOnly());
@@ -418,11 +418,11 @@ void TestNumericBuilders::dials()
     QCOMPARE(dial->scaleDraw()->tickLength(QwtScaleDiv::MinorTick), 0.0);
     QCOMPARE(dial->property("data").toString(), source);
     if (source.isEmpty())
-        QVERIFY(window->dialsByData.isEmpty());
+        QVERIFY(window->panel()->dialsByData.isEmpty());
     else
-        QCOMPARE(window->dialsByData.value(source), QList<QwtDial *>{dial});
+        QCOMPARE(window->panel()->dialsByData.value(source), QList<QwtDial *>{dial});
     // A dial is no value element.
-    QVERIFY(!window->getActiveElement(QStringLiteral("D")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("D")));
     QVERIFY(find<QwtDial>(QStringLiteral("OTHER")));
     QCOMPARE(xmlLines(), QStringList());
 }
@@ -438,24 +438,24 @@ void TestNumericBuilders::spinBoxKindsAreBoundAndWired()
     auto *rate = find<DoubleSpinBox>(QStringLiteral("RATE"));
     auto *mask = find<HexSpinBox>(QStringLiteral("MASK"));
     QVERIFY(rate && mask);
-    QCOMPARE(window->getActiveElement(QStringLiteral("RATE")), static_cast<ActiveElement *>(rate));
-    QCOMPARE(window->getActiveElement(QStringLiteral("MASK")), static_cast<ActiveElement *>(mask));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("RATE")), static_cast<ActiveElement *>(rate));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("MASK")), static_cast<ActiveElement *>(mask));
     QCOMPARE(rate->elementProperty("isRaised"), QVariant(false));
 
     // The double spin box: formulas, its value to the modified mark, SVG images.
-    QVERIFY(QObject::disconnect(rate, SIGNAL(changed_setDef(QString)), window.get(), SLOT(setDef(QString))));
-    QVERIFY(QObject::disconnect(rate, SIGNAL(valueChanged(double)), window.get(), SLOT(changed())));
-    QVERIFY(QObject::disconnect(rate, SIGNAL(updateMathLabels()), window.get(), SLOT(on_updateMathLabel())));
-    QVERIFY(QObject::disconnect(rate, SIGNAL(updateMathLabels()), window.get(), SLOT(on_updateSvgImage())));
-    QVERIFY(!QObject::disconnect(rate, SIGNAL(updateMathLabels()), window.get(), SLOT(on_updateLED())));
-    QVERIFY(!QObject::disconnect(rate, SIGNAL(changedByUser()), window.get(), SLOT(changed())));
+    QVERIFY(QObject::disconnect(rate, SIGNAL(changed_setDef(QString)), window->panel(), SLOT(setDef(QString))));
+    QVERIFY(QObject::disconnect(rate, SIGNAL(valueChanged(double)), window->panel(), SLOT(changed())));
+    QVERIFY(QObject::disconnect(rate, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateMathLabel())));
+    QVERIFY(QObject::disconnect(rate, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateSvgImage())));
+    QVERIFY(!QObject::disconnect(rate, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateLED())));
+    QVERIFY(!QObject::disconnect(rate, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
 
     // The hexadecimal one: all but dials and thermometers.
-    QVERIFY(QObject::disconnect(mask, SIGNAL(changedByUser()), window.get(), SLOT(changed())));
+    QVERIFY(QObject::disconnect(mask, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
     for (const char *slot : {SLOT(on_updateMathLabel()), SLOT(on_updateLED()), SLOT(on_updateSvgImage()),
                              SLOT(on_updateCurve()), SLOT(on_updateLog())})
-        QVERIFY2(QObject::disconnect(mask, SIGNAL(updateMathLabels()), window.get(), slot), slot);
-    QVERIFY(!QObject::disconnect(mask, SIGNAL(updateMathLabels()), window.get(), SLOT(on_updateDial())));
+        QVERIFY2(QObject::disconnect(mask, SIGNAL(updateMathLabels()), window->panel(), slot), slot);
+    QVERIFY(!QObject::disconnect(mask, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateDial())));
     QCOMPARE(xmlLines(), QStringList());
 }
 
@@ -517,7 +517,7 @@ void TestNumericBuilders::valuesTravelThroughTheProjectFile()
                                          {"LEVEL", "63"},
                                          {"GAIN", "42.9"}};
     for (auto it = values.cbegin(); it != values.cend(); ++it)
-        window->getActiveElement(it.key())->loadValue(it.value());
+        window->panel()->getActiveElement(it.key())->loadValue(it.value());
     const QString project = path("values.qlmp");
     QVERIFY(window->saveProjectFile(project, true));
     QFile file(project);
@@ -535,13 +535,13 @@ void TestNumericBuilders::valuesTravelThroughTheProjectFile()
     QVERIFY(text.contains(record("SpinBox", "COUNT", "-7", "-7")));
 
     // Back to the defaults, then the project again.
-    window->resetToDefaults();
-    QCOMPARE(window->getActiveElement("GAIN")->storedValueText(), QStringLiteral("10"));
-    QCOMPARE(window->getActiveElement("RATIO")->storedValueText(), QStringLiteral("1.5"));
+    window->panel()->resetToDefaults();
+    QCOMPARE(window->panel()->getActiveElement("GAIN")->storedValueText(), QStringLiteral("10"));
+    QCOMPARE(window->panel()->getActiveElement("RATIO")->storedValueText(), QStringLiteral("1.5"));
     QVERIFY(window->load(project));
     for (auto it = values.cbegin(); it != values.cend(); ++it)
-        QCOMPARE(window->getActiveElement(it.key())->storedValueText(), it.value());
-    QCOMPARE(window->getActiveElement("RATIO")->value(KeywordValue, 0), QStringLiteral("0.3"));
+        QCOMPARE(window->panel()->getActiveElement(it.key())->storedValueText(), it.value());
+    QCOMPARE(window->panel()->getActiveElement("RATIO")->value(KeywordValue, 0), QStringLiteral("0.3"));
     QCOMPARE(find<HexSpinBox>("MASK")->text(), QStringLiteral("0x7FFFFFFF"));
     QCOMPARE(transcript(), QStringList());
 
@@ -558,10 +558,10 @@ void TestNumericBuilders::demoPanelShowsEveryKind()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     window->clearPanelState();
     const QString file = QStringLiteral(QUILLMATE_SOURCE_DIR "/examples/demo.xml");
-    window->setXMLFile(file);
+    window->panel()->setXMLFile(file);
     QFile device(file);
     QVERIFY(device.open(QIODevice::ReadOnly | QIODevice::Text));
-    PanelXmlReader reader(window.get());
+    PanelXmlReader reader(window->panel(), window->panelReadOptions());
     QVERIFY(reader.readXml(&device));
     // Signed: no "manipulated" warning.
     QCOMPARE(transcript(), QStringList());
@@ -570,8 +570,8 @@ void TestNumericBuilders::demoPanelShowsEveryKind()
     QVERIFY(qobject_cast<DoubleSpinBox *>(find<QWidget>(QStringLiteral("DEMO_COEFF"))));
     QVERIFY(qobject_cast<HexSpinBox *>(find<QWidget>(QStringLiteral("DEMO_CHANNELS"))));
     for (const char *define : {"DEMO_LEVEL", "DEMO_GAIN", "DEMO_COEFF", "DEMO_CHANNELS"})
-        QVERIFY2(window->getActiveElement(QString::fromLatin1(define)), define);
-    QCOMPARE(window->dialsByData.value(QStringLiteral("DEMO_LEVEL")).size(), 1);
+        QVERIFY2(window->panel()->getActiveElement(QString::fromLatin1(define)), define);
+    QCOMPARE(window->panel()->dialsByData.value(QStringLiteral("DEMO_LEVEL")).size(), 1);
     QCOMPARE(xmlLines().filter(QStringLiteral("DEMO_")), QStringList());
 }
 

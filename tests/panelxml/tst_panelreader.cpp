@@ -11,6 +11,7 @@
 #include "gridwidget.h"
 #include "hexspinbox.h"
 #include "mainwindow.h"
+#include "panel.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "pushbutton.h"
@@ -194,8 +195,7 @@ void TestPanelReader::initTestCase()
 {
     readProgramVersion();
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(QString(), QString(), QString(), false, false, false, false,
-                                          false, QString(), QString(), QString(), QString());
+    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
 }
@@ -229,15 +229,15 @@ ReadOutcome TestPanelReader::readFile(const QString &file)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     window->clearPanelState();
     // A panel without a version element has none.
-    window->setXMLOriginalVersion(QString());
+    window->panel()->setXMLOriginalVersion(QString());
     env->installPrompt({});
-    window->setXMLFile(file);
+    window->panel()->setXMLFile(file);
 
     QFile device(file);
     ReadOutcome outcome;
     if (!device.open(QIODevice::ReadOnly | QIODevice::Text))
         return outcome;
-    PanelXmlReader reader(window.get());
+    PanelXmlReader reader(window->panel(), window->panelReadOptions());
     outcome.ok = reader.readXml(&device);
     outcome.usesTyk = reader.usesTyk;
     outcome.loadSaveAllowed = reader.loadSaveAllowed;
@@ -356,8 +356,8 @@ void TestPanelReader::checksumCoversTheTextWithoutCarriageReturns()
     QVERIFY(buffer.open(QIODevice::ReadOnly));
     window->clearPanelState();
     env->installPrompt({});
-    window->setXMLFile(path("buffer.xml"));
-    PanelXmlReader reader(window.get());
+    window->panel()->setXMLFile(path("buffer.xml"));
+    PanelXmlReader reader(window->panel(), window->panelReadOptions());
     QVERIFY(reader.readXml(&buffer));
     QVERIFY(transcript().isEmpty());
 }
@@ -368,7 +368,7 @@ void TestPanelReader::headerElementsAfterTheRootContainerAreNotRead()
         read(signedPanel("<verticalcontainer/><loadsaveallowed value=\"0\"/><tooltipconfig value=\"1\"/>"));
     QVERIFY(outcome.ok);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(toolTipSections, 0xFFFFu);
+    QCOMPARE(window->panel()->toolTipSectionMask, 0xFFFFu);
 }
 
 void TestPanelReader::brokenXmlGivesOneClearLine_data()
@@ -400,9 +400,9 @@ void TestPanelReader::brokenXmlGivesOneClearLine()
 
     QCOMPARE(read(text).ok, ok);
     QCOMPARE(console().count(QStringLiteral("XML Error: XML not well-formed:")), 1);
-    QCOMPARE(window->elementsByDefine.keys().size(), built.size());
+    QCOMPARE(window->panel()->elementsByDefine.keys().size(), built.size());
     for (const QString &define : qAsConst(built))
-        QVERIFY(window->getActiveElement(define));
+        QVERIFY(window->panel()->getActiveElement(define));
 }
 
 void TestPanelReader::deepNestingIsCutOffWithAMessage()
@@ -416,8 +416,8 @@ void TestPanelReader::deepNestingIsCutOffWithAMessage()
         nested += "</verticalcontainer>";
     QVERIFY(read(panel(nested + "<checkbox define=\"AFTER\"/>")).ok);
     QCOMPARE(console().count(QStringLiteral("Elements nested deeper than 64 levels are not read:")), 1);
-    QVERIFY(!window->getActiveElement(QStringLiteral("DEEP")));
-    QVERIFY(window->getActiveElement(QStringLiteral("AFTER")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("DEEP")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("AFTER")));
 }
 
 void TestPanelReader::absurdNumbersBuildWithoutHarm()
@@ -480,7 +480,7 @@ void TestPanelReader::shippedPanelsAreSignedAndLoadCleanly()
     QCOMPARE(transcript(), QStringList());
     QCOMPARE(console(), QString());
     for (const QString &define : qAsConst(defines))
-        QVERIFY2(window->getActiveElement(define), qPrintable(define));
+        QVERIFY2(window->panel()->getActiveElement(define), qPrintable(define));
 }
 
 // ---------------------------------------------------------------------------
@@ -539,29 +539,29 @@ void TestPanelReader::headerElementValues()
         "<pinmapping file=\"pins.xml\"/><terminal port=\"X\"/><usesPython/>"
         "<verticalcontainer/>"));
     QVERIFY(outcome.ok);
-    QCOMPARE(window->getXMLVersion(), QStringLiteral("1.1"));
-    QCOMPARE(window->getXMLOriginalVersion(), QStringLiteral("1.1"));
-    QCOMPARE(toolTipSections, 12u);
+    QCOMPARE(window->panel()->getXMLVersion(), QStringLiteral("1.1"));
+    QCOMPARE(window->panel()->getXMLOriginalVersion(), QStringLiteral("1.1"));
+    QCOMPARE(window->panel()->toolTipSectionMask, 12u);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(ioPortName, QStringLiteral("COM3"));
-    QCOMPARE(window->ioCheckMode, quint16(1));
-    QCOMPARE(window->getFWVersionRangeText(), QStringLiteral("V.1.2.3..V.2.255.255"));
-    QCOMPARE(window->getForumURL(), QStringLiteral("http://f"));
-    QCOMPARE(window->forumToolTip, QStringLiteral("Ask"));
-    QCOMPARE(window->documentsPath, QStringLiteral("docs"));
+    QCOMPARE(window->panel()->ioPortName, QStringLiteral("COM3"));
+    QCOMPARE(window->panel()->ioCheckMode, quint16(1));
+    QCOMPARE(window->panel()->getFWVersionRangeText(), QStringLiteral("V.1.2.3..V.2.255.255"));
+    QCOMPARE(window->panel()->getForumURL(), QStringLiteral("http://f"));
+    QCOMPARE(window->panel()->forumToolTip, QStringLiteral("Ask"));
+    QCOMPARE(window->panel()->documentsPath, QStringLiteral("docs"));
     QCOMPARE(console(), QString());
 
     outcome = read(signedPanel("<tooltipconfig value=\"many\"/><loadsaveallowed value=\"no\"/>"
                                "<ioconfig/><verticalcontainer/>"));
-    QCOMPARE(toolTipSections, 0u);
+    QCOMPARE(window->panel()->toolTipSectionMask, 0u);
     QVERIFY(!outcome.loadSaveAllowed);
-    QCOMPARE(ioPortName, QString());
+    QCOMPARE(window->panel()->ioPortName, QString());
 
     // A new read starts from the defaults.
     outcome = read(panel(""));
-    QCOMPARE(toolTipSections, 0xFFFFu);
+    QCOMPARE(window->panel()->toolTipSectionMask, 0xFFFFu);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(window->getForumURL(), QString());
+    QCOMPARE(window->panel()->getForumURL(), QString());
 }
 
 void TestPanelReader::headerFileWarnings_data()
@@ -635,13 +635,13 @@ void TestPanelReader::startConditionDecidesWhetherAnElementIsBuilt()
                                   "<checkbox define=\"OUT\" startcond=\"CHIP!=A\"/>");
     window->definesText = QStringLiteral("CHIP=A");
     QVERIFY(read(text).ok);
-    QVERIFY(window->getActiveElement(QStringLiteral("IN")));
-    QVERIFY(!window->getActiveElement(QStringLiteral("OUT")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("IN")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("OUT")));
 
     window->definesText.clear();
     QVERIFY(read(text).ok);
-    QVERIFY(!window->getActiveElement(QStringLiteral("IN")));
-    QVERIFY(!window->getActiveElement(QStringLiteral("OUT")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("IN")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("OUT")));
     QCOMPARE(console(), QString());
 }
 
@@ -658,14 +658,14 @@ void TestPanelReader::dispatcherNamesAreExact()
     QVERIFY(qobject_cast<QTreeWidget *>(branchBox->parentWidget()->parentWidget()));
     QVERIFY(qobject_cast<QBoxLayout *>(find<CheckBox>(QStringLiteral("PLAIN"))->parentWidget()->layout()));
     QVERIFY(!find<QWidget>(QStringLiteral("UPPER")));
-    QVERIFY(!window->getActiveElement(QStringLiteral("INNER")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("INNER")));
     QVERIFY(find<ComboBox>(QStringLiteral("LATER")));
     QCOMPARE(console().count(QStringLiteral("XML Warning: Found <item> element that's not within a <combo> element")), 1);
     QCOMPARE(console().count(QStringLiteral("XML Error: Editbox without define is not allowed:")), 1);
     QCOMPARE(root()->findChildren<TextEdit *>().size(), 1);
     // Inside containers a version element sets the version text only.
-    QCOMPARE(window->getXMLVersion(), QStringLiteral("7"));
-    QCOMPARE(window->getXMLOriginalVersion(), QString());
+    QCOMPARE(window->panel()->getXMLVersion(), QStringLiteral("7"));
+    QCOMPARE(window->panel()->getXMLOriginalVersion(), QString());
 }
 
 void TestPanelReader::headerGroupsNameTheHeaderFile()
@@ -677,9 +677,9 @@ void TestPanelReader::headerGroupsNameTheHeaderFile()
         "<radio define=\"R\"><header file=\"b.h\"><radiobutton label=\"x\"/></header></radio>"
         "</verticalcontainer>"));
     QVERIFY(outcome.ok);
-    QCOMPARE(window->getActiveElement(QStringLiteral("IN_A"))->header(), QStringLiteral("a.h"));
-    QCOMPARE(window->getActiveElement(QStringLiteral("OWN"))->header(), QStringLiteral("own.h"));
-    QCOMPARE(window->getActiveElement(QStringLiteral("NONE"))->header(), QString());
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("IN_A"))->header(), QStringLiteral("a.h"));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("OWN"))->header(), QStringLiteral("own.h"));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("NONE"))->header(), QString());
     QCOMPARE(outcome.headerVersions.value(QStringLiteral("a.h")), QStringLiteral("3.1"));
     QCOMPARE(outcome.headerVersions.value(QStringLiteral("own.h")), QStringLiteral("3.1"));
     // A radio button inside a header group has no group to join.
@@ -731,7 +731,7 @@ void TestPanelReader::boxStretchBits()
                        + "\"><checkbox define=\"C\"/></" + kind + ">"))
                 .ok);
     QWidget *box = find<CheckBox>(QStringLiteral("C"))->parentWidget();
-    QCOMPARE(window->containersByName.value(QStringLiteral("BOX")), dynamic_cast<Container *>(box));
+    QCOMPARE(window->panel()->containersByName.value(QStringLiteral("BOX")), dynamic_cast<Container *>(box));
     auto *layout = qobject_cast<QBoxLayout *>(box->layout());
     QVERIFY(layout);
     QCOMPARE(layout->count(), 1 + int(before) + int(after));
@@ -750,16 +750,16 @@ void TestPanelReader::tabContainers()
     auto *rootTabs = qobject_cast<TabWidget *>(root());
     QVERIFY(rootTabs);
     QCOMPARE(rootTabs->objectName(), QStringLiteral("TAB_ROOT"));
-    QCOMPARE(window->tabWidgetsByName.value(QStringLiteral("Main")), rootTabs);
+    QCOMPARE(window->panel()->tabWidgetsByName.value(QStringLiteral("Main")), rootTabs);
     QCOMPARE(rootTabs->count(), 3);
     QCOMPARE(rootTabs->tabToolTip(0), QStringLiteral("inner tip"));
 
-    auto *inner = window->tabWidgetsByName.value(QStringLiteral("Inner"));
+    auto *inner = window->panel()->tabWidgetsByName.value(QStringLiteral("Inner"));
     QVERIFY(inner);
     QVERIFY(!inner->objectName().startsWith(QStringLiteral("TAB_")));
     auto *named = find<TabWidget>(QStringLiteral("TABS"));
     QVERIFY(named);
-    QCOMPARE(window->containersByName.value(QStringLiteral("TABS")), static_cast<Container *>(named));
+    QCOMPARE(window->panel()->containersByName.value(QStringLiteral("TABS")), static_cast<Container *>(named));
     auto *sized = qobject_cast<TabWidget *>(rootTabs->widget(2));
     QVERIFY(sized->objectName().startsWith(QStringLiteral("TAB_")));
 
@@ -770,8 +770,8 @@ void TestPanelReader::tabContainers()
     QVERIFY(QObject::disconnect(inner, changed, inner, &TabWidget::changedTab));
     QVERIFY(!QObject::disconnect(inner, changed, inner, &TabWidget::updateSizes));
     QVERIFY(QObject::disconnect(sized, changed, sized, &TabWidget::updateSizes));
-    QVERIFY(takeConnection(rootTabs, SIGNAL(updateMathLabels()), window.get(), SLOT(on_updateMathLabel())));
-    QVERIFY(takeConnection(named, SIGNAL(updateMathLabels()), window.get(), SLOT(on_updateMathLabel())));
+    QVERIFY(takeConnection(rootTabs, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateMathLabel())));
+    QVERIFY(takeConnection(named, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateMathLabel())));
 }
 
 void TestPanelReader::tabPagesWithSelectLists()
@@ -793,7 +793,7 @@ void TestPanelReader::tabPagesWithSelectLists()
     QVERIFY(takeConnection(tabs, SIGNAL(currentChanged(int)), first, SLOT(childSetDef(int))));
     QVERIFY(!takeConnection(tabs, SIGNAL(currentChanged(int)), tabs->widget(2), SLOT(childSetDef(int))));
     // Only pages of a tab container take select lists.
-    auto *inner = dynamic_cast<QWidget *>(window->containersByName.value(QStringLiteral("INNER")));
+    auto *inner = dynamic_cast<QWidget *>(window->panel()->containersByName.value(QStringLiteral("INNER")));
     QVERIFY(!inner->property("selectsetdef").isValid());
     QCOMPARE(first->property("my_label").toString(), QStringLiteral("P1"));
 }
@@ -875,9 +875,9 @@ void TestPanelReader::commonAttributes()
     QVERIFY(read(panel(element)).ok);
     QWidget *widget = find<QWidget>(QStringLiteral("W"));
     if (!widget)
-        widget = dynamic_cast<QWidget *>(window->containersByName.value(QStringLiteral("W")));
+        widget = dynamic_cast<QWidget *>(window->panel()->containersByName.value(QStringLiteral("W")));
     if (!widget)
-        widget = window->pushButtonsByName.value(QStringLiteral("W"));
+        widget = window->panel()->pushButtonsByName.value(QStringLiteral("W"));
     QVERIFY(widget);
     const QString what = check.section(' ', 0, 0);
     const QString value = check.section(' ', 1);
@@ -949,12 +949,12 @@ void TestPanelReader::duplicateDefines()
     QCOMPARE(console().count(QStringLiteral("XML Error: Duplicate define PushButton BTN")), 1);
     QCOMPARE(console().count(QStringLiteral("Duplicate define")), 2);
     // The second value element under a define replaces the first.
-    QCOMPARE(window->getActiveElement(QStringLiteral("TWICE")),
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("TWICE")),
              dynamic_cast<ActiveElement *>(find<SpinBox>(QStringLiteral("TWICE"))));
     // Looking up a define never enters it.
-    QVERIFY(!window->elementsByDefine.contains(QString()));
-    QVERIFY(!window->getActiveElement(QStringLiteral("NOWHERE")));
-    QVERIFY(!window->elementsByDefine.contains(QStringLiteral("NOWHERE")));
+    QVERIFY(!window->panel()->elementsByDefine.contains(QString()));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("NOWHERE")));
+    QVERIFY(!window->panel()->elementsByDefine.contains(QStringLiteral("NOWHERE")));
 }
 
 void TestPanelReader::defineBinding()
@@ -967,7 +967,7 @@ void TestPanelReader::defineBinding()
                              "<checkbox define=\"C\" enabled=\"7\"/>"
                              "</groupcontainer></verticalcontainer>"))
                 .ok);
-    ActiveElement *a = window->getActiveElement(QStringLiteral("A"));
+    ActiveElement *a = window->panel()->getActiveElement(QStringLiteral("A"));
     QCOMPARE(a->elementProperty("my_default").toString(), QStringLiteral("1"));
     QCOMPARE(a->elementProperty("default_setdef").toStringList(), QStringList({"X=1", "Y=2"}));
     QCOMPARE(a->elementProperty("default_setdefinv").toStringList(), QStringList({"X=0"}));
@@ -975,10 +975,10 @@ void TestPanelReader::defineBinding()
     QVERIFY(!a->elementProperty("svd").isValid());
     QCOMPARE(a->elementProperty("my_svd").toString(), QStringLiteral("0"));
     auto *boxA = find<CheckBox>(QStringLiteral("A"));
-    QVERIFY(takeConnection(boxA, SIGNAL(checked_setDef(QString)), window.get(), SLOT(setDef(QString))));
-    QVERIFY(takeConnection(boxA, SIGNAL(unchecked_setDef(QString)), window.get(), SLOT(setDef(QString))));
+    QVERIFY(takeConnection(boxA, SIGNAL(checked_setDef(QString)), window->panel(), SLOT(setDef(QString))));
+    QVERIFY(takeConnection(boxA, SIGNAL(unchecked_setDef(QString)), window->panel(), SLOT(setDef(QString))));
 
-    ActiveElement *b = window->getActiveElement(QStringLiteral("B"));
+    ActiveElement *b = window->panel()->getActiveElement(QStringLiteral("B"));
     QCOMPARE(b->elementProperty("svd").toString(), QStringLiteral("board.svd"));
     // setDef lists belong to check and combo boxes only.
     QVERIFY(!b->elementProperty("default_setdef").isValid());
@@ -990,7 +990,7 @@ void TestPanelReader::defineBinding()
     QCOMPARE(chain.size(), 2);
     QCOMPARE(chain.at(0)->name(), QStringLiteral("VERT_ROOT"));
     QVERIFY(chain.at(1)->name().startsWith(QStringLiteral("GROUP_")));
-    QCOMPARE(window->allElements.size(), 3);
+    QCOMPARE(window->panel()->allElements.size(), 3);
 }
 
 void TestPanelReader::actionsAreRecordedInData()
@@ -1014,10 +1014,10 @@ void TestPanelReader::actionsAreRecordedInData()
     QCOMPARE(actions.at(1).kind, QStringLiteral("sendUSB"));
 
     auto *box = find<CheckBox>(QStringLiteral("A"));
-    QVERIFY(takeConnection(box, SIGNAL(checked_setDef(QString)), window.get(), SLOT(setDef(QString))));
-    QVERIFY(takeConnection(box, SIGNAL(unchecked_sendUSB(QString)), window.get(), SLOT(sendUSB(QString))));
-    QVERIFY(takeConnection(box, SIGNAL(unchecked_recData(QString)), window.get(), SLOT(recData(QString))));
-    QVERIFY(takeConnection(find<SpinBox>(QStringLiteral("S")), SIGNAL(changed_runScript(QString)), window.get(),
+    QVERIFY(takeConnection(box, SIGNAL(checked_setDef(QString)), window->panel(), SLOT(setDef(QString))));
+    QVERIFY(takeConnection(box, SIGNAL(unchecked_sendUSB(QString)), window->panel(), SLOT(sendUSB(QString))));
+    QVERIFY(takeConnection(box, SIGNAL(unchecked_recData(QString)), window->panel(), SLOT(recData(QString))));
+    QVERIFY(takeConnection(find<SpinBox>(QStringLiteral("S")), SIGNAL(changed_runScript(QString)), window->panel(),
                            SLOT(runScript(QString))));
     QCOMPARE(console(), QString());
 
@@ -1071,7 +1071,7 @@ void TestPanelReader::actionMessages()
         QCOMPARE(console().count(message), 1);
     QObject *object = find<QObject>(QStringLiteral("E"));
     if (!object)
-        object = window->pushButtonsByName.value(QStringLiteral("E"));
+        object = window->panel()->pushButtonsByName.value(QStringLiteral("E"));
     QVERIFY(object);
     QCOMPARE(object->property("data").toMap().value(QStringLiteral("0")).toStringList(), data);
 }
@@ -1087,12 +1087,12 @@ void TestPanelReader::lockConditionsAreStoredUnparsed()
     auto *locked = find<CheckBox>(QStringLiteral("L"));
     QCOMPARE(locked->property("locks").toMap().value("0").toStringList(), QStringList({"A=1", "B.index=2", ""}));
     QVERIFY(locked->property("lockinverted").toBool());
-    QVERIFY(takeConnection(locked, SIGNAL(sendLock(QString)), window.get(), SLOT(on_sendLock(QString))));
-    QVERIFY(takeConnection(locked, SIGNAL(sendUnlock(QString)), window.get(), SLOT(on_sendUnlock(QString))));
+    QVERIFY(takeConnection(locked, SIGNAL(sendLock(QString)), window->panel(), SLOT(on_sendLock(QString))));
+    QVERIFY(takeConnection(locked, SIGNAL(sendUnlock(QString)), window->panel(), SLOT(on_sendUnlock(QString))));
 
     auto *free = find<CheckBox>(QStringLiteral("FREE"));
     QVERIFY(!free->property("locks").isValid());
-    QVERIFY(!takeConnection(free, SIGNAL(sendLock(QString)), window.get(), SLOT(on_sendLock(QString))));
+    QVERIFY(!takeConnection(free, SIGNAL(sendLock(QString)), window->panel(), SLOT(on_sendLock(QString))));
 
     // Radio buttons keep their conditions in the group, under their ids; the
     // group's own lockon is refused.
@@ -1113,7 +1113,7 @@ void TestPanelReader::pushButtons()
                        "<button define=\"BF\" enabled=\"false\"/><button define=\"B5\" enabled=\"5\"/>"
                        "<button label=\"No define\"/>"))
                 .ok);
-    PushButton *zero = window->pushButtonsByName.value(QStringLiteral("B0"));
+    PushButton *zero = window->panel()->pushButtonsByName.value(QStringLiteral("B0"));
     QVERIFY(zero);
     QCOMPARE(zero->text(), QStringLiteral("Zero"));
     QVERIFY(!zero->isEnabled());
@@ -1121,11 +1121,11 @@ void TestPanelReader::pushButtons()
     QCOMPARE(zero->styleSheet(),
              QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: #e9e6e7;}"));
     QCOMPARE(zero->property("data").toMap().value("0").toStringList(), QStringList({"clicked_resetGUI", "", ""}));
-    QVERIFY(!window->pushButtonsByName.value(QStringLiteral("BF"))->isEnabled());
-    QVERIFY(window->pushButtonsByName.value(QStringLiteral("B5"))->isEnabled());
+    QVERIFY(!window->panel()->pushButtonsByName.value(QStringLiteral("BF"))->isEnabled());
+    QVERIFY(window->panel()->pushButtonsByName.value(QStringLiteral("B5"))->isEnabled());
     // A button without define is kept under the empty name; it has no value.
-    QVERIFY(window->pushButtonsByName.contains(QString()));
-    QVERIFY(window->elementsByDefine.isEmpty());
+    QVERIFY(window->panel()->pushButtonsByName.contains(QString()));
+    QVERIFY(window->panel()->elementsByDefine.isEmpty());
     QCOMPARE(console(), QString());
 }
 
@@ -1141,8 +1141,8 @@ void TestPanelReader::checkBoxes()
     QVERIFY(!inverted->property("isRaised").toBool());
     QVERIFY(inverted->property("isRaised").isValid());
     QVERIFY(!find<CheckBox>(QStringLiteral("PLAIN"))->property("inverted").toBool());
-    QVERIFY(takeConnection(inverted, SIGNAL(changedByUser()), window.get(), SLOT(changed())));
-    QVERIFY(takeConnection(inverted, SIGNAL(updateMathLabels()), window.get(), SLOT(on_updateLED())));
+    QVERIFY(takeConnection(inverted, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
+    QVERIFY(takeConnection(inverted, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateLED())));
     QCOMPARE(console().count(QStringLiteral("XML Error: Checkbox without define is not allowed:")), 1);
     QCOMPARE(root()->findChildren<CheckBox *>().size(), 3);
 }
@@ -1158,7 +1158,7 @@ void TestPanelReader::radioGroups()
                 .ok);
     auto *group = find<ButtonGroup>(QStringLiteral("MODE"));
     QVERIFY(group);
-    QCOMPARE(window->getActiveElement(QStringLiteral("MODE")), static_cast<ActiveElement *>(group));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("MODE")), static_cast<ActiveElement *>(group));
     QCOMPARE(group->buttons().size(), 3);
     QCOMPARE(group->button(0)->property("userData").toString(), QStringLiteral("a"));
     QCOMPARE(group->button(2)->property("userData").toString(), QStringLiteral("2"));
@@ -1174,7 +1174,7 @@ void TestPanelReader::radioGroups()
     QCOMPARE(data.value("2").toStringList(), QStringList({"selected_sendUSB", "", "7", "", ""}));
     QCOMPARE(group->button(1)->objectName(), QStringLiteral("MODEB"));
     QCOMPARE(group->elementProperty("my_default").toString(), QStringLiteral("b"));
-    QVERIFY(takeConnection(group, SIGNAL(selected_setDef(QString)), window.get(), SLOT(setDef(QString))));
+    QVERIFY(takeConnection(group, SIGNAL(selected_setDef(QString)), window->panel(), SLOT(setDef(QString))));
 
     group->setValue(QStringLiteral("b"), KeywordValue);
     QCOMPARE(group->value(KeywordValue, 0), QStringLiteral("b"));
@@ -1244,7 +1244,7 @@ void TestPanelReader::treeBranches()
     QCOMPARE(second->name(), QStringLiteral("BRANCH_%1").arg(n + 1));
     QVERIFY(!second->isExpanded());
     QCOMPARE(second->childCount(), 1);
-    QVERIFY(window->getActiveElement(QStringLiteral("LEAF")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("LEAF")));
 
     auto *toggle = view->itemWidget(view->topLevelItem(1), 1);
     QCOMPARE(toggle->objectName(), QStringLiteral("TOGGLE"));
@@ -1254,11 +1254,11 @@ void TestPanelReader::treeBranches()
     QCOMPARE(radio->group(), find<ButtonGroup>(QStringLiteral("R")));
     QCOMPARE(radio->property("userData").toString(), QStringLiteral("1"));
     QCOMPARE(view->topLevelItem(3)->childCount(), 1);
-    QVERIFY(window->getActiveElement(QStringLiteral("IN_PLAIN")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("IN_PLAIN")));
 
     // A branch needs a tree: nothing is built or registered for it.
     QCOMPARE(console().count(QStringLiteral("XML Warning: Branch outside a tree container is not read: OUTSIDE")), 1);
-    QVERIFY(!window->getActiveElement(QStringLiteral("OUTSIDE")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("OUTSIDE")));
 }
 
 // ---------------------------------------------------------------------------
@@ -1272,8 +1272,8 @@ void TestPanelReader::comboBoxes()
                 .ok);
     auto *combo = find<ComboBox>(QStringLiteral("MODE"));
     QVERIFY(combo);
-    QCOMPARE(window->getActiveElement(QStringLiteral("MODE")), static_cast<ActiveElement *>(combo));
-    QCOMPARE(combo->mainWindow(), window.get());
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("MODE")), static_cast<ActiveElement *>(combo));
+    QCOMPARE(combo->host(), static_cast<ElementHost *>(window->panel()));
     QCOMPARE(combo->count(), 2); // children other than items are skipped whole
     QCOMPARE(combo->elementProperty("my_default").toString(), QStringLiteral("label=B"));
     QCOMPARE(combo->elementProperty("default_setdef").toStringList(), QStringList{"S=1"});
@@ -1282,10 +1282,10 @@ void TestPanelReader::comboBoxes()
     QVERIFY(!combo->elementProperty("locks").isValid());
     QCOMPARE(console().count(QStringLiteral("XML Warning: \"lockon\" is not allowed for combobox:")), 1);
     QCOMPARE(console().count(QStringLiteral("XML Error: Combobox without define is not allowed:")), 1);
-    QVERIFY(takeConnection(combo, SIGNAL(changedByUser()), window.get(), SLOT(changed())));
-    QVERIFY(takeConnection(combo, SIGNAL(updateMathLabels()), window.get(), SLOT(on_updateLED())));
-    QVERIFY(takeConnection(combo, SIGNAL(selected_setDef(QString)), window.get(), SLOT(setDef(QString))));
-    QVERIFY(!takeConnection(combo, SIGNAL(sendLock(QString)), window.get(), SLOT(on_sendLock(QString))));
+    QVERIFY(takeConnection(combo, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
+    QVERIFY(takeConnection(combo, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateLED())));
+    QVERIFY(takeConnection(combo, SIGNAL(selected_setDef(QString)), window->panel(), SLOT(setDef(QString))));
+    QVERIFY(!takeConnection(combo, SIGNAL(sendLock(QString)), window->panel(), SLOT(on_sendLock(QString))));
 }
 
 void TestPanelReader::comboItems()
@@ -1344,10 +1344,10 @@ void TestPanelReader::comboItemSetDefsLocksAndActions()
     QCOMPARE(locks.value("0").toStringList(), QStringList({"L=1", "M=2"}));
     QCOMPARE(locks.value("2").toStringList(), QStringList{"L=0"});
     QCOMPARE(console().count(QStringLiteral("XML Warning: Can't use event \"checked\" in UI element \"ComboBox\"")), 1);
-    QVERIFY(takeConnection(combo, SIGNAL(sendLock(QString)), window.get(), SLOT(on_sendLock(QString))));
-    QVERIFY(takeConnection(combo, SIGNAL(sendUnlock(QString)), window.get(), SLOT(on_sendUnlock(QString))));
-    QVERIFY(takeConnection(combo, SIGNAL(selected_setDef(QString)), window.get(), SLOT(setDef(QString))));
-    QVERIFY(takeConnection(combo, SIGNAL(unselected_sendUSB(QString)), window.get(), SLOT(sendUSB(QString))));
+    QVERIFY(takeConnection(combo, SIGNAL(sendLock(QString)), window->panel(), SLOT(on_sendLock(QString))));
+    QVERIFY(takeConnection(combo, SIGNAL(sendUnlock(QString)), window->panel(), SLOT(on_sendUnlock(QString))));
+    QVERIFY(takeConnection(combo, SIGNAL(selected_setDef(QString)), window->panel(), SLOT(setDef(QString))));
+    QVERIFY(takeConnection(combo, SIGNAL(unselected_sendUSB(QString)), window->panel(), SLOT(sendUSB(QString))));
 }
 
 void TestPanelReader::hiddenComboItemKeepsNothing()
@@ -1526,14 +1526,14 @@ void TestPanelReader::includedFragmentsAndPanels()
     auto *channel = find<CheckBox>(QStringLiteral("CH2_EN"));
     QVERIFY(channel);
     QCOMPARE(channel->text(), QStringLiteral("A<B & \"C\""));
-    QVERIFY(!window->getActiveElement(QStringLiteral("CH9_EN")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("CH9_EN")));
     // A complete panel keeps the enclosing header; its version does not stay.
-    QCOMPARE(window->getActiveElement(QStringLiteral("FULL"))->header(), QStringLiteral("g.h"));
-    QCOMPARE(window->getXMLVersion(), QStringLiteral("1.0"));
+    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("FULL"))->header(), QStringLiteral("g.h"));
+    QCOMPARE(window->panel()->getXMLVersion(), QStringLiteral("1.0"));
     QVERIFY(outcome.loadSaveAllowed);
-    QVERIFY(window->getActiveElement(QStringLiteral("STALE2")));
-    QVERIFY(window->getActiveElement(QStringLiteral("AFTER")));
-    QCOMPARE(window->getXMLFile(), path("panel.xml"));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("STALE2")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("AFTER")));
+    QCOMPARE(window->panel()->getXMLFile(), path("panel.xml"));
     QCOMPARE(transcript(), QStringList{QStringLiteral("File %1 has been manipulated\nDo not use it!")
                                            .arg(path("parts/stale.xml"))});
     // Messages raised inside an included file point into it.
@@ -1551,8 +1551,8 @@ void TestPanelReader::includePathsFromTheCommandLine()
                                          "<include x=\"1\">only_a.xml</include></verticalcontainer>"));
     window->includePaths = QStringLiteral("../a;") + path("b");
     QVERIFY(readFile(path("panels/main.xml")).ok);
-    QVERIFY(window->getActiveElement(QStringLiteral("IN_A")));
-    QVERIFY(window->getActiveElement(QStringLiteral("IN_B")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("IN_A")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("IN_B")));
 }
 
 void TestPanelReader::includeFailuresFailTheReadWithoutReplacingThePanel_data()
@@ -1614,10 +1614,10 @@ void TestPanelReader::includeFailuresFailTheReadWithoutReplacingThePanel()
         QVERIFY2(console().contains(logged), qPrintable(console()));
     // The read stops at the include; the panel built so far stays the window's
     // until the caller falls back, and the window points at the panel again.
-    QVERIFY(window->getActiveElement(QStringLiteral("BEFORE")));
-    QVERIFY(!window->getActiveElement(QStringLiteral("AFTER")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("BEFORE")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("AFTER")));
     QCOMPARE(root()->objectName(), QStringLiteral("VERT_ROOT"));
-    QCOMPARE(window->getXMLFile(), path("panel.xml"));
+    QCOMPARE(window->panel()->getXMLFile(), path("panel.xml"));
     QVERIFY(outcome.errorLink.contains(PanelXmlReader::positionLink(path("panel.xml"), 0, 0).section("$-n", 0, 0)));
 }
 
@@ -1634,12 +1634,12 @@ void TestPanelReader::includeNestingLimit()
     writeChain(PanelXmlReader::maxIncludeDepth);
     write("chain/top.xml", panel("<include n=\"1\">level_1.xml</include>"));
     QVERIFY(readFile(path("chain/top.xml")).ok);
-    QVERIFY(window->getActiveElement(QStringLiteral("BOTTOM")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("BOTTOM")));
 
     writeChain(PanelXmlReader::maxIncludeDepth + 1);
     QVERIFY(!readFile(path("chain/top.xml")).ok);
     QVERIFY(console().contains(QStringLiteral("Includes are nested deeper than 16 levels.")));
-    QVERIFY(!window->getActiveElement(QStringLiteral("BOTTOM")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("BOTTOM")));
 }
 
 void TestPanelReader::brokenIncludedFragmentKeepsTheRest()
@@ -1649,10 +1649,10 @@ void TestPanelReader::brokenIncludedFragmentKeepsTheRest()
     QVERIFY(read(panel("<include x=\"1\">half.xml</include><include>v1.xml</include>"
                        "<checkbox define=\"AFTER\"/>"))
                 .ok);
-    QVERIFY(window->getActiveElement(QStringLiteral("FIRST")));
-    QVERIFY(!window->getActiveElement(QStringLiteral("SECOND")));
-    QVERIFY(!window->getActiveElement(QStringLiteral("OLD")));
-    QVERIFY(window->getActiveElement(QStringLiteral("AFTER")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("FIRST")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("SECOND")));
+    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("OLD")));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("AFTER")));
     QCOMPARE(console().count(QStringLiteral("XML Error: XML not well-formed:")), 1);
     QCOMPARE(transcript(), QStringList{"Error: The selected configuration is supported by Quillmate V1.x only.\n"
                                        "Please refer to the Orvanta homepage to download Quillmate V1.x."});
