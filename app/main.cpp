@@ -42,9 +42,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Orvanta Technologies"));
     QCoreApplication::setApplicationName(QStringLiteral("Orvanta Quillmate"));
     QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                                .arg(programVersion[0])
-                                                .arg(programVersion[1])
-                                                .arg(programVersion[2]));
+                                                .arg(programVersion().majorVersion())
+                                                .arg(programVersion().minorVersion())
+                                                .arg(programVersion().patchVersion()));
     QCoreApplication::addLibraryPath(QStringLiteral("./"));
 
     initQuillmateResources();

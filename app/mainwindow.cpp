@@ -58,7 +58,8 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     performanceFrequency = 1000000000; // QElapsedTimer nanoseconds
 
     // 4. Console lines and register-model reports reach this window.
-    setConsoleSink([this](const QString &html) { consolePrint(html); });
+    ErrorReporter::instance().setConsoleSink([this](const QString &html) { consolePrint(html); });
+    m_scripts.setEcho([this](const QString &html) { consolePrint(html); });
     setRegisterModelReporter([](const QString &message) { reportError(message); });
     connect(m_panel, &Panel::xmlFileChanged, this, &MainWindow::showPanelFile);
     connect(m_panel, &Panel::forumToolTipChanged, this, [this](const QString &text) {
@@ -68,9 +69,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
 
     // 5. Error reporter sinks and the console log file.
     quiet = options.quiet;
-    reportToMessageBox = !quiet;
-    reportToConsole = quiet;
-    reportToLogFile = !options.consoleLog.isEmpty();
+    ErrorReporter::instance().setSinks(!quiet, quiet, !options.consoleLog.isEmpty());
     openLogFile(options.consoleLog);
 
     // 6. User state.
@@ -163,7 +162,7 @@ MainWindow::~MainWindow()
     diffDialog = nullptr;
     delete xmlDialog.data();
     closeLogFile();
-    setConsoleSink(nullptr);
+    ErrorReporter::instance().setConsoleSink(nullptr);
 }
 
 bool MainWindow::openFileArgument(const QString &file)

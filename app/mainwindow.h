@@ -2,6 +2,7 @@
 
 #include "commandline.h"
 #include "panelxmlreader.h"
+#include "scriptengine.h"
 #include "panelshell.h"
 
 #include <QHash>
@@ -10,7 +11,6 @@
 #include <QSerialPort>
 #include <QString>
 #include <QStringList>
-#include <QTextStream>
 
 #include <atomic>
 
@@ -215,13 +215,9 @@ public:
     QString savedStyleSheet;
 
     // ---- Scripts (mainwindow_scripts.cpp)
+    ScriptEngine &scripts() { return m_scripts; }
     bool runScriptFile(const QString &fileName);
-    bool executeScriptLine(QString line, int lineNumber);
-    bool parameterCheck(const QString &command, const QString &params, quint16 count, quint16 line);
-    int failedAssertCount = 0;
-    QString scriptFile;       // absolute path of the running script file
-    QTextStream recordStream; // the macro recorder's stream
-    QString recordComment;    // comment for the next recorded element line
+    bool executeScriptLine(const QString &line, int lineNumber);
 
     // ---- PanelShell
     void showPanelWidget(QWidget *widget) override;
@@ -231,7 +227,7 @@ public:
     // Writes line to the recorder and echoes consoleLine on the console, each
     // followed by the pending comment.
     void recordScriptLine(const QString &line, const QString &consoleLine) override;
-    QString runningScriptFile() const override { return scriptFile; }
+    QString runningScriptFile() const override { return m_scripts.scriptFile(); }
     void setProjectModified() override;
     void cancelHighlight() override;
     void loadFile(const QString &name) override;
@@ -372,6 +368,7 @@ private:
     void showPanelFile(const QString &path);
 
     Panel *m_panel = nullptr;
+    ScriptEngine m_scripts;
 
     QTextBrowser *console = nullptr;
     TextBrowser *scriptInput = nullptr;

@@ -2,6 +2,7 @@
 // createGui, which builds the window's furniture in one go.
 #include "mainwindow.h"
 
+#include "consolelinks.h"
 #include "panel.h"
 #include "buttongroup.h"
 #include "errorreporter.h"
@@ -85,19 +86,16 @@ void MainWindow::consolePrint(QString html)
 
 void MainWindow::on_anchorClicked(const QUrl &url)
 {
-    QString text = url.toString();
-    text.replace(QLatin1String("$$$COLON$$$"), QLatin1String(":"));
-    if (text.isEmpty())
-        return;
-    if (text.startsWith(QLatin1String("$xmlopen$"))) {
-        if (switches.externalEditor.isEmpty())
-            return;
-        const QStringList arguments = text.mid(int(qstrlen("$xmlopen$"))).split(QLatin1Char('$'));
+    const ConsoleLink link = readConsoleLink(url.toString());
+    if (link.isFilePosition()) {
         // The editor runs detached, so the window keeps responding meanwhile.
-        QProcess::startDetached(switches.externalEditor, arguments);
+        if (!switches.externalEditor.isEmpty())
+            QProcess::startDetached(switches.externalEditor, link.editorArguments);
         return;
     }
-    if (ActiveElement *element = m_panel->getActiveElement(text))
+    if (link.elementName.isEmpty())
+        return;
+    if (ActiveElement *element = m_panel->getActiveElement(link.elementName))
         raiseGUIElement(element);
 }
 

@@ -44,7 +44,7 @@ void MainWindow::raiseDefine(const QString &define)
 // button of a radio group (null when none is checked).
 static QWidget *elementWidget(ActiveElement *element)
 {
-    auto *object = dynamic_cast<QObject *>(element);
+    auto *object = objectOf(element);
     if (auto *widget = qobject_cast<QWidget *>(object))
         return widget;
     if (auto *group = qobject_cast<QButtonGroup *>(object))
@@ -92,7 +92,7 @@ void MainWindow::raiseGUIElement(ActiveElement *element)
     QWidget *widget = elementWidget(element);
     if (!widget)
         return;
-    if (innermost && !qobject_cast<QWidget *>(dynamic_cast<QObject *>(element))
+    if (innermost && !qobject_cast<QWidget *>(objectOf(element))
         && qobject_cast<QRadioButton *>(widget))
         innermost->showWidget(widget);
     // Deep in a tree, the selected row is the mark of an enabled element.

@@ -29,7 +29,7 @@
 
 static TimerLabel *asTimerLabel(ActiveElement *element)
 {
-    return qobject_cast<TimerLabel *>(dynamic_cast<QObject *>(element));
+    return qobject_cast<TimerLabel *>(objectOf(element));
 }
 
 // ---------------------------------------------------------------------------
@@ -93,7 +93,7 @@ bool MainWindow::open(const QString &fileName)
         auto *dir = new LineEdit(QStringLiteral("$DIR$"), this);
         dir->hide();
         m_panel->connectChangedByUser(dir);
-        if (auto *element = dynamic_cast<ActiveElement *>(static_cast<QObject *>(dir)))
+        if (auto *element = activeElementOf(static_cast<QObject *>(dir)))
             m_panel->assignRegisterField(QStringLiteral("$DIR$"), QString(), element, false);
     }
 

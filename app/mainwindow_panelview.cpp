@@ -4,20 +4,13 @@
 #include "mainwindow.h"
 
 #include "panel.h"
-#include "checkbox.h"
-#include "combobox.h"
-#include "doublespinbox.h"
-#include "hexspinbox.h"
-#include "slider.h"
-#include "spinbox.h"
+#include "elementkinds.h"
 #include "tabwidget.h"
 #include "treewidget.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScrollArea>
 #include <QTreeWidget>
 
@@ -36,10 +29,8 @@ QString MainWindow::getCurrentFileName() const
 
 bool MainWindow::isEditableElement(QWidget *widget, bool rememberStyle)
 {
-    const bool editable = qobject_cast<CheckBox *>(widget) || qobject_cast<ComboBox *>(widget)
-        || qobject_cast<SpinBox *>(widget) || qobject_cast<HexSpinBox *>(widget)
-        || qobject_cast<DoubleSpinBox *>(widget) || qobject_cast<Slider *>(widget)
-        || qobject_cast<QPushButton *>(widget) || qobject_cast<QRadioButton *>(widget);
+    const ElementKind *kind = elementKindOf(widget);
+    const bool editable = kind && kind->editable;
     if (editable && rememberStyle)
         savedStyleSheet = widget->styleSheet();
     return editable;

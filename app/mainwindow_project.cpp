@@ -4,7 +4,9 @@
 
 #include "panel.h"
 #include "apppaths.h"
+#include "consolelinks.h"
 #include "diffdialog.h"
+#include "elementkinds.h"
 #include "errorreporter.h"
 #include "numberliteral.h"
 #include "panelxmlreader.h"
@@ -26,28 +28,14 @@
 
 namespace {
 
-// The element classes a project records, in the order they are tested. Each
-// test stands alone; SpinBox also matches its subclass HexSpinBox.
-const QStringList &recordedClasses()
-{
-    static const QStringList names = {
-        QStringLiteral("ComboBox"),  QStringLiteral("CheckBox"),      QStringLiteral("ButtonGroup"),
-        QStringLiteral("SpinBox"),   QStringLiteral("DoubleSpinBox"), QStringLiteral("Knob"),
-        QStringLiteral("Slider"),    QStringLiteral("ToggleButton"),  QStringLiteral("LineEdit"),
-        QStringLiteral("TextEdit"),  QStringLiteral("Table"),         QStringLiteral("RegisterView"),
-    };
-    return names;
-}
-
-// The record names a reader accepts: the recorded classes and HexSpinBox.
+// The record names a reader accepts: the classes of the kinds a project records.
 bool isRecordName(const QStringRef &name)
 {
-    return name == QLatin1String("HexSpinBox") || recordedClasses().contains(name.toString());
-}
-
-QObject *objectOf(ActiveElement *element)
-{
-    return dynamic_cast<QObject *>(element);
+    for (const ElementKind &kind : elementKinds()) {
+        if (kind.recorded && name == QLatin1String(kind.className))
+            return true;
+    }
+    return false;
 }
 
 QString elementName(ActiveElement *element)
@@ -95,18 +83,17 @@ QString projectText(QList<ActiveElement *> elements, bool sorted, const QString 
         QObject *object = objectOf(element);
         if (!object || object->objectName() == QLatin1String("$DIR$"))
             continue;
-        for (const QString &className : recordedClasses()) {
-            if (!object->inherits(className.toLatin1().constData()))
-                continue;
-            QString value = element->storedValueText();
-            if (className == QLatin1String("TextEdit"))
-                value = withoutFontFamily(value);
-            xml.writeStartElement(QLatin1String(object->metaObject()->className()));
-            xml.writeTextElement(QStringLiteral("define"), object->objectName());
-            xml.writeTextElement(QStringLiteral("value"), value);
-            xml.writeTextElement(QStringLiteral("dispValue"), element->value(KeywordValue, 1));
-            xml.writeEndElement();
-        }
+        const ElementKind *kind = elementKindOf(object);
+        if (!kind || !kind->recorded)
+            continue;
+        QString value = element->storedValueText();
+        if (kind->setRule == DefineSetRule::RichText)
+            value = withoutFontFamily(value);
+        xml.writeStartElement(QLatin1String(object->metaObject()->className()));
+        xml.writeTextElement(QStringLiteral("define"), object->objectName());
+        xml.writeTextElement(QStringLiteral("value"), value);
+        xml.writeTextElement(QStringLiteral("dispValue"), element->value(KeywordValue, 1));
+        xml.writeEndElement();
     }
     xml.writeEndElement(); // ActiveElements
     xml.writeEndElement(); // qlmpxml; no line break after it
@@ -253,7 +240,8 @@ void ProjectFileReader::readActiveElements()
     const QList<ActiveElement *> elements = owner->panel()->getAllElements();
     for (ActiveElement *element : elements) {
         QObject *object = objectOf(element);
-        if (object && !object->inherits("MathLabel") && !object->inherits("TimerLabel"))
+        const ElementKind *kind = elementKindOf(object);
+        if (object && (!kind || kind->countsAsDefine))
             expectedDefines.append(object->objectName());
     }
     expectedDefines.removeDuplicates();
@@ -423,7 +411,7 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
     QStringList links;
     for (const QString &name : missing) {
         links.append(QStringLiteral("<a href=\"%1\">%2</a><br>")
-                         .arg(QString(name).replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$")), name));
+                         .arg(linkTarget(name), name));
     }
     // The project directory's placeholder is never missing for real: the
     // first line that names it goes (a file wildcard would not match the

@@ -1,5 +1,6 @@
 #include "unresolveddialog.h"
 
+#include "consolelinks.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -42,7 +43,5 @@ void UnresolvedDialog::setTexts(const QString &panelOnly, const QString &fileOnl
 
 void UnresolvedDialog::on_anchorClicked(const QUrl &url)
 {
-    QString define = url.toString();
-    define.replace(QLatin1String("$$$COLON$$$"), QLatin1String(":"));
-    emit defineActivated(define);
+    emit defineActivated(readConsoleLink(url.toString()).elementName);
 }

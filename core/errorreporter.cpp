@@ -8,21 +8,25 @@
 
 #include <utility>
 
-bool reportToMessageBox = true;
-bool reportToConsole = true;
-bool reportToLogFile = true;
-QFile logFile;
-QString logFileName;
+ErrorReporter &ErrorReporter::instance()
+{
+    static ErrorReporter reporter;
+    return reporter;
+}
 
-// Where console lines go: the window's console once it exists.
-static std::function<void(const QString &)> consoleSink;
+void ErrorReporter::setSinks(bool messageBox, bool console, bool logFile)
+{
+    toMessageBox = messageBox;
+    toConsole = console;
+    toLogFile = logFile;
+}
 
-void setConsoleSink(std::function<void(const QString &)> sink)
+void ErrorReporter::setConsoleSink(std::function<void(const QString &)> sink)
 {
     consoleSink = std::move(sink);
 }
 
-static void printOnConsole(const QString &html)
+void ErrorReporter::printOnConsole(const QString &html) const
 {
     if (consoleSink)
         consoleSink(html);
@@ -38,56 +42,81 @@ static QString objectNameOf(const QObject *element)
     return element ? element->objectName() : QString();
 }
 
-void appendToLogFile(const QString &text)
+void ErrorReporter::appendToLogFile(const QString &text)
 {
-    if (!reportToLogFile || !logFile.isOpen())
+    if (!toLogFile || !file.isOpen())
         return;
-    logFile.write(text.toLatin1());
-    logFile.flush();
+    file.write(text.toLatin1());
+    file.flush();
 }
 
-void reportError(QString message)
+void ErrorReporter::reportError(QString message)
 {
-    if (reportToMessageBox)
+    if (toMessageBox)
         Prompt::instance().errorBox(message);
-    if (reportToConsole) {
+    if (toConsole) {
         if (!message.contains(QLatin1String("<br>")))
             message += QLatin1String("<br>");
         printOnConsole(message);
     }
-    if (reportToLogFile) {
+    if (toLogFile) {
         if (!message.endsWith(QLatin1Char('\n')))
             message += QLatin1Char('\n');
         appendToLogFile(message);
     }
 }
 
-void logMessage(QString text)
+void ErrorReporter::logMessage(const QString &text)
 {
     printOnConsole(text);
     appendToLogFile(text);
 }
 
-void openLogFile(QString fileName)
+void ErrorReporter::openLogFile(const QString &name)
 {
-    if (fileName.isEmpty()) {
-        reportToLogFile = false;
+    if (name.isEmpty()) {
+        toLogFile = false;
         return;
     }
-    if (logFile.isOpen())
-        logFile.close();
-    logFileName = fileName;
-    logFile.setFileName(fileName);
-    if (!logFile.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
-        reportToLogFile = false;
-        reportCannotOpenFile(fileName, logFile.errorString());
+    if (file.isOpen())
+        file.close();
+    fileName = name;
+    file.setFileName(name);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
+        toLogFile = false;
+        reportCannotOpenFile(name, file.errorString());
     }
+}
+
+void ErrorReporter::closeLogFile()
+{
+    if (file.isOpen())
+        file.close();
+}
+
+void appendToLogFile(const QString &text)
+{
+    ErrorReporter::instance().appendToLogFile(text);
+}
+
+void reportError(QString message)
+{
+    ErrorReporter::instance().reportError(std::move(message));
+}
+
+void logMessage(QString text)
+{
+    ErrorReporter::instance().logMessage(text);
+}
+
+void openLogFile(QString fileName)
+{
+    ErrorReporter::instance().openLogFile(fileName);
 }
 
 void closeLogFile()
 {
-    if (logFile.isOpen())
-        logFile.close();
+    ErrorReporter::instance().closeLogFile();
 }
 
 void reportVersion1OnlyConfiguration()

@@ -8,17 +8,53 @@
 class QObject;
 
 // The error reporter: every program error that is not a panel-file problem is
-// shown through up to three sinks, each switched by a process-wide flag.
-extern bool reportToMessageBox;
-extern bool reportToConsole;
-extern bool reportToLogFile;
-extern QFile logFile;
-extern QString logFileName;
+// shown through up to three sinks (message box, console, log file), each
+// switched on or off on its own. All three are on until told otherwise.
+class ErrorReporter
+{
+public:
+    static ErrorReporter &instance();
 
-// The console sink: a function that appends one HTML line to the console.
-// Without one, console lines are dropped (the log file still gets them).
-void setConsoleSink(std::function<void(const QString &)> sink);
+    ErrorReporter(const ErrorReporter &) = delete;
+    ErrorReporter &operator=(const ErrorReporter &) = delete;
 
+    void setSinks(bool messageBox, bool console, bool logFile);
+    void setReportToMessageBox(bool on) { toMessageBox = on; }
+    void setReportToConsole(bool on) { toConsole = on; }
+    void setReportToLogFile(bool on) { toLogFile = on; }
+    bool reportsToMessageBox() const { return toMessageBox; }
+    bool reportsToConsole() const { return toConsole; }
+    bool reportsToLogFile() const { return toLogFile; }
+
+    // The console sink: a function that appends one HTML line to the console.
+    // Without one, console lines are dropped (the log file still gets them).
+    void setConsoleSink(std::function<void(const QString &)> sink);
+
+    // The log file last given to openLogFile(), open or not.
+    QFile &logFile() { return file; }
+    const QString &logFileName() const { return fileName; }
+
+    void reportError(QString message);
+    void logMessage(const QString &text);
+    // An empty name, or a file that cannot be opened, switches the log file
+    // sink off; otherwise the file is (re)created empty.
+    void openLogFile(const QString &name);
+    void closeLogFile();
+    void appendToLogFile(const QString &text);
+
+private:
+    ErrorReporter() = default;
+    void printOnConsole(const QString &html) const;
+
+    bool toMessageBox = true;
+    bool toConsole = true;
+    bool toLogFile = true;
+    std::function<void(const QString &)> consoleSink;
+    QFile file;
+    QString fileName;
+};
+
+// The functions below forward to ErrorReporter::instance().
 void reportError(QString message);
 void logMessage(QString text);
 void openLogFile(QString fileName);

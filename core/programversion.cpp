@@ -4,8 +4,38 @@
 
 #include <QStringList>
 
-unsigned programVersion[3] = {0, 0, 0};
-QString programVersionText;
+ProgramVersion::ProgramVersion(const QString &text)
+    : versionText(text)
+{
+    if (!text.isEmpty())
+        parseVersionParts(text, parts);
+}
+
+QString ProgramVersion::shortText() const
+{
+    return versionText.split(QLatin1Char('.')).mid(0, 3).join(QLatin1Char('.'));
+}
+
+qint64 ProgramVersion::number() const
+{
+    return (qint64(parts[0]) * 1000 + parts[1]) * 1000 + parts[2];
+}
+
+static ProgramVersion &currentVersion()
+{
+    static ProgramVersion version;
+    return version;
+}
+
+const ProgramVersion &programVersion()
+{
+    return currentVersion();
+}
+
+void readProgramVersion()
+{
+    currentVersion() = ProgramVersion(productVersionString());
+}
 
 void parseVersionParts(const QString &text, unsigned parts[3])
 {
@@ -17,17 +47,7 @@ void parseVersionParts(const QString &text, unsigned parts[3])
     }
 }
 
-void readProgramVersion()
-{
-    programVersionText = productVersionString();
-    if (programVersionText.isEmpty()) {
-        programVersion[0] = programVersion[1] = programVersion[2] = 0;
-        return;
-    }
-    parseVersionParts(programVersionText, programVersion);
-}
-
 QString programVersionShortText()
 {
-    return programVersionText.split(QLatin1Char('.')).mid(0, 3).join(QLatin1Char('.'));
+    return programVersion().shortText();
 }

@@ -3,16 +3,39 @@
 #include <QString>
 
 // The program's own version: major, minor and patch, and the whole product
-// version text ("2.5.0.720"). Filled once by readProgramVersion() before any
-// window exists.
-extern unsigned programVersion[3];
-extern QString programVersionText;
+// version text ("2.5.0.720").
+class ProgramVersion
+{
+public:
+    ProgramVersion() = default;
+    // Reads major, minor and patch from the first three dot-separated parts
+    // of text; a missing or unparsable part gives 0.
+    explicit ProgramVersion(const QString &text);
 
+    unsigned majorVersion() const { return parts[0]; }
+    unsigned minorVersion() const { return parts[1]; }
+    unsigned patchVersion() const { return parts[2]; }
+    // The whole version text, empty until the version has been read.
+    const QString &text() const { return versionText; }
+    // The first three dot-separated parts of text() joined with ".".
+    QString shortText() const;
+    // major, minor and patch as one number: (major * 1000 + minor) * 1000 + patch.
+    qint64 number() const;
+
+private:
+    unsigned parts[3] = {0, 0, 0};
+    QString versionText;
+};
+
+// The version read by readProgramVersion(); all zero and empty before that.
+const ProgramVersion &programVersion();
+
+// Reads the product version once at start-up, before any window exists.
 void readProgramVersion();
 
 // Splits a version text at "." and reads its first three parts as unsigned
 // decimal numbers; a missing or unparsable part gives 0.
 void parseVersionParts(const QString &text, unsigned parts[3]);
 
-// The first three dot-separated parts of programVersionText joined with ".".
+// programVersion().shortText().
 QString programVersionShortText();

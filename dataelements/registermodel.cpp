@@ -1,6 +1,7 @@
 #include "registermodel.h"
 
 #include "activeelement.h"
+#include "consolelinks.h"
 
 #include <QObject>
 #include <QRegularExpression>
@@ -13,11 +14,6 @@
 namespace {
 
 constexpr int HighestBit = 63;
-
-QObject *objectOf(ActiveElement *element)
-{
-    return dynamic_cast<QObject *>(element);
-}
 
 QString objectNameOf(ActiveElement *element)
 {
@@ -462,8 +458,7 @@ QString svdSizeError(const QString &peripheral, const QString &reg, const QStrin
 QString registerHeadersDiffer(const QString &storedHeader, const QString &newHeader,
                               const QString &define)
 {
-    QString link = define;
-    link.replace(QLatin1Char(':'), QStringLiteral("$$$COLON$$$"));
+    const QString link = linkTarget(define);
     return QStringLiteral("<font color=\"red\"> <b>XML Error: </b></font><b>register has two "
                           "different headers (%1, %2) <a href=\"%3\">%4</a><br>")
         .arg(storedHeader, newHeader, link, define);

@@ -37,6 +37,8 @@ public:
     ActiveElement &operator=(const ActiveElement &) = delete;
 
     virtual ~ActiveElement();
+    // The element's own Qt object (its widget, or a radio group's group).
+    virtual QObject *elementObject() const = 0;
     // Set from text written in the given keyword (0 value, 1 label, 2 index, 3 define value).
     virtual void setValue(const QString &text, int keyword) = 0;
     // A value read from a project file; becomes the stored value.
@@ -55,7 +57,7 @@ public:
     virtual bool acceptsBitRange(int msb, int lsb) = 0;
     virtual void updateToolTip() {}
     virtual void addItem(const QString &text, const QString &value, int key);
-    // The element class's Qt signal.
+    // Tells the formulas and displays that read the element that its value changed.
     virtual void updateMathLabels() = 0;
 
     // Lock lists. The first record of lockedBy is the lock in force; names and
@@ -143,3 +145,15 @@ QString &stripKeywordSuffix(QString &text, int keyword);
 
 #define ActiveElement_iid "org.orvanta.Quillmate.ActiveElement"
 Q_DECLARE_INTERFACE(ActiveElement, ActiveElement_iid)
+
+// The Qt object of an element; null for no element.
+inline QObject *objectOf(const ActiveElement *element)
+{
+    return element ? element->elementObject() : nullptr;
+}
+
+// The element interface of a Qt object; null when the object is no element.
+inline ActiveElement *activeElementOf(QObject *object)
+{
+    return qobject_cast<ActiveElement *>(object);
+}

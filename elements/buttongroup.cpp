@@ -123,7 +123,7 @@ void ButtonGroup::valueChangedByUser(QAbstractButton *button)
     // The button, not the group, has the focus.
     recordSet(button, QString::number(index));
     ElementGuard guard(this, host());
-    emit changedByUser();
+    elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     storedIndex = index;
@@ -144,7 +144,7 @@ bool ButtonGroup::runSendData(int index)
                            {{QStringLiteral("recData"), QStringLiteral("selected")}}))
             return false;
     }
-    emit updateMathLabels();
+    elementSignals()->raise(&ElementSignals::updateMathLabels);
     return guard.alive();
 }
 
@@ -153,7 +153,7 @@ void ButtonGroup::sendLocks(bool on, QAbstractButton *button)
     if (!button)
         return;
     ElementGuard guard(this, host());
-    emit changedByUser();
+    elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     // An unchecked button has nothing to lock.
@@ -164,7 +164,7 @@ void ButtonGroup::sendLocks(bool on, QAbstractButton *button)
 
 void ButtonGroup::emitSendLock(const QString &lock)
 {
-    emit sendLock(lock);
+    elementSignals()->raise(&ElementSignals::sendLock, lock);
 }
 
 void ButtonGroup::applyLocks()

@@ -68,17 +68,6 @@ public:
     // Lets the main window have a waiting lock sent now.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
-signals:
-    void changedByUser();
-    void updateMathLabels() override;
-    void selected_sendUSB(QString data);
-    void selected_recData(QString data);
-    void selected_setDef(QString data);
-    void unselected_sendUSB(QString data);
-    void unselected_setDef(QString data);
-    void sendLock(QString lock);
-    void sendUnlock(QString lock);
-
 public slots:
     void sendData(int index);
     // The group reports the button that was unchecked too; only the checked one counts.

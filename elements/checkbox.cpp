@@ -36,7 +36,7 @@ void CheckBox::valueChangedByUser(bool checked)
     // The line carries the value, so replaying it restores the same check state.
     recordSet(this, QString::number(int(checked != flagProperty("inverted"))));
     ElementGuard guard(this, host());
-    emit changedByUser();
+    elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     storedValue = checked != flagProperty("inverted");
@@ -66,14 +66,14 @@ bool CheckBox::runSendData(bool checked)
             || !emitEach(guard, QStringLiteral("checked_setDef"), setDefs))
             return false;
     }
-    emit updateMathLabels();
+    elementSignals()->raise(&ElementSignals::updateMathLabels);
     return guard.alive();
 }
 
 void CheckBox::sendLocks(bool on)
 {
     ElementGuard guard(this, host());
-    emit changedByUser();
+    elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     // Nothing to lock in the non-locking state.
@@ -84,7 +84,7 @@ void CheckBox::sendLocks(bool on)
 
 void CheckBox::emitSendLock(const QString &lock)
 {
-    emit sendLock(lock);
+    elementSignals()->raise(&ElementSignals::sendLock, lock);
 }
 
 void CheckBox::enable(bool on)

@@ -24,18 +24,6 @@ public:
     // Lets the main window have a waiting lock sent now.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
-signals:
-    void changedByUser();
-    void updateMathLabels() override;
-    void checked_sendUSB(QString data);
-    void checked_recData(QString data);
-    void checked_setDef(QString data);
-    void unchecked_sendUSB(QString data);
-    void unchecked_recData(QString data);
-    void unchecked_setDef(QString data);
-    void sendLock(QString lock);
-    void sendUnlock(QString lock);
-
 public slots:
     void sendData(bool checked);
     void enable(bool on) override;

@@ -2,6 +2,7 @@
 
 #include "errorreporter.h"
 #include "eventfilters.h"
+#include "consolelinks.h"
 #include "elementhost.h"
 #include "registermodel.h"
 
@@ -38,8 +39,7 @@ void ComboBox::warnDuplicates()
         values.insert(itemData(i).toString());
         texts.insert(itemText(i));
     }
-    QString link = objectName();
-    link.replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$"));
+    const QString link = linkTarget(objectName());
     const QString line = QStringLiteral("<font color=\"orange\"> <b>XML Warning: </font>Combobox "
                                         "<a href=\"%1\">%2</a> has duplicate %3.</b><br>");
     // Loading goes on: both are warnings only.
@@ -137,7 +137,7 @@ void ComboBox::valueChangedByUser(int index)
 {
     recordSet(this, QString::number(index));
     ElementGuard guard(this, host());
-    emit changedByUser();
+    elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     m_storedIndex = index;
@@ -162,14 +162,14 @@ bool ComboBox::runSendData(int index)
                             {QStringLiteral("loadFile"), selected}}))
             return false;
     }
-    emit updateMathLabels();
+    elementSignals()->raise(&ElementSignals::updateMathLabels);
     return guard.alive();
 }
 
 void ComboBox::sendLocks(bool on)
 {
     ElementGuard guard(this, host());
-    emit changedByUser();
+    elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     sendLockTexts(guard, QString::number(currentIndex()), on);
@@ -177,7 +177,7 @@ void ComboBox::sendLocks(bool on)
 
 void ComboBox::emitSendLock(const QString &lock)
 {
-    emit sendLock(lock);
+    elementSignals()->raise(&ElementSignals::sendLock, lock);
 }
 
 void ComboBox::applyLocks()

@@ -58,7 +58,7 @@ static QString rangeText(QObject *object)
 
 QString buildToolTip(ActiveElement *element, quint32 sections)
 {
-    auto *object = dynamic_cast<QObject *>(element);
+    auto *object = objectOf(element);
     const auto on = [sections](ToolTipSection bit) { return (sections & bit) != 0; };
     const auto line = [](const QString &text) { return text.isEmpty() ? text : text + QLatin1Char('\n'); };
     QString tip;
@@ -142,7 +142,7 @@ bool evaluateCondition(const QString &condition, ElementHost *host)
     if (formula.postfix.size() != 3 || !host)
         return false;
     ActiveElement *element = host->getActiveElement(formula.postfix.at(0));
-    auto *object = dynamic_cast<QObject *>(element);
+    auto *object = objectOf(element);
     if (!qobject_cast<LineEdit *>(object) && !qobject_cast<TextEdit *>(object))
         return false;
     QString text = formula.postfix.at(1);

@@ -45,7 +45,7 @@ void LineEdit::valueChangedByUser(const QString &text)
         host()->recordScriptLine(line, line);
     }
     ElementGuard guard(this, host());
-    emit changedByUser();
+    elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     storedValue = text;
@@ -65,7 +65,7 @@ bool LineEdit::runSendData()
     rules.signalEvent = QStringLiteral("changed");
     if (!runActions(guard, rules))
         return false;
-    emit updateMathLabels();
+    elementSignals()->raise(&ElementSignals::updateMathLabels);
     return guard.alive();
 }
 

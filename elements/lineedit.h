@@ -30,13 +30,6 @@ public:
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
 
-signals:
-    void changedByUser();
-    void updateMathLabels() override;
-    void changed_sendUSB(QString data);
-    void changed_setDef(QString data);
-    void changed_runScript(QString data);
-
 public slots:
     void sendData(const QString &text);
     void enable(bool on) override;

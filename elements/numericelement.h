@@ -7,14 +7,9 @@
 // What the numeric elements (spin boxes, slider, double spin box, knob)
 // share beside ValueElement: the "changed" action walk, the user's and the
 // program's change paths, and the rules of defaults, bit fields and stored
-// numbers. The element class declares the Qt signals; changedByUser is one of
-// them.
+// numbers.
 class NumericElement : public ValueElement
 {
-public:
-    // The element class's Qt signal.
-    virtual void changedByUser() = 0;
-
 protected:
     // The range a new integer element has until the panel or a bit field
     // narrows it; a range still reaching either end counts as open.

@@ -4,6 +4,7 @@
 #include "errorreporter.h"
 #include "expression.h"
 #include "elementhost.h"
+#include "elementsignals.h"
 #include "text.h"
 #include "valueelement.h"
 
@@ -16,6 +17,7 @@ static int pushButtonCount = 0;
 
 PushButton::PushButton(const QString &name, const QString &text, QWidget *parent)
     : QPushButton(text, parent)
+    , m_signals(new ElementSignals(this, {}))
 {
     connect(this, &QPushButton::clicked, this, &PushButton::sendDataWhenClicked);
     connect(this, &QPushButton::pressed, this, &PushButton::sendDataWhenClicked);
@@ -44,13 +46,6 @@ bool PushButton::actionConditionHolds(const QString &condition) const
     return result != 0.0;
 }
 
-// Emits the button's signal name(QString).
-static void emitNamed(QObject *button, const QString &name, const QString &text)
-{
-    QMetaObject::invokeMethod(button, name.toLatin1().constData(), Qt::DirectConnection,
-                              Q_ARG(QString, text));
-}
-
 void PushButton::sendDataWhenClicked()
 {
     const int signalIndex = senderSignalIndex();
@@ -77,20 +72,20 @@ void PushButton::sendDataWhenClicked()
             continue;
         if (action.kind == QLatin1String("sendUSB")) {
             const QDeadlineTimer deadline(qMax<qint64>(0, action.delay.toLongLong()));
-            emitNamed(this, event + QStringLiteral("_sendUSB"), action.data);
+            m_signals->emitText(event + QStringLiteral("_sendUSB"), action.data);
             if (!guard.alive())
                 return;
-            emitNamed(this, event + QStringLiteral("_recData"), action.recData);
+            m_signals->emitText(event + QStringLiteral("_recData"), action.recData);
             if (!guard.alive())
                 return;
             waitProcessingEvents(deadline);
         } else if (action.kind == QLatin1String("setDef")) {
-            emitNamed(this, event + QStringLiteral("_setDef"), action.data);
+            m_signals->emitText(event + QStringLiteral("_setDef"), action.data);
         } else if (action.kind == QLatin1String("resetGUI") || action.kind == QLatin1String("loadFile")
                    || action.kind == QLatin1String("startProgram")
                    || action.kind == QLatin1String("runScript")) {
             // These kinds have a clicked signal only, whatever the event.
-            emitNamed(this, QStringLiteral("clicked_") + action.kind, action.data);
+            m_signals->emitText(QStringLiteral("clicked_") + action.kind, action.data);
         }
         if (!guard.alive())
             return;
@@ -98,7 +93,7 @@ void PushButton::sendDataWhenClicked()
 
     const QStringList setDefs = property("default_setdef").toStringList();
     for (const QString &entry : setDefs) {
-        emit clicked_setDef(entry);
+        m_signals->raise(&ElementSignals::clicked_setDef, entry);
         if (!guard.alive())
             return;
     }

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 class ElementHost;
+class ElementSignals;
 
 // A panel button: no define and no value, only actions. Each press, release
 // and click walks the actions of its "data" property (entry "0") and emits
@@ -31,20 +32,8 @@ public:
     ElementHost *host() const { return m_host; }
     void setHost(ElementHost *host) { m_host = host; }
 
-signals:
-    void clicked_loadFile(QString data);
-    void clicked_sendUSB(QString data);
-    void clicked_recData(QString data);
-    void clicked_setDef(QString data);
-    void clicked_startProgram(QString data);
-    void clicked_runScript(QString data);
-    void clicked_resetGUI(QString data);
-    void pressed_setDef(QString data);
-    void pressed_sendUSB(QString data);
-    void pressed_recData(QString data);
-    void released_setDef(QString data);
-    void released_sendUSB(QString data);
-    void released_recData(QString data);
+    // The button's action signals: a child of the button.
+    ElementSignals *elementSignals() const { return m_signals; }
 
 public slots:
     // The action runner of the button's own clicked, pressed and released
@@ -57,6 +46,7 @@ private:
     bool actionConditionHolds(const QString &condition) const;
 
     ElementHost *m_host = nullptr;
+    ElementSignals *m_signals;
 };
 
 // A picture file named by panel data, resolved against the directory of the

@@ -23,14 +23,6 @@ public:
     QString value(int keyword, int flag) override;
     void initialize() override;
 
-signals:
-    void changedByUser() override;
-    void updateMathLabels() override;
-    void changed_sendUSB(QString data);
-    void changed_recData(QString data);
-    void changed_setDef(QString data);
-    void changed_runScript(QString data);
-
 public slots:
     void sendData(int value);
     void enable(bool on) override;

@@ -1,12 +1,33 @@
 #include "tabwidget.h"
 
+#include "absolutewidget.h"
+#include "boxcontainers.h"
 #include "elementhost.h"
+#include "gridwidget.h"
+#include "treewidget.h"
 
 #include <QStringList>
 #include <QVariant>
 
 static const char selectListProperty[] = "selectsetdef";
 static const char unselectListProperty[] = "unselectsetdef";
+
+template <typename Page>
+static bool connectPage(QTabWidget *tabs, QWidget *widget)
+{
+    auto *page = qobject_cast<Page *>(widget);
+    if (page)
+        QObject::connect(tabs, &QTabWidget::currentChanged, page, &Page::childSetDef);
+    return page;
+}
+
+bool TabWidget::connectPageSetDef(QTabWidget *tabs, QWidget *page)
+{
+    return tabs
+        && (connectPage<AbsoluteWidget>(tabs, page) || connectPage<GridWidget>(tabs, page)
+            || connectPage<GroupBox>(tabs, page) || connectPage<HorizontalWidget>(tabs, page)
+            || connectPage<VerticalWidget>(tabs, page) || connectPage<TreeWidget>(tabs, page));
+}
 
 TabWidget::TabWidget(QWidget *parent)
     : QTabWidget(parent)

@@ -32,6 +32,9 @@ public:
     // left, or its "selectsetdef" list when it is the page now shown. The last
     // page with select lists then remembers the page now shown for the next change.
     static void runPageSelectLists(QObject *sender, QWidget *page);
+    // Connects the tab changes of tabs to the page's childSetDef slot; false,
+    // with nothing connected, when the page is no container that has one.
+    static bool connectPageSetDef(QTabWidget *tabs, QWidget *page);
 
     // Makes the child the current tab when it is one of the tabs.
     void showChild(Container *child) override;

@@ -52,7 +52,7 @@ void TextEdit::valueChangedByUser()
 {
     recordSet(this, singleLineText());
     ElementGuard guard(this, host());
-    emit changedByUser();
+    elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     storedValue = toHtml();
@@ -72,9 +72,9 @@ void TextEdit::valueChanged(const QString &text)
 void TextEdit::sendData(const QString &text)
 {
     ElementGuard guard(this, host());
-    emit changed_sendUSB(text);
+    elementSignals()->raise(&ElementSignals::changed_sendUSB, text);
     if (guard.alive())
-        emit changed_setDef(text);
+        elementSignals()->raise(&ElementSignals::changed_setDef, text);
 }
 
 void TextEdit::enable(bool on)

@@ -30,12 +30,6 @@ public:
     // Small, so layouts grow the field from there.
     QSize sizeHint() const override;
 
-signals:
-    void changedByUser();
-    void updateMathLabels() override;
-    void changed_sendUSB(QString data);
-    void changed_setDef(QString data);
-
 public slots:
     void sendData(const QString &text);
     void enable(bool on) override;

@@ -17,6 +17,7 @@ ToggleButton::ToggleButton(const QString &name, const QString &text, QWidget *pa
 {
     setObjectName(name);
     setCheckable(true);
+    // runScript carries the actions of both states.
 }
 
 void ToggleButton::initialize()
@@ -49,7 +50,7 @@ void ToggleButton::valueChangedByUser(bool checked)
 {
     PushButton::recordClicked(this, host());
     ElementGuard guard(this, host());
-    emit changedByUser();
+    elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     storedValue = checked != flagProperty("inverted");
@@ -79,14 +80,14 @@ bool ToggleButton::runSendData(bool checked)
         if (on && !emitEach(guard, QStringLiteral("checked_setDef"), textListProperty("default_setdef")))
             return false;
     }
-    emit updateMathLabels();
+    elementSignals()->raise(&ElementSignals::updateMathLabels);
     return guard.alive();
 }
 
 void ToggleButton::sendLocks(bool on)
 {
     ElementGuard guard(this, host());
-    emit changedByUser();
+    elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive() || (on && !isChecked()))
         return;
     sendLockTexts(guard, QStringLiteral("0"), on);
@@ -94,7 +95,7 @@ void ToggleButton::sendLocks(bool on)
 
 void ToggleButton::emitSendLock(const QString &lock)
 {
-    emit sendLock(lock);
+    elementSignals()->raise(&ElementSignals::sendLock, lock);
 }
 
 void ToggleButton::enable(bool on)

@@ -150,7 +150,7 @@ static bool switchRadioGroup(QWidget *widget, bool on)
 {
     auto *radio = qobject_cast<QRadioButton *>(widget);
     QButtonGroup *group = radio ? radio->group() : nullptr;
-    auto *element = dynamic_cast<ActiveElement *>(group);
+    auto *element = activeElementOf(group);
     if (!element)
         return false;
     enableElement(element, on);
@@ -184,19 +184,19 @@ void TreeWidget::switchNestedBranch(QTreeWidgetItem *row, QWidget *widget, bool 
     // The rows below a nested button stay off while it is unchecked.
     if (button)
         setBranchEnabled(row, on && button->isChecked());
-    if (auto *element = dynamic_cast<ActiveElement *>(widget))
+    if (auto *element = activeElementOf(widget))
         enableElement(element, on);
 }
 
 void TreeWidget::switchLeaf(QWidget *widget, bool on)
 {
-    if (auto *element = dynamic_cast<ActiveElement *>(widget)) {
+    if (auto *element = activeElementOf(widget)) {
         enableElement(element, on);
         sendLocks(widget, on);
     } else if (dynamic_cast<Container *>(widget)) {
         const QList<QWidget *> inner = widget->findChildren<QWidget *>();
         for (QWidget *child : inner) {
-            if (auto *element = dynamic_cast<ActiveElement *>(child)) {
+            if (auto *element = activeElementOf(child)) {
                 enableElement(element, on);
                 sendLocks(child, on);
             } else {

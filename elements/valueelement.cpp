@@ -7,7 +7,6 @@
 #include "numberliteral.h"
 
 #include <QEventLoop>
-#include <QMetaMethod>
 #include <QTimer>
 #include <QWidget>
 
@@ -123,6 +122,7 @@ bool ElementGuard::alive() const
 
 ValueElement::ValueElement(QObject *object)
     : m_object(object)
+    , m_signals(new ElementSignals(object, {QStringLiteral("changedByUser"), QStringLiteral("updateMathLabels")}))
 {
 }
 
@@ -136,6 +136,11 @@ void ValueElement::setElementProperty(const char *name, const QVariant &value)
 QVariant ValueElement::elementProperty(const char *name)
 {
     return m_object->property(name);
+}
+
+void ValueElement::updateMathLabels()
+{
+    m_signals->raise(&ElementSignals::updateMathLabels);
 }
 
 void ValueElement::updateToolTip()
@@ -170,16 +175,6 @@ void ValueElement::installConfirmation(QWidget *widget)
         widget->installEventFilter(new QInputEventRecorder(widget));
 }
 
-// Emits the element's signal name(QString). A signal the element does not
-// have is skipped: connecting the action already warned about it.
-static void emitSignal(QObject *object, const QString &name, const QString &text)
-{
-    const QByteArray signature = QMetaObject::normalizedSignature((name + QStringLiteral("(QString)")).toLatin1());
-    const int index = object->metaObject()->indexOfSignal(signature.constData());
-    if (index >= 0)
-        object->metaObject()->method(index).invoke(object, Qt::DirectConnection, Q_ARG(QString, text));
-}
-
 bool ValueElement::runActions(const ElementGuard &guard, const ActionRules &rules, const QString &key)
 {
     const QList<ElementAction> actions = readElementActions(elementProperty("data"), key);
@@ -196,18 +191,18 @@ bool ValueElement::runActions(const ElementGuard &guard, const ActionRules &rule
             continue;
         const QString event = rules.signalEvent.isEmpty() ? action.event : rules.signalEvent;
         if (action.kind != QLatin1String("sendUSB")) {
-            emitSignal(m_object, rules.signalEvents.value(action.kind, event) + QLatin1Char('_') + action.kind,
+            m_signals->emitText(rules.signalEvents.value(action.kind, event) + QLatin1Char('_') + action.kind,
                        action.data);
             if (!guard.alive())
                 return false;
             continue;
         }
         const QDeadlineTimer deadline(qMax<qint64>(0, action.delay.toLongLong()));
-        emitSignal(m_object, rules.signalEvents.value(action.kind, event) + QStringLiteral("_sendUSB"),
+        m_signals->emitText(rules.signalEvents.value(action.kind, event) + QStringLiteral("_sendUSB"),
                    action.data);
         if (!guard.alive())
             return false;
-        emitSignal(m_object, rules.signalEvents.value(QStringLiteral("recData"), event) + QStringLiteral("_recData"),
+        m_signals->emitText(rules.signalEvents.value(QStringLiteral("recData"), event) + QStringLiteral("_recData"),
                    action.recData);
         if (!guard.alive())
             return false;
@@ -236,7 +231,7 @@ bool ValueElement::runChoiceWalk(const ElementGuard &guard, const QString &newKe
 bool ValueElement::emitEach(const ElementGuard &guard, const QString &signalName, const QStringList &texts)
 {
     for (const QString &text : texts) {
-        emitSignal(m_object, signalName, text);
+        m_signals->emitText(signalName, text);
         if (!guard.alive())
             return false;
     }

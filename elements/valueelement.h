@@ -1,6 +1,7 @@
 #pragma once
 
 #include "activeelement.h"
+#include "elementsignals.h"
 
 #include <QDeadlineTimer>
 #include <QPointer>
@@ -87,17 +88,21 @@ struct ActionRules {
 class ValueElement : public ActiveElement
 {
 public:
+    QObject *elementObject() const override { return m_object; }
     void setElementProperty(const char *name, const QVariant &value) override;
     QVariant elementProperty(const char *name) override;
     // Sets the tool tip of the element's widget (nothing for a non-widget).
     void updateToolTip() override;
+    void updateMathLabels() override;
+
+    // The signals of the element: a child of its Qt object.
+    ElementSignals *elementSignals() const { return m_signals; }
 
 protected:
     // object: the element's own Qt object (the widget, or a radio group's group).
     explicit ValueElement(QObject *object);
     ~ValueElement() override;
 
-    QObject *elementObject() const { return m_object; }
 
     bool flagProperty(const char *name) { return elementProperty(name).toBool(); }
     QStringList textListProperty(const char *name) { return elementProperty(name).toStringList(); }
@@ -125,7 +130,8 @@ protected:
     // signals that the old entry's kinds use instead of "unselected".
     bool runChoiceWalk(const ElementGuard &guard, const QString &newKey, const QString &oldKey,
                        const QStringList &kinds, const QHash<QString, QString> &unselectedEvents);
-    // Emits the element's signal signalName(QString) once for each text, in order.
+    // Emits the element's signal signalName(QString) once for each text, in
+    // order; a signal the element does not raise is skipped.
     bool emitEach(const ElementGuard &guard, const QString &signalName, const QStringList &texts);
     // Emits sendLock (lock) or sendUnlock for each lock text of "locks" entry key.
     bool sendLockTexts(const ElementGuard &guard, const QString &key, bool lock);
@@ -148,4 +154,5 @@ protected:
 
 private:
     QObject *m_object;
+    ElementSignals *m_signals;
 };

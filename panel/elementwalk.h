@@ -18,7 +18,7 @@ public:
     ElementWalk(const QList<ActiveElement *> &elements, const ElementHost *host)
     {
         for (ActiveElement *element : elements)
-            m_entries.emplace_back(element, ElementGuard(dynamic_cast<QObject *>(element), host));
+            m_entries.emplace_back(element, ElementGuard(objectOf(element), host));
     }
 
     template <typename Step>

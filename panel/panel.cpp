@@ -45,7 +45,7 @@ void Panel::clear()
     thermosByName.clear();
     containersByName.clear();
     for (ActiveElement *element : qAsConst(allElements)) {
-        if (auto *timer = qobject_cast<TimerLabel *>(dynamic_cast<QObject *>(element)))
+        if (auto *timer = qobject_cast<TimerLabel *>(objectOf(element)))
             timer->setRunning(false);
     }
     timersByName.clear();
@@ -334,7 +334,7 @@ QString Panel::getFieldName(const QString &path)
 
 QString Panel::getObjectName(ActiveElement *element)
 {
-    auto *object = dynamic_cast<QObject *>(element);
+    auto *object = objectOf(element);
     return object ? object->objectName() : QString();
 }
 
@@ -405,7 +405,7 @@ void Panel::changed()
 {
     if (loading)
         return;
-    if (!recordElementChange(sender()))
+    if (!recordElementChange(senderElement()))
         return;
     if (m_shell)
         m_shell->setProjectModified();

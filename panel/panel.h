@@ -249,7 +249,11 @@ public:
     void connectVariableToThermos(DataClass *variable);
     void connectElementToThermos(QObject *element);
     void connectTabSetDef(QObject *tabWidget, QObject *receiver);
+    // Connects the element's signal signalName ("checked_setDef", "sendLock")
+    // to the panel slot slotName ("setDef", "on_sendLock"); a send's receive
+    // signal goes to recData too.
     void connectAction(const QString &signalName, const QString &slotName, QObject *element);
+    using TextSlot = void (Panel::*)(QString);
 
     // ---- Locks (panel_locks.cpp)
     QHash<QString, QStringList> waitingLocks; // define -> the elements waiting to lock it
@@ -338,6 +342,9 @@ protected:
 private:
     template <typename T>
     T *installRootContainer(T *container);
+    // The element whose signal runs the slot: the owner of an element's
+    // ElementSignals, else the sender itself (null outside a signal).
+    QObject *senderElement() const;
 
     PanelShell *m_shell;
     LockDialog *m_lockGraph = nullptr;

@@ -4,20 +4,8 @@
 // other widgets get a palette change.
 #include "panel.h"
 
-#include "checkbox.h"
-#include "combobox.h"
-#include "doublespinbox.h"
-#include "hexspinbox.h"
+#include "elementkinds.h"
 #include "knob.h"
-#include "lineedit.h"
-#include "mathlabel.h"
-#include "pushbutton.h"
-#include "slider.h"
-#include "spinbox.h"
-#include "textedit.h"
-#include "togglebutton.h"
-
-#include <QRadioButton>
 
 // "rgb(r,g,b)" of a QRgb colour number; the upper byte does not count.
 static QString rgbText(int color)
@@ -44,23 +32,14 @@ static void colourWidget(QWidget *widget, int color, bool formElement, const QSt
 
 void Panel::setBGColor(QWidget *widget, int color)
 {
-    const bool formElement = qobject_cast<CheckBox *>(widget) || qobject_cast<ComboBox *>(widget)
-        || qobject_cast<SpinBox *>(widget) || qobject_cast<HexSpinBox *>(widget)
-        || qobject_cast<DoubleSpinBox *>(widget) || qobject_cast<Slider *>(widget)
-        || qobject_cast<TextEdit *>(widget) || qobject_cast<LineEdit *>(widget)
-        || qobject_cast<MathLabel *>(widget) || qobject_cast<ToggleButton *>(widget)
-        || qobject_cast<QRadioButton *>(widget);
-    colourWidget(widget, color, formElement, QStringLiteral("background-color"),
+    const ElementKind *kind = elementKindOf(widget);
+    colourWidget(widget, color, kind && kind->styledColours, QStringLiteral("background-color"),
                  qobject_cast<Knob *>(widget) ? QPalette::Button : QPalette::Base);
 }
 
 void Panel::setTextColor(QWidget *widget, int color)
 {
-    // Not the same list: edits take a text palette, push buttons a text style sheet.
-    const bool formElement = qobject_cast<CheckBox *>(widget) || qobject_cast<ComboBox *>(widget)
-        || qobject_cast<SpinBox *>(widget) || qobject_cast<HexSpinBox *>(widget)
-        || qobject_cast<Slider *>(widget) || qobject_cast<QRadioButton *>(widget)
-        || qobject_cast<MathLabel *>(widget) || qobject_cast<ToggleButton *>(widget)
-        || qobject_cast<PushButton *>(widget) || qobject_cast<DoubleSpinBox *>(widget);
-    colourWidget(widget, color, formElement, QStringLiteral("color"), QPalette::Text);
+    // Not the same kinds: edits take a text palette, push buttons a text style sheet.
+    const ElementKind *kind = elementKindOf(widget);
+    colourWidget(widget, color, kind && kind->styledTextColour, QStringLiteral("color"), QPalette::Text);
 }

@@ -5,7 +5,9 @@
 
 #include "buttongroup.h"
 #include "checkbox.h"
+#include "consolelinks.h"
 #include "dataclass.h"
+#include "elementkinds.h"
 #include "errorreporter.h"
 #include "numberliteral.h"
 #include "panelshell.h"
@@ -26,7 +28,7 @@
 
 static TimerLabel *asTimerLabel(ActiveElement *element)
 {
-    return qobject_cast<TimerLabel *>(dynamic_cast<QObject *>(element));
+    return qobject_cast<TimerLabel *>(objectOf(element));
 }
 
 void Panel::assignRegisterField(const QString &define, const QString &header,
@@ -124,8 +126,10 @@ static void announceChange(QObject *object, const char *typeName, const T &value
         ? invokeChangeSlot(object, "valueChangedByUser(" + type + ")", argument)
         : invokeChangeSlot(object, "valueChangedByUser()", QGenericArgument());
     const bool changedRan = invokeChangeSlot(object, "valueChanged(" + type + ")", argument);
-    if (!byUserRan && !changedRan && object->metaObject()->indexOfSignal("changedByUser()") >= 0)
-        QMetaObject::invokeMethod(object, "changedByUser", Qt::DirectConnection);
+    if (byUserRan || changedRan)
+        return;
+    if (ElementSignals *signalSet = signalsOf(object); signalSet && signalSet->raises(QStringLiteral("changedByUser")))
+        signalSet->raise(&ElementSignals::changedByUser);
 }
 
 bool Panel::setElementByDefine(const QString &name, const QString &value)
@@ -146,11 +150,10 @@ bool Panel::setElementByDefine(const QString &name, const QString &value)
     }
 
     ActiveElement *element = getActiveElement(name);
-    QObject *object = dynamic_cast<QObject *>(element);
+    QObject *object = objectOf(element);
     if (!object) {
-        QString script = m_shell ? m_shell->runningScriptFile() : QString();
-        script.replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$"));
-        const QString link = QStringLiteral("$xmlopen$%1$-n%2$-c1").arg(script, QString());
+        const QString script = m_shell ? m_shell->runningScriptFile() : QString();
+        const QString link = filePositionLink(script, QString(), QStringLiteral("1"));
         ::logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown define: %1 in line %2 "
                                     "<b><a href=\"%3\">file</a> line %4</b><b><br>")
                          .arg(name, QString(), link, QString()));
@@ -158,59 +161,89 @@ bool Panel::setElementByDefine(const QString &name, const QString &value)
     }
 
     const int n = value.toInt(); // text that is no number gives 0
-    if (auto *box = qobject_cast<CheckBox *>(object)) {
+    const ElementKind *elementKind = elementKindOf(object);
+    switch (elementKind ? elementKind->setRule : DefineSetRule::None) {
+    case DefineSetRule::Bit: {
+        auto *box = qobject_cast<CheckBox *>(object);
         const bool checked = n == 1;
         setBlocked(box, [&] { box->setChecked(checked); });
         box->valueChangedByUser(checked);
         box->valueChanged(checked ? 1 : 0);
-    } else if (auto *button = qobject_cast<QPushButton *>(object)) {
-        QMetaObject::invokeMethod(button, "setChecked", Qt::QueuedConnection, Q_ARG(bool, n == 1));
-    } else if (auto *box = qobject_cast<QDoubleSpinBox *>(object)) {
+        break;
+    }
+    case DefineSetRule::QueuedCheck:
+        // Checked from the event loop; nothing happens when the button went by then.
+        QMetaObject::invokeMethod(
+            object, [button = qobject_cast<QAbstractButton *>(object), checked = n == 1] { button->setChecked(checked); },
+            Qt::QueuedConnection);
+        break;
+    case DefineSetRule::Double: {
+        auto *box = qobject_cast<QDoubleSpinBox *>(object);
         const double number = value.toDouble();
         setBlocked(box, [&] { box->setValue(number); });
         announceChange(box, "double", number);
-    } else if (auto *box = qobject_cast<SpinBox *>(object)) {
+        break;
+    }
+    case DefineSetRule::Integer: {
+        auto *box = qobject_cast<SpinBox *>(object);
         setBlocked(box, [&] { box->setValue(n); });
         // The spin box's user path goes on to valueChanged itself.
         box->valueChangedByUser(n);
-    } else if (auto *slider = qobject_cast<QAbstractSlider *>(object)) {
+        break;
+    }
+    case DefineSetRule::Slider: {
+        auto *slider = qobject_cast<QAbstractSlider *>(object);
         setBlocked(slider, [&] { slider->setValue(n); });
         announceChange(slider, "int", n);
-    } else if (object->inherits("Knob")) {
+        break;
+    }
+    case DefineSetRule::Knob: {
         const double number = n;
         setBlocked(object, [&] {
             QMetaObject::invokeMethod(object, "setValue", Qt::DirectConnection, Q_ARG(double, number));
         });
         announceChange(object, "double", number);
-    } else if (auto *combo = qobject_cast<QComboBox *>(object)) {
+        break;
+    }
+    case DefineSetRule::Index: {
+        auto *combo = qobject_cast<QComboBox *>(object);
         if (n >= combo->count()) {
             reportIndexOutOfRange(name, QStringLiteral("setItem"), n, 0, combo->count() - 1);
             return false;
         }
         setBlocked(combo, [&] { combo->setCurrentIndex(n); });
         announceChange(combo, "int", n);
-    } else if (auto *group = qobject_cast<QButtonGroup *>(object)) {
+        break;
+    }
+    case DefineSetRule::Button: {
+        auto *group = qobject_cast<ButtonGroup *>(object);
         const QList<QAbstractButton *> buttons = group->buttons();
         if (n < 0 || n >= buttons.size()) {
             reportIndexOutOfRange(name, QStringLiteral("setRBItem"), n, 0, buttons.size() - 1);
             return false;
         }
         QAbstractButton *target = group->button(n) ? group->button(n) : buttons.at(n);
-        const QPointer<QButtonGroup> alive(group); // an action may close the panel
+        const QPointer<ButtonGroup> alive(group); // an action may close the panel
         target->setChecked(true);
         // A radio group's change slots take the button; the user's path keeps
         // the new value as the stored one, which the project file saves.
-        if (auto *radio = qobject_cast<ButtonGroup *>(alive.data()))
-            radio->valueChangedByUser(target);
-        else if (alive)
-            announceChange(group, "int", n);
-    } else if (auto *edit = qobject_cast<QLineEdit *>(object)) {
+        if (alive)
+            alive->valueChangedByUser(target);
+        break;
+    }
+    case DefineSetRule::LineText: {
+        auto *edit = qobject_cast<QLineEdit *>(object);
         setBlocked(edit, [&] { edit->setText(value); });
         announceChange(edit, "QString", value);
-    } else if (auto *edit = qobject_cast<QTextEdit *>(object)) {
+        break;
+    }
+    case DefineSetRule::RichText: {
+        auto *edit = qobject_cast<QTextEdit *>(object);
         setBlocked(edit, [&] { edit->setText(value); });
         announceChange(edit, "QString", value, false);
-    } else {
+        break;
+    }
+    case DefineSetRule::None:
         reportInvalidParameter(QStringLiteral("Set"), name);
         return false;
     }
@@ -219,7 +252,7 @@ bool Panel::setElementByDefine(const QString &name, const QString &value)
 
 bool Panel::recordElementChange(QObject *sender)
 {
-    auto *element = dynamic_cast<ActiveElement *>(sender);
+    auto *element = qobject_cast<ActiveElement *>(sender);
     if (!element)
         return true;
     // A timer ticking is no change of the project.

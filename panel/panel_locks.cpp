@@ -4,10 +4,12 @@
 // finds circular locks.
 #include "panel.h"
 
+#include "consolelinks.h"
 #include "buttongroup.h"
 #include "checkbox.h"
 #include "combobox.h"
 #include "doublespinbox.h"
+#include "elementkinds.h"
 #include "elementwalk.h"
 #include "errorreporter.h"
 #include "hexspinbox.h"
@@ -20,23 +22,11 @@
 
 #include <QPointer>
 
-static QObject *objectOf(ActiveElement *element)
-{
-    return dynamic_cast<QObject *>(element);
-}
-
-// The four element classes that send locks.
+// The element kinds that send locks.
 static bool isLockCapable(QObject *object)
 {
-    return qobject_cast<CheckBox *>(object) || qobject_cast<ComboBox *>(object)
-        || qobject_cast<ButtonGroup *>(object) || qobject_cast<ToggleButton *>(object);
-}
-
-// A console link to an element: the name with its colons written so that
-// the link handler can find the element again.
-static QString linkTarget(const QString &name)
-{
-    return QString(name).replace(QLatin1Char(':'), QStringLiteral("$$$COLON$$$"));
+    const ElementKind *kind = elementKindOf(object);
+    return kind && kind->sendsLocks;
 }
 
 // The names as links, joined by " and ".
@@ -51,7 +41,7 @@ static QString elementLinks(const QStringList &names)
 static void updateToolTips(const QPointer<QObject> &first, const QPointer<QObject> &second)
 {
     for (QObject *object : {first.data(), second.data()}) {
-        if (auto *element = dynamic_cast<ActiveElement *>(object))
+        if (auto *element = activeElementOf(object))
             element->updateToolTip();
     }
 }
@@ -71,9 +61,8 @@ static void serveWaiter(Panel *panel, const QString &waiterName, const QString &
     else if (wanted.kind == KeywordIndex)
         text += QStringLiteral(".index");
     if (isLockCapable(waiterObject))
-        QMetaObject::invokeMethod(waiterObject, "emitSendLock", Qt::DirectConnection,
-                                  Q_ARG(QString, QStringLiteral("%1=%2").arg(text, wanted.value)));
-    if (auto *element = dynamic_cast<ActiveElement *>(waiterObject.data()))
+        signalsOf(waiterObject)->raise(&ElementSignals::sendLock, QStringLiteral("%1=%2").arg(text, wanted.value));
+    if (auto *element = qobject_cast<ActiveElement *>(waiterObject.data()))
         element->updateToolTip();
 }
 
@@ -102,7 +91,7 @@ static bool readLockRequest(const Panel *panel, QObject *sender, const QString &
     request->name = parts.at(0);
     stripKeywordSuffix(request->name, request->kind);
     request->value = parts.at(1);
-    request->source = dynamic_cast<ActiveElement *>(sender);
+    request->source = qobject_cast<ActiveElement *>(sender);
     request->target = panel->getActiveElement(request->name);
     request->senderName = Panel::getObjectName(request->source);
     request->sourceObject = objectOf(request->source);
@@ -116,7 +105,7 @@ static bool readLockRequest(const Panel *panel, QObject *sender, const QString &
 void Panel::on_sendLock(QString lock)
 {
     LockRequest request;
-    if (!readLockRequest(this, sender(), lock, &request))
+    if (!readLockRequest(this, senderElement(), lock, &request))
         return;
     ActiveElement *source = request.source;
     ActiveElement *target = request.target;
@@ -149,7 +138,7 @@ void Panel::on_sendLock(QString lock)
 void Panel::on_sendUnlock(QString lock)
 {
     LockRequest request;
-    if (!readLockRequest(this, sender(), lock, &request))
+    if (!readLockRequest(this, senderElement(), lock, &request))
         return;
     ActiveElement *source = request.source;
     ActiveElement *target = request.target;

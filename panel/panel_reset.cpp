@@ -16,36 +16,36 @@
 #include <QSpinBox>
 #include <QTextEdit>
 
-static QObject *objectOf(ActiveElement *element)
-{
-    return dynamic_cast<QObject *>(element);
-}
-
 // Cuts every connection of the widget signals that an element's initialize
 // connects again, so that a reset never connects them twice. Other element
 // classes keep their connections.
 static void disconnectWidgetSignals(QObject *object)
 {
-    const auto cut = [object](std::initializer_list<const char *> signalList) {
-        for (const char *signal : signalList)
-            QObject::disconnect(object, signal, nullptr, nullptr);
-    };
-    if (qobject_cast<QComboBox *>(object))
-        cut({SIGNAL(currentIndexChanged(int)), SIGNAL(activated(int))});
-    else if (qobject_cast<QCheckBox *>(object))
-        cut({SIGNAL(clicked(bool)), SIGNAL(stateChanged(int))});
-    else if (qobject_cast<QPushButton *>(object))
-        cut({SIGNAL(clicked()), SIGNAL(pressed()), SIGNAL(released())});
-    else if (qobject_cast<QDoubleSpinBox *>(object))
-        cut({SIGNAL(valueChanged(double))});
-    else if (qobject_cast<QSpinBox *>(object))
-        cut({SIGNAL(valueChanged(int))});
-    else if (qobject_cast<QLineEdit *>(object))
-        cut({SIGNAL(textEdited(QString)), SIGNAL(textChanged(QString))});
-    else if (qobject_cast<QTextEdit *>(object))
-        cut({SIGNAL(textChanged())});
-    else if (qobject_cast<ButtonGroup *>(object))
-        cut({SIGNAL(buttonClicked(QAbstractButton *)), SIGNAL(buttonToggled(QAbstractButton *, bool))});
+    if (auto *combo = qobject_cast<QComboBox *>(object)) {
+        QObject::disconnect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), nullptr, nullptr);
+        QObject::disconnect(combo, QOverload<int>::of(&QComboBox::activated), nullptr, nullptr);
+    } else if (auto *box = qobject_cast<QCheckBox *>(object)) {
+        QObject::disconnect(box, &QCheckBox::clicked, nullptr, nullptr);
+        QObject::disconnect(box, &QCheckBox::stateChanged, nullptr, nullptr);
+    } else if (auto *button = qobject_cast<QPushButton *>(object)) {
+        QObject::disconnect(button, &QPushButton::clicked, nullptr, nullptr);
+        QObject::disconnect(button, &QPushButton::pressed, nullptr, nullptr);
+        QObject::disconnect(button, &QPushButton::released, nullptr, nullptr);
+    } else if (auto *doubleBox = qobject_cast<QDoubleSpinBox *>(object)) {
+        QObject::disconnect(doubleBox, QOverload<double>::of(&QDoubleSpinBox::valueChanged), nullptr, nullptr);
+    } else if (auto *spin = qobject_cast<QSpinBox *>(object)) {
+        QObject::disconnect(spin, QOverload<int>::of(&QSpinBox::valueChanged), nullptr, nullptr);
+    } else if (auto *line = qobject_cast<QLineEdit *>(object)) {
+        QObject::disconnect(line, &QLineEdit::textEdited, nullptr, nullptr);
+        QObject::disconnect(line, &QLineEdit::textChanged, nullptr, nullptr);
+    } else if (auto *text = qobject_cast<QTextEdit *>(object)) {
+        QObject::disconnect(text, &QTextEdit::textChanged, nullptr, nullptr);
+    } else if (auto *group = qobject_cast<ButtonGroup *>(object)) {
+        QObject::disconnect(group, QOverload<QAbstractButton *>::of(&QButtonGroup::buttonClicked), nullptr,
+                            nullptr);
+        QObject::disconnect(group, QOverload<QAbstractButton *, bool>::of(&QButtonGroup::buttonToggled),
+                            nullptr, nullptr);
+    }
 }
 
 void Panel::resetGUI(QString unused)

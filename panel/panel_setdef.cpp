@@ -47,11 +47,6 @@ enum WidgetKeyword : int {
 // Whether the rest of the assignment list is carried out.
 enum class ItemOutcome { Next, Stop };
 
-static QObject *objectOf(ActiveElement *element)
-{
-    return dynamic_cast<QObject *>(element);
-}
-
 // A number from panel text as an integer of type T: the fraction dropped, a
 // value beyond the type's range taken as its nearest end, not-a-number as 0.
 template <typename T>
@@ -466,7 +461,8 @@ void Panel::setDef(QString items)
         ::logMessage(QStringLiteral("setDef(%1)<br>").arg(items));
     // Only an element's signal names a sender for the range-change notes. An
     // item may open another panel, and the sender goes with the old one.
-    const QPointer<QObject> source = dynamic_cast<ActiveElement *>(sender()) ? sender() : nullptr;
+    QObject *sourceElement = senderElement();
+    const QPointer<QObject> source = qobject_cast<ActiveElement *>(sourceElement) ? sourceElement : nullptr;
     const QStringList list = items.split(QLatin1Char(';'));
     for (const QString &item : list) {
         if (setDefItem(*this, source.data(), item) == ItemOutcome::Stop)

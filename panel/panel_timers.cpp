@@ -3,6 +3,7 @@
 // together 100 ms after the first, with links to the elements involved.
 #include "panel.h"
 
+#include "consolelinks.h"
 #include "errorreporter.h"
 #include "panelshell.h"
 
@@ -19,13 +20,6 @@ void Panel::startCheckTimer()
         m_shell->cancelHighlight();
     rangeChangeNotes.clear();
     m_checkTimerId = startTimer(checkMilliseconds);
-}
-
-// An element's name as a console link target: the link handler turns the
-// colons back.
-static QString linkTarget(const QString &name)
-{
-    return QString(name).replace(QLatin1Char(':'), QStringLiteral("$$$COLON$$$"));
 }
 
 // Numbers as QString::arg writes them: whole numbers without a point.

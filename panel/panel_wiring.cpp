@@ -6,11 +6,13 @@
 #include "absolutewidget.h"
 #include "boxcontainers.h"
 #include "dataclass.h"
+#include "elementsignals.h"
 #include "panelshell.h"
 #include "gridwidget.h"
 #include "tabwidget.h"
 #include "treewidget.h"
 
+#include <QDoubleSpinBox>
 #include <QScrollArea>
 
 // ---------------------------------------------------------------------------
@@ -42,119 +44,166 @@ TreeWidget *Panel::createTreeWidget() { return installRootContainer(new TreeWidg
 VerticalWidget *Panel::createVerticalWidget() { return installRootContainer(new VerticalWidget); }
 
 // ---------------------------------------------------------------------------
-// Element signals to window slots
+// Element signals to window slots. The elements' signals are those of their
+// ElementSignals; an element is connected only to the signals it raises.
 
-static void connectUnique(QObject *sender, const char *signal, QObject *receiver, const char *slot)
+template <typename Sender, typename Signal, typename Slot>
+static void connectUnique(Sender *sender, Signal signal, Panel *panel, Slot slot)
 {
     if (sender)
-        QObject::connect(sender, signal, receiver, slot, Qt::UniqueConnection);
+        QObject::connect(sender, signal, panel, slot, Qt::UniqueConnection);
+}
+
+// The element's signals when the element raises name, else null.
+static ElementSignals *raising(QObject *element, const QString &name)
+{
+    ElementSignals *signalSet = signalsOf(element);
+    return signalSet && signalSet->raises(name) ? signalSet : nullptr;
+}
+
+QObject *Panel::senderElement() const
+{
+    return elementOf(sender());
 }
 
 void Panel::connectLocks(QObject *element)
 {
-    connectUnique(element, SIGNAL(sendLock(QString)), this, SLOT(on_sendLock(QString)));
-    connectUnique(element, SIGNAL(sendUnlock(QString)), this, SLOT(on_sendUnlock(QString)));
+    ElementSignals *signalSet = raising(element, QStringLiteral("sendLock"));
+    connectUnique(signalSet, &ElementSignals::sendLock, this, &Panel::on_sendLock);
+    connectUnique(signalSet, &ElementSignals::sendUnlock, this, &Panel::on_sendUnlock);
 }
 
 void Panel::connectChangedByUser(QObject *element)
 {
-    connectUnique(element, SIGNAL(changedByUser()), this, SLOT(changed()));
+    connectUnique(raising(element, QStringLiteral("changedByUser")), &ElementSignals::changedByUser, this,
+                  &Panel::changed);
 }
 
 void Panel::connectDoubleSpinBoxValue(QObject *element)
 {
-    connectUnique(element, SIGNAL(valueChanged(double)), this, SLOT(changed()));
+    connectUnique(qobject_cast<QDoubleSpinBox *>(element), QOverload<double>::of(&QDoubleSpinBox::valueChanged),
+                  this, &Panel::changed);
+}
+
+// The element's updateMathLabels, or a tab widget's, to a refresh slot.
+static void connectUpdate(QObject *element, Panel *panel, void (Panel::*slot)())
+{
+    if (ElementSignals *signalSet = raising(element, QStringLiteral("updateMathLabels")))
+        connectUnique(signalSet, &ElementSignals::updateMathLabels, panel, slot);
+    else if (auto *tabs = qobject_cast<TabWidget *>(element))
+        connectUnique(tabs, &TabWidget::updateMathLabels, panel, slot);
 }
 
 void Panel::connectVariableToCurves(DataClass *variable)
 {
-    connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateCurve()));
+    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateCurve);
 }
 
 void Panel::connectElementToCurves(QObject *element)
 {
-    connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateCurve()));
+    connectUpdate(element, this, &Panel::on_updateCurve);
 }
 
 void Panel::connectVariableToDials(DataClass *variable)
 {
-    connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateDial()));
+    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateDial);
 }
 
 void Panel::connectElementToDials(QObject *element)
 {
-    connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateDial()));
+    connectUpdate(element, this, &Panel::on_updateDial);
 }
 
 void Panel::connectVariableToLeds(DataClass *variable)
 {
-    connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateLED()));
+    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateLED);
 }
 
 void Panel::connectElementToLeds(QObject *element)
 {
-    connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateLED()));
+    connectUpdate(element, this, &Panel::on_updateLED);
 }
 
 void Panel::connectVariableToLogs(DataClass *variable)
 {
-    connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateLog()));
+    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateLog);
 }
 
 void Panel::connectElementToLogs(QObject *element)
 {
-    connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateLog()));
+    connectUpdate(element, this, &Panel::on_updateLog);
 }
 
 void Panel::connectToMathLabels(QObject *sender)
 {
-    connectUnique(sender, SIGNAL(updateMathLabels()), this, SLOT(on_updateMathLabel()));
+    connectUpdate(sender, this, &Panel::on_updateMathLabel);
 }
 
 void Panel::connectVariableToSvgImages(DataClass *variable)
 {
-    connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateSvgImage()));
+    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateSvgImage);
 }
 
 void Panel::connectElementToSvgImages(QObject *element)
 {
-    connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateSvgImage()));
+    connectUpdate(element, this, &Panel::on_updateSvgImage);
 }
 
 void Panel::connectVariableToThermos(DataClass *variable)
 {
-    connectUnique(variable, SIGNAL(updateLEDs()), this, SLOT(on_updateThermo()));
+    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateThermo);
 }
 
 void Panel::connectElementToThermos(QObject *element)
 {
-    connectUnique(element, SIGNAL(updateMathLabels()), this, SLOT(on_updateThermo()));
+    connectUpdate(element, this, &Panel::on_updateThermo);
 }
 
 void Panel::connectTabSetDef(QObject *tabWidget, QObject *receiver)
 {
-    if (tabWidget && receiver)
-        connect(tabWidget, SIGNAL(currentChanged(int)), receiver, SLOT(childSetDef(int)));
+    auto *tabs = qobject_cast<QTabWidget *>(tabWidget);
+    auto *page = qobject_cast<QWidget *>(receiver);
+    if (tabs && page && !TabWidget::connectPageSetDef(tabs, page))
+        qWarning("Panel::connectTabSetDef: %s has no page change handling", qPrintable(page->objectName()));
 }
 
-// The send events whose reply comes back through the element's receive signal.
-static const char *const sendEvents[] = {"clicked_sendUSB", "changed_sendUSB", "checked_sendUSB",
-                                         "unchecked_sendUSB", "selected_sendUSB"};
+// The panel slots that actions (by kind) and locks reach.
+static Panel::TextSlot actionSlot(const QString &name)
+{
+    static const QHash<QString, Panel::TextSlot> table = {
+        {QStringLiteral("setDef"), &Panel::setDef},
+        {QStringLiteral("sendUSB"), &Panel::sendUSB},
+        {QStringLiteral("recData"), &Panel::recData},
+        {QStringLiteral("runScript"), &Panel::runScript},
+        {QStringLiteral("loadFile"), &Panel::loadFile},
+        {QStringLiteral("startProgram"), &Panel::startProgram},
+        {QStringLiteral("resetGUI"), &Panel::resetGUI},
+        {QStringLiteral("on_sendLock"), &Panel::on_sendLock},
+        {QStringLiteral("on_sendUnlock"), &Panel::on_sendUnlock},
+    };
+    return table.value(name, nullptr);
+}
 
 void Panel::connectAction(const QString &signalName, const QString &slotName, QObject *element)
 {
     if (!element)
         return;
-    // Signal and slot names are built at run time from an action's event and kind.
-    const QByteArray signal = QByteArray("2") + signalName.toLatin1() + "(QString)";
-    const QByteArray slot = QByteArray("1") + slotName.toLatin1() + "(QString)";
-    connect(element, signal.constData(), this, slot.constData(), Qt::UniqueConnection);
-    for (const char *event : sendEvents) {
-        if (signalName == QLatin1String(event)) {
-            const QByteArray receive = QByteArray("2") + signalName.section(QLatin1Char('_'), 0, 0).toLatin1()
-                + "_recData(QString)";
-            connect(element, receive.constData(), this, SLOT(recData(QString)), Qt::UniqueConnection);
-            break;
-        }
+    const ElementSignals::TextSignal signal = ElementSignals::textSignal(signalName);
+    const TextSlot slot = actionSlot(slotName);
+    ElementSignals *signalSet = raising(element, signalName);
+    if (!signal || !slot || !signalSet) {
+        qWarning("Panel::connectAction: no signal %s of %s to slot %s", qPrintable(signalName),
+                 qPrintable(element->objectName()), qPrintable(slotName));
+        return;
+    }
+    connect(signalSet, signal, this, slot, Qt::UniqueConnection);
+    // The send events whose reply comes back through the element's receive signal.
+    static const QStringList sendEvents = {QStringLiteral("clicked_sendUSB"), QStringLiteral("changed_sendUSB"),
+                                           QStringLiteral("checked_sendUSB"), QStringLiteral("unchecked_sendUSB"),
+                                           QStringLiteral("selected_sendUSB")};
+    if (sendEvents.contains(signalName)) {
+        const QString receive = signalName.section(QLatin1Char('_'), 0, 0) + QStringLiteral("_recData");
+        if (ElementSignals *receiving = raising(element, receive))
+            connect(receiving, ElementSignals::actionSignal(receive), this, &Panel::recData, Qt::UniqueConnection);
     }
 }

@@ -2,6 +2,7 @@
 // top-level walk with the root container, and the console message lines.
 #include "panelxmlreader.h"
 
+#include "consolelinks.h"
 #include "absolutewidget.h"
 #include "activeelement.h"
 #include "boxcontainers.h"
@@ -51,7 +52,7 @@ PanelXmlReader::PanelXmlReader(Panel *target, PanelReadOptions readOptions)
                     QStringLiteral("resetGUI"), QStringLiteral("loadFile"),
                     QStringLiteral("startProgram"), QStringLiteral("runScript")};
     // The version check needs the program's own version, normally read at start-up.
-    if (programVersionText.isEmpty())
+    if (programVersion().text().isEmpty())
         readProgramVersion();
 }
 
@@ -138,8 +139,7 @@ bool PanelXmlReader::checkRootElement()
         return false;
     }
     versionText = version;
-    const qint64 ownVersion =
-        (qint64(programVersion[0]) * 1000 + programVersion[1]) * 1000 + programVersion[2];
+    const qint64 ownVersion = programVersion().number();
     if (options.homePanel)
         return true;
     if (xml->name() == QLatin1String("zelmlcfg") && fileVersion <= ownVersion)
@@ -258,16 +258,13 @@ void PanelXmlReader::readRootContainer()
 
 QString PanelXmlReader::positionLink(const QString &file, qint64 line, qint64 column)
 {
-    QString path = file;
-    path.replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$"));
-    return QStringLiteral("$xmlopen$%1$-n%2$-c%3").arg(path, QString::number(line), QString::number(column));
+    return filePositionLink(file, QString::number(line), QString::number(column));
 }
 
 QString PanelXmlReader::messageLine(const QString &text, const QString &link, bool isError,
                                     const QString &file, qint64 line, qint64 column)
 {
-    QString href = link;
-    href.replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$"));
+    const QString href = linkTarget(link);
     const QString position = QStringLiteral("<b><a href=\"%1\">file</a> line %2, column %3</b><b>")
                                  .arg(positionLink(file, line, column).toHtmlEscaped(),
                                       QString::number(line), QString::number(column));

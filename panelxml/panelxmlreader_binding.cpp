@@ -194,8 +194,7 @@ void PanelXmlReader::appendSetDefAction(QObject *element, const QXmlStreamAttrib
 
 void PanelXmlReader::connectAction(const QString &key, const QString &command, QObject *element)
 {
-    const QByteArray signature = QMetaObject::normalizedSignature(qPrintable(key + QStringLiteral("(QString)")));
-    if (hasSignal(element, signature.constData()))
+    if (raisesSignal(element, key))
         panel->connectAction(key, command, element);
 }
 
@@ -214,16 +213,16 @@ void PanelXmlReader::hookLocks(QObject *element, const QXmlStreamAttributes &att
     if (!has(attributes, "lockon"))
         return;
     readLockOn(element, attributes, number);
-    if (hasSignal(element, "sendLock(QString)"))
+    if (raisesSignal(element, QStringLiteral("sendLock")))
         panel->connectLocks(element);
 }
 
 void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
 {
     // Elements still without their value handling lack the signals.
-    if (connections & ChangedByUser && hasSignal(element, "changedByUser()"))
+    if (connections & ChangedByUser && raisesSignal(element, QStringLiteral("changedByUser")))
         panel->connectChangedByUser(element);
-    if (!hasSignal(element, "updateMathLabels()"))
+    if (!raisesSignal(element, QStringLiteral("updateMathLabels")))
         return;
     static const struct {
         ValueConnection flag;

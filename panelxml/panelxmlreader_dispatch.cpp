@@ -46,86 +46,91 @@ void PanelXmlReader::readElements(Container *parent, const QString &header, Butt
 bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, const QString &header,
                                      ButtonGroup *radioGroup)
 {
-    const auto is = [&name](const char *word) { return name == QLatin1String(word); };
-    const bool branch = text(xml->attributes(), "uielement") == QLatin1String("branch");
+    // What a builder is handed: the container to build into, the header file
+    // of its defines and the radio group its radio buttons join.
+    struct Place {
+        Container *parent;
+        const QString &header;
+        ButtonGroup *radioGroup;
+    };
+    using Build = void (*)(PanelXmlReader &reader, const Place &place);
+    // One row per panel element name. A check box, toggle button or radio
+    // button with uielement="branch" is a tree branch instead.
+    struct Builder {
+        const char *name;
+        bool branchForm;
+        Build build;
+    };
+    static const Builder builders[] = {
+        {"button", false, [](PanelXmlReader &r, const Place &p) { r.readButton(p.parent); }},
+        {"checkbox", true, [](PanelXmlReader &r, const Place &p) { r.readCheckBox(p.header, p.parent); }},
+        {"togglebutton", true, [](PanelXmlReader &r, const Place &p) { r.readToggleButton(p.header, p.parent); }},
+        {"text", false, [](PanelXmlReader &r, const Place &p) { r.readText(p.parent); }},
+        {"edit", false, [](PanelXmlReader &r, const Place &p) { r.readEdit(p.header, p.parent); }},
+        {"version", false, [](PanelXmlReader &r, const Place &) { r.readVersionElement(); }},
+        {"stretch", false, [](PanelXmlReader &r, const Place &p) { r.readStretchElement(p.parent); }},
+        {"horizontalline", false, [](PanelXmlReader &r, const Place &p) { r.readHorizontalLine(p.parent); }},
+        {"editbox", false, [](PanelXmlReader &r, const Place &p) { r.readEditBox(p.header, p.parent); }},
+        {"spinbox", false, [](PanelXmlReader &r, const Place &p) { r.readSpinBox(p.header, p.parent); }},
+        {"hexspinbox", false, [](PanelXmlReader &r, const Place &p) { r.readHexSpinBox(p.header, p.parent); }},
+        {"doublespinbox", false,
+         [](PanelXmlReader &r, const Place &p) { r.readDoubleSpinBox(p.header, p.parent); }},
+        {"slider", false, [](PanelXmlReader &r, const Place &p) { r.readSlider(p.header, p.parent); }},
+        {"knob", false, [](PanelXmlReader &r, const Place &p) { r.readKnob(p.header, p.parent); }},
+        {"dial", false, [](PanelXmlReader &r, const Place &p) { r.readDial(p.parent); }},
+        {"header", false, [](PanelXmlReader &r, const Place &p) { r.readHeaderGroup(p.parent); }},
+        {"tabcontainer", false, [](PanelXmlReader &r, const Place &p) { r.readTabContainer(p.header, p.parent); }},
+        {"absolutecontainer", false,
+         [](PanelXmlReader &r, const Place &p) {
+             r.readBoxContainer(BoxKind::Absolute, p.header, p.parent, p.radioGroup);
+         }},
+        {"groupcontainer", false,
+         [](PanelXmlReader &r, const Place &p) {
+             r.readBoxContainer(BoxKind::Group, p.header, p.parent, p.radioGroup);
+         }},
+        {"treecontainer", false,
+         [](PanelXmlReader &r, const Place &p) { r.readTreeContainer(p.header, p.parent, p.radioGroup); }},
+        {"branch", false, [](PanelXmlReader &r, const Place &p) { r.readBranch(p.header, p.parent, p.radioGroup); }},
+        {"radio", false, [](PanelXmlReader &r, const Place &p) { r.readRadioGroup(p.header, p.parent); }},
+        {"combo", false, [](PanelXmlReader &r, const Place &p) { r.readCombo(p.header, p.parent); }},
+        {"radiobutton", true, [](PanelXmlReader &r, const Place &p) { r.readRadioButton(p.parent, p.radioGroup); }},
+        {"horizontalcontainer", false,
+         [](PanelXmlReader &r, const Place &p) {
+             r.readBoxContainer(BoxKind::Horizontal, p.header, p.parent, p.radioGroup);
+         }},
+        {"gridcontainer", false,
+         [](PanelXmlReader &r, const Place &p) {
+             r.readBoxContainer(BoxKind::Grid, p.header, p.parent, p.radioGroup);
+         }},
+        {"verticalcontainer", false,
+         [](PanelXmlReader &r, const Place &p) {
+             r.readBoxContainer(BoxKind::Vertical, p.header, p.parent, p.radioGroup);
+         }},
+        {"svd", false, [](PanelXmlReader &r, const Place &) { r.readFileElement(QStringLiteral("svd")); }},
+        {"migration", false, [](PanelXmlReader &r, const Place &) { r.readFileElement(QStringLiteral("migration")); }},
+        {"include", false, [](PanelXmlReader &r, const Place &p) { r.readInclude(p.header, p.parent); }},
+    };
 
-    if (is("button"))
-        readButton(parent);
-    else if (is("checkbox") && branch)
-        readBranch(header, parent, radioGroup);
-    else if (is("checkbox"))
-        readCheckBox(header, parent);
-    else if (is("togglebutton") && branch)
-        readBranch(header, parent, radioGroup);
-    else if (is("togglebutton"))
-        readToggleButton(header, parent);
-    else if (is("text"))
-        readText(parent);
-    else if (is("edit"))
-        readEdit(header, parent);
-    else if (is("version"))
-        readVersionElement();
-    else if (is("stretch"))
-        readStretchElement(parent);
-    else if (is("horizontalline"))
-        readHorizontalLine(parent);
-    else if (is("editbox"))
-        readEditBox(header, parent);
-    else if (is("spinbox"))
-        readSpinBox(header, parent);
-    else if (is("hexspinbox"))
-        readHexSpinBox(header, parent);
-    else if (is("doublespinbox"))
-        readDoubleSpinBox(header, parent);
-    else if (is("slider"))
-        readSlider(header, parent);
-    else if (is("knob"))
-        readKnob(header, parent);
-    else if (is("dial"))
-        readDial(parent);
-    else if (is("header"))
-        readHeaderGroup(parent);
-    else if (is("tabcontainer"))
-        readTabContainer(header, parent);
-    else if (is("absolutecontainer"))
-        readBoxContainer(BoxKind::Absolute, header, parent, radioGroup);
-    else if (is("groupcontainer"))
-        readBoxContainer(BoxKind::Group, header, parent, radioGroup);
-    else if (is("treecontainer"))
-        readTreeContainer(header, parent, radioGroup);
-    else if (is("branch"))
-        readBranch(header, parent, radioGroup);
-    else if (is("radio"))
-        readRadioGroup(header, parent);
-    else if (is("combo"))
-        readCombo(header, parent);
-    else if (is("radiobutton") && branch)
-        readBranch(header, parent, radioGroup);
-    else if (is("radiobutton"))
-        readRadioButton(parent, radioGroup);
-    else if (is("horizontalcontainer"))
-        readBoxContainer(BoxKind::Horizontal, header, parent, radioGroup);
-    else if (is("gridcontainer"))
-        readBoxContainer(BoxKind::Grid, header, parent, radioGroup);
-    else if (is("verticalcontainer"))
-        readBoxContainer(BoxKind::Vertical, header, parent, radioGroup);
-    else if (is("svd") || is("migration"))
-        readFileElement(name);
-    else if (is("include"))
-        readInclude(header, parent);
-    else if (is("item")) {
+    const Place place{parent, header, radioGroup};
+    for (const Builder &builder : builders) {
+        if (name != QLatin1String(builder.name))
+            continue;
+        if (builder.branchForm && text(xml->attributes(), "uielement") == QLatin1String("branch"))
+            readBranch(header, parent, radioGroup);
+        else
+            builder.build(*this, place);
+        return true;
+    }
+    if (name == QLatin1String("item")) {
         xmlMessage(tr("Found &lt;item&gt; element that's not within a &lt;combo&gt; element"), QString(),
                    false);
         return false;
-    } else {
-        // The other element kinds (LED,
-        // image, log, math, plot, table, var, communication,
-        // timer, svgembed, thermo, register view, SVD tree, pin mapper,
-        // parameter map, ELF file) come with their own builders; until then
-        // they are skipped like unknown names.
-        return false;
     }
-    return true;
+    // The other element kinds (LED, image, log, math, plot, table, var,
+    // communication, timer, svgembed, thermo, register view, SVD tree, pin
+    // mapper, parameter map, ELF file) come with their own builders; until
+    // then they are skipped like unknown names.
+    return false;
 }
 
 // ---------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 // Small helpers the panel reader's files share; not part of its interface.
 
 #include "activeelement.h"
+#include "elementsignals.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -24,7 +25,7 @@ inline bool has(const QXmlStreamAttributes &attributes, const char *name)
 
 inline ActiveElement *asActiveElement(QObject *object)
 {
-    return dynamic_cast<ActiveElement *>(object);
+    return activeElementOf(object);
 }
 
 // Element properties go through the element's own property operation when it
@@ -44,10 +45,11 @@ inline QVariant elementProperty(QObject *element, const char *name)
     return element->property(name);
 }
 
-// Whether the object has the signal (normalised signature, e.g. "sendLock(QString)").
-inline bool hasSignal(const QObject *object, const char *signature)
+// Whether the element raises the signal of that name ("sendLock", "checked_setDef").
+inline bool raisesSignal(const QObject *element, const QString &name)
 {
-    return object && object->metaObject()->indexOfSignal(signature) >= 0;
+    const ElementSignals *signalSet = signalsOf(element);
+    return signalSet && signalSet->raises(name);
 }
 
 } // namespace PanelXml

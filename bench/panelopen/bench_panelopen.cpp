@@ -136,8 +136,8 @@ int main(int argc, char *argv[])
     CommandLineOptions options;
     options.quiet = true;
     MainWindow window(options);
-    reportToMessageBox = false;
-    reportToConsole = false;
+    ErrorReporter::instance().setReportToMessageBox(false);
+    ErrorReporter::instance().setReportToConsole(false);
 
     // Warm up: the form loader loads its widget plugins, the window its first panel.
     {

@@ -12,6 +12,7 @@ class FakeElement : public QLabel, public ActiveElement
     Q_OBJECT
     Q_INTERFACES(ActiveElement)
 public:
+    QObject *elementObject() const override { return const_cast<FakeElement *>(this); }
     explicit FakeElement(const QString &name) { setObjectName(name); }
     void setValue(const QString &text, int keyword) override { values[keyword] = text; }
     void loadValue(const QString &text) override { values[0] = text; }

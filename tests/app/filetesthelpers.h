@@ -62,8 +62,8 @@ inline std::unique_ptr<MainWindow> makeWindow(const TestEnvironment &env)
 inline void collectReports(TestEnvironment &env)
 {
     env.installPrompt({});
-    reportToMessageBox = true;
-    reportToConsole = false;
+    ErrorReporter::instance().setReportToMessageBox(true);
+    ErrorReporter::instance().setReportToConsole(false);
 }
 
 // Whether every line break of the bytes is CR LF.

@@ -22,15 +22,15 @@ public:
         , window(std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()}))
     {
         env->installPrompt({});
-        reportToMessageBox = true;
-        reportToConsole = false;
+        ErrorReporter::instance().setReportToMessageBox(true);
+        ErrorReporter::instance().setReportToConsole(false);
         openLogFile(env->path(QStringLiteral("console.log")));
-        reportToLogFile = true;
+        ErrorReporter::instance().setReportToLogFile(true);
     }
 
     ~PanelFixture()
     {
-        reportToLogFile = false;
+        ErrorReporter::instance().setReportToLogFile(false);
         closeLogFile();
     }
 
@@ -60,7 +60,7 @@ public:
     template <typename T>
     T *widget(const QString &define) const
     {
-        return qobject_cast<T *>(dynamic_cast<QObject *>(element(define)));
+        return qobject_cast<T *>(objectOf(element(define)));
     }
 
     QString value(const QString &define) const
@@ -72,8 +72,8 @@ public:
     // The console lines ("...<br>") written since the last clear, in order.
     QStringList consoleLines() const
     {
-        logFile.flush();
-        QFile log(logFileName);
+        ErrorReporter::instance().logFile().flush();
+        QFile log(ErrorReporter::instance().logFileName());
         if (!log.open(QIODevice::ReadOnly))
             return {};
         const QString text = QString::fromLatin1(log.readAll());
@@ -97,8 +97,9 @@ public:
 
     void clearConsole()
     {
-        logFile.resize(0);
-        logFile.seek(0);
+        QFile &log = ErrorReporter::instance().logFile();
+        log.resize(0);
+        log.seek(0);
     }
 
     // The error reports since the last clear.

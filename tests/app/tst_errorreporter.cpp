@@ -26,6 +26,7 @@ private slots:
     void logCannotReadFileSkipsTheBox();
     void unopenableLogFileSwitchesTheFileSinkOff();
     void reopeningTruncates();
+    void windowSetsTheSinksFromItsOptions();
 
 private:
     QString readLog() const;
@@ -47,7 +48,7 @@ void TestErrorReporter::init()
 {
     env->installPrompt({});
     window->clearConsole();
-    reportToMessageBox = reportToConsole = reportToLogFile = false;
+    ErrorReporter::instance().setSinks(false, false, false);
     closeLogFile();
 }
 
@@ -67,7 +68,7 @@ QString TestErrorReporter::readLog() const
 
 void TestErrorReporter::messageTextsAreExact()
 {
-    reportToMessageBox = true;
+    ErrorReporter::instance().setReportToMessageBox(true);
     QObject element;
     element.setObjectName("MODE");
     QLabel label;
@@ -170,11 +171,11 @@ void TestErrorReporter::sinks()
     QFETCH(QString, message);
     QFETCH(QString, expectedLog);
 
-    reportToLogFile = file;
+    ErrorReporter::instance().setReportToLogFile(file);
     if (file)
         openLogFile(logPath);
-    reportToMessageBox = box;
-    reportToConsole = console;
+    ErrorReporter::instance().setReportToMessageBox(box);
+    ErrorReporter::instance().setReportToConsole(console);
     window->consoleDockWidget()->hide();
 
     reportError(message);
@@ -193,7 +194,7 @@ void TestErrorReporter::sinks()
 
 void TestErrorReporter::logMessageAddsNoLineEnd()
 {
-    reportToLogFile = true;
+    ErrorReporter::instance().setReportToLogFile(true);
     openLogFile(logPath);
     logMessage("one");
     logMessage("two\n");
@@ -205,8 +206,8 @@ void TestErrorReporter::logMessageAddsNoLineEnd()
 
 void TestErrorReporter::logCannotReadFileSkipsTheBox()
 {
-    reportToMessageBox = true;
-    reportToLogFile = true;
+    ErrorReporter::instance().setReportToMessageBox(true);
+    ErrorReporter::instance().setReportToLogFile(true);
     openLogFile(logPath);
     logCannotReadFile("/nowhere/x.xml", "gone");
     closeLogFile();
@@ -216,28 +217,60 @@ void TestErrorReporter::logCannotReadFileSkipsTheBox()
 
 void TestErrorReporter::unopenableLogFileSwitchesTheFileSinkOff()
 {
-    reportToMessageBox = true;
-    reportToLogFile = true;
+    ErrorReporter::instance().setReportToMessageBox(true);
+    ErrorReporter::instance().setReportToLogFile(true);
     const QString bad = env->path("missing-dir/log.txt");
     openLogFile(bad);
-    QVERIFY(!reportToLogFile);
+    QVERIFY(!ErrorReporter::instance().reportsToLogFile());
     QCOMPARE(env->prompt()->transcript().size(), 1);
     QVERIFY(env->prompt()->transcript().first().startsWith("Cannot open file " + bad + ":\n"));
     QVERIFY(!QFile::exists(bad));
 
     openLogFile(QString());
-    QVERIFY(!reportToLogFile);
+    QVERIFY(!ErrorReporter::instance().reportsToLogFile());
 }
 
 void TestErrorReporter::reopeningTruncates()
 {
-    reportToLogFile = true;
+    ErrorReporter::instance().setReportToLogFile(true);
     openLogFile(logPath);
     logMessage("first run\n");
     openLogFile(logPath);
     logMessage("second\n");
     closeLogFile();
     QCOMPARE(readLog(), QString("second\n"));
+}
+
+void TestErrorReporter::windowSetsTheSinksFromItsOptions()
+{
+    ErrorReporter &reporter = ErrorReporter::instance();
+    {
+        CommandLineOptions quietRun;
+        quietRun.quiet = true;
+        quietRun.consoleLog = logPath;
+        MainWindow quietWindow(quietRun);
+        QVERIFY(!reporter.reportsToMessageBox());
+        QVERIFY(reporter.reportsToConsole());
+        QVERIFY(reporter.reportsToLogFile());
+        QCOMPARE(reporter.logFileName(), logPath);
+        reportError("quiet run");
+        QVERIFY(quietWindow.consoleBrowser()->toPlainText().contains("quiet run"));
+    }
+    // The closed window took its console and the log file with it.
+    QVERIFY(!reporter.logFile().isOpen());
+    // Start-up reports of its own (a missing home panel) come before it.
+    const QString log = readLog();
+    QVERIFY2(log.endsWith("quiet run<br>\n"), qPrintable(log));
+    reportError("after the window");
+    QVERIFY(env->prompt()->transcript().isEmpty());
+
+    {
+        MainWindow plainWindow(CommandLineOptions{});
+        QVERIFY(reporter.reportsToMessageBox());
+        QVERIFY(!reporter.reportsToConsole());
+        QVERIFY(!reporter.reportsToLogFile());
+    }
+    reporter.setConsoleSink([this](const QString &html) { window->consolePrint(html); });
 }
 
 QTEST_MAIN(TestErrorReporter)

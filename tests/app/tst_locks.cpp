@@ -245,8 +245,8 @@ void TestLocks::invalidLocksAreReported()
     f->clearErrors();
     a->emitSendLock("B");
     a->emitSendLock("B=1=2");
-    emit a->sendUnlock("NOPE=1");
-    emit a->sendUnlock("B");
+    emit signalsOf(a)->sendUnlock("NOPE=1");
+    emit signalsOf(a)->sendUnlock("B");
     f->window->panel()->on_sendUnlock("B=1");
     QCOMPARE(f->errors(), QStringList());
     QVERIFY(!f->element("B")->isLocked());
@@ -258,7 +258,7 @@ void TestLocks::toggleButtonWaiterIsServed()
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"A\" lockon=\"B=1\"/>"
                     "<togglebutton define=\"T\" label=\"T\" lockon=\"B=2\"/>"
                     "<spinbox define=\"B\" range=\"0;10\" default=\"3\"/></verticalcontainer>"));
-    auto *toggle = qobject_cast<QAbstractButton *>(dynamic_cast<QObject *>(f->element("T")));
+    auto *toggle = qobject_cast<QAbstractButton *>(objectOf(f->element("T")));
     if (!toggle || !toggle->isCheckable())
         QSKIP("The toggle button element is not complete yet");
     setChecked("A", true);

@@ -46,7 +46,7 @@ private:
 void TestPanelOpen::init()
 {
     env = std::make_unique<TestEnvironment>();
-    reportToMessageBox = true;
+    ErrorReporter::instance().setReportToMessageBox(true);
 }
 
 void TestPanelOpen::cleanup()
@@ -57,8 +57,8 @@ void TestPanelOpen::cleanup()
 std::unique_ptr<MainWindow> TestPanelOpen::makeWindow()
 {
     auto window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
-    reportToMessageBox = true;
-    reportToConsole = false;
+    ErrorReporter::instance().setReportToMessageBox(true);
+    ErrorReporter::instance().setReportToConsole(false);
     env->installPrompt({});
     return window;
 }
@@ -145,7 +145,7 @@ void TestPanelOpen::brokenHomePanelIsReportedOnceWithoutRecursion()
     broken.close();
 
     auto window = makeWindow();
-    reportToConsole = true;
+    ErrorReporter::instance().setReportToConsole(true);
     window->clearConsole();
     window->newProject(); // would recurse without end if a broken home panel opened itself again
     const QString console = window->consoleBrowser()->toPlainText();

@@ -52,8 +52,8 @@ void TestRegistries::initTestCase()
 void TestRegistries::init()
 {
     env->installPrompt({});
-    reportToMessageBox = true;
-    reportToConsole = false;
+    ErrorReporter::instance().setReportToMessageBox(true);
+    ErrorReporter::instance().setReportToConsole(false);
     window->panel()->elementsByDefine.clear();
     window->panel()->allElements.clear();
     window->panel()->variablesByName.clear();

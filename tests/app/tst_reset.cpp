@@ -165,7 +165,7 @@ static QStringList runEveryAction(PanelFixture &f)
     f.widget<QCheckBox>("EN")->click();
     f.widget<QSpinBox>("CNT")->setValue(33);
     f.widget<QComboBox>("M")->setCurrentIndex(1);
-    auto *group = qobject_cast<QButtonGroup *>(dynamic_cast<QObject *>(f.element("R")));
+    auto *group = qobject_cast<QButtonGroup *>(objectOf(f.element("R")));
     group->button(1)->click();
     f.widget<QPushButton>("T")->click();
     f.widget<QDoubleSpinBox>("D")->setValue(2.5);
@@ -213,7 +213,7 @@ void TestReset::resetFlagsHoldOnlyWhileItRuns()
 {
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"EN\"/></verticalcontainer>"));
     QStringList seen;
-    connect(f->widget<CheckBox>("EN"), &CheckBox::updateMathLabels, this, [this, &seen] {
+    connect(signalsOf(f->widget<CheckBox>("EN")), &ElementSignals::updateMathLabels, this, [this, &seen] {
         seen << QStringLiteral("%1 %2").arg(f->window->panel()->guiResetInProgress).arg(f->window->panel()->loading);
     });
     f->window->panel()->resetGUI();

@@ -35,6 +35,8 @@ public:
     QStringList calls;
     QString current = QStringLiteral("rec");
 
+    QObject *elementObject() const override { return const_cast<RecordingElement *>(this); }
+
     void setValue(const QString &text, int keyword) override
     {
         calls << QStringLiteral("set %1 %2").arg(text).arg(keyword);
@@ -515,7 +517,7 @@ void TestSetDef::rangeChangesWithinOneReportAreReportedTogether()
 void TestSetDef::rangeChangeOfAKnob()
 {
     auto *knob = new Knob("KNOB", f->window.get());
-    auto *element = dynamic_cast<ActiveElement *>(static_cast<QObject *>(knob));
+    auto *element = activeElementOf(static_cast<QObject *>(knob));
     if (!element)
         QSKIP("The knob element is not complete yet");
     knob->setScale(0.0, 10.0);

@@ -15,6 +15,7 @@ class FakeElement : public QObject, public ActiveElement
     Q_INTERFACES(ActiveElement)
 
 public:
+    QObject *elementObject() const override { return const_cast<FakeElement *>(this); }
     explicit FakeElement(const QString &name) { setObjectName(name); }
 
     void setValue(const QString &text, int) override { fieldValue = text.toULongLong(); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "../app/testenvironment.h"
+#include "elementsignals.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
 #include "panel.h"
@@ -26,18 +27,16 @@ public:
     void reset(const QStringList &answers = {})
     {
         env->installPrompt(answers);
-        reportToMessageBox = true;
-        reportToConsole = false;
-        reportToLogFile = false;
+        ErrorReporter::instance().setSinks(true, false, false);
         window->panel()->elementsByDefine.clear();
         window->panel()->allElements.clear();
         window->panel()->mathLabelsByDefine.clear();
         window->panel()->changedHeaders.clear();
         window->panel()->loading = false;
         window->setWindowModified(false);
-        window->recordStream.setString(nullptr);
-        window->recordStream.setDevice(nullptr);
-        window->recordComment.clear();
+        window->scripts().recorder().stream().setString(nullptr);
+        window->scripts().recorder().stream().setDevice(nullptr);
+        window->scripts().recorder().setComment(QString());
     }
 
     QStringList transcript() const { return env->prompt()->transcript(); }
@@ -60,9 +59,11 @@ class SignalLog : public QObject
 {
     Q_OBJECT
 public:
-    explicit SignalLog(QObject *source)
+    explicit SignalLog(QObject *element)
     {
-        // The element's own signals: those of the classes below Qt's.
+        // The element's own signals: those of its ElementSignals, or of the
+        // classes below Qt's for an object without one.
+        QObject *source = signalsOf(element) ? signalsOf(element) : element;
         const QMetaObject *meta = source->metaObject();
         while (meta->superClass() && !QByteArray(meta->superClass()->className()).startsWith('Q'))
             meta = meta->superClass();

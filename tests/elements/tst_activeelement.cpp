@@ -22,6 +22,7 @@ class LockProbe : public QWidget, public ActiveElement
     Q_OBJECT
     Q_INTERFACES(ActiveElement)
 public:
+    QObject *elementObject() const override { return const_cast<LockProbe *>(this); }
     explicit LockProbe(const QString &name) { setObjectName(name); }
     void setValue(const QString &text, int keyword) override
     {

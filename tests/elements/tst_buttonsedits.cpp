@@ -26,7 +26,7 @@ class ElementDeleter : public QObject
 {
     Q_OBJECT
 public slots:
-    void deleteSender() { delete sender(); }
+    void deleteSender() { delete elementOf(sender()); }
 };
 
 // Receives the links the desktop would open.
@@ -496,7 +496,7 @@ void TestButtonsEdits::toggleButtonUserClickStoresTheValue()
     auto *button = element<ToggleButton>(QStringLiteral("TB"));
     button->setElementProperty("inverted", true);
     button->initialize();
-    QSignalSpy changed(button, &ToggleButton::changedByUser);
+    QSignalSpy changed(signalsOf(button), &ElementSignals::changedByUser);
     button->click();
     QCOMPARE(changed.count(), 1);
     QCOMPARE(button->storedValueText(), QStringLiteral("0"));
@@ -893,9 +893,9 @@ void TestButtonsEdits::lockedElementsStayDisabled()
     QCOMPARE(text->toPlainText(), QStringLiteral("locked"));
     for (QWidget *widget : {static_cast<QWidget *>(toggle), static_cast<QWidget *>(line), static_cast<QWidget *>(text)}) {
         QVERIFY(!widget->isEnabled());
-        dynamic_cast<ActiveElement *>(widget)->enable(true);
+        activeElementOf(widget)->enable(true);
         QVERIFY(!widget->isEnabled());
-        dynamic_cast<ActiveElement *>(widget)->removeLock(QStringLiteral("A"));
+        activeElementOf(widget)->removeLock(QStringLiteral("A"));
         QVERIFY(widget->isEnabled());
     }
     // Unlocked, each shows its stored value again.
@@ -953,8 +953,8 @@ void TestButtonsEdits::recordedLines()
     showAndActivate();
     QString recorded;
     if (recording)
-        fx->window->recordStream.setString(&recorded);
-    fx->window->recordComment = comment;
+        fx->window->scripts().recorder().stream().setString(&recorded);
+    fx->window->scripts().recorder().setComment(comment);
     fx->window->consoleBrowser()->clear();
     (focused ? target : static_cast<QWidget *>(other))->setFocus();
 
@@ -982,7 +982,7 @@ void TestButtonsEdits::recordedLines()
         QMetaObject::invokeMethod(button, "pressed");
         QMetaObject::invokeMethod(button, "released");
     }
-    if (auto *active = dynamic_cast<ActiveElement *>(target))
+    if (auto *active = activeElementOf(target))
         active->setValue(QStringLiteral("1"), KeywordValue);
     QCOMPARE(recorded, kind == QLatin1String("text") && !line.isEmpty() ? QStringLiteral("Set(NOTE, 1)//c\n") : QString());
 }
@@ -1004,10 +1004,10 @@ void TestButtonsEdits::deletedInItsOwnActionStopsTheWalk()
     const QVariantList actions = {"clicked_setDef", "", "A", "checked_setDef", "", "A", "changed_setDef", "", "A",
                                   "clicked_setDef", "", "B", "checked_setDef", "", "B", "changed_setDef", "", "B"};
     QPointer<QWidget> target;
-    const char *first = nullptr;
+    ElementSignals::TextSignal first = nullptr;
     if (kind == QLatin1String("push")) {
         target = element<PushButton>(QStringLiteral("GO"), actions);
-        first = SIGNAL(clicked_setDef(QString));
+        first = &ElementSignals::clicked_setDef;
     } else if (kind == QLatin1String("toggle")) {
         auto *toggle = element<ToggleButton>(QStringLiteral("TB"), actions);
         toggle->setElementProperty("locks", QVariantMap{{"0", QStringList{"L=1"}}});
@@ -1016,19 +1016,19 @@ void TestButtonsEdits::deletedInItsOwnActionStopsTheWalk()
         const QSignalBlocker blocker(toggle);
         toggle->setChecked(true);
         target = toggle;
-        first = SIGNAL(checked_setDef(QString));
+        first = &ElementSignals::checked_setDef;
     } else if (kind == QLatin1String("line")) {
         target = element<LineEdit>(QStringLiteral("LE"), actions);
-        first = SIGNAL(changed_setDef(QString));
+        first = &ElementSignals::changed_setDef;
     } else {
         target = element<TextEdit>(QStringLiteral("TE"));
-        first = SIGNAL(changed_sendUSB(QString));
+        first = &ElementSignals::changed_sendUSB;
     }
     SignalLog log(target);
     // The first action takes the element with it, as a loadFile of another
     // panel does; Qt's own emitters are not entered, the element's slot is.
     ElementDeleter deleter;
-    QObject::connect(target, first, &deleter, SLOT(deleteSender()));
+    QObject::connect(signalsOf(target), first, &deleter, &ElementDeleter::deleteSender);
 
     if (kind == QLatin1String("push"))
         qobject_cast<QAbstractButton *>(target.data())->click();

@@ -315,7 +315,7 @@ void TestChoiceElements::groupWithoutValuesReportsTheIndex()
     g->initialize();
     showAndActivate();
     QString recorded;
-    fx->window->recordStream.setString(&recorded);
+    fx->window->scripts().recorder().stream().setString(&recorded);
     fx->window->consoleBrowser()->clear();
 
     g->button(2)->setFocus();
@@ -636,12 +636,12 @@ void TestChoiceElements::groupDeletedInItsOwnAction()
     g->setElementProperty("locks", QVariantMap{{"1", QStringList{"L=1"}}});
     g->initialize();
     QStringList seen;
-    connect(g.data(), &ButtonGroup::selected_setDef, this, [&](const QString &data) {
+    connect(signalsOf(g.data()), &ElementSignals::selected_setDef, this, [&](const QString &data) {
         seen << data;
         delete g.data();
     });
-    connect(g.data(), &ButtonGroup::unselected_setDef, this, [&](const QString &data) { seen << data; });
-    connect(g.data(), &ButtonGroup::sendLock, this, [&](const QString &data) { seen << data; });
+    connect(signalsOf(g.data()), &ElementSignals::unselected_setDef, this, [&](const QString &data) { seen << data; });
+    connect(signalsOf(g.data()), &ElementSignals::sendLock, this, [&](const QString &data) { seen << data; });
     {
         const QSignalBlocker blocker(g.data());
         g->button(1)->setChecked(true);
@@ -1079,8 +1079,8 @@ void TestChoiceElements::comboUserChangeIsRecorded()
     box->initialize();
     showAndActivate();
     QString recorded;
-    fx->window->recordStream.setString(&recorded);
-    fx->window->recordComment = QStringLiteral("note");
+    fx->window->scripts().recorder().stream().setString(&recorded);
+    fx->window->scripts().recorder().setComment(QStringLiteral("note"));
     box->setFocus();
     SignalLog log(box);
     // The user's choice: the widget changes, then reports the activation.

@@ -63,6 +63,7 @@ public:
         : m_widget(widget)
     {
     }
+    QObject *elementObject() const override { return m_widget; }
     void setValue(const QString &, int) override {}
     void loadValue(const QString &) override {}
     QString value(int, int) override { return QString(); }
@@ -106,6 +107,7 @@ private:
 class StubEdit : public QLineEdit, public ElementStub
 {
     Q_OBJECT
+    Q_INTERFACES(ActiveElement)
 public:
     explicit StubEdit(const QString &name, QWidget *parent = nullptr)
         : QLineEdit(parent)
@@ -118,6 +120,7 @@ public:
 class StubCheckBox : public QCheckBox, public ElementStub
 {
     Q_OBJECT
+    Q_INTERFACES(ActiveElement)
 public:
     explicit StubCheckBox(const QString &name)
         : ElementStub(this)
@@ -130,6 +133,7 @@ public:
 class StubComboBox : public QComboBox, public ElementStub
 {
     Q_OBJECT
+    Q_INTERFACES(ActiveElement)
 public:
     explicit StubComboBox(const QString &name)
         : ElementStub(this)
@@ -143,6 +147,7 @@ public:
 class StubButtonGroup : public QButtonGroup, public ElementStub
 {
     Q_OBJECT
+    Q_INTERFACES(ActiveElement)
 public:
     explicit StubButtonGroup(const QString &name, QObject *parent)
         : QButtonGroup(parent)
@@ -322,7 +327,7 @@ static void connectPage(TabWidget *tabs, QWidget *page, const QStringList &selec
 {
     page->setProperty("selectsetdef", select);
     page->setProperty("unselectsetdef", unselect);
-    QObject::connect(tabs, SIGNAL(currentChanged(int)), page, SLOT(childSetDef(int)));
+    QVERIFY(TabWidget::connectPageSetDef(tabs, page));
     if (!tabs->lastPage)
         tabs->lastPage = page;
     ++tabs->setDefPageCount;
@@ -753,7 +758,7 @@ void TestContainers::selectListsNeedATabWidgetSender()
     plainTabs.addTab(new QWidget, "B");
     page->setProperty("unselectsetdef", QStringList{"X=0"});
     page->setProperty("selectsetdef", QStringList{"X=1"});
-    connect(&plainTabs, SIGNAL(currentChanged(int)), page, SLOT(childSetDef(int)));
+    QVERIFY(TabWidget::connectPageSetDef(&plainTabs, page));
     plainTabs.setCurrentIndex(1);
     plainTabs.setCurrentIndex(0);
     page->childSetDef(0);

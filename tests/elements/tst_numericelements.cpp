@@ -61,7 +61,7 @@ private:
     // "DoubleSpinBox", "Knob") named E, range [min, max], with actions.
     QWidget *element(const QString &kind, double min = -100, double max = 2000000,
                      const QVariantList &actions = {});
-    ActiveElement *active(QWidget *widget) { return dynamic_cast<ActiveElement *>(widget); }
+    ActiveElement *active(QWidget *widget) { return activeElementOf(widget); }
     // Sets the widget's own value, as the user's typing or dragging does.
     static void setWidgetValue(QWidget *widget, double value);
     static double widgetValue(QWidget *widget);
@@ -280,7 +280,7 @@ void TestNumericElements::valueCases()
     QString line;
     if (how == QLatin1String("user")) {
         showAndActivate();
-        fx->window->recordStream.setString(&line);
+        fx->window->scripts().recorder().stream().setString(&line);
         widget->setFocus();
         setWidgetValue(widget, input.toDouble());
     } else if (how == QLatin1String("set")) {
@@ -663,7 +663,7 @@ void TestNumericElements::hexTyping()
     hex->initialize();
     showAndActivate();
     QString line;
-    fx->window->recordStream.setString(&line);
+    fx->window->scripts().recorder().stream().setString(&line);
     hex->setFocus();
     auto *edit = hex->findChild<QLineEdit *>();
     QVERIFY(edit);

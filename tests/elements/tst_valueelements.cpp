@@ -874,8 +874,8 @@ void TestValueElements::recordsOnlyTheFocusedUsersChange()
     showAndActivate();
     QString recorded;
     if (recording)
-        fx->window->recordStream.setString(&recorded);
-    fx->window->recordComment = comment;
+        fx->window->scripts().recorder().stream().setString(&recorded);
+    fx->window->scripts().recorder().setComment(comment);
     fx->window->consoleBrowser()->clear();
 
     (focused ? static_cast<QWidget *>(box) : other)->setFocus();
@@ -966,11 +966,15 @@ void TestValueElements::actionsReachTheWindowsSlots()
     ActionSink receiver;
     for (QObject *element : {static_cast<QObject *>(box), static_cast<QObject *>(spin)}) {
         for (const char *event : {"checked", "unchecked", "changed"}) {
-            for (const char *kind : {"setDef", "sendUSB", "recData", "runScript"}) {
-                const QByteArray signal = QByteArray(event) + '_' + kind + "(QString)";
-                if (element->metaObject()->indexOfSignal(signal.constData()) >= 0)
-                    connect(element, ("2" + signal).constData(), &receiver,
-                            ("1" + QByteArray(kind) + "(QString)").constData());
+            const QList<QPair<const char *, void (ActionSink::*)(QString)>> kinds = {
+                {"setDef", &ActionSink::setDef},
+                {"sendUSB", &ActionSink::sendUSB},
+                {"recData", &ActionSink::recData},
+                {"runScript", &ActionSink::runScript}};
+            for (const auto &kind : kinds) {
+                const QString name = QLatin1String(event) + QLatin1Char('_') + QLatin1String(kind.first);
+                if (signalsOf(element)->raises(name))
+                    connect(signalsOf(element), ElementSignals::actionSignal(name), &receiver, kind.second);
             }
         }
     }
@@ -992,12 +996,12 @@ void TestValueElements::deletedInItsOwnActionStopsTheWalk()
     box->setElementProperty("locks", QVariantMap{{"0", QStringList{"L=1"}}});
     box->initialize();
     QStringList seen;
-    connect(box.data(), &CheckBox::checked_setDef, this, [&](const QString &data) {
+    connect(signalsOf(box.data()), &ElementSignals::checked_setDef, this, [&](const QString &data) {
         seen << data;
         if (data == QLatin1String("B"))
             delete box.data(); // a loadFile that opened another panel
     });
-    connect(box.data(), &CheckBox::sendLock, this, [&](const QString &data) { seen << data; });
+    connect(signalsOf(box.data()), &ElementSignals::sendLock, this, [&](const QString &data) { seen << data; });
     {
         const QSignalBlocker blocker(box.data());
         box->setChecked(true);
@@ -1016,7 +1020,7 @@ void TestValueElements::deletedDuringTheSendUsbWait()
     QPointer<CheckBox> box = checkBox({"checked_sendUSB", "", "01", "r", "40", "checked_setDef", "", "A"});
     box->initialize();
     QStringList seen;
-    connect(box.data(), &CheckBox::checked_setDef, this, [&](const QString &data) { seen << data; });
+    connect(signalsOf(box.data()), &ElementSignals::checked_setDef, this, [&](const QString &data) { seen << data; });
     {
         const QSignalBlocker blocker(box.data());
         box->setChecked(true);
@@ -1033,11 +1037,11 @@ void TestValueElements::spinBoxDeletedInItsOwnAction()
     QPointer<SpinBox> spin = spinBox(0, 9, {"changed_setDef", "", "A", "changed_runScript", "", "S"});
     spin->initialize();
     QStringList seen;
-    connect(spin.data(), &SpinBox::changed_setDef, this, [&](const QString &data) {
+    connect(signalsOf(spin.data()), &ElementSignals::changed_setDef, this, [&](const QString &data) {
         seen << data;
         delete spin.data();
     });
-    connect(spin.data(), &SpinBox::changed_runScript, this, [&](const QString &data) { seen << data; });
+    connect(signalsOf(spin.data()), &ElementSignals::changed_runScript, this, [&](const QString &data) { seen << data; });
     spin->valueChangedByUser(4);
     QVERIFY(spin.isNull());
     QCOMPARE(seen, QStringList{"A"});
@@ -1053,7 +1057,7 @@ void TestValueElements::replacedPanelStopsTheWalk()
     box->setElementProperty("data", actionData({"checked_setDef", "", "A", "checked_setDef", "", "B"}));
     box->initialize();
     QStringList seen;
-    connect(box.data(), &CheckBox::checked_setDef, this, [&](const QString &data) {
+    connect(signalsOf(box.data()), &ElementSignals::checked_setDef, this, [&](const QString &data) {
         seen << data;
         fx->window->panel()->createVerticalWidget();
     });

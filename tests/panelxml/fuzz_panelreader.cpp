@@ -179,9 +179,7 @@ bool FuzzPanelReader::readOnce(const QByteArray &text)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     window->clearPanelState();
     env->installPrompt({});
-    reportToMessageBox = false;
-    reportToConsole = true;
-    reportToLogFile = false;
+    ErrorReporter::instance().setSinks(false, true, false);
     window->definesText = QStringLiteral("A=1;CHIP=B;");
     window->panel()->setXMLFile(dir->filePath(QStringLiteral("panel.xml")));
 

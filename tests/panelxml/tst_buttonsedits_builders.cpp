@@ -7,6 +7,7 @@
 #include "lineedit.h"
 #include "mainwindow.h"
 #include "panel.h"
+#include "panelconnections.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "pushbutton.h"
@@ -77,10 +78,16 @@ private:
         return root() ? root()->findChild<T *>(name) : nullptr;
     }
     QString console() const { return window->consoleBrowser()->toPlainText(); }
-    // Whether sender's signal is connected to the window's slot; drops it.
-    bool connected(QObject *sender, const char *signal, const char *slot) const
+    // Whether the element's signal is connected to the panel's slot; drops it.
+    template <typename Slot>
+    bool connected(QObject *element, void (ElementSignals::*signal)(), Slot slot) const
     {
-        return QObject::disconnect(sender, signal, window->panel(), slot);
+        return QObject::disconnect(signalsOf(element), signal, window->panel(), slot);
+    }
+    template <typename Slot>
+    bool connected(QObject *element, ElementSignals::TextSignal signal, Slot slot) const
+    {
+        return QObject::disconnect(signalsOf(element), signal, window->panel(), slot);
     }
 
     std::unique_ptr<TestEnvironment> env;
@@ -103,9 +110,7 @@ void TestButtonsEditsBuilders::initTestCase()
 
 void TestButtonsEditsBuilders::init()
 {
-    reportToMessageBox = true;
-    reportToConsole = false;
-    reportToLogFile = false;
+    ErrorReporter::instance().setSinks(true, false, false);
 }
 
 void TestButtonsEditsBuilders::cleanupTestCase()
@@ -164,17 +169,17 @@ void TestButtonsEditsBuilders::toggleButtons()
              QStringList({"unchecked_runScript", "", "S", "checked_setDef", "", "X=1"}));
     QVERIFY(power->isEnabled());
 
-    QVERIFY(connected(power, SIGNAL(checked_setDef(QString)), SLOT(setDef(QString))));
+    QVERIFY(connected(power, &ElementSignals::checked_setDef, &Panel::setDef));
     // An unchecked runScript goes out through checked_runScript: connected
     // although the panel has no checked runScript action.
-    QVERIFY(connected(power, SIGNAL(checked_runScript(QString)), SLOT(runScript(QString))));
-    QVERIFY(connected(power, SIGNAL(sendLock(QString)), SLOT(on_sendLock(QString))));
-    QVERIFY(connected(power, SIGNAL(sendUnlock(QString)), SLOT(on_sendUnlock(QString))));
-    QVERIFY(connected(power, SIGNAL(changedByUser()), SLOT(changed())));
-    for (const char *slot : {SLOT(on_updateMathLabel()), SLOT(on_updateLED()), SLOT(on_updateSvgImage()),
-                             SLOT(on_updateCurve()), SLOT(on_updateDial()), SLOT(on_updateThermo()),
-                             SLOT(on_updateLog())})
-        QVERIFY2(connected(power, SIGNAL(updateMathLabels()), slot), slot);
+    QVERIFY(connected(power, &ElementSignals::checked_runScript, &Panel::runScript));
+    QVERIFY(connected(power, &ElementSignals::sendLock, &Panel::on_sendLock));
+    QVERIFY(connected(power, &ElementSignals::sendUnlock, &Panel::on_sendUnlock));
+    QVERIFY(connected(power, &ElementSignals::changedByUser, &Panel::changed));
+    for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
+                             "on_updateCurve", "on_updateDial", "on_updateThermo",
+                             "on_updateLog"})
+        QVERIFY2(connected(power, &ElementSignals::updateMathLabels, refreshSlot(slot)), slot);
 
     QVERIFY(!find<ToggleButton>(QStringLiteral("OFF"))->isEnabled());
     QVERIFY(!find<ToggleButton>(QStringLiteral("ZERO"))->isEnabled());
@@ -183,7 +188,7 @@ void TestButtonsEditsBuilders::toggleButtons()
     QCOMPARE(plain->header(), QStringLiteral("group.h"));
     // Without "lockon" there is nothing to send.
     QVERIFY(!plain->elementProperty("locks").isValid());
-    QVERIFY(!connected(plain, SIGNAL(sendLock(QString)), SLOT(on_sendLock(QString))));
+    QVERIFY(!connected(plain, &ElementSignals::sendLock, &Panel::on_sendLock));
 
     QCOMPARE(console().count(QStringLiteral("XML Error: Togglebutton without define is not allowed:")), 1);
     QCOMPARE(console().count(QStringLiteral("XML")), 1);
@@ -279,13 +284,13 @@ void TestButtonsEditsBuilders::pushButtonActionsThatShareTheClickedSignal()
                  "<action event=\"pressed\" cmd=\"setDef\" data=\"X=1\"/></button>"
                  "<button define=\"Q\"><action event=\"pressed\" cmd=\"setDef\" data=\"X=1\"/></button>"));
     PushButton *p = window->panel()->pushButtonsByName.value(QStringLiteral("P"));
-    QVERIFY(connected(p, SIGNAL(clicked_runScript(QString)), SLOT(runScript(QString))));
-    QVERIFY(connected(p, SIGNAL(clicked_loadFile(QString)), SLOT(loadFile(QString))));
-    QVERIFY(connected(p, SIGNAL(pressed_setDef(QString)), SLOT(setDef(QString))));
-    QVERIFY(!connected(p, SIGNAL(clicked_setDef(QString)), SLOT(setDef(QString))));
-    QVERIFY(!connected(p, SIGNAL(clicked_startProgram(QString)), SLOT(startProgram(QString))));
+    QVERIFY(connected(p, &ElementSignals::clicked_runScript, &Panel::runScript));
+    QVERIFY(connected(p, &ElementSignals::clicked_loadFile, &Panel::loadFile));
+    QVERIFY(connected(p, &ElementSignals::pressed_setDef, &Panel::setDef));
+    QVERIFY(!connected(p, &ElementSignals::clicked_setDef, &Panel::setDef));
+    QVERIFY(!connected(p, &ElementSignals::clicked_startProgram, &Panel::startProgram));
     PushButton *q = window->panel()->pushButtonsByName.value(QStringLiteral("Q"));
-    QVERIFY(!connected(q, SIGNAL(clicked_setDef(QString)), SLOT(setDef(QString))));
+    QVERIFY(!connected(q, &ElementSignals::clicked_setDef, &Panel::setDef));
 }
 
 // ---------------------------------------------------------------------------
@@ -311,11 +316,11 @@ void TestButtonsEditsBuilders::lineEdits()
     QVERIFY(name->isReadOnly());
     QCOMPARE(name->elementProperty("data").toMap().value("0").toStringList(),
              QStringList({"changed_setDef", "", "X=1", "changed_runScript", "", "S"}));
-    QVERIFY(connected(name, SIGNAL(changed_setDef(QString)), SLOT(setDef(QString))));
-    QVERIFY(connected(name, SIGNAL(changed_runScript(QString)), SLOT(runScript(QString))));
-    QVERIFY(connected(name, SIGNAL(changedByUser()), SLOT(changed())));
-    QVERIFY(connected(name, SIGNAL(updateMathLabels()), SLOT(on_updateMathLabel())));
-    QVERIFY(!connected(name, SIGNAL(updateMathLabels()), SLOT(on_updateLED())));
+    QVERIFY(connected(name, &ElementSignals::changed_setDef, &Panel::setDef));
+    QVERIFY(connected(name, &ElementSignals::changed_runScript, &Panel::runScript));
+    QVERIFY(connected(name, &ElementSignals::changedByUser, &Panel::changed));
+    QVERIFY(connected(name, &ElementSignals::updateMathLabels, &Panel::on_updateMathLabel));
+    QVERIFY(!connected(name, &ElementSignals::updateMathLabels, &Panel::on_updateLED));
 
     auto *shown = find<LineEdit>(QStringLiteral("SHOWN"));
     QVERIFY(!shown->isNumeric());
@@ -382,8 +387,8 @@ void TestButtonsEditsBuilders::editBoxes()
     QCOMPARE(window->panel()->getActiveElement(QStringLiteral("NOTE")), static_cast<ActiveElement *>(note));
     QCOMPARE(note->header(), QStringLiteral("n.h"));
     QCOMPARE(note->elementProperty("my_default").toString(), QStringLiteral("hello"));
-    QVERIFY(connected(note, SIGNAL(changed_setDef(QString)), SLOT(setDef(QString))));
-    QVERIFY(connected(note, SIGNAL(changedByUser()), SLOT(changed())));
+    QVERIFY(connected(note, &ElementSignals::changed_setDef, &Panel::setDef));
+    QVERIFY(connected(note, &ElementSignals::changedByUser, &Panel::changed));
     QCOMPARE(console(), QString());
 }
 

@@ -8,6 +8,7 @@
 #include "knob.h"
 #include "mainwindow.h"
 #include "panel.h"
+#include "panelconnections.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "slider.h"
@@ -106,9 +107,7 @@ void TestNumericBuilders::initTestCase()
 
 void TestNumericBuilders::init()
 {
-    reportToMessageBox = true;
-    reportToConsole = false;
-    reportToLogFile = false;
+    ErrorReporter::instance().setSinks(true, false, false);
     env->installPrompt({});
 }
 
@@ -248,12 +247,12 @@ void TestNumericBuilders::sliderImageAndWiring()
     QCOMPARE(window->panel()->getActiveElement(QStringLiteral("LEVEL")), static_cast<ActiveElement *>(slider));
     const QVariantList actions = slider->elementProperty("data").toMap().value("0").toList();
     QCOMPARE(actions, QVariantList({"changed_setDef", "", "X=1", "changed_runScript", "", "s.txt"}));
-    QVERIFY(QObject::disconnect(slider, SIGNAL(changed_setDef(QString)), window->panel(), SLOT(setDef(QString))));
-    QVERIFY(QObject::disconnect(slider, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
-    for (const char *slot : {SLOT(on_updateMathLabel()), SLOT(on_updateLED()), SLOT(on_updateSvgImage()),
-                             SLOT(on_updateCurve()), SLOT(on_updateDial()), SLOT(on_updateThermo()),
-                             SLOT(on_updateLog())})
-        QVERIFY2(QObject::disconnect(slider, SIGNAL(updateMathLabels()), window->panel(), slot), slot);
+    QVERIFY(QObject::disconnect(signalsOf(slider), &ElementSignals::changed_setDef, window->panel(), &Panel::setDef));
+    QVERIFY(QObject::disconnect(signalsOf(slider), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
+    for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
+                             "on_updateCurve", "on_updateDial", "on_updateThermo",
+                             "on_updateLog"})
+        QVERIFY2(QObject::disconnect(signalsOf(slider), &ElementSignals::updateMathLabels, window->panel(), refreshSlot(slot)), slot);
 }
 
 // ---------------------------------------------------------------------------
@@ -360,14 +359,14 @@ void TestNumericBuilders::knobIsBoundAndWired()
     QCOMPARE(knob->elementProperty("data").toMap().value("0").toList(),
              QVariantList({"changed_runScript", "", "gain.txt", "changed_sendUSB", "", "01;02", "1:x", "5",
                            "clicked_setDef", "", "Y=1"}));
-    QVERIFY(QObject::disconnect(knob, SIGNAL(changed_runScript(QString)), window->panel(), SLOT(runScript(QString))));
-    QVERIFY(QObject::disconnect(knob, SIGNAL(changed_sendUSB(QString)), window->panel(), SLOT(sendUSB(QString))));
-    QVERIFY(QObject::disconnect(knob, SIGNAL(changed_recData(QString)), window->panel(), SLOT(recData(QString))));
-    QVERIFY(QObject::disconnect(knob, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
-    for (const char *slot : {SLOT(on_updateMathLabel()), SLOT(on_updateLED()), SLOT(on_updateSvgImage()),
-                             SLOT(on_updateCurve()), SLOT(on_updateDial()), SLOT(on_updateThermo())})
-        QVERIFY2(QObject::disconnect(knob, SIGNAL(updateMathLabels()), window->panel(), slot), slot);
-    QVERIFY(!QObject::disconnect(knob, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateLog())));
+    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_runScript, window->panel(), &Panel::runScript));
+    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_sendUSB, window->panel(), &Panel::sendUSB));
+    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_recData, window->panel(), &Panel::recData));
+    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
+    for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
+                             "on_updateCurve", "on_updateDial", "on_updateThermo"})
+        QVERIFY2(QObject::disconnect(signalsOf(knob), &ElementSignals::updateMathLabels, window->panel(), refreshSlot(slot)), slot);
+    QVERIFY(!QObject::disconnect(signalsOf(knob), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateLog));
 
     // A 4-bit field fits 0..15.
     QVERIFY(read("<knob define=\"ADC.CTRL[7:4]\" range=\"0;15\"/>"));
@@ -443,19 +442,19 @@ void TestNumericBuilders::spinBoxKindsAreBoundAndWired()
     QCOMPARE(rate->elementProperty("isRaised"), QVariant(false));
 
     // The double spin box: formulas, its value to the modified mark, SVG images.
-    QVERIFY(QObject::disconnect(rate, SIGNAL(changed_setDef(QString)), window->panel(), SLOT(setDef(QString))));
-    QVERIFY(QObject::disconnect(rate, SIGNAL(valueChanged(double)), window->panel(), SLOT(changed())));
-    QVERIFY(QObject::disconnect(rate, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateMathLabel())));
-    QVERIFY(QObject::disconnect(rate, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateSvgImage())));
-    QVERIFY(!QObject::disconnect(rate, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateLED())));
-    QVERIFY(!QObject::disconnect(rate, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
+    QVERIFY(QObject::disconnect(signalsOf(rate), &ElementSignals::changed_setDef, window->panel(), &Panel::setDef));
+    QVERIFY(QObject::disconnect(rate, QOverload<double>::of(&QDoubleSpinBox::valueChanged), window->panel(), &Panel::changed));
+    QVERIFY(QObject::disconnect(signalsOf(rate), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateMathLabel));
+    QVERIFY(QObject::disconnect(signalsOf(rate), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateSvgImage));
+    QVERIFY(!QObject::disconnect(signalsOf(rate), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateLED));
+    QVERIFY(!QObject::disconnect(signalsOf(rate), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
 
     // The hexadecimal one: all but dials and thermometers.
-    QVERIFY(QObject::disconnect(mask, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
-    for (const char *slot : {SLOT(on_updateMathLabel()), SLOT(on_updateLED()), SLOT(on_updateSvgImage()),
-                             SLOT(on_updateCurve()), SLOT(on_updateLog())})
-        QVERIFY2(QObject::disconnect(mask, SIGNAL(updateMathLabels()), window->panel(), slot), slot);
-    QVERIFY(!QObject::disconnect(mask, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateDial())));
+    QVERIFY(QObject::disconnect(signalsOf(mask), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
+    for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
+                             "on_updateCurve", "on_updateLog"})
+        QVERIFY2(QObject::disconnect(signalsOf(mask), &ElementSignals::updateMathLabels, window->panel(), refreshSlot(slot)), slot);
+    QVERIFY(!QObject::disconnect(signalsOf(mask), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateDial));
     QCOMPARE(xmlLines(), QStringList());
 }
 

@@ -3,6 +3,8 @@
 // define binding, actions, locks and includes.
 
 #include "../app/testenvironment.h"
+#include "absolutewidget.h"
+#include "boxcontainers.h"
 #include "buttongroup.h"
 #include "checkbox.h"
 #include "combobox.h"
@@ -12,6 +14,7 @@
 #include "hexspinbox.h"
 #include "mainwindow.h"
 #include "panel.h"
+#include "panelconnections.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "pushbutton.h"
@@ -64,13 +67,15 @@ QByteArray panel(const QByteArray &elements)
 // The program's version with one more patch, or one more minor.
 QString versionAbove(int part)
 {
-    unsigned parts[3] = {programVersion[0], programVersion[1], programVersion[2]};
+    const ProgramVersion &version = programVersion();
+    unsigned parts[3] = {version.majorVersion(), version.minorVersion(), version.patchVersion()};
     ++parts[part];
     return QStringLiteral("%1.%2.%3").arg(parts[0]).arg(parts[1]).arg(parts[2]);
 }
 
 // Whether sender's signal is connected to receiver's slot; drops that connection.
-bool takeConnection(QObject *sender, const char *signal, QObject *receiver, const char *slot)
+template <typename Sender, typename Signal, typename Receiver, typename Slot>
+bool takeConnection(Sender *sender, Signal signal, Receiver *receiver, Slot slot)
 {
     return QObject::disconnect(sender, signal, receiver, slot);
 }
@@ -202,9 +207,7 @@ void TestPanelReader::initTestCase()
 
 void TestPanelReader::init()
 {
-    reportToMessageBox = true;
-    reportToConsole = false;
-    reportToLogFile = false;
+    ErrorReporter::instance().setSinks(true, false, false);
     window->definesText.clear();
     window->includePaths.clear();
     window->openingHomePanel = false;
@@ -770,8 +773,8 @@ void TestPanelReader::tabContainers()
     QVERIFY(QObject::disconnect(inner, changed, inner, &TabWidget::changedTab));
     QVERIFY(!QObject::disconnect(inner, changed, inner, &TabWidget::updateSizes));
     QVERIFY(QObject::disconnect(sized, changed, sized, &TabWidget::updateSizes));
-    QVERIFY(takeConnection(rootTabs, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateMathLabel())));
-    QVERIFY(takeConnection(named, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateMathLabel())));
+    QVERIFY(takeConnection(rootTabs, &TabWidget::updateMathLabels, window->panel(), &Panel::on_updateMathLabel));
+    QVERIFY(takeConnection(named, &TabWidget::updateMathLabels, window->panel(), &Panel::on_updateMathLabel));
 }
 
 void TestPanelReader::tabPagesWithSelectLists()
@@ -790,8 +793,11 @@ void TestPanelReader::tabPagesWithSelectLists()
     QCOMPARE(tabs->widget(1)->property("unselectsetdef").toStringList(), QStringList({"A=0"}));
     QCOMPARE(tabs->lastPage, first);
     QCOMPARE(tabs->setDefPageCount, 2);
-    QVERIFY(takeConnection(tabs, SIGNAL(currentChanged(int)), first, SLOT(childSetDef(int))));
-    QVERIFY(!takeConnection(tabs, SIGNAL(currentChanged(int)), tabs->widget(2), SLOT(childSetDef(int))));
+    auto *firstPage = qobject_cast<VerticalWidget *>(first);
+    auto *thirdPage = qobject_cast<AbsoluteWidget *>(tabs->widget(2));
+    QVERIFY(firstPage && thirdPage);
+    QVERIFY(takeConnection(tabs, &QTabWidget::currentChanged, firstPage, &VerticalWidget::childSetDef));
+    QVERIFY(!takeConnection(tabs, &QTabWidget::currentChanged, thirdPage, &AbsoluteWidget::childSetDef));
     // Only pages of a tab container take select lists.
     auto *inner = dynamic_cast<QWidget *>(window->panel()->containersByName.value(QStringLiteral("INNER")));
     QVERIFY(!inner->property("selectsetdef").isValid());
@@ -975,8 +981,8 @@ void TestPanelReader::defineBinding()
     QVERIFY(!a->elementProperty("svd").isValid());
     QCOMPARE(a->elementProperty("my_svd").toString(), QStringLiteral("0"));
     auto *boxA = find<CheckBox>(QStringLiteral("A"));
-    QVERIFY(takeConnection(boxA, SIGNAL(checked_setDef(QString)), window->panel(), SLOT(setDef(QString))));
-    QVERIFY(takeConnection(boxA, SIGNAL(unchecked_setDef(QString)), window->panel(), SLOT(setDef(QString))));
+    QVERIFY(takeConnection(signalsOf(boxA), &ElementSignals::checked_setDef, window->panel(), &Panel::setDef));
+    QVERIFY(takeConnection(signalsOf(boxA), &ElementSignals::unchecked_setDef, window->panel(), &Panel::setDef));
 
     ActiveElement *b = window->panel()->getActiveElement(QStringLiteral("B"));
     QCOMPARE(b->elementProperty("svd").toString(), QStringLiteral("board.svd"));
@@ -1014,11 +1020,10 @@ void TestPanelReader::actionsAreRecordedInData()
     QCOMPARE(actions.at(1).kind, QStringLiteral("sendUSB"));
 
     auto *box = find<CheckBox>(QStringLiteral("A"));
-    QVERIFY(takeConnection(box, SIGNAL(checked_setDef(QString)), window->panel(), SLOT(setDef(QString))));
-    QVERIFY(takeConnection(box, SIGNAL(unchecked_sendUSB(QString)), window->panel(), SLOT(sendUSB(QString))));
-    QVERIFY(takeConnection(box, SIGNAL(unchecked_recData(QString)), window->panel(), SLOT(recData(QString))));
-    QVERIFY(takeConnection(find<SpinBox>(QStringLiteral("S")), SIGNAL(changed_runScript(QString)), window->panel(),
-                           SLOT(runScript(QString))));
+    QVERIFY(takeConnection(signalsOf(box), &ElementSignals::checked_setDef, window->panel(), &Panel::setDef));
+    QVERIFY(takeConnection(signalsOf(box), &ElementSignals::unchecked_sendUSB, window->panel(), &Panel::sendUSB));
+    QVERIFY(takeConnection(signalsOf(box), &ElementSignals::unchecked_recData, window->panel(), &Panel::recData));
+    QVERIFY(takeConnection(signalsOf(find<SpinBox>(QStringLiteral("S"))), &ElementSignals::changed_runScript, window->panel(), &Panel::runScript));
     QCOMPARE(console(), QString());
 
     QVERIFY(!read(panel("<checkbox define=\"A\"/>")).usesTyk);
@@ -1087,12 +1092,12 @@ void TestPanelReader::lockConditionsAreStoredUnparsed()
     auto *locked = find<CheckBox>(QStringLiteral("L"));
     QCOMPARE(locked->property("locks").toMap().value("0").toStringList(), QStringList({"A=1", "B.index=2", ""}));
     QVERIFY(locked->property("lockinverted").toBool());
-    QVERIFY(takeConnection(locked, SIGNAL(sendLock(QString)), window->panel(), SLOT(on_sendLock(QString))));
-    QVERIFY(takeConnection(locked, SIGNAL(sendUnlock(QString)), window->panel(), SLOT(on_sendUnlock(QString))));
+    QVERIFY(takeConnection(signalsOf(locked), &ElementSignals::sendLock, window->panel(), &Panel::on_sendLock));
+    QVERIFY(takeConnection(signalsOf(locked), &ElementSignals::sendUnlock, window->panel(), &Panel::on_sendUnlock));
 
     auto *free = find<CheckBox>(QStringLiteral("FREE"));
     QVERIFY(!free->property("locks").isValid());
-    QVERIFY(!takeConnection(free, SIGNAL(sendLock(QString)), window->panel(), SLOT(on_sendLock(QString))));
+    QVERIFY(!takeConnection(signalsOf(free), &ElementSignals::sendLock, window->panel(), &Panel::on_sendLock));
 
     // Radio buttons keep their conditions in the group, under their ids; the
     // group's own lockon is refused.
@@ -1141,8 +1146,8 @@ void TestPanelReader::checkBoxes()
     QVERIFY(!inverted->property("isRaised").toBool());
     QVERIFY(inverted->property("isRaised").isValid());
     QVERIFY(!find<CheckBox>(QStringLiteral("PLAIN"))->property("inverted").toBool());
-    QVERIFY(takeConnection(inverted, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
-    QVERIFY(takeConnection(inverted, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateLED())));
+    QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
+    QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateLED));
     QCOMPARE(console().count(QStringLiteral("XML Error: Checkbox without define is not allowed:")), 1);
     QCOMPARE(root()->findChildren<CheckBox *>().size(), 3);
 }
@@ -1174,7 +1179,7 @@ void TestPanelReader::radioGroups()
     QCOMPARE(data.value("2").toStringList(), QStringList({"selected_sendUSB", "", "7", "", ""}));
     QCOMPARE(group->button(1)->objectName(), QStringLiteral("MODEB"));
     QCOMPARE(group->elementProperty("my_default").toString(), QStringLiteral("b"));
-    QVERIFY(takeConnection(group, SIGNAL(selected_setDef(QString)), window->panel(), SLOT(setDef(QString))));
+    QVERIFY(takeConnection(signalsOf(group), &ElementSignals::selected_setDef, window->panel(), &Panel::setDef));
 
     group->setValue(QStringLiteral("b"), KeywordValue);
     QCOMPARE(group->value(KeywordValue, 0), QStringLiteral("b"));
@@ -1203,8 +1208,8 @@ void TestPanelReader::radioButtonsRunTheirOwnActions()
                        "</radio>"))
                 .ok);
     auto *group = find<ButtonGroup>(QStringLiteral("R"));
-    QSignalSpy setDefs(group, SIGNAL(selected_setDef(QString)));
-    QSignalSpy unselected(group, SIGNAL(unselected_setDef(QString)));
+    QSignalSpy setDefs(signalsOf(group), &ElementSignals::selected_setDef);
+    QSignalSpy unselected(signalsOf(group), &ElementSignals::unselected_setDef);
     group->initialize();
     group->loadValue(QStringLiteral("0"));
     group->button(1)->click();
@@ -1282,10 +1287,10 @@ void TestPanelReader::comboBoxes()
     QVERIFY(!combo->elementProperty("locks").isValid());
     QCOMPARE(console().count(QStringLiteral("XML Warning: \"lockon\" is not allowed for combobox:")), 1);
     QCOMPARE(console().count(QStringLiteral("XML Error: Combobox without define is not allowed:")), 1);
-    QVERIFY(takeConnection(combo, SIGNAL(changedByUser()), window->panel(), SLOT(changed())));
-    QVERIFY(takeConnection(combo, SIGNAL(updateMathLabels()), window->panel(), SLOT(on_updateLED())));
-    QVERIFY(takeConnection(combo, SIGNAL(selected_setDef(QString)), window->panel(), SLOT(setDef(QString))));
-    QVERIFY(!takeConnection(combo, SIGNAL(sendLock(QString)), window->panel(), SLOT(on_sendLock(QString))));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateLED));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::selected_setDef, window->panel(), &Panel::setDef));
+    QVERIFY(!takeConnection(signalsOf(combo), &ElementSignals::sendLock, window->panel(), &Panel::on_sendLock));
 }
 
 void TestPanelReader::comboItems()
@@ -1344,10 +1349,10 @@ void TestPanelReader::comboItemSetDefsLocksAndActions()
     QCOMPARE(locks.value("0").toStringList(), QStringList({"L=1", "M=2"}));
     QCOMPARE(locks.value("2").toStringList(), QStringList{"L=0"});
     QCOMPARE(console().count(QStringLiteral("XML Warning: Can't use event \"checked\" in UI element \"ComboBox\"")), 1);
-    QVERIFY(takeConnection(combo, SIGNAL(sendLock(QString)), window->panel(), SLOT(on_sendLock(QString))));
-    QVERIFY(takeConnection(combo, SIGNAL(sendUnlock(QString)), window->panel(), SLOT(on_sendUnlock(QString))));
-    QVERIFY(takeConnection(combo, SIGNAL(selected_setDef(QString)), window->panel(), SLOT(setDef(QString))));
-    QVERIFY(takeConnection(combo, SIGNAL(unselected_sendUSB(QString)), window->panel(), SLOT(sendUSB(QString))));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::sendLock, window->panel(), &Panel::on_sendLock));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::sendUnlock, window->panel(), &Panel::on_sendUnlock));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::selected_setDef, window->panel(), &Panel::setDef));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::unselected_sendUSB, window->panel(), &Panel::sendUSB));
 }
 
 void TestPanelReader::hiddenComboItemKeepsNothing()
@@ -1375,8 +1380,8 @@ void TestPanelReader::comboItemsRunTheirOwnActions()
                        "</combo>"))
                 .ok);
     auto *combo = find<ComboBox>(QStringLiteral("C"));
-    QSignalSpy setDefs(combo, SIGNAL(selected_setDef(QString)));
-    QSignalSpy locks(combo, SIGNAL(sendLock(QString)));
+    QSignalSpy setDefs(signalsOf(combo), &ElementSignals::selected_setDef);
+    QSignalSpy locks(signalsOf(combo), &ElementSignals::sendLock);
     combo->initialize();
     combo->setValue(QStringLiteral("16"), KeywordValue);
     QCOMPARE(combo->currentIndex(), 1);

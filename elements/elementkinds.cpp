@@ -1,0 +1,164 @@
+#include "elementkinds.h"
+
+#include <QHash>
+#include <QMetaObject>
+#include <QObject>
+
+namespace {
+
+ElementKind kind(const char *className, QStringList xmlNames, QStringList events)
+{
+    ElementKind result;
+    result.className = className;
+    result.xmlNames = std::move(xmlNames);
+    result.events = std::move(events);
+    return result;
+}
+
+QList<ElementKind> makeKinds()
+{
+    const QStringList bitEvents = {"checked_sendUSB",   "checked_recData",   "checked_setDef",
+                                   "unchecked_sendUSB", "unchecked_recData", "unchecked_setDef"};
+    const QStringList numberEvents = {"changed_sendUSB", "changed_recData", "changed_setDef",
+                                      "changed_runScript"};
+    QList<ElementKind> kinds;
+
+    ElementKind check = kind("CheckBox", {"checkbox"}, bitEvents);
+    check.sendsLocks = check.recorded = check.styledColours = check.styledTextColour = check.editable = true;
+    check.setRule = DefineSetRule::Bit;
+    kinds << check;
+
+    ElementKind toggle = kind("ToggleButton", {"togglebutton"},
+                              bitEvents + QStringList{"checked_resetGUI", "unchecked_resetGUI", "checked_runScript"});
+    toggle.sendsLocks = toggle.recorded = toggle.styledColours = toggle.styledTextColour = toggle.editable = true;
+    toggle.setRule = DefineSetRule::QueuedCheck;
+    kinds << toggle;
+
+    ElementKind combo = kind("ComboBox", {"combo"},
+                             {"selected_sendUSB", "selected_recData", "selected_setDef", "selected_runScript",
+                              "selected_loadFile", "unselected_setDef", "unselected_sendUSB", "unselected_recData"});
+    combo.sendsLocks = combo.recorded = combo.styledColours = combo.styledTextColour = combo.editable = true;
+    combo.setRule = DefineSetRule::Index;
+    kinds << combo;
+
+    ElementKind group = kind("ButtonGroup", {"radio"},
+                             {"selected_sendUSB", "selected_recData", "selected_setDef", "unselected_sendUSB",
+                              "unselected_setDef"});
+    group.sendsLocks = group.recorded = true;
+    group.setRule = DefineSetRule::Button;
+    kinds << group;
+
+    ElementKind radio = kind("QRadioButton", {"radiobutton"}, {});
+    radio.styledColours = radio.styledTextColour = radio.editable = true;
+    kinds << radio;
+
+    ElementKind spin = kind("SpinBox", {"spinbox"}, numberEvents);
+    spin.recorded = spin.styledColours = spin.styledTextColour = spin.editable = true;
+    spin.setRule = DefineSetRule::Integer;
+    kinds << spin;
+
+    ElementKind hex = spin;
+    hex.className = "HexSpinBox";
+    hex.xmlNames = QStringList{"hexspinbox"};
+    kinds << hex;
+
+    ElementKind real = kind("DoubleSpinBox", {"doublespinbox"},
+                            {"changed_sendUSB", "changed_recData", "changed_setDef"});
+    real.recorded = real.styledColours = real.styledTextColour = real.editable = true;
+    real.setRule = DefineSetRule::Double;
+    kinds << real;
+
+    ElementKind slider = kind("Slider", {"slider"}, numberEvents);
+    slider.recorded = slider.styledColours = slider.styledTextColour = slider.editable = true;
+    slider.setRule = DefineSetRule::Slider;
+    kinds << slider;
+
+    ElementKind knob = kind("Knob", {"knob"}, numberEvents);
+    knob.recorded = true;
+    knob.setRule = DefineSetRule::Knob;
+    kinds << knob;
+
+    ElementKind line = kind("LineEdit", {"edit"}, {"changed_sendUSB", "changed_setDef", "changed_runScript"});
+    line.recorded = line.styledColours = true;
+    line.setRule = DefineSetRule::LineText;
+    kinds << line;
+
+    ElementKind text = kind("TextEdit", {"editbox"}, {"changed_sendUSB", "changed_setDef"});
+    text.recorded = text.styledColours = true;
+    text.setRule = DefineSetRule::RichText;
+    kinds << text;
+
+    ElementKind push = kind("PushButton", {"button"},
+                            {"clicked_loadFile", "clicked_sendUSB", "clicked_recData", "clicked_setDef",
+                             "clicked_startProgram", "clicked_runScript", "clicked_resetGUI", "pressed_setDef",
+                             "pressed_sendUSB", "pressed_recData", "released_setDef", "released_sendUSB",
+                             "released_recData"});
+    push.styledTextColour = push.editable = true;
+    kinds << push;
+
+    ElementKind math = kind("MathLabel", {"math"}, {});
+    math.countsAsDefine = false;
+    math.styledColours = math.styledTextColour = true;
+    kinds << math;
+
+    ElementKind timer = kind("TimerLabel", {"timer"}, {});
+    timer.countsAsDefine = false;
+    kinds << timer;
+
+    ElementKind table = kind("Table", {"table"}, {});
+    table.recorded = true;
+    kinds << table;
+
+    ElementKind view = kind("RegisterView", {"registerview"}, {});
+    view.recorded = true;
+    kinds << view;
+
+    kinds << kind("Text", {"text", "stretch", "horizontalline"}, {});
+    return kinds;
+}
+
+const QHash<QString, const ElementKind *> &kindsByClass()
+{
+    static const QHash<QString, const ElementKind *> table = [] {
+        QHash<QString, const ElementKind *> byClass;
+        for (const ElementKind &kind : elementKinds())
+            byClass.insert(QLatin1String(kind.className), &kind);
+        return byClass;
+    }();
+    return table;
+}
+
+} // namespace
+
+bool ElementKind::raises(const QString &signalName) const
+{
+    if (signalName == QLatin1String("sendLock") || signalName == QLatin1String("sendUnlock"))
+        return sendsLocks;
+    return events.contains(signalName);
+}
+
+const QList<ElementKind> &elementKinds()
+{
+    static const QList<ElementKind> kinds = makeKinds();
+    return kinds;
+}
+
+const ElementKind *elementKindOf(const QObject *object)
+{
+    if (!object)
+        return nullptr;
+    for (const QMetaObject *meta = object->metaObject(); meta; meta = meta->superClass()) {
+        if (const ElementKind *kind = kindsByClass().value(QLatin1String(meta->className())))
+            return kind;
+    }
+    return nullptr;
+}
+
+const ElementKind *elementKindForXml(const QString &xmlName)
+{
+    for (const ElementKind &kind : elementKinds()) {
+        if (kind.xmlNames.contains(xmlName))
+            return &kind;
+    }
+    return nullptr;
+}

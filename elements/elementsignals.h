@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// The signals of the panel elements, declared once for all element classes.
+// Every element owns one of these as a child object and emits through it; the
+// panel connects to it. An element class raises only some of the signals (a
+// check box has no "selected" actions, a spin box sends no locks): raises()
+// names those, and emitText() and the panel reader keep to them. While the
+// element blocks its signals, the companion emits none either: the elements
+// emit through raise() and emitText(), which keep to that.
+class ElementSignals final : public QObject
+{
+    Q_OBJECT
+
+public:
+    using TextSignal = void (ElementSignals::*)(QString);
+
+    // element: the owner, which becomes the parent. notifications: the change
+    // signals the element raises besides those of its kind ("changedByUser",
+    // "updateMathLabels"); the action and lock signals come from the element
+    // kind table.
+    ElementSignals(QObject *element, const QStringList &notifications);
+
+    QObject *element() const { return parent(); }
+    bool raises(const QString &name) const;
+
+    // The action signal <event>_<action> of that name ("checked_setDef"); null
+    // for any other name.
+    static TextSignal actionSignal(const QString &name);
+    // An action signal, or sendLock or sendUnlock; null for any other name.
+    static TextSignal textSignal(const QString &name);
+    // The names event_kind of every event with every kind.
+    static QStringList actionNames(const QStringList &events, const QStringList &kinds);
+
+    // Emits the signal textSignal(name) with text when the element raises it.
+    void emitText(const QString &name, const QString &text);
+    // Emit the signal unless the element blocks its signals.
+    void raise(void (ElementSignals::*signal)());
+    void raise(TextSignal signal, const QString &text);
+    bool elementBlocked() const { return parent() && parent()->signalsBlocked(); }
+
+signals:
+    void updateMathLabels();
+    void changedByUser();
+    void sendLock(QString lock);
+    void sendUnlock(QString lock);
+
+    // checked
+    void checked_sendUSB(QString data);
+    void checked_recData(QString data);
+    void checked_setDef(QString data);
+    void checked_runScript(QString data);
+    void checked_loadFile(QString data);
+    void checked_startProgram(QString data);
+    void checked_resetGUI(QString data);
+    // unchecked
+    void unchecked_sendUSB(QString data);
+    void unchecked_recData(QString data);
+    void unchecked_setDef(QString data);
+    void unchecked_runScript(QString data);
+    void unchecked_loadFile(QString data);
+    void unchecked_startProgram(QString data);
+    void unchecked_resetGUI(QString data);
+    // selected
+    void selected_sendUSB(QString data);
+    void selected_recData(QString data);
+    void selected_setDef(QString data);
+    void selected_runScript(QString data);
+    void selected_loadFile(QString data);
+    void selected_startProgram(QString data);
+    void selected_resetGUI(QString data);
+    // unselected
+    void unselected_sendUSB(QString data);
+    void unselected_recData(QString data);
+    void unselected_setDef(QString data);
+    void unselected_runScript(QString data);
+    void unselected_loadFile(QString data);
+    void unselected_startProgram(QString data);
+    void unselected_resetGUI(QString data);
+    // changed
+    void changed_sendUSB(QString data);
+    void changed_recData(QString data);
+    void changed_setDef(QString data);
+    void changed_runScript(QString data);
+    void changed_loadFile(QString data);
+    void changed_startProgram(QString data);
+    void changed_resetGUI(QString data);
+    // clicked
+    void clicked_sendUSB(QString data);
+    void clicked_recData(QString data);
+    void clicked_setDef(QString data);
+    void clicked_runScript(QString data);
+    void clicked_loadFile(QString data);
+    void clicked_startProgram(QString data);
+    void clicked_resetGUI(QString data);
+    // pressed
+    void pressed_sendUSB(QString data);
+    void pressed_recData(QString data);
+    void pressed_setDef(QString data);
+    void pressed_runScript(QString data);
+    void pressed_loadFile(QString data);
+    void pressed_startProgram(QString data);
+    void pressed_resetGUI(QString data);
+    // released
+    void released_sendUSB(QString data);
+    void released_recData(QString data);
+    void released_setDef(QString data);
+    void released_runScript(QString data);
+    void released_loadFile(QString data);
+    void released_startProgram(QString data);
+    void released_resetGUI(QString data);
+
+private:
+    QStringList m_notifications;
+};
+
+// The companion of an element (a companion is its own); null for an object
+// without one.
+ElementSignals *signalsOf(const QObject *element);
+// The element behind a signal's sender: a companion's element, else the
+// sender itself.
+QObject *elementOf(QObject *sender);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QTextStream>
+
+#include <functional>
+
+// The macro recorder: the script lines of the user's changes go to its
+// stream while it has somewhere to write, each followed by the pending
+// comment, and are echoed on the console.
+class MacroRecorder
+{
+public:
+    // Where the echo goes (the console); without one nothing is echoed.
+    void setEcho(std::function<void(const QString &html)> echo) { m_echo = std::move(echo); }
+
+    QTextStream &stream() { return m_stream; }
+    // The comment written after the next recorded lines ("//" + comment).
+    void setComment(const QString &comment) { m_comment = comment; }
+    QString comment() const { return m_comment; }
+
+    // Whether the stream has somewhere to write.
+    bool isRecording() const;
+    // Writes line, then echoes consoleLine, each followed by the comment.
+    void record(const QString &line, const QString &consoleLine);
+    // Stops writing: the stream lets go of its device or string.
+    void stop();
+
+private:
+    QTextStream m_stream;
+    QString m_comment;
+    std::function<void(const QString &)> m_echo;
+};
