@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../app/testenvironment.h"
+#include "testenvironment.h"
 #include "elementsignals.h"
 #include "errorreporter.h"
 #include "mainwindow.h"

@@ -42,7 +42,7 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
-#include "../support/fakehost.h"
+#include "fakehost.h"
 
 #include <QtTest>
 

@@ -4,7 +4,7 @@
 // placeholders, complete panels, cycles). A fixed seed keeps every run the
 // same; the count keeps it to a few seconds.
 
-#include "../app/testenvironment.h"
+#include "testenvironment.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
 #include "panel.h"

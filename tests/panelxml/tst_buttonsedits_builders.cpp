@@ -2,7 +2,7 @@
 // boxes, and the icon attributes of push and toggle buttons, on small panels
 // of our own.
 
-#include "../app/testenvironment.h"
+#include "testenvironment.h"
 #include "errorreporter.h"
 #include "lineedit.h"
 #include "mainwindow.h"

@@ -1,7 +1,7 @@
 // The slider, knob and dial builders against small panels of our own, and the
 // numeric elements' values through a project file and back.
 
-#include "../app/testenvironment.h"
+#include "testenvironment.h"
 #include "doublespinbox.h"
 #include "errorreporter.h"
 #include "hexspinbox.h"

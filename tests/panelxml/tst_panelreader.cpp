@@ -2,7 +2,7 @@
 // messages, header elements, the dispatcher, containers, buttons, spin boxes,
 // define binding, actions, locks and includes.
 
-#include "../app/testenvironment.h"
+#include "testenvironment.h"
 #include "absolutewidget.h"
 #include "boxcontainers.h"
 #include "buttongroup.h"
