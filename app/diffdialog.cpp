@@ -1,6 +1,5 @@
 #include "diffdialog.h"
 
-
 #include <QDialogButtonBox>
 #include <QHeaderView>
 #include <QStandardItemModel>

@@ -16,11 +16,11 @@
 #include "unresolveddialog.h"
 
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QDebug>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
@@ -63,8 +63,8 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     setRegisterModelReporter([](const QString &message) { reportError(message); });
     connect(m_panel, &Panel::xmlFileChanged, this, &MainWindow::showPanelFile);
     connect(m_panel, &Panel::forumToolTipChanged, this, [this](const QString &text) {
-        if (forumButton)
-            forumButton->setToolTip(text.isEmpty() ? tr("Forum") : text);
+        if (m_forumButton)
+            m_forumButton->setToolTip(text.isEmpty() ? tr("Forum") : text);
     });
 
     // 5. Error reporter sinks and the console log file.
@@ -105,13 +105,13 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     wasMaximized = isMaximized();
 
     // 13.
-    unresolvedDialog = new UnresolvedDialog(this);
-    diffDialog = new DiffDialog(this);
-    connect(unresolvedDialog, &UnresolvedDialog::defineActivated, this, &MainWindow::raiseDefine);
-    connect(diffDialog, &DiffDialog::defineActivated, this, &MainWindow::raiseDefine);
-    lockDialog = new LockDialog(this);
-    m_panel->setLockGraph(lockDialog);
-    portMappingDialog = nullptr;
+    m_unresolvedDialog = new UnresolvedDialog(this);
+    m_diffDialog = new DiffDialog(this);
+    connect(m_unresolvedDialog, &UnresolvedDialog::defineActivated, this, &MainWindow::raiseDefine);
+    connect(m_diffDialog, &DiffDialog::defineActivated, this, &MainWindow::raiseDefine);
+    m_lockDialog = new LockDialog(this);
+    m_panel->setLockGraph(m_lockDialog);
+    m_portMappingDialog = nullptr;
 
     // 14.
     setWindowTitle(QStringLiteral("Quillmate [*]"));
@@ -142,7 +142,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     applyDefines();
 
     // 22.
-    xmlDialog = nullptr;
+    m_xmlDialog = nullptr;
 }
 
 MainWindow::~MainWindow()
@@ -156,11 +156,11 @@ MainWindow::~MainWindow()
 
     delete tykLink;
     tykLink = nullptr;
-    delete unresolvedDialog;
-    unresolvedDialog = nullptr;
-    delete diffDialog;
-    diffDialog = nullptr;
-    delete xmlDialog.data();
+    delete m_unresolvedDialog;
+    m_unresolvedDialog = nullptr;
+    delete m_diffDialog;
+    m_diffDialog = nullptr;
+    delete m_xmlDialog.data();
     closeLogFile();
     ErrorReporter::instance().setConsoleSink(nullptr);
 }
@@ -346,12 +346,12 @@ void MainWindow::showPanelWidget(QWidget *widget)
 
 void MainWindow::showPanelFile(const QString &path)
 {
-    if (!fileLabel)
+    if (!m_fileLabel)
         return;
     QString text = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     if (!m_panel->xmlVersion.isEmpty())
         text += QStringLiteral(" - ") + m_panel->xmlVersion;
-    fileLabel->setText(text);
+    m_fileLabel->setText(text);
 }
 
 void MainWindow::loadFile(const QString &name)
@@ -364,26 +364,26 @@ void MainWindow::editGUI()
     auto *area = qobject_cast<QScrollArea *>(centralWidget());
     if (!area)
         return;
-    xmlDialog = new ShowXMLDialog(area->widget());
-    xmlDialog->setWindowFlags(xmlDialog->windowFlags() | Qt::WindowStaysOnTopHint);
-    xmlDialog->show();
+    m_xmlDialog = new ShowXMLDialog(area->widget());
+    m_xmlDialog->setWindowFlags(m_xmlDialog->windowFlags() | Qt::WindowStaysOnTopHint);
+    m_xmlDialog->show();
 }
 
 void MainWindow::switchFullscreenMode()
 {
     if (!fullScreen) {
         wasMaximized = isMaximized();
-        if (harbikToolBar)
-            harbikToolBar->hide();
-        if (mainToolBar)
-            mainToolBar->hide();
+        if (m_harbikToolBar)
+            m_harbikToolBar->hide();
+        if (m_mainToolBar)
+            m_mainToolBar->hide();
         showFullScreen();
         fullScreen = true;
     } else {
-        if (harbikToolBar && toolbarEnabled)
-            harbikToolBar->show();
-        if (mainToolBar)
-            mainToolBar->show();
+        if (m_harbikToolBar && toolbarEnabled)
+            m_harbikToolBar->show();
+        if (m_mainToolBar)
+            m_mainToolBar->show();
         if (wasMaximized)
             showMaximized();
         else

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "commandline.h"
+#include "panelshell.h"
 #include "panelxmlreader.h"
 #include "scriptengine.h"
-#include "panelshell.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -81,28 +81,28 @@ public:
     // The panel the window shows.
     Panel *panel() const { return m_panel; }
 
-    // ---- Construction, start-up and shut-down (mainwindow.cpp)
+    // ---- Construction, start-up and shut-down
     CloseMode closeMode = CloseMode::Ask;
     bool fullScreen = false;
     bool wasMaximized = false;
     void writeSettings();
 
-    // ---- Console (mainwindow_console.cpp)
+    // ---- Console
     void consolePrint(QString html);
     bool keepConsoleHidden = false; // set by the script command that hides the console
     static bool isXmlFile(const QString &path);
     static bool isElementEnabled(QObject *element);
-    QTextBrowser *consoleBrowser() const { return console; }
-    QDockWidget *consoleDockWidget() const { return consoleDock; }
+    QTextBrowser *consoleBrowser() const { return m_console; }
+    QDockWidget *consoleDockWidget() const { return m_consoleDock; }
 
-    // ---- Settings (mainwindow_settings.cpp)
+    // ---- Settings
     void readSettings();
     void readSettingsIni(QString &file);
     void setWorkingDir(const QString &dir);
     void setScriptsDir(const QString &dir);
     void applySettings(quint16 loggingMode, bool timeStamps, QString logFile,
                        unsigned updatePeriod, bool toolbarEnabled);
-    const SettingsIniSwitches &settingsSwitches() const { return switches; }
+    const SettingsIniSwitches &settingsSwitches() const { return m_switches; }
     QString getScriptsDir() const { return scriptsDir; }
     QString getWorkingDir() const { return workingDir; }
     QString workingDir;
@@ -128,7 +128,7 @@ public:
     bool saveRequested = false;
     bool quiet = false;
 
-    // ---- Target link and polling threads (mainwindow_panelopen.cpp)
+    // ---- Target link and polling threads
     TykLink *tykLink = nullptr;
     SeggerThread *seggerThread = nullptr;
     SerialComThread *serialComThread = nullptr;
@@ -139,7 +139,7 @@ public:
     void stopPollingThreads();
     void startPollingThreads();
 
-    // ---- Panel open, post-load set-up, new project and reload (mainwindow_panelopen.cpp)
+    // ---- Panel open, post-load set-up, new project and reload
     bool readPanelFile(const QString &file);
     // What a panel read takes from the command line and the window's state.
     PanelReadOptions panelReadOptions() const;
@@ -159,8 +159,7 @@ public:
     QPointer<PinMapping> pinMapping;
     int highlightTimerId = 0;
 
-    // ---- Project file and header export (mainwindow_project.cpp, mainwindow_headers.cpp,
-    // mainwindow_signing.cpp)
+    // ---- Project file and header export
     QString projectFile;
     void setCurrentFile(const QString &file);
     QString getCurrentFileName() const;
@@ -186,7 +185,7 @@ public:
     bool writeHeaderFile(const QString &headerName, const QString &disclaimer,
                          QStringList defineLines);
     // The console's report that the headers cannot be exported while defines
-    // conflict (mainwindow_console.cpp).
+    // conflict.
     void consolePrintConflicts();
     // Writes one of our CR LF text files in one step; a failure is reported
     // ("Cannot open file" when it could not be created, else a write error)
@@ -209,12 +208,12 @@ public slots:
     void signFile();
 
 public:
-    // ---- The window's view of the panel (mainwindow_panelview.cpp)
+    // ---- The window's view of the panel
     bool isEditableElement(QWidget *widget, bool rememberStyle);
     void expandOrCollapseBranch(bool expand);
     QString savedStyleSheet;
 
-    // ---- Scripts (mainwindow_scripts.cpp)
+    // ---- Scripts
     ScriptEngine &scripts() { return m_scripts; }
     bool runScriptFile(const QString &fileName);
     bool executeScriptLine(const QString &line, int lineNumber);
@@ -236,12 +235,12 @@ public:
     void sendUSB(const QString &values) override;
     void recData(const QString &values) override;
 
-    // ---- Integration with the update site and Keil (mainwindow_integration.cpp)
+    // ---- Integration with the update site and Keil
     void checkForUpdates();
     void cleanUpKeilEntries();
     void runKeilStep();
 
-    // ---- Menus, tool bars and status bar (mainwindow_menus.cpp). Actions whose
+    // ---- Menus, tool bars and status bar. Actions whose
     // settings.ini switch is off are never created and stay null.
     static bool objectNameLess(QObject *a, QObject *b);
     QAction *homeAct = nullptr;
@@ -276,7 +275,7 @@ public:
     QAction *appNotesAction = nullptr; // shows the app-notes button on the launcher bar
     QString launcherFeatureId;         // the bundle's symbolic name + ".feature"
 
-    // ---- Finding and marking elements (mainwindow_find.cpp). One mark at a
+    // ---- Finding and marking elements. One mark at a
     // time, ended by its 5000 ms timer or by cancelHighlight().
     void raiseGUIElement(ActiveElement *element);
     // Brings the element registered under define into view; unknown names do nothing.
@@ -287,7 +286,6 @@ public:
     QPalette savedPalette;
 
 public slots:
-    // mainwindow_panelopen.cpp
     void open();
     bool open(const QString &fileName);
     void newProject();
@@ -295,27 +293,24 @@ public slots:
     void load();
     void loadFile(QString name, bool absolute);
 
-    // mainwindow.cpp
     void editGUI();
     void switchFullscreenMode();
 
-    // mainwindow_console.cpp
     void on_anchorClicked(const QUrl &url);
     void clearConsole();
     void showContextMenu(const QPoint &pos);
     void tabSelected();
 
-    // mainwindow_settings.cpp
     void showSettingsDialog();
 
-    // Shows the lock graph of the panel (mainwindow_menus.cpp).
+    // Shows the lock graph of the panel.
     void showLocks();
 
-    // Target link (mainwindow_targetlink.cpp)
+    // Target link
     void connectTargetForPolling();
     void queryTykFirmwareVersion(bool compareWithPanel);
 
-    // Actions and menus (mainwindow_menus.cpp)
+    // Actions and menus
     void updatePanelActions();
     void updateHomeActions();
     void createAppNotesMenu();
@@ -323,7 +318,7 @@ public slots:
     void showForum();
     void showDifferences();
     void showPortMapping();
-    // Commands whose work comes later; each does nothing yet (mainwindow_menus.cpp).
+    // Commands whose work comes later; each does nothing yet.
     void validateDefines();
     void showSvdTree();
     void getTykFWVersion();
@@ -335,10 +330,8 @@ public slots:
     void integrateKeil();
     void showHelp();
 
-    // mainwindow_find.cpp
     void searchForGUIElement();
 
-    // mainwindow_panelview.cpp
     void expandBranch();
     void collapseBranch();
 
@@ -347,11 +340,11 @@ protected:
     void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    // Ends the element mark when its timer fires (mainwindow_find.cpp).
+    // Ends the element mark when its timer fires.
     void timerEvent(QTimerEvent *event) override;
 
 private:
-    // Start-up steps (mainwindow.cpp)
+    // Start-up steps
     bool openFileArgument(const QString &file);
     void applyDefines();
     [[noreturn]] void exitNonInteractive(int exitCode);
@@ -359,7 +352,7 @@ private:
                                 bool exitAfterKeil);
     bool openDropped(const QString &path);
 
-    // Window furniture (mainwindow_console.cpp, mainwindow_menus.cpp)
+    // Window furniture
     void createGui();
     void createActions();
     void createToolBars();
@@ -370,26 +363,26 @@ private:
     Panel *m_panel = nullptr;
     ScriptEngine m_scripts;
 
-    QTextBrowser *console = nullptr;
-    TextBrowser *scriptInput = nullptr;
-    QTextBrowser *terminalView = nullptr;
-    QDockWidget *consoleDock = nullptr;
-    QTabWidget *consoleTabs = nullptr;
-    QToolBar *harbikToolBar = nullptr;
-    QToolBar *mainToolBar = nullptr;
-    QLabel *versionLabel = nullptr;
-    QLabel *fileLabel = nullptr;
-    QPushButton *forumButton = nullptr;
-    // Element marks (mainwindow_find.cpp)
+    QTextBrowser *m_console = nullptr;
+    TextBrowser *m_scriptInput = nullptr;
+    QTextBrowser *m_terminalView = nullptr;
+    QDockWidget *m_consoleDock = nullptr;
+    QTabWidget *m_consoleTabs = nullptr;
+    QToolBar *m_harbikToolBar = nullptr;
+    QToolBar *m_mainToolBar = nullptr;
+    QLabel *m_versionLabel = nullptr;
+    QLabel *m_fileLabel = nullptr;
+    QPushButton *m_forumButton = nullptr;
+    // Element marks
     void markWidget(QWidget *widget, const QColor &other);
-    QPointer<QTreeWidget> highlightedTree; // the view of highlightedItem; guards it
+    QPointer<QTreeWidget> m_highlightedTree; // the view of highlightedItem; guards it
 
-    SettingsIniSwitches switches;
+    SettingsIniSwitches m_switches;
 
     // Dialogs owned by the window
-    UnresolvedDialog *unresolvedDialog = nullptr;
-    DiffDialog *diffDialog = nullptr;
-    LockDialog *lockDialog = nullptr;
-    QPointer<ShowXMLDialog> xmlDialog;
-    QPointer<QWidget> portMappingDialog;
+    UnresolvedDialog *m_unresolvedDialog = nullptr;
+    DiffDialog *m_diffDialog = nullptr;
+    LockDialog *m_lockDialog = nullptr;
+    QPointer<ShowXMLDialog> m_xmlDialog;
+    QPointer<QWidget> m_portMappingDialog;
 };

@@ -2,11 +2,11 @@
 // createGui, which builds the window's furniture in one go.
 #include "mainwindow.h"
 
-#include "consolelinks.h"
-#include "panel.h"
 #include "buttongroup.h"
+#include "consolelinks.h"
 #include "errorreporter.h"
 #include "mathlabel.h"
+#include "panel.h"
 #include "textbrowser.h"
 
 #include <QCheckBox>
@@ -36,36 +36,36 @@ void MainWindow::createGui()
     setWindowTitle(QStringLiteral("Quillmate"));
     setWindowIcon(QIcon(QStringLiteral(":/images/vortal_k.png")));
 
-    console = new QTextBrowser;
-    console->setObjectName(QStringLiteral("console"));
-    console->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(console, &QWidget::customContextMenuRequested, this, &MainWindow::showContextMenu);
-    console->setReadOnly(true);
-    console->setOpenLinks(false);
-    console->setOpenExternalLinks(false);
-    connect(console, &QTextBrowser::anchorClicked, this, &MainWindow::on_anchorClicked);
+    m_console = new QTextBrowser;
+    m_console->setObjectName(QStringLiteral("console"));
+    m_console->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_console, &QWidget::customContextMenuRequested, this, &MainWindow::showContextMenu);
+    m_console->setReadOnly(true);
+    m_console->setOpenLinks(false);
+    m_console->setOpenExternalLinks(false);
+    connect(m_console, &QTextBrowser::anchorClicked, this, &MainWindow::on_anchorClicked);
 
-    scriptInput = new TextBrowser;
-    scriptInput->setObjectName(QStringLiteral("scriptInput"));
-    scriptInput->setReadOnly(false);
-    connect(scriptInput, &TextBrowser::lineEntered, this,
+    m_scriptInput = new TextBrowser;
+    m_scriptInput->setObjectName(QStringLiteral("scriptInput"));
+    m_scriptInput->setReadOnly(false);
+    connect(m_scriptInput, &TextBrowser::lineEntered, this,
             [this](const QString &line) { executeScriptLine(line, -1); });
 
-    terminalView = new QTextBrowser;
-    terminalView->setObjectName(QStringLiteral("terminalView"));
-    terminalView->setReadOnly(true);
+    m_terminalView = new QTextBrowser;
+    m_terminalView->setObjectName(QStringLiteral("terminalView"));
+    m_terminalView->setReadOnly(true);
 
-    consoleTabs = new QTabWidget;
-    consoleTabs->addTab(console, QStringLiteral("Log"));
-    consoleTabs->addTab(scriptInput, QStringLiteral("Script"));
-    connect(consoleTabs, &QTabWidget::currentChanged, this, &MainWindow::tabSelected);
+    m_consoleTabs = new QTabWidget;
+    m_consoleTabs->addTab(m_console, QStringLiteral("Log"));
+    m_consoleTabs->addTab(m_scriptInput, QStringLiteral("Script"));
+    connect(m_consoleTabs, &QTabWidget::currentChanged, this, &MainWindow::tabSelected);
 
-    consoleDock = new QDockWidget(this);
-    consoleDock->setObjectName(QStringLiteral("consoleDock"));
-    consoleDock->setWidget(consoleTabs);
-    addDockWidget(Qt::BottomDockWidgetArea, consoleDock);
-    consoleDock->hide();
-    consoleDock->setMaximumHeight(200);
+    m_consoleDock = new QDockWidget(this);
+    m_consoleDock->setObjectName(QStringLiteral("consoleDock"));
+    m_consoleDock->setWidget(m_consoleTabs);
+    addDockWidget(Qt::BottomDockWidgetArea, m_consoleDock);
+    m_consoleDock->hide();
+    m_consoleDock->setMaximumHeight(200);
 
     m_panel->loading = false;
     lastDir = scriptsDir;
@@ -74,14 +74,14 @@ void MainWindow::createGui()
 
 void MainWindow::consolePrint(QString html)
 {
-    if (!console)
+    if (!m_console)
         return;
-    QTextCursor cursor(console->document());
+    QTextCursor cursor(m_console->document());
     cursor.movePosition(QTextCursor::End);
     cursor.insertHtml(html);
-    console->verticalScrollBar()->setValue(console->verticalScrollBar()->maximum());
-    if (!keepConsoleHidden && consoleDock && consoleDock->isHidden())
-        consoleDock->show();
+    m_console->verticalScrollBar()->setValue(m_console->verticalScrollBar()->maximum());
+    if (!keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())
+        m_consoleDock->show();
 }
 
 void MainWindow::on_anchorClicked(const QUrl &url)
@@ -89,8 +89,8 @@ void MainWindow::on_anchorClicked(const QUrl &url)
     const ConsoleLink link = readConsoleLink(url.toString());
     if (link.isFilePosition()) {
         // The editor runs detached, so the window keeps responding meanwhile.
-        if (!switches.externalEditor.isEmpty())
-            QProcess::startDetached(switches.externalEditor, link.editorArguments);
+        if (!m_switches.externalEditor.isEmpty())
+            QProcess::startDetached(m_switches.externalEditor, link.editorArguments);
         return;
     }
     if (link.elementName.isEmpty())
@@ -101,22 +101,22 @@ void MainWindow::on_anchorClicked(const QUrl &url)
 
 void MainWindow::clearConsole()
 {
-    if (console)
-        console->clear();
+    if (m_console)
+        m_console->clear();
 }
 
 void MainWindow::showContextMenu(const QPoint &pos)
 {
-    QMenu *menu = console->createStandardContextMenu();
+    QMenu *menu = m_console->createStandardContextMenu();
     menu->addAction(clearConsoleAct);
-    menu->exec(console->mapToGlobal(pos));
+    menu->exec(m_console->mapToGlobal(pos));
     delete menu;
 }
 
 void MainWindow::tabSelected()
 {
-    if (consoleTabs && consoleTabs->currentIndex() == 1)
-        scriptInput->setFocus(Qt::OtherFocusReason);
+    if (m_consoleTabs && m_consoleTabs->currentIndex() == 1)
+        m_scriptInput->setFocus(Qt::OtherFocusReason);
 }
 
 bool MainWindow::isXmlFile(const QString &path)

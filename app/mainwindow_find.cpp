@@ -2,9 +2,9 @@
 // for a few seconds.
 #include "mainwindow.h"
 
-#include "panel.h"
 #include "container.h"
 #include "finddialog.h"
+#include "panel.h"
 #include "treewidgetitem.h"
 
 #include <QAbstractButton>
@@ -18,7 +18,7 @@ static constexpr int highlightMilliseconds = 5000;
 
 void MainWindow::searchForGUIElement()
 {
-    FindDialog dialog(m_panel->elementNames, portMappingDialog.data());
+    FindDialog dialog(m_panel->elementNames, m_portMappingDialog.data());
     dialog.exec();
     const QString name = dialog.text();
     if (name.isEmpty())
@@ -110,7 +110,7 @@ void MainWindow::raiseGUIElement(ActiveElement *element)
             if (view->itemWidget(row, 1) == widget) {
                 row->setBackground(0, QBrush(Qt::blue));
                 highlightedItem = row;
-                highlightedTree = view;
+                m_highlightedTree = view;
                 break;
             }
         }
@@ -139,11 +139,11 @@ void MainWindow::cancelHighlight()
             highlightedWidget->setPalette(savedPalette);
     }
     // A row of a tree that was since replaced is gone with its view.
-    if (highlightedItem && highlightedTree)
+    if (highlightedItem && m_highlightedTree)
         highlightedItem->setBackground(0, QBrush());
     highlightedWidget = nullptr;
     highlightedItem = nullptr;
-    highlightedTree = nullptr;
+    m_highlightedTree = nullptr;
 }
 
 void MainWindow::timerEvent(QTimerEvent *event)

@@ -2,9 +2,9 @@
 // each holding a #define line for every register of that header.
 #include "mainwindow.h"
 
-#include "panel.h"
 #include "apppaths.h"
 #include "errorreporter.h"
+#include "panel.h"
 #include "prompt.h"
 #include "registermodel.h"
 #include "textfilewriter.h"

@@ -3,11 +3,11 @@
 // window slots the menus reach.
 #include "mainwindow.h"
 
-#include "panel.h"
 #include "apppaths.h"
 #include "diffdialog.h"
 #include "errorreporter.h"
 #include "lockdialog.h"
+#include "panel.h"
 #include "prompt.h"
 
 #include <QAction>
@@ -79,22 +79,22 @@ void MainWindow::createActions()
     reopenAct = makeAction(this, {"&Reopen XML", "Reopen last XML (all elements are set back to their "
                                                  "initial values).", QKeySequence(Qt::CTRL + Qt::Key_R)},
                            &MainWindow::reopen);
-    if (switches.enableSign)
+    if (m_switches.enableSign)
         signAct = makeAction(this, {"&Sign configuration file...", "Calculate the checksum for a given XML "
                                     "description file and save it to this file."},
                              &MainWindow::signFile);
-    if (switches.enableValidate)
+    if (m_switches.enableValidate)
         validateAct = makeAction(this, {"&Validate XML...", "Check a given XML description file for "
                                                             "correct syntax."},
                                  &MainWindow::validateDefines);
-    if (switches.enableShowLocks)
+    if (m_switches.enableShowLocks)
         showLocksAct = makeAction(this, {"&Show locks", "Show all locks existing in current XML (for "
                                                         "development of XMLs only)."},
                                   &MainWindow::showLocks);
-    if (switches.enableShowSvdTree)
+    if (m_switches.enableShowSvdTree)
         showSvdTreeAct = makeAction(this, {"&Show SVD tree", "Show the SVD as a tree"},
                                     &MainWindow::showSvdTree);
-    if (switches.enableShowPortMapping != 0) {
+    if (m_switches.enableShowPortMapping != 0) {
         showPortMappingAct = makeAction(this, {"&Show Port mapping", "Show how the ports of the device "
                                                "are mapped.", QKeySequence(Qt::CTRL + Qt::Key_P)},
                                         &MainWindow::showPortMapping);
@@ -124,7 +124,7 @@ void MainWindow::createActions()
                               &MainWindow::updateTykFW);
     runScriptAct = makeAction(this, {"&Run script file...", "Run a script file to automate operation."},
                               &MainWindow::runBatchfile);
-    if (switches.enableScriptRecording) {
+    if (m_switches.enableScriptRecording) {
         recordScriptAct = makeAction(this, {"&Record script...", "Record user actions to Script file.",
                                             QKeySequence(Qt::CTRL + Qt::Key_M)},
                                      &MainWindow::startStopRecording);
@@ -135,7 +135,7 @@ void MainWindow::createActions()
                                          &MainWindow::addRecordCmd);
         addScriptCommandAct->setEnabled(false);
     }
-    if (switches.enableFullscreen) {
+    if (m_switches.enableFullscreen) {
         fullscreenAct = makeAction(this, {"Fullscreen", "Switch to/from fullscreen mode.",
                                           QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_F)},
                                    &MainWindow::switchFullscreenMode);
@@ -143,11 +143,11 @@ void MainWindow::createActions()
         // The tool bars are hidden in full screen; the window keeps the key working.
         addAction(fullscreenAct);
     }
-    if (switches.enableGenerateXmlFromSvd)
+    if (m_switches.enableGenerateXmlFromSvd)
         generateXmlAct = makeAction(this, {"Generate XML from SVD", "Generate an XML file from SVD as base "
                                                                     "for a GUI."},
                                     &MainWindow::generateXMLFromSVD);
-    if (switches.enableEditGui)
+    if (m_switches.enableEditGui)
         editGuiAct = makeAction(this, {"Edit the GUI", "Edit the GUI.", QKeySequence(Qt::CTRL + Qt::Key_E)},
                                 &MainWindow::editGUI);
     clearConsoleAct = makeAction(this, {"Clear console", "Clear the console."}, &MainWindow::clearConsole);
@@ -165,8 +165,8 @@ void MainWindow::updatePanelActions()
         exportHeaderFilesAct->setEnabled(headerFilesToExport());
     if (homeAct)
         homeAct->setEnabled(true);
-    if (forumButton)
-        forumButton->setVisible(!m_panel->forumUrl.isEmpty());
+    if (m_forumButton)
+        m_forumButton->setVisible(!m_panel->forumUrl.isEmpty());
     for (QAction *action : {loadAct, saveAsAct, saveAct, showDifferencesAct}) {
         if (action)
             action->setEnabled(m_panel->loadSaveAllowed);
@@ -176,8 +176,8 @@ void MainWindow::updatePanelActions()
 // The home panel of a new project has nothing to save or export.
 void MainWindow::updateHomeActions()
 {
-    if (forumButton)
-        forumButton->setVisible(!m_panel->forumUrl.isEmpty());
+    if (m_forumButton)
+        m_forumButton->setVisible(!m_panel->forumUrl.isEmpty());
     for (QAction *action : {exportHeaderFilesAct, homeAct, saveAsAct, saveAct, showDifferencesAct}) {
         if (action)
             action->setEnabled(false);
@@ -238,47 +238,47 @@ void addMenuButton(QToolBar *bar, const QString &toolTip, const QString &text, c
 
 void MainWindow::createToolBars()
 {
-    harbikToolBar = makeToolBar(this, QStringLiteral("harbikToolBar"), 60);
+    m_harbikToolBar = makeToolBar(this, QStringLiteral("harbikToolBar"), 60);
     if (!toolbarEnabled)
-        harbikToolBar->hide();
+        m_harbikToolBar->hide();
 
     auto *logo = new QLabel;
     logo->setFixedSize(125, 40);
     logo->setStyleSheet(QStringLiteral("margin-left: 1em;"));
     logo->setPixmap(QPixmap(QStringLiteral(":/images/harbik.png")));
     logo->setScaledContents(true);
-    harbikToolBar->addWidget(logo);
+    m_harbikToolBar->addWidget(logo);
 
     auto *title = new QLabel(QStringLiteral("Quillmate"));
     title->setStyleSheet(QStringLiteral(
         "font-family: 'Source Sans Pro'; color: #928285; vertical-align: middle; "
         "font-weight: 500; font-size: 30px; margin-left: 0.5em;"));
-    harbikToolBar->addWidget(title);
+    m_harbikToolBar->addWidget(title);
 
     auto *spacer = new QWidget;
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-    harbikToolBar->addWidget(spacer);
+    m_harbikToolBar->addWidget(spacer);
 
     appNotesButton = makeLauncherButton(tr("App Notes"), ":/images/document.png", {45, 35}, {25, 25});
-    appNotesAction = harbikToolBar->addWidget(appNotesButton);
+    appNotesAction = m_harbikToolBar->addWidget(appNotesButton);
     // No panel, no notes: the button shows once a panel brings documents.
     appNotesAction->setVisible(false);
 
     auto *helpButton = makeLauncherButton(tr("Help"), ":/images/help.png", {45, 35}, {27, 27});
     helpButton->setObjectName(QStringLiteral("helpButton"));
     connect(helpButton, &QPushButton::pressed, this, &MainWindow::showHelp);
-    harbikToolBar->addWidget(helpButton);
+    m_harbikToolBar->addWidget(helpButton);
 
-    forumButton = makeLauncherButton(tr("Forum"), ":/images/Forum.png", {30, 35}, {27, 27});
-    connect(forumButton, &QPushButton::pressed, this, &MainWindow::showForum);
-    harbikToolBar->addWidget(forumButton);
+    m_forumButton = makeLauncherButton(tr("Forum"), ":/images/Forum.png", {30, 35}, {27, 27});
+    connect(m_forumButton, &QPushButton::pressed, this, &MainWindow::showForum);
+    m_harbikToolBar->addWidget(m_forumButton);
 
-    mainToolBar = makeToolBar(this, QStringLiteral("toolBar"), 30);
+    m_mainToolBar = makeToolBar(this, QStringLiteral("toolBar"), 30);
     auto *indent = new QWidget;
     indent->setFixedWidth(13);
-    mainToolBar->addWidget(indent);
+    m_mainToolBar->addWidget(indent);
 
-    addMenuButton(mainToolBar, tr("File"), tr("&File"), QStringLiteral("fileMenu"),
+    addMenuButton(m_mainToolBar, tr("File"), tr("&File"), QStringLiteral("fileMenu"),
                   {homeAct, nullptr, loadAct, nullptr, saveAct, saveAsAct, nullptr, exitAct,
                    exportHeaderFilesAct});
 
@@ -298,7 +298,7 @@ void MainWindow::createToolBars()
             extras << nullptr;
         extras << editGuiAct;
     }
-    addMenuButton(mainToolBar, tr("Extras"), tr("&Extras"), QStringLiteral("extrasMenu"), extras);
+    addMenuButton(m_mainToolBar, tr("Extras"), tr("&Extras"), QStringLiteral("extrasMenu"), extras);
 }
 
 // ---------------------------------------------------------------------------
@@ -330,13 +330,13 @@ void MainWindow::createStatusBar()
         }
         text = tr("Quillmate - Version %1").arg(version);
     }
-    versionLabel = new QLabel(text);
-    versionLabel->setStyleSheet(QStringLiteral("margin-left: 0.5em;"));
-    statusBar()->addWidget(versionLabel);
+    m_versionLabel = new QLabel(text);
+    m_versionLabel->setStyleSheet(QStringLiteral("margin-left: 0.5em;"));
+    statusBar()->addWidget(m_versionLabel);
 
-    fileLabel = new QLabel(tr("Ready"));
-    fileLabel->setStyleSheet(QStringLiteral("margin-left: 0.1em;"));
-    statusBar()->addPermanentWidget(fileLabel);
+    m_fileLabel = new QLabel(tr("Ready"));
+    m_fileLabel->setStyleSheet(QStringLiteral("margin-left: 0.1em;"));
+    statusBar()->addPermanentWidget(m_fileLabel);
 }
 
 // ---------------------------------------------------------------------------
@@ -399,12 +399,12 @@ void MainWindow::showDifferences()
         newProject();
         return;
     }
-    diffDialog->setFileColumnTitle(QFileInfo(file).fileName());
+    m_diffDialog->setFileColumnTitle(QFileInfo(file).fileName());
 }
 
 void MainWindow::showPortMapping()
 {
-    if (switches.enableShowPortMapping == 0 || !qobject_cast<QScrollArea *>(centralWidget()))
+    if (m_switches.enableShowPortMapping == 0 || !qobject_cast<QScrollArea *>(centralWidget()))
         return;
     // The port-mapping view of the panel's pin mapping opens here once it exists.
 }
@@ -428,5 +428,5 @@ void MainWindow::showLocks()
 {
     // A modal dialog would stop a run without dialogs.
     if (Prompt::instance().isInteractive())
-        lockDialog->exec();
+        m_lockDialog->exec();
 }

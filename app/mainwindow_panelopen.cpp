@@ -2,11 +2,11 @@
 // the panel-state reset and the polling threads' stop.
 #include "mainwindow.h"
 
-#include "panel.h"
 #include "apppaths.h"
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "lineedit.h"
+#include "panel.h"
 #include "panelxmlreader.h"
 #include "pinmapping.h"
 #include "pollentries.h"
@@ -266,7 +266,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
 
     m_panel->checkLockConditions();
 
-    if (switches.checkFwVersionOnLoad && m_panel->usesTyk)
+    if (m_switches.checkFwVersionOnLoad && m_panel->usesTyk)
         queryTykFirmwareVersion(true);
 
     for (ActiveElement *element : elements) {
@@ -335,8 +335,8 @@ void MainWindow::newProject()
     updateHomeActions();
     delete tykLink;
     tykLink = nullptr;
-    if (consoleDock)
-        consoleDock->hide();
+    if (m_consoleDock)
+        m_consoleDock->hide();
     for (ActiveElement *element : qAsConst(m_panel->allElements)) {
         if (asTimerLabel(element))
             element->initialize();
@@ -387,8 +387,8 @@ void MainWindow::clearPanelState()
 {
     m_panel->clear();
     projectFile.clear();
-    if (console)
-        console->clear();
+    if (m_console)
+        m_console->clear();
 }
 
 void MainWindow::stopPollingThreads()

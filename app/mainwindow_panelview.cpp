@@ -3,8 +3,8 @@
 // collapsing the branches of the panel's trees.
 #include "mainwindow.h"
 
-#include "panel.h"
 #include "elementkinds.h"
+#include "panel.h"
 #include "tabwidget.h"
 #include "treewidget.h"
 

@@ -2,13 +2,13 @@
 // open panel, and reading it only to compare it with the panel's values.
 #include "mainwindow.h"
 
-#include "panel.h"
 #include "apppaths.h"
 #include "consolelinks.h"
 #include "diffdialog.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
 #include "numberliteral.h"
+#include "panel.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "prompt.h"
@@ -19,8 +19,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QSet>
 #include <QFileInfo>
+#include <QSet>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -106,9 +106,9 @@ QString projectText(QList<ActiveElement *> elements, bool sorted, const QString 
 class ProjectFileReader
 {
 public:
-    ProjectFileReader(MainWindow *owner, bool differenceMode)
-        : owner(owner)
-        , differenceMode(differenceMode)
+    ProjectFileReader(MainWindow *m_owner, bool m_differenceMode)
+        : m_owner(m_owner)
+        , m_differenceMode(m_differenceMode)
     {
     }
 
@@ -135,84 +135,84 @@ private:
     void readElementRecord();
     void applyMigration();
 
-    MainWindow *owner;
-    bool differenceMode;
-    QXmlStreamReader xml;
-    QByteArray rawBytes;
-    QString fileName;
-    QString projectDir;
+    MainWindow *m_owner;
+    bool m_differenceMode;
+    QXmlStreamReader m_xml;
+    QByteArray m_rawBytes;
+    QString m_fileName;
+    QString m_projectDir;
 };
 
 bool ProjectFileReader::loadProject(QIODevice *file)
 {
     differences.clear();
     // The checksum and the XML see the text as a text-mode read gives it.
-    rawBytes = file->readAll();
-    rawBytes.replace('\r', QByteArray());
+    m_rawBytes = file->readAll();
+    m_rawBytes.replace('\r', QByteArray());
     if (!file->isSequential())
         file->reset();
     const auto *qfile = qobject_cast<QFile *>(file);
     // Reports name the file being read; a device without a name stands for the current project.
-    fileName = qfile ? QFileInfo(qfile->fileName()).absoluteFilePath() : owner->projectFile;
-    projectDir = qfile ? QFileInfo(fileName).absolutePath() : QDir::currentPath();
-    xml.addData(rawBytes);
+    m_fileName = qfile ? QFileInfo(qfile->fileName()).absoluteFilePath() : m_owner->projectFile;
+    m_projectDir = qfile ? QFileInfo(m_fileName).absolutePath() : QDir::currentPath();
+    m_xml.addData(m_rawBytes);
 
-    if (!xml.readNextStartElement() || xml.name() != QLatin1String("qlmpxml")) {
-        if (!xml.hasError())
-            xml.raiseError(QStringLiteral("Warning: Wrong QLMP Version"));
+    if (!m_xml.readNextStartElement() || m_xml.name() != QLatin1String("qlmpxml")) {
+        if (!m_xml.hasError())
+            m_xml.raiseError(QStringLiteral("Warning: Wrong QLMP Version"));
         return false;
     }
     if (!readProjectBody())
         return false;
-    return !xml.hasError();
+    return !m_xml.hasError();
 }
 
 QString ProjectFileReader::errorText() const
 {
-    if (!xml.hasError())
+    if (!m_xml.hasError())
         return QString();
     return QStringLiteral("%1\nLine %2, column %3")
-        .arg(xml.errorString())
-        .arg(xml.lineNumber())
-        .arg(xml.columnNumber());
+        .arg(m_xml.errorString())
+        .arg(m_xml.lineNumber())
+        .arg(m_xml.columnNumber());
 }
 
 void ProjectFileReader::verifyProjectChecksum()
 {
-    const QString written = xml.readElementText();
-    const QByteArray digest = PanelXmlReader::checksumOf(rawBytes);
+    const QString written = m_xml.readElementText();
+    const QByteArray digest = PanelXmlReader::checksumOf(m_rawBytes);
     if (digest.isNull())
-        reportMissingChecksum(fileName);
+        reportMissingChecksum(m_fileName);
     if (written != QLatin1String(digest))
-        reportManipulatedFile(fileName);
+        reportManipulatedFile(m_fileName);
 }
 
 bool ProjectFileReader::readProjectBody()
 {
-    bool pending = xml.readNextStartElement();
+    bool pending = m_xml.readNextStartElement();
     // Only a checksum that comes first is checked.
-    if (pending && xml.name() == QLatin1String("checksum")) {
+    if (pending && m_xml.name() == QLatin1String("checksum")) {
         verifyProjectChecksum();
-        pending = xml.readNextStartElement();
+        pending = m_xml.readNextStartElement();
     }
-    for (; pending; pending = xml.readNextStartElement()) {
-        const QStringRef name = xml.name();
+    for (; pending; pending = m_xml.readNextStartElement()) {
+        const QStringRef name = m_xml.name();
         if (name == QLatin1String("XmlFile")) {
-            const QString panel = xml.readElementText();
-            if (xml.hasError())
+            const QString panel = m_xml.readElementText();
+            if (m_xml.hasError())
                 return false;
-            if (!differenceMode && !openPanel(panel))
+            if (!m_differenceMode && !openPanel(panel))
                 return false;
         } else if (name == QLatin1String("XmlVersion")) {
-            const QString version = xml.readElementText();
-            if (version != owner->panel()->getXMLVersion())
-                reportProjectVersionMismatch(owner->panel()->getXMLVersion(), version);
+            const QString version = m_xml.readElementText();
+            if (version != m_owner->panel()->getXMLVersion())
+                reportProjectVersionMismatch(m_owner->panel()->getXMLVersion(), version);
         } else if (name == QLatin1String("ActiveElements")) {
-            if (!differenceMode)
-                owner->panel()->resetToDefaults();
+            if (!m_differenceMode)
+                m_owner->panel()->resetToDefaults();
             readActiveElements();
         } else {
-            xml.skipCurrentElement();
+            m_xml.skipCurrentElement();
         }
     }
     return true;
@@ -221,15 +221,15 @@ bool ProjectFileReader::readProjectBody()
 bool ProjectFileReader::openPanel(const QString &name)
 {
     const QString relative = AppPaths::normalizePanelPath(name);
-    QString path = QDir(projectDir).filePath(relative);
+    QString path = QDir(m_projectDir).filePath(relative);
     if (relative.isEmpty() || !QFileInfo(path).isFile()) {
-        path = QDir(owner->getScriptsDir()).filePath(relative);
+        path = QDir(m_owner->getScriptsDir()).filePath(relative);
         if (relative.isEmpty() || !QFileInfo(path).isFile()) {
             reportScriptNotFound(path);
             return false;
         }
     }
-    return owner->open(path);
+    return m_owner->open(path);
 }
 
 void ProjectFileReader::readActiveElements()
@@ -237,7 +237,7 @@ void ProjectFileReader::readActiveElements()
     activeElementsRead = true;
     expectedDefines.clear();
     definesRead.clear();
-    const QList<ActiveElement *> elements = owner->panel()->getAllElements();
+    const QList<ActiveElement *> elements = m_owner->panel()->getAllElements();
     for (ActiveElement *element : elements) {
         QObject *object = objectOf(element);
         const ElementKind *kind = elementKindOf(object);
@@ -246,11 +246,11 @@ void ProjectFileReader::readActiveElements()
     }
     expectedDefines.removeDuplicates();
 
-    while (xml.readNextStartElement()) {
-        if (isRecordName(xml.name()))
+    while (m_xml.readNextStartElement()) {
+        if (isRecordName(m_xml.name()))
             readElementRecord();
         else
-            xml.skipCurrentElement();
+            m_xml.skipCurrentElement();
     }
     applyMigration();
 }
@@ -270,27 +270,27 @@ void ProjectFileReader::readElementRecord()
     QString define;
     QString value;
     QString shown;
-    while (xml.readNextStartElement()) {
-        const QStringRef name = xml.name();
+    while (m_xml.readNextStartElement()) {
+        const QStringRef name = m_xml.name();
         if (name == QLatin1String("define"))
-            define = xml.readElementText();
+            define = m_xml.readElementText();
         else if (name == QLatin1String("value"))
-            value = xml.readElementText();
+            value = m_xml.readElementText();
         else if (name == QLatin1String("dispValue"))
-            shown = xml.readElementText();
+            shown = m_xml.readElementText();
         else
-            xml.skipCurrentElement();
+            m_xml.skipCurrentElement();
     }
 
-    ActiveElement *element = owner->panel()->getActiveElement(define);
+    ActiveElement *element = m_owner->panel()->getActiveElement(define);
     if (!element) {
-        if (differenceMode)
+        if (m_differenceMode)
             ::logMessage(QStringLiteral("%1 does not exist in current setting<br>").arg(define));
         else
             unknownDefineLines.append(QStringLiteral("#define ") + define + QLatin1Char(' ') + value);
         return;
     }
-    if (differenceMode) {
+    if (m_differenceMode) {
         const QString current = element->value(KeywordValue, 1);
         if (parseNumberLiteral(current) != parseNumberLiteral(shown))
             differences.append(DiffRecord{define, current, shown});
@@ -299,20 +299,20 @@ void ProjectFileReader::readElementRecord()
     element->loadValue(value);
     // The element goes to the end of the list, so the list (and the next
     // unsorted save) follows the order of the project file.
-    if (ActiveElement *taken = owner->panel()->takeElement(define))
-        owner->panel()->appendElement(taken);
+    if (ActiveElement *taken = m_owner->panel()->takeElement(define))
+        m_owner->panel()->appendElement(taken);
     definesRead.insert(define);
 }
 
 void ProjectFileReader::applyMigration()
 {
-    const QString migration = owner->panel()->getMigrationFile();
+    const QString migration = m_owner->panel()->getMigrationFile();
     if (migration.isEmpty())
         return;
-    const QString path = QDir(owner->panel()->getXMLDir()).filePath(AppPaths::normalizePanelPath(migration));
+    const QString path = QDir(m_owner->panel()->getXMLDir()).filePath(AppPaths::normalizePanelPath(migration));
     if (!QFileInfo::exists(path))
         return;
-    const QStringList rewritten = owner->readMigrationFile(&unknownDefineLines, &dropNames, path);
+    const QStringList rewritten = m_owner->readMigrationFile(&unknownDefineLines, &dropNames, path);
     for (const QString &line : rewritten) {
         // "#define NEW VALUE... OLD", NEW a register path MODULE.REGISTER.
         QStringList words = line.split(QLatin1Char(' '));
@@ -320,7 +320,7 @@ void ProjectFileReader::applyMigration()
             continue;
         const QString newName = words.at(1);
         const QString oldName = words.takeLast();
-        ModuleRecord *module = owner->panel()->getModule(newName.section(QLatin1Char('.'), 0, 0));
+        ModuleRecord *module = m_owner->panel()->getModule(newName.section(QLatin1Char('.'), 0, 0));
         if (!module)
             continue;
         RegisterRecord *reg = module->getRegister(newName.section(QLatin1Char('.'), 1));
@@ -328,7 +328,7 @@ void ProjectFileReader::applyMigration()
             unknownDefineLines.append(line);
             continue;
         }
-        owner->setRegisterFromDefineLine(reg, &words);
+        m_owner->setRegisterFromDefineLine(reg, &words);
         definesRead.insert(newName);
         for (int i = 0; i < unknownDefineLines.size(); ++i) {
             if (unknownDefineLines.at(i).section(QLatin1Char(' '), 1, 1) == oldName) {
@@ -388,10 +388,10 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
         return ok;
 
     if (!setValues) {
-        if (diffDialog) {
-            diffDialog->setDifferences(reader.differences);
-            diffDialog->setWindowFlags(diffDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
-            diffDialog->show();
+        if (m_diffDialog) {
+            m_diffDialog->setDifferences(reader.differences);
+            m_diffDialog->setWindowFlags(m_diffDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
+            m_diffDialog->show();
         }
         return ok;
     }
@@ -422,10 +422,10 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
             break;
         }
     }
-    if ((!links.isEmpty() || !unknownLines.isEmpty()) && unresolvedDialog) {
-        unresolvedDialog->setTexts(links.join(QLatin1Char('\n')), unknownLines.join(QLatin1Char('\n')));
-        unresolvedDialog->setWindowFlags(unresolvedDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
-        unresolvedDialog->show();
+    if ((!links.isEmpty() || !unknownLines.isEmpty()) && m_unresolvedDialog) {
+        m_unresolvedDialog->setTexts(links.join(QLatin1Char('\n')), unknownLines.join(QLatin1Char('\n')));
+        m_unresolvedDialog->setWindowFlags(m_unresolvedDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
+        m_unresolvedDialog->show();
     }
     return ok;
 }

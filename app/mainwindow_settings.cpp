@@ -2,8 +2,8 @@
 // and the settings dialog.
 #include "mainwindow.h"
 
-#include "panel.h"
 #include "apppaths.h"
+#include "panel.h"
 #include "settingsdialog.h"
 #include "tyklink.h"
 
@@ -56,36 +56,36 @@ void MainWindow::readSettingsIni(QString &file)
         const QVariant value = ini->value(key);
         const QString name = key.toLower();
         if (name == QLatin1String("enablesign"))
-            switches.enableSign = iniBool(value);
+            m_switches.enableSign = iniBool(value);
         else if (name == QLatin1String("enablevalidate"))
-            switches.enableValidate = iniBool(value);
+            m_switches.enableValidate = iniBool(value);
         else if (name == QLatin1String("enableshowlocks"))
-            switches.enableShowLocks = iniBool(value);
+            m_switches.enableShowLocks = iniBool(value);
         else if (name == QLatin1String("enableshowsvdtree"))
-            switches.enableShowSvdTree = iniBool(value);
+            m_switches.enableShowSvdTree = iniBool(value);
         else if (name == QLatin1String("enableshowportmapping"))
-            switches.enableShowPortMapping = quint16(value.toString().trimmed().toUInt());
+            m_switches.enableShowPortMapping = quint16(value.toString().trimmed().toUInt());
         else if (name == QLatin1String("enableeditgui"))
-            switches.enableEditGui = iniBool(value);
+            m_switches.enableEditGui = iniBool(value);
         else if (name == QLatin1String("enablegeneratexmlfromsvd"))
-            switches.enableGenerateXmlFromSvd = iniBool(value);
+            m_switches.enableGenerateXmlFromSvd = iniBool(value);
         else if (name == QLatin1String("enablekeil"))
             keil = iniBool(value);
         else if (name == QLatin1String("integrateviaharbik"))
             harbikToolId = value.toString();
         else if (name == QLatin1String("enablescriptrecording"))
-            switches.enableScriptRecording = iniBool(value);
+            m_switches.enableScriptRecording = iniBool(value);
         else if (name == QLatin1String("enablefullscreen"))
-            switches.enableFullscreen = iniBool(value);
+            m_switches.enableFullscreen = iniBool(value);
         else if (name == QLatin1String("checkfwversiononload"))
-            switches.checkFwVersionOnLoad = iniBool(value);
+            m_switches.checkFwVersionOnLoad = iniBool(value);
         else if (name == QLatin1String("loadonstart")) {
             if (file.isEmpty())
                 file = AppPaths::normalizePanelPath(value.toString());
         } else if (name == QLatin1String("externaleditor"))
-            switches.externalEditor = value.toString();
+            m_switches.externalEditor = value.toString();
         else if (name == QLatin1String("disableproductstatestorage"))
-            switches.disableProductStateStorage = iniBool(value);
+            m_switches.disableProductStateStorage = iniBool(value);
     }
 }
 
@@ -126,12 +126,12 @@ void MainWindow::applySettings(quint16 loggingMode, bool timeStamps, QString log
     tykLoggingMode = loggingMode;
     tykLoggingTimeStamps = timeStamps;
     tykLoggingFilename = logFile;
-    if (console)
-        console->verticalScrollBar()->setValue(console->verticalScrollBar()->maximum());
+    if (m_console)
+        m_console->verticalScrollBar()->setValue(m_console->verticalScrollBar()->maximum());
     if (toolbarOn != toolbarEnabled) {
         toolbarEnabled = toolbarOn;
-        if (harbikToolBar)
-            harbikToolBar->setVisible(toolbarOn && !fullScreen);
+        if (m_harbikToolBar)
+            m_harbikToolBar->setVisible(toolbarOn && !fullScreen);
     }
 }
 

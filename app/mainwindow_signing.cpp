@@ -2,8 +2,8 @@
 // project files share.
 #include "mainwindow.h"
 
-#include "panel.h"
 #include "errorreporter.h"
+#include "panel.h"
 #include "panelxmlreader.h"
 #include "prompt.h"
 

@@ -29,57 +29,57 @@ static bool readScaleFactor(const QString &text, double *factor)
 }
 
 SettingsDialog::SettingsDialog(MainWindow *window)
-    : QDialog(window), mainWindow(window)
+    : QDialog(window), m_mainWindow(window)
 {
     setWindowTitle(QStringLiteral("Settings"));
     auto *grid = new QGridLayout(this);
 
     // Scripts directory
     grid->addWidget(new QLabel(QStringLiteral("Scripts Directory: ")), 0, 0);
-    scriptsDirBox = new QComboBox;
-    scriptsDirBox->setObjectName(QStringLiteral("scriptsDirBox"));
-    scriptsDirBox->setEditable(true);
-    scriptsDirBox->addItems(
+    m_scriptsDirBox = new QComboBox;
+    m_scriptsDirBox->setObjectName(QStringLiteral("scriptsDirBox"));
+    m_scriptsDirBox->setEditable(true);
+    m_scriptsDirBox->addItems(
         AppPaths::openGlobalStore()->value(QStringLiteral("ScriptDirList")).toStringList());
-    grid->addWidget(scriptsDirBox, 0, 1);
+    grid->addWidget(m_scriptsDirBox, 0, 1);
     auto *browseScripts = new QPushButton(QStringLiteral("Browse..."));
     connect(browseScripts, &QPushButton::clicked, this, &SettingsDialog::browseDir);
     grid->addWidget(browseScripts, 0, 2);
 
     // Working directory
     grid->addWidget(new QLabel(QStringLiteral("Working Directory: ")), 1, 0);
-    workingDirLabel = new QLabel;
-    workingDirLabel->setObjectName(QStringLiteral("workingDirLabel"));
-    grid->addWidget(workingDirLabel, 1, 1, 1, 2);
+    m_workingDirLabel = new QLabel;
+    m_workingDirLabel->setObjectName(QStringLiteral("workingDirLabel"));
+    grid->addWidget(m_workingDirLabel, 1, 1, 1, 2);
 
     // Tyk logging
     auto *loggingGroup = new QGroupBox(QStringLiteral("Tyk Logging"));
     auto *loggingLayout = new QGridLayout(loggingGroup);
-    timeStampsCheck = new QCheckBox(QStringLiteral("Log with timestamps"));
-    timeStampsCheck->setObjectName(QStringLiteral("timeStampsCheck"));
-    consoleCheck = new QCheckBox(QStringLiteral("Console"));
-    consoleCheck->setObjectName(QStringLiteral("consoleCheck"));
-    fileCheck = new QCheckBox(QStringLiteral("File"));
-    fileCheck->setObjectName(QStringLiteral("fileCheck"));
-    logFileEdit = new QLineEdit;
-    logFileEdit->setObjectName(QStringLiteral("logFileEdit"));
-    logFileEdit->setFixedWidth(250);
+    m_timeStampsCheck = new QCheckBox(QStringLiteral("Log with timestamps"));
+    m_timeStampsCheck->setObjectName(QStringLiteral("timeStampsCheck"));
+    m_consoleCheck = new QCheckBox(QStringLiteral("Console"));
+    m_consoleCheck->setObjectName(QStringLiteral("consoleCheck"));
+    m_fileCheck = new QCheckBox(QStringLiteral("File"));
+    m_fileCheck->setObjectName(QStringLiteral("fileCheck"));
+    m_logFileEdit = new QLineEdit;
+    m_logFileEdit->setObjectName(QStringLiteral("logFileEdit"));
+    m_logFileEdit->setFixedWidth(250);
     auto *browseLog = new QPushButton(QStringLiteral("Browse..."));
     connect(browseLog, &QPushButton::clicked, this, &SettingsDialog::browseLogFile);
-    loggingLayout->addWidget(timeStampsCheck, 0, 0, 1, 3);
-    loggingLayout->addWidget(consoleCheck, 1, 0);
-    loggingLayout->addWidget(fileCheck, 2, 0);
-    loggingLayout->addWidget(logFileEdit, 2, 1);
+    loggingLayout->addWidget(m_timeStampsCheck, 0, 0, 1, 3);
+    loggingLayout->addWidget(m_consoleCheck, 1, 0);
+    loggingLayout->addWidget(m_fileCheck, 2, 0);
+    loggingLayout->addWidget(m_logFileEdit, 2, 1);
     loggingLayout->addWidget(browseLog, 2, 2);
-    if (mainWindow && mainWindow->tykLink) {
+    if (m_mainWindow && m_mainWindow->tykLink) {
         quint16 mode = 0;
         bool timeStamps = false;
         QString file;
-        mainWindow->tykLink->getLogSettings(mode, timeStamps, file);
-        consoleCheck->setChecked(mode & 1);
-        fileCheck->setChecked(mode & 2);
-        timeStampsCheck->setChecked(timeStamps);
-        logFileEdit->setText(file);
+        m_mainWindow->tykLink->getLogSettings(mode, timeStamps, file);
+        m_consoleCheck->setChecked(mode & 1);
+        m_fileCheck->setChecked(mode & 2);
+        m_timeStampsCheck->setChecked(timeStamps);
+        m_logFileEdit->setText(file);
     }
     grid->addWidget(loggingGroup, 2, 0, 1, 3);
 
@@ -87,40 +87,40 @@ SettingsDialog::SettingsDialog(MainWindow *window)
     auto *updateGroup = new QGroupBox(QStringLiteral("Check for updates"));
     auto *updateLayout = new QHBoxLayout(updateGroup);
     updateLayout->addWidget(new QLabel(QStringLiteral("Checking timespan: ")));
-    updatePeriodBox = new QComboBox;
-    updatePeriodBox->setObjectName(QStringLiteral("updatePeriodBox"));
-    updatePeriodBox->addItems({QStringLiteral("Never"), QStringLiteral("Every day"),
+    m_updatePeriodBox = new QComboBox;
+    m_updatePeriodBox->setObjectName(QStringLiteral("updatePeriodBox"));
+    m_updatePeriodBox->addItems({QStringLiteral("Never"), QStringLiteral("Every day"),
                                QStringLiteral("Every week"), QStringLiteral("Every month")});
-    updateLayout->addWidget(updatePeriodBox);
+    updateLayout->addWidget(m_updatePeriodBox);
     grid->addWidget(updateGroup, 3, 0, 1, 3);
 
     // Scaling
     auto *scalingGroup = new QGroupBox(QStringLiteral("Scaling"));
     auto *scalingLayout = new QGridLayout(scalingGroup);
     scalingLayout->addWidget(new QLabel(QStringLiteral("Scaling factor: ")), 0, 0);
-    scaleFactorEdit = new QLineEdit;
-    scaleFactorEdit->setObjectName(QStringLiteral("scaleFactorEdit"));
-    scalingLayout->addWidget(scaleFactorEdit, 0, 1);
+    m_scaleFactorEdit = new QLineEdit;
+    m_scaleFactorEdit->setObjectName(QStringLiteral("scaleFactorEdit"));
+    scalingLayout->addWidget(m_scaleFactorEdit, 0, 1);
     scalingLayout->addWidget(
         new QLabel(QStringLiteral("Setting will only take effect after restart of Quillmate.")), 1, 0, 1, 2);
     if (osProductVersion().startsWith(QLatin1String("10"))) {
-        scaleFactorEdit->setEnabled(false);
-        scaleFactorEdit->setToolTip(
+        m_scaleFactorEdit->setEnabled(false);
+        m_scaleFactorEdit->setToolTip(
             QStringLiteral("Only available on Windows 7, OS scaling is used on Windows 10"));
-        scaleFactorEdit->setText(QStringLiteral("---"));
+        m_scaleFactorEdit->setText(QStringLiteral("---"));
     } else {
         const QString stored = AppPaths::openSettingsIni()->value(QStringLiteral("ScaleFactor")).toString();
         if (readScaleFactor(stored, nullptr))
-            scaleFactorEdit->setText(stored);
+            m_scaleFactorEdit->setText(stored);
     }
     grid->addWidget(scalingGroup, 4, 0, 1, 3);
 
     // Launcher header
     auto *harbikGroup = new QGroupBox(QStringLiteral("Orvanta Harbik Header"));
     auto *harbikLayout = new QHBoxLayout(harbikGroup);
-    harbikHeaderCheck = new QCheckBox(QStringLiteral("Show"));
-    harbikHeaderCheck->setObjectName(QStringLiteral("harbikHeaderCheck"));
-    harbikLayout->addWidget(harbikHeaderCheck);
+    m_harbikHeaderCheck = new QCheckBox(QStringLiteral("Show"));
+    m_harbikHeaderCheck->setObjectName(QStringLiteral("harbikHeaderCheck"));
+    harbikLayout->addWidget(m_harbikHeaderCheck);
     grid->addWidget(harbikGroup, 5, 0, 1, 3);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
@@ -131,41 +131,41 @@ SettingsDialog::SettingsDialog(MainWindow *window)
 
 void SettingsDialog::setScriptsDir(const QString &dir)
 {
-    scriptsDirBox->setCurrentText(dir);
-    if (mainWindow)
-        mainWindow->setScriptsDir(dir);
+    m_scriptsDirBox->setCurrentText(dir);
+    if (m_mainWindow)
+        m_mainWindow->setScriptsDir(dir);
 }
 
 void SettingsDialog::setValues(quint16 loggingMode, bool timeStamps, const QString &logFile,
                                unsigned updatePeriod)
 {
     if (loggingMode & 1)
-        consoleCheck->setChecked(true);
+        m_consoleCheck->setChecked(true);
     if (loggingMode & 2)
-        fileCheck->setChecked(true);
-    logFileEdit->setText(logFile);
-    timeStampsCheck->setChecked(timeStamps);
-    updatePeriodBox->setCurrentIndex(int(updatePeriod));
+        m_fileCheck->setChecked(true);
+    m_logFileEdit->setText(logFile);
+    m_timeStampsCheck->setChecked(timeStamps);
+    m_updatePeriodBox->setCurrentIndex(int(updatePeriod));
 }
 
 void SettingsDialog::setWorkingDirText(const QString &text)
 {
-    workingDirLabel->setText(text);
+    m_workingDirLabel->setText(text);
 }
 
 void SettingsDialog::setToolbarChecked(bool checked)
 {
-    harbikHeaderCheck->setChecked(checked);
+    m_harbikHeaderCheck->setChecked(checked);
 }
 
 void SettingsDialog::browseDir()
 {
     const QString dir = Prompt::instance().existingDirectory(
-        this, QStringLiteral("Select scripts folder..."), scriptsDirBox->currentText());
+        this, QStringLiteral("Select scripts folder..."), m_scriptsDirBox->currentText());
     if (dir.isEmpty())
         return;
-    scriptsDirBox->addItem(dir);
-    scriptsDirBox->setCurrentText(dir);
+    m_scriptsDirBox->addItem(dir);
+    m_scriptsDirBox->setCurrentText(dir);
 }
 
 void SettingsDialog::browseLogFile()
@@ -173,12 +173,12 @@ void SettingsDialog::browseLogFile()
     const QString file = Prompt::instance().saveFileName(
         this, QStringLiteral("Select Tyk Logging file..."), QString(), QString());
     if (!file.isEmpty())
-        logFileEdit->setText(file);
+        m_logFileEdit->setText(file);
 }
 
 void SettingsDialog::accept()
 {
-    const QString scripts = scriptsDirBox->currentText();
+    const QString scripts = m_scriptsDirBox->currentText();
     {
         auto global = AppPaths::openGlobalStore();
         QStringList list = global->value(QStringLiteral("ScriptDirList")).toStringList();
@@ -187,20 +187,20 @@ void SettingsDialog::accept()
             global->setValue(QStringLiteral("ScriptDirList"), list);
         }
     }
-    if (mainWindow)
-        mainWindow->setScriptsDir(scripts);
+    if (m_mainWindow)
+        m_mainWindow->setScriptsDir(scripts);
 
-    const quint16 mode = quint16((consoleCheck->isChecked() ? 1 : 0) | (fileCheck->isChecked() ? 2 : 0));
-    const QString file = logFileEdit->text();
-    if (mainWindow) {
-        mainWindow->applySettings(mode, timeStampsCheck->isChecked(), file,
-                                  unsigned(qMax(0, updatePeriodBox->currentIndex())),
-                                  harbikHeaderCheck->isChecked());
-        if (mainWindow->tykLink)
-            mainWindow->tykLink->openLog(mode, timeStampsCheck->isChecked(), file);
+    const quint16 mode = quint16((m_consoleCheck->isChecked() ? 1 : 0) | (m_fileCheck->isChecked() ? 2 : 0));
+    const QString file = m_logFileEdit->text();
+    if (m_mainWindow) {
+        m_mainWindow->applySettings(mode, m_timeStampsCheck->isChecked(), file,
+                                  unsigned(qMax(0, m_updatePeriodBox->currentIndex())),
+                                  m_harbikHeaderCheck->isChecked());
+        if (m_mainWindow->tykLink)
+            m_mainWindow->tykLink->openLog(mode, m_timeStampsCheck->isChecked(), file);
     }
 
-    const QString scale = scaleFactorEdit->text();
+    const QString scale = m_scaleFactorEdit->text();
     if (!scale.isEmpty() && readScaleFactor(scale, nullptr)) {
         AppPaths::openSettingsIni()->setValue(QStringLiteral("ScaleFactor"), scale.trimmed());
         qputenv("QT_SCALE_FACTOR", scale.trimmed().toUtf8());

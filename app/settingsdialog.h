@@ -28,15 +28,15 @@ public slots:
     void accept() override;
 
 private:
-    QComboBox *scriptsDirBox;
-    QLabel *workingDirLabel;
-    QString logFileName;
-    QCheckBox *consoleCheck;
-    QCheckBox *fileCheck;
-    QCheckBox *timeStampsCheck;
-    QLineEdit *logFileEdit;
-    QCheckBox *harbikHeaderCheck;
-    QComboBox *updatePeriodBox;
-    QLineEdit *scaleFactorEdit;
-    MainWindow *mainWindow;
+    QComboBox *m_scriptsDirBox;
+    QLabel *m_workingDirLabel;
+    QString m_logFileName;
+    QCheckBox *m_consoleCheck;
+    QCheckBox *m_fileCheck;
+    QCheckBox *m_timeStampsCheck;
+    QLineEdit *m_logFileEdit;
+    QCheckBox *m_harbikHeaderCheck;
+    QComboBox *m_updatePeriodBox;
+    QLineEdit *m_scaleFactorEdit;
+    MainWindow *m_mainWindow;
 };

@@ -16,9 +16,9 @@ ErrorReporter &ErrorReporter::instance()
 
 void ErrorReporter::setSinks(bool messageBox, bool console, bool logFile)
 {
-    toMessageBox = messageBox;
-    toConsole = console;
-    toLogFile = logFile;
+    m_toMessageBox = messageBox;
+    m_toConsole = console;
+    m_toLogFile = logFile;
 }
 
 void ErrorReporter::setConsoleSink(std::function<void(const QString &)> sink)
@@ -32,9 +32,9 @@ void ErrorReporter::printOnConsole(const QString &html) const
         consoleSink(html);
 }
 
-static QString absolutePath(const QString &file)
+static QString absolutePath(const QString &m_file)
 {
-    return QFileInfo(file).absoluteFilePath();
+    return QFileInfo(m_file).absoluteFilePath();
 }
 
 static QString objectNameOf(const QObject *element)
@@ -44,22 +44,22 @@ static QString objectNameOf(const QObject *element)
 
 void ErrorReporter::appendToLogFile(const QString &text)
 {
-    if (!toLogFile || !file.isOpen())
+    if (!m_toLogFile || !m_file.isOpen())
         return;
-    file.write(text.toLatin1());
-    file.flush();
+    m_file.write(text.toLatin1());
+    m_file.flush();
 }
 
 void ErrorReporter::reportError(QString message)
 {
-    if (toMessageBox)
+    if (m_toMessageBox)
         Prompt::instance().errorBox(message);
-    if (toConsole) {
+    if (m_toConsole) {
         if (!message.contains(QLatin1String("<br>")))
             message += QLatin1String("<br>");
         printOnConsole(message);
     }
-    if (toLogFile) {
+    if (m_toLogFile) {
         if (!message.endsWith(QLatin1Char('\n')))
             message += QLatin1Char('\n');
         appendToLogFile(message);
@@ -75,23 +75,23 @@ void ErrorReporter::logMessage(const QString &text)
 void ErrorReporter::openLogFile(const QString &name)
 {
     if (name.isEmpty()) {
-        toLogFile = false;
+        m_toLogFile = false;
         return;
     }
-    if (file.isOpen())
-        file.close();
-    fileName = name;
-    file.setFileName(name);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
-        toLogFile = false;
-        reportCannotOpenFile(name, file.errorString());
+    if (m_file.isOpen())
+        m_file.close();
+    m_fileName = name;
+    m_file.setFileName(name);
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
+        m_toLogFile = false;
+        reportCannotOpenFile(name, m_file.errorString());
     }
 }
 
 void ErrorReporter::closeLogFile()
 {
-    if (file.isOpen())
-        file.close();
+    if (m_file.isOpen())
+        m_file.close();
 }
 
 void appendToLogFile(const QString &text)
@@ -109,9 +109,9 @@ void logMessage(QString text)
     ErrorReporter::instance().logMessage(text);
 }
 
-void openLogFile(QString fileName)
+void openLogFile(QString m_fileName)
 {
-    ErrorReporter::instance().openLogFile(fileName);
+    ErrorReporter::instance().openLogFile(m_fileName);
 }
 
 void closeLogFile()
@@ -179,9 +179,9 @@ void reportUndefinedFormulaElement(const QString &name)
     reportError(QStringLiteral("Element used in formula not defined: \"%1\"").arg(name));
 }
 
-void reportNoContainerRoot(const QString &file)
+void reportNoContainerRoot(const QString &m_file)
 {
-    reportError(QStringLiteral("Cannot read file %1\nNot starting with a container type!").arg(file));
+    reportError(QStringLiteral("Cannot read file %1\nNot starting with a container type!").arg(m_file));
 }
 
 void reportTableXmlMismatch(const QString &currentXml, const QString &storedXml)
@@ -240,9 +240,9 @@ void reportProgramTooOld(const QString &panelFile, const QString &requiredVersio
                     .arg(programVersionShortText(), QFileInfo(panelFile).fileName(), requiredVersion));
 }
 
-void reportMissingChecksum(const QString &file)
+void reportMissingChecksum(const QString &m_file)
 {
-    reportError(QStringLiteral("No checksum element found in %1").arg(file));
+    reportError(QStringLiteral("No checksum element found in %1").arg(m_file));
 }
 
 void reportNotFound(const QString &what, const QString &where)
@@ -250,9 +250,9 @@ void reportNotFound(const QString &what, const QString &where)
     reportError(QStringLiteral("No %1 found in %2").arg(what, where));
 }
 
-void reportCannotOpenFile(const QString &file, const QString &errorText)
+void reportCannotOpenFile(const QString &m_file, const QString &errorText)
 {
-    reportError(QStringLiteral("Cannot open file %1:\n%2").arg(absolutePath(file), errorText));
+    reportError(QStringLiteral("Cannot open file %1:\n%2").arg(absolutePath(m_file), errorText));
 }
 
 void reportDefaultOutOfRange(const QString &name, const QString &value, const QString &min,
@@ -268,9 +268,9 @@ void reportSvdSizeError(const QString &peripheral, const QString &reg, const QSt
                     .arg(peripheral, reg, field, QString::number(size)));
 }
 
-void logCannotReadFile(const QString &file, const QString &errorText)
+void logCannotReadFile(const QString &m_file, const QString &errorText)
 {
-    logMessage(QStringLiteral("Cannot read file %1:\n%2").arg(absolutePath(file), errorText));
+    logMessage(QStringLiteral("Cannot read file %1:\n%2").arg(absolutePath(m_file), errorText));
 }
 
 void reportBitRangeNotSupported(const QObject *element, int msb, int lsb)
@@ -291,19 +291,19 @@ void reportFieldsOnNonSvdDefine(const QString &define)
     reportError(QStringLiteral("Defines not representing an svd value can't have fields: %1").arg(define));
 }
 
-void reportWriteError(const QString &file)
+void reportWriteError(const QString &m_file)
 {
-    reportError(QStringLiteral("Write error in file %1\n").arg(file));
+    reportError(QStringLiteral("Write error in file %1\n").arg(m_file));
 }
 
-void reportManipulatedFile(const QString &file)
+void reportManipulatedFile(const QString &m_file)
 {
-    reportError(QStringLiteral("File %1 has been manipulated\nDo not use it!").arg(file));
+    reportError(QStringLiteral("File %1 has been manipulated\nDo not use it!").arg(m_file));
 }
 
-void reportScriptNotFound(const QString &file)
+void reportScriptNotFound(const QString &m_file)
 {
-    reportError(QStringLiteral("Could not find \"%1\".\nPlease check script folder settings.").arg(file));
+    reportError(QStringLiteral("Could not find \"%1\".\nPlease check script folder settings.").arg(m_file));
 }
 
 void reportProjectVersionMismatch(const QString &currentRelease, const QString &storedVersion)

@@ -19,20 +19,20 @@ public:
     ErrorReporter &operator=(const ErrorReporter &) = delete;
 
     void setSinks(bool messageBox, bool console, bool logFile);
-    void setReportToMessageBox(bool on) { toMessageBox = on; }
-    void setReportToConsole(bool on) { toConsole = on; }
-    void setReportToLogFile(bool on) { toLogFile = on; }
-    bool reportsToMessageBox() const { return toMessageBox; }
-    bool reportsToConsole() const { return toConsole; }
-    bool reportsToLogFile() const { return toLogFile; }
+    void setReportToMessageBox(bool on) { m_toMessageBox = on; }
+    void setReportToConsole(bool on) { m_toConsole = on; }
+    void setReportToLogFile(bool on) { m_toLogFile = on; }
+    bool reportsToMessageBox() const { return m_toMessageBox; }
+    bool reportsToConsole() const { return m_toConsole; }
+    bool reportsToLogFile() const { return m_toLogFile; }
 
     // The console sink: a function that appends one HTML line to the console.
     // Without one, console lines are dropped (the log file still gets them).
     void setConsoleSink(std::function<void(const QString &)> sink);
 
     // The log file last given to openLogFile(), open or not.
-    QFile &logFile() { return file; }
-    const QString &logFileName() const { return fileName; }
+    QFile &logFile() { return m_file; }
+    const QString &logFileName() const { return m_fileName; }
 
     void reportError(QString message);
     void logMessage(const QString &text);
@@ -46,18 +46,18 @@ private:
     ErrorReporter() = default;
     void printOnConsole(const QString &html) const;
 
-    bool toMessageBox = true;
-    bool toConsole = true;
-    bool toLogFile = true;
+    bool m_toMessageBox = true;
+    bool m_toConsole = true;
+    bool m_toLogFile = true;
     std::function<void(const QString &)> consoleSink;
-    QFile file;
-    QString fileName;
+    QFile m_file;
+    QString m_fileName;
 };
 
 // The functions below forward to ErrorReporter::instance().
 void reportError(QString message);
 void logMessage(QString text);
-void openLogFile(QString fileName);
+void openLogFile(QString m_fileName);
 void closeLogFile();
 // Appends text to the log file when the file sink is on (no console, no box).
 void appendToLogFile(const QString &text);
@@ -74,7 +74,7 @@ void reportSvdBitsAlreadyAssigned(const QString &peripheral, const QString &reg,
                                   const QString &field, int msb, int lsb);
 void reportBitOrderError(const QString &name, int msb, int lsb);
 void reportUndefinedFormulaElement(const QString &name);
-void reportNoContainerRoot(const QString &file);
+void reportNoContainerRoot(const QString &m_file);
 void reportTableXmlMismatch(const QString &currentXml, const QString &storedXml);
 void reportTableVersionMismatch(const QString &currentVersion, const QString &storedVersion);
 void reportInvalidFormula(const QString &formula);
@@ -85,18 +85,18 @@ void reportSendUsbConversionError(const QString &value);
 void reportInvalidSetdefValue(const QString &value);
 void reportInvalidFormulaValue(const QString &value);
 void reportProgramTooOld(const QString &panelFile, const QString &requiredVersion);
-void reportMissingChecksum(const QString &file);
+void reportMissingChecksum(const QString &m_file);
 void reportNotFound(const QString &what, const QString &where);
-void reportCannotOpenFile(const QString &file, const QString &errorText);
+void reportCannotOpenFile(const QString &m_file, const QString &errorText);
 void reportDefaultOutOfRange(const QString &name, const QString &value, const QString &min,
                              const QString &max);
 void reportSvdSizeError(const QString &peripheral, const QString &reg, const QString &field,
                         int size);
-void logCannotReadFile(const QString &file, const QString &errorText);
+void logCannotReadFile(const QString &m_file, const QString &errorText);
 void reportBitRangeNotSupported(const QObject *element, int msb, int lsb);
 void reportSignedFiles(int count, const QString &files);
 void reportFieldsOnNonSvdDefine(const QString &define);
-void reportWriteError(const QString &file);
-void reportManipulatedFile(const QString &file);
-void reportScriptNotFound(const QString &file);
+void reportWriteError(const QString &m_file);
+void reportManipulatedFile(const QString &m_file);
+void reportScriptNotFound(const QString &m_file);
 void reportProjectVersionMismatch(const QString &currentRelease, const QString &storedVersion);

@@ -5,7 +5,7 @@
 #include <QStringList>
 
 ProgramVersion::ProgramVersion(const QString &text)
-    : versionText(text)
+    : m_text(text)
 {
     if (!text.isEmpty())
         parseVersionParts(text, parts);
@@ -13,7 +13,7 @@ ProgramVersion::ProgramVersion(const QString &text)
 
 QString ProgramVersion::shortText() const
 {
-    return versionText.split(QLatin1Char('.')).mid(0, 3).join(QLatin1Char('.'));
+    return m_text.split(QLatin1Char('.')).mid(0, 3).join(QLatin1Char('.'));
 }
 
 qint64 ProgramVersion::number() const

@@ -16,7 +16,7 @@ public:
     unsigned minorVersion() const { return parts[1]; }
     unsigned patchVersion() const { return parts[2]; }
     // The whole version text, empty until the version has been read.
-    const QString &text() const { return versionText; }
+    const QString &text() const { return m_text; }
     // The first three dot-separated parts of text() joined with ".".
     QString shortText() const;
     // major, minor and patch as one number: (major * 1000 + minor) * 1000 + patch.
@@ -24,7 +24,7 @@ public:
 
 private:
     unsigned parts[3] = {0, 0, 0};
-    QString versionText;
+    QString m_text;
 };
 
 // The version read by readProgramVersion(); all zero and empty before that.

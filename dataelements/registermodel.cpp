@@ -6,8 +6,8 @@
 #include <QObject>
 #include <QRegularExpression>
 #include <QStringList>
-#include <QVariant>
 #include <QtDebug>
+#include <QVariant>
 
 #include <limits>
 
@@ -83,29 +83,29 @@ bool FieldRecord::assignBits(ActiveElement *element, int msb, int lsb)
 {
     if (!element || !isUsableBitRange(msb, lsb))
         return false;
-    if (msb > msbMark)
-        msbMark = msb;
+    if (msb > m_msbMark)
+        m_msbMark = msb;
 
     quint64 grant = 0;
     if (isWholeRecord(msb, lsb)) {
-        if (usedMask != 0)
+        if (m_usedMask != 0)
             return false;
-        usedMask = ~quint64(0);
+        m_usedMask = ~quint64(0);
     } else {
         grant = bitRangeMask(msb, lsb);
-        if (usedMask & grant)
+        if (m_usedMask & grant)
             return false;
-        usedMask |= grant;
+        m_usedMask |= grant;
     }
     element->setElementProperty("msb", msb);
     element->setElementProperty("lsb", lsb);
-    grantedElements.insert(grant, element);
+    m_grantedElements.insert(grant, element);
     return true;
 }
 
 QList<ActiveElement *> FieldRecord::elements() const
 {
-    return grantedElements.values();
+    return m_grantedElements.values();
 }
 
 void FieldRecord::addEnumeratedValue(const QString &name, const QString &description, int value)
@@ -115,17 +115,17 @@ void FieldRecord::addEnumeratedValue(const QString &name, const QString &descrip
 
 void FieldRecord::setBitRange(int msb, int lsb)
 {
-    msbMark = msb;
-    lsbPosition = lsb;
+    m_msbMark = msb;
+    m_lsbPosition = lsb;
 }
 
 bool FieldRecord::setWidth(int bits)
 {
     // A field of `bits` bits ends at bit bits-1, so an element on bit `bits`
     // does not fit.
-    if (bits <= msbMark)
+    if (bits <= m_msbMark)
         return false;
-    fieldWidth = bits;
+    m_fieldWidth = bits;
     return true;
 }
 
@@ -140,7 +140,7 @@ RegisterRecord::RegisterRecord(const QString &headerName)
 RegisterRecord::~RegisterRecord()
 {
     qDeleteAll(fields);
-    qDeleteAll(replacedFields);
+    qDeleteAll(m_replacedFields);
 }
 
 bool RegisterRecord::tryAddField(FieldRecord *&out, const QString &name)
@@ -154,7 +154,7 @@ bool RegisterRecord::tryAddField(FieldRecord *&out, const QString &name)
 FieldRecord *RegisterRecord::addField(const QString &name)
 {
     if (FieldRecord *old = fields.value(name))
-        replacedFields.append(old);
+        m_replacedFields.append(old);
     auto *field = new FieldRecord;
     fields.insert(name, field);
     return field;
@@ -169,22 +169,22 @@ bool RegisterRecord::assignBits(ActiveElement *element, int msb, int lsb)
 {
     if (!element || !isUsableBitRange(msb, lsb))
         return false;
-    if (msb > highestMsb)
-        highestMsb = msb;
+    if (msb > m_highestMsb)
+        m_highestMsb = msb;
 
     // Everything is tested before anything is marked, so a refused request
     // leaves no bits behind that no element holds.
     const bool whole = isWholeRecord(msb, lsb);
     const quint64 grant = bitRangeMask(msb, lsb);
-    if (whole ? usedMask != 0 : (usedMask & grant) != 0)
+    if (whole ? m_usedMask != 0 : (m_usedMask & grant) != 0)
         return false;
     if (!element->acceptsBitRange(msb, lsb))
         return false;
 
-    usedMask = whole ? ~quint64(0) : usedMask | grant;
+    m_usedMask = whole ? ~quint64(0) : m_usedMask | grant;
     element->setElementProperty("msb", msb);
     element->setElementProperty("lsb", lsb);
-    grantedElements.insert(grant, element);
+    m_grantedElements.insert(grant, element);
     return true;
 }
 
@@ -215,14 +215,14 @@ bool RegisterRecord::bindFieldElements(FieldRecord *field, int msb, int lsb)
 
 bool RegisterRecord::setSize(int bits)
 {
-    if (bits <= highestMsb)
+    if (bits <= m_highestMsb)
         return false;
     if (fields.isEmpty()) {
-        ActiveElement *whole = grantedElements.value(0);
+        ActiveElement *whole = m_grantedElements.value(0);
         if (whole && !whole->acceptsBitRange(bits - 1, 0))
             return false;
     }
-    sizeBits = bits;
+    m_sizeBits = bits;
     return true;
 }
 
@@ -233,7 +233,7 @@ void RegisterRecord::addEnumeratedValue(const QString &name, const QString &desc
     const int key = int(uint(value) + uint(fieldLsb));
     enumeratedValues.insert(key, EnumeratedValue{name, description, value});
 
-    ActiveElement *element = grantedElements.value(fieldMask);
+    ActiveElement *element = m_grantedElements.value(fieldMask);
     if (element && !element->elementProperty("svd").toString().isEmpty())
         element->addItem(name, description, value);
 }
@@ -243,7 +243,7 @@ QString RegisterRecord::valueText(bool *notNumeric) const
     if (notNumeric)
         *notNumeric = false;
     quint64 sum = 0;
-    for (ActiveElement *element : grantedElements) {
+    for (ActiveElement *element : m_grantedElements) {
         const QString text = element->value(3, 1);
         if (!text.contains(QLatin1Char('.'))) {
             bool ok = false;
@@ -276,7 +276,7 @@ QString RegisterRecord::valueText(bool *notNumeric) const
 ModuleRecord::~ModuleRecord()
 {
     qDeleteAll(registers);
-    qDeleteAll(replacedRegisters);
+    qDeleteAll(m_replacedRegisters);
 }
 
 bool ModuleRecord::tryAddRegister(RegisterRecord *&out, const QString &registerName,
@@ -291,7 +291,7 @@ bool ModuleRecord::tryAddRegister(RegisterRecord *&out, const QString &registerN
 RegisterRecord *ModuleRecord::addRegister(const QString &headerName, const QString &registerName)
 {
     if (RegisterRecord *old = registers.value(registerName))
-        replacedRegisters.append(old);
+        m_replacedRegisters.append(old);
     auto *reg = new RegisterRecord(headerName);
     registers.insert(registerName, reg);
     return reg;

@@ -44,31 +44,31 @@ public:
     bool assignBits(ActiveElement *element, int msb, int lsb);
     // The elements holding bits of this field, in table order.
     QList<ActiveElement *> elements() const;
-    QHash<quint64, ActiveElement *> elementsByMask() const { return grantedElements; }
+    QHash<quint64, ActiveElement *> elementsByMask() const { return m_grantedElements; }
     void addEnumeratedValue(const QString &name, const QString &description, int value);
     // The field's place in its register.
     void setBitRange(int msb, int lsb);
     // False (width unchanged) when an element holds a bit at or above `bits`.
     bool setWidth(int bits);
 
-    int width() const { return fieldWidth; }
-    quint64 usedBits() const { return usedMask; }
+    int width() const { return m_fieldWidth; }
+    quint64 usedBits() const { return m_usedMask; }
     // The highest msb requested so far (field-relative), until setBitRange
     // stores the field's msb within its register; -1 when neither happened.
-    int msb() const { return msbMark; }
+    int msb() const { return m_msbMark; }
     // The field's lsb within its register; -1 until setBitRange.
-    int lsb() const { return lsbPosition; }
+    int lsb() const { return m_lsbPosition; }
 
     QString description;
     bool readOnly = false;
     QList<EnumeratedValue> enumeratedValues;
 
 private:
-    int fieldWidth = 0;
-    quint64 usedMask = 0;
-    QHash<quint64, ActiveElement *> grantedElements;
-    int msbMark = -1;
-    int lsbPosition = -1;
+    int m_fieldWidth = 0;
+    quint64 m_usedMask = 0;
+    QHash<quint64, ActiveElement *> m_grantedElements;
+    int m_msbMark = -1;
+    int m_lsbPosition = -1;
 };
 
 class RegisterRecord
@@ -104,11 +104,11 @@ public:
     // unsigned decimal text, or the first element text that is not a whole
     // number. *notNumeric is set when that text is not a number at all.
     QString valueText(bool *notNumeric) const;
-    QHash<quint64, ActiveElement *> elementsByMask() const { return grantedElements; }
+    QHash<quint64, ActiveElement *> elementsByMask() const { return m_grantedElements; }
 
-    quint64 usedBits() const { return usedMask; }
-    int highBitMark() const { return highestMsb; }
-    int size() const { return sizeBits; }
+    quint64 usedBits() const { return m_usedMask; }
+    int highBitMark() const { return m_highestMsb; }
+    int size() const { return m_sizeBits; }
 
     QString headerName;
     QHash<int, EnumeratedValue> enumeratedValues;
@@ -118,13 +118,13 @@ public:
     QHash<QString, FieldRecord *> fields;
 
 private:
-    quint64 usedMask = 0;
-    int highestMsb = 0;
-    QHash<quint64, ActiveElement *> grantedElements;
-    int sizeBits = 0;
+    quint64 m_usedMask = 0;
+    int m_highestMsb = 0;
+    QHash<quint64, ActiveElement *> m_grantedElements;
+    int m_sizeBits = 0;
     // Fields that addField pushed out of the table; kept alive for whoever
     // still points at them, freed with the register.
-    QList<FieldRecord *> replacedFields;
+    QList<FieldRecord *> m_replacedFields;
 };
 
 class ModuleRecord
@@ -144,7 +144,7 @@ public:
     QString description;
 
 private:
-    QList<RegisterRecord *> replacedRegisters;
+    QList<RegisterRecord *> m_replacedRegisters;
 };
 
 // A define read as a register path: MODULE, MODULE.REGISTER or

@@ -70,7 +70,7 @@ void BitElement::loadValue(const QString &text)
         const QSignalBlocker blocker(m_button);
         m_button->setChecked(checkStateFor(bit));
     }
-    storedValue = bit;
+    m_storedValue = bit;
 }
 
 void BitElement::resetToDefault()
@@ -81,19 +81,19 @@ void BitElement::resetToDefault()
         reportInvalidSetValue(m_button, text);
         return;
     }
-    storedValue = bit;
+    m_storedValue = bit;
     const QSignalBlocker blocker(m_button);
-    m_button->setChecked(checkStateFor(storedValue));
+    m_button->setChecked(checkStateFor(m_storedValue));
 }
 
 void BitElement::reapplyStoredValue()
 {
-    m_button->setChecked(checkStateFor(storedValue));
+    m_button->setChecked(checkStateFor(m_storedValue));
 }
 
 QString BitElement::storedValueText()
 {
-    return storedValue ? QStringLiteral("1") : QStringLiteral("0");
+    return m_storedValue ? QStringLiteral("1") : QStringLiteral("0");
 }
 
 bool BitElement::acceptsBitRange(int msb, int lsb)

@@ -30,7 +30,7 @@ protected:
     bool checkStateFor(bool v) { return v != flagProperty("inverted"); }
     bool currentValue();
 
-    bool storedValue = false;
+    bool m_storedValue = false;
 
 private:
     QAbstractButton *m_button;

@@ -126,7 +126,7 @@ void ButtonGroup::valueChangedByUser(QAbstractButton *button)
     elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
-    storedIndex = index;
+    m_storedIndex = index;
 }
 
 void ButtonGroup::sendData(int index)
@@ -244,36 +244,36 @@ void ButtonGroup::loadValue(const QString &text)
         const QSignalBlocker buttonBlocker(target);
         target->setChecked(true);
     }
-    storedIndex = currentIndex = index;
+    m_storedIndex = currentIndex = index;
 }
 
 void ButtonGroup::resetToDefault()
 {
     QString text = elementProperty("my_default").toString();
     if (text.isEmpty()) {
-        storedIndex = 0;
+        m_storedIndex = 0;
     } else {
         const int keyword = keywordIndexOf(text);
         stripKeyword(text, keyword);
-        storedIndex = indexFromText(text, keyword);
-        if (storedIndex < 0) {
+        m_storedIndex = indexFromText(text, keyword);
+        if (m_storedIndex < 0) {
             reportInvalidSetValue(this, text);
             return;
         }
     }
-    if (QAbstractButton *target = isButtonIndex(storedIndex) ? button(storedIndex) : nullptr) {
+    if (QAbstractButton *target = isButtonIndex(m_storedIndex) ? button(m_storedIndex) : nullptr) {
         // The group reports a checked button whatever the button's own
         // blocking: a reset runs no actions, so both are blocked.
         const QSignalBlocker groupBlocker(this);
         const QSignalBlocker buttonBlocker(target);
         target->setChecked(true);
     }
-    currentIndex = storedIndex;
+    currentIndex = m_storedIndex;
 }
 
 void ButtonGroup::reapplyStoredValue()
 {
-    QAbstractButton *target = isButtonIndex(storedIndex) ? button(storedIndex) : nullptr;
+    QAbstractButton *target = isButtonIndex(m_storedIndex) ? button(m_storedIndex) : nullptr;
     if (!target)
         return;
     ElementGuard guard(this, host());
@@ -284,7 +284,7 @@ void ButtonGroup::reapplyStoredValue()
 
 QString ButtonGroup::storedValueText()
 {
-    return buttonValue(storedIndex);
+    return buttonValue(m_storedIndex);
 }
 
 bool ButtonGroup::acceptsBitRange(int msb, int lsb)

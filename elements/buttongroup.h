@@ -82,7 +82,7 @@ private:
     QString labelOf(QAbstractButton *button) const;
 
     int currentIndex = 0; // the button last reported checked
-    int storedIndex = 0;
+    int m_storedIndex = 0;
     bool enabled = true;  // the last enable request, also while locked
     QHash<QString, QAbstractButton *> m_buttonsByLabel;
     QHash<QAbstractButton *, QString> m_labelsByButton;

@@ -39,7 +39,7 @@ void CheckBox::valueChangedByUser(bool checked)
     elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
-    storedValue = checked != flagProperty("inverted");
+    m_storedValue = checked != flagProperty("inverted");
 }
 
 void CheckBox::sendData(bool checked)

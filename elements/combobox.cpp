@@ -1,9 +1,9 @@
 #include "combobox.h"
 
-#include "errorreporter.h"
-#include "eventfilters.h"
 #include "consolelinks.h"
 #include "elementhost.h"
+#include "errorreporter.h"
+#include "eventfilters.h"
 #include "registermodel.h"
 
 #include <QSet>

@@ -39,7 +39,7 @@ void DoubleSpinBox::valueChanged(double value)
 
 void DoubleSpinBox::valueChangedByUser(double value)
 {
-    doubleChangedByUser(value, &storedValue);
+    doubleChangedByUser(value, &m_storedValue);
 }
 
 void DoubleSpinBox::sendData(double value)
@@ -84,7 +84,7 @@ void DoubleSpinBox::setValue(const QString &text, int keyword)
 
 void DoubleSpinBox::loadValue(const QString &text)
 {
-    loadDouble(text, minimum(), maximum(), [this](double v) { setValue(v); }, &storedValue);
+    loadDouble(text, minimum(), maximum(), [this](double v) { setValue(v); }, &m_storedValue);
 }
 
 void DoubleSpinBox::resetToDefault()
@@ -100,21 +100,21 @@ void DoubleSpinBox::resetToDefault()
             v = 0.0;
     }
     // The stored value is what the widget can show, so that it loads again.
-    storedValue = qBound(minimum(), v, maximum());
+    m_storedValue = qBound(minimum(), v, maximum());
     ElementGuard guard(this, host());
-    setValue(storedValue);
+    setValue(m_storedValue);
     if (guard.alive())
-        storedValue = value();
+        m_storedValue = value();
 }
 
 void DoubleSpinBox::reapplyStoredValue()
 {
-    setValue(storedValue);
+    setValue(m_storedValue);
 }
 
 QString DoubleSpinBox::storedValueText()
 {
-    return exactText(storedValue);
+    return exactText(m_storedValue);
 }
 
 bool DoubleSpinBox::acceptsBitRange(int msb, int lsb)

@@ -36,5 +36,5 @@ public slots:
     void valueChangedByUser(double value);
 
 private:
-    double storedValue = 0.0;
+    double m_storedValue = 0.0;
 };

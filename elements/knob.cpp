@@ -31,7 +31,7 @@ void Knob::valueChanged(double value)
 
 void Knob::valueChangedByUser(double value)
 {
-    doubleChangedByUser(value, &storedValue);
+    doubleChangedByUser(value, &m_storedValue);
 }
 
 void Knob::sendData(double value)
@@ -80,23 +80,23 @@ void Knob::setValue(const QString &text, int keyword)
 
 void Knob::loadValue(const QString &text)
 {
-    loadDouble(text, minimum(), maximum(), [this](double v) { setValue(v); }, &storedValue);
+    loadDouble(text, minimum(), maximum(), [this](double v) { setValue(v); }, &m_storedValue);
 }
 
 void Knob::resetToDefault()
 {
-    if (integerDefaultWithin(minimum(), maximum(), &storedValue))
-        setValue(storedValue);
+    if (integerDefaultWithin(minimum(), maximum(), &m_storedValue))
+        setValue(m_storedValue);
 }
 
 void Knob::reapplyStoredValue()
 {
-    setValue(storedValue);
+    setValue(m_storedValue);
 }
 
 QString Knob::storedValueText()
 {
-    return exactText(storedValue);
+    return exactText(m_storedValue);
 }
 
 bool Knob::acceptsBitRange(int msb, int lsb)

@@ -1,7 +1,7 @@
 #include "lineedit.h"
 
-#include "errorreporter.h"
 #include "elementhost.h"
+#include "errorreporter.h"
 #include "numberliteral.h"
 
 #include <QColor>
@@ -48,7 +48,7 @@ void LineEdit::valueChangedByUser(const QString &text)
     elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
-    storedValue = text;
+    m_storedValue = text;
 }
 
 void LineEdit::sendData(const QString &text)
@@ -116,27 +116,27 @@ void LineEdit::loadValue(const QString &text)
         const QSignalBlocker blocker(this);
         setText(text);
     }
-    storedValue = text;
+    m_storedValue = text;
 }
 
 void LineEdit::resetToDefault()
 {
-    storedValue = elementProperty("my_default").toString();
+    m_storedValue = elementProperty("my_default").toString();
     // The field never shows its default cut off.
-    const int width = fontMetrics().horizontalAdvance(storedValue) + 10;
+    const int width = fontMetrics().horizontalAdvance(m_storedValue) + 10;
     if (width > minimumWidth())
         setMinimumWidth(width);
-    setText(storedValue);
+    setText(m_storedValue);
 }
 
 void LineEdit::reapplyStoredValue()
 {
-    setText(storedValue);
+    setText(m_storedValue);
 }
 
 QString LineEdit::storedValueText()
 {
-    return storedValue;
+    return m_storedValue;
 }
 
 bool LineEdit::acceptsBitRange(int msb, int lsb)

@@ -40,6 +40,6 @@ private:
     // sendData; false when the edit went away on the way.
     bool runSendData();
 
-    QString storedValue;
+    QString m_storedValue;
     bool m_numeric = false;
 };

@@ -160,7 +160,7 @@ void IntegerElement::integerChangedByUser(int value)
 {
     if (!userChange(QString::number(value)))
         return;
-    storedValue = value;
+    m_storedValue = value;
     programChange();
 }
 
@@ -205,26 +205,26 @@ void IntegerElement::loadValue(const QString &text)
         const QSignalBlocker blocker(elementObject());
         setWidgetValue(v);
     }
-    storedValue = v;
+    m_storedValue = v;
 }
 
 void IntegerElement::resetToDefault()
 {
     double value = 0.0;
     const bool read = integerDefaultWithin(widgetMinimum(), widgetMaximum(), &value);
-    storedValue = int(value);
+    m_storedValue = int(value);
     if (read)
-        setWidgetValue(storedValue);
+        setWidgetValue(m_storedValue);
 }
 
 void IntegerElement::reapplyStoredValue()
 {
-    setWidgetValue(storedValue);
+    setWidgetValue(m_storedValue);
 }
 
 QString IntegerElement::storedValueText()
 {
-    return QString::number(storedValue);
+    return QString::number(m_storedValue);
 }
 
 bool IntegerElement::acceptsBitRange(int msb, int lsb)

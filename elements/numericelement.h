@@ -98,5 +98,5 @@ protected:
     void integerChangedByUser(int value);
 
 private:
-    int storedValue = 0;
+    int m_storedValue = 0;
 };

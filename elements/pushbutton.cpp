@@ -1,10 +1,10 @@
 #include "pushbutton.h"
 
 #include "apppaths.h"
-#include "errorreporter.h"
-#include "expression.h"
 #include "elementhost.h"
 #include "elementsignals.h"
+#include "errorreporter.h"
+#include "expression.h"
 #include "text.h"
 #include "valueelement.h"
 

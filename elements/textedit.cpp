@@ -55,7 +55,7 @@ void TextEdit::valueChangedByUser()
     elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
-    storedValue = toHtml();
+    m_storedValue = toHtml();
     updateToolTip();
 }
 
@@ -124,18 +124,18 @@ void TextEdit::loadValue(const QString &text)
         else
             setHtml(text);
     }
-    storedValue = text;
+    m_storedValue = text;
 }
 
 void TextEdit::resetToDefault()
 {
-    storedValue = elementProperty("my_default").toString();
-    setText(storedValue);
+    m_storedValue = elementProperty("my_default").toString();
+    setText(m_storedValue);
 }
 
 void TextEdit::reapplyStoredValue()
 {
-    setText(storedValue);
+    setText(m_storedValue);
 }
 
 QString TextEdit::storedValueText()

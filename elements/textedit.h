@@ -45,5 +45,5 @@ private:
     // The plain text on one line, for a define and a script line.
     QString singleLineText() const;
 
-    QString storedValue;
+    QString m_storedValue;
 };

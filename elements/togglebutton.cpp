@@ -1,7 +1,7 @@
 #include "togglebutton.h"
 
-#include "errorreporter.h"
 #include "elementhost.h"
+#include "errorreporter.h"
 #include "pushbutton.h"
 
 #include <QColor>
@@ -53,7 +53,7 @@ void ToggleButton::valueChangedByUser(bool checked)
     elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
-    storedValue = checked != flagProperty("inverted");
+    m_storedValue = checked != flagProperty("inverted");
 }
 
 void ToggleButton::sendData(bool checked)

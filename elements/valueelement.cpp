@@ -1,9 +1,9 @@
 #include "valueelement.h"
 
-#include "errorreporter.h"
-#include "eventfilters.h"
 #include "elementconditions.h"
 #include "elementhost.h"
+#include "errorreporter.h"
+#include "eventfilters.h"
 #include "numberliteral.h"
 
 #include <QEventLoop>

@@ -29,8 +29,8 @@
 #include "treewidget.h"
 
 #include <QBoxLayout>
-#include <type_traits>
 #include <QRadioButton>
+#include <type_traits>
 
 #include <qwt_dial.h>
 #include <qwt_thermo.h>

@@ -83,7 +83,7 @@ public:
 
     PanelShell *shell() const { return m_shell; }
 
-    // ---- Panel header values (panel.cpp)
+    // ---- Panel header values
     QString xmlFile;
     QString xmlVersion;
     QString xmlOriginalVersion;
@@ -135,7 +135,7 @@ public:
     // Empties every registry and header value before the next panel is read.
     void clear();
 
-    // ---- Registries (panel.cpp)
+    // ---- Registries
     QHash<QString, ModuleRecord *> moduleTable; // owns its records
     QHash<QString, QList<MathLabel *>> mathLabelsByDefine;
     QHash<QString, ActiveElement *> elementsByDefine;
@@ -194,7 +194,7 @@ public:
     bool renameDefine(const QString &oldName, const QString &newName);
     static QString getObjectName(ActiveElement *element);
 
-    // ---- Formulas (panel.cpp)
+    // ---- Formulas
     float getValue(const QString &text);
     double evaluatePostfix(QStringList postfix, const QStringList &numbers, const QStringList &names,
                            bool *ok) override;
@@ -202,7 +202,7 @@ public:
     double operandValue(const QString &operand, bool *found) override;
     void reportInvalidFormulaValue(const QString &operand) override;
 
-    // ---- Register model (panel.cpp, panel_defines.cpp)
+    // ---- Register model
     ModuleRecord *getModule(const QString &name) override;
     bool addModule(ModuleRecord *&out, const QString &name) override;
     void logMessage(const QString &html) override;
@@ -218,13 +218,13 @@ public:
     void checkSvdBinding(const QString &objectName);
     void consolePrintSvdNotFound(const QString &name);
 
-    // ---- Setting elements by define (panel_defines.cpp)
+    // ---- Setting elements by define
     bool setElementByDefine(const QString &name, const QString &value);
     // The change bookkeeping of an element's change; false when it does not count.
     bool recordElementChange(QObject *sender);
     void resetToDefaults();
 
-    // ---- Root containers and element wiring (panel_wiring.cpp)
+    // ---- Root containers and element wiring
     AbsoluteWidget *createAbsoluteWidget();
     GridWidget *createGridWidget();
     GroupBox *createGroupBox(const QString &label);
@@ -255,7 +255,7 @@ public:
     void connectAction(const QString &signalName, const QString &slotName, QObject *element);
     using TextSlot = void (Panel::*)(QString);
 
-    // ---- Locks (panel_locks.cpp)
+    // ---- Locks
     QHash<QString, QStringList> waitingLocks; // define -> the elements waiting to lock it
     QList<MathLabel *> overflowConflicts;
     void removeWaitingLock(const QString &locker, const QString &define);
@@ -271,7 +271,7 @@ public:
     void setLockGraph(LockDialog *graph) { m_lockGraph = graph; }
     LockDialog *lockGraph() const { return m_lockGraph; }
 
-    // ---- Range-change notes (panel_timers.cpp): collected by setDef while
+    // ---- Range-change notes: collected by setDef while
     // the check timer is pending, reported when it fires.
     QList<RangeChangeNote> rangeChangeNotes;
     QHash<QString, HiddenTab> hiddenTabs; // by the name of the container taken off its tab
@@ -281,7 +281,7 @@ public:
     int checkTimerId() const { return m_checkTimerId; }
     bool logSetDefs = false;
 
-    // ---- Colours (panel_colours.cpp)
+    // ---- Colours
     static void setBGColor(QWidget *widget, int color);
     static void setTextColor(QWidget *widget, int color);
 

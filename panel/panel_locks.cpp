@@ -4,10 +4,10 @@
 // finds circular locks.
 #include "panel.h"
 
-#include "consolelinks.h"
 #include "buttongroup.h"
 #include "checkbox.h"
 #include "combobox.h"
+#include "consolelinks.h"
 #include "doublespinbox.h"
 #include "elementkinds.h"
 #include "elementwalk.h"

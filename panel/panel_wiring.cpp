@@ -7,8 +7,8 @@
 #include "boxcontainers.h"
 #include "dataclass.h"
 #include "elementsignals.h"
-#include "panelshell.h"
 #include "gridwidget.h"
+#include "panelshell.h"
 #include "tabwidget.h"
 #include "treewidget.h"
 

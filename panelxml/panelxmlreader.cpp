@@ -2,10 +2,10 @@
 // top-level walk with the root container, and the console message lines.
 #include "panelxmlreader.h"
 
-#include "consolelinks.h"
 #include "absolutewidget.h"
 #include "activeelement.h"
 #include "boxcontainers.h"
+#include "consolelinks.h"
 #include "errorreporter.h"
 #include "gridwidget.h"
 #include "panel.h"
@@ -25,18 +25,18 @@
 using namespace PanelXml;
 
 PanelXmlReader::PanelXmlReader(Panel *target, PanelReadOptions readOptions)
-    : panel(target)
-    , options(std::move(readOptions))
-    , xml(std::make_unique<QXmlStreamReader>())
+    : m_panel(target)
+    , m_options(std::move(readOptions))
+    , m_xml(std::make_unique<QXmlStreamReader>())
 {
-    panel->toolTipSectionMask = 0xFFFF;
-    panel->varPollList.clear();
-    panel->comPollList.clear();
-    panel->ioPortName.clear();
-    panel->setForumURL(QString());
-    panel->invisibleElements.clear();
+    m_panel->toolTipSectionMask = 0xFFFF;
+    m_panel->varPollList.clear();
+    m_panel->comPollList.clear();
+    m_panel->ioPortName.clear();
+    m_panel->setForumURL(QString());
+    m_panel->invisibleElements.clear();
 
-    sizePolicyNames = {
+    m_sizePolicyNames = {
         {QStringLiteral("fixed"), QSizePolicy::Fixed},
         {QStringLiteral("expanding"), QSizePolicy::Expanding},
         {QStringLiteral("minimum"), QSizePolicy::Minimum},
@@ -45,10 +45,10 @@ PanelXmlReader::PanelXmlReader(Panel *target, PanelReadOptions readOptions)
         {QStringLiteral("minimumexpanding"), QSizePolicy::MinimumExpanding},
         {QStringLiteral("ignored"), QSizePolicy::Ignored},
     };
-    eventNames = {QStringLiteral("checked"),  QStringLiteral("unchecked"), QStringLiteral("selected"),
+    m_eventNames = {QStringLiteral("checked"),  QStringLiteral("unchecked"), QStringLiteral("selected"),
                   QStringLiteral("unselected"), QStringLiteral("changed"), QStringLiteral("clicked"),
                   QStringLiteral("pressed"),  QStringLiteral("released")};
-    commandNames = {QStringLiteral("sendUSB"),  QStringLiteral("setDef"),
+    m_commandNames = {QStringLiteral("sendUSB"),  QStringLiteral("setDef"),
                     QStringLiteral("resetGUI"), QStringLiteral("loadFile"),
                     QStringLiteral("startProgram"), QStringLiteral("runScript")};
     // The version check needs the program's own version, normally read at start-up.
@@ -64,20 +64,20 @@ PanelXmlReader::~PanelXmlReader() = default;
 bool PanelXmlReader::readXml(QIODevice *device)
 {
     // The checksum covers the text as read in text mode: without carriage returns.
-    fileBytes = device->readAll();
-    fileBytes.replace("\r", "");
+    m_fileBytes = device->readAll();
+    m_fileBytes.replace("\r", "");
     if (!device->isSequential())
         device->reset();
-    xml = std::make_unique<QXmlStreamReader>(fileBytes);
+    m_xml = std::make_unique<QXmlStreamReader>(m_fileBytes);
 
     const auto *file = qobject_cast<QFile *>(device);
     const QString canonical = QFileInfo(file ? file->fileName() : currentFile()).canonicalFilePath();
     if (!canonical.isEmpty())
-        openFiles = QStringList{canonical};
+        m_openFiles = QStringList{canonical};
 
-    if (!xml->readNextStartElement()) {
+    if (!m_xml->readNextStartElement()) {
         reportStreamError();
-        return !xml->hasError();
+        return !m_xml->hasError();
     }
     if (!checkRootElement())
         return false;
@@ -85,7 +85,7 @@ bool PanelXmlReader::readXml(QIODevice *device)
         reportManipulatedFile(currentFile());
 
     const bool rootRead = readTopLevel();
-    if (failed)
+    if (m_failed)
         return false;
     reportStreamError();
     if (rootRead)
@@ -97,14 +97,14 @@ bool PanelXmlReader::readXml(QIODevice *device)
 void PanelXmlReader::reportStreamError()
 {
     // Custom errors are the reader's own (version, include failure), reported already.
-    if (!xml->hasError() || xml->error() == QXmlStreamReader::CustomError || failed)
+    if (!m_xml->hasError() || m_xml->error() == QXmlStreamReader::CustomError || m_failed)
         return;
-    xmlMessage(tr("XML not well-formed: %1").arg(xml->errorString().toHtmlEscaped()), QString(), true);
+    xmlMessage(tr("XML not well-formed: %1").arg(m_xml->errorString().toHtmlEscaped()), QString(), true);
 }
 
 QString PanelXmlReader::currentFile() const
 {
-    return panel->getXMLFile();
+    return m_panel->getXMLFile();
 }
 
 QString PanelXmlReader::panelDir() const
@@ -131,7 +131,7 @@ qint64 PanelXmlReader::versionNumber(const QString &text)
 
 bool PanelXmlReader::checkRootElement()
 {
-    const QString version = text(xml->attributes(), "version");
+    const QString version = text(m_xml->attributes(), "version");
     const qint64 fileVersion = versionNumber(version);
     // Files of the first major format are read by that program generation only.
     if (fileVersion >= 1 && fileVersion <= 9999) {
@@ -140,12 +140,12 @@ bool PanelXmlReader::checkRootElement()
     }
     versionText = version;
     const qint64 ownVersion = programVersion().number();
-    if (options.homePanel)
+    if (m_options.homePanel)
         return true;
-    if (xml->name() == QLatin1String("zelmlcfg") && fileVersion <= ownVersion)
+    if (m_xml->name() == QLatin1String("zelmlcfg") && fileVersion <= ownVersion)
         return true;
     reportProgramTooOld(currentFile(), versionText);
-    xml->raiseError(tr("Error: Wrong Version of Quillmate.\n%2 requires minimum Quillmate %3\n"
+    m_xml->raiseError(tr("Error: Wrong Version of Quillmate.\n%2 requires minimum Quillmate %3\n"
                        "Current version of Quillmate is %1\n")
                         .arg(programVersionShortText(), QFileInfo(currentFile()).fileName(), versionText));
     return false;
@@ -161,10 +161,10 @@ QByteArray PanelXmlReader::checksumOf(const QByteArray &text)
 
 bool PanelXmlReader::verifyChecksum()
 {
-    if (!xml->readNextStartElement() || xml->name() != QLatin1String("checksum"))
+    if (!m_xml->readNextStartElement() || m_xml->name() != QLatin1String("checksum"))
         return false;
-    const QString written = xml->readElementText();
-    const QByteArray digest = checksumOf(fileBytes);
+    const QString written = m_xml->readElementText();
+    const QByteArray digest = checksumOf(m_fileBytes);
     // Without the closing tag nothing is covered: that is no valid signature.
     if (digest.isNull()) {
         reportMissingChecksum(currentFile());
@@ -189,8 +189,8 @@ bool PanelXmlReader::isRootContainer(const QString &name) const
 
 bool PanelXmlReader::readTopLevel()
 {
-    while (xml->readNextStartElement()) {
-        if (isRootContainer(xml->name().toString())) {
+    while (m_xml->readNextStartElement()) {
+        if (isRootContainer(m_xml->name().toString())) {
             // Whatever follows the root container is not read.
             readRootContainer();
             return true;
@@ -203,8 +203,8 @@ bool PanelXmlReader::readTopLevel()
 
 void PanelXmlReader::readRootContainer()
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
-    const QString name = xml->name().toString();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
+    const QString name = m_xml->name().toString();
     const int stretch = text(attributes, "stretch").toInt();
     QWidget *root = nullptr;
     Container *container = nullptr;
@@ -215,30 +215,30 @@ void PanelXmlReader::readRootContainer()
     };
 
     if (name == QLatin1String("tabcontainer")) {
-        TabWidget *tabs = panel->createTabWidget();
+        TabWidget *tabs = m_panel->createTabWidget();
         install(tabs, "TAB_ROOT");
         const QString label = readLabel(attributes);
         if (!label.isEmpty())
-            panel->setTabWidget(label, tabs);
+            m_panel->setTabWidget(label, tabs);
         connectTabChanges(tabs, attributes);
     } else if (name == QLatin1String("absolutecontainer")) {
-        install(panel->createAbsoluteWidget(), "ABSOLUTE_ROOT");
+        install(m_panel->createAbsoluteWidget(), "ABSOLUTE_ROOT");
     } else if (name == QLatin1String("groupcontainer")) {
-        install(panel->createGroupBox(readLabel(attributes)), "GROUP_ROOT");
+        install(m_panel->createGroupBox(readLabel(attributes)), "GROUP_ROOT");
         root->setProperty("my_label", text(attributes, "label"));
     } else if (name == QLatin1String("treecontainer")) {
-        TreeWidget *tree = panel->createTreeWidget();
+        TreeWidget *tree = m_panel->createTreeWidget();
         install(tree, "TREE_ROOT");
         tree->setHeaderLabels(readHeaderLabels(attributes));
         tree->setColumnWidths(readColumnWidths(attributes));
     } else if (name == QLatin1String("horizontalcontainer")) {
-        install(panel->createHorizontalWidget(), "HORIZ_ROOT");
+        install(m_panel->createHorizontalWidget(), "HORIZ_ROOT");
     } else if (name == QLatin1String("gridcontainer")) {
-        GridWidget *grid = panel->createGridWidget();
+        GridWidget *grid = m_panel->createGridWidget();
         install(grid, "GRID_ROOT");
         grid->setColumns(readColumns(attributes));
     } else {
-        install(panel->createVerticalWidget(), "VERT_ROOT");
+        install(m_panel->createVerticalWidget(), "VERT_ROOT");
     }
 
     const bool boxRoot = name == QLatin1String("horizontalcontainer")
@@ -247,7 +247,7 @@ void PanelXmlReader::readRootContainer()
         addStretch(root);
     readCommonAttributes(attributes, root);
     if (name == QLatin1String("tabcontainer"))
-        panel->connectToMathLabels(root);
+        m_panel->connectToMathLabels(root);
     readElements(container, QString(), nullptr);
     if (boxRoot && (stretch & 2))
         addStretch(root);
@@ -278,12 +278,12 @@ QString PanelXmlReader::messageLine(const QString &text, const QString &link, bo
 
 void PanelXmlReader::xmlMessage(const QString &text, const QString &link, bool isError)
 {
-    const qint64 line = xml->lineNumber();
-    const qint64 column = xml->columnNumber();
-    ++messageCount;
-    if (messageCount <= maxMessages) {
+    const qint64 line = m_xml->lineNumber();
+    const qint64 column = m_xml->columnNumber();
+    ++m_messageCount;
+    if (m_messageCount <= maxMessages) {
         ::logMessage(messageLine(text, link, isError, currentFile(), line, column));
-    } else if (messageCount == maxMessages + 1) {
+    } else if (m_messageCount == maxMessages + 1) {
         ::logMessage(messageLine(tr("More than %1 XML errors and warnings: the others are not shown.")
                                      .arg(maxMessages),
                                  QString(), false, currentFile(), line, column));
@@ -293,6 +293,6 @@ void PanelXmlReader::xmlMessage(const QString &text, const QString &link, bool i
 QString PanelXmlReader::xmlErrorLink() const
 {
     return QStringLiteral("<b><a href=\"%1\">file</a> line %2, column %3</b><b><br>")
-        .arg(positionLink(currentFile(), xml->lineNumber(), xml->columnNumber()).toHtmlEscaped(),
-             QString::number(xml->lineNumber()), QString::number(xml->columnNumber()));
+        .arg(positionLink(currentFile(), m_xml->lineNumber(), m_xml->columnNumber()).toHtmlEscaped(),
+             QString::number(m_xml->lineNumber()), QString::number(m_xml->columnNumber()));
 }

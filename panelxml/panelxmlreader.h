@@ -49,10 +49,11 @@ struct PanelReadOptions {
 //
 // The implementation is split by role: panelxmlreader.cpp (read flow, root,
 // version, checksum, top level, messages), _header.cpp (panel header
-// elements), _dispatch.cpp (element dispatcher and inline elements),
-// _include.cpp, _attributes.cpp, _binding.cpp (defines, actions, locks),
-// _containers.cpp, _buttons.cpp, _combo.cpp, _spinboxes.cpp, _slider.cpp and
-// _knobs.cpp.
+// elements), _dispatch.cpp (the table of element builders, start conditions,
+// inline elements), _include.cpp, _attributes.cpp, _binding.cpp (defines,
+// actions, locks), and one file per group of builders: _containers.cpp,
+// _buttons.cpp, _combo.cpp, _spinboxes.cpp, _slider.cpp, _knobs.cpp,
+// _texts.cpp and _edits.cpp.
 class PanelXmlReader
 {
     Q_DECLARE_TR_FUNCTIONS(PanelXmlReader)
@@ -282,19 +283,19 @@ private:
     void readKnob(const QString &header, Container *parent);
     void readDial(Container *parent);
 
-    Panel *panel;
-    PanelReadOptions options;
-    std::unique_ptr<QXmlStreamReader> xml;
-    QByteArray fileBytes;
-    QMap<QString, int> sizePolicyNames;
-    QSet<QString> eventNames;
-    QSet<QString> commandNames;
-    QList<Container *> openContainers;
+    Panel *m_panel;
+    PanelReadOptions m_options;
+    std::unique_ptr<QXmlStreamReader> m_xml;
+    QByteArray m_fileBytes;
+    QMap<QString, int> m_sizePolicyNames;
+    QSet<QString> m_eventNames;
+    QSet<QString> m_commandNames;
+    QList<Container *> m_openContainers;
     // Canonical paths of the files being read, the panel first.
-    QStringList openFiles;
-    int includeDepth = 0;
-    int messageCount = 0;
-    int nesting = 0;
+    QStringList m_openFiles;
+    int m_includeDepth = 0;
+    int m_messageCount = 0;
+    int m_nesting = 0;
     // Set when an include failed: the whole read ends and fails.
-    bool failed = false;
+    bool m_failed = false;
 };

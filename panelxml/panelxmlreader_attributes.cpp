@@ -158,13 +158,13 @@ QSize PanelXmlReader::readSize(const QXmlStreamAttributes &attributes, bool *ok)
 QSizePolicy PanelXmlReader::readSizePolicy(const QXmlStreamAttributes &attributes)
 {
     const QStringList parts = text(attributes, "sizepolicy").split(listSeparator);
-    if (parts.size() != 2 || !sizePolicyNames.contains(parts.at(0))
-        || !sizePolicyNames.contains(parts.at(1))) {
+    if (parts.size() != 2 || !m_sizePolicyNames.contains(parts.at(0))
+        || !m_sizePolicyNames.contains(parts.at(1))) {
         attributeWarning(tr("\"sizepolicy\" attribute invalid."), attributes);
         return QSizePolicy();
     }
-    return QSizePolicy(QSizePolicy::Policy(sizePolicyNames.value(parts.at(0))),
-                       QSizePolicy::Policy(sizePolicyNames.value(parts.at(1))));
+    return QSizePolicy(QSizePolicy::Policy(m_sizePolicyNames.value(parts.at(0))),
+                       QSizePolicy::Policy(m_sizePolicyNames.value(parts.at(1))));
 }
 
 QPoint PanelXmlReader::readPos(const QXmlStreamAttributes &attributes)

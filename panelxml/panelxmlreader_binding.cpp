@@ -20,13 +20,13 @@ QString PanelXmlReader::checkDuplicateDefine(const QXmlStreamAttributes &attribu
     if (define.isEmpty() || !check)
         return define;
     QString message;
-    if (panel->getActiveElement(define))
+    if (m_panel->getActiveElement(define))
         message = tr("Duplicate define ");
-    else if (panel->pushButtonsByName.contains(define))
+    else if (m_panel->pushButtonsByName.contains(define))
         message = tr("Duplicate define PushButton");
-    else if (panel->variablesByName.contains(define))
+    else if (m_panel->variablesByName.contains(define))
         message = tr("Duplicate define Var");
-    else if (panel->imagesByName.contains(define))
+    else if (m_panel->imagesByName.contains(define))
         message = tr("Duplicate define Image");
     // The element is built all the same; a value element then replaces the
     // first one under the define.
@@ -51,15 +51,15 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     const QString header = readHeader(attributes, groupHeader);
     const bool svd = usesSvd(attributes);
     if (!headerVersions.contains(header))
-        headerVersions.insert(header, panel->getXMLVersion());
+        headerVersions.insert(header, m_panel->getXMLVersion());
     if (ActiveElement *active = asActiveElement(element)) {
-        active->containerChain = openContainers;
-        panel->assignRegisterField(define, header, active, svd);
+        active->containerChain = m_openContainers;
+        m_panel->assignRegisterField(define, header, active, svd);
     }
     setElementProperty(element, "my_default", text(attributes, "default"));
     setElementProperty(element, "header", header);
     if (svd && !define.isEmpty())
-        setElementProperty(element, "svd", panel->getSvdFile());
+        setElementProperty(element, "svd", m_panel->getSvdFile());
     if (has(attributes, "svd"))
         setElementProperty(element, "my_svd", text(attributes, "svd"));
 
@@ -97,11 +97,11 @@ QString PanelXmlReader::actionKey(const QXmlStreamAttributes &attributes)
 
 void PanelXmlReader::readActions(QObject *element, int number)
 {
-    while (xml->readNextStartElement()) {
-        if (xml->name() == QLatin1String("action"))
+    while (m_xml->readNextStartElement()) {
+        if (m_xml->name() == QLatin1String("action"))
             readAction(element, number);
         else
-            xml->skipCurrentElement();
+            m_xml->skipCurrentElement();
     }
 }
 
@@ -137,10 +137,10 @@ static const EventRule *eventRuleFor(const QObject *element)
 
 void PanelXmlReader::readAction(QObject *element, int number)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString event = text(attributes, "event");
     const QString objectName = element->objectName();
-    if (!eventNames.contains(event))
+    if (!m_eventNames.contains(event))
         xmlMessage(tr("Unknown event \"%1\"in action: ").arg(event.toHtmlEscaped()), objectName, false);
     const EventRule *rule = eventRuleFor(element);
     if (rule && !rule->events.contains(event)) {
@@ -151,15 +151,15 @@ void PanelXmlReader::readAction(QObject *element, int number)
     const QString command = readActionCommand(attributes);
     // Elements split a key at "_" into event and command: an event with "_"
     // would be read back as another action, so it is not recorded.
-    if (!commandNames.contains(command) || event.contains(QLatin1Char('_'))) {
-        if (!commandNames.contains(command))
+    if (!m_commandNames.contains(command) || event.contains(QLatin1Char('_'))) {
+        if (!m_commandNames.contains(command))
             xmlMessage(tr("Unknown command \"%1\"in action: ").arg(command.toHtmlEscaped()), objectName,
                        false);
     } else {
         connectAction(actionKey(attributes), command, element);
         appendAction(attributes, element, number);
     }
-    xml->skipCurrentElement();
+    m_xml->skipCurrentElement();
 }
 
 void PanelXmlReader::appendAction(const QXmlStreamAttributes &attributes, QObject *element, int number)
@@ -195,7 +195,7 @@ void PanelXmlReader::appendSetDefAction(QObject *element, const QXmlStreamAttrib
 void PanelXmlReader::connectAction(const QString &key, const QString &command, QObject *element)
 {
     if (raisesSignal(element, key))
-        panel->connectAction(key, command, element);
+        m_panel->connectAction(key, command, element);
 }
 
 // ---------------------------------------------------------------------------
@@ -214,14 +214,14 @@ void PanelXmlReader::hookLocks(QObject *element, const QXmlStreamAttributes &att
         return;
     readLockOn(element, attributes, number);
     if (raisesSignal(element, QStringLiteral("sendLock")))
-        panel->connectLocks(element);
+        m_panel->connectLocks(element);
 }
 
 void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
 {
     // Elements still without their value handling lack the signals.
     if (connections & ChangedByUser && raisesSignal(element, QStringLiteral("changedByUser")))
-        panel->connectChangedByUser(element);
+        m_panel->connectChangedByUser(element);
     if (!raisesSignal(element, QStringLiteral("updateMathLabels")))
         return;
     static const struct {
@@ -238,7 +238,7 @@ void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
     };
     for (const auto &update : updates) {
         if (connections & update.flag)
-            (panel->*update.connect)(element);
+            (m_panel->*update.connect)(element);
     }
 }
 

@@ -26,7 +26,7 @@ static int branchCount = 0;
 
 void PanelXmlReader::readButton(Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString label = readLabel(attributes);
     const QString define = checkDuplicateDefine(attributes);
     PushButton *button = parent->createPushButton(define, label, -1);
@@ -37,7 +37,7 @@ void PanelXmlReader::readButton(Container *parent)
     if (has(attributes, "enabled"))
         button->setEnabled(text(attributes, "enabled") != QLatin1String("false"));
     button->setStyleSheet(QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: #e9e6e7;}"));
-    panel->setPushButton(define, button);
+    m_panel->setPushButton(define, button);
     readCommonAttributes(attributes, button);
     const QString toolTip = button->property("tooltip").toString();
     if (!toolTip.isEmpty())
@@ -51,7 +51,7 @@ void PanelXmlReader::readButton(Container *parent)
 
 void PanelXmlReader::readCheckBox(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     CheckBox *box = parent->createCheckBox(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("Checkbox"));
@@ -86,12 +86,12 @@ void PanelXmlReader::readToggleTail(QWidget *button, const QXmlStreamAttributes 
 
 void PanelXmlReader::readRadioGroup(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     // The group is no widget: it goes with the panel's root container, so
     // groups do not pile up in the window over panel loads.
-    QObject *owner = openContainers.isEmpty() ? nullptr : dynamic_cast<QObject *>(openContainers.first());
-    auto *group = new ButtonGroup(define, owner ? owner : static_cast<QObject *>(panel));
+    QObject *owner = m_openContainers.isEmpty() ? nullptr : dynamic_cast<QObject *>(m_openContainers.first());
+    auto *group = new ButtonGroup(define, owner ? owner : static_cast<QObject *>(m_panel));
     requireDefine(define, QStringLiteral("Radio"));
     if (has(attributes, "lockon"))
         xmlMessage(tr("\"lockon\" is not allowed for radio: "), QString(), false);
@@ -113,10 +113,10 @@ void PanelXmlReader::readRadioButton(Container *parent, ButtonGroup *radioGroup)
     if (!radioGroup) {
         xmlMessage(tr("Found &lt;radiobutton&gt; element that's not within a &lt;radio&gt; element"),
                    QString(), true);
-        xml->skipCurrentElement();
+        m_xml->skipCurrentElement();
         return;
     }
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     QRadioButton *button = parent->createRadioButton(readLabel(attributes), -1);
     const int id = radioGroup->buttons().size();
     readRadioButtonData(button, attributes, radioGroup);
@@ -141,20 +141,20 @@ void PanelXmlReader::readRadioButtonData(QAbstractButton *button, const QXmlStre
 
 void PanelXmlReader::readBranch(const QString &header, Container *parent, ButtonGroup *radioGroup)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
-    const QString name = xml->name().toString();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
+    const QString name = m_xml->name().toString();
     auto *tree = dynamic_cast<TreeWidget *>(parent);
     auto *item = dynamic_cast<TreeWidgetItem *>(parent);
     // Checked before anything is built or registered: a branch needs a tree.
     if (!tree && !item) {
         xmlMessage(tr("Branch outside a tree container is not read: "), text(attributes, "define"), false);
-        xml->skipCurrentElement();
+        m_xml->skipCurrentElement();
         return;
     }
     if (name == QLatin1String("radiobutton") && !radioGroup) {
         xmlMessage(tr("Found &lt;radiobutton&gt; element that's not within a &lt;radio&gt; element"),
                    QString(), true);
-        xml->skipCurrentElement();
+        m_xml->skipCurrentElement();
         return;
     }
 

@@ -12,7 +12,7 @@ using namespace PanelXml;
 
 void PanelXmlReader::readCombo(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     ComboBox *combo = parent->createComboBox(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("Combobox"));
@@ -21,11 +21,11 @@ void PanelXmlReader::readCombo(const QString &header, Container *parent)
         xmlMessage(tr("\"lockon\" is not allowed for combobox: "), QString(), false);
     readDefineAttributes(attributes, combo, header, define);
     readCommonAttributes(attributes, combo);
-    while (xml->readNextStartElement()) {
-        if (xml->name() == QLatin1String("item"))
+    while (m_xml->readNextStartElement()) {
+        if (m_xml->name() == QLatin1String("item"))
             readComboItem(combo);
         else
-            xml->skipCurrentElement();
+            m_xml->skipCurrentElement();
     }
     connectValueElement(combo, ToMathLabels | ChangedByUser | ToLeds | ToSvgImages);
     combo->setElementProperty("isRaised", false);
@@ -37,9 +37,9 @@ void PanelXmlReader::readCombo(const QString &header, Container *parent)
 // are filed under its key: the entry's index in the list.
 void PanelXmlReader::readComboItem(ComboBox *combo)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     if (has(attributes, "startcond") && !checkStartCondition(attributes)) {
-        xml->skipCurrentElement();
+        m_xml->skipCurrentElement();
         return;
     }
     QVariantMap overrides = combo->elementProperty("override").toMap();
@@ -78,9 +78,9 @@ void PanelXmlReader::readComboItem(ComboBox *combo)
         // A hidden entry is never chosen: what it would set, lock or run
         // belongs to no entry of the list.
         bool unused = has(attributes, "setDef") || has(attributes, "setdef") || has(attributes, "lockon");
-        while (xml->readNextStartElement()) {
-            unused = unused || xml->name() == QLatin1String("action");
-            xml->skipCurrentElement();
+        while (m_xml->readNextStartElement()) {
+            unused = unused || m_xml->name() == QLatin1String("action");
+            m_xml->skipCurrentElement();
         }
         if (unused)
             xmlMessage(tr("setdef, lockon and actions of a hidden combobox item are not used: "),

@@ -58,7 +58,7 @@ void PanelXmlReader::connectTabChanges(TabWidget *tabs, const QXmlStreamAttribut
 void PanelXmlReader::readBoxContainer(BoxKind kind, const QString &header, Container *parent,
                                       ButtonGroup *radioGroup)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString label = readLabel(attributes);
     const QString define = checkDuplicateDefine(attributes);
 
@@ -97,7 +97,7 @@ void PanelXmlReader::readBoxContainer(BoxKind kind, const QString &header, Conta
     widget->setProperty("my_label", text(attributes, "label"));
     widget->setObjectName(objectName);
     if (!define.isEmpty())
-        panel->setContainer(define, container);
+        m_panel->setContainer(define, container);
     if (kind == BoxKind::Grid)
         static_cast<GridWidget *>(widget)->setColumns(readColumns(attributes));
     readCommonAttributes(attributes, widget);
@@ -110,13 +110,13 @@ void PanelXmlReader::readBoxContainer(BoxKind kind, const QString &header, Conta
 
 void PanelXmlReader::readTreeContainer(const QString &header, Container *parent, ButtonGroup *radioGroup)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString label = readLabel(attributes);
     const QString define = checkDuplicateDefine(attributes);
     TreeWidget *tree = parent->createTreeWidget(label, -1);
     tree->setObjectName(nextName("TREE_", treeCount));
     if (!define.isEmpty())
-        panel->setContainer(define, tree);
+        m_panel->setContainer(define, tree);
     tree->setHeaderLabels(readHeaderLabels(attributes));
     tree->setColumnWidths(readColumnWidths(attributes));
     readCommonAttributes(attributes, tree);
@@ -127,7 +127,7 @@ void PanelXmlReader::readTreeContainer(const QString &header, Container *parent,
 
 void PanelXmlReader::readTabContainer(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString label = readLabel(attributes);
     const QString define = checkDuplicateDefine(attributes);
     TabWidget *tabs = parent->createTabWidget(label, -1);
@@ -135,15 +135,15 @@ void PanelXmlReader::readTabContainer(const QString &header, Container *parent)
         tabs->setObjectName(nextName("TAB_", tabCount));
     if (!define.isEmpty()) {
         tabs->setObjectName(define);
-        panel->setContainer(define, tabs);
+        m_panel->setContainer(define, tabs);
     }
     // Name references to a tab container go by its label.
     if (!label.isEmpty())
-        panel->setTabWidget(label, tabs);
+        m_panel->setTabWidget(label, tabs);
     connectTabChanges(tabs, attributes);
     readCommonAttributes(attributes, tabs);
     setPageToolTip(parent, attributes);
-    panel->connectToMathLabels(tabs);
+    m_panel->connectToMathLabels(tabs);
     // Pages of a tab container do not join a radio group around it.
     readElements(tabs, header, nullptr);
 }
@@ -158,7 +158,7 @@ void PanelXmlReader::readSelectSetDef(const QXmlStreamAttributes &attributes, Co
         return;
     page->setProperty("selectsetdef", text(attributes, "selectsetdef").split(QLatin1Char(';')));
     page->setProperty("unselectsetdef", text(attributes, "unselectsetdef").split(QLatin1Char(';')));
-    panel->connectTabSetDef(tabs, page);
+    m_panel->connectTabSetDef(tabs, page);
     if (!tabs->lastPage)
         tabs->lastPage = page;
     ++tabs->setDefPageCount;

@@ -17,30 +17,30 @@ using namespace PanelXml;
 void PanelXmlReader::readElements(Container *parent, const QString &header, ButtonGroup *radioGroup)
 {
     // A header group or an include reads into a container that is open already.
-    const bool appended = !openContainers.contains(parent);
+    const bool appended = !m_openContainers.contains(parent);
     if (appended)
-        openContainers.append(parent);
-    ++nesting;
+        m_openContainers.append(parent);
+    ++m_nesting;
 
-    while (xml->readNextStartElement()) {
-        const QString name = xml->name().toString();
-        if (nesting > maxNesting) {
+    while (m_xml->readNextStartElement()) {
+        const QString name = m_xml->name().toString();
+        if (m_nesting > maxNesting) {
             xmlMessage(tr("Elements nested deeper than %1 levels are not read: ").arg(maxNesting), name,
                        true);
-            xml->skipCurrentElement();
+            m_xml->skipCurrentElement();
             continue;
         }
-        if (has(xml->attributes(), "startcond") && !checkStartCondition(xml->attributes())) {
-            xml->skipCurrentElement();
+        if (has(m_xml->attributes(), "startcond") && !checkStartCondition(m_xml->attributes())) {
+            m_xml->skipCurrentElement();
             continue;
         }
         if (!dispatchElement(name, parent, header, radioGroup))
-            xml->skipCurrentElement();
+            m_xml->skipCurrentElement();
     }
 
-    --nesting;
+    --m_nesting;
     if (appended)
-        openContainers.removeLast();
+        m_openContainers.removeLast();
 }
 
 bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, const QString &header,
@@ -115,7 +115,7 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
     for (const Builder &builder : builders) {
         if (name != QLatin1String(builder.name))
             continue;
-        if (builder.branchForm && text(xml->attributes(), "uielement") == QLatin1String("branch"))
+        if (builder.branchForm && text(m_xml->attributes(), "uielement") == QLatin1String("branch"))
             readBranch(header, parent, radioGroup);
         else
             builder.build(*this, place);
@@ -138,7 +138,7 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
 
 QString PanelXmlReader::commandLineDefines() const
 {
-    return options.defines;
+    return m_options.defines;
 }
 
 bool PanelXmlReader::checkStartCondition(const QXmlStreamAttributes &attributes) const
@@ -184,32 +184,32 @@ bool PanelXmlReader::startConditionHolds(const QString &condition, const QString
 
 void PanelXmlReader::readVersionElement()
 {
-    panel->setXMLVersion(text(xml->attributes(), "label"));
-    xml->readElementText();
+    m_panel->setXMLVersion(text(m_xml->attributes(), "label"));
+    m_xml->readElementText();
 }
 
 void PanelXmlReader::readStretchElement(Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     Text *label = parent->createText(define, readLabel(attributes), -1);
-    xml->readElementText();
+    m_xml->readElementText();
     readCommonAttributes(attributes, label);
 }
 
 void PanelXmlReader::readHorizontalLine(Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     Text *line = parent->createText(QString(), QString(), -1);
     line->setFrameShape(QFrame::HLine);
     line->setLineWidth(2);
-    xml->readElementText();
+    m_xml->readElementText();
     readCommonAttributes(attributes, line);
 }
 
 void PanelXmlReader::readEditBox(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     TextEdit *edit = parent->createTextEdit(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("Editbox"));
@@ -225,12 +225,12 @@ void PanelXmlReader::readFileElement(const QString &name)
         readSvd(false);
     else
         readMigration();
-    xml->skipCurrentElement();
+    m_xml->skipCurrentElement();
 }
 
 void PanelXmlReader::readHeaderGroup(Container *parent)
 {
-    const QString file = text(xml->attributes(), "file");
-    headerVersions.insert(file, panel->getXMLVersion());
+    const QString file = text(m_xml->attributes(), "file");
+    headerVersions.insert(file, m_panel->getXMLVersion());
     readElements(parent, file, nullptr);
 }

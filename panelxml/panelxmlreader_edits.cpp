@@ -13,7 +13,7 @@ using namespace PanelXml;
 
 void PanelXmlReader::readEdit(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     LineEdit *edit = parent->createLineEdit(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("Lineedit"));

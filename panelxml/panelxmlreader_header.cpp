@@ -3,8 +3,8 @@
 #include "panelxmlreader.h"
 
 #include "activeelement.h"
-#include "panel.h"
 #include "numberliteral.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 #include "tyklink.h"
 
@@ -15,8 +15,8 @@ using namespace PanelXml;
 
 bool PanelXmlReader::readHeaderElement()
 {
-    const QString name = xml->name().toString();
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QString name = m_xml->name().toString();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const auto value = [&attributes](const char *attribute) { return text(attributes, attribute); };
 
     if (name == QLatin1String("svd")) {
@@ -24,41 +24,41 @@ bool PanelXmlReader::readHeaderElement()
     } else if (name == QLatin1String("migration")) {
         readMigration();
     } else if (name == QLatin1String("version")) {
-        panel->setXMLVersion(value("label"));
-        panel->setXMLOriginalVersion(value("label"));
+        m_panel->setXMLVersion(value("label"));
+        m_panel->setXMLOriginalVersion(value("label"));
     } else if (name == QLatin1String("disclaimer")) {
-        panel->setDisclaimerFile(value("file"));
+        m_panel->setDisclaimerFile(value("file"));
         warnWhenMissing(value("file"), tr("Disclaimer file is missing."));
     } else if (name == QLatin1String("fwversion")) {
-        panel->setFWVersionRange(value("min"), value("max"));
+        m_panel->setFWVersionRange(value("min"), value("max"));
     } else if (name == QLatin1String("infosource")) {
-        panel->setForumURL(value("forumurl"));
-        panel->setForumToolTip(value("tooltip"));
+        m_panel->setForumURL(value("forumurl"));
+        m_panel->setForumToolTip(value("tooltip"));
     } else if (name == QLatin1String("documents")) {
-        panel->setDocumentsPath(value("path"));
+        m_panel->setDocumentsPath(value("path"));
     } else if (name == QLatin1String("ioconfig")) {
-        panel->ioPortName = value("port").trimmed().toUpper();
+        m_panel->ioPortName = value("port").trimmed().toUpper();
     } else if (name == QLatin1String("iocheck")) {
         // An unsigned number kept in 16 bits; anything else is 0.
-        panel->ioCheckMode = quint16(value("mode").toULongLong());
+        m_panel->ioCheckMode = quint16(value("mode").toULongLong());
     } else if (name == QLatin1String("loadsaveallowed")) {
         loadSaveAllowed = value("value").toInt() != 0;
     } else if (name == QLatin1String("tooltipconfig")) {
-        panel->toolTipSectionMask = parseNumberLiteral(value("value")).toUInt();
+        m_panel->toolTipSectionMask = parseNumberLiteral(value("value")).toUInt();
     } else if (name != QLatin1String("elf") && name != QLatin1String("parametermap")
                && name != QLatin1String("pinmapping") && name != QLatin1String("terminal")
                && name != QLatin1String("usesPython")) {
         // The five above are read by their own readers; they are known here.
         return false;
     }
-    xml->skipCurrentElement();
+    m_xml->skipCurrentElement();
     return true;
 }
 
 void PanelXmlReader::readSvd(bool topLevel)
 {
-    const QString file = text(xml->attributes(), "file");
-    panel->setSvdFile(file);
+    const QString file = text(m_xml->attributes(), "file");
+    m_panel->setSvdFile(file);
     if (topLevel) {
         hasSvdFile = !file.isEmpty();
         if (file.isEmpty())
@@ -69,8 +69,8 @@ void PanelXmlReader::readSvd(bool topLevel)
 
 void PanelXmlReader::readMigration()
 {
-    const QString file = text(xml->attributes(), "file");
-    panel->setMigrationFile(file);
+    const QString file = text(m_xml->attributes(), "file");
+    m_panel->setMigrationFile(file);
     warnWhenMissing(file, tr("Migration file is missing."));
 }
 

@@ -63,7 +63,7 @@ QString PanelXmlReader::findIncludedFile(const QString &name) const
     if (QFileInfo::exists(path))
         return path;
     // The -i directories, relative ones taken from the including file's directory.
-    const QStringList entries = options.includePaths.split(QLatin1Char(';'));
+    const QStringList entries = m_options.includePaths.split(QLatin1Char(';'));
     for (QString entry : entries) {
         entry.replace(QLatin1Char('\\'), QLatin1Char('/'));
         const QString base = QDir::isRelativePath(entry) ? dir + QLatin1Char('/') + entry : entry;
@@ -76,15 +76,15 @@ QString PanelXmlReader::findIncludedFile(const QString &name) const
 
 void PanelXmlReader::failRead(const QString &reason)
 {
-    failed = true;
-    xml->raiseError(reason);
+    m_failed = true;
+    m_xml->raiseError(reason);
 }
 
 bool PanelXmlReader::readInclude(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
-    const QString name = xml->readElementText().trimmed();
-    if (xml->hasError())
+    const QXmlStreamAttributes attributes = m_xml->attributes();
+    const QString name = m_xml->readElementText().trimmed();
+    if (m_xml->hasError())
         return false;
     const QString path = findIncludedFile(name);
     const QFileInfo info(path);
@@ -106,9 +106,9 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
         return false;
     }
     QString readError;
-    if (openFiles.contains(info.canonicalFilePath()))
+    if (m_openFiles.contains(info.canonicalFilePath()))
         readError = tr("The file includes itself.");
-    else if (includeDepth >= maxIncludeDepth)
+    else if (m_includeDepth >= maxIncludeDepth)
         readError = tr("Includes are nested deeper than %1 levels.").arg(maxIncludeDepth);
     else if (info.size() > maxIncludeSize)
         readError = tr("The file is larger than %1 bytes.").arg(maxIncludeSize);
@@ -121,25 +121,25 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
     // The included file has the stream, the bytes and the window's current file
     // while it is read, so that messages point into it.
     const QString savedFile = currentFile();
-    const QByteArray savedBytes = fileBytes;
-    std::unique_ptr<QXmlStreamReader> savedStream = std::move(xml);
-    xml = std::make_unique<QXmlStreamReader>();
-    panel->setXMLFile(path);
-    openFiles.append(info.canonicalFilePath());
-    ++includeDepth;
+    const QByteArray savedBytes = m_fileBytes;
+    std::unique_ptr<QXmlStreamReader> savedStream = std::move(m_xml);
+    m_xml = std::make_unique<QXmlStreamReader>();
+    m_panel->setXMLFile(path);
+    m_openFiles.append(info.canonicalFilePath());
+    ++m_includeDepth;
 
     const bool ok = readIncludedXml(file.readAll(), header, parent, attributes);
-    const QString streamError = xml->errorString();
+    const QString streamError = m_xml->errorString();
 
-    --includeDepth;
-    openFiles.removeLast();
-    xml = std::move(savedStream);
-    fileBytes = savedBytes;
-    panel->setXMLFile(savedFile);
+    --m_includeDepth;
+    m_openFiles.removeLast();
+    m_xml = std::move(savedStream);
+    m_fileBytes = savedBytes;
+    m_panel->setXMLFile(savedFile);
 
-    if (failed) {
+    if (m_failed) {
         // An include further down failed: this level ends as well.
-        xml->raiseError(streamError);
+        m_xml->raiseError(streamError);
         return false;
     }
     if (!ok) {
@@ -148,23 +148,23 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
         return false;
     }
     // A version element of the included file does not change the panel's.
-    panel->setXMLVersion(panel->getXMLOriginalVersion());
+    m_panel->setXMLVersion(m_panel->getXMLOriginalVersion());
     return true;
 }
 
 bool PanelXmlReader::readIncludedXml(const QByteArray &bytes, const QString &header, Container *parent,
                                      const QXmlStreamAttributes &attributes)
 {
-    fileBytes = bytes;
-    fileBytes.replace("\r", "");
+    m_fileBytes = bytes;
+    m_fileBytes.replace("\r", "");
 
     if (!attributes.isEmpty()) {
         // A fragment: its top element is an element of a container.
         bool tooLarge = false;
-        fileBytes = substitutePlaceholders(fileBytes, attributes, &tooLarge);
-        xml = std::make_unique<QXmlStreamReader>(fileBytes);
+        m_fileBytes = substitutePlaceholders(m_fileBytes, attributes, &tooLarge);
+        m_xml = std::make_unique<QXmlStreamReader>(m_fileBytes);
         if (tooLarge) {
-            xml->raiseError(tr("Its placeholders make it larger than %1 bytes.").arg(maxIncludeSize));
+            m_xml->raiseError(tr("Its placeholders make it larger than %1 bytes.").arg(maxIncludeSize));
             return false;
         }
         readElements(parent, QString(), nullptr);
@@ -173,9 +173,9 @@ bool PanelXmlReader::readIncludedXml(const QByteArray &bytes, const QString &hea
     }
 
     // A complete panel file: its children after the checksum are elements.
-    xml = std::make_unique<QXmlStreamReader>(fileBytes);
-    if (!xml->readNextStartElement() || !checkRootElement())
-        return !xml->hasError();
+    m_xml = std::make_unique<QXmlStreamReader>(m_fileBytes);
+    if (!m_xml->readNextStartElement() || !checkRootElement())
+        return !m_xml->hasError();
     if (!verifyChecksum())
         reportManipulatedFile(currentFile());
     readElements(parent, header, nullptr);

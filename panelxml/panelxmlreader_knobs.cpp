@@ -3,8 +3,8 @@
 
 #include "container.h"
 #include "knob.h"
-#include "panel.h"
 #include "numberliteral.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 
 #include <QXmlStreamReader>
@@ -47,7 +47,7 @@ static QwtScaleDiv integerScale(qint64 min, qint64 max)
 
 void PanelXmlReader::readKnob(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     Knob *knob = parent->createKnob(define, readLabel(attributes), -1);
     knob->setKnobStyle(QwtKnob::Styled);
@@ -91,11 +91,11 @@ static double dialBound(const QXmlStreamAttributes &attributes, const char *name
 
 void PanelXmlReader::readDial(Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     QwtDial *dial = parent->createDial(define, readLabel(attributes), -1);
     auto *scaleDraw = new QwtRoundScaleDraw;
-    panel->setDial(define, dial);
+    m_panel->setDial(define, dial);
     dial->setObjectName(define);
 
     scaleDraw->setSpacing(8);
@@ -118,8 +118,8 @@ void PanelXmlReader::readDial(Container *parent)
     if (has(attributes, "data")) {
         const QString source = text(attributes, "data");
         dial->setProperty("data", source);
-        panel->addDial(source, dial);
+        m_panel->addDial(source, dial);
     }
     readCommonAttributes(attributes, dial);
-    xml->readElementText();
+    m_xml->readElementText();
 }

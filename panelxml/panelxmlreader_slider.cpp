@@ -12,7 +12,7 @@ using namespace PanelXml;
 
 void PanelXmlReader::readSlider(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     Slider *slider = parent->createSlider(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("Slider"));

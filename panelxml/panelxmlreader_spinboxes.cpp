@@ -5,8 +5,8 @@
 #include "doublespinbox.h"
 #include "errorreporter.h"
 #include "hexspinbox.h"
-#include "panel.h"
 #include "numberliteral.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 #include "spinbox.h"
 
@@ -120,7 +120,7 @@ int PanelXmlReader::readIntegerStep(const QXmlStreamAttributes &attributes)
 
 void PanelXmlReader::readSpinBox(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     SpinBox *box = parent->createSpinBox(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("Spinbox"));
@@ -138,7 +138,7 @@ void PanelXmlReader::readSpinBox(const QString &header, Container *parent)
 
 void PanelXmlReader::readHexSpinBox(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     HexSpinBox *box = parent->createHexSpinBox(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("Hexspinbox"));
@@ -171,7 +171,7 @@ static double doubleBound(const QString &part, bool *ok)
 
 void PanelXmlReader::readDoubleSpinBox(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     DoubleSpinBox *box = parent->createDoubleSpinBox(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("Doublespinbox"));
@@ -218,7 +218,7 @@ void PanelXmlReader::readDoubleSpinBox(const QString &header, Container *parent)
             attributeWarning(tr("\"step\" attribute invalid."), attributes);
         box->setSingleStep(ok ? step : 0.0);
     }
-    panel->connectDoubleSpinBoxValue(box);
+    m_panel->connectDoubleSpinBoxValue(box);
     connectValueElement(box, ToMathLabels | ToSvgImages);
     setElementProperty(box, "isRaised", false);
 }

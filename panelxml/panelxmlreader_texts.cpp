@@ -18,7 +18,7 @@ using namespace PanelXml;
 
 void PanelXmlReader::readToggleButton(const QString &header, Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     ToggleButton *button = parent->createToggleButton(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("Togglebutton"));
@@ -58,7 +58,7 @@ void PanelXmlReader::readToggleButton(const QString &header, Container *parent)
 
 void PanelXmlReader::readText(Container *parent)
 {
-    const QXmlStreamAttributes attributes = xml->attributes();
+    const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     Text *label = parent->createText(define, readLabel(attributes), -1);
     if (has(attributes, "wordwrap")) {
@@ -66,7 +66,7 @@ void PanelXmlReader::readText(Container *parent)
         label->setProperty("wordwrap", text(attributes, "wordwrap"));
     }
     // The label shows the "label" attribute; the element's content is dropped.
-    xml->skipCurrentElement();
+    m_xml->skipCurrentElement();
     readCommonAttributes(attributes, label);
     const QString toolTip = label->property("tooltip").toString();
     if (!toolTip.isEmpty())
