@@ -106,9 +106,9 @@ QString projectText(QList<ActiveElement *> elements, bool sorted, const QString 
 class ProjectFileReader
 {
 public:
-    ProjectFileReader(MainWindow *m_owner, bool m_differenceMode)
-        : m_owner(m_owner)
-        , m_differenceMode(m_differenceMode)
+    ProjectFileReader(MainWindow *owner, bool differenceMode)
+        : m_owner(owner)
+        , m_differenceMode(differenceMode)
     {
     }
 

@@ -32,9 +32,9 @@ void ErrorReporter::printOnConsole(const QString &html) const
         consoleSink(html);
 }
 
-static QString absolutePath(const QString &m_file)
+static QString absolutePath(const QString &file)
 {
-    return QFileInfo(m_file).absoluteFilePath();
+    return QFileInfo(file).absoluteFilePath();
 }
 
 static QString objectNameOf(const QObject *element)
@@ -109,9 +109,9 @@ void logMessage(QString text)
     ErrorReporter::instance().logMessage(text);
 }
 
-void openLogFile(QString m_fileName)
+void openLogFile(QString fileName)
 {
-    ErrorReporter::instance().openLogFile(m_fileName);
+    ErrorReporter::instance().openLogFile(fileName);
 }
 
 void closeLogFile()
@@ -179,9 +179,9 @@ void reportUndefinedFormulaElement(const QString &name)
     reportError(QStringLiteral("Element used in formula not defined: \"%1\"").arg(name));
 }
 
-void reportNoContainerRoot(const QString &m_file)
+void reportNoContainerRoot(const QString &file)
 {
-    reportError(QStringLiteral("Cannot read file %1\nNot starting with a container type!").arg(m_file));
+    reportError(QStringLiteral("Cannot read file %1\nNot starting with a container type!").arg(file));
 }
 
 void reportTableXmlMismatch(const QString &currentXml, const QString &storedXml)
@@ -240,9 +240,9 @@ void reportProgramTooOld(const QString &panelFile, const QString &requiredVersio
                     .arg(programVersionShortText(), QFileInfo(panelFile).fileName(), requiredVersion));
 }
 
-void reportMissingChecksum(const QString &m_file)
+void reportMissingChecksum(const QString &file)
 {
-    reportError(QStringLiteral("No checksum element found in %1").arg(m_file));
+    reportError(QStringLiteral("No checksum element found in %1").arg(file));
 }
 
 void reportNotFound(const QString &what, const QString &where)
@@ -250,9 +250,9 @@ void reportNotFound(const QString &what, const QString &where)
     reportError(QStringLiteral("No %1 found in %2").arg(what, where));
 }
 
-void reportCannotOpenFile(const QString &m_file, const QString &errorText)
+void reportCannotOpenFile(const QString &file, const QString &errorText)
 {
-    reportError(QStringLiteral("Cannot open file %1:\n%2").arg(absolutePath(m_file), errorText));
+    reportError(QStringLiteral("Cannot open file %1:\n%2").arg(absolutePath(file), errorText));
 }
 
 void reportDefaultOutOfRange(const QString &name, const QString &value, const QString &min,
@@ -268,9 +268,9 @@ void reportSvdSizeError(const QString &peripheral, const QString &reg, const QSt
                     .arg(peripheral, reg, field, QString::number(size)));
 }
 
-void logCannotReadFile(const QString &m_file, const QString &errorText)
+void logCannotReadFile(const QString &file, const QString &errorText)
 {
-    logMessage(QStringLiteral("Cannot read file %1:\n%2").arg(absolutePath(m_file), errorText));
+    logMessage(QStringLiteral("Cannot read file %1:\n%2").arg(absolutePath(file), errorText));
 }
 
 void reportBitRangeNotSupported(const QObject *element, int msb, int lsb)
@@ -291,19 +291,19 @@ void reportFieldsOnNonSvdDefine(const QString &define)
     reportError(QStringLiteral("Defines not representing an svd value can't have fields: %1").arg(define));
 }
 
-void reportWriteError(const QString &m_file)
+void reportWriteError(const QString &file)
 {
-    reportError(QStringLiteral("Write error in file %1\n").arg(m_file));
+    reportError(QStringLiteral("Write error in file %1\n").arg(file));
 }
 
-void reportManipulatedFile(const QString &m_file)
+void reportManipulatedFile(const QString &file)
 {
-    reportError(QStringLiteral("File %1 has been manipulated\nDo not use it!").arg(m_file));
+    reportError(QStringLiteral("File %1 has been manipulated\nDo not use it!").arg(file));
 }
 
-void reportScriptNotFound(const QString &m_file)
+void reportScriptNotFound(const QString &file)
 {
-    reportError(QStringLiteral("Could not find \"%1\".\nPlease check script folder settings.").arg(m_file));
+    reportError(QStringLiteral("Could not find \"%1\".\nPlease check script folder settings.").arg(file));
 }
 
 void reportProjectVersionMismatch(const QString &currentRelease, const QString &storedVersion)

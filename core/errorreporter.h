@@ -57,7 +57,7 @@ private:
 // The functions below forward to ErrorReporter::instance().
 void reportError(QString message);
 void logMessage(QString text);
-void openLogFile(QString m_fileName);
+void openLogFile(QString fileName);
 void closeLogFile();
 // Appends text to the log file when the file sink is on (no console, no box).
 void appendToLogFile(const QString &text);
@@ -74,7 +74,7 @@ void reportSvdBitsAlreadyAssigned(const QString &peripheral, const QString &reg,
                                   const QString &field, int msb, int lsb);
 void reportBitOrderError(const QString &name, int msb, int lsb);
 void reportUndefinedFormulaElement(const QString &name);
-void reportNoContainerRoot(const QString &m_file);
+void reportNoContainerRoot(const QString &file);
 void reportTableXmlMismatch(const QString &currentXml, const QString &storedXml);
 void reportTableVersionMismatch(const QString &currentVersion, const QString &storedVersion);
 void reportInvalidFormula(const QString &formula);
@@ -85,18 +85,18 @@ void reportSendUsbConversionError(const QString &value);
 void reportInvalidSetdefValue(const QString &value);
 void reportInvalidFormulaValue(const QString &value);
 void reportProgramTooOld(const QString &panelFile, const QString &requiredVersion);
-void reportMissingChecksum(const QString &m_file);
+void reportMissingChecksum(const QString &file);
 void reportNotFound(const QString &what, const QString &where);
-void reportCannotOpenFile(const QString &m_file, const QString &errorText);
+void reportCannotOpenFile(const QString &file, const QString &errorText);
 void reportDefaultOutOfRange(const QString &name, const QString &value, const QString &min,
                              const QString &max);
 void reportSvdSizeError(const QString &peripheral, const QString &reg, const QString &field,
                         int size);
-void logCannotReadFile(const QString &m_file, const QString &errorText);
+void logCannotReadFile(const QString &file, const QString &errorText);
 void reportBitRangeNotSupported(const QObject *element, int msb, int lsb);
 void reportSignedFiles(int count, const QString &files);
 void reportFieldsOnNonSvdDefine(const QString &define);
-void reportWriteError(const QString &m_file);
-void reportManipulatedFile(const QString &m_file);
-void reportScriptNotFound(const QString &m_file);
+void reportWriteError(const QString &file);
+void reportManipulatedFile(const QString &file);
+void reportScriptNotFound(const QString &file);
 void reportProjectVersionMismatch(const QString &currentRelease, const QString &storedVersion);
