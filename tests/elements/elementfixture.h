@@ -1,45 +1,57 @@
 #pragma once
 
 #include "testenvironment.h"
+#include "testshell.h"
 #include "elementsignals.h"
 #include "errorreporter.h"
-#include "mainwindow.h"
 #include "panel.h"
+#include "registermodel.h"
 
 #include <QElapsedTimer>
 #include <QMetaMethod>
+#include <QTextDocument>
 #include <QtTest>
 
 #include <memory>
 
-// The main window every element reaches, in a private environment whose
-// prompt never blocks; errors go to the prompt's transcript.
+// The panel every element reaches, with a test shell in place of the window,
+// in a private environment whose prompt never blocks. Errors go to the
+// prompt's transcript; console lines (the recorder's echo, the error
+// reporter's console lines) go to the shell's console, as they go to the
+// window's.
 class ElementFixture
 {
 public:
     ElementFixture()
-        : env(std::make_unique<TestEnvironment>())
-        , window(std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()}))
     {
+        ErrorReporter::instance().setConsoleSink([this](const QString &html) { shell.console << html; });
+        setRegisterModelReporter([](const QString &message) { reportError(message); });
     }
+    ~ElementFixture()
+    {
+        ErrorReporter::instance().setConsoleSink(nullptr);
+        setRegisterModelReporter(nullptr);
+    }
+    ElementFixture(const ElementFixture &) = delete;
+    ElementFixture &operator=(const ElementFixture &) = delete;
 
-    // Fresh registries, no recording, scripted prompt answers.
+    // Fresh registries, no recording, nothing modified, scripted prompt answers.
     void reset(const QStringList &answers = {})
     {
-        env->installPrompt(answers);
+        env.installPrompt(answers);
         ErrorReporter::instance().setSinks(true, false, false);
-        window->panel()->elementsByDefine.clear();
-        window->panel()->allElements.clear();
-        window->panel()->mathLabelsByDefine.clear();
-        window->panel()->changedHeaders.clear();
-        window->panel()->loading = false;
-        window->setWindowModified(false);
-        window->scripts().recorder().stream().setString(nullptr);
-        window->scripts().recorder().stream().setDevice(nullptr);
-        window->scripts().recorder().setComment(QString());
+        shell.reset();
+        // The elements of the last test went with their widgets: the panel
+        // must not reach them while it clears.
+        panel.allElements.clear();
+        panel.elementsByDefine.clear();
+        panel.clear();
+        panel.loading = false;
+        panel.guiResetInProgress = false;
+        panel.toolTipSectionMask = 0xffff;
     }
 
-    QStringList transcript() const { return env->prompt()->transcript(); }
+    QStringList transcript() const { return env.prompt()->transcript(); }
     bool reported(const QString &text) const
     {
         for (const QString &line : transcript()) {
@@ -49,8 +61,18 @@ public:
         return false;
     }
 
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<MainWindow> window;
+    // The console as the window shows it: HTML, and its plain text.
+    QString consoleHtml() const { return shell.console.join(QString()); }
+    QString consoleText() const
+    {
+        QTextDocument document;
+        document.setHtml(consoleHtml());
+        return document.toPlainText();
+    }
+
+    TestEnvironment env;
+    TestShell shell;
+    Panel panel{&shell};
 };
 
 // Logs every signal an element class declares, in emission order, as

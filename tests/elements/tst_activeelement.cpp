@@ -115,7 +115,7 @@ void TestActiveElement::initTestCase()
 void TestActiveElement::init()
 {
     fx->reset();
-    fx->window->panel()->toolTipSectionMask = 0xffff;
+    fx->panel.toolTipSectionMask = 0xffff;
     top = std::make_unique<QWidget>();
 }
 
@@ -359,8 +359,8 @@ void TestActiveElement::toolTipShowsSelectedSections()
     spin->addItem(QStringLiteral("Slow"), QStringLiteral("0x1"), 1);
     spin->containerChain = {plain, tree, branch};
 
-    fx->window->panel()->toolTipSectionMask = mask;
-    spin->setHost(fx->window->panel());
+    fx->panel.toolTipSectionMask = mask;
+    spin->setHost(&fx->panel);
     QCOMPARE(buildToolTip(spin, mask), expected);
     spin->updateToolTip();
     QCOMPARE(spin->toolTip(), expected);
@@ -418,13 +418,13 @@ void TestActiveElement::conditions()
     edit.setText(QStringLiteral("abc"));
     TextEdit note(QStringLiteral("NOTE"));
     note.setPlainText(QStringLiteral("hello"));
-    fx->window->panel()->registerElement(QStringLiteral("PLL"), &spin);
-    fx->window->panel()->registerElement(QStringLiteral("MODE"), &edit);
-    fx->window->panel()->registerElement(QStringLiteral("NOTE"), &note);
+    fx->panel.registerElement(QStringLiteral("PLL"), &spin);
+    fx->panel.registerElement(QStringLiteral("MODE"), &edit);
+    fx->panel.registerElement(QStringLiteral("NOTE"), &note);
 
-    QCOMPARE(evaluateCondition(condition, fx->window->panel()), holds);
-    fx->window->panel()->elementsByDefine.clear();
-    fx->window->panel()->allElements.clear();
+    QCOMPARE(evaluateCondition(condition, &fx->panel), holds);
+    fx->panel.elementsByDefine.clear();
+    fx->panel.allElements.clear();
 }
 
 // ---------------------------------------------------------------------------

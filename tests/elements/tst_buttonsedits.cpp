@@ -1,23 +1,23 @@
 // Push and toggle buttons, line and text edits and static texts: names,
 // values by keyword, the action walks, recorded lines, icons and colours,
-// walks that end when the element goes away, and a project round trip per
-// value kind.
+// and walks that end when the element or its panel goes away.
 #include "elementfixture.h"
 #include "eventfilters.h"
 #include "lineedit.h"
+#include "panelxml.h"
 #include "pushbutton.h"
 #include "text.h"
 #include "textedit.h"
 #include "togglebutton.h"
+#include "widgets.h"
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPointer>
-#include <QRegularExpression>
-#include <QScrollArea>
 #include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QTextCursor>
 #include <QtTest>
 
@@ -96,13 +96,9 @@ private slots:
     void deletedInItsOwnActionStopsTheWalk();
     void buttonWhoseActionLoadsAnotherPanel();
 
-    // Project files
-    void projectRoundTrip();
-
 private:
     template <class T>
     T *element(const QString &name, const QVariantList &actions = {});
-    void showAndActivate();
     QString writePanel(const QString &name, const QString &elements);
     bool openPanel(const QString &path);
 
@@ -122,13 +118,13 @@ void TestButtonsEdits::init()
     top = std::make_unique<QWidget>();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
-    fx->window->panel()->xmlDir = dir->path();
+    fx->panel.xmlDir = dir->path();
 }
 
 void TestButtonsEdits::cleanup()
 {
     top.reset();
-    fx->window->panel()->guiResetInProgress = false;
+    fx->panel.guiResetInProgress = false;
 }
 
 template <class T>
@@ -139,42 +135,39 @@ T *TestButtonsEdits::element(const QString &name, const QVariantList &actions)
         made = new T(name, QStringLiteral("Caption"), top.get());
     else
         made = new T(name, top.get());
-    made->setHost(fx->window->panel());
+    made->setHost(&fx->panel);
     made->setProperty("header", QStringLiteral("cfg.h"));
     if (!actions.isEmpty())
         made->setProperty("data", actionData(actions));
     return made;
 }
 
-void TestButtonsEdits::showAndActivate()
-{
-    top->show();
-    QApplication::setActiveWindow(top.get());
-    QVERIFY(QTest::qWaitForWindowActive(top.get()));
-}
-
 QString TestButtonsEdits::writePanel(const QString &name, const QString &elements)
 {
-    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n"
-                                  "<checksum></checksum>\n<verticalcontainer>\n%1\n</verticalcontainer>\n"
-                                  "</zelmlcfg>\n")
-                       .arg(elements);
-    if (!MainWindow::insertChecksum(text))
-        return QString();
-    const QString path = dir->filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QString();
-    file.write(text.toUtf8());
-    return path;
+    return writeTestFile(dir->filePath(name), verticalPanelText(elements));
 }
 
+// Reads the panel file into the fixture's panel and starts its elements at
+// their defaults, as a load does; the widget of the panel before goes once
+// control is back in the event loop.
 bool TestButtonsEdits::openPanel(const QString &path)
 {
-    if (!fx->window->open(path))
-        return false;
-    fx->window->initLoadedConfiguration(true);
-    return true;
+    fx->panel.loading = true;
+    fx->panel.clear();
+    fx->panel.xmlDir = QFileInfo(path).path();
+    QFile file(path);
+    bool read = file.open(QIODevice::ReadOnly | QIODevice::Text);
+    if (read) {
+        PanelXmlReader reader(&fx->panel);
+        read = reader.readXml(&file);
+    }
+    const QList<ActiveElement *> elements = fx->panel.allElements;
+    for (ActiveElement *element : elements) {
+        element->resetToDefault();
+        element->initialize();
+    }
+    fx->panel.loading = false;
+    return read;
 }
 
 // ---------------------------------------------------------------------------
@@ -400,7 +393,7 @@ void TestButtonsEdits::toggleButtonLabelColourAndIcon()
     auto *button = element<ToggleButton>(QStringLiteral("TB"));
     auto *other = element<LineEdit>(QStringLiteral("OTHER"));
     other->setText(QStringLiteral("1"));
-    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
+    fx->panel.registerElement(QStringLiteral("OTHER"), other);
     button->setValue(QStringLiteral("OTHER"), KeywordValue);
     QVERIFY(button->isChecked());
 
@@ -430,7 +423,7 @@ void TestButtonsEdits::toggleButtonLabelColourAndIcon()
     button->setValue(QStringLiteral("on.png"), 24);
     QCOMPARE(button->icon().pixmap(8, 8, QIcon::Disabled).toImage().pixel(4, 4), picture.pixel(4, 4));
 
-    fx->env->installPrompt({});
+    fx->env.installPrompt({});
     button->setValue(QStringLiteral("gone.png"), 24);
     QVERIFY(button->icon().isNull());
     QCOMPARE(fx->transcript(),
@@ -482,7 +475,7 @@ void TestButtonsEdits::toggleButtonDefaultsAndLoads()
     QCOMPARE(button->isChecked(), checked);
 
     // Project values: 0 and 1 only.
-    fx->env->installPrompt({});
+    fx->env.installPrompt({});
     button->loadValue(QStringLiteral("3"));
     QVERIFY(fx->reported(QStringLiteral("Trying to load \"TB\" with invalid value \"3\"")));
     button->loadValue(QStringLiteral("0"));
@@ -591,7 +584,7 @@ void TestButtonsEdits::toggleButtonInitialize()
     reset->setChecked(true);
     reset->setElementProperty("confirmation", QStringLiteral("Sure?"));
     QSignalSpy resetToggled(reset, &QPushButton::toggled);
-    fx->window->panel()->guiResetInProgress = true;
+    fx->panel.guiResetInProgress = true;
     reset->initialize();
     QCOMPARE(resetToggled.count(), 1);
     QCOMPARE(resetToggled.at(0).at(0).toBool(), true);
@@ -698,7 +691,7 @@ void TestButtonsEdits::lineEditLoadAndUserEdit()
     QCOMPARE(edit->text(), QStringLiteral("loaded"));
     QCOMPARE(edit->storedValueText(), QStringLiteral("loaded"));
     QCOMPARE(log.entries, QStringList());
-    QVERIFY(!fx->window->isWindowModified());
+    QVERIFY(!fx->shell.modified);
 
     edit->setValue(QStringLiteral("program"), KeywordValue);
     edit->reapplyStoredValue();
@@ -710,8 +703,8 @@ void TestButtonsEdits::lineEditLoadAndUserEdit()
     QCOMPARE(edit->storedValueText(), QStringLiteral("ab"));
     QCOMPARE(log.entries.count(QStringLiteral("changedByUser()")), 2);
     QCOMPARE(log.actions(), QStringList({"changed_setDef(A)", "changed_setDef(A)"}));
-    QVERIFY(fx->window->isWindowModified());
-    QCOMPARE(fx->window->panel()->changedHeaders.value(QStringLiteral("cfg.h")), true);
+    QVERIFY(fx->shell.modified);
+    QCOMPARE(fx->panel.changedHeaders.value(QStringLiteral("cfg.h")), true);
 }
 
 void TestButtonsEdits::lineEditDefaultWidensTheField()
@@ -797,7 +790,7 @@ void TestButtonsEdits::textEditValues()
     QCOMPARE(edit->value(KeywordIndex, 1), QString());
     QVERIFY(fx->reported(QStringLiteral("Can not return value of type")));
 
-    fx->env->installPrompt({});
+    fx->env.installPrompt({});
     edit->setValue(QStringLiteral("<i>new</i>"), KeywordValue);
     QCOMPARE(edit->toPlainText(), QStringLiteral("new"));
     edit->setValue(QStringLiteral("x"), 25);
@@ -817,13 +810,13 @@ void TestButtonsEdits::textEditChangePaths()
     QCOMPARE(edit->storedValueText(), edit->toHtml());
     QVERIFY(edit->toolTip().contains(QStringLiteral("typed")));
     QCOMPARE(edit->toolTip(), edit->toHtml());
-    QVERIFY(!fx->window->isWindowModified());
+    QVERIFY(!fx->shell.modified);
 
     // The script engine's change: the text is the data of both actions.
     log.clear();
     edit->valueChanged(QStringLiteral("from a script"));
     QCOMPARE(log.entries, QStringList({"changed_sendUSB(from a script)", "changed_setDef(from a script)"}));
-    QVERIFY(fx->window->isWindowModified());
+    QVERIFY(fx->shell.modified);
     log.clear();
     edit->sendData(QStringLiteral("d"));
     QCOMPARE(log.entries, QStringList({"changed_sendUSB(d)", "changed_setDef(d)"}));
@@ -837,7 +830,7 @@ void TestButtonsEdits::textEditOpensLinks()
     top->resize(400, 200);
     edit->resize(300, 100);
     edit->setHtml(QStringLiteral("plain words <a href=\"https://example.org/doc\">documentation link</a>"));
-    showAndActivate();
+    QVERIFY(showAndActivate(top.get()));
 
     QTextCursor cursor(edit->document());
     cursor.setPosition(QStringLiteral("plain words docum").size());
@@ -950,12 +943,12 @@ void TestButtonsEdits::recordedLines()
         target = edit;
     }
     target->move(0, 40);
-    showAndActivate();
+    QVERIFY(showAndActivate(top.get()));
     QString recorded;
     if (recording)
-        fx->window->scripts().recorder().stream().setString(&recorded);
-    fx->window->scripts().recorder().setComment(comment);
-    fx->window->consoleBrowser()->clear();
+        fx->shell.recorder.stream().setString(&recorded);
+    fx->shell.recorder.setComment(comment);
+    fx->shell.console.clear();
     (focused ? target : static_cast<QWidget *>(other))->setFocus();
 
     if (kind == QLatin1String("line"))
@@ -970,7 +963,7 @@ void TestButtonsEdits::recordedLines()
     QCOMPARE(lines.isEmpty() ? QString() : lines.last() + QLatin1Char('\n'), line);
     if (kind != QLatin1String("line"))
         QCOMPARE(recorded, line);
-    const QString console = fx->window->consoleBrowser()->toPlainText();
+    const QString console = fx->consoleText();
     if (line.isEmpty())
         QVERIFY(!console.contains(QStringLiteral("Set(")) && !console.contains(QStringLiteral("Clicked(")));
     else
@@ -1042,7 +1035,7 @@ void TestButtonsEdits::deletedInItsOwnActionStopsTheWalk()
     QVERIFY(target.isNull());
     QCOMPARE(log.entries.size(), 1);
     QVERIFY(log.entries.first() == QLatin1String("changed_sendUSB(x)") || log.entries.first().endsWith("(A)"));
-    QVERIFY(!fx->window->isWindowModified());
+    QVERIFY(!fx->shell.modified);
 }
 
 void TestButtonsEdits::buttonWhoseActionLoadsAnotherPanel()
@@ -1057,10 +1050,13 @@ void TestButtonsEdits::buttonWhoseActionLoadsAnotherPanel()
                        "<checkbox define=\"FIRST\"/>"));
     QVERIFY(!first.isEmpty() && !second.isEmpty());
     QVERIFY(openPanel(first));
-    QPointer<PushButton> button = fx->window->panel()->pushButtonsByName.value(QStringLiteral("GO"));
+    QPointer<PushButton> button = fx->panel.pushButtonsByName.value(QStringLiteral("GO"));
     QVERIFY(button);
     button->setProperty("default_setdef", QStringList{"FIRST=1"});
     SignalLog log(button);
+    // The shell loads as the window does, the name taken in the panel's folder.
+    const QString folder = fx->panel.xmlDir;
+    fx->shell.onLoadFile = [this, folder](const QString &name) { QVERIFY(openPanel(QDir(folder).filePath(name))); };
 
     // Clicked from the event loop, as in the program: the old panel then goes
     // only once control is back there, whatever the load does meanwhile.
@@ -1070,8 +1066,9 @@ void TestButtonsEdits::buttonWhoseActionLoadsAnotherPanel()
         loop.quit();
     });
     loop.exec();
-    QVERIFY(fx->window->panel()->getActiveElement(QStringLiteral("SECOND")));
-    QVERIFY(!fx->window->panel()->getActiveElement(QStringLiteral("FIRST")));
+    QCOMPARE(fx->shell.loadedFiles, QStringList{"second.xml"});
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("SECOND")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("FIRST")));
     // Nothing of the old panel's walk ran after the load: not the setDef
     // texts that end every walk.
     QCOMPARE(log.entries, QStringList({"pressed_setDef(FIRST=1)", "clicked_setDef(FIRST=1)",
@@ -1079,67 +1076,6 @@ void TestButtonsEdits::buttonWhoseActionLoadsAnotherPanel()
                                        "clicked_loadFile(second.xml)"}));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(button.isNull());
-}
-
-// ---------------------------------------------------------------------------
-// Project files
-
-void TestButtonsEdits::projectRoundTrip()
-{
-    const QString panel = writePanel(
-        QStringLiteral("values.xml"),
-        QStringLiteral("<togglebutton define=\"TOGGLE\" label=\"On\" default=\"0\"/>"
-                       "<edit define=\"NAME\" numeric=\"1\" default=\"7\"/>"
-                       "<editbox define=\"NOTE\" default=\"start\"/>"));
-    QVERIFY(openPanel(panel));
-    auto *toggle = dynamic_cast<ToggleButton *>(fx->window->panel()->getActiveElement(QStringLiteral("TOGGLE")));
-    auto *name = dynamic_cast<LineEdit *>(fx->window->panel()->getActiveElement(QStringLiteral("NAME")));
-    auto *note = dynamic_cast<TextEdit *>(fx->window->panel()->getActiveElement(QStringLiteral("NOTE")));
-    QVERIFY(toggle && name && note);
-    QVERIFY(name->isNumeric());
-    QCOMPARE(name->text(), QStringLiteral("7"));
-    QCOMPARE(note->toPlainText(), QStringLiteral("start"));
-
-    // The user's values.
-    toggle->click();
-    name->setText(QStringLiteral("0x1F"));
-    name->valueChangedByUser(name->text());
-    note->setPlainText(QStringLiteral("first line\nsecond <line> & more"));
-
-    const QString project = dir->filePath(QStringLiteral("values.qlmp"));
-    QVERIFY(fx->window->saveProjectFile(project, false));
-    QFile file(project);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QString saved = QString::fromUtf8(file.readAll());
-    const auto record = [&saved](const QString &define, const QString &value, const QString &shown) {
-        return saved.contains(QRegularExpression(
-            QStringLiteral("<define>%1</define>\\s*<value>%2</value>\\s*<dispValue>%3</dispValue>")
-                .arg(define, value, shown)));
-    };
-    QVERIFY2(record(QStringLiteral("TOGGLE"), QStringLiteral("1"), QStringLiteral("1")), qPrintable(saved));
-    QVERIFY(record(QStringLiteral("NAME"), QStringLiteral("0x1F"), QStringLiteral("31")));
-    // The text edit's HTML goes without its font family.
-    const int noteAt = saved.indexOf(QStringLiteral("<define>NOTE</define>"));
-    QVERIFY(noteAt > 0);
-    const QString noteRecord = saved.mid(noteAt, saved.indexOf(QStringLiteral("</TextEdit>"), noteAt) - noteAt);
-    QVERIFY(note->toHtml().contains(QStringLiteral("font-family:")));
-    QVERIFY2(!noteRecord.contains(QStringLiteral("font-family:")), qPrintable(noteRecord));
-    QVERIFY(noteRecord.contains(QStringLiteral("&amp;lt;line&gt;")) || noteRecord.contains(QStringLiteral("&amp;lt;line&amp;gt;")));
-
-    // Back to the defaults, then the project again.
-    fx->window->panel()->resetToDefaults();
-    QVERIFY(!toggle->isChecked());
-    QCOMPARE(name->text(), QStringLiteral("7"));
-    QVERIFY(fx->window->load(project));
-    toggle = dynamic_cast<ToggleButton *>(fx->window->panel()->getActiveElement(QStringLiteral("TOGGLE")));
-    name = dynamic_cast<LineEdit *>(fx->window->panel()->getActiveElement(QStringLiteral("NAME")));
-    note = dynamic_cast<TextEdit *>(fx->window->panel()->getActiveElement(QStringLiteral("NOTE")));
-    QVERIFY(toggle && name && note);
-    QVERIFY(toggle->isChecked());
-    QCOMPARE(toggle->storedValueText(), QStringLiteral("1"));
-    QCOMPARE(name->text(), QStringLiteral("0x1F"));
-    QCOMPARE(name->storedValueText(), QStringLiteral("0x1F"));
-    QCOMPARE(note->toPlainText(), QStringLiteral("first line\nsecond <line> & more"));
 }
 
 QTEST_MAIN(TestButtonsEdits)

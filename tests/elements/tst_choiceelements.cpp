@@ -6,11 +6,11 @@
 #include "elementfixture.h"
 #include "eventfilters.h"
 #include "registermodel.h"
+#include "widgets.h"
 
 #include <QLineEdit>
 #include <QPointer>
 #include <QRadioButton>
-#include <QTextBrowser>
 #include <QtTest>
 
 class TestChoiceElements : public QObject
@@ -50,7 +50,6 @@ private slots:
     void groupSendLocksOfOneButton();
     void lockedGroupRemembersEnableRequests();
     void groupInitializeAndToolTips();
-    void groupIsEnabledWhenItsFirstButtonIs();
     void groupSetByDefineKeepsTheValue();
     void groupDeletedInItsOwnAction();
 
@@ -90,7 +89,6 @@ private slots:
 private:
     ButtonGroup *group(int count, const QStringList &labels = {}, const QStringList &values = {});
     ComboBox *combo(const QStringList &texts, const QStringList &values = {});
-    void showAndActivate();
 
     std::unique_ptr<ElementFixture> fx;
     std::unique_ptr<QWidget> top;
@@ -110,8 +108,6 @@ void TestChoiceElements::init()
 void TestChoiceElements::cleanup()
 {
     top.reset();
-    qDeleteAll(fx->window->panel()->moduleTable);
-    fx->window->panel()->moduleTable.clear();
 }
 
 // A group named G of count radio buttons in the top widget; buttons are
@@ -119,7 +115,7 @@ void TestChoiceElements::cleanup()
 ButtonGroup *TestChoiceElements::group(int count, const QStringList &labels, const QStringList &values)
 {
     auto *result = new ButtonGroup(QStringLiteral("G"), top.get());
-    result->setHost(fx->window->panel());
+    result->setHost(&fx->panel);
     result->setElementProperty("header", QStringLiteral("cfg.h"));
     for (int i = 0; i < count; ++i) {
         auto *button = new QRadioButton(QStringLiteral("Text%1").arg(i), top.get());
@@ -132,18 +128,11 @@ ButtonGroup *TestChoiceElements::group(int count, const QStringList &labels, con
 ComboBox *TestChoiceElements::combo(const QStringList &texts, const QStringList &values)
 {
     auto *box = new ComboBox(QStringLiteral("C"), top.get());
-    box->setHost(fx->window->panel());
+    box->setHost(&fx->panel);
     box->setElementProperty("header", QStringLiteral("cfg.h"));
     for (int i = 0; i < texts.size(); ++i)
         box->appendItem(texts.at(i), values.value(i, QString::number(i)));
     return box;
-}
-
-void TestChoiceElements::showAndActivate()
-{
-    top->show();
-    QApplication::setActiveWindow(top.get());
-    QVERIFY(QTest::qWaitForWindowActive(top.get()));
 }
 
 // ---------------------------------------------------------------------------
@@ -274,9 +263,9 @@ void TestChoiceElements::groupFollowsAReference()
 {
     ButtonGroup *g = group(3, {"Off", "On", "Auto"}, {"0", "1", "2"});
     auto *other = new ComboBox(QStringLiteral("OTHER"), top.get());
-    other->setHost(fx->window->panel());
+    other->setHost(&fx->panel);
     other->appendItem(QStringLiteral("Auto"), QStringLiteral("1"));
-    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
+    fx->panel.registerElement(QStringLiteral("OTHER"), other);
 
     g->setValue(QStringLiteral("OTHER"), KeywordValue);
     QCOMPARE(g->checkedId(), 1);
@@ -313,16 +302,16 @@ void TestChoiceElements::groupWithoutValuesReportsTheIndex()
 {
     ButtonGroup *g = group(3);
     g->initialize();
-    showAndActivate();
+    QVERIFY(showAndActivate(top.get()));
     QString recorded;
-    fx->window->scripts().recorder().stream().setString(&recorded);
-    fx->window->consoleBrowser()->clear();
+    fx->shell.recorder.stream().setString(&recorded);
+    fx->shell.console.clear();
 
     g->button(2)->setFocus();
     g->button(2)->click();
     QCOMPARE(g->value(KeywordValue, 0), QStringLiteral("2"));
     QCOMPARE(recorded, QStringLiteral("Set(G, 2)\n"));
-    QVERIFY(fx->window->consoleBrowser()->toPlainText().contains(QStringLiteral("Set(G, 2)")));
+    QVERIFY(fx->consoleText().contains(QStringLiteral("Set(G, 2)")));
     QCOMPARE(g->storedValueText(), QStringLiteral("2"));
 
     // Without the focus (a script, a setDef) nothing is recorded.
@@ -343,7 +332,7 @@ void TestChoiceElements::groupSetValueRunsTheProgramsChange()
     QCOMPARE(log.actions(), QStringList{"selected_setDef(X=1)"});
     QVERIFY(log.entries.contains(QStringLiteral("updateMathLabels()")));
     QVERIFY(!log.entries.contains(QStringLiteral("changedByUser()")));
-    QVERIFY(fx->window->isWindowModified());
+    QVERIFY(fx->shell.modified);
     // The program's change does not become the stored value.
     QCOMPARE(g->storedValueText(), QStringLiteral("5"));
 
@@ -583,7 +572,7 @@ void TestChoiceElements::groupInitializeAndToolTips()
     QSignalSpy toggled1(g->button(1), &QAbstractButton::toggled);
     QSignalSpy toggled2(g->button(2), &QAbstractButton::toggled);
     g->setElementProperty("confirmation", QStringLiteral("Sure?"));
-    fx->window->panel()->mathLabelsByDefine.insert(QStringLiteral("G"), {});
+    fx->panel.mathLabelsByDefine.insert(QStringLiteral("G"), {});
     SignalLog log(g);
     g->initialize();
     // Only enabled, unchecked buttons report their unchecked state at start.
@@ -603,25 +592,15 @@ void TestChoiceElements::groupInitializeAndToolTips()
     QCOMPARE(g->button(2)->toolTip(), QStringLiteral("G = 0\nHeader: cfg.h\n"));
 }
 
-void TestChoiceElements::groupIsEnabledWhenItsFirstButtonIs()
-{
-    QVERIFY(!MainWindow::isElementEnabled(group(0)));
-    ButtonGroup *g = group(2, {}, {"1", "2"});
-    QVERIFY(MainWindow::isElementEnabled(g));
-    g->enable(false);
-    QVERIFY(!MainWindow::isElementEnabled(g));
-    QVERIFY(!MainWindow::isElementEnabled(nullptr));
-}
-
 void TestChoiceElements::groupSetByDefineKeepsTheValue()
 {
     // A -d define value, as the saved project must hold it.
     ButtonGroup *g = group(3, {}, {"5", "6", "7"});
     g->setElementProperty("data", QVariantMap{{"2", QVariantList{"selected_setDef", "", "X=1"}}});
     g->initialize();
-    fx->window->panel()->registerElement(QStringLiteral("G"), g);
+    fx->panel.registerElement(QStringLiteral("G"), g);
     SignalLog log(g);
-    QVERIFY(fx->window->panel()->setElementByDefine(QStringLiteral("G"), QStringLiteral("2")));
+    QVERIFY(fx->panel.setElementByDefine(QStringLiteral("G"), QStringLiteral("2")));
     QCOMPARE(g->checkedId(), 2);
     QCOMPARE(g->storedValueText(), QStringLiteral("7"));
     QCOMPARE(log.actions(), QStringList{"selected_setDef(X=1)"});
@@ -650,7 +629,7 @@ void TestChoiceElements::groupDeletedInItsOwnAction()
     g->valueChanged(g->button(1));
     QVERIFY(g.isNull());
     QCOMPARE(seen, QStringList{"A"});
-    QVERIFY(!fx->window->isWindowModified());
+    QVERIFY(!fx->shell.modified);
 }
 
 // ---------------------------------------------------------------------------
@@ -846,14 +825,14 @@ void TestChoiceElements::duplicateWarnings()
     QFETCH(QStringList, values);
     QFETCH(QStringList, warnings);
 
-    fx->window->consoleBrowser()->clear();
+    fx->shell.console.clear();
     auto *box = new ComboBox(QStringLiteral("P:Q"), top.get());
-    box->setHost(fx->window->panel());
+    box->setHost(&fx->panel);
     for (int i = 0; i < texts.size(); ++i)
         box->appendItem(texts.at(i), values.at(i));
     box->initialize();
-    const QString html = fx->window->consoleBrowser()->toHtml();
-    const QString plain = fx->window->consoleBrowser()->toPlainText();
+    const QString html = fx->consoleHtml();
+    const QString plain = fx->consoleText();
     for (const QString &what : {QStringLiteral("values"), QStringLiteral("texts")}) {
         const QString line = QStringLiteral("XML Warning: Combobox P:Q has duplicate %1.").arg(what);
         QCOMPARE(plain.count(line), warnings.contains(what) ? 1 : 0);
@@ -916,10 +895,10 @@ void TestChoiceElements::hiddenEnumeratedValues()
 
 // A module GPIO with registers at offsets 8 and 4, one without size, and a
 // module combo box MODS showing GPIO.
-static ComboBox *moduleSetUp(MainWindow *window, QWidget *top)
+static ComboBox *moduleSetUp(Panel *panel, QWidget *top)
 {
     ModuleRecord *module = nullptr;
-    window->panel()->addModule(module, QStringLiteral("GPIO"));
+    panel->addModule(module, QStringLiteral("GPIO"));
     const auto add = [module](const char *name, int address, int bits, const char *description) {
         RegisterRecord *reg = module->addRegister(QStringLiteral("gpio.h"), QLatin1String(name));
         reg->address = address;
@@ -935,13 +914,13 @@ static ComboBox *moduleSetUp(MainWindow *window, QWidget *top)
     modules->appendItem(QStringLiteral("UART"), QStringLiteral("0"));
     modules->appendItem(QStringLiteral("GPIO"), QStringLiteral("1"));
     modules->setCurrentIndex(1);
-    window->panel()->registerElement(QStringLiteral("MODS"), modules);
+    panel->registerElement(QStringLiteral("MODS"), modules);
     return modules;
 }
 
 void TestChoiceElements::moduleListing()
 {
-    moduleSetUp(fx->window.get(), top.get());
+    moduleSetUp(&fx->panel, top.get());
     ComboBox *box = combo({"old"});
     box->setValue(QStringLiteral("MODS"), KeywordRegister);
     QStringList listed;
@@ -959,7 +938,7 @@ void TestChoiceElements::moduleListing()
     box->setValue(QStringLiteral("NOBODY"), KeywordRegister);
     auto *other = combo({"UART"});
     other->setObjectName(QStringLiteral("OTHER"));
-    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
+    fx->panel.registerElement(QStringLiteral("OTHER"), other);
     box->setValue(QStringLiteral("OTHER"), KeywordRegister);
     QCOMPARE(box->count(), 3);
     QCOMPARE(box->moduleName(), QStringLiteral("GPIO"));
@@ -968,12 +947,12 @@ void TestChoiceElements::moduleListing()
 
 void TestChoiceElements::moduleListingFromAnotherList()
 {
-    moduleSetUp(fx->window.get(), top.get());
+    moduleSetUp(&fx->panel, top.get());
     ComboBox *first = combo({});
     first->setValue(QStringLiteral("MODS"), KeywordRegister);
-    fx->window->panel()->registerElement(QStringLiteral("C"), first);
+    fx->panel.registerElement(QStringLiteral("C"), first);
     auto *second = new ComboBox(QStringLiteral("SECOND"), top.get());
-    second->setHost(fx->window->panel());
+    second->setHost(&fx->panel);
     second->setValue(QStringLiteral("C.module"), KeywordRegister);
     QCOMPARE(second->count(), 3);
     QCOMPARE(second->moduleName(), QStringLiteral("GPIO"));
@@ -987,7 +966,7 @@ void TestChoiceElements::moduleListingFromAnotherList()
 
 void TestChoiceElements::registerDefaultListsTheModule()
 {
-    moduleSetUp(fx->window.get(), top.get());
+    moduleSetUp(&fx->panel, top.get());
     ComboBox *box = combo({});
     box->setElementProperty("my_default", QStringLiteral("register=MODS"));
     box->setElementProperty("data", QVariantMap{{"0", QVariantList{"selected_setDef", "", "first"}}});
@@ -1004,9 +983,9 @@ void TestChoiceElements::registerDefaultListsTheModule()
 void TestChoiceElements::referencedListingWithNothingListedChangesNothing()
 {
     ComboBox *lister = combo({});
-    fx->window->panel()->registerElement(QStringLiteral("C"), lister);
+    fx->panel.registerElement(QStringLiteral("C"), lister);
     auto *box = new ComboBox(QStringLiteral("B"), top.get());
-    box->setHost(fx->window->panel());
+    box->setHost(&fx->panel);
     box->appendItem(QStringLiteral("x"), QStringLiteral("0"));
     box->setValue(QStringLiteral("C.module"), KeywordLabel);
     QVERIFY(fx->transcript().isEmpty());
@@ -1039,7 +1018,7 @@ void TestChoiceElements::choosingAnItemRunsBothItemsActions()
                           "selected_recData(rA)", "selected_runScript(sA)", "selected_loadFile(fA)",
                           "sendUnlock(LA=1)", "sendLock(LC=1)", "sendLock(LC2=2)", "selected_setDef(D=1)"}));
     QCOMPARE(log.entries.last(), QStringLiteral("updateMathLabels()"));
-    QVERIFY(fx->window->isWindowModified());
+    QVERIFY(fx->shell.modified);
     // A program's change is not stored.
     QCOMPARE(box->storedValueText(), QStringLiteral("0"));
 }
@@ -1077,10 +1056,10 @@ void TestChoiceElements::comboUserChangeIsRecorded()
 {
     ComboBox *box = combo({"A", "B", "C"});
     box->initialize();
-    showAndActivate();
+    QVERIFY(showAndActivate(top.get()));
     QString recorded;
-    fx->window->scripts().recorder().stream().setString(&recorded);
-    fx->window->scripts().recorder().setComment(QStringLiteral("note"));
+    fx->shell.recorder.stream().setString(&recorded);
+    fx->shell.recorder.setComment(QStringLiteral("note"));
     box->setFocus();
     SignalLog log(box);
     // The user's choice: the widget changes, then reports the activation.

@@ -7,6 +7,7 @@
 #include "knob.h"
 #include "slider.h"
 #include "spinbox.h"
+#include "widgets.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -65,7 +66,6 @@ private:
     // Sets the widget's own value, as the user's typing or dragging does.
     static void setWidgetValue(QWidget *widget, double value);
     static double widgetValue(QWidget *widget);
-    void showAndActivate();
 
     std::unique_ptr<ElementFixture> fx;
     std::unique_ptr<QWidget> top;
@@ -109,22 +109,22 @@ QWidget *TestNumericElements::element(const QString &kind, double min, double ma
     QWidget *widget = nullptr;
     if (kind == QLatin1String("SpinBox") || kind == QLatin1String("HexSpinBox")) {
         auto *spin = kind == QLatin1String("SpinBox") ? new SpinBox(name, top.get()) : new HexSpinBox(name, top.get());
-        spin->setHost(fx->window->panel());
+        spin->setHost(&fx->panel);
         spin->setRange(int(min), int(max));
         widget = spin;
     } else if (kind == QLatin1String("Slider")) {
         auto *slider = new Slider(name, top.get());
-        slider->setHost(fx->window->panel());
+        slider->setHost(&fx->panel);
         slider->setRange(int(min), int(max));
         widget = slider;
     } else if (kind == QLatin1String("DoubleSpinBox")) {
         auto *spin = new DoubleSpinBox(name, top.get());
-        spin->setHost(fx->window->panel());
+        spin->setHost(&fx->panel);
         spin->setRange(min, max);
         widget = spin;
     } else {
         auto *knob = new Knob(name, top.get());
-        knob->setHost(fx->window->panel());
+        knob->setHost(&fx->panel);
         knob->setScale(min, max);
         widget = knob;
     }
@@ -155,13 +155,6 @@ double TestNumericElements::widgetValue(QWidget *widget)
     if (auto *floating = qobject_cast<QDoubleSpinBox *>(widget))
         return floating->value();
     return qobject_cast<Knob *>(widget)->value();
-}
-
-void TestNumericElements::showAndActivate()
-{
-    top->show();
-    QApplication::setActiveWindow(top.get());
-    QVERIFY(QTest::qWaitForWindowActive(top.get()));
 }
 
 // ---------------------------------------------------------------------------
@@ -279,8 +272,8 @@ void TestNumericElements::valueCases()
     }
     QString line;
     if (how == QLatin1String("user")) {
-        showAndActivate();
-        fx->window->scripts().recorder().stream().setString(&line);
+        QVERIFY(showAndActivate(top.get()));
+        fx->shell.recorder.stream().setString(&line);
         widget->setFocus();
         setWidgetValue(widget, input.toDouble());
     } else if (how == QLatin1String("set")) {
@@ -325,7 +318,7 @@ void TestNumericElements::initializeRefreshesFormulasAndAsksWhereItShould()
     QFETCH(QString, kind);
     QFETCH(bool, asks);
 
-    fx->window->panel()->mathLabelsByDefine.insert(QStringLiteral("E"), {});
+    fx->panel.mathLabelsByDefine.insert(QStringLiteral("E"), {});
     QWidget *widget = element(kind);
     active(widget)->setElementProperty("confirmation", QStringLiteral("Sure?"));
     SignalLog log(widget);
@@ -357,7 +350,7 @@ void TestNumericElements::programChangeKeepsTheStoredValue()
     // Its signals are blocked while the value and the actions are set: only
     // the formula refresh after unblocking gets out.
     QCOMPARE(log.entries, QStringList{"updateMathLabels()"});
-    QVERIFY(fx->window->isWindowModified());
+    QVERIFY(fx->shell.modified);
     QVERIFY(widget->toolTip().startsWith(QStringLiteral("E = 7")));
 
     // The last lock gone, the stored value is shown again.
@@ -366,9 +359,9 @@ void TestNumericElements::programChangeKeepsTheStoredValue()
 
     // A reference copies another element's value, except on a slider or a knob.
     auto *other = new SpinBox(QStringLiteral("OTHER"), top.get());
-    other->setHost(fx->window->panel());
+    other->setHost(&fx->panel);
     other->setValue(42);
-    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
+    fx->panel.registerElement(QStringLiteral("OTHER"), other);
     e->setValue(QStringLiteral("OTHER"), KeywordValue);
     QCOMPARE(widgetValue(widget), copiesReferences ? 42.0 : 3.0);
     QCOMPARE(fx->reported(QStringLiteral("Trying to set \"E\" to invalid value \"OTHER\"")), !copiesReferences);
@@ -399,7 +392,7 @@ void TestNumericElements::userChangeRunsTheActionsOnce()
                               {"changed_setDef", "", "A", "selected_setDef", "", "B", "changed_runScript", "", "S",
                                "changed_loadFile", "", "f", "changed_sendUSB", "E>4", "01", "r", "",
                                "changed_setDef", "0", "C"});
-    fx->window->panel()->registerElement(QStringLiteral("E"), active(widget));
+    fx->panel.registerElement(QStringLiteral("E"), active(widget));
     // A panel reset initializes again: the connection stays single.
     active(widget)->initialize();
     active(widget)->initialize();
@@ -407,8 +400,8 @@ void TestNumericElements::userChangeRunsTheActionsOnce()
     setWidgetValue(widget, 5);
     QCOMPARE(log.entries, entries);
     QCOMPARE(active(widget)->storedValueText(), QStringLiteral("5"));
-    QVERIFY(fx->window->isWindowModified());
-    QCOMPARE(fx->window->panel()->changedHeaders.value(QStringLiteral("cfg.h")), true);
+    QVERIFY(fx->shell.modified);
+    QCOMPARE(fx->panel.changedHeaders.value(QStringLiteral("cfg.h")), true);
 }
 
 void TestNumericElements::acceptsBitRange_data()
@@ -501,7 +494,7 @@ void TestNumericElements::deletedInItsOwnSetValue()
     QTimer::singleShot(5, this, [&] { delete widget.data(); });
     active(widget)->setValue(QStringLiteral("5"), KeywordValue);
     QVERIFY(widget.isNull());
-    QVERIFY(!fx->window->isWindowModified());
+    QVERIFY(!fx->shell.modified);
 }
 
 // ---------------------------------------------------------------------------
@@ -661,9 +654,9 @@ void TestNumericElements::hexTyping()
     QCOMPARE(hex->validate(text, pos), QValidator::Acceptable);
 
     hex->initialize();
-    showAndActivate();
+    QVERIFY(showAndActivate(top.get()));
     QString line;
-    fx->window->scripts().recorder().stream().setString(&line);
+    fx->shell.recorder.stream().setString(&line);
     hex->setFocus();
     auto *edit = hex->findChild<QLineEdit *>();
     QVERIFY(edit);

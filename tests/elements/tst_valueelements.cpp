@@ -5,11 +5,10 @@
 #include "hexspinbox.h"
 #include "spinbox.h"
 #include "valueelement.h"
+#include "widgets.h"
 
 #include <QLineEdit>
 #include <QPointer>
-#include <QScrollArea>
-#include <QTextBrowser>
 #include <QtTest>
 
 // Stands in for the main window's action slots: notes each request in order.
@@ -94,7 +93,6 @@ private slots:
 private:
     CheckBox *checkBox(const QVariantList &actions = {});
     SpinBox *spinBox(int min, int max, const QVariantList &actions = {});
-    void showAndActivate();
 
     std::unique_ptr<ElementFixture> fx;
     std::unique_ptr<QWidget> top;
@@ -119,7 +117,7 @@ void TestValueElements::cleanup()
 CheckBox *TestValueElements::checkBox(const QVariantList &actions)
 {
     auto *box = new CheckBox(QStringLiteral("CB"), QStringLiteral("Check"), top.get());
-    box->setHost(fx->window->panel());
+    box->setHost(&fx->panel);
     box->setElementProperty("header", QStringLiteral("cfg.h"));
     if (!actions.isEmpty())
         box->setElementProperty("data", actionData(actions));
@@ -129,19 +127,12 @@ CheckBox *TestValueElements::checkBox(const QVariantList &actions)
 SpinBox *TestValueElements::spinBox(int min, int max, const QVariantList &actions)
 {
     auto *spin = new SpinBox(QStringLiteral("SB"), top.get());
-    spin->setHost(fx->window->panel());
+    spin->setHost(&fx->panel);
     spin->setRange(min, max);
     spin->setElementProperty("header", QStringLiteral("cfg.h"));
     if (!actions.isEmpty())
         spin->setElementProperty("data", actionData(actions));
     return spin;
-}
-
-void TestValueElements::showAndActivate()
-{
-    top->show();
-    QApplication::setActiveWindow(top.get());
-    QVERIFY(QTest::qWaitForWindowActive(top.get()));
 }
 
 // ---------------------------------------------------------------------------
@@ -313,9 +304,9 @@ void TestValueElements::checkBoxCopiesAReferencedElement()
 {
     CheckBox *box = checkBox();
     auto *other = new SpinBox(QStringLiteral("OTHER"), top.get());
-    other->setHost(fx->window->panel());
+    other->setHost(&fx->panel);
     other->QSpinBox::setValue(1);
-    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
+    fx->panel.registerElement(QStringLiteral("OTHER"), other);
 
     box->setValue(QStringLiteral("OTHER"), KeywordValue);
     QVERIFY(box->isChecked());
@@ -650,14 +641,14 @@ void TestValueElements::spinBoxSetValueIsTheProgramsChange()
     // The widget's signals are blocked while its value and actions are set:
     // only the formula refresh after unblocking gets out.
     QCOMPARE(log.entries, QStringList{"updateMathLabels()"});
-    QVERIFY(fx->window->isWindowModified());
+    QVERIFY(fx->shell.modified);
     QVERIFY(spin->toolTip().startsWith(QStringLiteral("SB = 7\n")));
 
     // A reference copies another element's value.
     auto *other = new SpinBox(QStringLiteral("OTHER"), top.get());
-    other->setHost(fx->window->panel());
+    other->setHost(&fx->panel);
     other->setValue(42);
-    fx->window->panel()->registerElement(QStringLiteral("OTHER"), other);
+    fx->panel.registerElement(QStringLiteral("OTHER"), other);
     spin->setValue(QStringLiteral("OTHER"), KeywordValue);
     QCOMPARE(spin->value(), 42);
 }
@@ -756,7 +747,7 @@ void TestValueElements::spinBoxUserChangeRunsEveryAction()
     SpinBox *spin = spinBox(0, 255, {"changed_setDef", "", "A", "selected_setDef", "", "B",
                                      "changed_runScript", "", "S", "changed_loadFile", "", "f",
                                      "changed_sendUSB", "SB>4", "01", "r", "", "changed_setDef", "0", "C"});
-    fx->window->panel()->registerElement(QStringLiteral("SB"), spin);
+    fx->panel.registerElement(QStringLiteral("SB"), spin);
     spin->initialize();
     SignalLog log(spin);
     spin->setValue(5); // unblocked: the same path as the user's
@@ -871,17 +862,17 @@ void TestValueElements::recordsOnlyTheFocusedUsersChange()
     SpinBox *spin = spinBox(0, 255);
     spin->move(0, 80);
     spin->initialize();
-    showAndActivate();
+    QVERIFY(showAndActivate(top.get()));
     QString recorded;
     if (recording)
-        fx->window->scripts().recorder().stream().setString(&recorded);
-    fx->window->scripts().recorder().setComment(comment);
-    fx->window->consoleBrowser()->clear();
+        fx->shell.recorder.stream().setString(&recorded);
+    fx->shell.recorder.setComment(comment);
+    fx->shell.console.clear();
 
     (focused ? static_cast<QWidget *>(box) : other)->setFocus();
     box->click();
     QCOMPARE(recorded, line);
-    const QString console = fx->window->consoleBrowser()->toPlainText();
+    const QString console = fx->consoleText();
     QCOMPARE(console.contains(QStringLiteral("Set(CB")), !line.isEmpty());
     if (!line.isEmpty())
         QVERIFY(console.contains(line.trimmed()));
@@ -904,15 +895,15 @@ void TestValueElements::changeMarksTheHeaderUnlessLoading()
 {
     CheckBox *box = checkBox();
     box->initialize();
-    fx->window->panel()->loading = true;
+    fx->panel.loading = true;
     box->click();
-    QVERIFY(!fx->window->isWindowModified());
-    QVERIFY(fx->window->panel()->changedHeaders.isEmpty());
+    QVERIFY(!fx->shell.modified);
+    QVERIFY(fx->panel.changedHeaders.isEmpty());
 
-    fx->window->panel()->loading = false;
+    fx->panel.loading = false;
     box->click();
-    QVERIFY(fx->window->isWindowModified());
-    QCOMPARE(fx->window->panel()->changedHeaders.value(QStringLiteral("cfg.h")), true);
+    QVERIFY(fx->shell.modified);
+    QCOMPARE(fx->panel.changedHeaders.value(QStringLiteral("cfg.h")), true);
 }
 
 void TestValueElements::initializeRefreshesFormulasAndToolTip()
@@ -925,7 +916,7 @@ void TestValueElements::initializeRefreshesFormulasAndToolTip()
     QVERIFY(log.entries.isEmpty());
     QCOMPARE(box->toolTip(), QStringLiteral("CB = 0\nHeader: cfg.h\n"));
 
-    fx->window->panel()->mathLabelsByDefine.insert(QStringLiteral("SB"), {});
+    fx->panel.mathLabelsByDefine.insert(QStringLiteral("SB"), {});
     SpinBox *spin = spinBox(0, 9);
     SignalLog spinLog(spin);
     spin->initialize();
@@ -948,14 +939,14 @@ void TestValueElements::actionsReachTheWindowsSlots()
     SpinBox *spin = spinBox(0, 9, {"changed_sendUSB", "", "02", "q", "", "changed_setDef", "", "B=1",
                                    "changed_runScript", "", "Wait(1)"});
 
-    // The window's wiring finds every signal the actions name.
+    // The panel's wiring finds every signal the actions name.
     static QStringList warnings;
     warnings.clear();
     const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType, const QMessageLogContext &, const QString &text) { warnings.append(text); });
     const auto wire = [this](QObject *element, const QStringList &signalNames) {
         for (const QString &name : signalNames)
-            fx->window->panel()->connectAction(name, name.section(QLatin1Char('_'), 1), element);
+            fx->panel.connectAction(name, name.section(QLatin1Char('_'), 1), element);
     };
     wire(box, {"checked_sendUSB", "checked_setDef", "unchecked_setDef"});
     wire(spin, {"changed_sendUSB", "changed_setDef", "changed_runScript"});
@@ -985,6 +976,10 @@ void TestValueElements::actionsReachTheWindowsSlots()
     spin->setValue(1);
     QCOMPARE(receiver.requests, QStringList({"sendUSB:01", "recData:r", "setDef:A=1", "setDef:A=0",
                                              "sendUSB:02", "recData:q", "setDef:B=1", "runScript:Wait(1)"}));
+    // Through the panel, what reaches beyond it goes on to the shell.
+    QCOMPARE(fx->shell.sentUSB, QStringList({"01", "02"}));
+    QCOMPARE(fx->shell.receivedData, QStringList({"r", "q"}));
+    QCOMPARE(fx->shell.scripts, QStringList{"Wait(1)"});
 }
 
 // ---------------------------------------------------------------------------
@@ -1012,7 +1007,7 @@ void TestValueElements::deletedInItsOwnActionStopsTheWalk()
     box->valueChanged(Qt::Checked);
     QVERIFY(box.isNull());
     QCOMPARE(seen, QStringList({"A", "B"})); // and no lock from a deleted box
-    QVERIFY(!fx->window->isWindowModified());
+    QVERIFY(!fx->shell.modified);
 }
 
 void TestValueElements::deletedDuringTheSendUsbWait()
@@ -1029,7 +1024,7 @@ void TestValueElements::deletedDuringTheSendUsbWait()
     box->valueChanged(Qt::Checked);
     QVERIFY(box.isNull());
     QVERIFY(seen.isEmpty());
-    QVERIFY(!fx->window->isWindowModified());
+    QVERIFY(!fx->shell.modified);
 }
 
 void TestValueElements::spinBoxDeletedInItsOwnAction()
@@ -1049,17 +1044,17 @@ void TestValueElements::spinBoxDeletedInItsOwnAction()
 
 void TestValueElements::replacedPanelStopsTheWalk()
 {
-    // The element sits in the window's panel; the action opens another panel,
+    // The element sits in the shown panel; the action opens another panel,
     // and Qt deletes the old one only later.
-    QWidget *panel = fx->window->panel()->createVerticalWidget();
+    QWidget *panel = fx->panel.createVerticalWidget();
     QPointer<CheckBox> box = new CheckBox(QStringLiteral("CB"), QStringLiteral("Check"), panel);
-    box->setHost(fx->window->panel());
+    box->setHost(&fx->panel);
     box->setElementProperty("data", actionData({"checked_setDef", "", "A", "checked_setDef", "", "B"}));
     box->initialize();
     QStringList seen;
     connect(signalsOf(box.data()), &ElementSignals::checked_setDef, this, [&](const QString &data) {
         seen << data;
-        fx->window->panel()->createVerticalWidget();
+        fx->panel.createVerticalWidget();
     });
     SignalLog log(box);
 
