@@ -6,6 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/bootstrap.sh
 ensure_packages
+# Configuring checks the library layers (cmake/Layers.cmake): a lower library
+# that links a higher one, or a link cycle, stops the build here. The suite's
+# architecture_rules test checks the sources (no window in elements, no
+# string-based connections, no mutable globals).
 build_quillmate
 ctest --test-dir "$BUILD_DIR" --output-on-failure -j"$(nproc)"
 
