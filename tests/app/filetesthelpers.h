@@ -55,7 +55,7 @@ inline QString copyFixture(const QString &name, const QString &dir)
 inline std::unique_ptr<MainWindow> makeWindow(const TestEnvironment &env)
 {
     QFile::copy(fixture("disclaimer.txt"), QDir(env.appDir()).filePath("disclaimer.txt"));
-    return std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
+    return std::make_unique<MainWindow>(CommandLineOptions());
 }
 
 // Error reports go to a fresh prompt's transcript only.

@@ -4,6 +4,7 @@
 #include "errorreporter.h"
 #include "mainwindow.h"
 #include "panel.h"
+#include "panelxml.h"
 #include "testenvironment.h"
 
 #include <QFile>
@@ -19,7 +20,7 @@ class PanelFixture
 public:
     PanelFixture()
         : env(std::make_unique<TestEnvironment>())
-        , window(std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()}))
+        , window(std::make_unique<MainWindow>(CommandLineOptions()))
     {
         env->installPrompt({});
         ErrorReporter::instance().setReportToMessageBox(true);
@@ -38,17 +39,9 @@ public:
     // runs the post-load set-up; false when the panel could not be read.
     bool load(const QString &body, const QString &header = QString())
     {
-        QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n"
-                                      "<checksum>")
-            + QString(64, QLatin1Char('0')) + QStringLiteral("</checksum>\n") + header + body
-            + QStringLiteral("\n</zelmlcfg>\n");
-        MainWindow::insertChecksum(text);
-        const QString path = env->path(QStringLiteral("panel.xml"));
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        const QString path = writeTestFile(env->path(QStringLiteral("panel.xml")), signedPanelText(body, header));
+        if (path.isEmpty())
             return false;
-        file.write(text.toUtf8());
-        file.close();
         if (!window->open(path))
             return false;
         window->initLoadedConfiguration(true);

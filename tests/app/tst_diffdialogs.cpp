@@ -4,6 +4,7 @@
 #include "panel.h"
 #include "testenvironment.h"
 #include "unresolveddialog.h"
+#include "windowoptions.h"
 
 #include <QStandardItemModel>
 #include <QTableView>
@@ -36,7 +37,7 @@ private:
 void TestDiffDialogs::init()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
+    window = std::make_unique<MainWindow>(quietOptions());
 }
 
 void TestDiffDialogs::cleanup()

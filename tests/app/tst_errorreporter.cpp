@@ -2,6 +2,7 @@
 #include "mainwindow.h"
 #include "programversion.h"
 #include "testenvironment.h"
+#include "windowoptions.h"
 
 #include <QDockWidget>
 #include <QLabel>
@@ -39,7 +40,7 @@ private:
 void TestErrorReporter::initTestCase()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
+    window = std::make_unique<MainWindow>(quietOptions());
     window->show();
     logPath = env->path("report.log");
 }
@@ -245,8 +246,7 @@ void TestErrorReporter::windowSetsTheSinksFromItsOptions()
 {
     ErrorReporter &reporter = ErrorReporter::instance();
     {
-        CommandLineOptions quietRun;
-        quietRun.quiet = true;
+        CommandLineOptions quietRun = quietOptions();
         quietRun.consoleLog = logPath;
         MainWindow quietWindow(quietRun);
         QVERIFY(!reporter.reportsToMessageBox());
@@ -265,7 +265,7 @@ void TestErrorReporter::windowSetsTheSinksFromItsOptions()
     QVERIFY(env->prompt()->transcript().isEmpty());
 
     {
-        MainWindow plainWindow(CommandLineOptions{});
+        MainWindow plainWindow{CommandLineOptions()};
         QVERIFY(reporter.reportsToMessageBox());
         QVERIFY(!reporter.reportsToConsole());
         QVERIFY(!reporter.reportsToLogFile());

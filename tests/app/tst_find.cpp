@@ -8,6 +8,7 @@
 #include "testenvironment.h"
 #include "treewidget.h"
 #include "treewidgetitem.h"
+#include "windowoptions.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -57,7 +58,7 @@ private:
 void TestFind::init()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
+    window = std::make_unique<MainWindow>(quietOptions());
 }
 
 void TestFind::cleanup()

@@ -4,6 +4,7 @@
 #include "pollingthreads.h"
 #include "showxmldialog.h"
 #include "testenvironment.h"
+#include "windowoptions.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -57,7 +58,7 @@ void TestMainWindow::cleanup()
 
 std::unique_ptr<MainWindow> TestMainWindow::makeWindow()
 {
-    return std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
+    return std::make_unique<MainWindow>(quietOptions());
 }
 
 void TestMainWindow::consolePrintShowsTheDock()

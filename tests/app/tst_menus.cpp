@@ -2,6 +2,7 @@
 #include "panel.h"
 #include "testenvironment.h"
 #include "textbrowser.h"
+#include "windowoptions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -86,7 +87,9 @@ void TestMenus::cleanup()
 std::unique_ptr<MainWindow> TestMenus::makeWindow(const QString &settingsIni, bool keil)
 {
     env->writeSettingsIni(QStringLiteral("[General]\n") + settingsIni);
-    return std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, keil, true, false, QString(), QString(), QString(), QString()});
+    CommandLineOptions options = quietOptions();
+    options.keil = keil;
+    return std::make_unique<MainWindow>(options);
 }
 
 // A menu's entries as their texts, "-" for a separator.

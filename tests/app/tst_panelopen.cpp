@@ -5,6 +5,7 @@
 #include "errorreporter.h"
 #include "mainwindow.h"
 #include "panel.h"
+#include "panelxml.h"
 #include "panelxmlreader.h"
 #include "pollingthreads.h"
 #include "testenvironment.h"
@@ -56,27 +57,18 @@ void TestPanelOpen::cleanup()
 
 std::unique_ptr<MainWindow> TestPanelOpen::makeWindow()
 {
-    auto window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
+    auto window = std::make_unique<MainWindow>(CommandLineOptions());
     ErrorReporter::instance().setReportToMessageBox(true);
     ErrorReporter::instance().setReportToConsole(false);
     env->installPrompt({});
     return window;
 }
 
-// A signed panel file of our own with the given root-container body.
+// A signed panel file of our own with the given root-container body, below
+// the program directory.
 QString TestPanelOpen::writePanel(const QString &relativePath, const QString &body, const QString &header)
 {
-    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n<checksum>")
-        + QString(64, QLatin1Char('0')) + QStringLiteral("</checksum>\n") + header + body
-        + QStringLiteral("\n</zelmlcfg>\n");
-    MainWindow::insertChecksum(text);
-    const QString path = QDir(env->appDir()).filePath(relativePath);
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return QString();
-    file.write(text.toUtf8());
-    return path;
+    return writeTestFile(QDir(env->appDir()).filePath(relativePath), signedPanelText(body, header));
 }
 
 static const char simplePanel[] =

@@ -46,7 +46,7 @@ private:
 void TestRegistries::initTestCase()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
+    window = std::make_unique<MainWindow>(CommandLineOptions());
 }
 
 void TestRegistries::init()

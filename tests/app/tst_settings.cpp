@@ -4,6 +4,7 @@
 #include "osinfo.h"
 #include "settingsdialog.h"
 #include "testenvironment.h"
+#include "windowoptions.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -52,7 +53,9 @@ void TestSettings::cleanup()
 
 std::unique_ptr<MainWindow> TestSettings::makeWindow(const QString &file)
 {
-    return std::make_unique<MainWindow>(CommandLineOptions{file, QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
+    CommandLineOptions options = quietOptions();
+    options.file = file;
+    return std::make_unique<MainWindow>(options);
 }
 
 void TestSettings::settingsIniKeysIgnoreCase()

@@ -8,7 +8,9 @@
 #include "errorreporter.h"
 #include "mainwindow.h"
 #include "panel.h"
+#include "panelxml.h"
 #include "panelxmlreader.h"
+#include "windowoptions.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -20,15 +22,6 @@
 #include <memory>
 
 namespace {
-
-QByteArray signedPanel(const QByteArray &body)
-{
-    QByteArray text = "<?xml version=\"1.0\"?>\n<zelmlcfg version=\"2.0.0\">\n<checksum>"
-        + QByteArray(64, '0') + "</checksum>\n" + body + "\n</zelmlcfg>\n";
-    const int end = text.indexOf("</checksum>");
-    text.replace(end - 64, 64, QCryptographicHash::hash(text.mid(end), QCryptographicHash::Sha256).toHex());
-    return text;
-}
 
 // Our own small panels, each reaching other parts of the reader.
 const char *const seedBodies[] = {
@@ -152,12 +145,12 @@ private:
 void FuzzPanelReader::initTestCase()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, true, false, QString(), QString(), QString(), QString()});
+    window = std::make_unique<MainWindow>(quietOptions());
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
     write("frag.xml", "<groupcontainer label=\"$label$\"><checkbox define=\"F$n$\" label=\"$label$\"/>"
                       "<spinbox define=\"S$n$\" range=\"$n$;99\"/></groupcontainer>");
-    write("full.xml", signedPanel("<checkbox define=\"FULL\"/><version label=\"9\"/>"));
+    write("full.xml", signedPanelText("<checkbox define=\"FULL\"/><version label=\"9\"/>"));
     write("self.xml", "<include k=\"1\">self.xml</include>");
     write("mut.xml", "<checkbox define=\"M\"/>");
 }
@@ -169,9 +162,7 @@ void FuzzPanelReader::cleanupTestCase()
 
 void FuzzPanelReader::write(const QString &name, const QByteArray &text)
 {
-    QFile file(dir->filePath(name));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
+    QVERIFY(!writeTestFile(dir->filePath(name), text).isEmpty());
 }
 
 bool FuzzPanelReader::readOnce(const QByteArray &text)
@@ -197,9 +188,9 @@ void FuzzPanelReader::mutatedPanelsReadSafely()
     Mutator mutator(20250211);
     QList<QByteArray> seeds;
     for (const char *body : seedBodies)
-        seeds << signedPanel(body);
+        seeds << signedPanelText(body);
     // Nesting beyond the reader's limit, in containers and in tree branches.
-    seeds << signedPanel("<verticalcontainer>" + QByteArray("<groupcontainer>").repeated(90)
+    seeds << signedPanelText("<verticalcontainer>" + QByteArray("<groupcontainer>").repeated(90)
                          + "<checkbox define=\"DEEP\"/>" + QByteArray("</groupcontainer>").repeated(90)
                          + "<treecontainer>" + QByteArray("<branch>").repeated(90) + QByteArray("</branch>").repeated(90)
                          + "</treecontainer></verticalcontainer>");

@@ -8,6 +8,7 @@
 #include "mainwindow.h"
 #include "panel.h"
 #include "panelconnections.h"
+#include "panelxml.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "pushbutton.h"
@@ -24,17 +25,6 @@
 #include <memory>
 
 namespace {
-
-// A signed panel file whose vertical root container holds the elements.
-QByteArray panel(const QByteArray &elements)
-{
-    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n"
-                                  "<checksum></checksum>\n<verticalcontainer>\n%1\n</verticalcontainer>\n"
-                                  "</zelmlcfg>\n")
-                       .arg(QString::fromUtf8(elements));
-    MainWindow::insertChecksum(text);
-    return text.toUtf8();
-}
 
 const QString baseSheet = QStringLiteral(
     "QPushButton{ border: 1px solid gray; height: 22px; background: #e9e6e7;}"
@@ -99,7 +89,7 @@ void TestButtonsEditsBuilders::initTestCase()
 {
     readProgramVersion();
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
+    window = std::make_unique<MainWindow>(CommandLineOptions());
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
     QImage picture(16, 12, QImage::Format_RGB32);
@@ -123,12 +113,12 @@ bool TestButtonsEditsBuilders::read(const QByteArray &elements)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     window->clearPanelState();
     env->installPrompt({});
-    const QString path = dir->filePath(QStringLiteral("panel.xml"));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(panel(elements)) < 0)
+    const QString path = writeTestFile(dir->filePath(QStringLiteral("panel.xml")),
+                                       verticalPanelText(QString::fromUtf8(elements)));
+    if (path.isEmpty())
         return false;
-    file.close();
     window->panel()->setXMLFile(path);
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
     PanelXmlReader reader(window->panel(), window->panelReadOptions());

@@ -9,6 +9,7 @@
 #include "mainwindow.h"
 #include "panel.h"
 #include "panelconnections.h"
+#include "panelxml.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "slider.h"
@@ -28,17 +29,6 @@
 #include <memory>
 
 namespace {
-
-// A signed panel with a vertical root container around the elements.
-QByteArray panel(const QByteArray &elements)
-{
-    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n"
-                                  "\t<checksum>%1</checksum>\n\t<version label=\"1.0\"/>\n"
-                                  "<verticalcontainer>\n%2\n</verticalcontainer>\n</zelmlcfg>\n")
-                       .arg(QString(64, QLatin1Char('0')), QString::fromUtf8(elements));
-    MainWindow::insertChecksum(text);
-    return text.toUtf8();
-}
 
 // The "min..max" text of two bounds.
 QString bounds(double min, double max)
@@ -100,7 +90,7 @@ void TestNumericBuilders::initTestCase()
     QVERIFY(disclaimer.open(QIODevice::WriteOnly));
     disclaimer.write("Generated for tests.\n");
     disclaimer.close();
-    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
+    window = std::make_unique<MainWindow>(CommandLineOptions());
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
 }
@@ -118,14 +108,12 @@ void TestNumericBuilders::cleanupTestCase()
 
 void TestNumericBuilders::write(const QString &name, const QByteArray &text) const
 {
-    QFile file(path(name));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
+    QVERIFY(!writeTestFile(path(name), text).isEmpty());
 }
 
 bool TestNumericBuilders::read(const QByteArray &elements)
 {
-    write("panel.xml", panel(elements));
+    write("panel.xml", verticalPanelText(QString::fromUtf8(elements)));
     // The panel before goes as it would in the program, once control is back.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     window->clearPanelState();
@@ -499,7 +487,7 @@ void TestNumericBuilders::integerRangesClampToInt()
 
 void TestNumericBuilders::valuesTravelThroughTheProjectFile()
 {
-    write("values.xml", panel("<header file=\"values.h\">"
+    write("values.xml", verticalPanelText("<header file=\"values.h\">"
                               "<spinbox define=\"COUNT\" range=\"-10;1000\" default=\"1\"/>"
                               "<hexspinbox define=\"MASK\" range=\"0;0x7FFFFFFF\" default=\"0x10\"/>"
                               "<doublespinbox define=\"RATIO\" range=\"0;10\" default=\"1.5\"/>"

@@ -15,6 +15,7 @@
 #include "mainwindow.h"
 #include "panel.h"
 #include "panelconnections.h"
+#include "panelxml.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "pushbutton.h"
@@ -28,7 +29,6 @@
 
 #include <QBoxLayout>
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QRadioButton>
@@ -44,25 +44,6 @@
 #include <memory>
 
 namespace {
-
-const QByteArray zeros(64, '0');
-
-// A panel file around body, signed by the checksum rule: SHA-256 of the text
-// from the first "</checksum>" to the end.
-QByteArray signedPanel(const QByteArray &body, const QByteArray &version = "2.0.0")
-{
-    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"" + version
-        + "\">\n\t<checksum>" + zeros + "</checksum>\n" + body + "\n</zelmlcfg>\n";
-    const QByteArray digest =
-        QCryptographicHash::hash(text.mid(text.indexOf("</checksum>")), QCryptographicHash::Sha256).toHex();
-    return text.replace(zeros, digest);
-}
-
-// The same around a vertical root container.
-QByteArray panel(const QByteArray &elements)
-{
-    return signedPanel("<verticalcontainer>\n" + elements + "\n</verticalcontainer>");
-}
 
 // The program's version with one more patch, or one more minor.
 QString versionAbove(int part)
@@ -200,7 +181,7 @@ void TestPanelReader::initTestCase()
 {
     readProgramVersion();
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(CommandLineOptions{QString(), QString(), QString(), false, false, false, false, false, QString(), QString(), QString(), QString()});
+    window = std::make_unique<MainWindow>(CommandLineOptions());
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
 }
@@ -220,10 +201,7 @@ void TestPanelReader::cleanupTestCase()
 
 void TestPanelReader::write(const QString &name, const QByteArray &text) const
 {
-    QFile file(path(name));
-    QVERIFY(QDir().mkpath(QFileInfo(file).path()));
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(text);
+    QVERIFY(!writeTestFile(path(name), text).isEmpty());
 }
 
 ReadOutcome TestPanelReader::readFile(const QString &file)
@@ -279,22 +257,22 @@ void TestPanelReader::rootVersionAndChecksum_data()
     const QString manipulated = QStringLiteral("File $FILE has been manipulated\nDo not use it!");
     const QString noRoot = QStringLiteral("Cannot read file $FILE\nNot starting with a container type!");
 
-    QTest::newRow("signed current panel") << signedPanel(body) << true << QStringList();
-    QTest::newRow("version 1.0 is 1000000 and read") << signedPanel(body, "1.0") << true << QStringList();
+    QTest::newRow("signed current panel") << signedPanelText(body) << true << QStringList();
+    QTest::newRow("version 1.0 is 1000000 and read") << signedPanelText(body, QString(), "1.0") << true << QStringList();
     QTest::newRow("missing version counts 0 and is read")
-        << signedPanel(body).replace(" version=\"2.0.0\"", "") << true << QStringList();
+        << signedPanelText(body).replace(" version=\"2.0.0\"", "") << true << QStringList();
     QTest::newRow("version 0.5 is of the first format")
-        << signedPanel(body, "0.5") << false
+        << signedPanelText(body, QString(), "0.5") << false
         << QStringList{"Error: The selected configuration is supported by Quillmate V1.x only.\n"
                        "Please refer to the Orvanta homepage to download Quillmate V1.x."};
     QTest::newRow("one patch above the program")
-        << signedPanel(body, versionAbove(2).toLatin1()) << false
+        << signedPanelText(body, QString(), versionAbove(2)) << false
         << QStringList{tooNew.arg(versionAbove(2), programVersionShortText())};
-    QTest::newRow("wrong root name") << signedPanel(body).replace("zelmlcfg", "panel") << false
+    QTest::newRow("wrong root name") << signedPanelText(body).replace("zelmlcfg", "panel") << false
                                      << QStringList{tooNew.arg("2.0.0", programVersionShortText())};
     QTest::newRow("stale checksum warns and reads on")
-        << signedPanel(body).replace("define=\"A\"", "define=\"B\"") << true << QStringList{manipulated};
-    QByteArray upperCase = signedPanel(body);
+        << signedPanelText(body).replace("define=\"A\"", "define=\"B\"") << true << QStringList{manipulated};
+    QByteArray upperCase = signedPanelText(body);
     const int digestAt = upperCase.indexOf("<checksum>") + 10;
     upperCase.replace(digestAt, 64, upperCase.mid(digestAt, 64).toUpper());
     QTest::newRow("upper-case digest is a mismatch") << upperCase << true << QStringList{manipulated};
@@ -309,9 +287,9 @@ void TestPanelReader::rootVersionAndChecksum_data()
     QTest::newRow("first child not checksum, walk goes on inside it")
         << QByteArray("<zelmlcfg version=\"2.0.0\"><wrapper>" + body + "</wrapper></zelmlcfg>") << true
         << QStringList{manipulated};
-    QTest::newRow("no root container") << signedPanel("<version label=\"1\"/>") << false
+    QTest::newRow("no root container") << signedPanelText("<version label=\"1\"/>") << false
                                        << QStringList{noRoot};
-    QTest::newRow("include at top level") << signedPanel("<include>x.xml</include>" + body) << false
+    QTest::newRow("include at top level") << signedPanelText("<include>x.xml</include>" + body) << false
                                           << QStringList{noRoot};
     QTest::newRow("empty file") << QByteArray() << false << QStringList();
 }
@@ -329,7 +307,7 @@ void TestPanelReader::rootVersionAndChecksum()
 
 void TestPanelReader::homePanelIsKnownByTheWindowFlagNotByItsPath()
 {
-    const QByteArray tooNew = signedPanel("<verticalcontainer/>", versionAbove(1).toLatin1());
+    const QByteArray tooNew = signedPanelText("<verticalcontainer/>", QString(), versionAbove(1));
     write("scripts/index.xml", tooNew);
     QDir::setCurrent(dir->path());
     QVERIFY(!readFile(QStringLiteral("scripts/index.xml")).ok);
@@ -338,7 +316,7 @@ void TestPanelReader::homePanelIsKnownByTheWindowFlagNotByItsPath()
     QVERIFY(readFile(QStringLiteral("scripts/index.xml")).ok);
     QVERIFY(transcript().isEmpty());
     // Even the home panel must not be of the first format.
-    QVERIFY(!read(signedPanel("<verticalcontainer/>", "0.9")).ok);
+    QVERIFY(!read(signedPanelText("<verticalcontainer/>", QString(), "0.9")).ok);
 }
 
 void TestPanelReader::checksumCoversTheTextWithoutCarriageReturns()
@@ -349,7 +327,7 @@ void TestPanelReader::checksumCoversTheTextWithoutCarriageReturns()
     QVERIFY(PanelXmlReader::checksumOf("<checksum/>").isNull());
 
     // Signed over LF text, stored with CR LF: the same panel.
-    QByteArray crlf = panel("<checkbox define=\"A\"/>");
+    QByteArray crlf = verticalPanelText("<checkbox define=\"A\"/>");
     crlf.replace("\n", "\r\n");
     QVERIFY(read(crlf).ok);
     QVERIFY(transcript().isEmpty());
@@ -368,7 +346,7 @@ void TestPanelReader::checksumCoversTheTextWithoutCarriageReturns()
 void TestPanelReader::headerElementsAfterTheRootContainerAreNotRead()
 {
     const ReadOutcome outcome =
-        read(signedPanel("<verticalcontainer/><loadsaveallowed value=\"0\"/><tooltipconfig value=\"1\"/>"));
+        read(signedPanelText("<verticalcontainer/><loadsaveallowed value=\"0\"/><tooltipconfig value=\"1\"/>"));
     QVERIFY(outcome.ok);
     QVERIFY(outcome.loadSaveAllowed);
     QCOMPARE(window->panel()->toolTipSectionMask, 0xFFFFu);
@@ -380,18 +358,18 @@ void TestPanelReader::brokenXmlGivesOneClearLine_data()
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QStringList>("built");
 
-    const QByteArray whole = panel("<checkbox define=\"A\"/><checkbox define=\"B\"/>");
+    const QByteArray whole = verticalPanelText("<checkbox define=\"A\"/><checkbox define=\"B\"/>");
     // Truncated inside the second check box: the first is built, the read counts.
     QTest::newRow("truncated file") << whole.left(whole.indexOf("define=\"B\"") + 4) << true
                                     << QStringList{"A"};
     QTest::newRow("mismatched end tag")
-        << panel("<checkbox define=\"A\"/><groupcontainer></verticalcontainer>") << true
+        << verticalPanelText("<checkbox define=\"A\"/><groupcontainer></verticalcontainer>") << true
         << QStringList{"A"};
     QTest::newRow("child where a text is read")
-        << panel("<checkbox define=\"A\"/><stretch><b/></stretch><checkbox define=\"B\"/>") << true
+        << verticalPanelText("<checkbox define=\"A\"/><stretch><b/></stretch><checkbox define=\"B\"/>") << true
         << QStringList{"A"};
     QTest::newRow("broken before the root container")
-        << signedPanel("<version label=\"1\"<verticalcontainer/>") << false << QStringList();
+        << signedPanelText("<version label=\"1\"<verticalcontainer/>") << false << QStringList();
     QTest::newRow("not XML at all") << QByteArray("\x01\x02 panel?") << false << QStringList();
 }
 
@@ -417,7 +395,7 @@ void TestPanelReader::deepNestingIsCutOffWithAMessage()
     nested += "<checkbox define=\"DEEP\"/>";
     for (int i = 0; i < levels; ++i)
         nested += "</verticalcontainer>";
-    QVERIFY(read(panel(nested + "<checkbox define=\"AFTER\"/>")).ok);
+    QVERIFY(read(verticalPanelText(nested + "<checkbox define=\"AFTER\"/>")).ok);
     QCOMPARE(console().count(QStringLiteral("Elements nested deeper than 64 levels are not read:")), 1);
     QVERIFY(!window->panel()->getActiveElement(QStringLiteral("DEEP")));
     QVERIFY(window->panel()->getActiveElement(QStringLiteral("AFTER")));
@@ -433,7 +411,7 @@ void TestPanelReader::absurdNumbersBuildWithoutHarm()
         "</gridcontainer>"
         "<treecontainer columnwidths=\"" + QByteArray("9;").repeated(5000) + "9\" stretch=\"-1\"/>"
         "<groupcontainer stretch=\"2147483647\" color=\"999;-1;300;7\" font=\"x,-5,99999,5,700\"/>";
-    QVERIFY(read(panel(elements)).ok);
+    QVERIFY(read(verticalPanelText(elements)).ok);
     auto *spin = find<SpinBox>(QStringLiteral("S"));
     QVERIFY(spin);
     QCOMPARE(spin->minimum(), 0); // both bounds overflow to 0
@@ -447,7 +425,7 @@ void TestPanelReader::messageFloodIsCut()
     const QByteArray bad = "<treecontainer columnwidths=\"" + QByteArray("x;").repeated(1500) + "\"/>";
     QElapsedTimer timer;
     timer.start();
-    QVERIFY(read(panel(bad + "<checkbox/>")).ok);
+    QVERIFY(read(verticalPanelText(bad + "<checkbox/>")).ok);
     QCOMPARE(console().count(QStringLiteral("\"columnwidths\" attribute invalid.")), PanelXmlReader::maxMessages);
     QCOMPARE(console().count(QStringLiteral("More than 1000 XML errors and warnings: the others are not shown.")), 1);
     QVERIFY(!console().contains(QStringLiteral("Checkbox without define")));
@@ -515,14 +493,14 @@ void TestPanelReader::messageLineFormat()
 
 void TestPanelReader::consoleLinesLinkToThePosition()
 {
-    const ReadOutcome outcome = read(panel("<checkbox/>"));
+    const ReadOutcome outcome = read(verticalPanelText("<checkbox/>"));
     QVERIFY(outcome.ok);
     QVERIFY(console().contains(QStringLiteral("XML Error: Checkbox without define is not allowed:")));
     const QString html = window->consoleBrowser()->toHtml();
     QVERIFY2(html.contains(PanelXmlReader::positionLink(path("panel.xml"), 5, 11)), qPrintable(html));
 
     // After a failed read the caller gets the position alone.
-    const ReadOutcome failed = read(signedPanel("<version label=\"1\"/>"));
+    const ReadOutcome failed = read(signedPanelText("<version label=\"1\"/>"));
     QVERIFY(!failed.ok);
     QVERIFY(failed.errorLink.startsWith(QStringLiteral("<b><a href=\"$xmlopen$")));
     QVERIFY(failed.errorLink.endsWith(QStringLiteral("</b><b><br>")));
@@ -533,7 +511,7 @@ void TestPanelReader::consoleLinesLinkToThePosition()
 
 void TestPanelReader::headerElementValues()
 {
-    ReadOutcome outcome = read(signedPanel(
+    ReadOutcome outcome = read(signedPanelText(
         "<version label=\"1.0\"/><version label=\"1.1\"/>"
         "<tooltipconfig value=\"0xC\"/><loadsaveallowed value=\"2\"/>"
         "<ioconfig port=\" com3 \" settings=\"9600\"/><iocheck mode=\"65537\"/>"
@@ -554,14 +532,14 @@ void TestPanelReader::headerElementValues()
     QCOMPARE(window->panel()->documentsPath, QStringLiteral("docs"));
     QCOMPARE(console(), QString());
 
-    outcome = read(signedPanel("<tooltipconfig value=\"many\"/><loadsaveallowed value=\"no\"/>"
+    outcome = read(signedPanelText("<tooltipconfig value=\"many\"/><loadsaveallowed value=\"no\"/>"
                                "<ioconfig/><verticalcontainer/>"));
     QCOMPARE(window->panel()->toolTipSectionMask, 0u);
     QVERIFY(!outcome.loadSaveAllowed);
     QCOMPARE(window->panel()->ioPortName, QString());
 
     // A new read starts from the defaults.
-    outcome = read(panel(""));
+    outcome = read(verticalPanelText(""));
     QCOMPARE(window->panel()->toolTipSectionMask, 0xFFFFu);
     QVERIFY(outcome.loadSaveAllowed);
     QCOMPARE(window->panel()->getForumURL(), QString());
@@ -591,7 +569,7 @@ void TestPanelReader::headerFileWarnings()
     QFETCH(bool, hasSvd);
 
     write("here.txt", "x");
-    const ReadOutcome outcome = read(signedPanel(header + "<verticalcontainer/>"));
+    const ReadOutcome outcome = read(signedPanelText(header + "<verticalcontainer/>"));
     QVERIFY(outcome.ok);
     QCOMPARE(outcome.hasSvdFile, hasSvd);
     if (warning.isEmpty())
@@ -634,7 +612,7 @@ void TestPanelReader::startConditions()
 
 void TestPanelReader::startConditionDecidesWhetherAnElementIsBuilt()
 {
-    const QByteArray text = panel("<groupcontainer startcond=\"CHIP==A\"><checkbox define=\"IN\"/></groupcontainer>"
+    const QByteArray text = verticalPanelText("<groupcontainer startcond=\"CHIP==A\"><checkbox define=\"IN\"/></groupcontainer>"
                                   "<checkbox define=\"OUT\" startcond=\"CHIP!=A\"/>");
     window->definesText = QStringLiteral("CHIP=A");
     QVERIFY(read(text).ok);
@@ -650,7 +628,7 @@ void TestPanelReader::startConditionDecidesWhetherAnElementIsBuilt()
 
 void TestPanelReader::dispatcherNamesAreExact()
 {
-    QVERIFY(read(panel("<treecontainer><checkbox uielement=\"branch\" define=\"BR\"/></treecontainer>"
+    QVERIFY(read(verticalPanelText("<treecontainer><checkbox uielement=\"branch\" define=\"BR\"/></treecontainer>"
                        "<checkbox uielement=\"Branch\" define=\"PLAIN\"/>"
                        "<Button define=\"UPPER\"/><unknown define=\"U\"><checkbox define=\"INNER\"/></unknown>"
                        "<combo define=\"LATER\"><item label=\"x\"/></combo><item/>"
@@ -673,7 +651,7 @@ void TestPanelReader::dispatcherNamesAreExact()
 
 void TestPanelReader::headerGroupsNameTheHeaderFile()
 {
-    const ReadOutcome outcome = read(signedPanel(
+    const ReadOutcome outcome = read(signedPanelText(
         "<version label=\"3.1\"/><verticalcontainer>"
         "<header file=\"a.h\"><checkbox define=\"IN_A\"/><checkbox define=\"OWN\" header=\"own.h\"/></header>"
         "<checkbox define=\"NONE\"/>"
@@ -695,7 +673,7 @@ void TestPanelReader::headerGroupsNameTheHeaderFile()
 
 void TestPanelReader::containerNamesCountAcrossLoads()
 {
-    const QByteArray text = panel("<absolutecontainer/><absolutecontainer/>");
+    const QByteArray text = verticalPanelText("<absolutecontainer/><absolutecontainer/>");
     QVERIFY(read(text).ok);
     const QList<QWidget *> first = root()->findChildren<QWidget *>(QRegularExpression("^ABSOLUTE_\\d+$"));
     QCOMPARE(first.size(), 2);
@@ -730,7 +708,7 @@ void TestPanelReader::boxStretchBits()
     QFETCH(bool, before);
     QFETCH(bool, after);
 
-    QVERIFY(read(panel("<" + kind + " define=\"BOX\" stretch=\"" + stretch.toLatin1()
+    QVERIFY(read(verticalPanelText("<" + kind + " define=\"BOX\" stretch=\"" + stretch.toLatin1()
                        + "\"><checkbox define=\"C\"/></" + kind + ">"))
                 .ok);
     QWidget *box = find<CheckBox>(QStringLiteral("C"))->parentWidget();
@@ -744,7 +722,7 @@ void TestPanelReader::boxStretchBits()
 
 void TestPanelReader::tabContainers()
 {
-    QVERIFY(read(signedPanel("<tabcontainer label=\"Main\" resize=\"0\">"
+    QVERIFY(read(signedPanelText("<tabcontainer label=\"Main\" resize=\"0\">"
                              "<tabcontainer label=\"Inner\" desc=\"inner tip\"/>"
                              "<tabcontainer define=\"TABS\"/>"
                              "<tabcontainer resize=\"1\"/>"
@@ -779,7 +757,7 @@ void TestPanelReader::tabContainers()
 
 void TestPanelReader::tabPagesWithSelectLists()
 {
-    QVERIFY(read(signedPanel("<tabcontainer>"
+    QVERIFY(read(signedPanelText("<tabcontainer>"
                              "<verticalcontainer label=\"P1\" selectsetdef=\"A=1;B=2\">"
                              "<groupcontainer define=\"INNER\" selectsetdef=\"C=1\"/></verticalcontainer>"
                              "<gridcontainer label=\"P2\" unselectsetdef=\"A=0\"/>"
@@ -806,7 +784,7 @@ void TestPanelReader::tabPagesWithSelectLists()
 
 void TestPanelReader::treeAndGridContainers()
 {
-    QVERIFY(read(panel("<treecontainer/>"
+    QVERIFY(read(verticalPanelText("<treecontainer/>"
                        "<treecontainer headerlabels=\"Name;Value\" columnwidths=\"150;;90\"/>"
                        "<gridcontainer columns=\"3\"/><gridcontainer columns=\"0\"/><gridcontainer/>"))
                 .ok);
@@ -878,7 +856,7 @@ void TestPanelReader::commonAttributes()
     QFETCH(QString, check);
     QFETCH(QString, warning);
 
-    QVERIFY(read(panel(element)).ok);
+    QVERIFY(read(verticalPanelText(element)).ok);
     QWidget *widget = find<QWidget>(QStringLiteral("W"));
     if (!widget)
         widget = dynamic_cast<QWidget *>(window->panel()->containersByName.value(QStringLiteral("W")));
@@ -947,7 +925,7 @@ void TestPanelReader::commonAttributes()
 
 void TestPanelReader::duplicateDefines()
 {
-    QVERIFY(read(panel("<checkbox define=\"TWICE\"/><spinbox define=\"TWICE\"/>"
+    QVERIFY(read(verticalPanelText("<checkbox define=\"TWICE\"/><spinbox define=\"TWICE\"/>"
                        "<button define=\"BTN\"/><checkbox define=\"BTN\"/>"
                        "<checkbox/><checkbox/>"))
                 .ok);
@@ -966,7 +944,7 @@ void TestPanelReader::duplicateDefines()
 void TestPanelReader::defineBinding()
 {
     write("board.svd", "<device/>");
-    QVERIFY(read(signedPanel("<svd file=\"board.svd\"/><verticalcontainer><groupcontainer>"
+    QVERIFY(read(signedPanelText("<svd file=\"board.svd\"/><verticalcontainer><groupcontainer>"
                              "<checkbox define=\"A\" default=\"1\" setDef=\"\" setdef=\"X=1;Y=2\""
                              " setDefInv=\"X=0\" confirmation=\"Sure?\" svd=\"0\"/>"
                              "<spinbox define=\"B\" setDef=\"X=1\" enabled=\"0\"/>"
@@ -1001,7 +979,7 @@ void TestPanelReader::defineBinding()
 
 void TestPanelReader::actionsAreRecordedInData()
 {
-    const ReadOutcome outcome = read(panel(
+    const ReadOutcome outcome = read(verticalPanelText(
         "<checkbox define=\"A\">"
         "<action event=\"checked\" cmd=\"setdef\" cond=\"B==1\" data=\"X=1\"/>"
         "<note><action event=\"checked\" cmd=\"setDef\" data=\"hidden\"/></note>"
@@ -1026,7 +1004,7 @@ void TestPanelReader::actionsAreRecordedInData()
     QVERIFY(takeConnection(signalsOf(find<SpinBox>(QStringLiteral("S"))), &ElementSignals::changed_runScript, window->panel(), &Panel::runScript));
     QCOMPARE(console(), QString());
 
-    QVERIFY(!read(panel("<checkbox define=\"A\"/>")).usesTyk);
+    QVERIFY(!read(verticalPanelText("<checkbox define=\"A\"/>")).usesTyk);
 }
 
 void TestPanelReader::actionMessages_data()
@@ -1069,7 +1047,7 @@ void TestPanelReader::actionMessages()
     QFETCH(QString, message);
     QFETCH(QStringList, data);
 
-    QVERIFY(read(panel(element)).ok);
+    QVERIFY(read(verticalPanelText(element)).ok);
     if (message.isEmpty())
         QCOMPARE(console(), QString());
     else
@@ -1083,7 +1061,7 @@ void TestPanelReader::actionMessages()
 
 void TestPanelReader::lockConditionsAreStoredUnparsed()
 {
-    QVERIFY(read(panel("<checkbox define=\"L\" lockon=\"A=1;B.index=2;\" lockinverted=\"1\"/>"
+    QVERIFY(read(verticalPanelText("<checkbox define=\"L\" lockon=\"A=1;B.index=2;\" lockinverted=\"1\"/>"
                        "<checkbox define=\"FREE\"/>"
                        "<radio define=\"R\" lockon=\"A=1\">"
                        "<radiobutton label=\"a\" lockon=\"A=0\"/><radiobutton label=\"b\"/>"
@@ -1113,7 +1091,7 @@ void TestPanelReader::lockConditionsAreStoredUnparsed()
 
 void TestPanelReader::pushButtons()
 {
-    QVERIFY(read(panel("<button define=\"B0\" label=\"Zero\" enabled=\"0\" tooltip=\"Tip\">"
+    QVERIFY(read(verticalPanelText("<button define=\"B0\" label=\"Zero\" enabled=\"0\" tooltip=\"Tip\">"
                        "<action event=\"clicked\" cmd=\"resetGUI\"/></button>"
                        "<button define=\"BF\" enabled=\"false\"/><button define=\"B5\" enabled=\"5\"/>"
                        "<button label=\"No define\"/>"))
@@ -1136,7 +1114,7 @@ void TestPanelReader::pushButtons()
 
 void TestPanelReader::checkBoxes()
 {
-    QVERIFY(read(panel("<checkbox define=\"INV\" label=\"Inverted\" role=\"inverted\" lockinverted=\"2\"/>"
+    QVERIFY(read(verticalPanelText("<checkbox define=\"INV\" label=\"Inverted\" role=\"inverted\" lockinverted=\"2\"/>"
                        "<checkbox define=\"PLAIN\" role=\"Inverted\"/><checkbox label=\"Nameless\"/>"))
                 .ok);
     auto *inverted = find<CheckBox>(QStringLiteral("INV"));
@@ -1154,7 +1132,7 @@ void TestPanelReader::checkBoxes()
 
 void TestPanelReader::radioGroups()
 {
-    QVERIFY(read(panel("<radio define=\"MODE\" readonly=\"1\" default=\"b\">"
+    QVERIFY(read(verticalPanelText("<radio define=\"MODE\" readonly=\"1\" default=\"b\">"
                        "<radiobutton label=\"A\" value=\"a\"/>"
                        "<radiobutton label=\"B\" value=\"b\" setDef=\"X=1\" setdef=\"Y=2;Z=3\" cond=\"Q\"/>"
                        "<radiobutton label=\"C\"><action event=\"selected\" cmd=\"sendUSB\" data=\"7\"/></radiobutton>"
@@ -1189,7 +1167,7 @@ void TestPanelReader::radioGroups()
 
 void TestPanelReader::radioButtonMisplaced()
 {
-    QVERIFY(read(panel("<radiobutton label=\"lonely\"/>"
+    QVERIFY(read(verticalPanelText("<radiobutton label=\"lonely\"/>"
                        "<radio define=\"R\"><tabcontainer><verticalcontainer>"
                        "<radiobutton label=\"in a tab page\"/></verticalcontainer></tabcontainer>"
                        "<groupcontainer><radiobutton label=\"in a group\"/></groupcontainer></radio>"))
@@ -1201,7 +1179,7 @@ void TestPanelReader::radioButtonMisplaced()
 
 void TestPanelReader::radioButtonsRunTheirOwnActions()
 {
-    QVERIFY(read(panel("<radio define=\"R\">"
+    QVERIFY(read(verticalPanelText("<radio define=\"R\">"
                        "<radiobutton label=\"a\" setdef=\"X=1\"/>"
                        "<radiobutton label=\"b\" setdef=\"X=2\">"
                        "<action event=\"unselected\" cmd=\"setdef\" data=\"Y=0\"/></radiobutton>"
@@ -1223,7 +1201,7 @@ void TestPanelReader::radioButtonsRunTheirOwnActions()
 
 void TestPanelReader::treeBranches()
 {
-    QVERIFY(read(panel("<treecontainer>"
+    QVERIFY(read(verticalPanelText("<treecontainer>"
                        "<checkbox uielement=\"branch\" define=\"OUTER\" label=\"Outer\" expand=\"1\">"
                        "<checkbox uielement=\"branch\" label=\"Nameless 1\"/>"
                        "<checkbox uielement=\"branch\" label=\"Nameless 2\" expand=\"yes\"><checkbox define=\"LEAF\"/></checkbox>"
@@ -1271,7 +1249,7 @@ void TestPanelReader::treeBranches()
 
 void TestPanelReader::comboBoxes()
 {
-    QVERIFY(read(panel("<combo define=\"MODE\" label=\"Mode\" default=\"label=B\" setdef=\"S=1\" lockon=\"A=1\">"
+    QVERIFY(read(verticalPanelText("<combo define=\"MODE\" label=\"Mode\" default=\"label=B\" setdef=\"S=1\" lockon=\"A=1\">"
                        "<item label=\"A\"/><other><item label=\"nested\"/></other><item label=\"B\"/></combo>"
                        "<combo label=\"Nameless\"/>"))
                 .ok);
@@ -1296,7 +1274,7 @@ void TestPanelReader::comboBoxes()
 void TestPanelReader::comboItems()
 {
     window->definesText = QStringLiteral("V=1");
-    QVERIFY(read(panel("<combo define=\"C\">"
+    QVERIFY(read(verticalPanelText("<combo define=\"C\">"
                        "<item label=\"X\"/>"
                        "<item label=\"Dropped\" startcond=\"V==2\"><action event=\"selected\" cmd=\"setDef\" data=\"D=1\"/></item>"
                        "<item hide=\"3\"/>"
@@ -1330,7 +1308,7 @@ void TestPanelReader::comboItems()
 
 void TestPanelReader::comboItemSetDefsLocksAndActions()
 {
-    QVERIFY(read(panel("<combo define=\"C\">"
+    QVERIFY(read(verticalPanelText("<combo define=\"C\">"
                        "<item label=\"A\" setDef=\"X=1\" setdef=\"Y=2;Z=3\" cond=\"Q\" lockon=\"L=1;M=2\"/>"
                        "<item label=\"B\" setDef=\"W=1\">"
                        "<action event=\"unselected\" cmd=\"sendUSB\" data=\"5\" recdata=\"r\" delay=\"2\"/>"
@@ -1357,7 +1335,7 @@ void TestPanelReader::comboItemSetDefsLocksAndActions()
 
 void TestPanelReader::hiddenComboItemKeepsNothing()
 {
-    QVERIFY(read(panel("<combo define=\"C\">"
+    QVERIFY(read(verticalPanelText("<combo define=\"C\">"
                        "<item hide=\"0\" setdef=\"X=1\" lockon=\"L=1\"><action event=\"selected\" cmd=\"setDef\" data=\"Y=1\"/></item>"
                        "<item label=\"A\"/>"
                        "<item hide=\"5\"><action event=\"selected\" cmd=\"setDef\" data=\"Z=1\"/></item>"
@@ -1374,7 +1352,7 @@ void TestPanelReader::hiddenComboItemKeepsNothing()
 
 void TestPanelReader::comboItemsRunTheirOwnActions()
 {
-    QVERIFY(read(panel("<combo define=\"C\">"
+    QVERIFY(read(verticalPanelText("<combo define=\"C\">"
                        "<item label=\"A\" setdef=\"X=1\"/>"
                        "<item label=\"B\" value=\"0x10\" setdef=\"X=2\" lockon=\"L=1\"/>"
                        "</combo>"))
@@ -1453,7 +1431,7 @@ void TestPanelReader::spinBoxes()
     QFETCH(QStringList, console);
     QFETCH(QStringList, reported);
 
-    QVERIFY(read(panel(element)).ok);
+    QVERIFY(read(verticalPanelText(element)).ok);
     QAbstractSpinBox *box = root()->findChild<QAbstractSpinBox *>();
     QVERIFY(box);
     if (range == QLatin1String("initial")) {
@@ -1516,10 +1494,10 @@ void TestPanelReader::includedFragmentsAndPanels()
     write("parts/channel.xml", "<groupcontainer label=\"$name$\">"
                                "<checkbox define=\"CH$port$_EN\" label=\"$name$\"/></groupcontainer>");
     write("parts/full.xml",
-          signedPanel("<version label=\"9.9\"/><loadsaveallowed value=\"0\"/><checkbox define=\"FULL\"/>"
+          signedPanelText("<version label=\"9.9\"/><loadsaveallowed value=\"0\"/><checkbox define=\"FULL\"/>"
                       "<svd file=\"nowhere.svd\"/>"));
-    write("parts/stale.xml", signedPanel("<checkbox define=\"STALE\"/>").replace("STALE\"", "STALE2\""));
-    const ReadOutcome outcome = read(signedPanel(
+    write("parts/stale.xml", signedPanelText("<checkbox define=\"STALE\"/>").replace("STALE\"", "STALE2\""));
+    const ReadOutcome outcome = read(signedPanelText(
         "<version label=\"1.0\"/><verticalcontainer>"
         "<include port=\"2\" name=\"A&lt;B &amp; &quot;C&quot;\">parts/channel.xml</include>"
         "<header file=\"g.h\"><include>parts\\full.xml</include></header>"
@@ -1551,7 +1529,7 @@ void TestPanelReader::includePathsFromTheCommandLine()
 {
     write("a/only_a.xml", "<checkbox define=\"IN_A\"/>");
     write("b/only_b.xml", "<checkbox define=\"IN_B\"/>");
-    write("panels/main.xml", signedPanel("<verticalcontainer>"
+    write("panels/main.xml", signedPanelText("<verticalcontainer>"
                                          "<include x=\"1\">only_b.xml</include>"
                                          "<include x=\"1\">only_a.xml</include></verticalcontainer>"));
     window->includePaths = QStringLiteral("../a;") + path("b");
@@ -1580,7 +1558,7 @@ void TestPanelReader::includeFailuresFailTheReadWithoutReplacingThePanel_data()
     QTest::newRow("a directory") << "sub" << QByteArray() << QByteArray() << "Cannot open file $PATH:\nNot a regular file"
                                  << "";
     QTest::newRow("wrong root") << "wrong.xml" << QByteArray()
-                                << signedPanel("<checkbox define=\"W\"/>").replace("zelmlcfg", "other")
+                                << signedPanelText("<checkbox define=\"W\"/>").replace("zelmlcfg", "other")
                                 << "Error: Wrong version of Quillmate.\nwrong.xml requires minimum Quillmate 2.0.0\n"
                                    "Current version of Quillmate is $VERSION\n"
                                 << "Error: Wrong Version of Quillmate.";
@@ -1611,7 +1589,7 @@ void TestPanelReader::includeFailuresFailTheReadWithoutReplacingThePanel()
     QDir(dir->path()).mkpath(QStringLiteral("sub"));
     if (!includedText.isEmpty())
         write(included, includedText);
-    const ReadOutcome outcome = read(panel("<checkbox define=\"BEFORE\"/><include" + attributes + ">" + included.toUtf8()
+    const ReadOutcome outcome = read(verticalPanelText("<checkbox define=\"BEFORE\"/><include" + attributes + ">" + included.toUtf8()
                                            + "</include><checkbox define=\"AFTER\"/>"));
     QVERIFY(!outcome.ok);
     QCOMPARE(transcript(), reported.isEmpty() ? QStringList() : QStringList{reported});
@@ -1637,7 +1615,7 @@ void TestPanelReader::includeNestingLimit()
         }
     };
     writeChain(PanelXmlReader::maxIncludeDepth);
-    write("chain/top.xml", panel("<include n=\"1\">level_1.xml</include>"));
+    write("chain/top.xml", verticalPanelText("<include n=\"1\">level_1.xml</include>"));
     QVERIFY(readFile(path("chain/top.xml")).ok);
     QVERIFY(window->panel()->getActiveElement(QStringLiteral("BOTTOM")));
 
@@ -1650,8 +1628,8 @@ void TestPanelReader::includeNestingLimit()
 void TestPanelReader::brokenIncludedFragmentKeepsTheRest()
 {
     write("half.xml", "<groupcontainer><checkbox define=\"FIRST\"/><checkbox define=\"SECOND\"");
-    write("v1.xml", signedPanel("<checkbox define=\"OLD\"/>", "0.5"));
-    QVERIFY(read(panel("<include x=\"1\">half.xml</include><include>v1.xml</include>"
+    write("v1.xml", signedPanelText("<checkbox define=\"OLD\"/>", QString(), "0.5"));
+    QVERIFY(read(verticalPanelText("<include x=\"1\">half.xml</include><include>v1.xml</include>"
                        "<checkbox define=\"AFTER\"/>"))
                 .ok);
     QVERIFY(window->panel()->getActiveElement(QStringLiteral("FIRST")));

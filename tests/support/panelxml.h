@@ -9,12 +9,14 @@
 #include <QString>
 
 // Panel files of our own for the tests: the XML declaration, the root element
-// with version 2.0.0, a checksum element signed by the checksum rule, the
-// header elements and the body.
-inline QByteArray signedPanelText(const QString &body, const QString &header = QString())
+// with the format version (2.0.0 unless given), a checksum element signed by
+// the checksum rule, the header elements and the body.
+inline QByteArray signedPanelText(const QString &body, const QString &header = QString(),
+                                  const QString &version = QStringLiteral("2.0.0"))
 {
-    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n<checksum>"
-        + QByteArray(64, '0') + "</checksum>\n" + header.toUtf8() + body.toUtf8() + "\n</zelmlcfg>\n";
+    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"" + version.toUtf8()
+        + "\">\n<checksum>" + QByteArray(64, '0') + "</checksum>\n" + header.toUtf8() + body.toUtf8()
+        + "\n</zelmlcfg>\n";
     const int end = text.indexOf("</checksum>");
     text.replace(end - 64, 64, PanelXmlReader::checksumOf(text));
     return text;
