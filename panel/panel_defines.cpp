@@ -207,7 +207,7 @@ bool Panel::setElementByDefine(const QString &name, const QString &value)
     }
     case DefineSetRule::Index: {
         auto *combo = qobject_cast<QComboBox *>(object);
-        if (n >= combo->count()) {
+        if (n < 0 || n >= combo->count()) {
             reportIndexOutOfRange(name, QStringLiteral("setItem"), n, 0, combo->count() - 1);
             return false;
         }

@@ -1,6 +1,5 @@
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "programversion.h"
 #include "testenvironment.h"
 #include "windowoptions.h"
 
@@ -20,7 +19,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanupTestCase();
-    void messageTextsAreExact();
+    void messagesNoInputReachesYet();
     void sinks_data();
     void sinks();
     void logMessageAddsNoLineEnd();
@@ -67,7 +66,13 @@ QString TestErrorReporter::readLog() const
     return QString::fromLatin1(file.readAll());
 }
 
-void TestErrorReporter::messageTextsAreExact()
+// Each message the program prints is checked word for word where an input
+// makes it print it: the panel reader's tests (format version, checksum, root
+// container, defaults out of range), tst_panelopen, tst_setdef, tst_locks,
+// tst_registries and tst_project. No input of this build reaches the reports
+// below yet: nothing calls them, or no element gives cause to (every element
+// has a define value). Their texts are checked here until one does.
+void TestErrorReporter::messagesNoInputReachesYet()
 {
     ErrorReporter::instance().setReportToMessageBox(true);
     QObject element;
@@ -80,64 +85,27 @@ void TestErrorReporter::messageTextsAreExact()
         std::function<void()> report;
         QString expected;
     } rows[] = {
-        {"version 1 only", [] { reportVersion1OnlyConfiguration(); },
-         "Error: The selected configuration is supported by Quillmate V1.x only.\nPlease refer to the Orvanta homepage to download Quillmate V1.x."},
-        {"invalid load value", [&] { reportInvalidLoadValue(&element, "x"); },
-         "Trying to load \"MODE\" with invalid value \"x\""},
-        {"unsupported kind label", [&] { reportUnsupportedValueKind(&element, 1); },
-         "Can not return value of type \"label\" from \"MODE\""},
         {"unsupported kind definevalue", [&] { reportUnsupportedValueKind(&element, 3); },
          "Can not return value of type \"definevalue\" from \"MODE\""},
-        {"unsupported kind 4 shows empty quotes", [&] { reportUnsupportedValueKind(&element, 4); },
-         "Can not return value of type \"\" from \"MODE\""},
-        {"invalid set value", [&] { reportInvalidSetValue(&element, "7"); },
-         "Trying to set \"MODE\" to invalid value \"7\""},
         {"bits already assigned", [] { reportBitsAlreadyAssigned("CFG_%1", 7, 4); },
          "Tried to assign a GUI element to already assigned bits: CFG_%1\nMSB: 7 LSB: 4"},
-        {"invalid parameter", [] { reportInvalidParameter("SET", "a,b"); },
-         "Can not use \"SET\" with parameter \"a,b\""},
-        {"index out of range", [] { reportIndexOutOfRange("T", "row", 9, 0, 3); },
-         "Index for T.row (9) is out of allowed range: 0..3"},
         {"svd bits already assigned", [] { reportSvdBitsAlreadyAssigned("GPIO", "CR", "EN", 3, 0); },
          "Tried to assign a GUI element to already assigned bits: GPIO.CR.EN\nMSB: 3 LSB: 0"},
         {"bit order", [] { reportBitOrderError("X", 1, 5); }, "Bit order error in X: msb(1) < lsb(5)"},
-        {"undefined formula element", [] { reportUndefinedFormulaElement("A"); },
-         "Element used in formula not defined: \"A\""},
-        {"no container root", [] { reportNoContainerRoot("p.xml"); },
-         "Cannot read file p.xml\nNot starting with a container type!"},
         {"table xml mismatch", [] { reportTableXmlMismatch("cur.xml", "old.xml"); },
          "This table's qlmp was saved from another XML\nOriginal xml filename: old.xml\nCurrent xml filename: cur.xml"},
         {"table version mismatch", [] { reportTableVersionMismatch("1.2.0", "1.1.0"); },
          "Version of this table's qlmp file does not match the current xml version.\nTables qlmp version: 1.1.0\nCurrent xml version: 1.2.0"},
         {"invalid formula", [] { reportInvalidFormula("a+"); }, "Invalid formula: \"a+\""},
         {"invalid ledb", [] { reportInvalidLedbValue("q"); }, "Invalid value in ledb: \"q\""},
-        {"invalid lock", [] { reportInvalidLock("A=") ; }, "XML ERROR!\nInvalid lock: \"A=\""},
         {"invalid recdata", [] { reportInvalidRecdataValue("z"); }, "Invalid value in recdata: \"z\""},
         {"send usb", [] { reportSendUsbConversionError("0xZZ"); }, "Send USB: Cannot convert \"0xZZ\""},
-        {"invalid setdef", [] { reportInvalidSetdefValue("v"); }, "Invalid value in setdef: \"v\""},
-        {"invalid formula value", [] { reportInvalidFormulaValue("w"); }, "Invalid value in formula: \"w\""},
-        {"program too old", [] { reportProgramTooOld("/some/dir/panel.xml", "3.0.0"); },
-         "Error: Wrong version of Quillmate.\npanel.xml requires minimum Quillmate 3.0.0\nCurrent version of Quillmate is " +
-             programVersionShortText() + "\n"},
-        {"missing checksum", [] { reportMissingChecksum("f.qlmp"); }, "No checksum element found in f.qlmp"},
-        {"not found", [] { reportNotFound("index.xml", "/scripts"); }, "No index.xml found in /scripts"},
-        {"cannot open uses the absolute path", [] { reportCannotOpenFile("/abs/f.txt", "denied"); },
-         "Cannot open file /abs/f.txt:\ndenied"},
-        {"default out of range", [] { reportDefaultOutOfRange("N", "9", "0", "5"); },
-         "Default value for N (9) is out of allowed range: 0..5"},
         {"svd size", [] { reportSvdSizeError("P", "R", "F", 40); },
          "Out of size error while reading svd file: P.R.F Size=40"},
         {"bit range not supported", [&] { reportBitRangeNotSupported(&label, -1, -1); },
          "Trying to set MSB: -1 and LSB: -1 for LBL which is of type: QLabel\n"},
-        {"signed files", [] { reportSignedFiles(2, "a.xml\nb.xml"); }, "Successfully signed 2 files\n\na.xml\nb.xml"},
         {"fields on non-svd define", [] { reportFieldsOnNonSvdDefine("D"); },
          "Defines not representing an svd value can't have fields: D"},
-        {"write error", [] { reportWriteError("o.qlmp"); }, "Write error in file o.qlmp\n"},
-        {"manipulated", [] { reportManipulatedFile("m.qlmp"); }, "File m.qlmp has been manipulated\nDo not use it!"},
-        {"script not found", [] { reportScriptNotFound("x.xml"); },
-         "Could not find \"x.xml\".\nPlease check script folder settings."},
-        {"project version mismatch", [] { reportProjectVersionMismatch("2.0", "1.0"); },
-         "Version of this qlmp configuration file does not match the current XML release version.\nQlmp version: 1.0\nCurrent xml release: 2.0"},
     };
     for (const auto &row : rows) {
         NonInteractivePrompt *prompt = env->installPrompt({});

@@ -230,10 +230,11 @@ void TestLocks::waitingLockStopsHeaderExport()
 
 void TestLocks::invalidLocksAreReported()
 {
-    loadLockers({"A:B=1"});
+    // A lockon of the panel that names no element, sent when its box is checked.
+    loadLockers({"A:B=1", "N:NOPE=1"});
     CheckBox *a = f->widget<CheckBox>("A");
 
-    a->emitSendLock("NOPE=1");
+    setChecked("N", true);
     QCOMPARE(f->errors(), QStringList{"XML ERROR!\nInvalid lock: \"NOPE=1\""});
     // Not from an element.
     f->clearErrors();

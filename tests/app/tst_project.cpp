@@ -1,14 +1,13 @@
 // The project file (.qlmp): writing, reading back, comparing; panel signing,
 // which shares the checksum rule; and setting values by define, as the
 // command line does before a project is saved.
-#include "buttongroup.h"
 #include "dataclass.h"
 #include "diffdialog.h"
 #include "filetesthelpers.h"
+#include "panelxml.h"
 #include "unresolveddialog.h"
 
 #include <QBuffer>
-#include <QRadioButton>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
 #include <QTextBrowser>
@@ -45,10 +44,12 @@ private slots:
     void signing_data();
     void signing();
     void signFileReportsSuccessAndFailureApart();
+    void missingFileIsReportedByItsAbsolutePath();
 
     void setByDefineCheckBoxAndSpinBox();
     void setByDefineVariables();
-    void setByDefineRadioGroupRange();
+    void setByDefineChoices_data();
+    void setByDefineChoices();
     void setByDefineUnknownAndUnsupported();
 
 private:
@@ -56,6 +57,7 @@ private:
     ActiveElement *element(const QString &define) { return window->panel()->getActiveElement(define); }
     QString shown(const QString &define) { return element(define)->value(KeywordValue, 1); }
     QString transcript() const { return env->prompt()->transcript().join(QLatin1Char('\n')); }
+    QStringList reports() const { return env->prompt()->transcript(); }
     QString console() const { return window->consoleBrowser()->toPlainText(); }
     // The text of a fixture with LF line ends, for variants built in a test.
     static QByteArray lfText(const QString &name)
@@ -227,8 +229,8 @@ void TestProject::versionMismatchIsReportedAndTheLoadGoesOn()
     const QString path = dir->filePath("version.qlmp");
     QVERIFY(writeBytes(path, withChecksum(lfText("reordered.qlmp").replace("V1.2.3", "V9.9.9"))));
     QVERIFY(window->load(path));
-    QVERIFY2(transcript().contains("Qlmp version: V9.9.9\nCurrent xml release: V1.2.3"), qPrintable(transcript()));
-    QVERIFY(!transcript().contains("manipulated"));
+    QCOMPARE(reports(), QStringList{"Version of this qlmp configuration file does not match the current XML "
+                                    "release version.\nQlmp version: V9.9.9\nCurrent xml release: V1.2.3"});
     QCOMPARE(shown("LEVEL"), QString("7"));
 }
 
@@ -242,7 +244,8 @@ void TestProject::failedLoadsAreNotAdopted_data()
         << "Warning: Wrong QLMP Version" << "";
     QTest::newRow("panel file not found")
         << withChecksum(lfText("reordered.qlmp").replace("<XmlFile>panel.xml", "<XmlFile>gone.xml"))
-        << "" << "gone.xml\".\nPlease check script folder settings.";
+        << "" << QStringLiteral("Could not find \"%1\".\nPlease check script folder settings.")
+                     .arg(QDir(window->scriptsDir).filePath("gone.xml"));
     QTest::newRow("broken XML")
         << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<qlmpxml version=\"2.5.0\">\n<XmlFile>")
         << "Line 3" << "";
@@ -261,7 +264,7 @@ void TestProject::failedLoadsAreNotAdopted()
     if (!consoleText.isEmpty())
         QVERIFY2(console().contains(consoleText), qPrintable(console()));
     if (!reportText.isEmpty())
-        QVERIFY2(transcript().contains(reportText), qPrintable(transcript()));
+        QVERIFY2(reports().contains(reportText), qPrintable(transcript()));
 }
 
 void TestProject::differenceModeComparesShownValues()
@@ -308,14 +311,15 @@ void TestProject::failedWriteKeepsTheOldProject()
         QVERIFY(!window->saveProjectFile(path, false));
     }
     QCOMPARE(readBytes(path), old);
-    QVERIFY2(transcript().contains("Write error in file " + path), qPrintable(transcript()));
+    QCOMPARE(reports(), QStringList{"Write error in file " + path + "\n"});
     QVERIFY(!console().contains("Saved project"));
     QVERIFY(window->isWindowModified());
 
     // A file that cannot be created at all.
     const QString nowhere = dir->filePath("missing/dir/x.qlmp");
+    collectReports(*env);
     QVERIFY(!window->saveProjectFile(nowhere, false));
-    QVERIFY(transcript().contains("Cannot open file " + nowhere));
+    QCOMPARE(reports(), QStringList{"Cannot open file " + nowhere + ":\nNo such file or directory"});
     QCOMPARE(window->projectFile, path);
 }
 
@@ -405,13 +409,13 @@ void TestProject::signFileReportsSuccessAndFailureApart()
     const QString good = dir->filePath("panel.xml");
     env->installPrompt({good});
     window->signFile();
-    QVERIFY2(transcript().contains("Successfully signed 1 files\n\n" + good), qPrintable(transcript()));
+    // Each run asks for the file first, then reports.
+    QCOMPARE(reports().mid(1), QStringList{"Successfully signed 1 files\n\n" + good});
 
     const QString missing = dir->filePath("missing.xml");
     env->installPrompt({missing});
     window->signFile();
-    QVERIFY(transcript().contains("Cannot open file " + missing));
-    QVERIFY(!transcript().contains("Successfully signed"));
+    QCOMPARE(reports().mid(1), QStringList{"Cannot open file " + missing + ":\nNo such file or directory"});
 
     // A write that fails leaves the file as it was and is no success.
     const QString big = dir->filePath("big.xml");
@@ -424,8 +428,14 @@ void TestProject::signFileReportsSuccessAndFailureApart()
         window->signFile();
     }
     QCOMPARE(readBytes(big), text);
-    QVERIFY(transcript().contains("Write error in file " + big));
-    QVERIFY(!transcript().contains("Successfully signed"));
+    QCOMPARE(reports().mid(1), QStringList{"Write error in file " + big + "\n"});
+}
+
+void TestProject::missingFileIsReportedByItsAbsolutePath()
+{
+    QVERIFY(QDir::setCurrent(dir->path()));
+    QVERIFY(!window->signXmlChecksum("missing.xml"));
+    QCOMPARE(reports(), QStringList{"Cannot open file " + dir->filePath("missing.xml") + ":\nNo such file or directory"});
 }
 
 // ---------------------------------------------------------------------------
@@ -473,28 +483,48 @@ void TestProject::setByDefineVariables()
     delete variable;
 }
 
-void TestProject::setByDefineRadioGroupRange()
+// Combo boxes and radio groups take an index within their items.
+void TestProject::setByDefineChoices_data()
 {
-    QVERIFY(openPanel("panel.xml"));
-    auto *group = new ButtonGroup("MODE", window.get());
-    QList<QRadioButton *> buttons;
-    for (int i = 0; i < 3; ++i) {
-        buttons.append(new QRadioButton);
-        group->addRadioButton(buttons.last(), QString(), QString());
-    }
-    window->panel()->registerElement("MODE", group);
-    window->panel()->connectChangedByUser(group);
+    QTest::addColumn<QString>("define");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("index"); // afterwards
+    QTest::addColumn<QStringList>("reported");
 
-    QVERIFY(!window->panel()->setElementByDefine("MODE", "3"));
-    QVERIFY2(transcript().contains("Index for MODE.setRBItem (3) is out of allowed range: 0..2"), qPrintable(transcript()));
-    QVERIFY(!window->panel()->setElementByDefine("MODE", "-1"));
-    QVERIFY(window->panel()->setElementByDefine("MODE", "1"));
-    QVERIFY(buttons.at(1)->isChecked());
-    QVERIFY(window->isWindowModified());
-    window->panel()->elementsByDefine.remove("MODE");
-    window->panel()->allElements.removeAll(group);
-    delete group;
-    qDeleteAll(buttons);
+    QTest::newRow("combo item") << "SPEED" << "1" << true << "1" << QStringList();
+    QTest::newRow("combo index past the last item")
+        << "SPEED" << "2" << false << "0" << QStringList{"Index for SPEED.setItem (2) is out of allowed range: 0..1"};
+    QTest::newRow("combo index below the first item")
+        << "SPEED" << "-1" << false << "0" << QStringList{"Index for SPEED.setItem (-1) is out of allowed range: 0..1"};
+    QTest::newRow("radio button") << "MODE" << "1" << true << "1" << QStringList();
+    QTest::newRow("radio index past the last button")
+        << "MODE" << "3" << false << "0" << QStringList{"Index for MODE.setRBItem (3) is out of allowed range: 0..2"};
+    QTest::newRow("radio index below the first button")
+        << "MODE" << "-1" << false << "0" << QStringList{"Index for MODE.setRBItem (-1) is out of allowed range: 0..2"};
+}
+
+void TestProject::setByDefineChoices()
+{
+    QFETCH(QString, define);
+    QFETCH(QString, value);
+    QFETCH(bool, accepted);
+    QFETCH(QString, index);
+    QFETCH(QStringList, reported);
+    QVERIFY(!writeTestFile(dir->filePath("choices.xml"),
+                           verticalPanelText("<combo define=\"SPEED\"><item label=\"Slow\" value=\"1\"/>"
+                                             "<item label=\"Fast\" value=\"2\"/></combo>"
+                                             "<radio define=\"MODE\"><radiobutton label=\"A\"/>"
+                                             "<radiobutton label=\"B\"/><radiobutton label=\"C\"/></radio>"))
+                 .isEmpty());
+    QVERIFY(openPanel("choices.xml"));
+    QVERIFY(!window->isWindowModified());
+
+    QCOMPARE(window->panel()->setElementByDefine(define, value), accepted);
+    QCOMPARE(element(define)->value(KeywordIndex, 0), index);
+    QCOMPARE(reports(), reported);
+    // Only a change the panel took marks the project modified.
+    QCOMPARE(window->isWindowModified(), accepted);
 }
 
 void TestProject::setByDefineUnknownAndUnsupported()
@@ -503,11 +533,13 @@ void TestProject::setByDefineUnknownAndUnsupported()
     QVERIFY(!window->panel()->setElementByDefine("NOPE", "1"));
     QVERIFY2(console().contains("Script Error: Unknown define: NOPE in line"), qPrintable(console()));
     QVERIFY(!window->panel()->elementsByDefine.contains("NOPE"));
+    QCOMPARE(reports(), QStringList());
 
+    // An element of a kind without a set rule; no panel element is of one.
     FakeElement fake("FAKE");
     window->panel()->registerElement("FAKE", &fake);
     QVERIFY(!window->panel()->setElementByDefine("FAKE", "1"));
-    QVERIFY(transcript().contains("Can not use \"Set\" with parameter \"FAKE\""));
+    QCOMPARE(reports(), QStringList{"Can not use \"Set\" with parameter \"FAKE\""});
     window->panel()->elementsByDefine.remove("FAKE");
     window->panel()->allElements.removeAll(&fake);
 }

@@ -157,13 +157,20 @@ void TestSetDef::assignments_data()
                                                   << QStringList();
     QTest::newRow("another element's keyword ends the list")
         << "CNT=EN.value;EN=0" << "EN=1 CNT=1(20) VAR=7 FVAR=2.5" << QStringList();
-    // A keyword the source element has no value for: reported, and the target gets an empty text.
+    // A keyword the source element has no value for: reported, and the empty
+    // text it gives is refused by the target; the list ends.
     const auto unsupported = [](const QString &kind, const QString &element) {
         return QStringLiteral("Can not return value of type \"%1\" from \"%2\"").arg(kind, element);
     };
-    QTest::newRow("label of a check box") << "CNT=EN.label;EN=0" << "X" << QStringList{unsupported("label", "EN")};
-    QTest::newRow("index of a spin box") << "EN=CNT.index" << "X" << QStringList{unsupported("index", "CNT")};
-    QTest::newRow("keyword without a name") << "EN=CNT.register" << "X" << QStringList{unsupported("", "CNT")};
+    const auto emptyRefused = [](const QString &target) {
+        return QStringLiteral("Trying to set \"%1\" to invalid value \"\"").arg(target);
+    };
+    QTest::newRow("label of a check box") << "CNT=EN.label;EN=0" << start
+                                          << QStringList{unsupported("label", "EN"), emptyRefused("CNT")};
+    QTest::newRow("index of a spin box") << "EN=CNT.index" << start
+                                         << QStringList{unsupported("index", "CNT"), emptyRefused("EN")};
+    QTest::newRow("register of a spin box is reported without a word")
+        << "EN=CNT.register" << start << QStringList{unsupported("", "CNT"), emptyRefused("EN")};
     QTest::newRow("keyword of an element into a variable is refused")
         << "VAR=EN.value;CNT=5" << start << QStringList{invalid("VAR=EN.value")};
 

@@ -191,9 +191,9 @@ void FuzzPanelReader::mutatedPanelsReadSafely()
         seeds << signedPanelText(body);
     // Nesting beyond the reader's limit, in containers and in tree branches.
     seeds << signedPanelText("<verticalcontainer>" + QByteArray("<groupcontainer>").repeated(90)
-                         + "<checkbox define=\"DEEP\"/>" + QByteArray("</groupcontainer>").repeated(90)
-                         + "<treecontainer>" + QByteArray("<branch>").repeated(90) + QByteArray("</branch>").repeated(90)
-                         + "</treecontainer></verticalcontainer>");
+                             + "<checkbox define=\"DEEP\"/>" + QByteArray("</groupcontainer>").repeated(90)
+                             + "<treecontainer>" + QByteArray("<branch>").repeated(90) + QByteArray("</branch>").repeated(90)
+                             + "</treecontainer></verticalcontainer>");
     QFile demo(QStringLiteral(QUILLMATE_SOURCE_DIR "/examples/demo.xml"));
     QVERIFY(demo.open(QIODevice::ReadOnly));
     seeds << demo.readAll();

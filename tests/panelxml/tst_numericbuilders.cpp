@@ -488,12 +488,12 @@ void TestNumericBuilders::integerRangesClampToInt()
 void TestNumericBuilders::valuesTravelThroughTheProjectFile()
 {
     write("values.xml", verticalPanelText("<header file=\"values.h\">"
-                              "<spinbox define=\"COUNT\" range=\"-10;1000\" default=\"1\"/>"
-                              "<hexspinbox define=\"MASK\" range=\"0;0x7FFFFFFF\" default=\"0x10\"/>"
-                              "<doublespinbox define=\"RATIO\" range=\"0;10\" default=\"1.5\"/>"
-                              "<slider define=\"LEVEL\" range=\"0;63\" default=\"8\"/>"
-                              "<knob define=\"GAIN\" range=\"0;100\" default=\"10\"/>"
-                              "</header>"));
+                                          "<spinbox define=\"COUNT\" range=\"-10;1000\" default=\"1\"/>"
+                                          "<hexspinbox define=\"MASK\" range=\"0;0x7FFFFFFF\" default=\"0x10\"/>"
+                                          "<doublespinbox define=\"RATIO\" range=\"0;10\" default=\"1.5\"/>"
+                                          "<slider define=\"LEVEL\" range=\"0;63\" default=\"8\"/>"
+                                          "<knob define=\"GAIN\" range=\"0;100\" default=\"10\"/>"
+                                          "</header>"));
     QVERIFY(window->open(path("values.xml")));
     window->initLoadedConfiguration(true);
 

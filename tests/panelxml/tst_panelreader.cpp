@@ -533,7 +533,7 @@ void TestPanelReader::headerElementValues()
     QCOMPARE(console(), QString());
 
     outcome = read(signedPanelText("<tooltipconfig value=\"many\"/><loadsaveallowed value=\"no\"/>"
-                               "<ioconfig/><verticalcontainer/>"));
+                                   "<ioconfig/><verticalcontainer/>"));
     QCOMPARE(window->panel()->toolTipSectionMask, 0u);
     QVERIFY(!outcome.loadSaveAllowed);
     QCOMPARE(window->panel()->ioPortName, QString());
@@ -613,7 +613,7 @@ void TestPanelReader::startConditions()
 void TestPanelReader::startConditionDecidesWhetherAnElementIsBuilt()
 {
     const QByteArray text = verticalPanelText("<groupcontainer startcond=\"CHIP==A\"><checkbox define=\"IN\"/></groupcontainer>"
-                                  "<checkbox define=\"OUT\" startcond=\"CHIP!=A\"/>");
+                                              "<checkbox define=\"OUT\" startcond=\"CHIP!=A\"/>");
     window->definesText = QStringLiteral("CHIP=A");
     QVERIFY(read(text).ok);
     QVERIFY(window->panel()->getActiveElement(QStringLiteral("IN")));
@@ -629,10 +629,10 @@ void TestPanelReader::startConditionDecidesWhetherAnElementIsBuilt()
 void TestPanelReader::dispatcherNamesAreExact()
 {
     QVERIFY(read(verticalPanelText("<treecontainer><checkbox uielement=\"branch\" define=\"BR\"/></treecontainer>"
-                       "<checkbox uielement=\"Branch\" define=\"PLAIN\"/>"
-                       "<Button define=\"UPPER\"/><unknown define=\"U\"><checkbox define=\"INNER\"/></unknown>"
-                       "<combo define=\"LATER\"><item label=\"x\"/></combo><item/>"
-                       "<editbox/><version label=\"7\">text</version>"))
+                                   "<checkbox uielement=\"Branch\" define=\"PLAIN\"/>"
+                                   "<Button define=\"UPPER\"/><unknown define=\"U\"><checkbox define=\"INNER\"/></unknown>"
+                                   "<combo define=\"LATER\"><item label=\"x\"/></combo><item/>"
+                                   "<editbox/><version label=\"7\">text</version>"))
                 .ok);
     auto *branchBox = find<CheckBox>(QStringLiteral("BR"));
     QVERIFY(branchBox);
@@ -709,7 +709,7 @@ void TestPanelReader::boxStretchBits()
     QFETCH(bool, after);
 
     QVERIFY(read(verticalPanelText("<" + kind + " define=\"BOX\" stretch=\"" + stretch.toLatin1()
-                       + "\"><checkbox define=\"C\"/></" + kind + ">"))
+                                   + "\"><checkbox define=\"C\"/></" + kind + ">"))
                 .ok);
     QWidget *box = find<CheckBox>(QStringLiteral("C"))->parentWidget();
     QCOMPARE(window->panel()->containersByName.value(QStringLiteral("BOX")), dynamic_cast<Container *>(box));
@@ -723,10 +723,10 @@ void TestPanelReader::boxStretchBits()
 void TestPanelReader::tabContainers()
 {
     QVERIFY(read(signedPanelText("<tabcontainer label=\"Main\" resize=\"0\">"
-                             "<tabcontainer label=\"Inner\" desc=\"inner tip\"/>"
-                             "<tabcontainer define=\"TABS\"/>"
-                             "<tabcontainer resize=\"1\"/>"
-                             "</tabcontainer>"))
+                                 "<tabcontainer label=\"Inner\" desc=\"inner tip\"/>"
+                                 "<tabcontainer define=\"TABS\"/>"
+                                 "<tabcontainer resize=\"1\"/>"
+                                 "</tabcontainer>"))
                 .ok);
     auto *rootTabs = qobject_cast<TabWidget *>(root());
     QVERIFY(rootTabs);
@@ -758,11 +758,11 @@ void TestPanelReader::tabContainers()
 void TestPanelReader::tabPagesWithSelectLists()
 {
     QVERIFY(read(signedPanelText("<tabcontainer>"
-                             "<verticalcontainer label=\"P1\" selectsetdef=\"A=1;B=2\">"
-                             "<groupcontainer define=\"INNER\" selectsetdef=\"C=1\"/></verticalcontainer>"
-                             "<gridcontainer label=\"P2\" unselectsetdef=\"A=0\"/>"
-                             "<absolutecontainer label=\"P3\"/>"
-                             "</tabcontainer>"))
+                                 "<verticalcontainer label=\"P1\" selectsetdef=\"A=1;B=2\">"
+                                 "<groupcontainer define=\"INNER\" selectsetdef=\"C=1\"/></verticalcontainer>"
+                                 "<gridcontainer label=\"P2\" unselectsetdef=\"A=0\"/>"
+                                 "<absolutecontainer label=\"P3\"/>"
+                                 "</tabcontainer>"))
                 .ok);
     auto *tabs = qobject_cast<TabWidget *>(root());
     QWidget *first = tabs->widget(0);
@@ -785,8 +785,8 @@ void TestPanelReader::tabPagesWithSelectLists()
 void TestPanelReader::treeAndGridContainers()
 {
     QVERIFY(read(verticalPanelText("<treecontainer/>"
-                       "<treecontainer headerlabels=\"Name;Value\" columnwidths=\"150;;90\"/>"
-                       "<gridcontainer columns=\"3\"/><gridcontainer columns=\"0\"/><gridcontainer/>"))
+                                   "<treecontainer headerlabels=\"Name;Value\" columnwidths=\"150;;90\"/>"
+                                   "<gridcontainer columns=\"3\"/><gridcontainer columns=\"0\"/><gridcontainer/>"))
                 .ok);
     const QList<TreeWidget *> trees = root()->findChildren<TreeWidget *>();
     QCOMPARE(trees.size(), 2);
@@ -926,8 +926,8 @@ void TestPanelReader::commonAttributes()
 void TestPanelReader::duplicateDefines()
 {
     QVERIFY(read(verticalPanelText("<checkbox define=\"TWICE\"/><spinbox define=\"TWICE\"/>"
-                       "<button define=\"BTN\"/><checkbox define=\"BTN\"/>"
-                       "<checkbox/><checkbox/>"))
+                                   "<button define=\"BTN\"/><checkbox define=\"BTN\"/>"
+                                   "<checkbox/><checkbox/>"))
                 .ok);
     QCOMPARE(console().count(QStringLiteral("XML Error: Duplicate define TWICE")), 1);
     QCOMPARE(console().count(QStringLiteral("XML Error: Duplicate define PushButton BTN")), 1);
@@ -945,11 +945,11 @@ void TestPanelReader::defineBinding()
 {
     write("board.svd", "<device/>");
     QVERIFY(read(signedPanelText("<svd file=\"board.svd\"/><verticalcontainer><groupcontainer>"
-                             "<checkbox define=\"A\" default=\"1\" setDef=\"\" setdef=\"X=1;Y=2\""
-                             " setDefInv=\"X=0\" confirmation=\"Sure?\" svd=\"0\"/>"
-                             "<spinbox define=\"B\" setDef=\"X=1\" enabled=\"0\"/>"
-                             "<checkbox define=\"C\" enabled=\"7\"/>"
-                             "</groupcontainer></verticalcontainer>"))
+                                 "<checkbox define=\"A\" default=\"1\" setDef=\"\" setdef=\"X=1;Y=2\""
+                                 " setDefInv=\"X=0\" confirmation=\"Sure?\" svd=\"0\"/>"
+                                 "<spinbox define=\"B\" setDef=\"X=1\" enabled=\"0\"/>"
+                                 "<checkbox define=\"C\" enabled=\"7\"/>"
+                                 "</groupcontainer></verticalcontainer>"))
                 .ok);
     ActiveElement *a = window->panel()->getActiveElement(QStringLiteral("A"));
     QCOMPARE(a->elementProperty("my_default").toString(), QStringLiteral("1"));
@@ -1062,10 +1062,10 @@ void TestPanelReader::actionMessages()
 void TestPanelReader::lockConditionsAreStoredUnparsed()
 {
     QVERIFY(read(verticalPanelText("<checkbox define=\"L\" lockon=\"A=1;B.index=2;\" lockinverted=\"1\"/>"
-                       "<checkbox define=\"FREE\"/>"
-                       "<radio define=\"R\" lockon=\"A=1\">"
-                       "<radiobutton label=\"a\" lockon=\"A=0\"/><radiobutton label=\"b\"/>"
-                       "<radiobutton label=\"c\" lockon=\"B=1;C=2\"/></radio>"))
+                                   "<checkbox define=\"FREE\"/>"
+                                   "<radio define=\"R\" lockon=\"A=1\">"
+                                   "<radiobutton label=\"a\" lockon=\"A=0\"/><radiobutton label=\"b\"/>"
+                                   "<radiobutton label=\"c\" lockon=\"B=1;C=2\"/></radio>"))
                 .ok);
     auto *locked = find<CheckBox>(QStringLiteral("L"));
     QCOMPARE(locked->property("locks").toMap().value("0").toStringList(), QStringList({"A=1", "B.index=2", ""}));
@@ -1092,9 +1092,9 @@ void TestPanelReader::lockConditionsAreStoredUnparsed()
 void TestPanelReader::pushButtons()
 {
     QVERIFY(read(verticalPanelText("<button define=\"B0\" label=\"Zero\" enabled=\"0\" tooltip=\"Tip\">"
-                       "<action event=\"clicked\" cmd=\"resetGUI\"/></button>"
-                       "<button define=\"BF\" enabled=\"false\"/><button define=\"B5\" enabled=\"5\"/>"
-                       "<button label=\"No define\"/>"))
+                                   "<action event=\"clicked\" cmd=\"resetGUI\"/></button>"
+                                   "<button define=\"BF\" enabled=\"false\"/><button define=\"B5\" enabled=\"5\"/>"
+                                   "<button label=\"No define\"/>"))
                 .ok);
     PushButton *zero = window->panel()->pushButtonsByName.value(QStringLiteral("B0"));
     QVERIFY(zero);
@@ -1115,7 +1115,7 @@ void TestPanelReader::pushButtons()
 void TestPanelReader::checkBoxes()
 {
     QVERIFY(read(verticalPanelText("<checkbox define=\"INV\" label=\"Inverted\" role=\"inverted\" lockinverted=\"2\"/>"
-                       "<checkbox define=\"PLAIN\" role=\"Inverted\"/><checkbox label=\"Nameless\"/>"))
+                                   "<checkbox define=\"PLAIN\" role=\"Inverted\"/><checkbox label=\"Nameless\"/>"))
                 .ok);
     auto *inverted = find<CheckBox>(QStringLiteral("INV"));
     QCOMPARE(inverted->text(), QStringLiteral("Inverted"));
@@ -1133,11 +1133,11 @@ void TestPanelReader::checkBoxes()
 void TestPanelReader::radioGroups()
 {
     QVERIFY(read(verticalPanelText("<radio define=\"MODE\" readonly=\"1\" default=\"b\">"
-                       "<radiobutton label=\"A\" value=\"a\"/>"
-                       "<radiobutton label=\"B\" value=\"b\" setDef=\"X=1\" setdef=\"Y=2;Z=3\" cond=\"Q\"/>"
-                       "<radiobutton label=\"C\"><action event=\"selected\" cmd=\"sendUSB\" data=\"7\"/></radiobutton>"
-                       "<radiobutton label=\"Skipped\" startcond=\"N==1\"/>"
-                       "</radio><radio/>"))
+                                   "<radiobutton label=\"A\" value=\"a\"/>"
+                                   "<radiobutton label=\"B\" value=\"b\" setDef=\"X=1\" setdef=\"Y=2;Z=3\" cond=\"Q\"/>"
+                                   "<radiobutton label=\"C\"><action event=\"selected\" cmd=\"sendUSB\" data=\"7\"/></radiobutton>"
+                                   "<radiobutton label=\"Skipped\" startcond=\"N==1\"/>"
+                                   "</radio><radio/>"))
                 .ok);
     auto *group = find<ButtonGroup>(QStringLiteral("MODE"));
     QVERIFY(group);
@@ -1168,9 +1168,9 @@ void TestPanelReader::radioGroups()
 void TestPanelReader::radioButtonMisplaced()
 {
     QVERIFY(read(verticalPanelText("<radiobutton label=\"lonely\"/>"
-                       "<radio define=\"R\"><tabcontainer><verticalcontainer>"
-                       "<radiobutton label=\"in a tab page\"/></verticalcontainer></tabcontainer>"
-                       "<groupcontainer><radiobutton label=\"in a group\"/></groupcontainer></radio>"))
+                                   "<radio define=\"R\"><tabcontainer><verticalcontainer>"
+                                   "<radiobutton label=\"in a tab page\"/></verticalcontainer></tabcontainer>"
+                                   "<groupcontainer><radiobutton label=\"in a group\"/></groupcontainer></radio>"))
                 .ok);
     QCOMPARE(console().count(QStringLiteral("Found <radiobutton> element that's not within a <radio> element")), 2);
     QCOMPARE(root()->findChildren<QRadioButton *>().size(), 1);
@@ -1180,10 +1180,10 @@ void TestPanelReader::radioButtonMisplaced()
 void TestPanelReader::radioButtonsRunTheirOwnActions()
 {
     QVERIFY(read(verticalPanelText("<radio define=\"R\">"
-                       "<radiobutton label=\"a\" setdef=\"X=1\"/>"
-                       "<radiobutton label=\"b\" setdef=\"X=2\">"
-                       "<action event=\"unselected\" cmd=\"setdef\" data=\"Y=0\"/></radiobutton>"
-                       "</radio>"))
+                                   "<radiobutton label=\"a\" setdef=\"X=1\"/>"
+                                   "<radiobutton label=\"b\" setdef=\"X=2\">"
+                                   "<action event=\"unselected\" cmd=\"setdef\" data=\"Y=0\"/></radiobutton>"
+                                   "</radio>"))
                 .ok);
     auto *group = find<ButtonGroup>(QStringLiteral("R"));
     QSignalSpy setDefs(signalsOf(group), &ElementSignals::selected_setDef);
@@ -1202,15 +1202,15 @@ void TestPanelReader::radioButtonsRunTheirOwnActions()
 void TestPanelReader::treeBranches()
 {
     QVERIFY(read(verticalPanelText("<treecontainer>"
-                       "<checkbox uielement=\"branch\" define=\"OUTER\" label=\"Outer\" expand=\"1\">"
-                       "<checkbox uielement=\"branch\" label=\"Nameless 1\"/>"
-                       "<checkbox uielement=\"branch\" label=\"Nameless 2\" expand=\"yes\"><checkbox define=\"LEAF\"/></checkbox>"
-                       "</checkbox>"
-                       "<togglebutton uielement=\"branch\" define=\"TOGGLE\" lockon=\"A=1\"/>"
-                       "<radio define=\"R\"><radiobutton uielement=\"branch\" label=\"One\" value=\"1\"/></radio>"
-                       "<branch label=\"Plain\"><spinbox define=\"IN_PLAIN\"/></branch>"
-                       "</treecontainer>"
-                       "<checkbox uielement=\"branch\" define=\"OUTSIDE\"/>"))
+                                   "<checkbox uielement=\"branch\" define=\"OUTER\" label=\"Outer\" expand=\"1\">"
+                                   "<checkbox uielement=\"branch\" label=\"Nameless 1\"/>"
+                                   "<checkbox uielement=\"branch\" label=\"Nameless 2\" expand=\"yes\"><checkbox define=\"LEAF\"/></checkbox>"
+                                   "</checkbox>"
+                                   "<togglebutton uielement=\"branch\" define=\"TOGGLE\" lockon=\"A=1\"/>"
+                                   "<radio define=\"R\"><radiobutton uielement=\"branch\" label=\"One\" value=\"1\"/></radio>"
+                                   "<branch label=\"Plain\"><spinbox define=\"IN_PLAIN\"/></branch>"
+                                   "</treecontainer>"
+                                   "<checkbox uielement=\"branch\" define=\"OUTSIDE\"/>"))
                 .ok);
     QTreeWidget *view = root()->findChild<TreeWidget *>()->view();
     QCOMPARE(view->topLevelItemCount(), 4);
@@ -1250,8 +1250,8 @@ void TestPanelReader::treeBranches()
 void TestPanelReader::comboBoxes()
 {
     QVERIFY(read(verticalPanelText("<combo define=\"MODE\" label=\"Mode\" default=\"label=B\" setdef=\"S=1\" lockon=\"A=1\">"
-                       "<item label=\"A\"/><other><item label=\"nested\"/></other><item label=\"B\"/></combo>"
-                       "<combo label=\"Nameless\"/>"))
+                                   "<item label=\"A\"/><other><item label=\"nested\"/></other><item label=\"B\"/></combo>"
+                                   "<combo label=\"Nameless\"/>"))
                 .ok);
     auto *combo = find<ComboBox>(QStringLiteral("MODE"));
     QVERIFY(combo);
@@ -1275,17 +1275,17 @@ void TestPanelReader::comboItems()
 {
     window->definesText = QStringLiteral("V=1");
     QVERIFY(read(verticalPanelText("<combo define=\"C\">"
-                       "<item label=\"X\"/>"
-                       "<item label=\"Dropped\" startcond=\"V==2\"><action event=\"selected\" cmd=\"setDef\" data=\"D=1\"/></item>"
-                       "<item hide=\"3\"/>"
-                       "<item label=\"Y\"/>"
-                       "<item label=\"Hex\" value=\"0x10\"/>"
-                       "<item label=\"Bin\" value=\"0b101\"/>"
-                       "<item label=\"Off\" override=\"7\"/>"
-                       "<item label=\"Fast\" overridevalue=\"FAST\" value=\"9\"/>"
-                       "<item label=\"Both\" override=\"A\" overridevalue=\"B\" hide=\"C\"/>"
-                       "<item label=\"Z\"/>"
-                       "</combo>"))
+                                   "<item label=\"X\"/>"
+                                   "<item label=\"Dropped\" startcond=\"V==2\"><action event=\"selected\" cmd=\"setDef\" data=\"D=1\"/></item>"
+                                   "<item hide=\"3\"/>"
+                                   "<item label=\"Y\"/>"
+                                   "<item label=\"Hex\" value=\"0x10\"/>"
+                                   "<item label=\"Bin\" value=\"0b101\"/>"
+                                   "<item label=\"Off\" override=\"7\"/>"
+                                   "<item label=\"Fast\" overridevalue=\"FAST\" value=\"9\"/>"
+                                   "<item label=\"Both\" override=\"A\" overridevalue=\"B\" hide=\"C\"/>"
+                                   "<item label=\"Z\"/>"
+                                   "</combo>"))
                 .ok);
     auto *combo = find<ComboBox>(QStringLiteral("C"));
     QStringList entries;
@@ -1309,12 +1309,12 @@ void TestPanelReader::comboItems()
 void TestPanelReader::comboItemSetDefsLocksAndActions()
 {
     QVERIFY(read(verticalPanelText("<combo define=\"C\">"
-                       "<item label=\"A\" setDef=\"X=1\" setdef=\"Y=2;Z=3\" cond=\"Q\" lockon=\"L=1;M=2\"/>"
-                       "<item label=\"B\" setDef=\"W=1\">"
-                       "<action event=\"unselected\" cmd=\"sendUSB\" data=\"5\" recdata=\"r\" delay=\"2\"/>"
-                       "<note/><action event=\"checked\" cmd=\"setDef\" data=\"N=1\"/></item>"
-                       "<item label=\"C\" lockon=\"L=0\"/>"
-                       "</combo>"))
+                                   "<item label=\"A\" setDef=\"X=1\" setdef=\"Y=2;Z=3\" cond=\"Q\" lockon=\"L=1;M=2\"/>"
+                                   "<item label=\"B\" setDef=\"W=1\">"
+                                   "<action event=\"unselected\" cmd=\"sendUSB\" data=\"5\" recdata=\"r\" delay=\"2\"/>"
+                                   "<note/><action event=\"checked\" cmd=\"setDef\" data=\"N=1\"/></item>"
+                                   "<item label=\"C\" lockon=\"L=0\"/>"
+                                   "</combo>"))
                 .ok);
     auto *combo = find<ComboBox>(QStringLiteral("C"));
     const QVariantMap data = combo->elementProperty("data").toMap();
@@ -1336,11 +1336,11 @@ void TestPanelReader::comboItemSetDefsLocksAndActions()
 void TestPanelReader::hiddenComboItemKeepsNothing()
 {
     QVERIFY(read(verticalPanelText("<combo define=\"C\">"
-                       "<item hide=\"0\" setdef=\"X=1\" lockon=\"L=1\"><action event=\"selected\" cmd=\"setDef\" data=\"Y=1\"/></item>"
-                       "<item label=\"A\"/>"
-                       "<item hide=\"5\"><action event=\"selected\" cmd=\"setDef\" data=\"Z=1\"/></item>"
-                       "<item hide=\"6\"/>"
-                       "</combo>"))
+                                   "<item hide=\"0\" setdef=\"X=1\" lockon=\"L=1\"><action event=\"selected\" cmd=\"setDef\" data=\"Y=1\"/></item>"
+                                   "<item label=\"A\"/>"
+                                   "<item hide=\"5\"><action event=\"selected\" cmd=\"setDef\" data=\"Z=1\"/></item>"
+                                   "<item hide=\"6\"/>"
+                                   "</combo>"))
                 .ok);
     auto *combo = find<ComboBox>(QStringLiteral("C"));
     QCOMPARE(combo->count(), 1);
@@ -1353,9 +1353,9 @@ void TestPanelReader::hiddenComboItemKeepsNothing()
 void TestPanelReader::comboItemsRunTheirOwnActions()
 {
     QVERIFY(read(verticalPanelText("<combo define=\"C\">"
-                       "<item label=\"A\" setdef=\"X=1\"/>"
-                       "<item label=\"B\" value=\"0x10\" setdef=\"X=2\" lockon=\"L=1\"/>"
-                       "</combo>"))
+                                   "<item label=\"A\" setdef=\"X=1\"/>"
+                                   "<item label=\"B\" value=\"0x10\" setdef=\"X=2\" lockon=\"L=1\"/>"
+                                   "</combo>"))
                 .ok);
     auto *combo = find<ComboBox>(QStringLiteral("C"));
     QSignalSpy setDefs(signalsOf(combo), &ElementSignals::selected_setDef);
@@ -1495,7 +1495,7 @@ void TestPanelReader::includedFragmentsAndPanels()
                                "<checkbox define=\"CH$port$_EN\" label=\"$name$\"/></groupcontainer>");
     write("parts/full.xml",
           signedPanelText("<version label=\"9.9\"/><loadsaveallowed value=\"0\"/><checkbox define=\"FULL\"/>"
-                      "<svd file=\"nowhere.svd\"/>"));
+                          "<svd file=\"nowhere.svd\"/>"));
     write("parts/stale.xml", signedPanelText("<checkbox define=\"STALE\"/>").replace("STALE\"", "STALE2\""));
     const ReadOutcome outcome = read(signedPanelText(
         "<version label=\"1.0\"/><verticalcontainer>"
@@ -1530,8 +1530,8 @@ void TestPanelReader::includePathsFromTheCommandLine()
     write("a/only_a.xml", "<checkbox define=\"IN_A\"/>");
     write("b/only_b.xml", "<checkbox define=\"IN_B\"/>");
     write("panels/main.xml", signedPanelText("<verticalcontainer>"
-                                         "<include x=\"1\">only_b.xml</include>"
-                                         "<include x=\"1\">only_a.xml</include></verticalcontainer>"));
+                                             "<include x=\"1\">only_b.xml</include>"
+                                             "<include x=\"1\">only_a.xml</include></verticalcontainer>"));
     window->includePaths = QStringLiteral("../a;") + path("b");
     QVERIFY(readFile(path("panels/main.xml")).ok);
     QVERIFY(window->panel()->getActiveElement(QStringLiteral("IN_A")));
@@ -1590,7 +1590,7 @@ void TestPanelReader::includeFailuresFailTheReadWithoutReplacingThePanel()
     if (!includedText.isEmpty())
         write(included, includedText);
     const ReadOutcome outcome = read(verticalPanelText("<checkbox define=\"BEFORE\"/><include" + attributes + ">" + included.toUtf8()
-                                           + "</include><checkbox define=\"AFTER\"/>"));
+                                                       + "</include><checkbox define=\"AFTER\"/>"));
     QVERIFY(!outcome.ok);
     QCOMPARE(transcript(), reported.isEmpty() ? QStringList() : QStringList{reported});
     if (!logged.isEmpty())
@@ -1630,7 +1630,7 @@ void TestPanelReader::brokenIncludedFragmentKeepsTheRest()
     write("half.xml", "<groupcontainer><checkbox define=\"FIRST\"/><checkbox define=\"SECOND\"");
     write("v1.xml", signedPanelText("<checkbox define=\"OLD\"/>", QString(), "0.5"));
     QVERIFY(read(verticalPanelText("<include x=\"1\">half.xml</include><include>v1.xml</include>"
-                       "<checkbox define=\"AFTER\"/>"))
+                                   "<checkbox define=\"AFTER\"/>"))
                 .ok);
     QVERIFY(window->panel()->getActiveElement(QStringLiteral("FIRST")));
     QVERIFY(!window->panel()->getActiveElement(QStringLiteral("SECOND")));
