@@ -1,8 +1,9 @@
 // Guards the demo output against unintended changes: the real program runs
 // headless on a copy of the demo panel, as run.sh does without a display, and
 // every file it writes must match the fixture in demo-output byte for byte.
+#include "programrun.h"
+
 #include <QDir>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -36,26 +37,15 @@ void TestDemoOutput::initTestCase()
     out = dir.filePath("out");
     QVERIFY(QFile::copy(QStringLiteral(QUILLMATE_EXAMPLES "/demo.xml"), QDir(out).filePath("demo.xml")));
 
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-    environment.remove("QUILLMATE_NONINTERACTIVE"); // the options alone must keep it headless
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(dir.path());
-    process.start(QStringLiteral(QUILLMATE_BINARY),
-                  {"-q", "-c" + QDir(out).filePath("console.log"), "-s" + QDir(out).filePath("demo.qlmp"),
-                   QDir(out).filePath("demo.xml")});
-    // Nothing may wait on a dialog: a run that does not end is a failure.
-    const bool finished = process.waitForFinished(30000);
-    if (!finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    QVERIFY2(finished, "the demo run did not end by itself");
-    const QByteArray report = process.readAllStandardError() + fileBytes(QDir(out).filePath("console.log"));
-    QVERIFY2(process.exitStatus() == QProcess::NormalExit, report.constData());
-    QVERIFY2(process.exitCode() == 0, report.constData());
+    // Exactly the headless run of run.sh. Nothing may wait on a dialog: a run
+    // that does not end is a failure.
+    const ProgramRun run = runProgram(QStringLiteral(QUILLMATE_BINARY),
+                                      {"-q", "-c" + QDir(out).filePath("console.log"),
+                                       "-s" + QDir(out).filePath("demo.qlmp"), QDir(out).filePath("demo.xml")},
+                                      dir.path(), dir.filePath("config"));
+    QVERIFY2(run.finished, "the demo run did not end by itself");
+    const QByteArray report = run.stdErr.toLocal8Bit() + fileBytes(QDir(out).filePath("console.log"));
+    QVERIFY2(run.exitCode == 0, report.constData());
 }
 
 void TestDemoOutput::filesMatchTheFixtures_data()

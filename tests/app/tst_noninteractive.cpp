@@ -1,7 +1,8 @@
 // The runs that end inside start-up (-g, -s, -x), run as child processes of
 // the real program.
+#include "programrun.h"
+
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,23 +50,13 @@ void TestNonInteractive::initTestCase()
 TestNonInteractive::Result TestNonInteractive::run(const QStringList &arguments,
                                                    const QString &workingDir)
 {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("XDG_CONFIG_HOME", dir.filePath("config"));
-    environment.remove("QUILLMATE_NONINTERACTIVE"); // the options alone must keep it headless
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(workingDir.isEmpty() ? dir.path() : workingDir);
-    process.start(QStringLiteral(QUILLMATE_BINARY), arguments);
-    Result result;
     // Nothing may wait on a dialog: a run that does not end is a failure.
-    result.finished = process.waitForFinished(30000);
-    if (!result.finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.stdErr = QString::fromLocal8Bit(process.readAllStandardError());
+    const ProgramRun run = runProgram(QStringLiteral(QUILLMATE_BINARY), arguments,
+                                      workingDir.isEmpty() ? dir.path() : workingDir, dir.filePath("config"));
+    Result result;
+    result.finished = run.finished;
+    result.exitCode = run.exitCode;
+    result.stdErr = run.stdErr;
     return result;
 }
 
