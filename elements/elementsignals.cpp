@@ -92,16 +92,6 @@ ElementSignals::TextSignal ElementSignals::textSignal(const QString &name)
     return actionSignal(name);
 }
 
-QStringList ElementSignals::actionNames(const QStringList &events, const QStringList &kinds)
-{
-    QStringList names;
-    for (const QString &event : events) {
-        for (const QString &kind : kinds)
-            names.append(event + QLatin1Char('_') + kind);
-    }
-    return names;
-}
-
 void ElementSignals::emitText(const QString &name, const QString &text)
 {
     const TextSignal signal = textSignal(name);

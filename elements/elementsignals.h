@@ -9,7 +9,8 @@
 // Every element owns one of these as a child object and emits through it; the
 // panel connects to it. An element class raises only some of the signals (a
 // check box has no "selected" actions, a spin box sends no locks): raises()
-// names those, and emitText() and the panel reader keep to them. While the
+// names those, from the element's row in the element kind table
+// (elementkinds.h), and emitText() and the panel reader keep to them. While the
 // element blocks its signals, the companion emits none either: the elements
 // emit through raise() and emitText(), which keep to that.
 class ElementSignals final : public QObject
@@ -33,8 +34,6 @@ public:
     static TextSignal actionSignal(const QString &name);
     // An action signal, or sendLock or sendUnlock; null for any other name.
     static TextSignal textSignal(const QString &name);
-    // The names event_kind of every event with every kind.
-    static QStringList actionNames(const QStringList &events, const QStringList &kinds);
 
     // Emits the signal textSignal(name) with text when the element raises it.
     void emitText(const QString &name, const QString &text);

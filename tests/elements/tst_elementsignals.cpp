@@ -39,8 +39,11 @@ void TestElementSignals::actionNamesFindTheirSignals()
     const QStringList events = {"checked", "unchecked", "selected", "unselected",
                                 "changed", "clicked", "pressed", "released"};
     const QStringList kinds = {"sendUSB", "recData", "setDef", "runScript", "loadFile", "startProgram", "resetGUI"};
-    const QStringList names = ElementSignals::actionNames(events, kinds);
-    QCOMPARE(names.size(), events.size() * kinds.size());
+    QStringList names;
+    for (const QString &event : events) {
+        for (const QString &kind : kinds)
+            names << event + QLatin1Char('_') + kind;
+    }
     QSet<QByteArray> seen;
     for (const QString &name : names) {
         const ElementSignals::TextSignal signal = ElementSignals::actionSignal(name);
