@@ -4,13 +4,11 @@
 // placeholders, complete panels, cycles). A fixed seed keeps every run the
 // same; the count keeps it to a few seconds.
 
-#include "testenvironment.h"
+#include "readerfixture.h"
 #include "errorreporter.h"
-#include "mainwindow.h"
 #include "panel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
-#include "windowoptions.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
@@ -137,15 +135,14 @@ private:
     bool readOnce(const QByteArray &text);
     void write(const QString &name, const QByteArray &text);
 
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<ReaderFixture> fx;
     std::unique_ptr<QTemporaryDir> dir;
 };
 
 void FuzzPanelReader::initTestCase()
 {
-    env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(quietOptions());
+    fx = std::make_unique<ReaderFixture>();
+    fx->options.defines = QStringLiteral("A=1;CHIP=B;");
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
     write("frag.xml", "<groupcontainer label=\"$label$\"><checkbox define=\"F$n$\" label=\"$label$\"/>"
@@ -157,7 +154,7 @@ void FuzzPanelReader::initTestCase()
 
 void FuzzPanelReader::cleanupTestCase()
 {
-    window.reset();
+    fx.reset();
 }
 
 void FuzzPanelReader::write(const QString &name, const QByteArray &text)
@@ -168,16 +165,16 @@ void FuzzPanelReader::write(const QString &name, const QByteArray &text)
 bool FuzzPanelReader::readOnce(const QByteArray &text)
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    window->clearPanelState();
-    env->installPrompt({});
+    fx->clearPanelState();
+    fx->env.installPrompt({});
+    // Error reports go to the console, as with -q.
     ErrorReporter::instance().setSinks(false, true, false);
-    window->definesText = QStringLiteral("A=1;CHIP=B;");
-    window->panel()->setXMLFile(dir->filePath(QStringLiteral("panel.xml")));
+    fx->panel.setXMLFile(dir->filePath(QStringLiteral("panel.xml")));
 
     QByteArray bytes = text;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
-    PanelXmlReader reader(window->panel(), window->panelReadOptions());
+    PanelXmlReader reader(&fx->panel, fx->options);
     const bool ok = reader.readXml(&buffer);
     reader.xmlErrorLink();
     return ok;
@@ -223,7 +220,7 @@ void FuzzPanelReader::mutatedPanelsReadSafely()
                                             "<include k=\"2\">mut.xml</include></groupcontainer>"));
         slowest.start();
         accepted += readOnce(text) ? 1 : 0;
-        built += window->panel()->allElements.size();
+        built += fx->panel.allElements.size();
         QVERIFY2(slowest.elapsed() < 5000, qPrintable(QStringLiteral("round %1 took %2 ms").arg(i).arg(slowest.elapsed())));
     }
     // Mutations leave many panels readable: the pass reaches the builders.

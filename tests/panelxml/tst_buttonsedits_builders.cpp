@@ -2,10 +2,9 @@
 // boxes, and the icon attributes of push and toggle buttons, on small panels
 // of our own.
 
-#include "testenvironment.h"
+#include "readerfixture.h"
 #include "errorreporter.h"
 #include "lineedit.h"
-#include "mainwindow.h"
 #include "panel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
@@ -17,9 +16,7 @@
 #include "togglebutton.h"
 
 #include <QImage>
-#include <QScrollArea>
 #include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QtTest>
 
 #include <memory>
@@ -61,35 +58,33 @@ private slots:
 
 private:
     bool read(const QByteArray &elements);
-    QWidget *root() const;
+    QWidget *root() const { return fx->root(); }
     template <class T>
     T *find(const QString &name) const
     {
         return root() ? root()->findChild<T *>(name) : nullptr;
     }
-    QString console() const { return window->consoleBrowser()->toPlainText(); }
+    QString console() const { return fx->consoleText(); }
     // Whether the element's signal is connected to the panel's slot; drops it.
     template <typename Slot>
     bool connected(QObject *element, void (ElementSignals::*signal)(), Slot slot) const
     {
-        return QObject::disconnect(signalsOf(element), signal, window->panel(), slot);
+        return QObject::disconnect(signalsOf(element), signal, &fx->panel, slot);
     }
     template <typename Slot>
     bool connected(QObject *element, ElementSignals::TextSignal signal, Slot slot) const
     {
-        return QObject::disconnect(signalsOf(element), signal, window->panel(), slot);
+        return QObject::disconnect(signalsOf(element), signal, &fx->panel, slot);
     }
 
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<ReaderFixture> fx;
     std::unique_ptr<QTemporaryDir> dir;
 };
 
 void TestButtonsEditsBuilders::initTestCase()
 {
     readProgramVersion();
-    env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(CommandLineOptions());
+    fx = std::make_unique<ReaderFixture>();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
     QImage picture(16, 12, QImage::Format_RGB32);
@@ -105,30 +100,24 @@ void TestButtonsEditsBuilders::init()
 
 void TestButtonsEditsBuilders::cleanupTestCase()
 {
-    window.reset();
+    fx.reset();
 }
 
 bool TestButtonsEditsBuilders::read(const QByteArray &elements)
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    window->clearPanelState();
-    env->installPrompt({});
+    fx->clearPanelState();
+    fx->env.installPrompt({});
     const QString path = writeTestFile(dir->filePath(QStringLiteral("panel.xml")),
                                        verticalPanelText(QString::fromUtf8(elements)));
     if (path.isEmpty())
         return false;
-    window->panel()->setXMLFile(path);
+    fx->panel.setXMLFile(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
-    PanelXmlReader reader(window->panel(), window->panelReadOptions());
+    PanelXmlReader reader(&fx->panel, fx->options);
     return reader.readXml(&file);
-}
-
-QWidget *TestButtonsEditsBuilders::root() const
-{
-    auto *area = qobject_cast<QScrollArea *>(window->centralWidget());
-    return area ? area->widget() : nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -148,7 +137,7 @@ void TestButtonsEditsBuilders::toggleButtons()
                  "<togglebutton label=\"Nameless\"/>"));
     auto *power = find<ToggleButton>(QStringLiteral("POWER"));
     QVERIFY(power);
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("POWER")), static_cast<ActiveElement *>(power));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("POWER")), static_cast<ActiveElement *>(power));
     QCOMPARE(power->text(), QStringLiteral("Power"));
     QVERIFY(power->isCheckable());
     QVERIFY(power->elementProperty("inverted").toBool());
@@ -232,7 +221,7 @@ void TestButtonsEditsBuilders::buttonIcons()
                  "<button define=\"GREYED\" icon=\"pics/icon.png\" nograyout=\"0\"/>"
                  "<togglebutton define=\"TOGGLE\" icon=\"pics/icon.png\" nograyout=\"1\"/>"
                  "<button define=\"NO_ICON\"/>"));
-    const auto button = [this](const char *name) { return window->panel()->pushButtonsByName.value(QLatin1String(name)); };
+    const auto button = [this](const char *name) { return fx->panel.pushButtonsByName.value(QLatin1String(name)); };
 
     PushButton *plain = button("PLAIN_ICON");
     QCOMPARE(plain->property("Icon").toString(), QStringLiteral("pics\\icon.png"));
@@ -273,13 +262,13 @@ void TestButtonsEditsBuilders::pushButtonActionsThatShareTheClickedSignal()
                  "<action event=\"released\" cmd=\"loadFile\" data=\"f.xml\"/>"
                  "<action event=\"pressed\" cmd=\"setDef\" data=\"X=1\"/></button>"
                  "<button define=\"Q\"><action event=\"pressed\" cmd=\"setDef\" data=\"X=1\"/></button>"));
-    PushButton *p = window->panel()->pushButtonsByName.value(QStringLiteral("P"));
+    PushButton *p = fx->panel.pushButtonsByName.value(QStringLiteral("P"));
     QVERIFY(connected(p, &ElementSignals::clicked_runScript, &Panel::runScript));
     QVERIFY(connected(p, &ElementSignals::clicked_loadFile, &Panel::loadFile));
     QVERIFY(connected(p, &ElementSignals::pressed_setDef, &Panel::setDef));
     QVERIFY(!connected(p, &ElementSignals::clicked_setDef, &Panel::setDef));
     QVERIFY(!connected(p, &ElementSignals::clicked_startProgram, &Panel::startProgram));
-    PushButton *q = window->panel()->pushButtonsByName.value(QStringLiteral("Q"));
+    PushButton *q = fx->panel.pushButtonsByName.value(QStringLiteral("Q"));
     QVERIFY(!connected(q, &ElementSignals::clicked_setDef, &Panel::setDef));
 }
 
@@ -298,7 +287,7 @@ void TestButtonsEditsBuilders::lineEdits()
                  "<edit label=\"Nameless\"/>"));
     auto *name = find<LineEdit>(QStringLiteral("NAME"));
     QVERIFY(name);
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("NAME")), static_cast<ActiveElement *>(name));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("NAME")), static_cast<ActiveElement *>(name));
     QVERIFY(name->isNumeric());
     QCOMPARE(name->elementProperty("numeric").toString(), QStringLiteral("1"));
     QCOMPARE(name->elementProperty("my_default").toString(), QStringLiteral("0x10"));
@@ -355,8 +344,8 @@ void TestButtonsEditsBuilders::texts()
     QCOMPARE(speed->property("wordwrap").toString(), QStringLiteral("1"));
     QCOMPARE(speed->toolTip(), QStringLiteral("Tip"));
     // The content, elements included, is dropped; reading goes on after it.
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("INSIDE")));
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("AFTER")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("INSIDE")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("AFTER")));
     QVERIFY(!find<Text>(QStringLiteral("NARROW"))->wordWrap());
     QVERIFY(find<Text>(QStringLiteral("NARROW"))->toolTip().isEmpty());
 
@@ -374,7 +363,7 @@ void TestButtonsEditsBuilders::editBoxes()
                  "<action event=\"changed\" cmd=\"setDef\" data=\"X=1\"/></editbox></header>"));
     auto *note = find<TextEdit>(QStringLiteral("NOTE"));
     QVERIFY(note);
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("NOTE")), static_cast<ActiveElement *>(note));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("NOTE")), static_cast<ActiveElement *>(note));
     QCOMPARE(note->header(), QStringLiteral("n.h"));
     QCOMPARE(note->elementProperty("my_default").toString(), QStringLiteral("hello"));
     QVERIFY(connected(note, &ElementSignals::changed_setDef, &Panel::setDef));

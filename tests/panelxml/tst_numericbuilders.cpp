@@ -1,12 +1,11 @@
-// The slider, knob and dial builders against small panels of our own, and the
-// numeric elements' values through a project file and back.
+// The slider, knob and dial builders and the spin box kinds against small
+// panels of our own, and the demo panel.
 
-#include "testenvironment.h"
+#include "readerfixture.h"
 #include "doublespinbox.h"
 #include "errorreporter.h"
 #include "hexspinbox.h"
 #include "knob.h"
-#include "mainwindow.h"
 #include "panel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
@@ -16,9 +15,7 @@
 #include "spinbox.h"
 
 #include <QRegularExpression>
-#include <QScrollArea>
 #include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QtTest>
 
 #include <qwt_dial.h>
@@ -59,38 +56,30 @@ private slots:
     void integerRangesClampToInt_data();
     void integerRangesClampToInt();
 
-    void valuesTravelThroughTheProjectFile();
     void demoPanelShowsEveryKind();
 
 private:
     QString path(const QString &name) const { return dir->filePath(name); }
     void write(const QString &name, const QByteArray &text) const;
-    // Reads the elements as a panel into the window; true when the read succeeded.
+    // Reads the elements as a panel into the fixture's panel; true when the read succeeded.
     bool read(const QByteArray &elements);
     template <class T>
     T *find(const QString &name) const
     {
-        auto *area = qobject_cast<QScrollArea *>(window->centralWidget());
-        return area && area->widget() ? area->widget()->findChild<T *>(name) : nullptr;
+        return fx->root() ? fx->root()->findChild<T *>(name) : nullptr;
     }
     // The console's XML lines, one a line.
     QStringList xmlLines() const;
-    QStringList transcript() const { return env->prompt()->transcript(); }
+    QStringList transcript() const { return fx->transcript(); }
 
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<ReaderFixture> fx;
     std::unique_ptr<QTemporaryDir> dir;
 };
 
 void TestNumericBuilders::initTestCase()
 {
     readProgramVersion();
-    env = std::make_unique<TestEnvironment>();
-    QFile disclaimer(QDir(env->appDir()).filePath("disclaimer.txt"));
-    QVERIFY(disclaimer.open(QIODevice::WriteOnly));
-    disclaimer.write("Generated for tests.\n");
-    disclaimer.close();
-    window = std::make_unique<MainWindow>(CommandLineOptions());
+    fx = std::make_unique<ReaderFixture>();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
 }
@@ -98,12 +87,12 @@ void TestNumericBuilders::initTestCase()
 void TestNumericBuilders::init()
 {
     ErrorReporter::instance().setSinks(true, false, false);
-    env->installPrompt({});
+    fx->env.installPrompt({});
 }
 
 void TestNumericBuilders::cleanupTestCase()
 {
-    window.reset();
+    fx.reset();
 }
 
 void TestNumericBuilders::write(const QString &name, const QByteArray &text) const
@@ -116,19 +105,19 @@ bool TestNumericBuilders::read(const QByteArray &elements)
     write("panel.xml", verticalPanelText(QString::fromUtf8(elements)));
     // The panel before goes as it would in the program, once control is back.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    window->clearPanelState();
-    env->installPrompt({});
-    window->panel()->setXMLFile(path("panel.xml"));
+    fx->clearPanelState();
+    fx->env.installPrompt({});
+    fx->panel.setXMLFile(path("panel.xml"));
     QFile device(path("panel.xml"));
     if (!device.open(QIODevice::ReadOnly | QIODevice::Text))
         return false;
-    PanelXmlReader reader(window->panel(), window->panelReadOptions());
+    PanelXmlReader reader(&fx->panel, fx->options);
     return reader.readXml(&device);
 }
 
 QStringList TestNumericBuilders::xmlLines() const
 {
-    QStringList lines = window->consoleBrowser()->toPlainText().split(QLatin1Char('\n'));
+    QStringList lines = fx->consoleText().split(QLatin1Char('\n'));
     lines = lines.filter(QStringLiteral("XML "));
     // Without the position the line ends with.
     static const QRegularExpression position(QStringLiteral("\\s*\\(file line \\d+, column \\d+\\)$"));
@@ -200,7 +189,7 @@ void TestNumericBuilders::sliders()
     QFETCH(QStringList, reported);
 
     QVERIFY(read(element));
-    auto *slider = qobject_cast<QScrollArea *>(window->centralWidget())->widget()->findChild<Slider *>();
+    auto *slider = fx->root()->findChild<Slider *>();
     QVERIFY(slider);
     QCOMPARE(bounds(slider->minimum(), slider->maximum()), range);
     QCOMPARE(slider->singleStep(), step);
@@ -232,15 +221,15 @@ void TestNumericBuilders::sliderImageAndWiring()
     // A slider takes no locks of its own.
     QVERIFY(!slider->elementProperty("locks").isValid());
 
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("LEVEL")), static_cast<ActiveElement *>(slider));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("LEVEL")), static_cast<ActiveElement *>(slider));
     const QVariantList actions = slider->elementProperty("data").toMap().value("0").toList();
     QCOMPARE(actions, QVariantList({"changed_setDef", "", "X=1", "changed_runScript", "", "s.txt"}));
-    QVERIFY(QObject::disconnect(signalsOf(slider), &ElementSignals::changed_setDef, window->panel(), &Panel::setDef));
-    QVERIFY(QObject::disconnect(signalsOf(slider), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
+    QVERIFY(QObject::disconnect(signalsOf(slider), &ElementSignals::changed_setDef, &fx->panel, &Panel::setDef));
+    QVERIFY(QObject::disconnect(signalsOf(slider), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
     for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
                              "on_updateCurve", "on_updateDial", "on_updateThermo",
                              "on_updateLog"})
-        QVERIFY2(QObject::disconnect(signalsOf(slider), &ElementSignals::updateMathLabels, window->panel(), refreshSlot(slot)), slot);
+        QVERIFY2(QObject::disconnect(signalsOf(slider), &ElementSignals::updateMathLabels, &fx->panel, refreshSlot(slot)), slot);
 }
 
 // ---------------------------------------------------------------------------
@@ -311,8 +300,7 @@ void TestNumericBuilders::knobs()
     QFETCH(QStringList, reported);
 
     QVERIFY(read(element));
-    auto *area = qobject_cast<QScrollArea *>(window->centralWidget());
-    auto *knob = area->widget()->findChild<Knob *>();
+    auto *knob = fx->root()->findChild<Knob *>();
     QVERIFY(knob);
     QCOMPARE(knob->knobStyle(), QwtKnob::Styled);
     QCOMPARE(bounds(knob->lowerBound(), knob->upperBound()), scale);
@@ -339,7 +327,7 @@ void TestNumericBuilders::knobIsBoundAndWired()
                  "<action event=\"clicked\" cmd=\"setDef\" data=\"Y=1\"/></knob>"));
     auto *knob = find<Knob>(QStringLiteral("GAIN"));
     QVERIFY(knob);
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("GAIN")), static_cast<ActiveElement *>(knob));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("GAIN")), static_cast<ActiveElement *>(knob));
     QCOMPARE(knob->elementProperty("header").toString(), QStringLiteral("amp.h"));
     QVERIFY(!knob->property("isRaised").isValid());
     // Only "changed" fits a knob; the other event warns and is kept.
@@ -347,18 +335,18 @@ void TestNumericBuilders::knobIsBoundAndWired()
     QCOMPARE(knob->elementProperty("data").toMap().value("0").toList(),
              QVariantList({"changed_runScript", "", "gain.txt", "changed_sendUSB", "", "01;02", "1:x", "5",
                            "clicked_setDef", "", "Y=1"}));
-    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_runScript, window->panel(), &Panel::runScript));
-    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_sendUSB, window->panel(), &Panel::sendUSB));
-    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_recData, window->panel(), &Panel::recData));
-    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
+    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_runScript, &fx->panel, &Panel::runScript));
+    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_sendUSB, &fx->panel, &Panel::sendUSB));
+    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_recData, &fx->panel, &Panel::recData));
+    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
     for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
                              "on_updateCurve", "on_updateDial", "on_updateThermo"})
-        QVERIFY2(QObject::disconnect(signalsOf(knob), &ElementSignals::updateMathLabels, window->panel(), refreshSlot(slot)), slot);
-    QVERIFY(!QObject::disconnect(signalsOf(knob), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateLog));
+        QVERIFY2(QObject::disconnect(signalsOf(knob), &ElementSignals::updateMathLabels, &fx->panel, refreshSlot(slot)), slot);
+    QVERIFY(!QObject::disconnect(signalsOf(knob), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateLog));
 
     // A 4-bit field fits 0..15.
     QVERIFY(read("<knob define=\"ADC.CTRL[7:4]\" range=\"0;15\"/>"));
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("ADC.CTRL[7:4]")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("ADC.CTRL[7:4]")));
     QCOMPARE(transcript(), QStringList());
 }
 
@@ -390,7 +378,7 @@ void TestNumericBuilders::dials()
     QVERIFY(read(element + "<dial define=\"OTHER\" label=\"Other\">text only</dial>"));
     auto *dial = find<QwtDial>(QStringLiteral("D"));
     QVERIFY(dial);
-    QCOMPARE(window->panel()->dialsByName.value(QStringLiteral("D")), static_cast<QWidget *>(dial));
+    QCOMPARE(fx->panel.dialsByName.value(QStringLiteral("D")), static_cast<QWidget *>(dial));
     QCOMPARE(bounds(dial->lowerBound(), dial->upperBound()), scale);
     QCOMPARE(dial->value(), qBound(dial->minimum(), 1.0, dial->maximum()));
     QVERIFY(dial->isReadOnly());
@@ -405,11 +393,11 @@ void TestNumericBuilders::dials()
     QCOMPARE(dial->scaleDraw()->tickLength(QwtScaleDiv::MinorTick), 0.0);
     QCOMPARE(dial->property("data").toString(), source);
     if (source.isEmpty())
-        QVERIFY(window->panel()->dialsByData.isEmpty());
+        QVERIFY(fx->panel.dialsByData.isEmpty());
     else
-        QCOMPARE(window->panel()->dialsByData.value(source), QList<QwtDial *>{dial});
+        QCOMPARE(fx->panel.dialsByData.value(source), QList<QwtDial *>{dial});
     // A dial is no value element.
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("D")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("D")));
     QVERIFY(find<QwtDial>(QStringLiteral("OTHER")));
     QCOMPARE(xmlLines(), QStringList());
 }
@@ -425,24 +413,24 @@ void TestNumericBuilders::spinBoxKindsAreBoundAndWired()
     auto *rate = find<DoubleSpinBox>(QStringLiteral("RATE"));
     auto *mask = find<HexSpinBox>(QStringLiteral("MASK"));
     QVERIFY(rate && mask);
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("RATE")), static_cast<ActiveElement *>(rate));
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("MASK")), static_cast<ActiveElement *>(mask));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("RATE")), static_cast<ActiveElement *>(rate));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("MASK")), static_cast<ActiveElement *>(mask));
     QCOMPARE(rate->elementProperty("isRaised"), QVariant(false));
 
     // The double spin box: formulas, its value to the modified mark, SVG images.
-    QVERIFY(QObject::disconnect(signalsOf(rate), &ElementSignals::changed_setDef, window->panel(), &Panel::setDef));
-    QVERIFY(QObject::disconnect(rate, QOverload<double>::of(&QDoubleSpinBox::valueChanged), window->panel(), &Panel::changed));
-    QVERIFY(QObject::disconnect(signalsOf(rate), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateMathLabel));
-    QVERIFY(QObject::disconnect(signalsOf(rate), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateSvgImage));
-    QVERIFY(!QObject::disconnect(signalsOf(rate), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateLED));
-    QVERIFY(!QObject::disconnect(signalsOf(rate), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
+    QVERIFY(QObject::disconnect(signalsOf(rate), &ElementSignals::changed_setDef, &fx->panel, &Panel::setDef));
+    QVERIFY(QObject::disconnect(rate, QOverload<double>::of(&QDoubleSpinBox::valueChanged), &fx->panel, &Panel::changed));
+    QVERIFY(QObject::disconnect(signalsOf(rate), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateMathLabel));
+    QVERIFY(QObject::disconnect(signalsOf(rate), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateSvgImage));
+    QVERIFY(!QObject::disconnect(signalsOf(rate), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateLED));
+    QVERIFY(!QObject::disconnect(signalsOf(rate), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
 
     // The hexadecimal one: all but dials and thermometers.
-    QVERIFY(QObject::disconnect(signalsOf(mask), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
+    QVERIFY(QObject::disconnect(signalsOf(mask), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
     for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
                              "on_updateCurve", "on_updateLog"})
-        QVERIFY2(QObject::disconnect(signalsOf(mask), &ElementSignals::updateMathLabels, window->panel(), refreshSlot(slot)), slot);
-    QVERIFY(!QObject::disconnect(signalsOf(mask), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateDial));
+        QVERIFY2(QObject::disconnect(signalsOf(mask), &ElementSignals::updateMathLabels, &fx->panel, refreshSlot(slot)), slot);
+    QVERIFY(!QObject::disconnect(signalsOf(mask), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateDial));
     QCOMPARE(xmlLines(), QStringList());
 }
 
@@ -482,73 +470,15 @@ void TestNumericBuilders::integerRangesClampToInt()
     QCOMPARE(xmlLines(), QStringList());
 }
 
-// ---------------------------------------------------------------------------
-// Project file
-
-void TestNumericBuilders::valuesTravelThroughTheProjectFile()
-{
-    write("values.xml", verticalPanelText("<header file=\"values.h\">"
-                                          "<spinbox define=\"COUNT\" range=\"-10;1000\" default=\"1\"/>"
-                                          "<hexspinbox define=\"MASK\" range=\"0;0x7FFFFFFF\" default=\"0x10\"/>"
-                                          "<doublespinbox define=\"RATIO\" range=\"0;10\" default=\"1.5\"/>"
-                                          "<slider define=\"LEVEL\" range=\"0;63\" default=\"8\"/>"
-                                          "<knob define=\"GAIN\" range=\"0;100\" default=\"10\"/>"
-                                          "</header>"));
-    QVERIFY(window->open(path("values.xml")));
-    window->initLoadedConfiguration(true);
-
-    // Values as a project holds them: a double that needs all 17 digits.
-    const QHash<QString, QString> values{{"COUNT", "-7"},
-                                         {"MASK", "2147483647"},
-                                         {"RATIO", "0.30000000000000004"},
-                                         {"LEVEL", "63"},
-                                         {"GAIN", "42.9"}};
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        window->panel()->getActiveElement(it.key())->loadValue(it.value());
-    const QString project = path("values.qlmp");
-    QVERIFY(window->saveProjectFile(project, true));
-    QFile file(project);
-    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QString text = QString::fromUtf8(file.readAll());
-    const auto record = [](const char *kind, const char *define, const char *value, const char *shown) {
-        return QStringLiteral("<%1>\n            <define>%2</define>\n            <value>%3</value>\n"
-                              "            <dispValue>%4</dispValue>")
-            .arg(kind, define, value, shown);
-    };
-    QVERIFY2(text.contains(record("HexSpinBox", "MASK", "2147483647", "2147483647")), qPrintable(text));
-    QVERIFY(text.contains(record("DoubleSpinBox", "RATIO", "0.30000000000000004", "0.3")));
-    QVERIFY(text.contains(record("Knob", "GAIN", "42.9", "42.9")));
-    QVERIFY(text.contains(record("Slider", "LEVEL", "63", "63")));
-    QVERIFY(text.contains(record("SpinBox", "COUNT", "-7", "-7")));
-
-    // Back to the defaults, then the project again.
-    window->panel()->resetToDefaults();
-    QCOMPARE(window->panel()->getActiveElement("GAIN")->storedValueText(), QStringLiteral("10"));
-    QCOMPARE(window->panel()->getActiveElement("RATIO")->storedValueText(), QStringLiteral("1.5"));
-    QVERIFY(window->load(project));
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        QCOMPARE(window->panel()->getActiveElement(it.key())->storedValueText(), it.value());
-    QCOMPARE(window->panel()->getActiveElement("RATIO")->value(KeywordValue, 0), QStringLiteral("0.3"));
-    QCOMPARE(find<HexSpinBox>("MASK")->text(), QStringLiteral("0x7FFFFFFF"));
-    QCOMPARE(transcript(), QStringList());
-
-    // Saved again, the file is the same.
-    const QString again = path("again.qlmp");
-    QVERIFY(window->saveProjectFile(again, true));
-    QFile second(again);
-    QVERIFY(second.open(QIODevice::ReadOnly | QIODevice::Text));
-    QCOMPARE(QString::fromUtf8(second.readAll()), text);
-}
-
 void TestNumericBuilders::demoPanelShowsEveryKind()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    window->clearPanelState();
+    fx->clearPanelState();
     const QString file = QStringLiteral(QUILLMATE_SOURCE_DIR "/examples/demo.xml");
-    window->panel()->setXMLFile(file);
+    fx->panel.setXMLFile(file);
     QFile device(file);
     QVERIFY(device.open(QIODevice::ReadOnly | QIODevice::Text));
-    PanelXmlReader reader(window->panel(), window->panelReadOptions());
+    PanelXmlReader reader(&fx->panel, fx->options);
     QVERIFY(reader.readXml(&device));
     // Signed: no "manipulated" warning.
     QCOMPARE(transcript(), QStringList());
@@ -557,8 +487,8 @@ void TestNumericBuilders::demoPanelShowsEveryKind()
     QVERIFY(qobject_cast<DoubleSpinBox *>(find<QWidget>(QStringLiteral("DEMO_COEFF"))));
     QVERIFY(qobject_cast<HexSpinBox *>(find<QWidget>(QStringLiteral("DEMO_CHANNELS"))));
     for (const char *define : {"DEMO_LEVEL", "DEMO_GAIN", "DEMO_COEFF", "DEMO_CHANNELS"})
-        QVERIFY2(window->panel()->getActiveElement(QString::fromLatin1(define)), define);
-    QCOMPARE(window->panel()->dialsByData.value(QStringLiteral("DEMO_LEVEL")).size(), 1);
+        QVERIFY2(fx->panel.getActiveElement(QString::fromLatin1(define)), define);
+    QCOMPARE(fx->panel.dialsByData.value(QStringLiteral("DEMO_LEVEL")).size(), 1);
     QCOMPARE(xmlLines().filter(QStringLiteral("DEMO_")), QStringList());
 }
 

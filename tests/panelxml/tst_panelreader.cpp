@@ -2,7 +2,7 @@
 // messages, header elements, the dispatcher, containers, buttons, spin boxes,
 // define binding, actions, locks and includes.
 
-#include "testenvironment.h"
+#include "readerfixture.h"
 #include "absolutewidget.h"
 #include "boxcontainers.h"
 #include "buttongroup.h"
@@ -12,7 +12,6 @@
 #include "errorreporter.h"
 #include "gridwidget.h"
 #include "hexspinbox.h"
-#include "mainwindow.h"
 #include "panel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
@@ -25,17 +24,14 @@
 #include "textedit.h"
 #include "treewidget.h"
 #include "treewidgetitem.h"
-#include "tyklink.h"
 
 #include <QBoxLayout>
 #include <QBuffer>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QRadioButton>
-#include <QScrollArea>
 #include <QSpacerItem>
 #include <QTemporaryDir>
-#include <QTextBrowser>
 #include <QRegularExpression>
 #include <QTreeWidget>
 #include <QXmlStreamReader>
@@ -84,7 +80,7 @@ private slots:
     // Read flow
     void rootVersionAndChecksum_data();
     void rootVersionAndChecksum();
-    void homePanelIsKnownByTheWindowFlagNotByItsPath();
+    void homePanelIsKnownByItsFlagNotByItsPath();
     void checksumCoversTheTextWithoutCarriageReturns();
     void headerElementsAfterTheRootContainerAreNotRead();
     void brokenXmlGivesOneClearLine_data();
@@ -163,25 +159,23 @@ private:
     void write(const QString &name, const QByteArray &text) const;
     ReadOutcome readFile(const QString &file);
     ReadOutcome read(const QByteArray &text, const QString &name = QStringLiteral("panel.xml"));
-    QWidget *root() const;
+    QWidget *root() const { return fx->root(); }
     template <class T>
     T *find(const QString &name) const
     {
         return root() ? root()->findChild<T *>(name) : nullptr;
     }
-    QString console() const { return window->consoleBrowser()->toPlainText(); }
-    QStringList transcript() const { return env->prompt()->transcript(); }
+    QString console() const { return fx->consoleText(); }
+    QStringList transcript() const { return fx->transcript(); }
 
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<ReaderFixture> fx;
     std::unique_ptr<QTemporaryDir> dir;
 };
 
 void TestPanelReader::initTestCase()
 {
     readProgramVersion();
-    env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(CommandLineOptions());
+    fx = std::make_unique<ReaderFixture>();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
 }
@@ -189,14 +183,12 @@ void TestPanelReader::initTestCase()
 void TestPanelReader::init()
 {
     ErrorReporter::instance().setSinks(true, false, false);
-    window->definesText.clear();
-    window->includePaths.clear();
-    window->openingHomePanel = false;
+    fx->options = PanelReadOptions();
 }
 
 void TestPanelReader::cleanupTestCase()
 {
-    window.reset();
+    fx.reset();
 }
 
 void TestPanelReader::write(const QString &name, const QByteArray &text) const
@@ -208,17 +200,17 @@ ReadOutcome TestPanelReader::readFile(const QString &file)
 {
     // The panel before goes as it would in the program, once control is back.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    window->clearPanelState();
+    fx->clearPanelState();
     // A panel without a version element has none.
-    window->panel()->setXMLOriginalVersion(QString());
-    env->installPrompt({});
-    window->panel()->setXMLFile(file);
+    fx->panel.setXMLOriginalVersion(QString());
+    fx->env.installPrompt({});
+    fx->panel.setXMLFile(file);
 
     QFile device(file);
     ReadOutcome outcome;
     if (!device.open(QIODevice::ReadOnly | QIODevice::Text))
         return outcome;
-    PanelXmlReader reader(window->panel(), window->panelReadOptions());
+    PanelXmlReader reader(&fx->panel, fx->options);
     outcome.ok = reader.readXml(&device);
     outcome.usesTyk = reader.usesTyk;
     outcome.loadSaveAllowed = reader.loadSaveAllowed;
@@ -232,12 +224,6 @@ ReadOutcome TestPanelReader::read(const QByteArray &text, const QString &name)
 {
     write(name, text);
     return readFile(path(name));
-}
-
-QWidget *TestPanelReader::root() const
-{
-    auto *area = qobject_cast<QScrollArea *>(window->centralWidget());
-    return area ? area->widget() : nullptr;
 }
 
 // ---------------------------------------------------------------------------
@@ -305,14 +291,14 @@ void TestPanelReader::rootVersionAndChecksum()
     QCOMPARE(transcript(), messages);
 }
 
-void TestPanelReader::homePanelIsKnownByTheWindowFlagNotByItsPath()
+void TestPanelReader::homePanelIsKnownByItsFlagNotByItsPath()
 {
     const QByteArray tooNew = signedPanelText("<verticalcontainer/>", QString(), versionAbove(1));
     write("scripts/index.xml", tooNew);
     QDir::setCurrent(dir->path());
     QVERIFY(!readFile(QStringLiteral("scripts/index.xml")).ok);
 
-    window->openingHomePanel = true;
+    fx->options.homePanel = true;
     QVERIFY(readFile(QStringLiteral("scripts/index.xml")).ok);
     QVERIFY(transcript().isEmpty());
     // Even the home panel must not be of the first format.
@@ -335,10 +321,10 @@ void TestPanelReader::checksumCoversTheTextWithoutCarriageReturns()
     // Also when the device is not in text mode.
     QBuffer buffer(&crlf);
     QVERIFY(buffer.open(QIODevice::ReadOnly));
-    window->clearPanelState();
-    env->installPrompt({});
-    window->panel()->setXMLFile(path("buffer.xml"));
-    PanelXmlReader reader(window->panel(), window->panelReadOptions());
+    fx->clearPanelState();
+    fx->env.installPrompt({});
+    fx->panel.setXMLFile(path("buffer.xml"));
+    PanelXmlReader reader(&fx->panel, fx->options);
     QVERIFY(reader.readXml(&buffer));
     QVERIFY(transcript().isEmpty());
 }
@@ -349,7 +335,7 @@ void TestPanelReader::headerElementsAfterTheRootContainerAreNotRead()
         read(signedPanelText("<verticalcontainer/><loadsaveallowed value=\"0\"/><tooltipconfig value=\"1\"/>"));
     QVERIFY(outcome.ok);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(window->panel()->toolTipSectionMask, 0xFFFFu);
+    QCOMPARE(fx->panel.toolTipSectionMask, 0xFFFFu);
 }
 
 void TestPanelReader::brokenXmlGivesOneClearLine_data()
@@ -381,9 +367,9 @@ void TestPanelReader::brokenXmlGivesOneClearLine()
 
     QCOMPARE(read(text).ok, ok);
     QCOMPARE(console().count(QStringLiteral("XML Error: XML not well-formed:")), 1);
-    QCOMPARE(window->panel()->elementsByDefine.keys().size(), built.size());
+    QCOMPARE(fx->panel.elementsByDefine.keys().size(), built.size());
     for (const QString &define : qAsConst(built))
-        QVERIFY(window->panel()->getActiveElement(define));
+        QVERIFY(fx->panel.getActiveElement(define));
 }
 
 void TestPanelReader::deepNestingIsCutOffWithAMessage()
@@ -397,8 +383,8 @@ void TestPanelReader::deepNestingIsCutOffWithAMessage()
         nested += "</verticalcontainer>";
     QVERIFY(read(verticalPanelText(nested + "<checkbox define=\"AFTER\"/>")).ok);
     QCOMPARE(console().count(QStringLiteral("Elements nested deeper than 64 levels are not read:")), 1);
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("DEEP")));
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("AFTER")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("DEEP")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("AFTER")));
 }
 
 void TestPanelReader::absurdNumbersBuildWithoutHarm()
@@ -461,7 +447,7 @@ void TestPanelReader::shippedPanelsAreSignedAndLoadCleanly()
     QCOMPARE(transcript(), QStringList());
     QCOMPARE(console(), QString());
     for (const QString &define : qAsConst(defines))
-        QVERIFY2(window->panel()->getActiveElement(define), qPrintable(define));
+        QVERIFY2(fx->panel.getActiveElement(define), qPrintable(define));
 }
 
 // ---------------------------------------------------------------------------
@@ -496,7 +482,7 @@ void TestPanelReader::consoleLinesLinkToThePosition()
     const ReadOutcome outcome = read(verticalPanelText("<checkbox/>"));
     QVERIFY(outcome.ok);
     QVERIFY(console().contains(QStringLiteral("XML Error: Checkbox without define is not allowed:")));
-    const QString html = window->consoleBrowser()->toHtml();
+    const QString html = fx->consoleHtml();
     QVERIFY2(html.contains(PanelXmlReader::positionLink(path("panel.xml"), 5, 11)), qPrintable(html));
 
     // After a failed read the caller gets the position alone.
@@ -520,29 +506,29 @@ void TestPanelReader::headerElementValues()
         "<pinmapping file=\"pins.xml\"/><terminal port=\"X\"/><usesPython/>"
         "<verticalcontainer/>"));
     QVERIFY(outcome.ok);
-    QCOMPARE(window->panel()->getXMLVersion(), QStringLiteral("1.1"));
-    QCOMPARE(window->panel()->getXMLOriginalVersion(), QStringLiteral("1.1"));
-    QCOMPARE(window->panel()->toolTipSectionMask, 12u);
+    QCOMPARE(fx->panel.getXMLVersion(), QStringLiteral("1.1"));
+    QCOMPARE(fx->panel.getXMLOriginalVersion(), QStringLiteral("1.1"));
+    QCOMPARE(fx->panel.toolTipSectionMask, 12u);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(window->panel()->ioPortName, QStringLiteral("COM3"));
-    QCOMPARE(window->panel()->ioCheckMode, quint16(1));
-    QCOMPARE(window->panel()->getFWVersionRangeText(), QStringLiteral("V.1.2.3..V.2.255.255"));
-    QCOMPARE(window->panel()->getForumURL(), QStringLiteral("http://f"));
-    QCOMPARE(window->panel()->forumToolTip, QStringLiteral("Ask"));
-    QCOMPARE(window->panel()->documentsPath, QStringLiteral("docs"));
+    QCOMPARE(fx->panel.ioPortName, QStringLiteral("COM3"));
+    QCOMPARE(fx->panel.ioCheckMode, quint16(1));
+    QCOMPARE(fx->panel.getFWVersionRangeText(), QStringLiteral("V.1.2.3..V.2.255.255"));
+    QCOMPARE(fx->panel.getForumURL(), QStringLiteral("http://f"));
+    QCOMPARE(fx->panel.forumToolTip, QStringLiteral("Ask"));
+    QCOMPARE(fx->panel.documentsPath, QStringLiteral("docs"));
     QCOMPARE(console(), QString());
 
     outcome = read(signedPanelText("<tooltipconfig value=\"many\"/><loadsaveallowed value=\"no\"/>"
                                    "<ioconfig/><verticalcontainer/>"));
-    QCOMPARE(window->panel()->toolTipSectionMask, 0u);
+    QCOMPARE(fx->panel.toolTipSectionMask, 0u);
     QVERIFY(!outcome.loadSaveAllowed);
-    QCOMPARE(window->panel()->ioPortName, QString());
+    QCOMPARE(fx->panel.ioPortName, QString());
 
     // A new read starts from the defaults.
     outcome = read(verticalPanelText(""));
-    QCOMPARE(window->panel()->toolTipSectionMask, 0xFFFFu);
+    QCOMPARE(fx->panel.toolTipSectionMask, 0xFFFFu);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(window->panel()->getForumURL(), QString());
+    QCOMPARE(fx->panel.getForumURL(), QString());
 }
 
 void TestPanelReader::headerFileWarnings_data()
@@ -614,15 +600,15 @@ void TestPanelReader::startConditionDecidesWhetherAnElementIsBuilt()
 {
     const QByteArray text = verticalPanelText("<groupcontainer startcond=\"CHIP==A\"><checkbox define=\"IN\"/></groupcontainer>"
                                               "<checkbox define=\"OUT\" startcond=\"CHIP!=A\"/>");
-    window->definesText = QStringLiteral("CHIP=A");
+    fx->options.defines = QStringLiteral("CHIP=A");
     QVERIFY(read(text).ok);
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("IN")));
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("OUT")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("IN")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("OUT")));
 
-    window->definesText.clear();
+    fx->options.defines.clear();
     QVERIFY(read(text).ok);
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("IN")));
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("OUT")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("IN")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("OUT")));
     QCOMPARE(console(), QString());
 }
 
@@ -639,14 +625,14 @@ void TestPanelReader::dispatcherNamesAreExact()
     QVERIFY(qobject_cast<QTreeWidget *>(branchBox->parentWidget()->parentWidget()));
     QVERIFY(qobject_cast<QBoxLayout *>(find<CheckBox>(QStringLiteral("PLAIN"))->parentWidget()->layout()));
     QVERIFY(!find<QWidget>(QStringLiteral("UPPER")));
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("INNER")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("INNER")));
     QVERIFY(find<ComboBox>(QStringLiteral("LATER")));
     QCOMPARE(console().count(QStringLiteral("XML Warning: Found <item> element that's not within a <combo> element")), 1);
     QCOMPARE(console().count(QStringLiteral("XML Error: Editbox without define is not allowed:")), 1);
     QCOMPARE(root()->findChildren<TextEdit *>().size(), 1);
     // Inside containers a version element sets the version text only.
-    QCOMPARE(window->panel()->getXMLVersion(), QStringLiteral("7"));
-    QCOMPARE(window->panel()->getXMLOriginalVersion(), QString());
+    QCOMPARE(fx->panel.getXMLVersion(), QStringLiteral("7"));
+    QCOMPARE(fx->panel.getXMLOriginalVersion(), QString());
 }
 
 void TestPanelReader::headerGroupsNameTheHeaderFile()
@@ -658,9 +644,9 @@ void TestPanelReader::headerGroupsNameTheHeaderFile()
         "<radio define=\"R\"><header file=\"b.h\"><radiobutton label=\"x\"/></header></radio>"
         "</verticalcontainer>"));
     QVERIFY(outcome.ok);
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("IN_A"))->header(), QStringLiteral("a.h"));
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("OWN"))->header(), QStringLiteral("own.h"));
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("NONE"))->header(), QString());
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("IN_A"))->header(), QStringLiteral("a.h"));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("OWN"))->header(), QStringLiteral("own.h"));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("NONE"))->header(), QString());
     QCOMPARE(outcome.headerVersions.value(QStringLiteral("a.h")), QStringLiteral("3.1"));
     QCOMPARE(outcome.headerVersions.value(QStringLiteral("own.h")), QStringLiteral("3.1"));
     // A radio button inside a header group has no group to join.
@@ -712,7 +698,7 @@ void TestPanelReader::boxStretchBits()
                                    + "\"><checkbox define=\"C\"/></" + kind + ">"))
                 .ok);
     QWidget *box = find<CheckBox>(QStringLiteral("C"))->parentWidget();
-    QCOMPARE(window->panel()->containersByName.value(QStringLiteral("BOX")), dynamic_cast<Container *>(box));
+    QCOMPARE(fx->panel.containersByName.value(QStringLiteral("BOX")), dynamic_cast<Container *>(box));
     auto *layout = qobject_cast<QBoxLayout *>(box->layout());
     QVERIFY(layout);
     QCOMPARE(layout->count(), 1 + int(before) + int(after));
@@ -731,16 +717,16 @@ void TestPanelReader::tabContainers()
     auto *rootTabs = qobject_cast<TabWidget *>(root());
     QVERIFY(rootTabs);
     QCOMPARE(rootTabs->objectName(), QStringLiteral("TAB_ROOT"));
-    QCOMPARE(window->panel()->tabWidgetsByName.value(QStringLiteral("Main")), rootTabs);
+    QCOMPARE(fx->panel.tabWidgetsByName.value(QStringLiteral("Main")), rootTabs);
     QCOMPARE(rootTabs->count(), 3);
     QCOMPARE(rootTabs->tabToolTip(0), QStringLiteral("inner tip"));
 
-    auto *inner = window->panel()->tabWidgetsByName.value(QStringLiteral("Inner"));
+    auto *inner = fx->panel.tabWidgetsByName.value(QStringLiteral("Inner"));
     QVERIFY(inner);
     QVERIFY(!inner->objectName().startsWith(QStringLiteral("TAB_")));
     auto *named = find<TabWidget>(QStringLiteral("TABS"));
     QVERIFY(named);
-    QCOMPARE(window->panel()->containersByName.value(QStringLiteral("TABS")), static_cast<Container *>(named));
+    QCOMPARE(fx->panel.containersByName.value(QStringLiteral("TABS")), static_cast<Container *>(named));
     auto *sized = qobject_cast<TabWidget *>(rootTabs->widget(2));
     QVERIFY(sized->objectName().startsWith(QStringLiteral("TAB_")));
 
@@ -751,8 +737,8 @@ void TestPanelReader::tabContainers()
     QVERIFY(QObject::disconnect(inner, changed, inner, &TabWidget::changedTab));
     QVERIFY(!QObject::disconnect(inner, changed, inner, &TabWidget::updateSizes));
     QVERIFY(QObject::disconnect(sized, changed, sized, &TabWidget::updateSizes));
-    QVERIFY(takeConnection(rootTabs, &TabWidget::updateMathLabels, window->panel(), &Panel::on_updateMathLabel));
-    QVERIFY(takeConnection(named, &TabWidget::updateMathLabels, window->panel(), &Panel::on_updateMathLabel));
+    QVERIFY(takeConnection(rootTabs, &TabWidget::updateMathLabels, &fx->panel, &Panel::on_updateMathLabel));
+    QVERIFY(takeConnection(named, &TabWidget::updateMathLabels, &fx->panel, &Panel::on_updateMathLabel));
 }
 
 void TestPanelReader::tabPagesWithSelectLists()
@@ -777,7 +763,7 @@ void TestPanelReader::tabPagesWithSelectLists()
     QVERIFY(takeConnection(tabs, &QTabWidget::currentChanged, firstPage, &VerticalWidget::childSetDef));
     QVERIFY(!takeConnection(tabs, &QTabWidget::currentChanged, thirdPage, &AbsoluteWidget::childSetDef));
     // Only pages of a tab container take select lists.
-    auto *inner = dynamic_cast<QWidget *>(window->panel()->containersByName.value(QStringLiteral("INNER")));
+    auto *inner = dynamic_cast<QWidget *>(fx->panel.containersByName.value(QStringLiteral("INNER")));
     QVERIFY(!inner->property("selectsetdef").isValid());
     QCOMPARE(first->property("my_label").toString(), QStringLiteral("P1"));
 }
@@ -859,9 +845,9 @@ void TestPanelReader::commonAttributes()
     QVERIFY(read(verticalPanelText(element)).ok);
     QWidget *widget = find<QWidget>(QStringLiteral("W"));
     if (!widget)
-        widget = dynamic_cast<QWidget *>(window->panel()->containersByName.value(QStringLiteral("W")));
+        widget = dynamic_cast<QWidget *>(fx->panel.containersByName.value(QStringLiteral("W")));
     if (!widget)
-        widget = window->panel()->pushButtonsByName.value(QStringLiteral("W"));
+        widget = fx->panel.pushButtonsByName.value(QStringLiteral("W"));
     QVERIFY(widget);
     const QString what = check.section(' ', 0, 0);
     const QString value = check.section(' ', 1);
@@ -933,12 +919,12 @@ void TestPanelReader::duplicateDefines()
     QCOMPARE(console().count(QStringLiteral("XML Error: Duplicate define PushButton BTN")), 1);
     QCOMPARE(console().count(QStringLiteral("Duplicate define")), 2);
     // The second value element under a define replaces the first.
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("TWICE")),
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("TWICE")),
              dynamic_cast<ActiveElement *>(find<SpinBox>(QStringLiteral("TWICE"))));
     // Looking up a define never enters it.
-    QVERIFY(!window->panel()->elementsByDefine.contains(QString()));
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("NOWHERE")));
-    QVERIFY(!window->panel()->elementsByDefine.contains(QStringLiteral("NOWHERE")));
+    QVERIFY(!fx->panel.elementsByDefine.contains(QString()));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("NOWHERE")));
+    QVERIFY(!fx->panel.elementsByDefine.contains(QStringLiteral("NOWHERE")));
 }
 
 void TestPanelReader::defineBinding()
@@ -951,7 +937,7 @@ void TestPanelReader::defineBinding()
                                  "<checkbox define=\"C\" enabled=\"7\"/>"
                                  "</groupcontainer></verticalcontainer>"))
                 .ok);
-    ActiveElement *a = window->panel()->getActiveElement(QStringLiteral("A"));
+    ActiveElement *a = fx->panel.getActiveElement(QStringLiteral("A"));
     QCOMPARE(a->elementProperty("my_default").toString(), QStringLiteral("1"));
     QCOMPARE(a->elementProperty("default_setdef").toStringList(), QStringList({"X=1", "Y=2"}));
     QCOMPARE(a->elementProperty("default_setdefinv").toStringList(), QStringList({"X=0"}));
@@ -959,10 +945,10 @@ void TestPanelReader::defineBinding()
     QVERIFY(!a->elementProperty("svd").isValid());
     QCOMPARE(a->elementProperty("my_svd").toString(), QStringLiteral("0"));
     auto *boxA = find<CheckBox>(QStringLiteral("A"));
-    QVERIFY(takeConnection(signalsOf(boxA), &ElementSignals::checked_setDef, window->panel(), &Panel::setDef));
-    QVERIFY(takeConnection(signalsOf(boxA), &ElementSignals::unchecked_setDef, window->panel(), &Panel::setDef));
+    QVERIFY(takeConnection(signalsOf(boxA), &ElementSignals::checked_setDef, &fx->panel, &Panel::setDef));
+    QVERIFY(takeConnection(signalsOf(boxA), &ElementSignals::unchecked_setDef, &fx->panel, &Panel::setDef));
 
-    ActiveElement *b = window->panel()->getActiveElement(QStringLiteral("B"));
+    ActiveElement *b = fx->panel.getActiveElement(QStringLiteral("B"));
     QCOMPARE(b->elementProperty("svd").toString(), QStringLiteral("board.svd"));
     // setDef lists belong to check and combo boxes only.
     QVERIFY(!b->elementProperty("default_setdef").isValid());
@@ -974,7 +960,7 @@ void TestPanelReader::defineBinding()
     QCOMPARE(chain.size(), 2);
     QCOMPARE(chain.at(0)->name(), QStringLiteral("VERT_ROOT"));
     QVERIFY(chain.at(1)->name().startsWith(QStringLiteral("GROUP_")));
-    QCOMPARE(window->panel()->allElements.size(), 3);
+    QCOMPARE(fx->panel.allElements.size(), 3);
 }
 
 void TestPanelReader::actionsAreRecordedInData()
@@ -998,10 +984,10 @@ void TestPanelReader::actionsAreRecordedInData()
     QCOMPARE(actions.at(1).kind, QStringLiteral("sendUSB"));
 
     auto *box = find<CheckBox>(QStringLiteral("A"));
-    QVERIFY(takeConnection(signalsOf(box), &ElementSignals::checked_setDef, window->panel(), &Panel::setDef));
-    QVERIFY(takeConnection(signalsOf(box), &ElementSignals::unchecked_sendUSB, window->panel(), &Panel::sendUSB));
-    QVERIFY(takeConnection(signalsOf(box), &ElementSignals::unchecked_recData, window->panel(), &Panel::recData));
-    QVERIFY(takeConnection(signalsOf(find<SpinBox>(QStringLiteral("S"))), &ElementSignals::changed_runScript, window->panel(), &Panel::runScript));
+    QVERIFY(takeConnection(signalsOf(box), &ElementSignals::checked_setDef, &fx->panel, &Panel::setDef));
+    QVERIFY(takeConnection(signalsOf(box), &ElementSignals::unchecked_sendUSB, &fx->panel, &Panel::sendUSB));
+    QVERIFY(takeConnection(signalsOf(box), &ElementSignals::unchecked_recData, &fx->panel, &Panel::recData));
+    QVERIFY(takeConnection(signalsOf(find<SpinBox>(QStringLiteral("S"))), &ElementSignals::changed_runScript, &fx->panel, &Panel::runScript));
     QCOMPARE(console(), QString());
 
     QVERIFY(!read(verticalPanelText("<checkbox define=\"A\"/>")).usesTyk);
@@ -1054,7 +1040,7 @@ void TestPanelReader::actionMessages()
         QCOMPARE(console().count(message), 1);
     QObject *object = find<QObject>(QStringLiteral("E"));
     if (!object)
-        object = window->panel()->pushButtonsByName.value(QStringLiteral("E"));
+        object = fx->panel.pushButtonsByName.value(QStringLiteral("E"));
     QVERIFY(object);
     QCOMPARE(object->property("data").toMap().value(QStringLiteral("0")).toStringList(), data);
 }
@@ -1070,12 +1056,12 @@ void TestPanelReader::lockConditionsAreStoredUnparsed()
     auto *locked = find<CheckBox>(QStringLiteral("L"));
     QCOMPARE(locked->property("locks").toMap().value("0").toStringList(), QStringList({"A=1", "B.index=2", ""}));
     QVERIFY(locked->property("lockinverted").toBool());
-    QVERIFY(takeConnection(signalsOf(locked), &ElementSignals::sendLock, window->panel(), &Panel::on_sendLock));
-    QVERIFY(takeConnection(signalsOf(locked), &ElementSignals::sendUnlock, window->panel(), &Panel::on_sendUnlock));
+    QVERIFY(takeConnection(signalsOf(locked), &ElementSignals::sendLock, &fx->panel, &Panel::on_sendLock));
+    QVERIFY(takeConnection(signalsOf(locked), &ElementSignals::sendUnlock, &fx->panel, &Panel::on_sendUnlock));
 
     auto *free = find<CheckBox>(QStringLiteral("FREE"));
     QVERIFY(!free->property("locks").isValid());
-    QVERIFY(!takeConnection(signalsOf(free), &ElementSignals::sendLock, window->panel(), &Panel::on_sendLock));
+    QVERIFY(!takeConnection(signalsOf(free), &ElementSignals::sendLock, &fx->panel, &Panel::on_sendLock));
 
     // Radio buttons keep their conditions in the group, under their ids; the
     // group's own lockon is refused.
@@ -1096,7 +1082,7 @@ void TestPanelReader::pushButtons()
                                    "<button define=\"BF\" enabled=\"false\"/><button define=\"B5\" enabled=\"5\"/>"
                                    "<button label=\"No define\"/>"))
                 .ok);
-    PushButton *zero = window->panel()->pushButtonsByName.value(QStringLiteral("B0"));
+    PushButton *zero = fx->panel.pushButtonsByName.value(QStringLiteral("B0"));
     QVERIFY(zero);
     QCOMPARE(zero->text(), QStringLiteral("Zero"));
     QVERIFY(!zero->isEnabled());
@@ -1104,11 +1090,11 @@ void TestPanelReader::pushButtons()
     QCOMPARE(zero->styleSheet(),
              QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: #e9e6e7;}"));
     QCOMPARE(zero->property("data").toMap().value("0").toStringList(), QStringList({"clicked_resetGUI", "", ""}));
-    QVERIFY(!window->panel()->pushButtonsByName.value(QStringLiteral("BF"))->isEnabled());
-    QVERIFY(window->panel()->pushButtonsByName.value(QStringLiteral("B5"))->isEnabled());
+    QVERIFY(!fx->panel.pushButtonsByName.value(QStringLiteral("BF"))->isEnabled());
+    QVERIFY(fx->panel.pushButtonsByName.value(QStringLiteral("B5"))->isEnabled());
     // A button without define is kept under the empty name; it has no value.
-    QVERIFY(window->panel()->pushButtonsByName.contains(QString()));
-    QVERIFY(window->panel()->elementsByDefine.isEmpty());
+    QVERIFY(fx->panel.pushButtonsByName.contains(QString()));
+    QVERIFY(fx->panel.elementsByDefine.isEmpty());
     QCOMPARE(console(), QString());
 }
 
@@ -1124,8 +1110,8 @@ void TestPanelReader::checkBoxes()
     QVERIFY(!inverted->property("isRaised").toBool());
     QVERIFY(inverted->property("isRaised").isValid());
     QVERIFY(!find<CheckBox>(QStringLiteral("PLAIN"))->property("inverted").toBool());
-    QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
-    QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateLED));
+    QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
+    QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateLED));
     QCOMPARE(console().count(QStringLiteral("XML Error: Checkbox without define is not allowed:")), 1);
     QCOMPARE(root()->findChildren<CheckBox *>().size(), 3);
 }
@@ -1141,7 +1127,7 @@ void TestPanelReader::radioGroups()
                 .ok);
     auto *group = find<ButtonGroup>(QStringLiteral("MODE"));
     QVERIFY(group);
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("MODE")), static_cast<ActiveElement *>(group));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("MODE")), static_cast<ActiveElement *>(group));
     QCOMPARE(group->buttons().size(), 3);
     QCOMPARE(group->button(0)->property("userData").toString(), QStringLiteral("a"));
     QCOMPARE(group->button(2)->property("userData").toString(), QStringLiteral("2"));
@@ -1157,7 +1143,7 @@ void TestPanelReader::radioGroups()
     QCOMPARE(data.value("2").toStringList(), QStringList({"selected_sendUSB", "", "7", "", ""}));
     QCOMPARE(group->button(1)->objectName(), QStringLiteral("MODEB"));
     QCOMPARE(group->elementProperty("my_default").toString(), QStringLiteral("b"));
-    QVERIFY(takeConnection(signalsOf(group), &ElementSignals::selected_setDef, window->panel(), &Panel::setDef));
+    QVERIFY(takeConnection(signalsOf(group), &ElementSignals::selected_setDef, &fx->panel, &Panel::setDef));
 
     group->setValue(QStringLiteral("b"), KeywordValue);
     QCOMPARE(group->value(KeywordValue, 0), QStringLiteral("b"));
@@ -1227,7 +1213,7 @@ void TestPanelReader::treeBranches()
     QCOMPARE(second->name(), QStringLiteral("BRANCH_%1").arg(n + 1));
     QVERIFY(!second->isExpanded());
     QCOMPARE(second->childCount(), 1);
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("LEAF")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("LEAF")));
 
     auto *toggle = view->itemWidget(view->topLevelItem(1), 1);
     QCOMPARE(toggle->objectName(), QStringLiteral("TOGGLE"));
@@ -1237,11 +1223,11 @@ void TestPanelReader::treeBranches()
     QCOMPARE(radio->group(), find<ButtonGroup>(QStringLiteral("R")));
     QCOMPARE(radio->property("userData").toString(), QStringLiteral("1"));
     QCOMPARE(view->topLevelItem(3)->childCount(), 1);
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("IN_PLAIN")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("IN_PLAIN")));
 
     // A branch needs a tree: nothing is built or registered for it.
     QCOMPARE(console().count(QStringLiteral("XML Warning: Branch outside a tree container is not read: OUTSIDE")), 1);
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("OUTSIDE")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("OUTSIDE")));
 }
 
 // ---------------------------------------------------------------------------
@@ -1255,8 +1241,8 @@ void TestPanelReader::comboBoxes()
                 .ok);
     auto *combo = find<ComboBox>(QStringLiteral("MODE"));
     QVERIFY(combo);
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("MODE")), static_cast<ActiveElement *>(combo));
-    QCOMPARE(combo->host(), static_cast<ElementHost *>(window->panel()));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("MODE")), static_cast<ActiveElement *>(combo));
+    QCOMPARE(combo->host(), static_cast<ElementHost *>(&fx->panel));
     QCOMPARE(combo->count(), 2); // children other than items are skipped whole
     QCOMPARE(combo->elementProperty("my_default").toString(), QStringLiteral("label=B"));
     QCOMPARE(combo->elementProperty("default_setdef").toStringList(), QStringList{"S=1"});
@@ -1265,15 +1251,15 @@ void TestPanelReader::comboBoxes()
     QVERIFY(!combo->elementProperty("locks").isValid());
     QCOMPARE(console().count(QStringLiteral("XML Warning: \"lockon\" is not allowed for combobox:")), 1);
     QCOMPARE(console().count(QStringLiteral("XML Error: Combobox without define is not allowed:")), 1);
-    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::changedByUser, window->panel(), &Panel::changed));
-    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::updateMathLabels, window->panel(), &Panel::on_updateLED));
-    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::selected_setDef, window->panel(), &Panel::setDef));
-    QVERIFY(!takeConnection(signalsOf(combo), &ElementSignals::sendLock, window->panel(), &Panel::on_sendLock));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateLED));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::selected_setDef, &fx->panel, &Panel::setDef));
+    QVERIFY(!takeConnection(signalsOf(combo), &ElementSignals::sendLock, &fx->panel, &Panel::on_sendLock));
 }
 
 void TestPanelReader::comboItems()
 {
-    window->definesText = QStringLiteral("V=1");
+    fx->options.defines = QStringLiteral("V=1");
     QVERIFY(read(verticalPanelText("<combo define=\"C\">"
                                    "<item label=\"X\"/>"
                                    "<item label=\"Dropped\" startcond=\"V==2\"><action event=\"selected\" cmd=\"setDef\" data=\"D=1\"/></item>"
@@ -1327,10 +1313,10 @@ void TestPanelReader::comboItemSetDefsLocksAndActions()
     QCOMPARE(locks.value("0").toStringList(), QStringList({"L=1", "M=2"}));
     QCOMPARE(locks.value("2").toStringList(), QStringList{"L=0"});
     QCOMPARE(console().count(QStringLiteral("XML Warning: Can't use event \"checked\" in UI element \"ComboBox\"")), 1);
-    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::sendLock, window->panel(), &Panel::on_sendLock));
-    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::sendUnlock, window->panel(), &Panel::on_sendUnlock));
-    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::selected_setDef, window->panel(), &Panel::setDef));
-    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::unselected_sendUSB, window->panel(), &Panel::sendUSB));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::sendLock, &fx->panel, &Panel::on_sendLock));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::sendUnlock, &fx->panel, &Panel::on_sendUnlock));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::selected_setDef, &fx->panel, &Panel::setDef));
+    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::unselected_sendUSB, &fx->panel, &Panel::sendUSB));
 }
 
 void TestPanelReader::hiddenComboItemKeepsNothing()
@@ -1509,19 +1495,19 @@ void TestPanelReader::includedFragmentsAndPanels()
     auto *channel = find<CheckBox>(QStringLiteral("CH2_EN"));
     QVERIFY(channel);
     QCOMPARE(channel->text(), QStringLiteral("A<B & \"C\""));
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("CH9_EN")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("CH9_EN")));
     // A complete panel keeps the enclosing header; its version does not stay.
-    QCOMPARE(window->panel()->getActiveElement(QStringLiteral("FULL"))->header(), QStringLiteral("g.h"));
-    QCOMPARE(window->panel()->getXMLVersion(), QStringLiteral("1.0"));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("FULL"))->header(), QStringLiteral("g.h"));
+    QCOMPARE(fx->panel.getXMLVersion(), QStringLiteral("1.0"));
     QVERIFY(outcome.loadSaveAllowed);
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("STALE2")));
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("AFTER")));
-    QCOMPARE(window->panel()->getXMLFile(), path("panel.xml"));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("STALE2")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("AFTER")));
+    QCOMPARE(fx->panel.getXMLFile(), path("panel.xml"));
     QCOMPARE(transcript(), QStringList{QStringLiteral("File %1 has been manipulated\nDo not use it!")
                                            .arg(path("parts/stale.xml"))});
     // Messages raised inside an included file point into it.
     QCOMPARE(console().count(QStringLiteral("XML Warning: SVD file is missing.")), 1);
-    QVERIFY(window->consoleBrowser()->toHtml().contains(
+    QVERIFY(fx->consoleHtml().contains(
         PanelXmlReader::positionLink(path("parts/full.xml"), 0, 0).section(QStringLiteral("$-n"), 0, 0)));
 }
 
@@ -1532,10 +1518,10 @@ void TestPanelReader::includePathsFromTheCommandLine()
     write("panels/main.xml", signedPanelText("<verticalcontainer>"
                                              "<include x=\"1\">only_b.xml</include>"
                                              "<include x=\"1\">only_a.xml</include></verticalcontainer>"));
-    window->includePaths = QStringLiteral("../a;") + path("b");
+    fx->options.includePaths = QStringLiteral("../a;") + path("b");
     QVERIFY(readFile(path("panels/main.xml")).ok);
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("IN_A")));
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("IN_B")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("IN_A")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("IN_B")));
 }
 
 void TestPanelReader::includeFailuresFailTheReadWithoutReplacingThePanel_data()
@@ -1595,12 +1581,12 @@ void TestPanelReader::includeFailuresFailTheReadWithoutReplacingThePanel()
     QCOMPARE(transcript(), reported.isEmpty() ? QStringList() : QStringList{reported});
     if (!logged.isEmpty())
         QVERIFY2(console().contains(logged), qPrintable(console()));
-    // The read stops at the include; the panel built so far stays the window's
-    // until the caller falls back, and the window points at the panel again.
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("BEFORE")));
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("AFTER")));
+    // The read stops at the include; the panel built so far stays shown until
+    // the caller falls back, and the panel names the panel file again.
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("BEFORE")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("AFTER")));
     QCOMPARE(root()->objectName(), QStringLiteral("VERT_ROOT"));
-    QCOMPARE(window->panel()->getXMLFile(), path("panel.xml"));
+    QCOMPARE(fx->panel.getXMLFile(), path("panel.xml"));
     QVERIFY(outcome.errorLink.contains(PanelXmlReader::positionLink(path("panel.xml"), 0, 0).section("$-n", 0, 0)));
 }
 
@@ -1617,12 +1603,12 @@ void TestPanelReader::includeNestingLimit()
     writeChain(PanelXmlReader::maxIncludeDepth);
     write("chain/top.xml", verticalPanelText("<include n=\"1\">level_1.xml</include>"));
     QVERIFY(readFile(path("chain/top.xml")).ok);
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("BOTTOM")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("BOTTOM")));
 
     writeChain(PanelXmlReader::maxIncludeDepth + 1);
     QVERIFY(!readFile(path("chain/top.xml")).ok);
     QVERIFY(console().contains(QStringLiteral("Includes are nested deeper than 16 levels.")));
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("BOTTOM")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("BOTTOM")));
 }
 
 void TestPanelReader::brokenIncludedFragmentKeepsTheRest()
@@ -1632,10 +1618,10 @@ void TestPanelReader::brokenIncludedFragmentKeepsTheRest()
     QVERIFY(read(verticalPanelText("<include x=\"1\">half.xml</include><include>v1.xml</include>"
                                    "<checkbox define=\"AFTER\"/>"))
                 .ok);
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("FIRST")));
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("SECOND")));
-    QVERIFY(!window->panel()->getActiveElement(QStringLiteral("OLD")));
-    QVERIFY(window->panel()->getActiveElement(QStringLiteral("AFTER")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("FIRST")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("SECOND")));
+    QVERIFY(!fx->panel.getActiveElement(QStringLiteral("OLD")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("AFTER")));
     QCOMPARE(console().count(QStringLiteral("XML Error: XML not well-formed:")), 1);
     QCOMPARE(transcript(), QStringList{"Error: The selected configuration is supported by Quillmate V1.x only.\n"
                                        "Please refer to the Orvanta homepage to download Quillmate V1.x."});
