@@ -119,14 +119,8 @@ void ButtonGroup::valueChangedByUser(QAbstractButton *button)
 {
     if (!button)
         return;
-    const int index = id(button);
     // The button, not the group, has the focus.
-    recordSet(button, QString::number(index));
-    ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
-    if (!guard.alive())
-        return;
-    m_storedIndex = index;
+    userChoice(button, id(button), &m_storedIndex);
 }
 
 void ButtonGroup::sendData(int index)

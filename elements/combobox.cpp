@@ -135,12 +135,7 @@ void ComboBox::valueChanged(int index)
 
 void ComboBox::valueChangedByUser(int index)
 {
-    recordSet(this, QString::number(index));
-    ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
-    if (!guard.alive())
-        return;
-    m_storedIndex = index;
+    userChoice(this, index, &m_storedIndex);
 }
 
 void ComboBox::sendData(int index)

@@ -253,6 +253,15 @@ void ValueElement::recordSet(const QWidget *focusWidget, const QString &value, c
     host()->recordScriptLine(line(value), line(consoleValue.isEmpty() ? value : consoleValue));
 }
 
+void ValueElement::userChoice(const QWidget *focusWidget, int index, int *storedIndex)
+{
+    recordSet(focusWidget, QString::number(index));
+    ElementGuard guard(m_object, host());
+    m_signals->raise(&ElementSignals::changedByUser);
+    if (guard.alive())
+        *storedIndex = index;
+}
+
 QString ValueElement::unsupportedKeyword(int keyword)
 {
     reportUnsupportedValueKind(m_object, keyword);

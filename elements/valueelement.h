@@ -141,6 +141,10 @@ protected:
     // change). consoleValue, when given, is the console's form of the value.
     void recordSet(const QWidget *focusWidget, const QString &value,
                    const QString &consoleValue = QString());
+    // A choice element's (combo box, radio group) change by the user: the
+    // recorder line for the focused widget, changedByUser, then index becomes
+    // *storedIndex unless the element went away meanwhile.
+    void userChoice(const QWidget *focusWidget, int index, int *storedIndex);
     // Marks the project and the element's header file changed.
     void markModified();
     // Reports a keyword the element cannot give its value in; returns the
