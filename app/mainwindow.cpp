@@ -69,8 +69,13 @@ MainWindow::MainWindow(const CommandLineOptions &options)
 
     // 5. Error reporter sinks and the console log file.
     quiet = options.quiet;
+    endsAfterStartUp = options.save || options.generate || options.exitAfterKeil;
     ErrorReporter::instance().setSinks(!quiet, quiet, !options.consoleLog.isEmpty());
+    ErrorReporter::instance().setEchoConsoleToStandardError(endsAfterStartUp);
     openLogFile(options.consoleLog);
+    // A build script that asked for a log must not get a run without one.
+    if (endsAfterStartUp && !options.consoleLog.isEmpty() && !ErrorReporter::instance().logFile().isOpen())
+        exitNonInteractive(1);
 
     // 6. User state.
     readSettings();
@@ -125,8 +130,13 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     const bool fileOpened = openFileArgument(fileToOpen);
 
     // 18.
-    if (!batchFile.isEmpty())
+    if (!batchFile.isEmpty()) {
+        const bool batchFound = QFileInfo(batchFile).isFile();
         runScriptFile(batchFile);
+        // The script reported the missing file; a run that ends here fails with it.
+        if (endsAfterStartUp && !batchFound)
+            exitNonInteractive(1);
+    }
 
     // 19. Runs that end here. The -d values go into what they write.
     if (saveRequested || generate || options.exitAfterKeil) {
@@ -229,6 +239,12 @@ void MainWindow::runNonInteractiveExits(const QString &file, bool fileOpened, QS
             reportError(QStringLiteral("Cannot save: no project file name given and \"%1\" "
                                        "is neither a panel (.xml) nor a project (.qlmp) file.")
                             .arg(file));
+            exitNonInteractive(1);
+        }
+        const QString refusal = projectSaveRefusal(saveFile);
+        if (!refusal.isEmpty()) {
+            reportError(tr("Cannot save the project to %1:\n%2")
+                            .arg(QFileInfo(saveFile).absoluteFilePath(), refusal));
             exitNonInteractive(1);
         }
         exitNonInteractive(saveProjectFile(saveFile, false) ? 0 : 1);

@@ -127,6 +127,8 @@ public:
     bool generate = false;
     bool saveRequested = false;
     bool quiet = false;
+    // -g, -s or -x: the run ends inside start-up and nobody sees the window.
+    bool endsAfterStartUp = false;
 
     // ---- Target link and polling threads
     TykLink *tykLink = nullptr;
@@ -173,6 +175,15 @@ public:
     // Writes the project, then the header files; false when the project or one
     // of its headers could not be written or the export was refused.
     bool saveProjectFile(const QString &fileName, bool sorted);
+    // Why a run that saves by itself must not write its project to fileName
+    // (the panel being read, or an existing file that is no project); empty
+    // when it may.
+    QString projectSaveRefusal(const QString &fileName) const;
+    // Whether the file exists and its root element is that of a project.
+    static bool isProjectFile(const QString &fileName);
+    // A console warning when the saved project's panel will not be found
+    // when the project is opened again.
+    void warnWhenPanelNotFound(const QString &projectPath);
     bool maybeSave();
     bool headerFilesToExport() const;
     // The migration map's rewriting of unknown define lines (none yet).

@@ -2,6 +2,7 @@
 // each holding a #define line for every register of that header.
 #include "mainwindow.h"
 
+#include "activeelement.h"
 #include "apppaths.h"
 #include "errorreporter.h"
 #include "panel.h"
@@ -19,19 +20,68 @@
 
 namespace {
 
+QString defineName(const QString &name, const QString &reg)
+{
+    return reg.isEmpty() ? name : name + QLatin1Char('_') + reg;
+}
+
 // One define line, with the blank line after it. A value that is no number is
-// written as it is, a negative or floating one in parentheses, any other in
-// hexadecimal with its decimal form in a comment.
+// written as it is, a whole number in hexadecimal with its decimal form in a
+// comment, any other number (negative, floating) as it is in parentheses.
 QString defineLine(const QString &name, const QString &reg, const QString &value, bool notNumeric)
 {
-    const QString define = reg.isEmpty() ? name : name + QLatin1Char('_') + reg;
+    const QString define = defineName(name, reg);
     if (notNumeric)
         return QStringLiteral("#define %1 %2\n\n").arg(define, value);
-    if (value.trimmed().startsWith(QLatin1Char('-')) || value.contains(QLatin1Char('.'))
+    bool whole = false;
+    const quint64 number = value.toULongLong(&whole, 10);
+    if (!whole || value.trimmed().startsWith(QLatin1Char('-')) || value.contains(QLatin1Char('.'))
         || value.contains(QLatin1String("e+")) || value.contains(QLatin1String("e-")))
         return QStringLiteral("#define %1 (%2)\n\n").arg(define, value);
-    const QString hex = QString::number(value.toULongLong(nullptr, 10), 16).toUpper();
+    const QString hex = QString::number(number, 16).toUpper();
     return QStringLiteral("#define %1 (0x%2) /*decimal %3*/\n\n").arg(define, hex, value);
+}
+
+// Whether the text, written into a header, would change the header's
+// structure: a line break of any kind starts a line of its own, and a comment
+// delimiter opens or closes a comment around the lines that follow.
+bool breaksHeaderLine(const QString &text)
+{
+    static const QRegularExpression breaking(
+        QStringLiteral("[\\n\\r\\v\\f\\x{0085}\\x{2028}\\x{2029}]|/\\*|\\*/"));
+    return breaking.match(text).hasMatch();
+}
+
+// The names of the register's elements whose define value would break the
+// register's line, in name order.
+QStringList elementsBreakingTheLine(const RegisterRecord &reg)
+{
+    QStringList names;
+    const QHash<quint64, ActiveElement *> elements = reg.elementsByMask();
+    for (ActiveElement *element : elements) {
+        if (!element || !breaksHeaderLine(element->value(KeywordDefineValue, 1)))
+            continue;
+        const QObject *object = objectOf(element);
+        names.append(object ? object->objectName() : QString());
+    }
+    names.sort();
+    return names;
+}
+
+// The text made a C identifier: every character that cannot stand in one
+// becomes "_", and a leading digit gets a "_" in front.
+QString cIdentifier(QString text)
+{
+    for (QChar &c : text) {
+        const ushort u = c.unicode();
+        const bool allowed = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9')
+            || u == '_';
+        if (!allowed)
+            c = QLatin1Char('_');
+    }
+    if (!text.isEmpty() && text.at(0).unicode() >= '0' && text.at(0).unicode() <= '9')
+        text.prepend(QLatin1Char('_'));
+    return text;
 }
 
 // The header's file name without directories; "\" counts as a separator too.
@@ -40,17 +90,25 @@ QString headerFileName(const QString &headerName)
     return QFileInfo(AppPaths::normalizePanelPath(headerName)).fileName();
 }
 
-// The include guard: the file name with every ".h" removed, upper-cased, "_H".
-QString headerGuard(const QString &headerName)
+// The include guard as the file name gives it: the name with every ".h"
+// removed, upper-cased, "_H".
+QString guardOfFileName(const QString &headerName)
 {
     return headerFileName(headerName).remove(QLatin1String(".h")).toUpper() + QStringLiteral("_H");
 }
 
-// The name part of the version define: the file name up to its first "_".
+// The include guard written: the one above made a C identifier.
+QString headerGuard(const QString &headerName)
+{
+    return cIdentifier(guardOfFileName(headerName));
+}
+
+// The name part of the version define: the file name up to its first "_",
+// made a C identifier.
 QString versionPrefix(const QString &headerName)
 {
-    return headerFileName(headerName).section(QLatin1Char('_'), 0, 0).trimmed()
-        .remove(QLatin1String(".h")).toUpper();
+    return cIdentifier(headerFileName(headerName).section(QLatin1Char('_'), 0, 0).trimmed()
+                           .remove(QLatin1String(".h")).toUpper());
 }
 
 // The version as one number: the first part as it is, every further part in
@@ -62,12 +120,6 @@ QString versionNumber(const QString &version)
     for (int i = 1; i < parts.size(); ++i)
         number += QStringLiteral("%1").arg(parts.at(i).toInt(), 2, 10, QLatin1Char('0'));
     return number;
-}
-
-bool isCIdentifier(const QString &text)
-{
-    static const QRegularExpression identifier(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
-    return identifier.match(text).hasMatch();
 }
 
 QString orangeLine(const QString &text)
@@ -98,6 +150,8 @@ bool MainWindow::exportHeaderFiles()
 bool MainWindow::exportHeaderFiles(bool all)
 {
     QMap<QString, QStringList> linesByHeader;
+    // Per header: the reasons it cannot be written.
+    QMap<QString, QStringList> refusals;
     for (auto module = m_panel->moduleTable.cbegin(); module != m_panel->moduleTable.cend(); ++module) {
         if (!module.value())
             continue;
@@ -110,6 +164,21 @@ bool MainWindow::exportHeaderFiles(bool all)
             const QString name = prefix.isEmpty() ? module.key() : prefix + QLatin1Char('$') + module.key();
             bool notNumeric = false;
             const QString value = reg.value()->valueText(&notNumeric);
+            const QString define = defineName(name, reg.key());
+            if (breaksHeaderLine(define)) {
+                refusals[header].append(
+                    QStringLiteral("the define name \"%1\" holds a line break or a comment delimiter")
+                        .arg(define));
+            } else if (breaksHeaderLine(value)) {
+                QStringList names = elementsBreakingTheLine(*reg.value());
+                if (names.isEmpty())
+                    names.append(define);
+                for (const QString &element : qAsConst(names)) {
+                    refusals[header].append(
+                        QStringLiteral("the value of \"%1\" holds a line break or a comment delimiter")
+                            .arg(element));
+                }
+            }
             linesByHeader[header].append(defineLine(name, reg.key(), value, notNumeric));
         }
     }
@@ -119,14 +188,23 @@ bool MainWindow::exportHeaderFiles(bool all)
         return false;
     }
 
+    // A header that cannot be written keeps its old file and its changed mark.
+    bool written = true;
     QStringList headers;
     for (auto it = linesByHeader.cbegin(); it != linesByHeader.cend(); ++it) {
-        if (all || m_panel->changedHeaders.value(it.key(), true))
+        if (!all && !m_panel->changedHeaders.value(it.key(), true))
+            continue;
+        const QStringList reasons = refusals.value(it.key());
+        for (const QString &reason : reasons)
+            ::reportError(QStringLiteral("Header file \"%1\" is not written: %2").arg(it.key(), reason));
+        if (reasons.isEmpty())
             headers.append(it.key());
+        else
+            written = false;
     }
     // Nothing to write, so no disclaimer to look for either.
     if (headers.isEmpty())
-        return true;
+        return written;
 
     QString disclaimerPath = m_panel->hasOwnDisclaimer
         ? QDir(m_panel->xmlDir).filePath(AppPaths::normalizePanelPath(m_panel->disclaimerFile))
@@ -145,7 +223,6 @@ bool MainWindow::exportHeaderFiles(bool all)
         ::logMessage(orangeLine(QStringLiteral("Disclaimer file \"%1\" is missing").arg(m_panel->disclaimerFile)));
     }
 
-    bool written = true;
     for (const QString &header : qAsConst(headers))
         written = writeHeaderFile(header, disclaimer, linesByHeader.value(header)) && written;
     return written;
@@ -156,6 +233,11 @@ bool MainWindow::writeHeaderFile(const QString &headerName, const QString &discl
 {
     if (headerName.isEmpty())
         return true;
+    if (!headerNameStaysInFolder(headerName)) {
+        ::reportError(QStringLiteral("Header file \"%1\" is not written: it lies outside the working directory")
+                          .arg(headerName));
+        return false;
+    }
     // Whole lines are sorted: a value may hold any character, "#" included.
     std::sort(defineLines.begin(), defineLines.end());
     const QString guard = headerGuard(headerName);
@@ -163,18 +245,24 @@ bool MainWindow::writeHeaderFile(const QString &headerName, const QString &discl
 
     if (headerFileName(headerName) != AppPaths::normalizePanelPath(headerName))
         ::logMessage(orangeLine(QStringLiteral("Header file name \"%1\" contains a directory").arg(headerName)));
-    if (!isCIdentifier(guard)) {
-        ::logMessage(orangeLine(QStringLiteral("Header file name \"%1\" gives the guard %2, which is no C name")
+    if (guard != guardOfFileName(headerName)) {
+        ::logMessage(orangeLine(QStringLiteral("Header file name \"%1\" gives no C name; its guard is %2")
                                     .arg(headerName, guard)));
+    }
+    QString version = m_panel->headerVersions.value(headerName, m_panel->xmlVersion);
+    if (version.startsWith(QLatin1Char('V')))
+        version.remove(0, 1);
+    if (!m_panel->xmlVersion.isEmpty() && breaksHeaderLine(version)) {
+        ::reportError(QStringLiteral("Header file \"%1\" is not written: the version \"%2\" holds a line "
+                                     "break or a comment delimiter")
+                          .arg(headerName, version));
+        return false;
     }
 
     TextFileWriter writer(target);
     writer << disclaimer << QStringLiteral("#ifndef ") << guard << QStringLiteral("\n")
            << QStringLiteral("#define ") << guard << QStringLiteral("\n\n");
     if (!m_panel->xmlVersion.isEmpty()) {
-        QString version = m_panel->headerVersions.value(headerName, m_panel->xmlVersion);
-        if (version.startsWith(QLatin1Char('V')))
-            version.remove(0, 1);
         writer << QStringLiteral("/* XML Version %1 */\n").arg(version)
                << QStringLiteral("#define %1_XML_VERSION (%2)\n\n")
                       .arg(versionPrefix(headerName), versionNumber(version));

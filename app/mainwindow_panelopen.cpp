@@ -69,8 +69,12 @@ bool MainWindow::open(const QString &fileName)
         const QString other = Prompt::instance().openFileName(
             this, tr("Could not read %1!").arg(QFileInfo(fileName).fileName()), lastDir,
             QStringLiteral("*.xml (*.xml)"));
-        raise();
-        activateWindow();
+        // Without a user there is no window to bring forward (and offscreen
+        // platforms complain about it).
+        if (Prompt::instance().isInteractive()) {
+            raise();
+            activateWindow();
+        }
         // A cancelled choice ends here: nothing to read, no second "Could not find".
         if (other.isEmpty() || !readPanelFile(other))
             return false;
@@ -89,6 +93,9 @@ bool MainWindow::open(const QString &fileName)
         connect(variable, &DataClass::updateMathLabels, m_panel, &Panel::on_updateMathLabel,
                 Qt::UniqueConnection);
     }
+    // The hidden "$DIR$" of the panel before goes with that panel (its
+    // registration went with the read); each panel gets a fresh one.
+    qDeleteAll(findChildren<LineEdit *>(QStringLiteral("$DIR$"), Qt::FindDirectChildrenOnly));
     if (!m_panel->getActiveElement(QStringLiteral("$DIR$"))) {
         auto *dir = new LineEdit(QStringLiteral("$DIR$"), this);
         dir->hide();
@@ -147,6 +154,12 @@ bool MainWindow::readPanelFile(const QString &file)
             m_panel->usesTyk = reader.usesTyk;
             m_panel->loadSaveAllowed = reader.loadSaveAllowed;
             m_panel->headerVersions = reader.headerVersions;
+            // On screen the user sees what was built; a run that writes
+            // files from the panel must not write one that is cut short.
+            if (endsAfterStartUp && !reader.stoppedEarlyReason().isEmpty()) {
+                ok = false;
+                errorLink = reader.stoppedEarlyReason().toHtmlEscaped();
+            }
         } else {
             errorLink = reader.xmlErrorLink();
         }

@@ -408,6 +408,12 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
                                           }),
                            unknownLines.end());
     }
+    // The dialog is not seen by a run without a user: the log says it too.
+    for (const QString &line : qAsConst(unknownLines)) {
+        ::logMessage(tr("<font color=\"orange\"><b>Project entry matches no element: </b></font>%1 = %2<br>")
+                         .arg(line.section(QLatin1Char(' '), 1, 1).toHtmlEscaped(),
+                              line.section(QLatin1Char(' '), 2).toHtmlEscaped()));
+    }
     QStringList links;
     for (const QString &name : missing) {
         links.append(QStringLiteral("<a href=\"%1\">%2</a><br>")
@@ -425,7 +431,9 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
     if ((!links.isEmpty() || !unknownLines.isEmpty()) && m_unresolvedDialog) {
         m_unresolvedDialog->setTexts(links.join(QLatin1Char('\n')), unknownLines.join(QLatin1Char('\n')));
         m_unresolvedDialog->setWindowFlags(m_unresolvedDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
-        m_unresolvedDialog->show();
+        // A run that ends by itself has listed the entries in its log.
+        if (!endsAfterStartUp)
+            m_unresolvedDialog->show();
     }
     return ok;
 }
@@ -492,7 +500,48 @@ bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
     const bool exported = exportHeaderFiles(!sameFile);
     setCurrentFile(fileName);
     ::logMessage(QStringLiteral("<font color=\"blue\"><b>Saved project: </font></b>%1<br>").arg(fileName));
+    warnWhenPanelNotFound(fileName);
     return exported;
+}
+
+void MainWindow::warnWhenPanelNotFound(const QString &projectPath)
+{
+    // The project keeps only the panel's file name; loading looks for it
+    // beside the project, then in the scripts folder.
+    if (m_panel->xmlFile.isEmpty())
+        return;
+    const QString name = QFileInfo(m_panel->xmlFile).fileName();
+    const QString beside = QFileInfo(projectPath).absoluteDir().filePath(name);
+    const QString inScripts = QDir(scriptsDir).filePath(name);
+    if (QFileInfo(beside).isFile() || QFileInfo(inScripts).isFile())
+        return;
+    ::logMessage(tr("<font color=\"orange\"><b>Warning: </b></font>The project %1 cannot be opened again "
+                    "as it is: its panel %2 must be at %3 or at %4.<br>")
+                     .arg(QDir::toNativeSeparators(QFileInfo(projectPath).absoluteFilePath()).toHtmlEscaped(),
+                          name.toHtmlEscaped(), QDir::toNativeSeparators(beside).toHtmlEscaped(),
+                          QDir::toNativeSeparators(QFileInfo(inScripts).absoluteFilePath()).toHtmlEscaped()));
+}
+
+bool MainWindow::isProjectFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    QXmlStreamReader xml(&file);
+    return xml.readNextStartElement() && xml.name() == QLatin1String("qlmpxml");
+}
+
+QString MainWindow::projectSaveRefusal(const QString &fileName) const
+{
+    const QFileInfo target(fileName);
+    if (!target.exists())
+        return QString();
+    const QString panel = QFileInfo(m_panel->xmlFile).canonicalFilePath();
+    if (!panel.isEmpty() && target.canonicalFilePath() == panel)
+        return tr("it is the panel the project is made from.");
+    if (!isProjectFile(fileName))
+        return tr("the file exists and is not a project file (root element qlmpxml); it is left as it is.");
+    return QString();
 }
 
 bool MainWindow::writeTextFile(const QString &fileName, const QString &text)

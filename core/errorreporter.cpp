@@ -5,6 +5,9 @@
 
 #include <QFileInfo>
 #include <QMetaObject>
+#include <QRegularExpression>
+
+#include <cstdio>
 
 #include <utility>
 
@@ -30,6 +33,31 @@ void ErrorReporter::printOnConsole(const QString &html) const
 {
     if (consoleSink)
         consoleSink(html);
+    if (m_echoToStandardError) {
+        const QString text = plainText(html);
+        if (!text.trimmed().isEmpty()) {
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            std::fflush(stderr);
+        }
+    }
+}
+
+QString ErrorReporter::plainText(const QString &html)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("<br\\s*/?>"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QString text = html;
+    text.replace(lineBreak, QStringLiteral("\n"));
+    text.remove(tag);
+    text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"))
+        .replace(QLatin1String("&quot;"), QLatin1String("\""))
+        .replace(QLatin1String("&#39;"), QLatin1String("'"))
+        .replace(QLatin1String("&amp;"), QLatin1String("&"));
+    while (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
 }
 
 static QString absolutePath(const QString &file)
@@ -311,4 +339,9 @@ void reportProjectVersionMismatch(const QString &currentRelease, const QString &
     reportError(QStringLiteral("Version of this qlmp configuration file does not match the current XML release version.\n"
                                "Qlmp version: %1\nCurrent xml release: %2")
                     .arg(storedVersion, currentRelease));
+}
+
+void reportInvalidDefineValue(const QString &define, const QString &value)
+{
+    reportError(QStringLiteral("Can not set %1 to invalid value \"%2\"").arg(define, value));
 }

@@ -29,6 +29,13 @@ public:
     // The console sink: a function that appends one HTML line to the console.
     // Without one, console lines are dropped (the log file still gets them).
     void setConsoleSink(std::function<void(const QString &)> sink);
+    // Runs that end by themselves have no console anybody reads: every
+    // console line then goes to standard error too, as plain text.
+    void setEchoConsoleToStandardError(bool on) { m_echoToStandardError = on; }
+    bool echoesConsoleToStandardError() const { return m_echoToStandardError; }
+    // A console line as plain text: line breaks for "<br>", no tags,
+    // entities decoded, no line break at the end.
+    static QString plainText(const QString &html);
 
     // The log file last given to openLogFile(), open or not.
     QFile &logFile() { return m_file; }
@@ -49,6 +56,7 @@ private:
     bool m_toMessageBox = true;
     bool m_toConsole = true;
     bool m_toLogFile = true;
+    bool m_echoToStandardError = false;
     std::function<void(const QString &)> consoleSink;
     QFile m_file;
     QString m_fileName;
@@ -100,3 +108,5 @@ void reportWriteError(const QString &file);
 void reportManipulatedFile(const QString &file);
 void reportScriptNotFound(const QString &file);
 void reportProjectVersionMismatch(const QString &currentRelease, const QString &storedVersion);
+// A value given for a define (-d, scripts) that its element cannot hold.
+void reportInvalidDefineValue(const QString &define, const QString &value);

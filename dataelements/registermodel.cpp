@@ -3,6 +3,7 @@
 #include "activeelement.h"
 #include "consolelinks.h"
 
+#include <QDir>
 #include <QObject>
 #include <QRegularExpression>
 #include <QStringList>
@@ -245,18 +246,13 @@ QString RegisterRecord::valueText(bool *notNumeric) const
     quint64 sum = 0;
     for (ActiveElement *element : m_grantedElements) {
         const QString text = element->value(3, 1);
-        if (!text.contains(QLatin1Char('.'))) {
+        // A negative text is a value of its own, never a bit pattern: an
+        // element that means the bits of a shifted field gives them unsigned.
+        if (!text.contains(QLatin1Char('.')) && !text.trimmed().startsWith(QLatin1Char('-'))) {
             bool ok = false;
             const quint64 bits = text.toULongLong(&ok, 10);
             if (ok) {
                 sum += bits;
-                continue;
-            }
-            // An element that shifted its value into bit 31 of a signed
-            // 32-bit number: the register holds the unsigned bit pattern.
-            const qint64 signedBits = text.toLongLong(&ok, 10);
-            if (ok && signedBits < 0 && signedBits >= std::numeric_limits<qint32>::min()) {
-                sum += quint32(qint32(signedBits));
                 continue;
             }
         }
@@ -324,6 +320,16 @@ RegisterPath parseRegisterPath(const QString &define)
         path.lsb = bitNumber(parts.at(2));
     }
     return path;
+}
+
+bool headerNameStaysInFolder(const QString &headerName)
+{
+    const QString name = QString(headerName).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    static const QRegularExpression driveLetter(QStringLiteral("^[A-Za-z]:"));
+    if (name.startsWith(QLatin1Char('/')) || driveLetter.match(name).hasMatch())
+        return false;
+    const QString clean = QDir::cleanPath(name);
+    return clean != QLatin1String("..") && !clean.startsWith(QLatin1String("../"));
 }
 
 RegisterModelHost::~RegisterModelHost() = default;

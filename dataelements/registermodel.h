@@ -101,8 +101,9 @@ public:
     void addEnumeratedValue(const QString &name, const QString &description, int value,
                             quint64 fieldMask, int fieldLsb);
     // The register's value: the sum of its elements' register values as
-    // unsigned decimal text, or the first element text that is not a whole
-    // number. *notNumeric is set when that text is not a number at all.
+    // unsigned decimal text, or the first element text that is not an
+    // unsigned whole number (a negative one is returned as it is).
+    // *notNumeric is set when that text is not a number at all.
     QString valueText(bool *notNumeric) const;
     QHash<quint64, ActiveElement *> elementsByMask() const { return m_grantedElements; }
 
@@ -159,6 +160,11 @@ struct RegisterPath {
     int lsb = -1;
 };
 RegisterPath parseRegisterPath(const QString &define);
+
+// Whether a header file name stays inside the folder the headers are written
+// to: not absolute (no leading separator, no drive letter) and no ".." that
+// climbs above that folder. "\" counts as a separator.
+bool headerNameStaysInFolder(const QString &headerName);
 
 // What binding an element to a register path needs of the window that owns the
 // module table.

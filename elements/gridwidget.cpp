@@ -31,13 +31,15 @@ void GridWidget::childSetDef(int index)
 void GridWidget::placeChild(QWidget *child, const QString &title, int pos)
 {
     Q_UNUSED(title)
-    if (pos == -1 && m_layout->indexOf(child) < 0) {
+    const bool moved = mayBeLaidOutIn(child, this) && m_layout->indexOf(child) >= 0;
+    if (pos == -1 && !moved) {
         append(child);
         return;
     }
     QList<QWidget *> widgets = takeAll();
     // A widget moved within the grid leaves no empty cell behind.
-    widgets.removeAll(child);
+    if (moved)
+        widgets.removeAll(child);
     widgets.insert(pos < 0 || pos > widgets.size() ? widgets.size() : pos, child);
     layOut(widgets);
 }

@@ -6,9 +6,64 @@
 
 #include <QColor>
 #include <QPalette>
+#include <QRegularExpression>
+#include <QValidator>
+
+#include <algorithm>
+#include <cmath>
 
 // The keyword of the field's background colour.
 static const int colorKeyword = 25;
+
+namespace {
+
+// Whether a literal is zero whatever its notation; the literal parser gives
+// "0" for a value beyond 64 bits too, and this tells the two apart.
+bool isZeroLiteral(const QString &text)
+{
+    QString digits = text.trimmed();
+    digits.remove(QLatin1Char('(')).remove(QLatin1Char(')')).remove(QLatin1Char('u'));
+    if (digits.startsWith(QLatin1Char('-')))
+        digits.remove(0, 1);
+    if (digits.startsWith(QLatin1String("0x")) || digits.startsWith(QLatin1String("0b")))
+        digits.remove(0, 2);
+    return std::all_of(digits.cbegin(), digits.cend(),
+                       [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); });
+}
+
+// A number as a numeric edit holds it: a literal of the panel notations
+// within 64 bits (10, -3, 0x1F, (0x20u), 0b101, 2.5), or another finite
+// floating-point number (-0.5, 1e3).
+bool isNumberText(const QString &text)
+{
+    const int notation = numberLiteralFormat(text);
+    if (notation == DecimalLiteral || notation == HexLiteral || notation == FractionLiteral
+        || notation == BinaryLiteral)
+        return parseNumberLiteral(text) != QLatin1String("0") || isZeroLiteral(text);
+    bool ok = false;
+    const double value = text.trimmed().toDouble(&ok);
+    return ok && std::isfinite(value);
+}
+
+// A numeric edit's typing rule: a number or nothing is a value; text that may
+// still become a number is let through while typing; anything else is refused.
+class NumberValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString &input, int &pos) const override
+    {
+        Q_UNUSED(pos)
+        if (input.isEmpty() || isNumberText(input))
+            return Acceptable;
+        static const QRegularExpression start(QStringLiteral(
+            "^\\s*\\(?[-+]?(0[xb]?)?[0-9a-fA-F]*\\.?[0-9]*([eE][-+]?[0-9]*)?u?\\)?\\s*$"));
+        return start.match(input).hasMatch() ? Intermediate : Invalid;
+    }
+};
+
+} // namespace
 
 LineEdit::LineEdit(const QString &name, QWidget *parent)
     : QLineEdit(parent)
@@ -23,6 +78,38 @@ void LineEdit::initialize()
     connect(this, &QLineEdit::textChanged, this, &LineEdit::valueChanged, Qt::UniqueConnection);
     updateToolTip();
     installConfirmation(this);
+}
+
+void LineEdit::setNumeric(bool on)
+{
+    m_numeric = on;
+    if (on && !validator()) {
+        if (!m_numberValidator)
+            m_numberValidator = new NumberValidator(this);
+        setValidator(m_numberValidator);
+    } else if (!on && validator() == m_numberValidator) {
+        setValidator(nullptr);
+    }
+}
+
+bool LineEdit::acceptsText(const QString &text) const
+{
+    if (const QValidator *rule = validator()) {
+        QString typed = text;
+        int position = typed.size();
+        if (rule->validate(typed, position) != QValidator::Acceptable)
+            return false;
+    }
+    if (!inputMask().isEmpty()) {
+        // The mask keeps what fits it and drops the rest; the text must come
+        // through whole and complete.
+        QLineEdit masked;
+        masked.setInputMask(inputMask());
+        masked.setText(text);
+        if (!masked.hasAcceptableInput() || masked.text() != text)
+            return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -95,6 +182,10 @@ QString LineEdit::value(int keyword, int flag)
 void LineEdit::setValue(const QString &text, int keyword)
 {
     if (keyword == KeywordValue) {
+        if (!acceptsText(text)) {
+            reportInvalidSetValue(this, text);
+            return;
+        }
         // Not blocked: the actions run.
         setText(text);
         return;
@@ -112,6 +203,10 @@ void LineEdit::setValue(const QString &text, int keyword)
 
 void LineEdit::loadValue(const QString &text)
 {
+    if (!acceptsText(text)) {
+        reportInvalidLoadValue(this, text);
+        return;
+    }
     {
         const QSignalBlocker blocker(this);
         setText(text);

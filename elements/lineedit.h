@@ -6,7 +6,9 @@
 
 // A one-line text bound to a whole define. Its value is the text; a numeric
 // edit gives C number literals (0x1F, (0b101u)) as decimal text. Every change
-// of the text runs its setDef and runScript actions; any text is a valid value.
+// of the text runs its setDef and runScript actions. What the field lets the
+// user type (a numeric edit: number literals; a validator or input mask: what
+// it accepts) is also all a program, project or command-line value may set.
 class LineEdit : public QLineEdit, public ValueElement
 {
     Q_OBJECT
@@ -18,8 +20,15 @@ public:
     // The widget's own setter stays reachable beside the element's.
     using QLineEdit::setText;
 
-    void setNumeric(bool on) { m_numeric = on; }
+    // A numeric edit takes number literals only, also when typed: it gets a
+    // validator of its own unless it has one already.
+    void setNumeric(bool on);
     bool isNumeric() const { return m_numeric; }
+
+    // Whether the text is a value the field can finish with: its validator
+    // and input mask accept it as typed, and a numeric edit holds a number
+    // literal (or nothing).
+    bool acceptsText(const QString &text) const;
 
     void setValue(const QString &text, int keyword) override;
     void loadValue(const QString &text) override;
@@ -42,4 +51,5 @@ private:
 
     QString m_storedValue;
     bool m_numeric = false;
+    QValidator *m_numberValidator = nullptr;
 };

@@ -46,9 +46,18 @@ void WidgetContainer::placeChild(QWidget *child, const QString &title, int pos)
     Q_UNUSED(title)
     if (!m_box)
         return;
-    // A widget moved within the box is taken out first, so it is not listed twice.
-    m_box->removeWidget(child);
+    // A widget moved within the box is taken out first, so it is not listed
+    // twice. A new child was never in a layout: removing it would only search
+    // the whole box for nothing.
+    if (mayBeLaidOutIn(child, m_self))
+        m_box->removeWidget(child);
     m_box->insertWidget(pos > m_box->count() ? -1 : pos, child);
+}
+
+bool WidgetContainer::mayBeLaidOutIn(const QWidget *child, const QWidget *owner)
+{
+    // Qt marks a widget the first time a layout takes it and never unmarks it.
+    return child && child->parentWidget() == owner && child->testAttribute(Qt::WA_LaidOut);
 }
 
 void WidgetContainer::addWidget(QWidget *widget, int pos)

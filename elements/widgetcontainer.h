@@ -76,6 +76,10 @@ protected:
     virtual void placeChild(QWidget *child, const QString &title, int pos);
     // Layout containers show every caption; tab and tree containers override.
     virtual CaptionRule captionRule(CaptionedKind kind) const;
+    // False when child cannot be in a layout of owner: it is no child of owner,
+    // or no layout has ever held it (as for every newly created child). Only
+    // then does a container need to search its layout for it.
+    static bool mayBeLaidOutIn(const QWidget *child, const QWidget *owner);
 
 private:
     QString caption(CaptionedKind kind, const QString &text) const;

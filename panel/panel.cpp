@@ -65,11 +65,23 @@ void Panel::clear()
     waitingLocks.clear();
     ledsByData.clear();
     imagesByDefine.clear();
+    // The variables the panel took over go with it (later: one of them may be
+    // sending the signal that led here).
+    for (DataClass *variable : qAsConst(variablesByName)) {
+        if (variable && variable->parent() == this)
+            variable->deleteLater();
+    }
     variablesByName.clear();
     changedHeaders.clear();
     overflowConflicts.clear();
-    // Pages hidden by setDef belong to the panel that is going away.
+    // Pages hidden by setDef belong to the panel that is going away, and so
+    // do the range changes still waiting for their report.
     hiddenTabs.clear();
+    if (m_checkTimerId != 0) {
+        killTimer(m_checkTimerId);
+        m_checkTimerId = 0;
+    }
+    rangeChangeNotes.clear();
     headerVersions.clear();
 }
 
@@ -204,7 +216,14 @@ void Panel::setContainer(const QString &name, Container *container)
     container->setHost(this);
     containersByName.insert(name, container);
 }
-void Panel::setDataClass(const QString &name, DataClass *variable) { variablesByName.insert(name, variable); }
+// A variable that no object owns becomes the panel's: it lives until the
+// panel is cleared, as the elements do.
+void Panel::setDataClass(const QString &name, DataClass *variable)
+{
+    if (variable && !variable->parent())
+        variable->setParent(this);
+    variablesByName.insert(name, variable);
+}
 void Panel::setDial(const QString &name, QWidget *dial) { dialsByName.insert(name, dial); }
 void Panel::setImage(const QString &name, QWidget *image) { imagesByName.insert(name, image); }
 void Panel::setLED(const QString &name, Led *led) { ledsByName.insert(name, led); }

@@ -9,6 +9,8 @@
 #include "dataclass.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
+#include "knob.h"
+#include "lineedit.h"
 #include "numberliteral.h"
 #include "panelshell.h"
 #include "pollentries.h"
@@ -25,6 +27,10 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QTextEdit>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
 
 static TimerLabel *asTimerLabel(ActiveElement *element)
 {
@@ -132,6 +138,69 @@ static void announceChange(QObject *object, const char *typeName, const T &value
         signalSet->raise(&ElementSignals::changedByUser);
 }
 
+// Whether a literal is zero whatever its notation; the literal parser gives
+// "0" for a value beyond 64 bits too, and this tells the two apart.
+static bool isZeroLiteral(const QString &text)
+{
+    QString digits = text.trimmed();
+    digits.remove(QLatin1Char('(')).remove(QLatin1Char(')')).remove(QLatin1Char('u'));
+    if (digits.startsWith(QLatin1Char('-')))
+        digits.remove(0, 1);
+    if (digits.startsWith(QLatin1String("0x")) || digits.startsWith(QLatin1String("0b")))
+        digits.remove(0, 2);
+    return std::all_of(digits.cbegin(), digits.cend(),
+                       [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); });
+}
+
+// A define value as an integer: a decimal, hexadecimal or binary literal as
+// panels and C headers write them ((0x20u), 0b101), read by the literal
+// parser. False for text, fractions and values beyond 64 bits.
+static bool readIntegerValue(const QString &value, qint64 *number)
+{
+    const int notation = numberLiteralFormat(value);
+    if (notation != DecimalLiteral && notation != HexLiteral && notation != BinaryLiteral)
+        return false;
+    const QString decimal = parseNumberLiteral(value);
+    if (decimal == QLatin1String("0") && !isZeroLiteral(value))
+        return false;
+    bool ok = false;
+    *number = decimal.toLongLong(&ok);
+    return ok;
+}
+
+// A define value as a floating-point number: an integer literal as above, a
+// fraction, or another finite number as C writes it (-0.5, 1e3). False for
+// text, NaN and the infinities.
+static bool readRealValue(const QString &value, double *number)
+{
+    qint64 integer = 0;
+    if (readIntegerValue(value, &integer)) {
+        *number = double(integer);
+        return true;
+    }
+    const int notation = numberLiteralFormat(value);
+    if (notation != FractionLiteral && notation != OtherText)
+        return false;
+    // A fraction is read whole, not through the parser's six digits.
+    QString text = value.trimmed();
+    if (notation == FractionLiteral)
+        text.remove(QLatin1Char('(')).remove(QLatin1Char(')')).remove(QLatin1Char('u'));
+    bool ok = false;
+    *number = text.toDouble(&ok);
+    return ok && std::isfinite(*number);
+}
+
+// The check state a define value gives a button: 0 or 1 in any integer
+// notation; false for anything else.
+static bool readBitValue(const QString &value, bool *checked)
+{
+    qint64 number = 0;
+    if (!readIntegerValue(value, &number) || (number != 0 && number != 1))
+        return false;
+    *checked = number == 1;
+    return true;
+}
+
 bool Panel::setElementByDefine(const QString &name, const QString &value)
 {
     const int kind = numberLiteralFormat(value);
@@ -160,32 +229,49 @@ bool Panel::setElementByDefine(const QString &name, const QString &value)
         return false;
     }
 
-    const int n = value.toInt(); // text that is no number gives 0
+    // A value the element cannot hold is reported and leaves the element,
+    // and the value it keeps for the project, as they were.
+    const auto refuse = [&] {
+        reportInvalidDefineValue(name, value);
+        return false;
+    };
     const ElementKind *elementKind = elementKindOf(object);
     switch (elementKind ? elementKind->setRule : DefineSetRule::None) {
     case DefineSetRule::Bit: {
         auto *box = qobject_cast<CheckBox *>(object);
-        const bool checked = n == 1;
+        bool checked = false;
+        if (!readBitValue(value, &checked))
+            return refuse();
         setBlocked(box, [&] { box->setChecked(checked); });
         box->valueChangedByUser(checked);
         box->valueChanged(checked ? 1 : 0);
         break;
     }
-    case DefineSetRule::QueuedCheck:
+    case DefineSetRule::QueuedCheck: {
+        bool checked = false;
+        if (!readBitValue(value, &checked))
+            return refuse();
         // Checked from the event loop; nothing happens when the button went by then.
         QMetaObject::invokeMethod(
-            object, [button = qobject_cast<QAbstractButton *>(object), checked = n == 1] { button->setChecked(checked); },
+            object, [button = qobject_cast<QAbstractButton *>(object), checked] { button->setChecked(checked); },
             Qt::QueuedConnection);
         break;
+    }
     case DefineSetRule::Double: {
         auto *box = qobject_cast<QDoubleSpinBox *>(object);
-        const double number = value.toDouble();
+        double number = 0.0;
+        if (!readRealValue(value, &number) || number < box->minimum() || number > box->maximum())
+            return refuse();
         setBlocked(box, [&] { box->setValue(number); });
         announceChange(box, "double", number);
         break;
     }
     case DefineSetRule::Integer: {
         auto *box = qobject_cast<SpinBox *>(object);
+        qint64 number = 0;
+        if (!readIntegerValue(value, &number) || number < box->minimum() || number > box->maximum())
+            return refuse();
+        const int n = int(number);
         setBlocked(box, [&] { box->setValue(n); });
         // The spin box's user path goes on to valueChanged itself.
         box->valueChangedByUser(n);
@@ -193,12 +279,24 @@ bool Panel::setElementByDefine(const QString &name, const QString &value)
     }
     case DefineSetRule::Slider: {
         auto *slider = qobject_cast<QAbstractSlider *>(object);
+        qint64 number = 0;
+        if (!readIntegerValue(value, &number) || number < slider->minimum() || number > slider->maximum())
+            return refuse();
+        const int n = int(number);
         setBlocked(slider, [&] { slider->setValue(n); });
         announceChange(slider, "int", n);
         break;
     }
     case DefineSetRule::Knob: {
-        const double number = n;
+        // A knob takes whole steps: a fraction is cut to its integer part,
+        // as the knob's own setter does.
+        double number = 0.0;
+        if (!readRealValue(value, &number))
+            return refuse();
+        number = std::trunc(number);
+        auto *knob = qobject_cast<Knob *>(object);
+        if (!knob || number < knob->minimum() || number > knob->maximum())
+            return refuse();
         setBlocked(object, [&] {
             QMetaObject::invokeMethod(object, "setValue", Qt::DirectConnection, Q_ARG(double, number));
         });
@@ -207,6 +305,10 @@ bool Panel::setElementByDefine(const QString &name, const QString &value)
     }
     case DefineSetRule::Index: {
         auto *combo = qobject_cast<QComboBox *>(object);
+        qint64 number = 0;
+        if (!readIntegerValue(value, &number) || number < INT_MIN || number > INT_MAX)
+            return refuse();
+        const int n = int(number);
         if (n < 0 || n >= combo->count()) {
             reportIndexOutOfRange(name, QStringLiteral("setItem"), n, 0, combo->count() - 1);
             return false;
@@ -218,6 +320,10 @@ bool Panel::setElementByDefine(const QString &name, const QString &value)
     case DefineSetRule::Button: {
         auto *group = qobject_cast<ButtonGroup *>(object);
         const QList<QAbstractButton *> buttons = group->buttons();
+        qint64 number = 0;
+        if (!readIntegerValue(value, &number) || number < INT_MIN || number > INT_MAX)
+            return refuse();
+        const int n = int(number);
         if (n < 0 || n >= buttons.size()) {
             reportIndexOutOfRange(name, QStringLiteral("setRBItem"), n, 0, buttons.size() - 1);
             return false;
@@ -232,9 +338,13 @@ bool Panel::setElementByDefine(const QString &name, const QString &value)
         break;
     }
     case DefineSetRule::LineText: {
-        auto *edit = qobject_cast<QLineEdit *>(object);
-        setBlocked(edit, [&] { edit->setText(value); });
-        announceChange(edit, "QString", value);
+        auto *edit = qobject_cast<LineEdit *>(object);
+        // The field's typing rule holds for a define value too.
+        if (edit && !edit->acceptsText(value))
+            return refuse();
+        auto *line = qobject_cast<QLineEdit *>(object);
+        setBlocked(line, [&] { line->setText(value); });
+        announceChange(line, "QString", value);
         break;
     }
     case DefineSetRule::RichText: {

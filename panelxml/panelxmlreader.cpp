@@ -87,6 +87,10 @@ bool PanelXmlReader::readXml(QIODevice *device)
     const bool rootRead = readTopLevel();
     if (m_failed)
         return false;
+    // Nothing after the root container is built, but a file that breaks off
+    // or goes wrong there is still no sound panel.
+    while (rootRead && !m_xml->atEnd() && !m_xml->hasError())
+        m_xml->readNext();
     reportStreamError();
     if (rootRead)
         return true;
@@ -100,6 +104,17 @@ void PanelXmlReader::reportStreamError()
     if (!m_xml->hasError() || m_xml->error() == QXmlStreamReader::CustomError || m_failed)
         return;
     xmlMessage(tr("XML not well-formed: %1").arg(m_xml->errorString().toHtmlEscaped()), QString(), true);
+    noteStoppedEarly(tr("XML not well-formed in %1, line %2, column %3: %4")
+                         .arg(currentFile())
+                         .arg(m_xml->lineNumber())
+                         .arg(m_xml->columnNumber())
+                         .arg(m_xml->errorString()));
+}
+
+void PanelXmlReader::noteStoppedEarly(const QString &reason)
+{
+    if (m_stoppedEarly.isEmpty())
+        m_stoppedEarly = reason;
 }
 
 QString PanelXmlReader::currentFile() const
@@ -161,8 +176,17 @@ QByteArray PanelXmlReader::checksumOf(const QByteArray &text)
 
 bool PanelXmlReader::verifyChecksum()
 {
-    if (!m_xml->readNextStartElement() || m_xml->name() != QLatin1String("checksum"))
-        return false;
+    // The stream cannot step back: a second one looks at the root's first
+    // child, so that anything other than a checksum is left to the walk.
+    QXmlStreamReader ahead(m_fileBytes);
+    const bool hasChild = ahead.readNextStartElement() && ahead.readNextStartElement();
+    if (!hasChild || ahead.name() != QLatin1String("checksum")) {
+        // A broken file is reported by the walk that runs into the fault.
+        if (!ahead.hasError())
+            reportMissingChecksum(currentFile());
+        return true;
+    }
+    m_xml->readNextStartElement();
     const QString written = m_xml->readElementText();
     const QByteArray digest = checksumOf(m_fileBytes);
     // Without the closing tag nothing is covered: that is no valid signature.
@@ -280,6 +304,12 @@ void PanelXmlReader::xmlMessage(const QString &text, const QString &link, bool i
 {
     const qint64 line = m_xml->lineNumber();
     const qint64 column = m_xml->columnNumber();
+    // The dispatcher skips, with a message each, every element it finds
+    // beyond the nesting limit: messages at that depth mean skipped elements.
+    if (m_nesting > maxNesting)
+        noteStoppedEarly(tr("Elements nested deeper than %1 levels in %2 were not read.")
+                             .arg(maxNesting)
+                             .arg(currentFile()));
     ++m_messageCount;
     if (m_messageCount <= maxMessages) {
         ::logMessage(messageLine(text, link, isError, currentFile(), line, column));

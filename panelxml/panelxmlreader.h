@@ -71,6 +71,11 @@ public:
     // The position of the stream as console rich text (file link, line,
     // column), for the caller's "Cannot read file" line after a failed read.
     QString xmlErrorLink() const;
+    // Why a successful read did not get through the whole file (XML not
+    // well-formed, elements skipped beyond the nesting limit, an included
+    // file that did not read to its end); empty when it did. Interactive
+    // opens keep what was built; runs that write files must not.
+    QString stoppedEarlyReason() const { return m_stoppedEarly; }
     // One XML error or warning line on the console (and the log file), linking
     // to link (usually a define) and to the reader's current position.
     void xmlMessage(const QString &text, const QString &link, bool isError);
@@ -119,7 +124,12 @@ public:
 private:
     // ---- Read flow (panelxmlreader.cpp)
     bool checkRootElement();
+    // Checks the checksum when the root's first child is one; any other
+    // first child stays unread for the caller. Warns itself when there is no
+    // checksum element and returns true then.
     bool verifyChecksum();
+    // Records the first reason the read did not get through the whole file.
+    void noteStoppedEarly(const QString &reason);
     bool readTopLevel();
     bool isRootContainer(const QString &name) const;
     void readRootContainer();
@@ -298,4 +308,5 @@ private:
     int m_nesting = 0;
     // Set when an include failed: the whole read ends and fails.
     bool m_failed = false;
+    QString m_stoppedEarly;
 };

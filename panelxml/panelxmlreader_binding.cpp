@@ -6,6 +6,7 @@
 #include "combobox.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
+#include "registermodel.h"
 
 #include <QXmlStreamReader>
 
@@ -48,7 +49,13 @@ static QStringList setDefItems(const QXmlStreamAttributes &attributes, const cha
 void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes, QObject *element,
                                           const QString &groupHeader, const QString &define)
 {
-    const QString header = readHeader(attributes, groupHeader);
+    QString header = readHeader(attributes, groupHeader);
+    // Headers are written into the working directory and nowhere else: the
+    // element is bound without a header, so that file is never written.
+    if (!headerNameStaysInFolder(header)) {
+        xmlMessage(tr("Header file outside the working directory, not written:"), header, true);
+        header.clear();
+    }
     const bool svd = usesSvd(attributes);
     if (!headerVersions.contains(header))
         headerVersions.insert(header, m_panel->getXMLVersion());

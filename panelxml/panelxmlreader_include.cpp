@@ -174,8 +174,11 @@ bool PanelXmlReader::readIncludedXml(const QByteArray &bytes, const QString &hea
 
     // A complete panel file: its children after the checksum are elements.
     m_xml = std::make_unique<QXmlStreamReader>(m_fileBytes);
-    if (!m_xml->readNextStartElement() || !checkRootElement())
+    if (!m_xml->readNextStartElement() || !checkRootElement()) {
+        // Refused without a stream error: nothing of the file was read.
+        noteStoppedEarly(tr("The included file %1 was not read.").arg(currentFile()));
         return !m_xml->hasError();
+    }
     if (!verifyChecksum())
         reportManipulatedFile(currentFile());
     readElements(parent, header, nullptr);

@@ -4,7 +4,12 @@
 //
 //   bench_panelopen [N ...]      (default: 500 2000 8000)
 //
-// BENCH_REPEATS=n runs each measurement n times (best of n, default 3);
+// Per N it prints, in milliseconds, a bare XML pass, Qt's form loader, the
+// open (read and post-load set-up), header export, project save and project
+// load, and the ratios open/form loader, (export+save)/open and load/open.
+//
+// BENCH_REPEATS=n runs each measurement n times (best of n, default 3) after
+// a warm-up round on a small panel;
 // BENCH_SPLIT=1 prints the read and the post-load part of every open;
 // BENCH_SHOW_CONSOLE=1 prints the console after the open.
 #include "errorreporter.h"
@@ -112,6 +117,99 @@ double elapsedMs(QElapsedTimer &timer)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
+// As between two user actions, the event loop has run: the events the last
+// step posted are delivered and the objects it let go of are deleted.
+void settle()
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+// Writes a panel of n elements and the form of the same widgets.
+bool writePanel(const Forms &forms, const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(forms.panel.toUtf8()) >= 0;
+}
+
+// The form loader building the form once; -1 when it fails.
+double loadForm(const QByteArray &ui)
+{
+    QBuffer buffer;
+    buffer.setData(ui);
+    buffer.open(QIODevice::ReadOnly);
+    QUiLoader loader;
+    QElapsedTimer timer;
+    timer.start();
+    std::unique_ptr<QWidget> form(loader.load(&buffer));
+    const double ms = elapsedMs(timer);
+    if (!form)
+        return -1;
+    // The form's own posted events go first: a widget deleted with events
+    // still queued for it has the whole queue searched.
+    settle();
+    return ms;
+}
+
+struct Times {
+    double xml = 1e300;
+    double ui = 1e300;
+    double open = 1e300;
+    double exportHeaders = 1e300;
+    double save = 1e300;
+    double load = 1e300;
+};
+
+// One round of every measurement on the panel at panelPath; each figure goes
+// into times when it is the best so far. split prints the parts of the open.
+// False when a step fails.
+bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, const QString &projectPath,
+             Times &times, bool split)
+{
+    QElapsedTimer timer;
+    timer.start();
+    {
+        QXmlStreamReader xml(forms.panel);
+        while (!xml.atEnd())
+            xml.readNext();
+    }
+    times.xml = qMin(times.xml, elapsedMs(timer));
+
+    const double uiMs = loadForm(forms.ui);
+    if (uiMs < 0)
+        return false;
+    times.ui = qMin(times.ui, uiMs);
+
+    settle();
+    timer.restart();
+    if (!window.open(panelPath))
+        return false;
+    const double readMs = elapsedMs(timer);
+    window.initLoadedConfiguration(true);
+    const double openMs = elapsedMs(timer);
+    times.open = qMin(times.open, openMs);
+    if (split)
+        std::printf("  read %.1f ms, post-load %.1f ms\n", readMs, openMs - readMs);
+
+    settle();
+    timer.restart();
+    window.exportHeaderFiles(true);
+    times.exportHeaders = qMin(times.exportHeaders, elapsedMs(timer));
+
+    timer.restart();
+    window.saveProjectFile(projectPath, false);
+    times.save = qMin(times.save, elapsedMs(timer));
+
+    settle();
+    timer.restart();
+    if (!window.load(projectPath))
+        return false;
+    times.load = qMin(times.load, elapsedMs(timer));
+    settle();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -128,8 +226,15 @@ int main(int argc, char *argv[])
     disclaimer.close();
 
     QList<int> sizes;
-    for (int i = 1; i < argc; ++i)
-        sizes << QString::fromLocal8Bit(argv[i]).toInt();
+    for (int i = 1; i < argc; ++i) {
+        bool ok = false;
+        const int n = QString::fromLocal8Bit(argv[i]).toInt(&ok);
+        if (!ok || n < 1) {
+            std::fprintf(stderr, "bench_panelopen: not a panel size: %s\n", argv[i]);
+            return 1;
+        }
+        sizes << n;
+    }
     if (sizes.isEmpty())
         sizes = {500, 2000, 8000};
 
@@ -138,87 +243,43 @@ int main(int argc, char *argv[])
     MainWindow window(options);
     ErrorReporter::instance().setReportToMessageBox(false);
     ErrorReporter::instance().setReportToConsole(false);
-
-    // Warm up: the form loader loads its widget plugins, the window its first panel.
-    {
-        const Forms warm = generate(50);
-        QBuffer buffer;
-        buffer.setData(warm.ui);
-        buffer.open(QIODevice::ReadOnly);
-        QUiLoader loader;
-        std::unique_ptr<QWidget> form(loader.load(&buffer));
-    }
     const int repeats = qEnvironmentVariableIntValue("BENCH_REPEATS") > 0 ? qEnvironmentVariableIntValue("BENCH_REPEATS") : 3;
 
-    std::printf("%8s %10s %10s %10s %10s %10s %10s %10s   %s\n", "N", "xml pass", "QUiLoader", "open",
-                "export", "save", "load", "open/ui", "(export+save)/open");
+    const bool split = qEnvironmentVariableIsSet("BENCH_SPLIT");
+
+    // Warm up: the form loader loads its widget plugins, the window opens,
+    // exports, saves and loads its first panel.
+    {
+        const Forms warm = generate(50);
+        const QString warmPath = dir.filePath(QStringLiteral("warm.xml"));
+        Times ignored;
+        if (!writePanel(warm, warmPath)
+            || !measure(window, warm, warmPath, dir.filePath(QStringLiteral("warm.qlmp")), ignored, false))
+            return 2;
+    }
+
+    std::printf("%8s %9s %10s %10s %8s %9s %9s %10s %8s %8s\n", "N", "xml pass", "QUiLoader", "open", "open/ui",
+                "export", "save", "load", "(e+s)/o", "load/o");
     for (int n : sizes) {
         const Forms forms = generate(n);
         const QString panelPath = dir.filePath(QStringLiteral("bench%1.xml").arg(n));
-        QFile file(panelPath);
-        if (!file.open(QIODevice::WriteOnly) || file.write(forms.panel.toUtf8()) < 0)
+        if (!writePanel(forms, panelPath))
             return 1;
-        file.close();
+        const QString projectPath = dir.filePath(QStringLiteral("bench%1.qlmp").arg(n));
 
-        // Each figure is the best of a few runs; destroying the previous
-        // widgets happens outside the timed part.
-        QElapsedTimer timer;
-        double xmlMs = 1e300, uiMs = 1e300, openMs = 1e300;
+        // Each figure is the best of the repeats; destroying the widgets of
+        // the step before happens outside the timed parts.
+        Times times;
         for (int r = 0; r < repeats; ++r) {
-            timer.start();
-            {
-                QXmlStreamReader xml(forms.panel);
-                while (!xml.atEnd())
-                    xml.readNext();
-            }
-            xmlMs = qMin(xmlMs, elapsedMs(timer));
-
-            QBuffer buffer;
-            buffer.setData(forms.ui);
-            buffer.open(QIODevice::ReadOnly);
-            QUiLoader loader;
-            timer.restart();
-            std::unique_ptr<QWidget> form(loader.load(&buffer));
-            uiMs = qMin(uiMs, elapsedMs(timer));
-            if (!form)
-                return 2;
-            form.reset();
-            QCoreApplication::processEvents();
-
-            // As between two user actions, the event loop has run: no posted
-            // events of earlier panels are still queued.
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            QCoreApplication::processEvents();
-            timer.restart();
-            if (!window.open(panelPath))
+            if (!measure(window, forms, panelPath, projectPath, times, split))
                 return 3;
-            const double readMs = elapsedMs(timer);
-            window.initLoadedConfiguration(true);
-            openMs = qMin(openMs, elapsedMs(timer));
-            if (qEnvironmentVariableIsSet("BENCH_SPLIT"))
-                std::printf("  read %.1f ms, post-load %.1f ms\n", readMs, elapsedMs(timer) - readMs);
         }
         if (qEnvironmentVariableIsSet("BENCH_SHOW_CONSOLE"))
             std::printf("%s\n", qPrintable(window.consoleBrowser()->toPlainText().left(2000)));
 
-        timer.restart();
-        window.exportHeaderFiles(true);
-        const double exportMs = elapsedMs(timer);
-
-        const QString projectPath = dir.filePath(QStringLiteral("bench%1.qlmp").arg(n));
-        timer.restart();
-        window.saveProjectFile(projectPath, false);
-        const double saveMs = elapsedMs(timer);
-
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCoreApplication::processEvents();
-        timer.restart();
-        window.load(projectPath);
-        const double loadMs = elapsedMs(timer);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-
-        std::printf("%8d %10.1f %10.1f %10.1f %10.1f %10.1f %10.1f %10.2f   %.3f\n", n, xmlMs, uiMs, openMs,
-                    exportMs, saveMs, loadMs, openMs / uiMs, (exportMs + saveMs) / openMs);
+        std::printf("%8d %9.1f %10.1f %10.1f %8.2f %9.1f %9.1f %10.1f %8.3f %8.3f\n", n, times.xml, times.ui,
+                    times.open, times.open / times.ui, times.exportHeaders, times.save, times.load,
+                    (times.exportHeaders + times.save) / times.open, times.load / times.open);
         std::fflush(stdout);
     }
     return 0;

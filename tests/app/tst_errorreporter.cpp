@@ -27,6 +27,8 @@ private slots:
     void unopenableLogFileSwitchesTheFileSinkOff();
     void reopeningTruncates();
     void windowSetsTheSinksFromItsOptions();
+    void consoleLinesAsPlainText_data();
+    void consoleLinesAsPlainText();
 
 private:
     QString readLog() const;
@@ -239,6 +241,25 @@ void TestErrorReporter::windowSetsTheSinksFromItsOptions()
         QVERIFY(!reporter.reportsToLogFile());
     }
     reporter.setConsoleSink([this](const QString &html) { window->consolePrint(html); });
+}
+
+void TestErrorReporter::consoleLinesAsPlainText_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("coloured line") << "<font color=\"blue\"><b>Saved project: </font></b>a.qlmp<br>"
+                                   << "Saved project: a.qlmp";
+    QTest::newRow("breaks inside") << "one<br>two<BR/>three<br>\n" << "one\ntwo\nthree";
+    QTest::newRow("link keeps its text") << "<a href=\"$xmlopen$x\">file</a> line 3" << "file line 3";
+    // Escaped markup of panel texts is shown as written, decoded once only.
+    QTest::newRow("entities decoded once") << "A&lt;B &amp; &quot;C&quot; &amp;lt;" << "A<B & \"C\" &lt;";
+}
+
+void TestErrorReporter::consoleLinesAsPlainText()
+{
+    QFETCH(QString, html);
+    QFETCH(QString, text);
+    QCOMPARE(ErrorReporter::plainText(html), text);
 }
 
 QTEST_MAIN(TestErrorReporter)

@@ -1,8 +1,11 @@
 // The generated C header files: layout, line forms, version lines, sorting,
 // prefixes, changed-only export, refusal while defines conflict, disclaimer,
-// write failures, and a C compiler that accepts every header we write.
+// write failures, values that would break a header's lines, header names
+// outside the working directory, and a C compiler that accepts every header
+// we write.
 #include "filetesthelpers.h"
 #include "mathlabel.h"
+#include "panelxml.h"
 
 #include <QProcess>
 #include <QStandardPaths>
@@ -37,10 +40,19 @@ private slots:
     void failedHeaderWrites();
     void questionableHeaderNamesAreWarnedAbout_data();
     void questionableHeaderNamesAreWarnedAbout();
+    void valuesOfPanelElements_data();
+    void valuesOfPanelElements();
+    void valuesThatWouldBreakTheHeaderAreRefused_data();
+    void valuesThatWouldBreakTheHeaderAreRefused();
+    void multiLineTextEditIsWrittenOnOneLine();
+    void headerNamesOutsideTheWorkingDirectory_data();
+    void headerNamesOutsideTheWorkingDirectory();
     void generatedHeadersCompile();
 
 private:
     FakeElement *bind(const QString &define, const QString &header, const QString &value);
+    bool load(const QString &elements, const QString &folder = QString());
+    QStringList reports() const { return env->prompt()->transcript(); }
     QByteArray header(const QString &name) const { return readBytes(dir->filePath(name)); }
     QString console() const { return window->consoleBrowser()->toPlainText(); }
 
@@ -91,6 +103,18 @@ FakeElement *TestHeaders::bind(const QString &define, const QString &headerName,
     return element;
 }
 
+// Opens a panel of these elements (a vertical root container, version
+// V1.2.3) from the test folder or a folder in it, set up as a load does it.
+bool TestHeaders::load(const QString &elements, const QString &folder)
+{
+    const QString path = writeTestFile(QDir(dir->path()).filePath(folder.isEmpty() ? "panel.xml" : folder + "/panel.xml"),
+                                       verticalPanelText(elements, "<version label=\"V1.2.3\"/>\n"));
+    if (path.isEmpty() || !window->open(path))
+        return false;
+    window->initLoadedConfiguration(true);
+    return true;
+}
+
 // The define lines of a header written with a panel version: what stands
 // between the version block and "#endif".
 static QByteArray body(const QByteArray &text)
@@ -130,13 +154,17 @@ void TestHeaders::defineLineForms_data()
                                        << "" << "#define ADC_CTRL (0xA5) /*decimal 165*/";
     QTest::newRow("largest 64-bit value") << QStringList{"BIG"} << QStringList{"18446744073709551615"} << ""
                                           << "#define BIG (0xFFFFFFFFFFFFFFFF) /*decimal 18446744073709551615*/";
-    // The register holds a negative 32-bit element value as its bit pattern.
+    // A negative value is written as it is, never as a bit pattern.
     QTest::newRow("negative 32-bit value") << QStringList{"OFFSET"} << QStringList{"-3"} << ""
-                                           << "#define OFFSET (0xFFFFFFFD) /*decimal 4294967293*/";
+                                           << "#define OFFSET (-3)";
+    QTest::newRow("minus one") << QStringList{"ALL"} << QStringList{"-1"} << "" << "#define ALL (-1)";
     QTest::newRow("negative beyond 32 bits") << QStringList{"OFFSET"} << QStringList{"-5000000000"} << ""
                                              << "#define OFFSET (-5000000000)";
     QTest::newRow("float") << QStringList{"GAIN"} << QStringList{"1.5"} << "" << "#define GAIN (1.5)";
     QTest::newRow("exponent") << QStringList{"TINY"} << QStringList{"1e-5"} << "" << "#define TINY (1e-5)";
+    // A number that is no whole number is never written as 0x0.
+    QTest::newRow("exponent without sign") << QStringList{"HUGE"} << QStringList{"1E5"} << ""
+                                           << "#define HUGE (1E5)";
     QTest::newRow("text") << QStringList{"NAME"} << QStringList{"abc"} << "" << "#define NAME abc";
     QTest::newRow("text in a register") << QStringList{"UART.ID"} << QStringList{"x.y"} << ""
                                         << "#define UART_ID x.y";
@@ -337,25 +365,165 @@ void TestHeaders::questionableHeaderNamesAreWarnedAbout_data()
 {
     QTest::addColumn<QString>("headerName");
     QTest::addColumn<QString>("warning"); // empty: none
-    QTest::newRow("plain name") << "adc_setup.h" << "";
-    QTest::newRow("no C name") << "adc-setup.h" << "gives the guard ADC-SETUP_H, which is no C name";
-    QTest::newRow("directory") << "inc/adc.h" << "contains a directory";
-    QTest::newRow("backslash directory") << "inc\\adc.h" << "contains a directory";
+    QTest::addColumn<QString>("guard");   // the guard written
+    QTest::newRow("plain name") << "adc_setup.h" << "" << "ADC_SETUP_H";
+    QTest::newRow("no C name") << "adc-setup.h" << "gives no C name; its guard is ADC_SETUP_H" << "ADC_SETUP_H";
+    QTest::newRow("blank and dot") << "my adc.v2.h" << "gives no C name; its guard is MY_ADC_V2_H"
+                                   << "MY_ADC_V2_H";
+    QTest::newRow("leading digit") << "1wire.h" << "gives no C name; its guard is _1WIRE_H" << "_1WIRE_H";
+    QTest::newRow("letter beyond ASCII") << "\u00e4bc.h" << "gives no C name; its guard is _BC_H" << "_BC_H";
+    QTest::newRow("directory") << "inc/adc.h" << "contains a directory" << "ADC_H";
+    QTest::newRow("backslash directory") << "inc\\adc.h" << "contains a directory" << "ADC_H";
 }
 
 void TestHeaders::questionableHeaderNamesAreWarnedAbout()
 {
     QFETCH(QString, headerName);
     QFETCH(QString, warning);
+    QFETCH(QString, guard);
     QDir(dir->path()).mkpath("inc");
     bind("A", headerName, "1");
     QVERIFY(window->exportHeaderFiles(true));
-    QVERIFY(QFile::exists(dir->filePath(AppPaths::normalizePanelPath(headerName))));
+    const QString text = QString::fromUtf8(header(AppPaths::normalizePanelPath(headerName)));
+    QVERIFY2(text.contains("#ifndef " + guard + "\r\n#define " + guard + "\r\n"), qPrintable(text));
+    QVERIFY(text.endsWith("#endif /* " + guard + " */\r\n"));
     if (warning.isEmpty())
         QVERIFY2(!console().contains("Header file name"), qPrintable(console()));
     else
         QVERIFY2(console().contains(QString("Header file name \"%1\" %2").arg(headerName, warning)),
                  qPrintable(console()));
+}
+
+void TestHeaders::valuesOfPanelElements_data()
+{
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<QString>("line");
+
+    QTest::newRow("negative in a line edit") << "<edit define=\"OFFSET\" header=\"t.h\" default=\"-3\"/>"
+                                             << "#define OFFSET (-3)";
+    QTest::newRow("zero") << "<spinbox define=\"LEVEL\" header=\"t.h\" range=\"0;100\" default=\"0\"/>"
+                          << "#define LEVEL (0x0) /*decimal 0*/";
+    QTest::newRow("bit 31 set by a shifted field")
+        << "<spinbox define=\"CTRL.MODE[31:28]\" header=\"t.h\" range=\"0;15\" default=\"8\"/>"
+        << "#define CTRL_MODE (0x80000000) /*decimal 2147483648*/";
+    // A spin box gives its register value as unsigned 32-bit text.
+    QTest::newRow("negative in a spin box")
+        << "<spinbox define=\"TRIM\" header=\"t.h\" range=\"-10;10\" default=\"-3\"/>"
+        << "#define TRIM (0xFFFFFFFD) /*decimal 4294967293*/";
+    QTest::newRow("float") << "<edit define=\"GAIN\" header=\"t.h\" default=\"1.5\"/>" << "#define GAIN (1.5)";
+    QTest::newRow("text") << "<edit define=\"NAME\" header=\"t.h\" default=\"abc\"/>" << "#define NAME abc";
+}
+
+void TestHeaders::valuesOfPanelElements()
+{
+    QFETCH(QString, element);
+    QFETCH(QString, line);
+    QVERIFY(load(element));
+    QVERIFY(window->exportHeaderFiles(true));
+    QCOMPARE(QString::fromUtf8(body(header("t.h"))), line + "\r\n\r\n");
+}
+
+void TestHeaders::valuesThatWouldBreakTheHeaderAreRefused_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("line feed") << "1\n#include <stdio.h>";
+    QTest::newRow("carriage return") << "1\r#error broken";
+    QTest::newRow("line separator") << "1\u2028#error broken";
+    QTest::newRow("comment opened") << "1 /* swallows #endif";
+    QTest::newRow("comment closed") << "1 */ int broken;";
+}
+
+void TestHeaders::valuesThatWouldBreakTheHeaderAreRefused()
+{
+    QFETCH(QString, value);
+    QVERIFY(load("<edit define=\"NAME\" header=\"t.h\" default=\"1\"/>\n"
+                 "<edit define=\"SAFE\" header=\"t.h\" default=\"2\"/>\n"
+                 "<edit define=\"OTHER\" header=\"u.h\" default=\"2\"/>"));
+    QVERIFY(window->exportHeaderFiles(true));
+    const QByteArray old = header("t.h");
+
+    ActiveElement *name = window->panel()->getActiveElement("NAME");
+    ActiveElement *other = window->panel()->getActiveElement("OTHER");
+    QVERIFY(name && other);
+    name->setValue(value, KeywordValue);
+    QCOMPARE(name->value(KeywordDefineValue, 1), value);
+    other->setValue("3", KeywordValue);
+    window->panel()->markModified(name);
+    window->panel()->markModified(other);
+    for (bool all : {false, true}) {
+        QVERIFY(!window->exportHeaderFiles(all));
+        QCOMPARE(header("t.h"), old);
+        QCOMPARE(window->panel()->changedHeaders.value("t.h"), true);
+        QVERIFY2(reports().join("\n").contains(
+                     "Header file \"t.h\" is not written: the value of \"NAME\" holds a line break or a "
+                     "comment delimiter"),
+                 qPrintable(reports().join("\n")));
+        QVERIFY(!reports().join("\n").contains("SAFE"));
+        // The other header is written all the same.
+        QVERIFY(header("u.h").contains("#define OTHER (0x3)"));
+    }
+
+    // A define prefix is part of every line too.
+    name->setValue("4", KeywordValue);
+    window->panel()->definePrefixes.insert("t.h", "CFG/*");
+    QVERIFY(!window->exportHeaderFiles(true));
+    QCOMPARE(header("t.h"), old);
+    QVERIFY(reports().join("\n").contains("the define name \"CFG/*$NAME\" holds a line break"));
+    window->panel()->definePrefixes.insert("t.h", "CFG");
+    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(header("t.h").contains("#define CFG$NAME (0x4)"));
+}
+
+void TestHeaders::multiLineTextEditIsWrittenOnOneLine()
+{
+    QVERIFY(load("<editbox define=\"NOTE\" header=\"t.h\"/>"));
+    ActiveElement *note = window->panel()->getActiveElement("NOTE");
+    QVERIFY(note);
+    note->setValue("first\nsecond\nthird", KeywordValue);
+    QVERIFY(window->exportHeaderFiles(true));
+    QCOMPARE(body(header("t.h")), QByteArray("#define NOTE first second third\r\n\r\n"));
+}
+
+void TestHeaders::headerNamesOutsideTheWorkingDirectory_data()
+{
+    QTest::addColumn<QString>("headerName"); // $ROOT: the folder above the working directory
+    QTest::addColumn<bool>("group");         // named by a header group, not by the element
+
+    QTest::newRow("parent folder") << "../out.h" << false;
+    QTest::newRow("parent folder with backslash") << "..\\out.h" << false;
+    QTest::newRow("climbs out further down") << "inc/../../out.h" << false;
+    QTest::newRow("absolute") << "$ROOT/out.h" << false;
+    QTest::newRow("parent folder of a group") << "../out.h" << true;
+    QTest::newRow("absolute of a group") << "$ROOT/out.h" << true;
+}
+
+void TestHeaders::headerNamesOutsideTheWorkingDirectory()
+{
+    QFETCH(QString, headerName);
+    QFETCH(bool, group);
+    headerName.replace("$ROOT", dir->path());
+    const QString outside = dir->filePath("out.h");
+    const QString element = group
+        ? QString("<header file=\"%1\"><edit define=\"A\" default=\"1\"/></header>").arg(headerName)
+        : QString("<edit define=\"A\" header=\"%1\" default=\"1\"/>").arg(headerName);
+    QVERIFY(load(element + "\n<edit define=\"B\" header=\"ok.h\" default=\"2\"/>", "work"));
+    QVERIFY2(console().contains("XML Error: Header file outside the working directory, not written: "
+                                + headerName),
+             qPrintable(console()));
+    // The element is read all the same, only without its header.
+    QVERIFY(window->panel()->getActiveElement("A"));
+    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(header("work/ok.h").contains("#define B (0x2)"));
+    QVERIFY(!QFile::exists(outside));
+    QVERIFY(QDir(dir->filePath("work")).entryList({"*.h"}, QDir::Files) == QStringList{"ok.h"});
+
+    // Bound by other means, such a header is refused when it is written.
+    bind("C", headerName, "3");
+    QVERIFY(!window->exportHeaderFiles(true));
+    QVERIFY(!QFile::exists(outside));
+    QVERIFY2(reports().join("\n").contains(
+                 QString("Header file \"%1\" is not written: it lies outside the working directory").arg(headerName)),
+             qPrintable(reports().join("\n")));
 }
 
 void TestHeaders::generatedHeadersCompile()
@@ -370,6 +538,8 @@ void TestHeaders::generatedHeadersCompile()
     bind("SPEED", "motor_cfg.h", "1000");
     bind("GAIN", "motor_cfg.h", "1.5");
     bind("OFFSET", "motor_cfg.h", "-5000000000");
+    bind("TRIM", "motor_cfg.h", "-3");
+    bind("WIRE", "1wire-bus.h", "1");
     bind("LABEL", "motor_cfg.h", "\"fast\"");
     bind("BIG", "board.h", "18446744073709551615");
     bind("ZERO", "board.h", "0");
@@ -378,17 +548,21 @@ void TestHeaders::generatedHeadersCompile()
     const QByteArray source = "#include \"motor_cfg.h\"\n"
                               "#include \"motor_cfg.h\"\n"
                               "#include \"board.h\"\n"
+                              "#include \"1wire-bus.h\"\n"
                               "_Static_assert(CFG$MOTOR_CTRL == 0xA5, \"register\");\n"
                               "_Static_assert(CFG$SPEED == 1000, \"plain\");\n"
                               "_Static_assert((int)(CFG$GAIN * 2) == 3, \"float\");\n"
                               "_Static_assert(CFG$OFFSET == -5000000000LL, \"negative\");\n"
+                              "_Static_assert(CFG$TRIM == -3, \"negative 32-bit\");\n"
+                              "_Static_assert(WIRE == 1 && _1WIRE_BUS_XML_VERSION == 20001, \"no C name\");\n"
                               "_Static_assert(sizeof(CFG$LABEL) == 5, \"text\");\n"
                               "_Static_assert(BIG == 0xFFFFFFFFFFFFFFFFull, \"64 bits\");\n"
                               "_Static_assert(ZERO == 0, \"zero\");\n"
                               "_Static_assert(MOTOR_XML_VERSION == 20001, \"version\");\n"
                               "_Static_assert(BOARD_XML_VERSION == 20001, \"version\");\n"
                               "#ifndef MOTOR_CFG_H\n#error guard\n#endif\n"
-                              "#ifndef BOARD_H\n#error guard\n#endif\n";
+                              "#ifndef BOARD_H\n#error guard\n#endif\n"
+                              "#ifndef _1WIRE_BUS_H\n#error guard\n#endif\n";
     const QString file = dir->filePath("check.c");
     QVERIFY(writeBytes(file, source));
     QProcess process;

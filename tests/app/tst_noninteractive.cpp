@@ -3,6 +3,8 @@
 #include "programrun.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QMap>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -22,6 +24,8 @@ private slots:
     void projectAndHeadersFromAPanel();
     void failedWritesExitWithOne_data();
     void failedWritesExitWithOne();
+    void runsOnDoubtfulInput_data();
+    void runsOnDoubtfulInput();
 
 private:
     // A fresh directory holding copies of the panel and project fixtures.
@@ -117,8 +121,9 @@ void TestNonInteractive::errorsReachTheConsoleLogWithQuiet()
     QVERIFY2(text.contains("Cannot open file " + dir.filePath("missing.script") + ":"), qPrintable(text));
     // With -q the console sink is on, so the log line carries the console's <br>.
     QVERIFY(text.contains("<br>\n"));
-    // -q: no message box, so nothing is printed for a box.
-    QVERIFY(!result.stdErr.contains("Cannot open file"));
+    // -q: no message box; a run that ends by itself still shows its errors
+    // on standard error, once.
+    QCOMPARE(result.stdErr.count("Cannot open file " + dir.filePath("missing.script") + ":"), 1);
 
     // Prompts of the run land in the log too.
     const QString promptLog = dir.filePath("prompts.log");
@@ -251,6 +256,145 @@ void TestNonInteractive::failedWritesExitWithOne()
     if (!stdErrContains.isEmpty())
         QVERIFY2(result.stdErr.contains(stdErrContains), qPrintable(result.stdErr));
     QVERIFY(!QFileInfo(QDir(folder).filePath("cfg.h")).isFile());
+}
+
+// Every file below folder with its bytes, by path relative to folder.
+static QMap<QString, QByteArray> folderContents(const QString &folder)
+{
+    QMap<QString, QByteArray> contents;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        contents.insert(QDir(folder).relativeFilePath(path), file.open(QIODevice::ReadOnly) ? file.readAll()
+                                                                                          : QByteArray("?"));
+    }
+    return contents;
+}
+
+void TestNonInteractive::runsOnDoubtfulInput_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QStringList>("options");   // "FOLDER" stands for the run's folder
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stdErrContains");
+    QTest::addColumn<QStringList>("newFiles");  // every file the run may add; the others stay as they were
+
+    const QStringList written{"out.qlmp", "cfg.h", "adc_setup.h"};
+    const QStringList headers{"cfg.h", "adc_setup.h"};
+    // A panel read that stopped early fails the run, and nothing is written.
+    QTest::newRow("-s on a panel cut short") << "cut.xml" << QStringList{"-q", "-sFOLDER/out.qlmp"} << 1
+                                             << "XML not well-formed" << QStringList();
+    QTest::newRow("-g on a panel cut short") << "cut.xml" << QStringList{"-g"} << 1 << "XML not well-formed"
+                                             << QStringList();
+    QTest::newRow("-s on a panel cut short after its root container")
+        << "tail.xml" << QStringList{"-sFOLDER/out.qlmp"} << 1 << "XML not well-formed" << QStringList();
+    QTest::newRow("-s on a panel nested beyond the limit") << "deep.xml" << QStringList{"-q", "-sFOLDER/out.qlmp"}
+                                                           << 1 << "nested deeper than 64" << QStringList();
+    QTest::newRow("-s on a panel with a broken include") << "include.xml" << QStringList{"-sFOLDER/out.qlmp"} << 1
+                                                         << "half.xml" << QStringList();
+    QTest::newRow("-s on an entity bomb") << "bomb.xml" << QStringList{"-q", "-sFOLDER/out.qlmp"} << 1
+                                          << "XML not well-formed" << QStringList();
+    QTest::newRow("-g on a project of a panel cut short") << "cut.qlmp" << QStringList{"-q", "-g"} << 1
+                                                          << "XML not well-formed" << QStringList();
+    // Warnings only warn.
+    QTest::newRow("-s on a panel with unknown elements and a stale checksum")
+        << "stale.xml" << QStringList{"-q", "-sFOLDER/out.qlmp"} << 0 << "has been manipulated" << written;
+    QTest::newRow("-s on an unsigned panel that starts with its version")
+        << "unsigned.xml" << QStringList{"-q", "-sFOLDER/out.qlmp"} << 0 << "No checksum element found" << written;
+    // -s writes projects only.
+    QTest::newRow("-s onto the panel itself") << "panel.xml" << QStringList{"-q", "-sFOLDER/panel.xml"} << 1
+                                              << "it is the panel" << QStringList();
+    QTest::newRow("-s onto a file that is no project") << "panel.xml" << QStringList{"-sFOLDER/notes.txt"} << 1
+                                                       << "not a project file" << QStringList();
+    QTest::newRow("-s onto a header") << "panel.xml" << QStringList{"-q", "-sFOLDER/old.h"} << 1
+                                      << "not a project file" << QStringList();
+    QTest::newRow("-s over a project") << "panel.xml" << QStringList{"-q", "-sFOLDER/old.qlmp"} << 0
+                                       << "Saved project" << QStringList{"old.qlmp", "cfg.h", "adc_setup.h"};
+    // What a build script is told.
+    QTest::newRow("-c log that cannot be opened") << "panel.xml" << QStringList{"-q", "-cFOLDER/no/log.txt", "-g"}
+                                                  << 1 << "Cannot open file" << QStringList();
+    QTest::newRow("-b script that does not exist") << "panel.xml" << QStringList{"-q", "-bFOLDER/none.script", "-g"}
+                                                   << 1 << "none.script" << QStringList();
+    QTest::newRow("-q failure without -c") << "missing.qlmp" << QStringList{"-q", "-g"} << 1 << "Cannot open file"
+                                           << QStringList();
+    QTest::newRow("project entries without an element") << "unknown.qlmp" << QStringList{"-q", "-g"} << 0
+                                                        << "Project entry matches no element: GONE = 1" << headers;
+    QTest::newRow("project saved away from its panel") << "panel.xml" << QStringList{"-q", "-sFOLDER/sub/out.qlmp"}
+                                                       << 0 << "its panel panel.xml must be at"
+                                                       << QStringList{"sub/out.qlmp", "sub/cfg.h", "sub/adc_setup.h"};
+}
+
+void TestNonInteractive::runsOnDoubtfulInput()
+{
+    QFETCH(QString, input);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, stdErrContains);
+    QFETCH(QStringList, newFiles);
+
+    const QString folder = QFileInfo(fixtureCopy("panel.xml")).path();
+    QVERIFY(QDir(folder).mkpath("sub"));
+    const QByteArray panel = fileBytes(QDir(folder).filePath("panel.xml"));
+    const QByteArray body = panel.mid(panel.indexOf("<verticalcontainer>"),
+                                      panel.indexOf("</zelmlcfg>") - panel.indexOf("<verticalcontainer>"));
+    QByteArray nested;
+    for (int i = 0; i < 70; ++i)
+        nested += "<verticalcontainer>";
+    nested += "<checkbox define=\"DEEP\"/>";
+    for (int i = 0; i < 70; ++i)
+        nested += "</verticalcontainer>";
+    QByteArray bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE zelmlcfg [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaa\">";
+    for (char level = 'b'; level <= 'k'; ++level)
+        bomb += QByteArray("<!ENTITY ") + level + " \"" + QByteArray("&").append(char(level - 1)).append(';').repeated(10)
+            + "\">";
+    bomb += "]>\n" + QByteArray(panel).replace("<verticalcontainer>", "<verticalcontainer><edit define=\"T\" default=\"&k;\"/>")
+                          .mid(panel.indexOf("<zelmlcfg"));
+    const QByteArray project = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<qlmpxml version=\"2.5.0\">"
+                               "<XmlFile>XML</XmlFile><XmlVersion>V1.2.3</XmlVersion><ActiveElements>"
+                               "<CheckBox><define>GONE</define><value>1</value><dispValue>1</dispValue></CheckBox>"
+                               "<SpinBox><define>LEVEL</define><value>7</value><dispValue>7</dispValue></SpinBox>"
+                               "</ActiveElements></qlmpxml>";
+    const QMap<QString, QByteArray> files{
+        {"cut.xml", panel.left(panel.indexOf("<spinbox define=\"LEVEL\"") + 20)},
+        {"tail.xml", panel.left(panel.indexOf("</zelmlcfg>") + 3)},
+        {"deep.xml", QByteArray(panel).replace("</verticalcontainer>", nested + "</verticalcontainer>")},
+        {"include.xml", QByteArray(panel).replace("</verticalcontainer>",
+                                                  "<include x=\"1\">half.xml</include></verticalcontainer>")},
+        {"half.xml", "<groupcontainer><checkbox define=\"FIRST\"/><checkbox define=\"SECOND\""},
+        {"bomb.xml", bomb},
+        {"stale.xml", QByteArray(panel).replace("<verticalcontainer>", "<verticalcontainer><gadget colour=\"1\"/>")},
+        {"unsigned.xml", "<zelmlcfg version=\"2.0.0\"><version label=\"V1.2.3\"/>" + body + "</zelmlcfg>"},
+        {"notes.txt", "notes\n"},
+        {"old.h", "#define OLD 1\n"},
+        {"old.qlmp", QByteArray(project).replace("XML", "panel.xml")},
+        {"cut.qlmp", QByteArray(project).replace("XML", "cut.xml")},
+        {"unknown.qlmp", QByteArray(project).replace("XML", "panel.xml")},
+    };
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        QFile file(QDir(folder).filePath(it.key()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(it.value());
+    }
+    const QMap<QString, QByteArray> before = folderContents(folder);
+
+    options.replaceInStrings("FOLDER", folder);
+    const Result result = run(QStringList{QDir(folder).filePath(input)} + options);
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QVERIFY2(result.exitCode == exitCode, qPrintable(result.stdErr));
+    QVERIFY2(result.stdErr.contains(stdErrContains), qPrintable(result.stdErr));
+    // No window is ever shown, so nothing is brought to the front either.
+    QVERIFY2(!result.stdErr.contains("does not support"), qPrintable(result.stdErr));
+
+    const QMap<QString, QByteArray> after = folderContents(folder);
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (newFiles.contains(it.key()))
+            continue;
+        QVERIFY2(before.contains(it.key()), qPrintable("unexpected file " + it.key()));
+        QVERIFY2(before.value(it.key()) == it.value(), qPrintable(it.key() + " changed"));
+    }
+    for (const QString &name : qAsConst(newFiles))
+        QVERIFY2(after.contains(name), qPrintable(name + " was not written"));
 }
 
 QTEST_GUILESS_MAIN(TestNonInteractive)

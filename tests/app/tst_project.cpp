@@ -451,17 +451,21 @@ void TestProject::setByDefineCheckBoxAndSpinBox()
     QCOMPARE(element("ENABLE")->storedValueText(), QString("0"));
     QVERIFY(window->isWindowModified());
     QCOMPARE(window->panel()->changedHeaders.value("cfg.h"), true);
-    // Only 1 checks: 2 leaves the box unchecked.
+    // A check box takes 0 or 1; anything else is refused and changes nothing.
     QVERIFY(window->panel()->setElementByDefine("ENABLE", "1"));
     QCOMPARE(shown("ENABLE"), QString("1"));
-    QVERIFY(window->panel()->setElementByDefine("ENABLE", "2"));
-    QCOMPARE(shown("ENABLE"), QString("0"));
+    QVERIFY(!window->panel()->setElementByDefine("ENABLE", "2"));
+    QCOMPARE(shown("ENABLE"), QString("1"));
+    QVERIFY(transcript().contains("Can not set ENABLE to invalid value \"2\""));
 
     QVERIFY(window->panel()->setElementByDefine("LEVEL", "12"));
     QCOMPARE(shown("LEVEL"), QString("12"));
     QCOMPARE(element("LEVEL")->storedValueText(), QString("12"));
-    QVERIFY(window->panel()->setElementByDefine("LEVEL", "abc"));
-    QCOMPARE(shown("LEVEL"), QString("0"));
+    // Text is no number: refused, the value stays.
+    QVERIFY(!window->panel()->setElementByDefine("LEVEL", "abc"));
+    QCOMPARE(shown("LEVEL"), QString("12"));
+    QCOMPARE(element("LEVEL")->storedValueText(), QString("12"));
+    QVERIFY(transcript().contains("Can not set LEVEL to invalid value \"abc\""));
     QVERIFY(window->panel()->setElementByDefine("ADC.CTRL[7:4]", "3")); // the hexadecimal spin box
     QCOMPARE(shown("ADC.CTRL[7:4]"), QString("3"));
 }

@@ -133,6 +133,8 @@ private slots:
     void bindFieldElementsPlacesFieldGrantsInTheRegister();
     void valueText_data();
     void valueText();
+    void headerNamesStayInTheFolder_data();
+    void headerNamesStayInTheFolder();
     void valueComposesPerRegister();
     void enumeratedValues_data();
     void enumeratedValues();
@@ -469,11 +471,16 @@ void TestRegisterModel::valueText_data()
     QTest::newRow("float without a point") << QStringList{"1e3"} << "1e3" << false;
     // Values with bit 31 set stay unsigned.
     QTest::newRow("bit 31 set") << QStringList{"2147483648", "1"} << "2147483649" << false;
-    QTest::newRow("bit 31 as a signed 32-bit value")
-        << QStringList{"-2147483648", "1"} << "2147483649" << false;
-    QTest::newRow("all 32 bits as a signed value") << QStringList{"-1"} << "4294967295" << false;
     QTest::newRow("bit 63 set")
         << QStringList{"9223372036854775808", "1"} << "9223372036854775809" << false;
+    QTest::newRow("zero") << QStringList{"0"} << "0" << false;
+    // A negative text is a number of its own, never turned into a bit pattern.
+    QTest::newRow("negative") << QStringList{"-3"} << "-3" << false;
+    QTest::newRow("minus one") << QStringList{"-1"} << "-1" << false;
+    QTest::newRow("negative beyond 32 bits") << QStringList{"-5000000000"} << "-5000000000" << false;
+    QTest::newRow("negative beside a whole number")
+        << QStringList{"1", "-2147483648"} << "-2147483648" << false;
+    QTest::newRow("minus zero") << QStringList{"-0"} << "-0" << false;
 }
 
 void TestRegisterModel::valueText()
@@ -492,6 +499,32 @@ void TestRegisterModel::valueText()
     QCOMPARE(reg.valueText(&flag), expected);
     QCOMPARE(flag, notNumeric);
     QCOMPARE(reg.valueText(nullptr), expected);
+}
+
+void TestRegisterModel::headerNamesStayInTheFolder_data()
+{
+    QTest::addColumn<QString>("headerName");
+    QTest::addColumn<bool>("inside");
+
+    QTest::newRow("plain") << "cfg.h" << true;
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("sub-folder") << "inc/cfg.h" << true;
+    QTest::newRow("climbs and comes back") << "inc/../cfg.h" << true;
+    QTest::newRow("dots in the name") << "..cfg.h" << true;
+    QTest::newRow("absolute") << "/tmp/cfg.h" << false;
+    QTest::newRow("absolute with backslash") << "\\server\\cfg.h" << false;
+    QTest::newRow("drive letter") << "C:\\out\\cfg.h" << false;
+    QTest::newRow("climbs out") << "../cfg.h" << false;
+    QTest::newRow("climbs out with backslash") << "..\\cfg.h" << false;
+    QTest::newRow("climbs out further down") << "inc/../../cfg.h" << false;
+    QTest::newRow("parent folder itself") << ".." << false;
+}
+
+void TestRegisterModel::headerNamesStayInTheFolder()
+{
+    QFETCH(QString, headerName);
+    QFETCH(bool, inside);
+    QCOMPARE(headerNameStaysInFolder(headerName), inside);
 }
 
 void TestRegisterModel::valueComposesPerRegister()

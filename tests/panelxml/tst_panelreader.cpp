@@ -64,6 +64,7 @@ struct ReadOutcome {
     bool hasSvdFile = false;
     QHash<QString, QString> headerVersions;
     QString errorLink;
+    QString stoppedEarly;
 };
 
 } // namespace
@@ -80,6 +81,9 @@ private slots:
     // Read flow
     void rootVersionAndChecksum_data();
     void rootVersionAndChecksum();
+    void readsThatStopEarlyAreMarked_data();
+    void readsThatStopEarlyAreMarked();
+    void includedPanelWithoutChecksumKeepsItsFirstElement();
     void homePanelIsKnownByItsFlagNotByItsPath();
     void checksumCoversTheTextWithoutCarriageReturns();
     void headerElementsAfterTheRootContainerAreNotRead();
@@ -217,6 +221,7 @@ ReadOutcome TestPanelReader::readFile(const QString &file)
     outcome.hasSvdFile = reader.hasSvdFile;
     outcome.headerVersions = reader.headerVersions;
     outcome.errorLink = reader.xmlErrorLink();
+    outcome.stoppedEarly = reader.stoppedEarlyReason();
     return outcome;
 }
 
@@ -267,12 +272,20 @@ void TestPanelReader::rootVersionAndChecksum_data()
     QTest::newRow("self-closing checksum")
         << QByteArray("<zelmlcfg version=\"2.0.0\"><checksum/>" + body + "</zelmlcfg>") << true
         << QStringList{"No checksum element found in $FILE", manipulated};
-    QTest::newRow("first child not checksum and childless")
-        << QByteArray("<zelmlcfg version=\"2.0.0\"><version label=\"1\"/>" + body + "</zelmlcfg>") << false
-        << QStringList{manipulated, noRoot};
-    QTest::newRow("first child not checksum, walk goes on inside it")
-        << QByteArray("<zelmlcfg version=\"2.0.0\"><wrapper>" + body + "</wrapper></zelmlcfg>") << true
-        << QStringList{manipulated};
+    // Without a checksum the first child is read like any other; the
+    // missing signature is a warning and nothing else.
+    const QString noChecksum = QStringLiteral("No checksum element found in $FILE");
+    QTest::newRow("no checksum, a version element first")
+        << QByteArray("<zelmlcfg version=\"2.0.0\"><version label=\"1\"/>" + body + "</zelmlcfg>") << true
+        << QStringList{noChecksum};
+    QTest::newRow("no checksum, the root container first")
+        << QByteArray("<zelmlcfg version=\"2.0.0\">" + body + "</zelmlcfg>") << true << QStringList{noChecksum};
+    QTest::newRow("no checksum, an unknown first child is no root container")
+        << QByteArray("<zelmlcfg version=\"2.0.0\"><wrapper>" + body + "</wrapper></zelmlcfg>") << false
+        << QStringList{noChecksum, noRoot};
+    QTest::newRow("checksum not first is no checksum")
+        << QByteArray("<zelmlcfg version=\"2.0.0\">" + body + "<checksum>x</checksum></zelmlcfg>") << true
+        << QStringList{noChecksum};
     QTest::newRow("no root container") << signedPanelText("<version label=\"1\"/>") << false
                                        << QStringList{noRoot};
     QTest::newRow("include at top level") << signedPanelText("<include>x.xml</include>" + body) << false
@@ -287,8 +300,95 @@ void TestPanelReader::rootVersionAndChecksum()
     QFETCH(QStringList, messages);
     messages.replaceInStrings(QStringLiteral("$FILE"), path("panel.xml"));
 
-    QCOMPARE(read(text).ok, ok);
+    const ReadOutcome outcome = read(text);
+    QCOMPARE(outcome.ok, ok);
     QCOMPARE(transcript(), messages);
+    // A panel that reads at all reads its root container: the check box is there.
+    if (ok && text.contains("define=\"A\""))
+        QVERIFY(fx->panel.getActiveElement(QStringLiteral("A")));
+    if (ok)
+        QVERIFY2(outcome.stoppedEarly.isEmpty(), qPrintable(outcome.stoppedEarly));
+}
+
+void TestPanelReader::readsThatStopEarlyAreMarked_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QString>("reason"); // a part of the reason; empty: read to the end
+    QTest::addColumn<QStringList>("built");
+
+    const QByteArray two = "<checkbox define=\"A\"/><checkbox define=\"B\"/>";
+    const QByteArray whole = verticalPanelText(two);
+    QTest::newRow("whole panel") << whole << QString() << QStringList{"A", "B"};
+    QTest::newRow("unknown elements and attributes only warn")
+        << verticalPanelText("<checkbox define=\"A\" colour=\"1\"/><gadget/><checkbox define=\"B\"/>")
+        << QString() << QStringList{"A", "B"};
+    QTest::newRow("stale checksum only warns")
+        << QByteArray(whole).replace("define=\"B\"", "define=\"C\"") << QString() << QStringList{"A", "C"};
+    QTest::newRow("no checksum only warns") << QByteArray("<zelmlcfg version=\"2.0.0\"><verticalcontainer>" + two
+                                                          + "</verticalcontainer></zelmlcfg>")
+                                            << QString() << QStringList{"A", "B"};
+    QTest::newRow("cut short") << whole.left(whole.indexOf("define=\"B\"") + 4) << "XML not well-formed"
+                               << QStringList{"A"};
+    QTest::newRow("cut short after the root container")
+        << whole.left(whole.indexOf("</zelmlcfg>") + 4) << "XML not well-formed" << QStringList{"A", "B"};
+    QTest::newRow("mismatched end tag")
+        << verticalPanelText("<checkbox define=\"A\"/><groupcontainer></verticalcontainer>")
+        << "XML not well-formed" << QStringList{"A"};
+    QByteArray bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE zelmlcfg [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaaaaaa\">";
+    for (char level = 'b'; level <= 'k'; ++level)
+        bomb += QByteArray("<!ENTITY ") + level + " \"" + QByteArray("&").append(char(level - 1)).append(';').repeated(10)
+            + "\">";
+    bomb += "]>\n<zelmlcfg version=\"2.0.0\"><verticalcontainer><checkbox define=\"A\"/>"
+            "<edit define=\"B\" default=\"&k;\"/></verticalcontainer></zelmlcfg>";
+    QTest::newRow("entity bomb") << bomb << "XML not well-formed" << QStringList{"A"};
+    QByteArray nested;
+    for (int i = 0; i < 70; ++i)
+        nested += "<verticalcontainer>";
+    nested += "<checkbox define=\"DEEP\"/>";
+    for (int i = 0; i < 70; ++i)
+        nested += "</verticalcontainer>";
+    QTest::newRow("nesting beyond the limit")
+        << verticalPanelText("<checkbox define=\"A\"/>" + nested) << "nested deeper than 64" << QStringList{"A"};
+    QTest::newRow("broken included fragment")
+        << verticalPanelText("<checkbox define=\"A\"/><include x=\"1\">half.xml</include>") << "half.xml"
+        << QStringList{"A", "FIRST"};
+    QTest::newRow("included panel refused")
+        << verticalPanelText("<checkbox define=\"A\"/><include>v1.xml</include>") << "v1.xml"
+        << QStringList{"A"};
+}
+
+void TestPanelReader::readsThatStopEarlyAreMarked()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(QString, reason);
+    QFETCH(QStringList, built);
+    write("half.xml", "<groupcontainer><checkbox define=\"FIRST\"/><checkbox define=\"SECOND\"");
+    write("v1.xml", signedPanelText("<checkbox define=\"OLD\"/>", QString(), "0.5"));
+
+    // The read itself goes as far as it can, as it always did.
+    const ReadOutcome outcome = read(text);
+    QVERIFY(outcome.ok);
+    if (reason.isEmpty())
+        QVERIFY2(outcome.stoppedEarly.isEmpty(), qPrintable(outcome.stoppedEarly));
+    else
+        QVERIFY2(outcome.stoppedEarly.contains(reason), qPrintable(outcome.stoppedEarly));
+    QStringList defines = fx->panel.elementsByDefine.keys();
+    defines.sort();
+    QCOMPARE(defines, built);
+}
+
+void TestPanelReader::includedPanelWithoutChecksumKeepsItsFirstElement()
+{
+    // The first element of an unsigned included panel is a header group: its
+    // elements keep the group's header file.
+    write("parts/unsigned.xml", "<zelmlcfg version=\"2.0.0\"><header file=\"in.h\">"
+                                "<checkbox define=\"GROUPED\"/></header><checkbox define=\"LOOSE\"/></zelmlcfg>");
+    const ReadOutcome outcome = read(verticalPanelText("<include>parts/unsigned.xml</include>"));
+    QVERIFY(outcome.ok);
+    QVERIFY2(outcome.stoppedEarly.isEmpty(), qPrintable(outcome.stoppedEarly));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("GROUPED"))->header(), QStringLiteral("in.h"));
+    QCOMPARE(fx->panel.getActiveElement(QStringLiteral("LOOSE"))->header(), QString());
+    QCOMPARE(transcript(), QStringList{"No checksum element found in " + path("parts/unsigned.xml")});
 }
 
 void TestPanelReader::homePanelIsKnownByItsFlagNotByItsPath()
