@@ -28,8 +28,6 @@
 #include <QXmlStreamReader>
 
 #include <cstdio>
-#include <ctime>
-static double cpuMs(){timespec t; clock_gettime(CLOCK_THREAD_CPUTIME_ID,&t); return t.tv_sec*1e3+t.tv_nsec/1e6;}
 #include <memory>
 
 namespace {
@@ -184,7 +182,6 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
     times.ui = qMin(times.ui, uiMs);
 
     settle();
-    const double c0 = cpuMs();
     timer.restart();
     if (!window.open(panelPath))
         return false;
@@ -193,7 +190,7 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
     const double openMs = elapsedMs(timer);
     times.open = qMin(times.open, openMs);
     if (split)
-        std::printf("  read %.1f ms, post-load %.1f ms cpu %.1f\n", readMs, openMs - readMs, cpuMs() - c0);
+        std::printf("  read %.1f ms, post-load %.1f ms\n", readMs, openMs - readMs);
 
     settle();
     timer.restart();
