@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -32,14 +31,15 @@ QString defineLine(const QString &name, const QString &reg, const QString &value
 {
     const QString define = defineName(name, reg);
     if (notNumeric)
-        return QStringLiteral("#define %1 %2\n\n").arg(define, value);
+        return QStringLiteral("#define ") + define + QLatin1Char(' ') + value + QStringLiteral("\n\n");
     bool whole = false;
     const quint64 number = value.toULongLong(&whole, 10);
     if (!whole || value.trimmed().startsWith(QLatin1Char('-')) || value.contains(QLatin1Char('.'))
         || value.contains(QLatin1String("e+")) || value.contains(QLatin1String("e-")))
-        return QStringLiteral("#define %1 (%2)\n\n").arg(define, value);
+        return QStringLiteral("#define ") + define + QStringLiteral(" (") + value + QStringLiteral(")\n\n");
     const QString hex = QString::number(number, 16).toUpper();
-    return QStringLiteral("#define %1 (0x%2) /*decimal %3*/\n\n").arg(define, hex, value);
+    return QStringLiteral("#define ") + define + QStringLiteral(" (0x") + hex + QStringLiteral(") /*decimal ") + value
+        + QStringLiteral("*/\n\n");
 }
 
 // Whether the text, written into a header, would change the header's
@@ -47,9 +47,31 @@ QString defineLine(const QString &name, const QString &reg, const QString &value
 // delimiter opens or closes a comment around the lines that follow.
 bool breaksHeaderLine(const QString &text)
 {
-    static const QRegularExpression breaking(
-        QStringLiteral("[\\n\\r\\v\\f\\x{0085}\\x{2028}\\x{2029}]|/\\*|\\*/"));
-    return breaking.match(text).hasMatch();
+    const QChar *chars = text.constData();
+    const int size = text.size();
+    for (int i = 0; i < size; ++i) {
+        switch (chars[i].unicode()) {
+        case '\n':
+        case '\r':
+        case '\v':
+        case '\f':
+        case 0x0085:
+        case 0x2028:
+        case 0x2029:
+            return true;
+        case '/':
+            if (i + 1 < size && chars[i + 1] == QLatin1Char('*'))
+                return true;
+            break;
+        case '*':
+            if (i + 1 < size && chars[i + 1] == QLatin1Char('/'))
+                return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
 }
 
 // The names of the register's elements whose define value would break the
@@ -152,6 +174,9 @@ bool MainWindow::exportHeaderFiles(bool all)
     QMap<QString, QStringList> linesByHeader;
     // Per header: the reasons it cannot be written.
     QMap<QString, QStringList> refusals;
+    // Per header: whether it is written at all, and its define prefix.
+    QHash<QString, bool> exported;
+    QHash<QString, QString> prefixes;
     for (auto module = m_panel->moduleTable.cbegin(); module != m_panel->moduleTable.cend(); ++module) {
         if (!module.value())
             continue;
@@ -160,7 +185,15 @@ bool MainWindow::exportHeaderFiles(bool all)
             if (!reg.value() || reg.value()->headerName.isEmpty())
                 continue;
             const QString &header = reg.value()->headerName;
-            const QString prefix = m_panel->definePrefixes[header];
+            auto exportedHere = exported.constFind(header);
+            if (exportedHere == exported.cend()) {
+                exportedHere = exported.insert(header, all || m_panel->changedHeaders.value(header, true));
+                prefixes.insert(header, m_panel->definePrefixes[header]);
+            }
+            // A header that is not written needs no lines.
+            if (!exportedHere.value())
+                continue;
+            const QString prefix = prefixes.value(header);
             const QString name = prefix.isEmpty() ? module.key() : prefix + QLatin1Char('$') + module.key();
             bool notNumeric = false;
             const QString value = reg.value()->valueText(&notNumeric);
@@ -192,8 +225,6 @@ bool MainWindow::exportHeaderFiles(bool all)
     bool written = true;
     QStringList headers;
     for (auto it = linesByHeader.cbegin(); it != linesByHeader.cend(); ++it) {
-        if (!all && !m_panel->changedHeaders.value(it.key(), true))
-            continue;
         const QStringList reasons = refusals.value(it.key());
         for (const QString &reason : reasons)
             ::reportError(QStringLiteral("Header file \"%1\" is not written: %2").arg(it.key(), reason));

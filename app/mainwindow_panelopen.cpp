@@ -265,6 +265,9 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
                 variable->resetToDefault();
     }
     const QList<ActiveElement *> elements = m_panel->allElements;
+    // Elements carry an SVD file only when the panel names one.
+    const bool panelHasSvd = !m_panel->svdFile.isEmpty();
+    m_panel->elementNames.reserve(elements.size());
     for (ActiveElement *element : elements) {
         if (asTimerLabel(element))
             continue;
@@ -272,7 +275,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
             element->resetToDefault();
         const QString name = m_panel->getObjectName(element);
         m_panel->elementNames.append(name);
-        if (!element->elementProperty("svd").toString().isEmpty())
+        if (panelHasSvd && !element->elementProperty("svd").toString().isEmpty())
             m_panel->checkSvdBinding(name);
         element->initialize();
     }

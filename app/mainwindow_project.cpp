@@ -16,11 +16,13 @@
 #include "textfilewriter.h"
 #include "unresolveddialog.h"
 
-#include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPair>
 #include <QSet>
+#include <QVector>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
@@ -61,27 +63,42 @@ QString withoutFontFamily(QString value)
 QString projectText(QList<ActiveElement *> elements, bool sorted, const QString &panelFile,
                     const QString &panelVersion)
 {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QXmlStreamWriter xml(&buffer);
+    if (sorted) {
+        // Each name is taken once, not in every comparison.
+        QVector<QPair<QString, ActiveElement *>> named;
+        named.reserve(elements.size());
+        for (ActiveElement *element : qAsConst(elements))
+            named.append(qMakePair(elementName(element), element));
+        std::stable_sort(named.begin(), named.end(),
+                         [](const QPair<QString, ActiveElement *> &a, const QPair<QString, ActiveElement *> &b) {
+                             return a.first < b.first;
+                         });
+        for (int i = 0; i < named.size(); ++i)
+            elements[i] = named.at(i).second;
+    }
+
+    // The writer fills the string directly; a string gets no encoding in its
+    // declaration, so the declaration the file carries is written here.
+    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    text.reserve(256 + 160 * elements.size());
+    QXmlStreamWriter xml(&text);
     xml.setAutoFormatting(true);
     xml.setAutoFormattingIndent(4);
-    xml.writeStartDocument();
     xml.writeStartElement(QStringLiteral("qlmpxml"));
     xml.writeAttribute(QStringLiteral("version"), programVersionShortText());
     xml.writeTextElement(QStringLiteral("checksum"), QString(64, QLatin1Char('0')));
     xml.writeTextElement(QStringLiteral("XmlFile"), QFileInfo(panelFile).fileName());
     xml.writeTextElement(QStringLiteral("XmlVersion"), panelVersion);
     xml.writeStartElement(QStringLiteral("ActiveElements"));
-    if (sorted) {
-        std::stable_sort(elements.begin(), elements.end(), [](ActiveElement *a, ActiveElement *b) {
-            return elementName(a) < elementName(b);
-        });
-    }
+    const QString defineTag = QStringLiteral("define");
+    const QString valueTag = QStringLiteral("value");
+    const QString shownTag = QStringLiteral("dispValue");
     for (ActiveElement *element : qAsConst(elements)) {
         QObject *object = objectOf(element);
-        if (!object || object->objectName() == QLatin1String("$DIR$"))
+        if (!object)
+            continue;
+        const QString name = object->objectName();
+        if (name == QLatin1String("$DIR$"))
             continue;
         const ElementKind *kind = elementKindOf(object);
         if (!kind || !kind->recorded)
@@ -90,14 +107,54 @@ QString projectText(QList<ActiveElement *> elements, bool sorted, const QString 
         if (kind->setRule == DefineSetRule::RichText)
             value = withoutFontFamily(value);
         xml.writeStartElement(QLatin1String(object->metaObject()->className()));
-        xml.writeTextElement(QStringLiteral("define"), object->objectName());
-        xml.writeTextElement(QStringLiteral("value"), value);
-        xml.writeTextElement(QStringLiteral("dispValue"), element->value(KeywordValue, 1));
+        xml.writeTextElement(defineTag, name);
+        xml.writeTextElement(valueTag, value);
+        xml.writeTextElement(shownTag, element->value(KeywordValue, 1));
         xml.writeEndElement();
     }
     xml.writeEndElement(); // ActiveElements
     xml.writeEndElement(); // qlmpxml; no line break after it
-    return QString::fromUtf8(bytes);
+    return text;
+}
+
+// The SHA-256 digest, in hexadecimal, of the bytes from the first checksum
+// end tag on; null without that tag.
+QByteArray checksumFrom(const QByteArray &bytes)
+{
+    const int start = bytes.indexOf("</checksum>");
+    if (start < 0)
+        return QByteArray();
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(bytes.constData() + start, bytes.size() - start);
+    return hash.result().toHex();
+}
+
+// The bytes of a project file for its text: UTF-8 without CRs, the checksum
+// element filled in, then every line ending in CR LF.
+QByteArray projectDiskBytes(const QString &text)
+{
+    QByteArray bytes = text.toUtf8();
+    if (bytes.contains('\r'))
+        bytes.replace('\r', QByteArray());
+    static const QByteArray open("<checksum>");
+    const int at = bytes.indexOf(open);
+    const int close = bytes.indexOf("</checksum>");
+    const int start = at + open.size();
+    if (at >= 0 && close >= start)
+        bytes.replace(start, close - start, checksumFrom(bytes));
+    return TextFileWriter::diskBytes(bytes);
+}
+
+// Writes the file and reports a failure.
+bool writeReported(TextFileWriter &writer)
+{
+    if (writer.write())
+        return true;
+    if (writer.openFailed())
+        reportCannotOpenFile(writer.fileName(), writer.errorString());
+    else
+        reportWriteError(writer.fileName());
+    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -148,7 +205,8 @@ bool ProjectFileReader::loadProject(QIODevice *file)
     differences.clear();
     // The checksum and the XML see the text as a text-mode read gives it.
     m_rawBytes = file->readAll();
-    m_rawBytes.replace('\r', QByteArray());
+    if (m_rawBytes.contains('\r'))
+        m_rawBytes.replace('\r', QByteArray());
     if (!file->isSequential())
         file->reset();
     const auto *qfile = qobject_cast<QFile *>(file);
@@ -180,7 +238,7 @@ QString ProjectFileReader::errorText() const
 void ProjectFileReader::verifyProjectChecksum()
 {
     const QString written = m_xml.readElementText();
-    const QByteArray digest = PanelXmlReader::checksumOf(m_rawBytes);
+    const QByteArray digest = checksumFrom(m_rawBytes);
     if (digest.isNull())
         reportMissingChecksum(m_fileName);
     if (written != QLatin1String(digest))
@@ -360,7 +418,8 @@ bool MainWindow::load(const QString &fileName)
     if (!isXmlFile(file))
         return loadOld(file);
     QFile device(file);
-    if (!device.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    // Read as it is: the reader drops every CR itself.
+    if (!device.open(QIODevice::ReadOnly)) {
         reportCannotOpenFile(file, device.errorString());
         return false;
     }
@@ -490,9 +549,10 @@ bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
         return false; // a cancelled dialog
     setWorkingDir(QFileInfo(fileName).absolutePath());
 
-    QString text = projectText(m_panel->getAllElements(), sorted, m_panel->xmlFile, m_panel->xmlVersion);
-    insertChecksum(text);
-    if (!writeTextFile(fileName, text))
+    TextFileWriter writer(fileName);
+    writer.setDiskBytes(
+        projectDiskBytes(projectText(m_panel->getAllElements(), sorted, m_panel->xmlFile, m_panel->xmlVersion)));
+    if (!writeReported(writer))
         return false;
 
     const bool sameFile = !projectFile.isEmpty()
@@ -548,13 +608,7 @@ bool MainWindow::writeTextFile(const QString &fileName, const QString &text)
 {
     TextFileWriter writer(fileName);
     writer.setText(text);
-    if (writer.write())
-        return true;
-    if (writer.openFailed())
-        reportCannotOpenFile(fileName, writer.errorString());
-    else
-        reportWriteError(fileName);
-    return false;
+    return writeReported(writer);
 }
 
 bool MainWindow::maybeSave()

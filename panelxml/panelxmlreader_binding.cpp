@@ -65,8 +65,10 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     }
     setElementProperty(element, "my_default", text(attributes, "default"));
     setElementProperty(element, "header", header);
-    if (svd && !define.isEmpty())
-        setElementProperty(element, "svd", m_panel->getSvdFile());
+    // Without an SVD file the element needs no "svd" property: an absent one
+    // reads as empty all the same.
+    if (svd && !define.isEmpty() && !m_panel->svdFile.isEmpty())
+        setElementProperty(element, "svd", m_panel->svdFile);
     if (has(attributes, "svd"))
         setElementProperty(element, "my_svd", text(attributes, "svd"));
 

@@ -9,9 +9,27 @@ TextFileWriter::TextFileWriter(const QString &fileName)
 
 QByteArray TextFileWriter::diskBytes(const QString &text)
 {
-    QByteArray bytes = text.toUtf8();
-    bytes.replace('\r', QByteArray());
-    bytes.replace("\n", "\r\n");
+    return diskBytes(text.toUtf8());
+}
+
+QByteArray TextFileWriter::diskBytes(const QByteArray &utf8)
+{
+    const char *in = utf8.constData();
+    const int size = utf8.size();
+    int lineFeeds = 0;
+    for (int i = 0; i < size; ++i)
+        lineFeeds += in[i] == '\n';
+    QByteArray bytes(size + lineFeeds, Qt::Uninitialized);
+    char *out = bytes.data();
+    for (int i = 0; i < size; ++i) {
+        const char c = in[i];
+        if (c == '\r')
+            continue;
+        if (c == '\n')
+            *out++ = '\r';
+        *out++ = c;
+    }
+    bytes.truncate(int(out - bytes.constData()));
     return bytes;
 }
 
@@ -28,7 +46,7 @@ bool TextFileWriter::write()
         m_openFailed = true;
         return false;
     }
-    const QByteArray bytes = diskBytes(m_text);
+    const QByteArray bytes = m_hasBytes ? m_bytes : diskBytes(m_text);
     if (file.write(bytes) != bytes.size()) {
         m_error = QStringLiteral("only part of the file could be written: %1").arg(file.errorString());
         file.cancelWriting();

@@ -18,7 +18,11 @@ public:
         m_text += text;
         return *this;
     }
-    void setText(const QString &text) { m_text = text; }
+    void setText(const QString &text)
+    {
+        m_text = text;
+        m_hasBytes = false;
+    }
     const QString &text() const { return m_text; }
     QString fileName() const { return m_fileName; }
 
@@ -27,6 +31,16 @@ public:
     // holds CR LF from gaining a second CR, and leaves the file's bytes equal
     // to the text a reader sees once it removes the CRs again.
     static QByteArray diskBytes(const QString &text);
+    // The same for a text already encoded as UTF-8.
+    static QByteArray diskBytes(const QByteArray &utf8);
+
+    // Bytes already in their disk form, written instead of the text (until
+    // the next setText).
+    void setDiskBytes(const QByteArray &bytes)
+    {
+        m_bytes = bytes;
+        m_hasBytes = true;
+    }
 
     // Writes the file. False when it could not be created or written; the old
     // content then stays, and errorString() and openFailed() tell why.
@@ -39,6 +53,8 @@ public:
 private:
     QString m_fileName;
     QString m_text;
+    QByteArray m_bytes;
+    bool m_hasBytes = false;
     QString m_error;
     bool m_openFailed = false;
 };
