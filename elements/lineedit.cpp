@@ -17,20 +17,6 @@ static const int colorKeyword = 25;
 
 namespace {
 
-// Whether a literal is zero whatever its notation; the literal parser gives
-// "0" for a value beyond 64 bits too, and this tells the two apart.
-bool isZeroLiteral(const QString &text)
-{
-    QString digits = text.trimmed();
-    digits.remove(QLatin1Char('(')).remove(QLatin1Char(')')).remove(QLatin1Char('u'));
-    if (digits.startsWith(QLatin1Char('-')))
-        digits.remove(0, 1);
-    if (digits.startsWith(QLatin1String("0x")) || digits.startsWith(QLatin1String("0b")))
-        digits.remove(0, 2);
-    return std::all_of(digits.cbegin(), digits.cend(),
-                       [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); });
-}
-
 // A number as a numeric edit holds it: a literal of the panel notations
 // within 64 bits (10, -3, 0x1F, (0x20u), 0b101, 2.5), or another finite
 // floating-point number (-0.5, 1e3).

@@ -138,20 +138,6 @@ static void announceChange(QObject *object, const char *typeName, const T &value
         signalSet->raise(&ElementSignals::changedByUser);
 }
 
-// Whether a literal is zero whatever its notation; the literal parser gives
-// "0" for a value beyond 64 bits too, and this tells the two apart.
-static bool isZeroLiteral(const QString &text)
-{
-    QString digits = text.trimmed();
-    digits.remove(QLatin1Char('(')).remove(QLatin1Char(')')).remove(QLatin1Char('u'));
-    if (digits.startsWith(QLatin1Char('-')))
-        digits.remove(0, 1);
-    if (digits.startsWith(QLatin1String("0x")) || digits.startsWith(QLatin1String("0b")))
-        digits.remove(0, 2);
-    return std::all_of(digits.cbegin(), digits.cend(),
-                       [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); });
-}
-
 // A define value as an integer: a decimal, hexadecimal or binary literal as
 // panels and C headers write them ((0x20u), 0b101), read by the literal
 // parser. False for text, fractions and values beyond 64 bits.

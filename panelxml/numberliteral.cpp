@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 // Trimmed, without any "(", ")" or "u": the form the notations are told
@@ -171,4 +173,16 @@ QString formatNumberLiteral(const QString &text, quint32 *value, int code, bool 
     default:
         return QString();
     }
+}
+
+bool isZeroLiteral(const QString &text)
+{
+    QString digits = text.trimmed();
+    digits.remove(QLatin1Char('(')).remove(QLatin1Char(')')).remove(QLatin1Char('u'));
+    if (digits.startsWith(QLatin1Char('-')))
+        digits.remove(0, 1);
+    if (digits.startsWith(QLatin1String("0x")) || digits.startsWith(QLatin1String("0b")))
+        digits.remove(0, 2);
+    return std::all_of(digits.cbegin(), digits.cend(),
+                       [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); });
 }

@@ -32,6 +32,11 @@ bool isHexLiteral(const QString &text);
 // no literal unchanged.
 QString parseNumberLiteral(const QString &text);
 
+// Whether a literal stands for zero whatever its notation ("0", "0x0",
+// "(0u)", "-0.0"); tells a real zero from the "0" that parseNumberLiteral
+// gives for a value beyond 64 bits.
+bool isZeroLiteral(const QString &text);
+
 // The value of a literal whose notation the caller already has from
 // numberLiteralFormat, as decimal text; integers are read as signed 32-bit
 // ("0" when out of that range), fractions with 6 significant digits.

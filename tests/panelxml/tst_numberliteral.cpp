@@ -19,6 +19,8 @@ private slots:
     void formatsAsUnsigned32();
     void formatThenParseRoundTrips();
     void formatAcceptsNullValuePointer();
+    void zeroIsToldFromAnOverflow_data();
+    void zeroIsToldFromAnOverflow();
 };
 
 void TestNumberLiteral::classifiesNotation_data()
@@ -284,6 +286,29 @@ void TestNumberLiteral::formatAcceptsNullValuePointer()
 {
     QCOMPARE(formatNumberLiteral(QStringLiteral("7"), nullptr, DecimalLiteral, false),
              QStringLiteral("7"));
+}
+
+void TestNumberLiteral::zeroIsToldFromAnOverflow_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("zero");
+    QTest::newRow("decimal zero") << "0" << true;
+    QTest::newRow("hex zero in parentheses") << "(0x0u)" << true;
+    QTest::newRow("binary zero") << "0b000" << true;
+    QTest::newRow("negative fraction zero") << "-0.0" << true;
+    QTest::newRow("one") << "1" << false;
+    QTest::newRow("hex beyond 64 bits") << "0x1FFFFFFFFFFFFFFFF" << false;
+    QTest::newRow("decimal beyond 64 bits") << "1180591620717411303424" << false;
+}
+
+void TestNumberLiteral::zeroIsToldFromAnOverflow()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, zero);
+    QCOMPARE(isZeroLiteral(text), zero);
+    // Both forms read as "0"; only a real zero is one.
+    if (!zero && text.size() > 16)
+        QCOMPARE(parseNumberLiteral(text), QStringLiteral("0"));
 }
 
 QTEST_APPLESS_MAIN(TestNumberLiteral)
