@@ -34,6 +34,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 MainWindow::MainWindow(const CommandLineOptions &options)
     : QMainWindow(nullptr)
@@ -351,13 +352,27 @@ void MainWindow::setProjectModified()
 void MainWindow::showPanelWidget(QWidget *widget)
 {
     // The old panel may still be running the signal that loads this one (a
-    // loadFile or runScript action): it goes once control is back in the
-    // event loop, not under its own feet.
+    // loadFile or runScript action, a wait): it then goes once control is
+    // back in the event loop, not under its own feet. Otherwise it goes now,
+    // before the new panel is built beside it.
     if (QWidget *old = takeCentralWidget()) {
         old->hide();
-        old->deleteLater();
+        if (m_panel && m_panel->elementCodeRunning()) {
+            old->deleteLater();
+            m_retiredPanelWidgets.removeAll(QPointer<QWidget>());
+            m_retiredPanelWidgets.append(old);
+        } else {
+            delete old;
+        }
     }
     setCentralWidget(widget);
+}
+
+void MainWindow::deleteRetiredPanelWidgets()
+{
+    const QList<QPointer<QWidget>> retired = std::exchange(m_retiredPanelWidgets, {});
+    for (const QPointer<QWidget> &widget : retired)
+        delete widget.data();
 }
 
 void MainWindow::showPanelFile(const QString &path)

@@ -373,6 +373,10 @@ private:
 
     Panel *m_panel = nullptr;
     ScriptEngine m_scripts;
+    // Panel widgets replaced while an element walk ran: deleted later, or at
+    // the next open when no walk runs then.
+    QList<QPointer<QWidget>> m_retiredPanelWidgets;
+    void deleteRetiredPanelWidgets();
 
     QTextBrowser *m_console = nullptr;
     TextBrowser *m_scriptInput = nullptr;

@@ -64,6 +64,10 @@ bool MainWindow::open(const QString &fileName)
     m_panel->definePrefixes.clear();
     delete pinMapping.data();
     pinMapping = nullptr;
+    // Panels replaced while an element walk ran are still waiting for the
+    // event loop; with no walk running now they go before the next read.
+    if (!m_panel->elementCodeRunning())
+        deleteRetiredPanelWidgets();
 
     if (!readPanelFile(fileName)) {
         const QString other = Prompt::instance().openFileName(

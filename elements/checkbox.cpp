@@ -76,10 +76,13 @@ void CheckBox::sendLocks(bool on)
     elementSignals()->raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
+    const QStringList locks = lockTexts(QStringLiteral("0"));
+    if (locks.isEmpty())
+        return;
     // Nothing to lock in the non-locking state.
     if (on && isChecked() == flagProperty("lockinverted"))
         return;
-    sendLockTexts(guard, QStringLiteral("0"), on);
+    emitEach(guard, on ? QStringLiteral("sendLock") : QStringLiteral("sendUnlock"), locks);
 }
 
 void CheckBox::emitSendLock(const QString &lock)

@@ -65,8 +65,8 @@ QString buildToolTip(ActiveElement *element, quint32 sections)
 
     if (on(ToolTipValue) && object)
         tip += object->objectName() + QStringLiteral(" = ") + element->value(KeywordValue, 0);
-    const QString svd = element->elementProperty("svd").toString();
-    if (on(ToolTipSvd) && !svd.isEmpty())
+    const QString svd = on(ToolTipSvd) ? element->elementProperty("svd").toString() : QString();
+    if (!svd.isEmpty())
         tip += QStringLiteral(" (%1)").arg(svd);
     tip += QLatin1Char('\n');
 
@@ -82,8 +82,8 @@ QString buildToolTip(ActiveElement *element, quint32 sections)
     const QString headerFile = element->header();
     if (on(ToolTipHeader) && !headerFile.isEmpty())
         tip += QStringLiteral("Header: ") + headerFile + QLatin1Char('\n');
-    const QString defaultText = element->elementProperty("my_default").toString();
-    if (on(ToolTipDefault) && !defaultText.isEmpty())
+    const QString defaultText = on(ToolTipDefault) ? element->elementProperty("my_default").toString() : QString();
+    if (!defaultText.isEmpty())
         tip += QStringLiteral("Default: ") + defaultText + QLatin1Char('\n');
 
     if (on(ToolTipEnumeratedValues) && !element->items.isEmpty()) {

@@ -45,4 +45,12 @@ public:
     virtual quint32 toolTipSections() const = 0;
     // True while the panel resets every element to its default.
     virtual bool resetInProgress() const = 0;
+
+    // An element's walk (its actions, their signals and waits, which may open
+    // another panel) runs between these two calls; ElementGuard makes them.
+    // While a walk runs, the widgets of a replaced panel must outlive it.
+    virtual void beginElementCode() const = 0;
+    virtual void endElementCode() const = 0;
+    // Whether some element's walk is running now.
+    virtual bool elementCodeRunning() const = 0;
 };

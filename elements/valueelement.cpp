@@ -98,6 +98,8 @@ ElementGuard::ElementGuard(QObject *element, const ElementHost *host)
     : m_element(element)
     , m_host(host)
 {
+    if (m_host)
+        m_host->beginElementCode();
     QWidget *panel = host ? host->panelWidget() : nullptr;
     for (QObject *object = element; object && panel; object = object->parent()) {
         if (object == panel) {
@@ -106,6 +108,37 @@ ElementGuard::ElementGuard(QObject *element, const ElementHost *host)
             break;
         }
     }
+}
+
+ElementGuard::ElementGuard(const ElementGuard &other)
+    : m_element(other.m_element)
+    , m_host(other.m_host)
+    , m_panel(other.m_panel)
+    , m_inPanel(other.m_inPanel)
+{
+    if (m_host)
+        m_host->beginElementCode();
+}
+
+ElementGuard &ElementGuard::operator=(const ElementGuard &other)
+{
+    if (this == &other)
+        return *this;
+    if (other.m_host)
+        other.m_host->beginElementCode();
+    if (m_host)
+        m_host->endElementCode();
+    m_element = other.m_element;
+    m_host = other.m_host;
+    m_panel = other.m_panel;
+    m_inPanel = other.m_inPanel;
+    return *this;
+}
+
+ElementGuard::~ElementGuard()
+{
+    if (m_host)
+        m_host->endElementCode();
 }
 
 bool ElementGuard::alive() const

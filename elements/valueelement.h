@@ -53,12 +53,18 @@ QString defineValueText(const QString &valueText, int lsb);
 // of its walks. An action may open another panel (loadFile, runScript, a LOAD
 // command): the element is then deleted at once, or it goes with the window's
 // previous central widget, which Qt deletes later. Either way the walk stops.
+// Every guard counts as a running walk with its host from construction to
+// destruction (copies count too), so the window knows when the widgets of a
+// replaced panel may go at once.
 class ElementGuard
 {
 public:
     // host: the panel of the element; without one the element is only
     // watched for deletion.
     ElementGuard(QObject *element, const ElementHost *host);
+    ElementGuard(const ElementGuard &other);
+    ElementGuard &operator=(const ElementGuard &other);
+    ~ElementGuard();
     bool alive() const;
 
 private:

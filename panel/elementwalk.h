@@ -5,6 +5,7 @@
 
 #include <QList>
 
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -17,6 +18,7 @@ class ElementWalk
 public:
     ElementWalk(const QList<ActiveElement *> &elements, const ElementHost *host)
     {
+        m_entries.reserve(std::size_t(elements.size()));
         for (ActiveElement *element : elements)
             m_entries.emplace_back(element, ElementGuard(objectOf(element), host));
     }

@@ -420,6 +420,17 @@ QWidget *Panel::panelWidget() const
     return m_rootArea.data();
 }
 
+void Panel::beginElementCode() const
+{
+    ++m_runningWalks;
+}
+
+void Panel::endElementCode() const
+{
+    Q_ASSERT(m_runningWalks > 0);
+    --m_runningWalks;
+}
+
 void Panel::changed()
 {
     if (loading)

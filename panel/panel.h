@@ -300,6 +300,11 @@ public:
     QWidget *panelWidget() const override;
     quint32 toolTipSections() const override { return toolTipSectionMask; }
     bool resetInProgress() const override { return guiResetInProgress; }
+    void beginElementCode() const override;
+    void endElementCode() const override;
+    // True while an element walk runs: the panel widget it replaces must then
+    // be deleted later, not at once.
+    bool elementCodeRunning() const override { return m_runningWalks > 0; }
 
 public slots:
     // The lock check of the post-load set-up: the lockon conditions checked,
@@ -350,4 +355,5 @@ private:
     LockDialog *m_lockGraph = nullptr;
     QPointer<QWidget> m_rootArea;
     int m_checkTimerId = 0;
+    mutable int m_runningWalks = 0; // the element walks running now
 };

@@ -257,8 +257,10 @@ static bool lockValueAccepted(QObject *target, const QString &ownerName, const Q
 // Prints what is wrong with the lockon conditions of one element; changes no lock.
 static void checkLockonConditions(Panel *panel, ActiveElement *element)
 {
-    const QString ownerName = Panel::getObjectName(element);
     const QVariantMap locks = element->elementProperty("locks").toMap();
+    if (locks.isEmpty())
+        return;
+    const QString ownerName = Panel::getObjectName(element);
     for (const QVariant &entry : locks) {
         const QStringList conditions = entry.toStringList();
         for (const QString &condition : conditions) {

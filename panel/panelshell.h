@@ -14,7 +14,8 @@ public:
     virtual ~PanelShell();
 
     // Shows widget as the panel (the window's central widget). The previous
-    // panel widget is hidden and deleted once control is back in the event
+    // panel widget is hidden and deleted at once when no element walk runs
+    // (Panel::elementCodeRunning), else once control is back in the event
     // loop: an action of the old panel may still be running.
     virtual void showPanelWidget(QWidget *widget) = 0;
     // The parent of the panel's dialogs.

@@ -1,11 +1,14 @@
 // Opening the same panel again and again in one window: every open replaces
 // the panel before it and leaves nothing of it behind.
+#include "activeelement.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
 #include "panel.h"
 #include "testenvironment.h"
+#include "valueelement.h"
 
 #include <QMap>
+#include <QPointer>
 #include <QtTest>
 
 #include <memory>
@@ -19,6 +22,7 @@ private slots:
     void cleanup();
     void reloadsLeaveNoObjectsBehind();
     void reopenLeavesNoObjectsBehind();
+    void previousPanelGoesAtOnceUnlessAWalkRuns();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
@@ -132,6 +136,60 @@ void TestReload::reopenLeavesNoObjectsBehind()
     }
     const QMap<QString, int> last = objectsBelow(window.get());
     QVERIFY2(last == first, qPrintable(difference(first, last)));
+    QVERIFY(window->panel()->getActiveElement(QStringLiteral("DEMO_OSC_ENABLE")));
+}
+
+void TestReload::previousPanelGoesAtOnceUnlessAWalkRuns()
+{
+    auto window = makeWindow();
+    QVERIFY(window->open(QLatin1String(demoPanel)));
+    QPointer<QWidget> first = window->centralWidget();
+    QPointer<QObject> firstElement = objectOf(window->panel()->getActiveElement(QStringLiteral("DEMO_OSC_ENABLE")));
+    QVERIFY(first);
+    QVERIFY(firstElement);
+
+    // No element code runs: the next open deletes the old panel before it
+    // reads, with no event loop in between.
+    QVERIFY(window->open(QLatin1String(demoPanel)));
+    QVERIFY(first.isNull());
+    QVERIFY(firstElement.isNull());
+    QPointer<QWidget> second = window->centralWidget();
+    QPointer<QObject> secondElement = objectOf(window->panel()->getActiveElement(QStringLiteral("DEMO_OSC_ENABLE")));
+    QVERIFY(second);
+    QVERIFY(secondElement);
+    QVERIFY(!window->panel()->elementCodeRunning());
+
+    QPointer<QWidget> third;
+    {
+        // An element of the shown panel is in a walk whose action opens the
+        // panel again: its panel stays until the walk is over.
+        ElementGuard walk(secondElement.data(), window->panel());
+        QVERIFY(window->panel()->elementCodeRunning());
+        QVERIFY(window->open(QLatin1String(demoPanel)));
+        QVERIFY(!second.isNull());
+        QVERIFY(!secondElement.isNull());
+        QVERIFY(second->isHidden());
+        QVERIFY(!walk.alive());
+        // A copy of the guard counts as a walk of its own.
+        {
+            ElementGuard copy = walk;
+            QVERIFY(!copy.alive());
+        }
+        QVERIFY(window->panel()->elementCodeRunning());
+        third = window->centralWidget();
+        QVERIFY(third && third != second);
+    }
+    QVERIFY(!window->panel()->elementCodeRunning());
+    QVERIFY(!second.isNull());
+
+    // The next open with no walk running takes the panel left behind along
+    // with the one it replaces.
+    QVERIFY(window->open(QLatin1String(demoPanel)));
+    QVERIFY(second.isNull());
+    QVERIFY(secondElement.isNull());
+    QVERIFY(third.isNull());
+    QVERIFY(window->centralWidget());
+    settle();
     QVERIFY(window->panel()->getActiveElement(QStringLiteral("DEMO_OSC_ENABLE")));
 }
 

@@ -39,4 +39,10 @@ public:
     QWidget *panelWidget() const override { return widget; }
     quint32 toolTipSections() const override { return sections; }
     bool resetInProgress() const override { return reset; }
+    void beginElementCode() const override { ++runningWalks; }
+    void endElementCode() const override { --runningWalks; }
+    bool elementCodeRunning() const override { return runningWalks > 0; }
+
+    // The element walks running now.
+    mutable int runningWalks = 0;
 };

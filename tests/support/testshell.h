@@ -1,5 +1,6 @@
 #pragma once
 
+#include "elementhost.h"
 #include "macrorecorder.h"
 #include "panelshell.h"
 
@@ -12,8 +13,9 @@
 
 // A window stand-in for a Panel under test. It records like the window (the
 // macro recorder, its echo going into console), keeps the panel widget it is
-// shown (the previous one goes once control is back in the event loop, as in
-// the window), marks the project modified, and notes every request that
+// shown (the previous one goes once control is back in the event loop; with
+// host set, as in the window, it goes at once unless an element walk of the
+// host runs), marks the project modified, and notes every request that
 // reaches beyond the panel instead of carrying it out.
 class TestShell : public PanelShell
 {
@@ -33,6 +35,9 @@ public:
     bool modified = false;
     // What runningScriptFile() answers.
     QString scriptFile;
+    // The panel asked whether element code runs when the panel widget is
+    // replaced; null: the previous widget always goes later.
+    const ElementHost *host = nullptr;
 
     // The requests in the order they came.
     QStringList loadedFiles;
@@ -71,7 +76,10 @@ public:
     {
         if (QWidget *old = m_panelWidget.data(); old && old != widget) {
             old->hide();
-            old->deleteLater();
+            if (host && !host->elementCodeRunning())
+                delete old;
+            else
+                old->deleteLater();
         }
         m_panelWidget = widget;
     }
