@@ -594,6 +594,17 @@ bool MainWindow::isProjectFile(const QString &fileName)
 QString MainWindow::projectSaveRefusal(const QString &fileName) const
 {
     const QFileInfo target(fileName);
+    // The headers are written beside the project right after it: a project
+    // under a header's name would be overwritten by that header.
+    const QDir projectDir = target.absoluteDir();
+    for (const ModuleRecord *module : qAsConst(m_panel->moduleTable)) {
+        for (const RegisterRecord *reg : qAsConst(module->registers)) {
+            if (reg && !reg->headerName.isEmpty()
+                && QFileInfo(projectDir.filePath(AppPaths::normalizePanelPath(reg->headerName))).absoluteFilePath()
+                    == target.absoluteFilePath())
+                return tr("the panel writes its header file %1 there.").arg(reg->headerName);
+        }
+    }
     if (!target.exists())
         return QString();
     const QString panel = QFileInfo(m_panel->xmlFile).canonicalFilePath();

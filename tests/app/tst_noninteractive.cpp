@@ -309,6 +309,8 @@ void TestNonInteractive::runsOnDoubtfulInput_data()
                                                        << "not a project file" << QStringList();
     QTest::newRow("-s onto a header") << "panel.xml" << QStringList{"-q", "-sFOLDER/old.h"} << 1
                                       << "not a project file" << QStringList();
+    QTest::newRow("-s onto a header the run writes") << "panel.xml" << QStringList{"-q", "-sFOLDER/cfg.h"} << 1
+                                                    << "writes its header file cfg.h there" << QStringList();
     QTest::newRow("-s over a project") << "panel.xml" << QStringList{"-q", "-sFOLDER/old.qlmp"} << 0
                                        << "Saved project" << QStringList{"old.qlmp", "cfg.h", "adc_setup.h"};
     // What a build script is told.
