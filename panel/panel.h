@@ -338,8 +338,6 @@ signals:
     // The panel file changed (the window's file label follows it).
     void xmlFileChanged(const QString &path);
     void forumToolTipChanged(const QString &text);
-    // A change the user made (or a reset) makes the project modified.
-    void modified();
 
 protected:
     void timerEvent(QTimerEvent *event) override;
