@@ -27,11 +27,6 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 
-static TimerLabel *asTimerLabel(ActiveElement *element)
-{
-    return qobject_cast<TimerLabel *>(objectOf(element));
-}
-
 // ---------------------------------------------------------------------------
 // Opening a panel
 
@@ -273,7 +268,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     const bool panelHasSvd = !m_panel->svdFile.isEmpty();
     m_panel->elementNames.reserve(elements.size());
     for (ActiveElement *element : elements) {
-        if (asTimerLabel(element))
+        if (timerLabelOf(element))
             continue;
         if (resetValues)
             element->resetToDefault();
@@ -290,7 +285,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
         queryTykFirmwareVersion(true);
 
     for (ActiveElement *element : elements) {
-        if (asTimerLabel(element))
+        if (timerLabelOf(element))
             element->initialize();
     }
     setWindowModified(false);
@@ -358,7 +353,7 @@ void MainWindow::newProject()
     if (m_consoleDock)
         m_consoleDock->hide();
     for (ActiveElement *element : qAsConst(m_panel->allElements)) {
-        if (asTimerLabel(element))
+        if (timerLabelOf(element))
             element->initialize();
     }
 }
@@ -415,10 +410,7 @@ void MainWindow::stopPollingThreads()
 {
     stopPollingThread(seggerThread, seggerPolling);
     stopPollingThread(serialComThread, serialPolling);
-    for (ActiveElement *element : qAsConst(m_panel->allElements)) {
-        if (TimerLabel *timer = asTimerLabel(element))
-            timer->setRunning(false);
-    }
+    m_panel->stopTimers();
 }
 
 void MainWindow::expandRecursively(QTreeWidgetItem *item, bool expand)

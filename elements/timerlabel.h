@@ -1,5 +1,7 @@
 #pragma once
 
+#include "activeelement.h"
+
 #include <QLabel>
 
 // A label that runs actions on a timer; the timer comes with the element.
@@ -15,3 +17,9 @@ public:
     // flag is set.
     void reset();
 };
+
+// The timer label behind an element; null for any other element.
+inline TimerLabel *timerLabelOf(const ActiveElement *element)
+{
+    return qobject_cast<TimerLabel *>(objectOf(element));
+}

@@ -30,6 +30,14 @@ Panel::~Panel()
     qDeleteAll(moduleTable);
 }
 
+void Panel::stopTimers()
+{
+    for (ActiveElement *element : qAsConst(allElements)) {
+        if (TimerLabel *timer = timerLabelOf(element))
+            timer->setRunning(false);
+    }
+}
+
 void Panel::clear()
 {
     mathLabelsByDefine.clear();
@@ -44,10 +52,7 @@ void Panel::clear()
     dialsByName.clear();
     thermosByName.clear();
     containersByName.clear();
-    for (ActiveElement *element : qAsConst(allElements)) {
-        if (auto *timer = qobject_cast<TimerLabel *>(objectOf(element)))
-            timer->setRunning(false);
-    }
+    stopTimers();
     timersByName.clear();
     pushButtonsByName.clear();
     // The module records belong to the register model of this panel only.

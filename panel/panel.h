@@ -134,6 +134,8 @@ public:
 
     // Empties every registry and header value before the next panel is read.
     void clear();
+    // Stops the timer of every timer label.
+    void stopTimers();
 
     // ---- Registries
     QHash<QString, ModuleRecord *> moduleTable; // owns its records

@@ -32,11 +32,6 @@
 #include <climits>
 #include <cmath>
 
-static TimerLabel *asTimerLabel(ActiveElement *element)
-{
-    return qobject_cast<TimerLabel *>(objectOf(element));
-}
-
 void Panel::assignRegisterField(const QString &define, const QString &header,
                                 ActiveElement *element, bool isSvd)
 {
@@ -88,7 +83,7 @@ void Panel::consolePrintSvdNotFound(const QString &name)
 void Panel::resetToDefaults()
 {
     for (ActiveElement *element : qAsConst(allElements)) {
-        if (!asTimerLabel(element))
+        if (!timerLabelOf(element))
             element->resetToDefault();
     }
     for (DataClass *variable : qAsConst(variablesByName)) {

@@ -61,7 +61,7 @@ void Panel::resetGUI(QString unused)
     const auto eachElement = [&elements](const auto &step) { elements.forEach(step); };
     const auto eachTimer = [&elements](const auto &step) {
         elements.forEach([&step](ActiveElement *element) {
-            if (auto *timer = qobject_cast<TimerLabel *>(objectOf(element)))
+            if (TimerLabel *timer = timerLabelOf(element))
                 step(timer);
         });
     };
