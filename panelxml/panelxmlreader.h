@@ -293,6 +293,22 @@ private:
     void readKnob(const QString &header, Container *parent);
     void readDial(Container *parent);
 
+    // ---- LEDs, images and embedded SVG (panelxmlreader_images.cpp)
+    void readLed(Container *parent);
+    void readImage(Container *parent);
+    void readSvgEmbed(Container *parent);
+
+    // ---- Formula labels (panelxmlreader_math.cpp)
+    void readMath(const QString &header, Container *parent);
+
+    // ---- Plots, curves and thermometers (panelxmlreader_plot.cpp)
+    void readPlot(const QString &header, Container *parent);
+    void readThermo(const QString &header, Container *parent);
+
+    // ---- Log and timer elements (panelxmlreader_logtimer.cpp)
+    void readLog(const QString &header, Container *parent);
+    void readTimer(const QString &header, Container *parent);
+
     Panel *m_panel;
     PanelReadOptions m_options;
     std::unique_ptr<QXmlStreamReader> m_xml;
