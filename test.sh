@@ -17,7 +17,8 @@ ctest --test-dir "$BUILD_DIR" --output-on-failure -j"$(nproc)"
 # also pass with every freed object poisoned.
 sanitized_tests=(tst_activeelement tst_valueelements tst_choiceelements tst_containers
                  tst_buttonsedits tst_locks tst_reset tst_numericelements
-                 tst_panelreader tst_numericbuilders)
+                 tst_panelreader tst_numericbuilders tst_timerlog tst_logtimerbuilders
+                 tst_displayelements tst_mathlabel)
 cmake -S . -B build-asan -DPython3_EXECUTABLE=/usr/bin/python3 -DQUILLMATE_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)" --target "${sanitized_tests[@]}"
 regex=$(IFS='|'; echo "^(${sanitized_tests[*]})\$")

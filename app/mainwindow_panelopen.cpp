@@ -306,6 +306,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
         if (!known)
             reportUndefinedFormulaElement(name);
     }
+    m_panel->checkFormulaCycles();
 }
 
 void MainWindow::startPollingThreads()

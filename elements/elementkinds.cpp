@@ -96,14 +96,22 @@ QList<ElementKind> makeKinds()
     push.styledTextColour = push.editable = true;
     kinds << push;
 
-    ElementKind math = kind("MathLabel", {"math"}, {});
+    ElementKind math = kind("MathLabel", {"math"}, {"changed_sendUSB", "changed_recData", "changed_setDef"});
     math.countsAsDefine = false;
     math.styledColours = math.styledTextColour = true;
     kinds << math;
 
-    ElementKind timer = kind("TimerLabel", {"timer"}, {});
+    ElementKind timer = kind("TimerLabel", {"timer"},
+                             {"changed_setDef", "changed_sendUSB", "changed_recData", "changed_loadFile",
+                              "changed_startProgram", "changed_runScript"});
     timer.countsAsDefine = false;
     kinds << timer;
+
+    // A log has no define of its own: it is named by one and registered by
+    // the sources it logs.
+    ElementKind log = kind("LogLabel", {"log"}, {});
+    log.countsAsDefine = false;
+    kinds << log;
 
     ElementKind table = kind("Table", {"table"}, {});
     table.recorded = true;

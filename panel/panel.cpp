@@ -286,8 +286,9 @@ float Panel::getValue(const QString &text)
 double Panel::operandValue(const QString &operand, bool *found)
 {
     *found = true;
+    // Flag 1: the value as a number, not as shown (a formula label's unit).
     if (ActiveElement *element = getActiveElement(operand))
-        return element->value(KeywordValue, 0).toDouble();
+        return element->value(KeywordValue, 1).toDouble();
     if (DataClass *variable = variablesByName.value(operand, nullptr))
         return variable->type == 1 ? double(variable->floatValue()) : double(variable->value());
 
@@ -297,7 +298,7 @@ double Panel::operandValue(const QString &operand, bool *found)
         QString name = operand;
         stripKeywordSuffix(name, keyword);
         if (ActiveElement *element = getActiveElement(name))
-            return element->value(keyword, 0).toDouble();
+            return element->value(keyword, 1).toDouble();
         if (TabWidget *tabs = tabWidgetsByName.value(name, nullptr))
             return tabs->currentIndex();
     }

@@ -203,6 +203,14 @@ public:
     // Operands of formulas and conditions: elements, variables and references.
     double operandValue(const QString &operand, bool *found) override;
     void reportInvalidFormulaValue(const QString &operand) override;
+    // Evaluates and shows every formula label that reads name (a define or
+    // variable that changed), checking the range of labels bound to bits.
+    // Refreshes nest at most maxFormulaDepth deep: labels that read each
+    // other stop there.
+    void refreshMathLabels(const QString &name);
+    static constexpr int maxFormulaDepth = 32;
+    // Reports the formula labels that read each other in a circle.
+    void checkFormulaCycles();
 
     // ---- Register model
     ModuleRecord *getModule(const QString &name) override;
@@ -260,6 +268,10 @@ public:
     // ---- Locks
     QHash<QString, QStringList> waitingLocks; // define -> the elements waiting to lock it
     QList<MathLabel *> overflowConflicts;
+    // The warning that name drove label beyond 0..max (overflow) or below 0;
+    // the label joins overflowConflicts. The cleared line takes it out again.
+    void consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow);
+    void consoleConflictCleared(MathLabel *label);
     void removeWaitingLock(const QString &locker, const QString &define);
     // The names waiting for locks plus the over/underflow conflicts.
     int conflictCount() const;
@@ -356,4 +368,5 @@ private:
     QPointer<QWidget> m_rootArea;
     int m_checkTimerId = 0;
     mutable int m_runningWalks = 0; // the element walks running now
+    int m_formulaDepth = 0;         // formula refreshes running inside each other
 };

@@ -1,7 +1,149 @@
 // Panel: refreshing plot curves, dials and thermometers after a define or
-// variable changed.
+// variable changed. The sender names the source: a target variable gives its
+// unsigned value, an element the number in its value text.
 #include "panel.h"
 
-void Panel::on_updateCurve() {}
-void Panel::on_updateDial() {}
-void Panel::on_updateThermo() {}
+#include "dataclass.h"
+#include "floatseriesdata.h"
+#include "myqwtplot.h"
+
+#include <qwt_dial.h>
+#include <qwt_plot_curve.h>
+#include <qwt_thermo.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// An element's value text as the unsigned number a gauge shows: the
+// fraction dropped, a negative number in the signed 32-bit range taken as its
+// two's complement (as a register holds it), anything else outside 32 bits
+// as the nearest end, a text that is no number as 0.
+quint32 gaugeValue(const QString &text)
+{
+    const double value = double(text.toFloat());
+    if (!std::isfinite(value))
+        return 0;
+    const double whole = std::trunc(value);
+    if (whole < double(std::numeric_limits<qint32>::min()))
+        return 0;
+    if (whole > double(std::numeric_limits<quint32>::max()))
+        return std::numeric_limits<quint32>::max();
+    return quint32(qint64(whole));
+}
+
+// The source of a refresh: the variable or the element behind the sender
+// (one of them is set), and the name its items are registered under.
+struct RefreshSource {
+    DataClass *variable = nullptr;
+    ActiveElement *element = nullptr;
+    QString name;
+
+    bool isValid() const { return variable || element; }
+    // The number a gauge shows.
+    double gaugeNumber() const
+    {
+        return variable ? double(variable->value()) : double(gaugeValue(element->value(KeywordValue, 1)));
+    }
+};
+
+// sender: the signal's sender; element: the element behind it.
+RefreshSource refreshSource(QObject *sender, QObject *element)
+{
+    RefreshSource source;
+    if (!sender)
+        return source;
+    source.name = sender->objectName();
+    if ((source.variable = qobject_cast<DataClass *>(sender)))
+        return source;
+    source.element = activeElementOf(element);
+    if (source.element)
+        source.name = element->objectName();
+    return source;
+}
+
+void appendCurveSample(QwtPlotCurve *curve, float sample)
+{
+    FloatSeriesData *series = MyQwtPlot::seriesOf(curve);
+    if (!series)
+        return;
+    series->append(sample);
+    auto *plot = qobject_cast<MyQwtPlot *>(curve->plot());
+    if (!plot)
+        return;
+
+    // A sweep is complete when the ring comes round: every maxX samples, or
+    // every capacity samples where maxX is beyond the buffer.
+    if (!series->oszi() && plot->maxX != 0) {
+        const quint32 sweep = quint32(FloatSeriesData::clampedCapacity(plot->maxX));
+        if (series->sampleCount() % sweep == 0) {
+            if (!series->history())
+                series->clearSamples();
+            plot->setTimeBase(double(series->sampleCount()));
+        }
+    }
+
+    // The automatic y scale only widens: the lower end takes the sample as
+    // it is, the upper end the next whole number up.
+    bool rescale = false;
+    if (plot->autoScaleMinY && sample < plot->minY) {
+        plot->minY = sample;
+        rescale = true;
+    }
+    if (plot->autoScaleMaxY && sample > plot->maxY) {
+        plot->maxY = std::ceil(sample);
+        rescale = true;
+    }
+    if (rescale)
+        plot->setAxisScale(QwtPlot::yLeft, double(plot->minY), double(plot->maxY), 0.0);
+    plot->requestReplot();
+}
+
+} // namespace
+
+void Panel::on_updateCurve()
+{
+    const RefreshSource source = refreshSource(sender(), senderElement());
+    if (!source.isValid())
+        return;
+    const QList<QwtPlotCurve *> curves = curvesByData.value(source.name);
+    if (curves.isEmpty())
+        return;
+    const float sample = source.variable ? float(source.variable->value())
+                                         : source.element->value(KeywordValue, 1).toFloat();
+    for (QwtPlotCurve *curve : curves) {
+        if (curve)
+            appendCurveSample(curve, sample);
+    }
+}
+
+void Panel::on_updateDial()
+{
+    const RefreshSource source = refreshSource(sender(), senderElement());
+    if (!source.isValid())
+        return;
+    const QList<QwtDial *> dials = dialsByData.value(source.name);
+    if (dials.isEmpty())
+        return;
+    const double value = source.gaugeNumber();
+    for (QwtDial *dial : dials) {
+        if (dial)
+            dial->setValue(value);
+    }
+}
+
+void Panel::on_updateThermo()
+{
+    const RefreshSource source = refreshSource(sender(), senderElement());
+    if (!source.isValid())
+        return;
+    const QList<QwtThermo *> thermos = thermosByData.value(source.name);
+    if (thermos.isEmpty())
+        return;
+    const double value = source.gaugeNumber();
+    for (QwtThermo *thermo : thermos) {
+        if (thermo)
+            thermo->setValue(value);
+    }
+}

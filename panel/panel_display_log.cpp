@@ -1,4 +1,27 @@
 // Panel: logging a define's value to the log elements bound to it.
 #include "panel.h"
 
-void Panel::on_updateLog() {}
+#include "dataclass.h"
+#include "loglabel.h"
+
+#include <QPointer>
+
+void Panel::on_updateLog()
+{
+    // A target variable's change is not logged; only elements give their value.
+    if (qobject_cast<DataClass *>(sender()))
+        return;
+    QObject *source = senderElement();
+    ActiveElement *element = activeElementOf(source);
+    if (!element)
+        return;
+    const QString name = source->objectName();
+    const QString value = element->value(KeywordValue, 1);
+    QList<QPointer<LogLabel>> logs;
+    for (LogLabel *log : logItemsByData.value(name))
+        logs.append(log);
+    for (const QPointer<LogLabel> &log : qAsConst(logs)) {
+        if (log)
+            log->logValue(name, value);
+    }
+}

@@ -1,4 +1,175 @@
-// Panel: refreshing formula labels after a define or variable changed.
+// Panel: refreshing formula labels after a define or variable changed, the
+// range check of labels bound to bits, and formulas that read each other.
 #include "panel.h"
 
-void Panel::on_updateMathLabel() {}
+#include "consolelinks.h"
+#include "elementsignals.h"
+#include "errorreporter.h"
+#include "mathlabel.h"
+
+#include <QPointer>
+#include <QVector>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+// The property of a label whose formula circle was reported: reported once.
+static const char circleReportedProperty[] = "formulaCircleReported";
+
+void Panel::on_updateMathLabel()
+{
+    if (QObject *source = senderElement())
+        refreshMathLabels(source->objectName());
+}
+
+// The formula value as a whole number: truncated toward zero, beyond the
+// 64-bit range the nearest bound, NaN 0.
+static qint64 wholeNumber(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 9223372036854775808.0)
+        return std::numeric_limits<qint64>::max();
+    if (value < -9223372036854775808.0)
+        return std::numeric_limits<qint64>::min();
+    return qint64(value);
+}
+
+void Panel::refreshMathLabels(const QString &name)
+{
+    if (name.isEmpty())
+        return;
+    QList<QPointer<MathLabel>> labels;
+    for (MathLabel *label : mathLabelsByDefine.value(name)) {
+        if (label)
+            labels.append(label);
+    }
+    if (labels.isEmpty())
+        return;
+
+    if (m_formulaDepth >= maxFormulaDepth) {
+        // Labels that read each other would refresh each other for ever.
+        bool reported = true;
+        for (const QPointer<MathLabel> &label : qAsConst(labels)) {
+            if (label && !label->property(circleReportedProperty).toBool()) {
+                label->setProperty(circleReportedProperty, true);
+                reported = false;
+            }
+        }
+        if (!reported) {
+            ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> Formula refresh stopped at "
+                                        "<a href=\"%1\">%2</a>: formulas read each other in a circle.<br>")
+                             .arg(linkTarget(name), name.toHtmlEscaped()));
+        }
+        return;
+    }
+
+    ++m_formulaDepth;
+    for (const QPointer<MathLabel> &label : qAsConst(labels)) {
+        if (!label)
+            continue;
+        bool ok = true;
+        const double value = evaluatePostfix(label->postfixTokens(), label->literals(), label->variables(), &ok);
+        // The reports may run a message box, and with it the event loop.
+        if (!ok)
+            reportInvalidFormula(label->objectName());
+        if (!label)
+            continue;
+        if (!loading || guiResetInProgress) {
+            const QVariant max = label->elementProperty("max");
+            if (max.isValid() && max.toLongLong() != -1) {
+                const quint64 highest = max.toULongLong();
+                const qint64 n = wholeNumber(value);
+                if (n < 0 || quint64(n) > highest) {
+                    if (!overflowConflicts.contains(label.data()))
+                        consoleOverflowWarning(label, highest, name, n >= 0);
+                } else if (overflowConflicts.contains(label.data())) {
+                    consoleConflictCleared(label);
+                }
+            }
+        }
+        label->setValue(value);
+    }
+    --m_formulaDepth;
+}
+
+void Panel::consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow)
+{
+    overflowConflicts.append(label);
+    const QString labelName = label ? label->objectName() : QString();
+    ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> <a href=\"%1\">%2</a> has caused an %6 "
+                                "in <a href=\"%3\">%4</a>. Highest possible value: %5<br>")
+                     .arg(linkTarget(name), name, linkTarget(labelName), labelName, QString::number(max),
+                          overflow ? QStringLiteral("overflow") : QStringLiteral("underflow")));
+}
+
+void Panel::consoleConflictCleared(MathLabel *label)
+{
+    overflowConflicts.removeOne(label);
+    const QString labelName = label ? label->objectName() : QString();
+    ::logMessage(QStringLiteral("<font color=\"green\"><b>Conflict cleared: </font></b> Over-/Underflow in: "
+                                "<a href=\"%1\">%2</a>. (%3 conflicts in current project)<br>")
+                     .arg(linkTarget(labelName), labelName, QString::number(conflictCount())));
+}
+
+void Panel::checkFormulaCycles()
+{
+    // A name feeds the labels whose formulas read it.
+    QHash<QString, QStringList> feeds;
+    QHash<QString, QList<MathLabel *>> labelsByName;
+    for (auto it = mathLabelsByDefine.cbegin(); it != mathLabelsByDefine.cend(); ++it) {
+        for (MathLabel *label : it.value()) {
+            if (!label)
+                continue;
+            feeds[it.key()].append(label->objectName());
+            labelsByName[label->objectName()].append(label);
+        }
+    }
+
+    // Depth first over the names, without recursion: a name met again while
+    // it is still on the path closes a circle.
+    enum Visit { NotSeen, OnPath, Done };
+    QHash<QString, Visit> visits;
+    QStringList starts = feeds.keys();
+    std::sort(starts.begin(), starts.end());
+    for (const QString &start : qAsConst(starts)) {
+        if (visits.value(start, NotSeen) != NotSeen)
+            continue;
+        struct Step {
+            QString name;
+            int next;
+        };
+        QVector<Step> path{{start, 0}};
+        visits.insert(start, OnPath);
+        while (!path.isEmpty()) {
+            const QStringList targets = feeds.value(path.last().name);
+            if (path.last().next >= targets.size()) {
+                visits.insert(path.last().name, Done);
+                path.removeLast();
+                continue;
+            }
+            const QString target = targets.at(path.last().next++);
+            const Visit visit = visits.value(target, NotSeen);
+            if (visit == NotSeen) {
+                visits.insert(target, OnPath);
+                path.append({target, 0});
+                continue;
+            }
+            if (visit != OnPath)
+                continue;
+            QStringList circle;
+            int i = int(path.size()) - 1;
+            while (i > 0 && path.at(i).name != target)
+                --i;
+            for (; i < path.size(); ++i) {
+                circle.append(path.at(i).name.toHtmlEscaped());
+                for (MathLabel *label : labelsByName.value(path.at(i).name))
+                    label->setProperty(circleReportedProperty, true);
+            }
+            circle.append(target.toHtmlEscaped());
+            ::logMessage(QStringLiteral("<font color=\"red\"> <b>XML Error: </b></font><b>Circular formula %1.<br>")
+                             .arg(circle.join(QStringLiteral(" --> "))));
+        }
+    }
+}

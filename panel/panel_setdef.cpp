@@ -322,6 +322,7 @@ static void setPlotKey(Panel &panel, QWidget *widget, const QString &key, QStrin
         return;
     if (key == QLatin1String("reset")) {
         plot->reset();
+        plot->setTimeBase(0.0);
     } else if (key == QLatin1String("minY")) {
         plot->minY = float(truncatedTo<qint64>(number));
         plot->setAxisScale(QwtPlot::yLeft, number, double(plot->maxY), 0);
@@ -333,6 +334,7 @@ static void setPlotKey(Panel &panel, QWidget *widget, const QString &key, QStrin
         plot->setAxisScale(QwtPlot::xBottom, plot->minX, plot->maxX, 0);
     } else if (key == QLatin1String("maxX")) {
         plot->maxX = truncatedTo<quint32>(number);
+        plot->setCurveCapacity(plot->maxX);
         plot->setAxisScale(QwtPlot::xBottom, plot->minX, plot->maxX, 0);
     } else if (key == QLatin1String("curveMask")) {
         plot->setCurveVisibility(truncatedTo<quint32>(number));

@@ -297,9 +297,16 @@ private:
     void readLed(Container *parent);
     void readImage(Container *parent);
     void readSvgEmbed(Container *parent);
+    // The raw text between the start tag of the current svgembed and its end
+    // tag, leaving the stream on the end tag; *ok is false when the element
+    // has no well-formed end.
+    QString readEmbeddedSvgText(bool *ok);
 
     // ---- Formula labels (panelxmlreader_math.cpp)
     void readMath(const QString &header, Container *parent);
+    // The "format" text as Latin-1 bytes; when empty "%d" for an integer
+    // (register) formula, else "%4.2f".
+    static QByteArray readFormat(const QXmlStreamAttributes &attributes, bool integer);
 
     // ---- Plots, curves and thermometers (panelxmlreader_plot.cpp)
     void readPlot(const QString &header, Container *parent);
@@ -307,6 +314,8 @@ private:
 
     // ---- Log and timer elements (panelxmlreader_logtimer.cpp)
     void readLog(const QString &header, Container *parent);
+    // The logitem children of a log: one column per data source.
+    void readLogItems(class LogLabel *log);
     void readTimer(const QString &header, Container *parent);
 
     Panel *m_panel;

@@ -20,8 +20,12 @@ static std::function<void(const QString &)> &logSink()
 
 Prompt &Prompt::instance()
 {
-    if (!currentPrompt())
-        currentPrompt() = std::make_unique<GuiPrompt>();
+    if (!currentPrompt()) {
+        if (nonInteractiveRequested())
+            currentPrompt() = std::make_unique<NonInteractivePrompt>();
+        else
+            currentPrompt() = std::make_unique<GuiPrompt>();
+    }
     return *currentPrompt();
 }
 

@@ -50,7 +50,8 @@ public:
     virtual QString item(QWidget *parent, const QString &title, const QString &label,
                          const QStringList &items, int current, bool *ok) = 0;
 
-    // The process-wide service; interactive until another one is installed.
+    // The process-wide service until another one is installed: interactive,
+    // unless the environment asks for a run without dialogs.
     static Prompt &instance();
     static void install(std::unique_ptr<Prompt> prompt);
     // True when the environment asks for a run without dialogs

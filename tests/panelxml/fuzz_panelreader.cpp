@@ -50,6 +50,21 @@ const char *const seedBodies[] = {
     "<verticalcontainer><include k=\"1\">self.xml</include><include k=\"1\">mut.xml</include>"
     "<svd file=\"none.svd\"/><migration file=\"m\"/><item/><combo define=\"C\"><item/></combo>"
     "</verticalcontainer>",
+
+    "<verticalcontainer><spinbox define=\"IN\" range=\"0;100\"/><math define=\"M1\" formula=\"IN*2/(IN-3)\" "
+    "format=\"%4.1f dB\" unit=\"V\"><action event=\"changed\" cmd=\"setDef\" data=\"IN=1\"/></math>"
+    "<math define=\"M2\" formula=\"M1--M2\" format=\"%s%n\" passive=\"1\" visible=\"false\"/>"
+    "<math define=\"R.F[3:0]\" formula=\"0x10&amp;IN\" format=\"%g\"/>"
+    "<led define=\"L\" data=\"IN\" bitmask=\"0b101\" oncolor=\"255;0;0\"/><led/>"
+    "<plot oszi=\"1\" history=\"0\" maxX=\"99999\" minY=\"-1.5\" maxY=\"x\" autoScaleMaxY=\"1\" grid=\"3\" "
+    "xScaleFormat=\"1\" xFactor=\"0.5\"><curve label=\"a\" data=\"IN\" color=\"1;2;3\" width=\"300\"/>"
+    "<curve data=\"M1\"/><bogus/></plot><plot maxX=\"0\"/>"
+    "<thermo data=\"IN\" min=\"0x10\" max=\"(100u)\" orientation=\"1\" alarmlevel=\"x\"/>"
+    "<timer define=\"TM\" interval=\"0\" run=\"1\" singleShot=\"1\" visible=\"false\"/>"
+    "<log define=\"LG\" file=\"\" delimiter=\";\"><logitem data=\"IN\" label=\"in\"/>"
+    "<logitem data=\"IN\" label=\"again\"/><logitem/></log>"
+    "<image define=\"IMG\" file=\"..\\\\none.png\"/><svgembed define=\"SV\" passive=\"0\" size=\"10;10\">"
+    "<svg xmlns=\"http://www.w3.org/2000/svg\"><text>$IN$</text></svg></svgembed></verticalcontainer>",
 };
 
 // Pieces that mean something to the reader, spliced in at random.
@@ -63,6 +78,9 @@ const char *const dictionary[] = {
     "lockon=\"", "size=\"", "pos=\"", "color=\"", ";", "0x", "-1", "99999999999999999999", "1e308", "\"", "<", ">",
     "/>", "&amp;", "&lt;", "$a$", "<![CDATA[", "]]>", "<!--", "-->", "<!DOCTYPE x [<!ENTITY e \"ee\">]>", "&e;",
     "</checksum>", "<checksum>", "\r\n", "\xc3\xa4", "\xff", "<header file=\"h\">", "</header>", "<version/>",
+    "<math formula=\"", "<plot maxX=\"", "<curve data=\"IN\"/>", "</plot>", "<svgembed>", "</svgembed>",
+    "<led data=\"IN\" bitmask=\"", "<timer interval=\"", "<log file=\"", "<logitem data=\"IN\" label=\"l\"/>",
+    "</log>", "format=\"%", "<thermo min=\"", "<image file=\"",
 };
 
 class Mutator
@@ -145,6 +163,8 @@ void FuzzPanelReader::initTestCase()
     fx->options.defines = QStringLiteral("A=1;CHIP=B;");
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
+    // Log elements write beside the process: keep their files in the folder.
+    QVERIFY(QDir::setCurrent(dir->path()));
     write("frag.xml", "<groupcontainer label=\"$label$\"><checkbox define=\"F$n$\" label=\"$label$\"/>"
                       "<spinbox define=\"S$n$\" range=\"$n$;99\"/></groupcontainer>");
     write("full.xml", signedPanelText("<checkbox define=\"FULL\"/><version label=\"9\"/>"));
