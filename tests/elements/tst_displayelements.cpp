@@ -250,7 +250,7 @@ void TestDisplayElements::ledKeepsItsSizeInALayout()
 void TestDisplayElements::ledRefreshFromVariablesAndElements()
 {
     // A target variable: its value against the mask.
-    DataClass status(QStringLiteral("STATUS"));
+    auto &status = *new DataClass(QStringLiteral("STATUS")); // the panel takes it over
     fx->panel.setDataClass(QStringLiteral("STATUS"), &status);
     auto *fromVariable = new Led(QStringLiteral("A"), top.get());
     fromVariable->setProperty("bitmask", 0x10);
@@ -420,7 +420,7 @@ void TestDisplayElements::badPicturesAreReported()
 
 void TestDisplayElements::placeholdersAreCollectedAndFilled()
 {
-    DataClass temp(QStringLiteral("TEMP"));
+    auto &temp = *new DataClass(QStringLiteral("TEMP")); // the panel takes it over
     temp.type = 1;
     temp.setFloatValue(21.5f);
     fx->panel.setDataClass(QStringLiteral("TEMP"), &temp);
@@ -533,7 +533,7 @@ void TestDisplayElements::hugeDrawingIsScaledDown()
 
 void TestDisplayElements::refreshSkipsPassiveImagesButUpdateRedraws()
 {
-    DataClass level(QStringLiteral("LEVEL"));
+    auto &level = *new DataClass(QStringLiteral("LEVEL")); // the panel takes it over
     fx->panel.setDataClass(QStringLiteral("LEVEL"), &level);
     fx->panel.connectVariableToSvgImages(&level);
     const QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"4\"><text>$LEVEL$</text></svg>";
@@ -563,7 +563,7 @@ void TestDisplayElements::refreshSkipsPassiveImagesButUpdateRedraws()
 
 void TestDisplayElements::saveSvgWritesValidSvg()
 {
-    DataClass level(QStringLiteral("LEVEL"));
+    auto &level = *new DataClass(QStringLiteral("LEVEL")); // the panel takes it over
     level.setValue(3);
     fx->panel.setDataClass(QStringLiteral("LEVEL"), &level);
     // A drawing as the panel reader hands it over: collapsed to one line.
