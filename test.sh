@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Quillmate and runs the whole test suite,
 # then runs the element and panel tests once more under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# UndefinedBehaviorSanitizer, and the target link's thread tests under
+# ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/bootstrap.sh
@@ -24,3 +25,12 @@ cmake --build build-asan -j"$(nproc)" --target "${sanitized_tests[@]}"
 regex=$(IFS='|'; echo "^(${sanitized_tests[*]})\$")
 ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -R "$regex"
+
+# The polling thread, the probe binding and the target variables share data
+# with the GUI thread: their tests also run under ThreadSanitizer.
+threaded_tests=(tst_jlink tst_dataclass tst_seggerthread)
+cmake -S . -B build-tsan -DPython3_EXECUTABLE=/usr/bin/python3 -DQUILLMATE_TSAN=ON >/dev/null
+cmake --build build-tsan -j"$(nproc)" --target "${threaded_tests[@]}"
+regex=$(IFS='|'; echo "^(${threaded_tests[*]})\$")
+TSAN_OPTIONS="halt_on_error=1 suppressions=$PWD/tests/tsan.supp" \
+  ctest --test-dir build-tsan --output-on-failure -j"$(nproc)" -R "$regex"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "commandline.h"
+#include "jlinkconnection.h"
 #include "panelshell.h"
 #include "panelxmlreader.h"
 #include "scriptengine.h"
@@ -138,6 +139,7 @@ public:
     std::atomic_bool serialPolling{false};
     QSerialPort terminalPort;
     qint64 performanceFrequency = 0; // ticks per second of the exchange thread's clock
+    JLinkSettings jlinkSettings; // the probe and target the J-Link connection uses
     void stopPollingThreads();
     void startPollingThreads();
 

@@ -27,6 +27,8 @@
 #include <QTextBrowser>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 // ---------------------------------------------------------------------------
 // Opening a panel
 
@@ -316,9 +318,20 @@ void MainWindow::startPollingThreads()
     seggerThread = nullptr;
     delete serialComThread;
     serialComThread = nullptr;
-    if (!m_panel->varPollList.isEmpty()) {
+    // Only entries with a period are polled; without one there is no thread.
+    const QList<VarPollEntry *> &entries = m_panel->varPollList;
+    const bool anyPolled = std::any_of(entries.cbegin(), entries.cend(), [](const VarPollEntry *entry) {
+        return entry && entry->intervalMs != 0;
+    });
+    if (anyPolled) {
+        // What the panel's set-up wrote to polled variables stays local: the
+        // target keeps its own values, which the first reads bring in.
+        for (VarPollEntry *entry : entries) {
+            if (entry && entry->target)
+                entry->target->discardPendingWrite();
+        }
         seggerPolling = true;
-        seggerThread = new SeggerThread(seggerPolling);
+        seggerThread = new SeggerThread(seggerPolling, entries);
         seggerThread->start(QThread::InheritPriority);
     }
     if (!m_panel->comPollList.isEmpty()) {

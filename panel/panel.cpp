@@ -290,7 +290,7 @@ double Panel::operandValue(const QString &operand, bool *found)
     if (ActiveElement *element = getActiveElement(operand))
         return element->value(KeywordValue, 1).toDouble();
     if (DataClass *variable = variablesByName.value(operand, nullptr))
-        return variable->type == 1 ? double(variable->floatValue()) : double(variable->value());
+        return variable->isFloat ? double(variable->floatValue()) : double(variable->value());
 
     // A reference: name, "." and one of the keywords that stand for a number.
     const int keyword = keywordSuffixIndexOf(operand);

@@ -51,10 +51,10 @@ void Panel::bindSvdVariables()
             continue;
         }
         entry->address = quint32(reg->address);
-        entry->size = reg->size() / 8;
+        entry->byteSize = quint32(reg->size() / 8);
         FieldRecord *field = reg->getField(getFieldName(entry->svdSymbol));
-        entry->msb = field ? field->msb() : 0;
-        entry->lsb = field ? field->lsb() : 0;
+        entry->msb = field ? quint32(field->msb()) : 0;
+        entry->bitShift = field ? quint32(field->lsb()) : 0;
     }
 }
 

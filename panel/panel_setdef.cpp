@@ -360,7 +360,7 @@ static ActiveElement *targetElement(const Panel &panel, const QString &target)
 static bool setVariable(DataClass *variable, const QString &value)
 {
     bool ok = false;
-    if (variable->type == 1) {
+    if (variable->isFloat) {
         const float number = value.toFloat(&ok);
         if (ok)
             variable->setFloatValue(number);
@@ -406,8 +406,8 @@ static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item
             element->setValue(other->value(keywordSuffixIndexOf(value), 1), KeywordValue);
             return ItemOutcome::Stop;
         } else if (DataClass *variable = panel.variablesByName.value(value, nullptr)) {
-            value = variable->type == 1 ? QString::number(double(variable->floatValue()), 'g', 6)
-                                        : QString::number(variable->value(), 10);
+            value = variable->isFloat ? QString::number(double(variable->floatValue()), 'g', 6)
+                                      : QString::number(variable->value(), 10);
         } else {
             value = parseNumberLiteral(value);
         }

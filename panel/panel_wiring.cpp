@@ -136,7 +136,12 @@ void Panel::connectElementToLogs(QObject *element)
 
 void Panel::connectToMathLabels(QObject *sender)
 {
-    connectUpdate(sender, this, &Panel::on_updateMathLabel);
+    // A target variable raises the signal itself; elements through their
+    // signal set.
+    if (auto *variable = qobject_cast<DataClass *>(sender))
+        connectUnique(variable, &DataClass::updateMathLabels, this, &Panel::on_updateMathLabel);
+    else
+        connectUpdate(sender, this, &Panel::on_updateMathLabel);
 }
 
 void Panel::connectVariableToSvgImages(DataClass *variable)

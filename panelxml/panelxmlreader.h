@@ -1,5 +1,7 @@
 #pragma once
 
+#include "elfreader.h"
+
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QHash>
@@ -145,6 +147,9 @@ private:
     bool readHeaderElement();
     void readSvd(bool topLevel);
     void readMigration();
+    // The elf element, at top level or in a container: reads the firmware's
+    // symbols into m_elfReader; does nothing for another element.
+    void readElf();
     void warnWhenMissing(const QString &name, const QString &message);
 
     // ---- Element dispatcher (panelxmlreader_dispatch.cpp)
@@ -318,6 +323,12 @@ private:
     void readLogItems(class LogLabel *log);
     void readTimer(const QString &header, Container *parent);
 
+    // ---- Target variables (panelxmlreader_var.cpp)
+    // A var element: its DataClass, and its VarPollEntry when it names a
+    // place in target memory (an address that is no unsigned 32-bit number,
+    // or a symbol the ELF data lacks, leaves it unbound).
+    void readVar();
+
     Panel *m_panel;
     PanelReadOptions m_options;
     std::unique_ptr<QXmlStreamReader> m_xml;
@@ -334,4 +345,6 @@ private:
     // Set when an include failed: the whole read ends and fails.
     bool m_failed = false;
     QString m_stoppedEarly;
+    // The symbols of the panel's elf element; the var elements look up theirs here.
+    Symscan::ELFReader m_elfReader;
 };

@@ -117,6 +117,8 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
         {"svd", false, [](PanelXmlReader &r, const Place &) { r.readFileElement(QStringLiteral("svd")); }},
         {"migration", false, [](PanelXmlReader &r, const Place &) { r.readFileElement(QStringLiteral("migration")); }},
         {"include", false, [](PanelXmlReader &r, const Place &p) { r.readInclude(p.header, p.parent); }},
+        {"var", false, [](PanelXmlReader &r, const Place &) { r.readVar(); }},
+        {"elf", false, [](PanelXmlReader &r, const Place &) { r.readElf(); }},
     };
 
     const Place place{parent, header, radioGroup};
@@ -134,10 +136,10 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
                    false);
         return false;
     }
-    // The other element kinds (LED, image, log, math, plot, table, var,
+    // The other element kinds (LED, image, log, math, plot, table,
     // communication, timer, svgembed, thermo, register view, SVD tree, pin
-    // mapper, parameter map, ELF file) come with their own builders; until
-    // then they are skipped like unknown names.
+    // mapper, parameter map) come with their own builders; until then they
+    // are skipped like unknown names.
     return false;
 }
 

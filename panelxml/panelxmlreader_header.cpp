@@ -1,13 +1,15 @@
 // PanelXmlReader: the panel header elements between the checksum and the root
-// container, and the two of them that may also stand inside containers.
+// container, and the three of them that may also stand inside containers.
 #include "panelxmlreader.h"
 
 #include "activeelement.h"
+#include "apppaths.h"
 #include "numberliteral.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
 #include "tyklink.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
 
@@ -45,10 +47,12 @@ bool PanelXmlReader::readHeaderElement()
         loadSaveAllowed = value("value").toInt() != 0;
     } else if (name == QLatin1String("tooltipconfig")) {
         m_panel->toolTipSectionMask = parseNumberLiteral(value("value")).toUInt();
-    } else if (name != QLatin1String("elf") && name != QLatin1String("parametermap")
-               && name != QLatin1String("pinmapping") && name != QLatin1String("terminal")
-               && name != QLatin1String("usesPython")) {
-        // The five above are read by their own readers; they are known here.
+    } else if (name == QLatin1String("elf")) {
+        readElf(); // leaves the stream after the element
+        return true;
+    } else if (name != QLatin1String("parametermap") && name != QLatin1String("pinmapping")
+               && name != QLatin1String("terminal") && name != QLatin1String("usesPython")) {
+        // The four above are read by their own readers; they are known here.
         return false;
     }
     m_xml->skipCurrentElement();
@@ -78,4 +82,21 @@ void PanelXmlReader::warnWhenMissing(const QString &name, const QString &message
 {
     if (!QFileInfo::exists(resolvePanelPath(name)))
         xmlMessage(message, QString(), false);
+}
+
+void PanelXmlReader::readElf()
+{
+    if (m_xml->name() != QLatin1String("elf"))
+        return;
+    // Unlike the other companion files, the name is taken from the working
+    // directory, not from the panel's. readelf runs with a time-out, so a
+    // file it chokes on cannot hold the read up for good.
+    const QString file = text(m_xml->attributes(), "file");
+    const QByteArray path = QFile::encodeName(AppPaths::normalizePanelPath(file));
+    const unsigned int result = m_elfReader.Read(path.constData(), Symscan::RangeDebugInfo);
+    if (result != Symscan::CLog::Success)
+        xmlMessage(tr("Problem reading ELF file %1: %2.")
+                       .arg(file.toHtmlEscaped(), QString::fromLatin1(Symscan::CLog::ErrorCodeToString(result))),
+                   QString(), false);
+    m_xml->skipCurrentElement();
 }

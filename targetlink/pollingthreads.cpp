@@ -1,9 +1,180 @@
 #include "pollingthreads.h"
 
+#include "dataclass.h"
+#include "errorreporter.h"
+#include "jlink.h"
+#include "pollentries.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QMetaObject>
+#include <QVector>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+constexpr quint32 noAddress = 0xFFFFFFFF;
+constexpr quint32 everyPass = 0xFFFFFFFF;
+// "Every pass" still leaves the probe and the processor this much room.
+constexpr qint64 minPassPeriodMs = 1;
+// The longest sleep: a run flag cleared without a wake is seen this soon.
+constexpr qint64 maxSleepMs = 100;
+
+bool pollable(const VarPollEntry *entry)
+{
+    return entry && entry->target && entry->intervalMs != 0 && entry->byteSize != 0
+        && entry->address != noAddress;
+}
+
+} // namespace
+
+// The thread's own state of one polled entry.
+struct SeggerThread::Slot {
+    VarPollEntry *entry = nullptr;
+    qint64 periodNsecs = 0;
+    qint64 dueNsecs = 0;     // on the run's clock; 0: at once
+    bool read = false;       // a read of this run succeeded
+    bool reported = false;   // a failed read was reported
+};
+
+SeggerThread::SeggerThread(const std::atomic_bool &running, QList<VarPollEntry *> entries)
+    : m_running(running)
+    , m_entries(std::move(entries))
+{
+}
+
+void SeggerThread::wake()
+{
+    const std::lock_guard<std::mutex> locker(m_sleepMutex);
+    m_wakeUp.notify_all();
+}
+
+SeggerThread::Statistics SeggerThread::statistics() const
+{
+    Statistics result;
+    result.passes = m_passes.load();
+    result.reads = m_reads.load();
+    result.readErrors = m_readErrors.load();
+    result.busyNsecs = m_busyNsecs.load();
+    return result;
+}
+
 void SeggerThread::run()
 {
-    while (m_running.load())
-        msleep(1);
+    // One monotonic clock for the whole run; each slot keeps its next due
+    // time on it.
+    QElapsedTimer clock;
+    clock.start();
+    QVector<Slot> polled;
+    for (VarPollEntry *entry : m_entries) {
+        if (!pollable(entry))
+            continue;
+        entry->lastValue = 0;
+        entry->lastPoll.invalidate();
+        Slot slot;
+        slot.entry = entry;
+        slot.periodNsecs = (entry->intervalMs == everyPass ? minPassPeriodMs : qint64(entry->intervalMs)) * 1000000;
+        polled.append(slot);
+    }
+    QByteArray block;
+
+    while (m_running.load()) {
+        QElapsedTimer pass;
+        pass.start();
+        const qint64 nowNsecs = clock.nsecsElapsed();
+        qint64 nextDueNsecs = nowNsecs + maxSleepMs * 1000000;
+        quint64 reads = 0;
+        bool readAny = false;
+        for (Slot &slot : polled) {
+            if (slot.dueNsecs <= nowNsecs) {
+                slot.dueNsecs = nowNsecs + slot.periodNsecs;
+                slot.entry->lastPoll = pass;
+                reads += poll(slot, block) ? 1 : 0;
+                readAny = true;
+            }
+            nextDueNsecs = std::min(nextDueNsecs, slot.dueNsecs);
+        }
+        if (readAny) {
+            m_reads.fetch_add(reads);
+            m_busyNsecs.fetch_add(pass.nsecsElapsed());
+            m_passes.fetch_add(1);
+        }
+        sleepFor(std::max(minPassPeriodMs * 1000000, nextDueNsecs - clock.nsecsElapsed()));
+    }
+}
+
+// One due entry; true when it was read.
+bool SeggerThread::poll(Slot &slot, QByteArray &block)
+{
+    VarPollEntry *entry = slot.entry;
+
+    if (entry->byteSize > 4) {
+        // Blocks are read for the variable's accessors; nothing is handed on.
+        if (!entry->target->hasBuffer())
+            return false;
+        block.resize(int(entry->byteSize));
+        if (JLink::JLINKARM_ReadMem(entry->address, entry->byteSize, block.data()) != 0) {
+            readFailed(slot);
+            return false;
+        }
+        entry->target->storeBlock(block);
+        return true;
+    }
+
+    uchar bytes[4] = {0, 0, 0, 0};
+    if (JLink::JLINKARM_ReadMem(entry->address, entry->byteSize, bytes) != 0) {
+        readFailed(slot);
+        return false;
+    }
+    const quint32 word = quint32(bytes[0]) | quint32(bytes[1]) << 8 | quint32(bytes[2]) << 16
+        | quint32(bytes[3]) << 24;
+
+    if (!slot.read) {
+        // The first read always counts: the variable may hold a default the
+        // target does not. A write made before it goes out instead.
+        slot.read = true;
+        entry->lastValue = word;
+        if (entry->target->firstRead())
+            entry->target->takePolledValue(word);
+        return true;
+    }
+    if (word == entry->lastValue && !entry->forceSet)
+        return true;
+    entry->lastValue = word;
+    entry->target->takePolledValue(word);
+    return true;
+}
+
+// A refused read hands nothing on. The first one of each variable is
+// reported (on the GUI thread); the entry is tried again when next due.
+void SeggerThread::readFailed(Slot &slot)
+{
+    m_readErrors.fetch_add(1);
+    if (slot.reported)
+        return;
+    slot.reported = true;
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application)
+        return;
+    const VarPollEntry *entry = slot.entry;
+    const QString message = QStringLiteral("Cannot read %1 bytes at 0x%2 through J-Link for the variable %3. "
+                                           "Polling goes on.")
+                                .arg(entry->byteSize)
+                                .arg(entry->address, 8, 16, QLatin1Char('0'))
+                                .arg(entry->target->objectName());
+    QMetaObject::invokeMethod(application, [message] { reportError(message); }, Qt::QueuedConnection);
+}
+
+void SeggerThread::sleepFor(qint64 nsecs)
+{
+    std::unique_lock<std::mutex> locker(m_sleepMutex);
+    // Tested under the lock that wake() takes, so a stop cannot slip in
+    // between the test and the wait.
+    if (!m_running.load())
+        return;
+    m_wakeUp.wait_for(locker, std::chrono::nanoseconds(nsecs));
 }
 
 void SerialComThread::run()
@@ -12,16 +183,12 @@ void SerialComThread::run()
         msleep(1);
 }
 
-void stopPollingThread(QThread *thread, std::atomic_bool &running, unsigned long graceMs)
+void stopPollingThread(QThread *thread, std::atomic_bool &running)
 {
     running.store(false);
     if (!thread)
         return;
-    if (thread->wait(graceMs))
-        return;
-    // A poll pass can block inside a driver call; give it a second, then force it.
-    if (thread->wait(1000))
-        return;
-    thread->terminate();
+    if (auto *segger = qobject_cast<SeggerThread *>(thread))
+        segger->wake();
     thread->wait();
 }

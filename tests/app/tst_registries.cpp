@@ -104,7 +104,7 @@ void TestRegistries::getValue()
     DataClass var("VAR");
     var.setValue(0xFFFFFFFFu);
     DataClass fvar("FVAR");
-    fvar.type = 1;
+    fvar.isFloat = 1;
     fvar.setFloatValue(0.25f);
     window->panel()->setDataClass("VAR", &var);
     window->panel()->setDataClass("FVAR", &fvar);

@@ -104,7 +104,7 @@ void TestSetDef::init()
     var->setValue(7);
     fvar = new DataClass("FVAR");
     fvar->setParent(f->window.get());
-    fvar->type = 1;
+    fvar->isFloat = 1;
     fvar->setFloatValue(2.5f);
     f->window->panel()->setDataClass("VAR", var);
     f->window->panel()->setDataClass("FVAR", fvar);

@@ -421,7 +421,7 @@ void TestDisplayElements::badPicturesAreReported()
 void TestDisplayElements::placeholdersAreCollectedAndFilled()
 {
     auto &temp = *new DataClass(QStringLiteral("TEMP")); // the panel takes it over
-    temp.type = 1;
+    temp.isFloat = 1;
     temp.setFloatValue(21.5f);
     fx->panel.setDataClass(QStringLiteral("TEMP"), &temp);
     auto *mode = new ComboBox(QStringLiteral("MODE"), top.get());

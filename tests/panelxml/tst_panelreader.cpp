@@ -602,7 +602,7 @@ void TestPanelReader::headerElementValues()
         "<tooltipconfig value=\"0xC\"/><loadsaveallowed value=\"2\"/>"
         "<ioconfig port=\" com3 \" settings=\"9600\"/><iocheck mode=\"65537\"/>"
         "<fwversion min=\"1.2.3\" max=\"2.*\"/><infosource forumurl=\"http://f\" tooltip=\"Ask\"/>"
-        "<documents path=\"docs\"/><elf file=\"none.elf\"/><parametermap file=\"p.xml\"/>"
+        "<documents path=\"docs\"/><parametermap file=\"p.xml\"/>"
         "<pinmapping file=\"pins.xml\"/><terminal port=\"X\"/><usesPython/>"
         "<verticalcontainer/>"));
     QVERIFY(outcome.ok);
