@@ -159,30 +159,30 @@ qint64 lowSigned32(qint64 n)
     return low <= 0x7fffffffu ? qint64(low) : qint64(low) - 0x100000000LL;
 }
 
-// One checked conversion specification applied to one value of its type.
+// One checked conversion applied to one value of its type.
 template <typename T>
-QByteArray printed(const QByteArray &specification, T value)
+QByteArray printed(const QByteArray &conversion, T value)
 {
-    const int size = std::snprintf(nullptr, 0, specification.constData(), value);
+    const int size = std::snprintf(nullptr, 0, conversion.constData(), value);
     if (size < 0)
         return QByteArray();
     std::vector<char> buffer(size_t(size) + 1);
-    std::snprintf(buffer.data(), buffer.size(), specification.constData(), value);
+    std::snprintf(buffer.data(), buffer.size(), conversion.constData(), value);
     return QByteArray(buffer.data(), size);
 }
 
 // The conversion of the parts, written for snprintf; integers always go as
 // 64-bit values.
-QByteArray specificationOf(const FormatParts &parts)
+QByteArray conversionText(const FormatParts &parts)
 {
-    QByteArray specification = "%" + parts.flags;
+    QByteArray conversion = "%" + parts.flags;
     if (parts.width >= 0)
-        specification += QByteArray::number(parts.width);
+        conversion += QByteArray::number(parts.width);
     if (parts.precision >= 0)
-        specification += "." + QByteArray::number(parts.precision);
+        conversion += "." + QByteArray::number(parts.precision);
     if (kindOf(parts.conversion) == MathFormatInteger || kindOf(parts.conversion) == MathFormatHex)
-        specification += "ll";
-    return specification + parts.conversion;
+        conversion += "ll";
+    return conversion + parts.conversion;
 }
 
 // base-2 digits of the low 32 bits, justified to the width and grouped by
@@ -202,7 +202,7 @@ QString textOf(const FormatParts &parts, double value)
     const MathFormatKind kind = kindOf(parts.conversion);
     QByteArray number;
     if (kind == MathFormatFixed || kind == MathFormatGeneral) {
-        number = printed(specificationOf(parts), value);
+        number = printed(conversionText(parts), value);
     } else if (!std::isfinite(value)) {
         // No integer stands for these; show them as a double format would.
         number = std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf";
@@ -212,9 +212,9 @@ QString textOf(const FormatParts &parts, double value)
         const qint64 n = truncated(value);
         const bool isSigned = parts.conversion == 'd' || parts.conversion == 'i';
         if (isSigned)
-            number = printed(specificationOf(parts), static_cast<long long>(parts.longLong ? n : lowSigned32(n)));
+            number = printed(conversionText(parts), static_cast<long long>(parts.longLong ? n : lowSigned32(n)));
         else
-            number = printed(specificationOf(parts), static_cast<unsigned long long>(
+            number = printed(conversionText(parts), static_cast<unsigned long long>(
                                                          parts.longLong ? quint64(n) : quint64(quint32(quint64(n)))));
     }
     return QString::fromLatin1(parts.head + number + parts.tail);

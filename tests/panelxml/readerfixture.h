@@ -2,11 +2,16 @@
 
 #include "testenvironment.h"
 #include "testshell.h"
+#include "panelxml.h"
 #include "errorreporter.h"
 #include "panel.h"
 #include "panelxmlreader.h"
 #include "registermodel.h"
 
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QTextDocument>
 
@@ -39,6 +44,36 @@ public:
     {
         panel.clear();
         shell.console.clear();
+    }
+
+    // Writes text to path and reads it as the window opens a panel file: the
+    // panel before it cleared (its widgets gone once control is back), the
+    // file and its folder recorded, a fresh prompt. False when the file
+    // cannot be written or the read stopped early.
+    bool readPanelFile(const QString &path, const QByteArray &text)
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        clearPanelState();
+        env.installPrompt({});
+        if (writeTestFile(path, text).isEmpty())
+            return false;
+        panel.setXMLFile(path);
+        panel.xmlDir = QFileInfo(path).path();
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            return false;
+        PanelXmlReader reader(&panel, options);
+        return reader.readXml(&file);
+    }
+
+    // The console's XML lines, without the position each ends with.
+    QStringList xmlLines() const
+    {
+        QStringList lines = consoleText().split(QLatin1Char('\n')).filter(QStringLiteral("XML "));
+        static const QRegularExpression position(QStringLiteral("\\s*\\(file line \\d+, column \\d+\\)$"));
+        for (QString &line : lines)
+            line = line.remove(position).trimmed();
+        return lines;
     }
 
     // The root container of the panel shown last, or null.

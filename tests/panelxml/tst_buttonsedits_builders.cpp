@@ -105,19 +105,7 @@ void TestButtonsEditsBuilders::cleanupTestCase()
 
 bool TestButtonsEditsBuilders::read(const QByteArray &elements)
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    fx->clearPanelState();
-    fx->env.installPrompt({});
-    const QString path = writeTestFile(dir->filePath(QStringLiteral("panel.xml")),
-                                       verticalPanelText(QString::fromUtf8(elements)));
-    if (path.isEmpty())
-        return false;
-    fx->panel.setXMLFile(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    PanelXmlReader reader(&fx->panel, fx->options);
-    return reader.readXml(&file);
+    return fx->readPanelFile(dir->filePath(QStringLiteral("panel.xml")), verticalPanelText(QString::fromUtf8(elements)));
 }
 
 // ---------------------------------------------------------------------------

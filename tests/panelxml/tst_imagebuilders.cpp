@@ -82,19 +82,7 @@ void TestImageBuilders::cleanupTestCase()
 
 bool TestImageBuilders::readFile(const QByteArray &bytes)
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    fx->clearPanelState();
-    fx->env.installPrompt({});
-    const QString path = writeTestFile(dir->filePath(QStringLiteral("panel.xml")), bytes);
-    if (path.isEmpty())
-        return false;
-    fx->panel.setXMLFile(path);
-    fx->panel.xmlDir = dir->path();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    PanelXmlReader reader(&fx->panel, fx->options);
-    return reader.readXml(&file);
+    return fx->readPanelFile(dir->filePath(QStringLiteral("panel.xml")), bytes);
 }
 
 bool TestImageBuilders::read(const QByteArray &elements)

@@ -77,27 +77,12 @@ void TestMathBuilder::cleanupTestCase()
 
 bool TestMathBuilder::read(const QByteArray &elements, const QString &header)
 {
-    if (writeTestFile(path("panel.xml"), verticalPanelText(QString::fromUtf8(elements), header)).isEmpty())
-        return false;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    fx->clearPanelState();
-    fx->env.installPrompt({});
-    fx->panel.setXMLFile(path("panel.xml"));
-    QFile device(path("panel.xml"));
-    if (!device.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    PanelXmlReader reader(&fx->panel, fx->options);
-    return reader.readXml(&device);
+    return fx->readPanelFile(path("panel.xml"), verticalPanelText(QString::fromUtf8(elements), header));
 }
 
 QStringList TestMathBuilder::xmlLines() const
 {
-    QStringList lines = fx->consoleText().split(QLatin1Char('\n'));
-    lines = lines.filter(QStringLiteral("XML "));
-    static const QRegularExpression position(QStringLiteral("\\s*\\(file line \\d+, column \\d+\\)$"));
-    for (QString &line : lines)
-        line = line.remove(position).trimmed();
-    return lines;
+    return fx->xmlLines();
 }
 
 void TestMathBuilder::formulasArePreparedAndRegistered_data()

@@ -102,28 +102,12 @@ void TestNumericBuilders::write(const QString &name, const QByteArray &text) con
 
 bool TestNumericBuilders::read(const QByteArray &elements)
 {
-    write("panel.xml", verticalPanelText(QString::fromUtf8(elements)));
-    // The panel before goes as it would in the program, once control is back.
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    fx->clearPanelState();
-    fx->env.installPrompt({});
-    fx->panel.setXMLFile(path("panel.xml"));
-    QFile device(path("panel.xml"));
-    if (!device.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    PanelXmlReader reader(&fx->panel, fx->options);
-    return reader.readXml(&device);
+    return fx->readPanelFile(path("panel.xml"), verticalPanelText(QString::fromUtf8(elements)));
 }
 
 QStringList TestNumericBuilders::xmlLines() const
 {
-    QStringList lines = fx->consoleText().split(QLatin1Char('\n'));
-    lines = lines.filter(QStringLiteral("XML "));
-    // Without the position the line ends with.
-    static const QRegularExpression position(QStringLiteral("\\s*\\(file line \\d+, column \\d+\\)$"));
-    for (QString &line : lines)
-        line = line.remove(position).trimmed();
-    return lines;
+    return fx->xmlLines();
 }
 
 // ---------------------------------------------------------------------------

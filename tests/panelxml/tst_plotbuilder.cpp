@@ -106,26 +106,12 @@ void TestPlotBuilder::cleanupTestCase()
 
 bool TestPlotBuilder::read(const QByteArray &elements)
 {
-    if (writeTestFile(path("panel.xml"), verticalPanelText(QString::fromUtf8(elements))).isEmpty())
-        return false;
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    fx->clearPanelState();
-    fx->env.installPrompt({});
-    fx->panel.setXMLFile(path("panel.xml"));
-    QFile device(path("panel.xml"));
-    if (!device.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    PanelXmlReader reader(&fx->panel, fx->options);
-    return reader.readXml(&device);
+    return fx->readPanelFile(path("panel.xml"), verticalPanelText(QString::fromUtf8(elements)));
 }
 
 QStringList TestPlotBuilder::xmlLines() const
 {
-    QStringList lines = fx->consoleText().split(QLatin1Char('\n')).filter(QStringLiteral("XML "));
-    static const QRegularExpression position(QStringLiteral("\\s*\\(file line \\d+, column \\d+\\)$"));
-    for (QString &line : lines)
-        line = line.remove(position).trimmed();
-    return lines;
+    return fx->xmlLines();
 }
 
 // ---------------------------------------------------------------------------

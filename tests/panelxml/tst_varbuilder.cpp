@@ -111,19 +111,8 @@ void TestVarBuilder::cleanupTestCase()
 
 bool TestVarBuilder::read(const QByteArray &elements, const QByteArray &header)
 {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    fx->clearPanelState();
-    fx->env.installPrompt({});
-    const QString path = writeTestFile(dir->filePath(QStringLiteral("panel.xml")),
-                                       verticalPanelText(QString::fromUtf8(elements), QString::fromUtf8(header)));
-    if (path.isEmpty())
-        return false;
-    fx->panel.setXMLFile(path);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return false;
-    PanelXmlReader reader(&fx->panel, fx->options);
-    return reader.readXml(&file);
+    return fx->readPanelFile(dir->filePath(QStringLiteral("panel.xml")),
+                             verticalPanelText(QString::fromUtf8(elements), QString::fromUtf8(header)));
 }
 
 QStringList TestVarBuilder::errorLines() const
