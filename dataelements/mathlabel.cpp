@@ -3,6 +3,7 @@
 #include "consolelinks.h"
 #include "elementhost.h"
 #include "errorreporter.h"
+#include "numberliteral.h"
 
 #include <QAtomicInt>
 #include <QLocale>
@@ -139,19 +140,6 @@ MathFormatKind kindOf(char conversion)
     }
 }
 
-// The value truncated toward zero to 64 bits; beyond the range the nearest
-// bound, NaN 0.
-qint64 truncated(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 9223372036854775808.0)
-        return std::numeric_limits<qint64>::max();
-    if (value < -9223372036854775808.0)
-        return std::numeric_limits<qint64>::min();
-    return qint64(value);
-}
-
 // The low 32 bits of n read as a signed number.
 qint64 lowSigned32(qint64 n)
 {
@@ -207,9 +195,9 @@ QString textOf(const FormatParts &parts, double value)
         // No integer stands for these; show them as a double format would.
         number = std::isnan(value) ? "nan" : value > 0 ? "inf" : "-inf";
     } else if (kind == MathFormatBinary) {
-        number = binaryDigits(parts, truncated(value));
+        number = binaryDigits(parts, wholeNumber(value));
     } else {
-        const qint64 n = truncated(value);
+        const qint64 n = wholeNumber(value);
         const bool isSigned = parts.conversion == 'd' || parts.conversion == 'i';
         if (isSigned)
             number = printed(conversionText(parts), static_cast<long long>(parts.longLong ? n : lowSigned32(n)));
@@ -266,7 +254,7 @@ QString MathLabel::numberText(bool binaryAsDecimal) const
     const FormatParts parts = parseFormat(m_format.isEmpty() ? QByteArrayLiteral("%g") : m_format);
     if (m_kind == MathFormatBinary) {
         if (binaryAsDecimal && std::isfinite(m_value))
-            return QString::number(truncated(m_value));
+            return QString::number(wholeNumber(m_value));
         return textOf(parts, m_value);
     }
     return withoutTrailingZeros(textOf(parts, m_value));
@@ -317,10 +305,10 @@ QString MathLabel::value(int keyword, int flag)
                                              elementProperty("suffix").toString());
     case KeywordDefineValue:
         if (lsb() != -1)
-            return QString::number(qint64(defineValueOf(quint64(truncated(m_value)), lsb())));
+            return QString::number(qint64(defineValueOf(quint64(wholeNumber(m_value)), lsb())));
         if (m_kind == MathFormatFixed || m_kind == MathFormatGeneral)
             return numberText(true);
-        return QString::number(truncated(m_value));
+        return QString::number(wholeNumber(m_value));
     case KeywordTypeInfo:
         return QStringLiteral("MathLabel");
     default:

@@ -6,6 +6,7 @@
 #include "elementsignals.h"
 #include "errorreporter.h"
 #include "mathlabel.h"
+#include "numberliteral.h"
 
 #include <QPointer>
 #include <QVector>
@@ -21,19 +22,6 @@ void Panel::on_updateMathLabel()
 {
     if (QObject *source = senderElement())
         refreshMathLabels(source->objectName());
-}
-
-// The formula value as a whole number: truncated toward zero, beyond the
-// 64-bit range the nearest bound, NaN 0.
-static qint64 wholeNumber(double value)
-{
-    if (std::isnan(value))
-        return 0;
-    if (value >= 9223372036854775808.0)
-        return std::numeric_limits<qint64>::max();
-    if (value < -9223372036854775808.0)
-        return std::numeric_limits<qint64>::min();
-    return qint64(value);
 }
 
 void Panel::refreshMathLabels(const QString &name)

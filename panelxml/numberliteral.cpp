@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 namespace {
 
@@ -185,4 +187,15 @@ bool isZeroLiteral(const QString &text)
         digits.remove(0, 2);
     return std::all_of(digits.cbegin(), digits.cend(),
                        [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('.'); });
+}
+
+qint64 wholeNumber(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 9223372036854775808.0)
+        return std::numeric_limits<qint64>::max();
+    if (value < -9223372036854775808.0)
+        return std::numeric_limits<qint64>::min();
+    return qint64(value);
 }

@@ -48,3 +48,7 @@ QString convertLiteralByFormat(int code, const QString &text);
 // FractionLiteral, lower-case hexadecimal ("0x" with prefix), binary ("0b"
 // with prefix); OtherText gives the text unchanged, any other code "".
 QString formatNumberLiteral(const QString &text, quint32 *value, int code, bool prefix);
+
+// A number as a whole 64-bit number: truncated toward zero, beyond the range
+// the nearest bound, NaN 0 (a plain conversion would be undefined there).
+qint64 wholeNumber(double value);
