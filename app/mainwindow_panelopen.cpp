@@ -232,17 +232,23 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
         const QString answer = Prompt::instance().item(this, QStringLiteral("Select a COM port"),
                                                        QStringLiteral("COM port:"), ports, 0, &ok);
         if (!answer.isEmpty()) {
-            m_panel->ioPortName = answer.trimmed().toUpper();
+            m_panel->ioPortName = answer.trimmed();
             terminalPort.setPortName(answer);
-            if (!tykLink)
-                tykLink = new TykLink(this);
+            if (!tykLink) {
+                tykLink = new TykLink(m_panel->ioPortName);
+                tykLink->setConsole([this](const QString &line) { consolePrint(line); });
+                tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
+            }
         }
     }
 
     // Adapter presence.
     if (m_panel->usesTyk && (m_panel->ioCheckMode & 2)) {
-        if (!tykLink)
-            tykLink = new TykLink(this);
+        if (!tykLink) {
+            tykLink = new TykLink(m_panel->ioPortName);
+            tykLink->setConsole([this](const QString &line) { consolePrint(line); });
+            tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
+        }
         if (!tykLink->isConnected()) {
             PromptMessage warning;
             warning.parent = this;

@@ -39,7 +39,8 @@ bool PanelXmlReader::readHeaderElement()
     } else if (name == QLatin1String("documents")) {
         m_panel->setDocumentsPath(value("path"));
     } else if (name == QLatin1String("ioconfig")) {
-        m_panel->ioPortName = value("port").trimmed().toUpper();
+        // Device paths are case-sensitive; the Tyk names are matched without case.
+        m_panel->ioPortName = value("port").trimmed();
     } else if (name == QLatin1String("iocheck")) {
         // An unsigned number kept in 16 bits; anything else is 0.
         m_panel->ioCheckMode = quint16(value("mode").toULongLong());

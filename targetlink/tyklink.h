@@ -1,30 +1,84 @@
 #pragma once
 
-#include <QObject>
+#include <QByteArray>
+#include <QFile>
 #include <QString>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class QTextStream;
+class TykTransport;
 
 // Whether the panel's I/O port names the adapter over HID: empty, "TYK" or
 // "TYK2" (any case); any other name is a COM port, "?" means ask the user.
 bool isTykInterface(const QString &portName);
 
-// Connection to the Tyk USB adapter. This build holds the traffic-log settings
-// only; connecting over HID or a COM port comes with the adapter transport.
-class TykLink : public QObject
+// True while a Tyk adapter is open.
+bool tykConnected();
+
+// The one connection to the Tyk USB adapter, over HID or a COM port. Sends one
+// request at a time and keeps the reply; can log both directions as HTML lines
+// to the console and to a log file.
+class TykLink
 {
-    Q_OBJECT
 public:
-    explicit TykLink(QObject *parent = nullptr);
-    ~TykLink() override;
+    // Log mode bits.
+    enum LogMode : quint16 { LogToConsole = 1, LogToFile = 2 };
 
-    // Whether the last connect attempt to the adapter succeeded.
-    bool isConnected() const { return m_connected; }
+    // HID when portName is a Tyk interface, else the serial port of that name
+    // with the settings text "baud;databits;parity;stopbits". Connects at once.
+    explicit TykLink(const QString &portName = QString(), const QString &portSettings = QString());
+    // A link over the given transport (tests). Connects at once.
+    explicit TykLink(std::unique_ptr<TykTransport> transport);
+    ~TykLink();
 
-    void getLogSettings(quint16 &mode, bool &timeStamps, QString &file) const;
-    void openLog(quint16 mode, bool timeStamps, QString file);
+    TykLink(const TykLink &) = delete;
+    TykLink &operator=(const TykLink &) = delete;
+
+    // Where console log lines and connection problems go (HTML).
+    void setConsole(std::function<void(const QString &)> console);
+    // How long a reply may take before the exchange fails (HID) or ends
+    // with what has arrived (COM port).
+    void setReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
+
+    bool connectAdapter();
+    void disconnect();
+    // Whether the adapter is open.
+    bool isConnected() const;
+
+    // One request and its reply. The previous reply is gone once this starts.
+    bool transfer(const QByteArray &bytes);
+    // A copy of the last reply, logged when logging is on.
+    QByteArray getReceivedData();
+    // The length of the last reply, for readers on other threads.
+    int replyLength() const;
+
+    void openLog(quint16 mode, bool timeStamps, const QString &fileName);
+    void getLogSettings(quint16 &mode, bool &timeStamps, QString &fileName) const;
+
+    // The log line for bytes sent (or received), as written to the console.
+    static QString logLine(const QByteArray &bytes, bool received, bool timeStamps);
+    // How many leading bytes of a reply the log shows.
+    static int loggedReplyLength(const QByteArray &reply);
 
 private:
-    bool m_connected = false;
+    void log(const QByteArray &bytes, bool received);
+    void reportProblem(const QString &text);
+    void closeLogFile();
+
+    std::unique_ptr<TykTransport> m_transport;
+    std::function<void(const QString &)> m_console;
+    int m_replyTimeoutMs = 1000;
+
+    mutable std::mutex m_replyMutex;
+    QByteArray m_reply;
+
+    mutable std::mutex m_logMutex;
     quint16 m_logMode = 0;
     bool m_logTimeStamps = false;
-    QString m_logFile;
+    QString m_logFileName;
+    QFile m_logFile;
+    std::unique_ptr<QTextStream> m_logStream;
 };

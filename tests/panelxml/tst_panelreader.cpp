@@ -610,7 +610,7 @@ void TestPanelReader::headerElementValues()
     QCOMPARE(fx->panel.getXMLOriginalVersion(), QStringLiteral("1.1"));
     QCOMPARE(fx->panel.toolTipSectionMask, 12u);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(fx->panel.ioPortName, QStringLiteral("COM3"));
+    QCOMPARE(fx->panel.ioPortName, QStringLiteral("com3"));
     QCOMPARE(fx->panel.ioCheckMode, quint16(1));
     QCOMPARE(fx->panel.getFWVersionRangeText(), QStringLiteral("V.1.2.3..V.2.255.255"));
     QCOMPARE(fx->panel.getForumURL(), QStringLiteral("http://f"));
