@@ -415,8 +415,6 @@ void MainWindow::showPortMapping()
 
 void MainWindow::validateDefines() {}
 void MainWindow::showSvdTree() {}
-void MainWindow::getTykFWVersion() {}
-void MainWindow::updateTykFW() {}
 void MainWindow::runBatchfile() {}
 void MainWindow::startStopRecording() {}
 void MainWindow::addRecordCmd() {}

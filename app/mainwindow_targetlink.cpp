@@ -1,19 +1,9 @@
-// MainWindow: the adapter actions (send and receive value lists).
+// MainWindow: the J-Link connection of the post-load set-up.
 #include "mainwindow.h"
 
 #include "jlink.h"
 #include "jlinkconnection.h"
 #include "panel.h"
-
-void MainWindow::sendUSB(const QString &values)
-{
-    Q_UNUSED(values)
-}
-
-void MainWindow::recData(const QString &values)
-{
-    Q_UNUSED(values)
-}
 
 // Target variables are polled through J-Link: connect when no probe is open
 // yet. A failed connection reports itself and the load goes on.
@@ -24,9 +14,4 @@ void MainWindow::connectTargetForPolling()
     jlinkSettings = JLinkSettings();
     jlinkDefaultSettings(jlinkSettings);
     jlinkConnect(jlinkSettings);
-}
-
-void MainWindow::queryTykFirmwareVersion(bool compareWithPanel)
-{
-    Q_UNUSED(compareWithPanel)
 }
