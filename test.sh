@@ -28,7 +28,7 @@ ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
 
 # The polling thread, the probe binding and the target variables share data
 # with the GUI thread: their tests also run under ThreadSanitizer.
-threaded_tests=(tst_jlink tst_dataclass tst_seggerthread tst_tyklink tst_terminalport)
+threaded_tests=(tst_jlink tst_dataclass tst_seggerthread tst_tyklink tst_terminalport tst_comthread)
 cmake -S . -B build-tsan -DPython3_EXECUTABLE=/usr/bin/python3 -DQUILLMATE_TSAN=ON >/dev/null
 cmake --build build-tsan -j"$(nproc)" --target "${threaded_tests[@]}"
 regex=$(IFS='|'; echo "^(${threaded_tests[*]})\$")

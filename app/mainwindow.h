@@ -39,6 +39,7 @@ class RegisterRecord;
 class SeggerThread;
 class SerialComThread;
 class ShowXMLDialog;
+class TerminalPort;
 class TextBrowser;
 class TykLink;
 class UnresolvedDialog;
@@ -137,9 +138,14 @@ public:
     SerialComThread *serialComThread = nullptr;
     std::atomic_bool seggerPolling{false};
     std::atomic_bool serialPolling{false};
-    QSerialPort terminalPort;
+    // The panel's terminal: a receive-only serial port shown in the console's
+    // "Terminal" tab. Stays open until the next panel names another.
+    TerminalPort *terminalPort = nullptr;
+    void openTerminalPort(const QString &portName, const QString &settings);
     qint64 performanceFrequency = 0; // ticks per second of the exchange thread's clock
     JLinkSettings jlinkSettings; // the probe and target the J-Link connection uses
+    // The folder of the adapter's firmware files and updater.
+    static QString getTykFirmwarePath();
     void stopPollingThreads();
     void startPollingThreads();
 
@@ -159,7 +165,7 @@ public:
     bool loadSvdFile();
     bool openingHomePanel = false; // set while the home panel of a new project is read
     bool homePanelShown = false;   // the window shows the home panel
-    quint16 usbTimeoutCount = 0;
+    quint16 usbTimeoutCount = 0; // consecutive Tyk receive time-outs
     QPointer<PinMapping> pinMapping;
     int highlightTimerId = 0;
 
@@ -245,8 +251,12 @@ public:
     void loadFile(const QString &name) override;
     void runScript(const QString &text) override;
     void startProgram(const QString &program) override;
+    // The Tyk value lists: sendUSB packs a send list and transfers it,
+    // recData unpacks the reply of that transfer into elements and variables.
     void sendUSB(const QString &values) override;
     void recData(const QString &values) override;
+    // The reply of the last sendUSB transfer is still to be unpacked.
+    bool tykReplyUnread = false;
 
     // ---- Integration with the update site and Keil
     void checkForUpdates();
@@ -321,7 +331,9 @@ public slots:
 
     // Target link
     void connectTargetForPolling();
-    void queryTykFirmwareVersion(bool compareWithPanel);
+    // Asks the adapter for its firmware version and compares it with the
+    // panel's range: a message box, or console lines only when quiet.
+    void queryTykFirmwareVersion(bool quiet);
 
     // Actions and menus
     void updatePanelActions();
@@ -383,6 +395,8 @@ private:
     QTextBrowser *m_console = nullptr;
     TextBrowser *m_scriptInput = nullptr;
     QTextBrowser *m_terminalView = nullptr;
+    // Shows terminal text in the terminal view as consolePrint does in the log.
+    void terminalPrint(const QString &html);
     QDockWidget *m_consoleDock = nullptr;
     QTabWidget *m_consoleTabs = nullptr;
     QToolBar *m_harbikToolBar = nullptr;

@@ -51,9 +51,12 @@ void MainWindow::createGui()
     connect(m_scriptInput, &TextBrowser::lineEntered, this,
             [this](const QString &line) { executeScriptLine(line, -1); });
 
-    m_terminalView = new QTextBrowser;
+    // The terminal's tab is added when a panel opens a terminal port; until
+    // then the window keeps the view, hidden.
+    m_terminalView = new QTextBrowser(this);
     m_terminalView->setObjectName(QStringLiteral("terminalView"));
     m_terminalView->setReadOnly(true);
+    m_terminalView->hide();
 
     m_consoleTabs = new QTabWidget;
     m_consoleTabs->addTab(m_console, QStringLiteral("Log"));

@@ -13,6 +13,7 @@
 #include "pollingthreads.h"
 #include "prompt.h"
 #include "tabwidget.h"
+#include "terminalport.h"
 #include "timerlabel.h"
 #include "treewidgetitem.h"
 #include "tyklink.h"
@@ -24,7 +25,10 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QSerialPortInfo>
+#include <QScrollBar>
+#include <QTabWidget>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -149,11 +153,15 @@ bool MainWindow::readPanelFile(const QString &file)
     bool ok = false;
     QString errorLink;
     {
+        m_panel->readOrResetInProgress = true;
         PanelXmlReader reader(m_panel, panelReadOptions());
         ok = reader.readXml(&device);
+        m_panel->readOrResetInProgress = false;
         if (ok) {
             m_panel->usesTyk = reader.usesTyk;
             m_panel->loadSaveAllowed = reader.loadSaveAllowed;
+            if (!reader.terminalPort.isEmpty())
+                openTerminalPort(reader.terminalPort, reader.terminalSettings);
             m_panel->headerVersions = reader.headerVersions;
             // On screen the user sees what was built; a run that writes
             // files from the panel must not write one that is cut short.
@@ -233,9 +241,8 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
                                                        QStringLiteral("COM port:"), ports, 0, &ok);
         if (!answer.isEmpty()) {
             m_panel->ioPortName = answer.trimmed();
-            terminalPort.setPortName(answer);
             if (!tykLink) {
-                tykLink = new TykLink(m_panel->ioPortName);
+                tykLink = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
                 tykLink->setConsole([this](const QString &line) { consolePrint(line); });
                 tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
             }
@@ -245,7 +252,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     // Adapter presence.
     if (m_panel->usesTyk && (m_panel->ioCheckMode & 2)) {
         if (!tykLink) {
-            tykLink = new TykLink(m_panel->ioPortName);
+            tykLink = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
             tykLink->setConsole([this](const QString &line) { consolePrint(line); });
             tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
         }
@@ -340,9 +347,27 @@ void MainWindow::startPollingThreads()
         seggerThread = new SeggerThread(seggerPolling, entries);
         seggerThread->start(QThread::InheritPriority);
     }
-    if (!m_panel->comPollList.isEmpty()) {
+    // Likewise only exchanges with a period are made.
+    const QList<ComPollEntry *> &exchanges = m_panel->comPollList;
+    const bool anyExchanged = std::any_of(exchanges.cbegin(), exchanges.cend(), [](const ComPollEntry *entry) {
+        return entry && entry->intervalMs != 0;
+    });
+    if (anyExchanged) {
         serialPolling = true;
-        serialComThread = new SerialComThread(serialPolling);
+        // The thread reads the window's link on the GUI thread only; requests
+        // and replies are carried out here, queued. What a stopped thread left
+        // in the queue belongs to the panel before and is dropped.
+        SerialComThread *thread = new SerialComThread(serialPolling, exchanges, [this] { return tykLink; });
+        const auto current = [this, thread] { return serialComThread == thread && serialPolling.load(); };
+        connect(thread, &SerialComThread::changed_sendUSB, thread, [this, current](const QString &values) {
+            if (current())
+                sendUSB(values);
+        }, Qt::QueuedConnection);
+        connect(thread, &SerialComThread::changed_recData, thread, [this, current](const QString &values) {
+            if (current())
+                recData(values);
+        }, Qt::QueuedConnection);
+        serialComThread = thread;
         serialComThread->start(QThread::InheritPriority);
     }
 }
@@ -474,4 +499,40 @@ bool MainWindow::loadSvdFile()
     }
     m_panel->bindSvdVariables();
     return true;
+}
+
+// ---------------------------------------------------------------------------
+// The panel's terminal port
+
+void MainWindow::openTerminalPort(const QString &portName, const QString &settings)
+{
+    if (m_consoleTabs && m_terminalView) {
+        if (m_consoleTabs->indexOf(m_terminalView) < 0)
+            m_consoleTabs->addTab(m_terminalView, QStringLiteral("Terminal"));
+        m_consoleTabs->setCurrentWidget(m_terminalView);
+    }
+    if (!keepConsoleHidden && m_consoleDock)
+        m_consoleDock->show();
+
+    if (!terminalPort) {
+        terminalPort = new TerminalPort(this);
+        connect(terminalPort, &TerminalPort::consoleText, this, &MainWindow::terminalPrint);
+    }
+    // A port that cannot be opened is said in the log as well.
+    const QMetaObject::Connection failure =
+        connect(terminalPort, &TerminalPort::consoleText, this, [](const QString &html) { ::logMessage(html); });
+    terminalPort->open(portName, settings);
+    disconnect(failure);
+}
+
+void MainWindow::terminalPrint(const QString &html)
+{
+    if (!m_terminalView)
+        return;
+    QTextCursor cursor(m_terminalView->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertHtml(html);
+    m_terminalView->verticalScrollBar()->setValue(m_terminalView->verticalScrollBar()->maximum());
+    if (!keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())
+        m_consoleDock->show();
 }

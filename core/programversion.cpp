@@ -51,3 +51,12 @@ QString programVersionShortText()
 {
     return programVersion().shortText();
 }
+
+int versionCompare(const quint16 a[3], const quint16 b[3])
+{
+    for (int i = 0; i < 3; ++i) {
+        if (a[i] != b[i])
+            return a[i] > b[i] ? 1 : -1;
+    }
+    return 0;
+}

@@ -39,3 +39,7 @@ void parseVersionParts(const QString &text, unsigned parts[3]);
 
 // programVersion().shortText().
 QString programVersionShortText();
+
+// Compares two versions of three parts (major, minor, patch) part by part, as
+// numbers: 1 when a is higher than b, -1 when lower, 0 when equal.
+int versionCompare(const quint16 a[3], const quint16 b[3]);

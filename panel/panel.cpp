@@ -8,6 +8,7 @@
 #include "errorreporter.h"
 #include "mathlabel.h"
 #include "panelshell.h"
+#include "pollentries.h"
 #include "pushbutton.h"
 #include "registermodel.h"
 #include "tabwidget.h"
@@ -28,6 +29,7 @@ Panel::Panel(PanelShell *shell, QObject *parent)
 Panel::~Panel()
 {
     qDeleteAll(moduleTable);
+    qDeleteAll(comPollList);
 }
 
 void Panel::stopTimers()

@@ -99,9 +99,12 @@ public:
     bool hasOwnDisclaimer = false;
     bool usesTyk = false;
     bool loadSaveAllowed = true;
-    quint16 ioCheckMode = 0;
+    // Tyk I/O checks (iocheck): bit 0 reports receive time-outs, bit 1 warns
+    // after a load when no adapter is connected.
+    quint16 ioCheckMode = 1;
     // The I/O port the panel names ("TYK", "TYK2", "?" to ask, a COM port).
     QString ioPortName;
+    QString ioPortSettings; // "baud;databits;parity;stopbits" of a COM port; empty: 115200 8N1
     // The sections of every element tool tip (tooltipconfig).
     quint32 toolTipSectionMask = 0xffff;
     QMap<QString, QString> definePrefixes;
@@ -303,6 +306,9 @@ public:
     bool loading = false;
     // True only while resetGUI runs.
     bool guiResetInProgress = false;
+    // True while a panel is read or the GUI is reset: a Tyk receive waiting
+    // then gives up.
+    bool readOrResetInProgress = false;
 
     // ---- ElementHost
     bool feedsFormula(const QString &define) const override;
@@ -356,12 +362,14 @@ signals:
 protected:
     void timerEvent(QTimerEvent *event) override;
 
-private:
-    template <typename T>
-    T *installRootContainer(T *container);
+public:
     // The element whose signal runs the slot: the owner of an element's
     // ElementSignals, else the sender itself (null outside a signal).
     QObject *senderElement() const;
+
+private:
+    template <typename T>
+    T *installRootContainer(T *container);
 
     PanelShell *m_shell;
     LockDialog *m_lockGraph = nullptr;

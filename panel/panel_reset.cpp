@@ -53,6 +53,7 @@ void Panel::resetGUI(QString unused)
     Q_UNUSED(unused)
     loading = true;
     guiResetInProgress = true;
+    readOrResetInProgress = true;
 
     // Each pass goes over every element before the next begins. The passes
     // run actions: a change moves an element to the end of the list, and an
@@ -94,4 +95,5 @@ void Panel::resetGUI(QString unused)
 
     loading = false;
     guiResetInProgress = false;
+    readOrResetInProgress = false;
 }

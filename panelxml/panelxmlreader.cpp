@@ -10,6 +10,7 @@
 #include "gridwidget.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
+#include "pollentries.h"
 #include "programversion.h"
 #include "tabwidget.h"
 #include "treewidget.h"
@@ -31,8 +32,11 @@ PanelXmlReader::PanelXmlReader(Panel *target, PanelReadOptions readOptions)
 {
     m_panel->toolTipSectionMask = 0xFFFF;
     m_panel->varPollList.clear();
+    // The exchange thread of the panel before was stopped before this read.
+    qDeleteAll(m_panel->comPollList);
     m_panel->comPollList.clear();
     m_panel->ioPortName.clear();
+    m_panel->ioPortSettings.clear();
     m_panel->setForumURL(QString());
     m_panel->invisibleElements.clear();
 

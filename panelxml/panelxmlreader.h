@@ -86,6 +86,8 @@ public:
     bool usesTyk = false;         // an action sends to the Tyk adapter
     bool loadSaveAllowed = true;  // header element loadsaveallowed
     bool hasSvdFile = false;      // the panel header names an SVD file
+    QString terminalPort;         // header element terminal: the port shown on the console
+    QString terminalSettings;     // its settings "baud;databits;parity;stopbits"
     QString versionText;          // the root's version attribute as written
     // C header file -> panel version label when its first define was bound.
     QHash<QString, QString> headerVersions;
@@ -328,6 +330,10 @@ private:
     // place in target memory (an address that is no unsigned 32-bit number,
     // or a symbol the ELF data lacks, leaves it unbound).
     void readVar();
+
+    // ---- Periodic exchanges (panelxmlreader_communication.cpp)
+    // A communication element: one ComPollEntry on the panel's exchange list.
+    void readCommunication();
 
     Panel *m_panel;
     PanelReadOptions m_options;

@@ -118,6 +118,7 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
         {"migration", false, [](PanelXmlReader &r, const Place &) { r.readFileElement(QStringLiteral("migration")); }},
         {"include", false, [](PanelXmlReader &r, const Place &p) { r.readInclude(p.header, p.parent); }},
         {"var", false, [](PanelXmlReader &r, const Place &) { r.readVar(); }},
+        {"communication", false, [](PanelXmlReader &r, const Place &) { r.readCommunication(); }},
         {"elf", false, [](PanelXmlReader &r, const Place &) { r.readElf(); }},
     };
 
@@ -136,10 +137,10 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
                    false);
         return false;
     }
-    // The other element kinds (LED, image, log, math, plot, table,
-    // communication, timer, svgembed, thermo, register view, SVD tree, pin
-    // mapper, parameter map) come with their own builders; until then they
-    // are skipped like unknown names.
+    // The other element kinds (LED, image, log, math, plot, table, timer,
+    // svgembed, thermo, register view, SVD tree, pin mapper, parameter map)
+    // come with their own builders; until then they are skipped like
+    // unknown names.
     return false;
 }
 

@@ -41,6 +41,7 @@ bool PanelXmlReader::readHeaderElement()
     } else if (name == QLatin1String("ioconfig")) {
         // Device paths are case-sensitive; the Tyk names are matched without case.
         m_panel->ioPortName = value("port").trimmed();
+        m_panel->ioPortSettings = value("settings").trimmed().toUpper();
     } else if (name == QLatin1String("iocheck")) {
         // An unsigned number kept in 16 bits; anything else is 0.
         m_panel->ioCheckMode = quint16(value("mode").toULongLong());
@@ -48,12 +49,16 @@ bool PanelXmlReader::readHeaderElement()
         loadSaveAllowed = value("value").toInt() != 0;
     } else if (name == QLatin1String("tooltipconfig")) {
         m_panel->toolTipSectionMask = parseNumberLiteral(value("value")).toUInt();
+    } else if (name == QLatin1String("terminal")) {
+        // The window opens the port once the read has succeeded.
+        terminalPort = value("port").trimmed();
+        terminalSettings = value("settings").trimmed();
     } else if (name == QLatin1String("elf")) {
         readElf(); // leaves the stream after the element
         return true;
     } else if (name != QLatin1String("parametermap") && name != QLatin1String("pinmapping")
-               && name != QLatin1String("terminal") && name != QLatin1String("usesPython")) {
-        // The four above are read by their own readers; they are known here.
+               && name != QLatin1String("usesPython")) {
+        // The three above are read by their own readers; they are known here.
         return false;
     }
     m_xml->skipCurrentElement();

@@ -30,12 +30,15 @@ struct VarPollEntry {
     QElapsedTimer lastPoll;            // monotonic time of the last poll; invalid: never
 };
 
-// One periodic exchange with the adapter.
+// One periodic exchange with the Tyk adapter, one per communication element.
+// The reader fills the first five fields while no exchange thread runs; the
+// thread reads them and owns the working fields while it runs.
 struct ComPollEntry {
-    QString sendText;
-    QString receiveText;
-    int interval = 0;    // ms
-    int timeout = 0;     // ms
-    qint64 lastTick = 0;
-    int replyBytes = 0;
+    QString sendData;          // send list ("data")
+    QString receiveData;       // receive list ("recdata")
+    quint8 onChanged = 0;      // "OnChanged"; not used by the exchange thread
+    quint32 intervalMs = 0;    // period; 0: never sent
+    quint32 timeoutMs = 0;     // how long the reply may take
+    qint64 lastTick = 0;       // monotonic ns of the last send, on the thread's clock
+    quint16 neededBytes = 0;   // reply bytes the receive list takes
 };

@@ -228,7 +228,7 @@ void TestMainWindow::destructorStopsRunningPollingThreads()
     window->seggerPolling = true;
     window->serialPolling = true;
     window->seggerThread = new SeggerThread(window->seggerPolling);
-    window->serialComThread = new SerialComThread(window->serialPolling);
+    window->serialComThread = new SerialComThread(window->serialPolling, {}, {});
     window->seggerThread->start();
     window->serialComThread->start();
     QVERIFY(window->seggerThread->isRunning());

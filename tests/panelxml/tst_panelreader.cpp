@@ -611,6 +611,7 @@ void TestPanelReader::headerElementValues()
     QCOMPARE(fx->panel.toolTipSectionMask, 12u);
     QVERIFY(outcome.loadSaveAllowed);
     QCOMPARE(fx->panel.ioPortName, QStringLiteral("com3"));
+    QCOMPARE(fx->panel.ioPortSettings, QStringLiteral("9600"));
     QCOMPARE(fx->panel.ioCheckMode, quint16(1));
     QCOMPARE(fx->panel.getFWVersionRangeText(), QStringLiteral("V.1.2.3..V.2.255.255"));
     QCOMPARE(fx->panel.getForumURL(), QStringLiteral("http://f"));
