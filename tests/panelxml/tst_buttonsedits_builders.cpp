@@ -105,7 +105,8 @@ void TestButtonsEditsBuilders::cleanupTestCase()
 
 bool TestButtonsEditsBuilders::read(const QByteArray &elements)
 {
-    return fx->readPanelFile(dir->filePath(QStringLiteral("panel.xml")), verticalPanelText(QString::fromUtf8(elements)));
+    return fx->readPanelFile(dir->filePath(QStringLiteral("panel.xml")),
+                             verticalPanelText(QString::fromUtf8(elements)));
 }
 
 // ---------------------------------------------------------------------------

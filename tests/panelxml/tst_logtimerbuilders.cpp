@@ -78,7 +78,8 @@ void TestLogTimerBuilders::cleanupTestCase()
 
 bool TestLogTimerBuilders::read(const QByteArray &elements)
 {
-    return fx->readPanelFile(dir->filePath(QStringLiteral("panel.xml")), verticalPanelText(QString::fromUtf8(elements)));
+    return fx->readPanelFile(dir->filePath(QStringLiteral("panel.xml")),
+                             verticalPanelText(QString::fromUtf8(elements)));
 }
 
 // ---------------------------------------------------------------------------
