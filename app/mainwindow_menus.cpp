@@ -9,6 +9,7 @@
 #include "lockdialog.h"
 #include "panel.h"
 #include "prompt.h"
+#include "svddialog.h"
 
 #include <QAction>
 #include <QDesktopServices>
@@ -414,13 +415,23 @@ void MainWindow::showPortMapping()
 // to their actions already and do nothing yet.
 
 void MainWindow::validateDefines() {}
-void MainWindow::showSvdTree() {}
 void MainWindow::runBatchfile() {}
 void MainWindow::startStopRecording() {}
 void MainWindow::addRecordCmd() {}
 void MainWindow::generateXMLFromSVD() {}
 void MainWindow::integrateKeil() {}
 void MainWindow::showHelp() {}
+
+void MainWindow::showSvdTree()
+{
+    // Shown without parent and modally; a run without dialogs never shows it.
+    if (!Prompt::instance().isInteractive())
+        return;
+    ShowSvdDialog dialog(m_panel);
+    connect(&dialog, &ShowSvdDialog::elementActivated, this,
+            [this](ActiveElement *element) { raiseGUIElement(element); });
+    dialog.exec();
+}
 
 void MainWindow::showLocks()
 {

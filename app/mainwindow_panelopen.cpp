@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "apppaths.h"
+#include "combobox.h"
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "lineedit.h"
@@ -11,6 +12,7 @@
 #include "pinmapping.h"
 #include "pollentries.h"
 #include "pollingthreads.h"
+#include "svdstreamreader.h"
 #include "prompt.h"
 #include "tabwidget.h"
 #include "terminalport.h"
@@ -477,7 +479,8 @@ void MainWindow::expandRecursively(QTreeWidgetItem *item, bool expand)
 
 bool MainWindow::loadSvdFile()
 {
-    const QString svdFile = m_panel->svdFile;
+    QString svdFile = m_panel->svdFile;
+    svdFile.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (svdFile.isEmpty())
         return false;
     QString path = QDir(m_panel->xmlDir).filePath(svdFile);
@@ -497,6 +500,22 @@ bool MainWindow::loadSvdFile()
         reportCannotOpenFile(path, file.errorString());
         return false;
     }
+    Panel *panel = m_panel;
+    SvdStreamReader::ListHooks hooks;
+    hooks.elementExists = [panel](const QString &define) { return panel->getActiveElement(define) != nullptr; };
+    hooks.addItem = [panel](const QString &define, const QString &text, const QString &value, int key) {
+        return panel->setEnumeratedValue(define, text, value, key);
+    };
+    hooks.setLastPeripheralToolTip = [panel](const QString &text) {
+        if (auto *combo = qobject_cast<ComboBox *>(objectOf(panel->getActiveElement(QStringLiteral("$PERIPHERALS$")))))
+            combo->setLastItemToolTip(text);
+    };
+    hooks.setDeviceName = [panel](const QString &name) { panel->svdDeviceName = name; };
+    SvdStreamReader reader(m_panel, m_panel->getXMLFile(), hooks);
+    // A broken SVD file is said on the console with its position; the panel
+    // opens without the registers the file would have given.
+    if (!reader.read(&file))
+        logCannotReadFile(path, reader.errorString() + QStringLiteral("<br>") + reader.errorLocation());
     m_panel->bindSvdVariables();
     return true;
 }

@@ -121,6 +121,8 @@ QList<ElementKind> makeKinds()
     view.recorded = true;
     kinds << view;
 
+    kinds << kind("SvdTree", {"svdtree"}, {});
+
     kinds << kind("Text", {"text", "stretch", "horizontalline"}, {});
     return kinds;
 }

@@ -90,6 +90,7 @@ public:
     quint16 fwVersionMin[3] = {0, 0, 0};
     quint16 fwVersionMax[3] = {0, 0, 0};
     QString svdFile;
+    QString svdDeviceName; // the "name" of the SVD file's device
     QString forumUrl;
     QString forumToolTip;
     QString xmlDir;

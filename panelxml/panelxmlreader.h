@@ -335,6 +335,15 @@ private:
     // A communication element: one ComPollEntry on the panel's exchange list.
     void readCommunication();
 
+    // ---- Register view (panelxmlreader_registerview.cpp)
+    // A register view: its read/write buddy ("NAME;value") and the define and
+    // common attributes.
+    void readRegisterView(const QString &header, Container *parent);
+
+    // ---- SVD tree (panelxmlreader_svdtree.cpp)
+    // An svdtree element: the register tree over the panel's module table.
+    void readSvdTree(const QString &header, Container *parent);
+
     Panel *m_panel;
     PanelReadOptions m_options;
     std::unique_ptr<QXmlStreamReader> m_xml;

@@ -118,7 +118,9 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
         {"migration", false, [](PanelXmlReader &r, const Place &) { r.readFileElement(QStringLiteral("migration")); }},
         {"include", false, [](PanelXmlReader &r, const Place &p) { r.readInclude(p.header, p.parent); }},
         {"var", false, [](PanelXmlReader &r, const Place &) { r.readVar(); }},
+        {"registerview", false, [](PanelXmlReader &r, const Place &p) { r.readRegisterView(p.header, p.parent); }},
         {"communication", false, [](PanelXmlReader &r, const Place &) { r.readCommunication(); }},
+        {"svdtree", false, [](PanelXmlReader &r, const Place &p) { r.readSvdTree(p.header, p.parent); }},
         {"elf", false, [](PanelXmlReader &r, const Place &) { r.readElf(); }},
     };
 

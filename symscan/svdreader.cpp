@@ -372,8 +372,10 @@ unsigned int SVDReader::readRegister(const QDomElement &element, const Propertie
             const QString ownAccess = getText(child(element, "access"));
             if (!ownAccess.isEmpty()) {
                 const bool restricted = ownAccess.compare(QLatin1String("read-write"), Qt::CaseInsensitive) != 0;
-                for (Field &field : model.fields)
+                for (Field &field : model.fields) {
                     field.accessRestricted = restricted;
+                    field.access = ownAccess;
+                }
             }
         }
     }
@@ -466,6 +468,7 @@ unsigned int SVDReader::readField(const QDomElement &element, const QString &acc
         out.lsb = lsb.value_or(0);
         out.msb = msb.value_or(0);
     }
+    out.access = effectiveAccess;
     out.accessRestricted = !effectiveAccess.isEmpty()
                            && effectiveAccess.compare(QLatin1String("read-write"), Qt::CaseInsensitive) != 0;
     return CLog::Success;

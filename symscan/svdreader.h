@@ -27,6 +27,7 @@ struct Field
     QString name;
     QString description;
     bool accessRestricted = false; // access other than read-write
+    QString access;                // the access text that applies, empty when none
     quint32 msb = 0;
     quint32 lsb = 0;
     std::vector<SvdEnumeratedValue> enumeratedValues;

@@ -1,0 +1,64 @@
+// The program's SVD load: a panel that names an SVD file gets its registers,
+// its list elements filled, its bound elements placed; a broken SVD file is
+// said on the console with its position and the panel still opens.
+
+#include "combobox.h"
+#include "panelfixture.h"
+#include "registermodel.h"
+
+#include <QtTest>
+
+class TestSvdLoad : public QObject
+{
+    Q_OBJECT
+private slots:
+    void panelWithSvdFile()
+    {
+        PanelFixture fixture;
+        QFile::copy(QStringLiteral(SVD_FIXTURE_DIR "/ARM_Example.svd"), fixture.env->path("chip.svd"));
+        QVERIFY(fixture.load(QStringLiteral(
+                                 "<verticalcontainer>\n"
+                                 "<combo define=\"$PERIPHERALS$\" svd=\"0\"></combo>\n"
+                                 "<combo define=\"$REGISTERS$\" svd=\"0\"></combo>\n"
+                                 "<spinbox define=\"TIMER1.CR.MODE\" header=\"t.h\" range=\"0;7\" default=\"0\"/>\n"
+                                 "</verticalcontainer>"),
+                             QStringLiteral("<svd file=\"chip.svd\"/>\n")));
+        Panel *panel = fixture.window->panel();
+        QCOMPARE(panel->svdDeviceName, QStringLiteral("ARM_Example"));
+        for (const char *name : {"TIMER0", "TIMER1", "TIMER2"})
+            QVERIFY(panel->moduleTable.contains(name));
+        RegisterRecord *cr = panel->moduleTable.value("TIMER1")->getRegister("CR");
+        QVERIFY(cr);
+        QCOMPARE(cr->address, 0x40010100);
+        QCOMPARE(cr->headerName, QStringLiteral("t.h"));
+        // MODE sits at register bits 6..4.
+        QCOMPARE(cr->elementsByMask().value(quint64(0x70)), fixture.element("TIMER1.CR.MODE"));
+        auto *peripherals = fixture.widget<ComboBox>("$PERIPHERALS$");
+        QVERIFY(peripherals);
+        QCOMPARE(peripherals->count(), 3);
+        auto *registers = fixture.widget<ComboBox>("$REGISTERS$");
+        QVERIFY(registers);
+        QCOMPARE(registers->count(), 33 - 1); // TIMER1.CR came from the panel
+        for (const QString &line : fixture.consoleLines())
+            QVERIFY2(!line.contains("Not found in svd file"), qPrintable(line));
+    }
+
+    void brokenSvdFile()
+    {
+        PanelFixture fixture;
+        const QString svd = fixture.env->path("broken.svd");
+        QFile file(svd);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<device>\n<peripherals>\n<peripheral>\n</peripherals>\n</device>\n");
+        file.close();
+        QVERIFY(fixture.load(QStringLiteral("<verticalcontainer>\n<label text=\"x\"/>\n</verticalcontainer>"),
+                             QStringLiteral("<svd file=\"broken.svd\"/>\n")));
+        const QString console = fixture.consoleLines().join('\n');
+        QVERIFY2(console.contains("tag mismatch"), qPrintable(console));
+        QVERIFY2(console.contains("line 4, column"), qPrintable(console));
+        QVERIFY2(console.contains("panel.xml$-n4$-c"), qPrintable(console));
+    }
+};
+
+QTEST_MAIN(TestSvdLoad)
+#include "tst_svdload.moc"

@@ -1,0 +1,130 @@
+// Mutated SVD text for the SVD stream reader, run under AddressSanitizer and
+// UndefinedBehaviorSanitizer: the reader's checks, Symscan's expansion and
+// the filling of the register model, with elements bound before the read.
+// Seeds are the real SVD files; a fixed seed keeps every run the same and a
+// time budget keeps it to a few seconds.
+
+#include "activeelement.h"
+#include "registermodel.h"
+#include "svdstreamreader.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+class Element : public QLabel, public ActiveElement
+{
+    Q_OBJECT
+    Q_INTERFACES(ActiveElement)
+public:
+    QObject *elementObject() const override { return const_cast<Element *>(this); }
+    void setValue(const QString &, int) override {}
+    void loadValue(const QString &) override {}
+    QString value(int, int) override { return QStringLiteral("1"); }
+    QString storedValueText() override { return QString(); }
+    void initialize() override {}
+    void enable(bool) override {}
+    void setElementProperty(const char *name, const QVariant &value) override { setProperty(name, value); }
+    QVariant elementProperty(const char *name) override { return property(name); }
+    bool acceptsBitRange(int, int) override { return true; }
+signals:
+    void updateMathLabels() override;
+};
+
+class Host : public RegisterModelHost
+{
+public:
+    ~Host() override { qDeleteAll(modules); }
+    ModuleRecord *getModule(const QString &name) override { return modules.value(name); }
+    bool addModule(ModuleRecord *&out, const QString &name) override
+    {
+        if (modules.contains(name))
+            return false;
+        out = new ModuleRecord;
+        modules.insert(name, out);
+        return true;
+    }
+    void registerElement(const QString &, ActiveElement *) override {}
+    void logMessage(const QString &) override {}
+    QHash<QString, ModuleRecord *> modules;
+};
+
+const char *const pieces[] = {
+    "<register><name>R[%s]</name><dim>4294967295</dim></register>",
+    "<cluster><name>C</name><cluster><name>D</name></cluster></cluster>",
+    "<peripheral derivedFrom=\"P\"><name>P</name></peripheral>",
+    "<field><name>F</name><bitRange>[99:0]</bitRange></field>",
+    "<field><name>F</name><lsb>70</lsb><msb>2</msb></field>",
+    "<field><name>F</name><bitOffset>4294967295</bitOffset><bitWidth>4294967295</bitWidth></field>",
+    "<size>0xFFFFFFFF</size>", "<resetValue>#1x1x</resetValue>", "<value>0xFFFFFFFFFFFFFFFFF</value>",
+    "<addressOffset>-1</addressOffset>", "<name>", "</name>", "<dim>0</dim>", "&amp;", "&#0;", "<![CDATA[x]]>",
+};
+
+QByteArray mutate(QByteArray data, QRandomGenerator &random)
+{
+    const int edits = 1 + int(random.bounded(8));
+    for (int i = 0; i < edits && !data.isEmpty(); ++i) {
+        const int at = int(random.bounded(data.size()));
+        switch (random.bounded(4)) {
+        case 0:
+            data[at] = char(random.bounded(256));
+            break;
+        case 1:
+            data.remove(at, int(random.bounded(64)));
+            break;
+        case 2:
+            data.insert(at, pieces[random.bounded(int(sizeof pieces / sizeof *pieces))]);
+            break;
+        default: {
+            const int from = int(random.bounded(data.size()));
+            data.insert(at, data.mid(from, int(random.bounded(200))));
+        }
+        }
+    }
+    return data;
+}
+
+} // namespace
+
+class FuzzSvdStreamReader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void mutatedFiles()
+    {
+        setRegisterModelReporter([](const QString &) {});
+        QList<QByteArray> seeds;
+        for (const char *name : {"ARM_Example.svd", "nrf51.svd"}) {
+            QFile file(QStringLiteral(SVD_FIXTURE_DIR "/") + QLatin1String(name));
+            if (file.open(QIODevice::ReadOnly))
+                seeds.append(file.readAll());
+        }
+        QVERIFY(!seeds.isEmpty());
+        QRandomGenerator random(0x5fd);
+        QElapsedTimer budget;
+        budget.start();
+        int runs = 0;
+        while (budget.elapsed() < 4000) {
+            const QByteArray &seed = seeds.at(runs % seeds.size());
+            // The small file most of the time, so that many runs fit.
+            const QByteArray data = mutate(runs % 8 == 7 ? seed : seeds.first(), random);
+            Host host;
+            Element a, b;
+            bindRegisterPath(host, QStringLiteral("TIMER0.CR.MODE[1:0]"), QString(), &a, true);
+            bindRegisterPath(host, QStringLiteral("TIMER0.CR[5]"), QString(), &b, false);
+            SvdStreamReader reader(&host, QStringLiteral("p.xml"));
+            reader.readData(data);
+            reader.errorLocation();
+            ++runs;
+        }
+        setRegisterModelReporter(nullptr);
+        qInfo("%d runs", runs);
+    }
+};
+
+QTEST_MAIN(FuzzSvdStreamReader)
+#include "tst_svdstreamreader_fuzz.moc"
