@@ -6,6 +6,7 @@
 //
 // Goal: ratio <= 2.
 
+#include "moduletablehost.h"
 #include "registermodel.h"
 #include "svdstreamreader.h"
 
@@ -20,23 +21,7 @@
 
 namespace {
 
-class Host : public RegisterModelHost
-{
-public:
-    ~Host() override { qDeleteAll(modules); }
-    ModuleRecord *getModule(const QString &name) override { return modules.value(name); }
-    bool addModule(ModuleRecord *&out, const QString &name) override
-    {
-        if (modules.contains(name))
-            return false;
-        out = new ModuleRecord;
-        modules.insert(name, out);
-        return true;
-    }
-    void registerElement(const QString &, ActiveElement *) override {}
-    void logMessage(const QString &) override {}
-    QHash<QString, ModuleRecord *> modules;
-};
+using Host = ModuleTableHost;
 
 qint64 barePass(const QByteArray &data, int *tokens)
 {

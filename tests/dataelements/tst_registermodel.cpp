@@ -1,4 +1,5 @@
 #include "activeelement.h"
+#include "moduletablehost.h"
 #include "registermodel.h"
 
 #include <QtTest>
@@ -52,43 +53,15 @@ signals:
 };
 
 // The window side of a binding: the module table, the registries, the console.
-class FakeHost : public RegisterModelHost
+class FakeHost : public ModuleTableHost
 {
 public:
-    ~FakeHost() override { qDeleteAll(modules); }
-
-    ModuleRecord *getModule(const QString &name) override { return modules.value(name); }
-    bool addModule(ModuleRecord *&out, const QString &name) override
-    {
-        if (modules.contains(name))
-            return false;
-        out = new ModuleRecord;
-        modules.insert(name, out);
-        return true;
-    }
-    void registerElement(const QString &define, ActiveElement *element) override
-    {
-        registered.append(define);
-        elementsByDefine.insert(define, element);
-    }
-    void logMessage(const QString &html) override { console.append(html); }
-
-    RegisterRecord *reg(const QString &module, const QString &name) const
-    {
-        const ModuleRecord *m = modules.value(module);
-        return m ? m->getRegister(name) : nullptr;
-    }
     QStringList moduleNames() const
     {
         QStringList names = modules.keys();
         names.sort();
         return names;
     }
-
-    QHash<QString, ModuleRecord *> modules;
-    QHash<QString, ActiveElement *> elementsByDefine;
-    QStringList registered;
-    QStringList console;
 };
 
 static const quint64 AllBits = ~quint64(0);

@@ -1,4 +1,5 @@
 #include "activeelement.h"
+#include "moduletablehost.h"
 #include "registermodel.h"
 #include "svdreader.h"
 #include "svdstreamreader.h"
@@ -30,27 +31,9 @@ signals:
     void updateMathLabels() override;
 };
 
-class ModelHost : public RegisterModelHost
+class ModelHost : public ModuleTableHost
 {
 public:
-    ~ModelHost() override { qDeleteAll(modules); }
-    ModuleRecord *getModule(const QString &name) override { return modules.value(name); }
-    bool addModule(ModuleRecord *&out, const QString &name) override
-    {
-        if (modules.contains(name))
-            return false;
-        out = new ModuleRecord;
-        modules.insert(name, out);
-        return true;
-    }
-    void registerElement(const QString &define, ActiveElement *element) override { defines.insert(define, element); }
-    void logMessage(const QString &html) override { console.append(html); }
-
-    RegisterRecord *reg(const QString &module, const QString &name) const
-    {
-        const ModuleRecord *m = modules.value(module);
-        return m ? m->getRegister(name) : nullptr;
-    }
     int registerCount() const
     {
         int n = 0;
@@ -66,10 +49,6 @@ public:
                 n += r->fields.size();
         return n;
     }
-
-    QHash<QString, ModuleRecord *> modules;
-    QHash<QString, ActiveElement *> defines;
-    QStringList console;
 };
 
 // The list elements as the reader sees them: items per define.

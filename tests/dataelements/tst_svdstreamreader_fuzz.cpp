@@ -5,6 +5,7 @@
 // time budget keeps it to a few seconds.
 
 #include "activeelement.h"
+#include "moduletablehost.h"
 #include "registermodel.h"
 #include "svdstreamreader.h"
 
@@ -35,23 +36,7 @@ signals:
     void updateMathLabels() override;
 };
 
-class Host : public RegisterModelHost
-{
-public:
-    ~Host() override { qDeleteAll(modules); }
-    ModuleRecord *getModule(const QString &name) override { return modules.value(name); }
-    bool addModule(ModuleRecord *&out, const QString &name) override
-    {
-        if (modules.contains(name))
-            return false;
-        out = new ModuleRecord;
-        modules.insert(name, out);
-        return true;
-    }
-    void registerElement(const QString &, ActiveElement *) override {}
-    void logMessage(const QString &) override {}
-    QHash<QString, ModuleRecord *> modules;
-};
+using Host = ModuleTableHost;
 
 const char *const pieces[] = {
     "<register><name>R[%s]</name><dim>4294967295</dim></register>",
