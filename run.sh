@@ -18,7 +18,8 @@ export QT_QPA_PLATFORM=offscreen
 out="$PWD/$BUILD_DIR/demo-output"
 rm -rf "$out"
 mkdir -p "$out"
-cp examples/demo.xml "$out/"
+# The panel with the files it names (parameter map, catalog, pin mapping).
+cp examples/demo.xml examples/demo_parameters.xml examples/demo_catalog.xml examples/pins_chip.xml "$out/"
 set +e
 "$program" -q -c"$out/console.log" -s"$out/demo.qlmp" "$out/demo.xml" "$@" 2>"$out/stderr.log"
 rc=$?

@@ -9,6 +9,7 @@
 #include "lockdialog.h"
 #include "panel.h"
 #include "pollingthreads.h"
+#include "pythonhost.h"
 #include "registermodel.h"
 #include "resources.h"
 #include "showxmldialog.h"
@@ -24,6 +25,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -47,8 +49,10 @@ MainWindow::MainWindow(const CommandLineOptions &options)
         pal.setColor(QPalette::ColorGroup(group), QPalette::Window, Qt::white);
     setPalette(pal);
 
-    // 2. Update check, before anything else of the window exists.
-    checkForUpdates();
+    // 2. Update check, before anything else of the window exists. A run that
+    // ends by itself could not tell the user anything: it checks nothing.
+    if (!(options.save || options.generate || options.exitAfterKeil))
+        checkForUpdates();
 
     // 3. Recorder, setDef echo, highlight state and threads start cleared.
     m_panel->logSetDefs = false;
@@ -60,7 +64,8 @@ MainWindow::MainWindow(const CommandLineOptions &options)
 
     // 4. Console lines and register-model reports reach this window.
     ErrorReporter::instance().setConsoleSink([this](const QString &html) { consolePrint(html); });
-    m_scripts.setEcho([this](const QString &html) { consolePrint(html); });
+    setUpScriptEngine();
+    setUpPython();
     setRegisterModelReporter([](const QString &message) { reportError(message); });
     connect(m_panel, &Panel::xmlFileChanged, this, &MainWindow::showPanelFile);
     connect(m_panel, &Panel::forumToolTipChanged, this, [this](const QString &text) {
@@ -117,6 +122,8 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     connect(m_diffDialog, &DiffDialog::defineActivated, this, &MainWindow::raiseDefine);
     m_lockDialog = new LockDialog(this);
     m_panel->setLockGraph(m_lockDialog);
+    m_lockDialog->setActivation([this](ActiveElement *element) { raiseGUIElement(element); });
+    m_lockDialog->setToolTipSource([this](ActiveElement *element) { return registerToolTip(element); });
     m_portMappingDialog = nullptr;
 
     // 14.
@@ -156,6 +163,24 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     m_xmlDialog = nullptr;
 }
 
+// The descriptions of the register (and field) an element bound to the SVD
+// file stands for; empty when the register model does not have them.
+QString MainWindow::registerToolTip(ActiveElement *element) const
+{
+    if (!element || element->elementProperty("svd").toString().isEmpty())
+        return QString();
+    const QString path = Panel::getObjectName(element);
+    ModuleRecord *module = m_panel->getModule(Panel::getModuleName(path));
+    RegisterRecord *reg = module ? module->getRegister(Panel::getRegisterName(path)) : nullptr;
+    if (!reg)
+        return QString();
+    QString tip = reg->description;
+    const QString fieldName = Panel::getFieldName(path);
+    if (FieldRecord *field = fieldName.isEmpty() ? nullptr : reg->getField(fieldName))
+        tip += QLatin1Char('\n') + field->description;
+    return tip;
+}
+
 MainWindow::~MainWindow()
 {
     // The polling threads read the window's lists: they stop before anything goes.
@@ -172,6 +197,8 @@ MainWindow::~MainWindow()
     delete m_diffDialog;
     m_diffDialog = nullptr;
     delete m_xmlDialog.data();
+    delete m_helpProcess;
+    m_helpProcess = nullptr;
     closeLogFile();
     ErrorReporter::instance().setConsoleSink(nullptr);
 }
@@ -388,16 +415,6 @@ void MainWindow::showPanelFile(const QString &path)
 void MainWindow::loadFile(const QString &name)
 {
     loadFile(name, false);
-}
-
-void MainWindow::editGUI()
-{
-    auto *area = qobject_cast<QScrollArea *>(centralWidget());
-    if (!area)
-        return;
-    m_xmlDialog = new ShowXMLDialog(area->widget());
-    m_xmlDialog->setWindowFlags(m_xmlDialog->windowFlags() | Qt::WindowStaysOnTopHint);
-    m_xmlDialog->show();
 }
 
 void MainWindow::switchFullscreenMode()

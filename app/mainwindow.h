@@ -3,8 +3,11 @@
 #include "commandline.h"
 #include "jlinkconnection.h"
 #include "panelshell.h"
+#include "pinmappinghost.h"
 #include "panelxmlreader.h"
 #include "scriptengine.h"
+#include "scripthost.h"
+#include "scriptwindowhost.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -14,12 +17,15 @@
 #include <QStringList>
 
 #include <atomic>
+#include <memory>
 
 class ActiveElement;
+class DataClass;
 class DiffDialog;
 class LockDialog;
 class Panel;
 class PinMapping;
+class PythonHost;
 class QAction;
 class QCloseEvent;
 class QDockWidget;
@@ -27,6 +33,8 @@ class QDragEnterEvent;
 class QDropEvent;
 class QIODevice;
 class QLabel;
+class QNetworkReply;
+class QProcess;
 class QPushButton;
 class QTabWidget;
 class QTextBrowser;
@@ -72,7 +80,8 @@ enum class CloseMode {
 // dialogs, settings, the target link threads, and the orchestration of
 // opening, saving and exporting. Its constructor is the program's whole
 // start-up sequence. The loaded panel's state lives in the Panel it holds.
-class MainWindow : public QMainWindow, public PanelShell
+class MainWindow : public QMainWindow, public PanelShell, public ScriptHost, public PinMappingHost,
+                   public ScriptWindowHost
 {
     Q_OBJECT
 
@@ -91,6 +100,10 @@ public:
 
     // ---- Console
     void consolePrint(QString html);
+
+    // ---- Python (mainwindow_python.cpp)
+    // The window's embedded Python; started by the first panel that uses it.
+    PythonHost *pythonHost() const { return m_python.get(); }
     bool keepConsoleHidden = false; // set by the script command that hides the console
     static bool isXmlFile(const QString &path);
     static bool isElementEnabled(QObject *element);
@@ -166,7 +179,6 @@ public:
     bool openingHomePanel = false; // set while the home panel of a new project is read
     bool homePanelShown = false;   // the window shows the home panel
     quint16 usbTimeoutCount = 0; // consecutive Tyk receive time-outs
-    QPointer<PinMapping> pinMapping;
     int highlightTimerId = 0;
 
     // ---- Project file and header export
@@ -217,7 +229,23 @@ public:
     // "</checksum>"; false when the text lacks either tag.
     static bool insertChecksum(QString &text);
 
+    // ---- Panel validation (mainwindow_validate.cpp). Each prints its
+    // findings on the console and changes nothing.
+    // The define validation of one panel file (script command VALIDATE).
+    void validateXmlFile(const QString &file);
+    // The check against QLM.xsd beside the program (script command CHECKXSD).
+    void checkXsd(QString path);
+    // Both, file after file, as the "Validate XML File" command runs them.
+    void validateFiles(const QStringList &files);
+    // Compares two versions part by part: 1 when a is higher, -1 when lower, 0 when equal.
+    static int versionCompare(const quint16 a[3], const quint16 b[3]);
+
 public slots:
+    // What Python writes to its standard output and error: one console (and
+    // log file) line per text, a lone line end dropped.
+    void PythonStdOut(const QString &text);
+    void PythonStdErr(const QString &text);
+
     bool save();
     bool saveAs();
     // Every header (all) or only the changed ones; false when a header could
@@ -236,6 +264,68 @@ public:
     ScriptEngine &scripts() { return m_scripts; }
     bool runScriptFile(const QString &fileName);
     bool executeScriptLine(const QString &line, int lineNumber);
+    // Connects the script engine to this window (its host, output log, echo).
+    void setUpScriptEngine();
+
+    // ---- ScriptHost (mainwindow_scripthost.cpp)
+    void printOnConsole(const QString &html) override;
+    ActiveElement *elementByDefine(const QString &define) override;
+    QList<ActiveElement *> scriptElements() override;
+    QHash<QString, DataClass *> scriptVariables() override;
+    bool elementEnabled(QObject *element) override;
+    bool registerValueText(const QString &objectName, QString *text) override;
+    bool tableCell(const QString &define, int row, int column, QString *text, bool *numericColumn,
+                   bool *inRange) override;
+    void setDirEntry(const QString &entry) override;
+    void setLogSetDefs(bool on) override;
+    bool quietMode() const override { return quiet; }
+    void setQuietMode(bool on) override { quiet = on; }
+    void setIoCheckMode(quint16 mode) override;
+    void setTykLogging(int mode, bool timeStamps, const QString &file) override;
+    void setScriptWorkingDir(const QString &dir) override { setWorkingDir(dir); }
+    QStringList versionTexts() override;
+    QWidget *scriptDialogParent() override { return this; }
+    [[noreturn]] void exitProgram(int closeMode, int exitCode) override;
+
+    // ---- ScriptWindowHost (mainwindow_scriptcommands.cpp): the script
+    // commands on files, elements, tables, the window and the target.
+    // Adds those command families to the script engine.
+    void addScriptCommandFamilies();
+    void scriptLoadFile(const QString &path) override;
+    bool scriptSaveProject(const QString &path, bool sorted) override;
+    void scriptSetCurrentFile(const QString &path) override;
+    QString scriptCurrentFile() const override { return projectFile; }
+    QString scriptWorkingDir() const override { return workingDir; }
+    QString scriptScriptsDir() const override { return scriptsDir; }
+    void scriptSetWorkingDir(const QString &dir) override { setWorkingDir(dir); }
+    void scriptSetScriptsDir(const QString &dir) override { setScriptsDir(dir); }
+    void scriptSetDefinePrefix(const QString &key, const QString &text) override;
+    void scriptSelectFromCatalog(const QString &file) override;
+    bool scriptExportHeaders() override;
+    bool scriptSign(const QString &file) override;
+    void scriptValidate(const QString &file) override;
+    void scriptCheckXsd(const QString &file) override;
+    void scriptSetDef(const QString &text) override;
+    void scriptLock(const QString &text) override;
+    void scriptUnlock(const QString &text) override;
+    void scriptRaiseElement(ActiveElement *element) override;
+    QList<QPair<QString, QObject *>> scriptPushButtons() override;
+    void scriptSetFullScreen(bool on) override;
+    void scriptSelectTab(const QString &name, int index) override;
+    void scriptMoveWindow(int x, int y, bool raise) override;
+    void scriptClearConsole() override;
+    void scriptShowConsole(bool on) override;
+    void scriptShowPinMapper() override;
+    void scriptResetGui() override;
+    void scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout) override;
+    QString scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,
+                             bool open) override;
+    JLinkSettings &scriptJLinkSettings() override { return jlinkSettings; }
+    bool scriptSendTask(const QString &file, quint8 header1, bool flag, quint8 header3, quint16 word,
+                        QString *error) override;
+    QVector<IntelHexBlock> &scriptIntelHexBlocks() override { return intelHexBlocks; }
+    // The Intel HEX blocks WRITEBSL read, in reading order; never emptied.
+    QVector<IntelHexBlock> intelHexBlocks;
 
     // ---- PanelShell
     void showPanelWidget(QWidget *widget) override;
@@ -255,13 +345,24 @@ public:
     // recData unpacks the reply of that transfer into elements and variables.
     void sendUSB(const QString &values) override;
     void recData(const QString &values) override;
+    // The register tables' link and folder (mainwindow_table.cpp).
+    TykLink *tykLinkForTables(bool create) override;
+    QString tableWorkingDirectory() const override { return workingDir; }
+    void setTableWorkingDirectory(const QString &dir) override { setWorkingDir(dir); }
     // The reply of the last sendUSB transfer is still to be unpacked.
     bool tykReplyUnread = false;
 
-    // ---- Integration with the update site and Keil
+    // ---- Integration with the update site, Keil and the launcher
+    // (mainwindow_integration.cpp, mainwindow_launcher.cpp)
     void checkForUpdates();
     void cleanUpKeilEntries();
     void runKeilStep();
+    // The lock graph's tool tip of an element bound to a register.
+    QString registerToolTip(ActiveElement *element) const;
+    // Writes tool entry `entry` of the Keil tools menu and the end mark after it.
+    void integrateIntoKeil(int entry);
+    int harbikPort = 50000;
+    QProcess *m_helpProcess = nullptr; // the launcher started for help; lives for the run
 
     // ---- Menus, tool bars and status bar. Actions whose
     // settings.ini switch is off are never created and stay null.
@@ -296,7 +397,7 @@ public:
     QAction *clearConsoleAct = nullptr;
     QPushButton *appNotesButton = nullptr;
     QAction *appNotesAction = nullptr; // shows the app-notes button on the launcher bar
-    QString launcherFeatureId;         // the bundle's symbolic name + ".feature"
+    QString harbikFeatureId;         // the bundle's symbolic name + ".feature"
 
     // ---- Finding and marking elements. One mark at a
     // time, ended by its 5000 ms timer or by cancelHighlight().
@@ -343,17 +444,33 @@ public slots:
     void showForum();
     void showDifferences();
     void showPortMapping();
-    // Commands whose work comes later; each does nothing yet.
+    // The catalog dialog on the file (relative to the working directory):
+    // the user picks a record that fills the panel. Modal; true when it was
+    // closed with OK. A run without a user does not show it.
+    bool selectFromCatalog(const QString &catalogFile);
+    // Asks for panel files and validates each (validateFiles).
     void validateDefines();
+    // Commands whose work comes later; each does nothing yet.
     void showSvdTree();
     void getTykFWVersion();
     void updateTykFW();
     void runBatchfile();
     void startStopRecording();
     void addRecordCmd();
+    // A panel generated from an SVD file (mainwindow_svdgenerate.cpp): from
+    // the menu (asks for the file and the layout), or for the file in the
+    // Tree or the Group layout (the script command). True when the panel was
+    // generated and signed.
     void generateXMLFromSVD();
+    bool generateXMLFromSVD(const QString &svdFile, bool treeLayout);
     void integrateKeil();
     void showHelp();
+    // The launcher's local service: is the tool known, register a port, say it runs.
+    void checkRegisteredTools();
+    void readingRegisteredTools(QNetworkReply *reply);
+    void registerTool();
+    void onToolRegisterAttempt(QNetworkReply *reply);
+    void setHarbikState();
 
     void searchForGUIElement();
 
@@ -387,6 +504,9 @@ private:
 
     Panel *m_panel = nullptr;
     ScriptEngine m_scripts;
+    std::unique_ptr<PythonHost> m_python;
+    // Gives the panel and the script engine the window's Python host.
+    void setUpPython();
     // Panel widgets replaced while an element walk ran: deleted later, or at
     // the next open when no walk runs then.
     QList<QPointer<QWidget>> m_retiredPanelWidgets;
@@ -416,4 +536,28 @@ private:
     LockDialog *m_lockDialog = nullptr;
     QPointer<ShowXMLDialog> m_xmlDialog;
     QPointer<QWidget> m_portMappingDialog;
+
+public:
+    // ---- Pin mapping (mainwindow_portmapping.cpp). The panel's pin-mapping
+    // data and element live in the panel (Panel::pinMappingModel).
+    PinMappingModel *pinMappingModel() override;
+    ElementHost *elementHost() override;
+    OperandLookup *operandLookup() override;
+    bool raiseElement(const QString &name) override;
+    void searchElement() override;
+    QString workingDirectory() const override { return workingDir; }
+    // The open port-mapping window, or null.
+    QWidget *portMappingDialog() const { return m_portMappingDialog.data(); }
+    // Before the next panel is read: the pin-mapping element goes, the
+    // previous file's chip is forgotten, the port-mapping command is off.
+    void resetPinMapping();
+    // After an open: builds the panel's pin-mapping picture, reports what of
+    // the pin-mapping file the panel cannot show, switches the command on
+    // when there is a chip.
+    void buildPinMappingView();
+    // A value changed: the open pin views repaint.
+    void refreshPinViews(bool userChange);
+    // "Show Port mapping": a new port-mapping window over the panel's chip,
+    // kept as the open one (the command's switch must be on and a panel shown).
+    void openPortMappingDialog();
 };

@@ -23,7 +23,10 @@
 #include <QSettings>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTextBlockFormat>
 #include <QTextBrowser>
+#include <QTextCharFormat>
+#include <QTextCursor>
 #include <QTextStream>
 #include <QUrl>
 
@@ -81,7 +84,21 @@ void MainWindow::consolePrint(QString html)
         return;
     QTextCursor cursor(m_console->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertHtml(html);
+    // Each line ends its own paragraph: a "<br>" inside one ever-growing
+    // paragraph would have the whole console laid out again for every line.
+    cursor.beginEditBlock();
+    const QLatin1String lineBreak("<br>");
+    int from = 0;
+    for (int at = html.indexOf(lineBreak, 0, Qt::CaseInsensitive); at >= 0;
+         at = html.indexOf(lineBreak, from, Qt::CaseInsensitive)) {
+        if (at > from)
+            cursor.insertHtml(html.mid(from, at - from));
+        cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+        from = at + lineBreak.size();
+    }
+    if (from < html.size())
+        cursor.insertHtml(html.mid(from));
+    cursor.endEditBlock();
     m_console->verticalScrollBar()->setValue(m_console->verticalScrollBar()->maximum());
     if (!keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())
         m_consoleDock->show();

@@ -98,7 +98,7 @@ void MainWindow::createActions()
     if (m_switches.enableShowPortMapping != 0) {
         showPortMappingAct = makeAction(this, {"&Show Port mapping", "Show how the ports of the device "
                                                "are mapped.", QKeySequence(Qt::CTRL + Qt::Key_P)},
-                                        &MainWindow::showPortMapping);
+                                        &MainWindow::openPortMappingDialog);
         showPortMappingAct->setEnabled(false);
     }
     searchAct = makeAction(this, {"&Search GUI element...", "Search for a GUI element in the current "
@@ -147,7 +147,7 @@ void MainWindow::createActions()
     if (m_switches.enableGenerateXmlFromSvd)
         generateXmlAct = makeAction(this, {"Generate XML from SVD", "Generate an XML file from SVD as base "
                                                                     "for a GUI."},
-                                    &MainWindow::generateXMLFromSVD);
+                                    QOverload<>::of(&MainWindow::generateXMLFromSVD));
     if (m_switches.enableEditGui)
         editGuiAct = makeAction(this, {"Edit the GUI", "Edit the GUI.", QKeySequence(Qt::CTRL + Qt::Key_E)},
                                 &MainWindow::editGUI);
@@ -326,7 +326,7 @@ void MainWindow::createStatusBar()
                 if (line.contains(QLatin1String("Bundle-Version:")))
                     version = rest;
                 else if (line.contains(QLatin1String("Bundle-SymbolicName:")))
-                    launcherFeatureId = rest.section(QLatin1Char(';'), 0, 0) + QStringLiteral(".feature");
+                    harbikFeatureId = rest.section(QLatin1Char(';'), 0, 0) + QStringLiteral(".feature");
             }
         }
         text = tr("Quillmate - Version %1").arg(version);
@@ -341,37 +341,7 @@ void MainWindow::createStatusBar()
 }
 
 // ---------------------------------------------------------------------------
-// Application notes, forum and the small window slots
-
-void MainWindow::createAppNotesMenu()
-{
-    if (!appNotesButton)
-        return;
-    // The menu of the previous panel stays a child of the window.
-    appNotesButton->setMenu(nullptr);
-    const QDir folder(QDir(m_panel->xmlDir).filePath(m_panel->documentsPath));
-    const QStringList notes = folder.exists() ? folder.entryList({QStringLiteral("*.pdf")}) : QStringList();
-    if (notes.isEmpty()) {
-        appNotesAction->setVisible(false);
-        return;
-    }
-    auto *menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("appNotesMenu"));
-    for (const QString &note : notes)
-        connect(menu->addAction(note), &QAction::triggered, this, &MainWindow::showAppNotes);
-    menu->setFixedWidth(int(menu->sizeHint().width() * 1.15));
-    appNotesButton->setMenu(menu);
-    appNotesAction->setVisible(true);
-}
-
-void MainWindow::showAppNotes()
-{
-    auto *action = qobject_cast<QAction *>(sender());
-    if (!action)
-        return;
-    QDesktopServices::openUrl(QUrl(QStringLiteral("file:") + QDir(m_panel->xmlDir).filePath(m_panel->documentsPath)
-                                   + QLatin1Char('/') + action->text()));
-}
+// Forum and differences (application notes: mainwindow_appnotes.cpp)
 
 void MainWindow::showForum()
 {
@@ -403,24 +373,10 @@ void MainWindow::showDifferences()
     m_diffDialog->setFileColumnTitle(QFileInfo(file).fileName());
 }
 
-void MainWindow::showPortMapping()
-{
-    if (m_switches.enableShowPortMapping == 0 || !qobject_cast<QScrollArea *>(centralWidget()))
-        return;
-    // The port-mapping view of the panel's pin mapping opens here once it exists.
-}
-
 // ---------------------------------------------------------------------------
 // Commands whose work comes with later parts of the program. They are wired
 // to their actions already and do nothing yet.
 
-void MainWindow::validateDefines() {}
-void MainWindow::runBatchfile() {}
-void MainWindow::startStopRecording() {}
-void MainWindow::addRecordCmd() {}
-void MainWindow::generateXMLFromSVD() {}
-void MainWindow::integrateKeil() {}
-void MainWindow::showHelp() {}
 
 void MainWindow::showSvdTree()
 {

@@ -65,8 +65,6 @@ bool MainWindow::open(const QString &fileName)
     highlightedItem = nullptr;
     usbTimeoutCount = 0;
     m_panel->definePrefixes.clear();
-    delete pinMapping.data();
-    pinMapping = nullptr;
     // Panels replaced while an element walk ran are still waiting for the
     // event loop; with no walk running now they go before the next read.
     if (!m_panel->elementCodeRunning())
@@ -115,6 +113,7 @@ bool MainWindow::open(const QString &fileName)
         return false;
 
     updatePanelActions();
+    buildPinMappingView();
     setWorkingDir(QFileInfo(fileName).absolutePath());
     setWindowTitle(QStringLiteral("Quillmate ") + QDir::toNativeSeparators(fileName) + QStringLiteral("[*]"));
     setWindowModified(false);
@@ -177,6 +176,9 @@ bool MainWindow::readPanelFile(const QString &file)
     }
     if (ok) {
         m_panel->setXMLFile(path);
+        // A run that ends after start-up leaves no request behind.
+        if (!harbikFeatureId.isEmpty() && !endsAfterStartUp)
+            checkRegisteredTools();
         return true;
     }
     logCannotReadFile(path, errorLink);
@@ -448,6 +450,7 @@ void MainWindow::loadFile(QString name, bool absolute)
 void MainWindow::clearPanelState()
 {
     m_panel->clear();
+    resetPinMapping();
     projectFile.clear();
     if (m_console)
         m_console->clear();

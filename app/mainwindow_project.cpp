@@ -379,9 +379,7 @@ void ProjectFileReader::applyMigration()
         const QString newName = words.at(1);
         const QString oldName = words.takeLast();
         ModuleRecord *module = m_owner->panel()->getModule(newName.section(QLatin1Char('.'), 0, 0));
-        if (!module)
-            continue;
-        RegisterRecord *reg = module->getRegister(newName.section(QLatin1Char('.'), 1));
+        RegisterRecord *reg = module ? module->getRegister(newName.section(QLatin1Char('.'), 1)) : nullptr;
         if (!reg) {
             unknownDefineLines.append(line);
             continue;
@@ -495,24 +493,6 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
             m_unresolvedDialog->show();
     }
     return ok;
-}
-
-bool MainWindow::loadOld(const QString &fileName)
-{
-    // Importing an older generated header comes with the header read-back.
-    logCannotReadFile(fileName, tr("not a project file"));
-    return false;
-}
-
-QStringList MainWindow::readMigrationFile(QStringList *defineLines, QStringList *dropNames,
-                                          const QString &path)
-{
-    // The migration map comes with the import of older headers; until then it
-    // renames nothing.
-    Q_UNUSED(defineLines)
-    Q_UNUSED(dropNames)
-    Q_UNUSED(path)
-    return QStringList();
 }
 
 void MainWindow::setRegisterFromDefineLine(RegisterRecord *reg, QStringList *words)

@@ -5,73 +5,23 @@
 #include "registermodel.h"
 #include "svdreader.h"
 
-#include <QHash>
 #include <QIODevice>
-#include <QSet>
-#include <QVector>
 
 #include <utility>
 
 namespace {
 
-// Real descriptions nest about a dozen elements deep; Symscan's reader takes
-// the same bound.
-constexpr int maxNesting = 256;
-constexpr quint64 maxDim = 65536;
-
 int s_registerCounter = 0;
-
-// "0x1F" hexadecimal, "#1010" binary ("x" digits count as 0), else decimal.
-bool isSvdNumber(const QString &text, quint64 limit)
-{
-    const QString trimmed = text.trimmed();
-    bool ok = false;
-    quint64 value = 0;
-    if (trimmed.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)) {
-        value = trimmed.mid(2).toULongLong(&ok, 16);
-    } else if (trimmed.startsWith(QLatin1Char('#'))) {
-        QString digits = trimmed.mid(1);
-        digits.replace(QLatin1Char('x'), QLatin1Char('0'), Qt::CaseInsensitive);
-        value = digits.toULongLong(&ok, 2);
-    } else {
-        value = trimmed.toULongLong(&ok, 10);
-    }
-    return ok && value <= limit;
-}
-
-const QSet<QString> &numberElements()
-{
-    static const QSet<QString> names{
-        QStringLiteral("size"),        QStringLiteral("resetValue"),   QStringLiteral("resetMask"),
-        QStringLiteral("baseAddress"), QStringLiteral("addressOffset"), QStringLiteral("lsb"),
-        QStringLiteral("msb"),         QStringLiteral("bitOffset"),    QStringLiteral("bitWidth"),
-        QStringLiteral("dim"),         QStringLiteral("dimIncrement"), QStringLiteral("value")};
-    return names;
-}
-
-const QSet<QString> &namedElements()
-{
-    static const QSet<QString> names{QStringLiteral("peripheral"), QStringLiteral("register"),
-                                     QStringLiteral("cluster"), QStringLiteral("field")};
-    return names;
-}
-
-// Elements whose text is read as a whole (the checked numbers aside).
-const QSet<QString> &textElements()
-{
-    static const QSet<QString> names{QStringLiteral("name"), QStringLiteral("description"),
-                                     QStringLiteral("access"), QStringLiteral("bitRange"),
-                                     QStringLiteral("dimIndex")};
-    return names;
-}
 
 } // namespace
 
 QString svdModelRegisterName(const QString &expandedName)
 {
     QString name = expandedName;
-    name.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
-    name.replace(QLatin1Char('.'), QLatin1Char('_'));
+    if (name.contains(QLatin1Char('[')) || name.contains(QLatin1Char(']')))
+        name.remove(QLatin1Char('[')).remove(QLatin1Char(']'));
+    if (name.contains(QLatin1Char('.')))
+        name.replace(QLatin1Char('.'), QLatin1Char('_'));
     return name;
 }
 
@@ -103,105 +53,6 @@ void SvdStreamReader::warnAt(const QString &message, qint64 line, qint64 column)
                  QString::number(line), QString::number(column)));
 }
 
-// One pass over the stream: well-formedness, the root, the nesting depth, the
-// numbers, the names and derivedFrom loops, each with its position.
-bool SvdStreamReader::checkStream()
-{
-    struct Open {
-        QString kind;
-        qint64 line;
-        qint64 column;
-        bool named;
-    };
-    QVector<Open> named;   // the open peripherals, registers, clusters and fields
-    struct Derivation {
-        QString base;
-        qint64 line;
-        qint64 column;
-    };
-    QHash<QString, Derivation> peripheralBases;
-    QString pendingBase;   // derivedFrom of the innermost open peripheral
-    qint64 pendingLine = 0, pendingColumn = 0;
-    int depth = 0;
-    bool rootSeen = false;
-
-    while (!atEnd()) {
-        const TokenType token = readNext();
-        if (token == StartElement) {
-            const QString element = name().toString();
-            if (!rootSeen) {
-                rootSeen = true;
-                if (element != QLatin1String("device")) {
-                    raiseError(tr("Warning"));
-                    return false;
-                }
-            }
-            if (++depth > maxNesting) {
-                raiseError(tr("Elements nest deeper than %1").arg(maxNesting));
-                return false;
-            }
-            const qint64 line = lineNumber(), column = columnNumber();
-            if (namedElements().contains(element)) {
-                named.append({element, line, column, false});
-                if (element == QLatin1String("peripheral")) {
-                    pendingBase = attributes().value(QLatin1String("derivedFrom")).toString().trimmed();
-                    pendingLine = line;
-                    pendingColumn = column;
-                }
-                continue;
-            }
-            const bool isNumber = numberElements().contains(element);
-            if (!isNumber && !textElements().contains(element))
-                continue;
-            const QString text = readElementText(ErrorOnUnexpectedElement);
-            --depth;
-            if (hasError())
-                return false;
-            if (element == QLatin1String("name")) {
-                if (!named.isEmpty() && !named.last().named) {
-                    named.last().named = true;
-                    if (named.last().kind == QLatin1String("peripheral") && !pendingBase.isEmpty())
-                        peripheralBases.insert(text.trimmed(), {pendingBase, pendingLine, pendingColumn});
-                }
-            } else if (isNumber) {
-                const bool wide = element == QLatin1String("value");
-                if (!isSvdNumber(text, wide ? ~quint64(0) : 0xFFFFFFFFu))
-                    warnAt(tr("Not a number in <%1>: %2").arg(element, text.trimmed()), line, column);
-                else if (element == QLatin1String("dim") && isSvdNumber(text, ~quint64(0))
-                         && !isSvdNumber(text, maxDim))
-                    warnAt(tr("Array of %1 elements refused").arg(text.trimmed()), line, column);
-            }
-        } else if (token == EndElement) {
-            --depth;
-            if (!named.isEmpty() && named.last().kind == name()) {
-                const Open done = named.takeLast();
-                if (!done.named)
-                    warnAt(tr("<%1> without a name").arg(done.kind), done.line, done.column);
-            }
-        }
-    }
-    if (hasError())
-        return false;
-    if (!rootSeen) {
-        raiseError(tr("Warning"));
-        return false;
-    }
-
-    // derivedFrom loops among peripherals: the copies stop, and we say where.
-    for (auto it = peripheralBases.constBegin(); it != peripheralBases.constEnd(); ++it) {
-        QSet<QString> seen{it.key()};
-        QString next = it.value().base;
-        while (peripheralBases.contains(next) && !seen.contains(next)) {
-            seen.insert(next);
-            next = peripheralBases.value(next).base;
-        }
-        if (next == it.key())
-            warnAt(tr("Peripheral %1 is derived from itself through derivedFrom").arg(it.key()),
-                   it.value().line, it.value().column);
-    }
-    return true;
-}
-
 bool SvdStreamReader::read(QIODevice *device)
 {
     if (!device) {
@@ -219,11 +70,16 @@ bool SvdStreamReader::readData(const QByteArray &data)
     m_peripheralsListExists = m_hooks.elementExists
                               && m_hooks.elementExists(QStringLiteral("$PERIPHERALS$"));
 
-    if (!checkStream())
+    // One pass: the XML, the root, the nesting, the numbers and names are
+    // checked while the registers are collected.
+    Symscan::SVDReader &svd = m_device;
+    svd.deviceName.clear();
+    svd.peripherals.clear();
+    const unsigned int result = Symscan::readSvdStream(
+        *this, svd.deviceName, svd.peripherals,
+        [this](const QString &message, qint64 line, qint64 column) { warnAt(message, line, column); });
+    if (result == Symscan::CLog::NoSvdFile)
         return false;
-
-    Symscan::SVDReader svd;
-    const unsigned int result = svd.ReadData(data);
     if (result != Symscan::CLog::Success) {
         raiseError(tr("The SVD file's arrays or clusters are too large or nest too deeply"));
         return false;
@@ -234,6 +90,9 @@ bool SvdStreamReader::readData(const QByteArray &data)
         return true;
 
     const QString peripheralsList = QStringLiteral("$PERIPHERALS$");
+    // Most fields share their access text; it is compared once per text.
+    QString lastAccess;
+    bool lastReadOnly = false;
     const QString registersList = QStringLiteral("$REGISTERS$");
     for (const Symscan::Peripheral &peripheral : svd.peripherals) {
         if (peripheral.name.isEmpty())
@@ -284,7 +143,11 @@ bool SvdStreamReader::readData(const QByteArray &data)
                 if (!field)
                     field = reg->addField(svdField.name);
                 field->description = svdField.description;
-                field->readOnly = svdField.access.compare(QLatin1String("read-only"), Qt::CaseInsensitive) == 0;
+                if (svdField.access != lastAccess) {
+                    lastAccess = svdField.access;
+                    lastReadOnly = lastAccess.compare(QLatin1String("read-only"), Qt::CaseInsensitive) == 0;
+                }
+                field->readOnly = lastReadOnly;
                 const int msb = int(qMin<quint32>(svdField.msb, 0x7FFFFFFF));
                 const int lsb = int(qMin<quint32>(svdField.lsb, 0x7FFFFFFF));
                 if (msb >= lsb) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "svdreader.h"
+
 #include <QCoreApplication>
 #include <QString>
 #include <QXmlStreamReader>
 
 #include <functional>
+#include <vector>
 
 class QIODevice;
 class RegisterModelHost;
@@ -13,9 +16,10 @@ class RegisterModelHost;
 // register per register (arrays and clusters expanded, derived peripherals and
 // registers copied), a field per field with its enumerated values. Fields that
 // panel elements were bound to before the read are placed at their bits. The
-// expansion rules are Symscan's SVD reader's; this reader adds the checks with
-// file positions (well-formed XML, the "device" root, numbers and names) and
-// the filling of the model and of the "$PERIPHERALS$" / "$REGISTERS$" lists.
+// pass and its expansion rules are Symscan's (readSvdStream), run with the
+// checks that report file positions (well-formed XML, the "device" root,
+// numbers and names); this reader fills the model and the "$PERIPHERALS$" /
+// "$REGISTERS$" lists.
 class SvdStreamReader : public QXmlStreamReader
 {
     Q_DECLARE_TR_FUNCTIONS(SvdStreamReader)
@@ -48,18 +52,21 @@ public:
     QString errorLocation() const;
 
     bool peripheralsListExists() const { return m_peripheralsListExists; }
+    // The device of the last read as the expansion rules gave it, in file
+    // order (empty after a failed read).
+    const std::vector<Symscan::Peripheral> &peripherals() const { return m_device.peripherals; }
     // Keys of the list items: peripherals count from 0 on every read, registers
     // go on counting for the whole run.
     static int registerCounter();
 
 private:
-    bool checkStream();
     void warnAt(const QString &message, qint64 line, qint64 column);
 
     RegisterModelHost *m_host;
     QString m_panelFile;
     ListHooks m_hooks;
     bool m_peripheralsListExists = false;
+    Symscan::SVDReader m_device;
 };
 
 // The register-model name of an expanded SVD register: "[%s]" arrays lose

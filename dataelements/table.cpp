@@ -1,7 +1,358 @@
 #include "table.h"
 
+#include "elementhost.h"
+#include "errorreporter.h"
+#include "numberliteral.h"
+#include "registermodel.h"
+#include "tablehost.h"
+
+#include <QStandardItemModel>
+
+#include <algorithm>
+
+TableHost::~TableHost() = default;
+
+// ---------------------------------------------------------------------------
+// Construction, columns, model
+
 Table::Table(const QString &name, QWidget *parent)
-    : QTableWidget(parent)
+    : QTableView(parent)
+    , ValueElement(this)
 {
     setObjectName(name);
+    std::fill(std::begin(m_columnByType), std::end(m_columnByType), NoColumn);
+    setAlternatingRowColors(true);
+    setEditTriggers(QAbstractItemView::AllEditTriggers);
+    setDragDropMode(QAbstractItemView::InternalMove);
+    setDragDropOverwriteMode(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    connect(this, &QTableView::clicked, this, &Table::onTableClicked);
+    connect(this, &QTableView::pressed, this, &Table::onTablePressed);
+    m_model = new QStandardItemModel(this);
+    setModel(m_model);
 }
+
+Table::~Table() = default;
+
+TableHost *Table::tableHost() const
+{
+    return dynamic_cast<TableHost *>(host());
+}
+
+void Table::setColumn(quint16 index, int type, const QString &label, const QString &tooltip, const QString &format,
+                      qint16 width, const QString &defaultText, const QString &source)
+{
+    if (index >= MaxColumns)
+        return;
+    TableColumn &c = m_columns[index];
+    c.type = type;
+    c.label = label;
+    c.tooltip = tooltip;
+    c.format = format;
+    c.width = width;
+    c.defaultText = defaultText;
+    c.source = source;
+    if (type >= 0 && type <= TableColumnMath)
+        m_columnByType[type] = index;
+    m_columnCount = std::max<quint16>(m_columnCount, index);
+}
+
+QStandardItem *Table::makeItem(const QString &text, bool readOnly) const
+{
+    auto *item = new QStandardItem(text);
+    item->setEditable(!readOnly);
+    return item;
+}
+
+bool Table::isReadOnlyType(int column) const
+{
+    if (column < 0 || column >= MaxColumns)
+        return false;
+    const int type = m_columns[column].type;
+    return type == TableColumnRegName || type == TableColumnAddress || type == TableColumnAnswer
+        || m_columns[column].width == 0;
+}
+
+void Table::buildModel(quint16 columns, quint16 rows)
+{
+    auto *model = new QStandardItemModel(rows, columns, this);
+    m_columnCount = columns;
+    m_rowCount = rows;
+    QStandardItemModel *old = m_model;
+    m_model = model;
+    setModel(model);
+    delete old;
+
+    for (int c = 0; c < columns; ++c) {
+        const TableColumn column = this->column(c);
+        auto *header = new QStandardItem(column.label);
+        header->setToolTip(column.tooltip);
+        model->setHorizontalHeaderItem(c, header);
+        setColumnWidth(c, std::max<int>(0, column.width));
+    }
+    for (int r = 0; r < rows; ++r) {
+        for (int c = 0; c < columns; ++c) {
+            const TableColumn column = this->column(c);
+            QStandardItem *item = nullptr;
+            switch (column.type) {
+            case TableColumnRegName:
+            case TableColumnAnswer:
+            case TableColumnComment:
+                item = makeItem(column.defaultText, column.type != TableColumnComment);
+                break;
+            case TableColumnDelete:
+                item = new QStandardItem(QIcon(QStringLiteral(":/images/remove.png")), QString());
+                item->setSizeHint(QSize(250, -1));
+                item->setEditable(false);
+                break;
+            default:
+                item = makeItem(column.defaultText.isEmpty() ? formatTableDefault(column.format) : column.defaultText,
+                                column.type == TableColumnAddress);
+                break;
+            }
+            if (column.width == 0)
+                item->setEditable(false);
+            model->setItem(r, c, item);
+        }
+    }
+}
+
+bool Table::hasColumnOfType(int type) const
+{
+    for (int c = 0; c < std::min<int>(m_columnCount, MaxColumns); ++c) {
+        if (m_columns[c].type == type)
+            return true;
+    }
+    return false;
+}
+
+int Table::columnOfType(int type) const
+{
+    if (type < 0 || type > TableColumnMath || m_columnByType[type] == NoColumn)
+        return -1;
+    return m_columnByType[type];
+}
+
+bool Table::isNumericColumn(qint16 c) const
+{
+    // c is read as a column type first, then as the index of a declared column.
+    if (c < 0 || c > TableColumnMath || m_columnByType[c] == NoColumn || c >= MaxColumns)
+        return false;
+    const int type = m_columns[c].type;
+    return type == TableColumnAddress || type == TableColumnFunc || type == TableColumnValue
+        || type == TableColumnDelay || type == TableColumnMath;
+}
+
+QString Table::cellText(quint16 row, quint16 column) const
+{
+    const QStandardItem *item = m_model->item(row, column);
+    return item ? item->text() : QString();
+}
+
+QString Table::typedText(int row, int type) const
+{
+    const int c = columnOfType(type);
+    return c < 0 ? QString() : cellText(quint16(row), quint16(c));
+}
+
+void Table::putItem(int row, int column, QStandardItem *item)
+{
+    if (row < 0 || column < 0 || column >= m_model->columnCount()) {
+        delete item;
+        return;
+    }
+    if (row >= m_model->rowCount())
+        m_model->setRowCount(row + 1);
+    m_model->setItem(row, column, item);
+}
+
+void Table::putText(int row, int type, const QString &text, bool readOnly)
+{
+    const int c = columnOfType(type);
+    if (c >= 0)
+        putItem(row, c, makeItem(text, readOnly || m_columns[c].width == 0));
+}
+
+void Table::selectLine(int row)
+{
+    m_currentRow = quint16(row);
+    selectRow(m_currentRow);
+}
+
+void Table::setCellValue(int row, int c, const QString &value)
+{
+    m_currentRow = quint16(row);
+    m_currentColumn = quint16(c);
+    selectRow(m_currentRow);
+    const int column = columnOfType(c);
+    if (column < 0)
+        return;
+    // The cell is read only by the type of the column it lands in.
+    putItem(row, column, makeItem(value, isReadOnlyType(column)));
+    if (c == TableColumnValue)
+        refreshFieldToolTip(row);
+}
+
+// ---------------------------------------------------------------------------
+// Register tool tips
+
+static QString modulePart(const QString &path)
+{
+    return path.section(QLatin1Char('.'), 0, 0);
+}
+
+static QString registerPart(const QString &path)
+{
+    if (!path.contains(QLatin1Char('.')))
+        return QString();
+    QString name = path.section(QLatin1Char('.'), 1, 1);
+    const int bracket = name.indexOf(QLatin1Char('['));
+    return bracket >= 0 ? name.left(bracket) : name;
+}
+
+static RegisterRecord *registerOf(ElementHost *host, const QString &path)
+{
+    ModuleRecord *module = host ? host->getModule(modulePart(path)) : nullptr;
+    return module ? module->getRegister(registerPart(path)) : nullptr;
+}
+
+QString Table::registerDescription(const QString &path) const
+{
+    const RegisterRecord *record = registerOf(host(), path);
+    return record ? record->description : QString();
+}
+
+void Table::refreshFieldToolTip(int row)
+{
+    const int valueColumn = columnOfType(TableColumnValue);
+    if (valueColumn < 0)
+        return;
+    const QString number = parseNumberLiteral(cellText(quint16(row), quint16(valueColumn)));
+    setFieldToolTip(number.toULongLong(), row, valueColumn, typedText(row, TableColumnRegName));
+}
+
+void Table::setFieldToolTip(quint64 value, int row, int column, const QString &registerPath)
+{
+    QStandardItem *item = m_model->item(row, column);
+    if (!item)
+        return;
+    const RegisterRecord *record = registerOf(host(), registerPath);
+    if (!record) {
+        item->setToolTip(tr("Can't evaluate without valid register."));
+        return;
+    }
+    QList<const FieldRecord *> fields;
+    for (const FieldRecord *field : record->fields)
+        fields << field;
+    std::sort(fields.begin(), fields.end(),
+              [](const FieldRecord *a, const FieldRecord *b) { return a->msb() > b->msb(); });
+    QString text;
+    for (const FieldRecord *field : qAsConst(fields)) {
+        const int msb = field->msb();
+        const int lsb = field->lsb();
+        const quint64 fieldValue = msb < 0 || lsb < 0 ? 0 : (value & bitRangeMask(msb, lsb)) >> lsb;
+        QString range;
+        if (msb < 0 || lsb < 0)
+            range = QStringLiteral(": ");
+        else if (msb == lsb)
+            range = QStringLiteral("[%1]: ").arg(msb);
+        else
+            range = QStringLiteral("[%1..%2]: ").arg(msb).arg(lsb);
+        const int width = msb >= 0 && lsb >= 0 ? msb - lsb + 1 : field->width();
+        if (field->enumeratedValues.isEmpty()) {
+            // No names to show: the field's value in decimal and in base 2.
+            text += range + QStringLiteral("%1 (0b%2)\n").arg(fieldValue).arg(fieldValue, std::max(width, 1), 2,
+                                                                            QLatin1Char('0'));
+            continue;
+        }
+        const EnumeratedValue *chosen = &field->enumeratedValues.first();
+        for (const EnumeratedValue &entry : field->enumeratedValues) {
+            if (quint64(qint64(entry.value)) == fieldValue) {
+                chosen = &entry;
+                break;
+            }
+        }
+        text += range + chosen->name;
+        if (width > 1)
+            text += QStringLiteral(" (0b%1)").arg(quint32(chosen->value), width, 2, QLatin1Char('0'));
+        text += QLatin1Char('\n');
+    }
+    item->setToolTip(text);
+}
+
+// ---------------------------------------------------------------------------
+// Saved value
+
+QString Table::storedValueText()
+{
+    static const int types[] = {TableColumnRegName, TableColumnAddress, TableColumnFunc,
+                                TableColumnValue, TableColumnDelay, TableColumnComment};
+    QList<QStringList> rows;
+    for (int r = 0; r < m_model->rowCount(); ++r) {
+        QStringList row;
+        for (int type : types)
+            row << typedText(r, type);
+        rows << row;
+    }
+    return joinTableRows(rows);
+}
+
+void Table::loadRows(const QString &text)
+{
+    static const int types[] = {TableColumnRegName, TableColumnAddress, TableColumnFunc,
+                                TableColumnValue, TableColumnDelay, TableColumnComment};
+    const QList<QStringList> rows = splitTableRows(text);
+    int i = 0;
+    for (const QStringList &parts : rows) {
+        if (parts.size() != 6 || parts.at(0).isEmpty())
+            continue;
+        const int row = m_loadAtCurrentRow ? m_currentRow + i : i;
+        ++i;
+        if ((m_insertMode && m_loadAtCurrentRow) || row >= m_model->rowCount())
+            m_model->insertRow(std::min(row, m_model->rowCount()));
+        for (int k = 0; k < 6; ++k) {
+            const int c = columnOfType(types[k]);
+            if (c < 0)
+                continue;
+            QStandardItem *item = makeItem(parts.at(k), isReadOnlyType(c));
+            if (types[k] == TableColumnRegName)
+                item->setToolTip(registerDescription(parts.at(k)));
+            putItem(row, c, item);
+        }
+        refreshFieldToolTip(row);
+    }
+}
+
+void Table::loadValue(const QString &text)
+{
+    const bool blocked = blockSignals(true);
+    loadRows(text);
+    blockSignals(blocked);
+}
+
+QString Table::value(int keyword, int flag)
+{
+    Q_UNUSED(flag)
+    switch (keyword) {
+    case KeywordValue:
+    case KeywordDefineValue:
+        return typedText(m_currentRow, TableColumnValue);
+    case KeywordLabel:
+        return typedText(m_currentRow, TableColumnRegName);
+    case KeywordModule:
+        return modulePart(typedText(m_currentRow, TableColumnRegName));
+    case KeywordRegisterName:
+        return registerPart(typedText(m_currentRow, TableColumnRegName));
+    case KeywordTypeInfo:
+        return QStringLiteral("Table");
+    default:
+        return unsupportedKeyword(keyword);
+    }
+}
+
+bool Table::acceptsBitRange(int msb, int lsb)
+{
+    return msb == -1 && lsb == -1;
+}
+

@@ -113,7 +113,7 @@ QList<ElementKind> makeKinds()
     log.countsAsDefine = false;
     kinds << log;
 
-    ElementKind table = kind("Table", {"table"}, {});
+    ElementKind table = kind("Table", {"table"}, {"changed_sendUSB", "changed_setDef"});
     table.recorded = true;
     kinds << table;
 
@@ -122,6 +122,11 @@ QList<ElementKind> makeKinds()
     kinds << view;
 
     kinds << kind("SvdTree", {"svdtree"}, {});
+
+    // The chip picture has no value: no project records it.
+    ElementKind pins = kind("PinMapping", {"pinmapper"}, {});
+    pins.countsAsDefine = false;
+    kinds << pins;
 
     kinds << kind("Text", {"text", "stretch", "horizontalline"}, {});
     return kinds;

@@ -80,6 +80,7 @@ void Panel::clear()
     }
     variablesByName.clear();
     changedHeaders.clear();
+    parameterMap.clear();
     overflowConflicts.clear();
     // Pages hidden by setDef belong to the panel that is going away, and so
     // do the range changes still waiting for their report.
@@ -445,6 +446,7 @@ void Panel::changed()
         return;
     if (!recordElementChange(senderElement()))
         return;
+    emit valuesChanged(true);
     if (m_shell)
         m_shell->setProjectModified();
 }

@@ -3,7 +3,10 @@
 #include "activeelement.h"
 #include "elementhost.h"
 #include "expression.h"
+#include "pinmappingmodel.h"
+#include "parameterrecord.h"
 #include "registermodel.h"
+#include "tablehost.h"
 
 #include <QHash>
 #include <QList>
@@ -26,6 +29,7 @@ class LogLabel;
 class MathLabel;
 class PanelShell;
 class PushButton;
+class PythonBridge;
 class QTabWidget;
 class QWidget;
 class QwtDial;
@@ -72,7 +76,8 @@ struct RangeChangeNote {
 // One Panel lives as long as the window; clear() empties it before the next
 // panel is read into it. None of the registries owns what it points to: the
 // elements belong to their containers, the root container to the window.
-class Panel final : public QObject, public ElementHost, public OperandLookup, public RegisterModelHost
+class Panel final : public QObject, public ElementHost, public OperandLookup, public RegisterModelHost,
+                    public TableHost
 {
     Q_OBJECT
 
@@ -113,6 +118,12 @@ public:
     QHash<QString, QString> headerVersions;
     // Header files with a changed define since the last export.
     QHash<QString, bool> changedHeaders;
+    // The parameters of the panel's parameter map (parametermap), in file order.
+    QList<ParameterRecord> parameterMap;
+    // The chip of the panel's pin-mapping file (pinmapping) and the panel's
+    // pin-mapping element (pinmapper); kept from one panel to the next, the
+    // lists replaced by each file read.
+    PinMappingModel pinMappingModel;
 
     void setXMLFile(const QString &path);
     void setXMLVersion(const QString &text) { xmlVersion = text; }
@@ -299,6 +310,17 @@ public:
     int checkTimerId() const { return m_checkTimerId; }
     bool logSetDefs = false;
 
+    // ---- Python (panel_python.cpp)
+    // The window's Python host; null: Python cannot be started.
+    void setPythonBridge(PythonBridge *bridge) { m_python = bridge; }
+    PythonBridge *pythonBridge() const { return m_python; }
+    // Starts Python for a panel that uses it; warns ("Python integration")
+    // and returns false when it cannot start.
+    bool startPython();
+    // Publishes object to Python under define with every "." turned into "_";
+    // nothing while Python has not been started or define is empty.
+    void publishToPython(const QString &define, QObject *object);
+
     // ---- Colours
     static void setBGColor(QWidget *widget, int color);
     static void setTextColor(QWidget *widget, int color);
@@ -326,6 +348,14 @@ public:
     // True while an element walk runs: the panel widget it replaces must then
     // be deleted later, not at once.
     bool elementCodeRunning() const override { return m_runningWalks > 0; }
+
+    // ---- TableHost (panel_table.cpp)
+    DataClass *tableVariable(const QString &name) const override;
+    TykLink *tableTykLink(bool create) override;
+    QString tablePanelFileName() const override;
+    QString tablePanelVersion() const override { return xmlVersion; }
+    QString tableWorkingDir() const override;
+    void setTableWorkingDir(const QString &dir) override;
 
 public slots:
     // The lock check of the post-load set-up: the lockon conditions checked,
@@ -359,6 +389,9 @@ signals:
     // The panel file changed (the window's file label follows it).
     void xmlFileChanged(const QString &path);
     void forumToolTipChanged(const QString &text);
+    // An element's value changed: by the user (userChange), or any change
+    // that reaches the formulas. The pin views repaint on it.
+    void valuesChanged(bool userChange);
 
 protected:
     void timerEvent(QTimerEvent *event) override;
@@ -373,6 +406,7 @@ private:
     T *installRootContainer(T *container);
 
     PanelShell *m_shell;
+    PythonBridge *m_python = nullptr;
     LockDialog *m_lockGraph = nullptr;
     QPointer<QWidget> m_rootArea;
     int m_checkTimerId = 0;

@@ -28,6 +28,7 @@ void Panel::refreshMathLabels(const QString &name)
 {
     if (name.isEmpty())
         return;
+    emit valuesChanged(false);
     QList<QPointer<MathLabel>> labels;
     for (MathLabel *label : mathLabelsByDefine.value(name)) {
         if (label)

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QWidget;
+class TykLink;
 
 // What the panel model needs of the window around it: showing the panel's
 // root widget, the macro recorder, and the actions that reach beyond one
@@ -37,4 +38,15 @@ public:
     virtual void startProgram(const QString &program) = 0;
     virtual void sendUSB(const QString &values) = 0;
     virtual void recData(const QString &values) = 0;
+
+    // What the register tables use of the window: its Tyk link (made, with
+    // the window's log settings, when create is set and none exists) and its
+    // working directory. A shell without them has no link and no folder.
+    virtual TykLink *tykLinkForTables(bool create)
+    {
+        Q_UNUSED(create)
+        return nullptr;
+    }
+    virtual QString tableWorkingDirectory() const { return QString(); }
+    virtual void setTableWorkingDirectory(const QString &dir) { Q_UNUSED(dir) }
 };

@@ -21,6 +21,7 @@ class Container;
 class Panel;
 class QAbstractButton;
 class QColor;
+class QDomDocument;
 class QIODevice;
 class QObject;
 class QPoint;
@@ -70,6 +71,10 @@ public:
 
     // Reads the whole panel from the open device (the caller keeps it).
     bool readXml(QIODevice *device);
+    // Reads elements given as panel XML inside one wrapping element into
+    // parent, as an include reads a fragment: the panel editor's paste. False
+    // when the text is not well-formed.
+    bool readFragment(const QByteArray &bytes, Container *parent);
     // The position of the stream as console rich text (file link, line,
     // column), for the caller's "Cannot read file" line after a failed read.
     QString xmlErrorLink() const;
@@ -125,6 +130,21 @@ public:
     // A read prints at most this many XML lines; a flood would freeze the console.
     static constexpr int maxMessages = 1000;
 
+    // ---- Panel validation (panelvalidator.cpp): checks a panel file and
+    // reports its findings on the console only; builds nothing, writes nothing.
+    void validateXmlFile(QString path);
+    static void checkBranchUse(const QDomDocument &document, const QString &elementName,
+                               const QString &fileName);
+    static void checkItemElements(const QDomDocument &document, const QString &elementName,
+                                  const QString &itemName, const QString &fileName,
+                                  QMap<QString, int> &itemCounts,
+                                  QMap<QString, QString> &itemlessDefaults);
+    static void reportMissingDefines(const QString &fileName, const QString &kind,
+                                     const QSet<QString> &names, const QSet<QString> &defined);
+    static void checkMathDefines(const QString &path, const QMap<QString, qint64> &definedNames);
+    static void reportOverrideHideValues(const QString &svdFile,
+                                         const QMap<QString, QSet<QString>> &values);
+
 private:
     // ---- Read flow (panelxmlreader.cpp)
     bool checkRootElement();
@@ -152,6 +172,13 @@ private:
     // The elf element, at top level or in a container: reads the firmware's
     // symbols into m_elfReader; does nothing for another element.
     void readElf();
+    // The parametermap element, at top level or in a container: reads the
+    // parameter map into the panel; does nothing for another element.
+    void readParameterMapElement();
+    // The pinmapping element, at top level or in a container: reads the
+    // pin-mapping file into the panel's pin-mapping model; does nothing for
+    // another element.
+    void readPinMappingElement();
     void warnWhenMissing(const QString &name, const QString &message);
 
     // ---- Element dispatcher (panelxmlreader_dispatch.cpp)
@@ -343,6 +370,14 @@ private:
     // ---- SVD tree (panelxmlreader_svdtree.cpp)
     // An svdtree element: the register tree over the panel's module table.
     void readSvdTree(const QString &header, Container *parent);
+
+    // ---- Register table (panelxmlreader_table.cpp)
+    // A table element and its column children.
+    void readTable(const QString &header, Container *parent);
+
+    // ---- Pin mapper (panelxmlreader_pinmapping.cpp)
+    // A pinmapper element: the panel's one pin-mapping element.
+    void readPinMapper(Container *parent);
 
     Panel *m_panel;
     PanelReadOptions m_options;

@@ -88,6 +88,8 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
         setElementProperty(element, "confirmation", text(attributes, "confirmation"));
     if (auto *widget = qobject_cast<QWidget *>(element); widget && has(attributes, "enabled"))
         widget->setEnabled(text(attributes, "enabled").toInt() != 0);
+    if (element && element->isWidgetType())
+        m_panel->publishToPython(define, element);
 }
 
 // ---------------------------------------------------------------------------

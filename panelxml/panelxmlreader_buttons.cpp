@@ -47,6 +47,7 @@ void PanelXmlReader::readButton(Container *parent)
     connectSharedActionSignals(button, QStringLiteral("clicked"),
                                {QStringLiteral("resetGUI"), QStringLiteral("loadFile"),
                                 QStringLiteral("startProgram"), QStringLiteral("runScript")});
+    m_panel->publishToPython(define, button);
 }
 
 void PanelXmlReader::readCheckBox(const QString &header, Container *parent)

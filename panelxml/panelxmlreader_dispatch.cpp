@@ -7,6 +7,7 @@
 #include "container.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
+#include "panelxmlrecord.h"
 #include "text.h"
 #include "textedit.h"
 
@@ -121,17 +122,25 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
         {"registerview", false, [](PanelXmlReader &r, const Place &p) { r.readRegisterView(p.header, p.parent); }},
         {"communication", false, [](PanelXmlReader &r, const Place &) { r.readCommunication(); }},
         {"svdtree", false, [](PanelXmlReader &r, const Place &p) { r.readSvdTree(p.header, p.parent); }},
+        {"table", false, [](PanelXmlReader &r, const Place &p) { r.readTable(p.header, p.parent); }},
         {"elf", false, [](PanelXmlReader &r, const Place &) { r.readElf(); }},
+        {"parametermap", false, [](PanelXmlReader &r, const Place &) { r.readParameterMapElement(); }},
+        {"pinmapping", false, [](PanelXmlReader &r, const Place &) { r.readPinMappingElement(); }},
+        {"pinmapper", false, [](PanelXmlReader &r, const Place &p) { r.readPinMapper(p.parent); }},
     };
 
     const Place place{parent, header, radioGroup};
     for (const Builder &builder : builders) {
         if (name != QLatin1String(builder.name))
             continue;
+        // The writer saves the element from this record and the live widget.
+        const QXmlStreamAttributes written = m_xml->attributes();
+        PanelXmlRecord::Snapshot snapshot(parent);
         if (builder.branchForm && text(m_xml->attributes(), "uielement") == QLatin1String("branch"))
             readBranch(header, parent, radioGroup);
         else
             builder.build(*this, place);
+        snapshot.record(name, written);
         return true;
     }
     if (name == QLatin1String("item")) {
@@ -139,7 +148,7 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
                    false);
         return false;
     }
-    // The other element kinds (LED, image, log, math, plot, table, timer,
+    // The other element kinds (LED, image, log, math, plot, timer,
     // svgembed, thermo, register view, SVD tree, pin mapper, parameter map)
     // come with their own builders; until then they are skipped like
     // unknown names.

@@ -53,12 +53,21 @@ bool PanelXmlReader::readHeaderElement()
         // The window opens the port once the read has succeeded.
         terminalPort = value("port").trimmed();
         terminalSettings = value("settings").trimmed();
+    } else if (name == QLatin1String("parametermap")) {
+        readParameterMapElement(); // leaves the stream after the element
+        return true;
+    } else if (name == QLatin1String("pinmapping")) {
+        readPinMappingElement(); // leaves the stream after the element
+        return true;
     } else if (name == QLatin1String("elf")) {
         readElf(); // leaves the stream after the element
         return true;
-    } else if (name != QLatin1String("parametermap") && name != QLatin1String("pinmapping")
-               && name != QLatin1String("usesPython")) {
-        // The three above are read by their own readers; they are known here.
+    } else if (name == QLatin1String("usesPython")) {
+        // A panel whose Python cannot start is not read.
+        if (!m_panel->startPython())
+            return false;
+    } else if (name != QLatin1String("parametermap") && name != QLatin1String("pinmapping")) {
+        // The two above are read by their own readers; they are known here.
         return false;
     }
     m_xml->skipCurrentElement();

@@ -41,6 +41,7 @@ void PanelXmlReader::readLed(Container *parent)
     const int mask = ledBitMask(bitmask);
     if (data.isEmpty())
         xmlMessage(tr("LED without data doesn't make sense: "), QString(), true);
+    m_panel->publishToPython(define, led);
 
     led->setObjectName(QStringLiteral("%1_%2_%3").arg(data, bitmask).arg(ledBuildCount++));
     led->setProperty("data", data);
@@ -71,6 +72,7 @@ void PanelXmlReader::readImage(Container *parent)
     image->setProperty("File", file);
     m_panel->setImage(define, image);
     readCommonAttributes(attributes, image);
+    m_panel->publishToPython(define, image);
     m_xml->skipCurrentElement();
 }
 

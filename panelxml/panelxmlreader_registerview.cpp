@@ -24,4 +24,7 @@ void PanelXmlReader::readRegisterView(const QString &header, Container *parent)
     }
     readDefineAttributes(attributes, view, header, define);
     readCommonAttributes(attributes, view);
+    // The element has no children of its own: the stream goes on after it.
+    if (!m_xml->isEndElement())
+        m_xml->skipCurrentElement();
 }

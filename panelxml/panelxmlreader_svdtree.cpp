@@ -32,4 +32,7 @@ void PanelXmlReader::readSvdTree(const QString &header, Container *parent)
 
     readDefineAttributes(attributes, tree, header, define);
     readCommonAttributes(attributes, tree);
+    // The element has no children of its own: the stream goes on after it.
+    if (!m_xml->isEndElement())
+        m_xml->skipCurrentElement();
 }

@@ -1,5 +1,6 @@
 #include "prompt.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QInputDialog>
@@ -55,6 +56,11 @@ GuiPrompt::~GuiPrompt()
 PromptAnswer GuiPrompt::message(const PromptMessage &message)
 {
     QMessageBox box(message.icon, message.title, message.text, message.buttons, message.parent);
+    box.setTextFormat(message.textFormat);
+    for (auto text = message.buttonTexts.cbegin(); text != message.buttonTexts.cend(); ++text) {
+        if (QAbstractButton *button = box.button(text.key()))
+            button->setText(text.value());
+    }
     if (message.windowFlags)
         box.setWindowFlags(message.windowFlags);
     if (message.defaultButton != QMessageBox::NoButton)

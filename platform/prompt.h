@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -19,6 +20,8 @@ struct PromptMessage {
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
     QString checkBoxText;            // empty: no check box
     Qt::WindowFlags windowFlags = {}; // empty: the box's own flags
+    Qt::TextFormat textFormat = Qt::AutoText; // PlainText for texts from outside
+    QHash<QMessageBox::StandardButton, QString> buttonTexts; // buttons with texts of their own
 };
 
 struct PromptAnswer {

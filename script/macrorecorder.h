@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QTextStream>
 
@@ -7,7 +8,8 @@
 
 // The macro recorder: the script lines of the user's changes go to its
 // stream while it has somewhere to write, each followed by the pending
-// comment, and are echoed on the console.
+// comment, and are echoed on the console. A recording into a file starts
+// with a header (the panel and a wait time) and ends with a commented EXIT.
 class MacroRecorder
 {
 public:
@@ -23,11 +25,22 @@ public:
     bool isRecording() const;
     // Writes line, then echoes consoleLine, each followed by the comment.
     void record(const QString &line, const QString &consoleLine);
+    // Writes a line as it stands (an inserted command) and echoes it.
+    void insertLine(const QString &line);
     // Stops writing: the stream lets go of its device or string.
     void stop();
+
+    // Starts recording into fileName (created empty) with the header lines
+    // for panelFile. False, with the reason in *errorText, when the file
+    // cannot be opened; the recorder then stays off.
+    bool startFile(const QString &fileName, const QString &panelFile, QString *errorText);
+    // Ends a recording into a file: writes the trailer and closes the file.
+    void stopFile();
+    QString fileName() const { return m_file.fileName(); }
 
 private:
     QTextStream m_stream;
     QString m_comment;
     std::function<void(const QString &)> m_echo;
+    QFile m_file;
 };

@@ -6,11 +6,11 @@
 #include <QHash>
 #include <QString>
 
-#include <optional>
+#include <functional>
 #include <vector>
 
 class QByteArray;
-class QDomElement;
+class QXmlStreamReader;
 
 namespace Symscan {
 
@@ -52,12 +52,32 @@ struct Peripheral
     std::vector<Register> registers;
 };
 
+// Reports a doubtful part of an SVD description: message, line, column.
+using SvdWarningSink = std::function<void(const QString &message, qint64 line, qint64 column)>;
+
+// Reads an SVD description in one forward pass of `xml` (which holds the
+// data) and expands it as SVDReader does; derivedFrom is resolved after the
+// pass. Returns a CLog code: Success; NoSvdFile when the XML is not
+// well-formed, the root is not "device" or elements nest deeper than 256 (the
+// reader's error then says why and where); 17 for text where elements belong;
+// GeneralError for dim arrays or clusters beyond the bounds. On failure the
+// outputs are left empty.
+//
+// With `warnings` the pass also checks as the program's own reader does: the
+// root must be "device" exactly, name, description, access, bitRange, dimIndex
+// and number elements must hold text only, and doubtful numbers, missing names,
+// refused arrays and peripherals derived from themselves are reported.
+SYMSCAN_EXPORT unsigned int readSvdStream(QXmlStreamReader &xml, QString &deviceName,
+                                          std::vector<Peripheral> &peripherals,
+                                          const SvdWarningSink &warnings = SvdWarningSink());
+
 // Reads a CMSIS-SVD register description into peripherals, registers, fields
 // and enumerated values. Follows the standard: decimal, "0x" and "#" binary
 // numbers; lsb/msb, bitOffset/bitWidth and bitRange; size, access and reset
 // values inherited from device, peripheral and cluster; derivedFrom on
 // peripherals and registers; dim arrays with %s; clusters flattened into
-// their registers. Every Read starts afresh.
+// their registers. Every Read starts afresh. One pass of readSvdStream does
+// the work; a byte the file's encoding does not allow is read as U+FFFD.
 class SYMSCAN_EXPORT SVDReader
 {
 public:
@@ -71,36 +91,6 @@ public:
 
     QString deviceName;
     std::vector<Peripheral> peripherals;
-
-private:
-    // Size, access and reset values handed down the element tree.
-    struct Properties
-    {
-        std::optional<quint32> size;
-        std::optional<quint32> resetValue;
-        std::optional<quint32> resetMask;
-        QString access;
-        void inheritFrom(const QDomElement &element);
-    };
-    // The registers being collected for one peripheral, addressed relative
-    // to it until its base address is known.
-    struct RegisterBlock;
-
-    unsigned int readXML(const QDomElement &root);
-    unsigned int readDevice(const QDomElement &device);
-    unsigned int readPeripherals(const QDomElement &list, const Properties &inherited);
-    unsigned int readPeripheral(const QDomElement &element, const Properties &inherited,
-                                const QHash<QString, QDomElement> &byName, int depth, Peripheral &out);
-    unsigned int readRegisters(const QDomElement &list, const Properties &inherited, quint64 offset,
-                               const QString &prefix, RegisterBlock &block, int depth);
-    unsigned int readRegister(const QDomElement &element, const Properties &inherited, quint64 offset,
-                              const QString &prefix, RegisterBlock &block);
-    unsigned int readFields(const QDomElement &list, const QString &access, Register &out);
-    unsigned int readField(const QDomElement &element, const QString &access, Field &out);
-    unsigned int readEnumeratedValues(const QDomElement &list, Field &out);
-    unsigned int readEnumeratedValue(const QDomElement &element, SvdEnumeratedValue &out);
-
-    static QString getText(const QDomElement &element);
 };
 
 } // namespace Symscan

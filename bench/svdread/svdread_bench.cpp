@@ -58,7 +58,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     QString path = QStringLiteral(SVD_FIXTURE_DIR "/nrf54l15_application.svd");
-    int runs = 5;
+    int runs = 10;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--runs") && i + 1 < args.size())

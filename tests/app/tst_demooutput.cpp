@@ -26,8 +26,9 @@ private:
     QString out; // the folder of the panel copy, the project and the headers
 };
 
-static const QStringList goldenFiles{"demo.qlmp", "demo_clock.h", "demo_levels.h",
-                                     "demo_peripherals.h", "demo_texts.h"};
+static const QStringList goldenFiles{"demo.qlmp",          "demo_clock.h",    "demo_levels.h",
+                                     "demo_peripherals.h", "demo_pins.h",     "demo_sequence.h",
+                                     "demo_texts.h"};
 
 void TestDemoOutput::initTestCase()
 {
@@ -35,7 +36,8 @@ void TestDemoOutput::initTestCase()
     QVERIFY(QDir(dir.path()).mkpath("config"));
     QVERIFY(QDir(dir.path()).mkpath("out"));
     out = dir.filePath("out");
-    QVERIFY(QFile::copy(QStringLiteral(QUILLMATE_EXAMPLES "/demo.xml"), QDir(out).filePath("demo.xml")));
+    for (const char *name : {"demo.xml", "demo_parameters.xml", "demo_catalog.xml", "pins_chip.xml"})
+        QVERIFY(QFile::copy(QStringLiteral(QUILLMATE_EXAMPLES "/") + name, QDir(out).filePath(name)));
 
     // Exactly the headless run of run.sh. Nothing may wait on a dialog: a run
     // that does not end is a failure.

@@ -3,6 +3,7 @@
 #include "checkbox.h"
 #include "finddialog.h"
 #include "mainwindow.h"
+#include "panelxml.h"
 #include "panel.h"
 #include "tabwidget.h"
 #include "testenvironment.h"
@@ -45,6 +46,8 @@ private slots:
     void radioGroupIsMarkedByItsCheckedButton();
     void raiseWidgetMarksOtherWidgetsRed();
     void aMarkOutlivesItsPanelSafely();
+    void everyElementKindIsFoundAndMarked_data();
+    void everyElementKindIsFoundAndMarked();
 
 private:
     // The highlight timer as the event dispatcher knows it (interval -1 when none).
@@ -279,6 +282,71 @@ void TestFind::aMarkOutlivesItsPanelSafely()
     fireHighlightTimer();
     QVERIFY(!window->highlightedWidget);
     QVERIFY(!window->highlightedItem);
+}
+
+
+void TestFind::everyElementKindIsFoundAndMarked_data()
+{
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<QString>("define");
+    QTest::addColumn<bool>("byStyleSheet");
+    QTest::newRow("check box") << "<checkbox define=\"X\" label=\"x\"/>" << "X" << true;
+    QTest::newRow("combo box") << "<combo define=\"X\"><item label=\"a\" value=\"0\"/></combo>" << "X" << true;
+    QTest::newRow("spin box") << "<spinbox define=\"X\" range=\"0;9\"/>" << "X" << true;
+    QTest::newRow("hex spin box") << "<hexspinbox define=\"X\" range=\"0x0;0xF\"/>" << "X" << true;
+    QTest::newRow("double spin box") << "<doublespinbox define=\"X\" range=\"0;1\"/>" << "X" << true;
+    QTest::newRow("slider") << "<slider define=\"X\" range=\"0;9\"/>" << "X" << true;
+    QTest::newRow("knob") << "<knob define=\"X\" range=\"0;9\"/>" << "X" << false;
+    QTest::newRow("line edit") << "<edit define=\"X\"/>" << "X" << false;
+    QTest::newRow("text edit") << "<editbox define=\"X\"/>" << "X" << false;
+    QTest::newRow("toggle button") << "<togglebutton define=\"X\" label=\"x\"/>" << "X" << true;
+    QTest::newRow("radio group")
+        << "<radio define=\"X\" default=\"1\"><radiobutton label=\"a\" value=\"0\"/>"
+           "<radiobutton label=\"b\" value=\"1\"/></radio>"
+        << "X" << false;
+    QTest::newRow("register view") << "<registerview define=\"X\"/>" << "X" << false;
+    QTest::newRow("register table") << "<table define=\"X\"/>" << "X" << false;
+    QTest::newRow("formula label") << "<math define=\"X\" formula=\"1+1\"/>" << "X" << false;
+}
+
+// Each kind on the second page of a tab: the search opens the page and marks
+// the element (by style sheet where the program's style sheet colours the
+// kind, else by palette), and the end of the mark gives its look back.
+void TestFind::everyElementKindIsFoundAndMarked()
+{
+    QFETCH(QString, element);
+    QFETCH(QString, define);
+    QFETCH(bool, byStyleSheet);
+    const QString path = writeTestFile(
+        env->path(QStringLiteral("kinds.xml")),
+        signedPanelText(QStringLiteral("<tabcontainer><verticalcontainer label=\"One\"><text label=\"first\"/>"
+                                       "</verticalcontainer><verticalcontainer label=\"Two\">%1"
+                                       "</verticalcontainer></tabcontainer>")
+                            .arg(element)));
+    QVERIFY(window->open(path));
+    window->initLoadedConfiguration(true);
+    ActiveElement *found = window->panel()->getActiveElement(define);
+    QVERIFY(found);
+    auto *tabs = window->findChild<TabWidget *>();
+    QVERIFY(tabs);
+    QCOMPARE(tabs->currentIndex(), 0);
+
+    window->raiseDefine(define);
+    QCOMPARE(tabs->currentIndex(), 1);
+    QVERIFY(window->highlightTimerId != 0);
+    QWidget *marked = window->highlightedWidget;
+    QVERIFY(marked);
+    const QString styleBefore = window->savedStyleSheet;
+    if (byStyleSheet)
+        QCOMPARE(marked->styleSheet(), blue);
+    else
+        QCOMPARE(marked->palette().color(QPalette::Window), QColor(Qt::blue));
+    fireHighlightTimer();
+    QCOMPARE(window->highlightTimerId, 0);
+    if (byStyleSheet)
+        QCOMPARE(marked->styleSheet(), styleBefore);
+    else
+        QVERIFY(marked->palette().color(QPalette::Window) != QColor(Qt::blue));
 }
 
 QTEST_MAIN(TestFind)

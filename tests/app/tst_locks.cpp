@@ -7,6 +7,10 @@
 #include "panelfixture.h"
 #include "spinbox.h"
 
+#include <QGraphicsScene>
+#include <QGraphicsView>
+#include <QPainterPath>
+#include <QTabWidget>
 #include <QtTest>
 
 static const QString red = QStringLiteral("<font color=\"red\"> <b>XML Error: </b></font><b>");
@@ -49,6 +53,8 @@ private slots:
     void lockCheckLines();
     void lockGraphBlocksAndPorts();
     void lockGraphPortsOfChoices();
+    void lockGraphDrawing();
+    void lockGraphDoubleClickRaisesTheElement();
     void circularLockIsReported();
     void cycleBesideTheOriginEnds();
     void demoPanelLocksCleanly();
@@ -339,6 +345,21 @@ void TestLocks::lockCheckLines()
     QVERIFY(!f->window->panel()->elementsByDefine.contains("X"));
 }
 
+// Each block as "name input [outputs] <source @x,y".
+static QStringList graphShape(LockDialog *graph)
+{
+    QStringList shape;
+    for (QNEBlock *block : graph->blocks()) {
+        QNEBlock *source = block->sourceBlock();
+        shape << QStringLiteral("%1 %2 [%3] <%4 @%5,%6")
+                     .arg(block->name(), block->inputPortName(), block->outputPortNames().join(','),
+                          source ? source->name() : QString())
+                     .arg(block->pos().x())
+                     .arg(block->pos().y());
+    }
+    return shape;
+}
+
 void TestLocks::lockGraphBlocksAndPorts()
 {
     QVERIFY(f->load("<verticalcontainer>"
@@ -346,22 +367,81 @@ void TestLocks::lockGraphBlocksAndPorts()
                     "<checkbox define=\"B\" lockon=\"S=4\"/>"
                     "<spinbox define=\"S\" range=\"0;10\"/>"
                     "</verticalcontainer>"));
-    const QList<QNEBlock *> blocks = f->window->panel()->lockGraph()->blocks();
-    QStringList shape;
-    for (QNEBlock *block : blocks) {
-        shape << QStringLiteral("%1=%2 g%3 d%4 i%5 c%6 [%7] <%8")
-                     .arg(block->name(), block->value())
-                     .arg(block->group())
-                     .arg(block->depth())
-                     .arg(block->index())
-                     .arg(block->column)
-                     .arg(block->outputPorts().join(','), block->source ? block->source->name() : QString());
-    }
-    // A's chain: B (which goes on to S), the unknown X drawn nowhere, S by
-    // its label; then B's own chain.
-    QCOMPARE(shape, (QStringList{"A=START g0 d0 i0 c0 [on] <", "B=1 g0 d1 i0 c0 [] <A", "S=4 g0 d2 i0 c0 [] <B",
-                                 "S=2 g0 d1 i2 c0 [] <A", "B=START g0 d0 i0 c1 [on] <", "S=4 g0 d1 i0 c1 [] <B"}));
-    QCOMPARE(blocks.first()->element(), f->element("A"));
+    LockDialog *graph = f->window->panel()->lockGraph();
+    // A's chain: B (which goes on to S), the unknown X drawn nowhere, S by its
+    // label in the third column, each block from the one before; then B's own
+    // chain in the next column group, which starts past A's three columns.
+    QCOMPARE(graphShape(graph), (QStringList{"A  [on] < @60,240", "B 1 [] <A @60,420", "S 4 [] <B @60,600",
+                                             "S 2 [] <S @180,420", "B  [on] < @240,240", "S 4 [] <B @240,420"}));
+    QCOMPARE(graph->blocks().first()->element(), f->element("A"));
+    // The root's output port starts the chain.
+    const std::vector<QNEPort *> ports = graph->blocks().first()->ports();
+    QCOMPARE(ports.size(), size_t(2));
+    QVERIFY(ports.at(1)->isOutput());
+    QCOMPARE(ports.at(1)->connections().size(), size_t(1));
+}
+
+// The drawing itself: block size from its port labels, the curve's control
+// points, connections following a dragged block, column placement and the
+// double click that raises the element.
+void TestLocks::lockGraphDrawing()
+{
+    LockDialog dialog;
+    const QFontMetrics metrics(dialog.scene()->font());
+    dialog.clearGraph();
+    QNEBlock *first = dialog.addElementBlock(nullptr, QStringLiteral("A_LONG_NAME"), QStringLiteral("START"), 0, 0, 2);
+    QCOMPARE(first->pos(), QPointF(180, 240));
+    QCOMPARE(first->path().boundingRect().width(), qreal(metrics.horizontalAdvance("A_LONG_NAME") + 20));
+    QCOMPARE(first->path().boundingRect().height(), qreal(5 + metrics.height()));
+    first->addOutputPort(QStringLiteral("on"));
+    QCOMPARE(first->path().boundingRect().height(), qreal(5 + 2 * metrics.height()));
+
+    QNEBlock *second = dialog.addElementBlock(nullptr, QStringLiteral("B"), QStringLiteral("1"), 0, 1, 2);
+    QCOMPARE(second->sourceBlock(), first);
+    QNEConnection *connection = second->ports().at(1)->connections().at(0);
+    QCOMPARE(connection->port1(), first->ports().at(1));
+
+    // 300 across and 180 down: control points at 75/225 and 18/162.
+    connection->setPos1(QPointF(0, 0));
+    connection->setPos2(QPointF(300, 180));
+    connection->recomputeCurve();
+    const QPainterPath curve = connection->path();
+    QCOMPARE(curve.elementCount(), 4);
+    QCOMPARE(QPointF(curve.elementAt(1)), QPointF(75, 18));
+    QCOMPARE(QPointF(curve.elementAt(2)), QPointF(225, 162));
+
+    // Dragging the first block takes the connection's start with it.
+    second->ports().at(1)->connections().at(0)->updatePosFromPorts();
+    const QPointF start = connection->path().elementAt(0);
+    first->moveBy(40, 10);
+    QCOMPARE(QPointF(connection->path().elementAt(0)), start + QPointF(40, 10));
+
+    // Cleared, the next block starts over: column 2 is x 180 again.
+    dialog.clearGraph();
+    QCOMPARE(dialog.blocks().size(), 0);
+    QCOMPARE(dialog.addElementBlock(nullptr, QStringLiteral("C"), QString(), 0, 0, 2)->pos(), QPointF(180, 240));
+}
+
+void TestLocks::lockGraphDoubleClickRaisesTheElement()
+{
+    QVERIFY(f->load("<tabcontainer><verticalcontainer label=\"One\"><checkbox define=\"A\" lockon=\"B=1\"/>"
+                    "</verticalcontainer><verticalcontainer label=\"Two\">"
+                    "<checkbox define=\"B\"/></verticalcontainer></tabcontainer>"));
+    LockDialog *graph = f->window->panel()->lockGraph();
+    QNEBlock *target = graph->blocks().at(1);
+    QCOMPARE(target->element(), f->element("B"));
+    auto *tabs = f->widget<QWidget>("B")->parentWidget();
+    while (tabs && !qobject_cast<QTabWidget *>(tabs))
+        tabs = tabs->parentWidget();
+    QVERIFY(tabs);
+    QCOMPARE(static_cast<QTabWidget *>(tabs)->currentIndex(), 0);
+    graph->view()->resize(800, 800);
+    graph->show();
+    QVERIFY(QTest::qWaitForWindowExposed(graph));
+    const QPoint at = graph->view()->mapFromScene(target->scenePos());
+    QTest::mouseDClick(graph->view()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(static_cast<QTabWidget *>(tabs)->currentIndex(), 1);
+    graph->hide();
 }
 
 void TestLocks::lockGraphPortsOfChoices()
@@ -373,8 +453,8 @@ void TestLocks::lockGraphPortsOfChoices()
                     "<spinbox define=\"S\" range=\"0;10\"/></verticalcontainer>"));
     QStringList starts;
     for (QNEBlock *block : f->window->panel()->lockGraph()->blocks()) {
-        if (block->value() == "START")
-            starts << block->name() + ":" + block->outputPorts().join(',');
+        if (!block->sourceBlock())
+            starts << block->name() + ":" + block->outputPortNames().join(',');
     }
     QCOMPARE(starts, (QStringList{"M:Slow,Fast", "R:Two", "T:???"}));
 }
@@ -408,7 +488,7 @@ void TestLocks::cycleBesideTheOriginEnds()
     // The walk from A drew B, C and B again, then stopped.
     QStringList chainOfA;
     for (QNEBlock *block : f->window->panel()->lockGraph()->blocks()) {
-        if (block->value() == "START" && !chainOfA.isEmpty())
+        if (!block->sourceBlock() && !chainOfA.isEmpty())
             break;
         chainOfA << block->name();
     }
@@ -427,8 +507,8 @@ void TestLocks::demoPanelLocksCleanly()
     QCOMPARE(f->element("DEMO_POWER_MODE")->value(KeywordLabel, 0), QString("Run"));
     QStringList starts;
     for (QNEBlock *block : f->window->panel()->lockGraph()->blocks()) {
-        if (block->value() == "START")
-            starts << block->name() + ":" + block->outputPorts().join(',');
+        if (!block->sourceBlock())
+            starts << block->name() + ":" + block->outputPortNames().join(',');
     }
     QVERIFY2(starts.contains("DEMO_OSC_ENABLE:on") && starts.contains("DEMO_UART_PARITY:on"),
              qPrintable(starts.join(' ')));

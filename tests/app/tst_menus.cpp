@@ -361,7 +361,7 @@ void TestMenus::versionLabelFromManifest()
         texts << shown->text();
     QVERIFY2(texts.contains(label), qPrintable(texts.join(" | ")));
     QVERIFY(texts.contains("Ready"));
-    QCOMPARE(window->launcherFeatureId, feature);
+    QCOMPARE(window->harbikFeatureId, feature);
 }
 
 void TestMenus::consoleContextMenuOffersClearConsole()

@@ -53,6 +53,7 @@ private slots:
     void spinBoxEditors();
     void wideFieldTakesItsFullRange();
     void comboBoxEditor();
+    void editReachesViewAndRecorderOnly();
 
     void readWriteBuddy();
 
@@ -451,6 +452,45 @@ void TestRegisterView::comboBoxEditor()
     QCOMPARE(roBox->count(), 2);
     QVERIFY(!items->item(0)->isEnabled());
     QVERIFY(!items->item(1)->isEnabled());
+}
+
+// An edit ends in the view: its cell, its value, its tool tip, the recorder
+// and the console. The register model and the elements bound to the register
+// keep what they had; nothing goes to the target.
+void TestRegisterView::editReachesViewAndRecorderOnly()
+{
+    RegisterRecord *reg = addRegister(QStringLiteral("CTRL"), 16, 0x0030, {{"NIB", 7, 4, false, {}}});
+    auto bound = std::make_unique<FakeElement>(QStringLiteral("BOUND"));
+    bound->values[KeywordValue] = QStringLiteral("48");
+    fx->panel.registerElement(QStringLiteral("GPIO.CTRL"), bound.get());
+    select(QStringLiteral("CTRL"));
+    QCOMPARE(view->value(KeywordValue, 1), QStringLiteral("48"));
+    QString recorded;
+    fx->shell.recorder.stream().setString(&recorded);
+    fx->shell.console.clear();
+
+    const QModelIndex nib = view->tableModel()->index(0, 1);
+    auto *delegate = dynamic_cast<SpinBoxDelegate *>(view->itemDelegateForColumn(1));
+    QVERIFY(delegate);
+    std::unique_ptr<QWidget> editor(delegate->createEditor(view->viewport(), option(), nib));
+    auto *box = qobject_cast<QSpinBox *>(editor.get());
+    QVERIFY(box);
+    delegate->setEditorData(box, nib);
+    box->setValue(9);
+    delegate->setModelData(box, view->tableModel(), nib);
+
+    QCOMPARE(nib.data(Qt::EditRole).toString(), QStringLiteral("9"));
+    QCOMPARE(nib.data(Qt::UserRole).toULongLong(), 9ull);
+    QCOMPARE(view->registerValue(), quint64(0x90));
+    QVERIFY2(view->toolTip().contains(QStringLiteral("RV = 144")), qPrintable(view->toolTip()));
+    QCOMPARE(recorded, QStringLiteral("SetRegViewValue(RV, 144)\n"));
+    QVERIFY2(fx->consoleHtml().contains(QStringLiteral("SetRegViewValue(RV, 144)<br>")), qPrintable(fx->consoleHtml()));
+    fx->shell.recorder.stop();
+
+    QCOMPARE(reg->resetValue, 0x30);
+    QCOMPARE(bound->values.value(KeywordValue), QStringLiteral("48"));
+    fx->panel.allElements.removeAll(bound.get());
+    fx->panel.elementsByDefine.remove(QStringLiteral("GPIO.CTRL"));
 }
 
 // ---------------------------------------------------------------------------

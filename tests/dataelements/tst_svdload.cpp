@@ -5,7 +5,9 @@
 #include "combobox.h"
 #include "panelfixture.h"
 #include "registermodel.h"
+#include "registerview.h"
 
+#include <QStandardItemModel>
 #include <QtTest>
 
 class TestSvdLoad : public QObject
@@ -57,6 +59,58 @@ private slots:
         QVERIFY2(console.contains("tag mismatch"), qPrintable(console));
         QVERIFY2(console.contains("line 4, column"), qPrintable(console));
         QVERIFY2(console.contains("panel.xml$-n4$-c"), qPrintable(console));
+    }
+
+    // The register example: a peripheral chosen in the peripherals list lists
+    // its registers, and the register chosen there is shown in the view with
+    // its fields at their bits and its reset value.
+    void registerExampleShowsChosenRegister()
+    {
+        PanelFixture fixture;
+        for (const char *name : {"registers.xml", "demo.svd"})
+            QVERIFY(QFile::copy(QStringLiteral(QUILLMATE_EXAMPLES "/") + name, fixture.env->path(name)));
+        QVERIFY(fixture.window->open(fixture.env->path("registers.xml")));
+        fixture.window->initLoadedConfiguration(true);
+        QCOMPARE(fixture.errors(), QStringList());
+        for (const QString &line : fixture.consoleLines())
+            QVERIFY2(!line.contains("Error"), qPrintable(line));
+
+        // The lock graph's tool tips of elements bound to registers.
+        QCOMPARE(fixture.window->registerToolTip(fixture.element("CLK.CTRL.OSCEN")),
+                 QStringLiteral("Clock control\nOscillator enable"));
+        QCOMPARE(fixture.window->registerToolTip(fixture.element("TIM.CH0[15:0]")), QStringLiteral("Channel period"));
+        QCOMPARE(fixture.window->registerToolTip(fixture.element("DEMO_REGISTER_SELECT")), QString());
+
+        auto *peripherals = fixture.widget<ComboBox>("$PERIPHERALS$");
+        auto *registers = fixture.widget<ComboBox>("DEMO_REGISTER_SELECT");
+        auto *view = fixture.widget<RegisterView>("DEMO_REGISTER_VIEW");
+        QVERIFY(peripherals && registers && view);
+        QCOMPARE(peripherals->count(), 4);
+
+        // As the user picks them.
+        const auto choose = [](ComboBox *combo, int index) {
+            combo->setCurrentIndex(index);
+            emit combo->activated(index);
+        };
+        choose(peripherals, peripherals->findText("TIM"));
+        choose(peripherals, peripherals->findText("CLK"));
+        QStringList listed;
+        for (int i = 0; i < registers->count(); ++i)
+            listed << registers->itemText(i);
+        QCOMPARE(listed, (QStringList{"CTRL", "STATUS"}));
+
+        choose(registers, 1);
+        choose(registers, 0);
+        QCOMPARE(view->value(KeywordRegisterName, 0), QStringLiteral("CLK.CTRL"));
+        QCOMPARE(view->value(KeywordAddress, 0), QString::number(0x40000000u));
+        QCOMPARE(view->value(KeywordValue, 0), QString::number(0x81));
+        QStringList headers;
+        for (int c = 0; c < view->tableModel()->columnCount(); ++c)
+            headers << view->tableModel()->headerData(c, Qt::Horizontal).toString().section('\n', 0, 0);
+        QVERIFY2(headers.contains("SRC") && headers.contains("OSCEN") && headers.contains("DIV"),
+                 qPrintable(headers.join(',')));
+        QVERIFY(headers.indexOf("DIV") < headers.indexOf("SRC"));
+        QVERIFY(headers.indexOf("SRC") < headers.indexOf("OSCEN"));
     }
 };
 

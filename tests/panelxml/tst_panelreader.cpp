@@ -79,6 +79,8 @@ private slots:
     void cleanupTestCase();
 
     // Read flow
+    void everyKindLeavesTheStreamAfterItself_data();
+    void everyKindLeavesTheStreamAfterItself();
     void rootVersionAndChecksum_data();
     void rootVersionAndChecksum();
     void readsThatStopEarlyAreMarked_data();
@@ -518,6 +520,35 @@ void TestPanelReader::messageFloodIsCut()
     QVERIFY(timer.elapsed() < 10000);
 }
 
+void TestPanelReader::everyKindLeavesTheStreamAfterItself_data()
+{
+    QTest::addColumn<QString>("element");
+    const QStringList kinds{
+        "<checkbox define=\"K\"/>", "<combo define=\"K\"><item label=\"a\" value=\"0\"/></combo>",
+        "<spinbox define=\"K\" range=\"0;3\"/>", "<hexspinbox define=\"K\" range=\"0;3\"/>",
+        "<doublespinbox define=\"K\" range=\"0;1\"/>", "<slider define=\"K\" range=\"0;3\"/>",
+        "<knob define=\"K\" range=\"0;3\"/>", "<edit define=\"K\"/>", "<editbox define=\"K\"/>",
+        "<togglebutton define=\"K\" label=\"k\"/>", "<button label=\"k\"/>",
+        "<radio define=\"K\"><radiobutton label=\"a\" value=\"0\"/></radio>",
+        "<registerview define=\"K\"/>", "<svdtree define=\"K\"/>", "<table define=\"K\"/>",
+        "<pinmapper define=\"K\"/>", "<math define=\"K\" formula=\"1\"/>", "<timer define=\"K\"/>",
+        "<log define=\"K\"/>", "<led define=\"K\" data=\"X\"/>", "<text label=\"k\"/>", "<stretch/>",
+        "<horizontalline/>", "<image file=\"none.png\"/>",
+        "<plot><curve label=\"c\" data=\"X\"/></plot>", "<dial data=\"X\"/>", "<thermo data=\"X\"/>",
+        "<var define=\"V\" address=\"0x20000000\" size=\"4\"/>"};
+    for (const QString &kind : kinds)
+        QTest::newRow(qPrintable(kind.section(QLatin1Char(' '), 0, 0))) << kind;
+}
+
+// Whatever an element is, the one after it in the same container is read.
+void TestPanelReader::everyKindLeavesTheStreamAfterItself()
+{
+    QFETCH(QString, element);
+    const ReadOutcome outcome = read(verticalPanelText(element + QStringLiteral("<checkbox define=\"AFTER_IT\"/>")));
+    QVERIFY(outcome.ok);
+    QVERIFY2(fx->panel.getActiveElement(QStringLiteral("AFTER_IT")), qPrintable(console()));
+}
+
 void TestPanelReader::shippedPanelsAreSignedAndLoadCleanly_data()
 {
     QTest::addColumn<QString>("file");
@@ -603,7 +634,7 @@ void TestPanelReader::headerElementValues()
         "<ioconfig port=\" com3 \" settings=\"9600\"/><iocheck mode=\"65537\"/>"
         "<fwversion min=\"1.2.3\" max=\"2.*\"/><infosource forumurl=\"http://f\" tooltip=\"Ask\"/>"
         "<documents path=\"docs\"/><parametermap file=\"p.xml\"/>"
-        "<pinmapping file=\"pins.xml\"/><terminal port=\"X\"/><usesPython/>"
+        "<pinmapping file=\"pins.xml\"/><terminal port=\"X\"/>"
         "<verticalcontainer/>"));
     QVERIFY(outcome.ok);
     QCOMPARE(fx->panel.getXMLVersion(), QStringLiteral("1.1"));
@@ -617,7 +648,12 @@ void TestPanelReader::headerElementValues()
     QCOMPARE(fx->panel.getForumURL(), QStringLiteral("http://f"));
     QCOMPARE(fx->panel.forumToolTip, QStringLiteral("Ask"));
     QCOMPARE(fx->panel.documentsPath, QStringLiteral("docs"));
-    QCOMPARE(console(), QString());
+    // The two files named are not there: each is said once, nothing else.
+    const QStringList lines = console().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines.at(0).startsWith("XML Warning: Parametermap file \"") && lines.at(0).contains("p.xml"),
+             qPrintable(lines.at(0)));
+    QVERIFY2(lines.at(1).startsWith("XML Warning: Pinmapping file is missing."), qPrintable(lines.at(1)));
 
     outcome = read(signedPanelText("<tooltipconfig value=\"many\"/><loadsaveallowed value=\"no\"/>"
                                    "<ioconfig/><verticalcontainer/>"));

@@ -25,6 +25,7 @@ private slots:
     void readWriteBuddy_data();
     void readWriteBuddy();
     void defineAndCommonAttributes();
+    void elementsAfterTheViewAreRead();
 
 private:
     bool read(const QByteArray &elements)
@@ -98,6 +99,19 @@ void TestRegisterViewBuilder::defineAndCommonAttributes()
     QCOMPARE(view->value(KeywordTypeInfo, 1), QStringLiteral("RegView"));
     QCOMPARE(view->property("tooltip").toString(), QStringLiteral("Pins"));
     QVERIFY(view->isHidden());
+}
+
+// The view leaves the stream after its own element: what follows it in the
+// same container is read as well.
+void TestRegisterViewBuilder::elementsAfterTheViewAreRead()
+{
+    QVERIFY(read("<registerview define=\"FIRST_VIEW\"/><checkbox define=\"AFTER_VIEW\" label=\"x\"/>"
+                 "<registerview define=\"SECOND_VIEW\"></registerview><svdtree define=\"TREE\"/>"
+                 "<spinbox define=\"LAST\" range=\"0;3\"/>"));
+    QVERIFY(find(QStringLiteral("FIRST_VIEW")));
+    QVERIFY(find(QStringLiteral("SECOND_VIEW")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("AFTER_VIEW")));
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("LAST")));
 }
 
 QTEST_MAIN(TestRegisterViewBuilder)

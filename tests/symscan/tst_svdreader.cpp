@@ -84,6 +84,7 @@ private slots:
     void dimIndexNamesTheElements();
     void namesCompareWithoutRegardToCase();
     void failedReadLeavesNothing();
+    void bytesTheEncodingDoesNotAllow();
 };
 
 void tst_SvdReader::readsTheArmExample()
@@ -391,6 +392,35 @@ void tst_SvdReader::failedReadLeavesNothing()
     QCOMPARE(reader.ReadData("<device><peripherals>text</peripherals></device>"), 17u);
     QVERIFY(reader.peripherals.empty());
     QVERIFY(reader.deviceName.isEmpty());
+}
+
+// A Latin-1 sign in a file declared UTF-8 (or not declared at all) still
+// reads, the sign replaced; with the encoding declared it reads as it is.
+void tst_SvdReader::bytesTheEncodingDoesNotAllow()
+{
+    const QByteArray peripheral = "    <peripheral><name>T</name><description>5 \xB5s tick</description>\n"
+                                  "      <registers><register><name>R</name><addressOffset>4</addressOffset>"
+                                  "</register></registers></peripheral>\n";
+    const struct {
+        QByteArray data;
+        QString description;
+    } cases[] = {
+        {device(peripheral), QStringLiteral("5 \uFFFDs tick")},
+        {device(peripheral).mid(int(qstrlen("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"))),
+         QStringLiteral("5 \uFFFDs tick")},
+        {device(peripheral).replace("utf-8", "ISO-8859-1"), QStringLiteral("5 \u00B5s tick")},
+    };
+    for (const auto &entry : cases) {
+        SVDReader reader;
+        QCOMPARE(reader.ReadData(entry.data), 0u);
+        const Peripheral *timer = findPeripheral(reader, QStringLiteral("T"));
+        QVERIFY(timer);
+        QCOMPARE(timer->description, entry.description);
+        QVERIFY(findRegister(timer, QStringLiteral("R")));
+    }
+    // Broken XML stays broken with the bytes replaced.
+    SVDReader reader;
+    QCOMPARE(reader.ReadData(device(peripheral).replace("</device>", "</dev\xB5" "ce>")), unsigned(CLog::NoSvdFile));
 }
 
 QTEST_APPLESS_MAIN(tst_SvdReader)

@@ -1,0 +1,237 @@
+// MainWindow: importing an older generated header (settings kept as the
+// header itself, the panel named in a marker define), and the migration map
+// that renames defines for it and for the project reader.
+#include "mainwindow.h"
+
+#include "activeelement.h"
+#include "apppaths.h"
+#include "consolelinks.h"
+#include "elementkinds.h"
+#include "errorreporter.h"
+#include "oldheader.h"
+#include "panel.h"
+#include "prompt.h"
+#include "registermodel.h"
+#include "unresolveddialog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace {
+
+// Unresolved header lines printed one by one on the console at most.
+constexpr int maxLoggedDefineLines = 200;
+
+// The register a define path MODULE.REGISTER (or a plain MODULE) names.
+RegisterRecord *registerOfPath(Panel *panel, const QString &path)
+{
+    ModuleRecord *module = panel->getModule(Panel::getModuleName(path));
+    return module ? module->getRegister(Panel::getRegisterName(path)) : nullptr;
+}
+
+} // namespace
+
+bool MainWindow::loadOld(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        reportCannotOpenFile(fileName, file.errorString());
+        newProject();
+        return false;
+    }
+    const QString text = QString::fromUtf8(file.readAll());
+    file.close();
+
+    const QString named = AppPaths::normalizePanelPath(panelFileFromHeaderText(text));
+    QString panelPath = QFileInfo(fileName).absoluteDir().filePath(named);
+    if (named.isEmpty() || !QFileInfo(panelPath).isFile())
+        panelPath = QDir(scriptsDir).filePath(named);
+    if (named.isEmpty()) {
+        logCannotReadFile(fileName, tr("No \"#define Config_File\" line names its panel."));
+        newProject();
+        return false;
+    }
+    // A user is asked where the panel is; a run without one reports it.
+    if (!QFileInfo(panelPath).isFile() && !Prompt::instance().isInteractive()) {
+        reportScriptNotFound(panelPath);
+        newProject();
+        return false;
+    }
+    if (!open(panelPath)) {
+        newProject();
+        return false;
+    }
+
+    // The defines the panel expects, each with its register path.
+    QStringList expected;
+    QHash<QString, QString> registerPathsByDefine;
+    const QList<ActiveElement *> elements = m_panel->getAllElements();
+    for (ActiveElement *element : elements) {
+        element->resetToDefault();
+        QObject *object = objectOf(element);
+        const ElementKind *kind = elementKindOf(object);
+        if (!object || (kind && !kind->countsAsDefine))
+            continue;
+        const QString module = Panel::getModuleName(object->objectName());
+        const QString reg = Panel::getRegisterName(object->objectName());
+        const QString define = reg.isEmpty() ? module : module + QLatin1Char('_') + reg;
+        expected.append(define);
+        registerPathsByDefine.insert(define, reg.isEmpty() ? module : module + QLatin1Char('.') + reg);
+    }
+    expected.removeDuplicates();
+    QSet<QString> applied;
+
+    QStringList unresolved;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        QStringList words = oldHeaderDefineWords(line);
+        if (words.isEmpty() || isHeaderMarkerDefine(words.at(1)))
+            continue;
+        const QString &name = words.at(1);
+        // A define of the panel's own (a plain define MODULE included) first,
+        // then every split MODULE_REGISTER from the left.
+        RegisterRecord *reg = nullptr;
+        const auto known = registerPathsByDefine.constFind(name);
+        if (known != registerPathsByDefine.cend())
+            reg = registerOfPath(m_panel, known.value());
+        for (int split = name.indexOf(QLatin1Char('_'), 1); !reg && split > 0;
+             split = name.indexOf(QLatin1Char('_'), split + 1)) {
+            if (ModuleRecord *module = m_panel->getModule(name.left(split)))
+                reg = module->getRegister(name.mid(split + 1));
+        }
+        if (!reg) {
+            unresolved.append(words.join(QLatin1Char(' ')));
+            continue;
+        }
+        applied.insert(name);
+        setRegisterFromDefineLine(reg, &words);
+    }
+
+    QStringList dropNames;
+    const QString migration = m_panel->getMigrationFile();
+    const QString migrationPath =
+        QDir(m_panel->getXMLDir()).filePath(AppPaths::normalizePanelPath(migration));
+    if (!migration.isEmpty() && QFileInfo(migrationPath).isFile()) {
+        const QStringList rewritten = readMigrationFile(&unresolved, &dropNames, migrationPath);
+        for (const QString &line : rewritten) {
+            // "#define NEW VALUE OLD"
+            QStringList words = line.split(QLatin1Char(' '));
+            if (words.size() < 4)
+                continue;
+            const QString oldName = words.takeLast();
+            const QString newName = words.at(1);
+            RegisterRecord *reg = registerOfPath(m_panel, newName);
+            if (!reg) {
+                unresolved.append(line);
+                continue;
+            }
+            applied.insert(QString(newName).replace(QLatin1Char('.'), QLatin1Char('_')));
+            for (int i = 0; i < unresolved.size(); ++i) {
+                if (unresolved.at(i).section(QLatin1Char(' '), 1, 1) == oldName) {
+                    unresolved.removeAt(i);
+                    break;
+                }
+            }
+            words = QStringList{words.at(0), words.at(1), words.mid(2).join(QLatin1Char(' '))};
+            setRegisterFromDefineLine(reg, &words);
+        }
+    }
+
+    for (const QString &drop : qAsConst(dropNames)) {
+        unresolved.erase(std::remove_if(unresolved.begin(), unresolved.end(),
+                                        [&drop](const QString &line) {
+                                            return line.section(QLatin1Char(' '), 1, 1)
+                                                       .compare(drop, Qt::CaseInsensitive) == 0;
+                                        }),
+                         unresolved.end());
+    }
+    QStringList links;
+    for (const QString &name : qAsConst(expected)) {
+        if (!applied.contains(name))
+            links.append(QStringLiteral("<a href=\"%1\">%2</a><br>")
+                             .arg(linkTarget(registerPathsByDefine.value(name)), name.toHtmlEscaped()));
+    }
+    for (int i = 0; i < links.size(); ++i) {
+        if (links.at(i).contains(QLatin1String("$DIR$"))) {
+            links.removeAt(i);
+            break;
+        }
+    }
+    // A run without a user sees no dialog: the log lists the lines too, as
+    // many as a console can take; the dialog holds them all.
+    for (int i = 0; i < unresolved.size() && i < maxLoggedDefineLines; ++i) {
+        const QString &line = unresolved.at(i);
+        ::logMessage(tr("<font color=\"orange\"><b>Header define matches no element: </b></font>%1 = %2<br>")
+                         .arg(line.section(QLatin1Char(' '), 1, 1).toHtmlEscaped(),
+                              line.section(QLatin1Char(' '), 2).toHtmlEscaped()));
+    }
+    if (unresolved.size() > maxLoggedDefineLines)
+        ::logMessage(tr("<font color=\"orange\"><b>Header defines matching no element: </b></font>%1 more<br>")
+                         .arg(unresolved.size() - maxLoggedDefineLines));
+    if ((!links.isEmpty() || !unresolved.isEmpty()) && m_unresolvedDialog) {
+        m_unresolvedDialog->setTexts(links.join(QLatin1Char('\n')), unresolved.join(QLatin1Char('\n')));
+        m_unresolvedDialog->setWindowFlags(m_unresolvedDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
+        if (!endsAfterStartUp)
+            m_unresolvedDialog->show();
+    }
+
+    // The header stays as it was beside the project that will replace it;
+    // a copy from an earlier import is never overwritten.
+    const QString backup = fileName + QStringLiteral(".bak");
+    if (!QFileInfo::exists(backup) && !QFile::copy(fileName, backup))
+        reportCannotOpenFile(backup, tr("The header could not be copied."));
+    setCurrentFile(fileName);
+    initLoadedConfiguration(false);
+    return true;
+}
+
+QStringList MainWindow::readMigrationFile(QStringList *defineLines, QStringList *dropNames, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        file.setFileName(QDir(m_panel->getXMLDir())
+                             .filePath(AppPaths::normalizePanelPath(m_panel->getMigrationFile())));
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+            // The caller is in the middle of a load: it goes on without the
+            // map instead of the panel being replaced under it.
+            reportCannotOpenFile(path, file.errorString());
+            return QStringList();
+        }
+    }
+    // The first line of each define name, found once for the whole map.
+    QHash<QString, int> firstLineOf;
+    for (int i = defineLines->size() - 1; i >= 0; --i)
+        firstLineOf.insert(defineLines->at(i).section(QLatin1Char(' '), 1, 1), i);
+    QStringList result;
+    QTextStream stream(&file);
+    stream.setCodec("UTF-8");
+    QString line;
+    while (stream.readLineInto(&line)) {
+        const QStringList words = migrationMapWords(line);
+        if (words.size() == 1) {
+            dropNames->append(words.first());
+            continue;
+        }
+        if (words.size() < 2)
+            continue;
+        const QString &oldName = words.at(0);
+        const QString &newName = words.at(1);
+        // Each map line rewrites the first line of its old name, once: the
+        // result is never fed back, so a map that renames A to B and B to A
+        // ends like any other.
+        const int at = firstLineOf.value(oldName, -1);
+        if (at < 0)
+            continue;
+        QStringList defineWords = defineLines->at(at).split(QLatin1Char(' '));
+        if (defineWords.size() < 3)
+            continue;
+        defineWords[1] = newName;
+        defineWords.append(oldName);
+        result.append(defineWords.join(QLatin1Char(' ')));
+    }
+    return result;
+}

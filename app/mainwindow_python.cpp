@@ -1,0 +1,55 @@
+// MainWindow: the window's embedded Python. The panel starts it through its
+// bridge when a panel asks for it; "python:" scripts run in it; what Python
+// prints reaches the console.
+#include "mainwindow.h"
+
+#include "errorreporter.h"
+#include "panel.h"
+#include "pythonhost.h"
+
+namespace {
+
+// A text Python wrote, as a console line with prefix; empty for a lone line end.
+QString pythonOutputLine(const QString &prefix, const QString &text)
+{
+    if (text == QLatin1String("\n"))
+        return QString();
+    QString html = text.toHtmlEscaped();
+    html.replace(QLatin1Char('\n'), QLatin1String("<br>"));
+    return prefix + html + QStringLiteral("<br>");
+}
+
+} // namespace
+
+void MainWindow::setUpPython()
+{
+    m_python = std::make_unique<PythonHost>();
+    m_python->setApplicationObject(this);
+    m_python->setOutputSinks([this](const QString &text) { PythonStdOut(text); },
+                             [this](const QString &text) { PythonStdErr(text); });
+    // Values set from Python take the path of a script's SET.
+    m_python->setValueSetter([this](const QString &define, const QString &value) {
+        return m_panel->setElementByDefine(define, value);
+    });
+    m_panel->setPythonBridge(m_python.get());
+    m_scripts.setPythonRunner([this](const QString &code, QString *error) {
+        // Until a panel has started Python, "python:" texts do nothing.
+        if (!m_python->pythonStarted())
+            return true;
+        return m_python->evalScript(code, error);
+    });
+}
+
+void MainWindow::PythonStdOut(const QString &text)
+{
+    const QString line = pythonOutputLine(QStringLiteral("Python stdOut: "), text);
+    if (!line.isEmpty())
+        logMessage(line);
+}
+
+void MainWindow::PythonStdErr(const QString &text)
+{
+    const QString line = pythonOutputLine(QStringLiteral("Python stdErr: "), text);
+    if (!line.isEmpty())
+        logMessage(line);
+}

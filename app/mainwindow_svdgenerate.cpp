@@ -1,0 +1,57 @@
+// MainWindow: panels generated from SVD files.
+#include "mainwindow.h"
+
+#include "errorreporter.h"
+#include "panel.h"
+#include "prompt.h"
+#include "svdxmlgenerator.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+void MainWindow::generateXMLFromSVD()
+{
+    const QString svdFile = Prompt::instance().openFileName(this, tr("Open SVD File"), lastDir, tr("SVD Files (*.svd)"));
+    if (svdFile.isEmpty())
+        return;
+    // "Tree" is the box's first button: answered 0.
+    PromptMessage format;
+    format.parent = this;
+    format.icon = QMessageBox::Question;
+    format.title = format.text = QStringLiteral("Select output format");
+    format.buttons = QMessageBox::Yes | QMessageBox::No;
+    format.buttonTexts = {{QMessageBox::Yes, QStringLiteral("Tree")}, {QMessageBox::No, QStringLiteral("Group")}};
+    const bool tree = Prompt::ask(format).button == QMessageBox::Yes;
+    if (!generateXMLFromSVD(svdFile, tree))
+        return;
+
+    PromptMessage open;
+    open.icon = QMessageBox::Information;
+    open.title = QStringLiteral("XML generated");
+    open.text = QStringLiteral("Do you want to open the created XML?");
+    open.buttons = QMessageBox::Yes | QMessageBox::No;
+    if (Prompt::ask(open).button == QMessageBox::Yes) {
+        const QString generated = QFileInfo(svdFile).baseName() + QStringLiteral("_Generated.xml");
+        if (this->open(generated))
+            initLoadedConfiguration(true);
+    }
+}
+
+bool MainWindow::generateXMLFromSVD(const QString &svdFile, bool treeLayout)
+{
+    if (svdFile.isEmpty())
+        return false;
+    SvdXmlGenerator generator(m_panel);
+    generator.treeFormat = treeLayout;
+    QFile file(svdFile);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        reportCannotOpenFile(svdFile, file.errorString());
+        return false;
+    }
+    if (!generator.generate(&file)) {
+        logCannotReadFile(svdFile, generator.errorString().toHtmlEscaped() + QStringLiteral("<br>")
+                                       + generator.formatErrorLocation());
+        return false;
+    }
+    return signXmlChecksum(generator.outputName());
+}

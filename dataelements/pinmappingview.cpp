@@ -1,0 +1,117 @@
+#include "pinmappingview.h"
+
+#include "elementhost.h"
+#include "errorreporter.h"
+#include "pinmappingdetailsdialog.h"
+#include "pinmappinghost.h"
+#include "pinmappingmodel.h"
+#include "prompt.h"
+#include "qgraphicschipitem.h"
+#include "textfilewriter.h"
+
+#include <QDir>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsProxyWidget>
+#include <QGraphicsScene>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+QPostMappingGraphicsView::QPostMappingGraphicsView(QWidget *parent) : QGraphicsView(parent) {}
+
+void QPostMappingGraphicsView::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QGraphicsView::wheelEvent(event);
+        return;
+    }
+    const ViewportAnchor anchor = transformationAnchor();
+    setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
+    const double factor = event->angleDelta().y() > 0 ? 1.1 : 0.9;
+    scale(factor, factor);
+    setTransformationAnchor(anchor);
+    event->accept();
+}
+
+PinMappingPicture buildPinMappingPicture(QWidget *owner, PinMappingHost *host)
+{
+    PinMappingPicture picture;
+    PinMappingModel *model = host ? host->pinMappingModel() : nullptr;
+
+    picture.detailsButton = new QPushButton(QObject::tr("&Details..."));
+    picture.exportButton = new QPushButton(QObject::tr("&Export..."));
+
+    auto *find = new QShortcut(QKeySequence::Find, owner);
+    find->setContext(Qt::WindowShortcut);
+    QObject::connect(find, &QShortcut::activated, owner, [host] {
+        if (host)
+            host->searchElement();
+    });
+
+    // The scene goes with its owner.
+    picture.scene = new QGraphicsScene(owner);
+    picture.view = new QPostMappingGraphicsView;
+    picture.view->setScene(picture.scene);
+    if (model)
+        picture.scene->setBackgroundBrush(QBrush(model->backgroundColor, Qt::SolidPattern));
+    picture.view->setRenderHint(QPainter::Antialiasing);
+
+    auto *layout = new QVBoxLayout;
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->addWidget(picture.view);
+    delete owner->layout();
+    owner->setLayout(layout);
+
+    QGraphicsProxyWidget *details = picture.scene->addWidget(picture.detailsButton);
+    QGraphicsProxyWidget *exportProxy = picture.scene->addWidget(picture.exportButton);
+    if (model) {
+        details->setPos(double(model->detailsPos.x), double(model->detailsPos.y));
+        exportProxy->setPos(double(model->exportPos.x), double(model->exportPos.y));
+    }
+
+    picture.chip = new QGraphicsChipItem(host);
+    picture.scene->addItem(picture.chip);
+    picture.chip->setPos(0, 0);
+
+    if (model) {
+        for (const PinImageEntry &image : qAsConst(model->images)) {
+            // Named as in the panel: relative to the panel's folder.
+            QString file = image.file;
+            file.replace(QLatin1Char('\\'), QLatin1Char('/'));
+            if (ElementHost *elements = host->elementHost())
+                file = QDir::cleanPath(QDir(elements->panelDirectory()).filePath(file));
+            auto *item = new QGraphicsPixmapItem(QPixmap(file));
+            item->setOffset(image.x, image.y);
+            item->setFlag(QGraphicsItem::ItemIsMovable, image.moveable);
+            picture.scene->addItem(item);
+        }
+    }
+
+    picture.timer = new QTimer(owner);
+    picture.timer->setSingleShot(true);
+    picture.detailsDialog = new PortMappingDetailsDialog(host, owner);
+    return picture;
+}
+
+bool exportPinMappingCsv(QWidget *parent, PinMappingHost *host)
+{
+    PinMappingModel *model = host ? host->pinMappingModel() : nullptr;
+    if (!model)
+        return false;
+    const QString file = Prompt::instance().saveFileName(parent, QObject::tr("Save mapping to CSV"),
+                                                         host->workingDirectory(),
+                                                         QObject::tr("CSV Files (*.csv)"));
+    if (file.isEmpty())
+        return false;
+    TextFileWriter writer(file);
+    writer.setDiskBytes(model->csvText(host).toUtf8());
+    if (writer.write())
+        return true;
+    if (writer.openFailed())
+        reportCannotOpenFile(file, writer.errorString());
+    else
+        reportWriteError(file);
+    return false;
+}

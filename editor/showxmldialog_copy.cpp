@@ -1,0 +1,208 @@
+// ShowXMLDialog: copy and paste of element subtrees. A paste writes the
+// copied element as panel XML and reads it back into the target container,
+// so a copy is built, registered and connected exactly like an element read
+// from a file, with its defines made unique.
+#include "showxmldialog.h"
+
+#include "activeelement.h"
+#include "container.h"
+#include "panel.h"
+#include "panelxmlreader.h"
+#include "panelxmlrecord.h"
+#include "panelxmlwriter.h"
+
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+
+void ShowXMLDialog::copy()
+{
+    m_copied = qobject_cast<QWidget *>(objectAt(m_treeView->currentIndex()));
+    m_pasteCount = 1;
+}
+
+void ShowXMLDialog::cut()
+{
+    if (m_services.cancelHighlight)
+        m_services.cancelHighlight();
+}
+
+void ShowXMLDialog::paste()
+{
+    pasteElement();
+}
+
+// Child elements of an element that carry no define of their own.
+static bool isPart(const QStringRef &name)
+{
+    return name == QLatin1String("action") || name == QLatin1String("item") || name == QLatin1String("curve")
+        || name == QLatin1String("column") || name == QLatin1String("fragment");
+}
+
+// The fragment with every define renamed to define + "_Copy" + number.
+static QByteArray renameDefines(const QByteArray &fragment, const QString &suffix)
+{
+    QByteArray out;
+    QXmlStreamReader reader(fragment);
+    QXmlStreamWriter writer(&out);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            writer.writeStartElement(reader.name().toString());
+            const bool renamed = !isPart(reader.name()) && reader.name() != QLatin1String("led");
+            for (const QXmlStreamAttribute &attribute : reader.attributes()) {
+                QString value = attribute.value().toString();
+                if (renamed && attribute.name() == QLatin1String("define") && !value.isEmpty())
+                    value += suffix;
+                writer.writeAttribute(attribute.name().toString(), value);
+            }
+        } else if (reader.isEndElement()) {
+            writer.writeEndElement();
+        } else if (reader.isCharacters() && !reader.isWhitespace()) {
+            writer.writeCharacters(reader.text().toString());
+        }
+    }
+    return out;
+}
+
+static QStringList definesOf(const QByteArray &fragment)
+{
+    QStringList defines;
+    QXmlStreamReader reader(fragment);
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement() && !isPart(reader.name()) && reader.name() != QLatin1String("led")) {
+            const QString define = reader.attributes().value(QStringLiteral("define")).toString();
+            if (!define.isEmpty())
+                defines << define;
+        }
+    }
+    return defines;
+}
+
+static QList<QObject *> currentChildren(QWidget *container)
+{
+    QList<QObject *> children = container->children();
+    if (auto *tabs = qobject_cast<QTabWidget *>(container)) {
+        for (int i = 0; i < tabs->count(); ++i)
+            children.append(tabs->widget(i));
+    }
+    return children;
+}
+
+QWidget *ShowXMLDialog::pasteElement()
+{
+    if (!m_copied || !m_panel)
+        return nullptr;
+    const QModelIndex current = m_treeView->currentIndex();
+    QObject *object = objectAt(current);
+    if (!object || current.data(VarRole).toInt() == VarMark)
+        return nullptr;
+    QWidget *target = nullptr;
+    QModelIndex targetIndex;
+    int pos = -1;
+    if (dynamic_cast<Container *>(object)) {
+        target = qobject_cast<QWidget *>(object);
+        targetIndex = current;
+    } else {
+        targetIndex = current.parent();
+        target = qobject_cast<QWidget *>(objectAt(targetIndex));
+        if (!dynamic_cast<Container *>(target))
+            return nullptr;
+        pos = indexInContainer(target, qobject_cast<QWidget *>(object));
+        if (pos >= 0)
+            ++pos;
+    }
+    auto *container = dynamic_cast<Container *>(target);
+    if (!target || !container)
+        return nullptr;
+
+    // The copy is taken now, before anything is added: a container pasted
+    // into itself copies what it held before the paste.
+    PanelXmlWriter writer(m_panel, m_panelRoot);
+    const QByteArray source = writer.fragmentXml(m_copied);
+    const QStringList defines = definesOf(source);
+    QString suffix;
+    for (;; ++m_pasteCount) {
+        suffix = QStringLiteral("_Copy") + QString::number(m_pasteCount);
+        bool free = true;
+        for (const QString &define : defines)
+            free = free && !m_panel->elementExists(define + suffix)
+                && !m_panel->variablesByName.contains(define + suffix);
+        if (free)
+            break;
+    }
+    const QByteArray fragment = renameDefines(source, suffix);
+
+    const QList<QObject *> before = currentChildren(target);
+    const QList<ActiveElement *> elementsBefore = m_panel->allElements;
+    if (m_services.stopPolling)
+        m_services.stopPolling();
+    {
+        // A reader starts by clearing what a whole read fills; a paste keeps it.
+        Panel *panel = m_panel;
+        const quint32 mask = panel->toolTipSectionMask;
+        const auto varPolls = panel->varPollList;
+        const auto comPolls = panel->comPollList;
+        panel->comPollList.clear();
+        const QString port = panel->ioPortName;
+        const QString settings = panel->ioPortSettings;
+        const QString forum = panel->getForumURL();
+        const QList<QObject *> invisible = panel->invisibleElements;
+        PanelXmlReader reader(panel);
+        panel->toolTipSectionMask = mask;
+        panel->varPollList = varPolls;
+        panel->comPollList = comPolls;
+        panel->ioPortName = port;
+        panel->ioPortSettings = settings;
+        panel->setForumURL(forum);
+        panel->invisibleElements = invisible;
+        const bool loading = panel->loading;
+        panel->loading = true;
+        reader.readFragment(fragment, container);
+        panel->loading = loading;
+    }
+    // The copies start from their defaults, as a loaded panel does.
+    for (ActiveElement *element : m_panel->allElements) {
+        if (elementsBefore.contains(element))
+            continue;
+        element->resetToDefault();
+        m_panel->elementNames.append(Panel::getObjectName(element));
+        element->initialize();
+    }
+    if (m_services.startPolling)
+        m_services.startPolling();
+    ++m_pasteCount;
+
+    QWidget *pasted = nullptr;
+    const QList<QObject *> after = currentChildren(target);
+    QStandardItem *parentItem = m_treeModel->itemFromIndex(targetIndex);
+    for (QObject *child : after) {
+        auto *widget = qobject_cast<QWidget *>(child);
+        if (!widget || before.contains(child) || !PanelXmlRecord::recordOf(widget).isValid())
+            continue;
+        if (pos >= 0)
+            container->addWidget(widget, pos++);
+        // The item goes where the widget now stands among the items.
+        int row = 0;
+        const int layoutIndex = indexInContainer(target, widget);
+        for (int i = 0; parentItem && i < parentItem->rowCount(); ++i) {
+            auto *sibling = qobject_cast<QWidget *>(objectAt(parentItem->child(i)->index()));
+            if (layoutIndex >= 0 && sibling && indexInContainer(target, sibling) >= 0
+                && indexInContainer(target, sibling) < layoutIndex)
+                row = i + 1;
+        }
+        QStandardItem *item = buildEditorTree(widget, parentItem, layoutIndex >= 0 ? row : -1);
+        if (item && parentItem && layoutIndex >= 0 && item->row() != row)
+            parentItem->insertRow(row, parentItem->takeRow(item->row()));
+        if (!pasted)
+            pasted = widget;
+        if (item)
+            m_treeView->setCurrentIndex(item->index());
+    }
+    m_treeView->expandAll();
+    m_panel->markModified(nullptr);
+    return pasted;
+}

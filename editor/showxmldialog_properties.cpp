@@ -1,0 +1,185 @@
+// ShowXMLDialog: the property table of the selected element, its rows built
+// from the live widget and its dynamic properties.
+#include "showxmldialog.h"
+
+#include "activeelement.h"
+#include "checkbox.h"
+#include "combobox.h"
+#include "container.h"
+#include "doublespinbox.h"
+#include "errorreporter.h"
+#include "gridwidget.h"
+#include "image.h"
+#include "knob.h"
+#include "led.h"
+#include "lineedit.h"
+#include "mathlabel.h"
+#include "myqwtplot.h"
+#include "pushbutton.h"
+#include "spinbox.h"
+#include "table.h"
+#include "text.h"
+#include "textedit.h"
+#include "timerlabel.h"
+#include "togglebutton.h"
+
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QRadioButton>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <qwt_dial.h>
+#include <qwt_scale_div.h>
+#include <qwt_thermo.h>
+
+static const QString details = QStringLiteral("<Doubleclick for details>");
+
+QString ShowXMLDialog::sizePolicyName(int policy)
+{
+    switch (policy) {
+    case QSizePolicy::Fixed: return QStringLiteral("fixed");
+    case QSizePolicy::Minimum: return QStringLiteral("minimum");
+    case QSizePolicy::Maximum: return QStringLiteral("maximum");
+    case QSizePolicy::Preferred: return QStringLiteral("preferred");
+    case QSizePolicy::Expanding: return QStringLiteral("expanding");
+    case QSizePolicy::MinimumExpanding: return QStringLiteral("minimumexpanding");
+    case QSizePolicy::Ignored: return QStringLiteral("ignored");
+    default: return QString();
+    }
+}
+
+QStringList ShowXMLDialog::propertyRows(QWidget *widget)
+{
+    QStringList rows;
+    if (!widget)
+        return rows;
+    const auto text = [widget](const char *name) { return widget->property(name).toString(); };
+    const auto always = [&rows, &text](const char *row, const char *property) {
+        rows << QLatin1String(row) + QLatin1Char('!') + text(property);
+    };
+    const auto ifSet = [&rows, &text](const char *row, const char *property) {
+        if (!text(property).isEmpty())
+            rows << QLatin1String(row) + QLatin1Char('!') + text(property);
+    };
+
+    // Name.
+    rows << (activeElementOf(widget) ? QStringLiteral("Define!") : QStringLiteral("define!")) + widget->objectName();
+
+    // Labels.
+    if (auto *radio = qobject_cast<QRadioButton *>(widget)) {
+        rows << QStringLiteral("Label!") + radio->text();
+    } else if (auto *label = qobject_cast<Text *>(widget)) {
+        rows << QStringLiteral("Label!") + label->text();
+    } else if (auto *box = qobject_cast<CheckBox *>(widget)) {
+        rows << QStringLiteral("Label!") + box->text();
+    } else if (auto *line = qobject_cast<LineEdit *>(widget)) {
+        rows << QStringLiteral("Label!") + line->text();
+    } else if (auto *edit = qobject_cast<TextEdit *>(widget)) {
+        rows << QStringLiteral("Label!") + edit->toPlainText();
+    } else if (auto *toggle = qobject_cast<ToggleButton *>(widget)) {
+        rows << QStringLiteral("Label!") + toggle->text();
+        always("OnColor", "OnColor");
+        always("OffColor", "OffColor");
+    } else if (auto *button = qobject_cast<PushButton *>(widget)) {
+        rows << QStringLiteral("Label!") + button->text();
+    }
+
+    // Kinds.
+    if (qobject_cast<ComboBox *>(widget)) {
+        rows << QStringLiteral("Items!") + details;
+    } else if (auto *math = qobject_cast<MathLabel *>(widget)) {
+        rows << QStringLiteral("Label!") + math->text();
+        rows << QStringLiteral("Format!") + widget->property("format").toString();
+        always("Expression", "expression");
+        always("Unit", "suffix");
+    } else if (auto *spin = qobject_cast<SpinBox *>(widget)) {
+        rows << QStringLiteral("Prefix!") + spin->prefix() << QStringLiteral("Suffix!") + spin->suffix();
+        rows << QStringLiteral("Range!%1..%2").arg(spin->minimum()).arg(spin->maximum());
+        rows << QStringLiteral("Step!%1").arg(spin->singleStep());
+    } else if (auto *dspin = qobject_cast<DoubleSpinBox *>(widget)) {
+        rows << QStringLiteral("Prefix!") + dspin->prefix() << QStringLiteral("Suffix!") + dspin->suffix();
+        rows << QStringLiteral("Range!%1..%2").arg(dspin->minimum(), 0, 'g').arg(dspin->maximum(), 0, 'g');
+        rows << QStringLiteral("Step!%1").arg(dspin->singleStep(), 0, 'g');
+    } else if (auto *knob = qobject_cast<Knob *>(widget)) {
+        const QwtScaleDiv &scale = knob->scaleDiv();
+        rows << QStringLiteral("Range!%1..%2").arg(scale.lowerBound(), 0, 'g').arg(scale.upperBound(), 0, 'g');
+        rows << QStringLiteral("Step!%1").arg(knob->totalSteps());
+    } else if (auto *dial = qobject_cast<QwtDial *>(widget)) {
+        rows << QStringLiteral("Range!%1..%2").arg(dial->minimum(), 0, 'g').arg(dial->maximum(), 0, 'g');
+    } else if (auto *thermo = qobject_cast<QwtThermo *>(widget)) {
+        rows << QStringLiteral("Range!%1..%2")
+                    .arg(thermo->lowerBound(), 0, 'g')
+                    .arg(thermo->upperBound(), 0, 'g');
+    } else if (auto *grid = qobject_cast<GridWidget *>(widget)) {
+        auto *layout = qobject_cast<QGridLayout *>(grid->layout());
+        rows << QStringLiteral("NrColumns!%1").arg(layout ? layout->columnCount() : 0);
+    } else if (qobject_cast<Image *>(widget)) {
+        always("File", "File");
+    }
+
+    // Timers.
+    if (qobject_cast<TimerLabel *>(widget)) {
+        always("run", "run");
+        always("singleShot", "singleShot");
+        always("interval", "interval");
+    }
+
+    // Displays.
+    if (qobject_cast<Led *>(widget)) {
+        always("data", "data");
+        always("bitmask", "bitmask");
+        always("OnColor", "OnColor");
+        always("OffColor", "OffColor");
+    } else if (qobject_cast<QwtDial *>(widget) || qobject_cast<QwtThermo *>(widget)) {
+        always("data", "data");
+    } else if (qobject_cast<MyQwtPlot *>(widget)) {
+        rows << QStringLiteral("Curves!") + details;
+    } else if (qobject_cast<Table *>(widget)) {
+        rows << QStringLiteral("Columns!") + details;
+    }
+
+    // Optional rows.
+    const bool container = dynamic_cast<Container *>(widget) != nullptr;
+    ifSet("suffix", "suffix");
+    if (container)
+        always("Label", "my_label");
+    ifSet("default", "my_default");
+    ifSet("header", "header");
+    ifSet("svd", "svd");
+    for (const char *name : {"minX", "maxX", "minY", "maxY", "oszi", "history", "xScaleFormat", "xLabel",
+                             "yLabel", "autoScaleMinY", "autoScaleMaxY", "xFactor", "grid"})
+        ifSet(name, name);
+    ifSet("Readonly", "my_readonly");
+    for (const char *name : {"inverted", "image", "Icon", "normalcolor", "alarmcolor", "alarmlevel", "orientation"})
+        ifSet(name, name);
+
+    if (!container)
+        rows << QStringLiteral("action!") + details;
+
+    // Geometry and look.
+    rows << QStringLiteral("X!%1").arg(widget->x()) << QStringLiteral("Y!%1").arg(widget->y());
+    rows << QStringLiteral("Width!%1").arg(widget->width()) << QStringLiteral("Height!%1").arg(widget->height());
+    rows << QStringLiteral("SizePolH!") + sizePolicyName(widget->sizePolicy().horizontalPolicy());
+    rows << QStringLiteral("SizePolV!") + sizePolicyName(widget->sizePolicy().verticalPolicy());
+    const QColor color = widget->palette().color(qobject_cast<QPushButton *>(widget) ? QPalette::Button
+                                                                                     : QPalette::Window);
+    rows << QStringLiteral("Color!%1;%2;%3").arg(color.red()).arg(color.green()).arg(color.blue());
+    rows << QStringLiteral("Font!%1").arg(widget->font().toString());
+    return rows;
+}
+
+void ShowXMLDialog::fillPropertyTable(QWidget *widget)
+{
+    for (int row = 0; row < m_propertyModel->rowCount(); ++row)
+        m_propertyView->setItemDelegateForRow(row, nullptr);
+    m_propertyRows.clear();
+    m_propertyModel->removeRows(0, m_propertyModel->rowCount());
+    m_propertyRows = propertyRows(widget);
+    for (int row = 0; row < m_propertyRows.size(); ++row) {
+        const QStringList parts = m_propertyRows.at(row).split(QLatin1Char('!'));
+        auto *name = new QStandardItem(parts.value(0));
+        name->setEnabled(false);
+        m_propertyModel->insertRow(row, {name, new QStandardItem(parts.value(1))});
+    }
+    m_propertyView->resizeRowsToContents();
+}

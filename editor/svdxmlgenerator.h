@@ -1,0 +1,59 @@
+#pragma once
+
+#include "svdreader.h"
+
+#include <QCoreApplication>
+#include <QString>
+
+#include <vector>
+
+class Panel;
+class QFile;
+
+// Generates a ready-to-load panel from a CMSIS-SVD file: a tab "Peripherals"
+// with one container per peripheral (a tree with a branch per register, or a
+// grid with a group per register) and one row per field: a combo box for a
+// field with enumerated values, a check box for a one-bit field, a spin box
+// otherwise, each bound to PERIPHERAL.REGISTER.FIELD (PERIPHERAL.REGISTER for
+// a register without fields). Arrays, clusters and derived peripherals are
+// expanded as the SVD reader does. The file's peripherals, registers and
+// fields also go into the loaded panel's register model, and their names into
+// its "$PERIPHERALS$" and "$REGISTERS$" lists.
+class SvdXmlGenerator
+{
+    Q_DECLARE_TR_FUNCTIONS(SvdXmlGenerator)
+public:
+    explicit SvdXmlGenerator(Panel *panel);
+
+    // Tree layout (true, the default) or Group layout.
+    bool treeFormat = true;
+
+    // Writes "<SVD base name>_Generated.xml" into the current directory. True
+    // when the SVD file was read without an error; the output (head and tail
+    // only, after an error) is written either way unless it cannot be.
+    bool generate(QFile *svdFile);
+
+    // The output file's name (relative to the current directory).
+    QString outputName() const { return m_outputName; }
+    // Why the read or the write failed; empty otherwise.
+    QString errorString() const { return m_error; }
+    // The position of the read error as an HTML link to the loaded panel file.
+    QString formatErrorLocation() const;
+    // Whether the output could not be written (then nothing was read either).
+    bool outputFailed() const { return m_outputFailed; }
+
+    // The generated text for peripherals read already (for the tests and the
+    // benchmark): the head, the containers and the tail.
+    QString panelText(const QString &svdPathText, const std::vector<Symscan::Peripheral> &peripherals) const;
+
+private:
+    void fillPanelLists(const QString &svdFile, const std::vector<Symscan::Peripheral> &peripherals);
+
+    Panel *m_panel;
+    QString m_outputName;
+    QString m_error;
+    bool m_outputFailed = false;
+    qint64 m_errorLine = 0;
+    qint64 m_errorColumn = 0;
+    int m_svdLines = 0;
+};

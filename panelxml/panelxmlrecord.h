@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPair>
+#include <QSet>
+#include <QString>
+#include <QVariant>
+#include <QXmlStreamAttributes>
+
+class Container;
+class Panel;
+class QTreeWidgetItem;
+class QWidget;
+
+// What the panel reader leaves on the live panel for the panel XML writer:
+// the element name and the attributes each element was written with, so that
+// a save keeps what the author wrote also where the widget itself keeps no
+// trace of it (role, validator, tool tips, start values of hidden kinds).
+//
+// A widget element carries its record in the dynamic property "xmlElement";
+// a tree row in the data of column 0 under treeRole. Elements that build no
+// widget of their own (var, communication, file elements inside a container)
+// are listed in order in the property "xmlInline" of their container (or in
+// treeInlineRole of a tree row).
+namespace PanelXmlRecord {
+
+// One written element: its name and its attributes in document order.
+struct Element {
+    QString name;
+    QList<QPair<QString, QString>> attributes;
+
+    bool isValid() const { return !name.isEmpty(); }
+    bool has(const QString &attribute) const;
+    QString value(const QString &attribute) const;
+    void set(const QString &attribute, const QString &value); // appends when new
+    void remove(const QString &attribute);
+
+    QVariant toVariant() const;
+    static Element fromVariant(const QVariant &variant);
+    static Element fromAttributes(const QString &name, const QXmlStreamAttributes &attributes);
+};
+
+constexpr int treeRole = Qt::UserRole + 77;
+constexpr int treeInlineRole = Qt::UserRole + 78;
+
+Element recordOf(const QObject *object);
+void setRecord(QObject *object, const Element &element);
+Element recordOf(const QTreeWidgetItem *row);
+void setRecord(QTreeWidgetItem *row, const Element &element);
+QList<Element> inlineRecordsOf(const QObject *container);
+QList<Element> inlineRecordsOf(const QTreeWidgetItem *row);
+
+// Taken by the dispatcher before an element is built into parent; record()
+// afterwards gives the element's record to what the build added.
+class Snapshot
+{
+public:
+    explicit Snapshot(Container *parent);
+    void record(const QString &name, const QXmlStreamAttributes &attributes);
+
+private:
+    QList<QObject *> currentObjects() const;
+    QList<QTreeWidgetItem *> currentRows() const;
+
+    Container *m_parent;
+    QWidget *m_widget = nullptr;
+    QTreeWidgetItem *m_row = nullptr;     // a branch row as parent
+    QWidget *m_treeView = nullptr;        // the view of a tree container as parent
+    QSet<QObject *> m_objects;
+    QSet<QTreeWidgetItem *> m_rows;
+};
+
+} // namespace PanelXmlRecord

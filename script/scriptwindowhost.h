@@ -1,0 +1,73 @@
+#pragma once
+
+#include "intelhexreader.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVector>
+
+class ActiveElement;
+class QObject;
+struct JLinkSettings;
+
+// What the script commands on files, elements, tables, the window and the
+// target need of the main window beyond ScriptHost. The window implements
+// it; each operation is the one its menu or the mouse uses.
+class ScriptWindowHost
+{
+public:
+    virtual ~ScriptWindowHost() = default;
+
+    // ---- Files and directories
+    // Opens a project, a script or a panel by its kind (name as resolved).
+    virtual void scriptLoadFile(const QString &path) = 0;
+    // Writes the project (and its headers); false when it was not written.
+    virtual bool scriptSaveProject(const QString &path, bool sorted) = 0;
+    virtual void scriptSetCurrentFile(const QString &path) = 0;
+    // The current project file; empty when none.
+    virtual QString scriptCurrentFile() const = 0;
+    virtual QString scriptWorkingDir() const = 0;
+    virtual QString scriptScriptsDir() const = 0;
+    virtual void scriptSetWorkingDir(const QString &dir) = 0;
+    virtual void scriptSetScriptsDir(const QString &dir) = 0;
+    virtual void scriptSetDefinePrefix(const QString &key, const QString &text) = 0;
+    virtual void scriptSelectFromCatalog(const QString &file) = 0;
+    virtual bool scriptExportHeaders() = 0;
+    virtual bool scriptSign(const QString &file) = 0;
+    virtual void scriptValidate(const QString &file) = 0;
+    virtual void scriptCheckXsd(const QString &file) = 0;
+
+    // ---- Elements
+    virtual void scriptSetDef(const QString &text) = 0;
+    virtual void scriptLock(const QString &text) = 0;
+    virtual void scriptUnlock(const QString &text) = 0;
+    // Brings the element into view and marks it for 5000 ms.
+    virtual void scriptRaiseElement(ActiveElement *element) = 0;
+    // The panel's push buttons by name (a button may be null).
+    virtual QList<QPair<QString, QObject *>> scriptPushButtons() = 0;
+
+    // ---- Window
+    // Enters (on) or leaves full-screen mode; nothing when it is so already.
+    virtual void scriptSetFullScreen(bool on) = 0;
+    virtual void scriptSelectTab(const QString &name, int index) = 0;
+    virtual void scriptMoveWindow(int x, int y, bool raise) = 0;
+    virtual void scriptClearConsole() = 0;
+    virtual void scriptShowConsole(bool on) = 0;
+    virtual void scriptShowPinMapper() = 0;
+    virtual void scriptResetGui() = 0;
+    virtual void scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout) = 0;
+    // The open (open) or save file dialog; empty when cancelled or when no
+    // user can answer.
+    virtual QString scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,
+                                     bool open) = 0;
+
+    // ---- Target
+    // The window's J-Link record, filled anew by each DOWNLOAD.
+    virtual JLinkSettings &scriptJLinkSettings() = 0;
+    // Sends the task file to the Tyk adapter; false with *error when it failed.
+    virtual bool scriptSendTask(const QString &file, quint8 header1, bool flag, quint8 header3, quint16 word,
+                                QString *error) = 0;
+    // The window's list of Intel HEX blocks; WRITEBSL appends to it.
+    virtual QVector<IntelHexBlock> &scriptIntelHexBlocks() = 0;
+};

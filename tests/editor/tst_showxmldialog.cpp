@@ -1,0 +1,602 @@
+// The panel editor on a live panel: its tree, adding, removing, moving,
+// copying and pasting elements, the file properties and saving, each checked
+// through the panel's registries and through the panel saved and read again.
+#include "activeelement.h"
+#include "checkbox.h"
+#include "dataclass.h"
+#include "errorreporter.h"
+#include "mainwindow.h"
+#include "panel.h"
+#include "panelxml.h"
+#include "panelxmlrecord.h"
+#include "panelxmlwriter.h"
+#include "prompt.h"
+#include "registermodel.h"
+#include "showxmldialog.h"
+#include "testenvironment.h"
+#include "xmlpropertiesdialog.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+class TestShowXmlDialog : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void treeShowsTheLivePanel();
+    void addedElementsAreNamedRegisteredAndSaved();
+    void removedElementsLeaveEveryRegistry();
+    void removalRefusedWhileOthersNameTheElement();
+    void movesKeepPanelAndTreeTogether();
+    void pastedCopiesAreIndependentAndUnique();
+    void pastingAContainerIntoItselfCopiesItOnce();
+    void variablesAddedAndRemoved();
+    void propertiesDialogStoresWhatChanged();
+    void failedSaveKeepsTheOldFile();
+    void defineEditsRenameOrAreRefused();
+    void clickIntoThePanelSelectsTheElement();
+    void panelBuiltFromAnEmptyOne();
+
+private:
+    bool load(const QString &body, const QString &header = QString());
+    std::unique_ptr<ShowXMLDialog> makeEditor();
+    QModelIndex select(ShowXMLDialog &editor, const QString &name);
+    bool saveAndReopen(ShowXMLDialog &editor);
+    QStringList consoleErrors() const;
+
+    std::unique_ptr<TestEnvironment> env;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QTemporaryDir> dir;
+    NonInteractivePrompt *prompt = nullptr;
+};
+
+static const char *const editorPanel = R"(<verticalcontainer>
+<header file="edit.h">
+<groupcontainer label="Box">
+  <checkbox define="CB" label="Check" default="1"/>
+  <spinbox define="SP" range="0;9" default="4"/>
+</groupcontainer>
+<verticalcontainer label="Inner">
+  <spinbox define="IN" range="0;100" default="7"/>
+  <math define="M" formula="IN*2" format="%d"/>
+</verticalcontainer>
+<math define="HID" formula="IN+1" visible="false"/>
+<checkbox define="LOCKED" label="Locked" lockon="CB=1"/>
+<hexspinbox define="HX" range="0;255" default="0x10"/>
+<led define="L" data="IN" bitmask="0x1"/>
+</header>
+<var define="speed" address="0x20000000" size="4"/>
+</verticalcontainer>)";
+
+void TestShowXmlDialog::initTestCase()
+{
+    env = std::make_unique<TestEnvironment>();
+    ErrorReporter::instance().setReportToMessageBox(true);
+    ErrorReporter::instance().setReportToConsole(false);
+    window = std::make_unique<MainWindow>(CommandLineOptions());
+}
+
+void TestShowXmlDialog::init()
+{
+    auto installed = std::make_unique<NonInteractivePrompt>();
+    prompt = installed.get();
+    Prompt::install(std::move(installed));
+    dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir->isValid());
+    window->setWorkingDir(dir->path());
+    QVERIFY(load(QString::fromUtf8(editorPanel)));
+}
+
+bool TestShowXmlDialog::load(const QString &body, const QString &header)
+{
+    const QString path = writeTestFile(QDir(dir->path()).filePath("panel.xml"), signedPanelText(body, header));
+    if (path.isEmpty() || !window->open(path))
+        return false;
+    window->initLoadedConfiguration(true);
+    return true;
+}
+
+std::unique_ptr<ShowXMLDialog> TestShowXmlDialog::makeEditor()
+{
+    auto *area = qobject_cast<QScrollArea *>(window->centralWidget());
+    return std::make_unique<ShowXMLDialog>(area ? area->widget() : nullptr, nullptr, window->panel());
+}
+
+QModelIndex TestShowXmlDialog::select(ShowXMLDialog &editor, const QString &name)
+{
+    QObject *object = nullptr;
+    if (ActiveElement *element = window->panel()->getActiveElement(name))
+        object = objectOf(element);
+    if (!object)
+        object = window->centralWidget()->findChild<QObject *>(name);
+    if (!object)
+        object = window->panel()->variablesByName.value(name);
+    const QModelIndex index = editor.indexOf(object);
+    editor.treeView()->setCurrentIndex(index);
+    return index;
+}
+
+bool TestShowXmlDialog::saveAndReopen(ShowXMLDialog &editor)
+{
+    const QString path = QDir(dir->path()).filePath("saved.xml");
+    if (!editor.savePanel(path))
+        return false;
+    if (!window->open(path))
+        return false;
+    window->initLoadedConfiguration(true);
+    return true;
+}
+
+QStringList TestShowXmlDialog::consoleErrors() const
+{
+    return prompt->transcript();
+}
+
+void TestShowXmlDialog::treeShowsTheLivePanel()
+{
+    auto editor = makeEditor();
+    QStandardItemModel *model = editor->treeModel();
+    // Root container, the hidden formula, then the variable.
+    QCOMPARE(model->rowCount(), 3);
+    QCOMPARE(model->item(0)->text(), QStringLiteral("Vertical"));
+    QCOMPARE(model->item(1)->text(), QStringLiteral("HID"));
+    QCOMPARE(model->item(1)->toolTip(), QStringLiteral("IN+1"));
+    QCOMPARE(model->item(2)->text(), QStringLiteral("speed"));
+    QCOMPARE(model->item(2)->data(ShowXMLDialog::VarRole).toInt(), 123);
+    QStandardItem *root = model->item(0);
+    QStringList texts;
+    for (int i = 0; i < root->rowCount(); ++i)
+        texts << root->child(i)->text();
+    QCOMPARE(texts, (QStringList{"Box", "Vertical", "LOCKED", "HX", "Led"}));
+    QCOMPARE(root->child(0)->child(0)->toolTip(), QStringLiteral("CB"));
+    // Every item leads to its live widget.
+    QCOMPARE(editor->objectAt(select(*editor, "SP")), objectOf(window->panel()->getActiveElement("SP")));
+    // Clicking a variable empties the property table; an element fills it.
+    editor->on_clicked(select(*editor, "SP"));
+    QVERIFY(editor->propertyModel()->rowCount() > 0);
+    editor->on_clicked(select(*editor, "speed"));
+    QCOMPARE(editor->propertyModel()->rowCount(), 0);
+}
+
+void TestShowXmlDialog::addedElementsAreNamedRegisteredAndSaved()
+{
+    auto editor = makeEditor();
+    select(*editor, "Box");
+    editor->treeView()->setCurrentIndex(editor->indexOf(window->centralWidget()->findChild<QGroupBox *>()));
+    editor->addCheckbox();
+    editor->treeView()->setCurrentIndex(editor->indexOf(window->centralWidget()->findChild<QGroupBox *>()));
+    editor->addCheckbox();
+    Panel *panel = window->panel();
+    QVERIFY(panel->getActiveElement("CheckBoxDefine_0"));
+    QVERIFY(panel->getActiveElement("CheckBoxDefine_1"));
+    // The new element is the current item, last in its container.
+    QCOMPARE(editor->treeView()->currentIndex().data().toString(), QStringLiteral("CheckBoxDefine_1"));
+    // Beside an element: at its place in the same container.
+    select(*editor, "SP");
+    editor->addSpinbox();
+    QVERIFY(panel->getActiveElement("SpinBoxDefine_0"));
+    QWidget *spin = qobject_cast<QWidget *>(objectOf(panel->getActiveElement("SpinBoxDefine_0")));
+    QWidget *sp = qobject_cast<QWidget *>(objectOf(panel->getActiveElement("SP")));
+    QCOMPARE(spin->parentWidget(), sp->parentWidget());
+    QCOMPARE(ShowXMLDialog::indexInContainer(sp->parentWidget(), spin) + 1,
+             ShowXMLDialog::indexInContainer(sp->parentWidget(), sp));
+    // An edit gives it a header: saved and read again, it is exported there.
+    spin->setProperty("header", "added.h");
+    spin->setProperty("my_default", "5");
+    QVERIFY(saveAndReopen(*editor));
+    QVERIFY(panel->getActiveElement("CheckBoxDefine_0"));
+    QVERIFY(panel->getActiveElement("SpinBoxDefine_0"));
+    QCOMPARE(panel->getActiveElement("SpinBoxDefine_0")->value(KeywordValue, 0), QStringLiteral("5"));
+    QVERIFY(window->exportHeaderFiles(true));
+    QFile header(QDir(dir->path()).filePath("added.h"));
+    QVERIFY(header.open(QIODevice::ReadOnly));
+    const QByteArray text = header.readAll();
+    QVERIFY2(text.contains("#define SpinBoxDefine_0 "), text.constData());
+}
+
+void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
+{
+    auto editor = makeEditor();
+    Panel *panel = window->panel();
+    const int before = panel->allElements.size();
+    QObject *box = window->centralWidget()->findChild<QGroupBox *>();
+    QVERIFY(box);
+    // LOCKED locks on CB: the box holding CB is refused first.
+    editor->treeView()->setCurrentIndex(editor->indexOf(box));
+    editor->removeWidget();
+    QVERIFY(panel->getActiveElement("CB"));
+    QVERIFY(consoleErrors().join('\n').contains("LOCKED locks on it"));
+
+    select(*editor, "LOCKED");
+    editor->removeWidget();
+    editor->treeView()->setCurrentIndex(editor->indexOf(box));
+    editor->removeWidget();
+    for (const char *gone : {"LOCKED", "CB", "SP"}) {
+        QVERIFY2(!panel->getActiveElement(gone), gone);
+        QVERIFY2(!panel->elementExists(gone), gone);
+        for (ModuleRecord *module : panel->moduleTable)
+            QVERIFY2(!module || !module->registers.contains(gone), gone);
+    }
+    QCOMPARE(panel->allElements.size(), before - 3);
+    for (ActiveElement *element : panel->allElements)
+        QVERIFY(objectOf(element));
+    // The headers no longer name them, and the saved panel has none of them.
+    QVERIFY(window->exportHeaderFiles(true));
+    QFile header(QDir(dir->path()).filePath("edit.h"));
+    QVERIFY(header.open(QIODevice::ReadOnly));
+    const QByteArray text = header.readAll();
+    QVERIFY(!text.contains("#define CB ") && !text.contains("#define SP "));
+    QVERIFY(text.contains("#define HX "));
+    QVERIFY(saveAndReopen(*editor));
+    QVERIFY(!panel->getActiveElement("CB"));
+    QVERIFY(panel->getActiveElement("HX"));
+    QCOMPARE(panel->allElements.size(), before - 3);
+}
+
+void TestShowXmlDialog::removalRefusedWhileOthersNameTheElement()
+{
+    auto editor = makeEditor();
+    Panel *panel = window->panel();
+    // The formulas of M and HID read IN.
+    select(*editor, "IN");
+    editor->removeWidget();
+    QVERIFY(panel->getActiveElement("IN"));
+    QVERIFY(consoleErrors().join('\n').contains("reads it"));
+    // The root and the hidden element stay.
+    editor->treeView()->setCurrentIndex(editor->treeModel()->index(0, 0));
+    editor->removeWidget();
+    QVERIFY(editor->treeModel()->rowCount() == 3);
+    // A container with the reader of its own element goes as a whole.
+    QObject *inner = nullptr;
+    for (QObject *object : window->centralWidget()->findChildren<QWidget *>())
+        if (object->property("my_label").toString() == "Inner")
+            inner = object;
+    QVERIFY(inner);
+    editor->treeView()->setCurrentIndex(editor->indexOf(inner));
+    editor->removeWidget();
+    // HID still reads IN: refused.
+    QVERIFY(panel->getActiveElement("IN"));
+}
+
+void TestShowXmlDialog::movesKeepPanelAndTreeTogether()
+{
+    auto editor = makeEditor();
+    Panel *panel = window->panel();
+    auto *box = window->centralWidget()->findChild<QGroupBox *>();
+    auto *root = box->parentWidget();
+    auto *hx = qobject_cast<QWidget *>(objectOf(panel->getActiveElement("HX")));
+    // Into its own child: refused.
+    QVERIFY(!editor->moveElement(root, box, -1));
+    QVERIFY(!editor->moveElement(box, box, -1));
+    // Into the group box, at its start.
+    QVERIFY(editor->moveElement(hx, box, 0));
+    QCOMPARE(hx->parentWidget(), static_cast<QWidget *>(box));
+    QCOMPARE(ShowXMLDialog::indexInContainer(box, hx), 0);
+    const QModelIndex index = editor->indexOf(hx);
+    QCOMPARE(editor->objectAt(index.parent()), static_cast<QObject *>(box));
+    QCOMPARE(index.row(), 0);
+    // A container moved before another keeps tree and panel in one order.
+    QWidget *inner = nullptr;
+    for (QWidget *widget : root->findChildren<QWidget *>())
+        if (widget->property("my_label").toString() == "Inner")
+            inner = widget;
+    QVERIFY(inner);
+    QVERIFY(editor->moveElement(inner, root, ShowXMLDialog::indexInContainer(root, box)));
+    QCOMPARE(editor->indexOf(inner).row() + 1, editor->indexOf(box).row());
+    QVERIFY(ShowXMLDialog::indexInContainer(root, inner) < ShowXMLDialog::indexInContainer(root, box));
+    // Saved and read again in its new place.
+    QVERIFY(saveAndReopen(*editor));
+    hx = qobject_cast<QWidget *>(objectOf(panel->getActiveElement("HX")));
+    QVERIFY(qobject_cast<QGroupBox *>(hx->parentWidget()));
+}
+
+void TestShowXmlDialog::pastedCopiesAreIndependentAndUnique()
+{
+    auto editor = makeEditor();
+    Panel *panel = window->panel();
+    auto *box = window->centralWidget()->findChild<QGroupBox *>();
+    editor->treeView()->setCurrentIndex(editor->indexOf(box));
+    editor->copy();
+    QObject *inner = nullptr;
+    for (QObject *object : window->centralWidget()->findChildren<QWidget *>())
+        if (object->property("my_label").toString() == "Inner")
+            inner = object;
+    editor->treeView()->setCurrentIndex(editor->indexOf(inner));
+    QVERIFY(editor->pasteElement());
+    editor->treeView()->setCurrentIndex(editor->indexOf(inner));
+    QVERIFY(editor->pasteElement());
+    for (const char *name : {"CB_Copy1", "SP_Copy1", "CB_Copy2", "SP_Copy2"})
+        QVERIFY2(panel->getActiveElement(name), name);
+    // Own values and own header entries.
+    ActiveElement *copy = panel->getActiveElement("SP_Copy1");
+    QCOMPARE(copy->value(KeywordValue, 0), QStringLiteral("4"));
+    copy->setValue(QStringLiteral("8"), KeywordValue);
+    QCOMPARE(panel->getActiveElement("SP")->value(KeywordValue, 0), QStringLiteral("4"));
+    // A copy after an element goes right after it.
+    select(*editor, "HX");
+    editor->copy();
+    QWidget *pasted = editor->pasteElement();
+    QVERIFY(pasted);
+    QCOMPARE(pasted->objectName(), QStringLiteral("HX_Copy1"));
+    QWidget *hx = qobject_cast<QWidget *>(objectOf(panel->getActiveElement("HX")));
+    QCOMPARE(ShowXMLDialog::indexInContainer(hx->parentWidget(), pasted),
+             ShowXMLDialog::indexInContainer(hx->parentWidget(), hx) + 1);
+    // Removing a copy leaves the rest; the original copied element going
+    // makes paste a no-op.
+    select(*editor, "HX_Copy1");
+    editor->removeWidget();
+    QVERIFY(!panel->getActiveElement("HX_Copy1"));
+    select(*editor, "HX");
+    editor->removeWidget();
+    QVERIFY(!editor->copiedElement());
+    QVERIFY(!editor->pasteElement());
+    // Saved and read again, the copies are there with their values.
+    QVERIFY(saveAndReopen(*editor));
+    QVERIFY(panel->getActiveElement("CB_Copy2"));
+    QVERIFY(window->exportHeaderFiles(true));
+    QFile header(QDir(dir->path()).filePath("edit.h"));
+    QVERIFY(header.open(QIODevice::ReadOnly));
+    const QByteArray text = header.readAll();
+    QVERIFY2(text.contains("#define SP_Copy1 "), text.constData());
+    QVERIFY(text.contains("#define SP_Copy2 "));
+}
+
+void TestShowXmlDialog::pastingAContainerIntoItselfCopiesItOnce()
+{
+    auto editor = makeEditor();
+    Panel *panel = window->panel();
+    auto *box = window->centralWidget()->findChild<QGroupBox *>();
+    editor->treeView()->setCurrentIndex(editor->indexOf(box));
+    editor->copy();
+    editor->treeView()->setCurrentIndex(editor->indexOf(box));
+    QWidget *pasted = editor->pasteElement();
+    QVERIFY(pasted);
+    QCOMPARE(pasted->parentWidget(), static_cast<QWidget *>(box));
+    QVERIFY(panel->getActiveElement("CB_Copy1"));
+    QVERIFY(!panel->getActiveElement("CB_Copy1_Copy2"));
+    QCOMPARE(pasted->findChildren<CheckBox *>().size(), 1);
+}
+
+void TestShowXmlDialog::variablesAddedAndRemoved()
+{
+    auto editor = makeEditor();
+    Panel *panel = window->panel();
+    QVERIFY(editor->addVariable("level"));
+    QVERIFY(!editor->addVariable("level"));
+    QVERIFY(!editor->addVariable("CB"));
+    QVERIFY(!editor->addVariable("$VALUE$"));
+    QVERIFY(panel->variablesByName.contains("level"));
+    select(*editor, "speed");
+    editor->removeWidget();
+    QVERIFY(!panel->variablesByName.contains("speed"));
+    QVERIFY(saveAndReopen(*editor));
+    QVERIFY(panel->variablesByName.contains("level"));
+    QVERIFY(!panel->variablesByName.contains("speed"));
+}
+
+void TestShowXmlDialog::propertiesDialogStoresWhatChanged()
+{
+    Panel *panel = window->panel();
+    panel->hasOwnDisclaimer = false;
+    panel->disclaimerFile.clear();
+    {
+        // OK without a change keeps the program's disclaimer.
+        XMLPropertiesDialog dialog(panel);
+        dialog.ioPortEdit->setText(" /dev/ttyUSB0 ");
+        dialog.parametersEdit->setText(" 9600;8;n;1 ");
+        dialog.minVersionEdit->setText("1.2");
+        dialog.maxVersionEdit->setText("3");
+        dialog.loadSaveCheck->setChecked(false);
+        dialog.versionEdit->setText("V2 <beta> & \"more\"");
+        dialog.accept();
+    }
+    QVERIFY(!panel->hasOwnDisclaimer);
+    QCOMPARE(panel->ioPortName, QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(panel->ioPortSettings, QStringLiteral("9600;8;N;1"));
+    QString min;
+    QString max;
+    panel->getFWVersionRange(min, max);
+    QCOMPARE(min, QStringLiteral("1.2.0"));
+    auto editor = makeEditor();
+    QVERIFY(saveAndReopen(*editor));
+    QVERIFY(!panel->loadSaveAllowed);
+    QCOMPARE(panel->getXMLVersion(), QStringLiteral("V2 <beta> & \"more\""));
+    QCOMPARE(panel->ioPortName, QStringLiteral("/dev/ttyUSB0"));
+    QString min2;
+    QString max2;
+    panel->getFWVersionRange(min2, max2);
+    QCOMPARE(min2, min);
+    QCOMPARE(max2, max);
+}
+
+void TestShowXmlDialog::failedSaveKeepsTheOldFile()
+{
+    auto editor = makeEditor();
+    const QString locked = QDir(dir->path()).filePath("locked");
+    QVERIFY(QDir().mkpath(locked));
+    const QString path = QDir(locked).filePath("panel.xml");
+    QVERIFY(!writeTestFile(path, "old").isEmpty());
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(path, QFileDevice::ReadOwner);
+    const bool writable = QFileInfo(locked).isWritable(); // root ignores the bits
+    if (!writable) {
+        QVERIFY(!editor->savePanel(path));
+        QVERIFY(consoleErrors().join('\n').contains("Cannot open file"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("old"));
+    }
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    // A cancelled save dialog writes nothing and keeps the working folder.
+    window->setWorkingDir(locked);
+    bool saved = false;
+    editor->setServices({{}, {}, {}, {}, {}, [this] { return window->getWorkingDir(); },
+                         [this](const QString &d) { window->setWorkingDir(d); },
+                         [&saved](const QString &) { saved = true; }});
+    editor->saveXML();
+    QVERIFY(!saved);
+    QCOMPARE(window->getWorkingDir(), locked);
+    // An editor whose panel was replaced saves nothing.
+    QVERIFY(load(QString::fromUtf8(editorPanel)));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    const QString stale = QDir(dir->path()).filePath("stale.xml");
+    QVERIFY(!editor->savePanel(stale));
+    QVERIFY(!QFile::exists(stale));
+}
+
+void TestShowXmlDialog::defineEditsRenameOrAreRefused()
+{
+    auto editor = makeEditor();
+    Panel *panel = window->panel();
+    const auto edit = [&editor](const QString &row, const QString &value) {
+        QStandardItemModel *model = editor->propertyModel();
+        for (int r = 0; r < model->rowCount(); ++r) {
+            if (model->index(r, 0).data().toString() != row)
+                continue;
+            model->setData(model->index(r, 1), value);
+            editor->propertyView()->setCurrentIndex(model->index(r, 1));
+            editor->closeEditor(nullptr, QAbstractItemDelegate::NoHint);
+        }
+    };
+    editor->on_clicked(select(*editor, "SP"));
+    edit("Define", "CB"); // taken
+    QVERIFY(panel->getActiveElement("SP"));
+    QCOMPARE(objectOf(panel->getActiveElement("CB"))->objectName(), QStringLiteral("CB"));
+    edit("Define", "SPEED");
+    QVERIFY(!panel->getActiveElement("SP"));
+    QCOMPARE(objectOf(panel->getActiveElement("SPEED"))->objectName(), QStringLiteral("SPEED"));
+    // IN is read by formulas: it keeps its name.
+    editor->on_clicked(select(*editor, "IN"));
+    edit("Define", "INPUT");
+    QVERIFY(panel->getActiveElement("IN"));
+    // A common property edit reaches the saved panel.
+    editor->on_clicked(select(*editor, "SPEED"));
+    edit("default", "6");
+    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(saveAndReopen(*editor));
+    QVERIFY(panel->getActiveElement("SPEED"));
+    QVERIFY(!panel->getActiveElement("SP"));
+    QCOMPARE(panel->getActiveElement("SPEED")->value(KeywordValue, 0), QStringLiteral("6"));
+    QVERIFY(window->exportHeaderFiles(true));
+    QFile header(QDir(dir->path()).filePath("edit.h"));
+    QVERIFY(header.open(QIODevice::ReadOnly));
+    const QByteArray text = header.readAll();
+    QVERIFY(text.contains("#define SPEED "));
+    QVERIFY(!text.contains("#define SP "));
+}
+
+void TestShowXmlDialog::clickIntoThePanelSelectsTheElement()
+{
+    auto editor = makeEditor();
+    QString status;
+    ShowXMLDialog::Services services;
+    services.showStatus = [&status](const QString &text) { status = text; };
+    editor->setServices(services);
+    auto *hx = qobject_cast<QWidget *>(objectOf(window->panel()->getActiveElement("HX")));
+    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(hx, &move);
+    QCOMPARE(status, QStringLiteral("HexSpinBox HX"));
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(2, 2), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(hx, &press);
+    QCOMPARE(editor->objectAt(editor->treeView()->currentIndex()), static_cast<QObject *>(hx));
+    QCOMPARE(editor->selectedWidget(), hx);
+    QCOMPARE(editor->propertyModel()->index(0, 1).data().toString(), QStringLiteral("HX"));
+    // The rows of a spin box: its own, the optional ones set, the action and
+    // the eight of every element; a hex spin box shows decimal numbers.
+    QStringList names;
+    for (const QString &row : ShowXMLDialog::propertyRows(hx))
+        names << row.section('!', 0, 0);
+    QCOMPARE(names, (QStringList{"Define", "Prefix", "Suffix", "Range", "Step", "default", "header", "action", "X",
+                                 "Y", "Width", "Height", "SizePolH", "SizePolV", "Color", "Font"}));
+    QVERIFY(ShowXMLDialog::propertyRows(hx).contains("Range!0..255"));
+    QVERIFY(!editor->propertyModel()->item(0, 0)->isEnabled());
+    // A container has its Label row and no action row.
+    const QStringList boxRows = ShowXMLDialog::propertyRows(window->centralWidget()->findChild<QGroupBox *>());
+    QVERIFY(boxRows.contains("Label!Box"));
+    QVERIFY(!boxRows.filter(QRegularExpression("^action!")).size());
+    // A closed editor watches no more.
+    editor.reset();
+    status.clear();
+    QApplication::sendEvent(hx, &move);
+    QVERIFY(status.isEmpty());
+}
+
+// The element names of every panel element under the root, in tree order.
+static QStringList kindsUnder(QWidget *root)
+{
+    QStringList kinds;
+    for (QWidget *widget : root->findChildren<QWidget *>()) {
+        const QString kind = PanelXmlWriter::elementNameOf(widget);
+        if (!kind.isEmpty())
+            kinds << kind;
+    }
+    kinds.sort();
+    return kinds;
+}
+
+void TestShowXmlDialog::panelBuiltFromAnEmptyOne()
+{
+    QVERIFY(load(QStringLiteral("<verticalcontainer/>")));
+    auto editor = makeEditor();
+    const QModelIndex root = editor->treeModel()->index(0, 0);
+    // The register view goes last: the reader ends its container at a
+    // register view today, so nothing may follow it.
+    QList<int> codes;
+    for (int code = 0; code < ShowXMLDialog::TypeCodeCount; ++code) {
+        if (code != ShowXMLDialog::RegView)
+            codes << code;
+    }
+    codes << ShowXMLDialog::RegView;
+    for (int code : codes) {
+        editor->treeView()->setCurrentIndex(root);
+        editor->addElement(code);
+    }
+    Panel *panel = window->panel();
+    QVERIFY(panel->getActiveElement("CheckBoxDefine_0"));
+    QVERIFY(panel->getActiveElement("SpinBoxDefine_0"));
+    QVERIFY(editor->addVariable("speed"));
+    // Every element goes to a header once it has one.
+    for (ActiveElement *element : panel->allElements)
+        element->setElementProperty("header", "built.h");
+    auto *area = qobject_cast<QScrollArea *>(window->centralWidget());
+    const QStringList before = kindsUnder(area->widget());
+    for (const char *kind : {"checkbox", "radiobutton", "plot", "table", "registerview", "led", "image"})
+        QVERIFY2(before.contains(kind), kind);
+    QStringList names;
+    for (ActiveElement *element : panel->allElements)
+        names << Panel::getObjectName(element);
+    names.sort();
+    QVERIFY(saveAndReopen(*editor));
+    area = qobject_cast<QScrollArea *>(window->centralWidget());
+    QCOMPARE(kindsUnder(area->widget()).join(','), before.join(','));
+    QStringList reopened;
+    for (ActiveElement *element : panel->allElements)
+        reopened << Panel::getObjectName(element);
+    reopened.sort();
+    QFile saved(QDir(dir->path()).filePath("saved.xml"));
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY2(reopened == names, saved.readAll().constData());
+    QVERIFY(panel->variablesByName.contains("speed"));
+    QVERIFY(window->exportHeaderFiles(true));
+    QFile header(QDir(dir->path()).filePath("built.h"));
+    QVERIFY(header.open(QIODevice::ReadOnly));
+    const QByteArray text = header.readAll();
+    QVERIFY(text.contains("#define CheckBoxDefine_0 "));
+    QVERIFY(text.contains("#define ComboBoxDefine_0 "));
+}
+
+QTEST_MAIN(TestShowXmlDialog)
+#include "tst_showxmldialog.moc"

@@ -1,0 +1,237 @@
+// The element commands on a panel of our own holding every class they set:
+// each command as a row (command -> element value, the actions it ran, the
+// report it gave), and the queued clicks and check changes of buttons.
+#include "panelfixture.h"
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QtTest>
+
+static const char panelBody[] =
+    "<verticalcontainer>"
+    "<spinbox define=\"SINK\" range=\"0;1000\" default=\"0\"/>"
+    "<var define=\"LOOPV\" default=\"0\"/>"
+    "<checkbox define=\"CB\" default=\"0\" setDef=\"SINK=1\" setDefInv=\"SINK=2\"/>"
+    "<togglebutton define=\"TB\" label=\"T\" default=\"0\"/>"
+    "<spinbox define=\"SB\" range=\"-10;100\" default=\"5\">"
+    "<action event=\"changed\" cmd=\"setDef\" data=\"SINK=3\"/></spinbox>"
+    "<doublespinbox define=\"DB\" range=\"-2;2000\" default=\"1.25\">"
+    "<action event=\"changed\" cmd=\"setDef\" data=\"SINK=4\"/></doublespinbox>"
+    "<slider define=\"SL\" range=\"0;50\" default=\"5\">"
+    "<action event=\"changed\" cmd=\"setDef\" data=\"SINK=11\"/></slider>"
+    "<knob define=\"KN\" range=\"0;100\" default=\"10\" integer=\"1\">"
+    "<action event=\"changed\" cmd=\"setDef\" data=\"SINK=12\"/></knob>"
+    "<combo define=\"CO\"><item label=\"A\" value=\"10\" setdef=\"SINK=5\"/>"
+    "<item label=\"B\" value=\"20\" setdef=\"SINK=6\"/><item label=\"C\" value=\"30\"/></combo>"
+    "<radio define=\"RA\"><radiobutton label=\"A\" setdef=\"SINK=7\"/>"
+    "<radiobutton label=\"B\" setdef=\"SINK=8\"/></radio>"
+    "<edit define=\"ED\" default=\"start\"><action event=\"changed\" cmd=\"setDef\" data=\"SINK=9\"/></edit>"
+    "<editbox define=\"TX\" default=\"notes\"/>"
+    "<table define=\"TBL\" numrows=\"2\"><column type=\"value\" label=\"Value\"/></table>"
+    "<button define=\"BTN\" label=\"Go\"><action event=\"clicked\" cmd=\"setDef\" data=\"SINK=10\"/></button>"
+    "</verticalcontainer>";
+
+class TstScriptCommandsElements : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void commandsSetElementsAsTheMouse_data();
+    void commandsSetElementsAsTheMouse();
+    void disabledElementsAreLeftAlone();
+    void buttonChangesAreQueued();
+    void setDefLockAndUnlockReachThePanel();
+    void loopVariableStandsForItsValue();
+
+private:
+    // The "setDef(...)" lines the actions printed since the last clear.
+    QStringList setDefLines() const;
+    std::unique_ptr<PanelFixture> f;
+};
+
+void TstScriptCommandsElements::init()
+{
+    f = std::make_unique<PanelFixture>();
+    QVERIFY(f->load(QLatin1String(panelBody)));
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("LOGSETDEFS(1)"), 1));
+    f->window->setWindowModified(false);
+    f->clearConsole();
+    f->clearErrors();
+}
+
+void TstScriptCommandsElements::cleanup()
+{
+    f.reset();
+}
+
+QStringList TstScriptCommandsElements::setDefLines() const
+{
+    QStringList lines;
+    for (const QString &line : f->consoleLines()) {
+        if (line.startsWith(QLatin1String("setDef(")))
+            lines << line.chopped(4);
+    }
+    return lines;
+}
+
+void TstScriptCommandsElements::commandsSetElementsAsTheMouse_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("define");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QStringList>("setDefs");
+    QTest::addColumn<QString>("report");
+
+    const QStringList none;
+    // By define
+    QTest::newRow("check box on") << "SET(CB, 1)" << "CB" << "1" << QStringList{"setDef(SINK=1)"} << "";
+    QTest::newRow("check box already as wanted") << "SET(CB, 0)" << "CB" << "0" << none << "";
+    QTest::newRow("check box: only 1 checks") << "SET(CB, 2)" << "CB" << "0" << none << "";
+    QTest::newRow("spin box, one send") << "SET(SB, 42)" << "SB" << "42" << QStringList{"setDef(SINK=3)"} << "";
+    QTest::newRow("spin box, value it shows") << "SET(SB, 5)" << "SB" << "5" << QStringList{"setDef(SINK=3)"} << "";
+    QTest::newRow("spin box reads decimal only") << "SET(SB, 0x10)" << "SB" << "0" << QStringList{"setDef(SINK=3)"}
+                                                 << "";
+    QTest::newRow("double spin box") << "SET(DB, 2.5)" << "DB" << "2.50" << QStringList{"setDef(SINK=4)"} << "";
+    QTest::newRow("slider") << "SET(SL, 20)" << "SL" << "20" << QStringList{"setDef(SINK=11)"} << "";
+    QTest::newRow("knob") << "SET(KN, 30)" << "KN" << "30" << QStringList{"setDef(SINK=12)"} << "";
+    QTest::newRow("combo box") << "SET(CO, 1)" << "CO" << "20" << QStringList{"setDef(SINK=6)"} << "";
+    QTest::newRow("combo box index too high") << "SET(CO, 3)" << "CO" << "10" << none
+                                              << "Index for CO.setItem (3) is out of allowed range: 0..2";
+    QTest::newRow("combo box negative index") << "SET(CO, -1)" << "CO" << "10" << none
+                                              << "Index for CO.setItem (-1) is out of allowed range: 0..2";
+    QTest::newRow("radio group") << "SET(RA, 1)" << "RA" << "1" << QStringList{"setDef(SINK=8)"} << "";
+    QTest::newRow("radio group negative index") << "SET(RA, -1)" << "RA" << "0" << none
+                                                << "Index for RA.setRBItem (-1) is out of allowed range: 0..1";
+    QTest::newRow("line edit") << "SET(ED, hello)" << "ED" << "hello" << QStringList{"setDef(SINK=9)"} << "";
+    QTest::newRow("line edit: a comma ends the value") << "SET(ED, a,b)" << "ED" << "a"
+                                                       << QStringList{"setDef(SINK=9)"} << "";
+    QTest::newRow("text edit") << "SET(TX, more text)" << "TX" << "more text" << none << "";
+    QTest::newRow("class SET does not handle") << "SET(TBL, 1)" << "CB" << "0" << none
+                                               << "Can not use \"Set\" with parameter \"TBL\"";
+    // By object name
+    QTest::newRow("SETCHECKED") << "SETCHECKED(CB, 1)" << "CB" << "1" << QStringList{"setDef(SINK=1)"} << "";
+    QTest::newRow("SETCHECKED on a spin box") << "SETCHECKED(SB, 1)" << "SB" << "5" << none
+                                              << "Can not use \"setChecked\" with parameter \"SB\"";
+    QTest::newRow("SETVALUE") << "SETVALUE(SB, 17)" << "SB" << "17" << QStringList{"setDef(SINK=3)"} << "";
+    QTest::newRow("SETVALUE double") << "SETVALUE(DB, 7.75)" << "DB" << "7.75" << QStringList{"setDef(SINK=4)"}
+                                     << "";
+    QTest::newRow("SETVALUE on a combo box") << "SETVALUE(CO, 1)" << "CO" << "10" << none
+                                             << "Can not use \"setValue\" with parameter \"CO\"";
+    QTest::newRow("SETVALUE of no such name") << "SETVALUE(NOPE, 1)" << "SB" << "5" << none << "";
+    QTest::newRow("SETITEM") << "SETITEM(CO, 2)" << "CO" << "30" << none << "";
+    QTest::newRow("SETITEM index too high") << "SETITEM(CO, 9)" << "CO" << "10" << none
+                                            << "Index for CO.setItem (9) is out of allowed range: 0..2";
+    QTest::newRow("SETRBITEM") << "SETRBITEM(RA, 1)" << "RA" << "1" << QStringList{"setDef(SINK=8)"} << "";
+    QTest::newRow("SETRBITEM index too high") << "SETRBITEM(RA, 2)" << "RA" << "0" << none
+                                              << "Index for RA.setRBItem (2) is out of allowed range: 0..1";
+    QTest::newRow("SETTEXT line edit, text as it stands") << "SETTEXT(ED, typed)" << "ED" << " typed" << QStringList{"setDef(SINK=9)"}
+                                       << "";
+    QTest::newRow("SETTEXT text edit") << "SETTEXT(TX,block)" << "TX" << "block" << none << "";
+    QTest::newRow("SETTEXT on a check box") << "SETTEXT(CB, x)" << "CB" << "0" << none
+                                            << "Can not use \"setText\" with parameter \"CB\"";
+}
+
+void TstScriptCommandsElements::commandsSetElementsAsTheMouse()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, define);
+    QFETCH(QString, value);
+    QFETCH(QStringList, setDefs);
+    QFETCH(QString, report);
+
+    QVERIFY(f->window->executeScriptLine(command, 3));
+    QCOMPARE(f->value(define), value);
+    QCOMPARE(setDefLines(), setDefs);
+    const QString reports = f->errors().join(QLatin1Char('\n'));
+    if (report.isEmpty())
+        QVERIFY2(reports.isEmpty(), qPrintable(reports));
+    else
+        QVERIFY2(reports.contains(report), qPrintable(reports));
+    // A change marks the project modified, as the mouse does.
+    if (!setDefs.isEmpty())
+        QVERIFY(f->window->isWindowModified());
+}
+
+void TstScriptCommandsElements::disabledElementsAreLeftAlone()
+{
+    for (const char *define : {"CB", "SB", "CO", "ED"})
+        qobject_cast<QWidget *>(objectOf(f->element(QLatin1String(define))))->setEnabled(false);
+    for (const char *line : {"SET(CB, 1)", "SET(SB, 50)", "SET(CO, 2)", "SETTEXT(ED, x)"})
+        QVERIFY(f->window->executeScriptLine(QLatin1String(line), 1));
+    QCOMPARE(f->value("CB"), QStringLiteral("0"));
+    QCOMPARE(f->value("SB"), QStringLiteral("5"));
+    QCOMPARE(f->value("CO"), QStringLiteral("10"));
+    QCOMPARE(f->value("ED"), QStringLiteral("start"));
+    QVERIFY(setDefLines().isEmpty());
+    QVERIFY(f->errors().isEmpty());
+    QVERIFY(!f->window->isWindowModified());
+
+    // The unknown define is a script error line; the run goes on.
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("SET(NOPE, 1)"), 7));
+    QVERIFY(f->consoleLines().join(QString()).contains(QLatin1String("Unknown define: NOPE")));
+    // A missing parameter stops the run.
+    QVERIFY(!f->window->executeScriptLine(QStringLiteral("SET(CB)"), 8));
+}
+
+void TstScriptCommandsElements::buttonChangesAreQueued()
+{
+    auto *toggle = f->widget<QPushButton>(QStringLiteral("TB"));
+    QVERIFY(toggle);
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("SETCHECKED(TB, 1)"), 1));
+    QVERIFY(!toggle->isChecked());
+    QTRY_VERIFY(toggle->isChecked());
+
+    // CLICKED on a toggle button's define toggles it at once.
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("CLICKED(TB)"), 2));
+    QVERIFY(!toggle->isChecked());
+
+    // A push button is clicked once the event loop runs: its action follows.
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("CLICKED(BTN)"), 3));
+    QVERIFY(setDefLines().isEmpty());
+    QTRY_COMPARE(setDefLines(), QStringList{QStringLiteral("setDef(SINK=10)")});
+    QCOMPARE(f->value("SINK"), QStringLiteral("10"));
+
+    // No such button: nothing. A value element that is no toggle button: reported.
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("CLICKED(NOBUTTON)"), 4));
+    QVERIFY(f->errors().isEmpty());
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("CLICKED(CB)"), 5));
+    QVERIFY(f->errors().join(QString()).contains(QLatin1String("Can not use \"Clicked\" with parameter \"CB\"")));
+}
+
+void TstScriptCommandsElements::setDefLockAndUnlockReachThePanel()
+{
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("SETDEF(SB=7;ED=set)"), 1));
+    QCOMPARE(f->value("SB"), QStringLiteral("7"));
+    QCOMPARE(f->value("ED"), QStringLiteral("set"));
+    QCOMPARE(setDefLines().value(0), QStringLiteral("setDef(SB=7;ED=set)"));
+
+    // A script is no element: the panel refuses a lock without a locking element.
+    f->clearErrors();
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("LOCK(CO=2)"), 2));
+    QVERIFY(f->errors().join(QString()).contains(QLatin1String("Invalid lock: \"CO=2\"")));
+    QVERIFY(!f->element(QStringLiteral("CO"))->isLocked());
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("UNLOCK(CO=2)"), 3));
+    QVERIFY(!f->element(QStringLiteral("CO"))->isLocked());
+    QVERIFY(!f->window->executeScriptLine(QStringLiteral("LOCK()"), 4));
+}
+
+void TstScriptCommandsElements::loopVariableStandsForItsValue()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString script = dir.filePath(QStringLiteral("loop.script"));
+    QFile file(script);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("LOOPSTART(LOOPV, 2, 1, 2)\nSET(SB, LOOPV)\nSETITEM(CO, LOOPV)\nSETVALUE(SL, LOOPV)\nLOOPSTOP\n");
+    file.close();
+    QVERIFY(f->window->runScriptFile(script));
+    QCOMPARE(f->value("SB"), QStringLiteral("2"));
+    QCOMPARE(f->value("CO"), QStringLiteral("30"));
+    // SETVALUE takes its value as it stands: LOOPV is no number, and SL no spin box.
+    QVERIFY(f->errors().join(QString()).contains(QLatin1String("Can not use \"setValue\" with parameter \"SL\"")));
+}
+
+QTEST_MAIN(TstScriptCommandsElements)
+#include "tst_scriptcommands_elements.moc"
