@@ -19,7 +19,8 @@ ctest --test-dir "$BUILD_DIR" --output-on-failure -j"$(nproc)"
 sanitized_tests=(tst_activeelement tst_valueelements tst_choiceelements tst_containers
                  tst_buttonsedits tst_locks tst_reset tst_numericelements
                  tst_panelreader tst_numericbuilders tst_timerlog tst_logtimerbuilders
-                 tst_displayelements tst_mathlabel)
+                 tst_displayelements tst_mathlabel tst_mainwindow tst_table tst_pinmapping
+                 tst_scriptwindow tst_showxmldialog)
 cmake -S . -B build-asan -DPython3_EXECUTABLE=/usr/bin/python3 -DQUILLMATE_SANITIZE=ON >/dev/null
 cmake --build build-asan -j"$(nproc)" --target "${sanitized_tests[@]}"
 regex=$(IFS='|'; echo "^(${sanitized_tests[*]})\$")

@@ -190,13 +190,18 @@ MainWindow::~MainWindow()
     delete serialComThread;
     serialComThread = nullptr;
 
+    // The panel's widgets go while the window they report to is still whole:
+    // an editor closed with them may still record a line or mark a change.
+    delete m_xmlDialog.data();
+    m_panel->clear();
+    delete takeCentralWidget();
+
     delete tykLink;
     tykLink = nullptr;
     delete m_unresolvedDialog;
     m_unresolvedDialog = nullptr;
     delete m_diffDialog;
     m_diffDialog = nullptr;
-    delete m_xmlDialog.data();
     delete m_helpProcess;
     m_helpProcess = nullptr;
     closeLogFile();

@@ -112,7 +112,19 @@ static QString keilTitle()
     return QStringLiteral("Quillmate V") + programVersionShortText();
 }
 
-static const QString keilBoxTitle = QStringLiteral("Keil µVision 5 Integration");
+// The Yes/No question of the Keil integration (default No unless told).
+static PromptMessage keilQuestion(const QString &text, QWidget *parent = nullptr,
+                                  QMessageBox::StandardButton defaultButton = QMessageBox::No)
+{
+    PromptMessage message;
+    message.parent = parent;
+    message.icon = QMessageBox::Question;
+    message.title = QStringLiteral("Keil µVision 5 Integration");
+    message.buttons = QMessageBox::Yes | QMessageBox::No;
+    message.defaultButton = defaultButton;
+    message.text = text;
+    return message;
+}
 
 // One line for a store that cannot be used or written; the store itself is
 // never touched then.
@@ -181,17 +193,13 @@ void MainWindow::cleanUpKeilEntries()
     if (removed == 0)
         return;
 
-    PromptMessage message;
-    message.icon = QMessageBox::Question;
-    message.title = keilBoxTitle;
-    message.buttons = QMessageBox::Yes | QMessageBox::No;
-    message.defaultButton = QMessageBox::No;
-    message.text = removed == 1
+    const PromptMessage message = keilQuestion(
+        removed == 1
         ? QStringLiteral("There is a Quillmate integrated into\nKeil µVision5 that has been removed from disk.\n"
                          "Remove from Keil Tool menu also?")
         : QStringLiteral("There are %1 Quillmate integrated into\nKeil µVision5 that have been removed from disk.\n"
                          "Remove from Keil Tool menu also?")
-              .arg(removed);
+              .arg(removed));
     if (Prompt::ask(message).button != QMessageBox::Yes)
         return;
 
@@ -268,11 +276,7 @@ void MainWindow::runKeilStep()
         integrateIntoKeil(freeEntry);
         return;
     }
-    PromptMessage message;
-    message.icon = QMessageBox::Question;
-    message.title = keilBoxTitle;
-    message.buttons = QMessageBox::Yes | QMessageBox::No;
-    message.defaultButton = QMessageBox::No;
+    PromptMessage message = keilQuestion(QString());
     message.checkBoxText = QStringLiteral("Remember my decision");
     message.text = QStringLiteral("Other Quillmate(s) were integrated into Keil µVision5.\n\nPaths:\n-%1\n\n"
                                   "Should the running Quillmate be also integrated?\n\n"
@@ -313,14 +317,11 @@ void MainWindow::integrateKeil()
             otherCopy = true;
     }
     if (otherCopy) {
-        PromptMessage message;
-        message.parent = this;
-        message.icon = QMessageBox::Question;
-        message.title = keilBoxTitle;
-        message.buttons = QMessageBox::Yes | QMessageBox::No;
-        message.text = QStringLiteral("Other Quillmate(s) were integrated into Keil µVision5.\n\nPaths:\n-%1\n\n"
-                                      "Should the running Quillmate be also integrated?")
-                           .arg(paths.join(QStringLiteral("\n-")));
+        const PromptMessage message =
+            keilQuestion(QStringLiteral("Other Quillmate(s) were integrated into Keil µVision5.\n\nPaths:\n-%1\n\n"
+                                        "Should the running Quillmate be also integrated?")
+                             .arg(paths.join(QStringLiteral("\n-"))),
+                         this, QMessageBox::NoButton);
         if (Prompt::ask(message).button != QMessageBox::Yes)
             return;
     }

@@ -101,15 +101,19 @@ void Table::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint
         return;
     }
     const QString text = line->text();
+    const int column = index.column();
+    const int type = column < MaxColumns ? m_columns[column].type : TableColumnUnknown;
+    // SetTableValue reads its column number as a column type: the line names
+    // the edited column's type, so that a replay writes into this very cell
+    // whatever order the columns were declared in.
+    const int recordedColumn = columnOfType(type) == column ? type : column;
     recordLine(QStringLiteral("SetTableValue(%1, %2, %3, %4)")
                    .arg(objectName())
                    .arg(index.row())
-                   .arg(index.column())
+                   .arg(recordedColumn)
                    .arg(text));
     // Numbers in numeric columns follow the column's format; other columns
     // keep the typed text.
-    const int column = index.column();
-    const int type = column < MaxColumns ? m_columns[column].type : TableColumnUnknown;
     bool isNumber = false;
     const qint64 value = parseNumberLiteral(text).toLongLong(&isNumber);
     const bool numeric = type == TableColumnAddress || type == TableColumnFunc || type == TableColumnValue

@@ -187,6 +187,8 @@ private:
     void forgetElement(QObject *object);
     void forgetTree(QObject *object);
     void fillPropertyTable(QWidget *widget);
+    // The row editor of a property row name; null for a plain text row.
+    QAbstractItemDelegate *rowDelegate(const QString &name);
     // Parts of setAttribute (showxmldialog_attributes.cpp).
     void renameElement(QWidget *element, const QString &value);
     void setLabel(QWidget *element, const QString &value);

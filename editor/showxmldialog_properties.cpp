@@ -15,6 +15,7 @@
 #include "lineedit.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
+#include "propertydelegates.h"
 #include "pushbutton.h"
 #include "spinbox.h"
 #include "table.h"
@@ -36,16 +37,7 @@ static const QString details = QStringLiteral("<Doubleclick for details>");
 
 QString ShowXMLDialog::sizePolicyName(int policy)
 {
-    switch (policy) {
-    case QSizePolicy::Fixed: return QStringLiteral("fixed");
-    case QSizePolicy::Minimum: return QStringLiteral("minimum");
-    case QSizePolicy::Maximum: return QStringLiteral("maximum");
-    case QSizePolicy::Preferred: return QStringLiteral("preferred");
-    case QSizePolicy::Expanding: return QStringLiteral("expanding");
-    case QSizePolicy::MinimumExpanding: return QStringLiteral("minimumexpanding");
-    case QSizePolicy::Ignored: return QStringLiteral("ignored");
-    default: return QString();
-    }
+    return ::sizePolicyName(QSizePolicy::Policy(policy));
 }
 
 QStringList ShowXMLDialog::propertyRows(QWidget *widget)
@@ -89,9 +81,9 @@ QStringList ShowXMLDialog::propertyRows(QWidget *widget)
         rows << QStringLiteral("Items!") + details;
     } else if (auto *math = qobject_cast<MathLabel *>(widget)) {
         rows << QStringLiteral("Label!") + math->text();
-        rows << QStringLiteral("Format!") + widget->property("format").toString();
-        always("Expression", "expression");
-        always("Unit", "suffix");
+        rows << QStringLiteral("Format!") + QString::fromLatin1(math->format());
+        rows << QStringLiteral("Expression!") + math->elementProperty("expression").toString();
+        rows << QStringLiteral("Unit!") + math->elementProperty("suffix").toString();
     } else if (auto *spin = qobject_cast<SpinBox *>(widget)) {
         rows << QStringLiteral("Prefix!") + spin->prefix() << QStringLiteral("Suffix!") + spin->suffix();
         rows << QStringLiteral("Range!%1..%2").arg(spin->minimum()).arg(spin->maximum());
@@ -111,8 +103,7 @@ QStringList ShowXMLDialog::propertyRows(QWidget *widget)
                     .arg(thermo->lowerBound(), 0, 'g')
                     .arg(thermo->upperBound(), 0, 'g');
     } else if (auto *grid = qobject_cast<GridWidget *>(widget)) {
-        auto *layout = qobject_cast<QGridLayout *>(grid->layout());
-        rows << QStringLiteral("NrColumns!%1").arg(layout ? layout->columnCount() : 0);
+        rows << QStringLiteral("NrColumns!%1").arg(grid->columns());
     } else if (qobject_cast<Image *>(widget)) {
         always("File", "File");
     }
@@ -168,6 +159,31 @@ QStringList ShowXMLDialog::propertyRows(QWidget *widget)
     return rows;
 }
 
+QAbstractItemDelegate *ShowXMLDialog::rowDelegate(const QString &name)
+{
+    if (name == QLatin1String("SizePolH") || name == QLatin1String("SizePolV"))
+        return new ComboBoxDelegate2(sizePolicyChoices(), this);
+    if (name == QLatin1String("Font"))
+        return new FontDelegate(this);
+    if (name == QLatin1String("File") || name == QLatin1String("image") || name == QLatin1String("Icon"))
+        return new FileDelegate(this);
+    if (name == QLatin1String("Color"))
+        return new ColorDelegate(0, this);
+    if (name == QLatin1String("normalcolor"))
+        return new ColorDelegate(1, this);
+    if (name == QLatin1String("alarmcolor"))
+        return new ColorDelegate(2, this);
+    if (name == QLatin1String("action"))
+        return new ActionDelegate(this);
+    if (name == QLatin1String("Curves"))
+        return new CurvesDelegate(this);
+    if (name == QLatin1String("Columns"))
+        return new ColumnsDelegate(this);
+    if (name == QLatin1String("Items"))
+        return new ItemsDelegate(this);
+    return nullptr;
+}
+
 void ShowXMLDialog::fillPropertyTable(QWidget *widget)
 {
     for (int row = 0; row < m_propertyModel->rowCount(); ++row)
@@ -180,6 +196,10 @@ void ShowXMLDialog::fillPropertyTable(QWidget *widget)
         auto *name = new QStandardItem(parts.value(0));
         name->setEnabled(false);
         m_propertyModel->insertRow(row, {name, new QStandardItem(parts.value(1))});
+        if (QAbstractItemDelegate *delegate = rowDelegate(parts.value(0))) {
+            m_propertyView->setItemDelegateForRow(row, delegate);
+            connect(delegate, &QAbstractItemDelegate::closeEditor, this, &ShowXMLDialog::closeEditor);
+        }
     }
     m_propertyView->resizeRowsToContents();
 }

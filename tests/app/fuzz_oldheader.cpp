@@ -4,6 +4,7 @@
 // and whole defines, markers in odd places, maps with cycles and garbage. A
 // fixed seed keeps every run the same; the count keeps it to a few seconds.
 
+#include "mutation.h"
 #include "oldheader.h"
 #include "panelfixture.h"
 #include "unresolveddialog.h"
@@ -64,27 +65,7 @@ void FuzzOldHeader::cleanupTestCase()
 
 QByteArray FuzzOldHeader::mutate(QByteArray text)
 {
-    const int steps = 1 + below(8);
-    for (int s = 0; s < steps; ++s) {
-        const int at = below(text.size() + 1);
-        switch (below(8)) {
-        case 0:
-            text.insert(at, char(below(256)));
-            break;
-        case 1:
-            text.remove(at, 1 + below(16));
-            break;
-        case 2:
-            text.insert(at, text.mid(below(text.size()), 1 + below(60)));
-            break;
-        default: {
-            const char *piece = dictionary[below(int(std::size(dictionary)))];
-            text.insert(at, QByteArray(piece, piece[0] ? int(qstrlen(piece)) : 1));
-            break;
-        }
-        }
-    }
-    return text;
+    return mutateText(std::move(text), m_random, dictionary);
 }
 
 void FuzzOldHeader::mutatedHeadersImportSafely()

@@ -16,6 +16,8 @@
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QToolBar>
+#include <QLineEdit>
+#include <QTableView>
 #include <QtTest>
 
 #include <memory>
@@ -40,6 +42,7 @@ private slots:
     void destructorStopsRunningPollingThreads();
     void isXmlFileChecksTheDeclaration();
     void editGuiNeedsAPanel();
+    void windowGoesWithACellEditorOpenWhileRecording();
 
 private:
     std::unique_ptr<MainWindow> makeWindow();
@@ -271,6 +274,28 @@ void TestMainWindow::editGuiNeedsAPanel()
                 dialogs << d;
     QCOMPARE(dialogs.size(), 1);
     QVERIFY(dialogs.first()->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+// A table cell still being edited when the window goes records its edit into
+// a recorder that must still exist.
+void TestMainWindow::windowGoesWithACellEditorOpenWhileRecording()
+{
+    auto window = makeWindow();
+    const QString panel = env->path(QStringLiteral("table.xml"));
+    QVERIFY(QFile::copy(QStringLiteral(QUILLMATE_EXAMPLES "/table_registers.xml"), panel));
+    QVERIFY(window->open(panel));
+    window->initLoadedConfiguration(true);
+    QString error;
+    QVERIFY(window->scripts().recorder().startFile(env->path(QStringLiteral("macro.script")), panel, &error));
+    auto *table = window->findChild<QTableView *>(QStringLiteral("REG_SEQUENCE"));
+    QVERIFY(table);
+    window->show();
+    table->setFocus();
+    table->edit(table->model()->index(0, 3));
+    auto *editor = table->findChild<QLineEdit *>();
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("0x10"));
+    window.reset(); // the sanitizer pass sees any use of the window after it went
 }
 
 QTEST_MAIN(TestMainWindow)

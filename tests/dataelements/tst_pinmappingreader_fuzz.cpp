@@ -3,6 +3,7 @@
 // UndefinedBehaviorSanitizer. The seed is the example chip; a fixed seed
 // keeps every run the same and a time budget keeps it to a few seconds.
 
+#include "mutation.h"
 #include "pinmappinghost.h"
 #include "pinmappingmodel.h"
 #include "pinmappingreader.h"
@@ -44,30 +45,6 @@ const char *const pieces[] = {
     "<![CDATA[x]]>",
 };
 
-QByteArray mutate(QByteArray data, QRandomGenerator &random)
-{
-    const int edits = 1 + int(random.bounded(8));
-    for (int i = 0; i < edits && !data.isEmpty(); ++i) {
-        const int at = int(random.bounded(data.size()));
-        switch (random.bounded(4)) {
-        case 0:
-            data[at] = char(random.bounded(256));
-            break;
-        case 1:
-            data.remove(at, int(random.bounded(64)));
-            break;
-        case 2:
-            data.insert(at, pieces[random.bounded(int(sizeof pieces / sizeof *pieces))]);
-            break;
-        default: {
-            const int from = int(random.bounded(data.size()));
-            data.insert(at, data.mid(from, int(random.bounded(200))));
-        }
-        }
-    }
-    return data;
-}
-
 } // namespace
 
 class FuzzPinMappingReader : public QObject
@@ -87,7 +64,7 @@ private slots:
         while (budget.elapsed() < 4000) {
             Host host;
             QBuffer buffer;
-            buffer.setData(mutate(seed, random));
+            buffer.setData(mutateText(seed, random, pieces));
             buffer.open(QIODevice::ReadOnly);
             PinMappingReader reader(&host.model, QStringLiteral("C:/p.xml"));
             reader.setWarningSink([](const QString &) {});

@@ -6,6 +6,7 @@
 
 #include "activeelement.h"
 #include "moduletablehost.h"
+#include "mutation.h"
 #include "registermodel.h"
 #include "svdstreamreader.h"
 
@@ -49,30 +50,6 @@ const char *const pieces[] = {
     "<addressOffset>-1</addressOffset>", "<name>", "</name>", "<dim>0</dim>", "&amp;", "&#0;", "<![CDATA[x]]>",
 };
 
-QByteArray mutate(QByteArray data, QRandomGenerator &random)
-{
-    const int edits = 1 + int(random.bounded(8));
-    for (int i = 0; i < edits && !data.isEmpty(); ++i) {
-        const int at = int(random.bounded(data.size()));
-        switch (random.bounded(4)) {
-        case 0:
-            data[at] = char(random.bounded(256));
-            break;
-        case 1:
-            data.remove(at, int(random.bounded(64)));
-            break;
-        case 2:
-            data.insert(at, pieces[random.bounded(int(sizeof pieces / sizeof *pieces))]);
-            break;
-        default: {
-            const int from = int(random.bounded(data.size()));
-            data.insert(at, data.mid(from, int(random.bounded(200))));
-        }
-        }
-    }
-    return data;
-}
-
 } // namespace
 
 class FuzzSvdStreamReader : public QObject
@@ -96,7 +73,7 @@ private slots:
         while (budget.elapsed() < 4000) {
             const QByteArray &seed = seeds.at(runs % seeds.size());
             // The small file most of the time, so that many runs fit.
-            const QByteArray data = mutate(runs % 8 == 7 ? seed : seeds.first(), random);
+            const QByteArray data = mutateText(runs % 8 == 7 ? seed : seeds.first(), random, pieces);
             Host host;
             Element a, b;
             bindRegisterPath(host, QStringLiteral("TIMER0.CR.MODE[1:0]"), QString(), &a, true);

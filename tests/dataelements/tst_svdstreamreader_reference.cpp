@@ -8,6 +8,7 @@
 #include "consolelinks.h"
 #include "errorreporter.h"
 #include "moduletablehost.h"
+#include "mutation.h"
 #include "registermodel.h"
 #include "svdreader.h"
 #include "svdstreamreader.h"
@@ -15,6 +16,8 @@
 #include <QCoreApplication>
 #include <QDomDocument>
 #include <QDomElement>
+#include "mutation.h"
+
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
@@ -976,30 +979,6 @@ const char *const pieces[] = {
     "<Name>Z</Name>", "<dimIndex>A,B</dimIndex>", "<addressOffset>0x8</addressOffset>",
 };
 
-QByteArray mutate(QByteArray data, QRandomGenerator &random)
-{
-    const int edits = 1 + int(random.bounded(6));
-    for (int i = 0; i < edits && !data.isEmpty(); ++i) {
-        const int at = int(random.bounded(data.size()));
-        switch (random.bounded(4)) {
-        case 0:
-            data[at] = char(random.bounded(256));
-            break;
-        case 1:
-            data.remove(at, int(random.bounded(48)));
-            break;
-        case 2:
-            data.insert(at, pieces[random.bounded(int(sizeof pieces / sizeof *pieces))]);
-            break;
-        default: {
-            const int from = int(random.bounded(data.size()));
-            data.insert(at, data.mid(from, int(random.bounded(160))));
-        }
-        }
-    }
-    return data;
-}
-
 // The register model as lines, sorted where the model keeps hash order.
 QStringList dumpModel(const ModuleTableHost &host)
 {
@@ -1246,7 +1225,7 @@ void TestSvdStreamReference::mutatedDescriptions()
     budget.start();
     int runs = 0, compared = 0;
     while (budget.elapsed() < 3000) {
-        const QByteArray data = mutate(seeds.at(runs % seeds.size()), random);
+        const QByteArray data = mutateText(seeds.at(runs % seeds.size()), random, pieces, 6);
         ++runs;
         const QStringList reference = byReference(data), stream = byStream(data);
         if (reference.first().startsWith(QLatin1String("result 14 "))

@@ -48,6 +48,7 @@ private slots:
     void scriptEntry();
     void keysCopyPasteDelete();
     void clicksAndEditsAreRecorded();
+    void recordedEditsReplayIntoTheSameCell();
 
     void builderReadsColumns();
     void builderEdgeCases();
@@ -400,6 +401,37 @@ void TestTable::clicksAndEditsAreRecorded()
     editor->setText(QStringLiteral("12"));
     QTest::keyClick(editor, Qt::Key_Return);
     QTRY_COMPARE(table->cellText(0, 6), QStringLiteral("12"));
+}
+
+// Columns declared out of type order: the recorded edit names the column's
+// type, which is how SetTableValue reads it, so the replay hits the same cell.
+void TestTable::recordedEditsReplayIntoTheSameCell()
+{
+    FakeElementHost host;
+    host.recording = true;
+    Table table(QStringLiteral("MIXED"));
+    table.setHost(&host);
+    table.setColumn(0, TableColumnComment, "Comment", {}, {}, 100, {}, {});
+    table.setColumn(1, TableColumnValue, "Value", {}, {}, 60, {}, {});
+    table.setColumn(2, TableColumnRegName, "Register", {}, {}, 120, {}, {});
+    table.buildModel(3, 2);
+    table.resize(400, 200);
+    table.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&table));
+
+    const QModelIndex value = table.tableModel()->index(1, 1);
+    table.setCurrentIndex(value);
+    table.edit(value);
+    auto *editor = qobject_cast<QLineEdit *>(table.indexWidget(value));
+    QVERIFY(editor);
+    editor->setText(QStringLiteral("77"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(host.recordedLines.last(), QStringLiteral("SetTableValue(MIXED, 1, %1, 77)").arg(int(TableColumnValue)));
+
+    // The replay of that line, as the script command does it.
+    table.setCellValue(0, TableColumnValue, QStringLiteral("78"));
+    QCOMPARE(table.cellText(0, 1), QStringLiteral("78"));
+    QCOMPARE(table.cellText(0, 0), QString());
 }
 
 void TestTable::builderReadsColumns()

@@ -4,6 +4,7 @@
 // keeps every run the same; the count keeps it to a few seconds.
 
 #include "catalogreader.h"
+#include "mutation.h"
 #include "panel.h"
 #include "parametermapreader.h"
 #include "testshell.h"
@@ -51,28 +52,7 @@ private:
 
 QByteArray FuzzCatalogReader::mutate(QByteArray text)
 {
-    const int steps = 1 + below(6);
-    for (int s = 0; s < steps; ++s) {
-        const int at = below(text.size() + 1);
-        switch (below(8)) {
-        case 0:
-            text.insert(at, char(below(256)));
-            break;
-        case 1:
-            text.remove(at, 1 + below(12));
-            break;
-        case 2:
-            text.truncate(at);
-            break;
-        case 3:
-            text.insert(at, text.mid(below(text.size()), 1 + below(60)));
-            break;
-        default:
-            text.insert(at, dictionary[below(int(std::size(dictionary)))]);
-            break;
-        }
-    }
-    return text;
+    return mutateText(std::move(text), m_random, dictionary);
 }
 
 void FuzzCatalogReader::mutatedFilesReadSafely()

@@ -4,6 +4,10 @@
 #include "panelfixture.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QPushButton>
 #include <QtTest>
 
@@ -44,6 +48,7 @@ private slots:
     void buttonChangesAreQueued();
     void setDefLockAndUnlockReachThePanel();
     void loopVariableStandsForItsValue();
+    void recordedMacroReplays();
 
 private:
     // The "setDef(...)" lines the actions printed since the last clear.
@@ -231,6 +236,68 @@ void TstScriptCommandsElements::loopVariableStandsForItsValue()
     QCOMPARE(f->value("CO"), QStringLiteral("30"));
     // SETVALUE takes its value as it stands: LOOPV is no number, and SL no spin box.
     QVERIFY(f->errors().join(QString()).contains(QLatin1String("Can not use \"setValue\" with parameter \"SL\"")));
+}
+
+void TstScriptCommandsElements::recordedMacroReplays()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    MainWindow *window = f->window.get();
+    window->show();
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const QString macro = dir.filePath(QStringLiteral("macro.script"));
+    QString error;
+    QVERIFY2(window->scripts().recorder().startFile(macro, window->panel()->xmlFile, &error), qPrintable(error));
+
+    // The user's changes, each on the focused widget: the lines recorded.
+    const auto focus = [](QWidget *widget) {
+        widget->setFocus();
+        return QTest::qWaitFor([widget] { return widget->hasFocus(); });
+    };
+    auto *box = f->widget<QAbstractButton>(QStringLiteral("CB"));
+    QVERIFY(focus(box));
+    box->click();
+    auto *spin = f->widget<QSpinBox>(QStringLiteral("SB"));
+    QVERIFY(focus(spin));
+    spin->setValue(42);
+    auto *combo = f->widget<QComboBox>(QStringLiteral("CO"));
+    QVERIFY(focus(combo));
+    combo->setCurrentIndex(2);
+    emit combo->activated(2);
+    auto *edit = f->widget<QLineEdit>(QStringLiteral("ED"));
+    QVERIFY(focus(edit));
+    QTest::keyClicks(edit, QStringLiteral("xy"));
+    auto *toggle = f->widget<QAbstractButton>(QStringLiteral("TB"));
+    QVERIFY(focus(toggle));
+    QTest::mouseClick(toggle, Qt::LeftButton);
+    auto *group = qobject_cast<QButtonGroup *>(objectOf(f->element(QStringLiteral("RA"))));
+    QVERIFY(group);
+    QVERIFY(focus(group->button(1)));
+    group->button(1)->click();
+    // As the window ends a recording: the trailer, then the stream lets go.
+    window->scripts().recorder().stopFile();
+    window->scripts().recorder().stop();
+
+    QFile file(macro);
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(file.readAll());
+    for (const char *line : {"Set(CB, 1)", "Set(SB, 42)", "Set(CO, 2)", "Set(ED,startxy)", "Clicked(TB)", "Set(RA, 1)"})
+        QVERIFY2(text.contains(QLatin1String(line)), qPrintable(text));
+
+    const QStringList defines{"CB", "SB", "CO", "ED", "TB", "RA", "SINK"};
+    QStringList recorded;
+    for (const QString &define : defines)
+        recorded << f->value(define);
+    QVERIFY(window->executeScriptLine(QStringLiteral("RESETGUI"), 1));
+    QVERIFY(f->value("SB") != recorded.at(1));
+
+    // Replayed, the lines bring every element back to what the user left.
+    window->runScriptFile(macro);
+    QStringList replayed;
+    for (const QString &define : defines)
+        replayed << f->value(define);
+    QCOMPARE(replayed, recorded);
 }
 
 QTEST_MAIN(TstScriptCommandsElements)

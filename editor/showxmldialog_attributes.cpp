@@ -1,0 +1,533 @@
+// ShowXMLDialog: applying an edited property row to the live element. Each
+// edit changes the widget through its own setters and is recorded where the
+// panel XML writer reads it: the element's dynamic properties and the record
+// of the attributes the element was read or created with.
+#include "showxmldialog.h"
+
+#include "activeelement.h"
+#include "boxcontainers.h"
+#include "checkbox.h"
+#include "container.h"
+#include "doublespinbox.h"
+#include "errorreporter.h"
+#include "expression.h"
+#include "gridwidget.h"
+#include "knob.h"
+#include "led.h"
+#include "lineedit.h"
+#include "mathlabel.h"
+#include "myqwtplot.h"
+#include "floatseriesdata.h"
+#include "panel.h"
+#include "panelxmlrecord.h"
+#include "panelxmlwriter.h"
+#include "propertydelegates.h"
+#include "pushbutton.h"
+#include "slider.h"
+#include "spinbox.h"
+#include "text.h"
+#include "textedit.h"
+#include "timerlabel.h"
+#include "timescaledraw.h"
+#include "togglebutton.h"
+
+#include <QDebug>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QStandardItem>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <qwt_dial.h>
+#include <qwt_plot_curve.h>
+#include <qwt_plot_grid.h>
+#include <qwt_thermo.h>
+
+namespace {
+
+// Sets one attribute of the element's record; an empty value removes it.
+void recordAttribute(QObject *element, const QString &attribute, const QString &value)
+{
+    PanelXmlRecord::Element record = PanelXmlRecord::recordOf(element);
+    if (!record.isValid())
+        record.name = PanelXmlWriter::elementNameOf(element);
+    if (!record.isValid())
+        return;
+    if (value.isEmpty())
+        record.remove(attribute);
+    else
+        record.set(attribute, value);
+    PanelXmlRecord::setRecord(element, record);
+}
+
+// "true"/"false" in any letter case as "1"/"0"; any other text as it is.
+QString boolText(const QString &value)
+{
+    if (value.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("1");
+    if (value.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("0");
+    return value;
+}
+
+// A colour "r;g;b"; invalid when a part is missing.
+QColor colorOf(const QString &value)
+{
+    const QStringList parts = value.split(QLatin1Char(';'));
+    if (parts.size() < 3)
+        return QColor();
+    return QColor(parts.at(0).trimmed().toInt(), parts.at(1).trimmed().toInt(), parts.at(2).trimmed().toInt(), 255);
+}
+
+void setBrushEverywhere(QWidget *element, QPalette::ColorRole role, const QColor &color)
+{
+    QPalette palette = element->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setBrush(group, role, QBrush(color, Qt::SolidPattern));
+    element->setPalette(palette);
+}
+
+// The "Pos" and "Sizepolicy" texts the writer reads, from the live widget.
+void recordPos(QWidget *element)
+{
+    element->setProperty("Pos", QStringLiteral("%1;%2").arg(element->x()).arg(element->y()));
+}
+
+void recordSizePolicy(QWidget *element)
+{
+    const QSizePolicy policy = element->sizePolicy();
+    element->setProperty("Sizepolicy", sizePolicyName(policy.horizontalPolicy()) + QLatin1Char(';')
+                                           + sizePolicyName(policy.verticalPolicy()));
+}
+
+void setElementProperty(QWidget *element, const char *name, const QString &value)
+{
+    if (ActiveElement *active = activeElementOf(element))
+        active->setElementProperty(name, value);
+    else
+        element->setProperty(name, value);
+}
+
+const char *const plotRows[] = {"minX", "maxX", "minY", "maxY", "oszi", "history", "xScaleFormat",
+                                "xLabel", "yLabel", "autoScaleMinY", "autoScaleMaxY", "xFactor", "grid"};
+
+bool isPlotRow(const QString &name)
+{
+    for (const char *row : plotRows) {
+        if (name == QLatin1String(row))
+            return true;
+    }
+    return false;
+}
+
+// A plot row: the plot changes and the row is kept (false: not applied).
+bool setPlotRow(MyQwtPlot *plot, const QString &name, const QString &value)
+{
+    if (name == QLatin1String("minX") || name == QLatin1String("maxX")) {
+        const quint32 n = quint32(value.toInt());
+        if (name == QLatin1String("minX")) {
+            plot->setPresetRanges(n, plot->presetMaxX(), plot->presetMinY(), plot->presetMaxY());
+        } else {
+            plot->setPresetRanges(plot->presetMinX(), n, plot->presetMinY(), plot->presetMaxY());
+            // The sample stores follow the new width, within their limits.
+            for (QwtPlotItem *item : plot->itemList(QwtPlotItem::Rtti_PlotCurve)) {
+                if (FloatSeriesData *data = MyQwtPlot::seriesOf(static_cast<QwtPlotCurve *>(item)))
+                    data->setCapacity(FloatSeriesData::clampedCapacity(n));
+            }
+        }
+        plot->setAxisScale(QwtPlot::xBottom, double(plot->minX), double(plot->maxX), 0);
+        plot->replot();
+    } else if (name == QLatin1String("minY") || name == QLatin1String("maxY")) {
+        const float v = value.toFloat();
+        if (name == QLatin1String("minY"))
+            plot->setPresetRanges(plot->presetMinX(), plot->presetMaxX(), v, plot->presetMaxY());
+        else
+            plot->setPresetRanges(plot->presetMinX(), plot->presetMaxX(), plot->presetMinY(), v);
+        plot->setAxisScale(QwtPlot::yLeft, double(plot->minY), double(plot->maxY), 0);
+        plot->replot();
+    } else if (name == QLatin1String("oszi") || name == QLatin1String("history")) {
+        const bool on = value.toInt() != 0;
+        if (name == QLatin1String("oszi"))
+            plot->enableAxis(QwtPlot::xBottom, !on);
+        for (QwtPlotItem *item : plot->itemList(QwtPlotItem::Rtti_PlotCurve)) {
+            if (FloatSeriesData *data = MyQwtPlot::seriesOf(static_cast<QwtPlotCurve *>(item))) {
+                if (name == QLatin1String("oszi"))
+                    data->setOszi(on);
+                else
+                    data->setHistory(on);
+            }
+        }
+        if (name == QLatin1String("oszi"))
+            plot->replot();
+    } else if (name == QLatin1String("xScaleFormat") || name == QLatin1String("xFactor")) {
+        TimeScaleDraw *draw = plot->timeScaleDraw();
+        if (draw) {
+            if (name == QLatin1String("xScaleFormat"))
+                draw->setXScaleFormat(quint16(value.toInt()));
+            else
+                draw->setXFactor(double(value.toFloat()));
+            draw->setScaleDiv(draw->scaleDiv()); // drops the cached labels
+        }
+        plot->updateAxes();
+    } else if (name == QLatin1String("xLabel")) {
+        plot->setAxisTitle(QwtPlot::xBottom, value);
+    } else if (name == QLatin1String("yLabel")) {
+        plot->setAxisTitle(QwtPlot::yLeft, value);
+    } else if (name == QLatin1String("autoScaleMinY")) {
+        plot->autoScaleMinY = value.toFloat() != 0.0f;
+    } else if (name == QLatin1String("autoScaleMaxY")) {
+        plot->autoScaleMaxY = value.toFloat() != 0.0f;
+    } else if (name == QLatin1String("grid")) {
+        const QwtPlotItemList grids = plot->itemList(QwtPlotItem::Rtti_PlotGrid);
+        if (grids.isEmpty())
+            return false;
+        auto *grid = static_cast<QwtPlotGrid *>(grids.first());
+        const uint bits = value.toUInt();
+        grid->enableX(bits & 1u);
+        grid->enableY(bits & 2u);
+        plot->replot();
+    }
+    return true;
+}
+
+} // namespace
+
+QWidget *ShowXMLDialog::currentElement() const
+{
+    return m_selectedWidget;
+}
+
+QString ShowXMLDialog::workingDir() const
+{
+    return m_services.workingDir ? m_services.workingDir() : QString();
+}
+
+void ShowXMLDialog::setCurrentItemText(const QString &text)
+{
+    if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(m_selectedWidget)))
+        item->setText(text);
+}
+
+void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QString &value)
+{
+    qDebug() << "setAttribute(" << name << ", " << value << ")";
+    if (!element)
+        return;
+    ActiveElement *active = activeElementOf(element);
+    auto *plot = qobject_cast<MyQwtPlot *>(element);
+    auto *thermo = qobject_cast<QwtThermo *>(element);
+
+    if (name == QLatin1String("X")) {
+        element->move(value.toInt(), element->y());
+        recordPos(element);
+    } else if (name == QLatin1String("Y")) {
+        element->move(element->x(), value.toInt());
+        recordPos(element);
+    } else if (name == QLatin1String("Width") || name == QLatin1String("Height")) {
+        QString old = element->property("Size").toString();
+        if (!old.contains(QLatin1Char(';')))
+            old = QStringLiteral("-1;-1");
+        const int n = value.toInt();
+        if (name == QLatin1String("Width")) {
+            element->setFixedWidth(n);
+            element->setProperty("Size", QString::number(n) + QLatin1Char(';') + old.section(QLatin1Char(';'), 1, 1));
+        } else {
+            element->setFixedHeight(n);
+            element->setProperty("Size", old.section(QLatin1Char(';'), 0, 0) + QLatin1Char(';') + QString::number(n));
+        }
+    } else if (name == QLatin1String("SizePolH") || name == QLatin1String("SizePolV")) {
+        QSizePolicy policy = element->sizePolicy();
+        if (name == QLatin1String("SizePolH"))
+            policy.setHorizontalPolicy(sizePolicyFromName(value));
+        else
+            policy.setVerticalPolicy(sizePolicyFromName(value));
+        element->setSizePolicy(policy);
+        recordSizePolicy(element);
+    } else if (name == QLatin1String("Color")) {
+        const QColor color = colorOf(value);
+        if (color.isValid()) {
+            setBrushEverywhere(element, qobject_cast<QPushButton *>(element) ? QPalette::Button : QPalette::Window,
+                               color);
+            element->setProperty("Color", value);
+        }
+    } else if (name == QLatin1String("alarmcolor") || name == QLatin1String("normalcolor")) {
+        const QColor color = colorOf(value);
+        if (thermo && color.isValid()) {
+            setBrushEverywhere(element, name == QLatin1String("alarmcolor") ? QPalette::Highlight
+                                                                            : QPalette::ButtonText,
+                               color);
+            element->setProperty(name.toLatin1().constData(), value);
+            recordAttribute(element, name, value);
+        }
+    } else if (name == QLatin1String("alarmlevel")) {
+        if (thermo) {
+            thermo->setAlarmLevel(value.toDouble());
+            element->setProperty("alarmlevel", value);
+            recordAttribute(element, name, value);
+        }
+    } else if (name == QLatin1String("orientation")) {
+        if (thermo) {
+            thermo->setOrientation(Qt::Orientation(value.toInt()));
+            element->setProperty("orientation", value);
+            recordAttribute(element, name, value);
+        } else if (auto *slider = qobject_cast<Slider *>(element)) {
+            slider->setOrientation(value.toInt() == 1 ? Qt::Horizontal : Qt::Vertical);
+            setElementProperty(element, "orientation", value);
+            recordAttribute(element, name, value);
+        }
+    } else if (isPlotRow(name)) {
+        if (plot && setPlotRow(plot, name, value)) {
+            element->setProperty(name.toLatin1().constData(), value);
+            recordAttribute(element, name, value);
+        }
+    } else if (name == QLatin1String("Define")) {
+        renameElement(element, value);
+    } else if (name == QLatin1String("default")) {
+        element->setProperty("my_default", value);
+        if (active)
+            active->resetToDefault();
+    } else if (name == QLatin1String("header") || name == QLatin1String("svd")) {
+        element->setProperty(name.toLatin1().constData(), value);
+        if (name == QLatin1String("svd"))
+            element->setProperty("my_svd", value); // what the writer saves
+    } else if (name == QLatin1String("Readonly")) {
+        const QString text = boolText(value);
+        const bool readOnly = text.toInt() != 0;
+        if (auto *line = qobject_cast<LineEdit *>(element)) {
+            line->setReadOnly(readOnly);
+        } else if (auto *edit = qobject_cast<TextEdit *>(element)) {
+            edit->setReadOnly(readOnly);
+        } else {
+            element->setAttribute(Qt::WA_TransparentForMouseEvents, readOnly);
+            element->setFocusPolicy(readOnly ? Qt::NoFocus : Qt::WheelFocus);
+        }
+        element->setProperty("my_readonly", text);
+    } else if (name == QLatin1String("Label")) {
+        setLabel(element, value);
+    } else if (name == QLatin1String("Prefix") || name == QLatin1String("Suffix")) {
+        const bool prefix = name == QLatin1String("Prefix");
+        bool applied = true;
+        if (auto *spin = qobject_cast<SpinBox *>(element))
+            prefix ? spin->setPrefix(value) : spin->setSuffix(value);
+        else if (auto *dspin = qobject_cast<DoubleSpinBox *>(element))
+            prefix ? dspin->setPrefix(value) : dspin->setSuffix(value);
+        else
+            applied = false;
+        if (applied)
+            recordAttribute(element, name.toLower(), value);
+    } else if (name == QLatin1String("Range")) {
+        setRange(element, value);
+    } else if (name == QLatin1String("Step")) {
+        bool applied = true;
+        if (auto *spin = qobject_cast<SpinBox *>(element))
+            spin->setSingleStep(value.toInt());
+        else if (auto *dspin = qobject_cast<DoubleSpinBox *>(element))
+            dspin->setSingleStep(double(value.toInt()));
+        else if (auto *knob = qobject_cast<Knob *>(element))
+            knob->setTotalSteps(uint(value.toInt()));
+        else
+            applied = false;
+        if (applied)
+            recordAttribute(element, QStringLiteral("step"), QString::number(value.toInt()));
+    } else if (name == QLatin1String("Format")) {
+        if (auto *math = qobject_cast<MathLabel *>(element)) {
+            math->setFormat(value.toLatin1());
+            recordAttribute(element, QStringLiteral("format"), value);
+        }
+    } else if (name == QLatin1String("Expression")) {
+        setFormula(element, value);
+    } else if (name == QLatin1String("Unit")) {
+        if (qobject_cast<MathLabel *>(element)) {
+            setElementProperty(element, "suffix", value);
+            recordAttribute(element, QStringLiteral("unit"), value);
+        }
+    } else if (name == QLatin1String("run") || name == QLatin1String("singleShot")
+               || name == QLatin1String("interval")) {
+        if (auto *timer = qobject_cast<TimerLabel *>(element)) {
+            if (name == QLatin1String("run"))
+                timer->setRunning(value.toUInt() != 0);
+            else if (name == QLatin1String("singleShot"))
+                timer->setSingleShot(value.toUInt() != 0);
+            else
+                timer->setInterval(value.toInt());
+            recordAttribute(element, name, value);
+        }
+        element->setProperty(name.toLatin1().constData(), value);
+    } else if (name == QLatin1String("data") || name == QLatin1String("bitmask")) {
+        element->setProperty(name.toLatin1().constData(), value);
+        recordAttribute(element, name, value);
+    } else if (name == QLatin1String("OnColor") || name == QLatin1String("OffColor")) {
+        const bool on = name == QLatin1String("OnColor");
+        if (auto *led = qobject_cast<Led *>(element)) {
+            on ? led->setOnColor(value) : led->setOffColor(value);
+            led->update();
+            element->setProperty(name.toLatin1().constData(), value);
+        } else if (qobject_cast<ToggleButton *>(element)) {
+            QString rgb = value;
+            rgb.replace(QLatin1Char(';'), QLatin1Char(','));
+            element->setStyleSheet(
+                on ? QStringLiteral("QPushButton:checked{background-color: rgb(%1);border-style: inset;"
+                                    "border-width: 1px;border-color: black;}")
+                         .arg(rgb)
+                   : QStringLiteral("QPushButton{background-color: rgb(%1);}").arg(rgb));
+            element->setProperty(name.toLatin1().constData(), rgb);
+        } else {
+            element->setProperty(name.toLatin1().constData(), value);
+        }
+        // The panel file keeps the colour as written: red;green;blue.
+        QString written = value;
+        written.replace(QLatin1Char(','), QLatin1Char(';'));
+        recordAttribute(element, name.toLower(), written);
+    } else if (name == QLatin1String("inverted")) {
+        const int inverted = boolText(value).toInt();
+        element->setProperty("inverted", inverted);
+        if (active)
+            active->setElementProperty("inverted", inverted);
+        PanelXmlRecord::Element record = PanelXmlRecord::recordOf(element);
+        if (inverted)
+            recordAttribute(element, QStringLiteral("role"), QStringLiteral("inverted"));
+        else if (record.value(QStringLiteral("role")) == QLatin1String("inverted"))
+            recordAttribute(element, QStringLiteral("role"), QString());
+    }
+
+    if (name == QLatin1String("NrColumns")) {
+        if (auto *grid = qobject_cast<GridWidget *>(element)) {
+            const int columns = int(value.toUInt());
+            if (columns > 0) {
+                grid->setColumns(columns);
+                grid->update();
+                recordAttribute(element, QStringLiteral("columns"), QString::number(columns));
+            }
+        }
+    }
+    if (m_panel && active)
+        m_panel->markModified(active);
+}
+
+void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
+{
+    const QString old = element->objectName();
+    if (value == old)
+        return;
+    // A name in use stays with its element; a name formulas read stays too.
+    const bool plain = !value.isEmpty() && !value.contains(QLatin1Char('.')) && !value.contains(QLatin1Char(' '))
+        && !old.contains(QLatin1Char('.'));
+    if (!m_panel || !plain || m_panel->elementExists(value) || m_panel->variablesByName.contains(value)
+        || m_panel->feedsFormula(old) || !m_panel->renameDefine(old, value)) {
+        reportError(tr("The define %1 cannot be used: the name is empty, taken or read by a formula.").arg(value));
+        return;
+    }
+    element->setObjectName(value);
+    // The header entry follows the define.
+    if (m_panel->moduleTable.contains(old))
+        m_panel->moduleTable.insert(value, m_panel->moduleTable.take(old));
+    m_panel->elementNames.replaceInStrings(
+        QRegularExpression(QStringLiteral("^%1$").arg(QRegularExpression::escape(old))), value);
+    if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(element))) {
+        if (item->text() == old)
+            item->setText(value);
+        item->setToolTip(value);
+    }
+}
+
+void ShowXMLDialog::setLabel(QWidget *element, const QString &value)
+{
+    bool labelled = true;
+    if (auto *radio = qobject_cast<QRadioButton *>(element)) {
+        radio->setText(value);
+    } else if (auto *box = qobject_cast<CheckBox *>(element)) {
+        box->setText(value);
+    } else if (auto *toggle = qobject_cast<ToggleButton *>(element)) {
+        toggle->setText(value);
+    } else if (auto *text = qobject_cast<Text *>(element)) {
+        text->setText(value);
+        setCurrentItemText(value);
+    } else if (auto *line = qobject_cast<LineEdit *>(element)) {
+        line->setText(value);
+    } else if (auto *edit = qobject_cast<TextEdit *>(element)) {
+        edit->setPlainText(value);
+    } else if (auto *button = qobject_cast<PushButton *>(element)) {
+        button->setText(value);
+        setCurrentItemText(value);
+    } else if (auto *math = qobject_cast<MathLabel *>(element)) {
+        math->setText(value);
+    } else if (auto *group = qobject_cast<GroupBox *>(element)) {
+        group->setTitle(value);
+        element->setProperty("my_label", value);
+        setCurrentItemText(value);
+        labelled = false; // the common "my_label" carries it
+    } else {
+        labelled = false;
+    }
+    if (labelled)
+        recordAttribute(element, QStringLiteral("label"), value);
+    if (dynamic_cast<Container *>(element)) {
+        element->setProperty("my_label", value);
+        QWidget *up = element->parentWidget();
+        if (auto *tabs = qobject_cast<QTabWidget *>(up ? up->parentWidget() : nullptr)) {
+            const int tab = tabs->indexOf(element);
+            if (tab >= 0)
+                tabs->setTabText(tab, value);
+        }
+    }
+}
+
+void ShowXMLDialog::setRange(QWidget *element, const QString &value)
+{
+    const int split = value.indexOf(QLatin1String(".."));
+    if (split < 0)
+        return; // no high part: the range stays
+    const QString lowText = value.left(split).trimmed();
+    const QString highText = value.mid(split + 2).trimmed();
+    if (auto *spin = qobject_cast<SpinBox *>(element)) {
+        const int low = lowText.toInt();
+        const int high = highText.toInt();
+        spin->setRange(low, high);
+        recordAttribute(element, QStringLiteral("range"), QStringLiteral("%1;%2").arg(low).arg(high));
+        return;
+    }
+    // Fractional bounds are kept as written.
+    const double low = lowText.toDouble();
+    const double high = highText.toDouble();
+    const QString lowWritten = QString::number(low, 'g', 15);
+    const QString highWritten = QString::number(high, 'g', 15);
+    if (auto *dspin = qobject_cast<DoubleSpinBox *>(element)) {
+        dspin->setRange(low, high);
+        recordAttribute(element, QStringLiteral("range"), lowWritten + QLatin1Char(';') + highWritten);
+    } else if (auto *knob = qobject_cast<Knob *>(element)) {
+        knob->setScale(low, high);
+        recordAttribute(element, QStringLiteral("range"), lowWritten + QLatin1Char(';') + highWritten);
+    } else if (auto *dial = qobject_cast<QwtDial *>(element)) {
+        dial->setScale(low, high);
+        recordAttribute(element, QStringLiteral("min"), lowWritten);
+        recordAttribute(element, QStringLiteral("max"), highWritten);
+    } else if (auto *thermo = qobject_cast<QwtThermo *>(element)) {
+        thermo->setScale(low, high);
+        recordAttribute(element, QStringLiteral("min"), lowWritten);
+        recordAttribute(element, QStringLiteral("max"), highWritten);
+    }
+}
+
+void ShowXMLDialog::setFormula(QWidget *element, const QString &value)
+{
+    auto *math = qobject_cast<MathLabel *>(element);
+    if (!math)
+        return;
+    QString formula = value.simplified();
+    formula.remove(QLatin1Char(' '));
+    QStringList tokens;
+    QStringList numbers;
+    QStringList names;
+    tokenizeExpression(formula, &tokens, &numbers, &names, nullptr);
+    const QStringList postfix = infixToPostfix(tokens, numbers, names);
+    math->setPostfixTokens(postfix);
+    math->setLiterals(numbers);
+    math->setVariables(names);
+    math->setElementProperty("expression", value);
+    recordAttribute(element, QStringLiteral("formula"), value);
+    if (m_panel) {
+        // The label is told of changes of the names it reads now.
+        for (auto it = m_panel->mathLabelsByDefine.begin(); it != m_panel->mathLabelsByDefine.end(); ++it)
+            it.value().removeAll(math);
+        m_panel->addMathLabel(names, math);
+    }
+}
