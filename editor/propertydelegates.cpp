@@ -347,11 +347,16 @@ void ComboBoxActionDelegate::setEditorData(QWidget *editor, const QModelIndex &i
     if (!box)
         return;
     const QString text = index.data(Qt::EditRole).toString();
-    box->clear();
-    for (const ChoiceEntry &choice : m_choices)
-        box->addItem(choice.text, choice.value);
+    // The view calls again when the cell changes while the editor is open:
+    // the list is filled and opened only the first time.
+    const bool first = box->count() == 0;
+    if (first) {
+        for (const ChoiceEntry &choice : m_choices)
+            box->addItem(choice.text, choice.value);
+    }
     box->setCurrentIndex(box->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    box->showPopup();
+    if (first)
+        box->showPopup();
 }
 
 void ComboBoxActionDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const

@@ -405,8 +405,8 @@ void ShowXMLDialog::closeEditor(QWidget *, QAbstractItemDelegate::EndEditHint)
     const QString value = index.data().toString();
     const QString name = m_propertyModel->index(index.row(), 0).data().toString();
     const QString shown = m_propertyRows.value(index.row()).section(QLatin1Char('!'), 1, 1);
-    if (value == shown && name != QLatin1String("Font") && name != QLatin1String("Color"))
-        return; // nothing changed
+    if (value == shown)
+        return; // nothing changed (a cancelled dialog, an unchanged text)
     setAttribute(m_selectedWidget, name, value);
     if (!m_selectedWidget)
         return;

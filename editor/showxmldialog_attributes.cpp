@@ -226,7 +226,8 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
         QString old = element->property("Size").toString();
         if (!old.contains(QLatin1Char(';')))
             old = QStringLiteral("-1;-1");
-        const int n = value.toInt();
+        // A side is 0 to the largest size a widget can have.
+        const int n = qBound(0, value.toInt(), QWIDGETSIZE_MAX);
         if (name == QLatin1String("Width")) {
             element->setFixedWidth(n);
             element->setProperty("Size", QString::number(n) + QLatin1Char(';') + old.section(QLatin1Char(';'), 1, 1));
@@ -318,16 +319,23 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
         setRange(element, value);
     } else if (name == QLatin1String("Step")) {
         bool applied = true;
-        if (auto *spin = qobject_cast<SpinBox *>(element))
+        QString taken;
+        if (auto *spin = qobject_cast<SpinBox *>(element)) {
             spin->setSingleStep(value.toInt());
-        else if (auto *dspin = qobject_cast<DoubleSpinBox *>(element))
+            taken = QString::number(spin->singleStep()); // a negative step is not taken
+        } else if (auto *dspin = qobject_cast<DoubleSpinBox *>(element)) {
             dspin->setSingleStep(double(value.toInt()));
-        else if (auto *knob = qobject_cast<Knob *>(element))
+            taken = QString::number(dspin->singleStep(), 'g', 15);
+        } else if (auto *knob = qobject_cast<Knob *>(element)) {
+            // The knob's step count; the file's "step" is its single step
+            // (a count follows from the range), so nothing is recorded.
             knob->setTotalSteps(uint(value.toInt()));
-        else
             applied = false;
+        } else {
+            applied = false;
+        }
         if (applied)
-            recordAttribute(element, QStringLiteral("step"), QString::number(value.toInt()));
+            recordAttribute(element, QStringLiteral("step"), taken);
     } else if (name == QLatin1String("Format")) {
         if (auto *math = qobject_cast<MathLabel *>(element)) {
             math->setFormat(value.toLatin1());
@@ -481,8 +489,10 @@ void ShowXMLDialog::setRange(QWidget *element, const QString &value)
     if (auto *spin = qobject_cast<SpinBox *>(element)) {
         const int low = lowText.toInt();
         const int high = highText.toInt();
+        // A high bound below the low one is raised to it, as the box does.
         spin->setRange(low, high);
-        recordAttribute(element, QStringLiteral("range"), QStringLiteral("%1;%2").arg(low).arg(high));
+        recordAttribute(element, QStringLiteral("range"),
+                        QStringLiteral("%1;%2").arg(spin->minimum()).arg(spin->maximum()));
         return;
     }
     // Fractional bounds are kept as written.
@@ -492,7 +502,9 @@ void ShowXMLDialog::setRange(QWidget *element, const QString &value)
     const QString highWritten = QString::number(high, 'g', 15);
     if (auto *dspin = qobject_cast<DoubleSpinBox *>(element)) {
         dspin->setRange(low, high);
-        recordAttribute(element, QStringLiteral("range"), lowWritten + QLatin1Char(';') + highWritten);
+        recordAttribute(element, QStringLiteral("range"),
+                        QString::number(dspin->minimum(), 'g', 15) + QLatin1Char(';')
+                            + QString::number(dspin->maximum(), 'g', 15));
     } else if (auto *knob = qobject_cast<Knob *>(element)) {
         knob->setScale(low, high);
         recordAttribute(element, QStringLiteral("range"), lowWritten + QLatin1Char(';') + highWritten);

@@ -36,6 +36,9 @@
 #include <QFontDialog>
 #include <QGroupBox>
 #include <QImage>
+#include <QMenu>
+#include <QButtonGroup>
+#include <QRadioButton>
 #include <QScrollArea>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -68,6 +71,8 @@ private slots:
     void actionsDialogKeepsKeys();
     void itemsDialogWritesItems();
     void curvesAndColumnsDialogsApplyEdits();
+    void dialogRowsEditThroughTheView();
+    void editorIconsExist();
 
 private:
     bool load(const QString &body);
@@ -97,6 +102,10 @@ static const char *const kindsPanel = R"(<verticalcontainer label="Root">
   <timer define="TM" interval="100"/>
   <combo define="CO"><item label="a" value="1"/><item label="b" value="2"/></combo>
   <slider define="SL" range="0;10"/>
+  <radio define="RG" default="0">
+    <radiobutton label="Run" value="0"/>
+    <radiobutton label="Deep" value="2"><action event="selected" cmd="setDef" data="SP=0"/></radiobutton>
+  </radio>
 </groupcontainer>
 <gridcontainer columns="2"><text label="hello"/></gridcontainer>
 <absolutecontainer label="Abs"><text label="free" pos="1;2"/></absolutecontainer>
@@ -294,6 +303,10 @@ void TestPropertyEdits::editsReachWidgetAndSavedPanel_data()
     QTest::addColumn<QString>("saved");
     QTest::newRow("spin range") << "SP" << "Range" << "-5..50" << "-5..50" << "";
     QTest::newRow("spin step") << "SP" << "Step" << "5" << "5" << "";
+    // Absurd values: what the widget takes is what the file keeps.
+    QTest::newRow("spin range reversed") << "SP" << "Range" << "9..3" << "9..9" << "";
+    QTest::newRow("spin step negative") << "SP" << "Step" << "-4" << "1" << "";
+    QTest::newRow("spin range no number") << "SP" << "Range" << "a..b" << "0..0" << "";
     QTest::newRow("spin prefix") << "SP" << "Prefix" << "n=" << "n=" << "";
     QTest::newRow("spin suffix") << "SP" << "Suffix" << " mA" << " mA" << "";
     QTest::newRow("hex range") << "HX" << "Range" << "16..4095" << "16..4095" << "";
@@ -302,6 +315,8 @@ void TestPropertyEdits::editsReachWidgetAndSavedPanel_data()
     QTest::newRow("dial range") << "DI" << "Range" << "5..55" << "5..55" << "";
     QTest::newRow("checkbox label") << "CB" << "Label" << "Other & <more>" << "Other & <more>" << "";
     QTest::newRow("edit label") << "ED" << "Label" << "12" << "12" << "label=\"12\"";
+    QTest::newRow("button label") << "class:PushButton" << "Label" << "Start" << "Start" << "";
+    QTest::newRow("text label") << "class:Text" << "Label" << "a!b" << "a" << "label=\"a!b\"";
     QTest::newRow("math format") << "M" << "Format" << "%5d" << "%5d" << "";
     QTest::newRow("math unit") << "M" << "Unit" << "V" << "V" << "";
     QTest::newRow("math expression") << "M" << "Expression" << "SP + 3" << "SP + 3" << "";
@@ -348,7 +363,7 @@ void TestPropertyEdits::editsReachWidgetAndSavedPanel()
         QString expected = shown;
         if (qstrcmp(when, "live") != 0 && row == QLatin1String("OnColor"))
             expected.replace(QLatin1Char(','), QLatin1Char(';')); // the file keeps red;green;blue
-        QCOMPARE(rows.at(i).section(QLatin1Char('!'), 1), expected);
+        QCOMPARE(rows.at(i).section(QLatin1Char('!'), 1, 1), expected);
     };
     check("live");
     QVERIFY(saveAndReopen(*editor));
@@ -381,6 +396,9 @@ void TestPropertyEdits::geometryEditsAreSaved()
     QCOMPARE(spin->property("Size").toString(), QStringLiteral("200;-1"));
     editRow(*editor, "Height", "50");
     QCOMPARE(spin->property("Size").toString(), QStringLiteral("200;50"));
+    editRow(*editor, "Height", "-7"); // no negative side
+    QCOMPARE(spin->property("Size").toString(), QStringLiteral("200;0"));
+    editRow(*editor, "Height", "50");
     editRow(*editor, "SizePolV", "expanding");
     editRow(*editor, "SizePolH", "Fixed"); // not a name: Minimum
     QCOMPARE(spin->sizePolicy().horizontalPolicy(), QSizePolicy::Minimum);
@@ -415,6 +433,10 @@ void TestPropertyEdits::refusedAndPassiveRowsShowTheElement()
     selectElement(*editor, group);
     editRow(*editor, "define", "Other");
     QCOMPARE(group->objectName(), before);
+    // A group's label names its tree item too.
+    editRow(*editor, "Label", "Settings");
+    QCOMPARE(editor->treeModel()->itemFromIndex(editor->indexOf(group))->text(), QStringLiteral("Settings"));
+    QCOMPARE(qobject_cast<QGroupBox *>(group)->title(), QStringLiteral("Settings"));
     // A range without its second part leaves the range.
     QWidget *spin = widgetOf("SP");
     selectElement(*editor, spin);
@@ -571,6 +593,29 @@ void TestPropertyEdits::actionsDialogKeepsKeys()
              (QVariantList{"clicked_setDef", "", "SP=5", "clicked_sendUSB", "c", "1:2", "1:3", "10",
                            "clicked_resetGUI", "", ""}));
 
+    // A radio button's actions are its group's, under the button's number.
+    QRadioButton *deep = nullptr;
+    for (QRadioButton *radio : window->centralWidget()->findChildren<QRadioButton *>()) {
+        if (radio->text() == QLatin1String("Deep"))
+            deep = radio;
+    }
+    QVERIFY(deep && deep->group());
+    const QString deepKey = QString::number(deep->group()->id(deep));
+    QVERIFY(deep->group()->property("data").toMap().contains(deepKey));
+    {
+        EditActionsDialog radioDialog(deep, nullptr);
+        QCOMPARE(radioDialog.holder(), static_cast<QObject *>(deep->group()));
+        QCOMPARE(radioDialog.model()->rowCount(), 1);
+        QCOMPARE(radioDialog.model()->index(0, 3).data().toString(), QStringLiteral("SP=0"));
+        radioDialog.insertLine();
+        radioDialog.model()->setData(radioDialog.model()->index(1, 1), "selected");
+        radioDialog.model()->setData(radioDialog.model()->index(1, 2), "runScript");
+        radioDialog.model()->setData(radioDialog.model()->index(1, 3), "a.script");
+        radioDialog.accept();
+    }
+    QCOMPARE(deep->group()->property("data").toMap().keys(), QStringList{deepKey});
+    QCOMPARE(deep->group()->property("data").toMap().value(deepKey).toList().size(), 6);
+
     // Saved and read again, the button has the three actions.
     auto editor = makeEditor();
     button->setProperty("data", QVariantMap{{"0", written.value("3")}});
@@ -668,6 +713,57 @@ void TestPropertyEdits::curvesAndColumnsDialogsApplyEdits()
     table = qobject_cast<Table *>(widgetOf("TA"));
     QCOMPARE(table->column(0).label, QStringLiteral("Reg"));
     QCOMPARE(int(table->column(0).width), 90);
+}
+
+// A double click on a dialog row opens the dialog as the cell's editor; Ok
+// writes the element and ends the editing.
+void TestPropertyEdits::dialogRowsEditThroughTheView()
+{
+    auto editor = makeEditor();
+    editor->show();
+    auto *combo = qobject_cast<ComboBox *>(widgetOf("CO"));
+    selectElement(*editor, combo);
+    const QModelIndex cell = editor->propertyModel()->index(rowOf(*editor, "Items"), 1);
+    editor->propertyView()->setCurrentIndex(cell);
+    editor->propertyView()->edit(cell);
+    auto *dialog = editor->findChild<EditItemsDialog *>();
+    QVERIFY(dialog);
+    QCOMPARE(dialog->size(), QSize(520, 350));
+    dialog->model()->setData(dialog->model()->index(0, 0), "first");
+    dialog->accept();
+    QCOMPARE(combo->itemText(0), QStringLiteral("first"));
+    QTest::qWait(10); // the view lets the editor go
+    QVERIFY(!editor->findChild<EditItemsDialog *>());
+    QCOMPARE(cell.data().toString(), QStringLiteral("<Doubleclick for details>"));
+
+    // Cancel leaves the element as it was.
+    editor->propertyView()->edit(cell);
+    dialog = editor->findChild<EditItemsDialog *>();
+    QVERIFY(dialog);
+    dialog->model()->setData(dialog->model()->index(0, 0), "never");
+    dialog->reject();
+    QCOMPARE(combo->itemText(0), QStringLiteral("first"));
+}
+
+void TestPropertyEdits::editorIconsExist()
+{
+    auto editor = makeEditor();
+    QMenu *add = nullptr;
+    for (QAction *action : editor->contextMenu()->actions()) {
+        if (action->menu())
+            add = action->menu();
+    }
+    QVERIFY(add);
+    int icons = 0;
+    for (QAction *action : add->actions()) {
+        if (action->isSeparator())
+            continue;
+        QVERIFY2(!action->icon().pixmap(16, 16).isNull(), qPrintable(action->text()));
+        ++icons;
+    }
+    QCOMPARE(icons, 29);
+    // The tree shows the icon of each kind.
+    QVERIFY(!editor->treeModel()->item(0)->icon().isNull());
 }
 
 QTEST_MAIN(TestPropertyEdits)
