@@ -53,6 +53,12 @@ void Table::setColumn(quint16 index, int type, const QString &label, const QStri
     c.width = width;
     c.defaultText = defaultText;
     c.source = source;
+    // A slot that changes its type (the editor's columns dialog) no longer
+    // stands for its former type.
+    for (quint16 &slot : m_columnByType) {
+        if (slot == index)
+            slot = NoColumn;
+    }
     if (type >= 0 && type <= TableColumnMath)
         m_columnByType[type] = index;
     m_columnCount = std::max<quint16>(m_columnCount, index);

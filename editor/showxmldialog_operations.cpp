@@ -49,6 +49,8 @@
 #include <qwt_plot_curve.h>
 #include <qwt_thermo.h>
 
+#include <algorithm>
+
 namespace {
 
 struct TypeRow {
@@ -441,18 +443,25 @@ void ShowXMLDialog::forgetTree(QObject *object)
         m_objects.remove(quint64(quintptr(child)));
 }
 
+// The registries hold the elements by their own classes: each entry is
+// compared as the object it is, never by casting the object to a class it
+// may not have.
 template <typename T>
 static void removeFromLists(QHash<QString, QList<T *>> &table, const QObject *object)
 {
-    for (auto it = table.begin(); it != table.end(); ++it)
-        it.value().removeAll(static_cast<T *>(const_cast<QObject *>(object)));
+    for (auto it = table.begin(); it != table.end(); ++it) {
+        QList<T *> &list = it.value();
+        list.erase(std::remove_if(list.begin(), list.end(),
+                                  [object](T *item) { return static_cast<const QObject *>(item) == object; }),
+                   list.end());
+    }
 }
 
 template <typename T>
 static void removeValues(QHash<QString, T *> &table, const QObject *object)
 {
     for (auto it = table.begin(); it != table.end();) {
-        if (static_cast<const void *>(it.value()) == static_cast<const void *>(object))
+        if (static_cast<const QObject *>(it.value()) == object)
             it = table.erase(it);
         else
             ++it;

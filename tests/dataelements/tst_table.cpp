@@ -49,6 +49,7 @@ private slots:
     void keysCopyPasteDelete();
     void clicksAndEditsAreRecorded();
     void recordedEditsReplayIntoTheSameCell();
+    void columnThatChangesItsTypeLeavesTheOldOne();
 
     void builderReadsColumns();
     void builderEdgeCases();
@@ -432,6 +433,16 @@ void TestTable::recordedEditsReplayIntoTheSameCell()
     table.setCellValue(0, TableColumnValue, QStringLiteral("78"));
     QCOMPARE(table.cellText(0, 1), QStringLiteral("78"));
     QCOMPARE(table.cellText(0, 0), QString());
+}
+
+void TestTable::columnThatChangesItsTypeLeavesTheOldOne()
+{
+    auto table = typeOrderTable();
+    QCOMPARE(table->columnOfType(TableColumnComment), 6);
+    table->setColumn(6, TableColumnDelay, "Pause", {}, {}, 40, "0", {});
+    QCOMPARE(table->columnOfType(TableColumnDelay), 6);
+    QCOMPARE(table->columnOfType(TableColumnComment), -1);
+    QVERIFY(!table->hasColumnOfType(TableColumnComment));
 }
 
 void TestTable::builderReadsColumns()
