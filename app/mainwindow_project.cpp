@@ -145,18 +145,6 @@ QByteArray projectDiskBytes(const QString &text)
     return TextFileWriter::diskBytes(bytes);
 }
 
-// Writes the file and reports a failure.
-bool writeReported(TextFileWriter &writer)
-{
-    if (writer.write())
-        return true;
-    if (writer.openFailed())
-        reportCannotOpenFile(writer.fileName(), writer.errorString());
-    else
-        reportWriteError(writer.fileName());
-    return false;
-}
-
 // ---------------------------------------------------------------------------
 // Reading
 

@@ -2,6 +2,7 @@
 
 #include "programversion.h"
 #include "prompt.h"
+#include "textfilewriter.h"
 
 #include <QFileInfo>
 #include <QMetaObject>
@@ -344,4 +345,15 @@ void reportProjectVersionMismatch(const QString &currentRelease, const QString &
 void reportInvalidDefineValue(const QString &define, const QString &value)
 {
     reportError(QStringLiteral("Can not set %1 to invalid value \"%2\"").arg(define, value));
+}
+
+bool writeReported(TextFileWriter &writer)
+{
+    if (writer.write())
+        return true;
+    if (writer.openFailed())
+        reportCannotOpenFile(writer.fileName(), writer.errorString());
+    else
+        reportWriteError(writer.fileName());
+    return false;
 }

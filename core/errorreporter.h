@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QString>
 
+class TextFileWriter;
+
 #include <functional>
 
 class QObject;
@@ -105,6 +107,9 @@ void reportBitRangeNotSupported(const QObject *element, int msb, int lsb);
 void reportSignedFiles(int count, const QString &files);
 void reportFieldsOnNonSvdDefine(const QString &define);
 void reportWriteError(const QString &file);
+// Writes the file and reports a failure (cannot open, or the write failed);
+// true when the file was written.
+bool writeReported(TextFileWriter &writer);
 void reportManipulatedFile(const QString &file);
 void reportScriptNotFound(const QString &file);
 void reportProjectVersionMismatch(const QString &currentRelease, const QString &storedVersion);

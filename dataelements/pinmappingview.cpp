@@ -107,11 +107,5 @@ bool exportPinMappingCsv(QWidget *parent, PinMappingHost *host)
         return false;
     TextFileWriter writer(file);
     writer.setDiskBytes(model->csvText(host).toUtf8());
-    if (writer.write())
-        return true;
-    if (writer.openFailed())
-        reportCannotOpenFile(file, writer.errorString());
-    else
-        reportWriteError(file);
-    return false;
+    return writeReported(writer);
 }

@@ -76,13 +76,7 @@ bool Table::saveTable(const QString &fileName)
 {
     TextFileWriter writer(fileName);
     writer.setText(tableFileText());
-    if (writer.write())
-        return true;
-    if (writer.openFailed())
-        reportCannotOpenFile(fileName, writer.errorString());
-    else
-        reportWriteError(fileName);
-    return false;
+    return writeReported(writer);
 }
 
 bool Table::readTableFileText(const QString &text, QString *error)
@@ -254,13 +248,7 @@ bool Table::exportTable(const QString &fileName)
 {
     TextFileWriter writer(fileName);
     writer.setText(exportText());
-    if (writer.write())
-        return true;
-    if (writer.openFailed())
-        reportCannotOpenFile(fileName, writer.errorString());
-    else
-        reportWriteError(fileName);
-    return false;
+    return writeReported(writer);
 }
 
 bool Table::fileCommand(int keyword)
