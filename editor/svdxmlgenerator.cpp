@@ -76,7 +76,13 @@ QString SvdXmlGenerator::panelText(const QString &svdPathText,
                                    const std::vector<Symscan::Peripheral> &peripherals) const
 {
     QString out;
-    out.reserve(int(qMin<size_t>(peripherals.size() * 64 * 1024, 64 * 1024 * 1024)));
+    // About three lines of some 80 characters per row.
+    size_t rows = 0;
+    for (const Symscan::Peripheral &peripheral : peripherals) {
+        for (const Symscan::Register &reg : peripheral.registers)
+            rows += 1 + reg.fields.size();
+    }
+    out.reserve(int(qMin<size_t>(rows * 300 + 1024, 256 * 1024 * 1024)));
     line(out, 0, QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
     line(out, 0, QStringLiteral("<zelmlcfg version=\"2.0.2\">"));
     line(out, 2, QStringLiteral("<checksum>%1</checksum>").arg(QString(64, QLatin1Char('0'))));
