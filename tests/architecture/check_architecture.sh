@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks source-level architecture rules over a Quillmate source tree:
-#   1. nothing under elements/ or dataelements/ includes "mainwindow.h"; the
+#   1. nothing under elements/ includes "mainwindow.h"; the
 #      element framework must not reach up into the main window;
 #   2. no string-based connections: no SIGNAL()/SLOT() macros and no
 #      "2"/"1"-prefixed signatures built at run time, only member-function
@@ -13,10 +13,9 @@ set -u
 root="${1:?usage: check_architecture.sh <source-dir>}"
 cd "$root" || { echo "cannot enter $root" >&2; exit 2; }
 
-source_dirs=(app core elements dataelements panelxml panel targetlink editor script
-             platform symscan tests bench)
-library_dirs=(app core elements dataelements panelxml panel targetlink editor script
-              platform symscan resources)
+library_dirs=(platform resources symscan core targetlink elements lockgraph panel panelreader
+              paneleditor svdgenerator script python app)
+source_dirs=("${library_dirs[@]}" tests bench)
 
 # Files under the existing folders among "$@" matching the find expression
 # given after "--", skipping build folders (build*, or any holding a
@@ -69,14 +68,14 @@ add() { # title, offending "file:line:code" lines
   report+="$1 ($count):"$'\n'"$(printf '%s\n' "$2" | sed -E 's/^([^:]*:[0-9]+):[[:space:]]*/  \1: /')"$'\n\n'
 }
 
-mapfile -t element_files < <(files_in elements dataelements -- -name '*')
+mapfile -t element_files < <(files_in elements -- -name '*')
 mapfile -t sources < <(files_in "${source_dirs[@]}" -- -name '*.cpp' -o -name '*.h')
 mapfile -t headers < <(files_in "${library_dirs[@]}" -- -name '*.h' -o -name '*.hpp' -o -name '*.hh')
 
 hits=$(code_lines "${element_files[@]}" \
     | grep -E '^[^:]*:[0-9]+:[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]([^">]*/)?mainwindow\.h[">]' \
   )
-add 'elements/ and dataelements/ include "mainwindow.h"' "$hits"
+add 'elements/ includes "mainwindow.h"' "$hits"
 
 hits=$(code_lines "${sources[@]}" \
     | grep -E -e '(^|[^A-Za-z0-9_])(SIGNAL|SLOT)[[:space:]]*\(' \

@@ -1,0 +1,2 @@
+#include "base.h"
+int base_value(void) { return 1; }

@@ -1,0 +1,3 @@
+#include "model.h"
+#include "base.h"
+int model_value(void) { return base_value() + 1; }

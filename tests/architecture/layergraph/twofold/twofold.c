@@ -1,0 +1,1 @@
+int twofold_value(void) { return 4; }
