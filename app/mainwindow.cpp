@@ -4,11 +4,13 @@
 
 #include "activeelement.h"
 #include "apppaths.h"
+#include "definelist.h"
 #include "diffdialog.h"
 #include "errorreporter.h"
 #include "lockdialog.h"
 #include "panel.h"
 #include "pollingthreads.h"
+#include "tykvalueexchange.h"
 #include "pythonhost.h"
 #include "registermodel.h"
 #include "resources.h"
@@ -41,6 +43,8 @@
 MainWindow::MainWindow(const CommandLineOptions &options)
     : QMainWindow(nullptr)
     , m_panel(new Panel(this, this))
+    , m_tykValues(std::make_unique<TykValueExchange>(*m_panel,
+                                                     [this](bool create) { return tykLinkForTables(create); }))
 {
     // 1. Members start empty; the window background is white.
     initQuillmateResources();
@@ -230,18 +234,15 @@ void MainWindow::applyDefines()
     // Applied once: the interactive step after the exits must not repeat it.
     // The text itself stays, start conditions of panels read it.
     definesApplied = true;
-    const QStringList items = definesText.split(QLatin1Char(';'));
-    for (const QString &item : items) {
-        const int equals = item.indexOf(QLatin1Char('='));
-        if (equals < 0) {
-            if (!item.trimmed().isEmpty())
-                qDebug() << "Ignoring -d item without '=':" << item;
+    const QVector<DefineListItem> items = parseDefineList(definesText);
+    for (const DefineListItem &item : items) {
+        if (!item.hasValue) {
+            if (!item.text.trimmed().isEmpty())
+                qDebug() << "Ignoring -d item without '=':" << item.text;
             continue;
         }
-        const QString name = item.left(equals).trimmed();
-        const QString value = item.mid(equals + 1).section(QLatin1Char('='), 0, 0).trimmed();
-        qDebug().noquote() << name + QStringLiteral(" / ") + value;
-        m_panel->setElementByDefine(name, value);
+        qDebug().noquote() << item.name + QStringLiteral(" / ") + item.value;
+        m_panel->setElementByDefine(item.name, item.value);
     }
 }
 

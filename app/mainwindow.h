@@ -50,6 +50,7 @@ class ShowXMLDialog;
 class TerminalPort;
 class TextBrowser;
 class TykLink;
+class TykValueExchange;
 class UnresolvedDialog;
 
 // Switches read from settings.ini beside the program.
@@ -93,10 +94,13 @@ public:
     Panel *panel() const { return m_panel; }
 
     // ---- Construction, start-up and shut-down
-    CloseMode closeMode = CloseMode::Ask;
-    bool fullScreen = false;
-    bool wasMaximized = false;
     void writeSettings();
+    // What closing the window does with a modified project.
+    CloseMode closingMode() const { return closeMode; }
+    void setCloseMode(CloseMode mode) { closeMode = mode; }
+    bool isFullScreenMode() const { return fullScreen; }
+    // -g, -s or -x: the run ends inside start-up and nobody sees the window.
+    bool runEndsAfterStartUp() const { return endsAfterStartUp; }
 
     // ---- Console
     void consolePrint(QString html);
@@ -104,9 +108,11 @@ public:
     // ---- Python (mainwindow_python.cpp)
     // The window's embedded Python; started by the first panel that uses it.
     PythonHost *pythonHost() const { return m_python.get(); }
-    bool keepConsoleHidden = false; // set by the script command that hides the console
     static bool isXmlFile(const QString &path);
     static bool isElementEnabled(QObject *element);
+    // Set by the script command that hides the console.
+    bool consoleKeptHidden() const { return keepConsoleHidden; }
+    void setConsoleKeptHidden(bool hidden) { keepConsoleHidden = hidden; }
     QTextBrowser *consoleBrowser() const { return m_console; }
     QDockWidget *consoleDockWidget() const { return m_consoleDock; }
 
@@ -120,43 +126,30 @@ public:
     const SettingsIniSwitches &settingsSwitches() const { return m_switches; }
     QString getScriptsDir() const { return scriptsDir; }
     QString getWorkingDir() const { return workingDir; }
-    QString workingDir;
-    QString scriptsDir;
-    QString lastDir;
-    quint16 tykLoggingMode = 0;
-    bool tykLoggingTimeStamps = false;
-    QString tykLoggingFilename;
-    bool toolbarEnabled = true;
-    QString settingsIniPath;
-    QString harbikToolId;
-    QString keilCommand;
-    QString keilArguments;
-    bool keil = false;
-
-    // ---- Command-line values kept for later steps
-    QString definesText;
-    bool definesApplied = false;
-    QString includePaths;
-    QString batchFile;
-    QString outputLog;
-    bool generate = false;
-    bool saveRequested = false;
-    bool quiet = false;
-    // -g, -s or -x: the run ends inside start-up and nobody sees the window.
-    bool endsAfterStartUp = false;
+    QString lastDirectory() const { return lastDir; }
+    QString settingsIniFile() const { return settingsIniPath; }
+    bool isToolbarEnabled() const { return toolbarEnabled; }
+    bool keilIntegrationOn() const { return keil; }
+    // The adapter's log: its mode, time stamps and file.
+    quint16 tykLogMode() const { return tykLoggingMode; }
+    bool tykLogTimeStamps() const { return tykLoggingTimeStamps; }
+    QString tykLogFile() const { return tykLoggingFilename; }
 
     // ---- Target link and polling threads
-    TykLink *tykLink = nullptr;
-    SeggerThread *seggerThread = nullptr;
-    SerialComThread *serialComThread = nullptr;
-    std::atomic_bool seggerPolling{false};
-    std::atomic_bool serialPolling{false};
-    // The panel's terminal: a receive-only serial port shown in the console's
-    // "Terminal" tab. Stays open until the next panel names another.
-    TerminalPort *terminalPort = nullptr;
+    // The adapter link; null while none was opened.
+    TykLink *tykAdapterLink() const { return tykLink; }
+    // Puts link in place of the adapter link, which is deleted.
+    void replaceTykLink(TykLink *link);
+    SeggerThread *seggerPollingThread() const { return seggerThread; }
+    SerialComThread *serialPollingThread() const { return serialComThread; }
+    // The flags that keep the polling threads running.
+    std::atomic_bool &seggerPollingFlag() { return seggerPolling; }
+    std::atomic_bool &serialPollingFlag() { return serialPolling; }
+    // Takes over threads started elsewhere as the window's polling threads.
+    void adoptPollingThreads(SeggerThread *segger, SerialComThread *serial);
+    // The panel's terminal port, or null.
+    TerminalPort *terminal() const { return terminalPort; }
     void openTerminalPort(const QString &portName, const QString &settings);
-    qint64 performanceFrequency = 0; // ticks per second of the exchange thread's clock
-    JLinkSettings jlinkSettings; // the probe and target the J-Link connection uses
     // The folder of the adapter's firmware files and updater.
     static QString getTykFirmwarePath();
     void stopPollingThreads();
@@ -166,8 +159,6 @@ public:
     bool readPanelFile(const QString &file);
     // What a panel read takes from the command line and the window's state.
     PanelReadOptions panelReadOptions() const;
-    bool openFileError(const QString &file, const QString &errorText);
-    bool readFileError(const QString &file, const QString &errorText);
     void printLoadMessage();
     void initLoadedConfiguration(bool resetValues);
     // Empties the panel and the window's view of it before the next panel.
@@ -176,13 +167,12 @@ public:
     // Resolves and opens the panel's SVD file (asking where it is when it
     // cannot be found) and binds the SVD-bound variables.
     bool loadSvdFile();
-    bool openingHomePanel = false; // set while the home panel of a new project is read
-    bool homePanelShown = false;   // the window shows the home panel
-    quint16 usbTimeoutCount = 0; // consecutive Tyk receive time-outs
-    int highlightTimerId = 0;
+    // The window shows the home panel.
+    bool isHomePanelShown() const { return homePanelShown; }
 
     // ---- Project file and header export
-    QString projectFile;
+    // The current project file (a header read in counts); empty when none.
+    QString currentProjectFile() const { return projectFile; }
     void setCurrentFile(const QString &file);
     QString getCurrentFileName() const;
     bool load(const QString &fileName);
@@ -205,19 +195,16 @@ public:
     // when the project is opened again.
     void warnWhenPanelNotFound(const QString &projectPath);
     bool maybeSave();
+    // Whether a register of the panel names a header.
     bool headerFilesToExport() const;
-    // The migration map's rewriting of unknown define lines (none yet).
+    // The migration map's rewriting of unknown define lines: each map line
+    // "OLD NEW" rewrites the first line of OLD under NEW (the old name
+    // appended); a lone name goes to dropNames. Returns the rewritten lines.
     QStringList readMigrationFile(QStringList *defineLines, QStringList *dropNames,
                                   const QString &path);
     // Applies one "#define NAME VALUE" line, split into words, to the elements
     // bound to the register.
     void setRegisterFromDefineLine(RegisterRecord *reg, QStringList *words);
-    // Writes one header file from its define lines; false when it could not be written.
-    bool writeHeaderFile(const QString &headerName, const QString &disclaimer,
-                         QStringList defineLines);
-    // The console's report that the headers cannot be exported while defines
-    // conflict.
-    void consolePrintConflicts();
     // Writes one of our CR LF text files in one step; a failure is reported
     // ("Cannot open file" when it could not be created, else a write error)
     // and leaves the old file as it was.
@@ -258,7 +245,6 @@ public:
     // ---- The window's view of the panel
     bool isEditableElement(QWidget *widget, bool rememberStyle);
     void expandOrCollapseBranch(bool expand);
-    QString savedStyleSheet;
 
     // ---- Scripts
     ScriptEngine &scripts() { return m_scripts; }
@@ -299,24 +285,18 @@ public:
     QString scriptScriptsDir() const override { return scriptsDir; }
     void scriptSetWorkingDir(const QString &dir) override { setWorkingDir(dir); }
     void scriptSetScriptsDir(const QString &dir) override { setScriptsDir(dir); }
-    void scriptSetDefinePrefix(const QString &key, const QString &text) override;
     void scriptSelectFromCatalog(const QString &file) override;
     bool scriptExportHeaders() override;
     bool scriptSign(const QString &file) override;
     void scriptValidate(const QString &file) override;
     void scriptCheckXsd(const QString &file) override;
-    void scriptSetDef(const QString &text) override;
-    void scriptLock(const QString &text) override;
-    void scriptUnlock(const QString &text) override;
+    ScriptPanelHost *scriptPanel() override;
     void scriptRaiseElement(ActiveElement *element) override;
-    QList<QPair<QString, QObject *>> scriptPushButtons() override;
     void scriptSetFullScreen(bool on) override;
-    void scriptSelectTab(const QString &name, int index) override;
     void scriptMoveWindow(int x, int y, bool raise) override;
     void scriptClearConsole() override;
     void scriptShowConsole(bool on) override;
     void scriptShowPinMapper() override;
-    void scriptResetGui() override;
     void scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout) override;
     QString scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,
                              bool open) override;
@@ -324,8 +304,6 @@ public:
     bool scriptSendTask(const QString &file, quint8 header1, bool flag, quint8 header3, quint16 word,
                         QString *error) override;
     QVector<IntelHexBlock> &scriptIntelHexBlocks() override { return intelHexBlocks; }
-    // The Intel HEX blocks WRITEBSL read, in reading order; never emptied.
-    QVector<IntelHexBlock> intelHexBlocks;
 
     // ---- PanelShell
     void showPanelWidget(QWidget *widget) override;
@@ -349,8 +327,8 @@ public:
     TykLink *tykLinkForTables(bool create) override;
     QString tableWorkingDirectory() const override { return workingDir; }
     void setTableWorkingDirectory(const QString &dir) override { setWorkingDir(dir); }
-    // The reply of the last sendUSB transfer is still to be unpacked.
-    bool tykReplyUnread = false;
+    // The value-list exchange behind sendUSB and recData.
+    TykValueExchange &tykValues() { return *m_tykValues; }
 
     // ---- Integration with the update site, Keil and the launcher
     // (mainwindow_integration.cpp, mainwindow_launcher.cpp)
@@ -361,43 +339,33 @@ public:
     QString registerToolTip(ActiveElement *element) const;
     // Writes tool entry `entry` of the Keil tools menu and the end mark after it.
     void integrateIntoKeil(int entry);
-    int harbikPort = 50000;
-    QProcess *m_helpProcess = nullptr; // the launcher started for help; lives for the run
 
-    // ---- Menus, tool bars and status bar. Actions whose
-    // settings.ini switch is off are never created and stay null.
-    static bool objectNameLess(QObject *a, QObject *b);
-    QAction *homeAct = nullptr;
-    QAction *loadAct = nullptr;
-    QAction *saveAct = nullptr;
-    QAction *saveAsAct = nullptr;
-    QAction *exportHeaderFilesAct = nullptr;
-    QAction *exitAct = nullptr;
-    QAction *settingsAct = nullptr;
-    QAction *openAct = nullptr;
-    QAction *reopenAct = nullptr;
-    QAction *signAct = nullptr;
-    QAction *validateAct = nullptr;
-    QAction *showLocksAct = nullptr;
-    QAction *showSvdTreeAct = nullptr;
-    QAction *showPortMappingAct = nullptr;
-    QAction *searchAct = nullptr;
-    QAction *showDifferencesAct = nullptr;
-    QAction *integrateKeilAct = nullptr;
-    QAction *expandAct = nullptr;
-    QAction *collapseAct = nullptr;
-    QAction *getTykVersionAct = nullptr;
-    QAction *updateTykAct = nullptr;
-    QAction *runScriptAct = nullptr;
-    QAction *recordScriptAct = nullptr;
-    QAction *addScriptCommandAct = nullptr;
-    QAction *fullscreenAct = nullptr;
-    QAction *generateXmlAct = nullptr;
-    QAction *editGuiAct = nullptr;
-    QAction *clearConsoleAct = nullptr;
-    QPushButton *appNotesButton = nullptr;
-    QAction *appNotesAction = nullptr; // shows the app-notes button on the launcher bar
-    QString harbikFeatureId;         // the bundle's symbolic name + ".feature"
+    // The feature id the launcher service knows the tool by.
+    QString harbikFeature() const { return harbikFeatureId; }
+    void setHarbikFeature(const QString &id) { harbikFeatureId = id; }
+
+    // ---- Menus, tool bars and status bar. Actions whose settings.ini
+    // switch is off are never created and are null.
+    QAction *homeAction() const { return homeAct; }
+    QAction *loadAction() const { return loadAct; }
+    QAction *saveAction() const { return saveAct; }
+    QAction *saveAsAction() const { return saveAsAct; }
+    QAction *exportHeaderFilesAction() const { return exportHeaderFilesAct; }
+    QAction *signAction() const { return signAct; }
+    QAction *validateAction() const { return validateAct; }
+    QAction *showLocksAction() const { return showLocksAct; }
+    QAction *showSvdTreeAction() const { return showSvdTreeAct; }
+    QAction *showPortMappingAction() const { return showPortMappingAct; }
+    QAction *showDifferencesAction() const { return showDifferencesAct; }
+    QAction *integrateKeilAction() const { return integrateKeilAct; }
+    QAction *recordScriptAction() const { return recordScriptAct; }
+    QAction *addScriptCommandAction() const { return addScriptCommandAct; }
+    QAction *fullscreenAction() const { return fullscreenAct; }
+    QAction *generateXmlAction() const { return generateXmlAct; }
+    QAction *editGuiAction() const { return editGuiAct; }
+    QAction *clearConsoleAction() const { return clearConsoleAct; }
+    QAction *appNotesBarAction() const { return appNotesAction; }
+    QPushButton *appNotesMenuButton() const { return appNotesButton; }
 
     // ---- Finding and marking elements. One mark at a
     // time, ended by its 5000 ms timer or by cancelHighlight().
@@ -405,9 +373,13 @@ public:
     // Brings the element registered under define into view; unknown names do nothing.
     void raiseDefine(const QString &define);
     void raiseWidget(QWidget *widget);
-    QPointer<QWidget> highlightedWidget;
-    QTreeWidgetItem *highlightedItem = nullptr;
-    QPalette savedPalette;
+    // The marked widget or tree row (null when none), the id of the timer
+    // that ends the mark (0 when none) and the marked widget's style sheet
+    // before the mark.
+    QWidget *markedWidget() const { return highlightedWidget.data(); }
+    QTreeWidgetItem *markedItem() const { return highlightedItem; }
+    int markTimerId() const { return highlightTimerId; }
+    QString markedStyleSheet() const { return savedStyleSheet; }
 
 public slots:
     void open();
@@ -450,7 +422,9 @@ public slots:
     bool selectFromCatalog(const QString &catalogFile);
     // Asks for panel files and validates each (validateFiles).
     void validateDefines();
-    // Commands whose work comes later; each does nothing yet.
+    // The SVD tree dialog (mainwindow_menus.cpp), the adapter's firmware
+    // version and update (mainwindow_tykfirmware.cpp), a script file run and
+    // the script recorder (mainwindow_scripts.cpp).
     void showSvdTree();
     void getTykFWVersion();
     void updateTykFW();
@@ -493,6 +467,13 @@ private:
     void runNonInteractiveExits(const QString &file, bool fileOpened, QString saveFile,
                                 bool exitAfterKeil);
     bool openDropped(const QString &path);
+    // The defines a read file left unset (links, one "<a href>" line each)
+    // and its lines that match no element (lines, "#define NAME VALUE"; the
+    // drop names taken out): on the console under lineTitle, at most a
+    // console's worth with a moreTitle count of the rest, and in the
+    // unresolved dialog.
+    void reportUnresolved(QStringList links, QStringList lines, const QStringList &dropNames,
+                          const QString &lineTitle, const QString &moreTitle);
 
     // Window furniture
     void createGui();
@@ -505,6 +486,7 @@ private:
     Panel *m_panel = nullptr;
     ScriptEngine m_scripts;
     std::unique_ptr<PythonHost> m_python;
+    std::unique_ptr<TykValueExchange> m_tykValues;
     // Gives the panel and the script engine the window's Python host.
     void setUpPython();
     // Panel widgets replaced while an element walk ran: deleted later, or at
@@ -560,4 +542,93 @@ public:
     // "Show Port mapping": a new port-mapping window over the panel's chip,
     // kept as the open one (the command's switch must be on and a panel shown).
     void openPortMappingDialog();
+
+private:
+    // ---- The window's state; what others read goes through the accessors above.
+    // Start-up and shut-down
+    CloseMode closeMode = CloseMode::Ask;
+    bool fullScreen = false;
+    bool wasMaximized = false;
+    bool keepConsoleHidden = false; // set by the script command that hides the console
+    // Settings
+    QString workingDir;
+    QString scriptsDir;
+    QString lastDir;
+    quint16 tykLoggingMode = 0;
+    bool tykLoggingTimeStamps = false;
+    QString tykLoggingFilename;
+    bool toolbarEnabled = true;
+    QString settingsIniPath;
+    QString harbikToolId;
+    QString keilCommand;
+    QString keilArguments;
+    bool keil = false;
+    // Command-line values kept for later steps
+    QString definesText;
+    bool definesApplied = false;
+    QString includePaths;
+    QString batchFile;
+    QString outputLog;
+    bool generate = false;
+    bool saveRequested = false;
+    bool quiet = false;
+    // -g, -s or -x: the run ends inside start-up and nobody sees the window.
+    bool endsAfterStartUp = false;
+    // Target link and polling threads
+    TykLink *tykLink = nullptr;
+    SeggerThread *seggerThread = nullptr;
+    SerialComThread *serialComThread = nullptr;
+    std::atomic_bool seggerPolling{false};
+    std::atomic_bool serialPolling{false};
+    // The panel's terminal: a receive-only serial port shown in the console's
+    // "Terminal" tab. Stays open until the next panel names another.
+    TerminalPort *terminalPort = nullptr;
+    qint64 performanceFrequency = 0; // ticks per second of the exchange thread's clock
+    JLinkSettings jlinkSettings; // the probe and target the J-Link connection uses
+    // Panel open and project
+    bool openingHomePanel = false; // set while the home panel of a new project is read
+    bool homePanelShown = false;   // the window shows the home panel
+    int highlightTimerId = 0;
+    QString projectFile;
+    QString savedStyleSheet;
+    // The Intel HEX blocks WRITEBSL read, in reading order; never emptied.
+    QVector<IntelHexBlock> intelHexBlocks;
+    int harbikPort = 50000;
+    QProcess *m_helpProcess = nullptr; // the launcher started for help; lives for the run
+    // Menus, tool bars and status bar
+    QAction *homeAct = nullptr;
+    QAction *loadAct = nullptr;
+    QAction *saveAct = nullptr;
+    QAction *saveAsAct = nullptr;
+    QAction *exportHeaderFilesAct = nullptr;
+    QAction *exitAct = nullptr;
+    QAction *settingsAct = nullptr;
+    QAction *openAct = nullptr;
+    QAction *reopenAct = nullptr;
+    QAction *signAct = nullptr;
+    QAction *validateAct = nullptr;
+    QAction *showLocksAct = nullptr;
+    QAction *showSvdTreeAct = nullptr;
+    QAction *showPortMappingAct = nullptr;
+    QAction *searchAct = nullptr;
+    QAction *showDifferencesAct = nullptr;
+    QAction *integrateKeilAct = nullptr;
+    QAction *expandAct = nullptr;
+    QAction *collapseAct = nullptr;
+    QAction *getTykVersionAct = nullptr;
+    QAction *updateTykAct = nullptr;
+    QAction *runScriptAct = nullptr;
+    QAction *recordScriptAct = nullptr;
+    QAction *addScriptCommandAct = nullptr;
+    QAction *fullscreenAct = nullptr;
+    QAction *generateXmlAct = nullptr;
+    QAction *editGuiAct = nullptr;
+    QAction *clearConsoleAct = nullptr;
+    QPushButton *appNotesButton = nullptr;
+    QAction *appNotesAction = nullptr; // shows the app-notes button on the launcher bar
+    QString harbikFeatureId;         // the bundle's symbolic name + ".feature"
+    // The element mark
+    QPointer<QWidget> highlightedWidget;
+    QTreeWidgetItem *highlightedItem = nullptr;
+    QPalette savedPalette;
 };

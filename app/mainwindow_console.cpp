@@ -5,7 +5,6 @@
 #include "buttongroup.h"
 #include "consolelinks.h"
 #include "errorreporter.h"
-#include "mathlabel.h"
 #include "panel.h"
 #include "textbrowser.h"
 
@@ -165,24 +164,4 @@ bool MainWindow::isElementEnabled(QObject *element)
     if (auto *group = qobject_cast<ButtonGroup *>(element))
         return group->button(0) && group->button(0)->isEnabled();
     return false;
-}
-
-void MainWindow::consolePrintConflicts()
-{
-    QStringList names;
-    for (auto it = m_panel->waitingLocks.cbegin(); it != m_panel->waitingLocks.cend(); ++it)
-        names.append(it.key());
-    for (MathLabel *label : qAsConst(m_panel->overflowConflicts)) {
-        if (label)
-            names.append(label->objectName());
-    }
-    if (names.isEmpty())
-        return;
-    QStringList links;
-    for (const QString &name : qAsConst(names))
-        links.append(QStringLiteral("<a href=\"%1\">%1</a>").arg(name));
-    ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> Could not export headerfiles. %1 %2 "
-                                "in a conflicted state!<br>")
-                     .arg(links.join(QStringLiteral(" and ")),
-                          names.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
 }

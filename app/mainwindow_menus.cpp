@@ -8,6 +8,7 @@
 #include "errorreporter.h"
 #include "lockdialog.h"
 #include "panel.h"
+#include "tykvalueexchange.h"
 #include "prompt.h"
 #include "svddialog.h"
 
@@ -152,11 +153,6 @@ void MainWindow::createActions()
         editGuiAct = makeAction(this, {"Edit the GUI", "Edit the GUI.", QKeySequence(Qt::CTRL + Qt::Key_E)},
                                 &MainWindow::editGUI);
     clearConsoleAct = makeAction(this, {"Clear console", "Clear the console."}, &MainWindow::clearConsole);
-}
-
-bool MainWindow::objectNameLess(QObject *a, QObject *b)
-{
-    return a->objectName() < b->objectName();
 }
 
 // What opening a panel enables.
@@ -351,7 +347,7 @@ void MainWindow::showForum()
 void MainWindow::showDifferences()
 {
     stopPollingThreads();
-    usbTimeoutCount = 0;
+    m_tykValues->resetTimeouts();
     const QString file = Prompt::instance().openFileName(this, tr("Open Configuration File"), workingDir,
                                                          tr("Configuration Files (*.qlmp)"));
     // Only a project in XML form compares; an older header does not.
@@ -374,9 +370,7 @@ void MainWindow::showDifferences()
 }
 
 // ---------------------------------------------------------------------------
-// Commands whose work comes with later parts of the program. They are wired
-// to their actions already and do nothing yet.
-
+// The SVD tree and the lock graph, each in a modal dialog.
 
 void MainWindow::showSvdTree()
 {

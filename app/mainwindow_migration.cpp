@@ -12,7 +12,6 @@
 #include "panel.h"
 #include "prompt.h"
 #include "registermodel.h"
-#include "unresolveddialog.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,9 +22,6 @@
 #include <algorithm>
 
 namespace {
-
-// Unresolved header lines printed one by one on the console at most.
-constexpr int maxLoggedDefineLines = 200;
 
 // The register a define path MODULE.REGISTER (or a plain MODULE) names.
 RegisterRecord *registerOfPath(Panel *panel, const QString &path)
@@ -141,43 +137,14 @@ bool MainWindow::loadOld(const QString &fileName)
         }
     }
 
-    for (const QString &drop : qAsConst(dropNames)) {
-        unresolved.erase(std::remove_if(unresolved.begin(), unresolved.end(),
-                                        [&drop](const QString &line) {
-                                            return line.section(QLatin1Char(' '), 1, 1)
-                                                       .compare(drop, Qt::CaseInsensitive) == 0;
-                                        }),
-                         unresolved.end());
-    }
     QStringList links;
     for (const QString &name : qAsConst(expected)) {
         if (!applied.contains(name))
             links.append(QStringLiteral("<a href=\"%1\">%2</a><br>")
                              .arg(linkTarget(registerPathsByDefine.value(name)), name.toHtmlEscaped()));
     }
-    for (int i = 0; i < links.size(); ++i) {
-        if (links.at(i).contains(QLatin1String("$DIR$"))) {
-            links.removeAt(i);
-            break;
-        }
-    }
-    // A run without a user sees no dialog: the log lists the lines too, as
-    // many as a console can take; the dialog holds them all.
-    for (int i = 0; i < unresolved.size() && i < maxLoggedDefineLines; ++i) {
-        const QString &line = unresolved.at(i);
-        ::logMessage(tr("<font color=\"orange\"><b>Header define matches no element: </b></font>%1 = %2<br>")
-                         .arg(line.section(QLatin1Char(' '), 1, 1).toHtmlEscaped(),
-                              line.section(QLatin1Char(' '), 2).toHtmlEscaped()));
-    }
-    if (unresolved.size() > maxLoggedDefineLines)
-        ::logMessage(tr("<font color=\"orange\"><b>Header defines matching no element: </b></font>%1 more<br>")
-                         .arg(unresolved.size() - maxLoggedDefineLines));
-    if ((!links.isEmpty() || !unresolved.isEmpty()) && m_unresolvedDialog) {
-        m_unresolvedDialog->setTexts(links.join(QLatin1Char('\n')), unresolved.join(QLatin1Char('\n')));
-        m_unresolvedDialog->setWindowFlags(m_unresolvedDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
-        if (!endsAfterStartUp)
-            m_unresolvedDialog->show();
-    }
+    reportUnresolved(links, unresolved, dropNames, tr("Header define matches no element: "),
+                     tr("Header defines matching no element: "));
 
     // The header stays as it was beside the project that will replace it;
     // a copy from an earlier import is never overwritten.

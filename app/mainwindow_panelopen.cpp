@@ -19,6 +19,7 @@
 #include "timerlabel.h"
 #include "treewidgetitem.h"
 #include "tyklink.h"
+#include "tykvalueexchange.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,7 +64,7 @@ bool MainWindow::open(const QString &fileName)
     stopPollingThreads();
     highlightTimerId = 0;
     highlightedItem = nullptr;
-    usbTimeoutCount = 0;
+    m_tykValues->resetTimeouts();
     m_panel->definePrefixes.clear();
     // Panels replaced while an element walk ran are still waiting for the
     // event loop; with no walk running now they go before the next read.
@@ -196,18 +197,6 @@ PanelReadOptions MainWindow::panelReadOptions() const
     options.defines = definesText;
     options.homePanel = openingHomePanel;
     return options;
-}
-
-bool MainWindow::openFileError(const QString &file, const QString &errorText)
-{
-    reportCannotOpenFile(file, errorText);
-    return false;
-}
-
-bool MainWindow::readFileError(const QString &file, const QString &errorText)
-{
-    logCannotReadFile(file, errorText);
-    return false;
 }
 
 void MainWindow::printLoadMessage()
@@ -461,6 +450,12 @@ void MainWindow::stopPollingThreads()
     stopPollingThread(seggerThread, seggerPolling);
     stopPollingThread(serialComThread, serialPolling);
     m_panel->stopTimers();
+}
+
+void MainWindow::adoptPollingThreads(SeggerThread *segger, SerialComThread *serial)
+{
+    seggerThread = segger;
+    serialComThread = serial;
 }
 
 void MainWindow::expandRecursively(QTreeWidgetItem *item, bool expand)

@@ -7,8 +7,10 @@
 #include "diffdialog.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
+#include "headerexport.h"
 #include "numberliteral.h"
 #include "panel.h"
+#include "tykvalueexchange.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "prompt.h"
@@ -29,6 +31,9 @@
 #include <algorithm>
 
 namespace {
+
+// Unresolved define lines printed one by one on the console at most.
+constexpr int maxLoggedDefineLines = 200;
 
 // The record names a reader accepts: the classes of the kinds a project records.
 bool isRecordName(const QStringRef &name)
@@ -199,7 +204,7 @@ bool ProjectFileReader::loadProject(QIODevice *file)
         file->reset();
     const auto *qfile = qobject_cast<QFile *>(file);
     // Reports name the file being read; a device without a name stands for the current project.
-    m_fileName = qfile ? QFileInfo(qfile->fileName()).absoluteFilePath() : m_owner->projectFile;
+    m_fileName = qfile ? QFileInfo(qfile->fileName()).absoluteFilePath() : m_owner->currentProjectFile();
     m_projectDir = qfile ? QFileInfo(m_fileName).absolutePath() : QDir::currentPath();
     m_xml.addData(m_rawBytes);
 
@@ -391,7 +396,7 @@ void ProjectFileReader::applyMigration()
 bool MainWindow::load(const QString &fileName)
 {
     stopPollingThreads();
-    usbTimeoutCount = 0;
+    m_tykValues->resetTimeouts();
     QString file = fileName;
     if (file.isEmpty()) {
         if (!maybeSave())
@@ -441,28 +446,44 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
         return ok;
     }
 
-    QStringList unknownLines = reader.unknownDefineLines;
     const QStringList missing = reader.missingDefines();
-    if (unknownLines.isEmpty() && missing.isEmpty())
+    if (reader.unknownDefineLines.isEmpty() && missing.isEmpty())
         return ok;
-    for (const QString &drop : qAsConst(reader.dropNames)) {
-        unknownLines.erase(std::remove_if(unknownLines.begin(), unknownLines.end(),
-                                          [&drop](const QString &line) {
-                                              return line.section(QLatin1Char(' '), 1, 1)
-                                                         .compare(drop, Qt::CaseInsensitive) == 0;
-                                          }),
-                           unknownLines.end());
-    }
-    // The dialog is not seen by a run without a user: the log says it too.
-    for (const QString &line : qAsConst(unknownLines)) {
-        ::logMessage(tr("<font color=\"orange\"><b>Project entry matches no element: </b></font>%1 = %2<br>")
-                         .arg(line.section(QLatin1Char(' '), 1, 1).toHtmlEscaped(),
-                              line.section(QLatin1Char(' '), 2).toHtmlEscaped()));
-    }
     QStringList links;
     for (const QString &name : missing) {
         links.append(QStringLiteral("<a href=\"%1\">%2</a><br>")
                          .arg(linkTarget(name), name));
+    }
+    reportUnresolved(links, reader.unknownDefineLines, reader.dropNames,
+                     tr("Project entry matches no element: "), tr("Project entries matching no element: "));
+    return ok;
+}
+
+bool MainWindow::headerFilesToExport() const
+{
+    return HeaderExport::hasHeaders(*m_panel);
+}
+
+bool MainWindow::exportHeaderFiles()
+{
+    return exportHeaderFiles(false);
+}
+
+bool MainWindow::exportHeaderFiles(bool all)
+{
+    return HeaderExport(*m_panel, workingDir).exportHeaders(all);
+}
+
+void MainWindow::reportUnresolved(QStringList links, QStringList lines, const QStringList &dropNames,
+                                  const QString &lineTitle, const QString &moreTitle)
+{
+    for (const QString &drop : dropNames) {
+        lines.erase(std::remove_if(lines.begin(), lines.end(),
+                                   [&drop](const QString &line) {
+                                       return line.section(QLatin1Char(' '), 1, 1)
+                                                  .compare(drop, Qt::CaseInsensitive) == 0;
+                                   }),
+                    lines.end());
     }
     // The project directory's placeholder is never missing for real: the
     // first line that names it goes (a file wildcard would not match the
@@ -473,14 +494,25 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
             break;
         }
     }
-    if ((!links.isEmpty() || !unknownLines.isEmpty()) && m_unresolvedDialog) {
-        m_unresolvedDialog->setTexts(links.join(QLatin1Char('\n')), unknownLines.join(QLatin1Char('\n')));
+    // A run without a user sees no dialog: the log lists the lines too, as
+    // many as a console can take; the dialog holds them all.
+    for (int i = 0; i < lines.size() && i < maxLoggedDefineLines; ++i) {
+        const QString &line = lines.at(i);
+        ::logMessage(QStringLiteral("<font color=\"orange\"><b>%1</b></font>%2 = %3<br>")
+                         .arg(lineTitle, line.section(QLatin1Char(' '), 1, 1).toHtmlEscaped(),
+                              line.section(QLatin1Char(' '), 2).toHtmlEscaped()));
+    }
+    if (lines.size() > maxLoggedDefineLines)
+        ::logMessage(QStringLiteral("<font color=\"orange\"><b>%1</b></font>%2 more<br>")
+                         .arg(moreTitle)
+                         .arg(lines.size() - maxLoggedDefineLines));
+    if ((!links.isEmpty() || !lines.isEmpty()) && m_unresolvedDialog) {
+        m_unresolvedDialog->setTexts(links.join(QLatin1Char('\n')), lines.join(QLatin1Char('\n')));
         m_unresolvedDialog->setWindowFlags(m_unresolvedDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
         // A run that ends by itself has listed the entries in its log.
         if (!endsAfterStartUp)
             m_unresolvedDialog->show();
     }
-    return ok;
 }
 
 void MainWindow::setRegisterFromDefineLine(RegisterRecord *reg, QStringList *words)

@@ -6,9 +6,7 @@
 #include "errorreporter.h"
 #include "panel.h"
 #include "prompt.h"
-#include "pushbutton.h"
 #include "scriptcommandfamilies.h"
-#include "tabwidget.h"
 #include "tyklink.h"
 #include "tyktaskdownload.h"
 
@@ -36,11 +34,6 @@ bool MainWindow::scriptSaveProject(const QString &path, bool sorted)
 void MainWindow::scriptSetCurrentFile(const QString &path)
 {
     setCurrentFile(path);
-}
-
-void MainWindow::scriptSetDefinePrefix(const QString &key, const QString &text)
-{
-    m_panel->definePrefixes.insert(key, text);
 }
 
 void MainWindow::scriptSelectFromCatalog(const QString &file)
@@ -71,35 +64,14 @@ void MainWindow::scriptCheckXsd(const QString &file)
 // ---------------------------------------------------------------------------
 // Elements
 
-void MainWindow::scriptSetDef(const QString &text)
+ScriptPanelHost *MainWindow::scriptPanel()
 {
-    m_panel->setDef(text);
-}
-
-void MainWindow::scriptLock(const QString &text)
-{
-    m_panel->on_sendLock(text);
-}
-
-void MainWindow::scriptUnlock(const QString &text)
-{
-    m_panel->on_sendUnlock(text);
+    return m_panel;
 }
 
 void MainWindow::scriptRaiseElement(ActiveElement *element)
 {
     raiseGUIElement(element);
-}
-
-QList<QPair<QString, QObject *>> MainWindow::scriptPushButtons()
-{
-    QList<QPair<QString, QObject *>> buttons;
-    for (auto it = m_panel->pushButtonsByName.cbegin(); it != m_panel->pushButtonsByName.cend(); ++it)
-        buttons.append({it.key(), it.value()});
-    // The registry is a hash: a fixed order makes the first match repeatable.
-    std::sort(buttons.begin(), buttons.end(),
-              [](const QPair<QString, QObject *> &a, const QPair<QString, QObject *> &b) { return a.first < b.first; });
-    return buttons;
 }
 
 // ---------------------------------------------------------------------------
@@ -109,12 +81,6 @@ void MainWindow::scriptSetFullScreen(bool on)
 {
     if (on != fullScreen)
         switchFullscreenMode();
-}
-
-void MainWindow::scriptSelectTab(const QString &name, int index)
-{
-    if (TabWidget *tabs = m_panel->tabWidgetsByName.value(name))
-        tabs->setCurrentIndex(index);
 }
 
 void MainWindow::scriptMoveWindow(int x, int y, bool raiseWindow)
@@ -139,11 +105,6 @@ void MainWindow::scriptShowConsole(bool on)
 void MainWindow::scriptShowPinMapper()
 {
     openPortMappingDialog();
-}
-
-void MainWindow::scriptResetGui()
-{
-    m_panel->resetGUI();
 }
 
 void MainWindow::scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout)

@@ -1,8 +1,25 @@
-// MainWindow: what the register tables use of the window.
+// MainWindow: the adapter link of the register tables and the value lists.
 #include "mainwindow.h"
 
 #include "panel.h"
 #include "tyklink.h"
+#include "tykvalueexchange.h"
+
+void MainWindow::sendUSB(const QString &values)
+{
+    m_tykValues->send(values);
+}
+
+void MainWindow::recData(const QString &values)
+{
+    m_tykValues->receive(values);
+}
+
+void MainWindow::replaceTykLink(TykLink *link)
+{
+    delete tykLink;
+    tykLink = link;
+}
 
 TykLink *MainWindow::tykLinkForTables(bool create)
 {

@@ -34,7 +34,6 @@ public:
     // Runs that end by themselves have no console anybody reads: every
     // console line then goes to standard error too, as plain text.
     void setEchoConsoleToStandardError(bool on) { m_echoToStandardError = on; }
-    bool echoesConsoleToStandardError() const { return m_echoToStandardError; }
     // A console line as plain text: line breaks for "<br>", no tags,
     // entities decoded, no line break at the end.
     static QString plainText(const QString &html);

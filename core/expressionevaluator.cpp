@@ -1,6 +1,7 @@
 // Postfix -> value: operands, operators, functions and the conditional.
 
 #include "expression.h"
+#include "programstate.h"
 
 #include <QSet>
 #include <QVector>
@@ -96,8 +97,7 @@ double applyFunction(const QString &name, double x)
 
 quint32 &randomState()
 {
-    static quint32 state = 1;
-    return state;
+    return ProgramState::instance().randomState;
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "errorreporter.h"
 #include "expression.h"
 #include "lineedit.h"
+#include "programstate.h"
 #include "textedit.h"
 #include "textfilewriter.h"
 
@@ -22,9 +23,6 @@
 #include <cmath>
 
 const QString Image::embeddedSvgMark = QStringLiteral("$SVG$");
-
-// Images built without a name, for the whole run.
-static int imageCount = 0;
 
 static const char *const pictureFailure = "Picture of <image> element couldn't be loaded.";
 
@@ -51,7 +49,7 @@ Image::Image(const QString &name, const QString &file, QWidget *parent)
     else if (!file.isEmpty() && file != embeddedSvgMark)
         setObjectName(file);
     else
-        setObjectName(QStringLiteral("IMAGE_%1").arg(imageCount++));
+        setObjectName(QStringLiteral("IMAGE_%1").arg(ProgramState::instance().imageCount++));
 
     if (file == embeddedSvgMark)
         return;

@@ -1,5 +1,6 @@
 #include "led.h"
 
+#include "programstate.h"
 #include "resources.h"
 
 #include <QDomDocument>
@@ -7,9 +8,6 @@
 #include <QHash>
 #include <QPainter>
 #include <QVariant>
-
-// Lamps built without a name, for the whole run.
-static int ledCount = 0;
 
 namespace {
 
@@ -80,7 +78,7 @@ Led::Led(const QString &name, QWidget *parent)
     QFile drawing(QStringLiteral(":/svg/LED.svg"));
     if (drawing.open(QIODevice::ReadOnly))
         m_drawing = drawing.readAll();
-    setObjectName(name.isEmpty() ? QStringLiteral("LED_%1").arg(ledCount++) : name);
+    setObjectName(name.isEmpty() ? QStringLiteral("LED_%1").arg(ProgramState::instance().ledCount++) : name);
 }
 
 Led::~Led() = default;

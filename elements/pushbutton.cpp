@@ -5,15 +5,13 @@
 #include "elementsignals.h"
 #include "errorreporter.h"
 #include "expression.h"
+#include "programstate.h"
 #include "text.h"
 #include "valueelement.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QMetaMethod>
-
-// Numbers the buttons built without a name, for the whole run.
-static int pushButtonCount = 0;
 
 PushButton::PushButton(const QString &name, const QString &text, QWidget *parent)
     : QPushButton(text, parent)
@@ -22,7 +20,7 @@ PushButton::PushButton(const QString &name, const QString &text, QWidget *parent
     connect(this, &QPushButton::clicked, this, &PushButton::sendDataWhenClicked);
     connect(this, &QPushButton::pressed, this, &PushButton::sendDataWhenClicked);
     connect(this, &QPushButton::released, this, &PushButton::sendDataWhenClicked);
-    setObjectName(name.isEmpty() ? numberedName(text, QStringLiteral("PUSH"), &pushButtonCount) : name);
+    setObjectName(name.isEmpty() ? numberedName(text, QStringLiteral("PUSH"), &ProgramState::instance().pushButtonCount) : name);
 }
 
 void PushButton::recordClicked(const QWidget *button, ElementHost *host)

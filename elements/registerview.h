@@ -45,7 +45,6 @@ public:
 
     QString moduleName() const { return m_moduleName; }
     QString registerName() const { return m_registerName; }
-    quint32 registerAddress() const { return m_registerAddress; }
     int registerSize() const { return m_registerSize; }
     int columnCount() const { return m_columnCount; }
     int columnLsb(int column) const { return m_columnLsb.value(column); }

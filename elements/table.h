@@ -85,7 +85,6 @@ public:
     bool isNumericColumn(qint16 c) const;
     TableColumn column(int index) const { return index >= 0 && index < MaxColumns ? m_columns[index] : TableColumn(); }
     quint16 declaredColumnCount() const { return m_columnCount; }
-    quint16 declaredRowCount() const { return m_rowCount; }
     QStandardItemModel *tableModel() const { return m_model; }
 
     void setSendFormat(const QString &text) { m_sendFormat = text; }
@@ -93,7 +92,6 @@ public:
     void setToolTipRecFormat(const QString &text) { m_toolTipRecFormat = text; }
     QString sendFormat() const { return m_sendFormat; }
     QString recFormat() const { return m_recFormat; }
-    QString toolTipRecFormat() const { return m_toolTipRecFormat; }
 
     // ---- Cells and cursor
     QString cellText(quint16 row, quint16 column) const;

@@ -1,7 +1,6 @@
 #include "text.h"
 
-// Numbers the texts built without a name, for the whole run.
-static int textCount = 0;
+#include "programstate.h"
 
 QString numberedName(const QString &text, const QString &fallback, int *counter)
 {
@@ -11,5 +10,5 @@ QString numberedName(const QString &text, const QString &fallback, int *counter)
 Text::Text(const QString &name, const QString &text, QWidget *parent)
     : QLabel(text, parent)
 {
-    setObjectName(name.isEmpty() ? numberedName(text, QStringLiteral("TEXT"), &textCount) : name);
+    setObjectName(name.isEmpty() ? numberedName(text, QStringLiteral("TEXT"), &ProgramState::instance().textCount) : name);
 }

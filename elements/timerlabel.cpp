@@ -1,14 +1,12 @@
 #include "timerlabel.h"
 
 #include "elementhost.h"
+#include "programstate.h"
 
 #include <QPointer>
 #include <QTimer>
 
 #include <limits>
-
-// Numbers the timers built without a name, for the whole run.
-static int timerCount = 0;
 
 // A sendUSB delay processes events. Qt holds back a timer's timeout while the
 // last one is handled, but a timer started again meanwhile (an action's
@@ -23,7 +21,7 @@ TimerLabel::TimerLabel(const QString &name, QWidget *parent)
     , ValueElement(this)
     , m_timer(new QTimer(this))
 {
-    setObjectName(name.isEmpty() ? QStringLiteral("TIMER_%1").arg(timerCount++) : name);
+    setObjectName(name.isEmpty() ? QStringLiteral("TIMER_%1").arg(ProgramState::instance().timerCount++) : name);
     setText(QStringLiteral("0"));
     m_timer->setTimerType(Qt::PreciseTimer);
     // Connected once here rather than in initialize(), which every panel

@@ -271,16 +271,6 @@ bool Panel::elementExists(const QString &define) const
     return elementsByDefine.contains(define);
 }
 
-QStringList Panel::getData() const
-{
-    QStringList data;
-    for (ActiveElement *element : allElements) {
-        data << tr("%1,%2,%3").arg(getObjectName(element), element->value(KeywordValue, 0),
-                                   element->elementProperty("header").toString());
-    }
-    return data;
-}
-
 float Panel::getValue(const QString &text)
 {
     return float(::getValue(text, this));

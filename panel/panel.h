@@ -6,6 +6,7 @@
 #include "pinmappingmodel.h"
 #include "parameterrecord.h"
 #include "registermodel.h"
+#include "scriptpanelhost.h"
 #include "tablehost.h"
 
 #include <QHash>
@@ -77,7 +78,7 @@ struct RangeChangeNote {
 // panel is read into it. None of the registries owns what it points to: the
 // elements belong to their containers, the root container to the window.
 class Panel final : public QObject, public ElementHost, public OperandLookup, public RegisterModelHost,
-                    public TableHost
+                    public TableHost, public ScriptPanelHost
 {
     Q_OBJECT
 
@@ -91,7 +92,6 @@ public:
     // ---- Panel header values
     QString xmlFile;
     QString xmlVersion;
-    QString xmlOriginalVersion;
     quint16 fwVersionMin[3] = {0, 0, 0};
     quint16 fwVersionMax[3] = {0, 0, 0};
     QString svdFile;
@@ -205,8 +205,6 @@ public:
     ActiveElement *getActiveElement(const QString &define) const override;
     bool elementExists(const QString &define) const;
     QList<ActiveElement *> getAllElements() const { return allElements; }
-    // "define,value,header" of every element, in list order.
-    QStringList getData() const;
     ActiveElement *takeElement(const QString &define);
     bool renameDefine(const QString &oldName, const QString &newName);
     static QString getObjectName(ActiveElement *element);
@@ -302,8 +300,8 @@ public:
 
     // ---- Range-change notes: collected by setDef while
     // the check timer is pending, reported when it fires.
-    QList<RangeChangeNote> rangeChangeNotes;
     QHash<QString, HiddenTab> hiddenTabs; // by the name of the container taken off its tab
+    void addRangeChangeNote(const RangeChangeNote &note) { rangeChangeNotes.append(note); }
     void startCheckTimer();
     void reportRangeChanges();
     // The pending check timer's id; 0 when none is pending.
@@ -313,7 +311,6 @@ public:
     // ---- Python (panel_python.cpp)
     // The window's Python host; null: Python cannot be started.
     void setPythonBridge(PythonBridge *bridge) { m_python = bridge; }
-    PythonBridge *pythonBridge() const { return m_python; }
     // Starts Python for a panel that uses it; warns ("Python integration")
     // and returns false when it cannot start.
     bool startPython();
@@ -356,6 +353,18 @@ public:
     QString tablePanelVersion() const override { return xmlVersion; }
     QString tableWorkingDir() const override;
     void setTableWorkingDir(const QString &dir) override;
+
+    // ---- ScriptPanelHost (panel_script.cpp)
+    void scriptSetDef(const QString &text) override { setDef(text); }
+    void scriptLock(const QString &text) override { on_sendLock(text); }
+    void scriptUnlock(const QString &text) override { on_sendUnlock(text); }
+    QList<QPair<QString, QObject *>> scriptPushButtons() const override;
+    void scriptSelectTab(const QString &name, int index) override;
+    void scriptResetGui() override { resetGUI(); }
+    void scriptSetDefinePrefix(const QString &key, const QString &text) override
+    {
+        definePrefixes.insert(key, text);
+    }
 
 public slots:
     // The lock check of the post-load set-up: the lockon conditions checked,
@@ -406,6 +415,10 @@ private:
     T *installRootContainer(T *container);
 
     PanelShell *m_shell;
+    // The version the panel file was read with (the editor may change xmlVersion).
+    QString xmlOriginalVersion;
+    // The range-change notes setDef collected while the check timer is pending.
+    QList<RangeChangeNote> rangeChangeNotes;
     PythonBridge *m_python = nullptr;
     LockDialog *m_lockGraph = nullptr;
     QPointer<QWidget> m_rootArea;

@@ -172,7 +172,7 @@ static void changeRange(Panel &panel, QObject *source, ActiveElement *element, b
         note.newValue = whole;
         note.newMinimum = minimum ? range.bound : range.low;
         note.newMaximum = minimum ? range.high : range.bound;
-        panel.rangeChangeNotes.append(note);
+        panel.addRangeChangeNote(note);
     }
     // The widget moves a value outside the new range itself.
     range.setBound();

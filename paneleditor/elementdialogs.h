@@ -56,7 +56,6 @@ public slots:
     void accept() override;
 
 private:
-    QString defaultKey() const;
     QPointer<QObject> m_holder;
     QString m_defaultKey;
 };

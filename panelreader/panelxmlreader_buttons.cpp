@@ -8,6 +8,7 @@
 #include "container.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
+#include "programstate.h"
 #include "pushbutton.h"
 #include "togglebutton.h"
 #include "treewidget.h"
@@ -20,9 +21,6 @@ using namespace PanelXml;
 
 // Every connection a value element can have with the window.
 static constexpr unsigned allValueConnections = 0xFF;
-
-// The branch counter names branches without define for the whole run.
-static int branchCount = 0;
 
 void PanelXmlReader::readButton(Container *parent)
 {
@@ -183,5 +181,5 @@ void PanelXmlReader::readBranch(const QString &header, Container *parent, Button
     readElements(row, header, radioGroup);
     if (expand)
         row->setExpanded(true);
-    row->setName(define.isEmpty() ? QStringLiteral("BRANCH_%1").arg(branchCount++) : define);
+    row->setName(define.isEmpty() ? QStringLiteral("BRANCH_%1").arg(ProgramState::instance().branchCount++) : define);
 }

@@ -6,6 +6,7 @@
 #include "gridwidget.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
+#include "programstate.h"
 #include "tabwidget.h"
 #include "treewidget.h"
 
@@ -14,14 +15,8 @@
 
 using namespace PanelXml;
 
-// Object names count per kind for the whole run, across panel loads.
-static int absoluteCount = 0;
-static int gridCount = 0;
-static int groupCount = 0;
-static int horizontalCount = 0;
-static int verticalCount = 0;
-static int treeCount = 0;
-static int tabCount = 0;
+// Object names count per kind for the whole run, across panel loads
+// (ProgramState holds the counters).
 
 static QString nextName(const char *prefix, int &counter)
 {
@@ -72,19 +67,19 @@ void PanelXmlReader::readBoxContainer(BoxKind kind, const QString &header, Conta
     QString objectName;
     switch (kind) {
     case BoxKind::Absolute:
-        objectName = take(parent->createAbsoluteWidget(label, -1), "ABSOLUTE_", absoluteCount);
+        objectName = take(parent->createAbsoluteWidget(label, -1), "ABSOLUTE_", ProgramState::instance().absoluteCount);
         break;
     case BoxKind::Grid:
-        objectName = take(parent->createGridWidget(label, -1), "GRID_", gridCount);
+        objectName = take(parent->createGridWidget(label, -1), "GRID_", ProgramState::instance().gridCount);
         break;
     case BoxKind::Group:
-        objectName = take(parent->createGroupBox(label, -1), "GROUP_", groupCount);
+        objectName = take(parent->createGroupBox(label, -1), "GROUP_", ProgramState::instance().groupCount);
         break;
     case BoxKind::Horizontal:
-        objectName = take(parent->createHorizontalWidget(label, -1), "HORIZ_", horizontalCount);
+        objectName = take(parent->createHorizontalWidget(label, -1), "HORIZ_", ProgramState::instance().horizontalCount);
         break;
     case BoxKind::Vertical:
-        objectName = take(parent->createVerticalWidget(label, -1), "VERT_", verticalCount);
+        objectName = take(parent->createVerticalWidget(label, -1), "VERT_", ProgramState::instance().verticalCount);
         break;
     }
 
@@ -114,7 +109,7 @@ void PanelXmlReader::readTreeContainer(const QString &header, Container *parent,
     const QString label = readLabel(attributes);
     const QString define = checkDuplicateDefine(attributes);
     TreeWidget *tree = parent->createTreeWidget(label, -1);
-    tree->setObjectName(nextName("TREE_", treeCount));
+    tree->setObjectName(nextName("TREE_", ProgramState::instance().treeCount));
     if (!define.isEmpty())
         m_panel->setContainer(define, tree);
     tree->setHeaderLabels(readHeaderLabels(attributes));
@@ -132,7 +127,7 @@ void PanelXmlReader::readTabContainer(const QString &header, Container *parent)
     const QString define = checkDuplicateDefine(attributes);
     TabWidget *tabs = parent->createTabWidget(label, -1);
     if (label.isEmpty())
-        tabs->setObjectName(nextName("TAB_", tabCount));
+        tabs->setObjectName(nextName("TAB_", ProgramState::instance().tabCount));
     if (!define.isEmpty()) {
         tabs->setObjectName(define);
         m_panel->setContainer(define, tabs);

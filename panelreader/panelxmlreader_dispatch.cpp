@@ -5,6 +5,7 @@
 
 #include "buttongroup.h"
 #include "container.h"
+#include "definelist.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
 #include "panelxmlrecord.h"
@@ -187,15 +188,13 @@ bool PanelXmlReader::startConditionHolds(const QString &condition, const QString
     const QString name = parts.at(0).trimmed();
     const QString value = QString(parts.at(1)).remove(QLatin1Char('"')).trimmed();
 
-    const QStringList entries = defineList.split(QLatin1Char(';'));
-    for (const QString &entry : entries) {
+    const QVector<DefineListItem> entries = parseDefineList(defineList);
+    for (const DefineListItem &entry : entries) {
         // An entry without "=" (the empty one after a trailing ";") has no
         // value and decides nothing.
-        const int equals = entry.indexOf(QLatin1Char('='));
-        if (equals < 0 || entry.left(equals).trimmed() != name)
+        if (!entry.hasValue || entry.name != name)
             continue;
-        const QString entryValue = entry.mid(equals + 1).section(QLatin1Char('='), 0, 0).trimmed();
-        if ((entryValue == value) == equality)
+        if ((entry.value == value) == equality)
             return true;
     }
     return false;

@@ -7,16 +7,13 @@
 #include "numberliteral.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
+#include "programstate.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QTextCodec>
 #include <QXmlStreamReader>
 
 using namespace PanelXml;
-
-// LEDs built by the reader, for the whole run: part of each LED's name, so
-// a panel read twice gives new names.
-static int ledBuildCount = 0;
 
 // The "bitmask" of an LED as the int the lamp compares with: any integer
 // literal; a mask beyond the signed range keeps its 32-bit pattern.
@@ -43,7 +40,7 @@ void PanelXmlReader::readLed(Container *parent)
         xmlMessage(tr("LED without data doesn't make sense: "), QString(), true);
     m_panel->publishToPython(define, led);
 
-    led->setObjectName(QStringLiteral("%1_%2_%3").arg(data, bitmask).arg(ledBuildCount++));
+    led->setObjectName(QStringLiteral("%1_%2_%3").arg(data, bitmask).arg(ProgramState::instance().bitLedCount++));
     led->setProperty("data", data);
     led->setProperty("bitmask", mask);
     if (has(attributes, "oncolor")) {

@@ -1,18 +1,11 @@
 #include "intelhexreader.h"
 
+#include "textscan.h"
+
 #include <QFile>
 #include <QIODevice>
 
-static int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
+using Symscan::hexDigit;
 
 static IntelHexResult failure(int status, int lineNumber, const QString &error)
 {

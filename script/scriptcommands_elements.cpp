@@ -13,6 +13,7 @@
 #include "lineedit.h"
 #include "scriptcommandfamilies.h"
 #include "scripthost.h"
+#include "scriptpanelhost.h"
 #include "scriptwindowhost.h"
 #include "slider.h"
 #include "spinbox.h"
@@ -300,7 +301,7 @@ bool clicked(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &cal
             toggle->click();
         return true;
     }
-    const QList<QPair<QString, QObject *>> buttons = host->scriptPushButtons();
+    const QList<QPair<QString, QObject *>> buttons = host->scriptPanel()->scriptPushButtons();
     for (const auto &entry : buttons) {
         // An entry without its button is known by its name only.
         if ((entry.second ? entry.second->objectName() : entry.first) != name)
@@ -319,19 +320,19 @@ bool clicked(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &cal
 
 bool setDef(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &call)
 {
-    host->scriptSetDef(call.parameter(0));
+    host->scriptPanel()->scriptSetDef(call.parameter(0));
     return true;
 }
 
 bool lock(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &call)
 {
-    host->scriptLock(call.parameter(0));
+    host->scriptPanel()->scriptLock(call.parameter(0));
     return true;
 }
 
 bool unlock(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &call)
 {
-    host->scriptUnlock(call.parameter(0));
+    host->scriptPanel()->scriptUnlock(call.parameter(0));
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "numberliteral.h"
 #include "scriptcommandfamilies.h"
 #include "scripthost.h"
+#include "scriptpanelhost.h"
 #include "scriptwindowhost.h"
 
 #include <QDir>
@@ -79,7 +80,7 @@ static bool setDefinePrefix(ScriptWindowHost *host, ScriptEngine &engine, const 
         text = element->value(KeywordValue, 1);
     else
         text = parseNumberLiteral(source);
-    host->scriptSetDefinePrefix(key, text);
+    host->scriptPanel()->scriptSetDefinePrefix(key, text);
     return true;
 }
 

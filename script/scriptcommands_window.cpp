@@ -8,6 +8,7 @@
 #include "lineedit.h"
 #include "scriptcommandfamilies.h"
 #include "scripthost.h"
+#include "scriptpanelhost.h"
 #include "scriptwindowhost.h"
 #include "textedit.h"
 
@@ -35,7 +36,7 @@ bool setFullScreen(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &cal
 
 bool setTab(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &call)
 {
-    host->scriptSelectTab(call.parameter(0), call.parameter(1).trimmed().toInt());
+    host->scriptPanel()->scriptSelectTab(call.parameter(0), call.parameter(1).trimmed().toInt());
     return true;
 }
 
@@ -76,7 +77,7 @@ bool showPinMapper(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &)
 
 bool resetGui(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &)
 {
-    host->scriptResetGui();
+    host->scriptPanel()->scriptResetGui();
     return true;
 }
 

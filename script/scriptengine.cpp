@@ -54,11 +54,6 @@ void ScriptEngine::addCommands(const QVector<ScriptCommand> &commands)
     }
 }
 
-bool ScriptEngine::isKnownKeyword(const QString &keyword) const
-{
-    return findCommand(keyword) != nullptr;
-}
-
 const ScriptCommand *ScriptEngine::findCommand(const QString &keyword) const
 {
     const auto found = m_commandIndex.constFind(keyword.toUpper());

@@ -91,11 +91,9 @@ public:
     // runner Python is not started and such texts do nothing. A false result
     // with an error text prints that text on the console.
     void setPythonRunner(std::function<bool(const QString &code, QString *error)> runner);
-    bool hasPythonRunner() const { return bool(m_python); }
 
     // Adds a family of commands; a keyword already known is replaced.
     void addCommands(const QVector<ScriptCommand> &commands);
-    bool isKnownKeyword(const QString &keyword) const;
 
     // Runs every line of the file (the batch runner); false when it could not
     // be read or a line stopped the run.
@@ -108,7 +106,6 @@ public:
 
     // The output log of option -o: opened (truncated) by each outermost run.
     void setOutputLogName(const QString &name) { m_outputLogName = name; }
-    QString outputLogName() const { return m_outputLogName; }
     bool outputLogOpen() const { return m_outputLog.isOpen(); }
     // Writes text to the output log when it is open.
     void writeOutputLog(const QString &text);

@@ -2,18 +2,17 @@
 
 #include "intelhexreader.h"
 
-#include <QList>
-#include <QPair>
 #include <QString>
 #include <QVector>
 
 class ActiveElement;
-class QObject;
+class ScriptPanelHost;
 struct JLinkSettings;
 
 // What the script commands on files, elements, tables, the window and the
 // target need of the main window beyond ScriptHost. The window implements
-// it; each operation is the one its menu or the mouse uses.
+// it; each operation is the one its menu or the mouse uses. What the
+// commands do on the panel's elements goes to the panel (scriptPanel).
 class ScriptWindowHost
 {
 public:
@@ -31,7 +30,6 @@ public:
     virtual QString scriptScriptsDir() const = 0;
     virtual void scriptSetWorkingDir(const QString &dir) = 0;
     virtual void scriptSetScriptsDir(const QString &dir) = 0;
-    virtual void scriptSetDefinePrefix(const QString &key, const QString &text) = 0;
     virtual void scriptSelectFromCatalog(const QString &file) = 0;
     virtual bool scriptExportHeaders() = 0;
     virtual bool scriptSign(const QString &file) = 0;
@@ -39,23 +37,18 @@ public:
     virtual void scriptCheckXsd(const QString &file) = 0;
 
     // ---- Elements
-    virtual void scriptSetDef(const QString &text) = 0;
-    virtual void scriptLock(const QString &text) = 0;
-    virtual void scriptUnlock(const QString &text) = 0;
+    // The loaded panel.
+    virtual ScriptPanelHost *scriptPanel() = 0;
     // Brings the element into view and marks it for 5000 ms.
     virtual void scriptRaiseElement(ActiveElement *element) = 0;
-    // The panel's push buttons by name (a button may be null).
-    virtual QList<QPair<QString, QObject *>> scriptPushButtons() = 0;
 
     // ---- Window
     // Enters (on) or leaves full-screen mode; nothing when it is so already.
     virtual void scriptSetFullScreen(bool on) = 0;
-    virtual void scriptSelectTab(const QString &name, int index) = 0;
     virtual void scriptMoveWindow(int x, int y, bool raise) = 0;
     virtual void scriptClearConsole() = 0;
     virtual void scriptShowConsole(bool on) = 0;
     virtual void scriptShowPinMapper() = 0;
-    virtual void scriptResetGui() = 0;
     virtual void scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout) = 0;
     // The open (open) or save file dialog; empty when cancelled or when no
     // user can answer.

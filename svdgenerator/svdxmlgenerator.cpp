@@ -3,6 +3,7 @@
 #include "consolelinks.h"
 #include "errorreporter.h"
 #include "panel.h"
+#include "programstate.h"
 #include "registermodel.h"
 #include "svdstreamreader.h"
 
@@ -10,10 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-
-// Keys of the list items: they go on counting for the whole run.
-static int peripheralItemCounter = 0;
-static int registerItemCounter = 0;
 
 SvdXmlGenerator::SvdXmlGenerator(Panel *panel)
     : m_panel(panel)
@@ -162,7 +159,7 @@ void SvdXmlGenerator::fillPanelLists(const QString &svdFile, const std::vector<S
         if (peripheral.name.isEmpty())
             continue;
         if (hasPeripheralsElement
-            && !m_panel->setEnumeratedValue(peripheralsList, peripheral.name, peripheral.name, peripheralItemCounter++)) {
+            && !m_panel->setEnumeratedValue(peripheralsList, peripheral.name, peripheral.name, ProgramState::instance().peripheralItemCount++)) {
             logMessage(QStringLiteral("<font color=\"red\"> <b>XML-ERROR: Couldn't set EnumeratedValue %1 in "
                                       "$PERIPHERALS$ <a href=\"%2\">file</a> line %3, column %4</b></font><b>: %4<br>")
                            .arg(peripheral.name.toHtmlEscaped(), filePositionLink(svdFile, end, QStringLiteral("1")),
@@ -172,7 +169,7 @@ void SvdXmlGenerator::fillPanelLists(const QString &svdFile, const std::vector<S
             if (reg.name.isEmpty())
                 continue;
             const QString name = svdModelRegisterName(reg.name);
-            m_panel->setEnumeratedValue(registersList, name, name, registerItemCounter++);
+            m_panel->setEnumeratedValue(registersList, name, name, ProgramState::instance().registerItemCount++);
         }
     }
 }

@@ -39,8 +39,6 @@ public:
     QString errorString() const { return m_error; }
     // The position of the read error as an HTML link to the loaded panel file.
     QString formatErrorLocation() const;
-    // Whether the output could not be written (then nothing was read either).
-    bool outputFailed() const { return m_outputFailed; }
 
     // The generated text for peripherals read already (for the tests and the
     // benchmark): the head, the containers and the tail.

@@ -137,7 +137,6 @@ public:
 
     ElfTag *root() const { return m_root; }
     CompileUnitEntry *units() const { return m_units; }
-    std::size_t entryCount() const { return m_index.size(); }
 
     // The entry at that .debug_info offset, null when none.
     ElfTag *tagAt(quint64 offset) const;

@@ -1,5 +1,6 @@
 #include "tyktaskdownload.h"
 
+#include "textscan.h"
 #include "tyklink.h"
 
 #include <QFile>
@@ -10,21 +11,12 @@ namespace TykTaskDownload {
 
 namespace {
 
+using Symscan::hexDigit;
+
 constexpr char ReportTask = 0x0A;
 constexpr char FirstReport = 0x01;
 constexpr char ContinuationReport = 0x02;
 constexpr char Acknowledge = 'U';
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 bool fail(QString *error, const QString &text)
 {

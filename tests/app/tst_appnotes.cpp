@@ -75,7 +75,7 @@ void TestAppNotes::notesWithOddNamesOpenTheirFile()
     window->panel()->xmlDir = m_env->path("panel");
     window->panel()->documentsPath = "Application notes";
     window->createAppNotesMenu();
-    QMenu *menu = window->appNotesButton->menu();
+    QMenu *menu = window->appNotesMenuButton()->menu();
     QVERIFY(menu);
     QStringList shown;
     for (QAction *action : menu->actions()) {

@@ -74,7 +74,7 @@ int TestFind::highlightInterval(Qt::TimerType *type) const
 {
     const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(window.get());
     for (const auto &timer : timers) {
-        if (timer.timerId == window->highlightTimerId) {
+        if (timer.timerId == window->markTimerId()) {
             if (type)
                 *type = timer.timerType;
             return timer.interval;
@@ -85,7 +85,7 @@ int TestFind::highlightInterval(Qt::TimerType *type) const
 
 void TestFind::fireHighlightTimer()
 {
-    QTimerEvent event(window->highlightTimerId);
+    QTimerEvent event(window->markTimerId());
     QCoreApplication::sendEvent(window.get(), &event);
 }
 
@@ -140,7 +140,7 @@ void TestFind::searchNeedsTheExactName()
     });
     window->searchForGUIElement();
     QVERIFY(asked);
-    QCOMPARE(window->highlightedWidget.data(), found ? static_cast<QWidget *>(mode) : nullptr);
+    QCOMPARE(window->markedWidget(), found ? static_cast<QWidget *>(mode) : nullptr);
     QCOMPARE(mode->styleSheet(), found ? blue : QString());
 }
 
@@ -156,7 +156,7 @@ void TestFind::markLastsUntilItsTimer()
 
     fireHighlightTimer();
     QCOMPARE(mode->styleSheet(), QString("color: red;"));
-    QCOMPARE(window->highlightTimerId, 0);
+    QCOMPARE(window->markTimerId(), 0);
     QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(window.get()).size(), 0);
 
     // A colour set after the mark ended survives a later cancel.
@@ -218,12 +218,12 @@ void TestFind::deepTreeRowsAreSelectedUnlessDisabled()
     QVERIFY(power->isExpanded() && boost->isExpanded() && deep->isExpanded());
     QCOMPARE(tree->view()->currentItem(), row);
     QCOMPARE(gain->styleSheet(), QString());
-    QCOMPARE(window->highlightTimerId, 0);
+    QCOMPARE(window->markTimerId(), 0);
 
     gain->setEnabled(false);
     window->raiseGUIElement(gain);
     QCOMPARE(gain->styleSheet(), blue);
-    QCOMPARE(window->highlightedItem, row);
+    QCOMPARE(window->markedItem(), row);
     QCOMPARE(row->background(0).color(), QColor(Qt::blue));
     fireHighlightTimer();
     QCOMPARE(row->background(0), QBrush());
@@ -241,10 +241,10 @@ void TestFind::radioGroupIsMarkedByItsCheckedButton()
     group->containerChain = {page};
 
     window->raiseGUIElement(group); // nothing checked: nothing to mark
-    QCOMPARE(window->highlightTimerId, 0);
+    QCOMPARE(window->markTimerId(), 0);
     fast->setChecked(true);
     window->raiseGUIElement(group);
-    QCOMPARE(window->highlightedWidget.data(), static_cast<QWidget *>(fast));
+    QCOMPARE(window->markedWidget(), static_cast<QWidget *>(fast));
     QCOMPARE(fast->styleSheet(), blue);
     QCOMPARE(slow->styleSheet(), QString());
 }
@@ -266,7 +266,7 @@ void TestFind::raiseWidgetMarksOtherWidgetsRed()
     QVERIFY(label->palette().color(QPalette::Window) != QColor(Qt::red));
     window->cancelHighlight();
     QCOMPARE(mode->styleSheet(), QString());
-    QVERIFY(!window->highlightedWidget);
+    QVERIFY(!window->markedWidget());
 }
 
 void TestFind::aMarkOutlivesItsPanelSafely()
@@ -276,12 +276,12 @@ void TestFind::aMarkOutlivesItsPanelSafely()
     CheckBox *gain = branch->createCheckBox("GAIN", "Gain", -1);
     gain->containerChain = {tree, branch};
     window->raiseGUIElement(gain);
-    QVERIFY(window->highlightedItem);
+    QVERIFY(window->markedItem());
 
     delete tree; // the panel is replaced while the mark runs
     fireHighlightTimer();
-    QVERIFY(!window->highlightedWidget);
-    QVERIFY(!window->highlightedItem);
+    QVERIFY(!window->markedWidget());
+    QVERIFY(!window->markedItem());
 }
 
 
@@ -333,16 +333,16 @@ void TestFind::everyElementKindIsFoundAndMarked()
 
     window->raiseDefine(define);
     QCOMPARE(tabs->currentIndex(), 1);
-    QVERIFY(window->highlightTimerId != 0);
-    QWidget *marked = window->highlightedWidget;
+    QVERIFY(window->markTimerId() != 0);
+    QWidget *marked = window->markedWidget();
     QVERIFY(marked);
-    const QString styleBefore = window->savedStyleSheet;
+    const QString styleBefore = window->markedStyleSheet();
     if (byStyleSheet)
         QCOMPARE(marked->styleSheet(), blue);
     else
         QCOMPARE(marked->palette().color(QPalette::Window), QColor(Qt::blue));
     fireHighlightTimer();
-    QCOMPARE(window->highlightTimerId, 0);
+    QCOMPARE(window->markTimerId(), 0);
     if (byStyleSheet)
         QCOMPARE(marked->styleSheet(), styleBefore);
     else

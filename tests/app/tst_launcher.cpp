@@ -58,7 +58,7 @@ void TestLauncher::init()
         return response;
     });
     qputenv("QUILLMATE_LAUNCHER_URL", launcher->url());
-    fixture->window->harbikFeatureId = featureId;
+    fixture->window->setHarbikFeature(featureId);
 }
 
 void TestLauncher::cleanup()
@@ -151,7 +151,7 @@ void TestLauncher::payloadNamesThePanelUnlessTold()
 
 void TestLauncher::textsAreJsonEscaped()
 {
-    fixture->window->harbikFeatureId = QStringLiteral("odd\"id\\");
+    fixture->window->setHarbikFeature(QStringLiteral("odd\"id\\"));
     loadAndWait(QStringLiteral("a\"b.xml"));
     for (const auto &request : launcher->requests()) {
         if (request.method == "GET")
@@ -166,7 +166,7 @@ void TestLauncher::textsAreJsonEscaped()
 
 void TestLauncher::noFeatureIdNoRequest()
 {
-    fixture->window->harbikFeatureId.clear();
+    fixture->window->setHarbikFeature(QString());
     QVERIFY(fixture->load(QStringLiteral("<verticalcontainer><checkbox define=\"A\"/></verticalcontainer>")));
     QTest::qWait(200);
     QCOMPARE(launcher->requests().size(), 0);

@@ -36,6 +36,7 @@ private slots:
     void closeModes_data();
     void closeModes();
     void changedMarksModifiedUnlessLoading();
+    void currentFileNamesTheWindowAndTheFolder();
     void droppedScriptRuns();
     void fullScreenHidesAndRestoresToolBars();
     void firstNormalStateSizesTheWindowOnce();
@@ -71,10 +72,10 @@ void TestMainWindow::consolePrintShowsTheDock()
     window->consoleDockWidget()->hide(); // start-up may have printed already
     window->clearConsole();
     QVERIFY(!window->consoleDockWidget()->isVisible());
-    window->keepConsoleHidden = true;
+    window->setConsoleKeptHidden(true);
     window->consolePrint("hidden<br>");
     QVERIFY(!window->consoleDockWidget()->isVisible());
-    window->keepConsoleHidden = false;
+    window->setConsoleKeptHidden(false);
     window->consolePrint("<font color=\"green\">shown</font><br>");
     QVERIFY(window->consoleDockWidget()->isVisible());
     QCOMPARE(window->consoleBrowser()->toPlainText(), QString("hidden\nshown\n"));
@@ -145,7 +146,7 @@ void TestMainWindow::closeModes()
     QFETCH(bool, settingsWritten);
     auto window = makeWindow();
     AppPaths::openMainStore()->remove("geometry");
-    window->closeMode = CloseMode(mode);
+    window->setCloseMode(CloseMode(mode));
     QCloseEvent event;
     event.ignore();
     if (mode == 2)
@@ -153,7 +154,7 @@ void TestMainWindow::closeModes()
     QApplication::sendEvent(window.get(), &event);
     QCOMPARE(event.isAccepted(), accepted);
     QCOMPARE(AppPaths::openMainStore()->contains("geometry"), settingsWritten);
-    QVERIFY(window->closeMode == CloseMode::Ask);
+    QVERIFY(window->closingMode() == CloseMode::Ask);
 }
 
 void TestMainWindow::changedMarksModifiedUnlessLoading()
@@ -165,6 +166,17 @@ void TestMainWindow::changedMarksModifiedUnlessLoading()
     window->panel()->loading = false;
     window->panel()->changed();
     QVERIFY(window->isWindowModified());
+}
+
+void TestMainWindow::currentFileNamesTheWindowAndTheFolder()
+{
+    auto window = makeWindow();
+    const QString before = QDir::currentPath();
+    window->setCurrentFile(env->path("project.qlmp"));
+    QCOMPARE(window->windowTitle(), "Quillmate " + env->path("project.qlmp") + "[*]");
+    QCOMPARE(window->getCurrentFileName(), QString("project.qlmp"));
+    QCOMPARE(QDir::currentPath(), QDir(env->path(".")).canonicalPath());
+    QDir::setCurrent(before);
 }
 
 void TestMainWindow::droppedScriptRuns()
@@ -201,10 +213,10 @@ void TestMainWindow::fullScreenHidesAndRestoresToolBars()
     auto *main = window->findChild<QToolBar *>("toolBar");
     QVERIFY(launcher && main);
     window->switchFullscreenMode();
-    QVERIFY(window->fullScreen);
+    QVERIFY(window->isFullScreenMode());
     QVERIFY(!launcher->isVisible() && !main->isVisible());
     window->switchFullscreenMode();
-    QVERIFY(!window->fullScreen);
+    QVERIFY(!window->isFullScreenMode());
     QVERIFY(launcher->isVisible() && main->isVisible());
 }
 
@@ -228,13 +240,13 @@ void TestMainWindow::destructorStopsRunningPollingThreads()
     // Destroying a QThread that still runs aborts the process, so getting past
     // reset() is the check.
     auto window = makeWindow();
-    window->seggerPolling = true;
-    window->serialPolling = true;
-    window->seggerThread = new SeggerThread(window->seggerPolling);
-    window->serialComThread = new SerialComThread(window->serialPolling, {}, {});
-    window->seggerThread->start();
-    window->serialComThread->start();
-    QVERIFY(window->seggerThread->isRunning());
+    window->seggerPollingFlag() = true;
+    window->serialPollingFlag() = true;
+    window->adoptPollingThreads(new SeggerThread(window->seggerPollingFlag()),
+                                new SerialComThread(window->serialPollingFlag(), {}, {}));
+    window->seggerPollingThread()->start();
+    window->serialPollingThread()->start();
+    QVERIFY(window->seggerPollingThread()->isRunning());
     window.reset();
 }
 

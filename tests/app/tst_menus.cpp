@@ -121,10 +121,10 @@ void TestMenus::menusWithoutSwitches()
              QStringList({"&Home...", "-", "&Load...", "-", "&Save...", "&Save as...", "-", "E&xit",
                           "&Export header files"}));
     QCOMPARE(entries(menuNamed(window.get(), "extrasMenu")), baseExtras);
-    for (QAction *action : {window->signAct, window->validateAct, window->showLocksAct,
-                            window->showSvdTreeAct, window->showPortMappingAct, window->recordScriptAct,
-                            window->addScriptCommandAct, window->fullscreenAct, window->generateXmlAct,
-                            window->editGuiAct})
+    for (QAction *action : {window->signAction(), window->validateAction(), window->showLocksAction(),
+                            window->showSvdTreeAction(), window->showPortMappingAction(), window->recordScriptAction(),
+                            window->addScriptCommandAction(), window->fullscreenAction(), window->generateXmlAction(),
+                            window->editGuiAction()})
         QVERIFY(!action);
     // The two drop-down buttons, in this order, open instantly.
     const QList<QToolButton *> buttons = window->findChild<QToolBar *>("toolBar")->findChildren<QToolButton *>();
@@ -178,12 +178,12 @@ void TestMenus::switchesAddTheirEntries()
 
 void TestMenus::keilActionIsInNoMenu()
 {
-    QVERIFY(!makeWindow()->integrateKeilAct);
+    QVERIFY(!makeWindow()->integrateKeilAction());
     auto window = makeWindow(QString(), true);
-    QVERIFY(window->integrateKeilAct);
-    QCOMPARE(window->integrateKeilAct->text(), QString::fromUtf8("&Integrate into Keil µVision..."));
+    QVERIFY(window->integrateKeilAction());
+    QCOMPARE(window->integrateKeilAction()->text(), QString::fromUtf8("&Integrate into Keil µVision..."));
     for (QMenu *menu : window->findChildren<QMenu *>())
-        QVERIFY(!menu->actions().contains(window->integrateKeilAct));
+        QVERIFY(!menu->actions().contains(window->integrateKeilAction()));
 }
 
 void TestMenus::shortcutsAndIcons_data()
@@ -240,9 +240,9 @@ void TestMenus::someActionsStartDisabled()
                 disabled << action;
         }
     }
-    QCOMPARE(disabled, (QSet<QAction *>{window->exportHeaderFilesAct, window->showPortMappingAct,
-                                        window->addScriptCommandAct}));
-    QVERIFY(window->fullscreenAct->isCheckable());
+    QCOMPARE(disabled, (QSet<QAction *>{window->exportHeaderFilesAction(), window->showPortMappingAction(),
+                                        window->addScriptCommandAction()}));
+    QVERIFY(window->fullscreenAction()->isCheckable());
 }
 
 void TestMenus::panelAndHomeEnableTheProjectActions()
@@ -250,17 +250,17 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
     auto window = makeWindow();
     auto *forum = window->findChild<QToolBar *>("harbikToolBar")->findChildren<QPushButton *>().last();
     QCOMPARE(forum->toolTip(), QString("Forum"));
-    const QList<QAction *> project = {window->loadAct, window->saveAct, window->saveAsAct,
-                                      window->showDifferencesAct};
+    const QList<QAction *> project = {window->loadAction(), window->saveAction(), window->saveAsAction(),
+                                      window->showDifferencesAction()};
 
     // A panel with <loadsaveallowed value="0"/> and no forum.
     window->panel()->loadSaveAllowed = false;
     window->panel()->forumUrl.clear();
     window->updatePanelActions();
-    QVERIFY(window->homeAct->isEnabled());
+    QVERIFY(window->homeAction()->isEnabled());
     for (QAction *action : project)
         QVERIFY2(!action->isEnabled(), qPrintable(action->text()));
-    QVERIFY(!window->exportHeaderFilesAct->isEnabled()); // no headers to write
+    QVERIFY(!window->exportHeaderFilesAction()->isEnabled()); // no headers to write
     QVERIFY(forum->isHidden());
 
     // The next panel allows saving and has a forum.
@@ -272,13 +272,13 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
     QVERIFY(!forum->isHidden());
 
     // The home panel: nothing to save or export; "Load" keeps its state.
-    window->exportHeaderFilesAct->setEnabled(true);
+    window->exportHeaderFilesAction()->setEnabled(true);
     window->panel()->forumUrl.clear();
     window->updateHomeActions();
-    for (QAction *action : {window->exportHeaderFilesAct, window->homeAct, window->saveAsAct, window->saveAct,
-                            window->showDifferencesAct})
+    for (QAction *action : {window->exportHeaderFilesAction(), window->homeAction(), window->saveAsAction(), window->saveAction(),
+                            window->showDifferencesAction()})
         QVERIFY2(!action->isEnabled(), qPrintable(action->text()));
-    QVERIFY(window->loadAct->isEnabled());
+    QVERIFY(window->loadAction()->isEnabled());
     QVERIFY(forum->isHidden());
 }
 
@@ -293,15 +293,15 @@ void TestMenus::windowShortcuts()
 
     // Ctrl+Shift+F works while the tool bars, and with them the menus, are hidden.
     QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
-    QVERIFY(window->fullScreen);
+    QVERIFY(window->isFullScreenMode());
     QVERIFY(!launcher->isVisible() && !main->isVisible());
     QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
-    QVERIFY(!window->fullScreen);
+    QVERIFY(!window->isFullScreenMode());
     QVERIFY(launcher->isVisible() && main->isVisible());
 
     // In the script input Ctrl+A selects the text; elsewhere it adds a script command.
-    window->addScriptCommandAct->setEnabled(true);
-    QSignalSpy added(window->addScriptCommandAct, &QAction::triggered);
+    window->addScriptCommandAction()->setEnabled(true);
+    QSignalSpy added(window->addScriptCommandAction(), &QAction::triggered);
     window->consoleDockWidget()->show();
     auto *tabs = window->consoleDockWidget()->findChild<QTabWidget *>();
     tabs->setCurrentIndex(1);
@@ -361,7 +361,7 @@ void TestMenus::versionLabelFromManifest()
         texts << shown->text();
     QVERIFY2(texts.contains(label), qPrintable(texts.join(" | ")));
     QVERIFY(texts.contains("Ready"));
-    QCOMPARE(window->harbikFeatureId, feature);
+    QCOMPARE(window->harbikFeature(), feature);
 }
 
 void TestMenus::consoleContextMenuOffersClearConsole()
@@ -375,7 +375,7 @@ void TestMenus::consoleContextMenuOffersClearConsole()
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
         offered = entries(menu);
-        QVERIFY(menu->actions().contains(window->clearConsoleAct));
+        QVERIFY(menu->actions().contains(window->clearConsoleAction()));
         menu->close();
     });
     window->showContextMenu(QPoint(5, 5));
@@ -383,7 +383,7 @@ void TestMenus::consoleContextMenuOffersClearConsole()
     QVERIFY(offered.size() > 1);
     QCOMPARE(offered.last(), QString("Clear console"));
     QCOMPARE(window->consoleBrowser()->toPlainText(), QString("some text\n"));
-    window->clearConsoleAct->trigger();
+    window->clearConsoleAction()->trigger();
     QVERIFY(window->consoleBrowser()->toPlainText().isEmpty());
 }
 
@@ -412,13 +412,13 @@ void TestMenus::appNotesMenuListsThePanelsPdfs()
         QFile file(env->path("panel/Documentation/") + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    QVERIFY(!window->appNotesAction->isVisible());
+    QVERIFY(!window->appNotesBarAction()->isVisible());
 
     window->panel()->xmlDir = env->path("panel");
     window->panel()->documentsPath = "Documentation";
     window->createAppNotesMenu();
-    QVERIFY(window->appNotesAction->isVisible());
-    QMenu *menu = window->appNotesButton->menu();
+    QVERIFY(window->appNotesBarAction()->isVisible());
+    QMenu *menu = window->appNotesMenuButton()->menu();
     QVERIFY(menu);
     QCOMPARE(menu->objectName(), QString("appNotesMenu"));
     QCOMPARE(entries(menu), QStringList({"a.pdf", "b.pdf"}));
@@ -430,13 +430,13 @@ void TestMenus::appNotesMenuListsThePanelsPdfs()
     // The next panel has no documents: the entry goes away.
     window->panel()->xmlDir = env->path("other");
     window->createAppNotesMenu();
-    QVERIFY(!window->appNotesAction->isVisible());
-    QVERIFY(!window->appNotesButton->menu());
+    QVERIFY(!window->appNotesBarAction()->isVisible());
+    QVERIFY(!window->appNotesMenuButton()->menu());
 
     // An absolute documents path is taken as it is.
     window->panel()->documentsPath = env->path("panel/Documentation");
     window->createAppNotesMenu();
-    QVERIFY(window->appNotesAction->isVisible());
+    QVERIFY(window->appNotesBarAction()->isVisible());
 }
 
 QTEST_MAIN(TestMenus)

@@ -167,7 +167,7 @@ void TestMigration::roundTripOfOurOwnExport()
             continue;
         QVERIFY2(imported.contains(value), qPrintable(value + " not in " + imported.join(", ")));
     }
-    QCOMPARE(window->projectFile, dir + "/settings.h");
+    QCOMPARE(window->currentProjectFile(), dir + "/settings.h");
     QCOMPARE(readAll(dir + "/settings.h.bak"), older);
     // The version defines of the headers are the only lines left over.
     const QString fileOnly = unresolved()->fileOnlyBrowser()->toPlainText();
@@ -237,7 +237,7 @@ void TestMigration::unresolvedLinesAndMissingDefines()
     unresolved()->hide();
     m_fixture->clearConsole();
     QVERIFY(importHeader("#define Config_File panel.xml\n#define SET 1\n#define OTHER 2\n"));
-    QVERIFY(unresolved()->isVisible() || m_fixture->window->endsAfterStartUp);
+    QVERIFY(unresolved()->isVisible() || m_fixture->window->runEndsAfterStartUp());
     QCOMPARE(unresolved()->fileOnlyBrowser()->toPlainText(), QString("#define OTHER 2"));
     const QString links = unresolved()->panelOnlyBrowser()->toHtml();
     QVERIFY2(links.contains("href=\"A.B\""), qPrintable(links));
@@ -264,7 +264,7 @@ void TestMigration::panelThatCannotBeFoundStartsANewProject()
     m_fixture->clearErrors();
     // The version marker before the panel's line names a panel "Version 3".
     QVERIFY(!importHeader("#define Config_File_Version 3\n#define Config_File panel.xml\n#define SPEED 1\n"));
-    QCOMPARE(m_fixture->window->projectFile, QString());
+    QCOMPARE(m_fixture->window->currentProjectFile(), QString());
     QVERIFY2(m_fixture->errors().join('\n').contains("Version 3"), qPrintable(m_fixture->errors().join('\n')));
     QVERIFY(!QFile::exists(m_fixture->env->path("old.h.bak")));
 
@@ -353,7 +353,7 @@ void TestMigration::unreadableMigrationFileKeepsTheLoad()
     unresolved()->hide();
     QVERIFY(window->load(project));
     QVERIFY(window->panel()->getActiveElement("SPEED"));
-    QCOMPARE(window->projectFile, project);
+    QCOMPARE(window->currentProjectFile(), project);
     QVERIFY2(m_fixture->errors().join('\n').contains("Cannot open file"), qPrintable(m_fixture->errors().join('\n')));
 
     // The header import takes the same way.

@@ -122,9 +122,9 @@ void TestPanelOpen::missingHomePanelIsReportedAndNothingElseChanges()
     auto window = makeWindow();
     QWidget *before = window->centralWidget();
     window->newProject();
-    const QString home = QDir(window->scriptsDir).filePath("index.xml");
+    const QString home = QDir(window->getScriptsDir()).filePath("index.xml");
     QCOMPARE(env->prompt()->transcript(),
-             QStringList{QString("No %1 found in %2").arg(home, window->scriptsDir)});
+             QStringList{QString("No %1 found in %2").arg(home, window->getScriptsDir())});
     QCOMPARE(window->centralWidget(), before);
 }
 
@@ -152,10 +152,10 @@ void TestPanelOpen::homePanelStaysLoadingAndHidesTheConsole()
     window->newProject();
     QVERIFY(window->panel()->getActiveElement("EN"));
     QVERIFY(window->panel()->loading); // changes on the home panel never mark a project modified
-    QVERIFY(window->homePanelShown);
+    QVERIFY(window->isHomePanelShown());
     QVERIFY(window->consoleDockWidget()->isHidden());
     QCOMPARE(window->windowTitle(), QString("Quillmate [*]"));
-    QVERIFY(!window->tykLink);
+    QVERIFY(!window->tykAdapterLink());
 }
 
 void TestPanelOpen::unreadablePanelFallsBackToTheHomePanel()
@@ -169,7 +169,7 @@ void TestPanelOpen::unreadablePanelFallsBackToTheHomePanel()
     auto window = makeWindow();
     QVERIFY(!window->open(bad));
     // The failed read fell back to the home panel; the "Could not read" choice was cancelled.
-    QVERIFY(window->homePanelShown);
+    QVERIFY(window->isHomePanelShown());
     QVERIFY(window->panel()->getActiveElement("EN"));
     QVERIFY(env->prompt()->transcript().join('\n').contains("Could not read bad.xml!"));
 }
@@ -215,16 +215,16 @@ void TestPanelOpen::formulaNamesWithoutOwnerAreReported()
 void TestPanelOpen::stopPollingThreadsEndsRunningThreads()
 {
     auto window = makeWindow();
-    window->seggerPolling = true;
-    window->seggerThread = new SeggerThread(window->seggerPolling);
-    window->seggerThread->start();
+    window->seggerPollingFlag() = true;
+    window->adoptPollingThreads(new SeggerThread(window->seggerPollingFlag()), nullptr);
+    window->seggerPollingThread()->start();
     window->stopPollingThreads();
-    QVERIFY(!window->seggerPolling);
-    QVERIFY(window->seggerThread->isFinished());
+    QVERIFY(!window->seggerPollingFlag());
+    QVERIFY(window->seggerPollingThread()->isFinished());
     // Without threads it only clears the flags.
-    window->serialPolling = true;
+    window->serialPollingFlag() = true;
     window->stopPollingThreads();
-    QVERIFY(!window->serialPolling);
+    QVERIFY(!window->serialPollingFlag());
 }
 
 void TestPanelOpen::takeAndRenameDefines()

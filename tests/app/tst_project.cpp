@@ -31,6 +31,7 @@ private slots:
     void projectWithoutValueElements();
     void loadRestoresValuesAndOrder();
     void loadResetsTheRestAndListsUnresolvedDefines();
+    void manyUnknownEntriesAreLoggedUpToTheCap();
     void checksumVerification_data();
     void checksumVerification();
     void versionMismatchIsReportedAndTheLoadGoesOn();
@@ -116,7 +117,7 @@ void TestProject::savedProjectIsByteExactAndStable()
     QCOMPARE(first, readBytes(fixture("expected.qlmp")));
     QVERIFY(hasCrLfLines(first));
     QVERIFY(!first.endsWith('\n'));
-    QCOMPARE(window->projectFile, path);
+    QCOMPARE(window->currentProjectFile(), path);
     QVERIFY(!window->isWindowModified());
     QVERIFY2(console().contains("Saved project: " + path), qPrintable(console()));
 
@@ -148,7 +149,7 @@ void TestProject::loadRestoresValuesAndOrder()
 {
     const QString path = copyFixture("reordered.qlmp", dir->path());
     QVERIFY(window->load(path));
-    QCOMPARE(window->projectFile, path);
+    QCOMPARE(window->currentProjectFile(), path);
     QCOMPARE(shown("LEVEL"), QString("7"));
     QCOMPARE(shown("ENABLE"), QString("0"));
     QCOMPARE(shown("ADC.CTRL[3:0]"), QString("9"));
@@ -198,6 +199,37 @@ void TestProject::loadResetsTheRestAndListsUnresolvedDefines()
     QVERIFY(!panelOnly.contains("$DIR$"));
 }
 
+// The dialog lists every entry the panel lacks; the console only as many as
+// it can take, then how many more there are.
+void TestProject::manyUnknownEntriesAreLoggedUpToTheCap()
+{
+    QVERIFY(openPanel("panel.xml"));
+    QByteArray text = lfText("reordered.qlmp");
+    QByteArray unknown;
+    for (int i = 0; i < 250; ++i)
+        unknown += QString("        <CheckBox>\n            <define>GONE%1</define>\n            <value>1</value>\n"
+                           "            <dispValue>1</dispValue>\n        </CheckBox>\n")
+                       .arg(i)
+                       .toUtf8();
+    text.insert(text.indexOf("    </ActiveElements>"), unknown);
+    const QString path = dir->filePath("unknown.qlmp");
+    QVERIFY(writeBytes(path, withChecksum(text)));
+
+    auto *unresolved = window->findChild<UnresolvedDialog *>();
+    unresolved->hide();
+    window->clearConsole();
+    QVERIFY(window->load(path));
+    QString fileOnly;
+    for (QTextBrowser *browser : unresolved->findChildren<QTextBrowser *>()) {
+        if (browser->toPlainText().startsWith("#define GONE"))
+            fileOnly = browser->toPlainText();
+    }
+    QCOMPARE(fileOnly.split('\n', Qt::SkipEmptyParts).size(), 250);
+    const QStringList lines = console().split('\n');
+    QCOMPARE(lines.filter("Project entry matches no element: GONE").size(), 200);
+    QVERIFY2(console().contains("Project entries matching no element: 50 more"), qPrintable(console()));
+}
+
 void TestProject::checksumVerification_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -245,7 +277,7 @@ void TestProject::failedLoadsAreNotAdopted_data()
     QTest::newRow("panel file not found")
         << withChecksum(lfText("reordered.qlmp").replace("<XmlFile>panel.xml", "<XmlFile>gone.xml"))
         << "" << QStringLiteral("Could not find \"%1\".\nPlease check script folder settings.")
-                     .arg(QDir(window->scriptsDir).filePath("gone.xml"));
+                     .arg(QDir(window->getScriptsDir()).filePath("gone.xml"));
     QTest::newRow("broken XML")
         << QByteArray("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<qlmpxml version=\"2.5.0\">\n<XmlFile>")
         << "Line 3" << "";
@@ -260,7 +292,7 @@ void TestProject::failedLoadsAreNotAdopted()
     const QString path = dir->filePath("bad.qlmp");
     QVERIFY(writeBytes(path, bytes));
     QVERIFY(!window->load(path));
-    QVERIFY(window->projectFile != path);
+    QVERIFY(window->currentProjectFile() != path);
     if (!consoleText.isEmpty())
         QVERIFY2(console().contains(consoleText), qPrintable(console()));
     if (!reportText.isEmpty())
@@ -320,7 +352,7 @@ void TestProject::failedWriteKeepsTheOldProject()
     collectReports(*env);
     QVERIFY(!window->saveProjectFile(nowhere, false));
     QCOMPARE(reports(), QStringList{"Cannot open file " + nowhere + ":\nNo such file or directory"});
-    QCOMPARE(window->projectFile, path);
+    QCOMPARE(window->currentProjectFile(), path);
 }
 
 void TestProject::maybeSave_data()

@@ -68,9 +68,9 @@ void TestSettings::settingsIniKeysIgnoreCase()
     QVERIFY(s.enableValidate);
     QCOMPARE(s.enableShowPortMapping, quint16(2));
     QVERIFY(!s.enableFullscreen);
-    QVERIFY(!window->keil);
+    QVERIFY(!window->keilIntegrationOn());
     QCOMPARE(s.externalEditor, QString("/usr/bin/true"));
-    QCOMPARE(window->settingsIniPath, QDir(env->appDir()).filePath("settings.ini"));
+    QCOMPARE(window->settingsIniFile(), QDir(env->appDir()).filePath("settings.ini"));
 }
 
 void TestSettings::loadOnStartOnlyWithoutAFile()
@@ -98,10 +98,10 @@ void TestSettings::mainStoreIsPerInstallation()
 void TestSettings::defaultsWithoutAnyStore()
 {
     auto window = makeWindow();
-    QCOMPARE(window->scriptsDir, QDir(env->appDir()).filePath("scripts"));
-    QCOMPARE(window->lastDir, window->scriptsDir);
-    QCOMPARE(window->tykLoggingMode, quint16(0));
-    QVERIFY(window->toolbarEnabled);
+    QCOMPARE(window->getScriptsDir(), QDir(env->appDir()).filePath("scripts"));
+    QCOMPARE(window->lastDirectory(), window->getScriptsDir());
+    QCOMPARE(window->tykLogMode(), quint16(0));
+    QVERIFY(window->isToolbarEnabled());
     QVERIFY(window->windowState() & Qt::WindowMaximized);
     QCOMPARE(window->panel()->disclaimerFile, QString("disclaimer.txt"));
     QCOMPARE(window->panel()->documentsPath, QString("Documentation"));
@@ -123,11 +123,11 @@ void TestSettings::storedStateIsReadBack()
     auto window = makeWindow();
     QCOMPARE(QDir::currentPath(), QDir(env->path("config")).canonicalPath());
     QDir::setCurrent(before);
-    QCOMPARE(window->scriptsDir, QString("/srv/scripts"));
-    QCOMPARE(window->tykLoggingMode, quint16(3));
-    QVERIFY(window->tykLoggingTimeStamps);
-    QCOMPARE(window->tykLoggingFilename, QString("/tmp/tyk.log"));
-    QVERIFY(!window->toolbarEnabled);
+    QCOMPARE(window->getScriptsDir(), QString("/srv/scripts"));
+    QCOMPARE(window->tykLogMode(), quint16(3));
+    QVERIFY(window->tykLogTimeStamps());
+    QCOMPARE(window->tykLogFile(), QString("/tmp/tyk.log"));
+    QVERIFY(!window->isToolbarEnabled());
     QVERIFY(window->findChild<QToolBar *>("harbikToolBar")->isHidden());
 }
 
@@ -147,8 +147,8 @@ void TestSettings::dialogAcceptStoresEverything()
     QCOMPARE(store->value("TykLoggingFilename").toString(), QString("/tmp/traffic.log"));
     QCOMPARE(store->value("UpdatePeriod").toInt(), 3);
     QCOMPARE(store->value("ToolbarEnabled").toInt(), 1);
-    QCOMPARE(window->scriptsDir, QString("/data/scripts"));
-    QCOMPARE(window->tykLoggingMode, quint16(2));
+    QCOMPARE(window->getScriptsDir(), QString("/data/scripts"));
+    QCOMPARE(window->tykLogMode(), quint16(2));
     QCOMPARE(AppPaths::openGlobalStore()->value("ScriptDirList").toStringList(),
              QStringList{"/data/scripts"});
 }

@@ -59,8 +59,8 @@ void TstTerminalWindow::opensTheNamedPortWithItsSettings()
     PanelFixture f;
     QVERIFY(f.load(body, terminalHeader(peer.slaveName(), settings)));
 
-    QVERIFY(f.window->terminalPort);
-    const QSerialPort &port = f.window->terminalPort->port();
+    QVERIFY(f.window->terminal());
+    const QSerialPort &port = f.window->terminal()->port();
     QVERIFY(port.isOpen());
     QCOMPARE(port.baudRate(), baud);
     QCOMPARE(int(port.dataBits()), int(QSerialPort::Data8));
@@ -102,8 +102,8 @@ void TstTerminalWindow::failedOpenIsSaid()
     PanelFixture f;
     f.clearConsole();
     QVERIFY(f.load(body, terminalHeader(QStringLiteral("ttyQuillmateMissing"), QStringLiteral("9600;8;N;1"))));
-    QVERIFY(f.window->terminalPort);
-    QVERIFY(!f.window->terminalPort->port().isOpen());
+    QVERIFY(f.window->terminal());
+    QVERIFY(!f.window->terminal()->port().isOpen());
     const QStringList lines = f.consoleLines();
     const QString expected = QStringLiteral("<font color=\"red\">Terminal: cannot open serial port /dev/ttyQuillmateMissing: ");
     QVERIFY2(std::any_of(lines.cbegin(), lines.cend(), [&](const QString &line) { return line.startsWith(expected); }),
@@ -117,7 +117,7 @@ void TstTerminalWindow::panelWithoutTerminalOpensNone()
 {
     PanelFixture f;
     QVERIFY(f.load(body));
-    QVERIFY(!f.window->terminalPort);
+    QVERIFY(!f.window->terminal());
     auto *tabs = f.window->findChild<QTabWidget *>();
     QVERIFY(tabs);
     for (int i = 0; i < tabs->count(); ++i)

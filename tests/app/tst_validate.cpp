@@ -145,9 +145,9 @@ void TstValidate::commandAsksForFiles()
     QVERIFY(milestones().isEmpty());
 
     // The menu entry runs the same command.
-    QVERIFY(m_window->validateAct);
+    QVERIFY(m_window->validateAction());
     m_env->installPrompt({a});
-    m_window->validateAct->trigger();
+    m_window->validateAction()->trigger();
     QCOMPARE(milestones().size(), 5);
 }
 

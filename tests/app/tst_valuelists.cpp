@@ -7,6 +7,7 @@
 #include "panelfixture.h"
 #include "ptypeer.h"
 #include "tyklink.h"
+#include "tykvalueexchange.h"
 
 #include <QPushButton>
 
@@ -90,10 +91,9 @@ void TestValueLists::loadWithFakeHid()
     FakeHid::reset();
     FakeHid::instance().attach(0, L"A1");
     auto transport = std::make_unique<HidTransport>(FakeHid::api(), [](const QStringList &) { return 0; });
-    delete f->window->tykLink;
-    f->window->tykLink = new TykLink(std::move(transport));
-    f->window->tykLink->setReplyTimeout(20);
-    QVERIFY(f->window->tykLink->isConnected());
+    f->window->replaceTykLink(new TykLink(std::move(transport)));
+    f->window->tykAdapterLink()->setReplyTimeout(20);
+    QVERIFY(f->window->tykAdapterLink()->isConnected());
     m_variable = new DataClass(QStringLiteral("V"));
     f->window->panel()->setDataClass(QStringLiteral("V"), m_variable);
     f->clearConsole();
@@ -133,7 +133,7 @@ void TestValueLists::unpacksIntoElementsAndVariables()
     QCOMPARE(f->value("B"), QStringLiteral("1284"));
     QCOMPARE(m_variable->value(), 0x080706u);
     QCOMPARE(f->errors(), QStringList());
-    QCOMPARE(f->window->usbTimeoutCount, quint16(0));
+    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(0));
 }
 
 void TestValueLists::unknownNamesAreReportedAndNotEntered()
@@ -200,7 +200,7 @@ void TestValueLists::replyIsUnpackedOnlyOnce()
     f->clearConsole();
     f->window->recData(QStringLiteral("A"));
     QCOMPARE(f->value("A"), QStringLiteral("5"));
-    QCOMPARE(f->window->usbTimeoutCount, quint16(1));
+    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(1));
     QCOMPARE(f->consoleLines(), QStringList{timeoutLine(QString(), QStringLiteral("A"), 1, 0)});
 }
 
@@ -214,7 +214,7 @@ void TestValueLists::timeoutsAreCountedAndLatchAtTen()
         clock.start();
         f->window->recData(QStringLiteral("2:A"));
         QVERIFY(clock.elapsed() >= 19);
-        QCOMPARE(f->window->usbTimeoutCount, quint16(i));
+        QCOMPARE(f->window->tykValues().timeoutCount(), quint16(i));
     }
     QCOMPARE(f->consoleLines().size(), 10);
     QCOMPARE(f->consoleLines().first(), timeoutLine(QString(), QStringLiteral("2:A"), 2, 0));
@@ -226,7 +226,7 @@ void TestValueLists::timeoutsAreCountedAndLatchAtTen()
     clock.start();
     f->window->recData(QStringLiteral("2:A"));
     QVERIFY(clock.elapsed() < 15);
-    QCOMPARE(f->window->usbTimeoutCount, quint16(10));
+    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(10));
     QCOMPARE(f->consoleLines(), QStringList());
 
     // A reply of two bytes or more re-arms the receive.
@@ -234,7 +234,7 @@ void TestValueLists::timeoutsAreCountedAndLatchAtTen()
     f->window->sendUSB(QStringLiteral("0x01"));
     f->window->recData(QStringLiteral("2:A"));
     QCOMPARE(f->value("A"), QStringLiteral("256"));
-    QCOMPARE(f->window->usbTimeoutCount, quint16(0));
+    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(0));
 }
 
 void TestValueLists::timeoutsWithoutReporting()
@@ -243,7 +243,7 @@ void TestValueLists::timeoutsWithoutReporting()
     f->window->panel()->ioCheckMode = 0;
     f->window->sendUSB(QStringLiteral("0x01"));
     f->window->recData(QStringLiteral("A"));
-    QCOMPARE(f->window->usbTimeoutCount, quint16(1));
+    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(1));
     QCOMPARE(f->consoleLines(), QStringList());
 }
 
@@ -256,7 +256,7 @@ void TestValueLists::readOrResetStopsTheWait()
     f->window->recData(QStringLiteral("A"));
     f->window->panel()->readOrResetInProgress = false;
     QCOMPARE(f->value("A"), QStringLiteral("7"));
-    QCOMPARE(f->window->usbTimeoutCount, quint16(0));
+    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(0));
     QCOMPARE(f->consoleLines(), QStringList());
 
     // The flag is set while the GUI is reset, and cleared afterwards.
@@ -294,7 +294,7 @@ void TestValueLists::buttonExchangeOverSerialPort()
     button->click();
     peer.join();
     QCOMPARE(request, bytes({0xA5, 0x01, 0x2C, 0x2C, 0x01, 0x04, 0x03, 0x02, 0x01}));
-    QVERIFY(f->window->tykLink);
+    QVERIFY(f->window->tykAdapterLink());
     QCOMPARE(f->value("OUT"), QStringLiteral("4660"));
     QCOMPARE(f->value("CNT"), QStringLiteral("42"));
     QCOMPARE(f->errors(), QStringList());
@@ -328,7 +328,7 @@ void TestValueLists::silentSerialPeerTimesOutNamingTheButton()
     peer.join();
     QCOMPARE(f->value("OUT"), QStringLiteral("0"));
     QCOMPARE(f->consoleLines(), QStringList{timeoutLine(button->objectName(), QStringLiteral("2:OUT"), 2, 1)});
-    QCOMPARE(f->window->usbTimeoutCount, quint16(1));
+    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(1));
 }
 
 QTEST_MAIN(TestValueLists)

@@ -180,18 +180,18 @@ void TstScriptCommandsTarget::writeBslReadsObjcopyOutput()
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SET(HEX_PATH, %1)").arg(hex), 1));
     // READBSL reads the element and nothing more.
     QVERIFY(f->window->executeScriptLine(QStringLiteral("READBSL(HEX_PATH)"), 2));
-    QVERIFY(f->window->intelHexBlocks.isEmpty());
+    QVERIFY(f->window->scriptIntelHexBlocks().isEmpty());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("WRITEBSL(HEX_PATH)"), 3));
     QMap<quint32, quint8> image;
-    for (const IntelHexBlock &block : qAsConst(f->window->intelHexBlocks)) {
+    for (const IntelHexBlock &block : qAsConst(f->window->scriptIntelHexBlocks())) {
         for (int i = 0; i < block.data.size(); ++i)
             image.insert(block.startAddress + quint32(i), quint8(block.data.at(i)));
     }
     QVERIFY(image == expected);
     // A second read appends.
-    const int blocks = f->window->intelHexBlocks.size();
+    const int blocks = f->window->scriptIntelHexBlocks().size();
     QVERIFY(f->window->executeScriptLine(QStringLiteral("WRITEBSL(HEX_PATH)"), 4));
-    QCOMPARE(f->window->intelHexBlocks.size(), 2 * blocks);
+    QCOMPARE(f->window->scriptIntelHexBlocks().size(), 2 * blocks);
     QVERIFY(f->consoleLines().join(QString()).indexOf(QLatin1String("Script Error")) < 0);
 }
 
@@ -205,8 +205,8 @@ void TstScriptCommandsTarget::writeBslReportsBadLines()
     const QString console = f->consoleLines().join(QString());
     QVERIFY2(console.contains(QStringLiteral("bad.hex line 2: checksum mismatch")), qPrintable(console));
     // The block before the bad line stays.
-    QCOMPARE(f->window->intelHexBlocks.size(), 1);
-    QCOMPARE(f->window->intelHexBlocks.first().data, QByteArray("wxyz"));
+    QCOMPARE(f->window->scriptIntelHexBlocks().size(), 1);
+    QCOMPARE(f->window->scriptIntelHexBlocks().first().data, QByteArray("wxyz"));
 
     // An element that is no edit element gives no path: the open fails.
     f->clearConsole();
@@ -220,8 +220,8 @@ void TstScriptCommandsTarget::sendTaskNarrowsItsHeader()
     FakeHid::reset();
     FakeHid::instance().attach(0, L"A1");
     auto transport = std::make_unique<HidTransport>(FakeHid::api(), [](const QStringList &) { return 0; });
-    f->window->tykLink = new TykLink(std::move(transport));
-    f->window->tykLink->setReplyTimeout(50);
+    f->window->replaceTykLink(new TykLink(std::move(transport)));
+    f->window->tykAdapterLink()->setReplyTimeout(50);
     FakeHid::instance().replies << QByteArray::fromHex("0055");
 
     const QString path = writeFile(m_dir.filePath(QStringLiteral("task.hex")),

@@ -102,13 +102,13 @@ void TstScriptCommandsWindow::saveJoinsTheWorkingDirectory()
 
 void TstScriptCommandsWindow::saveWithoutNameNeedsAProject()
 {
-    QVERIFY(f->window->projectFile.isEmpty());
+    QVERIFY(f->window->currentProjectFile().isEmpty());
     QVERIFY(!f->window->executeScriptLine(QStringLiteral("SAVE()"), 1));
     QVERIFY(f->consoleLines().join(QString()).contains(QLatin1String("Missing parameter: SAVE()")));
 
     const QString project = m_dir.filePath(QStringLiteral("work/named.qlmp"));
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SAVE(%1)").arg(project), 2));
-    QCOMPARE(f->window->projectFile, project);
+    QCOMPARE(f->window->currentProjectFile(), project);
     QVERIFY(QFile::remove(project));
     f->clearConsole();
     // With a project, SAVE() saves it under its name and the run goes on.
@@ -117,7 +117,7 @@ void TstScriptCommandsWindow::saveWithoutNameNeedsAProject()
     QVERIFY(QFile::exists(project));
 
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETFILENAME(%1)").arg(m_dir.filePath("other.qlmp")), 4));
-    QCOMPARE(f->window->projectFile, m_dir.filePath(QStringLiteral("other.qlmp")));
+    QCOMPARE(f->window->currentProjectFile(), m_dir.filePath(QStringLiteral("other.qlmp")));
     QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("other.qlmp"))));
 }
 
@@ -171,15 +171,15 @@ void TstScriptCommandsWindow::fullScreenIsIdempotent()
 {
     f->window->show();
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETFULLSCREEN(1)"), 1));
-    QVERIFY(f->window->fullScreen);
+    QVERIFY(f->window->isFullScreenMode());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETFULLSCREEN(2)"), 2));
-    QVERIFY(f->window->fullScreen);
+    QVERIFY(f->window->isFullScreenMode());
     for (QToolBar *bar : f->window->findChildren<QToolBar *>())
         QVERIFY(bar->isHidden());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETFULLSCREEN(0)"), 3));
-    QVERIFY(!f->window->fullScreen);
+    QVERIFY(!f->window->isFullScreenMode());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETFULLSCREEN(0)"), 4));
-    QVERIFY(!f->window->fullScreen);
+    QVERIFY(!f->window->isFullScreenMode());
 }
 
 void TstScriptCommandsWindow::consoleCommands()
@@ -212,7 +212,7 @@ void TstScriptCommandsWindow::tabsWindowPositionAndReset()
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTAB(NO_SUCH_TAB, 0)"), 3));
 
     QVERIFY(f->window->executeScriptLine(QStringLiteral("RAISE(DEMO_BOARD_NAME)"), 4));
-    QCOMPARE(f->window->highlightedWidget.data(), qobject_cast<QWidget *>(objectOf(f->element("DEMO_BOARD_NAME"))));
+    QCOMPARE(f->window->markedWidget(), qobject_cast<QWidget *>(objectOf(f->element("DEMO_BOARD_NAME"))));
 
     QVERIFY(f->window->executeScriptLine(QStringLiteral("BRINGTOBACK"), 5));
     QCOMPARE(f->window->pos(), QPoint(9999, 9999));

@@ -373,7 +373,7 @@ void ComThreadTest::windowStartsThreadOnlyForPeriods()
     PanelFixture fx;
     QVERIFY(fx.load(inRoot("<communication data=\"1\" recdata=\"1:A\"/>")));
     QCOMPARE(fx.window->panel()->comPollList.size(), 1);
-    QVERIFY(!fx.window->serialComThread);
+    QVERIFY(!fx.window->serialPollingThread());
 
     Adapter adapter;
     // An action that sends makes the window open its link at the load.
@@ -383,7 +383,7 @@ void ComThreadTest::windowStartsThreadOnlyForPeriods()
                            "<communication data=\"1\" recdata=\"1:A\"/>"
                            "<communication data=\"0x01;0x02\" recdata=\"?;1:A\" interval=\"10\" timeout=\"100\"/>"),
                     header));
-    SerialComThread *thread = fx.window->serialComThread;
+    SerialComThread *thread = fx.window->serialPollingThread();
     QVERIFY(thread);
     QVERIFY(thread->isRunning());
     DataClass *a = fx.window->panel()->variablesByName.value(QStringLiteral("A"), nullptr);
@@ -400,7 +400,7 @@ void ComThreadTest::windowStartsThreadOnlyForPeriods()
     QCOMPARE(adapter.answered(), answered);
 
     QVERIFY(fx.load(inRoot("<communication/>")));
-    QVERIFY(!fx.window->serialComThread);
+    QVERIFY(!fx.window->serialPollingThread());
 }
 
 QTEST_MAIN(ComThreadTest)

@@ -1,11 +1,11 @@
-// MainWindow: the generated C header files, one per header name of the panel,
-// each holding a #define line for every register of that header.
-#include "mainwindow.h"
+#include "headerexport.h"
 
 #include "activeelement.h"
 #include "apppaths.h"
 #include "errorreporter.h"
+#include "mathlabel.h"
 #include "panel.h"
+#include "panelshell.h"
 #include "prompt.h"
 #include "registermodel.h"
 #include "textfilewriter.h"
@@ -151,9 +151,15 @@ QString orangeLine(const QString &text)
 
 } // namespace
 
-bool MainWindow::headerFilesToExport() const
+HeaderExport::HeaderExport(Panel &panel, const QString &workingDir)
+    : m_panel(panel)
+    , m_workingDir(workingDir)
 {
-    for (ModuleRecord *module : m_panel->moduleTable) {
+}
+
+bool HeaderExport::hasHeaders(const Panel &panel)
+{
+    for (ModuleRecord *module : panel.moduleTable) {
         if (!module)
             continue;
         for (RegisterRecord *reg : qAsConst(module->registers)) {
@@ -164,12 +170,27 @@ bool MainWindow::headerFilesToExport() const
     return false;
 }
 
-bool MainWindow::exportHeaderFiles()
+void HeaderExport::reportConflicts(const Panel &panel)
 {
-    return exportHeaderFiles(false);
+    QStringList names;
+    for (auto it = panel.waitingLocks.cbegin(); it != panel.waitingLocks.cend(); ++it)
+        names.append(it.key());
+    for (MathLabel *label : qAsConst(panel.overflowConflicts)) {
+        if (label)
+            names.append(label->objectName());
+    }
+    if (names.isEmpty())
+        return;
+    QStringList links;
+    for (const QString &name : qAsConst(names))
+        links.append(QStringLiteral("<a href=\"%1\">%1</a>").arg(name));
+    ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> Could not export headerfiles. %1 %2 "
+                                "in a conflicted state!<br>")
+                     .arg(links.join(QStringLiteral(" and ")),
+                          names.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
 }
 
-bool MainWindow::exportHeaderFiles(bool all)
+bool HeaderExport::exportHeaders(bool all)
 {
     QMap<QString, QStringList> linesByHeader;
     // Per header: the reasons it cannot be written.
@@ -177,7 +198,7 @@ bool MainWindow::exportHeaderFiles(bool all)
     // Per header: whether it is written at all, and its define prefix.
     QHash<QString, bool> exported;
     QHash<QString, QString> prefixes;
-    for (auto module = m_panel->moduleTable.cbegin(); module != m_panel->moduleTable.cend(); ++module) {
+    for (auto module = m_panel.moduleTable.cbegin(); module != m_panel.moduleTable.cend(); ++module) {
         if (!module.value())
             continue;
         const QHash<QString, RegisterRecord *> &registers = module.value()->registers;
@@ -187,8 +208,8 @@ bool MainWindow::exportHeaderFiles(bool all)
             const QString &header = reg.value()->headerName;
             auto exportedHere = exported.constFind(header);
             if (exportedHere == exported.cend()) {
-                exportedHere = exported.insert(header, all || m_panel->changedHeaders.value(header, true));
-                prefixes.insert(header, m_panel->definePrefixes[header]);
+                exportedHere = exported.insert(header, all || m_panel.changedHeaders.value(header, true));
+                prefixes.insert(header, m_panel.definePrefixes[header]);
             }
             // A header that is not written needs no lines.
             if (!exportedHere.value())
@@ -216,8 +237,8 @@ bool MainWindow::exportHeaderFiles(bool all)
         }
     }
 
-    if (!m_panel->waitingLocks.isEmpty() || !m_panel->overflowConflicts.isEmpty()) {
-        consolePrintConflicts();
+    if (!m_panel.waitingLocks.isEmpty() || !m_panel.overflowConflicts.isEmpty()) {
+        reportConflicts(m_panel);
         return false;
     }
 
@@ -237,13 +258,14 @@ bool MainWindow::exportHeaderFiles(bool all)
     if (headers.isEmpty())
         return written;
 
-    QString disclaimerPath = m_panel->hasOwnDisclaimer
-        ? QDir(m_panel->xmlDir).filePath(AppPaths::normalizePanelPath(m_panel->disclaimerFile))
+    QString disclaimerPath = m_panel.hasOwnDisclaimer
+        ? QDir(m_panel.xmlDir).filePath(AppPaths::normalizePanelPath(m_panel.disclaimerFile))
         : QDir(AppPaths::programDir()).filePath(QStringLiteral("disclaimer.txt"));
     if (!QFileInfo::exists(disclaimerPath)) {
         const QString name = QFileInfo(disclaimerPath).fileName();
+        QWidget *parent = m_panel.shell() ? m_panel.shell()->dialogParent() : nullptr;
         disclaimerPath = Prompt::instance().openFileName(
-            this, tr("Could not find disclaimer file %1!").arg(name), m_panel->xmlDir,
+            parent, QStringLiteral("Could not find disclaimer file %1!").arg(name), m_panel.xmlDir,
             QStringLiteral("%1 (%1)").arg(name));
     }
     QString disclaimer;
@@ -251,7 +273,7 @@ bool MainWindow::exportHeaderFiles(bool all)
     if (!disclaimerPath.isEmpty() && disclaimerText.open(QIODevice::ReadOnly | QIODevice::Text)) {
         disclaimer = QString::fromUtf8(disclaimerText.readAll()).remove(QLatin1Char('\r'));
     } else {
-        ::logMessage(orangeLine(QStringLiteral("Disclaimer file \"%1\" is missing").arg(m_panel->disclaimerFile)));
+        ::logMessage(orangeLine(QStringLiteral("Disclaimer file \"%1\" is missing").arg(m_panel.disclaimerFile)));
     }
 
     for (const QString &header : qAsConst(headers))
@@ -259,7 +281,7 @@ bool MainWindow::exportHeaderFiles(bool all)
     return written;
 }
 
-bool MainWindow::writeHeaderFile(const QString &headerName, const QString &disclaimer,
+bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &disclaimer,
                                  QStringList defineLines)
 {
     if (headerName.isEmpty())
@@ -272,7 +294,7 @@ bool MainWindow::writeHeaderFile(const QString &headerName, const QString &discl
     // Whole lines are sorted: a value may hold any character, "#" included.
     std::sort(defineLines.begin(), defineLines.end());
     const QString guard = headerGuard(headerName);
-    const QString target = QDir(workingDir).filePath(AppPaths::normalizePanelPath(headerName));
+    const QString target = QDir(m_workingDir).filePath(AppPaths::normalizePanelPath(headerName));
 
     if (headerFileName(headerName) != AppPaths::normalizePanelPath(headerName))
         ::logMessage(orangeLine(QStringLiteral("Header file name \"%1\" contains a directory").arg(headerName)));
@@ -280,10 +302,10 @@ bool MainWindow::writeHeaderFile(const QString &headerName, const QString &discl
         ::logMessage(orangeLine(QStringLiteral("Header file name \"%1\" gives no C name; its guard is %2")
                                     .arg(headerName, guard)));
     }
-    QString version = m_panel->headerVersions.value(headerName, m_panel->xmlVersion);
+    QString version = m_panel.headerVersions.value(headerName, m_panel.xmlVersion);
     if (version.startsWith(QLatin1Char('V')))
         version.remove(0, 1);
-    if (!m_panel->xmlVersion.isEmpty() && breaksHeaderLine(version)) {
+    if (!m_panel.xmlVersion.isEmpty() && breaksHeaderLine(version)) {
         ::reportError(QStringLiteral("Header file \"%1\" is not written: the version \"%2\" holds a line "
                                      "break or a comment delimiter")
                           .arg(headerName, version));
@@ -293,7 +315,7 @@ bool MainWindow::writeHeaderFile(const QString &headerName, const QString &discl
     TextFileWriter writer(target);
     writer << disclaimer << QStringLiteral("#ifndef ") << guard << QStringLiteral("\n")
            << QStringLiteral("#define ") << guard << QStringLiteral("\n\n");
-    if (!m_panel->xmlVersion.isEmpty()) {
+    if (!m_panel.xmlVersion.isEmpty()) {
         writer << QStringLiteral("/* XML Version %1 */\n").arg(version)
                << QStringLiteral("#define %1_XML_VERSION (%2)\n\n")
                       .arg(versionPrefix(headerName), versionNumber(version));
@@ -303,7 +325,7 @@ bool MainWindow::writeHeaderFile(const QString &headerName, const QString &discl
         ::logMessage(orangeLine(QStringLiteral("Could not write header file \"%1\"").arg(target)));
         return false;
     }
-    m_panel->changedHeaders.insert(headerName, false);
+    m_panel.changedHeaders.insert(headerName, false);
     ::logMessage(QStringLiteral("<font color=\"blue\"><b>Exported headerfile:</b></font> %1<br>")
                      .arg(QFileInfo(target).absoluteFilePath()));
     return true;

@@ -1,13 +1,15 @@
+// The panel's registries, formula values, header values and change
+// bookkeeping on a Panel with a test shell in place of the window.
 #include "activeelement.h"
 #include "dataclass.h"
 #include "fakeelement.h"
 #include "errorreporter.h"
 #include "led.h"
-#include "mainwindow.h"
 #include "panel.h"
 #include "mathlabel.h"
 #include "tabwidget.h"
 #include "testenvironment.h"
+#include "testshell.h"
 
 #include <QLabel>
 #include <QtTest>
@@ -40,13 +42,15 @@ private slots:
 
 private:
     std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<TestShell> shell;
+    std::unique_ptr<Panel> panel;
 };
 
 void TestRegistries::initTestCase()
 {
     env = std::make_unique<TestEnvironment>();
-    window = std::make_unique<MainWindow>(CommandLineOptions());
+    shell = std::make_unique<TestShell>();
+    panel = std::make_unique<Panel>(shell.get());
 }
 
 void TestRegistries::init()
@@ -54,25 +58,26 @@ void TestRegistries::init()
     env->installPrompt({});
     ErrorReporter::instance().setReportToMessageBox(true);
     ErrorReporter::instance().setReportToConsole(false);
-    window->panel()->elementsByDefine.clear();
-    window->panel()->allElements.clear();
-    window->panel()->variablesByName.clear();
-    window->panel()->tabWidgetsByName.clear();
+    panel->elementsByDefine.clear();
+    panel->allElements.clear();
+    panel->variablesByName.clear();
+    panel->tabWidgetsByName.clear();
 }
 
 void TestRegistries::cleanupTestCase()
 {
-    window.reset();
+    panel.reset();
+    shell.reset();
 }
 
 void TestRegistries::lookupsNeverInsert()
 {
-    QVERIFY(!window->panel()->getActiveElement("NOPE"));
-    QVERIFY(!window->panel()->elementExists("NOPE"));
-    QVERIFY(!window->panel()->getModule("NOMOD"));
-    QVERIFY(!window->panel()->getRegister("NOMOD", "R"));
-    QVERIFY(window->panel()->elementsByDefine.isEmpty());
-    QVERIFY(window->panel()->moduleTable.isEmpty());
+    QVERIFY(!panel->getActiveElement("NOPE"));
+    QVERIFY(!panel->elementExists("NOPE"));
+    QVERIFY(!panel->getModule("NOMOD"));
+    QVERIFY(!panel->getRegister("NOMOD", "R"));
+    QVERIFY(panel->elementsByDefine.isEmpty());
+    QVERIFY(panel->moduleTable.isEmpty());
 }
 
 void TestRegistries::getValue_data()
@@ -95,30 +100,30 @@ void TestRegistries::getValue()
     QFETCH(float, expected);
     FakeElement check("CHECK");
     check.values = {{0, "1"}, {1, "7"}, {10, "4096"}};
-    window->panel()->registerElement("CHECK", &check);
+    panel->registerElement("CHECK", &check);
     TabWidget tabs;
     for (int i = 0; i < 3; ++i)
         tabs.addTab(new QWidget, QString::number(i));
     tabs.setCurrentIndex(2);
-    window->panel()->setTabWidget("PAGES", &tabs);
+    panel->setTabWidget("PAGES", &tabs);
     DataClass var("VAR");
     var.setValue(0xFFFFFFFFu);
     DataClass fvar("FVAR");
     fvar.isFloat = 1;
     fvar.setFloatValue(0.25f);
-    window->panel()->setDataClass("VAR", &var);
-    window->panel()->setDataClass("FVAR", &fvar);
+    panel->setDataClass("VAR", &var);
+    panel->setDataClass("FVAR", &fvar);
 
-    QCOMPARE(window->panel()->getValue(text), expected);
+    QCOMPARE(panel->getValue(text), expected);
     QVERIFY(env->prompt()->transcript().isEmpty());
 }
 
 void TestRegistries::unknownReferenceIsReportedOnce()
 {
     FakeElement check("CHECK");
-    window->panel()->registerElement("CHECK", &check);
-    QCOMPARE(window->panel()->getValue("CHECK.typeinfo"), 0.0f);
-    QCOMPARE(window->panel()->getValue("NOBODY"), 0.0f);
+    panel->registerElement("CHECK", &check);
+    QCOMPARE(panel->getValue("CHECK.typeinfo"), 0.0f);
+    QCOMPARE(panel->getValue("NOBODY"), 0.0f);
     QCOMPARE(env->prompt()->transcript(),
              (QStringList{"Invalid value in formula: \"CHECK.typeinfo\"", "Invalid value in formula: \"NOBODY\""}));
 }
@@ -126,30 +131,30 @@ void TestRegistries::unknownReferenceIsReportedOnce()
 void TestRegistries::setAndAddSemantics()
 {
     TabWidget first, second;
-    window->panel()->setTabWidget("T", &first);
-    window->panel()->setTabWidget("T", &second);
-    QCOMPARE(window->panel()->tabWidgetsByName.value("T"), &second);
+    panel->setTabWidget("T", &first);
+    panel->setTabWidget("T", &second);
+    QCOMPARE(panel->tabWidgetsByName.value("T"), &second);
 
     Led a("A"), b("B");
-    window->panel()->addLed("D", &a);
-    window->panel()->addLed("D", &b);
-    QCOMPARE(window->panel()->ledsByData.value("D"), (QList<Led *>{&a, &b}));
-    window->panel()->ledsByData.clear();
-    window->panel()->tabWidgetsByName.clear();
+    panel->addLed("D", &a);
+    panel->addLed("D", &b);
+    QCOMPARE(panel->ledsByData.value("D"), (QList<Led *>{&a, &b}));
+    panel->ledsByData.clear();
+    panel->tabWidgetsByName.clear();
 }
 
 void TestRegistries::mathLabelsListenToTheirNamesOnly()
 {
     MathLabel label("SUM");
-    window->panel()->addMathLabel({"A.value", "SUM", "B.label", "C"}, &label);
+    panel->addMathLabel({"A.value", "SUM", "B.label", "C"}, &label);
     MathLabel constant("CONST");
-    window->panel()->addMathLabel({}, &constant);
-    QCOMPARE(window->panel()->mathLabelsByDefine.value("A"), QList<MathLabel *>{&label});
-    QCOMPARE(window->panel()->mathLabelsByDefine.value("B"), QList<MathLabel *>{&label});
-    QCOMPARE(window->panel()->mathLabelsByDefine.value("C"), QList<MathLabel *>{&label});
-    QVERIFY(!window->panel()->mathLabelsByDefine.contains("SUM"));
-    QCOMPARE(window->panel()->mathLabelsByDefine.value("dummy_define"), QList<MathLabel *>{&constant});
-    window->panel()->mathLabelsByDefine.clear();
+    panel->addMathLabel({}, &constant);
+    QCOMPARE(panel->mathLabelsByDefine.value("A"), QList<MathLabel *>{&label});
+    QCOMPARE(panel->mathLabelsByDefine.value("B"), QList<MathLabel *>{&label});
+    QCOMPARE(panel->mathLabelsByDefine.value("C"), QList<MathLabel *>{&label});
+    QVERIFY(!panel->mathLabelsByDefine.contains("SUM"));
+    QCOMPARE(panel->mathLabelsByDefine.value("dummy_define"), QList<MathLabel *>{&constant});
+    panel->mathLabelsByDefine.clear();
 }
 
 void TestRegistries::firmwareRange_data()
@@ -169,8 +174,8 @@ void TestRegistries::firmwareRange()
     QFETCH(QString, min);
     QFETCH(QString, max);
     QFETCH(QString, expected);
-    window->panel()->setFWVersionRange(min, max);
-    QCOMPARE(window->panel()->getFWVersionRangeText(), expected);
+    panel->setFWVersionRange(min, max);
+    QCOMPARE(panel->getFWVersionRangeText(), expected);
 }
 
 void TestRegistries::registerPaths_data()
@@ -199,24 +204,24 @@ void TestRegistries::registerPaths()
 void TestRegistries::addModuleKeepsTheFirst()
 {
     ModuleRecord *first = nullptr;
-    QVERIFY(window->panel()->addModule(&first, "UART"));
+    QVERIFY(panel->addModule(&first, "UART"));
     QVERIFY(first);
     ModuleRecord *second = nullptr;
-    QVERIFY(!window->panel()->addModule(&second, "UART"));
+    QVERIFY(!panel->addModule(&second, "UART"));
     QVERIFY(!second);
-    QCOMPARE(window->panel()->getModule("UART"), first);
-    qDeleteAll(window->panel()->moduleTable);
-    window->panel()->moduleTable.clear();
+    QCOMPARE(panel->getModule("UART"), first);
+    qDeleteAll(panel->moduleTable);
+    panel->moduleTable.clear();
 }
 
 void TestRegistries::enumeratedValuesReachTheElement()
 {
     FakeElement mode("MODE");
-    window->panel()->registerElement("MODE", &mode);
-    QVERIFY(window->panel()->setEnumeratedValue("MODE", "Fast", "1", 1));
-    QVERIFY(!window->panel()->setEnumeratedValue("OTHER", "Slow", "0", 0));
+    panel->registerElement("MODE", &mode);
+    QVERIFY(panel->setEnumeratedValue("MODE", "Fast", "1", 1));
+    QVERIFY(!panel->setEnumeratedValue("OTHER", "Slow", "0", 0));
     QCOMPARE(mode.items.value(1).text, QString("Fast"));
-    QVERIFY(!window->panel()->elementExists("OTHER"));
+    QVERIFY(!panel->elementExists("OTHER"));
 }
 
 void TestRegistries::changedMovesTheElementToTheEnd()
@@ -224,38 +229,32 @@ void TestRegistries::changedMovesTheElementToTheEnd()
     FakeElement a("A"), b("B"), timer("TIMER");
     a.setProperty("header", "cfg.h");
     timer.values[4] = "TimerLabel";
-    window->panel()->registerElement("A", &a);
-    window->panel()->registerElement("B", &b);
-    window->panel()->registerElement("TIMER", &timer);
-    window->setWindowModified(false);
-    window->panel()->changedHeaders.clear();
+    panel->registerElement("A", &a);
+    panel->registerElement("B", &b);
+    panel->registerElement("TIMER", &timer);
+    shell->modified = false;
+    panel->changedHeaders.clear();
 
-    connect(&a, &QLabel::linkActivated, window->panel(), &Panel::changed);
+    connect(&a, &QLabel::linkActivated, panel.get(), &Panel::changed);
     emit a.linkActivated(QString());
-    QCOMPARE(window->panel()->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
-    QVERIFY(window->panel()->changedHeaders.value("cfg.h"));
-    QVERIFY(window->isWindowModified());
+    QCOMPARE(panel->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
+    QVERIFY(panel->changedHeaders.value("cfg.h"));
+    QVERIFY(shell->modified);
 
-    window->setWindowModified(false);
-    connect(&timer, &QLabel::linkActivated, window->panel(), &Panel::changed);
+    shell->modified = false;
+    connect(&timer, &QLabel::linkActivated, panel.get(), &Panel::changed);
     emit timer.linkActivated(QString());
-    QVERIFY(!window->isWindowModified());
-    QCOMPARE(window->panel()->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
+    QVERIFY(!shell->modified);
+    QCOMPARE(panel->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
 }
 
 void TestRegistries::headerValues()
 {
-    window->panel()->setXMLVersion("1.2.3");
-    window->panel()->setXMLFile(env->path("panel.xml"));
-    QCOMPARE(window->panel()->getXMLFileName(), QString("panel.xml"));
-    window->panel()->setDisclaimerFile("mine.txt");
-    QVERIFY(window->panel()->hasOwnDisclaimer);
-    const QString before = QDir::currentPath();
-    window->setCurrentFile(env->path("project.qlmp"));
-    QCOMPARE(window->windowTitle(), "Quillmate " + env->path("project.qlmp") + "[*]");
-    QCOMPARE(window->getCurrentFileName(), QString("project.qlmp"));
-    QCOMPARE(QDir::currentPath(), QDir(env->path(".")).canonicalPath());
-    QDir::setCurrent(before);
+    panel->setXMLVersion("1.2.3");
+    panel->setXMLFile(env->path("panel.xml"));
+    QCOMPARE(panel->getXMLFileName(), QString("panel.xml"));
+    panel->setDisclaimerFile("mine.txt");
+    QVERIFY(panel->hasOwnDisclaimer);
 }
 
 QTEST_MAIN(TestRegistries)

@@ -1,5 +1,4 @@
-// MainWindow: the adapter actions (send and receive value lists).
-#include "mainwindow.h"
+#include "tykvalueexchange.h"
 
 #include "activeelement.h"
 #include "dataclass.h"
@@ -10,6 +9,8 @@
 
 #include <QDeadlineTimer>
 #include <QThread>
+
+#include <utility>
 
 namespace {
 
@@ -23,16 +24,22 @@ constexpr qint64 TykReceiveGrowthMs = 10;
 
 } // namespace
 
-void MainWindow::sendUSB(const QString &values)
+TykValueExchange::TykValueExchange(Panel &panel, LinkSource link)
+    : m_panel(panel)
+    , m_link(std::move(link))
+{
+}
+
+void TykValueExchange::send(const QString &values)
 {
     if (values.isEmpty())
         return;
 
     // Names are looked up without entering them into the registries.
     const auto lookup = [this](const QString &name, bool *unconvertible) -> std::optional<quint32> {
-        if (DataClass *variable = m_panel->variablesByName.value(name, nullptr))
+        if (DataClass *variable = m_panel.variablesByName.value(name, nullptr))
             return variable->value();
-        if (ActiveElement *element = m_panel->elementsByDefine.value(name, nullptr)) {
+        if (ActiveElement *element = m_panel.elementsByDefine.value(name, nullptr)) {
             const std::optional<quint32> word = tykWordFromNumberText(element->value(KeywordValue, 1));
             if (!word)
                 *unconvertible = true;
@@ -44,38 +51,39 @@ void MainWindow::sendUSB(const QString &values)
     for (const QString &text : packed.unconvertible)
         reportSendUsbConversionError(text);
 
-    if (!tykLink) {
-        tykLink = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
-        tykLink->setConsole([this](const QString &line) { consolePrint(line); });
-        tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
-    }
+    TykLink *link = m_link(true);
+    if (!link)
+        return;
     // The link forgets the previous reply before it sends, so whatever the
     // receive finds afterwards answers this request.
-    tykReplyUnread = false;
-    if (!tykLink->transfer(packed.bytes)) {
-        tykLink->connectAdapter();
-        tykLink->transfer(packed.bytes);
+    m_replyUnread = false;
+    if (!link->transfer(packed.bytes)) {
+        link->connectAdapter();
+        link->transfer(packed.bytes);
     }
-    tykReplyUnread = true;
+    m_replyUnread = true;
 }
 
-void MainWindow::recData(const QString &values)
+void TykValueExchange::receive(const QString &values)
 {
-    if (values.isEmpty() || !tykLink)
+    if (values.isEmpty() || !m_link(false))
         return;
     // Only the reply of the last send counts; one that was unpacked already
     // (or that another exchange left) is no reply to this receive.
-    const auto replyLength = [this]() { return tykLink && tykReplyUnread ? tykLink->replyLength() : 0; };
+    const auto replyLength = [this]() {
+        TykLink *link = m_link(false);
+        return link && m_replyUnread ? link->replyLength() : 0;
+    };
 
-    if (usbTimeoutCount >= TykTimeoutLimit) {
+    if (m_timeoutCount >= TykTimeoutLimit) {
         if (replyLength() < 2)
             return;
-        usbTimeoutCount = 0;
+        m_timeoutCount = 0;
     }
 
     const QList<TykReceiveItem> items = parseTykReceiveList(values);
     const qint64 needed = tykReceiveLength(items);
-    QObject *source = m_panel->senderElement();
+    QObject *source = m_panel.senderElement();
     const QString sourceName = source ? source->objectName() : QString();
 
     // The link's transfer gathers the whole reply (over a COM port until the
@@ -84,7 +92,7 @@ void MainWindow::recData(const QString &values)
     QDeadlineTimer deadline(TykReceiveWaitMs, Qt::PreciseTimer);
     int lastLength = -1;
     for (;;) {
-        if (m_panel->readOrResetInProgress || !tykLink)
+        if (m_panel.readOrResetInProgress || !m_link(false))
             return;
         const int length = replyLength();
         if (length >= needed)
@@ -95,8 +103,8 @@ void MainWindow::recData(const QString &values)
             lastLength = length;
         }
         if (deadline.hasExpired()) {
-            if (usbTimeoutCount < TykTimeoutLimit) {
-                if (m_panel->ioCheckMode & 1) {
+            if (m_timeoutCount < TykTimeoutLimit) {
+                if (m_panel.ioCheckMode & 1) {
                     ::logMessage(QStringLiteral("Cannot receive requested data from external device. USB "
                                                 "timeout: cannot supply %1(\"%2\"). %3 bytes needed, %4 "
                                                 "available.<br>")
@@ -104,25 +112,25 @@ void MainWindow::recData(const QString &values)
                                      .arg(needed)
                                      .arg(length));
                 }
-                ++usbTimeoutCount;
+                ++m_timeoutCount;
             }
-            tykReplyUnread = false;
+            m_replyUnread = false;
             return;
         }
         QThread::usleep(200);
     }
 
-    const QByteArray reply = tykLink->getReceivedData();
-    tykReplyUnread = false;
+    const QByteArray reply = m_link(false)->getReceivedData();
+    m_replyUnread = false;
     const QList<TykReceivedField> fields = unpackTykReply(items, reply);
     for (const TykReceivedField &field : fields) {
         if (field.destination == QLatin1String("?"))
             continue;
-        if (ActiveElement *element = m_panel->elementsByDefine.value(field.destination, nullptr)) {
+        if (ActiveElement *element = m_panel.elementsByDefine.value(field.destination, nullptr)) {
             element->setValue(QString::number(field.value), KeywordValue);
             continue;
         }
-        if (DataClass *variable = m_panel->variablesByName.value(field.destination, nullptr)) {
+        if (DataClass *variable = m_panel.variablesByName.value(field.destination, nullptr)) {
             variable->setValueFromBytes(field.bytes);
             continue;
         }
