@@ -623,8 +623,11 @@ void PanelXmlReader::validateXmlFile(QString path)
 
     QDomDocument document;
     {
+        // Through a stream reader: the device overload parses with Qt's old
+        // SAX reader, which grows each text a character at a time.
         QFile domFile(path);
-        if (!domFile.open(QIODevice::ReadOnly) || !document.setContent(&domFile)) {
+        QXmlStreamReader domReader(&domFile);
+        if (!domFile.open(QIODevice::ReadOnly) || !document.setContent(&domReader, false)) {
             xmlErrors.insert(tr("Unable to parse XML file %1").arg(fileName));
             finish();
             return;
