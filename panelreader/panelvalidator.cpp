@@ -623,11 +623,8 @@ void PanelXmlReader::validateXmlFile(QString path)
 
     QDomDocument document;
     {
-        // Through a stream reader: the device overload parses with Qt's old
-        // SAX reader, which grows each text a character at a time.
         QFile domFile(path);
-        QXmlStreamReader domReader(&domFile);
-        if (!domFile.open(QIODevice::ReadOnly) || !document.setContent(&domReader, false)) {
+        if (!domFile.open(QIODevice::ReadOnly) || !document.setContent(&domFile)) {
             xmlErrors.insert(tr("Unable to parse XML file %1").arg(fileName));
             finish();
             return;
