@@ -20,9 +20,9 @@
 // ---------------------------------------------------------------------------
 // Update check
 
-// How long the start-up may wait for the update sites, in all and per site.
-static constexpr int updateCheckBudgetMs = 8000;
-static constexpr int updateSiteTimeoutMs = 5000;
+// The check's time-out: how long the start-up may wait for the update sites,
+// all of them together.
+static constexpr int updateCheckTimeoutMs = 5000;
 
 void MainWindow::checkForUpdates()
 {
@@ -39,6 +39,10 @@ void MainWindow::checkForUpdates()
     }
     if (!UpdateCheck::isDue(period, lastUpdate.toDateTime(), now))
         return;
+    // The attempt counts, whether a site answers or not: a start without
+    // network does not wait again before the period is over.
+    store->setValue(QStringLiteral("LastUpdate"), now);
+    store->sync();
 
     QString sitesSetting;
     {
@@ -51,19 +55,18 @@ void MainWindow::checkForUpdates()
     }
     const QString feature = UpdateCheck::featureId(QCoreApplication::applicationFilePath());
     const qint64 own = programVersion().number();
-    const QDeadlineTimer deadline(updateCheckBudgetMs);
+    const QDeadlineTimer deadline(updateCheckTimeoutMs);
     for (const QString &site : UpdateCheck::siteUrls(sitesSetting)) {
         const qint64 remaining = deadline.remainingTime();
         if (remaining <= 0)
             break;
-        const HttpFetch::Result listing = HttpFetch::getSync(QUrl(site), int(qMin<qint64>(remaining, updateSiteTimeoutMs)));
+        const HttpFetch::Result listing = HttpFetch::getSync(QUrl(site), int(remaining));
         if (listing.body.isEmpty()) {
             // Never a box, never the console: one line for whoever reads stderr.
             if (!listing.error.isEmpty())
                 qInfo("Update check: %s", qPrintable(listing.error));
             continue;
         }
-        store->setValue(QStringLiteral("LastUpdate"), now);
         const QString version = UpdateCheck::newestVersion(QString::fromUtf8(listing.body), feature, own);
         if (version.isEmpty())
             continue;

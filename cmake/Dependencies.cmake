@@ -1,5 +1,5 @@
 # Third-party packages, all from Debian (see README.md for the package list).
-find_package(Qt5 5.15 REQUIRED COMPONENTS Core Gui Widgets Xml XmlPatterns Network SerialPort Svg Test)
+find_package(Qt5 5.15 REQUIRED COMPONENTS Core Gui Widgets Xml Network SerialPort Svg Test)
 
 # Qwt ships no CMake config on Debian.
 find_path(QWT_INCLUDE_DIR qwt_plot.h PATH_SUFFIXES qwt qwt-qt5 qwt6)
@@ -15,6 +15,8 @@ set_target_properties(Qwt::Qwt PROPERTIES
 
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(HIDAPI REQUIRED IMPORTED_TARGET hidapi-hidraw)
+# The schema check of panel files (Debian package libxml2-dev).
+pkg_check_modules(LIBXML2 REQUIRED IMPORTED_TARGET libxml-2.0)
 
 # Python before pybind11, so pybind11 picks the same interpreter.
 find_package(Python3 REQUIRED COMPONENTS Interpreter Development)

@@ -6,6 +6,7 @@
 #include "registermodel.h"
 #include "tablehost.h"
 
+#include <QSignalBlocker>
 #include <QStandardItemModel>
 
 #include <algorithm>
@@ -306,17 +307,40 @@ QString Table::storedValueText()
 
 void Table::loadRows(const QString &text)
 {
+    QList<QStringList> rows = splitTableRows(text);
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [](const QStringList &parts) { return parts.size() != 6 || parts.at(0).isEmpty(); }),
+               rows.end());
+    if (rows.isEmpty())
+        return;
+    // The rows the file needs are made in one step: one row at a time costs
+    // the view's header a pass over all its sections each.
+    const int first = m_loadAtCurrentRow ? m_currentRow : 0;
+    const int count = rows.size();
+    if (m_insertMode && m_loadAtCurrentRow && first <= m_model->rowCount())
+        m_model->insertRows(first, count);
+    else if (first + count > m_model->rowCount())
+        m_model->setRowCount(first + count);
+    // Then the cells, with the view told once: Qt 5's item model announces
+    // every item it is given as a layout change, which the view answers with
+    // a pass over all rows. The rows exist already, so nothing but cell data
+    // changes while the model is silent.
+    {
+        const QSignalBlocker silent(m_model);
+        fillRows(rows, first);
+    }
+    if (m_model->columnCount() > 0)
+        emit m_model->dataChanged(m_model->index(first, 0),
+                                  m_model->index(first + count - 1, m_model->columnCount() - 1));
+}
+
+void Table::fillRows(const QList<QStringList> &rows, int first)
+{
     static const int types[] = {TableColumnRegName, TableColumnAddress, TableColumnFunc,
                                 TableColumnValue, TableColumnDelay, TableColumnComment};
-    const QList<QStringList> rows = splitTableRows(text);
-    int i = 0;
-    for (const QStringList &parts : rows) {
-        if (parts.size() != 6 || parts.at(0).isEmpty())
-            continue;
-        const int row = m_loadAtCurrentRow ? m_currentRow + i : i;
-        ++i;
-        if ((m_insertMode && m_loadAtCurrentRow) || row >= m_model->rowCount())
-            m_model->insertRow(std::min(row, m_model->rowCount()));
+    for (int i = 0; i < rows.size(); ++i) {
+        const QStringList &parts = rows.at(i);
+        const int row = first + i;
         for (int k = 0; k < 6; ++k) {
             const int c = columnOfType(types[k]);
             if (c < 0)

@@ -169,6 +169,8 @@ private:
     QString registerDescription(const QString &path) const;
     void refreshFieldToolTip(int row);
     void loadRows(const QString &text);
+    // Puts the rows' cells from row first on (the rows exist).
+    void fillRows(const QList<QStringList> &rows, int first);
 
     // Commands
     QString resolveArgument(const QString &text, int keyword);

@@ -2,31 +2,27 @@
 
 // The check of a panel file against the XML schema of panel files (QLM.xsd),
 // run by the window's "Validate XML File" command and the script command
-// CHECKXSD. The schema engine is Qt XmlPatterns.
+// CHECKXSD. The schema engine is libxml2's streaming schema validation; the
+// panel file is read through QFile, so neither the network nor any other file
+// is read on its behalf (no DTD loading, no entity substitution).
 
-#include <QAbstractMessageHandler>
-#include <QSourceLocation>
 #include <QString>
+#include <QtGlobal>
 
-class QUrl;
-
-// Keeps the last message the schema validator emitted, of whatever type;
-// each message replaces the one before.
-class QXmlSchemaValidatorMessageHandler : public QAbstractMessageHandler
+// Keeps the last message the schema validator (or the XML parser under it)
+// emitted, of whatever level; each message replaces the one before.
+class QXmlSchemaValidatorMessageHandler
 {
-    Q_OBJECT
-
 public:
-    explicit QXmlSchemaValidatorMessageHandler(QObject *parent = nullptr);
+    void handleMessage(QtMsgType messageType, const QString &text, qint64 messageLine, qint64 messageColumn);
 
     QtMsgType type = QtDebugMsg;
-    // The engine's text, HTML markup included.
+    // Plain text, without the line end the engine gives it.
     QString description;
-    QSourceLocation sourceLocation;
-
-protected:
-    void handleMessage(QtMsgType type, const QString &description, const QUrl &identifier,
-                       const QSourceLocation &sourceLocation) override;
+    // 1-based; 0 when the engine gives no position.
+    qint64 line = 0;
+    qint64 column = 0;
+    int messages = 0;
 };
 
 // The name of the schema file beside the program.

@@ -29,6 +29,8 @@ Result getSync(const QUrl &url, int timeoutMs, qint64 maximumBytes)
     QEventLoop loop;
     QTimer limit;
     limit.setSingleShot(true);
+    // Never before its time: callers share one budget between several fetches.
+    limit.setTimerType(Qt::PreciseTimer);
     QObject::connect(&limit, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QObject::connect(reply, &QNetworkReply::readyRead, &loop, [&] {

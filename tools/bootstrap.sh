@@ -2,7 +2,7 @@
 # Shared set-up of run.sh and test.sh: install what is missing, configure, build.
 # Sourced, not run; leaves BUILD_DIR set.
 
-PACKAGES=(qtbase5-dev libqt5xmlpatterns5-dev libqt5serialport5-dev libqt5svg5-dev
+PACKAGES=(qtbase5-dev libxml2-dev libqt5serialport5-dev libqt5svg5-dev
           libqwt-qt5-dev libhidapi-dev pybind11-dev python3-dev cmake g++ pkg-config
           libgl-dev xvfb xauth libxml2-utils binutils gdb qttools5-dev)
 

@@ -1,8 +1,10 @@
 // Measures the validation of a generated panel of N elements next to opening
-// the same panel: the define validation, the XSD check and the open, each the
-// best of three runs, in milliseconds, and the ratio validation/open.
+// the same panel: the define validation, the XSD check, an
+// "xmllint --noout --schema" process on the same file and schema, and the
+// open, each the best of three runs, in milliseconds, with the ratios
+// xsd/xmllint and validation/open and the validation's time per element.
 //
-//   bench_validate [N ...]      (default: 500 2000 8000)
+//   bench_validate [N ...]      (default: 500 2000 8000 32000)
 //
 // The schema is the QLM.xsd beside this program (the build puts it there).
 #include "apppaths.h"
@@ -13,7 +15,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -97,7 +101,12 @@ int main(int argc, char *argv[])
         sizes << n;
     }
     if (sizes.isEmpty())
-        sizes = {500, 2000, 8000};
+        sizes = {500, 2000, 8000, 32000};
+    const QString xmllint = QStandardPaths::findExecutable(QStringLiteral("xmllint"));
+    if (xmllint.isEmpty()) {
+        std::fprintf(stderr, "bench_validate: xmllint (libxml2-utils) is not installed\n");
+        return 1;
+    }
 
     CommandLineOptions options;
     options.quiet = true;
@@ -105,7 +114,8 @@ int main(int argc, char *argv[])
     ErrorReporter::instance().setReportToMessageBox(false);
     ErrorReporter::instance().setReportToConsole(false);
 
-    std::printf("%8s %12s %12s %12s %12s\n", "elements", "validate", "xsd check", "open", "validate/open");
+    std::printf("%8s %10s %12s %10s %10s %12s %10s %12s %14s\n", "elements", "validate", "validate/el", "xsd",
+                "xmllint", "xsd/xmllint", "xsd/el", "open", "validate/open");
     for (int n : qAsConst(sizes)) {
         const QString path = dir.filePath(QStringLiteral("bench%1.xml").arg(n));
         QFile file(path);
@@ -114,6 +124,16 @@ int main(int argc, char *argv[])
         file.close();
         const double validate = bestOf3([&] { window.validateXmlFile(path); });
         const double xsd = bestOf3([&] { window.checkXsd(path); });
+        bool linted = true;
+        const double lint = bestOf3([&] {
+            QProcess process;
+            process.start(xmllint, {QStringLiteral("--noout"), QStringLiteral("--schema"), schema, path});
+            linted = process.waitForFinished(-1) && process.exitCode() == 0 && linted;
+        });
+        if (!linted) {
+            std::fprintf(stderr, "bench_validate: xmllint refuses the generated panel\n");
+            return 4;
+        }
         bool opened = true;
         const double open = bestOf3([&] {
             opened = window.open(path) && opened;
@@ -121,7 +141,9 @@ int main(int argc, char *argv[])
         });
         if (!opened)
             return 3;
-        std::printf("%8d %12.1f %12.1f %12.1f %12.2f\n", n, validate, xsd, open, validate / open);
+        std::printf("%8d %10.1f %12.2f %10.1f %10.1f %12.2f %10.2f %12.1f %14.2f\n", n, validate,
+                    1000.0 * validate / n, xsd, lint, xsd / lint, 1000.0 * xsd / n, open, validate / open);
+        std::fflush(stdout);
     }
     return 0;
 }

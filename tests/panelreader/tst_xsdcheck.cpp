@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -61,6 +62,8 @@ private slots:
     void missingOrBrokenSchema();
     void invalidFileLine();
     void linkEscapesColonsAndOddFolders();
+    void messagesArePlainText();
+    void nothingOutsideTheFileIsRead();
     void agreesWithXmllint_data();
     void agreesWithXmllint();
     void renamedElementsAndAttributes();
@@ -124,8 +127,9 @@ void TstXsdCheck::missingOrBrokenSchema()
 
 void TstXsdCheck::invalidFileLine()
 {
+    // Two findings (lines 5 and 6): the last one is shown.
     const QString path = writeTestFile(m_dir.filePath(QStringLiteral("bad.xml")),
-                                       verticalPanelText(QStringLiteral("<checkbox define=\"A\"/>\n<bogus/>")));
+                                       verticalPanelText(QStringLiteral("<checkbox define=\"A\" colour=\"red\"/>\n  <bogus/>")));
     QVERIFY(!check(path));
     QCOMPARE(m_console.size(), 3);
     // The engine's markup is gone: only the text of its message is left.
@@ -135,15 +139,22 @@ void TstXsdCheck::invalidFileLine()
     const QRegularExpressionMatch match = line.match(m_console.at(1));
     QVERIFY2(match.hasMatch(), qPrintable(m_console.at(1)));
     QCOMPARE(match.captured(2), match.captured(3));
+    // The column lies on the element's start tag ("  <bogus/>").
+    QVERIFY2(match.captured(3).toInt() >= 3 && match.captured(3).toInt() <= 10, qPrintable(match.captured(3)));
     QVERIFY2(match.captured(4).contains(QLatin1String("bogus")), qPrintable(match.captured(4)));
     QCOMPARE(m_console.at(2), QStringLiteral("<font color=\"blue\"> <b>Finished xsd check.</b></font><br>"));
 
-    // Not well-formed and unreadable files fail the same way.
-    const QString cut = writeTestFile(m_dir.filePath(QStringLiteral("cut.xml")), "<zelmlcfg version=\"2.0.0\">");
+    // Not well-formed and unreadable files fail the same way, the parser's
+    // finding with its position.
+    const QString cut = writeTestFile(m_dir.filePath(QStringLiteral("cut.xml")),
+                                      "<zelmlcfg version=\"2.0.0\">\n<verticalcontainer>\n<checkbox define=\"A\">\n</zelmlcfg>\n");
     QVERIFY(!check(cut));
-    QVERIFY(m_console.at(1).contains(QLatin1String("xsd-ERROR")));
+    QCOMPARE(m_console.size(), 3);
+    QVERIFY2(m_console.at(1).contains(QLatin1String("xsd-ERROR: xml <a href=")), qPrintable(m_console.at(1)));
+    QVERIFY2(m_console.at(1).contains(QLatin1String("is invalid at line 5, column 1</b>")), qPrintable(m_console.at(1)));
     QVERIFY(!check(m_dir.filePath(QStringLiteral("missing.xml"))));
     QVERIFY(m_console.at(1).contains(QLatin1String("xsd-ERROR")));
+    QVERIFY(m_console.at(1).contains(QLatin1String("is invalid at line 0, column 0")));
     QCOMPARE(m_console.size(), 3);
 }
 
@@ -165,6 +176,46 @@ void TstXsdCheck::linkEscapesColonsAndOddFolders()
     expectedPath.replace(QLatin1Char(':'), QLatin1String("$$$COLON$$$"));
     QVERIFY2(m_console.at(1).contains(QStringLiteral("<a href=\"$xmlopen$%1$-n5$-c").arg(expectedPath)),
              qPrintable(m_console.at(1)));
+}
+
+void TstXsdCheck::messagesArePlainText()
+{
+    // A value with markup in it is quoted in the message: the console shows
+    // it as text, it adds no markup of its own.
+    const QString path = writeTestFile(m_dir.filePath(QStringLiteral("markup.xml")),
+                                       verticalPanelText(QStringLiteral("<checkbox define=\"A\" svd=\"&lt;i&gt;x&lt;/i&gt;\"/>")));
+    QVERIFY(!check(path));
+    QVERIFY2(m_console.at(1).contains(QLatin1String("&lt;i&gt;x&lt;/i&gt;")), qPrintable(m_console.at(1)));
+    QVERIFY2(!m_console.at(1).contains(QLatin1String("<i>")), qPrintable(m_console.at(1)));
+    QVERIFY2(!m_console.at(1).contains(QLatin1Char('\n')), qPrintable(m_console.at(1)));
+}
+
+void TstXsdCheck::nothingOutsideTheFileIsRead()
+{
+    // An external DTD on a local server and an external entity naming a file
+    // whose content would make the panel invalid: neither is fetched. A panel
+    // that only declares them is valid (as for xmllint), one that uses the
+    // entities is refused, without the file's content. (xmllint itself would
+    // fetch the entity from the server.)
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    writeTestFile(m_dir.filePath(QStringLiteral("entity/part.txt")), "<secretelement/>");
+    const QByteArray doctype = QStringLiteral("<?xml version=\"1.0\"?>\n<!DOCTYPE zelmlcfg SYSTEM \"http://127.0.0.1:%1/panel.dtd\" [\n"
+                                              "<!ENTITY part SYSTEM \"part.txt\">\n<!ENTITY far SYSTEM \"http://127.0.0.1:%1/far.xml\">\n]>\n")
+                                   .arg(server.serverPort())
+                                   .toUtf8();
+    const QString declared = writeTestFile(m_dir.filePath(QStringLiteral("entity/declared.xml")),
+                                           doctype + "<zelmlcfg version=\"2.0.0\"><verticalcontainer/></zelmlcfg>\n");
+    const QString used = writeTestFile(m_dir.filePath(QStringLiteral("entity/used.xml")),
+                                       doctype + "<zelmlcfg version=\"2.0.0\"><verticalcontainer>&part;&far;</verticalcontainer></zelmlcfg>\n");
+    QVERIFY(check(declared));
+    QCOMPARE(xmllint(declared), 0);
+    QVERIFY(!check(used));
+    QCOMPARE(m_console.size(), 3);
+    QVERIFY2(m_console.at(1).contains(QLatin1String("line 6, column ")), qPrintable(m_console.at(1)));
+    QVERIFY2(m_console.at(1).contains(QLatin1String("&amp;far;")), qPrintable(m_console.at(1)));
+    QVERIFY2(!m_console.join(QString()).contains(QLatin1String("secretelement")), qPrintable(m_console.at(1)));
+    QVERIFY(!server.waitForNewConnection(200));
 }
 
 void TstXsdCheck::agreesWithXmllint_data()
