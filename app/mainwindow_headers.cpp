@@ -220,6 +220,13 @@ bool MainWindow::exportHeaderFiles(bool all)
         consolePrintConflicts();
         return false;
     }
+    // A panel whose every header was refused writes nothing: no success either.
+    if (!m_panel->refusedHeaders.isEmpty() && !headerFilesToExport()) {
+        ::reportError(QStringLiteral("No header file is written: every header file the panel names lies "
+                                     "outside the working directory (%1)")
+                          .arg(m_panel->refusedHeaders.join(QStringLiteral(", "))));
+        return false;
+    }
 
     // A header that cannot be written keeps its old file and its changed mark.
     bool written = true;
@@ -290,7 +297,9 @@ bool MainWindow::writeHeaderFile(const QString &headerName, const QString &discl
         return false;
     }
 
-    TextFileWriter writer(target);
+    TextFileWriter writer(target, WrittenKind::Header);
+    // Followed through every symbolic link, the header stays in the working folder.
+    writer.setFolder(workingDir);
     writer << disclaimer << QStringLiteral("#ifndef ") << guard << QStringLiteral("\n")
            << QStringLiteral("#define ") << guard << QStringLiteral("\n\n");
     if (!m_panel->xmlVersion.isEmpty()) {
@@ -300,7 +309,10 @@ bool MainWindow::writeHeaderFile(const QString &headerName, const QString &discl
     }
     writer << defineLines.join(QString()) << QStringLiteral("#endif /* ") << guard << QStringLiteral(" */\n");
     if (!writer.write()) {
-        ::logMessage(orangeLine(QStringLiteral("Could not write header file \"%1\"").arg(target)));
+        if (writer.refused())
+            ::reportError(WriteGuard::refusalMessage(writer.target(), writer.errorString()));
+        else
+            ::logMessage(orangeLine(QStringLiteral("Could not write header file \"%1\"").arg(target)));
         return false;
     }
     m_panel->changedHeaders.insert(headerName, false);
