@@ -17,6 +17,7 @@
 #include "showxmldialog.h"
 #include "tyklink.h"
 #include "unresolveddialog.h"
+#include "writeguard.h"
 
 #include <QCloseEvent>
 #include <QDebug>
@@ -48,6 +49,10 @@ MainWindow::MainWindow(const CommandLineOptions &options)
 {
     // 1. Members start empty; the window background is white.
     initQuillmateResources();
+    // No write replaces the loaded panel or a script that runs.
+    WriteGuard::setProtectedFiles(this, [this] {
+        return WriteGuard::ProtectedFiles{m_panel->xmlFile, m_scripts.runningScripts()};
+    });
     QPalette pal = palette();
     for (int group = 0; group < QPalette::NColorGroups; ++group)
         pal.setColor(QPalette::ColorGroup(group), QPalette::Window, Qt::white);
@@ -187,6 +192,7 @@ QString MainWindow::registerToolTip(ActiveElement *element) const
 
 MainWindow::~MainWindow()
 {
+    WriteGuard::clearProtectedFiles(this);
     // The polling threads read the window's lists: they stop before anything goes.
     stopPollingThreads();
     delete seggerThread;

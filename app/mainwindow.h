@@ -205,11 +205,9 @@ public:
     // Applies one "#define NAME VALUE" line, split into words, to the elements
     // bound to the register.
     void setRegisterFromDefineLine(RegisterRecord *reg, QStringList *words);
-    // Writes one of our CR LF text files in one step; a failure is reported
-    // ("Cannot open file" when it could not be created, else a write error)
-    // and leaves the old file as it was.
-    static bool writeTextFile(const QString &fileName, const QString &text);
-    // Signs a panel file in place; false when it was not signed.
+    // Signs a panel file in place, in its own encoding; false when it was not
+    // signed (refused, no place for the checksum, an encoding it cannot keep,
+    // a failed write), and then the file is left byte for byte.
     bool signXmlChecksum(const QString &path);
     // Puts the digest of the checksum rule (SHA-256 over the text without CRs,
     // from the first "</checksum>" on) between the first "<checksum>" and
@@ -297,7 +295,7 @@ public:
     void scriptClearConsole() override;
     void scriptShowConsole(bool on) override;
     void scriptShowPinMapper() override;
-    void scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout) override;
+    bool scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout) override;
     QString scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,
                              bool open) override;
     JLinkSettings &scriptJLinkSettings() override { return jlinkSettings; }

@@ -7,6 +7,7 @@
 #include "errorreporter.h"
 #include "panel.h"
 #include "textbrowser.h"
+#include "xmlfilekind.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -145,8 +146,9 @@ bool MainWindow::isXmlFile(const QString &path)
         reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), file.errorString());
         return false;
     }
-    QTextStream in(&file);
-    return in.readLine().trimmed() == QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    // XML by its content, whatever its declaration, encoding or line ends;
+    // the older line-based files start otherwise.
+    return XmlFileKind::looksLikeXml(file.read(64 * 1024));
 }
 
 bool MainWindow::isElementEnabled(QObject *element)

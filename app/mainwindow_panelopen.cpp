@@ -4,6 +4,7 @@
 
 #include "apppaths.h"
 #include "combobox.h"
+#include "consolelinks.h"
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "lineedit.h"
@@ -510,10 +511,17 @@ bool MainWindow::loadSvdFile()
     };
     hooks.setDeviceName = [panel](const QString &name) { panel->svdDeviceName = name; };
     SvdStreamReader reader(m_panel, m_panel->getXMLFile(), hooks);
-    // A broken SVD file is said on the console with its position; the panel
-    // opens without the registers the file would have given.
-    if (!reader.read(&file))
-        logCannotReadFile(path, reader.errorString() + QStringLiteral("<br>") + reader.errorLocation());
+    // A broken SVD file is said on the console with its position in that
+    // file, and the open fails: nothing may be written from a register model
+    // the file did not fill.
+    if (!reader.read(&file)) {
+        const QString line = QString::number(reader.lineNumber());
+        const QString column = QString::number(reader.columnNumber());
+        logCannotReadFile(path, reader.errorString().toHtmlEscaped()
+                                    + QStringLiteral("<br><b><a href=\"%1\">file</a> line %2, column %3</b><br>")
+                                          .arg(filePositionLink(path, line, column), line, column));
+        return false;
+    }
     m_panel->bindSvdVariables();
     return true;
 }

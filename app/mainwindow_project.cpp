@@ -17,6 +17,8 @@
 #include "registermodel.h"
 #include "textfilewriter.h"
 #include "unresolveddialog.h"
+#include "writeguard.h"
+#include "xmlfilekind.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -197,16 +199,20 @@ bool ProjectFileReader::loadProject(QIODevice *file)
 {
     differences.clear();
     // The checksum and the XML see the text as a text-mode read gives it.
-    m_rawBytes = file->readAll();
-    if (m_rawBytes.contains('\r'))
-        m_rawBytes.replace('\r', QByteArray());
+    // Any declaration, encoding (by its declaration or byte-order mark) and
+    // line ends: the text is decoded first, its line ends made LF. The
+    // checksum covers the text as UTF-8, which for a file written here is
+    // its bytes without the CRs.
+    const QString text = XmlFileKind::decodedText(file->readAll());
+    m_rawBytes = text.toUtf8();
     if (!file->isSequential())
         file->reset();
     const auto *qfile = qobject_cast<QFile *>(file);
     // Reports name the file being read; a device without a name stands for the current project.
     m_fileName = qfile ? QFileInfo(qfile->fileName()).absoluteFilePath() : m_owner->currentProjectFile();
     m_projectDir = qfile ? QFileInfo(m_fileName).absolutePath() : QDir::currentPath();
-    m_xml.addData(m_rawBytes);
+    // A text reader takes no encoding from the declaration: the text is decoded.
+    m_xml.addData(text);
 
     if (!m_xml.readNextStartElement() || m_xml.name() != QLatin1String("qlmpxml")) {
         if (!m_xml.hasError())
@@ -547,9 +553,14 @@ bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
 {
     if (fileName.isEmpty())
         return false; // a cancelled dialog
+    const QString refusal = projectSaveRefusal(fileName);
+    if (!refusal.isEmpty()) {
+        reportError(tr("Cannot save the project to %1:\n%2").arg(QFileInfo(fileName).absoluteFilePath(), refusal));
+        return false;
+    }
     setWorkingDir(QFileInfo(fileName).absolutePath());
 
-    TextFileWriter writer(fileName);
+    TextFileWriter writer(fileName, WrittenKind::Project);
     writer.setDiskBytes(
         projectDiskBytes(projectText(m_panel->getAllElements(), sorted, m_panel->xmlFile, m_panel->xmlVersion)));
     if (!writeReported(writer))
@@ -584,11 +595,7 @@ void MainWindow::warnWhenPanelNotFound(const QString &projectPath)
 
 bool MainWindow::isProjectFile(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!QFileInfo(fileName).isFile() || !file.open(QIODevice::ReadOnly))
-        return false;
-    QXmlStreamReader xml(&file);
-    return xml.readNextStartElement() && xml.name() == QLatin1String("qlmpxml");
+    return QFileInfo(fileName).isFile() && XmlFileKind::rootElementOfFile(fileName) == QLatin1String("qlmpxml");
 }
 
 QString MainWindow::projectSaveRefusal(const QString &fileName) const
@@ -605,21 +612,10 @@ QString MainWindow::projectSaveRefusal(const QString &fileName) const
                 return tr("the panel writes its header file %1 there.").arg(reg->headerName);
         }
     }
-    if (!target.exists())
-        return QString();
-    const QString panel = QFileInfo(m_panel->xmlFile).canonicalFilePath();
-    if (!panel.isEmpty() && target.canonicalFilePath() == panel)
-        return tr("it is the panel the project is made from.");
-    if (!isProjectFile(fileName))
-        return tr("the file exists and is not a project file (root element qlmpxml); it is left as it is.");
-    return QString();
-}
-
-bool MainWindow::writeTextFile(const QString &fileName, const QString &text)
-{
-    TextFileWriter writer(fileName);
-    writer.setText(text);
-    return writeReported(writer);
+    WriteTarget project;
+    project.fileName = fileName;
+    project.kind = WrittenKind::Project;
+    return WriteGuard::refusal(project);
 }
 
 bool MainWindow::maybeSave()

@@ -107,9 +107,9 @@ void MainWindow::scriptShowPinMapper()
     openPortMappingDialog();
 }
 
-void MainWindow::scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout)
+bool MainWindow::scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout)
 {
-    generateXMLFromSVD(svdFile, treeLayout);
+    return generateXMLFromSVD(svdFile, treeLayout);
 }
 
 QString MainWindow::scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,

@@ -6,9 +6,13 @@
 #include "panel.h"
 #include "panelxmlreader.h"
 #include "prompt.h"
+#include "textfilewriter.h"
+#include "writeguard.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QTextCodec>
 
 static const QString checksumOpen = QStringLiteral("<checksum>");
 static const QString checksumClose = QStringLiteral("</checksum>");
@@ -45,27 +49,91 @@ static void insertChecksumPlaceholder(QString &text)
     }
 }
 
+namespace {
+
+// The encoding a panel's bytes are in: their byte-order mark, else their
+// declaration, else UTF-8.
+QTextCodec *panelCodec(const QByteArray &bytes, QByteArray *mark)
+{
+    // A byte-order mark names the encoding; it is written back as it was.
+    static const struct {
+        const char *bytes;
+        const char *codec;
+    } marks[] = {{"\xEF\xBB\xBF", "UTF-8"}, {"\xFF\xFE", "UTF-16LE"}, {"\xFE\xFF", "UTF-16BE"}};
+    for (const auto &each : marks) {
+        if (bytes.startsWith(each.bytes)) {
+            *mark = QByteArray(each.bytes);
+            return QTextCodec::codecForName(each.codec);
+        }
+    }
+    static const QRegularExpression declaration(
+        QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([A-Za-z0-9._-]+)[\"']"));
+    const QRegularExpressionMatch match = declaration.match(QString::fromLatin1(bytes.left(400)));
+    if (match.hasMatch())
+        return QTextCodec::codecForName(match.captured(1).toLatin1()); // null: not known
+    return QTextCodec::codecForName("UTF-8");
+}
+
+} // namespace
+
 bool MainWindow::signXmlChecksum(const QString &path)
 {
     if (path.isEmpty())
         return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(path, file.errorString());
+    // Only a panel is signed: any other file, the running script and the
+    // loaded panel are left byte for byte.
+    WriteTarget panelTarget;
+    panelTarget.fileName = path;
+    panelTarget.kind = WrittenKind::Panel;
+    const QString refusal = WriteGuard::refusal(panelTarget);
+    if (!refusal.isEmpty()) {
+        reportError(WriteGuard::refusalMessage(panelTarget, refusal));
         return false;
     }
-    QString text = QString::fromUtf8(file.readAll()).remove(QLatin1Char('\r'));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), file.errorString());
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
     file.close();
+
+    // The file keeps its own encoding; bytes it cannot decode, or an encoding
+    // it cannot name, leave it alone.
+    QByteArray mark;
+    QTextCodec *codec = panelCodec(bytes, &mark);
+    if (!codec) {
+        reportError(tr("File %1 is not signed: its encoding is not known.").arg(path));
+        return false;
+    }
+    QTextCodec::ConverterState decodeState(QTextCodec::IgnoreHeader);
+    QString text = codec->toUnicode(bytes.constData() + mark.size(), bytes.size() - mark.size(), &decodeState);
+    if (decodeState.invalidChars > 0) {
+        reportError(tr("File %1 is not signed: it holds bytes that are not %2 text.")
+                        .arg(path, QString::fromLatin1(codec->name())));
+        return false;
+    }
+    text.remove(QLatin1Char('\r'));
 
     if (!text.contains(checksumOpen))
         insertChecksumPlaceholder(text);
-    const bool signable = insertChecksum(text);
-    if (!signable)
+    // A panel without a place for the checksum is not written at all.
+    if (!insertChecksum(text)) {
         reportMissingChecksum(path);
+        return false;
+    }
 
-    // A file without a place for the checksum goes back as it was (line ends
-    // aside), and does not count as signed.
-    return writeTextFile(path, text) && signable;
+    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    QTextCodec::ConverterState encodeState(QTextCodec::IgnoreHeader);
+    const QByteArray encoded = codec->fromUnicode(text.constData(), text.size(), &encodeState);
+    if (encodeState.invalidChars > 0) {
+        reportError(tr("File %1 is not signed: its text cannot be written back as %2.")
+                        .arg(path, QString::fromLatin1(codec->name())));
+        return false;
+    }
+    TextFileWriter writer(path, WrittenKind::Panel);
+    writer.setDiskBytes(mark + encoded);
+    return writeReported(writer);
 }
 
 void MainWindow::signFile()

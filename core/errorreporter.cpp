@@ -351,7 +351,9 @@ bool writeReported(TextFileWriter &writer)
 {
     if (writer.write())
         return true;
-    if (writer.openFailed())
+    if (writer.refused())
+        reportError(WriteGuard::refusalMessage(writer.target(), writer.errorString()));
+    else if (writer.openFailed())
         reportCannotOpenFile(writer.fileName(), writer.errorString());
     else
         reportWriteError(writer.fileName());

@@ -106,8 +106,8 @@ void reportBitRangeNotSupported(const QObject *element, int msb, int lsb);
 void reportSignedFiles(int count, const QString &files);
 void reportFieldsOnNonSvdDefine(const QString &define);
 void reportWriteError(const QString &file);
-// Writes the file and reports a failure (cannot open, or the write failed);
-// true when the file was written.
+// Writes the file and reports a failure (refused by the write guard, cannot
+// open, or the write failed); true when the file was written.
 bool writeReported(TextFileWriter &writer);
 void reportManipulatedFile(const QString &file);
 void reportScriptNotFound(const QString &file);

@@ -80,6 +80,11 @@ bool SvdStreamReader::readData(const QByteArray &data)
         [this](const QString &message, qint64 line, qint64 column) { warnAt(message, line, column); });
     if (result == Symscan::CLog::NoSvdFile)
         return false;
+    if (result == Symscan::SvdDeviceTooLarge) {
+        raiseError(tr("The device would expand to more than %1 registers and fields in all")
+                       .arg(Symscan::svdMaxDeviceEntries));
+        return false;
+    }
     if (result != Symscan::CLog::Success) {
         raiseError(tr("The SVD file's arrays or clusters are too large or nest too deeply"));
         return false;

@@ -313,10 +313,7 @@ void Image::updateSvgValues()
 bool Image::saveSvg(const QString &file)
 {
     const QString path = QFileInfo(resolvedPath(file)).absoluteFilePath();
-    TextFileWriter writer(path);
+    TextFileWriter writer(path, WrittenKind::SvgPicture);
     writer.setDiskBytes(m_svgBytes);
-    if (writer.write())
-        return true;
-    reportCannotOpenFile(path, writer.errorString());
-    return false;
+    return writeReported(writer);
 }

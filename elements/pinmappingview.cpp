@@ -105,7 +105,7 @@ bool exportPinMappingCsv(QWidget *parent, PinMappingHost *host)
                                                          QObject::tr("CSV Files (*.csv)"));
     if (file.isEmpty())
         return false;
-    TextFileWriter writer(file);
+    TextFileWriter writer(file, WrittenKind::Csv);
     writer.setDiskBytes(model->csvText(host).toUtf8());
     return writeReported(writer);
 }

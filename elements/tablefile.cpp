@@ -74,7 +74,8 @@ QString Table::tableFileText() const
 
 bool Table::saveTable(const QString &fileName)
 {
-    TextFileWriter writer(fileName);
+    // A table file has the project file's layout.
+    TextFileWriter writer(fileName, WrittenKind::Project);
     writer.setText(tableFileText());
     return writeReported(writer);
 }
@@ -246,7 +247,7 @@ QString Table::exportText() const
 
 bool Table::exportTable(const QString &fileName)
 {
-    TextFileWriter writer(fileName);
+    TextFileWriter writer(fileName, WrittenKind::CSource);
     writer.setText(exportText());
     return writeReported(writer);
 }

@@ -9,6 +9,7 @@
 #include "prompt.h"
 #include "registermodel.h"
 #include "textfilewriter.h"
+#include "writeguard.h"
 
 #include <QDir>
 #include <QFile>
@@ -241,6 +242,13 @@ bool HeaderExport::exportHeaders(bool all)
         reportConflicts(m_panel);
         return false;
     }
+    // A panel whose every header was refused writes nothing: no success either.
+    if (!m_panel.refusedHeaders.isEmpty() && !hasHeaders(m_panel)) {
+        ::reportError(QStringLiteral("No header file is written: every header file the panel names lies "
+                                     "outside the working directory (%1)")
+                          .arg(m_panel.refusedHeaders.join(QStringLiteral(", "))));
+        return false;
+    }
 
     // A header that cannot be written keeps its old file and its changed mark.
     bool written = true;
@@ -312,7 +320,9 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
         return false;
     }
 
-    TextFileWriter writer(target);
+    TextFileWriter writer(target, WrittenKind::Header);
+    // Followed through every symbolic link, the header stays in the working folder.
+    writer.setFolder(m_workingDir);
     writer << disclaimer << QStringLiteral("#ifndef ") << guard << QStringLiteral("\n")
            << QStringLiteral("#define ") << guard << QStringLiteral("\n\n");
     if (!m_panel.xmlVersion.isEmpty()) {
@@ -322,7 +332,10 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
     }
     writer << defineLines.join(QString()) << QStringLiteral("#endif /* ") << guard << QStringLiteral(" */\n");
     if (!writer.write()) {
-        ::logMessage(orangeLine(QStringLiteral("Could not write header file \"%1\"").arg(target)));
+        if (writer.refused())
+            ::reportError(WriteGuard::refusalMessage(writer.target(), writer.errorString()));
+        else
+            ::logMessage(orangeLine(QStringLiteral("Could not write header file \"%1\"").arg(target)));
         return false;
     }
     m_panel.changedHeaders.insert(headerName, false);

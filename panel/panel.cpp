@@ -80,6 +80,7 @@ void Panel::clear()
     }
     variablesByName.clear();
     changedHeaders.clear();
+    refusedHeaders.clear();
     parameterMap.clear();
     overflowConflicts.clear();
     // Pages hidden by setDef belong to the panel that is going away, and so

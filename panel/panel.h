@@ -118,6 +118,9 @@ public:
     QHash<QString, QString> headerVersions;
     // Header files with a changed define since the last export.
     QHash<QString, bool> changedHeaders;
+    // Header names the panel gives that lead outside the working directory:
+    // their elements are bound without a header.
+    QStringList refusedHeaders;
     // The parameters of the panel's parameter map (parametermap), in file order.
     QList<ParameterRecord> parameterMap;
     // The chip of the panel's pin-mapping file (pinmapping) and the panel's

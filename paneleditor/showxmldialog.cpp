@@ -475,7 +475,11 @@ bool ShowXMLDialog::savePanel(const QString &path)
     PanelXmlWriter writer(m_panel, m_panelRoot);
     QString error;
     if (!writer.save(path, &error)) {
-        reportCannotOpenFile(path, error);
+        // A refused file is named in the message already.
+        if (error.startsWith(QLatin1String("Cannot save")))
+            reportError(error);
+        else
+            reportCannotOpenFile(path, error);
         return false;
     }
     for (const QString &warning : writer.warnings())

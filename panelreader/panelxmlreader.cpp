@@ -15,6 +15,7 @@
 #include "tabwidget.h"
 #include "treewidget.h"
 #include "tyklink.h"
+#include "xmlfilekind.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -192,7 +193,15 @@ bool PanelXmlReader::verifyChecksum()
     }
     m_xml->readNextStartElement();
     const QString written = m_xml->readElementText();
-    const QByteArray digest = checksumOf(m_fileBytes);
+    // The digest covers the text as UTF-8: a file in another encoding is
+    // decoded first.
+    QXmlStreamReader declaration(m_fileBytes);
+    declaration.readNext();
+    const QString encoding = declaration.documentEncoding().toString();
+    const bool otherEncoding = m_fileBytes.startsWith("\xFF\xFE") || m_fileBytes.startsWith("\xFE\xFF")
+        || (!encoding.isEmpty() && encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0);
+    const QByteArray digest =
+        checksumOf(otherEncoding ? XmlFileKind::decodedText(m_fileBytes).toUtf8() : m_fileBytes);
     // Without the closing tag nothing is covered: that is no valid signature.
     if (digest.isNull()) {
         reportMissingChecksum(currentFile());

@@ -54,6 +54,8 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     // element is bound without a header, so that file is never written.
     if (!headerNameStaysInFolder(header)) {
         xmlMessage(tr("Header file outside the working directory, not written:"), header, true);
+        if (!m_panel->refusedHeaders.contains(header))
+            m_panel->refusedHeaders.append(header);
         header.clear();
     }
     const bool svd = usesSvd(attributes);

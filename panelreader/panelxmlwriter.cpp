@@ -32,6 +32,7 @@
 #include "tabwidget.h"
 #include "text.h"
 #include "textedit.h"
+#include "textfilewriter.h"
 #include "timerlabel.h"
 #include "togglebutton.h"
 #include "treewidget.h"
@@ -43,7 +44,6 @@
 #include <QGridLayout>
 #include <QLayout>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QXmlStreamReader>
@@ -278,19 +278,17 @@ bool PanelXmlWriter::save(const QString &path, QString *error)
             *error = tr("The panel has no root container.");
         return false;
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
+    // The panel writer may replace the loaded panel, nothing but a panel.
+    TextFileWriter writer(path, WrittenKind::Panel);
+    writer.allowLoadedPanel();
+    writer.setDiskBytes(bytes);
+    if (writer.write())
+        return true;
+    if (error) {
+        *error = writer.refused() ? WriteGuard::refusalMessage(writer.target(), writer.errorString())
+                                  : writer.errorString();
     }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return false;
 }
 
 // ---------------------------------------------------------------------------

@@ -2,9 +2,10 @@
 
 #include <QSaveFile>
 
-TextFileWriter::TextFileWriter(const QString &fileName)
-    : m_fileName(fileName)
+TextFileWriter::TextFileWriter(const QString &fileName, WrittenKind kind)
 {
+    m_target.fileName = fileName;
+    m_target.kind = kind;
 }
 
 QByteArray TextFileWriter::diskBytes(const QString &text)
@@ -37,7 +38,14 @@ bool TextFileWriter::write()
 {
     m_error.clear();
     m_openFailed = false;
-    QSaveFile file(m_fileName);
+    m_refused = false;
+    const QString refusal = WriteGuard::refusal(m_target);
+    if (!refusal.isEmpty()) {
+        m_error = refusal;
+        m_refused = true;
+        return false;
+    }
+    QSaveFile file(m_target.fileName);
     // Unbuffered: a buffered write that stops part-way (file size limit, full
     // disk) can still end in a successful commit of a truncated file. Written
     // directly, the short count shows.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "writeguard.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -7,11 +9,18 @@
 // generated C headers, signed panel files): the whole text is assembled in
 // memory, goes to disk as UTF-8 with every line ending in CR LF, and replaces
 // the file in one step through QSaveFile. A failed write leaves the old file
-// exactly as it was.
+// exactly as it was. Before anything is written the write guard decides
+// whether the file may be replaced by one of `kind` (WriteGuard::refusal).
 class TextFileWriter
 {
 public:
-    explicit TextFileWriter(const QString &fileName);
+    TextFileWriter(const QString &fileName, WrittenKind kind);
+
+    // The folder the file must stay in (symbolic links followed); the folder
+    // its name lies in when not set.
+    void setFolder(const QString &folder) { m_target.folder = folder; }
+    // The panel writer saving the loaded panel itself.
+    void allowLoadedPanel() { m_target.mayReplaceLoadedPanel = true; }
 
     TextFileWriter &operator<<(const QString &text)
     {
@@ -24,7 +33,8 @@ public:
         m_hasBytes = false;
     }
     const QString &text() const { return m_text; }
-    QString fileName() const { return m_fileName; }
+    QString fileName() const { return m_target.fileName; }
+    const WriteTarget &target() const { return m_target; }
 
     // The bytes the file receives for text: UTF-8, every CR dropped and every
     // LF written as CR LF. Dropping the CRs first keeps a text that already
@@ -42,19 +52,23 @@ public:
         m_hasBytes = true;
     }
 
-    // Writes the file. False when it could not be created or written; the old
-    // content then stays, and errorString() and openFailed() tell why.
+    // Writes the file. False when it was refused or could not be created or
+    // written; the old content then stays, and errorString(), refused() and
+    // openFailed() tell why.
     bool write();
     QString errorString() const { return m_error; }
+    // Whether the write guard refused the file (errorString() is the reason).
+    bool refused() const { return m_refused; }
     // Whether the failure came before any byte was written (no place to create
     // the file), as opposed to a failed write or commit.
     bool openFailed() const { return m_openFailed; }
 
 private:
-    QString m_fileName;
+    WriteTarget m_target;
     QString m_text;
     QByteArray m_bytes;
     bool m_hasBytes = false;
     QString m_error;
     bool m_openFailed = false;
+    bool m_refused = false;
 };

@@ -50,13 +50,17 @@ static bool save(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall 
     }
     if (QDir::isRelativePath(name))
         name = QDir(host->scriptWorkingDir()).filePath(name);
-    host->scriptSaveProject(name, false);
+    // A refused or failed save was reported by the window; the run counts it.
+    if (!host->scriptSaveProject(name, false))
+        engine.reportCommandFailure(call, QStringLiteral("The project or its header files were not written: %1").arg(name));
     return true;
 }
 
-static bool saveSorted(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &call)
+static bool saveSorted(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    host->scriptSaveProject(call.parameter(0), true);
+    const QString name = call.parameter(0);
+    if (!host->scriptSaveProject(name, true))
+        engine.reportCommandFailure(call, QStringLiteral("The project or its header files were not written: %1").arg(name));
     return true;
 }
 
@@ -91,9 +95,10 @@ static bool selectData(ScriptWindowHost *host, ScriptEngine &, const ScriptCall 
     return true;
 }
 
-static bool exportHeaders(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &)
+static bool exportHeaders(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    host->scriptExportHeaders();
+    if (!host->scriptExportHeaders())
+        engine.reportCommandFailure(call, QStringLiteral("Not every header file was written"));
     return true;
 }
 
@@ -103,10 +108,7 @@ static bool sign(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall 
     if (host->scriptSign(file)) {
         logMessage(QStringLiteral("Successfully signed file %1.<br>").arg(file.toHtmlEscaped()));
     } else {
-        logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>File %1 was not signed "
-                                  "in <a href=\"%2\">file</a> line %3</b><br>")
-                       .arg(file.toHtmlEscaped(), engine.scriptLink(call.lineNumber),
-                            QString::number(call.lineNumber)));
+        engine.reportCommandFailure(call, QStringLiteral("File %1 was not signed").arg(file));
     }
     return true;
 }

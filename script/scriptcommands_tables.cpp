@@ -55,8 +55,13 @@ bool tableFileCommand(ScriptWindowHost *host, ScriptEngine &engine, const Script
     if (!table)
         return true;
     QString message;
-    if (!table->runScriptCommand(command, {tableFileName(host, engine, call.parameter(1))}, &message))
-        reportTableFailure(engine, call, message);
+    if (!table->runScriptCommand(command, {tableFileName(host, engine, call.parameter(1))}, &message)) {
+        // A table file that was not written counts against the run.
+        if (command == QLatin1String("SAVETABLE"))
+            engine.reportCommandFailure(call, message);
+        else
+            reportTableFailure(engine, call, message);
+    }
     return true;
 }
 

@@ -81,9 +81,10 @@ bool resetGui(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &)
     return true;
 }
 
-bool generateXmlFromSvd(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &call)
+bool generateXmlFromSvd(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    host->scriptGenerateXmlFromSvd(call.parameter(0), flag(call.parameter(1)));
+    if (!host->scriptGenerateXmlFromSvd(call.parameter(0), flag(call.parameter(1))))
+        engine.reportCommandFailure(call, QStringLiteral("No panel was generated from %1").arg(call.parameter(0)));
     return true;
 }
 

@@ -89,6 +89,14 @@ void ScriptEngine::reportUnknownDefine(const QString &name, const ScriptCall &ca
                         QString::number(call.lineNumber)));
 }
 
+void ScriptEngine::reportCommandFailure(const ScriptCall &call, const QString &message)
+{
+    ++m_failedCommands;
+    logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>%1 in "
+                              "<a href=\"%2\">file</a> line %3</b><br>")
+                   .arg(message.toHtmlEscaped(), scriptLink(call.lineNumber), QString::number(call.lineNumber)));
+}
+
 bool ScriptEngine::parameterCheck(const ScriptCall &call, int count)
 {
     for (int i = 0; i < count; ++i) {
@@ -134,6 +142,16 @@ void ScriptEngine::closeOutputLog()
         m_outputLog.close();
 }
 
+QStringList ScriptEngine::runningScripts() const
+{
+    QStringList files;
+    for (const ScriptRun *run : m_runs) {
+        if (run->fromFile && !run->file.isEmpty())
+            files.append(run->file);
+    }
+    return files;
+}
+
 bool ScriptEngine::runFile(const QString &fileName)
 {
     const QString path = QFileInfo(fileName).absoluteFilePath();
@@ -146,8 +164,10 @@ bool ScriptEngine::runFile(const QString &fileName)
     const bool outermost = m_runs.isEmpty();
     // Only the outermost batch starts a new count: a script run from a script
     // must not lose the failures found before it.
-    if (outermost)
+    if (outermost) {
         m_failedAsserts = 0;
+        m_failedCommands = 0;
+    }
     if (m_host)
         m_host->setScriptWorkingDir(QFileInfo(path).absolutePath());
 

@@ -113,10 +113,13 @@ public:
 
     // The absolute path of the running script file; empty outside a run.
     QString scriptFile() const { return current().file; }
+    // Every script file that runs, the outermost first.
+    QStringList runningScripts() const;
     int failedAssertCount() const { return m_failedAsserts; }
     void addFailedAssert() { ++m_failedAsserts; }
-    // The exit code of an unattended run: the failed assertions, at most 255.
-    int exitCode() const { return qMin(m_failedAsserts, 255); }
+    // The exit code of an unattended run: the failed assertions and the
+    // commands that failed, at most 255.
+    int exitCode() const { return qMin(m_failedAsserts + m_failedCommands, 255); }
     int runDepth() const { return m_runs.size(); }
 
     // The state of the run whose lines are executing.
@@ -130,6 +133,9 @@ public:
     // The frame's error lines, through logMessage.
     void reportMissingParameter(const ScriptCall &call);
     void reportUnknownDefine(const QString &name, const ScriptCall &call);
+    // A command that could not do its work (a write refused or failed): the
+    // "Script Error:" line with message, counted in the exit code.
+    void reportCommandFailure(const ScriptCall &call, const QString &message);
     // Waits ms milliseconds on a monotonic clock while the event loop runs
     // (slices of at most 100 ms, no busy waiting); 0 or less returns at once.
     static void wait(int ms);
@@ -152,6 +158,7 @@ private:
     QString m_outputLogName;
     QFile m_outputLog;
     int m_failedAsserts = 0;
+    int m_failedCommands = 0;
     MacroRecorder m_recorder;
 };
 

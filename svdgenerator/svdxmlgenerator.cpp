@@ -6,11 +6,11 @@
 #include "programstate.h"
 #include "registermodel.h"
 #include "svdstreamreader.h"
+#include "textfilewriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 SvdXmlGenerator::SvdXmlGenerator(Panel *panel)
     : m_panel(panel)
@@ -178,6 +178,7 @@ bool SvdXmlGenerator::generate(QFile *svdFile)
 {
     const QFileInfo svdInfo(svdFile->fileName());
     m_outputName = svdInfo.baseName() + QStringLiteral("_Generated.xml");
+    m_svdFile = svdInfo.absoluteFilePath();
     m_error.clear();
     m_outputFailed = false;
     // The path as seen from the generated file, which lies in the current directory.
@@ -199,25 +200,25 @@ bool SvdXmlGenerator::generate(QFile *svdFile)
         m_errorColumn = reader.columnNumber();
     }
     m_svdLines = data.count('\n') + 1;
-    if (ok)
-        fillPanelLists(svdInfo.filePath(), peripherals);
+    // An SVD file that did not read gives no panel: the file of an earlier,
+    // good run stays as it was.
+    if (!ok)
+        return false;
+    fillPanelLists(svdInfo.filePath(), peripherals);
 
-    // Head and tail also after a read error; the caller signs only a good one.
-    QSaveFile output(m_outputName);
-    if (!output.open(QIODevice::WriteOnly)
-        || output.write(panelText(svdPathText, peripherals).toUtf8()) < 0 || !output.commit()) {
-        reportCannotOpenFile(m_outputName, output.errorString());
+    TextFileWriter output(m_outputName, WrittenKind::Panel);
+    output.setDiskBytes(panelText(svdPathText, peripherals).toUtf8());
+    if (!writeReported(output)) {
         m_outputFailed = true;
-        if (m_error.isEmpty())
-            m_error = output.errorString();
+        m_error = output.errorString();
         return false;
     }
-    return ok;
+    return true;
 }
 
 QString SvdXmlGenerator::formatErrorLocation() const
 {
-    const QString link = filePositionLink(m_panel->getXMLFile(), QString::number(m_errorLine),
+    const QString link = filePositionLink(m_svdFile, QString::number(m_errorLine),
                                           QString::number(m_errorColumn));
     return QStringLiteral("<b><a href=\"%1\">file</a> line %2, column %3</b><b><br>")
         .arg(link, QString::number(m_errorLine), QString::number(m_errorColumn));

@@ -29,16 +29,19 @@ public:
     bool treeFormat = true;
 
     // Writes "<SVD base name>_Generated.xml" into the current directory. True
-    // when the SVD file was read without an error; the output (head and tail
-    // only, after an error) is written either way unless it cannot be.
+    // when the SVD file was read without an error and the panel was written.
+    // An SVD file that does not read writes nothing: an existing file of that
+    // name stays as it was. A refused or failed write is reported.
     bool generate(QFile *svdFile);
 
     // The output file's name (relative to the current directory).
     QString outputName() const { return m_outputName; }
     // Why the read or the write failed; empty otherwise.
     QString errorString() const { return m_error; }
-    // The position of the read error as an HTML link to the loaded panel file.
+    // The position of the read error as an HTML link into the SVD file.
     QString formatErrorLocation() const;
+    // Whether the output was refused or could not be written.
+    bool outputFailed() const { return m_outputFailed; }
 
     // The generated text for peripherals read already (for the tests and the
     // benchmark): the head, the containers and the tail.
@@ -49,6 +52,7 @@ private:
 
     Panel *m_panel;
     QString m_outputName;
+    QString m_svdFile;
     QString m_error;
     bool m_outputFailed = false;
     qint64 m_errorLine = 0;

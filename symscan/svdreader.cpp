@@ -378,6 +378,8 @@ struct RegisterBlock
 {
     std::vector<Register> registers;
     std::size_t clusterCopies = 0; // bounded like the registers
+    // Registers and fields of the whole device so far, bounded by svdMaxDeviceEntries.
+    std::size_t *deviceEntries = nullptr;
 
     const Register *find(const QString &name) const
     {
@@ -458,6 +460,11 @@ unsigned int expandRegister(PendingItem &item, const Properties &inherited, quin
     const int count = dimensions.count();
     if (block.registers.size() + std::size_t(count) > maxRegisters)
         return CLog::GeneralError;
+    // The device's bound comes before any copy is made.
+    const std::size_t entries = std::size_t(count) * (1 + model.fields.size());
+    if (*block.deviceEntries + entries > svdMaxDeviceEntries)
+        return SvdDeviceTooLarge;
+    *block.deviceEntries += entries;
     for (int i = 0; i < count; ++i) {
         if (i + 1 < count)
             block.registers.push_back(model);
@@ -513,14 +520,16 @@ unsigned int expandItems(std::vector<PendingItem> &items, const Properties &inhe
 // One peripheral with register addresses relative to it. A derived
 // peripheral starts as a copy of its base; what it gives itself replaces.
 unsigned int expandPeripheral(PendingPeripheral &pending, const Properties &inherited,
-                              const QHash<QString, PendingPeripheral *> &byName, int depth, Peripheral &out)
+                              const QHash<QString, PendingPeripheral *> &byName, int depth, Peripheral &out,
+                              std::size_t &deviceEntries)
 {
     Properties properties = inherited;
     const QString &base = pending.derivedFrom;
     if (!base.isEmpty()) {
         PendingPeripheral *basePeripheral = byName.value(base);
         if (basePeripheral && basePeripheral != &pending && depth < maxDerivation) {
-            if (const unsigned int result = expandPeripheral(*basePeripheral, inherited, byName, depth + 1, out))
+            if (const unsigned int result =
+                    expandPeripheral(*basePeripheral, inherited, byName, depth + 1, out, deviceEntries))
                 return result;
             properties.inheritFrom(basePeripheral->properties);
         }
@@ -534,6 +543,7 @@ unsigned int expandPeripheral(PendingPeripheral &pending, const Properties &inhe
         out.baseAddress = pending.baseAddress;
     if (pending.hasRegisters) {
         RegisterBlock block;
+        block.deviceEntries = &deviceEntries;
         // A peripheral others derive from is expanded again for them.
         if (const unsigned int result = expandItems(pending.registers, properties, 0, QString(), block, 0,
                                                     !pending.isBase))
@@ -544,7 +554,7 @@ unsigned int expandPeripheral(PendingPeripheral &pending, const Properties &inhe
 }
 
 unsigned int expandPeripherals(std::vector<PendingPeripheral> &list, const Properties &inherited,
-                               std::vector<Peripheral> &out)
+                               std::vector<Peripheral> &out, std::size_t &deviceEntries)
 {
     QHash<QString, PendingPeripheral *> byName;
     byName.reserve(int(list.size()));
@@ -561,7 +571,7 @@ unsigned int expandPeripherals(std::vector<PendingPeripheral> &list, const Prope
     out.reserve(out.size() + list.size());
     for (PendingPeripheral &pending : list) {
         Peripheral peripheral;
-        if (const unsigned int result = expandPeripheral(pending, inherited, byName, 0, peripheral))
+        if (const unsigned int result = expandPeripheral(pending, inherited, byName, 0, peripheral, deviceEntries))
             return result;
         // Register addresses are relative until here, so the base address
         // counts wherever it stands in the peripheral.
@@ -1053,8 +1063,9 @@ unsigned int StreamPass::run(QString &deviceName, std::vector<Peripheral> &perip
         return unexpectedNode;
 
     m_deviceProperties.inheritFrom(m_deviceOwn);
+    std::size_t deviceEntries = 0;
     for (std::vector<PendingPeripheral> &list : m_lists) {
-        if (const unsigned int result = expandPeripherals(list, m_deviceProperties, peripherals))
+        if (const unsigned int result = expandPeripherals(list, m_deviceProperties, peripherals, deviceEntries))
             return result;
     }
     deviceName = m_deviceName;

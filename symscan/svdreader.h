@@ -60,13 +60,21 @@ using SvdWarningSink = std::function<void(const QString &message, qint64 line, q
 // pass. Returns a CLog code: Success; NoSvdFile when the XML is not
 // well-formed, the root is not "device" or elements nest deeper than 256 (the
 // reader's error then says why and where); 17 for text where elements belong;
-// GeneralError for dim arrays or clusters beyond the bounds. On failure the
-// outputs are left empty.
+// GeneralError for dim arrays or clusters beyond the bounds; SvdDeviceTooLarge
+// for a device beyond svdMaxDeviceEntries. On failure the outputs are left
+// empty.
 //
 // With `warnings` the pass also checks as the program's own reader does: the
 // root must be "device" exactly, name, description, access, bitRange, dimIndex
 // and number elements must hold text only, and doubtful numbers, missing names,
 // refused arrays and peripherals derived from themselves are reported.
+// The whole device expands to at most this many registers and fields
+// (derived peripherals, arrays and clusters counted as expanded); a file that
+// would give more is refused before anything more is allocated.
+constexpr std::size_t svdMaxDeviceEntries = std::size_t(1) << 20;
+// readSvdStream's result for such a file (beyond the CLog codes).
+constexpr unsigned int SvdDeviceTooLarge = 41;
+
 SYMSCAN_EXPORT unsigned int readSvdStream(QXmlStreamReader &xml, QString &deviceName,
                                           std::vector<Peripheral> &peripherals,
                                           const SvdWarningSink &warnings = SvdWarningSink());

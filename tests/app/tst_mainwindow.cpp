@@ -41,7 +41,7 @@ private slots:
     void fullScreenHidesAndRestoresToolBars();
     void firstNormalStateSizesTheWindowOnce();
     void destructorStopsRunningPollingThreads();
-    void isXmlFileChecksTheDeclaration();
+    void isXmlFileLooksAtTheContent();
     void editGuiNeedsAPanel();
     void windowGoesWithACellEditorOpenWhileRecording();
 
@@ -250,20 +250,27 @@ void TestMainWindow::destructorStopsRunningPollingThreads()
     window.reset();
 }
 
-void TestMainWindow::isXmlFileChecksTheDeclaration()
+void TestMainWindow::isXmlFileLooksAtTheContent()
 {
+    // XML whatever its declaration; an older header is no XML.
     const QString xml = env->path("a.xml");
-    const QString other = env->path("b.xml");
+    const QString bare = env->path("c.xml");
+    const QString other = env->path("b.h");
     QFile a(xml);
     QVERIFY(a.open(QIODevice::WriteOnly));
     a.write("  <?xml version=\"1.0\" encoding=\"UTF-8\"?>  \r\n<zelmlcfg/>\r\n");
     a.close();
+    QFile c(bare);
+    QVERIFY(c.open(QIODevice::WriteOnly));
+    c.write("<?xml version='1.0'?>\n<qlmpxml/>\n");
+    c.close();
     QFile b(other);
     QVERIFY(b.open(QIODevice::WriteOnly));
-    b.write("<?xml version=\"1.0\"?>\n");
+    b.write("#define Config_File panel.xml\n");
     b.close();
     auto window = makeWindow();
     QVERIFY(MainWindow::isXmlFile(xml));
+    QVERIFY(MainWindow::isXmlFile(bare));
     QVERIFY(!MainWindow::isXmlFile(other));
     QVERIFY(!MainWindow::isXmlFile(env->path("missing.xml")));
     QVERIFY(window->consoleBrowser()->toPlainText().contains("Cannot open file " + env->path("missing.xml")));

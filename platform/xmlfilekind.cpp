@@ -1,0 +1,104 @@
+#include "xmlfilekind.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QTextCodec>
+#include <QXmlStreamReader>
+
+namespace {
+
+// Enough to hold the declaration, comments and the root start tag of any
+// file the program writes.
+constexpr qint64 headBytes = 64 * 1024;
+
+QTextCodec *codecOf(const QByteArray &bytes)
+{
+    QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
+    QTextCodec *byMark = QTextCodec::codecForUtfText(bytes, nullptr);
+    if (byMark)
+        return byMark;
+    // Without a mark the declaration's encoding counts; it is ASCII text in
+    // every encoding the program meets.
+    static const QRegularExpression declaration(
+        QStringLiteral("^\\s*<\\?xml[^>]*encoding\\s*=\\s*[\"']([A-Za-z0-9._-]+)[\"']"));
+    const QRegularExpressionMatch match = declaration.match(QString::fromLatin1(bytes.left(400)));
+    if (match.hasMatch()) {
+        if (QTextCodec *named = QTextCodec::codecForName(match.captured(1).toLatin1()))
+            return named;
+    }
+    return utf8;
+}
+
+QByteArray fileHead(const QString &fileName, bool *ok)
+{
+    QFile file(fileName);
+    *ok = file.open(QIODevice::ReadOnly);
+    return *ok ? file.read(headBytes) : QByteArray();
+}
+
+} // namespace
+
+namespace XmlFileKind {
+
+QString decodedText(const QByteArray &bytes)
+{
+    QString text = codecOf(bytes)->toUnicode(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    if (text.contains(QLatin1Char('\r'))) {
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
+    int start = 0;
+    while (start < text.size() && text.at(start).isSpace())
+        ++start;
+    text.remove(0, start);
+    return text;
+}
+
+bool looksLikeXml(const QByteArray &bytes)
+{
+    return decodedText(bytes.left(int(headBytes))).startsWith(QLatin1Char('<'));
+}
+
+QString rootElement(const QByteArray &bytes)
+{
+    QXmlStreamReader xml(decodedText(bytes));
+    // A text reader ignores the declared encoding: the text is decoded already.
+    if (!xml.readNextStartElement())
+        return QString();
+    return xml.name().toString();
+}
+
+QString rootElementOfFile(const QString &fileName)
+{
+    bool ok = false;
+    const QByteArray head = fileHead(fileName, &ok);
+    if (!ok)
+        return QString();
+    QXmlStreamReader xml(decodedText(head));
+    // A start tag cut by the end of the head reads as "premature end": the
+    // name is known once the tag is complete, which the head allows for.
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement)
+            return xml.name().toString();
+        if (token == QXmlStreamReader::Invalid)
+            break;
+    }
+    return QString();
+}
+
+bool isBinaryFile(const QString &fileName)
+{
+    bool ok = false;
+    const QByteArray head = fileHead(fileName, &ok);
+    if (!ok)
+        return false;
+    // UTF-16 text holds NULs too; its mark tells it.
+    if (QTextCodec::codecForUtfText(head, nullptr))
+        return false;
+    return head.contains('\0');
+}
+
+} // namespace XmlFileKind

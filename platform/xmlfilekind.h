@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Recognising the files the program reads and writes by what they hold, not
+// by their first line: an XML file may start with any declaration (double or
+// single quotes, another encoding, none at all), with blank lines, with a
+// byte-order mark (UTF-8 or UTF-16), and end its lines with LF, CR LF or CR.
+namespace XmlFileKind {
+
+// The text of XML bytes: decoded by their byte-order mark, else by the
+// encoding their declaration names, else as UTF-8; without the byte-order
+// mark, every line end (CR LF, CR) turned into LF and the blanks before the
+// first "<" dropped (a declaration must come first for an XML reader).
+QString decodedText(const QByteArray &bytes);
+
+// Whether the decoded bytes start with "<": XML (or meant to be), as opposed
+// to the older line-based files.
+bool looksLikeXml(const QByteArray &bytes);
+
+// The name of the root element of the XML bytes; empty when they are not
+// well-formed up to that element.
+QString rootElement(const QByteArray &bytes);
+
+// The same for a file; empty when it cannot be read. Only the start of a
+// large file is read.
+QString rootElementOfFile(const QString &fileName);
+
+// Whether the file's first bytes hold a NUL byte, as no text file does.
+bool isBinaryFile(const QString &fileName);
+
+} // namespace XmlFileKind

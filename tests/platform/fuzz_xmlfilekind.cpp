@@ -1,0 +1,84 @@
+// Mutated project, panel and header texts through the recognition of files
+// by their content and the write guard's kind check, under the sanitizers.
+#include "mutation.h"
+#include "writeguard.h"
+#include "xmlfilekind.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const char *const pieces[] = {
+    "",
+    "\xFF\xFE",
+    "\xFE\xFF",
+    "\xEF\xBB\xBF",
+    "\r",
+    "\r\n",
+    "<?xml version='1.0' encoding='ISO-8859-1'?>",
+    "<?xml version=\"1.0\" encoding=\"UTF-16\"?>",
+    "<?xml version=\"1.0\" encoding=\"no-such-codec\"?>",
+    "<qlmpxml>",
+    "<zelmlcfg version=\"2.0.0\">",
+    "<!--",
+    "-->",
+    "<![CDATA[",
+    "<!DOCTYPE x [<!ENTITY a \"b\">]>",
+    "&a;",
+    "#define X 1\n",
+    "\xC3",
+};
+
+const QByteArray seeds[] = {
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<qlmpxml version=\"2.5.0\">\r\n<XmlFile>p.xml</XmlFile>\r\n</qlmpxml>",
+    "<?xml version=\"1.0\"?>\n<zelmlcfg version=\"2.0.0\"><checksum>0</checksum><verticalcontainer/></zelmlcfg>\n",
+    "/* header */\n#ifndef CFG_H\n#define CFG_H\n#define A (1)\n#endif\n",
+};
+
+} // namespace
+
+class FuzzXmlFileKind : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void mutatedTextsAreRecognisedWithoutFaults()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString file = dir.filePath(QStringLiteral("target"));
+        QRandomGenerator random(33);
+        for (int round = 0; round < 3000; ++round) {
+            const QByteArray bytes = mutateText(seeds[round % 3], random, pieces);
+            const QString text = XmlFileKind::decodedText(bytes);
+            QVERIFY(text.isEmpty() || !text.at(0).isSpace());
+            QVERIFY(!text.contains(QLatin1Char('\r')));
+            QCOMPARE(XmlFileKind::looksLikeXml(bytes), text.startsWith(QLatin1Char('<')));
+            const QString root = XmlFileKind::rootElement(bytes);
+            QVERIFY(root.isEmpty() || XmlFileKind::looksLikeXml(bytes));
+
+            QFile out(file);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(bytes);
+            out.close();
+            // The file's head gives the same root as the whole text.
+            QCOMPARE(XmlFileKind::rootElementOfFile(file), root);
+            WriteTarget target;
+            target.fileName = file;
+            for (WrittenKind kind : {WrittenKind::Project, WrittenKind::Panel, WrittenKind::Header}) {
+                target.kind = kind;
+                const QString refusal = WriteGuard::refusal(target);
+                if (kind == WrittenKind::Project && root == QLatin1String("qlmpxml"))
+                    QVERIFY(refusal.isEmpty());
+                if (kind == WrittenKind::Panel && root != QLatin1String("zelmlcfg"))
+                    QVERIFY(!refusal.isEmpty());
+            }
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(FuzzXmlFileKind)
+#include "fuzz_xmlfilekind.moc"
