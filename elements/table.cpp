@@ -98,30 +98,42 @@ void Table::buildModel(quint16 columns, quint16 rows)
         setColumnWidth(c, std::max<int>(0, column.width));
     }
     for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < columns; ++c) {
-            const TableColumn column = this->column(c);
-            QStandardItem *item = nullptr;
-            switch (column.type) {
-            case TableColumnRegName:
-            case TableColumnAnswer:
-            case TableColumnComment:
-                item = makeItem(column.defaultText, column.type != TableColumnComment);
-                break;
-            case TableColumnDelete:
-                item = new QStandardItem(QIcon(QStringLiteral(":/images/remove.png")), QString());
-                item->setSizeHint(QSize(250, -1));
-                item->setEditable(false);
-                break;
-            default:
-                item = makeItem(column.defaultText.isEmpty() ? formatTableDefault(column.format) : column.defaultText,
-                                column.type == TableColumnAddress);
-                break;
-            }
-            if (column.width == 0)
-                item->setEditable(false);
-            model->setItem(r, c, item);
-        }
+        for (int c = 0; c < columns; ++c)
+            model->setItem(r, c, defaultItem(c));
     }
+}
+
+QStandardItem *Table::defaultItem(int c) const
+{
+    const TableColumn column = this->column(c);
+    QStandardItem *item = nullptr;
+    switch (column.type) {
+    case TableColumnRegName:
+    case TableColumnAnswer:
+    case TableColumnComment:
+        item = makeItem(column.defaultText, column.type != TableColumnComment);
+        break;
+    case TableColumnDelete:
+        item = new QStandardItem(QIcon(QStringLiteral(":/images/remove.png")), QString());
+        item->setSizeHint(QSize(250, -1));
+        item->setEditable(false);
+        break;
+    default:
+        item = makeItem(column.defaultText.isEmpty() ? formatTableDefault(column.format) : column.defaultText,
+                        column.type == TableColumnAddress);
+        break;
+    }
+    if (column.width == 0)
+        item->setEditable(false);
+    return item;
+}
+
+void Table::insertDefaultRow(int row)
+{
+    QList<QStandardItem *> items;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        items << defaultItem(c);
+    m_model->insertRow(row, items);
 }
 
 bool Table::hasColumnOfType(int type) const
@@ -308,25 +320,35 @@ void Table::loadRows(const QString &text)
 {
     static const int types[] = {TableColumnRegName, TableColumnAddress, TableColumnFunc,
                                 TableColumnValue, TableColumnDelay, TableColumnComment};
-    const QList<QStringList> rows = splitTableRows(text);
-    int i = 0;
-    for (const QStringList &parts : rows) {
-        if (parts.size() != 6 || parts.at(0).isEmpty())
+    QList<QStringList> rows = splitTableRows(text);
+    // Nothing after the last ";" is no row.
+    if (!rows.isEmpty() && rows.last() == QStringList{QString()})
+        rows.removeLast();
+    for (int i = 0; i < rows.size(); ++i) {
+        const QStringList &parts = rows.at(i);
+        // Every saved row keeps its place: a row that is not taken still
+        // counts, so the rows after it land where they were saved.
+        int row = m_loadAtCurrentRow ? m_currentRow + i : i;
+        if ((m_insertMode && m_loadAtCurrentRow) || row >= m_model->rowCount()) {
+            row = std::min(row, m_model->rowCount());
+            insertDefaultRow(row);
+        }
+        if (parts.size() != 6)
             continue;
-        const int row = m_loadAtCurrentRow ? m_currentRow + i : i;
-        ++i;
-        if ((m_insertMode && m_loadAtCurrentRow) || row >= m_model->rowCount())
-            m_model->insertRow(std::min(row, m_model->rowCount()));
+        // A row without a register name (an unused row) comes back as it
+        // was saved; only rows with a register get their tool tips.
+        const bool named = !parts.at(0).isEmpty();
         for (int k = 0; k < 6; ++k) {
             const int c = columnOfType(types[k]);
             if (c < 0)
                 continue;
             QStandardItem *item = makeItem(parts.at(k), isReadOnlyType(c));
-            if (types[k] == TableColumnRegName)
+            if (named && types[k] == TableColumnRegName)
                 item->setToolTip(registerDescription(parts.at(k)));
             putItem(row, c, item);
         }
-        refreshFieldToolTip(row);
+        if (named)
+            refreshFieldToolTip(row);
     }
 }
 
