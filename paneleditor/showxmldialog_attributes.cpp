@@ -11,6 +11,7 @@
 #include "doublespinbox.h"
 #include "errorreporter.h"
 #include "expression.h"
+#include "expressionrename.h"
 #include "gridwidget.h"
 #include "knob.h"
 #include "led.h"
@@ -59,14 +60,6 @@ void recordAttribute(QObject *element, const QString &attribute, const QString &
     PanelXmlRecord::setRecord(element, record);
 }
 
-// The characters that end a formula operand (blanks included: formulas may
-// be written with them).
-bool isFormulaDelimiter(QChar c)
-{
-    static const QString delimiters = QStringLiteral("&|~?:()+%<>=!*/^-\" \t");
-    return delimiters.contains(c);
-}
-
 // Whether a formula operand names the define: the define itself, or the
 // define with a ".keyword" suffix, the way the panel files formula readers.
 bool operandNames(const QString &operand, const QString &define)
@@ -84,45 +77,9 @@ bool operandNames(const QString &operand, const QString &define)
 // text literals and other names stay as written.
 QString renameFormulaOperand(const QString &formula, const QString &oldName, const QString &newName)
 {
-    QString out;
-    const int n = formula.size();
-    int i = 0;
-    while (i < n) {
-        const QChar c = formula.at(i);
-        if (c == QLatin1Char('"')) {
-            const int close = formula.indexOf(QLatin1Char('"'), i + 1);
-            const int end = close < 0 ? n : close + 1;
-            out += formula.midRef(i, end - i);
-            i = end;
-            continue;
-        }
-        // An operand runs to the next delimiter, an index in brackets
-        // included, and stops before a ".+", ".*" or ".^" operator.
-        int end = i;
-        while (end < n) {
-            const QChar d = formula.at(end);
-            if (d == QLatin1Char('[')) {
-                const int close = formula.indexOf(QLatin1Char(']'), end + 1);
-                end = close < 0 ? n : close + 1;
-                continue;
-            }
-            if (isFormulaDelimiter(d))
-                break;
-            if (d == QLatin1Char('.') && end + 1 < n
-                && QStringLiteral("+*^").contains(formula.at(end + 1)))
-                break;
-            ++end;
-        }
-        if (end == i) {
-            out += c;
-            ++i;
-            continue;
-        }
-        const QString operand = formula.mid(i, end - i);
-        out += operandNames(operand, oldName) ? newName + operand.mid(oldName.size()) : operand;
-        i = end;
-    }
-    return out;
+    return renameExpressionOperands(formula, [&oldName, &newName](const QString &operand) {
+        return operandNames(operand, oldName) ? newName + operand.mid(oldName.size()) : operand;
+    });
 }
 
 // "true"/"false" in any letter case as "1"/"0"; any other text as it is.
