@@ -130,8 +130,14 @@ QString MainWindow::scriptFileDialog(const QString &caption, const QString &dire
 bool MainWindow::scriptSendTask(const QString &file, quint8 header1, bool flag, quint8 header3, quint16 word,
                                 QString *error)
 {
-    if (!tykLink)
-        tykLink = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
+    if (!isTykInterface(m_panel->ioPortName)) {
+        // Told here; the command adds no error line of its own.
+        ::logMessage(QStringLiteral("<font color=\"orange\">\n\nCurrently loaded XML doesn't use an Tyk.</font><br>"));
+        if (error)
+            error->clear();
+        return false;
+    }
+    tykLinkForTables(true);
     TykTaskDownload::TaskHeader header;
     header.header1 = header1;
     header.header2 = flag ? 1 : 0;

@@ -120,8 +120,12 @@ void MainWindow::setIoCheckMode(quint16 mode)
 
 void MainWindow::setTykLogging(int mode, bool timeStamps, const QString &file)
 {
-    if (!tykLink)
+    if (!tykLink) {
+        // The link's console lines (log mode bit 0) go to the window's console
+        // like those of a link made anywhere else.
         tykLink = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
+        tykLink->setConsole([this](const QString &line) { consolePrint(line); });
+    }
     tykLink->openLog(quint16(mode), timeStamps, file);
 }
 

@@ -138,13 +138,8 @@ bool MainWindow::signXmlChecksum(const QString &path)
 
 void MainWindow::signFile()
 {
-    const QString path = Prompt::instance().openFileName(this, tr("Sign XML File"), workingDir,
-                                                         tr("XML Files (*.xml)"));
-    if (path.isEmpty())
-        return;
-    // The prompt service offers one file per dialog; the report below already
-    // counts and lists several.
-    const QStringList paths{path};
+    const QStringList paths = Prompt::instance().openFileNames(this, tr("Sign XML File"), workingDir,
+                                                               tr("XML Files (*.xml)"), tr("Sign"));
     QStringList signedPaths;
     for (const QString &each : paths) {
         if (signXmlChecksum(each))

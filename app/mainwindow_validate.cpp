@@ -11,27 +11,11 @@
 #include "xsdcheck.h"
 
 #include <QCoreApplication>
-#include <QFileDialog>
 
 void MainWindow::validateDefines()
 {
-    const QString title = tr("Validate XML File");
-    const QString filter = tr("XML Files (*.xml)");
-    QStringList files;
-    if (Prompt::instance().isInteractive()) {
-        // Several files at once: the prompt service offers one per dialog.
-        QFileDialog dialog(this, title, workingDir, filter);
-        dialog.setFileMode(QFileDialog::ExistingFiles);
-        dialog.setLabelText(QFileDialog::Accept, tr("Validate"));
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        files = dialog.selectedFiles();
-    } else {
-        const QString file = Prompt::instance().openFileName(this, title, workingDir, filter);
-        if (file.isEmpty())
-            return;
-        files.append(file);
-    }
+    const QStringList files = Prompt::instance().openFileNames(this, tr("Validate XML File"), workingDir,
+                                                               tr("XML Files (*.xml)"), tr("Validate"));
     validateFiles(files);
 }
 

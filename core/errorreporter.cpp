@@ -252,6 +252,11 @@ void reportSendUsbConversionError(const QString &value)
     reportError(QStringLiteral("Send USB: Cannot convert \"%1\"").arg(value));
 }
 
+void reportTableSendConversionError(const QString &value)
+{
+    reportError(QStringLiteral("Send USB: Cannot convert '%1'").arg(value));
+}
+
 void reportInvalidSetdefValue(const QString &value)
 {
     reportError(QStringLiteral("Invalid value in setdef: \"%1\"").arg(value));

@@ -91,6 +91,8 @@ void reportInvalidLedbValue(const QString &value);
 void reportInvalidLock(const QString &lock);
 void reportInvalidRecdataValue(const QString &value);
 void reportSendUsbConversionError(const QString &value);
+// A send item of a register table row that is no value.
+void reportTableSendConversionError(const QString &value);
 void reportInvalidSetdefValue(const QString &value);
 void reportInvalidFormulaValue(const QString &value);
 void reportProgramTooOld(const QString &panelFile, const QString &requiredVersion);

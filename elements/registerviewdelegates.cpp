@@ -8,6 +8,7 @@
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QStandardItemModel>
+#include <QTimer>
 
 namespace {
 
@@ -156,18 +157,31 @@ void ComboBoxDelegate::setEditorData(QWidget *editor, const QModelIndex &index) 
 {
     auto *box = static_cast<QComboBox *>(editor);
     const QString current = index.data(Qt::EditRole).toString();
-    box->clear();
-    auto *items = qobject_cast<QStandardItemModel *>(box->model());
-    for (const EnumeratedValue &value : m_enumeratedValues) {
-        box->addItem(itemText(value, m_fieldWidth), value.value);
-        const int row = box->count() - 1;
-        box->setItemData(row, value.description, Qt::ToolTipRole);
-        if (m_readOnly && items)
-            items->item(row)->setEnabled(false);
+    // The view calls again when the cell changes while the editor is open:
+    // the list is filled and opened only the first time.
+    const bool first = box->count() == 0;
+    if (first) {
+        auto *items = qobject_cast<QStandardItemModel *>(box->model());
+        for (const EnumeratedValue &value : m_enumeratedValues) {
+            box->addItem(itemText(value, m_fieldWidth), value.value);
+            const int row = box->count() - 1;
+            box->setItemData(row, value.description, Qt::ToolTipRole);
+            if (m_readOnly && items)
+                items->item(row)->setEnabled(false);
+        }
     }
     box->setCurrentIndex(box->findText(current, Qt::MatchExactly | Qt::MatchCaseSensitive));
-    if (editor->isVisible())
+    if (!first)
+        return;
+    // The view fills the editor before it shows it: the list opens once the
+    // editor is on screen.
+    if (box->isVisible())
         box->showPopup();
+    else
+        QTimer::singleShot(0, box, [box] {
+            if (box->isVisible())
+                box->showPopup();
+        });
 }
 
 void ComboBoxDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const

@@ -99,30 +99,42 @@ void Table::buildModel(quint16 columns, quint16 rows)
         setColumnWidth(c, std::max<int>(0, column.width));
     }
     for (int r = 0; r < rows; ++r) {
-        for (int c = 0; c < columns; ++c) {
-            const TableColumn column = this->column(c);
-            QStandardItem *item = nullptr;
-            switch (column.type) {
-            case TableColumnRegName:
-            case TableColumnAnswer:
-            case TableColumnComment:
-                item = makeItem(column.defaultText, column.type != TableColumnComment);
-                break;
-            case TableColumnDelete:
-                item = new QStandardItem(QIcon(QStringLiteral(":/images/remove.png")), QString());
-                item->setSizeHint(QSize(250, -1));
-                item->setEditable(false);
-                break;
-            default:
-                item = makeItem(column.defaultText.isEmpty() ? formatTableDefault(column.format) : column.defaultText,
-                                column.type == TableColumnAddress);
-                break;
-            }
-            if (column.width == 0)
-                item->setEditable(false);
-            model->setItem(r, c, item);
-        }
+        for (int c = 0; c < columns; ++c)
+            model->setItem(r, c, defaultItem(c));
     }
+}
+
+QStandardItem *Table::defaultItem(int c) const
+{
+    const TableColumn column = this->column(c);
+    QStandardItem *item = nullptr;
+    switch (column.type) {
+    case TableColumnRegName:
+    case TableColumnAnswer:
+    case TableColumnComment:
+        item = makeItem(column.defaultText, column.type != TableColumnComment);
+        break;
+    case TableColumnDelete:
+        item = new QStandardItem(QIcon(QStringLiteral(":/images/remove.png")), QString());
+        item->setSizeHint(QSize(250, -1));
+        item->setEditable(false);
+        break;
+    default:
+        item = makeItem(column.defaultText.isEmpty() ? formatTableDefault(column.format) : column.defaultText,
+                        column.type == TableColumnAddress);
+        break;
+    }
+    if (column.width == 0)
+        item->setEditable(false);
+    return item;
+}
+
+void Table::insertDefaultRow(int row)
+{
+    QList<QStandardItem *> items;
+    for (int c = 0; c < m_model->columnCount(); ++c)
+        items << defaultItem(c);
+    m_model->insertRow(row, items);
 }
 
 bool Table::hasColumnOfType(int type) const
@@ -308,30 +320,46 @@ QString Table::storedValueText()
 void Table::loadRows(const QString &text)
 {
     QList<QStringList> rows = splitTableRows(text);
-    rows.erase(std::remove_if(rows.begin(), rows.end(),
-                              [](const QStringList &parts) { return parts.size() != 6 || parts.at(0).isEmpty(); }),
-               rows.end());
+    // Nothing after the last ";" is no row.
+    if (!rows.isEmpty() && rows.last() == QStringList{QString()})
+        rows.removeLast();
     if (rows.isEmpty())
         return;
-    // The rows the file needs are made in one step: one row at a time costs
-    // the view's header a pass over all its sections each.
-    const int first = m_loadAtCurrentRow ? m_currentRow : 0;
+    // Every saved row keeps its place: a row that is not taken still counts,
+    // so the rows after it land where they were saved. The rows the file
+    // needs are made in one step (one row at a time costs the view's header a
+    // pass over all its sections each); rows the load adds get the column
+    // defaults.
+    const int first = std::min(m_loadAtCurrentRow ? m_currentRow : 0, m_model->rowCount());
     const int count = rows.size();
-    if (m_insertMode && m_loadAtCurrentRow && first <= m_model->rowCount())
-        m_model->insertRows(first, count);
-    else if (first + count > m_model->rowCount())
-        m_model->setRowCount(first + count);
+    int addedAt = 0;
+    int added = 0;
+    if (m_insertMode && m_loadAtCurrentRow) {
+        addedAt = first;
+        added = count;
+    } else if (first + count > m_model->rowCount()) {
+        addedAt = m_model->rowCount();
+        added = first + count - addedAt;
+    }
+    if (added > 0)
+        m_model->insertRows(addedAt, added);
     // Then the cells, with the view told once: Qt 5's item model announces
     // every item it is given as a layout change, which the view answers with
     // a pass over all rows. The rows exist already, so nothing but cell data
     // changes while the model is silent.
     {
         const QSignalBlocker silent(m_model);
+        for (int r = addedAt; r < addedAt + added; ++r) {
+            for (int c = 0; c < m_model->columnCount(); ++c)
+                m_model->setItem(r, c, defaultItem(c));
+        }
         fillRows(rows, first);
     }
-    if (m_model->columnCount() > 0)
-        emit m_model->dataChanged(m_model->index(first, 0),
-                                  m_model->index(first + count - 1, m_model->columnCount() - 1));
+    if (m_model->columnCount() > 0) {
+        const int top = added > 0 ? std::min(first, addedAt) : first;
+        const int bottom = std::max(first + count, addedAt + added) - 1;
+        emit m_model->dataChanged(m_model->index(top, 0), m_model->index(bottom, m_model->columnCount() - 1));
+    }
 }
 
 void Table::fillRows(const QList<QStringList> &rows, int first)
@@ -340,17 +368,23 @@ void Table::fillRows(const QList<QStringList> &rows, int first)
                                 TableColumnValue, TableColumnDelay, TableColumnComment};
     for (int i = 0; i < rows.size(); ++i) {
         const QStringList &parts = rows.at(i);
+        if (parts.size() != 6)
+            continue;
         const int row = first + i;
+        // A row without a register name (an unused row) comes back as it
+        // was saved; only rows with a register get their tool tips.
+        const bool named = !parts.at(0).isEmpty();
         for (int k = 0; k < 6; ++k) {
             const int c = columnOfType(types[k]);
             if (c < 0)
                 continue;
             QStandardItem *item = makeItem(parts.at(k), isReadOnlyType(c));
-            if (types[k] == TableColumnRegName)
+            if (named && types[k] == TableColumnRegName)
                 item->setToolTip(registerDescription(parts.at(k)));
             putItem(row, c, item);
         }
-        refreshFieldToolTip(row);
+        if (named)
+            refreshFieldToolTip(row);
     }
 }
 

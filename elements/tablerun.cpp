@@ -191,7 +191,7 @@ void Table::runRows()
 
             const TykPackResult packed = packTykValues(m_sendText, lookup);
             for (const QString &text : packed.unconvertible)
-                reportSendUsbConversionError(text);
+                reportTableSendConversionError(text);
             TykLink *link = services ? services->tableTykLink(false) : nullptr;
             if (link && !link->transfer(packed.bytes)) {
                 link->connectAdapter();

@@ -67,7 +67,7 @@ void Table::recordLine(const QString &line)
 {
     ElementHost *panel = host();
     if (panel && panel->isRecording())
-        panel->recordScriptLine(line, line + QStringLiteral("<br>"));
+        panel->recordScriptLine(line, line); // the recorder ends the console line
 }
 
 void Table::onTableClicked(const QModelIndex &index)

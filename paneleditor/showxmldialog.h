@@ -10,7 +10,9 @@
 
 #include <functional>
 
+class ButtonGroup;
 class Container;
+class QRadioButton;
 class QMenu;
 class QStandardItem;
 class QStandardItemModel;
@@ -106,8 +108,12 @@ public:
     // The new element's name: the base name of the code, "_" and the first
     // number from 0 to 9999 that no registered define has.
     QString defaultDefineName(int typeCode) const;
-    // Creates an element of the code in parent at pos and registers it.
-    QWidget *createElementByType(Container *parent, int typeCode, int pos);
+    // Creates an element of the code in parent at pos and registers it. A
+    // radio button joins radioGroup when one is given, else starts a group.
+    QWidget *createElementByType(Container *parent, int typeCode, int pos, ButtonGroup *radioGroup = nullptr);
+    // A new radio button with text in container at pos (-1 appends), added
+    // to group under the next number no button of the group has as value.
+    static QRadioButton *addRadioToGroup(ButtonGroup *group, Container *container, const QString &text, int pos);
     // Adds an element of the code at the tree's current item: inside a
     // container, else beside the current element.
     void addElement(int typeCode);
@@ -194,6 +200,9 @@ private:
     void setLabel(QWidget *element, const QString &value);
     void setRange(QWidget *element, const QString &value);
     void setFormula(QWidget *element, const QString &value);
+    // The widgets new in target since before, moved to pos (-1: where they
+    // are) and given their tree items; the first of them, or null.
+    QWidget *placePasted(QWidget *target, const QModelIndex &targetIndex, int pos, const QList<QObject *> &before);
     // The drop indicator positions of the view, as it numbers them.
     enum { DropOnItem = 0, DropAboveItem = 1, DropBelowItem = 2, DropOnViewport = 3 };
     void handleDrop(QDropEvent *event, int position);

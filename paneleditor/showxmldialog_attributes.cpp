@@ -11,6 +11,7 @@
 #include "doublespinbox.h"
 #include "errorreporter.h"
 #include "expression.h"
+#include "expressionrename.h"
 #include "gridwidget.h"
 #include "knob.h"
 #include "led.h"
@@ -57,6 +58,28 @@ void recordAttribute(QObject *element, const QString &attribute, const QString &
     else
         record.set(attribute, value);
     PanelXmlRecord::setRecord(element, record);
+}
+
+// Whether a formula operand names the define: the define itself, or the
+// define with a ".keyword" suffix, the way the panel files formula readers.
+bool operandNames(const QString &operand, const QString &define)
+{
+    if (operand == define)
+        return true;
+    if (!operand.startsWith(define + QLatin1Char('.')))
+        return false;
+    QString stripped = operand;
+    stripKeywordSuffix(stripped, keywordSuffixIndexOf(operand));
+    return stripped == define;
+}
+
+// The formula with every operand that names oldName naming newName; numbers,
+// text literals and other names stay as written.
+QString renameFormulaOperand(const QString &formula, const QString &oldName, const QString &newName)
+{
+    return renameExpressionOperands(formula, [&oldName, &newName](const QString &operand) {
+        return operandNames(operand, oldName) ? newName + operand.mid(oldName.size()) : operand;
+    });
 }
 
 // "true"/"false" in any letter case as "1"/"0"; any other text as it is.
@@ -414,22 +437,40 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
 void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
 {
     const QString old = element->objectName();
-    if (value == old)
+    if (value == old || !m_panel)
         return;
-    // A name in use stays with its element; a name formulas read stays too.
-    const bool plain = !value.isEmpty() && !value.contains(QLatin1Char('.')) && !value.contains(QLatin1Char(' '))
-        && !old.contains(QLatin1Char('.'));
-    if (!m_panel || !plain || m_panel->elementExists(value) || m_panel->variablesByName.contains(value)
-        || m_panel->feedsFormula(old) || !m_panel->renameDefine(old, value)) {
-        reportError(tr("The define %1 cannot be used: the name is empty, taken or read by a formula.").arg(value));
+    // A name in use stays with its element or variable; an empty one would
+    // leave the element without a define.
+    if (value.isEmpty()) {
+        reportError(tr("The define of %1 cannot be empty.").arg(old));
         return;
     }
+    if (m_panel->elementExists(value) || m_panel->variablesByName.contains(value)) {
+        reportError(tr("The define %1 cannot be used: the name is in use.").arg(value));
+        return;
+    }
+    // An element without a define entry (a text, a container) only changes
+    // its name.
+    m_panel->renameDefine(old, value);
     element->setObjectName(value);
     // The header entry follows the define.
     if (m_panel->moduleTable.contains(old))
         m_panel->moduleTable.insert(value, m_panel->moduleTable.take(old));
     m_panel->elementNames.replaceInStrings(
         QRegularExpression(QStringLiteral("^%1$").arg(QRegularExpression::escape(old))), value);
+    // Formulas that read the old name read the new one, live and when saved.
+    const QList<MathLabel *> readers = m_panel->mathLabelsByDefine.value(old);
+    for (MathLabel *label : readers) {
+        if (!label || label == element)
+            continue;
+        const QString formula =
+            renameFormulaOperand(label->elementProperty("expression").toString(), old, value);
+        setFormula(label, formula);
+        if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(label)))
+            item->setToolTip(formula);
+    }
+    if (m_panel->mathLabelsByDefine.value(old).isEmpty())
+        m_panel->mathLabelsByDefine.remove(old);
     if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(element))) {
         if (item->text() == old)
             item->setText(value);

@@ -5,12 +5,14 @@
 #include "showxmldialog.h"
 
 #include "activeelement.h"
+#include "buttongroup.h"
 #include "container.h"
 #include "panel.h"
 #include "panelxmlreader.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
 
+#include <QRadioButton>
 #include <QStandardItemModel>
 #include <QTabWidget>
 #include <QTreeView>
@@ -82,6 +84,16 @@ static QStringList definesOf(const QByteArray &fragment)
     return defines;
 }
 
+// The container an element sits in: the nearest container among its parents.
+static Container *containerOf(QWidget *element)
+{
+    for (QWidget *up = element ? element->parentWidget() : nullptr; up; up = up->parentWidget()) {
+        if (auto *container = dynamic_cast<Container *>(up))
+            return container;
+    }
+    return nullptr;
+}
+
 static QList<QObject *> currentChildren(QWidget *container)
 {
     QList<QObject *> children = container->children();
@@ -118,6 +130,20 @@ QWidget *ShowXMLDialog::pasteElement()
     auto *container = dynamic_cast<Container *>(target);
     if (!target || !container)
         return nullptr;
+
+    // A radio button pasted where its group's buttons are joins the group
+    // (a group is saved as one element of the container that holds it).
+    auto *sourceButton = qobject_cast<QRadioButton *>(m_copied.data());
+    auto *sourceGroup = sourceButton ? qobject_cast<ButtonGroup *>(sourceButton->group()) : nullptr;
+    if (sourceGroup && containerOf(sourceButton) == container) {
+        const QList<QObject *> before = currentChildren(target);
+        QRadioButton *button = addRadioToGroup(sourceGroup, container, sourceButton->text(), -1);
+        if (button)
+            button->setObjectName(sourceButton->objectName() + QStringLiteral("_Copy")
+                                  + QString::number(m_pasteCount));
+        ++m_pasteCount;
+        return placePasted(target, targetIndex, pos, before);
+    }
 
     // The copy is taken now, before anything is added: a container pasted
     // into itself copies what it held before the paste.
@@ -175,7 +201,13 @@ QWidget *ShowXMLDialog::pasteElement()
     if (m_services.startPolling)
         m_services.startPolling();
     ++m_pasteCount;
+    return placePasted(target, targetIndex, pos, before);
+}
 
+QWidget *ShowXMLDialog::placePasted(QWidget *target, const QModelIndex &targetIndex, int pos,
+                                    const QList<QObject *> &before)
+{
+    auto *container = dynamic_cast<Container *>(target);
     QWidget *pasted = nullptr;
     const QList<QObject *> after = currentChildren(target);
     QStandardItem *parentItem = m_treeModel->itemFromIndex(targetIndex);

@@ -125,10 +125,39 @@ QString ShowXMLDialog::defaultDefineName(int typeCode) const
     return candidate;
 }
 
-QWidget *ShowXMLDialog::createElementByType(Container *parent, int typeCode, int pos)
+QRadioButton *ShowXMLDialog::addRadioToGroup(ButtonGroup *group, Container *container, const QString &text,
+                                              int pos)
+{
+    if (!group || !container)
+        return nullptr;
+    QRadioButton *button = container->createRadioButton(text, pos);
+    if (!button)
+        return nullptr;
+    const QList<QAbstractButton *> members = group->buttons();
+    QString value;
+    for (int number = int(members.size());; ++number) {
+        value = QString::number(number);
+        const bool used = std::any_of(members.cbegin(), members.cend(), [&value](const QAbstractButton *member) {
+            return member->property("userData").toString() == value;
+        });
+        if (!used)
+            break;
+    }
+    group->addRadioButton(button, text, value);
+    PanelXmlRecord::Element record;
+    record.name = QStringLiteral("radiobutton");
+    record.set(QStringLiteral("label"), text);
+    record.set(QStringLiteral("value"), value);
+    PanelXmlRecord::setRecord(button, record);
+    return button;
+}
+
+QWidget *ShowXMLDialog::createElementByType(Container *parent, int typeCode, int pos, ButtonGroup *radioGroup)
 {
     if (!parent || typeCode < 0 || typeCode >= TypeCodeCount)
         return nullptr;
+    if (typeCode == Radio && radioGroup)
+        return addRadioToGroup(radioGroup, parent, QLatin1String(typeRows[typeCode].text), pos);
     const QString name = defaultDefineName(typeCode);
     const QString text = QLatin1String(typeRows[typeCode].text);
     QWidget *widget = nullptr;
@@ -230,7 +259,10 @@ void ShowXMLDialog::addElement(int typeCode)
                                                     qobject_cast<QWidget *>(object));
         if (layoutPosition >= 0)
             position = layoutPosition;
-        created = createElementByType(parentContainer, typeCode, position);
+        // A radio button added beside a button of a group joins that group.
+        auto *button = qobject_cast<QRadioButton *>(object);
+        ButtonGroup *group = button ? qobject_cast<ButtonGroup *>(button->group()) : nullptr;
+        created = createElementByType(parentContainer, typeCode, position, group);
         createdItem = buildEditorTree(created, m_treeModel->itemFromIndex(parentIndex), current.row());
     }
     if (!created)

@@ -107,6 +107,13 @@ static void applyLiveValues(QObject *object, Element &element)
         else
             element.set(QLatin1String(common.attribute), text);
     }
+    // The formula as the label reads it now (the editor changes it, for one
+    // when a define it reads is renamed).
+    if (element.name == QLatin1String("math")) {
+        const QString formula = object->property("expression").toString();
+        if (!formula.isEmpty())
+            element.set(QStringLiteral("formula"), formula);
+    }
 }
 
 PanelXmlWriter::PanelXmlWriter(Panel *panel, QWidget *rootWidget)

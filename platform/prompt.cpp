@@ -19,6 +19,13 @@ static std::function<void(const QString &)> &logSink()
     return sink;
 }
 
+QStringList Prompt::openFileNames(QWidget *parent, const QString &caption, const QString &dir,
+                                  const QString &filter, const QString &)
+{
+    const QString file = openFileName(parent, caption, dir, filter);
+    return file.isEmpty() ? QStringList() : QStringList{file};
+}
+
 Prompt &Prompt::instance()
 {
     if (!currentPrompt()) {
@@ -96,6 +103,17 @@ QString GuiPrompt::saveFileName(QWidget *parent, const QString &caption, const Q
                                 const QString &filter)
 {
     return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+QStringList GuiPrompt::openFileNames(QWidget *parent, const QString &caption, const QString &dir,
+                                     const QString &filter, const QString &acceptLabel)
+{
+    QFileDialog dialog(parent, caption, dir, filter);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setLabelText(QFileDialog::Accept, acceptLabel);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles();
 }
 
 QString GuiPrompt::existingDirectory(QWidget *parent, const QString &caption, const QString &dir)
@@ -211,6 +229,12 @@ QString NonInteractivePrompt::saveFileName(QWidget *, const QString &caption, co
                                            const QString &filter)
 {
     return textAnswer(caption, dir + QLatin1Char(' ') + filter);
+}
+
+QStringList NonInteractivePrompt::openFileNames(QWidget *, const QString &caption, const QString &dir,
+                                                const QString &filter, const QString &)
+{
+    return textAnswer(caption, dir + QLatin1Char(' ') + filter).split(QLatin1Char('|'), Qt::SkipEmptyParts);
 }
 
 QString NonInteractivePrompt::existingDirectory(QWidget *, const QString &caption,

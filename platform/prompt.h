@@ -47,6 +47,11 @@ public:
                                  const QString &dir, const QString &filter) = 0;
     virtual QString saveFileName(QWidget *parent, const QString &caption,
                                  const QString &dir, const QString &filter) = 0;
+    // Several existing files in one dialog whose accept button reads
+    // acceptLabel; empty when the user cancelled. A prompt without a form of
+    // its own asks for one file.
+    virtual QStringList openFileNames(QWidget *parent, const QString &caption, const QString &dir,
+                                      const QString &filter, const QString &acceptLabel);
     virtual QString existingDirectory(QWidget *parent, const QString &caption,
                                       const QString &dir) = 0;
     // Returns the chosen item; ok is false when the user cancelled.
@@ -80,6 +85,8 @@ public:
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
+    QStringList openFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                              const QString &acceptLabel) override;
     QString existingDirectory(QWidget *parent, const QString &caption, const QString &dir) override;
     QString item(QWidget *parent, const QString &title, const QString &label,
                  const QStringList &items, int current, bool *ok) override;
@@ -91,7 +98,7 @@ private:
 // Answers come from QUILLMATE_PROMPT_ANSWERS (";"-separated, used in order):
 // for messages a button name ("yes", "no", "ok", "cancel", ...), optionally
 // followed by "+checked"; for file and item prompts the text itself, an empty
-// answer meaning cancel. Without a scripted answer a message takes its default
+// answer meaning cancel (several files in one answer are joined by "|"). Without a scripted answer a message takes its default
 // button (or its cancel/no/ok button) and every other prompt is cancelled.
 class NonInteractivePrompt final : public Prompt
 {
@@ -105,6 +112,8 @@ public:
                          const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &caption, const QString &dir,
                          const QString &filter) override;
+    QStringList openFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                              const QString &acceptLabel) override;
     QString existingDirectory(QWidget *parent, const QString &caption, const QString &dir) override;
     QString item(QWidget *parent, const QString &title, const QString &label,
                  const QStringList &items, int current, bool *ok) override;

@@ -80,18 +80,13 @@ bool saveTable(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &c
     return tableFileCommand(host, engine, call, QStringLiteral("SAVETABLE"));
 }
 
-// Script numbers reach the table only inside its rows and columns.
-bool withinTable(Table *table, const QString &name, const QString &member, int row, int column, bool checkColumn)
+// Script numbers reach the table only inside its rows.
+bool withinTable(Table *table, const QString &name, const QString &member, int row)
 {
     const QStandardItemModel *model = table->tableModel();
     const int rows = model ? model->rowCount() : 0;
-    const int columns = model ? model->columnCount() : 0;
     if (row < 0 || row >= rows) {
         reportIndexOutOfRange(name, member, row, 0, rows - 1);
-        return false;
-    }
-    if (checkColumn && (column < 0 || column >= columns)) {
-        reportIndexOutOfRange(name, member, column, 0, columns - 1);
         return false;
     }
     return true;
@@ -104,7 +99,7 @@ bool setTableLine(ScriptWindowHost *, ScriptEngine &engine, const ScriptCall &ca
     if (!table)
         return true;
     const int row = call.parameter(1).trimmed().toInt();
-    if (!withinTable(table, name, QStringLiteral("SetTableLine"), row, 0, false))
+    if (!withinTable(table, name, QStringLiteral("SetTableLine"), row))
         return true;
     QString message;
     if (!table->runScriptCommand(QStringLiteral("SETTABLELINE"), {QString::number(row)}, &message))
@@ -120,8 +115,14 @@ bool setTableValue(ScriptWindowHost *, ScriptEngine &engine, const ScriptCall &c
         return true;
     const int row = call.parameter(1).trimmed().toInt();
     const int column = call.parameter(2).trimmed().toInt();
-    if (!withinTable(table, name, QStringLiteral("SetTableValue"), row, column, true))
+    if (!withinTable(table, name, QStringLiteral("SetTableValue"), row))
         return true;
+    // The table reads the column as a column type (the recorded lines name
+    // the type), whatever place that column has in the model.
+    if (column < 0 || column > TableColumnMath) {
+        reportIndexOutOfRange(name, QStringLiteral("SetTableValue"), column, 0, TableColumnMath);
+        return true;
+    }
     QString message;
     if (!table->runScriptCommand(QStringLiteral("SETTABLEVALUE"),
                                  {QString::number(row), QString::number(column), call.parameter(3)}, &message))

@@ -78,7 +78,8 @@ bool sendTask(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &ca
     const quint16 c = headerNumber(call.parameter(3));
     const quint16 d = headerNumber(call.parameter(4));
     QString error;
-    if (!host->scriptSendTask(file, quint8(a), b != 0, quint8(c), d, &error))
+    // A task the window refused without a reason has been reported there.
+    if (!host->scriptSendTask(file, quint8(a), b != 0, quint8(c), d, &error) && !error.isEmpty())
         reportTargetError(engine, call, QStringLiteral("Task %1 not sent: %2").arg(file, error));
     return true;
 }

@@ -60,7 +60,9 @@ public:
     // ---- Target
     // The window's J-Link record, filled anew by each DOWNLOAD.
     virtual JLinkSettings &scriptJLinkSettings() = 0;
-    // Sends the task file to the Tyk adapter; false with *error when it failed.
+    // Sends the task file to the Tyk adapter; false with *error when it failed,
+    // false with an empty *error when the window has told the user itself (a
+    // panel that does not use the Tyk).
     virtual bool scriptSendTask(const QString &file, quint8 header1, bool flag, quint8 header3, quint16 word,
                                 QString *error) = 0;
     // The window's list of Intel HEX blocks; WRITEBSL appends to it.

@@ -102,6 +102,7 @@ void TestErrorReporter::messagesNoInputReachesYet()
         {"invalid ledb", [] { reportInvalidLedbValue("q"); }, "Invalid value in ledb: \"q\""},
         {"invalid recdata", [] { reportInvalidRecdataValue("z"); }, "Invalid value in recdata: \"z\""},
         {"send usb", [] { reportSendUsbConversionError("0xZZ"); }, "Send USB: Cannot convert \"0xZZ\""},
+        {"table send item", [] { reportTableSendConversionError("0xZZ"); }, "Send USB: Cannot convert '0xZZ'"},
         {"svd size", [] { reportSvdSizeError("P", "R", "F", 40); },
          "Out of size error while reading svd file: P.R.F Size=40"},
         {"bit range not supported", [&] { reportBitRangeNotSupported(&label, -1, -1); },

@@ -450,6 +450,18 @@ void TestProject::signFileReportsSuccessAndFailureApart()
     window->signFile();
     QCOMPARE(reports().mid(1), QStringList{"Cannot open file " + missing + ":\nNo such file or directory"});
 
+    // Several files from one dialog, in the order chosen: each failure on
+    // its own, the signed ones named together.
+    const QString second = dir->filePath("second.xml");
+    QVERIFY(writeBytes(second, lfText("panel.xml")));
+    env->installPrompt({good + "|" + missing + "|" + second});
+    window->signFile();
+    QVERIFY2(reports().value(0).startsWith("Sign XML File: "), qPrintable(reports().value(0)));
+    QCOMPARE(reports().mid(1), (QStringList{"Cannot open file " + missing + ":\nNo such file or directory",
+                                            "Successfully signed 2 files\n\n" + good + "\n" + second}));
+    QVERIFY(readBytes(second).contains("<checksum>"));
+    QVERIFY(!readBytes(second).contains(QByteArray(64, '0')));
+
     // A write that fails leaves the file as it was and is no success.
     const QString big = dir->filePath("big.xml");
     QByteArray text = lfText("panel.xml");

@@ -3,6 +3,7 @@
 // A fixed seed keeps every run the same; the counts keep it to a few seconds.
 
 #include "expression.h"
+#include "expressionrename.h"
 #include "numberliteral.h"
 
 #include <QRandomGenerator>
@@ -324,6 +325,7 @@ private slots:
     void postfixListsSurviveRandomTokens();
     void wellFormedFormulasMatchDirectEvaluation();
     void operatorsSurviveExtremeOperands();
+    void renamedOperandsRoundTrip();
 };
 
 void FuzzExpressions::literalsSurviveRandomText()
@@ -450,6 +452,32 @@ void FuzzExpressions::operatorsSurviveExtremeOperands()
             QVERIFY(value > -2147483648.0 && value < 2147483648.0 && value == std::trunc(value));
         if (op == QLatin1String("<<") || op == QLatin1String(">>"))
             QVERIFY(value >= 0 && value <= 1.8446744073709552e19);
+    }
+}
+
+// Renaming every operand and back gives the formula again, and a rename that
+// changes nothing changes no character, whatever the text.
+void FuzzExpressions::renamedOperandsRoundTrip()
+{
+    Fuzzer fuzzer(0x5eed0171);
+    QStringList seeds;
+    for (const char *seed : formulaSeeds)
+        seeds.append(QString::fromUtf8(seed));
+    const auto same = [](const QString &operand) { return operand; };
+    const auto marked = [](const QString &operand) { return QStringLiteral("\u00a7") + operand; };
+    const auto unmarked = [](const QString &operand) {
+        return operand.startsWith(QChar(0xa7)) ? operand.mid(1) : operand;
+    };
+    for (int i = 0; i < 40000; ++i) {
+        QString formula = fuzzer.chance(50) ? fuzzer.mutate(seeds.at(fuzzer.below(seeds.size())))
+                                            : fuzzer.randomText(40);
+        formula.remove(QChar(0xa7));
+        QCOMPARE(renameExpressionOperands(formula, same), formula);
+        QCOMPARE(renameExpressionOperands(renameExpressionOperands(formula, marked), unmarked), formula);
+    }
+    for (const char *piece : {"[", "\"", ".+", "a.", "-"}) {
+        const QString formula = QString::fromUtf8(piece).repeated(5000) + QStringLiteral("x");
+        QCOMPARE(renameExpressionOperands(formula, same), formula);
     }
 }
 

@@ -1,4 +1,5 @@
 #include "expression.h"
+#include "expressionrename.h"
 
 #include <QtTest>
 
@@ -71,6 +72,8 @@ private slots:
     void randInFormulaDrawsFromGenerator();
     void textComparisonHasThreeEntryPostfix_data();
     void textComparisonHasThreeEntryPostfix();
+    void renamesOperandsAsWritten_data();
+    void renamesOperandsAsWritten();
 };
 
 void TestExpression::tokenizes_data()
@@ -532,4 +535,29 @@ void TestExpression::textComparisonHasThreeEntryPostfix()
 }
 
 QTEST_APPLESS_MAIN(TestExpression)
+void TestExpression::renamesOperandsAsWritten_data()
+{
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<QString>("renamed"); // every operand IN renamed INPUT
+    QTest::newRow("operand") << "IN*2" << "INPUT*2";
+    QTest::newRow("blanks kept") << " IN + 1" << " INPUT + 1";
+    QTest::newRow("unary minus") << "-IN" << "-INPUT";
+    QTest::newRow("longer and dotted names") << "INX+A.IN+IN" << "INX+A.IN+INPUT";
+    QTest::newRow("before a dot operator") << "IN.+1" << "INPUT.+1";
+    QTest::newRow("text literal") << "IN==\"IN\"" << "INPUT==\"IN\"";
+    QTest::newRow("index stays with its name") << "T[IN]+IN" << "T[IN]+INPUT";
+    QTest::newRow("function") << "sin(IN)" << "sin(INPUT)";
+    QTest::newRow("numbers") << "0x1F+1.5" << "0x1F+1.5";
+}
+
+void TestExpression::renamesOperandsAsWritten()
+{
+    QFETCH(QString, formula);
+    QFETCH(QString, renamed);
+    const auto rename = [](const QString &operand) {
+        return operand == QLatin1String("IN") ? QStringLiteral("INPUT") : operand;
+    };
+    QCOMPARE(renameExpressionOperands(formula, rename), renamed);
+}
+
 #include "tst_expression.moc"

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPointer>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -439,6 +440,18 @@ void TestRegisterView::comboBoxEditor()
     delegate->setModelData(box, view->tableModel(), src);
     QCOMPARE(cellText(2), QStringLiteral("C (0b101)"));
     QCOMPARE(view->registerValue(), quint64(5));
+
+    // Opened by the view, the editor shows its list at once.
+    view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view));
+    const QModelIndex cell = view->tableModel()->index(0, 2);
+    view->setCurrentIndex(cell);
+    view->edit(cell);
+    QPointer<QComboBox> opened = view->findChild<QComboBox *>();
+    QVERIFY(opened);
+    QTRY_VERIFY(opened && opened->view()->isVisible());
+    QCOMPARE(opened->count(), 3);
+    opened->hidePopup();
 
     // A read-only field lists its values, every one disabled.
     auto *readOnly = dynamic_cast<ComboBoxDelegate *>(view->itemDelegateForColumn(1));

@@ -225,9 +225,18 @@ void TestTable::loadValueSkipsBrokenRows()
 {
     auto table = typeOrderTable();
     table->loadValue(QStringLiteral("M.R,1,2;,0x20,1,0x5,10,;M.A,1,2,3,4,5,6;M.B,1,2,3,4,c;"));
-    // Only the last row has six parts and a register name: it goes to row 0.
-    QCOMPARE(table->cellText(0, 0), QStringLiteral("M.B"));
+    // Broken rows are not taken but keep their places: M.B stays the fourth
+    // row, and the unused row without a register comes back as saved.
+    QCOMPARE(table->tableModel()->rowCount(), 4);
+    QCOMPARE(table->cellText(0, 0), QString());
+    QCOMPARE(table->cellText(0, 1), QStringLiteral("0x00"));
     QCOMPARE(table->cellText(1, 0), QString());
+    QCOMPARE(table->cellText(1, 3), QStringLiteral("0x5"));
+    QCOMPARE(table->cellText(2, 0), QString());
+    QCOMPARE(table->cellText(3, 0), QStringLiteral("M.B"));
+    QCOMPARE(table->cellText(3, 6), QStringLiteral("c"));
+    // A row the load adds starts with the cells of a new row.
+    QCOMPARE(table->cellText(2, 2), QStringLiteral("0"));
 }
 
 void TestTable::commands_data()
@@ -392,6 +401,8 @@ void TestTable::clicksAndEditsAreRecorded()
     // The delegate closes its editor from the event loop.
     QTRY_COMPARE(host.recordedLines.last(), QStringLiteral("SetTableValue(SEQ, 0, 3, 255)"));
     QCOMPARE(table->cellText(0, 3), QStringLiteral("0xFF"));
+    // The console shows the lines as recorded; the recorder ends them itself.
+    QCOMPARE(host.consoleLines, host.recordedLines);
 
     // A comment keeps the typed text.
     const QModelIndex comment = table->tableModel()->index(0, 6);

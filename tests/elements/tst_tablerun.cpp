@@ -155,20 +155,24 @@ void TestTableRun::sendListItems_data()
 {
     QTest::addColumn<QString>("item");
     QTest::addColumn<QString>("bytes"); // hexadecimal
-    QTest::newRow("hex without count") << "0x1234" << "34";
-    QTest::newRow("hex, count 2") << "2:0x1234" << "1234";
-    QTest::newRow("hex, count -2") << "-2:0x1234" << "3412";
+    QTest::addColumn<QString>("error"); // what the user is told; empty: nothing
+    QTest::newRow("hex without count") << "0x1234" << "34" << "";
+    QTest::newRow("hex, count 2") << "2:0x1234" << "1234" << "";
+    QTest::newRow("hex, count -2") << "-2:0x1234" << "3412" << "";
     // A decimal value honours its count as a sendUSB list does.
-    QTest::newRow("decimal, count 2") << "2:18" << "0012";
-    QTest::newRow("decimal 300, count 4") << "4:300" << "0000012c";
-    QTest::newRow("binary") << "0b101" << "05";
-    QTest::newRow("variable") << "2:$VALUE$" << "0009";
+    QTest::newRow("decimal, count 2") << "2:18" << "0012" << "";
+    QTest::newRow("decimal 300, count 4") << "4:300" << "0000012c" << "";
+    QTest::newRow("binary") << "0b101" << "05" << "";
+    QTest::newRow("variable") << "2:$VALUE$" << "0009" << "";
+    // An item that is no value is told and sends nothing; the row still goes.
+    QTest::newRow("no value") << "0x01;NOSUCH" << "01" << "Send USB: Cannot convert 'NOSUCH'";
 }
 
 void TestTableRun::sendListItems()
 {
     QFETCH(QString, item);
     QFETCH(QString, bytes);
+    QFETCH(QString, error);
     auto table = makeTable(item, QStringLiteral("%02X"));
     table->loadValue(QStringLiteral("M.R,0x20,1,9,0,;"));
     QByteArray received;
@@ -181,6 +185,10 @@ void TestTableRun::sendListItems()
     m_peer->join();
     QCOMPARE(QString::fromLatin1(received.toHex()), bytes);
     QCOMPARE(table->cellText(0, 5), QStringLiteral("01 "));
+    if (error.isEmpty())
+        QVERIFY2(!consoleText().contains(QLatin1String("Cannot convert")), qPrintable(consoleText()));
+    else
+        QVERIFY2(consoleText().contains(error), qPrintable(consoleText()));
 }
 
 void TestTableRun::peerThatNeverAnswersStopsTheRun()

@@ -2,6 +2,7 @@
 // copying and pasting elements, the file properties and saving, each checked
 // through the panel's registries and through the panel saved and read again.
 #include "activeelement.h"
+#include "buttongroup.h"
 #include "checkbox.h"
 #include "dataclass.h"
 #include "errorreporter.h"
@@ -16,6 +17,7 @@
 #include "testenvironment.h"
 #include "xmlpropertiesdialog.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -43,6 +45,7 @@ private slots:
     void movesKeepPanelAndTreeTogether();
     void pastedCopiesAreIndependentAndUnique();
     void pastingAContainerIntoItselfCopiesItOnce();
+    void radioButtonsGrowTheirGroup();
     void variablesAddedAndRemoved();
     void propertiesDialogStoresWhatChanged();
     void failedSaveKeepsTheOldFile();
@@ -370,6 +373,62 @@ void TestShowXmlDialog::pastingAContainerIntoItselfCopiesItOnce()
     QCOMPARE(pasted->findChildren<CheckBox *>().size(), 1);
 }
 
+// A radio button pasted or added beside a button of a group joins that group
+// under the next free number; the grown group is saved and read again whole.
+void TestShowXmlDialog::radioButtonsGrowTheirGroup()
+{
+    QVERIFY(load(QStringLiteral(R"(<verticalcontainer>
+<header file="edit.h">
+<radio define="MODE" default="0">
+  <radiobutton label="Off" value="0"/>
+  <radiobutton label="On" value="1"/>
+</radio>
+<checkbox define="CB" label="Check"/>
+</header>
+</verticalcontainer>)")));
+    auto editor = makeEditor();
+    Panel *panel = window->panel();
+    auto *group = qobject_cast<ButtonGroup *>(objectOf(panel->getActiveElement("MODE")));
+    QVERIFY(group);
+    QAbstractButton *on = group->button(1);
+    QWidget *container = on->parentWidget();
+
+    editor->treeView()->setCurrentIndex(editor->indexOf(on));
+    editor->copy();
+    editor->treeView()->setCurrentIndex(editor->indexOf(on));
+    QWidget *first = editor->pasteElement();
+    QVERIFY(first);
+    editor->treeView()->setCurrentIndex(editor->indexOf(first));
+    QWidget *second = editor->pasteElement();
+    QVERIFY(second);
+    QCOMPARE(group->buttons().size(), 4);
+    QCOMPARE(group->id(qobject_cast<QAbstractButton *>(first)), 2);
+    QCOMPARE(group->id(qobject_cast<QAbstractButton *>(second)), 3);
+    QCOMPARE(first->property("userData").toString(), QStringLiteral("2"));
+    QCOMPARE(static_cast<QAbstractButton *>(first)->text(), QStringLiteral("On"));
+    QCOMPARE(ShowXMLDialog::indexInContainer(container, first), ShowXMLDialog::indexInContainer(container, on) + 1);
+
+    // "Add Radio" beside a button of the group grows it too.
+    editor->treeView()->setCurrentIndex(editor->indexOf(on));
+    editor->addRadio();
+    QCOMPARE(group->buttons().size(), 5);
+    QCOMPARE(group->button(4)->property("userData").toString(), QStringLiteral("4"));
+    QCOMPARE(group->button(4)->parentWidget(), container);
+    // Added to a container, a radio button starts a group of its own.
+    editor->treeView()->setCurrentIndex(editor->treeModel()->item(0)->index());
+    editor->addRadio();
+    QCOMPARE(group->buttons().size(), 5);
+
+    QVERIFY(saveAndReopen(*editor));
+    group = qobject_cast<ButtonGroup *>(objectOf(panel->getActiveElement("MODE")));
+    QVERIFY(group);
+    QCOMPARE(group->buttons().size(), 5);
+    for (int id = 0; id < 5; ++id)
+        QCOMPARE(group->button(id)->property("userData").toString(), QString::number(id));
+    QVERIFY(panel->setElementByDefine("MODE", "3"));
+    QVERIFY(group->button(3)->isChecked());
+}
+
 void TestShowXmlDialog::variablesAddedAndRemoved()
 {
     auto editor = makeEditor();
@@ -478,10 +537,16 @@ void TestShowXmlDialog::defineEditsRenameOrAreRefused()
     edit("Define", "SPEED");
     QVERIFY(!panel->getActiveElement("SP"));
     QCOMPARE(objectOf(panel->getActiveElement("SPEED"))->objectName(), QStringLiteral("SPEED"));
-    // IN is read by formulas: it keeps its name.
+    // IN is read by two formulas: they read INPUT from now on, live and saved.
     editor->on_clicked(select(*editor, "IN"));
     edit("Define", "INPUT");
-    QVERIFY(panel->getActiveElement("IN"));
+    QVERIFY(!panel->getActiveElement("IN"));
+    QVERIFY(panel->getActiveElement("INPUT"));
+    QCOMPARE(objectOf(panel->getActiveElement("M"))->property("expression").toString(), QStringLiteral("INPUT*2"));
+    QVERIFY(!panel->feedsFormula("IN"));
+    QVERIFY(panel->feedsFormula("INPUT"));
+    panel->getActiveElement("INPUT")->setValue(QStringLiteral("21"), KeywordValue);
+    QCOMPARE(panel->getActiveElement("M")->value(KeywordValue, 0).trimmed(), QStringLiteral("42"));
     // A common property edit reaches the saved panel.
     editor->on_clicked(select(*editor, "SPEED"));
     edit("default", "6");
@@ -496,6 +561,18 @@ void TestShowXmlDialog::defineEditsRenameOrAreRefused()
     const QByteArray text = header.readAll();
     QVERIFY(text.contains("#define SPEED "));
     QVERIFY(!text.contains("#define SP "));
+    panel->getActiveElement("INPUT")->setValue(QStringLiteral("5"), KeywordValue);
+    QCOMPARE(panel->getActiveElement("M")->value(KeywordValue, 0).trimmed(), QStringLiteral("10"));
+    QCOMPARE(objectOf(panel->getActiveElement("HID"))->property("expression").toString(),
+             QStringLiteral("INPUT+1"));
+
+    // A register path is a name like any other; an empty one is refused.
+    editor = makeEditor();
+    editor->on_clicked(select(*editor, "SPEED"));
+    edit("Define", "GPIO.CR.SPEED");
+    QVERIFY(panel->getActiveElement("GPIO.CR.SPEED"));
+    edit("Define", "");
+    QVERIFY(panel->getActiveElement("GPIO.CR.SPEED"));
 }
 
 void TestShowXmlDialog::clickIntoThePanelSelectsTheElement()

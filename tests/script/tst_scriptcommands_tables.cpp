@@ -16,6 +16,7 @@ private slots:
     void cleanup();
     void cellsAndLinesWithinTheTable_data();
     void cellsAndLinesWithinTheTable();
+    void valueColumnIsFoundByItsType();
     void saveAndLoadThroughTheScriptsDirectory();
     void otherClassesOfTheSameNameArePassedOver();
     void registerViewTakesValueAndSource();
@@ -64,9 +65,10 @@ void TstScriptCommandsTables::cellsAndLinesWithinTheTable_data()
         << "Index for REG_SEQUENCE.SetTableValue (8) is out of allowed range: 0..7";
     QTest::newRow("negative row") << "SETTABLEVALUE(REG_SEQUENCE, -1, 3, 1)" << 0 << "0x00000000"
                                   << "Index for REG_SEQUENCE.SetTableValue (-1) is out of allowed range: 0..7";
-    QTest::newRow("column beyond the table")
-        << "SETTABLEVALUE(REG_SEQUENCE, 1, 40, 1)" << 1 << "0x00000000"
-        << "Index for REG_SEQUENCE.SetTableValue (40) is out of allowed range: 0..9";
+    // The column is a column type: 0 to 8, whatever the table's width.
+    QTest::newRow("column beyond the types")
+        << "SETTABLEVALUE(REG_SEQUENCE, 1, 9, 1)" << 1 << "0x00000000"
+        << "Index for REG_SEQUENCE.SetTableValue (9) is out of allowed range: 0..8";
     QTest::newRow("line beyond the table") << "SETTABLELINE(REG_SEQUENCE, 70000)" << 0 << "0x00000000"
                                            << "Index for REG_SEQUENCE.SetTableLine (70000) is out of allowed "
                                               "range: 0..7";
@@ -91,6 +93,26 @@ void TstScriptCommandsTables::cellsAndLinesWithinTheTable()
 
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTABLELINE(REG_SEQUENCE, 5)"), 2));
     QCOMPARE(int(table()->currentRowIndex()), 5);
+}
+
+// A table narrower than the type numbers: its value column is model column
+// 2, and SETTABLEVALUE names it by the value type 3, as recorded lines do.
+void TstScriptCommandsTables::valueColumnIsFoundByItsType()
+{
+    QVERIFY(f->load(QStringLiteral("<verticalcontainer><table define=\"NARROW\" numrows=\"2\">"
+                                   "<column type=\"regname\" label=\"Register\"/>"
+                                   "<column type=\"comment\" label=\"Comment\"/>"
+                                   "<column type=\"value\" label=\"Value\"/>"
+                                   "</table></verticalcontainer>")));
+    f->clearErrors();
+    auto *narrow = f->widget<Table>(QStringLiteral("NARROW"));
+    QVERIFY(narrow);
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTABLEVALUE(NARROW, 1, 3, 0x10)"), 1));
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTABLEVALUE(NARROW, 1, 6, note)"), 2));
+    QCOMPARE(narrow->cellText(1, 2), QStringLiteral("0x10"));
+    QCOMPARE(narrow->cellText(1, 1), QStringLiteral("note"));
+    const QString reports = f->errors().join(QLatin1Char('\n'));
+    QVERIFY2(reports.isEmpty(), qPrintable(reports));
 }
 
 void TstScriptCommandsTables::saveAndLoadThroughTheScriptsDirectory()

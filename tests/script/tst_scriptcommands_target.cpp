@@ -9,6 +9,7 @@
 #include "tyklink.h"
 #include "tyktransport.h"
 
+#include <QTextBrowser>
 #include <QtTest>
 
 namespace {
@@ -58,6 +59,7 @@ private slots:
     void writeBslReadsObjcopyOutput();
     void writeBslReportsBadLines();
     void sendTaskNarrowsItsHeader();
+    void tykLinkOfTheOtherCommands();
 
 private:
     QStringList simulatorLog() const;
@@ -236,6 +238,37 @@ void TstScriptCommandsTarget::sendTaskNarrowsItsHeader()
     // A transfer the adapter does not acknowledge is reported; the run goes on.
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SENDTASK(%1, 1, 0, 1, 1)").arg(path), 2));
     QVERIFY(f->consoleLines().join(QString()).contains(QLatin1String("not sent")));
+}
+
+// SETTYKLOGGING that makes the link gives it the console (log mode bit 0);
+// SENDTASK on a panel whose port is no Tyk says so and sends nothing.
+void TstScriptCommandsTarget::tykLinkOfTheOtherCommands()
+{
+    QVERIFY(!f->window->tykLink);
+    const QString log = m_dir.filePath(QStringLiteral("tyk.log"));
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTYKLOGGING(1, 0, %1)").arg(log), 1));
+    QVERIFY(f->window->tykLink);
+    f->window->consoleBrowser()->clear();
+    f->window->tykLink->transfer(QByteArray::fromHex("0110"));
+    const QString shown = f->window->consoleBrowser()->toPlainText();
+    QVERIFY2(shown.contains(QLatin1String("--> 0x01 0x10")), qPrintable(shown));
+
+    QVERIFY(f->load(QString::fromLatin1(panelBody), QStringLiteral("<ioconfig port=\"COM1\"/>")));
+    FakeHid::reset();
+    FakeHid::instance().attach(0, L"A1");
+    delete f->window->tykLink;
+    f->window->tykLink = new TykLink(
+        std::make_unique<HidTransport>(FakeHid::api(), [](const QStringList &) { return 0; }));
+    const QString path = writeFile(m_dir.filePath(QStringLiteral("task.hex")),
+                                   record(0, 0, QByteArray::fromHex("a1a2a3")) + record(1, 0, {}));
+    f->clearConsole();
+    QVERIFY(f->window->executeScriptLine(QStringLiteral("SENDTASK(%1, 1, 0, 1, 1)").arg(path), 2));
+    const QString console = f->consoleLines().join(QString());
+    QVERIFY2(console.contains(QLatin1String("Currently loaded XML doesn't use an Tyk.")), qPrintable(console));
+    QVERIFY2(!console.contains(QLatin1String("not sent")), qPrintable(console));
+    QVERIFY(FakeHid::instance().written.isEmpty());
+    QString error;
+    QVERIFY(!f->window->scriptSendTask(path, 1, false, 1, 1, &error));
 }
 
 QTEST_MAIN(TstScriptCommandsTarget)

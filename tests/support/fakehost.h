@@ -14,6 +14,7 @@ public:
     QHash<QString, ActiveElement *> elements;
     QStringList setDefRequests;
     QStringList recordedLines;
+    QStringList consoleLines; // what the recorder would echo, before its own line end
     bool recording = false;
     QWidget *widget = nullptr;
     quint32 sections = 0xffff;
@@ -32,7 +33,11 @@ public:
     ModuleRecord *getModule(const QString &) override { return nullptr; }
     bool feedsFormula(const QString &) const override { return false; }
     bool isRecording() const override { return recording; }
-    void recordScriptLine(const QString &line, const QString &) override { recordedLines << line; }
+    void recordScriptLine(const QString &line, const QString &consoleLine) override
+    {
+        recordedLines << line;
+        consoleLines << consoleLine;
+    }
     void markModified(ActiveElement *) override {}
     void requestSetDef(const QString &items) override { setDefRequests << items; }
     QString panelDirectory() const override { return QString(); }
