@@ -101,7 +101,10 @@ void MainWindow::setWorkingDir(const QString &dir)
 {
     if (!dir.isEmpty())
         QDir::setCurrent(dir);
-    AppPaths::openMainStore()->setValue(QStringLiteral("workingDir"), dir);
+    // The store holds the folder since it was last set here: the same folder
+    // again (every open, save and load) would only sync the store to disk.
+    if (dir != workingDir)
+        AppPaths::openMainStore()->setValue(QStringLiteral("workingDir"), dir);
     workingDir = dir;
 }
 

@@ -1,12 +1,11 @@
 #include "hexspinbox.h"
 
-#include <QRegExpValidator>
+#include <QValidator>
 
 #include <limits>
 
 HexSpinBox::HexSpinBox(const QString &name, QWidget *parent)
     : SpinBox(name, parent)
-    , m_validator(new QRegExpValidator(QRegExp(QStringLiteral("0x[0-9A-Fa-f]{1,8}")), this))
 {
     setPrefix(QStringLiteral("0x"));
 }
@@ -33,5 +32,21 @@ int HexSpinBox::valueFromText(const QString &text) const
 
 QValidator::State HexSpinBox::validate(QString &text, int &pos) const
 {
-    return m_validator->validate(text, pos);
+    // Checked by hand: a regular expression per spin box costs more to build
+    // than the spin box itself.
+    const auto isHexDigit = [](QChar c) {
+        return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
+            || (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+    };
+    const int maxLength = 2 + 8;
+    bool fits = text.size() <= maxLength;
+    for (int i = 0; fits && i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        fits = i == 0 ? c == QLatin1Char('0') : i == 1 ? c == QLatin1Char('x') : isHexDigit(c);
+    }
+    if (!fits) {
+        pos = text.size();
+        return QValidator::Invalid;
+    }
+    return text.size() > 2 ? QValidator::Acceptable : QValidator::Intermediate;
 }

@@ -2,8 +2,6 @@
 
 #include "spinbox.h"
 
-class QRegExpValidator;
-
 // A spin box that shows and takes its value in hexadecimal ("0x" and up to
 // eight digits). Everything else is the spin box's: its value texts, the
 // recorder line, defaults and set values are decimal, and its type name is
@@ -21,8 +19,7 @@ public:
     // The text read base 16, a leading "0x" allowed; 0 when it is no number.
     // A number beyond the int range gives the nearest int.
     int valueFromText(const QString &text) const override;
+    // "0x" and one to eight hexadecimal digits is acceptable, a beginning of
+    // that form intermediate, anything else invalid (pos then at the end).
     QValidator::State validate(QString &text, int &pos) const override;
-
-private:
-    QRegExpValidator *m_validator;
 };

@@ -392,6 +392,17 @@ private:
     int m_includeDepth = 0;
     int m_messageCount = 0;
     int m_nesting = 0;
+    // Containers and tree rows built since the last delivery of the new
+    // widgets' polish and layout requests.
+    int m_containersSinceDelivery = 0;
+    // Delivers the polish and layout requests of the widgets built so far
+    // (and no other posted event: no queued slot runs in the middle of a
+    // read). Every widget posts a polish request when it is made, and Qt
+    // compares each layout request posted to a widget with requests still
+    // queued with every event in the queue: a panel of many small
+    // containers (tree rows) would otherwise take time growing with the
+    // square of its size.
+    void deliverWidgetRequests();
     // Set when an include failed: the whole read ends and fails.
     bool m_failed = false;
     QString m_stoppedEarly;

@@ -12,6 +12,7 @@
 #include "text.h"
 #include "textedit.h"
 
+#include <QCoreApplication>
 #include <QXmlStreamReader>
 
 using namespace PanelXml;
@@ -142,6 +143,9 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
         else
             builder.build(*this, place);
         snapshot.record(name, written);
+        if (name.endsWith(QLatin1String("container")) || name == QLatin1String("branch")
+            || (builder.branchForm && text(written, "uielement") == QLatin1String("branch")))
+            deliverWidgetRequests();
         return true;
     }
     if (name == QLatin1String("item")) {
@@ -154,6 +158,17 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
     // come with their own builders; until then they are skipped like
     // unknown names.
     return false;
+}
+
+void PanelXmlReader::deliverWidgetRequests()
+{
+    // A few at a time: each delivery looks at the whole queue once.
+    const int containersPerDelivery = 64;
+    if (++m_containersSinceDelivery < containersPerDelivery)
+        return;
+    m_containersSinceDelivery = 0;
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
 
 // ---------------------------------------------------------------------------

@@ -134,35 +134,85 @@ Snapshot::Snapshot(Container *parent)
     } else {
         m_widget = dynamic_cast<QWidget *>(parent);
     }
-    const QList<QObject *> objects = currentObjects();
-    m_objects = QSet<QObject *>(objects.cbegin(), objects.cend());
-    const QList<QTreeWidgetItem *> rows = currentRows();
-    m_rows = QSet<QTreeWidgetItem *>(rows.cbegin(), rows.cend());
+    if (m_widget && !m_treeView) {
+        const QObjectList &children = m_widget->children();
+        m_children.count = children.size();
+        m_children.last = children.isEmpty() ? nullptr : children.last();
+        m_lastChild = m_children.last;
+        if (auto *tabs = qobject_cast<QTabWidget *>(m_widget)) {
+            m_pages.count = tabs->count();
+            m_pages.last = tabs->count() > 0 ? tabs->widget(tabs->count() - 1) : nullptr;
+            m_lastPage = m_pages.last;
+        }
+    }
+    m_rows.count = rowCount();
+    m_rows.last = m_rows.count > 0 ? rowAt(m_rows.count - 1) : nullptr;
 }
 
-QList<QObject *> Snapshot::currentObjects() const
+// Where the entries after a mark start in a list of size entries: just after
+// the marked last entry, which is where it was unless the build moved or
+// removed children before it. entryAt gives the entry at an index; alive
+// tells whether the marked entry still exists.
+template <typename T, typename EntryAt>
+static int firstAddedIndex(int count, T *last, bool alive, int size, EntryAt entryAt)
+{
+    if (!last)
+        return 0;
+    if (alive && count <= size && entryAt(count - 1) == last)
+        return count;
+    if (alive) {
+        for (int i = size - 1; i >= 0; --i) {
+            if (entryAt(i) == last)
+                return i + 1;
+        }
+    }
+    // The last entry went away during the build: what was there is not
+    // known any more, so only what came after its place counts.
+    return qMin(count, size);
+}
+
+QList<QObject *> Snapshot::addedObjects() const
 {
     QList<QObject *> objects;
     if (!m_widget || m_treeView)
         return objects;
-    objects = m_widget->children();
+    const QObjectList &children = m_widget->children();
+    const int first = firstAddedIndex(m_children.count, m_children.last, !m_lastChild.isNull(), children.size(),
+                                      [&](int i) { return children.at(i); });
+    for (int i = first; i < children.size(); ++i)
+        objects.append(children.at(i));
     if (auto *tabs = qobject_cast<QTabWidget *>(m_widget)) {
-        for (int i = 0; i < tabs->count(); ++i)
+        const int firstPage = firstAddedIndex(m_pages.count, m_pages.last, !m_lastPage.isNull(), tabs->count(),
+                                              [&](int i) { return tabs->widget(i); });
+        for (int i = firstPage; i < tabs->count(); ++i)
             objects.append(tabs->widget(i));
     }
     return objects;
 }
 
-QList<QTreeWidgetItem *> Snapshot::currentRows() const
+int Snapshot::rowCount() const
+{
+    if (auto *view = qobject_cast<QTreeWidget *>(m_treeView))
+        return view->topLevelItemCount();
+    return m_row ? m_row->childCount() : 0;
+}
+
+QTreeWidgetItem *Snapshot::rowAt(int index) const
+{
+    if (auto *view = qobject_cast<QTreeWidget *>(m_treeView))
+        return view->topLevelItem(index);
+    return m_row ? m_row->child(index) : nullptr;
+}
+
+QList<QTreeWidgetItem *> Snapshot::addedRows() const
 {
     QList<QTreeWidgetItem *> rows;
-    if (auto *view = qobject_cast<QTreeWidget *>(m_treeView)) {
-        for (int i = 0; i < view->topLevelItemCount(); ++i)
-            rows.append(view->topLevelItem(i));
-    } else if (m_row) {
-        for (int i = 0; i < m_row->childCount(); ++i)
-            rows.append(m_row->child(i));
-    }
+    const int size = rowCount();
+    // Rows are not objects: a row of the snapshot is taken as still there
+    // when it is found by its address.
+    const int first = firstAddedIndex(m_rows.count, m_rows.last, true, size, [&](int i) { return rowAt(i); });
+    for (int i = first; i < size; ++i)
+        rows.append(rowAt(i));
     return rows;
 }
 
@@ -176,19 +226,12 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
     const bool radio = name == QLatin1String("radio");
 
     QList<QObject *> added;
-    const QList<QObject *> objects = currentObjects();
-    // New since the snapshot; the last children come first to look at.
-    for (int i = objects.size() - 1; i >= 0; --i) {
-        QObject *object = objects.at(i);
-        if (!m_objects.contains(object) && object->isWidgetType())
-            added.prepend(object);
+    const QList<QObject *> objects = addedObjects();
+    for (QObject *object : objects) {
+        if (object->isWidgetType())
+            added.append(object);
     }
-    QList<QTreeWidgetItem *> addedRows;
-    const QList<QTreeWidgetItem *> rows = currentRows();
-    for (QTreeWidgetItem *row : rows) {
-        if (!m_rows.contains(row))
-            addedRows.append(row);
-    }
+    const QList<QTreeWidgetItem *> addedRows = this->addedRows();
     for (QTreeWidgetItem *row : addedRows) {
         if (QTreeWidget *view = row->treeWidget()) {
             if (QWidget *widget = view->itemWidget(row, 1))
@@ -230,7 +273,10 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
         list.append(element.toVariant());
         m_row->setData(0, treeInlineRole, list);
     } else if (m_widget) {
+        // Taken off the widget while it grows, so that the append does not
+        // copy the whole list for every inline element.
         QVariantList list = m_widget->property("xmlInline").toList();
+        m_widget->setProperty("xmlInline", QVariant());
         list.append(element.toVariant());
         m_widget->setProperty("xmlInline", list);
     }

@@ -3,7 +3,7 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
-#include <QSet>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 #include <QXmlStreamAttributes>
@@ -52,7 +52,10 @@ QList<Element> inlineRecordsOf(const QObject *container);
 QList<Element> inlineRecordsOf(const QTreeWidgetItem *row);
 
 // Taken by the dispatcher before an element is built into parent; record()
-// afterwards gives the element's record to what the build added.
+// afterwards gives the element's record to what the build added. Builds
+// append their widgets and rows: the snapshot keeps how many there were and
+// the last of them, so that what is new is found without looking at the
+// parent's other children (a container of many children stays linear).
 class Snapshot
 {
 public:
@@ -60,15 +63,28 @@ public:
     void record(const QString &name, const QXmlStreamAttributes &attributes);
 
 private:
-    QList<QObject *> currentObjects() const;
-    QList<QTreeWidgetItem *> currentRows() const;
+    // A list of children as it was: its length and its last entry.
+    template <typename T>
+    struct Mark {
+        int count = 0;
+        T *last = nullptr;
+    };
+
+    // The widgets added to the parent since the snapshot, in order.
+    QList<QObject *> addedObjects() const;
+    QList<QTreeWidgetItem *> addedRows() const;
+    int rowCount() const;
+    QTreeWidgetItem *rowAt(int index) const;
 
     Container *m_parent;
     QWidget *m_widget = nullptr;
     QTreeWidgetItem *m_row = nullptr;     // a branch row as parent
     QWidget *m_treeView = nullptr;        // the view of a tree container as parent
-    QSet<QObject *> m_objects;
-    QSet<QTreeWidgetItem *> m_rows;
+    Mark<QObject> m_children;              // the parent widget's children
+    QPointer<QObject> m_lastChild;         // tells whether the last child went meanwhile
+    Mark<QWidget> m_pages;                 // the pages of a tab widget as parent
+    QPointer<QWidget> m_lastPage;
+    Mark<QTreeWidgetItem> m_rows;
 };
 
 } // namespace PanelXmlRecord

@@ -4,18 +4,23 @@
 //
 //   bench_panelopen [N ...]      (default: 500 2000 8000)
 //
-// Per N it prints, in milliseconds, a bare XML pass, Qt's form loader, the
-// open (read and post-load set-up), header export, project save and project
-// load, and the ratios open/form loader, (export+save)/open and load/open.
+// Per N it prints, in milliseconds: a bare XML pass; the form loader building
+// the form ("QUiLoader") and building plus showing it until the event loop is
+// idle ("ui+show"); the open (read and post-load set-up) on a cleared window
+// and the same with its show until idle ("open+show"); the teardown of the
+// panel before ("teardown"), timed on its own; header export, project save and
+// project load (on a cleared window); and the ratios build/ui (open /
+// QUiLoader), show/ui (open+show / ui+show), (export+save)/open and load/open.
 //
 // BENCH_REPEATS=n runs each measurement n times (best of n, default 3) after
 // a warm-up round on a small panel;
-// BENCH_SPLIT=1 prints the read and the post-load part of every open;
+// BENCH_SPLIT=1 prints the read, the post-load part and the show of every open;
 // BENCH_SHOW_CONSOLE=1 prints the console after the open.
 #include "errorreporter.h"
 #include "mainwindow.h"
 #include "prompt.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -126,6 +131,18 @@ void settle()
     QCoreApplication::processEvents();
 }
 
+// The event loop until nothing is left to do: polish, layout, the first
+// paint. Bounded, as a timer may keep it busy.
+void runUntilIdle()
+{
+    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    for (int round = 0; round < 100; ++round) {
+        QCoreApplication::sendPostedEvents();
+        if (!dispatcher->processEvents(QEventLoop::AllEvents))
+            break;
+    }
+}
+
 // Writes a panel of n elements and the form of the same widgets.
 bool writePanel(const Forms &forms, const QString &path)
 {
@@ -133,8 +150,21 @@ bool writePanel(const Forms &forms, const QString &path)
     return file.open(QIODevice::WriteOnly) && file.write(forms.panel.toUtf8()) >= 0;
 }
 
-// The form loader building the form once; -1 when it fails.
-double loadForm(const QByteArray &ui)
+struct Times {
+    double xml = 1e300;
+    double ui = 1e300;
+    double uiShow = 1e300;
+    double open = 1e300;
+    double openShow = 1e300;
+    double teardown = 1e300;
+    double exportHeaders = 1e300;
+    double save = 1e300;
+    double load = 1e300;
+};
+
+// The form loader building the form once, then showing it at size and
+// running the event loop until idle; false when it fails.
+bool loadForm(const QByteArray &ui, const QSize &size, Times &times)
 {
     QBuffer buffer;
     buffer.setData(ui);
@@ -143,27 +173,36 @@ double loadForm(const QByteArray &ui)
     QElapsedTimer timer;
     timer.start();
     std::unique_ptr<QWidget> form(loader.load(&buffer));
-    const double ms = elapsedMs(timer);
+    times.ui = qMin(times.ui, elapsedMs(timer));
     if (!form)
-        return -1;
+        return false;
+    form->resize(size);
+    form->show();
+    runUntilIdle();
+    times.uiShow = qMin(times.uiShow, elapsedMs(timer));
     // The form's own posted events go first: a widget deleted with events
     // still queued for it has the whole queue searched.
     settle();
-    return ms;
+    form.reset();
+    settle();
+    return true;
 }
 
-struct Times {
-    double xml = 1e300;
-    double ui = 1e300;
-    double open = 1e300;
-    double exportHeaders = 1e300;
-    double save = 1e300;
-    double load = 1e300;
-};
+// Takes the panel off the window, as the next open does before it builds.
+double tearDown(MainWindow &window)
+{
+    QElapsedTimer timer;
+    timer.start();
+    window.clearPanelState();
+    delete window.takeCentralWidget();
+    settle();
+    return elapsedMs(timer);
+}
 
 // One round of every measurement on the panel at panelPath; each figure goes
 // into times when it is the best so far. split prints the parts of the open.
-// False when a step fails.
+// Both builds start on a cleared window; the teardown of the panel before is
+// timed on its own. False when a step fails.
 bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, const QString &projectPath,
              Times &times, bool split)
 {
@@ -176,10 +215,9 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
     }
     times.xml = qMin(times.xml, elapsedMs(timer));
 
-    const double uiMs = loadForm(forms.ui);
-    if (uiMs < 0)
+    times.teardown = qMin(times.teardown, tearDown(window));
+    if (!loadForm(forms.ui, window.size(), times))
         return false;
-    times.ui = qMin(times.ui, uiMs);
 
     settle();
     timer.restart();
@@ -189,8 +227,11 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
     window.initLoadedConfiguration(true);
     const double openMs = elapsedMs(timer);
     times.open = qMin(times.open, openMs);
+    runUntilIdle();
+    const double shownMs = elapsedMs(timer);
+    times.openShow = qMin(times.openShow, shownMs);
     if (split)
-        std::printf("  read %.1f ms, post-load %.1f ms\n", readMs, openMs - readMs);
+        std::printf("  read %.1f ms, post-load %.1f ms, show %.1f ms\n", readMs, openMs - readMs, shownMs - openMs);
 
     settle();
     timer.restart();
@@ -202,6 +243,7 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
     times.save = qMin(times.save, elapsedMs(timer));
 
     settle();
+    tearDown(window);
     timer.restart();
     if (!window.load(projectPath))
         return false;
@@ -210,11 +252,23 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
     return true;
 }
 
+// The offscreen platform's note on every shown top-level window is no result.
+QtMessageHandler previousHandler = nullptr;
+
+void quietPlatformNotes(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message.contains(QLatin1String("propagateSizeHints")) || message.contains(QLatin1String("XDG_RUNTIME_DIR")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    previousHandler = qInstallMessageHandler(quietPlatformNotes);
     QApplication app(argc, argv);
     QTemporaryDir dir;
     qputenv("QUILLMATE_APPDIR", dir.path().toUtf8());
@@ -241,6 +295,8 @@ int main(int argc, char *argv[])
     CommandLineOptions options;
     options.quiet = true;
     MainWindow window(options);
+    window.resize(1200, 800);
+    window.show();
     ErrorReporter::instance().setReportToMessageBox(false);
     ErrorReporter::instance().setReportToConsole(false);
     const int repeats = qEnvironmentVariableIntValue("BENCH_REPEATS") > 0 ? qEnvironmentVariableIntValue("BENCH_REPEATS") : 3;
@@ -258,8 +314,9 @@ int main(int argc, char *argv[])
             return 2;
     }
 
-    std::printf("%8s %9s %10s %10s %8s %9s %9s %10s %8s %8s\n", "N", "xml pass", "QUiLoader", "open", "open/ui",
-                "export", "save", "load", "(e+s)/o", "load/o");
+    std::printf("%7s %8s %9s %9s %9s %9s %8s %7s %7s %8s %8s %9s %8s %7s\n", "N", "xml", "QUiLoader",
+                "ui+show", "open", "open+show", "teardown", "build/ui", "show/ui", "export", "save", "load",
+                "(e+s)/o", "load/o");
     for (int n : sizes) {
         const Forms forms = generate(n);
         const QString panelPath = dir.filePath(QStringLiteral("bench%1.xml").arg(n));
@@ -277,9 +334,10 @@ int main(int argc, char *argv[])
         if (qEnvironmentVariableIsSet("BENCH_SHOW_CONSOLE"))
             std::printf("%s\n", qPrintable(window.consoleBrowser()->toPlainText().left(2000)));
 
-        std::printf("%8d %9.1f %10.1f %10.1f %8.2f %9.1f %9.1f %10.1f %8.3f %8.3f\n", n, times.xml, times.ui,
-                    times.open, times.open / times.ui, times.exportHeaders, times.save, times.load,
-                    (times.exportHeaders + times.save) / times.open, times.load / times.open);
+        std::printf("%7d %8.1f %9.1f %9.1f %9.1f %9.1f %8.1f %7.2f %7.2f %8.1f %8.1f %9.1f %8.3f %7.3f\n", n,
+                    times.xml, times.ui, times.uiShow, times.open, times.openShow, times.teardown,
+                    times.open / times.ui, times.openShow / times.uiShow, times.exportHeaders, times.save,
+                    times.load, (times.exportHeaders + times.save) / times.open, times.load / times.open);
         std::fflush(stdout);
     }
     return 0;

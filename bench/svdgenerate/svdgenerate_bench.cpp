@@ -1,10 +1,14 @@
 // Measures generating a panel from an SVD file (Tree layout) against reading
 // the same file into a fresh register model with the SVD reader, and then
-// opening the generated panel (read and post-load set-up). Best of R runs.
+// opening the generated panel (read and post-load set-up) against Qt's form
+// loader building the same widgets: the bench writes that form from the
+// opened panel (tabs, trees with their rows, each row's widgets, combo
+// items), builds it, and compares the build and the build with its show
+// until the event loop is idle. Best of R runs.
 //
 //   svdgenerate_bench [FILE] [--runs R]     (default: nrf54l15_application.svd)
 //
-// Goal: generation <= 3 times the read.
+// Goals: generation <= 3 times the read; open <= the form loader.
 
 #include "errorreporter.h"
 #include "mainwindow.h"
@@ -14,8 +18,21 @@
 #include "svdstreamreader.h"
 #include "svdxmlgenerator.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLayout>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QUiLoader>
+#include <QXmlStreamWriter>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
@@ -24,6 +41,177 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+
+namespace {
+
+// The form of the same widgets as the panel: written from the live widgets,
+// each as its Qt class, with its layout or, in a tree, as a child of the view.
+class FormWriter
+{
+public:
+    QByteArray write(QWidget *root)
+    {
+        QByteArray ui;
+        QXmlStreamWriter xml(&ui);
+        m_xml = &xml;
+        xml.writeStartDocument();
+        xml.writeStartElement(QStringLiteral("ui"));
+        xml.writeAttribute(QStringLiteral("version"), QStringLiteral("4.0"));
+        xml.writeTextElement(QStringLiteral("class"), QStringLiteral("Generated"));
+        writeWidget(root);
+        xml.writeEndElement();
+        xml.writeEndDocument();
+        return ui;
+    }
+
+private:
+    void property(const QString &name, const QString &kind, const QString &value)
+    {
+        m_xml->writeStartElement(QStringLiteral("property"));
+        m_xml->writeAttribute(QStringLiteral("name"), name);
+        m_xml->writeTextElement(kind, value);
+        m_xml->writeEndElement();
+    }
+
+    void writeRows(QTreeWidgetItem *row)
+    {
+        m_xml->writeStartElement(QStringLiteral("item"));
+        property(QStringLiteral("text"), QStringLiteral("string"), row->text(0));
+        for (int i = 0; i < row->childCount(); ++i)
+            writeRows(row->child(i));
+        m_xml->writeEndElement();
+    }
+
+    void collectRowWidgets(QTreeWidget *tree, QTreeWidgetItem *row, QList<QWidget *> &widgets)
+    {
+        if (QWidget *widget = tree->itemWidget(row, 1))
+            widgets << widget;
+        for (int i = 0; i < row->childCount(); ++i)
+            collectRowWidgets(tree, row->child(i), widgets);
+    }
+
+    void writeLayout(QLayout *layout)
+    {
+        auto *grid = qobject_cast<QGridLayout *>(layout);
+        const QString kind = grid ? QStringLiteral("QGridLayout")
+            : qobject_cast<QHBoxLayout *>(layout) ? QStringLiteral("QHBoxLayout")
+                                                   : QStringLiteral("QVBoxLayout");
+        m_xml->writeStartElement(QStringLiteral("layout"));
+        m_xml->writeAttribute(QStringLiteral("class"), kind);
+        m_xml->writeAttribute(QStringLiteral("name"), QStringLiteral("l%1").arg(m_count++));
+        for (int i = 0; i < layout->count(); ++i) {
+            QWidget *child = layout->itemAt(i)->widget();
+            if (!child)
+                continue;
+            m_xml->writeStartElement(QStringLiteral("item"));
+            if (grid) {
+                int row = 0, column = 0, rowSpan = 0, columnSpan = 0;
+                grid->getItemPosition(i, &row, &column, &rowSpan, &columnSpan);
+                m_xml->writeAttribute(QStringLiteral("row"), QString::number(row));
+                m_xml->writeAttribute(QStringLiteral("column"), QString::number(column));
+            }
+            writeWidget(child);
+            m_xml->writeEndElement();
+        }
+        m_xml->writeEndElement();
+    }
+
+    void writeWidget(QWidget *widget)
+    {
+        QString kind = QStringLiteral("QWidget");
+        if (qobject_cast<QTabWidget *>(widget))
+            kind = QStringLiteral("QTabWidget");
+        else if (qobject_cast<QTreeWidget *>(widget))
+            kind = QStringLiteral("QTreeWidget");
+        else if (qobject_cast<QComboBox *>(widget))
+            kind = QStringLiteral("QComboBox");
+        else if (qobject_cast<QSpinBox *>(widget))
+            kind = QStringLiteral("QSpinBox");
+        else if (qobject_cast<QCheckBox *>(widget))
+            kind = QStringLiteral("QCheckBox");
+        else if (qobject_cast<QLabel *>(widget))
+            kind = QStringLiteral("QLabel");
+        else if (qobject_cast<QFrame *>(widget))
+            kind = QStringLiteral("QFrame");
+        m_xml->writeStartElement(QStringLiteral("widget"));
+        m_xml->writeAttribute(QStringLiteral("class"), kind);
+        m_xml->writeAttribute(QStringLiteral("name"), QStringLiteral("w%1").arg(m_count++));
+
+        if (auto *tabs = qobject_cast<QTabWidget *>(widget)) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                // A page is written with its title; its content as the page's child.
+                m_xml->writeStartElement(QStringLiteral("widget"));
+                m_xml->writeAttribute(QStringLiteral("class"), QStringLiteral("QWidget"));
+                m_xml->writeAttribute(QStringLiteral("name"), QStringLiteral("p%1").arg(m_count++));
+                m_xml->writeStartElement(QStringLiteral("attribute"));
+                m_xml->writeAttribute(QStringLiteral("name"), QStringLiteral("title"));
+                m_xml->writeTextElement(QStringLiteral("string"), tabs->tabText(i));
+                m_xml->writeEndElement();
+                m_xml->writeStartElement(QStringLiteral("layout"));
+                m_xml->writeAttribute(QStringLiteral("class"), QStringLiteral("QVBoxLayout"));
+                m_xml->writeAttribute(QStringLiteral("name"), QStringLiteral("l%1").arg(m_count++));
+                m_xml->writeStartElement(QStringLiteral("item"));
+                writeWidget(tabs->widget(i));
+                m_xml->writeEndElement();
+                m_xml->writeEndElement();
+                m_xml->writeEndElement();
+            }
+        } else if (auto *tree = qobject_cast<QTreeWidget *>(widget)) {
+            for (int i = 0; i < tree->columnCount(); ++i) {
+                m_xml->writeStartElement(QStringLiteral("column"));
+                property(QStringLiteral("text"), QStringLiteral("string"), tree->headerItem()->text(i));
+                m_xml->writeEndElement();
+            }
+            QList<QWidget *> rowWidgets;
+            for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+                writeRows(tree->topLevelItem(i));
+                collectRowWidgets(tree, tree->topLevelItem(i), rowWidgets);
+            }
+            // The rows' widgets, as children of the view without a layout.
+            for (QWidget *row : qAsConst(rowWidgets))
+                writeWidget(row);
+        } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+            for (int i = 0; i < combo->count(); ++i) {
+                m_xml->writeStartElement(QStringLiteral("item"));
+                property(QStringLiteral("text"), QStringLiteral("string"), combo->itemText(i));
+                m_xml->writeEndElement();
+            }
+        } else if (auto *spin = qobject_cast<QSpinBox *>(widget)) {
+            property(QStringLiteral("minimum"), QStringLiteral("number"), QString::number(spin->minimum()));
+            property(QStringLiteral("maximum"), QStringLiteral("number"), QString::number(spin->maximum()));
+        } else if (auto *box = qobject_cast<QCheckBox *>(widget)) {
+            property(QStringLiteral("text"), QStringLiteral("string"), box->text());
+        } else if (auto *label = qobject_cast<QLabel *>(widget)) {
+            property(QStringLiteral("text"), QStringLiteral("string"), label->text());
+            if (label->wordWrap())
+                property(QStringLiteral("wordWrap"), QStringLiteral("bool"), QStringLiteral("true"));
+        } else if (QLayout *layout = widget->layout()) {
+            writeLayout(layout);
+        } else {
+            const QList<QWidget *> children = widget->findChildren<QWidget *>(QString(), Qt::FindDirectChildrenOnly);
+            for (QWidget *child : children)
+                writeWidget(child);
+        }
+        m_xml->writeEndElement();
+    }
+
+    QXmlStreamWriter *m_xml = nullptr;
+    int m_count = 0;
+};
+
+// The event loop until nothing is left to do: polish, layout, the first
+// paint. Bounded, as a timer may keep it busy.
+void runUntilIdle()
+{
+    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
+    for (int round = 0; round < 100; ++round) {
+        QCoreApplication::sendPostedEvents();
+        if (!dispatcher->processEvents(QEventLoop::AllEvents))
+            break;
+    }
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -62,7 +250,8 @@ int main(int argc, char **argv)
         disclaimer.write("/* bench */\n");
     disclaimer.close();
 
-    qint64 read = -1, generate = -1, open = -1;
+    qint64 read = -1, generate = -1, open = -1, openShow = -1, ui = -1, uiShow = -1;
+    QByteArray form;
     int elements = 0;
     bool ok = true;
     for (int r = 0; r < runs; ++r) {
@@ -85,7 +274,8 @@ int main(int argc, char **argv)
         generate = generate < 0 ? g : std::min(generate, g);
         svd.close();
         window.signXmlChecksum(generator.outputName());
-        // BENCH_KEEP=DIR keeps the generated panel (and its SVD file) for a look.
+        // BENCH_KEEP=DIR keeps the generated panel, its SVD file and the form
+        // of the same widgets for a look.
         const QString keep = qEnvironmentVariable("BENCH_KEEP");
         if (!keep.isEmpty()) {
             QFile::remove(QDir(keep).filePath(generator.outputName()));
@@ -94,14 +284,57 @@ int main(int argc, char **argv)
         }
 
         MainWindow opener{CommandLineOptions()};
+        opener.resize(1200, 800);
+        opener.show();
+        runUntilIdle();
         timer.start();
         ok = opener.open(generator.outputName()) && ok;
         opener.initLoadedConfiguration(true);
         const qint64 o = timer.nsecsElapsed();
+        runUntilIdle();
+        const qint64 os = timer.nsecsElapsed();
         open = open < 0 ? o : std::min(open, o);
+        openShow = openShow < 0 ? os : std::min(openShow, os);
         elements = opener.panel()->allElements.size();
+
+        // The form of the same widgets, written once.
+        if (form.isEmpty()) {
+            auto *area = qobject_cast<QScrollArea *>(opener.centralWidget());
+            if (area && area->widget())
+                form = FormWriter().write(area->widget());
+            QFile formFile(QStringLiteral("generated.ui"));
+            if (formFile.open(QIODevice::WriteOnly))
+                formFile.write(form);
+            if (!keep.isEmpty()) {
+                QFile::remove(QDir(keep).filePath(QStringLiteral("generated.ui")));
+                QFile::copy(formFile.fileName(), QDir(keep).filePath(QStringLiteral("generated.ui")));
+            }
+        }
         // As after a user's action, the event loop runs before the window
         // goes: its widgets are not deleted with events still queued.
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        opener.hide();
+        opener.clearPanelState();
+        delete opener.takeCentralWidget();
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+
+        QBuffer buffer(&form);
+        buffer.open(QIODevice::ReadOnly);
+        QUiLoader loader;
+        timer.start();
+        std::unique_ptr<QWidget> built(loader.load(&buffer));
+        const qint64 u = timer.nsecsElapsed();
+        ok = built && ok;
+        if (built) {
+            built->resize(opener.size());
+            built->show();
+        }
+        runUntilIdle();
+        const qint64 us = timer.nsecsElapsed();
+        ui = ui < 0 ? u : std::min(ui, u);
+        uiShow = uiShow < 0 ? us : std::min(uiShow, us);
         QCoreApplication::sendPostedEvents();
         QCoreApplication::processEvents();
     }
@@ -112,5 +345,9 @@ int main(int argc, char **argv)
     std::printf("ratio: %.2f (goal <= 3)\n", double(generate) / double(read));
     std::printf("open of the generated panel: %9.2f ms for %d elements (%.3f ms per 1000)\n", open / 1e6,
                 elements, open / 1e6 / std::max(1, elements) * 1000.0);
+    std::printf("QUiLoader, same widgets:     %9.2f ms (%d bytes of form)\n", ui / 1e6, int(form.size()));
+    std::printf("open + show until idle:      %9.2f ms; QUiLoader + show: %9.2f ms\n", openShow / 1e6, uiShow / 1e6);
+    std::printf("ratio open/QUiLoader: build %.2f, +show %.2f (goal <= 1)\n", double(open) / double(ui),
+                double(openShow) / double(uiShow));
     return ok ? 0 : 1;
 }

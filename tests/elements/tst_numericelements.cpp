@@ -53,6 +53,8 @@ private slots:
     void hexTexts();
     void hexTyping_data();
     void hexTyping();
+    void hexValidation_data();
+    void hexValidation();
 
     // DoubleSpinBox
     void doubleSpinBoxIgnoresTheSystemLocale();
@@ -636,6 +638,36 @@ void TestNumericElements::hexTyping_data()
     QTest::newRow("ninth digit refused") << "123456789" << 0x12345678 << "Set(E, 305419896)\n";
     QTest::newRow("no decimal point") << "1.5" << 0x15 << "Set(E, 21)\n";
     QTest::newRow("no minus sign") << "-7" << 7 << "Set(E, 7)\n";
+}
+
+// What the hexadecimal spin box accepts while typing: "0x" and one to eight
+// digits; a beginning of that form waits for more; anything else is refused.
+void TestNumericElements::hexValidation_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("state");
+    QTest::newRow("empty") << "" << int(QValidator::Intermediate);
+    QTest::newRow("0") << "0" << int(QValidator::Intermediate);
+    QTest::newRow("prefix only") << "0x" << int(QValidator::Intermediate);
+    QTest::newRow("one digit") << "0xf" << int(QValidator::Acceptable);
+    QTest::newRow("eight mixed-case digits") << "0xaBcD1234" << int(QValidator::Acceptable);
+    QTest::newRow("nine digits") << "0x123456789" << int(QValidator::Invalid);
+    QTest::newRow("upper-case X") << "0X1" << int(QValidator::Invalid);
+    QTest::newRow("no prefix") << "12" << int(QValidator::Invalid);
+    QTest::newRow("not a digit") << "0x1g" << int(QValidator::Invalid);
+    QTest::newRow("blank") << "0x 1" << int(QValidator::Invalid);
+    QTest::newRow("minus") << "-0x1" << int(QValidator::Invalid);
+}
+
+void TestNumericElements::hexValidation()
+{
+    QFETCH(QString, text);
+    QFETCH(int, state);
+    HexSpinBox hex(QStringLiteral("H"));
+    int pos = 0;
+    QCOMPARE(int(hex.validate(text, pos)), state);
+    if (state == QValidator::Invalid)
+        QCOMPARE(pos, text.size());
 }
 
 void TestNumericElements::hexTyping()

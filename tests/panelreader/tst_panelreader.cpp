@@ -93,6 +93,7 @@ private slots:
     void brokenXmlGivesOneClearLine();
     void deepNestingIsCutOffWithAMessage();
     void absurdNumbersBuildWithoutHarm();
+    void manyRowsReadWithoutRunningQueuedCalls();
     void messageFloodIsCut();
     void shippedPanelsAreSignedAndLoadCleanly_data();
     void shippedPanelsAreSignedAndLoadCleanly();
@@ -487,6 +488,27 @@ void TestPanelReader::deepNestingIsCutOffWithAMessage()
     QCOMPARE(console().count(QStringLiteral("Elements nested deeper than 64 levels are not read:")), 1);
     QVERIFY(!fx->panel.getActiveElement(QStringLiteral("DEEP")));
     QVERIFY(fx->panel.getActiveElement(QStringLiteral("AFTER")));
+}
+
+// A read of many small containers hands the new widgets their polish and
+// layout requests on the way, but nothing else: a queued call waiting before
+// the read runs only once the event loop runs again, and every row is built.
+void TestPanelReader::manyRowsReadWithoutRunningQueuedCalls()
+{
+    QByteArray rows;
+    const int count = 300;
+    for (int i = 0; i < count; ++i)
+        rows += "<branch label=\"R" + QByteArray::number(i) + "\"><horizontalcontainer><text label=\"t\"/>"
+                "<spinbox define=\"S" + QByteArray::number(i) + "\"/></horizontalcontainer></branch>";
+    bool queuedCallRan = false;
+    QObject receiver;
+    QMetaObject::invokeMethod(&receiver, [&] { queuedCallRan = true; }, Qt::QueuedConnection);
+    QVERIFY(read(verticalPanelText("<treecontainer headerlabels=\"A;B\">" + rows + "</treecontainer>")).ok);
+    QVERIFY(!queuedCallRan);
+    QVERIFY(find<SpinBox>(QStringLiteral("S0")));
+    QVERIFY(find<SpinBox>(QStringLiteral("S%1").arg(count - 1)));
+    QCoreApplication::sendPostedEvents();
+    QVERIFY(queuedCallRan);
 }
 
 void TestPanelReader::absurdNumbersBuildWithoutHarm()

@@ -5,6 +5,8 @@
 
 #include <QtTest>
 
+#include <algorithm>
+
 class TestPanelXmlWriter : public QObject
 {
     Q_OBJECT
@@ -13,6 +15,8 @@ private slots:
     void init();
     void savedText_data();
     void savedText();
+    void recordsOfManyChildren_data();
+    void recordsOfManyChildren();
     void headerValues();
     void signedWithCrLfLines();
     void failedWriteKeepsTheOldFile();
@@ -89,6 +93,66 @@ void TestPanelXmlWriter::savedText()
             QVERIFY2(!text.contains(line.mid(1)), qPrintable(text));
         else
             QVERIFY2(savedLines.contains(line), qPrintable(line + "\n----\n" + text));
+    }
+}
+
+// Every element of a long run of children in one container keeps its own
+// record, in order, whether it builds a widget, a tab page, a tree row or
+// nothing of its own (var): a record given to a neighbour or lost shows as a
+// missing or misplaced line.
+void TestPanelXmlWriter::recordsOfManyChildren_data()
+{
+    QTest::addColumn<QString>("open");
+    QTest::addColumn<QString>("close");
+    QTest::addColumn<QString>("element");
+    QTest::newRow("check boxes and vars in one container")
+        << QString() << QString()
+        << R"(<checkbox define="CB%1" tooltip="t%1"/><var define="V%1" address="0x%1" size="4"/>)";
+    QTest::newRow("pages of a tab container")
+        << "<tabcontainer>" << "</tabcontainer>"
+        << R"(<verticalcontainer label="P%1" tooltip="t%1"><spinbox define="S%1" tooltip="s%1"/></verticalcontainer>)";
+    QTest::newRow("rows of a tree container")
+        << R"(<treecontainer headerlabels="A;B">)" << "</treecontainer>"
+        << R"(<branch label="B%1" tooltip="t%1"><spinbox define="S%1" tooltip="s%1"/></branch>)";
+}
+
+void TestPanelXmlWriter::recordsOfManyChildren()
+{
+    QFETCH(QString, open);
+    QFETCH(QString, close);
+    QFETCH(QString, element);
+    const int count = 120;
+    QString elements = open;
+    for (int i = 0; i < count; ++i)
+        elements += element.arg(i + 10);
+    elements += close;
+    const QString saved = QString::fromUtf8(readAndWrite(elements));
+    QVERIFY(!saved.isEmpty());
+    QStringList written;
+    for (const QString &line : saved.split('\n'))
+        written << line.trimmed();
+    // Each element's own lines, in the order read among those of its kind
+    // (the writer puts a container's inline elements first).
+    QHash<QString, int> from;
+    for (int i = 0; i < count; ++i) {
+        const QString one = element.arg(i + 10);
+        QXmlStreamReader xml(QStringLiteral("<r>%1</r>").arg(one));
+        xml.readNextStartElement();
+        while (xml.readNextStartElement()) {
+            const QString tooltip = xml.attributes().value("tooltip").toString();
+            const QString define = xml.attributes().value("define").toString();
+            const QString key = !tooltip.isEmpty() ? QStringLiteral("tooltip=\"%1\"").arg(tooltip)
+                                                   : QStringLiteral("define=\"%1\"").arg(define);
+            const QString tag = xml.name().toString();
+            const auto found = std::find_if(written.cbegin() + from.value(tag), written.cend(),
+                                            [&](const QString &line) {
+                                                return line.startsWith(QLatin1Char('<') + tag) && line.contains(key);
+                                            });
+            QVERIFY2(found != written.cend(), qPrintable(one + "\n----\n" + saved));
+            from.insert(tag, int(found - written.cbegin()) + 1);
+            if (xml.name() != QLatin1String("verticalcontainer") && xml.name() != QLatin1String("branch"))
+                xml.skipCurrentElement();
+        }
     }
 }
 
