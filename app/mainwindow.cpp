@@ -42,11 +42,15 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     : QMainWindow(nullptr)
     , m_panel(new Panel(this, this))
 {
-    // 1. Members start empty; the window background is white.
+    // 1. Members start empty; the window background is the palette's base
+    // colour: white under a light palette, and as dark as the text fields
+    // under a dark one, so the window text stays readable on it.
     initQuillmateResources();
     QPalette pal = palette();
-    for (int group = 0; group < QPalette::NColorGroups; ++group)
-        pal.setColor(QPalette::ColorGroup(group), QPalette::Window, Qt::white);
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        const auto colorGroup = QPalette::ColorGroup(group);
+        pal.setColor(colorGroup, QPalette::Window, pal.color(colorGroup, QPalette::Base));
+    }
     setPalette(pal);
 
     // 2. Update check, before anything else of the window exists. A run that
