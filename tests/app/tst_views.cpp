@@ -44,6 +44,7 @@ private slots:
     void sequenceRowsShowFormulaValuesAndDeleteIcon();
     void pinChipFitsTheViewAtStart();
     void darkPaletteKeepsTextReadable();
+    void firstTabLaidOutWhenTheOpenReturns();
 
 private:
     // Copies the example files into the fixture's folder and opens the first
@@ -278,6 +279,46 @@ void TestViews::darkPaletteKeepsTextReadable()
     const int buttonText = file->palette().color(QPalette::ButtonText).lightness();
     QVERIFY2(qAbs(buttonText - barBackground) > 100,
              qPrintable(QStringLiteral("text %1 on %2").arg(buttonText).arg(barBackground)));
+}
+
+void TestViews::firstTabLaidOutWhenTheOpenReturns()
+{
+    // A tab container that fits itself to its current page, as generated
+    // panels have: a small first page and a second one thousands of pixels
+    // tall, more than a window can draw.
+    QString tall;
+    for (int i = 0; i < 600; ++i)
+        tall += QStringLiteral("<spinbox define=\"TALL_%1\"/>").arg(i);
+    m_fixture = std::make_unique<PanelFixture>();
+    m_fixture->window->resize(1280, 1000);
+    m_fixture->window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_fixture->window.get()));
+    QVERIFY(m_fixture->load(QStringLiteral("<tabcontainer label=\"Pages\" resize=\"1\">"
+                                           "<gridcontainer columns=\"2\" label=\"First\">"
+                                           "<stretch label=\"Speed\"/><spinbox define=\"SPEED\"/>"
+                                           "<stretch label=\"Mode\"/><checkbox define=\"MODE\" label=\"On\"/>"
+                                           "</gridcontainer>"
+                                           "<verticalcontainer label=\"Second\">%1</verticalcontainer>"
+                                           "</tabcontainer>")
+                                .arg(tall)));
+
+    // No event has run since the open: the first page is already shown at
+    // its own size, its widgets laid out inside it.
+    auto *tabs = m_fixture->window->centralWidget()->findChild<TabWidget *>();
+    QVERIFY(tabs);
+    QWidget *page = tabs->currentWidget();
+    QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("First"));
+    QVERIFY(page->isVisible());
+    // Not as tall as the tall page, which only counts once it is chosen.
+    const int tallHeight = tabs->widget(1)->sizeHint().height();
+    QVERIFY2(tabs->height() < tallHeight / 4,
+             qPrintable(QStringLiteral("tabs %1 high beside a page of %2").arg(tabs->height()).arg(tallHeight)));
+    for (const char *define : {"SPEED", "MODE"}) {
+        auto *widget = m_fixture->widget<QWidget>(QLatin1String(define));
+        QVERIFY(widget && widget->isVisible());
+        QVERIFY(!widget->geometry().isEmpty());
+        QVERIFY(page->rect().contains(QRect(widget->mapTo(page, QPoint()), widget->size())));
+    }
 }
 
 QTEST_MAIN(TestViews)
