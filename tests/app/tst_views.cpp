@@ -264,6 +264,19 @@ void TestViews::darkPaletteKeepsTextReadable()
     const int axisText = axis->palette().color(QPalette::Text).lightness();
     QVERIFY(qAbs(axisText - backgroundLightness(axis)) > 100);
 
+    // A panel's push button without a colour of its own, as drawn.
+    showTab(QStringLiteral("Clock"));
+    QPushButton *pick = nullptr;
+    for (QPushButton *button : m_fixture->window->centralWidget()->findChildren<QPushButton *>()) {
+        if (button->text() == QLatin1String("Pick a board..."))
+            pick = button;
+    }
+    QVERIFY(pick && pick->isVisible());
+    const QImage button = pick->grab().toImage();
+    const int buttonBackground = QColor(button.pixel(6, 4)).lightness();
+    QVERIFY2(qAbs(pick->palette().color(QPalette::ButtonText).lightness() - buttonBackground) > 100,
+             qPrintable(QStringLiteral("button background %1").arg(buttonBackground)));
+
     // "File" and "Extras" on the tool bar, as drawn.
     auto *bar = m_fixture->window->findChild<QToolBar *>(QStringLiteral("toolBar"));
     QVERIFY(bar);
