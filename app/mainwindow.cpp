@@ -47,15 +47,19 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     , m_tykValues(std::make_unique<TykValueExchange>(*m_panel,
                                                      [this](bool create) { return tykLinkForTables(create); }))
 {
-    // 1. Members start empty; the window background is white.
+    // 1. Members start empty; the window background is the palette's base
+    // colour: white under a light palette, and as dark as the text fields
+    // under a dark one, so the window text stays readable on it.
     initQuillmateResources();
     // No write replaces the loaded panel or a script that runs.
     WriteGuard::setProtectedFiles(this, [this] {
         return WriteGuard::ProtectedFiles{m_panel->xmlFile, m_scripts.runningScripts()};
     });
     QPalette pal = palette();
-    for (int group = 0; group < QPalette::NColorGroups; ++group)
-        pal.setColor(QPalette::ColorGroup(group), QPalette::Window, Qt::white);
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        const auto colorGroup = QPalette::ColorGroup(group);
+        pal.setColor(colorGroup, QPalette::Window, pal.color(colorGroup, QPalette::Base));
+    }
     setPalette(pal);
 
     // 2. Update check, before anything else of the window exists. A run that

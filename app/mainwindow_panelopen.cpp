@@ -60,6 +60,20 @@ void MainWindow::open()
     }
 }
 
+// The panel is built inside the shown window, where Qt shows each new widget
+// only once the event loop runs again. The open ends with the current pages
+// fitted and every widget of the panel shown and laid out, so the first tab
+// is drawn filled whatever the panel's size.
+static void showPanelLaidOut(QWidget *panelWidget)
+{
+    if (!panelWidget)
+        return;
+    for (TabWidget *tabs : panelWidget->findChildren<TabWidget *>())
+        tabs->fitToCurrentPage();
+    if (panelWidget->isHidden() && !panelWidget->testAttribute(Qt::WA_WState_ExplicitShowHide))
+        panelWidget->show();
+}
+
 bool MainWindow::open(const QString &fileName)
 {
     stopPollingThreads();
@@ -116,6 +130,7 @@ bool MainWindow::open(const QString &fileName)
 
     updatePanelActions();
     buildPinMappingView();
+    showPanelLaidOut(centralWidget());
     setWorkingDir(QFileInfo(fileName).absolutePath());
     setWindowTitle(QStringLiteral("Quillmate ") + QDir::toNativeSeparators(fileName) + QStringLiteral("[*]"));
     setWindowModified(false);

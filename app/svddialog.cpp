@@ -61,6 +61,11 @@ void ShowSvdDialog::buildTree()
         const ModuleRecord *module = modules.value(moduleName);
         if (!module)
             continue;
+        // Every define enters the table as a module of its own name: one that
+        // an element holds ("$DIR$", "$PERIPHERALS$", the panel's plain
+        // defines) is that element, not a peripheral of the chip.
+        if (m_panel->getActiveElement(moduleName))
+            continue;
         auto *moduleItem = new QStandardItem(describedName(moduleName, module->description));
         moduleItem->setToolTip(module->description);
         m_model->appendRow(moduleItem);

@@ -27,12 +27,37 @@ void QPostMappingGraphicsView::wheelEvent(QWheelEvent *event)
         QGraphicsView::wheelEvent(event);
         return;
     }
+    m_fitting = false;
     const ViewportAnchor anchor = transformationAnchor();
     setTransformationAnchor(QGraphicsView::AnchorUnderMouse);
     const double factor = event->angleDelta().y() > 0 ? 1.1 : 0.9;
     scale(factor, factor);
     setTransformationAnchor(anchor);
     event->accept();
+}
+
+void QPostMappingGraphicsView::fitPicture()
+{
+    if (!scene())
+        return;
+    const QRectF picture = scene()->itemsBoundingRect().adjusted(-8, -8, 8, 8);
+    if (picture.isEmpty() || viewport()->width() <= 0 || viewport()->height() <= 0)
+        return;
+    fitInView(picture, Qt::KeepAspectRatio);
+}
+
+void QPostMappingGraphicsView::resizeEvent(QResizeEvent *event)
+{
+    QGraphicsView::resizeEvent(event);
+    if (m_fitting)
+        fitPicture();
+}
+
+void QPostMappingGraphicsView::showEvent(QShowEvent *event)
+{
+    QGraphicsView::showEvent(event);
+    if (m_fitting)
+        fitPicture();
 }
 
 PinMappingPicture buildPinMappingPicture(QWidget *owner, PinMappingHost *host)

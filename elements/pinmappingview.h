@@ -10,15 +10,24 @@ class QPushButton;
 class QTimer;
 
 // The view of the chip picture: Ctrl with the mouse wheel zooms about the
-// mouse (1.1 per step up, 0.9 down); without Ctrl it scrolls.
+// mouse (1.1 per step up, 0.9 down); without Ctrl it scrolls. Until the user
+// zooms, the view shows the whole picture, scaled to fit as it is resized.
 class QPostMappingGraphicsView : public QGraphicsView
 {
     Q_OBJECT
 public:
     explicit QPostMappingGraphicsView(QWidget *parent = nullptr);
 
+    // Scales the view so that the whole picture is seen, centred.
+    void fitPicture();
+
 protected:
     void wheelEvent(QWheelEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    bool m_fitting = true;
 };
 
 // The chip picture the pin-mapping element and the port-mapping dialog share:

@@ -109,6 +109,11 @@ void QGraphicsChipItem::paint(QPainter *painter, const QStyleOptionGraphicsItem 
         return;
 
     painter->setRenderHint(QPainter::Antialiasing);
+    // Texts keep the widths they are measured with when the view scales the
+    // picture: hinted glyphs would grow out of their pin and arrow boxes.
+    QFont font = painter->font();
+    font.setHintingPreference(QFont::PreferNoHinting);
+    painter->setFont(font);
     painter->setPen(Qt::black);
     painter->fillRect(m_chipRect, m->chipColor);
     painter->drawRect(m_chipRect);

@@ -26,6 +26,22 @@ SvdTree::SvdTree(const QString &name, QWidget *parent)
     , m_model(new QStandardItemModel(0, 2, this))
 {
     setObjectName(name);
+    // The element is only the frame of its inner view: no header, scroll
+    // bars or border of its own around the tree.
+    setHeaderHidden(true);
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_innerView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_model->setHorizontalHeaderLabels({tr("Name"), tr("Value")});
+    m_innerView->setFixedSize(size());
+}
+
+void SvdTree::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    // The inner view fills the element as the layout sizes it.
+    m_innerView->setFixedSize(size());
 }
 
 QStandardItem *SvdTree::valueItem(const QString &define) const
@@ -86,6 +102,8 @@ void SvdTree::rebuild()
     m_innerView->setModel(m_model);
     m_innerView->repaint();
     m_innerView->expandAll();
+    m_innerView->setColumnHidden(1, !m_showValues);
+    m_innerView->resizeColumnToContents(0);
 }
 
 void SvdTree::setValue(const QString &text, int keyword)

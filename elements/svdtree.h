@@ -56,6 +56,9 @@ public slots:
     // focus, changedByUser, then the text is kept as the stored value.
     void valueChangedByUser(const QString &text);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     // The value of the element bound to define for the second column; empty
     // when no element is.

@@ -102,7 +102,9 @@ void Table::runRows()
         services->tableTykLink(true);
 
     const QBrush cyan(Qt::cyan);
-    const QBrush white(Qt::white);
+    // The rows not being run take the palette's base colour back (white
+    // under a light palette).
+    const QBrush white(palette().color(QPalette::Base));
     const auto paintRow = [this](int row, const QBrush &brush, bool typedOnly) {
         static const int types[] = {TableColumnRegName, TableColumnAddress, TableColumnFunc, TableColumnValue,
                                     TableColumnDelay,   TableColumnAnswer,  TableColumnComment};

@@ -43,6 +43,13 @@ void TabWidget::connectChangedTab()
 void TabWidget::connectUpdateSizes()
 {
     connect(this, &QTabWidget::currentChanged, this, &TabWidget::updateSizes);
+    m_fitsCurrentPage = true;
+}
+
+void TabWidget::fitToCurrentPage()
+{
+    if (m_fitsCurrentPage && currentIndex() >= 0)
+        fitPages(currentIndex());
 }
 
 void TabWidget::changedTab(int index)
@@ -53,6 +60,12 @@ void TabWidget::changedTab(int index)
 
 void TabWidget::updateSizes(int index)
 {
+    fitPages(index);
+    emit updateMathLabels();
+}
+
+void TabWidget::fitPages(int index)
+{
     for (int i = 0; i < count(); ++i) {
         if (i != index)
             widget(i)->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
@@ -62,7 +75,6 @@ void TabWidget::updateSizes(int index)
         page->resize(page->sizeHint());
         page->adjustSize();
     }
-    emit updateMathLabels();
 }
 
 void TabWidget::showChild(Container *child)

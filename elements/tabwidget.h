@@ -39,6 +39,12 @@ public:
     // Makes the child the current tab when it is one of the tabs.
     void showChild(Container *child) override;
 
+    // For a tab widget that fits itself to its current page: the fit for the
+    // page shown now, as a tab change makes it. Until then the widget is as
+    // large as its largest page, which a large panel's pages make too tall
+    // to be drawn. Others are left alone.
+    void fitToCurrentPage();
+
 signals:
     void updateMathLabels();
 
@@ -54,6 +60,10 @@ protected:
     CaptionRule captionRule(CaptionedKind kind) const override;
 
 private:
+    // Only the page at index counts for the widget's size.
+    void fitPages(int index);
     void runSelectLists(QWidget *page);
     bool laterPageHasSelectLists(int index) const;
+
+    bool m_fitsCurrentPage = false;
 };

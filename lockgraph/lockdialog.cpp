@@ -7,13 +7,17 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QGraphicsTextItem>
 #include <QGraphicsView>
+#include <QMap>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPen>
+#include <QScreen>
 #include <QStyleOptionGraphicsItem>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 // ---------------------------------------------------------------------------
 // QNEBlock
@@ -100,6 +104,14 @@ QStringList QNEBlock::outputPortNames() const
     return names;
 }
 
+QRectF QNEBlock::outline() const
+{
+    QRectF rect = boundingRect();
+    for (QGraphicsItem *child : childItems())
+        rect |= child->mapRectToParent(child->boundingRect() | child->childrenBoundingRect());
+    return rect;
+}
+
 QNEBlock *QNEBlock::sourceBlock() const
 {
     const std::vector<QNEPort *> list = ports();
@@ -177,6 +189,12 @@ QNEPort::~QNEPort()
         connection->forgetPort(this);
         delete connection;
     }
+}
+
+void QNEPort::setExplanation(const QString &text)
+{
+    setToolTip(text);
+    m_label->setToolTip(text);
 }
 
 QVariant QNEPort::itemChange(GraphicsItemChange change, const QVariant &value)
@@ -283,7 +301,8 @@ QNEBlock *LockDialog::addElementBlock(ActiveElement *element, const QString &nam
     block->activated = m_activated;
     block->toolTipSource = m_toolTipSource;
     m_scene->addItem(block);
-    block->setPos(m_columnOffset + 60 + 60 * column, 180 * row - 50 * lift + 240);
+    block->setGridPos(QPointF(m_columnOffset + 60 + 60 * column, 180 * row - 50 * lift + 240));
+    block->setPos(block->gridPos());
     block->addPort(name, false, QNEPort::NamePort);
 
     if (m_previousBlock) {
@@ -326,4 +345,60 @@ void LockDialog::clearPreviousBlock()
 QList<QNEBlock *> LockDialog::blocks() const
 {
     return m_blocks;
+}
+
+void LockDialog::arrangeBlocks()
+{
+    // Room between columns for the curves, and between the blocks of a column.
+    const qreal columnGap = 40;
+    const qreal rowGap = 16;
+
+    QMap<qreal, QList<QNEBlock *>> columns;
+    for (QNEBlock *block : qAsConst(m_blocks))
+        columns[block->gridPos().x()].append(block);
+
+    qreal left = 0;
+    bool firstColumn = true;
+    for (auto column = columns.begin(); column != columns.end(); ++column) {
+        QList<QNEBlock *> &blocks = column.value();
+        std::stable_sort(blocks.begin(), blocks.end(),
+                         [](const QNEBlock *a, const QNEBlock *b) { return a->gridPos().y() < b->gridPos().y(); });
+        qreal width = 0;
+        for (const QNEBlock *block : qAsConst(blocks))
+            width = std::max(width, block->outline().width());
+        if (firstColumn)
+            left = column.key() - width / 2;
+        firstColumn = false;
+
+        qreal bottom = -std::numeric_limits<qreal>::infinity();
+        for (QNEBlock *block : qAsConst(blocks)) {
+            const QRectF outline = block->outline();
+            // Centred in its column, at its grid row unless the block above
+            // reaches down that far.
+            const qreal top = std::max(block->gridPos().y() + outline.top(), bottom + rowGap);
+            block->setPos(left + width / 2 - outline.center().x(), top - outline.top());
+            bottom = top + outline.height();
+        }
+        left += width + columnGap;
+    }
+    fitToGraph();
+}
+
+void LockDialog::fitToGraph()
+{
+    const QRectF graph = m_scene->itemsBoundingRect().adjusted(-20, -20, 20, 20);
+    m_scene->setSceneRect(graph);
+    // The view's frame, the layout's margins and a little room so that no
+    // scroll bar is needed when the graph fits.
+    const int frame = 2 * m_view->frameWidth() + 4;
+    const QMargins margins = layout() ? layout()->contentsMargins() : QMargins();
+    QSize wanted(int(std::ceil(graph.width())) + frame + margins.left() + margins.right(),
+                 int(std::ceil(graph.height())) + frame + margins.top() + margins.bottom());
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        // A window frame and the task bar still need their room.
+        const QSize available = screen->availableGeometry().size() - QSize(40, 80);
+        wanted = wanted.boundedTo(available);
+    }
+    resize(wanted.expandedTo(minimumSize()));
 }

@@ -44,6 +44,13 @@ public:
     // The block the connection into this one comes from; null when none does.
     QNEBlock *sourceBlock() const;
 
+    // Where the graph's grid puts the block (column and row of its chain),
+    // before the dialog spreads the blocks so that none hides another.
+    void setGridPos(const QPointF &pos) { m_gridPos = pos; }
+    QPointF gridPos() const { return m_gridPos; }
+    // The block with its ports and their labels, in the block's coordinates.
+    QRectF outline() const;
+
     int type() const override { return Type; }
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
@@ -60,6 +67,7 @@ private:
     int width = horzMargin;
     int height = vertMargin;
     ActiveElement *m_element = nullptr;
+    QPointF m_gridPos;
 };
 
 // A named dot on a block's edge; connections end at ports and follow them
@@ -82,6 +90,9 @@ public:
     std::vector<QNEConnection *> &connections() { return m_connections; }
 
     int type() const override { return Type; }
+
+    // A tool tip on the port and its label, saying what the port stands for.
+    void setExplanation(const QString &text);
 
 protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant &value) override;
@@ -148,6 +159,12 @@ public:
     void nextColumn(QNEBlock *block);
     // The next block starts a new chain.
     void clearPreviousBlock();
+    // Spreads the blocks of a filled graph from their grid places so that no
+    // two blocks overlap: the grid's columns, left to right, each as wide as
+    // its widest block; the blocks of a column top to bottom in grid order,
+    // each below the one before. Then the dialog takes the graph's size, up
+    // to the screen's.
+    void arrangeBlocks();
 
     // What a double click on a block does (the window raises the element),
     // and the tool tip a block of an element gets.
@@ -160,6 +177,8 @@ public:
     QList<QNEBlock *> blocks() const;
 
 private:
+    void fitToGraph();
+
     QGraphicsView *m_view;
     QGraphicsScene *m_scene;
     int m_columnOffset = 0;

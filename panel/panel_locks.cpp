@@ -296,6 +296,16 @@ static QString lockPortLabel(QObject *object, const QString &key, int position)
     return QStringLiteral("???");
 }
 
+// Why an output port reads "???": the element's kind gives its states no names.
+static QString unnamedStateReason(QObject *object, const QString &key)
+{
+    const QString kind = object ? QString::fromLatin1(object->metaObject()->className()) : QString();
+    return QStringLiteral("The states of %1 (%2) have no names: only radio groups, combo boxes and check "
+                          "boxes name the states their locks belong to. This output stands for the lock "
+                          "entry \"%3\".")
+        .arg(object ? object->objectName() : QString(), kind, key);
+}
+
 void Panel::checkLockConditions()
 {
     // Applying locks runs actions: a change moves an element to the end of the
@@ -318,7 +328,10 @@ void Panel::checkLockConditions()
         QNEBlock *block = lockDialog->addElementBlock(element, name, QStringLiteral("START"), 0, 0, 0);
         ushort group = 0;
         for (auto entry = locks.cbegin(); entry != locks.cend(); ++entry, ++group) {
-            block->addOutputPort(lockPortLabel(objectOf(element), entry.key(), group));
+            const QString label = lockPortLabel(objectOf(element), entry.key(), group);
+            QNEPort *port = block->addOutputPort(label);
+            if (label == QLatin1String("???"))
+                port->setExplanation(unnamedStateReason(objectOf(element), entry.key()));
             const QStringList conditions = entry.value().toStringList();
             for (int i = 0; i < conditions.size(); ++i) {
                 if (conditions.at(i).contains(QLatin1Char('=')))
@@ -328,6 +341,7 @@ void Panel::checkLockConditions()
         }
         lockDialog->clearPreviousBlock();
     });
+    lockDialog->arrangeBlocks();
 }
 
 // ---------------------------------------------------------------------------

@@ -250,9 +250,15 @@ void PanelXmlReader::readCommonAttributes(const QXmlStreamAttributes &attributes
         applyColor(attributes, widget);
         keep("Color", "color");
     } else if (isContainer) {
+        // A container the panel gives no colour is filled with the palette's
+        // base colour: white under a light palette, dark under a dark one, so
+        // the palette's text colour stays readable on it.
         widget->setAutoFillBackground(true);
         QPalette palette = widget->palette();
-        setBrushInAllGroups(palette, QPalette::Window, QColor(255, 255, 255, 255));
+        for (int group = 0; group < QPalette::NColorGroups; ++group) {
+            const auto colorGroup = QPalette::ColorGroup(group);
+            palette.setBrush(colorGroup, QPalette::Window, palette.brush(colorGroup, QPalette::Base));
+        }
         widget->setPalette(palette);
     }
     if (has(attributes, "image"))

@@ -34,7 +34,7 @@ void PanelXmlReader::readButton(Container *parent)
     }
     if (has(attributes, "enabled"))
         button->setEnabled(text(attributes, "enabled") != QLatin1String("false"));
-    button->setStyleSheet(QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: #e9e6e7;}"));
+    button->setStyleSheet(QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: palette(button);}"));
     m_panel->setPushButton(define, button);
     readCommonAttributes(attributes, button);
     const QString toolTip = button->property("tooltip").toString();

@@ -111,6 +111,9 @@ void PanelXmlReader::readPlot(const QString &header, Container *parent)
         auto *grid = new QwtPlotGrid;
         grid->enableX(gridMask & 1);
         grid->enableY(gridMask & 2);
+        // The panel gives the grid no colour: the palette's, which stands out
+        // from a light or a dark canvas alike.
+        grid->setMajorPen(plot->palette().color(QPalette::Mid), 0.0, Qt::SolidLine);
         grid->attach(plot);
     }
     plot->setPresetRanges(minX, curves.maxX, minY, maxY);

@@ -25,9 +25,9 @@ void PanelXmlReader::readToggleButton(const QString &header, Container *parent)
     if (has(attributes, "icon"))
         readIconAttributes(attributes, button);
     button->setStyleSheet(QStringLiteral(
-        "QPushButton{ border: 1px solid gray; height: 22px; background: #e9e6e7;}"
-        "QPushButton:checked{ border: 1px solid gray; height: 22px; background: #b0b0b0;}"
-        "QPushButton:pressed{ border: 1px solid gray; height: 22px; background: #b0b0b0;}"));
+        "QPushButton{ border: 1px solid gray; height: 22px; background: palette(button);}"
+        "QPushButton:checked{ border: 1px solid gray; height: 22px; background: palette(mid);}"
+        "QPushButton:pressed{ border: 1px solid gray; height: 22px; background: palette(mid);}"));
     readToggleTail(button, attributes, header, define);
     if (text(attributes, "enabled") == QLatin1String("false"))
         button->setEnabled(false);
@@ -47,7 +47,9 @@ void PanelXmlReader::readToggleButton(const QString &header, Container *parent)
         button->setElementProperty("OnColor", text(attributes, "oncolor"));
         onSheet = QStringLiteral("QPushButton:checked") + checkedLook.arg(rgb("oncolor"));
     } else {
-        const QString look = checkedLook.arg(QStringLiteral("200,200,240"));
+        // No colour of the panel's: "on" in the palette's highlight colours.
+        const QString look = QStringLiteral("{background-color: palette(highlight);color: palette(highlighted-text);"
+                                            "border-style: inset;border-width: 1px;border-color: black;}");
         onSheet = QStringLiteral("QPushButton:checked") + look + QStringLiteral("QPushButton:pressed") + look;
     }
     button->setStyleSheet(button->styleSheet() + onSheet);

@@ -146,6 +146,13 @@ def forum():
     c.polygon([(26, 23), (29, 29), (22, 25)], GOLD)
     c.save("Forum.png")
 
+def remove_row():
+    # A red disc with a white bar: the register table's delete column.
+    c = Canvas(32, 32)
+    c.disc(16, 16, 13, (200, 50, 50, 255))
+    c.rect(8, 14, 24, 18, WHITE)
+    c.save("remove.png")
+
 home_page()
 open_folder()
 save_disk()
@@ -155,3 +162,4 @@ harbik()
 document()
 help_mark()
 forum()
+remove_row()

@@ -345,7 +345,8 @@ void TestLocks::lockCheckLines()
     QVERIFY(!f->window->panel()->elementsByDefine.contains("X"));
 }
 
-// Each block as "name input [outputs] <source @x,y".
+// Each block as "name input [outputs] <source @x,y", at its grid place (the
+// dialog then spreads the blocks apart).
 static QStringList graphShape(LockDialog *graph)
 {
     QStringList shape;
@@ -354,8 +355,8 @@ static QStringList graphShape(LockDialog *graph)
         shape << QStringLiteral("%1 %2 [%3] <%4 @%5,%6")
                      .arg(block->name(), block->inputPortName(), block->outputPortNames().join(','),
                           source ? source->name() : QString())
-                     .arg(block->pos().x())
-                     .arg(block->pos().y());
+                     .arg(block->gridPos().x())
+                     .arg(block->gridPos().y());
     }
     return shape;
 }

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -49,6 +50,7 @@ private slots:
     void someActionsStartDisabled();
     void panelAndHomeEnableTheProjectActions();
     void windowShortcuts();
+    void homePanelNamesEntriesThatExist();
 
     // Status bar
     void versionLabelFromManifest_data();
@@ -243,6 +245,26 @@ void TestMenus::someActionsStartDisabled()
     QCOMPARE(disabled, (QSet<QAction *>{window->exportHeaderFilesAction(), window->showPortMappingAction(),
                                         window->addScriptCommandAction()}));
     QVERIFY(window->fullscreenAction()->isCheckable());
+}
+
+void TestMenus::homePanelNamesEntriesThatExist()
+{
+    // The shipped home panel points the user to menu entries as "(Menu > Entry)".
+    QFile home(QStringLiteral(QUILLMATE_SOURCE_DIR "/resources/scripts/index.xml"));
+    QVERIFY(home.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(home.readAll());
+    auto window = makeWindow();
+    const QHash<QString, const char *> menus = {{"File", "fileMenu"}, {"Extras", "extrasMenu"}};
+    static const QRegularExpression reference(QStringLiteral("\\(([A-Za-z]+) &gt; ([^)]+)\\)"));
+    int named = 0;
+    for (auto match = reference.globalMatch(text); match.hasNext(); ++named) {
+        const QRegularExpressionMatch found = match.next();
+        QVERIFY2(menus.contains(found.captured(1)), qPrintable(found.captured(0)));
+        const QStringList shown = entries(menuNamed(window.get(), menus.value(found.captured(1)))).replaceInStrings(
+            QStringLiteral("&"), QString());
+        QVERIFY2(shown.contains(found.captured(2)), qPrintable(found.captured(0) + " in " + shown.join(", ")));
+    }
+    QVERIFY(named > 0);
 }
 
 void TestMenus::panelAndHomeEnableTheProjectActions()

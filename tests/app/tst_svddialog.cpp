@@ -26,6 +26,7 @@ private slots:
     void cleanup();
 
     void rowsAndUnboundFields();
+    void modulesThatAreElementsAreLeftOut();
     void doubleClickFindsTheRowsElement_data();
     void doubleClickFindsTheRowsElement();
     void menuCommandNeverBlocksARunWithoutDialogs();
@@ -109,6 +110,25 @@ void TestSvdDialog::rowsAndUnboundFields()
     QVERIFY(!dialog.treeView()->isExpanded(dialog.model()->indexFromItem(moder)));
     QTest::mouseClick(expand, Qt::LeftButton);
     QVERIFY(dialog.treeView()->isExpanded(dialog.model()->indexFromItem(moder)));
+}
+
+void TestSvdDialog::modulesThatAreElementsAreLeftOut()
+{
+    // Every define is also a module of its own name; the built-in elements
+    // and plain defines are not peripherals.
+    FakeElement dir(QStringLiteral("$DIR$"));
+    FakeElement peripherals(QStringLiteral("$PERIPHERALS$"));
+    FakeElement baud(QStringLiteral("BAUD"));
+    for (FakeElement *element : {&dir, &peripherals, &baud}) {
+        ModuleRecord *module = nullptr;
+        QVERIFY(m_panel->addModule(module, element->objectName()));
+        m_panel->elementsByDefine.insert(element->objectName(), element);
+    }
+    ShowSvdDialog dialog(m_panel.get());
+    QStringList tops;
+    for (int row = 0; row < dialog.model()->rowCount(); ++row)
+        tops << dialog.model()->item(row)->text();
+    QCOMPARE(tops, (QStringList{"GPIO (General purpose I/O)", "UART ()"}));
 }
 
 void TestSvdDialog::doubleClickFindsTheRowsElement_data()

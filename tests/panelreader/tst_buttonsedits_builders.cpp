@@ -24,9 +24,9 @@
 namespace {
 
 const QString baseSheet = QStringLiteral(
-    "QPushButton{ border: 1px solid gray; height: 22px; background: #e9e6e7;}"
-    "QPushButton:checked{ border: 1px solid gray; height: 22px; background: #b0b0b0;}"
-    "QPushButton:pressed{ border: 1px solid gray; height: 22px; background: #b0b0b0;}");
+    "QPushButton{ border: 1px solid gray; height: 22px; background: palette(button);}"
+    "QPushButton:checked{ border: 1px solid gray; height: 22px; background: palette(mid);}"
+    "QPushButton:pressed{ border: 1px solid gray; height: 22px; background: palette(mid);}");
 
 QString checkedSheet(const QString &rgb)
 {
@@ -170,9 +170,11 @@ void TestButtonsEditsBuilders::toggleButtonStyleSheets_data()
     QTest::addColumn<QString>("offColor"); // property "OffColor"
     QTest::addColumn<QString>("onColor");  // property "OnColor"
 
-    const QString defaultChecked = checkedSheet(QStringLiteral("200,200,240"))
-        + QStringLiteral("QPushButton:pressed{background-color: rgb(200,200,240);border-style: inset;"
-                         "border-width: 1px;border-color: black;}");
+    // Without a colour of the panel's, "on" takes the palette's highlight colours.
+    const QString paletteLook = QStringLiteral("{background-color: palette(highlight);color: palette(highlighted-text);"
+                                               "border-style: inset;border-width: 1px;border-color: black;}");
+    const QString defaultChecked =
+        QStringLiteral("QPushButton:checked") + paletteLook + QStringLiteral("QPushButton:pressed") + paletteLook;
     const QString off = QStringLiteral("QPushButton{background-color: rgb(1,2,3);}");
     QTest::newRow("no colours") << QByteArray() << baseSheet + defaultChecked << "" << "";
     QTest::newRow("off colour") << QByteArray("offcolor=\"1;2;3\"") << off + defaultChecked << "1;2;3" << "";

@@ -1247,7 +1247,7 @@ void TestPanelReader::pushButtons()
     QVERIFY(!zero->isEnabled());
     QCOMPARE(zero->toolTip(), QStringLiteral("Tip"));
     QCOMPARE(zero->styleSheet(),
-             QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: #e9e6e7;}"));
+             QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: palette(button);}"));
     QCOMPARE(zero->property("data").toMap().value("0").toStringList(), QStringList({"clicked_resetGUI", "", ""}));
     QVERIFY(!fx->panel.pushButtonsByName.value(QStringLiteral("BF"))->isEnabled());
     QVERIFY(fx->panel.pushButtonsByName.value(QStringLiteral("B5"))->isEnabled());
