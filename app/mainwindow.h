@@ -405,6 +405,8 @@ public:
     // Brings the element registered under define into view; unknown names do nothing.
     void raiseDefine(const QString &define);
     void raiseWidget(QWidget *widget);
+    // Brings a widget without value (a button, LED, picture...) into view and marks it.
+    void raiseNamedWidget(QWidget *widget);
     QPointer<QWidget> highlightedWidget;
     QTreeWidgetItem *highlightedItem = nullptr;
     QPalette savedPalette;

@@ -210,6 +210,11 @@ public:
     ActiveElement *takeElement(const QString &define);
     bool renameDefine(const QString &oldName, const QString &newName);
     static QString getObjectName(ActiveElement *element);
+    // A widget without value known by its name: push button, LED, image,
+    // dial, thermometer or plot (tried in that order); null when none is.
+    QWidget *namedWidget(const QString &name) const;
+    // The names of those widgets, sorted.
+    QStringList namedWidgetNames() const;
 
     // ---- Formulas
     float getValue(const QString &text);

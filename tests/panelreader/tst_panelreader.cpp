@@ -1229,8 +1229,13 @@ void TestPanelReader::pushButtons()
     QCOMPARE(zero->property("data").toMap().value("0").toStringList(), QStringList({"clicked_resetGUI", "", ""}));
     QVERIFY(!fx->panel.pushButtonsByName.value(QStringLiteral("BF"))->isEnabled());
     QVERIFY(fx->panel.pushButtonsByName.value(QStringLiteral("B5"))->isEnabled());
-    // A button without define is kept under the empty name; it has no value.
-    QVERIFY(fx->panel.pushButtonsByName.contains(QString()));
+    // A button without define is kept under the name it made for itself
+    // (its caption and a number); it has no value.
+    QVERIFY(!fx->panel.pushButtonsByName.contains(QString()));
+    QCOMPARE(fx->panel.pushButtonsByName.size(), 4);
+    const QStringList names = fx->panel.pushButtonsByName.keys().filter(QStringLiteral("No define_"));
+    QCOMPARE(names.size(), 1);
+    QCOMPARE(fx->panel.pushButtonsByName.value(names.first())->objectName(), names.first());
     QVERIFY(fx->panel.elementsByDefine.isEmpty());
     QCOMPARE(console(), QString());
 }
