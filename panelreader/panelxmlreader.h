@@ -183,6 +183,9 @@ private:
 
     // ---- Element dispatcher (panelxmlreader_dispatch.cpp)
     void readElements(Container *parent, const QString &header, ButtonGroup *radioGroup);
+    // The next start tag inside the current element (or document); false at
+    // its end or on a stream error.
+    bool readNextChildElement();
     // Hands the current element to its builder; false for a name the
     // dispatcher does not know.
     bool dispatchElement(const QString &name, Container *parent, const QString &header,

@@ -1634,6 +1634,9 @@ void TestPanelReader::includedFragmentsAndPanels()
         "<checkbox define=\"AFTER\"/>"
         "</verticalcontainer>"));
     QVERIFY(outcome.ok);
+    // A fragment is read to its end: no stream fault, nothing stopped early.
+    QCOMPARE(outcome.stoppedEarly, QString());
+    QVERIFY2(!console().contains(QStringLiteral("not well-formed")), qPrintable(console()));
     auto *channel = find<CheckBox>(QStringLiteral("CH2_EN"));
     QVERIFY(channel);
     QCOMPARE(channel->text(), QStringLiteral("A<B & \"C\""));
