@@ -219,7 +219,8 @@ private:
     static int readRangeMax(const QXmlStreamAttributes &attributes, bool *ok);
     static QColor colorAttribute(const QXmlStreamAttributes &attributes, const QString &name);
     static QSize readSize(const QXmlStreamAttributes &attributes, bool *ok);
-    static QString readLabel(const QXmlStreamAttributes &attributes);
+    // The "label" text; a reference to a field of the parameter map ($NAME.Text) gives that field.
+    QString readLabel(const QXmlStreamAttributes &attributes) const;
     QList<int> readColumnWidths(const QXmlStreamAttributes &attributes);
     QColor readColor(const QXmlStreamAttributes &attributes);
     QSizePolicy readSizePolicy(const QXmlStreamAttributes &attributes);

@@ -105,6 +105,8 @@ private slots:
     void headerElementValues();
     void headerFileWarnings_data();
     void headerFileWarnings();
+    void labelsNameParameterFields_data();
+    void labelsNameParameterFields();
 
     // Dispatcher
     void startConditions_data();
@@ -666,6 +668,43 @@ void TestPanelReader::headerElementValues()
     QCOMPARE(fx->panel.toolTipSectionMask, 0xFFFFu);
     QVERIFY(outcome.loadSaveAllowed);
     QCOMPARE(fx->panel.getForumURL(), QString());
+}
+
+void TestPanelReader::labelsNameParameterFields_data()
+{
+    QTest::addColumn<bool>("withMap");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("text") << true << "$Clock.Text" << "Core clock";
+    QTest::newRow("unit in any case") << true << "$Clock.unit" << " MHz";
+    QTest::newRow("comment") << true << "$Clock.Comment" << "Clock of the core";
+    QTest::newRow("second record") << true << "$Gain.Text" << "Amplifier gain";
+    QTest::newRow("other suffix") << true << "$Clock.x" << "$Clock.x";
+    QTest::newRow("unknown name") << true << "$Nothing.Text" << "$Nothing.Text";
+    QTest::newRow("no dollar") << true << "Clock.Text" << "Clock.Text";
+    QTest::newRow("no dot") << true << "$Clock" << "$Clock";
+    QTest::newRow("no parameter map") << false << "$Clock.Text" << "$Clock.Text";
+}
+
+void TestPanelReader::labelsNameParameterFields()
+{
+    QFETCH(bool, withMap);
+    QFETCH(QString, label);
+    QFETCH(QString, shown);
+
+    write("params.xml", "<parameters>"
+                        "<parameter ID=\"C\" VarName=\"Clock\" Text=\"Core clock\" Unit=\" MHz\" "
+                        "comment=\"Clock of the core\"/>"
+                        "<parameter ID=\"G\" VarName=\"Gain\" Text=\"Amplifier gain\"/>"
+                        "</parameters>");
+    const QByteArray map = withMap ? "<parametermap file=\"params.xml\"/>" : "";
+    QVERIFY(read(signedPanelText(map + "<verticalcontainer><checkbox define=\"BOX\" label=\"" + label.toUtf8()
+                                 + "\"/></verticalcontainer>"))
+                .ok);
+    auto *box = find<CheckBox>(QStringLiteral("BOX"));
+    QVERIFY(box);
+    QCOMPARE(box->text(), shown);
 }
 
 void TestPanelReader::headerFileWarnings_data()
