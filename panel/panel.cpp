@@ -83,6 +83,7 @@ void Panel::clear()
     changedHeaders.clear();
     parameterMap.clear();
     overflowConflicts.clear();
+    overflowCauses.clear();
     // Pages hidden by setDef belong to the panel that is going away, and so
     // do the range changes still waiting for their report.
     hiddenTabs.clear();

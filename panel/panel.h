@@ -288,6 +288,8 @@ public:
     // ---- Locks
     QHash<QString, QStringList> waitingLocks; // define -> the elements waiting to lock it
     QList<MathLabel *> overflowConflicts;
+    // The name that drove each label of overflowConflicts out of its range.
+    QHash<const MathLabel *, QString> overflowCauses;
     // The warning that name drove label beyond 0..max (overflow) or below 0;
     // the label joins overflowConflicts. The cleared line takes it out again.
     void consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow);
