@@ -378,6 +378,8 @@ public:
     QTreeWidgetItem *markedItem() const { return highlightedItem; }
     int markTimerId() const { return highlightTimerId; }
     QString markedStyleSheet() const { return savedStyleSheet; }
+    // Brings a widget without value (a button, LED, picture...) into view and marks it.
+    void raiseNamedWidget(QWidget *widget);
 
 public slots:
     void open();

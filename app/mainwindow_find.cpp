@@ -30,6 +30,27 @@ void MainWindow::searchForGUIElement()
             return;
         }
     }
+    // Buttons, LEDs, pictures, dials, thermometers and plots have no value
+    // and are known by their names only.
+    if (QWidget *widget = m_panel->namedWidget(name))
+        raiseNamedWidget(widget);
+}
+
+void MainWindow::raiseNamedWidget(QWidget *widget)
+{
+    // The containers around the widget, outermost first: each opens the
+    // page or branch that holds the next, the innermost the widget's row.
+    QList<Container *> chain;
+    for (QWidget *ancestor = widget->parentWidget(); ancestor; ancestor = ancestor->parentWidget()) {
+        if (auto *container = dynamic_cast<Container *>(ancestor))
+            chain.prepend(container);
+    }
+    for (int i = 0; i + 1 < chain.size(); ++i)
+        chain.at(i)->showChild(chain.at(i + 1));
+    if (!chain.isEmpty())
+        chain.last()->showWidget(widget);
+    cancelHighlight();
+    markWidget(widget, Qt::blue);
 }
 
 void MainWindow::raiseDefine(const QString &define)

@@ -146,12 +146,16 @@ bool MainWindow::loadOld(const QString &fileName)
     reportUnresolved(links, unresolved, dropNames, tr("Header define matches no element: "),
                      tr("Header defines matching no element: "));
 
-    // The header stays as it was beside the project that will replace it;
-    // a copy from an earlier import is never overwritten.
+    // A copy of the header as it was; one from an earlier import is never
+    // overwritten.
     const QString backup = fileName + QStringLiteral(".bak");
     if (!QFileInfo::exists(backup) && !QFile::copy(fileName, backup))
         reportCannotOpenFile(backup, tr("The header could not be copied."));
-    setCurrentFile(fileName);
+    // The header is the source of a new project, not its file: Save asks for
+    // a project name, and the header itself is never written over.
+    setCurrentFile(QString());
+    setWorkingDir(QFileInfo(fileName).absolutePath());
+    setWindowTitle(tr("Quillmate %1 (imported)[*]").arg(QDir::toNativeSeparators(fileName)));
     initLoadedConfiguration(false);
     return true;
 }

@@ -302,6 +302,8 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
             m_panel->checkSvdBinding(name);
         element->initialize();
     }
+    // The find dialog also offers the elements without value.
+    m_panel->elementNames += m_panel->namedWidgetNames();
 
     m_panel->checkLockConditions();
 

@@ -553,9 +553,10 @@ bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
 {
     if (fileName.isEmpty())
         return false; // a cancelled dialog
+    // Never over the panel, a header or any other file that is not a project.
     const QString refusal = projectSaveRefusal(fileName);
     if (!refusal.isEmpty()) {
-        reportError(tr("Cannot save the project to %1:\n%2").arg(QFileInfo(fileName).absoluteFilePath(), refusal));
+        ::reportError(tr("Cannot save the project to %1:\n%2").arg(QFileInfo(fileName).absoluteFilePath(), refusal));
         return false;
     }
     setWorkingDir(QFileInfo(fileName).absolutePath());
@@ -647,7 +648,10 @@ bool MainWindow::save()
 
 bool MainWindow::saveAs()
 {
-    const QString name = Prompt::instance().saveFileName(this, tr("Save Configuration"), workingDir,
-                                                         tr("Configuration Files (*.qlmp)"));
+    QString name = Prompt::instance().saveFileName(this, tr("Save Configuration"), workingDir,
+                                                   tr("Configuration Files (*.qlmp)"));
+    // A name typed without a suffix is a project name.
+    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".qlmp");
     return saveProjectFile(name, false);
 }

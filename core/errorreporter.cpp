@@ -79,10 +79,19 @@ void ErrorReporter::appendToLogFile(const QString &text)
     m_file.flush();
 }
 
-void ErrorReporter::reportError(QString message)
+void ErrorReporter::reportError(QString message, const QString &title)
 {
-    if (m_toMessageBox)
+    // Without a display the box is a console note, which has no title.
+    if (m_toMessageBox && (title.isEmpty() || !Prompt::instance().isInteractive())) {
         Prompt::instance().errorBox(message);
+    } else if (m_toMessageBox) {
+        PromptMessage box;
+        box.icon = QMessageBox::Warning;
+        box.title = title;
+        box.text = message;
+        box.windowFlags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint;
+        Prompt::ask(box);
+    }
     if (m_toConsole) {
         if (!message.contains(QLatin1String("<br>")))
             message += QLatin1String("<br>");
@@ -131,6 +140,11 @@ void appendToLogFile(const QString &text)
 void reportError(QString message)
 {
     ErrorReporter::instance().reportError(std::move(message));
+}
+
+void reportTitledError(const QString &title, QString message)
+{
+    ErrorReporter::instance().reportError(std::move(message), title);
 }
 
 void logMessage(QString text)

@@ -42,7 +42,9 @@ public:
     QFile &logFile() { return m_file; }
     const QString &logFileName() const { return m_fileName; }
 
-    void reportError(QString message);
+    // An empty title gives the plain error box; a title gives a warning box
+    // of that title that stays on top.
+    void reportError(QString message, const QString &title = QString());
     void logMessage(const QString &text);
     // An empty name, or a file that cannot be opened, switches the log file
     // sink off; otherwise the file is (re)created empty.
@@ -65,6 +67,9 @@ private:
 
 // The functions below forward to ErrorReporter::instance().
 void reportError(QString message);
+// reportError with a box of its own title, for a report whose box the user
+// must tell apart (a J-Link failure).
+void reportTitledError(const QString &title, QString message);
 void logMessage(QString text);
 void openLogFile(QString fileName);
 void closeLogFile();

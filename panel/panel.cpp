@@ -6,6 +6,7 @@
 #include "apppaths.h"
 #include "dataclass.h"
 #include "errorreporter.h"
+#include "led.h"
 #include "mathlabel.h"
 #include "panelshell.h"
 #include "pollentries.h"
@@ -83,6 +84,7 @@ void Panel::clear()
     refusedHeaders.clear();
     parameterMap.clear();
     overflowConflicts.clear();
+    overflowCauses.clear();
     // Pages hidden by setDef belong to the panel that is going away, and so
     // do the range changes still waiting for their report.
     hiddenTabs.clear();
@@ -247,6 +249,30 @@ void Panel::setTabWidget(const QString &name, TabWidget *tabWidget)
     tabWidget->setHost(this);
     tabWidgetsByName.insert(name, tabWidget);
 }
+QWidget *Panel::namedWidget(const QString &name) const
+{
+    if (QWidget *button = pushButtonsByName.value(name, nullptr))
+        return button;
+    if (QWidget *led = ledsByName.value(name, nullptr))
+        return led;
+    for (const QHash<QString, QWidget *> *table : {&imagesByName, &dialsByName, &thermosByName, &plotsByName}) {
+        if (QWidget *widget = table->value(name, nullptr))
+            return widget;
+    }
+    return nullptr;
+}
+
+QStringList Panel::namedWidgetNames() const
+{
+    QStringList names = pushButtonsByName.keys() + ledsByName.keys();
+    for (const QHash<QString, QWidget *> *table : {&imagesByName, &dialsByName, &thermosByName, &plotsByName})
+        names += table->keys();
+    names.removeAll(QString());
+    names.sort();
+    names.removeDuplicates();
+    return names;
+}
+
 void Panel::setThermo(const QString &name, QWidget *thermo) { thermosByName.insert(name, thermo); }
 void Panel::setTimer(const QString &name, TimerLabel *timer) { timersByName.insert(name, timer); }
 

@@ -211,6 +211,11 @@ public:
     ActiveElement *takeElement(const QString &define);
     bool renameDefine(const QString &oldName, const QString &newName);
     static QString getObjectName(ActiveElement *element);
+    // A widget without value known by its name: push button, LED, image,
+    // dial, thermometer or plot (tried in that order); null when none is.
+    QWidget *namedWidget(const QString &name) const;
+    // The names of those widgets, sorted.
+    QStringList namedWidgetNames() const;
 
     // ---- Formulas
     float getValue(const QString &text);
@@ -284,6 +289,8 @@ public:
     // ---- Locks
     QHash<QString, QStringList> waitingLocks; // define -> the elements waiting to lock it
     QList<MathLabel *> overflowConflicts;
+    // The name that drove each label of overflowConflicts out of its range.
+    QHash<const MathLabel *, QString> overflowCauses;
     // The warning that name drove label beyond 0..max (overflow) or below 0;
     // the label joins overflowConflicts. The cleared line takes it out again.
     void consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow);

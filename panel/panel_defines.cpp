@@ -269,12 +269,12 @@ bool Panel::setElementByDefine(const QString &name, const QString &value)
         break;
     }
     case DefineSetRule::Knob: {
-        // A knob takes whole steps: a fraction is cut to its integer part,
-        // as the knob's own setter does.
-        double number = 0.0;
-        if (!readRealValue(value, &number))
+        // A knob takes whole steps: a fraction is refused, as by the spin
+        // boxes and sliders, rather than cut without a word.
+        qint64 integer = 0;
+        if (!readIntegerValue(value, &integer))
             return refuse();
-        number = std::trunc(number);
+        const double number = double(integer);
         auto *knob = qobject_cast<Knob *>(object);
         if (!knob || number < knob->minimum() || number > knob->maximum())
             return refuse();

@@ -86,6 +86,7 @@ void Panel::refreshMathLabels(const QString &name)
 void Panel::consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow)
 {
     overflowConflicts.append(label);
+    overflowCauses.insert(label, name);
     const QString labelName = label ? label->objectName() : QString();
     ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> <a href=\"%1\">%2</a> has caused an %6 "
                                 "in <a href=\"%3\">%4</a>. Highest possible value: %5<br>")
@@ -96,6 +97,7 @@ void Panel::consoleOverflowWarning(MathLabel *label, quint64 max, const QString 
 void Panel::consoleConflictCleared(MathLabel *label)
 {
     overflowConflicts.removeOne(label);
+    overflowCauses.remove(label);
     const QString labelName = label ? label->objectName() : QString();
     ::logMessage(QStringLiteral("<font color=\"green\"><b>Conflict cleared: </font></b> Over-/Underflow in: "
                                 "<a href=\"%1\">%2</a>. (%3 conflicts in current project)<br>")

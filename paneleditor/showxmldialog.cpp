@@ -493,7 +493,7 @@ void ShowXMLDialog::saveXML()
 {
     const QString dir = m_services.workingDir ? m_services.workingDir() : QString();
     const QString path =
-        Prompt::instance().saveFileName(this, tr("Save XML File"), dir, tr("XML Files (*.xml)"));
+        Prompt::instance().saveFileName(this, tr("Save GUI XML"), dir, tr("GUI Files (*.xml)"));
     // A cancelled dialog changes nothing, the working folder included.
     if (path.isEmpty())
         return;

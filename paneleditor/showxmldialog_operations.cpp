@@ -535,6 +535,7 @@ void ShowXMLDialog::forgetElement(QObject *object)
     if (auto *label = qobject_cast<MathLabel *>(object)) {
         removeFromLists(panel->mathLabelsByDefine, label);
         panel->overflowConflicts.removeAll(label);
+        panel->overflowCauses.remove(label);
     }
     removeFromLists(panel->ledsByData, object);
     removeFromLists(panel->imagesByDefine, object);

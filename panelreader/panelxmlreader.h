@@ -183,6 +183,9 @@ private:
 
     // ---- Element dispatcher (panelxmlreader_dispatch.cpp)
     void readElements(Container *parent, const QString &header, ButtonGroup *radioGroup);
+    // The next start tag inside the current element (or document); false at
+    // its end or on a stream error.
+    bool readNextChildElement();
     // Hands the current element to its builder; false for a name the
     // dispatcher does not know.
     bool dispatchElement(const QString &name, Container *parent, const QString &header,
@@ -216,7 +219,8 @@ private:
     static int readRangeMax(const QXmlStreamAttributes &attributes, bool *ok);
     static QColor colorAttribute(const QXmlStreamAttributes &attributes, const QString &name);
     static QSize readSize(const QXmlStreamAttributes &attributes, bool *ok);
-    static QString readLabel(const QXmlStreamAttributes &attributes);
+    // The "label" text; a reference to a field of the parameter map ($NAME.Text) gives that field.
+    QString readLabel(const QXmlStreamAttributes &attributes) const;
     QList<int> readColumnWidths(const QXmlStreamAttributes &attributes);
     QColor readColor(const QXmlStreamAttributes &attributes);
     QSizePolicy readSizePolicy(const QXmlStreamAttributes &attributes);

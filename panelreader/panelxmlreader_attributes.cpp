@@ -11,6 +11,7 @@
 #include "lineedit.h"
 #include "myqwtplot.h"
 #include "numberliteral.h"
+#include "panel.h"
 #include "panelxmlreader_p.h"
 #include "slider.h"
 #include "spinbox.h"
@@ -68,11 +69,27 @@ bool PanelXmlReader::isVisible(const QXmlStreamAttributes &attributes)
     return text(attributes, "visible") != QLatin1String("false");
 }
 
-QString PanelXmlReader::readLabel(const QXmlStreamAttributes &attributes)
+QString PanelXmlReader::readLabel(const QXmlStreamAttributes &attributes) const
 {
-    // Labels that name a parameter ($NAME.Text) show as written until the
-    // panel's parameter map is read.
-    return text(attributes, "label");
+    // "$NAME.Text", "$NAME.Unit" and "$NAME.Comment" show that field of the
+    // parameter NAME of the panel's parameter map. Any other label, another
+    // suffix, or a name the map does not hold (or no map yet) shows as written.
+    const QString label = text(attributes, "label");
+    const int dot = label.indexOf(QLatin1Char('.'));
+    if (!label.startsWith(QLatin1Char('$')) || dot < 0)
+        return label;
+    const QString name = label.mid(1, dot - 1);
+    for (const ParameterRecord &record : qAsConst(m_panel->parameterMap)) {
+        if (record.varName != name)
+            continue;
+        if (label.endsWith(QLatin1String(".Unit"), Qt::CaseInsensitive))
+            return record.unit;
+        if (label.endsWith(QLatin1String(".Text"), Qt::CaseInsensitive))
+            return record.text;
+        if (label.endsWith(QLatin1String(".Comment"), Qt::CaseInsensitive))
+            return record.comment;
+    }
+    return label;
 }
 
 // One bound of a "range": text or an empty part is no number; any literal

@@ -35,7 +35,9 @@ void PanelXmlReader::readButton(Container *parent)
     if (has(attributes, "enabled"))
         button->setEnabled(text(attributes, "enabled") != QLatin1String("false"));
     button->setStyleSheet(QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: palette(button);}"));
-    m_panel->setPushButton(define, button);
+    // Known by its object name: the define, or the name the button made for
+    // itself, so that buttons without define do not share one entry.
+    m_panel->setPushButton(button->objectName(), button);
     readCommonAttributes(attributes, button);
     const QString toolTip = button->property("tooltip").toString();
     if (!toolTip.isEmpty())

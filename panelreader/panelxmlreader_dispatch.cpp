@@ -17,6 +17,23 @@
 
 using namespace PanelXml;
 
+bool PanelXmlReader::readNextChildElement()
+{
+    // As QXmlStreamReader::readNextStartElement, but the end of the document
+    // also ends the children: an included fragment's top element is not
+    // inside any element, and reading past its document end is no fault.
+    while (!m_xml->atEnd()) {
+        switch (m_xml->readNext()) {
+        case QXmlStreamReader::StartElement: return true;
+        case QXmlStreamReader::EndElement:
+        case QXmlStreamReader::EndDocument:
+        case QXmlStreamReader::Invalid: return false;
+        default: break;
+        }
+    }
+    return false;
+}
+
 void PanelXmlReader::readElements(Container *parent, const QString &header, ButtonGroup *radioGroup)
 {
     // A header group or an include reads into a container that is open already.
@@ -25,7 +42,7 @@ void PanelXmlReader::readElements(Container *parent, const QString &header, Butt
         m_openContainers.append(parent);
     ++m_nesting;
 
-    while (m_xml->readNextStartElement()) {
+    while (readNextChildElement()) {
         const QString name = m_xml->name().toString();
         if (m_nesting > maxNesting) {
             xmlMessage(tr("Elements nested deeper than %1 levels are not read: ").arg(maxNesting), name,

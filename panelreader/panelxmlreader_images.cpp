@@ -32,7 +32,6 @@ void PanelXmlReader::readLed(Container *parent)
     Led *led = parent->createLed(define, readLabel(attributes), -1);
 
     const QString data = text(attributes, "data");
-    m_panel->setLED(define, led);
     m_panel->addLed(data, led);
     const QString bitmask = text(attributes, "bitmask");
     const int mask = ledBitMask(bitmask);
@@ -41,6 +40,8 @@ void PanelXmlReader::readLed(Container *parent)
     m_panel->publishToPython(define, led);
 
     led->setObjectName(QStringLiteral("%1_%2_%3").arg(data, bitmask).arg(ProgramState::instance().bitLedCount++));
+    // An LED without define is known by the name it was just given.
+    m_panel->setLED(define.isEmpty() ? led->objectName() : define, led);
     led->setProperty("data", data);
     led->setProperty("bitmask", mask);
     if (has(attributes, "oncolor")) {
@@ -67,7 +68,7 @@ void PanelXmlReader::readImage(Container *parent)
     Image *image = parent->createImage(resolvePanelPath(file), define, readLabel(attributes), -1);
     image->setHost(m_panel);
     image->setProperty("File", file);
-    m_panel->setImage(define, image);
+    m_panel->setImage(image->objectName(), image);
     readCommonAttributes(attributes, image);
     m_panel->publishToPython(define, image);
     m_xml->skipCurrentElement();
@@ -155,6 +156,6 @@ void PanelXmlReader::readSvgEmbed(Container *parent)
     image->renderSvg();
 
     image->setProperty("File", Image::embeddedSvgMark);
-    m_panel->setImage(define, image);
+    m_panel->setImage(image->objectName(), image);
     readCommonAttributes(attributes, image);
 }

@@ -89,14 +89,17 @@ static double dialBound(const QXmlStreamAttributes &attributes, const char *name
     return double(quint32(value));
 }
 
+// Dials built without define, for the whole run.
+static int dialCount = 0;
+
 void PanelXmlReader::readDial(Container *parent)
 {
     const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     QwtDial *dial = parent->createDial(define, readLabel(attributes), -1);
     auto *scaleDraw = new QwtRoundScaleDraw;
-    m_panel->setDial(define, dial);
-    dial->setObjectName(define);
+    dial->setObjectName(definedOrNumberedName(define, "DIAL", &dialCount));
+    m_panel->setDial(dial->objectName(), dial);
 
     scaleDraw->setSpacing(8);
     scaleDraw->enableComponent(QwtAbstractScaleDraw::Backbone, false);

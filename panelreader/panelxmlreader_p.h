@@ -52,4 +52,14 @@ inline bool raisesSignal(const QObject *element, const QString &name)
     return signalSet && signalSet->raises(name);
 }
 
+// The object name of an element that may have no define: the define, else
+// the kind's prefix and the next number of that kind's counter (for the
+// whole run, as the other generated names).
+inline QString definedOrNumberedName(const QString &define, const char *prefix, int *counter)
+{
+    if (!define.isEmpty())
+        return define;
+    return QStringLiteral("%1_%2").arg(QLatin1String(prefix)).arg((*counter)++);
+}
+
 } // namespace PanelXml

@@ -72,13 +72,17 @@ struct CurveSettings {
     bool history = true;
 };
 
+// Plots and thermometers built without define, for the whole run.
+static int plotCount = 0;
+static int thermoCount = 0;
+
 void PanelXmlReader::readPlot(const QString &header, Container *parent)
 {
     Q_UNUSED(header)
     const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
-    MyQwtPlot *plot = parent->createPlot(define, readLabel(attributes), -1);
-    m_panel->setPlot(define, plot);
+    MyQwtPlot *plot = parent->createPlot(definedOrNumberedName(define, "PLOT", &plotCount), readLabel(attributes), -1);
+    m_panel->setPlot(plot->objectName(), plot);
 
     for (const char *name : plotAttributeNames) {
         if (has(attributes, name))
@@ -188,7 +192,8 @@ void PanelXmlReader::readThermo(const QString &header, Container *parent)
     const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     QwtThermo *thermo = parent->createThermo(define, readLabel(attributes), -1);
-    m_panel->setThermo(define, thermo);
+    thermo->setObjectName(definedOrNumberedName(define, "THERMO", &thermoCount));
+    m_panel->setThermo(thermo->objectName(), thermo);
     for (const char *name : kept) {
         if (has(attributes, name))
             thermo->setProperty(name, text(attributes, name));

@@ -86,10 +86,11 @@ void PanelXmlReader::readVar()
         const unsigned int result =
             m_elfReader.GetAddress(symbol.toUtf8().constData(), &symbolAddress, &symbolSize);
         if (result != Symscan::CLog::Success) {
+            // A warning: the "address" and "size" written beside the symbol,
+            // where there are both, still bind the variable.
             xmlMessage(tr("Cannot find ELF symbol \"%1\". Error: %2")
                            .arg(symbol.toHtmlEscaped(), QString::fromLatin1(Symscan::CLog::ErrorCodeToString(result))),
-                       QString(), true);
-            refused = true;
+                       QString(), false);
         } else if (symbolAddress > std::numeric_limits<quint32>::max()
                    || symbolSize > std::numeric_limits<quint32>::max() - symbolAddress) {
             xmlMessage(tr("ELF symbol \"%1\" lies beyond the 32-bit address space, the variable is not bound: ")

@@ -86,15 +86,18 @@ Binding &binding()
 // Reports gathered under the lock go out once it is released, so a message box
 // on the GUI thread never holds up the polling thread. Off the GUI thread they
 // are queued to it: boxes belong there.
+// The title of the box a J-Link failure shows.
+const char jlinkErrorTitle[] = "J-Link Error";
+
 void deliver(const QStringList &reports)
 {
     for (const QString &message : reports) {
         QCoreApplication *application = QCoreApplication::instance();
         if (application && QThread::currentThread() != application->thread())
-            QMetaObject::invokeMethod(application, [message] { reportError(message); },
+            QMetaObject::invokeMethod(application, [message] { reportTitledError(QLatin1String(jlinkErrorTitle), message); },
                                       Qt::QueuedConnection);
         else
-            reportError(message);
+            reportTitledError(QLatin1String(jlinkErrorTitle), message);
     }
 }
 

@@ -48,6 +48,8 @@ private slots:
     void aMarkOutlivesItsPanelSafely();
     void everyElementKindIsFoundAndMarked_data();
     void everyElementKindIsFoundAndMarked();
+    void elementsWithoutValueAreFoundByName_data();
+    void elementsWithoutValueAreFoundByName();
 
 private:
     // The highlight timer as the event dispatcher knows it (interval -1 when none).
@@ -347,6 +349,57 @@ void TestFind::everyElementKindIsFoundAndMarked()
         QCOMPARE(marked->styleSheet(), styleBefore);
     else
         QVERIFY(marked->palette().color(QPalette::Window) != QColor(Qt::blue));
+}
+
+void TestFind::elementsWithoutValueAreFoundByName_data()
+{
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<bool>("byStyleSheet");
+    QTest::newRow("push button") << "<button label=\"Go\"/>" << true;
+    QTest::newRow("LED") << "<led data=\"X\" bitmask=\"0x1\"/>" << false;
+    QTest::newRow("dial") << "<dial data=\"X\"/>" << false;
+    QTest::newRow("thermometer") << "<thermo data=\"X\"/>" << false;
+    QTest::newRow("plot") << "<plot/>" << false;
+}
+
+// Each kind without define on the second page of a tab: the find dialog
+// offers its generated name, and the search opens the page and marks it.
+void TestFind::elementsWithoutValueAreFoundByName()
+{
+    QFETCH(QString, element);
+    QFETCH(bool, byStyleSheet);
+    const QString path = writeTestFile(
+        env->path(QStringLiteral("named.xml")),
+        signedPanelText(QStringLiteral("<tabcontainer><verticalcontainer label=\"One\"><text label=\"first\"/>"
+                                       "</verticalcontainer><verticalcontainer label=\"Two\">%1"
+                                       "</verticalcontainer></tabcontainer>")
+                            .arg(element)));
+    QVERIFY(window->open(path));
+    window->initLoadedConfiguration(true);
+    const QStringList names = window->panel()->namedWidgetNames();
+    QCOMPARE(names.size(), 1);
+    const QString name = names.first();
+    QVERIFY(window->panel()->elementNames.contains(name));
+    QWidget *widget = window->panel()->namedWidget(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->objectName(), name);
+    auto *tabs = window->findChild<TabWidget *>();
+    QVERIFY(tabs);
+    QCOMPARE(tabs->currentIndex(), 0);
+
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<FindDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->lineEdit()->setText(name);
+        dialog->findButton()->click();
+    });
+    window->searchForGUIElement();
+    QCOMPARE(tabs->currentIndex(), 1);
+    QCOMPARE(window->highlightedWidget.data(), widget);
+    if (byStyleSheet)
+        QCOMPARE(widget->styleSheet(), blue);
+    else
+        QCOMPARE(widget->palette().color(QPalette::Window), QColor(Qt::blue));
 }
 
 QTEST_MAIN(TestFind)

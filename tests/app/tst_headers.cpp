@@ -279,15 +279,21 @@ void TestHeaders::refusedWhileDefinesConflict()
     window->panel()->waitingLocks.insert("MODE", {"SWITCH"});
     QVERIFY(!window->exportHeaderFiles(true));
     QVERIFY(!QFile::exists(dir->filePath("a.h")));
-    QVERIFY2(console().contains("Warning: Could not export headerfiles. MODE is in a conflicted state!"),
+    QVERIFY2(console().contains("Warning: Could not export headerfiles. MODE and SWITCH in a conflicted state!"),
              qPrintable(console()));
 
+    // One line per pair: each element waiting for the define, the formula and what drove it out of range.
+    window->panel()->waitingLocks["MODE"].append("OTHER");
     MathLabel label("SUM");
-    window->panel()->overflowConflicts.append(&label);
+    window->panel()->consoleOverflowWarning(&label, 10, "LEVEL", true);
     window->clearConsole();
     QVERIFY(!window->exportHeaderFiles(true));
-    QVERIFY(console().contains("Could not export headerfiles. MODE and SUM are in a conflicted state!"));
+    QCOMPARE(console().count("Could not export headerfiles."), 3);
+    for (const char *pair : {"MODE and SWITCH", "MODE and OTHER", "LEVEL and SUM"})
+        QVERIFY2(console().contains(QString("Could not export headerfiles. %1 in a conflicted state!").arg(pair)),
+                 qPrintable(console()));
     QVERIFY(window->consoleBrowser()->toHtml().contains("href=\"SUM\""));
+    QVERIFY(window->consoleBrowser()->toHtml().contains("href=\"LEVEL\""));
     QVERIFY(!QFile::exists(dir->filePath("a.h")));
 
     window->panel()->waitingLocks.clear();

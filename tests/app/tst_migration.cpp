@@ -36,6 +36,7 @@ private slots:
     void defineMatching();
     void unresolvedLinesAndMissingDefines();
     void backupIsMadeOnce();
+    void savingAnImportAsksForAProject();
     void panelThatCannotBeFoundStartsANewProject();
     void migrationRenamesDropsAndStops();
     void migrationOfAProjectFile();
@@ -167,7 +168,8 @@ void TestMigration::roundTripOfOurOwnExport()
             continue;
         QVERIFY2(imported.contains(value), qPrintable(value + " not in " + imported.join(", ")));
     }
-    QCOMPARE(window->currentProjectFile(), dir + "/settings.h");
+    // The header is the source of a new project, not the project's file.
+    QCOMPARE(window->currentProjectFile(), QString());
     QCOMPARE(readAll(dir + "/settings.h.bak"), older);
     // The version defines of the headers are the only lines left over.
     const QString fileOnly = unresolved()->fileOnlyBrowser()->toPlainText();
@@ -256,6 +258,43 @@ void TestMigration::backupIsMadeOnce()
     QVERIFY(importHeader("#define Config_File panel.xml\n#define SPEED 2\n"));
     QCOMPARE(m_fixture->value("SPEED"), QString("2"));
     QCOMPARE(readAll(m_fixture->env->path("old.h.bak")), QByteArray("#define Config_File panel.xml\n#define SPEED 1\n"));
+}
+
+void TestMigration::savingAnImportAsksForAProject()
+{
+    QVERIFY(m_fixture->load("<verticalcontainer><spinbox define=\"SPEED\" range=\"0;100\"/></verticalcontainer>"));
+    const QByteArray header = "#define Config_File panel.xml\n#define SPEED 7\n";
+    QVERIFY(importHeader(header));
+    MainWindow *window = m_fixture->window.get();
+    QCOMPARE(m_fixture->value("SPEED"), QString("7"));
+
+    // No name given: nothing is written, the header least of all.
+    m_fixture->clearErrors();
+    QVERIFY(!window->save());
+    QCOMPARE(readAll(m_fixture->env->path("old.h")), header);
+    QVERIFY2(m_fixture->errors().join('\n').contains("Save Configuration"), qPrintable(m_fixture->errors().join('\n')));
+
+    // A name typed into the dialog is given to the header or another file
+    // that is no project: refused, the file kept.
+    for (const char *name : {"old.h", "old.h.bak"}) {
+        const QByteArray before = readAll(m_fixture->env->path(name));
+        m_fixture->env->installPrompt({m_fixture->env->path(name)});
+        m_fixture->clearErrors();
+        QVERIFY(!window->save());
+        QCOMPARE(readAll(m_fixture->env->path(name)), before);
+        QVERIFY2(m_fixture->errors().join('\n').contains("not a project file"), qPrintable(m_fixture->errors().join('\n')));
+    }
+
+    // A bare name becomes a project beside the header, and the next Save goes there.
+    m_fixture->env->installPrompt({m_fixture->env->path("imported")});
+    QVERIFY(window->save());
+    const QString project = m_fixture->env->path("imported.qlmp");
+    QCOMPARE(window->projectFile, project);
+    QVERIFY(readAll(project).contains("<value>7</value>"));
+    QCOMPARE(readAll(m_fixture->env->path("old.h")), header);
+    m_fixture->element("SPEED")->loadValue("9");
+    QVERIFY(window->save());
+    QVERIFY(readAll(project).contains("<value>9</value>"));
 }
 
 void TestMigration::panelThatCannotBeFoundStartsANewProject()

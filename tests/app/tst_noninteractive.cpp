@@ -1,5 +1,6 @@
 // The runs that end inside start-up (-g, -s, -x), run as child processes of
 // the real program.
+#include "panelxml.h"
 #include "programrun.h"
 
 #include <QDir>
@@ -26,6 +27,7 @@ private slots:
     void failedWritesExitWithOne();
     void runsOnDoubtfulInput_data();
     void runsOnDoubtfulInput();
+    void fragmentIncludeIsReadWhole();
 
 private:
     // A fresh directory holding copies of the panel and project fixtures.
@@ -401,3 +403,46 @@ void TestNonInteractive::runsOnDoubtfulInput()
 
 QTEST_GUILESS_MAIN(TestNonInteractive)
 #include "tst_noninteractive.moc"
+
+// A panel that takes part of its elements from a fragment with placeholders
+// runs as the same panel written out whole: same exit, same console, same
+// header.
+void TestNonInteractive::fragmentIncludeIsReadWhole()
+{
+    const QString channel = QStringLiteral("<groupcontainer label=\"%1\"><checkbox define=\"CH%2_EN\" "
+                                           "header=\"cfg.h\" default=\"1\" label=\"%1\"/></groupcontainer>");
+    const QString before = QStringLiteral("<verticalcontainer>"
+                                          "<spinbox define=\"LEVEL\" header=\"cfg.h\" range=\"0;100\" default=\"42\"/>");
+    const QString after = QStringLiteral("<spinbox define=\"LAST\" header=\"cfg.h\" range=\"0;9\" default=\"3\"/>"
+                                         "</verticalcontainer>");
+    const QString version = QStringLiteral("<version label=\"V1.0\"/>");
+    const QMap<QString, QByteArray> panels{
+        {"whole", signedPanelText(before + channel.arg("Channel", "3") + after, version)},
+        {"included", signedPanelText(before + "<include name=\"Channel\" port=\"3\">parts/channel.xml</include>" + after,
+                                     version)},
+    };
+    QMap<QString, QString> consoles;
+    QMap<QString, QByteArray> headers;
+    for (auto it = panels.cbegin(); it != panels.cend(); ++it) {
+        const QString folder = dir.filePath(it.key());
+        QVERIFY(QDir().mkpath(folder + "/parts"));
+        QFile part(folder + "/parts/channel.xml");
+        QVERIFY(part.open(QIODevice::WriteOnly));
+        part.write(channel.arg("$name$", "$port$").toUtf8());
+        part.close();
+        QFile panel(folder + "/panel.xml");
+        QVERIFY(panel.open(QIODevice::WriteOnly));
+        panel.write(it.value());
+        panel.close();
+
+        const Result result = run({folder + "/panel.xml", "-g"}, folder);
+        QVERIFY2(result.finished, "the run did not end by itself");
+        QVERIFY2(result.exitCode == 0, qPrintable(it.key() + ":\n" + result.stdErr));
+        consoles[it.key()] = QString(result.stdErr).replace(folder, "FOLDER");
+        headers[it.key()] = fileBytes(folder + "/cfg.h");
+    }
+    QVERIFY2(!consoles["included"].contains("not well-formed"), qPrintable(consoles["included"]));
+    QCOMPARE(consoles["included"], consoles["whole"]);
+    QVERIFY2(headers["included"].contains("#define CH3_EN (0x1)"), headers["included"].constData());
+    QCOMPARE(headers["included"], headers["whole"]);
+}

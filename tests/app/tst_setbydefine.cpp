@@ -88,6 +88,7 @@ void TestSetByDefine::values_data()
     taken("hex spin box: hex", "HX", "0x1F", "31", "31");
     taken("hex spin box: decimal", "HX", "200", "200", "200");
     taken("slider: binary", "SL", "0b11", "3", "3");
+    taken("knob: hex", "KN", "0x20", "32", "32");
     refused("spin box: text", "SB", "abc");
     refused("spin box: beyond 64 bits", "SB", beyond64);
     refused("spin box: beyond 64 bits in hex", "SB", beyond64Hex);
@@ -99,14 +100,15 @@ void TestSetByDefine::values_data()
     refused("hex spin box: above the range", "HX", "0x100");
     refused("slider: above the range", "SL", "51");
     refused("slider: below the range", "SL", "-1");
+    refused("slider: a fraction", "SL", "2.5");
+    refused("knob: a fraction", "KN", "7.5");
+    refused("knob: a float form", "KN", "1e1");
 
     // Floating-point elements: integer literals and float forms, finite and within the range.
     taken("double spin box: fraction", "DB", "2.5", "2.50", "2.5");
     taken("double spin box: exponent", "DB", "1e3", "1000.00", "1000");
     taken("double spin box: hex", "DB", "0x10", "16.00", "16");
     taken("double spin box: negative fraction", "DB", "-1.5", "-1.50", "-1.5");
-    taken("knob: hex", "KN", "0x20", "32", "32");
-    taken("knob: a fraction is cut to whole steps", "KN", "12.7", "12", "12");
     refused("double spin box: nan", "DB", "nan");
     refused("double spin box: inf", "DB", "inf");
     refused("double spin box: text", "DB", "fast");

@@ -508,6 +508,8 @@ void TestShowXmlDialog::failedSaveKeepsTheOldFile()
     editor->saveXML();
     QVERIFY(!saved);
     QCOMPARE(window->getWorkingDir(), locked);
+    QVERIFY2(consoleErrors().last().startsWith("Save GUI XML: ") && consoleErrors().last().endsWith(" GUI Files (*.xml)"),
+             qPrintable(consoleErrors().last()));
     // An editor whose panel was replaced saves nothing.
     QVERIFY(load(QString::fromUtf8(editorPanel)));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

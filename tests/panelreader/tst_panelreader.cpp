@@ -106,6 +106,8 @@ private slots:
     void headerElementValues();
     void headerFileWarnings_data();
     void headerFileWarnings();
+    void labelsNameParameterFields_data();
+    void labelsNameParameterFields();
 
     // Dispatcher
     void startConditions_data();
@@ -690,6 +692,43 @@ void TestPanelReader::headerElementValues()
     QCOMPARE(fx->panel.getForumURL(), QString());
 }
 
+void TestPanelReader::labelsNameParameterFields_data()
+{
+    QTest::addColumn<bool>("withMap");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("shown");
+
+    QTest::newRow("text") << true << "$Clock.Text" << "Core clock";
+    QTest::newRow("unit in any case") << true << "$Clock.unit" << " MHz";
+    QTest::newRow("comment") << true << "$Clock.Comment" << "Clock of the core";
+    QTest::newRow("second record") << true << "$Gain.Text" << "Amplifier gain";
+    QTest::newRow("other suffix") << true << "$Clock.x" << "$Clock.x";
+    QTest::newRow("unknown name") << true << "$Nothing.Text" << "$Nothing.Text";
+    QTest::newRow("no dollar") << true << "Clock.Text" << "Clock.Text";
+    QTest::newRow("no dot") << true << "$Clock" << "$Clock";
+    QTest::newRow("no parameter map") << false << "$Clock.Text" << "$Clock.Text";
+}
+
+void TestPanelReader::labelsNameParameterFields()
+{
+    QFETCH(bool, withMap);
+    QFETCH(QString, label);
+    QFETCH(QString, shown);
+
+    write("params.xml", "<parameters>"
+                        "<parameter ID=\"C\" VarName=\"Clock\" Text=\"Core clock\" Unit=\" MHz\" "
+                        "comment=\"Clock of the core\"/>"
+                        "<parameter ID=\"G\" VarName=\"Gain\" Text=\"Amplifier gain\"/>"
+                        "</parameters>");
+    const QByteArray map = withMap ? "<parametermap file=\"params.xml\"/>" : "";
+    QVERIFY(read(signedPanelText(map + "<verticalcontainer><checkbox define=\"BOX\" label=\"" + label.toUtf8()
+                                 + "\"/></verticalcontainer>"))
+                .ok);
+    auto *box = find<CheckBox>(QStringLiteral("BOX"));
+    QVERIFY(box);
+    QCOMPARE(box->text(), shown);
+}
+
 void TestPanelReader::headerFileWarnings_data()
 {
     QTest::addColumn<QByteArray>("header");
@@ -1251,8 +1290,13 @@ void TestPanelReader::pushButtons()
     QCOMPARE(zero->property("data").toMap().value("0").toStringList(), QStringList({"clicked_resetGUI", "", ""}));
     QVERIFY(!fx->panel.pushButtonsByName.value(QStringLiteral("BF"))->isEnabled());
     QVERIFY(fx->panel.pushButtonsByName.value(QStringLiteral("B5"))->isEnabled());
-    // A button without define is kept under the empty name; it has no value.
-    QVERIFY(fx->panel.pushButtonsByName.contains(QString()));
+    // A button without define is kept under the name it made for itself
+    // (its caption and a number); it has no value.
+    QVERIFY(!fx->panel.pushButtonsByName.contains(QString()));
+    QCOMPARE(fx->panel.pushButtonsByName.size(), 4);
+    const QStringList names = fx->panel.pushButtonsByName.keys().filter(QStringLiteral("No define_"));
+    QCOMPARE(names.size(), 1);
+    QCOMPARE(fx->panel.pushButtonsByName.value(names.first())->objectName(), names.first());
     QVERIFY(fx->panel.elementsByDefine.isEmpty());
     QCOMPARE(console(), QString());
 }
@@ -1651,6 +1695,9 @@ void TestPanelReader::includedFragmentsAndPanels()
         "<checkbox define=\"AFTER\"/>"
         "</verticalcontainer>"));
     QVERIFY(outcome.ok);
+    // A fragment is read to its end: no stream fault, nothing stopped early.
+    QCOMPARE(outcome.stoppedEarly, QString());
+    QVERIFY2(!console().contains(QStringLiteral("not well-formed")), qPrintable(console()));
     auto *channel = find<CheckBox>(QStringLiteral("CH2_EN"));
     QVERIFY(channel);
     QCOMPARE(channel->text(), QStringLiteral("A<B & \"C\""));

@@ -1,7 +1,9 @@
 // The element commands on a panel of our own holding every class they set:
 // each command as a row (command -> element value, the actions it ran, the
 // report it gave), and the queued clicks and check changes of buttons.
+#include "led.h"
 #include "panelfixture.h"
+#include "pushbutton.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -10,6 +12,8 @@
 #include <QSpinBox>
 #include <QPushButton>
 #include <QtTest>
+
+#include <algorithm>
 
 static const char panelBody[] =
     "<verticalcontainer>"
@@ -49,6 +53,7 @@ private slots:
     void setDefLockAndUnlockReachThePanel();
     void loopVariableStandsForItsValue();
     void recordedMacroReplays();
+    void unnamedElementsAreReachedByTheirNames();
 
 private:
     // The "setDef(...)" lines the actions printed since the last clear.
@@ -298,6 +303,87 @@ void TstScriptCommandsElements::recordedMacroReplays()
     for (const QString &define : defines)
         replayed << f->value(define);
     QCOMPARE(replayed, recorded);
+}
+
+// Buttons, LEDs, dials, thermometers and plots without define each keep an
+// entry under their own name: a macro of clicks on unnamed buttons replays
+// every click, and setDef reaches each of them.
+void TstScriptCommandsElements::unnamedElementsAreReachedByTheirNames()
+{
+    QVERIFY(f->load(QLatin1String(
+        "<verticalcontainer>"
+        "<spinbox define=\"S1\" range=\"0;9\"/><spinbox define=\"S2\" range=\"0;9\"/>"
+        "<spinbox define=\"S3\" range=\"0;9\"/>"
+        "<button label=\"Go\"><action event=\"clicked\" cmd=\"setDef\" data=\"S1=1\"/></button>"
+        "<button label=\"Go\"><action event=\"clicked\" cmd=\"setDef\" data=\"S2=1\"/></button>"
+        "<button><action event=\"clicked\" cmd=\"setDef\" data=\"S3=1\"/></button>"
+        "<led data=\"S1\" bitmask=\"0x1\"/><led data=\"S1\" bitmask=\"0x1\"/>"
+        "<dial data=\"S1\"/><dial data=\"S2\"/><thermo data=\"S1\"/><thermo data=\"S2\"/>"
+        "<plot/><plot/>"
+        "</verticalcontainer>")));
+    Panel *panel = f->window->panel();
+    QList<PushButton *> buttons = panel->pushButtonsByName.values();
+    QCOMPARE(buttons.size(), 3);
+    std::sort(buttons.begin(), buttons.end(), [](PushButton *a, PushButton *b) {
+        return a->y() < b->y();
+    });
+    QCOMPARE(panel->ledsByName.size(), 2);
+    QCOMPARE(panel->dialsByName.size(), 2);
+    QCOMPARE(panel->thermosByName.size(), 2);
+    QCOMPARE(panel->plotsByName.size(), 2);
+    const QList<QStringList> nameLists{panel->ledsByName.keys(), panel->dialsByName.keys(),
+                                       panel->thermosByName.keys(), panel->plotsByName.keys()};
+    for (const QStringList &names : nameLists)
+        QVERIFY(!names.contains(QString()));
+
+    // Recorded clicks on the three buttons, replayed on a reset panel.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    MainWindow *window = f->window.get();
+    window->show();
+    QApplication::setActiveWindow(window);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    const QString macro = dir.filePath(QStringLiteral("clicks.script"));
+    QString error;
+    QVERIFY2(window->scripts().recorder().startFile(macro, panel->xmlFile, &error), qPrintable(error));
+    for (PushButton *button : qAsConst(buttons)) {
+        button->setFocus();
+        QVERIFY(QTest::qWaitFor([button] { return button->hasFocus(); }));
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    window->scripts().recorder().stopFile();
+    window->scripts().recorder().stop();
+    QFile file(macro);
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(file.readAll());
+    for (PushButton *button : qAsConst(buttons))
+        QVERIFY2(text.contains(QStringLiteral("Clicked(%1)").arg(button->objectName())), qPrintable(text));
+
+    QVERIFY(window->executeScriptLine(QStringLiteral("RESETGUI"), 1));
+    QCOMPARE(QStringList({f->value("S1"), f->value("S2"), f->value("S3")}), QStringList({"0", "0", "0"}));
+    window->runScriptFile(macro);
+    QTRY_COMPARE(QStringList({f->value("S1"), f->value("S2"), f->value("S3")}), QStringList({"1", "1", "1"}));
+
+    // setDef hides each of them by its name.
+    f->clearErrors();
+    QList<QWidget *> hidden;
+    for (const QHash<QString, QWidget *> &table : {panel->dialsByName, panel->thermosByName, panel->plotsByName}) {
+        for (auto it = table.cbegin(); it != table.cend(); ++it) {
+            QVERIFY(window->executeScriptLine(QStringLiteral("SETDEF(%1.visible=0)").arg(it.key()), 1));
+            hidden << it.value();
+        }
+    }
+    for (auto it = panel->ledsByName.cbegin(); it != panel->ledsByName.cend(); ++it) {
+        QVERIFY(window->executeScriptLine(QStringLiteral("SETDEF(%1.visible=0)").arg(it.key()), 1));
+        hidden << it.value();
+    }
+    for (PushButton *button : qAsConst(buttons)) {
+        QVERIFY(window->executeScriptLine(QStringLiteral("SETDEF(%1.visible=0)").arg(button->objectName()), 1));
+        hidden << button;
+    }
+    QVERIFY2(f->errors().isEmpty(), qPrintable(f->errors().join('\n')));
+    for (QWidget *widget : qAsConst(hidden))
+        QVERIFY2(widget->isHidden(), qPrintable(widget->objectName()));
 }
 
 QTEST_MAIN(TstScriptCommandsElements)

@@ -4,6 +4,7 @@
 #include "jlink.h"
 #include "jlinkconnection.h"
 #include "jlinksim.h"
+#include "prompt.h"
 #include "testenvironment.h"
 
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <atomic>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -30,6 +32,28 @@ void captureDebug(QtMsgType type, const QMessageLogContext &context, const QStri
 }
 
 QStringList logCallbackTexts;
+
+// A prompt that plays a display: it keeps the title and text of every box.
+class BoxRecorder final : public Prompt
+{
+public:
+    bool isInteractive() const override { return true; }
+    PromptAnswer message(const PromptMessage &message) override
+    {
+        boxes << message.title + QStringLiteral(": ") + message.text;
+        return {};
+    }
+    void errorBox(const QString &text) override { boxes << QStringLiteral(": ") + text; }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString saveFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
+    QString existingDirectory(QWidget *, const QString &, const QString &) override { return {}; }
+    QString item(QWidget *, const QString &, const QString &, const QStringList &, int, bool *ok) override
+    {
+        *ok = false;
+        return {};
+    }
+    QStringList boxes;
+};
 
 void recordLog(const char *text)
 {
@@ -65,6 +89,7 @@ private slots:
     void searchOrder_data();
     void searchOrder();
     void missingLibraryIsReportedOnce();
+    void failureBoxIsTitled();
     void reportFromPollingThreadIsQueued();
     void registryValues_data();
     void registryValues();
@@ -229,6 +254,21 @@ void JLinkTest::searchOrder()
     QCOMPARE(JLink::jlinkLibraryPath(), loaded);
     QCOMPARE(int(JLink::JLINKARM_IsOpen()), 0);
     QVERIFY(m_reports.isEmpty());
+}
+
+void JLinkTest::failureBoxIsTitled()
+{
+    qputenv("QUILLMATE_JLINK_LIBRARY", m_folder.filePath(QStringLiteral("none.so")).toLocal8Bit());
+    auto recorder = std::make_unique<BoxRecorder>();
+    BoxRecorder *boxes = recorder.get();
+    Prompt::install(std::move(recorder));
+    ErrorReporter::instance().setSinks(true, true, false);
+    QVERIFY(JLink::loadJLinkDll(true));
+    ErrorReporter::instance().setSinks(false, true, false);
+    const QStringList shown = boxes->boxes;
+    m_environment.installPrompt({});
+    QCOMPARE(shown.size(), 1);
+    QVERIFY2(shown.first().startsWith(QLatin1String("J-Link Error: Target DLL ")), qPrintable(shown.first()));
 }
 
 void JLinkTest::missingLibraryIsReportedOnce()
