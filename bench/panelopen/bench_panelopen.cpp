@@ -3,6 +3,7 @@
 // and project save/load next to the open.
 //
 //   bench_panelopen [N ...]      (default: 500 2000 8000)
+//   bench_panelopen --checkboxes N [N ...]
 //
 // Per N it prints, in milliseconds: a bare XML pass; the form loader building
 // the form ("QUiLoader") and building plus showing it until the event loop is
@@ -11,6 +12,9 @@
 // panel before ("teardown"), timed on its own; header export, project save and
 // project load (on a cleared window); and the ratios build/ui (open /
 // QUiLoader), show/ui (open+show / ui+show), (export+save)/open and load/open.
+//
+// --checkboxes N first compares the open of N check boxes in one container
+// with the same N spread over containers of 40.
 //
 // BENCH_REPEATS=n runs each measurement n times (best of n, default 3) after
 // a warm-up round on a small panel;
@@ -115,6 +119,26 @@ Forms generate(int n)
     u << "</widget></ui>\n";
     MainWindow::insertChecksum(panel);
     return {panel, ui.toUtf8()};
+}
+
+// n check boxes in one container (spread: in containers of elementsPerGrid).
+QString checkBoxPanel(int n, bool spread)
+{
+    QString panel;
+    QTextStream p(&panel);
+    p << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n"
+      << "<checksum>" << QString(64, QLatin1Char('0')) << "</checksum>\n"
+      << "<version label=\"1.0.0\"/>\n<verticalcontainer>\n<header file=\"boxes.h\">\n";
+    for (int i = 0; i < n; ++i) {
+        if (spread && i % elementsPerGrid == 0)
+            p << "<verticalcontainer>\n";
+        p << "<checkbox define=\"BOX_" << i << "\" label=\"Box " << i << "\"/>\n";
+        if (spread && (i % elementsPerGrid == elementsPerGrid - 1 || i == n - 1))
+            p << "</verticalcontainer>\n";
+    }
+    p << "</header>\n</verticalcontainer>\n</zelmlcfg>\n";
+    MainWindow::insertChecksum(panel);
+    return panel;
 }
 
 double elapsedMs(QElapsedTimer &timer)
@@ -280,7 +304,12 @@ int main(int argc, char *argv[])
     disclaimer.close();
 
     QList<int> sizes;
+    int checkBoxes = 0;
     for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--checkboxes" && i + 1 < argc) {
+            checkBoxes = QByteArray(argv[++i]).toInt();
+            continue;
+        }
         bool ok = false;
         const int n = QString::fromLocal8Bit(argv[i]).toInt(&ok);
         if (!ok || n < 1) {
@@ -289,7 +318,7 @@ int main(int argc, char *argv[])
         }
         sizes << n;
     }
-    if (sizes.isEmpty())
+    if (sizes.isEmpty() && checkBoxes <= 0)
         sizes = {500, 2000, 8000};
 
     CommandLineOptions options;
@@ -312,6 +341,35 @@ int main(int argc, char *argv[])
         if (!writePanel(warm, warmPath)
             || !measure(window, warm, warmPath, dir.filePath(QStringLiteral("warm.qlmp")), ignored, false))
             return 2;
+    }
+
+    // --checkboxes N: the open of N check boxes in one container against
+    // the same spread over containers.
+    if (checkBoxes > 0) {
+        double times[2] = {1e300, 1e300};
+        QString paths[2];
+        for (int spread = 0; spread < 2; ++spread) {
+            paths[spread] = dir.filePath(QStringLiteral("boxes%1.xml").arg(spread));
+            QFile file(paths[spread]);
+            if (!file.open(QIODevice::WriteOnly) || file.write(checkBoxPanel(checkBoxes, spread).toUtf8()) < 0)
+                return 1;
+        }
+        // Taken in turns, so that neither form has the fresh heap to itself.
+        for (int r = 0; r < repeats; ++r) {
+            for (int spread = 0; spread < 2; ++spread) {
+                tearDown(window);
+                QElapsedTimer timer;
+                timer.start();
+                if (!window.open(paths[spread]))
+                    return 3;
+                window.initLoadedConfiguration(true);
+                times[spread] = qMin(times[spread], elapsedMs(timer));
+                settle();
+            }
+        }
+        std::printf("%d check boxes: one container %.1f ms, spread %.1f ms, ratio %.2f\n", checkBoxes, times[0],
+                    times[1], times[0] / times[1]);
+        std::fflush(stdout);
     }
 
     std::printf("%7s %8s %9s %9s %9s %9s %8s %7s %7s %8s %8s %9s %8s %7s\n", "N", "xml", "QUiLoader",
