@@ -395,7 +395,7 @@ void TestFind::elementsWithoutValueAreFoundByName()
     });
     window->searchForGUIElement();
     QCOMPARE(tabs->currentIndex(), 1);
-    QCOMPARE(window->highlightedWidget.data(), widget);
+    QCOMPARE(window->markedWidget(), widget);
     if (byStyleSheet)
         QCOMPARE(widget->styleSheet(), blue);
     else

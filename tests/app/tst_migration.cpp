@@ -289,7 +289,7 @@ void TestMigration::savingAnImportAsksForAProject()
     m_fixture->env->installPrompt({m_fixture->env->path("imported")});
     QVERIFY(window->save());
     const QString project = m_fixture->env->path("imported.qlmp");
-    QCOMPARE(window->projectFile, project);
+    QCOMPARE(window->currentProjectFile(), project);
     QVERIFY(readAll(project).contains("<value>7</value>"));
     QCOMPARE(readAll(m_fixture->env->path("old.h")), header);
     m_fixture->element("SPEED")->loadValue("9");

@@ -244,21 +244,20 @@ void TstScriptCommandsTarget::sendTaskNarrowsItsHeader()
 // SENDTASK on a panel whose port is no Tyk says so and sends nothing.
 void TstScriptCommandsTarget::tykLinkOfTheOtherCommands()
 {
-    QVERIFY(!f->window->tykLink);
+    QVERIFY(!f->window->tykAdapterLink());
     const QString log = m_dir.filePath(QStringLiteral("tyk.log"));
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTYKLOGGING(1, 0, %1)").arg(log), 1));
-    QVERIFY(f->window->tykLink);
+    QVERIFY(f->window->tykAdapterLink());
     f->window->consoleBrowser()->clear();
-    f->window->tykLink->transfer(QByteArray::fromHex("0110"));
+    f->window->tykAdapterLink()->transfer(QByteArray::fromHex("0110"));
     const QString shown = f->window->consoleBrowser()->toPlainText();
     QVERIFY2(shown.contains(QLatin1String("--> 0x01 0x10")), qPrintable(shown));
 
     QVERIFY(f->load(QString::fromLatin1(panelBody), QStringLiteral("<ioconfig port=\"COM1\"/>")));
     FakeHid::reset();
     FakeHid::instance().attach(0, L"A1");
-    delete f->window->tykLink;
-    f->window->tykLink = new TykLink(
-        std::make_unique<HidTransport>(FakeHid::api(), [](const QStringList &) { return 0; }));
+    f->window->replaceTykLink(new TykLink(
+        std::make_unique<HidTransport>(FakeHid::api(), [](const QStringList &) { return 0; })));
     const QString path = writeFile(m_dir.filePath(QStringLiteral("task.hex")),
                                    record(0, 0, QByteArray::fromHex("a1a2a3")) + record(1, 0, {}));
     f->clearConsole();
