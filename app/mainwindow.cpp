@@ -42,6 +42,12 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     : QMainWindow(nullptr)
     , m_panel(new Panel(this, this))
 {
+    m_unattended = options.unattended;
+    // A log nobody reads on screen is read on standard error: every console
+    // line goes there too, from the first one on.
+    m_echoConsoleToStandardError =
+        options.unattended || options.quiet || options.save || options.generate || options.exitAfterKeil;
+
     // 1. Members start empty; the window background is white.
     initQuillmateResources();
     QPalette pal = palette();
@@ -77,7 +83,8 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     quiet = options.quiet;
     endsAfterStartUp = options.save || options.generate || options.exitAfterKeil;
     ErrorReporter::instance().setSinks(!quiet, quiet, !options.consoleLog.isEmpty());
-    ErrorReporter::instance().setEchoConsoleToStandardError(endsAfterStartUp);
+    // The console itself copies its lines to standard error (consolePrint).
+    ErrorReporter::instance().setEchoConsoleToStandardError(false);
     openLogFile(options.consoleLog);
     // A build script that asked for a log must not get a run without one.
     if (endsAfterStartUp && !options.consoleLog.isEmpty() && !ErrorReporter::instance().logFile().isOpen())
@@ -141,9 +148,13 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     if (!batchFile.isEmpty()) {
         const bool batchFound = QFileInfo(batchFile).isFile();
         runScriptFile(batchFile);
+        m_batchExitCode = m_scripts.exitCode();
         // The script reported the missing file; a run that ends here fails with it.
         if (endsAfterStartUp && !batchFound)
             exitNonInteractive(1);
+        // Without a display nobody can close the window: the run ends here.
+        if (m_unattended && !endsAfterStartUp)
+            endUnattendedBatchRun();
     }
 
     // 19. Runs that end here. The -d values go into what they write.
@@ -288,8 +299,20 @@ void MainWindow::runNonInteractiveExits(const QString &file, bool fileOpened, QS
         exitNonInteractive(0);
 }
 
+void MainWindow::endUnattendedBatchRun()
+{
+    const int failed = m_scripts.failedAssertCount();
+    const int errors = m_scripts.scriptErrorCount();
+    ::logMessage(tr("Batch run ended without EXIT: %1 failed assertion(s), %2 script error(s), exit code %3<br>")
+                     .arg(failed)
+                     .arg(errors)
+                     .arg(m_batchExitCode));
+    exitNonInteractive(m_batchExitCode);
+}
+
 void MainWindow::exitNonInteractive(int exitCode)
 {
+    exitCode = qMax(exitCode, m_batchExitCode);
     // The window never shows; stop what runs in the background and close the log.
     stopPollingThreads();
     closeLogFile();

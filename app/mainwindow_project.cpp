@@ -7,6 +7,7 @@
 #include "diffdialog.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
+#include "inputfile.h"
 #include "numberliteral.h"
 #include "panel.h"
 #include "panelxmlreader.h"
@@ -401,6 +402,12 @@ bool MainWindow::load(const QString &fileName)
         if (file.isEmpty())
             return false;
     }
+    // Neither a project nor an old header is read from a FIFO or a device.
+    const QString refusal = notRegularFileError(file);
+    if (!refusal.isEmpty()) {
+        reportCannotOpenFile(file, refusal);
+        return false;
+    }
     if (!isXmlFile(file))
         return loadOld(file);
     QFile device(file);
@@ -453,12 +460,18 @@ bool MainWindow::loadProject(QIODevice *device, bool setValues, QString *errorTe
                                           }),
                            unknownLines.end());
     }
-    // The dialog is not seen by a run without a user: the log says it too.
-    for (const QString &line : qAsConst(unknownLines)) {
+    // The dialog is not seen by a run without a user: the log says it too,
+    // the first lines and then their count (the dialog holds them all).
+    constexpr int maxLoggedEntries = 200;
+    for (int i = 0; i < unknownLines.size() && i < maxLoggedEntries; ++i) {
+        const QString &line = unknownLines.at(i);
         ::logMessage(tr("<font color=\"orange\"><b>Project entry matches no element: </b></font>%1 = %2<br>")
                          .arg(line.section(QLatin1Char(' '), 1, 1).toHtmlEscaped(),
                               line.section(QLatin1Char(' '), 2).toHtmlEscaped()));
     }
+    if (unknownLines.size() > maxLoggedEntries)
+        ::logMessage(tr("<font color=\"orange\"><b>Project entries matching no element: </b></font>%1 more<br>")
+                         .arg(unknownLines.size() - maxLoggedEntries));
     QStringList links;
     for (const QString &name : missing) {
         links.append(QStringLiteral("<a href=\"%1\">%2</a><br>")

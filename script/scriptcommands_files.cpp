@@ -32,7 +32,10 @@ static QString resolveLoadName(ScriptWindowHost *host, const QString &name)
 static bool load(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
     const QString name = substituteDirEntry(engine, call.parameter(0));
-    host->scriptLoadFile(resolveLoadName(host, name));
+    // The open reported why; the run goes on with the home panel, and the
+    // failed load counts.
+    if (!host->scriptLoadFile(resolveLoadName(host, name)))
+        engine.reportScriptError(QStringLiteral("Could not load %1").arg(name), call);
     return true;
 }
 
@@ -102,7 +105,7 @@ static bool sign(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall 
     if (host->scriptSign(file)) {
         logMessage(QStringLiteral("Successfully signed file %1.<br>").arg(file.toHtmlEscaped()));
     } else {
-        logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>File %1 was not signed "
+        engine.logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>File %1 was not signed "
                                   "in <a href=\"%2\">file</a> line %3</b><br>")
                        .arg(file.toHtmlEscaped(), engine.scriptLink(call.lineNumber),
                             QString::number(call.lineNumber)));

@@ -96,7 +96,7 @@ bool openFileDialog(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCa
     ActiveElement *element = engine.host() ? engine.host()->elementByDefine(define) : nullptr;
     if (!element) {
         // The dialog's own line: no line text and no line number.
-        logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown define: %1 in line  "
+        engine.logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown define: %1 in line  "
                                   "<b><a href=\"%2\">file</a> line </b><b><br>")
                        .arg(define.toHtmlEscaped(),
                             filePositionLink(engine.scriptFile(), QString(), QStringLiteral("1"))));

@@ -118,8 +118,14 @@ public:
     QString scriptFile() const { return current().file; }
     int failedAssertCount() const { return m_failedAsserts; }
     void addFailedAssert() { ++m_failedAsserts; }
-    // The exit code of an unattended run: the failed assertions, at most 255.
-    int exitCode() const { return qMin(m_failedAsserts, 255); }
+    // Script errors of the run: unknown commands, missing parameters, names
+    // that do not exist, commands that failed, a script or output log that
+    // could not be opened. Reset with the failed assertions.
+    int scriptErrorCount() const { return m_scriptErrors; }
+    void addScriptError() { ++m_scriptErrors; }
+    // The exit code of an unattended run: failed assertions and script
+    // errors together, at most 255.
+    int exitCode() const { return int(qMin<qint64>(qint64(m_failedAsserts) + m_scriptErrors, 255)); }
     int runDepth() const { return m_runs.size(); }
 
     // The state of the run whose lines are executing.
@@ -133,6 +139,13 @@ public:
     // The frame's error lines, through logMessage.
     void reportMissingParameter(const ScriptCall &call);
     void reportUnknownDefine(const QString &name, const ScriptCall &call);
+    // A command on an object name that no element carries.
+    void reportUnknownElement(const QString &name, const ScriptCall &call);
+    // A command's own "Script Error:" line (message is plain text) with the
+    // link to the line; counted as a script error.
+    void reportScriptError(const QString &message, const ScriptCall &call);
+    // A "Script Error:" line as it stands, counted as a script error.
+    void logScriptError(const QString &html);
     // Waits ms milliseconds on a monotonic clock while the event loop runs
     // (slices of at most 100 ms, no busy waiting); 0 or less returns at once.
     static void wait(int ms);
@@ -155,6 +168,7 @@ private:
     QString m_outputLogName;
     QFile m_outputLog;
     int m_failedAsserts = 0;
+    int m_scriptErrors = 0;
     MacroRecorder m_recorder;
 };
 
