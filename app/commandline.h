@@ -21,6 +21,10 @@ struct CommandLineOptions {
     QString consoleLog;    // -c
     QString defines;       // all -d values joined with ";"
     QString includePaths;  // all -i values joined with ";"
+    // Not an option: set by main when nobody can answer the window (no
+    // display, or QUILLMATE_NONINTERACTIVE): prompts take their
+    // non-interactive form and a -b run ends the process.
+    bool unattended = false;
 };
 
 extern const char usageText[];

@@ -55,13 +55,16 @@ int main(int argc, char *argv[])
         styleText = QString::fromUtf8(styleSheet.readAll());
     app.setStyleSheet(styleText);
 
-    // Runs that must end by themselves never wait on a dialog.
+    // Runs that must end by themselves, and runs nobody can see, never wait
+    // on a dialog.
     const QStringList arguments = QCoreApplication::arguments();
-    if (isNonInteractiveRun(arguments) || Prompt::nonInteractiveRequested())
+    const bool unattended = !Prompt::displayAvailable() || Prompt::nonInteractiveRequested();
+    if (isNonInteractiveRun(arguments) || unattended)
         Prompt::install(std::make_unique<NonInteractivePrompt>());
     Prompt::setLogSink(appendToLogFile);
 
     CommandLineOptions options = parseCommandLine(arguments, showUsageBox);
+    options.unattended = unattended;
     options.file.replace(QLatin1Char('\\'), QLatin1Char('/'));
     resolveCommandLinePaths(options, startDirectory);
 

@@ -47,6 +47,12 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     , m_tykValues(std::make_unique<TykValueExchange>(*m_panel,
                                                      [this](bool create) { return tykLinkForTables(create); }))
 {
+    m_unattended = options.unattended;
+    // A log nobody reads on screen is read on standard error: every console
+    // line goes there too, from the first one on.
+    m_echoConsoleToStandardError =
+        options.unattended || options.quiet || options.save || options.generate || options.exitAfterKeil;
+
     // 1. Members start empty; the window background is the palette's base
     // colour: white under a light palette, and as dark as the text fields
     // under a dark one, so the window text stays readable on it.
@@ -90,7 +96,8 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     quiet = options.quiet;
     endsAfterStartUp = options.save || options.generate || options.exitAfterKeil;
     ErrorReporter::instance().setSinks(!quiet, quiet, !options.consoleLog.isEmpty());
-    ErrorReporter::instance().setEchoConsoleToStandardError(endsAfterStartUp);
+    // The console itself copies its lines to standard error (consolePrint).
+    ErrorReporter::instance().setEchoConsoleToStandardError(false);
     openLogFile(options.consoleLog);
     // A build script that asked for a log must not get a run without one.
     if (endsAfterStartUp && !options.consoleLog.isEmpty() && !ErrorReporter::instance().logFile().isOpen())
@@ -154,9 +161,13 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     if (!batchFile.isEmpty()) {
         const bool batchFound = QFileInfo(batchFile).isFile();
         runScriptFile(batchFile);
+        m_batchExitCode = m_scripts.exitCode();
         // The script reported the missing file; a run that ends here fails with it.
         if (endsAfterStartUp && !batchFound)
             exitNonInteractive(1);
+        // Without a display nobody can close the window: the run ends here.
+        if (m_unattended && !endsAfterStartUp)
+            endUnattendedBatchRun();
     }
 
     // 19. Runs that end here. The -d values go into what they write.
@@ -299,8 +310,20 @@ void MainWindow::runNonInteractiveExits(const QString &file, bool fileOpened, QS
         exitNonInteractive(0);
 }
 
+void MainWindow::endUnattendedBatchRun()
+{
+    const int failed = m_scripts.failedAssertCount();
+    const int errors = m_scripts.scriptErrorCount();
+    ::logMessage(tr("Batch run ended without EXIT: %1 failed assertion(s), %2 script error(s), exit code %3<br>")
+                     .arg(failed)
+                     .arg(errors)
+                     .arg(m_batchExitCode));
+    exitNonInteractive(m_batchExitCode);
+}
+
 void MainWindow::exitNonInteractive(int exitCode)
 {
+    exitCode = qMax(exitCode, m_batchExitCode);
     // The window never shows; stop what runs in the background and close the log.
     stopPollingThreads();
     closeLogFile();

@@ -275,7 +275,7 @@ public:
     // commands on files, elements, tables, the window and the target.
     // Adds those command families to the script engine.
     void addScriptCommandFamilies();
-    void scriptLoadFile(const QString &path) override;
+    bool scriptLoadFile(const QString &path) override;
     bool scriptSaveProject(const QString &path, bool sorted) override;
     void scriptSetCurrentFile(const QString &path) override;
     QString scriptCurrentFile() const override { return projectFile; }
@@ -387,7 +387,8 @@ public slots:
     void newProject();
     void reopen();
     void load();
-    void loadFile(QString name, bool absolute);
+    // False when the file did not open (the home panel is shown then).
+    bool loadFile(QString name, bool absolute);
 
     void editGUI();
     void switchFullscreenMode();
@@ -463,9 +464,21 @@ private:
     // Start-up steps
     bool openFileArgument(const QString &file);
     void applyDefines();
+    // Ends the process with exitCode, or with the -b run's exit code when
+    // that is higher.
     [[noreturn]] void exitNonInteractive(int exitCode);
     void runNonInteractiveExits(const QString &file, bool fileOpened, QString saveFile,
                                 bool exitAfterKeil);
+    // The end of a -b run that nobody can close: the process ends as EXIT
+    // would end it, with the run's counts on the console.
+    [[noreturn]] void endUnattendedBatchRun();
+    // Nobody can answer the window (see CommandLineOptions::unattended).
+    bool m_unattended = false;
+    // Console lines go to standard error too, as plain text (runs without a
+    // display, -q, -g, -s, -x).
+    bool m_echoConsoleToStandardError = false;
+    // The -b run's exit code (failed assertions and script errors).
+    int m_batchExitCode = 0;
     bool openDropped(const QString &path);
     // The defines a read file left unset (links, one "<a href>" line each)
     // and its lines that match no element (lines, "#define NAME VALUE"; the

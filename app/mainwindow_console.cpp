@@ -30,6 +30,8 @@
 #include <QTextStream>
 #include <QUrl>
 
+#include <cstdio>
+
 void MainWindow::createGui()
 {
     createActions();
@@ -80,6 +82,13 @@ void MainWindow::createGui()
 
 void MainWindow::consolePrint(QString html)
 {
+    if (m_echoConsoleToStandardError) {
+        const QString text = ErrorReporter::plainText(html);
+        if (!text.trimmed().isEmpty()) {
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            std::fflush(stderr);
+        }
+    }
     if (!m_console)
         return;
     QTextCursor cursor(m_console->document());

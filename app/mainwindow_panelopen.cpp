@@ -7,6 +7,7 @@
 #include "consolelinks.h"
 #include "dataclass.h"
 #include "errorreporter.h"
+#include "inputfile.h"
 #include "lineedit.h"
 #include "panel.h"
 #include "panelxmlreader.h"
@@ -157,8 +158,9 @@ bool MainWindow::readPanelFile(const QString &file)
     m_panel->xmlDir = QFileInfo(path).path();
 
     QFile device(path);
-    if (!device.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(path, device.errorString());
+    QString openError;
+    if (!openInputFile(device, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
+        reportCannotOpenFile(path, openError);
         return false;
     }
     m_panel->disclaimerFile = QStringLiteral("disclaimer.txt");
@@ -431,7 +433,7 @@ void MainWindow::load()
     load(QString());
 }
 
-void MainWindow::loadFile(QString name, bool absolute)
+bool MainWindow::loadFile(QString name, bool absolute)
 {
     name = AppPaths::normalizePanelPath(name);
     QString path = name;
@@ -440,15 +442,18 @@ void MainWindow::loadFile(QString name, bool absolute)
         if (!QFileInfo::exists(path))
             path = QDir(scriptsDir).filePath(name);
     }
-    if (path.endsWith(QLatin1String(".qlmp"), Qt::CaseInsensitive)) {
-        load(path);
-    } else if (path.endsWith(QLatin1String(".script"), Qt::CaseInsensitive)) {
+    if (path.endsWith(QLatin1String(".qlmp"), Qt::CaseInsensitive))
+        return load(path);
+    if (path.endsWith(QLatin1String(".script"), Qt::CaseInsensitive)) {
         runScriptFile(path);
-    } else if (open(path)) {
-        initLoadedConfiguration(true);
-    } else {
-        newProject();
+        return true;
     }
+    if (open(path)) {
+        initLoadedConfiguration(true);
+        return true;
+    }
+    newProject();
+    return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -512,8 +517,9 @@ bool MainWindow::loadSvdFile()
         }
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(path, file.errorString());
+    QString openError;
+    if (!openInputFile(file, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
+        reportCannotOpenFile(path, openError);
         return false;
     }
     Panel *panel = m_panel;

@@ -8,6 +8,7 @@
 #include "elementkinds.h"
 #include "errorreporter.h"
 #include "headerexport.h"
+#include "inputfile.h"
 #include "numberliteral.h"
 #include "panel.h"
 #include "tykvalueexchange.h"
@@ -411,6 +412,12 @@ bool MainWindow::load(const QString &fileName)
                                                tr("Configuration Files (*.qlmp)"));
         if (file.isEmpty())
             return false;
+    }
+    // Neither a project nor an old header is read from a FIFO or a device.
+    const QString refusal = notRegularFileError(file);
+    if (!refusal.isEmpty()) {
+        reportCannotOpenFile(file, refusal);
+        return false;
     }
     if (!isXmlFile(file))
         return loadOld(file);

@@ -21,9 +21,9 @@ void MainWindow::addScriptCommandFamilies()
 // ---------------------------------------------------------------------------
 // Files and directories
 
-void MainWindow::scriptLoadFile(const QString &path)
+bool MainWindow::scriptLoadFile(const QString &path)
 {
-    loadFile(path, true);
+    return loadFile(path, true);
 }
 
 bool MainWindow::scriptSaveProject(const QString &path, bool sorted)

@@ -1,5 +1,6 @@
 // MainWindow: panels generated from SVD files.
 #include "mainwindow.h"
+#include "inputfile.h"
 
 #include "errorreporter.h"
 #include "panel.h"
@@ -44,8 +45,9 @@ bool MainWindow::generateXMLFromSVD(const QString &svdFile, bool treeLayout)
     SvdXmlGenerator generator(m_panel);
     generator.treeFormat = treeLayout;
     QFile file(svdFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(svdFile, file.errorString());
+    QString openError;
+    if (!openInputFile(file, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
+        reportCannotOpenFile(svdFile, openError);
         return false;
     }
     if (!generator.generate(&file)) {

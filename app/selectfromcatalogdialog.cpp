@@ -1,6 +1,7 @@
 // The catalog dialog: filter table, record table, and the record applied to
 // the panel's elements, images and plots by column name.
 #include "selectfromcatalogdialog.h"
+#include "inputfile.h"
 
 #include "activeelement.h"
 #include "catalogreader.h"
@@ -95,8 +96,9 @@ QList<QStringList> SelectFromCatalogDialog::records() const
 void SelectFromCatalogDialog::readCatalog(const QString &catalogFile)
 {
     QFile file(catalogFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(catalogFile, file.errorString());
+    QString openError;
+    if (!openInputFile(file, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
+        reportCannotOpenFile(catalogFile, openError);
         return;
     }
     // A catalog that breaks off keeps the records before the fault.

@@ -110,12 +110,21 @@ void ErrorReporter::logMessage(const QString &text)
     appendToLogFile(text);
 }
 
-void ErrorReporter::openLogFile(const QString &name)
+bool ErrorReporter::openLogFile(const QString &name)
 {
     if (name.isEmpty()) {
         m_toLogFile = false;
-        return;
+        return true;
     }
+    // The new file is tried first: when it cannot be opened, the log open
+    // before stays and gets the report, so the failure is not lost with it.
+    QFile next(name);
+    if (!next.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
+        m_toLogFile = m_toLogFile && m_file.isOpen();
+        reportCannotOpenFile(name, next.errorString());
+        return false;
+    }
+    next.close();
     if (m_file.isOpen())
         m_file.close();
     m_fileName = name;
@@ -123,7 +132,9 @@ void ErrorReporter::openLogFile(const QString &name)
     if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
         m_toLogFile = false;
         reportCannotOpenFile(name, m_file.errorString());
+        return false;
     }
+    return true;
 }
 
 void ErrorReporter::closeLogFile()
@@ -152,9 +163,9 @@ void logMessage(QString text)
     ErrorReporter::instance().logMessage(text);
 }
 
-void openLogFile(QString fileName)
+bool openLogFile(QString fileName)
 {
-    ErrorReporter::instance().openLogFile(fileName);
+    return ErrorReporter::instance().openLogFile(fileName);
 }
 
 void closeLogFile()

@@ -46,9 +46,10 @@ public:
     // of that title that stays on top.
     void reportError(QString message, const QString &title = QString());
     void logMessage(const QString &text);
-    // An empty name, or a file that cannot be opened, switches the log file
-    // sink off; otherwise the file is (re)created empty.
-    void openLogFile(const QString &name);
+    // An empty name switches the log file sink off; otherwise the file is
+    // (re)created empty. A file that cannot be opened is reported and leaves
+    // the log open before (the sink stays on only with one); false then.
+    bool openLogFile(const QString &name);
     void closeLogFile();
     void appendToLogFile(const QString &text);
 
@@ -71,7 +72,7 @@ void reportError(QString message);
 // must tell apart (a J-Link failure).
 void reportTitledError(const QString &title, QString message);
 void logMessage(QString text);
-void openLogFile(QString fileName);
+bool openLogFile(QString fileName);
 void closeLogFile();
 // Appends text to the log file when the file sink is on (no console, no box).
 void appendToLogFile(const QString &text);

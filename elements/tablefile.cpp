@@ -1,6 +1,7 @@
 // Table: table files (the project-file layout with one Table record) and the
 // export of the rows as a C function.
 #include "table.h"
+#include "inputfile.h"
 
 #include "elementhost.h"
 #include "errorreporter.h"
@@ -40,8 +41,9 @@ QString commentSafe(QString text)
 bool readWholeFile(const QString &fileName, QString *text)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(fileName, file.errorString());
+    QString openError;
+    if (!openInputFile(file, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
+        reportCannotOpenFile(fileName, openError);
         return false;
     }
     *text = QString::fromUtf8(file.readAll());

@@ -1,5 +1,6 @@
 // PanelXmlReader: the parametermap element, at top level or in a container.
 #include "panelxmlreader.h"
+#include "inputfile.h"
 
 #include "errorreporter.h"
 #include "panelxmlreader_p.h"
@@ -22,8 +23,9 @@ void PanelXmlReader::readParameterMapElement()
         return;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(path, file.errorString());
+    QString openError;
+    if (!openInputFile(file, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
+        reportCannotOpenFile(path, openError);
         return;
     }
     ParameterMapReader reader(m_panel);

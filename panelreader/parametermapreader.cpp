@@ -21,7 +21,9 @@ bool ParameterMapReader::readParameterMap(QIODevice *device)
         if (m_xml.name() == QLatin1String("parameters"))
             readGroup(0);
         else
-            m_xml.skipCurrentElement();
+            // Another file named by mistake: said, not passed over in silence.
+            m_xml.raiseError(tr("The root element is <%1>, not <parameters>: not a parameter map")
+                                 .arg(m_xml.name().toString()));
     }
     return !m_xml.hasError();
 }

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QInputDialog>
 
 #include <cstdio>
@@ -45,6 +46,15 @@ void Prompt::install(std::unique_ptr<Prompt> prompt)
 bool Prompt::nonInteractiveRequested()
 {
     return qEnvironmentVariableIntValue("QUILLMATE_NONINTERACTIVE") != 0;
+}
+
+bool Prompt::displayAvailable()
+{
+    if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        return false;
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal")
+        && platform != QLatin1String("minimalegl");
 }
 
 void Prompt::setLogSink(std::function<void(const QString &)> sink)

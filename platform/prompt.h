@@ -65,6 +65,10 @@ public:
     // True when the environment asks for a run without dialogs
     // (QUILLMATE_NONINTERACTIVE=1).
     static bool nonInteractiveRequested();
+    // False on a platform without a display (Qt's offscreen and minimal
+    // platforms) and before the GUI application exists: nobody could see a
+    // dialog or close a window there.
+    static bool displayAvailable();
 
     // Where the non-interactive form copies its prompts besides stderr
     // (the console log file of option -c).

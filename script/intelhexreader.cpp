@@ -1,4 +1,5 @@
 #include "intelhexreader.h"
+#include "inputfile.h"
 
 #include "textscan.h"
 
@@ -112,8 +113,8 @@ IntelHexResult readIntelHex(QIODevice &in, QVector<IntelHexBlock> *blocks)
 IntelHexResult readIntelHexFile(const QString &fileName, QVector<IntelHexBlock> *blocks)
 {
     QFile file(fileName);
-    if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return failure(IntelHexCannotOpen, 0, fileName.isEmpty() ? QStringLiteral("no file name")
-                                                                 : file.errorString());
+    QString openError = QStringLiteral("no file name");
+    if (fileName.isEmpty() || !openInputFile(file, QIODevice::ReadOnly, &openError))
+        return failure(IntelHexCannotOpen, 0, openError);
     return readIntelHex(file, blocks);
 }

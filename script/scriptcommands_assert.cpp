@@ -19,6 +19,12 @@ static void verdict(ScriptEngine &engine, bool ok, const QString &plain, const Q
     engine.consolePrint(html);
 }
 
+// Why an assertion could not be evaluated, for its FAILED line.
+static QString reasonText(const QString &reason, const ScriptCall &call)
+{
+    return QStringLiteral(" (%1, line %2)").arg(reason, QString::number(call.lineNumber));
+}
+
 static QString okText(bool ok)
 {
     return ok ? QStringLiteral("OK") : QStringLiteral("FAILED");
@@ -28,6 +34,14 @@ static QString htmlVerdict(bool ok)
 {
     return ok ? QStringLiteral("<font color=\"green\">OK</b></font><br>")
               : QStringLiteral("<font color=\"red\">FAILED</b></font><br>");
+}
+
+// The console verdict, with the reason when the assertion could not be evaluated.
+static QString failedWith(bool ok, const QString &reason)
+{
+    if (ok || reason.isEmpty())
+        return htmlVerdict(ok);
+    return QStringLiteral("<font color=\"red\">FAILED</b></font>%1<br>").arg(reason.toHtmlEscaped());
 }
 
 static int fieldSelector(const QString &text)
@@ -85,10 +99,11 @@ static bool assertValue(ScriptEngine &engine, const ScriptCall &call)
     const int selector = fieldSelector(call.parameter(1));
     QString expected = call.parameter(2).trimmed();
 
-    auto print = [&](bool ok, const QString &actual) {
-        verdict(engine, ok, QStringLiteral("Assert(%1(%2) == %3) %4\n").arg(name, actual, expected, okText(ok)),
+    auto print = [&](bool ok, const QString &actual, const QString &reason = QString()) {
+        verdict(engine, ok, QStringLiteral("Assert(%1(%2) == %3) %4%5\n").arg(name, actual, expected, okText(ok), reason),
                 QStringLiteral("Assert(%1(%2)<b> ==  %3) %4")
-                    .arg(name.toHtmlEscaped(), actual.toHtmlEscaped(), expected.toHtmlEscaped(), htmlVerdict(ok)));
+                    .arg(name.toHtmlEscaped(), actual.toHtmlEscaped(), expected.toHtmlEscaped(),
+                         failedWith(ok, reason)));
     };
 
     if (DataClass *variable = host->scriptVariables().value(name)) {
@@ -100,7 +115,8 @@ static bool assertValue(ScriptEngine &engine, const ScriptCall &call)
     }
     ActiveElement *element = host->elementByDefine(name);
     if (!element) {
-        engine.reportUnknownDefine(name, call);
+        // Nothing to compare: the assertion cannot hold.
+        print(false, QString(), reasonText(QStringLiteral("no element or variable %1").arg(name), call));
         return true;
     }
     const QString typeName = element->value(KeywordTypeInfo, 1);
@@ -109,7 +125,7 @@ static bool assertValue(ScriptEngine &engine, const ScriptCall &call)
         QObject *object = objectOf(element);
         if (!object || !host->registerValueText(object->objectName(), &actual)) {
             // No register to read: the assertion cannot hold.
-            print(false, QString());
+            print(false, QString(), reasonText(QStringLiteral("no register for %1").arg(name), call));
             return true;
         }
     } else {
@@ -143,10 +159,13 @@ static bool assertTableValue(ScriptEngine &engine, const ScriptCall &call)
     QString cell;
     bool numeric = false;
     bool inRange = true;
+    QString reason;
     if (!host->tableCell(name, row.trimmed().toInt(), column.trimmed().toInt(), &cell, &numeric, &inRange))
-        return true;
+        reason = reasonText(QStringLiteral("no table %1").arg(name), call);
+    else if (!inRange)
+        reason = reasonText(QStringLiteral("no cell %1, %2 in %3").arg(row.trimmed(), column.trimmed(), name), call);
     bool ok = false;
-    if (inRange) {
+    if (reason.isEmpty()) {
         ok = cell.compare(expected, Qt::CaseInsensitive) == 0;
         if (!ok && numeric) {
             cell = parseNumberLiteral(cell);
@@ -154,12 +173,12 @@ static bool assertTableValue(ScriptEngine &engine, const ScriptCall &call)
             ok = cell.compare(expected, Qt::CaseInsensitive) == 0;
         }
     }
-    const QString plain = ok ? QStringLiteral("AssertTableValue(%1, %2, %3, %4) == %5) OK\n")
-                             : QStringLiteral("AssertTableValue(%1, %2, %3, %4) == %5 FAILED\n");
-    verdict(engine, ok, plain.arg(name, row, column, expected, cell),
+    const QString plain = ok ? QStringLiteral("AssertTableValue(%1, %2, %3, %4) == %5) OK%6\n")
+                             : QStringLiteral("AssertTableValue(%1, %2, %3, %4) == %5 FAILED%6\n");
+    verdict(engine, ok, plain.arg(name, row, column, expected, cell, reason),
             QStringLiteral("AssertTableValue(%1, %2, %3, %4)<b> ==  %5) %6")
                 .arg(name.toHtmlEscaped(), row.toHtmlEscaped(), column.toHtmlEscaped(), expected.toHtmlEscaped(),
-                     cell.toHtmlEscaped(), htmlVerdict(ok)));
+                     cell.toHtmlEscaped(), failedWith(ok, reason)));
     return true;
 }
 
@@ -176,13 +195,12 @@ static bool assertLock(ScriptEngine &engine, const ScriptCall &call)
     const QString name = strippedReference(call.parameter(0));
     const QString expected = call.parameter(1);
     ActiveElement *element = host->elementByDefine(name);
-    if (!element) {
-        engine.reportUnknownDefine(name, call);
-        return true;
-    }
-    const bool ok = element->isLocked() == (expected.toInt() != 0);
-    verdict(engine, ok, QStringLiteral("AssertLock(%1 == %2) %3\n").arg(name, expected, okText(ok)),
-            QStringLiteral("AssertLock(%1<b> ==  %2) %3").arg(name.toHtmlEscaped(), expected.toHtmlEscaped(), htmlVerdict(ok)));
+    const QString reason = element ? QString() : reasonText(QStringLiteral("no element %1").arg(name), call);
+    // An element that does not exist is no proof either way: the check fails.
+    const bool ok = element && element->isLocked() == (expected.toInt() != 0);
+    verdict(engine, ok, QStringLiteral("AssertLock(%1 == %2) %3%4\n").arg(name, expected, okText(ok), reason),
+            QStringLiteral("AssertLock(%1<b> ==  %2) %3")
+                .arg(name.toHtmlEscaped(), expected.toHtmlEscaped(), failedWith(ok, reason)));
     return true;
 }
 
@@ -194,15 +212,12 @@ static bool assertEnabled(ScriptEngine &engine, const ScriptCall &call)
     const QString name = strippedReference(call.parameter(0));
     const QString expected = call.parameter(1);
     ActiveElement *element = host->elementByDefine(name);
-    bool ok = false;
-    if (!element) {
-        // An element that does not exist proves nothing: the check fails.
-        engine.reportUnknownDefine(name, call);
-    } else {
-        ok = host->elementEnabled(objectOf(element)) == (expected.toInt() != 0);
-    }
-    verdict(engine, ok, QStringLiteral("AssertEnabled(%1 == %2) %3\n").arg(name, expected, okText(ok)),
-            QStringLiteral("AssertEnabled(%1<b> ==  %2) %3").arg(name.toHtmlEscaped(), expected.toHtmlEscaped(), htmlVerdict(ok)));
+    const QString reason = element ? QString() : reasonText(QStringLiteral("no element %1").arg(name), call);
+    // An element that does not exist proves nothing: the check fails.
+    const bool ok = element && host->elementEnabled(objectOf(element)) == (expected.toInt() != 0);
+    verdict(engine, ok, QStringLiteral("AssertEnabled(%1 == %2) %3%4\n").arg(name, expected, okText(ok), reason),
+            QStringLiteral("AssertEnabled(%1<b> ==  %2) %3")
+                .arg(name.toHtmlEscaped(), expected.toHtmlEscaped(), failedWith(ok, reason)));
     return true;
 }
 

@@ -21,6 +21,7 @@
 #include "togglebutton.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QMetaObject>
 #include <QPushButton>
 
@@ -137,8 +138,8 @@ bool ElementSetter::apply(const QString &text, unsigned rows)
         if (!button->isEnabled() || button->isChecked() == checked)
             return true;
         raise();
-        // Takes effect when the event loop next runs.
-        QMetaObject::invokeMethod(button, "setChecked", Qt::QueuedConnection, Q_ARG(bool, checked));
+        // At once, so the next script line sees the new state and what it set off.
+        button->setChecked(checked);
         return true;
     }
     if (auto *box = qobject_cast<DoubleSpinBox *>(object); box && (rows & RowDoubleSpinBox)) {
@@ -235,14 +236,18 @@ bool ElementSetter::apply(const QString &text, unsigned rows)
 
 // The object-name commands: the element named, set through rows; an element
 // of another class is reported with the command's word.
-bool setByObjectName(ScriptWindowHost *host, ScriptEngine &engine, const QString &name, const QString &value,
-                     unsigned rows, const QString &word)
+bool setByObjectName(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call, const QString &name,
+                     const QString &value, unsigned rows, const QString &word)
 {
     ActiveElement *element = elementByObjectName(engine, name);
-    if (!element)
+    if (!element) {
+        engine.reportUnknownElement(name, call);
         return true;
-    if (!ElementSetter(host, element, name).apply(value, rows))
+    }
+    if (!ElementSetter(host, element, name).apply(value, rows)) {
+        engine.addScriptError();
         reportInvalidParameter(word, name);
+    }
     return true;
 }
 
@@ -255,38 +260,40 @@ bool setCommand(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &
         engine.reportUnknownDefine(name, call);
         return true;
     }
-    if (!ElementSetter(host, element, name).apply(value, RowAll))
+    if (!ElementSetter(host, element, name).apply(value, RowAll)) {
+        engine.addScriptError();
         reportInvalidParameter(QStringLiteral("Set"), name);
+    }
     return true;
 }
 
 bool setChecked(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    return setByObjectName(host, engine, call.parameter(0), call.parameter(1), RowCheckBox | RowPushButton,
+    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), RowCheckBox | RowPushButton,
                            QStringLiteral("setChecked"));
 }
 
 bool setValue(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    return setByObjectName(host, engine, call.parameter(0), call.parameter(1), RowDoubleSpinBox | RowSpinBox,
+    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), RowDoubleSpinBox | RowSpinBox,
                            QStringLiteral("setValue"));
 }
 
 bool setItem(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    return setByObjectName(host, engine, call.parameter(0), substituteLoopValue(engine, call.parameter(1).trimmed()),
+    return setByObjectName(host, engine, call, call.parameter(0), substituteLoopValue(engine, call.parameter(1).trimmed()),
                            RowComboBox, QStringLiteral("setItem"));
 }
 
 bool setRadioItem(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    return setByObjectName(host, engine, call.parameter(0), call.parameter(1), RowButtonGroup,
+    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), RowButtonGroup,
                            QStringLiteral("setRBItem"));
 }
 
 bool setText(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    return setByObjectName(host, engine, call.parameter(0), call.parameter(1), RowLineEdit | RowTextEdit,
+    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), RowLineEdit | RowTextEdit,
                            QStringLiteral("setText"));
 }
 
@@ -295,10 +302,12 @@ bool clicked(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &cal
     const QString name = call.parameter(0);
     if (ActiveElement *element = engine.host() ? engine.host()->elementByDefine(name) : nullptr) {
         auto *toggle = qobject_cast<ToggleButton *>(objectOf(element));
-        if (!toggle)
+        if (!toggle) {
+            engine.addScriptError();
             reportInvalidParameter(QStringLiteral("Clicked"), name);
-        else if (toggle->isEnabled())
+        } else if (toggle->isEnabled()) {
             toggle->click();
+        }
         return true;
     }
     const QList<QPair<QString, QObject *>> buttons = host->scriptPanel()->scriptPushButtons();
@@ -308,13 +317,17 @@ bool clicked(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &cal
             continue;
         auto *button = qobject_cast<QAbstractButton *>(entry.second);
         if (!button) {
+            engine.addScriptError();
             reportInvalidParameter(QStringLiteral("Clicked"), name);
             return true;
         }
+        // At once, as a click the user makes and then looks at: the button's
+        // actions have run when the next line runs.
         if (button->isEnabled())
-            QMetaObject::invokeMethod(button, "clicked", Qt::QueuedConnection);
+            QMetaObject::invokeMethod(button, "clicked", Qt::DirectConnection);
         return true;
     }
+    engine.reportUnknownElement(name, call);
     return true;
 }
 
@@ -341,8 +354,15 @@ bool unlock(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &call)
 QVector<ScriptCommand> elementCommands(ScriptWindowHost *host)
 {
     using Handler = bool (*)(ScriptWindowHost *, ScriptEngine &, const ScriptCall &);
+    // What a change set off through the event loop (a check queued by a
+    // setDef, a reply handed over from the exchange thread) is delivered
+    // before the next line runs.
     const auto bind = [host](Handler handler) {
-        return [host, handler](ScriptEngine &engine, const ScriptCall &call) { return handler(host, engine, call); };
+        return [host, handler](ScriptEngine &engine, const ScriptCall &call) {
+            const bool goOn = handler(host, engine, call);
+            QCoreApplication::sendPostedEvents();
+            return goOn;
+        };
     };
     return {
         {QStringLiteral("SETDEF"), 1, bind(setDef)},

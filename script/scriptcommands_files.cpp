@@ -33,7 +33,10 @@ static QString resolveLoadName(ScriptWindowHost *host, const QString &name)
 static bool load(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
     const QString name = substituteDirEntry(engine, call.parameter(0));
-    host->scriptLoadFile(resolveLoadName(host, name));
+    // The open reported why; the run goes on with the home panel, and the
+    // failed load counts.
+    if (!host->scriptLoadFile(resolveLoadName(host, name)))
+        engine.reportScriptError(QStringLiteral("Could not load %1").arg(name), call);
     return true;
 }
 
@@ -52,7 +55,7 @@ static bool save(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall 
         name = QDir(host->scriptWorkingDir()).filePath(name);
     // A refused or failed save was reported by the window; the run counts it.
     if (!host->scriptSaveProject(name, false))
-        engine.reportCommandFailure(call, QStringLiteral("The project or its header files were not written: %1").arg(name));
+        engine.reportScriptError(QStringLiteral("The project or its header files were not written: %1").arg(name), call);
     return true;
 }
 
@@ -60,7 +63,7 @@ static bool saveSorted(ScriptWindowHost *host, ScriptEngine &engine, const Scrip
 {
     const QString name = call.parameter(0);
     if (!host->scriptSaveProject(name, true))
-        engine.reportCommandFailure(call, QStringLiteral("The project or its header files were not written: %1").arg(name));
+        engine.reportScriptError(QStringLiteral("The project or its header files were not written: %1").arg(name), call);
     return true;
 }
 
@@ -98,7 +101,7 @@ static bool selectData(ScriptWindowHost *host, ScriptEngine &, const ScriptCall 
 static bool exportHeaders(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
     if (!host->scriptExportHeaders())
-        engine.reportCommandFailure(call, QStringLiteral("Not every header file was written"));
+        engine.reportScriptError(QStringLiteral("Not every header file was written"), call);
     return true;
 }
 
@@ -108,7 +111,7 @@ static bool sign(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall 
     if (host->scriptSign(file)) {
         logMessage(QStringLiteral("Successfully signed file %1.<br>").arg(file.toHtmlEscaped()));
     } else {
-        engine.reportCommandFailure(call, QStringLiteral("File %1 was not signed").arg(file));
+        engine.reportScriptError(QStringLiteral("File %1 was not signed").arg(file), call);
     }
     return true;
 }

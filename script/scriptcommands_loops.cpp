@@ -34,7 +34,7 @@ static bool loopStart(ScriptEngine &engine, const ScriptCall &call)
     loop.position = run.next;
     loop.repeats = loop.step != 0;
     if (!loop.repeats) {
-        logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Loop step 0 never ends, "
+        engine.logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Loop step 0 never ends, "
                                   "the block runs once: %1 in <b><a href=\"%2\">file</a> line %3</b><b><br>")
                        .arg(call.line.toHtmlEscaped(), engine.scriptLink(call.lineNumber),
                             QString::number(call.lineNumber)));

@@ -25,8 +25,9 @@ static bool setOutputOptions(ScriptEngine &engine, const ScriptCall &call)
     const QString logFile = call.parameter(1);
     reporter.setReportToLogFile(!logFile.isEmpty());
     // An empty name switches the file off; a file that cannot be opened is
-    // reported and switches it off too.
-    openLogFile(logFile);
+    // reported (the log open before stays) and counts as a script error.
+    if (!openLogFile(logFile))
+        engine.addScriptError();
     return true;
 }
 

@@ -33,10 +33,7 @@ Element *findByObjectName(ScriptEngine &engine, const QString &name)
 
 void reportTableFailure(ScriptEngine &engine, const ScriptCall &call, const QString &message)
 {
-    logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>%1 in "
-                              "<a href=\"%2\">file</a> line %3</b><br>")
-                   .arg(message.toHtmlEscaped(), engine.scriptLink(call.lineNumber),
-                        QString::number(call.lineNumber)));
+    engine.reportScriptError(message, call);
 }
 
 // The file parameter: simplified, "$DIR$" for the directory loop's entry, and
@@ -52,13 +49,15 @@ QString tableFileName(ScriptWindowHost *host, ScriptEngine &engine, const QStrin
 bool tableFileCommand(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call, const QString &command)
 {
     Table *table = findByObjectName<Table>(engine, call.parameter(0));
-    if (!table)
+    if (!table) {
+        engine.reportUnknownElement(call.parameter(0), call);
         return true;
+    }
     QString message;
     if (!table->runScriptCommand(command, {tableFileName(host, engine, call.parameter(1))}, &message)) {
         // A table file that was not written counts against the run.
         if (command == QLatin1String("SAVETABLE"))
-            engine.reportCommandFailure(call, message);
+            engine.reportScriptError(message, call);
         else
             reportTableFailure(engine, call, message);
     }
@@ -96,8 +95,10 @@ bool setTableLine(ScriptWindowHost *, ScriptEngine &engine, const ScriptCall &ca
 {
     const QString name = call.parameter(0);
     Table *table = findByObjectName<Table>(engine, name);
-    if (!table)
+    if (!table) {
+        engine.reportUnknownElement(name, call);
         return true;
+    }
     const int row = call.parameter(1).trimmed().toInt();
     if (!withinTable(table, name, QStringLiteral("SetTableLine"), row))
         return true;
@@ -111,8 +112,10 @@ bool setTableValue(ScriptWindowHost *, ScriptEngine &engine, const ScriptCall &c
 {
     const QString name = call.parameter(0);
     Table *table = findByObjectName<Table>(engine, name);
-    if (!table)
+    if (!table) {
+        engine.reportUnknownElement(name, call);
         return true;
+    }
     const int row = call.parameter(1).trimmed().toInt();
     const int column = call.parameter(2).trimmed().toInt();
     if (!withinTable(table, name, QStringLiteral("SetTableValue"), row))
@@ -138,8 +141,10 @@ bool setRegisterViewValue(ScriptWindowHost *, ScriptEngine &engine, const Script
         source = QStringLiteral("TABLE");
     source += QStringLiteral(".registername");
     RegisterView *view = findByObjectName<RegisterView>(engine, call.parameter(0));
-    if (!view)
+    if (!view) {
+        engine.reportUnknownElement(call.parameter(0), call);
         return true;
+    }
     view->setValue(value, KeywordValue);
     view->setValue(source, KeywordRegister);
     return true;

@@ -2,6 +2,7 @@
 // adapter, and read the Intel HEX file an edit element names.
 #include "activeelement.h"
 #include "errorreporter.h"
+#include "inputfile.h"
 #include "intelhexreader.h"
 #include "jlink.h"
 #include "jlinkconnection.h"
@@ -17,10 +18,7 @@ namespace {
 
 void reportTargetError(ScriptEngine &engine, const ScriptCall &call, const QString &message)
 {
-    logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>%1 in "
-                              "<a href=\"%2\">file</a> line %3</b><br>")
-                   .arg(message.toHtmlEscaped(), engine.scriptLink(call.lineNumber),
-                        QString::number(call.lineNumber)));
+    engine.reportScriptError(message, call);
 }
 
 // Image files the probe software can flash; any other name (an ELF file
@@ -40,6 +38,12 @@ bool download(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &ca
     const QString file = call.parameter(0);
     if (!isDownloadImage(file))
         return true;
+    // The probe software would wait on a FIFO for ever; only files are flashed.
+    const QString refusal = notRegularFileError(file);
+    if (!refusal.isEmpty()) {
+        reportTargetError(engine, call, QStringLiteral("Download of %1 failed: %2").arg(file, refusal));
+        return false;
+    }
     JLinkSettings &settings = host->scriptJLinkSettings();
     settings = JLinkSettings();
     if (jlinkDefaultSettings(settings) < 0 || jlinkConnect(settings) < 0) {

@@ -84,7 +84,7 @@ bool resetGui(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &)
 bool generateXmlFromSvd(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
     if (!host->scriptGenerateXmlFromSvd(call.parameter(0), flag(call.parameter(1))))
-        engine.reportCommandFailure(call, QStringLiteral("No panel was generated from %1").arg(call.parameter(0)));
+        engine.reportScriptError(QStringLiteral("No panel was generated from %1").arg(call.parameter(0)), call);
     return true;
 }
 
@@ -98,7 +98,7 @@ bool openFileDialog(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCa
     ActiveElement *element = engine.host() ? engine.host()->elementByDefine(define) : nullptr;
     if (!element) {
         // The dialog's own line: no line text and no line number.
-        logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown define: %1 in line  "
+        engine.logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown define: %1 in line  "
                                   "<b><a href=\"%2\">file</a> line </b><b><br>")
                        .arg(define.toHtmlEscaped(),
                             filePositionLink(engine.scriptFile(), QString(), QStringLiteral("1"))));

@@ -2,6 +2,7 @@
 
 #include "consolelinks.h"
 #include "errorreporter.h"
+#include "inputfile.h"
 #include "prompt.h"
 #include "scripthost.h"
 
@@ -73,9 +74,22 @@ QString ScriptEngine::scriptLink(qint16 lineNumber) const
     return filePositionLink(current().file, QString::number(lineNumber), QStringLiteral("1"));
 }
 
+void ScriptEngine::logScriptError(const QString &html)
+{
+    ++m_scriptErrors;
+    logMessage(html);
+}
+
+void ScriptEngine::reportScriptError(const QString &message, const ScriptCall &call)
+{
+    logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>%1 in "
+                                  "<a href=\"%2\">file</a> line %3</b><br>")
+                       .arg(message.toHtmlEscaped(), scriptLink(call.lineNumber), QString::number(call.lineNumber)));
+}
+
 void ScriptEngine::reportMissingParameter(const ScriptCall &call)
 {
-    logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Missing parameter: %1 in "
+    logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Missing parameter: %1 in "
                               "<b><a href=\"%2\">file</a> line %3</b><b><br>")
                    .arg(call.line.toHtmlEscaped(), scriptLink(call.lineNumber),
                         QString::number(call.lineNumber)));
@@ -83,18 +97,18 @@ void ScriptEngine::reportMissingParameter(const ScriptCall &call)
 
 void ScriptEngine::reportUnknownDefine(const QString &name, const ScriptCall &call)
 {
-    logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown define: %1 in line %2 "
+    logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown define: %1 in line %2 "
                               "<b><a href=\"%3\">file</a> line %4</b><b><br>")
                    .arg(name.toHtmlEscaped(), call.line.toHtmlEscaped(), scriptLink(call.lineNumber),
                         QString::number(call.lineNumber)));
 }
 
-void ScriptEngine::reportCommandFailure(const ScriptCall &call, const QString &message)
+void ScriptEngine::reportUnknownElement(const QString &name, const ScriptCall &call)
 {
-    ++m_failedCommands;
-    logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>%1 in "
-                              "<a href=\"%2\">file</a> line %3</b><br>")
-                   .arg(message.toHtmlEscaped(), scriptLink(call.lineNumber), QString::number(call.lineNumber)));
+    logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown element: %1 in line %2 "
+                                  "<b><a href=\"%3\">file</a> line %4</b><b><br>")
+                       .arg(name.toHtmlEscaped(), call.line.toHtmlEscaped(), scriptLink(call.lineNumber),
+                            QString::number(call.lineNumber)));
 }
 
 bool ScriptEngine::parameterCheck(const ScriptCall &call, int count)
@@ -152,13 +166,26 @@ QStringList ScriptEngine::runningScripts() const
     return files;
 }
 
+// The lines of a script text: "\r\n", "\n" and a lone "\r" each end a line;
+// a line end at the very end starts no further line.
+static QStringList scriptLines(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    if (text.isEmpty())
+        return {};
+    if (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text.split(QLatin1Char('\n'));
+}
+
 bool ScriptEngine::runFile(const QString &fileName)
 {
     const QString path = QFileInfo(fileName).absoluteFilePath();
     if (m_runs.size() >= maxRunDepth) {
-        logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Scripts nested deeper than %1 "
-                                  "levels, not run: %2</b><br>")
-                       .arg(QString::number(maxRunDepth), path.toHtmlEscaped()));
+        logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Scripts nested deeper than %1 "
+                                      "levels, not run: %2</b><br>")
+                           .arg(QString::number(maxRunDepth), path.toHtmlEscaped()));
         return false;
     }
     const bool outermost = m_runs.isEmpty();
@@ -166,20 +193,23 @@ bool ScriptEngine::runFile(const QString &fileName)
     // must not lose the failures found before it.
     if (outermost) {
         m_failedAsserts = 0;
-        m_failedCommands = 0;
+        m_scriptErrors = 0;
     }
     if (m_host)
         m_host->setScriptWorkingDir(QFileInfo(path).absolutePath());
 
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(path, file.errorString());
+    QString openError;
+    if (!openInputFile(file, QIODevice::ReadOnly, &openError)) {
+        ++m_scriptErrors;
+        reportCannotOpenFile(path, openError);
         return false;
     }
     if (outermost && !m_outputLogName.isEmpty()) {
         closeOutputLog();
         m_outputLog.setFileName(m_outputLogName);
         if (!m_outputLog.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
+            ++m_scriptErrors;
             reportCannotOpenFile(QFileInfo(m_outputLogName).absoluteFilePath(), m_outputLog.errorString());
             return false;
         }
@@ -189,8 +219,7 @@ bool ScriptEngine::runFile(const QString &fileName)
     run.file = path;
     run.fromFile = true;
     QTextStream in(&file);
-    while (!in.atEnd())
-        run.lines.append(in.readLine());
+    run.lines = scriptLines(in.readAll());
     file.close();
 
     m_runs.append(&run);
@@ -250,7 +279,7 @@ bool ScriptEngine::executeLine(const QString &line, int lineNumber)
     const QString keyword = open < 0 ? text : text.left(open);
     const ScriptCommand *command = findCommand(keyword);
     if (!command) {
-        logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown command: %1 in line %2 "
+        logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown command: %1 in line %2 "
                                   "<b><a href=\"%3\">file</a> line %4</b><b><br>")
                        .arg(text.toHtmlEscaped(), line.toHtmlEscaped(), scriptLink(call.lineNumber),
                             QString::number(call.lineNumber)));
@@ -283,8 +312,9 @@ void ScriptEngine::runText(const QString &text)
         if (code.trimmed().endsWith(QLatin1String(".py"), Qt::CaseInsensitive)) {
             const QString path = QDir::fromNativeSeparators(code.trimmed()).replace(QLatin1Char('\\'), QLatin1Char('/'));
             QFile file(path);
-            if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-                reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), file.errorString());
+            QString openError;
+            if (!openInputFile(file, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
+                reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), openError);
                 return;
             }
             code = QString::fromUtf8(file.readAll());
@@ -297,7 +327,7 @@ void ScriptEngine::runText(const QString &text)
         return;
     }
     if (m_runs.size() >= maxRunDepth) {
-        logMessage(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Scripts nested deeper than %1 "
+        logScriptError(QStringLiteral("<font color=\"red\"> <b>Script Error: </b></font><b>Scripts nested deeper than %1 "
                                   "levels, not run: %2</b><br>")
                        .arg(QString::number(maxRunDepth), text.toHtmlEscaped()));
         return;

@@ -117,9 +117,14 @@ public:
     QStringList runningScripts() const;
     int failedAssertCount() const { return m_failedAsserts; }
     void addFailedAssert() { ++m_failedAsserts; }
-    // The exit code of an unattended run: the failed assertions and the
-    // commands that failed, at most 255.
-    int exitCode() const { return qMin(m_failedAsserts + m_failedCommands, 255); }
+    // Script errors of the run: unknown commands, missing parameters, names
+    // that do not exist, commands that failed, a script or output log that
+    // could not be opened. Reset with the failed assertions.
+    int scriptErrorCount() const { return m_scriptErrors; }
+    void addScriptError() { ++m_scriptErrors; }
+    // The exit code of an unattended run: failed assertions and script
+    // errors together, at most 255.
+    int exitCode() const { return int(qMin<qint64>(qint64(m_failedAsserts) + m_scriptErrors, 255)); }
     int runDepth() const { return m_runs.size(); }
 
     // The state of the run whose lines are executing.
@@ -133,9 +138,13 @@ public:
     // The frame's error lines, through logMessage.
     void reportMissingParameter(const ScriptCall &call);
     void reportUnknownDefine(const QString &name, const ScriptCall &call);
-    // A command that could not do its work (a write refused or failed): the
-    // "Script Error:" line with message, counted in the exit code.
-    void reportCommandFailure(const ScriptCall &call, const QString &message);
+    // A command on an object name that no element carries.
+    void reportUnknownElement(const QString &name, const ScriptCall &call);
+    // A command's own "Script Error:" line (message is plain text) with the
+    // link to the line; counted as a script error.
+    void reportScriptError(const QString &message, const ScriptCall &call);
+    // A "Script Error:" line as it stands, counted as a script error.
+    void logScriptError(const QString &html);
     // Waits ms milliseconds on a monotonic clock while the event loop runs
     // (slices of at most 100 ms, no busy waiting); 0 or less returns at once.
     static void wait(int ms);
@@ -158,7 +167,7 @@ private:
     QString m_outputLogName;
     QFile m_outputLog;
     int m_failedAsserts = 0;
-    int m_failedCommands = 0;
+    int m_scriptErrors = 0;
     MacroRecorder m_recorder;
 };
 

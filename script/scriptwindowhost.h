@@ -20,7 +20,8 @@ public:
 
     // ---- Files and directories
     // Opens a project, a script or a panel by its kind (name as resolved).
-    virtual void scriptLoadFile(const QString &path) = 0;
+    // False when the file did not open.
+    virtual bool scriptLoadFile(const QString &path) = 0;
     // Writes the project (and its headers); false when it was not written.
     virtual bool scriptSaveProject(const QString &path, bool sorted) = 0;
     virtual void scriptSetCurrentFile(const QString &path) = 0;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
@@ -1105,7 +1106,8 @@ unsigned int readSvdStream(QXmlStreamReader &xml, QString &deviceName, std::vect
 unsigned int SVDReader::Read(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // A FIFO or a device is no SVD file: it would block or never end.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         deviceName.clear();
         peripherals.clear();
         return CLog::NoSvdFile;

@@ -64,14 +64,15 @@ void TestBatchRun::exitCodeCountsFailedAssertions_data()
 
     QTest::newRow("all pass") << QStringList{"ASSERT(DEMO_PLL_MULT, value, 4)", "EXIT(2)"} << 0
                               << "Assert(DEMO_PLL_MULT(4) == 4) OK\n";
-    QTest::newRow("three failures") << QStringList{"//three", "ASSERT(DEMO_PLL_MULT, value, 5)",
+    QTest::newRow("four failures, one on an unknown name") << QStringList{"//three", "ASSERT(DEMO_PLL_MULT, value, 5)",
                                                    "ASSERT(DEMO_BOARD_NAME, value, DEMO-BOARD)",
                                                    "ASSERTENABLED(NO_SUCH_DEFINE, 0)", "ASSERT(NO_SUCH, value, 1)",
                                                    "EXIT(2)", "ASSERT(DEMO_PLL_MULT, value, 6)"}
-                                    << 3
+                                    << 4
                                     << "//three\nAssert(DEMO_PLL_MULT(4) == 5) FAILED\n"
                                        "Assert(DEMO_BOARD_NAME(demo-board) == DEMO-BOARD) FAILED\n"
-                                       "AssertEnabled(NO_SUCH_DEFINE ==  0) FAILED\n";
+                                       "AssertEnabled(NO_SUCH_DEFINE ==  0) FAILED (no element NO_SUCH_DEFINE, line 4)\n"
+                                       "Assert(NO_SUCH() == 1) FAILED (no element or variable NO_SUCH, line 5)\n";
     QStringList many{"LOOPSTART(NONE, 0, 1, 300)", "ASSERT(DEMO_PLL_MULT, value, 1)", "LOOPSTOP", "EXIT(2)"};
     QTest::newRow("more than 255 failures") << many << 255 << QString();
 }
@@ -102,16 +103,17 @@ void TestBatchRun::demoScriptPasses()
 
 void TestBatchRun::errorLinesReachTheConsoleLog()
 {
-    const QString script = writeScript("errors.script", {"NOSUCH(1)", "ASSERT(NO_SUCH, value, 1)", "EXIT(2)"});
+    const QString script = writeScript("errors.script", {"NOSUCH(1)", "SET(NO_SUCH, 1)", "EXIT(2)"});
     const ProgramRun result = run(script, {"-c" + dir.filePath("console.log")});
     QVERIFY2(result.finished, qPrintable(result.stdErr));
-    QCOMPARE(result.exitCode, 0);
+    // Both script errors count.
+    QCOMPARE(result.exitCode, 2);
     const QString link = "$xmlopen$" + QString(script).replace(":", "$$$COLON$$$");
     const QString console = fileText(dir.filePath("console.log"));
     QVERIFY2(console.contains("<font color=\"red\"> <b>Script Error: </b></font><b>Unknown command: NOSUCH(1) in line "
                               "NOSUCH(1) <b><a href=\"" + link + "$-n1$-c1\">file</a> line 1</b><b><br>"),
              qPrintable(console));
-    QVERIFY(console.contains("<b>Unknown define: NO_SUCH in line ASSERT(NO_SUCH, value, 1) <b><a href=\"" + link
+    QVERIFY(console.contains("<b>Unknown define: NO_SUCH in line SET(NO_SUCH, 1) <b><a href=\"" + link
                              + "$-n2$-c1\">file</a> line 2</b><b><br>"));
 }
 

@@ -5,9 +5,12 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QRegularExpression>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 class TestNonInteractive : public QObject
 {
@@ -28,6 +31,9 @@ private slots:
     void runsOnDoubtfulInput_data();
     void runsOnDoubtfulInput();
     void fragmentIncludeIsReadWhole();
+    // Batch runs nobody can close: they end by themselves and count every failure.
+    void unattendedBatchRuns_data();
+    void unattendedBatchRuns();
 
 private:
     // A fresh directory holding copies of the panel and project fixtures.
@@ -147,7 +153,8 @@ void TestNonInteractive::batchFileRunsBeforeTheExit()
     const QString log = dir.filePath("batch.log");
     const Result result = run({"-q", "-c" + log, "-b" + script, "-x"});
     QVERIFY(result.finished);
-    QCOMPARE(result.exitCode, 0);
+    // The unknown command counts: the script's failures are the run's too.
+    QCOMPARE(result.exitCode, 1);
     QFile logFile(log);
     QVERIFY(logFile.open(QIODevice::ReadOnly));
     const QString text = QString::fromLatin1(logFile.readAll());
@@ -399,6 +406,150 @@ void TestNonInteractive::runsOnDoubtfulInput()
     }
     for (const QString &name : qAsConst(newFiles))
         QVERIFY2(after.contains(name), qPrintable(name + " was not written"));
+}
+
+// ---------------------------------------------------------------------------
+// Unattended batch runs (offscreen, no -g/-s/-x): each row is a panel, a
+// script (bytes as written; empty: no -b), the options, the exit code, and
+// lines the -o log and standard error must hold. A row whose process does
+// not end within its time limit fails.
+
+void TestNonInteractive::unattendedBatchRuns_data()
+{
+    QTest::addColumn<QString>("panel");        // in the row's folder
+    QTest::addColumn<QByteArray>("script");    // FOLDER stands for the row's folder
+    QTest::addColumn<QStringList>("options");  // besides -b and -o
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("logLines");   // in the -o log
+    QTest::addColumn<QStringList>("stdErrLines"); // on standard error
+
+    const QStringList quiet{"-q"};
+    QTest::newRow("a missing parameter stops the run and counts")
+        << "panel.xml" << QByteArray("ASSERT(LEVEL, value, 42)\nLOAD()\nASSERT(LEVEL, value, 42)\n") << quiet << 1
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Missing parameter: LOAD() in file line 2"};
+    QTest::newRow("LOAD of a generated header: home panel, the run goes on")
+        << "panel.xml" << QByteArray("LOAD(FOLDER/old.h)\n// after the load\n") << quiet << 1 << QStringList{"// after the load"}
+        << QStringList{"Cannot read file FOLDER/old.h", "Could not load FOLDER/old.h in file line 1", "// after the load"};
+    QTest::newRow("LOAD of a FIFO is refused")
+        << "panel.xml" << QByteArray("LOAD(FOLDER/fifo.xml)\nVERSION()\n") << quiet << 1 << QStringList()
+        << QStringList{"Cannot open file FOLDER/fifo.xml:\nNot a regular file", "Version    : "};
+    QTest::newRow("-o into a missing folder")
+        << "panel.xml" << QByteArray("ASSERT(LEVEL, value, 42)\n") << QStringList{"-q", "-oFOLDER/no/out.log"} << 1
+        << QStringList() << QStringList{"Cannot open file FOLDER/no/out.log"};
+    QTest::newRow("a missing -b file")
+        << "panel.xml" << QByteArray() << QStringList{"-q", "-bFOLDER/none.script"} << 1 << QStringList()
+        << QStringList{"Cannot open file FOLDER/none.script", "exit code 1"};
+    QTest::newRow("CR-only line ends")
+        << "panel.xml" << QByteArray("ASSERT(LEVEL, value, 42)\rASSERT(ENABLE, value, 0)\rEXIT(2)\r") << quiet << 1
+        << QStringList{"Assert(LEVEL(42) == 42) OK", "Assert(ENABLE(1) == 0) FAILED"} << QStringList();
+    QTest::newRow("a FIFO panel is refused")
+        << "fifo.xml" << QByteArray("ASSERT(LEVEL, value, 42)\n") << quiet << 1
+        << QStringList{"Assert(LEVEL() == 42) FAILED (no element or variable LEVEL, line 1)"}
+        << QStringList{"Cannot open file FOLDER/fifo.xml:\nNot a regular file"};
+    QTest::newRow("an unsigned panel without -q")
+        << "unsigned.xml" << QByteArray("ASSERT(LEVEL, value, 42)\n") << QStringList() << 0
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"No checksum element found"};
+    QTest::newRow("SELECTDATA shows no catalog")
+        << "panel.xml" << QByteArray("SELECTDATA(catalog.xml)\nASSERT(LEVEL, value, 42)\n") << quiet << 0
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Catalog not shown: FOLDER/catalog.xml"};
+    QTest::newRow("assertions on names that do not exist fail")
+        << "panel.xml"
+        << QByteArray("ASSERT(NO_SUCH, value, 1)\nASSERTLOCK(NO_SUCH, 0)\nASSERTTABLEVALUE(NO_SUCH, 0, 0, 1)\n"
+                      "ASSERT(LEVEL, registervalue, 42)\n")
+        << quiet << 4
+        << QStringList{"Assert(NO_SUCH() == 1) FAILED (no element or variable NO_SUCH, line 1)",
+                       "AssertLock(NO_SUCH ==  0) FAILED (no element NO_SUCH, line 2)",
+                       "AssertTableValue(NO_SUCH,  0,  0,  1) ==  FAILED (no table NO_SUCH, line 3)",
+                       "Assert(LEVEL() == 42) FAILED (no register for LEVEL, line 4)"}
+        << QStringList{"exit code 4"};
+    QTest::newRow("a mistyped command counts")
+        << "panel.xml" << QByteArray("ASERT(LEVEL, value, 42)\nASSERT(LEVEL, value, 42)\n") << quiet << 1
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Unknown command: ASERT(LEVEL, value, 42)"};
+    QTest::newRow("script errors count in EXIT's code")
+        << "panel.xml" << QByteArray("NOSUCH()\nSETVALUE(NOPE, 1)\nASSERT(LEVEL, value, 1)\nEXIT(2)\n") << quiet << 3
+        << QStringList{"Assert(LEVEL(42) == 1) FAILED"} << QStringList{"Unknown element: NOPE in line SETVALUE(NOPE, 1)"};
+    QTest::newRow("CLICKED has acted when the next line runs")
+        << "button.xml" << QByteArray("CLICKED(GO)\nASSERT(LEVEL, value, 7)\nSETCHECKED(TOGGLE, 1)\n"
+                                      "ASSERT(ENABLE, value, 0)\n")
+        << quiet << 0 << QStringList{"Assert(LEVEL(7) == 7) OK", "Assert(ENABLE(0) == 0) OK"} << QStringList();
+    QTest::newRow("CLICKED of a name that does not exist")
+        << "button.xml" << QByteArray("CLICKED(NOPE)\n") << quiet << 1 << QStringList()
+        << QStringList{"Unknown element: NOPE in line CLICKED(NOPE)"};
+    QTest::newRow("console output of a quiet run reaches standard error")
+        << "panel.xml" << QByteArray("VERSION()\n// a note\nASSERT(LEVEL, value, 42)\n") << quiet << 0
+        << QStringList{"// a note"} << QStringList{"Version    : 2.5.0", "// a note", "Assert(LEVEL(42) ==  42) OK"};
+    QTest::newRow("a parameter map of another kind is reported")
+        << "parammap.xml" << QByteArray("ASSERT(LEVEL, value, 42)\n") << quiet << 0 << QStringList()
+        << QStringList{"not a parameter map"};
+    QTest::newRow("a project with many unknown entries logs a bounded list")
+        << "many.qlmp" << QByteArray() << QStringList{"-q", "-g"} << 0 << QStringList()
+        << QStringList{"Project entry matches no element: GONE199 = 1", "Project entries matching no element: 100 more"};
+}
+
+void TestNonInteractive::unattendedBatchRuns()
+{
+    QFETCH(QString, panel);
+    QFETCH(QByteArray, script);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, logLines);
+    QFETCH(QStringList, stdErrLines);
+
+    const QString folder = QFileInfo(fixtureCopy("panel.xml")).path();
+    const QByteArray signedPanel = fileBytes(QDir(folder).filePath("panel.xml"));
+    const QByteArray body = signedPanel.mid(signedPanel.indexOf("<verticalcontainer>"),
+                                            signedPanel.indexOf("</zelmlcfg>") - signedPanel.indexOf("<verticalcontainer>"));
+    QByteArray entries;
+    for (int i = 0; i < 300; ++i)
+        entries += "<CheckBox><define>GONE" + QByteArray::number(i) + "</define><value>1</value></CheckBox>";
+    const QMap<QString, QByteArray> files{
+        {"old.h", "#ifndef CFG_H\n#define CFG_H\n#define LEVEL (0x2A)\n#endif\n"},
+        {"unsigned.xml", "<zelmlcfg version=\"2.0.0\"><version label=\"V1.2.3\"/>" + body + "</zelmlcfg>"},
+        {"button.xml", "<zelmlcfg version=\"2.0.0\"><version label=\"V1.2.3\"/><verticalcontainer>"
+                       "<checkbox define=\"ENABLE\" default=\"1\"/><spinbox define=\"LEVEL\" range=\"0;100\" default=\"42\"/>"
+                       "<button define=\"GO\" label=\"Go\"><action event=\"clicked\" cmd=\"setDef\" data=\"LEVEL=7\"/></button>"
+                       "<togglebutton define=\"TOGGLE\" label=\"Toggle\">"
+                       "<action event=\"checked\" cmd=\"setDef\" data=\"ENABLE=0\"/></togglebutton>"
+                       "</verticalcontainer></zelmlcfg>"},
+        {"parammap.xml", "<zelmlcfg version=\"2.0.0\"><version label=\"V1.2.3\"/>"
+                         "<parametermap file=\"panel.xml\"/>" + body + "</zelmlcfg>"},
+        {"many.qlmp", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<qlmpxml version=\"2.5.0\"><XmlFile>panel.xml</XmlFile>"
+                      "<XmlVersion>V1.2.3</XmlVersion><ActiveElements>" + entries + "</ActiveElements></qlmpxml>"},
+        {"catalog.xml", "<catalog/>"},
+    };
+    for (auto it = files.cbegin(); it != files.cend(); ++it) {
+        QFile file(QDir(folder).filePath(it.key()));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(it.value());
+    }
+    QCOMPARE(mkfifo(QFile::encodeName(QDir(folder).filePath("fifo.xml")).constData(), 0600), 0);
+
+    const QString log = QDir(folder).filePath("out.log");
+    QStringList arguments{QDir(folder).filePath(panel), "-o" + log};
+    if (!script.isEmpty()) {
+        QFile file(QDir(folder).filePath("run.script"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(script).replace("FOLDER", QFile::encodeName(folder)));
+        arguments << "-b" + file.fileName();
+    }
+    options.replaceInStrings("FOLDER", folder);
+    // A -o or -b of the row replaces the default one.
+    for (const QString &option : qAsConst(options)) {
+        if (option.startsWith("-o") || option.startsWith("-b"))
+            arguments.erase(std::remove_if(arguments.begin(), arguments.end(),
+                                           [&option](const QString &a) { return a.startsWith(option.left(2)); }),
+                            arguments.end());
+    }
+    const ProgramRun result = runProgram(QStringLiteral(QUILLMATE_BINARY), arguments + options, dir.path(),
+                                         dir.filePath("config"), 20000);
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QVERIFY2(result.exitCode == exitCode,
+             qPrintable(QStringLiteral("exit code %1\n%2").arg(result.exitCode).arg(result.stdErr)));
+    const QString logText = QString::fromUtf8(fileBytes(log));
+    for (QString line : qAsConst(logLines))
+        QVERIFY2(logText.contains(line.replace("FOLDER", folder)), qPrintable(logText));
+    for (QString line : qAsConst(stdErrLines))
+        QVERIFY2(result.stdErr.contains(line.replace("FOLDER", folder)), qPrintable(result.stdErr));
 }
 
 QTEST_GUILESS_MAIN(TestNonInteractive)

@@ -197,7 +197,7 @@ void TestScriptWindow::registerValueAssertions()
     // An element of no register cannot pass.
     QVERIFY(f->window->executeScriptLine("ASSERT(SB, registervalue, 0)", 3));
     QCOMPARE(consoleText(), QStringLiteral("Assert(CLK.CTRL[3:0](18) == 18) OK\nAssert(CLK.CTRL[7:4](18) == 19) FAILED\n"
-                                           "Assert(SB() == 0) FAILED\n"));
+                                           "Assert(SB() == 0) FAILED (no register for SB, line 3)\n"));
     QCOMPARE(f->window->scripts().failedAssertCount(), 2);
 }
 
@@ -213,12 +213,14 @@ void TestScriptWindow::tableAssertionsCheckTheirIndexes_data()
                                     << "";
     QTest::newRow("wrong value") << "ASSERTTABLEVALUE(TBL, 1, 0, 17)" << "AssertTableValue(TBL, 1, 0, 17) == 16) FAILED"
                                  << "";
-    QTest::newRow("row out of range") << "ASSERTTABLEVALUE(TBL, 5, 0, 1)" << "AssertTableValue(TBL, 5, 0, 1) == ) FAILED"
+    QTest::newRow("row out of range") << "ASSERTTABLEVALUE(TBL, 5, 0, 1)" << "AssertTableValue(TBL, 5, 0, 1) == ) FAILED (no cell 5, 0 in TBL, line 1)"
                                       << "Index for TBL.AssertTableValue (5) is out of allowed range: 0..1";
     QTest::newRow("negative column") << "ASSERTTABLEVALUE(TBL, 0, -1, 1)"
-                                     << "AssertTableValue(TBL, 0, -1, 1) == ) FAILED"
+                                     << "AssertTableValue(TBL, 0, -1, 1) == ) FAILED (no cell 0, -1 in TBL, line 1)"
                                      << "Index for TBL.AssertTableValue (-1) is out of allowed range: 0..1";
-    QTest::newRow("no table") << "ASSERTTABLEVALUE(SB, 0, 0, 1)" << "" << "";
+    // A name that is no table cannot hold the value: a failure, not silence.
+    QTest::newRow("no table") << "ASSERTTABLEVALUE(SB, 0, 0, 1)"
+                              << "AssertTableValue(SB, 0, 0, 1) == ) FAILED (no table SB, line 1)" << "";
 }
 
 void TestScriptWindow::tableAssertionsCheckTheirIndexes()

@@ -148,8 +148,9 @@ void TestCatalogReader::parameterMapTable_data()
     QTest::newRow("record without ID dropped")
         << QByteArray("<parameters><parameter Text=\"no id\"/><parameter ID=\"\"/><parameter ID=\"B\"/></parameters>")
         << true << QStringList{"B"};
-    QTest::newRow("other root yields nothing")
-        << QByteArray("<params><parameter ID=\"A\"/></params>") << true << QStringList();
+    // A file of another kind is refused with a reason, not read as an empty map.
+    QTest::newRow("other root is refused")
+        << QByteArray("<params><parameter ID=\"A\"/></params>") << false << QStringList();
     QTest::newRow("unknown elements skipped with their content")
         << QByteArray("<parameters><info><parameter ID=\"X\"/></info><parameter ID=\"A\"><parameter ID=\"Y\"/>"
                       "</parameter></parameters>")

@@ -1,6 +1,6 @@
 // The element commands on a panel of our own holding every class they set:
 // each command as a row (command -> element value, the actions it ran, the
-// report it gave), and the queued clicks and check changes of buttons.
+// report it gave), and the clicks and check changes of buttons.
 #include "led.h"
 #include "panelfixture.h"
 #include "pushbutton.h"
@@ -49,7 +49,7 @@ private slots:
     void commandsSetElementsAsTheMouse_data();
     void commandsSetElementsAsTheMouse();
     void disabledElementsAreLeftAlone();
-    void buttonChangesAreQueued();
+    void buttonChangesTakeEffectAtOnce();
     void setDefLockAndUnlockReachThePanel();
     void loopVariableStandsForItsValue();
     void recordedMacroReplays();
@@ -185,27 +185,30 @@ void TstScriptCommandsElements::disabledElementsAreLeftAlone()
     QVERIFY(!f->window->executeScriptLine(QStringLiteral("SET(CB)"), 8));
 }
 
-void TstScriptCommandsElements::buttonChangesAreQueued()
+void TstScriptCommandsElements::buttonChangesTakeEffectAtOnce()
 {
+    // The next line sees what a button command did, without a WAIT.
     auto *toggle = f->widget<QPushButton>(QStringLiteral("TB"));
     QVERIFY(toggle);
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETCHECKED(TB, 1)"), 1));
-    QVERIFY(!toggle->isChecked());
-    QTRY_VERIFY(toggle->isChecked());
+    QVERIFY(toggle->isChecked());
 
     // CLICKED on a toggle button's define toggles it at once.
     QVERIFY(f->window->executeScriptLine(QStringLiteral("CLICKED(TB)"), 2));
     QVERIFY(!toggle->isChecked());
 
-    // A push button is clicked once the event loop runs: its action follows.
+    // A push button's action has run when the command returns.
     QVERIFY(f->window->executeScriptLine(QStringLiteral("CLICKED(BTN)"), 3));
-    QVERIFY(setDefLines().isEmpty());
-    QTRY_COMPARE(setDefLines(), QStringList{QStringLiteral("setDef(SINK=10)")});
+    QCOMPARE(setDefLines(), QStringList{QStringLiteral("setDef(SINK=10)")});
     QCOMPARE(f->value("SINK"), QStringLiteral("10"));
 
-    // No such button: nothing. A value element that is no toggle button: reported.
+    // No such button: a counted script error. A value element that is no
+    // toggle button: reported.
+    const int errors = f->window->scripts().scriptErrorCount();
     QVERIFY(f->window->executeScriptLine(QStringLiteral("CLICKED(NOBUTTON)"), 4));
     QVERIFY(f->errors().isEmpty());
+    QVERIFY(f->consoleLines().join(QString()).contains(QLatin1String("Unknown element: NOBUTTON")));
+    QCOMPARE(f->window->scripts().scriptErrorCount(), errors + 1);
     QVERIFY(f->window->executeScriptLine(QStringLiteral("CLICKED(CB)"), 5));
     QVERIFY(f->errors().join(QString()).contains(QLatin1String("Can not use \"Clicked\" with parameter \"CB\"")));
 }
