@@ -1,6 +1,5 @@
 #include "tyklink.h"
 
-#include "errorreporter.h"
 #include "tyktransport.h"
 
 #include <QDateTime>
@@ -151,15 +150,8 @@ void TykLink::log(const QByteArray &bytes, bool received)
 void TykLink::reportProblem(const QString &text)
 {
     std::lock_guard<std::mutex> lock(m_logMutex);
-    const QString line = QStringLiteral("<font color=\"red\">Tyk: %1</font><br>").arg(text.toHtmlEscaped());
-    // A failure is never only on screen: it reaches the log file (-c) too,
-    // and without a console of its own the program's console.
-    if (m_console) {
-        m_console(line);
-        appendToLogFile(line + QLatin1Char('\n'));
-    } else {
-        logMessage(line);
-    }
+    if (m_console)
+        m_console(QStringLiteral("<font color=\"red\">Tyk: %1</font><br>").arg(text.toHtmlEscaped()));
 }
 
 void TykLink::closeLogFile()

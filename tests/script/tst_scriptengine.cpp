@@ -290,8 +290,8 @@ void TestScriptEngine::assertions_data()
         << "AssertEnabled(Nope ==  0) FAILED (no element Nope, line 3)\n" << 1;
     QTest::newRow("table value on no table fails")
         << "ASSERTTABLEVALUE(Speed, 0, 0, 1)"
-        << "AssertTableValue(Speed, 0, 0, 1)<b> ==  ) <font color=\"red\">FAILED</b></font> (no table Speed, line 3)<br>"
-        << "AssertTableValue(Speed, 0, 0, 1) ==  FAILED (no table Speed, line 3)\n" << 1;
+        << "AssertTableValue(Speed,  0,  0,  1)<b> ==  ) <font color=\"red\">FAILED</b></font> (no table Speed, line 3)<br>"
+        << "AssertTableValue(Speed,  0,  0,  1) ==  FAILED (no table Speed, line 3)\n" << 1;
 }
 
 void TestScriptEngine::assertions()
