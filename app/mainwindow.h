@@ -283,7 +283,7 @@ public:
     QString scriptScriptsDir() const override { return scriptsDir; }
     void scriptSetWorkingDir(const QString &dir) override { setWorkingDir(dir); }
     void scriptSetScriptsDir(const QString &dir) override { setScriptsDir(dir); }
-    void scriptSelectFromCatalog(const QString &file) override;
+    bool scriptSelectFromCatalog(const QString &file) override;
     bool scriptExportHeaders() override;
     bool scriptSign(const QString &file) override;
     void scriptValidate(const QString &file) override;
@@ -419,8 +419,9 @@ public slots:
     void showPortMapping();
     // The catalog dialog on the file (relative to the working directory):
     // the user picks a record that fills the panel. Modal; true when it was
-    // closed with OK. A run without a user does not show it.
-    bool selectFromCatalog(const QString &catalogFile);
+    // closed with OK. A run without a user does not show it. catalogRead
+    // tells whether the catalog file was read whole (a failure is reported).
+    bool selectFromCatalog(const QString &catalogFile, bool *catalogRead = nullptr);
     // Asks for panel files and validates each (validateFiles).
     void validateDefines();
     // The SVD tree dialog (mainwindow_menus.cpp), the adapter's firmware

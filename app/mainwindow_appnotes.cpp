@@ -53,10 +53,12 @@ void MainWindow::showPortMapping()
     openPortMappingDialog();
 }
 
-bool MainWindow::selectFromCatalog(const QString &catalogFile)
+bool MainWindow::selectFromCatalog(const QString &catalogFile, bool *catalogRead)
 {
     const QString path = QDir(workingDir).filePath(catalogFile);
     SelectFromCatalogDialog dialog(this, path, m_panel);
+    if (catalogRead)
+        *catalogRead = dialog.catalogRead();
     // The dialog is modal: a run without a user only reads the catalog (its
     // errors are reported) and goes on.
     if (!Prompt::instance().isInteractive()) {

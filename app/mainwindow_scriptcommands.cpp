@@ -36,9 +36,11 @@ void MainWindow::scriptSetCurrentFile(const QString &path)
     setCurrentFile(path);
 }
 
-void MainWindow::scriptSelectFromCatalog(const QString &file)
+bool MainWindow::scriptSelectFromCatalog(const QString &file)
 {
-    selectFromCatalog(file);
+    bool catalogRead = false;
+    selectFromCatalog(file, &catalogRead);
+    return catalogRead;
 }
 
 bool MainWindow::scriptExportHeaders()

@@ -102,7 +102,8 @@ void SelectFromCatalogDialog::readCatalog(const QString &catalogFile)
         return;
     }
     // A catalog that breaks off keeps the records before the fault.
-    if (!m_reader->readCatalog(&file))
+    m_catalogRead = m_reader->readCatalog(&file);
+    if (!m_catalogRead)
         logCannotReadFile(catalogFile, m_reader->xmlErrorString());
 }
 

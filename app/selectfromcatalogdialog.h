@@ -73,6 +73,9 @@ public:
     QList<int> filterColumns;   // catalog columns whose parameter filters
     QList<CatalogFilter> filters;
 
+    // Whether the catalog file was read to its end; a file that could not be
+    // opened or read was reported.
+    bool catalogRead() const { return m_catalogRead; }
     QStringList columns() const;
     QList<QStringList> records() const;
     QStandardItemModel *filterModel() const { return m_filterModel; }
@@ -102,4 +105,5 @@ private:
     QTableView *m_recordView;
     MySortFilterProxyModel *m_proxy;
     std::unique_ptr<CatalogReader> m_reader;
+    bool m_catalogRead = false;
 };

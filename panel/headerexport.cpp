@@ -255,9 +255,23 @@ bool HeaderExport::exportHeaders(bool all)
     }
     // A panel whose every header was refused writes nothing: no success either.
     if (!m_panel.refusedHeaders.isEmpty() && !hasHeaders(m_panel)) {
-        ::reportError(QStringLiteral("No header file is written: every header file the panel names lies "
-                                     "outside the working directory (%1)")
-                          .arg(m_panel.refusedHeaders.join(QStringLiteral(", "))));
+        QStringList outside;
+        for (const QString &name : qAsConst(m_panel.refusedHeaders)) {
+            if (!name.trimmed().isEmpty())
+                outside.append(name);
+        }
+        if (outside.size() == m_panel.refusedHeaders.size()) {
+            ::reportError(QStringLiteral("No header file is written: every header file the panel names lies "
+                                         "outside the working directory (%1)")
+                              .arg(outside.join(QStringLiteral(", "))));
+        } else if (outside.isEmpty()) {
+            ::reportError(QStringLiteral("No header file is written: every header file name the panel gives is "
+                                         "empty"));
+        } else {
+            ::reportError(QStringLiteral("No header file is written: every header file name the panel gives is "
+                                         "empty or lies outside the working directory (%1)")
+                              .arg(outside.join(QStringLiteral(", "))));
+        }
         return false;
     }
 
@@ -305,6 +319,11 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
 {
     if (headerName.isEmpty())
         return true;
+    // Blanks name no file either; written, they would make one named by blanks.
+    if (headerName.trimmed().isEmpty()) {
+        ::reportError(QStringLiteral("Header file \"%1\" is not written: the name is empty").arg(headerName));
+        return false;
+    }
     if (!headerNameStaysInFolder(headerName)) {
         ::reportError(QStringLiteral("Header file \"%1\" is not written: it lies outside the working directory")
                           .arg(headerName));

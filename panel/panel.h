@@ -118,8 +118,8 @@ public:
     QHash<QString, QString> headerVersions;
     // Header files with a changed define since the last export.
     QHash<QString, bool> changedHeaders;
-    // Header names the panel gives that lead outside the working directory:
-    // their elements are bound without a header.
+    // Header names the panel gives that lead outside the working directory
+    // or name no file: their elements are bound without a header.
     QStringList refusedHeaders;
     // The parameters of the panel's parameter map (parametermap), in file order.
     QList<ParameterRecord> parameterMap;
@@ -365,7 +365,7 @@ public:
     void setTableWorkingDir(const QString &dir) override;
 
     // ---- ScriptPanelHost (panel_script.cpp)
-    void scriptSetDef(const QString &text) override { setDef(text); }
+    int scriptSetDef(const QString &text) override { return applySetDef(text); }
     void scriptLock(const QString &text) override { on_sendLock(text); }
     void scriptUnlock(const QString &text) override { on_sendUnlock(text); }
     QList<QPair<QString, QObject *>> scriptPushButtons() const override;
@@ -375,6 +375,11 @@ public:
     {
         definePrefixes.insert(key, text);
     }
+
+    // Carries out a setDef list as the setDef action does; the number of
+    // items refused (each one reported): an unknown name, a malformed item, a
+    // value the target cannot take.
+    int applySetDef(const QString &items);
 
 public slots:
     // The lock check of the post-load set-up: the lockon conditions checked,

@@ -378,11 +378,16 @@ static bool setVariable(DataClass *variable, const QString &value)
     return ok;
 }
 
-static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item)
+// Carries out one item; a refused item is reported and counted in refused.
+static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item, int &refused)
 {
+    const auto refuse = [&item, &refused] {
+        reportInvalidSetdefValue(item);
+        ++refused;
+    };
     const QStringList parts = item.split(QLatin1Char('='));
     if (parts.size() != 2) {
-        reportInvalidSetdefValue(item);
+        refuse();
         return ItemOutcome::Stop;
     }
     const QString target = parts.at(0);
@@ -400,7 +405,7 @@ static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item
             // A keyword of another element is copied into the target's value and
             // ends the list. A target that is no element cannot take it.
             if (!element) {
-                reportInvalidSetdefValue(item);
+                refuse();
                 return ItemOutcome::Stop;
             }
             element->setValue(other->value(keywordSuffixIndexOf(value), 1), KeywordValue);
@@ -416,7 +421,7 @@ static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item
     if (DataClass *variable = panel.variablesByName.value(target, nullptr)) {
         if (setVariable(variable, value))
             return ItemOutcome::Next;
-        reportInvalidSetdefValue(item);
+        refuse();
         return ItemOutcome::Stop;
     }
     if (ActiveElement *whole = panel.getActiveElement(target)) {
@@ -429,7 +434,7 @@ static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item
     }
     const QString name = namePart(target);
     if (name.isEmpty()) {
-        reportInvalidSetdefValue(item);
+        refuse();
         return ItemOutcome::Next;
     }
     const QString key = target.mid(name.size() + 1);
@@ -452,12 +457,17 @@ static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item
     } else if (QWidget *plot = panel.plotsByName.value(name, nullptr)) {
         setPlotKey(panel, plot, key, value);
     } else {
-        reportInvalidSetdefValue(item);
+        refuse();
     }
     return ItemOutcome::Next;
 }
 
 void Panel::setDef(QString items)
+{
+    applySetDef(items);
+}
+
+int Panel::applySetDef(const QString &items)
 {
     if (logSetDefs)
         ::logMessage(QStringLiteral("setDef(%1)<br>").arg(items));
@@ -466,8 +476,10 @@ void Panel::setDef(QString items)
     QObject *sourceElement = senderElement();
     const QPointer<QObject> source = qobject_cast<ActiveElement *>(sourceElement) ? sourceElement : nullptr;
     const QStringList list = items.split(QLatin1Char(';'));
+    int refused = 0;
     for (const QString &item : list) {
-        if (setDefItem(*this, source.data(), item) == ItemOutcome::Stop)
-            return;
+        if (setDefItem(*this, source.data(), item, refused) == ItemOutcome::Stop)
+            break;
     }
+    return refused;
 }

@@ -46,16 +46,31 @@ static QStringList setDefItems(const QXmlStreamAttributes &attributes, const cha
     return items;
 }
 
+void PanelXmlReader::refuseHeader(const QString &header)
+{
+    if (!m_panel->refusedHeaders.contains(header))
+        m_panel->refusedHeaders.append(header);
+}
+
 void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes, QObject *element,
                                           const QString &groupHeader, const QString &define)
 {
     QString header = readHeader(attributes, groupHeader);
+    // A header attribute that names no file would leave the define out of
+    // every header without a word (or write a file named by blanks): it is
+    // refused like a header outside the working directory.
+    if (has(attributes, "header") && header.trimmed().isEmpty()) {
+        if (!define.isEmpty()) {
+            xmlMessage(tr("Empty header file name, the define is not written:"), define, true);
+            refuseHeader(header);
+        }
+        header.clear();
+    }
     // Headers are written into the working directory and nowhere else: the
     // element is bound without a header, so that file is never written.
     if (!headerNameStaysInFolder(header)) {
         xmlMessage(tr("Header file outside the working directory, not written:"), header, true);
-        if (!m_panel->refusedHeaders.contains(header))
-            m_panel->refusedHeaders.append(header);
+        refuseHeader(header);
         header.clear();
     }
     const bool svd = usesSvd(attributes);

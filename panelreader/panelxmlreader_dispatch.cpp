@@ -283,7 +283,14 @@ void PanelXmlReader::readFileElement(const QString &name)
 
 void PanelXmlReader::readHeaderGroup(Container *parent)
 {
-    const QString file = text(m_xml->attributes(), "file");
+    QString file = text(m_xml->attributes(), "file");
+    // A group that names no file writes none of its defines: said once here,
+    // and its elements are read without a header.
+    if (file.trimmed().isEmpty()) {
+        xmlMessage(tr("Header group without a file name, its defines are not written"), QString(), true);
+        refuseHeader(file);
+        file.clear();
+    }
     headerVersions.insert(file, m_panel->getXMLVersion());
     readElements(parent, file, nullptr);
 }

@@ -331,9 +331,13 @@ bool clicked(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &cal
     return true;
 }
 
-bool setDef(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &call)
+bool setDef(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    host->scriptPanel()->scriptSetDef(call.parameter(0));
+    // The panel reports each item it refuses (an unknown define among them);
+    // each one counts as a script error.
+    const int refused = host->scriptPanel()->scriptSetDef(call.parameter(0));
+    for (int i = 0; i < refused; ++i)
+        engine.addScriptError();
     return true;
 }
 

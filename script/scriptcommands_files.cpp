@@ -91,10 +91,12 @@ static bool setDefinePrefix(ScriptWindowHost *host, ScriptEngine &engine, const 
     return true;
 }
 
-static bool selectData(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &call)
+static bool selectData(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    // The catalog dialog joins a relative name to the working directory.
-    host->scriptSelectFromCatalog(call.parameter(0));
+    // The catalog dialog joins a relative name to the working directory. A
+    // catalog that could not be read was reported by the dialog and counts.
+    if (!host->scriptSelectFromCatalog(call.parameter(0)))
+        engine.addScriptError();
     return true;
 }
 

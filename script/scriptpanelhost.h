@@ -14,8 +14,9 @@ class ScriptPanelHost
 public:
     virtual ~ScriptPanelHost() = default;
 
-    // SETDEF, LOCK and UNLOCK: the texts of the element actions.
-    virtual void scriptSetDef(const QString &text) = 0;
+    // SETDEF, LOCK and UNLOCK: the texts of the element actions. SETDEF
+    // gives the number of items refused, each reported already.
+    virtual int scriptSetDef(const QString &text) = 0;
     virtual void scriptLock(const QString &text) = 0;
     virtual void scriptUnlock(const QString &text) = 0;
     // The panel's push buttons by name, in name order (a button may be null).

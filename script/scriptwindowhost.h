@@ -31,7 +31,9 @@ public:
     virtual QString scriptScriptsDir() const = 0;
     virtual void scriptSetWorkingDir(const QString &dir) = 0;
     virtual void scriptSetScriptsDir(const QString &dir) = 0;
-    virtual void scriptSelectFromCatalog(const QString &file) = 0;
+    // Shows the catalog dialog; false when the catalog file could not be
+    // opened or read (reported already).
+    virtual bool scriptSelectFromCatalog(const QString &file) = 0;
     virtual bool scriptExportHeaders() = 0;
     virtual bool scriptSign(const QString &file) = 0;
     virtual void scriptValidate(const QString &file) = 0;
