@@ -480,6 +480,15 @@ private:
     bool m_echoConsoleToStandardError = false;
     // The -b run's exit code (failed assertions and script errors).
     int m_batchExitCode = 0;
+    // A new adapter link on the panel's port whose console lines and open
+    // failures reach this window; the caller opens its log
+    // (mainwindow_table.cpp).
+    TykLink *newTykLink();
+    // A COM port that cannot be opened: an error on the console, standard
+    // error and the -c log, and a script error of the line that needed it.
+    void reportTykOpenFailure(const QString &text, bool repeated);
+    // The script line whose failed open was counted last; empty outside scripts.
+    QString m_tykOpenFailureStep;
     bool openDropped(const QString &path);
     // The defines a read file left unset (links, one "<a href>" line each)
     // and its lines that match no element (lines, "#define NAME VALUE"; the

@@ -253,8 +253,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
         if (!answer.isEmpty()) {
             m_panel->ioPortName = answer.trimmed();
             if (!tykLink) {
-                tykLink = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
-                tykLink->setConsole([this](const QString &line) { consolePrint(line); });
+                tykLink = newTykLink();
                 tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
             }
         }
@@ -263,8 +262,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     // Adapter presence.
     if (m_panel->usesTyk && (m_panel->ioCheckMode & 2)) {
         if (!tykLink) {
-            tykLink = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
-            tykLink->setConsole([this](const QString &line) { consolePrint(line); });
+            tykLink = newTykLink();
             tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
         }
         if (!tykLink->isConnected()) {

@@ -123,8 +123,7 @@ void MainWindow::setTykLogging(int mode, bool timeStamps, const QString &file)
     if (!tykLink) {
         // The link's console lines (log mode bit 0) go to the window's console
         // like those of a link made anywhere else.
-        tykLink = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
-        tykLink->setConsole([this](const QString &line) { consolePrint(line); });
+        tykLink = newTykLink();
     }
     tykLink->openLog(quint16(mode), timeStamps, file);
 }

@@ -65,8 +65,7 @@ void MainWindow::queryTykFirmwareVersion(bool quiet)
         return;
     }
     if (!tykLink) {
-        tykLink = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
-        tykLink->setConsole([this](const QString &line) { consolePrint(line); });
+        tykLink = newTykLink();
         tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
     }
 

@@ -53,11 +53,44 @@ void TykLink::setConsole(std::function<void(const QString &)> console)
     m_console = std::move(console);
 }
 
+void TykLink::setOpenFailureReporter(OpenFailureReporter reporter)
+{
+    QString unreported;
+    {
+        std::lock_guard<std::mutex> lock(m_logMutex);
+        m_openFailureReporter = std::move(reporter);
+        if (m_openFailureReporter)
+            unreported.swap(m_unreportedOpenFailure);
+    }
+    if (!unreported.isEmpty())
+        m_openFailureReporter(unreported, false);
+}
+
 bool TykLink::connectAdapter()
 {
     const bool ok = m_transport->open();
     s_tykConnected = ok;
-    return ok;
+    const bool repeated = m_openFailed;
+    m_openFailed = !ok;
+    if (ok) {
+        // A failure nobody heard of is over once the port opens.
+        std::lock_guard<std::mutex> lock(m_logMutex);
+        m_unreportedOpenFailure.clear();
+        return true;
+    }
+    if (!m_transport->failedOpenIsAnError())
+        return false;
+    OpenFailureReporter reporter;
+    {
+        std::lock_guard<std::mutex> lock(m_logMutex);
+        reporter = m_openFailureReporter;
+        if (!reporter)
+            m_unreportedOpenFailure = m_transport->errorString();
+    }
+    // Called without the lock: the report may print through this link's console.
+    if (reporter)
+        reporter(m_transport->errorString(), repeated);
+    return false;
 }
 
 void TykLink::disconnect()

@@ -39,6 +39,12 @@ public:
 
     // Where console log lines and connection problems go (HTML).
     void setConsole(std::function<void(const QString &)> console);
+    // Where a port that cannot be opened is reported, apart from the console:
+    // the port and its error as plain text, and whether the open before
+    // failed as well. A failure of the open at construction is handed over
+    // when the reporter is set. Over HID a missing adapter is not reported.
+    using OpenFailureReporter = std::function<void(const QString &text, bool repeated)>;
+    void setOpenFailureReporter(OpenFailureReporter reporter);
     // How long a reply may take before the exchange fails (HID) or ends
     // with what has arrived (COM port).
     void setReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
@@ -70,6 +76,10 @@ private:
 
     std::unique_ptr<TykTransport> m_transport;
     std::function<void(const QString &)> m_console;
+    OpenFailureReporter m_openFailureReporter;
+    // The last open failed; its text, while no reporter had it.
+    bool m_openFailed = false;
+    QString m_unreportedOpenFailure;
     int m_replyTimeoutMs = 1000;
 
     mutable std::mutex m_replyMutex;

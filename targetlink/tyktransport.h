@@ -27,6 +27,9 @@ public:
     virtual bool read(QByteArray &reply, int maxLen, int timeoutMs) = 0;
     // What went wrong in the last failed call, one line of plain text.
     virtual QString errorString() const = 0;
+    // Whether a failed open is an error of its own: a port the panel names
+    // must open, while a bench without an adapter on USB is no fault.
+    virtual bool failedOpenIsAnError() const { return false; }
 };
 
 // The hidapi calls the HID transport makes. Defaults to the library's own
@@ -115,6 +118,7 @@ public:
     bool write(const QByteArray &bytes) override;
     bool read(QByteArray &reply, int maxLen, int timeoutMs) override;
     QString errorString() const override { return m_error; }
+    bool failedOpenIsAnError() const override { return true; }
 
     const QSerialPort &port() const { return m_port; }
 

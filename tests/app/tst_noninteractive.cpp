@@ -411,8 +411,9 @@ void TestNonInteractive::runsOnDoubtfulInput()
 // ---------------------------------------------------------------------------
 // Unattended batch runs (offscreen, no -g/-s/-x): each row is a panel, a
 // script (bytes as written; empty: no -b), the options, the exit code, and
-// lines the -o log and standard error must hold. A row whose process does
-// not end within its time limit fails.
+// lines the -o log, standard error and the -c log must hold (a row with -c
+// lines runs with -c). A row whose process does not end within its time
+// limit fails.
 
 void TestNonInteractive::unattendedBatchRuns_data()
 {
@@ -422,36 +423,46 @@ void TestNonInteractive::unattendedBatchRuns_data()
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QStringList>("logLines");   // in the -o log
     QTest::addColumn<QStringList>("stdErrLines"); // on standard error
+    QTest::addColumn<QStringList>("consoleLogLines"); // in the -c log
 
     const QStringList quiet{"-q"};
     QTest::newRow("a missing parameter stops the run and counts")
         << "panel.xml" << QByteArray("ASSERT(LEVEL, value, 42)\nLOAD()\nASSERT(LEVEL, value, 42)\n") << quiet << 1
-        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Missing parameter: LOAD() in file line 2"};
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Missing parameter: LOAD() in file line 2"}
+        << QStringList();
     QTest::newRow("LOAD of a generated header: home panel, the run goes on")
         << "panel.xml" << QByteArray("LOAD(FOLDER/old.h)\n// after the load\n") << quiet << 1 << QStringList{"// after the load"}
-        << QStringList{"Cannot read file FOLDER/old.h", "Could not load FOLDER/old.h in file line 1", "// after the load"};
+        << QStringList{"Cannot read file FOLDER/old.h", "Could not load FOLDER/old.h in file line 1", "// after the load"}
+        << QStringList();
     QTest::newRow("LOAD of a FIFO is refused")
         << "panel.xml" << QByteArray("LOAD(FOLDER/fifo.xml)\nVERSION()\n") << quiet << 1 << QStringList()
-        << QStringList{"Cannot open file FOLDER/fifo.xml:\nNot a regular file", "Version    : "};
+        << QStringList{"Cannot open file FOLDER/fifo.xml:\nNot a regular file", "Version    : "}
+        << QStringList();
     QTest::newRow("-o into a missing folder")
         << "panel.xml" << QByteArray("ASSERT(LEVEL, value, 42)\n") << QStringList{"-q", "-oFOLDER/no/out.log"} << 1
-        << QStringList() << QStringList{"Cannot open file FOLDER/no/out.log"};
+        << QStringList() << QStringList{"Cannot open file FOLDER/no/out.log"}
+        << QStringList();
     QTest::newRow("a missing -b file")
         << "panel.xml" << QByteArray() << QStringList{"-q", "-bFOLDER/none.script"} << 1 << QStringList()
-        << QStringList{"Cannot open file FOLDER/none.script", "exit code 1"};
+        << QStringList{"Cannot open file FOLDER/none.script", "exit code 1"}
+        << QStringList();
     QTest::newRow("CR-only line ends")
         << "panel.xml" << QByteArray("ASSERT(LEVEL, value, 42)\rASSERT(ENABLE, value, 0)\rEXIT(2)\r") << quiet << 1
-        << QStringList{"Assert(LEVEL(42) == 42) OK", "Assert(ENABLE(1) == 0) FAILED"} << QStringList();
+        << QStringList{"Assert(LEVEL(42) == 42) OK", "Assert(ENABLE(1) == 0) FAILED"} << QStringList()
+        << QStringList();
     QTest::newRow("a FIFO panel is refused")
         << "fifo.xml" << QByteArray("ASSERT(LEVEL, value, 42)\n") << quiet << 1
         << QStringList{"Assert(LEVEL() == 42) FAILED (no element or variable LEVEL, line 1)"}
-        << QStringList{"Cannot open file FOLDER/fifo.xml:\nNot a regular file"};
+        << QStringList{"Cannot open file FOLDER/fifo.xml:\nNot a regular file"}
+        << QStringList();
     QTest::newRow("an unsigned panel without -q")
         << "unsigned.xml" << QByteArray("ASSERT(LEVEL, value, 42)\n") << QStringList() << 0
-        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"No checksum element found"};
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"No checksum element found"}
+        << QStringList();
     QTest::newRow("SELECTDATA shows no catalog")
         << "panel.xml" << QByteArray("SELECTDATA(catalog.xml)\nASSERT(LEVEL, value, 42)\n") << quiet << 0
-        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Catalog not shown: FOLDER/catalog.xml"};
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Catalog not shown: FOLDER/catalog.xml"}
+        << QStringList();
     QTest::newRow("assertions on names that do not exist fail")
         << "panel.xml"
         << QByteArray("ASSERT(NO_SUCH, value, 1)\nASSERTLOCK(NO_SUCH, 0)\nASSERTTABLEVALUE(NO_SUCH, 0, 0, 1)\n"
@@ -461,29 +472,75 @@ void TestNonInteractive::unattendedBatchRuns_data()
                        "AssertLock(NO_SUCH ==  0) FAILED (no element NO_SUCH, line 2)",
                        "AssertTableValue(NO_SUCH,  0,  0,  1) ==  FAILED (no table NO_SUCH, line 3)",
                        "Assert(LEVEL() == 42) FAILED (no register for LEVEL, line 4)"}
-        << QStringList{"exit code 4"};
+        << QStringList{"exit code 4"}
+        << QStringList();
     QTest::newRow("a mistyped command counts")
         << "panel.xml" << QByteArray("ASERT(LEVEL, value, 42)\nASSERT(LEVEL, value, 42)\n") << quiet << 1
-        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Unknown command: ASERT(LEVEL, value, 42)"};
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Unknown command: ASERT(LEVEL, value, 42)"}
+        << QStringList();
     QTest::newRow("script errors count in EXIT's code")
         << "panel.xml" << QByteArray("NOSUCH()\nSETVALUE(NOPE, 1)\nASSERT(LEVEL, value, 1)\nEXIT(2)\n") << quiet << 3
-        << QStringList{"Assert(LEVEL(42) == 1) FAILED"} << QStringList{"Unknown element: NOPE in line SETVALUE(NOPE, 1)"};
+        << QStringList{"Assert(LEVEL(42) == 1) FAILED"} << QStringList{"Unknown element: NOPE in line SETVALUE(NOPE, 1)"}
+        << QStringList();
     QTest::newRow("CLICKED has acted when the next line runs")
         << "button.xml" << QByteArray("CLICKED(GO)\nASSERT(LEVEL, value, 7)\nSETCHECKED(TOGGLE, 1)\n"
                                       "ASSERT(ENABLE, value, 0)\n")
-        << quiet << 0 << QStringList{"Assert(LEVEL(7) == 7) OK", "Assert(ENABLE(0) == 0) OK"} << QStringList();
+        << quiet << 0 << QStringList{"Assert(LEVEL(7) == 7) OK", "Assert(ENABLE(0) == 0) OK"} << QStringList()
+        << QStringList();
     QTest::newRow("CLICKED of a name that does not exist")
         << "button.xml" << QByteArray("CLICKED(NOPE)\n") << quiet << 1 << QStringList()
-        << QStringList{"Unknown element: NOPE in line CLICKED(NOPE)"};
+        << QStringList{"Unknown element: NOPE in line CLICKED(NOPE)"}
+        << QStringList();
     QTest::newRow("console output of a quiet run reaches standard error")
         << "panel.xml" << QByteArray("VERSION()\n// a note\nASSERT(LEVEL, value, 42)\n") << quiet << 0
-        << QStringList{"// a note"} << QStringList{"Version    : 2.5.0", "// a note", "Assert(LEVEL(42) ==  42) OK"};
+        << QStringList{"// a note"} << QStringList{"Version    : 2.5.0", "// a note", "Assert(LEVEL(42) ==  42) OK"}
+        << QStringList();
     QTest::newRow("a parameter map of another kind is reported")
         << "parammap.xml" << QByteArray("ASSERT(LEVEL, value, 42)\n") << quiet << 0 << QStringList()
-        << QStringList{"not a parameter map"};
+        << QStringList{"not a parameter map"}
+        << QStringList();
     QTest::newRow("a project with many unknown entries logs a bounded list")
         << "many.qlmp" << QByteArray() << QStringList{"-q", "-g"} << 0 << QStringList()
-        << QStringList{"Project entry matches no element: GONE199 = 1", "Project entries matching no element: 100 more"};
+        << QStringList{"Project entry matches no element: GONE199 = 1", "Project entries matching no element: 100 more"}
+        << QStringList();
+    // A COM port that cannot be opened fails each script line whose send
+    // needed it, once however often the send retried.
+    const QString noPort = "Tyk: Serial port FOLDER/noport: cannot open (No such file or directory)";
+    QTest::newRow("a COM port that does not exist counts")
+        << "tyk.xml" << QByteArray("CLICKED(GO)\nASSERT(LEVEL, value, 42)\n") << quiet << 1
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{noPort, "1 script error(s)"}
+        << QStringList{noPort};
+    QTest::newRow("a COM port that is no terminal counts on each line that needs it")
+        << "notty.xml" << QByteArray("CLICKED(GO)\nCLICKED(GO)\nEXIT(0)\n") << quiet << 2 << QStringList()
+        << QStringList{"Tyk: Serial port FOLDER/old.h: cannot open"}
+        << QStringList{"Tyk: Serial port FOLDER/old.h: cannot open"};
+    // Header generation does not need the adapter: said, not failed.
+    QTest::newRow("-g reports a COM port that cannot be opened")
+        << "tykcheck.xml" << QByteArray() << QStringList{"-q", "-g"} << 0 << QStringList() << QStringList{noPort}
+        << QStringList{noPort};
+    QTest::newRow("SETDEF of an unknown define counts")
+        << "panel.xml" << QByteArray("SETDEF(NOPE=1)\nSETDEF(LEVEL=7;GONE=2)\nASSERT(LEVEL, value, 7)\n") << quiet << 2
+        << QStringList{"Assert(LEVEL(7) == 7) OK"}
+        << QStringList{"Invalid value in setdef: \"NOPE=1\"", "Invalid value in setdef: \"GONE=2\"", "2 script error(s)"}
+        << QStringList{"Invalid value in setdef: \"NOPE=1\"", "Invalid value in setdef: \"GONE=2\""};
+    QTest::newRow("SELECTDATA of a missing catalog counts")
+        << "panel.xml" << QByteArray("SELECTDATA(none.xml)\nASSERT(LEVEL, value, 42)\n") << quiet << 1
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Cannot open file FOLDER/none.xml", "1 script error(s)"}
+        << QStringList{"Cannot open file FOLDER/none.xml"};
+    QTest::newRow("SELECTDATA of a catalog cut short counts")
+        << "panel.xml" << QByteArray("SELECTDATA(cut.xml)\n") << quiet << 1 << QStringList()
+        << QStringList{"Cannot read file FOLDER/cut.xml"} << QStringList{"Cannot read file FOLDER/cut.xml"};
+    // An empty header name is refused like a header outside the working
+    // directory: said, and a failure when no header is left to write.
+    QTest::newRow("an empty header name is reported")
+        << "emptyheader.xml" << QByteArray() << QStringList{"-q", "-g"} << 0 << QStringList()
+        << QStringList{"XML Error: Empty header file name, the define is not written: ENABLE", "Exported headerfile"}
+        << QStringList{"Empty header file name, the define is not written: <a href=\"ENABLE\">ENABLE</a>"};
+    QTest::newRow("-g fails when every header name is empty")
+        << "noheader.xml" << QByteArray() << QStringList{"-q", "-g"} << 1 << QStringList()
+        << QStringList{"XML Error: Header group without a file name",
+                       "No header file is written: every header file name the panel gives is empty"}
+        << QStringList{"No header file is written: every header file name the panel gives is empty"};
 }
 
 void TestNonInteractive::unattendedBatchRuns()
@@ -494,11 +551,18 @@ void TestNonInteractive::unattendedBatchRuns()
     QFETCH(int, exitCode);
     QFETCH(QStringList, logLines);
     QFETCH(QStringList, stdErrLines);
+    QFETCH(QStringList, consoleLogLines);
 
     const QString folder = QFileInfo(fixtureCopy("panel.xml")).path();
     const QByteArray signedPanel = fileBytes(QDir(folder).filePath("panel.xml"));
     const QByteArray body = signedPanel.mid(signedPanel.indexOf("<verticalcontainer>"),
                                             signedPanel.indexOf("</zelmlcfg>") - signedPanel.indexOf("<verticalcontainer>"));
+    const auto tykPanel = [](const QByteArray &port, const QByteArray &check) {
+        return "<zelmlcfg version=\"2.0.0\"><version label=\"V1.2.3\"/><ioconfig port=\"" + port + "\"/>" + check
+            + "<verticalcontainer><spinbox define=\"LEVEL\" range=\"0;100\" default=\"42\"/>"
+              "<button define=\"GO\" label=\"Go\"><action event=\"clicked\" cmd=\"sendUSB\" data=\"0xA5\" "
+              "recdata=\"LEVEL\"/></button></verticalcontainer></zelmlcfg>";
+    };
     QByteArray entries;
     for (int i = 0; i < 300; ++i)
         entries += "<CheckBox><define>GONE" + QByteArray::number(i) + "</define><value>1</value></CheckBox>";
@@ -516,11 +580,20 @@ void TestNonInteractive::unattendedBatchRuns()
         {"many.qlmp", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<qlmpxml version=\"2.5.0\"><XmlFile>panel.xml</XmlFile>"
                       "<XmlVersion>V1.2.3</XmlVersion><ActiveElements>" + entries + "</ActiveElements></qlmpxml>"},
         {"catalog.xml", "<catalog/>"},
+        {"cut.xml", "<catalog><record"},
+        {"tyk.xml", tykPanel("FOLDER/noport", "<iocheck mode=\"0\"/>")},
+        {"notty.xml", tykPanel("FOLDER/old.h", "<iocheck mode=\"0\"/>")},
+        {"tykcheck.xml", tykPanel("FOLDER/noport", "<iocheck mode=\"2\"/>")},
+        {"emptyheader.xml", QByteArray(signedPanel).replace("header=\"cfg.h\" default=\"1\"", "header=\"\" default=\"1\"")},
+        {"noheader.xml", "<zelmlcfg version=\"2.0.0\"><version label=\"V1.2.3\"/><verticalcontainer>"
+                         "<checkbox define=\"ENABLE\" header=\" \" default=\"1\"/><header file=\"\">"
+                         "<spinbox define=\"LEVEL\" range=\"0;100\" default=\"42\"/></header>"
+                         "</verticalcontainer></zelmlcfg>"},
     };
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         QFile file(QDir(folder).filePath(it.key()));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(it.value());
+        file.write(QByteArray(it.value()).replace("FOLDER", QFile::encodeName(folder)));
     }
     QCOMPARE(mkfifo(QFile::encodeName(QDir(folder).filePath("fifo.xml")).constData(), 0600), 0);
 
@@ -532,6 +605,9 @@ void TestNonInteractive::unattendedBatchRuns()
         file.write(QByteArray(script).replace("FOLDER", QFile::encodeName(folder)));
         arguments << "-b" + file.fileName();
     }
+    const QString consoleLog = QDir(folder).filePath("console.log");
+    if (!consoleLogLines.isEmpty())
+        arguments << "-c" + consoleLog;
     options.replaceInStrings("FOLDER", folder);
     // A -o or -b of the row replaces the default one.
     for (const QString &option : qAsConst(options)) {
@@ -550,6 +626,9 @@ void TestNonInteractive::unattendedBatchRuns()
         QVERIFY2(logText.contains(line.replace("FOLDER", folder)), qPrintable(logText));
     for (QString line : qAsConst(stdErrLines))
         QVERIFY2(result.stdErr.contains(line.replace("FOLDER", folder)), qPrintable(result.stdErr));
+    const QString consoleLogText = QString::fromUtf8(fileBytes(consoleLog));
+    for (QString line : qAsConst(consoleLogLines))
+        QVERIFY2(consoleLogText.contains(line.replace("FOLDER", folder)), qPrintable(consoleLogText));
 }
 
 QTEST_GUILESS_MAIN(TestNonInteractive)

@@ -200,9 +200,12 @@ void TestSetDef::assignments()
     QFETCH(QString, items);
     QFETCH(QString, state);
     QFETCH(QStringList, errors);
-    f->window->panel()->setDef(items);
+    // Every item refused is reported once and counted once (SETDEF counts
+    // them as script errors).
+    const int refused = f->window->panel()->applySetDef(items);
     QCOMPARE(this->state(), state);
     QCOMPARE(f->errors(), errors);
+    QCOMPARE(refused, int(errors.filter(QStringLiteral("Invalid value in setdef")).size()));
 }
 
 void TestSetDef::logSetDefsEchoesTheText()
