@@ -10,6 +10,7 @@
 #include "tykvalueexchange.h"
 
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include <memory>
 
@@ -65,6 +66,8 @@ private slots:
     void readOrResetStopsTheWait();
     void buttonExchangeOverSerialPort();
     void silentSerialPeerTimesOutNamingTheButton();
+    void missingSerialPortIsSaidOnceTimeoutsFollowTheSwitch_data();
+    void missingSerialPortIsSaidOnceTimeoutsFollowTheSwitch();
 
 private:
     // A window with elementsPanel loaded and a link over the fake HID table.
@@ -329,6 +332,36 @@ void TestValueLists::silentSerialPeerTimesOutNamingTheButton()
     QCOMPARE(f->value("OUT"), QStringLiteral("0"));
     QCOMPARE(f->consoleLines(), QStringList{timeoutLine(button->objectName(), QStringLiteral("2:OUT"), 2, 1)});
     QCOMPARE(f->window->tykValues().timeoutCount(), quint16(1));
+}
+
+void TestValueLists::missingSerialPortIsSaidOnceTimeoutsFollowTheSwitch_data()
+{
+    QTest::addColumn<int>("ioCheckMode");
+    QTest::newRow("time-outs reported") << 1;
+    QTest::newRow("time-outs held back") << 0;
+}
+
+// A COM port that cannot be opened is an error of its own, said on the first
+// failure in a row (not on every retry of every send); the receive time-outs
+// behind it stay with the panel's I/O check switch.
+void TestValueLists::missingSerialPortIsSaidOnceTimeoutsFollowTheSwitch()
+{
+    QFETCH(int, ioCheckMode);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString port = dir.filePath(QStringLiteral("ttyMissing"));
+    QVERIFY(f->load(QLatin1String(elementsPanel),
+                    QStringLiteral("<ioconfig port=\"%1\"/><iocheck mode=\"%2\"/>").arg(port).arg(ioCheckMode)));
+    f->clearConsole();
+    for (int round = 0; round < 3; ++round) {
+        f->window->sendUSB(QStringLiteral("0x01"));
+        f->window->recData(QStringLiteral("A"));
+    }
+    const QStringList lines = f->consoleLines();
+    const QString openFailure = QStringLiteral("<font color=\"red\">Tyk: Serial port %1: cannot open (").arg(port);
+    QCOMPARE(lines.filter(openFailure).size(), 1);
+    QCOMPARE(lines.filter(QStringLiteral("Cannot receive requested data")).size(), ioCheckMode == 1 ? 3 : 0);
+    QCOMPARE(f->value("A"), QStringLiteral("7"));
 }
 
 QTEST_MAIN(TestValueLists)

@@ -123,6 +123,7 @@ void TestHeaderExport::refusals_data()
     QTest::newRow("formula label out of range") << "overflow";
     QTest::newRow("value with a line break") << "value";
     QTest::newRow("header outside the working directory") << "outside";
+    QTest::newRow("header name of blanks") << "blank";
 }
 
 // Nothing refused is written, the old file stays, and the console or the
@@ -130,7 +131,7 @@ void TestHeaderExport::refusals_data()
 void TestHeaderExport::refusals()
 {
     QFETCH(QString, cause);
-    const QString header = cause == "outside" ? "../out.h" : "h.h";
+    const QString header = cause == "outside" ? "../out.h" : cause == "blank" ? " " : "h.h";
     FakeElement *element = bind("A", header, "1");
     MathLabel label("LABEL");
     if (cause == "lock")
@@ -147,8 +148,11 @@ void TestHeaderExport::refusals()
         QVERIFY2(said.contains("Could not export headerfiles"), qPrintable(said));
     else if (cause == "value")
         QVERIFY2(said.contains("holds a line break or a comment delimiter"), qPrintable(said));
+    else if (cause == "blank")
+        QVERIFY2(said.contains("Header file \" \" is not written: the name is empty"), qPrintable(said));
     else
         QVERIFY2(said.contains("lies outside the working directory"), qPrintable(said));
+    QVERIFY(!QFileInfo::exists(dir->filePath(header)));
 }
 
 QTEST_MAIN(TestHeaderExport)

@@ -75,6 +75,9 @@ private slots:
     void serialNoReplyAndLateBytes();
     void serialPeerClosesMidExchange();
     void serialPortMissing();
+    void failedOpensReachTheirOwnReporter_data();
+    void failedOpensReachTheirOwnReporter();
+    void missingHidAdapterIsNoOpenFailure();
 
     void loggedReplyLength_data();
     void loggedReplyLength();
@@ -439,6 +442,62 @@ void TstTykLink::serialPortMissing()
     QVERIFY(!link.transfer(bytes({1})));
     QVERIFY2(consoleText(console).contains(QLatin1String("/dev/ttyQuillmateMissing0")),
              qPrintable(consoleText(console)));
+}
+
+void TstTykLink::failedOpensReachTheirOwnReporter_data()
+{
+    QTest::addColumn<QString>("port"); // DIR: a fresh folder
+    QTest::newRow("no such device") << "DIR/ttyMissing0";
+    QTest::newRow("a plain file, no terminal") << "DIR/plain";
+}
+
+// A COM port that does not open is reported apart from the link's console,
+// the open at construction as soon as a reporter is there, and every later
+// failure with its "repeated" mark; a transfer does not open again by itself.
+void TstTykLink::failedOpensReachTheirOwnReporter()
+{
+    QFETCH(QString, port);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QFile plain(dir.filePath(QStringLiteral("plain")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    port.replace(QLatin1String("DIR"), dir.path());
+
+    TykLink link(port);
+    QVERIFY(!link.isConnected());
+    QStringList console;
+    QList<QPair<QString, bool>> reports;
+    link.setConsole([&console](const QString &line) { console << line; });
+    link.setOpenFailureReporter([&reports](const QString &text, bool repeated) { reports.append({text, repeated}); });
+    QCOMPARE(reports.size(), 1);
+    QVERIFY2(reports.at(0).first.startsWith(QStringLiteral("Serial port %1: cannot open (").arg(port)),
+             qPrintable(reports.at(0).first));
+    QCOMPARE(reports.at(0).second, false);
+
+    QVERIFY(!link.transfer(bytes({1})));
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(!link.connectAdapter());
+    QCOMPARE(reports.size(), 2);
+    QCOMPARE(reports.at(1).second, true);
+    // The console keeps the transfer's own problem line, and only that.
+    QCOMPARE(console.size(), 1);
+    QVERIFY2(console.first().contains(QStringLiteral("not open")), qPrintable(console.first()));
+
+    // A second reporter is not told an old failure again.
+    int later = 0;
+    link.setOpenFailureReporter([&later](const QString &, bool) { ++later; });
+    QCOMPARE(later, 0);
+}
+
+void TstTykLink::missingHidAdapterIsNoOpenFailure()
+{
+    HidFixture fx;
+    QVERIFY(!fx.link->isConnected());
+    int reports = 0;
+    fx.link->setOpenFailureReporter([&reports](const QString &, bool) { ++reports; });
+    QVERIFY(!fx.link->connectAdapter());
+    QCOMPARE(reports, 0);
 }
 
 void TstTykLink::loggedReplyLength_data()
