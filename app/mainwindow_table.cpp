@@ -26,7 +26,8 @@ TykLink *MainWindow::newTykLink()
 {
     auto *link = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
     link->setConsole([this](const QString &line) { consolePrint(line); });
-    link->setOpenFailureReporter([this](const QString &text, bool repeated) { reportTykOpenFailure(text, repeated); });
+    link->setOpenFailureReporter(
+        [this](const QString &text, bool repeated) { reportTykOpenFailure(text, repeated); });
     return link;
 }
 
@@ -36,8 +37,9 @@ void MainWindow::reportTykOpenFailure(const QString &text, bool repeated)
     // fails once, however often it (or the polling meanwhile) retried.
     // Elsewhere the first failure in a row is said, not every retry.
     const bool inScript = m_scripts.runDepth() > 0;
-    const QString step = inScript ? QStringLiteral("%1:%2").arg(m_scripts.current().file).arg(m_scripts.current().lineNumber)
-                                  : QString();
+    const QString step = inScript
+        ? QStringLiteral("%1:%2").arg(m_scripts.current().file).arg(m_scripts.current().lineNumber)
+        : QString();
     if (repeated && step == m_tykOpenFailureStep)
         return;
     m_tykOpenFailureStep = step;

@@ -58,12 +58,12 @@ void TykLink::setOpenFailureReporter(OpenFailureReporter reporter)
     QString unreported;
     {
         std::lock_guard<std::mutex> lock(m_logMutex);
-        m_openFailureReporter = std::move(reporter);
-        if (m_openFailureReporter)
+        m_openFailureReporter = reporter;
+        if (reporter)
             unreported.swap(m_unreportedOpenFailure);
     }
     if (!unreported.isEmpty())
-        m_openFailureReporter(unreported, false);
+        reporter(unreported, false);
 }
 
 bool TykLink::connectAdapter()
