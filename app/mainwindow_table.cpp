@@ -24,7 +24,7 @@ void MainWindow::replaceTykLink(TykLink *link)
 TykLink *MainWindow::tykLinkForTables(bool create)
 {
     if (!tykLink && create) {
-        tykLink = new TykLink(m_panel->ioPortName, m_panel->ioPortSettings);
+        tykLink = new TykLink(m_panel->ioPortName(), m_panel->ioPortSettings());
         tykLink->setConsole([this](const QString &line) { consolePrint(line); });
         tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
     }

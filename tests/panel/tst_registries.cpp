@@ -50,7 +50,6 @@ void TestRegistries::initTestCase()
 {
     env = std::make_unique<TestEnvironment>();
     shell = std::make_unique<TestShell>();
-    panel = std::make_unique<Panel>(shell.get());
 }
 
 void TestRegistries::init()
@@ -58,10 +57,8 @@ void TestRegistries::init()
     env->installPrompt({});
     ErrorReporter::instance().setReportToMessageBox(true);
     ErrorReporter::instance().setReportToConsole(false);
-    panel->elementsByDefine.clear();
-    panel->allElements.clear();
-    panel->variablesByName.clear();
-    panel->tabWidgetsByName.clear();
+    // A fresh panel: the last test's elements went with its stack.
+    panel = std::make_unique<Panel>(shell.get());
 }
 
 void TestRegistries::cleanupTestCase()
@@ -76,8 +73,8 @@ void TestRegistries::lookupsNeverInsert()
     QVERIFY(!panel->elementExists("NOPE"));
     QVERIFY(!panel->getModule("NOMOD"));
     QVERIFY(!panel->getRegister("NOMOD", "R"));
-    QVERIFY(panel->elementsByDefine.isEmpty());
-    QVERIFY(panel->moduleTable.isEmpty());
+    QVERIFY(panel->elementsByDefine().isEmpty());
+    QVERIFY(panel->moduleTable().isEmpty());
 }
 
 void TestRegistries::getValue_data()
@@ -133,14 +130,12 @@ void TestRegistries::setAndAddSemantics()
     TabWidget first, second;
     panel->setTabWidget("T", &first);
     panel->setTabWidget("T", &second);
-    QCOMPARE(panel->tabWidgetsByName.value("T"), &second);
+    QCOMPARE(panel->tabWidgetsByName().value("T"), &second);
 
     Led a("A"), b("B");
     panel->addLed("D", &a);
     panel->addLed("D", &b);
-    QCOMPARE(panel->ledsByData.value("D"), (QList<Led *>{&a, &b}));
-    panel->ledsByData.clear();
-    panel->tabWidgetsByName.clear();
+    QCOMPARE(panel->ledsByData().value("D"), (QList<Led *>{&a, &b}));
 }
 
 void TestRegistries::mathLabelsListenToTheirNamesOnly()
@@ -149,12 +144,11 @@ void TestRegistries::mathLabelsListenToTheirNamesOnly()
     panel->addMathLabel({"A.value", "SUM", "B.label", "C"}, &label);
     MathLabel constant("CONST");
     panel->addMathLabel({}, &constant);
-    QCOMPARE(panel->mathLabelsByDefine.value("A"), QList<MathLabel *>{&label});
-    QCOMPARE(panel->mathLabelsByDefine.value("B"), QList<MathLabel *>{&label});
-    QCOMPARE(panel->mathLabelsByDefine.value("C"), QList<MathLabel *>{&label});
-    QVERIFY(!panel->mathLabelsByDefine.contains("SUM"));
-    QCOMPARE(panel->mathLabelsByDefine.value("dummy_define"), QList<MathLabel *>{&constant});
-    panel->mathLabelsByDefine.clear();
+    QCOMPARE(panel->mathLabelsByDefine().value("A"), QList<MathLabel *>{&label});
+    QCOMPARE(panel->mathLabelsByDefine().value("B"), QList<MathLabel *>{&label});
+    QCOMPARE(panel->mathLabelsByDefine().value("C"), QList<MathLabel *>{&label});
+    QVERIFY(!panel->mathLabelsByDefine().contains("SUM"));
+    QCOMPARE(panel->mathLabelsByDefine().value("dummy_define"), QList<MathLabel *>{&constant});
 }
 
 void TestRegistries::firmwareRange_data()
@@ -210,8 +204,6 @@ void TestRegistries::addModuleKeepsTheFirst()
     QVERIFY(!panel->addModule(&second, "UART"));
     QVERIFY(!second);
     QCOMPARE(panel->getModule("UART"), first);
-    qDeleteAll(panel->moduleTable);
-    panel->moduleTable.clear();
 }
 
 void TestRegistries::enumeratedValuesReachTheElement()
@@ -233,19 +225,19 @@ void TestRegistries::changedMovesTheElementToTheEnd()
     panel->registerElement("B", &b);
     panel->registerElement("TIMER", &timer);
     shell->modified = false;
-    panel->changedHeaders.clear();
+    panel->clearChangedHeaders();
 
     connect(&a, &QLabel::linkActivated, panel.get(), &Panel::changed);
     emit a.linkActivated(QString());
-    QCOMPARE(panel->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
-    QVERIFY(panel->changedHeaders.value("cfg.h"));
+    QCOMPARE(panel->getAllElements(), (QList<ActiveElement *>{&b, &timer, &a}));
+    QVERIFY(panel->changedHeaders().value("cfg.h"));
     QVERIFY(shell->modified);
 
     shell->modified = false;
     connect(&timer, &QLabel::linkActivated, panel.get(), &Panel::changed);
     emit timer.linkActivated(QString());
     QVERIFY(!shell->modified);
-    QCOMPARE(panel->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
+    QCOMPARE(panel->getAllElements(), (QList<ActiveElement *>{&b, &timer, &a}));
 }
 
 void TestRegistries::headerValues()
@@ -254,7 +246,7 @@ void TestRegistries::headerValues()
     panel->setXMLFile(env->path("panel.xml"));
     QCOMPARE(panel->getXMLFileName(), QString("panel.xml"));
     panel->setDisclaimerFile("mine.txt");
-    QVERIFY(panel->hasOwnDisclaimer);
+    QVERIFY(panel->hasOwnDisclaimer());
 }
 
 QTEST_MAIN(TestRegistries)
