@@ -174,7 +174,7 @@ public:
     // Stops the timer of every timer label.
     void stopTimers();
 
-    // ---- Registries (none owns what it points to, but the module table its records)
+    // ---- Registries (only the module table owns what it holds: its records)
     const QHash<QString, ModuleRecord *> &moduleTable() const { return m_moduleTable; }
     const QHash<QString, QList<MathLabel *>> &mathLabelsByDefine() const { return m_mathLabelsByDefine; }
     const QHash<QString, ActiveElement *> &elementsByDefine() const { return m_elementsByDefine; }
