@@ -59,7 +59,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     initQuillmateResources();
     // No write replaces the loaded panel or a script that runs.
     WriteGuard::setProtectedFiles(this, [this] {
-        return WriteGuard::ProtectedFiles{m_panel->xmlFile, m_scripts.runningScripts()};
+        return WriteGuard::ProtectedFiles{m_panel->getXMLFile(), m_scripts.runningScripts()};
     });
     QPalette pal = palette();
     for (int group = 0; group < QPalette::NColorGroups; ++group) {
@@ -74,7 +74,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
         checkForUpdates();
 
     // 3. Recorder, setDef echo, highlight state and threads start cleared.
-    m_panel->logSetDefs = false;
+    m_panel->setLogSetDefs(false);
     seggerThread = nullptr;
     serialComThread = nullptr;
     seggerPolling = false;
@@ -107,8 +107,8 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     readSettings();
 
     // 7.
-    m_panel->disclaimerFile = QStringLiteral("disclaimer.txt");
-    m_panel->documentsPath = QStringLiteral("Documentation");
+    m_panel->setDefaultDisclaimer(QStringLiteral("disclaimer.txt"));
+    m_panel->setDocumentsPath(QStringLiteral("Documentation"));
 
     // 8.
     definesText = options.defines;
@@ -446,8 +446,8 @@ void MainWindow::showPanelFile(const QString &path)
     if (!m_fileLabel)
         return;
     QString text = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (!m_panel->xmlVersion.isEmpty())
-        text += QStringLiteral(" - ") + m_panel->xmlVersion;
+    if (!m_panel->getXMLVersion().isEmpty())
+        text += QStringLiteral(" - ") + m_panel->getXMLVersion();
     m_fileLabel->setText(text);
 }
 

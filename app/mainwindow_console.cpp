@@ -75,7 +75,7 @@ void MainWindow::createGui()
     m_consoleDock->hide();
     m_consoleDock->setMaximumHeight(200);
 
-    m_panel->loading = false;
+    m_panel->setLoading(false);
     lastDir = scriptsDir;
     setAcceptDrops(true);
 }

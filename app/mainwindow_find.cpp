@@ -18,13 +18,13 @@ static constexpr int highlightMilliseconds = 5000;
 
 void MainWindow::searchForGUIElement()
 {
-    FindDialog dialog(m_panel->elementNames, m_portMappingDialog.data());
+    FindDialog dialog(m_panel->elementNames(), m_portMappingDialog.data());
     dialog.exec();
     const QString name = dialog.text();
     if (name.isEmpty())
         return;
     // Exact and case-sensitive, although the completer offers names in any case.
-    for (ActiveElement *element : qAsConst(m_panel->allElements)) {
+    for (ActiveElement *element : qAsConst(m_panel->getAllElements())) {
         if (m_panel->getObjectName(element) == name) {
             raiseGUIElement(element);
             return;

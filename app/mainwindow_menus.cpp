@@ -163,10 +163,10 @@ void MainWindow::updatePanelActions()
     if (homeAct)
         homeAct->setEnabled(true);
     if (m_forumButton)
-        m_forumButton->setVisible(!m_panel->forumUrl.isEmpty());
+        m_forumButton->setVisible(!m_panel->getForumURL().isEmpty());
     for (QAction *action : {loadAct, saveAsAct, saveAct, showDifferencesAct}) {
         if (action)
-            action->setEnabled(m_panel->loadSaveAllowed);
+            action->setEnabled(m_panel->loadSaveAllowed());
     }
 }
 
@@ -174,7 +174,7 @@ void MainWindow::updatePanelActions()
 void MainWindow::updateHomeActions()
 {
     if (m_forumButton)
-        m_forumButton->setVisible(!m_panel->forumUrl.isEmpty());
+        m_forumButton->setVisible(!m_panel->getForumURL().isEmpty());
     for (QAction *action : {exportHeaderFilesAct, homeAct, saveAsAct, saveAct, showDifferencesAct}) {
         if (action)
             action->setEnabled(false);
@@ -341,7 +341,7 @@ void MainWindow::createStatusBar()
 
 void MainWindow::showForum()
 {
-    QDesktopServices::openUrl(QUrl(m_panel->forumUrl, QUrl::TolerantMode));
+    QDesktopServices::openUrl(QUrl(m_panel->getForumURL(), QUrl::TolerantMode));
 }
 
 void MainWindow::showDifferences()

@@ -54,7 +54,7 @@ void MainWindow::open()
         return;
     if (open(file)) {
         initLoadedConfiguration(true);
-        if (DataClass *dummy = m_panel->variablesByName.value(QStringLiteral("dummy_define"), nullptr))
+        if (DataClass *dummy = m_panel->variablesByName().value(QStringLiteral("dummy_define"), nullptr))
             dummy->setValue(0);
     } else {
         newProject();
@@ -81,7 +81,7 @@ bool MainWindow::open(const QString &fileName)
     highlightTimerId = 0;
     highlightedItem = nullptr;
     m_tykValues->resetTimeouts();
-    m_panel->definePrefixes.clear();
+    m_panel->clearDefinePrefixes();
     // Panels replaced while an element walk ran are still waiting for the
     // event loop; with no walk running now they go before the next read.
     if (!m_panel->elementCodeRunning())
@@ -126,7 +126,7 @@ bool MainWindow::open(const QString &fileName)
             m_panel->assignRegisterField(QStringLiteral("$DIR$"), QString(), element, false);
     }
 
-    if (!m_panel->svdFile.isEmpty() && !loadSvdFile())
+    if (!m_panel->getSvdFile().isEmpty() && !loadSvdFile())
         return false;
 
     updatePanelActions();
@@ -152,10 +152,10 @@ bool MainWindow::readPanelFile(const QString &file)
         chosenAfterMissing = true;
     }
 
-    m_panel->loading = true;
+    m_panel->setLoading(true);
     clearPanelState();
     m_panel->setXMLFile(path);
-    m_panel->xmlDir = QFileInfo(path).path();
+    m_panel->setXMLDir(QFileInfo(path).path());
 
     QFile device(path);
     QString openError;
@@ -163,26 +163,25 @@ bool MainWindow::readPanelFile(const QString &file)
         reportCannotOpenFile(path, openError);
         return false;
     }
-    m_panel->disclaimerFile = QStringLiteral("disclaimer.txt");
-    m_panel->hasOwnDisclaimer = false;
-    m_panel->usesTyk = false;
-    m_panel->loadSaveAllowed = true;
+    m_panel->setDefaultDisclaimer(QStringLiteral("disclaimer.txt"));
+    m_panel->setUsesTyk(false);
+    m_panel->setLoadSaveAllowed(true);
     if (chosenAfterMissing)
-        m_panel->documentsPath = QStringLiteral("Documentation");
+        m_panel->setDocumentsPath(QStringLiteral("Documentation"));
 
     bool ok = false;
     QString errorLink;
     {
-        m_panel->readOrResetInProgress = true;
+        m_panel->setReadOrResetInProgress(true);
         PanelXmlReader reader(m_panel, panelReadOptions());
         ok = reader.readXml(&device);
-        m_panel->readOrResetInProgress = false;
+        m_panel->setReadOrResetInProgress(false);
         if (ok) {
-            m_panel->usesTyk = reader.usesTyk;
-            m_panel->loadSaveAllowed = reader.loadSaveAllowed;
+            m_panel->setUsesTyk(reader.usesTyk);
+            m_panel->setLoadSaveAllowed(reader.loadSaveAllowed);
             if (!reader.terminalPort.isEmpty())
                 openTerminalPort(reader.terminalPort, reader.terminalSettings);
-            m_panel->headerVersions = reader.headerVersions;
+            m_panel->setHeaderVersions(reader.headerVersions);
             // On screen the user sees what was built; a run that writes
             // files from the panel must not write one that is cut short.
             if (endsAfterStartUp && !reader.stoppedEarlyReason().isEmpty()) {
@@ -219,12 +218,12 @@ PanelReadOptions MainWindow::panelReadOptions() const
 
 void MainWindow::printLoadMessage()
 {
-    if (m_panel->svdFile.isEmpty() || !headerFilesToExport())
+    if (m_panel->getSvdFile().isEmpty() || !headerFilesToExport())
         return;
     if (projectFile.isEmpty()) {
         ::logMessage(QStringLiteral("<font color=\"blue\"><b>New configuration: </font></b>%1. No headerfiles written. "
                                     "<b>To update configuration please save this file!</b><br>")
-                         .arg(QFileInfo(m_panel->xmlFile).fileName()));
+                         .arg(QFileInfo(m_panel->getXMLFile()).fileName()));
     } else {
         ::logMessage(QStringLiteral("<font color=\"blue\"><b>Loaded configuration: </font></b>%1. No headerfiles written. "
                                     "<b>To update configuration please save this file!</b><br>")
@@ -239,10 +238,10 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     printLoadMessage();
-    m_panel->elementNames.clear();
+    m_panel->setElementNames({});
 
     // Port choice.
-    if (m_panel->ioPortName == QLatin1String("?")) {
+    if (m_panel->ioPortName() == QLatin1String("?")) {
         QStringList ports;
         const QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
         for (const QSerialPortInfo &info : available)
@@ -251,7 +250,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
         const QString answer = Prompt::instance().item(this, QStringLiteral("Select a COM port"),
                                                        QStringLiteral("COM port:"), ports, 0, &ok);
         if (!answer.isEmpty()) {
-            m_panel->ioPortName = answer.trimmed();
+            m_panel->setIoPortName(answer.trimmed());
             if (!tykLink) {
                 tykLink = newTykLink();
                 tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
@@ -260,7 +259,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     }
 
     // Adapter presence.
-    if (m_panel->usesTyk && (m_panel->ioCheckMode & 2)) {
+    if (m_panel->usesTyk() && (m_panel->ioCheckMode() & 2)) {
         if (!tykLink) {
             tykLink = newTykLink();
             tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
@@ -272,42 +271,41 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
             warning.title = QStringLiteral("Cannot connect to Tyk / serial port");
             warning.text = QStringLiteral("This script uses an %1, but there can no one be found.\n"
                                           "Please connect one to the USB.")
-                               .arg(isTykInterface(m_panel->ioPortName) ? QStringLiteral("Tyk") : m_panel->ioPortName);
+                               .arg(isTykInterface(m_panel->ioPortName()) ? QStringLiteral("Tyk") : m_panel->ioPortName());
             Prompt::ask(warning);
         }
     }
 
     // J-Link.
-    if (!m_panel->varPollList.isEmpty())
+    if (!m_panel->varPollList().isEmpty())
         connectTargetForPolling();
 
     // Start values.
     if (resetValues) {
-        for (DataClass *variable : qAsConst(m_panel->variablesByName))
+        for (DataClass *variable : qAsConst(m_panel->variablesByName()))
             if (variable)
                 variable->resetToDefault();
     }
-    const QList<ActiveElement *> elements = m_panel->allElements;
+    const QList<ActiveElement *> elements = m_panel->getAllElements();
     // Elements carry an SVD file only when the panel names one.
-    const bool panelHasSvd = !m_panel->svdFile.isEmpty();
-    m_panel->elementNames.reserve(elements.size());
+    const bool panelHasSvd = !m_panel->getSvdFile().isEmpty();
     for (ActiveElement *element : elements) {
         if (timerLabelOf(element))
             continue;
         if (resetValues)
             element->resetToDefault();
         const QString name = m_panel->getObjectName(element);
-        m_panel->elementNames.append(name);
+        m_panel->addElementName(name);
         if (panelHasSvd && !element->elementProperty("svd").toString().isEmpty())
             m_panel->checkSvdBinding(name);
         element->initialize();
     }
     // The find dialog also offers the elements without value.
-    m_panel->elementNames += m_panel->namedWidgetNames();
+    m_panel->setElementNames(m_panel->elementNames() + m_panel->namedWidgetNames());
 
     m_panel->checkLockConditions();
 
-    if (m_switches.checkFwVersionOnLoad && m_panel->usesTyk)
+    if (m_switches.checkFwVersionOnLoad && m_panel->usesTyk())
         queryTykFirmwareVersion(true);
 
     for (ActiveElement *element : elements) {
@@ -317,7 +315,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     setWindowModified(false);
     m_panel->refreshSvgImages();
 
-    m_panel->loading = false;
+    m_panel->setLoading(false);
     QGuiApplication::restoreOverrideCursor();
     setDisabled(false);
     createAppNotesMenu();
@@ -325,10 +323,10 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     startPollingThreads();
 
     // Formula names that nothing carries.
-    for (auto it = m_panel->mathLabelsByDefine.cbegin(); it != m_panel->mathLabelsByDefine.cend(); ++it) {
+    for (auto it = m_panel->mathLabelsByDefine().cbegin(); it != m_panel->mathLabelsByDefine().cend(); ++it) {
         const QString &name = it.key();
-        const bool known = m_panel->elementsByDefine.value(name, nullptr) || m_panel->variablesByName.value(name, nullptr)
-            || m_panel->tabWidgetsByName.value(name, nullptr);
+        const bool known = m_panel->elementsByDefine().value(name, nullptr) || m_panel->variablesByName().value(name, nullptr)
+            || m_panel->tabWidgetsByName().value(name, nullptr);
         if (!known)
             reportUndefinedFormulaElement(name);
     }
@@ -343,7 +341,7 @@ void MainWindow::startPollingThreads()
     delete serialComThread;
     serialComThread = nullptr;
     // Only entries with a period are polled; without one there is no thread.
-    const QList<VarPollEntry *> &entries = m_panel->varPollList;
+    const QList<VarPollEntry *> &entries = m_panel->varPollList();
     const bool anyPolled = std::any_of(entries.cbegin(), entries.cend(), [](const VarPollEntry *entry) {
         return entry && entry->intervalMs != 0;
     });
@@ -359,7 +357,7 @@ void MainWindow::startPollingThreads()
         seggerThread->start(QThread::InheritPriority);
     }
     // Likewise only exchanges with a period are made.
-    const QList<ComPollEntry *> &exchanges = m_panel->comPollList;
+    const QList<ComPollEntry *> &exchanges = m_panel->comPollList();
     const bool anyExchanged = std::any_of(exchanges.cbegin(), exchanges.cend(), [](const ComPollEntry *entry) {
         return entry && entry->intervalMs != 0;
     });
@@ -408,7 +406,7 @@ void MainWindow::newProject()
     tykLink = nullptr;
     if (m_consoleDock)
         m_consoleDock->hide();
-    for (ActiveElement *element : qAsConst(m_panel->allElements)) {
+    for (ActiveElement *element : qAsConst(m_panel->getAllElements())) {
         if (timerLabelOf(element))
             element->initialize();
     }
@@ -419,10 +417,10 @@ void MainWindow::reopen()
     if (!maybeSave())
         return;
     setProperty("loaded", false);
-    if (m_panel->xmlFile.isEmpty() || !open(m_panel->xmlFile))
+    if (m_panel->getXMLFile().isEmpty() || !open(m_panel->getXMLFile()))
         return;
     initLoadedConfiguration(true);
-    if (DataClass *dummy = m_panel->variablesByName.value(QStringLiteral("dummy_define"), nullptr))
+    if (DataClass *dummy = m_panel->variablesByName().value(QStringLiteral("dummy_define"), nullptr))
         dummy->setValue(0);
 }
 
@@ -436,7 +434,7 @@ bool MainWindow::loadFile(QString name, bool absolute)
     name = AppPaths::normalizePanelPath(name);
     QString path = name;
     if (!absolute) {
-        path = QDir(m_panel->xmlDir).filePath(name);
+        path = QDir(m_panel->getXMLDir()).filePath(name);
         if (!QFileInfo::exists(path))
             path = QDir(scriptsDir).filePath(name);
     }
@@ -498,11 +496,11 @@ void MainWindow::expandRecursively(QTreeWidgetItem *item, bool expand)
 
 bool MainWindow::loadSvdFile()
 {
-    QString svdFile = m_panel->svdFile;
+    QString svdFile = m_panel->getSvdFile();
     svdFile.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (svdFile.isEmpty())
         return false;
-    QString path = QDir(m_panel->xmlDir).filePath(svdFile);
+    QString path = QDir(m_panel->getXMLDir()).filePath(svdFile);
     if (!QFileInfo::exists(path))
         path = QDir(scriptsDir).filePath(svdFile);
     if (!QFileInfo::exists(path)) {
@@ -530,7 +528,7 @@ bool MainWindow::loadSvdFile()
         if (auto *combo = qobject_cast<ComboBox *>(objectOf(panel->getActiveElement(QStringLiteral("$PERIPHERALS$")))))
             combo->setLastItemToolTip(text);
     };
-    hooks.setDeviceName = [panel](const QString &name) { panel->svdDeviceName = name; };
+    hooks.setDeviceName = [panel](const QString &name) { panel->setSvdDeviceName(name); };
     SvdStreamReader reader(m_panel, m_panel->getXMLFile(), hooks);
     // A broken SVD file is said on the console with its position in that
     // file, and the open fails: nothing may be written from a register model

@@ -15,7 +15,7 @@
 
 PinMappingModel *MainWindow::pinMappingModel()
 {
-    return &m_panel->pinMappingModel;
+    return &m_panel->pinMappingModel();
 }
 
 ElementHost *MainWindow::elementHost()
@@ -44,7 +44,7 @@ void MainWindow::searchElement()
 
 void MainWindow::resetPinMapping()
 {
-    PinMappingModel &model = m_panel->pinMappingModel;
+    PinMappingModel &model = m_panel->pinMappingModel();
     model.deleteElement();
     model.reset();
     if (showPortMappingAct)
@@ -54,7 +54,7 @@ void MainWindow::resetPinMapping()
 void MainWindow::buildPinMappingView()
 {
     connect(m_panel, &Panel::valuesChanged, this, &MainWindow::refreshPinViews, Qt::UniqueConnection);
-    PinMappingModel &model = m_panel->pinMappingModel;
+    PinMappingModel &model = m_panel->pinMappingModel();
     if (showPortMappingAct)
         showPortMappingAct->setEnabled(!model.isEmpty());
     if (model.isEmpty())
@@ -73,7 +73,7 @@ void MainWindow::refreshPinViews(bool userChange)
         if (!userChange)
             dialog->update();
     }
-    if (PinMapping *element = m_panel->pinMappingModel.pinMappingElement.data())
+    if (PinMapping *element = m_panel->pinMappingModel().pinMappingElement.data())
         element->refresh();
 }
 

@@ -570,7 +570,7 @@ bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
 
     TextFileWriter writer(fileName, WrittenKind::Project);
     writer.setDiskBytes(
-        projectDiskBytes(projectText(m_panel->getAllElements(), sorted, m_panel->xmlFile, m_panel->xmlVersion)));
+        projectDiskBytes(projectText(m_panel->getAllElements(), sorted, m_panel->getXMLFile(), m_panel->getXMLVersion())));
     if (!writeReported(writer))
         return false;
 
@@ -587,9 +587,9 @@ void MainWindow::warnWhenPanelNotFound(const QString &projectPath)
 {
     // The project keeps only the panel's file name; loading looks for it
     // beside the project, then in the scripts folder.
-    if (m_panel->xmlFile.isEmpty())
+    if (m_panel->getXMLFile().isEmpty())
         return;
-    const QString name = QFileInfo(m_panel->xmlFile).fileName();
+    const QString name = QFileInfo(m_panel->getXMLFile()).fileName();
     const QString beside = QFileInfo(projectPath).absoluteDir().filePath(name);
     const QString inScripts = QDir(scriptsDir).filePath(name);
     if (QFileInfo(beside).isFile() || QFileInfo(inScripts).isFile())
@@ -612,7 +612,7 @@ QString MainWindow::projectSaveRefusal(const QString &fileName) const
     // The headers are written beside the project right after it: a project
     // under a header's name would be overwritten by that header.
     const QDir projectDir = target.absoluteDir();
-    for (const ModuleRecord *module : qAsConst(m_panel->moduleTable)) {
+    for (const ModuleRecord *module : qAsConst(m_panel->moduleTable())) {
         for (const RegisterRecord *reg : qAsConst(module->registers)) {
             if (reg && !reg->headerName.isEmpty()
                 && QFileInfo(projectDir.filePath(AppPaths::normalizePanelPath(reg->headerName))).absoluteFilePath()
@@ -628,12 +628,12 @@ QString MainWindow::projectSaveRefusal(const QString &fileName) const
 
 bool MainWindow::maybeSave()
 {
-    if (!isWindowModified() || !m_panel->loadSaveAllowed)
+    if (!isWindowModified() || !m_panel->loadSaveAllowed())
         return true;
     PromptMessage question;
     question.parent = this;
     question.icon = QMessageBox::Warning;
-    question.title = QFileInfo(m_panel->xmlFile).baseName();
+    question.title = QFileInfo(m_panel->getXMLFile()).baseName();
     question.text = tr("The document has been modified.\nDo you want to save changes?");
     question.buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
     switch (Prompt::ask(question).button) {

@@ -132,7 +132,7 @@ QString MainWindow::scriptFileDialog(const QString &caption, const QString &dire
 bool MainWindow::scriptSendTask(const QString &file, quint8 header1, bool flag, quint8 header3, quint16 word,
                                 QString *error)
 {
-    if (!isTykInterface(m_panel->ioPortName)) {
+    if (!isTykInterface(m_panel->ioPortName())) {
         // Told here; the command adds no error line of its own.
         ::logMessage(QStringLiteral("<font color=\"orange\">\n\nCurrently loaded XML doesn't use an Tyk.</font><br>"));
         if (error)

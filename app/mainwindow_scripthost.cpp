@@ -41,12 +41,12 @@ ActiveElement *MainWindow::elementByDefine(const QString &define)
 
 QList<ActiveElement *> MainWindow::scriptElements()
 {
-    return m_panel->allElements;
+    return m_panel->getAllElements();
 }
 
 QHash<QString, DataClass *> MainWindow::scriptVariables()
 {
-    return m_panel->variablesByName;
+    return m_panel->variablesByName();
 }
 
 bool MainWindow::elementEnabled(QObject *element)
@@ -58,7 +58,7 @@ bool MainWindow::registerValueText(const QString &objectName, QString *text)
 {
     const QString moduleName = Panel::getModuleName(objectName);
     const QString registerName = Panel::getRegisterName(objectName);
-    if (moduleName.isEmpty() || registerName.isEmpty() || !m_panel->moduleTable.contains(moduleName))
+    if (moduleName.isEmpty() || registerName.isEmpty() || !m_panel->moduleTable().contains(moduleName))
         return false;
     RegisterRecord *reg = m_panel->getRegister(moduleName, registerName);
     if (!reg)
@@ -110,12 +110,12 @@ void MainWindow::setDirEntry(const QString &entry)
 
 void MainWindow::setLogSetDefs(bool on)
 {
-    m_panel->logSetDefs = on;
+    m_panel->setLogSetDefs(on);
 }
 
 void MainWindow::setIoCheckMode(quint16 mode)
 {
-    m_panel->ioCheckMode = mode;
+    m_panel->setIoCheckMode(mode);
 }
 
 void MainWindow::setTykLogging(int mode, bool timeStamps, const QString &file)
@@ -135,11 +135,11 @@ QStringList MainWindow::versionTexts()
             QDir::currentPath(),
             scriptsDir,
             workingDir,
-            m_panel->xmlDir,
+            m_panel->getXMLDir(),
             getTykFirmwarePath(),
-            m_panel->xmlFile,
-            m_panel->svdFile,
-            m_panel->migrationFile};
+            m_panel->getXMLFile(),
+            m_panel->getSvdFile(),
+            m_panel->getMigrationFile()};
 }
 
 void MainWindow::exitProgram(int mode, int exitCode)

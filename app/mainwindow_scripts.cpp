@@ -102,7 +102,7 @@ void MainWindow::startStopRecording()
     if (file.isEmpty())
         return;
     QString errorText;
-    if (!recorder.startFile(file, m_panel->xmlFile, &errorText)) {
+    if (!recorder.startFile(file, m_panel->getXMLFile(), &errorText)) {
         // Without a file the recording stays off.
         reportCannotOpenFile(QFileInfo(file).absoluteFilePath(), errorText);
         return;

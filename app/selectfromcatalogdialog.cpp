@@ -109,7 +109,7 @@ void SelectFromCatalogDialog::readCatalog(const QString &catalogFile)
 
 void SelectFromCatalogDialog::matchColumns()
 {
-    const QList<ParameterRecord> parameters = m_panel ? m_panel->parameterMap : QList<ParameterRecord>();
+    const QList<ParameterRecord> parameters = m_panel ? m_panel->parameterMap() : QList<ParameterRecord>();
     const QStringList names = m_reader->columnNames;
     for (int c = 0; c < names.size(); ++c) {
         int match = -1;
@@ -137,7 +137,7 @@ void SelectFromCatalogDialog::fillFilterTable()
     m_filterModel->setHorizontalHeaderLabels({tr("Min"), tr("Max")});
     m_filterModel->setRowCount(filterColumns.size());
     for (int row = 0; row < filterColumns.size(); ++row) {
-        const ParameterRecord &parameter = m_panel->parameterMap.at(columnParameter.at(filterColumns.at(row)));
+        const ParameterRecord &parameter = m_panel->parameterMap().at(columnParameter.at(filterColumns.at(row)));
         auto *header = new QStandardItem(parameter.text);
         QString tip = parameter.comment;
         if (!parameter.min.isEmpty() && !parameter.max.isEmpty())
@@ -160,7 +160,7 @@ void SelectFromCatalogDialog::fillRecordTable()
 {
     m_recordModel->setColumnCount(shownColumns.size());
     for (int i = 0; i < shownColumns.size(); ++i) {
-        const ParameterRecord &parameter = m_panel->parameterMap.at(columnParameter.at(shownColumns.at(i)));
+        const ParameterRecord &parameter = m_panel->parameterMap().at(columnParameter.at(shownColumns.at(i)));
         auto *header = new QStandardItem(QString(parameter.text).replace(QLatin1Char(' '), QLatin1Char('\n')));
         header->setToolTip(parameter.comment);
         m_recordModel->setHorizontalHeaderItem(i, header);
@@ -189,9 +189,9 @@ const ParameterRecord *SelectFromCatalogDialog::parameterOf(int column) const
     // The panel may have been replaced meanwhile (an element's action can
     // load another panel): its map is no longer the one matched.
     const int index = columnParameter.value(column, -1);
-    if (!m_panel || index < 0 || index >= m_panel->parameterMap.size())
+    if (!m_panel || index < 0 || index >= m_panel->parameterMap().size())
         return nullptr;
-    return &m_panel->parameterMap.at(index);
+    return &m_panel->parameterMap().at(index);
 }
 
 double SelectFromCatalogDialog::cellNumber(const QString &cell)
@@ -283,10 +283,10 @@ void SelectFromCatalogDialog::applyRecord(int row)
             } else {
                 m_panel->setDef(QStringLiteral("%1=%2").arg(Panel::getObjectName(element), value));
             }
-        } else if (QWidget *image = m_panel->imagesByName.value(name, nullptr)) {
+        } else if (QWidget *image = m_panel->imagesByName().value(name, nullptr)) {
             if (auto *picture = qobject_cast<Image *>(image))
                 picture->loadPicture(cell);
-        } else if (QWidget *plot = m_panel->plotsByName.value(name, nullptr)) {
+        } else if (QWidget *plot = m_panel->plotsByName().value(name, nullptr)) {
             fillPlot(plot, cell);
         }
     }

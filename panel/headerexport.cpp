@@ -160,7 +160,7 @@ HeaderExport::HeaderExport(Panel &panel, const QString &workingDir)
 
 bool HeaderExport::hasHeaders(const Panel &panel)
 {
-    for (ModuleRecord *module : panel.moduleTable) {
+    for (ModuleRecord *module : panel.moduleTable()) {
         if (!module)
             continue;
         for (RegisterRecord *reg : qAsConst(module->registers)) {
@@ -177,19 +177,19 @@ void HeaderExport::reportConflicts(const Panel &panel)
     // define and each element waiting to lock it, a formula and the name that
     // drove it out of its range.
     QList<QStringList> pairs;
-    QStringList defines = panel.waitingLocks.keys();
+    QStringList defines = panel.waitingLocks().keys();
     defines.sort();
     for (const QString &define : qAsConst(defines)) {
-        const QStringList lockers = panel.waitingLocks.value(define);
+        const QStringList lockers = panel.waitingLocks().value(define);
         for (const QString &locker : lockers)
             pairs.append({define, locker});
         if (lockers.isEmpty())
             pairs.append({define});
     }
-    for (MathLabel *label : qAsConst(panel.overflowConflicts)) {
+    for (MathLabel *label : qAsConst(panel.overflowConflicts())) {
         if (!label)
             continue;
-        const QString cause = panel.overflowCauses.value(label);
+        const QString cause = panel.overflowCauses().value(label);
         pairs.append(cause.isEmpty() ? QStringList{label->objectName()} : QStringList{cause, label->objectName()});
     }
     for (const QStringList &pair : qAsConst(pairs)) {
@@ -210,7 +210,7 @@ bool HeaderExport::exportHeaders(bool all)
     // Per header: whether it is written at all, and its define prefix.
     QHash<QString, bool> exported;
     QHash<QString, QString> prefixes;
-    for (auto module = m_panel.moduleTable.cbegin(); module != m_panel.moduleTable.cend(); ++module) {
+    for (auto module = m_panel.moduleTable().cbegin(); module != m_panel.moduleTable().cend(); ++module) {
         if (!module.value())
             continue;
         const QHash<QString, RegisterRecord *> &registers = module.value()->registers;
@@ -220,8 +220,8 @@ bool HeaderExport::exportHeaders(bool all)
             const QString &header = reg.value()->headerName;
             auto exportedHere = exported.constFind(header);
             if (exportedHere == exported.cend()) {
-                exportedHere = exported.insert(header, all || m_panel.changedHeaders.value(header, true));
-                prefixes.insert(header, m_panel.definePrefixes[header]);
+                exportedHere = exported.insert(header, all || m_panel.changedHeaders().value(header, true));
+                prefixes.insert(header, m_panel.definePrefixes()[header]);
             }
             // A header that is not written needs no lines.
             if (!exportedHere.value())
@@ -249,18 +249,18 @@ bool HeaderExport::exportHeaders(bool all)
         }
     }
 
-    if (!m_panel.waitingLocks.isEmpty() || !m_panel.overflowConflicts.isEmpty()) {
+    if (!m_panel.waitingLocks().isEmpty() || !m_panel.overflowConflicts().isEmpty()) {
         reportConflicts(m_panel);
         return false;
     }
     // A panel whose every header was refused writes nothing: no success either.
-    if (!m_panel.refusedHeaders.isEmpty() && !hasHeaders(m_panel)) {
+    if (!m_panel.refusedHeaders().isEmpty() && !hasHeaders(m_panel)) {
         QStringList outside;
-        for (const QString &name : qAsConst(m_panel.refusedHeaders)) {
+        for (const QString &name : qAsConst(m_panel.refusedHeaders())) {
             if (!name.trimmed().isEmpty())
                 outside.append(name);
         }
-        if (outside.size() == m_panel.refusedHeaders.size()) {
+        if (outside.size() == m_panel.refusedHeaders().size()) {
             ::reportError(QStringLiteral("No header file is written: every header file the panel names lies "
                                          "outside the working directory (%1)")
                               .arg(outside.join(QStringLiteral(", "))));
@@ -291,14 +291,14 @@ bool HeaderExport::exportHeaders(bool all)
     if (headers.isEmpty())
         return written;
 
-    QString disclaimerPath = m_panel.hasOwnDisclaimer
-        ? QDir(m_panel.xmlDir).filePath(AppPaths::normalizePanelPath(m_panel.disclaimerFile))
+    QString disclaimerPath = m_panel.hasOwnDisclaimer()
+        ? QDir(m_panel.getXMLDir()).filePath(AppPaths::normalizePanelPath(m_panel.getDisclaimerFile()))
         : QDir(AppPaths::programDir()).filePath(QStringLiteral("disclaimer.txt"));
     if (!QFileInfo::exists(disclaimerPath)) {
         const QString name = QFileInfo(disclaimerPath).fileName();
         QWidget *parent = m_panel.shell() ? m_panel.shell()->dialogParent() : nullptr;
         disclaimerPath = Prompt::instance().openFileName(
-            parent, QStringLiteral("Could not find disclaimer file %1!").arg(name), m_panel.xmlDir,
+            parent, QStringLiteral("Could not find disclaimer file %1!").arg(name), m_panel.getXMLDir(),
             QStringLiteral("%1 (%1)").arg(name));
     }
     QString disclaimer;
@@ -306,7 +306,7 @@ bool HeaderExport::exportHeaders(bool all)
     if (!disclaimerPath.isEmpty() && disclaimerText.open(QIODevice::ReadOnly | QIODevice::Text)) {
         disclaimer = QString::fromUtf8(disclaimerText.readAll()).remove(QLatin1Char('\r'));
     } else {
-        ::logMessage(orangeLine(QStringLiteral("Disclaimer file \"%1\" is missing").arg(m_panel.disclaimerFile)));
+        ::logMessage(orangeLine(QStringLiteral("Disclaimer file \"%1\" is missing").arg(m_panel.getDisclaimerFile())));
     }
 
     for (const QString &header : qAsConst(headers))
@@ -340,10 +340,10 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
         ::logMessage(orangeLine(QStringLiteral("Header file name \"%1\" gives no C name; its guard is %2")
                                     .arg(headerName, guard)));
     }
-    QString version = m_panel.headerVersions.value(headerName, m_panel.xmlVersion);
+    QString version = m_panel.headerVersions().value(headerName, m_panel.getXMLVersion());
     if (version.startsWith(QLatin1Char('V')))
         version.remove(0, 1);
-    if (!m_panel.xmlVersion.isEmpty() && breaksHeaderLine(version)) {
+    if (!m_panel.getXMLVersion().isEmpty() && breaksHeaderLine(version)) {
         ::reportError(QStringLiteral("Header file \"%1\" is not written: the version \"%2\" holds a line "
                                      "break or a comment delimiter")
                           .arg(headerName, version));
@@ -355,7 +355,7 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
     writer.setFolder(m_workingDir);
     writer << disclaimer << QStringLiteral("#ifndef ") << guard << QStringLiteral("\n")
            << QStringLiteral("#define ") << guard << QStringLiteral("\n\n");
-    if (!m_panel.xmlVersion.isEmpty()) {
+    if (!m_panel.getXMLVersion().isEmpty()) {
         writer << QStringLiteral("/* XML Version %1 */\n").arg(version)
                << QStringLiteral("#define %1_XML_VERSION (%2)\n\n")
                       .arg(versionPrefix(headerName), versionNumber(version));
@@ -368,7 +368,7 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
             ::logMessage(orangeLine(QStringLiteral("Could not write header file \"%1\"").arg(target)));
         return false;
     }
-    m_panel.changedHeaders.insert(headerName, false);
+    m_panel.setHeaderChanged(headerName, false);
     ::logMessage(QStringLiteral("<font color=\"blue\"><b>Exported headerfile:</b></font> %1<br>")
                      .arg(QFileInfo(target).absoluteFilePath()));
     return true;

@@ -24,18 +24,18 @@ Panel::Panel(PanelShell *shell, QObject *parent)
     : QObject(parent)
     , m_shell(shell)
 {
-    xmlDir = AppPaths::programDir();
+    m_xmlDir = AppPaths::programDir();
 }
 
 Panel::~Panel()
 {
-    qDeleteAll(moduleTable);
-    qDeleteAll(comPollList);
+    qDeleteAll(m_moduleTable);
+    qDeleteAll(m_comPollList);
 }
 
 void Panel::stopTimers()
 {
-    for (ActiveElement *element : qAsConst(allElements)) {
+    for (ActiveElement *element : qAsConst(m_allElements)) {
         if (TimerLabel *timer = timerLabelOf(element))
             timer->setRunning(false);
     }
@@ -43,57 +43,57 @@ void Panel::stopTimers()
 
 void Panel::clear()
 {
-    mathLabelsByDefine.clear();
-    curvesByData.clear();
-    dialsByData.clear();
-    thermosByData.clear();
-    logItemsByData.clear();
-    imagesByName.clear();
-    plotsByName.clear();
-    tabWidgetsByName.clear();
-    ledsByName.clear();
-    dialsByName.clear();
-    thermosByName.clear();
-    containersByName.clear();
+    m_mathLabelsByDefine.clear();
+    m_curvesByData.clear();
+    m_dialsByData.clear();
+    m_thermosByData.clear();
+    m_logItemsByData.clear();
+    m_imagesByName.clear();
+    m_plotsByName.clear();
+    m_tabWidgetsByName.clear();
+    m_ledsByName.clear();
+    m_dialsByName.clear();
+    m_thermosByName.clear();
+    m_containersByName.clear();
     stopTimers();
-    timersByName.clear();
-    pushButtonsByName.clear();
+    m_timersByName.clear();
+    m_pushButtonsByName.clear();
     // The module records belong to the register model of this panel only.
-    qDeleteAll(moduleTable);
-    moduleTable.clear();
-    elementsByDefine.clear();
-    xmlFile.clear();
-    xmlVersion.clear();
-    xmlOriginalVersion.clear();
+    qDeleteAll(m_moduleTable);
+    m_moduleTable.clear();
+    m_elementsByDefine.clear();
+    m_xmlFile.clear();
+    m_xmlVersion.clear();
+    m_xmlOriginalVersion.clear();
     for (int i = 0; i < 3; ++i)
-        fwVersionMin[i] = fwVersionMax[i] = 0;
-    svdFile.clear();
-    xmlDir = AppPaths::programDir();
-    allElements.clear();
-    waitingLocks.clear();
-    ledsByData.clear();
-    imagesByDefine.clear();
+        m_fwVersionMin[i] = m_fwVersionMax[i] = 0;
+    m_svdFile.clear();
+    m_xmlDir = AppPaths::programDir();
+    m_allElements.clear();
+    m_waitingLocks.clear();
+    m_ledsByData.clear();
+    m_imagesByDefine.clear();
     // The variables the panel took over go with it (later: one of them may be
     // sending the signal that led here).
-    for (DataClass *variable : qAsConst(variablesByName)) {
+    for (DataClass *variable : qAsConst(m_variablesByName)) {
         if (variable && variable->parent() == this)
             variable->deleteLater();
     }
-    variablesByName.clear();
-    changedHeaders.clear();
-    refusedHeaders.clear();
-    parameterMap.clear();
-    overflowConflicts.clear();
-    overflowCauses.clear();
+    m_variablesByName.clear();
+    m_changedHeaders.clear();
+    m_refusedHeaders.clear();
+    m_parameterMap.clear();
+    m_overflowConflicts.clear();
+    m_overflowCauses.clear();
     // Pages hidden by setDef belong to the panel that is going away, and so
     // do the range changes still waiting for their report.
-    hiddenTabs.clear();
+    m_hiddenTabs.clear();
     if (m_checkTimerId != 0) {
         killTimer(m_checkTimerId);
         m_checkTimerId = 0;
     }
-    rangeChangeNotes.clear();
-    headerVersions.clear();
+    m_rangeChangeNotes.clear();
+    m_headerVersions.clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -101,19 +101,19 @@ void Panel::clear()
 
 void Panel::setXMLFile(const QString &path)
 {
-    xmlFile = path;
+    m_xmlFile = path;
     emit xmlFileChanged(path);
 }
 
 void Panel::setDisclaimerFile(const QString &name)
 {
-    disclaimerFile = name;
-    hasOwnDisclaimer = true;
+    m_disclaimerFile = name;
+    m_hasOwnDisclaimer = true;
 }
 
 void Panel::setForumToolTip(const QString &text)
 {
-    forumToolTip = text;
+    m_forumToolTip = text;
     emit forumToolTipChanged(text);
 }
 
@@ -133,8 +133,8 @@ void Panel::setFWVersionRange(const QString &minText, const QString &maxText)
     const QStringList minParts = minText.split(QLatin1Char('.'));
     const QStringList maxParts = maxText.split(QLatin1Char('.'));
     for (int i = 0; i < 3; ++i) {
-        fwVersionMin[i] = versionPart(minParts, i, 0);
-        fwVersionMax[i] = versionPart(maxParts, i, 255);
+        m_fwVersionMin[i] = versionPart(minParts, i, 0);
+        m_fwVersionMax[i] = versionPart(maxParts, i, 255);
     }
 }
 
@@ -145,18 +145,18 @@ static QString versionText(const quint16 parts[3])
 
 void Panel::getFWVersionRange(QString &min, QString &max) const
 {
-    min = versionText(fwVersionMin);
-    max = versionText(fwVersionMax);
+    min = versionText(m_fwVersionMin);
+    max = versionText(m_fwVersionMax);
 }
 
 QString Panel::getFWVersionRangeText() const
 {
-    return QStringLiteral("V.%1..V.%2").arg(versionText(fwVersionMin), versionText(fwVersionMax));
+    return QStringLiteral("V.%1..V.%2").arg(versionText(m_fwVersionMin), versionText(m_fwVersionMax));
 }
 
 QString Panel::getXMLFileName() const
 {
-    return QFileInfo(xmlFile).fileName();
+    return QFileInfo(m_xmlFile).fileName();
 }
 
 // ---------------------------------------------------------------------------
@@ -168,17 +168,17 @@ static void appendUnder(QHash<QString, QList<T *>> &table, const QString &key, T
     table[key].append(item);
 }
 
-void Panel::addCurve(const QString &define, QwtPlotCurve *curve) { appendUnder(curvesByData, define, curve); }
-void Panel::addDial(const QString &define, QwtDial *dial) { appendUnder(dialsByData, define, dial); }
-void Panel::addLed(const QString &define, Led *led) { appendUnder(ledsByData, define, led); }
-void Panel::addLog(const QString &define, LogLabel *log) { appendUnder(logItemsByData, define, log); }
-void Panel::addSvgImage(const QString &define, Image *image) { appendUnder(imagesByDefine, define, image); }
-void Panel::addThermo(const QString &define, QwtThermo *thermo) { appendUnder(thermosByData, define, thermo); }
+void Panel::addCurve(const QString &define, QwtPlotCurve *curve) { appendUnder(m_curvesByData, define, curve); }
+void Panel::addDial(const QString &define, QwtDial *dial) { appendUnder(m_dialsByData, define, dial); }
+void Panel::addLed(const QString &define, Led *led) { appendUnder(m_ledsByData, define, led); }
+void Panel::addLog(const QString &define, LogLabel *log) { appendUnder(m_logItemsByData, define, log); }
+void Panel::addSvgImage(const QString &define, Image *image) { appendUnder(m_imagesByDefine, define, image); }
+void Panel::addThermo(const QString &define, QwtThermo *thermo) { appendUnder(m_thermosByData, define, thermo); }
 
 void Panel::addMathLabel(const QStringList &defines, MathLabel *label)
 {
     if (defines.isEmpty()) {
-        appendUnder(mathLabelsByDefine, QStringLiteral("dummy_define"), label);
+        appendUnder(m_mathLabelsByDefine, QStringLiteral("dummy_define"), label);
         return;
     }
     const QString own = label ? label->objectName() : QString();
@@ -186,16 +186,16 @@ void Panel::addMathLabel(const QStringList &defines, MathLabel *label)
         stripKeywordSuffix(name, keywordSuffixIndexOf(name));
         if (name == own)
             continue;
-        appendUnder(mathLabelsByDefine, name, label);
+        appendUnder(m_mathLabelsByDefine, name, label);
     }
 }
 
 bool Panel::addModule(ModuleRecord *&out, const QString &name)
 {
-    if (moduleTable.contains(name))
+    if (m_moduleTable.contains(name))
         return false;
     out = new ModuleRecord;
-    moduleTable.insert(name, out);
+    m_moduleTable.insert(name, out);
     return true;
 }
 
@@ -212,20 +212,20 @@ bool Panel::addModule(ModuleRecord **out, const QString &name)
 void Panel::appendElement(ActiveElement *element)
 {
     element->setHost(this);
-    allElements.append(element);
+    m_allElements.append(element);
 }
 
 void Panel::registerElement(const QString &define, ActiveElement *element)
 {
     element->setHost(this);
-    elementsByDefine.insert(define, element);
-    allElements.append(element);
+    m_elementsByDefine.insert(define, element);
+    m_allElements.append(element);
 }
 
 void Panel::setContainer(const QString &name, Container *container)
 {
     container->setHost(this);
-    containersByName.insert(name, container);
+    m_containersByName.insert(name, container);
 }
 // A variable that no object owns becomes the panel's: it lives until the
 // panel is cleared, as the elements do.
@@ -233,29 +233,29 @@ void Panel::setDataClass(const QString &name, DataClass *variable)
 {
     if (variable && !variable->parent())
         variable->setParent(this);
-    variablesByName.insert(name, variable);
+    m_variablesByName.insert(name, variable);
 }
-void Panel::setDial(const QString &name, QWidget *dial) { dialsByName.insert(name, dial); }
-void Panel::setImage(const QString &name, QWidget *image) { imagesByName.insert(name, image); }
-void Panel::setLED(const QString &name, Led *led) { ledsByName.insert(name, led); }
-void Panel::setPlot(const QString &name, QWidget *plot) { plotsByName.insert(name, plot); }
+void Panel::setDial(const QString &name, QWidget *dial) { m_dialsByName.insert(name, dial); }
+void Panel::setImage(const QString &name, QWidget *image) { m_imagesByName.insert(name, image); }
+void Panel::setLED(const QString &name, Led *led) { m_ledsByName.insert(name, led); }
+void Panel::setPlot(const QString &name, QWidget *plot) { m_plotsByName.insert(name, plot); }
 void Panel::setPushButton(const QString &name, PushButton *button)
 {
     button->setHost(this);
-    pushButtonsByName.insert(name, button);
+    m_pushButtonsByName.insert(name, button);
 }
 void Panel::setTabWidget(const QString &name, TabWidget *tabWidget)
 {
     tabWidget->setHost(this);
-    tabWidgetsByName.insert(name, tabWidget);
+    m_tabWidgetsByName.insert(name, tabWidget);
 }
 QWidget *Panel::namedWidget(const QString &name) const
 {
-    if (QWidget *button = pushButtonsByName.value(name, nullptr))
+    if (QWidget *button = m_pushButtonsByName.value(name, nullptr))
         return button;
-    if (QWidget *led = ledsByName.value(name, nullptr))
+    if (QWidget *led = m_ledsByName.value(name, nullptr))
         return led;
-    for (const QHash<QString, QWidget *> *table : {&imagesByName, &dialsByName, &thermosByName, &plotsByName}) {
+    for (const QHash<QString, QWidget *> *table : {&m_imagesByName, &m_dialsByName, &m_thermosByName, &m_plotsByName}) {
         if (QWidget *widget = table->value(name, nullptr))
             return widget;
     }
@@ -264,8 +264,8 @@ QWidget *Panel::namedWidget(const QString &name) const
 
 QStringList Panel::namedWidgetNames() const
 {
-    QStringList names = pushButtonsByName.keys() + ledsByName.keys();
-    for (const QHash<QString, QWidget *> *table : {&imagesByName, &dialsByName, &thermosByName, &plotsByName})
+    QStringList names = m_pushButtonsByName.keys() + m_ledsByName.keys();
+    for (const QHash<QString, QWidget *> *table : {&m_imagesByName, &m_dialsByName, &m_thermosByName, &m_plotsByName})
         names += table->keys();
     names.removeAll(QString());
     names.sort();
@@ -273,8 +273,8 @@ QStringList Panel::namedWidgetNames() const
     return names;
 }
 
-void Panel::setThermo(const QString &name, QWidget *thermo) { thermosByName.insert(name, thermo); }
-void Panel::setTimer(const QString &name, TimerLabel *timer) { timersByName.insert(name, timer); }
+void Panel::setThermo(const QString &name, QWidget *thermo) { m_thermosByName.insert(name, thermo); }
+void Panel::setTimer(const QString &name, TimerLabel *timer) { m_timersByName.insert(name, timer); }
 
 bool Panel::setEnumeratedValue(const QString &define, const QString &text, const QString &value, int key)
 {
@@ -290,12 +290,12 @@ bool Panel::setEnumeratedValue(const QString &define, const QString &text, const
 
 ActiveElement *Panel::getActiveElement(const QString &define) const
 {
-    return elementsByDefine.value(define, nullptr);
+    return m_elementsByDefine.value(define, nullptr);
 }
 
 bool Panel::elementExists(const QString &define) const
 {
-    return elementsByDefine.contains(define);
+    return m_elementsByDefine.contains(define);
 }
 
 float Panel::getValue(const QString &text)
@@ -309,7 +309,7 @@ double Panel::operandValue(const QString &operand, bool *found)
     // Flag 1: the value as a number, not as shown (a formula label's unit).
     if (ActiveElement *element = getActiveElement(operand))
         return element->value(KeywordValue, 1).toDouble();
-    if (DataClass *variable = variablesByName.value(operand, nullptr))
+    if (DataClass *variable = m_variablesByName.value(operand, nullptr))
         return variable->isFloat ? double(variable->floatValue()) : double(variable->value());
 
     // A reference: name, "." and one of the keywords that stand for a number.
@@ -319,7 +319,7 @@ double Panel::operandValue(const QString &operand, bool *found)
         stripKeywordSuffix(name, keyword);
         if (ActiveElement *element = getActiveElement(name))
             return element->value(keyword, 1).toDouble();
-        if (TabWidget *tabs = tabWidgetsByName.value(name, nullptr))
+        if (TabWidget *tabs = m_tabWidgetsByName.value(name, nullptr))
             return tabs->currentIndex();
     }
     *found = false;
@@ -344,7 +344,7 @@ void Panel::logMessage(const QString &html)
 
 ModuleRecord *Panel::getModule(const QString &name)
 {
-    return moduleTable.value(name, nullptr);
+    return m_moduleTable.value(name, nullptr);
 }
 
 RegisterRecord *Panel::getRegister(const QString &moduleName, const QString &registerName)
@@ -391,19 +391,19 @@ ActiveElement *Panel::takeElement(const QString &define)
     ActiveElement *element = getActiveElement(define);
     if (!element)
         return nullptr;
-    const int index = allElements.indexOf(element);
+    const int index = m_allElements.indexOf(element);
     if (index < 0)
         return nullptr;
-    allElements.removeAt(index);
+    m_allElements.removeAt(index);
     return element;
 }
 
 bool Panel::renameDefine(const QString &oldName, const QString &newName)
 {
-    if (!elementsByDefine.contains(oldName))
+    if (!m_elementsByDefine.contains(oldName))
         return false;
-    ActiveElement *element = elementsByDefine.take(oldName);
-    elementsByDefine.insert(newName, element);
+    ActiveElement *element = m_elementsByDefine.take(oldName);
+    m_elementsByDefine.insert(newName, element);
     return true;
 }
 
@@ -412,7 +412,7 @@ bool Panel::renameDefine(const QString &oldName, const QString &newName)
 
 bool Panel::feedsFormula(const QString &define) const
 {
-    return mathLabelsByDefine.contains(define);
+    return m_mathLabelsByDefine.contains(define);
 }
 
 bool Panel::isRecording() const
@@ -428,10 +428,10 @@ void Panel::recordScriptLine(const QString &line, const QString &consoleLine)
 
 void Panel::markModified(ActiveElement *element)
 {
-    if (loading)
+    if (m_loading)
         return;
     if (element)
-        changedHeaders.insert(element->header(), true);
+        m_changedHeaders.insert(element->header(), true);
     if (m_shell)
         m_shell->setProjectModified();
 }
@@ -459,7 +459,7 @@ void Panel::endElementCode() const
 
 void Panel::changed()
 {
-    if (loading)
+    if (m_loading)
         return;
     if (!recordElementChange(senderElement()))
         return;

@@ -90,98 +90,145 @@ public:
     PanelShell *shell() const { return m_shell; }
 
     // ---- Panel header values
-    QString xmlFile;
-    QString xmlVersion;
-    quint16 fwVersionMin[3] = {0, 0, 0};
-    quint16 fwVersionMax[3] = {0, 0, 0};
-    QString svdFile;
-    QString svdDeviceName; // the "name" of the SVD file's device
-    QString forumUrl;
-    QString forumToolTip;
-    QString xmlDir;
-    QString migrationFile;
-    QString disclaimerFile;
-    QString documentsPath;
-    bool hasOwnDisclaimer = false;
-    bool usesTyk = false;
-    bool loadSaveAllowed = true;
-    // Tyk I/O checks (iocheck): bit 0 reports receive time-outs, bit 1 warns
-    // after a load when no adapter is connected.
-    quint16 ioCheckMode = 1;
-    // The I/O port the panel names ("TYK", "TYK2", "?" to ask, a COM port).
-    QString ioPortName;
-    QString ioPortSettings; // "baud;databits;parity;stopbits" of a COM port; empty: 115200 8N1
-    // The sections of every element tool tip (tooltipconfig).
-    quint32 toolTipSectionMask = 0xffff;
-    QMap<QString, QString> definePrefixes;
-    // Header file -> the panel version in force when its first define was bound.
-    QHash<QString, QString> headerVersions;
-    // Header files with a changed define since the last export.
-    QHash<QString, bool> changedHeaders;
-    // Header names the panel gives that lead outside the working directory
-    // or name no file: their elements are bound without a header.
-    QStringList refusedHeaders;
-    // The parameters of the panel's parameter map (parametermap), in file order.
-    QList<ParameterRecord> parameterMap;
-    // The chip of the panel's pin-mapping file (pinmapping) and the panel's
-    // pin-mapping element (pinmapper); kept from one panel to the next, the
-    // lists replaced by each file read.
-    PinMappingModel pinMappingModel;
-
     void setXMLFile(const QString &path);
-    void setXMLVersion(const QString &text) { xmlVersion = text; }
-    void setXMLOriginalVersion(const QString &text) { xmlOriginalVersion = text; }
-    void setSvdFile(const QString &name) { svdFile = name; }
-    void setMigrationFile(const QString &name) { migrationFile = name; }
-    void setForumURL(const QString &url) { forumUrl = url; }
-    void setDocumentsPath(const QString &path) { documentsPath = path; }
+    void setXMLDir(const QString &dir) { m_xmlDir = dir; }
+    void setXMLVersion(const QString &text) { m_xmlVersion = text; }
+    void setXMLOriginalVersion(const QString &text) { m_xmlOriginalVersion = text; }
+    void setSvdFile(const QString &name) { m_svdFile = name; }
+    void setSvdDeviceName(const QString &name) { m_svdDeviceName = name; }
+    void setMigrationFile(const QString &name) { m_migrationFile = name; }
+    void setForumURL(const QString &url) { m_forumUrl = url; }
+    void setDocumentsPath(const QString &path) { m_documentsPath = path; }
+    // The panel's own disclaimer file (disclaimer).
     void setDisclaimerFile(const QString &name);
+    // The disclaimer file of a panel that names none of its own.
+    void setDefaultDisclaimer(const QString &name);
     void setForumToolTip(const QString &text);
     void setFWVersionRange(const QString &minText, const QString &maxText);
     void getFWVersionRange(QString &min, QString &max) const;
     QString getFWVersionRangeText() const;
-    QString getXMLFile() const { return xmlFile; }
+    const QString &getXMLFile() const { return m_xmlFile; }
     QString getXMLFileName() const;
-    QString getXMLDir() const { return xmlDir; }
-    QString getXMLVersion() const { return xmlVersion; }
-    QString getXMLOriginalVersion() const { return xmlOriginalVersion; }
-    QString getSvdFile() const { return svdFile; }
-    QString getMigrationFile() const { return migrationFile; }
-    QString getDisclaimerFile() const { return disclaimerFile; }
-    QString getForumURL() const { return forumUrl; }
+    const QString &getXMLDir() const { return m_xmlDir; }
+    const QString &getXMLVersion() const { return m_xmlVersion; }
+    const QString &getXMLOriginalVersion() const { return m_xmlOriginalVersion; }
+    const QString &getSvdFile() const { return m_svdFile; }
+    const QString &svdDeviceName() const { return m_svdDeviceName; }
+    const QString &getMigrationFile() const { return m_migrationFile; }
+    const QString &getDisclaimerFile() const { return m_disclaimerFile; }
+    bool hasOwnDisclaimer() const { return m_hasOwnDisclaimer; }
+    const QString &getForumURL() const { return m_forumUrl; }
+    const QString &forumToolTip() const { return m_forumToolTip; }
+    const QString &documentsPath() const { return m_documentsPath; }
+    // The lowest and highest firmware version the panel accepts (3 parts each).
+    const quint16 *fwVersionMin() const { return m_fwVersionMin; }
+    const quint16 *fwVersionMax() const { return m_fwVersionMax; }
+
+    bool usesTyk() const { return m_usesTyk; }
+    void setUsesTyk(bool uses) { m_usesTyk = uses; }
+    bool loadSaveAllowed() const { return m_loadSaveAllowed; }
+    void setLoadSaveAllowed(bool allowed) { m_loadSaveAllowed = allowed; }
+    // Tyk I/O checks (iocheck): bit 0 reports receive time-outs, bit 1 warns
+    // after a load when no adapter is connected.
+    quint16 ioCheckMode() const { return m_ioCheckMode; }
+    void setIoCheckMode(quint16 mode) { m_ioCheckMode = mode; }
+    // The I/O port the panel names ("TYK", "TYK2", "?" to ask, a COM port).
+    const QString &ioPortName() const { return m_ioPortName; }
+    void setIoPortName(const QString &name) { m_ioPortName = name; }
+    // "baud;databits;parity;stopbits" of a COM port; empty: 115200 8N1
+    const QString &ioPortSettings() const { return m_ioPortSettings; }
+    void setIoPortSettings(const QString &settings) { m_ioPortSettings = settings; }
+    // The sections of every element tool tip (tooltipconfig); read through
+    // toolTipSections().
+    void setToolTipSections(quint32 mask) { m_toolTipSectionMask = mask; }
+
+    // Header file -> the text put before its defines.
+    const QMap<QString, QString> &definePrefixes() const { return m_definePrefixes; }
+    void setDefinePrefix(const QString &header, const QString &text) { m_definePrefixes.insert(header, text); }
+    void clearDefinePrefixes() { m_definePrefixes.clear(); }
+    // Header file -> the panel version in force when its first define was bound.
+    const QHash<QString, QString> &headerVersions() const { return m_headerVersions; }
+    void setHeaderVersions(const QHash<QString, QString> &versions) { m_headerVersions = versions; }
+    void setHeaderVersion(const QString &header, const QString &version) { m_headerVersions.insert(header, version); }
+    // Header files with a changed define since the last export.
+    const QHash<QString, bool> &changedHeaders() const { return m_changedHeaders; }
+    void setHeaderChanged(const QString &header, bool changed) { m_changedHeaders.insert(header, changed); }
+    void clearChangedHeaders() { m_changedHeaders.clear(); }
+    // Header names the panel gives that lead outside the working directory
+    // or name no file: their elements are bound without a header.
+    const QStringList &refusedHeaders() const { return m_refusedHeaders; }
+    // Notes header as refused, once.
+    void refuseHeader(const QString &header);
+    // The parameters of the panel's parameter map (parametermap), in file order.
+    const QList<ParameterRecord> &parameterMap() const { return m_parameterMap; }
+    void addParameter(const ParameterRecord &parameter) { m_parameterMap.append(parameter); }
+    void clearParameterMap() { m_parameterMap.clear(); }
+    // The chip of the panel's pin-mapping file (pinmapping) and the panel's
+    // pin-mapping element (pinmapper); kept from one panel to the next, the
+    // lists replaced by each file read.
+    PinMappingModel &pinMappingModel() { return m_pinMappingModel; }
+    const PinMappingModel &pinMappingModel() const { return m_pinMappingModel; }
 
     // Empties every registry and header value before the next panel is read.
     void clear();
     // Stops the timer of every timer label.
     void stopTimers();
 
-    // ---- Registries
-    QHash<QString, ModuleRecord *> moduleTable; // owns its records
-    QHash<QString, QList<MathLabel *>> mathLabelsByDefine;
-    QHash<QString, ActiveElement *> elementsByDefine;
-    QList<ActiveElement *> allElements;
-    QHash<QString, QList<Led *>> ledsByData;
-    QHash<QString, QList<Image *>> imagesByDefine;
-    QHash<QString, QList<QwtPlotCurve *>> curvesByData;
-    QHash<QString, QList<QwtDial *>> dialsByData;
-    QHash<QString, QList<QwtThermo *>> thermosByData;
-    QHash<QString, QList<LogLabel *>> logItemsByData;
-    QHash<QString, DataClass *> variablesByName;
-    QHash<QString, TabWidget *> tabWidgetsByName;
-    QHash<QString, QWidget *> imagesByName;
-    QHash<QString, Led *> ledsByName;
-    QHash<QString, QWidget *> dialsByName;
-    QHash<QString, QWidget *> thermosByName;
-    QHash<QString, QWidget *> plotsByName;
-    QHash<QString, TimerLabel *> timersByName;
-    QHash<QString, PushButton *> pushButtonsByName;
-    QHash<QString, Container *> containersByName;
+    // ---- Registries (only the module table owns what it holds: its records)
+    const QHash<QString, ModuleRecord *> &moduleTable() const { return m_moduleTable; }
+    const QHash<QString, QList<MathLabel *>> &mathLabelsByDefine() const { return m_mathLabelsByDefine; }
+    const QHash<QString, ActiveElement *> &elementsByDefine() const { return m_elementsByDefine; }
+    const QHash<QString, QList<Led *>> &ledsByData() const { return m_ledsByData; }
+    const QHash<QString, QList<Image *>> &imagesByDefine() const { return m_imagesByDefine; }
+    const QHash<QString, QList<QwtPlotCurve *>> &curvesByData() const { return m_curvesByData; }
+    const QHash<QString, QList<QwtDial *>> &dialsByData() const { return m_dialsByData; }
+    const QHash<QString, QList<QwtThermo *>> &thermosByData() const { return m_thermosByData; }
+    const QHash<QString, QList<LogLabel *>> &logItemsByData() const { return m_logItemsByData; }
+    const QHash<QString, DataClass *> &variablesByName() const { return m_variablesByName; }
+    const QHash<QString, TabWidget *> &tabWidgetsByName() const { return m_tabWidgetsByName; }
+    const QHash<QString, QWidget *> &imagesByName() const { return m_imagesByName; }
+    const QHash<QString, Led *> &ledsByName() const { return m_ledsByName; }
+    const QHash<QString, QWidget *> &dialsByName() const { return m_dialsByName; }
+    const QHash<QString, QWidget *> &thermosByName() const { return m_thermosByName; }
+    const QHash<QString, QWidget *> &plotsByName() const { return m_plotsByName; }
+    const QHash<QString, TimerLabel *> &timersByName() const { return m_timersByName; }
+    const QHash<QString, PushButton *> &pushButtonsByName() const { return m_pushButtonsByName; }
+    const QHash<QString, Container *> &containersByName() const { return m_containersByName; }
     // The element names in load order, for the find dialog.
-    QStringList elementNames;
-    QList<QObject *> invisibleElements;
+    const QStringList &elementNames() const { return m_elementNames; }
+    void setElementNames(const QStringList &names) { m_elementNames = names; }
+    void addElementName(const QString &name) { m_elementNames.append(name); }
+    void renameElementName(const QString &oldName, const QString &newName);
+    // The elements the panel holds without showing them (formula labels,
+    // timers with "visible" 0).
+    const QList<QObject *> &invisibleElements() const { return m_invisibleElements; }
+    void addInvisibleElement(QObject *element) { m_invisibleElements.append(element); }
     // The poll lists of the target link threads (the entries belong to the panel reader's records).
-    QList<VarPollEntry *> varPollList;
-    QList<ComPollEntry *> comPollList;
+    const QList<VarPollEntry *> &varPollList() const { return m_varPollList; }
+    const QList<ComPollEntry *> &comPollList() const { return m_comPollList; }
+    void addVarPoll(VarPollEntry *entry) { m_varPollList.append(entry); }
+    void removeVarPoll(VarPollEntry *entry) { m_varPollList.removeAll(entry); }
+    // The exchange entry becomes the panel's: it is deleted with the next read.
+    void addComPoll(ComPollEntry *entry) { m_comPollList.append(entry); }
+
+    // What a panel read fills anew: the poll lists, the I/O port, the forum
+    // link, the tool-tip sections and the invisible elements.
+    struct ReadState {
+        quint32 toolTipSectionMask = 0xffff;
+        QList<VarPollEntry *> varPollList;
+        QList<ComPollEntry *> comPollList;
+        QString ioPortName;
+        QString ioPortSettings;
+        QString forumUrl;
+        QList<QObject *> invisibleElements;
+    };
+    // Empties the read state before a read; the exchange entries are deleted.
+    void resetReadState();
+    // Takes the read state out (a read of a fragment keeps it) and leaves
+    // the panel as resetReadState() does, without deleting the exchange
+    // entries, which go with the state.
+    ReadState takeReadState();
+    void restoreReadState(const ReadState &state);
 
     void addCurve(const QString &define, QwtPlotCurve *curve);
     void addDial(const QString &define, QwtDial *dial);
@@ -207,9 +254,27 @@ public:
 
     ActiveElement *getActiveElement(const QString &define) const override;
     bool elementExists(const QString &define) const;
-    QList<ActiveElement *> getAllElements() const { return allElements; }
+    const QList<ActiveElement *> &getAllElements() const { return m_allElements; }
     ActiveElement *takeElement(const QString &define);
     bool renameDefine(const QString &oldName, const QString &newName);
+    // Moves the module record of oldName to newName (the header entry follows a define).
+    void renameModule(const QString &oldName, const QString &newName);
+    // Takes object out of every registry before it goes: an element with
+    // the registers only it holds, a formula label, a display, a container,
+    // a variable with its poll entry.
+    void removeElement(QObject *object);
+    // Takes the element registered under define off the registries of
+    // elements (the reverse of registerElement).
+    void unregisterElement(const QString &define);
+    // Forgets every element without touching it (the elements went already).
+    void forgetAllElements();
+    void removeVariable(const QString &name) { m_variablesByName.remove(name); }
+    // Takes the label off every name it reads.
+    void removeMathLabel(MathLabel *label);
+    // Drops name from the names formulas read once no label reads it.
+    void forgetUnreadOperand(const QString &name);
+    // Takes the curve off every source it plots.
+    void removeCurve(QwtPlotCurve *curve);
     static QString getObjectName(ActiveElement *element);
     // A widget without value known by its name: push button, LED, image,
     // dial, thermometer or plot (tried in that order); null when none is.
@@ -287,10 +352,16 @@ public:
     using TextSlot = void (Panel::*)(QString);
 
     // ---- Locks
-    QHash<QString, QStringList> waitingLocks; // define -> the elements waiting to lock it
-    QList<MathLabel *> overflowConflicts;
+    // define -> the elements waiting to lock it
+    const QHash<QString, QStringList> &waitingLocks() const { return m_waitingLocks; }
+    // Notes locker as waiting to lock define; false when it waited already.
+    bool addWaitingLock(const QString &define, const QString &locker);
+    // The formula labels out of their range.
+    const QList<MathLabel *> &overflowConflicts() const { return m_overflowConflicts; }
     // The name that drove each label of overflowConflicts out of its range.
-    QHash<const MathLabel *, QString> overflowCauses;
+    const QHash<const MathLabel *, QString> &overflowCauses() const { return m_overflowCauses; }
+    // Forgets the waiting locks and the over/underflow conflicts.
+    void clearLockConflicts();
     // The warning that name drove label beyond 0..max (overflow) or below 0;
     // the label joins overflowConflicts. The cleared line takes it out again.
     void consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow);
@@ -310,13 +381,19 @@ public:
 
     // ---- Range-change notes: collected by setDef while
     // the check timer is pending, reported when it fires.
-    QHash<QString, HiddenTab> hiddenTabs; // by the name of the container taken off its tab
-    void addRangeChangeNote(const RangeChangeNote &note) { rangeChangeNotes.append(note); }
+    // The tab pages setDef took off, by the name of the container taken off its tab.
+    const QHash<QString, HiddenTab> &hiddenTabs() const { return m_hiddenTabs; }
+    void hideTab(const QString &name, const HiddenTab &tab) { m_hiddenTabs.insert(name, tab); }
+    // The hidden tab of name, taken out; an empty one when there is none.
+    HiddenTab takeHiddenTab(const QString &name) { return m_hiddenTabs.take(name); }
+    void addRangeChangeNote(const RangeChangeNote &note) { m_rangeChangeNotes.append(note); }
     void startCheckTimer();
     void reportRangeChanges();
     // The pending check timer's id; 0 when none is pending.
     int checkTimerId() const { return m_checkTimerId; }
-    bool logSetDefs = false;
+    // Whether setDef logs what it sets.
+    bool logSetDefs() const { return m_logSetDefs; }
+    void setLogSetDefs(bool on) { m_logSetDefs = on; }
 
     // ---- Python (panel_python.cpp)
     // The window's Python host; null: Python cannot be started.
@@ -333,12 +410,14 @@ public:
     static void setTextColor(QWidget *widget, int color);
 
     // True while a panel is read or reset: element changes are no user changes then.
-    bool loading = false;
-    // True only while resetGUI runs.
-    bool guiResetInProgress = false;
+    bool loading() const { return m_loading; }
+    void setLoading(bool on) { m_loading = on; }
+    // True only while resetGUI runs; read through resetInProgress().
+    void setGuiResetInProgress(bool on) { m_guiResetInProgress = on; }
     // True while a panel is read or the GUI is reset: a Tyk receive waiting
     // then gives up.
-    bool readOrResetInProgress = false;
+    bool readOrResetInProgress() const { return m_readOrResetInProgress; }
+    void setReadOrResetInProgress(bool on) { m_readOrResetInProgress = on; }
 
     // ---- ElementHost
     bool feedsFormula(const QString &define) const override;
@@ -346,10 +425,10 @@ public:
     void recordScriptLine(const QString &line, const QString &consoleLine) override;
     void markModified(ActiveElement *element) override;
     void requestSetDef(const QString &items) override;
-    QString panelDirectory() const override { return xmlDir; }
+    QString panelDirectory() const override { return m_xmlDir; }
     QWidget *panelWidget() const override;
-    quint32 toolTipSections() const override { return toolTipSectionMask; }
-    bool resetInProgress() const override { return guiResetInProgress; }
+    quint32 toolTipSections() const override { return m_toolTipSectionMask; }
+    bool resetInProgress() const override { return m_guiResetInProgress; }
     void beginElementCode() const override;
     void endElementCode() const override;
     // True while an element walk runs: the panel widget it replaces must then
@@ -360,7 +439,7 @@ public:
     DataClass *tableVariable(const QString &name) const override;
     TykLink *tableTykLink(bool create) override;
     QString tablePanelFileName() const override;
-    QString tablePanelVersion() const override { return xmlVersion; }
+    QString tablePanelVersion() const override { return m_xmlVersion; }
     QString tableWorkingDir() const override;
     void setTableWorkingDir(const QString &dir) override;
 
@@ -371,10 +450,7 @@ public:
     QList<QPair<QString, QObject *>> scriptPushButtons() const override;
     void scriptSelectTab(const QString &name, int index) override;
     void scriptResetGui() override { resetGUI(); }
-    void scriptSetDefinePrefix(const QString &key, const QString &text) override
-    {
-        definePrefixes.insert(key, text);
-    }
+    void scriptSetDefinePrefix(const QString &key, const QString &text) override { setDefinePrefix(key, text); }
 
     // Carries out a setDef list as the setDef action does; the number of
     // items refused (each one reported): an unknown name, a malformed item, a
@@ -430,10 +506,73 @@ private:
     T *installRootContainer(T *container);
 
     PanelShell *m_shell;
-    // The version the panel file was read with (the editor may change xmlVersion).
-    QString xmlOriginalVersion;
+
+    // Panel header values
+    QString m_xmlFile;
+    QString m_xmlVersion;
+    // The version the panel file was read with (the editor may change m_xmlVersion).
+    QString m_xmlOriginalVersion;
+    quint16 m_fwVersionMin[3] = {0, 0, 0};
+    quint16 m_fwVersionMax[3] = {0, 0, 0};
+    QString m_svdFile;
+    QString m_svdDeviceName; // the "name" of the SVD file's device
+    QString m_forumUrl;
+    QString m_forumToolTip;
+    QString m_xmlDir;
+    QString m_migrationFile;
+    QString m_disclaimerFile;
+    QString m_documentsPath;
+    bool m_hasOwnDisclaimer = false;
+    bool m_usesTyk = false;
+    bool m_loadSaveAllowed = true;
+    quint16 m_ioCheckMode = 1;
+    QString m_ioPortName;
+    QString m_ioPortSettings;
+    quint32 m_toolTipSectionMask = 0xffff;
+    QMap<QString, QString> m_definePrefixes;
+    QHash<QString, QString> m_headerVersions;
+    QHash<QString, bool> m_changedHeaders;
+    QStringList m_refusedHeaders;
+    QList<ParameterRecord> m_parameterMap;
+    PinMappingModel m_pinMappingModel;
+
+    // Registries
+    QHash<QString, ModuleRecord *> m_moduleTable; // owns its records
+    QHash<QString, QList<MathLabel *>> m_mathLabelsByDefine;
+    QHash<QString, ActiveElement *> m_elementsByDefine;
+    QList<ActiveElement *> m_allElements;
+    QHash<QString, QList<Led *>> m_ledsByData;
+    QHash<QString, QList<Image *>> m_imagesByDefine;
+    QHash<QString, QList<QwtPlotCurve *>> m_curvesByData;
+    QHash<QString, QList<QwtDial *>> m_dialsByData;
+    QHash<QString, QList<QwtThermo *>> m_thermosByData;
+    QHash<QString, QList<LogLabel *>> m_logItemsByData;
+    QHash<QString, DataClass *> m_variablesByName;
+    QHash<QString, TabWidget *> m_tabWidgetsByName;
+    QHash<QString, QWidget *> m_imagesByName;
+    QHash<QString, Led *> m_ledsByName;
+    QHash<QString, QWidget *> m_dialsByName;
+    QHash<QString, QWidget *> m_thermosByName;
+    QHash<QString, QWidget *> m_plotsByName;
+    QHash<QString, TimerLabel *> m_timersByName;
+    QHash<QString, PushButton *> m_pushButtonsByName;
+    QHash<QString, Container *> m_containersByName;
+    QStringList m_elementNames;
+    QList<QObject *> m_invisibleElements;
+    QList<VarPollEntry *> m_varPollList;
+    QList<ComPollEntry *> m_comPollList;
+
+    // Locks, setDef state and flags
+    QHash<QString, QStringList> m_waitingLocks;
+    QList<MathLabel *> m_overflowConflicts;
+    QHash<const MathLabel *, QString> m_overflowCauses;
+    QHash<QString, HiddenTab> m_hiddenTabs;
     // The range-change notes setDef collected while the check timer is pending.
-    QList<RangeChangeNote> rangeChangeNotes;
+    QList<RangeChangeNote> m_rangeChangeNotes;
+    bool m_logSetDefs = false;
+    bool m_loading = false;
+    bool m_guiResetInProgress = false;
+    bool m_readOrResetInProgress = false;
     PythonBridge *m_python = nullptr;
     LockDialog *m_lockGraph = nullptr;
     QPointer<QWidget> m_rootArea;

@@ -30,7 +30,7 @@ void Panel::refreshMathLabels(const QString &name)
         return;
     emit valuesChanged(false);
     QList<QPointer<MathLabel>> labels;
-    for (MathLabel *label : mathLabelsByDefine.value(name)) {
+    for (MathLabel *label : m_mathLabelsByDefine.value(name)) {
         if (label)
             labels.append(label);
     }
@@ -65,15 +65,15 @@ void Panel::refreshMathLabels(const QString &name)
             reportInvalidFormula(label->objectName());
         if (!label)
             continue;
-        if (!loading || guiResetInProgress) {
+        if (!m_loading || m_guiResetInProgress) {
             const QVariant max = label->elementProperty("max");
             if (max.isValid() && max.toLongLong() != -1) {
                 const quint64 highest = max.toULongLong();
                 const qint64 n = wholeNumber(value);
                 if (n < 0 || quint64(n) > highest) {
-                    if (!overflowConflicts.contains(label.data()))
+                    if (!m_overflowConflicts.contains(label.data()))
                         consoleOverflowWarning(label, highest, name, n >= 0);
-                } else if (overflowConflicts.contains(label.data())) {
+                } else if (m_overflowConflicts.contains(label.data())) {
                     consoleConflictCleared(label);
                 }
             }
@@ -85,8 +85,8 @@ void Panel::refreshMathLabels(const QString &name)
 
 void Panel::consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow)
 {
-    overflowConflicts.append(label);
-    overflowCauses.insert(label, name);
+    m_overflowConflicts.append(label);
+    m_overflowCauses.insert(label, name);
     const QString labelName = label ? label->objectName() : QString();
     ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> <a href=\"%1\">%2</a> has caused an %6 "
                                 "in <a href=\"%3\">%4</a>. Highest possible value: %5<br>")
@@ -96,8 +96,8 @@ void Panel::consoleOverflowWarning(MathLabel *label, quint64 max, const QString 
 
 void Panel::consoleConflictCleared(MathLabel *label)
 {
-    overflowConflicts.removeOne(label);
-    overflowCauses.remove(label);
+    m_overflowConflicts.removeOne(label);
+    m_overflowCauses.remove(label);
     const QString labelName = label ? label->objectName() : QString();
     ::logMessage(QStringLiteral("<font color=\"green\"><b>Conflict cleared: </font></b> Over-/Underflow in: "
                                 "<a href=\"%1\">%2</a>. (%3 conflicts in current project)<br>")
@@ -109,7 +109,7 @@ void Panel::checkFormulaCycles()
     // A name feeds the labels whose formulas read it.
     QHash<QString, QStringList> feeds;
     QHash<QString, QList<MathLabel *>> labelsByName;
-    for (auto it = mathLabelsByDefine.cbegin(); it != mathLabelsByDefine.cend(); ++it) {
+    for (auto it = m_mathLabelsByDefine.cbegin(); it != m_mathLabelsByDefine.cend(); ++it) {
         for (MathLabel *label : it.value()) {
             if (!label)
                 continue;

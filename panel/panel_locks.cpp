@@ -119,11 +119,8 @@ void Panel::on_sendLock(QString lock)
     if (target->isLocked() && target->isLockedToOtherValue(request.value)) {
         source->addWaitingToLock(name, request.value, request.kind);
         target->addWaitingToBeLockedBy(senderName, request.value);
-        QStringList &waiting = waitingLocks[name];
-        if (!waiting.contains(senderName)) {
-            waiting.append(senderName);
+        if (addWaitingLock(name, senderName))
             reportLockConflicts(name);
-        }
     } else if (target->isLocked() && target->isLockedBy(senderName)) {
         return;
     } else {
@@ -166,19 +163,19 @@ void Panel::on_sendUnlock(QString lock)
 
 void Panel::removeWaitingLock(const QString &locker, const QString &define)
 {
-    auto it = waitingLocks.find(define);
-    if (it == waitingLocks.end())
+    auto it = m_waitingLocks.find(define);
+    if (it == m_waitingLocks.end())
         return;
     it->removeAll(locker);
     if (it->isEmpty())
-        waitingLocks.erase(it);
+        m_waitingLocks.erase(it);
     reportLockConflicts(define);
 }
 
 int Panel::conflictCount() const
 {
-    int count = overflowConflicts.size();
-    for (const QStringList &names : waitingLocks)
+    int count = m_overflowConflicts.size();
+    for (const QStringList &names : m_waitingLocks)
         count += names.size();
     return count;
 }
@@ -186,7 +183,7 @@ int Panel::conflictCount() const
 void Panel::reportLockConflicts(const QString &define)
 {
     const int count = conflictCount();
-    if (!waitingLocks.contains(define)) {
+    if (!m_waitingLocks.contains(define)) {
         ::logMessage(QStringLiteral("<font color=\"green\"><b>Conflict cleared:</font></b> %1 ").arg(define)
                      + (count == 1 ? QStringLiteral(" (%1 conflict remaining)")
                                    : QStringLiteral(" (%1 conflicts remaining)"))
@@ -197,7 +194,7 @@ void Panel::reportLockConflicts(const QString &define)
     ActiveElement *element = getActiveElement(define);
     const QStringList lockers = element ? element->lockedByNames() : QStringList();
     QString text = QStringLiteral("<font color=\"red\"><b>Warning: </font></b> %1 is waiting to be locked by %2")
-                       .arg(elementLinks({define}), elementLinks(waitingLocks.value(define)));
+                       .arg(elementLinks({define}), elementLinks(m_waitingLocks.value(define)));
     // An element that nobody locks any more (or that is gone) names no lockers.
     if (!lockers.isEmpty())
         text += QStringLiteral(" and is locked by ") + elementLinks(lockers);
@@ -310,7 +307,7 @@ void Panel::checkLockConditions()
 {
     // Applying locks runs actions: a change moves an element to the end of the
     // list, and an action that opens another panel takes the elements away.
-    const ElementWalk elements(allElements, this);
+    const ElementWalk elements(m_allElements, this);
     elements.forEach([this](ActiveElement *element) {
         checkLockonConditions(this, element);
         element->applyLocks();

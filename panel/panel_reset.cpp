@@ -51,14 +51,14 @@ static void disconnectWidgetSignals(QObject *object)
 void Panel::resetGUI(QString unused)
 {
     Q_UNUSED(unused)
-    loading = true;
-    guiResetInProgress = true;
-    readOrResetInProgress = true;
+    m_loading = true;
+    m_guiResetInProgress = true;
+    m_readOrResetInProgress = true;
 
     // Each pass goes over every element before the next begins. The passes
     // run actions: a change moves an element to the end of the list, and an
     // action that opens another panel takes the elements away.
-    const ElementWalk elements(allElements, this);
+    const ElementWalk elements(m_allElements, this);
     const auto eachElement = [&elements](const auto &step) { elements.forEach(step); };
     const auto eachTimer = [&elements](const auto &step) {
         elements.forEach([&step](ActiveElement *element) {
@@ -72,7 +72,7 @@ void Panel::resetGUI(QString unused)
     eachElement([](ActiveElement *element) { element->clearLocks(); });
     // Nobody waits any more; the locks sent below bring back the conflicts
     // that the defaults make. A stale entry would stop the header export.
-    waitingLocks.clear();
+    m_waitingLocks.clear();
     eachElement([](ActiveElement *element) { element->enable(true); });
     eachElement([](ActiveElement *element) {
         element->resetToDefault();
@@ -83,7 +83,7 @@ void Panel::resetGUI(QString unused)
     eachElement([](ActiveElement *element) { element->applyLocks(); });
     eachElement([](ActiveElement *element) { element->updateMathLabels(); });
     QList<QPointer<DataClass>> variables;
-    for (DataClass *variable : qAsConst(variablesByName))
+    for (DataClass *variable : qAsConst(m_variablesByName))
         variables.append(variable);
     for (const QPointer<DataClass> &variable : qAsConst(variables)) {
         if (variable)
@@ -93,7 +93,7 @@ void Panel::resetGUI(QString unused)
     if (m_shell)
         m_shell->setProjectModified();
 
-    loading = false;
-    guiResetInProgress = false;
-    readOrResetInProgress = false;
+    m_loading = false;
+    m_guiResetInProgress = false;
+    m_readOrResetInProgress = false;
 }

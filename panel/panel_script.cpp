@@ -9,7 +9,7 @@
 QList<QPair<QString, QObject *>> Panel::scriptPushButtons() const
 {
     QList<QPair<QString, QObject *>> buttons;
-    for (auto it = pushButtonsByName.cbegin(); it != pushButtonsByName.cend(); ++it)
+    for (auto it = m_pushButtonsByName.cbegin(); it != m_pushButtonsByName.cend(); ++it)
         buttons.append({it.key(), it.value()});
     // The registry is a hash: a fixed order makes the first match repeatable.
     std::sort(buttons.begin(), buttons.end(),
@@ -19,6 +19,6 @@ QList<QPair<QString, QObject *>> Panel::scriptPushButtons() const
 
 void Panel::scriptSelectTab(const QString &name, int index)
 {
-    if (TabWidget *tabs = tabWidgetsByName.value(name))
+    if (TabWidget *tabs = m_tabWidgetsByName.value(name))
         tabs->setCurrentIndex(index);
 }

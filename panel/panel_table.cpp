@@ -5,7 +5,7 @@
 
 DataClass *Panel::tableVariable(const QString &name) const
 {
-    return variablesByName.value(name, nullptr);
+    return m_variablesByName.value(name, nullptr);
 }
 
 TykLink *Panel::tableTykLink(bool create)

@@ -18,7 +18,7 @@ void Panel::startCheckTimer()
         return;
     if (m_shell)
         m_shell->cancelHighlight();
-    rangeChangeNotes.clear();
+    m_rangeChangeNotes.clear();
     m_checkTimerId = startTimer(checkMilliseconds);
 }
 
@@ -30,7 +30,7 @@ static QString number(double value)
 
 void Panel::reportRangeChanges()
 {
-    for (const RangeChangeNote &note : qAsConst(rangeChangeNotes)) {
+    for (const RangeChangeNote &note : qAsConst(m_rangeChangeNotes)) {
         if (!note.element)
             continue;
         const QString name = note.element->objectName();

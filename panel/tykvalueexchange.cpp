@@ -37,9 +37,9 @@ void TykValueExchange::send(const QString &values)
 
     // Names are looked up without entering them into the registries.
     const auto lookup = [this](const QString &name, bool *unconvertible) -> std::optional<quint32> {
-        if (DataClass *variable = m_panel.variablesByName.value(name, nullptr))
+        if (DataClass *variable = m_panel.variablesByName().value(name, nullptr))
             return variable->value();
-        if (ActiveElement *element = m_panel.elementsByDefine.value(name, nullptr)) {
+        if (ActiveElement *element = m_panel.elementsByDefine().value(name, nullptr)) {
             const std::optional<quint32> word = tykWordFromNumberText(element->value(KeywordValue, 1));
             if (!word)
                 *unconvertible = true;
@@ -92,7 +92,7 @@ void TykValueExchange::receive(const QString &values)
     QDeadlineTimer deadline(TykReceiveWaitMs, Qt::PreciseTimer);
     int lastLength = -1;
     for (;;) {
-        if (m_panel.readOrResetInProgress || !m_link(false))
+        if (m_panel.readOrResetInProgress() || !m_link(false))
             return;
         const int length = replyLength();
         if (length >= needed)
@@ -104,7 +104,7 @@ void TykValueExchange::receive(const QString &values)
         }
         if (deadline.hasExpired()) {
             if (m_timeoutCount < TykTimeoutLimit) {
-                if (m_panel.ioCheckMode & 1) {
+                if (m_panel.ioCheckMode() & 1) {
                     ::logMessage(QStringLiteral("Cannot receive requested data from external device. USB "
                                                 "timeout: cannot supply %1(\"%2\"). %3 bytes needed, %4 "
                                                 "available.<br>")
@@ -126,11 +126,11 @@ void TykValueExchange::receive(const QString &values)
     for (const TykReceivedField &field : fields) {
         if (field.destination == QLatin1String("?"))
             continue;
-        if (ActiveElement *element = m_panel.elementsByDefine.value(field.destination, nullptr)) {
+        if (ActiveElement *element = m_panel.elementsByDefine().value(field.destination, nullptr)) {
             element->setValue(QString::number(field.value), KeywordValue);
             continue;
         }
-        if (DataClass *variable = m_panel.variablesByName.value(field.destination, nullptr)) {
+        if (DataClass *variable = m_panel.variablesByName().value(field.destination, nullptr)) {
             variable->setValueFromBytes(field.bytes);
             continue;
         }

@@ -318,8 +318,7 @@ void EditCurvesDialog::accept()
             if (source != data.at(number)) {
                 // The curve now takes the samples of its new source.
                 if (m_panel) {
-                    for (auto it = m_panel->curvesByData.begin(); it != m_panel->curvesByData.end(); ++it)
-                        it.value().removeAll(curve);
+                    m_panel->removeCurve(curve);
                     if (!source.isEmpty())
                         m_panel->addCurve(source, curve);
                 }

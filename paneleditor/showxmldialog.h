@@ -189,8 +189,6 @@ protected:
 private:
     friend class QMyTreeView;
     void addVarItem(QObject *variable);
-    // Takes the object out of every registry of the panel before it goes.
-    void forgetElement(QObject *object);
     void forgetTree(QObject *object);
     void fillPropertyTable(QWidget *widget);
     // The row editor of a property row name; null for a plain text row.

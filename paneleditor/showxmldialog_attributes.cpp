@@ -34,7 +34,6 @@
 
 #include <QDebug>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QStandardItem>
 #include <QStandardItemModel>
 #include <QTabWidget>
@@ -445,7 +444,7 @@ void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
         reportError(tr("The define of %1 cannot be empty.").arg(old));
         return;
     }
-    if (m_panel->elementExists(value) || m_panel->variablesByName.contains(value)) {
+    if (m_panel->elementExists(value) || m_panel->variablesByName().contains(value)) {
         reportError(tr("The define %1 cannot be used: the name is in use.").arg(value));
         return;
     }
@@ -454,12 +453,10 @@ void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
     m_panel->renameDefine(old, value);
     element->setObjectName(value);
     // The header entry follows the define.
-    if (m_panel->moduleTable.contains(old))
-        m_panel->moduleTable.insert(value, m_panel->moduleTable.take(old));
-    m_panel->elementNames.replaceInStrings(
-        QRegularExpression(QStringLiteral("^%1$").arg(QRegularExpression::escape(old))), value);
+    m_panel->renameModule(old, value);
+    m_panel->renameElementName(old, value);
     // Formulas that read the old name read the new one, live and when saved.
-    const QList<MathLabel *> readers = m_panel->mathLabelsByDefine.value(old);
+    const QList<MathLabel *> readers = m_panel->mathLabelsByDefine().value(old);
     for (MathLabel *label : readers) {
         if (!label || label == element)
             continue;
@@ -469,8 +466,7 @@ void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
         if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(label)))
             item->setToolTip(formula);
     }
-    if (m_panel->mathLabelsByDefine.value(old).isEmpty())
-        m_panel->mathLabelsByDefine.remove(old);
+    m_panel->forgetUnreadOperand(old);
     if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(element))) {
         if (item->text() == old)
             item->setText(value);
@@ -579,8 +575,7 @@ void ShowXMLDialog::setFormula(QWidget *element, const QString &value)
     recordAttribute(element, QStringLiteral("formula"), value);
     if (m_panel) {
         // The label is told of changes of the names it reads now.
-        for (auto it = m_panel->mathLabelsByDefine.begin(); it != m_panel->mathLabelsByDefine.end(); ++it)
-            it.value().removeAll(math);
+        m_panel->removeMathLabel(math);
         m_panel->addMathLabel(names, math);
     }
 }

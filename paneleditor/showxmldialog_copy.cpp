@@ -156,46 +156,33 @@ QWidget *ShowXMLDialog::pasteElement()
         bool free = true;
         for (const QString &define : defines)
             free = free && !m_panel->elementExists(define + suffix)
-                && !m_panel->variablesByName.contains(define + suffix);
+                && !m_panel->variablesByName().contains(define + suffix);
         if (free)
             break;
     }
     const QByteArray fragment = renameDefines(source, suffix);
 
     const QList<QObject *> before = currentChildren(target);
-    const QList<ActiveElement *> elementsBefore = m_panel->allElements;
+    const QList<ActiveElement *> elementsBefore = m_panel->getAllElements();
     if (m_services.stopPolling)
         m_services.stopPolling();
     {
         // A reader starts by clearing what a whole read fills; a paste keeps it.
         Panel *panel = m_panel;
-        const quint32 mask = panel->toolTipSectionMask;
-        const auto varPolls = panel->varPollList;
-        const auto comPolls = panel->comPollList;
-        panel->comPollList.clear();
-        const QString port = panel->ioPortName;
-        const QString settings = panel->ioPortSettings;
-        const QString forum = panel->getForumURL();
-        const QList<QObject *> invisible = panel->invisibleElements;
+        const Panel::ReadState kept = panel->takeReadState();
         PanelXmlReader reader(panel);
-        panel->toolTipSectionMask = mask;
-        panel->varPollList = varPolls;
-        panel->comPollList = comPolls;
-        panel->ioPortName = port;
-        panel->ioPortSettings = settings;
-        panel->setForumURL(forum);
-        panel->invisibleElements = invisible;
-        const bool loading = panel->loading;
-        panel->loading = true;
+        panel->restoreReadState(kept);
+        const bool loading = panel->loading();
+        panel->setLoading(true);
         reader.readFragment(fragment, container);
-        panel->loading = loading;
+        panel->setLoading(loading);
     }
     // The copies start from their defaults, as a loaded panel does.
-    for (ActiveElement *element : m_panel->allElements) {
+    for (ActiveElement *element : m_panel->getAllElements()) {
         if (elementsBefore.contains(element))
             continue;
         element->resetToDefault();
-        m_panel->elementNames.append(Panel::getObjectName(element));
+        m_panel->addElementName(Panel::getObjectName(element));
         element->initialize();
     }
     if (m_services.startPolling)

@@ -298,7 +298,7 @@ bool ShowXMLDialog::addVariable(const QString &name)
     if (!m_panel || !m_panelRoot || name.trimmed().isEmpty())
         return false;
     // A second variable of a name would leave the first one unreachable.
-    if (m_panel->variablesByName.contains(name) || m_panel->elementExists(name)
+    if (m_panel->variablesByName().contains(name) || m_panel->elementExists(name)
         || name == QLatin1String("$FUNC$") || name == QLatin1String("$VALUE$")
         || name == QLatin1String("$ADDRESS$") || name == QLatin1String("dummy_define")) {
         reportError(tr("A variable cannot be named %1: the name is in use.").arg(name));
@@ -379,7 +379,7 @@ void ShowXMLDialog::removeWidget()
             // The polling thread must not meet a variable that is going.
             if (m_services.stopPolling)
                 m_services.stopPolling();
-            forgetElement(object);
+            m_panel->removeElement(object);
             if (m_services.startPolling)
                 m_services.startPolling();
         }
@@ -400,7 +400,7 @@ void ShowXMLDialog::removeWidget()
     }
     if (m_panel) {
         for (const QString &define : qAsConst(defines)) {
-            const QList<MathLabel *> readers = m_panel->mathLabelsByDefine.value(define);
+            const QList<MathLabel *> readers = m_panel->mathLabelsByDefine().value(define);
             for (MathLabel *reader : readers) {
                 if (!going.contains(reader)) {
                     reportError(tr("%1 is not removed: the formula of %2 reads it.")
@@ -408,7 +408,7 @@ void ShowXMLDialog::removeWidget()
                     return;
                 }
             }
-            for (ActiveElement *other : qAsConst(m_panel->allElements)) {
+            for (ActiveElement *other : qAsConst(m_panel->getAllElements())) {
                 QObject *otherObject = objectOf(other);
                 if (!otherObject || going.contains(otherObject))
                     continue;
@@ -425,7 +425,7 @@ void ShowXMLDialog::removeWidget()
             }
         }
         // A register shared with an element that stays cannot be given back in part.
-        for (ModuleRecord *module : qAsConst(m_panel->moduleTable)) {
+        for (ModuleRecord *module : qAsConst(m_panel->moduleTable())) {
             if (!module)
                 continue;
             for (RegisterRecord *reg : qAsConst(module->registers)) {
@@ -447,8 +447,10 @@ void ShowXMLDialog::removeWidget()
         }
     }
 
-    for (QObject *each : going)
-        forgetElement(each);
+    if (m_panel) {
+        for (QObject *each : going)
+            m_panel->removeElement(each);
+    }
     if (m_selectedWidget && contains(object, m_selectedWidget))
         m_selectedWidget = nullptr;
     if (m_copied && contains(object, m_copied))
@@ -473,103 +475,6 @@ void ShowXMLDialog::forgetTree(QObject *object)
     m_objects.remove(quint64(quintptr(object)));
     for (QObject *child : object->findChildren<QObject *>())
         m_objects.remove(quint64(quintptr(child)));
-}
-
-// The registries hold the elements by their own classes: each entry is
-// compared as the object it is, never by casting the object to a class it
-// may not have.
-template <typename T>
-static void removeFromLists(QHash<QString, QList<T *>> &table, const QObject *object)
-{
-    for (auto it = table.begin(); it != table.end(); ++it) {
-        QList<T *> &list = it.value();
-        list.erase(std::remove_if(list.begin(), list.end(),
-                                  [object](T *item) { return static_cast<const QObject *>(item) == object; }),
-                   list.end());
-    }
-}
-
-template <typename T>
-static void removeValues(QHash<QString, T *> &table, const QObject *object)
-{
-    for (auto it = table.begin(); it != table.end();) {
-        if (static_cast<const QObject *>(it.value()) == object)
-            it = table.erase(it);
-        else
-            ++it;
-    }
-}
-
-void ShowXMLDialog::forgetElement(QObject *object)
-{
-    if (!m_panel || !object)
-        return;
-    Panel *panel = m_panel;
-    if (ActiveElement *element = activeElementOf(object)) {
-        for (auto it = panel->elementsByDefine.begin(); it != panel->elementsByDefine.end();) {
-            if (it.value() == element)
-                it = panel->elementsByDefine.erase(it);
-            else
-                ++it;
-        }
-        panel->allElements.removeAll(element);
-        // Registers held only by this element leave the model; their
-        // records stay allocated, as the module table never frees them.
-        for (ModuleRecord *module : qAsConst(panel->moduleTable)) {
-            if (!module)
-                continue;
-            for (auto it = module->registers.begin(); it != module->registers.end();) {
-                const QList<ActiveElement *> holders = it.value() ? it.value()->elementsByMask().values()
-                                                                  : QList<ActiveElement *>();
-                if (!holders.isEmpty() && holders.count(element) == holders.size())
-                    it = module->registers.erase(it);
-                else
-                    ++it;
-            }
-        }
-        panel->elementNames.removeAll(object->objectName());
-        panel->waitingLocks.remove(object->objectName());
-        for (auto it = panel->waitingLocks.begin(); it != panel->waitingLocks.end(); ++it)
-            it.value().removeAll(object->objectName());
-    }
-    if (auto *label = qobject_cast<MathLabel *>(object)) {
-        removeFromLists(panel->mathLabelsByDefine, label);
-        panel->overflowConflicts.removeAll(label);
-        panel->overflowCauses.remove(label);
-    }
-    removeFromLists(panel->ledsByData, object);
-    removeFromLists(panel->imagesByDefine, object);
-    removeFromLists(panel->dialsByData, object);
-    removeFromLists(panel->thermosByData, object);
-    removeFromLists(panel->logItemsByData, object);
-    if (auto *plot = qobject_cast<MyQwtPlot *>(object)) {
-        for (QwtPlotItem *item : plot->itemList(QwtPlotItem::Rtti_PlotCurve)) {
-            for (auto it = panel->curvesByData.begin(); it != panel->curvesByData.end(); ++it)
-                it.value().removeAll(static_cast<QwtPlotCurve *>(item));
-        }
-    }
-    removeValues(panel->tabWidgetsByName, object);
-    removeValues(panel->imagesByName, object);
-    removeValues(panel->ledsByName, object);
-    removeValues(panel->dialsByName, object);
-    removeValues(panel->thermosByName, object);
-    removeValues(panel->plotsByName, object);
-    removeValues(panel->timersByName, object);
-    removeValues(panel->pushButtonsByName, object);
-    for (auto it = panel->containersByName.begin(); it != panel->containersByName.end();) {
-        if (dynamic_cast<QObject *>(it.value()) == object)
-            it = panel->containersByName.erase(it);
-        else
-            ++it;
-    }
-    panel->invisibleElements.removeAll(object);
-    if (auto *variable = qobject_cast<DataClass *>(object)) {
-        removeValues(panel->variablesByName, variable);
-        for (int i = panel->varPollList.size() - 1; i >= 0; --i) {
-            if (panel->varPollList.at(i) && panel->varPollList.at(i)->target == variable)
-                panel->varPollList.removeAt(i);
-        }
-    }
 }
 
 // ---------------------------------------------------------------------------

@@ -42,9 +42,9 @@ XMLPropertiesDialog::XMLPropertiesDialog(Panel *panel, QWidget *parent)
         svdFileEdit->setText(m_panel->getSvdFile());
         migrationFileEdit->setText(m_panel->getMigrationFile());
         disclaimerFileEdit->setText(m_panel->getDisclaimerFile());
-        ioPortEdit->setText(m_panel->ioPortName);
-        parametersEdit->setText(m_panel->ioPortSettings);
-        loadSaveCheck->setChecked(m_panel->loadSaveAllowed);
+        ioPortEdit->setText(m_panel->ioPortName());
+        parametersEdit->setText(m_panel->ioPortSettings());
+        loadSaveCheck->setChecked(m_panel->loadSaveAllowed());
         forumUrlEdit->setText(m_panel->getForumURL());
     }
     m_disclaimerShown = disclaimerFileEdit->text();
@@ -90,9 +90,9 @@ void XMLPropertiesDialog::accept()
             m_panel->setDisclaimerFile(disclaimerFileEdit->text());
         // Port names keep their case (device paths); settings are upper case
         // as the reader stores them.
-        m_panel->ioPortName = ioPortEdit->text().trimmed();
-        m_panel->ioPortSettings = parametersEdit->text().trimmed().toUpper();
-        m_panel->loadSaveAllowed = loadSaveCheck->isChecked();
+        m_panel->setIoPortName(ioPortEdit->text().trimmed());
+        m_panel->setIoPortSettings(parametersEdit->text().trimmed().toUpper());
+        m_panel->setLoadSaveAllowed(loadSaveCheck->isChecked());
         m_panel->setForumURL(forumUrlEdit->text());
     }
     QDialog::accept();

@@ -31,15 +31,8 @@ PanelXmlReader::PanelXmlReader(Panel *target, PanelReadOptions readOptions)
     , m_options(std::move(readOptions))
     , m_xml(std::make_unique<QXmlStreamReader>())
 {
-    m_panel->toolTipSectionMask = 0xFFFF;
-    m_panel->varPollList.clear();
     // The exchange thread of the panel before was stopped before this read.
-    qDeleteAll(m_panel->comPollList);
-    m_panel->comPollList.clear();
-    m_panel->ioPortName.clear();
-    m_panel->ioPortSettings.clear();
-    m_panel->setForumURL(QString());
-    m_panel->invisibleElements.clear();
+    m_panel->resetReadState();
 
     m_sizePolicyNames = {
         {QStringLiteral("fixed"), QSizePolicy::Fixed},

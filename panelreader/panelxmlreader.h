@@ -237,7 +237,6 @@ private:
                               const QString &groupHeader, const QString &define);
     // Notes a header name that is not written (outside the working
     // directory, or empty) for the export.
-    void refuseHeader(const QString &header);
     void readActions(QObject *element, int number);
     void readAction(QObject *element, int number);
     void appendAction(const QXmlStreamAttributes &attributes, QObject *element, int number);

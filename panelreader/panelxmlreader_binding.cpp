@@ -23,11 +23,11 @@ QString PanelXmlReader::checkDuplicateDefine(const QXmlStreamAttributes &attribu
     QString message;
     if (m_panel->getActiveElement(define))
         message = tr("Duplicate define ");
-    else if (m_panel->pushButtonsByName.contains(define))
+    else if (m_panel->pushButtonsByName().contains(define))
         message = tr("Duplicate define PushButton");
-    else if (m_panel->variablesByName.contains(define))
+    else if (m_panel->variablesByName().contains(define))
         message = tr("Duplicate define Var");
-    else if (m_panel->imagesByName.contains(define))
+    else if (m_panel->imagesByName().contains(define))
         message = tr("Duplicate define Image");
     // The element is built all the same; a value element then replaces the
     // first one under the define.
@@ -46,12 +46,6 @@ static QStringList setDefItems(const QXmlStreamAttributes &attributes, const cha
     return items;
 }
 
-void PanelXmlReader::refuseHeader(const QString &header)
-{
-    if (!m_panel->refusedHeaders.contains(header))
-        m_panel->refusedHeaders.append(header);
-}
-
 void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes, QObject *element,
                                           const QString &groupHeader, const QString &define)
 {
@@ -62,7 +56,7 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     if (has(attributes, "header") && header.trimmed().isEmpty()) {
         if (!define.isEmpty()) {
             xmlMessage(tr("Empty header file name, the define is not written:"), define, true);
-            refuseHeader(header);
+            m_panel->refuseHeader(header);
         }
         header.clear();
     }
@@ -70,7 +64,7 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     // element is bound without a header, so that file is never written.
     if (!headerNameStaysInFolder(header)) {
         xmlMessage(tr("Header file outside the working directory, not written:"), header, true);
-        refuseHeader(header);
+        m_panel->refuseHeader(header);
         header.clear();
     }
     const bool svd = usesSvd(attributes);
@@ -84,8 +78,8 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     setElementProperty(element, "header", header);
     // Without an SVD file the element needs no "svd" property: an absent one
     // reads as empty all the same.
-    if (svd && !define.isEmpty() && !m_panel->svdFile.isEmpty())
-        setElementProperty(element, "svd", m_panel->svdFile);
+    if (svd && !define.isEmpty() && !m_panel->getSvdFile().isEmpty())
+        setElementProperty(element, "svd", m_panel->getSvdFile());
     if (has(attributes, "svd"))
         setElementProperty(element, "my_svd", text(attributes, "svd"));
 

@@ -38,7 +38,7 @@ void PanelXmlReader::readCommunication()
         entry->intervalMs = decimalNumber(text(attributes, "interval"));
     if (has(attributes, "timeout"))
         entry->timeoutMs = decimalNumber(text(attributes, "timeout"));
-    m_panel->comPollList.append(entry);
+    m_panel->addComPoll(entry);
 
     // Text only: a child element leaves the stream in its error state.
     m_xml->readElementText();

@@ -288,7 +288,7 @@ void PanelXmlReader::readHeaderGroup(Container *parent)
     // and its elements are read without a header.
     if (file.trimmed().isEmpty()) {
         xmlMessage(tr("Header group without a file name, its defines are not written"), QString(), true);
-        refuseHeader(file);
+        m_panel->refuseHeader(file);
         file.clear();
     }
     headerVersions.insert(file, m_panel->getXMLVersion());

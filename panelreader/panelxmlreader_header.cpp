@@ -40,15 +40,15 @@ bool PanelXmlReader::readHeaderElement()
         m_panel->setDocumentsPath(value("path"));
     } else if (name == QLatin1String("ioconfig")) {
         // Device paths are case-sensitive; the Tyk names are matched without case.
-        m_panel->ioPortName = value("port").trimmed();
-        m_panel->ioPortSettings = value("settings").trimmed().toUpper();
+        m_panel->setIoPortName(value("port").trimmed());
+        m_panel->setIoPortSettings(value("settings").trimmed().toUpper());
     } else if (name == QLatin1String("iocheck")) {
         // An unsigned number kept in 16 bits; anything else is 0.
-        m_panel->ioCheckMode = quint16(value("mode").toULongLong());
+        m_panel->setIoCheckMode(quint16(value("mode").toULongLong()));
     } else if (name == QLatin1String("loadsaveallowed")) {
         loadSaveAllowed = value("value").toInt() != 0;
     } else if (name == QLatin1String("tooltipconfig")) {
-        m_panel->toolTipSectionMask = parseNumberLiteral(value("value")).toUInt();
+        m_panel->setToolTipSections(parseNumberLiteral(value("value")).toUInt());
     } else if (name == QLatin1String("terminal")) {
         // The window opens the port once the read has succeeded.
         terminalPort = value("port").trimmed();

@@ -80,7 +80,7 @@ void PanelXmlReader::readTimer(const QString &header, Container *parent)
         QWidget *owner = m_openContainers.isEmpty() ? nullptr : dynamic_cast<QWidget *>(m_openContainers.first());
         timer = new TimerLabel(define, owner ? owner : dynamic_cast<QWidget *>(parent));
         timer->setHost(m_panel);
-        m_panel->invisibleElements.append(timer);
+        m_panel->addInvisibleElement(timer);
     }
     m_panel->setTimer(timer->objectName(), timer);
 

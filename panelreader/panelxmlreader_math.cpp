@@ -32,7 +32,7 @@ void PanelXmlReader::readMath(const QString &header, Container *parent)
         // parent, so it goes with the container it was declared in.
         math = new MathLabel(define);
         math->setHost(m_panel);
-        m_panel->invisibleElements.append(math);
+        m_panel->addInvisibleElement(math);
         if (auto *owner = dynamic_cast<QObject *>(parent))
             QObject::connect(owner, &QObject::destroyed, math, &QObject::deleteLater);
     }

@@ -33,7 +33,7 @@ void PanelXmlReader::readPinMappingElement()
         reportCannotOpenFile(path, file.errorString());
         return;
     }
-    PinMappingReader reader(&m_panel->pinMappingModel, m_panel->getXMLFile());
+    PinMappingReader reader(&m_panel->pinMappingModel(), m_panel->getXMLFile());
     reader.setFileName(QFileInfo(path).fileName());
     if (!reader.read(&file))
         logCannotReadFile(path, reader.errorString().toHtmlEscaped() + QStringLiteral("<br>") + reader.errorLocation());
@@ -43,7 +43,7 @@ void PanelXmlReader::readPinMapper(Container *parent)
 {
     const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = text(attributes, "define");
-    PinMappingModel &model = m_panel->pinMappingModel;
+    PinMappingModel &model = m_panel->pinMappingModel();
     // A registered element of a panel that is still being replaced is no
     // element of this one.
     QWidget *panelWidget = m_panel->panelWidget();

@@ -117,7 +117,7 @@ void PanelXmlReader::readVar()
         // The variable a trigger resets is looked up when it fires: it may
         // come later in the panel.
         variable->findVariable = [panel = QPointer<Panel>(m_panel)](const QString &name) {
-            return panel ? panel->variablesByName.value(name, nullptr) : nullptr;
+            return panel ? panel->variablesByName().value(name, nullptr) : nullptr;
         };
     }
     if (has(attributes, "datatype")
@@ -142,12 +142,12 @@ void PanelXmlReader::readVar()
         entry->readDone = interval == 0;
         entry->target = variable;
         entry->lastValue = 0;
-        m_panel->varPollList.append(entry);
+        m_panel->addVarPoll(entry);
         variable->entry = entry;
         // The entry goes with its variable, and leaves the poll list then.
         QObject::connect(variable, &QObject::destroyed, [entry, panel = QPointer<Panel>(m_panel)] {
             if (panel)
-                panel->varPollList.removeAll(entry);
+                panel->removeVarPoll(entry);
             delete entry;
         });
     }

@@ -320,32 +320,32 @@ void PanelXmlWriter::writeHeaderElements()
         empty(QStringLiteral("svd"), {{QStringLiteral("file"), m_panel->getSvdFile()}});
     if (!m_panel->getMigrationFile().isEmpty())
         empty(QStringLiteral("migration"), {{QStringLiteral("file"), m_panel->getMigrationFile()}});
-    if (m_panel->hasOwnDisclaimer && !m_panel->getDisclaimerFile().isEmpty())
+    if (m_panel->hasOwnDisclaimer() && !m_panel->getDisclaimerFile().isEmpty())
         empty(QStringLiteral("disclaimer"), {{QStringLiteral("file"), m_panel->getDisclaimerFile()}});
-    if (!m_panel->ioPortName.isEmpty() || !m_panel->ioPortSettings.isEmpty()) {
+    if (!m_panel->ioPortName().isEmpty() || !m_panel->ioPortSettings().isEmpty()) {
         QList<QPair<QString, QString>> attributes;
-        if (!m_panel->ioPortName.isEmpty())
-            attributes.append({QStringLiteral("port"), m_panel->ioPortName});
-        if (!m_panel->ioPortSettings.isEmpty())
-            attributes.append({QStringLiteral("settings"), m_panel->ioPortSettings});
+        if (!m_panel->ioPortName().isEmpty())
+            attributes.append({QStringLiteral("port"), m_panel->ioPortName()});
+        if (!m_panel->ioPortSettings().isEmpty())
+            attributes.append({QStringLiteral("settings"), m_panel->ioPortSettings()});
         empty(QStringLiteral("ioconfig"), attributes);
     }
-    if (m_panel->ioCheckMode != 1)
-        empty(QStringLiteral("iocheck"), {{QStringLiteral("mode"), QString::number(m_panel->ioCheckMode)}});
+    if (m_panel->ioCheckMode() != 1)
+        empty(QStringLiteral("iocheck"), {{QStringLiteral("mode"), QString::number(m_panel->ioCheckMode())}});
     empty(QStringLiteral("loadsaveallowed"),
-          {{QStringLiteral("value"), m_panel->loadSaveAllowed ? QStringLiteral("1") : QStringLiteral("0")}});
-    if (!m_panel->getForumURL().isEmpty() || !m_panel->forumToolTip.isEmpty()) {
+          {{QStringLiteral("value"), m_panel->loadSaveAllowed() ? QStringLiteral("1") : QStringLiteral("0")}});
+    if (!m_panel->getForumURL().isEmpty() || !m_panel->forumToolTip().isEmpty()) {
         QList<QPair<QString, QString>> attributes{{QStringLiteral("forumurl"), m_panel->getForumURL()}};
-        if (!m_panel->forumToolTip.isEmpty())
-            attributes.append({QStringLiteral("tooltip"), m_panel->forumToolTip});
+        if (!m_panel->forumToolTip().isEmpty())
+            attributes.append({QStringLiteral("tooltip"), m_panel->forumToolTip()});
         empty(QStringLiteral("infosource"), attributes);
     }
-    if (m_panel->toolTipSectionMask != 0xffff)
+    if (m_panel->toolTipSections() != 0xffff)
         empty(QStringLiteral("tooltipconfig"),
-              {{QStringLiteral("value"), QStringLiteral("0x%1").arg(m_panel->toolTipSectionMask, 0, 16)}});
+              {{QStringLiteral("value"), QStringLiteral("0x%1").arg(m_panel->toolTipSections(), 0, 16)}});
     // "Documentation" is what a panel without the element gets.
-    if (!m_panel->documentsPath.isEmpty() && m_panel->documentsPath != QLatin1String("Documentation"))
-        empty(QStringLiteral("documents"), {{QStringLiteral("path"), m_panel->documentsPath}});
+    if (!m_panel->documentsPath().isEmpty() && m_panel->documentsPath() != QLatin1String("Documentation"))
+        empty(QStringLiteral("documents"), {{QStringLiteral("path"), m_panel->documentsPath()}});
 }
 
 // Copies the element the reader stands on, with everything inside it.
@@ -438,7 +438,7 @@ void PanelXmlWriter::writeInline(const QList<Element> &records)
     for (Element record : records) {
         if (record.name == QLatin1String("var")) {
             const QString define = record.value(QStringLiteral("define"));
-            DataClass *variable = m_panel ? m_panel->variablesByName.value(define) : nullptr;
+            DataClass *variable = m_panel ? m_panel->variablesByName().value(define) : nullptr;
             // A variable the editor removed is gone from the panel.
             if (!variable || isReservedVariable(define))
                 continue;
@@ -448,7 +448,7 @@ void PanelXmlWriter::writeInline(const QList<Element> &records)
         if (m_panel && (record.name == QLatin1String("math") || record.name == QLatin1String("timer"))) {
             // An element that is no widget of the panel: the panel lists it.
             const QString define = record.value(QStringLiteral("define"));
-            for (QObject *object : qAsConst(m_panel->invisibleElements)) {
+            for (QObject *object : qAsConst(m_panel->invisibleElements())) {
                 if (object && object->objectName() == define)
                     hidden = object;
             }

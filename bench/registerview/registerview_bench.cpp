@@ -106,8 +106,7 @@ Timing showModule(Panel &panel, const QString &module, const QStringList &regist
     if (pixels <= 0)
         *columns = -1;
     // The panel must not reach the views once they are gone.
-    panel.allElements.clear();
-    panel.elementsByDefine.clear();
+    panel.forgetAllElements();
     return timing;
 }
 
@@ -140,8 +139,7 @@ qint64 stepThroughModule(Panel &panel, const QString &module, const QStringList 
     }
     QCoreApplication::processEvents();
     const qint64 total = timer.nsecsElapsed();
-    panel.allElements.clear();
-    panel.elementsByDefine.clear();
+    panel.forgetAllElements();
     return total;
 }
 
@@ -233,7 +231,7 @@ int main(int argc, char **argv)
 
     QString largest;
     int most = -1;
-    for (auto it = panel.moduleTable.constBegin(); it != panel.moduleTable.constEnd(); ++it) {
+    for (auto it = panel.moduleTable().constBegin(); it != panel.moduleTable().constEnd(); ++it) {
         const int count = it.value()->registers.size();
         if (count > most || (count == most && it.key() < largest)) {
             most = count;
@@ -244,7 +242,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "no registers in %s\n", qPrintable(path));
         return 1;
     }
-    QStringList registers = panel.moduleTable.value(largest)->registers.keys();
+    QStringList registers = panel.moduleTable().value(largest)->registers.keys();
     registers.sort();
 
     Timing best, bare;

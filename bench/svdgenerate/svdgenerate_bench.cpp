@@ -295,7 +295,7 @@ int main(int argc, char **argv)
         const qint64 os = timer.nsecsElapsed();
         open = open < 0 ? o : std::min(open, o);
         openShow = openShow < 0 ? os : std::min(openShow, os);
-        elements = opener.panel()->allElements.size();
+        elements = opener.panel()->getAllElements().size();
 
         // The form of the same widgets, written once.
         if (form.isEmpty()) {

@@ -72,8 +72,8 @@ void TestAppNotes::notesWithOddNamesOpenTheirFile()
         QFile file(folder + "/" + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    window->panel()->xmlDir = m_env->path("panel");
-    window->panel()->documentsPath = "Application notes";
+    window->panel()->setXMLDir(m_env->path("panel"));
+    window->panel()->setDocumentsPath("Application notes");
     window->createAppNotesMenu();
     QMenu *menu = window->appNotesMenuButton()->menu();
     QVERIFY(menu);

@@ -129,8 +129,10 @@ void TestFind::searchNeedsTheExactName()
     QFETCH(bool, found);
     auto *other = new CheckBox("LEVEL", "Level", window.get());
     auto *mode = new CheckBox("MODE", "Mode", window.get());
-    window->panel()->allElements = {other, mode};
-    window->panel()->elementNames = QStringList{"LEVEL", "MODE"};
+    window->panel()->forgetAllElements();
+    window->panel()->appendElement(other);
+    window->panel()->appendElement(mode);
+    window->panel()->setElementNames(QStringList{"LEVEL", "MODE"});
 
     bool asked = false;
     QTimer::singleShot(0, [&] {
@@ -379,7 +381,7 @@ void TestFind::elementsWithoutValueAreFoundByName()
     const QStringList names = window->panel()->namedWidgetNames();
     QCOMPARE(names.size(), 1);
     const QString name = names.first();
-    QVERIFY(window->panel()->elementNames.contains(name));
+    QVERIFY(window->panel()->elementNames().contains(name));
     QWidget *widget = window->panel()->namedWidget(name);
     QVERIFY(widget);
     QCOMPARE(widget->objectName(), name);

@@ -75,13 +75,11 @@ void TestHeaders::init()
     QVERIFY(dir->isValid());
     window->clearPanelState();
     elements.clear();
-    window->panel()->definePrefixes.clear();
-    window->panel()->headerVersions.clear();
-    window->panel()->waitingLocks.clear();
-    window->panel()->overflowConflicts.clear();
-    window->panel()->disclaimerFile = "disclaimer.txt";
-    window->panel()->hasOwnDisclaimer = false;
-    window->panel()->loading = false;
+    window->panel()->clearDefinePrefixes();
+    window->panel()->setHeaderVersions({});
+    window->panel()->clearLockConflicts();
+    window->panel()->setDefaultDisclaimer("disclaimer.txt");
+    window->panel()->setLoading(false);
     window->setWorkingDir(dir->path());
     window->panel()->setXMLVersion("V1.2.3");
 }
@@ -179,7 +177,7 @@ void TestHeaders::defineLineForms()
     for (int i = 0; i < defines.size(); ++i)
         bind(defines.at(i), "t.h", values.at(i));
     if (!prefix.isEmpty())
-        window->panel()->definePrefixes.insert("t.h", prefix);
+        window->panel()->setDefinePrefix("t.h", prefix);
     QVERIFY(window->exportHeaderFiles(true));
     QCOMPARE(QString::fromUtf8(body(header("t.h"))), line + "\r\n\r\n");
 }
@@ -224,7 +222,7 @@ void TestHeaders::guardAndVersionLines()
     QFETCH(QString, head);
     window->panel()->setXMLVersion(panelVersion);
     if (!headerVersion.isEmpty())
-        window->panel()->headerVersions.insert(headerName, headerVersion);
+        window->panel()->setHeaderVersion(headerName, headerVersion);
     bind("VALUE", headerName, "1");
     QVERIFY(window->exportHeaderFiles(true));
     const QString guard = head.section("#ifndef ", 1).section("\r\n", 0, 0);
@@ -276,14 +274,14 @@ void TestHeaders::onlyChangedHeadersAreWrittenAgain()
 void TestHeaders::refusedWhileDefinesConflict()
 {
     bind("A", "a.h", "1");
-    window->panel()->waitingLocks.insert("MODE", {"SWITCH"});
+    window->panel()->addWaitingLock("MODE", "SWITCH");
     QVERIFY(!window->exportHeaderFiles(true));
     QVERIFY(!QFile::exists(dir->filePath("a.h")));
     QVERIFY2(console().contains("Warning: Could not export headerfiles. MODE and SWITCH in a conflicted state!"),
              qPrintable(console()));
 
     // One line per pair: each element waiting for the define, the formula and what drove it out of range.
-    window->panel()->waitingLocks["MODE"].append("OTHER");
+    window->panel()->addWaitingLock("MODE", "OTHER");
     MathLabel label("SUM");
     window->panel()->consoleOverflowWarning(&label, 10, "LEVEL", true);
     window->clearConsole();
@@ -296,8 +294,7 @@ void TestHeaders::refusedWhileDefinesConflict()
     QVERIFY(window->consoleBrowser()->toHtml().contains("href=\"LEVEL\""));
     QVERIFY(!QFile::exists(dir->filePath("a.h")));
 
-    window->panel()->waitingLocks.clear();
-    window->panel()->overflowConflicts.clear();
+    window->panel()->clearLockConflicts();
     QVERIFY(window->exportHeaderFiles(true));
     QVERIFY(QFile::exists(dir->filePath("a.h")));
 }
@@ -326,7 +323,7 @@ void TestHeaders::disclaimer()
     QFETCH(QByteArray, start);
     QFETCH(bool, missing);
     QDir(dir->path()).mkpath("panel");
-    window->panel()->xmlDir = dir->filePath("panel");
+    window->panel()->setXMLDir(dir->filePath("panel"));
     if (!panelDisclaimer.isEmpty())
         window->panel()->setDisclaimerFile(panelDisclaimer);
     if (inPanelDir)
@@ -352,8 +349,8 @@ void TestHeaders::failedHeaderWrites()
     const QString target = dir->filePath("nodir/x.h");
     QVERIFY2(console().contains("Could not write header file \"" + target + "\""), qPrintable(console()));
     QVERIFY(console().contains("Header file name \"nodir/x.h\" contains a directory"));
-    QVERIFY(window->panel()->changedHeaders.value("nodir/x.h", true));
-    QCOMPARE(window->panel()->changedHeaders.value("ok.h", true), false);
+    QVERIFY(window->panel()->changedHeaders().value("nodir/x.h", true));
+    QCOMPARE(window->panel()->changedHeaders().value("ok.h", true), false);
 
     // A write that fails keeps the old header and its changed mark.
     const QByteArray old = header("ok.h");
@@ -364,7 +361,7 @@ void TestHeaders::failedHeaderWrites()
         QVERIFY(!window->exportHeaderFiles());
     }
     QCOMPARE(header("ok.h"), old);
-    QCOMPARE(window->panel()->changedHeaders.value("ok.h"), true);
+    QCOMPARE(window->panel()->changedHeaders().value("ok.h"), true);
 }
 
 void TestHeaders::questionableHeaderNamesAreWarnedAbout_data()
@@ -459,7 +456,7 @@ void TestHeaders::valuesThatWouldBreakTheHeaderAreRefused()
     for (bool all : {false, true}) {
         QVERIFY(!window->exportHeaderFiles(all));
         QCOMPARE(header("t.h"), old);
-        QCOMPARE(window->panel()->changedHeaders.value("t.h"), true);
+        QCOMPARE(window->panel()->changedHeaders().value("t.h"), true);
         QVERIFY2(reports().join("\n").contains(
                      "Header file \"t.h\" is not written: the value of \"NAME\" holds a line break or a "
                      "comment delimiter"),
@@ -471,11 +468,11 @@ void TestHeaders::valuesThatWouldBreakTheHeaderAreRefused()
 
     // A define prefix is part of every line too.
     name->setValue("4", KeywordValue);
-    window->panel()->definePrefixes.insert("t.h", "CFG/*");
+    window->panel()->setDefinePrefix("t.h", "CFG/*");
     QVERIFY(!window->exportHeaderFiles(true));
     QCOMPARE(header("t.h"), old);
     QVERIFY(reports().join("\n").contains("the define name \"CFG/*$NAME\" holds a line break"));
-    window->panel()->definePrefixes.insert("t.h", "CFG");
+    window->panel()->setDefinePrefix("t.h", "CFG");
     QVERIFY(window->exportHeaderFiles(true));
     QVERIFY(header("t.h").contains("#define CFG$NAME (0x4)"));
 }
@@ -538,7 +535,7 @@ void TestHeaders::generatedHeadersCompile()
     if (gcc.isEmpty())
         QSKIP("gcc is not installed");
     window->panel()->setXMLVersion("V2.0.1");
-    window->panel()->definePrefixes.insert("motor_cfg.h", "CFG");
+    window->panel()->setDefinePrefix("motor_cfg.h", "CFG");
     bind("MOTOR.CTRL[3:0]", "motor_cfg.h", "5");
     bind("MOTOR.CTRL[7:4]", "motor_cfg.h", "160");
     bind("SPEED", "motor_cfg.h", "1000");

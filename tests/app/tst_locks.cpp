@@ -137,7 +137,7 @@ void TestLocks::conflictingLockWaitsAndIsReportedOnce()
 
     QCOMPARE(f->value("B"), QString("1"));
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
-    QCOMPARE(f->window->panel()->waitingLocks, (QHash<QString, QStringList>{{"B", {"C"}}}));
+    QCOMPARE(f->window->panel()->waitingLocks(), (QHash<QString, QStringList>{{"B", {"C"}}}));
     QCOMPARE(f->window->panel()->conflictCount(), 1);
     QCOMPARE(f->consoleLines(), QStringList{waitingLine("B", {"C"}, {"A"}, 1)});
     QVERIFY(f->widget<SpinBox>("B")->toolTip().contains("Waiting to be locked by: \nC\n"));
@@ -147,7 +147,7 @@ void TestLocks::conflictingLockWaitsAndIsReportedOnce()
     f->clearConsole();
     f->widget<CheckBox>("C")->emitSendLock("B=2");
     QCOMPARE(f->element("C")->waitingToLock.size(), 2);
-    QCOMPARE(f->window->panel()->waitingLocks.value("B"), QStringList{"C"});
+    QCOMPARE(f->window->panel()->waitingLocks().value("B"), QStringList{"C"});
     QCOMPARE(f->consoleLines(), QStringList());
 
     // The holder sending its own lock again changes nothing.
@@ -164,7 +164,7 @@ void TestLocks::waitersAreServedInOrderOfValue()
     setChecked("C", true);
     setChecked("F", true);
     setChecked("E", true);
-    QCOMPARE(f->window->panel()->waitingLocks.value("B"), (QStringList{"C", "F", "E"}));
+    QCOMPARE(f->window->panel()->waitingLocks().value("B"), (QStringList{"C", "F", "E"}));
     QCOMPARE(f->window->panel()->conflictCount(), 3);
 
     f->clearConsole();
@@ -175,7 +175,7 @@ void TestLocks::waitersAreServedInOrderOfValue()
     QVERIFY(f->element("C")->waitingToLock.isEmpty());
     QVERIFY(f->element("E")->waitingToLock.isEmpty());
     QCOMPARE(f->element("F")->waitingToLock.size(), 1);
-    QCOMPARE(f->window->panel()->waitingLocks, (QHash<QString, QStringList>{{"B", {"F"}}}));
+    QCOMPARE(f->window->panel()->waitingLocks(), (QHash<QString, QStringList>{{"B", {"F"}}}));
     QCOMPARE(f->consoleLines(), (QStringList{waitingLine("B", {"F", "E"}, {"C"}, 2),
                                              waitingLine("B", {"F"}, {"C", "E"}, 1),
                                              waitingLine("B", {"F"}, {"C", "E"}, 1)}));
@@ -187,7 +187,7 @@ void TestLocks::secondLockerKeepsTheTargetLocked()
     setChecked("A", true);
     setChecked("D", true);
     QCOMPARE(f->element("B")->lockedByNames(), (QStringList{"A", "D"}));
-    QVERIFY(f->window->panel()->waitingLocks.isEmpty());
+    QVERIFY(f->window->panel()->waitingLocks().isEmpty());
 
     setChecked("A", false);
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"D"});
@@ -211,7 +211,7 @@ void TestLocks::waiterThatGivesUpClearsTheConflict()
 
     f->clearConsole();
     setChecked("C", false);
-    QVERIFY(f->window->panel()->waitingLocks.isEmpty());
+    QVERIFY(f->window->panel()->waitingLocks().isEmpty());
     QCOMPARE(f->consoleLines(),
              QStringList{"<font color=\"green\"><b>Conflict cleared:</font></b> B  (0 conflicts remaining)<br>"});
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
@@ -270,12 +270,12 @@ void TestLocks::toggleButtonWaiterIsServed()
     QVERIFY(toggle->isCheckable());
     setChecked("A", true);
     toggle->setChecked(true);
-    QCOMPARE(f->window->panel()->waitingLocks.value("B"), QStringList{"T"});
+    QCOMPARE(f->window->panel()->waitingLocks().value("B"), QStringList{"T"});
 
     setChecked("A", false);
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"T"});
     QCOMPARE(f->value("B"), QString("2"));
-    QVERIFY(f->window->panel()->waitingLocks.isEmpty());
+    QVERIFY(f->window->panel()->waitingLocks().isEmpty());
 }
 
 // ---------------------------------------------------------------------------
@@ -342,7 +342,7 @@ void TestLocks::lockCheckLines()
     }
     QCOMPARE(checkLines, lines);
     // The check looks up without adding.
-    QVERIFY(!f->window->panel()->elementsByDefine.contains("X"));
+    QVERIFY(!f->window->panel()->elementsByDefine().contains("X"));
 }
 
 // Each block as "name input [outputs] <source @x,y", at its grid place (the

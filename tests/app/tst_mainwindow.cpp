@@ -160,10 +160,10 @@ void TestMainWindow::closeModes()
 void TestMainWindow::changedMarksModifiedUnlessLoading()
 {
     auto window = makeWindow();
-    window->panel()->loading = true;
+    window->panel()->setLoading(true);
     window->panel()->changed();
     QVERIFY(!window->isWindowModified());
-    window->panel()->loading = false;
+    window->panel()->setLoading(false);
     window->panel()->changed();
     QVERIFY(window->isWindowModified());
 }

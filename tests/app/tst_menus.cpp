@@ -276,8 +276,8 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
                                       window->showDifferencesAction()};
 
     // A panel with <loadsaveallowed value="0"/> and no forum.
-    window->panel()->loadSaveAllowed = false;
-    window->panel()->forumUrl.clear();
+    window->panel()->setLoadSaveAllowed(false);
+    window->panel()->setForumURL(QString());
     window->updatePanelActions();
     QVERIFY(window->homeAction()->isEnabled());
     for (QAction *action : project)
@@ -286,8 +286,8 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
     QVERIFY(forum->isHidden());
 
     // The next panel allows saving and has a forum.
-    window->panel()->loadSaveAllowed = true;
-    window->panel()->forumUrl = "https://forum.example.org/";
+    window->panel()->setLoadSaveAllowed(true);
+    window->panel()->setForumURL("https://forum.example.org/");
     window->updatePanelActions();
     for (QAction *action : project)
         QVERIFY2(action->isEnabled(), qPrintable(action->text()));
@@ -295,7 +295,7 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
 
     // The home panel: nothing to save or export; "Load" keeps its state.
     window->exportHeaderFilesAction()->setEnabled(true);
-    window->panel()->forumUrl.clear();
+    window->panel()->setForumURL(QString());
     window->updateHomeActions();
     for (QAction *action : {window->exportHeaderFilesAction(), window->homeAction(), window->saveAsAction(), window->saveAction(),
                             window->showDifferencesAction()})
@@ -413,7 +413,7 @@ void TestMenus::forumButtonOpensTheForum()
 {
     auto window = makeWindow();
     auto *forum = window->findChild<QToolBar *>("harbikToolBar")->findChildren<QPushButton *>().last();
-    window->panel()->forumUrl = "https://forum.example.org/quillmate boards";
+    window->panel()->setForumURL("https://forum.example.org/quillmate boards");
     QTest::mousePress(forum, Qt::LeftButton);
     QTest::mouseRelease(forum, Qt::LeftButton);
     QCOMPARE(catcher.urls.size(), 1);
@@ -421,7 +421,7 @@ void TestMenus::forumButtonOpensTheForum()
     QCOMPARE(catcher.urls.first(), QUrl("https://forum.example.org/quillmate%20boards"));
 
     // An empty address opens nothing.
-    window->panel()->forumUrl.clear();
+    window->panel()->setForumURL(QString());
     window->showForum();
     QCOMPARE(catcher.urls.size(), 1);
 }
@@ -436,8 +436,8 @@ void TestMenus::appNotesMenuListsThePanelsPdfs()
     }
     QVERIFY(!window->appNotesBarAction()->isVisible());
 
-    window->panel()->xmlDir = env->path("panel");
-    window->panel()->documentsPath = "Documentation";
+    window->panel()->setXMLDir(env->path("panel"));
+    window->panel()->setDocumentsPath("Documentation");
     window->createAppNotesMenu();
     QVERIFY(window->appNotesBarAction()->isVisible());
     QMenu *menu = window->appNotesMenuButton()->menu();
@@ -450,13 +450,13 @@ void TestMenus::appNotesMenuListsThePanelsPdfs()
     QCOMPARE(catcher.urls, QList<QUrl>{QUrl("file:" + env->path("panel/Documentation") + "/b.pdf")});
 
     // The next panel has no documents: the entry goes away.
-    window->panel()->xmlDir = env->path("other");
+    window->panel()->setXMLDir(env->path("other"));
     window->createAppNotesMenu();
     QVERIFY(!window->appNotesBarAction()->isVisible());
     QVERIFY(!window->appNotesMenuButton()->menu());
 
     // An absolute documents path is taken as it is.
-    window->panel()->documentsPath = env->path("panel/Documentation");
+    window->panel()->setDocumentsPath(env->path("panel/Documentation"));
     window->createAppNotesMenu();
     QVERIFY(window->appNotesBarAction()->isVisible());
 }

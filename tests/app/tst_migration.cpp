@@ -455,7 +455,7 @@ void TestMigration::examplesImport()
 
     unresolved()->hide();
     QVERIFY(window->loadOld(dir + "/board_old.h"));
-    QCOMPARE(window->panel()->parameterMap.size(), 7);
+    QCOMPARE(window->panel()->parameterMap().size(), 7);
     QCOMPARE(m_fixture->value("DEMO_PLL_MULT"), QString("8"));
     QCOMPARE(m_fixture->value("DEMO_OSC_TRIM"), QString("40"));
     QCOMPARE(m_fixture->value("DEMO_SUPPLY").toDouble(), 3.0);

@@ -81,21 +81,21 @@ void TestPanelOpen::openBuildsThePanelWithItsBuiltIns()
                                     "<version label=\"1.2.3\"/>\n");
     auto window = makeWindow();
     QVERIFY(window->open(path));
-    QVERIFY(window->panel()->loading); // the post-load set-up ends the load
+    QVERIFY(window->panel()->loading()); // the post-load set-up ends the load
     window->initLoadedConfiguration(true);
-    QVERIFY(!window->panel()->loading);
+    QVERIFY(!window->panel()->loading());
 
     QVERIFY(qobject_cast<QScrollArea *>(window->centralWidget()));
     QVERIFY(window->panel()->getActiveElement("EN"));
     QCOMPARE(window->panel()->getActiveElement("EN")->value(0, 0), QString("1"));
     QCOMPARE(window->panel()->getActiveElement("CNT")->value(0, 0), QString("3"));
     for (const char *name : {"dummy_define", "$ADDRESS$", "$VALUE$", "$FUNC$"})
-        QVERIFY2(window->panel()->variablesByName.value(name), name);
+        QVERIFY2(window->panel()->variablesByName().value(name), name);
     QVERIFY(window->panel()->getActiveElement("$DIR$"));
     QCOMPARE(window->windowTitle(), "Quillmate " + path + "[*]");
     QCOMPARE(window->panel()->getXMLVersion(), QString("1.2.3"));
     QCOMPARE(QDir::currentPath(), QFileInfo(path).absolutePath());
-    QCOMPARE(window->panel()->elementNames.mid(0, 2), (QStringList{"EN", "CNT"}));
+    QCOMPARE(window->panel()->elementNames().mid(0, 2), (QStringList{"EN", "CNT"}));
     QVERIFY(env->prompt()->transcript().isEmpty());
 }
 
@@ -151,7 +151,7 @@ void TestPanelOpen::homePanelStaysLoadingAndHidesTheConsole()
     window->consolePrint("something<br>");
     window->newProject();
     QVERIFY(window->panel()->getActiveElement("EN"));
-    QVERIFY(window->panel()->loading); // changes on the home panel never mark a project modified
+    QVERIFY(window->panel()->loading()); // changes on the home panel never mark a project modified
     QVERIFY(window->isHomePanelShown());
     QVERIFY(window->consoleDockWidget()->isHidden());
     QCOMPARE(window->windowTitle(), QString("Quillmate [*]"));
@@ -196,9 +196,9 @@ void TestPanelOpen::loadSaveAllowedFollowsEachPanel()
     const QString open = writePanel("open.xml", QLatin1String(simplePanel));
     auto window = makeWindow();
     QVERIFY(window->open(locked));
-    QVERIFY(!window->panel()->loadSaveAllowed);
+    QVERIFY(!window->panel()->loadSaveAllowed());
     QVERIFY(window->open(open));
-    QVERIFY(window->panel()->loadSaveAllowed);
+    QVERIFY(window->panel()->loadSaveAllowed());
 }
 
 void TestPanelOpen::formulaNamesWithoutOwnerAreReported()
@@ -206,8 +206,8 @@ void TestPanelOpen::formulaNamesWithoutOwnerAreReported()
     const QString path = writePanel("f.xml", QLatin1String(simplePanel));
     auto window = makeWindow();
     QVERIFY(window->open(path));
-    window->panel()->mathLabelsByDefine.insert("EN", {});
-    window->panel()->mathLabelsByDefine.insert("NOBODY", {});
+    window->panel()->addMathLabel({"EN"}, nullptr);
+    window->panel()->addMathLabel({"NOBODY"}, nullptr);
     window->initLoadedConfiguration(true);
     QCOMPARE(env->prompt()->transcript(), QStringList{"Element used in formula not defined: \"NOBODY\""});
 }
@@ -234,7 +234,7 @@ void TestPanelOpen::takeAndRenameDefines()
     QVERIFY(window->open(path));
     ActiveElement *en = window->panel()->getActiveElement("EN");
     QCOMPARE(window->panel()->takeElement("EN"), en);
-    QVERIFY(!window->panel()->allElements.contains(en));
+    QVERIFY(!window->panel()->getAllElements().contains(en));
     QVERIFY(!window->panel()->takeElement("EN")); // no longer in the list
     QVERIFY(!window->panel()->takeElement("NOPE"));
     QVERIFY(window->panel()->renameDefine("EN", "ENABLE"));

@@ -102,7 +102,7 @@ void TestPortMapping::openBuildsTheElementAndEnablesTheCommand()
     QVERIFY(window->showPortMappingAction());
     QVERIFY(!window->showPortMappingAction()->isEnabled());
     QVERIFY(openExample());
-    PinMapping *element = window->panel()->pinMappingModel.pinMappingElement.data();
+    PinMapping *element = window->panel()->pinMappingModel().pinMappingElement.data();
     QVERIFY(element);
     QVERIFY(element->isBuilt());
     QVERIFY(window->showPortMappingAction()->isEnabled());
@@ -113,7 +113,7 @@ void TestPortMapping::valueChangesRepaintThePinViews()
 {
     makeWindow(QStringLiteral("enableshowportmapping=1\n"));
     QVERIFY(openExample());
-    PinMapping *element = window->panel()->pinMappingModel.pinMappingElement.data();
+    PinMapping *element = window->panel()->pinMappingModel().pinMappingElement.data();
     QVERIFY(element);
     QTRY_VERIFY(!element->timer()->isActive());
     // A value that reaches the formulas (here set as a script sets it) starts
@@ -168,14 +168,14 @@ void TestPortMapping::switchedOffCommandOpensNothing()
     window->openPortMappingDialog();
     QVERIFY(!window->portMappingDialog());
     // The element of the panel is built all the same.
-    QVERIFY(window->panel()->pinMappingModel.pinMappingElement->isBuilt());
+    QVERIFY(window->panel()->pinMappingModel().pinMappingElement->isBuilt());
 }
 
 void TestPortMapping::nextPanelDropsTheChipAndTheElement()
 {
     makeWindow(QStringLiteral("enableshowportmapping=1\n"));
     QVERIFY(openExample());
-    QPointer<PinMapping> first = window->panel()->pinMappingModel.pinMappingElement.data();
+    QPointer<PinMapping> first = window->panel()->pinMappingModel().pinMappingElement.data();
     QVERIFY(first);
 
     // A panel without a pin mapping: no chip of the panel before, no element,
@@ -185,21 +185,21 @@ void TestPortMapping::nextPanelDropsTheChipAndTheElement()
     QVERIFY(window->open(plain));
     window->initLoadedConfiguration(true);
     QVERIFY(!first);
-    QVERIFY(!window->panel()->pinMappingModel.pinMappingElement);
-    QVERIFY(window->panel()->pinMappingModel.pins.isEmpty());
+    QVERIFY(!window->panel()->pinMappingModel().pinMappingElement);
+    QVERIFY(window->panel()->pinMappingModel().pins.isEmpty());
     QVERIFY(!window->showPortMappingAction()->isEnabled());
 
     // Read directly, as the home panel is, then opened again: the one
     // pointer never names a widget that is gone.
     QVERIFY(openExample());
-    QPointer<PinMapping> second = window->panel()->pinMappingModel.pinMappingElement.data();
+    QPointer<PinMapping> second = window->panel()->pinMappingModel().pinMappingElement.data();
     QVERIFY(second);
     QVERIFY(window->readPanelFile(plain));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!second);
-    QVERIFY(!window->panel()->pinMappingModel.pinMappingElement);
+    QVERIFY(!window->panel()->pinMappingModel().pinMappingElement);
     QVERIFY(openExample());
-    QVERIFY(window->panel()->pinMappingModel.pinMappingElement);
+    QVERIFY(window->panel()->pinMappingModel().pinMappingElement);
     QVERIFY(window->showPortMappingAction()->isEnabled());
 }
 
@@ -214,7 +214,7 @@ void TestPortMapping::findingsOfTheChipFileOnTheConsole()
     QCOMPARE(console.count(QStringLiteral("Pin mapping warning")), 1);
     QVERIFY(console.contains(QStringLiteral("NO_SUCH_SWITCH")));
     // Painting evaluates the condition without a report.
-    PinMapping *element = window->panel()->pinMappingModel.pinMappingElement.data();
+    PinMapping *element = window->panel()->pinMappingModel().pinMappingElement.data();
     QVERIFY(element);
     element->resize(600, 600);
     element->grab();

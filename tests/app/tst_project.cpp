@@ -303,7 +303,7 @@ void TestProject::differenceModeComparesShownValues()
 {
     QVERIFY(openPanel("panel.xml"));
     element("LEVEL")->setValue("17", KeywordValue);
-    const QList<ActiveElement *> order = window->panel()->allElements;
+    const QList<ActiveElement *> order = window->panel()->getAllElements();
     QByteArray text = lfText("reordered.qlmp");
     text.replace("<dispValue>7</dispValue>", "<dispValue>16</dispValue>")   // LEVEL: 17 != 16
         .replace("<dispValue>9</dispValue>", "<dispValue>0x5</dispValue>")  // ADC.CTRL[3:0]: 5 == 0x5
@@ -324,7 +324,7 @@ void TestProject::differenceModeComparesShownValues()
     QVERIFY(console().contains("GONE does not exist in current setting"));
     // Comparing changes nothing.
     QCOMPARE(shown("LEVEL"), QString("17"));
-    QVERIFY(window->panel()->allElements == order);
+    QVERIFY(window->panel()->getAllElements() == order);
     dialog->hide();
 }
 
@@ -379,14 +379,14 @@ void TestProject::maybeSave()
     QVERIFY(openPanel("panel.xml"));
     const QString path = dir->filePath("maybe.qlmp");
     window->setCurrentFile(path);
-    window->panel()->loadSaveAllowed = loadSaveAllowed;
+    window->panel()->setLoadSaveAllowed(loadSaveAllowed);
     window->setWindowModified(modified);
     env->installPrompt(answer.isEmpty() ? QStringList() : QStringList{answer});
     QCOMPARE(window->maybeSave(), result);
     QCOMPARE(QFile::exists(path), saved);
     const bool asked = transcript().contains("panel: The document has been modified.\nDo you want to save changes?");
     QCOMPARE(asked, modified && loadSaveAllowed);
-    window->panel()->loadSaveAllowed = true;
+    window->panel()->setLoadSaveAllowed(true);
 }
 
 // ---------------------------------------------------------------------------
@@ -495,7 +495,7 @@ void TestProject::setByDefineCheckBoxAndSpinBox()
     QCOMPARE(shown("ENABLE"), QString("0"));
     QCOMPARE(element("ENABLE")->storedValueText(), QString("0"));
     QVERIFY(window->isWindowModified());
-    QCOMPARE(window->panel()->changedHeaders.value("cfg.h"), true);
+    QCOMPARE(window->panel()->changedHeaders().value("cfg.h"), true);
     // A check box takes 0 or 1; anything else is refused and changes nothing.
     QVERIFY(window->panel()->setElementByDefine("ENABLE", "1"));
     QCOMPARE(shown("ENABLE"), QString("1"));
@@ -528,7 +528,7 @@ void TestProject::setByDefineVariables()
     QCOMPARE(variable->value(), 42u);
     QVERIFY(window->panel()->setElementByDefine("VAR", "2.5"));
     QCOMPARE(variable->floatValue(), 2.5f);
-    window->panel()->variablesByName.remove("VAR");
+    window->panel()->removeVariable("VAR");
     delete variable;
 }
 
@@ -581,7 +581,7 @@ void TestProject::setByDefineUnknownAndUnsupported()
     QVERIFY(openPanel("panel.xml"));
     QVERIFY(!window->panel()->setElementByDefine("NOPE", "1"));
     QVERIFY2(console().contains("Script Error: Unknown define: NOPE in line"), qPrintable(console()));
-    QVERIFY(!window->panel()->elementsByDefine.contains("NOPE"));
+    QVERIFY(!window->panel()->elementsByDefine().contains("NOPE"));
     QCOMPARE(reports(), QStringList());
 
     // An element of a kind without a set rule; no panel element is of one.
@@ -589,8 +589,7 @@ void TestProject::setByDefineUnknownAndUnsupported()
     window->panel()->registerElement("FAKE", &fake);
     QVERIFY(!window->panel()->setElementByDefine("FAKE", "1"));
     QCOMPARE(reports(), QStringList{"Can not use \"Set\" with parameter \"FAKE\""});
-    window->panel()->elementsByDefine.remove("FAKE");
-    window->panel()->allElements.removeAll(&fake);
+    window->panel()->unregisterElement("FAKE");
 }
 
 QTEST_MAIN(TestProject)

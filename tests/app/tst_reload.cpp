@@ -119,7 +119,7 @@ void TestReload::reloadsLeaveNoObjectsBehind()
     QVERIFY(window->panel()->getActiveElement(QStringLiteral("DEMO_OSC_ENABLE")));
     ActiveElement *dir = window->panel()->getActiveElement(QStringLiteral("$DIR$"));
     QVERIFY(dir);
-    QVERIFY(window->panel()->allElements.contains(dir));
+    QVERIFY(window->panel()->getAllElements().contains(dir));
     QCOMPARE(window->findChildren<QObject *>(QStringLiteral("$DIR$"), Qt::FindDirectChildrenOnly).size(), 1);
 }
 

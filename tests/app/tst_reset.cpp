@@ -78,8 +78,8 @@ void TestReset::resetRestoresTheStateAfterALoad()
     QVERIFY(f->widget<SpinBox>("CNT")->isEnabled());
     QCOMPARE(variable->value(), 0x11u);
     QVERIFY(f->window->isWindowModified());
-    QVERIFY(!f->window->panel()->loading);
-    QVERIFY(!f->window->panel()->guiResetInProgress);
+    QVERIFY(!f->window->panel()->loading());
+    QVERIFY(!f->window->panel()->resetInProgress());
     QCOMPARE(f->errors(), QStringList());
 }
 
@@ -160,7 +160,7 @@ static const char actionPanel[] =
 // texts that ran, sorted.
 static QStringList runEveryAction(PanelFixture &f)
 {
-    f.window->panel()->logSetDefs = true;
+    f.window->panel()->setLogSetDefs(true);
     f.clearConsole();
     f.widget<QCheckBox>("EN")->click();
     f.widget<QSpinBox>("CNT")->setValue(33);
@@ -175,7 +175,7 @@ static QStringList runEveryAction(PanelFixture &f)
             lines << line;
     }
     lines.sort();
-    f.window->panel()->logSetDefs = false;
+    f.window->panel()->setLogSetDefs(false);
     return lines;
 }
 
@@ -214,19 +214,19 @@ void TestReset::resetFlagsHoldOnlyWhileItRuns()
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"EN\"/></verticalcontainer>"));
     QStringList seen;
     connect(signalsOf(f->widget<CheckBox>("EN")), &ElementSignals::updateMathLabels, this, [this, &seen] {
-        seen << QStringLiteral("%1 %2").arg(f->window->panel()->guiResetInProgress).arg(f->window->panel()->loading);
+        seen << QStringLiteral("%1 %2").arg(f->window->panel()->resetInProgress()).arg(f->window->panel()->loading());
     });
     f->window->panel()->resetGUI();
     QVERIFY(!seen.isEmpty());
     QCOMPARE(seen.count("1 1"), seen.size());
-    QVERIFY(!f->window->panel()->guiResetInProgress);
-    QVERIFY(!f->window->panel()->loading);
+    QVERIFY(!f->window->panel()->resetInProgress());
+    QVERIFY(!f->window->panel()->loading());
 }
 
 void TestReset::panelWithoutElements()
 {
     QVERIFY(f->load("<verticalcontainer/>"));
-    DataClass *dummy = f->window->panel()->variablesByName.value("dummy_define");
+    DataClass *dummy = f->window->panel()->variablesByName().value("dummy_define");
     QVERIFY(dummy);
     dummy->setValue(9);
     f->window->setWindowModified(false);

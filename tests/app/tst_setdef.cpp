@@ -212,7 +212,7 @@ void TestSetDef::logSetDefsEchoesTheText()
 {
     f->window->panel()->setDef("EN=0");
     QCOMPARE(f->consoleLines(), QStringList());
-    f->window->panel()->logSetDefs = true;
+    f->window->panel()->setLogSetDefs(true);
     f->window->panel()->setDef("EN=1;CNT=2");
     QCOMPARE(f->consoleLines(), QStringList{"setDef(EN=1;CNT=2)<br>"});
 }
@@ -337,7 +337,7 @@ void TestSetDef::tabPageIsHiddenAndShownInPlace()
 
     f->window->panel()->setDef("PAGE2.visible=0");
     QCOMPARE(titles(), (QStringList{"One", "Three"}));
-    QVERIFY(f->window->panel()->hiddenTabs.contains("PAGE2"));
+    QVERIFY(f->window->panel()->hiddenTabs().contains("PAGE2"));
     // Hiding it again keeps the place it was hidden from.
     f->window->panel()->setDef("PAGE2.visible=0");
     f->window->panel()->setDef("PAGE3.visible=1"); // shown already: nothing happens
@@ -346,14 +346,14 @@ void TestSetDef::tabPageIsHiddenAndShownInPlace()
     f->window->panel()->setDef("PAGE2.visible=1");
     QCOMPARE(titles(), (QStringList{"One", "Two", "Three"}));
     QCOMPARE(tabs->widget(1), page2);
-    QVERIFY(f->window->panel()->hiddenTabs.isEmpty());
+    QVERIFY(f->window->panel()->hiddenTabs().isEmpty());
     f->window->panel()->setDef("PAGE2.visible=1");
     QCOMPARE(titles(), (QStringList{"One", "Two", "Three"}));
 
     // The table goes with the panel.
     f->window->panel()->setDef("PAGE1.visible=0");
     QVERIFY(f->load(QLatin1String(basicPanel)));
-    QVERIFY(f->window->panel()->hiddenTabs.isEmpty());
+    QVERIFY(f->window->panel()->hiddenTabs().isEmpty());
     QCOMPARE(f->errors(), QStringList());
 }
 
@@ -362,11 +362,11 @@ void TestSetDef::tabIndexAndContainerColour()
     QVERIFY(f->load("<verticalcontainer><groupcontainer define=\"GRP\" label=\"g\"><checkbox define=\"EN\"/>"
                     "</groupcontainer><tabcontainer define=\"TABS\" label=\"TABS\"><verticalcontainer label=\"a\"/>"
                     "<verticalcontainer label=\"b\"/></tabcontainer></verticalcontainer>"));
-    TabWidget *tabs = f->window->panel()->tabWidgetsByName.value("TABS");
+    TabWidget *tabs = f->window->panel()->tabWidgetsByName().value("TABS");
     QVERIFY(tabs);
     f->window->panel()->setDef("TABS.index=1;GRP.color=255;TABS.label=x");
     QCOMPARE(tabs->currentIndex(), 1);
-    auto *group = dynamic_cast<QWidget *>(f->window->panel()->containersByName.value("GRP"));
+    auto *group = dynamic_cast<QWidget *>(f->window->panel()->containersByName().value("GRP"));
     QVERIFY(group->autoFillBackground());
     QCOMPARE(group->palette().color(QPalette::Inactive, QPalette::Window), QColor(0, 0, 255));
 
@@ -383,7 +383,7 @@ void TestSetDef::tabIndexAndContainerColour()
 void TestSetDef::pushButtonColourAndVisibility()
 {
     QVERIFY(f->load("<verticalcontainer><button define=\"BTN\" label=\"Go\"/></verticalcontainer>"));
-    PushButton *button = f->window->panel()->pushButtonsByName.value("BTN");
+    PushButton *button = f->window->panel()->pushButtonsByName().value("BTN");
     QVERIFY(button);
     f->window->panel()->setDef(QStringLiteral("BTN.color=%1").arg(0xff0000));
     QCOMPARE(button->styleSheet(), QString("QPushButton{background-color: rgb(255,0,0);}"

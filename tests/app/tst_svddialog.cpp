@@ -55,13 +55,13 @@ void TestSvdDialog::init()
     ModuleRecord *uart = nullptr;
     QVERIFY(m_panel->addModule(uart, QStringLiteral("UART")));
     uart->addRegister(QString(), QStringLiteral("CR"))->addField(QStringLiteral("EN"));
-    m_panel->elementsByDefine.insert(QStringLiteral("GPIO.MODER"), &m_moder);
-    m_panel->elementsByDefine.insert(QStringLiteral("GPIO.MODER.MODE0"), &m_mode0);
+    m_panel->registerElement(QStringLiteral("GPIO.MODER"), &m_moder);
+    m_panel->registerElement(QStringLiteral("GPIO.MODER.MODE0"), &m_mode0);
 }
 
 void TestSvdDialog::cleanup()
 {
-    m_panel->elementsByDefine.clear();
+    m_panel->forgetAllElements();
     m_panel.reset();
 }
 
@@ -122,7 +122,7 @@ void TestSvdDialog::modulesThatAreElementsAreLeftOut()
     for (FakeElement *element : {&dir, &peripherals, &baud}) {
         ModuleRecord *module = nullptr;
         QVERIFY(m_panel->addModule(module, element->objectName()));
-        m_panel->elementsByDefine.insert(element->objectName(), element);
+        m_panel->registerElement(element->objectName(), element);
     }
     ShowSvdDialog dialog(m_panel.get());
     QStringList tops;

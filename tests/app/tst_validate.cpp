@@ -179,22 +179,22 @@ void TstValidate::loadedPanelIsLeftAlone()
     // lists while it runs).
     Panel *panel = m_window->panel();
     QVERIFY(m_window->open(QStringLiteral(QUILLMATE_SOURCE_DIR "/examples/demo.xml")));
-    const int elements = panel->allElements.size();
-    const QStringList defines = panel->elementsByDefine.keys();
+    const int elements = panel->getAllElements().size();
+    const QStringList defines = panel->elementsByDefine().keys();
     QVERIFY(elements > 10);
-    panel->ioPortName = QStringLiteral("/dev/ttyX");
-    panel->ioPortSettings = QStringLiteral("115200");
-    panel->toolTipSectionMask = 0x5;
+    panel->setIoPortName(QStringLiteral("/dev/ttyX"));
+    panel->setIoPortSettings(QStringLiteral("115200"));
+    panel->setToolTipSections(0x5);
     panel->setForumURL(QStringLiteral("http://127.0.0.1/forum"));
     const QString a = panelFile(QStringLiteral("a.xml"), QStringLiteral("<checkbox define=\"A\"/>"));
     m_window->validateXmlFile(a);
-    QCOMPARE(panel->ioPortName, QStringLiteral("/dev/ttyX"));
-    QCOMPARE(panel->ioPortSettings, QStringLiteral("115200"));
-    QCOMPARE(panel->toolTipSectionMask, 0x5u);
+    QCOMPARE(panel->ioPortName(), QStringLiteral("/dev/ttyX"));
+    QCOMPARE(panel->ioPortSettings(), QStringLiteral("115200"));
+    QCOMPARE(panel->toolTipSections(), 0x5u);
     QCOMPARE(panel->getForumURL(), QStringLiteral("http://127.0.0.1/forum"));
-    QVERIFY(!panel->elementsByDefine.contains(QStringLiteral("A")));
-    QCOMPARE(panel->allElements.size(), elements);
-    QCOMPARE(panel->elementsByDefine.keys(), defines);
+    QVERIFY(!panel->elementsByDefine().contains(QStringLiteral("A")));
+    QCOMPARE(panel->getAllElements().size(), elements);
+    QCOMPARE(panel->elementsByDefine().keys(), defines);
 }
 
 QTEST_MAIN(TstValidate)

@@ -143,7 +143,7 @@ void TestValueLists::unknownNamesAreReportedAndNotEntered()
 {
     loadWithFakeHid();
     Panel *panel = f->window->panel();
-    const int registered = panel->elementsByDefine.size();
+    const int registered = panel->elementsByDefine().size();
 
     FakeHid::instance().replies << hidReply({0x05, 0x06});
     f->window->sendUSB(QStringLiteral("NOSUCH;0B101;1"));
@@ -158,9 +158,9 @@ void TestValueLists::unknownNamesAreReportedAndNotEntered()
     QVERIFY(f->errors().at(0).endsWith(QStringLiteral("Invalid value in recdata: \"NOSUCH\"")));
     QCOMPARE(f->value("A"), QStringLiteral("7"));
 
-    QCOMPARE(panel->elementsByDefine.size(), registered);
-    QVERIFY(!panel->elementsByDefine.contains(QStringLiteral("NOSUCH")));
-    QVERIFY(!panel->variablesByName.contains(QStringLiteral("NOSUCH")));
+    QCOMPARE(panel->elementsByDefine().size(), registered);
+    QVERIFY(!panel->elementsByDefine().contains(QStringLiteral("NOSUCH")));
+    QVERIFY(!panel->variablesByName().contains(QStringLiteral("NOSUCH")));
 }
 
 void TestValueLists::reconnectsAndRetriesOnce()
@@ -243,7 +243,7 @@ void TestValueLists::timeoutsAreCountedAndLatchAtTen()
 void TestValueLists::timeoutsWithoutReporting()
 {
     loadWithFakeHid();
-    f->window->panel()->ioCheckMode = 0;
+    f->window->panel()->setIoCheckMode(0);
     f->window->sendUSB(QStringLiteral("0x01"));
     f->window->recData(QStringLiteral("A"));
     QCOMPARE(f->window->tykValues().timeoutCount(), quint16(1));
@@ -255,16 +255,16 @@ void TestValueLists::readOrResetStopsTheWait()
     loadWithFakeHid();
     FakeHid::instance().replies << hidReply({0x09});
     f->window->sendUSB(QStringLiteral("0x01"));
-    f->window->panel()->readOrResetInProgress = true;
+    f->window->panel()->setReadOrResetInProgress(true);
     f->window->recData(QStringLiteral("A"));
-    f->window->panel()->readOrResetInProgress = false;
+    f->window->panel()->setReadOrResetInProgress(false);
     QCOMPARE(f->value("A"), QStringLiteral("7"));
     QCOMPARE(f->window->tykValues().timeoutCount(), quint16(0));
     QCOMPARE(f->consoleLines(), QStringList());
 
     // The flag is set while the GUI is reset, and cleared afterwards.
     f->window->panel()->resetGUI();
-    QVERIFY(!f->window->panel()->readOrResetInProgress);
+    QVERIFY(!f->window->panel()->readOrResetInProgress());
 }
 
 // The request goes out through the button's action on the COM port the
@@ -281,7 +281,7 @@ void TestValueLists::buttonExchangeOverSerialPort()
                         "data=\"0xA5;2:CNT;-2:CNT;-4:0x01020304\" recdata=\"?;-2:OUT;CNT\"/></button>"
                         "</verticalcontainer>"),
                     QStringLiteral("<ioconfig port=\"%1\"/>").arg(peer.slaveName())));
-    QVERIFY(f->window->panel()->usesTyk);
+    QVERIFY(f->window->panel()->usesTyk());
     QPushButton *button = nullptr;
     for (QPushButton *candidate : f->window->findChildren<QPushButton *>()) {
         if (candidate->text() == QLatin1String("Go"))

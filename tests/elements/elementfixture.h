@@ -43,12 +43,11 @@ public:
         shell.reset();
         // The elements of the last test went with their widgets: the panel
         // must not reach them while it clears.
-        panel.allElements.clear();
-        panel.elementsByDefine.clear();
+        panel.forgetAllElements();
         panel.clear();
-        panel.loading = false;
-        panel.guiResetInProgress = false;
-        panel.toolTipSectionMask = 0xffff;
+        panel.setLoading(false);
+        panel.setGuiResetInProgress(false);
+        panel.setToolTipSections(0xffff);
     }
 
     QStringList transcript() const { return env.prompt()->transcript(); }

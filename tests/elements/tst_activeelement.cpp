@@ -115,7 +115,7 @@ void TestActiveElement::initTestCase()
 void TestActiveElement::init()
 {
     fx->reset();
-    fx->panel.toolTipSectionMask = 0xffff;
+    fx->panel.setToolTipSections(0xffff);
     top = std::make_unique<QWidget>();
 }
 
@@ -359,7 +359,7 @@ void TestActiveElement::toolTipShowsSelectedSections()
     spin->addItem(QStringLiteral("Slow"), QStringLiteral("0x1"), 1);
     spin->containerChain = {plain, tree, branch};
 
-    fx->panel.toolTipSectionMask = mask;
+    fx->panel.setToolTipSections(mask);
     spin->setHost(&fx->panel);
     QCOMPARE(buildToolTip(spin, mask), expected);
     spin->updateToolTip();
@@ -423,8 +423,7 @@ void TestActiveElement::conditions()
     fx->panel.registerElement(QStringLiteral("NOTE"), &note);
 
     QCOMPARE(evaluateCondition(condition, &fx->panel), holds);
-    fx->panel.elementsByDefine.clear();
-    fx->panel.allElements.clear();
+    fx->panel.forgetAllElements();
 }
 
 // ---------------------------------------------------------------------------

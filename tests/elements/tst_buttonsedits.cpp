@@ -118,13 +118,13 @@ void TestButtonsEdits::init()
     top = std::make_unique<QWidget>();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
-    fx->panel.xmlDir = dir->path();
+    fx->panel.setXMLDir(dir->path());
 }
 
 void TestButtonsEdits::cleanup()
 {
     top.reset();
-    fx->panel.guiResetInProgress = false;
+    fx->panel.setGuiResetInProgress(false);
 }
 
 template <class T>
@@ -152,21 +152,21 @@ QString TestButtonsEdits::writePanel(const QString &name, const QString &element
 // control is back in the event loop.
 bool TestButtonsEdits::openPanel(const QString &path)
 {
-    fx->panel.loading = true;
+    fx->panel.setLoading(true);
     fx->panel.clear();
-    fx->panel.xmlDir = QFileInfo(path).path();
+    fx->panel.setXMLDir(QFileInfo(path).path());
     QFile file(path);
     bool read = file.open(QIODevice::ReadOnly | QIODevice::Text);
     if (read) {
         PanelXmlReader reader(&fx->panel);
         read = reader.readXml(&file);
     }
-    const QList<ActiveElement *> elements = fx->panel.allElements;
+    const QList<ActiveElement *> elements = fx->panel.getAllElements();
     for (ActiveElement *element : elements) {
         element->resetToDefault();
         element->initialize();
     }
-    fx->panel.loading = false;
+    fx->panel.setLoading(false);
     return read;
 }
 
@@ -584,7 +584,7 @@ void TestButtonsEdits::toggleButtonInitialize()
     reset->setChecked(true);
     reset->setElementProperty("confirmation", QStringLiteral("Sure?"));
     QSignalSpy resetToggled(reset, &QPushButton::toggled);
-    fx->panel.guiResetInProgress = true;
+    fx->panel.setGuiResetInProgress(true);
     reset->initialize();
     QCOMPARE(resetToggled.count(), 1);
     QCOMPARE(resetToggled.at(0).at(0).toBool(), true);
@@ -704,7 +704,7 @@ void TestButtonsEdits::lineEditLoadAndUserEdit()
     QCOMPARE(log.entries.count(QStringLiteral("changedByUser()")), 2);
     QCOMPARE(log.actions(), QStringList({"changed_setDef(A)", "changed_setDef(A)"}));
     QVERIFY(fx->shell.modified);
-    QCOMPARE(fx->panel.changedHeaders.value(QStringLiteral("cfg.h")), true);
+    QCOMPARE(fx->panel.changedHeaders().value(QStringLiteral("cfg.h")), true);
 }
 
 void TestButtonsEdits::lineEditDefaultWidensTheField()
@@ -1050,12 +1050,12 @@ void TestButtonsEdits::buttonWhoseActionLoadsAnotherPanel()
                        "<checkbox define=\"FIRST\"/>"));
     QVERIFY(!first.isEmpty() && !second.isEmpty());
     QVERIFY(openPanel(first));
-    QPointer<PushButton> button = fx->panel.pushButtonsByName.value(QStringLiteral("GO"));
+    QPointer<PushButton> button = fx->panel.pushButtonsByName().value(QStringLiteral("GO"));
     QVERIFY(button);
     button->setProperty("default_setdef", QStringList{"FIRST=1"});
     SignalLog log(button);
     // The shell loads as the window does, the name taken in the panel's folder.
-    const QString folder = fx->panel.xmlDir;
+    const QString folder = fx->panel.getXMLDir();
     fx->shell.onLoadFile = [this, folder](const QString &name) { QVERIFY(openPanel(QDir(folder).filePath(name))); };
 
     // Clicked from the event loop, as in the program: the old panel then goes

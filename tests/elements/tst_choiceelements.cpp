@@ -572,7 +572,7 @@ void TestChoiceElements::groupInitializeAndToolTips()
     QSignalSpy toggled1(g->button(1), &QAbstractButton::toggled);
     QSignalSpy toggled2(g->button(2), &QAbstractButton::toggled);
     g->setElementProperty("confirmation", QStringLiteral("Sure?"));
-    fx->panel.mathLabelsByDefine.insert(QStringLiteral("G"), {});
+    fx->panel.addMathLabel({QStringLiteral("G")}, nullptr);
     SignalLog log(g);
     g->initialize();
     // Only enabled, unchecked buttons report their unchecked state at start.

@@ -96,7 +96,7 @@ void TestDisplayElements::initTestCase()
 void TestDisplayElements::init()
 {
     fx->reset();
-    fx->panel.xmlDir = dir->path();
+    fx->panel.setXMLDir(dir->path());
     top = std::make_unique<QWidget>();
 }
 
@@ -408,7 +408,7 @@ void TestDisplayElements::badPicturesAreReported()
     still.fill(Qt::red);
     image.setPixmap(QPixmap::fromImage(still));
     fx->reset();
-    fx->panel.xmlDir = dir->path();
+    fx->panel.setXMLDir(dir->path());
     image.setHost(&fx->panel);
     image.loadPicture(file);
     QVERIFY(fx->reported(message));
@@ -437,9 +437,9 @@ void TestDisplayElements::placeholdersAreCollectedAndFilled()
 
     Image *image = svgImage(gaugeSvg);
     QCOMPARE(image->svgVariables(), (QStringList{"TEMP", "MODE.label", "NOTE"}));
-    QCOMPARE(fx->panel.imagesByDefine.keys().size(), 3);
+    QCOMPARE(fx->panel.imagesByDefine().keys().size(), 3);
     for (const char *define : {"TEMP", "MODE", "NOTE"})
-        QCOMPARE(fx->panel.imagesByDefine.value(QLatin1String(define)), QList<Image *>{image});
+        QCOMPARE(fx->panel.imagesByDefine().value(QLatin1String(define)), QList<Image *>{image});
     QCOMPARE(image->svgSize(), QSize(40, 20));
     QCOMPARE(image->pixmap(Qt::ReturnByValue).size(), QSize(40, 20));
 
@@ -479,7 +479,7 @@ void TestDisplayElements::loneDollarRendersUnchanged()
                            "<text>Price in $</text></svg>";
     Image *image = svgImage(svg);
     QVERIFY(image->svgVariables().isEmpty());
-    QVERIFY(fx->panel.imagesByDefine.isEmpty());
+    QVERIFY(fx->panel.imagesByDefine().isEmpty());
     image->updateSvgValues();
     QCOMPARE(image->svgBytes(), svg);
     QCOMPARE(image->pixmap(Qt::ReturnByValue).size(), QSize(8, 6));

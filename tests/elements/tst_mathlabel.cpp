@@ -415,17 +415,17 @@ void TestMathLabel::rangeCheckWarnsOnceAndClears()
         fx->shell.console.clear();
         a->setValue(step.value);
         QCOMPARE(fx->shell.console, step.lines);
-        QCOMPARE(fx->panel.overflowConflicts.contains(level), step.conflicted);
+        QCOMPARE(fx->panel.overflowConflicts().contains(level), step.conflicted);
         QCOMPARE(level->text(), QString::number(int(step.value) - 100));
     }
 
     // While a panel loads nothing is checked, unless the panel is being reset.
-    fx->panel.loading = true;
+    fx->panel.setLoading(true);
     fx->shell.console.clear();
     a->setValue(1000);
     QCOMPARE(fx->shell.console, QStringList());
-    QVERIFY(fx->panel.overflowConflicts.isEmpty());
-    fx->panel.guiResetInProgress = true;
+    QVERIFY(fx->panel.overflowConflicts().isEmpty());
+    fx->panel.setGuiResetInProgress(true);
     a->setValue(1000);
     QCOMPARE(fx->shell.console, QStringList{overflow.arg("overflow")});
     QCOMPARE(fx->panel.conflictCount(), 1);
@@ -525,7 +525,9 @@ void TestMathLabel::workerThreadValuesArriveInOrder()
 {
     // The variable lives in the worker thread; its signal reaches the panel queued.
     auto *speed = new DataClass(QStringLiteral("SPEED"));
-    fx->panel.variablesByName.insert(QStringLiteral("SPEED"), speed);
+    fx->panel.setDataClass(QStringLiteral("SPEED"), speed);
+    // It belongs to the worker thread, not to the panel.
+    speed->setParent(nullptr);
     QVERIFY(connect(speed, &DataClass::updateMathLabels, &fx->panel, &Panel::on_updateMathLabel,
                     Qt::QueuedConnection));
     MathLabel *rpm = formulaLabel("RPM", "SPEED*60", "%d");
@@ -556,7 +558,7 @@ void TestMathLabel::workerThreadValuesArriveInOrder()
     QCOMPARE(texts, QStringList({"60 rpm", "120 rpm", "180 rpm", "300 rpm", "480 rpm"}));
     for (Qt::HANDLE thread : qAsConst(threads))
         QCOMPARE(thread, QThread::currentThreadId());
-    fx->panel.variablesByName.remove(QStringLiteral("SPEED"));
+    fx->panel.removeVariable(QStringLiteral("SPEED"));
 }
 
 QTEST_MAIN(TestMathLabel)

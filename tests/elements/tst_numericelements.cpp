@@ -320,7 +320,7 @@ void TestNumericElements::initializeRefreshesFormulasAndAsksWhereItShould()
     QFETCH(QString, kind);
     QFETCH(bool, asks);
 
-    fx->panel.mathLabelsByDefine.insert(QStringLiteral("E"), {});
+    fx->panel.addMathLabel({QStringLiteral("E")}, nullptr);
     QWidget *widget = element(kind);
     active(widget)->setElementProperty("confirmation", QStringLiteral("Sure?"));
     SignalLog log(widget);
@@ -403,7 +403,7 @@ void TestNumericElements::userChangeRunsTheActionsOnce()
     QCOMPARE(log.entries, entries);
     QCOMPARE(active(widget)->storedValueText(), QStringLiteral("5"));
     QVERIFY(fx->shell.modified);
-    QCOMPARE(fx->panel.changedHeaders.value(QStringLiteral("cfg.h")), true);
+    QCOMPARE(fx->panel.changedHeaders().value(QStringLiteral("cfg.h")), true);
 }
 
 void TestNumericElements::acceptsBitRange_data()

@@ -38,7 +38,7 @@ class PanelPinHost : public PinMappingHost
 {
 public:
     explicit PanelPinHost(Panel *panel) : m_panel(panel) {}
-    PinMappingModel *pinMappingModel() override { return &m_panel->pinMappingModel; }
+    PinMappingModel *pinMappingModel() override { return &m_panel->pinMappingModel(); }
     ElementHost *elementHost() override { return m_panel; }
     OperandLookup *operandLookup() override { return m_panel; }
     bool raiseElement(const QString &name) override
@@ -131,7 +131,7 @@ void TestPinMapping::examplePanelReadsItsChip()
 {
     QVERIFY(readExample());
     QVERIFY2(f->xmlLines().isEmpty(), qPrintable(f->xmlLines().join('\n')));
-    const PinMappingModel &m = f->panel.pinMappingModel;
+    const PinMappingModel &m = f->panel.pinMappingModel();
     QCOMPARE(m.chipName, QStringLiteral("QM-32"));
     QCOMPARE(m.pins.size(), 32);
     QVERIFY(m.pinMappingElement);
@@ -176,8 +176,8 @@ void TestPinMapping::pinMapperBuilder()
     f->options.defines = QStringLiteral("X=2");
     QVERIFY(f->readPanelFile(f->env.path(QStringLiteral("p/panel.xml")), verticalPanelText(elements, header)));
     QCOMPARE(f->xmlLines(), lines);
-    QCOMPARE(bool(f->panel.pinMappingModel.pinMappingElement), registered);
-    QCOMPARE(f->panel.pinMappingModel.pins.size(), pins);
+    QCOMPARE(bool(f->panel.pinMappingModel().pinMappingElement), registered);
+    QCOMPARE(f->panel.pinMappingModel().pins.size(), pins);
 }
 
 void TestPinMapping::activeFunctionsFollowThePanel_data()
@@ -210,13 +210,13 @@ void TestPinMapping::activeFunctionsFollowThePanel()
     QVERIFY(p.setElementByDefine(QStringLiteral("PIN_UART_ENABLE"), uart));
     QVERIFY(p.setElementByDefine(QStringLiteral("PIN_SPI_ENABLE"), spi));
     QVERIFY(p.setElementByDefine(QStringLiteral("PIN_GPIO_ENABLE"), gpio));
-    QCOMPARE(activeFunctions(p.pinMappingModel, host.get()), active);
+    QCOMPARE(activeFunctions(p.pinMappingModel(), host.get()), active);
 }
 
 void TestPinMapping::unknownNamesAreNotReportedAtEveryPaint()
 {
     QVERIFY(readExample());
-    PinMappingModel &m = f->panel.pinMappingModel;
+    PinMappingModel &m = f->panel.pinMappingModel();
     m.conditions.append({QStringLiteral("NO_SUCH_ELEMENT==1"), QStringLiteral("GPIO3")});
     m.conditions.append({QStringLiteral("1"), QStringLiteral("NO_FUNCTION")});
     f->shell.console.clear();
@@ -281,7 +281,7 @@ void TestPinMapping::chipDrawsArrowsOutward()
     QVERIFY(p.setElementByDefine(QStringLiteral("PIN_ROUTE"), QStringLiteral("1")));
     QVERIFY(p.setElementByDefine(QStringLiteral("PIN_UART_ENABLE"), QStringLiteral("1")));
     QVERIFY(p.setElementByDefine(QStringLiteral("PIN_SPI_ENABLE"), QStringLiteral("0")));
-    PinMappingModel &m = p.pinMappingModel;
+    PinMappingModel &m = p.pinMappingModel();
 
     QGraphicsScene scene;
     auto *chip = new QGraphicsChipItem(host.get());
@@ -336,7 +336,7 @@ void TestPinMapping::chipDrawsArrowsOutward()
 
 void TestPinMapping::twoActiveFunctionsOfOnePinStack()
 {
-    PinMappingModel &m = f->panel.pinMappingModel;
+    PinMappingModel &m = f->panel.pinMappingModel();
     m.chipSize = 600;
     m.arrowSize = 40;
     m.pins.append(PinEntry());
@@ -368,7 +368,7 @@ void TestPinMapping::twoActiveFunctionsOfOnePinStack()
 
 void TestPinMapping::smallChipHasNoNegativeBody()
 {
-    PinMappingModel &m = f->panel.pinMappingModel;
+    PinMappingModel &m = f->panel.pinMappingModel();
     m.chipSize = 100;
     m.pins.append(PinEntry());
     QGraphicsChipItem chip(host.get());
@@ -384,7 +384,7 @@ void TestPinMapping::hoverTextsEscapeAndLink()
     QVERIFY(f->readPanelFile(f->env.path(QStringLiteral("h/panel.xml")),
                              verticalPanelText(QStringLiteral("<spinbox define=\"INFO\" default=\"3\"/>"))));
     QVERIFY(f->panel.setElementByDefine(QStringLiteral("INFO"), QStringLiteral("3")));
-    PinMappingModel &m = f->panel.pinMappingModel;
+    PinMappingModel &m = f->panel.pinMappingModel();
     PinEntry pin;
     pin.pinName = QStringLiteral("<P&1>");
     m.pins.append(pin);
@@ -420,7 +420,7 @@ void TestPinMapping::hoverPopupAndLinks()
         QPainter painter(&image);
         scene.render(&painter);
     }
-    PinMappingModel &m = f->panel.pinMappingModel;
+    PinMappingModel &m = f->panel.pinMappingModel();
     const PinEntry &p3 = m.pins.at(2);
     QVERIFY(f->panel.setElementByDefine(QStringLiteral("PIN_UART_ENABLE"), QStringLiteral("1")));
 
@@ -463,7 +463,7 @@ void TestPinMapping::hoverPopupAndLinks()
 void TestPinMapping::toolTipsSwitchedOff()
 {
     QVERIFY(readExample());
-    PinMappingModel &m = f->panel.pinMappingModel;
+    PinMappingModel &m = f->panel.pinMappingModel();
     m.toolTipsActivated = false;
     QGraphicsScene scene;
     QGraphicsView view(&scene);
@@ -504,7 +504,7 @@ void TestPinMapping::detailsTable()
     QCOMPARE(model->item(2, 2)->text(), QStringLiteral("PIN_UART_ENABLE==1 &\n PIN_ROUTE==0"));
     QVERIFY(model->item(2, 1)->font().bold());
     QCOMPARE(model->item(3, 0)->text(), QString());
-    QCOMPARE(model->item(3, 0)->background().color(), p.pinMappingModel.pins.at(2).color);
+    QCOMPARE(model->item(3, 0)->background().color(), p.pinMappingModel().pins.at(2).color);
     QCOMPARE(model->item(3, 1)->text(), QStringLiteral("GPIO3"));
     QVERIFY(!model->item(3, 1)->font().bold());
     QCOMPARE(model->item(4, 0)->text(), QStringLiteral("P4"));
@@ -539,10 +539,10 @@ void TestPinMapping::detailsExplanation()
     FakeElement lost(QStringLiteral("NOPE.REG.FIELD"));
     lost.setElementProperty("svd", QStringLiteral("1"));
     FakeElement plain(QStringLiteral("PLAIN"));
-    p.elementsByDefine.insert(QStringLiteral("UART.CTRL.MODE"), &mode);
-    p.elementsByDefine.insert(QStringLiteral("UART.CTRL"), &whole);
-    p.elementsByDefine.insert(QStringLiteral("NOPE.REG.FIELD"), &lost);
-    p.elementsByDefine.insert(QStringLiteral("PLAIN"), &plain);
+    p.registerElement(QStringLiteral("UART.CTRL.MODE"), &mode);
+    p.registerElement(QStringLiteral("UART.CTRL"), &whole);
+    p.registerElement(QStringLiteral("NOPE.REG.FIELD"), &lost);
+    p.registerElement(QStringLiteral("PLAIN"), &plain);
 
     PortMappingDetailsDialog details(host.get());
     QCOMPARE(details.explanation(QStringLiteral("UART.CTRL.MODE==1")),
@@ -553,13 +553,13 @@ void TestPinMapping::detailsExplanation()
     QCOMPARE(details.explanation(QStringLiteral("NOPE.REG.FIELD==1")), QString());
     QCOMPARE(details.explanation(QStringLiteral("PLAIN==1")), QString());
     QCOMPARE(details.explanation(QStringLiteral("MISSING==1")), QString());
-    p.elementsByDefine.clear();
+    p.forgetAllElements();
 }
 
 void TestPinMapping::elementBuildsItsPicture()
 {
     QVERIFY(readExample());
-    PinMappingModel &m = f->panel.pinMappingModel;
+    PinMappingModel &m = f->panel.pinMappingModel();
     PinMapping *element = m.pinMappingElement.data();
     QVERIFY(element);
     QVERIFY(!element->isBuilt());
@@ -595,7 +595,7 @@ void TestPinMapping::picturesOverTheChip()
     QImage logo(10, 8, QImage::Format_ARGB32);
     logo.fill(Qt::blue);
     QVERIFY(logo.save(f->env.path(QStringLiteral("panels/logo.png"))));
-    PinMappingModel &m = f->panel.pinMappingModel;
+    PinMappingModel &m = f->panel.pinMappingModel();
     // Named as the panel names its files: relative to the panel's folder,
     // with backslashes as separators.
     m.images.append({QStringLiteral("logo.png"), true, 30, 40});

@@ -101,8 +101,7 @@ void TestRegisterView::init()
 
 void TestRegisterView::cleanup()
 {
-    fx->panel.allElements.clear();
-    fx->panel.elementsByDefine.clear();
+    fx->panel.forgetAllElements();
     delete view;
     delete selector;
     delete moduleElement;
@@ -270,8 +269,7 @@ void TestRegisterView::pendingValueReachesTheNextSelection()
     view->setValue(QStringLiteral("SRC.value"), KeywordValue);
     view->setValue(QStringLiteral("SEL.registername"), KeywordRegister);
     QCOMPARE(view->value(KeywordValue, 1), QStringLiteral("4026531843"));
-    fx->panel.elementsByDefine.remove(QStringLiteral("SRC"));
-    fx->panel.allElements.removeAll(source);
+    fx->panel.unregisterElement(QStringLiteral("SRC"));
     delete source;
 
     // Without a pending value the registername form shows 0; the value was taken.
@@ -502,8 +500,7 @@ void TestRegisterView::editReachesViewAndRecorderOnly()
 
     QCOMPARE(reg->resetValue, 0x30);
     QCOMPARE(bound->values.value(KeywordValue), QStringLiteral("48"));
-    fx->panel.allElements.removeAll(bound.get());
-    fx->panel.elementsByDefine.remove(QStringLiteral("GPIO.CTRL"));
+    fx->panel.unregisterElement(QStringLiteral("GPIO.CTRL"));
 }
 
 // ---------------------------------------------------------------------------
@@ -531,8 +528,7 @@ void TestRegisterView::readWriteBuddy()
     select(QStringLiteral("CTRL"));
     QCOMPARE(group->value(KeywordValue, 1), QStringLiteral("1"));
 
-    fx->panel.elementsByDefine.remove(QStringLiteral("RW"));
-    fx->panel.allElements.removeAll(group);
+    fx->panel.unregisterElement(QStringLiteral("RW"));
 }
 
 QTEST_MAIN(TestRegisterView)

@@ -302,8 +302,7 @@ void TestTable::registerNameAndMathColumns()
     // A formula label as the argument: its value, down to an integer, for row.
     table->setValue(QStringLiteral("GAIN"), 12);
     QCOMPARE(int(table->currentRowIndex()), 6);
-    panel.elementsByDefine.clear();
-    panel.allElements.clear();
+    panel.forgetAllElements();
 }
 
 void TestTable::valueKeywords()

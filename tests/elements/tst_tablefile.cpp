@@ -67,15 +67,14 @@ void TestTableFile::init()
     m_fx->reset();
     ErrorReporter::instance().setSinks(false, true, false);
     m_fx->panel.setXMLFile(QStringLiteral("/panels/board.xml"));
-    m_fx->panel.xmlVersion = QStringLiteral("V1.0.0");
+    m_fx->panel.setXMLVersion(QStringLiteral("V1.0.0"));
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
 
 void TestTableFile::cleanup()
 {
-    m_fx->panel.elementsByDefine.clear();
-    m_fx->panel.allElements.clear();
+    m_fx->panel.forgetAllElements();
 }
 
 std::unique_ptr<Table> TestTableFile::makeTable(const QString &name)
@@ -182,7 +181,7 @@ void TestTableFile::mismatchesAreReportedAndRowsLoaded()
     const QString path = m_dir->filePath(QStringLiteral("t.qlmp"));
     QVERIFY(table->saveTable(path));
     m_fx->panel.setXMLFile(QStringLiteral("/panels/other.xml"));
-    m_fx->panel.xmlVersion = QStringLiteral("V2.0.0");
+    m_fx->panel.setXMLVersion(QStringLiteral("V2.0.0"));
     auto copy = makeTable(QStringLiteral("SEQ"));
     QVERIFY(copy->resetAndLoadTable(path));
     // The console shows the message's line breaks as blanks.

@@ -85,7 +85,7 @@ void TestTableRun::init()
     for (const char *name : {"$ADDRESS$", "$VALUE$", "$FUNC$", "RESULT"}) {
         auto *variable = new DataClass(QLatin1String(name));
         m_variables << variable;
-        m_panel->variablesByName.insert(QLatin1String(name), variable);
+        m_panel->setDataClass(QLatin1String(name), variable);
     }
 }
 
@@ -93,9 +93,8 @@ void TestTableRun::cleanup()
 {
     m_peer.reset();
     m_shell.link.reset();
-    m_panel->variablesByName.clear();
+    // The variables were the panel's and went with it.
     m_panel.reset();
-    qDeleteAll(m_variables);
     m_variables.clear();
     ErrorReporter::instance().setConsoleSink(nullptr);
 }

@@ -86,8 +86,7 @@ void TestTimerLog::init()
 void TestTimerLog::cleanup()
 {
     fx->shell.onLoadFile = nullptr;
-    fx->panel.allElements.clear();
-    fx->panel.elementsByDefine.clear();
+    fx->panel.forgetAllElements();
     fx->shell.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -372,7 +371,7 @@ void TestTimerLog::walkEndsWhenTheTimerOrItsPanelGoes()
         walkCounted = fx->panel.elementCodeRunning();
         if (replace) {
             fx->panel.clear();
-            fx->panel.allElements.clear();
+            fx->panel.forgetAllElements();
             showPanel();
         } else {
             delete timer.data();

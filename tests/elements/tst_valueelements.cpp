@@ -895,15 +895,15 @@ void TestValueElements::changeMarksTheHeaderUnlessLoading()
 {
     CheckBox *box = checkBox();
     box->initialize();
-    fx->panel.loading = true;
+    fx->panel.setLoading(true);
     box->click();
     QVERIFY(!fx->shell.modified);
-    QVERIFY(fx->panel.changedHeaders.isEmpty());
+    QVERIFY(fx->panel.changedHeaders().isEmpty());
 
-    fx->panel.loading = false;
+    fx->panel.setLoading(false);
     box->click();
     QVERIFY(fx->shell.modified);
-    QCOMPARE(fx->panel.changedHeaders.value(QStringLiteral("cfg.h")), true);
+    QCOMPARE(fx->panel.changedHeaders().value(QStringLiteral("cfg.h")), true);
 }
 
 void TestValueElements::initializeRefreshesFormulasAndToolTip()
@@ -916,7 +916,7 @@ void TestValueElements::initializeRefreshesFormulasAndToolTip()
     QVERIFY(log.entries.isEmpty());
     QCOMPARE(box->toolTip(), QStringLiteral("CB = 0\nHeader: cfg.h\n"));
 
-    fx->panel.mathLabelsByDefine.insert(QStringLiteral("SB"), {});
+    fx->panel.addMathLabel({QStringLiteral("SB")}, nullptr);
     SpinBox *spin = spinBox(0, 9);
     SignalLog spinLog(spin);
     spin->initialize();

@@ -53,9 +53,8 @@ void TestHeaderExport::init()
     QVERIFY(disclaimer.open(QIODevice::WriteOnly));
     disclaimer.write("/* ours */\n");
     disclaimer.close();
-    panel->xmlDir = dir->path();
-    panel->disclaimerFile = "disclaimer.txt";
-    panel->hasOwnDisclaimer = true;
+    panel->setXMLDir(dir->path());
+    panel->setDisclaimerFile("disclaimer.txt");
     panel->setXMLVersion("V2.0.1");
 }
 
@@ -108,7 +107,7 @@ void TestHeaderExport::writesOnlyChangedHeadersUnlessAll()
     QVERIFY(exportHeaders(false));
     QVERIFY(QFile::remove(dir->filePath("a.h")));
     QVERIFY(QFile::remove(dir->filePath("b.h")));
-    panel->changedHeaders.insert("b.h", true);
+    panel->setHeaderChanged("b.h", true);
     QVERIFY(exportHeaders(false));
     QVERIFY(!QFileInfo::exists(dir->filePath("a.h")));
     QVERIFY(QFileInfo::exists(dir->filePath("b.h")));
@@ -135,9 +134,9 @@ void TestHeaderExport::refusals()
     FakeElement *element = bind("A", header, "1");
     MathLabel label("LABEL");
     if (cause == "lock")
-        panel->waitingLocks.insert("A", {"B"});
+        panel->addWaitingLock("A", "B");
     else if (cause == "overflow")
-        panel->overflowConflicts.append(&label);
+        panel->consoleOverflowWarning(&label, 10, "LEVEL", true);
     else if (cause == "value")
         element->values[KeywordDefineValue] = "1\n#define X 2";
 

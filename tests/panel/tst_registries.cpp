@@ -7,6 +7,8 @@
 #include "led.h"
 #include "panel.h"
 #include "mathlabel.h"
+#include "pollentries.h"
+#include "registermodel.h"
 #include "tabwidget.h"
 #include "testenvironment.h"
 #include "testshell.h"
@@ -39,6 +41,10 @@ private slots:
     void enumeratedValuesReachTheElement();
     void changedMovesTheElementToTheEnd();
     void headerValues();
+    void removedElementLeavesEveryRegistry();
+    void unregisterElementUndoesRegisterElement();
+    void renamesFollowTheDefine();
+    void readStateIsKeptAcrossAFragmentRead();
 
 private:
     std::unique_ptr<TestEnvironment> env;
@@ -50,7 +56,6 @@ void TestRegistries::initTestCase()
 {
     env = std::make_unique<TestEnvironment>();
     shell = std::make_unique<TestShell>();
-    panel = std::make_unique<Panel>(shell.get());
 }
 
 void TestRegistries::init()
@@ -58,10 +63,8 @@ void TestRegistries::init()
     env->installPrompt({});
     ErrorReporter::instance().setReportToMessageBox(true);
     ErrorReporter::instance().setReportToConsole(false);
-    panel->elementsByDefine.clear();
-    panel->allElements.clear();
-    panel->variablesByName.clear();
-    panel->tabWidgetsByName.clear();
+    // A fresh panel: the last test's elements went with its stack.
+    panel = std::make_unique<Panel>(shell.get());
 }
 
 void TestRegistries::cleanupTestCase()
@@ -76,8 +79,8 @@ void TestRegistries::lookupsNeverInsert()
     QVERIFY(!panel->elementExists("NOPE"));
     QVERIFY(!panel->getModule("NOMOD"));
     QVERIFY(!panel->getRegister("NOMOD", "R"));
-    QVERIFY(panel->elementsByDefine.isEmpty());
-    QVERIFY(panel->moduleTable.isEmpty());
+    QVERIFY(panel->elementsByDefine().isEmpty());
+    QVERIFY(panel->moduleTable().isEmpty());
 }
 
 void TestRegistries::getValue_data()
@@ -133,14 +136,12 @@ void TestRegistries::setAndAddSemantics()
     TabWidget first, second;
     panel->setTabWidget("T", &first);
     panel->setTabWidget("T", &second);
-    QCOMPARE(panel->tabWidgetsByName.value("T"), &second);
+    QCOMPARE(panel->tabWidgetsByName().value("T"), &second);
 
     Led a("A"), b("B");
     panel->addLed("D", &a);
     panel->addLed("D", &b);
-    QCOMPARE(panel->ledsByData.value("D"), (QList<Led *>{&a, &b}));
-    panel->ledsByData.clear();
-    panel->tabWidgetsByName.clear();
+    QCOMPARE(panel->ledsByData().value("D"), (QList<Led *>{&a, &b}));
 }
 
 void TestRegistries::mathLabelsListenToTheirNamesOnly()
@@ -149,12 +150,11 @@ void TestRegistries::mathLabelsListenToTheirNamesOnly()
     panel->addMathLabel({"A.value", "SUM", "B.label", "C"}, &label);
     MathLabel constant("CONST");
     panel->addMathLabel({}, &constant);
-    QCOMPARE(panel->mathLabelsByDefine.value("A"), QList<MathLabel *>{&label});
-    QCOMPARE(panel->mathLabelsByDefine.value("B"), QList<MathLabel *>{&label});
-    QCOMPARE(panel->mathLabelsByDefine.value("C"), QList<MathLabel *>{&label});
-    QVERIFY(!panel->mathLabelsByDefine.contains("SUM"));
-    QCOMPARE(panel->mathLabelsByDefine.value("dummy_define"), QList<MathLabel *>{&constant});
-    panel->mathLabelsByDefine.clear();
+    QCOMPARE(panel->mathLabelsByDefine().value("A"), QList<MathLabel *>{&label});
+    QCOMPARE(panel->mathLabelsByDefine().value("B"), QList<MathLabel *>{&label});
+    QCOMPARE(panel->mathLabelsByDefine().value("C"), QList<MathLabel *>{&label});
+    QVERIFY(!panel->mathLabelsByDefine().contains("SUM"));
+    QCOMPARE(panel->mathLabelsByDefine().value("dummy_define"), QList<MathLabel *>{&constant});
 }
 
 void TestRegistries::firmwareRange_data()
@@ -210,8 +210,6 @@ void TestRegistries::addModuleKeepsTheFirst()
     QVERIFY(!panel->addModule(&second, "UART"));
     QVERIFY(!second);
     QCOMPARE(panel->getModule("UART"), first);
-    qDeleteAll(panel->moduleTable);
-    panel->moduleTable.clear();
 }
 
 void TestRegistries::enumeratedValuesReachTheElement()
@@ -233,19 +231,19 @@ void TestRegistries::changedMovesTheElementToTheEnd()
     panel->registerElement("B", &b);
     panel->registerElement("TIMER", &timer);
     shell->modified = false;
-    panel->changedHeaders.clear();
+    panel->clearChangedHeaders();
 
     connect(&a, &QLabel::linkActivated, panel.get(), &Panel::changed);
     emit a.linkActivated(QString());
-    QCOMPARE(panel->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
-    QVERIFY(panel->changedHeaders.value("cfg.h"));
+    QCOMPARE(panel->getAllElements(), (QList<ActiveElement *>{&b, &timer, &a}));
+    QVERIFY(panel->changedHeaders().value("cfg.h"));
     QVERIFY(shell->modified);
 
     shell->modified = false;
     connect(&timer, &QLabel::linkActivated, panel.get(), &Panel::changed);
     emit timer.linkActivated(QString());
     QVERIFY(!shell->modified);
-    QCOMPARE(panel->allElements, (QList<ActiveElement *>{&b, &timer, &a}));
+    QCOMPARE(panel->getAllElements(), (QList<ActiveElement *>{&b, &timer, &a}));
 }
 
 void TestRegistries::headerValues()
@@ -254,7 +252,142 @@ void TestRegistries::headerValues()
     panel->setXMLFile(env->path("panel.xml"));
     QCOMPARE(panel->getXMLFileName(), QString("panel.xml"));
     panel->setDisclaimerFile("mine.txt");
-    QVERIFY(panel->hasOwnDisclaimer);
+    QVERIFY(panel->hasOwnDisclaimer());
+}
+
+// An element, a formula label, a variable and an LED leave every list that
+// names them; what names others stays.
+void TestRegistries::removedElementLeavesEveryRegistry()
+{
+    FakeElement a("A"), b("B");
+    panel->registerElement("A", &a);
+    panel->registerElement("B", &b);
+    panel->setElementNames({"A", "B"});
+    panel->addWaitingLock("A", "X");
+    panel->addWaitingLock("B", "A");
+    panel->addWaitingLock("B", "C");
+    MathLabel label("SUM");
+    panel->addMathLabel({"A", "B"}, &label);
+    panel->consoleOverflowWarning(&label, 10, "A", true);
+    DataClass variable("V");
+    panel->setDataClass("V", &variable);
+    VarPollEntry entry, other;
+    entry.target = &variable;
+    panel->addVarPoll(&entry);
+    panel->addVarPoll(&other);
+    Led led("L");
+    panel->addLed("A", &led);
+    panel->setLED("L", &led);
+    ModuleRecord *module = nullptr;
+    QVERIFY(panel->addModule(&module, "M"));
+    RegisterRecord *onlyA = module->addRegister(QString(), "ONLY_A");
+    QVERIFY(onlyA->assignBits(&a, 3, 0));
+    RegisterRecord *shared = module->addRegister(QString(), "SHARED");
+    QVERIFY(shared->assignBits(&a, 3, 0));
+    QVERIFY(shared->assignBits(&b, 7, 4));
+
+    for (QObject *object : std::initializer_list<QObject *>{&a, &label, &variable, &led})
+        panel->removeElement(object);
+
+    QCOMPARE(panel->elementsByDefine().keys(), QStringList{"B"});
+    QCOMPARE(panel->getAllElements(), QList<ActiveElement *>{&b});
+    QCOMPARE(panel->elementNames(), QStringList{"B"});
+    QCOMPARE(panel->waitingLocks(), (QHash<QString, QStringList>{{"B", {"C"}}}));
+    QVERIFY(panel->mathLabelsByDefine().value("A").isEmpty());
+    QVERIFY(panel->mathLabelsByDefine().value("B").isEmpty());
+    QVERIFY(panel->overflowConflicts().isEmpty());
+    QVERIFY(panel->overflowCauses().isEmpty());
+    QVERIFY(panel->variablesByName().isEmpty());
+    QCOMPARE(panel->varPollList(), QList<VarPollEntry *>{&other});
+    QVERIFY(panel->ledsByData().value("A").isEmpty());
+    QVERIFY(panel->ledsByName().isEmpty());
+    QVERIFY(!module->registers.contains("ONLY_A"));
+    QVERIFY(module->registers.contains("SHARED"));
+    delete onlyA;
+    // Nothing at all: nothing happens.
+    panel->removeElement(nullptr);
+}
+
+void TestRegistries::unregisterElementUndoesRegisterElement()
+{
+    FakeElement a("A"), b("B");
+    panel->registerElement("A", &a);
+    panel->registerElement("B", &b);
+    panel->unregisterElement("A");
+    panel->unregisterElement("NOPE");
+    QCOMPARE(panel->elementsByDefine().keys(), QStringList{"B"});
+    QCOMPARE(panel->getAllElements(), QList<ActiveElement *>{&b});
+    panel->forgetAllElements();
+    QVERIFY(panel->elementsByDefine().isEmpty());
+    QVERIFY(panel->getAllElements().isEmpty());
+}
+
+void TestRegistries::renamesFollowTheDefine()
+{
+    ModuleRecord *module = nullptr;
+    QVERIFY(panel->addModule(&module, "OLD"));
+    panel->renameModule("OLD", "NEW");
+    QCOMPARE(panel->getModule("NEW"), module);
+    QVERIFY(!panel->getModule("OLD"));
+    // A name not in the table leaves it as it is.
+    panel->renameModule("NONE", "OTHER");
+    QCOMPARE(panel->moduleTable().keys(), QStringList{"NEW"});
+
+    panel->setElementNames({"OLD", "OLDER", "X"});
+    panel->renameElementName("OLD", "NEW");
+    QCOMPARE(panel->elementNames(), (QStringList{"NEW", "OLDER", "X"}));
+
+    MathLabel label("SUM");
+    panel->addMathLabel({"OLD"}, &label);
+    panel->forgetUnreadOperand("OLD");
+    QVERIFY(panel->feedsFormula("OLD"));
+    panel->removeMathLabel(&label);
+    QVERIFY(panel->feedsFormula("OLD"));
+    panel->forgetUnreadOperand("OLD");
+    QVERIFY(!panel->feedsFormula("OLD"));
+}
+
+// A paste reads a fragment with a reader that starts from an empty read
+// state; the panel's own comes back whole, its exchange entries not deleted.
+void TestRegistries::readStateIsKeptAcrossAFragmentRead()
+{
+    panel->setToolTipSections(0x5);
+    panel->setIoPortName("COM3");
+    panel->setIoPortSettings("9600");
+    panel->setForumURL("https://forum.example.org/");
+    auto *exchange = new ComPollEntry;
+    exchange->sendData = "1";
+    panel->addComPoll(exchange);
+    VarPollEntry poll;
+    panel->addVarPoll(&poll);
+    QObject hidden;
+    panel->addInvisibleElement(&hidden);
+
+    const Panel::ReadState kept = panel->takeReadState();
+    QCOMPARE(panel->toolTipSections(), 0xffffu);
+    QVERIFY(panel->ioPortName().isEmpty());
+    QVERIFY(panel->ioPortSettings().isEmpty());
+    QVERIFY(panel->getForumURL().isEmpty());
+    QVERIFY(panel->comPollList().isEmpty());
+    QVERIFY(panel->varPollList().isEmpty());
+    QVERIFY(panel->invisibleElements().isEmpty());
+    // The reader's own reset finds no entry of the panel's to delete.
+    panel->resetReadState();
+
+    panel->restoreReadState(kept);
+    QCOMPARE(panel->toolTipSections(), 0x5u);
+    QCOMPARE(panel->ioPortName(), QString("COM3"));
+    QCOMPARE(panel->ioPortSettings(), QString("9600"));
+    QCOMPARE(panel->getForumURL(), QString("https://forum.example.org/"));
+    QCOMPARE(panel->comPollList(), QList<ComPollEntry *>{exchange});
+    QCOMPARE(exchange->sendData, QString("1"));
+    QCOMPARE(panel->varPollList(), QList<VarPollEntry *>{&poll});
+    QCOMPARE(panel->invisibleElements(), QList<QObject *>{&hidden});
+
+    // A whole read deletes the exchange entries of the panel before.
+    panel->resetReadState();
+    QVERIFY(panel->comPollList().isEmpty());
+    QVERIFY(panel->invisibleElements().isEmpty());
 }
 
 QTEST_MAIN(TestRegistries)

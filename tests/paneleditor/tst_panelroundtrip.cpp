@@ -139,7 +139,7 @@ static QString mapText(const QVariant &value)
 static QString describe(Panel *panel)
 {
     QStringList lines;
-    for (ActiveElement *element : panel->allElements) {
+    for (ActiveElement *element : panel->getAllElements()) {
         QObject *object = objectOf(element);
         if (!object)
             continue;
@@ -160,18 +160,18 @@ static QString describe(Panel *panel)
                      .join(QStringLiteral(" / "));
     }
     lines.sort();
-    QStringList variables = panel->variablesByName.keys();
+    QStringList variables = panel->variablesByName().keys();
     variables.sort();
     lines << "variables: " + variables.join(',');
     QString min;
     QString max;
     panel->getFWVersionRange(min, max);
-    lines << "header: " + QStringList{panel->getXMLVersion(), min, max, panel->getSvdFile(), panel->ioPortName,
-                                      panel->ioPortSettings, QString::number(panel->loadSaveAllowed),
-                                      QString::number(panel->toolTipSectionMask)}
+    lines << "header: " + QStringList{panel->getXMLVersion(), min, max, panel->getSvdFile(), panel->ioPortName(),
+                                      panel->ioPortSettings(), QString::number(panel->loadSaveAllowed()),
+                                      QString::number(panel->toolTipSections())}
                               .join(',');
-    lines << "elements: " + QString::number(panel->allElements.size())
-        + ", invisible: " + QString::number(panel->invisibleElements.size());
+    lines << "elements: " + QString::number(panel->getAllElements().size())
+        + ", invisible: " + QString::number(panel->invisibleElements().size());
     return lines.join('\n');
 }
 

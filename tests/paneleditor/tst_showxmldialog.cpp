@@ -126,7 +126,7 @@ QModelIndex TestShowXmlDialog::select(ShowXMLDialog &editor, const QString &name
     if (!object)
         object = window->centralWidget()->findChild<QObject *>(name);
     if (!object)
-        object = window->panel()->variablesByName.value(name);
+        object = window->panel()->variablesByName().value(name);
     const QModelIndex index = editor.indexOf(object);
     editor.treeView()->setCurrentIndex(index);
     return index;
@@ -214,7 +214,7 @@ void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
 {
     auto editor = makeEditor();
     Panel *panel = window->panel();
-    const int before = panel->allElements.size();
+    const int before = panel->getAllElements().size();
     QObject *box = window->centralWidget()->findChild<QGroupBox *>();
     QVERIFY(box);
     // LOCKED locks on CB: the box holding CB is refused first.
@@ -230,11 +230,11 @@ void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
     for (const char *gone : {"LOCKED", "CB", "SP"}) {
         QVERIFY2(!panel->getActiveElement(gone), gone);
         QVERIFY2(!panel->elementExists(gone), gone);
-        for (ModuleRecord *module : panel->moduleTable)
+        for (ModuleRecord *module : panel->moduleTable())
             QVERIFY2(!module || !module->registers.contains(gone), gone);
     }
-    QCOMPARE(panel->allElements.size(), before - 3);
-    for (ActiveElement *element : panel->allElements)
+    QCOMPARE(panel->getAllElements().size(), before - 3);
+    for (ActiveElement *element : panel->getAllElements())
         QVERIFY(objectOf(element));
     // The headers no longer name them, and the saved panel has none of them.
     QVERIFY(window->exportHeaderFiles(true));
@@ -246,7 +246,7 @@ void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
     QVERIFY(saveAndReopen(*editor));
     QVERIFY(!panel->getActiveElement("CB"));
     QVERIFY(panel->getActiveElement("HX"));
-    QCOMPARE(panel->allElements.size(), before - 3);
+    QCOMPARE(panel->getAllElements().size(), before - 3);
 }
 
 void TestShowXmlDialog::removalRefusedWhileOthersNameTheElement()
@@ -437,20 +437,19 @@ void TestShowXmlDialog::variablesAddedAndRemoved()
     QVERIFY(!editor->addVariable("level"));
     QVERIFY(!editor->addVariable("CB"));
     QVERIFY(!editor->addVariable("$VALUE$"));
-    QVERIFY(panel->variablesByName.contains("level"));
+    QVERIFY(panel->variablesByName().contains("level"));
     select(*editor, "speed");
     editor->removeWidget();
-    QVERIFY(!panel->variablesByName.contains("speed"));
+    QVERIFY(!panel->variablesByName().contains("speed"));
     QVERIFY(saveAndReopen(*editor));
-    QVERIFY(panel->variablesByName.contains("level"));
-    QVERIFY(!panel->variablesByName.contains("speed"));
+    QVERIFY(panel->variablesByName().contains("level"));
+    QVERIFY(!panel->variablesByName().contains("speed"));
 }
 
 void TestShowXmlDialog::propertiesDialogStoresWhatChanged()
 {
     Panel *panel = window->panel();
-    panel->hasOwnDisclaimer = false;
-    panel->disclaimerFile.clear();
+    panel->setDefaultDisclaimer(QString());
     {
         // OK without a change keeps the program's disclaimer.
         XMLPropertiesDialog dialog(panel);
@@ -462,18 +461,18 @@ void TestShowXmlDialog::propertiesDialogStoresWhatChanged()
         dialog.versionEdit->setText("V2 <beta> & \"more\"");
         dialog.accept();
     }
-    QVERIFY(!panel->hasOwnDisclaimer);
-    QCOMPARE(panel->ioPortName, QStringLiteral("/dev/ttyUSB0"));
-    QCOMPARE(panel->ioPortSettings, QStringLiteral("9600;8;N;1"));
+    QVERIFY(!panel->hasOwnDisclaimer());
+    QCOMPARE(panel->ioPortName(), QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(panel->ioPortSettings(), QStringLiteral("9600;8;N;1"));
     QString min;
     QString max;
     panel->getFWVersionRange(min, max);
     QCOMPARE(min, QStringLiteral("1.2.0"));
     auto editor = makeEditor();
     QVERIFY(saveAndReopen(*editor));
-    QVERIFY(!panel->loadSaveAllowed);
+    QVERIFY(!panel->loadSaveAllowed());
     QCOMPARE(panel->getXMLVersion(), QStringLiteral("V2 <beta> & \"more\""));
-    QCOMPARE(panel->ioPortName, QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(panel->ioPortName(), QStringLiteral("/dev/ttyUSB0"));
     QString min2;
     QString max2;
     panel->getFWVersionRange(min2, max2);
@@ -648,27 +647,27 @@ void TestShowXmlDialog::panelBuiltFromAnEmptyOne()
     QVERIFY(panel->getActiveElement("SpinBoxDefine_0"));
     QVERIFY(editor->addVariable("speed"));
     // Every element goes to a header once it has one.
-    for (ActiveElement *element : panel->allElements)
+    for (ActiveElement *element : panel->getAllElements())
         element->setElementProperty("header", "built.h");
     auto *area = qobject_cast<QScrollArea *>(window->centralWidget());
     const QStringList before = kindsUnder(area->widget());
     for (const char *kind : {"checkbox", "radiobutton", "plot", "table", "registerview", "led", "image"})
         QVERIFY2(before.contains(kind), kind);
     QStringList names;
-    for (ActiveElement *element : panel->allElements)
+    for (ActiveElement *element : panel->getAllElements())
         names << Panel::getObjectName(element);
     names.sort();
     QVERIFY(saveAndReopen(*editor));
     area = qobject_cast<QScrollArea *>(window->centralWidget());
     QCOMPARE(kindsUnder(area->widget()).join(','), before.join(','));
     QStringList reopened;
-    for (ActiveElement *element : panel->allElements)
+    for (ActiveElement *element : panel->getAllElements())
         reopened << Panel::getObjectName(element);
     reopened.sort();
     QFile saved(QDir(dir->path()).filePath("saved.xml"));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QVERIFY2(reopened == names, saved.readAll().constData());
-    QVERIFY(panel->variablesByName.contains("speed"));
+    QVERIFY(panel->variablesByName().contains("speed"));
     QVERIFY(window->exportHeaderFiles(true));
     QFile header(QDir(dir->path()).filePath("built.h"));
     QVERIFY(header.open(QIODevice::ReadOnly));

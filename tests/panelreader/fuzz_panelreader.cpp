@@ -240,7 +240,7 @@ void FuzzPanelReader::mutatedPanelsReadSafely()
                                             "<include k=\"2\">mut.xml</include></groupcontainer>"));
         slowest.start();
         accepted += readOnce(text) ? 1 : 0;
-        built += fx->panel.allElements.size();
+        built += fx->panel.getAllElements().size();
         QVERIFY2(slowest.elapsed() < 5000, qPrintable(QStringLiteral("round %1 took %2 ms").arg(i).arg(slowest.elapsed())));
     }
     // Mutations leave many panels readable: the pass reaches the builders.

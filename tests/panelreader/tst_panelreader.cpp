@@ -377,7 +377,7 @@ void TestPanelReader::readsThatStopEarlyAreMarked()
         QVERIFY2(outcome.stoppedEarly.isEmpty(), qPrintable(outcome.stoppedEarly));
     else
         QVERIFY2(outcome.stoppedEarly.contains(reason), qPrintable(outcome.stoppedEarly));
-    QStringList defines = fx->panel.elementsByDefine.keys();
+    QStringList defines = fx->panel.elementsByDefine().keys();
     defines.sort();
     QCOMPARE(defines, built);
 }
@@ -440,7 +440,7 @@ void TestPanelReader::headerElementsAfterTheRootContainerAreNotRead()
         read(signedPanelText("<verticalcontainer/><loadsaveallowed value=\"0\"/><tooltipconfig value=\"1\"/>"));
     QVERIFY(outcome.ok);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(fx->panel.toolTipSectionMask, 0xFFFFu);
+    QCOMPARE(fx->panel.toolTipSections(), 0xFFFFu);
 }
 
 void TestPanelReader::brokenXmlGivesOneClearLine_data()
@@ -472,7 +472,7 @@ void TestPanelReader::brokenXmlGivesOneClearLine()
 
     QCOMPARE(read(text).ok, ok);
     QCOMPARE(console().count(QStringLiteral("XML Error: XML not well-formed:")), 1);
-    QCOMPARE(fx->panel.elementsByDefine.keys().size(), built.size());
+    QCOMPARE(fx->panel.elementsByDefine().keys().size(), built.size());
     for (const QString &define : qAsConst(built))
         QVERIFY(fx->panel.getActiveElement(define));
 }
@@ -663,15 +663,15 @@ void TestPanelReader::headerElementValues()
     QVERIFY(outcome.ok);
     QCOMPARE(fx->panel.getXMLVersion(), QStringLiteral("1.1"));
     QCOMPARE(fx->panel.getXMLOriginalVersion(), QStringLiteral("1.1"));
-    QCOMPARE(fx->panel.toolTipSectionMask, 12u);
+    QCOMPARE(fx->panel.toolTipSections(), 12u);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(fx->panel.ioPortName, QStringLiteral("com3"));
-    QCOMPARE(fx->panel.ioPortSettings, QStringLiteral("9600"));
-    QCOMPARE(fx->panel.ioCheckMode, quint16(1));
+    QCOMPARE(fx->panel.ioPortName(), QStringLiteral("com3"));
+    QCOMPARE(fx->panel.ioPortSettings(), QStringLiteral("9600"));
+    QCOMPARE(fx->panel.ioCheckMode(), quint16(1));
     QCOMPARE(fx->panel.getFWVersionRangeText(), QStringLiteral("V.1.2.3..V.2.255.255"));
     QCOMPARE(fx->panel.getForumURL(), QStringLiteral("http://f"));
-    QCOMPARE(fx->panel.forumToolTip, QStringLiteral("Ask"));
-    QCOMPARE(fx->panel.documentsPath, QStringLiteral("docs"));
+    QCOMPARE(fx->panel.forumToolTip(), QStringLiteral("Ask"));
+    QCOMPARE(fx->panel.documentsPath(), QStringLiteral("docs"));
     // The two files named are not there: each is said once, nothing else.
     const QStringList lines = console().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
@@ -681,13 +681,13 @@ void TestPanelReader::headerElementValues()
 
     outcome = read(signedPanelText("<tooltipconfig value=\"many\"/><loadsaveallowed value=\"no\"/>"
                                    "<ioconfig/><verticalcontainer/>"));
-    QCOMPARE(fx->panel.toolTipSectionMask, 0u);
+    QCOMPARE(fx->panel.toolTipSections(), 0u);
     QVERIFY(!outcome.loadSaveAllowed);
-    QCOMPARE(fx->panel.ioPortName, QString());
+    QCOMPARE(fx->panel.ioPortName(), QString());
 
     // A new read starts from the defaults.
     outcome = read(verticalPanelText(""));
-    QCOMPARE(fx->panel.toolTipSectionMask, 0xFFFFu);
+    QCOMPARE(fx->panel.toolTipSections(), 0xFFFFu);
     QVERIFY(outcome.loadSaveAllowed);
     QCOMPARE(fx->panel.getForumURL(), QString());
 }
@@ -896,7 +896,7 @@ void TestPanelReader::boxStretchBits()
                                    + "\"><checkbox define=\"C\"/></" + kind + ">"))
                 .ok);
     QWidget *box = find<CheckBox>(QStringLiteral("C"))->parentWidget();
-    QCOMPARE(fx->panel.containersByName.value(QStringLiteral("BOX")), dynamic_cast<Container *>(box));
+    QCOMPARE(fx->panel.containersByName().value(QStringLiteral("BOX")), dynamic_cast<Container *>(box));
     auto *layout = qobject_cast<QBoxLayout *>(box->layout());
     QVERIFY(layout);
     QCOMPARE(layout->count(), 1 + int(before) + int(after));
@@ -915,16 +915,16 @@ void TestPanelReader::tabContainers()
     auto *rootTabs = qobject_cast<TabWidget *>(root());
     QVERIFY(rootTabs);
     QCOMPARE(rootTabs->objectName(), QStringLiteral("TAB_ROOT"));
-    QCOMPARE(fx->panel.tabWidgetsByName.value(QStringLiteral("Main")), rootTabs);
+    QCOMPARE(fx->panel.tabWidgetsByName().value(QStringLiteral("Main")), rootTabs);
     QCOMPARE(rootTabs->count(), 3);
     QCOMPARE(rootTabs->tabToolTip(0), QStringLiteral("inner tip"));
 
-    auto *inner = fx->panel.tabWidgetsByName.value(QStringLiteral("Inner"));
+    auto *inner = fx->panel.tabWidgetsByName().value(QStringLiteral("Inner"));
     QVERIFY(inner);
     QVERIFY(!inner->objectName().startsWith(QStringLiteral("TAB_")));
     auto *named = find<TabWidget>(QStringLiteral("TABS"));
     QVERIFY(named);
-    QCOMPARE(fx->panel.containersByName.value(QStringLiteral("TABS")), static_cast<Container *>(named));
+    QCOMPARE(fx->panel.containersByName().value(QStringLiteral("TABS")), static_cast<Container *>(named));
     auto *sized = qobject_cast<TabWidget *>(rootTabs->widget(2));
     QVERIFY(sized->objectName().startsWith(QStringLiteral("TAB_")));
 
@@ -961,7 +961,7 @@ void TestPanelReader::tabPagesWithSelectLists()
     QVERIFY(takeConnection(tabs, &QTabWidget::currentChanged, firstPage, &VerticalWidget::childSetDef));
     QVERIFY(!takeConnection(tabs, &QTabWidget::currentChanged, thirdPage, &AbsoluteWidget::childSetDef));
     // Only pages of a tab container take select lists.
-    auto *inner = dynamic_cast<QWidget *>(fx->panel.containersByName.value(QStringLiteral("INNER")));
+    auto *inner = dynamic_cast<QWidget *>(fx->panel.containersByName().value(QStringLiteral("INNER")));
     QVERIFY(!inner->property("selectsetdef").isValid());
     QCOMPARE(first->property("my_label").toString(), QStringLiteral("P1"));
 }
@@ -1043,9 +1043,9 @@ void TestPanelReader::commonAttributes()
     QVERIFY(read(verticalPanelText(element)).ok);
     QWidget *widget = find<QWidget>(QStringLiteral("W"));
     if (!widget)
-        widget = dynamic_cast<QWidget *>(fx->panel.containersByName.value(QStringLiteral("W")));
+        widget = dynamic_cast<QWidget *>(fx->panel.containersByName().value(QStringLiteral("W")));
     if (!widget)
-        widget = fx->panel.pushButtonsByName.value(QStringLiteral("W"));
+        widget = fx->panel.pushButtonsByName().value(QStringLiteral("W"));
     QVERIFY(widget);
     const QString what = check.section(' ', 0, 0);
     const QString value = check.section(' ', 1);
@@ -1120,9 +1120,9 @@ void TestPanelReader::duplicateDefines()
     QCOMPARE(fx->panel.getActiveElement(QStringLiteral("TWICE")),
              dynamic_cast<ActiveElement *>(find<SpinBox>(QStringLiteral("TWICE"))));
     // Looking up a define never enters it.
-    QVERIFY(!fx->panel.elementsByDefine.contains(QString()));
+    QVERIFY(!fx->panel.elementsByDefine().contains(QString()));
     QVERIFY(!fx->panel.getActiveElement(QStringLiteral("NOWHERE")));
-    QVERIFY(!fx->panel.elementsByDefine.contains(QStringLiteral("NOWHERE")));
+    QVERIFY(!fx->panel.elementsByDefine().contains(QStringLiteral("NOWHERE")));
 }
 
 void TestPanelReader::defineBinding()
@@ -1158,7 +1158,7 @@ void TestPanelReader::defineBinding()
     QCOMPARE(chain.size(), 2);
     QCOMPARE(chain.at(0)->name(), QStringLiteral("VERT_ROOT"));
     QVERIFY(chain.at(1)->name().startsWith(QStringLiteral("GROUP_")));
-    QCOMPARE(fx->panel.allElements.size(), 3);
+    QCOMPARE(fx->panel.getAllElements().size(), 3);
 }
 
 void TestPanelReader::actionsAreRecordedInData()
@@ -1238,7 +1238,7 @@ void TestPanelReader::actionMessages()
         QCOMPARE(console().count(message), 1);
     QObject *object = find<QObject>(QStringLiteral("E"));
     if (!object)
-        object = fx->panel.pushButtonsByName.value(QStringLiteral("E"));
+        object = fx->panel.pushButtonsByName().value(QStringLiteral("E"));
     QVERIFY(object);
     QCOMPARE(object->property("data").toMap().value(QStringLiteral("0")).toStringList(), data);
 }
@@ -1280,7 +1280,7 @@ void TestPanelReader::pushButtons()
                                    "<button define=\"BF\" enabled=\"false\"/><button define=\"B5\" enabled=\"5\"/>"
                                    "<button label=\"No define\"/>"))
                 .ok);
-    PushButton *zero = fx->panel.pushButtonsByName.value(QStringLiteral("B0"));
+    PushButton *zero = fx->panel.pushButtonsByName().value(QStringLiteral("B0"));
     QVERIFY(zero);
     QCOMPARE(zero->text(), QStringLiteral("Zero"));
     QVERIFY(!zero->isEnabled());
@@ -1288,16 +1288,16 @@ void TestPanelReader::pushButtons()
     QCOMPARE(zero->styleSheet(),
              QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: palette(button);}"));
     QCOMPARE(zero->property("data").toMap().value("0").toStringList(), QStringList({"clicked_resetGUI", "", ""}));
-    QVERIFY(!fx->panel.pushButtonsByName.value(QStringLiteral("BF"))->isEnabled());
-    QVERIFY(fx->panel.pushButtonsByName.value(QStringLiteral("B5"))->isEnabled());
+    QVERIFY(!fx->panel.pushButtonsByName().value(QStringLiteral("BF"))->isEnabled());
+    QVERIFY(fx->panel.pushButtonsByName().value(QStringLiteral("B5"))->isEnabled());
     // A button without define is kept under the name it made for itself
     // (its caption and a number); it has no value.
-    QVERIFY(!fx->panel.pushButtonsByName.contains(QString()));
-    QCOMPARE(fx->panel.pushButtonsByName.size(), 4);
-    const QStringList names = fx->panel.pushButtonsByName.keys().filter(QStringLiteral("No define_"));
+    QVERIFY(!fx->panel.pushButtonsByName().contains(QString()));
+    QCOMPARE(fx->panel.pushButtonsByName().size(), 4);
+    const QStringList names = fx->panel.pushButtonsByName().keys().filter(QStringLiteral("No define_"));
     QCOMPARE(names.size(), 1);
-    QCOMPARE(fx->panel.pushButtonsByName.value(names.first())->objectName(), names.first());
-    QVERIFY(fx->panel.elementsByDefine.isEmpty());
+    QCOMPARE(fx->panel.pushButtonsByName().value(names.first())->objectName(), names.first());
+    QVERIFY(fx->panel.elementsByDefine().isEmpty());
     QCOMPARE(console(), QString());
 }
 

@@ -374,7 +374,7 @@ void TstPanelValidator::loadedPanelIsUntouched()
     Panel panel(nullptr);
     PanelXmlReader(&panel).validateXmlFile(path);
     QCOMPARE(QDir(m_dir.filePath(QStringLiteral("quiet"))).entryList(QDir::Files), QStringList{"p.xml"});
-    QVERIFY(panel.allElements.isEmpty());
+    QVERIFY(panel.getAllElements().isEmpty());
 }
 
 void TstPanelValidator::largePanel()

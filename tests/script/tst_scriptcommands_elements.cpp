@@ -256,7 +256,7 @@ void TstScriptCommandsElements::recordedMacroReplays()
     QVERIFY(QTest::qWaitForWindowActive(window));
     const QString macro = dir.filePath(QStringLiteral("macro.script"));
     QString error;
-    QVERIFY2(window->scripts().recorder().startFile(macro, window->panel()->xmlFile, &error), qPrintable(error));
+    QVERIFY2(window->scripts().recorder().startFile(macro, window->panel()->getXMLFile(), &error), qPrintable(error));
 
     // The user's changes, each on the focused widget: the lines recorded.
     const auto focus = [](QWidget *widget) {
@@ -325,17 +325,17 @@ void TstScriptCommandsElements::unnamedElementsAreReachedByTheirNames()
         "<plot/><plot/>"
         "</verticalcontainer>")));
     Panel *panel = f->window->panel();
-    QList<PushButton *> buttons = panel->pushButtonsByName.values();
+    QList<PushButton *> buttons = panel->pushButtonsByName().values();
     QCOMPARE(buttons.size(), 3);
     std::sort(buttons.begin(), buttons.end(), [](PushButton *a, PushButton *b) {
         return a->y() < b->y();
     });
-    QCOMPARE(panel->ledsByName.size(), 2);
-    QCOMPARE(panel->dialsByName.size(), 2);
-    QCOMPARE(panel->thermosByName.size(), 2);
-    QCOMPARE(panel->plotsByName.size(), 2);
-    const QList<QStringList> nameLists{panel->ledsByName.keys(), panel->dialsByName.keys(),
-                                       panel->thermosByName.keys(), panel->plotsByName.keys()};
+    QCOMPARE(panel->ledsByName().size(), 2);
+    QCOMPARE(panel->dialsByName().size(), 2);
+    QCOMPARE(panel->thermosByName().size(), 2);
+    QCOMPARE(panel->plotsByName().size(), 2);
+    const QList<QStringList> nameLists{panel->ledsByName().keys(), panel->dialsByName().keys(),
+                                       panel->thermosByName().keys(), panel->plotsByName().keys()};
     for (const QStringList &names : nameLists)
         QVERIFY(!names.contains(QString()));
 
@@ -348,7 +348,7 @@ void TstScriptCommandsElements::unnamedElementsAreReachedByTheirNames()
     QVERIFY(QTest::qWaitForWindowActive(window));
     const QString macro = dir.filePath(QStringLiteral("clicks.script"));
     QString error;
-    QVERIFY2(window->scripts().recorder().startFile(macro, panel->xmlFile, &error), qPrintable(error));
+    QVERIFY2(window->scripts().recorder().startFile(macro, panel->getXMLFile(), &error), qPrintable(error));
     for (PushButton *button : qAsConst(buttons)) {
         button->setFocus();
         QVERIFY(QTest::qWaitFor([button] { return button->hasFocus(); }));
@@ -370,13 +370,13 @@ void TstScriptCommandsElements::unnamedElementsAreReachedByTheirNames()
     // setDef hides each of them by its name.
     f->clearErrors();
     QList<QWidget *> hidden;
-    for (const QHash<QString, QWidget *> &table : {panel->dialsByName, panel->thermosByName, panel->plotsByName}) {
+    for (const QHash<QString, QWidget *> &table : {panel->dialsByName(), panel->thermosByName(), panel->plotsByName()}) {
         for (auto it = table.cbegin(); it != table.cend(); ++it) {
             QVERIFY(window->executeScriptLine(QStringLiteral("SETDEF(%1.visible=0)").arg(it.key()), 1));
             hidden << it.value();
         }
     }
-    for (auto it = panel->ledsByName.cbegin(); it != panel->ledsByName.cend(); ++it) {
+    for (auto it = panel->ledsByName().cbegin(); it != panel->ledsByName().cend(); ++it) {
         QVERIFY(window->executeScriptLine(QStringLiteral("SETDEF(%1.visible=0)").arg(it.key()), 1));
         hidden << it.value();
     }

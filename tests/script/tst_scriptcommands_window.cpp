@@ -68,9 +68,9 @@ void TstScriptCommandsWindow::loadFallsBackToWorkingAndScriptsDirectory()
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETWORKINGDIR(%1)").arg(m_dir.filePath("work")), 1));
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETSCRIPTSDIR(%1)").arg(m_dir.filePath("scripts")), 2));
     QCOMPARE(f->window->getScriptsDir(), m_dir.filePath(QStringLiteral("scripts")));
-    f->window->panel()->xmlFile.clear();
+    f->window->panel()->setXMLFile(QString());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("LOAD(demo.xml)"), 3));
-    QCOMPARE(QFileInfo(f->window->panel()->xmlFile).canonicalFilePath(), QFileInfo(m_demo).canonicalFilePath());
+    QCOMPARE(QFileInfo(f->window->panel()->getXMLFile()).canonicalFilePath(), QFileInfo(m_demo).canonicalFilePath());
     // A missing parameter stops the run.
     QVERIFY(!f->window->executeScriptLine(QStringLiteral("LOAD()"), 4));
 }
@@ -137,7 +137,7 @@ void TstScriptCommandsWindow::defineprefixTakesItsSource()
     QFETCH(QString, key);
     QFETCH(QString, text);
     QVERIFY(f->window->executeScriptLine(command, 1));
-    QCOMPARE(f->window->panel()->definePrefixes.value(key), text);
+    QCOMPARE(f->window->panel()->definePrefixes().value(key), text);
 }
 
 void TstScriptCommandsWindow::signReportsItsOutcome()
@@ -202,9 +202,9 @@ void TstScriptCommandsWindow::consoleCommands()
 
 void TstScriptCommandsWindow::tabsWindowPositionAndReset()
 {
-    const QList<QString> tabNames = f->window->panel()->tabWidgetsByName.keys();
+    const QList<QString> tabNames = f->window->panel()->tabWidgetsByName().keys();
     QVERIFY(!tabNames.isEmpty());
-    TabWidget *tabs = f->window->panel()->tabWidgetsByName.value(tabNames.first());
+    TabWidget *tabs = f->window->panel()->tabWidgetsByName().value(tabNames.first());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTAB(%1, 1)").arg(tabNames.first()), 1));
     QCOMPARE(tabs->currentIndex(), 1);
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTAB(%1, 99)").arg(tabNames.first()), 2));

@@ -208,7 +208,7 @@ void TstTykFirmware::failedRequestReconnectsOnce()
 void TstTykFirmware::comPortPanelSendsNothing()
 {
     FirmwareFixture f;
-    f.window->panel()->ioPortName = QStringLiteral("ttyUSB0");
+    f.window->panel()->setIoPortName(QStringLiteral("ttyUSB0"));
     f.window->queryTykFirmwareVersion(false);
     QVERIFY(FakeHid::instance().written.isEmpty());
     QVERIFY2(f.console().contains(QStringLiteral("Currently loaded XML doesn't use an Tyk.")), qPrintable(f.console()));
