@@ -1,0 +1,74 @@
+// Panel: the set-up after a panel file was read. The built-in variables every
+// panel gets, and the finish of a load: start values, the element names,
+// the SVD bindings, the locks, the timer labels and the formula checks.
+#include "panel.h"
+
+#include "dataclass.h"
+#include "errorreporter.h"
+#include "timerlabel.h"
+
+void Panel::addBuiltInVariables()
+{
+    auto *dummy = new DataClass(QStringLiteral("dummy_define"));
+    setDataClass(dummy->objectName(), dummy);
+    for (auto refresh : {&Panel::on_updateLED, &Panel::on_updateSvgImage, &Panel::on_updateCurve,
+                         &Panel::on_updateDial, &Panel::on_updateThermo, &Panel::on_updateLog})
+        connect(dummy, &DataClass::updateLEDs, this, refresh, Qt::UniqueConnection);
+    connect(dummy, &DataClass::updateMathLabels, this, &Panel::on_updateMathLabel, Qt::UniqueConnection);
+    for (const char *name : {"$ADDRESS$", "$VALUE$", "$FUNC$"}) {
+        auto *variable = new DataClass(QLatin1String(name));
+        setDataClass(variable->objectName(), variable);
+        connect(variable, &DataClass::updateMathLabels, this, &Panel::on_updateMathLabel, Qt::UniqueConnection);
+    }
+}
+
+void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTimers)
+{
+    elementNames.clear();
+
+    // Start values.
+    if (resetValues) {
+        for (DataClass *variable : qAsConst(variablesByName))
+            if (variable)
+                variable->resetToDefault();
+    }
+    const QList<ActiveElement *> elements = allElements;
+    // Elements carry an SVD file only when the panel names one.
+    const bool panelHasSvd = !svdFile.isEmpty();
+    elementNames.reserve(elements.size());
+    for (ActiveElement *element : elements) {
+        if (timerLabelOf(element))
+            continue;
+        if (resetValues)
+            element->resetToDefault();
+        const QString name = getObjectName(element);
+        elementNames.append(name);
+        if (panelHasSvd && !element->elementProperty("svd").toString().isEmpty())
+            checkSvdBinding(name);
+        element->initialize();
+    }
+    // The find dialog also offers the elements without value.
+    elementNames += namedWidgetNames();
+
+    checkLockConditions();
+
+    if (beforeTimers)
+        beforeTimers();
+
+    for (ActiveElement *element : elements) {
+        if (timerLabelOf(element))
+            element->initialize();
+    }
+    refreshSvgImages();
+    loading = false;
+
+    // Formula names that nothing carries.
+    for (auto it = mathLabelsByDefine.cbegin(); it != mathLabelsByDefine.cend(); ++it) {
+        const QString &name = it.key();
+        const bool known = elementsByDefine.value(name, nullptr) || variablesByName.value(name, nullptr)
+            || tabWidgetsByName.value(name, nullptr);
+        if (!known)
+            reportUndefinedFormulaElement(name);
+    }
+    checkFormulaCycles();
+}
