@@ -339,7 +339,7 @@ void TestLocks::lockCheckLines()
     }
     QCOMPARE(checkLines, lines);
     // The check looks up without adding.
-    QVERIFY(!f->panel->elementsByDefine.contains("X"));
+    QVERIFY(!f->panel->elementExists("X"));
 }
 
 // Each block as "name input [outputs] <source @x,y", at its grid place (the

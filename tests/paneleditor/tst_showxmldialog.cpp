@@ -201,7 +201,7 @@ void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
 {
     auto editor = makeEditor();
     Panel *panel = f->panel.get();
-    const int before = panel->allElements.size();
+    const int before = panel->getAllElements().size();
     QObject *box = f->panelWidget()->findChild<QGroupBox *>();
     QVERIFY(box);
     // LOCKED locks on CB: the box holding CB is refused first.
@@ -220,8 +220,8 @@ void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
         for (ModuleRecord *module : panel->moduleTable)
             QVERIFY2(!module || !module->registers.contains(gone), gone);
     }
-    QCOMPARE(panel->allElements.size(), before - 3);
-    for (ActiveElement *element : panel->allElements)
+    QCOMPARE(panel->getAllElements().size(), before - 3);
+    for (ActiveElement *element : panel->getAllElements())
         QVERIFY(objectOf(element));
     // The headers no longer name them, and the saved panel has none of them.
     QVERIFY(f->exportHeaders(true));
@@ -233,7 +233,7 @@ void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
     QVERIFY(saveAndReopen(*editor));
     QVERIFY(!panel->getActiveElement("CB"));
     QVERIFY(panel->getActiveElement("HX"));
-    QCOMPARE(panel->allElements.size(), before - 3);
+    QCOMPARE(panel->getAllElements().size(), before - 3);
 }
 
 void TestShowXmlDialog::removalRefusedWhileOthersNameTheElement()
@@ -635,21 +635,21 @@ void TestShowXmlDialog::panelBuiltFromAnEmptyOne()
     QVERIFY(panel->getActiveElement("SpinBoxDefine_0"));
     QVERIFY(editor->addVariable("speed"));
     // Every element goes to a header once it has one.
-    for (ActiveElement *element : panel->allElements)
+    for (ActiveElement *element : panel->getAllElements())
         element->setElementProperty("header", "built.h");
     auto *area = qobject_cast<QScrollArea *>(f->panelWidget());
     const QStringList before = kindsUnder(area->widget());
     for (const char *kind : {"checkbox", "radiobutton", "plot", "table", "registerview", "led", "image"})
         QVERIFY2(before.contains(kind), kind);
     QStringList names;
-    for (ActiveElement *element : panel->allElements)
+    for (ActiveElement *element : panel->getAllElements())
         names << Panel::getObjectName(element);
     names.sort();
     QVERIFY(saveAndReopen(*editor));
     area = qobject_cast<QScrollArea *>(f->panelWidget());
     QCOMPARE(kindsUnder(area->widget()).join(','), before.join(','));
     QStringList reopened;
-    for (ActiveElement *element : panel->allElements)
+    for (ActiveElement *element : panel->getAllElements())
         reopened << Panel::getObjectName(element);
     reopened.sort();
     QFile saved(QDir(dir->path()).filePath("saved.xml"));

@@ -63,12 +63,17 @@ public:
         const QString path = writeTestFile(env->path(QStringLiteral("panel.xml")), signedPanelText(body, header));
         return !path.isEmpty() && open(path);
     }
+    // The same, read only: the load is not finished.
+    bool loadUnfinished(const QString &body, const QString &header = QString())
+    {
+        const QString path = writeTestFile(env->path(QStringLiteral("panel.xml")), signedPanelText(body, header));
+        return !path.isEmpty() && read(path);
+    }
 
-    // Reads the panel file into the panel as the window opens one (the panel
+    // Reads the panel file into the panel as the window opens one: the panel
     // before cleared, the file and its folder recorded, the built-in
-    // variables added) and finishes the load with every value at its
-    // default. The project counts as unmodified afterwards.
-    bool open(const QString &path)
+    // variables added. The load is not finished yet (Panel::finishLoad).
+    bool read(const QString &path)
     {
         panel->stopTimers();
         panel->definePrefixes.clear();
@@ -95,6 +100,15 @@ public:
         panel->loadSaveAllowed = reader.loadSaveAllowed;
         panel->headerVersions = reader.headerVersions;
         panel->addBuiltInVariables();
+        return true;
+    }
+
+    // Reads the panel file and finishes the load with every value at its
+    // default. The project counts as unmodified afterwards.
+    bool open(const QString &path)
+    {
+        if (!read(path))
+            return false;
         panel->finishLoad(true);
         shell->modified = false;
         return true;
