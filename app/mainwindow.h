@@ -163,7 +163,7 @@ public:
     // The window's side of the set-up after a read: the load message, the
     // port choice, the adapter check, the target connection, then the
     // panel's finish (Panel::finishLoad), the firmware query, the
-    // application notes and the polling threads.
+    // application notes, the polling threads and the formula checks.
     void initLoadedConfiguration(bool resetValues);
     // Empties the panel and the window's view of it before the next panel.
     void clearPanelState();

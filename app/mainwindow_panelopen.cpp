@@ -281,6 +281,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     createAppNotesMenu();
 
     startPollingThreads();
+    m_panel->checkFormulas();
 }
 
 void MainWindow::startPollingThreads()

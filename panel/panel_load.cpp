@@ -1,6 +1,6 @@
 // Panel: the set-up after a panel file was read. The built-in variables every
-// panel gets, and the finish of a load: start values, the element names,
-// the SVD bindings, the locks, the timer labels and the formula checks.
+// panel gets, the finish of a load (start values, the element names, the SVD
+// bindings, the locks, the timer labels) and the formula checks after it.
 #include "panel.h"
 
 #include "dataclass.h"
@@ -61,7 +61,10 @@ void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTime
     }
     refreshSvgImages();
     loading = false;
+}
 
+void Panel::checkFormulas()
+{
     // Formula names that nothing carries.
     for (auto it = mathLabelsByDefine.cbegin(); it != mathLabelsByDefine.cend(); ++it) {
         const QString &name = it.key();

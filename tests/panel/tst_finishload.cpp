@@ -1,6 +1,6 @@
 // The finish of a load on a panel read into a test shell: start values only
 // when asked for, the locks applied before the window's step and the timer
-// labels started after it, the element names for the find dialog and the
+// labels started after it, the element names for the find dialog; then the
 // report of formula names nothing carries.
 #include "dataclass.h"
 #include "shellfixture.h"
@@ -76,6 +76,9 @@ void TestFinishLoad::finish()
     QVERIFY(timer->isRunning());
     QVERIFY(!f.panel->loading);
     QCOMPARE(f.panel->elementNames.mid(0, 3), (QStringList{"A", "B", "C"}));
+    // The formula names are checked apart, once the window is ready again.
+    QCOMPARE(f.errors().filter(QStringLiteral("not defined")), QStringList());
+    f.panel->checkFormulas();
     QCOMPARE(f.errors().filter(QStringLiteral("not defined")),
              QStringList{"Element used in formula not defined: \"NOPE\""});
 }

@@ -104,13 +104,15 @@ public:
     }
 
     // Reads the panel file and finishes the load with every value at its
-    // default. The project counts as unmodified afterwards.
+    // default, the formulas checked last. The project counts as unmodified
+    // afterwards.
     bool open(const QString &path)
     {
         if (!read(path))
             return false;
         panel->finishLoad(true);
         shell->modified = false;
+        panel->checkFormulas();
         return true;
     }
 
