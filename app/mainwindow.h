@@ -160,6 +160,10 @@ public:
     // What a panel read takes from the command line and the window's state.
     PanelReadOptions panelReadOptions() const;
     void printLoadMessage();
+    // The window's side of the set-up after a read: the load message, the
+    // port choice, the adapter check, the target connection, then the
+    // panel's finish (Panel::finishLoad), the firmware query, the
+    // application notes, the polling threads and the formula checks.
     void initLoadedConfiguration(bool resetValues);
     // Empties the panel and the window's view of it before the next panel.
     void clearPanelState();

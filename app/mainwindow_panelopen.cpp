@@ -102,19 +102,7 @@ bool MainWindow::open(const QString &fileName)
             return false;
     }
 
-    // Built-in variables every panel gets.
-    auto *dummy = new DataClass(QStringLiteral("dummy_define"));
-    m_panel->setDataClass(dummy->objectName(), dummy);
-    for (auto refresh : {&Panel::on_updateLED, &Panel::on_updateSvgImage, &Panel::on_updateCurve,
-                         &Panel::on_updateDial, &Panel::on_updateThermo, &Panel::on_updateLog})
-        connect(dummy, &DataClass::updateLEDs, m_panel, refresh, Qt::UniqueConnection);
-    connect(dummy, &DataClass::updateMathLabels, m_panel, &Panel::on_updateMathLabel, Qt::UniqueConnection);
-    for (const char *name : {"$ADDRESS$", "$VALUE$", "$FUNC$"}) {
-        auto *variable = new DataClass(QLatin1String(name));
-        m_panel->setDataClass(variable->objectName(), variable);
-        connect(variable, &DataClass::updateMathLabels, m_panel, &Panel::on_updateMathLabel,
-                Qt::UniqueConnection);
-    }
+    m_panel->addBuiltInVariables();
     // The hidden "$DIR$" of the panel before goes with that panel (its
     // registration went with the read); each panel gets a fresh one.
     qDeleteAll(findChildren<LineEdit *>(QStringLiteral("$DIR$"), Qt::FindDirectChildrenOnly));
@@ -238,7 +226,6 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
 {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     printLoadMessage();
-    m_panel->setElementNames({});
 
     // Port choice.
     if (m_panel->ioPortName() == QLatin1String("?")) {
@@ -280,57 +267,18 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     if (!m_panel->varPollList().isEmpty())
         connectTargetForPolling();
 
-    // Start values.
-    if (resetValues) {
-        for (DataClass *variable : qAsConst(m_panel->variablesByName()))
-            if (variable)
-                variable->resetToDefault();
-    }
-    const QList<ActiveElement *> elements = m_panel->getAllElements();
-    // Elements carry an SVD file only when the panel names one.
-    const bool panelHasSvd = !m_panel->getSvdFile().isEmpty();
-    for (ActiveElement *element : elements) {
-        if (timerLabelOf(element))
-            continue;
-        if (resetValues)
-            element->resetToDefault();
-        const QString name = m_panel->getObjectName(element);
-        m_panel->addElementName(name);
-        if (panelHasSvd && !element->elementProperty("svd").toString().isEmpty())
-            m_panel->checkSvdBinding(name);
-        element->initialize();
-    }
-    // The find dialog also offers the elements without value.
-    m_panel->setElementNames(m_panel->elementNames() + m_panel->namedWidgetNames());
-
-    m_panel->checkLockConditions();
-
-    if (m_switches.checkFwVersionOnLoad && m_panel->usesTyk())
-        queryTykFirmwareVersion(true);
-
-    for (ActiveElement *element : elements) {
-        if (timerLabelOf(element))
-            element->initialize();
-    }
+    m_panel->finishLoad(resetValues, [this] {
+        if (m_switches.checkFwVersionOnLoad && m_panel->usesTyk())
+            queryTykFirmwareVersion(true);
+    });
     setWindowModified(false);
-    m_panel->refreshSvgImages();
 
-    m_panel->setLoading(false);
     QGuiApplication::restoreOverrideCursor();
     setDisabled(false);
     createAppNotesMenu();
 
     startPollingThreads();
-
-    // Formula names that nothing carries.
-    for (auto it = m_panel->mathLabelsByDefine().cbegin(); it != m_panel->mathLabelsByDefine().cend(); ++it) {
-        const QString &name = it.key();
-        const bool known = m_panel->elementsByDefine().value(name, nullptr) || m_panel->variablesByName().value(name, nullptr)
-            || m_panel->tabWidgetsByName().value(name, nullptr);
-        if (!known)
-            reportUndefinedFormulaElement(name);
-    }
-    m_panel->checkFormulaCycles();
+    m_panel->checkFormulas();
 }
 
 void MainWindow::startPollingThreads()

@@ -17,6 +17,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class AbsoluteWidget;
 class Container;
 class DataClass;
@@ -171,6 +173,21 @@ public:
 
     // Empties every registry and header value before the next panel is read.
     void clear();
+    // The variables every panel has besides its own: "dummy_define" (what
+    // formulas without names listen to), "$ADDRESS$", "$VALUE$" and "$FUNC$".
+    void addBuiltInVariables();
+    // Finishes a read panel: the variables and elements back to their
+    // defaults (resetValues), every element initialised and named for the
+    // find dialog, SVD bindings checked, the lockon conditions checked and
+    // applied, then the timer labels started and the images refreshed.
+    // Loading ends here. beforeTimers runs once the locks are applied, before
+    // the timer labels start (the window asks the adapter for its firmware
+    // there).
+    void finishLoad(bool resetValues, const std::function<void()> &beforeTimers = {});
+    // The last step of a load, once the window is ready again: reports the
+    // names formulas read that nothing carries and the formula labels that
+    // read each other in a circle.
+    void checkFormulas();
     // Stops the timer of every timer label.
     void stopTimers();
 

@@ -1,9 +1,7 @@
-// The Tyk value lists through a main window: requests packed from elements
-// and variables, replies unpacked into them, the receive time-outs and their
-// latch, the reconnect after a failed transfer, over the fake HID table and
-// over a pseudo-terminal that plays the adapter on a COM port.
-#include "dataclass.h"
-#include "fakehid.h"
+// The Tyk value lists through a main window: a button's exchange over the
+// link the window opens on the COM port the panel names, against a
+// pseudo-terminal that plays the adapter. The value lists themselves are
+// tested on a panel in a test shell (tests/panel/tst_tykvalueexchange).
 #include "panelfixture.h"
 #include "ptypeer.h"
 #include "tyklink.h"
@@ -22,13 +20,6 @@ QByteArray bytes(std::initializer_list<int> values)
     for (const int value : values)
         result.append(char(value));
     return result;
-}
-
-QByteArray hidReply(std::initializer_list<int> values)
-{
-    QByteArray reply = bytes(values);
-    reply.resize(64);
-    return reply;
 }
 
 const char *const elementsPanel =
@@ -56,25 +47,13 @@ private slots:
     void init();
     void cleanup();
 
-    void packsElementsVariablesAndLiterals();
-    void unpacksIntoElementsAndVariables();
-    void unknownNamesAreReportedAndNotEntered();
-    void reconnectsAndRetriesOnce();
-    void replyIsUnpackedOnlyOnce();
-    void timeoutsAreCountedAndLatchAtTen();
-    void timeoutsWithoutReporting();
-    void readOrResetStopsTheWait();
     void buttonExchangeOverSerialPort();
     void silentSerialPeerTimesOutNamingTheButton();
     void missingSerialPortIsSaidOnceTimeoutsFollowTheSwitch_data();
     void missingSerialPortIsSaidOnceTimeoutsFollowTheSwitch();
 
 private:
-    // A window with elementsPanel loaded and a link over the fake HID table.
-    void loadWithFakeHid();
-
     std::unique_ptr<PanelFixture> f;
-    DataClass *m_variable = nullptr; // the panel's
 };
 
 void TestValueLists::init()
@@ -85,186 +64,6 @@ void TestValueLists::init()
 void TestValueLists::cleanup()
 {
     f.reset();
-    m_variable = nullptr;
-}
-
-void TestValueLists::loadWithFakeHid()
-{
-    QVERIFY(f->load(elementsPanel));
-    FakeHid::reset();
-    FakeHid::instance().attach(0, L"A1");
-    auto transport = std::make_unique<HidTransport>(FakeHid::api(), [](const QStringList &) { return 0; });
-    f->window->replaceTykLink(new TykLink(std::move(transport)));
-    f->window->tykAdapterLink()->setReplyTimeout(20);
-    QVERIFY(f->window->tykAdapterLink()->isConnected());
-    m_variable = new DataClass(QStringLiteral("V"));
-    f->window->panel()->setDataClass(QStringLiteral("V"), m_variable);
-    f->clearConsole();
-    f->clearErrors();
-}
-
-void TestValueLists::packsElementsVariablesAndLiterals()
-{
-    loadWithFakeHid();
-    m_variable->setValue(0xA1B2C3D4u);
-    f->element("A")->setValue(QStringLiteral("300"), KeywordValue);
-    FakeHid::instance().replies << hidReply({});
-    f->window->sendUSB(QStringLiteral("0x12;2:A;-2:A;4:V;-1:V;0b11;4:300"));
-    QCOMPARE(FakeHid::instance().written,
-             QList<QByteArray>{bytes({0x00, 0x12, 0x01, 0x2C, 0x2C, 0x01, 0xA1, 0xB2, 0xC3, 0xD4, 0xD4, 0x03,
-                                      0x00, 0x00, 0x01, 0x2C})});
-    QCOMPARE(f->errors(), QStringList());
-
-    // An empty list sends nothing at all; a list that packs to no bytes still
-    // makes one transfer, the report id alone.
-    FakeHid::instance().written.clear();
-    f->window->sendUSB(QString());
-    QVERIFY(FakeHid::instance().written.isEmpty());
-    FakeHid::instance().replies << hidReply({});
-    f->window->sendUSB(QStringLiteral("0:5;0xZZ"));
-    QCOMPARE(FakeHid::instance().written, QList<QByteArray>{bytes({0x00})});
-    QCOMPARE(f->errors(), QStringList());
-}
-
-void TestValueLists::unpacksIntoElementsAndVariables()
-{
-    loadWithFakeHid();
-    FakeHid::instance().replies << hidReply({0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08});
-    f->window->sendUSB(QStringLiteral("0x01"));
-    f->window->recData(QStringLiteral("2:A;?;-2:B;-3:V"));
-    QCOMPARE(f->value("A"), QStringLiteral("258"));
-    QCOMPARE(f->value("B"), QStringLiteral("1284"));
-    QCOMPARE(m_variable->value(), 0x080706u);
-    QCOMPARE(f->errors(), QStringList());
-    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(0));
-}
-
-void TestValueLists::unknownNamesAreReportedAndNotEntered()
-{
-    loadWithFakeHid();
-    Panel *panel = f->window->panel();
-    const int registered = panel->elementsByDefine().size();
-
-    FakeHid::instance().replies << hidReply({0x05, 0x06});
-    f->window->sendUSB(QStringLiteral("NOSUCH;0B101;1"));
-    QCOMPARE(FakeHid::instance().written, QList<QByteArray>{bytes({0x00, 0x01})});
-    QCOMPARE(f->errors().size(), 2);
-    QVERIFY(f->errors().at(0).endsWith(QStringLiteral("Send USB: Cannot convert \"NOSUCH\"")));
-    QVERIFY(f->errors().at(1).endsWith(QStringLiteral("Send USB: Cannot convert \"0B101\"")));
-
-    f->clearErrors();
-    f->window->recData(QStringLiteral("1:NOSUCH;1:A"));
-    QCOMPARE(f->errors().size(), 1);
-    QVERIFY(f->errors().at(0).endsWith(QStringLiteral("Invalid value in recdata: \"NOSUCH\"")));
-    QCOMPARE(f->value("A"), QStringLiteral("7"));
-
-    QCOMPARE(panel->elementsByDefine().size(), registered);
-    QVERIFY(!panel->elementsByDefine().contains(QStringLiteral("NOSUCH")));
-    QVERIFY(!panel->variablesByName().contains(QStringLiteral("NOSUCH")));
-}
-
-void TestValueLists::reconnectsAndRetriesOnce()
-{
-    loadWithFakeHid();
-    FakeHid &fake = FakeHid::instance();
-    const size_t opensBefore = fake.opened.size();
-    fake.failNextWrite = true;
-    fake.replies << hidReply({0x2A});
-    f->window->sendUSB(QStringLiteral("0x33"));
-    // The failed write is not recorded; the retry after the reconnect is.
-    QCOMPARE(fake.written, QList<QByteArray>{bytes({0x00, 0x33})});
-    QCOMPARE(fake.opened.size(), opensBefore + 1);
-    f->window->recData(QStringLiteral("A"));
-    QCOMPARE(f->value("A"), QStringLiteral("42"));
-
-    // Both attempts failing: two writes tried, no reply, the receive times out.
-    fake.written.clear();
-    fake.failNextWrite = true;
-    fake.timeOutNextRead = true;
-    f->window->sendUSB(QStringLiteral("0x34"));
-    QCOMPARE(fake.written, QList<QByteArray>{bytes({0x00, 0x34})});
-    f->clearConsole();
-    f->window->recData(QStringLiteral("A"));
-    QCOMPARE(f->value("A"), QStringLiteral("42"));
-    QVERIFY(f->consoleLines().contains(timeoutLine(QString(), QStringLiteral("A"), 1, 0)));
-}
-
-void TestValueLists::replyIsUnpackedOnlyOnce()
-{
-    loadWithFakeHid();
-    FakeHid::instance().replies << hidReply({0x11});
-    f->window->sendUSB(QStringLiteral("0x01"));
-    f->window->recData(QStringLiteral("A"));
-    QCOMPARE(f->value("A"), QStringLiteral("17"));
-
-    // The same 64-byte reply is still in the link, but it answered the
-    // earlier request: a second receive does not take it again.
-    f->element("A")->setValue(QStringLiteral("5"), KeywordValue);
-    f->clearConsole();
-    f->window->recData(QStringLiteral("A"));
-    QCOMPARE(f->value("A"), QStringLiteral("5"));
-    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(1));
-    QCOMPARE(f->consoleLines(), QStringList{timeoutLine(QString(), QStringLiteral("A"), 1, 0)});
-}
-
-void TestValueLists::timeoutsAreCountedAndLatchAtTen()
-{
-    loadWithFakeHid();
-    // No reply at all: every receive waits its time and gives up.
-    for (int i = 1; i <= 10; ++i) {
-        f->window->sendUSB(QStringLiteral("0x01"));
-        QElapsedTimer clock;
-        clock.start();
-        f->window->recData(QStringLiteral("2:A"));
-        QVERIFY(clock.elapsed() >= 19);
-        QCOMPARE(f->window->tykValues().timeoutCount(), quint16(i));
-    }
-    QCOMPARE(f->consoleLines().size(), 10);
-    QCOMPARE(f->consoleLines().first(), timeoutLine(QString(), QStringLiteral("2:A"), 2, 0));
-
-    // Latched: no wait, no message, the count stays.
-    f->clearConsole();
-    f->window->sendUSB(QStringLiteral("0x01"));
-    QElapsedTimer clock;
-    clock.start();
-    f->window->recData(QStringLiteral("2:A"));
-    QVERIFY(clock.elapsed() < 15);
-    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(10));
-    QCOMPARE(f->consoleLines(), QStringList());
-
-    // A reply of two bytes or more re-arms the receive.
-    FakeHid::instance().replies << hidReply({0x01, 0x00});
-    f->window->sendUSB(QStringLiteral("0x01"));
-    f->window->recData(QStringLiteral("2:A"));
-    QCOMPARE(f->value("A"), QStringLiteral("256"));
-    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(0));
-}
-
-void TestValueLists::timeoutsWithoutReporting()
-{
-    loadWithFakeHid();
-    f->window->panel()->setIoCheckMode(0);
-    f->window->sendUSB(QStringLiteral("0x01"));
-    f->window->recData(QStringLiteral("A"));
-    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(1));
-    QCOMPARE(f->consoleLines(), QStringList());
-}
-
-void TestValueLists::readOrResetStopsTheWait()
-{
-    loadWithFakeHid();
-    FakeHid::instance().replies << hidReply({0x09});
-    f->window->sendUSB(QStringLiteral("0x01"));
-    f->window->panel()->setReadOrResetInProgress(true);
-    f->window->recData(QStringLiteral("A"));
-    f->window->panel()->setReadOrResetInProgress(false);
-    QCOMPARE(f->value("A"), QStringLiteral("7"));
-    QCOMPARE(f->window->tykValues().timeoutCount(), quint16(0));
-    QCOMPARE(f->consoleLines(), QStringList());
-
-    // The flag is set while the GUI is reset, and cleared afterwards.
-    f->window->panel()->resetGUI();
-    QVERIFY(!f->window->panel()->readOrResetInProgress());
 }
 
 // The request goes out through the button's action on the COM port the

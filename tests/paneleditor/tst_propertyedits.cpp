@@ -11,7 +11,6 @@
 #include "knob.h"
 #include "led.h"
 #include "lineedit.h"
-#include "mainwindow.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
 #include "panel.h"
@@ -24,7 +23,7 @@
 #include "slider.h"
 #include "spinbox.h"
 #include "table.h"
-#include "testenvironment.h"
+#include "shellfixture.h"
 #include "text.h"
 #include "timerlabel.h"
 #include "togglebutton.h"
@@ -83,8 +82,7 @@ private:
     void editRow(ShowXMLDialog &editor, const QString &name, const QString &value);
     bool saveAndReopen(ShowXMLDialog &editor);
 
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<ShellFixture> f;
     std::unique_ptr<QTemporaryDir> dir;
 };
 
@@ -120,10 +118,7 @@ static const char *const kindsPanel = R"(<verticalcontainer label="Root">
 
 void TestPropertyEdits::initTestCase()
 {
-    env = std::make_unique<TestEnvironment>();
-    ErrorReporter::instance().setReportToMessageBox(true);
-    ErrorReporter::instance().setReportToConsole(false);
-    window = std::make_unique<MainWindow>(CommandLineOptions());
+    f = std::make_unique<ShellFixture>();
 }
 
 void TestPropertyEdits::init()
@@ -131,26 +126,21 @@ void TestPropertyEdits::init()
     Prompt::install(std::make_unique<NonInteractivePrompt>());
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
-    window->setWorkingDir(dir->path());
     QVERIFY(load(QString::fromUtf8(kindsPanel)));
 }
 
 bool TestPropertyEdits::load(const QString &body)
 {
     const QString path = writeTestFile(QDir(dir->path()).filePath("panel.xml"), signedPanelText(body, QString()));
-    if (path.isEmpty() || !window->open(path))
-        return false;
-    window->initLoadedConfiguration(true);
-    return true;
+    return !path.isEmpty() && f->open(path);
 }
 
 std::unique_ptr<ShowXMLDialog> TestPropertyEdits::makeEditor()
 {
-    auto *area = qobject_cast<QScrollArea *>(window->centralWidget());
-    auto editor = std::make_unique<ShowXMLDialog>(area ? area->widget() : nullptr, nullptr, window->panel());
+    auto editor = std::make_unique<ShowXMLDialog>(f->root(), nullptr, f->panel.get());
     ShowXMLDialog::Services services;
-    MainWindow *main = window.get();
-    services.workingDir = [main] { return main->getWorkingDir(); };
+    const QString workingDir = dir->path();
+    services.workingDir = [workingDir] { return workingDir; };
     editor->setServices(services);
     return editor;
 }
@@ -161,15 +151,15 @@ QWidget *TestPropertyEdits::widgetOf(const QString &name) const
 {
     if (name.startsWith(QLatin1String("class:"))) {
         const QByteArray cls = name.mid(6).toLatin1();
-        for (QWidget *w : window->centralWidget()->findChildren<QWidget *>()) {
+        for (QWidget *w : f->panelWidget()->findChildren<QWidget *>()) {
             if (qstrcmp(w->metaObject()->className(), cls.constData()) == 0)
                 return w;
         }
         return nullptr;
     }
-    if (ActiveElement *element = window->panel()->getActiveElement(name))
+    if (ActiveElement *element = f->panel.get()->getActiveElement(name))
         return qobject_cast<QWidget *>(objectOf(element));
-    return window->centralWidget()->findChild<QWidget *>(name);
+    return f->panelWidget()->findChild<QWidget *>(name);
 }
 
 void TestPropertyEdits::selectElement(ShowXMLDialog &editor, QWidget *widget)
@@ -206,10 +196,7 @@ bool TestPropertyEdits::saveAndReopen(ShowXMLDialog &editor)
     const QString path = QDir(dir->path()).filePath("saved.xml");
     if (!editor.savePanel(path))
         return false;
-    if (!window->open(path))
-        return false;
-    window->initLoadedConfiguration(true);
-    return true;
+    return f->open(path);
 }
 
 static QStringList rowNames(const QStringList &rows)
@@ -380,7 +367,7 @@ void TestPropertyEdits::geometryEditsAreSaved()
 {
     auto editor = makeEditor();
     QWidget *free = nullptr;
-    for (Text *text : window->centralWidget()->findChildren<Text *>()) {
+    for (Text *text : f->panelWidget()->findChildren<Text *>()) {
         if (text->text() == QLatin1String("free"))
             free = text;
     }
@@ -408,7 +395,7 @@ void TestPropertyEdits::geometryEditsAreSaved()
     QCOMPARE(spin->size(), QSize(200, 50));
     QCOMPARE(spin->sizePolicy().verticalPolicy(), QSizePolicy::Expanding);
     QCOMPARE(spin->sizePolicy().horizontalPolicy(), QSizePolicy::Minimum);
-    for (Text *text : window->centralWidget()->findChildren<Text *>()) {
+    for (Text *text : f->panelWidget()->findChildren<Text *>()) {
         if (text->text() == QLatin1String("free"))
             QCOMPARE(text->pos(), QPoint(40, 30));
     }
@@ -450,7 +437,7 @@ void TestPropertyEdits::expressionEditRegistersTheNewNames()
     auto *math = qobject_cast<MathLabel *>(widgetOf("M"));
     selectElement(*editor, math);
     editRow(*editor, "Expression", "DS*2");
-    Panel *panel = window->panel();
+    Panel *panel = f->panel.get();
     QVERIFY(panel->mathLabelsByDefine().value("DS").contains(math));
     QVERIFY(!panel->mathLabelsByDefine().value("SP").contains(math));
     QCOMPARE(math->elementProperty("expression").toString(), QStringLiteral("DS*2"));
@@ -595,7 +582,7 @@ void TestPropertyEdits::actionsDialogKeepsKeys()
 
     // A radio button's actions are its group's, under the button's number.
     QRadioButton *deep = nullptr;
-    for (QRadioButton *radio : window->centralWidget()->findChildren<QRadioButton *>()) {
+    for (QRadioButton *radio : f->panelWidget()->findChildren<QRadioButton *>()) {
         if (radio->text() == QLatin1String("Deep"))
             deep = radio;
     }
@@ -661,7 +648,7 @@ void TestPropertyEdits::curvesAndColumnsDialogsApplyEdits()
 
     auto *plot = qobject_cast<MyQwtPlot *>(widgetOf("class:MyQwtPlot"));
     QVERIFY(plot);
-    Panel *panel = window->panel();
+    Panel *panel = f->panel.get();
     {
         EditCurvesDialog dialog(plot, nullptr, panel);
         QStandardItemModel *model = dialog.model();

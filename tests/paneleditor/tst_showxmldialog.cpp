@@ -6,7 +6,6 @@
 #include "checkbox.h"
 #include "dataclass.h"
 #include "errorreporter.h"
-#include "mainwindow.h"
 #include "panel.h"
 #include "panelxml.h"
 #include "panelxmlrecord.h"
@@ -14,7 +13,7 @@
 #include "prompt.h"
 #include "registermodel.h"
 #include "showxmldialog.h"
-#include "testenvironment.h"
+#include "shellfixture.h"
 #include "xmlpropertiesdialog.h"
 
 #include <QAbstractButton>
@@ -60,8 +59,7 @@ private:
     bool saveAndReopen(ShowXMLDialog &editor);
     QStringList consoleErrors() const;
 
-    std::unique_ptr<TestEnvironment> env;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<ShellFixture> f;
     std::unique_ptr<QTemporaryDir> dir;
     NonInteractivePrompt *prompt = nullptr;
 };
@@ -86,10 +84,7 @@ static const char *const editorPanel = R"(<verticalcontainer>
 
 void TestShowXmlDialog::initTestCase()
 {
-    env = std::make_unique<TestEnvironment>();
-    ErrorReporter::instance().setReportToMessageBox(true);
-    ErrorReporter::instance().setReportToConsole(false);
-    window = std::make_unique<MainWindow>(CommandLineOptions());
+    f = std::make_unique<ShellFixture>();
 }
 
 void TestShowXmlDialog::init()
@@ -99,34 +94,29 @@ void TestShowXmlDialog::init()
     Prompt::install(std::move(installed));
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
-    window->setWorkingDir(dir->path());
     QVERIFY(load(QString::fromUtf8(editorPanel)));
 }
 
 bool TestShowXmlDialog::load(const QString &body, const QString &header)
 {
     const QString path = writeTestFile(QDir(dir->path()).filePath("panel.xml"), signedPanelText(body, header));
-    if (path.isEmpty() || !window->open(path))
-        return false;
-    window->initLoadedConfiguration(true);
-    return true;
+    return !path.isEmpty() && f->open(path);
 }
 
 std::unique_ptr<ShowXMLDialog> TestShowXmlDialog::makeEditor()
 {
-    auto *area = qobject_cast<QScrollArea *>(window->centralWidget());
-    return std::make_unique<ShowXMLDialog>(area ? area->widget() : nullptr, nullptr, window->panel());
+    return std::make_unique<ShowXMLDialog>(f->root(), nullptr, f->panel.get());
 }
 
 QModelIndex TestShowXmlDialog::select(ShowXMLDialog &editor, const QString &name)
 {
     QObject *object = nullptr;
-    if (ActiveElement *element = window->panel()->getActiveElement(name))
+    if (ActiveElement *element = f->panel.get()->getActiveElement(name))
         object = objectOf(element);
     if (!object)
-        object = window->centralWidget()->findChild<QObject *>(name);
+        object = f->panelWidget()->findChild<QObject *>(name);
     if (!object)
-        object = window->panel()->variablesByName().value(name);
+        object = f->panel.get()->variablesByName().value(name);
     const QModelIndex index = editor.indexOf(object);
     editor.treeView()->setCurrentIndex(index);
     return index;
@@ -137,10 +127,7 @@ bool TestShowXmlDialog::saveAndReopen(ShowXMLDialog &editor)
     const QString path = QDir(dir->path()).filePath("saved.xml");
     if (!editor.savePanel(path))
         return false;
-    if (!window->open(path))
-        return false;
-    window->initLoadedConfiguration(true);
-    return true;
+    return f->open(path);
 }
 
 QStringList TestShowXmlDialog::consoleErrors() const
@@ -166,7 +153,7 @@ void TestShowXmlDialog::treeShowsTheLivePanel()
     QCOMPARE(texts, (QStringList{"Box", "Vertical", "LOCKED", "HX", "Led"}));
     QCOMPARE(root->child(0)->child(0)->toolTip(), QStringLiteral("CB"));
     // Every item leads to its live widget.
-    QCOMPARE(editor->objectAt(select(*editor, "SP")), objectOf(window->panel()->getActiveElement("SP")));
+    QCOMPARE(editor->objectAt(select(*editor, "SP")), objectOf(f->panel.get()->getActiveElement("SP")));
     // Clicking a variable empties the property table; an element fills it.
     editor->on_clicked(select(*editor, "SP"));
     QVERIFY(editor->propertyModel()->rowCount() > 0);
@@ -178,11 +165,11 @@ void TestShowXmlDialog::addedElementsAreNamedRegisteredAndSaved()
 {
     auto editor = makeEditor();
     select(*editor, "Box");
-    editor->treeView()->setCurrentIndex(editor->indexOf(window->centralWidget()->findChild<QGroupBox *>()));
+    editor->treeView()->setCurrentIndex(editor->indexOf(f->panelWidget()->findChild<QGroupBox *>()));
     editor->addCheckbox();
-    editor->treeView()->setCurrentIndex(editor->indexOf(window->centralWidget()->findChild<QGroupBox *>()));
+    editor->treeView()->setCurrentIndex(editor->indexOf(f->panelWidget()->findChild<QGroupBox *>()));
     editor->addCheckbox();
-    Panel *panel = window->panel();
+    Panel *panel = f->panel.get();
     QVERIFY(panel->getActiveElement("CheckBoxDefine_0"));
     QVERIFY(panel->getActiveElement("CheckBoxDefine_1"));
     // The new element is the current item, last in its container.
@@ -203,7 +190,7 @@ void TestShowXmlDialog::addedElementsAreNamedRegisteredAndSaved()
     QVERIFY(panel->getActiveElement("CheckBoxDefine_0"));
     QVERIFY(panel->getActiveElement("SpinBoxDefine_0"));
     QCOMPARE(panel->getActiveElement("SpinBoxDefine_0")->value(KeywordValue, 0), QStringLiteral("5"));
-    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(f->exportHeaders(true));
     QFile header(QDir(dir->path()).filePath("added.h"));
     QVERIFY(header.open(QIODevice::ReadOnly));
     const QByteArray text = header.readAll();
@@ -213,9 +200,9 @@ void TestShowXmlDialog::addedElementsAreNamedRegisteredAndSaved()
 void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
 {
     auto editor = makeEditor();
-    Panel *panel = window->panel();
+    Panel *panel = f->panel.get();
     const int before = panel->getAllElements().size();
-    QObject *box = window->centralWidget()->findChild<QGroupBox *>();
+    QObject *box = f->panelWidget()->findChild<QGroupBox *>();
     QVERIFY(box);
     // LOCKED locks on CB: the box holding CB is refused first.
     editor->treeView()->setCurrentIndex(editor->indexOf(box));
@@ -237,7 +224,7 @@ void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
     for (ActiveElement *element : panel->getAllElements())
         QVERIFY(objectOf(element));
     // The headers no longer name them, and the saved panel has none of them.
-    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(f->exportHeaders(true));
     QFile header(QDir(dir->path()).filePath("edit.h"));
     QVERIFY(header.open(QIODevice::ReadOnly));
     const QByteArray text = header.readAll();
@@ -252,7 +239,7 @@ void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
 void TestShowXmlDialog::removalRefusedWhileOthersNameTheElement()
 {
     auto editor = makeEditor();
-    Panel *panel = window->panel();
+    Panel *panel = f->panel.get();
     // The formulas of M and HID read IN.
     select(*editor, "IN");
     editor->removeWidget();
@@ -264,7 +251,7 @@ void TestShowXmlDialog::removalRefusedWhileOthersNameTheElement()
     QVERIFY(editor->treeModel()->rowCount() == 3);
     // A container with the reader of its own element goes as a whole.
     QObject *inner = nullptr;
-    for (QObject *object : window->centralWidget()->findChildren<QWidget *>())
+    for (QObject *object : f->panelWidget()->findChildren<QWidget *>())
         if (object->property("my_label").toString() == "Inner")
             inner = object;
     QVERIFY(inner);
@@ -277,8 +264,8 @@ void TestShowXmlDialog::removalRefusedWhileOthersNameTheElement()
 void TestShowXmlDialog::movesKeepPanelAndTreeTogether()
 {
     auto editor = makeEditor();
-    Panel *panel = window->panel();
-    auto *box = window->centralWidget()->findChild<QGroupBox *>();
+    Panel *panel = f->panel.get();
+    auto *box = f->panelWidget()->findChild<QGroupBox *>();
     auto *root = box->parentWidget();
     auto *hx = qobject_cast<QWidget *>(objectOf(panel->getActiveElement("HX")));
     // Into its own child: refused.
@@ -309,12 +296,12 @@ void TestShowXmlDialog::movesKeepPanelAndTreeTogether()
 void TestShowXmlDialog::pastedCopiesAreIndependentAndUnique()
 {
     auto editor = makeEditor();
-    Panel *panel = window->panel();
-    auto *box = window->centralWidget()->findChild<QGroupBox *>();
+    Panel *panel = f->panel.get();
+    auto *box = f->panelWidget()->findChild<QGroupBox *>();
     editor->treeView()->setCurrentIndex(editor->indexOf(box));
     editor->copy();
     QObject *inner = nullptr;
-    for (QObject *object : window->centralWidget()->findChildren<QWidget *>())
+    for (QObject *object : f->panelWidget()->findChildren<QWidget *>())
         if (object->property("my_label").toString() == "Inner")
             inner = object;
     editor->treeView()->setCurrentIndex(editor->indexOf(inner));
@@ -349,7 +336,7 @@ void TestShowXmlDialog::pastedCopiesAreIndependentAndUnique()
     // Saved and read again, the copies are there with their values.
     QVERIFY(saveAndReopen(*editor));
     QVERIFY(panel->getActiveElement("CB_Copy2"));
-    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(f->exportHeaders(true));
     QFile header(QDir(dir->path()).filePath("edit.h"));
     QVERIFY(header.open(QIODevice::ReadOnly));
     const QByteArray text = header.readAll();
@@ -360,8 +347,8 @@ void TestShowXmlDialog::pastedCopiesAreIndependentAndUnique()
 void TestShowXmlDialog::pastingAContainerIntoItselfCopiesItOnce()
 {
     auto editor = makeEditor();
-    Panel *panel = window->panel();
-    auto *box = window->centralWidget()->findChild<QGroupBox *>();
+    Panel *panel = f->panel.get();
+    auto *box = f->panelWidget()->findChild<QGroupBox *>();
     editor->treeView()->setCurrentIndex(editor->indexOf(box));
     editor->copy();
     editor->treeView()->setCurrentIndex(editor->indexOf(box));
@@ -387,7 +374,7 @@ void TestShowXmlDialog::radioButtonsGrowTheirGroup()
 </header>
 </verticalcontainer>)")));
     auto editor = makeEditor();
-    Panel *panel = window->panel();
+    Panel *panel = f->panel.get();
     auto *group = qobject_cast<ButtonGroup *>(objectOf(panel->getActiveElement("MODE")));
     QVERIFY(group);
     QAbstractButton *on = group->button(1);
@@ -432,7 +419,7 @@ void TestShowXmlDialog::radioButtonsGrowTheirGroup()
 void TestShowXmlDialog::variablesAddedAndRemoved()
 {
     auto editor = makeEditor();
-    Panel *panel = window->panel();
+    Panel *panel = f->panel.get();
     QVERIFY(editor->addVariable("level"));
     QVERIFY(!editor->addVariable("level"));
     QVERIFY(!editor->addVariable("CB"));
@@ -448,7 +435,7 @@ void TestShowXmlDialog::variablesAddedAndRemoved()
 
 void TestShowXmlDialog::propertiesDialogStoresWhatChanged()
 {
-    Panel *panel = window->panel();
+    Panel *panel = f->panel.get();
     panel->setDefaultDisclaimer(QString());
     {
         // OK without a change keeps the program's disclaimer.
@@ -499,14 +486,14 @@ void TestShowXmlDialog::failedSaveKeepsTheOldFile()
     }
     QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     // A cancelled save dialog writes nothing and keeps the working folder.
-    window->setWorkingDir(locked);
+    QString workingDir = locked;
     bool saved = false;
-    editor->setServices({{}, {}, {}, {}, {}, [this] { return window->getWorkingDir(); },
-                         [this](const QString &d) { window->setWorkingDir(d); },
+    editor->setServices({{}, {}, {}, {}, {}, [&workingDir] { return workingDir; },
+                         [&workingDir](const QString &d) { workingDir = d; },
                          [&saved](const QString &) { saved = true; }});
     editor->saveXML();
     QVERIFY(!saved);
-    QCOMPARE(window->getWorkingDir(), locked);
+    QCOMPARE(workingDir, locked);
     QVERIFY2(consoleErrors().last().startsWith("Save GUI XML: ") && consoleErrors().last().endsWith(" GUI Files (*.xml)"),
              qPrintable(consoleErrors().last()));
     // An editor whose panel was replaced saves nothing.
@@ -520,7 +507,7 @@ void TestShowXmlDialog::failedSaveKeepsTheOldFile()
 void TestShowXmlDialog::defineEditsRenameOrAreRefused()
 {
     auto editor = makeEditor();
-    Panel *panel = window->panel();
+    Panel *panel = f->panel.get();
     const auto edit = [&editor](const QString &row, const QString &value) {
         QStandardItemModel *model = editor->propertyModel();
         for (int r = 0; r < model->rowCount(); ++r) {
@@ -551,12 +538,12 @@ void TestShowXmlDialog::defineEditsRenameOrAreRefused()
     // A common property edit reaches the saved panel.
     editor->on_clicked(select(*editor, "SPEED"));
     edit("default", "6");
-    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(f->exportHeaders(true));
     QVERIFY(saveAndReopen(*editor));
     QVERIFY(panel->getActiveElement("SPEED"));
     QVERIFY(!panel->getActiveElement("SP"));
     QCOMPARE(panel->getActiveElement("SPEED")->value(KeywordValue, 0), QStringLiteral("6"));
-    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(f->exportHeaders(true));
     QFile header(QDir(dir->path()).filePath("edit.h"));
     QVERIFY(header.open(QIODevice::ReadOnly));
     const QByteArray text = header.readAll();
@@ -583,7 +570,7 @@ void TestShowXmlDialog::clickIntoThePanelSelectsTheElement()
     ShowXMLDialog::Services services;
     services.showStatus = [&status](const QString &text) { status = text; };
     editor->setServices(services);
-    auto *hx = qobject_cast<QWidget *>(objectOf(window->panel()->getActiveElement("HX")));
+    auto *hx = qobject_cast<QWidget *>(objectOf(f->panel.get()->getActiveElement("HX")));
     QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(hx, &move);
     QCOMPARE(status, QStringLiteral("HexSpinBox HX"));
@@ -602,7 +589,7 @@ void TestShowXmlDialog::clickIntoThePanelSelectsTheElement()
     QVERIFY(ShowXMLDialog::propertyRows(hx).contains("Range!0..255"));
     QVERIFY(!editor->propertyModel()->item(0, 0)->isEnabled());
     // A container has its Label row and no action row.
-    const QStringList boxRows = ShowXMLDialog::propertyRows(window->centralWidget()->findChild<QGroupBox *>());
+    const QStringList boxRows = ShowXMLDialog::propertyRows(f->panelWidget()->findChild<QGroupBox *>());
     QVERIFY(boxRows.contains("Label!Box"));
     QVERIFY(!boxRows.filter(QRegularExpression("^action!")).size());
     // A closed editor watches no more.
@@ -642,14 +629,14 @@ void TestShowXmlDialog::panelBuiltFromAnEmptyOne()
         editor->treeView()->setCurrentIndex(root);
         editor->addElement(code);
     }
-    Panel *panel = window->panel();
+    Panel *panel = f->panel.get();
     QVERIFY(panel->getActiveElement("CheckBoxDefine_0"));
     QVERIFY(panel->getActiveElement("SpinBoxDefine_0"));
     QVERIFY(editor->addVariable("speed"));
     // Every element goes to a header once it has one.
     for (ActiveElement *element : panel->getAllElements())
         element->setElementProperty("header", "built.h");
-    auto *area = qobject_cast<QScrollArea *>(window->centralWidget());
+    auto *area = qobject_cast<QScrollArea *>(f->panelWidget());
     const QStringList before = kindsUnder(area->widget());
     for (const char *kind : {"checkbox", "radiobutton", "plot", "table", "registerview", "led", "image"})
         QVERIFY2(before.contains(kind), kind);
@@ -658,7 +645,7 @@ void TestShowXmlDialog::panelBuiltFromAnEmptyOne()
         names << Panel::getObjectName(element);
     names.sort();
     QVERIFY(saveAndReopen(*editor));
-    area = qobject_cast<QScrollArea *>(window->centralWidget());
+    area = qobject_cast<QScrollArea *>(f->panelWidget());
     QCOMPARE(kindsUnder(area->widget()).join(','), before.join(','));
     QStringList reopened;
     for (ActiveElement *element : panel->getAllElements())
@@ -668,7 +655,7 @@ void TestShowXmlDialog::panelBuiltFromAnEmptyOne()
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QVERIFY2(reopened == names, saved.readAll().constData());
     QVERIFY(panel->variablesByName().contains("speed"));
-    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(f->exportHeaders(true));
     QFile header(QDir(dir->path()).filePath("built.h"));
     QVERIFY(header.open(QIODevice::ReadOnly));
     const QByteArray text = header.readAll();

@@ -8,7 +8,7 @@
 #include "led.h"
 #include "lineedit.h"
 #include "myqwtplot.h"
-#include "panelfixture.h"
+#include "shellfixture.h"
 #include "pushbutton.h"
 #include "spinbox.h"
 #include "tabwidget.h"
@@ -90,24 +90,22 @@ private:
     QString state() const;
     void fireCheckTimer();
 
-    std::unique_ptr<PanelFixture> f;
+    std::unique_ptr<ShellFixture> f;
     DataClass *var = nullptr;
     DataClass *fvar = nullptr;
 };
 
 void TestSetDef::init()
 {
-    f = std::make_unique<PanelFixture>();
+    f = std::make_unique<ShellFixture>();
     QVERIFY(f->load(QLatin1String(basicPanel)));
     var = new DataClass("VAR");
-    var->setParent(f->window.get());
     var->setValue(7);
     fvar = new DataClass("FVAR");
-    fvar->setParent(f->window.get());
     fvar->isFloat = 1;
     fvar->setFloatValue(2.5f);
-    f->window->panel()->setDataClass("VAR", var);
-    f->window->panel()->setDataClass("FVAR", fvar);
+    f->panel->setDataClass("VAR", var);
+    f->panel->setDataClass("FVAR", fvar);
     f->clearConsole();
     f->clearErrors();
 }
@@ -202,7 +200,7 @@ void TestSetDef::assignments()
     QFETCH(QStringList, errors);
     // Every item refused is reported once and counted once (SETDEF counts
     // them as script errors).
-    const int refused = f->window->panel()->applySetDef(items);
+    const int refused = f->panel->applySetDef(items);
     QCOMPARE(this->state(), state);
     QCOMPARE(f->errors(), errors);
     QCOMPARE(refused, int(errors.filter(QStringLiteral("Invalid value in setdef")).size()));
@@ -210,10 +208,10 @@ void TestSetDef::assignments()
 
 void TestSetDef::logSetDefsEchoesTheText()
 {
-    f->window->panel()->setDef("EN=0");
+    f->panel->setDef("EN=0");
     QCOMPARE(f->consoleLines(), QStringList());
-    f->window->panel()->setLogSetDefs(true);
-    f->window->panel()->setDef("EN=1;CNT=2");
+    f->panel->setLogSetDefs(true);
+    f->panel->setDef("EN=1;CNT=2");
     QCOMPARE(f->consoleLines(), QStringList{"setDef(EN=1;CNT=2)<br>"});
 }
 
@@ -224,10 +222,10 @@ void TestSetDef::tablesAndPeripheralsTakeTheValueAsItIs()
     auto *peripherals = new RecordingElement("$PERIPHERALS$", "CheckBox");
     auto *other = new RecordingElement("OTHER", "LineEdit");
     for (RecordingElement *element : {table, view, peripherals, other}) {
-        element->setParent(f->window.get());
-        f->window->panel()->registerElement(element->objectName(), element);
+        element->setParent(f->root());
+        f->panel->registerElement(element->objectName(), element);
     }
-    f->window->panel()->setDef("TABLE.row=3;TABLE.row=EN;VIEW=0x10;OTHER=0x10;OTHER=$PERIPHERALS$;OTHER.foo=1");
+    f->panel->setDef("TABLE.row=3;TABLE.row=EN;VIEW=0x10;OTHER=0x10;OTHER=$PERIPHERALS$;OTHER.foo=1");
     QCOMPARE(table->calls, (QStringList{"set 3 12", "set EN 12"}));
     QCOMPARE(view->calls, (QStringList{"set 0x10 0", "load 0x10"}));
     // A word that is no keyword is taken as the plain value.
@@ -239,17 +237,17 @@ void TestSetDef::tablesAndPeripheralsTakeTheValueAsItIs()
 void TestSetDef::widgetKeywordsOfAnElement()
 {
     auto *spin = f->widget<SpinBox>("CNT");
-    f->window->show();
-    f->window->panel()->setDef("CNT.visible=0;CNT.enabled=0;CNT.x=15.9;CNT.y=-3");
+    f->panelWidget()->show();
+    f->panel->setDef("CNT.visible=0;CNT.enabled=0;CNT.x=15.9;CNT.y=-3");
     QVERIFY(spin->isHidden());
     QVERIFY(!spin->isEnabled());
     QCOMPARE(spin->pos(), QPoint(15, -3));
-    f->window->panel()->setDef("CNT.visible=1;CNT.enabled=1;CNT.x=1e30");
+    f->panel->setDef("CNT.visible=1;CNT.enabled=1;CNT.x=1e30");
     QVERIFY(!spin->isHidden());
     QVERIFY(spin->isEnabled());
     QCOMPARE(spin->x(), std::numeric_limits<int>::max());
     // A text that is no number counts 0.
-    f->window->panel()->setDef("CNT.enabled=yes");
+    f->panel->setDef("CNT.enabled=yes");
     QVERIFY(!spin->isEnabled());
     QCOMPARE(f->errors(), QStringList());
 }
@@ -301,9 +299,9 @@ void TestSetDef::colourSlots()
     // Orange, with an upper byte that does not count.
     const int colour = int(0x12ff8000);
     if (background)
-        f->window->panel()->setBGColor(widget.get(), colour);
+        f->panel->setBGColor(widget.get(), colour);
     else
-        f->window->panel()->setTextColor(widget.get(), colour);
+        f->panel->setTextColor(widget.get(), colour);
 
     QVERIFY(widget->autoFillBackground());
     QCOMPARE(widget->styleSheet(), styleSheet.isEmpty() ? before : styleSheet);
@@ -314,7 +312,7 @@ void TestSetDef::colourSlots()
             QCOMPARE(widget->palette().color(group, QPalette::ColorRole(role)), expected);
         }
     }
-    f->window->panel()->setBGColor(nullptr, colour); // ignored
+    f->panel->setBGColor(nullptr, colour); // ignored
 }
 
 void TestSetDef::tabPageIsHiddenAndShownInPlace()
@@ -323,7 +321,7 @@ void TestSetDef::tabPageIsHiddenAndShownInPlace()
                     "<verticalcontainer define=\"PAGE1\" label=\"One\"><checkbox define=\"EN\"/></verticalcontainer>"
                     "<verticalcontainer define=\"PAGE2\" label=\"Two\"/>"
                     "<verticalcontainer define=\"PAGE3\" label=\"Three\"/></tabcontainer>"));
-    auto *scroll = qobject_cast<QScrollArea *>(f->window->centralWidget());
+    auto *scroll = qobject_cast<QScrollArea *>(f->panelWidget());
     QVERIFY(scroll);
     auto *tabs = qobject_cast<QTabWidget *>(scroll->widget());
     QVERIFY(tabs);
@@ -335,25 +333,25 @@ void TestSetDef::tabPageIsHiddenAndShownInPlace()
     };
     QWidget *page2 = tabs->widget(1);
 
-    f->window->panel()->setDef("PAGE2.visible=0");
+    f->panel->setDef("PAGE2.visible=0");
     QCOMPARE(titles(), (QStringList{"One", "Three"}));
-    QVERIFY(f->window->panel()->hiddenTabs().contains("PAGE2"));
+    QVERIFY(f->panel->hiddenTabs().contains("PAGE2"));
     // Hiding it again keeps the place it was hidden from.
-    f->window->panel()->setDef("PAGE2.visible=0");
-    f->window->panel()->setDef("PAGE3.visible=1"); // shown already: nothing happens
+    f->panel->setDef("PAGE2.visible=0");
+    f->panel->setDef("PAGE3.visible=1"); // shown already: nothing happens
     QCOMPARE(titles(), (QStringList{"One", "Three"}));
 
-    f->window->panel()->setDef("PAGE2.visible=1");
+    f->panel->setDef("PAGE2.visible=1");
     QCOMPARE(titles(), (QStringList{"One", "Two", "Three"}));
     QCOMPARE(tabs->widget(1), page2);
-    QVERIFY(f->window->panel()->hiddenTabs().isEmpty());
-    f->window->panel()->setDef("PAGE2.visible=1");
+    QVERIFY(f->panel->hiddenTabs().isEmpty());
+    f->panel->setDef("PAGE2.visible=1");
     QCOMPARE(titles(), (QStringList{"One", "Two", "Three"}));
 
     // The table goes with the panel.
-    f->window->panel()->setDef("PAGE1.visible=0");
+    f->panel->setDef("PAGE1.visible=0");
     QVERIFY(f->load(QLatin1String(basicPanel)));
-    QVERIFY(f->window->panel()->hiddenTabs().isEmpty());
+    QVERIFY(f->panel->hiddenTabs().isEmpty());
     QCOMPARE(f->errors(), QStringList());
 }
 
@@ -362,19 +360,19 @@ void TestSetDef::tabIndexAndContainerColour()
     QVERIFY(f->load("<verticalcontainer><groupcontainer define=\"GRP\" label=\"g\"><checkbox define=\"EN\"/>"
                     "</groupcontainer><tabcontainer define=\"TABS\" label=\"TABS\"><verticalcontainer label=\"a\"/>"
                     "<verticalcontainer label=\"b\"/></tabcontainer></verticalcontainer>"));
-    TabWidget *tabs = f->window->panel()->tabWidgetsByName().value("TABS");
+    TabWidget *tabs = f->panel->tabWidgetsByName().value("TABS");
     QVERIFY(tabs);
-    f->window->panel()->setDef("TABS.index=1;GRP.color=255;TABS.label=x");
+    f->panel->setDef("TABS.index=1;GRP.color=255;TABS.label=x");
     QCOMPARE(tabs->currentIndex(), 1);
-    auto *group = dynamic_cast<QWidget *>(f->window->panel()->containersByName().value("GRP"));
+    auto *group = dynamic_cast<QWidget *>(f->panel->containersByName().value("GRP"));
     QVERIFY(group->autoFillBackground());
     QCOMPARE(group->palette().color(QPalette::Inactive, QPalette::Window), QColor(0, 0, 255));
 
     // A container that is no tab page hides and shows itself.
-    f->window->show();
-    f->window->panel()->setDef("GRP.visible=0");
+    f->panelWidget()->show();
+    f->panel->setDef("GRP.visible=0");
     QVERIFY(group->isHidden());
-    f->window->panel()->setDef("GRP.visible=1;GRP.enabled=0");
+    f->panel->setDef("GRP.visible=1;GRP.enabled=0");
     QVERIFY(!group->isHidden());
     QVERIFY(!group->isEnabled());
     QCOMPARE(f->errors(), QStringList());
@@ -383,13 +381,13 @@ void TestSetDef::tabIndexAndContainerColour()
 void TestSetDef::pushButtonColourAndVisibility()
 {
     QVERIFY(f->load("<verticalcontainer><button define=\"BTN\" label=\"Go\"/></verticalcontainer>"));
-    PushButton *button = f->window->panel()->pushButtonsByName().value("BTN");
+    PushButton *button = f->panel->pushButtonsByName().value("BTN");
     QVERIFY(button);
-    f->window->panel()->setDef(QStringLiteral("BTN.color=%1").arg(0xff0000));
+    f->panel->setDef(QStringLiteral("BTN.color=%1").arg(0xff0000));
     QCOMPARE(button->styleSheet(), QString("QPushButton{background-color: rgb(255,0,0);}"
                                            "QPushButton:checked{background-color: rgb(255,0,0);}"));
     const QPoint place = button->pos();
-    f->window->panel()->setDef("BTN.enabled=0;BTN.x=40");
+    f->panel->setDef("BTN.enabled=0;BTN.x=40");
     QVERIFY(!button->isEnabled());
     QCOMPARE(button->pos(), place); // a push button does not move
     QCOMPARE(f->errors(), QStringList());
@@ -397,16 +395,16 @@ void TestSetDef::pushButtonColourAndVisibility()
 
 void TestSetDef::plotKeys()
 {
-    auto *plot = new MyQwtPlot(f->window.get());
+    auto *plot = new MyQwtPlot(f->root());
     QList<QwtPlotCurve *> curves;
     for (int i = 0; i < 3; ++i) {
         curves << new QwtPlotCurve;
         curves.last()->attach(plot);
     }
     plot->setObjectName("PLOT");
-    f->window->panel()->setPlot("PLOT", plot);
+    f->panel->setPlot("PLOT", plot);
 
-    f->window->panel()->setDef("PLOT.maxX=500;PLOT.minX=-5;PLOT.minY=-2.7;PLOT.maxY=CNT;PLOT.curveMask=5;PLOT.colour=1");
+    f->panel->setDef("PLOT.maxX=500;PLOT.minX=-5;PLOT.minY=-2.7;PLOT.maxY=CNT;PLOT.curveMask=5;PLOT.colour=1");
     QCOMPARE(plot->maxX, 500u);
     QCOMPARE(plot->minX, 0u);
     QCOMPARE(plot->axisScaleDiv(QwtPlot::xBottom).lowerBound(), 0.0);
@@ -421,22 +419,22 @@ void TestSetDef::plotKeys()
     QVERIFY(curves.at(2)->isVisible());
     QCOMPARE(f->errors(), QStringList());
 
-    f->window->panel()->setDef("PLOT.visible=0");
+    f->panel->setDef("PLOT.visible=0");
     QVERIFY(plot->isHidden());
 }
 
 void TestSetDef::firstTableWithTheNameDecides()
 {
-    auto *led = new Led("X", f->window.get());
-    auto *button = new PushButton("X", "X", f->window.get());
-    f->window->panel()->setLED("X", led);
-    f->window->panel()->setPushButton("X", button);
-    f->window->show();
-    f->window->panel()->setDef("X.color=255;X.enabled=0");
+    auto *led = new Led("X", f->root());
+    auto *button = new PushButton("X", "X", f->root());
+    f->panel->setLED("X", led);
+    f->panel->setPushButton("X", button);
+    f->panelWidget()->show();
+    f->panel->setDef("X.color=255;X.enabled=0");
     // The LED has no colour and no enabled state: nothing happens at all.
     QCOMPARE(button->styleSheet(), QString());
     QVERIFY(button->isEnabled());
-    f->window->panel()->setDef("X.visible=0");
+    f->panel->setDef("X.visible=0");
     QVERIFY(led->isHidden());
     QVERIFY(!button->isHidden());
     QCOMPARE(f->errors(), QStringList());
@@ -447,10 +445,10 @@ void TestSetDef::firstTableWithTheNameDecides()
 
 void TestSetDef::fireCheckTimer()
 {
-    QVERIFY(f->window->panel()->checkTimerId() != 0);
-    QTimerEvent event(f->window->panel()->checkTimerId());
-    QCoreApplication::sendEvent(f->window->panel(), &event);
-    QCOMPARE(f->window->panel()->checkTimerId(), 0);
+    QVERIFY(f->panel->checkTimerId() != 0);
+    QTimerEvent event(f->panel->checkTimerId());
+    QCoreApplication::sendEvent(f->panel.get(), &event);
+    QCOMPARE(f->panel->checkTimerId(), 0);
 }
 
 static QString rangeLine(const QString &name, const QString &change, const QString &by = QString())
@@ -486,7 +484,7 @@ void TestSetDef::rangeChangeNotes()
     QFETCH(QString, items);
     QFETCH(QString, value);
     QFETCH(QStringList, lines);
-    f->window->panel()->setDef(items);
+    f->panel->setDef(items);
     QCOMPARE(f->value("CNT"), value);
     // Reported later, not at once.
     QCOMPARE(f->consoleLines(), QStringList());
@@ -500,32 +498,32 @@ void TestSetDef::rangeChangesWithinOneReportAreReportedTogether()
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"TRIG\"><action event=\"checked\" cmd=\"setDef\" "
                     "data=\"CNT.max=10\"/></checkbox><spinbox define=\"CNT\" range=\"0;100\" default=\"20\"/>"
                     "</verticalcontainer>"));
-    auto *colon = new SpinBox("SPI:SPEED", f->window.get());
+    auto *colon = new SpinBox("SPI:SPEED", f->root());
     colon->setRange(0, 9);
     colon->QSpinBox::setValue(5);
-    f->window->panel()->registerElement("SPI:SPEED", colon);
+    f->panel->registerElement("SPI:SPEED", colon);
     f->clearConsole();
 
     f->widget<CheckBox>("TRIG")->setChecked(true);
-    f->window->panel()->setDef("SPI:SPEED.min=7");
+    f->panel->setDef("SPI:SPEED.min=7");
     QCOMPARE(f->value("CNT"), QString("10"));
     QCOMPARE(colon->value(), 7);
 
     // The timer is the panel's, 100 ms, and fires once by itself.
     bool found = false;
-    for (const auto &timer : QAbstractEventDispatcher::instance()->registeredTimers(f->window->panel())) {
-        if (timer.timerId == f->window->panel()->checkTimerId())
+    for (const auto &timer : QAbstractEventDispatcher::instance()->registeredTimers(f->panel.get())) {
+        if (timer.timerId == f->panel->checkTimerId())
             found = timer.interval == 100;
     }
     QVERIFY(found);
-    QTRY_COMPARE_WITH_TIMEOUT(f->window->panel()->checkTimerId(), 0, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(f->panel->checkTimerId(), 0, 2000);
     QCOMPARE(f->consoleLines(),
              (QStringList{rangeLine("CNT", "20 to 10 because its range was changed from 0..100 to 0..10", "TRIG"),
                           rangeLine("SPI:SPEED", "5 to 7 because its range was changed from 0..9 to 7..9")}));
 
     // The next report starts with an empty list.
     f->clearConsole();
-    f->window->panel()->setDef("CNT.max=5");
+    f->panel->setDef("CNT.max=5");
     fireCheckTimer();
     QCOMPARE(f->consoleLines(),
              QStringList{rangeLine("CNT", "10 to 5 because its range was changed from 0..10 to 0..5")});
@@ -537,13 +535,13 @@ void TestSetDef::rangeChangeOfAKnob()
     auto *knob = f->widget<Knob>("KNOB");
     QVERIFY(knob);
     f->clearConsole();
-    f->window->panel()->setDef("KNOB.min=2.5");
+    f->panel->setDef("KNOB.min=2.5");
     QCOMPARE(knob->lowerBound(), 2.5);
     QCOMPARE(knob->QwtKnob::value(), 2.5);
     fireCheckTimer();
     // The note's value is the bound made whole; the range keeps its fraction.
     QCOMPARE(f->consoleLines(), QStringList());
-    f->window->panel()->setDef("KNOB.max=1.5");
+    f->panel->setDef("KNOB.max=1.5");
     fireCheckTimer();
     QCOMPARE(f->consoleLines(),
              QStringList{rangeLine("KNOB", "2.5 to 1 because its range was changed from 2.5..10 to 2.5..1.5")});

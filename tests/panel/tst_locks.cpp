@@ -4,13 +4,11 @@
 // circular locks.
 #include "checkbox.h"
 #include "lockdialog.h"
-#include "panelfixture.h"
+#include "shellfixture.h"
 #include "spinbox.h"
 
 #include <QGraphicsScene>
-#include <QGraphicsView>
 #include <QPainterPath>
-#include <QTabWidget>
 #include <QtTest>
 
 static const QString red = QStringLiteral("<font color=\"red\"> <b>XML Error: </b></font><b>");
@@ -54,7 +52,6 @@ private slots:
     void lockGraphBlocksAndPorts();
     void lockGraphPortsOfChoices();
     void lockGraphDrawing();
-    void lockGraphDoubleClickRaisesTheElement();
     void circularLockIsReported();
     void cycleBesideTheOriginEnds();
     void demoPanelLocksCleanly();
@@ -64,12 +61,12 @@ private:
     void loadLockers(const QStringList &lockers);
     void setChecked(const QString &define, bool on);
 
-    std::unique_ptr<PanelFixture> f;
+    std::unique_ptr<ShellFixture> f;
 };
 
 void TestLocks::init()
 {
-    f = std::make_unique<PanelFixture>();
+    f = std::make_unique<ShellFixture>();
 }
 
 void TestLocks::cleanup()
@@ -137,8 +134,8 @@ void TestLocks::conflictingLockWaitsAndIsReportedOnce()
 
     QCOMPARE(f->value("B"), QString("1"));
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
-    QCOMPARE(f->window->panel()->waitingLocks(), (QHash<QString, QStringList>{{"B", {"C"}}}));
-    QCOMPARE(f->window->panel()->conflictCount(), 1);
+    QCOMPARE(f->panel->waitingLocks(), (QHash<QString, QStringList>{{"B", {"C"}}}));
+    QCOMPARE(f->panel->conflictCount(), 1);
     QCOMPARE(f->consoleLines(), QStringList{waitingLine("B", {"C"}, {"A"}, 1)});
     QVERIFY(f->widget<SpinBox>("B")->toolTip().contains("Waiting to be locked by: \nC\n"));
     QVERIFY(f->widget<CheckBox>("C")->toolTip().contains("Waiting to lock: \nB\n"));
@@ -147,7 +144,7 @@ void TestLocks::conflictingLockWaitsAndIsReportedOnce()
     f->clearConsole();
     f->widget<CheckBox>("C")->emitSendLock("B=2");
     QCOMPARE(f->element("C")->waitingToLock.size(), 2);
-    QCOMPARE(f->window->panel()->waitingLocks().value("B"), QStringList{"C"});
+    QCOMPARE(f->panel->waitingLocks().value("B"), QStringList{"C"});
     QCOMPARE(f->consoleLines(), QStringList());
 
     // The holder sending its own lock again changes nothing.
@@ -164,8 +161,8 @@ void TestLocks::waitersAreServedInOrderOfValue()
     setChecked("C", true);
     setChecked("F", true);
     setChecked("E", true);
-    QCOMPARE(f->window->panel()->waitingLocks().value("B"), (QStringList{"C", "F", "E"}));
-    QCOMPARE(f->window->panel()->conflictCount(), 3);
+    QCOMPARE(f->panel->waitingLocks().value("B"), (QStringList{"C", "F", "E"}));
+    QCOMPARE(f->panel->conflictCount(), 3);
 
     f->clearConsole();
     setChecked("A", false);
@@ -175,7 +172,7 @@ void TestLocks::waitersAreServedInOrderOfValue()
     QVERIFY(f->element("C")->waitingToLock.isEmpty());
     QVERIFY(f->element("E")->waitingToLock.isEmpty());
     QCOMPARE(f->element("F")->waitingToLock.size(), 1);
-    QCOMPARE(f->window->panel()->waitingLocks(), (QHash<QString, QStringList>{{"B", {"F"}}}));
+    QCOMPARE(f->panel->waitingLocks(), (QHash<QString, QStringList>{{"B", {"F"}}}));
     QCOMPARE(f->consoleLines(), (QStringList{waitingLine("B", {"F", "E"}, {"C"}, 2),
                                              waitingLine("B", {"F"}, {"C", "E"}, 1),
                                              waitingLine("B", {"F"}, {"C", "E"}, 1)}));
@@ -187,7 +184,7 @@ void TestLocks::secondLockerKeepsTheTargetLocked()
     setChecked("A", true);
     setChecked("D", true);
     QCOMPARE(f->element("B")->lockedByNames(), (QStringList{"A", "D"}));
-    QVERIFY(f->window->panel()->waitingLocks().isEmpty());
+    QVERIFY(f->panel->waitingLocks().isEmpty());
 
     setChecked("A", false);
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"D"});
@@ -211,7 +208,7 @@ void TestLocks::waiterThatGivesUpClearsTheConflict()
 
     f->clearConsole();
     setChecked("C", false);
-    QVERIFY(f->window->panel()->waitingLocks().isEmpty());
+    QVERIFY(f->panel->waitingLocks().isEmpty());
     QCOMPARE(f->consoleLines(),
              QStringList{"<font color=\"green\"><b>Conflict cleared:</font></b> B  (0 conflicts remaining)<br>"});
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
@@ -224,13 +221,13 @@ void TestLocks::waitingLockStopsHeaderExport()
     setChecked("C", true);
     f->clearConsole();
 
-    QVERIFY(!f->window->exportHeaderFiles(true));
+    QVERIFY(!f->exportHeaders(true));
     QCOMPARE(f->consoleLines(), QStringList{"<font color=\"red\"><b>Warning: </font></b> Could not export headerfiles. "
                                             "<a href=\"B\">B</a> and <a href=\"C\">C</a> in a conflicted state!<br>"});
 
     setChecked("C", false);
     f->clearConsole();
-    QVERIFY(f->window->exportHeaderFiles(true));
+    QVERIFY(f->exportHeaders(true));
     QCOMPARE(f->consoleLines(), QStringList());
 }
 
@@ -244,7 +241,7 @@ void TestLocks::invalidLocksAreReported()
     QCOMPARE(f->errors(), QStringList{"XML ERROR!\nInvalid lock: \"NOPE=1\""});
     // Not from an element.
     f->clearErrors();
-    f->window->panel()->on_sendLock("B=1");
+    f->panel->on_sendLock("B=1");
     QCOMPARE(f->errors(), QStringList{"XML ERROR!\nInvalid lock: \"B=1\""});
     QVERIFY(!f->element("B")->isLocked());
 
@@ -254,7 +251,7 @@ void TestLocks::invalidLocksAreReported()
     a->emitSendLock("B=1=2");
     emit signalsOf(a)->sendUnlock("NOPE=1");
     emit signalsOf(a)->sendUnlock("B");
-    f->window->panel()->on_sendUnlock("B=1");
+    f->panel->on_sendUnlock("B=1");
     QCOMPARE(f->errors(), QStringList());
     QVERIFY(!f->element("B")->isLocked());
     QCOMPARE(f->consoleLines(), QStringList());
@@ -270,12 +267,12 @@ void TestLocks::toggleButtonWaiterIsServed()
     QVERIFY(toggle->isCheckable());
     setChecked("A", true);
     toggle->setChecked(true);
-    QCOMPARE(f->window->panel()->waitingLocks().value("B"), QStringList{"T"});
+    QCOMPARE(f->panel->waitingLocks().value("B"), QStringList{"T"});
 
     setChecked("A", false);
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"T"});
     QCOMPARE(f->value("B"), QString("2"));
-    QVERIFY(f->window->panel()->waitingLocks().isEmpty());
+    QVERIFY(f->panel->waitingLocks().isEmpty());
 }
 
 // ---------------------------------------------------------------------------
@@ -342,7 +339,7 @@ void TestLocks::lockCheckLines()
     }
     QCOMPARE(checkLines, lines);
     // The check looks up without adding.
-    QVERIFY(!f->window->panel()->elementsByDefine().contains("X"));
+    QVERIFY(!f->panel->elementExists("X"));
 }
 
 // Each block as "name input [outputs] <source @x,y", at its grid place (the
@@ -368,7 +365,7 @@ void TestLocks::lockGraphBlocksAndPorts()
                     "<checkbox define=\"B\" lockon=\"S=4\"/>"
                     "<spinbox define=\"S\" range=\"0;10\"/>"
                     "</verticalcontainer>"));
-    LockDialog *graph = f->window->panel()->lockGraph();
+    LockDialog *graph = f->panel->lockGraph();
     // A's chain: B (which goes on to S), the unknown X drawn nowhere, S by its
     // label in the third column, each block from the one before; then B's own
     // chain in the next column group, which starts past A's three columns.
@@ -383,8 +380,7 @@ void TestLocks::lockGraphBlocksAndPorts()
 }
 
 // The drawing itself: block size from its port labels, the curve's control
-// points, connections following a dragged block, column placement and the
-// double click that raises the element.
+// points, connections following a dragged block and column placement.
 void TestLocks::lockGraphDrawing()
 {
     LockDialog dialog;
@@ -423,28 +419,6 @@ void TestLocks::lockGraphDrawing()
     QCOMPARE(dialog.addElementBlock(nullptr, QStringLiteral("C"), QString(), 0, 0, 2)->pos(), QPointF(180, 240));
 }
 
-void TestLocks::lockGraphDoubleClickRaisesTheElement()
-{
-    QVERIFY(f->load("<tabcontainer><verticalcontainer label=\"One\"><checkbox define=\"A\" lockon=\"B=1\"/>"
-                    "</verticalcontainer><verticalcontainer label=\"Two\">"
-                    "<checkbox define=\"B\"/></verticalcontainer></tabcontainer>"));
-    LockDialog *graph = f->window->panel()->lockGraph();
-    QNEBlock *target = graph->blocks().at(1);
-    QCOMPARE(target->element(), f->element("B"));
-    auto *tabs = f->widget<QWidget>("B")->parentWidget();
-    while (tabs && !qobject_cast<QTabWidget *>(tabs))
-        tabs = tabs->parentWidget();
-    QVERIFY(tabs);
-    QCOMPARE(static_cast<QTabWidget *>(tabs)->currentIndex(), 0);
-    graph->view()->resize(800, 800);
-    graph->show();
-    QVERIFY(QTest::qWaitForWindowExposed(graph));
-    const QPoint at = graph->view()->mapFromScene(target->scenePos());
-    QTest::mouseDClick(graph->view()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
-    QCOMPARE(static_cast<QTabWidget *>(tabs)->currentIndex(), 1);
-    graph->hide();
-}
-
 void TestLocks::lockGraphPortsOfChoices()
 {
     QVERIFY(f->load("<verticalcontainer>"
@@ -453,7 +427,7 @@ void TestLocks::lockGraphPortsOfChoices()
                     "<togglebutton define=\"T\" label=\"T\" lockon=\"S=4\"/>"
                     "<spinbox define=\"S\" range=\"0;10\"/></verticalcontainer>"));
     QStringList starts;
-    for (QNEBlock *block : f->window->panel()->lockGraph()->blocks()) {
+    for (QNEBlock *block : f->panel->lockGraph()->blocks()) {
         if (!block->sourceBlock())
             starts << block->name() + ":" + block->outputPortNames().join(',');
     }
@@ -488,7 +462,7 @@ void TestLocks::cycleBesideTheOriginEnds()
 
     // The walk from A drew B, C and B again, then stopped.
     QStringList chainOfA;
-    for (QNEBlock *block : f->window->panel()->lockGraph()->blocks()) {
+    for (QNEBlock *block : f->panel->lockGraph()->blocks()) {
         if (!block->sourceBlock() && !chainOfA.isEmpty())
             break;
         chainOfA << block->name();
@@ -498,8 +472,7 @@ void TestLocks::cycleBesideTheOriginEnds()
 
 void TestLocks::demoPanelLocksCleanly()
 {
-    QVERIFY(f->window->open(QStringLiteral(QUILLMATE_EXAMPLES "/demo.xml")));
-    f->window->initLoadedConfiguration(true);
+    QVERIFY(f->open(QStringLiteral(QUILLMATE_EXAMPLES "/demo.xml")));
     for (const QString &line : f->consoleLines())
         QVERIFY2(!line.contains("XML Error"), qPrintable(line));
     QCOMPARE(f->errors(), QStringList());
@@ -507,7 +480,7 @@ void TestLocks::demoPanelLocksCleanly()
     QCOMPARE(f->element("DEMO_POWER_MODE")->lockedByNames(), QStringList{"DEMO_OSC_ENABLE"});
     QCOMPARE(f->element("DEMO_POWER_MODE")->value(KeywordLabel, 0), QString("Run"));
     QStringList starts;
-    for (QNEBlock *block : f->window->panel()->lockGraph()->blocks()) {
+    for (QNEBlock *block : f->panel->lockGraph()->blocks()) {
         if (!block->sourceBlock())
             starts << block->name() + ":" + block->outputPortNames().join(',');
     }

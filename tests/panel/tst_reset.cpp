@@ -1,9 +1,9 @@
 // The panel reset on small panels of our own: defaults back, locks rebuilt
-// from the defaults, variables reset, the window marked modified, and every
+// from the defaults, variables reset, the project marked modified, and every
 // element connected once however often the reset runs.
 #include "checkbox.h"
 #include "dataclass.h"
-#include "panelfixture.h"
+#include "shellfixture.h"
 #include "spinbox.h"
 
 #include <QButtonGroup>
@@ -32,15 +32,15 @@ private slots:
     void resetFromAnElementAction();
 
 private:
-    // The setDef lines the window echoed since the console was cleared.
+    // The setDef lines the panel echoed since the console was cleared.
     QStringList setDefLines() const;
 
-    std::unique_ptr<PanelFixture> f;
+    std::unique_ptr<ShellFixture> f;
 };
 
 void TestReset::init()
 {
-    f = std::make_unique<PanelFixture>();
+    f = std::make_unique<ShellFixture>();
 }
 
 void TestReset::cleanup()
@@ -63,23 +63,22 @@ void TestReset::resetRestoresTheStateAfterALoad()
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"EN\" default=\"1\"/>"
                     "<spinbox define=\"CNT\" range=\"0;100\" default=\"20\"/></verticalcontainer>"));
     auto *variable = new DataClass("VAR");
-    variable->setParent(f->window.get());
     variable->setProperty("my_default", "0x11");
-    f->window->panel()->setDataClass("VAR", variable);
+    f->panel->setDataClass("VAR", variable);
     variable->setValue(3);
-    f->window->panel()->setDef("EN=0;CNT=42");
+    f->panel->setDef("EN=0;CNT=42");
     f->widget<SpinBox>("CNT")->setEnabled(false);
-    f->window->setWindowModified(false);
+    f->shell->modified = false;
 
-    f->window->panel()->resetGUI();
+    f->panel->resetGUI();
     QCOMPARE(f->value("EN"), QString("1"));
     QCOMPARE(f->value("CNT"), QString("20"));
     QCOMPARE(f->element("CNT")->storedValueText(), QString("20"));
     QVERIFY(f->widget<SpinBox>("CNT")->isEnabled());
     QCOMPARE(variable->value(), 0x11u);
-    QVERIFY(f->window->isWindowModified());
-    QVERIFY(!f->window->panel()->loading());
-    QVERIFY(!f->window->panel()->resetInProgress());
+    QVERIFY(f->shell->modified);
+    QVERIFY(!f->panel->loading());
+    QVERIFY(!f->panel->resetInProgress());
     QCOMPARE(f->errors(), QStringList());
 }
 
@@ -103,7 +102,7 @@ void TestReset::locksFollowTheDefaults()
     f->widget<CheckBox>("A")->setChecked(true);
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
 
-    f->window->panel()->resetGUI();
+    f->panel->resetGUI();
     QCOMPARE(f->element("B")->isLocked(), locked);
     QCOMPARE(f->element("A")->lockingNames(), locked ? QStringList{"B"} : QStringList());
     QCOMPARE(f->value("B"), locked ? QString("5") : QString("3"));
@@ -112,7 +111,7 @@ void TestReset::locksFollowTheDefaults()
     // The locks work as after a load.
     f->widget<CheckBox>("A")->setChecked(!locked);
     QCOMPARE(f->element("B")->isLocked(), !locked);
-    QCOMPARE(f->window->panel()->conflictCount(), 0);
+    QCOMPARE(f->panel->conflictCount(), 0);
 }
 
 void TestReset::conflictsFollowTheDefaults_data()
@@ -133,12 +132,12 @@ void TestReset::conflictsFollowTheDefaults()
                         .arg(defaults)));
     f->widget<CheckBox>("A")->setChecked(true);
     f->widget<CheckBox>("C")->setChecked(true);
-    QCOMPARE(f->window->panel()->conflictCount(), 1);
+    QCOMPARE(f->panel->conflictCount(), 1);
 
-    f->window->panel()->resetGUI();
-    QCOMPARE(f->window->panel()->conflictCount(), conflict ? 1 : 0);
+    f->panel->resetGUI();
+    QCOMPARE(f->panel->conflictCount(), conflict ? 1 : 0);
     QCOMPARE(f->element("C")->waitingToLock.size(), conflict ? 1 : 0);
-    QCOMPARE(f->window->exportHeaderFiles(true), !conflict);
+    QCOMPARE(f->exportHeaders(true), !conflict);
 }
 
 // Every kind of value element with an action that sets OUT, and a lock.
@@ -158,9 +157,9 @@ static const char actionPanel[] =
 
 // Changes every element once, the way a user does, and lists the setDef
 // texts that ran, sorted.
-static QStringList runEveryAction(PanelFixture &f)
+static QStringList runEveryAction(ShellFixture &f)
 {
-    f.window->panel()->setLogSetDefs(true);
+    f.panel->setLogSetDefs(true);
     f.clearConsole();
     f.widget<QCheckBox>("EN")->click();
     f.widget<QSpinBox>("CNT")->setValue(33);
@@ -175,7 +174,7 @@ static QStringList runEveryAction(PanelFixture &f)
             lines << line;
     }
     lines.sort();
-    f.window->panel()->setLogSetDefs(false);
+    f.panel->setLogSetDefs(false);
     return lines;
 }
 
@@ -196,8 +195,8 @@ void TestReset::repeatedResetsConnectEveryActionOnce()
     QCOMPARE(f->element("CNT")->lockedBy.size(), 1);
 
     QVERIFY(f->load(QLatin1String(actionPanel)));
-    f->window->panel()->resetGUI();
-    f->window->panel()->resetGUI();
+    f->panel->resetGUI();
+    f->panel->resetGUI();
     QCOMPARE(runEveryAction(*f), afterLoad);
     QCOMPARE(f->element("CNT")->lockedBy.size(), 1);
     QCOMPARE(f->element("EN")->locking.size(), 1);
@@ -214,25 +213,25 @@ void TestReset::resetFlagsHoldOnlyWhileItRuns()
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"EN\"/></verticalcontainer>"));
     QStringList seen;
     connect(signalsOf(f->widget<CheckBox>("EN")), &ElementSignals::updateMathLabels, this, [this, &seen] {
-        seen << QStringLiteral("%1 %2").arg(f->window->panel()->resetInProgress()).arg(f->window->panel()->loading());
+        seen << QStringLiteral("%1 %2").arg(f->panel->resetInProgress()).arg(f->panel->loading());
     });
-    f->window->panel()->resetGUI();
+    f->panel->resetGUI();
     QVERIFY(!seen.isEmpty());
     QCOMPARE(seen.count("1 1"), seen.size());
-    QVERIFY(!f->window->panel()->resetInProgress());
-    QVERIFY(!f->window->panel()->loading());
+    QVERIFY(!f->panel->resetInProgress());
+    QVERIFY(!f->panel->loading());
 }
 
 void TestReset::panelWithoutElements()
 {
     QVERIFY(f->load("<verticalcontainer/>"));
-    DataClass *dummy = f->window->panel()->variablesByName().value("dummy_define");
+    DataClass *dummy = f->panel->variablesByName().value("dummy_define");
     QVERIFY(dummy);
     dummy->setValue(9);
-    f->window->setWindowModified(false);
-    f->window->panel()->resetGUI();
+    f->shell->modified = false;
+    f->panel->resetGUI();
     QCOMPARE(dummy->value(), 0u);
-    QVERIFY(f->window->isWindowModified());
+    QVERIFY(f->shell->modified);
 }
 
 void TestReset::resetFromAnElementAction()
@@ -240,9 +239,9 @@ void TestReset::resetFromAnElementAction()
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"EN\" default=\"1\"/>"
                     "<button label=\"Defaults\"><action event=\"clicked\" cmd=\"resetGUI\"/></button>"
                     "</verticalcontainer>"));
-    f->window->panel()->setDef("EN=0");
+    f->panel->setDef("EN=0");
     QPushButton *button = nullptr;
-    for (QPushButton *candidate : f->window->findChildren<QPushButton *>()) {
+    for (QPushButton *candidate : f->panelWidget()->findChildren<QPushButton *>()) {
         if (candidate->text() == "Defaults")
             button = candidate;
     }

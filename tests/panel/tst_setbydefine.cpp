@@ -1,9 +1,8 @@
 // Setting elements by define (-d, scripts) on a small panel of our own: the
 // number literals each kind takes, the values it refuses with their report,
-// a -d list that goes on after a refused item, and the line edit's typing
-// rule for define, project and typed values alike.
+// and the line edit's typing rule for define, project and typed values alike.
 #include "lineedit.h"
-#include "panelfixture.h"
+#include "shellfixture.h"
 
 #include <QtTest>
 
@@ -40,19 +39,18 @@ private slots:
     void values();
     void toggleButtonTakesOnlyABit_data();
     void toggleButtonTakesOnlyABit();
-    void commandLineListGoesOnAfterARefusedItem();
     void lineEditRuleHoldsForProjectAndTypedValues_data();
     void lineEditRuleHoldsForProjectAndTypedValues();
 
 private:
-    std::unique_ptr<PanelFixture> f;
+    std::unique_ptr<ShellFixture> f;
 };
 
 void TestSetByDefine::init()
 {
-    f = std::make_unique<PanelFixture>();
+    f = std::make_unique<ShellFixture>();
     QVERIFY(f->load(QLatin1String(panelBody)));
-    f->window->setWindowModified(false);
+    f->shell->modified = false;
     f->clearConsole();
     f->clearErrors();
 }
@@ -159,7 +157,7 @@ void TestSetByDefine::values()
     const QString storedBefore = element->storedValueText();
     const bool accepted = !shown.isNull();
 
-    QCOMPARE(f->window->panel()->setElementByDefine(define, value), accepted);
+    QCOMPARE(f->panel->setElementByDefine(define, value), accepted);
     if (accepted) {
         QCOMPARE(f->value(define), shown);
         QCOMPARE(element->storedValueText(), stored);
@@ -170,7 +168,7 @@ void TestSetByDefine::values()
         QCOMPARE(f->errors(), QStringList{QStringLiteral("Can not set %1 to invalid value \"%2\"").arg(define, value)});
     }
     // Only a change the panel took marks the project modified.
-    QCOMPARE(f->window->isWindowModified(), accepted);
+    QCOMPARE(f->shell->modified, accepted);
 }
 
 void TestSetByDefine::toggleButtonTakesOnlyABit_data()
@@ -190,34 +188,11 @@ void TestSetByDefine::toggleButtonTakesOnlyABit()
     QFETCH(QString, shown);
 
     const bool accepted = !shown.isNull();
-    QCOMPARE(f->window->panel()->setElementByDefine(QStringLiteral("TB"), value), accepted);
+    QCOMPARE(f->panel->setElementByDefine(QStringLiteral("TB"), value), accepted);
     QCoreApplication::processEvents();
     QCOMPARE(f->value(QStringLiteral("TB")), accepted ? shown : QStringLiteral("0"));
     QCOMPARE(f->errors(), accepted ? QStringList()
                                    : QStringList{QStringLiteral("Can not set TB to invalid value \"%1\"").arg(value)});
-}
-
-void TestSetByDefine::commandLineListGoesOnAfterARefusedItem()
-{
-    const QString path = f->env->path(QStringLiteral("panel.xml"));
-    f->window.reset();
-    f->clearErrors();
-    CommandLineOptions options;
-    options.file = path;
-    options.consoleLog = f->env->path(QStringLiteral("console.log"));
-    options.defines = QStringLiteral("SB=abc;NOPE=1;CO=7;HX=0x1F;CB=2;SL=0b110");
-    f->window = std::make_unique<MainWindow>(options);
-
-    QCOMPARE(f->value(QStringLiteral("SB")), QStringLiteral("5"));
-    QCOMPARE(f->element(QStringLiteral("SB"))->storedValueText(), QStringLiteral("5"));
-    QCOMPARE(f->value(QStringLiteral("HX")), QStringLiteral("31"));
-    QCOMPARE(f->value(QStringLiteral("CB")), QStringLiteral("1"));
-    QCOMPARE(f->value(QStringLiteral("SL")), QStringLiteral("6"));
-    QCOMPARE(f->errors(), QStringList({"Can not set SB to invalid value \"abc\"",
-                                       "Index for CO.setItem (7) is out of allowed range: 0..2",
-                                       "Can not set CB to invalid value \"2\""}));
-    const QStringList console = f->consoleLines();
-    QVERIFY2(console.filter(QStringLiteral("Unknown define: NOPE")).size() == 1, qPrintable(console.join('\n')));
 }
 
 // The field's rule, whatever brings the value: a project file (loadValue),

@@ -1,0 +1,77 @@
+// Panel: the set-up after a panel file was read. The built-in variables every
+// panel gets, the finish of a load (start values, the element names, the SVD
+// bindings, the locks, the timer labels) and the formula checks after it.
+#include "panel.h"
+
+#include "dataclass.h"
+#include "errorreporter.h"
+#include "timerlabel.h"
+
+void Panel::addBuiltInVariables()
+{
+    auto *dummy = new DataClass(QStringLiteral("dummy_define"));
+    setDataClass(dummy->objectName(), dummy);
+    for (auto refresh : {&Panel::on_updateLED, &Panel::on_updateSvgImage, &Panel::on_updateCurve,
+                         &Panel::on_updateDial, &Panel::on_updateThermo, &Panel::on_updateLog})
+        connect(dummy, &DataClass::updateLEDs, this, refresh, Qt::UniqueConnection);
+    connect(dummy, &DataClass::updateMathLabels, this, &Panel::on_updateMathLabel, Qt::UniqueConnection);
+    for (const char *name : {"$ADDRESS$", "$VALUE$", "$FUNC$"}) {
+        auto *variable = new DataClass(QLatin1String(name));
+        setDataClass(variable->objectName(), variable);
+        connect(variable, &DataClass::updateMathLabels, this, &Panel::on_updateMathLabel, Qt::UniqueConnection);
+    }
+}
+
+void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTimers)
+{
+    m_elementNames.clear();
+
+    // Start values.
+    if (resetValues) {
+        for (DataClass *variable : qAsConst(m_variablesByName))
+            if (variable)
+                variable->resetToDefault();
+    }
+    const QList<ActiveElement *> elements = m_allElements;
+    // Elements carry an SVD file only when the panel names one.
+    const bool panelHasSvd = !m_svdFile.isEmpty();
+    m_elementNames.reserve(elements.size());
+    for (ActiveElement *element : elements) {
+        if (timerLabelOf(element))
+            continue;
+        if (resetValues)
+            element->resetToDefault();
+        const QString name = getObjectName(element);
+        m_elementNames.append(name);
+        if (panelHasSvd && !element->elementProperty("svd").toString().isEmpty())
+            checkSvdBinding(name);
+        element->initialize();
+    }
+    // The find dialog also offers the elements without value.
+    m_elementNames += namedWidgetNames();
+
+    checkLockConditions();
+
+    if (beforeTimers)
+        beforeTimers();
+
+    for (ActiveElement *element : elements) {
+        if (timerLabelOf(element))
+            element->initialize();
+    }
+    refreshSvgImages();
+    m_loading = false;
+}
+
+void Panel::checkFormulas()
+{
+    // Formula names that nothing carries.
+    for (auto it = m_mathLabelsByDefine.cbegin(); it != m_mathLabelsByDefine.cend(); ++it) {
+        const QString &name = it.key();
+        const bool known = m_elementsByDefine.value(name, nullptr) || m_variablesByName.value(name, nullptr)
+            || m_tabWidgetsByName.value(name, nullptr);
+        if (!known)
+            reportUndefinedFormulaElement(name);
+    }
+    checkFormulaCycles();
+}
