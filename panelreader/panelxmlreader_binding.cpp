@@ -52,7 +52,10 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     QString header = readHeader(attributes, groupHeader);
     // Headers are written into the working directory and nowhere else: the
     // element is bound without a header, so that file is never written.
-    if (!headerNameStaysInFolder(header)) {
+    auto staysInFolder = m_headerStaysInFolder.constFind(header);
+    if (staysInFolder == m_headerStaysInFolder.constEnd())
+        staysInFolder = m_headerStaysInFolder.insert(header, headerNameStaysInFolder(header));
+    if (!staysInFolder.value()) {
         xmlMessage(tr("Header file outside the working directory, not written:"), header, true);
         if (!m_panel->refusedHeaders.contains(header))
             m_panel->refusedHeaders.append(header);
