@@ -1,6 +1,5 @@
 #include "numberliteral.h"
 
-#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -22,22 +21,64 @@ QString cleanedLiteral(const QString &text)
     return cleaned;
 }
 
+// The literal checks below are written out by hand: they run for every
+// number of a panel, where a regular expression match costs more than the
+// rest of the element's attribute. Like an anchored pattern ending in "$",
+// each accepts one line feed after the literal.
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+bool isAsciiHexDigit(QChar c)
+{
+    return isAsciiDigit(c) || (c >= QLatin1Char('a') && c <= QLatin1Char('f'))
+        || (c >= QLatin1Char('A') && c <= QLatin1Char('F'));
+}
+
+// The length of text without one line feed at its end.
+int lengthBeforeFinalNewline(const QString &text)
+{
+    return text.endsWith(QLatin1Char('\n')) ? text.size() - 1 : text.size();
+}
+
+// The end of a run of characters that pass isPart, from index i on.
+template <typename Predicate>
+int runEnd(const QString &text, int i, int end, Predicate isPart)
+{
+    while (i < end && isPart(text.at(i)))
+        ++i;
+    return i;
+}
+
 bool isFractionLiteral(const QString &text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\d+\\.\\d+$"));
-    return pattern.match(text).hasMatch();
+    // \d+\.\d+
+    const int end = lengthBeforeFinalNewline(text);
+    const int integral = runEnd(text, 0, end, isAsciiDigit);
+    if (integral == 0 || integral >= end || text.at(integral) != QLatin1Char('.'))
+        return false;
+    const int fraction = runEnd(text, integral + 1, end, isAsciiDigit);
+    return fraction > integral + 1 && fraction == end;
 }
 
 bool isBinaryLiteral(const QString &text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^0b[0-1]+$"));
-    return pattern.match(text).hasMatch();
+    // 0b[0-1]+
+    const int end = lengthBeforeFinalNewline(text);
+    if (!text.startsWith(QLatin1String("0b")))
+        return false;
+    const int digits = runEnd(text, 2, end, [](QChar c) { return c == QLatin1Char('0') || c == QLatin1Char('1'); });
+    return digits > 2 && digits == end;
 }
 
 bool isAnyText(const QString &text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^.+$"));
-    return pattern.match(text).hasMatch();
+    // .+ : at least one character and no line feed but a final one.
+    const int end = lengthBeforeFinalNewline(text);
+    const int lineFeed = text.indexOf(QLatin1Char('\n'));
+    return end > 0 && (lineFeed < 0 || lineFeed >= end);
 }
 
 QString withoutBinaryPrefix(const QString &text)
@@ -74,14 +115,30 @@ QString unsigned32Text(const QString &text, int base)
 
 bool isDecimalLiteral(const QString &text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^-?\\d+$"));
-    return pattern.match(text).hasMatch();
+    // -?\d+
+    const int end = lengthBeforeFinalNewline(text);
+    const int start = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    const int digits = runEnd(text, start, end, isAsciiDigit);
+    return digits > start && digits == end;
 }
 
 bool isHexLiteral(const QString &text)
 {
-    static const QRegularExpression pattern(QStringLiteral("^\\(?0x[0-9a-fA-F]+u?\\)?$"));
-    return pattern.match(text).hasMatch();
+    // \(?0x[0-9a-fA-F]+u?\)?
+    const int end = lengthBeforeFinalNewline(text);
+    int i = text.startsWith(QLatin1Char('(')) ? 1 : 0;
+    if (text.midRef(i, 2) != QLatin1String("0x"))
+        return false;
+    i += 2;
+    const int digits = runEnd(text, i, end, isAsciiHexDigit);
+    if (digits == i)
+        return false;
+    i = digits;
+    if (i < end && text.at(i) == QLatin1Char('u'))
+        ++i;
+    if (i < end && text.at(i) == QLatin1Char(')'))
+        ++i;
+    return i == end;
 }
 
 int numberLiteralFormat(const QString &text)

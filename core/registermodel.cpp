@@ -5,7 +5,7 @@
 
 #include <QDir>
 #include <QObject>
-#include <QRegularExpression>
+#include <QVector>
 #include <QStringList>
 #include <QtDebug>
 #include <QVariant>
@@ -311,13 +311,24 @@ RegisterPath parseRegisterPath(const QString &define)
     if (dotted.size() == 3)
         path.field = withoutBitSuffix(dotted.at(2));
 
-    static const QRegularExpression separators(QStringLiteral("\\[|\\:|\\]"));
-    const QStringList parts = define.split(separators, Qt::SkipEmptyParts);
+    // The parts between "[", ":" and "]", empty ones left out.
+    QVector<QStringRef> parts;
+    int start = 0;
+    for (int i = 0; i <= define.size(); ++i) {
+        if (i < define.size()) {
+            const QChar c = define.at(i);
+            if (c != QLatin1Char('[') && c != QLatin1Char(':') && c != QLatin1Char(']'))
+                continue;
+        }
+        if (i > start)
+            parts.append(define.midRef(start, i - start));
+        start = i + 1;
+    }
     if (parts.size() == 2) {
-        path.msb = path.lsb = bitNumber(parts.at(1));
+        path.msb = path.lsb = bitNumber(parts.at(1).toString());
     } else if (parts.size() == 3) {
-        path.msb = bitNumber(parts.at(1));
-        path.lsb = bitNumber(parts.at(2));
+        path.msb = bitNumber(parts.at(1).toString());
+        path.lsb = bitNumber(parts.at(2).toString());
     }
     return path;
 }
@@ -325,8 +336,10 @@ RegisterPath parseRegisterPath(const QString &define)
 bool headerNameStaysInFolder(const QString &headerName)
 {
     const QString name = QString(headerName).replace(QLatin1Char('\\'), QLatin1Char('/'));
-    static const QRegularExpression driveLetter(QStringLiteral("^[A-Za-z]:"));
-    if (name.startsWith(QLatin1Char('/')) || driveLetter.match(name).hasMatch())
+    const bool driveLetter = name.size() >= 2 && name.at(1) == QLatin1Char(':')
+        && ((name.at(0) >= QLatin1Char('A') && name.at(0) <= QLatin1Char('Z'))
+            || (name.at(0) >= QLatin1Char('a') && name.at(0) <= QLatin1Char('z')));
+    if (name.startsWith(QLatin1Char('/')) || driveLetter)
         return false;
     const QString clean = QDir::cleanPath(name);
     return clean != QLatin1String("..") && !clean.startsWith(QLatin1String("../"));

@@ -87,6 +87,9 @@ public:
     virtual void showChild(Container *child) = 0;
     // Makes visible the entry that holds this widget.
     virtual void showWidget(QWidget *widget);
+    // The container's name in its elements' tool tips; empty for the
+    // containers that have no name worth showing.
+    virtual QString toolTipTitle() const { return QString(); }
 
     // The panel the container belongs to; its factories hand it to every
     // child they create.

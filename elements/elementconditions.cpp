@@ -19,34 +19,24 @@
 // Tool tips
 
 // "Title: " and one line a name, when the list has any record.
-static QString lockSection(const char *title, const QList<LockRecord> &list)
+static void appendLockSection(QString &tip, const char *title, const QList<LockRecord> &list)
 {
     if (list.isEmpty())
-        return QString();
-    QString text = QLatin1String(title);
-    for (const LockRecord &record : list)
-        text += QLatin1Char('\n') + record.name;
-    return text + QLatin1Char('\n');
-}
-
-// A tree on a tab page is named by its tab, a tree branch by its own name;
-// other containers have no name worth showing.
-static QString containerTitle(Container *container)
-{
-    if (auto *branch = dynamic_cast<TreeWidgetItem *>(container))
-        return branch->name();
-    auto *tree = dynamic_cast<TreeWidget *>(container);
-    if (!tree || !tree->parentWidget())
-        return QString();
-    auto *tabs = qobject_cast<QTabWidget *>(tree->parentWidget()->parentWidget());
-    return tabs ? tabs->tabText(tabs->indexOf(tree)) : QString();
+        return;
+    tip += QLatin1String(title);
+    for (const LockRecord &record : list) {
+        tip += QLatin1Char('\n');
+        tip += record.name;
+    }
+    tip += QLatin1Char('\n');
 }
 
 static QString rangeText(QObject *object)
 {
     const auto g6 = [](double v) { return QString::number(v, 'g', 6); };
     if (auto *spin = qobject_cast<SpinBox *>(object))
-        return QStringLiteral("Range: %1..%2").arg(spin->minimum()).arg(spin->maximum());
+        return QLatin1String("Range: ") + QString::number(spin->minimum()) + QLatin1String("..")
+            + QString::number(spin->maximum());
     if (auto *spin = qobject_cast<DoubleSpinBox *>(object))
         return QStringLiteral("Range: %1..%2").arg(g6(spin->minimum()), g6(spin->maximum()));
     if (auto *slider = qobject_cast<Slider *>(object))
@@ -56,45 +46,69 @@ static QString rangeText(QObject *object)
     return QString();
 }
 
+// Built for every value element of a panel at each open and after each
+// change: appended in place, without the temporaries of chained "+".
 QString buildToolTip(ActiveElement *element, quint32 sections)
 {
     auto *object = objectOf(element);
     const auto on = [sections](ToolTipSection bit) { return (sections & bit) != 0; };
-    const auto line = [](const QString &text) { return text.isEmpty() ? text : text + QLatin1Char('\n'); };
+    const auto appendLine = [](QString &tip, const QString &text) {
+        if (!text.isEmpty()) {
+            tip += text;
+            tip += QLatin1Char('\n');
+        }
+    };
     QString tip;
+    tip.reserve(128);
 
-    if (on(ToolTipValue) && object)
-        tip += object->objectName() + QStringLiteral(" = ") + element->value(KeywordValue, 0);
+    if (on(ToolTipValue) && object) {
+        tip += object->objectName();
+        tip += QLatin1String(" = ");
+        tip += element->value(KeywordValue, 0);
+    }
     const QString svd = on(ToolTipSvd) ? element->elementProperty("svd").toString() : QString();
-    if (!svd.isEmpty())
-        tip += QStringLiteral(" (%1)").arg(svd);
+    if (!svd.isEmpty()) {
+        tip += QLatin1String(" (");
+        tip += svd;
+        tip += QLatin1Char(')');
+    }
     tip += QLatin1Char('\n');
 
     if (on(ToolTipLockedBy))
-        tip += lockSection("Locked by: ", element->lockedBy);
+        appendLockSection(tip, "Locked by: ", element->lockedBy);
     if (on(ToolTipLocking))
-        tip += lockSection("Locking: ", element->locking);
+        appendLockSection(tip, "Locking: ", element->locking);
     if (on(ToolTipWaitingToLock))
-        tip += lockSection("Waiting to lock: ", element->waitingToLock);
+        appendLockSection(tip, "Waiting to lock: ", element->waitingToLock);
     if (on(ToolTipWaitingToBeLockedBy))
-        tip += lockSection("Waiting to be locked by: ", element->waitingToBeLockedBy);
+        appendLockSection(tip, "Waiting to be locked by: ", element->waitingToBeLockedBy);
 
-    const QString headerFile = element->header();
-    if (on(ToolTipHeader) && !headerFile.isEmpty())
-        tip += QStringLiteral("Header: ") + headerFile + QLatin1Char('\n');
+    if (on(ToolTipHeader)) {
+        const QString headerFile = element->header();
+        if (!headerFile.isEmpty()) {
+            tip += QLatin1String("Header: ");
+            appendLine(tip, headerFile);
+        }
+    }
     const QString defaultText = on(ToolTipDefault) ? element->elementProperty("my_default").toString() : QString();
-    if (!defaultText.isEmpty())
-        tip += QStringLiteral("Default: ") + defaultText + QLatin1Char('\n');
+    if (!defaultText.isEmpty()) {
+        tip += QLatin1String("Default: ");
+        appendLine(tip, defaultText);
+    }
 
     if (on(ToolTipEnumeratedValues) && !element->items.isEmpty()) {
         // Listed by key, so the text does not depend on the hash order.
         QList<int> keys = element->items.keys();
         std::sort(keys.begin(), keys.end());
-        tip += QStringLiteral("Enumerated Values: ");
+        tip += QLatin1String("Enumerated Values: ");
         for (int key : qAsConst(keys)) {
             const ElementItem &item = element->items[key];
-            tip += QLatin1Char('\n') + item.value + QLatin1Char(' ') + item.text + QLatin1Char(' ')
-                + QString::number(item.key);
+            tip += QLatin1Char('\n');
+            tip += item.value;
+            tip += QLatin1Char(' ');
+            tip += item.text;
+            tip += QLatin1Char(' ');
+            tip += QString::number(item.key);
         }
         tip += QLatin1Char('\n');
     }
@@ -102,23 +116,27 @@ QString buildToolTip(ActiveElement *element, quint32 sections)
     if (on(ToolTipContainers)) {
         QStringList names;
         for (Container *container : qAsConst(element->containerChain)) {
-            const QString name = containerTitle(container);
+            const QString name = container->toolTipTitle();
             if (!name.isEmpty())
                 names.append(name);
         }
-        if (!names.isEmpty())
-            tip += QStringLiteral("Containers: ") + names.join(QStringLiteral("->")) + QLatin1Char('\n');
+        if (!names.isEmpty()) {
+            tip += QLatin1String("Containers: ");
+            appendLine(tip, names.join(QStringLiteral("->")));
+        }
     }
 
     if (on(ToolTipRange)) {
         QString range = rangeText(object);
         const QString unit = element->elementProperty("unit").toString();
-        if (!unit.isEmpty())
-            range += QLatin1Char(' ') + unit;
-        tip += line(range);
+        if (!unit.isEmpty()) {
+            range += QLatin1Char(' ');
+            range += unit;
+        }
+        appendLine(tip, range);
     }
     if (on(ToolTipText))
-        tip += line(element->elementProperty("tooltip").toString());
+        appendLine(tip, element->elementProperty("tooltip").toString());
     return tip;
 }
 

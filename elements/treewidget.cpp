@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QMetaObject>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTreeWidget>
 
 TreeWidget::TreeWidget(QWidget *parent)
@@ -206,4 +207,12 @@ void TreeWidget::switchLeaf(QWidget *widget, bool on)
     } else if (!switchRadioGroup(widget, on)) {
         widget->setEnabled(on);
     }
+}
+
+QString TreeWidget::toolTipTitle() const
+{
+    if (!parentWidget())
+        return QString();
+    auto *tabs = qobject_cast<QTabWidget *>(parentWidget()->parentWidget());
+    return tabs ? tabs->tabText(tabs->indexOf(const_cast<TreeWidget *>(this))) : QString();
 }

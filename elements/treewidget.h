@@ -23,6 +23,8 @@ public:
     explicit TreeWidget(QWidget *parent = nullptr);
 
     QTreeWidget *view() const { return m_tree; }
+    // A tree on a tab page is named by its tab.
+    QString toolTipTitle() const override;
 
     // A top-level row with the title in column 0 and the widget in column 1.
     TreeWidgetItem *addRow(QWidget *widget, const QString &text);

@@ -22,6 +22,8 @@ public:
     // The branch's name (set by the panel reader), returned by name().
     void setName(const QString &name) { m_name = name; }
     QString name() const override { return m_name; }
+    // A branch is named by its own name.
+    QString toolTipTitle() const override { return m_name; }
 
     // A child row with the title in column 0 and the widget in column 1.
     TreeWidgetItem *addRow(QWidget *widget, const QString &text);

@@ -305,9 +305,20 @@ static QString unnamedStateReason(QObject *object, const QString &key)
 
 void Panel::checkLockConditions()
 {
+    // While the panel loads, an element without lock conditions has nothing
+    // to check and nothing to send (the change its lock step reports counts
+    // only after the load), so the walk takes the lock owners alone.
+    QList<ActiveElement *> owners;
+    if (m_loading) {
+        for (ActiveElement *element : qAsConst(m_allElements)) {
+            const QVariant locks = element->elementProperty("locks");
+            if (locks.isValid() && !locks.toMap().isEmpty())
+                owners.append(element);
+        }
+    }
     // Applying locks runs actions: a change moves an element to the end of the
     // list, and an action that opens another panel takes the elements away.
-    const ElementWalk elements(m_allElements, this);
+    const ElementWalk elements(m_loading ? owners : m_allElements, this);
     elements.forEach([this](ActiveElement *element) {
         checkLockonConditions(this, element);
         element->applyLocks();

@@ -393,6 +393,9 @@ private:
     QSet<QString> m_eventNames;
     QSet<QString> m_commandNames;
     QList<Container *> m_openContainers;
+    // Whether header names stay in the working directory, by name: a panel
+    // names few headers for many elements.
+    QHash<QString, bool> m_headerStaysInFolder;
     // Canonical paths of the files being read, the panel first.
     QStringList m_openFiles;
     int m_includeDepth = 0;

@@ -62,7 +62,10 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     }
     // Headers are written into the working directory and nowhere else: the
     // element is bound without a header, so that file is never written.
-    if (!headerNameStaysInFolder(header)) {
+    auto staysInFolder = m_headerStaysInFolder.constFind(header);
+    if (staysInFolder == m_headerStaysInFolder.constEnd())
+        staysInFolder = m_headerStaysInFolder.insert(header, headerNameStaysInFolder(header));
+    if (!staysInFolder.value()) {
         xmlMessage(tr("Header file outside the working directory, not written:"), header, true);
         m_panel->refuseHeader(header);
         header.clear();

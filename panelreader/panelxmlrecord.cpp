@@ -80,6 +80,17 @@ Element Element::fromAttributes(const QString &name, const QXmlStreamAttributes 
     return element;
 }
 
+// Whether the object carries a record, without reading it back.
+static bool hasRecord(const QObject *object)
+{
+    return object->property("xmlElement").isValid();
+}
+
+static bool hasRecord(const QTreeWidgetItem *row)
+{
+    return row->data(0, treeRole).isValid();
+}
+
 Element recordOf(const QObject *object)
 {
     return object ? Element::fromVariant(object->property("xmlElement")) : Element();
@@ -222,7 +233,13 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
     // recorded one by one.
     if (name == QLatin1String("header") || name == QLatin1String("include"))
         return;
-    const Element element = Element::fromAttributes(name, attributes);
+    // The record as it is stored (Element::toVariant's form), built once and
+    // shared by every widget or row that takes it.
+    QStringList flat{name};
+    flat.reserve(1 + 2 * attributes.size());
+    for (const QXmlStreamAttribute &attribute : attributes)
+        flat << attribute.qualifiedName().toString() << attribute.value().toString();
+    const QVariant element(flat);
     const bool radio = name == QLatin1String("radio");
 
     QList<QObject *> added;
@@ -242,23 +259,23 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
     if (radio) {
         for (QObject *object : added) {
             auto *button = qobject_cast<QAbstractButton *>(object);
-            if (button && button->group() && !recordOf(button->group()).isValid()) {
-                setRecord(button->group(), element);
+            if (button && button->group() && !hasRecord(button->group())) {
+                button->group()->setProperty("xmlElement", element);
                 return;
             }
         }
     } else {
         bool placed = false;
         for (QTreeWidgetItem *row : addedRows) {
-            if (!recordOf(row).isValid()) {
-                setRecord(row, element);
+            if (!hasRecord(row)) {
+                row->setData(0, treeRole, element);
                 placed = true;
             }
         }
         if (addedRows.isEmpty()) {
             for (QObject *object : added) {
-                if (!recordOf(object).isValid()) {
-                    setRecord(object, element);
+                if (!hasRecord(object)) {
+                    object->setProperty("xmlElement", element);
                     placed = true;
                 }
             }
@@ -270,14 +287,14 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
     // Nothing of its own to carry the record: the container keeps it.
     if (m_row) {
         QVariantList list = m_row->data(0, treeInlineRole).toList();
-        list.append(element.toVariant());
+        list.append(element);
         m_row->setData(0, treeInlineRole, list);
     } else if (m_widget) {
         // Taken off the widget while it grows, so that the append does not
         // copy the whole list for every inline element.
         QVariantList list = m_widget->property("xmlInline").toList();
         m_widget->setProperty("xmlInline", QVariant());
-        list.append(element.toVariant());
+        list.append(element);
         m_widget->setProperty("xmlInline", list);
     }
 }

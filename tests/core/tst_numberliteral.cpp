@@ -1,5 +1,7 @@
 #include "numberliteral.h"
 
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QtTest>
 
 class TestNumberLiteral : public QObject
@@ -11,6 +13,7 @@ private slots:
     void classifiesNotation();
     void matchesHexAndDecimalPatternsOnRawText_data();
     void matchesHexAndDecimalPatternsOnRawText();
+    void agreesWithAnchoredPatterns();
     void parsesToDecimalText_data();
     void parsesToDecimalText();
     void convertsByKnownNotation_data();
@@ -106,6 +109,59 @@ void TestNumberLiteral::matchesHexAndDecimalPatternsOnRawText()
     QFETCH(bool, decimal);
     QCOMPARE(isHexLiteral(text), hex);
     QCOMPARE(isDecimalLiteral(text), decimal);
+}
+
+// The notations are told apart by hand; these anchored patterns are their
+// definition, final line feed included.
+static int referenceFormat(const QString &text)
+{
+    static const QRegularExpression decimal(QStringLiteral("^-?\\d+$"));
+    static const QRegularExpression hex(QStringLiteral("^\\(?0x[0-9a-fA-F]+u?\\)?$"));
+    static const QRegularExpression fraction(QStringLiteral("^\\d+\\.\\d+$"));
+    static const QRegularExpression binary(QStringLiteral("^0b[0-1]+$"));
+    static const QRegularExpression any(QStringLiteral("^.+$"));
+    QString cleaned;
+    for (const QChar c : text.trimmed()) {
+        if (c != QLatin1Char('(') && c != QLatin1Char(')') && c != QLatin1Char('u'))
+            cleaned.append(c);
+    }
+    if (decimal.match(cleaned).hasMatch())
+        return DecimalLiteral;
+    if (hex.match(cleaned).hasMatch())
+        return HexLiteral;
+    if (fraction.match(cleaned).hasMatch())
+        return FractionLiteral;
+    if (binary.match(cleaned).hasMatch())
+        return BinaryLiteral;
+    return any.match(text).hasMatch() ? OtherText : EmptyText;
+}
+
+void TestNumberLiteral::agreesWithAnchoredPatterns()
+{
+    const QStringList edges{QStringLiteral("12\n"), QStringLiteral("12\n\n"), QStringLiteral("\n"),
+                            QStringLiteral("0x1F\n"), QStringLiteral("(0x1Fu)\n"), QStringLiteral("0x1F\r"),
+                            QStringLiteral("1.5\n"), QStringLiteral("0b10\n"), QStringLiteral("a\nb"),
+                            QStringLiteral("a\rb"), QString(QChar(0x2028)), QStringLiteral("x\n"),
+                            QStringLiteral("0xu"), QStringLiteral("0x1uu"), QStringLiteral("((0x1))"),
+                            QStringLiteral("0x1)"), QStringLiteral("-"), QStringLiteral("--1"),
+                            QStringLiteral("1.2.3"), QStringLiteral("0b"), QStringLiteral("0b2")};
+    const QString alphabet = QStringLiteral("0123456789abfABFxbu().- \n\r") + QChar(0x0661) + QChar(0x2028);
+    QStringList texts = edges;
+    QRandomGenerator random(36);
+    for (int i = 0; i < 20000; ++i) {
+        QString text;
+        const int length = random.bounded(8);
+        for (int c = 0; c < length; ++c)
+            text += alphabet.at(random.bounded(alphabet.size()));
+        texts << text;
+    }
+    for (const QString &text : qAsConst(texts)) {
+        QCOMPARE(numberLiteralFormat(text), referenceFormat(text));
+        static const QRegularExpression decimal(QStringLiteral("^-?\\d+$"));
+        static const QRegularExpression hex(QStringLiteral("^\\(?0x[0-9a-fA-F]+u?\\)?$"));
+        QCOMPARE(isDecimalLiteral(text), decimal.match(text).hasMatch());
+        QCOMPARE(isHexLiteral(text), hex.match(text).hasMatch());
+    }
 }
 
 void TestNumberLiteral::parsesToDecimalText_data()

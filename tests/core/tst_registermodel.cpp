@@ -487,6 +487,9 @@ void TestRegisterModel::headerNamesStayInTheFolder_data()
     QTest::newRow("absolute") << "/tmp/cfg.h" << false;
     QTest::newRow("absolute with backslash") << "\\server\\cfg.h" << false;
     QTest::newRow("drive letter") << "C:\\out\\cfg.h" << false;
+    QTest::newRow("lower-case drive letter") << "c:cfg.h" << false;
+    QTest::newRow("digit and colon is no drive") << "1:cfg.h" << true;
+    QTest::newRow("colon later in the name") << "cfg:1.h" << true;
     QTest::newRow("climbs out") << "../cfg.h" << false;
     QTest::newRow("climbs out with backslash") << "..\\cfg.h" << false;
     QTest::newRow("climbs out further down") << "inc/../../cfg.h" << false;
@@ -651,6 +654,8 @@ void TestRegisterModel::parseRegisterPath_data()
     QTest::newRow("hexadecimal and octal") << "M.R[0x1f:010]" << "M" << "R" << "" << 31 << 8;
     QTest::newRow("unreadable lsb") << "M.R[5:x]" << "M" << "R" << "" << 5 << -1;
     QTest::newRow("invalid octal") << "M.R[08]" << "M" << "R" << "" << -1 << -1;
+    QTest::newRow("empty parts are left out") << "M.R[:5]" << "M" << "R" << "" << 5 << 5;
+    QTest::newRow("doubled brackets") << "M.R[[7]:[4]]" << "M" << "R" << "" << 7 << 4;
     QTest::newRow("two ranges are no range")
         << "M.R[3:0].F[1:0]" << "M" << "R" << "F" << -1 << -1;
 }
