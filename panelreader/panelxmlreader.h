@@ -19,9 +19,9 @@ class ButtonGroup;
 class ComboBox;
 class Container;
 class Panel;
+class PanelStructureScan;
 class QAbstractButton;
 class QColor;
-class QDomDocument;
 class QIODevice;
 class QObject;
 class QPoint;
@@ -133,11 +133,13 @@ public:
     // ---- Panel validation (panelvalidator.cpp): checks a panel file and
     // reports its findings on the console only; builds nothing, writes nothing.
     void validateXmlFile(QString path);
-    static void checkBranchUse(const QDomDocument &document, const QString &elementName,
+    // The branch check of "checkbox" or "radiobutton" elements and the item
+    // check of "combo" (items "item") or "radio" (items "radiobutton")
+    // elements, over what the validation's streaming pass gathered.
+    static void checkBranchUse(const PanelStructureScan &scan, const QString &elementName,
                                const QString &fileName);
-    static void checkItemElements(const QDomDocument &document, const QString &elementName,
-                                  const QString &itemName, const QString &fileName,
-                                  QMap<QString, int> &itemCounts,
+    static void checkItemElements(const PanelStructureScan &scan, const QString &elementName,
+                                  const QString &fileName, QMap<QString, int> &itemCounts,
                                   QMap<QString, QString> &itemlessDefaults);
     static void reportMissingDefines(const QString &fileName, const QString &kind,
                                      const QSet<QString> &names, const QSet<QString> &defined);
