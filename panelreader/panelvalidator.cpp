@@ -1,7 +1,6 @@
-// PanelXmlReader: the panel validator. Reads a panel file twice (a streaming
-// pass for the branch and item checks, the defines and references, a second
-// streaming pass for math formulas) and, when the panel names one, its SVD
-// file once into a register model of its own. Findings go to the console and
+// PanelXmlReader: the panel validator. Reads a panel file once, in a streaming
+// pass that gathers what every check needs, and, when the panel names one, its
+// SVD file once into a register model of its own. Findings go to the console and
 // the log file only.
 #include "panelvalidator.h"
 
@@ -118,7 +117,7 @@ public:
 
 // What the streaming pass collects.
 struct StreamFindings {
-    QMap<QString, qint64> definedNames;
+    QHash<QString, qint64> definedNames;
     QSet<QString> lockonNames;
     QSet<QString> setdefNames;
     QSet<QString> sendUsbDataNames;
@@ -131,6 +130,7 @@ struct StreamFindings {
     QStringList stepPrecision;
     QStringList svdZeroDefines;
     QStringList branchesOutsideTree;
+    QVector<MathFormula> mathFormulas;
     QString svdFile;
 };
 
@@ -253,6 +253,9 @@ void checkElement(const QXmlStreamReader &xml, QString &currentDefine, bool &ins
     } else if (name == QLatin1String("treecontainer")) {
         insideTree = true;
     }
+    // Math formulas are checked once every define of the file is known.
+    if (name == QLatin1String("math"))
+        found.mathFormulas.append({line, value("formula").simplified().remove(QLatin1Char(' '))});
 
     if (has("lockon")) {
         for (QString part : value("lockon").split(QLatin1Char(';'))) {
@@ -530,35 +533,27 @@ void PanelXmlReader::checkItemElements(const PanelStructureScan &scan, const QSt
 // References
 
 void PanelXmlReader::reportMissingDefines(const QString &fileName, const QString &kind,
-                                          const QSet<QString> &names, const QSet<QString> &defined)
+                                          const QSet<QString> &names, const QHash<QString, qint64> &defined)
 {
-    QSet<QString> missing = names;
-    missing.subtract(defined);
+    QStringList missing;
+    for (const QString &name : names) {
+        if (!defined.contains(name))
+            missing.append(name);
+    }
+    std::sort(missing.begin(), missing.end());
     consolePrintValidationError(
         tr("The following %1 defines could not be found in XML file %2").arg(kind, fileName), joined(missing));
 }
 
-void PanelXmlReader::checkMathDefines(const QString &path, const QMap<QString, qint64> &definedNames)
+void PanelXmlReader::checkMathDefines(const QString &fileName, const QVector<MathFormula> &formulas,
+                                      const QHash<QString, qint64> &definedNames)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
     static const QRegularExpression keyword(QStringLiteral("\\.(label|item|value|index)$"));
-    const QString fileName = path.section(QLatin1Char('/'), -1);
-    QXmlStreamReader xml(&file);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("math"))
-            continue;
-        const qint64 line = xml.lineNumber();
-        const QString formula = xml.attributes()
-                                    .value(QLatin1String("formula"))
-                                    .toString()
-                                    .simplified()
-                                    .remove(QLatin1Char(' '));
+    for (const MathFormula &math : formulas) {
         QStringList tokens;
         QStringList numbers;
         QStringList names;
-        tokenizeExpression(formula, &tokens, &numbers, &names, nullptr);
+        tokenizeExpression(math.formula, &tokens, &numbers, &names, nullptr);
         const QStringList postfix = infixToPostfix(tokens, numbers, names);
         QStringList missing;
         for (const QString &token : postfix) {
@@ -566,7 +561,7 @@ void PanelXmlReader::checkMathDefines(const QString &path, const QMap<QString, q
                 continue;
             const QString name = QString(token).remove(keyword);
             const auto defined = definedNames.constFind(name);
-            if ((defined == definedNames.constEnd() || defined.value() == line) && !missing.contains(name))
+            if ((defined == definedNames.constEnd() || defined.value() == math.line) && !missing.contains(name))
                 missing.append(name);
         }
         consolePrintValidationError(tr("The following math defines could not be found in XML file %1").arg(fileName),
@@ -646,14 +641,12 @@ void PanelXmlReader::validateXmlFile(QString path)
     checkItemElements(structure, QStringLiteral("combo"), fileName, comboCounts, itemlessDefaults);
     checkItemElements(structure, QStringLiteral("radio"), fileName, radioCounts, itemlessDefaults);
 
-    const QStringList definedList = found.definedNames.keys();
-    const QSet<QString> defined(definedList.cbegin(), definedList.cend());
-    reportMissingDefines(fileName, QStringLiteral("lockon"), found.lockonNames, defined);
-    reportMissingDefines(fileName, QStringLiteral("setdef"), found.setdefNames, defined);
-    reportMissingDefines(fileName, QStringLiteral("sendUSB data"), found.sendUsbDataNames, defined);
-    reportMissingDefines(fileName, QStringLiteral("sendUSB recdata"), found.sendUsbRecdataNames, defined);
-    reportMissingDefines(fileName, QStringLiteral("led"), found.ledNames, defined);
-    checkMathDefines(path, found.definedNames);
+    reportMissingDefines(fileName, QStringLiteral("lockon"), found.lockonNames, found.definedNames);
+    reportMissingDefines(fileName, QStringLiteral("setdef"), found.setdefNames, found.definedNames);
+    reportMissingDefines(fileName, QStringLiteral("sendUSB data"), found.sendUsbDataNames, found.definedNames);
+    reportMissingDefines(fileName, QStringLiteral("sendUSB recdata"), found.sendUsbRecdataNames, found.definedNames);
+    reportMissingDefines(fileName, QStringLiteral("led"), found.ledNames, found.definedNames);
+    checkMathDefines(fileName, found.mathFormulas, found.definedNames);
 
     if (found.svdFile.isEmpty()) {
         found.svdBoundDefines.clear();

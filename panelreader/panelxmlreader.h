@@ -11,6 +11,7 @@
 #include <QSizePolicy>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <QXmlStreamAttributes>
 
 #include <memory>
@@ -20,6 +21,7 @@ class ComboBox;
 class Container;
 class Panel;
 class PanelStructureScan;
+struct MathFormula;
 class QAbstractButton;
 class QColor;
 class QIODevice;
@@ -141,9 +143,13 @@ public:
     static void checkItemElements(const PanelStructureScan &scan, const QString &elementName,
                                   const QString &fileName, QMap<QString, int> &itemCounts,
                                   QMap<QString, QString> &itemlessDefaults);
+    // The names that no element defines (defined: define -> its line).
     static void reportMissingDefines(const QString &fileName, const QString &kind,
-                                     const QSet<QString> &names, const QSet<QString> &defined);
-    static void checkMathDefines(const QString &path, const QMap<QString, qint64> &definedNames);
+                                     const QSet<QString> &names, const QHash<QString, qint64> &defined);
+    // The names each math formula refers to (in file order) that no element
+    // defines, or only the formula's own element.
+    static void checkMathDefines(const QString &fileName, const QVector<MathFormula> &formulas,
+                                 const QHash<QString, qint64> &definedNames);
     static void reportOverrideHideValues(const QString &svdFile,
                                          const QMap<QString, QSet<QString>> &values);
 
