@@ -1,20 +1,19 @@
-// PanelXmlReader: the panel validator. Reads a panel file three times (a DOM
-// parse for the branch and item checks, a streaming pass for the defines and
-// references, a second streaming pass for math formulas) and, when the panel
-// names one, its SVD file once into a register model of its own. Findings go
-// to the console and the log file only.
+// PanelXmlReader: the panel validator. Reads a panel file once, in a streaming
+// pass that gathers what every check needs, and, when the panel names one, its
+// SVD file once into a register model of its own. Findings go to the console and
+// the log file only.
 #include "panelvalidator.h"
 
 #include "errorreporter.h"
 #include "expression.h"
 #include "numberliteral.h"
+#include "panelstructurescan.h"
 #include "panelxmlreader.h"
 #include "registermodel.h"
 #include "svdstreamreader.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDomDocument>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -118,7 +117,7 @@ public:
 
 // What the streaming pass collects.
 struct StreamFindings {
-    QMap<QString, qint64> definedNames;
+    QHash<QString, qint64> definedNames;
     QSet<QString> lockonNames;
     QSet<QString> setdefNames;
     QSet<QString> sendUsbDataNames;
@@ -131,6 +130,7 @@ struct StreamFindings {
     QStringList stepPrecision;
     QStringList svdZeroDefines;
     QStringList branchesOutsideTree;
+    QVector<MathFormula> mathFormulas;
     QString svdFile;
 };
 
@@ -253,6 +253,9 @@ void checkElement(const QXmlStreamReader &xml, QString &currentDefine, bool &ins
     } else if (name == QLatin1String("treecontainer")) {
         insideTree = true;
     }
+    // Math formulas are checked once every define of the file is known.
+    if (name == QLatin1String("math"))
+        found.mathFormulas.append({line, value("formula").simplified().remove(QLatin1Char(' '))});
 
     if (has("lockon")) {
         for (QString part : value("lockon").split(QLatin1Char(';'))) {
@@ -406,19 +409,18 @@ using PanelValidation::consolePrintValidationError;
 using PanelValidation::consolePrintXmlErrors;
 
 // ---------------------------------------------------------------------------
-// The checks over the DOM
+// The branch and item checks
 
-void PanelXmlReader::checkBranchUse(const QDomDocument &document, const QString &elementName,
+void PanelXmlReader::checkBranchUse(const PanelStructureScan &scan, const QString &elementName,
                                     const QString &fileName)
 {
+    const bool radioButtons = elementName == QLatin1String("radiobutton");
     QStringList found;
-    const QDomNodeList elements = document.elementsByTagName(elementName);
-    for (int i = 0; i < elements.size(); ++i) {
-        const QDomElement element = elements.at(i).toElement();
-        if (!element.hasChildNodes() || !element.firstChildElement(QStringLiteral("action")).isNull()
-            || element.attribute(QStringLiteral("uielement")) == QLatin1String("branch"))
+    for (const PanelStructureScan::SpanningElement &element : scan.spanningElements()) {
+        if (element.radioButton != radioButtons || !element.hasChildNodes || element.hasActionChild
+            || element.branch)
             continue;
-        found.append(lineEntry(elementName, element.lineNumber()));
+        found.append(lineEntry(elementName, element.line));
     }
     consolePrintValidationError(tr("The following %1 elements do not have uielement=\"branch\" but spans other "
                                    "elements in XML file %2")
@@ -426,21 +428,19 @@ void PanelXmlReader::checkBranchUse(const QDomDocument &document, const QString 
                                 joined(found));
 }
 
-void PanelXmlReader::checkItemElements(const QDomDocument &document, const QString &elementName,
-                                       const QString &itemName, const QString &fileName,
-                                       QMap<QString, int> &itemCounts,
+void PanelXmlReader::checkItemElements(const PanelStructureScan &scan, const QString &elementName,
+                                       const QString &fileName, QMap<QString, int> &itemCounts,
                                        QMap<QString, QString> &itemlessDefaults)
 {
-    const bool hasSvd = !document.elementsByTagName(QStringLiteral("svd")).isEmpty();
+    const bool radios = elementName == QLatin1String("radio");
+    const bool hasSvd = scan.hasSvdElement();
     QStringList exceeding;
     QStringList invalidDefaults;
-    const QDomNodeList elements = document.elementsByTagName(elementName);
-    for (int i = 0; i < elements.size(); ++i) {
-        const QDomElement element = elements.at(i).toElement();
-        const QString define = element.attribute(QStringLiteral("define"));
-        if (!element.hasAttributes() || define.isEmpty())
+    for (const PanelStructureScan::ItemElement &element : scan.itemElements()) {
+        if (element.radio != radios)
             continue;
-        QString defaultText = element.attribute(QStringLiteral("default"));
+        const QString &define = element.define;
+        QString defaultText = element.defaultText;
 
         // The list of peripherals and a register list that follows it are
         // filled from the SVD file: they have no items of their own.
@@ -448,7 +448,7 @@ void PanelXmlReader::checkItemElements(const QDomDocument &document, const QStri
             return define == QLatin1String("$PERIPHERALS$")
                    || withoutBlanks(text) == QLatin1String("register=$PERIPHERALS$");
         };
-        if (!element.hasChildNodes()) {
+        if (!element.hasChildNodes) {
             if (!defaultText.isEmpty()) {
                 defaultText = withoutBlanks(defaultText);
                 if (!peripheralList(defaultText))
@@ -456,19 +456,13 @@ void PanelXmlReader::checkItemElements(const QDomDocument &document, const QStri
             }
             continue;
         }
-
-        QList<QDomElement> items;
-        for (QDomNode child = element.firstChild(); !child.isNull(); child = child.nextSibling()) {
-            if (child.isElement() && child.nodeName() == itemName)
-                items.append(child.toElement());
-        }
-        if (items.isEmpty()) {
+        if (element.items.isEmpty()) {
             if (!defaultText.isEmpty() && !peripheralList(defaultText))
                 itemlessDefaults.insert(define, defaultText);
             continue;
         }
 
-        const int n = items.size();
+        const int n = element.items.size();
         const int capacity = bitRangeCapacity(define, 1);
         int counted = 0;
         bool found = false;
@@ -490,21 +484,21 @@ void PanelXmlReader::checkItemElements(const QDomDocument &document, const QStri
         const int index = isIndex ? defaultText.toInt(&indexOk, 10) : -1;
         int visibleIndex = 0;
 
-        for (const QDomElement &item : qAsConst(items)) {
-            if (!item.attribute(QStringLiteral("hide")).isEmpty()) {
+        for (const PanelStructureScan::Item &item : element.items) {
+            if (item.hidden) {
                 ++counted;
                 continue;
             }
             if (hasDefault) {
                 if (isLabel)
-                    found = found || defaultText == item.attribute(QStringLiteral("label"));
+                    found = found || defaultText == item.label;
                 else if (isIndex)
                     found = found || (indexOk && index == visibleIndex);
                 else
-                    found = found || defaultText == item.attribute(QStringLiteral("value"));
+                    found = found || defaultText == item.value;
             }
             ++visibleIndex;
-            if (!item.attribute(QStringLiteral("value")).isEmpty())
+            if (!item.value.isEmpty())
                 ++counted;
         }
 
@@ -520,8 +514,7 @@ void PanelXmlReader::checkItemElements(const QDomDocument &document, const QStri
         }
 
         if (capacity == -1) {
-            if (hasSvd && element.attribute(QStringLiteral("svd")) != QLatin1String("0")
-                && define.count(QLatin1Char('.')) == 2)
+            if (hasSvd && element.svd != QLatin1String("0") && define.count(QLatin1Char('.')) == 2)
                 itemCounts.insert(define, n - counted);
         } else if (capacity != -2 && n > capacity) {
             exceeding.append(define);
@@ -540,35 +533,27 @@ void PanelXmlReader::checkItemElements(const QDomDocument &document, const QStri
 // References
 
 void PanelXmlReader::reportMissingDefines(const QString &fileName, const QString &kind,
-                                          const QSet<QString> &names, const QSet<QString> &defined)
+                                          const QSet<QString> &names, const QHash<QString, qint64> &defined)
 {
-    QSet<QString> missing = names;
-    missing.subtract(defined);
+    QStringList missing;
+    for (const QString &name : names) {
+        if (!defined.contains(name))
+            missing.append(name);
+    }
+    std::sort(missing.begin(), missing.end());
     consolePrintValidationError(
         tr("The following %1 defines could not be found in XML file %2").arg(kind, fileName), joined(missing));
 }
 
-void PanelXmlReader::checkMathDefines(const QString &path, const QMap<QString, qint64> &definedNames)
+void PanelXmlReader::checkMathDefines(const QString &fileName, const QVector<MathFormula> &formulas,
+                                      const QHash<QString, qint64> &definedNames)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return;
     static const QRegularExpression keyword(QStringLiteral("\\.(label|item|value|index)$"));
-    const QString fileName = path.section(QLatin1Char('/'), -1);
-    QXmlStreamReader xml(&file);
-    while (!xml.atEnd()) {
-        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != QLatin1String("math"))
-            continue;
-        const qint64 line = xml.lineNumber();
-        const QString formula = xml.attributes()
-                                    .value(QLatin1String("formula"))
-                                    .toString()
-                                    .simplified()
-                                    .remove(QLatin1Char(' '));
+    for (const MathFormula &math : formulas) {
         QStringList tokens;
         QStringList numbers;
         QStringList names;
-        tokenizeExpression(formula, &tokens, &numbers, &names, nullptr);
+        tokenizeExpression(math.formula, &tokens, &numbers, &names, nullptr);
         const QStringList postfix = infixToPostfix(tokens, numbers, names);
         QStringList missing;
         for (const QString &token : postfix) {
@@ -576,7 +561,7 @@ void PanelXmlReader::checkMathDefines(const QString &path, const QMap<QString, q
                 continue;
             const QString name = QString(token).remove(keyword);
             const auto defined = definedNames.constFind(name);
-            if ((defined == definedNames.constEnd() || defined.value() == line) && !missing.contains(name))
+            if ((defined == definedNames.constEnd() || defined.value() == math.line) && !missing.contains(name))
                 missing.append(name);
         }
         consolePrintValidationError(tr("The following math defines could not be found in XML file %1").arg(fileName),
@@ -621,27 +606,9 @@ void PanelXmlReader::validateXmlFile(QString path)
         ::logMessage(closingLine);
     };
 
-    QDomDocument document;
-    {
-        QFile domFile(path);
-        if (!domFile.open(QIODevice::ReadOnly) || !document.setContent(&domFile)) {
-            xmlErrors.insert(tr("Unable to parse XML file %1").arg(fileName));
-            finish();
-            return;
-        }
-    }
-
-    checkBranchUse(document, QStringLiteral("checkbox"), fileName);
-    checkBranchUse(document, QStringLiteral("radiobutton"), fileName);
-    QMap<QString, int> comboCounts;
-    QMap<QString, int> radioCounts;
-    QMap<QString, QString> itemlessDefaults;
-    checkItemElements(document, QStringLiteral("combo"), QStringLiteral("item"), fileName, comboCounts,
-                      itemlessDefaults);
-    checkItemElements(document, QStringLiteral("radio"), QStringLiteral("radiobutton"), fileName, radioCounts,
-                      itemlessDefaults);
-    document.clear();
-
+    // One streaming pass gathers everything: the branch and item checks'
+    // elements and the defines, references and element checks.
+    PanelStructureScan structure;
     StreamFindings found;
     for (const char *name : {"$ADDRESS$", "$VALUE$", "$FUNC$", "DIR$"})
         found.definedNames.insert(QLatin1String(name), 0);
@@ -650,26 +617,36 @@ void PanelXmlReader::validateXmlFile(QString path)
     QXmlStreamReader xml(&file);
     while (!xml.atEnd()) {
         const QXmlStreamReader::TokenType token = xml.readNext();
+        structure.take(xml);
         if (token == QXmlStreamReader::StartElement)
             checkElement(xml, currentDefine, insideTree, found, xmlErrors);
         else if (token == QXmlStreamReader::EndElement && xml.name() == QLatin1String("treecontainer"))
             insideTree = false;
     }
+    file.close();
+    // A file that does not read to its end is not checked at all: what the
+    // pass found before the error is no finding of the file.
     if (xml.hasError()) {
-        xmlErrors.insert(tr("An error occured while reading xml file: %1. %2").arg(fileName, xml.errorString()));
+        xmlErrors.clear();
+        xmlErrors.insert(tr("Unable to parse XML file %1").arg(fileName));
         finish();
         return;
     }
-    file.close();
 
-    const QStringList definedList = found.definedNames.keys();
-    const QSet<QString> defined(definedList.cbegin(), definedList.cend());
-    reportMissingDefines(fileName, QStringLiteral("lockon"), found.lockonNames, defined);
-    reportMissingDefines(fileName, QStringLiteral("setdef"), found.setdefNames, defined);
-    reportMissingDefines(fileName, QStringLiteral("sendUSB data"), found.sendUsbDataNames, defined);
-    reportMissingDefines(fileName, QStringLiteral("sendUSB recdata"), found.sendUsbRecdataNames, defined);
-    reportMissingDefines(fileName, QStringLiteral("led"), found.ledNames, defined);
-    checkMathDefines(path, found.definedNames);
+    checkBranchUse(structure, QStringLiteral("checkbox"), fileName);
+    checkBranchUse(structure, QStringLiteral("radiobutton"), fileName);
+    QMap<QString, int> comboCounts;
+    QMap<QString, int> radioCounts;
+    QMap<QString, QString> itemlessDefaults;
+    checkItemElements(structure, QStringLiteral("combo"), fileName, comboCounts, itemlessDefaults);
+    checkItemElements(structure, QStringLiteral("radio"), fileName, radioCounts, itemlessDefaults);
+
+    reportMissingDefines(fileName, QStringLiteral("lockon"), found.lockonNames, found.definedNames);
+    reportMissingDefines(fileName, QStringLiteral("setdef"), found.setdefNames, found.definedNames);
+    reportMissingDefines(fileName, QStringLiteral("sendUSB data"), found.sendUsbDataNames, found.definedNames);
+    reportMissingDefines(fileName, QStringLiteral("sendUSB recdata"), found.sendUsbRecdataNames, found.definedNames);
+    reportMissingDefines(fileName, QStringLiteral("led"), found.ledNames, found.definedNames);
+    checkMathDefines(fileName, found.mathFormulas, found.definedNames);
 
     if (found.svdFile.isEmpty()) {
         found.svdBoundDefines.clear();

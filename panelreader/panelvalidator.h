@@ -17,6 +17,13 @@ int bitRangeCapacity(const QString &define, int add);
 // (0.125 gives 3, 5 gives 0); -1 for an empty text.
 int decimalPlaces(const QString &text);
 
+// A math element of a validated panel: its line and its formula, simplified
+// and without blanks.
+struct MathFormula {
+    qint64 line = 0;
+    QString formula;
+};
+
 namespace PanelValidation {
 
 // text with "&", "<" and ">" written as entities.

@@ -11,6 +11,7 @@
 #include <QSizePolicy>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <QXmlStreamAttributes>
 
 #include <memory>
@@ -19,9 +20,10 @@ class ButtonGroup;
 class ComboBox;
 class Container;
 class Panel;
+class PanelStructureScan;
+struct MathFormula;
 class QAbstractButton;
 class QColor;
-class QDomDocument;
 class QIODevice;
 class QObject;
 class QPoint;
@@ -133,15 +135,21 @@ public:
     // ---- Panel validation (panelvalidator.cpp): checks a panel file and
     // reports its findings on the console only; builds nothing, writes nothing.
     void validateXmlFile(QString path);
-    static void checkBranchUse(const QDomDocument &document, const QString &elementName,
+    // The branch check of "checkbox" or "radiobutton" elements and the item
+    // check of "combo" (items "item") or "radio" (items "radiobutton")
+    // elements, over what the validation's streaming pass gathered.
+    static void checkBranchUse(const PanelStructureScan &scan, const QString &elementName,
                                const QString &fileName);
-    static void checkItemElements(const QDomDocument &document, const QString &elementName,
-                                  const QString &itemName, const QString &fileName,
-                                  QMap<QString, int> &itemCounts,
+    static void checkItemElements(const PanelStructureScan &scan, const QString &elementName,
+                                  const QString &fileName, QMap<QString, int> &itemCounts,
                                   QMap<QString, QString> &itemlessDefaults);
+    // The names that no element defines (defined: define -> its line).
     static void reportMissingDefines(const QString &fileName, const QString &kind,
-                                     const QSet<QString> &names, const QSet<QString> &defined);
-    static void checkMathDefines(const QString &path, const QMap<QString, qint64> &definedNames);
+                                     const QSet<QString> &names, const QHash<QString, qint64> &defined);
+    // The names each math formula refers to (in file order) that no element
+    // defines, or only the formula's own element.
+    static void checkMathDefines(const QString &fileName, const QVector<MathFormula> &formulas,
+                                 const QHash<QString, qint64> &definedNames);
     static void reportOverrideHideValues(const QString &svdFile,
                                          const QMap<QString, QSet<QString>> &values);
 

@@ -217,6 +217,9 @@ void TstPanelValidator::findings_data()
     QTest::newRow("math names its own define and a missing one")
         << "<spinbox define=\"IN\"/>\n<math define=\"M\" formula=\"M + IN.value * GONE\"/>"
         << QStringList{report("The following math defines could not be found in XML file t.xml", "M, GONE")};
+    QTest::newRow("math names a define further down")
+        << "<math define=\"M\" formula=\"LATER * 2\"/>\n<math define=\"N\" formula=\"M + NONE\"/>\n<spinbox define=\"LATER\"/>"
+        << QStringList{report("The following math defines could not be found in XML file t.xml", "NONE")};
     QTest::newRow("markup in names is shown as text")
         << "<checkbox define=\"B\" lockon=\"&lt;b&gt;=1\"/>"
         << QStringList{report(lockonTitle, "&lt;b&gt;")};
