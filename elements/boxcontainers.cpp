@@ -10,8 +10,17 @@
 template <class Layout>
 static QBoxLayout *installBox(QWidget *container, int margin)
 {
-    auto *layout = new Layout(container);
+    // Set up before the container takes it: a new layout counts as laid out,
+    // so the first invalidation would post a layout request to the
+    // container. Invalidated while it has no parent, the layout posts none;
+    // it is laid out when the container is shown or resized, as it would
+    // be on that request. A large panel builds tens of thousands of
+    // containers, and every posted request is compared with the whole
+    // event queue.
+    auto *layout = new Layout;
     layout->setContentsMargins(margin, margin, margin, margin);
+    layout->invalidate();
+    container->setLayout(layout);
     return layout;
 }
 

@@ -7,10 +7,13 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QHBoxLayout>
+#include <QLayout>
 #include <QMetaObject>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTreeWidget>
+
+#include <utility>
 
 TreeWidget::TreeWidget(QWidget *parent)
     : QWidget(parent)
@@ -23,6 +26,51 @@ TreeWidget::TreeWidget(QWidget *parent)
     m_tree->setColumnCount(3);
     m_tree->setColumnWidth(0, 300);
     m_tree->setColumnWidth(1, 300);
+}
+
+TreeWidget::~TreeWidget()
+{
+    if (m_heldWidget && !m_heldWidget->parent())
+        delete m_heldWidget.data();
+}
+
+void TreeWidget::setRowWidget(QTreeWidgetItem *row, QWidget *widget)
+{
+    if (m_holdNextRowWidget) {
+        m_holdNextRowWidget = false;
+        m_heldRow = row;
+        m_heldWidget = widget;
+        return;
+    }
+    // Re-parents the widget into the view, which owns it from now on.
+    m_tree->setItemWidget(row, 1, widget);
+}
+
+void TreeWidget::attachHeldRowWidget()
+{
+    m_holdNextRowWidget = false;
+    QTreeWidgetItem *row = std::exchange(m_heldRow, nullptr);
+    QWidget *widget = m_heldWidget.data();
+    m_heldWidget.clear();
+    if (!row || !widget)
+        return;
+    // The view shows every widget it takes.
+    const bool hidden = widget->testAttribute(Qt::WA_WState_ExplicitShowHide)
+        && widget->testAttribute(Qt::WA_WState_Hidden);
+    // Showing sizes and lays out the widget, even in a tree that is not on
+    // screen (a tab page behind another): there the layout waits until the
+    // tree is shown, and the size until the view places its rows.
+    QLayout *layout = widget->layout();
+    const bool layOutLater = layout && layout->isEnabled() && !m_tree->isVisible();
+    if (layOutLater) {
+        layout->setEnabled(false);
+        widget->resize(widget->size());
+    }
+    m_tree->setItemWidget(row, 1, widget);
+    if (layOutLater)
+        layout->setEnabled(true);
+    if (hidden)
+        widget->hide();
 }
 
 TreeWidgetItem *TreeWidget::addRow(QWidget *widget, const QString &text)

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -21,6 +22,8 @@ class TreeWidget : public QWidget, public WidgetContainer
 
 public:
     explicit TreeWidget(QWidget *parent = nullptr);
+    // Deletes a held widget that never took its row.
+    ~TreeWidget() override;
 
     QTreeWidget *view() const { return m_tree; }
     // A tree on a tab page is named by its tab.
@@ -51,6 +54,17 @@ public:
     // How tree rows title their captioned kinds.
     static CaptionRule rowCaptionRule(CaptionedKind kind);
 
+    // The next row made in this tree, at the top or in a branch, is titled
+    // and registered at once but takes its widget only with
+    // attachHeldRowWidget(): a builder fills a new child container first,
+    // so that the row shows it complete (one polish and one layout pass)
+    // instead of laying it out again for every child it gets.
+    void holdNextRowWidget() { m_holdNextRowWidget = true; }
+    // Puts the held widget into its row, as the row would have at once; a
+    // widget hidden on purpose in the meantime stays hidden. Also ends a
+    // hold that no row took.
+    void attachHeldRowWidget();
+
 public slots:
     // Connected to toggled(bool) of every branch button.
     void disableBranch(bool checked);
@@ -67,8 +81,13 @@ private:
     void registerBranch(QWidget *widget, TreeWidgetItem *row);
     void switchNestedBranch(QTreeWidgetItem *row, QWidget *widget, bool on);
     void switchLeaf(QWidget *widget, bool on);
+    // Puts widget into column 1 of row, or holds it back when asked to.
+    void setRowWidget(QTreeWidgetItem *row, QWidget *widget);
 
     QMap<QWidget *, TreeWidgetItem *> m_branchToggles;
     QMap<QWidget *, TreeWidgetItem *> m_rowsByWidget;
     QTreeWidget *m_tree;
+    bool m_holdNextRowWidget = false;
+    QTreeWidgetItem *m_heldRow = nullptr;
+    QPointer<QWidget> m_heldWidget;
 };

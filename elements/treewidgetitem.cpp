@@ -5,15 +5,23 @@
 #include <QTreeWidget>
 #include <QVariant>
 
+// The children of a row are made inside the view's viewport, where their row
+// puts them: they are not moved there from a window of their own, with a new
+// font, palette and style to work out for each of their children.
+static QWidget *viewportOf(QTreeWidget *view)
+{
+    return view ? view->viewport() : nullptr;
+}
+
 TreeWidgetItem::TreeWidgetItem(QTreeWidget *view)
     : QTreeWidgetItem(view)
-    , WidgetContainer(nullptr)
+    , WidgetContainer(viewportOf(view))
 {
 }
 
 TreeWidgetItem::TreeWidgetItem(TreeWidgetItem *parent)
     : QTreeWidgetItem(parent)
-    , WidgetContainer(nullptr)
+    , WidgetContainer(viewportOf(parent->treeWidget()))
 {
 }
 
@@ -24,8 +32,10 @@ TreeWidgetItem *TreeWidgetItem::fill(const QString &text, QWidget *widget,
     if (widget) {
         if (widget->property("expand").toInt() == 1)
             setExpanded(true);
-        // Re-parents the widget into the view, which owns it from now on.
-        treeWidget()->setItemWidget(this, 1, widget);
+        if (auto *owner = qobject_cast<TreeWidget *>(treeWidget()->parentWidget()))
+            owner->setRowWidget(this, widget);
+        else
+            treeWidget()->setItemWidget(this, 1, widget);
         rows.insert(widget, this);
     }
     return this;

@@ -9,8 +9,8 @@ class QTreeWidget;
 
 // One row of a TreeWidget that holds rows of its own (a branch). The panel
 // reader builds a branch's content through its Container operations, as for
-// any other container; its children start without a parent and are re-parented
-// into the tree view when they are put into their row.
+// any other container; its children are made inside the tree view's viewport
+// and take their row at once, or once they are built (TreeWidget's hold).
 class TreeWidgetItem : public QTreeWidgetItem, public WidgetContainer
 {
 public:

@@ -22,9 +22,9 @@ public:
         bool title = true;
     };
 
-    // self: the container's own widget; null for a tree row, whose children
-    // start without a parent and are re-parented into the view. box: the box
-    // layout the default placement puts children into.
+    // self: the widget the factories make children in: the container's own
+    // widget, or for a tree row the view's viewport, where its row puts each
+    // child. box: the box layout the default placement puts children into.
     explicit WidgetContainer(QWidget *self, QBoxLayout *box = nullptr);
 
     // Places an existing widget as the factories place their children.

@@ -17,6 +17,7 @@
 #include "tyklink.h"
 #include "xmlfilekind.h"
 
+#include <QBuffer>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -176,7 +177,12 @@ bool PanelXmlReader::verifyChecksum()
 {
     // The stream cannot step back: a second one looks at the root's first
     // child, so that anything other than a checksum is left to the walk.
-    QXmlStreamReader ahead(m_fileBytes);
+    // Both looks ahead read through a buffer: a stream over the bytes
+    // themselves would decode the whole file before its first token.
+    QBuffer aheadBytes;
+    aheadBytes.setData(m_fileBytes);
+    aheadBytes.open(QIODevice::ReadOnly);
+    QXmlStreamReader ahead(&aheadBytes);
     const bool hasChild = ahead.readNextStartElement() && ahead.readNextStartElement();
     if (!hasChild || ahead.name() != QLatin1String("checksum")) {
         // A broken file is reported by the walk that runs into the fault.
@@ -188,7 +194,10 @@ bool PanelXmlReader::verifyChecksum()
     const QString written = m_xml->readElementText();
     // The digest covers the text as UTF-8: a file in another encoding is
     // decoded first.
-    QXmlStreamReader declaration(m_fileBytes);
+    QBuffer declarationBytes;
+    declarationBytes.setData(m_fileBytes);
+    declarationBytes.open(QIODevice::ReadOnly);
+    QXmlStreamReader declaration(&declarationBytes);
     declaration.readNext();
     const QString encoding = declaration.documentEncoding().toString();
     const bool otherEncoding = m_fileBytes.startsWith("\xFF\xFE") || m_fileBytes.startsWith("\xFE\xFF")

@@ -9,8 +9,10 @@
 #include "programstate.h"
 #include "tabwidget.h"
 #include "treewidget.h"
+#include "treewidgetitem.h"
 
 #include <QBoxLayout>
+#include <QTreeWidget>
 #include <QXmlStreamReader>
 
 using namespace PanelXml;
@@ -50,12 +52,40 @@ void PanelXmlReader::connectTabChanges(TabWidget *tabs, const QXmlStreamAttribut
         tabs->connectUpdateSizes();
 }
 
+// The tree a tree container or a row of one belongs to; null for anything else.
+static TreeWidget *treeOf(Container *container)
+{
+    if (auto *tree = dynamic_cast<TreeWidget *>(container))
+        return tree;
+    auto *row = dynamic_cast<TreeWidgetItem *>(container);
+    QTreeWidget *view = row ? row->treeWidget() : nullptr;
+    return view ? qobject_cast<TreeWidget *>(view->parentWidget()) : nullptr;
+}
+
+namespace {
+// Puts a held row widget into its row when the container's build ends.
+struct HeldRowWidget {
+    TreeWidget *tree;
+    ~HeldRowWidget()
+    {
+        if (tree)
+            tree->attachHeldRowWidget();
+    }
+};
+} // namespace
+
 void PanelXmlReader::readBoxContainer(BoxKind kind, const QString &header, Container *parent,
                                       ButtonGroup *radioGroup)
 {
     const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString label = readLabel(attributes);
     const QString define = checkDuplicateDefine(attributes);
+
+    // In a tree, the row takes the container once its content is built.
+    TreeWidget *rowOwner = treeOf(parent);
+    if (rowOwner)
+        rowOwner->holdNextRowWidget();
+    const HeldRowWidget held{rowOwner};
 
     QWidget *widget = nullptr;
     Container *container = nullptr;

@@ -36,6 +36,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QSignalSpy>
@@ -394,6 +395,29 @@ struct BranchFixture {
     }
 };
 
+// Counts the layout requests a widget is sent.
+class LayoutRequestCounter : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::LayoutRequest)
+            ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// Whether the two children lie apart from each other, each inside its container.
+static bool laidOutApart(QWidget *first, QWidget *second)
+{
+    const QRect inside = first->parentWidget()->rect();
+    return !first->geometry().intersects(second->geometry()) && inside.contains(first->geometry())
+        && inside.contains(second->geometry()) && !first->geometry().isEmpty() && !second->geometry().isEmpty();
+}
+
 class TestContainers : public QObject
 {
     Q_OBJECT
@@ -414,6 +438,8 @@ private slots:
     void boxPlacement_data();
     void boxPlacement();
     void horizontalWidgetScalesItsImage();
+    void boxLaysOutWhatItGotBeforeItWasShown_data();
+    void boxLaysOutWhatItGotBeforeItWasShown();
 
     // Tabs
     void tabAddWidgetAppendsAnUntitledTab();
@@ -430,6 +456,8 @@ private slots:
     void branchKeepsLockedAndSwitchedOffElementsDisabled();
     void disabledBranchButtonCannotSwitchItsBranchOn();
     void showWidgetOpensTheChainDownToTheRow();
+    void heldRowWidgetTakesItsRowWhenComplete();
+    void heldRowOnAHiddenPageIsLaidOutWhenShown();
 };
 
 void TestContainers::init()
@@ -659,6 +687,39 @@ void TestContainers::horizontalWidgetScalesItsImage()
 }
 
 // Tabs
+
+void TestContainers::boxLaysOutWhatItGotBeforeItWasShown_data()
+{
+    QTest::addColumn<QString>("container");
+    for (const char *kind : {"group", "horizontal", "vertical"})
+        QTest::newRow(kind) << QString(kind);
+}
+
+// A box built out of sight asks for no layout pass of its own: its children
+// are laid out when it is shown.
+void TestContainers::boxLaysOutWhatItGotBeforeItWasShown()
+{
+    QFETCH(QString, container);
+    std::unique_ptr<QWidget> box;
+    if (container == "group")
+        box = std::make_unique<GroupBox>("L");
+    else if (container == "horizontal")
+        box = std::make_unique<HorizontalWidget>();
+    else
+        box = std::make_unique<VerticalWidget>();
+    LayoutRequestCounter requests;
+    box->installEventFilter(&requests);
+    auto *boxContainer = dynamic_cast<Container *>(box.get());
+    Text *first = boxContainer->createText("T1", "first text", -1);
+    Text *second = boxContainer->createText("T2", "second text", -1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    QCOMPARE(requests.count, 0);
+
+    box->resize(400, 300);
+    box->show();
+    QVERIFY(QTest::qWaitForWindowExposed(box.get()));
+    QVERIFY(laidOutApart(first, second));
+}
 
 void TestContainers::tabAddWidgetAppendsAnUntitledTab()
 {
@@ -906,6 +967,87 @@ void TestContainers::showWidgetOpensTheChainDownToTheRow()
     TreeWidgetItem::setBranchExpanded(f.boostRow, true);
     QVERIFY(f.boostRow->isExpanded());
     QCOMPARE(f.tree->view()->currentItem(), static_cast<QTreeWidgetItem *>(f.boostRow));
+}
+
+// A row can take its container once the container is built: the row is
+// titled at once, the container joins it complete and is laid out there.
+void TestContainers::heldRowWidgetTakesItsRowWhenComplete()
+{
+    TreeWidget tree;
+    tree.resize(600, 400);
+    tree.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tree));
+    TreeWidgetItem *branch = tree.addBranch("Branch", nullptr);
+    branch->setExpanded(true);
+
+    tree.holdNextRowWidget();
+    HorizontalWidget *row = branch->createHorizontalWidget("Row", -1);
+    QCOMPARE(branch->childCount(), 1);
+    QCOMPARE(branch->child(0)->text(0), QString("Row"));
+    QVERIFY(!tree.view()->itemWidget(branch->child(0), 1));
+    Text *text = row->createText("T", "caption", -1);
+    Led *led = row->createLed("L", "", -1);
+    tree.attachHeldRowWidget();
+    QCOMPARE(tree.view()->itemWidget(branch->child(0), 1), row);
+    QVERIFY(tree.view()->isAncestorOf(row));
+    QVERIFY(row->isVisible());
+    QTRY_VERIFY(laidOutApart(text, led));
+
+    // One row only: the next one takes its widget at once.
+    Led *next = branch->createLed("N", "Next", -1);
+    QCOMPARE(tree.view()->itemWidget(branch->child(1), 1), next);
+
+    // A container hidden on purpose while it was held stays hidden.
+    tree.holdNextRowWidget();
+    HorizontalWidget *hidden = tree.createHorizontalWidget("Hidden", -1);
+    hidden->setVisible(false);
+    tree.attachHeldRowWidget();
+    QCOMPARE(rowOf(&tree, hidden)->text(0), QString("Hidden"));
+    QVERIFY(hidden->isHidden());
+
+    // A hold no row took ends with the attach; nothing is attached twice.
+    tree.holdNextRowWidget();
+    tree.attachHeldRowWidget();
+    tree.attachHeldRowWidget();
+    Led *plain = tree.createLed("P", "Plain", -1);
+    QCOMPARE(rowOf(&tree, plain)->text(0), QString("Plain"));
+    QCOMPARE(rowOf(&tree, row), branch->child(0));
+
+    // A held container that never took its row goes with the tree.
+    QPointer<HorizontalWidget> orphan;
+    {
+        TreeWidget other;
+        other.holdNextRowWidget();
+        orphan = other.createHorizontalWidget("Orphan", -1);
+        QVERIFY(orphan);
+    }
+    QVERIFY(orphan.isNull());
+}
+
+// A row container attached in a tree behind another tab page is laid out
+// once that page is shown and its row opened.
+void TestContainers::heldRowOnAHiddenPageIsLaidOutWhenShown()
+{
+    TabWidget tabs;
+    tabs.createText("FRONT", "front", -1);
+    TreeWidget *tree = tabs.createTreeWidget("Tree", -1);
+    tabs.resize(600, 400);
+    tabs.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&tabs));
+    QVERIFY(!tree->isVisible());
+
+    TreeWidgetItem *branch = tree->addBranch("Branch", nullptr);
+    tree->holdNextRowWidget();
+    HorizontalWidget *row = branch->createHorizontalWidget("Row", -1);
+    Text *text = row->createText("T", "a caption long enough to need a text layout", -1);
+    Led *led = row->createLed("L", "", -1);
+    tree->attachHeldRowWidget();
+    QCOMPARE(tree->view()->itemWidget(branch->child(0), 1), row);
+
+    tabs.setCurrentIndex(1);
+    branch->setExpanded(true);
+    QTRY_VERIFY(row->isVisible());
+    QTRY_VERIFY(laidOutApart(text, led));
 }
 
 QTEST_MAIN(TestContainers)

@@ -141,6 +141,7 @@ private slots:
     void radioButtonMisplaced();
     void radioButtonsRunTheirOwnActions();
     void treeBranches();
+    void treeRowContainersAreCompleteAndLaidOutWhenShown();
 
     // Combo boxes
     void comboBoxes();
@@ -1431,6 +1432,61 @@ void TestPanelReader::treeBranches()
     // A branch needs a tree: nothing is built or registered for it.
     QCOMPARE(console().count(QStringLiteral("XML Warning: Branch outside a tree container is not read: OUTSIDE")), 1);
     QVERIFY(!fx->panel.getActiveElement(QStringLiteral("OUTSIDE")));
+}
+
+// A container in a tree row joins its row once it is built: titled by its
+// label, hidden when it says so (until the view shows its row), and laid out
+// when its tree is shown, also on a tab page that was behind another while
+// the panel was read.
+void TestPanelReader::treeRowContainersAreCompleteAndLaidOutWhenShown()
+{
+    QVERIFY(read(verticalPanelText(
+                     "<tabcontainer>"
+                     "<treecontainer label=\"Front\" headerlabels=\"A;B\">"
+                     "<horizontalcontainer label=\"Shown\"><text label=\"front caption\"/>"
+                     "<spinbox define=\"FRONT_VALUE\"/></horizontalcontainer>"
+                     "</treecontainer>"
+                     "<treecontainer label=\"Back\" headerlabels=\"A;B\"><branch label=\"Register\">"
+                     "<horizontalcontainer label=\"Field\"><text label=\"back caption\"/>"
+                     "<spinbox define=\"BACK_VALUE\"/></horizontalcontainer>"
+                     "<horizontalcontainer label=\"Gone\" visible=\"false\"><text label=\"gone\"/></horizontalcontainer>"
+                     "</branch></treecontainer>"
+                     "</tabcontainer>"))
+                .ok);
+    auto *tabs = root()->findChild<TabWidget *>();
+    QCOMPARE(tabs->count(), 2);
+    QTreeWidget *front = qobject_cast<TreeWidget *>(tabs->widget(0))->view();
+    QTreeWidget *back = qobject_cast<TreeWidget *>(tabs->widget(1))->view();
+    auto *frontSpin = find<SpinBox>(QStringLiteral("FRONT_VALUE"));
+    auto *backSpin = find<SpinBox>(QStringLiteral("BACK_VALUE"));
+    QVERIFY(frontSpin && backSpin);
+    QTreeWidgetItem *shownRow = front->topLevelItem(0);
+    QCOMPARE(shownRow->text(0), QStringLiteral("Shown"));
+    QCOMPARE(front->itemWidget(shownRow, 1), frontSpin->parentWidget());
+    QTreeWidgetItem *registerRow = back->topLevelItem(0);
+    QCOMPARE(registerRow->childCount(), 2);
+    QCOMPARE(registerRow->child(0)->text(0), QStringLiteral("Field"));
+    QCOMPARE(back->itemWidget(registerRow->child(0), 1), backSpin->parentWidget());
+    QCOMPARE(registerRow->child(1)->text(0), QStringLiteral("Gone"));
+    QWidget *gone = back->itemWidget(registerRow->child(1), 1);
+    QVERIFY(gone && gone->isHidden());
+
+    QWidget *window = root()->window();
+    window->resize(800, 600);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    const auto apart = [](QWidget *spin) {
+        const QWidget *text = spin->parentWidget()->findChild<Text *>();
+        return text && !text->geometry().isEmpty() && !spin->geometry().isEmpty()
+            && !text->geometry().intersects(spin->geometry())
+            && spin->parentWidget()->rect().contains(spin->geometry());
+    };
+    QTRY_VERIFY(apart(frontSpin));
+
+    tabs->setCurrentIndex(1);
+    registerRow->setExpanded(true);
+    QTRY_VERIFY(backSpin->isVisible());
+    QTRY_VERIFY(apart(backSpin));
 }
 
 // ---------------------------------------------------------------------------
