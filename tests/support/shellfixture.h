@@ -1,6 +1,7 @@
 #pragma once
 
 #include "activeelement.h"
+#include "consolelog.h"
 #include "errorreporter.h"
 #include "headerexport.h"
 #include "lockdialog.h"
@@ -145,36 +146,11 @@ public:
     }
 
     // The console lines ("...<br>") written since the last clear, in order.
-    QStringList consoleLines() const
-    {
-        ErrorReporter::instance().logFile().flush();
-        QFile log(ErrorReporter::instance().logFileName());
-        if (!log.open(QIODevice::ReadOnly))
-            return {};
-        const QString text = QString::fromLatin1(log.readAll());
-        QStringList lines;
-        int start = 0;
-        for (;;) {
-            const int end = text.indexOf(QLatin1String("<br>"), start);
-            const int error = text.indexOf(QLatin1Char('\n'), start);
-            if (end < 0 && error < 0)
-                break;
-            // Error reports end with a line feed; they are not console lines.
-            if (error >= 0 && (end < 0 || error < end)) {
-                start = error + 1;
-                continue;
-            }
-            lines.append(text.mid(start, end + 4 - start));
-            start = end + 4;
-        }
-        return lines;
-    }
+    QStringList consoleLines() const { return consoleLogLines(); }
 
     void clearConsole()
     {
-        QFile &log = ErrorReporter::instance().logFile();
-        log.resize(0);
-        log.seek(0);
+        clearConsoleLog();
         shell->console.clear();
     }
 
