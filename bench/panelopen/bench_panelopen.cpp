@@ -23,10 +23,10 @@
 // BENCH_SPLIT=1 prints the read, the post-load part and the show of every open;
 // BENCH_SHOW_CONSOLE=1 prints the console after the open.
 #include "errorreporter.h"
+#include "eventloop.h"
 #include "mainwindow.h"
 #include "prompt.h"
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QBuffer>
 #include <QFile>
@@ -184,18 +184,6 @@ void settle()
     QCoreApplication::sendPostedEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
-}
-
-// The event loop until nothing is left to do: polish, layout, the first
-// paint. Bounded, as a timer may keep it busy.
-void runUntilIdle()
-{
-    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
-    for (int round = 0; round < 100; ++round) {
-        QCoreApplication::sendPostedEvents();
-        if (!dispatcher->processEvents(QEventLoop::AllEvents))
-            break;
-    }
 }
 
 // Writes a panel of n elements and the form of the same widgets.

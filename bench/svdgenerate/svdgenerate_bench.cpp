@@ -11,6 +11,7 @@
 // Goals: generation <= 3 times the read; open <= the form loader.
 
 #include "errorreporter.h"
+#include "eventloop.h"
 #include "mainwindow.h"
 #include "moduletablehost.h"
 #include "panel.h"
@@ -18,7 +19,6 @@
 #include "svdstreamreader.h"
 #include "svdxmlgenerator.h"
 
-#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
@@ -198,18 +198,6 @@ private:
     QXmlStreamWriter *m_xml = nullptr;
     int m_count = 0;
 };
-
-// The event loop until nothing is left to do: polish, layout, the first
-// paint. Bounded, as a timer may keep it busy.
-void runUntilIdle()
-{
-    QAbstractEventDispatcher *dispatcher = QAbstractEventDispatcher::instance();
-    for (int round = 0; round < 100; ++round) {
-        QCoreApplication::sendPostedEvents();
-        if (!dispatcher->processEvents(QEventLoop::AllEvents))
-            break;
-    }
-}
 
 } // namespace
 

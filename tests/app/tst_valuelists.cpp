@@ -6,6 +6,7 @@
 #include "ptypeer.h"
 #include "tyklink.h"
 #include "tykvalueexchange.h"
+#include "tykvaluetext.h"
 
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -20,21 +21,6 @@ QByteArray bytes(std::initializer_list<int> values)
     for (const int value : values)
         result.append(char(value));
     return result;
-}
-
-const char *const elementsPanel =
-    "<verticalcontainer>"
-    "<spinbox define=\"A\" range=\"0;100000\" default=\"7\"/>"
-    "<spinbox define=\"B\" range=\"0;100000\" default=\"0\"/>"
-    "</verticalcontainer>";
-
-QString timeoutLine(const QString &source, const QString &list, int needed, int available)
-{
-    return QStringLiteral("Cannot receive requested data from external device. USB timeout: cannot supply "
-                          "%1(\"%2\"). %3 bytes needed, %4 available.<br>")
-        .arg(source, list)
-        .arg(needed)
-        .arg(available);
 }
 
 } // namespace
@@ -129,7 +115,7 @@ void TestValueLists::silentSerialPeerTimesOutNamingTheButton()
     button->click();
     peer.join();
     QCOMPARE(f->value("OUT"), QStringLiteral("0"));
-    QCOMPARE(f->consoleLines(), QStringList{timeoutLine(button->objectName(), QStringLiteral("2:OUT"), 2, 1)});
+    QCOMPARE(f->consoleLines(), QStringList{tykTimeoutLine(button->objectName(), QStringLiteral("2:OUT"), 2, 1)});
     QCOMPARE(f->window->tykValues().timeoutCount(), quint16(1));
 }
 
@@ -149,7 +135,7 @@ void TestValueLists::missingSerialPortIsSaidOnceTimeoutsFollowTheSwitch()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString port = dir.filePath(QStringLiteral("ttyMissing"));
-    QVERIFY(f->load(QLatin1String(elementsPanel),
+    QVERIFY(f->load(QLatin1String(tykElementsPanel),
                     QStringLiteral("<ioconfig port=\"%1\"/><iocheck mode=\"%2\"/>").arg(port).arg(ioCheckMode)));
     f->clearConsole();
     for (int round = 0; round < 3; ++round) {

@@ -7,6 +7,7 @@
 #include "shellfixture.h"
 #include "tyklink.h"
 #include "tykvalueexchange.h"
+#include "tykvaluetext.h"
 
 #include <QElapsedTimer>
 
@@ -29,21 +30,6 @@ QByteArray hidReply(std::initializer_list<int> values)
     return reply;
 }
 
-const char *const elementsPanel =
-    "<verticalcontainer>"
-    "<spinbox define=\"A\" range=\"0;100000\" default=\"7\"/>"
-    "<spinbox define=\"B\" range=\"0;100000\" default=\"0\"/>"
-    "</verticalcontainer>";
-
-QString timeoutLine(const QString &source, const QString &list, int needed, int available)
-{
-    return QStringLiteral("Cannot receive requested data from external device. USB timeout: cannot supply "
-                          "%1(\"%2\"). %3 bytes needed, %4 available.<br>")
-        .arg(source, list)
-        .arg(needed)
-        .arg(available);
-}
-
 } // namespace
 
 class TestTykValueExchange : public QObject
@@ -64,7 +50,7 @@ private slots:
     void readOrResetStopsTheWait();
 
 private:
-    // elementsPanel loaded and the value lists over a link over the fake HID table.
+    // tykElementsPanel loaded and the value lists over a link over the fake HID table.
     void loadWithFakeHid();
 
     std::unique_ptr<ShellFixture> f;
@@ -88,7 +74,7 @@ void TestTykValueExchange::cleanup()
 
 void TestTykValueExchange::loadWithFakeHid()
 {
-    QVERIFY(f->load(elementsPanel));
+    QVERIFY(f->load(tykElementsPanel));
     FakeHid::reset();
     FakeHid::instance().attach(0, L"A1");
     auto transport = std::make_unique<HidTransport>(FakeHid::api(), [](const QStringList &) { return 0; });
@@ -185,7 +171,7 @@ void TestTykValueExchange::reconnectsAndRetriesOnce()
     f->clearConsole();
     m_values->receive(QStringLiteral("A"));
     QCOMPARE(f->value("A"), QStringLiteral("42"));
-    QVERIFY(f->consoleLines().contains(timeoutLine(QString(), QStringLiteral("A"), 1, 0)));
+    QVERIFY(f->consoleLines().contains(tykTimeoutLine(QString(), QStringLiteral("A"), 1, 0)));
 }
 
 void TestTykValueExchange::replyIsUnpackedOnlyOnce()
@@ -203,7 +189,7 @@ void TestTykValueExchange::replyIsUnpackedOnlyOnce()
     m_values->receive(QStringLiteral("A"));
     QCOMPARE(f->value("A"), QStringLiteral("5"));
     QCOMPARE(m_values->timeoutCount(), quint16(1));
-    QCOMPARE(f->consoleLines(), QStringList{timeoutLine(QString(), QStringLiteral("A"), 1, 0)});
+    QCOMPARE(f->consoleLines(), QStringList{tykTimeoutLine(QString(), QStringLiteral("A"), 1, 0)});
 }
 
 void TestTykValueExchange::timeoutsAreCountedAndLatchAtTen()
@@ -219,7 +205,7 @@ void TestTykValueExchange::timeoutsAreCountedAndLatchAtTen()
         QCOMPARE(m_values->timeoutCount(), quint16(i));
     }
     QCOMPARE(f->consoleLines().size(), 10);
-    QCOMPARE(f->consoleLines().first(), timeoutLine(QString(), QStringLiteral("2:A"), 2, 0));
+    QCOMPARE(f->consoleLines().first(), tykTimeoutLine(QString(), QStringLiteral("2:A"), 2, 0));
 
     // Latched: no wait, no message, the count stays.
     f->clearConsole();
