@@ -61,17 +61,20 @@ void MainWindow::open()
     }
 }
 
-// The panel is built inside the shown window, where Qt shows each new widget
-// only once the event loop runs again. The open ends with the current pages
-// fitted and every widget of the panel shown and laid out, so the first tab
-// is drawn filled whatever the panel's size.
-static void showPanelLaidOut(QWidget *panelWidget)
+// The panel is built inside the window, where Qt shows each new widget only
+// once the event loop runs again. In a shown window the open ends with the
+// current pages fitted and every widget of the panel shown and laid out, so
+// the first tab is drawn filled whatever the panel's size. A window not shown
+// yet shows the panel with itself: polishing and laying out the panel now
+// would be work for widgets nobody sees (and a run that only writes files
+// never needs it).
+static void showPanelLaidOut(QWidget *panelWidget, bool windowShown)
 {
     if (!panelWidget)
         return;
     for (TabWidget *tabs : panelWidget->findChildren<TabWidget *>())
         tabs->fitToCurrentPage();
-    if (panelWidget->isHidden() && !panelWidget->testAttribute(Qt::WA_WState_ExplicitShowHide))
+    if (windowShown && panelWidget->isHidden() && !panelWidget->testAttribute(Qt::WA_WState_ExplicitShowHide))
         panelWidget->show();
 }
 
@@ -119,7 +122,7 @@ bool MainWindow::open(const QString &fileName)
 
     updatePanelActions();
     buildPinMappingView();
-    showPanelLaidOut(centralWidget());
+    showPanelLaidOut(centralWidget(), isVisible());
     setWorkingDir(QFileInfo(fileName).absolutePath());
     setWindowTitle(QStringLiteral("Quillmate ") + QDir::toNativeSeparators(fileName) + QStringLiteral("[*]"));
     setWindowModified(false);

@@ -7,11 +7,13 @@
 //
 // Per N it prints, in milliseconds: a bare XML pass; the form loader building
 // the form ("QUiLoader") and building plus showing it until the event loop is
-// idle ("ui+show"); the open (read and post-load set-up) on a cleared window
-// and the same with its show until idle ("open+show"); the teardown of the
-// panel before ("teardown"), timed on its own; header export, project save and
-// project load (on a cleared window); and the ratios build/ui (open /
-// QUiLoader), show/ui (open+show / ui+show), (export+save)/open and load/open.
+// idle ("ui+show"); the open (read and post-load set-up) in a window not shown
+// yet, which like the form loader leaves the show for later ("open"), and the
+// open in the shown window with its show until idle ("open+show"); the
+// teardown of that shown panel ("teardown"), timed on its own; header export,
+// project save and project load (in the window not shown); and the ratios
+// build/ui (open / QUiLoader), show/ui (open+show / ui+show),
+// (export+save)/open and load/open.
 //
 // --checkboxes N first compares the open of N check boxes in one container
 // with the same N spread over containers of 40.
@@ -20,8 +22,10 @@
 // a warm-up round on a small panel;
 // BENCH_CPU=1 times with the main thread's processor time instead of the
 // wall clock (steadier on a machine that other work keeps busy);
-// BENCH_SPLIT=1 prints the read, the post-load part and the show of every open;
+// BENCH_SPLIT=1 prints the read and the post-load part of every build, and the
+// open and the event loop of every shown open;
 // BENCH_SHOW_CONSOLE=1 prints the console after the open.
+#include "benchtimer.h"
 #include "errorreporter.h"
 #include "eventloop.h"
 #include "mainwindow.h"
@@ -38,7 +42,6 @@
 #include <QXmlStreamReader>
 
 #include <cstdio>
-#include <ctime>
 #include <memory>
 
 namespace {
@@ -143,35 +146,6 @@ QString checkBoxPanel(int n, bool spread)
     return panel;
 }
 
-// The wall clock, or with BENCH_CPU the processor time of the main thread
-// (where the panel, the form and the event loop run).
-class BenchTimer
-{
-public:
-    void start() { m_start = now(); }
-    void restart() { m_start = now(); }
-    double elapsedMs() const { return double(now() - m_start) / 1e6; }
-
-private:
-    static qint64 now()
-    {
-        static const bool cpu = qEnvironmentVariableIsSet("BENCH_CPU");
-        if (!cpu)
-            return monotonicNs();
-        timespec ts{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-        return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-    }
-    static qint64 monotonicNs()
-    {
-        timespec ts{};
-        clock_gettime(CLOCK_MONOTONIC, &ts);
-        return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-    }
-
-    qint64 m_start = 0;
-};
-
 double elapsedMs(const BenchTimer &timer)
 {
     return timer.elapsedMs();
@@ -205,9 +179,10 @@ struct Times {
     double load = 1e300;
 };
 
-// The form loader building the form once, then showing it at size and
-// running the event loop until idle; false when it fails.
-bool loadForm(const QByteArray &ui, const QSize &size, Times &times)
+// The form loader building the form; with show, also showing it at size and
+// running the event loop until idle. The time goes into times.ui (build only)
+// or times.uiShow; false when it fails.
+bool loadForm(const QByteArray &ui, const QSize &size, bool show, Times &times)
 {
     QBuffer buffer;
     buffer.setData(ui);
@@ -216,13 +191,16 @@ bool loadForm(const QByteArray &ui, const QSize &size, Times &times)
     BenchTimer timer;
     timer.start();
     std::unique_ptr<QWidget> form(loader.load(&buffer));
-    times.ui = qMin(times.ui, elapsedMs(timer));
     if (!form)
         return false;
-    form->resize(size);
-    form->show();
-    runUntilIdle();
-    times.uiShow = qMin(times.uiShow, elapsedMs(timer));
+    if (show) {
+        form->resize(size);
+        form->show();
+        runUntilIdle();
+        times.uiShow = qMin(times.uiShow, elapsedMs(timer));
+    } else {
+        times.ui = qMin(times.ui, elapsedMs(timer));
+    }
     // The form's own posted events go first: a widget deleted with events
     // still queued for it has the whole queue searched.
     settle();
@@ -242,10 +220,25 @@ double tearDown(MainWindow &window)
     return elapsedMs(timer);
 }
 
+// Shows or hides the window between the measurements, outside the timed parts.
+void setWindowShown(MainWindow &window, bool shown)
+{
+    if (window.isVisible() == shown)
+        return;
+    window.setVisible(shown);
+    runUntilIdle();
+    settle();
+}
+
 // One round of every measurement on the panel at panelPath; each figure goes
 // into times when it is the best so far. split prints the parts of the open.
-// Both builds start on a cleared window; the teardown of the panel before is
-// timed on its own. False when a step fails.
+//
+// The build figures compare like with like: the form loader builds its form
+// without showing it, and the open builds the panel in a window not shown
+// yet, which leaves the show to the window. Export, save and load run on
+// that panel. The show figures build both in a shown window (the form as
+// a window of the same size) and include the event loop until idle; the
+// teardown is that shown panel's. False when a step fails.
 bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, const QString &projectPath,
              Times &times, bool split)
 {
@@ -258,10 +251,10 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
     }
     times.xml = qMin(times.xml, elapsedMs(timer));
 
-    times.teardown = qMin(times.teardown, tearDown(window));
-    if (!loadForm(forms.ui, window.size(), times))
+    setWindowShown(window, false);
+    tearDown(window);
+    if (!loadForm(forms.ui, window.size(), false, times))
         return false;
-
     settle();
     timer.restart();
     if (!window.open(panelPath))
@@ -270,11 +263,6 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
     window.initLoadedConfiguration(true);
     const double openMs = elapsedMs(timer);
     times.open = qMin(times.open, openMs);
-    runUntilIdle();
-    const double shownMs = elapsedMs(timer);
-    times.openShow = qMin(times.openShow, shownMs);
-    if (split)
-        std::printf("  read %.1f ms, post-load %.1f ms, show %.1f ms\n", readMs, openMs - readMs, shownMs - openMs);
 
     settle();
     timer.restart();
@@ -292,6 +280,25 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
         return false;
     times.load = qMin(times.load, elapsedMs(timer));
     settle();
+    tearDown(window);
+
+    setWindowShown(window, true);
+    if (!loadForm(forms.ui, window.size(), true, times))
+        return false;
+    settle();
+    timer.restart();
+    if (!window.open(panelPath))
+        return false;
+    window.initLoadedConfiguration(true);
+    const double shownOpenMs = elapsedMs(timer);
+    runUntilIdle();
+    const double shownMs = elapsedMs(timer);
+    times.openShow = qMin(times.openShow, shownMs);
+    if (split)
+        std::printf("  build: read %.1f ms, post-load %.1f ms; shown: open %.1f ms, event loop %.1f ms\n", readMs,
+                    openMs - readMs, shownOpenMs, shownMs - shownOpenMs);
+    settle();
+    times.teardown = qMin(times.teardown, tearDown(window));
     return true;
 }
 

@@ -44,7 +44,8 @@ private slots:
     void sequenceRowsShowFormulaValuesAndDeleteIcon();
     void pinChipFitsTheViewAtStart();
     void darkPaletteKeepsTextReadable();
-    void firstTabLaidOutWhenTheOpenReturns();
+    void firstTabLaidOutWhenShown_data();
+    void firstTabLaidOutWhenShown();
 
 private:
     // Copies the example files into the fixture's folder and opens the first
@@ -294,8 +295,16 @@ void TestViews::darkPaletteKeepsTextReadable()
              qPrintable(QStringLiteral("text %1 on %2").arg(buttonText).arg(barBackground)));
 }
 
-void TestViews::firstTabLaidOutWhenTheOpenReturns()
+void TestViews::firstTabLaidOutWhenShown_data()
 {
+    QTest::addColumn<bool>("shownBeforeOpen");
+    QTest::newRow("window shown, then the open") << true;
+    QTest::newRow("open, then the window shown") << false;
+}
+
+void TestViews::firstTabLaidOutWhenShown()
+{
+    QFETCH(bool, shownBeforeOpen);
     // A tab container that fits itself to its current page, as generated
     // panels have: a small first page and a second one thousands of pixels
     // tall, more than a window can draw.
@@ -304,8 +313,10 @@ void TestViews::firstTabLaidOutWhenTheOpenReturns()
         tall += QStringLiteral("<spinbox define=\"TALL_%1\"/>").arg(i);
     m_fixture = std::make_unique<PanelFixture>();
     m_fixture->window->resize(1280, 1000);
-    m_fixture->window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_fixture->window.get()));
+    if (shownBeforeOpen) {
+        m_fixture->window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_fixture->window.get()));
+    }
     QVERIFY(m_fixture->load(QStringLiteral("<tabcontainer label=\"Pages\" resize=\"1\">"
                                            "<gridcontainer columns=\"2\" label=\"First\">"
                                            "<stretch label=\"Speed\"/><spinbox define=\"SPEED\"/>"
@@ -314,9 +325,15 @@ void TestViews::firstTabLaidOutWhenTheOpenReturns()
                                            "<verticalcontainer label=\"Second\">%1</verticalcontainer>"
                                            "</tabcontainer>")
                                 .arg(tall)));
+    if (!shownBeforeOpen) {
+        // A window nobody sees yet shows the panel with itself.
+        m_fixture->window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_fixture->window.get()));
+    }
 
-    // No event has run since the open: the first page is already shown at
-    // its own size, its widgets laid out inside it.
+    // With the window shown (and, when it was shown before, with no event
+    // run since the open): the first page is shown at its own size, its
+    // widgets laid out inside it.
     auto *tabs = m_fixture->window->centralWidget()->findChild<TabWidget *>();
     QVERIFY(tabs);
     QWidget *page = tabs->currentWidget();
