@@ -199,6 +199,41 @@ void ActiveElement::clearLocks()
 // ---------------------------------------------------------------------------
 // Tool tip
 
+QVariant elementPropertyOf(const QObject *object, const char *name)
+{
+    if (!object)
+        return QVariant();
+    if (ActiveElement *element = activeElementOf(const_cast<QObject *>(object)))
+        return element->elementProperty(name);
+    return object->property(name);
+}
+
+void setElementPropertyOf(QObject *object, const char *name, const QVariant &value)
+{
+    if (!object)
+        return;
+    if (ActiveElement *element = activeElementOf(object))
+        element->setElementProperty(name, value);
+    else
+        object->setProperty(name, value);
+}
+
+QList<QByteArray> elementPropertyNamesOf(QObject *object)
+{
+    if (!object)
+        return {};
+    QList<QByteArray> names;
+    if (ActiveElement *element = activeElementOf(object))
+        names = element->elementPropertyNames();
+    for (const QByteArray &name : object->dynamicPropertyNames()) {
+        if (!names.contains(name))
+            names << name;
+    }
+    return names;
+}
+
+// ---------------------------------------------------------------------------
+
 QString ActiveElement::header()
 {
     return elementProperty("header").toString();

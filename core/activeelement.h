@@ -51,8 +51,14 @@ public:
     virtual void applyLocks() {}
     virtual void enable(bool on) = 0;
     virtual void reapplyStoredValue() {}
+    // The element's attributes ("data", "locks", "my_default", "lsb", ...):
+    // kept by the element, not as properties of its Qt object. A name the
+    // element does not keep is a property of the Qt object.
     virtual void setElementProperty(const char *name, const QVariant &value) = 0;
     virtual QVariant elementProperty(const char *name) = 0;
+    // The names of the attributes the element keeps itself (not those left
+    // to its Qt object).
+    virtual QList<QByteArray> elementPropertyNames() const { return {}; }
     // Whether the element can hold a register field of these bits (-1, -1: a whole define).
     virtual bool acceptsBitRange(int msb, int lsb) = 0;
     virtual void updateToolTip() {}
@@ -157,3 +163,11 @@ inline ActiveElement *activeElementOf(QObject *object)
 {
     return qobject_cast<ActiveElement *>(object);
 }
+
+// An attribute of any panel object: the element's own when the object is an
+// element, else the object's property of that name.
+QVariant elementPropertyOf(const QObject *object, const char *name);
+void setElementPropertyOf(QObject *object, const char *name, const QVariant &value);
+// The attribute names of a panel object: those its element keeps, then the
+// object's dynamic properties.
+QList<QByteArray> elementPropertyNamesOf(QObject *object);

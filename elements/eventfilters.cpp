@@ -1,5 +1,6 @@
 #include "eventfilters.h"
 
+#include "activeelement.h"
 #include "prompt.h"
 
 #include <QAbstractButton>
@@ -43,8 +44,8 @@ QInputEventRecorder::QInputEventRecorder(QObject *parent)
 static QString confirmationText(QObject *watched)
 {
     if (auto *radio = qobject_cast<QRadioButton *>(watched))
-        return radio->group() ? radio->group()->property("confirmation").toString() : QString();
-    return watched->property("confirmation").toString();
+        return elementPropertyOf(radio->group(), "confirmation").toString();
+    return elementPropertyOf(watched, "confirmation").toString();
 }
 
 bool QInputEventRecorder::eventFilter(QObject *watched, QEvent *event)

@@ -1,5 +1,6 @@
 #include "treewidgetitem.h"
 
+#include "activeelement.h"
 #include "treewidget.h"
 
 #include <QTreeWidget>
@@ -30,7 +31,7 @@ TreeWidgetItem *TreeWidgetItem::fill(const QString &text, QWidget *widget,
 {
     setText(0, text);
     if (widget) {
-        if (widget->property("expand").toInt() == 1)
+        if (elementPropertyOf(widget, "expand").toInt() == 1)
             setExpanded(true);
         if (auto *owner = qobject_cast<TreeWidget *>(treeWidget()->parentWidget()))
             owner->setRowWidget(this, widget);

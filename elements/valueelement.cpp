@@ -163,12 +163,17 @@ ValueElement::~ValueElement() = default;
 
 void ValueElement::setElementProperty(const char *name, const QVariant &value)
 {
-    m_object->setProperty(name, value);
+    const int key = m_attributes.keyOf(name, m_object);
+    if (key >= 0)
+        m_attributes.setValue(key, value);
+    else
+        m_object->setProperty(name, value);
 }
 
 QVariant ValueElement::elementProperty(const char *name)
 {
-    return m_object->property(name);
+    const int key = m_attributes.keyOf(name, m_object);
+    return key >= 0 ? m_attributes.value(key) : m_object->property(name);
 }
 
 void ValueElement::updateMathLabels()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "activeelement.h"
+#include "elementattributes.h"
 #include "elementsignals.h"
 
 #include <QDeadlineTimer>
@@ -85,8 +86,8 @@ struct ActionRules {
 };
 
 // What the value elements (check box, spin boxes, slider, combo box, radio
-// group, knob, edits, toggle button) share beside ActiveElement: settings read
-// from dynamic properties at each use, the walk over the actions, lock and
+// group, knob, edits, toggle button) share beside ActiveElement: the element's
+// attributes, read at each use, the walk over the actions, lock and
 // setDef lists, the macro recorder line and the change notification.
 //
 // The walks return false when the element went away during a signal or a wait;
@@ -97,6 +98,7 @@ public:
     QObject *elementObject() const override { return m_object; }
     void setElementProperty(const char *name, const QVariant &value) override;
     QVariant elementProperty(const char *name) override;
+    QList<QByteArray> elementPropertyNames() const override { return m_attributes.names(); }
     // Sets the tool tip of the element's widget (nothing for a non-widget).
     void updateToolTip() override;
     void updateMathLabels() override;
@@ -165,4 +167,5 @@ protected:
 private:
     QObject *m_object;
     ElementSignals *m_signals;
+    ElementAttributes m_attributes;
 };

@@ -111,7 +111,7 @@ EditActionsDialog::EditActionsDialog(QWidget *element, QWidget *parent)
         m_defaultKey = QString::number(radio->group()->id(radio));
     }
 
-    const QVariantMap map = m_holder ? m_holder->property("data").toMap() : QVariantMap();
+    const QVariantMap map = elementPropertyOf(m_holder, "data").toMap();
     if (m_defaultKey.isEmpty())
         m_defaultKey = map.size() == 1 ? map.firstKey() : QStringLiteral("0");
     for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
@@ -185,7 +185,7 @@ void EditActionsDialog::accept()
                 list << cell(m_model, row, RecDataColumn) << cell(m_model, row, DelayColumn);
             map.insert(key, list);
         }
-        m_holder->setProperty("data", map.isEmpty() ? QVariant() : QVariant(map));
+        setElementPropertyOf(m_holder, "data", map.isEmpty() ? QVariant() : QVariant(map));
     }
     QDialog::accept();
 }
@@ -202,7 +202,7 @@ EditItemsDialog::EditItemsDialog(QWidget *combo, QWidget *parent)
                           QStringLiteral("Hide")})
 {
     setWindowTitle(tr("Items of the Combobox %1").arg(combo ? combo->objectName() : QString()));
-    const QVariantList entries = combo ? combo->property("itemText").toList() : QVariantList();
+    const QVariantList entries = elementPropertyOf(combo, "itemText").toList();
     for (const QVariant &entry : entries) {
         const QString text = entry.toString();
         const int split = text.lastIndexOf(itemSeparator);
@@ -223,7 +223,7 @@ void EditItemsDialog::accept()
     auto *combo = qobject_cast<ComboBox *>(m_element.data());
     if (combo) {
         QVariantList entries;
-        combo->setProperty("itemText", QVariant());
+        combo->setElementProperty("itemText", QVariant());
         combo->clear();
         for (int row = 0; row < m_model->rowCount(); ++row) {
             QString text = cell(m_model, row, 0);
@@ -234,7 +234,7 @@ void EditItemsDialog::accept()
             entries << text + itemSeparator + value;
             combo->appendItem(text, value);
         }
-        combo->setProperty("itemText", entries);
+        combo->setElementProperty("itemText", entries);
     }
     QDialog::accept();
 }

@@ -199,7 +199,7 @@ void ColorDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, con
     // The background is the element's "Color"; the thermometer's colours
     // are kept under their rows' names when the row is applied.
     if (m_kind == 0)
-        element->setProperty("Color", text);
+        setElementPropertyOf(element, "Color", text);
 }
 
 // ---------------------------------------------------------------------------
@@ -235,7 +235,7 @@ void FontDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, cons
         return;
     const QFont font = dialog->currentFont();
     element->setFont(font);
-    element->setProperty("my_font", font.toString());
+    setElementPropertyOf(element, "my_font", font.toString());
     setCell(model, index, font.toString());
 }
 
@@ -291,7 +291,7 @@ void FileDelegate::applyFile(ShowXMLDialog *, QWidget *element, const QString &f
         toggle->setValue(file, 24); // the image keyword
         toggle->setFlat(true);
         toggle->setElementProperty("icon", file);
-        toggle->setProperty("Icon", file);
+        toggle->setElementProperty("Icon", file);
         recordAttribute(toggle, QStringLiteral("icon"), file);
     } else if (auto *button = qobject_cast<PushButton *>(element)) {
         button->loadIcon(file);

@@ -313,9 +313,9 @@ QStandardItem *ShowXMLDialog::buildEditorTree(QObject *object, QStandardItem *pa
             icon = QStringLiteral("TextEdit");
         else if (qobject_cast<MathLabel *>(object)) {
             icon = QStringLiteral("MathLabel");
-            toolTip = object->property("expression").toString();
+            toolTip = elementPropertyOf(object, "expression").toString();
             if (toolTip.isEmpty())
-                toolTip = object->property("formula").toString();
+                toolTip = elementPropertyOf(object, "formula").toString();
         } else if (auto *label = qobject_cast<Text *>(object)) {
             icon = QStringLiteral("Text");
             text = label->text();

@@ -1,6 +1,6 @@
 // ShowXMLDialog: applying an edited property row to the live element. Each
 // edit changes the widget through its own setters and is recorded where the
-// panel XML writer reads it: the element's dynamic properties and the record
+// panel XML writer reads it: the element's attributes and the record
 // of the attributes the element was read or created with.
 #include "showxmldialog.h"
 
@@ -111,22 +111,14 @@ void setBrushEverywhere(QWidget *element, QPalette::ColorRole role, const QColor
 // The "Pos" and "Sizepolicy" texts the writer reads, from the live widget.
 void recordPos(QWidget *element)
 {
-    element->setProperty("Pos", QStringLiteral("%1;%2").arg(element->x()).arg(element->y()));
+    setElementPropertyOf(element, "Pos", QStringLiteral("%1;%2").arg(element->x()).arg(element->y()));
 }
 
 void recordSizePolicy(QWidget *element)
 {
     const QSizePolicy policy = element->sizePolicy();
-    element->setProperty("Sizepolicy", sizePolicyName(policy.horizontalPolicy()) + QLatin1Char(';')
+    setElementPropertyOf(element, "Sizepolicy", sizePolicyName(policy.horizontalPolicy()) + QLatin1Char(';')
                                            + sizePolicyName(policy.verticalPolicy()));
-}
-
-void setElementProperty(QWidget *element, const char *name, const QString &value)
-{
-    if (ActiveElement *active = activeElementOf(element))
-        active->setElementProperty(name, value);
-    else
-        element->setProperty(name, value);
 }
 
 const char *const plotRows[] = {"minX", "maxX", "minY", "maxY", "oszi", "history", "xScaleFormat",
@@ -245,17 +237,17 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
         element->move(element->x(), value.toInt());
         recordPos(element);
     } else if (name == QLatin1String("Width") || name == QLatin1String("Height")) {
-        QString old = element->property("Size").toString();
+        QString old = elementPropertyOf(element, "Size").toString();
         if (!old.contains(QLatin1Char(';')))
             old = QStringLiteral("-1;-1");
         // A side is 0 to the largest size a widget can have.
         const int n = qBound(0, value.toInt(), QWIDGETSIZE_MAX);
         if (name == QLatin1String("Width")) {
             element->setFixedWidth(n);
-            element->setProperty("Size", QString::number(n) + QLatin1Char(';') + old.section(QLatin1Char(';'), 1, 1));
+            setElementPropertyOf(element, "Size", QString::number(n) + QLatin1Char(';') + old.section(QLatin1Char(';'), 1, 1));
         } else {
             element->setFixedHeight(n);
-            element->setProperty("Size", old.section(QLatin1Char(';'), 0, 0) + QLatin1Char(';') + QString::number(n));
+            setElementPropertyOf(element, "Size", old.section(QLatin1Char(';'), 0, 0) + QLatin1Char(';') + QString::number(n));
         }
     } else if (name == QLatin1String("SizePolH") || name == QLatin1String("SizePolV")) {
         QSizePolicy policy = element->sizePolicy();
@@ -270,7 +262,7 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
         if (color.isValid()) {
             setBrushEverywhere(element, qobject_cast<QPushButton *>(element) ? QPalette::Button : QPalette::Window,
                                color);
-            element->setProperty("Color", value);
+            setElementPropertyOf(element, "Color", value);
         }
     } else if (name == QLatin1String("alarmcolor") || name == QLatin1String("normalcolor")) {
         const QColor color = colorOf(value);
@@ -278,40 +270,40 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
             setBrushEverywhere(element, name == QLatin1String("alarmcolor") ? QPalette::Highlight
                                                                             : QPalette::ButtonText,
                                color);
-            element->setProperty(name.toLatin1().constData(), value);
+            setElementPropertyOf(element, name.toLatin1().constData(), value);
             recordAttribute(element, name, value);
         }
     } else if (name == QLatin1String("alarmlevel")) {
         if (thermo) {
             thermo->setAlarmLevel(value.toDouble());
-            element->setProperty("alarmlevel", value);
+            setElementPropertyOf(element, "alarmlevel", value);
             recordAttribute(element, name, value);
         }
     } else if (name == QLatin1String("orientation")) {
         if (thermo) {
             thermo->setOrientation(Qt::Orientation(value.toInt()));
-            element->setProperty("orientation", value);
+            setElementPropertyOf(element, "orientation", value);
             recordAttribute(element, name, value);
         } else if (auto *slider = qobject_cast<Slider *>(element)) {
             slider->setOrientation(value.toInt() == 1 ? Qt::Horizontal : Qt::Vertical);
-            setElementProperty(element, "orientation", value);
+            setElementPropertyOf(element, "orientation", value);
             recordAttribute(element, name, value);
         }
     } else if (isPlotRow(name)) {
         if (plot && setPlotRow(plot, name, value)) {
-            element->setProperty(name.toLatin1().constData(), value);
+            setElementPropertyOf(element, name.toLatin1().constData(), value);
             recordAttribute(element, name, value);
         }
     } else if (name == QLatin1String("Define")) {
         renameElement(element, value);
     } else if (name == QLatin1String("default")) {
-        element->setProperty("my_default", value);
+        setElementPropertyOf(element, "my_default", value);
         if (active)
             active->resetToDefault();
     } else if (name == QLatin1String("header") || name == QLatin1String("svd")) {
-        element->setProperty(name.toLatin1().constData(), value);
+        setElementPropertyOf(element, name.toLatin1().constData(), value);
         if (name == QLatin1String("svd"))
-            element->setProperty("my_svd", value); // what the writer saves
+            setElementPropertyOf(element, "my_svd", value); // what the writer saves
     } else if (name == QLatin1String("Readonly")) {
         const QString text = boolText(value);
         const bool readOnly = text.toInt() != 0;
@@ -323,7 +315,7 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
             element->setAttribute(Qt::WA_TransparentForMouseEvents, readOnly);
             element->setFocusPolicy(readOnly ? Qt::NoFocus : Qt::WheelFocus);
         }
-        element->setProperty("my_readonly", text);
+        setElementPropertyOf(element, "my_readonly", text);
     } else if (name == QLatin1String("Label")) {
         setLabel(element, value);
     } else if (name == QLatin1String("Prefix") || name == QLatin1String("Suffix")) {
@@ -367,7 +359,7 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
         setFormula(element, value);
     } else if (name == QLatin1String("Unit")) {
         if (qobject_cast<MathLabel *>(element)) {
-            setElementProperty(element, "suffix", value);
+            setElementPropertyOf(element, "suffix", value);
             recordAttribute(element, QStringLiteral("unit"), value);
         }
     } else if (name == QLatin1String("run") || name == QLatin1String("singleShot")
@@ -381,16 +373,16 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
                 timer->setInterval(value.toInt());
             recordAttribute(element, name, value);
         }
-        element->setProperty(name.toLatin1().constData(), value);
+        setElementPropertyOf(element, name.toLatin1().constData(), value);
     } else if (name == QLatin1String("data") || name == QLatin1String("bitmask")) {
-        element->setProperty(name.toLatin1().constData(), value);
+        setElementPropertyOf(element, name.toLatin1().constData(), value);
         recordAttribute(element, name, value);
     } else if (name == QLatin1String("OnColor") || name == QLatin1String("OffColor")) {
         const bool on = name == QLatin1String("OnColor");
         if (auto *led = qobject_cast<Led *>(element)) {
             on ? led->setOnColor(value) : led->setOffColor(value);
             led->update();
-            element->setProperty(name.toLatin1().constData(), value);
+            setElementPropertyOf(element, name.toLatin1().constData(), value);
         } else if (qobject_cast<ToggleButton *>(element)) {
             QString rgb = value;
             rgb.replace(QLatin1Char(';'), QLatin1Char(','));
@@ -399,9 +391,9 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
                                     "border-width: 1px;border-color: black;}")
                          .arg(rgb)
                    : QStringLiteral("QPushButton{background-color: rgb(%1);}").arg(rgb));
-            element->setProperty(name.toLatin1().constData(), rgb);
+            setElementPropertyOf(element, name.toLatin1().constData(), rgb);
         } else {
-            element->setProperty(name.toLatin1().constData(), value);
+            setElementPropertyOf(element, name.toLatin1().constData(), value);
         }
         // The panel file keeps the colour as written: red;green;blue.
         QString written = value;
@@ -409,9 +401,7 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
         recordAttribute(element, name.toLower(), written);
     } else if (name == QLatin1String("inverted")) {
         const int inverted = boolText(value).toInt();
-        element->setProperty("inverted", inverted);
-        if (active)
-            active->setElementProperty("inverted", inverted);
+        setElementPropertyOf(element, "inverted", inverted);
         PanelXmlRecord::Element record = PanelXmlRecord::recordOf(element);
         if (inverted)
             recordAttribute(element, QStringLiteral("role"), QStringLiteral("inverted"));
@@ -497,7 +487,7 @@ void ShowXMLDialog::setLabel(QWidget *element, const QString &value)
         math->setText(value);
     } else if (auto *group = qobject_cast<GroupBox *>(element)) {
         group->setTitle(value);
-        element->setProperty("my_label", value);
+        setElementPropertyOf(element, "my_label", value);
         setCurrentItemText(value);
         labelled = false; // the common "my_label" carries it
     } else {
@@ -506,7 +496,7 @@ void ShowXMLDialog::setLabel(QWidget *element, const QString &value)
     if (labelled)
         recordAttribute(element, QStringLiteral("label"), value);
     if (dynamic_cast<Container *>(element)) {
-        element->setProperty("my_label", value);
+        setElementPropertyOf(element, "my_label", value);
         QWidget *up = element->parentWidget();
         if (auto *tabs = qobject_cast<QTabWidget *>(up ? up->parentWidget() : nullptr)) {
             const int tab = tabs->indexOf(element);

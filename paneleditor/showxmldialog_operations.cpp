@@ -412,7 +412,7 @@ void ShowXMLDialog::removeWidget()
                 QObject *otherObject = objectOf(other);
                 if (!otherObject || going.contains(otherObject))
                     continue;
-                const QVariantMap locks = otherObject->property("locks").toMap();
+                const QVariantMap locks = other->elementProperty("locks").toMap();
                 for (const QVariant &list : locks) {
                     for (const QString &condition : list.toStringList()) {
                         if (condition.section(QLatin1Char('='), 0, 0).trimmed() == define) {

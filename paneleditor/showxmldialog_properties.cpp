@@ -1,5 +1,5 @@
 // ShowXMLDialog: the property table of the selected element, its rows built
-// from the live widget and its dynamic properties.
+// from the live widget and its element attributes.
 #include "showxmldialog.h"
 
 #include "activeelement.h"
@@ -45,7 +45,7 @@ QStringList ShowXMLDialog::propertyRows(QWidget *widget)
     QStringList rows;
     if (!widget)
         return rows;
-    const auto text = [widget](const char *name) { return widget->property(name).toString(); };
+    const auto text = [widget](const char *name) { return elementPropertyOf(widget, name).toString(); };
     const auto always = [&rows, &text](const char *row, const char *property) {
         rows << QLatin1String(row) + QLatin1Char('!') + text(property);
     };

@@ -247,7 +247,7 @@ void PanelXmlReader::readCommonAttributes(const QXmlStreamAttributes &attributes
 {
     const bool isContainer = dynamic_cast<Container *>(widget) != nullptr;
     const auto keep = [&](const char *property, const char *attribute) {
-        widget->setProperty(property, text(attributes, attribute));
+        setElementProperty(widget, property, text(attributes, attribute));
     };
 
     QWidget *parent = widget->parentWidget();
@@ -372,5 +372,5 @@ void PanelXmlReader::applyBackgroundImage(const QXmlStreamAttributes &attributes
     QPalette palette = widget->palette();
     setBrushInAllGroups(palette, QPalette::Window, QBrush(picture));
     widget->setPalette(palette);
-    widget->setProperty("image", path);
+    setElementProperty(widget, "image", path);
 }

@@ -1,6 +1,7 @@
 // What the panel reader leaves on the live panel for the panel XML writer.
 #include "panelxmlrecord.h"
 
+#include "activeelement.h"
 #include "container.h"
 #include "treewidget.h"
 #include "treewidgetitem.h"
@@ -83,7 +84,7 @@ Element Element::fromAttributes(const QString &name, const QXmlStreamAttributes 
 // Whether the object carries a record, without reading it back.
 static bool hasRecord(const QObject *object)
 {
-    return object->property("xmlElement").isValid();
+    return elementPropertyOf(object, "xmlElement").isValid();
 }
 
 static bool hasRecord(const QTreeWidgetItem *row)
@@ -93,13 +94,13 @@ static bool hasRecord(const QTreeWidgetItem *row)
 
 Element recordOf(const QObject *object)
 {
-    return object ? Element::fromVariant(object->property("xmlElement")) : Element();
+    return object ? Element::fromVariant(elementPropertyOf(object, "xmlElement")) : Element();
 }
 
 void setRecord(QObject *object, const Element &element)
 {
     if (object)
-        object->setProperty("xmlElement", element.toVariant());
+        setElementPropertyOf(object, "xmlElement", element.toVariant());
 }
 
 Element recordOf(const QTreeWidgetItem *row)
@@ -260,7 +261,7 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
         for (QObject *object : added) {
             auto *button = qobject_cast<QAbstractButton *>(object);
             if (button && button->group() && !hasRecord(button->group())) {
-                button->group()->setProperty("xmlElement", element);
+                setElementPropertyOf(button->group(), "xmlElement", element);
                 return;
             }
         }
@@ -275,7 +276,7 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
         if (addedRows.isEmpty()) {
             for (QObject *object : added) {
                 if (!hasRecord(object)) {
-                    object->setProperty("xmlElement", element);
+                    setElementPropertyOf(object, "xmlElement", element);
                     placed = true;
                 }
             }

@@ -18,8 +18,9 @@ class QWidget;
 // a save keeps what the author wrote also where the widget itself keeps no
 // trace of it (role, validator, tool tips, start values of hidden kinds).
 //
-// A widget element carries its record in the dynamic property "xmlElement";
-// a tree row in the data of column 0 under treeRole. Elements that build no
+// A widget carries its record in its attribute "xmlElement" (kept by the
+// element; a dynamic property of any other widget), a tree row in the data
+// of column 0 under treeRole. Elements that build no
 // widget of their own (var, communication, file elements inside a container)
 // are listed in order in the property "xmlInline" of their container (or in
 // treeInlineRole of a tree row).

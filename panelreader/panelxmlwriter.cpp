@@ -76,7 +76,7 @@ static bool isReservedVariable(const QString &name)
         || name == QLatin1String("$ADDRESS$") || name == QLatin1String("dummy_define");
 }
 
-// The dynamic properties every element shares, with their attributes.
+// The attributes every element keeps for the writer, with their XML names.
 static const struct {
     const char *property;
     const char *attribute;
@@ -98,7 +98,7 @@ static void applyLiveValues(QObject *object, Element &element)
         && element.name != QLatin1String("led"))
         element.set(QStringLiteral("define"), object->objectName());
     for (const auto &common : commonProperties) {
-        const QVariant value = object->property(common.property);
+        const QVariant value = elementPropertyOf(object, common.property);
         if (!value.isValid())
             continue;
         const QString text = value.toString();
@@ -110,7 +110,7 @@ static void applyLiveValues(QObject *object, Element &element)
     // The formula as the label reads it now (the editor changes it, for one
     // when a define it reads is renamed).
     if (element.name == QLatin1String("math")) {
-        const QString formula = object->property("expression").toString();
+        const QString formula = elementPropertyOf(object, "expression").toString();
         if (!formula.isEmpty())
             element.set(QStringLiteral("formula"), formula);
     }
@@ -500,8 +500,10 @@ Element PanelXmlWriter::liveRecord(QWidget *widget, QTreeWidgetItem *row)
     if (!element.isValid()) {
         element.name = elementNameOf(widget);
         // A container the reader built at the root: its label is kept apart.
-        if (widget && widget == m_rootWidget && !widget->property("my_label").toString().isEmpty())
-            element.set(QStringLiteral("label"), widget->property("my_label").toString());
+        const QString rootLabel = widget && widget == m_rootWidget ? elementPropertyOf(widget, "my_label").toString()
+                                                                   : QString();
+        if (!rootLabel.isEmpty())
+            element.set(QStringLiteral("label"), rootLabel);
         if (auto *grid = qobject_cast<GridWidget *>(widget)) {
             if (auto *layout = qobject_cast<QGridLayout *>(grid->layout()))
                 element.set(QStringLiteral("columns"), QString::number(layout->columnCount()));
@@ -600,8 +602,8 @@ void PanelXmlWriter::writeRadioGroup(QObject *object)
         }
     }
 
-    const QVariantMap actions = group->property("data").toMap();
-    const QVariantMap locks = group->property("locks").toMap();
+    const QVariantMap actions = elementPropertyOf(group, "data").toMap();
+    const QVariantMap locks = elementPropertyOf(group, "locks").toMap();
     for (int id = 0; id < group->buttons().size(); ++id) {
         QAbstractButton *button = group->button(id);
         if (!button)
@@ -634,11 +636,7 @@ void PanelXmlWriter::writeRadioGroup(QObject *object)
             item.set(QStringLiteral("lockon"), lockList.join(QLatin1Char(';')));
         m_xml.writeStartElement(item.name);
         writeAttributes(item);
-        QVariantMap rest;
-        rest.insert(key, list);
-        QObject holder;
-        holder.setProperty("data", rest);
-        writeActions(&holder, key);
+        writeActions(list);
         if (row) {
             writeInline(PanelXmlRecord::inlineRecordsOf(row));
             for (int i = 0; i < row->childCount(); ++i)
@@ -649,11 +647,10 @@ void PanelXmlWriter::writeRadioGroup(QObject *object)
     m_xml.writeEndElement();
 }
 
-// The actions stored under key: tuples of key, condition and data, and for
-// sendUSB also receive data and delay.
-void PanelXmlWriter::writeActions(QObject *element, const QString &key)
+// The actions of one entry of a "data" attribute: tuples of key, condition
+// and data, and for sendUSB also receive data and delay.
+void PanelXmlWriter::writeActions(const QVariantList &list)
 {
-    const QVariantList list = element->property("data").toMap().value(key).toList();
     int i = 0;
     while (i + 2 < list.size()) {
         const QString actionKey = list.at(i).toString();
@@ -686,19 +683,19 @@ void PanelXmlWriter::writeActions(QObject *element, const QString &key)
 
 void PanelXmlWriter::writeAllActions(QObject *element)
 {
-    const QVariantMap map = element->property("data").toMap();
+    const QVariantMap map = elementPropertyOf(element, "data").toMap();
     for (auto it = map.constBegin(); it != map.constEnd(); ++it)
-        writeActions(element, it.key());
+        writeActions(it.value().toList());
 }
 
 void PanelXmlWriter::writeComboItems(QWidget *combo)
 {
     static const QString overrideMark = QStringLiteral("$$$OVERRIDE$$$");
     static const QString hideMark = QStringLiteral("$$$HIDE$$$");
-    const QVariantList entries = combo->property("itemText").toList();
-    const QVariantMap overrides = combo->property("override").toMap();
-    const QVariantMap actions = combo->property("data").toMap();
-    const QVariantMap locks = combo->property("locks").toMap();
+    const QVariantList entries = elementPropertyOf(combo, "itemText").toList();
+    const QVariantMap overrides = elementPropertyOf(combo, "override").toMap();
+    const QVariantMap actions = elementPropertyOf(combo, "data").toMap();
+    const QVariantMap locks = elementPropertyOf(combo, "locks").toMap();
     // Actions and locks are filed under the item's place among the items
     // shown: hidden items have none and take no place.
     int shown = 0;
@@ -729,11 +726,7 @@ void PanelXmlWriter::writeComboItems(QWidget *combo)
         }
         if (locks.contains(key))
             m_xml.writeAttribute(QStringLiteral("lockon"), locks.value(key).toStringList().join(QLatin1Char(';')));
-        QVariantMap rest;
-        rest.insert(key, list);
-        QObject holder;
-        holder.setProperty("data", rest);
-        writeActions(&holder, key);
+        writeActions(list);
         m_xml.writeEndElement();
     }
 }

@@ -18,7 +18,7 @@ class QWidget;
 // header values the panel holds, then the element tree from the root widget.
 // Every element is written from what the reader recorded on it (its element
 // name and attributes, see panelxmlrecord.h) with the live values laid over
-// it: the define (object name), the dynamic properties the editor changes
+// it: the define (object name), the element attributes the editor changes
 // ("Sizepolicy", "Size", "Color", "Pos", "my_font", "my_default", "header",
 // "my_svd", "my_label", "my_readonly"), the action tables ("data"), lock
 // tables ("locks"), combo items, radio buttons and plot curves. Elements the
@@ -61,7 +61,7 @@ private:
     void writeRow(QTreeWidgetItem *row);
     void writeRadioGroup(QObject *group);
     void writeAttributes(const PanelXmlRecord::Element &element);
-    void writeActions(QObject *element, const QString &key);
+    void writeActions(const QVariantList &list);
     void writeAllActions(QObject *element);
     void writeComboItems(QWidget *combo);
     void writeCurves(QWidget *plot);

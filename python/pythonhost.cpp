@@ -443,9 +443,11 @@ py::object getAttribute(const ObjectRef &ref, const std::string &attribute)
 {
     QObject *object = ref.target();
     const QByteArray name = QByteArray::fromStdString(attribute);
-    if (object->metaObject()->indexOfProperty(name.constData()) >= 0
-        || object->dynamicPropertyNames().contains(name))
+    if (object->metaObject()->indexOfProperty(name.constData()) >= 0)
         return fromVariant(object->property(name.constData()));
+    // An element's attributes ("my_default", "lsb", ...), kept by the element.
+    if (elementPropertyNamesOf(object).contains(name))
+        return fromVariant(elementPropertyOf(object, name.constData()));
     if (hasMethod(object->metaObject(), name)) {
         const ObjectRef copy = ref;
         return py::cpp_function([copy, name](const py::args &args) { return invoke(copy, name, args); },
@@ -470,8 +472,8 @@ void setAttribute(const ObjectRef &ref, const std::string &attribute, const py::
                 QStringLiteral("%1.%2 cannot be set to this value").arg(ref.name, QString::fromStdString(attribute)).toStdString());
         return;
     }
-    if (object->dynamicPropertyNames().contains(name)) {
-        object->setProperty(name.constData(), toVariant(value));
+    if (elementPropertyNamesOf(object).contains(name)) {
+        setElementPropertyOf(object, name.constData(), toVariant(value));
         return;
     }
     throw py::attribute_error(
@@ -485,7 +487,7 @@ py::list attributeNames(const ObjectRef &ref)
         const QMetaObject *meta = object->metaObject();
         for (int i = 0; i < meta->propertyCount(); ++i)
             names << QString::fromLatin1(meta->property(i).name());
-        for (const QByteArray &name : object->dynamicPropertyNames())
+        for (const QByteArray &name : elementPropertyNamesOf(object))
             names << QString::fromLatin1(name);
         for (int i = 0; i < meta->methodCount(); ++i) {
             const QMetaMethod method = meta->method(i);

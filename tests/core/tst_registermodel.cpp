@@ -221,12 +221,12 @@ void TestRegisterModel::registerGrants()
         FakeElement *element = newElement(requests.at(i));
         QCOMPARE(reg.assignBits(element, bits.first, bits.second), granted.at(i));
         if (granted.at(i)) {
-            QCOMPARE(element->property("msb"), QVariant(bits.first));
-            QCOMPARE(element->property("lsb"), QVariant(bits.second));
+            QCOMPARE(elementPropertyOf(element, "msb"), QVariant(bits.first));
+            QCOMPARE(elementPropertyOf(element, "lsb"), QVariant(bits.second));
             QCOMPARE(reg.elementsByMask().value(::bitRangeMask(bits.first, bits.second)),
                      element);
         } else {
-            QVERIFY(!element->property("msb").isValid());
+            QVERIFY(!elementPropertyOf(element, "msb").isValid());
         }
     }
     QCOMPARE(reg.usedBits(), usedBits);
@@ -251,8 +251,8 @@ void TestRegisterModel::fieldGrants()
         FakeElement *element = newElement(requests.at(i));
         QCOMPARE(field.assignBits(element, bits.first, bits.second), granted.at(i));
         if (granted.at(i)) {
-            QCOMPARE(element->property("msb"), QVariant(bits.first));
-            QCOMPARE(element->property("lsb"), QVariant(bits.second));
+            QCOMPARE(elementPropertyOf(element, "msb"), QVariant(bits.first));
+            QCOMPARE(elementPropertyOf(element, "lsb"), QVariant(bits.second));
         }
     }
     QCOMPARE(field.usedBits(), usedBits);
@@ -269,7 +269,7 @@ void TestRegisterModel::registerGrantAsksTheElementBeforeMarking()
     QCOMPARE(narrow->askedRanges, (QList<QPair<int, int>>{{9, 8}}));
     QCOMPARE(reg.usedBits(), quint64(0));
     QVERIFY(reg.elementsByMask().isEmpty());
-    QVERIFY(!narrow->property("lsb").isValid());
+    QVERIFY(!elementPropertyOf(narrow, "lsb").isValid());
     QCOMPARE(reg.highBitMark(), 9); // the refusal still raises the mark
 
     // The bits stay free for the next element.
@@ -418,10 +418,10 @@ void TestRegisterModel::bindFieldElementsPlacesFieldGrantsInTheRegister()
     QCOMPARE(byMask.value(0x300), b);
     QCOMPARE(byMask.value(0xC00), c);
     // The elements now carry their register bits, which their register value uses.
-    QCOMPARE(a->property("msb").toInt(), 7);
-    QCOMPARE(a->property("lsb").toInt(), 4);
-    QCOMPARE(c->property("msb").toInt(), 11);
-    QCOMPARE(c->property("lsb").toInt(), 10);
+    QCOMPARE(elementPropertyOf(a, "msb").toInt(), 7);
+    QCOMPARE(elementPropertyOf(a, "lsb").toInt(), 4);
+    QCOMPARE(elementPropertyOf(c, "msb").toInt(), 11);
+    QCOMPARE(elementPropertyOf(c, "lsb").toInt(), 10);
     QCOMPARE(messages,
              (QStringList{
                  "Tried to assign a GUI element to already assigned bits: D\nMSB: 5 LSB: 5",
@@ -547,7 +547,7 @@ void TestRegisterModel::enumeratedValues()
 
     RegisterRecord reg{QString()};
     FakeElement *combo = newElement(QStringLiteral("combo"));
-    combo->setProperty("svd", svd);
+    setElementPropertyOf(combo, "svd", svd);
     QVERIFY(reg.assignBits(combo, 5, 4));
 
     reg.addEnumeratedValue(QStringLiteral("OFF"), QStringLiteral("Turned off"), 0, fieldMask, 4);
@@ -575,7 +575,7 @@ void TestRegisterModel::svdFieldElementReceivesEnumeratedValues()
 {
     FakeHost host;
     FakeElement *combo = newElement(QStringLiteral("P.CTRL.MODE"));
-    combo->setProperty("svd", QStringLiteral("P.CTRL.MODE"));
+    setElementPropertyOf(combo, "svd", QStringLiteral("P.CTRL.MODE"));
     QVERIFY(::bindRegisterPath(host, combo->objectName(), QString(), combo, true));
 
     RegisterRecord *reg = host.reg(QStringLiteral("P"), QStringLiteral("CTRL"));

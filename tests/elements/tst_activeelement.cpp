@@ -525,7 +525,7 @@ void TestActiveElement::radioButtonAsksWithItsGroupsText()
     auto *radio = new QRadioButton(QStringLiteral("Fast"), top.get());
     auto *group = new QButtonGroup(top.get());
     group->addButton(radio);
-    group->setProperty("confirmation", QStringLiteral("Switch the clock?"));
+    setElementPropertyOf(group, "confirmation", QStringLiteral("Switch the clock?"));
     radio->installEventFilter(new QInputEventRecorder(radio));
     top->show();
 

@@ -136,9 +136,9 @@ T *TestButtonsEdits::element(const QString &name, const QVariantList &actions)
     else
         made = new T(name, top.get());
     made->setHost(&fx->panel);
-    made->setProperty("header", QStringLiteral("cfg.h"));
+    setElementPropertyOf(made, "header", QStringLiteral("cfg.h"));
     if (!actions.isEmpty())
-        made->setProperty("data", actionData(actions));
+        setElementPropertyOf(made, "data", actionData(actions));
     return made;
 }
 
@@ -241,7 +241,7 @@ void TestButtonsEdits::pushButtonRunsTheActionsOfEachEvent()
     QFETCH(QStringList, expected);
 
     auto *button = element<PushButton>(QStringLiteral("GO"), actions);
-    button->setProperty("default_setdef", defaults);
+    setElementPropertyOf(button, "default_setdef", defaults);
     SignalLog log(button);
     button->click();
     QCOMPARE(log.entries, expected);
@@ -1052,7 +1052,7 @@ void TestButtonsEdits::buttonWhoseActionLoadsAnotherPanel()
     QVERIFY(openPanel(first));
     QPointer<PushButton> button = fx->panel.pushButtonsByName().value(QStringLiteral("GO"));
     QVERIFY(button);
-    button->setProperty("default_setdef", QStringList{"FIRST=1"});
+    setElementPropertyOf(button, "default_setdef", QStringList{"FIRST=1"});
     SignalLog log(button);
     // The shell loads as the window does, the name taken in the panel's folder.
     const QString folder = fx->panel.getXMLDir();

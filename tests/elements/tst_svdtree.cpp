@@ -315,8 +315,8 @@ void TestSvdTree::builderFlags()
     QVERIFY(tree);
     QCOMPARE(tree->showSvdOnly(), svdOnly);
     QCOMPARE(tree->showValues(), values);
-    QCOMPARE(tree->property("showSvdOnly"), svdOnlyProperty);
-    QCOMPARE(tree->property("showValues"), valuesProperty);
+    QCOMPARE(elementPropertyOf(tree, "showSvdOnly"), svdOnlyProperty);
+    QCOMPARE(elementPropertyOf(tree, "showValues"), valuesProperty);
     QCOMPARE(m_reader->panel.getActiveElement(QStringLiteral("TREE")), activeElementOf(tree));
     QCOMPARE(m_reader->xmlLines(), QStringList());
 }

@@ -474,7 +474,7 @@ void TestTable::builderReadsColumns()
     QCOMPARE(table->tableModel()->columnCount(), 5);
     QCOMPARE(table->sendFormat(), QStringLiteral("$ADDRESS$;$VALUE$"));
     QCOMPARE(table->recFormat(), QStringLiteral("%02X"));
-    QCOMPARE(table->property("tooltiprecformat").toString(), QStringLiteral("0;3"));
+    QCOMPARE(elementPropertyOf(table, "tooltiprecformat").toString(), QStringLiteral("0;3"));
     QCOMPARE(table->column(0).width, qint16(150));
     QCOMPARE(table->column(1).type, int(TableColumnAddress));
     QCOMPARE(table->column(1).tooltip, QStringLiteral("Address"));

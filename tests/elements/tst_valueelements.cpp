@@ -3,13 +3,29 @@
 #include "elementfixture.h"
 #include "eventfilters.h"
 #include "hexspinbox.h"
+#include "mathlabel.h"
 #include "spinbox.h"
 #include "valueelement.h"
 #include "widgets.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QtTest>
+
+// Counts the dynamic-property change events the watched object receives.
+class PropertyEventCounter : public QObject
+{
+public:
+    int events = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        events += event->type() == QEvent::DynamicPropertyChange;
+        return false;
+    }
+};
 
 // Stands in for the main window's action slots: notes each request in order.
 class ActionSink : public QObject
@@ -34,6 +50,12 @@ private slots:
     void cleanup();
 
     // The shared action list
+    // The element's attributes
+    void attributesAreKeptWithoutPropertyEvents();
+    void attributesNamedLikeAQtPropertyOfTheClassStayQts_data();
+    void attributesNamedLikeAQtPropertyOfTheClassStayQts();
+    void attributesOutsideTheTableAndOfOtherObjectsAreDynamicProperties();
+
     void actionListIsReadTupleByTuple_data();
     void actionListIsReadTupleByTuple();
     void fieldShifts();
@@ -133,6 +155,98 @@ SpinBox *TestValueElements::spinBox(int min, int max, const QVariantList &action
     if (!actions.isEmpty())
         spin->setElementProperty("data", actionData(actions));
     return spin;
+}
+
+// ---------------------------------------------------------------------------
+// The element's attributes
+
+void TestValueElements::attributesAreKeptWithoutPropertyEvents()
+{
+    CheckBox *box = checkBox();
+    PropertyEventCounter counter;
+    box->installEventFilter(&counter);
+    const QVariantMap locks{{QStringLiteral("0"), QStringList{QStringLiteral("A=1")}}};
+    box->setElementProperty("my_default", QStringLiteral("1"));
+    box->setElementProperty("locks", locks);
+    box->setElementProperty("lsb", 3);
+    box->setElementProperty("my_default", QStringLiteral("0")); // replaced in place
+
+    QCOMPARE(box->elementProperty("my_default"), QVariant(QStringLiteral("0")));
+    QCOMPARE(box->elementProperty("locks"), QVariant(locks));
+    QCOMPARE(box->elementProperty("lsb"), QVariant(3));
+    QVERIFY(!box->elementProperty("svd").isValid());
+    // Kept by the element: no dynamic property, no event, names in the order set.
+    QCOMPARE(counter.events, 0);
+    QVERIFY(box->dynamicPropertyNames().isEmpty());
+    QCOMPARE(box->elementPropertyNames(),
+             (QList<QByteArray>{"header", "my_default", "locks", "lsb"}));
+    QCOMPARE(elementPropertyOf(box, "lsb"), QVariant(3));
+
+    // An invalid value removes the attribute, as it removes a dynamic property.
+    box->setElementProperty("locks", QVariant());
+    QVERIFY(!box->elementProperty("locks").isValid());
+    QCOMPARE(box->elementPropertyNames(), (QList<QByteArray>{"header", "my_default", "lsb"}));
+    setElementPropertyOf(box, "lsb", QVariant());
+    QCOMPARE(box->elementPropertyNames(), (QList<QByteArray>{"header", "my_default"}));
+    QCOMPARE(counter.events, 0);
+}
+
+void TestValueElements::attributesNamedLikeAQtPropertyOfTheClassStayQts_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("kept");
+
+    // A spin box's prefix and suffix are its own; a formula label has neither.
+    QTest::newRow("spin box suffix") << "spin" << QByteArray("suffix") << false;
+    QTest::newRow("spin box prefix") << "spin" << QByteArray("prefix") << false;
+    QTest::newRow("math label suffix") << "math" << QByteArray("suffix") << true;
+    QTest::newRow("math label prefix") << "math" << QByteArray("prefix") << true;
+    QTest::newRow("spin box my_default") << "spin" << QByteArray("my_default") << true;
+}
+
+void TestValueElements::attributesNamedLikeAQtPropertyOfTheClassStayQts()
+{
+    QFETCH(QString, kind);
+    QFETCH(QByteArray, name);
+    QFETCH(bool, kept);
+
+    ValueElement *element = nullptr;
+    QWidget *widget = nullptr;
+    if (kind == QLatin1String("spin")) {
+        SpinBox *spin = spinBox(0, 10);
+        element = spin;
+        widget = spin;
+    } else {
+        auto *math = new MathLabel(QStringLiteral("M"), top.get());
+        element = math;
+        widget = math;
+    }
+    element->setElementProperty(name.constData(), QStringLiteral(" mV"));
+    QCOMPARE(element->elementProperty(name.constData()), QVariant(QStringLiteral(" mV")));
+    QCOMPARE(element->elementPropertyNames().contains(name), kept);
+    // What Qt sees: the widget's own property, or nothing at all.
+    QCOMPARE(widget->property(name.constData()).toString(), kept ? QString() : QStringLiteral(" mV"));
+    QVERIFY(!widget->dynamicPropertyNames().contains(name));
+}
+
+void TestValueElements::attributesOutsideTheTableAndOfOtherObjectsAreDynamicProperties()
+{
+    // A name no element keeps stays a dynamic property of the widget, still
+    // reached through the element and listed with its attributes.
+    CheckBox *box = checkBox();
+    box->setElementProperty("sendformat", QStringLiteral("%d"));
+    QCOMPARE(box->property("sendformat"), QVariant(QStringLiteral("%d")));
+    QCOMPARE(box->elementProperty("sendformat"), QVariant(QStringLiteral("%d")));
+    QCOMPARE(elementPropertyNamesOf(box), (QList<QByteArray>{"header", "sendformat"}));
+
+    // An object that is no element keeps every attribute as a dynamic property.
+    QLabel text;
+    setElementPropertyOf(&text, "tooltip", QStringLiteral("tip"));
+    QCOMPARE(text.property("tooltip"), QVariant(QStringLiteral("tip")));
+    QCOMPARE(elementPropertyOf(&text, "tooltip"), QVariant(QStringLiteral("tip")));
+    QCOMPARE(elementPropertyNamesOf(&text), QList<QByteArray>{"tooltip"});
+    QVERIFY(!elementPropertyOf(nullptr, "tooltip").isValid());
 }
 
 // ---------------------------------------------------------------------------

@@ -144,19 +144,19 @@ static QString describe(Panel *panel)
         if (!object)
             continue;
         QStringList items;
-        for (const QVariant &item : object->property("itemText").toList())
+        for (const QVariant &item : elementPropertyOf(object, "itemText").toList())
             items << item.toString();
         lines << QStringList{object->objectName(),
                              QString::fromLatin1(object->metaObject()->className()),
                              element->value(KeywordValue, 0),
-                             object->property("header").toString(),
-                             object->property("my_default").toString(),
-                             mapText(object->property("data")),
-                             mapText(object->property("locks")),
+                             elementPropertyOf(object, "header").toString(),
+                             elementPropertyOf(object, "my_default").toString(),
+                             mapText(elementPropertyOf(object, "data")),
+                             mapText(elementPropertyOf(object, "locks")),
                              items.join('|'),
-                             object->property("inverted").toString(),
-                             object->property("default_setdef").toStringList().join(';'),
-                             object->property("default_setdefinv").toStringList().join(';')}
+                             elementPropertyOf(object, "inverted").toString(),
+                             elementPropertyOf(object, "default_setdef").toStringList().join(';'),
+                             elementPropertyOf(object, "default_setdefinv").toStringList().join(';')}
                      .join(QStringLiteral(" / "));
     }
     lines.sort();

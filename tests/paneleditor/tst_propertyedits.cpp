@@ -376,20 +376,20 @@ void TestPropertyEdits::geometryEditsAreSaved()
     editRow(*editor, "X", "40");
     editRow(*editor, "Y", "30");
     QCOMPARE(free->pos(), QPoint(40, 30));
-    QCOMPARE(free->property("Pos").toString(), QStringLiteral("40;30"));
+    QCOMPARE(elementPropertyOf(free, "Pos").toString(), QStringLiteral("40;30"));
     QWidget *spin = widgetOf("SP");
     selectElement(*editor, spin);
     editRow(*editor, "Width", "200");
-    QCOMPARE(spin->property("Size").toString(), QStringLiteral("200;-1"));
+    QCOMPARE(elementPropertyOf(spin, "Size").toString(), QStringLiteral("200;-1"));
     editRow(*editor, "Height", "50");
-    QCOMPARE(spin->property("Size").toString(), QStringLiteral("200;50"));
+    QCOMPARE(elementPropertyOf(spin, "Size").toString(), QStringLiteral("200;50"));
     editRow(*editor, "Height", "-7"); // no negative side
-    QCOMPARE(spin->property("Size").toString(), QStringLiteral("200;0"));
+    QCOMPARE(elementPropertyOf(spin, "Size").toString(), QStringLiteral("200;0"));
     editRow(*editor, "Height", "50");
     editRow(*editor, "SizePolV", "expanding");
     editRow(*editor, "SizePolH", "Fixed"); // not a name: Minimum
     QCOMPARE(spin->sizePolicy().horizontalPolicy(), QSizePolicy::Minimum);
-    QCOMPARE(spin->property("Sizepolicy").toString(), QStringLiteral("minimum;expanding"));
+    QCOMPARE(elementPropertyOf(spin, "Sizepolicy").toString(), QStringLiteral("minimum;expanding"));
     QVERIFY(saveAndReopen(*editor));
     spin = widgetOf("SP");
     QCOMPARE(spin->size(), QSize(200, 50));
@@ -489,10 +489,10 @@ void TestPropertyEdits::colourFontAndFileDelegates()
         QVERIFY(colors);
         colors->setCurrentColor(Qt::red);
         delegate->setModelData(colors, editor->propertyModel(), cell); // not accepted: nothing
-        QVERIFY(toggle->property("Color").toString().isEmpty());
+        QVERIFY(elementPropertyOf(toggle, "Color").toString().isEmpty());
         colors->setResult(QDialog::Accepted);
         delegate->setModelData(colors, editor->propertyModel(), cell);
-        QCOMPARE(toggle->property("Color").toString(), QStringLiteral("255;0;0"));
+        QCOMPARE(elementPropertyOf(toggle, "Color").toString(), QStringLiteral("255;0;0"));
         QCOMPARE(cell.data().toString(), QStringLiteral("255;0;0"));
         QCOMPARE(toggle->palette().color(QPalette::Button), QColor(Qt::red));
     }
@@ -509,7 +509,7 @@ void TestPropertyEdits::colourFontAndFileDelegates()
         fonts->setCurrentFont(font);
         fonts->setResult(QDialog::Accepted);
         delegate->setModelData(fonts, editor->propertyModel(), cell);
-        QCOMPARE(toggle->property("my_font").toString(), fonts->currentFont().toString());
+        QCOMPARE(elementPropertyOf(toggle, "my_font").toString(), fonts->currentFont().toString());
         QCOMPARE(cell.data().toString(), fonts->currentFont().toString());
     }
     // A picture for the slider groove and for an image.
@@ -520,7 +520,7 @@ void TestPropertyEdits::colourFontAndFileDelegates()
     FileDelegate::applyFile(editor.get(), widgetOf("SL"), picture);
     QVERIFY(widgetOf("SL")->styleSheet().contains(QStringLiteral("url(%1)").arg(picture)));
     FileDelegate::applyFile(editor.get(), widgetOf("class:PushButton"), picture);
-    QCOMPARE(widgetOf("class:PushButton")->property("Icon").toString(), picture);
+    QCOMPARE(elementPropertyOf(widgetOf("class:PushButton"), "Icon").toString(), picture);
     // Through the file dialog of the row: the working directory, the filter.
     selectElement(*editor, widgetOf("SL"));
     {
@@ -538,9 +538,9 @@ void TestPropertyEdits::colourFontAndFileDelegates()
         QCOMPARE(QFileInfo(cell.data().toString()).fileName(), QStringLiteral("a.png"));
     }
     QVERIFY(saveAndReopen(*editor));
-    QCOMPARE(widgetOf("TB")->property("Color").toString(), QStringLiteral("255;0;0"));
+    QCOMPARE(elementPropertyOf(widgetOf("TB"), "Color").toString(), QStringLiteral("255;0;0"));
     QCOMPARE(widgetOf("TB")->font().pointSize(), 17);
-    QVERIFY(widgetOf("SL")->property("image").toString().endsWith("a.png")
+    QVERIFY(elementPropertyOf(widgetOf("SL"), "image").toString().endsWith("a.png")
             || widgetOf("SL")->styleSheet().contains("a.png"));
 }
 
@@ -550,7 +550,7 @@ void TestPropertyEdits::actionsDialogKeepsKeys()
     QWidget *button = widgetOf("class:PushButton");
     QVariantMap map;
     map.insert("3", QVariantList{"clicked_setDef", "", "SP=2", "clicked_sendUSB", "c", "1:2", "1:3", "10"});
-    button->setProperty("data", map);
+    setElementPropertyOf(button, "data", map);
     EditActionsDialog dialog(button, nullptr);
     QStandardItemModel *model = dialog.model();
     QCOMPARE(model->rowCount(), 2);
@@ -574,7 +574,7 @@ void TestPropertyEdits::actionsDialogKeepsKeys()
     dialog.deleteLine(); // no current cell: nothing
     QCOMPARE(model->rowCount(), 3);
     dialog.accept();
-    const QVariantMap written = button->property("data").toMap();
+    const QVariantMap written = elementPropertyOf(button, "data").toMap();
     QCOMPARE(written.keys(), QStringList{"3"});
     QCOMPARE(written.value("3").toList(),
              (QVariantList{"clicked_setDef", "", "SP=5", "clicked_sendUSB", "c", "1:2", "1:3", "10",
@@ -588,7 +588,7 @@ void TestPropertyEdits::actionsDialogKeepsKeys()
     }
     QVERIFY(deep && deep->group());
     const QString deepKey = QString::number(deep->group()->id(deep));
-    QVERIFY(deep->group()->property("data").toMap().contains(deepKey));
+    QVERIFY(elementPropertyOf(deep->group(), "data").toMap().contains(deepKey));
     {
         EditActionsDialog radioDialog(deep, nullptr);
         QCOMPARE(radioDialog.holder(), static_cast<QObject *>(deep->group()));
@@ -600,14 +600,14 @@ void TestPropertyEdits::actionsDialogKeepsKeys()
         radioDialog.model()->setData(radioDialog.model()->index(1, 3), "a.script");
         radioDialog.accept();
     }
-    QCOMPARE(deep->group()->property("data").toMap().keys(), QStringList{deepKey});
-    QCOMPARE(deep->group()->property("data").toMap().value(deepKey).toList().size(), 6);
+    QCOMPARE(elementPropertyOf(deep->group(), "data").toMap().keys(), QStringList{deepKey});
+    QCOMPARE(elementPropertyOf(deep->group(), "data").toMap().value(deepKey).toList().size(), 6);
 
     // Saved and read again, the button has the three actions.
     auto editor = makeEditor();
-    button->setProperty("data", QVariantMap{{"0", written.value("3")}});
+    setElementPropertyOf(button, "data", QVariantMap{{"0", written.value("3")}});
     QVERIFY(saveAndReopen(*editor));
-    const QVariantMap reread = widgetOf("class:PushButton")->property("data").toMap();
+    const QVariantMap reread = elementPropertyOf(widgetOf("class:PushButton"), "data").toMap();
     QCOMPARE(reread.value("0").toList().size(), 11);
 }
 
@@ -628,7 +628,7 @@ void TestPropertyEdits::itemsDialogWritesItems()
     model->setData(model->index(3, 1), "9");
     model->setData(model->index(3, 3), "1");
     dialog.accept();
-    QCOMPARE(combo->property("itemText").toList(),
+    QCOMPARE(elementPropertyOf(combo, "itemText").toList(),
              (QVariantList{"a#$#1", "b#$#2", "c#$#", "$$$HIDE$$$secret#$#9"}));
     QCOMPARE(combo->count(), 3);
     QCOMPARE(combo->itemText(2), QStringLiteral("c"));

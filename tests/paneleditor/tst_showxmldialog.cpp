@@ -184,8 +184,8 @@ void TestShowXmlDialog::addedElementsAreNamedRegisteredAndSaved()
     QCOMPARE(ShowXMLDialog::indexInContainer(sp->parentWidget(), spin) + 1,
              ShowXMLDialog::indexInContainer(sp->parentWidget(), sp));
     // An edit gives it a header: saved and read again, it is exported there.
-    spin->setProperty("header", "added.h");
-    spin->setProperty("my_default", "5");
+    setElementPropertyOf(spin, "header", "added.h");
+    setElementPropertyOf(spin, "my_default", "5");
     QVERIFY(saveAndReopen(*editor));
     QVERIFY(panel->getActiveElement("CheckBoxDefine_0"));
     QVERIFY(panel->getActiveElement("SpinBoxDefine_0"));
@@ -252,7 +252,7 @@ void TestShowXmlDialog::removalRefusedWhileOthersNameTheElement()
     // A container with the reader of its own element goes as a whole.
     QObject *inner = nullptr;
     for (QObject *object : f->panelWidget()->findChildren<QWidget *>())
-        if (object->property("my_label").toString() == "Inner")
+        if (elementPropertyOf(object, "my_label").toString() == "Inner")
             inner = object;
     QVERIFY(inner);
     editor->treeView()->setCurrentIndex(editor->indexOf(inner));
@@ -281,7 +281,7 @@ void TestShowXmlDialog::movesKeepPanelAndTreeTogether()
     // A container moved before another keeps tree and panel in one order.
     QWidget *inner = nullptr;
     for (QWidget *widget : root->findChildren<QWidget *>())
-        if (widget->property("my_label").toString() == "Inner")
+        if (elementPropertyOf(widget, "my_label").toString() == "Inner")
             inner = widget;
     QVERIFY(inner);
     QVERIFY(editor->moveElement(inner, root, ShowXMLDialog::indexInContainer(root, box)));
@@ -302,7 +302,7 @@ void TestShowXmlDialog::pastedCopiesAreIndependentAndUnique()
     editor->copy();
     QObject *inner = nullptr;
     for (QObject *object : f->panelWidget()->findChildren<QWidget *>())
-        if (object->property("my_label").toString() == "Inner")
+        if (elementPropertyOf(object, "my_label").toString() == "Inner")
             inner = object;
     editor->treeView()->setCurrentIndex(editor->indexOf(inner));
     QVERIFY(editor->pasteElement());
@@ -530,7 +530,7 @@ void TestShowXmlDialog::defineEditsRenameOrAreRefused()
     edit("Define", "INPUT");
     QVERIFY(!panel->getActiveElement("IN"));
     QVERIFY(panel->getActiveElement("INPUT"));
-    QCOMPARE(objectOf(panel->getActiveElement("M"))->property("expression").toString(), QStringLiteral("INPUT*2"));
+    QCOMPARE(elementPropertyOf(objectOf(panel->getActiveElement("M")), "expression").toString(), QStringLiteral("INPUT*2"));
     QVERIFY(!panel->feedsFormula("IN"));
     QVERIFY(panel->feedsFormula("INPUT"));
     panel->getActiveElement("INPUT")->setValue(QStringLiteral("21"), KeywordValue);
@@ -551,7 +551,7 @@ void TestShowXmlDialog::defineEditsRenameOrAreRefused()
     QVERIFY(!text.contains("#define SP "));
     panel->getActiveElement("INPUT")->setValue(QStringLiteral("5"), KeywordValue);
     QCOMPARE(panel->getActiveElement("M")->value(KeywordValue, 0).trimmed(), QStringLiteral("10"));
-    QCOMPARE(objectOf(panel->getActiveElement("HID"))->property("expression").toString(),
+    QCOMPARE(elementPropertyOf(objectOf(panel->getActiveElement("HID")), "expression").toString(),
              QStringLiteral("INPUT+1"));
 
     // A register path is a name like any other; an empty one is refused.

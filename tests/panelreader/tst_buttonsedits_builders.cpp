@@ -215,13 +215,13 @@ void TestButtonsEditsBuilders::buttonIcons()
     const auto button = [this](const char *name) { return fx->panel.pushButtonsByName().value(QLatin1String(name)); };
 
     PushButton *plain = button("PLAIN_ICON");
-    QCOMPARE(plain->property("Icon").toString(), QStringLiteral("pics\\icon.png"));
+    QCOMPARE(elementPropertyOf(plain, "Icon").toString(), QStringLiteral("pics\\icon.png"));
     QVERIFY(!plain->icon().isNull());
     QVERIFY(plain->isFlat());
     QCOMPARE(plain->iconSize(), QSize(16, 12));
     QCOMPARE(plain->minimumSize(), QSize(16, 12));
     QCOMPARE(plain->maximumSize(), QSize(16, 12));
-    QVERIFY(!plain->property("nograyout").isValid());
+    QVERIFY(!elementPropertyOf(plain, "nograyout").isValid());
     QVERIFY(!button("NO_ICON")->isFlat());
 
     // A picture that is not there: the warning, and a button of no size.
@@ -235,9 +235,9 @@ void TestButtonsEditsBuilders::buttonIcons()
     QCOMPARE(console().count(QStringLiteral("XML Warning: \"size\" attribute invalid. BAD_SIZE")), 2);
 
     const QRgb red = qRgb(255, 0, 0);
-    QCOMPARE(button("COLOURED")->property("nograyout").toUInt(), 1u);
+    QCOMPARE(elementPropertyOf(button("COLOURED"), "nograyout").toUInt(), 1u);
     QCOMPARE(button("COLOURED")->icon().pixmap(16, 12, QIcon::Disabled).toImage().pixel(8, 6), red);
-    QCOMPARE(button("GREYED")->property("nograyout").toUInt(), 0u);
+    QCOMPARE(elementPropertyOf(button("GREYED"), "nograyout").toUInt(), 0u);
     QVERIFY(button("GREYED")->icon().pixmap(16, 12, QIcon::Disabled).toImage().pixel(8, 6) != red);
 
     auto *toggle = find<ToggleButton>(QStringLiteral("TOGGLE"));

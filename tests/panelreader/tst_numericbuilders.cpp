@@ -313,7 +313,7 @@ void TestNumericBuilders::knobIsBoundAndWired()
     QVERIFY(knob);
     QCOMPARE(fx->panel.getActiveElement(QStringLiteral("GAIN")), static_cast<ActiveElement *>(knob));
     QCOMPARE(knob->elementProperty("header").toString(), QStringLiteral("amp.h"));
-    QVERIFY(!knob->property("isRaised").isValid());
+    QVERIFY(!elementPropertyOf(knob, "isRaised").isValid());
     // Only "changed" fits a knob; the other event warns and is kept.
     QCOMPARE(xmlLines(), QStringList{"XML Warning: Can't use event \"clicked\" in UI element \"Knob\" GAIN"});
     QCOMPARE(knob->elementProperty("data").toMap().value("0").toList(),

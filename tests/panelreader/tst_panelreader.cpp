@@ -964,7 +964,7 @@ void TestPanelReader::tabPagesWithSelectLists()
     // Only pages of a tab container take select lists.
     auto *inner = dynamic_cast<QWidget *>(fx->panel.containersByName().value(QStringLiteral("INNER")));
     QVERIFY(!inner->property("selectsetdef").isValid());
-    QCOMPARE(first->property("my_label").toString(), QStringLiteral("P1"));
+    QCOMPARE(elementPropertyOf(first, "my_label").toString(), QStringLiteral("P1"));
 }
 
 void TestPanelReader::treeAndGridContainers()
@@ -1077,7 +1077,7 @@ void TestPanelReader::commonAttributes()
         QVERIFY(widget->isHidden());
     } else if (what == QLatin1String("takes")) {
         QVERIFY(!widget->testAttribute(Qt::WA_TransparentForMouseEvents));
-        QCOMPARE(widget->property("my_readonly").toString(), QStringLiteral("0"));
+        QCOMPARE(elementPropertyOf(widget, "my_readonly").toString(), QStringLiteral("0"));
     } else if (what == QLatin1String("no")) {
         QVERIFY(widget->testAttribute(Qt::WA_TransparentForMouseEvents));
         QCOMPARE(widget->focusPolicy(), Qt::NoFocus);
@@ -1089,12 +1089,12 @@ void TestPanelReader::commonAttributes()
                      .arg(windowColor.blue()).arg(windowColor.alpha()),
                  value);
     } else if (what == QLatin1String("image")) {
-        QCOMPARE(widget->property("image").toString(), value);
+        QCOMPARE(elementPropertyOf(widget, "image").toString(), value);
     } else if (what == QLatin1String("properties")) {
-        QCOMPARE(widget->property("tooltip").toString(), QStringLiteral("tip"));
-        QCOMPARE(widget->property("unit").toString(), QStringLiteral("mV"));
-        QCOMPARE(widget->property("expand").toString(), QStringLiteral("1"));
-        QCOMPARE(widget->property("my_font").toString(), QStringLiteral("Sans,11"));
+        QCOMPARE(elementPropertyOf(widget, "tooltip").toString(), QStringLiteral("tip"));
+        QCOMPARE(elementPropertyOf(widget, "unit").toString(), QStringLiteral("mV"));
+        QCOMPARE(elementPropertyOf(widget, "expand").toString(), QStringLiteral("1"));
+        QCOMPARE(elementPropertyOf(widget, "my_font").toString(), QStringLiteral("Sans,11"));
         QCOMPARE(widget->font().pointSize(), 11);
     } else {
         QFAIL("unknown check");
@@ -1173,7 +1173,7 @@ void TestPanelReader::actionsAreRecordedInData()
         "<spinbox define=\"S\"><action event=\"changed\" cmd=\"runScript\" data=\"x\"/></spinbox>"));
     QVERIFY(outcome.ok);
     QVERIFY(outcome.usesTyk);
-    const QVariantMap data = find<CheckBox>(QStringLiteral("A"))->property("data").toMap();
+    const QVariantMap data = elementPropertyOf(find<CheckBox>(QStringLiteral("A")), "data").toMap();
     QCOMPARE(data.keys(), QStringList{"0"});
     QCOMPARE(data.value("0").toStringList(),
              QStringList({"checked_setDef", "B==1", "X=1", "unchecked_sendUSB", "", "1;2", "", ""}));
@@ -1241,7 +1241,7 @@ void TestPanelReader::actionMessages()
     if (!object)
         object = fx->panel.pushButtonsByName().value(QStringLiteral("E"));
     QVERIFY(object);
-    QCOMPARE(object->property("data").toMap().value(QStringLiteral("0")).toStringList(), data);
+    QCOMPARE(elementPropertyOf(object, "data").toMap().value(QStringLiteral("0")).toStringList(), data);
 }
 
 void TestPanelReader::lockConditionsAreStoredUnparsed()
@@ -1253,19 +1253,19 @@ void TestPanelReader::lockConditionsAreStoredUnparsed()
                                    "<radiobutton label=\"c\" lockon=\"B=1;C=2\"/></radio>"))
                 .ok);
     auto *locked = find<CheckBox>(QStringLiteral("L"));
-    QCOMPARE(locked->property("locks").toMap().value("0").toStringList(), QStringList({"A=1", "B.index=2", ""}));
-    QVERIFY(locked->property("lockinverted").toBool());
+    QCOMPARE(elementPropertyOf(locked, "locks").toMap().value("0").toStringList(), QStringList({"A=1", "B.index=2", ""}));
+    QVERIFY(elementPropertyOf(locked, "lockinverted").toBool());
     QVERIFY(takeConnection(signalsOf(locked), &ElementSignals::sendLock, &fx->panel, &Panel::on_sendLock));
     QVERIFY(takeConnection(signalsOf(locked), &ElementSignals::sendUnlock, &fx->panel, &Panel::on_sendUnlock));
 
     auto *free = find<CheckBox>(QStringLiteral("FREE"));
-    QVERIFY(!free->property("locks").isValid());
+    QVERIFY(!elementPropertyOf(free, "locks").isValid());
     QVERIFY(!takeConnection(signalsOf(free), &ElementSignals::sendLock, &fx->panel, &Panel::on_sendLock));
 
     // Radio buttons keep their conditions in the group, under their ids; the
     // group's own lockon is refused.
     auto *group = find<ButtonGroup>(QStringLiteral("R"));
-    const QVariantMap locks = group->property("locks").toMap();
+    const QVariantMap locks = elementPropertyOf(group, "locks").toMap();
     QCOMPARE(locks.keys(), QStringList({"0", "2"}));
     QCOMPARE(locks.value("2").toStringList(), QStringList({"B=1", "C=2"}));
     QCOMPARE(console().count(QStringLiteral("XML Warning: \"lockon\" is not allowed for radio:")), 1);
@@ -1288,7 +1288,7 @@ void TestPanelReader::pushButtons()
     QCOMPARE(zero->toolTip(), QStringLiteral("Tip"));
     QCOMPARE(zero->styleSheet(),
              QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: palette(button);}"));
-    QCOMPARE(zero->property("data").toMap().value("0").toStringList(), QStringList({"clicked_resetGUI", "", ""}));
+    QCOMPARE(elementPropertyOf(zero, "data").toMap().value("0").toStringList(), QStringList({"clicked_resetGUI", "", ""}));
     QVERIFY(!fx->panel.pushButtonsByName().value(QStringLiteral("BF"))->isEnabled());
     QVERIFY(fx->panel.pushButtonsByName().value(QStringLiteral("B5"))->isEnabled());
     // A button without define is kept under the name it made for itself
@@ -1309,11 +1309,11 @@ void TestPanelReader::checkBoxes()
                 .ok);
     auto *inverted = find<CheckBox>(QStringLiteral("INV"));
     QCOMPARE(inverted->text(), QStringLiteral("Inverted"));
-    QVERIFY(inverted->property("inverted").toBool());
-    QVERIFY(!inverted->property("lockinverted").toBool());
-    QVERIFY(!inverted->property("isRaised").toBool());
-    QVERIFY(inverted->property("isRaised").isValid());
-    QVERIFY(!find<CheckBox>(QStringLiteral("PLAIN"))->property("inverted").toBool());
+    QVERIFY(elementPropertyOf(inverted, "inverted").toBool());
+    QVERIFY(!elementPropertyOf(inverted, "lockinverted").toBool());
+    QVERIFY(!elementPropertyOf(inverted, "isRaised").toBool());
+    QVERIFY(elementPropertyOf(inverted, "isRaised").isValid());
+    QVERIFY(!elementPropertyOf(find<CheckBox>(QStringLiteral("PLAIN")), "inverted").toBool());
     QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
     QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateLED));
     QCOMPARE(console().count(QStringLiteral("XML Error: Checkbox without define is not allowed:")), 1);
@@ -1338,9 +1338,9 @@ void TestPanelReader::radioGroups()
     QCOMPARE(group->buttonForLabel(QStringLiteral("B")), group->button(1));
     for (QAbstractButton *button : group->buttons()) {
         QVERIFY(button->testAttribute(Qt::WA_TransparentForMouseEvents));
-        QVERIFY(!button->property("isRaised").toBool());
+        QVERIFY(!elementPropertyOf(button, "isRaised").toBool());
     }
-    const QVariantMap data = group->property("data").toMap();
+    const QVariantMap data = elementPropertyOf(group, "data").toMap();
     // Each button's setDef and actions are filed under its own id.
     QCOMPARE(data.keys(), QStringList({"1", "2"}));
     QCOMPARE(data.value("1").toStringList(), QStringList({"selected_setDef", "Q", "Y=2;Z=3"}));
@@ -1421,7 +1421,7 @@ void TestPanelReader::treeBranches()
 
     auto *toggle = view->itemWidget(view->topLevelItem(1), 1);
     QCOMPARE(toggle->objectName(), QStringLiteral("TOGGLE"));
-    QCOMPARE(toggle->property("locks").toMap().value("0").toStringList(), QStringList{"A=1"});
+    QCOMPARE(elementPropertyOf(toggle, "locks").toMap().value("0").toStringList(), QStringList{"A=1"});
     auto *radio = qobject_cast<QRadioButton *>(view->itemWidget(view->topLevelItem(2), 1));
     QVERIFY(radio);
     QCOMPARE(radio->group(), find<ButtonGroup>(QStringLiteral("R")));
@@ -1694,7 +1694,7 @@ void TestPanelReader::spinBoxes()
             QCOMPARE(QStringLiteral("%1..%2").arg(floating->minimum()).arg(floating->maximum()), range);
         QCOMPARE(QString::number(floating->singleStep()), step);
     }
-    QCOMPARE(box->property("isRaised"), QVariant(false));
+    QCOMPARE(elementPropertyOf(box, "isRaised"), QVariant(false));
     for (const QString &line : qAsConst(console))
         QVERIFY2(this->console().count(line) == 1, qPrintable(this->console()));
     QCOMPARE(this->console().count(QStringLiteral("XML ")), console.size());

@@ -83,9 +83,9 @@ void TestRegisterViewBuilder::readWriteBuddy()
     QCOMPARE(view->buddyName(), name);
     QCOMPARE(view->buddyValue(), quint32(value));
     const QString whole = attribute.section(QLatin1Char('"'), 1, 1);
-    QCOMPARE(view->property("readwritebuddy").isValid(), !attribute.isEmpty());
+    QCOMPARE(elementPropertyOf(view, "readwritebuddy").isValid(), !attribute.isEmpty());
     if (!attribute.isEmpty())
-        QCOMPARE(view->property("readwritebuddy").toString(), whole);
+        QCOMPARE(elementPropertyOf(view, "readwritebuddy").toString(), whole);
 }
 
 void TestRegisterViewBuilder::defineAndCommonAttributes()
@@ -97,7 +97,7 @@ void TestRegisterViewBuilder::defineAndCommonAttributes()
     QCOMPARE(objectOf(fx->panel.getActiveElement(QStringLiteral("GPIO_VIEW"))), static_cast<QObject *>(view));
     QCOMPARE(view->host(), static_cast<ElementHost *>(&fx->panel));
     QCOMPARE(view->value(KeywordTypeInfo, 1), QStringLiteral("RegView"));
-    QCOMPARE(view->property("tooltip").toString(), QStringLiteral("Pins"));
+    QCOMPARE(elementPropertyOf(view, "tooltip").toString(), QStringLiteral("Pins"));
     QVERIFY(view->isHidden());
 }
 

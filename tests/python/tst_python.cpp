@@ -3,7 +3,9 @@
 // print and errors on the console, the program going on after every error,
 // one interpreter per process with a main module per window, and the failure
 // path when Python cannot start (a child process of the real program).
+#include "activeelement.h"
 #include "led.h"
+#include "panel.h"
 #include "pushbutton.h"
 #include "panelfixture.h"
 #include "programrun.h"
@@ -44,6 +46,7 @@ private slots:
 
     void elementsAreReadAndSetThroughTheirOwnSlots();
     void displayItemsAndVariablesArePublished();
+    void elementAttributesAreReadAndSetByName();
     void refusedValuesAndMissingNamesRaiseAndTheRunGoesOn();
     void errorsAreOneConsoleLine_data();
     void errorsAreOneConsoleLine();
@@ -137,6 +140,31 @@ void TestPython::displayItemsAndVariablesArePublished()
     QCOMPARE(run(QStringLiteral("python:print(V_COUNT.value)")), QStringList{QStringLiteral("Python stdOut: 9<br>")});
     // The panel keeps the define with its dot; Python has no such name.
     QCOMPARE(errorLines(run(QStringLiteral("python:print(V.COUNT)"))).size(), 1);
+}
+
+void TestPython::elementAttributesAreReadAndSetByName()
+{
+    // The attributes an element keeps from its panel XML are there under
+    // their names, listed by dir() and writable where they exist.
+    QCOMPARE(run(QStringLiteral("python:print(SB.my_default, ED.my_default, CB.default_setdef, "
+                                "'my_default' in dir(SB), 'xmlElement' in dir(SB))")),
+             QStringList{QStringLiteral("Python stdOut: 5 007 ['SB=7'] True True<br>")});
+    QVERIFY(errorLines(run(QStringLiteral("python:SB.my_default = '9'"))).isEmpty());
+    ActiveElement *spin = f->window->panel()->getActiveElement(QStringLiteral("SB"));
+    QVERIFY(spin);
+    QCOMPARE(spin->elementProperty("my_default").toString(), QStringLiteral("9"));
+    QCOMPARE(run(QStringLiteral("python:print(SB.my_default)")), QStringList{QStringLiteral("Python stdOut: 9<br>")});
+
+    // An attribute the element does not have stays missing.
+    const QStringList missing = errorLines(run(QStringLiteral("python:print(SB.locks)")));
+    QCOMPARE(missing.size(), 1);
+    QVERIFY2(missing.first().contains(QStringLiteral("AttributeError: SB has no attribute 'locks'")),
+             qPrintable(missing.first()));
+
+    // A name that is the widget's own Qt property stays the widget's.
+    QVERIFY(errorLines(run(QStringLiteral("python:SB.suffix = ' mV'"))).isEmpty());
+    QCOMPARE(f->widget<QSpinBox>(QStringLiteral("SB"))->suffix(), QStringLiteral(" mV"));
+    QCOMPARE(spin->elementProperty("suffix").toString(), QStringLiteral(" mV"));
 }
 
 void TestPython::refusedValuesAndMissingNamesRaiseAndTheRunGoesOn()
