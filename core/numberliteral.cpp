@@ -12,6 +12,10 @@ namespace {
 QString cleanedLiteral(const QString &text)
 {
     const QString trimmed = text.trimmed();
+    // Most literals have nothing to remove: they are shared, not copied.
+    const auto removed = [](QChar c) { return c == QLatin1Char('(') || c == QLatin1Char(')') || c == QLatin1Char('u'); };
+    if (std::none_of(trimmed.cbegin(), trimmed.cend(), removed))
+        return trimmed;
     QString cleaned;
     cleaned.reserve(trimmed.size());
     for (const QChar c : trimmed) {
@@ -141,9 +145,9 @@ bool isHexLiteral(const QString &text)
     return i == end;
 }
 
-int numberLiteralFormat(const QString &text)
+// numberLiteralFormat on text whose cleaned form the caller has already.
+static int formatOfCleaned(const QString &text, const QString &cleaned)
 {
-    const QString cleaned = cleanedLiteral(text);
     if (isDecimalLiteral(cleaned))
         return DecimalLiteral;
     if (isHexLiteral(cleaned))
@@ -155,6 +159,45 @@ int numberLiteralFormat(const QString &text)
     if (isAnyText(text))
         return OtherText;
     return EmptyText;
+}
+
+int numberLiteralFormat(const QString &text)
+{
+    return formatOfCleaned(text, cleanedLiteral(text));
+}
+
+// An unsigned conversion as parseNumberLiteral's decimal text read back as
+// a signed 64-bit number: 0 when it failed or does not fit.
+static qint64 asSigned64(qulonglong value, bool ok)
+{
+    return ok && value <= qulonglong(std::numeric_limits<qint64>::max()) ? qint64(value) : 0;
+}
+
+qint64 integerLiteralValue(const QString &text, int *code)
+{
+    const QString cleaned = cleanedLiteral(text);
+    *code = formatOfCleaned(text, cleaned);
+    bool ok = false;
+    switch (*code) {
+    case DecimalLiteral:
+        if (cleaned.startsWith(QLatin1Char('-'))) {
+            const qlonglong value = cleaned.toLongLong(&ok, 10);
+            return ok ? value : 0;
+        } else {
+            const qulonglong value = cleaned.toULongLong(&ok, 10);
+            return asSigned64(value, ok);
+        }
+    case HexLiteral: {
+        const qulonglong value = cleaned.toULongLong(&ok, 16);
+        return asSigned64(value, ok);
+    }
+    case BinaryLiteral: {
+        const qulonglong value = cleaned.midRef(2).toULongLong(&ok, 2);
+        return asSigned64(value, ok);
+    }
+    default:
+        return 0;
+    }
 }
 
 QString parseNumberLiteral(const QString &text)

@@ -32,6 +32,13 @@ bool isHexLiteral(const QString &text);
 // no literal unchanged.
 QString parseNumberLiteral(const QString &text);
 
+// numberLiteralFormat(text) through *code, and for the integer notations
+// (DecimalLiteral, HexLiteral, BinaryLiteral) the value, the same as
+// parseNumberLiteral(text).toLongLong() without the decimal text in between:
+// 0 where the value is beyond 64 bits or beyond the signed 64-bit range.
+// 0 for the other notations.
+qint64 integerLiteralValue(const QString &text, int *code);
+
 // Whether a literal stands for zero whatever its notation ("0", "0x0",
 // "(0u)", "-0.0"); tells a real zero from the "0" that parseNumberLiteral
 // gives for a value beyond 64 bits.

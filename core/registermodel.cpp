@@ -40,13 +40,13 @@ int clampToInt(qint64 value)
 }
 
 // "R[3:0]" -> "R".
-QString withoutBitSuffix(const QString &part)
+QString withoutBitSuffix(const QStringRef &part)
 {
-    return part.left(part.indexOf(QLatin1Char('[')));
+    return part.left(part.indexOf(QLatin1Char('['))).toString();
 }
 
 // A bit number in C notation ("0x" hexadecimal, leading 0 octal); -1 when unreadable.
-int bitNumber(const QString &text)
+int bitNumber(const QStringRef &text)
 {
     bool ok = false;
     const int number = text.toInt(&ok, 0);
@@ -303,16 +303,23 @@ RegisterRecord *ModuleRecord::getRegister(const QString &name) const
 
 RegisterPath parseRegisterPath(const QString &define)
 {
+    // Read in place: this runs for every bound element of a panel.
     RegisterPath path;
-    const QStringList dotted = define.split(QLatin1Char('.'));
-    path.module = dotted.first();
-    if (dotted.size() > 1)
-        path.reg = withoutBitSuffix(dotted.at(1));
-    if (dotted.size() == 3)
-        path.field = withoutBitSuffix(dotted.at(2));
+    const int firstDot = define.indexOf(QLatin1Char('.'));
+    path.module = firstDot < 0 ? define : define.left(firstDot);
+    if (firstDot >= 0) {
+        const int secondDot = define.indexOf(QLatin1Char('.'), firstDot + 1);
+        path.reg = withoutBitSuffix(
+            define.midRef(firstDot + 1, secondDot < 0 ? -1 : secondDot - firstDot - 1));
+        if (secondDot >= 0 && define.indexOf(QLatin1Char('.'), secondDot + 1) < 0)
+            path.field = withoutBitSuffix(define.midRef(secondDot + 1));
+    }
 
-    // The parts between "[", ":" and "]", empty ones left out.
-    QVector<QStringRef> parts;
+    // The parts between "[", ":" and "]", empty ones left out: the second
+    // and third are the bit numbers when there are two or three.
+    int parts = 0;
+    QStringRef second;
+    QStringRef third;
     int start = 0;
     for (int i = 0; i <= define.size(); ++i) {
         if (i < define.size()) {
@@ -320,15 +327,20 @@ RegisterPath parseRegisterPath(const QString &define)
             if (c != QLatin1Char('[') && c != QLatin1Char(':') && c != QLatin1Char(']'))
                 continue;
         }
-        if (i > start)
-            parts.append(define.midRef(start, i - start));
+        if (i > start) {
+            if (parts == 1)
+                second = define.midRef(start, i - start);
+            else if (parts == 2)
+                third = define.midRef(start, i - start);
+            ++parts;
+        }
         start = i + 1;
     }
-    if (parts.size() == 2) {
-        path.msb = path.lsb = bitNumber(parts.at(1).toString());
-    } else if (parts.size() == 3) {
-        path.msb = bitNumber(parts.at(1).toString());
-        path.lsb = bitNumber(parts.at(2).toString());
+    if (parts == 2) {
+        path.msb = path.lsb = bitNumber(second);
+    } else if (parts == 3) {
+        path.msb = bitNumber(second);
+        path.lsb = bitNumber(third);
     }
     return path;
 }

@@ -22,6 +22,7 @@
 class AbsoluteWidget;
 class Container;
 class DataClass;
+class ElementSignals;
 class GridWidget;
 class GroupBox;
 class HorizontalWidget;
@@ -361,6 +362,11 @@ public:
     void connectElementToSvgImages(QObject *element);
     void connectVariableToThermos(DataClass *variable);
     void connectElementToThermos(QObject *element);
+    // The refresh signal of an element's signals to each of count refresh
+    // slots (on_updateLED, ...), in that order, as the connectElementTo...
+    // calls one by one would connect it.
+    using RefreshSlot = void (Panel::*)();
+    void connectRefreshSlots(ElementSignals *signalSet, const RefreshSlot *refreshSlots, int count);
     void connectTabSetDef(QObject *tabWidget, QObject *receiver);
     // Connects the element's signal signalName ("checked_setDef", "sendLock")
     // to the panel slot slotName ("setDef", "on_sendLock"); a send's receive

@@ -164,6 +164,12 @@ void Panel::connectElementToThermos(QObject *element)
     connectUpdate(element, this, &Panel::on_updateThermo);
 }
 
+void Panel::connectRefreshSlots(ElementSignals *signalSet, const RefreshSlot *refreshSlots, int count)
+{
+    for (int i = 0; i < count; ++i)
+        connectUnique(signalSet, &ElementSignals::updateMathLabels, this, refreshSlots[i]);
+}
+
 void Panel::connectTabSetDef(QObject *tabWidget, QObject *receiver)
 {
     auto *tabs = qobject_cast<QTabWidget *>(tabWidget);

@@ -223,8 +223,9 @@ private:
     static bool isInvertedRole(const QXmlStreamAttributes &attributes);
     static bool usesSvd(const QXmlStreamAttributes &attributes);
     static bool isVisible(const QXmlStreamAttributes &attributes);
-    static int readRangeMin(const QXmlStreamAttributes &attributes, bool *ok);
-    static int readRangeMax(const QXmlStreamAttributes &attributes, bool *ok);
+    // The bounds of "range" ("min;max"); a bound that is no number reads 0
+    // with its ok false, as does the maximum of a range without exactly two parts.
+    static void readRange(const QXmlStreamAttributes &attributes, int *min, bool *minOk, int *max, bool *maxOk);
     static QColor colorAttribute(const QXmlStreamAttributes &attributes, const QString &name);
     static QSize readSize(const QXmlStreamAttributes &attributes, bool *ok);
     // The "label" text; a reference to a field of the parameter map ($NAME.Text) gives that field.

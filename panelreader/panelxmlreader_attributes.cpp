@@ -97,27 +97,30 @@ QString PanelXmlReader::readLabel(const QXmlStreamAttributes &attributes) const
 // range, so 0xFFFFFFFF is the largest int rather than 0.
 static int rangeBound(const QString &part, bool *ok)
 {
-    const int notation = numberLiteralFormat(part);
+    int notation = OtherText;
+    qint64 value = integerLiteralValue(part, &notation);
     *ok = notation != OtherText && notation != EmptyText;
     if (!*ok)
         return 0;
-    const qint64 value = parseNumberLiteral(part).toLongLong();
+    if (notation == FractionLiteral)
+        value = parseNumberLiteral(part).toLongLong();
     return int(qBound<qint64>(std::numeric_limits<int>::min(), value, std::numeric_limits<int>::max()));
 }
 
-int PanelXmlReader::readRangeMin(const QXmlStreamAttributes &attributes, bool *ok)
+void PanelXmlReader::readRange(const QXmlStreamAttributes &attributes, int *min, bool *minOk, int *max,
+                               bool *maxOk)
 {
-    return rangeBound(text(attributes, "range").split(listSeparator).first(), ok);
-}
-
-int PanelXmlReader::readRangeMax(const QXmlStreamAttributes &attributes, bool *ok)
-{
-    const QStringList parts = text(attributes, "range").split(listSeparator);
-    if (parts.size() != 2) {
-        *ok = false;
-        return 0;
+    // "min;max": the first part is the minimum whatever follows; the maximum
+    // needs exactly two parts.
+    const QString range = text(attributes, "range");
+    const int separator = range.indexOf(listSeparator);
+    *min = rangeBound(separator < 0 ? range : range.left(separator), minOk);
+    if (separator < 0 || range.indexOf(listSeparator, separator + 1) >= 0) {
+        *maxOk = false;
+        *max = 0;
+        return;
     }
-    return rangeBound(parts.at(1), ok);
+    *max = rangeBound(range.mid(separator + 1), maxOk);
 }
 
 // A colour of three (opaque) or four parts; invalid for any other count. An

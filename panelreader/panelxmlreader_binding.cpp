@@ -244,27 +244,34 @@ void PanelXmlReader::hookLocks(QObject *element, const QXmlStreamAttributes &att
 
 void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
 {
-    // Elements still without their value handling lack the signals.
-    if (connections & ChangedByUser && raisesSignal(element, QStringLiteral("changedByUser")))
+    // Elements still without their value handling lack the signals. The
+    // element's signals are looked up once for all its connections.
+    ElementSignals *signalSet = signalsOf(element);
+    if (!signalSet)
+        return;
+    if (connections & ChangedByUser && signalSet->raises(QStringLiteral("changedByUser")))
         m_panel->connectChangedByUser(element);
-    if (!raisesSignal(element, QStringLiteral("updateMathLabels")))
+    if (!signalSet->raises(QStringLiteral("updateMathLabels")))
         return;
     static const struct {
         ValueConnection flag;
-        void (Panel::*connect)(QObject *);
+        Panel::RefreshSlot slot;
     } updates[] = {
-        {ToMathLabels, &Panel::connectToMathLabels},
-        {ToLeds, &Panel::connectElementToLeds},
-        {ToSvgImages, &Panel::connectElementToSvgImages},
-        {ToCurves, &Panel::connectElementToCurves},
-        {ToDials, &Panel::connectElementToDials},
-        {ToThermos, &Panel::connectElementToThermos},
-        {ToLogs, &Panel::connectElementToLogs},
+        {ToMathLabels, &Panel::on_updateMathLabel},
+        {ToLeds, &Panel::on_updateLED},
+        {ToSvgImages, &Panel::on_updateSvgImage},
+        {ToCurves, &Panel::on_updateCurve},
+        {ToDials, &Panel::on_updateDial},
+        {ToThermos, &Panel::on_updateThermo},
+        {ToLogs, &Panel::on_updateLog},
     };
+    Panel::RefreshSlot refreshSlots[sizeof updates / sizeof *updates];
+    int count = 0;
     for (const auto &update : updates) {
         if (connections & update.flag)
-            (m_panel->*update.connect)(element);
+            refreshSlots[count++] = update.slot;
     }
+    m_panel->connectRefreshSlots(signalSet, refreshSlots, count);
 }
 
 void PanelXmlReader::requireDefine(const QString &define, const QString &kind)

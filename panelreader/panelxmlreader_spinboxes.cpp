@@ -60,8 +60,7 @@ bool PanelXmlReader::readIntegerRange(const QXmlStreamAttributes &attributes, co
 {
     bool minOk = false;
     bool maxOk = false;
-    *min = readRangeMin(attributes, &minOk);
-    *max = readRangeMax(attributes, &maxOk);
+    readRange(attributes, min, &minOk, max, &maxOk);
     if (!minOk)
         xmlMessage(tr("min range in %1 is not a valid number").arg(word), define, true);
     if (!maxOk)

@@ -14,6 +14,7 @@ private slots:
     void matchesHexAndDecimalPatternsOnRawText_data();
     void matchesHexAndDecimalPatternsOnRawText();
     void agreesWithAnchoredPatterns();
+    void integerValueAgreesWithParsedText();
     void parsesToDecimalText_data();
     void parsesToDecimalText();
     void convertsByKnownNotation_data();
@@ -161,6 +162,34 @@ void TestNumberLiteral::agreesWithAnchoredPatterns()
         static const QRegularExpression hex(QStringLiteral("^\\(?0x[0-9a-fA-F]+u?\\)?$"));
         QCOMPARE(isDecimalLiteral(text), decimal.match(text).hasMatch());
         QCOMPARE(isHexLiteral(text), hex.match(text).hasMatch());
+    }
+}
+
+// The integer value without the decimal text is what the decimal text reads
+// back as, for every notation and beyond the 64-bit ranges.
+void TestNumberLiteral::integerValueAgreesWithParsedText()
+{
+    QStringList texts{QStringLiteral("9223372036854775807"), QStringLiteral("9223372036854775808"),
+                      QStringLiteral("-9223372036854775808"), QStringLiteral("-9223372036854775809"),
+                      QStringLiteral("18446744073709551616"), QStringLiteral("0x7FFFFFFFFFFFFFFF"),
+                      QStringLiteral("0x8000000000000000"), QStringLiteral("(0xFFFFFFFFFFFFFFFFu)"),
+                      QStringLiteral("0b") + QString(64, QLatin1Char('1')), QStringLiteral(" (12u) "),
+                      QStringLiteral("1.5"), QStringLiteral(""), QStringLiteral("u"), QStringLiteral("()")};
+    const QString alphabet = QStringLiteral("0123456789abfABFxbu().- \n") + QChar(0x0661);
+    QRandomGenerator random(3601);
+    for (int i = 0; i < 20000; ++i) {
+        QString text;
+        const int length = random.bounded(i % 4 == 0 ? 24 : 8);
+        for (int c = 0; c < length; ++c)
+            text += alphabet.at(random.bounded(alphabet.size()));
+        texts << text;
+    }
+    for (const QString &text : qAsConst(texts)) {
+        int code = -1;
+        const qint64 value = integerLiteralValue(text, &code);
+        QCOMPARE(code, numberLiteralFormat(text));
+        const bool integer = code == DecimalLiteral || code == HexLiteral || code == BinaryLiteral;
+        QCOMPARE(value, integer ? parseNumberLiteral(text).toLongLong() : 0);
     }
 }
 

@@ -115,6 +115,7 @@ private slots:
     void tablesAddAndReplace();
     void parseRegisterPath_data();
     void parseRegisterPath();
+    void parseRegisterPathAgreesWithSplitReading();
     void bindRegisterPath_data();
     void bindRegisterPath();
     void emptyDefineOnlyAsksTheElement();
@@ -669,6 +670,50 @@ void TestRegisterModel::parseRegisterPath()
     QTEST(path.field, "field");
     QTEST(path.msb, "msb");
     QTEST(path.lsb, "lsb");
+}
+
+// The path read by splitting the define into lists, as it was read before it
+// was read in place: the reference for random defines.
+static RegisterPath splitReading(const QString &define)
+{
+    const auto bitNumber = [](const QString &text) {
+        bool ok = false;
+        const int number = text.toInt(&ok, 0);
+        return ok ? number : -1;
+    };
+    const auto withoutSuffix = [](const QString &part) { return part.left(part.indexOf(QLatin1Char('['))); };
+    RegisterPath path;
+    const QStringList dotted = define.split(QLatin1Char('.'));
+    path.module = dotted.first();
+    if (dotted.size() > 1)
+        path.reg = withoutSuffix(dotted.at(1));
+    if (dotted.size() == 3)
+        path.field = withoutSuffix(dotted.at(2));
+    const QStringList parts = define.split(QRegularExpression(QStringLiteral("[\\[:\\]]")), Qt::SkipEmptyParts);
+    if (parts.size() == 2) {
+        path.msb = path.lsb = bitNumber(parts.at(1));
+    } else if (parts.size() == 3) {
+        path.msb = bitNumber(parts.at(1));
+        path.lsb = bitNumber(parts.at(2));
+    }
+    return path;
+}
+
+void TestRegisterModel::parseRegisterPathAgreesWithSplitReading()
+{
+    const QString alphabet = QStringLiteral("MRF..[[]]::0x1f78- ");
+    QRandomGenerator random(3602);
+    for (int i = 0; i < 20000; ++i) {
+        QString define;
+        const int length = random.bounded(14);
+        for (int c = 0; c < length; ++c)
+            define += alphabet.at(random.bounded(alphabet.size()));
+        const RegisterPath path = ::parseRegisterPath(define);
+        const RegisterPath reference = splitReading(define);
+        QVERIFY2(path.module == reference.module && path.reg == reference.reg && path.field == reference.field
+                     && path.msb == reference.msb && path.lsb == reference.lsb,
+                 qPrintable(define));
+    }
 }
 
 void TestRegisterModel::bindRegisterPath_data()

@@ -433,6 +433,10 @@ void TestNumericBuilders::integerRangesClampToInt_data()
     QTest::newRow("slider to 2^40") << QByteArray("<slider define=\"E\" range=\"1;0x10000000000\"/>")
                                     << "1..2147483647";
     QTest::newRow("knob to 2^32") << QByteArray("<knob define=\"E\" range=\"0b1;4294967296\"/>") << "1..2147483647";
+    QTest::newRow("C literals in parentheses")
+        << QByteArray("<spinbox define=\"E\" range=\"(0x10u); (20u) \"/>") << "16..20";
+    // A fraction reads as its six-digit form: a whole number when that has no point.
+    QTest::newRow("fractions") << QByteArray("<spinbox define=\"E\" range=\"1.5;100000.4\"/>") << "0..100000";
 }
 
 void TestNumericBuilders::integerRangesClampToInt()
