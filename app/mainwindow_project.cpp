@@ -32,6 +32,7 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -173,7 +174,7 @@ QByteArray checksumFrom(const QByteArray &bytes)
 QByteArray projectDiskBytes(const QString &text)
 {
     QByteArray bytes = text.toUtf8();
-    if (bytes.contains('\r'))
+    if (std::memchr(bytes.constData(), '\r', size_t(bytes.size())))
         bytes.replace('\r', QByteArray());
     static const QByteArray open("<checksum>");
     const int at = bytes.indexOf(open);
@@ -641,13 +642,18 @@ QString MainWindow::projectSaveRefusal(const QString &fileName) const
 {
     const QFileInfo target(fileName);
     // The headers are written beside the project right after it: a project
-    // under a header's name would be overwritten by that header.
+    // under a header's name would be overwritten by that header. Each header
+    // name is looked at once.
     const QDir projectDir = target.absoluteDir();
+    const QString targetPath = target.absoluteFilePath();
+    QSet<QString> headersSeen;
     for (const ModuleRecord *module : qAsConst(m_panel->moduleTable())) {
         for (const RegisterRecord *reg : qAsConst(module->registers)) {
-            if (reg && !reg->headerName.isEmpty()
-                && QFileInfo(projectDir.filePath(AppPaths::normalizePanelPath(reg->headerName))).absoluteFilePath()
-                    == target.absoluteFilePath())
+            if (!reg || reg->headerName.isEmpty() || headersSeen.contains(reg->headerName))
+                continue;
+            headersSeen.insert(reg->headerName);
+            if (QFileInfo(projectDir.filePath(AppPaths::normalizePanelPath(reg->headerName))).absoluteFilePath()
+                == targetPath)
                 return tr("the panel writes its header file %1 there.").arg(reg->headerName);
         }
     }
