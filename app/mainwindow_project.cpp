@@ -16,13 +16,13 @@
 #include "programversion.h"
 #include "prompt.h"
 #include "registermodel.h"
+#include "sha256.h"
 #include "textfilewriter.h"
 #include "unresolveddialog.h"
 #include "writeguard.h"
 #include "xmlfilekind.h"
 #include "xmltext.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -164,9 +164,7 @@ QByteArray checksumFrom(const QByteArray &bytes)
     const int start = bytes.indexOf("</checksum>");
     if (start < 0)
         return QByteArray();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(bytes.constData() + start, bytes.size() - start);
-    return hash.result().toHex();
+    return sha256Hex(bytes.constData() + start, bytes.size() - start);
 }
 
 // The bytes of a project file for its text: UTF-8 without CRs, the checksum
