@@ -249,7 +249,8 @@ bool HeaderExport::exportHeaders(bool all)
     };
     QHash<QString, HeaderText> texts;
     // The registers of a module mostly share their header: the last one found
-    // is looked up again only when the name changes.
+    // is looked up again only when the name changes. (A QHash keeps each
+    // entry where it is when it grows, so the pointer stays good.)
     const QString *lastHeader = nullptr;
     HeaderText *text = nullptr;
     for (auto module = m_panel.moduleTable().cbegin(); module != m_panel.moduleTable().cend(); ++module) {
