@@ -16,12 +16,13 @@
 #include "programversion.h"
 #include "prompt.h"
 #include "registermodel.h"
+#include "sha256.h"
 #include "textfilewriter.h"
 #include "unresolveddialog.h"
 #include "writeguard.h"
 #include "xmlfilekind.h"
+#include "xmltext.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,9 +30,9 @@
 #include <QSet>
 #include <QVector>
 #include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -67,7 +68,17 @@ QString withoutFontFamily(QString value)
     return value;
 }
 
-// The whole project text with line feeds, its checksum still zeros.
+// What a project record needs of an element's class, found once per class
+// for a whole save: whether it is recorded and how, and its tag.
+struct RecordClass {
+    const ElementKind *kind = nullptr;
+    QString tag;
+};
+
+// The whole project text with line feeds, its checksum still zeros. The
+// layout is the XML writer's with automatic formatting (four blanks a level,
+// every start tag on a line of its own, a text element on one line); the
+// texts are escaped as that writer escapes them.
 QString projectText(QList<ActiveElement *> elements, bool sorted, const QString &panelFile,
                     const QString &panelVersion)
 {
@@ -85,22 +96,21 @@ QString projectText(QList<ActiveElement *> elements, bool sorted, const QString 
             elements[i] = named.at(i).second;
     }
 
-    // The writer fills the string directly; a string gets no encoding in its
-    // declaration, so the declaration the file carries is written here.
-    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    text.reserve(256 + 160 * elements.size());
-    QXmlStreamWriter xml(&text);
-    xml.setAutoFormatting(true);
-    xml.setAutoFormattingIndent(4);
-    xml.writeStartElement(QStringLiteral("qlmpxml"));
-    xml.writeAttribute(QStringLiteral("version"), programVersionShortText());
-    xml.writeTextElement(QStringLiteral("checksum"), QString(64, QLatin1Char('0')));
-    xml.writeTextElement(QStringLiteral("XmlFile"), QFileInfo(panelFile).fileName());
-    xml.writeTextElement(QStringLiteral("XmlVersion"), panelVersion);
-    xml.writeStartElement(QStringLiteral("ActiveElements"));
-    const QString defineTag = QStringLiteral("define");
-    const QString valueTag = QStringLiteral("value");
-    const QString shownTag = QStringLiteral("dispValue");
+    QString text;
+    text.reserve(256 + 200 * elements.size());
+    text += QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<qlmpxml version=\"");
+    appendXmlText(text, programVersionShortText());
+    text += QLatin1String("\">\n    <checksum>");
+    text += QString(64, QLatin1Char('0'));
+    text += QLatin1String("</checksum>\n    <XmlFile>");
+    appendXmlText(text, QFileInfo(panelFile).fileName());
+    text += QLatin1String("</XmlFile>\n    <XmlVersion>");
+    appendXmlText(text, panelVersion);
+    text += QLatin1String("</XmlVersion>\n    <ActiveElements>");
+    const int emptyListEnd = text.size() - 1;
+
+    QHash<const QMetaObject *, RecordClass> classes;
+    bool anyRecord = false;
     for (ActiveElement *element : qAsConst(elements)) {
         QObject *object = objectOf(element);
         if (!object)
@@ -108,20 +118,42 @@ QString projectText(QList<ActiveElement *> elements, bool sorted, const QString 
         const QString name = object->objectName();
         if (name == QLatin1String("$DIR$"))
             continue;
-        const ElementKind *kind = elementKindOf(object);
+        const QMetaObject *meta = object->metaObject();
+        auto known = classes.constFind(meta);
+        if (known == classes.cend()) {
+            RecordClass recordClass;
+            recordClass.kind = elementKindOf(object);
+            recordClass.tag = QLatin1String(meta->className());
+            known = classes.insert(meta, recordClass);
+        }
+        const ElementKind *kind = known->kind;
         if (!kind || !kind->recorded)
             continue;
         QString value = element->storedValueText();
         if (kind->setRule == DefineSetRule::RichText)
             value = withoutFontFamily(value);
-        xml.writeStartElement(QLatin1String(object->metaObject()->className()));
-        xml.writeTextElement(defineTag, name);
-        xml.writeTextElement(valueTag, value);
-        xml.writeTextElement(shownTag, element->value(KeywordValue, 1));
-        xml.writeEndElement();
+        anyRecord = true;
+        text += QLatin1String("\n        <");
+        text += known->tag;
+        text += QLatin1String(">\n            <define>");
+        appendXmlText(text, name);
+        text += QLatin1String("</define>\n            <value>");
+        appendXmlText(text, value);
+        text += QLatin1String("</value>\n            <dispValue>");
+        appendXmlText(text, element->value(KeywordValue, 1));
+        text += QLatin1String("</dispValue>\n        </");
+        text += known->tag;
+        text += QLatin1Char('>');
     }
-    xml.writeEndElement(); // ActiveElements
-    xml.writeEndElement(); // qlmpxml; no line break after it
+    if (anyRecord) {
+        text += QLatin1String("\n    </ActiveElements>");
+    } else {
+        // No records: the list is one empty-element tag.
+        text.truncate(emptyListEnd);
+        text += QLatin1String("/>");
+    }
+    // No line break after the root's end tag.
+    text += QLatin1String("\n</qlmpxml>");
     return text;
 }
 
@@ -132,9 +164,7 @@ QByteArray checksumFrom(const QByteArray &bytes)
     const int start = bytes.indexOf("</checksum>");
     if (start < 0)
         return QByteArray();
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(bytes.constData() + start, bytes.size() - start);
-    return hash.result().toHex();
+    return sha256Hex(bytes.constData() + start, bytes.size() - start);
 }
 
 // The bytes of a project file for its text: UTF-8 without CRs, the checksum
@@ -142,7 +172,7 @@ QByteArray checksumFrom(const QByteArray &bytes)
 QByteArray projectDiskBytes(const QString &text)
 {
     QByteArray bytes = text.toUtf8();
-    if (bytes.contains('\r'))
+    if (std::memchr(bytes.constData(), '\r', size_t(bytes.size())))
         bytes.replace('\r', QByteArray());
     static const QByteArray open("<checksum>");
     const int at = bytes.indexOf(open);
@@ -610,13 +640,18 @@ QString MainWindow::projectSaveRefusal(const QString &fileName) const
 {
     const QFileInfo target(fileName);
     // The headers are written beside the project right after it: a project
-    // under a header's name would be overwritten by that header.
+    // under a header's name would be overwritten by that header. Each header
+    // name is looked at once.
     const QDir projectDir = target.absoluteDir();
+    const QString targetPath = target.absoluteFilePath();
+    QSet<QString> headersSeen;
     for (const ModuleRecord *module : qAsConst(m_panel->moduleTable())) {
         for (const RegisterRecord *reg : qAsConst(module->registers)) {
-            if (reg && !reg->headerName.isEmpty()
-                && QFileInfo(projectDir.filePath(AppPaths::normalizePanelPath(reg->headerName))).absoluteFilePath()
-                    == target.absoluteFilePath())
+            if (!reg || reg->headerName.isEmpty() || headersSeen.contains(reg->headerName))
+                continue;
+            headersSeen.insert(reg->headerName);
+            if (QFileInfo(projectDir.filePath(AppPaths::normalizePanelPath(reg->headerName))).absoluteFilePath()
+                == targetPath)
                 return tr("the panel writes its header file %1 there.").arg(reg->headerName);
         }
     }

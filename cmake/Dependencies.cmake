@@ -17,6 +17,9 @@ find_package(PkgConfig REQUIRED)
 pkg_check_modules(HIDAPI REQUIRED IMPORTED_TARGET hidapi-hidraw)
 # The schema check of panel files (Debian package libxml2-dev).
 pkg_check_modules(LIBXML2 REQUIRED IMPORTED_TARGET libxml-2.0)
+# SHA-256 of the checksums (Debian package libssl-dev): its digest uses the
+# processor's SHA instructions, several times as fast as Qt's own.
+pkg_check_modules(LIBCRYPTO REQUIRED IMPORTED_TARGET libcrypto)
 
 # Python before pybind11, so pybind11 picks the same interpreter.
 find_package(Python3 REQUIRED COMPONENTS Interpreter Development)

@@ -299,3 +299,12 @@ qint64 wholeNumber(double value)
         return std::numeric_limits<qint64>::min();
     return qint64(value);
 }
+
+bool startsWithMinusSign(const QString &text)
+{
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            return c == QLatin1Char('-');
+    }
+    return false;
+}

@@ -23,6 +23,11 @@ int numberLiteralFormat(const QString &text);
 
 // Whether the whole text is a decimal integer ("^-?\d+$").
 bool isDecimalLiteral(const QString &text);
+
+// Whether the first character after any white space is "-" (as
+// text.trimmed().startsWith("-"), without the copy).
+bool startsWithMinusSign(const QString &text);
+
 // Whether the whole text is a hexadecimal literal ("^\(?0x[0-9a-fA-F]+u?\)?$");
 // accepts the parentheses and the trailing "u" itself.
 bool isHexLiteral(const QString &text);

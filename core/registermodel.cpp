@@ -2,6 +2,7 @@
 
 #include "activeelement.h"
 #include "consolelinks.h"
+#include "numberliteral.h"
 
 #include <QDir>
 #include <QObject>
@@ -248,7 +249,7 @@ QString RegisterRecord::valueText(bool *notNumeric) const
         const QString text = element->value(3, 1);
         // A negative text is a value of its own, never a bit pattern: an
         // element that means the bits of a shifted field gives them unsigned.
-        if (!text.contains(QLatin1Char('.')) && !text.trimmed().startsWith(QLatin1Char('-'))) {
+        if (!text.contains(QLatin1Char('.')) && !startsWithMinusSign(text)) {
             bool ok = false;
             const quint64 bits = text.toULongLong(&ok, 10);
             if (ok) {

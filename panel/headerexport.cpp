@@ -4,6 +4,7 @@
 #include "apppaths.h"
 #include "errorreporter.h"
 #include "mathlabel.h"
+#include "numberliteral.h"
 #include "panel.h"
 #include "panelshell.h"
 #include "prompt.h"
@@ -14,7 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMap>
+#include <QHash>
 
 #include <algorithm>
 
@@ -22,25 +23,59 @@ namespace {
 
 QString defineName(const QString &name, const QString &reg)
 {
-    return reg.isEmpty() ? name : name + QLatin1Char('_') + reg;
+    if (reg.isEmpty())
+        return name;
+    QString define;
+    define.reserve(name.size() + 1 + reg.size());
+    define += name;
+    define += QLatin1Char('_');
+    define += reg;
+    return define;
 }
 
 // One define line, with the blank line after it. A value that is no number is
 // written as it is, a whole number in hexadecimal with its decimal form in a
 // comment, any other number (negative, floating) as it is in parentheses.
-QString defineLine(const QString &name, const QString &reg, const QString &value, bool notNumeric)
+QString defineLine(const QString &define, const QString &value, bool notNumeric)
 {
-    const QString define = defineName(name, reg);
-    if (notNumeric)
-        return QStringLiteral("#define ") + define + QLatin1Char(' ') + value + QStringLiteral("\n\n");
+    QString line;
+    if (notNumeric) {
+        line.reserve(11 + define.size() + value.size());
+        line += QLatin1String("#define ");
+        line += define;
+        line += QLatin1Char(' ');
+        line += value;
+        line += QLatin1String("\n\n");
+        return line;
+    }
     bool whole = false;
-    const quint64 number = value.toULongLong(&whole, 10);
-    if (!whole || value.trimmed().startsWith(QLatin1Char('-')) || value.contains(QLatin1Char('.'))
-        || value.contains(QLatin1String("e+")) || value.contains(QLatin1String("e-")))
-        return QStringLiteral("#define ") + define + QStringLiteral(" (") + value + QStringLiteral(")\n\n");
-    const QString hex = QString::number(number, 16).toUpper();
-    return QStringLiteral("#define ") + define + QStringLiteral(" (0x") + hex + QStringLiteral(") /*decimal ") + value
-        + QStringLiteral("*/\n\n");
+    quint64 number = value.toULongLong(&whole, 10);
+    if (!whole || startsWithMinusSign(value) || value.contains(QLatin1Char('.'))
+        || value.contains(QLatin1String("e+")) || value.contains(QLatin1String("e-"))) {
+        line.reserve(13 + define.size() + value.size());
+        line += QLatin1String("#define ");
+        line += define;
+        line += QLatin1String(" (");
+        line += value;
+        line += QLatin1String(")\n\n");
+        return line;
+    }
+    // The number in upper-case hexadecimal without leading zeros.
+    char hex[16];
+    int digits = 0;
+    do {
+        hex[15 - digits++] = "0123456789ABCDEF"[number & 0xf];
+        number >>= 4;
+    } while (number != 0);
+    line.reserve(31 + define.size() + digits + value.size());
+    line += QLatin1String("#define ");
+    line += define;
+    line += QLatin1String(" (0x");
+    line += QLatin1String(hex + 16 - digits, digits);
+    line += QLatin1String(") /*decimal ");
+    line += value;
+    line += QLatin1String("*/\n\n");
+    return line;
 }
 
 // Whether the text, written into a header, would change the header's
@@ -204,12 +239,20 @@ void HeaderExport::reportConflicts(const Panel &panel)
 
 bool HeaderExport::exportHeaders(bool all)
 {
-    QMap<QString, QStringList> linesByHeader;
-    // Per header: the reasons it cannot be written.
-    QMap<QString, QStringList> refusals;
-    // Per header: whether it is written at all, and its define prefix.
-    QHash<QString, bool> exported;
-    QHash<QString, QString> prefixes;
+    // Per header: whether it is written at all, its define prefix, its lines
+    // and the reasons it cannot be written.
+    struct HeaderText {
+        bool exported = false;
+        QString prefix;
+        QStringList lines;
+        QStringList refusals;
+    };
+    QHash<QString, HeaderText> texts;
+    // The registers of a module mostly share their header: the last one found
+    // is looked up again only when the name changes. (A QHash keeps each
+    // entry where it is when it grows, so the pointer stays good.)
+    const QString *lastHeader = nullptr;
+    HeaderText *text = nullptr;
     for (auto module = m_panel.moduleTable().cbegin(); module != m_panel.moduleTable().cend(); ++module) {
         if (!module.value())
             continue;
@@ -218,21 +261,26 @@ bool HeaderExport::exportHeaders(bool all)
             if (!reg.value() || reg.value()->headerName.isEmpty())
                 continue;
             const QString &header = reg.value()->headerName;
-            auto exportedHere = exported.constFind(header);
-            if (exportedHere == exported.cend()) {
-                exportedHere = exported.insert(header, all || m_panel.changedHeaders().value(header, true));
-                prefixes.insert(header, m_panel.definePrefixes()[header]);
+            if (!lastHeader || *lastHeader != header) {
+                auto found = texts.find(header);
+                if (found == texts.end()) {
+                    found = texts.insert(header, HeaderText());
+                    found->exported = all || m_panel.changedHeaders().value(header, true);
+                    found->prefix = m_panel.definePrefixes()[header];
+                }
+                lastHeader = &header;
+                text = &found.value();
             }
             // A header that is not written needs no lines.
-            if (!exportedHere.value())
+            if (!text->exported)
                 continue;
-            const QString prefix = prefixes.value(header);
-            const QString name = prefix.isEmpty() ? module.key() : prefix + QLatin1Char('$') + module.key();
+            const QString name =
+                text->prefix.isEmpty() ? module.key() : text->prefix + QLatin1Char('$') + module.key();
             bool notNumeric = false;
             const QString value = reg.value()->valueText(&notNumeric);
             const QString define = defineName(name, reg.key());
             if (breaksHeaderLine(define)) {
-                refusals[header].append(
+                text->refusals.append(
                     QStringLiteral("the define name \"%1\" holds a line break or a comment delimiter")
                         .arg(define));
             } else if (breaksHeaderLine(value)) {
@@ -240,12 +288,12 @@ bool HeaderExport::exportHeaders(bool all)
                 if (names.isEmpty())
                     names.append(define);
                 for (const QString &element : qAsConst(names)) {
-                    refusals[header].append(
+                    text->refusals.append(
                         QStringLiteral("the value of \"%1\" holds a line break or a comment delimiter")
                             .arg(element));
                 }
             }
-            linesByHeader[header].append(defineLine(name, reg.key(), value, notNumeric));
+            text->lines.append(defineLine(define, value, notNumeric));
         }
     }
 
@@ -277,13 +325,20 @@ bool HeaderExport::exportHeaders(bool all)
 
     // A header that cannot be written keeps its old file and its changed mark.
     bool written = true;
+    // In the order of their names.
+    QStringList names;
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it) {
+        if (it->exported && !it->lines.isEmpty())
+            names.append(it.key());
+    }
+    names.sort();
     QStringList headers;
-    for (auto it = linesByHeader.cbegin(); it != linesByHeader.cend(); ++it) {
-        const QStringList reasons = refusals.value(it.key());
+    for (const QString &name : qAsConst(names)) {
+        const QStringList &reasons = texts.constFind(name)->refusals;
         for (const QString &reason : reasons)
-            ::reportError(QStringLiteral("Header file \"%1\" is not written: %2").arg(it.key(), reason));
+            ::reportError(QStringLiteral("Header file \"%1\" is not written: %2").arg(name, reason));
         if (reasons.isEmpty())
-            headers.append(it.key());
+            headers.append(name);
         else
             written = false;
     }
@@ -310,7 +365,7 @@ bool HeaderExport::exportHeaders(bool all)
     }
 
     for (const QString &header : qAsConst(headers))
-        written = writeHeaderFile(header, disclaimer, linesByHeader.value(header)) && written;
+        written = writeHeaderFile(header, disclaimer, std::move(texts[header].lines)) && written;
     return written;
 }
 
@@ -353,6 +408,10 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
     TextFileWriter writer(target, WrittenKind::Header);
     // Followed through every symbolic link, the header stays in the working folder.
     writer.setFolder(m_workingDir);
+    // A header whose content did not change keeps its file and time stamp,
+    // so the firmware that includes it is not rebuilt; it is reported as
+    // exported all the same.
+    writer.keepWhenUnchanged();
     writer << disclaimer << QStringLiteral("#ifndef ") << guard << QStringLiteral("\n")
            << QStringLiteral("#define ") << guard << QStringLiteral("\n\n");
     if (!m_panel.getXMLVersion().isEmpty()) {

@@ -1,6 +1,27 @@
 #include "textfilewriter.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+
+#include <cstring>
+
+namespace {
+
+// Whether the file holds exactly these bytes and could be written as well: a
+// regular file that is writable, in a folder where the safe write can put
+// its temporary file.
+bool holdsAlready(const QString &fileName, const QByteArray &bytes)
+{
+    const QFileInfo info(fileName);
+    if (!info.isFile() || info.size() != bytes.size() || !info.isWritable()
+        || !QFileInfo(info.absolutePath()).isWritable())
+        return false;
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
+}
+
+} // namespace
 
 TextFileWriter::TextFileWriter(const QString &fileName, WrittenKind kind)
 {
@@ -16,14 +37,29 @@ QByteArray TextFileWriter::diskBytes(const QString &text)
 QByteArray TextFileWriter::diskBytes(const QByteArray &utf8)
 {
     const char *in = utf8.constData();
-    const int size = utf8.size();
+    const char *const end = in + utf8.size();
     int lineFeeds = 0;
-    for (int i = 0; i < size; ++i)
-        lineFeeds += in[i] == '\n';
-    QByteArray bytes(size + lineFeeds, Qt::Uninitialized);
+    for (const char *at = in; (at = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)))); ++at)
+        ++lineFeeds;
+    QByteArray bytes(utf8.size() + lineFeeds, Qt::Uninitialized);
     char *out = bytes.data();
-    for (int i = 0; i < size; ++i) {
-        const char c = in[i];
+    if (!std::memchr(in, '\r', size_t(utf8.size()))) {
+        // No CR to drop: whole lines are copied.
+        while (in < end) {
+            const char *lineFeed = static_cast<const char *>(std::memchr(in, '\n', size_t(end - in)));
+            const char *stop = lineFeed ? lineFeed : end;
+            std::memcpy(out, in, size_t(stop - in));
+            out += stop - in;
+            if (!lineFeed)
+                break;
+            *out++ = '\r';
+            *out++ = '\n';
+            in = lineFeed + 1;
+        }
+        return bytes;
+    }
+    for (; in < end; ++in) {
+        const char c = *in;
         if (c == '\r')
             continue;
         if (c == '\n')
@@ -39,11 +75,17 @@ bool TextFileWriter::write()
     m_error.clear();
     m_openFailed = false;
     m_refused = false;
+    m_unchanged = false;
     const QString refusal = WriteGuard::refusal(m_target);
     if (!refusal.isEmpty()) {
         m_error = refusal;
         m_refused = true;
         return false;
+    }
+    const QByteArray bytes = m_hasBytes ? m_bytes : diskBytes(m_text);
+    if (m_keepUnchanged && holdsAlready(m_target.fileName, bytes)) {
+        m_unchanged = true;
+        return true;
     }
     QSaveFile file(m_target.fileName);
     // Unbuffered: a buffered write that stops part-way (file size limit, full
@@ -54,7 +96,6 @@ bool TextFileWriter::write()
         m_openFailed = true;
         return false;
     }
-    const QByteArray bytes = m_hasBytes ? m_bytes : diskBytes(m_text);
     if (file.write(bytes) != bytes.size()) {
         m_error = QStringLiteral("only part of the file could be written: %1").arg(file.errorString());
         file.cancelWriting();

@@ -4,7 +4,7 @@
 
 PACKAGES=(qtbase5-dev libxml2-dev libqt5serialport5-dev libqt5svg5-dev
           libqwt-qt5-dev libhidapi-dev pybind11-dev python3-dev cmake g++ pkg-config
-          libgl-dev xvfb xauth libxml2-utils binutils gdb qttools5-dev)
+          libgl-dev xvfb xauth libxml2-utils binutils gdb qttools5-dev libssl-dev)
 
 missing_packages() {
   local p

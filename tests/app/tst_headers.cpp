@@ -34,6 +34,7 @@ private slots:
     void guardAndVersionLines();
     void linesAreSortedAsWholeLines();
     void onlyChangedHeadersAreWrittenAgain();
+    void headersWithTheSameContentKeepTheirFile();
     void refusedWhileDefinesConflict();
     void disclaimer_data();
     void disclaimer();
@@ -269,6 +270,45 @@ void TestHeaders::onlyChangedHeadersAreWrittenAgain()
     QVERIFY(QFile::remove(dir->filePath("a.h")) && QFile::remove(dir->filePath("b.h")));
     QVERIFY(window->saveProjectFile(project, false));
     QVERIFY(!QFile::exists(dir->filePath("a.h")) && !QFile::exists(dir->filePath("b.h")));
+}
+
+// An export that would write the bytes a header already holds leaves the
+// file alone (a firmware build sees no new time stamp), yet reports it as
+// exported; any other content, even of the same size, is written.
+void TestHeaders::headersWithTheSameContentKeepTheirFile()
+{
+    FakeElement *a = bind("A", "a.h", "1");
+    bind("B", "b.h", "2");
+    QVERIFY(window->exportHeaderFiles(true));
+    const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-2);
+    auto age = [&](const QString &name) {
+        QFile file(dir->filePath(name));
+        return file.open(QIODevice::ReadWrite) && file.setFileTime(old, QFileDevice::FileModificationTime);
+    };
+    auto modified = [&](const QString &name) { return QFileInfo(dir->filePath(name)).lastModified().toUTC(); };
+    const QByteArray b = header("b.h");
+    QVERIFY(age("a.h") && age("b.h"));
+
+    a->values[KeywordDefineValue] = "5";
+    window->panel()->markModified(a);
+    collectReports(*env);
+    QVERIFY(window->exportHeaderFiles(true));
+    QVERIFY(header("a.h").contains("#define A (0x5)"));
+    QVERIFY(modified("a.h") > old.addSecs(60));
+    QCOMPARE(header("b.h"), b);
+    QCOMPARE(modified("b.h").toSecsSinceEpoch(), old.toSecsSinceEpoch());
+    for (const char *name : {"a.h", "b.h"}) {
+        QVERIFY2(console().contains(QStringLiteral("Exported headerfile: ") + dir->filePath(name)), qPrintable(console()));
+        QCOMPARE(window->panel()->changedHeaders().value(name, true), false);
+    }
+
+    // The same size with other bytes is no match.
+    QByteArray edited = b;
+    edited.replace("(0x2)", "(0x3)");
+    QCOMPARE(edited.size(), b.size());
+    QVERIFY(!writeTestFile(dir->filePath("b.h"), edited).isEmpty());
+    QVERIFY(window->exportHeaderFiles(true));
+    QCOMPARE(header("b.h"), b);
 }
 
 void TestHeaders::refusedWhileDefinesConflict()

@@ -29,6 +29,7 @@ private slots:
 
     void savedProjectIsByteExactAndStable();
     void projectWithoutValueElements();
+    void textsWithMarkupAreEscapedAndReadBack();
     void loadRestoresValuesAndOrder();
     void loadResetsTheRestAndListsUnresolvedDefines();
     void manyUnknownEntriesAreLoggedUpToTheCap();
@@ -126,6 +127,29 @@ void TestProject::savedProjectIsByteExactAndStable()
 
     QVERIFY(window->saveProjectFile(path, true));
     QCOMPARE(readBytes(path), readBytes(fixture("expected_sorted.qlmp")));
+}
+
+// A text that XML must escape is written escaped and comes back unchanged.
+void TestProject::textsWithMarkupAreEscapedAndReadBack()
+{
+    const QString panel = writeTestFile(dir->filePath("texts.xml"),
+                                        verticalPanelText("<header file=\"t.h\"><edit define=\"TXT\" numeric=\"0\"/></header>",
+                                                          "<version label=\"1.0\"/>\n"));
+    QVERIFY(!panel.isEmpty());
+    QVERIFY(openPanel("texts.xml"));
+    const QString text = QStringLiteral("a<b & \"c\" > 'd' \u00fc\u20ac");
+    window->panel()->getActiveElement("TXT")->loadValue(text);
+    const QString path = dir->filePath("texts.qlmp");
+    QVERIFY(window->saveProjectFile(path, false));
+    const QByteArray bytes = readBytes(path);
+    QVERIFY2(bytes.contains("<value>a&lt;b &amp; &quot;c&quot; &gt; 'd' \xc3\xbc\xe2\x82\xac</value>"), bytes.constData());
+    QVERIFY(hasCrLfLines(bytes));
+
+    window->panel()->getActiveElement("TXT")->loadValue("other");
+    collectReports(*env);
+    QVERIFY(window->load(path));
+    QCOMPARE(window->panel()->getActiveElement("TXT")->storedValueText(), text);
+    QVERIFY2(!console().contains("manipulated"), qPrintable(console()));
 }
 
 void TestProject::projectWithoutValueElements()
