@@ -408,10 +408,6 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
     TextFileWriter writer(target, WrittenKind::Header);
     // Followed through every symbolic link, the header stays in the working folder.
     writer.setFolder(m_workingDir);
-    // A header whose content did not change keeps its file and time stamp,
-    // so the firmware that includes it is not rebuilt; it is reported as
-    // exported all the same.
-    writer.keepWhenUnchanged();
     writer << disclaimer << QStringLiteral("#ifndef ") << guard << QStringLiteral("\n")
            << QStringLiteral("#define ") << guard << QStringLiteral("\n\n");
     if (!m_panel.getXMLVersion().isEmpty()) {

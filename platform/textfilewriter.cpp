@@ -1,27 +1,9 @@
 #include "textfilewriter.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cstring>
-
-namespace {
-
-// Whether the file holds exactly these bytes and could be written as well: a
-// regular file that is writable, in a folder where the safe write can put
-// its temporary file.
-bool holdsAlready(const QString &fileName, const QByteArray &bytes)
-{
-    const QFileInfo info(fileName);
-    if (!info.isFile() || info.size() != bytes.size() || !info.isWritable()
-        || !QFileInfo(info.absolutePath()).isWritable())
-        return false;
-    QFile file(fileName);
-    return file.open(QIODevice::ReadOnly) && file.readAll() == bytes;
-}
-
-} // namespace
 
 TextFileWriter::TextFileWriter(const QString &fileName, WrittenKind kind)
 {
@@ -75,7 +57,6 @@ bool TextFileWriter::write()
     m_error.clear();
     m_openFailed = false;
     m_refused = false;
-    m_unchanged = false;
     const QString refusal = WriteGuard::refusal(m_target);
     if (!refusal.isEmpty()) {
         m_error = refusal;
@@ -83,10 +64,6 @@ bool TextFileWriter::write()
         return false;
     }
     const QByteArray bytes = m_hasBytes ? m_bytes : diskBytes(m_text);
-    if (m_keepUnchanged && holdsAlready(m_target.fileName, bytes)) {
-        m_unchanged = true;
-        return true;
-    }
     QSaveFile file(m_target.fileName);
     // Unbuffered: a buffered write that stops part-way (file size limit, full
     // disk) can still end in a successful commit of a truncated file. Written

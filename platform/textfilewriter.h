@@ -21,12 +21,6 @@ public:
     void setFolder(const QString &folder) { m_target.folder = folder; }
     // The panel writer saving the loaded panel itself.
     void allowLoadedPanel() { m_target.mayReplaceLoadedPanel = true; }
-    // A file that already holds exactly the bytes to write, and that the
-    // write could replace, is left as it is (its time stamp too), so that a
-    // build that includes it is not started again for nothing. The write
-    // counts as done; unchanged() tells that nothing was written.
-    void keepWhenUnchanged() { m_keepUnchanged = true; }
-    bool unchanged() const { return m_unchanged; }
 
     TextFileWriter &operator<<(const QString &text)
     {
@@ -77,6 +71,4 @@ private:
     QString m_error;
     bool m_openFailed = false;
     bool m_refused = false;
-    bool m_keepUnchanged = false;
-    bool m_unchanged = false;
 };

@@ -34,7 +34,7 @@ private slots:
     void guardAndVersionLines();
     void linesAreSortedAsWholeLines();
     void onlyChangedHeadersAreWrittenAgain();
-    void headersWithTheSameContentKeepTheirFile();
+    void everyHeaderIsRewritten();
     void refusedWhileDefinesConflict();
     void disclaimer_data();
     void disclaimer();
@@ -272,10 +272,10 @@ void TestHeaders::onlyChangedHeadersAreWrittenAgain()
     QVERIFY(!QFile::exists(dir->filePath("a.h")) && !QFile::exists(dir->filePath("b.h")));
 }
 
-// An export that would write the bytes a header already holds leaves the
-// file alone (a firmware build sees no new time stamp), yet reports it as
-// exported; any other content, even of the same size, is written.
-void TestHeaders::headersWithTheSameContentKeepTheirFile()
+// An export of all headers writes every one of them, also a header whose
+// content did not change: a build rule that makes the headers from the
+// project sees them newer than the project.
+void TestHeaders::everyHeaderIsRewritten()
 {
     FakeElement *a = bind("A", "a.h", "1");
     bind("B", "b.h", "2");
@@ -294,21 +294,12 @@ void TestHeaders::headersWithTheSameContentKeepTheirFile()
     collectReports(*env);
     QVERIFY(window->exportHeaderFiles(true));
     QVERIFY(header("a.h").contains("#define A (0x5)"));
-    QVERIFY(modified("a.h") > old.addSecs(60));
     QCOMPARE(header("b.h"), b);
-    QCOMPARE(modified("b.h").toSecsSinceEpoch(), old.toSecsSinceEpoch());
     for (const char *name : {"a.h", "b.h"}) {
+        QVERIFY2(modified(name) > old.addSecs(60), name);
         QVERIFY2(console().contains(QStringLiteral("Exported headerfile: ") + dir->filePath(name)), qPrintable(console()));
         QCOMPARE(window->panel()->changedHeaders().value(name, true), false);
     }
-
-    // The same size with other bytes is no match.
-    QByteArray edited = b;
-    edited.replace("(0x2)", "(0x3)");
-    QCOMPARE(edited.size(), b.size());
-    QVERIFY(!writeTestFile(dir->filePath("b.h"), edited).isEmpty());
-    QVERIFY(window->exportHeaderFiles(true));
-    QCOMPARE(header("b.h"), b);
 }
 
 void TestHeaders::refusedWhileDefinesConflict()

@@ -1,12 +1,7 @@
 // The one writer of the text files we make: the disk form of a text (CR LF
-// line ends, no doubled CR) and the choice to leave a file that already holds
-// the bytes to write.
+// line ends, no doubled CR).
 #include "textfilewriter.h"
 
-#include <QDateTime>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestTextFileWriter : public QObject
@@ -16,7 +11,6 @@ class TestTextFileWriter : public QObject
 private slots:
     void diskBytes_data();
     void diskBytes();
-    void unchangedFileIsKeptOnlyWhenAskedFor();
 };
 
 void TestTextFileWriter::diskBytes_data()
@@ -39,56 +33,6 @@ void TestTextFileWriter::diskBytes()
     QFETCH(QByteArray, disk);
     QCOMPARE(TextFileWriter::diskBytes(text), disk);
     QCOMPARE(TextFileWriter::diskBytes(QString::fromUtf8(text)), disk);
-}
-
-void TestTextFileWriter::unchangedFileIsKeptOnlyWhenAskedFor()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath("x.h");
-    const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-2);
-    auto writeAged = [&](const QByteArray &bytes) {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size() && file.flush()
-            && file.setFileTime(old, QFileDevice::FileModificationTime);
-    };
-    auto isOld = [&] { return QFileInfo(path).lastModified().toSecsSinceEpoch() == old.toSecsSinceEpoch(); };
-
-    struct Case {
-        const char *name;
-        bool keep;
-        QByteArray before;
-        QByteArray text;
-        bool unchanged;
-    };
-    const Case cases[] = {
-        {"same bytes, kept", true, "#define A 1\r\n", "#define A 1\n", true},
-        {"same bytes, not asked", false, "#define A 1\r\n", "#define A 1\n", false},
-        {"same size, other bytes", true, "#define A 2\r\n", "#define A 1\n", false},
-        {"longer file", true, "#define A 1\r\n\r\n", "#define A 1\n", false},
-    };
-    for (const Case &c : cases) {
-        QVERIFY2(writeAged(c.before), c.name);
-        TextFileWriter writer(path, WrittenKind::Header);
-        if (c.keep)
-            writer.keepWhenUnchanged();
-        writer << QString::fromUtf8(c.text);
-        QVERIFY2(writer.write(), c.name);
-        QVERIFY2(writer.unchanged() == c.unchanged, c.name);
-        QVERIFY2(isOld() == c.unchanged, c.name);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QVERIFY2(file.readAll() == TextFileWriter::diskBytes(QByteArray(c.text)), c.name);
-    }
-
-    // A file the write guard refuses stays refused, whatever it holds.
-    QVERIFY(writeAged("<?xml version=\"1.0\"?><a/>"));
-    TextFileWriter writer(path, WrittenKind::Header);
-    writer.keepWhenUnchanged();
-    writer << QStringLiteral("<?xml version=\"1.0\"?><a/>");
-    QVERIFY(!writer.write());
-    QVERIFY(writer.refused());
-    QVERIFY(!writer.unchanged());
 }
 
 QTEST_GUILESS_MAIN(TestTextFileWriter)
