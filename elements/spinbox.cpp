@@ -2,6 +2,8 @@
 
 #include "eventfilters.h"
 
+#include <QLineEdit>
+
 SpinBox::SpinBox(const QString &name, QWidget *parent)
     : QSpinBox(parent)
     , IntegerElement(this)
@@ -67,6 +69,10 @@ int SpinBox::widgetValue() const
 
 void SpinBox::setWidgetValue(int value)
 {
+    // Setting the value lays its text out again even when nothing changes,
+    // as on every load's reset to a default the box already shows.
+    if (value == QSpinBox::value() && lineEdit()->text() == prefix() + textFromValue(value) + suffix())
+        return;
     QSpinBox::setValue(value);
 }
 

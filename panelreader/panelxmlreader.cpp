@@ -12,13 +12,13 @@
 #include "panelxmlreader_p.h"
 #include "pollentries.h"
 #include "programversion.h"
+#include "sha256.h"
 #include "tabwidget.h"
 #include "treewidget.h"
 #include "tyklink.h"
 #include "xmlfilekind.h"
 
 #include <QBuffer>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -170,7 +170,7 @@ QByteArray PanelXmlReader::checksumOf(const QByteArray &text)
     const int start = text.indexOf("</checksum>");
     if (start < 0)
         return QByteArray();
-    return QCryptographicHash::hash(text.mid(start), QCryptographicHash::Sha256).toHex();
+    return sha256Hex(text.constData() + start, text.size() - start);
 }
 
 bool PanelXmlReader::verifyChecksum()

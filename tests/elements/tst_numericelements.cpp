@@ -55,6 +55,8 @@ private slots:
     void hexTyping();
     void hexValidation_data();
     void hexValidation();
+    void settingTheSameValueShowsItAgain_data();
+    void settingTheSameValueShowsItAgain();
 
     // DoubleSpinBox
     void doubleSpinBoxIgnoresTheSystemLocale();
@@ -698,6 +700,38 @@ void TestNumericElements::hexTyping()
     QCOMPARE(hex->QSpinBox::value(), value);
     QCOMPARE(line, recorded);
     QCOMPARE(hex->storedValueText(), QString::number(value));
+}
+
+void TestNumericElements::settingTheSameValueShowsItAgain_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("spin box") << QStringLiteral("SpinBox");
+    QTest::newRow("hex spin box") << QStringLiteral("HexSpinBox");
+}
+
+// A value set again that the box holds already leaves its text alone, unless
+// the text shows something else: typing not yet taken gives way to it.
+void TestNumericElements::settingTheSameValueShowsItAgain()
+{
+    QFETCH(QString, kind);
+    QWidget *widget = element(kind, 0, 100);
+    auto *box = qobject_cast<QSpinBox *>(widget);
+    QVERIFY(box);
+    ActiveElement *e = active(widget);
+    e->setValue(QStringLiteral("5"), KeywordValue);
+    QCOMPARE(box->value(), 5);
+    const QString shown = box->text();
+    QVERIFY(shown.endsWith(QLatin1Char('5')));
+
+    auto *edit = widget->findChild<QLineEdit *>();
+    QVERIFY(edit);
+    edit->setText(box->prefix() + QStringLiteral("7"));
+    QCOMPARE(box->value(), 5);
+    e->setValue(QStringLiteral("5"), KeywordValue);
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(box->value(), 5);
+    e->setValue(QStringLiteral("5"), KeywordValue);
+    QCOMPARE(edit->text(), shown);
 }
 
 // ---------------------------------------------------------------------------
