@@ -157,16 +157,6 @@ QString projectText(QList<ActiveElement *> elements, bool sorted, const QString 
     return text;
 }
 
-// The SHA-256 digest, in hexadecimal, of the bytes from the first checksum
-// end tag on; null without that tag.
-QByteArray checksumFrom(const QByteArray &bytes)
-{
-    const int start = bytes.indexOf("</checksum>");
-    if (start < 0)
-        return QByteArray();
-    return sha256Hex(bytes.constData() + start, bytes.size() - start);
-}
-
 // The bytes of a project file for its text: UTF-8 without CRs, the checksum
 // element filled in, then every line ending in CR LF.
 QByteArray projectDiskBytes(const QString &text)
@@ -179,7 +169,7 @@ QByteArray projectDiskBytes(const QString &text)
     const int close = bytes.indexOf("</checksum>");
     const int start = at + open.size();
     if (at >= 0 && close >= start)
-        bytes.replace(start, close - start, checksumFrom(bytes));
+        bytes.replace(start, close - start, checksumAfterTag(bytes));
     return TextFileWriter::diskBytes(bytes);
 }
 
@@ -268,7 +258,7 @@ QString ProjectFileReader::errorText() const
 void ProjectFileReader::verifyProjectChecksum()
 {
     const QString written = m_xml.readElementText();
-    const QByteArray digest = checksumFrom(m_rawBytes);
+    const QByteArray digest = checksumAfterTag(m_rawBytes);
     if (digest.isNull())
         reportMissingChecksum(m_fileName);
     if (written != QLatin1String(digest))

@@ -167,10 +167,7 @@ bool PanelXmlReader::checkRootElement()
 
 QByteArray PanelXmlReader::checksumOf(const QByteArray &text)
 {
-    const int start = text.indexOf("</checksum>");
-    if (start < 0)
-        return QByteArray();
-    return sha256Hex(text.constData() + start, text.size() - start);
+    return checksumAfterTag(text);
 }
 
 bool PanelXmlReader::verifyChecksum()

@@ -16,6 +16,14 @@ const EVP_MD *sha256Method()
 
 } // namespace
 
+QByteArray checksumAfterTag(const QByteArray &bytes)
+{
+    const int start = bytes.indexOf("</checksum>");
+    if (start < 0)
+        return QByteArray();
+    return sha256Hex(bytes.constData() + start, bytes.size() - start);
+}
+
 QByteArray sha256Hex(const char *data, qsizetype size)
 {
     unsigned char digest[EVP_MAX_MD_SIZE];
