@@ -7,15 +7,17 @@
 HexSpinBox::HexSpinBox(const QString &name, QWidget *parent)
     : SpinBox(name, parent)
 {
-    setPrefix(QStringLiteral("0x"));
+    setShownPrefix(QStringLiteral("0x"));
 }
 
 QString HexSpinBox::textFromValue(int value) const
 {
+    if (!textWanted())
+        return QString();
     // QString::number writes a negative number in another base as its 64-bit
     // two's complement.
     const QString digits = QString::number(qAbs(qint64(value)), 16).toUpper();
-    return value < 0 ? QLatin1Char('-') + digits : digits;
+    return pendingPrefix() + (value < 0 ? QLatin1Char('-') + digits : digits);
 }
 
 int HexSpinBox::valueFromText(const QString &text) const

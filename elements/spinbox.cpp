@@ -15,6 +15,71 @@ SpinBox::SpinBox(const QString &name, QWidget *parent)
     setKeyboardTracking(false);
 }
 
+// ---------------------------------------------------------------------------
+// The text, laid out from the first show on
+
+QString SpinBox::textFromValue(int value) const
+{
+    // Before the first layout the box's text stays empty: Qt sets the line
+    // edit's text only when the text it makes differs from what it shows.
+    return textWanted() ? pendingPrefix() + QSpinBox::textFromValue(value) : QString();
+}
+
+void SpinBox::layOutText() const
+{
+    if (m_textLaidOut)
+        return;
+    const QString waiting = pendingPrefix();
+    m_textLaidOut = true;
+    // Qt builds the whole text again when the prefix is set or the value is
+    // set (also to the value it holds); neither emits a value signal.
+    auto *self = const_cast<SpinBox *>(this);
+    if (!waiting.isEmpty())
+        self->setPrefix(waiting);
+    else
+        self->QSpinBox::setValue(QSpinBox::value());
+}
+
+QString SpinBox::shownPrefix() const
+{
+    const QString waiting = pendingPrefix();
+    return waiting.isEmpty() ? prefix() : waiting;
+}
+
+void SpinBox::setShownPrefix(const QString &prefix)
+{
+    if (m_textLaidOut || !this->prefix().isEmpty())
+        setPrefix(prefix);
+    else
+        m_prefixWhenShown = prefix;
+}
+
+// Measured before the text is laid out, the box measures the texts it will
+// show: value texts carry the prefix still to come (Qt puts its own prefix
+// before the value text), and no text is laid out for the measure. A box on a
+// tab page not shown yet is measured, not shown.
+QSize SpinBox::sizeHint() const
+{
+    m_measuring = !m_textLaidOut;
+    const QSize size = QSpinBox::sizeHint();
+    m_measuring = false;
+    return size;
+}
+
+QSize SpinBox::minimumSizeHint() const
+{
+    m_measuring = !m_textLaidOut;
+    const QSize size = QSpinBox::minimumSizeHint();
+    m_measuring = false;
+    return size;
+}
+
+void SpinBox::showEvent(QShowEvent *event)
+{
+    layOutText();
+    QSpinBox::showEvent(event);
+}
+
 void SpinBox::initialize()
 {
     connect(this, QOverload<int>::of(&QSpinBox::valueChanged), this, &SpinBox::valueChangedByUser,
@@ -71,7 +136,8 @@ void SpinBox::setWidgetValue(int value)
 {
     // Setting the value lays its text out again even when nothing changes,
     // as on every load's reset to a default the box already shows.
-    if (value == QSpinBox::value() && lineEdit()->text() == prefix() + textFromValue(value) + suffix())
+    if (value == QSpinBox::value()
+        && (!m_textLaidOut || lineEdit()->text() == prefix() + textFromValue(value) + suffix()))
         return;
     QSpinBox::setValue(value);
 }

@@ -23,6 +23,23 @@ public:
     QString value(int keyword, int flag) override;
     void initialize() override;
 
+    // The box lays its text out when it is first shown, not while a panel is
+    // built: a text layout costs as much as a third of the spin box. Until
+    // then the line edit holds no text; value(), the range, the signals and
+    // the measured sizes are the box's own throughout.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    QString textFromValue(int value) const override;
+    // The prefix the box shows ("0x" for a hexadecimal one), also before its
+    // text is laid out.
+    QString shownPrefix() const;
+    // Sets the prefix; before the text is laid out it waits for the layout
+    // (a prefix set through QSpinBox::setPrefix lays the text out at once and
+    // takes the place of one waiting).
+    void setShownPrefix(const QString &prefix);
+    // Lays the text out now if it still waits for the first show.
+    void layOutText() const;
+
 public slots:
     void sendData(int value);
     void enable(bool on) override;
@@ -30,9 +47,21 @@ public slots:
     void valueChangedByUser(int value);
 
 protected:
+    void showEvent(QShowEvent *event) override;
+    // Whether textFromValue gives the value's text: once the text is laid
+    // out, and while the box is measured before that.
+    bool textWanted() const { return m_textLaidOut || m_measuring; }
+    // The prefix value texts carry while measured before the layout.
+    QString pendingPrefix() const { return m_textLaidOut || !prefix().isEmpty() ? QString() : m_prefixWhenShown; }
+
     int widgetValue() const override;
     void setWidgetValue(int value) override;
     int widgetMinimum() const override;
     int widgetMaximum() const override;
     void setWidgetRange(int minimum, int maximum) override;
+
+private:
+    mutable bool m_textLaidOut = false;
+    mutable bool m_measuring = false;
+    QString m_prefixWhenShown;
 };

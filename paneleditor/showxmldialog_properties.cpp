@@ -85,7 +85,7 @@ QStringList ShowXMLDialog::propertyRows(QWidget *widget)
         rows << QStringLiteral("Expression!") + math->elementProperty("expression").toString();
         rows << QStringLiteral("Unit!") + math->elementProperty("suffix").toString();
     } else if (auto *spin = qobject_cast<SpinBox *>(widget)) {
-        rows << QStringLiteral("Prefix!") + spin->prefix() << QStringLiteral("Suffix!") + spin->suffix();
+        rows << QStringLiteral("Prefix!") + spin->shownPrefix() << QStringLiteral("Suffix!") + spin->suffix();
         rows << QStringLiteral("Range!%1..%2").arg(spin->minimum()).arg(spin->maximum());
         rows << QStringLiteral("Step!%1").arg(spin->singleStep());
     } else if (auto *dspin = qobject_cast<DoubleSpinBox *>(widget)) {

@@ -49,10 +49,17 @@ static void setPrefixAndSuffix(QAbstractSpinBox *box, const QXmlStreamAttributes
         if (has(attributes, "suffix"))
             spinBox->setSuffix(text(attributes, "suffix"));
     };
-    if (auto *integer = qobject_cast<QSpinBox *>(box))
+    if (auto *ours = qobject_cast<SpinBox *>(box)) {
+        // Its prefix waits for the text's first layout.
+        if (has(attributes, "prefix"))
+            ours->setShownPrefix(text(attributes, "prefix"));
+        if (has(attributes, "suffix"))
+            ours->setSuffix(text(attributes, "suffix"));
+    } else if (auto *integer = qobject_cast<QSpinBox *>(box)) {
         apply(integer);
-    else if (auto *floating = qobject_cast<QDoubleSpinBox *>(box))
+    } else if (auto *floating = qobject_cast<QDoubleSpinBox *>(box)) {
         apply(floating);
+    }
 }
 
 bool PanelXmlReader::readIntegerRange(const QXmlStreamAttributes &attributes, const QString &define,

@@ -57,6 +57,8 @@ private slots:
     void hexValidation();
     void settingTheSameValueShowsItAgain_data();
     void settingTheSameValueShowsItAgain();
+    void textIsLaidOutWhenShown_data();
+    void textIsLaidOutWhenShown();
 
     // DoubleSpinBox
     void doubleSpinBoxIgnoresTheSystemLocale();
@@ -182,6 +184,8 @@ void TestNumericElements::newElementsAreWheelGuarded()
     QCOMPARE(knob.upperBound(), 100.0);
 
     HexSpinBox hex(QStringLiteral("H"));
+    QCOMPARE(hex.shownPrefix(), QStringLiteral("0x"));
+    hex.layOutText();
     QCOMPARE(hex.prefix(), QStringLiteral("0x"));
     QVERIFY(!hex.keyboardTracking());
 
@@ -329,7 +333,7 @@ void TestNumericElements::initializeRefreshesFormulasAndAsksWhereItShould()
     active(widget)->initialize();
     QCOMPARE(log.entries, QStringList{"updateMathLabels()"});
     QCOMPARE(widget->findChild<QInputEventRecorder *>() != nullptr, asks);
-    QVERIFY(widget->toolTip().startsWith(QStringLiteral("E = 0")));
+    QVERIFY(toolTipShown(widget).startsWith(QStringLiteral("E = 0")));
 }
 
 void TestNumericElements::programChangeKeepsTheStoredValue_data()
@@ -355,7 +359,7 @@ void TestNumericElements::programChangeKeepsTheStoredValue()
     // the formula refresh after unblocking gets out.
     QCOMPARE(log.entries, QStringList{"updateMathLabels()"});
     QVERIFY(fx->shell.modified);
-    QVERIFY(widget->toolTip().startsWith(QStringLiteral("E = 7")));
+    QVERIFY(toolTipShown(widget).startsWith(QStringLiteral("E = 7")));
 
     // The last lock gone, the stored value is shown again.
     e->reapplyStoredValue();
@@ -622,6 +626,7 @@ void TestNumericElements::hexTexts()
     HexSpinBox hex(QStringLiteral("H"));
     hex.setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
     hex.setValue(value);
+    hex.show();
     QCOMPARE(hex.text(), shown);
     QCOMPARE(hex.valueFromText(typed), read);
     // Value texts stay decimal.
@@ -702,6 +707,61 @@ void TestNumericElements::hexTyping()
     QCOMPARE(hex->storedValueText(), QString::number(value));
 }
 
+void TestNumericElements::textIsLaidOutWhenShown_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("spin box") << QStringLiteral("SpinBox") << QStringLiteral("1234");
+    QTest::newRow("hex spin box") << QStringLiteral("HexSpinBox") << QStringLiteral("0x4D2");
+}
+
+// A box built and set while hidden lays no text out; its value, signals and
+// measured sizes are there all along. Its first show gives the text.
+void TestNumericElements::textIsLaidOutWhenShown()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, shown);
+    auto *measured = qobject_cast<SpinBox *>(element(kind, 0, 100000));
+    auto *reference = qobject_cast<SpinBox *>(element(kind, 0, 100000));
+    QVERIFY(measured && reference);
+    reference->layOutText();
+    QSignalSpy changes(measured, QOverload<int>::of(&QSpinBox::valueChanged));
+
+    for (SpinBox *box : {measured, reference})
+        active(box)->setValue(QStringLiteral("1234"), KeywordValue);
+    QCOMPARE(measured->QSpinBox::value(), 1234);
+    measured->stepBy(1);
+    measured->stepBy(-1);
+    QCOMPARE(changes.count(), 2);
+    QCOMPARE(measured->QSpinBox::value(), 1234);
+    QCOMPARE(measured->text(), QString());
+    QCOMPARE(reference->text(), shown);
+    QCOMPARE(measured->shownPrefix(), reference->prefix());
+
+    // Measured before: the sizes of the box laid out, no text laid out.
+    QCOMPARE(measured->sizeHint(), reference->sizeHint());
+    QCOMPARE(measured->minimumSizeHint(), reference->minimumSizeHint());
+    QCOMPARE(measured->text(), QString());
+    measured->layOutText();
+    QCOMPARE(measured->text(), shown);
+    QCOMPARE(measured->prefix(), reference->prefix());
+    QCOMPARE(measured->sizeHint(), reference->sizeHint());
+    QCOMPARE(measured->minimumSizeHint(), reference->minimumSizeHint());
+
+    // Shown (a fixed size asks for no measure).
+    auto *fixed = qobject_cast<SpinBox *>(element(kind, 0, 100000));
+    QVERIFY(fixed);
+    active(fixed)->setValue(QStringLiteral("1234"), KeywordValue);
+    fixed->setParent(nullptr);
+    fixed->setFixedSize(120, 30);
+    fixed->show();
+    QCOMPARE(fixed->text(), shown);
+    fixed->stepBy(1);
+    QCOMPARE(fixed->QSpinBox::value(), 1235);
+    QVERIFY(fixed->text().endsWith(kind == QLatin1String("SpinBox") ? QStringLiteral("1235") : QStringLiteral("4D3")));
+    delete fixed;
+}
+
 void TestNumericElements::settingTheSameValueShowsItAgain_data()
 {
     QTest::addColumn<QString>("kind");
@@ -720,6 +780,7 @@ void TestNumericElements::settingTheSameValueShowsItAgain()
     ActiveElement *e = active(widget);
     e->setValue(QStringLiteral("5"), KeywordValue);
     QCOMPARE(box->value(), 5);
+    widget->window()->show();
     const QString shown = box->text();
     QVERIFY(shown.endsWith(QLatin1Char('5')));
 

@@ -53,6 +53,8 @@ private slots:
     void dials_data();
     void dials();
     void spinBoxKindsAreBoundAndWired();
+    void prefixAndSuffixAttributes_data();
+    void prefixAndSuffixAttributes();
     void integerRangesClampToInt_data();
     void integerRangesClampToInt();
 
@@ -415,6 +417,42 @@ void TestNumericBuilders::spinBoxKindsAreBoundAndWired()
                              "on_updateCurve", "on_updateLog"})
         QVERIFY2(QObject::disconnect(signalsOf(mask), &ElementSignals::updateMathLabels, &fx->panel, refreshSlot(slot)), slot);
     QVERIFY(!QObject::disconnect(signalsOf(mask), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateDial));
+    QCOMPARE(xmlLines(), QStringList());
+}
+
+void TestNumericBuilders::prefixAndSuffixAttributes_data()
+{
+    QTest::addColumn<QByteArray>("element");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("hex, own prefix and suffix")
+        << QByteArray("<hexspinbox define=\"E\" range=\"0;0xFF\" default=\"0x1F\" prefix=\"$\" suffix=\" h\"/>")
+        << "$" << "$1F h";
+    QTest::newRow("hex, its prefix named") << QByteArray("<hexspinbox define=\"E\" range=\"0;0xFF\" default=\"0x1F\" prefix=\"0x\"/>")
+                                         << "0x" << "0x1F";
+    QTest::newRow("hex, no prefix attribute") << QByteArray("<hexspinbox define=\"E\" range=\"0;0xFF\" default=\"0x1F\"/>")
+                                            << "0x" << "0x1F";
+    QTest::newRow("spin box") << QByteArray("<spinbox define=\"E\" range=\"0;100\" default=\"31\" prefix=\"n=\" suffix=\" mA\"/>")
+                              << "n=" << "n=31 mA";
+}
+
+// A panel's prefix takes the place of the hexadecimal "0x" and waits with it
+// for the text's first layout; the box measures as it will show.
+void TestNumericBuilders::prefixAndSuffixAttributes()
+{
+    QFETCH(QByteArray, element);
+    QFETCH(QString, prefix);
+    QFETCH(QString, shown);
+    QVERIFY(read(element));
+    fx->panel.finishLoad(true);
+    auto *box = find<SpinBox>(QStringLiteral("E"));
+    QVERIFY(box);
+    QCOMPARE(box->shownPrefix(), prefix);
+    const QSize measured = box->sizeHint();
+    box->layOutText();
+    QCOMPARE(box->prefix(), prefix);
+    QCOMPARE(box->text(), shown);
+    QCOMPARE(box->sizeHint(), measured);
     QCOMPARE(xmlLines(), QStringList());
 }
 

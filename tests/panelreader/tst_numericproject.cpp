@@ -113,6 +113,7 @@ void TestNumericProject::valuesTravelThroughTheProjectFile()
     for (auto it = values.cbegin(); it != values.cend(); ++it)
         QCOMPARE(window->panel()->getActiveElement(it.key())->storedValueText(), it.value());
     QCOMPARE(window->panel()->getActiveElement("RATIO")->value(KeywordValue, 0), QStringLiteral("0.3"));
+    find<HexSpinBox>("MASK")->layOutText();
     QCOMPARE(find<HexSpinBox>("MASK")->text(), QStringLiteral("0x7FFFFFFF"));
     QCOMPARE(transcript(), QStringList());
 
