@@ -615,6 +615,8 @@ private:
     // Panel open and project
     bool openingHomePanel = false; // set while the home panel of a new project is read
     bool homePanelShown = false;   // the window shows the home panel
+    // The last read's tab widgets that fit themselves to their current page.
+    QList<QPointer<TabWidget>> m_fittingTabs;
     int highlightTimerId = 0;
     QString projectFile;
     QString savedStyleSheet;

@@ -68,12 +68,15 @@ void MainWindow::open()
 // yet shows the panel with itself: polishing and laying out the panel now
 // would be work for widgets nobody sees (and a run that only writes files
 // never needs it).
-static void showPanelLaidOut(QWidget *panelWidget, bool windowShown)
+static void showPanelLaidOut(QWidget *panelWidget, const QList<QPointer<TabWidget>> &fittingTabs,
+                             bool windowShown)
 {
     if (!panelWidget)
         return;
-    for (TabWidget *tabs : panelWidget->findChildren<TabWidget *>())
-        tabs->fitToCurrentPage();
+    for (TabWidget *tabs : fittingTabs) {
+        if (tabs)
+            tabs->fitToCurrentPage();
+    }
     if (windowShown && panelWidget->isHidden() && !panelWidget->testAttribute(Qt::WA_WState_ExplicitShowHide))
         panelWidget->show();
 }
@@ -122,7 +125,7 @@ bool MainWindow::open(const QString &fileName)
 
     updatePanelActions();
     buildPinMappingView();
-    showPanelLaidOut(centralWidget(), isVisible());
+    showPanelLaidOut(centralWidget(), m_fittingTabs, isVisible());
     setWorkingDir(QFileInfo(fileName).absolutePath());
     setWindowTitle(QStringLiteral("Quillmate ") + QDir::toNativeSeparators(fileName) + QStringLiteral("[*]"));
     setWindowModified(false);
@@ -173,6 +176,7 @@ bool MainWindow::readPanelFile(const QString &file)
             if (!reader.terminalPort.isEmpty())
                 openTerminalPort(reader.terminalPort, reader.terminalSettings);
             m_panel->setHeaderVersions(reader.headerVersions);
+            m_fittingTabs = reader.fittingTabs;
             // On screen the user sees what was built; a run that writes
             // files from the panel must not write one that is cut short.
             if (endsAfterStartUp && !reader.stoppedEarlyReason().isEmpty()) {

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QList>
 #include <QMap>
+#include <QPointer>
 #include <QSet>
 #include <QSizePolicy>
 #include <QString>
@@ -98,6 +99,9 @@ public:
     QString versionText;          // the root's version attribute as written
     // C header file -> panel version label when its first define was bound.
     QHash<QString, QString> headerVersions;
+    // The tab widgets that fit themselves to their current page ("resize"),
+    // for the fit once the panel is built.
+    QList<QPointer<TabWidget>> fittingTabs;
 
     // ---- Rules shared with the shell and the tests
 
@@ -283,7 +287,7 @@ private:
     void readTreeContainer(const QString &header, Container *parent, ButtonGroup *radioGroup);
     void readTabContainer(const QString &header, Container *parent);
     void readSelectSetDef(const QXmlStreamAttributes &attributes, Container *parent, QWidget *page);
-    static void connectTabChanges(TabWidget *tabs, const QXmlStreamAttributes &attributes);
+    void connectTabChanges(TabWidget *tabs, const QXmlStreamAttributes &attributes);
     // A stretch item in the widget's box layout (none without one).
     static void addStretch(QWidget *container);
 
@@ -410,16 +414,17 @@ private:
     int m_includeDepth = 0;
     int m_messageCount = 0;
     int m_nesting = 0;
-    // Containers and tree rows built since the last delivery of the new
-    // widgets' polish and layout requests.
-    int m_containersSinceDelivery = 0;
+    // Tree rows built since the last delivery of the new widgets' polish and
+    // layout requests.
+    int m_rowsSinceDelivery = 0;
     // Delivers the polish and layout requests of the widgets built so far
     // (and no other posted event: no queued slot runs in the middle of a
-    // read). Every widget posts a polish request when it is made, and Qt
-    // compares each layout request posted to a widget with requests still
-    // queued with every event in the queue: a panel of many small
-    // containers (tree rows) would otherwise take time growing with the
-    // square of its size.
+    // read). A tree row's widgets are built without a parent and placed in
+    // their row afterwards; Qt compares each layout request posted to such a
+    // widget with every event still queued, so a panel of many rows would
+    // take time growing with the square of its size. Other containers leave
+    // their requests to the show: delivered during the read they would
+    // polish widgets of pages nobody looks at yet.
     void deliverWidgetRequests();
     // Set when an include failed: the whole read ends and fails.
     bool m_failed = false;

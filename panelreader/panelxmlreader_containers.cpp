@@ -48,8 +48,10 @@ void PanelXmlReader::connectTabChanges(TabWidget *tabs, const QXmlStreamAttribut
         return;
     }
     bool ok = false;
-    if (text(attributes, "resize").toUInt(&ok) != 0 && ok)
+    if (text(attributes, "resize").toUInt(&ok) != 0 && ok) {
         tabs->connectUpdateSizes();
+        fittingTabs.append(tabs);
+    }
 }
 
 // The tree a tree container or a row of one belongs to; null for anything else.

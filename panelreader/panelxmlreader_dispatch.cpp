@@ -160,7 +160,7 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
         else
             builder.build(*this, place);
         snapshot.record(name, written);
-        if (name.endsWith(QLatin1String("container")) || name == QLatin1String("branch")
+        if (name == QLatin1String("branch")
             || (builder.branchForm && text(written, "uielement") == QLatin1String("branch")))
             deliverWidgetRequests();
         return true;
@@ -170,20 +170,17 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
                    false);
         return false;
     }
-    // The other element kinds (LED, image, log, math, plot, timer,
-    // svgembed, thermo, register view, SVD tree, pin mapper, parameter map)
-    // come with their own builders; until then they are skipped like
-    // unknown names.
+    // A name no builder knows: the caller skips the element.
     return false;
 }
 
 void PanelXmlReader::deliverWidgetRequests()
 {
     // A few at a time: each delivery looks at the whole queue once.
-    const int containersPerDelivery = 64;
-    if (++m_containersSinceDelivery < containersPerDelivery)
+    const int rowsPerDelivery = 64;
+    if (++m_rowsSinceDelivery < rowsPerDelivery)
         return;
-    m_containersSinceDelivery = 0;
+    m_rowsSinceDelivery = 0;
     QCoreApplication::sendPostedEvents(nullptr, QEvent::PolishRequest);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
