@@ -62,6 +62,9 @@ public:
     // Whether the element can hold a register field of these bits (-1, -1: a whole define).
     virtual bool acceptsBitRange(int msb, int lsb) = 0;
     virtual void updateToolTip() {}
+    // Builds the tool tip now if updateToolTip left that to the moment it is
+    // asked for (elements that build theirs at once do nothing).
+    virtual void ensureToolTip() {}
     virtual void addItem(const QString &text, const QString &value, int key);
     // Tells the formulas and displays that read the element that its value changed.
     virtual void updateMathLabels() = 0;

@@ -95,3 +95,32 @@ void installWheelGuard(QWidget *widget)
     widget->setFocusPolicy(Qt::StrongFocus);
     widget->installEventFilter(new MouseWheelWidgetAdjustmentGuard(widget));
 }
+
+namespace {
+
+class ToolTipRequests : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::ToolTip) {
+            if (ActiveElement *element = activeElementOf(watched))
+                element->ensureToolTip();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+void installToolTipRequests()
+{
+    static QPointer<QObject> filter;
+    if (filter || !QCoreApplication::instance())
+        return;
+    filter = new ToolTipRequests(QCoreApplication::instance());
+    QCoreApplication::instance()->installEventFilter(filter);
+}

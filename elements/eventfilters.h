@@ -33,3 +33,9 @@ class QWidget;
 
 // Gives the widget the focus policy Qt::StrongFocus and a wheel guard.
 void installWheelGuard(QWidget *widget);
+
+// Has every element build a tool tip it let go out of date before a tool
+// tip event reaches its widget (or a child of it, the event going on to the
+// widget when the child has none). One filter on the application, installed
+// the first time; calling it again does nothing.
+void installToolTipRequests();

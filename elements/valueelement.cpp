@@ -183,6 +183,15 @@ void ValueElement::updateMathLabels()
 
 void ValueElement::updateToolTip()
 {
+    m_toolTipStale = true;
+    installToolTipRequests();
+}
+
+void ValueElement::ensureToolTip()
+{
+    if (!m_toolTipStale)
+        return;
+    m_toolTipStale = false;
     if (auto *widget = qobject_cast<QWidget *>(m_object))
         widget->setToolTip(buildToolTip(this, host() ? host()->toolTipSections() : 0xffff));
 }

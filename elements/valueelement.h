@@ -99,8 +99,12 @@ public:
     void setElementProperty(const char *name, const QVariant &value) override;
     QVariant elementProperty(const char *name) override;
     QList<QByteArray> elementPropertyNames() const override { return m_attributes.names(); }
-    // Sets the tool tip of the element's widget (nothing for a non-widget).
+    // The tool tip of the element's widget (nothing for a non-widget) is out
+    // of date: it is built again when it is asked for, by the mouse resting
+    // on the widget (a tool tip event) or by ensureToolTip(). A panel's open
+    // and a stream of polled values build none that nobody reads.
     void updateToolTip() override;
+    void ensureToolTip() override;
     void updateMathLabels() override;
 
     // The signals of the element: a child of its Qt object.
@@ -168,4 +172,5 @@ private:
     QObject *m_object;
     ElementSignals *m_signals;
     ElementAttributes m_attributes;
+    bool m_toolTipStale = false;
 };

@@ -565,7 +565,7 @@ void TestButtonsEdits::toggleButtonInitialize()
     QCOMPARE(toggled.count(), 1);
     QCOMPARE(toggled.at(0).at(0).toBool(), false);
     QCOMPARE(log.entries, QStringList()); // its own actions do not run yet
-    QCOMPARE(unchecked->toolTip(), QStringLiteral("TB = 0\nHeader: cfg.h\n"));
+    QCOMPARE(toolTipShown(unchecked), QStringLiteral("TB = 0\nHeader: cfg.h\n"));
 
     // Initialised again (a panel reset): still one walk per change.
     unchecked->initialize();

@@ -6,6 +6,7 @@
 #include "fakeelement.h"
 #include "registerview.h"
 #include "registerviewdelegates.h"
+#include "widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -493,7 +494,7 @@ void TestRegisterView::editReachesViewAndRecorderOnly()
     QCOMPARE(nib.data(Qt::EditRole).toString(), QStringLiteral("9"));
     QCOMPARE(nib.data(Qt::UserRole).toULongLong(), 9ull);
     QCOMPARE(view->registerValue(), quint64(0x90));
-    QVERIFY2(view->toolTip().contains(QStringLiteral("RV = 144")), qPrintable(view->toolTip()));
+    QVERIFY2(toolTipShown(view).contains(QStringLiteral("RV = 144")), qPrintable(view->toolTip()));
     QCOMPARE(recorded, QStringLiteral("SetRegViewValue(RV, 144)\n"));
     QVERIFY2(fx->consoleHtml().contains(QStringLiteral("SetRegViewValue(RV, 144)<br>")), qPrintable(fx->consoleHtml()));
     fx->shell.recorder.stop();

@@ -6,6 +6,7 @@
 #include "lockdialog.h"
 #include "shellfixture.h"
 #include "spinbox.h"
+#include "widgets.h"
 
 #include <QGraphicsScene>
 #include <QPainterPath>
@@ -105,8 +106,8 @@ void TestLocks::checkBoxLocksSpinBoxWhileChecked()
     QVERIFY(!spin->isEnabled());
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
     QCOMPARE(f->element("A")->lockingNames(), QStringList{"B"});
-    QVERIFY(spin->toolTip().contains("Locked by: \nA\n"));
-    QVERIFY(f->widget<CheckBox>("A")->toolTip().contains("Locking: \nB\n"));
+    QVERIFY(toolTipShown(spin).contains("Locked by: \nA\n"));
+    QVERIFY(toolTipShown(f->widget<CheckBox>("A")).contains("Locking: \nB\n"));
 
     setChecked("A", false);
     QCOMPARE(f->value("B"), QString("3")); // the stored value again
@@ -137,8 +138,8 @@ void TestLocks::conflictingLockWaitsAndIsReportedOnce()
     QCOMPARE(f->panel->waitingLocks(), (QHash<QString, QStringList>{{"B", {"C"}}}));
     QCOMPARE(f->panel->conflictCount(), 1);
     QCOMPARE(f->consoleLines(), QStringList{waitingLine("B", {"C"}, {"A"}, 1)});
-    QVERIFY(f->widget<SpinBox>("B")->toolTip().contains("Waiting to be locked by: \nC\n"));
-    QVERIFY(f->widget<CheckBox>("C")->toolTip().contains("Waiting to lock: \nB\n"));
+    QVERIFY(toolTipShown(f->widget<SpinBox>("B")).contains("Waiting to be locked by: \nC\n"));
+    QVERIFY(toolTipShown(f->widget<CheckBox>("C")).contains("Waiting to lock: \nB\n"));
 
     // The same request again: one more waiting record, but no second line.
     f->clearConsole();

@@ -14,6 +14,7 @@
 #include "text.h"
 #include "textedit.h"
 #include "togglebutton.h"
+#include "widgets.h"
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -333,7 +334,7 @@ void TestButtonsEditsBuilders::texts()
     QCOMPARE(speed->text(), QStringLiteral("Speed"));
     QVERIFY(speed->wordWrap());
     QCOMPARE(speed->property("wordwrap").toString(), QStringLiteral("1"));
-    QCOMPARE(speed->toolTip(), QStringLiteral("Tip"));
+    QCOMPARE(toolTipShown(speed), QStringLiteral("Tip"));
     // The content, elements included, is dropped; reading goes on after it.
     QVERIFY(!fx->panel.getActiveElement(QStringLiteral("INSIDE")));
     QVERIFY(fx->panel.getActiveElement(QStringLiteral("AFTER")));

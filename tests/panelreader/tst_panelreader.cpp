@@ -24,6 +24,7 @@
 #include "textedit.h"
 #include "treewidget.h"
 #include "treewidgetitem.h"
+#include "widgets.h"
 
 #include <QBoxLayout>
 #include <QBuffer>
@@ -1285,7 +1286,7 @@ void TestPanelReader::pushButtons()
     QVERIFY(zero);
     QCOMPARE(zero->text(), QStringLiteral("Zero"));
     QVERIFY(!zero->isEnabled());
-    QCOMPARE(zero->toolTip(), QStringLiteral("Tip"));
+    QCOMPARE(toolTipShown(zero), QStringLiteral("Tip"));
     QCOMPARE(zero->styleSheet(),
              QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: palette(button);}"));
     QCOMPARE(elementPropertyOf(zero, "data").toMap().value("0").toStringList(), QStringList({"clicked_resetGUI", "", ""}));

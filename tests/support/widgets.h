@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QTest>
+#include <QToolTip>
 #include <QWidget>
 
 // Shows the widget and makes it the active window, so that focus, and with it
@@ -11,4 +13,14 @@ inline bool showAndActivate(QWidget *widget)
     widget->show();
     QApplication::setActiveWindow(widget);
     return QTest::qWaitForWindowActive(widget);
+}
+
+// The tool tip the widget shows when the mouse rests on it: a tool tip event
+// goes to it first (an element builds a tool tip it let go out of date then).
+inline QString toolTipShown(QWidget *widget)
+{
+    QHelpEvent event(QEvent::ToolTip, QPoint(1, 1), widget->mapToGlobal(QPoint(1, 1)));
+    QApplication::sendEvent(widget, &event);
+    QToolTip::hideText();
+    return widget->toolTip();
 }
