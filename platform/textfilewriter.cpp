@@ -1,9 +1,33 @@
 #include "textfilewriter.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace {
+
+// A file that holds exactly bytes already gets only a new modification time
+// (a build rule that makes files from the project sees them newer): its
+// content is safe as it is, and the sync and rename of a full write are
+// spared. False when the file differs or its time cannot be set.
+bool touchWhenUnchanged(const QString &fileName, const QByteArray &bytes)
+{
+    const QFileInfo info(fileName);
+    if (!info.isFile() || info.isSymLink() || !info.isWritable() || info.size() != bytes.size())
+        return false;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly) || file.readAll() != bytes)
+        return false;
+    file.close();
+    return ::utimensat(AT_FDCWD, QFile::encodeName(fileName).constData(), nullptr, 0) == 0;
+}
+
+} // namespace
 
 TextFileWriter::TextFileWriter(const QString &fileName, WrittenKind kind)
 {
@@ -64,6 +88,8 @@ bool TextFileWriter::write()
         return false;
     }
     const QByteArray bytes = m_hasBytes ? m_bytes : diskBytes(m_text);
+    if (touchWhenUnchanged(m_target.fileName, bytes))
+        return true;
     QSaveFile file(m_target.fileName);
     // Unbuffered: a buffered write that stops part-way (file size limit, full
     // disk) can still end in a successful commit of a truncated file. Written

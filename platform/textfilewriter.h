@@ -9,7 +9,8 @@
 // generated C headers, signed panel files): the whole text is assembled in
 // memory, goes to disk as UTF-8 with every line ending in CR LF, and replaces
 // the file in one step through QSaveFile. A failed write leaves the old file
-// exactly as it was. Before anything is written the write guard decides
+// exactly as it was. A file that holds the same bytes already only gets a
+// new modification time. Before anything is written the write guard decides
 // whether the file may be replaced by one of `kind` (WriteGuard::refusal).
 class TextFileWriter
 {

@@ -80,12 +80,11 @@ bool ofKind(const QString &fileName, WrittenKind kind)
     case WrittenKind::CSource:
     case WrittenKind::Csv: {
         // Plain text: no XML document of any kind, no binary file.
-        if (XmlFileKind::isBinaryFile(fileName))
-            return false;
-        QFile file(fileName);
-        if (!file.open(QIODevice::ReadOnly))
+        bool ok = false;
+        const QByteArray head = XmlFileKind::head(fileName, &ok);
+        if (!ok)
             return true; // the write reports what stops it
-        return !XmlFileKind::looksLikeXml(file.read(64 * 1024));
+        return !XmlFileKind::isBinary(head) && !XmlFileKind::looksLikeXml(head);
     }
     }
     return false;

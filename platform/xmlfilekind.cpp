@@ -49,8 +49,10 @@ QString decodedText(const QByteArray &bytes)
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     }
+    // A byte-order mark among the leading blanks is dropped with them (an
+    // XML reader skips it too).
     int start = 0;
-    while (start < text.size() && text.at(start).isSpace())
+    while (start < text.size() && (text.at(start).isSpace() || text.at(start) == QChar(0xFEFF)))
         ++start;
     text.remove(0, start);
     return text;
@@ -58,7 +60,12 @@ QString decodedText(const QByteArray &bytes)
 
 bool looksLikeXml(const QByteArray &bytes)
 {
-    return decodedText(bytes.left(int(headBytes))).startsWith(QLatin1Char('<'));
+    // The first kilobyte tells unless it is all blanks.
+    const QByteArray head = bytes.left(int(headBytes));
+    const QString start = decodedText(head.left(1024));
+    if (!start.isEmpty() || head.size() <= 1024)
+        return start.startsWith(QLatin1Char('<'));
+    return decodedText(head).startsWith(QLatin1Char('<'));
 }
 
 QString rootElement(const QByteArray &bytes)
@@ -70,13 +77,11 @@ QString rootElement(const QByteArray &bytes)
     return xml.name().toString();
 }
 
-QString rootElementOfFile(const QString &fileName)
+// The root element's name in the decoded start of a file. premature tells
+// whether the text ended before the root's start tag did.
+static QString rootElementOfText(const QString &text, bool *premature)
 {
-    bool ok = false;
-    const QByteArray head = fileHead(fileName, &ok);
-    if (!ok)
-        return QString();
-    QXmlStreamReader xml(decodedText(head));
+    QXmlStreamReader xml(text);
     // A start tag cut by the end of the head reads as "premature end": the
     // name is known once the tag is complete, which the head allows for.
     while (!xml.atEnd()) {
@@ -86,19 +91,46 @@ QString rootElementOfFile(const QString &fileName)
         if (token == QXmlStreamReader::Invalid)
             break;
     }
+    *premature = xml.error() == QXmlStreamReader::PrematureEndOfDocumentError;
     return QString();
+}
+
+QString rootElementOfFile(const QString &fileName)
+{
+    bool ok = false;
+    const QByteArray head = fileHead(fileName, &ok);
+    if (!ok)
+        return QString();
+    // Mostly the root's start tag is within the first few kilobytes; the
+    // whole head is decoded only when it is not.
+    const int firstPart = 4096;
+    bool premature = false;
+    if (head.size() > firstPart) {
+        const QString root = rootElementOfText(decodedText(head.left(firstPart)), &premature);
+        if (!premature)
+            return root;
+    }
+    return rootElementOfText(decodedText(head), &premature);
+}
+
+bool isBinary(const QByteArray &head)
+{
+    // UTF-16 text holds NULs too; its mark tells it.
+    if (QTextCodec::codecForUtfText(head, nullptr))
+        return false;
+    return head.contains('\0');
 }
 
 bool isBinaryFile(const QString &fileName)
 {
     bool ok = false;
     const QByteArray head = fileHead(fileName, &ok);
-    if (!ok)
-        return false;
-    // UTF-16 text holds NULs too; its mark tells it.
-    if (QTextCodec::codecForUtfText(head, nullptr))
-        return false;
-    return head.contains('\0');
+    return ok && isBinary(head);
+}
+
+QByteArray head(const QString &fileName, bool *ok)
+{
+    return fileHead(fileName, ok);
 }
 
 } // namespace XmlFileKind

@@ -29,5 +29,11 @@ QString rootElementOfFile(const QString &fileName);
 
 // Whether the file's first bytes hold a NUL byte, as no text file does.
 bool isBinaryFile(const QString &fileName);
+// The same for a file's first bytes (head()).
+bool isBinary(const QByteArray &head);
+
+// The first bytes of a file, as much as the recognition above looks at; ok
+// tells whether the file could be opened.
+QByteArray head(const QString &fileName, bool *ok);
 
 } // namespace XmlFileKind

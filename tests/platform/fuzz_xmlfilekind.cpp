@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <iterator>
+
 namespace {
 
 const char *const pieces[] = {
@@ -36,6 +38,9 @@ const QByteArray seeds[] = {
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<qlmpxml version=\"2.5.0\">\r\n<XmlFile>p.xml</XmlFile>\r\n</qlmpxml>",
     "<?xml version=\"1.0\"?>\n<zelmlcfg version=\"2.0.0\"><checksum>0</checksum><verticalcontainer/></zelmlcfg>\n",
     "/* header */\n#ifndef CFG_H\n#define CFG_H\n#define A (1)\n#endif\n",
+    // The root beyond the first kilobytes of a file.
+    "<?xml version=\"1.0\"?>\n<!--" + QByteArray(6000, 'c') + "-->\n<qlmpxml version=\"2.5.0\"><XmlFile>p.xml</XmlFile></qlmpxml>",
+    QByteArray(3000, ' ') + "\n<zelmlcfg version=\"2.0.0\"><verticalcontainer/></zelmlcfg>\n",
 };
 
 } // namespace
@@ -52,7 +57,7 @@ private slots:
         const QString file = dir.filePath(QStringLiteral("target"));
         QRandomGenerator random(33);
         for (int round = 0; round < 3000; ++round) {
-            const QByteArray bytes = mutateText(seeds[round % 3], random, pieces);
+            const QByteArray bytes = mutateText(seeds[round % int(std::size(seeds))], random, pieces);
             const QString text = XmlFileKind::decodedText(bytes);
             QVERIFY(text.isEmpty() || !text.at(0).isSpace());
             QVERIFY(!text.contains(QLatin1Char('\r')));

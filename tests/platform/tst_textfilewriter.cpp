@@ -1,8 +1,11 @@
 // The one writer of the text files we make: the disk form of a text (CR LF
-// line ends, no doubled CR).
+// line ends, no doubled CR), and a write of the bytes a file holds already.
 #include "textfilewriter.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 class TestTextFileWriter : public QObject
 {
@@ -11,6 +14,7 @@ class TestTextFileWriter : public QObject
 private slots:
     void diskBytes_data();
     void diskBytes();
+    void sameBytesOnlyRenewTheTime();
 };
 
 void TestTextFileWriter::diskBytes_data()
@@ -33,6 +37,54 @@ void TestTextFileWriter::diskBytes()
     QFETCH(QByteArray, disk);
     QCOMPARE(TextFileWriter::diskBytes(text), disk);
     QCOMPARE(TextFileWriter::diskBytes(QString::fromUtf8(text)), disk);
+}
+
+static ino_t inodeOf(const QString &fileName)
+{
+    struct stat info {};
+    return ::stat(QFile::encodeName(fileName).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+// Written again with the bytes it holds, a file keeps its content and itself
+// (no replacement) and only its modification time moves on; any difference,
+// also of the same length, replaces it.
+void TestTextFileWriter::sameBytesOnlyRenewTheTime()
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("out.h"));
+    auto write = [&](const QString &text) {
+        TextFileWriter writer(name, WrittenKind::Header);
+        writer.setText(text);
+        return writer.write();
+    };
+    auto age = [&] {
+        QFile file(name);
+        return file.open(QIODevice::ReadWrite)
+            && file.setFileTime(QDateTime::currentDateTimeUtc().addDays(-2), QFileDevice::FileModificationTime);
+    };
+    auto content = [&] {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QDateTime recent = QDateTime::currentDateTimeUtc().addSecs(-60);
+
+    QVERIFY(write(QStringLiteral("#define A 1\n")));
+    const ino_t first = inodeOf(name);
+    QVERIFY(first != 0);
+    QVERIFY(age());
+    QVERIFY(write(QStringLiteral("#define A 1\n")));
+    QCOMPARE(content(), QByteArray("#define A 1\r\n"));
+    QCOMPARE(inodeOf(name), first);
+    QVERIFY(QFileInfo(name).lastModified().toUTC() > recent);
+
+    QVERIFY(age());
+    QVERIFY(write(QStringLiteral("#define A 2\n")));
+    QCOMPARE(content(), QByteArray("#define A 2\r\n"));
+    QVERIFY(inodeOf(name) != first);
+    QVERIFY(QFileInfo(name).lastModified().toUTC() > recent);
+
+    QVERIFY(write(QStringLiteral("#define A 22\n")));
+    QCOMPARE(content(), QByteArray("#define A 22\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestTextFileWriter)
