@@ -1,6 +1,7 @@
 #include "apppaths.h"
 #include "commandline.h"
 #include "errorreporter.h"
+#include "heaptuning.h"
 #include "mainwindow.h"
 #include "programversion.h"
 #include "prompt.h"
@@ -30,6 +31,7 @@ static void applyStoredScaleFactor()
 
 int main(int argc, char *argv[])
 {
+    tuneHeapForLargeTexts();
     applyStoredScaleFactor();
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);

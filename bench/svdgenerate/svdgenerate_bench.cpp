@@ -17,6 +17,7 @@
 #include "benchtimer.h"
 #include "errorreporter.h"
 #include "eventloop.h"
+#include "heaptuning.h"
 #include "mainwindow.h"
 #include "moduletablehost.h"
 #include "panel.h"
@@ -207,6 +208,8 @@ private:
 
 int main(int argc, char **argv)
 {
+    // As the program itself runs.
+    tuneHeapForLargeTexts();
     QTemporaryDir root;
     QDir(root.path()).mkpath(QStringLiteral("app"));
     QDir(root.path()).mkpath(QStringLiteral("config"));
