@@ -10,14 +10,12 @@ HexSpinBox::HexSpinBox(const QString &name, QWidget *parent)
     setShownPrefix(QStringLiteral("0x"));
 }
 
-QString HexSpinBox::textFromValue(int value) const
+QString HexSpinBox::valueText(int value) const
 {
-    if (!textWanted())
-        return QString();
     // QString::number writes a negative number in another base as its 64-bit
     // two's complement.
     const QString digits = QString::number(qAbs(qint64(value)), 16).toUpper();
-    return pendingPrefix() + (value < 0 ? QLatin1Char('-') + digits : digits);
+    return value < 0 ? QLatin1Char('-') + digits : digits;
 }
 
 int HexSpinBox::valueFromText(const QString &text) const

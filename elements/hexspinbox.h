@@ -13,13 +13,15 @@ class HexSpinBox : public SpinBox
 public:
     explicit HexSpinBox(const QString &name, QWidget *parent = nullptr);
 
-    // The value in upper-case hexadecimal digits, a negative one with its
-    // minus sign (-1A).
-    QString textFromValue(int value) const override;
     // The text read base 16, a leading "0x" allowed; 0 when it is no number.
     // A number beyond the int range gives the nearest int.
     int valueFromText(const QString &text) const override;
     // "0x" and one to eight hexadecimal digits is acceptable, a beginning of
     // that form intermediate, anything else invalid (pos then at the end).
     QValidator::State validate(QString &text, int &pos) const override;
+
+protected:
+    // The value in upper-case hexadecimal digits, a negative one with its
+    // minus sign (-1A).
+    QString valueText(int value) const override;
 };

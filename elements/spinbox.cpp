@@ -22,7 +22,12 @@ QString SpinBox::textFromValue(int value) const
 {
     // Before the first layout the box's text stays empty: Qt sets the line
     // edit's text only when the text it makes differs from what it shows.
-    return textWanted() ? pendingPrefix() + QSpinBox::textFromValue(value) : QString();
+    return textWanted() ? pendingPrefix() + valueText(value) : QString();
+}
+
+QString SpinBox::valueText(int value) const
+{
+    return QSpinBox::textFromValue(value);
 }
 
 void SpinBox::layOutText() const

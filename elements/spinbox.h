@@ -29,7 +29,7 @@ public:
     // the measured sizes are the box's own throughout.
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
-    QString textFromValue(int value) const override;
+    QString textFromValue(int value) const final;
     // The prefix the box shows ("0x" for a hexadecimal one), also before its
     // text is laid out.
     QString shownPrefix() const;
@@ -48,11 +48,8 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
-    // Whether textFromValue gives the value's text: once the text is laid
-    // out, and while the box is measured before that.
-    bool textWanted() const { return m_textLaidOut || m_measuring; }
-    // The prefix value texts carry while measured before the layout.
-    QString pendingPrefix() const { return m_textLaidOut || !prefix().isEmpty() ? QString() : m_prefixWhenShown; }
+    // The value's text without prefix and suffix (decimal here).
+    virtual QString valueText(int value) const;
 
     int widgetValue() const override;
     void setWidgetValue(int value) override;
@@ -61,6 +58,12 @@ protected:
     void setWidgetRange(int minimum, int maximum) override;
 
 private:
+    // Whether textFromValue gives the value's text: once the text is laid
+    // out, and while the box is measured before that.
+    bool textWanted() const { return m_textLaidOut || m_measuring; }
+    // The prefix value texts carry while measured before the layout.
+    QString pendingPrefix() const { return m_textLaidOut || !prefix().isEmpty() ? QString() : m_prefixWhenShown; }
+
     mutable bool m_textLaidOut = false;
     mutable bool m_measuring = false;
     QString m_prefixWhenShown;

@@ -29,16 +29,16 @@ QTextCodec *codecOf(const QByteArray &bytes)
     return utf8;
 }
 
-QByteArray fileHead(const QString &fileName, bool *ok)
+} // namespace
+
+namespace XmlFileKind {
+
+QByteArray head(const QString &fileName, bool *ok)
 {
     QFile file(fileName);
     *ok = file.open(QIODevice::ReadOnly);
     return *ok ? file.read(headBytes) : QByteArray();
 }
-
-} // namespace
-
-namespace XmlFileKind {
 
 QString decodedText(const QByteArray &bytes)
 {
@@ -98,7 +98,7 @@ static QString rootElementOfText(const QString &text, bool *premature)
 QString rootElementOfFile(const QString &fileName)
 {
     bool ok = false;
-    const QByteArray head = fileHead(fileName, &ok);
+    const QByteArray head = XmlFileKind::head(fileName, &ok);
     if (!ok)
         return QString();
     // Mostly the root's start tag is within the first few kilobytes; the
@@ -119,18 +119,6 @@ bool isBinary(const QByteArray &head)
     if (QTextCodec::codecForUtfText(head, nullptr))
         return false;
     return head.contains('\0');
-}
-
-bool isBinaryFile(const QString &fileName)
-{
-    bool ok = false;
-    const QByteArray head = fileHead(fileName, &ok);
-    return ok && isBinary(head);
-}
-
-QByteArray head(const QString &fileName, bool *ok)
-{
-    return fileHead(fileName, ok);
 }
 
 } // namespace XmlFileKind

@@ -27,13 +27,11 @@ QString rootElement(const QByteArray &bytes);
 // large file is read.
 QString rootElementOfFile(const QString &fileName);
 
-// Whether the file's first bytes hold a NUL byte, as no text file does.
-bool isBinaryFile(const QString &fileName);
-// The same for a file's first bytes (head()).
-bool isBinary(const QByteArray &head);
-
-// The first bytes of a file, as much as the recognition above looks at; ok
+// The first bytes of a file, as much as the recognition here looks at; ok
 // tells whether the file could be opened.
 QByteArray head(const QString &fileName, bool *ok);
+
+// Whether a file's first bytes (head()) hold a NUL byte, as no text file does.
+bool isBinary(const QByteArray &head);
 
 } // namespace XmlFileKind
