@@ -4,7 +4,8 @@
 
 PACKAGES=(qtbase5-dev libxml2-dev libqt5serialport5-dev libqt5svg5-dev
           libqwt-qt5-dev libhidapi-dev pybind11-dev python3-dev cmake g++ pkg-config
-          libgl-dev xvfb xauth libxml2-utils binutils gdb qttools5-dev libssl-dev)
+          libgl-dev xvfb xauth libxml2-utils binutils gdb qttools5-dev libssl-dev
+          ninja-build)
 
 missing_packages() {
   local p
@@ -27,6 +28,10 @@ ensure_packages() {
     exit 1
   fi
 }
+
+# New build trees use Ninja, which keeps every core busy across the many test
+# executables; a tree configured before keeps the generator it has.
+export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 
 build_quillmate() {
   BUILD_DIR=${BUILD_DIR:-build}
