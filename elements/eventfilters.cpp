@@ -92,8 +92,14 @@ bool QInputEventRecorder::eventFilter(QObject *watched, QEvent *event)
 
 void installWheelGuard(QWidget *widget)
 {
+    // One guard serves every element: it keeps no state of its own, and a
+    // panel of thousands of spin boxes need not carry a guard object each.
+    // Elements live on the GUI thread, as the guard does.
+    static QPointer<MouseWheelWidgetAdjustmentGuard> guard;
+    if (!guard)
+        guard = new MouseWheelWidgetAdjustmentGuard(QCoreApplication::instance());
     widget->setFocusPolicy(Qt::StrongFocus);
-    widget->installEventFilter(new MouseWheelWidgetAdjustmentGuard(widget));
+    widget->installEventFilter(guard);
 }
 
 namespace {

@@ -3,8 +3,8 @@
 #include <QObject>
 
 // Keeps the mouse wheel from changing an element that does not have the
-// keyboard focus, so the wheel scrolls the panel instead. Installed by an
-// element on itself (with the focus policy Qt::StrongFocus).
+// keyboard focus, so the wheel scrolls the panel instead. One guard, owned by
+// the application, is installed on every such element (installWheelGuard).
 class MouseWheelWidgetAdjustmentGuard : public QObject
 {
     Q_OBJECT
@@ -31,7 +31,7 @@ protected:
 
 class QWidget;
 
-// Gives the widget the focus policy Qt::StrongFocus and a wheel guard.
+// Gives the widget the focus policy Qt::StrongFocus and the wheel guard.
 void installWheelGuard(QWidget *widget);
 
 // Has every element build a tool tip it let go out of date before a tool

@@ -707,7 +707,17 @@ void TestValueElements::spinBoxStartsWideAndWheelGuarded()
     QCOMPARE(spin.maximum(), 0x40000000);
     QCOMPARE(spin.focusPolicy(), Qt::StrongFocus);
     QVERIFY(!spin.keyboardTracking());
-    QVERIFY(spin.findChild<MouseWheelWidgetAdjustmentGuard *>());
+
+    // The wheel over a box without the focus scrolls the panel; with the
+    // focus it steps the value.
+    spin.setValue(5);
+    QVERIFY(!wheelTaken(&spin));
+    QCOMPARE(spin.value(), 5);
+    QVERIFY(showAndActivate(&spin));
+    spin.setFocus();
+    QTRY_VERIFY(spin.hasFocus());
+    QVERIFY(wheelTaken(&spin));
+    QCOMPARE(spin.value(), 6);
 }
 
 void TestValueElements::spinBoxValues_data()

@@ -4,6 +4,7 @@
 #include <QHelpEvent>
 #include <QTest>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <QWidget>
 
 // Shows the widget and makes it the active window, so that focus, and with it
@@ -23,4 +24,15 @@ inline QString toolTipShown(QWidget *widget)
     QApplication::sendEvent(widget, &event);
     QToolTip::hideText();
     return widget->toolTip();
+}
+
+// Turns the mouse wheel one notch over the middle of the widget; true when
+// the widget took the turn (a wheel guard leaves it to the panel around).
+inline bool wheelTaken(QWidget *widget, int notches = 1)
+{
+    const QPointF at = QRectF(widget->rect()).center();
+    QWheelEvent wheel(at, QPointF(widget->mapToGlobal(at.toPoint())), QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+    return wheel.isAccepted();
 }
