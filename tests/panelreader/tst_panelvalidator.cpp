@@ -327,9 +327,8 @@ void TstPanelValidator::svdCrossCheck()
 
 void TstPanelValidator::realSvdFile()
 {
-    const QString svd = QStringLiteral("/work/shared/fixtures/svd/ARM_Example.svd");
-    if (!QFile::exists(svd))
-        QSKIP("The shared SVD fixtures are not on this machine");
+    const QString svd = QStringLiteral(QUILLMATE_SOURCE_DIR "/tests/fixtures/svd/ARM_Example.svd");
+    QVERIFY2(QFile::exists(svd), qPrintable(svd + QStringLiteral(" is missing from the checkout")));
     const QString header = QStringLiteral("<svd file=\"%1\"/>\n").arg(svd);
     // TIMER0.CR.EN has the enumerated values Disable (0) and Enable (1).
     const QStringList lines = validate(verticalPanelText(

@@ -11,11 +11,12 @@
 
 using namespace Symscan;
 
-// The real SVD files live in the shared fixtures beside the checkout.
-#define REQUIRE_SVD_FIXTURES()                                                              \
-    do {                                                                                  \
-        if (!QDir(QStringLiteral(SVD_FIXTURE_DIR)).exists())                              \
-            QSKIP("the SVD fixtures (" SVD_FIXTURE_DIR ") are not beside this checkout"); \
+// The real SVD files are part of the repository (tests/fixtures/svd): a
+// missing one is a failure, never a reason to skip.
+#define REQUIRE_SVD_FIXTURES()                                                             \
+    do {                                                                                 \
+        QVERIFY2(QDir(QStringLiteral(SVD_FIXTURE_DIR)).exists(),                         \
+                 "the SVD fixtures (" SVD_FIXTURE_DIR ") are missing from the checkout"); \
     } while (false)
 
 namespace {

@@ -45,8 +45,8 @@ void TestLivePanel::initTestCase()
     const QString missing = varFirmwareToolsMissing();
     if (!missing.isEmpty())
         QSKIP(qPrintable(missing));
-    if (!QFileInfo::exists(QStringLiteral(JLINKSIM_PATH)))
-        QSKIP("The J-Link simulator library " JLINKSIM_PATH " is not built");
+    QVERIFY2(QFileInfo::exists(QStringLiteral(JLINKSIM_PATH)),
+             "The J-Link simulator library " JLINKSIM_PATH " is not built");
 
     QString why;
     m_firmware = buildVarFirmware(QStringLiteral(VAR_FIXTURE_DIR), m_dir.path(), &why);
