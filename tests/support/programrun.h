@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // One run of the real program as a child process, headless, with its
 // settings under configDir and without QUILLMATE_NONINTERACTIVE: the options
 // alone must keep a run that has to end from waiting on a dialog.
@@ -14,14 +16,19 @@ struct ProgramRun {
     QString stdErr;
 };
 
+// `adjust`, when given, changes the environment last (for example to take
+// the display variables away).
 inline ProgramRun runProgram(const QString &program, const QStringList &arguments, const QString &workingDir,
-                             const QString &configDir, int timeoutMs = 30000)
+                             const QString &configDir, int timeoutMs = 30000,
+                             const std::function<void(QProcessEnvironment &)> &adjust = {})
 {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), configDir);
     environment.remove(QStringLiteral("QUILLMATE_NONINTERACTIVE"));
+    if (adjust)
+        adjust(environment);
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingDir);
     process.start(program, arguments);
