@@ -78,6 +78,39 @@ bool isNonInteractiveRun(const QStringList &arguments)
     return false;
 }
 
+bool endsByItself(const QStringList &arguments)
+{
+    if (isNonInteractiveRun(arguments))
+        return true;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString argument = arguments.at(i).trimmed();
+        if (argument.size() >= 2 && argument.at(0) == QLatin1Char('-') && argument.at(1) == QLatin1Char('b'))
+            return true;
+    }
+    return false;
+}
+
+QByteArray startPlatform(bool x11Display, bool waylandDisplay, bool selfEnding)
+{
+    QByteArray platforms;
+    if (x11Display)
+        platforms += "xcb;";
+    if (waylandDisplay)
+        platforms += "wayland;";
+    if (platforms.isEmpty() && !selfEnding)
+        return QByteArray();
+    return platforms + "offscreen";
+}
+
+QString noDisplayMessage(bool displayVariableSet)
+{
+    const QString why = displayVariableSet ? QStringLiteral("cannot connect to the display")
+                                           : QStringLiteral("neither DISPLAY nor WAYLAND_DISPLAY is set");
+    return QStringLiteral("Quillmate: no display to show the window on (%1); run headless with -g, -s, -x or -b, "
+                          "or set QT_QPA_PLATFORM=offscreen.")
+        .arg(why);
+}
+
 static void makeAbsolute(QString &path, const QDir &startDirectory)
 {
     if (!path.isEmpty() && QDir::isRelativePath(path))

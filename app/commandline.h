@@ -39,6 +39,21 @@ CommandLineOptions parseCommandLine(const QStringList &arguments,
 // shows (-g, -s, -x); used to pick the prompt service before parsing.
 bool isNonInteractiveRun(const QStringList &arguments);
 
+// True for every run that ends by itself: -g, -s, -x and a -b batch run.
+bool endsByItself(const QStringList &arguments);
+
+// The Qt platform a start asks for when the environment names none
+// (QT_QPA_PLATFORM unset): for a display variable its platform, with the
+// offscreen platform behind it when no connection to it can be made (Qt tries
+// the ";"-separated names in order); without any display variable the
+// offscreen platform for a run that ends by itself, and nothing (empty) for
+// an interactive start, which cannot be made without a display.
+QByteArray startPlatform(bool x11Display, bool waylandDisplay, bool selfEnding);
+
+// The one line an interactive start without a display prints before it
+// exits with 1.
+QString noDisplayMessage(bool displayVariableSet);
+
 // File names given relative to where the program was started are made
 // absolute against that directory, because start-up changes the current
 // directory to the program directory.

@@ -13,6 +13,8 @@
 #include <QIcon>
 #include <QSettings>
 
+#include <cstdio>
+
 // A scale factor stored by the settings dialog takes effect at the next start,
 // unless the environment already sets one.
 static void applyStoredScaleFactor()
@@ -33,9 +35,37 @@ int main(int argc, char *argv[])
 {
     tuneHeapForLargeTexts();
     applyStoredScaleFactor();
+
+    // Runs that end by themselves need no display: without one they take the
+    // offscreen platform, also when a display is named but cannot be reached.
+    // An interactive start without a display says so and ends, never aborts.
+    QStringList startArguments;
+    for (int i = 0; i < argc; ++i)
+        startArguments << QString::fromLocal8Bit(argv[i]);
+    const bool selfEnding = endsByItself(startArguments);
+    const bool platformChosen = !qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    const bool displayVariableSet = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (platformChosen) {
+        const QByteArray platform = startPlatform(!qEnvironmentVariableIsEmpty("DISPLAY"),
+                                                  !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"), selfEnding);
+        if (platform.isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(noDisplayMessage(false)));
+            return 1;
+        }
+        qputenv("QT_QPA_PLATFORM", platform);
+    }
+
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling, true);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps, true);
     QApplication app(argc, argv);
+    if (platformChosen) {
+        // Programs started from here choose their own platform.
+        qunsetenv("QT_QPA_PLATFORM");
+        if (!selfEnding && !Prompt::displayAvailable()) {
+            std::fprintf(stderr, "%s\n", qPrintable(noDisplayMessage(displayVariableSet)));
+            return 1;
+        }
+    }
 
     const QDir startDirectory = QDir::current();
     QDir::setCurrent(QCoreApplication::applicationDirPath());

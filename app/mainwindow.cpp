@@ -1,6 +1,7 @@
 // MainWindow: construction (the start-up sequence), shut-down, close handling,
 // drag and drop, the full-screen switch and the document-modified slot.
 #include "mainwindow.h"
+#include "applog.h"
 
 #include "activeelement.h"
 #include "apppaths.h"
@@ -20,7 +21,6 @@
 #include "writeguard.h"
 
 #include <QCloseEvent>
-#include <QDebug>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -259,10 +259,11 @@ void MainWindow::applyDefines()
     for (const DefineListItem &item : items) {
         if (!item.hasValue) {
             if (!item.text.trimmed().isEmpty())
-                qDebug() << "Ignoring -d item without '=':" << item.text;
+                ::logMessage(tr("<font color=\"orange\"><b>-d item ignored: </b></font>%1 (no \"=\" and value)<br>")
+                                 .arg(item.text.toHtmlEscaped()));
             continue;
         }
-        qDebug().noquote() << item.name + QStringLiteral(" / ") + item.value;
+        qCDebug(lcApp).noquote() << item.name + QStringLiteral(" / ") + item.value;
         m_panel->setElementByDefine(item.name, item.value);
     }
 }

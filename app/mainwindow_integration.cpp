@@ -1,5 +1,6 @@
 // MainWindow: the update check at start-up and the Keil µVision tools menu.
 #include "mainwindow.h"
+#include "applog.h"
 
 #include "apppaths.h"
 #include "errorreporter.h"
@@ -64,7 +65,7 @@ void MainWindow::checkForUpdates()
         if (listing.body.isEmpty()) {
             // Never a box, never the console: one line for whoever reads stderr.
             if (!listing.error.isEmpty())
-                qInfo("Update check: %s", qPrintable(listing.error));
+                qCInfo(lcApp, "Update check: %s", qPrintable(listing.error));
             continue;
         }
         const QString version = UpdateCheck::newestVersion(QString::fromUtf8(listing.body), feature, own);

@@ -1,6 +1,7 @@
 // The catalog dialog: filter table, record table, and the record applied to
 // the panel's elements, images and plots by column name.
 #include "selectfromcatalogdialog.h"
+#include "applog.h"
 #include "inputfile.h"
 
 #include "activeelement.h"
@@ -366,7 +367,7 @@ void SelectFromCatalogDialog::on_doubleClicked(QModelIndex index)
 
 void SelectFromCatalogDialog::on_selectionChanged(QItemSelection selected, QItemSelection deselected)
 {
-    qDebug("catalog selection: %d selected, %d deselected", int(selected.indexes().size()),
+    qCDebug(lcApp, "catalog selection: %d selected, %d deselected", int(selected.indexes().size()),
            int(deselected.indexes().size()));
 }
 

@@ -1,6 +1,6 @@
 #include "textbrowser.h"
+#include "applog.h"
 
-#include <QDebug>
 #include <QKeyEvent>
 #include <QTextBlock>
 
@@ -8,7 +8,7 @@ void TextBrowser::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Return) {
         const QString line = textCursor().block().text().trimmed();
-        qDebug().noquote() << line;
+        qCDebug(lcApp).noquote() << line;
         emit lineEntered(line);
     }
     QTextEdit::keyPressEvent(event);

@@ -1,6 +1,7 @@
 // Table: the commands sent to the element (its setValue, the keyword being
 // the command) and the script engine's entry.
 #include "table.h"
+#include "elementslog.h"
 
 #include "dataclass.h"
 #include "elementhost.h"
@@ -10,7 +11,6 @@
 #include "registerview.h"
 #include "tablehost.h"
 
-#include <QDebug>
 #include <QFileInfo>
 #include <QStandardItemModel>
 
@@ -119,7 +119,7 @@ void Table::runTableCommand(const QString &text, int keyword)
         m_sendLoop = quint16(n);
         break;
     case CommandDelete:
-        qDebug() << "Delete row " << m_currentRow;
+        qCDebug(lcElements) << "Delete row " << m_currentRow;
         if (m_currentRow < m_model->rowCount())
             m_model->removeRow(m_currentRow);
         selectRow(m_currentRow);
@@ -133,7 +133,7 @@ void Table::runTableCommand(const QString &text, int keyword)
         break;
     case CommandSendUsb:
         if (m_running) {
-            qWarning() << "Table" << objectName() << ": rows are being run already";
+            qCWarning(lcElements) << "Table" << objectName() << ": rows are being run already";
             return;
         }
         if (m_sendFormat.isEmpty()) {

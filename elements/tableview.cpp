@@ -1,10 +1,10 @@
 // Table: the view side (widths, palette, clicks, edits, keys, drag and drop).
 #include "table.h"
+#include "elementslog.h"
 
 #include "elementhost.h"
 #include "numberliteral.h"
 
-#include <QDebug>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -76,14 +76,14 @@ void Table::onTableClicked(const QModelIndex &index)
         return;
     m_currentRow = quint16(index.row());
     m_currentColumn = quint16(index.column());
-    qDebug() << "onTableClicked " << index.column() << " / " << index.row();
+    qCDebug(lcElements) << "onTableClicked " << index.column() << " / " << index.row();
     selectRow(index.row());
     recordLine(QStringLiteral("SetTableLine(%1, %2)").arg(objectName()).arg(index.row()));
 }
 
 void Table::onTablePressed(const QModelIndex &index)
 {
-    qDebug() << "onTablePressed " << index.row();
+    qCDebug(lcElements) << "onTablePressed " << index.row();
 }
 
 void Table::valueChangedByUser(int value)

@@ -2,6 +2,7 @@
 // slots. Every helper makes unique connections, so calling it twice for one
 // element connects once.
 #include "panel.h"
+#include "panellog.h"
 
 #include "absolutewidget.h"
 #include "boxcontainers.h"
@@ -175,7 +176,7 @@ void Panel::connectTabSetDef(QObject *tabWidget, QObject *receiver)
     auto *tabs = qobject_cast<QTabWidget *>(tabWidget);
     auto *page = qobject_cast<QWidget *>(receiver);
     if (tabs && page && !TabWidget::connectPageSetDef(tabs, page))
-        qWarning("Panel::connectTabSetDef: %s has no page change handling", qPrintable(page->objectName()));
+        qCWarning(lcPanel, "Panel::connectTabSetDef: %s has no page change handling", qPrintable(page->objectName()));
 }
 
 // The panel slots that actions (by kind) and locks reach.
@@ -203,7 +204,7 @@ void Panel::connectAction(const QString &signalName, const QString &slotName, QO
     const TextSlot slot = actionSlot(slotName);
     ElementSignals *signalSet = raising(element, signalName);
     if (!signal || !slot || !signalSet) {
-        qWarning("Panel::connectAction: no signal %s of %s to slot %s", qPrintable(signalName),
+        qCWarning(lcPanel, "Panel::connectAction: no signal %s of %s to slot %s", qPrintable(signalName),
                  qPrintable(element->objectName()), qPrintable(slotName));
         return;
     }

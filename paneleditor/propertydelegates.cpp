@@ -1,5 +1,6 @@
 // The row editors of the panel editor's property table.
 #include "propertydelegates.h"
+#include "paneleditorlog.h"
 
 #include "activeelement.h"
 #include "combobox.h"
@@ -17,7 +18,6 @@
 #include <QAbstractItemView>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QDebug>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QStandardItemModel>
@@ -213,7 +213,7 @@ FontDelegate::FontDelegate(ShowXMLDialog *window)
 
 QWidget *FontDelegate::createEditor(QWidget *, const QStyleOptionViewItem &, const QModelIndex &) const
 {
-    qDebug() << "createEditor";
+    qCDebug(lcPanelEditor) << "createEditor";
     QWidget *element = m_window->currentElement();
     auto *dialog = new QFontDialog(element ? element->font() : QFont(), m_window);
     dialog->setOption(QFontDialog::DontUseNativeDialog);
@@ -223,12 +223,12 @@ QWidget *FontDelegate::createEditor(QWidget *, const QStyleOptionViewItem &, con
 
 void FontDelegate::setEditorData(QWidget *, const QModelIndex &) const
 {
-    qDebug() << "setEditorData";
+    qCDebug(lcPanelEditor) << "setEditorData";
 }
 
 void FontDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
-    qDebug() << "setModelData";
+    qCDebug(lcPanelEditor) << "setModelData";
     auto *dialog = qobject_cast<QFontDialog *>(editor);
     QWidget *element = m_window->currentElement();
     if (!dialog || !element || !accepted(editor))
@@ -255,12 +255,12 @@ FileDelegate::FileDelegate(ShowXMLDialog *window)
     : QStyledItemDelegate(window)
     , m_window(window)
 {
-    qDebug() << "FileDelegate";
+    qCDebug(lcPanelEditor) << "FileDelegate";
 }
 
 QWidget *FileDelegate::createEditor(QWidget *, const QStyleOptionViewItem &, const QModelIndex &) const
 {
-    qDebug() << "createEditor";
+    qCDebug(lcPanelEditor) << "createEditor";
     auto *dialog = new QFileDialog(m_window, tr("Select image file"), m_window->workingDir(),
                                    QStringLiteral("*.png *.gif *.jpg *.jpeg *.bmp"));
     dialog->setOption(QFileDialog::DontUseNativeDialog);
@@ -271,7 +271,7 @@ QWidget *FileDelegate::createEditor(QWidget *, const QStyleOptionViewItem &, con
 
 void FileDelegate::setEditorData(QWidget *, const QModelIndex &) const
 {
-    qDebug() << "setEditorData";
+    qCDebug(lcPanelEditor) << "setEditorData";
 }
 
 void FileDelegate::applyFile(ShowXMLDialog *, QWidget *element, const QString &file)
@@ -305,7 +305,7 @@ void FileDelegate::applyFile(ShowXMLDialog *, QWidget *element, const QString &f
 
 void FileDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const
 {
-    qDebug() << "setModelData";
+    qCDebug(lcPanelEditor) << "setModelData";
     auto *dialog = qobject_cast<QFileDialog *>(editor);
     if (!dialog || !accepted(editor))
         return;

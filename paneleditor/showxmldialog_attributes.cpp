@@ -3,6 +3,7 @@
 // panel XML writer reads it: the element's attributes and the record
 // of the attributes the element was read or created with.
 #include "showxmldialog.h"
+#include "paneleditorlog.h"
 
 #include "activeelement.h"
 #include "boxcontainers.h"
@@ -32,7 +33,6 @@
 #include "timescaledraw.h"
 #include "togglebutton.h"
 
-#include <QDebug>
 #include <QRadioButton>
 #include <QStandardItem>
 #include <QStandardItemModel>
@@ -223,7 +223,7 @@ void ShowXMLDialog::setCurrentItemText(const QString &text)
 
 void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QString &value)
 {
-    qDebug() << "setAttribute(" << name << ", " << value << ")";
+    qCDebug(lcPanelEditor) << "setAttribute(" << name << ", " << value << ")";
     if (!element)
         return;
     ActiveElement *active = activeElementOf(element);

@@ -1,5 +1,6 @@
 // ShowXMLDialog: adding, removing and moving elements, and target variables.
 #include "showxmldialog.h"
+#include "paneleditorlog.h"
 
 #include "absolutewidget.h"
 #include "activeelement.h"
@@ -39,7 +40,6 @@
 
 #include <QAbstractButton>
 #include <QBoxLayout>
-#include <QDebug>
 #include <QDropEvent>
 #include <QGridLayout>
 #include <QInputDialog>
@@ -561,7 +561,7 @@ void ShowXMLDialog::handleDrop(QDropEvent *event, int position)
     for (const QPointer<QWidget> &element : moving) {
         if (!element)
             continue;
-        qDebug() << "Dropping " << element->objectName() << positionNames[qBound(0, position, 3)] << target->objectName();
+        qCDebug(lcPanelEditor) << "Dropping " << element->objectName() << positionNames[qBound(0, position, 3)] << target->objectName();
         if (position == DropOnItem) {
             if (!isContainerWidget(target))
                 return;

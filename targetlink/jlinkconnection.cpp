@@ -1,8 +1,8 @@
 #include "jlinkconnection.h"
+#include "targetlinklog.h"
 
 #include "jlink.h"
 
-#include <QDebug>
 
 namespace {
 
@@ -73,10 +73,10 @@ int jlinkConnect(const JLinkSettings &settings)
 
 void jlinkErrorCallback(const char *text)
 {
-    qDebug().noquote() << QStringLiteral("ERROR: ") + QString::fromLocal8Bit(text ? text : "");
+    qCDebug(lcTargetLink).noquote() << QStringLiteral("ERROR: ") + QString::fromLocal8Bit(text ? text : "");
 }
 
 void jlinkLogCallback(const char *text)
 {
-    qDebug().noquote() << QStringLiteral("Log: ") + QString::fromLocal8Bit(text ? text : "");
+    qCDebug(lcTargetLink).noquote() << QStringLiteral("Log: ") + QString::fromLocal8Bit(text ? text : "");
 }

@@ -1,8 +1,8 @@
 #include "terminalport.h"
+#include "targetlinklog.h"
 
 #include "tyktransport.h"
 
-#include <QDebug>
 #include <QSerialPortInfo>
 #include <QTextCodec>
 #include <QTextDecoder>
@@ -22,7 +22,7 @@ QString TerminalPort::resolvePortName(const QString &portName,
     if (portName.compare(QLatin1String("segger"), Qt::CaseInsensitive) != 0)
         return portName;
     for (const auto &port : ports) {
-        qDebug() << "Terminal port" << port.first << "manufacturer" << port.second;
+        qCDebug(lcTargetLink) << "Terminal port" << port.first << "manufacturer" << port.second;
         if (port.second.compare(QLatin1String("segger"), Qt::CaseInsensitive) == 0)
             return port.first;
     }

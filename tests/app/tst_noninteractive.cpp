@@ -34,6 +34,12 @@ private slots:
     // Batch runs nobody can close: they end by themselves and count every failure.
     void unattendedBatchRuns_data();
     void unattendedBatchRuns();
+    // Without a display: runs that end by themselves take the offscreen
+    // platform, an interactive start says so in one line.
+    void runsWithoutADisplay_data();
+    void runsWithoutADisplay();
+    // Nothing but what the user needs on standard error.
+    void noDebugTracesOnStandardError();
 
 private:
     // A fresh directory holding copies of the panel and project fixtures.
@@ -45,7 +51,8 @@ private:
         int exitCode = -1;
         QString stdErr;
     };
-    Result run(const QStringList &arguments, const QString &workingDir = QString());
+    Result run(const QStringList &arguments, const QString &workingDir = QString(),
+               const std::function<void(QProcessEnvironment &)> &adjust = {});
 
     QTemporaryDir dir;
 };
@@ -59,12 +66,13 @@ void TestNonInteractive::initTestCase()
     QVERIFY(panel.open(QIODevice::WriteOnly));
 }
 
-TestNonInteractive::Result TestNonInteractive::run(const QStringList &arguments,
-                                                   const QString &workingDir)
+TestNonInteractive::Result TestNonInteractive::run(const QStringList &arguments, const QString &workingDir,
+                                                   const std::function<void(QProcessEnvironment &)> &adjust)
 {
     // Nothing may wait on a dialog: a run that does not end is a failure.
     const ProgramRun run = runProgram(QStringLiteral(QUILLMATE_BINARY), arguments,
-                                      workingDir.isEmpty() ? dir.path() : workingDir, dir.filePath("config"));
+                                      workingDir.isEmpty() ? dir.path() : workingDir, dir.filePath("config"), 30000,
+                                      adjust);
     Result result;
     result.finished = run.finished;
     result.exitCode = run.exitCode;
@@ -631,8 +639,6 @@ void TestNonInteractive::unattendedBatchRuns()
         QVERIFY2(consoleLogText.contains(line.replace("FOLDER", folder)), qPrintable(consoleLogText));
 }
 
-QTEST_GUILESS_MAIN(TestNonInteractive)
-#include "tst_noninteractive.moc"
 
 // A panel that takes part of its elements from a fragment with placeholders
 // runs as the same panel written out whole: same exit, same console, same
@@ -676,3 +682,98 @@ void TestNonInteractive::fragmentIncludeIsReadWhole()
     QVERIFY2(headers["included"].contains("#define CH3_EN (0x1)"), headers["included"].constData());
     QCOMPARE(headers["included"], headers["whole"]);
 }
+
+void TestNonInteractive::runsWithoutADisplay_data()
+{
+    QTest::addColumn<QString>("display"); // DISPLAY; empty: unset
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stdErrLine"); // a line standard error must hold; empty: none asked
+
+    const QString noVariable = QStringLiteral(
+        "Quillmate: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set); "
+        "run headless with -g, -s, -x or -b, or set QT_QPA_PLATFORM=offscreen.");
+    const QString unreachable = QStringLiteral(
+        "Quillmate: no display to show the window on (cannot connect to the display); "
+        "run headless with -g, -s, -x or -b, or set QT_QPA_PLATFORM=offscreen.");
+    // A display number nobody serves on this machine.
+    const QString nobody = QStringLiteral(":917");
+    QTest::newRow("-g, no display variable") << QString() << QStringList{"-g"} << 0 << QString();
+    QTest::newRow("-s, no display variable") << QString() << QStringList{"-sOUT"} << 0 << QString();
+    QTest::newRow("-b, no display variable") << QString() << QStringList{"-bSCRIPT"} << 0 << QString();
+    QTest::newRow("-g, a display that cannot be reached") << nobody << QStringList{"-g"} << 0 << QString();
+    QTest::newRow("interactive, no display variable") << QString() << QStringList() << 1 << noVariable;
+    QTest::newRow("interactive, a display that cannot be reached") << nobody << QStringList() << 1 << unreachable;
+}
+
+void TestNonInteractive::runsWithoutADisplay()
+{
+    QFETCH(QString, display);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, stdErrLine);
+    const QString file = fixtureCopy("panel.xml");
+    const QString folder = QFileInfo(file).path();
+    const QString project = QDir(folder).filePath("out.qlmp");
+    const QString script = QDir(folder).filePath("run.script");
+    {
+        QFile batch(script);
+        QVERIFY(batch.open(QIODevice::WriteOnly));
+        batch.write("ASSERT(LEVEL, value, 42)\n");
+    }
+    options.replaceInStrings("OUT", project);
+    options.replaceInStrings("SCRIPT", script);
+    const Result result = run(QStringList{file} + options, QString(), [&display](QProcessEnvironment &environment) {
+        environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        if (!display.isEmpty())
+            environment.insert(QStringLiteral("DISPLAY"), display);
+    });
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QVERIFY2(result.exitCode == exitCode, qPrintable(result.stdErr));
+    QVERIFY2(!result.stdErr.contains(QLatin1String("could not be initialized")), qPrintable(result.stdErr));
+    if (!stdErrLine.isEmpty())
+        QVERIFY2(result.stdErr.split(QLatin1Char('\n')).contains(stdErrLine), qPrintable(result.stdErr));
+    if (exitCode != 0) {
+        // An interactive start that could not show its window wrote nothing.
+        QVERIFY(!QFile::exists(QDir(folder).filePath("cfg.h")));
+        return;
+    }
+    if (options.first().startsWith(QLatin1String("-b")))
+        return;
+    const QByteArray header = fileBytes(QDir(folder).filePath("cfg.h"));
+    QVERIFY2(header.contains("#define LEVEL (0x2A)"), header.constData());
+    if (options.first().startsWith(QLatin1String("-s")))
+        QVERIFY(QFile::exists(project));
+}
+
+void TestNonInteractive::noDebugTracesOnStandardError()
+{
+    const QString file = fixtureCopy("panel.xml");
+    const QString folder = QFileInfo(file).path();
+    const QString runtime = QDir(folder).filePath("runtime");
+    QVERIFY(QDir().mkpath(runtime));
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    const auto environment = [&runtime](QProcessEnvironment &env) {
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        env.remove(QStringLiteral("QT_LOGGING_RULES"));
+    };
+    const Result result = run(QStringList{file, "-g", "-q", "-dLEVEL=16", "-dENABLE=0"}, QString(), environment);
+    QVERIFY2(result.finished && result.exitCode == 0, qPrintable(result.stdErr));
+    QVERIFY2(!result.stdErr.contains(QLatin1String("LEVEL / 16")), qPrintable(result.stdErr));
+    QVERIFY2(!result.stdErr.contains(QLatin1String("ENABLE / 0")), qPrintable(result.stdErr));
+    QVERIFY(fileBytes(QDir(folder).filePath("cfg.h")).contains("#define LEVEL (0x10)"));
+
+    // The traces are there for whoever switches their category on.
+    const Result traced = run(QStringList{file, "-g", "-q", "-dLEVEL=16"}, QString(),
+                              [&](QProcessEnvironment &env) {
+                                  environment(env);
+                                  env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("quillmate.app.debug=true"));
+                              });
+    QVERIFY2(traced.finished && traced.exitCode == 0, qPrintable(traced.stdErr));
+    QVERIFY2(traced.stdErr.contains(QLatin1String("LEVEL / 16")), qPrintable(traced.stdErr));
+}
+
+QTEST_GUILESS_MAIN(TestNonInteractive)
+#include "tst_noninteractive.moc"

@@ -48,6 +48,7 @@ private slots:
     void scriptEntry();
     void keysCopyPasteDelete();
     void clicksAndEditsAreRecorded();
+    void clicksLeaveNoTraces();
     void recordedEditsReplayIntoTheSameCell();
     void columnThatChangesItsTypeLeavesTheOldOne();
 
@@ -372,6 +373,42 @@ void TestTable::keysCopyPasteDelete()
     QTest::keySequence(table.get(), QKeySequence::Delete);
     QCOMPARE(table->tableModel()->rowCount(), 1);
     QCOMPARE(changed.count(), 2);
+}
+
+namespace {
+QStringList *s_caughtMessages = nullptr;
+void catchMessage(QtMsgType, const QMessageLogContext &context, const QString &text)
+{
+    s_caughtMessages->append(QString::fromLatin1(context.category ? context.category : "") + QLatin1Char(' ') + text);
+}
+} // namespace
+
+void TestTable::clicksLeaveNoTraces()
+{
+    FakeElementHost host;
+    auto table = typeOrderTable(&host);
+    table->loadValue(QStringLiteral("M.R,0x20,1,0x5,10,;"));
+    table->resize(600, 300);
+    table->show();
+    QVERIFY(QTest::qWaitForWindowExposed(table.get()));
+    const QPoint cell = table->visualRect(table->tableModel()->index(0, 3)).center();
+
+    QStringList caught;
+    s_caughtMessages = &caught;
+    const QtMessageHandler previous = qInstallMessageHandler(catchMessage);
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell);
+    const QStringList silent = caught;
+    // Switched on, the category carries the click traces.
+    QLoggingCategory::setFilterRules(QStringLiteral("quillmate.elements.debug=true"));
+    QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell);
+    QLoggingCategory::setFilterRules(QString());
+    qInstallMessageHandler(previous);
+    s_caughtMessages = nullptr;
+
+    QCOMPARE(int(table->currentColumnIndex()), 3);
+    QVERIFY2(silent.isEmpty(), qPrintable(silent.join(QLatin1Char('\n'))));
+    QVERIFY2(caught.filter(QStringLiteral("quillmate.elements onTablePressed")).size() == 1,
+             qPrintable(caught.join(QLatin1Char('\n'))));
 }
 
 void TestTable::clicksAndEditsAreRecorded()

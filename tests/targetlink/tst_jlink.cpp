@@ -124,6 +124,9 @@ private:
 void JLinkTest::initTestCase()
 {
     QVERIFY(m_folder.isValid());
+    // The library's text callbacks are developer traces: switched on here to
+    // be read.
+    QLoggingCategory::setFilterRules(QStringLiteral("quillmate.targetlink.debug=true"));
     m_callLog = m_folder.filePath(QStringLiteral("calls.log"));
     m_registry = m_folder.filePath(QStringLiteral("registry.ini"));
     ErrorReporter::instance().setSinks(false, true, false);
