@@ -183,6 +183,10 @@ void Table::putItem(int row, int column, QStandardItem *item)
     }
     if (row >= m_model->rowCount())
         m_model->setRowCount(row + 1);
+    // An item replaced in place is looked for among all the model's items
+    // once it is out of its slot (a search over the whole table for every
+    // cell); taken out first, it is found where it stands.
+    delete m_model->takeItem(row, column);
     m_model->setItem(row, column, item);
 }
 
@@ -347,13 +351,17 @@ void Table::loadRows(const QString &text)
     // every item it is given as a layout change, which the view answers with
     // a pass over all rows. The rows exist already, so nothing but cell data
     // changes while the model is silent.
+    // The cells the file fills are made once, with their text; the other
+    // cells of added rows get the column defaults afterwards.
     {
         const QSignalBlocker silent(m_model);
-        for (int r = addedAt; r < addedAt + added; ++r) {
-            for (int c = 0; c < m_model->columnCount(); ++c)
-                m_model->setItem(r, c, defaultItem(c));
-        }
         fillRows(rows, first);
+        for (int r = addedAt; r < addedAt + added; ++r) {
+            for (int c = 0; c < m_model->columnCount(); ++c) {
+                if (!m_model->item(r, c))
+                    m_model->setItem(r, c, defaultItem(c));
+            }
+        }
     }
     if (m_model->columnCount() > 0) {
         const int top = added > 0 ? std::min(first, addedAt) : first;

@@ -47,7 +47,14 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     ErrorReporter::instance().setSinks(false, false, false);
     QList<int> sizes;
+    // --check: exit 5 when the time per row of the largest size is more than
+    // 1.3 times that of the smallest (the load is meant to be linear).
+    bool check = false;
     for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--check") == 0) {
+            check = true;
+            continue;
+        }
         bool ok = false;
         const int n = QString::fromLocal8Bit(argv[i]).toInt(&ok);
         if (!ok || n < 1) {
@@ -74,6 +81,8 @@ int main(int argc, char *argv[])
     QCoreApplication::processEvents();
 
     std::printf("%8s %12s %12s\n", "rows", "LOADTABLE", "us/row");
+    double firstPerRow = -1;
+    double lastPerRow = -1;
     for (int n : qAsConst(sizes)) {
         const QString path = dir.filePath(QStringLiteral("table%1.qlmp").arg(n));
         QFile file(path);
@@ -101,6 +110,17 @@ int main(int argc, char *argv[])
         }
         std::printf("%8d %12.1f %12.2f\n", n, best, 1000.0 * best / n);
         std::fflush(stdout);
+        lastPerRow = 1000.0 * best / n;
+        if (firstPerRow < 0)
+            firstPerRow = lastPerRow;
+    }
+    if (sizes.size() > 1) {
+        const double ratio = lastPerRow / firstPerRow;
+        const bool holds = ratio <= 1.3;
+        std::printf("per row at %d / at %d rows: %.2f (bound 1.3: %s)\n", sizes.last(), sizes.first(), ratio,
+                    holds ? "holds" : "missed");
+        if (check && !holds)
+            return 5;
     }
     return 0;
 }
