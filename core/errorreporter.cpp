@@ -1,5 +1,6 @@
 #include "errorreporter.h"
 
+#include "consolelinks.h"
 #include "programversion.h"
 #include "prompt.h"
 #include "textfilewriter.h"
@@ -48,7 +49,26 @@ QString ErrorReporter::plainText(const QString &html)
     static const QRegularExpression lineBreak(QStringLiteral("<br\\s*/?>"),
                                               QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    // A link to a position in a file shows "file" in the console; as plain
+    // text it names the file itself, as the message was given it.
+    static const QRegularExpression fileLink(
+        QStringLiteral("<a href=\"\\$xmlopen\\$([^\"]*)\\$-n[^\"$]*\\$-c[^\"$]*\">file</a>"),
+        QRegularExpression::CaseInsensitiveOption);
     QString text = html;
+    if (text.contains(QLatin1String("$xmlopen$"))) {
+        QRegularExpressionMatchIterator links = fileLink.globalMatch(text);
+        QString named;
+        int from = 0;
+        while (links.hasNext()) {
+            const QRegularExpressionMatch link = links.next();
+            named += text.midRef(from, link.capturedStart() - from);
+            named += readConsoleLink(QStringLiteral("$xmlopen$") + link.captured(1)).editorArguments.value(0)
+                         .toHtmlEscaped();
+            from = link.capturedEnd();
+        }
+        named += text.midRef(from);
+        text = named;
+    }
     text.replace(lineBreak, QStringLiteral("\n"));
     text.remove(tag);
     text.replace(QLatin1String("&lt;"), QLatin1String("<"))

@@ -208,33 +208,23 @@ bool HeaderExport::hasHeaders(const Panel &panel)
 
 void HeaderExport::reportConflicts(const Panel &panel)
 {
-    // One line per conflicting pair, so that the user sees what to change: a
-    // define and each element waiting to lock it, a formula and the name that
-    // drove it out of its range.
-    QList<QStringList> pairs;
-    QStringList defines = panel.waitingLocks().keys();
-    defines.sort();
-    for (const QString &define : qAsConst(defines)) {
-        const QStringList lockers = panel.waitingLocks().value(define);
-        for (const QString &locker : lockers)
-            pairs.append({define, locker});
-        if (lockers.isEmpty())
-            pairs.append({define});
-    }
+    // One line: the defines waiting to be locked (in name order), then the
+    // formulas driven out of their range.
+    QStringList names = panel.waitingLocks().keys();
+    names.sort();
     for (MathLabel *label : qAsConst(panel.overflowConflicts())) {
-        if (!label)
-            continue;
-        const QString cause = panel.overflowCauses().value(label);
-        pairs.append(cause.isEmpty() ? QStringList{label->objectName()} : QStringList{cause, label->objectName()});
+        if (label)
+            names.append(label->objectName());
     }
-    for (const QStringList &pair : qAsConst(pairs)) {
-        QStringList links;
-        for (const QString &name : pair)
-            links.append(QStringLiteral("<a href=\"%1\">%1</a>").arg(name));
-        ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> Could not export headerfiles. %1 "
-                                    "in a conflicted state!<br>")
-                         .arg(links.join(QStringLiteral(" and "))));
-    }
+    if (names.isEmpty())
+        return;
+    QStringList links;
+    for (const QString &name : qAsConst(names))
+        links.append(QStringLiteral("<a href=\"%1\">%1</a>").arg(name));
+    ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> Could not export headerfiles. %1 %2 "
+                                "in a conflicted state!<br>")
+                     .arg(links.join(QStringLiteral(" and ")),
+                          names.size() == 1 ? QStringLiteral("is") : QStringLiteral("are")));
 }
 
 bool HeaderExport::exportHeaders(bool all)

@@ -252,6 +252,14 @@ void TestErrorReporter::consoleLinesAsPlainText_data()
                                    << "Saved project: a.qlmp";
     QTest::newRow("breaks inside") << "one<br>two<BR/>three<br>\n" << "one\ntwo\nthree";
     QTest::newRow("link keeps its text") << "<a href=\"$xmlopen$x\">file</a> line 3" << "file line 3";
+    // A file position names its file where the console shows the link.
+    QTest::newRow("file position names the file")
+        << "<b>(<a href=\"$xmlopen$demo.xml$-n9$-c51\">file</a> line 9, column 51)</b><br>"
+        << "(demo.xml line 9, column 51)";
+    QTest::newRow("file with colons and markup")
+        << "<a href=\"$xmlopen$C$$$COLON$$$/p & q/a<b.xml$-n3$-c1\">file</a> line 3 and "
+           "<a href=\"$xmlopen$/x/b.xml$-n4$-c2\">file</a> line 4"
+        << "C:/p & q/a<b.xml line 3 and /x/b.xml line 4";
     // Escaped markup of panel texts is shown as written, decoded once only.
     QTest::newRow("entities decoded once") << "A&lt;B &amp; &quot;C&quot; &amp;lt;" << "A<B & \"C\" &lt;";
 }
