@@ -172,7 +172,10 @@ MainWindow::MainWindow(const CommandLineOptions &options)
 
     // 19. Runs that end here. The -d values go into what they write.
     if (saveRequested || generate || options.exitAfterKeil) {
-        applyDefines();
+        // A -d item no element takes (unknown, or a value it cannot hold) is
+        // a mistake: the run writes nothing and fails.
+        if (!applyDefines())
+            exitNonInteractive(1);
         runNonInteractiveExits(fileToOpen, fileOpened, options.saveFile, options.exitAfterKeil);
     }
 
@@ -248,14 +251,15 @@ bool MainWindow::openFileArgument(const QString &file)
     return false;
 }
 
-void MainWindow::applyDefines()
+bool MainWindow::applyDefines()
 {
     if (definesText.isEmpty() || definesApplied)
-        return;
+        return true;
     // Applied once: the interactive step after the exits must not repeat it.
     // The text itself stays, start conditions of panels read it.
     definesApplied = true;
     const QVector<DefineListItem> items = parseDefineList(definesText);
+    bool allTaken = true;
     for (const DefineListItem &item : items) {
         if (!item.hasValue) {
             if (!item.text.trimmed().isEmpty())
@@ -264,8 +268,15 @@ void MainWindow::applyDefines()
             continue;
         }
         qCDebug(lcApp).noquote() << item.name + QStringLiteral(" / ") + item.value;
-        m_panel->setElementByDefine(item.name, item.value);
+        const bool known = m_panel->getActiveElement(item.name) || m_panel->variablesByName().contains(item.name);
+        if (m_panel->setElementByDefine(item.name, item.value))
+            continue;
+        allTaken = false;
+        if (!known)
+            ::logMessage(tr("-d item %1: no element or variable has the define %2<br>")
+                             .arg(item.text.trimmed().toHtmlEscaped(), item.name.toHtmlEscaped()));
     }
+    return allTaken;
 }
 
 // The project file a -s run writes when -s names none: the panel's name with

@@ -468,7 +468,8 @@ protected:
 private:
     // Start-up steps
     bool openFileArgument(const QString &file);
-    void applyDefines();
+    // Sets the elements the -d items name; false when an item was refused.
+    bool applyDefines();
     // Ends the process with exitCode, or with the -b run's exit code when
     // that is higher.
     [[noreturn]] void exitNonInteractive(int exitCode);

@@ -44,6 +44,16 @@ void ErrorReporter::printOnConsole(const QString &html) const
     }
 }
 
+// The text of the entities the console's HTML writes, decoded once.
+static QString decodedEntities(QString text)
+{
+    return text.replace(QLatin1String("&lt;"), QLatin1String("<"))
+        .replace(QLatin1String("&gt;"), QLatin1String(">"))
+        .replace(QLatin1String("&quot;"), QLatin1String("\""))
+        .replace(QLatin1String("&#39;"), QLatin1String("'"))
+        .replace(QLatin1String("&amp;"), QLatin1String("&"));
+}
+
 QString ErrorReporter::plainText(const QString &html)
 {
     static const QRegularExpression lineBreak(QStringLiteral("<br\\s*/?>"),
@@ -61,9 +71,13 @@ QString ErrorReporter::plainText(const QString &html)
         int from = 0;
         while (links.hasNext()) {
             const QRegularExpressionMatch link = links.next();
+            // The link may be written escaped as an attribute.
+            const QString href = decodedEntities(link.captured(1));
+            const QString file = readConsoleLink(QStringLiteral("$xmlopen$") + href).editorArguments.value(0);
+            if (file.isEmpty())
+                continue; // no file to name: the link keeps its text
             named += text.midRef(from, link.capturedStart() - from);
-            named += readConsoleLink(QStringLiteral("$xmlopen$") + link.captured(1)).editorArguments.value(0)
-                         .toHtmlEscaped();
+            named += file.toHtmlEscaped();
             from = link.capturedEnd();
         }
         named += text.midRef(from);
@@ -71,11 +85,7 @@ QString ErrorReporter::plainText(const QString &html)
     }
     text.replace(lineBreak, QStringLiteral("\n"));
     text.remove(tag);
-    text.replace(QLatin1String("&lt;"), QLatin1String("<"))
-        .replace(QLatin1String("&gt;"), QLatin1String(">"))
-        .replace(QLatin1String("&quot;"), QLatin1String("\""))
-        .replace(QLatin1String("&#39;"), QLatin1String("'"))
-        .replace(QLatin1String("&amp;"), QLatin1String("&"));
+    text = decodedEntities(text);
     while (text.endsWith(QLatin1Char('\n')))
         text.chop(1);
     return text;

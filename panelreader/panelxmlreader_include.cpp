@@ -86,6 +86,14 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
     const QString name = m_xml->readElementText().trimmed();
     if (m_xml->hasError())
         return false;
+    // The file to include is the element's text: without one there is
+    // nothing to open (the panel's own folder would be taken for it).
+    if (name.isEmpty()) {
+        xmlMessage(tr("The include names no file (the file name is the text of the include element)"), QString(),
+                   true);
+        failRead(tr("An include names no file"));
+        return false;
+    }
     const QString path = findIncludedFile(name);
     const QFileInfo info(path);
 

@@ -260,6 +260,11 @@ void TestErrorReporter::consoleLinesAsPlainText_data()
         << "<a href=\"$xmlopen$C$$$COLON$$$/p & q/a<b.xml$-n3$-c1\">file</a> line 3 and "
            "<a href=\"$xmlopen$/x/b.xml$-n4$-c2\">file</a> line 4"
         << "C:/p & q/a<b.xml line 3 and /x/b.xml line 4";
+    QTest::newRow("escaped link names the file once decoded")
+        << "(<a href=\"$xmlopen$/p &amp;amp; q.xml$-n2$-c5\">file</a> line 2, column 5)"
+        << "(/p &amp; q.xml line 2, column 5)";
+    // Without a file (a -d item outside any script) the link keeps its text.
+    QTest::newRow("no file to name") << "in line  <a href=\"$xmlopen$$-n$-c1\">file</a> line " << "in line  file line ";
     // Escaped markup of panel texts is shown as written, decoded once only.
     QTest::newRow("entities decoded once") << "A&lt;B &amp; &quot;C&quot; &amp;lt;" << "A<B & \"C\" &lt;";
 }

@@ -40,6 +40,11 @@ private slots:
     void runsWithoutADisplay();
     // Nothing but what the user needs on standard error.
     void noDebugTracesOnStandardError();
+    // A -d item no element takes fails a header run before anything is written.
+    void refusedDefineItemsFailTheRun_data();
+    void refusedDefineItemsFailTheRun();
+    // An include without a file name is named as such, with its place.
+    void emptyIncludeIsNamed();
 
 private:
     // A fresh directory holding copies of the panel and project fixtures.
@@ -436,11 +441,11 @@ void TestNonInteractive::unattendedBatchRuns_data()
     const QStringList quiet{"-q"};
     QTest::newRow("a missing parameter stops the run and counts")
         << "panel.xml" << QByteArray("ASSERT(LEVEL, value, 42)\nLOAD()\nASSERT(LEVEL, value, 42)\n") << quiet << 1
-        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Missing parameter: LOAD() in file line 2"}
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"Missing parameter: LOAD() in FOLDER/run.script line 2"}
         << QStringList();
     QTest::newRow("LOAD of a generated header: home panel, the run goes on")
         << "panel.xml" << QByteArray("LOAD(FOLDER/old.h)\n// after the load\n") << quiet << 1 << QStringList{"// after the load"}
-        << QStringList{"Cannot read file FOLDER/old.h", "Could not load FOLDER/old.h in file line 1", "// after the load"}
+        << QStringList{"Cannot read file FOLDER/old.h", "Could not load FOLDER/old.h in FOLDER/run.script line 1", "// after the load"}
         << QStringList();
     QTest::newRow("LOAD of a FIFO is refused")
         << "panel.xml" << QByteArray("LOAD(FOLDER/fifo.xml)\nVERSION()\n") << quiet << 1 << QStringList()
@@ -773,6 +778,69 @@ void TestNonInteractive::noDebugTracesOnStandardError()
                               });
     QVERIFY2(traced.finished && traced.exitCode == 0, qPrintable(traced.stdErr));
     QVERIFY2(traced.stdErr.contains(QLatin1String("LEVEL / 16")), qPrintable(traced.stdErr));
+}
+
+void TestNonInteractive::refusedDefineItemsFailTheRun_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QStringList>("stdErrLines"); // each a line of standard error
+
+    QTest::newRow("-g, unknown define") << QStringList{"-g", "-dNOPE=1"}
+                                        << QStringList{"-d item NOPE=1: no element or variable has the define NOPE"};
+    QTest::newRow("-s, unknown define among good ones")
+        << QStringList{"-sOUT", "-dLEVEL=7;NOPE = 3;ENABLE=0"}
+        << QStringList{"-d item NOPE = 3: no element or variable has the define NOPE"};
+    QTest::newRow("-g, value out of range") << QStringList{"-g", "-dLEVEL=999"} << QStringList();
+    QTest::newRow("-x, check box takes 0 or 1") << QStringList{"-x", "-dENABLE=2"} << QStringList();
+}
+
+void TestNonInteractive::refusedDefineItemsFailTheRun()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QStringList, stdErrLines);
+    const QString file = fixtureCopy("panel.xml");
+    const QString folder = QFileInfo(file).path();
+    const QString project = QDir(folder).filePath("out.qlmp");
+    options.replaceInStrings("OUT", project);
+    const Result result = run(QStringList{file} + options);
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QVERIFY2(result.exitCode == 1, qPrintable(result.stdErr));
+    QVERIFY(!QFile::exists(QDir(folder).filePath("cfg.h")));
+    QVERIFY(!QFile::exists(QDir(folder).filePath("adc_setup.h")));
+    QVERIFY(!QFile::exists(project));
+    const QStringList lines = result.stdErr.split(QLatin1Char('\n'));
+    for (const QString &line : qAsConst(stdErrLines))
+        QVERIFY2(lines.contains(line), qPrintable(result.stdErr));
+    if (!stdErrLines.isEmpty()) {
+        // The line of the script form stays beside it.
+        QVERIFY2(result.stdErr.contains(QLatin1String("Script Error: Unknown define: NOPE in line")),
+                 qPrintable(result.stdErr));
+    }
+}
+
+void TestNonInteractive::emptyIncludeIsNamed()
+{
+    const QString folder = QFileInfo(fixtureCopy("panel.xml")).path();
+    const QString file = QDir(folder).filePath("inc.xml");
+    {
+        QFile panel(file);
+        QVERIFY(panel.open(QIODevice::WriteOnly));
+        panel.write("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n"
+                    "    <verticalcontainer>\n"
+                    "        <spinbox define=\"LEVEL\" header=\"cfg.h\" range=\"0;100\" default=\"42\"/>\n"
+                    "        <include file=\"part.xml\"/>\n"
+                    "    </verticalcontainer>\n</zelmlcfg>\n");
+    }
+    const Result result = run(QStringList{file, "-g"});
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QVERIFY2(result.exitCode == 1, qPrintable(result.stdErr));
+    QVERIFY(!QFile::exists(QDir(folder).filePath("cfg.h")));
+    QVERIFY2(result.stdErr.contains(QStringLiteral("The include names no file (the file name is the text of the "
+                                                   "include element)  (%1 line 5,")
+                                        .arg(file)),
+             qPrintable(result.stdErr));
+    // Nothing was opened in its place.
+    QVERIFY2(!result.stdErr.contains(QLatin1String("Not a regular file")), qPrintable(result.stdErr));
 }
 
 QTEST_GUILESS_MAIN(TestNonInteractive)
