@@ -248,6 +248,15 @@ bool MainWindow::openFileArgument(const QString &file)
     }
     if (file.endsWith(QLatin1String(".qlmp")))
         return load(file);
+    if (!file.isEmpty()) {
+        // The same words in the window as in a run without one: in the box
+        // (when there is a user) and on the console.
+        const QString reason = tr("Not a panel (.xml) or project (.qlmp) file");
+        reportCannotOpenFile(file, reason);
+        if (!ErrorReporter::instance().reportsToConsole())
+            ::logMessage(QStringLiteral("<font color=\"red\"><b>Cannot open file %1:</b></font> %2<br>")
+                             .arg(QFileInfo(file).absoluteFilePath().toHtmlEscaped(), reason));
+    }
     return false;
 }
 
@@ -294,11 +303,8 @@ void MainWindow::runNonInteractiveExits(const QString &file, bool fileOpened, QS
                                         bool exitAfterKeil)
 {
     // A run that was asked to work on a file fails when the file did not open.
-    if (!file.isEmpty() && !fileOpened) {
-        if (!file.endsWith(QLatin1String(".xml")) && !file.endsWith(QLatin1String(".qlmp")))
-            reportCannotOpenFile(file, tr("Not a panel (.xml) or project (.qlmp) file"));
+    if (!file.isEmpty() && !fileOpened)
         exitNonInteractive(1);
-    }
     if (saveRequested) {
         if (saveFile.isEmpty())
             saveFile = defaultSaveFile(file);

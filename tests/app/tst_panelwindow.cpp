@@ -15,6 +15,10 @@ class TestPanelWindow : public QObject
 private slots:
     void lockGraphDoubleClickRaisesTheElement();
     void commandLineListGoesOnAfterARefusedItem();
+    // A file on the command line that is neither panel nor project is named
+    // in the window as in a run without one.
+    void commandLineFileOfAnotherKindIsReported_data();
+    void commandLineFileOfAnotherKindIsReported();
 };
 
 void TestPanelWindow::lockGraphDoubleClickRaisesTheElement()
@@ -72,6 +76,36 @@ void TestPanelWindow::commandLineListGoesOnAfterARefusedItem()
                                       "Can not set CB to invalid value \"2\""}));
     const QStringList console = f.consoleLines();
     QVERIFY2(console.filter(QStringLiteral("Unknown define: NOPE")).size() == 1, qPrintable(console.join('\n')));
+}
+
+void TestPanelWindow::commandLineFileOfAnotherKindIsReported_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("generated header") << QStringLiteral("demo_old.h");
+    QTest::newRow("SVD file") << QStringLiteral("demo.svd");
+}
+
+void TestPanelWindow::commandLineFileOfAnotherKindIsReported()
+{
+    QFETCH(QString, name);
+    PanelFixture f;
+    const QString path = f.env->path(name);
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#define X 1\n");
+    }
+    f.window.reset();
+    f.clearErrors();
+    CommandLineOptions options;
+    options.file = path;
+    options.consoleLog = f.env->path(QStringLiteral("console.log"));
+    f.window = std::make_unique<MainWindow>(options);
+    const QString expected = QStringLiteral("Cannot open file %1:\nNot a panel (.xml) or project (.qlmp) file").arg(path);
+    QVERIFY2(f.errors().contains(expected), qPrintable(f.errors().join('\n')));
+    const QStringList console = f.consoleLines();
+    QVERIFY2(console.filter(QStringLiteral("Not a panel (.xml) or project (.qlmp) file")).size() == 1,
+             qPrintable(console.join('\n')));
 }
 
 QTEST_MAIN(TestPanelWindow)
