@@ -76,3 +76,46 @@ QStringList infixToPostfix(const QStringList &tokens, const QStringList &numbers
         output.append(stack.takeLast());
     return output;
 }
+
+QString formulaSyntaxError(const QStringList &tokens, const QStringList &numbers, const QStringList &names)
+{
+    const QSet<QString> operands = QSet<QString>(numbers.cbegin(), numbers.cend())
+                                   + QSet<QString>(names.cbegin(), names.cend());
+    bool expectOperand = true;
+    int depth = 0;
+    for (int i = 0; i < tokens.size(); ++i) {
+        const QString &token = tokens.at(i);
+        if (expectOperand) {
+            if (operands.contains(token)) {
+                expectOperand = false;
+            } else if (token == QLatin1String("(")) {
+                ++depth;
+            } else if (isMathFunction(token)) {
+                if (i + 1 >= tokens.size() || tokens.at(i + 1) != QLatin1String("("))
+                    return QStringLiteral("\"%1\" without \"(\"").arg(token);
+            } else if (token == QLatin1String("~")) {
+                // a prefix of the operand that follows
+            } else if (isExpressionOperator(token) || token == QLatin1String(")")) {
+                return QStringLiteral("\"%1\" where an operand belongs").arg(token);
+            } else {
+                return QStringLiteral("\"%1\" is no operand, operator or function").arg(token);
+            }
+        } else if (token == QLatin1String(")")) {
+            if (--depth < 0)
+                return QStringLiteral("\")\" without \"(\"");
+        } else if (isExpressionOperator(token)) {
+            expectOperand = true;
+        } else if (operands.contains(token) || isMathFunction(token) || token == QLatin1String("(")) {
+            return QStringLiteral("\"%1\" follows an operand without an operator").arg(token);
+        } else {
+            return QStringLiteral("\"%1\" is no operand, operator or function").arg(token);
+        }
+    }
+    if (tokens.isEmpty())
+        return QString();
+    if (expectOperand)
+        return QStringLiteral("the formula ends where an operand belongs");
+    if (depth > 0)
+        return QStringLiteral("\"(\" without \")\"");
+    return QString();
+}

@@ -86,6 +86,7 @@ bool PanelXmlReader::readXml(QIODevice *device)
     const bool rootRead = readTopLevel();
     if (m_failed)
         return false;
+    checkNamedTargets();
     // Nothing after the root container is built, but a file that breaks off
     // or goes wrong there is still no sound panel.
     while (rootRead && !m_xml->atEnd() && !m_xml->hasError())
@@ -330,6 +331,58 @@ void PanelXmlReader::xmlMessage(const QString &text, const QString &link, bool i
                                      .arg(maxMessages),
                                  QString(), false, currentFile(), line, column));
     }
+}
+
+void PanelXmlReader::panelMistake(const QString &text, const QString &link)
+{
+    mistakeAt(text, link, currentFile(), m_xml->lineNumber(), m_xml->columnNumber());
+}
+
+void PanelXmlReader::mistakeAt(const QString &text, const QString &link, const QString &file, qint64 line,
+                               qint64 column)
+{
+    if (m_mistakeCount++ == 0) {
+        m_firstMistake = ErrorReporter::plainText(QStringLiteral("%1 %2 (%3 line %4)")
+                                                      .arg(text, link.toHtmlEscaped(), file.toHtmlEscaped(),
+                                                           QString::number(line)));
+    }
+    ++m_messageCount;
+    if (m_messageCount <= maxMessages)
+        ::logMessage(messageLine(text, link, true, file, line, column));
+}
+
+void PanelXmlReader::noteNamedTargets(const QString &attribute, const QString &items, const QString &element)
+{
+    for (const QString &item : items.split(QLatin1Char(';'))) {
+        const QString define = item.section(QLatin1Char('='), 0, 0).trimmed();
+        if (!define.isEmpty())
+            m_namedTargets.append({attribute, define, element, currentFile(), m_xml->lineNumber(),
+                                   m_xml->columnNumber()});
+    }
+}
+
+void PanelXmlReader::checkNamedTargets()
+{
+    // A target is a define, or an element's define with a keyword behind a
+    // "." (DEMO_VIEW.module).
+    const auto known = [this](QString name) {
+        while (!name.isEmpty()) {
+            if (m_panel->getActiveElement(name) || m_panel->variablesByName().contains(name))
+                return true;
+            const int dot = name.lastIndexOf(QLatin1Char('.'));
+            if (dot < 0)
+                return false;
+            name.truncate(dot);
+        }
+        return false;
+    };
+    for (const NamedTarget &target : qAsConst(m_namedTargets)) {
+        if (known(target.define))
+            continue;
+        mistakeAt(tr("%1 of %2 names no element: ").arg(target.attribute, target.element.toHtmlEscaped()),
+                  target.define, target.file, target.line, target.column);
+    }
+    m_namedTargets.clear();
 }
 
 QString PanelXmlReader::xmlErrorLink() const

@@ -89,6 +89,14 @@ public:
     // One XML error or warning line on the console (and the log file), linking
     // to link (usually a define) and to the reader's current position.
     void xmlMessage(const QString &text, const QString &link, bool isError);
+    // A mistake in the panel that changes what it defines (an element name
+    // no kind has, an attribute value, range or formula that does not parse,
+    // a duplicate define, a lock or setDef target naming nothing): an XML
+    // error line, counted. A run that writes from the panel refuses it.
+    void panelMistake(const QString &text, const QString &link);
+    // The mistakes the read reported, the first of them as plain text.
+    int mistakeCount() const { return m_mistakeCount; }
+    QString firstMistake() const { return m_firstMistake; }
 
     // What the caller takes over after a successful read.
     bool usesTyk = false;         // an action sends to the Tyk adapter
@@ -413,6 +421,22 @@ private:
     QStringList m_openFiles;
     int m_includeDepth = 0;
     int m_messageCount = 0;
+    int m_mistakeCount = 0;
+    QString m_firstMistake;
+    // The defines that lockon and setDef lists name, with where they were
+    // written; checked once the whole panel is read (a target may come later).
+    struct NamedTarget {
+        QString attribute; // "lockon" or "setDef"
+        QString define;
+        QString element;
+        QString file;
+        qint64 line = 0;
+        qint64 column = 0;
+    };
+    QVector<NamedTarget> m_namedTargets;
+    void noteNamedTargets(const QString &attribute, const QString &items, const QString &element);
+    void checkNamedTargets();
+    void mistakeAt(const QString &text, const QString &link, const QString &file, qint64 line, qint64 column);
     int m_nesting = 0;
     // Tree rows built since the last delivery of the new widgets' polish and
     // layout requests.

@@ -32,7 +32,7 @@ QString PanelXmlReader::checkDuplicateDefine(const QXmlStreamAttributes &attribu
     // The element is built all the same; a value element then replaces the
     // first one under the define.
     if (!message.isEmpty())
-        xmlMessage(message, define, true);
+        panelMistake(message, define);
     return define;
 }
 
@@ -91,12 +91,15 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
         && (has(attributes, "setDef") || has(attributes, "setdef"))) {
         connectAction(checkBox ? QStringLiteral("checked_setDef") : QStringLiteral("selected_setDef"),
                       QStringLiteral("setDef"), element);
-        setElementProperty(element, "default_setdef", setDefItems(attributes, "setDef", "setdef"));
+        const QStringList items = setDefItems(attributes, "setDef", "setdef");
+        setElementProperty(element, "default_setdef", items);
+        noteNamedTargets(QStringLiteral("setDef"), items.join(QLatin1Char(';')), define);
     }
     if (checkBox && (has(attributes, "setDefInv") || has(attributes, "setdefinv"))) {
         connectAction(QStringLiteral("unchecked_setDef"), QStringLiteral("setDef"), element);
-        setElementProperty(element, "default_setdefinv",
-                           setDefItems(attributes, "setDefInv", "setdefinv"));
+        const QStringList items = setDefItems(attributes, "setDefInv", "setdefinv");
+        setElementProperty(element, "default_setdefinv", items);
+        noteNamedTargets(QStringLiteral("setDefInv"), items.join(QLatin1Char(';')), define);
     }
     if (has(attributes, "confirmation"))
         setElementProperty(element, "confirmation", text(attributes, "confirmation"));
@@ -208,6 +211,7 @@ void PanelXmlReader::appendSetDefAction(QObject *element, const QXmlStreamAttrib
     if (!has(attributes, "setDef") && !has(attributes, "setdef"))
         return;
     const QString items = text(attributes, has(attributes, "setdef") ? "setdef" : "setDef");
+    noteNamedTargets(QStringLiteral("setDef"), items, element->objectName());
     connectAction(QStringLiteral("selected_setDef"), QStringLiteral("setDef"), element);
     const QString index = QString::number(number);
     QVariantMap map = elementProperty(element, "data").toMap();
@@ -237,6 +241,7 @@ void PanelXmlReader::hookLocks(QObject *element, const QXmlStreamAttributes &att
 {
     if (!has(attributes, "lockon"))
         return;
+    noteNamedTargets(QStringLiteral("lockon"), text(attributes, "lockon"), element->objectName());
     readLockOn(element, attributes, number);
     if (raisesSignal(element, QStringLiteral("sendLock")))
         m_panel->connectLocks(element);

@@ -54,8 +54,13 @@ void PanelXmlReader::readElements(Container *parent, const QString &header, Butt
             m_xml->skipCurrentElement();
             continue;
         }
-        if (!dispatchElement(name, parent, header, radioGroup))
+        if (!dispatchElement(name, parent, header, radioGroup)) {
+            // A name no kind has (a misspelled element): its define would be
+            // missing from the headers without a word.
+            if (name != QLatin1String("item"))
+                panelMistake(tr("Unknown element, not read:"), QStringLiteral("<%1>").arg(name));
             m_xml->skipCurrentElement();
+        }
     }
 
     --m_nesting;

@@ -47,6 +47,10 @@ void PanelXmlReader::readMath(const QString &header, Container *parent)
     QStringList names;
     bool hasString = false;
     tokenizeExpression(prepared, &tokens, &literals, &names, &hasString);
+    const QString syntaxError = formulaSyntaxError(tokens, literals, names);
+    if (!syntaxError.isEmpty())
+        panelMistake(tr("Formula \"%1\" does not parse (%2):").arg(formula.toHtmlEscaped(), syntaxError.toHtmlEscaped()),
+                     define);
     names.removeDuplicates();
     math->setPostfixTokens(infixToPostfix(tokens, literals, names));
     math->setLiterals(literals);

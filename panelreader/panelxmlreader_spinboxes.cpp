@@ -69,11 +69,11 @@ bool PanelXmlReader::readIntegerRange(const QXmlStreamAttributes &attributes, co
     bool maxOk = false;
     readRange(attributes, min, &minOk, max, &maxOk);
     if (!minOk)
-        xmlMessage(tr("min range in %1 is not a valid number").arg(word), define, true);
+        panelMistake(tr("min range in %1 is not a valid number").arg(word), define);
     if (!maxOk)
-        xmlMessage(tr("max range in %1 is not a valid number").arg(word), define, true);
+        panelMistake(tr("max range in %1 is not a valid number").arg(word), define);
     if (*min > *max) {
-        xmlMessage(tr("min > max in %1").arg(word), define, true);
+        panelMistake(tr("min > max in %1").arg(word), define);
         return false;
     }
     return true;
@@ -189,11 +189,11 @@ void PanelXmlReader::readDoubleSpinBox(const QString &header, Container *parent)
         const double min = doubleBound(parts.first(), &minOk);
         const double max = parts.size() == 2 ? doubleBound(parts.at(1), &maxOk) : 0.0;
         if (!minOk)
-            xmlMessage(tr("min range in doublespinbox is not a valid number"), define, true);
+            panelMistake(tr("min range in doublespinbox is not a valid number"), define);
         if (!maxOk)
-            xmlMessage(tr("max range in doublespinbox is not a valid number"), define, true);
+            panelMistake(tr("max range in doublespinbox is not a valid number"), define);
         if (min > max)
-            xmlMessage(tr("min > max in doublespinbox"), define, true);
+            panelMistake(tr("min > max in doublespinbox"), define);
         else
             box->setRange(min, max);
         if (has(attributes, "default")) {
