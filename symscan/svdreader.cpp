@@ -747,8 +747,12 @@ unsigned int expandPeripheral(PendingPeripheral &pending, const Properties &inhe
             if (const unsigned int result =
                     expandPeripheral(*basePeripheral, inherited, byName, depth + 1, out, expansion))
                 return result;
-            if (found.index > 0) {
-                const Dimensions dimensions(basePeripheral->dimensions);
+            // A copy of an array's element (of its first for the array's
+            // own name) is that element as expanded.
+            const Dimensions dimensions(basePeripheral->dimensions);
+            if (dimensions.isArray()) {
+                out.name = dimensions.applyName(out.name, found.index);
+                out.description = dimensions.apply(out.description, found.index);
                 out.baseAddress = shifted(out.baseAddress, dimensions.increment, found.index);
             }
             properties.inheritFrom(basePeripheral->properties);
