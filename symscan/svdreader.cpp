@@ -478,21 +478,19 @@ struct RegisterBlock
     std::vector<Register> registers;
     std::size_t clusterCopies = 0; // bounded like the registers
     Expansion *expansion = nullptr;
-    // The first register of each expanded name, and the first element of
-    // each array by the name the file gives it ("PMUX0_%s"), both with
-    // their cluster prefix.
-    QHash<QString, std::size_t> byName;
+    // The first element of each array by the name the file gives it
+    // ("PMUX0_%s"), with its cluster prefix.
     QHash<QString, std::size_t> byTemplate;
 
+    // The first register of that expanded name, else the array of that name.
     const Register *find(const QString &name) const
     {
-        auto found = byName.constFind(name);
-        if (found == byName.constEnd()) {
-            found = byTemplate.constFind(name);
-            if (found == byTemplate.constEnd())
-                return nullptr;
+        for (const Register &candidate : registers) {
+            if (candidate.name == name)
+                return &candidate;
         }
-        return &registers[found.value()];
+        const auto found = byTemplate.constFind(name);
+        return found == byTemplate.constEnd() ? nullptr : &registers[found.value()];
     }
 };
 
@@ -558,11 +556,18 @@ unsigned int takeFields(std::vector<PendingField> &pending, const QString &acces
             }
         }
     }
-    if (out.size() < 2)
-        return CLog::Success;
+    // Most registers have a few fields, each named once.
+    bool repeated = false;
+    if (out.size() <= 32) {
+        for (std::size_t i = 1; i < out.size() && !repeated; ++i) {
+            for (std::size_t j = 0; j < i && !repeated; ++j)
+                repeated = !out[i].name.isEmpty() && out[i].name == out[j].name;
+        }
+        if (!repeated)
+            return CLog::Success;
+    }
     QSet<QString> taken;
     taken.reserve(int(out.size()));
-    bool repeated = false;
     for (const Field &field : out) {
         if (!field.name.isEmpty() && !taken.contains(field.name))
             taken.insert(field.name);
@@ -665,9 +670,8 @@ unsigned int expandRegister(PendingItem &item, const Properties &inherited, quin
         return SvdDeviceTooLarge;
     expansion.deviceEntries += entries;
     expansion.values += values;
-    const QString templateName = prefix + item.name;
-    if (!item.name.isEmpty() && !block.byTemplate.contains(templateName))
-        block.byTemplate.insert(templateName, block.registers.size());
+    if (dimensions.isArray() && !item.name.isEmpty() && !block.byTemplate.contains(prefix + item.name))
+        block.byTemplate.insert(prefix + item.name, block.registers.size());
     for (int i = 0; i < count; ++i) {
         if (i + 1 < count)
             block.registers.push_back(model);
@@ -682,8 +686,6 @@ unsigned int expandRegister(PendingItem &item, const Properties &inherited, quin
             reg.address = quint32(offset + *item.addressOffset + dimensions.increment * quint64(i));
         else if (base.isEmpty())
             reg.address = 0xFFFFFFFFu;
-        if (!block.byName.contains(reg.name))
-            block.byName.insert(reg.name, block.registers.size() - 1);
     }
     return CLog::Success;
 }

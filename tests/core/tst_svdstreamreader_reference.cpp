@@ -648,7 +648,7 @@ unsigned int DomSvdReader::readRegister(const QDomElement &element, const Proper
         return CLog::Success;
     if (block.registers.size() + std::size_t(dimensions.indices.size()) > maxRegisters)
         return CLog::GeneralError;
-    if (!name.isEmpty() && !block.byTemplate.contains(prefix + name))
+    if (dimensions.array && !name.isEmpty() && !block.byTemplate.contains(prefix + name))
         block.byTemplate.insert(prefix + name, block.registers.size());
     for (int i = 0; i < dimensions.indices.size(); ++i) {
         Register reg = model;
