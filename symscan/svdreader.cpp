@@ -309,8 +309,9 @@ struct OwnDimensions
 };
 
 // The names that replace %s in a dim array: dimIndex as "0-7", "A-D" or
-// "A,B,C", else 0 to dim - 1 (a list shorter than dim is filled up so). None when the element is no array: then it stands once
-// and %s is replaced by nothing.
+// "A,B,C", else 0 to dim - 1 (a list shorter than dim is filled up so).
+// None when the element is no array: then it stands once and %s is
+// replaced by nothing.
 struct Dimensions
 {
     QStringList indices;
@@ -1023,7 +1024,8 @@ void StreamPass::finishValues()
         return;
     int chosen = -1;
     for (int i = 0; i < int(field.blocks.size()); ++i) {
-        const bool readOnly = field.blocks[std::size_t(i)].usage.compare(QLatin1String("read"), Qt::CaseInsensitive) == 0;
+        const QString &usage = field.blocks[std::size_t(i)].usage;
+        const bool readOnly = usage.compare(QLatin1String("read"), Qt::CaseInsensitive) == 0;
         if (!readOnly) {
             chosen = i;
             break;
@@ -1062,7 +1064,10 @@ void StreamPass::finishValues()
                 }
                 others << QString::number(quint64(value.value) | subset);
             }
-            said << tr("%1 (%2) is the item %3, not %4").arg(value.name, value.text).arg(value.value).arg(others.join(QStringLiteral(", ")));
+            said << tr("%1 (%2) is the item %3, not %4")
+                        .arg(value.name, value.text)
+                        .arg(value.value)
+                        .arg(others.join(QStringLiteral(", ")));
         }
         if (first)
             warn(tr("Field %1: enumerated values with bits that do not matter: %2")

@@ -518,6 +518,25 @@ void TestSvdStreamReader::refusedStructures_data()
         clusters += "</cluster>";
     clusters += "</registers></peripheral></peripherals></device>";
     QTest::newRow("clusters too deep") << clusters << false << "nest too deeply";
+    // Arrays of peripherals and fields count as expanded, before anything is copied.
+    QTest::newRow("peripheral array of register arrays")
+        << device("<peripheral><dim>65536</dim><name>P%s</name><registers><register><dim>64</dim><name>R%s</name>"
+                  "</register></registers></peripheral>")
+        << false << "more than 1048576 registers and fields";
+    QTest::newRow("field arrays in a register array")
+        << device("<peripheral><name>P</name><registers><register><dim>4096</dim><name>R%s</name><fields>"
+                  "<field><dim>4096</dim><name>F%s</name></field></fields></register></registers></peripheral>")
+        << false << "more than 1048576 registers and fields";
+    QByteArray values;
+    for (int i = 0; i < 100; ++i)
+        values += "<enumeratedValue><name>V" + QByteArray::number(i) + "</name><value>" + QByteArray::number(i)
+                  + "</value></enumeratedValue>";
+    QTest::newRow("enumerated values copied by a register array")
+        << device("<peripheral><name>P</name><registers><register><dim>65536</dim><name>R%s</name><fields>"
+                  "<field><name>F</name><enumeratedValues><name>E</name>" + values + "</enumeratedValues></field>"
+                  "<field><name>G</name><enumeratedValues derivedFrom=\"E\"/></field></fields></register>"
+                  "</registers></peripheral>")
+        << false << "more than 4194304 enumerated values";
 }
 
 // Loops, huge arrays and deep nesting end with a message, never a hang.
