@@ -5,6 +5,8 @@
 #include "registermodel.h"
 #include "svdreader.h"
 
+#include <QFileDevice>
+#include <QFileInfo>
 #include <QIODevice>
 
 #include <utility>
@@ -46,11 +48,16 @@ void SvdStreamReader::warnAt(const QString &message, qint64 line, qint64 column)
 {
     if (!m_host)
         return;
+    // The position is one in the SVD file: the link opens that file when it
+    // is known, and the line names it.
+    const QString file = m_svdFile.isEmpty() ? m_panelFile : m_svdFile;
+    const QString linkText =
+        m_svdFile.isEmpty() ? QStringLiteral("file") : QFileInfo(m_svdFile).fileName().toHtmlEscaped();
     m_host->logMessage(
-        QStringLiteral("<font color=\"red\"> <b>SVD warning: </b></font><b>%1 <a href=\"%2\">file</a> line %3, column %4</b><br>")
+        QStringLiteral("<font color=\"red\"> <b>SVD warning: </b></font><b>%1 <a href=\"%2\">%5</a> line %3, column %4</b><br>")
             .arg(message.toHtmlEscaped(),
-                 filePositionLink(m_panelFile, QString::number(line), QString::number(column)),
-                 QString::number(line), QString::number(column)));
+                 filePositionLink(file, QString::number(line), QString::number(column)),
+                 QString::number(line), QString::number(column), linkText));
 }
 
 bool SvdStreamReader::read(QIODevice *device)
@@ -59,6 +66,8 @@ bool SvdStreamReader::read(QIODevice *device)
         raiseError(tr("No device"));
         return false;
     }
+    if (const auto *file = qobject_cast<QFileDevice *>(device))
+        m_svdFile = file->fileName();
     return readData(device->readAll());
 }
 
@@ -81,8 +90,10 @@ bool SvdStreamReader::readData(const QByteArray &data)
     if (result == Symscan::CLog::NoSvdFile)
         return false;
     if (result == Symscan::SvdDeviceTooLarge) {
-        raiseError(tr("The device would expand to more than %1 registers and fields in all")
-                       .arg(Symscan::svdMaxDeviceEntries));
+        raiseError(tr("The device would expand to more than %1 registers and fields in all, or more than %2 "
+                      "enumerated values")
+                       .arg(Symscan::svdMaxDeviceEntries)
+                       .arg(Symscan::svdMaxEnumeratedValues));
         return false;
     }
     if (result != Symscan::CLog::Success) {

@@ -43,10 +43,14 @@ public:
     // Reads the whole file. False when the file is not well-formed XML, its
     // root is not "device", or its arrays, derivations or nesting are refused;
     // errorString() then says why and lineNumber()/columnNumber() say where.
-    // Doubtful numbers and missing names are logged with their position and
-    // the read goes on.
+    // Doubtful numbers, missing names, bases of derivedFrom that are not
+    // found and the like are logged with their position in the SVD file and
+    // the read goes on; read() names the file when the device is one.
     bool read(QIODevice *device);
     bool readData(const QByteArray &data);
+    // The SVD file the logged positions link to (and name); without it they
+    // link to the panel file.
+    void setSvdFileName(const QString &fileName) { m_svdFile = fileName; }
 
     // HTML text naming the current line and column, linked to the panel file.
     QString errorLocation() const;
@@ -64,6 +68,7 @@ private:
 
     RegisterModelHost *m_host;
     QString m_panelFile;
+    QString m_svdFile;
     ListHooks m_hooks;
     bool m_peripheralsListExists = false;
     Symscan::SVDReader m_device;

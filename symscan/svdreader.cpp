@@ -10,6 +10,8 @@
 #include <QTextCodec>
 #include <QXmlStreamReader>
 
+#include <deque>
+#include <functional>
 #include <optional>
 
 namespace Symscan {
@@ -64,23 +66,50 @@ bool plainDigits(QStringView digits, int base, int maxDigits, quint64 *value)
     return true;
 }
 
-// "0x1F" and "0X1F" hexadecimal, "#1010" binary ('x' digits count as 0),
-// anything else decimal.
-std::optional<quint64> number(QStringView text)
+// The forms an SVD file writes a number in, after an optional "+":
+// "0x1F" and "0X1F" hexadecimal, "#1010", "0b1010" and "0B1010" binary, anything
+// else decimal. In binary an 'x' is a bit that does not matter: it counts as
+// 0 and, with dontCare, is set there.
+std::optional<quint64> number(QStringView text, quint64 *dontCare = nullptr)
 {
-    const QStringView trimmed = text.trimmed();
+    QStringView trimmed = text.trimmed();
+    if (dontCare)
+        *dontCare = 0;
+    if (!trimmed.isEmpty() && trimmed.at(0) == QLatin1Char('+'))
+        trimmed = trimmed.mid(1);
     quint64 value = 0;
     bool ok = false;
-    if (trimmed.size() >= 2 && trimmed.at(0) == QLatin1Char('0')
-        && (trimmed.at(1) == QLatin1Char('x') || trimmed.at(1) == QLatin1Char('X'))) {
+    const bool prefixed = trimmed.size() >= 2 && trimmed.at(0) == QLatin1Char('0');
+    const QChar second = prefixed ? trimmed.at(1) : QChar();
+    if (prefixed && (second == QLatin1Char('x') || second == QLatin1Char('X'))) {
         if (plainDigits(trimmed.mid(2), 16, 15, &value))
             return value;
         value = trimmed.mid(2).toString().toULongLong(&ok, 16);
-    } else if (!trimmed.isEmpty() && trimmed.at(0) == QLatin1Char('#')) {
-        QString digits = trimmed.mid(1).toString();
-        digits.replace(QLatin1Char('x'), QLatin1Char('0'), Qt::CaseInsensitive);
-        value = digits.toULongLong(&ok, 2);
+    } else if ((!trimmed.isEmpty() && trimmed.at(0) == QLatin1Char('#'))
+               || (prefixed && (second == QLatin1Char('b') || second == QLatin1Char('B')))) {
+        const QStringView digits = trimmed.mid(trimmed.at(0) == QLatin1Char('#') ? 1 : 2);
+        if (digits.isEmpty())
+            return std::nullopt;
+        quint64 mask = 0;
+        for (const QChar c : digits) {
+            if (value >> 63)
+                return std::nullopt;
+            value <<= 1;
+            mask <<= 1;
+            if (c == QLatin1Char('1'))
+                value |= 1;
+            else if (c == QLatin1Char('x') || c == QLatin1Char('X'))
+                mask |= 1;
+            else if (c != QLatin1Char('0'))
+                return std::nullopt;
+        }
+        if (dontCare)
+            *dontCare = mask;
+        return value;
     } else {
+        // A sign the decimal conversion would take is no SVD number.
+        if (!trimmed.isEmpty() && (trimmed.at(0) == QLatin1Char('+') || trimmed.at(0) == QLatin1Char('-')))
+            return std::nullopt;
         if (plainDigits(trimmed, 10, 19, &value))
             return value;
         value = trimmed.toString().toULongLong(&ok, 10);
@@ -101,7 +130,7 @@ std::optional<quint32> number32(QStringView text)
 enum class Tag : quint8 {
     Other,
     Device, Peripherals, Peripheral, Registers, Register, Cluster, Fields, Field,
-    EnumeratedValues, EnumeratedValue,
+    EnumeratedValues, EnumeratedValue, Usage, IsDefault,
     Name, Description, Access, BitRange, DimIndex,
     Size, ResetValue, ResetMask, BaseAddress, AddressOffset, Lsb, Msb, BitOffset, BitWidth,
     Dim, DimIncrement, Value,
@@ -118,7 +147,8 @@ const TagName tagNames[] = {
     {Tag::Device, "device", 6}, {Tag::Peripherals, "peripherals", 11}, {Tag::Peripheral, "peripheral", 10},
     {Tag::Registers, "registers", 9}, {Tag::Register, "register", 8}, {Tag::Cluster, "cluster", 7},
     {Tag::Fields, "fields", 6}, {Tag::Field, "field", 5}, {Tag::EnumeratedValues, "enumeratedValues", 16},
-    {Tag::EnumeratedValue, "enumeratedValue", 15}, {Tag::Name, "name", 4}, {Tag::Description, "description", 11},
+    {Tag::EnumeratedValue, "enumeratedValue", 15}, {Tag::Usage, "usage", 5}, {Tag::IsDefault, "isDefault", 9},
+    {Tag::Name, "name", 4}, {Tag::Description, "description", 11},
     {Tag::Access, "access", 6}, {Tag::BitRange, "bitRange", 8}, {Tag::DimIndex, "dimIndex", 8},
     {Tag::Size, "size", 4}, {Tag::ResetValue, "resetValue", 10}, {Tag::ResetMask, "resetMask", 9},
     {Tag::BaseAddress, "baseAddress", 11}, {Tag::AddressOffset, "addressOffset", 13}, {Tag::Lsb, "lsb", 3},
@@ -278,9 +308,10 @@ struct OwnDimensions
     }
 };
 
-// The names that replace %s in a dim array: dimIndex as "0-7" or "A,B,C",
-// else 0 to dim - 1. None when the element is no array: then it stands once
-// and %s is replaced by nothing.
+// The names that replace %s in a dim array: dimIndex as "0-7", "A-D" or
+// "A,B,C", else 0 to dim - 1 (a list shorter than dim is filled up so).
+// None when the element is no array: then it stands once and %s is
+// replaced by nothing.
 struct Dimensions
 {
     QStringList indices;
@@ -300,11 +331,19 @@ struct Dimensions
         indices.reserve(int(dim));
         const QString &given = own.index;
         static const QRegularExpression range(QStringLiteral("^(\\d+)\\s*-\\s*(\\d+)$"));
+        static const QRegularExpression letters(QStringLiteral("^([A-Za-z])\\s*-\\s*([A-Za-z])$"));
         const QRegularExpressionMatch match = given.isEmpty() ? QRegularExpressionMatch() : range.match(given);
+        const QRegularExpressionMatch letterMatch =
+            given.isEmpty() || match.hasMatch() ? QRegularExpressionMatch() : letters.match(given);
         if (match.hasMatch()) {
             const quint32 first = match.captured(1).toUInt();
             for (quint32 i = 0; i < dim; ++i)
                 indices << QString::number(quint64(first) + i);
+        } else if (letterMatch.hasMatch()) {
+            const ushort first = letterMatch.capturedView(1).at(0).unicode();
+            const ushort last = letterMatch.capturedView(2).at(0).unicode();
+            for (ushort c = first; c <= last && quint32(indices.size()) < dim; ++c)
+                indices << QString(QChar(c));
         } else if (!given.isEmpty()) {
             for (const QString &index : given.split(QLatin1Char(','))) {
                 if (quint32(indices.size()) < dim)
@@ -334,12 +373,51 @@ struct Dimensions
         QString result = text;
         return result.replace(QLatin1String("%s"), indices.isEmpty() ? QString() : indices.at(i));
     }
+
+    // The name of a peripheral or field: a "[%s]" array loses its brackets
+    // (I2S_PCM[%s] gives I2S_PCM0), any other %s is the index.
+    QString applyName(const QString &text, int i) const
+    {
+        if (!hasPlaceholder(text))
+            return text;
+        QString result = text;
+        const QString index = indices.isEmpty() ? QString() : indices.at(i);
+        result.replace(QLatin1String("[%s]"), index);
+        return result.replace(QLatin1String("%s"), index);
+    }
+};
+
+// One enumeratedValues element of a field.
+struct PendingValues
+{
+    QString name;        // what derivedFrom finds it by
+    QString usage;       // read, write or read-write; none counts as read-write
+    QString derivedFrom; // the block whose values it takes instead of its own
+    qint64 line = 0, column = 0;
+    std::vector<SvdEnumeratedValue> values;
+    // Resolved after the pass: the values a derived block stands for.
+    const PendingValues *source = nullptr;
+    bool resolving = false, resolved = false;
 };
 
 struct PendingField
 {
     Field field;
     bool ownAccess = false; // the field gave its own access
+    OwnDimensions dimensions;
+    qint64 line = 0, column = 0;
+    // Named blocks (derivedFrom may name them) and a derived block the
+    // field takes its values from; unnamed blocks are dropped at the
+    // field's end, once the field's values are chosen.
+    std::vector<PendingValues> blocks;
+    int derivedBlock = -1; // index into blocks: values come from its source
+    // The values a derived block resolved to; none when unresolved.
+    const std::vector<SvdEnumeratedValue> *valuesSource = nullptr;
+
+    std::size_t valueCount() const
+    {
+        return valuesSource ? valuesSource->size() : field.enumeratedValues.size();
+    }
 };
 
 // A register or cluster as the file gives it.
@@ -355,6 +433,7 @@ struct PendingItem
     std::optional<quint32> addressOffset; // a register's last, a cluster's first
     bool offsetSeen = false;
     QString derivedFrom;
+    qint64 line = 0, column = 0;
     bool hasFields = false;
     std::vector<PendingField> fields;
     std::vector<PendingItem> children; // of a cluster
@@ -363,14 +442,34 @@ struct PendingItem
 struct PendingPeripheral
 {
     OwnProperties properties;
+    OwnDimensions dimensions;
     QString firstName; // the name derivedFrom finds it by
     bool nameSeen = false, descriptionSeen = false, baseSeen = false;
     QString name, description;
     quint32 baseAddress = 0;
     QString derivedFrom;
+    qint64 line = 0, column = 0;
     bool hasRegisters = false;
-    std::vector<PendingItem> registers;
+    std::vector<PendingItem> registers; // of every registers element, in file order
     bool isBase = false; // another peripheral derives from it
+};
+
+// What the expansion counts against the device's bounds, and where it
+// reports what it cannot resolve.
+struct Expansion
+{
+    const SvdWarningSink *warnings = nullptr;
+    // Registers and fields (and the copies of arrays of peripherals) so
+    // far, bounded by svdMaxDeviceEntries; enumerated values so far,
+    // bounded by svdMaxEnumeratedValues.
+    std::size_t deviceEntries = 0;
+    std::size_t values = 0;
+
+    void warn(const QString &message, qint64 line, qint64 column) const
+    {
+        if (warnings && *warnings)
+            (*warnings)(message, line, column);
+    }
 };
 
 // The registers being collected for one peripheral, addressed relative
@@ -379,16 +478,20 @@ struct RegisterBlock
 {
     std::vector<Register> registers;
     std::size_t clusterCopies = 0; // bounded like the registers
-    // Registers and fields of the whole device so far, bounded by svdMaxDeviceEntries.
-    std::size_t *deviceEntries = nullptr;
+    Expansion *expansion = nullptr;
+    // The first element of each array by the name the file gives it
+    // ("PMUX0_%s"), with its cluster prefix.
+    QHash<QString, std::size_t> byTemplate;
 
+    // The first register of that expanded name, else the array of that name.
     const Register *find(const QString &name) const
     {
         for (const Register &candidate : registers) {
             if (candidate.name == name)
                 return &candidate;
         }
-        return nullptr;
+        const auto found = byTemplate.constFind(name);
+        return found == byTemplate.constEnd() ? nullptr : &registers[found.value()];
     }
 };
 
@@ -399,30 +502,117 @@ bool isRestricted(const QString &access)
     return !access.isEmpty() && access.compare(QLatin1String("read-write"), Qt::CaseInsensitive) != 0;
 }
 
-void takeFields(std::vector<PendingField> &pending, const QString &access, bool mayMove,
-                std::vector<Field> &out)
+quint32 shifted(quint32 bit, quint64 increment, int i)
+{
+    return quint32(std::min<quint64>(quint64(bit) + increment * quint64(i), 0xFFFFFFFFu));
+}
+
+// The fields of one register: arrays expanded (bits moved by dimIncrement
+// for each element), access inherited, enumerated values taken from the
+// block they derive from. A name given twice stays with its first field;
+// each later one becomes NAME_lsb, or NAME_lsb_msb where that is taken too,
+// and a field none of these names is free for is left out (and said when
+// `report`).
+unsigned int takeFields(std::vector<PendingField> &pending, const QString &access, bool mayMove,
+                        std::vector<Field> &out, Expansion &expansion, bool report)
 {
     out.clear();
-    out.reserve(pending.size());
+    // The bounds come before any copy is made.
+    std::size_t count = 0, values = 0;
+    for (const PendingField &item : pending) {
+        const Dimensions dimensions(item.dimensions);
+        if (!dimensions.valid)
+            continue;
+        count += std::size_t(dimensions.count());
+        values += std::size_t(dimensions.count()) * item.valueCount();
+    }
+    if (expansion.deviceEntries + count > svdMaxDeviceEntries || expansion.values + values > svdMaxEnumeratedValues)
+        return SvdDeviceTooLarge;
+    out.reserve(count);
+    std::vector<const PendingField *> origins;
+    origins.reserve(count);
     const bool inheritedRestricted = isRestricted(access);
     for (PendingField &item : pending) {
-        out.push_back(mayMove ? std::move(item.field) : item.field);
-        Field &field = out.back();
-        if (item.ownAccess) {
-            field.accessRestricted = isRestricted(field.access);
-        } else {
-            field.access = access;
-            field.accessRestricted = inheritedRestricted;
+        const Dimensions dimensions(item.dimensions);
+        if (!dimensions.valid)
+            continue;
+        const int copies = dimensions.count();
+        for (int i = 0; i < copies; ++i) {
+            out.push_back(mayMove && i + 1 == copies ? std::move(item.field) : item.field);
+            origins.push_back(&item);
+            Field &field = out.back();
+            if (dimensions.isArray()) {
+                field.name = dimensions.applyName(field.name, i);
+                field.description = dimensions.apply(field.description, i);
+                field.lsb = shifted(field.lsb, dimensions.increment, i);
+                field.msb = shifted(field.msb, dimensions.increment, i);
+            }
+            if (item.valuesSource)
+                field.enumeratedValues = *item.valuesSource;
+            if (item.ownAccess) {
+                field.accessRestricted = isRestricted(field.access);
+            } else {
+                field.access = access;
+                field.accessRestricted = inheritedRestricted;
+            }
         }
     }
+    // Most registers have a few fields, each named once.
+    bool repeated = false;
+    if (out.size() <= 32) {
+        for (std::size_t i = 1; i < out.size() && !repeated; ++i) {
+            for (std::size_t j = 0; j < i && !repeated; ++j)
+                repeated = !out[i].name.isEmpty() && out[i].name == out[j].name;
+        }
+        if (!repeated)
+            return CLog::Success;
+    }
+    QSet<QString> taken;
+    taken.reserve(int(out.size()));
+    for (const Field &field : out) {
+        if (!field.name.isEmpty() && !taken.contains(field.name))
+            taken.insert(field.name);
+        else if (!field.name.isEmpty())
+            repeated = true;
+    }
+    if (!repeated)
+        return CLog::Success;
+    QSet<QString> named;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        Field &field = out[i];
+        if (!field.name.isEmpty() && named.contains(field.name)) {
+            QString made = field.name + QLatin1Char('_') + QString::number(field.lsb);
+            if (taken.contains(made))
+                made += QLatin1Char('_') + QString::number(field.msb);
+            if (taken.contains(made)) {
+                if (report)
+                    expansion.warn(tr("Field %1 is given again at bits %2..%3, and no name is free for it: left out")
+                                       .arg(field.name)
+                                       .arg(field.msb)
+                                       .arg(field.lsb),
+                                   origins[i]->line, origins[i]->column);
+                continue;
+            }
+            taken.insert(made);
+            field.name = made;
+        }
+        named.insert(field.name);
+        if (kept != i)
+            out[kept] = std::move(field);
+        ++kept;
+    }
+    out.resize(kept);
+    return CLog::Success;
 }
 
 unsigned int expandItems(std::vector<PendingItem> &items, const Properties &inherited, quint64 offset,
-                         const QString &prefix, RegisterBlock &block, int depth, bool mayMove);
+                         const QString &prefix, RegisterBlock &block, int depth, bool mayMove, bool report);
 
 unsigned int expandRegister(PendingItem &item, const Properties &inherited, quint64 offset,
-                            const QString &prefix, RegisterBlock &block, bool mayMove)
+                            const QString &prefix, RegisterBlock &block, bool mayMove, bool report)
 {
+    Expansion &expansion = *block.expansion;
     Properties properties = inherited;
     properties.inheritFrom(item.properties);
     Register model;
@@ -432,7 +622,9 @@ unsigned int expandRegister(PendingItem &item, const Properties &inherited, quin
 
     const QString &base = item.derivedFrom;
     if (!base.isEmpty()) {
-        // Only registers read before this one can be copied, so no loop.
+        // Only registers read before this one can be copied, so no loop. The
+        // base may be named as expanded ("PMUX0_3") or as the file gives its
+        // array ("PMUX0_%s"), within this cluster or from the peripheral.
         const Register *original = block.find(prefix + base);
         if (!original)
             original = block.find(base);
@@ -450,22 +642,37 @@ unsigned int expandRegister(PendingItem &item, const Properties &inherited, quin
                     field.access = ownAccess;
                 }
             }
+        } else if (report) {
+            expansion.warn(tr("Register %1 is derived from %2, which is not found before it")
+                               .arg(prefix + item.name, base),
+                           item.line, item.column);
         }
     }
 
     const Dimensions dimensions(item.dimensions);
     if (!dimensions.valid)
         return CLog::Success;
-    if (item.hasFields)
-        takeFields(item.fields, properties.access, mayMove && !dimensions.isArray(), model.fields);
+    if (item.hasFields) {
+        if (const unsigned int result = takeFields(item.fields, properties.access, mayMove && !dimensions.isArray(),
+                                                   model.fields, expansion, report))
+            return result;
+    }
     const int count = dimensions.count();
     if (block.registers.size() + std::size_t(count) > maxRegisters)
         return CLog::GeneralError;
-    // The device's bound comes before any copy is made.
+    // The device's bounds come before any copy is made.
     const std::size_t entries = std::size_t(count) * (1 + model.fields.size());
-    if (*block.deviceEntries + entries > svdMaxDeviceEntries)
+    std::size_t values = 0;
+    for (const Field &field : model.fields)
+        values += field.enumeratedValues.size();
+    values *= std::size_t(count);
+    if (expansion.deviceEntries + entries > svdMaxDeviceEntries
+        || expansion.values + values > svdMaxEnumeratedValues)
         return SvdDeviceTooLarge;
-    *block.deviceEntries += entries;
+    expansion.deviceEntries += entries;
+    expansion.values += values;
+    if (dimensions.isArray() && !item.name.isEmpty() && !block.byTemplate.contains(prefix + item.name))
+        block.byTemplate.insert(prefix + item.name, block.registers.size());
     for (int i = 0; i < count; ++i) {
         if (i + 1 < count)
             block.registers.push_back(model);
@@ -487,13 +694,13 @@ unsigned int expandRegister(PendingItem &item, const Properties &inherited, quin
 // Registers and clusters of a registers or cluster element; a cluster's
 // registers are named "CLUSTER.REG" and placed at the cluster's offset.
 unsigned int expandItems(std::vector<PendingItem> &items, const Properties &inherited, quint64 offset,
-                         const QString &prefix, RegisterBlock &block, int depth, bool mayMove)
+                         const QString &prefix, RegisterBlock &block, int depth, bool mayMove, bool report)
 {
     if (depth > maxClusterDepth)
         return CLog::GeneralError;
     for (PendingItem &item : items) {
         if (!item.cluster) {
-            if (const unsigned int result = expandRegister(item, inherited, offset, prefix, block, mayMove))
+            if (const unsigned int result = expandRegister(item, inherited, offset, prefix, block, mayMove, report))
                 return result;
             continue;
         }
@@ -510,29 +717,51 @@ unsigned int expandItems(std::vector<PendingItem> &items, const Properties &inhe
                 return CLog::GeneralError;
             const quint64 at = offset + clusterOffset + dimensions.increment * quint64(i);
             const QString inner = prefix + dimensions.apply(item.name, i) + QLatin1Char('.');
+            // What the copies would say again is said for the first.
             if (const unsigned int result = expandItems(item.children, properties, at, inner, block, depth + 1,
-                                                        mayMove && !dimensions.isArray()))
+                                                        mayMove && !dimensions.isArray(), report && i == 0))
                 return result;
         }
     }
     return CLog::Success;
 }
 
+// A peripheral as derivedFrom finds it: one of an array by its expanded
+// name (I2S_PCM1) or the array by the name the file gives it (I2S_PCM[%s]).
+struct PeripheralBase
+{
+    PendingPeripheral *pending = nullptr;
+    int index = 0;
+};
+
 // One peripheral with register addresses relative to it. A derived
 // peripheral starts as a copy of its base; what it gives itself replaces.
+// An array is expanded by the caller: `out` is its first element.
 unsigned int expandPeripheral(PendingPeripheral &pending, const Properties &inherited,
-                              const QHash<QString, PendingPeripheral *> &byName, int depth, Peripheral &out,
-                              std::size_t &deviceEntries)
+                              const QHash<QString, PeripheralBase> &byName, int depth, Peripheral &out,
+                              Expansion &expansion)
 {
     Properties properties = inherited;
     const QString &base = pending.derivedFrom;
     if (!base.isEmpty()) {
-        PendingPeripheral *basePeripheral = byName.value(base);
+        const PeripheralBase found = byName.value(base);
+        PendingPeripheral *basePeripheral = found.pending;
         if (basePeripheral && basePeripheral != &pending && depth < maxDerivation) {
             if (const unsigned int result =
-                    expandPeripheral(*basePeripheral, inherited, byName, depth + 1, out, deviceEntries))
+                    expandPeripheral(*basePeripheral, inherited, byName, depth + 1, out, expansion))
                 return result;
+            // A copy of an array's element (of its first for the array's
+            // own name) is that element as expanded.
+            const Dimensions dimensions(basePeripheral->dimensions);
+            if (dimensions.isArray()) {
+                out.name = dimensions.applyName(out.name, found.index);
+                out.description = dimensions.apply(out.description, found.index);
+                out.baseAddress = shifted(out.baseAddress, dimensions.increment, found.index);
+            }
             properties.inheritFrom(basePeripheral->properties);
+        } else if (!basePeripheral && depth == 0) {
+            expansion.warn(tr("Peripheral %1 is derived from %2, which is not found").arg(pending.name, base),
+                           pending.line, pending.column);
         }
     }
     properties.inheritFrom(pending.properties);
@@ -544,10 +773,11 @@ unsigned int expandPeripheral(PendingPeripheral &pending, const Properties &inhe
         out.baseAddress = pending.baseAddress;
     if (pending.hasRegisters) {
         RegisterBlock block;
-        block.deviceEntries = &deviceEntries;
-        // A peripheral others derive from is expanded again for them.
+        block.expansion = &expansion;
+        // A peripheral others derive from is expanded again for them; what
+        // it has to say is said once, for itself.
         if (const unsigned int result = expandItems(pending.registers, properties, 0, QString(), block, 0,
-                                                    !pending.isBase))
+                                                    !pending.isBase, depth == 0))
             return result;
         out.registers = std::move(block.registers);
     }
@@ -555,32 +785,69 @@ unsigned int expandPeripheral(PendingPeripheral &pending, const Properties &inhe
 }
 
 unsigned int expandPeripherals(std::vector<PendingPeripheral> &list, const Properties &inherited,
-                               std::vector<Peripheral> &out, std::size_t &deviceEntries)
+                               std::vector<Peripheral> &out, Expansion &expansion)
 {
-    QHash<QString, PendingPeripheral *> byName;
+    QHash<QString, PeripheralBase> byName;
     byName.reserve(int(list.size()));
     for (PendingPeripheral &pending : list) {
         if (!byName.contains(pending.firstName))
-            byName.insert(pending.firstName, &pending);
+            byName.insert(pending.firstName, {&pending, 0});
+    }
+    for (PendingPeripheral &pending : list) {
+        const Dimensions dimensions(pending.dimensions);
+        if (!dimensions.isArray())
+            continue;
+        for (int i = 0; i < dimensions.count(); ++i) {
+            const QString name = dimensions.applyName(pending.firstName, i);
+            if (!byName.contains(name))
+                byName.insert(name, {&pending, i});
+        }
     }
     for (const PendingPeripheral &pending : list) {
         if (pending.derivedFrom.isEmpty())
             continue;
-        if (PendingPeripheral *base = byName.value(pending.derivedFrom))
+        if (PendingPeripheral *base = byName.value(pending.derivedFrom).pending)
             base->isBase = true;
     }
     out.reserve(out.size() + list.size());
     for (PendingPeripheral &pending : list) {
+        const Dimensions dimensions(pending.dimensions);
+        if (!dimensions.valid)
+            continue;
         Peripheral peripheral;
-        if (const unsigned int result = expandPeripheral(pending, inherited, byName, 0, peripheral, deviceEntries))
+        const std::size_t entriesBefore = expansion.deviceEntries, valuesBefore = expansion.values;
+        if (const unsigned int result = expandPeripheral(pending, inherited, byName, 0, peripheral, expansion))
             return result;
         // Register addresses are relative until here, so the base address
         // counts wherever it stands in the peripheral.
-        for (Register &reg : peripheral.registers) {
-            if (reg.address != 0xFFFFFFFFu)
-                reg.address += peripheral.baseAddress;
+        const int count = dimensions.count();
+        if (count > 1) {
+            // Each further element of an array counts as itself and its
+            // registers and fields.
+            const std::size_t more = std::size_t(count - 1);
+            const std::size_t entries = more * (1 + expansion.deviceEntries - entriesBefore);
+            const std::size_t values = more * (expansion.values - valuesBefore);
+            if (expansion.deviceEntries + entries > svdMaxDeviceEntries
+                || expansion.values + values > svdMaxEnumeratedValues)
+                return SvdDeviceTooLarge;
+            expansion.deviceEntries += entries;
+            expansion.values += values;
         }
-        out.push_back(std::move(peripheral));
+        const QString name = peripheral.name, description = peripheral.description;
+        const quint32 baseAddress = peripheral.baseAddress;
+        for (int i = 0; i < count; ++i) {
+            out.push_back(i + 1 < count ? peripheral : std::move(peripheral));
+            Peripheral &element = out.back();
+            if (dimensions.isArray()) {
+                element.name = dimensions.applyName(name, i);
+                element.description = dimensions.apply(description, i);
+                element.baseAddress = shifted(baseAddress, dimensions.increment, i);
+            }
+            for (Register &reg : element.registers) {
+                if (reg.address != 0xFFFFFFFFu)
+                    reg.address += element.baseAddress;
+            }
+        }
     }
     return CLog::Success;
 }
@@ -626,6 +893,9 @@ private:
     };
 
     bool readLeafText(bool strict);
+    void finishValue();
+    void finishValues();
+    void resolveDerivedValues();
     void check(Tag tag, const QStringView text, qint64 line, qint64 column);
     void apply(Context context, Tag tag, QStringView text);
     Context open(Tag tag);
@@ -652,6 +922,24 @@ private:
     std::optional<quint32> m_lsb, m_msb, m_bitOffset, m_bitWidth;
     QString m_bitRange;
     SvdEnumeratedValue *m_value = nullptr;
+    // The enumerated value being read: whether it is dropped at its end
+    // (isDefault, or a value that cannot be read), its bits that do not
+    // matter and where it stands.
+    bool m_dropValue = false;
+    quint64 m_dontCare = 0;
+    QString m_valueText;
+    qint64 m_valueLine = 0, m_valueColumn = 0;
+    // Values with bits that do not matter in the field being read, by block.
+    struct DontCare
+    {
+        int block;
+        QString name, text;
+        quint32 value;
+        quint64 mask;
+        qint64 line, column;
+    };
+    std::vector<DontCare> m_dontCares;
+    bool m_derivedValues = false; // some enumeratedValues has derivedFrom
 
     // The checks.
     std::vector<Named> m_named;
@@ -711,6 +999,189 @@ bool StreamPass::readLeafText(bool strict)
     return false;
 }
 
+// At an enumerated value's end: an isDefault entry or a value that cannot be
+// read makes no item; a value with bits that do not matter is noted for the
+// field's warning.
+void StreamPass::finishValue()
+{
+    std::vector<SvdEnumeratedValue> &values = m_field->blocks.back().values;
+    if (m_dropValue)
+        values.pop_back();
+    else if (m_dontCare)
+        m_dontCares.push_back({int(m_field->blocks.size()) - 1, m_value->name, m_valueText, m_value->value,
+                               m_dontCare, m_valueLine, m_valueColumn});
+    m_value = nullptr;
+}
+
+// At a field's end: of its enumeratedValues elements the one a user writes
+// gives the values (usage write or read-write, none counting as read-write);
+// a read block only where there is no other. One derived from another block
+// is resolved after the pass. Unnamed blocks are dropped here.
+void StreamPass::finishValues()
+{
+    PendingField &field = *m_field;
+    if (field.blocks.empty())
+        return;
+    int chosen = -1;
+    for (int i = 0; i < int(field.blocks.size()); ++i) {
+        const QString &usage = field.blocks[std::size_t(i)].usage;
+        const bool readOnly = usage.compare(QLatin1String("read"), Qt::CaseInsensitive) == 0;
+        if (!readOnly) {
+            chosen = i;
+            break;
+        }
+        if (chosen < 0)
+            chosen = i;
+    }
+    PendingValues &block = field.blocks[std::size_t(chosen)];
+    int derived = -1;
+    if (!block.derivedFrom.isEmpty()) {
+        derived = chosen;
+    } else {
+        if (block.name.isEmpty())
+            field.field.enumeratedValues = std::move(block.values);
+        else
+            field.field.enumeratedValues = block.values;
+        // A value with bits that do not matter is one item; the values it
+        // also matches are said, once for the field.
+        QStringList said;
+        const DontCare *first = nullptr;
+        for (const DontCare &value : m_dontCares) {
+            if (value.block != chosen)
+                continue;
+            if (!first)
+                first = &value;
+            QStringList others;
+            quint64 subset = 0;
+            for (;;) {
+                // The next subset of the don't-care bits, in rising order.
+                subset = (subset - value.mask) & value.mask;
+                if (!subset)
+                    break;
+                if (others.size() == 8) {
+                    others << QStringLiteral("...");
+                    break;
+                }
+                others << QString::number(quint64(value.value) | subset);
+            }
+            said << tr("%1 (%2) is the item %3, not %4")
+                        .arg(value.name, value.text)
+                        .arg(value.value)
+                        .arg(others.join(QStringLiteral(", ")));
+        }
+        if (first)
+            warn(tr("Field %1: enumerated values with bits that do not matter: %2")
+                     .arg(field.field.name, said.join(QStringLiteral("; "))),
+                 first->line, first->column);
+    }
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < field.blocks.size(); ++i) {
+        PendingValues &candidate = field.blocks[i];
+        if (candidate.name.isEmpty() && int(i) != derived)
+            continue;
+        if (!candidate.derivedFrom.isEmpty())
+            m_derivedValues = true;
+        if (int(i) == derived)
+            field.derivedBlock = int(kept);
+        if (kept != i)
+            field.blocks[kept] = std::move(candidate);
+        ++kept;
+    }
+    field.blocks.resize(kept);
+    m_dontCares.clear();
+}
+
+// enumeratedValues derivedFrom names a block as the file writes it: a block of
+// that name in the same register, else one in the same peripheral, else a
+// dotted path. The path is FIELD.BLOCK within the register,
+// REGISTER.FIELD.BLOCK within the peripheral (a register in a cluster as
+// CLUSTER.REGISTER) or PERIPHERAL.REGISTER.FIELD.BLOCK within the device,
+// each part as the file writes it (arrays by their %s names). A block derived
+// from a derived block takes what that one stands for. A field whose block
+// cannot be resolved gets no values; that is said where the block stands.
+void StreamPass::resolveDerivedValues()
+{
+    using Scope = QHash<QString, PendingValues *>;
+    std::deque<Scope> scopes;
+    Scope device;
+    struct Place
+    {
+        const Scope *registerScope, *peripheralScope;
+    };
+    QHash<const PendingValues *, Place> places;
+    std::vector<PendingField *> derivedFields;
+
+    const auto add = [](Scope &scope, const QString &key, PendingValues *block) {
+        if (!scope.contains(key))
+            scope.insert(key, block);
+    };
+    std::function<void(std::vector<PendingItem> &, const QString &, const QString &, Scope &)> walk =
+        [&](std::vector<PendingItem> &items, const QString &peripheral, const QString &prefix, Scope &inPeripheral) {
+            for (PendingItem &item : items) {
+                if (item.cluster) {
+                    walk(item.children, peripheral, prefix + item.name + QLatin1Char('.'), inPeripheral);
+                    continue;
+                }
+                scopes.emplace_back();
+                Scope &inRegister = scopes.back();
+                const QString registerName = prefix + item.name;
+                for (PendingField &field : item.fields) {
+                    for (PendingValues &block : field.blocks) {
+                        if (!block.derivedFrom.isEmpty())
+                            places.insert(&block, {&inRegister, &inPeripheral});
+                        if (block.name.isEmpty())
+                            continue;
+                        const QString inField = field.field.name + QLatin1Char('.') + block.name;
+                        add(inRegister, block.name, &block);
+                        add(inRegister, inField, &block);
+                        add(inPeripheral, block.name, &block);
+                        add(inPeripheral, inField, &block);
+                        add(inPeripheral, registerName + QLatin1Char('.') + inField, &block);
+                        add(device, peripheral + QLatin1Char('.') + registerName + QLatin1Char('.') + inField, &block);
+                    }
+                    if (field.derivedBlock >= 0)
+                        derivedFields.push_back(&field);
+                }
+            }
+        };
+    for (std::vector<PendingPeripheral> &list : m_lists) {
+        for (PendingPeripheral &pending : list) {
+            scopes.emplace_back();
+            walk(pending.registers, pending.name, QString(), scopes.back());
+        }
+    }
+
+    std::function<const PendingValues *(PendingValues &, int)> resolve = [&](PendingValues &block, int depth) {
+        if (block.resolved)
+            return block.source;
+        if (block.resolving || depth > maxDerivation)
+            return static_cast<const PendingValues *>(nullptr); // a loop
+        block.resolving = true;
+        const Place place = places.value(&block);
+        PendingValues *target = place.registerScope ? place.registerScope->value(block.derivedFrom) : nullptr;
+        if (!target && place.peripheralScope)
+            target = place.peripheralScope->value(block.derivedFrom);
+        if (!target)
+            target = device.value(block.derivedFrom);
+        const PendingValues *source = nullptr;
+        if (target && target != &block)
+            source = target->derivedFrom.isEmpty() ? target : resolve(*target, depth + 1);
+        block.source = source;
+        block.resolving = false;
+        block.resolved = true;
+        return source;
+    };
+    for (PendingField *field : derivedFields) {
+        PendingValues &block = field->blocks[std::size_t(field->derivedBlock)];
+        if (const PendingValues *source = resolve(block, 0))
+            field->valuesSource = &source->values;
+        else
+            warn(tr("Field %1: the enumeratedValues it is derived from (%2) are not found")
+                     .arg(field->field.name, block.derivedFrom),
+                 block.line, block.column);
+    }
+}
+
 // The checks of the program's reader on one leaf.
 void StreamPass::check(Tag tag, const QStringView text, qint64 line, qint64 column)
 {
@@ -725,8 +1196,7 @@ void StreamPass::check(Tag tag, const QStringView text, qint64 line, qint64 colu
     if (!isNumberTag(tag))
         return;
     const std::optional<quint64> value = number(text);
-    const bool wide = tag == Tag::Value;
-    if (!value || (!wide && *value > 0xFFFFFFFFu))
+    if (!value || *value > 0xFFFFFFFFu)
         warn(tr("Not a number in <%1>: %2").arg(m_xml.name().toString(), text.toString()), line, column);
     else if (tag == Tag::Dim && *value > maxDim)
         warn(tr("Array of %1 elements refused").arg(text.toString()), line, column);
@@ -753,10 +1223,13 @@ void StreamPass::apply(Context context, Tag tag, QStringView text)
             p.description = text.toString();
             p.descriptionSeen = true;
         } else if (tag == Tag::BaseAddress) {
-            p.baseAddress = number32(text).value_or(0);
-            p.baseSeen = true;
-        } else {
-            p.properties.take(tag, text);
+            // A base address that cannot be read leaves the one inherited.
+            if (const std::optional<quint32> address = number32(text)) {
+                p.baseAddress = *address;
+                p.baseSeen = true;
+            }
+        } else if (!p.properties.take(tag, text)) {
+            p.dimensions.take(tag, text);
         }
         break;
     }
@@ -801,17 +1274,40 @@ void StreamPass::apply(Context context, Tag tag, QStringView text)
         case Tag::BitOffset: m_bitOffset = number32(text); break;
         case Tag::BitWidth: m_bitWidth = number32(text); break;
         case Tag::BitRange: m_bitRange = text.toString(); break;
-        default: break;
+        default: m_field->dimensions.take(tag, text); break;
         }
         break;
     }
-    case Context::EnumeratedValue:
+    case Context::EnumeratedValues: {
+        PendingValues &block = m_field->blocks.back();
         if (tag == Tag::Name)
+            block.name = text.toString();
+        else if (tag == Tag::Usage)
+            block.usage = text.toString();
+        break;
+    }
+    case Context::EnumeratedValue:
+        if (tag == Tag::Name) {
             m_value->name = text.toString();
-        else if (tag == Tag::Description)
+        } else if (tag == Tag::Description) {
             m_value->description = text.toString();
-        else if (tag == Tag::Value)
-            m_value->value = number32(text).value_or(0);
+        } else if (tag == Tag::Value) {
+            // A value that cannot be read is no item (the check says so);
+            // 'x' bits count as 0 and are said at the field's end.
+            quint64 dontCare = 0;
+            const std::optional<quint64> value = number(text, &dontCare);
+            if (!value || *value > 0xFFFFFFFFu) {
+                m_dropValue = true;
+            } else {
+                m_value->value = quint32(*value);
+                m_dontCare = dontCare & 0xFFFFFFFFu;
+                m_valueText = text.toString();
+            }
+        } else if (tag == Tag::IsDefault) {
+            // The value of every case the others leave: no item of its own.
+            if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || text == QLatin1String("1"))
+                m_dropValue = true;
+        }
         break;
     default:
         break;
@@ -827,7 +1323,8 @@ bool takesLeaf(Context context, Tag tag)
                || tag == Tag::Access;
     case Context::Peripheral:
         return tag == Tag::Name || tag == Tag::Description || tag == Tag::BaseAddress || tag == Tag::Size
-               || tag == Tag::ResetValue || tag == Tag::ResetMask || tag == Tag::Access;
+               || tag == Tag::ResetValue || tag == Tag::ResetMask || tag == Tag::Access || tag == Tag::Dim
+               || tag == Tag::DimIncrement || tag == Tag::DimIndex;
     case Context::Register:
         return tag == Tag::Name || tag == Tag::Description || tag == Tag::AddressOffset || tag == Tag::Size
                || tag == Tag::ResetValue || tag == Tag::ResetMask || tag == Tag::Access || tag == Tag::Dim
@@ -838,9 +1335,12 @@ bool takesLeaf(Context context, Tag tag)
                || tag == Tag::DimIndex;
     case Context::Field:
         return tag == Tag::Name || tag == Tag::Description || tag == Tag::Access || tag == Tag::Lsb
-               || tag == Tag::Msb || tag == Tag::BitOffset || tag == Tag::BitWidth || tag == Tag::BitRange;
+               || tag == Tag::Msb || tag == Tag::BitOffset || tag == Tag::BitWidth || tag == Tag::BitRange
+               || tag == Tag::Dim || tag == Tag::DimIncrement || tag == Tag::DimIndex;
+    case Context::EnumeratedValues:
+        return tag == Tag::Name || tag == Tag::Usage;
     case Context::EnumeratedValue:
-        return tag == Tag::Name || tag == Tag::Description || tag == Tag::Value;
+        return tag == Tag::Name || tag == Tag::Description || tag == Tag::Value || tag == Tag::IsDefault;
     default:
         return false;
     }
@@ -864,13 +1364,15 @@ Context StreamPass::open(Tag tag)
             m_peripheral = &m_lists.back().back();
             m_peripheral->derivedFrom =
                 m_xml.attributes().value(QLatin1String("derivedFrom")).trimmed().toString();
+            m_peripheral->line = m_xml.lineNumber();
+            m_peripheral->column = m_xml.columnNumber();
             frame.context = Context::Peripheral;
         }
         break;
     case Context::Peripheral:
         if (tag == Tag::Registers) {
+            // Every registers element adds to the peripheral's registers.
             m_peripheral->hasRegisters = true;
-            m_peripheral->registers.clear();
             frame.context = Context::Registers;
             frame.items = &m_peripheral->registers;
         }
@@ -885,6 +1387,8 @@ Context StreamPass::open(Tag tag)
             item.cluster = tag == Tag::Cluster;
             if (!item.cluster)
                 item.derivedFrom = m_xml.attributes().value(QLatin1String("derivedFrom")).trimmed().toString();
+            item.line = m_xml.lineNumber();
+            item.column = m_xml.columnNumber();
             frame.context = item.cluster ? Context::Cluster : Context::Register;
             frame.item = &item;
             if (item.cluster)
@@ -904,6 +1408,9 @@ Context StreamPass::open(Tag tag)
         if (tag == Tag::Field) {
             parent.item->fields.emplace_back();
             m_field = &parent.item->fields.back();
+            m_field->line = m_xml.lineNumber();
+            m_field->column = m_xml.columnNumber();
+            m_dontCares.clear();
             m_lsb = m_msb = m_bitOffset = m_bitWidth = std::nullopt;
             m_bitRange.clear();
             frame.context = Context::Field;
@@ -912,14 +1419,24 @@ Context StreamPass::open(Tag tag)
         break;
     case Context::Field:
         if (tag == Tag::EnumeratedValues) {
+            m_field->blocks.emplace_back();
+            PendingValues &block = m_field->blocks.back();
+            block.derivedFrom = m_xml.attributes().value(QLatin1String("derivedFrom")).trimmed().toString();
+            block.line = m_xml.lineNumber();
+            block.column = m_xml.columnNumber();
             frame.context = Context::EnumeratedValues;
             frame.item = parent.item;
         }
         break;
     case Context::EnumeratedValues:
         if (tag == Tag::EnumeratedValue) {
-            m_field->field.enumeratedValues.emplace_back();
-            m_value = &m_field->field.enumeratedValues.back();
+            std::vector<SvdEnumeratedValue> &values = m_field->blocks.back().values;
+            values.emplace_back();
+            m_value = &values.back();
+            m_dropValue = false;
+            m_dontCare = 0;
+            m_valueLine = m_xml.lineNumber();
+            m_valueColumn = m_xml.columnNumber();
             frame.context = Context::EnumeratedValue;
             frame.item = parent.item;
         }
@@ -1027,9 +1544,12 @@ unsigned int StreamPass::run(QString &deviceName, std::vector<Peripheral> &perip
             if (m_frames.empty())
                 continue;
             const Frame &frame = m_frames.back();
-            if (frame.context == Context::Field)
+            if (frame.context == Context::Field) {
                 finishField(m_field->field, m_lsb, m_msb, m_bitOffset, m_bitWidth, m_bitRange);
-            else if (frame.context == Context::Peripheral)
+                finishValues();
+            } else if (frame.context == Context::EnumeratedValue) {
+                finishValue();
+            } else if (frame.context == Context::Peripheral)
                 m_peripheral = nullptr;
             m_frames.pop_back();
         } else if (token == QXmlStreamReader::Characters) {
@@ -1064,9 +1584,12 @@ unsigned int StreamPass::run(QString &deviceName, std::vector<Peripheral> &perip
         return unexpectedNode;
 
     m_deviceProperties.inheritFrom(m_deviceOwn);
-    std::size_t deviceEntries = 0;
+    if (m_derivedValues)
+        resolveDerivedValues();
+    Expansion expansion;
+    expansion.warnings = &m_warnings;
     for (std::vector<PendingPeripheral> &list : m_lists) {
-        if (const unsigned int result = expandPeripherals(list, m_deviceProperties, peripherals, deviceEntries))
+        if (const unsigned int result = expandPeripherals(list, m_deviceProperties, peripherals, expansion))
             return result;
     }
     deviceName = m_deviceName;

@@ -67,11 +67,18 @@ using SvdWarningSink = std::function<void(const QString &message, qint64 line, q
 // With `warnings` the pass also checks as the program's own reader does: the
 // root must be "device" exactly, name, description, access, bitRange, dimIndex
 // and number elements must hold text only, and doubtful numbers, missing names,
-// refused arrays and peripherals derived from themselves are reported.
+// refused arrays and peripherals derived from themselves are reported, and so
+// are bases of derivedFrom that are not found, enumerated values with bits
+// that do not matter ("#1x0": one item, its bits 0) and repeated field names
+// that no free name is left for. Every number an SVD file may write reads:
+// decimal, 0x/0X, # and 0b binary, after an optional "+"; one that cannot be
+// read leaves its datum unset (an enumerated value is no item).
 // The whole device expands to at most this many registers and fields
-// (derived peripherals, arrays and clusters counted as expanded); a file that
-// would give more is refused before anything more is allocated.
+// (derived peripherals, arrays of peripherals, registers, clusters and fields
+// counted as expanded) and at most svdMaxEnumeratedValues enumerated values;
+// a file that would give more is refused before anything more is allocated.
 constexpr std::size_t svdMaxDeviceEntries = std::size_t(1) << 20;
+constexpr std::size_t svdMaxEnumeratedValues = std::size_t(1) << 22;
 // readSvdStream's result for such a file (beyond the CLog codes).
 constexpr unsigned int SvdDeviceTooLarge = 41;
 
@@ -80,11 +87,16 @@ SYMSCAN_EXPORT unsigned int readSvdStream(QXmlStreamReader &xml, QString &device
                                           const SvdWarningSink &warnings = SvdWarningSink());
 
 // Reads a CMSIS-SVD register description into peripherals, registers, fields
-// and enumerated values. Follows the standard: decimal, "0x" and "#" binary
+// and enumerated values. Follows the standard: decimal, "0x", "#" and "0b"
 // numbers; lsb/msb, bitOffset/bitWidth and bitRange; size, access and reset
 // values inherited from device, peripheral and cluster; derivedFrom on
-// peripherals and registers; dim arrays with %s; clusters flattened into
-// their registers. Every Read starts afresh. One pass of readSvdStream does
+// peripherals, registers (also by an array's %s name) and enumeratedValues;
+// dim arrays with %s of peripherals, registers, clusters and fields (a
+// peripheral or field "NAME[%s]" gives NAME0, NAME1, ...; registers keep
+// "NAME[0]"); every registers element of a peripheral; clusters flattened
+// into their registers. Of two enumeratedValues of a field the one for
+// writing counts; isDefault entries are no items; a field name given twice
+// in a register is NAME_lsb for the later field. Every Read starts afresh. One pass of readSvdStream does
 // the work; a byte the file's encoding does not allow is read as U+FFFD.
 class SYMSCAN_EXPORT SVDReader
 {

@@ -1,4 +1,5 @@
 #include "activeelement.h"
+#include "consolelinks.h"
 #include "moduletablehost.h"
 #include "registermodel.h"
 #include "svdreader.h"
@@ -27,6 +28,11 @@ public:
     void setElementProperty(const char *name, const QVariant &value) override { setProperty(name, value); }
     QVariant elementProperty(const char *name) override { return property(name); }
     bool acceptsBitRange(int, int) override { return true; }
+    void addItem(const QString &text, const QString &, int key) override
+    {
+        items << QStringLiteral("%1=%2").arg(text).arg(key);
+    }
+    QStringList items; // what the read handed to the element, "name=value"
 signals:
     void updateMathLabels() override;
 };
@@ -137,6 +143,8 @@ private slots:
     void refusedStructures_data();
     void refusedStructures();
     void errorLocationLinksPanelFile();
+    void constructsInTheModel_data();
+    void constructsInTheModel();
 
 private:
     QStringList m_reports;
@@ -510,6 +518,25 @@ void TestSvdStreamReader::refusedStructures_data()
         clusters += "</cluster>";
     clusters += "</registers></peripheral></peripherals></device>";
     QTest::newRow("clusters too deep") << clusters << false << "nest too deeply";
+    // Arrays of peripherals and fields count as expanded, before anything is copied.
+    QTest::newRow("peripheral array of register arrays")
+        << device("<peripheral><dim>65536</dim><name>P%s</name><registers><register><dim>64</dim><name>R%s</name>"
+                  "</register></registers></peripheral>")
+        << false << "more than 1048576 registers and fields";
+    QTest::newRow("field arrays in a register array")
+        << device("<peripheral><name>P</name><registers><register><dim>4096</dim><name>R%s</name><fields>"
+                  "<field><dim>4096</dim><name>F%s</name></field></fields></register></registers></peripheral>")
+        << false << "more than 1048576 registers and fields";
+    QByteArray values;
+    for (int i = 0; i < 100; ++i)
+        values += "<enumeratedValue><name>V" + QByteArray::number(i) + "</name><value>" + QByteArray::number(i)
+                  + "</value></enumeratedValue>";
+    QTest::newRow("enumerated values copied by a register array")
+        << device("<peripheral><name>P</name><registers><register><dim>65536</dim><name>R%s</name><fields>"
+                  "<field><name>F</name><enumeratedValues><name>E</name>" + values + "</enumeratedValues></field>"
+                  "<field><name>G</name><enumeratedValues derivedFrom=\"E\"/></field></fields></register>"
+                  "</registers></peripheral>")
+        << false << "more than 4194304 enumerated values";
 }
 
 // Loops, huge arrays and deep nesting end with a message, never a hang.
@@ -534,6 +561,105 @@ void TestSvdStreamReader::errorLocationLinksPanelFile()
              QStringLiteral("<b><a href=\"$xmlopen$C$$$COLON$$$/panels/p.xml$-n2$-c%1\">file</a> line 2, column %1</b><b><br>")
                  .arg(reader.columnNumber()));
     QVERIFY(reader.columnNumber() > 0);
+}
+
+void TestSvdStreamReader::constructsInTheModel_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("bound");    // fields with an element before the read
+    QTest::addColumn<QStringList>("fields");   // "MODULE.REG.FIELD [msb:lsb] values"
+    QTest::addColumn<QStringList>("placed");   // "MODULE.REG mask element" at register level
+    QTest::addColumn<QStringList>("items");    // "element: items handed to it"
+    QTest::addColumn<QStringList>("warnings"); // a text of each console line, in order
+
+    // Each repeat is a field of its own: no "Out of size" for it, and the
+    // element of the first sits at the first's bits only.
+    QTest::newRow("repeated field names")
+        << "repeated_fields.svd" << QStringList{"SYS.CFG.RESERVED", "SYS.CFG.MODE"}
+        << QStringList{"SYS.CFG.RESERVED [8:8]", "SYS.CFG.RESERVED_9 [9:9]", "SYS.CFG.RESERVED_13 [15:13]",
+                       "SYS.CFG.MODE [2:1]", "SYS.CFG.MODE_4 [3:3]", "SYS.CFG.MODE_4_5 [5:4]",
+                       "SYS.ODD.X [0:0]", "SYS.ODD.X_1 [1:1]", "SYS.ODD.X_1_1 [2:2]"}
+        << QStringList{"SYS.CFG 100 SYS.CFG.RESERVED", "SYS.CFG 6 SYS.CFG.MODE"}
+        << QStringList{"SYS.CFG.RESERVED: ", "SYS.CFG.MODE: "}
+        << QStringList{"Field X is given again at bits 1..1, and no name is free for it: left out "
+                       "<a href=\"$xmlopen$%1$-n33$-c19\">repeated_fields.svd</a> line 33, column 19"};
+    // The combo box of a field gets the write block only, no isDefault item,
+    // and a derived list; a field whose list is not found gets none.
+    QTest::newRow("enumerated values")
+        << "enumerated_values.svd" << QStringList{"CLK.CTRL.SEL", "CLK.CTRL.EN", "CLK.STATUS.MISSING"}
+        << QStringList{"CLK.CTRL.SEL [1:0] RC=0 XTAL=1 PLL=2", "CLK.CTRL.EN [2:2] Set=1",
+                       "CLK.CTRL.MODE [5:4] IDLE=0 BUSY=1", "CLK.CTRL.MODE2 [7:6] IDLE=0 BUSY=1",
+                       "CLK.STATUS.NEAR [3:2] LOCAL_ONLY=3", "CLK.STATUS.SEL_COPY [5:4] RC=0 XTAL=1 PLL=2",
+                       "CLK.STATUS.MISSING [9:8]", "TIMER.CFG.CLKSEL [1:0] RC=0 XTAL=1 PLL=2"}
+        << QStringList{"CLK.CTRL 3 CLK.CTRL.SEL", "CLK.CTRL 4 CLK.CTRL.EN", "CLK.STATUS 300 CLK.STATUS.MISSING"}
+        << QStringList{"CLK.CTRL.SEL: RC=0 XTAL=1 PLL=2", "CLK.CTRL.EN: Set=1", "CLK.STATUS.MISSING: "}
+        << QStringList{"Field MISSING: the enumeratedValues it is derived from (NoSuchValues) are not found "
+                       "<a href=\"$xmlopen$%1$-n88$-c60\">enumerated_values.svd</a> line 88, column 60"};
+    // An unreadable value is said once, with its position; the 'x' value
+    // is one item.
+    QTest::newRow("number forms")
+        << "number_forms.svd" << QStringList{"CLK.CTRL.SEL"}
+        << QStringList{"CLK.CTRL.SEL [2:0] A=1 B=2 C=3 D=4 E=5"} << QStringList{"CLK.CTRL 7 CLK.CTRL.SEL"}
+        << QStringList{"CLK.CTRL.SEL: A=1 B=2 C=3 D=4 E=5"}
+        << QStringList{"Not a number in &lt;value&gt;: 0xZZ", "D (#1x0) is the item 4, not 6 <a href",
+                       "Not a number in &lt;size&gt;: big", "Not a number in &lt;resetValue&gt;: 0x1G"};
+}
+
+void TestSvdStreamReader::constructsInTheModel()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, bound);
+    ModelHost host;
+    std::vector<std::unique_ptr<BoundElement>> elements;
+    for (const QString &path : bound) {
+        elements.push_back(std::make_unique<BoundElement>(path));
+        elements.back()->setProperty("svd", file);
+        QVERIFY(bindRegisterPath(host, path, QString(), elements.back().get(), true));
+    }
+    const QString path = QStringLiteral(SVD_FIXTURE_DIR "/constructs/") + file;
+    QFile svd(path);
+    QVERIFY(svd.open(QIODevice::ReadOnly | QIODevice::Text));
+    SvdStreamReader reader(&host, QStringLiteral("/panels/a.xml"));
+    QVERIFY(reader.read(&svd));
+    QVERIFY2(m_reports.isEmpty(), qPrintable(m_reports.join('\n')));
+
+    QFETCH(QStringList, fields);
+    for (const QString &expected : fields) {
+        const QStringList parts = expected.split(' ');
+        const QStringList names = parts.at(0).split('.');
+        RegisterRecord *reg = host.reg(names.at(0), names.at(1));
+        QVERIFY2(reg, qPrintable(expected));
+        FieldRecord *field = reg->getField(names.at(2));
+        QVERIFY2(field, qPrintable(expected));
+        QStringList got{parts.at(0), QStringLiteral("[%1:%2]").arg(field->msb()).arg(field->lsb())};
+        for (const EnumeratedValue &value : field->enumeratedValues)
+            got << QStringLiteral("%1=%2").arg(value.name).arg(value.value);
+        QCOMPARE(got.join(' '), expected);
+        QCOMPARE(field->width(), field->msb() - field->lsb() + 1);
+    }
+    QFETCH(QStringList, placed);
+    for (const QString &expected : placed) {
+        const QStringList parts = expected.split(' ');
+        const QStringList names = parts.at(0).split('.');
+        const QHash<quint64, ActiveElement *> held = host.reg(names.at(0), names.at(1))->elementsByMask();
+        const ActiveElement *element = held.value(parts.at(1).toULongLong(nullptr, 16));
+        QVERIFY2(element, qPrintable(expected));
+        QCOMPARE(element->elementObject()->objectName(), parts.at(2));
+        // Placed once: no other mask holds it.
+        QCOMPARE(held.keys(const_cast<ActiveElement *>(element)).size(), 1);
+    }
+    QFETCH(QStringList, items);
+    for (std::size_t i = 0; i < elements.size(); ++i)
+        QCOMPARE(elements[i]->objectName() + ": " + elements[i]->items.join(' '), items.value(int(i)));
+    QFETCH(QStringList, warnings);
+    QCOMPARE(host.console.size(), warnings.size());
+    const QString link = filePositionLink(path, QString(), QString()).section(QStringLiteral("$-n"), 0, 0)
+                             .mid(int(qstrlen("$xmlopen$")));
+    for (int i = 0; i < warnings.size(); ++i) {
+        const QString expected = warnings.at(i).contains(QLatin1String("%1")) ? warnings.at(i).arg(link)
+                                                                            : warnings.at(i);
+        QVERIFY2(host.console.at(i).contains(expected), qPrintable(host.console.at(i) + "\n" + expected));
+    }
 }
 
 QTEST_MAIN(TestSvdStreamReader)

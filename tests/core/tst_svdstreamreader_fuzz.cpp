@@ -48,6 +48,19 @@ const char *const pieces[] = {
     "<field><name>F</name><bitOffset>4294967295</bitOffset><bitWidth>4294967295</bitWidth></field>",
     "<size>0xFFFFFFFF</size>", "<resetValue>#1x1x</resetValue>", "<value>0xFFFFFFFFFFFFFFFFF</value>",
     "<addressOffset>-1</addressOffset>", "<name>", "</name>", "<dim>0</dim>", "&amp;", "&#0;", "<![CDATA[x]]>",
+    // The constructs of vendor files: arrays of peripherals and fields,
+    // derivations by an array's name, repeated names, value blocks.
+    "<peripheral><dim>65536</dim><name>P[%s]</name><registers><register><dim>65536</dim><name>R%s</name>"
+    "</register></registers></peripheral>",
+    "<peripheral derivedFrom=\"TIMER[%s]\"><dim>2</dim><name>T%s</name></peripheral>",
+    "<field><dim>3</dim><dimIncrement>1</dimIncrement><dimIndex>A-C</dimIndex><name>MODE%s</name><bitOffset>4</bitOffset></field>",
+    "<field><name>MODE</name><bitRange>[1:0]</bitRange></field>",
+    "<register derivedFrom=\"RELOAD[%s]\"><name>COPY</name></register>",
+    "<registers><register><name>CR</name><addressOffset>+0x8</addressOffset></register></registers>",
+    "<enumeratedValues derivedFrom=\"M\"><name>M</name></enumeratedValues>",
+    "<enumeratedValues><name>M</name><usage>read</usage><enumeratedValue><name>X</name><value>#1xx</value>"
+    "</enumeratedValue><enumeratedValue><name>D</name><isDefault>true</isDefault></enumeratedValue></enumeratedValues>",
+    "<enumeratedValues derivedFrom=\"TIMER0.CR.MODE.M\"/>", "<value>0b2</value>", "<usage>write</usage>",
 };
 
 } // namespace
@@ -60,7 +73,8 @@ private slots:
     {
         setRegisterModelReporter([](const QString &) {});
         QList<QByteArray> seeds;
-        for (const char *name : {"ARM_Example.svd", "nrf51.svd"}) {
+        for (const char *name : {"ARM_Example.svd", "nrf51.svd", "constructs/enumerated_values.svd",
+                                 "constructs/repeated_fields.svd"}) {
             QFile file(QStringLiteral(SVD_FIXTURE_DIR "/") + QLatin1String(name));
             if (file.open(QIODevice::ReadOnly))
                 seeds.append(file.readAll());
@@ -71,7 +85,7 @@ private slots:
         budget.start();
         int runs = 0;
         while (budget.elapsed() < 4000) {
-            const QByteArray &seed = seeds.at(runs % seeds.size());
+            const QByteArray &seed = seeds.at((runs / 8) % seeds.size());
             // The small file most of the time, so that many runs fit.
             const QByteArray data = mutateText(runs % 8 == 7 ? seed : seeds.first(), random, pieces);
             Host host;

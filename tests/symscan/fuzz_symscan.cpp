@@ -79,6 +79,23 @@ const char *const svdPieces[] = {
     "stray text",
     "<![CDATA[data]]>",
     "<!-- comment -->",
+    // Arrays of peripherals and fields, derivations by an array's name,
+    // further registers elements, number forms, enumerated value blocks.
+    "<peripheral><dim>65536</dim><dimIncrement>4</dimIncrement><name>P[%s]</name><registers><register>"
+    "<dim>65536</dim><name>R%s</name><fields><field><dim>65536</dim><name>F%s</name></field></fields>"
+    "</register></registers></peripheral>",
+    "<peripheral><dim>3</dim><dimIndex>A-Z</dimIndex><name>U%s</name></peripheral>",
+    "<peripheral derivedFrom=\"U[%s]\"><name>V</name></peripheral>",
+    "<field><dim>65536</dim><name>F</name><bitOffset>0</bitOffset></field>",
+    "<field><dim>4</dim><dimIncrement>4294967295</dimIncrement><name>G[%s]</name><bitOffset>4294967295</bitOffset></field>",
+    "<register derivedFrom=\"R%s\"><dim>2</dim><name>Q%s</name></register>",
+    "<registers><register><name>CR</name></register></registers>",
+    "<enumeratedValues derivedFrom=\"A\"><name>A</name></enumeratedValues>",
+    "<enumeratedValues derivedFrom=\"TIMER0.CR.F.B\"><name>B</name><usage>write</usage></enumeratedValues>",
+    "<enumeratedValues><name>B</name><usage>read</usage><enumeratedValue><name>W</name>"
+    "<value>#xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx</value></enumeratedValue></enumeratedValues>",
+    "<value>0b1x1x</value>", "<value>+0x1F</value>", "<value>++1</value>", "<isDefault>true</isDefault>",
+    "<usage>read</usage>", "<dimIndex>Z-A</dimIndex>",
 };
 
 // Names asked of every parsed tree: valid ones of the seeds, broken forms.
@@ -295,15 +312,18 @@ void fuzz_Symscan::svdText()
                    "</cluster></registers></peripheral>"
                    "<peripheral derivedFrom=\"TIMER0\"><name>TIMER1</name><baseAddress>0x40001000</baseAddress></peripheral>"
                    "</peripherals></device>"),
+        readFile(QStringLiteral(SVD_FIXTURE_DIR "/constructs/enumerated_values.svd")),
+        readFile(QStringLiteral(SVD_FIXTURE_DIR "/constructs/peripheral_arrays.svd")),
     };
     Fuzzer fuzzer(0x5eed0003);
     SVDReader reader;
     QElapsedTimer timer;
     timer.start();
     for (int round = 0; round < 700; ++round) {
-        const QByteArray text = fuzzer.mutate(seeds[round % 2], svdPieces);
+        const QByteArray text = fuzzer.mutate(seeds[round % 4], svdPieces);
         const unsigned int result = reader.ReadData(text);
-        QVERIFY(result == CLog::Success || result == CLog::NoSvdFile || result == 17 || result == CLog::GeneralError);
+        QVERIFY(result == CLog::Success || result == CLog::NoSvdFile || result == 17 || result == CLog::GeneralError
+                || result == SvdDeviceTooLarge);
         std::size_t registers = 0;
         for (const Peripheral &peripheral : reader.peripherals) {
             registers += peripheral.registers.size();

@@ -4,6 +4,9 @@
 #include "svdreader.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <algorithm>
@@ -53,6 +56,56 @@ const Field *findField(const Register *reg, const QString &name)
     return byName(reg ? &reg->fields : nullptr, name);
 }
 
+// A read of one construct fixture: the device as lines (peripherals,
+// registers, fields, enumerated values) and what the pass said, each
+// "line: message".
+struct ConstructRead
+{
+    unsigned int result = 0;
+    QStringList device;
+    QStringList warnings;
+};
+
+ConstructRead readConstruct(const QString &file)
+{
+    ConstructRead read;
+    QFile in(QStringLiteral(SVD_FIXTURE_DIR "/constructs/") + file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        read.result = ~0u;
+        return read;
+    }
+    QXmlStreamReader xml(in.readAll());
+    QString deviceName;
+    std::vector<Peripheral> peripherals;
+    read.result = readSvdStream(xml, deviceName, peripherals, [&read](const QString &message, qint64 line, qint64) {
+        read.warnings << QStringLiteral("%1: %2").arg(line).arg(message);
+    });
+    for (const Peripheral &p : peripherals) {
+        read.device << QStringLiteral("P %1 @%2%3")
+                           .arg(p.name)
+                           .arg(p.baseAddress, 0, 16)
+                           .arg(p.description.isEmpty() ? QString() : QStringLiteral(" '%1'").arg(p.description));
+        for (const Register &r : p.registers) {
+            read.device << QStringLiteral(" R %1 @%2 size %3 reset %4")
+                               .arg(r.name)
+                               .arg(r.address, 0, 16)
+                               .arg(r.size)
+                               .arg(r.resetValue, 0, 16);
+            for (const Field &f : r.fields) {
+                read.device << QStringLiteral("  F %1 [%2:%3]%4")
+                                   .arg(f.name)
+                                   .arg(f.msb)
+                                   .arg(f.lsb)
+                                   .arg(f.description.isEmpty() ? QString()
+                                                                : QStringLiteral(" '%1'").arg(f.description));
+                for (const SvdEnumeratedValue &v : f.enumeratedValues)
+                    read.device << QStringLiteral("   V %1=%2").arg(v.name).arg(v.value);
+            }
+        }
+    }
+    return read;
+}
+
 // A device around the given peripherals.
 QByteArray device(const QByteArray &peripherals, const QByteArray &deviceProperties = QByteArray())
 {
@@ -86,6 +139,8 @@ private slots:
     void namesCompareWithoutRegardToCase();
     void failedReadLeavesNothing();
     void bytesTheEncodingDoesNotAllow();
+    void constructs_data();
+    void constructs();
 };
 
 void tst_SvdReader::readsTheArmExample()
@@ -422,6 +477,184 @@ void tst_SvdReader::bytesTheEncodingDoesNotAllow()
     // Broken XML stays broken with the bytes replaced.
     SVDReader reader;
     QCOMPARE(reader.ReadData(device(peripheral).replace("</device>", "</dev\xB5" "ce>")), unsigned(CLog::NoSvdFile));
+}
+
+// One small fixture per construct of real vendor files
+// (tests/fixtures/svd/constructs): the device as expanded, with names,
+// addresses, sizes, reset values, bits and enumerated values, and what the
+// pass says, with the line it says it for. Peripheral arrays: "[%s]" loses
+// its brackets, a letter range names the elements, a copy of an element is
+// that element. Field arrays: bits move by dimIncrement. Number forms: an
+// 'x' bit makes one item and a warning, an unreadable number is no item or
+// keeps the inherited size and reset value. Enumerated values: isDefault is
+// no item, the write block wins over the read one, derivedFrom resolves in
+// the register, then the peripheral, then by dotted path.
+void tst_SvdReader::constructs_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("device");
+    QTest::addColumn<QStringList>("warnings");
+
+    QTest::newRow("peripheral arrays") << "peripheral_arrays.svd" << QStringList{
+        "P I2S_PCM0 @40001000 'Audio port 0'",
+        " R ASRCCFG @40001008 size 32 reset 0",
+        "  F EN [0:0]",
+        "P I2S_PCM1 @40001100 'Audio port 1'",
+        " R ASRCCFG @40001108 size 32 reset 0",
+        "  F EN [0:0]",
+        "P I2S_PCM2 @40001200 'Audio port 2'",
+        " R ASRCCFG @40001208 size 32 reset 0",
+        "  F EN [0:0]",
+        "P GPIOA @50000000",
+        " R OUT @50000004 size 16 reset 0",
+        "P GPIOB @50000400",
+        " R OUT @50000404 size 16 reset 0",
+        "P GPIOC @50000800",
+        " R OUT @50000804 size 16 reset 0",
+        "P I2S_EXT @40002000 'Audio port 0'",
+        " R ASRCCFG @40002008 size 32 reset 0",
+        "  F EN [0:0]",
+        "P I2S_ALIAS @40001200 'Audio port 2'",
+        " R ASRCCFG @40001208 size 32 reset 0",
+        "  F EN [0:0]",
+        "P LONELY @60000000"
+    } << QStringList{
+        "49: Peripheral LONELY is derived from NO_SUCH, which is not found"
+    };
+    QTest::newRow("field arrays") << "field_arrays.svd" << QStringList{
+        "P DMA @40020000",
+        " R INTEN @40020010 size 32 reset 0",
+        "  F CH0_TX_END [0:0]",
+        "  F CH1_TX_END [1:1]",
+        "  F CH2_TX_END [2:2]",
+        "  F CH3_TX_END [3:3]",
+        "  F PRIO2 [10:8] 'Priority of channel 2'",
+        "  F PRIO5 [14:12] 'Priority of channel 5'",
+        "  F PRIO7 [18:16] 'Priority of channel 7'",
+        "  F MODE0 [25:24]",
+        "   V OFF=0",
+        "   V ON=1",
+        "  F MODE1 [27:26]",
+        "   V OFF=0",
+        "   V ON=1"
+    } << QStringList{
+    };
+    QTest::newRow("derived from an array's template name") << "derived_template.svd" << QStringList{
+        "P PORT @41008000",
+        " R PMUX0_0 @41008030 size 8 reset 11",
+        "  F PMUXE [3:0]",
+        "  F PMUXO [7:4]",
+        " R PMUX0_1 @41008031 size 8 reset 11",
+        "  F PMUXE [3:0]",
+        "  F PMUXO [7:4]",
+        " R PMUX1_0 @410080b0 size 8 reset 11",
+        "  F PMUXE [3:0]",
+        "  F PMUXO [7:4]",
+        " R PMUX1_1 @410080b1 size 8 reset 11",
+        "  F PMUXE [3:0]",
+        "  F PMUXO [7:4]",
+        " R PMUX_ALIAS @41008100 size 8 reset 11",
+        "  F PMUXE [3:0]",
+        "  F PMUXO [7:4]",
+        " R LOST @41008104 size 32 reset 0"
+    } << QStringList{
+        "34: Register LOST is derived from PINCFG%s, which is not found before it"
+    };
+    QTest::newRow("several registers blocks") << "register_blocks.svd" << QStringList{
+        "P UART @40004000",
+        " R CTRL @40004000 size 32 reset 0",
+        "  F EN [0:0]",
+        " R STATUS @40004004 size 16 reset 0",
+        " R CTRL2 @40004008 size 32 reset 0",
+        "  F EN [0:0]"
+    } << QStringList{
+    };
+    QTest::newRow("number forms") << "number_forms.svd" << QStringList{
+        "P CLK @40000000",
+        " R CTRL @40000010 size 16 reset a",
+        "  F SEL [2:0]",
+        "   V A=1",
+        "   V B=2",
+        "   V C=3",
+        "   V D=4",
+        "   V E=5",
+        " R UNREADABLE @40000014 size 32 reset 55",
+        " R PLUS @40000018 size 8 reset 5"
+    } << QStringList{
+        "28: Not a number in <value>: 0xZZ",
+        "27: Field SEL: enumerated values with bits that do not matter: D (#1x0) is the item 4, not 6",
+        "37: Not a number in <size>: big",
+        "38: Not a number in <resetValue>: 0x1G"
+    };
+    QTest::newRow("enumerated values") << "enumerated_values.svd" << QStringList{
+        "P CLK @40000000",
+        " R CTRL @40000000 size 32 reset 0",
+        "  F SEL [1:0]",
+        "   V RC=0",
+        "   V XTAL=1",
+        "   V PLL=2",
+        "  F EN [2:2]",
+        "   V Set=1",
+        "  F MODE [5:4]",
+        "   V IDLE=0",
+        "   V BUSY=1",
+        "  F MODE2 [7:6]",
+        "   V IDLE=0",
+        "   V BUSY=1",
+        " R STATUS @40000004 size 32 reset 0",
+        "  F LOCAL [1:0]",
+        "   V LOCAL_ONLY=3",
+        "  F NEAR [3:2]",
+        "   V LOCAL_ONLY=3",
+        "  F SEL_COPY [5:4]",
+        "   V RC=0",
+        "   V XTAL=1",
+        "   V PLL=2",
+        "  F MODE_COPY [7:6]",
+        "   V IDLE=0",
+        "   V BUSY=1",
+        "  F MISSING [9:8]",
+        "P TIMER @40001000",
+        " R CFG @40001000 size 32 reset 0",
+        "  F CLKSEL [1:0]",
+        "   V RC=0",
+        "   V XTAL=1",
+        "   V PLL=2"
+    } << QStringList{
+        "88: Field MISSING: the enumeratedValues it is derived from (NoSuchValues) are not found"
+    };
+    QTest::newRow("repeated field names") << "repeated_fields.svd" << QStringList{
+        "P SYS @40008000",
+        " R CFG @40008000 size 32 reset 0",
+        "  F EN [0:0]",
+        "  F RESERVED [8:8]",
+        "  F RESERVED_9 [9:9]",
+        "  F RESERVED_13 [15:13]",
+        "  F MODE [2:1]",
+        "  F MODE_4 [3:3]",
+        "  F MODE_4_5 [5:4]",
+        " R ODD @40008004 size 32 reset 0",
+        "  F X [0:0]",
+        "  F X_1 [1:1]",
+        "  F X_1_1 [2:2]"
+    } << QStringList{
+        "33: Field X is given again at bits 1..1, and no name is free for it: left out"
+    };
+}
+
+void tst_SvdReader::constructs()
+{
+    QFETCH(QString, file);
+    const ConstructRead read = readConstruct(file);
+    QCOMPARE(read.result, 0u);
+    QFETCH(QStringList, device);
+    QFETCH(QStringList, warnings);
+    QCOMPARE(read.device, device);
+    QCOMPARE(read.warnings, warnings);
+    // The program's reader, with no sink, reads the same device.
+    SVDReader reader;
+    QCOMPARE(reader.Read(QStringLiteral(SVD_FIXTURE_DIR "/constructs/") + file), 0u);
+    QCOMPARE(int(reader.peripherals.size()), device.filter(QRegularExpression(QStringLiteral("^P "))).size());
 }
 
 QTEST_APPLESS_MAIN(tst_SvdReader)
