@@ -358,6 +358,7 @@ struct PendingItem
     bool hasFields = false;
     std::vector<PendingField> fields;
     std::vector<PendingItem> children; // of a cluster
+    qint64 line = 0;                    // where the element starts
 };
 
 struct PendingPeripheral
@@ -371,6 +372,7 @@ struct PendingPeripheral
     bool hasRegisters = false;
     std::vector<PendingItem> registers;
     bool isBase = false; // another peripheral derives from it
+    qint64 line = 0;     // where the element starts
 };
 
 // The registers being collected for one peripheral, addressed relative
@@ -472,6 +474,7 @@ unsigned int expandRegister(PendingItem &item, const Properties &inherited, quin
         else
             block.registers.push_back(std::move(model));
         Register &reg = block.registers.back();
+        reg.line = item.line;
         if (!item.name.isEmpty())
             reg.name = prefix.isEmpty() ? dimensions.apply(item.name, i) : prefix + dimensions.apply(item.name, i);
         if (!item.description.isEmpty())
@@ -536,6 +539,7 @@ unsigned int expandPeripheral(PendingPeripheral &pending, const Properties &inhe
         }
     }
     properties.inheritFrom(pending.properties);
+    out.line = pending.line;
     if (pending.nameSeen)
         out.name = pending.name;
     if (pending.descriptionSeen)
@@ -862,6 +866,7 @@ Context StreamPass::open(Tag tag)
         if (tag == Tag::Peripheral) {
             m_lists.back().emplace_back();
             m_peripheral = &m_lists.back().back();
+            m_peripheral->line = m_xml.lineNumber();
             m_peripheral->derivedFrom =
                 m_xml.attributes().value(QLatin1String("derivedFrom")).trimmed().toString();
             frame.context = Context::Peripheral;
@@ -883,6 +888,7 @@ Context StreamPass::open(Tag tag)
             items.emplace_back();
             PendingItem &item = items.back();
             item.cluster = tag == Tag::Cluster;
+            item.line = m_xml.lineNumber();
             if (!item.cluster)
                 item.derivedFrom = m_xml.attributes().value(QLatin1String("derivedFrom")).trimmed().toString();
             frame.context = item.cluster ? Context::Cluster : Context::Register;
@@ -904,6 +910,7 @@ Context StreamPass::open(Tag tag)
         if (tag == Tag::Field) {
             parent.item->fields.emplace_back();
             m_field = &parent.item->fields.back();
+            m_field->field.line = m_xml.lineNumber();
             m_lsb = m_msb = m_bitOffset = m_bitWidth = std::nullopt;
             m_bitRange.clear();
             frame.context = Context::Field;
