@@ -9,7 +9,7 @@
 //   -s      the program saving a project of the panel (the whole run),
 //   LOAD    the program running a script that loads the panel (the whole run).
 // For each it prints the time and peak memory of both opens and the ratio
-// failed/successful. Best time of R runs, highest peak.
+// failed/successful. Best time of R runs (default 3), highest peak.
 //
 //   failedopen_bench [FILE] [--runs R] [--check]   (default: nrf54l15_application.svd)
 //
@@ -184,7 +184,7 @@ int main(int argc, char **argv)
         return windowChild(app, args.at(1), args.at(2));
 
     QString path = QStringLiteral(SVD_FIXTURE_DIR "/nrf54l15_application.svd");
-    int runs = 1;
+    int runs = 3;
     bool check = false;
     for (int i = 0; i < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--runs") && i + 1 < args.size())
