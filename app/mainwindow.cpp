@@ -439,7 +439,12 @@ void MainWindow::showPanelWidget(QWidget *widget)
     // loadFile or runScript action, a wait): it then goes once control is
     // back in the event loop, not under its own feet. Otherwise it goes now,
     // before the new panel is built beside it.
-    if (QWidget *old = takeCentralWidget()) {
+    //
+    // The old panel stays a child of the window until it goes: taken out of
+    // the window first, each of its widgets would take the application's
+    // style afresh (and each combo box would build its popup list for it),
+    // which made dropping a large panel take minutes and gigabytes.
+    if (QWidget *old = centralWidget()) {
         old->hide();
         if (m_panel && m_panel->elementCodeRunning()) {
             old->deleteLater();

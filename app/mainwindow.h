@@ -299,7 +299,7 @@ public:
     void scriptClearConsole() override;
     void scriptShowConsole(bool on) override;
     void scriptShowPinMapper() override;
-    bool scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout) override;
+    bool scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout, int *namesLeftOut) override;
     QString scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,
                              bool open) override;
     JLinkSettings &scriptJLinkSettings() override { return jlinkSettings; }
@@ -441,8 +441,11 @@ public slots:
     // the menu (asks for the file and the layout), or for the file in the
     // Tree or the Group layout (the script command). True when the panel was
     // generated and signed.
+    // Names of the file that give no C name are reported and left out; the
+    // panel is written and signed without them.
     void generateXMLFromSVD();
     bool generateXMLFromSVD(const QString &svdFile, bool treeLayout);
+    bool generateXMLFromSVD(const QString &svdFile, bool treeLayout, int *namesLeftOut);
     void integrateKeil();
     void showHelp();
     // The launcher's local service: is the tool known, register a port, say it runs.

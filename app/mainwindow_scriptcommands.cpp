@@ -109,9 +109,9 @@ void MainWindow::scriptShowPinMapper()
     openPortMappingDialog();
 }
 
-bool MainWindow::scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout)
+bool MainWindow::scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout, int *namesLeftOut)
 {
-    return generateXMLFromSVD(svdFile, treeLayout);
+    return generateXMLFromSVD(svdFile, treeLayout, namesLeftOut);
 }
 
 QString MainWindow::scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,

@@ -40,6 +40,13 @@ void MainWindow::generateXMLFromSVD()
 
 bool MainWindow::generateXMLFromSVD(const QString &svdFile, bool treeLayout)
 {
+    return generateXMLFromSVD(svdFile, treeLayout, nullptr);
+}
+
+bool MainWindow::generateXMLFromSVD(const QString &svdFile, bool treeLayout, int *namesLeftOut)
+{
+    if (namesLeftOut)
+        *namesLeftOut = 0;
     if (svdFile.isEmpty())
         return false;
     SvdXmlGenerator generator(m_panel);
@@ -50,7 +57,10 @@ bool MainWindow::generateXMLFromSVD(const QString &svdFile, bool treeLayout)
         reportCannotOpenFile(svdFile, openError);
         return false;
     }
-    if (!generator.generate(&file)) {
+    const bool generated = generator.generate(&file);
+    if (namesLeftOut)
+        *namesLeftOut = int(generator.leftOutNames().size());
+    if (!generated) {
         logCannotReadFile(svdFile, generator.errorString().toHtmlEscaped() + QStringLiteral("<br>")
                                        + generator.formatErrorLocation());
         return false;

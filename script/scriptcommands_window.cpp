@@ -83,8 +83,13 @@ bool resetGui(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &)
 
 bool generateXmlFromSvd(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    if (!host->scriptGenerateXmlFromSvd(call.parameter(0), flag(call.parameter(1))))
+    int namesLeftOut = 0;
+    if (!host->scriptGenerateXmlFromSvd(call.parameter(0), flag(call.parameter(1)), &namesLeftOut))
         engine.reportScriptError(QStringLiteral("No panel was generated from %1").arg(call.parameter(0)), call);
+    // Each name left out of the panel was reported with its line in the SVD
+    // file; each counts.
+    for (int i = 0; i < namesLeftOut; ++i)
+        engine.addScriptError();
     return true;
 }
 

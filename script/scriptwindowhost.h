@@ -53,8 +53,9 @@ public:
     virtual void scriptShowConsole(bool on) = 0;
     virtual void scriptShowPinMapper() = 0;
     // Writes and signs the panel generated from the SVD file; false when the
-    // file did not read or the panel was not written.
-    virtual bool scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout) = 0;
+    // file did not read or the panel was not written. namesLeftOut receives
+    // how many names of the file were left out of the panel (each reported).
+    virtual bool scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout, int *namesLeftOut) = 0;
     // The open (open) or save file dialog; empty when cancelled or when no
     // user can answer.
     virtual QString scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,

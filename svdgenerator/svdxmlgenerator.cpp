@@ -69,8 +69,28 @@ static void writeRow(QString &out, const QString &label, const QString &define, 
     line(out, 10, QStringLiteral("</horizontalcontainer>"));
 }
 
-QString SvdXmlGenerator::panelText(const QString &svdPathText,
-                                   const std::vector<Symscan::Peripheral> &peripherals) const
+bool SvdXmlGenerator::isCName(const QString &name)
+{
+    if (name.isEmpty())
+        return false;
+    for (int i = 0; i < name.size(); ++i) {
+        const ushort c = name.at(i).unicode();
+        const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+        if (!letter && !(i > 0 && c >= '0' && c <= '9'))
+            return false;
+    }
+    return true;
+}
+
+static void noteLeftOut(std::vector<SvdXmlGenerator::LeftOutName> *leftOut, const char *kind, const QString &owner,
+                        const QString &name, qint64 line)
+{
+    if (leftOut)
+        leftOut->push_back({QLatin1String(kind), owner, name, line});
+}
+
+QString SvdXmlGenerator::panelText(const QString &svdPathText, const std::vector<Symscan::Peripheral> &peripherals,
+                                   std::vector<LeftOutName> *leftOut) const
 {
     QString out;
     // About three lines of some 80 characters per row.
@@ -93,9 +113,17 @@ QString SvdXmlGenerator::panelText(const QString &svdPathText,
     const QLatin1String comboBox("<combo define=\"");
     const QLatin1String plainTail("\" />");
     const QLatin1String comboTail("\" size=\"400;-1\" />");
+    std::vector<const Symscan::Field *> fields;
     for (const Symscan::Peripheral &peripheral : peripherals) {
-        if (peripheral.name.isEmpty() || peripheral.registers.empty())
+        if (peripheral.registers.empty())
             continue;
+        // The peripheral's name is the first part of every define and the
+        // name of its header.
+        if (!isCName(peripheral.name)) {
+            noteLeftOut(leftOut, "Peripheral", QString(), peripheral.name, peripheral.line);
+            continue;
+        }
+        const int containerStart = out.size();
         const QString name = escaped(peripheral.name);
         const QString description = escaped(oneLine(peripheral.description));
         if (treeFormat)
@@ -105,21 +133,29 @@ QString SvdXmlGenerator::panelText(const QString &svdPathText,
         else
             line(out, 4, QStringLiteral("<gridcontainer columns=\"3\" label=\"%1\" desc=\"%2\">").arg(name, description));
         line(out, 4, QStringLiteral("<header file=\"%1_defines.h\">").arg(name));
+        const int rowsStart = out.size();
 
         for (const Symscan::Register &reg : peripheral.registers) {
-            if (reg.name.isEmpty())
-                continue;
             const QString registerName = svdModelRegisterName(reg.name);
-            const QString registerPath = peripheral.name + QLatin1Char('.') + registerName;
-            std::vector<const Symscan::Field *> fields;
-            for (const Symscan::Field &field : reg.fields) {
-                if (!field.name.isEmpty())
-                    fields.push_back(&field);
+            if (!isCName(registerName)) {
+                noteLeftOut(leftOut, "Register", peripheral.name, reg.name, reg.line);
+                continue;
             }
-            if (fields.empty()) {
+            const QString registerPath = peripheral.name + QLatin1Char('.') + registerName;
+            if (reg.fields.empty()) {
                 writeRow(out, reg.description, registerPath, spinBox, plainTail);
                 continue;
             }
+            fields.clear();
+            for (const Symscan::Field &field : reg.fields) {
+                if (isCName(field.name))
+                    fields.push_back(&field);
+                else
+                    noteLeftOut(leftOut, "Field", registerPath, field.name, field.line);
+            }
+            // Its fields all left out, the register has nothing to show.
+            if (fields.empty())
+                continue;
             if (treeFormat) {
                 line(out, 8, QStringLiteral("<branch label=\"%1\">").arg(escaped(registerName)));
             } else {
@@ -139,6 +175,11 @@ QString SvdXmlGenerator::panelText(const QString &svdPathText,
                 line(out, 8, QStringLiteral("</verticalcontainer>"));
                 line(out, 8, QStringLiteral("</groupcontainer>"));
             }
+        }
+        // Nothing left to show: no container and no header.
+        if (out.size() == rowsStart) {
+            out.truncate(containerStart);
+            continue;
         }
         line(out, 4, QStringLiteral("</header>"));
         line(out, 4, treeFormat ? QStringLiteral("</treecontainer>") : QStringLiteral("</gridcontainer>"));
@@ -180,6 +221,7 @@ bool SvdXmlGenerator::generate(QFile *svdFile)
     m_outputName = svdInfo.baseName() + QStringLiteral("_Generated.xml");
     m_svdFile = svdInfo.absoluteFilePath();
     m_error.clear();
+    m_leftOut.clear();
     m_outputFailed = false;
     // The path as seen from the generated file, which lies in the current directory.
     const QString svdPathText = QDir::current().relativeFilePath(svdInfo.absoluteFilePath());
@@ -188,7 +230,8 @@ bool SvdXmlGenerator::generate(QFile *svdFile)
 
     // The register model is filled by the program's SVD reader, with its
     // checks and its messages; the panel lists are handed their items here.
-    SvdStreamReader reader(m_panel, m_panel->getXMLFile());
+    // Its positions are the SVD file's, and so are its links.
+    SvdStreamReader reader(m_panel, m_svdFile);
     bool ok = reader.readData(data);
     // The containers follow the device as the reader expanded it.
     std::vector<Symscan::Peripheral> peripherals;
@@ -207,13 +250,28 @@ bool SvdXmlGenerator::generate(QFile *svdFile)
     fillPanelLists(svdInfo.filePath(), peripherals);
 
     TextFileWriter output(m_outputName, WrittenKind::Panel);
-    output.setDiskBytes(panelText(svdPathText, peripherals).toUtf8());
+    output.setDiskBytes(panelText(svdPathText, peripherals, &m_leftOut).toUtf8());
+    // Said before the write: the panel is written without them either way.
+    logLeftOutNames();
     if (!writeReported(output)) {
         m_outputFailed = true;
         m_error = output.errorString();
         return false;
     }
     return true;
+}
+
+void SvdXmlGenerator::logLeftOutNames() const
+{
+    const QString file = QDir::toNativeSeparators(m_svdFile);
+    for (const LeftOutName &leftOut : m_leftOut) {
+        const QString owner = leftOut.owner.isEmpty() ? QString() : QStringLiteral(" in ") + leftOut.owner;
+        const QString line = QString::number(leftOut.line);
+        logMessage(QStringLiteral("<font color=\"red\"> <b>SVD warning: </b></font><b>%1 name \"%2\"%3 is not a C "
+                                  "name; left out of the generated panel: <a href=\"%4\">%5</a> line %6</b><br>")
+                       .arg(leftOut.kind, leftOut.name.toHtmlEscaped(), owner.toHtmlEscaped(),
+                            filePositionLink(m_svdFile, line, QStringLiteral("1")), file.toHtmlEscaped(), line));
+    }
 }
 
 QString SvdXmlGenerator::formatErrorLocation() const

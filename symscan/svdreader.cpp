@@ -679,6 +679,7 @@ unsigned int expandRegister(PendingItem &item, const Properties &inherited, quin
         else
             block.registers.push_back(std::move(model));
         Register &reg = block.registers.back();
+        reg.line = item.line;
         if (!item.name.isEmpty())
             reg.name = prefix.isEmpty() ? dimensions.apply(item.name, i) : prefix + dimensions.apply(item.name, i);
         if (!item.description.isEmpty())
@@ -765,6 +766,7 @@ unsigned int expandPeripheral(PendingPeripheral &pending, const Properties &inhe
         }
     }
     properties.inheritFrom(pending.properties);
+    out.line = pending.line;
     if (pending.nameSeen)
         out.name = pending.name;
     if (pending.descriptionSeen)
@@ -1410,6 +1412,7 @@ Context StreamPass::open(Tag tag)
             m_field = &parent.item->fields.back();
             m_field->line = m_xml.lineNumber();
             m_field->column = m_xml.columnNumber();
+            m_field->field.line = m_field->line;
             m_dontCares.clear();
             m_lsb = m_msb = m_bitOffset = m_bitWidth = std::nullopt;
             m_bitRange.clear();

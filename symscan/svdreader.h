@@ -31,6 +31,7 @@ struct Field
     quint32 msb = 0;
     quint32 lsb = 0;
     std::vector<SvdEnumeratedValue> enumeratedValues;
+    qint64 line = 0;               // where the field element starts in the file
 };
 
 struct Register
@@ -42,6 +43,7 @@ struct Register
     QString name;                  // cluster members read "CLUSTER.REG"
     QString description;
     std::vector<Field> fields;
+    qint64 line = 0;               // where the register element starts in the file
 };
 
 struct Peripheral
@@ -50,6 +52,7 @@ struct Peripheral
     QString description;
     quint32 baseAddress = 0;
     std::vector<Register> registers;
+    qint64 line = 0;               // where the peripheral element starts in the file
 };
 
 // Reports a doubtful part of an SVD description: message, line, column.

@@ -1,9 +1,13 @@
 // Panels generated from SVD files: the exact lines for a small file of our
-// own, both layouts, escaping, the SVD path, a broken file; and for the real
-// files, every peripheral, register and field in a panel that opens without
-// an error line and exports headers that gcc compiles.
+// own, both layouts, escaping, the SVD path, a broken file; names that give
+// no C name left out and reported (in the window, in a -g run, counted by a
+// batch run); and for the real files, every peripheral, register and field in
+// a panel that opens without an error line and exports headers that gcc
+// compiles. A generated panel whose SVD file is missing fails its -g and -s
+// runs at once and writes nothing.
 
 #include "panelfixture.h"
+#include "programrun.h"
 #include "svdreader.h"
 #include "svdstreamreader.h"
 #include "svdxmlgenerator.h"
@@ -25,9 +29,16 @@ private slots:
     void brokenFileWritesNothing();
     void realFilesOpenExportAndCompile_data();
     void realFilesOpenExportAndCompile();
+    void namesThatAreNoCNamesAreLeftOut();
+    void leftOutNamesCountInABatchRun();
+    void svdMissingFailsTheRunAtOnce_data();
+    void svdMissingFailsTheRunAtOnce();
 
 private:
     QString generate(const QString &svd, bool tree);
+    // A folder of the test environment with the program's home panel, as
+    // beside the program itself.
+    void installHomePanel();
 
     std::unique_ptr<PanelFixture> f;
     QString startDir;
@@ -261,6 +272,163 @@ void TestSvdGenerate::realFilesOpenExportAndCompile()
                                       QStringLiteral("-fsyntax-only"), QStringLiteral("all.c")});
     QVERIFY(gcc.waitForFinished(60000));
     QVERIFY2(gcc.exitCode() == 0, gcc.readAllStandardError().left(2000).constData());
+}
+
+static QSet<QString> definesOf(const QString &panelText)
+{
+    QSet<QString> defines;
+    const QRegularExpression define(QStringLiteral("define=\"([^\"]+)\""));
+    for (auto match = define.globalMatch(panelText); match.hasNext();)
+        defines.insert(match.next().captured(1));
+    return defines;
+}
+
+// gcc's verdict on a C file including every header given.
+static QString compileErrors(const QStringList &headers)
+{
+    QString includes;
+    for (const QString &header : headers)
+        includes += QStringLiteral("#include \"%1\"\n").arg(header);
+    writeTestFile(QDir::current().filePath("all.c"), (includes + "int main(void) { return 0; }\n").toUtf8());
+    QProcess gcc;
+    gcc.start(QStringLiteral("gcc"), {QStringLiteral("-std=c11"), QStringLiteral("-Wall"), QStringLiteral("-Werror"),
+                                      QStringLiteral("-fsyntax-only"), QStringLiteral("all.c")});
+    if (!gcc.waitForFinished(60000))
+        return QStringLiteral("gcc did not finish");
+    return gcc.exitCode() == 0 ? QString() : QString::fromLocal8Bit(gcc.readAllStandardError().left(2000));
+}
+
+void TestSvdGenerate::installHomePanel()
+{
+    QVERIFY(QDir().mkpath(QDir(f->env->appDir()).filePath("scripts")));
+    QFile::remove(QDir(f->env->appDir()).filePath("scripts/index.xml"));
+    QVERIFY(QFile::copy(QStringLiteral(QUILLMATE_HOME_PANEL), QDir(f->env->appDir()).filePath("scripts/index.xml")));
+}
+
+void TestSvdGenerate::namesThatAreNoCNamesAreLeftOut()
+{
+    const QString svd = QStringLiteral(SVD_FIXTURE_DIR "/constructs/badnames.svd");
+    QVERIFY(QFile::copy(svd, "badnames.svd"));
+    writeTestFile(QDir::current().filePath("disclaimer.txt"), "/* Generated for the test. */\n");
+
+    // The menu's and the script's generation: reported on the console, the
+    // panel written and signed without them.
+    f->clearConsole();
+    int namesLeftOut = -1;
+    QVERIFY(f->window->generateXMLFromSVD(QStringLiteral("badnames.svd"), true, &namesLeftOut));
+    QCOMPARE(namesLeftOut, 8);
+    const QStringList console = f->consoleLines();
+    const QString svdPath = QDir::toNativeSeparators(QFileInfo("badnames.svd").absoluteFilePath());
+    for (const QString &report : {QStringLiteral("Field name \"bad name\" in GOOD.CTRL"),
+                                  QStringLiteral("Field name \"\" in GOOD.CTRL"),
+                                  QStringLiteral("Register name \"bad reg\" in GOOD"),
+                                  QStringLiteral("Peripheral name \"2ND\" is not a C name")}) {
+        const auto found = std::find_if(console.cbegin(), console.cend(),
+                                        [&](const QString &line) { return line.contains(report); });
+        QVERIFY2(found != console.cend(), qPrintable(report + "\n" + console.join('\n')));
+        QVERIFY2(found->contains(svdPath + "</a> line "), qPrintable(*found));
+    }
+    QVERIFY2(f->errors().isEmpty(), qPrintable(f->errors().join('\n'))); // warnings on the console, no box
+
+    QFile out(QStringLiteral("badnames_Generated.xml"));
+    QVERIFY(out.open(QIODevice::ReadOnly));
+    const QByteArray bytes = out.readAll();
+    const QString text = QString::fromUtf8(bytes).remove(QLatin1Char('\r'));
+    QVERIFY(text.contains("<checksum>" + PanelXmlReader::checksumOf(text.toUtf8()) + "</checksum>"));
+    QCOMPARE(definesOf(text), (QSet<QString>{"GOOD.CTRL.EN", "GOOD.CTRL.MODE", "GOOD.CTRL.DIV", "GOOD.BUF0",
+                                             "GOOD.BUF1", "GOOD.DATA"}));
+    // The registers and peripherals with nothing left get no branch, container or header.
+    QCOMPARE(text.count("<treecontainer "), 1);
+    QCOMPARE(text.count("<header "), 1);
+    QVERIFY(!text.contains("ALLBAD") && !text.contains("2ND") && !text.contains("LAST"));
+
+    // The generated panel's -g run ends well and its headers compile: what
+    // reading the SVD file reports (a reset value that is no number) is a
+    // warning, not a mistake in the panel.
+    installHomePanel();
+    const ProgramRun run = runProgram(QStringLiteral(QUILLMATE_BINARY), {QStringLiteral("-g"), out.fileName()},
+                                      QDir::currentPath(), f->env->configDir(), 120000);
+    QVERIFY2(run.finished, "the run did not end by itself");
+    QVERIFY2(run.exitCode == 0, qPrintable(run.stdErr));
+    QVERIFY2(run.stdErr.contains("SVD warning: ") && run.stdErr.contains("0xZZ"), qPrintable(run.stdErr));
+    const QStringList headers = QDir::current().entryList({QStringLiteral("*_defines.h")}, QDir::Files);
+    QCOMPARE(headers, QStringList{"GOOD_defines.h"});
+    const QString errors = compileErrors(headers);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
+
+    // Each name left out, with its kind, where it stood and its line (last:
+    // the generator alone writes the panel again, unsigned).
+    {
+        SvdXmlGenerator generator(f->window->panel());
+        QFile file(QStringLiteral("badnames.svd"));
+        QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+        QVERIFY(generator.generate(&file));
+        QStringList leftOut;
+        for (const SvdXmlGenerator::LeftOutName &name : generator.leftOutNames())
+            leftOut << QStringLiteral("%1 [%2] in [%3] line %4").arg(name.kind, name.name, name.owner).arg(name.line);
+        const QStringList expected{"Field [bad name] in [GOOD.CTRL] line 20", "Field [2FAST] in [GOOD.CTRL] line 21",
+                                   "Field [CH%s_END] in [GOOD.CTRL] line 22", "Field [] in [GOOD.CTRL] line 23",
+                                   "Register [bad reg] in [GOOD] line 33", "Field [A-B] in [GOOD.ALLBAD] line 43",
+                                   "Peripheral [2ND] in [] line 61", "Register [REG(1)] in [LAST] line 78"};
+        QVERIFY2(leftOut == expected, qPrintable(leftOut.join('\n')));
+    }
+}
+
+void TestSvdGenerate::leftOutNamesCountInABatchRun()
+{
+    QVERIFY(QFile::copy(QStringLiteral(SVD_FIXTURE_DIR "/constructs/badnames.svd"), "badnames.svd"));
+    QVERIFY(QFile::copy(QStringLiteral(SVD_FIXTURE_DIR "/ARM_Example.svd"), "ARM_Example.svd"));
+    writeTestFile(QDir::current().filePath("start.xml"),
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.2\">\n<verticalcontainer/>\n"
+                  "</zelmlcfg>\n");
+    // Eight names left out of one file, none of the other: eight script errors.
+    writeTestFile(QDir::current().filePath("run.script"),
+                  "GENERATEXMLFROMSVD(badnames.svd, 1)\nGENERATEXMLFROMSVD(ARM_Example.svd, 0)\nEXIT(0)\n");
+    installHomePanel();
+    const ProgramRun run = runProgram(QStringLiteral(QUILLMATE_BINARY),
+                                      {QDir::current().filePath("start.xml"), QStringLiteral("-q"),
+                                       "-b" + QDir::current().filePath("run.script")},
+                                      QDir::currentPath(), f->env->configDir(), 120000);
+    QVERIFY2(run.finished, "the run did not end by itself");
+    QVERIFY2(run.exitCode == 8, qPrintable(QString::number(run.exitCode) + "\n" + run.stdErr));
+    // Both panels are written and signed all the same.
+    for (const char *name : {"badnames_Generated.xml", "ARM_Example_Generated.xml"}) {
+        QFile out{QString::fromLatin1(name)};
+        QVERIFY2(out.open(QIODevice::ReadOnly), name);
+        const QString text = QString::fromUtf8(out.readAll()).remove(QLatin1Char('\r'));
+        QVERIFY2(text.contains("<checksum>" + PanelXmlReader::checksumOf(text.toUtf8()) + "</checksum>"), name);
+    }
+}
+
+void TestSvdGenerate::svdMissingFailsTheRunAtOnce_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::newRow("-g") << QStringLiteral("-g");
+    QTest::newRow("-s") << QStringLiteral("-sproject.qlmp");
+}
+
+void TestSvdGenerate::svdMissingFailsTheRunAtOnce()
+{
+    QFETCH(QString, option);
+    // Some 5000 elements, built whole before the SVD file is looked for.
+    QVERIFY(QFile::copy(QStringLiteral(SVD_FIXTURE_DIR "/nrf51.svd"), "nrf51.svd"));
+    QVERIFY(f->window->generateXMLFromSVD(QStringLiteral("nrf51.svd"), true));
+    QVERIFY(QDir().mkpath("elsewhere"));
+    QVERIFY(QFile::copy("nrf51_Generated.xml", "elsewhere/nrf51_Generated.xml"));
+    writeTestFile(QDir::current().filePath("elsewhere/disclaimer.txt"), "/* Generated for the test. */\n");
+    installHomePanel();
+    const QDir elsewhere(QDir::current().filePath("elsewhere"));
+    const QStringList before = elsewhere.entryList(QDir::Files);
+
+    QElapsedTimer timer;
+    timer.start();
+    const ProgramRun run = runProgram(QStringLiteral(QUILLMATE_BINARY), {option, elsewhere.filePath("nrf51_Generated.xml")},
+                                      elsewhere.path(), f->env->configDir(), 120000);
+    QVERIFY2(run.finished, "the run did not end by itself");
+    QVERIFY2(run.exitCode == 1, qPrintable(QString::number(run.exitCode) + "\n" + run.stdErr));
+    QVERIFY2(run.stdErr.contains("Could not find nrf51.svd!"), qPrintable(run.stdErr));
+    QCOMPARE(elsewhere.entryList(QDir::Files), before);
+    qInfo("%s with the SVD file missing: %lld ms", qPrintable(option), timer.elapsed());
 }
 
 QTEST_MAIN(TestSvdGenerate)
