@@ -7,6 +7,7 @@
 #include "diffdialog.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
+#include "foldersearch.h"
 #include "headerexport.h"
 #include "inputfile.h"
 #include "numberliteral.h"
@@ -298,16 +299,18 @@ bool ProjectFileReader::readProjectBody()
 
 bool ProjectFileReader::openPanel(const QString &name)
 {
+    // Beside the project first, then in the scripts folder.
     const QString relative = AppPaths::normalizePanelPath(name);
-    QString path = QDir(m_projectDir).filePath(relative);
-    if (relative.isEmpty() || !QFileInfo(path).isFile()) {
-        path = QDir(m_owner->getScriptsDir()).filePath(relative);
-        if (relative.isEmpty() || !QFileInfo(path).isFile()) {
-            reportScriptNotFound(path);
-            return false;
-        }
+    const QStringList folders{m_projectDir, m_owner->getScriptsDir()};
+    QString path;
+    for (const QString &folder : folders) {
+        path = QDir(folder).filePath(relative);
+        if (!relative.isEmpty() && QFileInfo(path).isFile())
+            return m_owner->open(path);
     }
-    return m_owner->open(path);
+    reportScriptNotFound(path);
+    logFoldersSearched(relative, folders);
+    return false;
 }
 
 void ProjectFileReader::readActiveElements()
@@ -578,6 +581,14 @@ void MainWindow::setRegisterFromDefineLine(RegisterRecord *reg, QStringList *wor
 
 bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
 {
+    const bool saved = writeProjectFile(fileName, sorted);
+    if (!saved)
+        ++m_failedSaveCount;
+    return saved;
+}
+
+bool MainWindow::writeProjectFile(const QString &fileName, bool sorted)
+{
     if (fileName.isEmpty())
         return false; // a cancelled dialog
     // Never over the panel, a header or any other file that is not a project.
@@ -628,6 +639,11 @@ bool MainWindow::isProjectFile(const QString &fileName)
 
 QString MainWindow::projectSaveRefusal(const QString &fileName) const
 {
+    // The home panel (or no panel, when even that could not be read) is
+    // what stays after an open that failed: there is no project to write,
+    // and an existing one must not be replaced by an empty one.
+    if (homePanelShown || m_panel->getXMLFile().isEmpty())
+        return tr("no panel is open; the home panel has no project.");
     const QFileInfo target(fileName);
     // The headers are written beside the project right after it: a project
     // under a header's name would be overwritten by that header. Each header
