@@ -461,7 +461,10 @@ void MainWindow::showPanelFile(const QString &path)
 
 void MainWindow::loadFile(const QString &name)
 {
-    loadFile(name, false);
+    // An element's loadFile action that a script line set off: the failed
+    // open counts against the run, as a failed LOAD does.
+    if (!loadFile(name, false) && m_scripts.runDepth() > 0)
+        m_scripts.addScriptError();
 }
 
 void MainWindow::switchFullscreenMode()

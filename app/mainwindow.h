@@ -503,6 +503,9 @@ private:
     int m_failedSaveCount = 0;
     // saveProjectFile without the count.
     bool writeProjectFile(const QString &fileName, bool sorted);
+    // Save and the script saves while the home panel (or no panel) is shown:
+    // reported and counted as a refused save; true when refused.
+    bool refuseSaveWithoutPanel(const QString &fileName);
     // A new adapter link on the panel's port whose console lines and open
     // failures reach this window; the caller opens its log
     // (mainwindow_table.cpp).

@@ -58,11 +58,12 @@ bool MainWindow::loadOld(const QString &fileName)
     // A user is asked where the panel is; a run without one reports it.
     if (!QFileInfo(panelPath).isFile() && !Prompt::instance().isInteractive()) {
         reportScriptNotFound(panelPath);
-        logFoldersSearched(named, folders);
+        if (QDir::isRelativePath(named))
+            logFoldersSearched(named, folders);
         newProject();
         return false;
     }
-    if (!QFileInfo(panelPath).isFile())
+    if (!QFileInfo(panelPath).isFile() && QDir::isRelativePath(named))
         m_foldersSearchedForOpen = folders;
     if (!open(panelPath)) {
         newProject();

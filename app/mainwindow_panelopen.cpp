@@ -422,7 +422,8 @@ bool MainWindow::loadFile(QString name, bool absolute)
         path = QDir(folders.first()).filePath(name);
         if (!QFileInfo::exists(path))
             path = QDir(folders.last()).filePath(name);
-        if (QFileInfo::exists(path))
+        // An absolute name or one found was no search through folders.
+        if (QFileInfo::exists(path) || QDir::isAbsolutePath(name))
             folders.clear();
     }
     if (path.endsWith(QLatin1String(".qlmp"), Qt::CaseInsensitive)) {
@@ -503,7 +504,8 @@ bool MainWindow::loadSvdFile()
         const QString name = QFileInfo(path).fileName();
         path = Prompt::instance().openFileName(this, tr("Could not find %1!").arg(name), lastDir,
                                                tr("%1 (%1)").arg(name));
-        logFoldersSearched(svdFile, folders);
+        if (QDir::isRelativePath(svdFile))
+            logFoldersSearched(svdFile, folders);
         if (path.isEmpty()) {
             newProject();
             return false;

@@ -309,7 +309,8 @@ bool ProjectFileReader::openPanel(const QString &name)
             return m_owner->open(path);
     }
     reportScriptNotFound(path);
-    logFoldersSearched(relative, folders);
+    if (QDir::isRelativePath(relative))
+        logFoldersSearched(relative, folders);
     return false;
 }
 
@@ -639,11 +640,6 @@ bool MainWindow::isProjectFile(const QString &fileName)
 
 QString MainWindow::projectSaveRefusal(const QString &fileName) const
 {
-    // The home panel (or no panel, when even that could not be read) is
-    // what stays after an open that failed: there is no project to write,
-    // and an existing one must not be replaced by an empty one.
-    if (homePanelShown || m_panel->getXMLFile().isEmpty())
-        return tr("no panel is open; the home panel has no project.");
     const QFileInfo target(fileName);
     // The headers are written beside the project right after it: a project
     // under a header's name would be overwritten by that header. Each header
@@ -687,8 +683,24 @@ bool MainWindow::maybeSave()
     }
 }
 
+bool MainWindow::refuseSaveWithoutPanel(const QString &fileName)
+{
+    // The home panel (or no panel, when even that could not be read) is
+    // what stays after an open that failed: there is no project to write,
+    // and an existing one must not be replaced by an empty one.
+    if (!homePanelShown && !m_panel->getXMLFile().isEmpty())
+        return false;
+    ::reportError(tr("Cannot save the project to %1:\n%2")
+                      .arg(fileName.isEmpty() ? tr("a new file") : QFileInfo(fileName).absoluteFilePath(),
+                           tr("no panel is open; the home panel has no project.")));
+    ++m_failedSaveCount;
+    return true;
+}
+
 bool MainWindow::save()
 {
+    if (refuseSaveWithoutPanel(projectFile))
+        return false;
     if (!projectFile.isEmpty())
         return saveProjectFile(projectFile, false);
     return saveAs();

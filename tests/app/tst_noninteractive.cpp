@@ -348,6 +348,9 @@ void TestNonInteractive::runsOnDoubtfulInput_data()
         << "cut.qlmp" << QStringList{"-q", "-bFOLDER/writes.script"} << 3 << "XML not well-formed" << QStringList();
     QTest::newRow("-b: LOAD of a panel with a broken include writes nothing")
         << "panel.xml" << QStringList{"-q", "-bFOLDER/loadinclude.script"} << 3 << "half.xml" << QStringList();
+    QTest::newRow("-b: a button's loadFile of a panel cut short writes nothing")
+        << "loader.xml" << QStringList{"-q", "-bFOLDER/clickcut.script"} << 3 << "XML not well-formed"
+        << QStringList();
     QTest::newRow("-b: a whole panel after a cut one is used again")
         << "cut.xml" << QStringList{"-q", "-bFOLDER/reload.script"} << 1 << "Saved project"
         << QStringList{"out.qlmp", "cfg.h", "adc_setup.h"};
@@ -406,6 +409,10 @@ void TestNonInteractive::runsOnDoubtfulInput()
         {"loadcut.script", "LOAD(cut.xml)\nEXPORT\nSAVE(FOLDER/old.qlmp)\nSAVESORTED(FOLDER/out.qlmp)\nEXIT(2)\n"},
         {"loadinclude.script", "LOAD(include.xml)\nEXPORT\nSAVE(FOLDER/old.qlmp)\nSAVESORTED(FOLDER/out.qlmp)\nEXIT(2)\n"},
         {"reload.script", "LOAD(panel.xml)\nSAVE(FOLDER/out.qlmp)\nEXIT(2)\n"},
+        {"clickcut.script", "CLICKED(GO)\nEXPORT\nSAVE(FOLDER/old.qlmp)\nSAVESORTED(FOLDER/out.qlmp)\nEXIT(2)\n"},
+        {"loader.xml", QByteArray(panel).replace("</verticalcontainer>",
+                                                 "<button define=\"GO\" label=\"Go\"><action event=\"clicked\" "
+                                                 "cmd=\"loadFile\" data=\"cut.xml\"/></button></verticalcontainer>")},
         {"nowhere.xml", QByteArray(panel).replace("</verticalcontainer>",
                                                   "<include x=\"1\">gone-part.xml</include></verticalcontainer>")},
     };
