@@ -154,8 +154,14 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     if (keil)
         runKeilStep();
 
-    // 17. The file named on the command line (or by loadonstart).
+    // 17. The file named on the command line (or by loadonstart). A -b run
+    // that was given a file it cannot use runs with the home panel, and the
+    // failed open counts against the run.
+    m_batchRunStarting = !batchFile.isEmpty();
     const bool fileOpened = openFileArgument(fileToOpen);
+    m_batchRunStarting = false;
+    if (!batchFile.isEmpty() && !fileToOpen.isEmpty() && !fileOpened)
+        m_scripts.addScriptErrorBeforeRun();
 
     // 18.
     if (!batchFile.isEmpty()) {
@@ -332,6 +338,8 @@ void MainWindow::endUnattendedBatchRun()
 {
     const int failed = m_scripts.failedAssertCount();
     const int errors = m_scripts.scriptErrorCount();
+    if (m_scripts.runStoppedEarly())
+        ::logMessage(tr("The batch run stopped before its last line: it fails.<br>"));
     ::logMessage(tr("Batch run ended without EXIT: %1 failed assertion(s), %2 script error(s), exit code %3<br>")
                      .arg(failed)
                      .arg(errors)
@@ -476,7 +484,10 @@ void MainWindow::showPanelFile(const QString &path)
 
 void MainWindow::loadFile(const QString &name)
 {
-    loadFile(name, false);
+    // An element's loadFile action that a script line set off: the failed
+    // open counts against the run, as a failed LOAD does.
+    if (!loadFile(name, false) && m_scripts.runDepth() > 0)
+        m_scripts.addScriptError();
 }
 
 void MainWindow::switchFullscreenMode()

@@ -157,6 +157,14 @@ public:
 
     // ---- Panel open, post-load set-up, new project and reload
     bool readPanelFile(const QString &file);
+    // Why a read that went through may still not be used by a run that
+    // writes from its panel; empty when it may. The one place that decides
+    // it: each mistake that makes an open unusable for writes joins here.
+    static QString unusableOpenReason(const PanelXmlReader &reader);
+    // Whether an open now must be usable for writes (unusableOpenReason
+    // empty) to count as opened: in runs that end after start-up and in
+    // batch runs. The window alone keeps what was built.
+    bool opensMustBeUsableForWrites() const;
     // What a panel read takes from the command line and the window's state.
     PanelReadOptions panelReadOptions() const;
     void printLoadMessage();
@@ -488,6 +496,20 @@ private:
     bool m_echoConsoleToStandardError = false;
     // The -b run's exit code (failed assertions and script errors).
     int m_batchExitCode = 0;
+    // The folders searched for the file the next open reads, when its
+    // caller looked in several: said after a "Could not find" (readPanelFile).
+    QStringList m_foldersSearchedForOpen;
+    // Set while start-up opens the file argument of a -b run: that panel is
+    // the batch run's own.
+    bool m_batchRunStarting = false;
+    // Project saves that were refused, failed or had no name (a cancelled
+    // Save-as), its headers included: EXIT counts those its close made.
+    int m_failedSaveCount = 0;
+    // saveProjectFile without the count.
+    bool writeProjectFile(const QString &fileName, bool sorted);
+    // Save and the script saves while the home panel (or no panel) is shown:
+    // reported and counted as a refused save; true when refused.
+    bool refuseSaveWithoutPanel(const QString &fileName);
     // A new adapter link on the panel's port whose console lines and open
     // failures reach this window; the caller opens its log
     // (mainwindow_table.cpp).

@@ -8,6 +8,7 @@
 #include "consolelinks.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
+#include "foldersearch.h"
 #include "oldheader.h"
 #include "panel.h"
 #include "prompt.h"
@@ -43,10 +44,12 @@ bool MainWindow::loadOld(const QString &fileName)
     const QString text = QString::fromUtf8(file.readAll());
     file.close();
 
+    // Beside the header first, then in the scripts folder.
     const QString named = AppPaths::normalizePanelPath(panelFileFromHeaderText(text));
-    QString panelPath = QFileInfo(fileName).absoluteDir().filePath(named);
+    const QStringList folders{QFileInfo(fileName).absolutePath(), scriptsDir};
+    QString panelPath = QDir(folders.first()).filePath(named);
     if (named.isEmpty() || !QFileInfo(panelPath).isFile())
-        panelPath = QDir(scriptsDir).filePath(named);
+        panelPath = QDir(folders.last()).filePath(named);
     if (named.isEmpty()) {
         logCannotReadFile(fileName, tr("No \"#define Config_File\" line names its panel."));
         newProject();
@@ -55,9 +58,13 @@ bool MainWindow::loadOld(const QString &fileName)
     // A user is asked where the panel is; a run without one reports it.
     if (!QFileInfo(panelPath).isFile() && !Prompt::instance().isInteractive()) {
         reportScriptNotFound(panelPath);
+        if (QDir::isRelativePath(named))
+            logFoldersSearched(named, folders);
         newProject();
         return false;
     }
+    if (!QFileInfo(panelPath).isFile() && QDir::isRelativePath(named))
+        m_foldersSearchedForOpen = folders;
     if (!open(panelPath)) {
         newProject();
         return false;

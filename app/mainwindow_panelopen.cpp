@@ -7,6 +7,7 @@
 #include "consolelinks.h"
 #include "dataclass.h"
 #include "errorreporter.h"
+#include "foldersearch.h"
 #include "inputfile.h"
 #include "lineedit.h"
 #include "panel.h"
@@ -37,6 +38,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <utility>
 
 // ---------------------------------------------------------------------------
 // Opening a panel
@@ -137,10 +139,14 @@ bool MainWindow::readPanelFile(const QString &file)
 {
     QString path = file;
     bool chosenAfterMissing = false;
+    // The folders the caller looked in for this file, if it searched several.
+    const QStringList searched = std::exchange(m_foldersSearchedForOpen, {});
     if (!QFileInfo::exists(path)) {
         path = Prompt::instance().openFileName(
             this, tr("Could not find %1!").arg(QFileInfo(file).fileName()), lastDir,
             QStringLiteral("*.xml (*.xml)"));
+        if (!searched.isEmpty())
+            logFoldersSearched(QFileInfo(file).fileName(), searched);
         if (path.isEmpty())
             return false;
         chosenAfterMissing = true;
@@ -178,10 +184,11 @@ bool MainWindow::readPanelFile(const QString &file)
             m_panel->setHeaderVersions(reader.headerVersions);
             m_fittingTabs = reader.fittingTabs;
             // On screen the user sees what was built; a run that writes
-            // files from the panel must not write one that is cut short.
-            if (endsAfterStartUp && !reader.stoppedEarlyReason().isEmpty()) {
+            // files from the panel must not use one it cannot trust.
+            const QString unusable = unusableOpenReason(reader);
+            if (!unusable.isEmpty() && opensMustBeUsableForWrites()) {
                 ok = false;
-                errorLink = reader.stoppedEarlyReason().toHtmlEscaped();
+                errorLink = unusable.toHtmlEscaped();
             }
         } else {
             errorLink = reader.xmlErrorLink();
@@ -195,11 +202,31 @@ bool MainWindow::readPanelFile(const QString &file)
         return true;
     }
     logCannotReadFile(path, errorLink);
-    // The reader is gone now. The home panel itself is never answered with the
-    // home panel again: a broken index.xml would open itself without end.
+    // The reader is gone now. Nothing it built stays, even when no home
+    // panel takes its place: what follows must not write from it (the
+    // console keeps the lines that said why). The home
+    // panel itself is never answered with the home panel again: a broken
+    // index.xml would open itself without end.
+    m_panel->clear();
+    resetPinMapping();
     if (!chosenAfterMissing && !openingHomePanel)
         newProject();
     return false;
+}
+
+QString MainWindow::unusableOpenReason(const PanelXmlReader &reader)
+{
+    // The file was not read to its end (not well-formed, a limit hit, an
+    // include that failed).
+    return reader.stoppedEarlyReason();
+}
+
+bool MainWindow::opensMustBeUsableForWrites() const
+{
+    // -g, -s and -x write from the panel they open; a batch run (the -b run's
+    // own panel included, and any script file run) may write from every
+    // panel it opens.
+    return endsAfterStartUp || m_batchRunStarting || m_scripts.runDepth() > 0;
 }
 
 PanelReadOptions MainWindow::panelReadOptions() const
@@ -388,17 +415,30 @@ bool MainWindow::loadFile(QString name, bool absolute)
 {
     name = AppPaths::normalizePanelPath(name);
     QString path = name;
+    QStringList folders;
     if (!absolute) {
-        path = QDir(m_panel->getXMLDir()).filePath(name);
+        // Beside the panel first, then in the scripts folder.
+        folders = QStringList{m_panel->getXMLDir(), scriptsDir};
+        path = QDir(folders.first()).filePath(name);
         if (!QFileInfo::exists(path))
-            path = QDir(scriptsDir).filePath(name);
+            path = QDir(folders.last()).filePath(name);
+        // An absolute name or one found was no search through folders.
+        if (QFileInfo::exists(path) || QDir::isAbsolutePath(name))
+            folders.clear();
     }
-    if (path.endsWith(QLatin1String(".qlmp"), Qt::CaseInsensitive))
-        return load(path);
+    if (path.endsWith(QLatin1String(".qlmp"), Qt::CaseInsensitive)) {
+        const bool loaded = load(path);
+        if (!folders.isEmpty())
+            logFoldersSearched(name, folders);
+        return loaded;
+    }
     if (path.endsWith(QLatin1String(".script"), Qt::CaseInsensitive)) {
         runScriptFile(path);
+        if (!folders.isEmpty())
+            logFoldersSearched(name, folders);
         return true;
     }
+    m_foldersSearchedForOpen = folders;
     if (open(path)) {
         initLoadedConfiguration(true);
         return true;
@@ -455,13 +495,17 @@ bool MainWindow::loadSvdFile()
     svdFile.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (svdFile.isEmpty())
         return false;
-    QString path = QDir(m_panel->getXMLDir()).filePath(svdFile);
+    // Beside the panel first, then in the scripts folder.
+    const QStringList folders{m_panel->getXMLDir(), scriptsDir};
+    QString path = QDir(folders.first()).filePath(svdFile);
     if (!QFileInfo::exists(path))
-        path = QDir(scriptsDir).filePath(svdFile);
+        path = QDir(folders.last()).filePath(svdFile);
     if (!QFileInfo::exists(path)) {
         const QString name = QFileInfo(path).fileName();
         path = Prompt::instance().openFileName(this, tr("Could not find %1!").arg(name), lastDir,
                                                tr("%1 (%1)").arg(name));
+        if (QDir::isRelativePath(svdFile))
+            logFoldersSearched(svdFile, folders);
         if (path.isEmpty()) {
             newProject();
             return false;

@@ -7,6 +7,7 @@
 #include "diffdialog.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
+#include "foldersearch.h"
 #include "headerexport.h"
 #include "inputfile.h"
 #include "numberliteral.h"
@@ -298,16 +299,19 @@ bool ProjectFileReader::readProjectBody()
 
 bool ProjectFileReader::openPanel(const QString &name)
 {
+    // Beside the project first, then in the scripts folder.
     const QString relative = AppPaths::normalizePanelPath(name);
-    QString path = QDir(m_projectDir).filePath(relative);
-    if (relative.isEmpty() || !QFileInfo(path).isFile()) {
-        path = QDir(m_owner->getScriptsDir()).filePath(relative);
-        if (relative.isEmpty() || !QFileInfo(path).isFile()) {
-            reportScriptNotFound(path);
-            return false;
-        }
+    const QStringList folders{m_projectDir, m_owner->getScriptsDir()};
+    QString path;
+    for (const QString &folder : folders) {
+        path = QDir(folder).filePath(relative);
+        if (!relative.isEmpty() && QFileInfo(path).isFile())
+            return m_owner->open(path);
     }
-    return m_owner->open(path);
+    reportScriptNotFound(path);
+    if (QDir::isRelativePath(relative))
+        logFoldersSearched(relative, folders);
+    return false;
 }
 
 void ProjectFileReader::readActiveElements()
@@ -578,6 +582,14 @@ void MainWindow::setRegisterFromDefineLine(RegisterRecord *reg, QStringList *wor
 
 bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
 {
+    const bool saved = writeProjectFile(fileName, sorted);
+    if (!saved)
+        ++m_failedSaveCount;
+    return saved;
+}
+
+bool MainWindow::writeProjectFile(const QString &fileName, bool sorted)
+{
     if (fileName.isEmpty())
         return false; // a cancelled dialog
     // Never over the panel, a header or any other file that is not a project.
@@ -671,8 +683,24 @@ bool MainWindow::maybeSave()
     }
 }
 
+bool MainWindow::refuseSaveWithoutPanel(const QString &fileName)
+{
+    // The home panel (or no panel, when even that could not be read) is
+    // what stays after an open that failed: there is no project to write,
+    // and an existing one must not be replaced by an empty one.
+    if (!homePanelShown && !m_panel->getXMLFile().isEmpty())
+        return false;
+    ::reportError(tr("Cannot save the project to %1:\n%2")
+                      .arg(fileName.isEmpty() ? tr("a new file") : QFileInfo(fileName).absoluteFilePath(),
+                           tr("no panel is open; the home panel has no project.")));
+    ++m_failedSaveCount;
+    return true;
+}
+
 bool MainWindow::save()
 {
+    if (refuseSaveWithoutPanel(projectFile))
+        return false;
     if (!projectFile.isEmpty())
         return saveProjectFile(projectFile, false);
     return saveAs();

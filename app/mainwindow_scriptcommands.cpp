@@ -28,6 +28,8 @@ bool MainWindow::scriptLoadFile(const QString &path)
 
 bool MainWindow::scriptSaveProject(const QString &path, bool sorted)
 {
+    if (refuseSaveWithoutPanel(path))
+        return false;
     return saveProjectFile(path, sorted);
 }
 

@@ -153,7 +153,12 @@ void MainWindow::exitProgram(int mode, int exitCode)
     // Quiet runs show no dialog from scripts: the close takes its default answers.
     if (quiet && Prompt::instance().isInteractive())
         Prompt::install(std::make_unique<NonInteractivePrompt>());
+    // A save the close was told or asked to make and that was refused or
+    // failed (the project as it stands is lost) fails the run.
+    const int failedSavesBefore = m_failedSaveCount;
     close();
+    if (m_failedSaveCount != failedSavesBefore)
+        exitCode = qMin(exitCode + 1, 255);
     // The process ends with the count whatever the close decided.
     stopPollingThreads();
     closeLogFile();

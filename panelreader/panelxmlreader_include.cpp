@@ -4,6 +4,7 @@
 #include "panelxmlreader.h"
 
 #include "errorreporter.h"
+#include "foldersearch.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
 
@@ -55,19 +56,26 @@ QByteArray PanelXmlReader::substitutePlaceholders(QByteArray bytes, const QXmlSt
     return bytes;
 }
 
+// Where an included file is looked for, in this order: the including file's
+// directory, then the -i directories (relative ones taken from the including
+// file's directory).
+static QStringList includeFolders(const QString &dir, const QString &includePaths)
+{
+    QStringList folders{dir};
+    const QStringList entries = includePaths.split(QLatin1Char(';'));
+    for (QString entry : entries) {
+        entry.replace(QLatin1Char('\\'), QLatin1Char('/'));
+        folders.append(QDir::isRelativePath(entry) ? dir + QLatin1Char('/') + entry : entry);
+    }
+    return folders;
+}
+
 QString PanelXmlReader::findIncludedFile(const QString &name) const
 {
     const QString fileName = QString(name).replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString dir = panelDir();
-    QString path = QDir(dir).filePath(fileName);
-    if (QFileInfo::exists(path))
-        return path;
-    // The -i directories, relative ones taken from the including file's directory.
-    const QStringList entries = m_options.includePaths.split(QLatin1Char(';'));
-    for (QString entry : entries) {
-        entry.replace(QLatin1Char('\\'), QLatin1Char('/'));
-        const QString base = QDir::isRelativePath(entry) ? dir + QLatin1Char('/') + entry : entry;
-        path = QDir(base).filePath(fileName);
+    QString path;
+    for (const QString &folder : includeFolders(panelDir(), m_options.includePaths)) {
+        path = QDir(folder).filePath(fileName);
         if (QFileInfo::exists(path))
             return path;
     }
@@ -110,6 +118,9 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
         openError = file.errorString();
     if (!openError.isEmpty()) {
         reportCannotOpenFile(path, openError);
+        // With -i directories the search went through several folders.
+        if (!info.exists() && !m_options.includePaths.trimmed().isEmpty() && QDir::isRelativePath(name))
+            logFoldersSearched(name, includeFolders(panelDir(), m_options.includePaths));
         failRead(tr("Cannot open included file %1").arg(path));
         return false;
     }

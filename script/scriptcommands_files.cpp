@@ -3,6 +3,7 @@
 #include "activeelement.h"
 #include "dataclass.h"
 #include "errorreporter.h"
+#include "foldersearch.h"
 #include "numberliteral.h"
 #include "scriptcommandfamilies.h"
 #include "scripthost.h"
@@ -15,27 +16,37 @@
 using namespace ScriptCommandSupport;
 
 // A relative name that does not exist here is looked for in the working
-// directory, then in the scripts directory; else it stays as given.
-static QString resolveLoadName(ScriptWindowHost *host, const QString &name)
+// directory, then in the scripts directory; else it stays as given, and
+// *searched (when given) holds the folders looked in, in that order.
+static QString resolveLoadName(ScriptWindowHost *host, const QString &name, QStringList *searched)
 {
     if (name.isEmpty() || QDir::isAbsolutePath(name) || QFileInfo::exists(name))
         return name;
+    QStringList folders{QDir::currentPath()};
     for (const QString &dir : {host->scriptWorkingDir(), host->scriptScriptsDir()}) {
         if (dir.isEmpty())
             continue;
+        folders.append(dir);
         const QString candidate = QDir(dir).filePath(name);
         if (QFileInfo::exists(candidate))
             return candidate;
     }
+    if (searched)
+        *searched = folders;
     return name;
 }
 
 static bool load(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
     const QString name = substituteDirEntry(engine, call.parameter(0));
+    QStringList searched;
+    const QString path = resolveLoadName(host, name, &searched);
     // The open reported why; the run goes on with the home panel, and the
     // failed load counts.
-    if (!host->scriptLoadFile(resolveLoadName(host, name)))
+    const bool loaded = host->scriptLoadFile(path);
+    if (!searched.isEmpty())
+        logFoldersSearched(name, searched);
+    if (!loaded)
         engine.reportScriptError(QStringLiteral("Could not load %1").arg(name), call);
     return true;
 }

@@ -2,6 +2,7 @@
 // set a register view, as the lines these elements record.
 #include "activeelement.h"
 #include "errorreporter.h"
+#include "foldersearch.h"
 #include "registerview.h"
 #include "scriptcommandfamilies.h"
 #include "scripthost.h"
@@ -54,12 +55,18 @@ bool tableFileCommand(ScriptWindowHost *host, ScriptEngine &engine, const Script
         return true;
     }
     QString message;
-    if (!table->runScriptCommand(command, {tableFileName(host, engine, call.parameter(1))}, &message)) {
+    const QString file = tableFileName(host, engine, call.parameter(1));
+    if (!table->runScriptCommand(command, {file}, &message)) {
         // A table file that was not written counts against the run.
-        if (command == QLatin1String("SAVETABLE"))
+        if (command == QLatin1String("SAVETABLE")) {
             engine.reportScriptError(message, call);
-        else
+        } else {
             reportTableFailure(engine, call, message);
+            // A relative name was looked for here, then in the scripts folder.
+            const QString name = substituteDirEntry(engine, call.parameter(1).simplified());
+            if (!QFileInfo::exists(file) && !name.isEmpty() && QDir::isRelativePath(name))
+                logFoldersSearched(name, {QDir::currentPath(), host->scriptScriptsDir()});
+        }
     }
     return true;
 }

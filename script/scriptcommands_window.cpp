@@ -40,8 +40,9 @@ bool setTab(ScriptWindowHost *host, ScriptEngine &, const ScriptCall &call)
     return true;
 }
 
-bool endCommand(ScriptWindowHost *, ScriptEngine &, const ScriptCall &)
+bool endCommand(ScriptWindowHost *, ScriptEngine &engine, const ScriptCall &)
 {
+    engine.endRun();
     return false;
 }
 

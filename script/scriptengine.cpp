@@ -15,6 +15,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <utility>
+
 QString ScriptCall::parameter(int i) const
 {
     return parameters.section(QLatin1Char(','), i, i);
@@ -193,7 +195,8 @@ bool ScriptEngine::runFile(const QString &fileName)
     // must not lose the failures found before it.
     if (outermost) {
         m_failedAsserts = 0;
-        m_scriptErrors = 0;
+        m_scriptErrors = std::exchange(m_errorsBeforeRun, 0);
+        m_stoppedEarly = false;
     }
     if (m_host)
         m_host->setScriptWorkingDir(QFileInfo(path).absolutePath());
@@ -223,7 +226,12 @@ bool ScriptEngine::runFile(const QString &fileName)
     file.close();
 
     m_runs.append(&run);
+    m_endRequested = false;
     const bool ok = runLines(run);
+    // END ends its own file as its last line would; any other stop leaves
+    // lines unrun, and the run cannot pass then.
+    if (!ok && !std::exchange(m_endRequested, false))
+        m_stoppedEarly = true;
     m_runs.removeOne(&run);
     if (outermost)
         closeOutputLog();

@@ -122,9 +122,23 @@ public:
     // could not be opened. Reset with the failed assertions.
     int scriptErrorCount() const { return m_scriptErrors; }
     void addScriptError() { ++m_scriptErrors; }
+    // A script error found before the outermost run starts (the -b run's
+    // panel could not be used): the next outermost run starts its count with
+    // it instead of losing it to the reset.
+    void addScriptErrorBeforeRun() { ++m_errorsBeforeRun; }
+    // END: the run that reads this line ends here as at its last line.
+    void endRun() { m_endRequested = true; }
+    // A script file stopped before its last line for any reason but END or
+    // EXIT (a stopping error, a "No" to the single-step question). Reset with
+    // the counts.
+    bool runStoppedEarly() const { return m_stoppedEarly; }
     // The exit code of an unattended run: failed assertions and script
-    // errors together, at most 255.
-    int exitCode() const { return int(qMin<qint64>(qint64(m_failedAsserts) + m_scriptErrors, 255)); }
+    // errors together, at most 255, and at least 1 when a run stopped early.
+    int exitCode() const
+    {
+        const int counted = int(qMin<qint64>(qint64(m_failedAsserts) + m_scriptErrors, 255));
+        return m_stoppedEarly ? qMax(counted, 1) : counted;
+    }
     int runDepth() const { return m_runs.size(); }
 
     // The state of the run whose lines are executing.
@@ -168,6 +182,9 @@ private:
     QFile m_outputLog;
     int m_failedAsserts = 0;
     int m_scriptErrors = 0;
+    int m_errorsBeforeRun = 0;
+    bool m_endRequested = false;
+    bool m_stoppedEarly = false;
     MacroRecorder m_recorder;
 };
 

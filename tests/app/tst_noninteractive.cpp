@@ -45,6 +45,8 @@ private slots:
     void refusedDefineItemsFailTheRun();
     // An include without a file name is named as such, with its place.
     void emptyIncludeIsNamed();
+    void savesAtExitCount_data();
+    void savesAtExitCount();
 
 private:
     // A fresh directory holding copies of the panel and project fixtures.
@@ -347,6 +349,28 @@ void TestNonInteractive::runsOnDoubtfulInput_data()
     QTest::newRow("project saved away from its panel") << "panel.xml" << QStringList{"-q", "-sFOLDER/sub/out.qlmp"}
                                                        << 0 << "its panel panel.xml must be at"
                                                        << QStringList{"sub/out.qlmp", "sub/cfg.h", "sub/adc_setup.h"};
+    // A batch run uses a panel only when it was read to its end: the home
+    // panel takes its place, the failed open counts, and no export or save
+    // writes from what was built (writes.script: EXPORT, SAVE over old.qlmp,
+    // SAVESORTED to out.qlmp, EXIT(2); each refused save counts too).
+    QTest::newRow("-b: LOAD of a panel cut short writes nothing")
+        << "panel.xml" << QStringList{"-q", "-bFOLDER/loadcut.script"} << 3 << "XML not well-formed" << QStringList();
+    QTest::newRow("-b: the run's own panel cut short writes nothing")
+        << "cut.xml" << QStringList{"-q", "-bFOLDER/writes.script"} << 3 << "XML not well-formed" << QStringList();
+    QTest::newRow("-b: the run's own project of a panel cut short writes nothing")
+        << "cut.qlmp" << QStringList{"-q", "-bFOLDER/writes.script"} << 3 << "XML not well-formed" << QStringList();
+    QTest::newRow("-b: LOAD of a panel with a broken include writes nothing")
+        << "panel.xml" << QStringList{"-q", "-bFOLDER/loadinclude.script"} << 3 << "half.xml" << QStringList();
+    QTest::newRow("-b: a button's loadFile of a panel cut short writes nothing")
+        << "loader.xml" << QStringList{"-q", "-bFOLDER/clickcut.script"} << 3 << "XML not well-formed"
+        << QStringList();
+    QTest::newRow("-b: a whole panel after a cut one is used again")
+        << "cut.xml" << QStringList{"-q", "-bFOLDER/reload.script"} << 1 << "Saved project"
+        << QStringList{"out.qlmp", "cfg.h", "adc_setup.h"};
+    // An include found in none of the folders names them, in search order.
+    QTest::newRow("an include found in no -i folder names the folders searched")
+        << "nowhere.xml" << QStringList{"-q", "-iFOLDER/sub;FOLDER/other", "-g"} << 1
+        << "Folders searched for gone-part.xml, in this order: FOLDER; FOLDER/sub; FOLDER/other" << QStringList();
 }
 
 void TestNonInteractive::runsOnDoubtfulInput()
@@ -394,18 +418,31 @@ void TestNonInteractive::runsOnDoubtfulInput()
         {"old.qlmp", QByteArray(project).replace("XML", "panel.xml")},
         {"cut.qlmp", QByteArray(project).replace("XML", "cut.xml")},
         {"unknown.qlmp", QByteArray(project).replace("XML", "panel.xml")},
+        {"writes.script", "EXPORT\nSAVE(FOLDER/old.qlmp)\nSAVESORTED(FOLDER/out.qlmp)\nEXIT(2)\n"},
+        {"loadcut.script", "LOAD(cut.xml)\nEXPORT\nSAVE(FOLDER/old.qlmp)\nSAVESORTED(FOLDER/out.qlmp)\nEXIT(2)\n"},
+        {"loadinclude.script", "LOAD(include.xml)\nEXPORT\nSAVE(FOLDER/old.qlmp)\nSAVESORTED(FOLDER/out.qlmp)\nEXIT(2)\n"},
+        {"reload.script", "LOAD(panel.xml)\nSAVE(FOLDER/out.qlmp)\nEXIT(2)\n"},
+        {"clickcut.script", "CLICKED(GO)\nEXPORT\nSAVE(FOLDER/old.qlmp)\nSAVESORTED(FOLDER/out.qlmp)\nEXIT(2)\n"},
+        {"loader.xml", QByteArray(panel).replace("</verticalcontainer>",
+                                                 "<button define=\"GO\" label=\"Go\"><action event=\"clicked\" "
+                                                 "cmd=\"loadFile\" data=\"cut.xml\"/></button></verticalcontainer>")},
+        {"nowhere.xml", QByteArray(panel).replace("</verticalcontainer>",
+                                                  "<include x=\"1\">gone-part.xml</include></verticalcontainer>")},
     };
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         QFile file(QDir(folder).filePath(it.key()));
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(it.value());
+        file.write(QByteArray(it.value()).replace("FOLDER", QFile::encodeName(folder)));
     }
     const QMap<QString, QByteArray> before = folderContents(folder);
 
     options.replaceInStrings("FOLDER", folder);
+    stdErrContains.replace("FOLDER", folder);
+    // Each run has its time limit: one that waits on anything fails.
     const Result result = run(QStringList{QDir(folder).filePath(input)} + options);
     QVERIFY2(result.finished, "the run did not end by itself");
-    QVERIFY2(result.exitCode == exitCode, qPrintable(result.stdErr));
+    QVERIFY2(result.exitCode == exitCode,
+             qPrintable(QStringLiteral("exit code %1\n%2").arg(result.exitCode).arg(result.stdErr)));
     QVERIFY2(result.stdErr.contains(stdErrContains), qPrintable(result.stdErr));
     // No window is ever shown, so nothing is brought to the front either.
     QVERIFY2(!result.stdErr.contains("does not support"), qPrintable(result.stdErr));
@@ -463,8 +500,9 @@ void TestNonInteractive::unattendedBatchRuns_data()
         << "panel.xml" << QByteArray("ASSERT(LEVEL, value, 42)\rASSERT(ENABLE, value, 0)\rEXIT(2)\r") << quiet << 1
         << QStringList{"Assert(LEVEL(42) == 42) OK", "Assert(ENABLE(1) == 0) FAILED"} << QStringList()
         << QStringList();
+    // The run's own panel that does not open counts, as a failed LOAD does.
     QTest::newRow("a FIFO panel is refused")
-        << "fifo.xml" << QByteArray("ASSERT(LEVEL, value, 42)\n") << quiet << 1
+        << "fifo.xml" << QByteArray("ASSERT(LEVEL, value, 42)\n") << quiet << 2
         << QStringList{"Assert(LEVEL() == 42) FAILED (no element or variable LEVEL, line 1)"}
         << QStringList{"Cannot open file FOLDER/fifo.xml:\nNot a regular file"}
         << QStringList();
@@ -554,6 +592,43 @@ void TestNonInteractive::unattendedBatchRuns_data()
         << QStringList{"XML Error: Header group without a file name",
                        "No header file is written: every header file name the panel gives is empty"}
         << QStringList{"No header file is written: every header file name the panel gives is empty"};
+    // A run that stops before its end fails, whatever it counted until then:
+    // the single-step question has no one to say "Yes".
+    QTest::newRow("SETSINGLESTEP without a user stops the run and fails")
+        << "panel.xml" << QByteArray("SETSINGLESTEP(1)\nASSERT(LEVEL, value, 1)\nASSERT(ENABLE, value, 0)\n")
+        << QStringList() << 1 << QStringList() << QStringList{"SingleStep: Continue with next command ?", "exit code 1"}
+        << QStringList();
+    QTest::newRow("SETSINGLESTEP in a quiet run asks nothing and counts the assertions")
+        << "panel.xml" << QByteArray("SETSINGLESTEP(1)\nASSERT(LEVEL, value, 1)\nASSERT(ENABLE, value, 0)\n") << quiet
+        << 2 << QStringList{"Assert(LEVEL(42) == 1) FAILED", "Assert(ENABLE(1) == 0) FAILED"}
+        << QStringList{"exit code 2"} << QStringList();
+    QTest::newRow("a stopping error after failed assertions keeps their count")
+        << "panel.xml" << QByteArray("ASSERT(LEVEL, value, 1)\nASSERT(ENABLE, value, 0)\nSETOUTPUTOPTIONS()\n"
+                                     "ASSERT(LEVEL, value, 2)\n")
+        << quiet << 3 << QStringList{"Assert(ENABLE(1) == 0) FAILED"} << QStringList{"exit code 3"} << QStringList();
+    QTest::newRow("END ends the run as its last line would")
+        << "panel.xml" << QByteArray("ASSERT(LEVEL, value, 42)\nEND\nASSERT(LEVEL, value, 1)\n") << quiet << 0
+        << QStringList{"Assert(LEVEL(42) == 42) OK"} << QStringList{"exit code 0"} << QStringList();
+    // Where a missing file was looked for: the message as it stands, then
+    // the folders in the order they were searched (a script runs in its own
+    // folder, which is its working folder too).
+    const QString scripts = QFileInfo(QStringLiteral(QUILLMATE_BINARY)).absolutePath() + "/scripts";
+    QTest::newRow("a project whose panel is missing names the folders searched")
+        << "gone.qlmp" << QByteArray("VERSION()\n") << quiet << 1 << QStringList()
+        << QStringList{"Could not find \"" + scripts + "/gone.xml\".\nPlease check script folder settings.",
+                       "Folders searched for gone.xml, in this order: FOLDER; " + scripts}
+        << QStringList();
+    QTest::newRow("LOAD of a missing file names the folders searched")
+        << "panel.xml" << QByteArray("LOAD(nothere.xml)\n") << quiet << 1 << QStringList()
+        << QStringList{"Could not find nothere.xml!",
+                       "Folders searched for nothere.xml, in this order: FOLDER; " + scripts,
+                       "Could not load nothere.xml in file line 1"}
+        << QStringList();
+    QTest::newRow("LOADTABLE of a missing file names the folders searched")
+        << "table.xml" << QByteArray("LOADTABLE(REGS, nothere.csv)\n") << quiet << 1 << QStringList()
+        << QStringList{"Cannot open file " + scripts + "/nothere.csv",
+                       "Folders searched for nothere.csv, in this order: FOLDER; " + scripts}
+        << QStringList();
 }
 
 void TestNonInteractive::unattendedBatchRuns()
@@ -602,6 +677,10 @@ void TestNonInteractive::unattendedBatchRuns()
                          "<checkbox define=\"ENABLE\" header=\" \" default=\"1\"/><header file=\"\">"
                          "<spinbox define=\"LEVEL\" range=\"0;100\" default=\"42\"/></header>"
                          "</verticalcontainer></zelmlcfg>"},
+        {"gone.qlmp", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<qlmpxml version=\"2.5.0\"><XmlFile>gone.xml</XmlFile>"
+                      "<XmlVersion>V1.2.3</XmlVersion><ActiveElements/></qlmpxml>"},
+        {"table.xml", "<zelmlcfg version=\"2.0.0\"><version label=\"V1.2.3\"/><verticalcontainer>"
+                      "<table define=\"REGS\" numrows=\"2\"/></verticalcontainer></zelmlcfg>"},
     };
     for (auto it = files.cbegin(); it != files.cend(); ++it) {
         QFile file(QDir(folder).filePath(it.key()));
@@ -841,6 +920,86 @@ void TestNonInteractive::emptyIncludeIsNamed()
              qPrintable(result.stdErr));
     // Nothing was opened in its place.
     QVERIFY2(!result.stdErr.contains(QLatin1String("Not a regular file")), qPrintable(result.stdErr));
+}
+
+// ---------------------------------------------------------------------------
+// EXIT(1) saves as the window's close does: a save it makes that is refused
+// or fails is no success, and the exit code counts it. Each row is a script
+// run unattended on the panel, the answers the prompt gives, the exit code, a
+// text on standard error, and every file the run may add or change.
+
+void TestNonInteractive::savesAtExitCount_data()
+{
+    QTest::addColumn<QByteArray>("script");    // FOLDER stands for the row's folder
+    QTest::addColumn<QString>("answers");      // the prompt's answers, ";"-separated
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stdErrContains");
+    QTest::addColumn<QStringList>("newFiles"); // the others stay as they were
+
+    QTest::newRow("a save that succeeds")
+        << QByteArray("SETFILENAME(FOLDER/good.qlmp)\nEXIT(1)\n") << "" << 0 << "Saved project"
+        << QStringList{"good.qlmp", "cfg.h", "adc_setup.h"};
+    QTest::newRow("EXIT(2) saves nothing") << QByteArray("SETFILENAME(FOLDER/panel.xml)\nEXIT(2)\n") << "" << 0 << ""
+                                           << QStringList();
+    QTest::newRow("the panel as the project is refused")
+        << QByteArray("SETFILENAME(FOLDER/panel.xml)\nEXIT(1)\n") << "" << 1 << "it is the panel" << QStringList();
+    QTest::newRow("a header refused")
+        << QByteArray("SETFILENAME(FOLDER/hdr/out.qlmp)\nEXIT(1)\n") << "" << 1 << "FOLDER/hdr/cfg.h"
+        << QStringList{"hdr/out.qlmp", "hdr/adc_setup.h"};
+    QTest::newRow("a refused Save-as name") << QByteArray("EXIT(1)\n") << "FOLDER/panel.xml" << 1 << "it is the panel"
+                                            << QStringList();
+    QTest::newRow("no Save-as name") << QByteArray("EXIT(1)\n") << "" << 1 << "Save Configuration" << QStringList();
+    QTest::newRow("a save that cannot be written")
+        << QByteArray("SETFILENAME(FOLDER/none/out.qlmp)\nEXIT(1)\n") << "" << 1 << "FOLDER/none/out.qlmp"
+        << QStringList();
+    QTest::newRow("a save onto a full device") << QByteArray("SETFILENAME(/dev/full)\nEXIT(1)\n") << "" << 1
+                                               << "/dev/full" << QStringList();
+    QTest::newRow("failed assertions and a refused save")
+        << QByteArray("ASSERT(LEVEL, value, 1)\nASSERT(ENABLE, value, 0)\nSETFILENAME(FOLDER/panel.xml)\nEXIT(1)\n")
+        << "" << 3 << "it is the panel" << QStringList();
+}
+
+void TestNonInteractive::savesAtExitCount()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QString, answers);
+    QFETCH(int, exitCode);
+    QFETCH(QString, stdErrContains);
+    QFETCH(QStringList, newFiles);
+
+    const QString folder = QFileInfo(fixtureCopy("panel.xml")).path();
+    QVERIFY(QDir(folder).mkpath("hdr"));
+    // A header name taken by a file of another kind: that header is refused.
+    QFile taken(QDir(folder).filePath("hdr/cfg.h"));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.write("<qlmpxml version=\"2.5.0\"/>\n");
+    taken.close();
+    QFile file(QDir(folder).filePath("run.script"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(script.replace("FOLDER", QFile::encodeName(folder)));
+    file.close();
+    const QMap<QString, QByteArray> before = folderContents(folder);
+
+    answers.replace("FOLDER", folder);
+    const ProgramRun result =
+        runProgram(QStringLiteral(QUILLMATE_BINARY), {QDir(folder).filePath("panel.xml"), "-b" + file.fileName()},
+                   dir.path(), dir.filePath("config"), 20000, [&answers](QProcessEnvironment &environment) {
+                       environment.insert("QUILLMATE_PROMPT_ANSWERS", answers);
+                   });
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QVERIFY2(result.exitCode == exitCode,
+             qPrintable(QStringLiteral("exit code %1\n%2").arg(result.exitCode).arg(result.stdErr)));
+    QVERIFY2(result.stdErr.contains(stdErrContains.replace("FOLDER", folder)), qPrintable(result.stdErr));
+
+    const QMap<QString, QByteArray> after = folderContents(folder);
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (newFiles.contains(it.key()))
+            continue;
+        QVERIFY2(before.contains(it.key()), qPrintable("unexpected file " + it.key()));
+        QVERIFY2(before.value(it.key()) == it.value(), qPrintable(it.key() + " changed"));
+    }
+    for (const QString &name : qAsConst(newFiles))
+        QVERIFY2(after.contains(name), qPrintable(name + " was not written"));
 }
 
 QTEST_GUILESS_MAIN(TestNonInteractive)

@@ -48,6 +48,7 @@ private slots:
     void unreadableFilesAreReported();
     void recorderWritesHeaderLinesAndTrailer();
     void recorderStaysOffWhenTheFileCannotBeOpened();
+    void runsStoppedBeforeTheirEndFail();
 
 private:
     QString writeScript(const QString &name, const QStringList &lines);
@@ -642,6 +643,40 @@ void TestScriptEngine::recorderStaysOffWhenTheFileCannotBeOpened()
     recorder.stopFile(); // nothing to write to, nothing happens
     recorder.record("Set(A, 1)", "Set(A, 1)");
     QVERIFY(!recorder.isRecording());
+}
+
+void TestScriptEngine::runsStoppedBeforeTheirEndFail()
+{
+    engine->addCommands({{"ENDRUN", -1, [](ScriptEngine &e, const ScriptCall &) {
+                              e.endRun();
+                              return false;
+                          }}});
+    // A line that stops the run leaves lines unrun: the run fails with no count.
+    QVERIFY(!engine->runFile(writeScript("stop.script", {"PROBE(a)", "STOP", "PROBE(b)"})));
+    QCOMPARE(engine->scriptErrorCount(), 0);
+    QVERIFY(engine->runStoppedEarly());
+    QCOMPARE(engine->exitCode(), 1);
+    // The next outermost run starts anew; END ends a run as its last line would.
+    QVERIFY(!engine->runFile(writeScript("end.script", {"PROBE(a)", "ENDRUN", "PROBE(b)"})));
+    QVERIFY(!engine->runStoppedEarly());
+    QCOMPARE(engine->exitCode(), 0);
+    // An inner script that stops early fails the outer run; an inner END does not.
+    writeScript("innerstop.script", {"STOP", "PROBE(c)"});
+    QVERIFY(engine->runFile(writeScript("outer.script", {"RUNFILE(innerstop.script)", "PROBE(d)"})));
+    QVERIFY(engine->runStoppedEarly());
+    writeScript("innerend.script", {"ENDRUN", "PROBE(e)"});
+    QVERIFY(engine->runFile(writeScript("outer2.script", {"RUNFILE(innerend.script)", "PROBE(f)"})));
+    QVERIFY(!engine->runStoppedEarly());
+    QCOMPARE(probes().filter("probe[f]").size(), 1);
+    // An error found before the run (its panel could not be used) is
+    // counted by the next outermost run, once.
+    engine->addScriptErrorBeforeRun();
+    const QString plain = writeScript("plain.script", {"PROBE(g)"});
+    QVERIFY(engine->runFile(plain));
+    QCOMPARE(engine->scriptErrorCount(), 1);
+    QCOMPARE(engine->exitCode(), 1);
+    QVERIFY(engine->runFile(plain));
+    QCOMPARE(engine->exitCode(), 0);
 }
 
 QTEST_MAIN(TestScriptEngine)
