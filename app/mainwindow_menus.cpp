@@ -6,6 +6,7 @@
 #include "apppaths.h"
 #include "diffdialog.h"
 #include "errorreporter.h"
+#include "inputfile.h"
 #include "lockdialog.h"
 #include "panel.h"
 #include "tykvalueexchange.h"
@@ -354,8 +355,9 @@ void MainWindow::showDifferences()
     if (file.isEmpty() || !isXmlFile(file))
         return;
     QFile device(file);
-    if (!device.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(file, device.errorString());
+    QString openError;
+    if (!openInputFile(device, QIODevice::ReadOnly, &openError)) {
+        reportCannotOpenFile(file, openError);
         return;
     }
     setWorkingDir(QFileInfo(file).absolutePath());

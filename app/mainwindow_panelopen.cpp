@@ -159,7 +159,9 @@ bool MainWindow::readPanelFile(const QString &file)
 
     QFile device(path);
     QString openError;
-    if (!openInputFile(device, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
+    // Read as it is: the reader makes the line ends LF itself, after it
+    // decoded a UTF-16 file.
+    if (!openInputFile(device, QIODevice::ReadOnly, &openError)) {
         reportCannotOpenFile(path, openError);
         return false;
     }

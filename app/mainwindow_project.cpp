@@ -24,6 +24,7 @@
 #include "xmlfilekind.h"
 #include "xmltext.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +34,6 @@
 #include <QXmlStreamReader>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 
@@ -158,13 +158,12 @@ QString projectText(QList<ActiveElement *> elements, bool sorted, const QString 
     return text;
 }
 
-// The bytes of a project file for its text: UTF-8 without CRs, the checksum
-// element filled in, then every line ending in CR LF.
+// The bytes of a project file for its text: UTF-8 with LF line ends (as the
+// reader sees them), the checksum element filled in, then every line ending
+// in CR LF.
 QByteArray projectDiskBytes(const QString &text)
 {
-    QByteArray bytes = text.toUtf8();
-    if (std::memchr(bytes.constData(), '\r', size_t(bytes.size())))
-        bytes.replace('\r', QByteArray());
+    QByteArray bytes = XmlFileKind::withLineFeeds(text.toUtf8());
     static const QByteArray open("<checksum>");
     const int at = bytes.indexOf(open);
     const int close = bytes.indexOf("</checksum>");
@@ -212,6 +211,8 @@ private:
     MainWindow *m_owner;
     bool m_differenceMode;
     QXmlStreamReader m_xml;
+    // Bytes that are not valid in the file's encoding: the first such place.
+    XmlFileKind::DecodeFault m_decodeFault;
     QByteArray m_rawBytes;
     QString m_fileName;
     QString m_projectDir;
@@ -225,14 +226,21 @@ bool ProjectFileReader::loadProject(QIODevice *file)
     // line ends: the text is decoded first, its line ends made LF. The
     // checksum covers the text as UTF-8, which for a file written here is
     // its bytes without the CRs.
-    const QString text = XmlFileKind::decodedText(file->readAll());
-    m_rawBytes = text.toUtf8();
+    const QByteArray bytes = file->readAll();
     if (!file->isSequential())
         file->reset();
     const auto *qfile = qobject_cast<QFile *>(file);
     // Reports name the file being read; a device without a name stands for the current project.
     m_fileName = qfile ? QFileInfo(qfile->fileName()).absoluteFilePath() : m_owner->currentProjectFile();
     m_projectDir = qfile ? QFileInfo(m_fileName).absolutePath() : QDir::currentPath();
+    // A byte that is not text in the file's encoding refuses the whole file:
+    // decoded anyway it would stand for a value the user never gave, and a
+    // save would replace the user's value by it.
+    m_decodeFault = XmlFileKind::firstDecodeFault(bytes);
+    if (m_decodeFault.found)
+        return false;
+    const QString text = XmlFileKind::decodedText(bytes);
+    m_rawBytes = text.toUtf8();
     // A text reader takes no encoding from the declaration: the text is decoded.
     m_xml.addData(text);
 
@@ -248,6 +256,11 @@ bool ProjectFileReader::loadProject(QIODevice *file)
 
 QString ProjectFileReader::errorText() const
 {
+    if (m_decodeFault.found)
+        return QStringLiteral("%1\nLine %2, column %3")
+            .arg(QCoreApplication::translate("ProjectFileReader", "Encountered incorrectly encoded content."))
+            .arg(m_decodeFault.line)
+            .arg(m_decodeFault.column);
     if (!m_xml.hasError())
         return QString();
     return QStringLiteral("%1\nLine %2, column %3")
@@ -437,8 +450,9 @@ bool MainWindow::load(const QString &fileName)
         if (file.isEmpty())
             return false;
     }
-    // Neither a project nor an old header is read from a FIFO or a device.
-    const QString refusal = notRegularFileError(file);
+    // Neither a project nor an old header is read from a FIFO or a device,
+    // nor when it is larger than any file read.
+    const QString refusal = inputFileRefusal(file);
     if (!refusal.isEmpty()) {
         reportCannotOpenFile(file, refusal);
         return false;
@@ -446,9 +460,10 @@ bool MainWindow::load(const QString &fileName)
     if (!isXmlFile(file))
         return loadOld(file);
     QFile device(file);
-    // Read as it is: the reader drops every CR itself.
-    if (!device.open(QIODevice::ReadOnly)) {
-        reportCannotOpenFile(file, device.errorString());
+    // Read as it is: the reader decodes it and makes its line ends LF itself.
+    QString openError;
+    if (!openInputFile(device, QIODevice::ReadOnly, &openError)) {
+        reportCannotOpenFile(file, openError);
         return false;
     }
     setWorkingDir(QFileInfo(file).absolutePath());

@@ -3,11 +3,13 @@
 #include "mainwindow.h"
 
 #include "errorreporter.h"
+#include "inputfile.h"
 #include "panel.h"
 #include "panelxmlreader.h"
 #include "prompt.h"
 #include "textfilewriter.h"
 #include "writeguard.h"
+#include "xmlfilekind.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -25,8 +27,9 @@ bool MainWindow::insertChecksum(QString &text)
     if (open < 0 || close < start)
         return false;
     // The digest covers only what follows the checksum text, so it does not
-    // depend on what stands there now.
-    const QByteArray digest = PanelXmlReader::checksumOf(QString(text).remove(QLatin1Char('\r')).toUtf8());
+    // depend on what stands there now; it is taken over the text with LF line
+    // ends, as the reader sees it whatever line ends the file has.
+    const QByteArray digest = PanelXmlReader::checksumOf(XmlFileKind::withLineFeeds(text).toUtf8());
     text.replace(start, close - start, QLatin1String(digest));
     return true;
 }
@@ -91,29 +94,33 @@ bool MainWindow::signXmlChecksum(const QString &path)
         return false;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), file.errorString());
+    QString openError;
+    if (!openInputFile(file, QIODevice::ReadOnly, &openError)) {
+        reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), openError);
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    const QByteArray fileBytes = file.readAll();
     file.close();
 
     // The file keeps its own encoding; bytes it cannot decode, or an encoding
     // it cannot name, leave it alone.
     QByteArray mark;
-    QTextCodec *codec = panelCodec(bytes, &mark);
+    QTextCodec *codec = panelCodec(fileBytes, &mark);
     if (!codec) {
         reportError(tr("File %1 is not signed: its encoding is not known.").arg(path));
         return false;
     }
     QTextCodec::ConverterState decodeState(QTextCodec::IgnoreHeader);
-    QString text = codec->toUnicode(bytes.constData() + mark.size(), bytes.size() - mark.size(), &decodeState);
+    QString text =
+        codec->toUnicode(fileBytes.constData() + mark.size(), fileBytes.size() - mark.size(), &decodeState);
     if (decodeState.invalidChars > 0) {
         reportError(tr("File %1 is not signed: it holds bytes that are not %2 text.")
                         .arg(path, QString::fromLatin1(codec->name())));
         return false;
     }
-    text.remove(QLatin1Char('\r'));
+    // Every line end becomes LF here and CR LF on disk; a CR alone ends its
+    // line as well (dropped, it would join two lines, and their attributes).
+    text = XmlFileKind::withLineFeeds(std::move(text));
 
     if (!text.contains(checksumOpen))
         insertChecksumPlaceholder(text);
@@ -123,16 +130,16 @@ bool MainWindow::signXmlChecksum(const QString &path)
         return false;
     }
 
-    text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    QTextCodec::ConverterState encodeState(QTextCodec::IgnoreHeader);
-    const QByteArray encoded = codec->fromUnicode(text.constData(), text.size(), &encodeState);
-    if (encodeState.invalidChars > 0) {
+    // Written back in its own encoding, behind its own byte-order mark.
+    bool encoded = false;
+    const QByteArray bytes = TextFileWriter::diskBytes(text, codec, mark, &encoded);
+    if (!encoded) {
         reportError(tr("File %1 is not signed: its text cannot be written back as %2.")
                         .arg(path, QString::fromLatin1(codec->name())));
         return false;
     }
     TextFileWriter writer(path, WrittenKind::Panel);
-    writer.setDiskBytes(mark + encoded);
+    writer.setDiskBytes(bytes);
     return writeReported(writer);
 }
 

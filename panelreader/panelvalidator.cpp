@@ -6,6 +6,7 @@
 
 #include "errorreporter.h"
 #include "expression.h"
+#include "inputfile.h"
 #include "numberliteral.h"
 #include "panelstructurescan.h"
 #include "panelxmlreader.h"
@@ -589,8 +590,9 @@ void PanelXmlReader::validateXmlFile(QString path)
     if (path.isEmpty())
         return;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), file.errorString());
+    QString openError;
+    if (!openInputFile(file, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
+        reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), openError);
         return;
     }
     const QString fileName = path.section(QLatin1Char('/'), -1);
@@ -655,7 +657,7 @@ void PanelXmlReader::validateXmlFile(QString path)
         const QString svdPath = QDir(panelDir).absoluteFilePath(svdName);
         ValidationModel model;
         QFile svd(svdPath);
-        bool read = svd.open(QIODevice::ReadOnly);
+        bool read = openInputFile(svd, QIODevice::ReadOnly);
         if (read) {
             SvdStreamReader reader(&model, path);
             read = reader.read(&svd);

@@ -62,9 +62,10 @@ PanelXmlReader::~PanelXmlReader() = default;
 
 bool PanelXmlReader::readXml(QIODevice *device)
 {
-    // The checksum covers the text as read in text mode: without carriage returns.
-    m_fileBytes = device->readAll();
-    m_fileBytes.replace("\r", "");
+    // The checksum covers the text with LF line ends, whatever line ends the
+    // file has. A UTF-16 file is decoded for that first: its CR is two bytes,
+    // one of them a NUL.
+    m_fileBytes = XmlFileKind::withLineFeeds(device->readAll());
     if (!device->isSequential())
         device->reset();
     m_xml = std::make_unique<QXmlStreamReader>(m_fileBytes);

@@ -7,6 +7,7 @@
 #include "foldersearch.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
+#include "xmlfilekind.h"
 
 #include <QDir>
 #include <QFile>
@@ -114,7 +115,7 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
         openError = tr("No such file or directory");
     else if (!info.isFile())
         openError = tr("Not a regular file");
-    else if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    else if (!file.open(QIODevice::ReadOnly))
         openError = file.errorString();
     if (!openError.isEmpty()) {
         reportCannotOpenFile(path, openError);
@@ -174,8 +175,7 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
 bool PanelXmlReader::readIncludedXml(const QByteArray &bytes, const QString &header, Container *parent,
                                      const QXmlStreamAttributes &attributes)
 {
-    m_fileBytes = bytes;
-    m_fileBytes.replace("\r", "");
+    m_fileBytes = XmlFileKind::withLineFeeds(bytes);
 
     if (!attributes.isEmpty()) {
         // A fragment: its top element is an element of a container.

@@ -4,6 +4,7 @@
 
 #include "container.h"
 #include "errorreporter.h"
+#include "inputfile.h"
 #include "panel.h"
 #include "panelxmlreader_p.h"
 #include "pinmapping.h"
@@ -29,8 +30,9 @@ void PanelXmlReader::readPinMappingElement()
         return;
     }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(path, file.errorString());
+    QString openError;
+    if (!openInputFile(file, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
+        reportCannotOpenFile(path, openError);
         return;
     }
     PinMappingReader reader(&m_panel->pinMappingModel(), m_panel->getXMLFile());

@@ -3,6 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTextCodec>
+
+#include <algorithm>
 
 #include <cstring>
 
@@ -47,10 +50,10 @@ QByteArray TextFileWriter::diskBytes(const QByteArray &utf8)
     int lineFeeds = 0;
     for (const char *at = in; (at = static_cast<const char *>(std::memchr(at, '\n', size_t(end - at)))); ++at)
         ++lineFeeds;
-    QByteArray bytes(utf8.size() + lineFeeds, Qt::Uninitialized);
-    char *out = bytes.data();
     if (!std::memchr(in, '\r', size_t(utf8.size()))) {
-        // No CR to drop: whole lines are copied.
+        // Only line feeds: whole lines are copied.
+        QByteArray bytes(utf8.size() + lineFeeds, Qt::Uninitialized);
+        char *out = bytes.data();
         while (in < end) {
             const char *lineFeed = static_cast<const char *>(std::memchr(in, '\n', size_t(end - in)));
             const char *stop = lineFeed ? lineFeed : end;
@@ -64,15 +67,37 @@ QByteArray TextFileWriter::diskBytes(const QByteArray &utf8)
         }
         return bytes;
     }
-    for (; in < end; ++in) {
-        const char c = *in;
-        if (c == '\r')
-            continue;
-        if (c == '\n')
-            *out++ = '\r';
-        *out++ = c;
+    // Every line end, also a CR alone, becomes CR LF: a CR is never dropped
+    // (in a file whose lines end in CR alone that would join its lines).
+    QByteArray bytes;
+    bytes.reserve(utf8.size() + lineFeeds + int(std::count(in, end, '\r')));
+    while (in < end) {
+        const char *lineEnd = in;
+        while (lineEnd < end && *lineEnd != '\r' && *lineEnd != '\n')
+            ++lineEnd;
+        bytes.append(in, int(lineEnd - in));
+        if (lineEnd == end)
+            break;
+        bytes.append("\r\n", 2);
+        in = lineEnd + 1;
+        if (*lineEnd == '\r' && in < end && *in == '\n')
+            ++in;
     }
-    bytes.truncate(int(out - bytes.constData()));
+    return bytes;
+}
+
+QByteArray TextFileWriter::diskBytes(const QString &text, QTextCodec *codec, const QByteArray &mark, bool *encoded)
+{
+    QString crLf = text;
+    if (crLf.contains(QLatin1Char('\r'))) {
+        crLf.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        crLf.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
+    crLf.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    const QByteArray bytes = mark + codec->fromUnicode(crLf.constData(), crLf.size(), &state);
+    if (encoded)
+        *encoded = state.invalidChars == 0;
     return bytes;
 }
 

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QTextCodec;
+
 // Writes one of the text files the program makes itself (project files,
 // generated C headers, signed panel files): the whole text is assembled in
 // memory, goes to disk as UTF-8 with every line ending in CR LF, and replaces
@@ -37,13 +39,16 @@ public:
     QString fileName() const { return m_target.fileName; }
     const WriteTarget &target() const { return m_target; }
 
-    // The bytes the file receives for text: UTF-8, every CR dropped and every
-    // LF written as CR LF. Dropping the CRs first keeps a text that already
-    // holds CR LF from gaining a second CR, and leaves the file's bytes equal
-    // to the text a reader sees once it removes the CRs again.
+    // The bytes the file receives for text: UTF-8, every line end (CR LF, LF
+    // or CR alone) written as CR LF. A text that holds CR LF already gains no
+    // second CR, and a CR alone still ends its line.
     static QByteArray diskBytes(const QString &text);
     // The same for a text already encoded as UTF-8.
     static QByteArray diskBytes(const QByteArray &utf8);
+    // The same in another encoding, behind mark (a byte-order mark, or
+    // nothing): for a file that keeps the encoding it was in. *encoded (when
+    // given) is false when codec cannot write every character of text.
+    static QByteArray diskBytes(const QString &text, QTextCodec *codec, const QByteArray &mark, bool *encoded);
 
     // Bytes already in their disk form, written instead of the text (until
     // the next setText).

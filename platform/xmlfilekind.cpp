@@ -40,15 +40,86 @@ QByteArray head(const QString &fileName, bool *ok)
     return *ok ? file.read(headBytes) : QByteArray();
 }
 
+QString withLineFeeds(QString text)
+{
+    if (text.contains(QLatin1Char('\r'))) {
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    }
+    return text;
+}
+
+QByteArray withLineFeeds(const QByteArray &bytes)
+{
+    if (QTextCodec *wide = QTextCodec::codecForUtfText(bytes, nullptr)) {
+        if (wide->mibEnum() != 106) { // not UTF-8: CR and LF are wider than a byte
+            QTextCodec::ConverterState decodeState(QTextCodec::IgnoreHeader);
+            QTextCodec::ConverterState encodeState(QTextCodec::IgnoreHeader);
+            const int mark = wide->mibEnum() == 1017 || wide->mibEnum() == 1018 || wide->mibEnum() == 1019 ? 4 : 2;
+            const QString text = withLineFeeds(wide->toUnicode(bytes.constData() + mark, bytes.size() - mark, &decodeState));
+            // Bytes that do not decode are kept as they are: the reader reports them.
+            if (decodeState.invalidChars > 0 || decodeState.remainingChars > 0)
+                return bytes;
+            return bytes.left(mark) + wide->fromUnicode(text.constData(), text.size(), &encodeState);
+        }
+    }
+    if (!bytes.contains('\r'))
+        return bytes;
+    QByteArray result = bytes;
+    result.replace("\r\n", "\n");
+    result.replace('\r', '\n');
+    return result;
+}
+
+DecodeFault firstDecodeFault(const QByteArray &bytes)
+{
+    DecodeFault fault;
+    QTextCodec *codec = codecOf(bytes);
+    {
+        // A sequence cut off by the end of the bytes is a fault too.
+        QTextCodec::ConverterState whole;
+        codec->toUnicode(bytes.constData(), bytes.size(), &whole);
+        if (whole.invalidChars == 0 && whole.remainingChars == 0)
+            return fault;
+    }
+    // Decoded a block at a time; the block that holds the first fault is
+    // decoded again a byte at a time to find its place.
+    constexpr int block = 64 * 1024;
+    int faultyBlock = bytes.size();
+    {
+        QTextCodec::ConverterState state;
+        for (int at = 0; at < bytes.size(); at += block) {
+            codec->toUnicode(bytes.constData() + at, qMin(block, bytes.size() - at), &state);
+            if (state.invalidChars > 0) {
+                faultyBlock = at;
+                break;
+            }
+        }
+    }
+    QTextCodec::ConverterState state;
+    QString text = codec->toUnicode(bytes.constData(), faultyBlock, &state);
+    for (int at = faultyBlock; at < bytes.size(); ++at) {
+        const QString more = codec->toUnicode(bytes.constData() + at, 1, &state);
+        // What the faulty byte gave is not part of the good text.
+        if (state.invalidChars > 0)
+            break;
+        text += more;
+    }
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    text = withLineFeeds(std::move(text));
+    fault.found = true;
+    fault.line = text.count(QLatin1Char('\n')) + 1;
+    fault.column = text.size() - text.lastIndexOf(QLatin1Char('\n'));
+    return fault;
+}
+
 QString decodedText(const QByteArray &bytes)
 {
     QString text = codecOf(bytes)->toUnicode(bytes);
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
-    if (text.contains(QLatin1Char('\r'))) {
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    }
+    text = withLineFeeds(std::move(text));
     // A byte-order mark among the leading blanks is dropped with them (an
     // XML reader skips it too).
     int start = 0;

@@ -15,6 +15,27 @@ namespace XmlFileKind {
 // first "<" dropped (a declaration must come first for an XML reader).
 QString decodedText(const QByteArray &bytes);
 
+// Where the bytes first fail to decode in their encoding (decodedText's
+// choice): the line and column (from 1, in characters, every line end
+// counted once) of the first character that is not valid. found is false
+// for bytes that are valid throughout.
+struct DecodeFault {
+    bool found = false;
+    qint64 line = 0;
+    qint64 column = 0;
+};
+DecodeFault firstDecodeFault(const QByteArray &bytes);
+
+// The text with every line end (CR LF, CR alone, LF) turned into LF.
+QString withLineFeeds(QString text);
+
+// The bytes in their own encoding with every line end turned into LF: a
+// file with a UTF-16 or UTF-32 byte-order mark is decoded by it first (its
+// CR and LF are more than one byte each) and encoded again behind the same
+// mark; other bytes are taken as an ASCII-compatible encoding, in which a CR
+// or LF byte is always that character.
+QByteArray withLineFeeds(const QByteArray &bytes);
+
 // Whether the decoded bytes start with "<": XML (or meant to be), as opposed
 // to the older line-based files.
 bool looksLikeXml(const QByteArray &bytes);

@@ -1,5 +1,6 @@
 #include "tyktaskdownload.h"
 
+#include "inputfile.h"
 #include "textscan.h"
 #include "tyklink.h"
 
@@ -117,8 +118,9 @@ bool sendTask(TykLink &link, const QString &hexFile, const TaskHeader &header, q
 {
     status = 0xFF;
     QFile file(hexFile);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return fail(error, QStringLiteral("Cannot open %1: %2").arg(hexFile, file.errorString()));
+    QString openError;
+    if (!openInputFile(file, QIODevice::ReadOnly | QIODevice::Text, &openError))
+        return fail(error, QStringLiteral("Cannot open %1: %2").arg(hexFile, openError));
     QByteArray data;
     if (!readTaskData(file.readAll(), &data, error))
         return false;

@@ -442,6 +442,11 @@ void TestProject::signing_data()
     QTest::newRow("attributes after the version: not signed")
         << head + "<zelmlcfg version=\"2.0.0\" x=\"1\">" + body << head + "<zelmlcfg version=\"2.0.0\" x=\"1\">" + body
         << false;
+    // A CR alone ends its line: it becomes CR LF, never nothing.
+    QTest::newRow("CR lines give the same digest and keep their lines")
+        << QByteArray(signedText).replace("\n", "\r") << signedText << true;
+    QTest::newRow("CR lines without a checksum get the placeholder")
+        << QByteArray(head + "<zelmlcfg version=\"2.0.0\">" + body).replace("\n", "\r") << signedText << true;
 }
 
 void TestProject::signing()

@@ -83,6 +83,33 @@ private slots:
             }
         }
     }
+
+    // Line ends made LF in the bytes' own encoding, and the place of the
+    // first byte that does not decode.
+    void mutatedTextsKeepTheirTextWithLineFeeds()
+    {
+        QRandomGenerator random(44);
+        for (int round = 0; round < 3000; ++round) {
+            const QByteArray bytes = mutateText(seeds[round % int(std::size(seeds))], random, pieces);
+            const QByteArray fed = XmlFileKind::withLineFeeds(bytes);
+            const XmlFileKind::DecodeFault fault = XmlFileKind::firstDecodeFault(bytes);
+            if (fault.found) {
+                QVERIFY(fault.line >= 1);
+                QVERIFY(fault.column >= 1);
+            }
+            // Bytes that decode give the same text either way, and no CR is
+            // left; a CR alone ends its line as CR LF does. (A UTF-16
+            // declaration on bytes without a byte-order mark names no
+            // encoding they are in: those are left out.)
+            const bool wideByDeclaration = !bytes.startsWith("\xFF\xFE") && !bytes.startsWith("\xFE\xFF")
+                && bytes.left(400).contains("UTF-16");
+            if (!fault.found && !wideByDeclaration) {
+                QCOMPARE(XmlFileKind::decodedText(fed), XmlFileKind::decodedText(bytes));
+                QVERIFY(!XmlFileKind::decodedText(fed).contains(QLatin1Char('\r')));
+                QCOMPARE(XmlFileKind::withLineFeeds(fed), fed);
+            }
+        }
+    }
 };
 
 QTEST_APPLESS_MAIN(FuzzXmlFileKind)

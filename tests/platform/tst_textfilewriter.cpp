@@ -1,8 +1,9 @@
 // The one writer of the text files we make: the disk form of a text (CR LF
-// line ends, no doubled CR), and a write of the bytes a file holds already.
+// line ends from every line end, no doubled CR), and a write of the bytes a file holds already.
 #include "textfilewriter.h"
 
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -15,6 +16,7 @@ private slots:
     void diskBytes_data();
     void diskBytes();
     void sameBytesOnlyRenewTheTime();
+    void diskBytesInAnotherEncoding();
 };
 
 void TestTextFileWriter::diskBytes_data()
@@ -27,7 +29,9 @@ void TestTextFileWriter::diskBytes_data()
     QTest::newRow("only line feeds") << QByteArray("\n\n") << QByteArray("\r\n\r\n");
     QTest::newRow("last line open") << QByteArray("a\n\nb") << QByteArray("a\r\n\r\nb");
     QTest::newRow("CR LF already") << QByteArray("a\r\nb\r\n") << QByteArray("a\r\nb\r\n");
-    QTest::newRow("lone CR dropped") << QByteArray("a\rb\n\r") << QByteArray("ab\r\n");
+    QTest::newRow("lone CR ends its line") << QByteArray("a\rb\n\r") << QByteArray("a\r\nb\r\n\r\n");
+    QTest::newRow("CR-only lines") << QByteArray("<a\rb=\"1\"/>\r") << QByteArray("<a\r\nb=\"1\"/>\r\n");
+    QTest::newRow("CR CR LF") << QByteArray("a\r\r\nb") << QByteArray("a\r\n\r\nb");
     QTest::newRow("UTF-8") << QByteArray("\xc3\xbc\n\xe2\x82\xac") << QByteArray("\xc3\xbc\r\n\xe2\x82\xac");
 }
 
@@ -85,6 +89,26 @@ void TestTextFileWriter::sameBytesOnlyRenewTheTime()
 
     QVERIFY(write(QStringLiteral("#define A 22\n")));
     QCOMPARE(content(), QByteArray("#define A 22\r\n"));
+}
+
+// A file that keeps its encoding: its byte-order mark first, every line end
+// (a CR alone too) as CR LF in that encoding, and a word when a character
+// has no form in it.
+void TestTextFileWriter::diskBytesInAnotherEncoding()
+{
+    const QString text = QString::fromUtf8("<a\rb=\"\xc3\xbc\"\n/>\r\n");
+    const QString crLf = QString::fromUtf8("<a\r\nb=\"\xc3\xbc\"\r\n/>\r\n");
+    bool encoded = false;
+    QTextCodec *utf16 = QTextCodec::codecForName("UTF-16BE");
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    QCOMPARE(TextFileWriter::diskBytes(text, utf16, "\xFE\xFF", &encoded),
+             QByteArray("\xFE\xFF") + utf16->fromUnicode(crLf.constData(), crLf.size(), &state));
+    QVERIFY(encoded);
+    QTextCodec *latin1 = QTextCodec::codecForName("ISO-8859-1");
+    QCOMPARE(TextFileWriter::diskBytes(text, latin1, QByteArray(), &encoded), QByteArray("<a\r\nb=\"\xfc\"\r\n/>\r\n"));
+    QVERIFY(encoded);
+    TextFileWriter::diskBytes(QString::fromUtf8("\xe2\x82\xac"), latin1, QByteArray(), &encoded);
+    QVERIFY(!encoded);
 }
 
 QTEST_GUILESS_MAIN(TestTextFileWriter)
