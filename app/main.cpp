@@ -13,6 +13,8 @@
 #include <QIcon>
 #include <QSettings>
 
+#include <cstdio>
+
 // A scale factor stored by the settings dialog takes effect at the next start,
 // unless the environment already sets one.
 static void applyStoredScaleFactor()
@@ -69,6 +71,18 @@ int main(int argc, char *argv[])
     options.unattended = unattended;
     options.file.replace(QLatin1Char('\\'), QLatin1Char('/'));
     resolveCommandLinePaths(options, startDirectory);
+
+    // A log that would replace what the run reads fails the run before
+    // anything is opened.
+    const QString scriptsDir = AppPaths::openMainStore()
+                                   ->value(QStringLiteral("scriptsDir"),
+                                           QDir(AppPaths::programDir()).filePath(QStringLiteral("scripts")))
+                                   .toString();
+    const QString logRefusal = commandLineLogRefusal(options, scriptsDir);
+    if (!logRefusal.isEmpty()) {
+        std::fprintf(stderr, "%s\n", logRefusal.toLocal8Bit().constData());
+        return 1;
+    }
 
     MainWindow window(options);
     window.show();
