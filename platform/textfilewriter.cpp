@@ -56,15 +56,21 @@ int openFolderAlongPath(const QString &folder, bool *swapped)
     for (const QString &part : parts) {
         if (fd < 0)
             return -1;
-        const int next = ::openat(fd, QFile::encodeName(part).constData(),
-                                  O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const QByteArray name = QFile::encodeName(part);
+        const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         const int error = errno;
-        ::close(fd);
         if (next < 0) {
-            *swapped = error == ELOOP || error == ENOTDIR;
+            // A plain file in the way is the write's own failure; a link is
+            // what the resolved path did not hold.
+            struct stat status {};
+            *swapped = error == ELOOP
+                || (error == ENOTDIR && ::fstatat(fd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0
+                    && S_ISLNK(status.st_mode));
+            ::close(fd);
             errno = error;
             return -1;
         }
+        ::close(fd);
         fd = next;
     }
     return fd;

@@ -111,6 +111,8 @@ private slots:
     void nonRegularTargetsAreRefusedAtOnce();
     void linkSwappedInDuringSavesIsNeverFollowed_data();
     void linkSwappedInDuringSavesIsNeverFollowed();
+    void scriptLogsNeverReplaceWhatIsLoaded_data();
+    void scriptLogsNeverReplaceWhatIsLoaded();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(QStringLiteral("work/") + name); }
@@ -839,6 +841,50 @@ void TestFileWrites::linkSwappedInDuringSavesIsNeverFollowed()
     QCOMPARE(file.readAll(), victimBytes);
     struct stat status {};
     QVERIFY(::lstat(QFile::encodeName(victim).constData(), &status) == 0 && S_ISREG(status.st_mode));
+}
+
+// ---------------------------------------------------------------------------
+// A log named by the script
+
+// SETOUTPUTOPTIONS checks its log against what is loaded when it runs: the
+// panel, the project, the running scripts, and files of those kinds. A
+// refused log is reported, counts as a script error and changes nothing.
+void TestFileWrites::scriptLogsNeverReplaceWhatIsLoaded_data()
+{
+    QTest::addColumn<QString>("file"); // the file argument
+    QTest::addColumn<QString>("log");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("the loaded panel") << "panel.xml" << "WORK/panel.xml" << true;
+    QTest::newRow("the loaded project") << "old.qlmp" << "WORK/old.qlmp" << true;
+    QTest::newRow("the running script") << "panel.xml" << "WORK/run.script" << true;
+    QTest::newRow("a header") << "panel.xml" << "WORK/old.h" << true;
+    QTest::newRow("another panel") << "panel.xml" << "WORK/other.xml" << true;
+    QTest::newRow("a new log") << "panel.xml" << "WORK/run.log" << false;
+}
+
+void TestFileWrites::scriptLogsNeverReplaceWhatIsLoaded()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, log);
+    QFETCH(bool, refused);
+    const QString work = path(QString()).chopped(1);
+    log.replace("WORK", work);
+    write("old.qlmp", projectOf("panel.xml", spinEntry));
+    write("old.h", oldHeader);
+    write("other.xml", panelText);
+    write("run.script", "SETOUTPUTOPTIONS(1," + log.toUtf8() + ")\n// logged\nEXIT(2)\n");
+    const QMap<QString, QByteArray> before = contents();
+
+    const ProgramRun result = run({path(file), "-q", "-b" + path("run.script")});
+    QVERIFY2(result.finished, "the run did not end by itself");
+    if (refused) {
+        QVERIFY2(result.exitCode >= 1, qPrintable(result.stdErr));
+        QVERIFY2(result.stdErr.contains("Cannot write the log file"), qPrintable(result.stdErr));
+        QCOMPARE(contents(), before);
+    } else {
+        QVERIFY2(result.exitCode == 0, qPrintable(result.stdErr));
+        QVERIFY(QFileInfo(log).isFile());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFileWrites)
