@@ -29,6 +29,8 @@ private slots:
     void writesThroughALinkInsideItsFolder();
     void keepsPermissionsAndFailsOnReadOnlyFiles();
     void linkSwappedInIsNeverFollowed();
+    void linkPutInDuringTheCheckIsNeverFollowed_data();
+    void linkPutInDuringTheCheckIsNeverFollowed();
     void logRule_data();
     void logRule();
 };
@@ -271,15 +273,16 @@ void TestTextFileWriter::linkSwappedInIsNeverFollowed()
             if (::symlink("../elsewhere/cfg.h", linkTemp.constData()) == 0
                 && ::rename(linkTemp.constData(), target.constData()) == 0)
                 ++swaps;
-            std::this_thread::yield();
             if (writeFile(QFile::decodeName(fileTemp), kept) && ::rename(fileTemp.constData(), target.constData()) == 0)
                 ++swaps;
-            std::this_thread::yield();
         }
     });
     int written = 0;
-    // At least 400 writes, and on until the swapper has swapped often.
-    for (int i = 0; (i < 400 || swaps.load() < 100) && i < 200000; ++i) {
+    // Writes for a second and a half (the window between a check and a second
+    // lookup of the name is short), and on until the swapper swapped often.
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; (clock.elapsed() < 1500 || swaps.load() < 1000) && i < 1000000; ++i) {
         TextFileWriter writer(name, WrittenKind::Header);
         // Every other write holds the bytes there already (only a new time).
         writer.setText(i % 2 ? QStringLiteral("#define KEPT 1\n") : QStringLiteral("#define A %1\n").arg(i));
@@ -288,7 +291,7 @@ void TestTextFileWriter::linkSwappedInIsNeverFollowed()
     }
     stop = true;
     swapper.join();
-    QVERIFY(swaps.load() >= 100);
+    QVERIFY(swaps.load() >= 1000);
     QVERIFY(written > 0);
     QCOMPARE(readAll(victim), kept);
     QVERIFY(!QFileInfo(victim).isSymLink());
@@ -296,6 +299,54 @@ void TestTextFileWriter::linkSwappedInIsNeverFollowed()
                                  .entryList(QDir::Files | QDir::System | QDir::Hidden)
                                  .filter(QStringLiteral("cfg.h."));
     QVERIFY2(left.isEmpty(), qPrintable(left.join(QLatin1Char(' ')))); // no temporary left
+}
+
+// The same without luck: the link takes the name's (or its folder's) place
+// while the guard asks for the protected files, after the name was resolved.
+// The write is refused; the file the link leads to stays as it was.
+void TestTextFileWriter::linkPutInDuringTheCheckIsNeverFollowed_data()
+{
+    QTest::addColumn<QString>("swapped"); // below work/
+    QTest::addColumn<QString>("linkTarget");
+    QTest::newRow("the file") << "sub/cfg.h" << "../../elsewhere/cfg.h";
+    QTest::newRow("its folder") << "sub" << "../elsewhere";
+}
+
+void TestTextFileWriter::linkPutInDuringTheCheckIsNeverFollowed()
+{
+    QFETCH(QString, swapped);
+    QFETCH(QString, linkTarget);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("work/sub")));
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("elsewhere")));
+    const QString name = dir.filePath(QStringLiteral("work/sub/cfg.h"));
+    const QString victim = dir.filePath(QStringLiteral("elsewhere/cfg.h"));
+    const QByteArray kept = "#define KEPT 1\r\n";
+    QVERIFY(writeFile(victim, kept));
+    QVERIFY(writeFile(name, kept));
+    const QString place = dir.filePath(QStringLiteral("work/") + swapped);
+    const QString link = dir.filePath(QStringLiteral("work/.link"));
+    QVERIFY(QFile::link(linkTarget, link));
+
+    int calls = 0;
+    WriteGuard::setProtectedFiles(this, [&] {
+        if (calls++ == 0) {
+            if (swapped == QLatin1String("sub"))
+                QDir(place).removeRecursively();
+            ::rename(QFile::encodeName(link).constData(), QFile::encodeName(place).constData());
+        }
+        return WriteGuard::ProtectedFiles{};
+    });
+    TextFileWriter writer(name, WrittenKind::Header);
+    writer.setFolder(dir.filePath(QStringLiteral("work")));
+    writer.setText(QStringLiteral("#define A 2\n"));
+    const bool written = writer.write();
+    WriteGuard::clearProtectedFiles(this);
+    QVERIFY(calls > 0);
+    QVERIFY(QFileInfo(place).isSymLink());
+    QVERIFY(!written);
+    QVERIFY2(writer.refused(), qPrintable(writer.errorString()));
+    QCOMPARE(readAll(victim), kept);
 }
 
 // What a log may be written to: a new file, an earlier log, a FIFO or a
