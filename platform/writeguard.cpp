@@ -237,7 +237,7 @@ QString logRefusal(const QString &name, const QStringList &inputs)
         return QString();
     for (const QString &input : inputs) {
         if (samePath(input, name))
-            return tr("it is a file this run reads (%1).").arg(QFileInfo(input).absoluteFilePath());
+            return tr("it is a file this run works on (%1).").arg(QFileInfo(input).absoluteFilePath());
     }
     if (provider().files) {
         const ProtectedFiles files = provider().files();

@@ -696,19 +696,28 @@ void TestFileWrites::logsNeverReplaceWhatTheRunReads()
 void TestFileWrites::relativeNamesAreTakenOnce_data()
 {
     QTest::addColumn<QString>("command");
-    QTest::newRow("SAVESORTED") << "SAVESORTED(sub/x.qlmp)";
-    QTest::newRow("SAVE") << "SAVE(sub/x.qlmp)";
+    QTest::addColumn<QString>("answer"); // to the Save-as question
+    QTest::newRow("SAVESORTED") << "SAVESORTED(sub/x.qlmp)" << QString();
+    QTest::newRow("SAVE") << "SAVE(sub/x.qlmp)" << QString();
+    // EXIT(1) saves the project; without a name it asks for one.
+    QTest::newRow("a relative Save-as answer") << "EXIT(1)" << "sub/x.qlmp";
 }
 
 void TestFileWrites::relativeNamesAreTakenOnce()
 {
     QFETCH(QString, command);
+    QFETCH(QString, answer);
     QVERIFY(QDir(path(QString())).mkpath("sub/sub"));
     const QByteArray other = projectOf("other.xml", spinEntry);
     write("sub/sub/x.qlmp", other);
     write("run.script", command.toUtf8() + "\nEXIT(2)\n");
 
-    const ProgramRun result = run({path("panel.xml"), "-q", "-b" + path("run.script")});
+    const ProgramRun result = runProgram(QStringLiteral(QUILLMATE_BINARY),
+                                         {path("panel.xml"), "-q", "-b" + path("run.script")}, path(QString()),
+                                         m_dir->filePath("config"), 30000, [&](QProcessEnvironment &environment) {
+                                             if (!answer.isEmpty())
+                                                 environment.insert("QUILLMATE_PROMPT_ANSWERS", answer);
+                                         });
     QVERIFY2(result.finished, "the run did not end by itself");
     QVERIFY2(result.exitCode == 0, qPrintable(result.stdErr));
     QFile written(path("sub/x.qlmp"));

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -399,6 +400,17 @@ void TestTextFileWriter::logRule()
         // Nobody reads it: the open fails at once instead of waiting.
         QCOMPARE(WriteGuard::openLog(name, &error), -1);
         QVERIFY(!error.isEmpty());
+        // With a reader the log goes to it.
+        const int reader = ::open(QFile::encodeName(name).constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader >= 0);
+        const int fd = WriteGuard::openLog(name, &error);
+        QVERIFY2(fd >= 0, qPrintable(error));
+        QCOMPARE(::write(fd, "x\n", 2), ssize_t(2));
+        char got[4] = {};
+        QCOMPARE(::read(reader, got, sizeof got), ssize_t(2));
+        QCOMPARE(QByteArray(got, 2), QByteArray("x\n"));
+        ::close(fd);
+        ::close(reader);
         return;
     }
     // Written only, emptied first.
