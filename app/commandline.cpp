@@ -1,8 +1,13 @@
 #include "commandline.h"
 
+#include "apppaths.h"
 #include "prompt.h"
+#include "writeguard.h"
+#include "xmlfilekind.h"
 
 #include <QDir>
+#include <QFileInfo>
+#include <QXmlStreamReader>
 
 const char usageText[] =
     "Quillmate <Filename.xml | Filename.qlmp> [options]\n"
@@ -124,6 +129,46 @@ void resolveCommandLinePaths(CommandLineOptions &options, const QDir &startDirec
     makeAbsolute(options.outputLog, startDirectory);
     makeAbsolute(options.saveFile, startDirectory);
     makeAbsolute(options.consoleLog, startDirectory);
+}
+
+// The panel file name a project file keeps (its XmlFile element); empty when
+// it has none or cannot be read.
+static QString panelNamedBy(const QString &project)
+{
+    bool ok = false;
+    const QByteArray head = XmlFileKind::head(project, &ok);
+    if (!ok)
+        return QString();
+    QXmlStreamReader xml(XmlFileKind::decodedText(head));
+    if (!xml.readNextStartElement() || xml.name() != QLatin1String("qlmpxml"))
+        return QString();
+    while (xml.readNextStartElement()) {
+        if (xml.name() == QLatin1String("XmlFile"))
+            return xml.readElementText().trimmed();
+        xml.skipCurrentElement();
+    }
+    return QString();
+}
+
+QString commandLineLogRefusal(const CommandLineOptions &options, const QString &scriptsDir)
+{
+    QStringList inputs{options.file, options.batchFile, options.saveFile};
+    if (options.file.endsWith(QLatin1String(".qlmp"))) {
+        const QString panel = AppPaths::normalizePanelPath(panelNamedBy(options.file));
+        if (!panel.isEmpty()) {
+            inputs << QFileInfo(options.file).absoluteDir().filePath(panel);
+            if (!scriptsDir.isEmpty())
+                inputs << QDir(scriptsDir).filePath(panel);
+        }
+    }
+    inputs.removeAll(QString());
+    QStringList messages;
+    for (const QString &log : {options.outputLog, options.consoleLog}) {
+        const QString reason = WriteGuard::logRefusal(log, inputs);
+        if (!reason.isEmpty())
+            messages << WriteGuard::logRefusalMessage(log, reason);
+    }
+    return messages.join(QLatin1Char('\n'));
 }
 
 void showUsageBox()

@@ -59,5 +59,11 @@ QString noDisplayMessage(bool displayVariableSet);
 // directory to the program directory.
 void resolveCommandLinePaths(CommandLineOptions &options, const QDir &startDirectory);
 
+// Why the -o or -c log may not be written, one message per refused log;
+// empty when both may. Checked before anything is opened: never the file
+// argument, the panel a project argument names (beside it, or in
+// scriptsDir), the -b script or the -s project (WriteGuard::logRefusal).
+QString commandLineLogRefusal(const CommandLineOptions &options, const QString &scriptsDir);
+
 // Shows the usage box through the prompt service.
 void showUsageBox();

@@ -100,6 +100,18 @@ int main(int argc, char *argv[])
     options.file.replace(QLatin1Char('\\'), QLatin1Char('/'));
     resolveCommandLinePaths(options, startDirectory);
 
+    // A log that would replace what the run reads fails the run before
+    // anything is opened.
+    const QString scriptsDir = AppPaths::openMainStore()
+                                   ->value(QStringLiteral("scriptsDir"),
+                                           QDir(AppPaths::programDir()).filePath(QStringLiteral("scripts")))
+                                   .toString();
+    const QString logRefusal = commandLineLogRefusal(options, scriptsDir);
+    if (!logRefusal.isEmpty()) {
+        std::fprintf(stderr, "%s\n", logRefusal.toLocal8Bit().constData());
+        return 1;
+    }
+
     MainWindow window(options);
     window.show();
     return app.exec();

@@ -59,7 +59,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     initQuillmateResources();
     // No write replaces the loaded panel or a script that runs.
     WriteGuard::setProtectedFiles(this, [this] {
-        return WriteGuard::ProtectedFiles{m_panel->getXMLFile(), m_scripts.runningScripts()};
+        return WriteGuard::ProtectedFiles{m_panel->getXMLFile(), m_scripts.runningScripts(), projectFile};
     });
     QPalette pal = palette();
     for (int group = 0; group < QPalette::NColorGroups; ++group) {

@@ -466,6 +466,9 @@ bool MainWindow::load(const QString &fileName)
         reportCannotOpenFile(file, openError);
         return false;
     }
+    // The project's own name, taken before the working folder moves to it:
+    // a relative name would lead elsewhere afterwards.
+    const QString projectPath = QFileInfo(file).absoluteFilePath();
     setWorkingDir(QFileInfo(file).absolutePath());
     QString errorText;
     if (!loadProject(&device, true, &errorText)) {
@@ -475,7 +478,7 @@ bool MainWindow::load(const QString &fileName)
         newProject();
         return false;
     }
-    setCurrentFile(file);
+    setCurrentFile(projectPath);
     initLoadedConfiguration(false);
     return true;
 }
@@ -595,18 +598,22 @@ void MainWindow::setRegisterFromDefineLine(RegisterRecord *reg, QStringList *wor
 // ---------------------------------------------------------------------------
 // Saving
 
-bool MainWindow::saveProjectFile(const QString &fileName, bool sorted)
+bool MainWindow::saveProjectFile(const QString &name, bool sorted)
 {
-    const bool saved = writeProjectFile(fileName, sorted);
+    const bool saved = writeProjectFile(name, sorted);
     if (!saved)
         ++m_failedSaveCount;
     return saved;
 }
 
-bool MainWindow::writeProjectFile(const QString &fileName, bool sorted)
+bool MainWindow::writeProjectFile(const QString &name, bool sorted)
 {
-    if (fileName.isEmpty())
+    if (name.isEmpty())
         return false; // a cancelled dialog
+    // A relative name is taken against the current folder once, here: the
+    // save moves the working folder to the project's folder before the file
+    // is written, and the name must not be taken against that folder again.
+    const QString fileName = QFileInfo(name).absoluteFilePath();
     // Never over the panel, a header or any other file that is not a project.
     const QString refusal = projectSaveRefusal(fileName);
     if (!refusal.isEmpty()) {
@@ -728,5 +735,8 @@ bool MainWindow::saveAs()
     // A name typed without a suffix is a project name.
     if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".qlmp");
+    // A relative answer names a file in the folder the question started in.
+    if (!name.isEmpty() && QDir::isRelativePath(name) && !workingDir.isEmpty())
+        name = QDir(workingDir).absoluteFilePath(name);
     return saveProjectFile(name, false);
 }

@@ -4,6 +4,7 @@
 #include "programversion.h"
 #include "prompt.h"
 #include "textfilewriter.h"
+#include "writeguard.h"
 
 #include <QFileInfo>
 #include <QMetaObject>
@@ -12,6 +13,8 @@
 #include <cstdio>
 
 #include <utility>
+
+#include <unistd.h>
 
 ErrorReporter &ErrorReporter::instance()
 {
@@ -146,20 +149,29 @@ bool ErrorReporter::openLogFile(const QString &name)
         m_toLogFile = false;
         return true;
     }
-    // The new file is tried first: when it cannot be opened, the log open
-    // before stays and gets the report, so the failure is not lost with it.
-    QFile next(name);
-    if (!next.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
+    // The new file is tried first: when it is refused or cannot be opened,
+    // the log open before stays and gets the report, so the failure is not
+    // lost with it. A log never replaces a file the program reads or runs.
+    const QString refusal = WriteGuard::logRefusal(name);
+    if (!refusal.isEmpty()) {
         m_toLogFile = m_toLogFile && m_file.isOpen();
-        reportCannotOpenFile(name, next.errorString());
+        reportError(WriteGuard::logRefusalMessage(name, refusal));
         return false;
     }
-    next.close();
+    QString openError;
+    const int fd = WriteGuard::openLog(name, &openError);
+    if (fd < 0) {
+        m_toLogFile = m_toLogFile && m_file.isOpen();
+        reportCannotOpenFile(name, openError);
+        return false;
+    }
     if (m_file.isOpen())
         m_file.close();
     m_fileName = name;
     m_file.setFileName(name);
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
+    // Written only: a FIFO or device is never read.
+    if (!m_file.open(fd, QIODevice::WriteOnly | QIODevice::Text, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         m_toLogFile = false;
         reportCannotOpenFile(name, m_file.errorString());
         return false;

@@ -76,8 +76,9 @@ QString Table::tableFileText() const
 
 bool Table::saveTable(const QString &fileName)
 {
-    // A table file has the project file's layout.
-    TextFileWriter writer(fileName, WrittenKind::Project);
+    // A table file has the project file's layout, but replaces only a table
+    // file: a project is never overwritten by one table's rows.
+    TextFileWriter writer(fileName, WrittenKind::Table);
     writer.setText(tableFileText());
     return writeReported(writer);
 }

@@ -1,6 +1,7 @@
 #include "xsdcheck.h"
 
 #include "errorreporter.h"
+#include "inputfile.h"
 #include "panelvalidator.h"
 #include "panelxmlreader.h"
 
@@ -231,7 +232,9 @@ bool checkPanelAgainstSchema(const QString &path, const QString &schemaPath)
     QXmlSchemaValidatorMessageHandler messages;
     // A file that cannot be opened fails like one that is not well-formed.
     int result = -1;
-    if (file.open(QIODevice::ReadOnly))
+    // Read as every input is: a FIFO or device is not opened at all.
+    QString openError;
+    if (openInputFile(file, QIODevice::ReadOnly, &openError))
         result = validateFile(loaded.schema.get(), file, messages);
     const bool valid = result == 0;
     if (valid) {
@@ -239,7 +242,7 @@ bool checkPanelAgainstSchema(const QString &path, const QString &schemaPath)
     } else {
         QString message = messages.description;
         if (!file.isOpen())
-            message = file.errorString();
+            message = openError;
         else if (messages.messages == 0)
             // The validator gives up without a message on what it cannot
             // process, entity references among them.

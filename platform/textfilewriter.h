@@ -10,10 +10,16 @@ class QTextCodec;
 // Writes one of the text files the program makes itself (project files,
 // generated C headers, signed panel files): the whole text is assembled in
 // memory, goes to disk as UTF-8 with every line ending in CR LF, and replaces
-// the file in one step through QSaveFile. A failed write leaves the old file
-// exactly as it was. A file that holds the same bytes already only gets a
-// new modification time. Before anything is written the write guard decides
+// the file in one step: a temporary file in the target's folder, synced, then
+// renamed onto the target's name. A failed write leaves the old file exactly
+// as it was. A file that holds the same bytes already only gets a new
+// modification time. Before anything is written the write guard decides
 // whether the file may be replaced by one of `kind` (WriteGuard::refusal).
+// The name is resolved once (symbolic links followed); the folder is opened
+// along that path without following any further link, and the existing file
+// is looked at, read and replaced only through that folder, so a link or
+// another file put in the name's place meanwhile is refused, never followed.
+// A target that is not a regular file is refused without being opened.
 class TextFileWriter
 {
 public:

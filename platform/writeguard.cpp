@@ -7,6 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 struct Provider {
@@ -66,26 +72,28 @@ bool samePath(const QString &a, const QString &b)
     return !a.isEmpty() && !b.isEmpty() && resolved(a) == resolved(b);
 }
 
-// Whether an existing file is of the kind about to be written.
-bool ofKind(const QString &fileName, WrittenKind kind)
+// The largest table file looked at whole; a larger qlmpxml file is taken
+// for a project.
+constexpr qint64 wholeFileLimit = qint64(512) * 1024 * 1024;
+
+// Whether existing content (see contentRefusal) is of the kind about to be
+// written.
+bool ofKind(const QByteArray &content, WrittenKind kind)
 {
     switch (kind) {
     case WrittenKind::Project:
-        return XmlFileKind::rootElementOfFile(fileName) == QLatin1String("qlmpxml");
+        return XmlFileKind::rootElement(content) == QLatin1String("qlmpxml");
+    case WrittenKind::Table:
+        return XmlFileKind::isTableFile(content);
     case WrittenKind::Panel:
-        return XmlFileKind::rootElementOfFile(fileName) == QLatin1String("zelmlcfg");
+        return XmlFileKind::rootElement(content) == QLatin1String("zelmlcfg");
     case WrittenKind::SvgPicture:
-        return XmlFileKind::rootElementOfFile(fileName) == QLatin1String("svg");
+        return XmlFileKind::rootElement(content) == QLatin1String("svg");
     case WrittenKind::Header:
     case WrittenKind::CSource:
-    case WrittenKind::Csv: {
+    case WrittenKind::Csv:
         // Plain text: no XML document of any kind, no binary file.
-        bool ok = false;
-        const QByteArray head = XmlFileKind::head(fileName, &ok);
-        if (!ok)
-            return true; // the write reports what stops it
-        return !XmlFileKind::isBinary(head) && !XmlFileKind::looksLikeXml(head);
-    }
+        return !XmlFileKind::isBinary(content) && !XmlFileKind::looksLikeXml(content);
     }
     return false;
 }
@@ -95,6 +103,8 @@ QString kindDescription(WrittenKind kind)
     switch (kind) {
     case WrittenKind::Project:
         return tr("not a project file (root element qlmpxml)");
+    case WrittenKind::Table:
+        return tr("not a table file (root element qlmpxml, one Table entry and nothing else)");
     case WrittenKind::Panel:
         return tr("not a panel file (root element zelmlcfg)");
     case WrittenKind::SvgPicture:
@@ -134,7 +144,48 @@ bool leadsInto(const QString &path, const QString &folder)
     return where.startsWith(root);
 }
 
+QString resolvedPath(const QString &path)
+{
+    return resolved(path);
+}
+
+QString notRegularRefusal()
+{
+    return tr("it is not a regular file (a FIFO, device or folder); it is left as it is.");
+}
+
+bool needsWholeFile(WrittenKind kind)
+{
+    return kind == WrittenKind::Table;
+}
+
+QString contentRefusal(WrittenKind kind, const QByteArray &content)
+{
+    if (ofKind(content, kind))
+        return QString();
+    return tr("the file exists and is %1; it is left as it is.").arg(kindDescription(kind));
+}
+
 QString refusal(const WriteTarget &target)
+{
+    const QString reason = pathRefusal(target);
+    if (!reason.isEmpty())
+        return reason;
+    const QString where = resolved(target.fileName);
+    struct stat status {};
+    if (::stat(QFile::encodeName(where).constData(), &status) != 0)
+        return QString(); // nothing there yet (or a way the write reports)
+    if (!S_ISREG(status.st_mode))
+        return notRegularRefusal();
+    bool ok = false;
+    const QByteArray content =
+        XmlFileKind::contents(where, needsWholeFile(target.kind) ? wholeFileLimit : XmlFileKind::headSize(), &ok);
+    if (!ok)
+        return QString(); // the write reports what stops it
+    return contentRefusal(target.kind, content);
+}
+
+QString pathRefusal(const WriteTarget &target)
 {
     const QFileInfo info(target.fileName);
     const QString folder = target.folder.isEmpty() ? info.absolutePath() : target.folder;
@@ -150,10 +201,6 @@ QString refusal(const WriteTarget &target)
                 return tr("it is the script that is running.");
         }
     }
-    if (!info.exists() || info.isDir())
-        return QString(); // a folder in the way is the write's own failure
-    if (!ofKind(target.fileName, target.kind))
-        return tr("the file exists and is %1; it is left as it is.").arg(kindDescription(target.kind));
     return QString();
 }
 
@@ -162,6 +209,8 @@ QString kindNoun(WrittenKind kind)
     switch (kind) {
     case WrittenKind::Project:
         return tr("project");
+    case WrittenKind::Table:
+        return tr("table file");
     case WrittenKind::Panel:
         return tr("panel");
     case WrittenKind::Header:
@@ -180,6 +229,82 @@ QString refusalMessage(const WriteTarget &target, const QString &reason)
 {
     return tr("Cannot save the %1 to %2:\n%3")
         .arg(kindNoun(target.kind), QFileInfo(target.fileName).absoluteFilePath(), reason);
+}
+
+QString logRefusal(const QString &name, const QStringList &inputs)
+{
+    if (name.isEmpty())
+        return QString();
+    for (const QString &input : inputs) {
+        if (samePath(input, name))
+            return tr("it is a file this run works on (%1).").arg(QFileInfo(input).absoluteFilePath());
+    }
+    if (provider().files) {
+        const ProtectedFiles files = provider().files();
+        if (samePath(files.loadedPanel, name))
+            return tr("it is the panel the project is made from.");
+        if (samePath(files.loadedProject, name))
+            return tr("it is the loaded project.");
+        for (const QString &script : files.runningScripts) {
+            if (samePath(script, name))
+                return tr("it is the script that is running.");
+        }
+    }
+    const QString where = resolved(name);
+    struct stat status {};
+    if (::stat(QFile::encodeName(where).constData(), &status) != 0)
+        return QString(); // a new file, or an open that reports why not
+    if (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode))
+        return QString();
+    if (!S_ISREG(status.st_mode))
+        return tr("it is neither a regular file, a FIFO nor a character device.");
+    bool ok = false;
+    const QByteArray head = XmlFileKind::head(where, &ok);
+    if (!ok)
+        return QString();
+    const QString root = XmlFileKind::looksLikeXml(head) ? XmlFileKind::rootElement(head) : QString();
+    if (root == QLatin1String("zelmlcfg"))
+        return tr("the file exists and is a panel file; it is left as it is.");
+    if (root == QLatin1String("qlmpxml"))
+        return tr("the file exists and is a project or table file; it is left as it is.");
+    if (XmlFileKind::looksLikeCHeader(head))
+        return tr("the file exists and is a header file; it is left as it is.");
+    if (XmlFileKind::looksLikeScript(head))
+        return tr("the file exists and is a script; it is left as it is.");
+    return QString();
+}
+
+QString logRefusalMessage(const QString &name, const QString &reason)
+{
+    return tr("Cannot write the log file %1:\n%2").arg(QFileInfo(name).absoluteFilePath(), reason);
+}
+
+int openLog(const QString &name, QString *error)
+{
+    // Not blocking while it opens: a FIFO without a reader fails (ENXIO)
+    // instead of holding the run; the writes block as a log's writes may.
+    const int fd = ::open(QFile::encodeName(name).constData(),
+                          O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) {
+        *error = qt_error_string(errno);
+        return -1;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode)) {
+        *error = tr("Not a file a log can be written to");
+        ::close(fd);
+        return -1;
+    }
+    // Emptied when it is a file; a FIFO or device has nothing to empty.
+    if (S_ISREG(status.st_mode) && ::ftruncate(fd, 0) != 0) {
+        *error = qt_error_string(errno);
+        ::close(fd);
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
 }
 
 } // namespace WriteGuard

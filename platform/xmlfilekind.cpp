@@ -5,6 +5,12 @@
 #include <QTextCodec>
 #include <QXmlStreamReader>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 // Enough to hold the declaration, comments and the root start tag of any
@@ -33,11 +39,54 @@ QTextCodec *codecOf(const QByteArray &bytes)
 
 namespace XmlFileKind {
 
+qint64 headSize()
+{
+    return headBytes;
+}
+
 QByteArray head(const QString &fileName, bool *ok)
 {
-    QFile file(fileName);
-    *ok = file.open(QIODevice::ReadOnly);
-    return *ok ? file.read(headBytes) : QByteArray();
+    return contents(fileName, headBytes, ok);
+}
+
+QByteArray readDescriptor(int fd, qint64 limit, bool *ok)
+{
+    QByteArray bytes;
+    *ok = true;
+    while (bytes.size() < limit) {
+        // Growing as the file turns out longer: a small file costs a small
+        // buffer.
+        const qint64 chunk = qMin<qint64>(limit - bytes.size(), qBound<qint64>(4096, bytes.size(), 1 << 24));
+        const int had = bytes.size();
+        bytes.resize(had + int(chunk));
+        const ssize_t got = ::read(fd, bytes.data() + had, size_t(chunk));
+        if (got < 0 && errno == EINTR) {
+            bytes.resize(had);
+            continue;
+        }
+        bytes.resize(had + int(qMax<ssize_t>(got, 0)));
+        if (got < 0)
+            *ok = false;
+        if (got <= 0)
+            break;
+    }
+    return bytes;
+}
+
+QByteArray contents(const QString &fileName, qint64 limit, bool *ok)
+{
+    *ok = false;
+    // Not blocking: a FIFO put in the file's place after a look at it must
+    // not hold the program; the type is checked on what was opened.
+    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return QByteArray();
+    struct stat info {};
+    QByteArray bytes;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))
+        bytes = readDescriptor(fd, qMin<qint64>(limit, qint64(info.st_size) + 1), ok);
+    ::close(fd);
+    return *ok ? bytes : QByteArray();
 }
 
 QString withLineFeeds(QString text)
@@ -182,6 +231,76 @@ QString rootElementOfFile(const QString &fileName)
             return root;
     }
     return rootElementOfText(decodedText(head), &premature);
+}
+
+bool isTableFile(const QByteArray &bytes)
+{
+    QXmlStreamReader xml(decodedText(bytes));
+    if (!xml.readNextStartElement() || xml.name() != QLatin1String("qlmpxml"))
+        return false;
+    int activeLists = 0;
+    int entries = 0;
+    bool onlyTables = true;
+    while (xml.readNextStartElement()) {
+        if (xml.name() != QLatin1String("ActiveElements")) {
+            xml.skipCurrentElement();
+            continue;
+        }
+        ++activeLists;
+        while (xml.readNextStartElement()) {
+            ++entries;
+            if (xml.name() != QLatin1String("Table"))
+                onlyTables = false;
+            xml.skipCurrentElement();
+        }
+    }
+    // A file that cannot be read to its end is nobody's table file.
+    while (!xml.atEnd())
+        xml.readNext();
+    return !xml.hasError() && activeLists == 1 && entries == 1 && onlyTables;
+}
+
+static QStringList firstLines(const QByteArray &head)
+{
+    return decodedText(head).split(QLatin1Char('\n')).mid(0, 400);
+}
+
+bool looksLikeScript(const QByteArray &head)
+{
+    if (isBinary(head))
+        return false;
+    static const QRegularExpression command(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*(\\s*\\(.*\\))?$"));
+    int calls = 0;
+    for (const QString &line : firstLines(head)) {
+        QString text = line.trimmed();
+        if (text.startsWith(QLatin1String("python:"), Qt::CaseInsensitive)) {
+            ++calls;
+            continue;
+        }
+        const int comment = text.indexOf(QLatin1String("//"));
+        if (comment >= 0 && !text.startsWith(QLatin1String("MessageBox"), Qt::CaseInsensitive))
+            text = text.left(comment).trimmed();
+        if (text.isEmpty())
+            continue;
+        if (!command.match(text).hasMatch())
+            return false;
+        if (text.endsWith(QLatin1Char(')')))
+            ++calls;
+    }
+    return calls > 0;
+}
+
+bool looksLikeCHeader(const QByteArray &head)
+{
+    if (isBinary(head))
+        return false;
+    static const QRegularExpression directive(
+        QStringLiteral("^\\s*#\\s*(define|undef|ifndef|ifdef|if|elif|else|endif|include|pragma|error)\\b"));
+    for (const QString &line : firstLines(head)) {
+        if (directive.match(line).hasMatch())
+            return true;
+    }
+    return false;
 }
 
 bool isBinary(const QByteArray &head)

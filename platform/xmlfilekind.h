@@ -48,9 +48,30 @@ QString rootElement(const QByteArray &bytes);
 // large file is read.
 QString rootElementOfFile(const QString &fileName);
 
+// How many bytes head() reads.
+qint64 headSize();
+
 // The first bytes of a file, as much as the recognition here looks at; ok
-// tells whether the file could be opened.
+// tells whether the file could be opened. Only a regular file is read: a
+// FIFO or device is never opened for reading (ok is false).
 QByteArray head(const QString &fileName, bool *ok);
+
+// Up to limit bytes of a regular file, read the same way.
+QByteArray contents(const QString &fileName, qint64 limit, bool *ok);
+
+// Up to limit bytes of an open file, from its current position.
+QByteArray readDescriptor(int fd, qint64 limit, bool *ok);
+
+// Whether XML bytes (a whole file) are a table file: root qlmpxml whose
+// ActiveElements holds exactly one Table entry and nothing else. Any other
+// qlmpxml file is a project.
+bool isTableFile(const QByteArray &bytes);
+
+// Whether a file's first bytes read as a script (every line a command call,
+// a bare keyword or a comment, at least one call) or as a C header (a line
+// that is a preprocessor directive).
+bool looksLikeScript(const QByteArray &head);
+bool looksLikeCHeader(const QByteArray &head);
 
 // Whether a file's first bytes (head()) hold a NUL byte, as no text file does.
 bool isBinary(const QByteArray &head);

@@ -5,6 +5,7 @@
 #include "inputfile.h"
 #include "prompt.h"
 #include "scripthost.h"
+#include "writeguard.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -16,6 +17,8 @@
 #include <QTimer>
 
 #include <utility>
+
+#include <unistd.h>
 
 QString ScriptCall::parameter(int i) const
 {
@@ -210,10 +213,24 @@ bool ScriptEngine::runFile(const QString &fileName)
     }
     if (outermost && !m_outputLogName.isEmpty()) {
         closeOutputLog();
-        m_outputLog.setFileName(m_outputLogName);
-        if (!m_outputLog.open(QIODevice::ReadWrite | QIODevice::Truncate | QIODevice::Text)) {
+        // The output log never replaces the script about to be read, nor
+        // anything else the program reads; it is written only, never read.
+        const QString refusal = WriteGuard::logRefusal(m_outputLogName, {path});
+        if (!refusal.isEmpty()) {
             ++m_scriptErrors;
-            reportCannotOpenFile(QFileInfo(m_outputLogName).absoluteFilePath(), m_outputLog.errorString());
+            reportError(WriteGuard::logRefusalMessage(m_outputLogName, refusal));
+            return false;
+        }
+        QString logError;
+        const int fd = WriteGuard::openLog(m_outputLogName, &logError);
+        m_outputLog.setFileName(m_outputLogName);
+        if (fd < 0 || !m_outputLog.open(fd, QIODevice::WriteOnly | QIODevice::Text, QFileDevice::AutoCloseHandle)) {
+            if (fd >= 0) {
+                logError = m_outputLog.errorString();
+                ::close(fd);
+            }
+            ++m_scriptErrors;
+            reportCannotOpenFile(QFileInfo(m_outputLogName).absoluteFilePath(), logError);
             return false;
         }
     }

@@ -12,6 +12,12 @@
 #include <QTextCodec>
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QByteArray panelText = R"(<?xml version="1.0" encoding="UTF-8"?>
@@ -95,6 +101,18 @@ private slots:
     void everyHeaderRefusedFailsTheRun();
     void projectFilesAreRecognisedByTheirContent_data();
     void projectFilesAreRecognisedByTheirContent();
+    void tablesReplaceOnlyTableFiles_data();
+    void tablesReplaceOnlyTableFiles();
+    void logsNeverReplaceWhatTheRunReads_data();
+    void logsNeverReplaceWhatTheRunReads();
+    void relativeNamesAreTakenOnce_data();
+    void relativeNamesAreTakenOnce();
+    void nonRegularTargetsAreRefusedAtOnce_data();
+    void nonRegularTargetsAreRefusedAtOnce();
+    void linkSwappedInDuringSavesIsNeverFollowed_data();
+    void linkSwappedInDuringSavesIsNeverFollowed();
+    void scriptLogsNeverReplaceWhatIsLoaded_data();
+    void scriptLogsNeverReplaceWhatIsLoaded();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(QStringLiteral("work/") + name); }
@@ -195,7 +213,7 @@ void TestFileWrites::scriptWritesAimedWhereTheyMustNot_data()
     QTest::newRow("SAVE onto another panel") << "run.script" << QStringList{"SAVE(other.xml)"}
                                              << "not a project file (root element qlmpxml)";
     QTest::newRow("SAVETABLE onto a text file") << "run.script" << QStringList{"SAVETABLE(SEQ, WORK/notes.txt)"}
-                                                << "not a project file (root element qlmpxml)";
+                                                << "not a table file (root element qlmpxml";
     QTest::newRow("SAVE onto a header the panel writes") << "run.script" << QStringList{"SAVE(cfg.h)"}
                                            << "the panel writes its header file cfg.h there";
     QTest::newRow("EXPORT over a binary header") << "run.script" << QStringList{"COPYBLOB(cfg.h)", "EXPORT"}
@@ -535,6 +553,347 @@ void TestFileWrites::projectFilesAreRecognisedByTheirContent()
     QVERIFY(header.open(QIODevice::ReadOnly));
     const QByteArray written = header.readAll();
     QVERIFY2(written.contains("#define LEVEL (0x7)"), written.constData());
+}
+
+// ---------------------------------------------------------------------------
+// Table files
+
+namespace {
+
+QByteArray projectOf(const QByteArray &panel, const QByteArray &entries)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<qlmpxml version=\"2.5.0\">\r\n<XmlFile>" + panel
+        + "</XmlFile>\r\n<XmlVersion>V1.2.3</XmlVersion>\r\n<ActiveElements>\r\n" + entries
+        + "</ActiveElements>\r\n</qlmpxml>\r\n";
+}
+
+const QByteArray tableEntry = "<Table><define>SEQ</define><value>R,0,0,1,0,;</value></Table>\r\n";
+const QByteArray spinEntry = "<SpinBox><define>LEVEL</define><value>7</value><dispValue>7</dispValue></SpinBox>\r\n";
+
+} // namespace
+
+// A table file is the project layout with one Table entry and nothing else;
+// SAVETABLE writes a new file or replaces such a file, never a project.
+void TestFileWrites::tablesReplaceOnlyTableFiles_data()
+{
+    QTest::addColumn<QByteArray>("existing"); // empty: no file yet
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("over another panel's project") << projectOf("other.xml", spinEntry) << false;
+    QTest::newRow("over the loaded panel's own project")
+        << projectOf("panel.xml", "<CheckBox><define>ENABLE</define><value>1</value></CheckBox>\r\n" + spinEntry
+                                      + tableEntry)
+        << false;
+    QTest::newRow("over a project of a table and one more entry") << projectOf("panel.xml", tableEntry + spinEntry)
+                                                                  << false;
+    QTest::newRow("over a project without elements") << projectOf("panel.xml", QByteArray()) << false;
+    QTest::newRow("over a table file cut short") << projectOf("panel.xml", tableEntry).left(150) << false;
+    QTest::newRow("over a table file") << projectOf("panel.xml", tableEntry) << true;
+    QTest::newRow("over a table file of another panel") << projectOf("other.xml", tableEntry) << true;
+    QTest::newRow("a new file") << QByteArray() << true;
+}
+
+void TestFileWrites::tablesReplaceOnlyTableFiles()
+{
+    QFETCH(QByteArray, existing);
+    QFETCH(bool, written);
+    if (!existing.isEmpty())
+        write("rows.qlmp", existing);
+    write("run.script", "SAVETABLE(SEQ, " + path("rows.qlmp").toUtf8() + ")\nEXIT(2)\n");
+    const QMap<QString, QByteArray> before = contents();
+
+    const ProgramRun result = run({path("panel.xml"), "-q", "-b" + path("run.script")});
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QFile file(path("rows.qlmp"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray after = file.readAll();
+    if (written) {
+        QVERIFY2(result.exitCode == 0, qPrintable(result.stdErr));
+        QVERIFY2(after != existing && after.contains("<define>SEQ</define>"), after.constData());
+        QCOMPARE(after.count("<Table>"), 1);
+    } else {
+        QVERIFY2(result.exitCode >= 1, qPrintable(result.stdErr));
+        QVERIFY2(result.stdErr.contains("not a table file"), qPrintable(result.stdErr));
+        QCOMPARE(contents(), before);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Logs
+
+// -o and -c are checked before anything is opened: never the file argument,
+// the panel a project argument names, the -b script; a refused log fails the
+// run with 1 and leaves every file as it was. An earlier log, a new file, a
+// character device are fine.
+void TestFileWrites::logsNeverReplaceWhatTheRunReads_data()
+{
+    QTest::addColumn<QString>("file");     // the file argument
+    QTest::addColumn<QString>("option");   // the log option and its file
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("-o onto the script") << "panel.xml" << "-oWORK/run.script" << true;
+    QTest::newRow("-c onto the script") << "panel.xml" << "-cWORK/run.script" << true;
+    QTest::newRow("-o onto the panel") << "panel.xml" << "-oWORK/panel.xml" << true;
+    QTest::newRow("-c onto the panel") << "panel.xml" << "-cWORK/panel.xml" << true;
+    QTest::newRow("-c onto the panel through a link") << "panel.xml" << "-cWORK/panel-link.xml" << true;
+    QTest::newRow("-o onto the project argument") << "old.qlmp" << "-oWORK/old.qlmp" << true;
+    QTest::newRow("-c onto the panel the project names") << "old.qlmp" << "-cWORK/panel.xml" << true;
+    QTest::newRow("-o onto another script") << "panel.xml" << "-oWORK/other.script" << true;
+    QTest::newRow("-c onto a header") << "panel.xml" << "-cWORK/old.h" << true;
+    QTest::newRow("-o onto another project") << "panel.xml" << "-oWORK/other.qlmp" << true;
+    QTest::newRow("-o onto a folder") << "panel.xml" << "-oWORK/sub" << true;
+    QTest::newRow("-o onto an earlier log") << "panel.xml" << "-oWORK/earlier.log" << false;
+    QTest::newRow("-c onto an earlier log") << "panel.xml" << "-cWORK/earlier.log" << false;
+    QTest::newRow("-o onto a new file") << "panel.xml" << "-oWORK/new.log" << false;
+    QTest::newRow("-c onto a character device") << "panel.xml" << "-c/dev/null" << false;
+}
+
+void TestFileWrites::logsNeverReplaceWhatTheRunReads()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, option);
+    QFETCH(bool, refused);
+    write("old.qlmp", projectOf("panel.xml", spinEntry));
+    write("other.qlmp", projectOf("panel.xml", spinEntry));
+    write("run.script", "// the run ran\nEXIT(2)\n");
+    write("other.script", "// setup\nSETOUTPUTOPTIONS(1,)\nLOAD(x.qlmp)\nEND\n");
+    write("old.h", oldHeader);
+    write("earlier.log", "Assert(LEVEL(42) == 42) OK\n");
+    QVERIFY(QDir(path(QString())).mkpath("sub"));
+    QVERIFY(QFile::link("panel.xml", path("panel-link.xml")));
+    const QMap<QString, QByteArray> before = contents();
+
+    option.replace("WORK", path(QString()).chopped(1));
+    // No other -c: the option is the run's only log of its kind.
+    const ProgramRun result = runProgram(QStringLiteral(QUILLMATE_BINARY),
+                                         {path(file), "-q", "-b" + path("run.script"), option}, path(QString()),
+                                         m_dir->filePath("config"));
+    QVERIFY2(result.finished, "the run did not end by itself");
+    if (refused) {
+        QCOMPARE(result.exitCode, 1);
+        QVERIFY2(result.stdErr.contains("Cannot write the log file"), qPrintable(result.stdErr));
+        QVERIFY2(!result.stdErr.contains("the run ran"), qPrintable(result.stdErr)); // nothing ran
+        QCOMPARE(contents(), before);
+    } else {
+        QVERIFY2(result.exitCode == 0, qPrintable(result.stdErr));
+        const QString log = option.mid(2);
+        if (log.startsWith(path(QString()))) {
+            QFile written(log);
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            const QByteArray text = written.readAll();
+            // Emptied, then written: the -o log gets the script's comments.
+            QVERIFY2(!text.contains("Assert(LEVEL(42) == 42) OK"), text.constData());
+            QVERIFY2(option.startsWith("-c") ? !text.isEmpty() : text.contains("the run ran"), text.constData());
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Relative names
+
+// A relative name is the current folder's, taken once: the save moving the
+// working folder into sub/ must not make it sub/sub/.
+void TestFileWrites::relativeNamesAreTakenOnce_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("answer"); // to the Save-as question
+    QTest::newRow("SAVESORTED") << "SAVESORTED(sub/x.qlmp)" << QString();
+    QTest::newRow("SAVE") << "SAVE(sub/x.qlmp)" << QString();
+    // EXIT(1) saves the project; without a name it asks for one.
+    QTest::newRow("a relative Save-as answer") << "EXIT(1)" << "sub/x.qlmp";
+}
+
+void TestFileWrites::relativeNamesAreTakenOnce()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, answer);
+    QVERIFY(QDir(path(QString())).mkpath("sub/sub"));
+    const QByteArray other = projectOf("other.xml", spinEntry);
+    write("sub/sub/x.qlmp", other);
+    write("run.script", command.toUtf8() + "\nEXIT(2)\n");
+
+    const ProgramRun result = runProgram(QStringLiteral(QUILLMATE_BINARY),
+                                         {path("panel.xml"), "-q", "-b" + path("run.script")}, path(QString()),
+                                         m_dir->filePath("config"), 30000, [&](QProcessEnvironment &environment) {
+                                             if (!answer.isEmpty())
+                                                 environment.insert("QUILLMATE_PROMPT_ANSWERS", answer);
+                                         });
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QVERIFY2(result.exitCode == 0, qPrintable(result.stdErr));
+    QFile written(path("sub/x.qlmp"));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QVERIFY(written.readAll().contains("<XmlFile>panel.xml</XmlFile>"));
+    QFile untouched(path("sub/sub/x.qlmp"));
+    QVERIFY(untouched.open(QIODevice::ReadOnly));
+    QCOMPARE(untouched.readAll(), other);
+}
+
+// ---------------------------------------------------------------------------
+// FIFOs and other files that are not regular
+
+// Every save onto a FIFO is refused without the FIFO being opened (which
+// would wait for a writer for ever); CHECKXSD of a FIFO ends as well.
+void TestFileWrites::nonRegularTargetsAreRefusedAtOnce_data()
+{
+    QTest::addColumn<QString>("fifo");
+    QTest::addColumn<QStringList>("arguments"); // WORK: the work folder
+    QTest::addColumn<QStringList>("lines");     // of the -b script, when there is one
+    QTest::addColumn<QString>("stdErrContains");
+
+    const QString notRegular = "it is not a regular file";
+    const QStringList batch{"WORK/panel.xml", "-q", "-bWORK/run.script"};
+    QTest::newRow("SAVE") << "fifo.qlmp" << batch << QStringList{"SAVE(fifo.qlmp)"} << notRegular;
+    QTest::newRow("SAVESORTED") << "fifo.qlmp" << batch << QStringList{"SAVESORTED(fifo.qlmp)"} << notRegular;
+    QTest::newRow("SAVETABLE") << "fifo.qlmp" << batch << QStringList{"SAVETABLE(SEQ, WORK/fifo.qlmp)"} << notRegular;
+    QTest::newRow("SIGN") << "fifo.xml" << batch << QStringList{"SIGN(WORK/fifo.xml)"} << notRegular;
+    QTest::newRow("EXPORT") << "cfg.h" << batch << QStringList{"EXPORT"} << notRegular;
+    QTest::newRow("GENERATEXMLFROMSVD") << "good_Generated.xml" << batch
+                                        << QStringList{"GENERATEXMLFROMSVD(good.svd, 1)"} << notRegular;
+    QTest::newRow("CHECKXSD") << "fifo.xml" << batch << QStringList{"CHECKXSD(WORK/fifo.xml)"}
+                              << "Not a regular file";
+    QTest::newRow("-g onto a header") << "cfg.h" << QStringList{"WORK/panel.xml", "-q", "-g"} << QStringList()
+                                      << notRegular;
+    QTest::newRow("-s") << "fifo.qlmp" << QStringList{"WORK/panel.xml", "-q", "-sWORK/fifo.qlmp"} << QStringList()
+                        << notRegular;
+}
+
+void TestFileWrites::nonRegularTargetsAreRefusedAtOnce()
+{
+    QFETCH(QString, fifo);
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, stdErrContains);
+    write("good.svd", goodSvd);
+    QVERIFY(::mkfifo(QFile::encodeName(path(fifo)).constData(), 0600) == 0);
+    const QString work = path(QString()).chopped(1);
+    lines.replaceInStrings("WORK", work);
+    if (!lines.isEmpty())
+        write("run.script", (lines + QStringList{"EXIT(2)"}).join("\n").toUtf8() + "\n");
+    arguments.replaceInStrings("WORK", work);
+
+    const ProgramRun result = run(arguments);
+    QVERIFY2(result.finished, "the run waited on the FIFO");
+    // A schema check reports what it finds and fails nothing.
+    if (!lines.join(QString()).startsWith("CHECKXSD"))
+        QVERIFY2(result.exitCode >= 1, qPrintable(result.stdErr));
+    QVERIFY2(result.stdErr.contains(stdErrContains), qPrintable(result.stdErr));
+    struct stat status {};
+    QVERIFY(::lstat(QFile::encodeName(path(fifo)).constData(), &status) == 0 && S_ISFIFO(status.st_mode));
+}
+
+// ---------------------------------------------------------------------------
+// A link swapped in while the program saves
+
+// While a script saves 50 times, a second thread keeps swapping the target's
+// name between a file of its own and a link to a file of the same name in
+// another folder. Some saves are refused; the file in the other folder is
+// never written.
+void TestFileWrites::linkSwappedInDuringSavesIsNeverFollowed_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("victimBytes");
+    QTest::newRow("project") << "out.qlmp" << "SAVE(out.qlmp)" << projectOf("other.xml", spinEntry);
+    QTest::newRow("header") << "cfg.h" << "EXPORT" << oldHeader;
+    QTest::newRow("table file") << "out.qlmp" << "SAVETABLE(SEQ, WORK/out.qlmp)" << projectOf("other.xml", tableEntry);
+}
+
+void TestFileWrites::linkSwappedInDuringSavesIsNeverFollowed()
+{
+    QFETCH(QString, target);
+    QFETCH(QString, command);
+    QFETCH(QByteArray, victimBytes);
+    const QString victim = m_dir->filePath("elsewhere/" + target);
+    {
+        QFile file(victim);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(victimBytes);
+    }
+    write(target, victimBytes);
+    command.replace("WORK", path(QString()).chopped(1));
+    QStringList lines;
+    for (int i = 0; i < 50; ++i)
+        lines << command;
+    write("run.script", (lines + QStringList{"EXIT(2)"}).join("\n").toUtf8() + "\n");
+
+    // Each swap is one rename: the name is always either a file or a link.
+    const QByteArray name = QFile::encodeName(path(target));
+    const QByteArray fileTemp = QFile::encodeName(path(".swap-file"));
+    const QByteArray linkTemp = QFile::encodeName(path(".swap-link"));
+    const QByteArray linkTarget = QFile::encodeName("../elsewhere/" + target);
+    std::atomic<bool> stop{false};
+    std::atomic<int> swaps{0};
+    std::thread swapper([&] {
+        while (!stop.load()) {
+            ::unlink(linkTemp.constData());
+            if (::symlink(linkTarget.constData(), linkTemp.constData()) == 0
+                && ::rename(linkTemp.constData(), name.constData()) == 0)
+                ++swaps;
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+            QFile file(QFile::decodeName(fileTemp));
+            if (file.open(QIODevice::WriteOnly)) {
+                file.write(victimBytes);
+                file.close();
+                if (::rename(fileTemp.constData(), name.constData()) == 0)
+                    ++swaps;
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+        }
+    });
+    const ProgramRun result = run({path("panel.xml"), "-q", "-b" + path("run.script")});
+    stop = true;
+    swapper.join();
+    QVERIFY2(result.finished, "the run did not end by itself");
+    QVERIFY(swaps.load() > 10);
+    QFile file(victim);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), victimBytes);
+    struct stat status {};
+    QVERIFY(::lstat(QFile::encodeName(victim).constData(), &status) == 0 && S_ISREG(status.st_mode));
+}
+
+// ---------------------------------------------------------------------------
+// A log named by the script
+
+// SETOUTPUTOPTIONS checks its log against what is loaded when it runs: the
+// panel, the project, the running scripts, and files of those kinds. A
+// refused log is reported, counts as a script error and changes nothing.
+void TestFileWrites::scriptLogsNeverReplaceWhatIsLoaded_data()
+{
+    QTest::addColumn<QString>("file"); // the file argument
+    QTest::addColumn<QString>("log");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("the loaded panel") << "panel.xml" << "WORK/panel.xml" << true;
+    QTest::newRow("the loaded project") << "old.qlmp" << "WORK/old.qlmp" << true;
+    QTest::newRow("the running script") << "panel.xml" << "WORK/run.script" << true;
+    QTest::newRow("a header") << "panel.xml" << "WORK/old.h" << true;
+    QTest::newRow("another panel") << "panel.xml" << "WORK/other.xml" << true;
+    QTest::newRow("a new log") << "panel.xml" << "WORK/run.log" << false;
+}
+
+void TestFileWrites::scriptLogsNeverReplaceWhatIsLoaded()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, log);
+    QFETCH(bool, refused);
+    const QString work = path(QString()).chopped(1);
+    log.replace("WORK", work);
+    write("old.qlmp", projectOf("panel.xml", spinEntry));
+    write("old.h", oldHeader);
+    write("other.xml", panelText);
+    write("run.script", "SETOUTPUTOPTIONS(1," + log.toUtf8() + ")\n// logged\nEXIT(2)\n");
+    const QMap<QString, QByteArray> before = contents();
+
+    const ProgramRun result = run({path(file), "-q", "-b" + path("run.script")});
+    QVERIFY2(result.finished, "the run did not end by itself");
+    if (refused) {
+        QVERIFY2(result.exitCode >= 1, qPrintable(result.stdErr));
+        QVERIFY2(result.stdErr.contains("Cannot write the log file"), qPrintable(result.stdErr));
+        QCOMPARE(contents(), before);
+    } else {
+        QVERIFY2(result.exitCode == 0, qPrintable(result.stdErr));
+        QVERIFY(QFileInfo(log).isFile());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFileWrites)

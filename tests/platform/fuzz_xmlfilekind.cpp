@@ -32,6 +32,11 @@ const char *const pieces[] = {
     "&a;",
     "#define X 1\n",
     "\xC3",
+    "<Table><define>T</define></Table>",
+    "<ActiveElements>",
+    "</ActiveElements>",
+    "LOAD(x.qlmp)\n",
+    "// note\n",
 };
 
 const QByteArray seeds[] = {
@@ -41,6 +46,10 @@ const QByteArray seeds[] = {
     // The root beyond the first kilobytes of a file.
     "<?xml version=\"1.0\"?>\n<!--" + QByteArray(6000, 'c') + "-->\n<qlmpxml version=\"2.5.0\"><XmlFile>p.xml</XmlFile></qlmpxml>",
     QByteArray(3000, ' ') + "\n<zelmlcfg version=\"2.0.0\"><verticalcontainer/></zelmlcfg>\n",
+    // A table file, and a script.
+    "<?xml version=\"1.0\"?>\n<qlmpxml version=\"1.0\"><XmlFile>p.xml</XmlFile><ActiveElements>\n"
+    "<Table><define>T</define><value>R,0,0,1,0,;</value></Table>\n</ActiveElements></qlmpxml>\n",
+    "// run\nSETOUTPUTOPTIONS(1,)\nLOAD(x.qlmp)\nASSERT(A, 1)\nEXIT(2)\n",
 };
 
 } // namespace
@@ -73,14 +82,24 @@ private slots:
             QCOMPARE(XmlFileKind::rootElementOfFile(file), root);
             WriteTarget target;
             target.fileName = file;
-            for (WrittenKind kind : {WrittenKind::Project, WrittenKind::Panel, WrittenKind::Header}) {
+            // A table file is a project file too, never the other way round
+            // unless it holds one Table entry only.
+            const bool table = XmlFileKind::isTableFile(bytes);
+            QVERIFY(!table || root == QLatin1String("qlmpxml"));
+            for (WrittenKind kind : {WrittenKind::Project, WrittenKind::Table, WrittenKind::Panel, WrittenKind::Header}) {
                 target.kind = kind;
                 const QString refusal = WriteGuard::refusal(target);
                 if (kind == WrittenKind::Project && root == QLatin1String("qlmpxml"))
                     QVERIFY(refusal.isEmpty());
+                if (kind == WrittenKind::Table)
+                    QCOMPARE(refusal.isEmpty(), table);
                 if (kind == WrittenKind::Panel && root != QLatin1String("zelmlcfg"))
                     QVERIFY(!refusal.isEmpty());
             }
+            // The log rule's recognisers take any bytes.
+            XmlFileKind::looksLikeScript(bytes);
+            XmlFileKind::looksLikeCHeader(bytes);
+            WriteGuard::logRefusal(file);
         }
     }
 
