@@ -220,7 +220,15 @@ QString MainWindow::unusableOpenReason(const PanelXmlReader &reader)
 {
     // The file was not read to its end (not well-formed, a limit hit, an
     // include that failed).
-    return reader.stoppedEarlyReason();
+    if (!reader.stoppedEarlyReason().isEmpty())
+        return reader.stoppedEarlyReason();
+    // A mistake in the panel that changes what it defines (the lines that
+    // name each were printed as they were found).
+    if (reader.mistakeCount() > 0)
+        return tr("The panel has %n mistake(s) that change its defines; the first: %1", nullptr,
+                  reader.mistakeCount())
+            .arg(reader.firstMistake());
+    return QString();
 }
 
 bool MainWindow::opensMustBeUsableForWrites() const

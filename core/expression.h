@@ -67,8 +67,8 @@ QStringList infixToPostfix(const QStringList &tokens, const QStringList &numbers
 // Why the tokens do not form a formula (unbalanced parentheses, an operator
 // without its operands, two operands in a row, a function without its
 // parenthesis, a token that is none of these); empty when they do, and for no
-// tokens at all. The unary minus arrives as "0 -" from the tokenizer; "~"
-// may stand before an operand.
+// tokens at all. The unary minus mostly arrives as "0 -" from the
+// tokenizer; "-" and "~" may also stand before an operand.
 QString formulaSyntaxError(const QStringList &tokens, const QStringList &numbers, const QStringList &names);
 
 // The value of a postfix formula. Operands are the tokens listed in numbers or

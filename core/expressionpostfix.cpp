@@ -93,8 +93,9 @@ QString formulaSyntaxError(const QStringList &tokens, const QStringList &numbers
             } else if (isMathFunction(token)) {
                 if (i + 1 >= tokens.size() || tokens.at(i + 1) != QLatin1String("("))
                     return QStringLiteral("\"%1\" without \"(\"").arg(token);
-            } else if (token == QLatin1String("~")) {
-                // a prefix of the operand that follows
+            } else if (token == QLatin1String("~") || token == QLatin1String("-")) {
+                // a prefix of the operand that follows (a minus before a
+                // parenthesis stays a minus)
             } else if (isExpressionOperator(token) || token == QLatin1String(")")) {
                 return QStringLiteral("\"%1\" where an operand belongs").arg(token);
             } else {

@@ -45,6 +45,10 @@ private slots:
     void refusedDefineItemsFailTheRun();
     // An include without a file name is named as such, with its place.
     void emptyIncludeIsNamed();
+    // A mistake in the panel fails a header run: reported with its place,
+    // nothing written, exit 1; a batch run counts it and writes nothing.
+    void panelMistakesFailAHeaderRun_data();
+    void panelMistakesFailAHeaderRun();
     void savesAtExitCount_data();
     void savesAtExitCount();
 
@@ -1000,6 +1004,71 @@ void TestNonInteractive::savesAtExitCount()
     }
     for (const QString &name : qAsConst(newFiles))
         QVERIFY2(after.contains(name), qPrintable(name + " was not written"));
+}
+
+void TestNonInteractive::panelMistakesFailAHeaderRun_data()
+{
+    QTest::addColumn<QString>("element");  // the fifth line of a one-element panel
+    QTest::addColumn<QString>("message");  // on standard error, followed by "(<panel> line 5"
+
+    QTest::newRow("element name no kind has")
+        << "<spinbx define=\"T_B\" header=\"t.h\" range=\"0;10\"/>" << "Unknown element, not read: <spinbx>";
+    QTest::newRow("formula that does not parse")
+        << "<math define=\"T_M\" header=\"t.h\" formula=\"T_A*(2+\"/>"
+        << "Formula \"T_A*(2+\" does not parse (the formula ends where an operand belongs): T_M";
+    QTest::newRow("range written with ..")
+        << "<spinbox define=\"T_B\" header=\"t.h\" range=\"0..10\"/>" << "min range in spinbox is not a valid number T_B";
+    QTest::newRow("hexadecimal bound that does not parse")
+        << "<hexspinbox define=\"T_B\" header=\"t.h\" range=\"0x00;0xZZ\"/>"
+        << "max range in hexspinbox is not a valid number T_B";
+    QTest::newRow("duplicate define")
+        << "<spinbox define=\"T_A\" header=\"t.h\" range=\"0;10\"/>" << "Duplicate define  T_A";
+    QTest::newRow("lock target naming nothing")
+        << "<checkbox define=\"T_B\" header=\"t.h\" lockon=\"T_NOPE=1\"/>" << "lockon of T_B names no element:  T_NOPE";
+    QTest::newRow("setDef target naming nothing")
+        << "<checkbox define=\"T_B\" header=\"t.h\" setDef=\"T_NOPE=1\"/>" << "setDef of T_B names no element:  T_NOPE";
+}
+
+void TestNonInteractive::panelMistakesFailAHeaderRun()
+{
+    QFETCH(QString, element);
+    QFETCH(QString, message);
+    const QString folder = QFileInfo(fixtureCopy("panel.xml")).path();
+    const QString file = QDir(folder).filePath("mistake.xml");
+    {
+        QFile panel(file);
+        QVERIFY(panel.open(QIODevice::WriteOnly));
+        panel.write(("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n<verticalcontainer>\n"
+                     "<spinbox define=\"T_A\" header=\"t.h\" range=\"0;10\" default=\"1\"/>\n"
+                     + element + "\n</verticalcontainer>\n</zelmlcfg>\n")
+                        .toUtf8());
+    }
+    const QString header = QDir(folder).filePath("t.h");
+    const QString where = QStringLiteral("%1 (%2 line 5,").arg(message, file);
+    for (const QStringList &options : {QStringList{"-g"}, QStringList{"-s" + QDir(folder).filePath("m.qlmp")},
+                                       QStringList{"-x"}}) {
+        const Result result = run(QStringList{file} + options);
+        QVERIFY2(result.finished, "the run did not end by itself");
+        QVERIFY2(result.exitCode == 1, qPrintable(options.first() + ": " + result.stdErr));
+        QVERIFY2(result.stdErr.contains(where), qPrintable(result.stdErr));
+        QVERIFY(!QFile::exists(header));
+        QVERIFY(!QFile::exists(QDir(folder).filePath("m.qlmp")));
+    }
+
+    // A batch run: the LOAD counts as a script error, EXPORT and SAVE then
+    // write nothing from the panel.
+    const QString script = QDir(folder).filePath("mistake.script");
+    {
+        QFile batch(script);
+        QVERIFY(batch.open(QIODevice::WriteOnly));
+        batch.write(QStringLiteral("LOAD(%1)\nEXPORT()\nSAVE(%2)\n").arg(file, QDir(folder).filePath("m.qlmp")).toUtf8());
+    }
+    const Result batch = run(QStringList{"-q", "-b" + script});
+    QVERIFY2(batch.finished, "the batch run did not end by itself");
+    QVERIFY2(batch.exitCode >= 1, qPrintable(batch.stdErr));
+    QVERIFY2(batch.stdErr.contains(where), qPrintable(batch.stdErr));
+    QVERIFY(!QFile::exists(header));
+    QVERIFY(!QFile::exists(QDir(folder).filePath("m.qlmp")));
 }
 
 QTEST_GUILESS_MAIN(TestNonInteractive)

@@ -55,6 +55,8 @@ class TestExpression : public QObject
     Q_OBJECT
 
 private slots:
+    void syntaxErrors_data();
+    void syntaxErrors();
     void tokenizes_data();
     void tokenizes();
     void tokenizerAppendsAndResetsTextFlag();
@@ -534,7 +536,6 @@ void TestExpression::textComparisonHasThreeEntryPostfix()
     QCOMPARE(parsed.hasString, hasString);
 }
 
-QTEST_APPLESS_MAIN(TestExpression)
 void TestExpression::renamesOperandsAsWritten_data()
 {
     QTest::addColumn<QString>("formula");
@@ -560,4 +561,35 @@ void TestExpression::renamesOperandsAsWritten()
     QCOMPARE(renameExpressionOperands(formula, rename), renamed);
 }
 
+void TestExpression::syntaxErrors_data()
+{
+    QTest::addColumn<QString>("formula");
+    QTest::addColumn<QString>("error"); // empty: the formula is well-formed
+    QTest::newRow("sum") << "A+2*B" << "";
+    QTest::newRow("unary minus and parentheses") << "2*-(A+1)*-2" << "";
+    QTest::newRow("function") << "sqrt(A)+abs(-B)" << "";
+    QTest::newRow("conditional") << "A>1?B:C" << "";
+    QTest::newRow("text comparison") << "MODE==\"fast\"" << "";
+    QTest::newRow("complement") << "~A&0xFF" << "";
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("cut after an operator") << "T_A*(2+" << "the formula ends where an operand belongs";
+    QTest::newRow("open parenthesis left") << "(A+1" << "\"(\" without \")\"";
+    QTest::newRow("closing parenthesis too many") << "A+1)" << "\")\" without \"(\"";
+    QTest::newRow("operator first") << "*B" << "\"*\" where an operand belongs";
+    QTest::newRow("two operands") << "A(B)" << "\"(\" follows an operand without an operator";
+    QTest::newRow("function without parenthesis") << "sin+1" << "\"sin\" without \"(\"";
+    QTest::newRow("operand missing before a parenthesis") << "(A+)" << "\")\" where an operand belongs";
+}
+
+void TestExpression::syntaxErrors()
+{
+    QFETCH(QString, formula);
+    QFETCH(QString, error);
+    const ParsedFormula parsed = parseFormula(formula);
+    QVERIFY2(formulaSyntaxError(parsed.tokens, parsed.numbers, parsed.names) == error,
+             qPrintable(parsed.tokens.join(QLatin1Char(' ')) + QStringLiteral(" | ")
+                        + formulaSyntaxError(parsed.tokens, parsed.numbers, parsed.names)));
+}
+
+QTEST_APPLESS_MAIN(TestExpression)
 #include "tst_expression.moc"
