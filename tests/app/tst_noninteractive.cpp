@@ -326,8 +326,10 @@ void TestNonInteractive::runsOnDoubtfulInput_data()
     QTest::newRow("-g on a project of a panel cut short") << "cut.qlmp" << QStringList{"-q", "-g"} << 1
                                                           << "XML not well-formed" << QStringList();
     // Warnings only warn.
+    // An element name no kind has is a mistake in the panel: nothing is written.
     QTest::newRow("-s on a panel with unknown elements and a stale checksum")
-        << "stale.xml" << QStringList{"-q", "-sFOLDER/out.qlmp"} << 0 << "has been manipulated" << written;
+        << "stale.xml" << QStringList{"-q", "-sFOLDER/out.qlmp"} << 1 << "Unknown element, not read: <gadget>"
+        << QStringList();
     QTest::newRow("-s on an unsigned panel that starts with its version")
         << "unsigned.xml" << QStringList{"-q", "-sFOLDER/out.qlmp"} << 0 << "No checksum element found" << written;
     // -s writes projects only.
@@ -626,7 +628,7 @@ void TestNonInteractive::unattendedBatchRuns_data()
         << "panel.xml" << QByteArray("LOAD(nothere.xml)\n") << quiet << 1 << QStringList()
         << QStringList{"Could not find nothere.xml!",
                        "Folders searched for nothere.xml, in this order: FOLDER; " + scripts,
-                       "Could not load nothere.xml in file line 1"}
+                       "Could not load nothere.xml in FOLDER/run.script line 1"}
         << QStringList();
     QTest::newRow("LOADTABLE of a missing file names the folders searched")
         << "table.xml" << QByteArray("LOADTABLE(REGS, nothere.csv)\n") << quiet << 1 << QStringList()
