@@ -33,6 +33,12 @@ private slots:
     void leftOutNamesCountInABatchRun();
     void svdMissingFailsTheRunAtOnce_data();
     void svdMissingFailsTheRunAtOnce();
+    // The small fixtures of the vendor constructs (arrays of peripherals and
+    // fields, derived arrays, split register blocks, number forms, enumerated
+    // value blocks, repeated field names): generated, opened by -g with
+    // exit 0, and their headers compile.
+    void constructsGenerateOpenAndCompile_data();
+    void constructsGenerateOpenAndCompile();
 
 private:
     QString generate(const QString &svd, bool tree);
@@ -296,6 +302,52 @@ static QString compileErrors(const QStringList &headers)
     if (!gcc.waitForFinished(60000))
         return QStringLiteral("gcc did not finish");
     return gcc.exitCode() == 0 ? QString() : QString::fromLocal8Bit(gcc.readAllStandardError().left(2000));
+}
+
+void TestSvdGenerate::constructsGenerateOpenAndCompile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("peripheral arrays") << "peripheral_arrays";
+    QTest::newRow("field arrays") << "field_arrays";
+    QTest::newRow("derived from a template name") << "derived_template";
+    QTest::newRow("several registers blocks") << "register_blocks";
+    QTest::newRow("number forms") << "number_forms";
+    QTest::newRow("enumerated values") << "enumerated_values";
+    QTest::newRow("repeated field names") << "repeated_fields";
+}
+
+void TestSvdGenerate::constructsGenerateOpenAndCompile()
+{
+    QFETCH(QString, name);
+    const QString svd = name + QStringLiteral(".svd");
+    QVERIFY(QFile::copy(QStringLiteral(SVD_FIXTURE_DIR "/constructs/") + svd, svd));
+    writeTestFile(QDir::current().filePath("disclaimer.txt"), "/* Generated for the test. */\n");
+    const QString text = generate(svd, true);
+    QVERIFY(!text.isEmpty());
+
+    // Every define once, each a C name path (no "%s", no brackets).
+    QStringList defines;
+    const QRegularExpression define(QStringLiteral("define=\"([^\"]+)\""));
+    for (auto match = define.globalMatch(text); match.hasNext();)
+        defines << match.next().captured(1);
+    QVERIFY(!defines.isEmpty());
+    QCOMPARE(QSet<QString>(defines.cbegin(), defines.cend()).size(), defines.size());
+    const QRegularExpression cPath(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*(\\.[A-Za-z_][A-Za-z0-9_]*)*$"));
+    for (const QString &path : qAsConst(defines))
+        QVERIFY2(cPath.match(path).hasMatch(), qPrintable(path));
+
+    installHomePanel();
+    const ProgramRun run = runProgram(QStringLiteral(QUILLMATE_BINARY),
+                                      {QStringLiteral("-g"), QFileInfo(svd).baseName() + QStringLiteral("_Generated.xml")},
+                                      QDir::currentPath(), f->env->configDir(), 120000);
+    QVERIFY2(run.finished, "the run did not end by itself");
+    QVERIFY2(run.exitCode == 0, qPrintable(run.stdErr));
+    QVERIFY2(!run.stdErr.contains(QLatin1String("Out of size")), qPrintable(run.stdErr));
+    QVERIFY2(!run.stdErr.contains(QLatin1String("already assigned bits")), qPrintable(run.stdErr));
+    const QStringList headers = QDir::current().entryList({QStringLiteral("*_defines.h")}, QDir::Files);
+    QVERIFY(!headers.isEmpty());
+    const QString errors = compileErrors(headers);
+    QVERIFY2(errors.isEmpty(), qPrintable(errors));
 }
 
 void TestSvdGenerate::installHomePanel()
