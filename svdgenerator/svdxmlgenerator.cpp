@@ -5,6 +5,7 @@
 #include "panel.h"
 #include "programstate.h"
 #include "registermodel.h"
+#include "sha256.h"
 #include "svdstreamreader.h"
 #include "textfilewriter.h"
 
@@ -249,8 +250,17 @@ bool SvdXmlGenerator::generate(QFile *svdFile)
         return false;
     fillPanelLists(svdInfo.filePath(), peripherals);
 
+    // The panel is signed before it is written and written once: a run
+    // ended at any moment leaves the old file or the new signed one. The
+    // digest covers the text after the checksum with LF line ends (as built
+    // here), as the reader takes it; the file gets CR LF.
+    QByteArray bytes = panelText(svdPathText, peripherals, &m_leftOut).toUtf8();
+    const QByteArray placeholder = QByteArray("<checksum>") + QByteArray(64, '0') + QByteArray("</checksum>");
+    const int at = bytes.indexOf(placeholder);
+    if (at >= 0)
+        bytes.replace(at + 10, 64, checksumAfterTag(bytes));
     TextFileWriter output(m_outputName, WrittenKind::Panel);
-    output.setDiskBytes(panelText(svdPathText, peripherals, &m_leftOut).toUtf8());
+    output.setDiskBytes(TextFileWriter::diskBytes(bytes));
     // Said before the write: the panel is written without them either way.
     logLeftOutNames();
     if (!writeReported(output)) {

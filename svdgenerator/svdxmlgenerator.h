@@ -36,8 +36,8 @@ public:
     bool treeFormat = true;
 
     // Writes "<SVD base name>_Generated.xml" into the current directory. True
-    // when the SVD file was read without an error and the panel was written.
-    // An SVD file that does not read writes nothing: an existing file of that
+    // when the SVD file was read without an error and the panel was written,
+    // signed, in one write (a temporary file renamed over the name). An SVD file that does not read writes nothing: an existing file of that
     // name stays as it was. A refused or failed write is reported.
     bool generate(QFile *svdFile);
 

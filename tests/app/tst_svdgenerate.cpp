@@ -14,6 +14,8 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QtTest>
 
 class TestSvdGenerate : public QObject
@@ -39,6 +41,9 @@ private slots:
     // exit 0, and their headers compile.
     void constructsGenerateOpenAndCompile_data();
     void constructsGenerateOpenAndCompile();
+    // A generation killed at any moment leaves the old signed panel or the
+    // new signed one.
+    void killedGenerationLeavesASignedPanel();
 
 private:
     QString generate(const QString &svd, bool tree);
@@ -348,6 +353,71 @@ void TestSvdGenerate::constructsGenerateOpenAndCompile()
     QVERIFY(!headers.isEmpty());
     const QString errors = compileErrors(headers);
     QVERIFY2(errors.isEmpty(), qPrintable(errors));
+}
+
+void TestSvdGenerate::killedGenerationLeavesASignedPanel()
+{
+    const auto signedText = [](const QByteArray &bytes) {
+        const QString text = QString::fromUtf8(bytes).remove(QLatin1Char('\r'));
+        return text.contains("<checksum>" + PanelXmlReader::checksumOf(text.toUtf8()) + "</checksum>");
+    };
+    const auto fileBytes = [](const QString &name) {
+        QFile file(name);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    // The old panel: generated from the file as it is; the new one from the
+    // same file with other descriptions (the labels of the rows).
+    QVERIFY(QFile::copy(QStringLiteral(SVD_FIXTURE_DIR "/nrf54l15_application.svd"), "nrf54.svd"));
+    QVERIFY(f->window->generateXMLFromSVD(QStringLiteral("nrf54.svd"), true));
+    const QByteArray oldPanel = fileBytes("nrf54_Generated.xml");
+    QVERIFY(signedText(oldPanel));
+    QByteArray svd = fileBytes("nrf54.svd");
+    QVERIFY(svd.contains("<description>"));
+    svd.replace("<description>", "<description>Changed: ");
+    writeTestFile(QDir::current().filePath("nrf54.svd"), svd);
+    writeTestFile(QDir::current().filePath("start.xml"),
+                  "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.2\">\n<verticalcontainer/>\n"
+                  "</zelmlcfg>\n");
+    writeTestFile(QDir::current().filePath("run.script"), "GENERATEXMLFROMSVD(nrf54.svd, 1)\nEXIT(0)\n");
+    installHomePanel();
+
+    const auto start = [&](QProcess &process) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), f->env->configDir());
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(QDir::currentPath());
+        process.start(QStringLiteral(QUILLMATE_BINARY),
+                      {QDir::current().filePath("start.xml"), QStringLiteral("-q"),
+                       "-b" + QDir::current().filePath("run.script")});
+        return process.waitForStarted(10000);
+    };
+    // One run to its end: the new panel, and how long a run takes.
+    QElapsedTimer timer;
+    timer.start();
+    {
+        QProcess whole;
+        QVERIFY(start(whole));
+        QVERIFY(whole.waitForFinished(120000));
+        QCOMPARE(whole.exitCode(), 0);
+    }
+    const qint64 runTime = timer.elapsed();
+    const QByteArray newPanel = fileBytes("nrf54_Generated.xml");
+    QVERIFY(signedText(newPanel));
+    QVERIFY(newPanel != oldPanel);
+
+    // Killed at moments spread over a run: the file is always one of the two.
+    for (int i = 1; i <= 8; ++i) {
+        writeTestFile(QDir::current().filePath("nrf54_Generated.xml"), oldPanel);
+        QProcess process;
+        QVERIFY(start(process));
+        QThread::msleep(quint64(runTime * i / 9));
+        process.kill();
+        QVERIFY(process.waitForFinished(10000));
+        const QByteArray left = fileBytes("nrf54_Generated.xml");
+        QVERIFY2(left == oldPanel || left == newPanel,
+                 qPrintable(QStringLiteral("kill %1 of 8 left %2 bytes").arg(i).arg(left.size())));
+    }
 }
 
 void TestSvdGenerate::installHomePanel()
