@@ -228,7 +228,9 @@ MainWindow::~MainWindow()
     // an editor closed with them may still record a line or mark a change.
     delete m_xmlDialog.data();
     m_panel->clear();
-    delete takeCentralWidget();
+    // Deleted in place: taken out of the window first, every widget of a
+    // large panel would take the application's style afresh before it goes.
+    delete centralWidget();
 
     delete tykLink;
     tykLink = nullptr;

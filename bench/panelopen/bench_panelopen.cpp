@@ -213,13 +213,14 @@ bool loadForm(const QByteArray &ui, const QSize &size, bool show, Times &times)
     return true;
 }
 
-// Takes the panel off the window, as the next open does before it builds.
+// Drops the panel as the next open does before it builds: deleted while it
+// is still the window's child.
 double tearDown(MainWindow &window)
 {
     BenchTimer timer;
     timer.start();
     window.clearPanelState();
-    delete window.takeCentralWidget();
+    delete window.centralWidget();
     settle();
     return elapsedMs(timer);
 }

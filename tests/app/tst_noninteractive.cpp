@@ -300,6 +300,21 @@ static QMap<QString, QByteArray> folderContents(const QString &folder)
     return contents;
 }
 
+// The folder as it was but for newFiles, each of them written: no other
+// file added or changed.
+static void verifyOnlyNewFiles(const QMap<QString, QByteArray> &before, const QMap<QString, QByteArray> &after,
+                               const QStringList &newFiles)
+{
+    for (auto it = after.cbegin(); it != after.cend(); ++it) {
+        if (newFiles.contains(it.key()))
+            continue;
+        QVERIFY2(before.contains(it.key()), qPrintable("unexpected file " + it.key()));
+        QVERIFY2(before.value(it.key()) == it.value(), qPrintable(it.key() + " changed"));
+    }
+    for (const QString &name : newFiles)
+        QVERIFY2(after.contains(name), qPrintable(name + " was not written"));
+}
+
 void TestNonInteractive::runsOnDoubtfulInput_data()
 {
     QTest::addColumn<QString>("input");
@@ -453,15 +468,7 @@ void TestNonInteractive::runsOnDoubtfulInput()
     // No window is ever shown, so nothing is brought to the front either.
     QVERIFY2(!result.stdErr.contains("does not support"), qPrintable(result.stdErr));
 
-    const QMap<QString, QByteArray> after = folderContents(folder);
-    for (auto it = after.cbegin(); it != after.cend(); ++it) {
-        if (newFiles.contains(it.key()))
-            continue;
-        QVERIFY2(before.contains(it.key()), qPrintable("unexpected file " + it.key()));
-        QVERIFY2(before.value(it.key()) == it.value(), qPrintable(it.key() + " changed"));
-    }
-    for (const QString &name : qAsConst(newFiles))
-        QVERIFY2(after.contains(name), qPrintable(name + " was not written"));
+    verifyOnlyNewFiles(before, folderContents(folder), newFiles);
 }
 
 // ---------------------------------------------------------------------------
@@ -997,15 +1004,7 @@ void TestNonInteractive::savesAtExitCount()
              qPrintable(QStringLiteral("exit code %1\n%2").arg(result.exitCode).arg(result.stdErr)));
     QVERIFY2(result.stdErr.contains(stdErrContains.replace("FOLDER", folder)), qPrintable(result.stdErr));
 
-    const QMap<QString, QByteArray> after = folderContents(folder);
-    for (auto it = after.cbegin(); it != after.cend(); ++it) {
-        if (newFiles.contains(it.key()))
-            continue;
-        QVERIFY2(before.contains(it.key()), qPrintable("unexpected file " + it.key()));
-        QVERIFY2(before.value(it.key()) == it.value(), qPrintable(it.key() + " changed"));
-    }
-    for (const QString &name : qAsConst(newFiles))
-        QVERIFY2(after.contains(name), qPrintable(name + " was not written"));
+    verifyOnlyNewFiles(before, folderContents(folder), newFiles);
 }
 
 void TestNonInteractive::panelMistakesFailAHeaderRun_data()
