@@ -32,6 +32,7 @@
 #include <QGuiApplication>
 #include <QSerialPortInfo>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTextCursor>
@@ -175,8 +176,28 @@ bool MainWindow::readPanelFile(const QString &file)
     QString errorLink;
     {
         m_panel->setReadOrResetInProgress(true);
-        PanelXmlReader reader(m_panel, panelReadOptions());
+        // A long read says how far it is: a text in the status bar, painted
+        // at once (no events run while the panel is built), and a busy
+        // cursor where there is a user.
+        PanelReadOptions options = panelReadOptions();
+        bool busyCursor = false;
+        bool progressShown = false;
+        const QString shownName = QFileInfo(path).fileName();
+        options.progress = [this, &busyCursor, &progressShown, &shownName](int elementsRead) {
+            if (!busyCursor && Prompt::displayAvailable()) {
+                QApplication::setOverrideCursor(Qt::WaitCursor);
+                busyCursor = true;
+            }
+            progressShown = true;
+            statusBar()->showMessage(tr("Reading %1: %2 elements").arg(shownName).arg(elementsRead));
+            statusBar()->repaint();
+        };
+        PanelXmlReader reader(m_panel, options);
         ok = reader.readXml(&device);
+        if (busyCursor)
+            QApplication::restoreOverrideCursor();
+        if (progressShown)
+            statusBar()->clearMessage();
         m_panel->setReadOrResetInProgress(false);
         if (ok) {
             m_panel->setUsesTyk(reader.usesTyk);

@@ -65,6 +65,7 @@ bool PanelXmlReader::readXml(QIODevice *device)
     // The checksum covers the text with LF line ends, whatever line ends the
     // file has. A UTF-16 file is decoded for that first: its CR is two bytes,
     // one of them a NUL.
+    m_readClock.start();
     m_fileBytes = XmlFileKind::withLineFeeds(device->readAll());
     if (!device->isSequential())
         device->reset();
@@ -332,6 +333,17 @@ void PanelXmlReader::xmlMessage(const QString &text, const QString &link, bool i
                                      .arg(maxMessages),
                                  QString(), false, currentFile(), line, column));
     }
+}
+
+void PanelXmlReader::noteElementRead()
+{
+    if (!m_options.progress || (++m_elementsRead & 127) != 0)
+        return;
+    const qint64 ms = m_readClock.isValid() ? m_readClock.elapsed() : 0;
+    if (ms < m_options.progressAfterMs || (m_lastProgressMs >= 0 && ms - m_lastProgressMs < 100))
+        return;
+    m_lastProgressMs = ms;
+    m_options.progress(m_elementsRead);
 }
 
 void PanelXmlReader::panelMistake(const QString &text, const QString &link)

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMap>
@@ -15,6 +16,7 @@
 #include <QVector>
 #include <QXmlStreamAttributes>
 
+#include <functional>
 #include <memory>
 
 class ButtonGroup;
@@ -39,6 +41,11 @@ struct PanelReadOptions {
     QString includePaths; // -i: folders searched for included files, ";"-separated
     QString defines;      // -d: "NAME=value;..." for the start conditions of elements
     bool homePanel = false; // the home panel of a new project: no version check
+    // Called now and then while a long read goes on, with the number of
+    // elements built so far: first once the read has taken progressAfterMs,
+    // then at most every tenth of a second. Nothing else runs meanwhile.
+    std::function<void(int elementsRead)> progress;
+    int progressAfterMs = 1000;
 };
 
 // Reads one panel definition (root element "zelmlcfg") and builds its element
@@ -423,6 +430,11 @@ private:
     int m_messageCount = 0;
     int m_mistakeCount = 0;
     QString m_firstMistake;
+    // Elements built, and the clock of the read, for the progress callback.
+    int m_elementsRead = 0;
+    QElapsedTimer m_readClock;
+    qint64 m_lastProgressMs = -1;
+    void noteElementRead();
     // The defines that lockon and setDef lists name, with where they were
     // written; checked once the whole panel is read (a target may come later).
     struct NamedTarget {

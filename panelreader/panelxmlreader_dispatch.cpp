@@ -165,6 +165,7 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
         else
             builder.build(*this, place);
         snapshot.record(name, written);
+        noteElementRead();
         if (name == QLatin1String("branch")
             || (builder.branchForm && text(written, "uielement") == QLatin1String("branch")))
             deliverWidgetRequests();

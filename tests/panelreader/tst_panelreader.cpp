@@ -38,6 +38,8 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include <algorithm>
+
 #include <memory>
 
 namespace {
@@ -86,6 +88,7 @@ private slots:
     void rootVersionAndChecksum();
     void readsThatStopEarlyAreMarked_data();
     void readsThatStopEarlyAreMarked();
+    void longReadsReportTheirProgress();
     void includedPanelWithoutChecksumKeepsItsFirstElement();
     void homePanelIsKnownByItsFlagNotByItsPath();
     void checksumCoversTheTextWithoutCarriageReturns();
@@ -382,6 +385,30 @@ void TestPanelReader::readsThatStopEarlyAreMarked()
     QStringList defines = fx->panel.elementsByDefine().keys();
     defines.sort();
     QCOMPARE(defines, built);
+}
+
+// A read that takes its time says how far it is: counts that grow, never
+// beyond the elements there are; a read that is quick says nothing.
+void TestPanelReader::longReadsReportTheirProgress()
+{
+    QString body = QStringLiteral("<verticalcontainer>");
+    for (int i = 0; i < 1000; ++i)
+        body += QStringLiteral("<checkbox define=\"P%1\"/>").arg(i);
+    body += QStringLiteral("</verticalcontainer>");
+    QList<int> counts;
+    fx->options.progress = [&counts](int elementsRead) { counts.append(elementsRead); };
+    fx->options.progressAfterMs = 0;
+    QVERIFY(fx->readPanelFile(path("progress.xml"), signedPanelText(body)));
+    QVERIFY(!counts.isEmpty());
+    QVERIFY(std::is_sorted(counts.cbegin(), counts.cend()));
+    QCOMPARE(std::adjacent_find(counts.cbegin(), counts.cend()), counts.cend());
+    QVERIFY(counts.last() <= 1001);
+    QVERIFY(fx->panel.getActiveElement(QStringLiteral("P999")));
+
+    counts.clear();
+    fx->options.progressAfterMs = 60 * 60 * 1000;
+    QVERIFY(fx->readPanelFile(path("progress.xml"), signedPanelText(body)));
+    QVERIFY(counts.isEmpty());
 }
 
 void TestPanelReader::includedPanelWithoutChecksumKeepsItsFirstElement()
