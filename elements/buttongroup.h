@@ -47,6 +47,7 @@ public:
     int indexFromText(const QString &text, int keyword);
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void loadValue(const QString &text) override;
     // 0 the checked button's value, 1 its label, 2 its id (-1 when none is
     // checked), 3 the value shifted by "lsb", 4 "ButtonGroup".

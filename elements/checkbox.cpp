@@ -1,5 +1,7 @@
 #include "checkbox.h"
 
+#include "definevalue.h"
+
 #include "errorreporter.h"
 
 CheckBox::CheckBox(const QString &name, const QString &text, QWidget *parent)
@@ -101,4 +103,30 @@ void CheckBox::enable(bool on)
 void CheckBox::setValue(const QString &text, int keyword)
 {
     setBitValue(text, keyword);
+}
+
+ApplyResult CheckBox::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        // 0 or 1 only: any other value is refused rather than taken as unchecked.
+        bool checked = false;
+        if (!readDefineBit(text, &checked))
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        setSignalsBlocked(this, [&] { setChecked(checked); });
+        valueChangedByUser(checked);
+        valueChanged(checked ? 1 : 0);
+        return ApplyResult::applied();
+    }
+    const bool checked = readUserDecimal(text) == 1;
+    if (!isEnabled() || isChecked() == checked)
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    // As a click: the state change runs the actions, then the user's slot
+    // records the line and keeps the state.
+    setChecked(checked);
+    valueChangedByUser(checked);
+    return ApplyResult::applied();
 }

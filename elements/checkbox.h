@@ -16,6 +16,7 @@ public:
     CheckBox(const QString &name, const QString &text, QWidget *parent = nullptr);
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void initialize() override;
 
     // Sends (on) or releases (off) the lock texts; used by applyLocks and by

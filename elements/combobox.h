@@ -33,6 +33,7 @@ public:
     int indexFromText(const QString &text, int keyword);
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void loadValue(const QString &text) override;
     // 0 the current item's value, 1 its text, 2 its index (-1 for an empty
     // list), 3 the value shifted by "lsb", 4 "ComboBox", 8 the module listed.

@@ -1,5 +1,7 @@
 #include "doublespinbox.h"
 
+#include "definevalue.h"
+
 #include "errorreporter.h"
 #include "eventfilters.h"
 
@@ -121,4 +123,25 @@ bool DoubleSpinBox::acceptsBitRange(int msb, int lsb)
 {
     // Only a whole define.
     return msb == -1 || lsb == -1;
+}
+
+ApplyResult DoubleSpinBox::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        double number = 0.0;
+        if (!readDefineReal(text, &number) || number < minimum() || number > maximum())
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        setSignalsBlocked(this, [&] { setValue(number); });
+        valueChangedByUser(number);
+        valueChanged(number);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    setNumericByUser<DoubleSpinBox, double>(this, text.trimmed().toDouble(), &DoubleSpinBox::valueChangedByUser);
+    return ApplyResult::applied();
 }

@@ -1,5 +1,7 @@
 #include "lineedit.h"
 
+#include "definevalue.h"
+
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "numberliteral.h"
@@ -224,4 +226,29 @@ bool LineEdit::acceptsBitRange(int msb, int lsb)
 {
     // Only a whole define.
     return msb == -1 && lsb == -1;
+}
+
+ApplyResult LineEdit::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        // The field's typing rule holds for a define value too.
+        if (!acceptsText(text))
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        setSignalsBlocked(this, [&] { setText(text); });
+        valueChangedByUser(text);
+        valueChanged(text);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    const bool same = this->text() == text;
+    setText(text);
+    if (same)
+        valueChanged(text);
+    valueChangedByUser(text);
+    return ApplyResult::applied();
 }

@@ -1,5 +1,7 @@
 #include "slider.h"
 
+#include "definevalue.h"
+
 #include "eventfilters.h"
 
 Slider::Slider(const QString &name, QWidget *parent)
@@ -81,4 +83,26 @@ int Slider::widgetMaximum() const
 void Slider::setWidgetRange(int minimum, int maximum)
 {
     setRange(minimum, maximum);
+}
+
+ApplyResult Slider::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        qint64 number = 0;
+        if (!readDefineInteger(text, &number) || number < minimum() || number > maximum())
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        const int n = int(number);
+        setSignalsBlocked(this, [&] { setValue(n); });
+        valueChangedByUser(n);
+        valueChanged(n);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    setNumericByUser<Slider, int>(this, readUserDecimal(text), &Slider::valueChangedByUser);
+    return ApplyResult::applied();
 }

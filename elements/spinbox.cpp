@@ -1,5 +1,7 @@
 #include "spinbox.h"
 
+#include "definevalue.h"
+
 #include "eventfilters.h"
 
 #include <QLineEdit>
@@ -160,4 +162,26 @@ int SpinBox::widgetMaximum() const
 void SpinBox::setWidgetRange(int minimum, int maximum)
 {
     setRange(minimum, maximum);
+}
+
+ApplyResult SpinBox::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        qint64 number = 0;
+        if (!readDefineInteger(text, &number) || number < minimum() || number > maximum())
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        const int n = int(number);
+        setSignalsBlocked(this, [&] { setValue(n); });
+        // The spin box's user path goes on to valueChanged itself.
+        valueChangedByUser(n);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    setNumericByUser<SpinBox, int>(this, readUserDecimal(text), &SpinBox::valueChangedByUser);
+    return ApplyResult::applied();
 }

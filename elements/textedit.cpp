@@ -1,5 +1,7 @@
 #include "textedit.h"
 
+#include "definevalue.h"
+
 #include "errorreporter.h"
 
 #include <QDesktopServices>
@@ -148,4 +150,28 @@ bool TextEdit::acceptsBitRange(int msb, int lsb)
 {
     // Only a whole define.
     return msb == -1 && lsb == -1;
+}
+
+ApplyResult TextEdit::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        if (beforeChange)
+            beforeChange();
+        setSignalsBlocked(this, [&] { setText(text); });
+        valueChangedByUser();
+        valueChanged(text);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    // The text change runs the user's slot (the recorder line); the actions
+    // run on valueChanged.
+    const QString before = toPlainText();
+    setText(text);
+    if (toPlainText() == before)
+        valueChangedByUser();
+    valueChanged(text);
+    return ApplyResult::applied();
 }

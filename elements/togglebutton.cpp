@@ -1,5 +1,7 @@
 #include "togglebutton.h"
 
+#include "definevalue.h"
+
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "pushbutton.h"
@@ -152,3 +154,25 @@ void ToggleButton::setColor(const QString &text)
 }
 
 // A bit value as project files and defaults write it: decimal 0 or 1.
+
+ApplyResult ToggleButton::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        bool checked = false;
+        if (!readDefineBit(text, &checked))
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        // Checked from the event loop; nothing happens when the button went by then.
+        QMetaObject::invokeMethod(this, [this, checked] { setChecked(checked); }, Qt::QueuedConnection);
+        return ApplyResult::applied();
+    }
+    const bool checked = readUserDecimal(text) == 1;
+    if (!isEnabled() || isChecked() == checked)
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    // At once, so the next script line sees the new state and what it set off.
+    setChecked(checked);
+    return ApplyResult::applied();
+}

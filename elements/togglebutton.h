@@ -18,6 +18,7 @@ public:
     ToggleButton(const QString &name, const QString &text, QWidget *parent = nullptr);
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void initialize() override;
 
     // Sends (on, while checked) or releases (off) the lock texts; used by
