@@ -249,6 +249,12 @@ const ElementKind *elementKindOf(const QObject *object)
     return nullptr;
 }
 
+bool holdsText(const QObject *object)
+{
+    const ElementKind *kind = elementKindOf(object);
+    return kind && kind->userForm == UserSetForm::Text;
+}
+
 const ElementKind *elementKindForXml(const QString &xmlName)
 {
     for (const ElementKind &kind : elementKinds()) {

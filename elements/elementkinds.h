@@ -92,5 +92,9 @@ const QList<ElementKind> &elementKinds();
 // that is a kind (a subclass of a kind counts as that kind); null for none.
 const ElementKind *elementKindOf(const QObject *object);
 
+// Whether the object is an element whose value is text (a line or text
+// edit: the kinds the script's setText sets).
+bool holdsText(const QObject *object);
+
 // The kind built by a panel XML element name; null for none.
 const ElementKind *elementKindForXml(const QString &xmlName);

@@ -4,11 +4,10 @@
 #include "apppaths.h"
 #include "container.h"
 #include "elementhost.h"
+#include "elementkinds.h"
 #include "errorreporter.h"
 #include "expression.h"
-#include "lineedit.h"
 #include "programstate.h"
-#include "textedit.h"
 #include "textfilewriter.h"
 
 #include <QDir>
@@ -274,8 +273,7 @@ void Image::updateSvgValues()
             if (!element)
                 continue;
             value = element->value(KeywordLabel, 1);
-        } else if (element && (qobject_cast<LineEdit *>(objectOf(element))
-                               || qobject_cast<TextEdit *>(objectOf(element)))) {
+        } else if (element && holdsText(objectOf(element))) {
             value = element->value(keyword, 1);
         } else {
             double number = 0;

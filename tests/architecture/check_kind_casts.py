@@ -43,8 +43,7 @@ STILL_TO_MOVE = {
     "app/mainwindow_panelview.cpp": 2,
     "app/mainwindow_scripthost.cpp": 1,
     "app/selectfromcatalogdialog.cpp": 2,
-    "elements/elementconditions.cpp": 6,
-    "elements/image.cpp": 2,
+    "elements/elementconditions.cpp": 4,
     "elements/registerview.cpp": 1,
     "elements/tablecommands.cpp": 3,
     "elements/tablefile.cpp": 1,
@@ -67,9 +66,8 @@ STILL_TO_MOVE = {
     "panelreader/panelxmlrecord.cpp": 1,
     "panelreader/panelxmlwriter.cpp": 2,
     "python/pythonhost.cpp": 2,
-    "script/scriptcommands_dump.cpp": 9,
+    "script/scriptcommands_dump.cpp": 7,
     "script/scriptcommands_elements.cpp": 1,
-    "script/scriptcommands_target.cpp": 2,
     "script/scriptcommands_window.cpp": 2,
 }
 
@@ -224,6 +222,8 @@ def main():
         count = counts.get(path, 0)
         if count > limit:
             faults.append("  %s: %d casts to element kinds, more than the %d still to move" % (path, count, limit))
+        elif count == 0:
+            faults.append("  %s: no casts to element kinds left: remove it from STILL_TO_MOVE" % path)
         elif count < limit:
             faults.append("  %s: %d casts to element kinds left: lower its count in STILL_TO_MOVE from %d"
                           % (path, count, limit))
