@@ -2,13 +2,13 @@
 // createGui, which builds the window's furniture in one go.
 #include "mainwindow.h"
 
-#include "buttongroup.h"
 #include "consolelinks.h"
 #include "errorreporter.h"
 #include "panel.h"
 #include "textbrowser.h"
 #include "xmlfilekind.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
@@ -172,7 +172,7 @@ bool MainWindow::isElementEnabled(QObject *element)
         return static_cast<QWidget *>(element)->isEnabled();
     // A radio group is no widget; its buttons are switched together, so the
     // first one (id 0) answers for it. A group without buttons is not enabled.
-    if (auto *group = qobject_cast<ButtonGroup *>(element))
+    if (auto *group = qobject_cast<QButtonGroup *>(element))
         return group->button(0) && group->button(0)->isEnabled();
     return false;
 }

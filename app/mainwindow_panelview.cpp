@@ -5,13 +5,13 @@
 
 #include "elementkinds.h"
 #include "panel.h"
-#include "tabwidget.h"
 #include "treewidget.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <QTreeWidget>
 
 void MainWindow::setCurrentFile(const QString &file)
@@ -52,7 +52,7 @@ void MainWindow::expandOrCollapseBranch(bool expand)
         }
     }
     auto *area = qobject_cast<QScrollArea *>(centralWidget());
-    auto *tabs = area ? qobject_cast<TabWidget *>(area->widget()) : nullptr;
+    auto *tabs = area ? qobject_cast<QTabWidget *>(area->widget()) : nullptr;
     auto *page = tabs ? qobject_cast<TreeWidget *>(tabs->currentWidget()) : nullptr;
     QTreeWidget *tree = page ? page->view() : nullptr;
     if (!tree)

@@ -1,6 +1,5 @@
 #include "registerview.h"
 
-#include "buttongroup.h"
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "numberliteral.h"
@@ -8,6 +7,7 @@
 #include "registerviewdelegates.h"
 
 #include <QBrush>
+#include <QButtonGroup>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QResizeEvent>
@@ -268,7 +268,7 @@ void RegisterView::applyBuddy(bool allReadOnly)
     if (m_buddyName.isEmpty() || !host())
         return;
     ActiveElement *buddy = host()->getActiveElement(m_buddyName);
-    if (!qobject_cast<ButtonGroup *>(objectOf(buddy)))
+    if (!qobject_cast<QButtonGroup *>(objectOf(buddy)))
         return;
     buddy->setValue(allReadOnly ? QString::number(m_buddyValue) : QString::number(m_readWriteState ? 1 : 0),
                     KeywordValue);

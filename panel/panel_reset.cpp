@@ -2,12 +2,12 @@
 // locks are dropped and applied anew from the defaults, as after a load.
 #include "panel.h"
 
-#include "buttongroup.h"
 #include "dataclass.h"
 #include "elementwalk.h"
 #include "panelshell.h"
 #include "timerlabel.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -40,7 +40,7 @@ static void disconnectWidgetSignals(QObject *object)
         QObject::disconnect(line, &QLineEdit::textChanged, nullptr, nullptr);
     } else if (auto *text = qobject_cast<QTextEdit *>(object)) {
         QObject::disconnect(text, &QTextEdit::textChanged, nullptr, nullptr);
-    } else if (auto *group = qobject_cast<ButtonGroup *>(object)) {
+    } else if (auto *group = qobject_cast<QButtonGroup *>(object)) {
         QObject::disconnect(group, QOverload<QAbstractButton *>::of(&QButtonGroup::buttonClicked), nullptr,
                             nullptr);
         QObject::disconnect(group, QOverload<QAbstractButton *, bool>::of(&QButtonGroup::buttonToggled),
