@@ -1,4 +1,5 @@
 #include "doublespinbox.h"
+#include "kindedits.h"
 
 #include "definevalue.h"
 
@@ -144,4 +145,22 @@ ApplyResult DoubleSpinBox::applyText(const QString &text, ApplyRule rule, const 
         beforeChange();
     setNumericByUser<DoubleSpinBox, double>(this, text.trimmed().toDouble(), &DoubleSpinBox::valueChangedByUser);
     return ApplyResult::applied();
+}
+
+bool editDoubleSpinBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *spin = qobject_cast<DoubleSpinBox *>(element);
+    if (!spin)
+        return false;
+    if (row == QLatin1String("Prefix") || row == QLatin1String("Suffix")) {
+        row == QLatin1String("Prefix") ? spin->setPrefix(value) : spin->setSuffix(value);
+        writes->append({row.toLower(), value});
+        return true;
+    }
+    if (row == QLatin1String("Step")) {
+        spin->setSingleStep(double(value.toInt()));
+        writes->append({QStringLiteral("step"), QString::number(spin->singleStep(), 'g', 15)});
+        return true;
+    }
+    return false;
 }

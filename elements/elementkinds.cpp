@@ -36,6 +36,7 @@ QList<ElementKind> makeKinds()
     toggle.setRule = DefineSetRule::QueuedCheck;
     toggle.userForm = UserSetForm::Check;
     toggle.editorIcon = "ToggleButton";
+    toggle.editRow = &editToggleButtonRow;
     kinds << toggle;
 
     ElementKind combo = kind("ComboBox", {"combo"},
@@ -66,6 +67,7 @@ QList<ElementKind> makeKinds()
     spin.setRule = DefineSetRule::Integer;
     spin.userForm = UserSetForm::SpinValue;
     spin.editorIcon = "Spinbox";
+    spin.editRow = &editSpinBoxRow;
     kinds << spin;
 
     ElementKind hex = spin;
@@ -80,6 +82,7 @@ QList<ElementKind> makeKinds()
     real.setRule = DefineSetRule::Double;
     real.userForm = UserSetForm::SpinValue;
     real.editorIcon = "DoubleSpinbox";
+    real.editRow = &editDoubleSpinBoxRow;
     kinds << real;
 
     ElementKind slider = kind("Slider", {"slider"}, numberEvents);
@@ -87,6 +90,7 @@ QList<ElementKind> makeKinds()
     slider.setRule = DefineSetRule::Slider;
     slider.userForm = UserSetForm::Position;
     slider.editorIcon = "Slider";
+    slider.editRow = &editSliderRow;
     kinds << slider;
 
     ElementKind knob = kind("Knob", {"knob"}, numberEvents);
@@ -94,6 +98,7 @@ QList<ElementKind> makeKinds()
     knob.setRule = DefineSetRule::Knob;
     knob.userForm = UserSetForm::Position;
     knob.editorIcon = "Knob";
+    knob.editRow = &editKnobRow;
     kinds << knob;
 
     ElementKind line = kind("LineEdit", {"edit"}, {"changed_sendUSB", "changed_setDef", "changed_runScript"});
@@ -101,6 +106,7 @@ QList<ElementKind> makeKinds()
     line.setRule = DefineSetRule::LineText;
     line.userForm = UserSetForm::Text;
     line.editorIcon = "LineEdit";
+    line.editRow = &editLineEditRow;
     kinds << line;
 
     ElementKind text = kind("TextEdit", {"editbox"}, {"changed_sendUSB", "changed_setDef"});
@@ -108,6 +114,7 @@ QList<ElementKind> makeKinds()
     text.setRule = DefineSetRule::RichText;
     text.userForm = UserSetForm::Text;
     text.editorIcon = "TextEdit";
+    text.editRow = &editTextEditRow;
     kinds << text;
 
     ElementKind push = kind("PushButton", {"button"},
@@ -125,6 +132,7 @@ QList<ElementKind> makeKinds()
     math.styledColours = math.styledTextColour = true;
     math.editorIcon = "MathLabel";
     math.formulaToolTip = true;
+    math.editRow = &editMathLabelRow;
     kinds << math;
 
     ElementKind timer = kind("TimerLabel", {"timer"},
@@ -132,6 +140,7 @@ QList<ElementKind> makeKinds()
                               "changed_startProgram", "changed_runScript"});
     timer.countsAsDefine = false;
     timer.editorIcon = "Timer";
+    timer.editRow = &editTimerLabelRow;
     kinds << timer;
 
     // A log has no define of its own: it is named by one and registered by
@@ -167,6 +176,7 @@ QList<ElementKind> makeKinds()
     ElementKind led = kind("Led", {"led"}, {});
     led.editorIcon = "LED";
     led.editorTitle = EditorTitle::ClassName;
+    led.editRow = &editLedRow;
     kinds << led;
 
     // An image with its SVG text embedded in the panel is written as svgembed.
@@ -176,6 +186,7 @@ QList<ElementKind> makeKinds()
 
     ElementKind plot = kind("MyQwtPlot", {"plot"}, {});
     plot.editorIcon = "Plot";
+    plot.editRow = &editPlotRow;
     kinds << plot;
 
     ElementKind dial = kind("QwtDial", {"dial"}, {});
@@ -196,9 +207,11 @@ QList<ElementKind> makeKinds()
         result.editorTitle = title;
         return result;
     };
+    ElementKind grid = box("GridWidget", "gridcontainer", "Grid", EditorTitle::Icon);
+    grid.editRow = &editGridRow;
     kinds << box("VerticalWidget", "verticalcontainer", "Vertical", EditorTitle::Icon)
           << box("HorizontalWidget", "horizontalcontainer", "Horizontal", EditorTitle::Icon)
-          << box("GridWidget", "gridcontainer", "Grid", EditorTitle::Icon)
+          << grid
           << box("TabWidget", "tabcontainer", "Tab", EditorTitle::Icon)
           << box("AbsoluteWidget", "absolutecontainer", "Absolute", EditorTitle::Icon)
           << box("GroupBox", "groupcontainer", "Group", EditorTitle::Title)

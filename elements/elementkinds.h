@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kindedits.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -76,6 +78,8 @@ struct ElementKind {
     const char *editorIcon = nullptr;
     EditorTitle editorTitle = EditorTitle::Define;
     bool formulaToolTip = false;
+    // The editor's property rows of its own (kindedits.h); null for none.
+    bool (*editRow)(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes) = nullptr;
 
     // The panel XML element name the writer writes for an element of the kind.
     QString xmlName() const;

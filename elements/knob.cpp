@@ -1,4 +1,5 @@
 #include "knob.h"
+#include "kindedits.h"
 
 #include "definevalue.h"
 
@@ -131,4 +132,16 @@ ApplyResult Knob::applyText(const QString &text, ApplyRule rule, const std::func
         beforeChange();
     setNumericByUser<Knob, double>(this, double(readUserDecimal(text)), &Knob::valueChangedByUser);
     return ApplyResult::applied();
+}
+
+bool editKnobRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    Q_UNUSED(writes)
+    auto *knob = qobject_cast<Knob *>(element);
+    if (!knob || row != QLatin1String("Step"))
+        return false;
+    // The knob's step count; the file's "step" is its single step (a count
+    // follows from the range), so nothing is recorded.
+    knob->setTotalSteps(uint(value.toInt()));
+    return true;
 }

@@ -1,4 +1,5 @@
 #include "lineedit.h"
+#include "kindedits.h"
 
 #include "definevalue.h"
 
@@ -251,4 +252,14 @@ ApplyResult LineEdit::applyText(const QString &text, ApplyRule rule, const std::
         valueChanged(text);
     valueChangedByUser(text);
     return ApplyResult::applied();
+}
+
+bool editLineEditRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    Q_UNUSED(writes)
+    auto *edit = qobject_cast<LineEdit *>(element);
+    if (!edit || row != QLatin1String("Readonly"))
+        return false;
+    edit->setReadOnly(value.toInt() != 0);
+    return true;
 }

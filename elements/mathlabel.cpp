@@ -1,4 +1,5 @@
 #include "mathlabel.h"
+#include "kindedits.h"
 
 #include "consolelinks.h"
 #include "elementhost.h"
@@ -351,4 +352,22 @@ void MathLabel::updateToolTip()
 {
     markModified();
     ValueElement::updateToolTip();
+}
+
+bool editMathLabelRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *math = qobject_cast<MathLabel *>(element);
+    if (!math)
+        return false;
+    if (row == QLatin1String("Format")) {
+        math->setFormat(value.toLatin1());
+        writes->append({QStringLiteral("format"), value});
+        return true;
+    }
+    if (row == QLatin1String("Unit")) {
+        setElementPropertyOf(math, "suffix", value);
+        writes->append({QStringLiteral("unit"), value});
+        return true;
+    }
+    return false;
 }

@@ -1,4 +1,5 @@
 #include "slider.h"
+#include "kindedits.h"
 
 #include "definevalue.h"
 
@@ -105,4 +106,15 @@ ApplyResult Slider::applyText(const QString &text, ApplyRule rule, const std::fu
         beforeChange();
     setNumericByUser<Slider, int>(this, readUserDecimal(text), &Slider::valueChangedByUser);
     return ApplyResult::applied();
+}
+
+bool editSliderRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *slider = qobject_cast<Slider *>(element);
+    if (!slider || row != QLatin1String("orientation"))
+        return false;
+    slider->setOrientation(value.toInt() == 1 ? Qt::Horizontal : Qt::Vertical);
+    setElementPropertyOf(slider, "orientation", value);
+    writes->append({row, value});
+    return true;
 }

@@ -1,4 +1,5 @@
 #include "spinbox.h"
+#include "kindedits.h"
 
 #include "definevalue.h"
 
@@ -184,4 +185,23 @@ ApplyResult SpinBox::applyText(const QString &text, ApplyRule rule, const std::f
         beforeChange();
     setNumericByUser<SpinBox, int>(this, readUserDecimal(text), &SpinBox::valueChangedByUser);
     return ApplyResult::applied();
+}
+
+bool editSpinBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *spin = qobject_cast<SpinBox *>(element);
+    if (!spin)
+        return false;
+    if (row == QLatin1String("Prefix") || row == QLatin1String("Suffix")) {
+        row == QLatin1String("Prefix") ? spin->setPrefix(value) : spin->setSuffix(value);
+        writes->append({row.toLower(), value});
+        return true;
+    }
+    if (row == QLatin1String("Step")) {
+        spin->setSingleStep(value.toInt());
+        // A negative step is not taken.
+        writes->append({QStringLiteral("step"), QString::number(spin->singleStep())});
+        return true;
+    }
+    return false;
 }

@@ -1,4 +1,5 @@
 #include "textedit.h"
+#include "kindedits.h"
 
 #include "definevalue.h"
 
@@ -174,4 +175,14 @@ ApplyResult TextEdit::applyText(const QString &text, ApplyRule rule, const std::
         valueChangedByUser();
     valueChanged(text);
     return ApplyResult::applied();
+}
+
+bool editTextEditRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    Q_UNUSED(writes)
+    auto *edit = qobject_cast<TextEdit *>(element);
+    if (!edit || row != QLatin1String("Readonly"))
+        return false;
+    edit->setReadOnly(value.toInt() != 0);
+    return true;
 }

@@ -1,4 +1,5 @@
 #include "timerlabel.h"
+#include "kindedits.h"
 
 #include "elementhost.h"
 #include "programstate.h"
@@ -164,4 +165,21 @@ bool TimerLabel::runTimerActions(const ElementGuard &guard)
                               QStringLiteral("startProgram"), QStringLiteral("runScript")};
     rules.signalEvent = QStringLiteral("changed");
     return runActions(guard, rules);
+}
+
+bool editTimerLabelRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *timer = qobject_cast<TimerLabel *>(element);
+    if (!timer)
+        return false;
+    if (row == QLatin1String("run"))
+        timer->setRunning(value.toUInt() != 0);
+    else if (row == QLatin1String("singleShot"))
+        timer->setSingleShot(value.toUInt() != 0);
+    else if (row == QLatin1String("interval"))
+        timer->setInterval(value.toInt());
+    else
+        return false;
+    writes->append({row, value});
+    return true;
 }

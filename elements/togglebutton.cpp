@@ -1,4 +1,5 @@
 #include "togglebutton.h"
+#include "kindedits.h"
 
 #include "definevalue.h"
 
@@ -175,4 +176,21 @@ ApplyResult ToggleButton::applyText(const QString &text, ApplyRule rule, const s
     // At once, so the next script line sees the new state and what it set off.
     setChecked(checked);
     return ApplyResult::applied();
+}
+
+bool editToggleButtonRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    Q_UNUSED(writes)
+    auto *button = qobject_cast<ToggleButton *>(element);
+    if (!button || (row != QLatin1String("OnColor") && row != QLatin1String("OffColor")))
+        return false;
+    QString rgb = value;
+    rgb.replace(QLatin1Char(';'), QLatin1Char(','));
+    button->setStyleSheet(row == QLatin1String("OnColor")
+                              ? QStringLiteral("QPushButton:checked{background-color: rgb(%1);border-style: inset;"
+                                               "border-width: 1px;border-color: black;}")
+                                    .arg(rgb)
+                              : QStringLiteral("QPushButton{background-color: rgb(%1);}").arg(rgb));
+    setElementPropertyOf(button, row.toLatin1().constData(), rgb);
+    return true;
 }

@@ -53,7 +53,7 @@ STILL_TO_MOVE = {
     "panel/panel_wiring.cpp": 1,
     "paneleditor/elementdialogs.cpp": 12,
     "paneleditor/propertydelegates.cpp": 7,
-    "paneleditor/showxmldialog_attributes.cpp": 27,
+    "paneleditor/showxmldialog_attributes.cpp": 12,
     "paneleditor/showxmldialog_copy.cpp": 1,
     "paneleditor/showxmldialog_operations.cpp": 6,
     "paneleditor/showxmldialog_properties.cpp": 17,
