@@ -1,4 +1,5 @@
 #include "checkbox.h"
+#include "kindedits.h"
 
 #include "definevalue.h"
 
@@ -129,4 +130,12 @@ ApplyResult CheckBox::applyText(const QString &text, ApplyRule rule, const std::
     setChecked(checked);
     valueChangedByUser(checked);
     return ApplyResult::applied();
+}
+
+void listCheckBoxRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<CheckBox *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
 }

@@ -1,4 +1,5 @@
 #include "combobox.h"
+#include "kindedits.h"
 
 #include "definevalue.h"
 
@@ -387,4 +388,12 @@ ApplyResult ComboBox::applyText(const QString &text, ApplyRule rule, const std::
         valueChanged(index);
     valueChangedByUser(index);
     return ApplyResult::applied();
+}
+
+void listComboBoxRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<ComboBox *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Items!") + editorDetailsText());
 }

@@ -164,3 +164,14 @@ bool editDoubleSpinBoxRow(QWidget *element, const QString &row, const QString &v
     }
     return false;
 }
+
+void listDoubleSpinBoxRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<DoubleSpinBox *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Prefix!") + e->prefix());
+    rows->append(QStringLiteral("Suffix!") + e->suffix());
+    rows->append(QStringLiteral("Range!%1..%2").arg(e->minimum(), 0, 'g').arg(e->maximum(), 0, 'g'));
+    rows->append(QStringLiteral("Step!%1").arg(e->singleStep(), 0, 'g'));
+}

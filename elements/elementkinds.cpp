@@ -1,6 +1,9 @@
 #include "elementkinds.h"
 
+#include "activeelement.h"
+
 #include <QHash>
+#include <QWidget>
 #include <QMetaObject>
 #include <QObject>
 
@@ -28,6 +31,7 @@ QList<ElementKind> makeKinds()
     check.setRule = DefineSetRule::Bit;
     check.userForm = UserSetForm::Check;
     check.editorIcon = "Checkbox";
+    check.listRows = &listCheckBoxRows;
     kinds << check;
 
     ElementKind toggle = kind("ToggleButton", {"togglebutton"},
@@ -37,6 +41,7 @@ QList<ElementKind> makeKinds()
     toggle.userForm = UserSetForm::Check;
     toggle.editorIcon = "ToggleButton";
     toggle.editRow = &editToggleButtonRow;
+    toggle.listRows = &listToggleButtonRows;
     kinds << toggle;
 
     ElementKind combo = kind("ComboBox", {"combo"},
@@ -46,6 +51,7 @@ QList<ElementKind> makeKinds()
     combo.setRule = DefineSetRule::Index;
     combo.userForm = UserSetForm::Item;
     combo.editorIcon = "Combo";
+    combo.listRows = &listComboBoxRows;
     kinds << combo;
 
     ElementKind group = kind("ButtonGroup", {"radio"},
@@ -68,6 +74,7 @@ QList<ElementKind> makeKinds()
     spin.userForm = UserSetForm::SpinValue;
     spin.editorIcon = "Spinbox";
     spin.editRow = &editSpinBoxRow;
+    spin.listRows = &listSpinBoxRows;
     kinds << spin;
 
     ElementKind hex = spin;
@@ -83,6 +90,7 @@ QList<ElementKind> makeKinds()
     real.userForm = UserSetForm::SpinValue;
     real.editorIcon = "DoubleSpinbox";
     real.editRow = &editDoubleSpinBoxRow;
+    real.listRows = &listDoubleSpinBoxRows;
     kinds << real;
 
     ElementKind slider = kind("Slider", {"slider"}, numberEvents);
@@ -99,6 +107,7 @@ QList<ElementKind> makeKinds()
     knob.userForm = UserSetForm::Position;
     knob.editorIcon = "Knob";
     knob.editRow = &editKnobRow;
+    knob.listRows = &listKnobRows;
     kinds << knob;
 
     ElementKind line = kind("LineEdit", {"edit"}, {"changed_sendUSB", "changed_setDef", "changed_runScript"});
@@ -107,6 +116,7 @@ QList<ElementKind> makeKinds()
     line.userForm = UserSetForm::Text;
     line.editorIcon = "LineEdit";
     line.editRow = &editLineEditRow;
+    line.listRows = &listLineEditRows;
     kinds << line;
 
     ElementKind text = kind("TextEdit", {"editbox"}, {"changed_sendUSB", "changed_setDef"});
@@ -115,6 +125,7 @@ QList<ElementKind> makeKinds()
     text.userForm = UserSetForm::Text;
     text.editorIcon = "TextEdit";
     text.editRow = &editTextEditRow;
+    text.listRows = &listTextEditRows;
     kinds << text;
 
     ElementKind push = kind("PushButton", {"button"},
@@ -125,6 +136,7 @@ QList<ElementKind> makeKinds()
     push.styledTextColour = push.editable = true;
     push.editorIcon = "Button";
     push.editorTitle = EditorTitle::Text;
+    push.listRows = &listPushButtonRows;
     kinds << push;
 
     ElementKind math = kind("MathLabel", {"math"}, {"changed_sendUSB", "changed_recData", "changed_setDef"});
@@ -133,6 +145,7 @@ QList<ElementKind> makeKinds()
     math.editorIcon = "MathLabel";
     math.formulaToolTip = true;
     math.editRow = &editMathLabelRow;
+    math.listRows = &listMathLabelRows;
     kinds << math;
 
     ElementKind timer = kind("TimerLabel", {"timer"},
@@ -141,6 +154,7 @@ QList<ElementKind> makeKinds()
     timer.countsAsDefine = false;
     timer.editorIcon = "Timer";
     timer.editRow = &editTimerLabelRow;
+    timer.listRows = &listTimerLabelRows;
     kinds << timer;
 
     // A log has no define of its own: it is named by one and registered by
@@ -152,6 +166,7 @@ QList<ElementKind> makeKinds()
     ElementKind table = kind("Table", {"table"}, {"changed_sendUSB", "changed_setDef"});
     table.recorded = true;
     table.editorIcon = "Table";
+    table.listRows = &listTableRows;
     kinds << table;
 
     ElementKind view = kind("RegisterView", {"registerview"}, {});
@@ -170,6 +185,7 @@ QList<ElementKind> makeKinds()
     ElementKind label = kind("Text", {"text", "stretch", "horizontalline"}, {});
     label.editorIcon = "Text";
     label.editorTitle = EditorTitle::Text;
+    label.listRows = &listTextRows;
     kinds << label;
 
     // The displays: set by their sources (data, formulas, curves), never by a user.
@@ -177,16 +193,19 @@ QList<ElementKind> makeKinds()
     led.editorIcon = "LED";
     led.editorTitle = EditorTitle::ClassName;
     led.editRow = &editLedRow;
+    led.listRows = &listLedRows;
     kinds << led;
 
     // An image with its SVG text embedded in the panel is written as svgembed.
     ElementKind image = kind("Image", {"image", "svgembed"}, {});
     image.editorIcon = "Image";
+    image.listRows = &listImageRows;
     kinds << image;
 
     ElementKind plot = kind("MyQwtPlot", {"plot"}, {});
     plot.editorIcon = "Plot";
     plot.editRow = &editPlotRow;
+    plot.listRows = &listPlotRows;
     kinds << plot;
 
     ElementKind dial = kind("QwtDial", {"dial"}, {});
@@ -209,6 +228,7 @@ QList<ElementKind> makeKinds()
     };
     ElementKind grid = box("GridWidget", "gridcontainer", "Grid", EditorTitle::Icon);
     grid.editRow = &editGridRow;
+    grid.listRows = &listGridRows;
     kinds << box("VerticalWidget", "verticalcontainer", "Vertical", EditorTitle::Icon)
           << box("HorizontalWidget", "horizontalcontainer", "Horizontal", EditorTitle::Icon)
           << grid
@@ -238,6 +258,16 @@ bool ElementKind::raises(const QString &signalName) const
     if (signalName == QLatin1String("sendLock") || signalName == QLatin1String("sendUnlock"))
         return sendsLocks;
     return events.contains(signalName);
+}
+
+QString editorDetailsText()
+{
+    return QStringLiteral("<Doubleclick for details>");
+}
+
+QString attributeRow(QWidget *element, const char *row, const char *attribute)
+{
+    return QLatin1String(row) + QLatin1Char('!') + elementPropertyOf(element, attribute).toString();
 }
 
 QString ElementKind::xmlName() const

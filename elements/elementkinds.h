@@ -80,6 +80,8 @@ struct ElementKind {
     bool formulaToolTip = false;
     // The editor's property rows of its own (kindedits.h); null for none.
     bool (*editRow)(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes) = nullptr;
+    // The editor's property rows of its own, after the define (kindedits.h); null for none.
+    void (*listRows)(QWidget *element, QStringList *rows) = nullptr;
 
     // The panel XML element name the writer writes for an element of the kind.
     QString xmlName() const;

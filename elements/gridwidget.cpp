@@ -88,3 +88,11 @@ bool editGridRow(QWidget *element, const QString &row, const QString &value, Att
     }
     return true;
 }
+
+void listGridRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<GridWidget *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("NrColumns!%1").arg(e->columns()));
+}

@@ -1,4 +1,5 @@
 #include "image.h"
+#include "kindedits.h"
 
 #include "activeelement.h"
 #include "apppaths.h"
@@ -314,4 +315,12 @@ bool Image::saveSvg(const QString &file)
     TextFileWriter writer(path, WrittenKind::SvgPicture);
     writer.setDiskBytes(m_svgBytes);
     return writeReported(writer);
+}
+
+void listImageRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<Image *>(element);
+    if (!e)
+        return;
+    rows->append(attributeRow(e, "File", "File"));
 }

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -27,3 +28,29 @@ bool editLedRow(QWidget *element, const QString &row, const QString &value, Attr
 bool editToggleButtonRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
 bool editGridRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
 bool editPlotRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
+
+// The panel editor's property rows of an element of the kind, after its
+// define: "name!value" texts in the order the editor shows them. The kind
+// table (ElementKind::listRows) names the one of each kind.
+void listCheckBoxRows(QWidget *element, QStringList *rows);
+void listToggleButtonRows(QWidget *element, QStringList *rows);
+void listPushButtonRows(QWidget *element, QStringList *rows);
+void listTextRows(QWidget *element, QStringList *rows);
+void listLineEditRows(QWidget *element, QStringList *rows);
+void listTextEditRows(QWidget *element, QStringList *rows);
+void listComboBoxRows(QWidget *element, QStringList *rows);
+void listMathLabelRows(QWidget *element, QStringList *rows);
+void listSpinBoxRows(QWidget *element, QStringList *rows);
+void listDoubleSpinBoxRows(QWidget *element, QStringList *rows);
+void listKnobRows(QWidget *element, QStringList *rows);
+void listGridRows(QWidget *element, QStringList *rows);
+void listImageRows(QWidget *element, QStringList *rows);
+void listTimerLabelRows(QWidget *element, QStringList *rows);
+void listLedRows(QWidget *element, QStringList *rows);
+void listPlotRows(QWidget *element, QStringList *rows);
+void listTableRows(QWidget *element, QStringList *rows);
+
+// The value of a row the editor opens a dialog for.
+QString editorDetailsText();
+// "name!value" of a row that shows the element's attribute of that name.
+QString attributeRow(QWidget *element, const char *row, const char *attribute);

@@ -6,6 +6,8 @@
 #include "errorreporter.h"
 #include "eventfilters.h"
 
+#include <qwt_scale_div.h>
+
 #include <cmath>
 
 Knob::Knob(const QString &name, QWidget *parent)
@@ -144,4 +146,14 @@ bool editKnobRow(QWidget *element, const QString &row, const QString &value, Att
     // follows from the range), so nothing is recorded.
     knob->setTotalSteps(uint(value.toInt()));
     return true;
+}
+
+void listKnobRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<Knob *>(element);
+    if (!e)
+        return;
+    const QwtScaleDiv &scale = e->scaleDiv();
+    rows->append(QStringLiteral("Range!%1..%2").arg(scale.lowerBound(), 0, 'g').arg(scale.upperBound(), 0, 'g'));
+    rows->append(QStringLiteral("Step!%1").arg(e->totalSteps()));
 }

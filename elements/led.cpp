@@ -191,3 +191,14 @@ bool editLedRow(QWidget *element, const QString &row, const QString &value, Attr
     setElementPropertyOf(led, row.toLatin1().constData(), value);
     return true;
 }
+
+void listLedRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<Led *>(element);
+    if (!e)
+        return;
+    rows->append(attributeRow(e, "data", "data"));
+    rows->append(attributeRow(e, "bitmask", "bitmask"));
+    rows->append(attributeRow(e, "OnColor", "OnColor"));
+    rows->append(attributeRow(e, "OffColor", "OffColor"));
+}

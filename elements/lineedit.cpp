@@ -263,3 +263,11 @@ bool editLineEditRow(QWidget *element, const QString &row, const QString &value,
     edit->setReadOnly(value.toInt() != 0);
     return true;
 }
+
+void listLineEditRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<LineEdit *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
+}

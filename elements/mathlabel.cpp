@@ -371,3 +371,14 @@ bool editMathLabelRow(QWidget *element, const QString &row, const QString &value
     }
     return false;
 }
+
+void listMathLabelRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<MathLabel *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
+    rows->append(QStringLiteral("Format!") + QString::fromLatin1(e->format()));
+    rows->append(QStringLiteral("Expression!") + e->elementProperty("expression").toString());
+    rows->append(QStringLiteral("Unit!") + e->elementProperty("suffix").toString());
+}

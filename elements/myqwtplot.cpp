@@ -205,3 +205,11 @@ bool editPlotRow(QWidget *element, const QString &row, const QString &value, Att
     }
     return true;
 }
+
+void listPlotRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<MyQwtPlot *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Curves!") + editorDetailsText());
+}

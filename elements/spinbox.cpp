@@ -205,3 +205,14 @@ bool editSpinBoxRow(QWidget *element, const QString &row, const QString &value, 
     }
     return false;
 }
+
+void listSpinBoxRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<SpinBox *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Prefix!") + e->shownPrefix());
+    rows->append(QStringLiteral("Suffix!") + e->suffix());
+    rows->append(QStringLiteral("Range!%1..%2").arg(e->minimum()).arg(e->maximum()));
+    rows->append(QStringLiteral("Step!%1").arg(e->singleStep()));
+}

@@ -1,4 +1,5 @@
 #include "table.h"
+#include "kindedits.h"
 
 #include "elementhost.h"
 #include "errorreporter.h"
@@ -428,3 +429,10 @@ bool Table::acceptsBitRange(int msb, int lsb)
     return msb == -1 && lsb == -1;
 }
 
+void listTableRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<Table *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Columns!") + editorDetailsText());
+}

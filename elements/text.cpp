@@ -1,4 +1,5 @@
 #include "text.h"
+#include "kindedits.h"
 
 #include "programstate.h"
 
@@ -11,4 +12,12 @@ Text::Text(const QString &name, const QString &text, QWidget *parent)
     : QLabel(text, parent)
 {
     setObjectName(name.isEmpty() ? numberedName(text, QStringLiteral("TEXT"), &ProgramState::instance().textCount) : name);
+}
+
+void listTextRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<Text *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
 }

@@ -186,3 +186,11 @@ bool editTextEditRow(QWidget *element, const QString &row, const QString &value,
     edit->setReadOnly(value.toInt() != 0);
     return true;
 }
+
+void listTextEditRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<TextEdit *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->toPlainText());
+}

@@ -183,3 +183,13 @@ bool editTimerLabelRow(QWidget *element, const QString &row, const QString &valu
     writes->append({row, value});
     return true;
 }
+
+void listTimerLabelRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<TimerLabel *>(element);
+    if (!e)
+        return;
+    rows->append(attributeRow(e, "run", "run"));
+    rows->append(attributeRow(e, "singleShot", "singleShot"));
+    rows->append(attributeRow(e, "interval", "interval"));
+}

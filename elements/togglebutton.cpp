@@ -194,3 +194,13 @@ bool editToggleButtonRow(QWidget *element, const QString &row, const QString &va
     setElementPropertyOf(button, row.toLatin1().constData(), rgb);
     return true;
 }
+
+void listToggleButtonRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<ToggleButton *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
+    rows->append(attributeRow(e, "OnColor", "OnColor"));
+    rows->append(attributeRow(e, "OffColor", "OffColor"));
+}

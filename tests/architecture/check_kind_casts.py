@@ -56,7 +56,6 @@ STILL_TO_MOVE = {
     "paneleditor/showxmldialog_attributes.cpp": 12,
     "paneleditor/showxmldialog_copy.cpp": 1,
     "paneleditor/showxmldialog_operations.cpp": 6,
-    "paneleditor/showxmldialog_properties.cpp": 17,
     "panelreader/panelxmlreader_attributes.cpp": 12,
     "panelreader/panelxmlreader_binding.cpp": 2,
     "panelreader/panelxmlreader_buttons.cpp": 1,
