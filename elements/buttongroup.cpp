@@ -1,16 +1,15 @@
 #include "buttongroup.h"
 
 #include "definevalue.h"
-
-#include <climits>
-#include <QPointer>
-
 #include "elementconditions.h"
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "numberliteral.h"
 
 #include <QAbstractButton>
+#include <QPointer>
+
+#include <climits>
 
 ButtonGroup::ButtonGroup(const QString &name, QObject *parent)
     : QButtonGroup(parent)

@@ -1,9 +1,8 @@
 #include "checkbox.h"
-#include "kindedits.h"
 
 #include "definevalue.h"
-
 #include "errorreporter.h"
+#include "kindedits.h"
 
 CheckBox::CheckBox(const QString &name, const QString &text, QWidget *parent)
     : QCheckBox(text, parent)

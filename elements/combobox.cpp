@@ -1,19 +1,17 @@
 #include "combobox.h"
-#include "kindedits.h"
-
-#include "definevalue.h"
-
-#include <climits>
 
 #include "consolelinks.h"
+#include "definevalue.h"
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "eventfilters.h"
+#include "kindedits.h"
 #include "registermodel.h"
 
 #include <QSet>
 
 #include <algorithm>
+#include <climits>
 
 static const QString hideMark = QStringLiteral("$$$HIDE$$$");
 static const QString overrideMark = QStringLiteral("$$$OVERRIDE$$$");

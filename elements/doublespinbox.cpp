@@ -1,10 +1,9 @@
 #include "doublespinbox.h"
-#include "kindedits.h"
 
 #include "definevalue.h"
-
 #include "errorreporter.h"
 #include "eventfilters.h"
+#include "kindedits.h"
 
 #include <QLocale>
 

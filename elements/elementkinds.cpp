@@ -3,9 +3,9 @@
 #include "activeelement.h"
 
 #include <QHash>
-#include <QWidget>
 #include <QMetaObject>
 #include <QObject>
+#include <QWidget>
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "gridwidget.h"
-#include "kindedits.h"
 
+#include "kindedits.h"
 #include "tabwidget.h"
 
 #include <QGridLayout>

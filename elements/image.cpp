@@ -1,5 +1,4 @@
 #include "image.h"
-#include "kindedits.h"
 
 #include "activeelement.h"
 #include "apppaths.h"
@@ -8,6 +7,7 @@
 #include "elementkinds.h"
 #include "errorreporter.h"
 #include "expression.h"
+#include "kindedits.h"
 #include "programstate.h"
 #include "textfilewriter.h"
 

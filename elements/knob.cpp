@@ -1,10 +1,9 @@
 #include "knob.h"
-#include "kindedits.h"
 
 #include "definevalue.h"
-
 #include "errorreporter.h"
 #include "eventfilters.h"
+#include "kindedits.h"
 
 #include <qwt_scale_div.h>
 

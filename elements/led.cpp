@@ -1,7 +1,7 @@
 #include "led.h"
-#include "kindedits.h"
-#include "activeelement.h"
 
+#include "activeelement.h"
+#include "kindedits.h"
 #include "programstate.h"
 #include "resources.h"
 

@@ -1,10 +1,9 @@
 #include "lineedit.h"
-#include "kindedits.h"
 
 #include "definevalue.h"
-
 #include "elementhost.h"
 #include "errorreporter.h"
+#include "kindedits.h"
 #include "numberliteral.h"
 
 #include <QColor>

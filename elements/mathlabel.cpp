@@ -1,9 +1,9 @@
 #include "mathlabel.h"
-#include "kindedits.h"
 
 #include "consolelinks.h"
 #include "elementhost.h"
 #include "errorreporter.h"
+#include "kindedits.h"
 #include "numberliteral.h"
 
 #include <QAtomicInt>

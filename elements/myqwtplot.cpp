@@ -1,8 +1,8 @@
 #include "myqwtplot.h"
-#include "activeelement.h"
-#include "kindedits.h"
 
+#include "activeelement.h"
 #include "floatseriesdata.h"
+#include "kindedits.h"
 #include "timescaledraw.h"
 
 #include <qwt_plot_curve.h>

@@ -1,11 +1,11 @@
 #include "pushbutton.h"
-#include "kindedits.h"
 
 #include "apppaths.h"
 #include "elementhost.h"
 #include "elementsignals.h"
 #include "errorreporter.h"
 #include "expression.h"
+#include "kindedits.h"
 #include "programstate.h"
 #include "text.h"
 #include "valueelement.h"

@@ -1,9 +1,8 @@
 #include "slider.h"
-#include "kindedits.h"
 
 #include "definevalue.h"
-
 #include "eventfilters.h"
+#include "kindedits.h"
 
 Slider::Slider(const QString &name, QWidget *parent)
     : QSlider(parent)

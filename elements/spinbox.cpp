@@ -1,9 +1,8 @@
 #include "spinbox.h"
-#include "kindedits.h"
 
 #include "definevalue.h"
-
 #include "eventfilters.h"
+#include "kindedits.h"
 
 #include <QLineEdit>
 

@@ -1,8 +1,8 @@
 #include "table.h"
-#include "kindedits.h"
 
 #include "elementhost.h"
 #include "errorreporter.h"
+#include "kindedits.h"
 #include "numberliteral.h"
 #include "registermodel.h"
 #include "tablehost.h"

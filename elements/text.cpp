@@ -1,6 +1,6 @@
 #include "text.h"
-#include "kindedits.h"
 
+#include "kindedits.h"
 #include "programstate.h"
 
 QString numberedName(const QString &text, const QString &fallback, int *counter)

@@ -1,9 +1,8 @@
 #include "textedit.h"
-#include "kindedits.h"
 
 #include "definevalue.h"
-
 #include "errorreporter.h"
+#include "kindedits.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #include "timerlabel.h"
-#include "kindedits.h"
 
 #include "elementhost.h"
+#include "kindedits.h"
 #include "programstate.h"
 
 #include <QPointer>

@@ -1,10 +1,9 @@
 #include "togglebutton.h"
-#include "kindedits.h"
 
 #include "definevalue.h"
-
 #include "elementhost.h"
 #include "errorreporter.h"
+#include "kindedits.h"
 #include "pushbutton.h"
 
 #include <QColor>
