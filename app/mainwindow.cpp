@@ -285,7 +285,7 @@ bool MainWindow::applyDefines()
             continue;
         }
         qCDebug(lcApp).noquote() << item.name + QStringLiteral(" / ") + item.value;
-        const bool known = m_panel->getActiveElement(item.name) || m_panel->variablesByName().contains(item.name);
+        const bool known = m_panel->getActiveElement(item.name) || m_panel->registries().variablesByName.contains(item.name);
         if (m_panel->setElementByDefine(item.name, item.value))
             continue;
         allTaken = false;

@@ -18,7 +18,7 @@ static constexpr int highlightMilliseconds = 5000;
 
 void MainWindow::searchForGUIElement()
 {
-    FindDialog dialog(m_panel->elementNames(), m_portMappingDialog.data());
+    FindDialog dialog(m_panel->registries().elementNames, m_portMappingDialog.data());
     dialog.exec();
     const QString name = dialog.text();
     if (name.isEmpty())

@@ -57,7 +57,7 @@ void MainWindow::open()
         return;
     if (open(file)) {
         initLoadedConfiguration(true);
-        if (DataClass *dummy = m_panel->variablesByName().value(QStringLiteral("dummy_define"), nullptr))
+        if (DataClass *dummy = m_panel->registries().variablesByName.value(QStringLiteral("dummy_define"), nullptr))
             dummy->setValue(0);
     } else {
         newProject();
@@ -329,7 +329,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     }
 
     // J-Link.
-    if (!m_panel->varPollList().isEmpty())
+    if (!m_panel->registries().varPollList.isEmpty())
         connectTargetForPolling();
 
     m_panel->finishLoad(resetValues, [this] {
@@ -354,7 +354,7 @@ void MainWindow::startPollingThreads()
     delete serialComThread;
     serialComThread = nullptr;
     // Only entries with a period are polled; without one there is no thread.
-    const QList<VarPollEntry *> &entries = m_panel->varPollList();
+    const QList<VarPollEntry *> &entries = m_panel->registries().varPollList;
     const bool anyPolled = std::any_of(entries.cbegin(), entries.cend(), [](const VarPollEntry *entry) {
         return entry && entry->intervalMs != 0;
     });
@@ -370,7 +370,7 @@ void MainWindow::startPollingThreads()
         seggerThread->start(QThread::InheritPriority);
     }
     // Likewise only exchanges with a period are made.
-    const QList<ComPollEntry *> &exchanges = m_panel->comPollList();
+    const QList<ComPollEntry *> &exchanges = m_panel->registries().comPollList;
     const bool anyExchanged = std::any_of(exchanges.cbegin(), exchanges.cend(), [](const ComPollEntry *entry) {
         return entry && entry->intervalMs != 0;
     });
@@ -433,7 +433,7 @@ void MainWindow::reopen()
     if (m_panel->getXMLFile().isEmpty() || !open(m_panel->getXMLFile()))
         return;
     initLoadedConfiguration(true);
-    if (DataClass *dummy = m_panel->variablesByName().value(QStringLiteral("dummy_define"), nullptr))
+    if (DataClass *dummy = m_panel->registries().variablesByName.value(QStringLiteral("dummy_define"), nullptr))
         dummy->setValue(0);
 }
 

@@ -669,7 +669,7 @@ QString MainWindow::projectSaveRefusal(const QString &fileName) const
     const QDir projectDir = target.absoluteDir();
     const QString targetPath = target.absoluteFilePath();
     QSet<QString> headersSeen;
-    for (const ModuleRecord *module : qAsConst(m_panel->moduleTable())) {
+    for (const ModuleRecord *module : qAsConst(m_panel->registries().moduleTable)) {
         for (const RegisterRecord *reg : qAsConst(module->registers)) {
             if (!reg || reg->headerName.isEmpty() || headersSeen.contains(reg->headerName))
                 continue;

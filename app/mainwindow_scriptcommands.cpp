@@ -70,7 +70,7 @@ void MainWindow::scriptCheckXsd(const QString &file)
 
 ScriptPanelHost *MainWindow::scriptPanel()
 {
-    return m_panel;
+    return m_panel->scriptHost();
 }
 
 void MainWindow::scriptRaiseElement(ActiveElement *element)

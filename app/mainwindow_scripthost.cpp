@@ -46,7 +46,7 @@ QList<ActiveElement *> MainWindow::scriptElements()
 
 QHash<QString, DataClass *> MainWindow::scriptVariables()
 {
-    return m_panel->variablesByName();
+    return m_panel->registries().variablesByName;
 }
 
 bool MainWindow::elementEnabled(QObject *element)
@@ -58,7 +58,7 @@ bool MainWindow::registerValueText(const QString &objectName, QString *text)
 {
     const QString moduleName = Panel::getModuleName(objectName);
     const QString registerName = Panel::getRegisterName(objectName);
-    if (moduleName.isEmpty() || registerName.isEmpty() || !m_panel->moduleTable().contains(moduleName))
+    if (moduleName.isEmpty() || registerName.isEmpty() || !m_panel->registries().moduleTable.contains(moduleName))
         return false;
     RegisterRecord *reg = m_panel->getRegister(moduleName, registerName);
     if (!reg)

@@ -38,7 +38,7 @@ Table::~Table() = default;
 
 TableHost *Table::tableHost() const
 {
-    return dynamic_cast<TableHost *>(host());
+    return host() ? host()->tableHost() : nullptr;
 }
 
 void Table::setColumn(quint16 index, int type, const QString &label, const QString &tooltip, const QString &format,

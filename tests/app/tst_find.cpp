@@ -381,7 +381,7 @@ void TestFind::elementsWithoutValueAreFoundByName()
     const QStringList names = window->panel()->namedWidgetNames();
     QCOMPARE(names.size(), 1);
     const QString name = names.first();
-    QVERIFY(window->panel()->elementNames().contains(name));
+    QVERIFY(window->panel()->registries().elementNames.contains(name));
     QWidget *widget = window->panel()->namedWidget(name);
     QVERIFY(widget);
     QCOMPARE(widget->objectName(), name);

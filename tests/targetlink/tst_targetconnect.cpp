@@ -110,7 +110,7 @@ void TargetConnectTest::missingLibraryReportedAndLoadGoesOn()
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reports.first().contains(QLatin1String("Target DLL libjlinkarm.so not found !")),
              qPrintable(reports.first()));
-    QVERIFY(fixture.window->panel()->variablesByName().contains(QStringLiteral("COUNTER")));
+    QVERIFY(fixture.window->panel()->registries().variablesByName.contains(QStringLiteral("COUNTER")));
 }
 
 QTEST_MAIN(TargetConnectTest)
