@@ -44,6 +44,7 @@
 MainWindow::MainWindow(const CommandLineOptions &options)
     : QMainWindow(nullptr)
     , m_panel(new Panel(this, this))
+    , m_scriptHost(std::make_unique<WindowScriptHost>(*this))
     , m_tykValues(std::make_unique<TykValueExchange>(*m_panel,
                                                      [this](bool create) { return tykLinkForTables(create); }))
 {

@@ -6,8 +6,7 @@
 #include "pinmappinghost.h"
 #include "panelxmlreader.h"
 #include "scriptengine.h"
-#include "scripthost.h"
-#include "scriptwindowhost.h"
+#include "windowscripthost.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -81,10 +80,10 @@ enum class CloseMode {
 // dialogs, settings, the target link threads, and the orchestration of
 // opening, saving and exporting. Its constructor is the program's whole
 // start-up sequence. The loaded panel's state lives in the Panel it holds.
-class MainWindow : public QMainWindow, public PanelShell, public ScriptHost, public PinMappingHost,
-                   public ScriptWindowHost
+class MainWindow : public QMainWindow, public PanelShell, public PinMappingHost
 {
     Q_OBJECT
+    friend class WindowScriptHost;
 
 public:
     explicit MainWindow(const CommandLineOptions &options);
@@ -260,60 +259,11 @@ public:
     ScriptEngine &scripts() { return m_scripts; }
     bool runScriptFile(const QString &fileName);
     bool executeScriptLine(const QString &line, int lineNumber);
-    // Connects the script engine to this window (its host, output log, echo).
+    // Connects the script engine to this window (its host and command
+    // families, echo).
     void setUpScriptEngine();
-
-    // ---- ScriptHost (mainwindow_scripthost.cpp)
-    void printOnConsole(const QString &html) override;
-    ActiveElement *elementByDefine(const QString &define) override;
-    QList<ActiveElement *> scriptElements() override;
-    QHash<QString, DataClass *> scriptVariables() override;
-    bool elementEnabled(QObject *element) override;
-    bool registerValueText(const QString &objectName, QString *text) override;
-    bool tableCell(const QString &define, int row, int column, QString *text, bool *numericColumn,
-                   bool *inRange) override;
-    void setDirEntry(const QString &entry) override;
-    void setLogSetDefs(bool on) override;
-    bool quietMode() const override { return quiet; }
-    void setQuietMode(bool on) override { quiet = on; }
-    void setIoCheckMode(quint16 mode) override;
-    void setTykLogging(int mode, bool timeStamps, const QString &file) override;
-    void setScriptWorkingDir(const QString &dir) override { setWorkingDir(dir); }
-    QStringList versionTexts() override;
-    QWidget *scriptDialogParent() override { return this; }
-    [[noreturn]] void exitProgram(int closeMode, int exitCode) override;
-
-    // ---- ScriptWindowHost (mainwindow_scriptcommands.cpp): the script
-    // commands on files, elements, tables, the window and the target.
-    // Adds those command families to the script engine.
-    void addScriptCommandFamilies();
-    bool scriptLoadFile(const QString &path) override;
-    bool scriptSaveProject(const QString &path, bool sorted) override;
-    void scriptSetCurrentFile(const QString &path) override;
-    QString scriptCurrentFile() const override { return projectFile; }
-    QString scriptWorkingDir() const override { return workingDir; }
-    QString scriptScriptsDir() const override { return scriptsDir; }
-    void scriptSetWorkingDir(const QString &dir) override { setWorkingDir(dir); }
-    void scriptSetScriptsDir(const QString &dir) override { setScriptsDir(dir); }
-    bool scriptSelectFromCatalog(const QString &file) override;
-    bool scriptExportHeaders() override;
-    bool scriptSign(const QString &file) override;
-    void scriptValidate(const QString &file) override;
-    void scriptCheckXsd(const QString &file) override;
-    ScriptPanelHost *scriptPanel() override;
-    void scriptRaiseElement(ActiveElement *element) override;
-    void scriptSetFullScreen(bool on) override;
-    void scriptMoveWindow(int x, int y, bool raise) override;
-    void scriptClearConsole() override;
-    void scriptShowConsole(bool on) override;
-    void scriptShowPinMapper() override;
-    bool scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout, int *namesLeftOut) override;
-    QString scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,
-                             bool open) override;
-    JLinkSettings &scriptJLinkSettings() override { return jlinkSettings; }
-    bool scriptSendTask(const QString &file, quint8 header1, bool flag, quint8 header3, quint16 word,
-                        QString *error) override;
-    QVector<IntelHexBlock> &scriptIntelHexBlocks() override { return intelHexBlocks; }
+    // What the script engine and its command families ask of the window.
+    WindowScriptHost &scriptHost() { return *m_scriptHost; }
 
     // ---- PanelShell
     void showPanelWidget(QWidget *widget) override;
@@ -538,6 +488,7 @@ private:
 
     Panel *m_panel = nullptr;
     ScriptEngine m_scripts;
+    std::unique_ptr<WindowScriptHost> m_scriptHost;
     std::unique_ptr<PythonHost> m_python;
     std::unique_ptr<TykValueExchange> m_tykValues;
     // Gives the panel and the script engine the window's Python host.

@@ -7,6 +7,7 @@
 #include "errorreporter.h"
 #include "panel.h"
 #include "prompt.h"
+#include "scriptcommandfamilies.h"
 
 #include <QAction>
 #include <QEventLoop>
@@ -14,6 +15,13 @@
 #include <QProcess>
 #include <QProgressDialog>
 #include <QTimer>
+
+void MainWindow::setUpScriptEngine()
+{
+    m_scripts.setHost(m_scriptHost.get());
+    m_scripts.setEcho([this](const QString &html) { consolePrint(html); });
+    m_scripts.addCommands(windowCommandFamilies(m_scriptHost.get()));
+}
 
 bool MainWindow::runScriptFile(const QString &fileName)
 {

@@ -83,7 +83,7 @@ void TargetConnectTest::loadConnectsOnceWithDefaults()
         QStringLiteral("JLINKARM_Connect() = 0"),
     };
     QCOMPARE(calls().mid(0, connectSequence.size()), connectSequence);
-    QCOMPARE(fixture.window->scriptJLinkSettings().settingsFile, QByteArray("Settings.jlink"));
+    QCOMPARE(fixture.window->scriptHost().scriptJLinkSettings().settingsFile, QByteArray("Settings.jlink"));
 
     // The connection stays open across loads: the next load only asks.
     QFile::resize(m_callLog, 0);
