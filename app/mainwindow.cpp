@@ -43,7 +43,8 @@
 
 MainWindow::MainWindow(const CommandLineOptions &options)
     : QMainWindow(nullptr)
-    , m_panel(new Panel(this, this))
+    , m_panelShell(std::make_unique<WindowPanelShell>(*this))
+    , m_panel(new Panel(m_panelShell.get(), this))
     , m_scriptHost(std::make_unique<WindowScriptHost>(*this))
     , m_tykValues(std::make_unique<TykValueExchange>(*m_panel,
                                                      [this](bool create) { return tykLinkForTables(create); }))
@@ -439,35 +440,6 @@ bool MainWindow::openDropped(const QString &path)
 // ---------------------------------------------------------------------------
 // What the panel asks of the window
 
-void MainWindow::setProjectModified()
-{
-    setWindowModified(true);
-}
-
-void MainWindow::showPanelWidget(QWidget *widget)
-{
-    // The old panel may still be running the signal that loads this one (a
-    // loadFile or runScript action, a wait): it then goes once control is
-    // back in the event loop, not under its own feet. Otherwise it goes now,
-    // before the new panel is built beside it.
-    //
-    // The old panel stays a child of the window until it goes: taken out of
-    // the window first, each of its widgets would take the application's
-    // style afresh (and each combo box would build its popup list for it),
-    // which made dropping a large panel take minutes and gigabytes.
-    if (QWidget *old = centralWidget()) {
-        old->hide();
-        if (m_panel && m_panel->elementCodeRunning()) {
-            old->deleteLater();
-            m_retiredPanelWidgets.removeAll(QPointer<QWidget>());
-            m_retiredPanelWidgets.append(old);
-        } else {
-            delete old;
-        }
-    }
-    setCentralWidget(widget);
-}
-
 void MainWindow::deleteRetiredPanelWidgets()
 {
     const QList<QPointer<QWidget>> retired = std::exchange(m_retiredPanelWidgets, {});
@@ -483,14 +455,6 @@ void MainWindow::showPanelFile(const QString &path)
     if (!m_panel->getXMLVersion().isEmpty())
         text += QStringLiteral(" - ") + m_panel->getXMLVersion();
     m_fileLabel->setText(text);
-}
-
-void MainWindow::loadFile(const QString &name)
-{
-    // An element's loadFile action that a script line set off: the failed
-    // open counts against the run, as a failed LOAD does.
-    if (!loadFile(name, false) && m_scripts.runDepth() > 0)
-        m_scripts.addScriptError();
 }
 
 void MainWindow::switchFullscreenMode()

@@ -2,10 +2,10 @@
 
 #include "commandline.h"
 #include "jlinkconnection.h"
-#include "panelshell.h"
 #include "pinmappinghost.h"
 #include "panelxmlreader.h"
 #include "scriptengine.h"
+#include "windowpanelshell.h"
 #include "windowscripthost.h"
 
 #include <QHash>
@@ -80,9 +80,10 @@ enum class CloseMode {
 // dialogs, settings, the target link threads, and the orchestration of
 // opening, saving and exporting. Its constructor is the program's whole
 // start-up sequence. The loaded panel's state lives in the Panel it holds.
-class MainWindow : public QMainWindow, public PanelShell, public PinMappingHost
+class MainWindow : public QMainWindow, public PinMappingHost
 {
     Q_OBJECT
+    friend class WindowPanelShell;
     friend class WindowScriptHost;
 
 public:
@@ -265,28 +266,8 @@ public:
     // What the script engine and its command families ask of the window.
     WindowScriptHost &scriptHost() { return *m_scriptHost; }
 
-    // ---- PanelShell
-    void showPanelWidget(QWidget *widget) override;
-    QWidget *dialogParent() override { return this; }
-    // Whether the recorder's stream has somewhere to write.
-    bool isRecording() const override;
-    // Writes line to the recorder and echoes consoleLine on the console, each
-    // followed by the pending comment.
-    void recordScriptLine(const QString &line, const QString &consoleLine) override;
-    QString runningScriptFile() const override { return m_scripts.scriptFile(); }
-    void setProjectModified() override;
-    void cancelHighlight() override;
-    void loadFile(const QString &name) override;
-    void runScript(const QString &text) override;
-    void startProgram(const QString &program) override;
-    // The Tyk value lists: sendUSB packs a send list and transfers it,
-    // recData unpacks the reply of that transfer into elements and variables.
-    void sendUSB(const QString &values) override;
-    void recData(const QString &values) override;
-    // The register tables' link and folder (mainwindow_table.cpp).
-    TykLink *tykLinkForTables(bool create) override;
-    QString tableWorkingDirectory() const override { return workingDir; }
-    void setTableWorkingDirectory(const QString &dir) override { setWorkingDir(dir); }
+    // What the panel asks of the window.
+    WindowPanelShell &panelShell() { return *m_panelShell; }
     // The value-list exchange behind sendUSB and recData.
     TykValueExchange &tykValues() { return *m_tykValues; }
 
@@ -455,6 +436,11 @@ private:
     // Project saves that were refused, failed or had no name (a cancelled
     // Save-as), its headers included: EXIT counts those its close made.
     int m_failedSaveCount = 0;
+    // Ends the element mark (the panel shell's cancelHighlight).
+    void cancelHighlight();
+    // The register tables' adapter link: made, with the window's log
+    // settings, when create is set and none exists.
+    TykLink *tykLinkForTables(bool create);
     // saveProjectFile without the count.
     bool writeProjectFile(const QString &fileName, bool sorted);
     // Save and the script saves while the home panel (or no panel) is shown:
@@ -486,6 +472,7 @@ private:
     // The file label of the status bar: the panel file and its version.
     void showPanelFile(const QString &path);
 
+    std::unique_ptr<WindowPanelShell> m_panelShell;
     Panel *m_panel = nullptr;
     ScriptEngine m_scripts;
     std::unique_ptr<WindowScriptHost> m_scriptHost;

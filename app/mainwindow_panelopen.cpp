@@ -383,11 +383,11 @@ void MainWindow::startPollingThreads()
         const auto current = [this, thread] { return serialComThread == thread && serialPolling.load(); };
         connect(thread, &SerialComThread::changed_sendUSB, thread, [this, current](const QString &values) {
             if (current())
-                sendUSB(values);
+                m_tykValues->send(values);
         }, Qt::QueuedConnection);
         connect(thread, &SerialComThread::changed_recData, thread, [this, current](const QString &values) {
             if (current())
-                recData(values);
+                m_tykValues->receive(values);
         }, Qt::QueuedConnection);
         serialComThread = thread;
         serialComThread->start(QThread::InheritPriority);

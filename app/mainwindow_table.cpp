@@ -6,16 +6,6 @@
 #include "tyklink.h"
 #include "tykvalueexchange.h"
 
-void MainWindow::sendUSB(const QString &values)
-{
-    m_tykValues->send(values);
-}
-
-void MainWindow::recData(const QString &values)
-{
-    m_tykValues->receive(values);
-}
-
 void MainWindow::replaceTykLink(TykLink *link)
 {
     delete tykLink;

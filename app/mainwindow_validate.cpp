@@ -34,7 +34,7 @@ void MainWindow::validateXmlFile(const QString &file)
     // The reader's constructor resets the state a read fills (poll lists,
     // I/O port, tool-tip sections): it gets a panel of its own, so that the
     // loaded panel and its polling threads go on untouched.
-    Panel scratch(this);
+    Panel scratch(m_panelShell.get());
     PanelXmlReader reader(&scratch, panelReadOptions());
     reader.validateXmlFile(file);
 }

@@ -183,9 +183,9 @@ void TestPanelOpen::loadFileLooksInThePanelFolderFirst()
     auto window = makeWindow();
     QVERIFY(window->open(panel));
     window->initLoadedConfiguration(true);
-    window->loadFile("next.xml");
+    window->panelShell().loadFile("next.xml");
     QVERIFY(window->panel()->getActiveElement("NEAR"));
-    window->loadFile("only.xml");
+    window->panelShell().loadFile("only.xml");
     QVERIFY(window->panel()->getActiveElement("SCRIPTS"));
 }
 
