@@ -285,28 +285,6 @@ public:
     QString harbikFeature() const { return harbikFeatureId; }
     void setHarbikFeature(const QString &id) { harbikFeatureId = id; }
 
-    // ---- Menus, tool bars and status bar. Actions whose settings.ini
-    // switch is off are never created and are null.
-    QAction *homeAction() const { return homeAct; }
-    QAction *loadAction() const { return loadAct; }
-    QAction *saveAction() const { return saveAct; }
-    QAction *saveAsAction() const { return saveAsAct; }
-    QAction *exportHeaderFilesAction() const { return exportHeaderFilesAct; }
-    QAction *signAction() const { return signAct; }
-    QAction *validateAction() const { return validateAct; }
-    QAction *showLocksAction() const { return showLocksAct; }
-    QAction *showSvdTreeAction() const { return showSvdTreeAct; }
-    QAction *showPortMappingAction() const { return showPortMappingAct; }
-    QAction *showDifferencesAction() const { return showDifferencesAct; }
-    QAction *integrateKeilAction() const { return integrateKeilAct; }
-    QAction *recordScriptAction() const { return recordScriptAct; }
-    QAction *addScriptCommandAction() const { return addScriptCommandAct; }
-    QAction *fullscreenAction() const { return fullscreenAct; }
-    QAction *generateXmlAction() const { return generateXmlAct; }
-    QAction *editGuiAction() const { return editGuiAct; }
-    QAction *clearConsoleAction() const { return clearConsoleAct; }
-    QAction *appNotesBarAction() const { return appNotesAction; }
-    QPushButton *appNotesMenuButton() const { return appNotesButton; }
 
     // ---- Finding and marking elements. One mark at a
     // time, ended by its 5000 ms timer or by cancelHighlight().

@@ -154,6 +154,43 @@ void MainWindow::createActions()
         editGuiAct = makeAction(this, {"Edit the GUI", "Edit the GUI.", QKeySequence(Qt::CTRL + Qt::Key_E)},
                                 &MainWindow::editGUI);
     clearConsoleAct = makeAction(this, {"Clear console", "Clear the console."}, &MainWindow::clearConsole);
+
+    // Object names, by which tests and tools find the actions; an action
+    // whose settings.ini switch is off does not exist.
+    const std::pair<QAction *, const char *> names[] = {
+        {homeAct, "homeAction"},
+        {loadAct, "loadAction"},
+        {saveAct, "saveAction"},
+        {saveAsAct, "saveAsAction"},
+        {exportHeaderFilesAct, "exportHeaderFilesAction"},
+        {exitAct, "exitAction"},
+        {settingsAct, "settingsAction"},
+        {openAct, "openAction"},
+        {reopenAct, "reopenAction"},
+        {signAct, "signAction"},
+        {validateAct, "validateAction"},
+        {showLocksAct, "showLocksAction"},
+        {showSvdTreeAct, "showSvdTreeAction"},
+        {showPortMappingAct, "showPortMappingAction"},
+        {searchAct, "searchAction"},
+        {showDifferencesAct, "showDifferencesAction"},
+        {integrateKeilAct, "integrateKeilAction"},
+        {expandAct, "expandAction"},
+        {collapseAct, "collapseAction"},
+        {getTykVersionAct, "getTykVersionAction"},
+        {updateTykAct, "updateTykAction"},
+        {runScriptAct, "runScriptAction"},
+        {recordScriptAct, "recordScriptAction"},
+        {addScriptCommandAct, "addScriptCommandAction"},
+        {fullscreenAct, "fullscreenAction"},
+        {generateXmlAct, "generateXmlAction"},
+        {editGuiAct, "editGuiAction"},
+        {clearConsoleAct, "clearConsoleAction"},
+    };
+    for (const auto &[action, name] : names) {
+        if (action)
+            action->setObjectName(QLatin1String(name));
+    }
 }
 
 // What opening a panel enables.
@@ -258,7 +295,9 @@ void MainWindow::createToolBars()
     m_harbikToolBar->addWidget(spacer);
 
     appNotesButton = makeLauncherButton(tr("App Notes"), ":/images/document.png", {45, 35}, {25, 25});
+    appNotesButton->setObjectName(QStringLiteral("appNotesMenuButton"));
     appNotesAction = m_harbikToolBar->addWidget(appNotesButton);
+    appNotesAction->setObjectName(QStringLiteral("appNotesBarAction"));
     // No panel, no notes: the button shows once a panel brings documents.
     appNotesAction->setVisible(false);
 
