@@ -111,7 +111,6 @@ public:
     static bool isXmlFile(const QString &path);
     static bool isElementEnabled(QObject *element);
     // Set by the script command that hides the console.
-    bool consoleKeptHidden() const { return keepConsoleHidden; }
     void setConsoleKeptHidden(bool hidden) { keepConsoleHidden = hidden; }
     QTextBrowser *consoleBrowser() const { return m_console; }
     QDockWidget *consoleDockWidget() const { return m_consoleDock; }
@@ -201,8 +200,6 @@ public:
     // (the panel being read, or an existing file that is no project); empty
     // when it may.
     QString projectSaveRefusal(const QString &fileName) const;
-    // Whether the file exists and its root element is that of a project.
-    static bool isProjectFile(const QString &fileName);
     // A console warning when the saved project's panel will not be found
     // when the project is opened again.
     void warnWhenPanelNotFound(const QString &projectPath);
@@ -317,12 +314,8 @@ public slots:
     void on_anchorClicked(const QUrl &url);
     void clearConsole();
     void showContextMenu(const QPoint &pos);
-    void tabSelected();
 
-    void showSettingsDialog();
 
-    // Shows the lock graph of the panel.
-    void showLocks();
 
     // Target link
     void connectTargetForPolling();
@@ -353,7 +346,6 @@ public slots:
     void updateTykFW();
     void runBatchfile();
     void startStopRecording();
-    void addRecordCmd();
     // A panel generated from an SVD file (mainwindow_svdgenerate.cpp): from
     // the menu (asks for the file and the layout), or for the file in the
     // Tree or the Group layout (the script command). True when the panel was
@@ -367,15 +359,26 @@ public slots:
     void showHelp();
     // The launcher's local service: is the tool known, register a port, say it runs.
     void checkRegisteredTools();
-    void readingRegisteredTools(QNetworkReply *reply);
     void registerTool();
-    void onToolRegisterAttempt(QNetworkReply *reply);
     void setHarbikState();
 
     void searchForGUIElement();
 
+
+private slots:
+    // Slots of the window's own actions, tabs and replies.
+    void tabSelected();
+    void showSettingsDialog();
+    // Shows the lock graph of the panel.
+    void showLocks();
+    void addRecordCmd();
     void expandBranch();
     void collapseBranch();
+    // The launcher service's replies.
+    void readingRegisteredTools(QNetworkReply *reply);
+    void onToolRegisterAttempt(QNetworkReply *reply);
+    // A value changed: the open pin views repaint.
+    void refreshPinViews(bool userChange);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -506,8 +509,6 @@ public:
     // the pin-mapping file the panel cannot show, switches the command on
     // when there is a chip.
     void buildPinMappingView();
-    // A value changed: the open pin views repaint.
-    void refreshPinViews(bool userChange);
     // "Show Port mapping": a new port-mapping window over the panel's chip,
     // kept as the open one (the command's switch must be on and a panel shown).
     void openPortMappingDialog();

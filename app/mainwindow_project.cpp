@@ -655,11 +655,6 @@ void MainWindow::warnWhenPanelNotFound(const QString &projectPath)
                           QDir::toNativeSeparators(QFileInfo(inScripts).absoluteFilePath()).toHtmlEscaped()));
 }
 
-bool MainWindow::isProjectFile(const QString &fileName)
-{
-    return QFileInfo(fileName).isFile() && XmlFileKind::rootElementOfFile(fileName) == QLatin1String("qlmpxml");
-}
-
 QString MainWindow::projectSaveRefusal(const QString &fileName) const
 {
     const QFileInfo target(fileName);
