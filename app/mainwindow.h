@@ -96,11 +96,11 @@ public:
     // ---- Construction, start-up and shut-down
     void writeSettings();
     // What closing the window does with a modified project.
-    CloseMode closingMode() const { return closeMode; }
-    void setCloseMode(CloseMode mode) { closeMode = mode; }
-    bool isFullScreenMode() const { return fullScreen; }
+    CloseMode closingMode() const { return m_closeMode; }
+    void setCloseMode(CloseMode mode) { m_closeMode = mode; }
+    bool isFullScreenMode() const { return m_fullScreen; }
     // -g, -s or -x: the run ends inside start-up and nobody sees the window.
-    bool runEndsAfterStartUp() const { return endsAfterStartUp; }
+    bool runEndsAfterStartUp() const { return m_endsAfterStartUp; }
 
     // ---- Console
     void consolePrint(QString html);
@@ -111,7 +111,7 @@ public:
     static bool isXmlFile(const QString &path);
     static bool isElementEnabled(QObject *element);
     // Set by the script command that hides the console.
-    void setConsoleKeptHidden(bool hidden) { keepConsoleHidden = hidden; }
+    void setConsoleKeptHidden(bool hidden) { m_keepConsoleHidden = hidden; }
     QTextBrowser *consoleBrowser() const { return m_console; }
     QDockWidget *consoleDockWidget() const { return m_consoleDock; }
 
@@ -121,33 +121,33 @@ public:
     void setWorkingDir(const QString &dir);
     void setScriptsDir(const QString &dir);
     void applySettings(quint16 loggingMode, bool timeStamps, QString logFile,
-                       unsigned updatePeriod, bool toolbarEnabled);
+                       unsigned updatePeriod, bool m_toolbarEnabled);
     const SettingsIniSwitches &settingsSwitches() const { return m_switches; }
-    QString getScriptsDir() const { return scriptsDir; }
-    QString getWorkingDir() const { return workingDir; }
-    QString lastDirectory() const { return lastDir; }
-    QString settingsIniFile() const { return settingsIniPath; }
-    bool isToolbarEnabled() const { return toolbarEnabled; }
-    bool keilIntegrationOn() const { return keil; }
+    QString getScriptsDir() const { return m_scriptsDir; }
+    QString getWorkingDir() const { return m_workingDir; }
+    QString lastDirectory() const { return m_lastDir; }
+    QString settingsIniFile() const { return m_settingsIniPath; }
+    bool isToolbarEnabled() const { return m_toolbarEnabled; }
+    bool keilIntegrationOn() const { return m_keil; }
     // The adapter's log: its mode, time stamps and file.
-    quint16 tykLogMode() const { return tykLoggingMode; }
-    bool tykLogTimeStamps() const { return tykLoggingTimeStamps; }
-    QString tykLogFile() const { return tykLoggingFilename; }
+    quint16 tykLogMode() const { return m_tykLoggingMode; }
+    bool tykLogTimeStamps() const { return m_tykLoggingTimeStamps; }
+    QString tykLogFile() const { return m_tykLoggingFilename; }
 
     // ---- Target link and polling threads
     // The adapter link; null while none was opened.
-    TykLink *tykAdapterLink() const { return tykLink; }
+    TykLink *tykAdapterLink() const { return m_tykLink; }
     // Puts link in place of the adapter link, which is deleted.
     void replaceTykLink(TykLink *link);
-    SeggerThread *seggerPollingThread() const { return seggerThread; }
-    SerialComThread *serialPollingThread() const { return serialComThread; }
+    SeggerThread *seggerPollingThread() const { return m_seggerThread; }
+    SerialComThread *serialPollingThread() const { return m_serialComThread; }
     // The flags that keep the polling threads running.
-    std::atomic_bool &seggerPollingFlag() { return seggerPolling; }
-    std::atomic_bool &serialPollingFlag() { return serialPolling; }
+    std::atomic_bool &seggerPollingFlag() { return m_seggerPolling; }
+    std::atomic_bool &serialPollingFlag() { return m_serialPolling; }
     // Takes over threads started elsewhere as the window's polling threads.
     void adoptPollingThreads(SeggerThread *segger, SerialComThread *serial);
     // The panel's terminal port, or null.
-    TerminalPort *terminal() const { return terminalPort; }
+    TerminalPort *terminal() const { return m_terminalPort; }
     void openTerminalPort(const QString &portName, const QString &settings);
     // The folder of the adapter's firmware files and updater.
     static QString getTykFirmwarePath();
@@ -179,11 +179,11 @@ public:
     // cannot be found) and binds the SVD-bound variables.
     bool loadSvdFile();
     // The window shows the home panel.
-    bool isHomePanelShown() const { return homePanelShown; }
+    bool isHomePanelShown() const { return m_homePanelShown; }
 
     // ---- Project file and header export
     // The current project file (a header read in counts); empty when none.
-    QString currentProjectFile() const { return projectFile; }
+    QString currentProjectFile() const { return m_projectFile; }
     void setCurrentFile(const QString &file);
     QString getCurrentFileName() const;
     bool load(const QString &fileName);
@@ -279,8 +279,8 @@ public:
     void integrateIntoKeil(int entry);
 
     // The feature id the launcher service knows the tool by.
-    QString harbikFeature() const { return harbikFeatureId; }
-    void setHarbikFeature(const QString &id) { harbikFeatureId = id; }
+    QString harbikFeature() const { return m_harbikFeatureId; }
+    void setHarbikFeature(const QString &id) { m_harbikFeatureId = id; }
 
 
     // ---- Finding and marking elements. One mark at a
@@ -292,10 +292,10 @@ public:
     // The marked widget or tree row (null when none), the id of the timer
     // that ends the mark (0 when none) and the marked widget's style sheet
     // before the mark.
-    QWidget *markedWidget() const { return highlightedWidget.data(); }
-    QTreeWidgetItem *markedItem() const { return highlightedItem; }
-    int markTimerId() const { return highlightTimerId; }
-    QString markedStyleSheet() const { return savedStyleSheet; }
+    QWidget *markedWidget() const { return m_highlightedWidget.data(); }
+    QTreeWidgetItem *markedItem() const { return m_highlightedItem; }
+    int markTimerId() const { return m_highlightTimerId; }
+    QString markedStyleSheet() const { return m_savedStyleSheet; }
     // Brings a widget without value (a button, LED, picture...) into view and marks it.
     void raiseNamedWidget(QWidget *widget);
 
@@ -321,7 +321,7 @@ public slots:
     void connectTargetForPolling();
     // Asks the adapter for its firmware version and compares it with the
     // panel's range: a message box, or console lines only when quiet.
-    void queryTykFirmwareVersion(bool quiet);
+    void queryTykFirmwareVersion(bool m_quiet);
 
     // Actions and menus
     void updatePanelActions();
@@ -480,7 +480,7 @@ private:
     QPushButton *m_forumButton = nullptr;
     // Element marks
     void markWidget(QWidget *widget, const QColor &other);
-    QPointer<QTreeWidget> m_highlightedTree; // the view of highlightedItem; guards it
+    QPointer<QTreeWidget> m_highlightedTree; // the view of m_highlightedItem; guards it
 
     SettingsIniSwitches m_switches;
 
@@ -499,7 +499,7 @@ public:
     OperandLookup *operandLookup() override;
     bool raiseElement(const QString &name) override;
     void searchElement() override;
-    QString workingDirectory() const override { return workingDir; }
+    QString workingDirectory() const override { return m_workingDir; }
     // The open port-mapping window, or null.
     QWidget *portMappingDialog() const { return m_portMappingDialog.data(); }
     // Before the next panel is read: the pin-mapping element goes, the
@@ -516,91 +516,91 @@ public:
 private:
     // ---- The window's state; what others read goes through the accessors above.
     // Start-up and shut-down
-    CloseMode closeMode = CloseMode::Ask;
-    bool fullScreen = false;
-    bool wasMaximized = false;
-    bool keepConsoleHidden = false; // set by the script command that hides the console
+    CloseMode m_closeMode = CloseMode::Ask;
+    bool m_fullScreen = false;
+    bool m_wasMaximized = false;
+    bool m_keepConsoleHidden = false; // set by the script command that hides the console
     // Settings
-    QString workingDir;
-    QString scriptsDir;
-    QString lastDir;
-    quint16 tykLoggingMode = 0;
-    bool tykLoggingTimeStamps = false;
-    QString tykLoggingFilename;
-    bool toolbarEnabled = true;
-    QString settingsIniPath;
-    QString harbikToolId;
-    QString keilCommand;
-    QString keilArguments;
-    bool keil = false;
+    QString m_workingDir;
+    QString m_scriptsDir;
+    QString m_lastDir;
+    quint16 m_tykLoggingMode = 0;
+    bool m_tykLoggingTimeStamps = false;
+    QString m_tykLoggingFilename;
+    bool m_toolbarEnabled = true;
+    QString m_settingsIniPath;
+    QString m_harbikToolId;
+    QString m_keilCommand;
+    QString m_keilArguments;
+    bool m_keil = false;
     // Command-line values kept for later steps
-    QString definesText;
-    bool definesApplied = false;
-    QString includePaths;
-    QString batchFile;
-    QString outputLog;
-    bool generate = false;
-    bool saveRequested = false;
-    bool quiet = false;
+    QString m_definesText;
+    bool m_definesApplied = false;
+    QString m_includePaths;
+    QString m_batchFile;
+    QString m_outputLog;
+    bool m_generate = false;
+    bool m_saveRequested = false;
+    bool m_quiet = false;
     // -g, -s or -x: the run ends inside start-up and nobody sees the window.
-    bool endsAfterStartUp = false;
+    bool m_endsAfterStartUp = false;
     // Target link and polling threads
-    TykLink *tykLink = nullptr;
-    SeggerThread *seggerThread = nullptr;
-    SerialComThread *serialComThread = nullptr;
-    std::atomic_bool seggerPolling{false};
-    std::atomic_bool serialPolling{false};
+    TykLink *m_tykLink = nullptr;
+    SeggerThread *m_seggerThread = nullptr;
+    SerialComThread *m_serialComThread = nullptr;
+    std::atomic_bool m_seggerPolling{false};
+    std::atomic_bool m_serialPolling{false};
     // The panel's terminal: a receive-only serial port shown in the console's
     // "Terminal" tab. Stays open until the next panel names another.
-    TerminalPort *terminalPort = nullptr;
-    qint64 performanceFrequency = 0; // ticks per second of the exchange thread's clock
-    JLinkSettings jlinkSettings; // the probe and target the J-Link connection uses
+    TerminalPort *m_terminalPort = nullptr;
+    qint64 m_performanceFrequency = 0; // ticks per second of the exchange thread's clock
+    JLinkSettings m_jlinkSettings; // the probe and target the J-Link connection uses
     // Panel open and project
-    bool openingHomePanel = false; // set while the home panel of a new project is read
-    bool homePanelShown = false;   // the window shows the home panel
+    bool m_openingHomePanel = false; // set while the home panel of a new project is read
+    bool m_homePanelShown = false;   // the window shows the home panel
     // The last read's tab widgets that fit themselves to their current page.
     QList<QPointer<TabWidget>> m_fittingTabs;
-    int highlightTimerId = 0;
-    QString projectFile;
-    QString savedStyleSheet;
+    int m_highlightTimerId = 0;
+    QString m_projectFile;
+    QString m_savedStyleSheet;
     // The Intel HEX blocks WRITEBSL read, in reading order; never emptied.
-    QVector<IntelHexBlock> intelHexBlocks;
-    int harbikPort = 50000;
+    QVector<IntelHexBlock> m_intelHexBlocks;
+    int m_harbikPort = 50000;
     QProcess *m_helpProcess = nullptr; // the launcher started for help; lives for the run
     // Menus, tool bars and status bar
-    QAction *homeAct = nullptr;
-    QAction *loadAct = nullptr;
-    QAction *saveAct = nullptr;
-    QAction *saveAsAct = nullptr;
-    QAction *exportHeaderFilesAct = nullptr;
-    QAction *exitAct = nullptr;
-    QAction *settingsAct = nullptr;
-    QAction *openAct = nullptr;
-    QAction *reopenAct = nullptr;
-    QAction *signAct = nullptr;
-    QAction *validateAct = nullptr;
-    QAction *showLocksAct = nullptr;
-    QAction *showSvdTreeAct = nullptr;
-    QAction *showPortMappingAct = nullptr;
-    QAction *searchAct = nullptr;
-    QAction *showDifferencesAct = nullptr;
-    QAction *integrateKeilAct = nullptr;
-    QAction *expandAct = nullptr;
-    QAction *collapseAct = nullptr;
-    QAction *getTykVersionAct = nullptr;
-    QAction *updateTykAct = nullptr;
-    QAction *runScriptAct = nullptr;
-    QAction *recordScriptAct = nullptr;
-    QAction *addScriptCommandAct = nullptr;
-    QAction *fullscreenAct = nullptr;
-    QAction *generateXmlAct = nullptr;
-    QAction *editGuiAct = nullptr;
-    QAction *clearConsoleAct = nullptr;
-    QPushButton *appNotesButton = nullptr;
-    QAction *appNotesAction = nullptr; // shows the app-notes button on the launcher bar
-    QString harbikFeatureId;         // the bundle's symbolic name + ".feature"
+    QAction *m_homeAct = nullptr;
+    QAction *m_loadAct = nullptr;
+    QAction *m_saveAct = nullptr;
+    QAction *m_saveAsAct = nullptr;
+    QAction *m_exportHeaderFilesAct = nullptr;
+    QAction *m_exitAct = nullptr;
+    QAction *m_settingsAct = nullptr;
+    QAction *m_openAct = nullptr;
+    QAction *m_reopenAct = nullptr;
+    QAction *m_signAct = nullptr;
+    QAction *m_validateAct = nullptr;
+    QAction *m_showLocksAct = nullptr;
+    QAction *m_showSvdTreeAct = nullptr;
+    QAction *m_showPortMappingAct = nullptr;
+    QAction *m_searchAct = nullptr;
+    QAction *m_showDifferencesAct = nullptr;
+    QAction *m_integrateKeilAct = nullptr;
+    QAction *m_expandAct = nullptr;
+    QAction *m_collapseAct = nullptr;
+    QAction *m_getTykVersionAct = nullptr;
+    QAction *m_updateTykAct = nullptr;
+    QAction *m_runScriptAct = nullptr;
+    QAction *m_recordScriptAct = nullptr;
+    QAction *m_addScriptCommandAct = nullptr;
+    QAction *m_fullscreenAct = nullptr;
+    QAction *m_generateXmlAct = nullptr;
+    QAction *m_editGuiAct = nullptr;
+    QAction *m_clearConsoleAct = nullptr;
+    QPushButton *m_appNotesButton = nullptr;
+    QAction *m_appNotesAction = nullptr; // shows the app-notes button on the launcher bar
+    QString m_harbikFeatureId;         // the bundle's symbolic name + ".feature"
     // The element mark
-    QPointer<QWidget> highlightedWidget;
-    QTreeWidgetItem *highlightedItem = nullptr;
-    QPalette savedPalette;
+    QPointer<QWidget> m_highlightedWidget;
+    QTreeWidgetItem *m_highlightedItem = nullptr;
+    QPalette m_savedPalette;
 };

@@ -8,8 +8,8 @@
 
 void MainWindow::replaceTykLink(TykLink *link)
 {
-    delete tykLink;
-    tykLink = link;
+    delete m_tykLink;
+    m_tykLink = link;
 }
 
 TykLink *MainWindow::newTykLink()
@@ -40,9 +40,9 @@ void MainWindow::reportTykOpenFailure(const QString &text, bool repeated)
 
 TykLink *MainWindow::tykLinkForTables(bool create)
 {
-    if (!tykLink && create) {
-        tykLink = newTykLink();
-        tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
+    if (!m_tykLink && create) {
+        m_tykLink = newTykLink();
+        m_tykLink->openLog(m_tykLoggingMode, m_tykLoggingTimeStamps, m_tykLoggingFilename);
     }
-    return tykLink;
+    return m_tykLink;
 }

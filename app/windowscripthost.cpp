@@ -27,12 +27,12 @@
 // Each one-line accessor of the interfaces reads or sets the window's state.
 bool WindowScriptHost::quietMode() const
 {
-    return m_window.quiet;
+    return m_window.m_quiet;
 }
 
 void WindowScriptHost::setQuietMode(bool on)
 {
-    m_window.quiet = on;
+    m_window.m_quiet = on;
 }
 
 void WindowScriptHost::setScriptWorkingDir(const QString &dir)
@@ -47,17 +47,17 @@ QWidget *WindowScriptHost::scriptDialogParent()
 
 QString WindowScriptHost::scriptCurrentFile() const
 {
-    return m_window.projectFile;
+    return m_window.m_projectFile;
 }
 
 QString WindowScriptHost::scriptWorkingDir() const
 {
-    return m_window.workingDir;
+    return m_window.m_workingDir;
 }
 
 QString WindowScriptHost::scriptScriptsDir() const
 {
-    return m_window.scriptsDir;
+    return m_window.m_scriptsDir;
 }
 
 void WindowScriptHost::scriptSetWorkingDir(const QString &dir)
@@ -72,12 +72,12 @@ void WindowScriptHost::scriptSetScriptsDir(const QString &dir)
 
 JLinkSettings &WindowScriptHost::scriptJLinkSettings()
 {
-    return m_window.jlinkSettings;
+    return m_window.m_jlinkSettings;
 }
 
 QVector<IntelHexBlock> &WindowScriptHost::scriptIntelHexBlocks()
 {
-    return m_window.intelHexBlocks;
+    return m_window.m_intelHexBlocks;
 }
 
 void WindowScriptHost::printOnConsole(const QString &html)
@@ -146,12 +146,12 @@ void WindowScriptHost::setIoCheckMode(quint16 mode)
 
 void WindowScriptHost::setTykLogging(int mode, bool timeStamps, const QString &file)
 {
-    if (!m_window.tykLink) {
+    if (!m_window.m_tykLink) {
         // The link's console lines (log mode bit 0) go to the window's console
         // like those of a link made anywhere else.
-        m_window.tykLink = m_window.newTykLink();
+        m_window.m_tykLink = m_window.newTykLink();
     }
-    m_window.tykLink->openLog(quint16(mode), timeStamps, file);
+    m_window.m_tykLink->openLog(quint16(mode), timeStamps, file);
 }
 
 QStringList WindowScriptHost::versionTexts()
@@ -159,8 +159,8 @@ QStringList WindowScriptHost::versionTexts()
     return {programVersion().text(),
             QCoreApplication::applicationFilePath(),
             QDir::currentPath(),
-            m_window.scriptsDir,
-            m_window.workingDir,
+            m_window.m_scriptsDir,
+            m_window.m_workingDir,
             m_window.m_panel->getXMLDir(),
             m_window.getTykFirmwarePath(),
             m_window.m_panel->getXMLFile(),
@@ -171,13 +171,13 @@ QStringList WindowScriptHost::versionTexts()
 void WindowScriptHost::exitProgram(int mode, int exitCode)
 {
     switch (mode) {
-    case 1: m_window.closeMode = CloseMode::Save; break;
-    case 2: m_window.closeMode = CloseMode::Discard; break;
-    case 3: m_window.closeMode = CloseMode::Refuse; break;
-    default: m_window.closeMode = CloseMode::Ask; break;
+    case 1: m_window.m_closeMode = CloseMode::Save; break;
+    case 2: m_window.m_closeMode = CloseMode::Discard; break;
+    case 3: m_window.m_closeMode = CloseMode::Refuse; break;
+    default: m_window.m_closeMode = CloseMode::Ask; break;
     }
     // Quiet runs show no dialog from scripts: the close takes its default answers.
-    if (m_window.quiet && Prompt::instance().isInteractive())
+    if (m_window.m_quiet && Prompt::instance().isInteractive())
         Prompt::install(std::make_unique<NonInteractivePrompt>());
     // A save the close was told or asked to make and that was refused or
     // failed (the project as it stands is lost) fails the run.
@@ -248,7 +248,7 @@ void WindowScriptHost::scriptRaiseElement(ActiveElement *element)
 
 void WindowScriptHost::scriptSetFullScreen(bool on)
 {
-    if (on != m_window.fullScreen)
+    if (on != m_window.m_fullScreen)
         m_window.switchFullscreenMode();
 }
 
@@ -266,7 +266,7 @@ void WindowScriptHost::scriptClearConsole()
 
 void WindowScriptHost::scriptShowConsole(bool on)
 {
-    m_window.keepConsoleHidden = !on;
+    m_window.m_keepConsoleHidden = !on;
     if (m_window.m_consoleDock)
         m_window.m_consoleDock->setVisible(on);
 }
@@ -311,7 +311,7 @@ QString WindowScriptHost::scriptFileDialog(const QString &caption, const QString
 {
     // Quiet runs show no dialog from scripts, and a run without a user gets
     // the prompt's cancel: nothing waits on it.
-    if (m_window.quiet)
+    if (m_window.m_quiet)
         return QString();
     Prompt &prompt = Prompt::instance();
     return open ? prompt.openFileName(&m_window, caption, directory, filter)
@@ -335,5 +335,5 @@ bool WindowScriptHost::scriptSendTask(const QString &file, quint8 header1, bool 
     header.header3 = header3;
     header.headerWord = word;
     quint8 status = 0xFF;
-    return TykTaskDownload::sendTask(*m_window.tykLink, file, header, status, error);
+    return TykTaskDownload::sendTask(*m_window.m_tykLink, file, header, status, error);
 }
