@@ -102,12 +102,12 @@ public:
     // -g, -s or -x: the run ends inside start-up and nobody sees the window.
     bool runEndsAfterStartUp() const { return m_endsAfterStartUp; }
 
-    // ---- Console
-    void consolePrint(QString html);
-
     // ---- Python (mainwindow_python.cpp)
     // The window's embedded Python; started by the first panel that uses it.
     PythonHost *pythonHost() const { return m_python.get(); }
+
+    // ---- Console and element state (mainwindow_console.cpp)
+    void consolePrint(QString html);
     static bool isXmlFile(const QString &path);
     static bool isElementEnabled(QObject *element);
     // Set by the script command that hides the console.
@@ -231,7 +231,8 @@ public:
     void checkXsd(QString path);
     // Both, file after file, as the "Validate XML File" command runs them.
     void validateFiles(const QStringList &files);
-    // Compares two versions part by part: 1 when a is higher, -1 when lower, 0 when equal.
+    // Compares two versions part by part: 1 when a is higher, -1 when lower,
+    // 0 when equal (the firmware check's rule; prints nothing).
     static int versionCompare(const quint16 a[3], const quint16 b[3]);
 
 public slots:
