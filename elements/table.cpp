@@ -129,14 +129,6 @@ QStandardItem *Table::defaultItem(int c) const
     return item;
 }
 
-void Table::insertDefaultRow(int row)
-{
-    QList<QStandardItem *> items;
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        items << defaultItem(c);
-    m_model->insertRow(row, items);
-}
-
 bool Table::hasColumnOfType(int type) const
 {
     for (int c = 0; c < std::min<int>(m_columnCount, MaxColumns); ++c) {
