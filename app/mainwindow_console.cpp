@@ -76,7 +76,7 @@ void MainWindow::createGui()
     m_consoleDock->setMaximumHeight(200);
 
     m_panel->setLoading(false);
-    lastDir = scriptsDir;
+    m_lastDir = m_scriptsDir;
     setAcceptDrops(true);
 }
 
@@ -109,7 +109,7 @@ void MainWindow::consolePrint(QString html)
         cursor.insertHtml(html.mid(from));
     cursor.endEditBlock();
     m_console->verticalScrollBar()->setValue(m_console->verticalScrollBar()->maximum());
-    if (!keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())
+    if (!m_keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())
         m_consoleDock->show();
 }
 
@@ -137,7 +137,7 @@ void MainWindow::clearConsole()
 void MainWindow::showContextMenu(const QPoint &pos)
 {
     QMenu *menu = m_console->createStandardContextMenu();
-    menu->addAction(clearConsoleAct);
+    menu->addAction(m_clearConsoleAct);
     menu->exec(m_console->mapToGlobal(pos));
     delete menu;
 }

@@ -18,7 +18,7 @@ static constexpr int highlightMilliseconds = 5000;
 
 void MainWindow::searchForGUIElement()
 {
-    FindDialog dialog(m_panel->elementNames(), m_portMappingDialog.data());
+    FindDialog dialog(m_panel->registries().elementNames, m_portMappingDialog.data());
     dialog.exec();
     const QString name = dialog.text();
     if (name.isEmpty())
@@ -89,11 +89,11 @@ void MainWindow::markWidget(QWidget *widget, const QColor &other)
         // By style sheet: the program's style sheet would hide a palette change.
         widget->setStyleSheet(QStringLiteral("background-color: rgb(0,0,255);"));
     } else {
-        savedPalette = widget->palette();
+        m_savedPalette = widget->palette();
         fillPalette(widget, other);
     }
-    highlightedWidget = widget;
-    highlightTimerId = startTimer(highlightMilliseconds, Qt::CoarseTimer);
+    m_highlightedWidget = widget;
+    m_highlightTimerId = startTimer(highlightMilliseconds, Qt::CoarseTimer);
 }
 
 void MainWindow::raiseGUIElement(ActiveElement *element)
@@ -130,7 +130,7 @@ void MainWindow::raiseGUIElement(ActiveElement *element)
             QTreeWidgetItem *row = branch->child(i);
             if (view->itemWidget(row, 1) == widget) {
                 row->setBackground(0, QBrush(Qt::blue));
-                highlightedItem = row;
+                m_highlightedItem = row;
                 m_highlightedTree = view;
                 break;
             }
@@ -150,26 +150,26 @@ void MainWindow::raiseWidget(QWidget *widget)
 // twice could undo a colour set after it.
 void MainWindow::cancelHighlight()
 {
-    if (highlightTimerId != 0)
-        killTimer(highlightTimerId);
-    highlightTimerId = 0;
-    if (highlightedWidget) {
-        if (isEditableElement(highlightedWidget, false))
-            highlightedWidget->setStyleSheet(savedStyleSheet);
+    if (m_highlightTimerId != 0)
+        killTimer(m_highlightTimerId);
+    m_highlightTimerId = 0;
+    if (m_highlightedWidget) {
+        if (isEditableElement(m_highlightedWidget, false))
+            m_highlightedWidget->setStyleSheet(m_savedStyleSheet);
         else
-            highlightedWidget->setPalette(savedPalette);
+            m_highlightedWidget->setPalette(m_savedPalette);
     }
     // A row of a tree that was since replaced is gone with its view.
-    if (highlightedItem && m_highlightedTree)
-        highlightedItem->setBackground(0, QBrush());
-    highlightedWidget = nullptr;
-    highlightedItem = nullptr;
+    if (m_highlightedItem && m_highlightedTree)
+        m_highlightedItem->setBackground(0, QBrush());
+    m_highlightedWidget = nullptr;
+    m_highlightedItem = nullptr;
     m_highlightedTree = nullptr;
 }
 
 void MainWindow::timerEvent(QTimerEvent *event)
 {
-    if (event->timerId() == highlightTimerId) {
+    if (event->timerId() == m_highlightTimerId) {
         cancelHighlight();
         return;
     }

@@ -17,14 +17,14 @@
 void MainWindow::setCurrentFile(const QString &file)
 {
     setWorkingDir(QFileInfo(file).absolutePath());
-    projectFile = file;
+    m_projectFile = file;
     setWindowTitle(QStringLiteral("Quillmate ") + QDir::toNativeSeparators(file) + QStringLiteral("[*]"));
     setWindowModified(false);
 }
 
 QString MainWindow::getCurrentFileName() const
 {
-    return QFileInfo(projectFile).fileName();
+    return QFileInfo(m_projectFile).fileName();
 }
 
 bool MainWindow::isEditableElement(QWidget *widget, bool rememberStyle)
@@ -32,7 +32,7 @@ bool MainWindow::isEditableElement(QWidget *widget, bool rememberStyle)
     const ElementKind *kind = elementKindOf(widget);
     const bool editable = kind && kind->editable;
     if (editable && rememberStyle)
-        savedStyleSheet = widget->styleSheet();
+        m_savedStyleSheet = widget->styleSheet();
     return editable;
 }
 

@@ -12,7 +12,7 @@
 
 void MainWindow::generateXMLFromSVD()
 {
-    const QString svdFile = Prompt::instance().openFileName(this, tr("Open SVD File"), lastDir, tr("SVD Files (*.svd)"));
+    const QString svdFile = Prompt::instance().openFileName(this, tr("Open SVD File"), m_lastDir, tr("SVD Files (*.svd)"));
     if (svdFile.isEmpty())
         return;
     // "Tree" is the box's first button: answered 0.

@@ -11,7 +11,7 @@ void MainWindow::connectTargetForPolling()
 {
     if (JLink::JLINKARM_IsOpen())
         return;
-    jlinkSettings = JLinkSettings();
-    jlinkDefaultSettings(jlinkSettings);
-    jlinkConnect(jlinkSettings);
+    m_jlinkSettings = JLinkSettings();
+    jlinkDefaultSettings(m_jlinkSettings);
+    jlinkConnect(m_jlinkSettings);
 }

@@ -56,7 +56,7 @@ void ShowSvdDialog::buildTree()
 {
     if (!m_panel)
         return;
-    const QHash<QString, ModuleRecord *> &modules = m_panel->moduleTable();
+    const QHash<QString, ModuleRecord *> &modules = m_panel->registries().moduleTable;
     for (const QString &moduleName : sortedKeys(modules)) {
         const ModuleRecord *module = modules.value(moduleName);
         if (!module)

@@ -66,7 +66,8 @@ public:
     // Sends (on, when the button is checked) or releases (off) the lock texts
     // of the button; used by applyLocks and by the tree branch switch.
     Q_INVOKABLE void sendLocks(bool on, QAbstractButton *button);
-    // Lets the main window have a waiting lock sent now.
+    // Raises sendLock with lock on the element's behalf, as a waiting lock
+    // is sent; the program sends its locks through sendLocks, tests call this.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
 public slots:

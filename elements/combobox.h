@@ -52,7 +52,8 @@ public:
     // Sends (on) or releases (off) the lock texts of the current item; used
     // by applyLocks and by the tree branch switch.
     Q_INVOKABLE void sendLocks(bool on);
-    // Lets the main window have a waiting lock sent now.
+    // Raises sendLock with lock on the element's behalf, as a waiting lock
+    // is sent; the program sends its locks through sendLocks, tests call this.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
 public slots:

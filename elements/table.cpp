@@ -39,7 +39,7 @@ Table::~Table() = default;
 
 TableHost *Table::tableHost() const
 {
-    return dynamic_cast<TableHost *>(host());
+    return host() ? host()->tableHost() : nullptr;
 }
 
 void Table::setColumn(quint16 index, int type, const QString &label, const QString &tooltip, const QString &format,
@@ -128,14 +128,6 @@ QStandardItem *Table::defaultItem(int c) const
     if (column.width == 0)
         item->setEditable(false);
     return item;
-}
-
-void Table::insertDefaultRow(int row)
-{
-    QList<QStandardItem *> items;
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        items << defaultItem(c);
-    m_model->insertRow(row, items);
 }
 
 bool Table::hasColumnOfType(int type) const

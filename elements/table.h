@@ -163,7 +163,6 @@ private:
     QStandardItem *makeItem(const QString &text, bool readOnly) const;
     // The cell a new row has in column c: the column's default text.
     QStandardItem *defaultItem(int c) const;
-    void insertDefaultRow(int row);
     void putItem(int row, int column, QStandardItem *item);
     void putText(int row, int type, const QString &text, bool readOnly);
     bool isReadOnlyType(int column) const;

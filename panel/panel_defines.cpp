@@ -24,7 +24,7 @@ void Panel::bindSvdVariables()
 {
     // The registers of the SVD file come with the SVD reader; until then the
     // panel opens without them and its SVD-bound elements say so on the console.
-    for (VarPollEntry *entry : qAsConst(m_varPollList)) {
+    for (VarPollEntry *entry : qAsConst(m_registries.varPollList)) {
         if (!entry || entry->svdSymbol.isEmpty())
             continue;
         RegisterRecord *reg = getRegister(getModuleName(entry->svdSymbol), getRegisterName(entry->svdSymbol));
@@ -64,11 +64,11 @@ void Panel::consolePrintSvdNotFound(const QString &name)
 
 void Panel::resetToDefaults()
 {
-    for (ActiveElement *element : qAsConst(m_allElements)) {
+    for (ActiveElement *element : qAsConst(m_registries.allElements)) {
         if (!timerLabelOf(element))
             element->resetToDefault();
     }
-    for (DataClass *variable : qAsConst(m_variablesByName)) {
+    for (DataClass *variable : qAsConst(m_registries.variablesByName)) {
         if (variable)
             variable->resetToDefault();
     }
@@ -82,7 +82,7 @@ void Panel::resetToDefaults()
 bool Panel::setElementByDefine(const QString &name, const QString &value)
 {
     const int kind = numberLiteralFormat(value);
-    if (DataClass *variable = m_variablesByName.value(name, nullptr)) {
+    if (DataClass *variable = m_registries.variablesByName.value(name, nullptr)) {
         if (kind == DecimalLiteral || kind == HexLiteral) {
             const QString decimal = parseNumberLiteral(value);
             bool ok = false;
@@ -134,9 +134,9 @@ bool Panel::recordElementChange(QObject *sender)
     // A timer ticking is no change of the project.
     if (element->valueText(KeywordTypeInfo, ValueForm::Shown) == QLatin1String("TimerLabel"))
         return false;
-    const int index = m_allElements.indexOf(element);
+    const int index = m_registries.allElements.indexOf(element);
     if (index >= 0) {
-        m_allElements.move(index, m_allElements.size() - 1);
+        m_registries.allElements.move(index, m_registries.allElements.size() - 1);
         m_changedHeaders.insert(element->elementProperty("header").toString(), true);
     }
     return true;

@@ -58,7 +58,7 @@ void Panel::resetGUI(QString unused)
     // Each pass goes over every element before the next begins. The passes
     // run actions: a change moves an element to the end of the list, and an
     // action that opens another panel takes the elements away.
-    const ElementWalk elements(m_allElements, this);
+    const ElementWalk elements(m_registries.allElements, this);
     const auto eachElement = [&elements](const auto &step) { elements.forEach(step); };
     const auto eachTimer = [&elements](const auto &step) {
         elements.forEach([&step](ActiveElement *element) {
@@ -83,7 +83,7 @@ void Panel::resetGUI(QString unused)
     eachElement([](ActiveElement *element) { element->applyLocks(); });
     eachElement([](ActiveElement *element) { element->updateMathLabels(); });
     QList<QPointer<DataClass>> variables;
-    for (DataClass *variable : qAsConst(m_variablesByName))
+    for (DataClass *variable : qAsConst(m_registries.variablesByName))
         variables.append(variable);
     for (const QPointer<DataClass> &variable : qAsConst(variables)) {
         if (variable)

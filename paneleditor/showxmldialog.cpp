@@ -91,11 +91,11 @@ ShowXMLDialog::ShowXMLDialog(QWidget *panelRoot, QWidget *parent, Panel *panel)
     if (m_panelRoot)
         buildEditorTree(m_panelRoot, m_treeModel->invisibleRootItem(), -1);
     if (m_panel) {
-        for (QObject *hidden : qAsConst(m_panel->invisibleElements())) {
+        for (QObject *hidden : qAsConst(m_panel->registries().invisibleElements)) {
             if (hidden && hidden->isWidgetType())
                 buildEditorTree(hidden, m_treeModel->invisibleRootItem(), -1);
         }
-        for (auto it = m_panel->variablesByName().constBegin(); it != m_panel->variablesByName().constEnd(); ++it) {
+        for (auto it = m_panel->registries().variablesByName.constBegin(); it != m_panel->registries().variablesByName.constEnd(); ++it) {
             if (it.value() && !isReservedVariable(it.value()->objectName()))
                 addVarItem(it.value());
         }

@@ -277,7 +277,7 @@ void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
         reportError(tr("The define of %1 cannot be empty.").arg(old));
         return;
     }
-    if (m_panel->elementExists(value) || m_panel->variablesByName().contains(value)) {
+    if (m_panel->elementExists(value) || m_panel->registries().variablesByName.contains(value)) {
         reportError(tr("The define %1 cannot be used: the name is in use.").arg(value));
         return;
     }
@@ -289,7 +289,7 @@ void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
     m_panel->renameModule(old, value);
     m_panel->renameElementName(old, value);
     // Formulas that read the old name read the new one, live and when saved.
-    const QList<MathLabel *> readers = m_panel->mathLabelsByDefine().value(old);
+    const QList<MathLabel *> readers = m_panel->registries().mathLabelsByDefine.value(old);
     for (MathLabel *label : readers) {
         if (!label || label == element)
             continue;

@@ -384,7 +384,7 @@ void PanelXmlWriter::writeInline(const QList<Element> &records)
     for (Element record : records) {
         if (record.name == QLatin1String("var")) {
             const QString define = record.value(QStringLiteral("define"));
-            DataClass *variable = m_panel ? m_panel->variablesByName().value(define) : nullptr;
+            DataClass *variable = m_panel ? m_panel->registries().variablesByName.value(define) : nullptr;
             // A variable the editor removed is gone from the panel.
             if (!variable || isReservedVariable(define))
                 continue;
@@ -394,7 +394,7 @@ void PanelXmlWriter::writeInline(const QList<Element> &records)
         if (m_panel && (record.name == QLatin1String("math") || record.name == QLatin1String("timer"))) {
             // An element that is no widget of the panel: the panel lists it.
             const QString define = record.value(QStringLiteral("define"));
-            for (QObject *object : qAsConst(m_panel->invisibleElements())) {
+            for (QObject *object : qAsConst(m_panel->registries().invisibleElements)) {
                 if (object && object->objectName() == define)
                     hidden = object;
             }

@@ -165,7 +165,7 @@ void TestFind::markLastsUntilItsTimer()
 
     // A colour set after the mark ended survives a later cancel.
     mode->setStyleSheet("color: green;");
-    window->cancelHighlight();
+    window->panelShell().cancelHighlight();
     QCOMPARE(mode->styleSheet(), QString("color: green;"));
 }
 
@@ -187,7 +187,7 @@ void TestFind::aSecondMarkRestoresTheFirst()
     window->raiseWidget(label);
     QCOMPARE(second->styleSheet(), QString());
     QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::red));
-    window->cancelHighlight();
+    window->panelShell().cancelHighlight();
     QCOMPARE(label->palette(), before);
 }
 
@@ -268,7 +268,7 @@ void TestFind::raiseWidgetMarksOtherWidgetsRed()
     window->raiseWidget(mode);
     QCOMPARE(mode->styleSheet(), blue);
     QVERIFY(label->palette().color(QPalette::Window) != QColor(Qt::red));
-    window->cancelHighlight();
+    window->panelShell().cancelHighlight();
     QCOMPARE(mode->styleSheet(), QString());
     QVERIFY(!window->markedWidget());
 }
@@ -381,7 +381,7 @@ void TestFind::elementsWithoutValueAreFoundByName()
     const QStringList names = window->panel()->namedWidgetNames();
     QCOMPARE(names.size(), 1);
     const QString name = names.first();
-    QVERIFY(window->panel()->elementNames().contains(name));
+    QVERIFY(window->panel()->registries().elementNames.contains(name));
     QWidget *widget = window->panel()->namedWidget(name);
     QVERIFY(widget);
     QCOMPARE(widget->objectName(), name);

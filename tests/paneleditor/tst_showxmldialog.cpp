@@ -116,7 +116,7 @@ QModelIndex TestShowXmlDialog::select(ShowXMLDialog &editor, const QString &name
     if (!object)
         object = f->panelWidget()->findChild<QObject *>(name);
     if (!object)
-        object = f->panel.get()->variablesByName().value(name);
+        object = f->panel.get()->registries().variablesByName.value(name);
     const QModelIndex index = editor.indexOf(object);
     editor.treeView()->setCurrentIndex(index);
     return index;
@@ -217,7 +217,7 @@ void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
     for (const char *gone : {"LOCKED", "CB", "SP"}) {
         QVERIFY2(!panel->getActiveElement(gone), gone);
         QVERIFY2(!panel->elementExists(gone), gone);
-        for (ModuleRecord *module : panel->moduleTable())
+        for (ModuleRecord *module : panel->registries().moduleTable)
             QVERIFY2(!module || !module->registers.contains(gone), gone);
     }
     QCOMPARE(panel->getAllElements().size(), before - 3);
@@ -424,13 +424,13 @@ void TestShowXmlDialog::variablesAddedAndRemoved()
     QVERIFY(!editor->addVariable("level"));
     QVERIFY(!editor->addVariable("CB"));
     QVERIFY(!editor->addVariable("$VALUE$"));
-    QVERIFY(panel->variablesByName().contains("level"));
+    QVERIFY(panel->registries().variablesByName.contains("level"));
     select(*editor, "speed");
     editor->removeWidget();
-    QVERIFY(!panel->variablesByName().contains("speed"));
+    QVERIFY(!panel->registries().variablesByName.contains("speed"));
     QVERIFY(saveAndReopen(*editor));
-    QVERIFY(panel->variablesByName().contains("level"));
-    QVERIFY(!panel->variablesByName().contains("speed"));
+    QVERIFY(panel->registries().variablesByName.contains("level"));
+    QVERIFY(!panel->registries().variablesByName.contains("speed"));
 }
 
 void TestShowXmlDialog::propertiesDialogStoresWhatChanged()
@@ -654,7 +654,7 @@ void TestShowXmlDialog::panelBuiltFromAnEmptyOne()
     QFile saved(QDir(dir->path()).filePath("saved.xml"));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QVERIFY2(reopened == names, saved.readAll().constData());
-    QVERIFY(panel->variablesByName().contains("speed"));
+    QVERIFY(panel->registries().variablesByName.contains("speed"));
     QVERIFY(f->exportHeaders(true));
     QFile header(QDir(dir->path()).filePath("built.h"));
     QVERIFY(header.open(QIODevice::ReadOnly));
