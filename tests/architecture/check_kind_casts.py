@@ -40,7 +40,7 @@ EXCEPTIONS = {
 STILL_TO_MOVE = {
     "app/mainwindow_panelopen.cpp": 1,
     "app/mainwindow_panelview.cpp": 1,
-    "app/mainwindow_scripthost.cpp": 1,
+    "app/windowscripthost.cpp": 1,
     "app/selectfromcatalogdialog.cpp": 2,
     "elements/elementconditions.cpp": 4,
     "elements/tablecommands.cpp": 3,
