@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "container.h"
+#include "contrast.h"
 #include "finddialog.h"
 #include "panel.h"
 #include "treewidgetitem.h"
@@ -73,11 +74,19 @@ static QWidget *elementWidget(ActiveElement *element)
     return nullptr;
 }
 
+// The mark over a widget's palette: window, text and button in the colour.
+// Text drawn on the mark itself (a widget that paints its own window, a
+// button's face) takes a colour that reads on it instead.
 static void fillPalette(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Text, QPalette::Button})
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
         palette.setBrush(role, QBrush(colour)); // every colour group
+    const QColor onMark = readableTextColor(colour);
+    const QColor text = widget->autoFillBackground() ? onMark : colour;
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+        palette.setBrush(role, QBrush(text));
+    palette.setBrush(QPalette::ButtonText, QBrush(onMark));
     widget->setPalette(palette);
 }
 
@@ -86,8 +95,10 @@ static void fillPalette(QWidget *widget, const QColor &colour)
 void MainWindow::markWidget(QWidget *widget, const QColor &other)
 {
     if (isEditableElement(widget, true)) {
-        // By style sheet: the program's style sheet would hide a palette change.
-        widget->setStyleSheet(QStringLiteral("background-color: rgb(0,0,255);"));
+        // By style sheet: the program's style sheet would hide a palette
+        // change. The digits on the mark take a colour that reads on it.
+        widget->setStyleSheet(QStringLiteral("background-color: rgb(0,0,255); color: %1;")
+                                  .arg(readableTextColor(QColor(Qt::blue)).name()));
     } else {
         savedPalette = widget->palette();
         fillPalette(widget, other);
@@ -130,6 +141,7 @@ void MainWindow::raiseGUIElement(ActiveElement *element)
             QTreeWidgetItem *row = branch->child(i);
             if (view->itemWidget(row, 1) == widget) {
                 row->setBackground(0, QBrush(Qt::blue));
+                row->setForeground(0, QBrush(readableTextColor(QColor(Qt::blue))));
                 highlightedItem = row;
                 m_highlightedTree = view;
                 break;
@@ -160,8 +172,10 @@ void MainWindow::cancelHighlight()
             highlightedWidget->setPalette(savedPalette);
     }
     // A row of a tree that was since replaced is gone with its view.
-    if (highlightedItem && m_highlightedTree)
+    if (highlightedItem && m_highlightedTree) {
         highlightedItem->setBackground(0, QBrush());
+        highlightedItem->setData(0, Qt::ForegroundRole, QVariant());
+    }
     highlightedWidget = nullptr;
     highlightedItem = nullptr;
     m_highlightedTree = nullptr;

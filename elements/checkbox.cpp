@@ -1,6 +1,11 @@
 #include "checkbox.h"
 
+#include "contrast.h"
 #include "errorreporter.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 CheckBox::CheckBox(const QString &name, const QString &text, QWidget *parent)
     : QCheckBox(text, parent)
@@ -101,4 +106,28 @@ void CheckBox::enable(bool on)
 void CheckBox::setValue(const QString &text, int keyword)
 {
     setBitValue(text, keyword);
+}
+
+void CheckBox::paintEvent(QPaintEvent *event)
+{
+    QCheckBox::paintEvent(event);
+    // Styles draw the box's frame in a shade of the window colour, which all
+    // but vanishes on a dark one (and is faint on a light one): where that
+    // shade does not stand out from the window and the box's inside, the
+    // frame is drawn again in the nearest colour that does.
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QRect box = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+    if (box.isEmpty())
+        return;
+    const QColor around = palette().color(backgroundRole());
+    const QColor styleFrame = around.darker(140);
+    const QColor frame = readableTextColor(QVector<QColor>{around, palette().color(QPalette::Base)}, styleFrame,
+                                           visibleFrameContrast);
+    if (frame == styleFrame)
+        return;
+    QPainter painter(this);
+    painter.setPen(frame);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
 }

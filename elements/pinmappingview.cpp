@@ -1,5 +1,6 @@
 #include "pinmappingview.h"
 
+#include "contrast.h"
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "pinmappingdetailsdialog.h"
@@ -82,6 +83,9 @@ PinMappingPicture buildPinMappingPicture(QWidget *owner, PinMappingHost *host)
     if (model)
         picture.scene->setBackgroundBrush(QBrush(model->backgroundColor, Qt::SolidPattern));
     picture.view->setRenderHint(QPainter::Antialiasing);
+    // The drawing is made for a white page (black outline, texts in black
+    // or white on their pins): the view keeps one under any palette.
+    picture.view->setPalette(lightBasePalette(picture.view->palette()));
 
     auto *layout = new QVBoxLayout;
     layout->setContentsMargins(2, 2, 2, 2);

@@ -25,7 +25,7 @@
 
 #include <memory>
 
-static const QString blue = QStringLiteral("background-color: rgb(0,0,255);");
+static const QString blue = QStringLiteral("background-color: rgb(0,0,255); color: #ffffff;");
 
 class TestFind : public QObject
 {
