@@ -36,10 +36,10 @@ QColor textColorOn(const QColor &background)
     return readableTextColor(background);
 }
 
-// Where a pin label's glyphs may go, from the start of its baseline: the box
-// ends this far along after the text start for a box of width w (the side
-// with the least room, left and bottom), and this far above and below.
-constexpr double labelRoomAlong = 2;
+// Where a pin label's glyphs may go, from the start of its baseline: for a
+// box of width w, w + labelRoomAlong along (the bottom side's hover box, the
+// side with the least room, ends there), and this far above and below.
+constexpr double labelRoomAlong = 0;
 constexpr double labelRoomAbove = 11;
 constexpr double labelRoomBelow = 3;
 
