@@ -9,7 +9,9 @@
 #include "treewidgetitem.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QButtonGroup>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTimerEvent>
 #include <QTreeWidget>
@@ -74,19 +76,34 @@ static QWidget *elementWidget(ActiveElement *element)
     return nullptr;
 }
 
-// The mark over a widget's palette: window, text and button in the colour.
-// Text drawn on the mark itself (a widget that paints its own window, a
-// button's face) takes a colour that reads on it instead.
+// The colour a widget's text is drawn on: its own window where it fills it,
+// the page of a text field, else what shows through from its parents.
+static QColor textBackground(const QWidget *widget, const QPalette &palette)
+{
+    if (widget->autoFillBackground())
+        return palette.color(QPalette::Window);
+    if (qobject_cast<const QLineEdit *>(widget) || qobject_cast<const QAbstractScrollArea *>(widget))
+        return palette.color(QPalette::Base);
+    for (const QWidget *at = widget->parentWidget(); at; at = at->parentWidget()) {
+        if (at->autoFillBackground() || at->isWindow())
+            return at->palette().color(at->backgroundRole());
+    }
+    return palette.color(QPalette::Window);
+}
+
+// The mark over a widget's palette: window and button in the colour, the
+// text in the colour too, moved just far enough toward black or white to
+// read on what it is drawn on (a dark palette's window, the mark itself
+// where the widget fills its window); a button's text reads on the mark.
 static void fillPalette(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
     for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
         palette.setBrush(role, QBrush(colour)); // every colour group
-    const QColor onMark = readableTextColor(colour);
-    const QColor text = widget->autoFillBackground() ? onMark : colour;
+    const QColor text = readableTextColor(textBackground(widget, palette), colour);
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
         palette.setBrush(role, QBrush(text));
-    palette.setBrush(QPalette::ButtonText, QBrush(onMark));
+    palette.setBrush(QPalette::ButtonText, QBrush(readableTextColor(colour)));
     widget->setPalette(palette);
 }
 
