@@ -17,6 +17,7 @@
 #include "registerview.h"
 #include "showxmldialog.h"
 #include "svddialog.h"
+#include "table.h"
 #include "tabwidget.h"
 
 #include <QApplication>
@@ -163,6 +164,7 @@ public:
     QVector<Sample> panelEditor();
     QVector<Sample> checkBox();
     QVector<Sample> foundElement();
+    QVector<Sample> tableSelection();
 
 private:
     void openExample(const QStringList &files);
@@ -451,10 +453,26 @@ const struct {
     {"lock graph", &TestPalette::lockGraph},      {"pin drawing", &TestPalette::pinDrawing},
     {"pin details", &TestPalette::pinDetails},    {"register view", &TestPalette::registerView},
     {"panel editor", &TestPalette::panelEditor},  {"check box", &TestPalette::checkBox},
-    {"found element", &TestPalette::foundElement},
+    {"found element", &TestPalette::foundElement}, {"table selection", &TestPalette::tableSelection},
 };
 
 } // namespace
+
+// A table's selected cells in the colours it sets for its selection.
+QVector<Sample> TestPalette::tableSelection()
+{
+    openExample(demoFiles);
+    showTab(QStringLiteral("Sequence"));
+    QVector<Sample> samples;
+    auto *table = m_fixture->widget<Table>(QStringLiteral("REG_SEQUENCE"));
+    if (!table)
+        return samples;
+    const QPalette palette = table->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        samples.append({QStringLiteral("table selection (%1)").arg(group == QPalette::Active ? "active" : "inactive"),
+                        palette.color(group, QPalette::HighlightedText), palette.color(group, QPalette::Highlight)});
+    return samples;
+}
 
 void TestPalette::textsReadOnTheirBackgrounds_data()
 {
