@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 
 #include "consolelinks.h"
+#include "contrast.h"
 #include "errorreporter.h"
 #include "panel.h"
 #include "textbrowser.h"
@@ -49,6 +50,9 @@ void MainWindow::createGui()
     m_console->setOpenLinks(false);
     m_console->setOpenExternalLinks(false);
     connect(m_console, &QTextBrowser::anchorClicked, this, &MainWindow::on_anchorClicked);
+    // The console's lines come in the colours their printers give them, made
+    // for a white page: it keeps one under any palette.
+    m_console->setPalette(lightBasePalette(m_console->palette()));
 
     m_scriptInput = new TextBrowser;
     m_scriptInput->setObjectName(QStringLiteral("scriptInput"));
@@ -93,6 +97,7 @@ void MainWindow::consolePrint(QString html)
         return;
     QTextCursor cursor(m_console->document());
     cursor.movePosition(QTextCursor::End);
+    const int start = cursor.position();
     // Each line ends its own paragraph: a "<br>" inside one ever-growing
     // paragraph would have the whole console laid out again for every line.
     cursor.beginEditBlock();
@@ -107,6 +112,9 @@ void MainWindow::consolePrint(QString html)
     }
     if (from < html.size())
         cursor.insertHtml(html.mid(from));
+    // Colours that do not read on the page are moved just far enough
+    // toward black to read ("red", "orange").
+    makeTextReadable(m_console->document(), start, m_console->palette().color(QPalette::Base));
     cursor.endEditBlock();
     m_console->verticalScrollBar()->setValue(m_console->verticalScrollBar()->maximum());
     if (!m_keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())

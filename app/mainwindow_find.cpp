@@ -3,12 +3,15 @@
 #include "mainwindow.h"
 
 #include "container.h"
+#include "contrast.h"
 #include "finddialog.h"
 #include "panel.h"
 #include "treewidgetitem.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QButtonGroup>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTimerEvent>
 #include <QTreeWidget>
@@ -73,11 +76,34 @@ static QWidget *elementWidget(ActiveElement *element)
     return nullptr;
 }
 
+// The colour a widget's text is drawn on: its own window where it fills it,
+// the page of a text field, else what shows through from its parents.
+static QColor textBackground(const QWidget *widget, const QPalette &palette)
+{
+    if (widget->autoFillBackground())
+        return palette.color(QPalette::Window);
+    if (qobject_cast<const QLineEdit *>(widget) || qobject_cast<const QAbstractScrollArea *>(widget))
+        return palette.color(QPalette::Base);
+    for (const QWidget *at = widget->parentWidget(); at; at = at->parentWidget()) {
+        if (at->autoFillBackground() || at->isWindow())
+            return at->palette().color(at->backgroundRole());
+    }
+    return palette.color(QPalette::Window);
+}
+
+// The mark over a widget's palette: window and button in the colour, the
+// text in the colour too, moved just far enough toward black or white to
+// read on what it is drawn on (a dark palette's window, the mark itself
+// where the widget fills its window); a button's text reads on the mark.
 static void fillPalette(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Text, QPalette::Button})
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
         palette.setBrush(role, QBrush(colour)); // every colour group
+    const QColor text = readableTextColor(textBackground(widget, palette), colour);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+        palette.setBrush(role, QBrush(text));
+    palette.setBrush(QPalette::ButtonText, QBrush(readableTextColor(colour)));
     widget->setPalette(palette);
 }
 
@@ -86,8 +112,10 @@ static void fillPalette(QWidget *widget, const QColor &colour)
 void MainWindow::markWidget(QWidget *widget, const QColor &other)
 {
     if (isEditableElement(widget, true)) {
-        // By style sheet: the program's style sheet would hide a palette change.
-        widget->setStyleSheet(QStringLiteral("background-color: rgb(0,0,255);"));
+        // By style sheet: the program's style sheet would hide a palette
+        // change. The digits on the mark take a colour that reads on it.
+        widget->setStyleSheet(QStringLiteral("background-color: rgb(0,0,255); color: %1;")
+                                  .arg(readableTextColor(QColor(Qt::blue)).name()));
     } else {
         m_savedPalette = widget->palette();
         fillPalette(widget, other);
@@ -130,6 +158,7 @@ void MainWindow::raiseGUIElement(ActiveElement *element)
             QTreeWidgetItem *row = branch->child(i);
             if (view->itemWidget(row, 1) == widget) {
                 row->setBackground(0, QBrush(Qt::blue));
+                row->setForeground(0, QBrush(readableTextColor(QColor(Qt::blue))));
                 m_highlightedItem = row;
                 m_highlightedTree = view;
                 break;
@@ -160,8 +189,10 @@ void MainWindow::cancelHighlight()
             m_highlightedWidget->setPalette(m_savedPalette);
     }
     // A row of a tree that was since replaced is gone with its view.
-    if (m_highlightedItem && m_highlightedTree)
+    if (m_highlightedItem && m_highlightedTree) {
         m_highlightedItem->setBackground(0, QBrush());
+        m_highlightedItem->setData(0, Qt::ForegroundRole, QVariant());
+    }
     m_highlightedWidget = nullptr;
     m_highlightedItem = nullptr;
     m_highlightedTree = nullptr;

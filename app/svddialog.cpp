@@ -1,5 +1,6 @@
 #include "svddialog.h"
 
+#include "contrast.h"
 #include "panel.h"
 #include "registermodel.h"
 
@@ -37,6 +38,8 @@ ShowSvdDialog::ShowSvdDialog(Panel *panel, QWidget *parent)
     setWindowTitle(tr("Show the current loaded SVD as a tree"));
     m_tree->setHeaderHidden(true);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The yellow marks are made for a white page: the tree keeps one.
+    m_tree->setPalette(lightBasePalette(m_tree->palette()));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     QPushButton *expand = buttons->addButton(tr("Expand all"), QDialogButtonBox::ActionRole);
@@ -89,8 +92,12 @@ void ShowSvdDialog::buildTree()
                                  + QStringLiteral(": ") + entry.description;
                 fieldItem->setToolTip(lines.join(QLatin1Char('\n')));
                 const QString path = moduleName + QLatin1Char('.') + registerName + QLatin1Char('.') + fieldName;
-                if (!m_panel->getActiveElement(path))
-                    fieldItem->setBackground(QBrush(Qt::yellow));
+                if (!m_panel->getActiveElement(path)) {
+                    const QColor mark(Qt::yellow);
+                    fieldItem->setBackground(QBrush(mark));
+                    fieldItem->setForeground(
+                        QBrush(readableTextColor(mark, m_tree->palette().color(QPalette::Text))));
+                }
                 registerItem->appendRow(fieldItem);
             }
         }

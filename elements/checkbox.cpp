@@ -1,8 +1,13 @@
 #include "checkbox.h"
 
 #include "definevalue.h"
+#include "contrast.h"
 #include "errorreporter.h"
 #include "kindedits.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 CheckBox::CheckBox(const QString &name, const QString &text, QWidget *parent)
     : QCheckBox(text, parent)
@@ -137,4 +142,28 @@ void listCheckBoxRows(QWidget *element, QStringList *rows)
     if (!e)
         return;
     rows->append(QStringLiteral("Label!") + e->text());
+}
+
+void CheckBox::paintEvent(QPaintEvent *event)
+{
+    QCheckBox::paintEvent(event);
+    // Styles draw the box's frame in a shade of the window colour, which all
+    // but vanishes on a dark one (and is faint on a light one): where that
+    // shade does not stand out from the window and the box's inside, the
+    // frame is drawn again in the nearest colour that does.
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QRect box = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+    if (box.isEmpty())
+        return;
+    const QColor around = palette().color(backgroundRole());
+    const QColor styleFrame = around.darker(140);
+    const QColor frame = readableTextColor(QVector<QColor>{around, palette().color(QPalette::Base)}, styleFrame,
+                                           visibleFrameContrast);
+    if (frame == styleFrame)
+        return;
+    QPainter painter(this);
+    painter.setPen(frame);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
 }

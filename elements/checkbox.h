@@ -32,6 +32,9 @@ public slots:
     void valueChanged(int state);
     void valueChangedByUser(bool checked);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     // sendData; false when the box went away on the way.
     bool runSendData(bool checked);

@@ -1,5 +1,6 @@
 #include "registerview.h"
 
+#include "contrast.h"
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "numberliteral.h"
@@ -193,8 +194,11 @@ void RegisterView::selectRegister(const QString &text)
                 QStringLiteral("%1\n[%2..%3] %4").arg(column.name).arg(column.msb).arg(column.lsb).arg(access));
             header->setToolTip(QStringLiteral("%1 [%2..%3]").arg(description).arg(column.msb).arg(column.lsb));
         }
-        if (column.readOnly)
-            header->setBackground(QBrush(Qt::red));
+        if (column.readOnly) {
+            const QColor reserved(Qt::red);
+            header->setBackground(QBrush(reserved));
+            header->setForeground(QBrush(readableTextColor(reserved)));
+        }
         model->setHorizontalHeaderItem(c, header);
 
         const int width = column.msb - column.lsb + 1;

@@ -4,6 +4,7 @@
 
 #include "activeelement.h"
 #include "container.h"
+#include "contrast.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
 #include "propertydelegates.h"
@@ -116,10 +117,19 @@ void ShowXMLDialog::fillPropertyTable(QWidget *widget)
     m_propertyRows.clear();
     m_propertyModel->removeRows(0, m_propertyModel->rowCount());
     m_propertyRows = propertyRows(widget);
+    // The names are shown greyed out (not editable) on both row colours; the
+    // palette's grey for disabled text may not read on them, so they take
+    // the nearest grey that does.
+    const QPalette palette = m_propertyView->palette();
+    QVector<QColor> rowColours;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        rowColours << palette.color(group, QPalette::Base) << palette.color(group, QPalette::AlternateBase);
+    const QColor nameColour = readableTextColor(rowColours, palette.color(QPalette::Disabled, QPalette::Text));
     for (int row = 0; row < m_propertyRows.size(); ++row) {
         const QStringList parts = m_propertyRows.at(row).split(QLatin1Char('!'));
         auto *name = new QStandardItem(parts.value(0));
         name->setEnabled(false);
+        name->setForeground(QBrush(nameColour));
         m_propertyModel->insertRow(row, {name, new QStandardItem(parts.value(1))});
         if (QAbstractItemDelegate *delegate = rowDelegate(parts.value(0))) {
             m_propertyView->setItemDelegateForRow(row, delegate);

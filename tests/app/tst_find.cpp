@@ -1,6 +1,7 @@
 #include "boxcontainers.h"
 #include "buttongroup.h"
 #include "checkbox.h"
+#include "contrast.h"
 #include "finddialog.h"
 #include "mainwindow.h"
 #include "panelxml.h"
@@ -25,7 +26,7 @@
 
 #include <memory>
 
-static const QString blue = QStringLiteral("background-color: rgb(0,0,255);");
+static const QString blue = QStringLiteral("background-color: rgb(0,0,255); color: #ffffff;");
 
 class TestFind : public QObject
 {
@@ -257,9 +258,17 @@ void TestFind::raiseWidgetMarksOtherWidgetsRed()
 {
     auto *label = new QLabel("note", window.get());
     window->raiseWidget(label);
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Text, QPalette::Button}) {
-        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    // The text is red too, as dark as it must be to read on the window.
+    const QColor page = window->palette().color(QPalette::Window);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
             QCOMPARE(label->palette().color(group, role), QColor(Qt::red));
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) {
+            const QColor text = label->palette().color(group, role);
+            QCOMPARE(text.hue(), 0);
+            QVERIFY(contrastRatio(text, page) >= readableTextContrast);
+            QVERIFY(contrastRatio(text, page) < readableTextContrast + 0.5);
+        }
     }
     QCOMPARE(highlightInterval(), 5000);
 
