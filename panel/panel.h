@@ -276,7 +276,7 @@ public:
     ActiveElement *takeElement(const QString &define);
     bool renameDefine(const QString &oldName, const QString &newName);
     // Carries a renamed define along wherever the panel names it: the LEDs,
-    // plot curves, dials and thermometers that show it, the conditions,
+    // plot curves, dials, thermometers and log columns that show it, the conditions,
     // setDef lists, sendUSB names and lockon conditions of every element, the
     // lock records and waiting locks, and the formula columns of register
     // tables. Formula labels are renamed by their editor. Names match as whole

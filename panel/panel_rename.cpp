@@ -6,6 +6,7 @@
 
 #include "expressionrename.h"
 #include "led.h"
+#include "loglabel.h"
 #include "pushbutton.h"
 #include "table.h"
 #include "timerlabel.h"
@@ -136,6 +137,10 @@ void Panel::carryDefineReferences(const QString &oldName, const QString &newName
         renameDataProperty(dial, oldName, newName);
     for (QwtThermo *thermo : moveUnder(m_thermosByData, oldName, newName))
         renameDataProperty(thermo, oldName, newName);
+    for (LogLabel *log : moveUnder(m_logItemsByData, oldName, newName)) {
+        if (log)
+            log->renameLogItem(oldName, newName);
+    }
     QSet<QwtPlot *> plots;
     for (QwtPlotCurve *curve : moveUnder(m_curvesByData, oldName, newName)) {
         if (curve && curve->plot())

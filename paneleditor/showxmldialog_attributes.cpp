@@ -483,6 +483,11 @@ void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
             item->setToolTip(formula);
     }
     m_panel->forgetUnreadOperand(old);
+    // An image drawing names its values inside the drawing, which the panel
+    // does not rewrite: say so rather than leave the image dark in silence.
+    if (m_panel->imagesByDefine().contains(old))
+        reportError(tr("%1 is now %2, but an image drawing still shows %1: change the drawing to show %2.")
+                        .arg(old, value));
     if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(element))) {
         if (item->text() == old)
             item->setText(value);

@@ -7,6 +7,7 @@
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "led.h"
+#include "loglabel.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
 #include "panel.h"
@@ -31,7 +32,9 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <qwt_dial.h>
 #include <qwt_plot_curve.h>
+#include <qwt_thermo.h>
 
 #include <memory>
 
@@ -586,7 +589,7 @@ void TestShowXmlDialog::renameDefine(ShowXMLDialog &editor, const QString &oldNa
 
 // What a row checks on the live panel, after the rename and again on the
 // saved panel read back.
-enum class RenameCheck { Formula, Led, Plot, Lock, RenamedLocker, SetDef, TableSource, Condition, Prefix };
+enum class RenameCheck { Formula, Led, Plot, Lock, RenamedLocker, SetDef, ComboItem, TableSource, Condition, Prefix };
 Q_DECLARE_METATYPE(RenameCheck)
 
 // One row per kind of reference the panel holds: after the rename the
@@ -605,10 +608,11 @@ void TestShowXmlDialog::renameCarriesEveryReference_data()
         << spinA + R"(<spinbox define="AB" range="0;100" default="5"/><math define="M" formula="A*2+AB" format="%d"/>)"
         << "A" << "ALPHA" << RenameCheck::Formula << QStringList{R"(formula="ALPHA*2+AB")"}
         << QStringList{R"(formula="A*2)"};
-    QTest::newRow("LED data") << spinA + R"(<led data="A" bitmask="0x2"/>)" << "A" << "ALPHA" << RenameCheck::Led
+    QTest::newRow("LED data") << spinA + R"(<led data="A" bitmask="0x2"/><log define="LG"><logitem data="A" label="a"/></log>)"
+                              << "A" << "ALPHA" << RenameCheck::Led
                               << QStringList{R"(data="ALPHA")"} << QStringList{R"(data="A")"};
-    QTest::newRow("plot data")
-        << spinA + R"(<plot define="P" maxX="50" maxY="5"><curve label="a" data="A" color="255;0;0"/></plot>)"
+    QTest::newRow("plot, dial and thermometer data")
+        << spinA + R"(<plot define="P" maxX="50" maxY="5"><curve label="a" data="A" color="255;0;0"/></plot><dial data="A" min="0" max="100"/><thermo data="A" min="0" max="100"/>)"
         << "A" << "ALPHA" << RenameCheck::Plot << QStringList{R"(data="ALPHA")"} << QStringList{R"(data="A")"};
     // Renamed while the lock holds: the lock records follow too.
     QTest::newRow("lockon")
@@ -621,6 +625,10 @@ void TestShowXmlDialog::renameCarriesEveryReference_data()
     QTest::newRow("setDef")
         << spinA + R"(<checkbox define="S" label="s" setDef="A=7;A.visible=1"/>)" << "A" << "ALPHA"
         << RenameCheck::SetDef << QStringList{R"(setDef="ALPHA=7;ALPHA.visible=1")"} << QStringList{R"("A=7)"};
+    QTest::newRow("combo item setdef and cond")
+        << spinA + R"(<combo define="K"><item label="x" value="0"/><item label="y" value="1" setdef="A=5" cond="A==0"/></combo>)"
+        << "A" << "ALPHA" << RenameCheck::ComboItem << QStringList{R"(setdef="ALPHA=5")", R"(cond="ALPHA==0")"}
+        << QStringList{R"("A=5")", R"("A==0")"};
     QTest::newRow("table math source")
         << R"(<math define="M" formula="1+1" format="%d"/><table define="T" numrows="2"><column type="regname" label="Register"/><column type="math" label="Sum" source="M"/></table>)"
         << "M" << "SUM" << RenameCheck::TableSource << QStringList{R"(source="SUM")"}
@@ -672,6 +680,7 @@ void TestShowXmlDialog::renameCarriesEveryReference()
     QVERIFY(!panel->getActiveElement(oldName));
     QVERIFY(panel->getActiveElement(newName));
 
+    bool reopened = false;
     const auto live = [&]() {
         switch (check) {
         case RenameCheck::Formula:
@@ -685,6 +694,13 @@ void TestShowXmlDialog::renameCarriesEveryReference()
             QVERIFY(led->isLit());
             set("ALPHA", "1");
             QVERIFY(!led->isLit());
+            // The log column follows too (the saved panel keeps no log columns).
+            if (!reopened) {
+                auto *log = f->panelWidget()->findChild<LogLabel *>();
+                QVERIFY(log);
+                QVERIFY(log->hasLogItem(QStringLiteral("ALPHA")));
+                QVERIFY(!log->hasLogItem(QStringLiteral("A")));
+            }
             break;
         }
         case RenameCheck::Plot: {
@@ -697,6 +713,11 @@ void TestShowXmlDialog::renameCarriesEveryReference()
             set("ALPHA", "3");
             set("ALPHA", "4");
             QCOMPARE(curve->dataSize(), before + 2);
+            auto *dial = f->panelWidget()->findChild<QwtDial *>();
+            auto *thermo = f->panelWidget()->findChild<QwtThermo *>();
+            QVERIFY(dial && thermo);
+            QCOMPARE(dial->value(), 4.0);
+            QCOMPARE(thermo->value(), 4.0);
             break;
         }
         case RenameCheck::Lock:
@@ -719,6 +740,12 @@ void TestShowXmlDialog::renameCarriesEveryReference()
             set("ALPHA", "0");
             set("S", "1");
             QCOMPARE(valueOf("ALPHA"), QStringLiteral("7"));
+            break;
+        case RenameCheck::ComboItem:
+            set("K", "0");
+            set("ALPHA", "0");
+            set("K", "1");
+            QCOMPARE(valueOf("ALPHA"), QStringLiteral("5"));
             break;
         case RenameCheck::TableSource: {
             auto *table = qobject_cast<Table *>(objectOf(element("T")));
@@ -769,6 +796,7 @@ void TestShowXmlDialog::renameCarriesEveryReference()
 
     // Read back, the panel works under the new name alike.
     QVERIFY(f->open(path));
+    reopened = true;
     live();
 }
 
