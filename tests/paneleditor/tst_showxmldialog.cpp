@@ -618,6 +618,11 @@ void TestShowXmlDialog::renameCarriesEveryReference_data()
     QTest::newRow("lockon")
         << R"(<checkbox define="A" label="a"/><checkbox define="LOCKER" label="l" lockon="A=1"/>)" << "A"
         << "ALPHA" << RenameCheck::Lock << QStringList{R"(lockon="ALPHA=1")"} << QStringList{R"(lockon="A=1")"};
+    // Elements of a tree container keep their saved form on their rows.
+    QTest::newRow("lockon in a tree container")
+        << R"(<treecontainer headerlabels="a;b" columnwidths="100;50"><branch label="x"><checkbox define="A" label="a"/><checkbox define="LOCKER" label="l" lockon="A=1"/></branch></treecontainer>)"
+        << "A" << "ALPHA" << RenameCheck::Lock << QStringList{R"(lockon="ALPHA=1")"}
+        << QStringList{R"(lockon="A=1")"};
     QTest::newRow("locker renamed while it locks")
         << R"(<checkbox define="A" label="a"/><checkbox define="LOCKER" label="l" lockon="A=1"/>)" << "LOCKER"
         << "KEEPER" << RenameCheck::RenamedLocker << QStringList{R"(define="KEEPER")", R"(lockon="A=1")"}
