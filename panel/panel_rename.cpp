@@ -1,14 +1,16 @@
 // Panel: a renamed define carried along by everything that names it: the
 // displays registered under it, the actions, conditions, setDef lists and
-// lockon conditions of every element, the lock records and the formula
-// columns of register tables.
+// lockon conditions of every element, the setDef lists of tab pages, the lock
+// records and the formula columns of register tables.
 #include "panel.h"
 
+#include "container.h"
 #include "expressionrename.h"
 #include "led.h"
 #include "loglabel.h"
 #include "pushbutton.h"
 #include "table.h"
+#include "tabwidget.h"
 #include "timerlabel.h"
 
 #include <QSet>
@@ -87,7 +89,9 @@ bool renameObjectReferences(QObject *object, const QString &oldName, const QStri
             changed = true;
         }
     }
-    for (const char *name : {"default_setdef", "default_setdefinv"}) {
+    // The setDef lists of check boxes and combo boxes, and those a tab page
+    // runs when it is shown or left.
+    for (const char *name : {"default_setdef", "default_setdefinv", "selectsetdef", "unselectsetdef"}) {
         const QVariant value = elementPropertyOf(object, name);
         if (!value.isValid())
             continue;
@@ -169,6 +173,14 @@ void Panel::carryDefineReferences(const QString &oldName, const QString &newName
         take(timer);
     for (QObject *object : qAsConst(m_invisibleElements))
         take(object);
+    for (Container *container : qAsConst(m_containersByName))
+        take(dynamic_cast<QWidget *>(container));
+    for (TabWidget *tabs : qAsConst(m_tabWidgetsByName)) {
+        for (int i = 0; tabs && i < tabs->count(); ++i)
+            take(tabs->widget(i));
+    }
+    for (const HiddenTab &hidden : qAsConst(m_hiddenTabs))
+        take(hidden.page);
 
     for (QObject *object : qAsConst(objects)) {
         bool changed = renameObjectReferences(object, oldName, newName);

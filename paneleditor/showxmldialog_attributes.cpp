@@ -68,7 +68,8 @@ bool renameRecordReferences(PanelXmlRecord::Element &record, const QString &oldN
 {
     static const QStringList assignments{QStringLiteral("lockon"), QStringLiteral("setDef"),
                                          QStringLiteral("setdef"), QStringLiteral("setDefInv"),
-                                         QStringLiteral("setdefinv")};
+                                         QStringLiteral("setdefinv"), QStringLiteral("selectsetdef"),
+                                         QStringLiteral("unselectsetdef")};
     static const QStringList formulas{QStringLiteral("cond"), QStringLiteral("formula")};
     // Only displays name a define by "data"; elsewhere it is a value.
     static const QStringList displays{QStringLiteral("led"), QStringLiteral("dial"), QStringLiteral("thermo")};

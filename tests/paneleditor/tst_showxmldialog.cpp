@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QStandardItemModel>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -589,7 +590,7 @@ void TestShowXmlDialog::renameDefine(ShowXMLDialog &editor, const QString &oldNa
 
 // What a row checks on the live panel, after the rename and again on the
 // saved panel read back.
-enum class RenameCheck { Formula, Led, Plot, Lock, RenamedLocker, SetDef, ComboItem, TableSource, Condition, Prefix };
+enum class RenameCheck { Formula, Led, Plot, Lock, RenamedLocker, SetDef, ComboItem, TabPage, TableSource, Condition, Prefix };
 Q_DECLARE_METATYPE(RenameCheck)
 
 // One row per kind of reference the panel holds: after the rename the
@@ -634,6 +635,10 @@ void TestShowXmlDialog::renameCarriesEveryReference_data()
         << spinA + R"(<combo define="K"><item label="x" value="0"/><item label="y" value="1" setdef="A=5" cond="A==0"/></combo>)"
         << "A" << "ALPHA" << RenameCheck::ComboItem << QStringList{R"(setdef="ALPHA=5")", R"(cond="ALPHA==0")"}
         << QStringList{R"("A=5")", R"("A==0")"};
+    QTest::newRow("tab page selectsetdef")
+        << R"(<tabcontainer label="T"><groupcontainer label="G1"><spinbox define="A" range="0;100" default="0"/></groupcontainer><groupcontainer label="G2" selectsetdef="A=9"><text label="t"/></groupcontainer></tabcontainer>)"
+        << "A" << "ALPHA" << RenameCheck::TabPage << QStringList{R"(selectsetdef="ALPHA=9")"}
+        << QStringList{R"("A=9")"};
     QTest::newRow("table math source")
         << R"(<math define="M" formula="1+1" format="%d"/><table define="T" numrows="2"><column type="regname" label="Register"/><column type="math" label="Sum" source="M"/></table>)"
         << "M" << "SUM" << RenameCheck::TableSource << QStringList{R"(source="SUM")"}
@@ -752,6 +757,17 @@ void TestShowXmlDialog::renameCarriesEveryReference()
             set("K", "1");
             QCOMPARE(valueOf("ALPHA"), QStringLiteral("5"));
             break;
+        case RenameCheck::TabPage: {
+            auto *tabs = f->panelWidget()->findChild<QTabWidget *>();
+            QVERIFY(tabs);
+            // Showing the page runs its list (after one round through the tabs).
+            tabs->setCurrentIndex(1);
+            tabs->setCurrentIndex(0);
+            set("ALPHA", "0");
+            tabs->setCurrentIndex(1);
+            QCOMPARE(valueOf("ALPHA"), QStringLiteral("9"));
+            break;
+        }
         case RenameCheck::TableSource: {
             auto *table = qobject_cast<Table *>(objectOf(element("T")));
             QVERIFY(table);
