@@ -252,6 +252,14 @@ public:
     const QList<ActiveElement *> &getAllElements() const { return m_registries.allElements; }
     ActiveElement *takeElement(const QString &define);
     bool renameDefine(const QString &oldName, const QString &newName);
+    // Carries a renamed define along wherever the panel names it: the LEDs,
+    // plot curves, dials, thermometers and log columns that show it; the
+    // conditions, setDef lists, sendUSB names and lockon conditions of every
+    // element; the setDef lists of tab pages; the lock records and waiting
+    // locks; the formula columns of register tables. Formula labels are
+    // renamed by their editor. Names match as whole references (the define,
+    // or the define and a keyword).
+    void carryDefineReferences(const QString &oldName, const QString &newName);
     // Moves the module record of oldName to newName (the header entry follows a define).
     void renameModule(const QString &oldName, const QString &newName);
     // Takes object out of every registry before it goes: an element with

@@ -31,6 +31,8 @@
 #include <QStandardItem>
 #include <QStandardItemModel>
 #include <QTabWidget>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <qwt_dial.h>
 #include <qwt_thermo.h>
 
@@ -51,26 +53,47 @@ void recordAttribute(QObject *element, const QString &attribute, const QString &
     PanelXmlRecord::setRecord(element, record);
 }
 
-// Whether a formula operand names the define: the define itself, or the
-// define with a ".keyword" suffix, the way the panel files formula readers.
-bool operandNames(const QString &operand, const QString &define)
+// The attributes of a record that name defines, renamed: lock conditions and
+// setDef lists as assignments, the source of a display, conditions and
+// formulas operand by operand. True when one changed.
+bool renameRecordReferences(PanelXmlRecord::Element &record, const QString &oldName, const QString &newName)
 {
-    if (operand == define)
-        return true;
-    if (!operand.startsWith(define + QLatin1Char('.')))
-        return false;
-    QString stripped = operand;
-    stripKeywordSuffix(stripped, keywordSuffixIndexOf(operand));
-    return stripped == define;
+    static const QStringList assignments{QStringLiteral("lockon"), QStringLiteral("setDef"),
+                                         QStringLiteral("setdef"), QStringLiteral("setDefInv"),
+                                         QStringLiteral("setdefinv"), QStringLiteral("selectsetdef"),
+                                         QStringLiteral("unselectsetdef")};
+    static const QStringList formulas{QStringLiteral("cond"), QStringLiteral("formula")};
+    // Only displays name a define by "data"; elsewhere it is a value.
+    static const QStringList displays{QStringLiteral("led"), QStringLiteral("dial"), QStringLiteral("thermo")};
+    bool changed = false;
+    for (auto &attribute : record.attributes) {
+        QString renamed = attribute.second;
+        if (assignments.contains(attribute.first))
+            renamed = renameAssignmentReferences(renamed, oldName, newName);
+        else if (formulas.contains(attribute.first))
+            renamed = renameFormulaReferences(renamed, oldName, newName);
+        else if (attribute.first == QLatin1String("data") && displays.contains(record.name) && renamed == oldName)
+            renamed = newName;
+        if (renamed != attribute.second) {
+            attribute.second = renamed;
+            changed = true;
+        }
+    }
+    return changed;
 }
 
-// The formula with every operand that names oldName naming newName; numbers,
-// text literals and other names stay as written.
-QString renameFormulaOperand(const QString &formula, const QString &oldName, const QString &newName)
+void renameRecordReferences(QObject *object, const QString &oldName, const QString &newName)
 {
-    return renameExpressionOperands(formula, [&oldName, &newName](const QString &operand) {
-        return operandNames(operand, oldName) ? newName + operand.mid(oldName.size()) : operand;
-    });
+    PanelXmlRecord::Element record = PanelXmlRecord::recordOf(object);
+    if (record.isValid() && renameRecordReferences(record, oldName, newName))
+        PanelXmlRecord::setRecord(object, record);
+}
+
+void renameRecordReferences(QTreeWidgetItem *row, const QString &oldName, const QString &newName)
+{
+    PanelXmlRecord::Element record = PanelXmlRecord::recordOf(row);
+    if (record.isValid() && renameRecordReferences(record, oldName, newName))
+        PanelXmlRecord::setRecord(row, record);
 }
 
 // "true"/"false" in any letter case as "1"/"0"; any other text as it is.
@@ -289,21 +312,51 @@ void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
     m_panel->renameModule(old, value);
     m_panel->renameElementName(old, value);
     // Formulas that read the old name read the new one, live and when saved.
+    // Everything else that names it (displays, actions, conditions, setDef
+    // lists, locks, table columns), live and in the records the writer saves.
+    m_panel->carryDefineReferences(old, value);
+    renameSavedReferences(old, value);
     const QList<MathLabel *> readers = m_panel->registries().mathLabelsByDefine.value(old);
     for (MathLabel *label : readers) {
         if (!label || label == element)
             continue;
         const QString formula =
-            renameFormulaOperand(label->elementProperty("expression").toString(), old, value);
+            renameFormulaReferences(label->elementProperty("expression").toString(), old, value);
         setFormula(label, formula);
         if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(label)))
             item->setToolTip(formula);
     }
     m_panel->forgetUnreadOperand(old);
+    // An image drawing names its values inside the drawing, which the panel
+    // does not rewrite: say so rather than leave the image dark in silence.
+    if (m_panel->imagesByDefine().contains(old))
+        reportError(tr("%1 is now %2, but an image drawing still shows %1: change the drawing to show %2.")
+                        .arg(old, value));
     if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(element))) {
         if (item->text() == old)
             item->setText(value);
         item->setToolTip(value);
+    }
+}
+
+void ShowXMLDialog::renameSavedReferences(const QString &oldName, const QString &newName)
+{
+    QList<QObject *> objects;
+    if (m_panelRoot) {
+        objects.append(m_panelRoot);
+        objects.append(m_panelRoot->findChildren<QObject *>());
+    }
+    if (m_panel)
+        objects.append(m_panel->invisibleElements());
+    for (QObject *object : qAsConst(objects)) {
+        if (!object)
+            continue;
+        renameRecordReferences(object, oldName, newName);
+        // Elements of a tree container keep their records on their rows.
+        if (auto *view = qobject_cast<QTreeWidget *>(object)) {
+            for (QTreeWidgetItemIterator it(view); *it; ++it)
+                renameRecordReferences(*it, oldName, newName);
+        }
     }
 }
 
