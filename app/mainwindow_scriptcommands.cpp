@@ -47,6 +47,12 @@ bool MainWindow::scriptSelectFromCatalog(const QString &file)
 
 bool MainWindow::scriptExportHeaders()
 {
+    // After an open that failed (or was refused for a mistake) only the home
+    // panel, or nothing, is left: a script's EXPORT has no panel to write from.
+    if (homePanelShown || m_panel->getXMLFile().isEmpty()) {
+        ::reportError(tr("Cannot export the header files:\nno panel is open."));
+        return false;
+    }
     return exportHeaderFiles(false);
 }
 
