@@ -21,6 +21,8 @@
 #include "writeguard.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -33,8 +35,10 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
+#include <QThread>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
 
 #include <cmath>
 #include <cstdio>
@@ -160,6 +164,10 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     // that was given a file it cannot use runs with the home panel, and the
     // failed open counts against the run.
     m_batchRunStarting = !m_batchFile.isEmpty();
+    // Runs that end by themselves, and batch runs, keep the window hidden
+    // until they are done.
+    if (options.showBeforeOpen && !fileToOpen.isEmpty() && !m_endsAfterStartUp && m_batchFile.isEmpty())
+        showAndPaintBeforeOpen();
     const bool fileOpened = openFileArgument(fileToOpen);
     m_batchRunStarting = false;
     if (!m_batchFile.isEmpty() && !fileToOpen.isEmpty() && !fileOpened)
@@ -268,6 +276,23 @@ bool MainWindow::openFileArgument(const QString &file)
                              .arg(QFileInfo(file).absoluteFilePath().toHtmlEscaped(), reason));
     }
     return false;
+}
+
+void MainWindow::showAndPaintBeforeOpen()
+{
+    show();
+    // The window system maps the window and asks for its first paint; the
+    // open that follows paints only its progress text. Nothing of a panel
+    // exists yet: no element, timer or script can run here.
+    QWindow *handle = windowHandle();
+    const QDeadlineTimer deadline(2000);
+    while (handle && !handle->isExposed() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+        if (!handle->isExposed())
+            QThread::msleep(2);
+    }
+    if (handle && handle->isExposed())
+        repaint();
 }
 
 bool MainWindow::applyDefines()

@@ -8,6 +8,7 @@
 #include "windowpanelshell.h"
 #include "windowscripthost.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -166,6 +167,9 @@ public:
     bool opensMustBeUsableForWrites() const;
     // What a panel read takes from the command line and the window's state.
     PanelReadOptions panelReadOptions() const;
+    // How long a panel read runs before the status bar says how far it is
+    // (a second unless set otherwise, for every window of the process).
+    static void setReadProgressAfterMs(int ms);
     void printLoadMessage();
     // The window's side of the set-up after a read: the load message, the
     // port choice, the adapter check, the target connection, then the
@@ -392,6 +396,9 @@ protected:
 private:
     // Start-up steps
     bool openFileArgument(const QString &file);
+    // Shows the window and waits (a short while at most) until it is on
+    // screen and painted; no user input is taken meanwhile.
+    void showAndPaintBeforeOpen();
     // Sets the elements the -d items name; false when an item was refused.
     bool applyDefines();
     // Ends the process with exitCode, or with the -b run's exit code when
@@ -412,6 +419,15 @@ private:
     // The folders searched for the file the next open reads, when its
     // caller looked in several: said after a "Could not find" (readPanelFile).
     QStringList m_foldersSearchedForOpen;
+    // Panel files whose open a run that writes refused (a mistake, a read
+    // that stopped early), by canonical path, with the reason and the file's
+    // time then: that run signs none of them until the file changes.
+    struct RefusedPanel {
+        QString reason;
+        QDateTime modified;
+    };
+    QHash<QString, RefusedPanel> m_refusedPanels;
+    QString refusedPanelReason(const QString &path) const;
     // Set while start-up opens the file argument of a -b run: that panel is
     // the batch run's own.
     bool m_batchRunStarting = false;

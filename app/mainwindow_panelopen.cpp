@@ -209,9 +209,13 @@ bool MainWindow::readPanelFile(const QString &file)
             // On screen the user sees what was built; a run that writes
             // files from the panel must not use one it cannot trust.
             const QString unusable = unusableOpenReason(reader);
+            const QFileInfo read(path);
             if (!unusable.isEmpty() && opensMustBeUsableForWrites()) {
                 ok = false;
                 errorLink = unusable.toHtmlEscaped();
+                m_refusedPanels.insert(read.canonicalFilePath(), {unusable, read.lastModified()});
+            } else {
+                m_refusedPanels.remove(read.canonicalFilePath());
             }
         } else {
             errorLink = reader.xmlErrorLink();
@@ -252,6 +256,15 @@ QString MainWindow::unusableOpenReason(const PanelXmlReader &reader)
     return QString();
 }
 
+QString MainWindow::refusedPanelReason(const QString &path) const
+{
+    const QFileInfo file(path);
+    const auto refused = m_refusedPanels.constFind(file.canonicalFilePath());
+    if (refused == m_refusedPanels.cend() || !file.exists() || file.lastModified() != refused->modified)
+        return QString();
+    return refused->reason;
+}
+
 bool MainWindow::opensMustBeUsableForWrites() const
 {
     // -g, -s and -x write from the panel they open; a batch run (the -b run's
@@ -260,9 +273,17 @@ bool MainWindow::opensMustBeUsableForWrites() const
     return m_endsAfterStartUp || m_batchRunStarting || m_scripts.runDepth() > 0;
 }
 
+static int readProgressAfterMs = PanelReadOptions().progressAfterMs;
+
+void MainWindow::setReadProgressAfterMs(int ms)
+{
+    readProgressAfterMs = ms;
+}
+
 PanelReadOptions MainWindow::panelReadOptions() const
 {
     PanelReadOptions options;
+    options.progressAfterMs = readProgressAfterMs;
     options.includePaths = m_includePaths;
     options.defines = m_definesText;
     options.homePanel = m_openingHomePanel;

@@ -93,6 +93,12 @@ bool MainWindow::signXmlChecksum(const QString &path)
         reportError(WriteGuard::refusalMessage(panelTarget, refusal));
         return false;
     }
+    // A run that writes does not vouch for a panel it refused to use.
+    const QString refusedOpen = opensMustBeUsableForWrites() ? refusedPanelReason(path) : QString();
+    if (!refusedOpen.isEmpty()) {
+        reportError(tr("File %1 is not signed: %2").arg(path, refusedOpen));
+        return false;
+    }
     QFile file(path);
     QString openError;
     if (!openInputFile(file, QIODevice::ReadOnly, &openError)) {

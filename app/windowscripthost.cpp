@@ -218,6 +218,12 @@ bool WindowScriptHost::scriptSelectFromCatalog(const QString &file)
 
 bool WindowScriptHost::scriptExportHeaders()
 {
+    // After an open that failed (or was refused for a mistake) only the home
+    // panel, or nothing, is left: a script's EXPORT has no panel to write from.
+    if (m_window.m_homePanelShown || m_window.m_panel->getXMLFile().isEmpty()) {
+        ::reportError(QObject::tr("Cannot export the header files:\nno panel is open."));
+        return false;
+    }
     return m_window.exportHeaderFiles(false);
 }
 
