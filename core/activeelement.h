@@ -119,6 +119,15 @@ public:
     // first); it does not run for a text that is refused or changes nothing.
     // Kinds that cannot be set this way keep the default: NotSettable.
     virtual ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange);
+    // A define was renamed: the element's own references to it (beyond its
+    // actions, conditions and locks, which the panel rewrites) follow.
+    // True when one changed.
+    virtual bool renameDefineSources(const QString &oldName, const QString &newName)
+    {
+        Q_UNUSED(oldName)
+        Q_UNUSED(newName)
+        return false;
+    }
     virtual void initialize() = 0;
     virtual void resetToDefault() {}
     virtual void applyLocks() {}

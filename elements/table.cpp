@@ -428,3 +428,16 @@ void listTableRows(QWidget *element, QStringList *rows)
         return;
     rows->append(QStringLiteral("Columns!") + editorDetailsText());
 }
+
+bool Table::renameDefineSources(const QString &oldName, const QString &newName)
+{
+    bool changed = false;
+    for (int i = 0; i < declaredColumnCount(); ++i) {
+        const TableColumn c = column(i);
+        if (c.type == TableColumnMath && c.source == oldName) {
+            setColumn(quint16(i), c.type, c.label, c.tooltip, c.format, c.width, c.defaultText, newName);
+            changed = true;
+        }
+    }
+    return changed;
+}

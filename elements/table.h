@@ -85,6 +85,8 @@ public:
     bool isNumericColumn(qint16 c) const;
     TableColumn column(int index) const { return index >= 0 && index < MaxColumns ? m_columns[index] : TableColumn(); }
     quint16 declaredColumnCount() const { return m_columnCount; }
+    // Math columns that read the renamed define read the new name.
+    bool renameDefineSources(const QString &oldName, const QString &newName) override;
     QStandardItemModel *tableModel() const { return m_model; }
 
     void setSendFormat(const QString &text) { m_sendFormat = text; }

@@ -9,7 +9,6 @@
 #include "led.h"
 #include "loglabel.h"
 #include "pushbutton.h"
-#include "table.h"
 #include "tabwidget.h"
 #include "timerlabel.h"
 
@@ -135,18 +134,18 @@ void Panel::carryDefineReferences(const QString &oldName, const QString &newName
         return;
 
     // Displays look their source up by its name each time it changes.
-    for (Led *led : moveUnder(m_ledsByData, oldName, newName))
+    for (Led *led : moveUnder(m_registries.ledsByData, oldName, newName))
         renameDataProperty(led, oldName, newName);
-    for (QwtDial *dial : moveUnder(m_dialsByData, oldName, newName))
+    for (QwtDial *dial : moveUnder(m_registries.dialsByData, oldName, newName))
         renameDataProperty(dial, oldName, newName);
-    for (QwtThermo *thermo : moveUnder(m_thermosByData, oldName, newName))
+    for (QwtThermo *thermo : moveUnder(m_registries.thermosByData, oldName, newName))
         renameDataProperty(thermo, oldName, newName);
-    for (LogLabel *log : moveUnder(m_logItemsByData, oldName, newName)) {
+    for (LogLabel *log : moveUnder(m_registries.logItemsByData, oldName, newName)) {
         if (log)
             log->renameLogItem(oldName, newName);
     }
     QSet<QwtPlot *> plots;
-    for (QwtPlotCurve *curve : moveUnder(m_curvesByData, oldName, newName)) {
+    for (QwtPlotCurve *curve : moveUnder(m_registries.curvesByData, oldName, newName)) {
         if (curve && curve->plot())
             plots.insert(curve->plot());
     }
@@ -165,17 +164,17 @@ void Panel::carryDefineReferences(const QString &oldName, const QString &newName
             objects.append(object);
         }
     };
-    for (ActiveElement *element : qAsConst(m_allElements))
+    for (ActiveElement *element : qAsConst(m_registries.allElements))
         take(objectOf(element));
-    for (PushButton *button : qAsConst(m_pushButtonsByName))
+    for (PushButton *button : qAsConst(m_registries.pushButtonsByName))
         take(button);
-    for (TimerLabel *timer : qAsConst(m_timersByName))
+    for (TimerLabel *timer : qAsConst(m_registries.timersByName))
         take(timer);
-    for (QObject *object : qAsConst(m_invisibleElements))
+    for (QObject *object : qAsConst(m_registries.invisibleElements))
         take(object);
-    for (Container *container : qAsConst(m_containersByName))
+    for (Container *container : qAsConst(m_registries.containersByName))
         take(dynamic_cast<QWidget *>(container));
-    for (TabWidget *tabs : qAsConst(m_tabWidgetsByName)) {
+    for (TabWidget *tabs : qAsConst(m_registries.tabWidgetsByName)) {
         for (int i = 0; tabs && i < tabs->count(); ++i)
             take(tabs->widget(i));
     }
@@ -191,14 +190,7 @@ void Panel::carryDefineReferences(const QString &oldName, const QString &newName
         changed |= renameLockRecords(element->lockedBy, oldName, newName);
         changed |= renameLockRecords(element->waitingToLock, oldName, newName);
         changed |= renameLockRecords(element->waitingToBeLockedBy, oldName, newName);
-        if (auto *table = qobject_cast<Table *>(object)) {
-            for (int i = 0; i < table->declaredColumnCount(); ++i) {
-                const TableColumn c = table->column(i);
-                if (c.type == TableColumnMath && c.source == oldName)
-                    table->setColumn(quint16(i), c.type, c.label, c.tooltip, c.format, c.width, c.defaultText,
-                                     newName);
-            }
-        }
+        changed |= element->renameDefineSources(oldName, newName);
         if (changed)
             element->updateToolTip();
     }

@@ -329,7 +329,7 @@ void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
     m_panel->forgetUnreadOperand(old);
     // An image drawing names its values inside the drawing, which the panel
     // does not rewrite: say so rather than leave the image dark in silence.
-    if (m_panel->imagesByDefine().contains(old))
+    if (m_panel->registries().imagesByDefine.contains(old))
         reportError(tr("%1 is now %2, but an image drawing still shows %1: change the drawing to show %2.")
                         .arg(old, value));
     if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(element))) {
@@ -347,7 +347,7 @@ void ShowXMLDialog::renameSavedReferences(const QString &oldName, const QString 
         objects.append(m_panelRoot->findChildren<QObject *>());
     }
     if (m_panel)
-        objects.append(m_panel->invisibleElements());
+        objects.append(m_panel->registries().invisibleElements);
     for (QObject *object : qAsConst(objects)) {
         if (!object)
             continue;

@@ -424,7 +424,7 @@ QVector<Sample> TestPalette::foundElement()
     const QColor mark = drawn.pixelColor(4, drawn.height() / 2);
     samples.append({QStringLiteral("found spin box: ") + spin->text(), inkIn(drawn, drawn.rect().adjusted(2, 2, -2, -2), mark),
                     mark});
-    m_fixture->window->cancelHighlight();
+    m_fixture->window->panelShell().cancelHighlight();
 
     QLabel *label = nullptr;
     for (QLabel *each : m_fixture->window->centralWidget()->findChildren<QLabel *>())
@@ -437,7 +437,7 @@ QVector<Sample> TestPalette::foundElement()
     const QImage text = asShown(label);
     const QColor behind = text.pixelColor(text.width() - 1, text.height() - 1);
     samples.append({QStringLiteral("marked label: ") + label->text().left(20), inkIn(text, text.rect(), behind), behind});
-    m_fixture->window->cancelHighlight();
+    m_fixture->window->panelShell().cancelHighlight();
     return samples;
 }
 
