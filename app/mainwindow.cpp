@@ -9,7 +9,7 @@
 #include "diffdialog.h"
 #include "errorreporter.h"
 #include "lockdialog.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "pollingthreads.h"
 #include "tykvalueexchange.h"
 #include "pythonhost.h"

@@ -3,7 +3,7 @@
 #include "mainwindow.h"
 
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "prompt.h"
 #include "selectfromcatalogdialog.h"
 

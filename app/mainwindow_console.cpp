@@ -5,7 +5,7 @@
 #include "consolelinks.h"
 #include "contrast.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "textbrowser.h"
 #include "xmlfilekind.h"
 

@@ -2,7 +2,7 @@
 #include "mainwindow.h"
 
 #include "activeelement.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "showxmldialog.h"
 
 #include <QScrollArea>

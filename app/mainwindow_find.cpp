@@ -5,7 +5,7 @@
 #include "container.h"
 #include "contrast.h"
 #include "finddialog.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "treewidgetitem.h"
 
 #include <QAbstractButton>

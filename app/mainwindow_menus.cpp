@@ -8,7 +8,7 @@
 #include "errorreporter.h"
 #include "inputfile.h"
 #include "lockdialog.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "tykvalueexchange.h"
 #include "prompt.h"
 #include "svddialog.h"

@@ -10,7 +10,7 @@
 #include "errorreporter.h"
 #include "foldersearch.h"
 #include "oldheader.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "prompt.h"
 #include "registermodel.h"
 

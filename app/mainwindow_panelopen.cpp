@@ -10,7 +10,7 @@
 #include "foldersearch.h"
 #include "inputfile.h"
 #include "lineedit.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "pinmapping.h"
 #include "pollentries.h"

@@ -4,7 +4,7 @@
 #include "mainwindow.h"
 
 #include "elementkinds.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "treewidget.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 
 #include "activeelement.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "pinmapping.h"
 #include "portmappingdialog.h"
 

@@ -11,7 +11,7 @@
 #include "headerexport.h"
 #include "inputfile.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "tykvalueexchange.h"
 #include "panelxmlreader.h"
 #include "programversion.h"

@@ -5,7 +5,7 @@
 
 #include "addscriptcommanddialog.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "prompt.h"
 #include "scriptcommandfamilies.h"
 

@@ -3,7 +3,7 @@
 #include "mainwindow.h"
 
 #include "apppaths.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "settingsdialog.h"
 #include "tyklink.h"
 

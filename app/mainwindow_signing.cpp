@@ -4,7 +4,7 @@
 
 #include "errorreporter.h"
 #include "inputfile.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "prompt.h"
 #include "textfilewriter.h"

@@ -3,7 +3,7 @@
 #include "inputfile.h"
 
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "prompt.h"
 #include "svdxmlgenerator.h"
 

@@ -2,7 +2,7 @@
 #include "mainwindow.h"
 
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "tyklink.h"
 #include "tykvalueexchange.h"
 

@@ -3,7 +3,7 @@
 
 #include "jlink.h"
 #include "jlinkconnection.h"
-#include "panel.h"
+#include "quillpanel.h"
 
 // Target variables are polled through J-Link: connect when no probe is open
 // yet. A failed connection reports itself and the load goes on.

@@ -3,7 +3,7 @@
 #include "activeelement.h"
 #include "apppaths.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "programversion.h"
 #include "prompt.h"
 #include "timerlabel.h"

@@ -4,7 +4,7 @@
 #include "mainwindow.h"
 
 #include "apppaths.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "prompt.h"

@@ -10,7 +10,7 @@
 #include "floatseriesdata.h"
 #include "image.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "parameterrecord.h"
 
 #include <QDialogButtonBox>

@@ -1,7 +1,7 @@
 #include "svddialog.h"
 
 #include "contrast.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "registermodel.h"
 
 #include <QDialogButtonBox>

@@ -7,7 +7,7 @@
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "lineedit.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "programversion.h"
 #include "prompt.h"
 #include "registermodel.h"

@@ -5,7 +5,7 @@
 #include "errorreporter.h"
 #include "mathlabel.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelshell.h"
 #include "prompt.h"
 #include "registermodel.h"

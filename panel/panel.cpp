@@ -1,6 +1,6 @@
 // Panel: the panel header values, the element registries and the
 // look-ups by define and name, formulas, and what elements ask of their host.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "activeelement.h"
 #include "apppaths.h"

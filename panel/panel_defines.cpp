@@ -1,7 +1,7 @@
 // Panel: registering elements under their defines (plain names and
 // register paths), binding the panel's SVD registers, and setting elements
 // by define as a script or the command line does.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "consolelinks.h"
 #include "dataclass.h"

@@ -1,7 +1,7 @@
 // Panel: refreshing plot curves, dials and thermometers after a define or
 // variable changed. The sender names the source: a target variable gives its
 // unsigned value, an element the number in its value text.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "dataclass.h"
 #include "floatseriesdata.h"

@@ -2,7 +2,7 @@
 // The sender is a target variable or an element (through its signals
 // companion); its object name is the define or variable the items are
 // registered under.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "dataclass.h"
 #include "elementsignals.h"

@@ -1,5 +1,5 @@
 // Panel: logging a define's value to the log elements bound to it.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "dataclass.h"
 #include "loglabel.h"

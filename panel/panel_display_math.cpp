@@ -1,6 +1,6 @@
 // Panel: refreshing formula labels after a define or variable changed, the
 // range check of labels bound to bits, and formulas that read each other.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "consolelinks.h"
 #include "elementsignals.h"

@@ -1,7 +1,7 @@
 // Panel: the set-up after a panel file was read. The built-in variables every
 // panel gets, the finish of a load (start values, the element names, the SVD
 // bindings, the locks, the timer labels) and the formula checks after it.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "dataclass.h"
 #include "errorreporter.h"

@@ -2,7 +2,7 @@
 // elements, the elements waiting for a lock and their console report, the
 // lock check of the post-load set-up with its lock graph, and the walk that
 // finds circular locks.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "buttongroup.h"
 #include "checkbox.h"

@@ -1,6 +1,6 @@
 // Panel: the edits of its registries beyond registration: removal of one
 // element, renames, and the state a panel read fills anew.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "activeelement.h"
 #include "container.h"

@@ -2,7 +2,7 @@
 // displays registered under it, the actions, conditions, setDef lists and
 // lockon conditions of every element, the setDef lists of tab pages, the lock
 // records and the formula columns of register tables.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "container.h"
 #include "expressionrename.h"

@@ -1,6 +1,6 @@
 // Panel: the panel reset. Every element goes back to its default, all
 // locks are dropped and applied anew from the defaults, as after a load.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "dataclass.h"
 #include "elementwalk.h"

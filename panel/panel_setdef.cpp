@@ -2,7 +2,7 @@
 // Its text is a list of assignments "target=value" separated by ";"; each
 // target is a target variable, an element define, an element define with a
 // keyword, or a display widget with a keyword.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "buttongroup.h"
 #include "container.h"

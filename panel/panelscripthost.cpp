@@ -1,6 +1,6 @@
 #include "panelscripthost.h"
 
-#include "panel.h"
+#include "quillpanel.h"
 #include "pushbutton.h"
 #include "tabwidget.h"
 

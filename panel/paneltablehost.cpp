@@ -1,6 +1,6 @@
 #include "paneltablehost.h"
 
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelshell.h"
 
 DataClass *PanelTableHost::tableVariable(const QString &name) const

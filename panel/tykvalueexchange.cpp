@@ -3,7 +3,7 @@
 #include "activeelement.h"
 #include "dataclass.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "tyklink.h"
 #include "tykvalues.h"
 

@@ -6,7 +6,7 @@
 #include "dataclass.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
 #include "prompt.h"

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QTreeView>
 
-#include "panel.h"
+#include "quillpanel.h"
 
 #include <functional>
 

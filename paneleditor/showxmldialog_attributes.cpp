@@ -17,7 +17,7 @@
 #include "knob.h"
 #include "lineedit.h"
 #include "mathlabel.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
 #include "propertydelegates.h"

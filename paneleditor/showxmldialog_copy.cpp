@@ -7,7 +7,7 @@
 #include "activeelement.h"
 #include "buttongroup.h"
 #include "container.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"

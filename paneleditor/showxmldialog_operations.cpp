@@ -21,7 +21,7 @@
 #include "loglabel.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
 #include "pollentries.h"

@@ -8,7 +8,7 @@
 #include "consolelinks.h"
 #include "errorreporter.h"
 #include "gridwidget.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "pollentries.h"
 #include "programversion.h"

@@ -4,7 +4,7 @@
 
 #include "checkbox.h"
 #include "combobox.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "registermodel.h"
 

@@ -4,7 +4,7 @@
 #include "container.h"
 #include "knob.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "programstate.h"
 

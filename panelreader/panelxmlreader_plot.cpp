@@ -5,7 +5,7 @@
 #include "floatseriesdata.h"
 #include "myqwtplot.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "programstate.h"
 #include "timescaledraw.h"

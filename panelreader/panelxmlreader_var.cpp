@@ -4,7 +4,7 @@
 
 #include "dataclass.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "pollentries.h"
 

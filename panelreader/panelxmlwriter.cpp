@@ -19,7 +19,7 @@
 #include "loglabel.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "panelxmlrecord.h"
 #include "productversion.h"

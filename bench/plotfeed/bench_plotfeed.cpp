@@ -18,7 +18,7 @@
 #include "errorreporter.h"
 #include "floatseriesdata.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelshell.h"
 #include "panelxmlreader.h"
 #include "prompt.h"

@@ -12,7 +12,7 @@
 // Goal: under 100 ms.
 
 #include "fakeelement.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "registermodel.h"
 #include "registerview.h"
 #include "svdstreamreader.h"

@@ -2,7 +2,7 @@
 // behind its switch.
 
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "testenvironment.h"
 #include "windowoptions.h"
 

@@ -5,7 +5,7 @@
 #include "finddialog.h"
 #include "mainwindow.h"
 #include "panelxml.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "tabwidget.h"
 #include "testenvironment.h"
 #include "treewidget.h"

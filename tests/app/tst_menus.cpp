@@ -1,5 +1,5 @@
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "testenvironment.h"
 #include "textbrowser.h"
 #include "windowoptions.h"

@@ -7,7 +7,7 @@
 #include "contrast.h"
 #include "lockdialog.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelfixture.h"
 #include "pinmapping.h"
 #include "pinmappingdetailsdialog.h"

@@ -4,7 +4,7 @@
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
 #include "pollingthreads.h"

@@ -5,7 +5,7 @@
 #include "activeelement.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "pinmapping.h"
 #include "pinmappingdetailsdialog.h"

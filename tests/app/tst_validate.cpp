@@ -3,7 +3,7 @@
 // the program, the loaded panel left alone, and the version comparison.
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "testenvironment.h"
 #include "windowoptions.h"

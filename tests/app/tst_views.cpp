@@ -4,7 +4,7 @@
 
 #include "lockdialog.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelfixture.h"
 #include "pinmapping.h"
 #include "pinmappingview.h"

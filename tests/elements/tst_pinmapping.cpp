@@ -5,7 +5,7 @@
 // its chip pins_chip.xml is read as the program reads it.
 
 #include "fakeelement.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "pinmapping.h"
 #include "pinmappingdetailsdialog.h"

@@ -3,7 +3,7 @@
 #include "contrast.h"
 #include "dataclass.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "programversion.h"
 #include "ptypeer.h"
 #include "table.h"

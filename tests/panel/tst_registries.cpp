@@ -5,7 +5,7 @@
 #include "fakeelement.h"
 #include "errorreporter.h"
 #include "led.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "mathlabel.h"
 #include "pollentries.h"
 #include "registermodel.h"

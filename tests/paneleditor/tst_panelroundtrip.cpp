@@ -6,7 +6,7 @@
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlwriter.h"
 #include "testenvironment.h"

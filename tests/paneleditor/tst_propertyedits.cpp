@@ -13,7 +13,7 @@
 #include "lineedit.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlrecord.h"
 #include "prompt.h"

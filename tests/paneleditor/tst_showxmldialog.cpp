@@ -10,7 +10,7 @@
 #include "loglabel.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"

@@ -1,7 +1,7 @@
 // The communication element builder: the exchange entry its attributes make,
 // the order of entries, and its define check.
 #include "readerfixture.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "pollentries.h"
 #include "programversion.h"

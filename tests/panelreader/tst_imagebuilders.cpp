@@ -6,7 +6,7 @@
 #include "errorreporter.h"
 #include "image.h"
 #include "led.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
 #include "programversion.h"

@@ -5,7 +5,7 @@
 #include "readerfixture.h"
 #include "errorreporter.h"
 #include "loglabel.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"

@@ -4,7 +4,7 @@
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "mathlabel.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"

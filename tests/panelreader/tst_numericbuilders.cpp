@@ -6,7 +6,7 @@
 #include "errorreporter.h"
 #include "hexspinbox.h"
 #include "knob.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"

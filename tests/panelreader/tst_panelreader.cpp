@@ -12,7 +12,7 @@
 #include "errorreporter.h"
 #include "gridwidget.h"
 #include "hexspinbox.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"

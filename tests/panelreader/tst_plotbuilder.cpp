@@ -7,7 +7,7 @@
 #include "errorreporter.h"
 #include "floatseriesdata.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
 #include "programversion.h"

@@ -5,7 +5,7 @@
 #include "readerfixture.h"
 #include "dataclass.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
 #include "pollentries.h"

@@ -5,7 +5,7 @@
 // path when Python cannot start (a child process of the real program).
 #include "activeelement.h"
 #include "led.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "pushbutton.h"
 #include "panelfixture.h"
 #include "programrun.h"
