@@ -1,8 +1,12 @@
 #pragma once
 
+#include "activeelement.h"
+
 #include <QSignalBlocker>
 #include <QString>
 #include <QtGlobal>
+
+#include <functional>
 
 class QObject;
 
@@ -46,4 +50,36 @@ void setNumericByUser(Widget *widget, Value value, void (Widget::*byUser)(Value)
     widget->setValue(value);
     if (widget->value() == before)
         (widget->*byUser)(widget->value());
+}
+
+// Applies a text to a numeric kind. By define: the number readDefine reads,
+// inside the widget's range, set with the widget's signals blocked, then the
+// kind's change path (and its value signal where that path does not emit it
+// itself). As a user: userValue through setNumericByUser, unless the widget
+// is disabled.
+template <typename Widget, typename Value, typename Number>
+ApplyResult applyNumberText(Widget *widget, const QString &text, ApplyRule rule,
+                            bool (*readDefine)(const QString &, Number *), Value userValue,
+                            const std::function<void()> &beforeChange, void (Widget::*byUser)(Value),
+                            bool emitValueChanged)
+{
+    if (rule == ApplyRule::Define) {
+        Number number{};
+        if (!readDefine(text, &number) || number < widget->minimum() || number > widget->maximum())
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        const Value value = Value(number);
+        setSignalsBlocked(widget, [&] { widget->setValue(value); });
+        (widget->*byUser)(value);
+        if (emitValueChanged)
+            widget->valueChanged(value);
+        return ApplyResult::applied();
+    }
+    if (!widget->isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    setNumericByUser<Widget, Value>(widget, userValue, byUser);
+    return ApplyResult::applied();
 }

@@ -127,23 +127,8 @@ bool DoubleSpinBox::acceptsBitRange(int msb, int lsb)
 
 ApplyResult DoubleSpinBox::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
 {
-    if (rule == ApplyRule::Define) {
-        double number = 0.0;
-        if (!readDefineReal(text, &number) || number < minimum() || number > maximum())
-            return ApplyResult::refused(ApplyResult::InvalidValue);
-        if (beforeChange)
-            beforeChange();
-        setSignalsBlocked(this, [&] { setValue(number); });
-        valueChangedByUser(number);
-        valueChanged(number);
-        return ApplyResult::applied();
-    }
-    if (!isEnabled())
-        return ApplyResult::applied();
-    if (beforeChange)
-        beforeChange();
-    setNumericByUser<DoubleSpinBox, double>(this, text.trimmed().toDouble(), &DoubleSpinBox::valueChangedByUser);
-    return ApplyResult::applied();
+    return applyNumberText<DoubleSpinBox, double, double>(this, text, rule, readDefineReal, text.trimmed().toDouble(),
+                                                          beforeChange, &DoubleSpinBox::valueChangedByUser, true);
 }
 
 bool editDoubleSpinBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)

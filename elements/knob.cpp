@@ -111,28 +111,10 @@ bool Knob::acceptsBitRange(int msb, int lsb)
 
 ApplyResult Knob::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
 {
-    if (rule == ApplyRule::Define) {
-        // A knob takes whole steps: a fraction is refused, as by the spin
-        // boxes and sliders, rather than cut without a word.
-        qint64 integer = 0;
-        if (!readDefineInteger(text, &integer))
-            return ApplyResult::refused(ApplyResult::InvalidValue);
-        const double number = double(integer);
-        if (number < minimum() || number > maximum())
-            return ApplyResult::refused(ApplyResult::InvalidValue);
-        if (beforeChange)
-            beforeChange();
-        setSignalsBlocked(this, [&] { setValue(number); });
-        valueChangedByUser(number);
-        valueChanged(number);
-        return ApplyResult::applied();
-    }
-    if (!isEnabled())
-        return ApplyResult::applied();
-    if (beforeChange)
-        beforeChange();
-    setNumericByUser<Knob, double>(this, double(readUserDecimal(text)), &Knob::valueChangedByUser);
-    return ApplyResult::applied();
+    // A knob takes whole steps: a fraction is refused, as by the spin boxes
+    // and sliders, rather than cut without a word.
+    return applyNumberText<Knob, double, qint64>(this, text, rule, readDefineInteger, double(readUserDecimal(text)),
+                                                 beforeChange, &Knob::valueChangedByUser, true);
 }
 
 bool editKnobRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)

@@ -87,24 +87,8 @@ void Slider::setWidgetRange(int minimum, int maximum)
 
 ApplyResult Slider::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
 {
-    if (rule == ApplyRule::Define) {
-        qint64 number = 0;
-        if (!readDefineInteger(text, &number) || number < minimum() || number > maximum())
-            return ApplyResult::refused(ApplyResult::InvalidValue);
-        if (beforeChange)
-            beforeChange();
-        const int n = int(number);
-        setSignalsBlocked(this, [&] { setValue(n); });
-        valueChangedByUser(n);
-        valueChanged(n);
-        return ApplyResult::applied();
-    }
-    if (!isEnabled())
-        return ApplyResult::applied();
-    if (beforeChange)
-        beforeChange();
-    setNumericByUser<Slider, int>(this, readUserDecimal(text), &Slider::valueChangedByUser);
-    return ApplyResult::applied();
+    return applyNumberText<Slider, int, qint64>(this, text, rule, readDefineInteger, readUserDecimal(text),
+                                                beforeChange, &Slider::valueChangedByUser, true);
 }
 
 bool editSliderRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)

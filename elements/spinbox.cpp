@@ -166,24 +166,9 @@ void SpinBox::setWidgetRange(int minimum, int maximum)
 
 ApplyResult SpinBox::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
 {
-    if (rule == ApplyRule::Define) {
-        qint64 number = 0;
-        if (!readDefineInteger(text, &number) || number < minimum() || number > maximum())
-            return ApplyResult::refused(ApplyResult::InvalidValue);
-        if (beforeChange)
-            beforeChange();
-        const int n = int(number);
-        setSignalsBlocked(this, [&] { setValue(n); });
-        // The spin box's user path goes on to valueChanged itself.
-        valueChangedByUser(n);
-        return ApplyResult::applied();
-    }
-    if (!isEnabled())
-        return ApplyResult::applied();
-    if (beforeChange)
-        beforeChange();
-    setNumericByUser<SpinBox, int>(this, readUserDecimal(text), &SpinBox::valueChangedByUser);
-    return ApplyResult::applied();
+    // The spin box's user path goes on to valueChanged itself.
+    return applyNumberText<SpinBox, int, qint64>(this, text, rule, readDefineInteger, readUserDecimal(text),
+                                                 beforeChange, &SpinBox::valueChangedByUser, false);
 }
 
 bool editSpinBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
