@@ -4,7 +4,7 @@
 
 #include "errorreporter.h"
 #include "inputfile.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "prompt.h"
 #include "textfilewriter.h"
@@ -151,7 +151,7 @@ bool MainWindow::signXmlChecksum(const QString &path)
 
 void MainWindow::signFile()
 {
-    const QStringList paths = Prompt::instance().openFileNames(this, tr("Sign XML File"), workingDir,
+    const QStringList paths = Prompt::instance().openFileNames(this, tr("Sign XML File"), m_workingDir,
                                                                tr("XML Files (*.xml)"), tr("Sign"));
     QStringList signedPaths;
     for (const QString &each : paths) {

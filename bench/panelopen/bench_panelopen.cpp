@@ -2,7 +2,8 @@
 // XML-to-form loader building the same widgets, and the cost of header export
 // and project save/load next to the open.
 //
-//   bench_panelopen [N ...]      (default: 500 2000 8000)
+//   bench_panelopen [--check] [N ...]      (default: 500 2000 8000; with
+//                                          --check 500 2000 8000 32000 128000)
 //   bench_panelopen --checkboxes N [N ...]
 //
 // Per N it prints, in milliseconds: a bare XML pass; the form loader building
@@ -10,10 +11,22 @@
 // idle ("ui+show"); the open (read and post-load set-up) in a window not shown
 // yet, which like the form loader leaves the show for later ("open"), and the
 // open in the shown window with its show until idle ("open+show"); the
-// teardown of that shown panel ("teardown"), timed on its own; header export,
-// project save and project load (in the window not shown); and the ratios
-// build/ui (open / QUiLoader), show/ui (open+show / ui+show),
-// (export+save)/open and load/open.
+// teardown of that shown panel ("teardown") and of the shown form
+// ("ui-tear"), each timed on its own; header export, project save and
+// project load (in the window not shown); and the ratios build/ui (open /
+// QUiLoader), show/ui (open+show / ui+show), tear/ui (teardown / ui-tear),
+// (export+save)/open and load/open. A second table gives the peak memory
+// growth of the open and of the form loader's build, each measured in a
+// child process of its own (forked before the timed rounds of that N), in
+// KiB, and their ratio.
+//
+// --check then compares the figures with their bounds, prints each bound
+// with "holds" or "MISSED", and exits 4 when one is missed:
+//   build/ui and show/ui at most 1.0 (500 <= N <= 32000); tear/ui at most
+//   1.0 and teardown t(4N)/t(N) at most 4.4 (2000 <= N <= 32000);
+//   (export+save)/open at most 0.2 at every N and export+save t(4N)/t(N)
+//   at most 4.4; peak memory of the open at most 1.15 times the form
+//   loader's at N = 32000.
 //
 // --checkboxes N first compares the open of N check boxes in one container
 // with the same N spread over containers of 40.
@@ -43,8 +56,16 @@
 #include <QUiLoader>
 #include <QXmlStreamReader>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -178,6 +199,7 @@ struct Times {
     double open = 1e300;
     double openShow = 1e300;
     double teardown = 1e300;
+    double uiTeardown = 1e300;
     double exportHeaders = 1e300;
     double save = 1e300;
     double load = 1e300;
@@ -208,8 +230,12 @@ bool loadForm(const QByteArray &ui, const QSize &size, bool show, Times &times)
     // The form's own posted events go first: a widget deleted with events
     // still queued for it has the whole queue searched.
     settle();
+    timer.restart();
     form.reset();
     settle();
+    // The shown form's teardown is the yardstick of the shown panel's.
+    if (show)
+        times.uiTeardown = qMin(times.uiTeardown, elapsedMs(timer));
     return true;
 }
 
@@ -267,6 +293,7 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
     const double readMs = elapsedMs(timer);
     window.initLoadedConfiguration(true);
     const double openMs = elapsedMs(timer);
+
     times.open = qMin(times.open, openMs);
     if (buildOnly) {
         settle();
@@ -312,6 +339,119 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
     return true;
 }
 
+// A field of /proc/self/status in KiB ("VmRSS", "VmHWM"); -1 when absent.
+long statusKb(const char *field)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(field) + ':';
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// The peak growth of the resident memory while step runs, in KiB, measured
+// in a forked child so that neither measurement reuses the heap the other
+// freed: the child resets its high-water mark to its resident size
+// (clear_refs "5"), runs step and reports the new mark less that size.
+// -1 when the child fails.
+long peakGrowthKb(const std::function<bool()> &step)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return -1;
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child < 0) {
+        close(fds[0]);
+        close(fds[1]);
+        return -1;
+    }
+    if (child == 0) {
+        close(fds[0]);
+        long growth = -1;
+        QFile clear(QStringLiteral("/proc/self/clear_refs"));
+        if (clear.open(QIODevice::WriteOnly) && clear.write("5") == 1) {
+            clear.close();
+            const long before = statusKb("VmRSS");
+            if (before >= 0 && step())
+                growth = statusKb("VmHWM") - before;
+        }
+        const ssize_t written = write(fds[1], &growth, sizeof growth);
+        close(fds[1]);
+        std::fflush(stdout);
+        _exit(written == ssize_t(sizeof growth) ? 0 : 1);
+    }
+    close(fds[1]);
+    long growth = -1;
+    if (read(fds[0], &growth, sizeof growth) != ssize_t(sizeof growth))
+        growth = -1;
+    close(fds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? growth : -1;
+}
+
+struct Memory {
+    long openKb = -1;
+    long uiKb = -1;
+};
+
+// The peak growth of opening the panel (in the window not shown, after its
+// last panel was dropped) and of the form loader building the form.
+Memory measureMemory(MainWindow &window, const Forms &forms, const QString &panelPath)
+{
+    setWindowShown(window, false);
+    tearDown(window);
+    Memory memory;
+    memory.openKb = peakGrowthKb([&window, &panelPath] {
+        if (!window.open(panelPath))
+            return false;
+        window.initLoadedConfiguration(true);
+        return true;
+    });
+    memory.uiKb = peakGrowthKb([&forms] {
+        QBuffer buffer;
+        buffer.setData(forms.ui);
+        buffer.open(QIODevice::ReadOnly);
+        QUiLoader loader;
+        std::unique_ptr<QWidget> form(loader.load(&buffer));
+        return form != nullptr;
+    });
+    return memory;
+}
+
+// The bounds of --check: each printed with its figure, "holds" or "MISSED".
+class Bounds
+{
+public:
+    void check(const QString &what, double figure, double bound)
+    {
+        const bool holds = figure <= bound;
+        m_missed += holds ? 0 : 1;
+        m_lines << QStringLiteral("%1 %2 <= %3: %4")
+                       .arg(what)
+                       .arg(figure, 0, 'f', 3)
+                       .arg(bound, 0, 'f', 2)
+                       .arg(holds ? QStringLiteral("holds") : QStringLiteral("MISSED"));
+    }
+    void print() const
+    {
+        std::printf("bounds:\n");
+        for (const QString &line : m_lines)
+            std::printf("  %s\n", qPrintable(line));
+        std::printf("%d of %d bounds missed\n", m_missed, int(m_lines.size()));
+    }
+    bool allHold() const { return m_missed == 0; }
+
+private:
+    QStringList m_lines;
+    int m_missed = 0;
+};
+
 // The offscreen platform's note on every shown top-level window is no result.
 QtMessageHandler previousHandler = nullptr;
 
@@ -343,7 +483,12 @@ int main(int argc, char *argv[])
 
     QList<int> sizes;
     int checkBoxes = 0;
+    bool check = false;
     for (int i = 1; i < argc; ++i) {
+        if (QByteArray(argv[i]) == "--check") {
+            check = true;
+            continue;
+        }
         if (QByteArray(argv[i]) == "--checkboxes" && i + 1 < argc) {
             checkBoxes = QByteArray(argv[++i]).toInt();
             continue;
@@ -356,7 +501,9 @@ int main(int argc, char *argv[])
         }
         sizes << n;
     }
-    if (sizes.isEmpty() && checkBoxes <= 0)
+    if (sizes.isEmpty() && check)
+        sizes = {500, 2000, 8000, 32000, 128000};
+    else if (sizes.isEmpty() && checkBoxes <= 0)
         sizes = {500, 2000, 8000};
 
     CommandLineOptions options;
@@ -410,15 +557,19 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
     }
 
-    std::printf("%7s %8s %9s %9s %9s %9s %8s %7s %7s %8s %8s %9s %8s %7s\n", "N", "xml", "QUiLoader",
-                "ui+show", "open", "open+show", "teardown", "build/ui", "show/ui", "export", "save", "load",
-                "(e+s)/o", "load/o");
+    std::printf("%7s %8s %9s %9s %9s %9s %8s %8s %8s %7s %7s %8s %8s %9s %8s %7s\n", "N", "xml", "QUiLoader",
+                "ui+show", "open", "open+show", "teardown", "ui-tear", "build/ui", "show/ui", "tear/ui", "export",
+                "save", "load", "(e+s)/o", "load/o");
+    std::map<int, Times> timesByN;
+    std::map<int, Memory> memoryByN;
     for (int n : sizes) {
         const Forms forms = generate(n);
         const QString panelPath = dir.filePath(QStringLiteral("bench%1.xml").arg(n));
         if (!writePanel(forms, panelPath))
             return 1;
         const QString projectPath = dir.filePath(QStringLiteral("bench%1.qlmp").arg(n));
+        if (!buildOnly)
+            memoryByN[n] = measureMemory(window, forms, panelPath);
 
         // Each figure is the best of the repeats; destroying the widgets of
         // the step before happens outside the timed parts.
@@ -436,11 +587,54 @@ int main(int argc, char *argv[])
             std::fflush(stdout);
             continue;
         }
-        std::printf("%7d %8.1f %9.1f %9.1f %9.1f %9.1f %8.1f %7.2f %7.2f %8.1f %8.1f %9.1f %8.3f %7.3f\n", n,
-                    times.xml, times.ui, times.uiShow, times.open, times.openShow, times.teardown,
-                    times.open / times.ui, times.openShow / times.uiShow, times.exportHeaders, times.save,
-                    times.load, (times.exportHeaders + times.save) / times.open, times.load / times.open);
+        std::printf("%7d %8.1f %9.1f %9.1f %9.1f %9.1f %8.1f %8.1f %8.2f %7.2f %7.2f %8.1f %8.1f %9.1f %8.3f %7.3f\n",
+                    n, times.xml, times.ui, times.uiShow, times.open, times.openShow, times.teardown,
+                    times.uiTeardown, times.open / times.ui, times.openShow / times.uiShow,
+                    times.teardown / times.uiTeardown, times.exportHeaders, times.save, times.load,
+                    (times.exportHeaders + times.save) / times.open, times.load / times.open);
         std::fflush(stdout);
+        timesByN[n] = times;
     }
-    return 0;
+    if (buildOnly)
+        return 0;
+
+    std::printf("\n%7s %12s %12s %8s\n", "N", "open KiB", "QUiLoader KiB", "mem/ui");
+    for (const auto &entry : memoryByN) {
+        const Memory &memory = entry.second;
+        std::printf("%7d %12ld %12ld %8.3f\n", entry.first, memory.openKb, memory.uiKb,
+                    memory.uiKb > 0 ? double(memory.openKb) / double(memory.uiKb) : 0.0);
+    }
+    if (!check)
+        return 0;
+
+    Bounds bounds;
+    for (const auto &entry : timesByN) {
+        const int n = entry.first;
+        const Times &t = entry.second;
+        const QString at = QStringLiteral("N=%1").arg(n);
+        if (n >= 500 && n <= 32000) {
+            bounds.check(at + QStringLiteral(" build/ui"), t.open / t.ui, 1.0);
+            bounds.check(at + QStringLiteral(" show/ui"), t.openShow / t.uiShow, 1.0);
+        }
+        if (n >= 2000 && n <= 32000)
+            bounds.check(at + QStringLiteral(" tear/ui"), t.teardown / t.uiTeardown, 1.0);
+        bounds.check(at + QStringLiteral(" (export+save)/open"), (t.exportHeaders + t.save) / t.open, 0.2);
+        const auto larger = timesByN.find(4 * n);
+        if (larger == timesByN.end())
+            continue;
+        const Times &l = larger->second;
+        const QString step = QStringLiteral("N=%1..%2").arg(n).arg(4 * n);
+        if (n >= 2000 && 4 * n <= 32000)
+            bounds.check(step + QStringLiteral(" teardown t(4N)/t(N)"), l.teardown / t.teardown, 4.4);
+        bounds.check(step + QStringLiteral(" export+save t(4N)/t(N)"),
+                     (l.exportHeaders + l.save) / (t.exportHeaders + t.save), 4.4);
+    }
+    const auto memory = memoryByN.find(32000);
+    if (memory != memoryByN.end()) {
+        const bool measured = memory->second.openKb > 0 && memory->second.uiKb > 0;
+        bounds.check(QStringLiteral("N=32000 peak memory open/ui"),
+                     measured ? double(memory->second.openKb) / double(memory->second.uiKb) : 1e9, 1.15);
+    }
+    bounds.print();
+    return bounds.allHold() ? 0 : 4;
 }

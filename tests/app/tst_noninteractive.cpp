@@ -374,17 +374,18 @@ void TestNonInteractive::runsOnDoubtfulInput_data()
     // A batch run uses a panel only when it was read to its end: the home
     // panel takes its place, the failed open counts, and no export or save
     // writes from what was built (writes.script: EXPORT, SAVE over old.qlmp,
-    // SAVESORTED to out.qlmp, EXIT(2); each refused save counts too).
+    // SAVESORTED to out.qlmp, EXIT(2); the refused export and each refused
+    // save count too).
     QTest::newRow("-b: LOAD of a panel cut short writes nothing")
-        << "panel.xml" << QStringList{"-q", "-bFOLDER/loadcut.script"} << 3 << "XML not well-formed" << QStringList();
+        << "panel.xml" << QStringList{"-q", "-bFOLDER/loadcut.script"} << 4 << "XML not well-formed" << QStringList();
     QTest::newRow("-b: the run's own panel cut short writes nothing")
-        << "cut.xml" << QStringList{"-q", "-bFOLDER/writes.script"} << 3 << "XML not well-formed" << QStringList();
+        << "cut.xml" << QStringList{"-q", "-bFOLDER/writes.script"} << 4 << "XML not well-formed" << QStringList();
     QTest::newRow("-b: the run's own project of a panel cut short writes nothing")
-        << "cut.qlmp" << QStringList{"-q", "-bFOLDER/writes.script"} << 3 << "XML not well-formed" << QStringList();
+        << "cut.qlmp" << QStringList{"-q", "-bFOLDER/writes.script"} << 4 << "XML not well-formed" << QStringList();
     QTest::newRow("-b: LOAD of a panel with a broken include writes nothing")
-        << "panel.xml" << QStringList{"-q", "-bFOLDER/loadinclude.script"} << 3 << "half.xml" << QStringList();
+        << "panel.xml" << QStringList{"-q", "-bFOLDER/loadinclude.script"} << 4 << "half.xml" << QStringList();
     QTest::newRow("-b: a button's loadFile of a panel cut short writes nothing")
-        << "loader.xml" << QStringList{"-q", "-bFOLDER/clickcut.script"} << 3 << "XML not well-formed"
+        << "loader.xml" << QStringList{"-q", "-bFOLDER/clickcut.script"} << 4 << "XML not well-formed"
         << QStringList();
     QTest::newRow("-b: a whole panel after a cut one is used again")
         << "cut.xml" << QStringList{"-q", "-bFOLDER/reload.script"} << 1 << "Saved project"
