@@ -25,6 +25,10 @@ struct CommandLineOptions {
     // display, or QUILLMATE_NONINTERACTIVE): prompts take their
     // non-interactive form and a -b run ends the process.
     bool unattended = false;
+    // Not an option: set by main for the window it shows. An interactive
+    // start (no -g, -s, -x or -b) then shows the window before it opens the
+    // file, so a long open has a painted window that says how far it is.
+    bool showBeforeOpen = false;
 };
 
 extern const char usageText[];

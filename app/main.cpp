@@ -86,6 +86,11 @@ int main(int argc, char *argv[])
     if (styleSheet.open(QIODevice::ReadOnly))
         styleText = QString::fromUtf8(styleSheet.readAll());
     app.setStyleSheet(styleText);
+    // A platform theme may hand in its font, palette and style sheet through
+    // a queued call that would only run in the first event loop pass (qt5ct
+    // does). Taken now, before any widget exists: arriving after a panel was
+    // built, each would polish every widget of it again under the style sheet.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
 
     // Runs that must end by themselves, and runs nobody can see, never wait
     // on a dialog.
@@ -112,6 +117,7 @@ int main(int argc, char *argv[])
         return 1;
     }
 
+    options.showBeforeOpen = true;
     MainWindow window(options);
     window.show();
     return app.exec();

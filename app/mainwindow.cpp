@@ -9,7 +9,7 @@
 #include "diffdialog.h"
 #include "errorreporter.h"
 #include "lockdialog.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "pollingthreads.h"
 #include "tykvalueexchange.h"
 #include "pythonhost.h"
@@ -21,6 +21,8 @@
 #include "writeguard.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -33,8 +35,10 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
+#include <QThread>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
 
 #include <cmath>
 #include <cstdio>
@@ -43,7 +47,9 @@
 
 MainWindow::MainWindow(const CommandLineOptions &options)
     : QMainWindow(nullptr)
-    , m_panel(new Panel(this, this))
+    , m_panelShell(std::make_unique<WindowPanelShell>(*this))
+    , m_panel(new Panel(m_panelShell.get(), this))
+    , m_scriptHost(std::make_unique<WindowScriptHost>(*this))
     , m_tykValues(std::make_unique<TykValueExchange>(*m_panel,
                                                      [this](bool create) { return tykLinkForTables(create); }))
 {
@@ -59,7 +65,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     initQuillmateResources();
     // No write replaces the loaded panel or a script that runs.
     WriteGuard::setProtectedFiles(this, [this] {
-        return WriteGuard::ProtectedFiles{m_panel->getXMLFile(), m_scripts.runningScripts(), projectFile};
+        return WriteGuard::ProtectedFiles{m_panel->getXMLFile(), m_scripts.runningScripts(), m_projectFile};
     });
     QPalette pal = palette();
     for (int group = 0; group < QPalette::NColorGroups; ++group) {
@@ -75,11 +81,11 @@ MainWindow::MainWindow(const CommandLineOptions &options)
 
     // 3. Recorder, setDef echo, highlight state and threads start cleared.
     m_panel->setLogSetDefs(false);
-    seggerThread = nullptr;
-    serialComThread = nullptr;
-    seggerPolling = false;
-    serialPolling = false;
-    performanceFrequency = 1000000000; // QElapsedTimer nanoseconds
+    m_seggerThread = nullptr;
+    m_serialComThread = nullptr;
+    m_seggerPolling = false;
+    m_serialPolling = false;
+    m_performanceFrequency = 1000000000; // QElapsedTimer nanoseconds
 
     // 4. Console lines and register-model reports reach this window.
     ErrorReporter::instance().setConsoleSink([this](const QString &html) { consolePrint(html); });
@@ -93,14 +99,14 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     });
 
     // 5. Error reporter sinks and the console log file.
-    quiet = options.quiet;
-    endsAfterStartUp = options.save || options.generate || options.exitAfterKeil;
-    ErrorReporter::instance().setSinks(!quiet, quiet, !options.consoleLog.isEmpty());
+    m_quiet = options.quiet;
+    m_endsAfterStartUp = options.save || options.generate || options.exitAfterKeil;
+    ErrorReporter::instance().setSinks(!m_quiet, m_quiet, !options.consoleLog.isEmpty());
     // The console itself copies its lines to standard error (consolePrint).
     ErrorReporter::instance().setEchoConsoleToStandardError(false);
     openLogFile(options.consoleLog);
     // A build script that asked for a log must not get a run without one.
-    if (endsAfterStartUp && !options.consoleLog.isEmpty() && !ErrorReporter::instance().logFile().isOpen())
+    if (m_endsAfterStartUp && !options.consoleLog.isEmpty() && !ErrorReporter::instance().logFile().isOpen())
         exitNonInteractive(1);
 
     // 6. User state.
@@ -111,29 +117,29 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     m_panel->setDocumentsPath(QStringLiteral("Documentation"));
 
     // 8.
-    definesText = options.defines;
-    includePaths = options.includePaths;
-    keil = options.keil;
-    harbikToolId.clear();
+    m_definesText = options.defines;
+    m_includePaths = options.includePaths;
+    m_keil = options.keil;
+    m_harbikToolId.clear();
 
     // 9. settings.ini switches; may name the file to open.
     QString fileToOpen = options.file;
     readSettingsIni(fileToOpen);
 
     // 10.
-    batchFile = options.batchFile;
-    outputLog = options.outputLog;
-    generate = options.generate;
-    saveRequested = options.save;
-    closeMode = CloseMode::Ask;
-    fullScreen = false;
-    keepConsoleHidden = false;
+    m_batchFile = options.batchFile;
+    m_outputLog = options.outputLog;
+    m_generate = options.generate;
+    m_saveRequested = options.save;
+    m_closeMode = CloseMode::Ask;
+    m_fullScreen = false;
+    m_keepConsoleHidden = false;
 
     // 11.
     createGui();
 
     // 12.
-    wasMaximized = isMaximized();
+    m_wasMaximized = isMaximized();
 
     // 13.
     m_unresolvedDialog = new UnresolvedDialog(this);
@@ -151,33 +157,37 @@ MainWindow::MainWindow(const CommandLineOptions &options)
 
     // 15.-16. Keil tools menu.
     cleanUpKeilEntries();
-    if (keil)
+    if (m_keil)
         runKeilStep();
 
     // 17. The file named on the command line (or by loadonstart). A -b run
     // that was given a file it cannot use runs with the home panel, and the
     // failed open counts against the run.
-    m_batchRunStarting = !batchFile.isEmpty();
+    m_batchRunStarting = !m_batchFile.isEmpty();
+    // Runs that end by themselves, and batch runs, keep the window hidden
+    // until they are done.
+    if (options.showBeforeOpen && !fileToOpen.isEmpty() && !m_endsAfterStartUp && m_batchFile.isEmpty())
+        showAndPaintBeforeOpen();
     const bool fileOpened = openFileArgument(fileToOpen);
     m_batchRunStarting = false;
-    if (!batchFile.isEmpty() && !fileToOpen.isEmpty() && !fileOpened)
+    if (!m_batchFile.isEmpty() && !fileToOpen.isEmpty() && !fileOpened)
         m_scripts.addScriptErrorBeforeRun();
 
     // 18.
-    if (!batchFile.isEmpty()) {
-        const bool batchFound = QFileInfo(batchFile).isFile();
-        runScriptFile(batchFile);
+    if (!m_batchFile.isEmpty()) {
+        const bool batchFound = QFileInfo(m_batchFile).isFile();
+        runScriptFile(m_batchFile);
         m_batchExitCode = m_scripts.exitCode();
         // The script reported the missing file; a run that ends here fails with it.
-        if (endsAfterStartUp && !batchFound)
+        if (m_endsAfterStartUp && !batchFound)
             exitNonInteractive(1);
         // Without a display nobody can close the window: the run ends here.
-        if (m_unattended && !endsAfterStartUp)
+        if (m_unattended && !m_endsAfterStartUp)
             endUnattendedBatchRun();
     }
 
     // 19. Runs that end here. The -d values go into what they write.
-    if (saveRequested || generate || options.exitAfterKeil) {
+    if (m_saveRequested || m_generate || options.exitAfterKeil) {
         // A -d item no element takes (unknown, or a value it cannot hold) is
         // a mistake: the run writes nothing and fails.
         if (!applyDefines())
@@ -219,10 +229,10 @@ MainWindow::~MainWindow()
     WriteGuard::clearProtectedFiles(this);
     // The polling threads read the window's lists: they stop before anything goes.
     stopPollingThreads();
-    delete seggerThread;
-    seggerThread = nullptr;
-    delete serialComThread;
-    serialComThread = nullptr;
+    delete m_seggerThread;
+    m_seggerThread = nullptr;
+    delete m_serialComThread;
+    m_serialComThread = nullptr;
 
     // The panel's widgets go while the window they report to is still whole:
     // an editor closed with them may still record a line or mark a change.
@@ -232,8 +242,8 @@ MainWindow::~MainWindow()
     // large panel would take the application's style afresh before it goes.
     delete centralWidget();
 
-    delete tykLink;
-    tykLink = nullptr;
+    delete m_tykLink;
+    m_tykLink = nullptr;
     delete m_unresolvedDialog;
     m_unresolvedDialog = nullptr;
     delete m_diffDialog;
@@ -268,14 +278,31 @@ bool MainWindow::openFileArgument(const QString &file)
     return false;
 }
 
+void MainWindow::showAndPaintBeforeOpen()
+{
+    show();
+    // The window system maps the window and asks for its first paint; the
+    // open that follows paints only its progress text. Nothing of a panel
+    // exists yet: no element, timer or script can run here.
+    QWindow *handle = windowHandle();
+    const QDeadlineTimer deadline(2000);
+    while (handle && !handle->isExposed() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
+        if (!handle->isExposed())
+            QThread::msleep(2);
+    }
+    if (handle && handle->isExposed())
+        repaint();
+}
+
 bool MainWindow::applyDefines()
 {
-    if (definesText.isEmpty() || definesApplied)
+    if (m_definesText.isEmpty() || m_definesApplied)
         return true;
     // Applied once: the interactive step after the exits must not repeat it.
     // The text itself stays, start conditions of panels read it.
-    definesApplied = true;
-    const QVector<DefineListItem> items = parseDefineList(definesText);
+    m_definesApplied = true;
+    const QVector<DefineListItem> items = parseDefineList(m_definesText);
     bool allTaken = true;
     for (const DefineListItem &item : items) {
         if (!item.hasValue) {
@@ -285,7 +312,7 @@ bool MainWindow::applyDefines()
             continue;
         }
         qCDebug(lcApp).noquote() << item.name + QStringLiteral(" / ") + item.value;
-        const bool known = m_panel->getActiveElement(item.name) || m_panel->variablesByName().contains(item.name);
+        const bool known = m_panel->getActiveElement(item.name) || m_panel->registries().variablesByName.contains(item.name);
         if (m_panel->setElementByDefine(item.name, item.value))
             continue;
         allTaken = false;
@@ -313,7 +340,7 @@ void MainWindow::runNonInteractiveExits(const QString &file, bool fileOpened, QS
     // A run that was asked to work on a file fails when the file did not open.
     if (!file.isEmpty() && !fileOpened)
         exitNonInteractive(1);
-    if (saveRequested) {
+    if (m_saveRequested) {
         if (saveFile.isEmpty())
             saveFile = defaultSaveFile(file);
         if (saveFile.isEmpty()) {
@@ -330,7 +357,7 @@ void MainWindow::runNonInteractiveExits(const QString &file, bool fileOpened, QS
         }
         exitNonInteractive(saveProjectFile(saveFile, false) ? 0 : 1);
     }
-    if (generate)
+    if (m_generate)
         exitNonInteractive(exportHeaderFiles(false) ? 0 : 1);
     if (exitAfterKeil)
         exitNonInteractive(0);
@@ -361,8 +388,8 @@ void MainWindow::exitNonInteractive(int exitCode)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    const CloseMode mode = closeMode;
-    closeMode = CloseMode::Ask;
+    const CloseMode mode = m_closeMode;
+    m_closeMode = CloseMode::Ask;
     switch (mode) {
     case CloseMode::Ask:
     case CloseMode::Save:
@@ -438,35 +465,6 @@ bool MainWindow::openDropped(const QString &path)
 // ---------------------------------------------------------------------------
 // What the panel asks of the window
 
-void MainWindow::setProjectModified()
-{
-    setWindowModified(true);
-}
-
-void MainWindow::showPanelWidget(QWidget *widget)
-{
-    // The old panel may still be running the signal that loads this one (a
-    // loadFile or runScript action, a wait): it then goes once control is
-    // back in the event loop, not under its own feet. Otherwise it goes now,
-    // before the new panel is built beside it.
-    //
-    // The old panel stays a child of the window until it goes: taken out of
-    // the window first, each of its widgets would take the application's
-    // style afresh (and each combo box would build its popup list for it),
-    // which made dropping a large panel take minutes and gigabytes.
-    if (QWidget *old = centralWidget()) {
-        old->hide();
-        if (m_panel && m_panel->elementCodeRunning()) {
-            old->deleteLater();
-            m_retiredPanelWidgets.removeAll(QPointer<QWidget>());
-            m_retiredPanelWidgets.append(old);
-        } else {
-            delete old;
-        }
-    }
-    setCentralWidget(widget);
-}
-
 void MainWindow::deleteRetiredPanelWidgets()
 {
     const QList<QPointer<QWidget>> retired = std::exchange(m_retiredPanelWidgets, {});
@@ -484,33 +482,25 @@ void MainWindow::showPanelFile(const QString &path)
     m_fileLabel->setText(text);
 }
 
-void MainWindow::loadFile(const QString &name)
-{
-    // An element's loadFile action that a script line set off: the failed
-    // open counts against the run, as a failed LOAD does.
-    if (!loadFile(name, false) && m_scripts.runDepth() > 0)
-        m_scripts.addScriptError();
-}
-
 void MainWindow::switchFullscreenMode()
 {
-    if (!fullScreen) {
-        wasMaximized = isMaximized();
+    if (!m_fullScreen) {
+        m_wasMaximized = isMaximized();
         if (m_harbikToolBar)
             m_harbikToolBar->hide();
         if (m_mainToolBar)
             m_mainToolBar->hide();
         showFullScreen();
-        fullScreen = true;
+        m_fullScreen = true;
     } else {
-        if (m_harbikToolBar && toolbarEnabled)
+        if (m_harbikToolBar && m_toolbarEnabled)
             m_harbikToolBar->show();
         if (m_mainToolBar)
             m_mainToolBar->show();
-        if (wasMaximized)
+        if (m_wasMaximized)
             showMaximized();
         else
             showNormal();
-        fullScreen = false;
+        m_fullScreen = false;
     }
 }

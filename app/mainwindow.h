@@ -2,13 +2,13 @@
 
 #include "commandline.h"
 #include "jlinkconnection.h"
-#include "panelshell.h"
 #include "pinmappinghost.h"
 #include "panelxmlreader.h"
 #include "scriptengine.h"
-#include "scripthost.h"
-#include "scriptwindowhost.h"
+#include "windowpanelshell.h"
+#include "windowscripthost.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -81,10 +81,11 @@ enum class CloseMode {
 // dialogs, settings, the target link threads, and the orchestration of
 // opening, saving and exporting. Its constructor is the program's whole
 // start-up sequence. The loaded panel's state lives in the Panel it holds.
-class MainWindow : public QMainWindow, public PanelShell, public ScriptHost, public PinMappingHost,
-                   public ScriptWindowHost
+class MainWindow : public QMainWindow, public PinMappingHost
 {
     Q_OBJECT
+    friend class WindowPanelShell;
+    friend class WindowScriptHost;
 
 public:
     explicit MainWindow(const CommandLineOptions &options);
@@ -96,23 +97,22 @@ public:
     // ---- Construction, start-up and shut-down
     void writeSettings();
     // What closing the window does with a modified project.
-    CloseMode closingMode() const { return closeMode; }
-    void setCloseMode(CloseMode mode) { closeMode = mode; }
-    bool isFullScreenMode() const { return fullScreen; }
+    CloseMode closingMode() const { return m_closeMode; }
+    void setCloseMode(CloseMode mode) { m_closeMode = mode; }
+    bool isFullScreenMode() const { return m_fullScreen; }
     // -g, -s or -x: the run ends inside start-up and nobody sees the window.
-    bool runEndsAfterStartUp() const { return endsAfterStartUp; }
-
-    // ---- Console
-    void consolePrint(QString html);
+    bool runEndsAfterStartUp() const { return m_endsAfterStartUp; }
 
     // ---- Python (mainwindow_python.cpp)
     // The window's embedded Python; started by the first panel that uses it.
     PythonHost *pythonHost() const { return m_python.get(); }
+
+    // ---- Console and element state (mainwindow_console.cpp)
+    void consolePrint(QString html);
     static bool isXmlFile(const QString &path);
     static bool isElementEnabled(QObject *element);
     // Set by the script command that hides the console.
-    bool consoleKeptHidden() const { return keepConsoleHidden; }
-    void setConsoleKeptHidden(bool hidden) { keepConsoleHidden = hidden; }
+    void setConsoleKeptHidden(bool hidden) { m_keepConsoleHidden = hidden; }
     QTextBrowser *consoleBrowser() const { return m_console; }
     QDockWidget *consoleDockWidget() const { return m_consoleDock; }
 
@@ -122,33 +122,33 @@ public:
     void setWorkingDir(const QString &dir);
     void setScriptsDir(const QString &dir);
     void applySettings(quint16 loggingMode, bool timeStamps, QString logFile,
-                       unsigned updatePeriod, bool toolbarEnabled);
+                       unsigned updatePeriod, bool m_toolbarEnabled);
     const SettingsIniSwitches &settingsSwitches() const { return m_switches; }
-    QString getScriptsDir() const { return scriptsDir; }
-    QString getWorkingDir() const { return workingDir; }
-    QString lastDirectory() const { return lastDir; }
-    QString settingsIniFile() const { return settingsIniPath; }
-    bool isToolbarEnabled() const { return toolbarEnabled; }
-    bool keilIntegrationOn() const { return keil; }
+    QString getScriptsDir() const { return m_scriptsDir; }
+    QString getWorkingDir() const { return m_workingDir; }
+    QString lastDirectory() const { return m_lastDir; }
+    QString settingsIniFile() const { return m_settingsIniPath; }
+    bool isToolbarEnabled() const { return m_toolbarEnabled; }
+    bool keilIntegrationOn() const { return m_keil; }
     // The adapter's log: its mode, time stamps and file.
-    quint16 tykLogMode() const { return tykLoggingMode; }
-    bool tykLogTimeStamps() const { return tykLoggingTimeStamps; }
-    QString tykLogFile() const { return tykLoggingFilename; }
+    quint16 tykLogMode() const { return m_tykLoggingMode; }
+    bool tykLogTimeStamps() const { return m_tykLoggingTimeStamps; }
+    QString tykLogFile() const { return m_tykLoggingFilename; }
 
     // ---- Target link and polling threads
     // The adapter link; null while none was opened.
-    TykLink *tykAdapterLink() const { return tykLink; }
+    TykLink *tykAdapterLink() const { return m_tykLink; }
     // Puts link in place of the adapter link, which is deleted.
     void replaceTykLink(TykLink *link);
-    SeggerThread *seggerPollingThread() const { return seggerThread; }
-    SerialComThread *serialPollingThread() const { return serialComThread; }
+    SeggerThread *seggerPollingThread() const { return m_seggerThread; }
+    SerialComThread *serialPollingThread() const { return m_serialComThread; }
     // The flags that keep the polling threads running.
-    std::atomic_bool &seggerPollingFlag() { return seggerPolling; }
-    std::atomic_bool &serialPollingFlag() { return serialPolling; }
+    std::atomic_bool &seggerPollingFlag() { return m_seggerPolling; }
+    std::atomic_bool &serialPollingFlag() { return m_serialPolling; }
     // Takes over threads started elsewhere as the window's polling threads.
     void adoptPollingThreads(SeggerThread *segger, SerialComThread *serial);
     // The panel's terminal port, or null.
-    TerminalPort *terminal() const { return terminalPort; }
+    TerminalPort *terminal() const { return m_terminalPort; }
     void openTerminalPort(const QString &portName, const QString &settings);
     // The folder of the adapter's firmware files and updater.
     static QString getTykFirmwarePath();
@@ -167,6 +167,9 @@ public:
     bool opensMustBeUsableForWrites() const;
     // What a panel read takes from the command line and the window's state.
     PanelReadOptions panelReadOptions() const;
+    // How long a panel read runs before the status bar says how far it is
+    // (a second unless set otherwise, for every window of the process).
+    static void setReadProgressAfterMs(int ms);
     void printLoadMessage();
     // The window's side of the set-up after a read: the load message, the
     // port choice, the adapter check, the target connection, then the
@@ -180,11 +183,11 @@ public:
     // cannot be found) and binds the SVD-bound variables.
     bool loadSvdFile();
     // The window shows the home panel.
-    bool isHomePanelShown() const { return homePanelShown; }
+    bool isHomePanelShown() const { return m_homePanelShown; }
 
     // ---- Project file and header export
     // The current project file (a header read in counts); empty when none.
-    QString currentProjectFile() const { return projectFile; }
+    QString currentProjectFile() const { return m_projectFile; }
     void setCurrentFile(const QString &file);
     QString getCurrentFileName() const;
     bool load(const QString &fileName);
@@ -201,8 +204,6 @@ public:
     // (the panel being read, or an existing file that is no project); empty
     // when it may.
     QString projectSaveRefusal(const QString &fileName) const;
-    // Whether the file exists and its root element is that of a project.
-    static bool isProjectFile(const QString &fileName);
     // A console warning when the saved project's panel will not be found
     // when the project is opened again.
     void warnWhenPanelNotFound(const QString &projectPath);
@@ -234,7 +235,8 @@ public:
     void checkXsd(QString path);
     // Both, file after file, as the "Validate XML File" command runs them.
     void validateFiles(const QStringList &files);
-    // Compares two versions part by part: 1 when a is higher, -1 when lower, 0 when equal.
+    // Compares two versions part by part: 1 when a is higher, -1 when lower,
+    // 0 when equal (the firmware check's rule; prints nothing).
     static int versionCompare(const quint16 a[3], const quint16 b[3]);
 
 public slots:
@@ -260,83 +262,14 @@ public:
     ScriptEngine &scripts() { return m_scripts; }
     bool runScriptFile(const QString &fileName);
     bool executeScriptLine(const QString &line, int lineNumber);
-    // Connects the script engine to this window (its host, output log, echo).
+    // Connects the script engine to this window (its host and command
+    // families, echo).
     void setUpScriptEngine();
+    // What the script engine and its command families ask of the window.
+    WindowScriptHost &scriptHost() { return *m_scriptHost; }
 
-    // ---- ScriptHost (mainwindow_scripthost.cpp)
-    void printOnConsole(const QString &html) override;
-    ActiveElement *elementByDefine(const QString &define) override;
-    QList<ActiveElement *> scriptElements() override;
-    QHash<QString, DataClass *> scriptVariables() override;
-    bool elementEnabled(QObject *element) override;
-    bool registerValueText(const QString &objectName, QString *text) override;
-    bool tableCell(const QString &define, int row, int column, QString *text, bool *numericColumn,
-                   bool *inRange) override;
-    void setDirEntry(const QString &entry) override;
-    void setLogSetDefs(bool on) override;
-    bool quietMode() const override { return quiet; }
-    void setQuietMode(bool on) override { quiet = on; }
-    void setIoCheckMode(quint16 mode) override;
-    void setTykLogging(int mode, bool timeStamps, const QString &file) override;
-    void setScriptWorkingDir(const QString &dir) override { setWorkingDir(dir); }
-    QStringList versionTexts() override;
-    QWidget *scriptDialogParent() override { return this; }
-    [[noreturn]] void exitProgram(int closeMode, int exitCode) override;
-
-    // ---- ScriptWindowHost (mainwindow_scriptcommands.cpp): the script
-    // commands on files, elements, tables, the window and the target.
-    // Adds those command families to the script engine.
-    void addScriptCommandFamilies();
-    bool scriptLoadFile(const QString &path) override;
-    bool scriptSaveProject(const QString &path, bool sorted) override;
-    void scriptSetCurrentFile(const QString &path) override;
-    QString scriptCurrentFile() const override { return projectFile; }
-    QString scriptWorkingDir() const override { return workingDir; }
-    QString scriptScriptsDir() const override { return scriptsDir; }
-    void scriptSetWorkingDir(const QString &dir) override { setWorkingDir(dir); }
-    void scriptSetScriptsDir(const QString &dir) override { setScriptsDir(dir); }
-    bool scriptSelectFromCatalog(const QString &file) override;
-    bool scriptExportHeaders() override;
-    bool scriptSign(const QString &file) override;
-    void scriptValidate(const QString &file) override;
-    void scriptCheckXsd(const QString &file) override;
-    ScriptPanelHost *scriptPanel() override;
-    void scriptRaiseElement(ActiveElement *element) override;
-    void scriptSetFullScreen(bool on) override;
-    void scriptMoveWindow(int x, int y, bool raise) override;
-    void scriptClearConsole() override;
-    void scriptShowConsole(bool on) override;
-    void scriptShowPinMapper() override;
-    bool scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout, int *namesLeftOut) override;
-    QString scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,
-                             bool open) override;
-    JLinkSettings &scriptJLinkSettings() override { return jlinkSettings; }
-    bool scriptSendTask(const QString &file, quint8 header1, bool flag, quint8 header3, quint16 word,
-                        QString *error) override;
-    QVector<IntelHexBlock> &scriptIntelHexBlocks() override { return intelHexBlocks; }
-
-    // ---- PanelShell
-    void showPanelWidget(QWidget *widget) override;
-    QWidget *dialogParent() override { return this; }
-    // Whether the recorder's stream has somewhere to write.
-    bool isRecording() const override;
-    // Writes line to the recorder and echoes consoleLine on the console, each
-    // followed by the pending comment.
-    void recordScriptLine(const QString &line, const QString &consoleLine) override;
-    QString runningScriptFile() const override { return m_scripts.scriptFile(); }
-    void setProjectModified() override;
-    void cancelHighlight() override;
-    void loadFile(const QString &name) override;
-    void runScript(const QString &text) override;
-    void startProgram(const QString &program) override;
-    // The Tyk value lists: sendUSB packs a send list and transfers it,
-    // recData unpacks the reply of that transfer into elements and variables.
-    void sendUSB(const QString &values) override;
-    void recData(const QString &values) override;
-    // The register tables' link and folder (mainwindow_table.cpp).
-    TykLink *tykLinkForTables(bool create) override;
-    QString tableWorkingDirectory() const override { return workingDir; }
-    void setTableWorkingDirectory(const QString &dir) override { setWorkingDir(dir); }
+    // What the panel asks of the window.
+    WindowPanelShell &panelShell() { return *m_panelShell; }
     // The value-list exchange behind sendUSB and recData.
     TykValueExchange &tykValues() { return *m_tykValues; }
 
@@ -351,31 +284,9 @@ public:
     void integrateIntoKeil(int entry);
 
     // The feature id the launcher service knows the tool by.
-    QString harbikFeature() const { return harbikFeatureId; }
-    void setHarbikFeature(const QString &id) { harbikFeatureId = id; }
+    QString harbikFeature() const { return m_harbikFeatureId; }
+    void setHarbikFeature(const QString &id) { m_harbikFeatureId = id; }
 
-    // ---- Menus, tool bars and status bar. Actions whose settings.ini
-    // switch is off are never created and are null.
-    QAction *homeAction() const { return homeAct; }
-    QAction *loadAction() const { return loadAct; }
-    QAction *saveAction() const { return saveAct; }
-    QAction *saveAsAction() const { return saveAsAct; }
-    QAction *exportHeaderFilesAction() const { return exportHeaderFilesAct; }
-    QAction *signAction() const { return signAct; }
-    QAction *validateAction() const { return validateAct; }
-    QAction *showLocksAction() const { return showLocksAct; }
-    QAction *showSvdTreeAction() const { return showSvdTreeAct; }
-    QAction *showPortMappingAction() const { return showPortMappingAct; }
-    QAction *showDifferencesAction() const { return showDifferencesAct; }
-    QAction *integrateKeilAction() const { return integrateKeilAct; }
-    QAction *recordScriptAction() const { return recordScriptAct; }
-    QAction *addScriptCommandAction() const { return addScriptCommandAct; }
-    QAction *fullscreenAction() const { return fullscreenAct; }
-    QAction *generateXmlAction() const { return generateXmlAct; }
-    QAction *editGuiAction() const { return editGuiAct; }
-    QAction *clearConsoleAction() const { return clearConsoleAct; }
-    QAction *appNotesBarAction() const { return appNotesAction; }
-    QPushButton *appNotesMenuButton() const { return appNotesButton; }
 
     // ---- Finding and marking elements. One mark at a
     // time, ended by its 5000 ms timer or by cancelHighlight().
@@ -386,10 +297,10 @@ public:
     // The marked widget or tree row (null when none), the id of the timer
     // that ends the mark (0 when none) and the marked widget's style sheet
     // before the mark.
-    QWidget *markedWidget() const { return highlightedWidget.data(); }
-    QTreeWidgetItem *markedItem() const { return highlightedItem; }
-    int markTimerId() const { return highlightTimerId; }
-    QString markedStyleSheet() const { return savedStyleSheet; }
+    QWidget *markedWidget() const { return m_highlightedWidget.data(); }
+    QTreeWidgetItem *markedItem() const { return m_highlightedItem; }
+    int markTimerId() const { return m_highlightTimerId; }
+    QString markedStyleSheet() const { return m_savedStyleSheet; }
     // Brings a widget without value (a button, LED, picture...) into view and marks it.
     void raiseNamedWidget(QWidget *widget);
 
@@ -408,18 +319,14 @@ public slots:
     void on_anchorClicked(const QUrl &url);
     void clearConsole();
     void showContextMenu(const QPoint &pos);
-    void tabSelected();
 
-    void showSettingsDialog();
 
-    // Shows the lock graph of the panel.
-    void showLocks();
 
     // Target link
     void connectTargetForPolling();
     // Asks the adapter for its firmware version and compares it with the
     // panel's range: a message box, or console lines only when quiet.
-    void queryTykFirmwareVersion(bool quiet);
+    void queryTykFirmwareVersion(bool m_quiet);
 
     // Actions and menus
     void updatePanelActions();
@@ -444,7 +351,6 @@ public slots:
     void updateTykFW();
     void runBatchfile();
     void startStopRecording();
-    void addRecordCmd();
     // A panel generated from an SVD file (mainwindow_svdgenerate.cpp): from
     // the menu (asks for the file and the layout), or for the file in the
     // Tree or the Group layout (the script command). True when the panel was
@@ -458,15 +364,26 @@ public slots:
     void showHelp();
     // The launcher's local service: is the tool known, register a port, say it runs.
     void checkRegisteredTools();
-    void readingRegisteredTools(QNetworkReply *reply);
     void registerTool();
-    void onToolRegisterAttempt(QNetworkReply *reply);
     void setHarbikState();
 
     void searchForGUIElement();
 
+
+private slots:
+    // Slots of the window's own actions, tabs and replies.
+    void tabSelected();
+    void showSettingsDialog();
+    // Shows the lock graph of the panel.
+    void showLocks();
+    void addRecordCmd();
     void expandBranch();
     void collapseBranch();
+    // The launcher service's replies.
+    void readingRegisteredTools(QNetworkReply *reply);
+    void onToolRegisterAttempt(QNetworkReply *reply);
+    // A value changed: the open pin views repaint.
+    void refreshPinViews(bool userChange);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -479,6 +396,9 @@ protected:
 private:
     // Start-up steps
     bool openFileArgument(const QString &file);
+    // Shows the window and waits (a short while at most) until it is on
+    // screen and painted; no user input is taken meanwhile.
+    void showAndPaintBeforeOpen();
     // Sets the elements the -d items name; false when an item was refused.
     bool applyDefines();
     // Ends the process with exitCode, or with the -b run's exit code when
@@ -499,12 +419,26 @@ private:
     // The folders searched for the file the next open reads, when its
     // caller looked in several: said after a "Could not find" (readPanelFile).
     QStringList m_foldersSearchedForOpen;
+    // Panel files whose open a run that writes refused (a mistake, a read
+    // that stopped early), by canonical path, with the reason and the file's
+    // time then: that run signs none of them until the file changes.
+    struct RefusedPanel {
+        QString reason;
+        QDateTime modified;
+    };
+    QHash<QString, RefusedPanel> m_refusedPanels;
+    QString refusedPanelReason(const QString &path) const;
     // Set while start-up opens the file argument of a -b run: that panel is
     // the batch run's own.
     bool m_batchRunStarting = false;
     // Project saves that were refused, failed or had no name (a cancelled
     // Save-as), its headers included: EXIT counts those its close made.
     int m_failedSaveCount = 0;
+    // Ends the element mark (the panel shell's cancelHighlight).
+    void cancelHighlight();
+    // The register tables' adapter link: made, with the window's log
+    // settings, when create is set and none exists.
+    TykLink *tykLinkForTables(bool create);
     // saveProjectFile without the count.
     bool writeProjectFile(const QString &fileName, bool sorted);
     // Save and the script saves while the home panel (or no panel) is shown:
@@ -536,8 +470,10 @@ private:
     // The file label of the status bar: the panel file and its version.
     void showPanelFile(const QString &path);
 
+    std::unique_ptr<WindowPanelShell> m_panelShell;
     Panel *m_panel = nullptr;
     ScriptEngine m_scripts;
+    std::unique_ptr<WindowScriptHost> m_scriptHost;
     std::unique_ptr<PythonHost> m_python;
     std::unique_ptr<TykValueExchange> m_tykValues;
     // Gives the panel and the script engine the window's Python host.
@@ -561,7 +497,7 @@ private:
     QPushButton *m_forumButton = nullptr;
     // Element marks
     void markWidget(QWidget *widget, const QColor &other);
-    QPointer<QTreeWidget> m_highlightedTree; // the view of highlightedItem; guards it
+    QPointer<QTreeWidget> m_highlightedTree; // the view of m_highlightedItem; guards it
 
     SettingsIniSwitches m_switches;
 
@@ -580,7 +516,7 @@ public:
     OperandLookup *operandLookup() override;
     bool raiseElement(const QString &name) override;
     void searchElement() override;
-    QString workingDirectory() const override { return workingDir; }
+    QString workingDirectory() const override { return m_workingDir; }
     // The open port-mapping window, or null.
     QWidget *portMappingDialog() const { return m_portMappingDialog.data(); }
     // Before the next panel is read: the pin-mapping element goes, the
@@ -590,8 +526,6 @@ public:
     // the pin-mapping file the panel cannot show, switches the command on
     // when there is a chip.
     void buildPinMappingView();
-    // A value changed: the open pin views repaint.
-    void refreshPinViews(bool userChange);
     // "Show Port mapping": a new port-mapping window over the panel's chip,
     // kept as the open one (the command's switch must be on and a panel shown).
     void openPortMappingDialog();
@@ -599,91 +533,91 @@ public:
 private:
     // ---- The window's state; what others read goes through the accessors above.
     // Start-up and shut-down
-    CloseMode closeMode = CloseMode::Ask;
-    bool fullScreen = false;
-    bool wasMaximized = false;
-    bool keepConsoleHidden = false; // set by the script command that hides the console
+    CloseMode m_closeMode = CloseMode::Ask;
+    bool m_fullScreen = false;
+    bool m_wasMaximized = false;
+    bool m_keepConsoleHidden = false; // set by the script command that hides the console
     // Settings
-    QString workingDir;
-    QString scriptsDir;
-    QString lastDir;
-    quint16 tykLoggingMode = 0;
-    bool tykLoggingTimeStamps = false;
-    QString tykLoggingFilename;
-    bool toolbarEnabled = true;
-    QString settingsIniPath;
-    QString harbikToolId;
-    QString keilCommand;
-    QString keilArguments;
-    bool keil = false;
+    QString m_workingDir;
+    QString m_scriptsDir;
+    QString m_lastDir;
+    quint16 m_tykLoggingMode = 0;
+    bool m_tykLoggingTimeStamps = false;
+    QString m_tykLoggingFilename;
+    bool m_toolbarEnabled = true;
+    QString m_settingsIniPath;
+    QString m_harbikToolId;
+    QString m_keilCommand;
+    QString m_keilArguments;
+    bool m_keil = false;
     // Command-line values kept for later steps
-    QString definesText;
-    bool definesApplied = false;
-    QString includePaths;
-    QString batchFile;
-    QString outputLog;
-    bool generate = false;
-    bool saveRequested = false;
-    bool quiet = false;
+    QString m_definesText;
+    bool m_definesApplied = false;
+    QString m_includePaths;
+    QString m_batchFile;
+    QString m_outputLog;
+    bool m_generate = false;
+    bool m_saveRequested = false;
+    bool m_quiet = false;
     // -g, -s or -x: the run ends inside start-up and nobody sees the window.
-    bool endsAfterStartUp = false;
+    bool m_endsAfterStartUp = false;
     // Target link and polling threads
-    TykLink *tykLink = nullptr;
-    SeggerThread *seggerThread = nullptr;
-    SerialComThread *serialComThread = nullptr;
-    std::atomic_bool seggerPolling{false};
-    std::atomic_bool serialPolling{false};
+    TykLink *m_tykLink = nullptr;
+    SeggerThread *m_seggerThread = nullptr;
+    SerialComThread *m_serialComThread = nullptr;
+    std::atomic_bool m_seggerPolling{false};
+    std::atomic_bool m_serialPolling{false};
     // The panel's terminal: a receive-only serial port shown in the console's
     // "Terminal" tab. Stays open until the next panel names another.
-    TerminalPort *terminalPort = nullptr;
-    qint64 performanceFrequency = 0; // ticks per second of the exchange thread's clock
-    JLinkSettings jlinkSettings; // the probe and target the J-Link connection uses
+    TerminalPort *m_terminalPort = nullptr;
+    qint64 m_performanceFrequency = 0; // ticks per second of the exchange thread's clock
+    JLinkSettings m_jlinkSettings; // the probe and target the J-Link connection uses
     // Panel open and project
-    bool openingHomePanel = false; // set while the home panel of a new project is read
-    bool homePanelShown = false;   // the window shows the home panel
+    bool m_openingHomePanel = false; // set while the home panel of a new project is read
+    bool m_homePanelShown = false;   // the window shows the home panel
     // The last read's tab widgets that fit themselves to their current page.
     QList<QPointer<TabWidget>> m_fittingTabs;
-    int highlightTimerId = 0;
-    QString projectFile;
-    QString savedStyleSheet;
+    int m_highlightTimerId = 0;
+    QString m_projectFile;
+    QString m_savedStyleSheet;
     // The Intel HEX blocks WRITEBSL read, in reading order; never emptied.
-    QVector<IntelHexBlock> intelHexBlocks;
-    int harbikPort = 50000;
+    QVector<IntelHexBlock> m_intelHexBlocks;
+    int m_harbikPort = 50000;
     QProcess *m_helpProcess = nullptr; // the launcher started for help; lives for the run
     // Menus, tool bars and status bar
-    QAction *homeAct = nullptr;
-    QAction *loadAct = nullptr;
-    QAction *saveAct = nullptr;
-    QAction *saveAsAct = nullptr;
-    QAction *exportHeaderFilesAct = nullptr;
-    QAction *exitAct = nullptr;
-    QAction *settingsAct = nullptr;
-    QAction *openAct = nullptr;
-    QAction *reopenAct = nullptr;
-    QAction *signAct = nullptr;
-    QAction *validateAct = nullptr;
-    QAction *showLocksAct = nullptr;
-    QAction *showSvdTreeAct = nullptr;
-    QAction *showPortMappingAct = nullptr;
-    QAction *searchAct = nullptr;
-    QAction *showDifferencesAct = nullptr;
-    QAction *integrateKeilAct = nullptr;
-    QAction *expandAct = nullptr;
-    QAction *collapseAct = nullptr;
-    QAction *getTykVersionAct = nullptr;
-    QAction *updateTykAct = nullptr;
-    QAction *runScriptAct = nullptr;
-    QAction *recordScriptAct = nullptr;
-    QAction *addScriptCommandAct = nullptr;
-    QAction *fullscreenAct = nullptr;
-    QAction *generateXmlAct = nullptr;
-    QAction *editGuiAct = nullptr;
-    QAction *clearConsoleAct = nullptr;
-    QPushButton *appNotesButton = nullptr;
-    QAction *appNotesAction = nullptr; // shows the app-notes button on the launcher bar
-    QString harbikFeatureId;         // the bundle's symbolic name + ".feature"
+    QAction *m_homeAct = nullptr;
+    QAction *m_loadAct = nullptr;
+    QAction *m_saveAct = nullptr;
+    QAction *m_saveAsAct = nullptr;
+    QAction *m_exportHeaderFilesAct = nullptr;
+    QAction *m_exitAct = nullptr;
+    QAction *m_settingsAct = nullptr;
+    QAction *m_openAct = nullptr;
+    QAction *m_reopenAct = nullptr;
+    QAction *m_signAct = nullptr;
+    QAction *m_validateAct = nullptr;
+    QAction *m_showLocksAct = nullptr;
+    QAction *m_showSvdTreeAct = nullptr;
+    QAction *m_showPortMappingAct = nullptr;
+    QAction *m_searchAct = nullptr;
+    QAction *m_showDifferencesAct = nullptr;
+    QAction *m_integrateKeilAct = nullptr;
+    QAction *m_expandAct = nullptr;
+    QAction *m_collapseAct = nullptr;
+    QAction *m_getTykVersionAct = nullptr;
+    QAction *m_updateTykAct = nullptr;
+    QAction *m_runScriptAct = nullptr;
+    QAction *m_recordScriptAct = nullptr;
+    QAction *m_addScriptCommandAct = nullptr;
+    QAction *m_fullscreenAct = nullptr;
+    QAction *m_generateXmlAct = nullptr;
+    QAction *m_editGuiAct = nullptr;
+    QAction *m_clearConsoleAct = nullptr;
+    QPushButton *m_appNotesButton = nullptr;
+    QAction *m_appNotesAction = nullptr; // shows the app-notes button on the launcher bar
+    QString m_harbikFeatureId;         // the bundle's symbolic name + ".feature"
     // The element mark
-    QPointer<QWidget> highlightedWidget;
-    QTreeWidgetItem *highlightedItem = nullptr;
-    QPalette savedPalette;
+    QPointer<QWidget> m_highlightedWidget;
+    QTreeWidgetItem *m_highlightedItem = nullptr;
+    QPalette m_savedPalette;
 };

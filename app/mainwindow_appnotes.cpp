@@ -3,7 +3,7 @@
 #include "mainwindow.h"
 
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "prompt.h"
 #include "selectfromcatalogdialog.h"
 
@@ -17,14 +17,14 @@
 
 void MainWindow::createAppNotesMenu()
 {
-    if (!appNotesButton)
+    if (!m_appNotesButton)
         return;
     // The menu of the previous panel stays a child of the window.
-    appNotesButton->setMenu(nullptr);
+    m_appNotesButton->setMenu(nullptr);
     const QDir folder(QDir(m_panel->getXMLDir()).filePath(m_panel->documentsPath()));
     const QStringList notes = folder.exists() ? folder.entryList({QStringLiteral("*.pdf")}) : QStringList();
     if (notes.isEmpty()) {
-        appNotesAction->setVisible(false);
+        m_appNotesAction->setVisible(false);
         return;
     }
     auto *menu = new QMenu(this);
@@ -32,8 +32,8 @@ void MainWindow::createAppNotesMenu()
     for (const QString &note : notes)
         connect(menu->addAction(note), &QAction::triggered, this, &MainWindow::showAppNotes);
     menu->setFixedWidth(int(menu->sizeHint().width() * 1.15));
-    appNotesButton->setMenu(menu);
-    appNotesAction->setVisible(true);
+    m_appNotesButton->setMenu(menu);
+    m_appNotesAction->setVisible(true);
 }
 
 void MainWindow::showAppNotes()
@@ -55,7 +55,7 @@ void MainWindow::showPortMapping()
 
 bool MainWindow::selectFromCatalog(const QString &catalogFile, bool *catalogRead)
 {
-    const QString path = QDir(workingDir).filePath(catalogFile);
+    const QString path = QDir(m_workingDir).filePath(catalogFile);
     SelectFromCatalogDialog dialog(this, path, m_panel);
     if (catalogRead)
         *catalogRead = dialog.catalogRead();

@@ -2,13 +2,14 @@
 // createGui, which builds the window's furniture in one go.
 #include "mainwindow.h"
 
-#include "buttongroup.h"
 #include "consolelinks.h"
+#include "contrast.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "textbrowser.h"
 #include "xmlfilekind.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDockWidget>
@@ -49,6 +50,9 @@ void MainWindow::createGui()
     m_console->setOpenLinks(false);
     m_console->setOpenExternalLinks(false);
     connect(m_console, &QTextBrowser::anchorClicked, this, &MainWindow::on_anchorClicked);
+    // The console's lines come in the colours their printers give them, made
+    // for a white page: it keeps one under any palette.
+    m_console->setPalette(lightBasePalette(m_console->palette()));
 
     m_scriptInput = new TextBrowser;
     m_scriptInput->setObjectName(QStringLiteral("scriptInput"));
@@ -76,7 +80,7 @@ void MainWindow::createGui()
     m_consoleDock->setMaximumHeight(200);
 
     m_panel->setLoading(false);
-    lastDir = scriptsDir;
+    m_lastDir = m_scriptsDir;
     setAcceptDrops(true);
 }
 
@@ -93,6 +97,7 @@ void MainWindow::consolePrint(QString html)
         return;
     QTextCursor cursor(m_console->document());
     cursor.movePosition(QTextCursor::End);
+    const int start = cursor.position();
     // Each line ends its own paragraph: a "<br>" inside one ever-growing
     // paragraph would have the whole console laid out again for every line.
     cursor.beginEditBlock();
@@ -107,9 +112,12 @@ void MainWindow::consolePrint(QString html)
     }
     if (from < html.size())
         cursor.insertHtml(html.mid(from));
+    // Colours that do not read on the page are moved just far enough
+    // toward black to read ("red", "orange").
+    makeTextReadable(m_console->document(), start, m_console->palette().color(QPalette::Base));
     cursor.endEditBlock();
     m_console->verticalScrollBar()->setValue(m_console->verticalScrollBar()->maximum());
-    if (!keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())
+    if (!m_keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())
         m_consoleDock->show();
 }
 
@@ -137,7 +145,7 @@ void MainWindow::clearConsole()
 void MainWindow::showContextMenu(const QPoint &pos)
 {
     QMenu *menu = m_console->createStandardContextMenu();
-    menu->addAction(clearConsoleAct);
+    menu->addAction(m_clearConsoleAct);
     menu->exec(m_console->mapToGlobal(pos));
     delete menu;
 }
@@ -172,7 +180,7 @@ bool MainWindow::isElementEnabled(QObject *element)
         return static_cast<QWidget *>(element)->isEnabled();
     // A radio group is no widget; its buttons are switched together, so the
     // first one (id 0) answers for it. A group without buttons is not enabled.
-    if (auto *group = qobject_cast<ButtonGroup *>(element))
+    if (auto *group = qobject_cast<QButtonGroup *>(element))
         return group->button(0) && group->button(0)->isEnabled();
     return false;
 }

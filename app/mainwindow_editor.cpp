@@ -2,7 +2,7 @@
 #include "mainwindow.h"
 
 #include "activeelement.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "showxmldialog.h"
 
 #include <QScrollArea>
@@ -38,7 +38,7 @@ void MainWindow::editGUI()
     // variables keeps its timers going.
     auto paused = std::make_shared<bool>(false);
     services.stopPolling = [self, paused]() {
-        *paused = self && (self->seggerThread || self->serialComThread);
+        *paused = self && (self->m_seggerThread || self->m_serialComThread);
         if (*paused)
             self->stopPollingThreads();
     };

@@ -3,12 +3,15 @@
 #include "mainwindow.h"
 
 #include "container.h"
+#include "contrast.h"
 #include "finddialog.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "treewidgetitem.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QButtonGroup>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QTimerEvent>
 #include <QTreeWidget>
@@ -18,7 +21,7 @@ static constexpr int highlightMilliseconds = 5000;
 
 void MainWindow::searchForGUIElement()
 {
-    FindDialog dialog(m_panel->elementNames(), m_portMappingDialog.data());
+    FindDialog dialog(m_panel->registries().elementNames, m_portMappingDialog.data());
     dialog.exec();
     const QString name = dialog.text();
     if (name.isEmpty())
@@ -73,11 +76,34 @@ static QWidget *elementWidget(ActiveElement *element)
     return nullptr;
 }
 
+// The colour a widget's text is drawn on: its own window where it fills it,
+// the page of a text field, else what shows through from its parents.
+static QColor textBackground(const QWidget *widget, const QPalette &palette)
+{
+    if (widget->autoFillBackground())
+        return palette.color(QPalette::Window);
+    if (qobject_cast<const QLineEdit *>(widget) || qobject_cast<const QAbstractScrollArea *>(widget))
+        return palette.color(QPalette::Base);
+    for (const QWidget *at = widget->parentWidget(); at; at = at->parentWidget()) {
+        if (at->autoFillBackground() || at->isWindow())
+            return at->palette().color(at->backgroundRole());
+    }
+    return palette.color(QPalette::Window);
+}
+
+// The mark over a widget's palette: window and button in the colour, the
+// text in the colour too, moved just far enough toward black or white to
+// read on what it is drawn on (a dark palette's window, the mark itself
+// where the widget fills its window); a button's text reads on the mark.
 static void fillPalette(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Text, QPalette::Button})
+    for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
         palette.setBrush(role, QBrush(colour)); // every colour group
+    const QColor text = readableTextColor(textBackground(widget, palette), colour);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+        palette.setBrush(role, QBrush(text));
+    palette.setBrush(QPalette::ButtonText, QBrush(readableTextColor(colour)));
     widget->setPalette(palette);
 }
 
@@ -86,14 +112,16 @@ static void fillPalette(QWidget *widget, const QColor &colour)
 void MainWindow::markWidget(QWidget *widget, const QColor &other)
 {
     if (isEditableElement(widget, true)) {
-        // By style sheet: the program's style sheet would hide a palette change.
-        widget->setStyleSheet(QStringLiteral("background-color: rgb(0,0,255);"));
+        // By style sheet: the program's style sheet would hide a palette
+        // change. The digits on the mark take a colour that reads on it.
+        widget->setStyleSheet(QStringLiteral("background-color: rgb(0,0,255); color: %1;")
+                                  .arg(readableTextColor(QColor(Qt::blue)).name()));
     } else {
-        savedPalette = widget->palette();
+        m_savedPalette = widget->palette();
         fillPalette(widget, other);
     }
-    highlightedWidget = widget;
-    highlightTimerId = startTimer(highlightMilliseconds, Qt::CoarseTimer);
+    m_highlightedWidget = widget;
+    m_highlightTimerId = startTimer(highlightMilliseconds, Qt::CoarseTimer);
 }
 
 void MainWindow::raiseGUIElement(ActiveElement *element)
@@ -130,7 +158,8 @@ void MainWindow::raiseGUIElement(ActiveElement *element)
             QTreeWidgetItem *row = branch->child(i);
             if (view->itemWidget(row, 1) == widget) {
                 row->setBackground(0, QBrush(Qt::blue));
-                highlightedItem = row;
+                row->setForeground(0, QBrush(readableTextColor(QColor(Qt::blue))));
+                m_highlightedItem = row;
                 m_highlightedTree = view;
                 break;
             }
@@ -150,26 +179,28 @@ void MainWindow::raiseWidget(QWidget *widget)
 // twice could undo a colour set after it.
 void MainWindow::cancelHighlight()
 {
-    if (highlightTimerId != 0)
-        killTimer(highlightTimerId);
-    highlightTimerId = 0;
-    if (highlightedWidget) {
-        if (isEditableElement(highlightedWidget, false))
-            highlightedWidget->setStyleSheet(savedStyleSheet);
+    if (m_highlightTimerId != 0)
+        killTimer(m_highlightTimerId);
+    m_highlightTimerId = 0;
+    if (m_highlightedWidget) {
+        if (isEditableElement(m_highlightedWidget, false))
+            m_highlightedWidget->setStyleSheet(m_savedStyleSheet);
         else
-            highlightedWidget->setPalette(savedPalette);
+            m_highlightedWidget->setPalette(m_savedPalette);
     }
     // A row of a tree that was since replaced is gone with its view.
-    if (highlightedItem && m_highlightedTree)
-        highlightedItem->setBackground(0, QBrush());
-    highlightedWidget = nullptr;
-    highlightedItem = nullptr;
+    if (m_highlightedItem && m_highlightedTree) {
+        m_highlightedItem->setBackground(0, QBrush());
+        m_highlightedItem->setData(0, Qt::ForegroundRole, QVariant());
+    }
+    m_highlightedWidget = nullptr;
+    m_highlightedItem = nullptr;
     m_highlightedTree = nullptr;
 }
 
 void MainWindow::timerEvent(QTimerEvent *event)
 {
-    if (event->timerId() == highlightTimerId) {
+    if (event->timerId() == m_highlightTimerId) {
         cancelHighlight();
         return;
     }

@@ -3,7 +3,7 @@
 #include "mainwindow.h"
 
 #include "apppaths.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "prompt.h"
 
 #include <QDir>
@@ -67,14 +67,14 @@ static QString answerText(QNetworkReply *reply)
 
 void MainWindow::checkRegisteredTools()
 {
-    harbikPort = 50000;
+    m_harbikPort = 50000;
     sendLauncherRequest(this, "GET", QStringLiteral("/harbik-service/register/allTools"), QByteArray(),
                         &MainWindow::readingRegisteredTools);
 }
 
 void MainWindow::readingRegisteredTools(QNetworkReply *reply)
 {
-    if (answerText(reply).contains(harbikFeatureId, Qt::CaseInsensitive))
+    if (answerText(reply).contains(m_harbikFeatureId, Qt::CaseInsensitive))
         setHarbikState();
     else
         registerTool();
@@ -83,7 +83,7 @@ void MainWindow::readingRegisteredTools(QNetworkReply *reply)
 void MainWindow::registerTool()
 {
     const QString body = QStringLiteral("{\"request\":\"registerToolPort\",\"requestingToolFeatureId\":")
-        + jsonString(harbikFeatureId) + QStringLiteral(",\"port\":") + jsonString(QString::number(harbikPort))
+        + jsonString(m_harbikFeatureId) + QStringLiteral(",\"port\":") + jsonString(QString::number(m_harbikPort))
         + QStringLiteral("}");
     sendLauncherRequest(this, "PUT", QStringLiteral("/harbik-service/register"), body.toUtf8(),
                         &MainWindow::onToolRegisterAttempt);
@@ -92,8 +92,8 @@ void MainWindow::registerTool()
 void MainWindow::onToolRegisterAttempt(QNetworkReply *reply)
 {
     if (answerText(reply).contains(QLatin1String("port is already registered"), Qt::CaseInsensitive)
-        && harbikPort < 50000 + maximumRegisterAttempts) {
-        ++harbikPort;
+        && m_harbikPort < 50000 + maximumRegisterAttempts) {
+        ++m_harbikPort;
         registerTool();
         return;
     }
@@ -109,7 +109,7 @@ void MainWindow::setHarbikState()
     const QString payload = product + QStringLiteral("description: tool started.");
     const QString body = QStringLiteral("{\"request\":\"setCurrentState\",\"currentState\":{\"state\":\"RUNNING\",\"payload\":")
         + jsonString(payload) + QStringLiteral("}}");
-    sendLauncherRequest(this, "POST", QStringLiteral("/harbik-service/state/") + harbikFeatureId, body.toUtf8(),
+    sendLauncherRequest(this, "POST", QStringLiteral("/harbik-service/state/") + m_harbikFeatureId, body.toUtf8(),
                         nullptr);
 }
 

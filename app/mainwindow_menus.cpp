@@ -8,7 +8,7 @@
 #include "errorreporter.h"
 #include "inputfile.h"
 #include "lockdialog.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "tykvalueexchange.h"
 #include "prompt.h"
 #include "svddialog.h"
@@ -58,114 +58,151 @@ QAction *makeAction(MainWindow *window, const ActionLook &look, Slot slot)
 
 void MainWindow::createActions()
 {
-    homeAct = makeAction(this, {"&Home...", "Back to main selection of XMLs.", QKeySequence::New,
+    m_homeAct = makeAction(this, {"&Home...", "Back to main selection of XMLs.", QKeySequence::New,
                                 ":/images/home-page.png"},
                          &MainWindow::newProject);
-    loadAct = makeAction(this, {"&Load...", "Load configuration file (values entered before and the "
+    m_loadAct = makeAction(this, {"&Load...", "Load configuration file (values entered before and the "
                                             "matching hardware description).", {}, ":/images/open.png"},
                          qOverload<>(&MainWindow::load));
-    saveAct = makeAction(this, {"&Save...", "Save configuration file (the values entered by the user).",
+    m_saveAct = makeAction(this, {"&Save...", "Save configuration file (the values entered by the user).",
                                 QKeySequence::Save, ":/images/save.png"},
                          &MainWindow::save);
-    saveAsAct = makeAction(this, {"&Save as...", "Save the configuration file (values entered) as...",
+    m_saveAsAct = makeAction(this, {"&Save as...", "Save the configuration file (values entered) as...",
                                   QKeySequence::SaveAs},
                            &MainWindow::saveAs);
-    exportHeaderFilesAct = makeAction(
+    m_exportHeaderFilesAct = makeAction(
         this, {"&Export header files", "Export header files describing a certain hardware configuration."},
         qOverload<>(&MainWindow::exportHeaderFiles));
-    exportHeaderFilesAct->setEnabled(false);
-    exitAct = makeAction(this, {"E&xit", "Close the Quillmate.", QKeySequence::Quit}, &MainWindow::close);
-    settingsAct = makeAction(this, {"&Settings...", "Edit global settings for Quillmate."},
+    m_exportHeaderFilesAct->setEnabled(false);
+    m_exitAct = makeAction(this, {"E&xit", "Close the Quillmate.", QKeySequence::Quit}, &MainWindow::close);
+    m_settingsAct = makeAction(this, {"&Settings...", "Edit global settings for Quillmate."},
                              &MainWindow::showSettingsDialog);
-    openAct = makeAction(this, {"&Open XML...", "Open a XML describing a hardware.", QKeySequence::Open},
+    m_openAct = makeAction(this, {"&Open XML...", "Open a XML describing a hardware.", QKeySequence::Open},
                          qOverload<>(&MainWindow::open));
-    reopenAct = makeAction(this, {"&Reopen XML", "Reopen last XML (all elements are set back to their "
+    m_reopenAct = makeAction(this, {"&Reopen XML", "Reopen last XML (all elements are set back to their "
                                                  "initial values).", QKeySequence(Qt::CTRL + Qt::Key_R)},
                            &MainWindow::reopen);
     if (m_switches.enableSign)
-        signAct = makeAction(this, {"&Sign configuration file...", "Calculate the checksum for a given XML "
+        m_signAct = makeAction(this, {"&Sign configuration file...", "Calculate the checksum for a given XML "
                                     "description file and save it to this file."},
                              &MainWindow::signFile);
     if (m_switches.enableValidate)
-        validateAct = makeAction(this, {"&Validate XML...", "Check a given XML description file for "
+        m_validateAct = makeAction(this, {"&Validate XML...", "Check a given XML description file for "
                                                             "correct syntax."},
                                  &MainWindow::validateDefines);
     if (m_switches.enableShowLocks)
-        showLocksAct = makeAction(this, {"&Show locks", "Show all locks existing in current XML (for "
+        m_showLocksAct = makeAction(this, {"&Show locks", "Show all locks existing in current XML (for "
                                                         "development of XMLs only)."},
                                   &MainWindow::showLocks);
     if (m_switches.enableShowSvdTree)
-        showSvdTreeAct = makeAction(this, {"&Show SVD tree", "Show the SVD as a tree"},
+        m_showSvdTreeAct = makeAction(this, {"&Show SVD tree", "Show the SVD as a tree"},
                                     &MainWindow::showSvdTree);
     if (m_switches.enableShowPortMapping != 0) {
-        showPortMappingAct = makeAction(this, {"&Show Port mapping", "Show how the ports of the device "
+        m_showPortMappingAct = makeAction(this, {"&Show Port mapping", "Show how the ports of the device "
                                                "are mapped.", QKeySequence(Qt::CTRL + Qt::Key_P)},
                                         &MainWindow::openPortMappingDialog);
-        showPortMappingAct->setEnabled(false);
+        m_showPortMappingAct->setEnabled(false);
     }
-    searchAct = makeAction(this, {"&Search GUI element...", "Search for a GUI element in the current "
+    m_searchAct = makeAction(this, {"&Search GUI element...", "Search for a GUI element in the current "
                                   "loaded XML. Opens the element.", QKeySequence::Find},
                            &MainWindow::searchForGUIElement);
-    showDifferencesAct = makeAction(this, {"&Show differences...", "Show differences of values compared "
+    m_showDifferencesAct = makeAction(this, {"&Show differences...", "Show differences of values compared "
                                                                    "to an qlmp file."},
                                     &MainWindow::showDifferences);
-    if (keil)
-        integrateKeilAct = makeAction(this, {"&Integrate into Keil µVision...",
+    if (m_keil)
+        m_integrateKeilAct = makeAction(this, {"&Integrate into Keil µVision...",
                                              "Integrate Quillmate into Keil µVision."},
                                       &MainWindow::integrateKeil);
-    expandAct = makeAction(this, {"&Expand branch", "Expand branch and sub-branches currently marked.",
+    m_expandAct = makeAction(this, {"&Expand branch", "Expand branch and sub-branches currently marked.",
                                   QKeySequence(Qt::CTRL + Qt::Key_Plus), ":/images/zoomin.png"},
                            &MainWindow::expandBranch);
-    collapseAct = makeAction(this, {"&Collapse branch", "Collapse branch and sub-branches currently marked.",
+    m_collapseAct = makeAction(this, {"&Collapse branch", "Collapse branch and sub-branches currently marked.",
                                     QKeySequence(Qt::CTRL + Qt::Key_Minus), ":/images/zoomout.png"},
                              &MainWindow::collapseBranch);
-    getTykVersionAct = makeAction(this, {"Get Tyk &version", "Get the firmware version of the currently "
+    m_getTykVersionAct = makeAction(this, {"Get Tyk &version", "Get the firmware version of the currently "
                                                              "plugged in Tyk."},
                                   &MainWindow::getTykFWVersion);
-    updateTykAct = makeAction(this, {"&Update Tyk...", "Update the firmware of the currently plugged in "
+    m_updateTykAct = makeAction(this, {"&Update Tyk...", "Update the firmware of the currently plugged in "
                                      "Tyk. A valid firmware file is neccessary to do this."},
                               &MainWindow::updateTykFW);
-    runScriptAct = makeAction(this, {"&Run script file...", "Run a script file to automate operation."},
+    m_runScriptAct = makeAction(this, {"&Run script file...", "Run a script file to automate operation."},
                               &MainWindow::runBatchfile);
     if (m_switches.enableScriptRecording) {
-        recordScriptAct = makeAction(this, {"&Record script...", "Record user actions to Script file.",
+        m_recordScriptAct = makeAction(this, {"&Record script...", "Record user actions to Script file.",
                                             QKeySequence(Qt::CTRL + Qt::Key_M)},
                                      &MainWindow::startStopRecording);
         // Inside the script input Ctrl+A stays select-all: the editor claims
         // the key before window shortcuts see it.
-        addScriptCommandAct = makeAction(this, {"&Add script command...", "Add a command to Script file.",
+        m_addScriptCommandAct = makeAction(this, {"&Add script command...", "Add a command to Script file.",
                                                 QKeySequence(Qt::CTRL + Qt::Key_A)},
                                          &MainWindow::addRecordCmd);
-        addScriptCommandAct->setEnabled(false);
+        m_addScriptCommandAct->setEnabled(false);
     }
     if (m_switches.enableFullscreen) {
-        fullscreenAct = makeAction(this, {"Fullscreen", "Switch to/from fullscreen mode.",
+        m_fullscreenAct = makeAction(this, {"Fullscreen", "Switch to/from fullscreen mode.",
                                           QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_F)},
                                    &MainWindow::switchFullscreenMode);
-        fullscreenAct->setCheckable(true);
+        m_fullscreenAct->setCheckable(true);
         // The tool bars are hidden in full screen; the window keeps the key working.
-        addAction(fullscreenAct);
+        addAction(m_fullscreenAct);
     }
     if (m_switches.enableGenerateXmlFromSvd)
-        generateXmlAct = makeAction(this, {"Generate XML from SVD", "Generate an XML file from SVD as base "
+        m_generateXmlAct = makeAction(this, {"Generate XML from SVD", "Generate an XML file from SVD as base "
                                                                     "for a GUI."},
                                     QOverload<>::of(&MainWindow::generateXMLFromSVD));
     if (m_switches.enableEditGui)
-        editGuiAct = makeAction(this, {"Edit the GUI", "Edit the GUI.", QKeySequence(Qt::CTRL + Qt::Key_E)},
+        m_editGuiAct = makeAction(this, {"Edit the GUI", "Edit the GUI.", QKeySequence(Qt::CTRL + Qt::Key_E)},
                                 &MainWindow::editGUI);
-    clearConsoleAct = makeAction(this, {"Clear console", "Clear the console."}, &MainWindow::clearConsole);
+    m_clearConsoleAct = makeAction(this, {"Clear console", "Clear the console."}, &MainWindow::clearConsole);
+
+    // Object names, by which tests and tools find the actions; an action
+    // whose settings.ini switch is off does not exist.
+    const std::pair<QAction *, const char *> names[] = {
+        {m_homeAct, "homeAction"},
+        {m_loadAct, "loadAction"},
+        {m_saveAct, "saveAction"},
+        {m_saveAsAct, "saveAsAction"},
+        {m_exportHeaderFilesAct, "exportHeaderFilesAction"},
+        {m_exitAct, "exitAction"},
+        {m_settingsAct, "settingsAction"},
+        {m_openAct, "openAction"},
+        {m_reopenAct, "reopenAction"},
+        {m_signAct, "signAction"},
+        {m_validateAct, "validateAction"},
+        {m_showLocksAct, "showLocksAction"},
+        {m_showSvdTreeAct, "showSvdTreeAction"},
+        {m_showPortMappingAct, "showPortMappingAction"},
+        {m_searchAct, "searchAction"},
+        {m_showDifferencesAct, "showDifferencesAction"},
+        {m_integrateKeilAct, "integrateKeilAction"},
+        {m_expandAct, "expandAction"},
+        {m_collapseAct, "collapseAction"},
+        {m_getTykVersionAct, "getTykVersionAction"},
+        {m_updateTykAct, "updateTykAction"},
+        {m_runScriptAct, "runScriptAction"},
+        {m_recordScriptAct, "recordScriptAction"},
+        {m_addScriptCommandAct, "addScriptCommandAction"},
+        {m_fullscreenAct, "fullscreenAction"},
+        {m_generateXmlAct, "generateXmlAction"},
+        {m_editGuiAct, "editGuiAction"},
+        {m_clearConsoleAct, "clearConsoleAction"},
+    };
+    for (const auto &[action, name] : names) {
+        if (action)
+            action->setObjectName(QLatin1String(name));
+    }
 }
 
 // What opening a panel enables.
 void MainWindow::updatePanelActions()
 {
-    if (exportHeaderFilesAct)
-        exportHeaderFilesAct->setEnabled(headerFilesToExport());
-    if (homeAct)
-        homeAct->setEnabled(true);
+    if (m_exportHeaderFilesAct)
+        m_exportHeaderFilesAct->setEnabled(headerFilesToExport());
+    if (m_homeAct)
+        m_homeAct->setEnabled(true);
     if (m_forumButton)
         m_forumButton->setVisible(!m_panel->getForumURL().isEmpty());
-    for (QAction *action : {loadAct, saveAsAct, saveAct, showDifferencesAct}) {
+    for (QAction *action : {m_loadAct, m_saveAsAct, m_saveAct, m_showDifferencesAct}) {
         if (action)
             action->setEnabled(m_panel->loadSaveAllowed());
     }
@@ -176,7 +213,7 @@ void MainWindow::updateHomeActions()
 {
     if (m_forumButton)
         m_forumButton->setVisible(!m_panel->getForumURL().isEmpty());
-    for (QAction *action : {exportHeaderFilesAct, homeAct, saveAsAct, saveAct, showDifferencesAct}) {
+    for (QAction *action : {m_exportHeaderFilesAct, m_homeAct, m_saveAsAct, m_saveAct, m_showDifferencesAct}) {
         if (action)
             action->setEnabled(false);
     }
@@ -237,7 +274,7 @@ void addMenuButton(QToolBar *bar, const QString &toolTip, const QString &text, c
 void MainWindow::createToolBars()
 {
     m_harbikToolBar = makeToolBar(this, QStringLiteral("harbikToolBar"), 60);
-    if (!toolbarEnabled)
+    if (!m_toolbarEnabled)
         m_harbikToolBar->hide();
 
     auto *logo = new QLabel;
@@ -257,10 +294,12 @@ void MainWindow::createToolBars()
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_harbikToolBar->addWidget(spacer);
 
-    appNotesButton = makeLauncherButton(tr("App Notes"), ":/images/document.png", {45, 35}, {25, 25});
-    appNotesAction = m_harbikToolBar->addWidget(appNotesButton);
+    m_appNotesButton = makeLauncherButton(tr("App Notes"), ":/images/document.png", {45, 35}, {25, 25});
+    m_appNotesButton->setObjectName(QStringLiteral("appNotesMenuButton"));
+    m_appNotesAction = m_harbikToolBar->addWidget(m_appNotesButton);
+    m_appNotesAction->setObjectName(QStringLiteral("appNotesBarAction"));
     // No panel, no notes: the button shows once a panel brings documents.
-    appNotesAction->setVisible(false);
+    m_appNotesAction->setVisible(false);
 
     auto *helpButton = makeLauncherButton(tr("Help"), ":/images/help.png", {45, 35}, {27, 27});
     helpButton->setObjectName(QStringLiteral("helpButton"));
@@ -277,24 +316,24 @@ void MainWindow::createToolBars()
     m_mainToolBar->addWidget(indent);
 
     addMenuButton(m_mainToolBar, tr("File"), tr("&File"), QStringLiteral("fileMenu"),
-                  {homeAct, nullptr, loadAct, nullptr, saveAct, saveAsAct, nullptr, exitAct,
-                   exportHeaderFilesAct});
+                  {m_homeAct, nullptr, m_loadAct, nullptr, m_saveAct, m_saveAsAct, nullptr, m_exitAct,
+                   m_exportHeaderFilesAct});
 
-    QList<QAction *> extras = {settingsAct, nullptr, openAct, reopenAct, nullptr, searchAct,
-                               showDifferencesAct, expandAct, collapseAct, nullptr, getTykVersionAct,
-                               updateTykAct, nullptr, runScriptAct};
+    QList<QAction *> extras = {m_settingsAct, nullptr, m_openAct, m_reopenAct, nullptr, m_searchAct,
+                               m_showDifferencesAct, m_expandAct, m_collapseAct, nullptr, m_getTykVersionAct,
+                               m_updateTykAct, nullptr, m_runScriptAct};
     // The switched entries: each only when its switch created it.
-    for (QAction *action : {recordScriptAct, addScriptCommandAct, signAct, validateAct, showLocksAct,
-                            showSvdTreeAct, showPortMappingAct, fullscreenAct}) {
+    for (QAction *action : {m_recordScriptAct, m_addScriptCommandAct, m_signAct, m_validateAct, m_showLocksAct,
+                            m_showSvdTreeAct, m_showPortMappingAct, m_fullscreenAct}) {
         if (action)
             extras << action;
     }
-    if (generateXmlAct)
-        extras << nullptr << generateXmlAct;
-    if (editGuiAct) {
-        if (!generateXmlAct)
+    if (m_generateXmlAct)
+        extras << nullptr << m_generateXmlAct;
+    if (m_editGuiAct) {
+        if (!m_generateXmlAct)
             extras << nullptr;
-        extras << editGuiAct;
+        extras << m_editGuiAct;
     }
     addMenuButton(m_mainToolBar, tr("Extras"), tr("&Extras"), QStringLiteral("extrasMenu"), extras);
 }
@@ -323,7 +362,7 @@ void MainWindow::createStatusBar()
                 if (line.contains(QLatin1String("Bundle-Version:")))
                     version = rest;
                 else if (line.contains(QLatin1String("Bundle-SymbolicName:")))
-                    harbikFeatureId = rest.section(QLatin1Char(';'), 0, 0) + QStringLiteral(".feature");
+                    m_harbikFeatureId = rest.section(QLatin1Char(';'), 0, 0) + QStringLiteral(".feature");
             }
         }
         text = tr("Quillmate - Version %1").arg(version);
@@ -349,7 +388,7 @@ void MainWindow::showDifferences()
 {
     stopPollingThreads();
     m_tykValues->resetTimeouts();
-    const QString file = Prompt::instance().openFileName(this, tr("Open Configuration File"), workingDir,
+    const QString file = Prompt::instance().openFileName(this, tr("Open Configuration File"), m_workingDir,
                                                          tr("Configuration Files (*.qlmp)"));
     // Only a project in XML form compares; an older header does not.
     if (file.isEmpty() || !isXmlFile(file))

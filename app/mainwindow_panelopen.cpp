@@ -10,7 +10,7 @@
 #include "foldersearch.h"
 #include "inputfile.h"
 #include "lineedit.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "pinmapping.h"
 #include "pollentries.h"
@@ -49,15 +49,15 @@ void MainWindow::open()
     if (!maybeSave())
         return;
     setProperty("loaded", false);
-    const QString file = Prompt::instance().openFileName(this, tr("Open XML File"), lastDir,
+    const QString file = Prompt::instance().openFileName(this, tr("Open XML File"), m_lastDir,
                                                          tr("XML Files (*.xml)"));
     if (!file.isNull())
-        lastDir = QFileInfo(file).path();
+        m_lastDir = QFileInfo(file).path();
     if (file.isEmpty())
         return;
     if (open(file)) {
         initLoadedConfiguration(true);
-        if (DataClass *dummy = m_panel->variablesByName().value(QStringLiteral("dummy_define"), nullptr))
+        if (DataClass *dummy = m_panel->registries().variablesByName.value(QStringLiteral("dummy_define"), nullptr))
             dummy->setValue(0);
     } else {
         newProject();
@@ -87,8 +87,8 @@ static void showPanelLaidOut(QWidget *panelWidget, const QList<QPointer<TabWidge
 bool MainWindow::open(const QString &fileName)
 {
     stopPollingThreads();
-    highlightTimerId = 0;
-    highlightedItem = nullptr;
+    m_highlightTimerId = 0;
+    m_highlightedItem = nullptr;
     m_tykValues->resetTimeouts();
     m_panel->clearDefinePrefixes();
     // Panels replaced while an element walk ran are still waiting for the
@@ -98,7 +98,7 @@ bool MainWindow::open(const QString &fileName)
 
     if (!readPanelFile(fileName)) {
         const QString other = Prompt::instance().openFileName(
-            this, tr("Could not read %1!").arg(QFileInfo(fileName).fileName()), lastDir,
+            this, tr("Could not read %1!").arg(QFileInfo(fileName).fileName()), m_lastDir,
             QStringLiteral("*.xml (*.xml)"));
         // Without a user there is no window to bring forward (and offscreen
         // platforms complain about it).
@@ -132,7 +132,7 @@ bool MainWindow::open(const QString &fileName)
     setWorkingDir(QFileInfo(fileName).absolutePath());
     setWindowTitle(QStringLiteral("Quillmate ") + QDir::toNativeSeparators(fileName) + QStringLiteral("[*]"));
     setWindowModified(false);
-    homePanelShown = false;
+    m_homePanelShown = false;
     return true;
 }
 
@@ -144,7 +144,7 @@ bool MainWindow::readPanelFile(const QString &file)
     const QStringList searched = std::exchange(m_foldersSearchedForOpen, {});
     if (!QFileInfo::exists(path)) {
         path = Prompt::instance().openFileName(
-            this, tr("Could not find %1!").arg(QFileInfo(file).fileName()), lastDir,
+            this, tr("Could not find %1!").arg(QFileInfo(file).fileName()), m_lastDir,
             QStringLiteral("*.xml (*.xml)"));
         if (!searched.isEmpty())
             logFoldersSearched(QFileInfo(file).fileName(), searched);
@@ -209,9 +209,13 @@ bool MainWindow::readPanelFile(const QString &file)
             // On screen the user sees what was built; a run that writes
             // files from the panel must not use one it cannot trust.
             const QString unusable = unusableOpenReason(reader);
+            const QFileInfo read(path);
             if (!unusable.isEmpty() && opensMustBeUsableForWrites()) {
                 ok = false;
                 errorLink = unusable.toHtmlEscaped();
+                m_refusedPanels.insert(read.canonicalFilePath(), {unusable, read.lastModified()});
+            } else {
+                m_refusedPanels.remove(read.canonicalFilePath());
             }
         } else {
             errorLink = reader.xmlErrorLink();
@@ -220,7 +224,7 @@ bool MainWindow::readPanelFile(const QString &file)
     if (ok) {
         m_panel->setXMLFile(path);
         // A run that ends after start-up leaves no request behind.
-        if (!harbikFeatureId.isEmpty() && !endsAfterStartUp)
+        if (!m_harbikFeatureId.isEmpty() && !m_endsAfterStartUp)
             checkRegisteredTools();
         return true;
     }
@@ -232,7 +236,7 @@ bool MainWindow::readPanelFile(const QString &file)
     // index.xml would open itself without end.
     m_panel->clear();
     resetPinMapping();
-    if (!chosenAfterMissing && !openingHomePanel)
+    if (!chosenAfterMissing && !m_openingHomePanel)
         newProject();
     return false;
 }
@@ -252,20 +256,37 @@ QString MainWindow::unusableOpenReason(const PanelXmlReader &reader)
     return QString();
 }
 
+QString MainWindow::refusedPanelReason(const QString &path) const
+{
+    const QFileInfo file(path);
+    const auto refused = m_refusedPanels.constFind(file.canonicalFilePath());
+    if (refused == m_refusedPanels.cend() || !file.exists() || file.lastModified() != refused->modified)
+        return QString();
+    return refused->reason;
+}
+
 bool MainWindow::opensMustBeUsableForWrites() const
 {
     // -g, -s and -x write from the panel they open; a batch run (the -b run's
     // own panel included, and any script file run) may write from every
     // panel it opens.
-    return endsAfterStartUp || m_batchRunStarting || m_scripts.runDepth() > 0;
+    return m_endsAfterStartUp || m_batchRunStarting || m_scripts.runDepth() > 0;
+}
+
+static int readProgressAfterMs = PanelReadOptions().progressAfterMs;
+
+void MainWindow::setReadProgressAfterMs(int ms)
+{
+    readProgressAfterMs = ms;
 }
 
 PanelReadOptions MainWindow::panelReadOptions() const
 {
     PanelReadOptions options;
-    options.includePaths = includePaths;
-    options.defines = definesText;
-    options.homePanel = openingHomePanel;
+    options.progressAfterMs = readProgressAfterMs;
+    options.includePaths = m_includePaths;
+    options.defines = m_definesText;
+    options.homePanel = m_openingHomePanel;
     return options;
 }
 
@@ -273,14 +294,14 @@ void MainWindow::printLoadMessage()
 {
     if (m_panel->getSvdFile().isEmpty() || !headerFilesToExport())
         return;
-    if (projectFile.isEmpty()) {
+    if (m_projectFile.isEmpty()) {
         ::logMessage(QStringLiteral("<font color=\"blue\"><b>New configuration: </font></b>%1. No headerfiles written. "
                                     "<b>To update configuration please save this file!</b><br>")
                          .arg(QFileInfo(m_panel->getXMLFile()).fileName()));
     } else {
         ::logMessage(QStringLiteral("<font color=\"blue\"><b>Loaded configuration: </font></b>%1. No headerfiles written. "
                                     "<b>To update configuration please save this file!</b><br>")
-                         .arg(QFileInfo(projectFile).fileName()));
+                         .arg(QFileInfo(m_projectFile).fileName()));
     }
 }
 
@@ -303,20 +324,20 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
                                                        QStringLiteral("COM port:"), ports, 0, &ok);
         if (!answer.isEmpty()) {
             m_panel->setIoPortName(answer.trimmed());
-            if (!tykLink) {
-                tykLink = newTykLink();
-                tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
+            if (!m_tykLink) {
+                m_tykLink = newTykLink();
+                m_tykLink->openLog(m_tykLoggingMode, m_tykLoggingTimeStamps, m_tykLoggingFilename);
             }
         }
     }
 
     // Adapter presence.
     if (m_panel->usesTyk() && (m_panel->ioCheckMode() & 2)) {
-        if (!tykLink) {
-            tykLink = newTykLink();
-            tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
+        if (!m_tykLink) {
+            m_tykLink = newTykLink();
+            m_tykLink->openLog(m_tykLoggingMode, m_tykLoggingTimeStamps, m_tykLoggingFilename);
         }
-        if (!tykLink->isConnected()) {
+        if (!m_tykLink->isConnected()) {
             PromptMessage warning;
             warning.parent = this;
             warning.icon = QMessageBox::Warning;
@@ -329,7 +350,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     }
 
     // J-Link.
-    if (!m_panel->varPollList().isEmpty())
+    if (!m_panel->registries().varPollList.isEmpty())
         connectTargetForPolling();
 
     m_panel->finishLoad(resetValues, [this] {
@@ -349,12 +370,12 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
 void MainWindow::startPollingThreads()
 {
     // Threads of the previous panel were stopped before the read; they go now.
-    delete seggerThread;
-    seggerThread = nullptr;
-    delete serialComThread;
-    serialComThread = nullptr;
+    delete m_seggerThread;
+    m_seggerThread = nullptr;
+    delete m_serialComThread;
+    m_serialComThread = nullptr;
     // Only entries with a period are polled; without one there is no thread.
-    const QList<VarPollEntry *> &entries = m_panel->varPollList();
+    const QList<VarPollEntry *> &entries = m_panel->registries().varPollList;
     const bool anyPolled = std::any_of(entries.cbegin(), entries.cend(), [](const VarPollEntry *entry) {
         return entry && entry->intervalMs != 0;
     });
@@ -365,32 +386,32 @@ void MainWindow::startPollingThreads()
             if (entry && entry->target)
                 entry->target->discardPendingWrite();
         }
-        seggerPolling = true;
-        seggerThread = new SeggerThread(seggerPolling, entries);
-        seggerThread->start(QThread::InheritPriority);
+        m_seggerPolling = true;
+        m_seggerThread = new SeggerThread(m_seggerPolling, entries);
+        m_seggerThread->start(QThread::InheritPriority);
     }
     // Likewise only exchanges with a period are made.
-    const QList<ComPollEntry *> &exchanges = m_panel->comPollList();
+    const QList<ComPollEntry *> &exchanges = m_panel->registries().comPollList;
     const bool anyExchanged = std::any_of(exchanges.cbegin(), exchanges.cend(), [](const ComPollEntry *entry) {
         return entry && entry->intervalMs != 0;
     });
     if (anyExchanged) {
-        serialPolling = true;
+        m_serialPolling = true;
         // The thread reads the window's link on the GUI thread only; requests
         // and replies are carried out here, queued. What a stopped thread left
         // in the queue belongs to the panel before and is dropped.
-        SerialComThread *thread = new SerialComThread(serialPolling, exchanges, [this] { return tykLink; });
-        const auto current = [this, thread] { return serialComThread == thread && serialPolling.load(); };
+        SerialComThread *thread = new SerialComThread(m_serialPolling, exchanges, [this] { return m_tykLink; });
+        const auto current = [this, thread] { return m_serialComThread == thread && m_serialPolling.load(); };
         connect(thread, &SerialComThread::changed_sendUSB, thread, [this, current](const QString &values) {
             if (current())
-                sendUSB(values);
+                m_tykValues->send(values);
         }, Qt::QueuedConnection);
         connect(thread, &SerialComThread::changed_recData, thread, [this, current](const QString &values) {
             if (current())
-                recData(values);
+                m_tykValues->receive(values);
         }, Qt::QueuedConnection);
-        serialComThread = thread;
-        serialComThread->start(QThread::InheritPriority);
+        m_serialComThread = thread;
+        m_serialComThread->start(QThread::InheritPriority);
     }
 }
 
@@ -402,21 +423,21 @@ void MainWindow::newProject()
     if (!maybeSave())
         return;
     stopPollingThreads();
-    const QString home = QDir(scriptsDir).filePath(QStringLiteral("index.xml"));
+    const QString home = QDir(m_scriptsDir).filePath(QStringLiteral("index.xml"));
     if (!QFileInfo::exists(home)) {
-        reportNotFound(home, scriptsDir);
+        reportNotFound(home, m_scriptsDir);
         return;
     }
-    openingHomePanel = true;
+    m_openingHomePanel = true;
     readPanelFile(home);
-    openingHomePanel = false;
-    homePanelShown = true;
+    m_openingHomePanel = false;
+    m_homePanelShown = true;
 
     setWindowModified(false);
     setWindowTitle(QStringLiteral("Quillmate [*]"));
     updateHomeActions();
-    delete tykLink;
-    tykLink = nullptr;
+    delete m_tykLink;
+    m_tykLink = nullptr;
     if (m_consoleDock)
         m_consoleDock->hide();
     for (ActiveElement *element : qAsConst(m_panel->getAllElements())) {
@@ -433,7 +454,7 @@ void MainWindow::reopen()
     if (m_panel->getXMLFile().isEmpty() || !open(m_panel->getXMLFile()))
         return;
     initLoadedConfiguration(true);
-    if (DataClass *dummy = m_panel->variablesByName().value(QStringLiteral("dummy_define"), nullptr))
+    if (DataClass *dummy = m_panel->registries().variablesByName.value(QStringLiteral("dummy_define"), nullptr))
         dummy->setValue(0);
 }
 
@@ -449,7 +470,7 @@ bool MainWindow::loadFile(QString name, bool absolute)
     QStringList folders;
     if (!absolute) {
         // Beside the panel first, then in the scripts folder.
-        folders = QStringList{m_panel->getXMLDir(), scriptsDir};
+        folders = QStringList{m_panel->getXMLDir(), m_scriptsDir};
         path = QDir(folders.first()).filePath(name);
         if (!QFileInfo::exists(path))
             path = QDir(folders.last()).filePath(name);
@@ -485,22 +506,22 @@ void MainWindow::clearPanelState()
 {
     m_panel->clear();
     resetPinMapping();
-    projectFile.clear();
+    m_projectFile.clear();
     if (m_console)
         m_console->clear();
 }
 
 void MainWindow::stopPollingThreads()
 {
-    stopPollingThread(seggerThread, seggerPolling);
-    stopPollingThread(serialComThread, serialPolling);
+    stopPollingThread(m_seggerThread, m_seggerPolling);
+    stopPollingThread(m_serialComThread, m_serialPolling);
     m_panel->stopTimers();
 }
 
 void MainWindow::adoptPollingThreads(SeggerThread *segger, SerialComThread *serial)
 {
-    seggerThread = segger;
-    serialComThread = serial;
+    m_seggerThread = segger;
+    m_serialComThread = serial;
 }
 
 void MainWindow::expandRecursively(QTreeWidgetItem *item, bool expand)
@@ -527,13 +548,13 @@ bool MainWindow::loadSvdFile()
     if (svdFile.isEmpty())
         return false;
     // Beside the panel first, then in the scripts folder.
-    const QStringList folders{m_panel->getXMLDir(), scriptsDir};
+    const QStringList folders{m_panel->getXMLDir(), m_scriptsDir};
     QString path = QDir(folders.first()).filePath(svdFile);
     if (!QFileInfo::exists(path))
         path = QDir(folders.last()).filePath(svdFile);
     if (!QFileInfo::exists(path)) {
         const QString name = QFileInfo(path).fileName();
-        path = Prompt::instance().openFileName(this, tr("Could not find %1!").arg(name), lastDir,
+        path = Prompt::instance().openFileName(this, tr("Could not find %1!").arg(name), m_lastDir,
                                                tr("%1 (%1)").arg(name));
         if (QDir::isRelativePath(svdFile))
             logFoldersSearched(svdFile, folders);
@@ -585,17 +606,17 @@ void MainWindow::openTerminalPort(const QString &portName, const QString &settin
             m_consoleTabs->addTab(m_terminalView, QStringLiteral("Terminal"));
         m_consoleTabs->setCurrentWidget(m_terminalView);
     }
-    if (!keepConsoleHidden && m_consoleDock)
+    if (!m_keepConsoleHidden && m_consoleDock)
         m_consoleDock->show();
 
-    if (!terminalPort) {
-        terminalPort = new TerminalPort(this);
-        connect(terminalPort, &TerminalPort::consoleText, this, &MainWindow::terminalPrint);
+    if (!m_terminalPort) {
+        m_terminalPort = new TerminalPort(this);
+        connect(m_terminalPort, &TerminalPort::consoleText, this, &MainWindow::terminalPrint);
     }
     // A port that cannot be opened is said in the log as well.
     const QMetaObject::Connection failure =
-        connect(terminalPort, &TerminalPort::consoleText, this, [](const QString &html) { ::logMessage(html); });
-    terminalPort->open(portName, settings);
+        connect(m_terminalPort, &TerminalPort::consoleText, this, [](const QString &html) { ::logMessage(html); });
+    m_terminalPort->open(portName, settings);
     disconnect(failure);
 }
 
@@ -607,6 +628,6 @@ void MainWindow::terminalPrint(const QString &html)
     cursor.movePosition(QTextCursor::End);
     cursor.insertHtml(html);
     m_terminalView->verticalScrollBar()->setValue(m_terminalView->verticalScrollBar()->maximum());
-    if (!keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())
+    if (!m_keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())
         m_consoleDock->show();
 }

@@ -4,27 +4,27 @@
 #include "mainwindow.h"
 
 #include "elementkinds.h"
-#include "panel.h"
-#include "tabwidget.h"
+#include "quillpanel.h"
 #include "treewidget.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QScrollArea>
+#include <QTabWidget>
 #include <QTreeWidget>
 
 void MainWindow::setCurrentFile(const QString &file)
 {
     setWorkingDir(QFileInfo(file).absolutePath());
-    projectFile = file;
+    m_projectFile = file;
     setWindowTitle(QStringLiteral("Quillmate ") + QDir::toNativeSeparators(file) + QStringLiteral("[*]"));
     setWindowModified(false);
 }
 
 QString MainWindow::getCurrentFileName() const
 {
-    return QFileInfo(projectFile).fileName();
+    return QFileInfo(m_projectFile).fileName();
 }
 
 bool MainWindow::isEditableElement(QWidget *widget, bool rememberStyle)
@@ -32,7 +32,7 @@ bool MainWindow::isEditableElement(QWidget *widget, bool rememberStyle)
     const ElementKind *kind = elementKindOf(widget);
     const bool editable = kind && kind->editable;
     if (editable && rememberStyle)
-        savedStyleSheet = widget->styleSheet();
+        m_savedStyleSheet = widget->styleSheet();
     return editable;
 }
 
@@ -52,7 +52,7 @@ void MainWindow::expandOrCollapseBranch(bool expand)
         }
     }
     auto *area = qobject_cast<QScrollArea *>(centralWidget());
-    auto *tabs = area ? qobject_cast<TabWidget *>(area->widget()) : nullptr;
+    auto *tabs = area ? qobject_cast<QTabWidget *>(area->widget()) : nullptr;
     auto *page = tabs ? qobject_cast<TreeWidget *>(tabs->currentWidget()) : nullptr;
     QTreeWidget *tree = page ? page->view() : nullptr;
     if (!tree)

@@ -5,7 +5,7 @@
 
 #include "activeelement.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "pinmapping.h"
 #include "portmappingdialog.h"
 
@@ -47,16 +47,16 @@ void MainWindow::resetPinMapping()
     PinMappingModel &model = m_panel->pinMappingModel();
     model.deleteElement();
     model.reset();
-    if (showPortMappingAct)
-        showPortMappingAct->setEnabled(false);
+    if (m_showPortMappingAct)
+        m_showPortMappingAct->setEnabled(false);
 }
 
 void MainWindow::buildPinMappingView()
 {
     connect(m_panel, &Panel::valuesChanged, this, &MainWindow::refreshPinViews, Qt::UniqueConnection);
     PinMappingModel &model = m_panel->pinMappingModel();
-    if (showPortMappingAct)
-        showPortMappingAct->setEnabled(!model.isEmpty());
+    if (m_showPortMappingAct)
+        m_showPortMappingAct->setEnabled(!model.isEmpty());
     if (model.isEmpty())
         return;
     for (const QString &finding : model.checkAgainstPanel(this))

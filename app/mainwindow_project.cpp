@@ -11,7 +11,7 @@
 #include "headerexport.h"
 #include "inputfile.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "tykvalueexchange.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
@@ -445,7 +445,7 @@ bool MainWindow::load(const QString &fileName)
     if (file.isEmpty()) {
         if (!maybeSave())
             return false;
-        file = Prompt::instance().openFileName(this, tr("Open Configuration File"), workingDir,
+        file = Prompt::instance().openFileName(this, tr("Open Configuration File"), m_workingDir,
                                                tr("Configuration Files (*.qlmp)"));
         if (file.isEmpty())
             return false;
@@ -526,7 +526,7 @@ bool MainWindow::exportHeaderFiles()
 
 bool MainWindow::exportHeaderFiles(bool all)
 {
-    return HeaderExport(*m_panel, workingDir).exportHeaders(all);
+    return HeaderExport(*m_panel, m_workingDir).exportHeaders(all);
 }
 
 void MainWindow::reportUnresolved(QStringList links, QStringList lines, const QStringList &dropNames,
@@ -565,7 +565,7 @@ void MainWindow::reportUnresolved(QStringList links, QStringList lines, const QS
         m_unresolvedDialog->setTexts(links.join(QLatin1Char('\n')), lines.join(QLatin1Char('\n')));
         m_unresolvedDialog->setWindowFlags(m_unresolvedDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
         // A run that ends by itself has listed the entries in its log.
-        if (!endsAfterStartUp)
+        if (!m_endsAfterStartUp)
             m_unresolvedDialog->show();
     }
 }
@@ -628,8 +628,8 @@ bool MainWindow::writeProjectFile(const QString &name, bool sorted)
     if (!writeReported(writer))
         return false;
 
-    const bool sameFile = !projectFile.isEmpty()
-        && QFileInfo(fileName).absoluteFilePath() == QFileInfo(projectFile).absoluteFilePath();
+    const bool sameFile = !m_projectFile.isEmpty()
+        && QFileInfo(fileName).absoluteFilePath() == QFileInfo(m_projectFile).absoluteFilePath();
     const bool exported = exportHeaderFiles(!sameFile);
     setCurrentFile(fileName);
     ::logMessage(QStringLiteral("<font color=\"blue\"><b>Saved project: </font></b>%1<br>").arg(fileName));
@@ -645,7 +645,7 @@ void MainWindow::warnWhenPanelNotFound(const QString &projectPath)
         return;
     const QString name = QFileInfo(m_panel->getXMLFile()).fileName();
     const QString beside = QFileInfo(projectPath).absoluteDir().filePath(name);
-    const QString inScripts = QDir(scriptsDir).filePath(name);
+    const QString inScripts = QDir(m_scriptsDir).filePath(name);
     if (QFileInfo(beside).isFile() || QFileInfo(inScripts).isFile())
         return;
     ::logMessage(tr("<font color=\"orange\"><b>Warning: </b></font>The project %1 cannot be opened again "
@@ -653,11 +653,6 @@ void MainWindow::warnWhenPanelNotFound(const QString &projectPath)
                      .arg(QDir::toNativeSeparators(QFileInfo(projectPath).absoluteFilePath()).toHtmlEscaped(),
                           name.toHtmlEscaped(), QDir::toNativeSeparators(beside).toHtmlEscaped(),
                           QDir::toNativeSeparators(QFileInfo(inScripts).absoluteFilePath()).toHtmlEscaped()));
-}
-
-bool MainWindow::isProjectFile(const QString &fileName)
-{
-    return QFileInfo(fileName).isFile() && XmlFileKind::rootElementOfFile(fileName) == QLatin1String("qlmpxml");
 }
 
 QString MainWindow::projectSaveRefusal(const QString &fileName) const
@@ -669,7 +664,7 @@ QString MainWindow::projectSaveRefusal(const QString &fileName) const
     const QDir projectDir = target.absoluteDir();
     const QString targetPath = target.absoluteFilePath();
     QSet<QString> headersSeen;
-    for (const ModuleRecord *module : qAsConst(m_panel->moduleTable())) {
+    for (const ModuleRecord *module : qAsConst(m_panel->registries().moduleTable)) {
         for (const RegisterRecord *reg : qAsConst(module->registers)) {
             if (!reg || reg->headerName.isEmpty() || headersSeen.contains(reg->headerName))
                 continue;
@@ -710,7 +705,7 @@ bool MainWindow::refuseSaveWithoutPanel(const QString &fileName)
     // The home panel (or no panel, when even that could not be read) is
     // what stays after an open that failed: there is no project to write,
     // and an existing one must not be replaced by an empty one.
-    if (!homePanelShown && !m_panel->getXMLFile().isEmpty())
+    if (!m_homePanelShown && !m_panel->getXMLFile().isEmpty())
         return false;
     ::reportError(tr("Cannot save the project to %1:\n%2")
                       .arg(fileName.isEmpty() ? tr("a new file") : QFileInfo(fileName).absoluteFilePath(),
@@ -721,22 +716,22 @@ bool MainWindow::refuseSaveWithoutPanel(const QString &fileName)
 
 bool MainWindow::save()
 {
-    if (refuseSaveWithoutPanel(projectFile))
+    if (refuseSaveWithoutPanel(m_projectFile))
         return false;
-    if (!projectFile.isEmpty())
-        return saveProjectFile(projectFile, false);
+    if (!m_projectFile.isEmpty())
+        return saveProjectFile(m_projectFile, false);
     return saveAs();
 }
 
 bool MainWindow::saveAs()
 {
-    QString name = Prompt::instance().saveFileName(this, tr("Save Configuration"), workingDir,
+    QString name = Prompt::instance().saveFileName(this, tr("Save Configuration"), m_workingDir,
                                                    tr("Configuration Files (*.qlmp)"));
     // A name typed without a suffix is a project name.
     if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".qlmp");
     // A relative answer names a file in the folder the question started in.
-    if (!name.isEmpty() && QDir::isRelativePath(name) && !workingDir.isEmpty())
-        name = QDir(workingDir).absoluteFilePath(name);
+    if (!name.isEmpty() && QDir::isRelativePath(name) && !m_workingDir.isEmpty())
+        name = QDir(m_workingDir).absoluteFilePath(name);
     return saveProjectFile(name, false);
 }

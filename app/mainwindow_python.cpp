@@ -4,7 +4,7 @@
 #include "mainwindow.h"
 
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "pythonhost.h"
 
 namespace {

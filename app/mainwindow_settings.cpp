@@ -3,7 +3,7 @@
 #include "mainwindow.h"
 
 #include "apppaths.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "settingsdialog.h"
 #include "tyklink.h"
 
@@ -30,10 +30,10 @@ void MainWindow::readSettings()
     setScriptsDir(store->value(QStringLiteral("scriptsDir"),
                                QDir(AppPaths::programDir()).filePath(QStringLiteral("scripts")))
                       .toString());
-    tykLoggingMode = quint16(store->value(QStringLiteral("TykLoggingMode"), 0).toUInt());
-    tykLoggingTimeStamps = store->value(QStringLiteral("TykLoggingTimeStamps"), false).toBool();
-    tykLoggingFilename = store->value(QStringLiteral("TykLoggingFilename")).toString();
-    toolbarEnabled = store->value(QStringLiteral("ToolbarEnabled"), 1).toInt() != 0;
+    m_tykLoggingMode = quint16(store->value(QStringLiteral("TykLoggingMode"), 0).toUInt());
+    m_tykLoggingTimeStamps = store->value(QStringLiteral("TykLoggingTimeStamps"), false).toBool();
+    m_tykLoggingFilename = store->value(QStringLiteral("TykLoggingFilename")).toString();
+    m_toolbarEnabled = store->value(QStringLiteral("ToolbarEnabled"), 1).toInt() != 0;
 }
 
 static bool iniBool(const QVariant &value)
@@ -50,7 +50,7 @@ static bool iniBool(const QVariant &value)
 void MainWindow::readSettingsIni(QString &file)
 {
     auto ini = AppPaths::openSettingsIni();
-    settingsIniPath = AppPaths::settingsIniPath();
+    m_settingsIniPath = AppPaths::settingsIniPath();
     const QStringList keys = ini->allKeys();
     for (const QString &key : keys) {
         const QVariant value = ini->value(key);
@@ -70,9 +70,9 @@ void MainWindow::readSettingsIni(QString &file)
         else if (name == QLatin1String("enablegeneratexmlfromsvd"))
             m_switches.enableGenerateXmlFromSvd = iniBool(value);
         else if (name == QLatin1String("enablekeil"))
-            keil = iniBool(value);
+            m_keil = iniBool(value);
         else if (name == QLatin1String("integrateviaharbik"))
-            harbikToolId = value.toString();
+            m_harbikToolId = value.toString();
         else if (name == QLatin1String("enablescriptrecording"))
             m_switches.enableScriptRecording = iniBool(value);
         else if (name == QLatin1String("enablefullscreen"))
@@ -92,9 +92,9 @@ void MainWindow::readSettingsIni(QString &file)
 void MainWindow::writeSettings()
 {
     auto store = AppPaths::openMainStore();
-    if (!fullScreen)
+    if (!m_fullScreen)
         store->setValue(QStringLiteral("geometry"), saveGeometry());
-    store->setValue(QStringLiteral("workingDir"), workingDir);
+    store->setValue(QStringLiteral("workingDir"), m_workingDir);
 }
 
 void MainWindow::setWorkingDir(const QString &dir)
@@ -103,16 +103,16 @@ void MainWindow::setWorkingDir(const QString &dir)
         QDir::setCurrent(dir);
     // The store holds the folder since it was last set here: the same folder
     // again (every open, save and load) would only sync the store to disk.
-    if (dir != workingDir)
+    if (dir != m_workingDir)
         AppPaths::openMainStore()->setValue(QStringLiteral("workingDir"), dir);
-    workingDir = dir;
+    m_workingDir = dir;
 }
 
 void MainWindow::setScriptsDir(const QString &dir)
 {
     AppPaths::openMainStore()->setValue(QStringLiteral("scriptsDir"), dir);
-    scriptsDir = dir;
-    lastDir = dir;
+    m_scriptsDir = dir;
+    m_lastDir = dir;
 }
 
 void MainWindow::applySettings(quint16 loggingMode, bool timeStamps, QString logFile,
@@ -126,15 +126,15 @@ void MainWindow::applySettings(quint16 loggingMode, bool timeStamps, QString log
         store->setValue(QStringLiteral("UpdatePeriod"), updatePeriod);
         store->setValue(QStringLiteral("ToolbarEnabled"), toolbarOn ? 1 : 0);
     }
-    tykLoggingMode = loggingMode;
-    tykLoggingTimeStamps = timeStamps;
-    tykLoggingFilename = logFile;
+    m_tykLoggingMode = loggingMode;
+    m_tykLoggingTimeStamps = timeStamps;
+    m_tykLoggingFilename = logFile;
     if (m_console)
         m_console->verticalScrollBar()->setValue(m_console->verticalScrollBar()->maximum());
-    if (toolbarOn != toolbarEnabled) {
-        toolbarEnabled = toolbarOn;
+    if (toolbarOn != m_toolbarEnabled) {
+        m_toolbarEnabled = toolbarOn;
         if (m_harbikToolBar)
-            m_harbikToolBar->setVisible(toolbarOn && !fullScreen);
+            m_harbikToolBar->setVisible(toolbarOn && !m_fullScreen);
     }
 }
 
@@ -146,9 +146,9 @@ void MainWindow::showSettingsDialog()
     store.reset();
 
     SettingsDialog dialog(this);
-    dialog.setWorkingDirText(QDir(workingDir).absolutePath());
-    dialog.setScriptsDir(QDir(scriptsDir).absolutePath());
-    dialog.setValues(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename, updatePeriod);
+    dialog.setWorkingDirText(QDir(m_workingDir).absolutePath());
+    dialog.setScriptsDir(QDir(m_scriptsDir).absolutePath());
+    dialog.setValues(m_tykLoggingMode, m_tykLoggingTimeStamps, m_tykLoggingFilename, updatePeriod);
     dialog.setToolbarChecked(toolbarOn);
     dialog.exec();
 }

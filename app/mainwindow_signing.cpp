@@ -4,7 +4,7 @@
 
 #include "errorreporter.h"
 #include "inputfile.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "prompt.h"
 #include "textfilewriter.h"
@@ -93,6 +93,12 @@ bool MainWindow::signXmlChecksum(const QString &path)
         reportError(WriteGuard::refusalMessage(panelTarget, refusal));
         return false;
     }
+    // A run that writes does not vouch for a panel it refused to use.
+    const QString refusedOpen = opensMustBeUsableForWrites() ? refusedPanelReason(path) : QString();
+    if (!refusedOpen.isEmpty()) {
+        reportError(tr("File %1 is not signed: %2").arg(path, refusedOpen));
+        return false;
+    }
     QFile file(path);
     QString openError;
     if (!openInputFile(file, QIODevice::ReadOnly, &openError)) {
@@ -145,7 +151,7 @@ bool MainWindow::signXmlChecksum(const QString &path)
 
 void MainWindow::signFile()
 {
-    const QStringList paths = Prompt::instance().openFileNames(this, tr("Sign XML File"), workingDir,
+    const QStringList paths = Prompt::instance().openFileNames(this, tr("Sign XML File"), m_workingDir,
                                                                tr("XML Files (*.xml)"), tr("Sign"));
     QStringList signedPaths;
     for (const QString &each : paths) {

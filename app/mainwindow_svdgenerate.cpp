@@ -3,7 +3,7 @@
 #include "inputfile.h"
 
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "prompt.h"
 #include "svdxmlgenerator.h"
 
@@ -12,7 +12,7 @@
 
 void MainWindow::generateXMLFromSVD()
 {
-    const QString svdFile = Prompt::instance().openFileName(this, tr("Open SVD File"), lastDir, tr("SVD Files (*.svd)"));
+    const QString svdFile = Prompt::instance().openFileName(this, tr("Open SVD File"), m_lastDir, tr("SVD Files (*.svd)"));
     if (svdFile.isEmpty())
         return;
     // "Tree" is the box's first button: answered 0.

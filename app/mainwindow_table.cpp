@@ -2,24 +2,14 @@
 #include "mainwindow.h"
 
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "tyklink.h"
 #include "tykvalueexchange.h"
 
-void MainWindow::sendUSB(const QString &values)
-{
-    m_tykValues->send(values);
-}
-
-void MainWindow::recData(const QString &values)
-{
-    m_tykValues->receive(values);
-}
-
 void MainWindow::replaceTykLink(TykLink *link)
 {
-    delete tykLink;
-    tykLink = link;
+    delete m_tykLink;
+    m_tykLink = link;
 }
 
 TykLink *MainWindow::newTykLink()
@@ -50,9 +40,9 @@ void MainWindow::reportTykOpenFailure(const QString &text, bool repeated)
 
 TykLink *MainWindow::tykLinkForTables(bool create)
 {
-    if (!tykLink && create) {
-        tykLink = newTykLink();
-        tykLink->openLog(tykLoggingMode, tykLoggingTimeStamps, tykLoggingFilename);
+    if (!m_tykLink && create) {
+        m_tykLink = newTykLink();
+        m_tykLink->openLog(m_tykLoggingMode, m_tykLoggingTimeStamps, m_tykLoggingFilename);
     }
-    return tykLink;
+    return m_tykLink;
 }

@@ -3,7 +3,7 @@
 
 #include "jlink.h"
 #include "jlinkconnection.h"
-#include "panel.h"
+#include "quillpanel.h"
 
 // Target variables are polled through J-Link: connect when no probe is open
 // yet. A failed connection reports itself and the load goes on.
@@ -11,7 +11,7 @@ void MainWindow::connectTargetForPolling()
 {
     if (JLink::JLINKARM_IsOpen())
         return;
-    jlinkSettings = JLinkSettings();
-    jlinkDefaultSettings(jlinkSettings);
-    jlinkConnect(jlinkSettings);
+    m_jlinkSettings = JLinkSettings();
+    jlinkDefaultSettings(m_jlinkSettings);
+    jlinkConnect(m_jlinkSettings);
 }

@@ -4,7 +4,7 @@
 #include "mainwindow.h"
 
 #include "apppaths.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
 #include "prompt.h"
@@ -14,7 +14,7 @@
 
 void MainWindow::validateDefines()
 {
-    const QStringList files = Prompt::instance().openFileNames(this, tr("Validate XML File"), workingDir,
+    const QStringList files = Prompt::instance().openFileNames(this, tr("Validate XML File"), m_workingDir,
                                                                tr("XML Files (*.xml)"), tr("Validate"));
     validateFiles(files);
 }
@@ -34,7 +34,7 @@ void MainWindow::validateXmlFile(const QString &file)
     // The reader's constructor resets the state a read fills (poll lists,
     // I/O port, tool-tip sections): it gets a panel of its own, so that the
     // loaded panel and its polling threads go on untouched.
-    Panel scratch(this);
+    Panel scratch(m_panelShell.get());
     PanelXmlReader reader(&scratch, panelReadOptions());
     reader.validateXmlFile(file);
 }

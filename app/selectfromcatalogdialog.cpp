@@ -10,7 +10,7 @@
 #include "floatseriesdata.h"
 #include "image.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "parameterrecord.h"
 
 #include <QDialogButtonBox>
@@ -284,10 +284,10 @@ void SelectFromCatalogDialog::applyRecord(int row)
             } else {
                 m_panel->setDef(QStringLiteral("%1=%2").arg(Panel::getObjectName(element), value));
             }
-        } else if (QWidget *image = m_panel->imagesByName().value(name, nullptr)) {
+        } else if (QWidget *image = m_panel->registries().imagesByName.value(name, nullptr)) {
             if (auto *picture = qobject_cast<Image *>(image))
                 picture->loadPicture(cell);
-        } else if (QWidget *plot = m_panel->plotsByName().value(name, nullptr)) {
+        } else if (QWidget *plot = m_panel->registries().plotsByName.value(name, nullptr)) {
             fillPlot(plot, cell);
         }
     }

@@ -1,6 +1,7 @@
 #include "svddialog.h"
 
-#include "panel.h"
+#include "contrast.h"
+#include "quillpanel.h"
 #include "registermodel.h"
 
 #include <QDialogButtonBox>
@@ -37,6 +38,8 @@ ShowSvdDialog::ShowSvdDialog(Panel *panel, QWidget *parent)
     setWindowTitle(tr("Show the current loaded SVD as a tree"));
     m_tree->setHeaderHidden(true);
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // The yellow marks are made for a white page: the tree keeps one.
+    m_tree->setPalette(lightBasePalette(m_tree->palette()));
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     QPushButton *expand = buttons->addButton(tr("Expand all"), QDialogButtonBox::ActionRole);
@@ -56,7 +59,7 @@ void ShowSvdDialog::buildTree()
 {
     if (!m_panel)
         return;
-    const QHash<QString, ModuleRecord *> &modules = m_panel->moduleTable();
+    const QHash<QString, ModuleRecord *> &modules = m_panel->registries().moduleTable;
     for (const QString &moduleName : sortedKeys(modules)) {
         const ModuleRecord *module = modules.value(moduleName);
         if (!module)
@@ -89,8 +92,12 @@ void ShowSvdDialog::buildTree()
                                  + QStringLiteral(": ") + entry.description;
                 fieldItem->setToolTip(lines.join(QLatin1Char('\n')));
                 const QString path = moduleName + QLatin1Char('.') + registerName + QLatin1Char('.') + fieldName;
-                if (!m_panel->getActiveElement(path))
-                    fieldItem->setBackground(QBrush(Qt::yellow));
+                if (!m_panel->getActiveElement(path)) {
+                    const QColor mark(Qt::yellow);
+                    fieldItem->setBackground(QBrush(mark));
+                    fieldItem->setForeground(
+                        QBrush(readableTextColor(mark, m_tree->palette().color(QPalette::Text))));
+                }
                 registerItem->appendRow(fieldItem);
             }
         }

@@ -6,6 +6,14 @@ ElementHost::~ElementHost() = default;
 
 ActiveElement::~ActiveElement() = default;
 
+ApplyResult ActiveElement::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    Q_UNUSED(text)
+    Q_UNUSED(rule)
+    Q_UNUSED(beforeChange)
+    return ApplyResult::refused(ApplyResult::NotSettable);
+}
+
 void ActiveElement::addItem(const QString &text, const QString &value, int key)
 {
     items.insert(key, ElementItem{text, value, key});

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
+
 class Container;
 class ElementHost;
 
@@ -24,6 +26,72 @@ struct LockRecord {
     QString name;
     QString value;
     int kind = 0;
+};
+
+// The keywords of elementKeywords that code names (their indexes).
+enum ElementKeyword {
+    KeywordValue = 0,
+    KeywordLabel = 1,
+    KeywordIndex = 2,
+    KeywordDefineValue = 3,
+    KeywordTypeInfo = 4,
+    KeywordRegister = 7,
+    KeywordModule = 8,
+    KeywordRegisterName = 9,
+    KeywordAddress = 10,
+};
+
+// The rule by which a text sets an element (applyText).
+enum class ApplyRule {
+    // A define value (-d, a project's define lines, Python): read in any
+    // integer notation, checked against the element's range; a value the
+    // element cannot hold is refused and changes nothing. The element's
+    // widget is set with its signals blocked, then its change path runs once.
+    Define,
+    // As a user would (the script's Set and set... commands): decimal text,
+    // an element that is disabled is left alone, and the change runs through
+    // the element's own user path (the recorder line, the actions).
+    User,
+};
+
+// What became of a text applied to an element.
+struct ApplyResult {
+    enum Outcome {
+        Applied,         // taken (or left alone as the rule says: a disabled element)
+        NotSettable,     // the kind is not set by this rule
+        InvalidValue,    // the text is no value the element can hold
+        IndexOutOfRange, // an item or button index the element does not have
+    };
+    Outcome outcome = Applied;
+    // IndexOutOfRange: the index asked for, the last one there is, and the
+    // script member that names such an index ("setItem", "setRBItem").
+    int index = 0;
+    int last = -1;
+    const char *member = "";
+
+    bool ok() const { return outcome == Applied; }
+    static ApplyResult applied() { return {}; }
+    static ApplyResult refused(Outcome outcome)
+    {
+        ApplyResult result;
+        result.outcome = outcome;
+        return result;
+    }
+    static ApplyResult outOfRange(int index, int last, const char *member)
+    {
+        ApplyResult result;
+        result.outcome = IndexOutOfRange;
+        result.index = index;
+        result.last = last;
+        result.member = member;
+        return result;
+    }
+};
+
+// The forms an element's value is read in (the flag of value()).
+enum class ValueForm {
+    Shown = 0, // as the element shows it (a formula label's prefix, number and unit)
+    Plain = 1, // the bare value (a formula label's number in its shortest form)
 };
 
 // The interface of every value-bearing panel element, implemented beside the
@@ -46,6 +114,20 @@ public:
     // The current value in the given keyword (4: type name).
     virtual QString value(int keyword, int flag) = 0;
     virtual QString storedValueText() = 0;
+    // Sets the element from text by the rule. beforeChange, when set, runs
+    // once right before the element changes (a script shows the element
+    // first); it does not run for a text that is refused or changes nothing.
+    // Kinds that cannot be set this way keep the default: NotSettable.
+    virtual ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange);
+    // A define was renamed: the element's own references to it (beyond its
+    // actions, conditions and locks, which the panel rewrites) follow.
+    // True when one changed.
+    virtual bool renameDefineSources(const QString &oldName, const QString &newName)
+    {
+        Q_UNUSED(oldName)
+        Q_UNUSED(newName)
+        return false;
+    }
     virtual void initialize() = 0;
     virtual void resetToDefault() {}
     virtual void applyLocks() {}
@@ -68,6 +150,11 @@ public:
     virtual void addItem(const QString &text, const QString &value, int key);
     // Tells the formulas and displays that read the element that its value changed.
     virtual void updateMathLabels() = 0;
+
+    // value() with the keyword and form named.
+    QString valueText(int keyword, ValueForm form = ValueForm::Plain) { return value(keyword, int(form)); }
+    // The class name the element reports (the typeinfo keyword).
+    QString typeName() { return value(KeywordTypeInfo, int(ValueForm::Plain)); }
 
     // Lock lists. The first record of lockedBy is the lock in force; names and
     // values compare exactly. None of these reports anything.
@@ -130,18 +217,6 @@ enum ToolTipSection : quint32 {
 // The keywords by which an element's value and properties are addressed, as a
 // suffix of a reference (MODE.label) or a prefix of a value text (index=2).
 extern const QStringList elementKeywords;
-
-enum ElementKeyword {
-    KeywordValue = 0,
-    KeywordLabel = 1,
-    KeywordIndex = 2,
-    KeywordDefineValue = 3,
-    KeywordTypeInfo = 4,
-    KeywordRegister = 7,
-    KeywordModule = 8,
-    KeywordRegisterName = 9,
-    KeywordAddress = 10,
-};
 
 // Index of the first keyword k with text starting with k + "="; 0 when none.
 int keywordIndexOf(const QString &text);

@@ -6,6 +6,7 @@
 class ActiveElement;
 class ModuleRecord;
 class QWidget;
+class TableHost;
 
 // What an element may ask of the panel it belongs to. The panel model
 // implements it; elements never see the window. An element without a host
@@ -53,4 +54,8 @@ public:
     virtual void endElementCode() const = 0;
     // Whether some element's walk is running now.
     virtual bool elementCodeRunning() const = 0;
+
+    // What the register tables ask beyond this interface (declared with the
+    // tables); null where no table can run, as under a host of a test.
+    virtual TableHost *tableHost() const { return nullptr; }
 };

@@ -14,7 +14,7 @@
 //
 // Callers remove every blank from a formula before tokenizing it.
 
-// What a formula's names stand for. The main window implements it over its
+// What a formula's names stand for. The panel implements it over its
 // registries (element defines, target variables, name.keyword references,
 // tab containers); tests implement it over a table.
 class OperandLookup

@@ -1,6 +1,11 @@
 // Formula text with its operands renamed.
 #include "expressionrename.h"
 
+#include "activeelement.h"
+
+#include <QRegularExpression>
+#include <QStringList>
+
 static bool isOperandEnd(QChar c)
 {
     static const QString ends = QStringLiteral("&|~?:()+%<>=!*/^-\" \t");
@@ -44,4 +49,57 @@ QString renameExpressionOperands(const QString &formula, const std::function<QSt
         i = end;
     }
     return out;
+}
+
+bool referenceNames(const QString &reference, const QString &define)
+{
+    if (define.isEmpty())
+        return false;
+    if (reference == define)
+        return true;
+    if (reference.size() <= define.size() + 1 || !reference.startsWith(define)
+        || reference.at(define.size()) != QLatin1Char('.'))
+        return false;
+    // The rest must be exactly one keyword: ".label", ".index", ...
+    const QString suffix = reference.mid(define.size() + 1);
+    return elementKeywords.contains(suffix);
+}
+
+QString renameReference(const QString &reference, const QString &oldName, const QString &newName)
+{
+    return referenceNames(reference, oldName) ? newName + reference.mid(oldName.size()) : reference;
+}
+
+QString renameFormulaReferences(const QString &formula, const QString &oldName, const QString &newName)
+{
+    return renameExpressionOperands(formula, [&oldName, &newName](const QString &operand) {
+        return renameReference(operand, oldName, newName);
+    });
+}
+
+QString renameAssignmentReferences(const QString &list, const QString &oldName, const QString &newName)
+{
+    QStringList items = list.split(QLatin1Char(';'));
+    for (QString &item : items) {
+        const int equals = item.indexOf(QLatin1Char('='));
+        if (equals < 0)
+            continue;
+        // The value may be a keyword form ("index=2"): only a whole reference is renamed.
+        item = renameReference(item.left(equals), oldName, newName) + QLatin1Char('=')
+            + renameReference(item.mid(equals + 1), oldName, newName);
+    }
+    return items.join(QLatin1Char(';'));
+}
+
+QString renameCountedNames(const QString &list, const QString &oldName, const QString &newName)
+{
+    static const QRegularExpression count(QStringLiteral("^\\s*[+-]?[0-9]+\\s*:"));
+    QStringList items = list.split(QLatin1Char(';'));
+    for (QString &item : items) {
+        const QRegularExpressionMatch match = count.match(item);
+        const int start = match.hasMatch() ? match.capturedLength() : 0;
+        if (!oldName.isEmpty() && item.midRef(start) == oldName)
+            item = item.left(start) + newName;
+    }
+    return items.join(QLatin1Char(';'));
 }

@@ -30,10 +30,16 @@ public:
     int tabCount = 0;
     int branchCount = 0;
     int bitLedCount = 0;
+    // Plots, thermometers and dials built without a name.
+    int plotCount = 0;
+    int thermoCount = 0;
+    int dialCount = 0;
     // The item keys of the peripheral and register lists of generated panels;
     // they go on counting for the whole run.
     int peripheralItemCount = 0;
     int registerItemCount = 0;
+    // The item keys of the register lists the SVD reader fills.
+    int svdRegisterCount = 0;
     // The formulas' rand().
     quint32 randomState = 1;
 

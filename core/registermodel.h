@@ -166,8 +166,8 @@ RegisterPath parseRegisterPath(const QString &define);
 // climbs above that folder. "\" counts as a separator.
 bool headerNameStaysInFolder(const QString &headerName);
 
-// What binding an element to a register path needs of the window that owns the
-// module table.
+// What binding an element to a register path needs of the owner of the module
+// table: the panel, or a test's own table.
 class RegisterModelHost
 {
 public:

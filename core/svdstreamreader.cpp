@@ -2,6 +2,7 @@
 
 #include "consolelinks.h"
 #include "errorreporter.h"
+#include "programstate.h"
 #include "registermodel.h"
 #include "svdreader.h"
 
@@ -10,12 +11,6 @@
 #include <QIODevice>
 
 #include <utility>
-
-namespace {
-
-int s_registerCounter = 0;
-
-} // namespace
 
 QString svdModelRegisterName(const QString &expandedName)
 {
@@ -34,7 +29,7 @@ SvdStreamReader::SvdStreamReader(RegisterModelHost *host, const QString &panelFi
 
 int SvdStreamReader::registerCounter()
 {
-    return s_registerCounter;
+    return ProgramState::instance().svdRegisterCount;
 }
 
 QString SvdStreamReader::errorLocation() const
@@ -141,8 +136,8 @@ bool SvdStreamReader::readData(const QByteArray &data)
             RegisterRecord *reg = module->getRegister(registerName);
             if (!reg) {
                 if (m_hooks.addItem)
-                    m_hooks.addItem(registersList, registerName, registerName, s_registerCounter);
-                ++s_registerCounter;
+                    m_hooks.addItem(registersList, registerName, registerName, ProgramState::instance().svdRegisterCount);
+                ++ProgramState::instance().svdRegisterCount;
                 reg = module->addRegister(QString(), registerName);
             }
             reg->address = int(svdRegister.address);   // the unsigned address's bits

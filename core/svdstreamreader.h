@@ -48,9 +48,6 @@ public:
     // the read goes on; read() names the file when the device is one.
     bool read(QIODevice *device);
     bool readData(const QByteArray &data);
-    // The SVD file the logged positions link to (and name); without it they
-    // link to the panel file.
-    void setSvdFileName(const QString &fileName) { m_svdFile = fileName; }
 
     // HTML text naming the current line and column, linked to the panel file.
     QString errorLocation() const;
@@ -68,7 +65,7 @@ private:
 
     RegisterModelHost *m_host;
     QString m_panelFile;
-    QString m_svdFile;
+    QString m_svdFile; // the file read; the logged positions link to it (else to the panel file)
     ListHooks m_hooks;
     bool m_peripheralsListExists = false;
     Symscan::SVDReader m_device;

@@ -1,11 +1,15 @@
 #include "buttongroup.h"
 
+#include "definevalue.h"
 #include "elementconditions.h"
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "numberliteral.h"
 
 #include <QAbstractButton>
+#include <QPointer>
+
+#include <climits>
 
 ButtonGroup::ButtonGroup(const QString &name, QObject *parent)
     : QButtonGroup(parent)
@@ -287,4 +291,41 @@ bool ButtonGroup::acceptsBitRange(int msb, int lsb)
     Q_UNUSED(msb)
     Q_UNUSED(lsb)
     return true;
+}
+
+ApplyResult ButtonGroup::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    const QList<QAbstractButton *> all = buttons();
+    if (rule == ApplyRule::Define) {
+        qint64 number = 0;
+        if (!readDefineInteger(text, &number) || number < INT_MIN || number > INT_MAX)
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        const int n = int(number);
+        if (n < 0 || n >= all.size())
+            return ApplyResult::outOfRange(n, all.size() - 1, "setRBItem");
+        if (beforeChange)
+            beforeChange();
+        QAbstractButton *target = button(n) ? button(n) : all.at(n);
+        const QPointer<ButtonGroup> alive(this); // an action may close the panel
+        target->setChecked(true);
+        // A radio group's change slots take the button; the user's path keeps
+        // the new value as the stored one, which the project file saves.
+        if (alive)
+            valueChangedByUser(target);
+        return ApplyResult::applied();
+    }
+    const int index = readUserDecimal(text);
+    QAbstractButton *target = index >= 0 && index < all.size() ? button(index) : nullptr;
+    if (!target)
+        return ApplyResult::outOfRange(index, all.size() - 1, "setRBItem");
+    if (!target->isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    const bool wasChecked = target->isChecked();
+    target->setChecked(true);
+    if (wasChecked)
+        valueChanged(target);
+    valueChangedByUser(target);
+    return ApplyResult::applied();
 }

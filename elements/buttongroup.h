@@ -47,6 +47,7 @@ public:
     int indexFromText(const QString &text, int keyword);
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void loadValue(const QString &text) override;
     // 0 the checked button's value, 1 its label, 2 its id (-1 when none is
     // checked), 3 the value shifted by "lsb", 4 "ButtonGroup".
@@ -65,7 +66,8 @@ public:
     // Sends (on, when the button is checked) or releases (off) the lock texts
     // of the button; used by applyLocks and by the tree branch switch.
     Q_INVOKABLE void sendLocks(bool on, QAbstractButton *button);
-    // Lets the main window have a waiting lock sent now.
+    // Raises sendLock with lock on the element's behalf, as a waiting lock
+    // is sent; the program sends its locks through sendLocks, tests call this.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
 public slots:

@@ -1,6 +1,13 @@
 #include "checkbox.h"
 
+#include "definevalue.h"
+#include "contrast.h"
 #include "errorreporter.h"
+#include "kindedits.h"
+
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 CheckBox::CheckBox(const QString &name, const QString &text, QWidget *parent)
     : QCheckBox(text, parent)
@@ -101,4 +108,62 @@ void CheckBox::enable(bool on)
 void CheckBox::setValue(const QString &text, int keyword)
 {
     setBitValue(text, keyword);
+}
+
+ApplyResult CheckBox::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        // 0 or 1 only: any other value is refused rather than taken as unchecked.
+        bool checked = false;
+        if (!readDefineBit(text, &checked))
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        setSignalsBlocked(this, [&] { setChecked(checked); });
+        valueChangedByUser(checked);
+        valueChanged(checked ? 1 : 0);
+        return ApplyResult::applied();
+    }
+    const bool checked = readUserDecimal(text) == 1;
+    if (!isEnabled() || isChecked() == checked)
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    // As a click: the state change runs the actions, then the user's slot
+    // records the line and keeps the state.
+    setChecked(checked);
+    valueChangedByUser(checked);
+    return ApplyResult::applied();
+}
+
+void listCheckBoxRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<CheckBox *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
+}
+
+void CheckBox::paintEvent(QPaintEvent *event)
+{
+    QCheckBox::paintEvent(event);
+    // Styles draw the box's frame in a shade of the window colour, which all
+    // but vanishes on a dark one (and is faint on a light one): where that
+    // shade does not stand out from the window and the box's inside, the
+    // frame is drawn again in the nearest colour that does.
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QRect box = style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, this);
+    if (box.isEmpty())
+        return;
+    const QColor around = palette().color(backgroundRole());
+    const QColor styleFrame = around.darker(140);
+    const QColor frame = readableTextColor(QVector<QColor>{around, palette().color(QPalette::Base)}, styleFrame,
+                                           visibleFrameContrast);
+    if (frame == styleFrame)
+        return;
+    QPainter painter(this);
+    painter.setPen(frame);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
 }

@@ -1,14 +1,17 @@
 #include "combobox.h"
 
 #include "consolelinks.h"
+#include "definevalue.h"
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "eventfilters.h"
+#include "kindedits.h"
 #include "registermodel.h"
 
 #include <QSet>
 
 #include <algorithm>
+#include <climits>
 
 static const QString hideMark = QStringLiteral("$$$HIDE$$$");
 static const QString overrideMark = QStringLiteral("$$$OVERRIDE$$$");
@@ -349,4 +352,46 @@ bool ComboBox::acceptsBitRange(int msb, int lsb)
     Q_UNUSED(msb)
     Q_UNUSED(lsb)
     return true;
+}
+
+ApplyResult ComboBox::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        qint64 number = 0;
+        if (!readDefineInteger(text, &number) || number < INT_MIN || number > INT_MAX)
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        const int n = int(number);
+        if (n < 0 || n >= count())
+            return ApplyResult::outOfRange(n, count() - 1, "setItem");
+        if (beforeChange)
+            beforeChange();
+        setSignalsBlocked(this, [&] { setCurrentIndex(n); });
+        valueChangedByUser(n);
+        valueChanged(n);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    const int index = readUserDecimal(text);
+    // A negative index is refused as well: no item list is indexed with it.
+    if (index < 0 || index >= count())
+        return ApplyResult::outOfRange(index, count() - 1, "setItem");
+    if (beforeChange)
+        beforeChange();
+    // As a choice with the mouse: the index change runs the actions, the
+    // user's slot records the line.
+    const int before = currentIndex();
+    setCurrentIndex(index);
+    if (before == index)
+        valueChanged(index);
+    valueChangedByUser(index);
+    return ApplyResult::applied();
+}
+
+void listComboBoxRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<ComboBox *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Items!") + editorDetailsText());
 }

@@ -33,6 +33,7 @@ public:
     int indexFromText(const QString &text, int keyword);
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void loadValue(const QString &text) override;
     // 0 the current item's value, 1 its text, 2 its index (-1 for an empty
     // list), 3 the value shifted by "lsb", 4 "ComboBox", 8 the module listed.
@@ -51,7 +52,8 @@ public:
     // Sends (on) or releases (off) the lock texts of the current item; used
     // by applyLocks and by the tree branch switch.
     Q_INVOKABLE void sendLocks(bool on);
-    // Lets the main window have a waiting lock sent now.
+    // Raises sendLock with lock on the element's behalf, as a waiting lock
+    // is sent; the program sends its locks through sendLocks, tests call this.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
 public slots:

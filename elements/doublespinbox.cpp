@@ -1,7 +1,9 @@
 #include "doublespinbox.h"
 
+#include "definevalue.h"
 #include "errorreporter.h"
 #include "eventfilters.h"
+#include "kindedits.h"
 
 #include <QLocale>
 
@@ -121,4 +123,54 @@ bool DoubleSpinBox::acceptsBitRange(int msb, int lsb)
 {
     // Only a whole define.
     return msb == -1 || lsb == -1;
+}
+
+ApplyResult DoubleSpinBox::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        double number = 0.0;
+        if (!readDefineReal(text, &number) || number < minimum() || number > maximum())
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        setSignalsBlocked(this, [&] { setValue(number); });
+        valueChangedByUser(number);
+        valueChanged(number);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    setNumericByUser<DoubleSpinBox, double>(this, text.trimmed().toDouble(), &DoubleSpinBox::valueChangedByUser);
+    return ApplyResult::applied();
+}
+
+bool editDoubleSpinBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *spin = qobject_cast<DoubleSpinBox *>(element);
+    if (!spin)
+        return false;
+    if (row == QLatin1String("Prefix") || row == QLatin1String("Suffix")) {
+        row == QLatin1String("Prefix") ? spin->setPrefix(value) : spin->setSuffix(value);
+        writes->append({row.toLower(), value});
+        return true;
+    }
+    if (row == QLatin1String("Step")) {
+        spin->setSingleStep(double(value.toInt()));
+        writes->append({QStringLiteral("step"), QString::number(spin->singleStep(), 'g', 15)});
+        return true;
+    }
+    return false;
+}
+
+void listDoubleSpinBoxRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<DoubleSpinBox *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Prefix!") + e->prefix());
+    rows->append(QStringLiteral("Suffix!") + e->suffix());
+    rows->append(QStringLiteral("Range!%1..%2").arg(e->minimum(), 0, 'g').arg(e->maximum(), 0, 'g'));
+    rows->append(QStringLiteral("Step!%1").arg(e->singleStep(), 0, 'g'));
 }

@@ -20,6 +20,7 @@ public:
     using QDoubleSpinBox::value;
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void loadValue(const QString &text) override;
     QString value(int keyword, int flag) override;
     // The stored value as the shortest text that reads back to the same double.

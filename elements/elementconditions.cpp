@@ -2,12 +2,11 @@
 
 #include "doublespinbox.h"
 #include "elementhost.h"
+#include "elementkinds.h"
 #include "expression.h"
 #include "knob.h"
-#include "lineedit.h"
 #include "slider.h"
 #include "spinbox.h"
-#include "textedit.h"
 #include "treewidget.h"
 #include "treewidgetitem.h"
 
@@ -161,7 +160,7 @@ bool evaluateCondition(const QString &condition, ElementHost *host)
         return false;
     ActiveElement *element = host->getActiveElement(formula.postfix.at(0));
     auto *object = objectOf(element);
-    if (!qobject_cast<LineEdit *>(object) && !qobject_cast<TextEdit *>(object))
+    if (!holdsText(object))
         return false;
     QString text = formula.postfix.at(1);
     text.remove(QLatin1Char('"'));

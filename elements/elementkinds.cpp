@@ -1,8 +1,11 @@
 #include "elementkinds.h"
 
+#include "activeelement.h"
+
 #include <QHash>
 #include <QMetaObject>
 #include <QObject>
+#include <QWidget>
 
 namespace {
 
@@ -26,12 +29,19 @@ QList<ElementKind> makeKinds()
     ElementKind check = kind("CheckBox", {"checkbox"}, bitEvents);
     check.sendsLocks = check.recorded = check.styledColours = check.styledTextColour = check.editable = true;
     check.setRule = DefineSetRule::Bit;
+    check.userForm = UserSetForm::Check;
+    check.editorIcon = "Checkbox";
+    check.listRows = &listCheckBoxRows;
     kinds << check;
 
     ElementKind toggle = kind("ToggleButton", {"togglebutton"},
                               bitEvents + QStringList{"checked_resetGUI", "unchecked_resetGUI", "checked_runScript"});
     toggle.sendsLocks = toggle.recorded = toggle.styledColours = toggle.styledTextColour = toggle.editable = true;
     toggle.setRule = DefineSetRule::QueuedCheck;
+    toggle.userForm = UserSetForm::Check;
+    toggle.editorIcon = "ToggleButton";
+    toggle.editRow = &editToggleButtonRow;
+    toggle.listRows = &listToggleButtonRows;
     kinds << toggle;
 
     ElementKind combo = kind("ComboBox", {"combo"},
@@ -39,6 +49,9 @@ QList<ElementKind> makeKinds()
                               "selected_loadFile", "unselected_setDef", "unselected_sendUSB", "unselected_recData"});
     combo.sendsLocks = combo.recorded = combo.styledColours = combo.styledTextColour = combo.editable = true;
     combo.setRule = DefineSetRule::Index;
+    combo.userForm = UserSetForm::Item;
+    combo.editorIcon = "Combo";
+    combo.listRows = &listComboBoxRows;
     kinds << combo;
 
     ElementKind group = kind("ButtonGroup", {"radio"},
@@ -46,46 +59,73 @@ QList<ElementKind> makeKinds()
                               "unselected_setDef"});
     group.sendsLocks = group.recorded = true;
     group.setRule = DefineSetRule::Button;
+    group.userForm = UserSetForm::RadioItem;
+    group.editorIcon = "Radio";
     kinds << group;
 
     ElementKind radio = kind("QRadioButton", {"radiobutton"}, {});
     radio.styledColours = radio.styledTextColour = radio.editable = true;
+    radio.editorIcon = "Radio";
     kinds << radio;
 
     ElementKind spin = kind("SpinBox", {"spinbox"}, numberEvents);
     spin.recorded = spin.styledColours = spin.styledTextColour = spin.editable = true;
     spin.setRule = DefineSetRule::Integer;
+    spin.userForm = UserSetForm::SpinValue;
+    spin.editorIcon = "Spinbox";
+    spin.editRow = &editSpinBoxRow;
+    spin.listRows = &listSpinBoxRows;
     kinds << spin;
 
     ElementKind hex = spin;
     hex.className = "HexSpinBox";
     hex.xmlNames = QStringList{"hexspinbox"};
+    hex.editorIcon = "HexSpinbox";
     kinds << hex;
 
     ElementKind real = kind("DoubleSpinBox", {"doublespinbox"},
                             {"changed_sendUSB", "changed_recData", "changed_setDef"});
     real.recorded = real.styledColours = real.styledTextColour = real.editable = true;
     real.setRule = DefineSetRule::Double;
+    real.userForm = UserSetForm::SpinValue;
+    real.editorIcon = "DoubleSpinbox";
+    real.editRow = &editDoubleSpinBoxRow;
+    real.listRows = &listDoubleSpinBoxRows;
     kinds << real;
 
     ElementKind slider = kind("Slider", {"slider"}, numberEvents);
     slider.recorded = slider.styledColours = slider.styledTextColour = slider.editable = true;
     slider.setRule = DefineSetRule::Slider;
+    slider.userForm = UserSetForm::Position;
+    slider.editorIcon = "Slider";
+    slider.editRow = &editSliderRow;
     kinds << slider;
 
     ElementKind knob = kind("Knob", {"knob"}, numberEvents);
     knob.recorded = true;
     knob.setRule = DefineSetRule::Knob;
+    knob.userForm = UserSetForm::Position;
+    knob.editorIcon = "Knob";
+    knob.editRow = &editKnobRow;
+    knob.listRows = &listKnobRows;
     kinds << knob;
 
     ElementKind line = kind("LineEdit", {"edit"}, {"changed_sendUSB", "changed_setDef", "changed_runScript"});
     line.recorded = line.styledColours = true;
     line.setRule = DefineSetRule::LineText;
+    line.userForm = UserSetForm::Text;
+    line.editorIcon = "LineEdit";
+    line.editRow = &editLineEditRow;
+    line.listRows = &listLineEditRows;
     kinds << line;
 
     ElementKind text = kind("TextEdit", {"editbox"}, {"changed_sendUSB", "changed_setDef"});
     text.recorded = text.styledColours = true;
     text.setRule = DefineSetRule::RichText;
+    text.userForm = UserSetForm::Text;
+    text.editorIcon = "TextEdit";
+    text.editRow = &editTextEditRow;
+    text.listRows = &listTextEditRows;
     kinds << text;
 
     ElementKind push = kind("PushButton", {"button"},
@@ -94,17 +134,27 @@ QList<ElementKind> makeKinds()
                              "pressed_sendUSB", "pressed_recData", "released_setDef", "released_sendUSB",
                              "released_recData"});
     push.styledTextColour = push.editable = true;
+    push.editorIcon = "Button";
+    push.editorTitle = EditorTitle::Text;
+    push.listRows = &listPushButtonRows;
     kinds << push;
 
     ElementKind math = kind("MathLabel", {"math"}, {"changed_sendUSB", "changed_recData", "changed_setDef"});
     math.countsAsDefine = false;
     math.styledColours = math.styledTextColour = true;
+    math.editorIcon = "MathLabel";
+    math.formulaToolTip = true;
+    math.editRow = &editMathLabelRow;
+    math.listRows = &listMathLabelRows;
     kinds << math;
 
     ElementKind timer = kind("TimerLabel", {"timer"},
                              {"changed_setDef", "changed_sendUSB", "changed_recData", "changed_loadFile",
                               "changed_startProgram", "changed_runScript"});
     timer.countsAsDefine = false;
+    timer.editorIcon = "Timer";
+    timer.editRow = &editTimerLabelRow;
+    timer.listRows = &listTimerLabelRows;
     kinds << timer;
 
     // A log has no define of its own: it is named by one and registered by
@@ -115,10 +165,13 @@ QList<ElementKind> makeKinds()
 
     ElementKind table = kind("Table", {"table"}, {"changed_sendUSB", "changed_setDef"});
     table.recorded = true;
+    table.editorIcon = "Table";
+    table.listRows = &listTableRows;
     kinds << table;
 
     ElementKind view = kind("RegisterView", {"registerview"}, {});
     view.recorded = true;
+    view.editorIcon = "RegView";
     kinds << view;
 
     kinds << kind("SvdTree", {"svdtree"}, {});
@@ -128,7 +181,62 @@ QList<ElementKind> makeKinds()
     pins.countsAsDefine = false;
     kinds << pins;
 
-    kinds << kind("Text", {"text", "stretch", "horizontalline"}, {});
+    // A horizontal line is a text drawn as a line; the writer tells the two apart.
+    ElementKind label = kind("Text", {"text", "stretch", "horizontalline"}, {});
+    label.editorIcon = "Text";
+    label.editorTitle = EditorTitle::Text;
+    label.listRows = &listTextRows;
+    kinds << label;
+
+    // The displays: set by their sources (data, formulas, curves), never by a user.
+    ElementKind led = kind("Led", {"led"}, {});
+    led.editorIcon = "LED";
+    led.editorTitle = EditorTitle::ClassName;
+    led.editRow = &editLedRow;
+    led.listRows = &listLedRows;
+    kinds << led;
+
+    // An image with its SVG text embedded in the panel is written as svgembed.
+    ElementKind image = kind("Image", {"image", "svgembed"}, {});
+    image.editorIcon = "Image";
+    image.listRows = &listImageRows;
+    kinds << image;
+
+    ElementKind plot = kind("MyQwtPlot", {"plot"}, {});
+    plot.editorIcon = "Plot";
+    plot.editRow = &editPlotRow;
+    plot.listRows = &listPlotRows;
+    kinds << plot;
+
+    ElementKind dial = kind("QwtDial", {"dial"}, {});
+    dial.editorIcon = "Dial";
+    kinds << dial;
+
+    ElementKind thermo = kind("QwtThermo", {"thermo"}, {});
+    thermo.editorIcon = "Thermo";
+    kinds << thermo;
+
+    // The layout containers. The reader builds them itself, so no element
+    // name finds them here; the writer writes their element names.
+    const auto box = [](const char *className, const char *writtenName, const char *icon, EditorTitle title) {
+        ElementKind result = kind(className, {}, {});
+        result.writtenName = writtenName;
+        result.container = true;
+        result.editorIcon = icon;
+        result.editorTitle = title;
+        return result;
+    };
+    ElementKind grid = box("GridWidget", "gridcontainer", "Grid", EditorTitle::Icon);
+    grid.editRow = &editGridRow;
+    grid.listRows = &listGridRows;
+    kinds << box("VerticalWidget", "verticalcontainer", "Vertical", EditorTitle::Icon)
+          << box("HorizontalWidget", "horizontalcontainer", "Horizontal", EditorTitle::Icon)
+          << grid
+          << box("TabWidget", "tabcontainer", "Tab", EditorTitle::Icon)
+          << box("AbsoluteWidget", "absolutecontainer", "Absolute", EditorTitle::Icon)
+          << box("GroupBox", "groupcontainer", "Group", EditorTitle::Title)
+          // The editor shows a tree's branches in its place.
+          << box("TreeWidget", "treecontainer", nullptr, EditorTitle::Icon);
     return kinds;
 }
 
@@ -152,6 +260,21 @@ bool ElementKind::raises(const QString &signalName) const
     return events.contains(signalName);
 }
 
+QString editorDetailsText()
+{
+    return QStringLiteral("<Doubleclick for details>");
+}
+
+QString attributeRow(QWidget *element, const char *row, const char *attribute)
+{
+    return QLatin1String(row) + QLatin1Char('!') + elementPropertyOf(element, attribute).toString();
+}
+
+QString ElementKind::xmlName() const
+{
+    return writtenName ? QLatin1String(writtenName) : xmlNames.value(0);
+}
+
 const QList<ElementKind> &elementKinds()
 {
     static const QList<ElementKind> kinds = makeKinds();
@@ -167,6 +290,12 @@ const ElementKind *elementKindOf(const QObject *object)
             return kind;
     }
     return nullptr;
+}
+
+bool holdsText(const QObject *object)
+{
+    const ElementKind *kind = elementKindOf(object);
+    return kind && kind->userForm == UserSetForm::Text;
 }
 
 const ElementKind *elementKindForXml(const QString &xmlName)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kindedits.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -21,6 +23,35 @@ enum class DefineSetRule {
     RichText,    // text edit: the text
 };
 
+// How the script's set commands reach an element of the kind (as a user
+// would, ActiveElement::applyText with ApplyRule::User); each command takes
+// some of the forms (setChecked the check forms, setValue the spin values,
+// Set all of them).
+enum class UserSetForm {
+    None,      // no set command sets the kind
+    Check,     // check box, toggle button: 1 checks, anything else unchecks
+    SpinValue, // spin boxes: the number
+    Position,  // slider, knob: the position
+    Item,      // combo box: the item index
+    RadioItem, // radio group: the button index
+    Text,      // line edit, text edit: the text
+};
+
+// A set of forms, one bit each.
+constexpr unsigned userSetFormBit(UserSetForm form)
+{
+    return 1u << unsigned(form);
+}
+
+// What the panel editor's tree shows as an element's title.
+enum class EditorTitle {
+    Define,    // its define (object name)
+    Icon,      // the name of its icon ("Vertical")
+    Text,      // its widget's text (a text, a push button)
+    Title,     // its widget's title (a group box)
+    ClassName, // its class name ("Led")
+};
+
 // What the program knows of one element class, in one place: the panel
 // reader, the project file, the lock and define code and the colour slots
 // look it up here instead of keeping class lists of their own.
@@ -34,7 +65,26 @@ struct ElementKind {
     bool styledColours = false; // setDef colours it by style sheet, not by palette
     bool styledTextColour = false; // the same for the text colour
     bool editable = false;     // the find dialog's mark treats it as a form element
-    DefineSetRule setRule = DefineSetRule::None;
+    DefineSetRule setRule = DefineSetRule::None; // what applyText(ApplyRule::Define) takes
+    UserSetForm userForm = UserSetForm::None;
+    // The panel XML element the writer writes for it when that is not the
+    // first of xmlNames (the containers, whose elements the reader's
+    // container builders read).
+    const char *writtenName = nullptr;
+    bool container = false;    // it holds other elements (a layout container)
+    // The panel editor: the icon of its tree entry (none: the editor shows
+    // its children in its place), the entry's title, and whether the entry's
+    // tool tip is its formula instead of its define.
+    const char *editorIcon = nullptr;
+    EditorTitle editorTitle = EditorTitle::Define;
+    bool formulaToolTip = false;
+    // The editor's property rows of its own (kindedits.h); null for none.
+    bool (*editRow)(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes) = nullptr;
+    // The editor's property rows of its own, after the define (kindedits.h); null for none.
+    void (*listRows)(QWidget *element, QStringList *rows) = nullptr;
+
+    // The panel XML element name the writer writes for an element of the kind.
+    QString xmlName() const;
 
     // Whether an element of the kind raises the action or lock signal of
     // that name ("checked_setDef", "sendLock").
@@ -47,6 +97,10 @@ const QList<ElementKind> &elementKinds();
 // The kind of an element object: its own class, else the nearest base class
 // that is a kind (a subclass of a kind counts as that kind); null for none.
 const ElementKind *elementKindOf(const QObject *object);
+
+// Whether the object is an element whose value is text (a line or text
+// edit: the kinds the script's setText sets).
+bool holdsText(const QObject *object);
 
 // The kind built by a panel XML element name; null for none.
 const ElementKind *elementKindForXml(const QString &xmlName);

@@ -1,5 +1,6 @@
 #include "gridwidget.h"
 
+#include "kindedits.h"
 #include "tabwidget.h"
 
 #include <QGridLayout>
@@ -72,4 +73,26 @@ void GridWidget::layOut(const QList<QWidget *> &widgets)
 {
     for (QWidget *widget : widgets)
         append(widget);
+}
+
+bool editGridRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *grid = qobject_cast<GridWidget *>(element);
+    if (!grid || row != QLatin1String("NrColumns"))
+        return false;
+    const int columns = int(value.toUInt());
+    if (columns > 0) {
+        grid->setColumns(columns);
+        grid->update();
+        writes->append({QStringLiteral("columns"), QString::number(columns)});
+    }
+    return true;
+}
+
+void listGridRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<GridWidget *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("NrColumns!%1").arg(e->columns()));
 }

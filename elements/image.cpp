@@ -4,11 +4,11 @@
 #include "apppaths.h"
 #include "container.h"
 #include "elementhost.h"
+#include "elementkinds.h"
 #include "errorreporter.h"
 #include "expression.h"
-#include "lineedit.h"
+#include "kindedits.h"
 #include "programstate.h"
-#include "textedit.h"
 #include "textfilewriter.h"
 
 #include <QDir>
@@ -274,8 +274,7 @@ void Image::updateSvgValues()
             if (!element)
                 continue;
             value = element->value(KeywordLabel, 1);
-        } else if (element && (qobject_cast<LineEdit *>(objectOf(element))
-                               || qobject_cast<TextEdit *>(objectOf(element)))) {
+        } else if (element && holdsText(objectOf(element))) {
             value = element->value(keyword, 1);
         } else {
             double number = 0;
@@ -316,4 +315,12 @@ bool Image::saveSvg(const QString &file)
     TextFileWriter writer(path, WrittenKind::SvgPicture);
     writer.setDiskBytes(m_svgBytes);
     return writeReported(writer);
+}
+
+void listImageRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<Image *>(element);
+    if (!e)
+        return;
+    rows->append(attributeRow(e, "File", "File"));
 }

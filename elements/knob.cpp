@@ -1,7 +1,11 @@
 #include "knob.h"
 
+#include "definevalue.h"
 #include "errorreporter.h"
 #include "eventfilters.h"
+#include "kindedits.h"
+
+#include <qwt_scale_div.h>
 
 #include <cmath>
 
@@ -103,4 +107,52 @@ bool Knob::acceptsBitRange(int msb, int lsb)
 {
     return acceptsBitField(msb, lsb, lowerBound(), upperBound(),
                            [this](int limit) { setScale(0.0, double(limit)); });
+}
+
+ApplyResult Knob::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        // A knob takes whole steps: a fraction is refused, as by the spin
+        // boxes and sliders, rather than cut without a word.
+        qint64 integer = 0;
+        if (!readDefineInteger(text, &integer))
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        const double number = double(integer);
+        if (number < minimum() || number > maximum())
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        setSignalsBlocked(this, [&] { setValue(number); });
+        valueChangedByUser(number);
+        valueChanged(number);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    setNumericByUser<Knob, double>(this, double(readUserDecimal(text)), &Knob::valueChangedByUser);
+    return ApplyResult::applied();
+}
+
+bool editKnobRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    Q_UNUSED(writes)
+    auto *knob = qobject_cast<Knob *>(element);
+    if (!knob || row != QLatin1String("Step"))
+        return false;
+    // The knob's step count; the file's "step" is its single step (a count
+    // follows from the range), so nothing is recorded.
+    knob->setTotalSteps(uint(value.toInt()));
+    return true;
+}
+
+void listKnobRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<Knob *>(element);
+    if (!e)
+        return;
+    const QwtScaleDiv &scale = e->scaleDiv();
+    rows->append(QStringLiteral("Range!%1..%2").arg(scale.lowerBound(), 0, 'g').arg(scale.upperBound(), 0, 'g'));
+    rows->append(QStringLiteral("Step!%1").arg(e->totalSteps()));
 }

@@ -20,6 +20,7 @@ public:
     using QwtKnob::value;
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void loadValue(const QString &text) override;
     // The value as the shortest text that reads back to the same double; the
     // define value cut to an integer and shifted left by "lsb".

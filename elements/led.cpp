@@ -1,5 +1,7 @@
 #include "led.h"
 
+#include "activeelement.h"
+#include "kindedits.h"
 #include "programstate.h"
 #include "resources.h"
 
@@ -176,4 +178,27 @@ void Led::paintEvent(QPaintEvent *event)
     QSvgRenderer &renderer = m_lit ? m_onRenderer : m_offRenderer;
     if (renderer.isValid())
         renderer.render(&painter, QRectF(rect()));
+}
+
+bool editLedRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    Q_UNUSED(writes)
+    auto *led = qobject_cast<Led *>(element);
+    if (!led || (row != QLatin1String("OnColor") && row != QLatin1String("OffColor")))
+        return false;
+    row == QLatin1String("OnColor") ? led->setOnColor(value) : led->setOffColor(value);
+    led->update();
+    setElementPropertyOf(led, row.toLatin1().constData(), value);
+    return true;
+}
+
+void listLedRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<Led *>(element);
+    if (!e)
+        return;
+    rows->append(attributeRow(e, "data", "data"));
+    rows->append(attributeRow(e, "bitmask", "bitmask"));
+    rows->append(attributeRow(e, "OnColor", "OnColor"));
+    rows->append(attributeRow(e, "OffColor", "OffColor"));
 }

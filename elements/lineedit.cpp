@@ -1,7 +1,9 @@
 #include "lineedit.h"
 
+#include "definevalue.h"
 #include "elementhost.h"
 #include "errorreporter.h"
+#include "kindedits.h"
 #include "numberliteral.h"
 
 #include <QColor>
@@ -224,4 +226,47 @@ bool LineEdit::acceptsBitRange(int msb, int lsb)
 {
     // Only a whole define.
     return msb == -1 && lsb == -1;
+}
+
+ApplyResult LineEdit::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        // The field's typing rule holds for a define value too.
+        if (!acceptsText(text))
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        setSignalsBlocked(this, [&] { setText(text); });
+        valueChangedByUser(text);
+        valueChanged(text);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    const bool same = this->text() == text;
+    setText(text);
+    if (same)
+        valueChanged(text);
+    valueChangedByUser(text);
+    return ApplyResult::applied();
+}
+
+bool editLineEditRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    Q_UNUSED(writes)
+    auto *edit = qobject_cast<LineEdit *>(element);
+    if (!edit || row != QLatin1String("Readonly"))
+        return false;
+    edit->setReadOnly(value.toInt() != 0);
+    return true;
+}
+
+void listLineEditRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<LineEdit *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
 }

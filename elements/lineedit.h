@@ -31,6 +31,7 @@ public:
     bool acceptsText(const QString &text) const;
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void loadValue(const QString &text) override;
     QString value(int keyword, int flag) override;
     QString storedValueText() override;

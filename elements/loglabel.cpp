@@ -26,6 +26,16 @@ bool LogLabel::addLogItem(const QString &label, const QString &data)
     return true;
 }
 
+bool LogLabel::renameLogItem(const QString &oldData, const QString &newData)
+{
+    if (!m_items.contains(oldData) || m_items.contains(newData))
+        return false;
+    LogItem item = m_items.take(oldData);
+    item.data = newData;
+    m_items.insert(newData, item);
+    return true;
+}
+
 void LogLabel::logValue(const QString &data, const QString &value)
 {
     const auto it = m_items.find(data);

@@ -65,6 +65,9 @@ public:
     // has a column already gets no second one: false then, nothing changes.
     bool addLogItem(const QString &label, const QString &data);
     bool hasLogItem(const QString &data) const { return m_items.contains(data); }
+    // The column of oldData logs newData from now on, in its place; false
+    // when there is no such column or newData has one already.
+    bool renameLogItem(const QString &oldData, const QString &newData);
     int itemCount() const { return m_itemCount; }
     // The column's latest value; a line is written when it is the last column.
     void logValue(const QString &data, const QString &value);

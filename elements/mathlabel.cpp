@@ -3,6 +3,7 @@
 #include "consolelinks.h"
 #include "elementhost.h"
 #include "errorreporter.h"
+#include "kindedits.h"
 #include "numberliteral.h"
 
 #include <QAtomicInt>
@@ -351,4 +352,33 @@ void MathLabel::updateToolTip()
 {
     markModified();
     ValueElement::updateToolTip();
+}
+
+bool editMathLabelRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *math = qobject_cast<MathLabel *>(element);
+    if (!math)
+        return false;
+    if (row == QLatin1String("Format")) {
+        math->setFormat(value.toLatin1());
+        writes->append({QStringLiteral("format"), value});
+        return true;
+    }
+    if (row == QLatin1String("Unit")) {
+        setElementPropertyOf(math, "suffix", value);
+        writes->append({QStringLiteral("unit"), value});
+        return true;
+    }
+    return false;
+}
+
+void listMathLabelRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<MathLabel *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
+    rows->append(QStringLiteral("Format!") + QString::fromLatin1(e->format()));
+    rows->append(QStringLiteral("Expression!") + e->elementProperty("expression").toString());
+    rows->append(QStringLiteral("Unit!") + e->elementProperty("suffix").toString());
 }

@@ -1,9 +1,12 @@
 #include "myqwtplot.h"
 
+#include "activeelement.h"
 #include "floatseriesdata.h"
+#include "kindedits.h"
 #include "timescaledraw.h"
 
 #include <qwt_plot_curve.h>
+#include <qwt_plot_grid.h>
 #include <qwt_scale_widget.h>
 
 MyQwtPlot::MyQwtPlot(QWidget *parent)
@@ -107,4 +110,106 @@ void MyQwtPlot::replot()
     m_sinceReplot.start();
     ++m_replotCount;
     QwtPlot::replot();
+}
+
+static const char *const plotRows[] = {"minX", "maxX", "minY", "maxY", "oszi", "history", "xScaleFormat",
+                                "xLabel", "yLabel", "autoScaleMinY", "autoScaleMaxY", "xFactor", "grid"};
+
+static bool isPlotRow(const QString &name)
+{
+    for (const char *row : plotRows) {
+        if (name == QLatin1String(row))
+            return true;
+    }
+    return false;
+}
+
+// A plot row: the plot changes and the row is kept (false: not applied).
+static bool setPlotRow(MyQwtPlot *plot, const QString &name, const QString &value)
+{
+    if (name == QLatin1String("minX") || name == QLatin1String("maxX")) {
+        const quint32 n = quint32(value.toInt());
+        if (name == QLatin1String("minX")) {
+            plot->setPresetRanges(n, plot->presetMaxX(), plot->presetMinY(), plot->presetMaxY());
+        } else {
+            plot->setPresetRanges(plot->presetMinX(), n, plot->presetMinY(), plot->presetMaxY());
+            // The sample stores follow the new width, within their limits.
+            for (QwtPlotItem *item : plot->itemList(QwtPlotItem::Rtti_PlotCurve)) {
+                if (FloatSeriesData *data = MyQwtPlot::seriesOf(static_cast<QwtPlotCurve *>(item)))
+                    data->setCapacity(FloatSeriesData::clampedCapacity(n));
+            }
+        }
+        plot->setAxisScale(QwtPlot::xBottom, double(plot->minX), double(plot->maxX), 0);
+        plot->replot();
+    } else if (name == QLatin1String("minY") || name == QLatin1String("maxY")) {
+        const float v = value.toFloat();
+        if (name == QLatin1String("minY"))
+            plot->setPresetRanges(plot->presetMinX(), plot->presetMaxX(), v, plot->presetMaxY());
+        else
+            plot->setPresetRanges(plot->presetMinX(), plot->presetMaxX(), plot->presetMinY(), v);
+        plot->setAxisScale(QwtPlot::yLeft, double(plot->minY), double(plot->maxY), 0);
+        plot->replot();
+    } else if (name == QLatin1String("oszi") || name == QLatin1String("history")) {
+        const bool on = value.toInt() != 0;
+        if (name == QLatin1String("oszi"))
+            plot->enableAxis(QwtPlot::xBottom, !on);
+        for (QwtPlotItem *item : plot->itemList(QwtPlotItem::Rtti_PlotCurve)) {
+            if (FloatSeriesData *data = MyQwtPlot::seriesOf(static_cast<QwtPlotCurve *>(item))) {
+                if (name == QLatin1String("oszi"))
+                    data->setOszi(on);
+                else
+                    data->setHistory(on);
+            }
+        }
+        if (name == QLatin1String("oszi"))
+            plot->replot();
+    } else if (name == QLatin1String("xScaleFormat") || name == QLatin1String("xFactor")) {
+        TimeScaleDraw *draw = plot->timeScaleDraw();
+        if (draw) {
+            if (name == QLatin1String("xScaleFormat"))
+                draw->setXScaleFormat(quint16(value.toInt()));
+            else
+                draw->setXFactor(double(value.toFloat()));
+            draw->setScaleDiv(draw->scaleDiv()); // drops the cached labels
+        }
+        plot->updateAxes();
+    } else if (name == QLatin1String("xLabel")) {
+        plot->setAxisTitle(QwtPlot::xBottom, value);
+    } else if (name == QLatin1String("yLabel")) {
+        plot->setAxisTitle(QwtPlot::yLeft, value);
+    } else if (name == QLatin1String("autoScaleMinY")) {
+        plot->autoScaleMinY = value.toFloat() != 0.0f;
+    } else if (name == QLatin1String("autoScaleMaxY")) {
+        plot->autoScaleMaxY = value.toFloat() != 0.0f;
+    } else if (name == QLatin1String("grid")) {
+        const QwtPlotItemList grids = plot->itemList(QwtPlotItem::Rtti_PlotGrid);
+        if (grids.isEmpty())
+            return false;
+        auto *grid = static_cast<QwtPlotGrid *>(grids.first());
+        const uint bits = value.toUInt();
+        grid->enableX(bits & 1u);
+        grid->enableY(bits & 2u);
+        plot->replot();
+    }
+    return true;
+}
+
+bool editPlotRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *plot = qobject_cast<MyQwtPlot *>(element);
+    if (!plot || !isPlotRow(row))
+        return false;
+    if (setPlotRow(plot, row, value)) {
+        setElementPropertyOf(plot, row.toLatin1().constData(), value);
+        writes->append({row, value});
+    }
+    return true;
+}
+
+void listPlotRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<MyQwtPlot *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Curves!") + editorDetailsText());
 }

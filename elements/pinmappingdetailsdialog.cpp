@@ -1,6 +1,7 @@
 #include "pinmappingdetailsdialog.h"
 
 #include "activeelement.h"
+#include "contrast.h"
 #include "elementhost.h"
 #include "pinmappinghost.h"
 #include "pinmappingmodel.h"
@@ -25,11 +26,18 @@ QStandardItem *itemAt(QStandardItemModel *model, int row, int column)
     return item;
 }
 
+// A cell in the colour of its pin or function, its text in black or white,
+// whichever reads on it.
+void paintCell(QStandardItem *item, const QColor &colour)
+{
+    item->setBackground(QBrush(colour, Qt::SolidPattern));
+    item->setForeground(QBrush(readableTextColor(colour)));
+}
+
 QList<QStandardItem *> pinRow(const PinEntry &pin)
 {
     auto *item = new QStandardItem(pin.pinName);
-    item->setBackground(QBrush(pin.color, Qt::SolidPattern));
-    item->setForeground(QBrush(Qt::white));
+    paintCell(item, pin.color);
     return {item};
 }
 
@@ -115,13 +123,13 @@ void PortMappingDetailsDialog::fillTable()
                 }
                 if (written != 0) {
                     auto *empty = new QStandardItem;
-                    empty->setBackground(QBrush(pin.color, Qt::SolidPattern));
+                    paintCell(empty, pin.color);
                     m_model->appendRow(QList<QStandardItem *>{empty});
                 }
                 const int row = m_model->rowCount() - 1;
                 QStandardItem *function = itemAt(m_model, row, 1);
                 function->setText(entry.function);
-                function->setBackground(QBrush(entry.color, Qt::SolidPattern));
+                paintCell(function, entry.color);
                 for (const MapCondEntry &condition : qAsConst(pinModel->conditions)) {
                     if (condition.function != entry.function)
                         continue;
@@ -131,7 +139,7 @@ void PortMappingDetailsDialog::fillTable()
                     QStandardItem *conditionItem = itemAt(m_model, row, 2);
                     conditionItem->setText(shown);
                     conditionItem->setToolTip(shown);
-                    conditionItem->setBackground(QBrush(entry.color, Qt::SolidPattern));
+                    paintCell(conditionItem, entry.color);
                     if (PinMappingModel::conditionHolds(condition.cond, m_host)) {
                         function->setFont(bold);
                         conditionItem->setFont(bold);
@@ -142,7 +150,7 @@ void PortMappingDetailsDialog::fillTable()
                         QStandardItem *explanationItem = itemAt(m_model, row, 3);
                         explanationItem->setText(explained);
                         explanationItem->setToolTip(explained);
-                        explanationItem->setBackground(QBrush(entry.color, Qt::SolidPattern));
+                        paintCell(explanationItem, entry.color);
                     }
                 }
             }

@@ -1,5 +1,6 @@
 #include "pinmappingview.h"
 
+#include "contrast.h"
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "pinmappingdetailsdialog.h"
@@ -14,10 +15,14 @@
 #include <QGraphicsProxyWidget>
 #include <QGraphicsScene>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
 
 QPostMappingGraphicsView::QPostMappingGraphicsView(QWidget *parent) : QGraphicsView(parent) {}
 
@@ -41,23 +46,87 @@ void QPostMappingGraphicsView::fitPicture()
     if (!scene())
         return;
     const QRectF picture = scene()->itemsBoundingRect().adjusted(-8, -8, 8, 8);
-    if (picture.isEmpty() || viewport()->width() <= 0 || viewport()->height() <= 0)
+    const QRect whole = viewport()->rect();
+    if (picture.isEmpty() || whole.width() <= 2 || whole.height() <= 2)
         return;
-    fitInView(picture, Qt::KeepAspectRatio);
+    // The part of the view the window shows; all of it while nothing is
+    // shown yet.
+    QRect seen = viewport()->visibleRegion().boundingRect() & whole;
+    if (seen.width() <= 2 || seen.height() <= 2)
+        seen = whole;
+    const double factor = std::min(seen.width() / picture.width(), seen.height() / picture.height());
+    if (!(factor > 0) || !std::isfinite(factor))
+        return;
+    setTransform(QTransform::fromScale(factor, factor));
+    // The scene rectangle is what the view shows, a pixel inside it so that no
+    // scroll bar comes up, with the picture's centre at the centre of the
+    // part in sight. It holds the whole picture, so after a zoom the scroll
+    // bars reach all of it.
+    const QPointF centre = picture.center();
+    const QPointF seenCentre = QRectF(seen).center() - QRectF(whole).topLeft();
+    const QRectF shown(centre.x() - (seenCentre.x() - 1) / factor, centre.y() - (seenCentre.y() - 1) / factor,
+                       (whole.width() - 2) / factor, (whole.height() - 2) / factor);
+    setSceneRect(shown | picture);
+    centerOn(centre + (QRectF(whole).center() - QRectF(seen).center()) / factor);
+}
+
+void QPostMappingGraphicsView::refitLater()
+{
+    if (!m_fitting || m_refitPending)
+        return;
+    m_refitPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_refitPending = false;
+        if (m_fitting)
+            fitPicture();
+    });
+}
+
+void QPostMappingGraphicsView::watchOuterScrollArea()
+{
+    QAbstractScrollArea *outer = nullptr;
+    for (QWidget *at = parentWidget(); at && !outer; at = at->parentWidget())
+        outer = qobject_cast<QAbstractScrollArea *>(at);
+    if (outer == m_outer)
+        return;
+    if (m_outer) {
+        m_outer->viewport()->removeEventFilter(this);
+        disconnect(m_outer->horizontalScrollBar(), nullptr, this, nullptr);
+        disconnect(m_outer->verticalScrollBar(), nullptr, this, nullptr);
+    }
+    m_outer = outer;
+    if (!outer)
+        return;
+    outer->viewport()->installEventFilter(this);
+    connect(outer->horizontalScrollBar(), &QScrollBar::valueChanged, this, &QPostMappingGraphicsView::refitLater);
+    connect(outer->verticalScrollBar(), &QScrollBar::valueChanged, this, &QPostMappingGraphicsView::refitLater);
+}
+
+bool QPostMappingGraphicsView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (m_outer && watched == m_outer->viewport() && event->type() == QEvent::Resize)
+        refitLater();
+    return QGraphicsView::eventFilter(watched, event);
 }
 
 void QPostMappingGraphicsView::resizeEvent(QResizeEvent *event)
 {
     QGraphicsView::resizeEvent(event);
-    if (m_fitting)
+    if (m_fitting) {
         fitPicture();
+        // What is in sight is known once the layouts around have run.
+        refitLater();
+    }
 }
 
 void QPostMappingGraphicsView::showEvent(QShowEvent *event)
 {
     QGraphicsView::showEvent(event);
-    if (m_fitting)
+    watchOuterScrollArea();
+    if (m_fitting) {
         fitPicture();
+        refitLater();
+    }
 }
 
 PinMappingPicture buildPinMappingPicture(QWidget *owner, PinMappingHost *host)
@@ -82,6 +151,9 @@ PinMappingPicture buildPinMappingPicture(QWidget *owner, PinMappingHost *host)
     if (model)
         picture.scene->setBackgroundBrush(QBrush(model->backgroundColor, Qt::SolidPattern));
     picture.view->setRenderHint(QPainter::Antialiasing);
+    // The drawing is made for a white page (black outline, texts in black
+    // or white on their pins): the view keeps one under any palette.
+    picture.view->setPalette(lightBasePalette(picture.view->palette()));
 
     auto *layout = new QVBoxLayout;
     layout->setContentsMargins(2, 2, 2, 2);

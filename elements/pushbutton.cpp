@@ -5,6 +5,7 @@
 #include "elementsignals.h"
 #include "errorreporter.h"
 #include "expression.h"
+#include "kindedits.h"
 #include "programstate.h"
 #include "text.h"
 #include "valueelement.h"
@@ -113,4 +114,12 @@ QPixmap loadPanelPicture(const QString &file, QString *path, const ElementHost *
     const QString dir = host ? host->panelDirectory() : QString();
     *path = QFileInfo(QDir(dir).filePath(AppPaths::normalizePanelPath(file))).absoluteFilePath();
     return QPixmap(*path);
+}
+
+void listPushButtonRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<PushButton *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
 }

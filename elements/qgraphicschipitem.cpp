@@ -1,6 +1,7 @@
 #include "qgraphicschipitem.h"
 
 #include "consolelinks.h"
+#include "contrast.h"
 #include "pinmappinghost.h"
 #include "pinmappingmodel.h"
 
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -28,9 +30,39 @@ int coord(double v)
     return int(qBound(-1.0e8, std::trunc(v), 1.0e8));
 }
 
+// Black or white, whichever reads on the colour of a pin or arrow.
 QColor textColorOn(const QColor &background)
 {
-    return background.lightness() <= 127 ? Qt::white : Qt::black;
+    return readableTextColor(background);
+}
+
+// Where a pin label's glyphs may go, from the start of its baseline: for a
+// box of width w, w + labelRoomAlong along (the bottom side's hover box, the
+// side with the least room, ends there), and this far above and below.
+constexpr double labelRoomAlong = 0;
+constexpr double labelRoomAbove = 11;
+constexpr double labelRoomBelow = 3;
+
+// The font a pin label is drawn in: the painter's font, made smaller until
+// the label's glyphs fit the room its box leaves them (along only when the
+// file fixes the box's width, since the box grows with the text otherwise).
+QFont fittedLabelFont(const QFont &base, const QString &label, double along)
+{
+    QFont font = base;
+    const bool points = base.pointSizeF() > 0;
+    double size = points ? base.pointSizeF() : double(base.pixelSize());
+    for (int step = 0; step < 60 && size > 1; ++step) {
+        const QRectF ink = QFontMetricsF(font).tightBoundingRect(label);
+        if (ink.isEmpty()
+            || (ink.right() <= along && -ink.top() <= labelRoomAbove && ink.bottom() <= labelRoomBelow))
+            break;
+        size *= 0.92;
+        if (points)
+            font.setPointSizeF(size);
+        else
+            font.setPixelSize(std::max(1, int(size)));
+    }
+    return font;
 }
 
 // The condition as rich text: every name it reads becomes a link (preceded
@@ -93,6 +125,17 @@ PinMappingModel *QGraphicsChipItem::model() const
     return m_host ? m_host->pinMappingModel() : nullptr;
 }
 
+QFont QGraphicsChipItem::labelFont(const QString &label, int fixedWidth)
+{
+    const QString key = label + QLatin1Char('\n') + QString::number(fixedWidth);
+    auto found = m_labelFonts.constFind(key);
+    if (found == m_labelFonts.constEnd()) {
+        const double along = fixedWidth ? fixedWidth + labelRoomAlong : std::numeric_limits<double>::infinity();
+        found = m_labelFonts.insert(key, fittedLabelFont(m_labelFontsBase, label, along));
+    }
+    return *found;
+}
+
 QRectF QGraphicsChipItem::boundingRect() const
 {
     return QRectF(0, 0, m_chipSize, m_chipSize);
@@ -117,7 +160,9 @@ void QGraphicsChipItem::paint(QPainter *painter, const QStyleOptionGraphicsItem 
     painter->setPen(Qt::black);
     painter->fillRect(m_chipRect, m->chipColor);
     painter->drawRect(m_chipRect);
+    painter->setPen(readableTextColor(m->chipColor, Qt::black));
     painter->drawText(m_chipRect, Qt::AlignCenter, m->chipName);
+    painter->setPen(Qt::black);
 
     for (PinEntry &pin : m->pins)
         pin.labelOffset = 0;
@@ -130,11 +175,16 @@ void QGraphicsChipItem::paint(QPainter *painter, const QStyleOptionGraphicsItem 
     const double dy = (m_chipRect.height() - (double(m_marginTop) + m_marginBottom)) * 4 / (n + 4);
     const double left = m_chipRect.left(), top = m_chipRect.top();
     const double right = m_chipRect.right(), bottom = m_chipRect.bottom();
-    const QFontMetrics metrics(painter->font());
+    if (m_labelFontsBase != font) {
+        m_labelFonts.clear();
+        m_labelFontsBase = font;
+    }
 
     for (PinEntry &pin : m->pins) {
         const QString label = QString::number(pin.nr) + QStringLiteral(": ") + pin.pinName;
-        const int w = m->pinSize ? int(std::min<quint32>(m->pinSize, 100000)) : metrics.horizontalAdvance(label);
+        const int fixedWidth = m->pinSize ? int(std::min<quint32>(m->pinSize, 100000)) : 0;
+        painter->setFont(labelFont(label, fixedWidth));
+        const int w = fixedWidth ? fixedWidth : painter->fontMetrics().horizontalAdvance(label);
         const double k1 = double(pin.index) + 1;
         const QColor textColor = textColorOn(pin.color);
         switch (pin.quadrant) {
@@ -184,6 +234,7 @@ void QGraphicsChipItem::paint(QPainter *painter, const QStyleOptionGraphicsItem 
             break; // not drawn; keeps its hit box
         }
     }
+    painter->setFont(font);
 
     painter->setPen(Qt::black);
     for (const PinMappingModel::ActiveMapping &active : m->activeMappings(m_host))

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QGraphicsObject>
+#include <QHash>
 #include <QPointer>
 #include <QRectF>
 #include <QString>
@@ -56,6 +58,9 @@ protected:
 
 private:
     PinMappingModel *model() const;
+    // The font of a pin label in a box of the file's width (0: as wide as the
+    // label), from the painter's font of this paint; kept per label.
+    QFont labelFont(const QString &label, int fixedWidth);
 
     PinMappingHost *m_host;
     QRectF m_chipRect;
@@ -68,4 +73,6 @@ private:
     quint32 m_marginBottom = 0;
     quint32 m_marginLeft = 0;
     quint32 m_marginRight = 0;
+    QFont m_labelFontsBase;
+    QHash<QString, QFont> m_labelFonts;
 };

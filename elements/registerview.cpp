@@ -1,6 +1,6 @@
 #include "registerview.h"
 
-#include "buttongroup.h"
+#include "contrast.h"
 #include "elementhost.h"
 #include "errorreporter.h"
 #include "numberliteral.h"
@@ -8,6 +8,7 @@
 #include "registerviewdelegates.h"
 
 #include <QBrush>
+#include <QButtonGroup>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QResizeEvent>
@@ -193,8 +194,11 @@ void RegisterView::selectRegister(const QString &text)
                 QStringLiteral("%1\n[%2..%3] %4").arg(column.name).arg(column.msb).arg(column.lsb).arg(access));
             header->setToolTip(QStringLiteral("%1 [%2..%3]").arg(description).arg(column.msb).arg(column.lsb));
         }
-        if (column.readOnly)
-            header->setBackground(QBrush(Qt::red));
+        if (column.readOnly) {
+            const QColor reserved(Qt::red);
+            header->setBackground(QBrush(reserved));
+            header->setForeground(QBrush(readableTextColor(reserved)));
+        }
         model->setHorizontalHeaderItem(c, header);
 
         const int width = column.msb - column.lsb + 1;
@@ -268,7 +272,7 @@ void RegisterView::applyBuddy(bool allReadOnly)
     if (m_buddyName.isEmpty() || !host())
         return;
     ActiveElement *buddy = host()->getActiveElement(m_buddyName);
-    if (!qobject_cast<ButtonGroup *>(objectOf(buddy)))
+    if (!qobject_cast<QButtonGroup *>(objectOf(buddy)))
         return;
     buddy->setValue(allReadOnly ? QString::number(m_buddyValue) : QString::number(m_readWriteState ? 1 : 0),
                     KeywordValue);

@@ -1,6 +1,8 @@
 #include "slider.h"
 
+#include "definevalue.h"
 #include "eventfilters.h"
+#include "kindedits.h"
 
 Slider::Slider(const QString &name, QWidget *parent)
     : QSlider(parent)
@@ -81,4 +83,37 @@ int Slider::widgetMaximum() const
 void Slider::setWidgetRange(int minimum, int maximum)
 {
     setRange(minimum, maximum);
+}
+
+ApplyResult Slider::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        qint64 number = 0;
+        if (!readDefineInteger(text, &number) || number < minimum() || number > maximum())
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        const int n = int(number);
+        setSignalsBlocked(this, [&] { setValue(n); });
+        valueChangedByUser(n);
+        valueChanged(n);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    setNumericByUser<Slider, int>(this, readUserDecimal(text), &Slider::valueChangedByUser);
+    return ApplyResult::applied();
+}
+
+bool editSliderRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *slider = qobject_cast<Slider *>(element);
+    if (!slider || row != QLatin1String("orientation"))
+        return false;
+    slider->setOrientation(value.toInt() == 1 ? Qt::Horizontal : Qt::Vertical);
+    setElementPropertyOf(slider, "orientation", value);
+    writes->append({row, value});
+    return true;
 }

@@ -19,6 +19,7 @@ public:
     using QSlider::value;
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     QString value(int keyword, int flag) override;
     void initialize() override;
 

@@ -1,6 +1,8 @@
 #include "spinbox.h"
 
+#include "definevalue.h"
 #include "eventfilters.h"
+#include "kindedits.h"
 
 #include <QLineEdit>
 
@@ -160,4 +162,56 @@ int SpinBox::widgetMaximum() const
 void SpinBox::setWidgetRange(int minimum, int maximum)
 {
     setRange(minimum, maximum);
+}
+
+ApplyResult SpinBox::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        qint64 number = 0;
+        if (!readDefineInteger(text, &number) || number < minimum() || number > maximum())
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        const int n = int(number);
+        setSignalsBlocked(this, [&] { setValue(n); });
+        // The spin box's user path goes on to valueChanged itself.
+        valueChangedByUser(n);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    setNumericByUser<SpinBox, int>(this, readUserDecimal(text), &SpinBox::valueChangedByUser);
+    return ApplyResult::applied();
+}
+
+bool editSpinBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *spin = qobject_cast<SpinBox *>(element);
+    if (!spin)
+        return false;
+    if (row == QLatin1String("Prefix") || row == QLatin1String("Suffix")) {
+        row == QLatin1String("Prefix") ? spin->setPrefix(value) : spin->setSuffix(value);
+        writes->append({row.toLower(), value});
+        return true;
+    }
+    if (row == QLatin1String("Step")) {
+        spin->setSingleStep(value.toInt());
+        // A negative step is not taken.
+        writes->append({QStringLiteral("step"), QString::number(spin->singleStep())});
+        return true;
+    }
+    return false;
+}
+
+void listSpinBoxRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<SpinBox *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Prefix!") + e->shownPrefix());
+    rows->append(QStringLiteral("Suffix!") + e->suffix());
+    rows->append(QStringLiteral("Range!%1..%2").arg(e->minimum()).arg(e->maximum()));
+    rows->append(QStringLiteral("Step!%1").arg(e->singleStep()));
 }

@@ -20,6 +20,7 @@ public:
     using QSpinBox::value;
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     QString value(int keyword, int flag) override;
     void initialize() override;
 

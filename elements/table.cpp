@@ -2,6 +2,7 @@
 
 #include "elementhost.h"
 #include "errorreporter.h"
+#include "kindedits.h"
 #include "numberliteral.h"
 #include "registermodel.h"
 #include "tablehost.h"
@@ -38,7 +39,7 @@ Table::~Table() = default;
 
 TableHost *Table::tableHost() const
 {
-    return dynamic_cast<TableHost *>(host());
+    return host() ? host()->tableHost() : nullptr;
 }
 
 void Table::setColumn(quint16 index, int type, const QString &label, const QString &tooltip, const QString &format,
@@ -127,14 +128,6 @@ QStandardItem *Table::defaultItem(int c) const
     if (column.width == 0)
         item->setEditable(false);
     return item;
-}
-
-void Table::insertDefaultRow(int row)
-{
-    QList<QStandardItem *> items;
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        items << defaultItem(c);
-    m_model->insertRow(row, items);
 }
 
 bool Table::hasColumnOfType(int type) const
@@ -428,3 +421,23 @@ bool Table::acceptsBitRange(int msb, int lsb)
     return msb == -1 && lsb == -1;
 }
 
+void listTableRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<Table *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Columns!") + editorDetailsText());
+}
+
+bool Table::renameDefineSources(const QString &oldName, const QString &newName)
+{
+    bool changed = false;
+    for (int i = 0; i < declaredColumnCount(); ++i) {
+        const TableColumn c = column(i);
+        if (c.type == TableColumnMath && c.source == oldName) {
+            setColumn(quint16(i), c.type, c.label, c.tooltip, c.format, c.width, c.defaultText, newName);
+            changed = true;
+        }
+    }
+    return changed;
+}

@@ -85,6 +85,8 @@ public:
     bool isNumericColumn(qint16 c) const;
     TableColumn column(int index) const { return index >= 0 && index < MaxColumns ? m_columns[index] : TableColumn(); }
     quint16 declaredColumnCount() const { return m_columnCount; }
+    // Math columns that read the renamed define read the new name.
+    bool renameDefineSources(const QString &oldName, const QString &newName) override;
     QStandardItemModel *tableModel() const { return m_model; }
 
     void setSendFormat(const QString &text) { m_sendFormat = text; }
@@ -163,7 +165,6 @@ private:
     QStandardItem *makeItem(const QString &text, bool readOnly) const;
     // The cell a new row has in column c: the column's default text.
     QStandardItem *defaultItem(int c) const;
-    void insertDefaultRow(int row);
     void putItem(int row, int column, QStandardItem *item);
     void putText(int row, int type, const QString &text, bool readOnly);
     bool isReadOnlyType(int column) const;

@@ -1,6 +1,7 @@
 // Table: running the rows over the Tyk link (command sendusb).
 #include "table.h"
 
+#include "contrast.h"
 #include "dataclass.h"
 #include "elementhost.h"
 #include "errorreporter.h"
@@ -92,6 +93,17 @@ void processEventsFor(int ms)
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, ms);
 }
 
+// A cell in the colour of its row: the running row's cyan with text that
+// reads on it, any other row's background and text from the palette.
+void paintCell(QStandardItem *item, const QBrush &brush)
+{
+    item->setBackground(brush);
+    if (brush.color() == QColor(Qt::cyan))
+        item->setForeground(QBrush(readableTextColor(brush.color())));
+    else
+        item->setData(QVariant(), Qt::ForegroundRole);
+}
+
 } // namespace
 
 void Table::runRows()
@@ -111,13 +123,13 @@ void Table::runRows()
         if (!typedOnly) {
             for (int c = 0; c < m_model->columnCount(); ++c)
                 if (QStandardItem *item = m_model->item(row, c))
-                    item->setBackground(brush);
+                    paintCell(item, brush);
             return;
         }
         for (int type : types) {
             const int c = columnOfType(type);
             if (QStandardItem *item = c < 0 ? nullptr : m_model->item(row, c))
-                item->setBackground(brush);
+                paintCell(item, brush);
         }
     };
 

@@ -1,7 +1,8 @@
 // Table: the view side (widths, palette, clicks, edits, keys, drag and drop).
-#include "table.h"
 #include "elementslog.h"
+#include "table.h"
 
+#include "contrast.h"
 #include "elementhost.h"
 #include "numberliteral.h"
 
@@ -41,10 +42,11 @@ void Table::initialize()
 {
     spreadColumnWidths(width());
     QPalette p = palette();
-    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        p.setColor(g, QPalette::HighlightedText, Qt::white);
     p.setColor(QPalette::Inactive, QPalette::Highlight, QColor(64, 64, 64));
     p.setColor(QPalette::Active, QPalette::Highlight, QColor(54, 153, 253));
+    // Selected text in white where white reads on the selection, else black.
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(g, QPalette::HighlightedText, readableTextColor(p.color(g, QPalette::Highlight), Qt::white));
     setPalette(p);
 }
 

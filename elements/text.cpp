@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include "kindedits.h"
 #include "programstate.h"
 
 QString numberedName(const QString &text, const QString &fallback, int *counter)
@@ -11,4 +12,12 @@ Text::Text(const QString &name, const QString &text, QWidget *parent)
     : QLabel(text, parent)
 {
     setObjectName(name.isEmpty() ? numberedName(text, QStringLiteral("TEXT"), &ProgramState::instance().textCount) : name);
+}
+
+void listTextRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<Text *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
 }

@@ -1,6 +1,8 @@
 #include "textedit.h"
 
+#include "definevalue.h"
 #include "errorreporter.h"
+#include "kindedits.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>
@@ -148,4 +150,46 @@ bool TextEdit::acceptsBitRange(int msb, int lsb)
 {
     // Only a whole define.
     return msb == -1 && lsb == -1;
+}
+
+ApplyResult TextEdit::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        if (beforeChange)
+            beforeChange();
+        setSignalsBlocked(this, [&] { setText(text); });
+        valueChangedByUser();
+        valueChanged(text);
+        return ApplyResult::applied();
+    }
+    if (!isEnabled())
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    // The text change runs the user's slot (the recorder line); the actions
+    // run on valueChanged.
+    const QString before = toPlainText();
+    setText(text);
+    if (toPlainText() == before)
+        valueChangedByUser();
+    valueChanged(text);
+    return ApplyResult::applied();
+}
+
+bool editTextEditRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    Q_UNUSED(writes)
+    auto *edit = qobject_cast<TextEdit *>(element);
+    if (!edit || row != QLatin1String("Readonly"))
+        return false;
+    edit->setReadOnly(value.toInt() != 0);
+    return true;
+}
+
+void listTextEditRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<TextEdit *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->toPlainText());
 }

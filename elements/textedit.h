@@ -17,6 +17,7 @@ public:
     explicit TextEdit(const QString &name, QWidget *parent = nullptr);
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void loadValue(const QString &text) override;
     QString value(int keyword, int flag) override;
     QString storedValueText() override;

@@ -1,6 +1,7 @@
 #include "timerlabel.h"
 
 #include "elementhost.h"
+#include "kindedits.h"
 #include "programstate.h"
 
 #include <QPointer>
@@ -164,4 +165,31 @@ bool TimerLabel::runTimerActions(const ElementGuard &guard)
                               QStringLiteral("startProgram"), QStringLiteral("runScript")};
     rules.signalEvent = QStringLiteral("changed");
     return runActions(guard, rules);
+}
+
+bool editTimerLabelRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *timer = qobject_cast<TimerLabel *>(element);
+    if (!timer)
+        return false;
+    if (row == QLatin1String("run"))
+        timer->setRunning(value.toUInt() != 0);
+    else if (row == QLatin1String("singleShot"))
+        timer->setSingleShot(value.toUInt() != 0);
+    else if (row == QLatin1String("interval"))
+        timer->setInterval(value.toInt());
+    else
+        return false;
+    writes->append({row, value});
+    return true;
+}
+
+void listTimerLabelRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<TimerLabel *>(element);
+    if (!e)
+        return;
+    rows->append(attributeRow(e, "run", "run"));
+    rows->append(attributeRow(e, "singleShot", "singleShot"));
+    rows->append(attributeRow(e, "interval", "interval"));
 }

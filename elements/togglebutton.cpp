@@ -1,7 +1,9 @@
 #include "togglebutton.h"
 
+#include "definevalue.h"
 #include "elementhost.h"
 #include "errorreporter.h"
+#include "kindedits.h"
 #include "pushbutton.h"
 
 #include <QColor>
@@ -152,3 +154,52 @@ void ToggleButton::setColor(const QString &text)
 }
 
 // A bit value as project files and defaults write it: decimal 0 or 1.
+
+ApplyResult ToggleButton::applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange)
+{
+    if (rule == ApplyRule::Define) {
+        bool checked = false;
+        if (!readDefineBit(text, &checked))
+            return ApplyResult::refused(ApplyResult::InvalidValue);
+        if (beforeChange)
+            beforeChange();
+        // Checked from the event loop; nothing happens when the button went by then.
+        QMetaObject::invokeMethod(this, [this, checked] { setChecked(checked); }, Qt::QueuedConnection);
+        return ApplyResult::applied();
+    }
+    const bool checked = readUserDecimal(text) == 1;
+    if (!isEnabled() || isChecked() == checked)
+        return ApplyResult::applied();
+    if (beforeChange)
+        beforeChange();
+    // At once, so the next script line sees the new state and what it set off.
+    setChecked(checked);
+    return ApplyResult::applied();
+}
+
+bool editToggleButtonRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    Q_UNUSED(writes)
+    auto *button = qobject_cast<ToggleButton *>(element);
+    if (!button || (row != QLatin1String("OnColor") && row != QLatin1String("OffColor")))
+        return false;
+    QString rgb = value;
+    rgb.replace(QLatin1Char(';'), QLatin1Char(','));
+    button->setStyleSheet(row == QLatin1String("OnColor")
+                              ? QStringLiteral("QPushButton:checked{background-color: rgb(%1);border-style: inset;"
+                                               "border-width: 1px;border-color: black;}")
+                                    .arg(rgb)
+                              : QStringLiteral("QPushButton{background-color: rgb(%1);}").arg(rgb));
+    setElementPropertyOf(button, row.toLatin1().constData(), rgb);
+    return true;
+}
+
+void listToggleButtonRows(QWidget *element, QStringList *rows)
+{
+    auto *e = qobject_cast<ToggleButton *>(element);
+    if (!e)
+        return;
+    rows->append(QStringLiteral("Label!") + e->text());
+    rows->append(attributeRow(e, "OnColor", "OnColor"));
+    rows->append(attributeRow(e, "OffColor", "OffColor"));
+}

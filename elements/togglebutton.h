@@ -18,12 +18,14 @@ public:
     ToggleButton(const QString &name, const QString &text, QWidget *parent = nullptr);
 
     void setValue(const QString &text, int keyword) override;
+    ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void initialize() override;
 
     // Sends (on, while checked) or releases (off) the lock texts; used by
     // applyLocks and by the tree branch switch.
     Q_INVOKABLE void sendLocks(bool on) override;
-    // Lets the main window have a waiting lock sent now.
+    // Raises sendLock with lock on the element's behalf, as a waiting lock
+    // is sent; the program sends its locks through sendLocks, tests call this.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
 public slots:

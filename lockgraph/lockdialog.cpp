@@ -1,5 +1,7 @@
 #include "lockdialog.h"
 
+#include "contrast.h"
+
 #include <QApplication>
 #include <QBrush>
 #include <QFontMetrics>
@@ -164,6 +166,9 @@ QNEPort::QNEPort(QNEBlock *block, const QString &name, bool isOutput, int portFl
     setFlag(QGraphicsItem::ItemSendsScenePositionChanges);
 
     m_label->setPlainText(name);
+    // The labels sit on the block, green or (selected) yellow, whatever the
+    // palette says about text.
+    m_label->setDefaultTextColor(readableTextColor(QVector<QColor>{QColor(Qt::green), QColor(Qt::yellow)}));
     const QRectF bounds = m_label->boundingRect();
     if (isOutput)
         m_label->setPos(-m_radius - m_margin - bounds.width(), -bounds.height() / 2);

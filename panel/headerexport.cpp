@@ -5,7 +5,7 @@
 #include "errorreporter.h"
 #include "mathlabel.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelshell.h"
 #include "prompt.h"
 #include "registermodel.h"
@@ -195,7 +195,7 @@ HeaderExport::HeaderExport(Panel &panel, const QString &workingDir)
 
 bool HeaderExport::hasHeaders(const Panel &panel)
 {
-    for (ModuleRecord *module : panel.moduleTable()) {
+    for (ModuleRecord *module : panel.registries().moduleTable) {
         if (!module)
             continue;
         for (RegisterRecord *reg : qAsConst(module->registers)) {
@@ -243,7 +243,7 @@ bool HeaderExport::exportHeaders(bool all)
     // entry where it is when it grows, so the pointer stays good.)
     const QString *lastHeader = nullptr;
     HeaderText *text = nullptr;
-    for (auto module = m_panel.moduleTable().cbegin(); module != m_panel.moduleTable().cend(); ++module) {
+    for (auto module = m_panel.registries().moduleTable.cbegin(); module != m_panel.registries().moduleTable.cend(); ++module) {
         if (!module.value())
             continue;
         const QHash<QString, RegisterRecord *> &registers = module.value()->registers;

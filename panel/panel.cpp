@@ -1,6 +1,6 @@
 // Panel: the panel header values, the element registries and the
 // look-ups by define and name, formulas, and what elements ask of their host.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "activeelement.h"
 #include "apppaths.h"
@@ -8,7 +8,9 @@
 #include "errorreporter.h"
 #include "led.h"
 #include "mathlabel.h"
+#include "panelscripthost.h"
 #include "panelshell.h"
+#include "paneltablehost.h"
 #include "pollentries.h"
 #include "pushbutton.h"
 #include "registermodel.h"
@@ -23,19 +25,31 @@ PanelShell::~PanelShell() = default;
 Panel::Panel(PanelShell *shell, QObject *parent)
     : QObject(parent)
     , m_shell(shell)
+    , m_tableHost(std::make_unique<PanelTableHost>(*this))
+    , m_scriptHost(std::make_unique<PanelScriptHost>(*this))
 {
     m_xmlDir = AppPaths::programDir();
 }
 
+TableHost *Panel::tableHost() const
+{
+    return m_tableHost.get();
+}
+
+ScriptPanelHost *Panel::scriptHost() const
+{
+    return m_scriptHost.get();
+}
+
 Panel::~Panel()
 {
-    qDeleteAll(m_moduleTable);
-    qDeleteAll(m_comPollList);
+    qDeleteAll(m_registries.moduleTable);
+    qDeleteAll(m_registries.comPollList);
 }
 
 void Panel::stopTimers()
 {
-    for (ActiveElement *element : qAsConst(m_allElements)) {
+    for (ActiveElement *element : qAsConst(m_registries.allElements)) {
         if (TimerLabel *timer = timerLabelOf(element))
             timer->setRunning(false);
     }
@@ -43,25 +57,25 @@ void Panel::stopTimers()
 
 void Panel::clear()
 {
-    m_mathLabelsByDefine.clear();
-    m_curvesByData.clear();
-    m_dialsByData.clear();
-    m_thermosByData.clear();
-    m_logItemsByData.clear();
-    m_imagesByName.clear();
-    m_plotsByName.clear();
-    m_tabWidgetsByName.clear();
-    m_ledsByName.clear();
-    m_dialsByName.clear();
-    m_thermosByName.clear();
-    m_containersByName.clear();
+    m_registries.mathLabelsByDefine.clear();
+    m_registries.curvesByData.clear();
+    m_registries.dialsByData.clear();
+    m_registries.thermosByData.clear();
+    m_registries.logItemsByData.clear();
+    m_registries.imagesByName.clear();
+    m_registries.plotsByName.clear();
+    m_registries.tabWidgetsByName.clear();
+    m_registries.ledsByName.clear();
+    m_registries.dialsByName.clear();
+    m_registries.thermosByName.clear();
+    m_registries.containersByName.clear();
     stopTimers();
-    m_timersByName.clear();
-    m_pushButtonsByName.clear();
+    m_registries.timersByName.clear();
+    m_registries.pushButtonsByName.clear();
     // The module records belong to the register model of this panel only.
-    qDeleteAll(m_moduleTable);
-    m_moduleTable.clear();
-    m_elementsByDefine.clear();
+    qDeleteAll(m_registries.moduleTable);
+    m_registries.moduleTable.clear();
+    m_registries.elementsByDefine.clear();
     m_xmlFile.clear();
     m_xmlVersion.clear();
     m_xmlOriginalVersion.clear();
@@ -69,17 +83,17 @@ void Panel::clear()
         m_fwVersionMin[i] = m_fwVersionMax[i] = 0;
     m_svdFile.clear();
     m_xmlDir = AppPaths::programDir();
-    m_allElements.clear();
+    m_registries.allElements.clear();
     m_waitingLocks.clear();
-    m_ledsByData.clear();
-    m_imagesByDefine.clear();
+    m_registries.ledsByData.clear();
+    m_registries.imagesByDefine.clear();
     // The variables the panel took over go with it (later: one of them may be
     // sending the signal that led here).
-    for (DataClass *variable : qAsConst(m_variablesByName)) {
+    for (DataClass *variable : qAsConst(m_registries.variablesByName)) {
         if (variable && variable->parent() == this)
             variable->deleteLater();
     }
-    m_variablesByName.clear();
+    m_registries.variablesByName.clear();
     m_changedHeaders.clear();
     m_refusedHeaders.clear();
     m_parameterMap.clear();
@@ -168,17 +182,17 @@ static void appendUnder(QHash<QString, QList<T *>> &table, const QString &key, T
     table[key].append(item);
 }
 
-void Panel::addCurve(const QString &define, QwtPlotCurve *curve) { appendUnder(m_curvesByData, define, curve); }
-void Panel::addDial(const QString &define, QwtDial *dial) { appendUnder(m_dialsByData, define, dial); }
-void Panel::addLed(const QString &define, Led *led) { appendUnder(m_ledsByData, define, led); }
-void Panel::addLog(const QString &define, LogLabel *log) { appendUnder(m_logItemsByData, define, log); }
-void Panel::addSvgImage(const QString &define, Image *image) { appendUnder(m_imagesByDefine, define, image); }
-void Panel::addThermo(const QString &define, QwtThermo *thermo) { appendUnder(m_thermosByData, define, thermo); }
+void Panel::addCurve(const QString &define, QwtPlotCurve *curve) { appendUnder(m_registries.curvesByData, define, curve); }
+void Panel::addDial(const QString &define, QwtDial *dial) { appendUnder(m_registries.dialsByData, define, dial); }
+void Panel::addLed(const QString &define, Led *led) { appendUnder(m_registries.ledsByData, define, led); }
+void Panel::addLog(const QString &define, LogLabel *log) { appendUnder(m_registries.logItemsByData, define, log); }
+void Panel::addSvgImage(const QString &define, Image *image) { appendUnder(m_registries.imagesByDefine, define, image); }
+void Panel::addThermo(const QString &define, QwtThermo *thermo) { appendUnder(m_registries.thermosByData, define, thermo); }
 
 void Panel::addMathLabel(const QStringList &defines, MathLabel *label)
 {
     if (defines.isEmpty()) {
-        appendUnder(m_mathLabelsByDefine, QStringLiteral("dummy_define"), label);
+        appendUnder(m_registries.mathLabelsByDefine, QStringLiteral("dummy_define"), label);
         return;
     }
     const QString own = label ? label->objectName() : QString();
@@ -186,16 +200,16 @@ void Panel::addMathLabel(const QStringList &defines, MathLabel *label)
         stripKeywordSuffix(name, keywordSuffixIndexOf(name));
         if (name == own)
             continue;
-        appendUnder(m_mathLabelsByDefine, name, label);
+        appendUnder(m_registries.mathLabelsByDefine, name, label);
     }
 }
 
 bool Panel::addModule(ModuleRecord *&out, const QString &name)
 {
-    if (m_moduleTable.contains(name))
+    if (m_registries.moduleTable.contains(name))
         return false;
     out = new ModuleRecord;
-    m_moduleTable.insert(name, out);
+    m_registries.moduleTable.insert(name, out);
     return true;
 }
 
@@ -212,20 +226,20 @@ bool Panel::addModule(ModuleRecord **out, const QString &name)
 void Panel::appendElement(ActiveElement *element)
 {
     element->setHost(this);
-    m_allElements.append(element);
+    m_registries.allElements.append(element);
 }
 
 void Panel::registerElement(const QString &define, ActiveElement *element)
 {
     element->setHost(this);
-    m_elementsByDefine.insert(define, element);
-    m_allElements.append(element);
+    m_registries.elementsByDefine.insert(define, element);
+    m_registries.allElements.append(element);
 }
 
 void Panel::setContainer(const QString &name, Container *container)
 {
     container->setHost(this);
-    m_containersByName.insert(name, container);
+    m_registries.containersByName.insert(name, container);
 }
 // A variable that no object owns becomes the panel's: it lives until the
 // panel is cleared, as the elements do.
@@ -233,29 +247,29 @@ void Panel::setDataClass(const QString &name, DataClass *variable)
 {
     if (variable && !variable->parent())
         variable->setParent(this);
-    m_variablesByName.insert(name, variable);
+    m_registries.variablesByName.insert(name, variable);
 }
-void Panel::setDial(const QString &name, QWidget *dial) { m_dialsByName.insert(name, dial); }
-void Panel::setImage(const QString &name, QWidget *image) { m_imagesByName.insert(name, image); }
-void Panel::setLED(const QString &name, Led *led) { m_ledsByName.insert(name, led); }
-void Panel::setPlot(const QString &name, QWidget *plot) { m_plotsByName.insert(name, plot); }
+void Panel::setDial(const QString &name, QWidget *dial) { m_registries.dialsByName.insert(name, dial); }
+void Panel::setImage(const QString &name, QWidget *image) { m_registries.imagesByName.insert(name, image); }
+void Panel::setLED(const QString &name, Led *led) { m_registries.ledsByName.insert(name, led); }
+void Panel::setPlot(const QString &name, QWidget *plot) { m_registries.plotsByName.insert(name, plot); }
 void Panel::setPushButton(const QString &name, PushButton *button)
 {
     button->setHost(this);
-    m_pushButtonsByName.insert(name, button);
+    m_registries.pushButtonsByName.insert(name, button);
 }
 void Panel::setTabWidget(const QString &name, TabWidget *tabWidget)
 {
     tabWidget->setHost(this);
-    m_tabWidgetsByName.insert(name, tabWidget);
+    m_registries.tabWidgetsByName.insert(name, tabWidget);
 }
 QWidget *Panel::namedWidget(const QString &name) const
 {
-    if (QWidget *button = m_pushButtonsByName.value(name, nullptr))
+    if (QWidget *button = m_registries.pushButtonsByName.value(name, nullptr))
         return button;
-    if (QWidget *led = m_ledsByName.value(name, nullptr))
+    if (QWidget *led = m_registries.ledsByName.value(name, nullptr))
         return led;
-    for (const QHash<QString, QWidget *> *table : {&m_imagesByName, &m_dialsByName, &m_thermosByName, &m_plotsByName}) {
+    for (const QHash<QString, QWidget *> *table : {&m_registries.imagesByName, &m_registries.dialsByName, &m_registries.thermosByName, &m_registries.plotsByName}) {
         if (QWidget *widget = table->value(name, nullptr))
             return widget;
     }
@@ -264,8 +278,8 @@ QWidget *Panel::namedWidget(const QString &name) const
 
 QStringList Panel::namedWidgetNames() const
 {
-    QStringList names = m_pushButtonsByName.keys() + m_ledsByName.keys();
-    for (const QHash<QString, QWidget *> *table : {&m_imagesByName, &m_dialsByName, &m_thermosByName, &m_plotsByName})
+    QStringList names = m_registries.pushButtonsByName.keys() + m_registries.ledsByName.keys();
+    for (const QHash<QString, QWidget *> *table : {&m_registries.imagesByName, &m_registries.dialsByName, &m_registries.thermosByName, &m_registries.plotsByName})
         names += table->keys();
     names.removeAll(QString());
     names.sort();
@@ -273,8 +287,8 @@ QStringList Panel::namedWidgetNames() const
     return names;
 }
 
-void Panel::setThermo(const QString &name, QWidget *thermo) { m_thermosByName.insert(name, thermo); }
-void Panel::setTimer(const QString &name, TimerLabel *timer) { m_timersByName.insert(name, timer); }
+void Panel::setThermo(const QString &name, QWidget *thermo) { m_registries.thermosByName.insert(name, thermo); }
+void Panel::setTimer(const QString &name, TimerLabel *timer) { m_registries.timersByName.insert(name, timer); }
 
 bool Panel::setEnumeratedValue(const QString &define, const QString &text, const QString &value, int key)
 {
@@ -290,12 +304,12 @@ bool Panel::setEnumeratedValue(const QString &define, const QString &text, const
 
 ActiveElement *Panel::getActiveElement(const QString &define) const
 {
-    return m_elementsByDefine.value(define, nullptr);
+    return m_registries.elementsByDefine.value(define, nullptr);
 }
 
 bool Panel::elementExists(const QString &define) const
 {
-    return m_elementsByDefine.contains(define);
+    return m_registries.elementsByDefine.contains(define);
 }
 
 float Panel::getValue(const QString &text)
@@ -309,7 +323,7 @@ double Panel::operandValue(const QString &operand, bool *found)
     // Flag 1: the value as a number, not as shown (a formula label's unit).
     if (ActiveElement *element = getActiveElement(operand))
         return element->value(KeywordValue, 1).toDouble();
-    if (DataClass *variable = m_variablesByName.value(operand, nullptr))
+    if (DataClass *variable = m_registries.variablesByName.value(operand, nullptr))
         return variable->isFloat ? double(variable->floatValue()) : double(variable->value());
 
     // A reference: name, "." and one of the keywords that stand for a number.
@@ -319,7 +333,7 @@ double Panel::operandValue(const QString &operand, bool *found)
         stripKeywordSuffix(name, keyword);
         if (ActiveElement *element = getActiveElement(name))
             return element->value(keyword, 1).toDouble();
-        if (TabWidget *tabs = m_tabWidgetsByName.value(name, nullptr))
+        if (TabWidget *tabs = m_registries.tabWidgetsByName.value(name, nullptr))
             return tabs->currentIndex();
     }
     *found = false;
@@ -344,7 +358,7 @@ void Panel::logMessage(const QString &html)
 
 ModuleRecord *Panel::getModule(const QString &name)
 {
-    return m_moduleTable.value(name, nullptr);
+    return m_registries.moduleTable.value(name, nullptr);
 }
 
 RegisterRecord *Panel::getRegister(const QString &moduleName, const QString &registerName)
@@ -391,19 +405,19 @@ ActiveElement *Panel::takeElement(const QString &define)
     ActiveElement *element = getActiveElement(define);
     if (!element)
         return nullptr;
-    const int index = m_allElements.indexOf(element);
+    const int index = m_registries.allElements.indexOf(element);
     if (index < 0)
         return nullptr;
-    m_allElements.removeAt(index);
+    m_registries.allElements.removeAt(index);
     return element;
 }
 
 bool Panel::renameDefine(const QString &oldName, const QString &newName)
 {
-    if (!m_elementsByDefine.contains(oldName))
+    if (!m_registries.elementsByDefine.contains(oldName))
         return false;
-    ActiveElement *element = m_elementsByDefine.take(oldName);
-    m_elementsByDefine.insert(newName, element);
+    ActiveElement *element = m_registries.elementsByDefine.take(oldName);
+    m_registries.elementsByDefine.insert(newName, element);
     return true;
 }
 
@@ -412,7 +426,7 @@ bool Panel::renameDefine(const QString &oldName, const QString &newName)
 
 bool Panel::feedsFormula(const QString &define) const
 {
-    return m_mathLabelsByDefine.contains(define);
+    return m_registries.mathLabelsByDefine.contains(define);
 }
 
 bool Panel::isRecording() const

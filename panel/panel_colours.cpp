@@ -2,7 +2,7 @@
 // "color" and "textcolor" and for the element mark. Form elements get a
 // style sheet, because the program's style sheet would hide a palette change;
 // other widgets get a palette change.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "elementkinds.h"
 #include "knob.h"

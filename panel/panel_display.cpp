@@ -1,7 +1,7 @@
 // Panel: refreshing plot curves, dials and thermometers after a define or
 // variable changed. The sender names the source: a target variable gives its
 // unsigned value, an element the number in its value text.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "dataclass.h"
 #include "floatseriesdata.h"
@@ -107,7 +107,7 @@ void Panel::on_updateCurve()
     const RefreshSource source = refreshSource(sender(), senderElement());
     if (!source.isValid())
         return;
-    const QList<QwtPlotCurve *> curves = m_curvesByData.value(source.name);
+    const QList<QwtPlotCurve *> curves = m_registries.curvesByData.value(source.name);
     if (curves.isEmpty())
         return;
     const float sample = source.variable ? float(source.variable->value())
@@ -123,7 +123,7 @@ void Panel::on_updateDial()
     const RefreshSource source = refreshSource(sender(), senderElement());
     if (!source.isValid())
         return;
-    const QList<QwtDial *> dials = m_dialsByData.value(source.name);
+    const QList<QwtDial *> dials = m_registries.dialsByData.value(source.name);
     if (dials.isEmpty())
         return;
     const double value = source.gaugeNumber();
@@ -138,7 +138,7 @@ void Panel::on_updateThermo()
     const RefreshSource source = refreshSource(sender(), senderElement());
     if (!source.isValid())
         return;
-    const QList<QwtThermo *> thermos = m_thermosByData.value(source.name);
+    const QList<QwtThermo *> thermos = m_registries.thermosByData.value(source.name);
     if (thermos.isEmpty())
         return;
     const double value = source.gaugeNumber();

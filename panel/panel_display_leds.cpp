@@ -2,7 +2,7 @@
 // The sender is a target variable or an element (through its signals
 // companion); its object name is the define or variable the items are
 // registered under.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "dataclass.h"
 #include "elementsignals.h"
@@ -26,7 +26,7 @@ void Panel::on_updateLED()
     }
     // A copy: a lamp's repaint never changes the table, but the walk must
     // not depend on that.
-    const QList<Led *> leds = m_ledsByData.value(name);
+    const QList<Led *> leds = m_registries.ledsByData.value(name);
     const QString text = element ? element->value(KeywordValue, 1) : QString();
     for (Led *led : leds) {
         if (!led)
@@ -49,7 +49,7 @@ void Panel::on_updateSvgImage()
         return;
     }
     // The images read the values themselves.
-    const QList<Image *> images = m_imagesByDefine.value(name);
+    const QList<Image *> images = m_registries.imagesByDefine.value(name);
     for (Image *image : images) {
         if (!image || image->isPassive())
             continue;
@@ -71,9 +71,9 @@ void Panel::refreshSvgImages()
             images.append(image);
         }
     };
-    for (QWidget *widget : qAsConst(m_imagesByName))
+    for (QWidget *widget : qAsConst(m_registries.imagesByName))
         take(qobject_cast<Image *>(widget));
-    for (const QList<Image *> &list : qAsConst(m_imagesByDefine)) {
+    for (const QList<Image *> &list : qAsConst(m_registries.imagesByDefine)) {
         for (Image *image : list)
             take(image);
     }

@@ -1,5 +1,5 @@
 // Panel: logging a define's value to the log elements bound to it.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "dataclass.h"
 #include "loglabel.h"
@@ -18,7 +18,7 @@ void Panel::on_updateLog()
     const QString name = source->objectName();
     const QString value = element->value(KeywordValue, 1);
     QList<QPointer<LogLabel>> logs;
-    for (LogLabel *log : m_logItemsByData.value(name))
+    for (LogLabel *log : m_registries.logItemsByData.value(name))
         logs.append(log);
     for (const QPointer<LogLabel> &log : qAsConst(logs)) {
         if (log)

@@ -1,6 +1,6 @@
 // Panel: refreshing formula labels after a define or variable changed, the
 // range check of labels bound to bits, and formulas that read each other.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "consolelinks.h"
 #include "elementsignals.h"
@@ -30,7 +30,7 @@ void Panel::refreshMathLabels(const QString &name)
         return;
     emit valuesChanged(false);
     QList<QPointer<MathLabel>> labels;
-    for (MathLabel *label : m_mathLabelsByDefine.value(name)) {
+    for (MathLabel *label : m_registries.mathLabelsByDefine.value(name)) {
         if (label)
             labels.append(label);
     }
@@ -109,7 +109,7 @@ void Panel::checkFormulaCycles()
     // A name feeds the labels whose formulas read it.
     QHash<QString, QStringList> feeds;
     QHash<QString, QList<MathLabel *>> labelsByName;
-    for (auto it = m_mathLabelsByDefine.cbegin(); it != m_mathLabelsByDefine.cend(); ++it) {
+    for (auto it = m_registries.mathLabelsByDefine.cbegin(); it != m_registries.mathLabelsByDefine.cend(); ++it) {
         for (MathLabel *label : it.value()) {
             if (!label)
                 continue;

@@ -1,7 +1,7 @@
 // Panel: the set-up after a panel file was read. The built-in variables every
 // panel gets, the finish of a load (start values, the element names, the SVD
 // bindings, the locks, the timer labels) and the formula checks after it.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "dataclass.h"
 #include "errorreporter.h"
@@ -24,31 +24,31 @@ void Panel::addBuiltInVariables()
 
 void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTimers)
 {
-    m_elementNames.clear();
+    m_registries.elementNames.clear();
 
     // Start values.
     if (resetValues) {
-        for (DataClass *variable : qAsConst(m_variablesByName))
+        for (DataClass *variable : qAsConst(m_registries.variablesByName))
             if (variable)
                 variable->resetToDefault();
     }
-    const QList<ActiveElement *> elements = m_allElements;
+    const QList<ActiveElement *> elements = m_registries.allElements;
     // Elements carry an SVD file only when the panel names one.
     const bool panelHasSvd = !m_svdFile.isEmpty();
-    m_elementNames.reserve(elements.size());
+    m_registries.elementNames.reserve(elements.size());
     for (ActiveElement *element : elements) {
         if (timerLabelOf(element))
             continue;
         if (resetValues)
             element->resetToDefault();
         const QString name = getObjectName(element);
-        m_elementNames.append(name);
+        m_registries.elementNames.append(name);
         if (panelHasSvd && !element->elementProperty("svd").toString().isEmpty())
             checkSvdBinding(name);
         element->initialize();
     }
     // The find dialog also offers the elements without value.
-    m_elementNames += namedWidgetNames();
+    m_registries.elementNames += namedWidgetNames();
 
     checkLockConditions();
 
@@ -66,10 +66,10 @@ void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTime
 void Panel::checkFormulas()
 {
     // Formula names that nothing carries.
-    for (auto it = m_mathLabelsByDefine.cbegin(); it != m_mathLabelsByDefine.cend(); ++it) {
+    for (auto it = m_registries.mathLabelsByDefine.cbegin(); it != m_registries.mathLabelsByDefine.cend(); ++it) {
         const QString &name = it.key();
-        const bool known = m_elementsByDefine.value(name, nullptr) || m_variablesByName.value(name, nullptr)
-            || m_tabWidgetsByName.value(name, nullptr);
+        const bool known = m_registries.elementsByDefine.value(name, nullptr) || m_registries.variablesByName.value(name, nullptr)
+            || m_registries.tabWidgetsByName.value(name, nullptr);
         if (!known)
             reportUndefinedFormulaElement(name);
     }

@@ -2,7 +2,7 @@
 // elements, the elements waiting for a lock and their console report, the
 // lock check of the post-load set-up with its lock graph, and the walk that
 // finds circular locks.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "buttongroup.h"
 #include "checkbox.h"
@@ -310,7 +310,7 @@ void Panel::checkLockConditions()
     // only after the load), so the walk takes the lock owners alone.
     QList<ActiveElement *> owners;
     if (m_loading) {
-        for (ActiveElement *element : qAsConst(m_allElements)) {
+        for (ActiveElement *element : qAsConst(m_registries.allElements)) {
             const QVariant locks = element->elementProperty("locks");
             if (locks.isValid() && !locks.toMap().isEmpty())
                 owners.append(element);
@@ -318,7 +318,7 @@ void Panel::checkLockConditions()
     }
     // Applying locks runs actions: a change moves an element to the end of the
     // list, and an action that opens another panel takes the elements away.
-    const ElementWalk elements(m_loading ? owners : m_allElements, this);
+    const ElementWalk elements(m_loading ? owners : m_registries.allElements, this);
     elements.forEach([this](ActiveElement *element) {
         checkLockonConditions(this, element);
         element->applyLocks();

@@ -1,6 +1,6 @@
 // Panel: starting Python for a panel that uses it and publishing elements,
 // variables and display items to Python code.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "errorreporter.h"
 #include "panelshell.h"

@@ -1,6 +1,6 @@
 // Panel: the edits of its registries beyond registration: removal of one
 // element, renames, and the state a panel read fills anew.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "activeelement.h"
 #include "container.h"
@@ -36,13 +36,13 @@ void Panel::refuseHeader(const QString &header)
 
 void Panel::renameElementName(const QString &oldName, const QString &newName)
 {
-    std::replace(m_elementNames.begin(), m_elementNames.end(), oldName, newName);
+    std::replace(m_registries.elementNames.begin(), m_registries.elementNames.end(), oldName, newName);
 }
 
 void Panel::renameModule(const QString &oldName, const QString &newName)
 {
-    if (m_moduleTable.contains(oldName))
-        m_moduleTable.insert(newName, m_moduleTable.take(oldName));
+    if (m_registries.moduleTable.contains(oldName))
+        m_registries.moduleTable.insert(newName, m_registries.moduleTable.take(oldName));
 }
 
 // ---------------------------------------------------------------------------
@@ -78,16 +78,16 @@ void Panel::removeElement(QObject *object)
     if (!object)
         return;
     if (ActiveElement *element = activeElementOf(object)) {
-        for (auto it = m_elementsByDefine.begin(); it != m_elementsByDefine.end();) {
+        for (auto it = m_registries.elementsByDefine.begin(); it != m_registries.elementsByDefine.end();) {
             if (it.value() == element)
-                it = m_elementsByDefine.erase(it);
+                it = m_registries.elementsByDefine.erase(it);
             else
                 ++it;
         }
-        m_allElements.removeAll(element);
+        m_registries.allElements.removeAll(element);
         // Registers held only by this element leave the model; their
         // records stay allocated, as the module table never frees them.
-        for (ModuleRecord *module : qAsConst(m_moduleTable)) {
+        for (ModuleRecord *module : qAsConst(m_registries.moduleTable)) {
             if (!module)
                 continue;
             for (auto it = module->registers.begin(); it != module->registers.end();) {
@@ -99,76 +99,76 @@ void Panel::removeElement(QObject *object)
                     ++it;
             }
         }
-        m_elementNames.removeAll(object->objectName());
+        m_registries.elementNames.removeAll(object->objectName());
         m_waitingLocks.remove(object->objectName());
         for (auto it = m_waitingLocks.begin(); it != m_waitingLocks.end(); ++it)
             it.value().removeAll(object->objectName());
     }
     if (auto *label = qobject_cast<MathLabel *>(object)) {
-        removeFromLists(m_mathLabelsByDefine, label);
+        removeFromLists(m_registries.mathLabelsByDefine, label);
         m_overflowConflicts.removeAll(label);
         m_overflowCauses.remove(label);
     }
-    removeFromLists(m_ledsByData, object);
-    removeFromLists(m_imagesByDefine, object);
-    removeFromLists(m_dialsByData, object);
-    removeFromLists(m_thermosByData, object);
-    removeFromLists(m_logItemsByData, object);
+    removeFromLists(m_registries.ledsByData, object);
+    removeFromLists(m_registries.imagesByDefine, object);
+    removeFromLists(m_registries.dialsByData, object);
+    removeFromLists(m_registries.thermosByData, object);
+    removeFromLists(m_registries.logItemsByData, object);
     if (auto *plot = qobject_cast<MyQwtPlot *>(object)) {
         for (QwtPlotItem *item : plot->itemList(QwtPlotItem::Rtti_PlotCurve))
             removeCurve(static_cast<QwtPlotCurve *>(item));
     }
-    removeValues(m_tabWidgetsByName, object);
-    removeValues(m_imagesByName, object);
-    removeValues(m_ledsByName, object);
-    removeValues(m_dialsByName, object);
-    removeValues(m_thermosByName, object);
-    removeValues(m_plotsByName, object);
-    removeValues(m_timersByName, object);
-    removeValues(m_pushButtonsByName, object);
-    for (auto it = m_containersByName.begin(); it != m_containersByName.end();) {
+    removeValues(m_registries.tabWidgetsByName, object);
+    removeValues(m_registries.imagesByName, object);
+    removeValues(m_registries.ledsByName, object);
+    removeValues(m_registries.dialsByName, object);
+    removeValues(m_registries.thermosByName, object);
+    removeValues(m_registries.plotsByName, object);
+    removeValues(m_registries.timersByName, object);
+    removeValues(m_registries.pushButtonsByName, object);
+    for (auto it = m_registries.containersByName.begin(); it != m_registries.containersByName.end();) {
         if (dynamic_cast<QObject *>(it.value()) == object)
-            it = m_containersByName.erase(it);
+            it = m_registries.containersByName.erase(it);
         else
             ++it;
     }
-    m_invisibleElements.removeAll(object);
+    m_registries.invisibleElements.removeAll(object);
     if (auto *variable = qobject_cast<DataClass *>(object)) {
-        removeValues(m_variablesByName, variable);
-        for (int i = m_varPollList.size() - 1; i >= 0; --i) {
-            if (m_varPollList.at(i) && m_varPollList.at(i)->target == variable)
-                m_varPollList.removeAt(i);
+        removeValues(m_registries.variablesByName, variable);
+        for (int i = m_registries.varPollList.size() - 1; i >= 0; --i) {
+            if (m_registries.varPollList.at(i) && m_registries.varPollList.at(i)->target == variable)
+                m_registries.varPollList.removeAt(i);
         }
     }
 }
 
 void Panel::unregisterElement(const QString &define)
 {
-    if (ActiveElement *element = m_elementsByDefine.take(define))
-        m_allElements.removeAll(element);
+    if (ActiveElement *element = m_registries.elementsByDefine.take(define))
+        m_registries.allElements.removeAll(element);
 }
 
 void Panel::forgetAllElements()
 {
-    m_allElements.clear();
-    m_elementsByDefine.clear();
+    m_registries.allElements.clear();
+    m_registries.elementsByDefine.clear();
 }
 
 void Panel::removeMathLabel(MathLabel *label)
 {
-    for (auto it = m_mathLabelsByDefine.begin(); it != m_mathLabelsByDefine.end(); ++it)
+    for (auto it = m_registries.mathLabelsByDefine.begin(); it != m_registries.mathLabelsByDefine.end(); ++it)
         it.value().removeAll(label);
 }
 
 void Panel::forgetUnreadOperand(const QString &name)
 {
-    if (m_mathLabelsByDefine.value(name).isEmpty())
-        m_mathLabelsByDefine.remove(name);
+    if (m_registries.mathLabelsByDefine.value(name).isEmpty())
+        m_registries.mathLabelsByDefine.remove(name);
 }
 
 void Panel::removeCurve(QwtPlotCurve *curve)
 {
-    for (auto it = m_curvesByData.begin(); it != m_curvesByData.end(); ++it)
+    for (auto it = m_registries.curvesByData.begin(); it != m_registries.curvesByData.end(); ++it)
         it.value().removeAll(curve);
 }
 
@@ -197,27 +197,27 @@ void Panel::clearLockConflicts()
 void Panel::resetReadState()
 {
     m_toolTipSectionMask = 0xFFFF;
-    m_varPollList.clear();
+    m_registries.varPollList.clear();
     // The exchange thread of the panel before was stopped before this read.
-    qDeleteAll(m_comPollList);
-    m_comPollList.clear();
+    qDeleteAll(m_registries.comPollList);
+    m_registries.comPollList.clear();
     m_ioPortName.clear();
     m_ioPortSettings.clear();
     setForumURL(QString());
-    m_invisibleElements.clear();
+    m_registries.invisibleElements.clear();
 }
 
 Panel::ReadState Panel::takeReadState()
 {
     ReadState state;
     state.toolTipSectionMask = m_toolTipSectionMask;
-    state.varPollList = m_varPollList;
-    state.comPollList = m_comPollList;
+    state.varPollList = m_registries.varPollList;
+    state.comPollList = m_registries.comPollList;
     state.ioPortName = m_ioPortName;
     state.ioPortSettings = m_ioPortSettings;
     state.forumUrl = m_forumUrl;
-    state.invisibleElements = m_invisibleElements;
-    m_comPollList.clear();
+    state.invisibleElements = m_registries.invisibleElements;
+    m_registries.comPollList.clear();
     resetReadState();
     return state;
 }
@@ -225,10 +225,10 @@ Panel::ReadState Panel::takeReadState()
 void Panel::restoreReadState(const ReadState &state)
 {
     m_toolTipSectionMask = state.toolTipSectionMask;
-    m_varPollList = state.varPollList;
-    m_comPollList = state.comPollList;
+    m_registries.varPollList = state.varPollList;
+    m_registries.comPollList = state.comPollList;
     m_ioPortName = state.ioPortName;
     m_ioPortSettings = state.ioPortSettings;
     setForumURL(state.forumUrl);
-    m_invisibleElements = state.invisibleElements;
+    m_registries.invisibleElements = state.invisibleElements;
 }

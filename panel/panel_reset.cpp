@@ -1,13 +1,13 @@
 // Panel: the panel reset. Every element goes back to its default, all
 // locks are dropped and applied anew from the defaults, as after a load.
-#include "panel.h"
+#include "quillpanel.h"
 
-#include "buttongroup.h"
 #include "dataclass.h"
 #include "elementwalk.h"
 #include "panelshell.h"
 #include "timerlabel.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -40,7 +40,7 @@ static void disconnectWidgetSignals(QObject *object)
         QObject::disconnect(line, &QLineEdit::textChanged, nullptr, nullptr);
     } else if (auto *text = qobject_cast<QTextEdit *>(object)) {
         QObject::disconnect(text, &QTextEdit::textChanged, nullptr, nullptr);
-    } else if (auto *group = qobject_cast<ButtonGroup *>(object)) {
+    } else if (auto *group = qobject_cast<QButtonGroup *>(object)) {
         QObject::disconnect(group, QOverload<QAbstractButton *>::of(&QButtonGroup::buttonClicked), nullptr,
                             nullptr);
         QObject::disconnect(group, QOverload<QAbstractButton *, bool>::of(&QButtonGroup::buttonToggled),
@@ -58,7 +58,7 @@ void Panel::resetGUI(QString unused)
     // Each pass goes over every element before the next begins. The passes
     // run actions: a change moves an element to the end of the list, and an
     // action that opens another panel takes the elements away.
-    const ElementWalk elements(m_allElements, this);
+    const ElementWalk elements(m_registries.allElements, this);
     const auto eachElement = [&elements](const auto &step) { elements.forEach(step); };
     const auto eachTimer = [&elements](const auto &step) {
         elements.forEach([&step](ActiveElement *element) {
@@ -83,7 +83,7 @@ void Panel::resetGUI(QString unused)
     eachElement([](ActiveElement *element) { element->applyLocks(); });
     eachElement([](ActiveElement *element) { element->updateMathLabels(); });
     QList<QPointer<DataClass>> variables;
-    for (DataClass *variable : qAsConst(m_variablesByName))
+    for (DataClass *variable : qAsConst(m_registries.variablesByName))
         variables.append(variable);
     for (const QPointer<DataClass> &variable : qAsConst(variables)) {
         if (variable)

@@ -2,7 +2,7 @@
 // Its text is a list of assignments "target=value" separated by ";"; each
 // target is a target variable, an element define, an element define with a
 // keyword, or a display widget with a keyword.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "buttongroup.h"
 #include "container.h"
@@ -264,7 +264,7 @@ static void setContainerKeyword(Panel &panel, const QString &name, Container *co
         }
     }
     if (keyword == KeywordIndex) {
-        if (TabWidget *tabs = panel.tabWidgetsByName().value(name, nullptr))
+        if (TabWidget *tabs = panel.registries().tabWidgetsByName.value(name, nullptr))
             tabs->setCurrentIndex(value.toInt());
     }
 }
@@ -406,7 +406,7 @@ static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item
             }
             element->setValue(other->value(keywordSuffixIndexOf(value), 1), KeywordValue);
             return ItemOutcome::Stop;
-        } else if (DataClass *variable = panel.variablesByName().value(value, nullptr)) {
+        } else if (DataClass *variable = panel.registries().variablesByName.value(value, nullptr)) {
             value = variable->isFloat ? QString::number(double(variable->floatValue()), 'g', 6)
                                       : QString::number(variable->value(), 10);
         } else {
@@ -414,7 +414,7 @@ static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item
         }
     }
 
-    if (DataClass *variable = panel.variablesByName().value(target, nullptr)) {
+    if (DataClass *variable = panel.registries().variablesByName.value(target, nullptr)) {
         if (setVariable(variable, value))
             return ItemOutcome::Next;
         refuse();
@@ -438,19 +438,19 @@ static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item
 
     if (ActiveElement *named = panel.getActiveElement(name)) {
         setElementKeyword(panel, source, named, keyword, value);
-    } else if (QWidget *image = panel.imagesByName().value(name, nullptr)) {
+    } else if (QWidget *image = panel.registries().imagesByName.value(name, nullptr)) {
         setImageKeyword(qobject_cast<Image *>(image), keyword, value);
-    } else if (Led *led = panel.ledsByName().value(name, nullptr)) {
+    } else if (Led *led = panel.registries().ledsByName.value(name, nullptr)) {
         applyWidgetKeyword(led, keyword, value, {VisibleKeyword, XKeyword, YKeyword});
-    } else if (QWidget *dial = panel.dialsByName().value(name, nullptr)) {
+    } else if (QWidget *dial = panel.registries().dialsByName.value(name, nullptr)) {
         applyWidgetKeyword(dial, keyword, value, {VisibleKeyword});
-    } else if (QWidget *thermo = panel.thermosByName().value(name, nullptr)) {
+    } else if (QWidget *thermo = panel.registries().thermosByName.value(name, nullptr)) {
         applyWidgetKeyword(thermo, keyword, value, {VisibleKeyword});
-    } else if (Container *container = panel.containersByName().value(name, nullptr)) {
+    } else if (Container *container = panel.registries().containersByName.value(name, nullptr)) {
         setContainerKeyword(panel, name, container, keyword, value);
-    } else if (PushButton *button = panel.pushButtonsByName().value(name, nullptr)) {
+    } else if (PushButton *button = panel.registries().pushButtonsByName.value(name, nullptr)) {
         setPushButtonKeyword(button, keyword, value);
-    } else if (QWidget *plot = panel.plotsByName().value(name, nullptr)) {
+    } else if (QWidget *plot = panel.registries().plotsByName.value(name, nullptr)) {
         setPlotKey(panel, plot, key, value);
     } else {
         refuse();

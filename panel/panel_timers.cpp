@@ -1,7 +1,7 @@
 // Panel: the range-change report. setDef notes every value that a new
 // minimum or maximum moved; the notes of one chain of actions are printed
 // together 100 ms after the first, with links to the elements involved.
-#include "panel.h"
+#include "quillpanel.h"
 
 #include "consolelinks.h"
 #include "errorreporter.h"

@@ -1,7 +1,7 @@
 // Panel: the connections between a panel's elements and the window's
 // slots. Every helper makes unique connections, so calling it twice for one
 // element connects once.
-#include "panel.h"
+#include "quillpanel.h"
 #include "panellog.h"
 
 #include "absolutewidget.h"

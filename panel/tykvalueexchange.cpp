@@ -3,7 +3,7 @@
 #include "activeelement.h"
 #include "dataclass.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "tyklink.h"
 #include "tykvalues.h"
 
@@ -37,9 +37,9 @@ void TykValueExchange::send(const QString &values)
 
     // Names are looked up without entering them into the registries.
     const auto lookup = [this](const QString &name, bool *unconvertible) -> std::optional<quint32> {
-        if (DataClass *variable = m_panel.variablesByName().value(name, nullptr))
+        if (DataClass *variable = m_panel.registries().variablesByName.value(name, nullptr))
             return variable->value();
-        if (ActiveElement *element = m_panel.elementsByDefine().value(name, nullptr)) {
+        if (ActiveElement *element = m_panel.registries().elementsByDefine.value(name, nullptr)) {
             const std::optional<quint32> word = tykWordFromNumberText(element->value(KeywordValue, 1));
             if (!word)
                 *unconvertible = true;
@@ -126,11 +126,11 @@ void TykValueExchange::receive(const QString &values)
     for (const TykReceivedField &field : fields) {
         if (field.destination == QLatin1String("?"))
             continue;
-        if (ActiveElement *element = m_panel.elementsByDefine().value(field.destination, nullptr)) {
+        if (ActiveElement *element = m_panel.registries().elementsByDefine.value(field.destination, nullptr)) {
             element->setValue(QString::number(field.value), KeywordValue);
             continue;
         }
-        if (DataClass *variable = m_panel.variablesByName().value(field.destination, nullptr)) {
+        if (DataClass *variable = m_panel.registries().variablesByName.value(field.destination, nullptr)) {
             variable->setValueFromBytes(field.bytes);
             continue;
         }

@@ -27,12 +27,11 @@ public:
     // Consecutive receive time-outs; a new panel or connection starts again.
     quint16 timeoutCount() const { return m_timeoutCount; }
     void resetTimeouts() { m_timeoutCount = 0; }
-    // The reply of the last send is still to be unpacked.
-    bool replyUnread() const { return m_replyUnread; }
 
 private:
     Panel &m_panel;
     LinkSource m_link;
     quint16 m_timeoutCount = 0;
+    // The reply of the last send is still to be unpacked.
     bool m_replyUnread = false;
 };

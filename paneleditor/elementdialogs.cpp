@@ -9,7 +9,7 @@
 #include "floatseriesdata.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "propertydelegates.h"
 #include "pushbutton.h"
 #include "spinbox.h"

@@ -1,38 +1,15 @@
 // ShowXMLDialog: the window, the element tree, selection and saving.
 #include "showxmldialog.h"
 
-#include "absolutewidget.h"
 #include "activeelement.h"
-#include "boxcontainers.h"
-#include "buttongroup.h"
-#include "checkbox.h"
-#include "combobox.h"
 #include "container.h"
 #include "dataclass.h"
-#include "doublespinbox.h"
+#include "elementkinds.h"
 #include "errorreporter.h"
-#include "gridwidget.h"
-#include "hexspinbox.h"
-#include "image.h"
-#include "knob.h"
-#include "led.h"
-#include "lineedit.h"
-#include "mathlabel.h"
-#include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
 #include "prompt.h"
-#include "pushbutton.h"
-#include "registerview.h"
-#include "slider.h"
-#include "spinbox.h"
-#include "tabwidget.h"
-#include "table.h"
-#include "text.h"
-#include "textedit.h"
-#include "timerlabel.h"
-#include "togglebutton.h"
 #include "xmlpropertiesdialog.h"
 
 #include <QApplication>
@@ -42,15 +19,13 @@
 #include <QHeaderView>
 #include <QLayout>
 #include <QMenu>
+#include <QTabWidget>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <qwt_dial.h>
-#include <qwt_thermo.h>
 
 static QIcon editorIcon(const QString &name)
 {
@@ -116,11 +91,11 @@ ShowXMLDialog::ShowXMLDialog(QWidget *panelRoot, QWidget *parent, Panel *panel)
     if (m_panelRoot)
         buildEditorTree(m_panelRoot, m_treeModel->invisibleRootItem(), -1);
     if (m_panel) {
-        for (QObject *hidden : qAsConst(m_panel->invisibleElements())) {
+        for (QObject *hidden : qAsConst(m_panel->registries().invisibleElements)) {
             if (hidden && hidden->isWidgetType())
                 buildEditorTree(hidden, m_treeModel->invisibleRootItem(), -1);
         }
-        for (auto it = m_panel->variablesByName().constBegin(); it != m_panel->variablesByName().constEnd(); ++it) {
+        for (auto it = m_panel->registries().variablesByName.constBegin(); it != m_panel->registries().variablesByName.constEnd(); ++it) {
             if (it.value() && !isReservedVariable(it.value()->objectName()))
                 addVarItem(it.value());
         }
@@ -250,13 +225,18 @@ static QList<QObject *> orderedChildren(QObject *object)
 {
     QList<QObject *> children;
     auto *widget = qobject_cast<QWidget *>(object);
-    if (auto *tabs = qobject_cast<TabWidget *>(object)) {
+    const ElementKind *kind = elementKindOf(object);
+    if (!kind || !kind->container)
+        return object->children();
+    if (auto *tabs = qobject_cast<QTabWidget *>(object)) {
         for (int i = 0; i < tabs->count(); ++i)
             children.append(tabs->widget(i));
         return children;
     }
-    const bool layoutOrder = qobject_cast<VerticalWidget *>(object) || qobject_cast<HorizontalWidget *>(object)
-        || qobject_cast<GridWidget *>(object) || qobject_cast<GroupBox *>(object);
+    // The box containers place their children in a layout; an absolute
+    // container and a tree have none to go by.
+    const bool layoutOrder = kind->xmlName() != QLatin1String("absolutecontainer")
+        && kind->xmlName() != QLatin1String("treecontainer");
     if (widget && layoutOrder && widget->layout()) {
         QLayout *layout = widget->layout();
         for (int i = 0; i < layout->count(); ++i) {
@@ -277,72 +257,22 @@ QStandardItem *ShowXMLDialog::buildEditorTree(QObject *object, QStandardItem *pa
     QString toolTip = object->objectName();
     bool container = true;
     auto *widget = qobject_cast<QWidget *>(object);
-    if (qobject_cast<VerticalWidget *>(object)) {
-        text = icon = QStringLiteral("Vertical");
-    } else if (qobject_cast<HorizontalWidget *>(object)) {
-        text = icon = QStringLiteral("Horizontal");
-    } else if (qobject_cast<GridWidget *>(object)) {
-        text = icon = QStringLiteral("Grid");
-    } else if (qobject_cast<TabWidget *>(object)) {
-        text = icon = QStringLiteral("Tab");
-    } else if (qobject_cast<AbsoluteWidget *>(object)) {
-        text = icon = QStringLiteral("Absolute");
-    } else if (auto *group = qobject_cast<GroupBox *>(object)) {
-        text = static_cast<QGroupBox *>(group)->title();
-        icon = QStringLiteral("Group");
-    } else {
-        container = false;
-        text = object->objectName();
-        if (qobject_cast<ButtonGroup *>(object) || qobject_cast<QRadioButton *>(object))
-            icon = QStringLiteral("Radio");
-        else if (qobject_cast<ComboBox *>(object))
-            icon = QStringLiteral("Combo");
-        else if (qobject_cast<CheckBox *>(object))
-            icon = QStringLiteral("Checkbox");
-        else if (qobject_cast<HexSpinBox *>(object))
-            icon = QStringLiteral("HexSpinbox");
-        else if (qobject_cast<SpinBox *>(object))
-            icon = QStringLiteral("Spinbox");
-        else if (qobject_cast<DoubleSpinBox *>(object))
-            icon = QStringLiteral("DoubleSpinbox");
-        else if (qobject_cast<Slider *>(object))
-            icon = QStringLiteral("Slider");
-        else if (qobject_cast<LineEdit *>(object))
-            icon = QStringLiteral("LineEdit");
-        else if (qobject_cast<TextEdit *>(object))
-            icon = QStringLiteral("TextEdit");
-        else if (qobject_cast<MathLabel *>(object)) {
-            icon = QStringLiteral("MathLabel");
+    const ElementKind *kind = elementKindOf(object);
+    if (kind && kind->editorIcon) {
+        container = kind->container;
+        icon = QLatin1String(kind->editorIcon);
+        switch (kind->editorTitle) {
+        case EditorTitle::Define: text = object->objectName(); break;
+        case EditorTitle::Icon: text = icon; break;
+        case EditorTitle::Text: text = object->property("text").toString(); break;
+        case EditorTitle::Title: text = object->property("title").toString(); break;
+        case EditorTitle::ClassName: text = QLatin1String(kind->className); break;
+        }
+        if (kind->formulaToolTip) {
             toolTip = elementPropertyOf(object, "expression").toString();
             if (toolTip.isEmpty())
                 toolTip = elementPropertyOf(object, "formula").toString();
-        } else if (auto *label = qobject_cast<Text *>(object)) {
-            icon = QStringLiteral("Text");
-            text = label->text();
-        } else if (qobject_cast<Led *>(object)) {
-            icon = QStringLiteral("LED");
-            text = QStringLiteral("Led");
-        } else if (qobject_cast<ToggleButton *>(object)) {
-            icon = QStringLiteral("ToggleButton");
-        } else if (auto *button = qobject_cast<PushButton *>(object)) {
-            icon = QStringLiteral("Button");
-            text = button->text();
-        } else if (qobject_cast<TimerLabel *>(object))
-            icon = QStringLiteral("Timer");
-        else if (qobject_cast<Knob *>(object))
-            icon = QStringLiteral("Knob");
-        else if (qobject_cast<QwtDial *>(object))
-            icon = QStringLiteral("Dial");
-        else if (qobject_cast<QwtThermo *>(object))
-            icon = QStringLiteral("Thermo");
-        else if (qobject_cast<Image *>(object))
-            icon = QStringLiteral("Image");
-        else if (qobject_cast<MyQwtPlot *>(object))
-            icon = QStringLiteral("Plot");
-        else if (qobject_cast<Table *>(object))
-            icon = QStringLiteral("Table");
-        else if (qobject_cast<RegisterView *>(object))
-            icon = QStringLiteral("RegView");
+        }
     }
     if (icon.isEmpty()) {
         // No element: what it holds is shown under the nearest known container.

@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QTreeView>
 
-#include "panel.h"
+#include "quillpanel.h"
 
 #include <functional>
 
@@ -195,6 +195,9 @@ private:
     QAbstractItemDelegate *rowDelegate(const QString &name);
     // Parts of setAttribute (showxmldialog_attributes.cpp).
     void renameElement(QWidget *element, const QString &value);
+    // The saved form of every reference to oldName: the records of the
+    // panel's widgets, tree rows and hidden elements name newName.
+    void renameSavedReferences(const QString &oldName, const QString &newName);
     void setLabel(QWidget *element, const QString &value);
     void setRange(QWidget *element, const QString &value);
     void setFormula(QWidget *element, const QString &value);

@@ -10,36 +10,30 @@
 #include "checkbox.h"
 #include "container.h"
 #include "doublespinbox.h"
+#include "elementkinds.h"
 #include "errorreporter.h"
 #include "expression.h"
 #include "expressionrename.h"
-#include "gridwidget.h"
 #include "knob.h"
-#include "led.h"
 #include "lineedit.h"
 #include "mathlabel.h"
-#include "myqwtplot.h"
-#include "floatseriesdata.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
 #include "propertydelegates.h"
 #include "pushbutton.h"
-#include "slider.h"
 #include "spinbox.h"
 #include "text.h"
 #include "textedit.h"
-#include "timerlabel.h"
-#include "timescaledraw.h"
 #include "togglebutton.h"
 
 #include <QRadioButton>
 #include <QStandardItem>
 #include <QStandardItemModel>
 #include <QTabWidget>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <qwt_dial.h>
-#include <qwt_plot_curve.h>
-#include <qwt_plot_grid.h>
 #include <qwt_thermo.h>
 
 namespace {
@@ -59,26 +53,47 @@ void recordAttribute(QObject *element, const QString &attribute, const QString &
     PanelXmlRecord::setRecord(element, record);
 }
 
-// Whether a formula operand names the define: the define itself, or the
-// define with a ".keyword" suffix, the way the panel files formula readers.
-bool operandNames(const QString &operand, const QString &define)
+// The attributes of a record that name defines, renamed: lock conditions and
+// setDef lists as assignments, the source of a display, conditions and
+// formulas operand by operand. True when one changed.
+bool renameRecordReferences(PanelXmlRecord::Element &record, const QString &oldName, const QString &newName)
 {
-    if (operand == define)
-        return true;
-    if (!operand.startsWith(define + QLatin1Char('.')))
-        return false;
-    QString stripped = operand;
-    stripKeywordSuffix(stripped, keywordSuffixIndexOf(operand));
-    return stripped == define;
+    static const QStringList assignments{QStringLiteral("lockon"), QStringLiteral("setDef"),
+                                         QStringLiteral("setdef"), QStringLiteral("setDefInv"),
+                                         QStringLiteral("setdefinv"), QStringLiteral("selectsetdef"),
+                                         QStringLiteral("unselectsetdef")};
+    static const QStringList formulas{QStringLiteral("cond"), QStringLiteral("formula")};
+    // Only displays name a define by "data"; elsewhere it is a value.
+    static const QStringList displays{QStringLiteral("led"), QStringLiteral("dial"), QStringLiteral("thermo")};
+    bool changed = false;
+    for (auto &attribute : record.attributes) {
+        QString renamed = attribute.second;
+        if (assignments.contains(attribute.first))
+            renamed = renameAssignmentReferences(renamed, oldName, newName);
+        else if (formulas.contains(attribute.first))
+            renamed = renameFormulaReferences(renamed, oldName, newName);
+        else if (attribute.first == QLatin1String("data") && displays.contains(record.name) && renamed == oldName)
+            renamed = newName;
+        if (renamed != attribute.second) {
+            attribute.second = renamed;
+            changed = true;
+        }
+    }
+    return changed;
 }
 
-// The formula with every operand that names oldName naming newName; numbers,
-// text literals and other names stay as written.
-QString renameFormulaOperand(const QString &formula, const QString &oldName, const QString &newName)
+void renameRecordReferences(QObject *object, const QString &oldName, const QString &newName)
 {
-    return renameExpressionOperands(formula, [&oldName, &newName](const QString &operand) {
-        return operandNames(operand, oldName) ? newName + operand.mid(oldName.size()) : operand;
-    });
+    PanelXmlRecord::Element record = PanelXmlRecord::recordOf(object);
+    if (record.isValid() && renameRecordReferences(record, oldName, newName))
+        PanelXmlRecord::setRecord(object, record);
+}
+
+void renameRecordReferences(QTreeWidgetItem *row, const QString &oldName, const QString &newName)
+{
+    PanelXmlRecord::Element record = PanelXmlRecord::recordOf(row);
+    if (record.isValid() && renameRecordReferences(record, oldName, newName))
+        PanelXmlRecord::setRecord(row, record);
 }
 
 // "true"/"false" in any letter case as "1"/"0"; any other text as it is.
@@ -121,85 +136,16 @@ void recordSizePolicy(QWidget *element)
                                            + sizePolicyName(policy.verticalPolicy()));
 }
 
-const char *const plotRows[] = {"minX", "maxX", "minY", "maxY", "oszi", "history", "xScaleFormat",
-                                "xLabel", "yLabel", "autoScaleMinY", "autoScaleMaxY", "xFactor", "grid"};
-
-bool isPlotRow(const QString &name)
+// A row the element's kind has of its own: applied and its attributes
+// recorded; false when the kind has no such row.
+bool editKindRow(QWidget *element, const QString &row, const QString &value)
 {
-    for (const char *row : plotRows) {
-        if (name == QLatin1String(row))
-            return true;
-    }
-    return false;
-}
-
-// A plot row: the plot changes and the row is kept (false: not applied).
-bool setPlotRow(MyQwtPlot *plot, const QString &name, const QString &value)
-{
-    if (name == QLatin1String("minX") || name == QLatin1String("maxX")) {
-        const quint32 n = quint32(value.toInt());
-        if (name == QLatin1String("minX")) {
-            plot->setPresetRanges(n, plot->presetMaxX(), plot->presetMinY(), plot->presetMaxY());
-        } else {
-            plot->setPresetRanges(plot->presetMinX(), n, plot->presetMinY(), plot->presetMaxY());
-            // The sample stores follow the new width, within their limits.
-            for (QwtPlotItem *item : plot->itemList(QwtPlotItem::Rtti_PlotCurve)) {
-                if (FloatSeriesData *data = MyQwtPlot::seriesOf(static_cast<QwtPlotCurve *>(item)))
-                    data->setCapacity(FloatSeriesData::clampedCapacity(n));
-            }
-        }
-        plot->setAxisScale(QwtPlot::xBottom, double(plot->minX), double(plot->maxX), 0);
-        plot->replot();
-    } else if (name == QLatin1String("minY") || name == QLatin1String("maxY")) {
-        const float v = value.toFloat();
-        if (name == QLatin1String("minY"))
-            plot->setPresetRanges(plot->presetMinX(), plot->presetMaxX(), v, plot->presetMaxY());
-        else
-            plot->setPresetRanges(plot->presetMinX(), plot->presetMaxX(), plot->presetMinY(), v);
-        plot->setAxisScale(QwtPlot::yLeft, double(plot->minY), double(plot->maxY), 0);
-        plot->replot();
-    } else if (name == QLatin1String("oszi") || name == QLatin1String("history")) {
-        const bool on = value.toInt() != 0;
-        if (name == QLatin1String("oszi"))
-            plot->enableAxis(QwtPlot::xBottom, !on);
-        for (QwtPlotItem *item : plot->itemList(QwtPlotItem::Rtti_PlotCurve)) {
-            if (FloatSeriesData *data = MyQwtPlot::seriesOf(static_cast<QwtPlotCurve *>(item))) {
-                if (name == QLatin1String("oszi"))
-                    data->setOszi(on);
-                else
-                    data->setHistory(on);
-            }
-        }
-        if (name == QLatin1String("oszi"))
-            plot->replot();
-    } else if (name == QLatin1String("xScaleFormat") || name == QLatin1String("xFactor")) {
-        TimeScaleDraw *draw = plot->timeScaleDraw();
-        if (draw) {
-            if (name == QLatin1String("xScaleFormat"))
-                draw->setXScaleFormat(quint16(value.toInt()));
-            else
-                draw->setXFactor(double(value.toFloat()));
-            draw->setScaleDiv(draw->scaleDiv()); // drops the cached labels
-        }
-        plot->updateAxes();
-    } else if (name == QLatin1String("xLabel")) {
-        plot->setAxisTitle(QwtPlot::xBottom, value);
-    } else if (name == QLatin1String("yLabel")) {
-        plot->setAxisTitle(QwtPlot::yLeft, value);
-    } else if (name == QLatin1String("autoScaleMinY")) {
-        plot->autoScaleMinY = value.toFloat() != 0.0f;
-    } else if (name == QLatin1String("autoScaleMaxY")) {
-        plot->autoScaleMaxY = value.toFloat() != 0.0f;
-    } else if (name == QLatin1String("grid")) {
-        const QwtPlotItemList grids = plot->itemList(QwtPlotItem::Rtti_PlotGrid);
-        if (grids.isEmpty())
-            return false;
-        auto *grid = static_cast<QwtPlotGrid *>(grids.first());
-        const uint bits = value.toUInt();
-        grid->enableX(bits & 1u);
-        grid->enableY(bits & 2u);
-        plot->replot();
-    }
+    const ElementKind *kind = elementKindOf(element);
+    AttributeWrites writes;
+    if (!kind || !kind->editRow || !kind->editRow(element, row, value, &writes))
+        return false;
+    for (const auto &write : writes)
+        recordAttribute(element, write.first, write.second);
     return true;
 }
 
@@ -227,7 +173,6 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
     if (!element)
         return;
     ActiveElement *active = activeElementOf(element);
-    auto *plot = qobject_cast<MyQwtPlot *>(element);
     auto *thermo = qobject_cast<QwtThermo *>(element);
 
     if (name == QLatin1String("X")) {
@@ -284,15 +229,8 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
             thermo->setOrientation(Qt::Orientation(value.toInt()));
             setElementPropertyOf(element, "orientation", value);
             recordAttribute(element, name, value);
-        } else if (auto *slider = qobject_cast<Slider *>(element)) {
-            slider->setOrientation(value.toInt() == 1 ? Qt::Horizontal : Qt::Vertical);
-            setElementPropertyOf(element, "orientation", value);
-            recordAttribute(element, name, value);
-        }
-    } else if (isPlotRow(name)) {
-        if (plot && setPlotRow(plot, name, value)) {
-            setElementPropertyOf(element, name.toLatin1().constData(), value);
-            recordAttribute(element, name, value);
+        } else {
+            editKindRow(element, name, value);
         }
     } else if (name == QLatin1String("Define")) {
         renameElement(element, value);
@@ -307,94 +245,29 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
     } else if (name == QLatin1String("Readonly")) {
         const QString text = boolText(value);
         const bool readOnly = text.toInt() != 0;
-        if (auto *line = qobject_cast<LineEdit *>(element)) {
-            line->setReadOnly(readOnly);
-        } else if (auto *edit = qobject_cast<TextEdit *>(element)) {
-            edit->setReadOnly(readOnly);
-        } else {
+        // The edits take it as their own read-only state.
+        if (!editKindRow(element, name, text)) {
             element->setAttribute(Qt::WA_TransparentForMouseEvents, readOnly);
             element->setFocusPolicy(readOnly ? Qt::NoFocus : Qt::WheelFocus);
         }
         setElementPropertyOf(element, "my_readonly", text);
     } else if (name == QLatin1String("Label")) {
         setLabel(element, value);
-    } else if (name == QLatin1String("Prefix") || name == QLatin1String("Suffix")) {
-        const bool prefix = name == QLatin1String("Prefix");
-        bool applied = true;
-        if (auto *spin = qobject_cast<SpinBox *>(element))
-            prefix ? spin->setPrefix(value) : spin->setSuffix(value);
-        else if (auto *dspin = qobject_cast<DoubleSpinBox *>(element))
-            prefix ? dspin->setPrefix(value) : dspin->setSuffix(value);
-        else
-            applied = false;
-        if (applied)
-            recordAttribute(element, name.toLower(), value);
     } else if (name == QLatin1String("Range")) {
         setRange(element, value);
-    } else if (name == QLatin1String("Step")) {
-        bool applied = true;
-        QString taken;
-        if (auto *spin = qobject_cast<SpinBox *>(element)) {
-            spin->setSingleStep(value.toInt());
-            taken = QString::number(spin->singleStep()); // a negative step is not taken
-        } else if (auto *dspin = qobject_cast<DoubleSpinBox *>(element)) {
-            dspin->setSingleStep(double(value.toInt()));
-            taken = QString::number(dspin->singleStep(), 'g', 15);
-        } else if (auto *knob = qobject_cast<Knob *>(element)) {
-            // The knob's step count; the file's "step" is its single step
-            // (a count follows from the range), so nothing is recorded.
-            knob->setTotalSteps(uint(value.toInt()));
-            applied = false;
-        } else {
-            applied = false;
-        }
-        if (applied)
-            recordAttribute(element, QStringLiteral("step"), taken);
-    } else if (name == QLatin1String("Format")) {
-        if (auto *math = qobject_cast<MathLabel *>(element)) {
-            math->setFormat(value.toLatin1());
-            recordAttribute(element, QStringLiteral("format"), value);
-        }
     } else if (name == QLatin1String("Expression")) {
         setFormula(element, value);
-    } else if (name == QLatin1String("Unit")) {
-        if (qobject_cast<MathLabel *>(element)) {
-            setElementPropertyOf(element, "suffix", value);
-            recordAttribute(element, QStringLiteral("unit"), value);
-        }
     } else if (name == QLatin1String("run") || name == QLatin1String("singleShot")
                || name == QLatin1String("interval")) {
-        if (auto *timer = qobject_cast<TimerLabel *>(element)) {
-            if (name == QLatin1String("run"))
-                timer->setRunning(value.toUInt() != 0);
-            else if (name == QLatin1String("singleShot"))
-                timer->setSingleShot(value.toUInt() != 0);
-            else
-                timer->setInterval(value.toInt());
-            recordAttribute(element, name, value);
-        }
+        editKindRow(element, name, value);
         setElementPropertyOf(element, name.toLatin1().constData(), value);
     } else if (name == QLatin1String("data") || name == QLatin1String("bitmask")) {
         setElementPropertyOf(element, name.toLatin1().constData(), value);
         recordAttribute(element, name, value);
     } else if (name == QLatin1String("OnColor") || name == QLatin1String("OffColor")) {
-        const bool on = name == QLatin1String("OnColor");
-        if (auto *led = qobject_cast<Led *>(element)) {
-            on ? led->setOnColor(value) : led->setOffColor(value);
-            led->update();
+        // A LED and a toggle button show the colour themselves.
+        if (!editKindRow(element, name, value))
             setElementPropertyOf(element, name.toLatin1().constData(), value);
-        } else if (qobject_cast<ToggleButton *>(element)) {
-            QString rgb = value;
-            rgb.replace(QLatin1Char(';'), QLatin1Char(','));
-            element->setStyleSheet(
-                on ? QStringLiteral("QPushButton:checked{background-color: rgb(%1);border-style: inset;"
-                                    "border-width: 1px;border-color: black;}")
-                         .arg(rgb)
-                   : QStringLiteral("QPushButton{background-color: rgb(%1);}").arg(rgb));
-            setElementPropertyOf(element, name.toLatin1().constData(), rgb);
-        } else {
-            setElementPropertyOf(element, name.toLatin1().constData(), value);
-        }
         // The panel file keeps the colour as written: red;green;blue.
         QString written = value;
         written.replace(QLatin1Char(','), QLatin1Char(';'));
@@ -407,17 +280,10 @@ void ShowXMLDialog::setAttribute(QWidget *element, const QString &name, const QS
             recordAttribute(element, QStringLiteral("role"), QStringLiteral("inverted"));
         else if (record.value(QStringLiteral("role")) == QLatin1String("inverted"))
             recordAttribute(element, QStringLiteral("role"), QString());
-    }
-
-    if (name == QLatin1String("NrColumns")) {
-        if (auto *grid = qobject_cast<GridWidget *>(element)) {
-            const int columns = int(value.toUInt());
-            if (columns > 0) {
-                grid->setColumns(columns);
-                grid->update();
-                recordAttribute(element, QStringLiteral("columns"), QString::number(columns));
-            }
-        }
+    } else {
+        // The rows of some kinds only (a spin box's prefix, a plot's range,
+        // a grid's columns, ...), in the kind's own file.
+        editKindRow(element, name, value);
     }
     if (m_panel && active)
         m_panel->markModified(active);
@@ -434,7 +300,7 @@ void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
         reportError(tr("The define of %1 cannot be empty.").arg(old));
         return;
     }
-    if (m_panel->elementExists(value) || m_panel->variablesByName().contains(value)) {
+    if (m_panel->elementExists(value) || m_panel->registries().variablesByName.contains(value)) {
         reportError(tr("The define %1 cannot be used: the name is in use.").arg(value));
         return;
     }
@@ -446,21 +312,51 @@ void ShowXMLDialog::renameElement(QWidget *element, const QString &value)
     m_panel->renameModule(old, value);
     m_panel->renameElementName(old, value);
     // Formulas that read the old name read the new one, live and when saved.
-    const QList<MathLabel *> readers = m_panel->mathLabelsByDefine().value(old);
+    // Everything else that names it (displays, actions, conditions, setDef
+    // lists, locks, table columns), live and in the records the writer saves.
+    m_panel->carryDefineReferences(old, value);
+    renameSavedReferences(old, value);
+    const QList<MathLabel *> readers = m_panel->registries().mathLabelsByDefine.value(old);
     for (MathLabel *label : readers) {
         if (!label || label == element)
             continue;
         const QString formula =
-            renameFormulaOperand(label->elementProperty("expression").toString(), old, value);
+            renameFormulaReferences(label->elementProperty("expression").toString(), old, value);
         setFormula(label, formula);
         if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(label)))
             item->setToolTip(formula);
     }
     m_panel->forgetUnreadOperand(old);
+    // An image drawing names its values inside the drawing, which the panel
+    // does not rewrite: say so rather than leave the image dark in silence.
+    if (m_panel->registries().imagesByDefine.contains(old))
+        reportError(tr("%1 is now %2, but an image drawing still shows %1: change the drawing to show %2.")
+                        .arg(old, value));
     if (QStandardItem *item = m_treeModel->itemFromIndex(indexOf(element))) {
         if (item->text() == old)
             item->setText(value);
         item->setToolTip(value);
+    }
+}
+
+void ShowXMLDialog::renameSavedReferences(const QString &oldName, const QString &newName)
+{
+    QList<QObject *> objects;
+    if (m_panelRoot) {
+        objects.append(m_panelRoot);
+        objects.append(m_panelRoot->findChildren<QObject *>());
+    }
+    if (m_panel)
+        objects.append(m_panel->registries().invisibleElements);
+    for (QObject *object : qAsConst(objects)) {
+        if (!object)
+            continue;
+        renameRecordReferences(object, oldName, newName);
+        // Elements of a tree container keep their records on their rows.
+        if (auto *view = qobject_cast<QTreeWidget *>(object)) {
+            for (QTreeWidgetItemIterator it(view); *it; ++it)
+                renameRecordReferences(*it, oldName, newName);
+        }
     }
 }
 

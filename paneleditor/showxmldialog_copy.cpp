@@ -7,7 +7,7 @@
 #include "activeelement.h"
 #include "buttongroup.h"
 #include "container.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
@@ -156,7 +156,7 @@ QWidget *ShowXMLDialog::pasteElement()
         bool free = true;
         for (const QString &define : defines)
             free = free && !m_panel->elementExists(define + suffix)
-                && !m_panel->variablesByName().contains(define + suffix);
+                && !m_panel->registries().variablesByName.contains(define + suffix);
         if (free)
             break;
     }

@@ -21,7 +21,7 @@
 #include "loglabel.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
 #include "pollentries.h"
@@ -298,7 +298,7 @@ bool ShowXMLDialog::addVariable(const QString &name)
     if (!m_panel || !m_panelRoot || name.trimmed().isEmpty())
         return false;
     // A second variable of a name would leave the first one unreachable.
-    if (m_panel->variablesByName().contains(name) || m_panel->elementExists(name)
+    if (m_panel->registries().variablesByName.contains(name) || m_panel->elementExists(name)
         || name == QLatin1String("$FUNC$") || name == QLatin1String("$VALUE$")
         || name == QLatin1String("$ADDRESS$") || name == QLatin1String("dummy_define")) {
         reportError(tr("A variable cannot be named %1: the name is in use.").arg(name));
@@ -400,7 +400,7 @@ void ShowXMLDialog::removeWidget()
     }
     if (m_panel) {
         for (const QString &define : qAsConst(defines)) {
-            const QList<MathLabel *> readers = m_panel->mathLabelsByDefine().value(define);
+            const QList<MathLabel *> readers = m_panel->registries().mathLabelsByDefine.value(define);
             for (MathLabel *reader : readers) {
                 if (!going.contains(reader)) {
                     reportError(tr("%1 is not removed: the formula of %2 reads it.")
@@ -425,7 +425,7 @@ void ShowXMLDialog::removeWidget()
             }
         }
         // A register shared with an element that stays cannot be given back in part.
-        for (ModuleRecord *module : qAsConst(m_panel->moduleTable())) {
+        for (ModuleRecord *module : qAsConst(m_panel->registries().moduleTable)) {
             if (!module)
                 continue;
             for (RegisterRecord *reg : qAsConst(module->registers)) {

@@ -3,37 +3,20 @@
 #include "showxmldialog.h"
 
 #include "activeelement.h"
-#include "checkbox.h"
-#include "combobox.h"
 #include "container.h"
-#include "doublespinbox.h"
+#include "contrast.h"
+#include "elementkinds.h"
 #include "errorreporter.h"
-#include "gridwidget.h"
-#include "image.h"
-#include "knob.h"
-#include "led.h"
-#include "lineedit.h"
-#include "mathlabel.h"
-#include "myqwtplot.h"
 #include "propertydelegates.h"
-#include "pushbutton.h"
-#include "spinbox.h"
-#include "table.h"
-#include "text.h"
-#include "textedit.h"
-#include "timerlabel.h"
-#include "togglebutton.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStandardItemModel>
 #include <QTableView>
 #include <qwt_dial.h>
-#include <qwt_scale_div.h>
 #include <qwt_thermo.h>
-
-static const QString details = QStringLiteral("<Doubleclick for details>");
 
 QString ShowXMLDialog::sizePolicyName(int policy)
 {
@@ -57,76 +40,19 @@ QStringList ShowXMLDialog::propertyRows(QWidget *widget)
     // Name.
     rows << (activeElementOf(widget) ? QStringLiteral("Define!") : QStringLiteral("define!")) + widget->objectName();
 
-    // Labels.
+    // The rows of the element's kind; the Qt classes the panel uses as they are have theirs here.
     if (auto *radio = qobject_cast<QRadioButton *>(widget)) {
         rows << QStringLiteral("Label!") + radio->text();
-    } else if (auto *label = qobject_cast<Text *>(widget)) {
-        rows << QStringLiteral("Label!") + label->text();
-    } else if (auto *box = qobject_cast<CheckBox *>(widget)) {
-        rows << QStringLiteral("Label!") + box->text();
-    } else if (auto *line = qobject_cast<LineEdit *>(widget)) {
-        rows << QStringLiteral("Label!") + line->text();
-    } else if (auto *edit = qobject_cast<TextEdit *>(widget)) {
-        rows << QStringLiteral("Label!") + edit->toPlainText();
-    } else if (auto *toggle = qobject_cast<ToggleButton *>(widget)) {
-        rows << QStringLiteral("Label!") + toggle->text();
-        always("OnColor", "OnColor");
-        always("OffColor", "OffColor");
-    } else if (auto *button = qobject_cast<PushButton *>(widget)) {
-        rows << QStringLiteral("Label!") + button->text();
-    }
-
-    // Kinds.
-    if (qobject_cast<ComboBox *>(widget)) {
-        rows << QStringLiteral("Items!") + details;
-    } else if (auto *math = qobject_cast<MathLabel *>(widget)) {
-        rows << QStringLiteral("Label!") + math->text();
-        rows << QStringLiteral("Format!") + QString::fromLatin1(math->format());
-        rows << QStringLiteral("Expression!") + math->elementProperty("expression").toString();
-        rows << QStringLiteral("Unit!") + math->elementProperty("suffix").toString();
-    } else if (auto *spin = qobject_cast<SpinBox *>(widget)) {
-        rows << QStringLiteral("Prefix!") + spin->shownPrefix() << QStringLiteral("Suffix!") + spin->suffix();
-        rows << QStringLiteral("Range!%1..%2").arg(spin->minimum()).arg(spin->maximum());
-        rows << QStringLiteral("Step!%1").arg(spin->singleStep());
-    } else if (auto *dspin = qobject_cast<DoubleSpinBox *>(widget)) {
-        rows << QStringLiteral("Prefix!") + dspin->prefix() << QStringLiteral("Suffix!") + dspin->suffix();
-        rows << QStringLiteral("Range!%1..%2").arg(dspin->minimum(), 0, 'g').arg(dspin->maximum(), 0, 'g');
-        rows << QStringLiteral("Step!%1").arg(dspin->singleStep(), 0, 'g');
-    } else if (auto *knob = qobject_cast<Knob *>(widget)) {
-        const QwtScaleDiv &scale = knob->scaleDiv();
-        rows << QStringLiteral("Range!%1..%2").arg(scale.lowerBound(), 0, 'g').arg(scale.upperBound(), 0, 'g');
-        rows << QStringLiteral("Step!%1").arg(knob->totalSteps());
     } else if (auto *dial = qobject_cast<QwtDial *>(widget)) {
         rows << QStringLiteral("Range!%1..%2").arg(dial->minimum(), 0, 'g').arg(dial->maximum(), 0, 'g');
+        always("data", "data");
     } else if (auto *thermo = qobject_cast<QwtThermo *>(widget)) {
         rows << QStringLiteral("Range!%1..%2")
                     .arg(thermo->lowerBound(), 0, 'g')
                     .arg(thermo->upperBound(), 0, 'g');
-    } else if (auto *grid = qobject_cast<GridWidget *>(widget)) {
-        rows << QStringLiteral("NrColumns!%1").arg(grid->columns());
-    } else if (qobject_cast<Image *>(widget)) {
-        always("File", "File");
-    }
-
-    // Timers.
-    if (qobject_cast<TimerLabel *>(widget)) {
-        always("run", "run");
-        always("singleShot", "singleShot");
-        always("interval", "interval");
-    }
-
-    // Displays.
-    if (qobject_cast<Led *>(widget)) {
         always("data", "data");
-        always("bitmask", "bitmask");
-        always("OnColor", "OnColor");
-        always("OffColor", "OffColor");
-    } else if (qobject_cast<QwtDial *>(widget) || qobject_cast<QwtThermo *>(widget)) {
-        always("data", "data");
-    } else if (qobject_cast<MyQwtPlot *>(widget)) {
-        rows << QStringLiteral("Curves!") + details;
-    } else if (qobject_cast<Table *>(widget)) {
-        rows << QStringLiteral("Columns!") + details;
+    } else if (const ElementKind *kind = elementKindOf(widget); kind && kind->listRows) {
+        kind->listRows(widget, &rows);
     }
 
     // Optional rows.
@@ -145,7 +71,7 @@ QStringList ShowXMLDialog::propertyRows(QWidget *widget)
         ifSet(name, name);
 
     if (!container)
-        rows << QStringLiteral("action!") + details;
+        rows << QStringLiteral("action!") + editorDetailsText();
 
     // Geometry and look.
     rows << QStringLiteral("X!%1").arg(widget->x()) << QStringLiteral("Y!%1").arg(widget->y());
@@ -191,10 +117,19 @@ void ShowXMLDialog::fillPropertyTable(QWidget *widget)
     m_propertyRows.clear();
     m_propertyModel->removeRows(0, m_propertyModel->rowCount());
     m_propertyRows = propertyRows(widget);
+    // The names are shown greyed out (not editable) on both row colours; the
+    // palette's grey for disabled text may not read on them, so they take
+    // the nearest grey that does.
+    const QPalette palette = m_propertyView->palette();
+    QVector<QColor> rowColours;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        rowColours << palette.color(group, QPalette::Base) << palette.color(group, QPalette::AlternateBase);
+    const QColor nameColour = readableTextColor(rowColours, palette.color(QPalette::Disabled, QPalette::Text));
     for (int row = 0; row < m_propertyRows.size(); ++row) {
         const QStringList parts = m_propertyRows.at(row).split(QLatin1Char('!'));
         auto *name = new QStandardItem(parts.value(0));
         name->setEnabled(false);
+        name->setForeground(QBrush(nameColour));
         m_propertyModel->insertRow(row, {name, new QStandardItem(parts.value(1))});
         if (QAbstractItemDelegate *delegate = rowDelegate(parts.value(0))) {
             m_propertyView->setItemDelegateForRow(row, delegate);

@@ -1,6 +1,6 @@
 #include "xmlpropertiesdialog.h"
 
-#include "panel.h"
+#include "quillpanel.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

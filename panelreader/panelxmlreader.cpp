@@ -8,7 +8,7 @@
 #include "consolelinks.h"
 #include "errorreporter.h"
 #include "gridwidget.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "pollentries.h"
 #include "programversion.h"
@@ -380,7 +380,7 @@ void PanelXmlReader::checkNamedTargets()
     // "." (DEMO_VIEW.module).
     const auto known = [this](QString name) {
         while (!name.isEmpty()) {
-            if (m_panel->getActiveElement(name) || m_panel->variablesByName().contains(name))
+            if (m_panel->getActiveElement(name) || m_panel->registries().variablesByName.contains(name))
                 return true;
             const int dot = name.lastIndexOf(QLatin1Char('.'));
             if (dot < 0)

@@ -11,7 +11,7 @@
 #include "lineedit.h"
 #include "myqwtplot.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "slider.h"
 #include "spinbox.h"

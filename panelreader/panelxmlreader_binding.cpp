@@ -4,7 +4,7 @@
 
 #include "checkbox.h"
 #include "combobox.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "registermodel.h"
 
@@ -23,11 +23,11 @@ QString PanelXmlReader::checkDuplicateDefine(const QXmlStreamAttributes &attribu
     QString message;
     if (m_panel->getActiveElement(define))
         message = tr("Duplicate define ");
-    else if (m_panel->pushButtonsByName().contains(define))
+    else if (m_panel->registries().pushButtonsByName.contains(define))
         message = tr("Duplicate define PushButton");
-    else if (m_panel->variablesByName().contains(define))
+    else if (m_panel->registries().variablesByName.contains(define))
         message = tr("Duplicate define Var");
-    else if (m_panel->imagesByName().contains(define))
+    else if (m_panel->registries().imagesByName.contains(define))
         message = tr("Duplicate define Image");
     // The element is built all the same; a value element then replaces the
     // first one under the define.

@@ -6,7 +6,7 @@
 #include "buttongroup.h"
 #include "checkbox.h"
 #include "container.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "programstate.h"
 #include "pushbutton.h"

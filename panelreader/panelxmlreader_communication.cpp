@@ -2,7 +2,7 @@
 // Tyk adapter.
 #include "panelxmlreader.h"
 
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "pollentries.h"
 

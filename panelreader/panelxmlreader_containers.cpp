@@ -4,7 +4,7 @@
 #include "absolutewidget.h"
 #include "boxcontainers.h"
 #include "gridwidget.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "programstate.h"
 #include "tabwidget.h"

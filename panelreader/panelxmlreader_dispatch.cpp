@@ -6,7 +6,7 @@
 #include "buttongroup.h"
 #include "container.h"
 #include "definelist.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "panelxmlrecord.h"
 #include "text.h"

@@ -5,7 +5,7 @@
 #include "activeelement.h"
 #include "apppaths.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "tyklink.h"
 

@@ -5,7 +5,7 @@
 #include "image.h"
 #include "led.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "programstate.h"
 

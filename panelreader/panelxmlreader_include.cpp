@@ -5,7 +5,7 @@
 
 #include "errorreporter.h"
 #include "foldersearch.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "xmlfilekind.h"
 

@@ -4,8 +4,9 @@
 #include "container.h"
 #include "knob.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
+#include "programstate.h"
 
 #include <QXmlStreamReader>
 
@@ -89,16 +90,14 @@ static double dialBound(const QXmlStreamAttributes &attributes, const char *name
     return double(quint32(value));
 }
 
-// Dials built without define, for the whole run.
-static int dialCount = 0;
-
+// Dials built without define are numbered for the whole run (ProgramState).
 void PanelXmlReader::readDial(Container *parent)
 {
     const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     QwtDial *dial = parent->createDial(define, readLabel(attributes), -1);
     auto *scaleDraw = new QwtRoundScaleDraw;
-    dial->setObjectName(definedOrNumberedName(define, "DIAL", &dialCount));
+    dial->setObjectName(definedOrNumberedName(define, "DIAL", &ProgramState::instance().dialCount));
     m_panel->setDial(dial->objectName(), dial);
 
     scaleDraw->setSpacing(8);

@@ -4,7 +4,7 @@
 #include "apppaths.h"
 #include "container.h"
 #include "loglabel.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "timerlabel.h"
 

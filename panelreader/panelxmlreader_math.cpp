@@ -4,7 +4,7 @@
 #include "container.h"
 #include "expression.h"
 #include "mathlabel.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 
 #include <QXmlStreamReader>

@@ -5,7 +5,7 @@
 #include "container.h"
 #include "errorreporter.h"
 #include "inputfile.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "pinmapping.h"
 #include "pinmappingreader.h"

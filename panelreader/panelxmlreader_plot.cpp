@@ -5,8 +5,9 @@
 #include "floatseriesdata.h"
 #include "myqwtplot.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
+#include "programstate.h"
 #include "timescaledraw.h"
 
 #include <QColor>
@@ -72,16 +73,14 @@ struct CurveSettings {
     bool history = true;
 };
 
-// Plots and thermometers built without define, for the whole run.
-static int plotCount = 0;
-static int thermoCount = 0;
-
 void PanelXmlReader::readPlot(const QString &header, Container *parent)
 {
     Q_UNUSED(header)
     const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
-    MyQwtPlot *plot = parent->createPlot(definedOrNumberedName(define, "PLOT", &plotCount), readLabel(attributes), -1);
+    // Plots built without define are numbered for the whole run.
+    MyQwtPlot *plot = parent->createPlot(definedOrNumberedName(define, "PLOT", &ProgramState::instance().plotCount),
+                                         readLabel(attributes), -1);
     m_panel->setPlot(plot->objectName(), plot);
 
     for (const char *name : plotAttributeNames) {
@@ -192,7 +191,7 @@ void PanelXmlReader::readThermo(const QString &header, Container *parent)
     const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString define = checkDuplicateDefine(attributes);
     QwtThermo *thermo = parent->createThermo(define, readLabel(attributes), -1);
-    thermo->setObjectName(definedOrNumberedName(define, "THERMO", &thermoCount));
+    thermo->setObjectName(definedOrNumberedName(define, "THERMO", &ProgramState::instance().thermoCount));
     m_panel->setThermo(thermo->objectName(), thermo);
     for (const char *name : kept) {
         if (has(attributes, name))

@@ -6,7 +6,7 @@
 #include "errorreporter.h"
 #include "hexspinbox.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "spinbox.h"
 

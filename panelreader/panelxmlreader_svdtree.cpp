@@ -2,7 +2,7 @@
 #include "panelxmlreader.h"
 
 #include "container.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "svdtree.h"
 
@@ -16,7 +16,7 @@ void PanelXmlReader::readSvdTree(const QString &header, Container *parent)
     const QString define = checkDuplicateDefine(attributes);
     SvdTree *tree = parent->createSvdTree(define, readLabel(attributes), -1);
     requireDefine(define, QStringLiteral("svdTree"));
-    tree->setModuleTable(&m_panel->moduleTable());
+    tree->setModuleTable(&m_panel->registries().moduleTable);
 
     // Both flags stay on the tree as written, for the panel editor.
     if (has(attributes, "showSvdOnly")) {

@@ -2,7 +2,7 @@
 #include "panelxmlreader.h"
 
 #include "container.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "table.h"
 

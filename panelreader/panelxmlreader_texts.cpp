@@ -3,7 +3,7 @@
 #include "panelxmlreader.h"
 
 #include "container.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "text.h"
 #include "togglebutton.h"

@@ -4,7 +4,7 @@
 
 #include "dataclass.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "pollentries.h"
 
@@ -117,7 +117,7 @@ void PanelXmlReader::readVar()
         // The variable a trigger resets is looked up when it fires: it may
         // come later in the panel.
         variable->findVariable = [panel = QPointer<Panel>(m_panel)](const QString &name) {
-            return panel ? panel->variablesByName().value(name, nullptr) : nullptr;
+            return panel ? panel->registries().variablesByName.value(name, nullptr) : nullptr;
         };
     }
     if (has(attributes, "datatype")

@@ -9,6 +9,7 @@
 #include "combobox.h"
 #include "dataclass.h"
 #include "doublespinbox.h"
+#include "elementkinds.h"
 #include "gridwidget.h"
 #include "hexspinbox.h"
 #include "image.h"
@@ -18,7 +19,7 @@
 #include "loglabel.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "panelxmlrecord.h"
 #include "productversion.h"
@@ -124,73 +125,18 @@ PanelXmlWriter::PanelXmlWriter(Panel *panel, QWidget *rootWidget)
 
 QString PanelXmlWriter::elementNameOf(const QObject *widget)
 {
-    if (!widget)
+    const ElementKind *kind = elementKindOf(widget);
+    if (!kind)
         return QString();
-    // Derived classes before their bases (HexSpinBox before SpinBox).
-    if (qobject_cast<const VerticalWidget *>(widget))
-        return QStringLiteral("verticalcontainer");
-    if (qobject_cast<const HorizontalWidget *>(widget))
-        return QStringLiteral("horizontalcontainer");
-    if (qobject_cast<const GridWidget *>(widget))
-        return QStringLiteral("gridcontainer");
-    if (qobject_cast<const TabWidget *>(widget))
-        return QStringLiteral("tabcontainer");
-    if (qobject_cast<const AbsoluteWidget *>(widget))
-        return QStringLiteral("absolutecontainer");
-    if (qobject_cast<const GroupBox *>(widget))
-        return QStringLiteral("groupcontainer");
-    if (qobject_cast<const TreeWidget *>(widget))
-        return QStringLiteral("treecontainer");
-    if (qobject_cast<const QRadioButton *>(widget))
-        return QStringLiteral("radiobutton");
-    if (qobject_cast<const ComboBox *>(widget))
-        return QStringLiteral("combo");
-    if (qobject_cast<const CheckBox *>(widget))
-        return QStringLiteral("checkbox");
-    if (qobject_cast<const HexSpinBox *>(widget))
-        return QStringLiteral("hexspinbox");
-    if (qobject_cast<const SpinBox *>(widget))
-        return QStringLiteral("spinbox");
-    if (qobject_cast<const DoubleSpinBox *>(widget))
-        return QStringLiteral("doublespinbox");
-    if (qobject_cast<const Slider *>(widget))
-        return QStringLiteral("slider");
-    if (qobject_cast<const LineEdit *>(widget))
-        return QStringLiteral("edit");
-    if (qobject_cast<const TextEdit *>(widget))
-        return QStringLiteral("editbox");
-    if (qobject_cast<const MathLabel *>(widget))
-        return QStringLiteral("math");
-    if (auto *text = qobject_cast<const Text *>(widget))
-        return text->frameShape() == QFrame::HLine ? QStringLiteral("horizontalline") : QStringLiteral("text");
-    if (qobject_cast<const Led *>(widget))
-        return QStringLiteral("led");
-    if (qobject_cast<const ToggleButton *>(widget))
-        return QStringLiteral("togglebutton");
-    if (qobject_cast<const PushButton *>(widget))
-        return QStringLiteral("button");
-    if (qobject_cast<const TimerLabel *>(widget))
-        return QStringLiteral("timer");
-    if (qobject_cast<const LogLabel *>(widget))
-        return QStringLiteral("log");
-    if (qobject_cast<const Knob *>(widget))
-        return QStringLiteral("knob");
-    if (qobject_cast<const QwtDial *>(widget))
-        return QStringLiteral("dial");
-    if (qobject_cast<const QwtThermo *>(widget))
-        return QStringLiteral("thermo");
-    if (auto *image = qobject_cast<const Image *>(widget))
-        return image->property("File").toString() == Image::embeddedSvgMark ? QStringLiteral("svgembed")
-                                                                            : QStringLiteral("image");
-    if (qobject_cast<const MyQwtPlot *>(widget))
-        return QStringLiteral("plot");
-    if (qobject_cast<const RegisterView *>(widget))
-        return QStringLiteral("registerview");
-    if (qobject_cast<const SvdTree *>(widget))
-        return QStringLiteral("svdtree");
-    if (qobject_cast<const Table *>(widget))
-        return QStringLiteral("table");
-    return QString();
+    const QString name = kind->xmlName();
+    // Two kinds are written in one of two forms, told apart by the widget.
+    if (name == QLatin1String("text")) {
+        auto *frame = qobject_cast<const QFrame *>(widget);
+        return frame && frame->frameShape() == QFrame::HLine ? QStringLiteral("horizontalline") : name;
+    }
+    if (name == QLatin1String("image"))
+        return widget->property("File").toString() == Image::embeddedSvgMark ? QStringLiteral("svgembed") : name;
+    return name;
 }
 
 // ---------------------------------------------------------------------------
@@ -438,7 +384,7 @@ void PanelXmlWriter::writeInline(const QList<Element> &records)
     for (Element record : records) {
         if (record.name == QLatin1String("var")) {
             const QString define = record.value(QStringLiteral("define"));
-            DataClass *variable = m_panel ? m_panel->variablesByName().value(define) : nullptr;
+            DataClass *variable = m_panel ? m_panel->registries().variablesByName.value(define) : nullptr;
             // A variable the editor removed is gone from the panel.
             if (!variable || isReservedVariable(define))
                 continue;
@@ -448,7 +394,7 @@ void PanelXmlWriter::writeInline(const QList<Element> &records)
         if (m_panel && (record.name == QLatin1String("math") || record.name == QLatin1String("timer"))) {
             // An element that is no widget of the panel: the panel lists it.
             const QString define = record.value(QStringLiteral("define"));
-            for (QObject *object : qAsConst(m_panel->invisibleElements())) {
+            for (QObject *object : qAsConst(m_panel->registries().invisibleElements)) {
                 if (object && object->objectName() == define)
                     hidden = object;
             }
@@ -504,8 +450,8 @@ Element PanelXmlWriter::liveRecord(QWidget *widget, QTreeWidgetItem *row)
                                                                    : QString();
         if (!rootLabel.isEmpty())
             element.set(QStringLiteral("label"), rootLabel);
-        if (auto *grid = qobject_cast<GridWidget *>(widget)) {
-            if (auto *layout = qobject_cast<QGridLayout *>(grid->layout()))
+        if (element.name == QLatin1String("gridcontainer")) {
+            if (auto *layout = qobject_cast<QGridLayout *>(widget->layout()))
                 element.set(QStringLiteral("columns"), QString::number(layout->columnCount()));
         }
     }

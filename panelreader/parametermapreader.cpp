@@ -1,7 +1,7 @@
 // The parameter map beside a panel: the firmware's parameters in nested groups.
 #include "parametermapreader.h"
 
-#include "panel.h"
+#include "quillpanel.h"
 #include "parameterrecord.h"
 
 #include <QIODevice>

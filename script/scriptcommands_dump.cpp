@@ -6,13 +6,12 @@
 #include "combobox.h"
 #include "dataclass.h"
 #include "doublespinbox.h"
+#include "elementkinds.h"
 #include "errorreporter.h"
 #include "hexspinbox.h"
-#include "lineedit.h"
 #include "scriptengine.h"
 #include "scripthost.h"
 #include "spinbox.h"
-#include "textedit.h"
 #include "togglebutton.h"
 
 #include <QCoreApplication>
@@ -244,7 +243,7 @@ static bool generateTestInput(ScriptEngine &engine, const ScriptCall &call)
         }
         if (qobject_cast<ToggleButton *>(object))
             out << (random.draw() % 2 ? "//Clicked(" : "Clicked(") << name << ")\n";
-        if (qobject_cast<LineEdit *>(object) || qobject_cast<TextEdit *>(object))
+        if (holdsText(object))
             out << "Set(" << name << ", TestText)\n";
     }
     out.flush();

@@ -3,27 +3,17 @@
 // through the element's own slots, so its actions, the recorder and the
 // modified state react as they do to the mouse.
 #include "activeelement.h"
-#include "buttongroup.h"
-#include "checkbox.h"
-#include "combobox.h"
 #include "dataclass.h"
-#include "doublespinbox.h"
+#include "elementkinds.h"
 #include "errorreporter.h"
-#include "knob.h"
-#include "lineedit.h"
 #include "scriptcommandfamilies.h"
 #include "scripthost.h"
 #include "scriptpanelhost.h"
 #include "scriptwindowhost.h"
-#include "slider.h"
-#include "spinbox.h"
-#include "textedit.h"
 #include "togglebutton.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QMetaObject>
-#include <QPushButton>
 
 namespace ScriptCommandSupport {
 
@@ -61,190 +51,38 @@ using namespace ScriptCommandSupport;
 
 namespace {
 
-// The element classes a command may set, in the order they are tried.
-enum ElementRow : unsigned {
-    RowCheckBox = 1u << 0,
-    RowPushButton = 1u << 1,
-    RowDoubleSpinBox = 1u << 2,
-    RowSpinBox = 1u << 3,
-    RowSlider = 1u << 4,
-    RowKnob = 1u << 5,
-    RowComboBox = 1u << 6,
-    RowButtonGroup = 1u << 7,
-    RowLineEdit = 1u << 8,
-    RowTextEdit = 1u << 9,
-    RowAll = 0x3ffu,
-};
+constexpr unsigned CheckForms = userSetFormBit(UserSetForm::Check);
+constexpr unsigned SpinValueForms = userSetFormBit(UserSetForm::SpinValue);
+constexpr unsigned AllForms = CheckForms | SpinValueForms | userSetFormBit(UserSetForm::Position)
+    | userSetFormBit(UserSetForm::Item) | userSetFormBit(UserSetForm::RadioItem) | userSetFormBit(UserSetForm::Text);
 
-// A number as the commands read it: decimal only, anything else 0.
-int decimal(const QString &text)
+// Sets the element from text as a user would, when its kind is set in one of
+// forms (bits of UserSetForm); false when it is not. The window shows the
+// element first when the text changes it.
+bool applyAsUser(ScriptWindowHost *host, ActiveElement *element, const QString &name, const QString &text,
+                 unsigned forms)
 {
-    return text.trimmed().toInt();
-}
-
-// Sets a numeric widget. Its own value signal runs the user's change path
-// (the recorder line, the actions, the modified mark) once; a value the
-// widget already shows emits nothing, so the path is run here instead.
-template <typename Widget, typename Value>
-void setNumeric(Widget *widget, Value value, void (Widget::*byUser)(Value))
-{
-    const auto before = widget->value();
-    widget->setValue(value);
-    if (widget->value() == before)
-        (widget->*byUser)(widget->value());
-}
-
-class ElementSetter
-{
-public:
-    ElementSetter(ScriptWindowHost *host, ActiveElement *element, const QString &name)
-        : m_host(host)
-        , m_element(element)
-        , m_name(name)
-    {
-    }
-
-    // Applies text through the first row the element belongs to; false when
-    // it belongs to none of rows.
-    bool apply(const QString &text, unsigned rows);
-
-private:
-    void raise() { m_host->scriptRaiseElement(m_element); }
-
-    ScriptWindowHost *m_host;
-    ActiveElement *m_element;
-    QString m_name;
-};
-
-bool ElementSetter::apply(const QString &text, unsigned rows)
-{
-    QObject *object = objectOf(m_element);
-    if (!object)
+    const ElementKind *kind = elementKindOf(objectOf(element));
+    if (!kind || kind->userForm == UserSetForm::None || !(forms & userSetFormBit(kind->userForm)))
         return false;
-
-    if (auto *box = qobject_cast<CheckBox *>(object); box && (rows & RowCheckBox)) {
-        const bool checked = decimal(text) == 1;
-        if (!box->isEnabled() || box->isChecked() == checked)
-            return true;
-        raise();
-        // As a click: the state change runs the actions, then the user's slot
-        // records the line and keeps the state.
-        box->setChecked(checked);
-        box->valueChangedByUser(checked);
-        return true;
-    }
-    if (auto *button = qobject_cast<QPushButton *>(object); button && (rows & RowPushButton)) {
-        const bool checked = decimal(text) == 1;
-        if (!button->isEnabled() || button->isChecked() == checked)
-            return true;
-        raise();
-        // At once, so the next script line sees the new state and what it set off.
-        button->setChecked(checked);
-        return true;
-    }
-    if (auto *box = qobject_cast<DoubleSpinBox *>(object); box && (rows & RowDoubleSpinBox)) {
-        if (!box->isEnabled())
-            return true;
-        raise();
-        setNumeric<DoubleSpinBox, double>(box, text.trimmed().toDouble(), &DoubleSpinBox::valueChangedByUser);
-        return true;
-    }
-    if (auto *box = qobject_cast<SpinBox *>(object); box && (rows & RowSpinBox)) {
-        if (!box->isEnabled())
-            return true;
-        raise();
-        setNumeric<SpinBox, int>(box, decimal(text), &SpinBox::valueChangedByUser);
-        return true;
-    }
-    if (auto *slider = qobject_cast<Slider *>(object); slider && (rows & RowSlider)) {
-        if (!slider->isEnabled())
-            return true;
-        raise();
-        setNumeric<Slider, int>(slider, decimal(text), &Slider::valueChangedByUser);
-        return true;
-    }
-    if (auto *knob = qobject_cast<Knob *>(object); knob && (rows & RowKnob)) {
-        if (!knob->isEnabled())
-            return true;
-        raise();
-        setNumeric<Knob, double>(knob, double(decimal(text)), &Knob::valueChangedByUser);
-        return true;
-    }
-    if (auto *combo = qobject_cast<ComboBox *>(object); combo && (rows & RowComboBox)) {
-        if (!combo->isEnabled())
-            return true;
-        const int index = decimal(text);
-        // A negative index is refused as well: no item list is indexed with it.
-        if (index < 0 || index >= combo->count()) {
-            reportIndexOutOfRange(m_name, QStringLiteral("setItem"), index, 0, combo->count() - 1);
-            return true;
-        }
-        raise();
-        // As a choice with the mouse: the index change runs the actions, the
-        // user's slot records the line.
-        const int before = combo->currentIndex();
-        combo->setCurrentIndex(index);
-        if (before == index)
-            combo->valueChanged(index);
-        combo->valueChangedByUser(index);
-        return true;
-    }
-    if (auto *group = qobject_cast<ButtonGroup *>(object); group && (rows & RowButtonGroup)) {
-        const int index = decimal(text);
-        const int count = group->buttons().size();
-        QAbstractButton *button = index >= 0 && index < count ? group->button(index) : nullptr;
-        if (!button) {
-            reportIndexOutOfRange(m_name, QStringLiteral("setRBItem"), index, 0, count - 1);
-            return true;
-        }
-        if (!button->isEnabled())
-            return true;
-        raise();
-        const bool wasChecked = button->isChecked();
-        button->setChecked(true);
-        if (wasChecked)
-            group->valueChanged(button);
-        group->valueChangedByUser(button);
-        return true;
-    }
-    if (auto *edit = qobject_cast<LineEdit *>(object); edit && (rows & RowLineEdit)) {
-        if (!edit->isEnabled())
-            return true;
-        raise();
-        const bool same = edit->text() == text;
-        edit->setText(text);
-        if (same)
-            edit->valueChanged(text);
-        edit->valueChangedByUser(text);
-        return true;
-    }
-    if (auto *edit = qobject_cast<TextEdit *>(object); edit && (rows & RowTextEdit)) {
-        if (!edit->isEnabled())
-            return true;
-        raise();
-        // The text change runs the user's slot (the recorder line); the
-        // actions run on valueChanged.
-        const QString before = edit->toPlainText();
-        edit->setText(text);
-        if (edit->toPlainText() == before)
-            edit->valueChangedByUser();
-        edit->valueChanged(text);
-        return true;
-    }
-    return false;
+    const ApplyResult result =
+        element->applyText(text, ApplyRule::User, [host, element] { host->scriptRaiseElement(element); });
+    if (result.outcome == ApplyResult::IndexOutOfRange)
+        reportIndexOutOfRange(name, QLatin1String(result.member), result.index, 0, result.last);
+    return result.outcome != ApplyResult::NotSettable;
 }
 
-// The object-name commands: the element named, set through rows; an element
-// of another class is reported with the command's word.
+// The object-name commands: the element named, set in one of forms; an
+// element of another kind is reported with the command's word.
 bool setByObjectName(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call, const QString &name,
-                     const QString &value, unsigned rows, const QString &word)
+                     const QString &value, unsigned forms, const QString &word)
 {
     ActiveElement *element = elementByObjectName(engine, name);
     if (!element) {
         engine.reportUnknownElement(name, call);
         return true;
     }
-    if (!ElementSetter(host, element, name).apply(value, rows)) {
+    if (!applyAsUser(host, element, name, value, forms)) {
         engine.addScriptError();
         reportInvalidParameter(word, name);
     }
@@ -260,7 +98,7 @@ bool setCommand(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &
         engine.reportUnknownDefine(name, call);
         return true;
     }
-    if (!ElementSetter(host, element, name).apply(value, RowAll)) {
+    if (!applyAsUser(host, element, name, value, AllForms)) {
         engine.addScriptError();
         reportInvalidParameter(QStringLiteral("Set"), name);
     }
@@ -269,31 +107,31 @@ bool setCommand(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &
 
 bool setChecked(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), RowCheckBox | RowPushButton,
+    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), CheckForms,
                            QStringLiteral("setChecked"));
 }
 
 bool setValue(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), RowDoubleSpinBox | RowSpinBox,
+    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), SpinValueForms,
                            QStringLiteral("setValue"));
 }
 
 bool setItem(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
     return setByObjectName(host, engine, call, call.parameter(0), substituteLoopValue(engine, call.parameter(1).trimmed()),
-                           RowComboBox, QStringLiteral("setItem"));
+                           userSetFormBit(UserSetForm::Item), QStringLiteral("setItem"));
 }
 
 bool setRadioItem(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), RowButtonGroup,
+    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), userSetFormBit(UserSetForm::RadioItem),
                            QStringLiteral("setRBItem"));
 }
 
 bool setText(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &call)
 {
-    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), RowLineEdit | RowTextEdit,
+    return setByObjectName(host, engine, call, call.parameter(0), call.parameter(1), userSetFormBit(UserSetForm::Text),
                            QStringLiteral("setText"));
 }
 

@@ -1,16 +1,15 @@
 // Target commands: flash an image through J-Link, send a task to the Tyk
 // adapter, and read the Intel HEX file an edit element names.
 #include "activeelement.h"
+#include "elementkinds.h"
 #include "errorreporter.h"
 #include "inputfile.h"
 #include "intelhexreader.h"
 #include "jlink.h"
 #include "jlinkconnection.h"
-#include "lineedit.h"
 #include "scriptcommandfamilies.h"
 #include "scripthost.h"
 #include "scriptwindowhost.h"
-#include "textedit.h"
 
 #include <QFileInfo>
 
@@ -93,7 +92,7 @@ QString defineElementText(ScriptEngine &engine, const QString &define)
 {
     ActiveElement *element = engine.host() ? engine.host()->elementByDefine(define) : nullptr;
     QObject *object = objectOf(element);
-    if (!qobject_cast<LineEdit *>(object) && !qobject_cast<TextEdit *>(object))
+    if (!holdsText(object))
         return QString();
     return element->value(KeywordValue, 1);
 }

@@ -2,7 +2,7 @@
 
 #include "consolelinks.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "programstate.h"
 #include "registermodel.h"
 #include "sha256.h"

@@ -24,7 +24,7 @@
 #include "eventloop.h"
 #include "heaptuning.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "prompt.h"
 
 #include <QApplication>

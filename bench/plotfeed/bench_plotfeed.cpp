@@ -18,7 +18,7 @@
 #include "errorreporter.h"
 #include "floatseriesdata.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelshell.h"
 #include "panelxmlreader.h"
 #include "prompt.h"
@@ -160,7 +160,7 @@ RunResult runFeed(bool coalesce, int seconds, int rate, bool scroll)
         std::fprintf(stderr, "bench_plotfeed: the panel did not read\n");
         return result;
     }
-    auto *plot = qobject_cast<MyQwtPlot *>(panel.plotsByName().value(QStringLiteral("PLOT")));
+    auto *plot = qobject_cast<MyQwtPlot *>(panel.registries().plotsByName.value(QStringLiteral("PLOT")));
     if (!plot) {
         std::fprintf(stderr, "bench_plotfeed: no plot\n");
         return result;

@@ -12,7 +12,7 @@
 // Goal: under 100 ms.
 
 #include "fakeelement.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "registermodel.h"
 #include "registerview.h"
 #include "svdstreamreader.h"
@@ -231,7 +231,7 @@ int main(int argc, char **argv)
 
     QString largest;
     int most = -1;
-    for (auto it = panel.moduleTable().constBegin(); it != panel.moduleTable().constEnd(); ++it) {
+    for (auto it = panel.registries().moduleTable.constBegin(); it != panel.registries().moduleTable.constEnd(); ++it) {
         const int count = it.value()->registers.size();
         if (count > most || (count == most && it.key() < largest)) {
             most = count;
@@ -242,7 +242,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "no registers in %s\n", qPrintable(path));
         return 1;
     }
-    QStringList registers = panel.moduleTable().value(largest)->registers.keys();
+    QStringList registers = panel.registries().moduleTable.value(largest)->registers.keys();
     registers.sort();
 
     Timing best, bare;

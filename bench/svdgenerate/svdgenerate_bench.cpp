@@ -20,7 +20,7 @@
 #include "heaptuning.h"
 #include "mainwindow.h"
 #include "moduletablehost.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "prompt.h"
 #include "svdstreamreader.h"
 #include "svdxmlgenerator.h"

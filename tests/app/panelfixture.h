@@ -4,7 +4,7 @@
 #include "consolelog.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "testenvironment.h"
 

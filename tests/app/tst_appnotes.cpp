@@ -2,7 +2,7 @@
 // behind its switch.
 
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "testenvironment.h"
 #include "windowoptions.h"
 
@@ -75,7 +75,7 @@ void TestAppNotes::notesWithOddNamesOpenTheirFile()
     window->panel()->setXMLDir(m_env->path("panel"));
     window->panel()->setDocumentsPath("Application notes");
     window->createAppNotesMenu();
-    QMenu *menu = window->appNotesMenuButton()->menu();
+    QMenu *menu = window->findChild<QPushButton *>(QStringLiteral("appNotesMenuButton"))->menu();
     QVERIFY(menu);
     QStringList shown;
     for (QAction *action : menu->actions()) {

@@ -194,11 +194,11 @@ void TestCatalogDialog::recordFillsElementsImageAndPlot()
     QCOMPARE(m_fixture->value("SUPPLY").toDouble(), 1.8);
     QCOMPARE(m_fixture->value("NAME"), QString("alpha"));
     QCOMPARE(m_fixture->value("DOC"), QString("<a href=\"http://a\">sheet</a>"));
-    auto *image = qobject_cast<Image *>(m_fixture->window->panel()->imagesByName().value("PIC"));
+    auto *image = qobject_cast<Image *>(m_fixture->window->panel()->registries().imagesByName.value("PIC"));
     QVERIFY(image);
     QCOMPARE(image->pixmap(Qt::ReturnByValue).size(), QSize(4, 3));
 
-    auto *plot = qobject_cast<MyQwtPlot *>(m_fixture->window->panel()->plotsByName().value("CURVE"));
+    auto *plot = qobject_cast<MyQwtPlot *>(m_fixture->window->panel()->registries().plotsByName.value("CURVE"));
     QVERIFY(plot);
     QCOMPARE(plot->minX, 0u);
     QCOMPARE(plot->maxX, 10u);
@@ -250,7 +250,7 @@ void TestCatalogDialog::plotPointsAreBounded()
                   "<CatalogEntry CURVE=\"5,1;3,2;3,9\"/></Catalog>");
     auto d = dialog();
     d->applyRecord(0);
-    auto *plot = qobject_cast<MyQwtPlot *>(m_fixture->window->panel()->plotsByName().value("CURVE"));
+    auto *plot = qobject_cast<MyQwtPlot *>(m_fixture->window->panel()->registries().plotsByName.value("CURVE"));
     QCOMPARE(plot->maxX, std::numeric_limits<quint32>::max());
     FloatSeriesData *series =
         MyQwtPlot::seriesOf(static_cast<QwtPlotCurve *>(plot->itemList(QwtPlotItem::Rtti_PlotCurve).first()));

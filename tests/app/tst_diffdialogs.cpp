@@ -1,7 +1,7 @@
 #include "checkbox.h"
 #include "diffdialog.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "testenvironment.h"
 #include "unresolveddialog.h"
 #include "windowoptions.h"

@@ -1,10 +1,11 @@
 #include "boxcontainers.h"
 #include "buttongroup.h"
 #include "checkbox.h"
+#include "contrast.h"
 #include "finddialog.h"
 #include "mainwindow.h"
 #include "panelxml.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "tabwidget.h"
 #include "testenvironment.h"
 #include "treewidget.h"
@@ -25,7 +26,7 @@
 
 #include <memory>
 
-static const QString blue = QStringLiteral("background-color: rgb(0,0,255);");
+static const QString blue = QStringLiteral("background-color: rgb(0,0,255); color: #ffffff;");
 
 class TestFind : public QObject
 {
@@ -165,7 +166,7 @@ void TestFind::markLastsUntilItsTimer()
 
     // A colour set after the mark ended survives a later cancel.
     mode->setStyleSheet("color: green;");
-    window->cancelHighlight();
+    window->panelShell().cancelHighlight();
     QCOMPARE(mode->styleSheet(), QString("color: green;"));
 }
 
@@ -187,7 +188,7 @@ void TestFind::aSecondMarkRestoresTheFirst()
     window->raiseWidget(label);
     QCOMPARE(second->styleSheet(), QString());
     QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::red));
-    window->cancelHighlight();
+    window->panelShell().cancelHighlight();
     QCOMPARE(label->palette(), before);
 }
 
@@ -257,9 +258,17 @@ void TestFind::raiseWidgetMarksOtherWidgetsRed()
 {
     auto *label = new QLabel("note", window.get());
     window->raiseWidget(label);
-    for (QPalette::ColorRole role : {QPalette::Window, QPalette::WindowText, QPalette::Text, QPalette::Button}) {
-        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    // The text is red too, as dark as it must be to read on the window.
+    const QColor page = window->palette().color(QPalette::Window);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (QPalette::ColorRole role : {QPalette::Window, QPalette::Button})
             QCOMPARE(label->palette().color(group, role), QColor(Qt::red));
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text}) {
+            const QColor text = label->palette().color(group, role);
+            QCOMPARE(text.hue(), 0);
+            QVERIFY(contrastRatio(text, page) >= readableTextContrast);
+            QVERIFY(contrastRatio(text, page) < readableTextContrast + 0.5);
+        }
     }
     QCOMPARE(highlightInterval(), 5000);
 
@@ -268,7 +277,7 @@ void TestFind::raiseWidgetMarksOtherWidgetsRed()
     window->raiseWidget(mode);
     QCOMPARE(mode->styleSheet(), blue);
     QVERIFY(label->palette().color(QPalette::Window) != QColor(Qt::red));
-    window->cancelHighlight();
+    window->panelShell().cancelHighlight();
     QCOMPARE(mode->styleSheet(), QString());
     QVERIFY(!window->markedWidget());
 }
@@ -381,7 +390,7 @@ void TestFind::elementsWithoutValueAreFoundByName()
     const QStringList names = window->panel()->namedWidgetNames();
     QCOMPARE(names.size(), 1);
     const QString name = names.first();
-    QVERIFY(window->panel()->elementNames().contains(name));
+    QVERIFY(window->panel()->registries().elementNames.contains(name));
     QWidget *widget = window->panel()->namedWidget(name);
     QVERIFY(widget);
     QCOMPARE(widget->objectName(), name);

@@ -172,7 +172,7 @@ void TestKeil::startUpAsksAboutOtherCopies()
     const QStringList other{"Quillmate V2.4.0", "C:\\old\\quillmate.exe", "\"x\"", "2304", ""};
     writeStore({other});
     env->installPrompt({answer});
-    window->setQuietMode(quiet);
+    window->scriptHost().setQuietMode(quiet);
     window->runKeilStep();
 
     QCOMPARE(readStore(), written ? (Entries{other, ownEntry()}) : (Entries{other}));

@@ -1,6 +1,6 @@
 #include "apppaths.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "pollingthreads.h"
 #include "showxmldialog.h"
 #include "testenvironment.h"

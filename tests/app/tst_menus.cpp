@@ -1,5 +1,5 @@
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "testenvironment.h"
 #include "textbrowser.h"
 #include "windowoptions.h"
@@ -123,10 +123,10 @@ void TestMenus::menusWithoutSwitches()
              QStringList({"&Home...", "-", "&Load...", "-", "&Save...", "&Save as...", "-", "E&xit",
                           "&Export header files"}));
     QCOMPARE(entries(menuNamed(window.get(), "extrasMenu")), baseExtras);
-    for (QAction *action : {window->signAction(), window->validateAction(), window->showLocksAction(),
-                            window->showSvdTreeAction(), window->showPortMappingAction(), window->recordScriptAction(),
-                            window->addScriptCommandAction(), window->fullscreenAction(), window->generateXmlAction(),
-                            window->editGuiAction()})
+    for (QAction *action : {window->findChild<QAction *>(QStringLiteral("signAction")), window->findChild<QAction *>(QStringLiteral("validateAction")), window->findChild<QAction *>(QStringLiteral("showLocksAction")),
+                            window->findChild<QAction *>(QStringLiteral("showSvdTreeAction")), window->findChild<QAction *>(QStringLiteral("showPortMappingAction")), window->findChild<QAction *>(QStringLiteral("recordScriptAction")),
+                            window->findChild<QAction *>(QStringLiteral("addScriptCommandAction")), window->findChild<QAction *>(QStringLiteral("fullscreenAction")), window->findChild<QAction *>(QStringLiteral("generateXmlAction")),
+                            window->findChild<QAction *>(QStringLiteral("editGuiAction"))})
         QVERIFY(!action);
     // The two drop-down buttons, in this order, open instantly.
     const QList<QToolButton *> buttons = window->findChild<QToolBar *>("toolBar")->findChildren<QToolButton *>();
@@ -180,12 +180,12 @@ void TestMenus::switchesAddTheirEntries()
 
 void TestMenus::keilActionIsInNoMenu()
 {
-    QVERIFY(!makeWindow()->integrateKeilAction());
+    QVERIFY(!makeWindow()->findChild<QAction *>(QStringLiteral("integrateKeilAction")));
     auto window = makeWindow(QString(), true);
-    QVERIFY(window->integrateKeilAction());
-    QCOMPARE(window->integrateKeilAction()->text(), QString::fromUtf8("&Integrate into Keil µVision..."));
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("integrateKeilAction")));
+    QCOMPARE(window->findChild<QAction *>(QStringLiteral("integrateKeilAction"))->text(), QString::fromUtf8("&Integrate into Keil µVision..."));
     for (QMenu *menu : window->findChildren<QMenu *>())
-        QVERIFY(!menu->actions().contains(window->integrateKeilAction()));
+        QVERIFY(!menu->actions().contains(window->findChild<QAction *>(QStringLiteral("integrateKeilAction"))));
 }
 
 void TestMenus::shortcutsAndIcons_data()
@@ -242,9 +242,9 @@ void TestMenus::someActionsStartDisabled()
                 disabled << action;
         }
     }
-    QCOMPARE(disabled, (QSet<QAction *>{window->exportHeaderFilesAction(), window->showPortMappingAction(),
-                                        window->addScriptCommandAction()}));
-    QVERIFY(window->fullscreenAction()->isCheckable());
+    QCOMPARE(disabled, (QSet<QAction *>{window->findChild<QAction *>(QStringLiteral("exportHeaderFilesAction")), window->findChild<QAction *>(QStringLiteral("showPortMappingAction")),
+                                        window->findChild<QAction *>(QStringLiteral("addScriptCommandAction"))}));
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("fullscreenAction"))->isCheckable());
 }
 
 void TestMenus::homePanelNamesEntriesThatExist()
@@ -272,17 +272,17 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
     auto window = makeWindow();
     auto *forum = window->findChild<QToolBar *>("harbikToolBar")->findChildren<QPushButton *>().last();
     QCOMPARE(forum->toolTip(), QString("Forum"));
-    const QList<QAction *> project = {window->loadAction(), window->saveAction(), window->saveAsAction(),
-                                      window->showDifferencesAction()};
+    const QList<QAction *> project = {window->findChild<QAction *>(QStringLiteral("loadAction")), window->findChild<QAction *>(QStringLiteral("saveAction")), window->findChild<QAction *>(QStringLiteral("saveAsAction")),
+                                      window->findChild<QAction *>(QStringLiteral("showDifferencesAction"))};
 
     // A panel with <loadsaveallowed value="0"/> and no forum.
     window->panel()->setLoadSaveAllowed(false);
     window->panel()->setForumURL(QString());
     window->updatePanelActions();
-    QVERIFY(window->homeAction()->isEnabled());
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("homeAction"))->isEnabled());
     for (QAction *action : project)
         QVERIFY2(!action->isEnabled(), qPrintable(action->text()));
-    QVERIFY(!window->exportHeaderFilesAction()->isEnabled()); // no headers to write
+    QVERIFY(!window->findChild<QAction *>(QStringLiteral("exportHeaderFilesAction"))->isEnabled()); // no headers to write
     QVERIFY(forum->isHidden());
 
     // The next panel allows saving and has a forum.
@@ -294,13 +294,13 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
     QVERIFY(!forum->isHidden());
 
     // The home panel: nothing to save or export; "Load" keeps its state.
-    window->exportHeaderFilesAction()->setEnabled(true);
+    window->findChild<QAction *>(QStringLiteral("exportHeaderFilesAction"))->setEnabled(true);
     window->panel()->setForumURL(QString());
     window->updateHomeActions();
-    for (QAction *action : {window->exportHeaderFilesAction(), window->homeAction(), window->saveAsAction(), window->saveAction(),
-                            window->showDifferencesAction()})
+    for (QAction *action : {window->findChild<QAction *>(QStringLiteral("exportHeaderFilesAction")), window->findChild<QAction *>(QStringLiteral("homeAction")), window->findChild<QAction *>(QStringLiteral("saveAsAction")), window->findChild<QAction *>(QStringLiteral("saveAction")),
+                            window->findChild<QAction *>(QStringLiteral("showDifferencesAction"))})
         QVERIFY2(!action->isEnabled(), qPrintable(action->text()));
-    QVERIFY(window->loadAction()->isEnabled());
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("loadAction"))->isEnabled());
     QVERIFY(forum->isHidden());
 }
 
@@ -322,8 +322,8 @@ void TestMenus::windowShortcuts()
     QVERIFY(launcher->isVisible() && main->isVisible());
 
     // In the script input Ctrl+A selects the text; elsewhere it adds a script command.
-    window->addScriptCommandAction()->setEnabled(true);
-    QSignalSpy added(window->addScriptCommandAction(), &QAction::triggered);
+    window->findChild<QAction *>(QStringLiteral("addScriptCommandAction"))->setEnabled(true);
+    QSignalSpy added(window->findChild<QAction *>(QStringLiteral("addScriptCommandAction")), &QAction::triggered);
     window->consoleDockWidget()->show();
     auto *tabs = window->consoleDockWidget()->findChild<QTabWidget *>();
     tabs->setCurrentIndex(1);
@@ -397,7 +397,7 @@ void TestMenus::consoleContextMenuOffersClearConsole()
         auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
         QVERIFY(menu);
         offered = entries(menu);
-        QVERIFY(menu->actions().contains(window->clearConsoleAction()));
+        QVERIFY(menu->actions().contains(window->findChild<QAction *>(QStringLiteral("clearConsoleAction"))));
         menu->close();
     });
     window->showContextMenu(QPoint(5, 5));
@@ -405,7 +405,7 @@ void TestMenus::consoleContextMenuOffersClearConsole()
     QVERIFY(offered.size() > 1);
     QCOMPARE(offered.last(), QString("Clear console"));
     QCOMPARE(window->consoleBrowser()->toPlainText(), QString("some text\n"));
-    window->clearConsoleAction()->trigger();
+    window->findChild<QAction *>(QStringLiteral("clearConsoleAction"))->trigger();
     QVERIFY(window->consoleBrowser()->toPlainText().isEmpty());
 }
 
@@ -434,13 +434,13 @@ void TestMenus::appNotesMenuListsThePanelsPdfs()
         QFile file(env->path("panel/Documentation/") + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    QVERIFY(!window->appNotesBarAction()->isVisible());
+    QVERIFY(!window->findChild<QAction *>(QStringLiteral("appNotesBarAction"))->isVisible());
 
     window->panel()->setXMLDir(env->path("panel"));
     window->panel()->setDocumentsPath("Documentation");
     window->createAppNotesMenu();
-    QVERIFY(window->appNotesBarAction()->isVisible());
-    QMenu *menu = window->appNotesMenuButton()->menu();
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("appNotesBarAction"))->isVisible());
+    QMenu *menu = window->findChild<QPushButton *>(QStringLiteral("appNotesMenuButton"))->menu();
     QVERIFY(menu);
     QCOMPARE(menu->objectName(), QString("appNotesMenu"));
     QCOMPARE(entries(menu), QStringList({"a.pdf", "b.pdf"}));
@@ -452,13 +452,13 @@ void TestMenus::appNotesMenuListsThePanelsPdfs()
     // The next panel has no documents: the entry goes away.
     window->panel()->setXMLDir(env->path("other"));
     window->createAppNotesMenu();
-    QVERIFY(!window->appNotesBarAction()->isVisible());
-    QVERIFY(!window->appNotesMenuButton()->menu());
+    QVERIFY(!window->findChild<QAction *>(QStringLiteral("appNotesBarAction"))->isVisible());
+    QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("appNotesMenuButton"))->menu());
 
     // An absolute documents path is taken as it is.
     window->panel()->setDocumentsPath(env->path("panel/Documentation"));
     window->createAppNotesMenu();
-    QVERIFY(window->appNotesBarAction()->isVisible());
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("appNotesBarAction"))->isVisible());
 }
 
 QTEST_MAIN(TestMenus)

@@ -1,5 +1,6 @@
 // The runs that end inside start-up (-g, -s, -x), run as child processes of
 // the real program.
+#include "panelmistakes.h"
 #include "panelxml.h"
 #include "programrun.h"
 
@@ -373,17 +374,18 @@ void TestNonInteractive::runsOnDoubtfulInput_data()
     // A batch run uses a panel only when it was read to its end: the home
     // panel takes its place, the failed open counts, and no export or save
     // writes from what was built (writes.script: EXPORT, SAVE over old.qlmp,
-    // SAVESORTED to out.qlmp, EXIT(2); each refused save counts too).
+    // SAVESORTED to out.qlmp, EXIT(2); the refused export and each refused
+    // save count too).
     QTest::newRow("-b: LOAD of a panel cut short writes nothing")
-        << "panel.xml" << QStringList{"-q", "-bFOLDER/loadcut.script"} << 3 << "XML not well-formed" << QStringList();
+        << "panel.xml" << QStringList{"-q", "-bFOLDER/loadcut.script"} << 4 << "XML not well-formed" << QStringList();
     QTest::newRow("-b: the run's own panel cut short writes nothing")
-        << "cut.xml" << QStringList{"-q", "-bFOLDER/writes.script"} << 3 << "XML not well-formed" << QStringList();
+        << "cut.xml" << QStringList{"-q", "-bFOLDER/writes.script"} << 4 << "XML not well-formed" << QStringList();
     QTest::newRow("-b: the run's own project of a panel cut short writes nothing")
-        << "cut.qlmp" << QStringList{"-q", "-bFOLDER/writes.script"} << 3 << "XML not well-formed" << QStringList();
+        << "cut.qlmp" << QStringList{"-q", "-bFOLDER/writes.script"} << 4 << "XML not well-formed" << QStringList();
     QTest::newRow("-b: LOAD of a panel with a broken include writes nothing")
-        << "panel.xml" << QStringList{"-q", "-bFOLDER/loadinclude.script"} << 3 << "half.xml" << QStringList();
+        << "panel.xml" << QStringList{"-q", "-bFOLDER/loadinclude.script"} << 4 << "half.xml" << QStringList();
     QTest::newRow("-b: a button's loadFile of a panel cut short writes nothing")
-        << "loader.xml" << QStringList{"-q", "-bFOLDER/clickcut.script"} << 3 << "XML not well-formed"
+        << "loader.xml" << QStringList{"-q", "-bFOLDER/clickcut.script"} << 4 << "XML not well-formed"
         << QStringList();
     QTest::newRow("-b: a whole panel after a cut one is used again")
         << "cut.xml" << QStringList{"-q", "-bFOLDER/reload.script"} << 1 << "Saved project"
@@ -1009,25 +1011,7 @@ void TestNonInteractive::savesAtExitCount()
 
 void TestNonInteractive::panelMistakesFailAHeaderRun_data()
 {
-    QTest::addColumn<QString>("element");  // the fifth line of a one-element panel
-    QTest::addColumn<QString>("message");  // on standard error, followed by "(<panel> line 5"
-
-    QTest::newRow("element name no kind has")
-        << "<spinbx define=\"T_B\" header=\"t.h\" range=\"0;10\"/>" << "Unknown element, not read: <spinbx>";
-    QTest::newRow("formula that does not parse")
-        << "<math define=\"T_M\" header=\"t.h\" formula=\"T_A*(2+\"/>"
-        << "Formula \"T_A*(2+\" does not parse (the formula ends where an operand belongs): T_M";
-    QTest::newRow("range written with ..")
-        << "<spinbox define=\"T_B\" header=\"t.h\" range=\"0..10\"/>" << "min range in spinbox is not a valid number T_B";
-    QTest::newRow("hexadecimal bound that does not parse")
-        << "<hexspinbox define=\"T_B\" header=\"t.h\" range=\"0x00;0xZZ\"/>"
-        << "max range in hexspinbox is not a valid number T_B";
-    QTest::newRow("duplicate define")
-        << "<spinbox define=\"T_A\" header=\"t.h\" range=\"0;10\"/>" << "Duplicate define  T_A";
-    QTest::newRow("lock target naming nothing")
-        << "<checkbox define=\"T_B\" header=\"t.h\" lockon=\"T_NOPE=1\"/>" << "lockon of T_B names no element:  T_NOPE";
-    QTest::newRow("setDef target naming nothing")
-        << "<checkbox define=\"T_B\" header=\"t.h\" setDef=\"T_NOPE=1\"/>" << "setDef of T_B names no element:  T_NOPE";
+    addPanelMistakeRows();
 }
 
 void TestNonInteractive::panelMistakesFailAHeaderRun()
@@ -1039,10 +1023,7 @@ void TestNonInteractive::panelMistakesFailAHeaderRun()
     {
         QFile panel(file);
         QVERIFY(panel.open(QIODevice::WriteOnly));
-        panel.write(("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.0\">\n<verticalcontainer>\n"
-                     "<spinbox define=\"T_A\" header=\"t.h\" range=\"0;10\" default=\"1\"/>\n"
-                     + element + "\n</verticalcontainer>\n</zelmlcfg>\n")
-                        .toUtf8());
+        panel.write(panelWithMistake(element));
     }
     const QString header = QDir(folder).filePath("t.h");
     const QString where = QStringLiteral("%1 (%2 line 5,").arg(message, file);
@@ -1056,20 +1037,30 @@ void TestNonInteractive::panelMistakesFailAHeaderRun()
         QVERIFY(!QFile::exists(QDir(folder).filePath("m.qlmp")));
     }
 
-    // A batch run: the LOAD counts as a script error, EXPORT and SAVE then
-    // write nothing from the panel.
+    // A batch run: the LOAD counts as a script error; EXPORT, SAVE and SIGN
+    // are refused, write nothing, and count as well.
     const QString script = QDir(folder).filePath("mistake.script");
     {
         QFile batch(script);
         QVERIFY(batch.open(QIODevice::WriteOnly));
-        batch.write(QStringLiteral("LOAD(%1)\nEXPORT()\nSAVE(%2)\n").arg(file, QDir(folder).filePath("m.qlmp")).toUtf8());
+        batch.write(QStringLiteral("LOAD(%1)\nEXPORT()\nSAVE(%2)\nSIGN(%1)\n")
+                        .arg(file, QDir(folder).filePath("m.qlmp"))
+                        .toUtf8());
     }
+    const QByteArray panelBytes = fileBytes(file);
     const Result batch = run(QStringList{"-q", "-b" + script});
     QVERIFY2(batch.finished, "the batch run did not end by itself");
-    QVERIFY2(batch.exitCode >= 1, qPrintable(batch.stdErr));
+    QVERIFY2(batch.exitCode == 4, qPrintable(batch.stdErr));
     QVERIFY2(batch.stdErr.contains(where), qPrintable(batch.stdErr));
+    for (const QString &refused : {QStringLiteral("Could not load %1").arg(file),
+                                   QStringLiteral("Cannot export the header files:\nno panel is open."),
+                                   QStringLiteral("Cannot save the project to %1").arg(QDir(folder).filePath("m.qlmp"))})
+        QVERIFY2(batch.stdErr.contains(refused), qPrintable(batch.stdErr));
+    QVERIFY2(batch.stdErr.contains(QStringLiteral("File %1 is not signed: The panel has ").arg(file)),
+             qPrintable(batch.stdErr));
     QVERIFY(!QFile::exists(header));
     QVERIFY(!QFile::exists(QDir(folder).filePath("m.qlmp")));
+    QCOMPARE(fileBytes(file), panelBytes);
 }
 
 QTEST_GUILESS_MAIN(TestNonInteractive)

@@ -4,7 +4,7 @@
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
 #include "pollingthreads.h"
@@ -90,12 +90,12 @@ void TestPanelOpen::openBuildsThePanelWithItsBuiltIns()
     QCOMPARE(window->panel()->getActiveElement("EN")->value(0, 0), QString("1"));
     QCOMPARE(window->panel()->getActiveElement("CNT")->value(0, 0), QString("3"));
     for (const char *name : {"dummy_define", "$ADDRESS$", "$VALUE$", "$FUNC$"})
-        QVERIFY2(window->panel()->variablesByName().value(name), name);
+        QVERIFY2(window->panel()->registries().variablesByName.value(name), name);
     QVERIFY(window->panel()->getActiveElement("$DIR$"));
     QCOMPARE(window->windowTitle(), "Quillmate " + path + "[*]");
     QCOMPARE(window->panel()->getXMLVersion(), QString("1.2.3"));
     QCOMPARE(QDir::currentPath(), QFileInfo(path).absolutePath());
-    QCOMPARE(window->panel()->elementNames().mid(0, 2), (QStringList{"EN", "CNT"}));
+    QCOMPARE(window->panel()->registries().elementNames.mid(0, 2), (QStringList{"EN", "CNT"}));
     QVERIFY(env->prompt()->transcript().isEmpty());
 }
 
@@ -183,9 +183,9 @@ void TestPanelOpen::loadFileLooksInThePanelFolderFirst()
     auto window = makeWindow();
     QVERIFY(window->open(panel));
     window->initLoadedConfiguration(true);
-    window->loadFile("next.xml");
+    window->panelShell().loadFile("next.xml");
     QVERIFY(window->panel()->getActiveElement("NEAR"));
-    window->loadFile("only.xml");
+    window->panelShell().loadFile("only.xml");
     QVERIFY(window->panel()->getActiveElement("SCRIPTS"));
 }
 

@@ -1,12 +1,42 @@
 // What the window adds to the panel's behaviour, on small panels of our own:
-// a double click in the lock graph raises the element's page, and the -d
-// list of the command line goes on after a refused item.
+// a double click in the lock graph raises the element's page, the -d list of
+// the command line goes on after a refused item, and a start with a panel
+// shows the window before it opens the panel.
+#include "errorreporter.h"
 #include "lockdialog.h"
 #include "panelfixture.h"
+#include "panelmistakes.h"
 
 #include <QGraphicsView>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QWindow>
 #include <QtTest>
+
+namespace {
+
+// Watches the status bar's paints during a start: the progress texts it
+// painted, and whether the window was on screen when it did.
+class ProgressPaints : public QObject
+{
+public:
+    QStringList texts;
+    bool allOnScreen = true;
+
+protected:
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        auto *bar = qobject_cast<QStatusBar *>(object);
+        if (event->type() == QEvent::Paint && bar && bar->currentMessage().startsWith(QLatin1String("Reading "))) {
+            texts << bar->currentMessage();
+            QWindow *handle = bar->window()->windowHandle();
+            allOnScreen = allOnScreen && bar->isVisible() && handle && handle->isExposed();
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 class TestPanelWindow : public QObject
 {
@@ -19,6 +49,14 @@ private slots:
     // in the window as in a run without one.
     void commandLineFileOfAnotherKindIsReported_data();
     void commandLineFileOfAnotherKindIsReported();
+    // The window the program shows is on screen, painted, while it reads the
+    // panel named on the command line; a batch run keeps it hidden.
+    void commandLineOpenShowsItsProgress_data();
+    // A mistake in the panel is named on the console with its place; the
+    // window keeps what was built and goes on.
+    void panelMistakesAreNamedAndTheWindowGoesOn_data();
+    void panelMistakesAreNamedAndTheWindowGoesOn();
+    void commandLineOpenShowsItsProgress();
 };
 
 void TestPanelWindow::lockGraphDoubleClickRaisesTheElement()
@@ -106,6 +144,84 @@ void TestPanelWindow::commandLineFileOfAnotherKindIsReported()
     const QStringList console = f.consoleLines();
     QVERIFY2(console.filter(QStringLiteral("Not a panel (.xml) or project (.qlmp) file")).size() == 1,
              qPrintable(console.join('\n')));
+}
+
+void TestPanelWindow::commandLineOpenShowsItsProgress_data()
+{
+    QTest::addColumn<bool>("showBeforeOpen");
+    QTest::addColumn<bool>("batchRun");
+    QTest::addColumn<bool>("progressShown");
+    QTest::newRow("the program's window") << true << false << true;
+    QTest::newRow("a batch run") << true << true << false;
+    QTest::newRow("a window not meant to be shown") << false << false << false;
+}
+
+void TestPanelWindow::commandLineOpenShowsItsProgress()
+{
+    QFETCH(bool, showBeforeOpen);
+    QFETCH(bool, batchRun);
+    QFETCH(bool, progressShown);
+    PanelFixture f;
+    QString body = QStringLiteral("<verticalcontainer>");
+    for (int i = 0; i < 600; ++i)
+        body += QStringLiteral("<checkbox define=\"P%1\"/>").arg(i);
+    body += QStringLiteral("</verticalcontainer>");
+    const QString path = writeTestFile(f.env->path(QStringLiteral("big.xml")), signedPanelText(body));
+    QVERIFY(!path.isEmpty());
+    f.window.reset();
+    CommandLineOptions options;
+    options.file = path;
+    options.showBeforeOpen = showBeforeOpen;
+    if (batchRun) {
+        options.batchFile = writeTestFile(f.env->path(QStringLiteral("run.script")), QByteArray("// nothing\n"));
+        QVERIFY(!options.batchFile.isEmpty());
+    }
+
+    // Every read this slow says how far it is.
+    MainWindow::setReadProgressAfterMs(0);
+    ProgressPaints paints;
+    qApp->installEventFilter(&paints);
+    f.window = std::make_unique<MainWindow>(options);
+    qApp->removeEventFilter(&paints);
+    MainWindow::setReadProgressAfterMs(1000);
+
+    QVERIFY(f.element(QStringLiteral("P599")));
+    QCOMPARE(!paints.texts.isEmpty(), progressShown);
+    if (progressShown) {
+        QVERIFY(paints.allOnScreen);
+        QCOMPARE(paints.texts.first(), QStringLiteral("Reading big.xml: 128 elements"));
+        QVERIFY(f.window->isVisible());
+        // The text goes once the read is done.
+        QCOMPARE(f.window->statusBar()->currentMessage(), QString());
+    } else {
+        QVERIFY(!f.window->isVisible());
+    }
+}
+
+void TestPanelWindow::panelMistakesAreNamedAndTheWindowGoesOn_data()
+{
+    addPanelMistakeRows();
+}
+
+void TestPanelWindow::panelMistakesAreNamedAndTheWindowGoesOn()
+{
+    QFETCH(QString, element);
+    QFETCH(QString, message);
+    PanelFixture f;
+    const QString path = writeTestFile(f.env->path(QStringLiteral("mistake.xml")), panelWithMistake(element));
+    QVERIFY(!path.isEmpty());
+    f.clearConsole();
+    QVERIFY(f.window->open(path));
+    f.window->initLoadedConfiguration(true);
+
+    QStringList plain;
+    for (const QString &line : f.consoleLines())
+        plain << ErrorReporter::plainText(line);
+    const QString where = QStringLiteral("%1 (%2 line 5,").arg(message, path);
+    QVERIFY2(plain.filter(where).size() == 1, qPrintable(plain.join('\n')));
+    // The window goes on with the panel as it was built.
+    QVERIFY(f.element(QStringLiteral("T_A")));
+    QCOMPARE(f.window->panel()->getXMLFile(), path);
 }
 
 QTEST_MAIN(TestPanelWindow)

@@ -5,7 +5,7 @@
 #include "activeelement.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "pinmapping.h"
 #include "pinmappingdetailsdialog.h"
@@ -99,13 +99,13 @@ QString TestPortMapping::consoleText() const
 void TestPortMapping::openBuildsTheElementAndEnablesTheCommand()
 {
     makeWindow(QStringLiteral("enableshowportmapping=1\n"));
-    QVERIFY(window->showPortMappingAction());
-    QVERIFY(!window->showPortMappingAction()->isEnabled());
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("showPortMappingAction")));
+    QVERIFY(!window->findChild<QAction *>(QStringLiteral("showPortMappingAction"))->isEnabled());
     QVERIFY(openExample());
     PinMapping *element = window->panel()->pinMappingModel().pinMappingElement.data();
     QVERIFY(element);
     QVERIFY(element->isBuilt());
-    QVERIFY(window->showPortMappingAction()->isEnabled());
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("showPortMappingAction"))->isEnabled());
     QVERIFY2(!consoleText().contains(QStringLiteral("Pin mapping warning")), qPrintable(consoleText()));
 }
 
@@ -130,7 +130,7 @@ void TestPortMapping::portMappingWindow()
 {
     makeWindow(QStringLiteral("enableshowportmapping=1\n"));
     QVERIFY(openExample());
-    window->showPortMappingAction()->trigger();
+    window->findChild<QAction *>(QStringLiteral("showPortMappingAction"))->trigger();
     QPointer<PortMappingDialog> dialog = qobject_cast<PortMappingDialog *>(window->portMappingDialog());
     QVERIFY(dialog);
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Port mapping"));
@@ -146,7 +146,7 @@ void TestPortMapping::portMappingWindow()
     QVERIFY(dialog->timer()->isActive());
 
     // Each request opens another window; closing one forgets it and ends it.
-    window->showPortMappingAction()->trigger();
+    window->findChild<QAction *>(QStringLiteral("showPortMappingAction"))->trigger();
     QPointer<PortMappingDialog> second = qobject_cast<PortMappingDialog *>(window->portMappingDialog());
     QVERIFY(second && second != dialog);
     second->close();
@@ -163,7 +163,7 @@ void TestPortMapping::portMappingWindow()
 void TestPortMapping::switchedOffCommandOpensNothing()
 {
     makeWindow(QStringLiteral("enableshowportmapping=0\n"));
-    QVERIFY(!window->showPortMappingAction());
+    QVERIFY(!window->findChild<QAction *>(QStringLiteral("showPortMappingAction")));
     QVERIFY(openExample());
     window->openPortMappingDialog();
     QVERIFY(!window->portMappingDialog());
@@ -187,7 +187,7 @@ void TestPortMapping::nextPanelDropsTheChipAndTheElement()
     QVERIFY(!first);
     QVERIFY(!window->panel()->pinMappingModel().pinMappingElement);
     QVERIFY(window->panel()->pinMappingModel().pins.isEmpty());
-    QVERIFY(!window->showPortMappingAction()->isEnabled());
+    QVERIFY(!window->findChild<QAction *>(QStringLiteral("showPortMappingAction"))->isEnabled());
 
     // Read directly, as the home panel is, then opened again: the one
     // pointer never names a widget that is gone.
@@ -200,7 +200,7 @@ void TestPortMapping::nextPanelDropsTheChipAndTheElement()
     QVERIFY(!window->panel()->pinMappingModel().pinMappingElement);
     QVERIFY(openExample());
     QVERIFY(window->panel()->pinMappingModel().pinMappingElement);
-    QVERIFY(window->showPortMappingAction()->isEnabled());
+    QVERIFY(window->findChild<QAction *>(QStringLiteral("showPortMappingAction"))->isEnabled());
 }
 
 void TestPortMapping::findingsOfTheChipFileOnTheConsole()

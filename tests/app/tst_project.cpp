@@ -610,7 +610,7 @@ void TestProject::setByDefineUnknownAndUnsupported()
     QVERIFY(openPanel("panel.xml"));
     QVERIFY(!window->panel()->setElementByDefine("NOPE", "1"));
     QVERIFY2(console().contains("Script Error: Unknown define: NOPE in line"), qPrintable(console()));
-    QVERIFY(!window->panel()->elementsByDefine().contains("NOPE"));
+    QVERIFY(!window->panel()->registries().elementsByDefine.contains("NOPE"));
     QCOMPARE(reports(), QStringList());
 
     // An element of a kind without a set rule; no panel element is of one.

@@ -3,7 +3,7 @@
 #include "activeelement.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "testenvironment.h"
 #include "valueelement.h"
 

@@ -98,7 +98,7 @@ void TestScriptWindow::batchFileFromTheMenuRunsWithItsFolderCurrent()
 
 void TestScriptWindow::actionTextsRunEveryPart()
 {
-    f->window->runScript("ASSERT(CB, value, 1);;ASSERT(CB, value, 0);NOSUCH");
+    f->window->panelShell().runScript("ASSERT(CB, value, 1);;ASSERT(CB, value, 0);NOSUCH");
     QVERIFY(consoleText().contains("Assert(CB(1) == 1) OK"));
     QVERIFY(consoleText().contains("Assert(CB(1) == 0) FAILED"));
     QVERIFY(f->consoleLines().last().contains("Unknown command: NOSUCH in line NOSUCH <b><a href=\"$xmlopen$$-n3$-c1\">"));
@@ -106,10 +106,10 @@ void TestScriptWindow::actionTextsRunEveryPart()
 
 void TestScriptWindow::programOutputReachesTheConsole()
 {
-    f->window->startProgram("/usr/bin/printf one\\ntwo\\n");
+    f->window->panelShell().startProgram("/usr/bin/printf one\\ntwo\\n");
     QCOMPARE(f->consoleLines(), (QStringList{"one<br>", "two<br>"}));
     f->clearConsole();
-    f->window->startProgram(f->env->path("no-such-program") + " x");
+    f->window->panelShell().startProgram(f->env->path("no-such-program") + " x");
     QVERIFY(f->consoleLines().isEmpty());
 }
 
@@ -131,10 +131,10 @@ void TestScriptWindow::recordingWritesHeaderAndTrailer()
     const QString file = f->env->path("rec.script");
     f->env->installPrompt({file});
     f->window->startStopRecording();
-    QVERIFY(f->window->isRecording());
-    f->window->recordScriptLine("Set(SB, 7)", "Set(SB, 7)");
+    QVERIFY(f->window->panelShell().isRecording());
+    f->window->panelShell().recordScriptLine("Set(SB, 7)", "Set(SB, 7)");
     f->window->startStopRecording();
-    QVERIFY(!f->window->isRecording());
+    QVERIFY(!f->window->panelShell().isRecording());
     QFile in(file);
     QVERIFY(in.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(in.readAll()), "//Macro recorded with XML " + f->window->panel()->getXMLFile()
@@ -147,13 +147,13 @@ void TestScriptWindow::recordFileThatCannotBeOpenedLeavesRecordingOff()
 {
     f->env->installPrompt({f->env->path("no/such/dir/rec.script")});
     f->window->startStopRecording();
-    QVERIFY(!f->window->isRecording());
+    QVERIFY(!f->window->panelShell().isRecording());
     QCOMPARE(f->env->prompt()->transcript().filter("Cannot open file").size(), 1);
     QVERIFY(!consoleText().contains("Starting macro recording"));
     // Cancelling the file dialog leaves it off as well.
     f->env->installPrompt({});
     f->window->startStopRecording();
-    QVERIFY(!f->window->isRecording());
+    QVERIFY(!f->window->panelShell().isRecording());
 }
 
 void TestScriptWindow::addCommandDialogInsertsTheCheckedCommand()

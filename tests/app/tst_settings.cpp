@@ -1,6 +1,6 @@
 #include "apppaths.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "osinfo.h"
 #include "settingsdialog.h"
 #include "testenvironment.h"

@@ -3,7 +3,7 @@
 
 #include "fakeelement.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "registermodel.h"
 #include "svddialog.h"
 #include "testenvironment.h"

@@ -194,7 +194,7 @@ void TestSvdGenerate::svdPathIsRelativeToTheOutput()
     // The generated panel finds its SVD file.
     QVERIFY(f->window->open(f->env->path("work/small_Generated.xml")));
     f->window->initLoadedConfiguration(true);
-    QVERIFY(f->window->panel()->moduleTable().contains("GPIO2"));
+    QVERIFY(f->window->panel()->registries().moduleTable.contains("GPIO2"));
 }
 
 void TestSvdGenerate::brokenFileWritesNothing()

@@ -28,8 +28,8 @@ private slots:
         Panel *panel = fixture.window->panel();
         QCOMPARE(panel->svdDeviceName(), QStringLiteral("ARM_Example"));
         for (const char *name : {"TIMER0", "TIMER1", "TIMER2"})
-            QVERIFY(panel->moduleTable().contains(name));
-        RegisterRecord *cr = panel->moduleTable().value("TIMER1")->getRegister("CR");
+            QVERIFY(panel->registries().moduleTable.contains(name));
+        RegisterRecord *cr = panel->registries().moduleTable.value("TIMER1")->getRegister("CR");
         QVERIFY(cr);
         QCOMPARE(cr->address, 0x40010100);
         QCOMPARE(cr->headerName, QStringLiteral("t.h"));

@@ -2,7 +2,7 @@
 // kept by the panel reset, saved in and loaded from a project file, and
 // the example panel of register tables.
 #include "mathlabel.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelfixture.h"
 #include "table.h"
 

@@ -3,7 +3,7 @@
 // the program, the loaded panel left alone, and the version comparison.
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "testenvironment.h"
 #include "windowoptions.h"
@@ -145,9 +145,9 @@ void TstValidate::commandAsksForFiles()
     QVERIFY(milestones().isEmpty());
 
     // The menu entry runs the same command.
-    QVERIFY(m_window->validateAction());
+    QVERIFY(m_window->findChild<QAction *>(QStringLiteral("validateAction")));
     m_env->installPrompt({a});
-    m_window->validateAction()->trigger();
+    m_window->findChild<QAction *>(QStringLiteral("validateAction"))->trigger();
     QCOMPARE(milestones().size(), 5);
 }
 
@@ -180,7 +180,7 @@ void TstValidate::loadedPanelIsLeftAlone()
     Panel *panel = m_window->panel();
     QVERIFY(m_window->open(QStringLiteral(QUILLMATE_SOURCE_DIR "/examples/demo.xml")));
     const int elements = panel->getAllElements().size();
-    const QStringList defines = panel->elementsByDefine().keys();
+    const QStringList defines = panel->registries().elementsByDefine.keys();
     QVERIFY(elements > 10);
     panel->setIoPortName(QStringLiteral("/dev/ttyX"));
     panel->setIoPortSettings(QStringLiteral("115200"));
@@ -192,9 +192,9 @@ void TstValidate::loadedPanelIsLeftAlone()
     QCOMPARE(panel->ioPortSettings(), QStringLiteral("115200"));
     QCOMPARE(panel->toolTipSections(), 0x5u);
     QCOMPARE(panel->getForumURL(), QStringLiteral("http://127.0.0.1/forum"));
-    QVERIFY(!panel->elementsByDefine().contains(QStringLiteral("A")));
+    QVERIFY(!panel->registries().elementsByDefine.contains(QStringLiteral("A")));
     QCOMPARE(panel->getAllElements().size(), elements);
-    QCOMPARE(panel->elementsByDefine().keys(), defines);
+    QCOMPARE(panel->registries().elementsByDefine.keys(), defines);
 }
 
 QTEST_MAIN(TstValidate)

@@ -139,8 +139,8 @@ void TestValueLists::missingSerialPortIsSaidOnceTimeoutsFollowTheSwitch()
                     QStringLiteral("<ioconfig port=\"%1\"/><iocheck mode=\"%2\"/>").arg(port).arg(ioCheckMode)));
     f->clearConsole();
     for (int round = 0; round < 3; ++round) {
-        f->window->sendUSB(QStringLiteral("0x01"));
-        f->window->recData(QStringLiteral("A"));
+        f->window->panelShell().sendUSB(QStringLiteral("0x01"));
+        f->window->panelShell().recData(QStringLiteral("A"));
     }
     const QStringList lines = f->consoleLines();
     const QString openFailure = QStringLiteral("<font color=\"red\">Tyk: Serial port %1: cannot open (").arg(port);

@@ -4,7 +4,7 @@
 
 #include "lockdialog.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelfixture.h"
 #include "pinmapping.h"
 #include "pinmappingview.h"
@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStandardItemModel>
 #include <QToolBar>
 #include <QToolButton>
@@ -42,7 +43,7 @@ private slots:
     void svdDialogListsTheChipsPeripherals();
     void lockGraphBlocksApartAndInsideTheDialog();
     void sequenceRowsShowFormulaValuesAndDeleteIcon();
-    void pinChipFitsTheViewAtStart();
+    void pinChipFitsTheViewAfterEveryResize();
     void darkPaletteKeepsTextReadable();
     void firstTabLaidOutWhenShown_data();
     void firstTabLaidOutWhenShown();
@@ -204,20 +205,41 @@ void TestViews::sequenceRowsShowFormulaValuesAndDeleteIcon()
     QVERIFY(!table->tableModel()->item(0, remove)->icon().isNull());
 }
 
-void TestViews::pinChipFitsTheViewAtStart()
+void TestViews::pinChipFitsTheViewAfterEveryResize()
 {
     openExample({"demo.xml", "pins_chip.xml", "demo_catalog.xml", "demo_parameters.xml"});
     showTab(QStringLiteral("Pins"));
     auto *pins = m_fixture->window->findChild<PinMapping *>(QStringLiteral("PIN_VIEW"));
     QVERIFY(pins && pins->isVisible());
     QGraphicsView *view = pins->view();
-    const QRect chip = view->mapFromScene(pins->chipItem()->sceneBoundingRect()).boundingRect();
-    QVERIFY2(view->viewport()->rect().contains(chip),
-             qPrintable(QStringLiteral("chip %1,%2 %3x%4 in %5x%6")
-                            .arg(chip.x()).arg(chip.y()).arg(chip.width()).arg(chip.height())
-                            .arg(view->viewport()->width()).arg(view->viewport()->height())));
-    // Fitted, not merely small: the chip spans most of the view one way.
-    QVERIFY(chip.width() > view->viewport()->width() / 2 || chip.height() > view->viewport()->height() / 2);
+    auto *panelArea = qobject_cast<QScrollArea *>(m_fixture->window->centralWidget());
+    QVERIFY(panelArea);
+    // At the start, after every resize of the window, larger or smaller, and
+    // after the panel, larger than its window, is scrolled.
+    const QSize scrolled(-1, 40);
+    for (const QSize size : {QSize(), QSize(1600, 1000), QSize(1000, 700), scrolled, QSize(1400, 600),
+                             QSize(1600, 1000)}) {
+        if (size == scrolled) {
+            QVERIFY(panelArea->verticalScrollBar()->maximum() > 0);
+            panelArea->verticalScrollBar()->setValue(panelArea->verticalScrollBar()->value() + size.height());
+        } else if (size.isValid()) {
+            m_fixture->window->resize(size);
+        }
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        const QString where = QStringLiteral("window %1x%2").arg(m_fixture->window->width()).arg(m_fixture->window->height());
+        const QRect chip = view->mapFromScene(pins->chipItem()->sceneBoundingRect()).boundingRect();
+        // In sight: inside the part of the view the window shows (a panel
+        // larger than its window is cut by the window's scroll area).
+        const QRect seen = view->viewport()->visibleRegion().boundingRect();
+        QVERIFY2(seen.contains(chip),
+                 qPrintable(QStringLiteral("%7: chip %1,%2 %3x%4 in %5,%6 %8x%9")
+                                .arg(chip.x()).arg(chip.y()).arg(chip.width()).arg(chip.height())
+                                .arg(seen.x()).arg(seen.y()).arg(where).arg(seen.width()).arg(seen.height())));
+        // Fitted, not merely small: the chip spans most of the view one way.
+        QVERIFY2(chip.width() > view->viewport()->width() / 2 || chip.height() > view->viewport()->height() / 2,
+                 qPrintable(where));
+    }
 }
 
 // The lightness of the colour behind a widget: the first of it and its

@@ -479,6 +479,19 @@ void FuzzExpressions::renamedOperandsRoundTrip()
         const QString formula = QString::fromUtf8(piece).repeated(5000) + QStringLiteral("x");
         QCOMPARE(renameExpressionOperands(formula, same), formula);
     }
+    // The reference renamers: a rename to a fresh name and back gives the
+    // text again, whatever it holds.
+    const QString fresh = QStringLiteral("\u00a7N");
+    for (int i = 0; i < 20000; ++i) {
+        QString text = fuzzer.chance(50) ? fuzzer.mutate(seeds.at(fuzzer.below(seeds.size())))
+                                         : fuzzer.randomText(40);
+        text.remove(QChar(0xa7));
+        for (const QString &name : {QStringLiteral("a"), QStringLiteral("x"), QStringLiteral("a.b")}) {
+            QCOMPARE(renameFormulaReferences(renameFormulaReferences(text, name, fresh), fresh, name), text);
+            QCOMPARE(renameAssignmentReferences(renameAssignmentReferences(text, name, fresh), fresh, name), text);
+            QCOMPARE(renameCountedNames(renameCountedNames(text, name, fresh), fresh, name), text);
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(FuzzExpressions)

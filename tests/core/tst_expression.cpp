@@ -76,6 +76,8 @@ private slots:
     void textComparisonHasThreeEntryPostfix();
     void renamesOperandsAsWritten_data();
     void renamesOperandsAsWritten();
+    void renamesWholeReferences_data();
+    void renamesWholeReferences();
 };
 
 void TestExpression::tokenizes_data()
@@ -559,6 +561,54 @@ void TestExpression::renamesOperandsAsWritten()
         return operand == QLatin1String("IN") ? QStringLiteral("INPUT") : operand;
     };
     QCOMPARE(renameExpressionOperands(formula, rename), renamed);
+}
+
+// The three forms a define is named in: formulas and conditions, assignment
+// lists (setDef, lockon) and counted name lists (sendUSB). A is renamed NEW;
+// names that only begin with A stay.
+enum class ReferenceForm { Formula, Assignments, Counted };
+Q_DECLARE_METATYPE(ReferenceForm)
+
+void TestExpression::renamesWholeReferences_data()
+{
+    QTest::addColumn<ReferenceForm>("form");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("renamed");
+    QTest::newRow("formula operand and keyword") << ReferenceForm::Formula << "A*2+A.label" << "NEW*2+NEW.label";
+    QTest::newRow("formula longer names") << ReferenceForm::Formula << "AB+A_X+A.B+X.A" << "AB+A_X+A.B+X.A";
+    QTest::newRow("condition text literal") << ReferenceForm::Formula << "A==\"A\"" << "NEW==\"A\"";
+    QTest::newRow("assignment target and value") << ReferenceForm::Assignments << "A=1;B=A;C.index=A.label"
+                                                 << "NEW=1;B=NEW;C.index=NEW.label";
+    QTest::newRow("assignment keyword targets") << ReferenceForm::Assignments << "A.visible=0;A.value=3"
+                                                << "NEW.visible=0;NEW.value=3";
+    QTest::newRow("assignment other names") << ReferenceForm::Assignments << "AB=1;A_X=A1;A.B=2;A.nokey=1"
+                                            << "AB=1;A_X=A1;A.B=2;A.nokey=1";
+    QTest::newRow("assignment empty and broken parts kept") << ReferenceForm::Assignments << "A=1;;A;=A;"
+                                                            << "NEW=1;;A;=NEW;";
+    QTest::newRow("keyword form of a value") << ReferenceForm::Assignments << "A=index=2" << "NEW=index=2";
+    QTest::newRow("counted names") << ReferenceForm::Counted << "0x01;A;2:A;-4:A;AB;2:A_X;?"
+                                   << "0x01;NEW;2:NEW;-4:NEW;AB;2:A_X;?";
+    QTest::newRow("counted: a colon without count") << ReferenceForm::Counted << "x:A;A:2" << "x:A;A:2";
+}
+
+void TestExpression::renamesWholeReferences()
+{
+    QFETCH(ReferenceForm, form);
+    QFETCH(QString, text);
+    QFETCH(QString, renamed);
+    const QString oldName = QStringLiteral("A");
+    const QString newName = QStringLiteral("NEW");
+    switch (form) {
+    case ReferenceForm::Formula:
+        QCOMPARE(renameFormulaReferences(text, oldName, newName), renamed);
+        break;
+    case ReferenceForm::Assignments:
+        QCOMPARE(renameAssignmentReferences(text, oldName, newName), renamed);
+        break;
+    case ReferenceForm::Counted:
+        QCOMPARE(renameCountedNames(text, oldName, newName), renamed);
+        break;
+    }
 }
 
 void TestExpression::syntaxErrors_data()

@@ -4,7 +4,7 @@
 #include "testshell.h"
 #include "elementsignals.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "registermodel.h"
 
 #include <QElapsedTimer>

@@ -1050,7 +1050,7 @@ void TestButtonsEdits::buttonWhoseActionLoadsAnotherPanel()
                        "<checkbox define=\"FIRST\"/>"));
     QVERIFY(!first.isEmpty() && !second.isEmpty());
     QVERIFY(openPanel(first));
-    QPointer<PushButton> button = fx->panel.pushButtonsByName().value(QStringLiteral("GO"));
+    QPointer<PushButton> button = fx->panel.registries().pushButtonsByName.value(QStringLiteral("GO"));
     QVERIFY(button);
     setElementPropertyOf(button, "default_setdef", QStringList{"FIRST=1"});
     SignalLog log(button);

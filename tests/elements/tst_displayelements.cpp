@@ -437,9 +437,9 @@ void TestDisplayElements::placeholdersAreCollectedAndFilled()
 
     Image *image = svgImage(gaugeSvg);
     QCOMPARE(image->svgVariables(), (QStringList{"TEMP", "MODE.label", "NOTE"}));
-    QCOMPARE(fx->panel.imagesByDefine().keys().size(), 3);
+    QCOMPARE(fx->panel.registries().imagesByDefine.keys().size(), 3);
     for (const char *define : {"TEMP", "MODE", "NOTE"})
-        QCOMPARE(fx->panel.imagesByDefine().value(QLatin1String(define)), QList<Image *>{image});
+        QCOMPARE(fx->panel.registries().imagesByDefine.value(QLatin1String(define)), QList<Image *>{image});
     QCOMPARE(image->svgSize(), QSize(40, 20));
     QCOMPARE(image->pixmap(Qt::ReturnByValue).size(), QSize(40, 20));
 
@@ -479,7 +479,7 @@ void TestDisplayElements::loneDollarRendersUnchanged()
                            "<text>Price in $</text></svg>";
     Image *image = svgImage(svg);
     QVERIFY(image->svgVariables().isEmpty());
-    QVERIFY(fx->panel.imagesByDefine().isEmpty());
+    QVERIFY(fx->panel.registries().imagesByDefine.isEmpty());
     image->updateSvgValues();
     QCOMPARE(image->svgBytes(), svg);
     QCOMPARE(image->pixmap(Qt::ReturnByValue).size(), QSize(8, 6));

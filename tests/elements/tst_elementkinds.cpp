@@ -44,6 +44,9 @@ private slots:
     void kindOfAnElement();
     void everyClassHasOneRowAndEveryXmlNameOneKind();
     void xmlNamesFindTheirKind();
+    void everyKindHasAWrittenName();
+    void settableKindsApplyTheirRule_data();
+    void settableKindsApplyTheirRule();
 };
 
 void TestElementKinds::kindOfAnElement_data()
@@ -134,6 +137,68 @@ void TestElementKinds::xmlNamesFindTheirKind()
     QCOMPARE(QString::fromLatin1(elementKindForXml(QStringLiteral("stretch"))->className), QStringLiteral("Text"));
     QVERIFY(!elementKindForXml(QStringLiteral("verticalcontainer")));
     QVERIFY(!elementKindForXml(QStringLiteral("CheckBox"))); // class names are no XML names
+}
+
+void TestElementKinds::everyKindHasAWrittenName()
+{
+    // The panel writer writes each kind under this name: without one the
+    // element would be left out of a saved panel.
+    for (const ElementKind &kind : elementKinds())
+        QVERIFY2(!kind.xmlName().isEmpty(), kind.className);
+    const auto writtenName = [](const char *className) {
+        for (const ElementKind &kind : elementKinds()) {
+            if (QLatin1String(kind.className) == QLatin1String(className))
+                return kind.xmlName();
+        }
+        return QString();
+    };
+    QCOMPARE(writtenName("HexSpinBox"), QStringLiteral("hexspinbox"));
+    QCOMPARE(writtenName("GroupBox"), QStringLiteral("groupcontainer"));
+}
+
+void TestElementKinds::settableKindsApplyTheirRule_data()
+{
+    QTest::addColumn<Factory>("make");
+    QTest::addColumn<int>("defineOutcome"); // of a text that is no number
+    const QString n = QStringLiteral("E");
+    const int invalid = ApplyResult::InvalidValue;
+    const int notSettable = ApplyResult::NotSettable;
+    QTest::newRow("check box") << Factory([n] { return new CheckBox(n, n); }) << invalid;
+    QTest::newRow("toggle button") << Factory([n] { return new ToggleButton(n, n); }) << invalid;
+    QTest::newRow("combo box") << Factory([n] { return new ComboBox(n); }) << invalid;
+    QTest::newRow("radio group") << Factory([n] { return new ButtonGroup(n, nullptr); }) << invalid;
+    QTest::newRow("spin box") << Factory([n] { return new SpinBox(n); }) << invalid;
+    QTest::newRow("hex spin box") << Factory([n] { return new HexSpinBox(n); }) << invalid;
+    QTest::newRow("double spin box") << Factory([n] { return new DoubleSpinBox(n); }) << invalid;
+    QTest::newRow("slider") << Factory([n] { return new Slider(n); }) << invalid;
+    QTest::newRow("knob") << Factory([n] { return new Knob(n); }) << invalid;
+    QTest::newRow("formula") << Factory([n] { return new MathLabel(n); }) << notSettable;
+    QTest::newRow("timer") << Factory([n] { return new TimerLabel(n); }) << notSettable;
+}
+
+void TestElementKinds::settableKindsApplyTheirRule()
+{
+    // A kind whose row says it is set by define or by a script command
+    // implements applyText; one that is not keeps the refusal.
+    QFETCH(Factory, make);
+    QFETCH(int, defineOutcome);
+    const std::unique_ptr<QObject> object(make());
+    ActiveElement *element = activeElementOf(object.get());
+    QVERIFY(element);
+    const ElementKind *kind = elementKindOf(object.get());
+    QVERIFY(kind);
+    const bool settable = kind->setRule != DefineSetRule::None;
+    QCOMPARE(settable, defineOutcome != ApplyResult::NotSettable);
+    QCOMPARE(kind->userForm != UserSetForm::None, settable);
+
+    bool announced = false;
+    const ApplyResult refused = element->applyText(QStringLiteral("text"), ApplyRule::Define, [&] { announced = true; });
+    QCOMPARE(int(refused.outcome), defineOutcome);
+    QVERIFY(!announced); // nothing changed, so nothing was shown first
+    if (!settable) {
+        QCOMPARE(int(element->applyText(QStringLiteral("1"), ApplyRule::User, {}).outcome),
+                 int(ApplyResult::NotSettable));
+    }
 }
 
 QTEST_MAIN(TestElementKinds)

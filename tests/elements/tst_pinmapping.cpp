@@ -5,7 +5,7 @@
 // its chip pins_chip.xml is read as the program reads it.
 
 #include "fakeelement.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "pinmapping.h"
 #include "pinmappingdetailsdialog.h"
@@ -16,6 +16,7 @@
 #include "readerfixture.h"
 #include "registermodel.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsProxyWidget>
@@ -100,6 +101,8 @@ private slots:
     void elementBuildsItsPicture();
     void picturesOverTheChip();
     void ctrlWheelZooms();
+    void pinLabelsStayInTheirPins_data();
+    void pinLabelsStayInTheirPins();
 
 private:
     bool readExample();
@@ -639,6 +642,73 @@ void TestPinMapping::ctrlWheelZooms()
     // Without Ctrl the wheel scrolls and leaves the scale alone.
     wheel(-120, Qt::NoModifier);
     QVERIFY(qFuzzyCompare(view.transform().m11(), 1.1 * 0.9));
+}
+
+void TestPinMapping::pinLabelsStayInTheirPins_data()
+{
+    QTest::addColumn<int>("pointSize");
+    QTest::addColumn<int>("pinSize"); // 0: as wide as the label
+    QTest::newRow("normal font, pins as wide as the labels") << 9 << 0;
+    QTest::newRow("normal font, narrow pins") << 9 << 30;
+    QTest::newRow("large font, pins as wide as the labels") << 22 << 0;
+    QTest::newRow("large font, pins of the file's size") << 22 << 60;
+    QTest::newRow("large font, narrow pins") << 22 << 30;
+}
+
+// Every pin label is drawn inside its pin box (the hover box) whatever the
+// application's font: no dark pixel of the picture lies outside the pin boxes
+// but the body's outline.
+void TestPinMapping::pinLabelsStayInTheirPins()
+{
+    QFETCH(int, pointSize);
+    QFETCH(int, pinSize);
+    QVERIFY(readExample());
+    PinMappingModel &m = f->panel.pinMappingModel();
+    m.pinSize = quint32(pinSize);
+    m.conditions.clear(); // no arrows: only the body and the pins
+    m.chipName.clear();   // and no name on the body
+    for (PinEntry &pin : m.pins)
+        pin.color = QColor(200, 230, 255); // a light pin: its label is black
+    const QFont applicationFont = QApplication::font();
+    QFont large = applicationFont;
+    large.setPointSize(pointSize);
+    QApplication::setFont(large);
+
+    QGraphicsScene scene;
+    auto *chip = new QGraphicsChipItem(host.get());
+    scene.addItem(chip);
+    QImage image(int(m.chipSize), int(m.chipSize), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        scene.render(&painter, QRectF(image.rect()), QRectF(image.rect()));
+    }
+    QApplication::setFont(applicationFont);
+
+    // The body's outline is the one other dark thing drawn.
+    const QRect body = chip->chipRect().toAlignedRect();
+    const auto onOutline = [&body](int x, int y) {
+        return body.adjusted(-1, -1, 1, 1).contains(x, y) && !body.adjusted(2, 2, -2, -2).contains(x, y);
+    };
+    QVector<QRect> boxes;
+    for (const PinEntry &pin : qAsConst(m.pins)) {
+        QVERIFY(!pin.hitRect.isEmpty());
+        if (pinSize)
+            QCOMPARE(qMax(pin.hitRect.width(), pin.hitRect.height()), pinSize + 18);
+        boxes << pin.hitRect;
+    }
+    QStringList outside;
+    for (int y = 0; y < image.height() && outside.size() < 5; ++y) {
+        for (int x = 0; x < image.width() && outside.size() < 5; ++x) {
+            if (QColor(image.pixel(x, y)).lightness() > 160 || onOutline(x, y))
+                continue;
+            const bool inPin = std::any_of(boxes.cbegin(), boxes.cend(),
+                                           [x, y](const QRect &box) { return box.contains(x, y); });
+            if (!inPin)
+                outside << QStringLiteral("%1,%2").arg(x).arg(y);
+        }
+    }
+    QVERIFY2(outside.isEmpty(), qPrintable(QStringLiteral("label ink outside its pin at ") + outside.join(' ')));
 }
 
 QTEST_MAIN(TestPinMapping)

@@ -6,7 +6,7 @@
 #include "fakeelement.h"
 #include "floatseriesdata.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "testshell.h"
 #include "timescaledraw.h"
 

@@ -5,7 +5,7 @@
 #include "errorreporter.h"
 #include "fakeelement.h"
 #include "fakehost.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "programversion.h"
 #include "readerfixture.h"

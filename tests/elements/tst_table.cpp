@@ -4,7 +4,7 @@
 #include "elementfixture.h"
 #include "errorreporter.h"
 #include "mathlabel.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "programversion.h"
 #include "readerfixture.h"

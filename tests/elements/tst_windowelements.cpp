@@ -5,7 +5,7 @@
 #include "errorreporter.h"
 #include "lineedit.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "testenvironment.h"
 #include "textedit.h"

@@ -52,7 +52,7 @@ void TestFinishLoad::finish()
     f.element("A")->loadValue(QStringLiteral("1"));
     f.element("B")->loadValue(QStringLiteral("4"));
     f.element("C")->loadValue(QStringLiteral("7"));
-    DataClass *variable = f.panel->variablesByName().value(QStringLiteral("dummy_define"));
+    DataClass *variable = f.panel->registries().variablesByName.value(QStringLiteral("dummy_define"));
     QVERIFY(variable);
     variable->setValue(9);
     auto *timer = f.widget<TimerLabel>("TM");
@@ -75,7 +75,7 @@ void TestFinishLoad::finish()
     QCOMPARE(f.element("B")->storedValueText(), storedB);
     QVERIFY(timer->isRunning());
     QVERIFY(!f.panel->loading());
-    QCOMPARE(f.panel->elementNames().mid(0, 3), (QStringList{"A", "B", "C"}));
+    QCOMPARE(f.panel->registries().elementNames.mid(0, 3), (QStringList{"A", "B", "C"}));
     // The formula names are checked apart, once the window is ready again.
     QCOMPARE(f.errors().filter(QStringLiteral("not defined")), QStringList());
     f.panel->checkFormulas();

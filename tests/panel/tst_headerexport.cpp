@@ -4,7 +4,7 @@
 #include "fakeelement.h"
 #include "headerexport.h"
 #include "mathlabel.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "testenvironment.h"
 #include "testshell.h"
 

@@ -5,7 +5,7 @@
 #include "fakeelement.h"
 #include "errorreporter.h"
 #include "led.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "mathlabel.h"
 #include "pollentries.h"
 #include "registermodel.h"
@@ -79,8 +79,8 @@ void TestRegistries::lookupsNeverInsert()
     QVERIFY(!panel->elementExists("NOPE"));
     QVERIFY(!panel->getModule("NOMOD"));
     QVERIFY(!panel->getRegister("NOMOD", "R"));
-    QVERIFY(panel->elementsByDefine().isEmpty());
-    QVERIFY(panel->moduleTable().isEmpty());
+    QVERIFY(panel->registries().elementsByDefine.isEmpty());
+    QVERIFY(panel->registries().moduleTable.isEmpty());
 }
 
 void TestRegistries::getValue_data()
@@ -136,12 +136,12 @@ void TestRegistries::setAndAddSemantics()
     TabWidget first, second;
     panel->setTabWidget("T", &first);
     panel->setTabWidget("T", &second);
-    QCOMPARE(panel->tabWidgetsByName().value("T"), &second);
+    QCOMPARE(panel->registries().tabWidgetsByName.value("T"), &second);
 
     Led a("A"), b("B");
     panel->addLed("D", &a);
     panel->addLed("D", &b);
-    QCOMPARE(panel->ledsByData().value("D"), (QList<Led *>{&a, &b}));
+    QCOMPARE(panel->registries().ledsByData.value("D"), (QList<Led *>{&a, &b}));
 }
 
 void TestRegistries::mathLabelsListenToTheirNamesOnly()
@@ -150,11 +150,11 @@ void TestRegistries::mathLabelsListenToTheirNamesOnly()
     panel->addMathLabel({"A.value", "SUM", "B.label", "C"}, &label);
     MathLabel constant("CONST");
     panel->addMathLabel({}, &constant);
-    QCOMPARE(panel->mathLabelsByDefine().value("A"), QList<MathLabel *>{&label});
-    QCOMPARE(panel->mathLabelsByDefine().value("B"), QList<MathLabel *>{&label});
-    QCOMPARE(panel->mathLabelsByDefine().value("C"), QList<MathLabel *>{&label});
-    QVERIFY(!panel->mathLabelsByDefine().contains("SUM"));
-    QCOMPARE(panel->mathLabelsByDefine().value("dummy_define"), QList<MathLabel *>{&constant});
+    QCOMPARE(panel->registries().mathLabelsByDefine.value("A"), QList<MathLabel *>{&label});
+    QCOMPARE(panel->registries().mathLabelsByDefine.value("B"), QList<MathLabel *>{&label});
+    QCOMPARE(panel->registries().mathLabelsByDefine.value("C"), QList<MathLabel *>{&label});
+    QVERIFY(!panel->registries().mathLabelsByDefine.contains("SUM"));
+    QCOMPARE(panel->registries().mathLabelsByDefine.value("dummy_define"), QList<MathLabel *>{&constant});
 }
 
 void TestRegistries::firmwareRange_data()
@@ -289,18 +289,18 @@ void TestRegistries::removedElementLeavesEveryRegistry()
     for (QObject *object : std::initializer_list<QObject *>{&a, &label, &variable, &led})
         panel->removeElement(object);
 
-    QCOMPARE(panel->elementsByDefine().keys(), QStringList{"B"});
+    QCOMPARE(panel->registries().elementsByDefine.keys(), QStringList{"B"});
     QCOMPARE(panel->getAllElements(), QList<ActiveElement *>{&b});
-    QCOMPARE(panel->elementNames(), QStringList{"B"});
+    QCOMPARE(panel->registries().elementNames, QStringList{"B"});
     QCOMPARE(panel->waitingLocks(), (QHash<QString, QStringList>{{"B", {"C"}}}));
-    QVERIFY(panel->mathLabelsByDefine().value("A").isEmpty());
-    QVERIFY(panel->mathLabelsByDefine().value("B").isEmpty());
+    QVERIFY(panel->registries().mathLabelsByDefine.value("A").isEmpty());
+    QVERIFY(panel->registries().mathLabelsByDefine.value("B").isEmpty());
     QVERIFY(panel->overflowConflicts().isEmpty());
     QVERIFY(panel->overflowCauses().isEmpty());
-    QVERIFY(panel->variablesByName().isEmpty());
-    QCOMPARE(panel->varPollList(), QList<VarPollEntry *>{&other});
-    QVERIFY(panel->ledsByData().value("A").isEmpty());
-    QVERIFY(panel->ledsByName().isEmpty());
+    QVERIFY(panel->registries().variablesByName.isEmpty());
+    QCOMPARE(panel->registries().varPollList, QList<VarPollEntry *>{&other});
+    QVERIFY(panel->registries().ledsByData.value("A").isEmpty());
+    QVERIFY(panel->registries().ledsByName.isEmpty());
     QVERIFY(!module->registers.contains("ONLY_A"));
     QVERIFY(module->registers.contains("SHARED"));
     delete onlyA;
@@ -315,10 +315,10 @@ void TestRegistries::unregisterElementUndoesRegisterElement()
     panel->registerElement("B", &b);
     panel->unregisterElement("A");
     panel->unregisterElement("NOPE");
-    QCOMPARE(panel->elementsByDefine().keys(), QStringList{"B"});
+    QCOMPARE(panel->registries().elementsByDefine.keys(), QStringList{"B"});
     QCOMPARE(panel->getAllElements(), QList<ActiveElement *>{&b});
     panel->forgetAllElements();
-    QVERIFY(panel->elementsByDefine().isEmpty());
+    QVERIFY(panel->registries().elementsByDefine.isEmpty());
     QVERIFY(panel->getAllElements().isEmpty());
 }
 
@@ -331,11 +331,11 @@ void TestRegistries::renamesFollowTheDefine()
     QVERIFY(!panel->getModule("OLD"));
     // A name not in the table leaves it as it is.
     panel->renameModule("NONE", "OTHER");
-    QCOMPARE(panel->moduleTable().keys(), QStringList{"NEW"});
+    QCOMPARE(panel->registries().moduleTable.keys(), QStringList{"NEW"});
 
     panel->setElementNames({"OLD", "OLDER", "X"});
     panel->renameElementName("OLD", "NEW");
-    QCOMPARE(panel->elementNames(), (QStringList{"NEW", "OLDER", "X"}));
+    QCOMPARE(panel->registries().elementNames, (QStringList{"NEW", "OLDER", "X"}));
 
     MathLabel label("SUM");
     panel->addMathLabel({"OLD"}, &label);
@@ -368,9 +368,9 @@ void TestRegistries::readStateIsKeptAcrossAFragmentRead()
     QVERIFY(panel->ioPortName().isEmpty());
     QVERIFY(panel->ioPortSettings().isEmpty());
     QVERIFY(panel->getForumURL().isEmpty());
-    QVERIFY(panel->comPollList().isEmpty());
-    QVERIFY(panel->varPollList().isEmpty());
-    QVERIFY(panel->invisibleElements().isEmpty());
+    QVERIFY(panel->registries().comPollList.isEmpty());
+    QVERIFY(panel->registries().varPollList.isEmpty());
+    QVERIFY(panel->registries().invisibleElements.isEmpty());
     // The reader's own reset finds no entry of the panel's to delete.
     panel->resetReadState();
 
@@ -379,15 +379,15 @@ void TestRegistries::readStateIsKeptAcrossAFragmentRead()
     QCOMPARE(panel->ioPortName(), QString("COM3"));
     QCOMPARE(panel->ioPortSettings(), QString("9600"));
     QCOMPARE(panel->getForumURL(), QString("https://forum.example.org/"));
-    QCOMPARE(panel->comPollList(), QList<ComPollEntry *>{exchange});
+    QCOMPARE(panel->registries().comPollList, QList<ComPollEntry *>{exchange});
     QCOMPARE(exchange->sendData, QString("1"));
-    QCOMPARE(panel->varPollList(), QList<VarPollEntry *>{&poll});
-    QCOMPARE(panel->invisibleElements(), QList<QObject *>{&hidden});
+    QCOMPARE(panel->registries().varPollList, QList<VarPollEntry *>{&poll});
+    QCOMPARE(panel->registries().invisibleElements, QList<QObject *>{&hidden});
 
     // A whole read deletes the exchange entries of the panel before.
     panel->resetReadState();
-    QVERIFY(panel->comPollList().isEmpty());
-    QVERIFY(panel->invisibleElements().isEmpty());
+    QVERIFY(panel->registries().comPollList.isEmpty());
+    QVERIFY(panel->registries().invisibleElements.isEmpty());
 }
 
 QTEST_MAIN(TestRegistries)

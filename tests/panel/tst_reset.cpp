@@ -225,7 +225,7 @@ void TestReset::resetFlagsHoldOnlyWhileItRuns()
 void TestReset::panelWithoutElements()
 {
     QVERIFY(f->load("<verticalcontainer/>"));
-    DataClass *dummy = f->panel->variablesByName().value("dummy_define");
+    DataClass *dummy = f->panel->registries().variablesByName.value("dummy_define");
     QVERIFY(dummy);
     dummy->setValue(9);
     f->shell->modified = false;

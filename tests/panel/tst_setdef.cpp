@@ -360,11 +360,11 @@ void TestSetDef::tabIndexAndContainerColour()
     QVERIFY(f->load("<verticalcontainer><groupcontainer define=\"GRP\" label=\"g\"><checkbox define=\"EN\"/>"
                     "</groupcontainer><tabcontainer define=\"TABS\" label=\"TABS\"><verticalcontainer label=\"a\"/>"
                     "<verticalcontainer label=\"b\"/></tabcontainer></verticalcontainer>"));
-    TabWidget *tabs = f->panel->tabWidgetsByName().value("TABS");
+    TabWidget *tabs = f->panel->registries().tabWidgetsByName.value("TABS");
     QVERIFY(tabs);
     f->panel->setDef("TABS.index=1;GRP.color=255;TABS.label=x");
     QCOMPARE(tabs->currentIndex(), 1);
-    auto *group = dynamic_cast<QWidget *>(f->panel->containersByName().value("GRP"));
+    auto *group = dynamic_cast<QWidget *>(f->panel->registries().containersByName.value("GRP"));
     QVERIFY(group->autoFillBackground());
     QCOMPARE(group->palette().color(QPalette::Inactive, QPalette::Window), QColor(0, 0, 255));
 
@@ -381,7 +381,7 @@ void TestSetDef::tabIndexAndContainerColour()
 void TestSetDef::pushButtonColourAndVisibility()
 {
     QVERIFY(f->load("<verticalcontainer><button define=\"BTN\" label=\"Go\"/></verticalcontainer>"));
-    PushButton *button = f->panel->pushButtonsByName().value("BTN");
+    PushButton *button = f->panel->registries().pushButtonsByName.value("BTN");
     QVERIFY(button);
     f->panel->setDef(QStringLiteral("BTN.color=%1").arg(0xff0000));
     QCOMPARE(button->styleSheet(), QString("QPushButton{background-color: rgb(255,0,0);}"

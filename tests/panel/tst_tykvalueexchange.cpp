@@ -128,7 +128,7 @@ void TestTykValueExchange::unknownNamesAreReportedAndNotEntered()
 {
     loadWithFakeHid();
     Panel *panel = f->panel.get();
-    const int registered = panel->elementsByDefine().size();
+    const int registered = panel->registries().elementsByDefine.size();
 
     FakeHid::instance().replies << hidReply({0x05, 0x06});
     m_values->send(QStringLiteral("NOSUCH;0B101;1"));
@@ -143,9 +143,9 @@ void TestTykValueExchange::unknownNamesAreReportedAndNotEntered()
     QVERIFY(f->errors().at(0).endsWith(QStringLiteral("Invalid value in recdata: \"NOSUCH\"")));
     QCOMPARE(f->value("A"), QStringLiteral("7"));
 
-    QCOMPARE(panel->elementsByDefine().size(), registered);
-    QVERIFY(!panel->elementsByDefine().contains(QStringLiteral("NOSUCH")));
-    QVERIFY(!panel->variablesByName().contains(QStringLiteral("NOSUCH")));
+    QCOMPARE(panel->registries().elementsByDefine.size(), registered);
+    QVERIFY(!panel->registries().elementsByDefine.contains(QStringLiteral("NOSUCH")));
+    QVERIFY(!panel->registries().variablesByName.contains(QStringLiteral("NOSUCH")));
 }
 
 void TestTykValueExchange::reconnectsAndRetriesOnce()

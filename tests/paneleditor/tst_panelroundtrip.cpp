@@ -6,7 +6,7 @@
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlwriter.h"
 #include "testenvironment.h"
@@ -160,7 +160,7 @@ static QString describe(Panel *panel)
                      .join(QStringLiteral(" / "));
     }
     lines.sort();
-    QStringList variables = panel->variablesByName().keys();
+    QStringList variables = panel->registries().variablesByName.keys();
     variables.sort();
     lines << "variables: " + variables.join(',');
     QString min;
@@ -171,7 +171,7 @@ static QString describe(Panel *panel)
                                       QString::number(panel->toolTipSections())}
                               .join(',');
     lines << "elements: " + QString::number(panel->getAllElements().size())
-        + ", invisible: " + QString::number(panel->invisibleElements().size());
+        + ", invisible: " + QString::number(panel->registries().invisibleElements.size());
     return lines.join('\n');
 }
 

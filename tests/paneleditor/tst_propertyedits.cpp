@@ -13,7 +13,7 @@
 #include "lineedit.h"
 #include "mathlabel.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlrecord.h"
 #include "prompt.h"
@@ -438,8 +438,8 @@ void TestPropertyEdits::expressionEditRegistersTheNewNames()
     selectElement(*editor, math);
     editRow(*editor, "Expression", "DS*2");
     Panel *panel = f->panel.get();
-    QVERIFY(panel->mathLabelsByDefine().value("DS").contains(math));
-    QVERIFY(!panel->mathLabelsByDefine().value("SP").contains(math));
+    QVERIFY(panel->registries().mathLabelsByDefine.value("DS").contains(math));
+    QVERIFY(!panel->registries().mathLabelsByDefine.value("SP").contains(math));
     QCOMPARE(math->elementProperty("expression").toString(), QStringLiteral("DS*2"));
 }
 
@@ -665,8 +665,8 @@ void TestPropertyEdits::curvesAndColumnsDialogsApplyEdits()
     const QwtPlotItemList curves = plot->itemList(QwtPlotItem::Rtti_PlotCurve);
     auto *second = static_cast<QwtPlotCurve *>(curves.at(1));
     QCOMPARE(second->title().text(), QStringLiteral("second"));
-    QVERIFY(panel->curvesByData().value("DS").contains(second));
-    QVERIFY(!panel->curvesByData().value("MYDATA").contains(second));
+    QVERIFY(panel->registries().curvesByData.value("DS").contains(second));
+    QVERIFY(!panel->registries().curvesByData.value("MYDATA").contains(second));
     QCOMPARE(static_cast<QwtPlotCurve *>(curves.at(0))->pen().color(), QColor(0, 0, 255));
     // Sample stores stay within their limits whatever width the plot gets.
     auto editor0 = makeEditor();

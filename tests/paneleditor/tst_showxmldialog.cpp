@@ -6,7 +6,11 @@
 #include "checkbox.h"
 #include "dataclass.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "led.h"
+#include "loglabel.h"
+#include "mathlabel.h"
+#include "myqwtplot.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
@@ -14,6 +18,7 @@
 #include "registermodel.h"
 #include "showxmldialog.h"
 #include "shellfixture.h"
+#include "table.h"
 #include "xmlpropertiesdialog.h"
 
 #include <QAbstractButton>
@@ -24,9 +29,13 @@
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QStandardItemModel>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <qwt_dial.h>
+#include <qwt_plot_curve.h>
+#include <qwt_thermo.h>
 
 #include <memory>
 
@@ -49,6 +58,8 @@ private slots:
     void propertiesDialogStoresWhatChanged();
     void failedSaveKeepsTheOldFile();
     void defineEditsRenameOrAreRefused();
+    void renameCarriesEveryReference_data();
+    void renameCarriesEveryReference();
     void clickIntoThePanelSelectsTheElement();
     void panelBuiltFromAnEmptyOne();
 
@@ -58,6 +69,7 @@ private:
     QModelIndex select(ShowXMLDialog &editor, const QString &name);
     bool saveAndReopen(ShowXMLDialog &editor);
     QStringList consoleErrors() const;
+    void renameDefine(ShowXMLDialog &editor, const QString &oldName, const QString &newName);
 
     std::unique_ptr<ShellFixture> f;
     std::unique_ptr<QTemporaryDir> dir;
@@ -116,7 +128,7 @@ QModelIndex TestShowXmlDialog::select(ShowXMLDialog &editor, const QString &name
     if (!object)
         object = f->panelWidget()->findChild<QObject *>(name);
     if (!object)
-        object = f->panel.get()->variablesByName().value(name);
+        object = f->panel.get()->registries().variablesByName.value(name);
     const QModelIndex index = editor.indexOf(object);
     editor.treeView()->setCurrentIndex(index);
     return index;
@@ -217,7 +229,7 @@ void TestShowXmlDialog::removedElementsLeaveEveryRegistry()
     for (const char *gone : {"LOCKED", "CB", "SP"}) {
         QVERIFY2(!panel->getActiveElement(gone), gone);
         QVERIFY2(!panel->elementExists(gone), gone);
-        for (ModuleRecord *module : panel->moduleTable())
+        for (ModuleRecord *module : panel->registries().moduleTable)
             QVERIFY2(!module || !module->registers.contains(gone), gone);
     }
     QCOMPARE(panel->getAllElements().size(), before - 3);
@@ -424,13 +436,13 @@ void TestShowXmlDialog::variablesAddedAndRemoved()
     QVERIFY(!editor->addVariable("level"));
     QVERIFY(!editor->addVariable("CB"));
     QVERIFY(!editor->addVariable("$VALUE$"));
-    QVERIFY(panel->variablesByName().contains("level"));
+    QVERIFY(panel->registries().variablesByName.contains("level"));
     select(*editor, "speed");
     editor->removeWidget();
-    QVERIFY(!panel->variablesByName().contains("speed"));
+    QVERIFY(!panel->registries().variablesByName.contains("speed"));
     QVERIFY(saveAndReopen(*editor));
-    QVERIFY(panel->variablesByName().contains("level"));
-    QVERIFY(!panel->variablesByName().contains("speed"));
+    QVERIFY(panel->registries().variablesByName.contains("level"));
+    QVERIFY(!panel->registries().variablesByName.contains("speed"));
 }
 
 void TestShowXmlDialog::propertiesDialogStoresWhatChanged()
@@ -563,6 +575,252 @@ void TestShowXmlDialog::defineEditsRenameOrAreRefused()
     QVERIFY(panel->getActiveElement("GPIO.CR.SPEED"));
 }
 
+void TestShowXmlDialog::renameDefine(ShowXMLDialog &editor, const QString &oldName, const QString &newName)
+{
+    editor.on_clicked(select(editor, oldName));
+    QStandardItemModel *model = editor.propertyModel();
+    for (int r = 0; r < model->rowCount(); ++r) {
+        if (model->index(r, 0).data().toString() != QLatin1String("Define"))
+            continue;
+        model->setData(model->index(r, 1), newName);
+        editor.propertyView()->setCurrentIndex(model->index(r, 1));
+        editor.closeEditor(nullptr, QAbstractItemDelegate::NoHint);
+    }
+}
+
+// What a row checks on the live panel, after the rename and again on the
+// saved panel read back.
+enum class RenameCheck { Formula, Led, Plot, Lock, RenamedLocker, SetDef, ComboItem, TabPage, TableSource, Condition, Prefix };
+Q_DECLARE_METATYPE(RenameCheck)
+
+// One row per kind of reference the panel holds: after the rename the
+// reference works under the new name, and the saved panel names it so.
+void TestShowXmlDialog::renameCarriesEveryReference_data()
+{
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QString>("oldName");
+    QTest::addColumn<QString>("newName");
+    QTest::addColumn<RenameCheck>("check");
+    QTest::addColumn<QStringList>("saved");   // in the saved panel
+    QTest::addColumn<QStringList>("unsaved"); // never in it
+
+    const QString spinA = QStringLiteral(R"(<spinbox define="A" range="0;100" default="0"/>)");
+    QTest::newRow("formula")
+        << spinA + R"(<spinbox define="AB" range="0;100" default="5"/><math define="M" formula="A*2+AB" format="%d"/>)"
+        << "A" << "ALPHA" << RenameCheck::Formula << QStringList{R"(formula="ALPHA*2+AB")"}
+        << QStringList{R"(formula="A*2)"};
+    QTest::newRow("LED data") << spinA + R"(<led data="A" bitmask="0x2"/><log define="LG"><logitem data="A" label="a"/></log>)"
+                              << "A" << "ALPHA" << RenameCheck::Led
+                              << QStringList{R"(data="ALPHA")"} << QStringList{R"(data="A")"};
+    QTest::newRow("plot, dial and thermometer data")
+        << spinA + R"(<plot define="P" maxX="50" maxY="5"><curve label="a" data="A" color="255;0;0"/></plot><dial data="A" min="0" max="100"/><thermo data="A" min="0" max="100"/>)"
+        << "A" << "ALPHA" << RenameCheck::Plot << QStringList{R"(data="ALPHA")"} << QStringList{R"(data="A")"};
+    // Renamed while the lock holds: the lock records follow too.
+    QTest::newRow("lockon")
+        << R"(<checkbox define="A" label="a"/><checkbox define="LOCKER" label="l" lockon="A=1"/>)" << "A"
+        << "ALPHA" << RenameCheck::Lock << QStringList{R"(lockon="ALPHA=1")"} << QStringList{R"(lockon="A=1")"};
+    // Elements of a tree container keep their saved form on their rows.
+    QTest::newRow("lockon in a tree container")
+        << R"(<treecontainer headerlabels="a;b" columnwidths="100;50"><branch label="x"><checkbox define="A" label="a"/><checkbox define="LOCKER" label="l" lockon="A=1"/></branch></treecontainer>)"
+        << "A" << "ALPHA" << RenameCheck::Lock << QStringList{R"(lockon="ALPHA=1")"}
+        << QStringList{R"(lockon="A=1")"};
+    QTest::newRow("locker renamed while it locks")
+        << R"(<checkbox define="A" label="a"/><checkbox define="LOCKER" label="l" lockon="A=1"/>)" << "LOCKER"
+        << "KEEPER" << RenameCheck::RenamedLocker << QStringList{R"(define="KEEPER")", R"(lockon="A=1")"}
+        << QStringList{"LOCKER"};
+    QTest::newRow("setDef")
+        << spinA + R"(<checkbox define="S" label="s" setDef="A=7;A.visible=1"/>)" << "A" << "ALPHA"
+        << RenameCheck::SetDef << QStringList{R"(setDef="ALPHA=7;ALPHA.visible=1")"} << QStringList{R"("A=7)"};
+    QTest::newRow("combo item setdef and cond")
+        << spinA + R"(<combo define="K"><item label="x" value="0"/><item label="y" value="1" setdef="A=5" cond="A==0"/></combo>)"
+        << "A" << "ALPHA" << RenameCheck::ComboItem << QStringList{R"(setdef="ALPHA=5")", R"(cond="ALPHA==0")"}
+        << QStringList{R"("A=5")", R"("A==0")"};
+    QTest::newRow("tab page selectsetdef")
+        << R"(<tabcontainer label="T"><groupcontainer label="G1"><spinbox define="A" range="0;100" default="0"/></groupcontainer><groupcontainer label="G2" selectsetdef="A=9"><text label="t"/></groupcontainer></tabcontainer>)"
+        << "A" << "ALPHA" << RenameCheck::TabPage << QStringList{R"(selectsetdef="ALPHA=9")"}
+        << QStringList{R"("A=9")"};
+    QTest::newRow("table math source")
+        << R"(<math define="M" formula="1+1" format="%d"/><table define="T" numrows="2"><column type="regname" label="Register"/><column type="math" label="Sum" source="M"/></table>)"
+        << "M" << "SUM" << RenameCheck::TableSource << QStringList{R"(source="SUM")"}
+        << QStringList{R"(source="M")"};
+    QTest::newRow("condition")
+        << spinA + R"(<spinbox define="T" range="0;100" default="0"/><checkbox define="C" label="c"><action event="checked" cmd="setDef" data="T=3" cond="A==1"/></checkbox>)"
+        << "A" << "ALPHA" << RenameCheck::Condition << QStringList{R"(cond="ALPHA==1")"}
+        << QStringList{R"(cond="A==1")"};
+    // Names that begin with the renamed one are other names.
+    QTest::newRow("prefix of another name")
+        << spinA
+               + R"(<spinbox define="AB" range="0;100" default="0"/><spinbox define="A_X" range="0;100" default="0"/><led data="AB" bitmask="0x1"/><checkbox define="L" label="l" lockon="AB=1;A_X=2"/><checkbox define="S" label="s" setDef="AB=4;A_X.visible=1"/><math define="M" formula="AB+A_X+A" format="%d"/>)"
+        << "A" << "ALPHA" << RenameCheck::Prefix
+        << QStringList{R"(data="AB")", R"(lockon="AB=1;A_X=2")", R"(setDef="AB=4;A_X.visible=1")",
+                       R"(formula="AB+A_X+ALPHA")"}
+        << QStringList{"ALPHAB", "ALPHA_X"};
+}
+
+void TestShowXmlDialog::renameCarriesEveryReference()
+{
+    QFETCH(QString, body);
+    QFETCH(QString, oldName);
+    QFETCH(QString, newName);
+    QFETCH(RenameCheck, check);
+    QFETCH(QStringList, saved);
+    QFETCH(QStringList, unsaved);
+
+    QVERIFY(load(QStringLiteral("<verticalcontainer>\n<header file=\"edit.h\">\n%1\n</header>\n</verticalcontainer>")
+                     .arg(body)));
+    Panel *panel = f->panel.get();
+    const auto element = [panel](const char *name) {
+        ActiveElement *found = panel->getActiveElement(QLatin1String(name));
+        if (!found)
+            qFatal("no element %s", name);
+        return found;
+    };
+    const auto set = [&element](const char *name, const char *value) {
+        element(name)->setValue(QLatin1String(value), KeywordValue);
+    };
+    const auto valueOf = [&element](const char *name) { return element(name)->value(KeywordValue, 1).trimmed(); };
+    // The lock holds before the rename.
+    if (check == RenameCheck::Lock || check == RenameCheck::RenamedLocker) {
+        set("LOCKER", "1");
+        QVERIFY(element("A")->isLocked());
+    }
+
+    auto editor = makeEditor();
+    renameDefine(*editor, oldName, newName);
+    QVERIFY(!panel->getActiveElement(oldName));
+    QVERIFY(panel->getActiveElement(newName));
+
+    bool reopened = false;
+    const auto live = [&]() {
+        switch (check) {
+        case RenameCheck::Formula:
+            set("ALPHA", "21");
+            QCOMPARE(valueOf("M"), QStringLiteral("47"));
+            break;
+        case RenameCheck::Led: {
+            auto *led = f->panelWidget()->findChild<Led *>();
+            QVERIFY(led);
+            set("ALPHA", "2");
+            QVERIFY(led->isLit());
+            set("ALPHA", "1");
+            QVERIFY(!led->isLit());
+            // The log column follows too (the saved panel keeps no log columns).
+            if (!reopened) {
+                auto *log = f->panelWidget()->findChild<LogLabel *>();
+                QVERIFY(log);
+                QVERIFY(log->hasLogItem(QStringLiteral("ALPHA")));
+                QVERIFY(!log->hasLogItem(QStringLiteral("A")));
+            }
+            break;
+        }
+        case RenameCheck::Plot: {
+            auto *plot = f->panelWidget()->findChild<MyQwtPlot *>();
+            QVERIFY(plot);
+            const QwtPlotItemList curves = plot->itemList(QwtPlotItem::Rtti_PlotCurve);
+            QCOMPARE(curves.size(), 1);
+            auto *curve = static_cast<QwtPlotCurve *>(curves.first());
+            const size_t before = curve->dataSize();
+            set("ALPHA", "3");
+            set("ALPHA", "4");
+            QCOMPARE(curve->dataSize(), before + 2);
+            auto *dial = f->panelWidget()->findChild<QwtDial *>();
+            auto *thermo = f->panelWidget()->findChild<QwtThermo *>();
+            QVERIFY(dial && thermo);
+            QCOMPARE(dial->value(), 4.0);
+            QCOMPARE(thermo->value(), 4.0);
+            break;
+        }
+        case RenameCheck::Lock:
+            set("LOCKER", "0");
+            QVERIFY(!element("ALPHA")->isLocked());
+            set("ALPHA", "0");
+            set("LOCKER", "1");
+            QVERIFY(element("ALPHA")->isLocked());
+            QCOMPARE(valueOf("ALPHA"), QStringLiteral("1"));
+            break;
+        case RenameCheck::RenamedLocker:
+            set("KEEPER", "0");
+            QVERIFY(!element("A")->isLocked());
+            set("KEEPER", "1");
+            QVERIFY(element("A")->isLocked());
+            QCOMPARE(element("A")->lockedByNames(), QStringList{"KEEPER"});
+            break;
+        case RenameCheck::SetDef:
+            set("S", "0");
+            set("ALPHA", "0");
+            set("S", "1");
+            QCOMPARE(valueOf("ALPHA"), QStringLiteral("7"));
+            break;
+        case RenameCheck::ComboItem:
+            set("K", "0");
+            set("ALPHA", "0");
+            set("K", "1");
+            QCOMPARE(valueOf("ALPHA"), QStringLiteral("5"));
+            break;
+        case RenameCheck::TabPage: {
+            auto *tabs = f->panelWidget()->findChild<QTabWidget *>();
+            QVERIFY(tabs);
+            // Showing the page runs its list (after one round through the tabs).
+            tabs->setCurrentIndex(1);
+            tabs->setCurrentIndex(0);
+            set("ALPHA", "0");
+            tabs->setCurrentIndex(1);
+            QCOMPARE(valueOf("ALPHA"), QStringLiteral("9"));
+            break;
+        }
+        case RenameCheck::TableSource: {
+            auto *table = qobject_cast<Table *>(objectOf(element("T")));
+            QVERIFY(table);
+            QCOMPARE(table->column(1).source, QStringLiteral("SUM"));
+            QCOMPARE(panel->getActiveElement(table->column(1).source), element("SUM"));
+            break;
+        }
+        case RenameCheck::Condition:
+            set("C", "0");
+            set("T", "0");
+            set("ALPHA", "0");
+            set("C", "1");
+            QCOMPARE(valueOf("T"), QStringLiteral("0"));
+            set("C", "0");
+            set("ALPHA", "1");
+            set("C", "1");
+            QCOMPARE(valueOf("T"), QStringLiteral("3"));
+            break;
+        case RenameCheck::Prefix: {
+            auto *led = f->panelWidget()->findChild<Led *>();
+            QVERIFY(led);
+            set("AB", "1");
+            QVERIFY(led->isLit());
+            set("L", "1");
+            QVERIFY(element("AB")->isLocked());
+            QVERIFY(element("A_X")->isLocked());
+            set("ALPHA", "10");
+            QCOMPARE(valueOf("M"), QStringLiteral("13"));
+            break;
+        }
+        }
+    };
+    live();
+    if (QTest::currentTestFailed())
+        return;
+
+    const QString path = QDir(dir->path()).filePath("saved.xml");
+    QVERIFY(editor->savePanel(path));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    file.close();
+    for (const QString &part : saved)
+        QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral(" missing in\n") + text));
+    for (const QString &part : unsaved)
+        QVERIFY2(!text.contains(part), qPrintable(part + QStringLiteral(" still in\n") + text));
+
+    // Read back, the panel works under the new name alike.
+    QVERIFY(f->open(path));
+    reopened = true;
+    live();
+}
+
 void TestShowXmlDialog::clickIntoThePanelSelectsTheElement()
 {
     auto editor = makeEditor();
@@ -654,7 +912,7 @@ void TestShowXmlDialog::panelBuiltFromAnEmptyOne()
     QFile saved(QDir(dir->path()).filePath("saved.xml"));
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QVERIFY2(reopened == names, saved.readAll().constData());
-    QVERIFY(panel->variablesByName().contains("speed"));
+    QVERIFY(panel->registries().variablesByName.contains("speed"));
     QVERIFY(f->exportHeaders(true));
     QFile header(QDir(dir->path()).filePath("built.h"));
     QVERIFY(header.open(QIODevice::ReadOnly));

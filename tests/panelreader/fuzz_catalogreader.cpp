@@ -5,7 +5,7 @@
 
 #include "catalogreader.h"
 #include "mutation.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "parametermapreader.h"
 #include "testshell.h"
 

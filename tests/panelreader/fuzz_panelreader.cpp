@@ -6,7 +6,7 @@
 
 #include "readerfixture.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
 

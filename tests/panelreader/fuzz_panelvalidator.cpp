@@ -8,7 +8,7 @@
 // look at.
 #include "errorreporter.h"
 #include "numberliteral.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelstructurescan.h"
 #include "panelvalidator.h"
 #include "panelxml.h"

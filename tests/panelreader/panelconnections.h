@@ -1,7 +1,7 @@
 #pragma once
 
 #include "elementsignals.h"
-#include "panel.h"
+#include "quillpanel.h"
 
 #include <QByteArray>
 #include <QHash>

@@ -4,7 +4,7 @@
 #include "testshell.h"
 #include "panelxml.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxmlreader.h"
 #include "registermodel.h"
 

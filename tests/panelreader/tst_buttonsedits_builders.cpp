@@ -5,7 +5,7 @@
 #include "readerfixture.h"
 #include "errorreporter.h"
 #include "lineedit.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
@@ -215,7 +215,7 @@ void TestButtonsEditsBuilders::buttonIcons()
                  "<button define=\"GREYED\" icon=\"pics/icon.png\" nograyout=\"0\"/>"
                  "<togglebutton define=\"TOGGLE\" icon=\"pics/icon.png\" nograyout=\"1\"/>"
                  "<button define=\"NO_ICON\"/>"));
-    const auto button = [this](const char *name) { return fx->panel.pushButtonsByName().value(QLatin1String(name)); };
+    const auto button = [this](const char *name) { return fx->panel.registries().pushButtonsByName.value(QLatin1String(name)); };
 
     PushButton *plain = button("PLAIN_ICON");
     QCOMPARE(elementPropertyOf(plain, "Icon").toString(), QStringLiteral("pics\\icon.png"));
@@ -256,13 +256,13 @@ void TestButtonsEditsBuilders::pushButtonActionsThatShareTheClickedSignal()
                  "<action event=\"released\" cmd=\"loadFile\" data=\"f.xml\"/>"
                  "<action event=\"pressed\" cmd=\"setDef\" data=\"X=1\"/></button>"
                  "<button define=\"Q\"><action event=\"pressed\" cmd=\"setDef\" data=\"X=1\"/></button>"));
-    PushButton *p = fx->panel.pushButtonsByName().value(QStringLiteral("P"));
+    PushButton *p = fx->panel.registries().pushButtonsByName.value(QStringLiteral("P"));
     QVERIFY(connected(p, &ElementSignals::clicked_runScript, &Panel::runScript));
     QVERIFY(connected(p, &ElementSignals::clicked_loadFile, &Panel::loadFile));
     QVERIFY(connected(p, &ElementSignals::pressed_setDef, &Panel::setDef));
     QVERIFY(!connected(p, &ElementSignals::clicked_setDef, &Panel::setDef));
     QVERIFY(!connected(p, &ElementSignals::clicked_startProgram, &Panel::startProgram));
-    PushButton *q = fx->panel.pushButtonsByName().value(QStringLiteral("Q"));
+    PushButton *q = fx->panel.registries().pushButtonsByName.value(QStringLiteral("Q"));
     QVERIFY(!connected(q, &ElementSignals::clicked_setDef, &Panel::setDef));
 }
 

@@ -1,7 +1,7 @@
 // The communication element builder: the exchange entry its attributes make,
 // the order of entries, and its define check.
 #include "readerfixture.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "pollentries.h"
 #include "programversion.h"
@@ -102,9 +102,9 @@ void TestCommunicationBuilder::attributes()
     QFETCH(QString, entry);
 
     QVERIFY(read(element));
-    QCOMPARE(fx->panel.comPollList().size(), 1);
-    QCOMPARE(describe(fx->panel.comPollList().first()), entry);
-    QCOMPARE(fx->panel.comPollList().first()->neededBytes, quint16(0));
+    QCOMPARE(fx->panel.registries().comPollList.size(), 1);
+    QCOMPARE(describe(fx->panel.registries().comPollList.first()), entry);
+    QCOMPARE(fx->panel.registries().comPollList.first()->neededBytes, quint16(0));
     QCOMPARE(fx->xmlLines(), QStringList());
 }
 
@@ -115,14 +115,14 @@ void TestCommunicationBuilder::entriesInDocumentOrder()
     QVERIFY(read("<communication data=\"1\" interval=\"10\"/>"
                  "<var define=\"V\"/>"
                  "<communication data=\"2\" interval=\"20\"/>"));
-    QCOMPARE(fx->panel.comPollList().size(), 2);
-    QCOMPARE(fx->panel.comPollList()[0]->sendData, QStringLiteral("1"));
-    QCOMPARE(fx->panel.comPollList()[1]->sendData, QStringLiteral("2"));
-    QVERIFY(fx->panel.variablesByName().contains(QStringLiteral("V")));
+    QCOMPARE(fx->panel.registries().comPollList.size(), 2);
+    QCOMPARE(fx->panel.registries().comPollList[0]->sendData, QStringLiteral("1"));
+    QCOMPARE(fx->panel.registries().comPollList[1]->sendData, QStringLiteral("2"));
+    QVERIFY(fx->panel.registries().variablesByName.contains(QStringLiteral("V")));
 
     QVERIFY(read("<communication data=\"3\"/>"));
-    QCOMPARE(fx->panel.comPollList().size(), 1);
-    QCOMPARE(fx->panel.comPollList()[0]->sendData, QStringLiteral("3"));
+    QCOMPARE(fx->panel.registries().comPollList.size(), 1);
+    QCOMPARE(fx->panel.registries().comPollList[0]->sendData, QStringLiteral("3"));
 }
 
 // The define is only checked; it registers nothing, so a later element may
@@ -134,7 +134,7 @@ void TestCommunicationBuilder::duplicateDefineIsReported()
                  "<communication define=\"FREE\"/>"
                  "<var define=\"FREE\"/>"));
     QCOMPARE(fx->xmlLines(), QStringList({"XML Error: Duplicate define Var SPEED"}));
-    QCOMPARE(fx->panel.comPollList().size(), 2);
+    QCOMPARE(fx->panel.registries().comPollList.size(), 2);
 }
 
 QTEST_MAIN(TestCommunicationBuilder)

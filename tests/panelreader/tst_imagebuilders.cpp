@@ -6,7 +6,7 @@
 #include "errorreporter.h"
 #include "image.h"
 #include "led.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
@@ -50,7 +50,7 @@ private:
     }
     Image *image(const QString &define) const
     {
-        return qobject_cast<Image *>(fx->panel.imagesByName().value(define, nullptr));
+        return qobject_cast<Image *>(fx->panel.registries().imagesByName.value(define, nullptr));
     }
     QString console() const { return fx->consoleText(); }
 
@@ -101,9 +101,9 @@ void TestImageBuilders::leds()
                  "<led define=\"LOST\" bitmask=\"2\"/>"
                  "<checkbox define=\"AFTER\"/>"));
     // The first LEDs the reader built in this run.
-    Led *run = fx->panel.ledsByName().value(QStringLiteral("RUN"));
-    Led *run2 = fx->panel.ledsByName().value(QStringLiteral("RUN2"));
-    Led *lost = fx->panel.ledsByName().value(QStringLiteral("LOST"));
+    Led *run = fx->panel.registries().ledsByName.value(QStringLiteral("RUN"));
+    Led *run2 = fx->panel.registries().ledsByName.value(QStringLiteral("RUN2"));
+    Led *lost = fx->panel.registries().ledsByName.value(QStringLiteral("LOST"));
     QVERIFY(run && run2 && lost);
     QCOMPARE(run->objectName(), QStringLiteral("ST_0x01_0"));
     QCOMPARE(run2->objectName(), QStringLiteral("ST_0x01_1"));
@@ -120,8 +120,8 @@ void TestImageBuilders::leds()
     // Common attributes apply.
     QCOMPARE(run2->size(), QSize(40, 40));
 
-    QCOMPARE(fx->panel.ledsByData().value(QStringLiteral("ST")), (QList<Led *>{run, run2}));
-    QCOMPARE(fx->panel.ledsByData().value(QString()), QList<Led *>{lost});
+    QCOMPARE(fx->panel.registries().ledsByData.value(QStringLiteral("ST")), (QList<Led *>{run, run2}));
+    QCOMPARE(fx->panel.registries().ledsByData.value(QString()), QList<Led *>{lost});
     // The element's content is skipped; reading goes on after it.
     QVERIFY(fx->panel.getActiveElement(QStringLiteral("AFTER")));
     QCOMPARE(console().count(QStringLiteral("XML Error: LED without data doesn't make sense:")), 1);
@@ -129,7 +129,7 @@ void TestImageBuilders::leds()
 
     // Read again: new names.
     QVERIFY(read("<led define=\"RUN\" data=\"ST\" bitmask=\"0x01\"/>"));
-    QCOMPARE(fx->panel.ledsByName().value(QStringLiteral("RUN"))->objectName(), QStringLiteral("ST_0x01_3"));
+    QCOMPARE(fx->panel.registries().ledsByName.value(QStringLiteral("RUN"))->objectName(), QStringLiteral("ST_0x01_3"));
 }
 
 void TestImageBuilders::ledBitMasks_data()
@@ -152,7 +152,7 @@ void TestImageBuilders::ledBitMasks()
     QFETCH(QString, attribute);
     QFETCH(int, mask);
     QVERIFY(read(QStringLiteral("<led define=\"L\" data=\"ST\" %1/>").arg(attribute).toUtf8()));
-    Led *led = fx->panel.ledsByName().value(QStringLiteral("L"));
+    Led *led = fx->panel.registries().ledsByName.value(QStringLiteral("L"));
     QVERIFY(led);
     QCOMPARE(led->property("bitmask"), QVariant(mask));
     QCOMPARE(console(), QString());
@@ -163,7 +163,7 @@ void TestImageBuilders::ledFollowsItsSource()
     QVERIFY(read("<checkbox define=\"ST\"/>"
                  "<led define=\"L\" data=\"ST\" bitmask=\"1\"/>"));
     auto *box = find<CheckBox>(QStringLiteral("ST"));
-    Led *led = fx->panel.ledsByName().value(QStringLiteral("L"));
+    Led *led = fx->panel.registries().ledsByName.value(QStringLiteral("L"));
     QVERIFY(box && led);
     // The checkbox's value refreshes the LED through the panel.
     box->setValue(QStringLiteral("1"), 0);
@@ -237,9 +237,9 @@ void TestImageBuilders::embeddedSvg()
     QCOMPARE(gauge->size(), QSize(80, 40));
     QCOMPARE(gauge->pixmap(Qt::ReturnByValue).size(), QSize(80, 40));
     // Each define once, for every name it is written with.
-    QCOMPARE(fx->panel.imagesByDefine().value(QStringLiteral("ON")), QList<Image *>{gauge});
-    QCOMPARE(fx->panel.imagesByDefine().value(QStringLiteral("SPEED")), QList<Image *>{gauge});
-    QCOMPARE(fx->panel.imagesByDefine().size(), 2);
+    QCOMPARE(fx->panel.registries().imagesByDefine.value(QStringLiteral("ON")), QList<Image *>{gauge});
+    QCOMPARE(fx->panel.registries().imagesByDefine.value(QStringLiteral("SPEED")), QList<Image *>{gauge});
+    QCOMPARE(fx->panel.registries().imagesByDefine.size(), 2);
 
     // Without placeholders: drawn once at load, at its own size.
     Image *plain = image(QStringLiteral("PLAIN"));

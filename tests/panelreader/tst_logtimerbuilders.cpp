@@ -5,7 +5,7 @@
 #include "readerfixture.h"
 #include "errorreporter.h"
 #include "loglabel.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
@@ -111,9 +111,9 @@ void TestLogTimerBuilders::logAttributesAndColumns()
     QVERIFY(log->hasLogItem(QStringLiteral("A")) && log->hasLogItem(QStringLiteral("C")));
     QVERIFY(!log->hasLogItem(QStringLiteral("B")) && !log->hasLogItem(QStringLiteral("N")));
     QCOMPARE(log->elementProperty("data").toString(), QStringLiteral("C"));
-    QCOMPARE(fx->panel.logItemsByData().value(QStringLiteral("A")), QList<LogLabel *>{log});
-    QCOMPARE(fx->panel.logItemsByData().value(QStringLiteral("C")), QList<LogLabel *>{log});
-    QVERIFY(!fx->panel.logItemsByData().contains(QStringLiteral("B")));
+    QCOMPARE(fx->panel.registries().logItemsByData.value(QStringLiteral("A")), QList<LogLabel *>{log});
+    QCOMPARE(fx->panel.registries().logItemsByData.value(QStringLiteral("C")), QList<LogLabel *>{log});
+    QVERIFY(!fx->panel.registries().logItemsByData.contains(QStringLiteral("B")));
     // A log is named by its define but bound to none.
     QVERIFY(!fx->panel.getActiveElement(QStringLiteral("LOG")));
 
@@ -146,7 +146,7 @@ void TestLogTimerBuilders::logMessages()
     // The log is built all the same; the second column of A is not.
     auto *twice = find<LogLabel>(QStringLiteral("TWICE"));
     QCOMPARE(twice->itemCount(), 2);
-    QCOMPARE(fx->panel.logItemsByData().value(QStringLiteral("A")).count(twice), 1);
+    QCOMPARE(fx->panel.registries().logItemsByData.value(QStringLiteral("A")).count(twice), 1);
     QCOMPARE(root()->findChildren<LogLabel *>().size(), 2);
 }
 
@@ -175,7 +175,7 @@ void TestLogTimerBuilders::timerAttributesAndActions()
     QCOMPARE(blink->elementProperty("singleShot").toString(), QStringLiteral("0"));
     QCOMPARE(blink->elementProperty("interval").toString(), QStringLiteral("250"));
     QCOMPARE(blink->header(), QStringLiteral("timers.h"));
-    QCOMPARE(fx->panel.timersByName().value(QStringLiteral("BLINK")), blink);
+    QCOMPARE(fx->panel.registries().timersByName.value(QStringLiteral("BLINK")), blink);
     QCOMPARE(fx->panel.getActiveElement(QStringLiteral("BLINK")), static_cast<ActiveElement *>(blink));
     QCOMPARE(blink->elementProperty("data").toMap().value(QStringLiteral("0")).toStringList(),
              QStringList({"changed_setDef", "", "LED=1", "changed_sendUSB", "", "1", "2", "5", "changed_resetGUI",
@@ -220,18 +220,18 @@ void TestLogTimerBuilders::namelessAndHiddenTimers()
     // Without a define a timer is known by its name: set, started and
     // stopped like the others, with no header of its own.
     QCOMPARE(fx->panel.getActiveElement(first->objectName()), static_cast<ActiveElement *>(first));
-    QCOMPARE(fx->panel.timersByName().value(first->objectName()), first);
+    QCOMPARE(fx->panel.registries().timersByName.value(first->objectName()), first);
     QCOMPARE(first->host(), static_cast<ElementHost *>(&fx->panel));
     QVERIFY(first->header().isEmpty());
-    QVERIFY(fx->panel.moduleTable().isEmpty() || !fx->panel.getModule(first->objectName()));
+    QVERIFY(fx->panel.registries().moduleTable.isEmpty() || !fx->panel.getModule(first->objectName()));
     QCOMPARE(fx->panel.getAllElements().size(), 3);
 
     // The hidden timer is in no layout, but goes with the panel.
     QCOMPARE(hidden->parentWidget(), root());
     QCOMPARE(root()->layout()->indexOf(hidden), -1);
     QVERIFY(hidden->isHidden());
-    QVERIFY(fx->panel.invisibleElements().contains(hidden));
-    QCOMPARE(fx->panel.timersByName().value(QStringLiteral("HIDDEN")), hidden);
+    QVERIFY(fx->panel.registries().invisibleElements.contains(hidden));
+    QCOMPARE(fx->panel.registries().timersByName.value(QStringLiteral("HIDDEN")), hidden);
     QCOMPARE(hidden->host(), static_cast<ElementHost *>(&fx->panel));
     QVERIFY(hidden->runs());
     QCOMPARE(consoleLines(), QStringList());

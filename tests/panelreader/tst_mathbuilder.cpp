@@ -4,7 +4,7 @@
 #include "dataclass.h"
 #include "errorreporter.h"
 #include "mathlabel.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
@@ -124,7 +124,7 @@ void TestMathBuilder::formulasArePreparedAndRegistered()
     QCOMPARE(sum->variables(), names);
     QCOMPARE(sum->elementProperty("expression").toString(), formula);
     QStringList keys;
-    for (auto it = fx->panel.mathLabelsByDefine().cbegin(); it != fx->panel.mathLabelsByDefine().cend(); ++it) {
+    for (auto it = fx->panel.registries().mathLabelsByDefine.cbegin(); it != fx->panel.registries().mathLabelsByDefine.cend(); ++it) {
         QCOMPARE(it.value(), QList<MathLabel *>{sum});
         keys.append(it.key());
     }
@@ -221,13 +221,13 @@ void TestMathBuilder::invisibleLabelsHaveNoWidget()
     MathLabel *shown = find(QStringLiteral("SHOWN"));
     QVERIFY(shown);
     QVERIFY(!shown->isHidden());
-    QCOMPARE(fx->panel.invisibleElements().size(), 1);
-    QPointer<MathLabel> hidden = qobject_cast<MathLabel *>(fx->panel.invisibleElements().first());
+    QCOMPARE(fx->panel.registries().invisibleElements.size(), 1);
+    QPointer<MathLabel> hidden = qobject_cast<MathLabel *>(fx->panel.registries().invisibleElements.first());
     QVERIFY(hidden);
     QVERIFY(!hidden->parent());
     QCOMPARE(hidden->objectName(), QStringLiteral("HIDDEN"));
     QCOMPARE(fx->panel.getActiveElement(QStringLiteral("HIDDEN")), static_cast<ActiveElement *>(hidden.data()));
-    QCOMPARE(fx->panel.mathLabelsByDefine().value("A"), QList<MathLabel *>({hidden.data(), shown}));
+    QCOMPARE(fx->panel.registries().mathLabelsByDefine.value("A"), QList<MathLabel *>({hidden.data(), shown}));
 
     // It is refreshed like any other and goes with the panel it came with.
     auto *a = new DataClass(QStringLiteral("A"));
@@ -255,7 +255,7 @@ void TestMathBuilder::passiveLabelsReachNoDisplay()
         QVERIFY2(connected(find(QStringLiteral("WORD")), refreshSlot(slot)), slot);
     }
     // Still re-evaluated when its input changes.
-    QCOMPARE(fx->panel.mathLabelsByDefine().value("A").size(), 3);
+    QCOMPARE(fx->panel.registries().mathLabelsByDefine.value("A").size(), 3);
     QVERIFY(!QObject::disconnect(signalsOf(find(QStringLiteral("ACTIVE"))), &ElementSignals::changedByUser,
                                  &fx->panel, &Panel::changed));
 }

@@ -6,7 +6,7 @@
 #include "errorreporter.h"
 #include "hexspinbox.h"
 #include "knob.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
@@ -364,7 +364,7 @@ void TestNumericBuilders::dials()
     QVERIFY(read(element + "<dial define=\"OTHER\" label=\"Other\">text only</dial>"));
     auto *dial = find<QwtDial>(QStringLiteral("D"));
     QVERIFY(dial);
-    QCOMPARE(fx->panel.dialsByName().value(QStringLiteral("D")), static_cast<QWidget *>(dial));
+    QCOMPARE(fx->panel.registries().dialsByName.value(QStringLiteral("D")), static_cast<QWidget *>(dial));
     QCOMPARE(bounds(dial->lowerBound(), dial->upperBound()), scale);
     QCOMPARE(dial->value(), qBound(dial->minimum(), 1.0, dial->maximum()));
     QVERIFY(dial->isReadOnly());
@@ -379,9 +379,9 @@ void TestNumericBuilders::dials()
     QCOMPARE(dial->scaleDraw()->tickLength(QwtScaleDiv::MinorTick), 0.0);
     QCOMPARE(dial->property("data").toString(), source);
     if (source.isEmpty())
-        QVERIFY(fx->panel.dialsByData().isEmpty());
+        QVERIFY(fx->panel.registries().dialsByData.isEmpty());
     else
-        QCOMPARE(fx->panel.dialsByData().value(source), QList<QwtDial *>{dial});
+        QCOMPARE(fx->panel.registries().dialsByData.value(source), QList<QwtDial *>{dial});
     // A dial is no value element.
     QVERIFY(!fx->panel.getActiveElement(QStringLiteral("D")));
     QVERIFY(find<QwtDial>(QStringLiteral("OTHER")));
@@ -514,7 +514,7 @@ void TestNumericBuilders::demoPanelShowsEveryKind()
     QVERIFY(qobject_cast<HexSpinBox *>(find<QWidget>(QStringLiteral("DEMO_CHANNELS"))));
     for (const char *define : {"DEMO_LEVEL", "DEMO_GAIN", "DEMO_COEFF", "DEMO_CHANNELS"})
         QVERIFY2(fx->panel.getActiveElement(QString::fromLatin1(define)), define);
-    QCOMPARE(fx->panel.dialsByData().value(QStringLiteral("DEMO_LEVEL")).size(), 1);
+    QCOMPARE(fx->panel.registries().dialsByData.value(QStringLiteral("DEMO_LEVEL")).size(), 1);
     QCOMPARE(xmlLines().filter(QStringLiteral("DEMO_")), QStringList());
 }
 

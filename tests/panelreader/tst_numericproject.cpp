@@ -6,7 +6,7 @@
 #include "errorreporter.h"
 #include "hexspinbox.h"
 #include "mainwindow.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "programversion.h"
 

@@ -12,7 +12,7 @@
 #include "errorreporter.h"
 #include "gridwidget.h"
 #include "hexspinbox.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelconnections.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
@@ -382,7 +382,7 @@ void TestPanelReader::readsThatStopEarlyAreMarked()
         QVERIFY2(outcome.stoppedEarly.isEmpty(), qPrintable(outcome.stoppedEarly));
     else
         QVERIFY2(outcome.stoppedEarly.contains(reason), qPrintable(outcome.stoppedEarly));
-    QStringList defines = fx->panel.elementsByDefine().keys();
+    QStringList defines = fx->panel.registries().elementsByDefine.keys();
     defines.sort();
     QCOMPARE(defines, built);
 }
@@ -501,7 +501,7 @@ void TestPanelReader::brokenXmlGivesOneClearLine()
 
     QCOMPARE(read(text).ok, ok);
     QCOMPARE(console().count(QStringLiteral("XML Error: XML not well-formed:")), 1);
-    QCOMPARE(fx->panel.elementsByDefine().keys().size(), built.size());
+    QCOMPARE(fx->panel.registries().elementsByDefine.keys().size(), built.size());
     for (const QString &define : qAsConst(built))
         QVERIFY(fx->panel.getActiveElement(define));
 }
@@ -925,7 +925,7 @@ void TestPanelReader::boxStretchBits()
                                    + "\"><checkbox define=\"C\"/></" + kind + ">"))
                 .ok);
     QWidget *box = find<CheckBox>(QStringLiteral("C"))->parentWidget();
-    QCOMPARE(fx->panel.containersByName().value(QStringLiteral("BOX")), dynamic_cast<Container *>(box));
+    QCOMPARE(fx->panel.registries().containersByName.value(QStringLiteral("BOX")), dynamic_cast<Container *>(box));
     auto *layout = qobject_cast<QBoxLayout *>(box->layout());
     QVERIFY(layout);
     QCOMPARE(layout->count(), 1 + int(before) + int(after));
@@ -944,16 +944,16 @@ void TestPanelReader::tabContainers()
     auto *rootTabs = qobject_cast<TabWidget *>(root());
     QVERIFY(rootTabs);
     QCOMPARE(rootTabs->objectName(), QStringLiteral("TAB_ROOT"));
-    QCOMPARE(fx->panel.tabWidgetsByName().value(QStringLiteral("Main")), rootTabs);
+    QCOMPARE(fx->panel.registries().tabWidgetsByName.value(QStringLiteral("Main")), rootTabs);
     QCOMPARE(rootTabs->count(), 3);
     QCOMPARE(rootTabs->tabToolTip(0), QStringLiteral("inner tip"));
 
-    auto *inner = fx->panel.tabWidgetsByName().value(QStringLiteral("Inner"));
+    auto *inner = fx->panel.registries().tabWidgetsByName.value(QStringLiteral("Inner"));
     QVERIFY(inner);
     QVERIFY(!inner->objectName().startsWith(QStringLiteral("TAB_")));
     auto *named = find<TabWidget>(QStringLiteral("TABS"));
     QVERIFY(named);
-    QCOMPARE(fx->panel.containersByName().value(QStringLiteral("TABS")), static_cast<Container *>(named));
+    QCOMPARE(fx->panel.registries().containersByName.value(QStringLiteral("TABS")), static_cast<Container *>(named));
     auto *sized = qobject_cast<TabWidget *>(rootTabs->widget(2));
     QVERIFY(sized->objectName().startsWith(QStringLiteral("TAB_")));
 
@@ -990,7 +990,7 @@ void TestPanelReader::tabPagesWithSelectLists()
     QVERIFY(takeConnection(tabs, &QTabWidget::currentChanged, firstPage, &VerticalWidget::childSetDef));
     QVERIFY(!takeConnection(tabs, &QTabWidget::currentChanged, thirdPage, &AbsoluteWidget::childSetDef));
     // Only pages of a tab container take select lists.
-    auto *inner = dynamic_cast<QWidget *>(fx->panel.containersByName().value(QStringLiteral("INNER")));
+    auto *inner = dynamic_cast<QWidget *>(fx->panel.registries().containersByName.value(QStringLiteral("INNER")));
     QVERIFY(!inner->property("selectsetdef").isValid());
     QCOMPARE(elementPropertyOf(first, "my_label").toString(), QStringLiteral("P1"));
 }
@@ -1072,9 +1072,9 @@ void TestPanelReader::commonAttributes()
     QVERIFY(read(verticalPanelText(element)).ok);
     QWidget *widget = find<QWidget>(QStringLiteral("W"));
     if (!widget)
-        widget = dynamic_cast<QWidget *>(fx->panel.containersByName().value(QStringLiteral("W")));
+        widget = dynamic_cast<QWidget *>(fx->panel.registries().containersByName.value(QStringLiteral("W")));
     if (!widget)
-        widget = fx->panel.pushButtonsByName().value(QStringLiteral("W"));
+        widget = fx->panel.registries().pushButtonsByName.value(QStringLiteral("W"));
     QVERIFY(widget);
     const QString what = check.section(' ', 0, 0);
     const QString value = check.section(' ', 1);
@@ -1149,9 +1149,9 @@ void TestPanelReader::duplicateDefines()
     QCOMPARE(fx->panel.getActiveElement(QStringLiteral("TWICE")),
              dynamic_cast<ActiveElement *>(find<SpinBox>(QStringLiteral("TWICE"))));
     // Looking up a define never enters it.
-    QVERIFY(!fx->panel.elementsByDefine().contains(QString()));
+    QVERIFY(!fx->panel.registries().elementsByDefine.contains(QString()));
     QVERIFY(!fx->panel.getActiveElement(QStringLiteral("NOWHERE")));
-    QVERIFY(!fx->panel.elementsByDefine().contains(QStringLiteral("NOWHERE")));
+    QVERIFY(!fx->panel.registries().elementsByDefine.contains(QStringLiteral("NOWHERE")));
 }
 
 void TestPanelReader::defineBinding()
@@ -1267,7 +1267,7 @@ void TestPanelReader::actionMessages()
         QCOMPARE(console().count(message), 1);
     QObject *object = find<QObject>(QStringLiteral("E"));
     if (!object)
-        object = fx->panel.pushButtonsByName().value(QStringLiteral("E"));
+        object = fx->panel.registries().pushButtonsByName.value(QStringLiteral("E"));
     QVERIFY(object);
     QCOMPARE(elementPropertyOf(object, "data").toMap().value(QStringLiteral("0")).toStringList(), data);
 }
@@ -1309,7 +1309,7 @@ void TestPanelReader::pushButtons()
                                    "<button define=\"BF\" enabled=\"false\"/><button define=\"B5\" enabled=\"5\"/>"
                                    "<button label=\"No define\"/>"))
                 .ok);
-    PushButton *zero = fx->panel.pushButtonsByName().value(QStringLiteral("B0"));
+    PushButton *zero = fx->panel.registries().pushButtonsByName.value(QStringLiteral("B0"));
     QVERIFY(zero);
     QCOMPARE(zero->text(), QStringLiteral("Zero"));
     QVERIFY(!zero->isEnabled());
@@ -1317,16 +1317,16 @@ void TestPanelReader::pushButtons()
     QCOMPARE(zero->styleSheet(),
              QStringLiteral("QPushButton{ border: 1px solid gray; height: 22px; background: palette(button);}"));
     QCOMPARE(elementPropertyOf(zero, "data").toMap().value("0").toStringList(), QStringList({"clicked_resetGUI", "", ""}));
-    QVERIFY(!fx->panel.pushButtonsByName().value(QStringLiteral("BF"))->isEnabled());
-    QVERIFY(fx->panel.pushButtonsByName().value(QStringLiteral("B5"))->isEnabled());
+    QVERIFY(!fx->panel.registries().pushButtonsByName.value(QStringLiteral("BF"))->isEnabled());
+    QVERIFY(fx->panel.registries().pushButtonsByName.value(QStringLiteral("B5"))->isEnabled());
     // A button without define is kept under the name it made for itself
     // (its caption and a number); it has no value.
-    QVERIFY(!fx->panel.pushButtonsByName().contains(QString()));
-    QCOMPARE(fx->panel.pushButtonsByName().size(), 4);
-    const QStringList names = fx->panel.pushButtonsByName().keys().filter(QStringLiteral("No define_"));
+    QVERIFY(!fx->panel.registries().pushButtonsByName.contains(QString()));
+    QCOMPARE(fx->panel.registries().pushButtonsByName.size(), 4);
+    const QStringList names = fx->panel.registries().pushButtonsByName.keys().filter(QStringLiteral("No define_"));
     QCOMPARE(names.size(), 1);
-    QCOMPARE(fx->panel.pushButtonsByName().value(names.first())->objectName(), names.first());
-    QVERIFY(fx->panel.elementsByDefine().isEmpty());
+    QCOMPARE(fx->panel.registries().pushButtonsByName.value(names.first())->objectName(), names.first());
+    QVERIFY(fx->panel.registries().elementsByDefine.isEmpty());
     QCOMPARE(console(), QString());
 }
 

@@ -2,7 +2,7 @@
 // console lines; the SVD cross-check against the demo chip's SVD file and a
 // real one; the number rules; and that a run changes nothing.
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelvalidator.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"

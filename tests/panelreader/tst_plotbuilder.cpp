@@ -7,7 +7,7 @@
 #include "errorreporter.h"
 #include "floatseriesdata.h"
 #include "myqwtplot.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
 #include "programversion.h"
@@ -122,7 +122,7 @@ void TestPlotBuilder::plotWithoutAttributes()
     QVERIFY(read("<plot define=\"P\"/>"));
     auto *plot = find<MyQwtPlot>(QStringLiteral("P"));
     QVERIFY(plot);
-    QCOMPARE(fx->panel.plotsByName().value(QStringLiteral("P")), static_cast<QWidget *>(plot));
+    QCOMPARE(fx->panel.registries().plotsByName.value(QStringLiteral("P")), static_cast<QWidget *>(plot));
     plot->replot();
     QCOMPARE(interval(plot, QwtPlot::xBottom), QStringLiteral("0..1000"));
     QCOMPARE(interval(plot, QwtPlot::yLeft), QStringLiteral("0..1000"));
@@ -189,9 +189,9 @@ void TestPlotBuilder::plotAttributesAndCurves()
     const QList<QwtPlotCurve *> curves = curvesOf(plot);
     QCOMPARE(curves.size(), 3);
     QCOMPARE(plot->property("data").toStringList(), (QStringList{"SPEED", "LEVEL", ""}));
-    QCOMPARE(fx->panel.curvesByData().value(QStringLiteral("SPEED")), QList<QwtPlotCurve *>{curves.at(0)});
-    QCOMPARE(fx->panel.curvesByData().value(QStringLiteral("LEVEL")), QList<QwtPlotCurve *>{curves.at(1)});
-    QCOMPARE(fx->panel.curvesByData().size(), 2);
+    QCOMPARE(fx->panel.registries().curvesByData.value(QStringLiteral("SPEED")), QList<QwtPlotCurve *>{curves.at(0)});
+    QCOMPARE(fx->panel.registries().curvesByData.value(QStringLiteral("LEVEL")), QList<QwtPlotCurve *>{curves.at(1)});
+    QCOMPARE(fx->panel.registries().curvesByData.size(), 2);
     QCOMPARE(curves.at(0)->title().text(), QStringLiteral("A"));
     QCOMPARE(curves.at(0)->pen().color(), QColor(255, 0, 0));
     QCOMPARE(curves.at(0)->pen().widthF(), 3.0); // the low 8 bits of 259
@@ -294,7 +294,7 @@ void TestPlotBuilder::consoleLines()
     QVERIFY(read(elements));
     QCOMPARE(xmlLines(), lines);
     // The element is built all the same.
-    QVERIFY(fx->panel.plotsByName().value(QStringLiteral("P")));
+    QVERIFY(fx->panel.registries().plotsByName.value(QStringLiteral("P")));
 }
 
 // ---------------------------------------------------------------------------
@@ -327,7 +327,7 @@ void TestPlotBuilder::thermometers()
     QFETCH(int, orientation);
     QFETCH(QString, source);
     QVERIFY(read(element));
-    auto *thermo = qobject_cast<QwtThermo *>(fx->panel.thermosByName().value(QStringLiteral("T")));
+    auto *thermo = qobject_cast<QwtThermo *>(fx->panel.registries().thermosByName.value(QStringLiteral("T")));
     QVERIFY(thermo);
     QCOMPARE(QStringLiteral("%1..%2").arg(thermo->lowerBound()).arg(thermo->upperBound()), scale);
     QCOMPARE(thermo->alarmLevel(), alarmLevel);
@@ -335,9 +335,9 @@ void TestPlotBuilder::thermometers()
     QCOMPARE(thermo->scalePosition(), QwtThermo::LeadingScale);
     QCOMPARE(thermo->property("data").toString(), source);
     if (source.isEmpty())
-        QVERIFY(fx->panel.thermosByData().isEmpty());
+        QVERIFY(fx->panel.registries().thermosByData.isEmpty());
     else
-        QCOMPARE(fx->panel.thermosByData().value(source), QList<QwtThermo *>{thermo});
+        QCOMPARE(fx->panel.registries().thermosByData.value(source), QList<QwtThermo *>{thermo});
     QVERIFY(!fx->panel.getActiveElement(QStringLiteral("T")));
     QCOMPARE(xmlLines(), QStringList());
 }
@@ -351,7 +351,7 @@ void TestPlotBuilder::readPanelRefreshesItsDisplays()
                  "<thermo define=\"T\" max=\"200\" data=\"SPEED\" normalcolor=\"0;0;255\" alarmcolor=\"255;0;0\"/>"
                  "<plot define=\"P\" maxX=\"3\" maxY=\"10\" autoScaleMinY=\"1\" autoScaleMaxY=\"1\">"
                  "<curve data=\"SPEED\"/></plot>"));
-    auto *thermo = qobject_cast<QwtThermo *>(fx->panel.thermosByName().value(QStringLiteral("T")));
+    auto *thermo = qobject_cast<QwtThermo *>(fx->panel.registries().thermosByName.value(QStringLiteral("T")));
     QVERIFY(thermo);
     QCOMPARE(thermo->palette().color(QPalette::Disabled, QPalette::ButtonText), QColor(0, 0, 255));
     QCOMPARE(thermo->palette().color(QPalette::Active, QPalette::Highlight), QColor(255, 0, 0));

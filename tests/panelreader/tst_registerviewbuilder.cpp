@@ -3,7 +3,7 @@
 
 #include "readerfixture.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "programversion.h"
 #include "registerview.h"

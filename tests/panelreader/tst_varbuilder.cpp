@@ -5,7 +5,7 @@
 #include "readerfixture.h"
 #include "dataclass.h"
 #include "errorreporter.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
 #include "pollentries.h"
@@ -76,7 +76,7 @@ private slots:
 
 private:
     bool read(const QByteArray &elements, const QByteArray &header = QByteArray());
-    DataClass *variable(const QString &name) const { return fx->panel.variablesByName().value(name, nullptr); }
+    DataClass *variable(const QString &name) const { return fx->panel.registries().variablesByName.value(name, nullptr); }
     QStringList errorLines() const;
     QStringList warningLines() const;
 
@@ -191,10 +191,10 @@ void TestVarBuilder::attributes()
     QCOMPARE(describe(var->entry), entry);
     QCOMPARE(describe(var), settings);
     if (var->entry) {
-        QCOMPARE(fx->panel.varPollList(), QList<VarPollEntry *>{var->entry});
+        QCOMPARE(fx->panel.registries().varPollList, QList<VarPollEntry *>{var->entry});
         QCOMPARE(var->entry->target, var);
     } else {
-        QVERIFY(fx->panel.varPollList().isEmpty());
+        QVERIFY(fx->panel.registries().varPollList.isEmpty());
     }
     QVERIFY2(errorLines().isEmpty(), qPrintable(errorLines().join(QLatin1Char('\n'))));
 }
@@ -220,8 +220,8 @@ void TestVarBuilder::invalidAddressLeavesUnbound()
                  "<var define=\"W\" address=\"0x20\" size=\"4\"/>"));
     QVERIFY(variable(QStringLiteral("V")));
     QVERIFY(!variable(QStringLiteral("V"))->entry);
-    QCOMPARE(fx->panel.varPollList().size(), 1);
-    QCOMPARE(fx->panel.varPollList().first()->target, variable(QStringLiteral("W")));
+    QCOMPARE(fx->panel.registries().varPollList.size(), 1);
+    QCOMPARE(fx->panel.registries().varPollList.first()->target, variable(QStringLiteral("W")));
     const QStringList errors = errorLines();
     QCOMPARE(errors.size(), 1);
     QVERIFY2(errors.first().contains(QStringLiteral("Var address \"%1\" is no unsigned 32-bit number")
@@ -247,9 +247,9 @@ void TestVarBuilder::defineMessagesAndRegistry()
     QCOMPARE(nameless->entry->address, quint32(0x10));
 
     // The second D replaces the first in the registry; the first keeps its entry.
-    QCOMPARE(fx->panel.varPollList().size(), 3);
-    DataClass *first = fx->panel.varPollList().at(1)->target;
-    DataClass *second = fx->panel.varPollList().at(2)->target;
+    QCOMPARE(fx->panel.registries().varPollList.size(), 3);
+    DataClass *first = fx->panel.registries().varPollList.at(1)->target;
+    DataClass *second = fx->panel.registries().varPollList.at(2)->target;
     QVERIFY(first != second);
     QCOMPARE(variable(QStringLiteral("D")), second);
     QCOMPARE(second->entry->address, quint32(0x30));
@@ -278,14 +278,14 @@ void TestVarBuilder::displayConnections()
 void TestVarBuilder::entryGoesWithItsVariable()
 {
     QVERIFY(read("<var define=\"A\" address=\"0x10\" size=\"1\"/><var define=\"B\" address=\"0x20\" size=\"1\"/>"));
-    QCOMPARE(fx->panel.varPollList().size(), 2);
+    QCOMPARE(fx->panel.registries().varPollList.size(), 2);
     delete variable(QStringLiteral("A"));
-    QCOMPARE(fx->panel.varPollList().size(), 1);
-    QCOMPARE(fx->panel.varPollList().first()->target, variable(QStringLiteral("B")));
+    QCOMPARE(fx->panel.registries().varPollList.size(), 1);
+    QCOMPARE(fx->panel.registries().varPollList.first()->target, variable(QStringLiteral("B")));
     fx->panel.removeVariable(QStringLiteral("A"));
     fx->clearPanelState();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(fx->panel.varPollList().isEmpty());
+    QVERIFY(fx->panel.registries().varPollList.isEmpty());
 }
 
 // ---------------------------------------------------------------------------
@@ -333,7 +333,7 @@ void TestVarBuilder::symbolsAsGdbPlacesThem()
         }
     }
     QCOMPARE(variable(QStringLiteral("GAIN"))->entry->intervalMs, 50u);
-    QCOMPARE(fx->panel.varPollList().size(), names.size());
+    QCOMPARE(fx->panel.registries().varPollList.size(), names.size());
 }
 
 void TestVarBuilder::symbolFailures_data()
@@ -380,7 +380,7 @@ void TestVarBuilder::symbolFailures()
     QCOMPARE(var->entry->byteSize, 4u);
     QVERIFY(variable(QStringLiteral("W")));
     QVERIFY(!variable(QStringLiteral("W"))->entry);
-    QCOMPARE(fx->panel.varPollList().size(), 1);
+    QCOMPARE(fx->panel.registries().varPollList.size(), 1);
 
     QVERIFY2(errorLines().isEmpty(), qPrintable(errorLines().join(QLatin1Char('\n'))));
     QStringList warnings = warningLines();

@@ -5,7 +5,7 @@
 // path when Python cannot start (a child process of the real program).
 #include "activeelement.h"
 #include "led.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "pushbutton.h"
 #include "panelfixture.h"
 #include "programrun.h"
@@ -132,7 +132,7 @@ void TestPython::displayItemsAndVariablesArePublished()
     QCOMPARE(run(QStringLiteral("python:print(LAMP.value, TX.text, TM.value, PB.text, IMG.objectName != None)")),
              QStringList{QStringLiteral("Python stdOut: True hello 0 Go True<br>")});
     QVERIFY(errorLines(run(QStringLiteral("python:LAMP.value = False"))).isEmpty());
-    auto *lamp = qobject_cast<Led *>(f->window->panel()->ledsByData().value(QStringLiteral("SB")).value(0));
+    auto *lamp = qobject_cast<Led *>(f->window->panel()->registries().ledsByData.value(QStringLiteral("SB")).value(0));
     QVERIFY(lamp);
     QVERIFY(!lamp->isLit());
 
@@ -338,7 +338,7 @@ void TestPython::theExamplePanelRunsItsPython()
     example.window->initLoadedConfiguration(true);
     QVERIFY(example.window->pythonHost()->pythonStarted());
     const auto click = [&example](const char *define) {
-        PushButton *button = example.window->panel()->pushButtonsByName().value(QLatin1String(define));
+        PushButton *button = example.window->panel()->registries().pushButtonsByName.value(QLatin1String(define));
         QVERIFY(button);
         example.clearConsole();
         button->click();

@@ -325,17 +325,17 @@ void TstScriptCommandsElements::unnamedElementsAreReachedByTheirNames()
         "<plot/><plot/>"
         "</verticalcontainer>")));
     Panel *panel = f->window->panel();
-    QList<PushButton *> buttons = panel->pushButtonsByName().values();
+    QList<PushButton *> buttons = panel->registries().pushButtonsByName.values();
     QCOMPARE(buttons.size(), 3);
     std::sort(buttons.begin(), buttons.end(), [](PushButton *a, PushButton *b) {
         return a->y() < b->y();
     });
-    QCOMPARE(panel->ledsByName().size(), 2);
-    QCOMPARE(panel->dialsByName().size(), 2);
-    QCOMPARE(panel->thermosByName().size(), 2);
-    QCOMPARE(panel->plotsByName().size(), 2);
-    const QList<QStringList> nameLists{panel->ledsByName().keys(), panel->dialsByName().keys(),
-                                       panel->thermosByName().keys(), panel->plotsByName().keys()};
+    QCOMPARE(panel->registries().ledsByName.size(), 2);
+    QCOMPARE(panel->registries().dialsByName.size(), 2);
+    QCOMPARE(panel->registries().thermosByName.size(), 2);
+    QCOMPARE(panel->registries().plotsByName.size(), 2);
+    const QList<QStringList> nameLists{panel->registries().ledsByName.keys(), panel->registries().dialsByName.keys(),
+                                       panel->registries().thermosByName.keys(), panel->registries().plotsByName.keys()};
     for (const QStringList &names : nameLists)
         QVERIFY(!names.contains(QString()));
 
@@ -370,13 +370,13 @@ void TstScriptCommandsElements::unnamedElementsAreReachedByTheirNames()
     // setDef hides each of them by its name.
     f->clearErrors();
     QList<QWidget *> hidden;
-    for (const QHash<QString, QWidget *> &table : {panel->dialsByName(), panel->thermosByName(), panel->plotsByName()}) {
+    for (const QHash<QString, QWidget *> &table : {panel->registries().dialsByName, panel->registries().thermosByName, panel->registries().plotsByName}) {
         for (auto it = table.cbegin(); it != table.cend(); ++it) {
             QVERIFY(window->executeScriptLine(QStringLiteral("SETDEF(%1.visible=0)").arg(it.key()), 1));
             hidden << it.value();
         }
     }
-    for (auto it = panel->ledsByName().cbegin(); it != panel->ledsByName().cend(); ++it) {
+    for (auto it = panel->registries().ledsByName.cbegin(); it != panel->registries().ledsByName.cend(); ++it) {
         QVERIFY(window->executeScriptLine(QStringLiteral("SETDEF(%1.visible=0)").arg(it.key()), 1));
         hidden << it.value();
     }

@@ -182,18 +182,18 @@ void TstScriptCommandsTarget::writeBslReadsObjcopyOutput()
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SET(HEX_PATH, %1)").arg(hex), 1));
     // READBSL reads the element and nothing more.
     QVERIFY(f->window->executeScriptLine(QStringLiteral("READBSL(HEX_PATH)"), 2));
-    QVERIFY(f->window->scriptIntelHexBlocks().isEmpty());
+    QVERIFY(f->window->scriptHost().scriptIntelHexBlocks().isEmpty());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("WRITEBSL(HEX_PATH)"), 3));
     QMap<quint32, quint8> image;
-    for (const IntelHexBlock &block : qAsConst(f->window->scriptIntelHexBlocks())) {
+    for (const IntelHexBlock &block : qAsConst(f->window->scriptHost().scriptIntelHexBlocks())) {
         for (int i = 0; i < block.data.size(); ++i)
             image.insert(block.startAddress + quint32(i), quint8(block.data.at(i)));
     }
     QVERIFY(image == expected);
     // A second read appends.
-    const int blocks = f->window->scriptIntelHexBlocks().size();
+    const int blocks = f->window->scriptHost().scriptIntelHexBlocks().size();
     QVERIFY(f->window->executeScriptLine(QStringLiteral("WRITEBSL(HEX_PATH)"), 4));
-    QCOMPARE(f->window->scriptIntelHexBlocks().size(), 2 * blocks);
+    QCOMPARE(f->window->scriptHost().scriptIntelHexBlocks().size(), 2 * blocks);
     QVERIFY(f->consoleLines().join(QString()).indexOf(QLatin1String("Script Error")) < 0);
 }
 
@@ -207,8 +207,8 @@ void TstScriptCommandsTarget::writeBslReportsBadLines()
     const QString console = f->consoleLines().join(QString());
     QVERIFY2(console.contains(QStringLiteral("bad.hex line 2: checksum mismatch")), qPrintable(console));
     // The block before the bad line stays.
-    QCOMPARE(f->window->scriptIntelHexBlocks().size(), 1);
-    QCOMPARE(f->window->scriptIntelHexBlocks().first().data, QByteArray("wxyz"));
+    QCOMPARE(f->window->scriptHost().scriptIntelHexBlocks().size(), 1);
+    QCOMPARE(f->window->scriptHost().scriptIntelHexBlocks().first().data, QByteArray("wxyz"));
 
     // An element that is no edit element gives no path: the open fails.
     f->clearConsole();
@@ -267,7 +267,7 @@ void TstScriptCommandsTarget::tykLinkOfTheOtherCommands()
     QVERIFY2(!console.contains(QLatin1String("not sent")), qPrintable(console));
     QVERIFY(FakeHid::instance().written.isEmpty());
     QString error;
-    QVERIFY(!f->window->scriptSendTask(path, 1, false, 1, 1, &error));
+    QVERIFY(!f->window->scriptHost().scriptSendTask(path, 1, false, 1, 1, &error));
 }
 
 QTEST_MAIN(TstScriptCommandsTarget)

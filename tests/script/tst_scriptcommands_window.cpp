@@ -202,9 +202,9 @@ void TstScriptCommandsWindow::consoleCommands()
 
 void TstScriptCommandsWindow::tabsWindowPositionAndReset()
 {
-    const QList<QString> tabNames = f->window->panel()->tabWidgetsByName().keys();
+    const QList<QString> tabNames = f->window->panel()->registries().tabWidgetsByName.keys();
     QVERIFY(!tabNames.isEmpty());
-    TabWidget *tabs = f->window->panel()->tabWidgetsByName().value(tabNames.first());
+    TabWidget *tabs = f->window->panel()->registries().tabWidgetsByName.value(tabNames.first());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTAB(%1, 1)").arg(tabNames.first()), 1));
     QCOMPARE(tabs->currentIndex(), 1);
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTAB(%1, 99)").arg(tabNames.first()), 2));

@@ -5,7 +5,7 @@
 #include "errorreporter.h"
 #include "headerexport.h"
 #include "lockdialog.h"
-#include "panel.h"
+#include "quillpanel.h"
 #include "panelxml.h"
 #include "panelxmlreader.h"
 #include "testenvironment.h"

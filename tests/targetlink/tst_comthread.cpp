@@ -377,7 +377,7 @@ void ComThreadTest::windowStartsThreadOnlyForPeriods()
 {
     PanelFixture fx;
     QVERIFY(fx.load(inRoot("<communication data=\"1\" recdata=\"1:A\"/>")));
-    QCOMPARE(fx.window->panel()->comPollList().size(), 1);
+    QCOMPARE(fx.window->panel()->registries().comPollList.size(), 1);
     QVERIFY(!fx.window->serialPollingThread());
 
     Adapter adapter;
@@ -391,7 +391,7 @@ void ComThreadTest::windowStartsThreadOnlyForPeriods()
     SerialComThread *thread = fx.window->serialPollingThread();
     QVERIFY(thread);
     QVERIFY(thread->isRunning());
-    DataClass *a = fx.window->panel()->variablesByName().value(QStringLiteral("A"), nullptr);
+    DataClass *a = fx.window->panel()->registries().variablesByName.value(QStringLiteral("A"), nullptr);
     QVERIFY(a);
     QTRY_COMPARE_WITH_TIMEOUT(a->value(), quint32(0x55), 5000);
     QTRY_VERIFY_WITH_TIMEOUT(adapter.answered() >= 3, 5000);

@@ -106,11 +106,11 @@ void TestLivePanel::polledValuesReachDisplaysAndWritesReachTarget()
                              "</verticalcontainer>"),
                          header));
     Panel *panel = fixture.window->panel();
-    QCOMPARE(panel->varPollList().size(), 5);
+    QCOMPARE(panel->registries().varPollList.size(), 5);
     QVERIFY2(fixture.consoleLines().filter(QStringLiteral("XML")).isEmpty(),
              qPrintable(fixture.consoleLines().join(QLatin1Char('\n'))));
 
-    Led *run = panel->ledsByName().value(QStringLiteral("RUN"));
+    Led *run = panel->registries().ledsByName.value(QStringLiteral("RUN"));
     auto *total = fixture.widget<MathLabel>(QStringLiteral("TOTAL"));
     QVERIFY(run);
     QVERIFY(total);
@@ -118,7 +118,7 @@ void TestLivePanel::polledValuesReachDisplaysAndWritesReachTarget()
     // The first polls bring the target's values to the displays.
     QTRY_VERIFY_WITH_TIMEOUT(run->isLit(), 5000);
     QTRY_COMPARE_WITH_TIMEOUT(total->text().toDouble(), double(0x1234 * 2 + 5 + 13), 5000);
-    DataClass *gain = panel->variablesByName().value(QStringLiteral("GAIN"));
+    DataClass *gain = panel->registries().variablesByName.value(QStringLiteral("GAIN"));
     QVERIFY(gain && gain->entry);
     QCOMPARE(gain->value(), 0x1234u);
 
@@ -136,9 +136,9 @@ void TestLivePanel::polledValuesReachDisplaysAndWritesReachTarget()
 
     // A trigger reads its block and resets the variable it names, on the
     // target as well.
-    DataClass *trigger = panel->variablesByName().value(QStringLiteral("TRIG"));
+    DataClass *trigger = panel->registries().variablesByName.value(QStringLiteral("TRIG"));
     QVERIFY(trigger);
-    QTRY_VERIFY_WITH_TIMEOUT(panel->variablesByName().value(QStringLiteral("COUNTER"))->entry->readDone, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(panel->registries().variablesByName.value(QStringLiteral("COUNTER"))->entry->readDone, 5000);
     trigger->setValue(1);
     QCOMPARE(trigger->buffer(), QByteArray::fromHex("0102030405060708090a0b0c"));
     QCOMPARE(peek(QStringLiteral("counter"), 4), QByteArray(4, '\0'));

@@ -83,7 +83,7 @@ void TargetConnectTest::loadConnectsOnceWithDefaults()
         QStringLiteral("JLINKARM_Connect() = 0"),
     };
     QCOMPARE(calls().mid(0, connectSequence.size()), connectSequence);
-    QCOMPARE(fixture.window->scriptJLinkSettings().settingsFile, QByteArray("Settings.jlink"));
+    QCOMPARE(fixture.window->scriptHost().scriptJLinkSettings().settingsFile, QByteArray("Settings.jlink"));
 
     // The connection stays open across loads: the next load only asks.
     QFile::resize(m_callLog, 0);
@@ -110,7 +110,7 @@ void TargetConnectTest::missingLibraryReportedAndLoadGoesOn()
     QCOMPARE(reports.size(), 1);
     QVERIFY2(reports.first().contains(QLatin1String("Target DLL libjlinkarm.so not found !")),
              qPrintable(reports.first()));
-    QVERIFY(fixture.window->panel()->variablesByName().contains(QStringLiteral("COUNTER")));
+    QVERIFY(fixture.window->panel()->registries().variablesByName.contains(QStringLiteral("COUNTER")));
 }
 
 QTEST_MAIN(TargetConnectTest)

@@ -4,10 +4,9 @@
 #include "elementhost.h"
 #include "expression.h"
 #include "pinmappingmodel.h"
+#include "panelregistries.h"
 #include "parameterrecord.h"
 #include "registermodel.h"
-#include "scriptpanelhost.h"
-#include "tablehost.h"
 
 #include <QHash>
 #include <QList>
@@ -18,6 +17,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class AbsoluteWidget;
 class Container;
@@ -31,10 +31,14 @@ class Led;
 class LockDialog;
 class LogLabel;
 class MathLabel;
+class PanelScriptHost;
 class PanelShell;
+class PanelTableHost;
 class PushButton;
 class PythonBridge;
 class QTabWidget;
+class ScriptPanelHost;
+class TableHost;
 class QWidget;
 class QwtDial;
 class QwtPlotCurve;
@@ -80,8 +84,7 @@ struct RangeChangeNote {
 // One Panel lives as long as the window; clear() empties it before the next
 // panel is read into it. None of the registries owns what it points to: the
 // elements belong to their containers, the root container to the window.
-class Panel final : public QObject, public ElementHost, public OperandLookup, public RegisterModelHost,
-                    public TableHost, public ScriptPanelHost
+class Panel final : public QObject, public ElementHost, public OperandLookup, public RegisterModelHost
 {
     Q_OBJECT
 
@@ -192,42 +195,16 @@ public:
     // Stops the timer of every timer label.
     void stopTimers();
 
-    // ---- Registries (only the module table owns what it holds: its records)
-    const QHash<QString, ModuleRecord *> &moduleTable() const { return m_moduleTable; }
-    const QHash<QString, QList<MathLabel *>> &mathLabelsByDefine() const { return m_mathLabelsByDefine; }
-    const QHash<QString, ActiveElement *> &elementsByDefine() const { return m_elementsByDefine; }
-    const QHash<QString, QList<Led *>> &ledsByData() const { return m_ledsByData; }
-    const QHash<QString, QList<Image *>> &imagesByDefine() const { return m_imagesByDefine; }
-    const QHash<QString, QList<QwtPlotCurve *>> &curvesByData() const { return m_curvesByData; }
-    const QHash<QString, QList<QwtDial *>> &dialsByData() const { return m_dialsByData; }
-    const QHash<QString, QList<QwtThermo *>> &thermosByData() const { return m_thermosByData; }
-    const QHash<QString, QList<LogLabel *>> &logItemsByData() const { return m_logItemsByData; }
-    const QHash<QString, DataClass *> &variablesByName() const { return m_variablesByName; }
-    const QHash<QString, TabWidget *> &tabWidgetsByName() const { return m_tabWidgetsByName; }
-    const QHash<QString, QWidget *> &imagesByName() const { return m_imagesByName; }
-    const QHash<QString, Led *> &ledsByName() const { return m_ledsByName; }
-    const QHash<QString, QWidget *> &dialsByName() const { return m_dialsByName; }
-    const QHash<QString, QWidget *> &thermosByName() const { return m_thermosByName; }
-    const QHash<QString, QWidget *> &plotsByName() const { return m_plotsByName; }
-    const QHash<QString, TimerLabel *> &timersByName() const { return m_timersByName; }
-    const QHash<QString, PushButton *> &pushButtonsByName() const { return m_pushButtonsByName; }
-    const QHash<QString, Container *> &containersByName() const { return m_containersByName; }
-    // The element names in load order, for the find dialog.
-    const QStringList &elementNames() const { return m_elementNames; }
-    void setElementNames(const QStringList &names) { m_elementNames = names; }
-    void addElementName(const QString &name) { m_elementNames.append(name); }
+    // ---- Registries: read through registries(), changed by the mutators below
+    const PanelRegistries &registries() const { return m_registries; }
+    void setElementNames(const QStringList &names) { m_registries.elementNames = names; }
+    void addElementName(const QString &name) { m_registries.elementNames.append(name); }
     void renameElementName(const QString &oldName, const QString &newName);
-    // The elements the panel holds without showing them (formula labels,
-    // timers with "visible" 0).
-    const QList<QObject *> &invisibleElements() const { return m_invisibleElements; }
-    void addInvisibleElement(QObject *element) { m_invisibleElements.append(element); }
-    // The poll lists of the target link threads (the entries belong to the panel reader's records).
-    const QList<VarPollEntry *> &varPollList() const { return m_varPollList; }
-    const QList<ComPollEntry *> &comPollList() const { return m_comPollList; }
-    void addVarPoll(VarPollEntry *entry) { m_varPollList.append(entry); }
-    void removeVarPoll(VarPollEntry *entry) { m_varPollList.removeAll(entry); }
+    void addInvisibleElement(QObject *element) { m_registries.invisibleElements.append(element); }
+    void addVarPoll(VarPollEntry *entry) { m_registries.varPollList.append(entry); }
+    void removeVarPoll(VarPollEntry *entry) { m_registries.varPollList.removeAll(entry); }
     // The exchange entry becomes the panel's: it is deleted with the next read.
-    void addComPoll(ComPollEntry *entry) { m_comPollList.append(entry); }
+    void addComPoll(ComPollEntry *entry) { m_registries.comPollList.append(entry); }
 
     // What a panel read fills anew: the poll lists, the I/O port, the forum
     // link, the tool-tip sections and the invisible elements.
@@ -272,9 +249,17 @@ public:
 
     ActiveElement *getActiveElement(const QString &define) const override;
     bool elementExists(const QString &define) const;
-    const QList<ActiveElement *> &getAllElements() const { return m_allElements; }
+    const QList<ActiveElement *> &getAllElements() const { return m_registries.allElements; }
     ActiveElement *takeElement(const QString &define);
     bool renameDefine(const QString &oldName, const QString &newName);
+    // Carries a renamed define along wherever the panel names it: the LEDs,
+    // plot curves, dials, thermometers and log columns that show it; the
+    // conditions, setDef lists, sendUSB names and lockon conditions of every
+    // element; the setDef lists of tab pages; the lock records and waiting
+    // locks; the formula columns of register tables. Formula labels are
+    // renamed by their editor. Names match as whole references (the define,
+    // or the define and a keyword).
+    void carryDefineReferences(const QString &oldName, const QString &newName);
     // Moves the module record of oldName to newName (the header entry follows a define).
     void renameModule(const QString &oldName, const QString &newName);
     // Takes object out of every registry before it goes: an element with
@@ -286,7 +271,7 @@ public:
     void unregisterElement(const QString &define);
     // Forgets every element without touching it (the elements went already).
     void forgetAllElements();
-    void removeVariable(const QString &name) { m_variablesByName.remove(name); }
+    void removeVariable(const QString &name) { m_registries.variablesByName.remove(name); }
     // Takes the label off every name it reads.
     void removeMathLabel(MathLabel *label);
     // Drops name from the names formulas read once no label reads it.
@@ -464,22 +449,9 @@ public:
     // be deleted later, not at once.
     bool elementCodeRunning() const override { return m_runningWalks > 0; }
 
-    // ---- TableHost (panel_table.cpp)
-    DataClass *tableVariable(const QString &name) const override;
-    TykLink *tableTykLink(bool create) override;
-    QString tablePanelFileName() const override;
-    QString tablePanelVersion() const override { return m_xmlVersion; }
-    QString tableWorkingDir() const override;
-    void setTableWorkingDir(const QString &dir) override;
-
-    // ---- ScriptPanelHost (panel_script.cpp)
-    int scriptSetDef(const QString &text) override { return applySetDef(text); }
-    void scriptLock(const QString &text) override { on_sendLock(text); }
-    void scriptUnlock(const QString &text) override { on_sendUnlock(text); }
-    QList<QPair<QString, QObject *>> scriptPushButtons() const override;
-    void scriptSelectTab(const QString &name, int index) override;
-    void scriptResetGui() override { resetGUI(); }
-    void scriptSetDefinePrefix(const QString &key, const QString &text) override { setDefinePrefix(key, text); }
+    // ---- The panel's interfaces for the register tables and the script commands
+    TableHost *tableHost() const override;
+    ScriptPanelHost *scriptHost() const;
 
     // Carries out a setDef list as the setDef action does; the number of
     // items refused (each one reported): an unknown name, a malformed item, a
@@ -537,6 +509,8 @@ private:
     T *installRootContainer(T *container);
 
     PanelShell *m_shell;
+    std::unique_ptr<PanelTableHost> m_tableHost;
+    std::unique_ptr<PanelScriptHost> m_scriptHost;
 
     // Panel header values
     QString m_xmlFile;
@@ -567,31 +541,7 @@ private:
     QList<ParameterRecord> m_parameterMap;
     PinMappingModel m_pinMappingModel;
 
-    // Registries
-    QHash<QString, ModuleRecord *> m_moduleTable; // owns its records
-    QHash<QString, QList<MathLabel *>> m_mathLabelsByDefine;
-    QHash<QString, ActiveElement *> m_elementsByDefine;
-    QList<ActiveElement *> m_allElements;
-    QHash<QString, QList<Led *>> m_ledsByData;
-    QHash<QString, QList<Image *>> m_imagesByDefine;
-    QHash<QString, QList<QwtPlotCurve *>> m_curvesByData;
-    QHash<QString, QList<QwtDial *>> m_dialsByData;
-    QHash<QString, QList<QwtThermo *>> m_thermosByData;
-    QHash<QString, QList<LogLabel *>> m_logItemsByData;
-    QHash<QString, DataClass *> m_variablesByName;
-    QHash<QString, TabWidget *> m_tabWidgetsByName;
-    QHash<QString, QWidget *> m_imagesByName;
-    QHash<QString, Led *> m_ledsByName;
-    QHash<QString, QWidget *> m_dialsByName;
-    QHash<QString, QWidget *> m_thermosByName;
-    QHash<QString, QWidget *> m_plotsByName;
-    QHash<QString, TimerLabel *> m_timersByName;
-    QHash<QString, PushButton *> m_pushButtonsByName;
-    QHash<QString, Container *> m_containersByName;
-    QStringList m_elementNames;
-    QList<QObject *> m_invisibleElements;
-    QList<VarPollEntry *> m_varPollList;
-    QList<ComPollEntry *> m_comPollList;
+    PanelRegistries m_registries;
 
     // Locks, setDef state and flags
     QHash<QString, QStringList> m_waitingLocks;

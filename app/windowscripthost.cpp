@@ -1,0 +1,345 @@
+#include "windowscripthost.h"
+
+#include "mainwindow.h"
+
+#include "activeelement.h"
+#include "apppaths.h"
+#include "dataclass.h"
+#include "errorreporter.h"
+#include "lineedit.h"
+#include "quillpanel.h"
+#include "programversion.h"
+#include "prompt.h"
+#include "registermodel.h"
+#include "table.h"
+#include "tyklink.h"
+#include "tyktaskdownload.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QStandardItemModel>
+
+#include <cstdio>
+#include <cstdlib>
+
+// Each one-line accessor of the interfaces reads or sets the window's state.
+bool WindowScriptHost::quietMode() const
+{
+    return m_window.m_quiet;
+}
+
+void WindowScriptHost::setQuietMode(bool on)
+{
+    m_window.m_quiet = on;
+}
+
+void WindowScriptHost::setScriptWorkingDir(const QString &dir)
+{
+    m_window.setWorkingDir(dir);
+}
+
+QWidget *WindowScriptHost::scriptDialogParent()
+{
+    return &m_window;
+}
+
+QString WindowScriptHost::scriptCurrentFile() const
+{
+    return m_window.m_projectFile;
+}
+
+QString WindowScriptHost::scriptWorkingDir() const
+{
+    return m_window.m_workingDir;
+}
+
+QString WindowScriptHost::scriptScriptsDir() const
+{
+    return m_window.m_scriptsDir;
+}
+
+void WindowScriptHost::scriptSetWorkingDir(const QString &dir)
+{
+    m_window.setWorkingDir(dir);
+}
+
+void WindowScriptHost::scriptSetScriptsDir(const QString &dir)
+{
+    m_window.setScriptsDir(dir);
+}
+
+JLinkSettings &WindowScriptHost::scriptJLinkSettings()
+{
+    return m_window.m_jlinkSettings;
+}
+
+QVector<IntelHexBlock> &WindowScriptHost::scriptIntelHexBlocks()
+{
+    return m_window.m_intelHexBlocks;
+}
+
+void WindowScriptHost::printOnConsole(const QString &html)
+{
+    m_window.consolePrint(html);
+}
+
+ActiveElement *WindowScriptHost::elementByDefine(const QString &define)
+{
+    return m_window.m_panel->getActiveElement(define);
+}
+
+QList<ActiveElement *> WindowScriptHost::scriptElements()
+{
+    return m_window.m_panel->getAllElements();
+}
+
+QHash<QString, DataClass *> WindowScriptHost::scriptVariables()
+{
+    return m_window.m_panel->registries().variablesByName;
+}
+
+bool WindowScriptHost::elementEnabled(QObject *element)
+{
+    return m_window.isElementEnabled(element);
+}
+
+bool WindowScriptHost::registerValueText(const QString &objectName, QString *text)
+{
+    const QString moduleName = Panel::getModuleName(objectName);
+    const QString registerName = Panel::getRegisterName(objectName);
+    if (moduleName.isEmpty() || registerName.isEmpty() || !m_window.m_panel->registries().moduleTable.contains(moduleName))
+        return false;
+    RegisterRecord *reg = m_window.m_panel->getRegister(moduleName, registerName);
+    if (!reg)
+        return false;
+    bool notNumeric = false;
+    *text = reg->valueText(&notNumeric);
+    return true;
+}
+
+void WindowScriptHost::setDirEntry(const QString &entry)
+{
+    ActiveElement *element = m_window.m_panel->getActiveElement(QStringLiteral("$DIR$"));
+    if (!element) {
+        auto *dir = new LineEdit(QStringLiteral("$DIR$"), &m_window);
+        dir->hide();
+        m_window.m_panel->connectChangedByUser(dir);
+        element = activeElementOf(static_cast<QObject *>(dir));
+        if (element)
+            m_window.m_panel->assignRegisterField(QStringLiteral("$DIR$"), QString(), element, false);
+    }
+    if (element)
+        element->setValue(entry, KeywordValue);
+}
+
+void WindowScriptHost::setLogSetDefs(bool on)
+{
+    m_window.m_panel->setLogSetDefs(on);
+}
+
+void WindowScriptHost::setIoCheckMode(quint16 mode)
+{
+    m_window.m_panel->setIoCheckMode(mode);
+}
+
+void WindowScriptHost::setTykLogging(int mode, bool timeStamps, const QString &file)
+{
+    if (!m_window.m_tykLink) {
+        // The link's console lines (log mode bit 0) go to the window's console
+        // like those of a link made anywhere else.
+        m_window.m_tykLink = m_window.newTykLink();
+    }
+    m_window.m_tykLink->openLog(quint16(mode), timeStamps, file);
+}
+
+QStringList WindowScriptHost::versionTexts()
+{
+    return {programVersion().text(),
+            QCoreApplication::applicationFilePath(),
+            QDir::currentPath(),
+            m_window.m_scriptsDir,
+            m_window.m_workingDir,
+            m_window.m_panel->getXMLDir(),
+            m_window.getTykFirmwarePath(),
+            m_window.m_panel->getXMLFile(),
+            m_window.m_panel->getSvdFile(),
+            m_window.m_panel->getMigrationFile()};
+}
+
+void WindowScriptHost::exitProgram(int mode, int exitCode)
+{
+    switch (mode) {
+    case 1: m_window.m_closeMode = CloseMode::Save; break;
+    case 2: m_window.m_closeMode = CloseMode::Discard; break;
+    case 3: m_window.m_closeMode = CloseMode::Refuse; break;
+    default: m_window.m_closeMode = CloseMode::Ask; break;
+    }
+    // Quiet runs show no dialog from scripts: the close takes its default answers.
+    if (m_window.m_quiet && Prompt::instance().isInteractive())
+        Prompt::install(std::make_unique<NonInteractivePrompt>());
+    // A save the close was told or asked to make and that was refused or
+    // failed (the project as it stands is lost) fails the run.
+    const int failedSavesBefore = m_window.m_failedSaveCount;
+    m_window.close();
+    if (m_window.m_failedSaveCount != failedSavesBefore)
+        exitCode = qMin(exitCode + 1, 255);
+    // The process ends with the count whatever the close decided.
+    m_window.stopPollingThreads();
+    closeLogFile();
+    std::fflush(nullptr);
+    std::exit(exitCode);
+}
+
+bool WindowScriptHost::scriptLoadFile(const QString &path)
+{
+    return m_window.loadFile(path, true);
+}
+
+bool WindowScriptHost::scriptSaveProject(const QString &path, bool sorted)
+{
+    if (m_window.refuseSaveWithoutPanel(path))
+        return false;
+    return m_window.saveProjectFile(path, sorted);
+}
+
+void WindowScriptHost::scriptSetCurrentFile(const QString &path)
+{
+    m_window.setCurrentFile(path);
+}
+
+bool WindowScriptHost::scriptSelectFromCatalog(const QString &file)
+{
+    bool catalogRead = false;
+    m_window.selectFromCatalog(file, &catalogRead);
+    return catalogRead;
+}
+
+bool WindowScriptHost::scriptExportHeaders()
+{
+    // After an open that failed (or was refused for a mistake) only the home
+    // panel, or nothing, is left: a script's EXPORT has no panel to write from.
+    if (m_window.m_homePanelShown || m_window.m_panel->getXMLFile().isEmpty()) {
+        ::reportError(QObject::tr("Cannot export the header files:\nno panel is open."));
+        return false;
+    }
+    return m_window.exportHeaderFiles(false);
+}
+
+bool WindowScriptHost::scriptSign(const QString &file)
+{
+    return m_window.signXmlChecksum(file);
+}
+
+void WindowScriptHost::scriptValidate(const QString &file)
+{
+    m_window.validateXmlFile(file);
+}
+
+void WindowScriptHost::scriptCheckXsd(const QString &file)
+{
+    m_window.checkXsd(file);
+}
+
+ScriptPanelHost *WindowScriptHost::scriptPanel()
+{
+    return m_window.m_panel->scriptHost();
+}
+
+void WindowScriptHost::scriptRaiseElement(ActiveElement *element)
+{
+    m_window.raiseGUIElement(element);
+}
+
+void WindowScriptHost::scriptSetFullScreen(bool on)
+{
+    if (on != m_window.m_fullScreen)
+        m_window.switchFullscreenMode();
+}
+
+void WindowScriptHost::scriptMoveWindow(int x, int y, bool raiseWindow)
+{
+    m_window.move(x, y);
+    if (raiseWindow)
+        m_window.raise();
+}
+
+void WindowScriptHost::scriptClearConsole()
+{
+    m_window.clearConsole();
+}
+
+void WindowScriptHost::scriptShowConsole(bool on)
+{
+    m_window.m_keepConsoleHidden = !on;
+    if (m_window.m_consoleDock)
+        m_window.m_consoleDock->setVisible(on);
+}
+
+void WindowScriptHost::scriptShowPinMapper()
+{
+    m_window.openPortMappingDialog();
+}
+
+bool WindowScriptHost::scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout, int *namesLeftOut)
+{
+    return m_window.generateXMLFromSVD(svdFile, treeLayout, namesLeftOut);
+}
+
+bool WindowScriptHost::tableCell(const QString &define, int row, int column, QString *text, bool *numericColumn,
+                                 bool *inRange)
+{
+    auto *table = qobject_cast<Table *>(objectOf(m_window.m_panel->getActiveElement(define)));
+    if (!table)
+        return false;
+    const int rows = table->tableModel() ? table->tableModel()->rowCount() : 0;
+    const int columns = table->tableModel() ? table->tableModel()->columnCount() : 0;
+    // Script numbers reach the table only inside its bounds.
+    if (row < 0 || row >= rows) {
+        reportIndexOutOfRange(define, QStringLiteral("AssertTableValue"), row, 0, rows - 1);
+        *inRange = false;
+        return true;
+    }
+    if (column < 0 || column >= columns) {
+        reportIndexOutOfRange(define, QStringLiteral("AssertTableValue"), column, 0, columns - 1);
+        *inRange = false;
+        return true;
+    }
+    *inRange = true;
+    *text = table->cellText(quint16(row), quint16(column));
+    *numericColumn = table->isNumericColumn(qint16(column));
+    return true;
+}
+
+QString WindowScriptHost::scriptFileDialog(const QString &caption, const QString &directory, const QString &filter,
+                             bool open)
+{
+    // Quiet runs show no dialog from scripts, and a run without a user gets
+    // the prompt's cancel: nothing waits on it.
+    if (m_window.m_quiet)
+        return QString();
+    Prompt &prompt = Prompt::instance();
+    return open ? prompt.openFileName(&m_window, caption, directory, filter)
+                : prompt.saveFileName(&m_window, caption, directory, filter);
+}
+
+bool WindowScriptHost::scriptSendTask(const QString &file, quint8 header1, bool flag, quint8 header3, quint16 word,
+                        QString *error)
+{
+    if (!isTykInterface(m_window.m_panel->ioPortName())) {
+        // Told here; the command adds no error line of its own.
+        ::logMessage(QStringLiteral("<font color=\"orange\">\n\nCurrently loaded XML doesn't use an Tyk.</font><br>"));
+        if (error)
+            error->clear();
+        return false;
+    }
+    m_window.tykLinkForTables(true);
+    TykTaskDownload::TaskHeader header;
+    header.header1 = header1;
+    header.header2 = flag ? 1 : 0;
+    header.header3 = header3;
+    header.headerWord = word;
+    quint8 status = 0xFF;
+    return TykTaskDownload::sendTask(*m_window.m_tykLink, file, header, status, error);
+}

@@ -1,0 +1,2 @@
+// The kind's own file may cast to it.
+void Gauge::update(QObject *object) { qobject_cast<Gauge *>(object); }

@@ -1,0 +1,6 @@
+class Gauge : public QWidget
+{
+};
+class WideGauge : public Gauge
+{
+};
