@@ -10,6 +10,24 @@ ElementSignals::ElementSignals(QObject *element, const QStringList &notification
 {
 }
 
+bool ElementSignals::addRefreshCode(int code)
+{
+    if (code < 1 || code > 15)
+        return false;
+    int shift = 0;
+    for (; shift < 32; shift += 4) {
+        const int listed = int((m_refreshCodes >> shift) & 0xf);
+        if (listed == code)
+            return false;
+        if (listed == 0)
+            break;
+    }
+    if (shift >= 32)
+        return false;
+    m_refreshCodes |= quint32(code) << shift;
+    return true;
+}
+
 bool ElementSignals::raises(const QString &name) const
 {
     if (m_notifications.contains(name))

@@ -42,6 +42,15 @@ public:
     void raise(TextSignal signal, const QString &text);
     bool elementBlocked() const { return parent() && parent()->signalsBlocked(); }
 
+    // The refreshes a panel runs on updateMathLabels, in the order it asked
+    // for them: up to eight codes of four bits (1 to 15), the first in the
+    // lowest bits, 0 after the last. One connection serves them all, not one
+    // connection per refresh and element.
+    quint32 refreshCodes() const { return m_refreshCodes; }
+    // Appends code (1 to 15); false when it is listed already, the list is
+    // full or the code is out of range.
+    bool addRefreshCode(int code);
+
 signals:
     void updateMathLabels();
     void changedByUser();
@@ -115,6 +124,7 @@ signals:
 
 private:
     QStringList m_notifications;
+    quint32 m_refreshCodes = 0;
 };
 
 // The companion of an element (a companion is its own); null for an object

@@ -14,6 +14,7 @@
 #include "treewidget.h"
 
 #include <QDoubleSpinBox>
+#include <QPointer>
 #include <QScrollArea>
 
 // ---------------------------------------------------------------------------
@@ -86,11 +87,68 @@ void Panel::connectDoubleSpinBoxValue(QObject *element)
                   this, &Panel::changed);
 }
 
+// The refresh slots an element's updateMathLabels reaches; an element's
+// signals list them by their place here plus one (ElementSignals::refreshCodes).
+static const Panel::RefreshSlot refreshSlotTable[] = {
+    &Panel::on_updateMathLabel, &Panel::on_updateLED,    &Panel::on_updateSvgImage, &Panel::on_updateCurve,
+    &Panel::on_updateDial,      &Panel::on_updateThermo, &Panel::on_updateLog,
+};
+
+void Panel::addRefresh(ElementSignals *signalSet, RefreshSlot slot)
+{
+    if (!signalSet)
+        return;
+    int code = 0;
+    for (int i = 0; i < int(sizeof refreshSlotTable / sizeof *refreshSlotTable); ++i) {
+        if (refreshSlotTable[i] == slot)
+            code = i + 1;
+    }
+    const bool first = signalSet->refreshCodes() == 0;
+    if (code == 0 || !signalSet->addRefreshCode(code)) {
+        if (code == 0)
+            connectUnique(signalSet, &ElementSignals::updateMathLabels, this, slot);
+        return;
+    }
+    if (first)
+        connect(signalSet, &ElementSignals::updateMathLabels, this, &Panel::runElementRefreshes);
+}
+
+bool Panel::runsRefresh(const ElementSignals *signalSet, RefreshSlot slot) const
+{
+    if (!signalSet)
+        return false;
+    const quint32 codes = signalSet->refreshCodes();
+    for (int shift = 0; shift < 32; shift += 4) {
+        const int code = int((codes >> shift) & 0xf);
+        if (code == 0)
+            break;
+        if (refreshSlotTable[code - 1] == slot)
+            return true;
+    }
+    return false;
+}
+
+void Panel::runElementRefreshes()
+{
+    // Each refresh finds the element through sender(), as it would as a
+    // slot of its own; one of them may take the element away.
+    QPointer<ElementSignals> signalSet = qobject_cast<ElementSignals *>(sender());
+    if (!signalSet)
+        return;
+    const quint32 codes = signalSet->refreshCodes();
+    for (int shift = 0; shift < 32 && signalSet; shift += 4) {
+        const int code = int((codes >> shift) & 0xf);
+        if (code == 0)
+            break;
+        (this->*refreshSlotTable[code - 1])();
+    }
+}
+
 // The element's updateMathLabels, or a tab widget's, to a refresh slot.
 static void connectUpdate(QObject *element, Panel *panel, void (Panel::*slot)())
 {
     if (ElementSignals *signalSet = raising(element, QStringLiteral("updateMathLabels")))
-        connectUnique(signalSet, &ElementSignals::updateMathLabels, panel, slot);
+        panel->addRefresh(signalSet, slot);
     else if (auto *tabs = qobject_cast<TabWidget *>(element))
         connectUnique(tabs, &TabWidget::updateMathLabels, panel, slot);
 }
@@ -168,7 +226,7 @@ void Panel::connectElementToThermos(QObject *element)
 void Panel::connectRefreshSlots(ElementSignals *signalSet, const RefreshSlot *refreshSlots, int count)
 {
     for (int i = 0; i < count; ++i)
-        connectUnique(signalSet, &ElementSignals::updateMathLabels, this, refreshSlots[i]);
+        addRefresh(signalSet, refreshSlots[i]);
 }
 
 void Panel::connectTabSetDef(QObject *tabWidget, QObject *receiver)

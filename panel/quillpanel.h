@@ -352,6 +352,12 @@ public:
     // calls one by one would connect it.
     using RefreshSlot = void (Panel::*)();
     void connectRefreshSlots(ElementSignals *signalSet, const RefreshSlot *refreshSlots, int count);
+    // Adds one refresh slot to those the element's updateMathLabels runs,
+    // after those it runs already (once each). An element's refreshes share
+    // one connection (runElementRefreshes).
+    void addRefresh(ElementSignals *signalSet, RefreshSlot slot);
+    // Whether the element's updateMathLabels runs that refresh slot.
+    bool runsRefresh(const ElementSignals *signalSet, RefreshSlot slot) const;
     void connectTabSetDef(QObject *tabWidget, QObject *receiver);
     // Connects the element's signal signalName ("checked_setDef", "sendLock")
     // to the panel slot slotName ("setDef", "on_sendLock"); a send's receive
@@ -497,6 +503,8 @@ public:
     QObject *senderElement() const;
 
 private:
+    // The refreshes an element's signals list (addRefresh), in their order.
+    void runElementRefreshes();
     template <typename T>
     T *installRootContainer(T *container);
 

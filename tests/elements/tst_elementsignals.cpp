@@ -32,6 +32,7 @@ private slots:
     void elementsRaiseTheSignalsOfTheirClass();
     void sendersMapToTheirElements();
     void blockedElementsEmitNothing();
+    void refreshCodesKeepTheirOrderOnceEach();
 };
 
 void TestElementSignals::actionNamesFindTheirSignals()
@@ -169,6 +170,29 @@ void TestElementSignals::blockedElementsEmitNothing()
     QCOMPARE(setDefs.count(), 1);
     QCOMPARE(setDefs.first().first().toString(), QStringLiteral("A=3"));
     QCOMPARE(updates.count(), 1);
+}
+
+void TestElementSignals::refreshCodesKeepTheirOrderOnceEach()
+{
+    QObject owner;
+    ElementSignals signalSet(&owner, {});
+    QCOMPARE(signalSet.refreshCodes(), 0u);
+    QVERIFY(signalSet.addRefreshCode(3));
+    QVERIFY(signalSet.addRefreshCode(1));
+    // A refresh asked for again stays where it was, once.
+    QVERIFY(!signalSet.addRefreshCode(3));
+    QVERIFY(signalSet.addRefreshCode(7));
+    QCOMPARE(signalSet.refreshCodes(), 0x713u);
+    // Codes outside 1..15 are no refreshes.
+    QVERIFY(!signalSet.addRefreshCode(0));
+    QVERIFY(!signalSet.addRefreshCode(16));
+    QCOMPARE(signalSet.refreshCodes(), 0x713u);
+    // Eight codes fill the list; a ninth is refused and changes nothing.
+    for (int code : {2, 4, 5, 6, 8})
+        QVERIFY(signalSet.addRefreshCode(code));
+    QCOMPARE(signalSet.refreshCodes(), 0x86542713u);
+    QVERIFY(!signalSet.addRefreshCode(9));
+    QCOMPARE(signalSet.refreshCodes(), 0x86542713u);
 }
 
 QTEST_MAIN(TestElementSignals)

@@ -72,6 +72,14 @@ private:
     {
         return QObject::disconnect(signalsOf(element), signal, &fx->panel, slot);
     }
+    // An element's display refreshes are listed by its signals and run through
+    // one connection.
+    bool connected(QObject *element, void (ElementSignals::*signal)(), Panel::RefreshSlot slot) const
+    {
+        if (signal == &ElementSignals::updateMathLabels)
+            return fx->panel.runsRefresh(signalsOf(element), slot);
+        return QObject::disconnect(signalsOf(element), signal, &fx->panel, slot);
+    }
     template <typename Slot>
     bool connected(QObject *element, ElementSignals::TextSignal signal, Slot slot) const
     {

@@ -49,7 +49,7 @@ private:
     QStringList xmlLines() const;
     bool connected(MathLabel *label, RefreshSlot slot) const
     {
-        return QObject::disconnect(signalsOf(label), &ElementSignals::updateMathLabels, &fx->panel, slot);
+        return fx->panel.runsRefresh(signalsOf(label), slot);
     }
 
     std::unique_ptr<ReaderFixture> fx;

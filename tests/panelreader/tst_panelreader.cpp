@@ -1343,7 +1343,7 @@ void TestPanelReader::checkBoxes()
     QVERIFY(elementPropertyOf(inverted, "isRaised").isValid());
     QVERIFY(!elementPropertyOf(find<CheckBox>(QStringLiteral("PLAIN")), "inverted").toBool());
     QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
-    QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateLED));
+    QVERIFY(fx->panel.runsRefresh(signalsOf(inverted), &Panel::on_updateLED));
     QCOMPARE(console().count(QStringLiteral("XML Error: Checkbox without define is not allowed:")), 1);
     QCOMPARE(root()->findChildren<CheckBox *>().size(), 3);
 }
@@ -1539,7 +1539,7 @@ void TestPanelReader::comboBoxes()
     QCOMPARE(console().count(QStringLiteral("XML Warning: \"lockon\" is not allowed for combobox:")), 1);
     QCOMPARE(console().count(QStringLiteral("XML Error: Combobox without define is not allowed:")), 1);
     QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
-    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::updateMathLabels, &fx->panel, &Panel::on_updateLED));
+    QVERIFY(fx->panel.runsRefresh(signalsOf(combo), &Panel::on_updateLED));
     QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::selected_setDef, &fx->panel, &Panel::setDef));
     QVERIFY(!takeConnection(signalsOf(combo), &ElementSignals::sendLock, &fx->panel, &Panel::on_sendLock));
 }
