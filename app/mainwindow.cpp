@@ -66,7 +66,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     initQuillmateResources();
     // No write replaces the loaded panel or a script that runs.
     WriteGuard::setProtectedFiles(this, [this] {
-        return WriteGuard::ProtectedFiles{m_panel->getXMLFile(), m_scripts.runningScripts(), m_projectFile};
+        return WriteGuard::ProtectedFiles{m_panel->header().xmlFile, m_scripts.runningScripts(), m_projectFile};
     });
     QPalette pal = palette();
     for (int group = 0; group < QPalette::NColorGroups; ++group) {
@@ -115,7 +115,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
 
     // 7.
     m_panel->setDefaultDisclaimer(QStringLiteral("disclaimer.txt"));
-    m_panel->setDocumentsPath(QStringLiteral("Documentation"));
+    m_panel->editHeader().documentsPath = QStringLiteral("Documentation");
 
     // 8.
     m_run.definesText = options.defines;
@@ -212,13 +212,13 @@ QString MainWindow::registerToolTip(ActiveElement *element) const
 {
     if (!element || element->elementProperty("svd").toString().isEmpty())
         return QString();
-    const QString path = Panel::getObjectName(element);
-    ModuleRecord *module = m_panel->getModule(Panel::getModuleName(path));
-    RegisterRecord *reg = module ? module->getRegister(Panel::getRegisterName(path)) : nullptr;
+    const QString path = PanelNames::getObjectName(element);
+    ModuleRecord *module = m_panel->getModule(PanelNames::getModuleName(path));
+    RegisterRecord *reg = module ? module->getRegister(PanelNames::getRegisterName(path)) : nullptr;
     if (!reg)
         return QString();
     QString tip = reg->description;
-    const QString fieldName = Panel::getFieldName(path);
+    const QString fieldName = PanelNames::getFieldName(path);
     if (FieldRecord *field = fieldName.isEmpty() ? nullptr : reg->getField(fieldName))
         tip += QLatin1Char('\n') + field->description;
     return tip;
@@ -477,8 +477,8 @@ void MainWindow::showPanelFile(const QString &path)
     if (!m_fileLabel)
         return;
     QString text = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (!m_panel->getXMLVersion().isEmpty())
-        text += QStringLiteral(" - ") + m_panel->getXMLVersion();
+    if (!m_panel->header().xmlVersion.isEmpty())
+        text += QStringLiteral(" - ") + m_panel->header().xmlVersion;
     m_fileLabel->setText(text);
 }
 

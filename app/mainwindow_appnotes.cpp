@@ -21,7 +21,7 @@ void MainWindow::createAppNotesMenu()
         return;
     // The menu of the previous panel stays a child of the window.
     m_appNotesButton->setMenu(nullptr);
-    const QDir folder(QDir(m_panel->getXMLDir()).filePath(m_panel->documentsPath()));
+    const QDir folder(QDir(m_panel->header().xmlDir).filePath(m_panel->header().documentsPath));
     const QStringList notes = folder.exists() ? folder.entryList({QStringLiteral("*.pdf")}) : QStringList();
     if (notes.isEmpty()) {
         m_actions.appNotesAction->setVisible(false);
@@ -42,7 +42,7 @@ void MainWindow::showAppNotes()
     if (!action)
         return;
     // A local-file URL: a "#" or "%" in a document's name stays part of the name.
-    const QString folder = QDir(m_panel->getXMLDir()).filePath(m_panel->documentsPath());
+    const QString folder = QDir(m_panel->header().xmlDir).filePath(m_panel->header().documentsPath);
     QDesktopServices::openUrl(QUrl::fromLocalFile(folder + QLatin1Char('/') + action->text()));
 }
 

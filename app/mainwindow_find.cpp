@@ -28,7 +28,7 @@ void MainWindow::searchForGUIElement()
         return;
     // Exact and case-sensitive, although the completer offers names in any case.
     for (ActiveElement *element : qAsConst(m_panel->getAllElements())) {
-        if (m_panel->getObjectName(element) == name) {
+        if (PanelNames::getObjectName(element) == name) {
             raiseGUIElement(element);
             return;
         }

@@ -102,7 +102,7 @@ void MainWindow::onToolRegisterAttempt(QNetworkReply *reply)
 
 void MainWindow::setHarbikState()
 {
-    const QString panelName = QFileInfo(m_panel->getXMLFile()).baseName();
+    const QString panelName = QFileInfo(m_panel->header().xmlFile).baseName();
     QString product;
     if (!panelName.isEmpty() && panelName != QLatin1String("index") && !m_settings.switches.disableProductStateStorage)
         product = QStringLiteral("product: ") + panelName + QStringLiteral("; ");

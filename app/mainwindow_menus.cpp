@@ -201,10 +201,10 @@ void MainWindow::updatePanelActions()
     if (m_actions.homeAct)
         m_actions.homeAct->setEnabled(true);
     if (m_forumButton)
-        m_forumButton->setVisible(!m_panel->getForumURL().isEmpty());
+        m_forumButton->setVisible(!m_panel->header().forumUrl.isEmpty());
     for (QAction *action : {m_actions.loadAct, m_actions.saveAsAct, m_actions.saveAct, m_actions.showDifferencesAct}) {
         if (action)
-            action->setEnabled(m_panel->loadSaveAllowed());
+            action->setEnabled(m_panel->header().loadSaveAllowed);
     }
 }
 
@@ -212,7 +212,7 @@ void MainWindow::updatePanelActions()
 void MainWindow::updateHomeActions()
 {
     if (m_forumButton)
-        m_forumButton->setVisible(!m_panel->getForumURL().isEmpty());
+        m_forumButton->setVisible(!m_panel->header().forumUrl.isEmpty());
     for (QAction *action : {m_actions.exportHeaderFilesAct, m_actions.homeAct, m_actions.saveAsAct, m_actions.saveAct, m_actions.showDifferencesAct}) {
         if (action)
             action->setEnabled(false);
@@ -381,7 +381,7 @@ void MainWindow::createStatusBar()
 
 void MainWindow::showForum()
 {
-    QDesktopServices::openUrl(QUrl(m_panel->getForumURL(), QUrl::TolerantMode));
+    QDesktopServices::openUrl(QUrl(m_panel->header().forumUrl, QUrl::TolerantMode));
 }
 
 void MainWindow::showDifferences()

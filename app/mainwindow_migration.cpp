@@ -27,8 +27,8 @@ namespace {
 // The register a define path MODULE.REGISTER (or a plain MODULE) names.
 RegisterRecord *registerOfPath(Panel *panel, const QString &path)
 {
-    ModuleRecord *module = panel->getModule(Panel::getModuleName(path));
-    return module ? module->getRegister(Panel::getRegisterName(path)) : nullptr;
+    ModuleRecord *module = panel->getModule(PanelNames::getModuleName(path));
+    return module ? module->getRegister(PanelNames::getRegisterName(path)) : nullptr;
 }
 
 } // namespace
@@ -80,8 +80,8 @@ bool MainWindow::loadOld(const QString &fileName)
         const ElementKind *kind = elementKindOf(object);
         if (!object || (kind && !kind->countsAsDefine))
             continue;
-        const QString module = Panel::getModuleName(object->objectName());
-        const QString reg = Panel::getRegisterName(object->objectName());
+        const QString module = PanelNames::getModuleName(object->objectName());
+        const QString reg = PanelNames::getRegisterName(object->objectName());
         const QString define = reg.isEmpty() ? module : module + QLatin1Char('_') + reg;
         expected.append(define);
         registerPathsByDefine.insert(define, reg.isEmpty() ? module : module + QLatin1Char('.') + reg);
@@ -115,9 +115,9 @@ bool MainWindow::loadOld(const QString &fileName)
     }
 
     QStringList dropNames;
-    const QString migration = m_panel->getMigrationFile();
+    const QString migration = m_panel->header().migrationFile;
     const QString migrationPath =
-        QDir(m_panel->getXMLDir()).filePath(AppPaths::normalizePanelPath(migration));
+        QDir(m_panel->header().xmlDir).filePath(AppPaths::normalizePanelPath(migration));
     if (!migration.isEmpty() && QFileInfo(migrationPath).isFile()) {
         const QStringList rewritten = readMigrationFile(&unresolved, &dropNames, migrationPath);
         for (const QString &line : rewritten) {
@@ -171,8 +171,8 @@ QStringList MainWindow::readMigrationFile(QStringList *defineLines, QStringList 
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        file.setFileName(QDir(m_panel->getXMLDir())
-                             .filePath(AppPaths::normalizePanelPath(m_panel->getMigrationFile())));
+        file.setFileName(QDir(m_panel->header().xmlDir)
+                             .filePath(AppPaths::normalizePanelPath(m_panel->header().migrationFile)));
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
             // The caller is in the middle of a load: it goes on without the
             // map instead of the panel being replaced under it.

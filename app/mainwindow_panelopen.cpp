@@ -90,7 +90,7 @@ bool MainWindow::open(const QString &fileName)
     m_mark.timerId = 0;
     m_mark.item = nullptr;
     m_tykValues->resetTimeouts();
-    m_panel->clearDefinePrefixes();
+    m_panel->editHeader().definePrefixes.clear();
     // Panels replaced while an element walk ran are still waiting for the
     // event loop; with no walk running now they go before the next read.
     if (!m_panel->elementCodeRunning())
@@ -118,12 +118,12 @@ bool MainWindow::open(const QString &fileName)
     if (!m_panel->getActiveElement(QStringLiteral("$DIR$"))) {
         auto *dir = new LineEdit(QStringLiteral("$DIR$"), this);
         dir->hide();
-        m_panel->connectChangedByUser(dir);
+        m_panel->wiring().connectChangedByUser(dir);
         if (auto *element = activeElementOf(static_cast<QObject *>(dir)))
             m_panel->assignRegisterField(QStringLiteral("$DIR$"), QString(), element, false);
     }
 
-    if (!m_panel->getSvdFile().isEmpty() && !loadSvdFile())
+    if (!m_panel->header().svdFile.isEmpty() && !loadSvdFile())
         return false;
 
     updatePanelActions();
@@ -156,7 +156,7 @@ bool MainWindow::readPanelFile(const QString &file)
     m_panel->setLoading(true);
     clearPanelState();
     m_panel->setXMLFile(path);
-    m_panel->setXMLDir(QFileInfo(path).path());
+    m_panel->editHeader().xmlDir = QFileInfo(path).path();
 
     QFile device(path);
     QString openError;
@@ -167,10 +167,10 @@ bool MainWindow::readPanelFile(const QString &file)
         return false;
     }
     m_panel->setDefaultDisclaimer(QStringLiteral("disclaimer.txt"));
-    m_panel->setUsesTyk(false);
-    m_panel->setLoadSaveAllowed(true);
+    m_panel->editHeader().usesTyk = false;
+    m_panel->editHeader().loadSaveAllowed = true;
     if (chosenAfterMissing)
-        m_panel->setDocumentsPath(QStringLiteral("Documentation"));
+        m_panel->editHeader().documentsPath = QStringLiteral("Documentation");
 
     bool ok = false;
     QString errorLink;
@@ -200,11 +200,11 @@ bool MainWindow::readPanelFile(const QString &file)
             statusBar()->clearMessage();
         m_panel->setReadOrResetInProgress(false);
         if (ok) {
-            m_panel->setUsesTyk(reader.usesTyk);
-            m_panel->setLoadSaveAllowed(reader.loadSaveAllowed);
+            m_panel->editHeader().usesTyk = reader.usesTyk;
+            m_panel->editHeader().loadSaveAllowed = reader.loadSaveAllowed;
             if (!reader.terminalPort.isEmpty())
                 openTerminalPort(reader.terminalPort, reader.terminalSettings);
-            m_panel->setHeaderVersions(reader.headerVersions);
+            m_panel->editHeader().headerVersions = reader.headerVersions;
             m_fittingTabs = reader.fittingTabs;
             // On screen the user sees what was built; a run that writes
             // files from the panel must not use one it cannot trust.
@@ -292,12 +292,12 @@ PanelReadOptions MainWindow::panelReadOptions() const
 
 void MainWindow::printLoadMessage()
 {
-    if (m_panel->getSvdFile().isEmpty() || !headerFilesToExport())
+    if (m_panel->header().svdFile.isEmpty() || !headerFilesToExport())
         return;
     if (m_projectFile.isEmpty()) {
         ::logMessage(QStringLiteral("<font color=\"blue\"><b>New configuration: </font></b>%1. No headerfiles written. "
                                     "<b>To update configuration please save this file!</b><br>")
-                         .arg(QFileInfo(m_panel->getXMLFile()).fileName()));
+                         .arg(QFileInfo(m_panel->header().xmlFile).fileName()));
     } else {
         ::logMessage(QStringLiteral("<font color=\"blue\"><b>Loaded configuration: </font></b>%1. No headerfiles written. "
                                     "<b>To update configuration please save this file!</b><br>")
@@ -314,7 +314,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     printLoadMessage();
 
     // Port choice.
-    if (m_panel->ioPortName() == QLatin1String("?")) {
+    if (m_panel->header().ioPortName == QLatin1String("?")) {
         QStringList ports;
         const QList<QSerialPortInfo> available = QSerialPortInfo::availablePorts();
         for (const QSerialPortInfo &info : available)
@@ -323,7 +323,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
         const QString answer = Prompt::instance().item(this, QStringLiteral("Select a COM port"),
                                                        QStringLiteral("COM port:"), ports, 0, &ok);
         if (!answer.isEmpty()) {
-            m_panel->setIoPortName(answer.trimmed());
+            m_panel->editHeader().ioPortName = answer.trimmed();
             if (!m_targetLink.tykLink) {
                 m_targetLink.tykLink = newTykLink();
                 m_targetLink.tykLink->openLog(m_settings.tykLoggingMode, m_settings.tykLoggingTimeStamps, m_settings.tykLoggingFilename);
@@ -332,7 +332,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
     }
 
     // Adapter presence.
-    if (m_panel->usesTyk() && (m_panel->ioCheckMode() & 2)) {
+    if (m_panel->header().usesTyk && (m_panel->header().ioCheckMode & 2)) {
         if (!m_targetLink.tykLink) {
             m_targetLink.tykLink = newTykLink();
             m_targetLink.tykLink->openLog(m_settings.tykLoggingMode, m_settings.tykLoggingTimeStamps, m_settings.tykLoggingFilename);
@@ -344,7 +344,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
             warning.title = QStringLiteral("Cannot connect to Tyk / serial port");
             warning.text = QStringLiteral("This script uses an %1, but there can no one be found.\n"
                                           "Please connect one to the USB.")
-                               .arg(isTykInterface(m_panel->ioPortName()) ? QStringLiteral("Tyk") : m_panel->ioPortName());
+                               .arg(isTykInterface(m_panel->header().ioPortName) ? QStringLiteral("Tyk") : m_panel->header().ioPortName);
             Prompt::ask(warning);
         }
     }
@@ -354,7 +354,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
         connectTargetForPolling();
 
     m_panel->finishLoad(resetValues, [this] {
-        if (m_settings.switches.checkFwVersionOnLoad && m_panel->usesTyk())
+        if (m_settings.switches.checkFwVersionOnLoad && m_panel->header().usesTyk)
             queryTykFirmwareVersion(true);
     });
     setWindowModified(false);
@@ -451,7 +451,7 @@ void MainWindow::reopen()
     if (!maybeSave())
         return;
     setProperty("loaded", false);
-    if (m_panel->getXMLFile().isEmpty() || !open(m_panel->getXMLFile()))
+    if (m_panel->header().xmlFile.isEmpty() || !open(m_panel->header().xmlFile))
         return;
     initLoadedConfiguration(true);
     if (DataClass *dummy = m_panel->registries().variablesByName.value(QStringLiteral("dummy_define"), nullptr))
@@ -470,7 +470,7 @@ bool MainWindow::loadFile(QString name, bool absolute)
     QStringList folders;
     if (!absolute) {
         // Beside the panel first, then in the scripts folder.
-        folders = QStringList{m_panel->getXMLDir(), m_settings.scriptsDir};
+        folders = QStringList{m_panel->header().xmlDir, m_settings.scriptsDir};
         path = QDir(folders.first()).filePath(name);
         if (!QFileInfo::exists(path))
             path = QDir(folders.last()).filePath(name);
@@ -543,12 +543,12 @@ void MainWindow::expandRecursively(QTreeWidgetItem *item, bool expand)
 
 bool MainWindow::loadSvdFile()
 {
-    QString svdFile = m_panel->getSvdFile();
+    QString svdFile = m_panel->header().svdFile;
     svdFile.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (svdFile.isEmpty())
         return false;
     // Beside the panel first, then in the scripts folder.
-    const QStringList folders{m_panel->getXMLDir(), m_settings.scriptsDir};
+    const QStringList folders{m_panel->header().xmlDir, m_settings.scriptsDir};
     QString path = QDir(folders.first()).filePath(svdFile);
     if (!QFileInfo::exists(path))
         path = QDir(folders.last()).filePath(svdFile);
@@ -579,8 +579,8 @@ bool MainWindow::loadSvdFile()
         if (auto *combo = qobject_cast<ComboBox *>(objectOf(panel->getActiveElement(QStringLiteral("$PERIPHERALS$")))))
             combo->setLastItemToolTip(text);
     };
-    hooks.setDeviceName = [panel](const QString &name) { panel->setSvdDeviceName(name); };
-    SvdStreamReader reader(m_panel, m_panel->getXMLFile(), hooks);
+    hooks.setDeviceName = [panel](const QString &name) { panel->editHeader().svdDeviceName = name; };
+    SvdStreamReader reader(m_panel, m_panel->header().xmlFile, hooks);
     // A broken SVD file is said on the console with its position in that
     // file, and the open fails: nothing may be written from a register model
     // the file did not fill.

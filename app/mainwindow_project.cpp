@@ -297,8 +297,8 @@ bool ProjectFileReader::readProjectBody()
                 return false;
         } else if (name == QLatin1String("XmlVersion")) {
             const QString version = m_xml.readElementText();
-            if (version != m_owner->panel()->getXMLVersion())
-                reportProjectVersionMismatch(m_owner->panel()->getXMLVersion(), version);
+            if (version != m_owner->panel()->header().xmlVersion)
+                reportProjectVersionMismatch(m_owner->panel()->header().xmlVersion, version);
         } else if (name == QLatin1String("ActiveElements")) {
             if (!m_differenceMode)
                 m_owner->panel()->resetToDefaults();
@@ -401,10 +401,10 @@ void ProjectFileReader::readElementRecord()
 
 void ProjectFileReader::applyMigration()
 {
-    const QString migration = m_owner->panel()->getMigrationFile();
+    const QString migration = m_owner->panel()->header().migrationFile;
     if (migration.isEmpty())
         return;
-    const QString path = QDir(m_owner->panel()->getXMLDir()).filePath(AppPaths::normalizePanelPath(migration));
+    const QString path = QDir(m_owner->panel()->header().xmlDir).filePath(AppPaths::normalizePanelPath(migration));
     if (!QFileInfo::exists(path))
         return;
     const QStringList rewritten = m_owner->readMigrationFile(&unknownDefineLines, &dropNames, path);
@@ -624,7 +624,7 @@ bool MainWindow::writeProjectFile(const QString &name, bool sorted)
 
     TextFileWriter writer(fileName, WrittenKind::Project);
     writer.setDiskBytes(
-        projectDiskBytes(projectText(m_panel->getAllElements(), sorted, m_panel->getXMLFile(), m_panel->getXMLVersion())));
+        projectDiskBytes(projectText(m_panel->getAllElements(), sorted, m_panel->header().xmlFile, m_panel->header().xmlVersion)));
     if (!writeReported(writer))
         return false;
 
@@ -641,9 +641,9 @@ void MainWindow::warnWhenPanelNotFound(const QString &projectPath)
 {
     // The project keeps only the panel's file name; loading looks for it
     // beside the project, then in the scripts folder.
-    if (m_panel->getXMLFile().isEmpty())
+    if (m_panel->header().xmlFile.isEmpty())
         return;
-    const QString name = QFileInfo(m_panel->getXMLFile()).fileName();
+    const QString name = QFileInfo(m_panel->header().xmlFile).fileName();
     const QString beside = QFileInfo(projectPath).absoluteDir().filePath(name);
     const QString inScripts = QDir(m_settings.scriptsDir).filePath(name);
     if (QFileInfo(beside).isFile() || QFileInfo(inScripts).isFile())
@@ -682,12 +682,12 @@ QString MainWindow::projectSaveRefusal(const QString &fileName) const
 
 bool MainWindow::maybeSave()
 {
-    if (!isWindowModified() || !m_panel->loadSaveAllowed())
+    if (!isWindowModified() || !m_panel->header().loadSaveAllowed)
         return true;
     PromptMessage question;
     question.parent = this;
     question.icon = QMessageBox::Warning;
-    question.title = QFileInfo(m_panel->getXMLFile()).baseName();
+    question.title = QFileInfo(m_panel->header().xmlFile).baseName();
     question.text = tr("The document has been modified.\nDo you want to save changes?");
     question.buttons = QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
     switch (Prompt::ask(question).button) {
@@ -705,7 +705,7 @@ bool MainWindow::refuseSaveWithoutPanel(const QString &fileName)
     // The home panel (or no panel, when even that could not be read) is
     // what stays after an open that failed: there is no project to write,
     // and an existing one must not be replaced by an empty one.
-    if (!m_homePanelShown && !m_panel->getXMLFile().isEmpty())
+    if (!m_homePanelShown && !m_panel->header().xmlFile.isEmpty())
         return false;
     ::reportError(tr("Cannot save the project to %1:\n%2")
                       .arg(fileName.isEmpty() ? tr("a new file") : QFileInfo(fileName).absoluteFilePath(),

@@ -60,7 +60,7 @@ void MainWindow::startStopRecording()
     if (file.isEmpty())
         return;
     QString errorText;
-    if (!recorder.startFile(file, m_panel->getXMLFile(), &errorText)) {
+    if (!recorder.startFile(file, m_panel->header().xmlFile, &errorText)) {
         // Without a file the recording stays off.
         reportCannotOpenFile(QFileInfo(file).absoluteFilePath(), errorText);
         return;

@@ -14,7 +14,7 @@ void MainWindow::replaceTykLink(TykLink *link)
 
 TykLink *MainWindow::newTykLink()
 {
-    auto *link = new TykLink(m_panel->ioPortName(), m_panel->ioPortSettings());
+    auto *link = new TykLink(m_panel->header().ioPortName, m_panel->header().ioPortSettings);
     link->setConsole([this](const QString &line) { consolePrint(line); });
     link->setOpenFailureReporter(
         [this](const QString &text, bool repeated) { reportTykOpenFailure(text, repeated); });

@@ -60,7 +60,7 @@ QString MainWindow::getTykFirmwarePath()
 
 void MainWindow::queryTykFirmwareVersion(bool quiet)
 {
-    if (!isTykInterface(m_panel->ioPortName())) {
+    if (!isTykInterface(m_panel->header().ioPortName)) {
         ::logMessage(QStringLiteral("<font color=\"orange\">\n\nCurrently loaded XML doesn't use an Tyk.</font><br>"));
         return;
     }
@@ -95,18 +95,18 @@ void MainWindow::queryTykFirmwareVersion(bool quiet)
 
     bool hasRange = false;
     for (int i = 0; i < 3; ++i)
-        hasRange = hasRange || m_panel->fwVersionMin()[i] != 0 || m_panel->fwVersionMax()[i] != 0;
+        hasRange = hasRange || m_panel->header().fwVersionMin[i] != 0 || m_panel->header().fwVersionMax[i] != 0;
     int result = 0;
     if (!hasRange) {
         text += QStringLiteral("<font color=\"orange\">\n\nCurrently loaded XML has no version to compare with.</font>");
-    } else if (versionCompare(firmware, m_panel->fwVersionMin()) == -1) {
+    } else if (versionCompare(firmware, m_panel->header().fwVersionMin) == -1) {
         result = -1;
         text += QStringLiteral("<font color=\"red\">\n\nVersion is too low for the currently loaded XML (needs ") +
-                m_panel->getFWVersionRangeText() + QStringLiteral(").</font>");
-    } else if (versionCompare(firmware, m_panel->fwVersionMax()) == 1) {
+                m_panel->header().fwVersionRangeText() + QStringLiteral(").</font>");
+    } else if (versionCompare(firmware, m_panel->header().fwVersionMax) == 1) {
         result = 1;
         text += QStringLiteral("<font color=\"red\">\n\nVersion is too high for the currently loaded XML (needs ") +
-                m_panel->getFWVersionRangeText() + QStringLiteral(").</font>");
+                m_panel->header().fwVersionRangeText() + QStringLiteral(").</font>");
     } else {
         text += QStringLiteral("<font color=\"green\">\n\nVersion is valid for the currently loaded XML.</font>");
     }

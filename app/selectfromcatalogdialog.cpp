@@ -110,7 +110,7 @@ void SelectFromCatalogDialog::readCatalog(const QString &catalogFile)
 
 void SelectFromCatalogDialog::matchColumns()
 {
-    const QList<ParameterRecord> parameters = m_panel ? m_panel->parameterMap() : QList<ParameterRecord>();
+    const QList<ParameterRecord> parameters = m_panel ? m_panel->header().parameterMap : QList<ParameterRecord>();
     const QStringList names = m_reader->columnNames;
     for (int c = 0; c < names.size(); ++c) {
         int match = -1;
@@ -138,7 +138,7 @@ void SelectFromCatalogDialog::fillFilterTable()
     m_filterModel->setHorizontalHeaderLabels({tr("Min"), tr("Max")});
     m_filterModel->setRowCount(filterColumns.size());
     for (int row = 0; row < filterColumns.size(); ++row) {
-        const ParameterRecord &parameter = m_panel->parameterMap().at(columnParameter.at(filterColumns.at(row)));
+        const ParameterRecord &parameter = m_panel->header().parameterMap.at(columnParameter.at(filterColumns.at(row)));
         auto *header = new QStandardItem(parameter.text);
         QString tip = parameter.comment;
         if (!parameter.min.isEmpty() && !parameter.max.isEmpty())
@@ -161,7 +161,7 @@ void SelectFromCatalogDialog::fillRecordTable()
 {
     m_recordModel->setColumnCount(shownColumns.size());
     for (int i = 0; i < shownColumns.size(); ++i) {
-        const ParameterRecord &parameter = m_panel->parameterMap().at(columnParameter.at(shownColumns.at(i)));
+        const ParameterRecord &parameter = m_panel->header().parameterMap.at(columnParameter.at(shownColumns.at(i)));
         auto *header = new QStandardItem(QString(parameter.text).replace(QLatin1Char(' '), QLatin1Char('\n')));
         header->setToolTip(parameter.comment);
         m_recordModel->setHorizontalHeaderItem(i, header);
@@ -190,9 +190,9 @@ const ParameterRecord *SelectFromCatalogDialog::parameterOf(int column) const
     // The panel may have been replaced meanwhile (an element's action can
     // load another panel): its map is no longer the one matched.
     const int index = columnParameter.value(column, -1);
-    if (!m_panel || index < 0 || index >= m_panel->parameterMap().size())
+    if (!m_panel || index < 0 || index >= m_panel->header().parameterMap.size())
         return nullptr;
-    return &m_panel->parameterMap().at(index);
+    return &m_panel->header().parameterMap.at(index);
 }
 
 double SelectFromCatalogDialog::cellNumber(const QString &cell)
@@ -282,7 +282,7 @@ void SelectFromCatalogDialog::applyRecord(int row)
                 if (alive)
                     element->loadValue(value);
             } else {
-                m_panel->setDef(QStringLiteral("%1=%2").arg(Panel::getObjectName(element), value));
+                m_panel->setDef(QStringLiteral("%1=%2").arg(PanelNames::getObjectName(element), value));
             }
         } else if (QWidget *image = m_panel->registries().imagesByName.value(name, nullptr)) {
             if (auto *picture = qobject_cast<Image *>(image))

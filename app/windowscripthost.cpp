@@ -107,8 +107,8 @@ bool WindowScriptHost::elementEnabled(QObject *element)
 
 bool WindowScriptHost::registerValueText(const QString &objectName, QString *text)
 {
-    const QString moduleName = Panel::getModuleName(objectName);
-    const QString registerName = Panel::getRegisterName(objectName);
+    const QString moduleName = PanelNames::getModuleName(objectName);
+    const QString registerName = PanelNames::getRegisterName(objectName);
     if (moduleName.isEmpty() || registerName.isEmpty() || !m_window.m_panel->registries().moduleTable.contains(moduleName))
         return false;
     RegisterRecord *reg = m_window.m_panel->getRegister(moduleName, registerName);
@@ -125,7 +125,7 @@ void WindowScriptHost::setDirEntry(const QString &entry)
     if (!element) {
         auto *dir = new LineEdit(QStringLiteral("$DIR$"), &m_window);
         dir->hide();
-        m_window.m_panel->connectChangedByUser(dir);
+        m_window.m_panel->wiring().connectChangedByUser(dir);
         element = activeElementOf(static_cast<QObject *>(dir));
         if (element)
             m_window.m_panel->assignRegisterField(QStringLiteral("$DIR$"), QString(), element, false);
@@ -141,7 +141,7 @@ void WindowScriptHost::setLogSetDefs(bool on)
 
 void WindowScriptHost::setIoCheckMode(quint16 mode)
 {
-    m_window.m_panel->setIoCheckMode(mode);
+    m_window.m_panel->editHeader().ioCheckMode = mode;
 }
 
 void WindowScriptHost::setTykLogging(int mode, bool timeStamps, const QString &file)
@@ -161,11 +161,11 @@ QStringList WindowScriptHost::versionTexts()
             QDir::currentPath(),
             m_window.m_settings.scriptsDir,
             m_window.m_settings.workingDir,
-            m_window.m_panel->getXMLDir(),
+            m_window.m_panel->header().xmlDir,
             m_window.getTykFirmwarePath(),
-            m_window.m_panel->getXMLFile(),
-            m_window.m_panel->getSvdFile(),
-            m_window.m_panel->getMigrationFile()};
+            m_window.m_panel->header().xmlFile,
+            m_window.m_panel->header().svdFile,
+            m_window.m_panel->header().migrationFile};
 }
 
 void WindowScriptHost::exitProgram(int mode, int exitCode)
@@ -220,7 +220,7 @@ bool WindowScriptHost::scriptExportHeaders()
 {
     // After an open that failed (or was refused for a mistake) only the home
     // panel, or nothing, is left: a script's EXPORT has no panel to write from.
-    if (m_window.m_homePanelShown || m_window.m_panel->getXMLFile().isEmpty()) {
+    if (m_window.m_homePanelShown || m_window.m_panel->header().xmlFile.isEmpty()) {
         ::reportError(QObject::tr("Cannot export the header files:\nno panel is open."));
         return false;
     }
@@ -327,7 +327,7 @@ QString WindowScriptHost::scriptFileDialog(const QString &caption, const QString
 bool WindowScriptHost::scriptSendTask(const QString &file, quint8 header1, bool flag, quint8 header3, quint16 word,
                         QString *error)
 {
-    if (!isTykInterface(m_window.m_panel->ioPortName())) {
+    if (!isTykInterface(m_window.m_panel->header().ioPortName)) {
         // Told here; the command adds no error line of its own.
         ::logMessage(QStringLiteral("<font color=\"orange\">\n\nCurrently loaded XML doesn't use an Tyk.</font><br>"));
         if (error)

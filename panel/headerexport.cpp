@@ -255,8 +255,8 @@ bool HeaderExport::exportHeaders(bool all)
                 auto found = texts.find(header);
                 if (found == texts.end()) {
                     found = texts.insert(header, HeaderText());
-                    found->exported = all || m_panel.changedHeaders().value(header, true);
-                    found->prefix = m_panel.definePrefixes()[header];
+                    found->exported = all || m_panel.header().changedHeaders.value(header, true);
+                    found->prefix = m_panel.header().definePrefixes[header];
                 }
                 lastHeader = &header;
                 text = &found.value();
@@ -292,13 +292,13 @@ bool HeaderExport::exportHeaders(bool all)
         return false;
     }
     // A panel whose every header was refused writes nothing: no success either.
-    if (!m_panel.refusedHeaders().isEmpty() && !hasHeaders(m_panel)) {
+    if (!m_panel.header().refusedHeaders.isEmpty() && !hasHeaders(m_panel)) {
         QStringList outside;
-        for (const QString &name : qAsConst(m_panel.refusedHeaders())) {
+        for (const QString &name : qAsConst(m_panel.header().refusedHeaders)) {
             if (!name.trimmed().isEmpty())
                 outside.append(name);
         }
-        if (outside.size() == m_panel.refusedHeaders().size()) {
+        if (outside.size() == m_panel.header().refusedHeaders.size()) {
             ::reportError(QStringLiteral("No header file is written: every header file the panel names lies "
                                          "outside the working directory (%1)")
                               .arg(outside.join(QStringLiteral(", "))));
@@ -336,14 +336,14 @@ bool HeaderExport::exportHeaders(bool all)
     if (headers.isEmpty())
         return written;
 
-    QString disclaimerPath = m_panel.hasOwnDisclaimer()
-        ? QDir(m_panel.getXMLDir()).filePath(AppPaths::normalizePanelPath(m_panel.getDisclaimerFile()))
+    QString disclaimerPath = m_panel.header().hasOwnDisclaimer
+        ? QDir(m_panel.header().xmlDir).filePath(AppPaths::normalizePanelPath(m_panel.header().disclaimerFile))
         : QDir(AppPaths::programDir()).filePath(QStringLiteral("disclaimer.txt"));
     if (!QFileInfo::exists(disclaimerPath)) {
         const QString name = QFileInfo(disclaimerPath).fileName();
         QWidget *parent = m_panel.shell() ? m_panel.shell()->dialogParent() : nullptr;
         disclaimerPath = Prompt::instance().openFileName(
-            parent, QStringLiteral("Could not find disclaimer file %1!").arg(name), m_panel.getXMLDir(),
+            parent, QStringLiteral("Could not find disclaimer file %1!").arg(name), m_panel.header().xmlDir,
             QStringLiteral("%1 (%1)").arg(name));
     }
     QString disclaimer;
@@ -351,7 +351,7 @@ bool HeaderExport::exportHeaders(bool all)
     if (!disclaimerPath.isEmpty() && disclaimerText.open(QIODevice::ReadOnly | QIODevice::Text)) {
         disclaimer = QString::fromUtf8(disclaimerText.readAll()).remove(QLatin1Char('\r'));
     } else {
-        ::logMessage(orangeLine(QStringLiteral("Disclaimer file \"%1\" is missing").arg(m_panel.getDisclaimerFile())));
+        ::logMessage(orangeLine(QStringLiteral("Disclaimer file \"%1\" is missing").arg(m_panel.header().disclaimerFile)));
     }
 
     for (const QString &header : qAsConst(headers))
@@ -385,10 +385,10 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
         ::logMessage(orangeLine(QStringLiteral("Header file name \"%1\" gives no C name; its guard is %2")
                                     .arg(headerName, guard)));
     }
-    QString version = m_panel.headerVersions().value(headerName, m_panel.getXMLVersion());
+    QString version = m_panel.header().headerVersions.value(headerName, m_panel.header().xmlVersion);
     if (version.startsWith(QLatin1Char('V')))
         version.remove(0, 1);
-    if (!m_panel.getXMLVersion().isEmpty() && breaksHeaderLine(version)) {
+    if (!m_panel.header().xmlVersion.isEmpty() && breaksHeaderLine(version)) {
         ::reportError(QStringLiteral("Header file \"%1\" is not written: the version \"%2\" holds a line "
                                      "break or a comment delimiter")
                           .arg(headerName, version));
@@ -400,7 +400,7 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
     writer.setFolder(m_workingDir);
     writer << disclaimer << QStringLiteral("#ifndef ") << guard << QStringLiteral("\n")
            << QStringLiteral("#define ") << guard << QStringLiteral("\n\n");
-    if (!m_panel.getXMLVersion().isEmpty()) {
+    if (!m_panel.header().xmlVersion.isEmpty()) {
         writer << QStringLiteral("/* XML Version %1 */\n").arg(version)
                << QStringLiteral("#define %1_XML_VERSION (%2)\n\n")
                       .arg(versionPrefix(headerName), versionNumber(version));
@@ -413,7 +413,7 @@ bool HeaderExport::writeHeaderFile(const QString &headerName, const QString &dis
             ::logMessage(orangeLine(QStringLiteral("Could not write header file \"%1\"").arg(target)));
         return false;
     }
-    m_panel.setHeaderChanged(headerName, false);
+    m_panel.editHeader().changedHeaders.insert(headerName, false);
     ::logMessage(QStringLiteral("<font color=\"blue\"><b>Exported headerfile:</b></font> %1<br>")
                      .arg(QFileInfo(target).absoluteFilePath()));
     return true;

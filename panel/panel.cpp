@@ -27,8 +27,9 @@ Panel::Panel(PanelShell *shell, QObject *parent)
     , m_shell(shell)
     , m_tableHost(std::make_unique<PanelTableHost>(*this))
     , m_scriptHost(std::make_unique<PanelScriptHost>(*this))
+    , m_wiring(std::make_unique<PanelWiring>(*this))
 {
-    m_xmlDir = AppPaths::programDir();
+    m_header.xmlDir = AppPaths::programDir();
 }
 
 TableHost *Panel::tableHost() const
@@ -76,13 +77,13 @@ void Panel::clear()
     qDeleteAll(m_registries.moduleTable);
     m_registries.moduleTable.clear();
     m_registries.elementsByDefine.clear();
-    m_xmlFile.clear();
-    m_xmlVersion.clear();
-    m_xmlOriginalVersion.clear();
+    m_header.xmlFile.clear();
+    m_header.xmlVersion.clear();
+    m_header.xmlOriginalVersion.clear();
     for (int i = 0; i < 3; ++i)
-        m_fwVersionMin[i] = m_fwVersionMax[i] = 0;
-    m_svdFile.clear();
-    m_xmlDir = AppPaths::programDir();
+        m_header.fwVersionMin[i] = m_header.fwVersionMax[i] = 0;
+    m_header.svdFile.clear();
+    m_header.xmlDir = AppPaths::programDir();
     m_registries.allElements.clear();
     m_waitingLocks.clear();
     m_registries.ledsByData.clear();
@@ -94,9 +95,9 @@ void Panel::clear()
             variable->deleteLater();
     }
     m_registries.variablesByName.clear();
-    m_changedHeaders.clear();
-    m_refusedHeaders.clear();
-    m_parameterMap.clear();
+    m_header.changedHeaders.clear();
+    m_header.refusedHeaders.clear();
+    m_header.parameterMap.clear();
     m_overflowConflicts.clear();
     m_overflowCauses.clear();
     // Pages hidden by setDef belong to the panel that is going away, and so
@@ -107,7 +108,7 @@ void Panel::clear()
         m_checkTimerId = 0;
     }
     m_rangeChangeNotes.clear();
-    m_headerVersions.clear();
+    m_header.headerVersions.clear();
 }
 
 // ---------------------------------------------------------------------------
@@ -115,62 +116,20 @@ void Panel::clear()
 
 void Panel::setXMLFile(const QString &path)
 {
-    m_xmlFile = path;
+    m_header.xmlFile = path;
     emit xmlFileChanged(path);
 }
 
 void Panel::setDisclaimerFile(const QString &name)
 {
-    m_disclaimerFile = name;
-    m_hasOwnDisclaimer = true;
+    m_header.disclaimerFile = name;
+    m_header.hasOwnDisclaimer = true;
 }
 
 void Panel::setForumToolTip(const QString &text)
 {
-    m_forumToolTip = text;
+    m_header.forumToolTip = text;
     emit forumToolTipChanged(text);
-}
-
-// One part of a firmware version: "*" stands for the whole range, a missing
-// part counts as "*" too, anything else is a number clamped to 255.
-static quint16 versionPart(const QStringList &parts, int index, quint16 wildcard)
-{
-    if (index >= parts.size() || parts.at(index).trimmed() == QLatin1String("*"))
-        return wildcard;
-    bool ok = false;
-    const uint value = parts.at(index).trimmed().toUInt(&ok, 10);
-    return ok ? quint16(qMin(value, 255u)) : 0;
-}
-
-void Panel::setFWVersionRange(const QString &minText, const QString &maxText)
-{
-    const QStringList minParts = minText.split(QLatin1Char('.'));
-    const QStringList maxParts = maxText.split(QLatin1Char('.'));
-    for (int i = 0; i < 3; ++i) {
-        m_fwVersionMin[i] = versionPart(minParts, i, 0);
-        m_fwVersionMax[i] = versionPart(maxParts, i, 255);
-    }
-}
-
-static QString versionText(const quint16 parts[3])
-{
-    return QStringLiteral("%1.%2.%3").arg(parts[0]).arg(parts[1]).arg(parts[2]);
-}
-
-void Panel::getFWVersionRange(QString &min, QString &max) const
-{
-    min = versionText(m_fwVersionMin);
-    max = versionText(m_fwVersionMax);
-}
-
-QString Panel::getFWVersionRangeText() const
-{
-    return QStringLiteral("V.%1..V.%2").arg(versionText(m_fwVersionMin), versionText(m_fwVersionMax));
-}
-
-QString Panel::getXMLFileName() const
-{
-    return QFileInfo(m_xmlFile).fileName();
 }
 
 // ---------------------------------------------------------------------------
@@ -373,25 +332,25 @@ static QString withoutBrackets(const QString &part)
     return bracket < 0 ? part : part.left(bracket);
 }
 
-QString Panel::getModuleName(const QString &path)
+QString PanelNames::getModuleName(const QString &path)
 {
     return path.section(QLatin1Char('.'), 0, 0);
 }
 
-QString Panel::getRegisterName(const QString &path)
+QString PanelNames::getRegisterName(const QString &path)
 {
     if (!path.contains(QLatin1Char('.')))
         return QString();
     return withoutBrackets(path.section(QLatin1Char('.'), 1, 1));
 }
 
-QString Panel::getFieldName(const QString &path)
+QString PanelNames::getFieldName(const QString &path)
 {
     const QStringList parts = path.split(QLatin1Char('.'));
     return parts.size() == 3 ? withoutBrackets(parts.at(2)) : QString();
 }
 
-QString Panel::getObjectName(ActiveElement *element)
+QString PanelNames::getObjectName(ActiveElement *element)
 {
     auto *object = objectOf(element);
     return object ? object->objectName() : QString();
@@ -445,7 +404,7 @@ void Panel::markModified(ActiveElement *element)
     if (m_loading)
         return;
     if (element)
-        m_changedHeaders.insert(element->header(), true);
+        m_header.changedHeaders.insert(element->header(), true);
     if (m_shell)
         m_shell->setProjectModified();
 }

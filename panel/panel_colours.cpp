@@ -30,14 +30,14 @@ static void colourWidget(QWidget *widget, int color, bool formElement, const QSt
     widget->setPalette(palette);
 }
 
-void Panel::setBGColor(QWidget *widget, int color)
+void PanelColours::setBGColor(QWidget *widget, int color)
 {
     const ElementKind *kind = elementKindOf(widget);
     colourWidget(widget, color, kind && kind->styledColours, QStringLiteral("background-color"),
                  qobject_cast<Knob *>(widget) ? QPalette::Button : QPalette::Base);
 }
 
-void Panel::setTextColor(QWidget *widget, int color)
+void PanelColours::setTextColor(QWidget *widget, int color)
 {
     // Not the same kinds: edits take a text palette, push buttons a text style sheet.
     const ElementKind *kind = elementKindOf(widget);

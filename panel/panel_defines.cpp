@@ -27,14 +27,14 @@ void Panel::bindSvdVariables()
     for (VarPollEntry *entry : qAsConst(m_registries.varPollList)) {
         if (!entry || entry->svdSymbol.isEmpty())
             continue;
-        RegisterRecord *reg = getRegister(getModuleName(entry->svdSymbol), getRegisterName(entry->svdSymbol));
+        RegisterRecord *reg = getRegister(PanelNames::getModuleName(entry->svdSymbol), PanelNames::getRegisterName(entry->svdSymbol));
         if (!reg) {
             consolePrintSvdNotFound(entry->svdSymbol);
             continue;
         }
         entry->address = quint32(reg->address);
         entry->byteSize = quint32(reg->size() / 8);
-        FieldRecord *field = reg->getField(getFieldName(entry->svdSymbol));
+        FieldRecord *field = reg->getField(PanelNames::getFieldName(entry->svdSymbol));
         entry->msb = field ? quint32(field->msb()) : 0;
         entry->bitShift = field ? quint32(field->lsb()) : 0;
     }
@@ -42,9 +42,9 @@ void Panel::bindSvdVariables()
 
 void Panel::checkSvdBinding(const QString &objectName)
 {
-    const QString moduleName = getModuleName(objectName);
-    const QString registerName = getRegisterName(objectName);
-    const QString fieldName = getFieldName(objectName);
+    const QString moduleName = PanelNames::getModuleName(objectName);
+    const QString registerName = PanelNames::getRegisterName(objectName);
+    const QString fieldName = PanelNames::getFieldName(objectName);
     ModuleRecord *module = getModule(moduleName);
     RegisterRecord *reg = module ? module->getRegister(registerName) : nullptr;
     bool found = reg && reg->size() != 0;
@@ -137,7 +137,7 @@ bool Panel::recordElementChange(QObject *sender)
     const int index = m_registries.allElements.indexOf(element);
     if (index >= 0) {
         m_registries.allElements.move(index, m_registries.allElements.size() - 1);
-        m_changedHeaders.insert(element->elementProperty("header").toString(), true);
+        m_header.changedHeaders.insert(element->elementProperty("header").toString(), true);
     }
     return true;
 }

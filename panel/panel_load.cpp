@@ -34,14 +34,14 @@ void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTime
     }
     const QList<ActiveElement *> elements = m_registries.allElements;
     // Elements carry an SVD file only when the panel names one.
-    const bool panelHasSvd = !m_svdFile.isEmpty();
+    const bool panelHasSvd = !m_header.svdFile.isEmpty();
     m_registries.elementNames.reserve(elements.size());
     for (ActiveElement *element : elements) {
         if (timerLabelOf(element))
             continue;
         if (resetValues)
             element->resetToDefault();
-        const QString name = getObjectName(element);
+        const QString name = PanelNames::getObjectName(element);
         m_registries.elementNames.append(name);
         if (panelHasSvd && !element->elementProperty("svd").toString().isEmpty())
             checkSvdBinding(name);

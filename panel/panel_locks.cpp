@@ -93,7 +93,7 @@ static bool readLockRequest(const Panel *panel, QObject *sender, const QString &
     request->value = parts.at(1);
     request->source = qobject_cast<ActiveElement *>(sender);
     request->target = panel->getActiveElement(request->name);
-    request->senderName = Panel::getObjectName(request->source);
+    request->senderName = PanelNames::getObjectName(request->source);
     request->sourceObject = objectOf(request->source);
     request->targetObject = objectOf(request->target);
     return true;
@@ -257,7 +257,7 @@ static void checkLockonConditions(Panel *panel, ActiveElement *element)
     const QVariantMap locks = element->elementProperty("locks").toMap();
     if (locks.isEmpty())
         return;
-    const QString ownerName = Panel::getObjectName(element);
+    const QString ownerName = PanelNames::getObjectName(element);
     for (const QVariant &entry : locks) {
         const QStringList conditions = entry.toStringList();
         for (const QString &condition : conditions) {
@@ -332,7 +332,7 @@ void Panel::checkLockConditions()
         const QVariantMap locks = element->elementProperty("locks").toMap();
         if (locks.isEmpty())
             return;
-        const QString name = getObjectName(element);
+        const QString name = PanelNames::getObjectName(element);
         QNEBlock *block = lockDialog->addElementBlock(element, name, QStringLiteral("START"), 0, 0, 0);
         ushort group = 0;
         for (auto entry = locks.cbegin(); entry != locks.cend(); ++entry, ++group) {
@@ -368,7 +368,7 @@ static void walkLockChain(Panel *panel, ActiveElement *origin, const QString &lo
     if (!target)
         return;
     if (LockDialog *graph = panel->lockGraph())
-        graph->addElementBlock(target, Panel::getObjectName(target), value, group, depth, index);
+        graph->addElementBlock(target, PanelNames::getObjectName(target), value, group, depth, index);
     QObject *object = objectOf(target);
     if (!isLockCapable(object))
         return;

@@ -24,14 +24,8 @@
 
 void Panel::setDefaultDisclaimer(const QString &name)
 {
-    m_disclaimerFile = name;
-    m_hasOwnDisclaimer = false;
-}
-
-void Panel::refuseHeader(const QString &header)
-{
-    if (!m_refusedHeaders.contains(header))
-        m_refusedHeaders.append(header);
+    m_header.disclaimerFile = name;
+    m_header.hasOwnDisclaimer = false;
 }
 
 void Panel::renameElementName(const QString &oldName, const QString &newName)
@@ -196,26 +190,26 @@ void Panel::clearLockConflicts()
 
 void Panel::resetReadState()
 {
-    m_toolTipSectionMask = 0xFFFF;
+    m_header.toolTipSectionMask = 0xFFFF;
     m_registries.varPollList.clear();
     // The exchange thread of the panel before was stopped before this read.
     qDeleteAll(m_registries.comPollList);
     m_registries.comPollList.clear();
-    m_ioPortName.clear();
-    m_ioPortSettings.clear();
-    setForumURL(QString());
+    m_header.ioPortName.clear();
+    m_header.ioPortSettings.clear();
+    m_header.forumUrl = QString();
     m_registries.invisibleElements.clear();
 }
 
 Panel::ReadState Panel::takeReadState()
 {
     ReadState state;
-    state.toolTipSectionMask = m_toolTipSectionMask;
+    state.toolTipSectionMask = m_header.toolTipSectionMask;
     state.varPollList = m_registries.varPollList;
     state.comPollList = m_registries.comPollList;
-    state.ioPortName = m_ioPortName;
-    state.ioPortSettings = m_ioPortSettings;
-    state.forumUrl = m_forumUrl;
+    state.ioPortName = m_header.ioPortName;
+    state.ioPortSettings = m_header.ioPortSettings;
+    state.forumUrl = m_header.forumUrl;
     state.invisibleElements = m_registries.invisibleElements;
     m_registries.comPollList.clear();
     resetReadState();
@@ -224,11 +218,11 @@ Panel::ReadState Panel::takeReadState()
 
 void Panel::restoreReadState(const ReadState &state)
 {
-    m_toolTipSectionMask = state.toolTipSectionMask;
+    m_header.toolTipSectionMask = state.toolTipSectionMask;
     m_registries.varPollList = state.varPollList;
     m_registries.comPollList = state.comPollList;
-    m_ioPortName = state.ioPortName;
-    m_ioPortSettings = state.ioPortSettings;
-    setForumURL(state.forumUrl);
+    m_header.ioPortName = state.ioPortName;
+    m_header.ioPortSettings = state.ioPortSettings;
+    m_header.forumUrl = state.forumUrl;
     m_registries.invisibleElements = state.invisibleElements;
 }

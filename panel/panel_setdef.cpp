@@ -194,17 +194,17 @@ static void setElementKeyword(Panel &panel, QObject *source, ActiveElement *elem
         if (qobject_cast<ToggleButton *>(widget))
             element->setValue(value, ColorKeyword);
         else if (widget)
-            panel.setBGColor(widget, value.toInt());
+            PanelColours::setBGColor(widget, value.toInt());
         else if (group)
             for (QAbstractButton *button : group->buttons())
-                panel.setBGColor(button, value.toInt());
+                PanelColours::setBGColor(button, value.toInt());
         break;
     case TextColorKeyword:
         if (widget)
-            panel.setTextColor(widget, value.toInt());
+            PanelColours::setTextColor(widget, value.toInt());
         else if (group)
             for (QAbstractButton *button : group->buttons())
-                panel.setTextColor(button, value.toInt());
+                PanelColours::setTextColor(button, value.toInt());
         break;
     case VisibleKeyword:
     case EnabledKeyword:

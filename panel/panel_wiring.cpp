@@ -1,6 +1,7 @@
-// Panel: the connections between a panel's elements and the window's
+// PanelWiring: the connections between a panel's elements and the panel's
 // slots. Every helper makes unique connections, so calling it twice for one
 // element connects once.
+#include "panelwiring.h"
 #include "quillpanel.h"
 #include "panellog.h"
 
@@ -22,28 +23,28 @@
 // resizable scroll area, which replaces the window's central widget.
 
 template <typename T>
-T *Panel::installRootContainer(T *container)
+T *PanelWiring::installRootContainer(T *container)
 {
-    container->setHost(this);
+    container->setHost(&m_panel);
     auto *area = new QScrollArea;
     area->setWidgetResizable(true);
     area->setWidget(container);
     // The old panel may still be running the signal that loads this one (a
     // loadFile or runScript action): the shell deletes it once control is
     // back in the event loop, not under its own feet.
-    m_rootArea = area;
-    if (m_shell)
-        m_shell->showPanelWidget(area);
+    m_panel.m_rootArea = area;
+    if (m_panel.m_shell)
+        m_panel.m_shell->showPanelWidget(area);
     return container;
 }
 
-AbsoluteWidget *Panel::createAbsoluteWidget() { return installRootContainer(new AbsoluteWidget); }
-GridWidget *Panel::createGridWidget() { return installRootContainer(new GridWidget); }
-GroupBox *Panel::createGroupBox(const QString &label) { return installRootContainer(new GroupBox(label)); }
-HorizontalWidget *Panel::createHorizontalWidget() { return installRootContainer(new HorizontalWidget); }
-TabWidget *Panel::createTabWidget() { return installRootContainer(new TabWidget); }
-TreeWidget *Panel::createTreeWidget() { return installRootContainer(new TreeWidget); }
-VerticalWidget *Panel::createVerticalWidget() { return installRootContainer(new VerticalWidget); }
+AbsoluteWidget *PanelWiring::createAbsoluteWidget() { return installRootContainer(new AbsoluteWidget); }
+GridWidget *PanelWiring::createGridWidget() { return installRootContainer(new GridWidget); }
+GroupBox *PanelWiring::createGroupBox(const QString &label) { return installRootContainer(new GroupBox(label)); }
+HorizontalWidget *PanelWiring::createHorizontalWidget() { return installRootContainer(new HorizontalWidget); }
+TabWidget *PanelWiring::createTabWidget() { return installRootContainer(new TabWidget); }
+TreeWidget *PanelWiring::createTreeWidget() { return installRootContainer(new TreeWidget); }
+VerticalWidget *PanelWiring::createVerticalWidget() { return installRootContainer(new VerticalWidget); }
 
 // ---------------------------------------------------------------------------
 // Element signals to window slots. The elements' signals are those of their
@@ -68,23 +69,23 @@ QObject *Panel::senderElement() const
     return elementOf(sender());
 }
 
-void Panel::connectLocks(QObject *element)
+void PanelWiring::connectLocks(QObject *element)
 {
     ElementSignals *signalSet = raising(element, QStringLiteral("sendLock"));
-    connectUnique(signalSet, &ElementSignals::sendLock, this, &Panel::on_sendLock);
-    connectUnique(signalSet, &ElementSignals::sendUnlock, this, &Panel::on_sendUnlock);
+    connectUnique(signalSet, &ElementSignals::sendLock, &m_panel, &Panel::on_sendLock);
+    connectUnique(signalSet, &ElementSignals::sendUnlock, &m_panel, &Panel::on_sendUnlock);
 }
 
-void Panel::connectChangedByUser(QObject *element)
+void PanelWiring::connectChangedByUser(QObject *element)
 {
-    connectUnique(raising(element, QStringLiteral("changedByUser")), &ElementSignals::changedByUser, this,
+    connectUnique(raising(element, QStringLiteral("changedByUser")), &ElementSignals::changedByUser, &m_panel,
                   &Panel::changed);
 }
 
-void Panel::connectDoubleSpinBoxValue(QObject *element)
+void PanelWiring::connectDoubleSpinBoxValue(QObject *element)
 {
     connectUnique(qobject_cast<QDoubleSpinBox *>(element), QOverload<double>::of(&QDoubleSpinBox::valueChanged),
-                  this, &Panel::changed);
+                  &m_panel, &Panel::changed);
 }
 
 // The refresh slots an element's updateMathLabels reaches; an element's
@@ -94,7 +95,7 @@ static const Panel::RefreshSlot refreshSlotTable[] = {
     &Panel::on_updateDial,      &Panel::on_updateThermo, &Panel::on_updateLog,
 };
 
-void Panel::addRefresh(ElementSignals *signalSet, RefreshSlot slot)
+void PanelWiring::addRefresh(ElementSignals *signalSet, RefreshSlot slot)
 {
     if (!signalSet)
         return;
@@ -106,14 +107,14 @@ void Panel::addRefresh(ElementSignals *signalSet, RefreshSlot slot)
     const bool first = signalSet->refreshCodes() == 0;
     if (code == 0 || !signalSet->addRefreshCode(code)) {
         if (code == 0)
-            connectUnique(signalSet, &ElementSignals::updateMathLabels, this, slot);
+            connectUnique(signalSet, &ElementSignals::updateMathLabels, &m_panel, slot);
         return;
     }
     if (first)
-        connect(signalSet, &ElementSignals::updateMathLabels, this, &Panel::runElementRefreshes);
+        QObject::connect(signalSet, &ElementSignals::updateMathLabels, &m_panel, &Panel::runElementRefreshes);
 }
 
-bool Panel::runsRefresh(const ElementSignals *signalSet, RefreshSlot slot) const
+bool PanelWiring::runsRefresh(const ElementSignals *signalSet, RefreshSlot slot) const
 {
     if (!signalSet)
         return false;
@@ -145,96 +146,96 @@ void Panel::runElementRefreshes()
 }
 
 // The element's updateMathLabels, or a tab widget's, to a refresh slot.
-static void connectUpdate(QObject *element, Panel *panel, void (Panel::*slot)())
+void PanelWiring::connectUpdate(QObject *element, RefreshSlot slot)
 {
     if (ElementSignals *signalSet = raising(element, QStringLiteral("updateMathLabels")))
-        panel->addRefresh(signalSet, slot);
+        addRefresh(signalSet, slot);
     else if (auto *tabs = qobject_cast<TabWidget *>(element))
-        connectUnique(tabs, &TabWidget::updateMathLabels, panel, slot);
+        connectUnique(tabs, &TabWidget::updateMathLabels, &m_panel, slot);
 }
 
-void Panel::connectVariableToCurves(DataClass *variable)
+void PanelWiring::connectVariableToCurves(DataClass *variable)
 {
-    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateCurve);
+    connectUnique(variable, &DataClass::updateLEDs, &m_panel, &Panel::on_updateCurve);
 }
 
-void Panel::connectElementToCurves(QObject *element)
+void PanelWiring::connectElementToCurves(QObject *element)
 {
-    connectUpdate(element, this, &Panel::on_updateCurve);
+    connectUpdate(element, &Panel::on_updateCurve);
 }
 
-void Panel::connectVariableToDials(DataClass *variable)
+void PanelWiring::connectVariableToDials(DataClass *variable)
 {
-    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateDial);
+    connectUnique(variable, &DataClass::updateLEDs, &m_panel, &Panel::on_updateDial);
 }
 
-void Panel::connectElementToDials(QObject *element)
+void PanelWiring::connectElementToDials(QObject *element)
 {
-    connectUpdate(element, this, &Panel::on_updateDial);
+    connectUpdate(element, &Panel::on_updateDial);
 }
 
-void Panel::connectVariableToLeds(DataClass *variable)
+void PanelWiring::connectVariableToLeds(DataClass *variable)
 {
-    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateLED);
+    connectUnique(variable, &DataClass::updateLEDs, &m_panel, &Panel::on_updateLED);
 }
 
-void Panel::connectElementToLeds(QObject *element)
+void PanelWiring::connectElementToLeds(QObject *element)
 {
-    connectUpdate(element, this, &Panel::on_updateLED);
+    connectUpdate(element, &Panel::on_updateLED);
 }
 
-void Panel::connectVariableToLogs(DataClass *variable)
+void PanelWiring::connectVariableToLogs(DataClass *variable)
 {
-    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateLog);
+    connectUnique(variable, &DataClass::updateLEDs, &m_panel, &Panel::on_updateLog);
 }
 
-void Panel::connectElementToLogs(QObject *element)
+void PanelWiring::connectElementToLogs(QObject *element)
 {
-    connectUpdate(element, this, &Panel::on_updateLog);
+    connectUpdate(element, &Panel::on_updateLog);
 }
 
-void Panel::connectToMathLabels(QObject *sender)
+void PanelWiring::connectToMathLabels(QObject *sender)
 {
     // A target variable raises the signal itself; elements through their
     // signal set.
     if (auto *variable = qobject_cast<DataClass *>(sender))
-        connectUnique(variable, &DataClass::updateMathLabels, this, &Panel::on_updateMathLabel);
+        connectUnique(variable, &DataClass::updateMathLabels, &m_panel, &Panel::on_updateMathLabel);
     else
-        connectUpdate(sender, this, &Panel::on_updateMathLabel);
+        connectUpdate(sender, &Panel::on_updateMathLabel);
 }
 
-void Panel::connectVariableToSvgImages(DataClass *variable)
+void PanelWiring::connectVariableToSvgImages(DataClass *variable)
 {
-    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateSvgImage);
+    connectUnique(variable, &DataClass::updateLEDs, &m_panel, &Panel::on_updateSvgImage);
 }
 
-void Panel::connectElementToSvgImages(QObject *element)
+void PanelWiring::connectElementToSvgImages(QObject *element)
 {
-    connectUpdate(element, this, &Panel::on_updateSvgImage);
+    connectUpdate(element, &Panel::on_updateSvgImage);
 }
 
-void Panel::connectVariableToThermos(DataClass *variable)
+void PanelWiring::connectVariableToThermos(DataClass *variable)
 {
-    connectUnique(variable, &DataClass::updateLEDs, this, &Panel::on_updateThermo);
+    connectUnique(variable, &DataClass::updateLEDs, &m_panel, &Panel::on_updateThermo);
 }
 
-void Panel::connectElementToThermos(QObject *element)
+void PanelWiring::connectElementToThermos(QObject *element)
 {
-    connectUpdate(element, this, &Panel::on_updateThermo);
+    connectUpdate(element, &Panel::on_updateThermo);
 }
 
-void Panel::connectRefreshSlots(ElementSignals *signalSet, const RefreshSlot *refreshSlots, int count)
+void PanelWiring::connectRefreshSlots(ElementSignals *signalSet, const RefreshSlot *refreshSlots, int count)
 {
     for (int i = 0; i < count; ++i)
         addRefresh(signalSet, refreshSlots[i]);
 }
 
-void Panel::connectTabSetDef(QObject *tabWidget, QObject *receiver)
+void PanelWiring::connectTabSetDef(QObject *tabWidget, QObject *receiver)
 {
     auto *tabs = qobject_cast<QTabWidget *>(tabWidget);
     auto *page = qobject_cast<QWidget *>(receiver);
     if (tabs && page && !TabWidget::connectPageSetDef(tabs, page))
-        qCWarning(lcPanel, "Panel::connectTabSetDef: %s has no page change handling", qPrintable(page->objectName()));
+        qCWarning(lcPanel, "PanelWiring::connectTabSetDef: %s has no page change handling", qPrintable(page->objectName()));
 }
 
 // The panel slots that actions (by kind) and locks reach.
@@ -254,19 +255,19 @@ static Panel::TextSlot actionSlot(const QString &name)
     return table.value(name, nullptr);
 }
 
-void Panel::connectAction(const QString &signalName, const QString &slotName, QObject *element)
+void PanelWiring::connectAction(const QString &signalName, const QString &slotName, QObject *element)
 {
     if (!element)
         return;
     const ElementSignals::TextSignal signal = ElementSignals::textSignal(signalName);
-    const TextSlot slot = actionSlot(slotName);
+    const Panel::TextSlot slot = actionSlot(slotName);
     ElementSignals *signalSet = raising(element, signalName);
     if (!signal || !slot || !signalSet) {
-        qCWarning(lcPanel, "Panel::connectAction: no signal %s of %s to slot %s", qPrintable(signalName),
+        qCWarning(lcPanel, "PanelWiring::connectAction: no signal %s of %s to slot %s", qPrintable(signalName),
                  qPrintable(element->objectName()), qPrintable(slotName));
         return;
     }
-    connect(signalSet, signal, this, slot, Qt::UniqueConnection);
+    QObject::connect(signalSet, signal, &m_panel, slot, Qt::UniqueConnection);
     // The send events whose reply comes back through the element's receive signal.
     static const QStringList sendEvents = {QStringLiteral("clicked_sendUSB"), QStringLiteral("changed_sendUSB"),
                                            QStringLiteral("checked_sendUSB"), QStringLiteral("unchecked_sendUSB"),
@@ -274,6 +275,7 @@ void Panel::connectAction(const QString &signalName, const QString &slotName, QO
     if (sendEvents.contains(signalName)) {
         const QString receive = signalName.section(QLatin1Char('_'), 0, 0) + QStringLiteral("_recData");
         if (ElementSignals *receiving = raising(element, receive))
-            connect(receiving, ElementSignals::actionSignal(receive), this, &Panel::recData, Qt::UniqueConnection);
+            QObject::connect(receiving, ElementSignals::actionSignal(receive), &m_panel, &Panel::recData,
+                             Qt::UniqueConnection);
     }
 }

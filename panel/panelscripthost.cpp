@@ -46,5 +46,5 @@ void PanelScriptHost::scriptResetGui()
 
 void PanelScriptHost::scriptSetDefinePrefix(const QString &key, const QString &text)
 {
-    m_panel.setDefinePrefix(key, text);
+    m_panel.editHeader().definePrefixes.insert(key, text);
 }

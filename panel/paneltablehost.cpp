@@ -15,12 +15,12 @@ TykLink *PanelTableHost::tableTykLink(bool create)
 
 QString PanelTableHost::tablePanelFileName() const
 {
-    return m_panel.getXMLFileName();
+    return m_panel.header().xmlFileName();
 }
 
 QString PanelTableHost::tablePanelVersion() const
 {
-    return m_panel.getXMLVersion();
+    return m_panel.header().xmlVersion;
 }
 
 QString PanelTableHost::tableWorkingDir() const

@@ -4,7 +4,9 @@
 #include "elementhost.h"
 #include "expression.h"
 #include "pinmappingmodel.h"
+#include "panelheader.h"
 #include "panelregistries.h"
+#include "panelwiring.h"
 #include "parameterrecord.h"
 #include "registermodel.h"
 
@@ -95,80 +97,16 @@ public:
 
     PanelShell *shell() const { return m_shell; }
 
-    // ---- Panel header values
+    // ---- Panel header values: read through header(), changed through
+    // editHeader() or the setters below that tell the window.
+    const PanelHeader &header() const { return m_header; }
+    PanelHeader &editHeader() { return m_header; }
     void setXMLFile(const QString &path);
-    void setXMLDir(const QString &dir) { m_xmlDir = dir; }
-    void setXMLVersion(const QString &text) { m_xmlVersion = text; }
-    void setXMLOriginalVersion(const QString &text) { m_xmlOriginalVersion = text; }
-    void setSvdFile(const QString &name) { m_svdFile = name; }
-    void setSvdDeviceName(const QString &name) { m_svdDeviceName = name; }
-    void setMigrationFile(const QString &name) { m_migrationFile = name; }
-    void setForumURL(const QString &url) { m_forumUrl = url; }
-    void setDocumentsPath(const QString &path) { m_documentsPath = path; }
+    void setForumToolTip(const QString &text);
     // The panel's own disclaimer file (disclaimer).
     void setDisclaimerFile(const QString &name);
     // The disclaimer file of a panel that names none of its own.
     void setDefaultDisclaimer(const QString &name);
-    void setForumToolTip(const QString &text);
-    void setFWVersionRange(const QString &minText, const QString &maxText);
-    void getFWVersionRange(QString &min, QString &max) const;
-    QString getFWVersionRangeText() const;
-    const QString &getXMLFile() const { return m_xmlFile; }
-    QString getXMLFileName() const;
-    const QString &getXMLDir() const { return m_xmlDir; }
-    const QString &getXMLVersion() const { return m_xmlVersion; }
-    const QString &getXMLOriginalVersion() const { return m_xmlOriginalVersion; }
-    const QString &getSvdFile() const { return m_svdFile; }
-    const QString &svdDeviceName() const { return m_svdDeviceName; }
-    const QString &getMigrationFile() const { return m_migrationFile; }
-    const QString &getDisclaimerFile() const { return m_disclaimerFile; }
-    bool hasOwnDisclaimer() const { return m_hasOwnDisclaimer; }
-    const QString &getForumURL() const { return m_forumUrl; }
-    const QString &forumToolTip() const { return m_forumToolTip; }
-    const QString &documentsPath() const { return m_documentsPath; }
-    // The lowest and highest firmware version the panel accepts (3 parts each).
-    const quint16 *fwVersionMin() const { return m_fwVersionMin; }
-    const quint16 *fwVersionMax() const { return m_fwVersionMax; }
-
-    bool usesTyk() const { return m_usesTyk; }
-    void setUsesTyk(bool uses) { m_usesTyk = uses; }
-    bool loadSaveAllowed() const { return m_loadSaveAllowed; }
-    void setLoadSaveAllowed(bool allowed) { m_loadSaveAllowed = allowed; }
-    // Tyk I/O checks (iocheck): bit 0 reports receive time-outs, bit 1 warns
-    // after a load when no adapter is connected.
-    quint16 ioCheckMode() const { return m_ioCheckMode; }
-    void setIoCheckMode(quint16 mode) { m_ioCheckMode = mode; }
-    // The I/O port the panel names ("TYK", "TYK2", "?" to ask, a COM port).
-    const QString &ioPortName() const { return m_ioPortName; }
-    void setIoPortName(const QString &name) { m_ioPortName = name; }
-    // "baud;databits;parity;stopbits" of a COM port; empty: 115200 8N1
-    const QString &ioPortSettings() const { return m_ioPortSettings; }
-    void setIoPortSettings(const QString &settings) { m_ioPortSettings = settings; }
-    // The sections of every element tool tip (tooltipconfig); read through
-    // toolTipSections().
-    void setToolTipSections(quint32 mask) { m_toolTipSectionMask = mask; }
-
-    // Header file -> the text put before its defines.
-    const QMap<QString, QString> &definePrefixes() const { return m_definePrefixes; }
-    void setDefinePrefix(const QString &header, const QString &text) { m_definePrefixes.insert(header, text); }
-    void clearDefinePrefixes() { m_definePrefixes.clear(); }
-    // Header file -> the panel version in force when its first define was bound.
-    const QHash<QString, QString> &headerVersions() const { return m_headerVersions; }
-    void setHeaderVersions(const QHash<QString, QString> &versions) { m_headerVersions = versions; }
-    void setHeaderVersion(const QString &header, const QString &version) { m_headerVersions.insert(header, version); }
-    // Header files with a changed define since the last export.
-    const QHash<QString, bool> &changedHeaders() const { return m_changedHeaders; }
-    void setHeaderChanged(const QString &header, bool changed) { m_changedHeaders.insert(header, changed); }
-    void clearChangedHeaders() { m_changedHeaders.clear(); }
-    // Header names the panel gives that lead outside the working directory
-    // or name no file: their elements are bound without a header.
-    const QStringList &refusedHeaders() const { return m_refusedHeaders; }
-    // Notes header as refused, once.
-    void refuseHeader(const QString &header);
-    // The parameters of the panel's parameter map (parametermap), in file order.
-    const QList<ParameterRecord> &parameterMap() const { return m_parameterMap; }
-    void addParameter(const ParameterRecord &parameter) { m_parameterMap.append(parameter); }
-    void clearParameterMap() { m_parameterMap.clear(); }
     // The chip of the panel's pin-mapping file (pinmapping) and the panel's
     // pin-mapping element (pinmapper); kept from one panel to the next, the
     // lists replaced by each file read.
@@ -278,7 +216,6 @@ public:
     void forgetUnreadOperand(const QString &name);
     // Takes the curve off every source it plots.
     void removeCurve(QwtPlotCurve *curve);
-    static QString getObjectName(ActiveElement *element);
     // A widget without value known by its name: push button, LED, image,
     // dial, thermometer or plot (tried in that order); null when none is.
     QWidget *namedWidget(const QString &name) const;
@@ -292,11 +229,6 @@ public:
     // Operands of formulas and conditions: elements, variables and references.
     double operandValue(const QString &operand, bool *found) override;
     void reportInvalidFormulaValue(const QString &operand) override;
-    // Evaluates and shows every formula label that reads name (a define or
-    // variable that changed), checking the range of labels bound to bits.
-    // Refreshes nest at most maxFormulaDepth deep: labels that read each
-    // other stop there.
-    void refreshMathLabels(const QString &name);
     static constexpr int maxFormulaDepth = 32;
     // Reports the formula labels that read each other in a circle.
     void checkFormulaCycles();
@@ -306,63 +238,19 @@ public:
     bool addModule(ModuleRecord *&out, const QString &name) override;
     void logMessage(const QString &html) override;
     RegisterRecord *getRegister(const QString &moduleName, const QString &registerName);
-    static QString getModuleName(const QString &path);
-    static QString getRegisterName(const QString &path);
-    static QString getFieldName(const QString &path);
     void assignRegisterField(const QString &define, const QString &header, ActiveElement *element,
                              bool isSvd);
     // Binds the poll entries of SVD-bound variables to their registers.
     void bindSvdVariables();
-    // Reports an SVD-bound element whose register or field the SVD file lacks.
-    void checkSvdBinding(const QString &objectName);
-    void consolePrintSvdNotFound(const QString &name);
 
     // ---- Setting elements by define
     bool setElementByDefine(const QString &name, const QString &value);
-    // The change bookkeeping of an element's change; false when it does not count.
-    bool recordElementChange(QObject *sender);
     void resetToDefaults();
 
     // ---- Root containers and element wiring
-    AbsoluteWidget *createAbsoluteWidget();
-    GridWidget *createGridWidget();
-    GroupBox *createGroupBox(const QString &label);
-    HorizontalWidget *createHorizontalWidget();
-    TabWidget *createTabWidget();
-    TreeWidget *createTreeWidget();
-    VerticalWidget *createVerticalWidget();
-    void connectLocks(QObject *element);
-    void connectChangedByUser(QObject *element);
-    void connectDoubleSpinBoxValue(QObject *element);
-    void connectVariableToCurves(DataClass *variable);
-    void connectElementToCurves(QObject *element);
-    void connectVariableToDials(DataClass *variable);
-    void connectElementToDials(QObject *element);
-    void connectVariableToLeds(DataClass *variable);
-    void connectElementToLeds(QObject *element);
-    void connectVariableToLogs(DataClass *variable);
-    void connectElementToLogs(QObject *element);
-    void connectToMathLabels(QObject *sender);
-    void connectVariableToSvgImages(DataClass *variable);
-    void connectElementToSvgImages(QObject *element);
-    void connectVariableToThermos(DataClass *variable);
-    void connectElementToThermos(QObject *element);
-    // The refresh signal of an element's signals to each of count refresh
-    // slots (on_updateLED, ...), in that order, as the connectElementTo...
-    // calls one by one would connect it.
-    using RefreshSlot = void (Panel::*)();
-    void connectRefreshSlots(ElementSignals *signalSet, const RefreshSlot *refreshSlots, int count);
-    // Adds one refresh slot to those the element's updateMathLabels runs,
-    // after those it runs already (once each). An element's refreshes share
-    // one connection (runElementRefreshes).
-    void addRefresh(ElementSignals *signalSet, RefreshSlot slot);
-    // Whether the element's updateMathLabels runs that refresh slot.
-    bool runsRefresh(const ElementSignals *signalSet, RefreshSlot slot) const;
-    void connectTabSetDef(QObject *tabWidget, QObject *receiver);
-    // Connects the element's signal signalName ("checked_setDef", "sendLock")
-    // to the panel slot slotName ("setDef", "on_sendLock"); a send's receive
-    // signal goes to recData too.
-    void connectAction(const QString &signalName, const QString &slotName, QObject *element);
+    PanelWiring &wiring() { return *m_wiring; }
+    const PanelWiring &wiring() const { return *m_wiring; }
+    using RefreshSlot = PanelWiring::RefreshSlot;
     using TextSlot = void (Panel::*)(QString);
 
     // ---- Locks
@@ -380,15 +268,8 @@ public:
     // the label joins overflowConflicts. The cleared line takes it out again.
     void consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow);
     void consoleConflictCleared(MathLabel *label);
-    void removeWaitingLock(const QString &locker, const QString &define);
     // The names waiting for locks plus the over/underflow conflicts.
     int conflictCount() const;
-    void reportLockConflicts(const QString &define);
-    // Walks the lock chain that lock starts at from, drawing it into the lock
-    // graph, and reports a chain that comes back to origin. The walk follows
-    // no element twice on one chain, so it ends on every panel.
-    void checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
-                        ushort group, ushort depth, ushort index);
     // The graph the lock check draws into; set by the window that shows it.
     void setLockGraph(LockDialog *graph) { m_lockGraph = graph; }
     LockDialog *lockGraph() const { return m_lockGraph; }
@@ -402,7 +283,6 @@ public:
     HiddenTab takeHiddenTab(const QString &name) { return m_hiddenTabs.take(name); }
     void addRangeChangeNote(const RangeChangeNote &note) { m_rangeChangeNotes.append(note); }
     void startCheckTimer();
-    void reportRangeChanges();
     // The pending check timer's id; 0 when none is pending.
     int checkTimerId() const { return m_checkTimerId; }
     // Whether setDef logs what it sets.
@@ -418,10 +298,6 @@ public:
     // Publishes object to Python under define with every "." turned into "_";
     // nothing while Python has not been started or define is empty.
     void publishToPython(const QString &define, QObject *object);
-
-    // ---- Colours
-    static void setBGColor(QWidget *widget, int color);
-    static void setTextColor(QWidget *widget, int color);
 
     // True while a panel is read or reset: element changes are no user changes then.
     bool loading() const { return m_loading; }
@@ -439,9 +315,9 @@ public:
     void recordScriptLine(const QString &line, const QString &consoleLine) override;
     void markModified(ActiveElement *element) override;
     void requestSetDef(const QString &items) override;
-    QString panelDirectory() const override { return m_xmlDir; }
+    QString panelDirectory() const override { return m_header.xmlDir; }
     QWidget *panelWidget() const override;
-    quint32 toolTipSections() const override { return m_toolTipSectionMask; }
+    quint32 toolTipSections() const override { return m_header.toolTipSectionMask; }
     bool resetInProgress() const override { return m_guiResetInProgress; }
     void beginElementCode() const override;
     void endElementCode() const override;
@@ -459,9 +335,6 @@ public:
     int applySetDef(const QString &items);
 
 public slots:
-    // The lock check of the post-load set-up: the lockon conditions checked,
-    // the locks applied, the lock graph drawn and circular locks reported.
-    void checkLockConditions();
     // Element actions. setDef, the locks and the reset are the panel's own;
     // the others go to the shell.
     void setDef(QString items);
@@ -503,42 +376,38 @@ public:
     QObject *senderElement() const;
 
 private:
-    // The refreshes an element's signals list (addRefresh), in their order.
+    friend class PanelWiring;
+    // Evaluates and shows every formula label that reads name (a define or
+    // variable that changed), checking the range of labels bound to bits.
+    // Refreshes nest at most maxFormulaDepth deep: labels that read each
+    // other stop there.
+    void refreshMathLabels(const QString &name);
+    // Reports an SVD-bound element whose register or field the SVD file lacks.
+    void checkSvdBinding(const QString &objectName);
+    void consolePrintSvdNotFound(const QString &name);
+    // The change bookkeeping of an element's change; false when it does not count.
+    bool recordElementChange(QObject *sender);
+    void removeWaitingLock(const QString &locker, const QString &define);
+    void reportLockConflicts(const QString &define);
+    // Walks the lock chain that lock starts at from, drawing it into the lock
+    // graph, and reports a chain that comes back to origin. The walk follows
+    // no element twice on one chain, so it ends on every panel.
+    void checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
+                        ushort group, ushort depth, ushort index);
+    void reportRangeChanges();
+    // The lock check of the post-load set-up: the lockon conditions checked,
+    // the locks applied, the lock graph drawn and circular locks reported.
+    void checkLockConditions();
+
+    // The refreshes an element's signals list (PanelWiring::addRefresh), in their order.
     void runElementRefreshes();
-    template <typename T>
-    T *installRootContainer(T *container);
 
     PanelShell *m_shell;
     std::unique_ptr<PanelTableHost> m_tableHost;
     std::unique_ptr<PanelScriptHost> m_scriptHost;
+    std::unique_ptr<PanelWiring> m_wiring;
 
-    // Panel header values
-    QString m_xmlFile;
-    QString m_xmlVersion;
-    // The version the panel file was read with (the editor may change m_xmlVersion).
-    QString m_xmlOriginalVersion;
-    quint16 m_fwVersionMin[3] = {0, 0, 0};
-    quint16 m_fwVersionMax[3] = {0, 0, 0};
-    QString m_svdFile;
-    QString m_svdDeviceName; // the "name" of the SVD file's device
-    QString m_forumUrl;
-    QString m_forumToolTip;
-    QString m_xmlDir;
-    QString m_migrationFile;
-    QString m_disclaimerFile;
-    QString m_documentsPath;
-    bool m_hasOwnDisclaimer = false;
-    bool m_usesTyk = false;
-    bool m_loadSaveAllowed = true;
-    quint16 m_ioCheckMode = 1;
-    QString m_ioPortName;
-    QString m_ioPortSettings;
-    quint32 m_toolTipSectionMask = 0xffff;
-    QMap<QString, QString> m_definePrefixes;
-    QHash<QString, QString> m_headerVersions;
-    QHash<QString, bool> m_changedHeaders;
-    QStringList m_refusedHeaders;
-    QList<ParameterRecord> m_parameterMap;
+    PanelHeader m_header;
     PinMappingModel m_pinMappingModel;
 
     PanelRegistries m_registries;
@@ -561,3 +430,19 @@ private:
     mutable int m_runningWalks = 0; // the element walks running now
     int m_formulaDepth = 0;         // formula refreshes running inside each other
 };
+
+// The names a panel derives from an element's define path
+// ("module.register.field" of a register-bound element).
+namespace PanelNames {
+QString getModuleName(const QString &path);
+QString getRegisterName(const QString &path);
+QString getFieldName(const QString &path);
+// The object name of element (its define); empty for none.
+QString getObjectName(ActiveElement *element);
+} // namespace PanelNames
+
+// The colours setDef gives: an index into the panel's palette.
+namespace PanelColours {
+void setBGColor(QWidget *widget, int color);
+void setTextColor(QWidget *widget, int color);
+} // namespace PanelColours

@@ -104,7 +104,7 @@ void TykValueExchange::receive(const QString &values)
         }
         if (deadline.hasExpired()) {
             if (m_timeoutCount < TykTimeoutLimit) {
-                if (m_panel.ioCheckMode() & 1) {
+                if (m_panel.header().ioCheckMode & 1) {
                     ::logMessage(QStringLiteral("Cannot receive requested data from external device. USB "
                                                 "timeout: cannot supply %1(\"%2\"). %3 bytes needed, %4 "
                                                 "available.<br>")

@@ -182,7 +182,7 @@ QWidget *ShowXMLDialog::pasteElement()
         if (elementsBefore.contains(element))
             continue;
         element->resetToDefault();
-        m_panel->addElementName(Panel::getObjectName(element));
+        m_panel->addElementName(PanelNames::getObjectName(element));
         element->initialize();
     }
     if (m_services.startPolling)

@@ -33,19 +33,19 @@ XMLPropertiesDialog::XMLPropertiesDialog(Panel *panel, QWidget *parent)
     forumUrlEdit = edit();
 
     if (m_panel) {
-        versionEdit->setText(m_panel->getXMLVersion());
+        versionEdit->setText(m_panel->header().xmlVersion);
         QString min;
         QString max;
-        m_panel->getFWVersionRange(min, max);
+        m_panel->header().getFWVersionRange(min, max);
         minVersionEdit->setText(min);
         maxVersionEdit->setText(max);
-        svdFileEdit->setText(m_panel->getSvdFile());
-        migrationFileEdit->setText(m_panel->getMigrationFile());
-        disclaimerFileEdit->setText(m_panel->getDisclaimerFile());
-        ioPortEdit->setText(m_panel->ioPortName());
-        parametersEdit->setText(m_panel->ioPortSettings());
-        loadSaveCheck->setChecked(m_panel->loadSaveAllowed());
-        forumUrlEdit->setText(m_panel->getForumURL());
+        svdFileEdit->setText(m_panel->header().svdFile);
+        migrationFileEdit->setText(m_panel->header().migrationFile);
+        disclaimerFileEdit->setText(m_panel->header().disclaimerFile);
+        ioPortEdit->setText(m_panel->header().ioPortName);
+        parametersEdit->setText(m_panel->header().ioPortSettings);
+        loadSaveCheck->setChecked(m_panel->header().loadSaveAllowed);
+        forumUrlEdit->setText(m_panel->header().forumUrl);
     }
     m_disclaimerShown = disclaimerFileEdit->text();
 
@@ -79,21 +79,21 @@ XMLPropertiesDialog::XMLPropertiesDialog(Panel *panel, QWidget *parent)
 void XMLPropertiesDialog::accept()
 {
     if (m_panel) {
-        m_panel->setXMLVersion(versionEdit->text());
+        m_panel->editHeader().xmlVersion = versionEdit->text();
         // Missing parts of a version read as 0 (minimum) and "any" (maximum).
-        m_panel->setFWVersionRange(minVersionEdit->text(), maxVersionEdit->text());
-        m_panel->setSvdFile(svdFileEdit->text());
-        m_panel->setMigrationFile(migrationFileEdit->text());
+        m_panel->editHeader().setFWVersionRange(minVersionEdit->text(), maxVersionEdit->text());
+        m_panel->editHeader().svdFile = svdFileEdit->text();
+        m_panel->editHeader().migrationFile = migrationFileEdit->text();
         // Only a changed name makes the disclaimer the panel's own: an
         // untouched empty field must not replace the program's disclaimer.
         if (disclaimerFileEdit->text() != m_disclaimerShown)
             m_panel->setDisclaimerFile(disclaimerFileEdit->text());
         // Port names keep their case (device paths); settings are upper case
         // as the reader stores them.
-        m_panel->setIoPortName(ioPortEdit->text().trimmed());
-        m_panel->setIoPortSettings(parametersEdit->text().trimmed().toUpper());
-        m_panel->setLoadSaveAllowed(loadSaveCheck->isChecked());
-        m_panel->setForumURL(forumUrlEdit->text());
+        m_panel->editHeader().ioPortName = ioPortEdit->text().trimmed();
+        m_panel->editHeader().ioPortSettings = parametersEdit->text().trimmed().toUpper();
+        m_panel->editHeader().loadSaveAllowed = loadSaveCheck->isChecked();
+        m_panel->editHeader().forumUrl = forumUrlEdit->text();
     }
     QDialog::accept();
 }

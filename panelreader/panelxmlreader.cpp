@@ -121,7 +121,7 @@ void PanelXmlReader::noteStoppedEarly(const QString &reason)
 
 QString PanelXmlReader::currentFile() const
 {
-    return m_panel->getXMLFile();
+    return m_panel->header().xmlFile;
 }
 
 QString PanelXmlReader::panelDir() const
@@ -254,30 +254,30 @@ void PanelXmlReader::readRootContainer()
     };
 
     if (name == QLatin1String("tabcontainer")) {
-        TabWidget *tabs = m_panel->createTabWidget();
+        TabWidget *tabs = m_panel->wiring().createTabWidget();
         install(tabs, "TAB_ROOT");
         const QString label = readLabel(attributes);
         if (!label.isEmpty())
             m_panel->setTabWidget(label, tabs);
         connectTabChanges(tabs, attributes);
     } else if (name == QLatin1String("absolutecontainer")) {
-        install(m_panel->createAbsoluteWidget(), "ABSOLUTE_ROOT");
+        install(m_panel->wiring().createAbsoluteWidget(), "ABSOLUTE_ROOT");
     } else if (name == QLatin1String("groupcontainer")) {
-        install(m_panel->createGroupBox(readLabel(attributes)), "GROUP_ROOT");
+        install(m_panel->wiring().createGroupBox(readLabel(attributes)), "GROUP_ROOT");
         root->setProperty("my_label", text(attributes, "label"));
     } else if (name == QLatin1String("treecontainer")) {
-        TreeWidget *tree = m_panel->createTreeWidget();
+        TreeWidget *tree = m_panel->wiring().createTreeWidget();
         install(tree, "TREE_ROOT");
         tree->setHeaderLabels(readHeaderLabels(attributes));
         tree->setColumnWidths(readColumnWidths(attributes));
     } else if (name == QLatin1String("horizontalcontainer")) {
-        install(m_panel->createHorizontalWidget(), "HORIZ_ROOT");
+        install(m_panel->wiring().createHorizontalWidget(), "HORIZ_ROOT");
     } else if (name == QLatin1String("gridcontainer")) {
-        GridWidget *grid = m_panel->createGridWidget();
+        GridWidget *grid = m_panel->wiring().createGridWidget();
         install(grid, "GRID_ROOT");
         grid->setColumns(readColumns(attributes));
     } else {
-        install(m_panel->createVerticalWidget(), "VERT_ROOT");
+        install(m_panel->wiring().createVerticalWidget(), "VERT_ROOT");
     }
 
     const bool boxRoot = name == QLatin1String("horizontalcontainer")
@@ -286,7 +286,7 @@ void PanelXmlReader::readRootContainer()
         addStretch(root);
     readCommonAttributes(attributes, root);
     if (name == QLatin1String("tabcontainer"))
-        m_panel->connectToMathLabels(root);
+        m_panel->wiring().connectToMathLabels(root);
     readElements(container, QString(), nullptr);
     if (boxRoot && (stretch & 2))
         addStretch(root);

@@ -79,7 +79,7 @@ QString PanelXmlReader::readLabel(const QXmlStreamAttributes &attributes) const
     if (!label.startsWith(QLatin1Char('$')) || dot < 0)
         return label;
     const QString name = label.mid(1, dot - 1);
-    for (const ParameterRecord &record : qAsConst(m_panel->parameterMap())) {
+    for (const ParameterRecord &record : qAsConst(m_panel->header().parameterMap)) {
         if (record.varName != name)
             continue;
         if (label.endsWith(QLatin1String(".Unit"), Qt::CaseInsensitive))

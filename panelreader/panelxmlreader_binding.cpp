@@ -56,7 +56,7 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     if (has(attributes, "header") && header.trimmed().isEmpty()) {
         if (!define.isEmpty()) {
             xmlMessage(tr("Empty header file name, the define is not written:"), define, true);
-            m_panel->refuseHeader(header);
+            m_panel->editHeader().refuseHeader(header);
         }
         header.clear();
     }
@@ -67,12 +67,12 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
         staysInFolder = m_headerStaysInFolder.insert(header, headerNameStaysInFolder(header));
     if (!staysInFolder.value()) {
         xmlMessage(tr("Header file outside the working directory, not written:"), header, true);
-        m_panel->refuseHeader(header);
+        m_panel->editHeader().refuseHeader(header);
         header.clear();
     }
     const bool svd = usesSvd(attributes);
     if (!headerVersions.contains(header))
-        headerVersions.insert(header, m_panel->getXMLVersion());
+        headerVersions.insert(header, m_panel->header().xmlVersion);
     if (ActiveElement *active = asActiveElement(element)) {
         active->containerChain = m_openContainers;
         m_panel->assignRegisterField(define, header, active, svd);
@@ -81,8 +81,8 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     setElementProperty(element, "header", header);
     // Without an SVD file the element needs no "svd" property: an absent one
     // reads as empty all the same.
-    if (svd && !define.isEmpty() && !m_panel->getSvdFile().isEmpty())
-        setElementProperty(element, "svd", m_panel->getSvdFile());
+    if (svd && !define.isEmpty() && !m_panel->header().svdFile.isEmpty())
+        setElementProperty(element, "svd", m_panel->header().svdFile);
     if (has(attributes, "svd"))
         setElementProperty(element, "my_svd", text(attributes, "svd"));
 
@@ -224,7 +224,7 @@ void PanelXmlReader::appendSetDefAction(QObject *element, const QXmlStreamAttrib
 void PanelXmlReader::connectAction(const QString &key, const QString &command, QObject *element)
 {
     if (raisesSignal(element, key))
-        m_panel->connectAction(key, command, element);
+        m_panel->wiring().connectAction(key, command, element);
 }
 
 // ---------------------------------------------------------------------------
@@ -244,7 +244,7 @@ void PanelXmlReader::hookLocks(QObject *element, const QXmlStreamAttributes &att
     noteNamedTargets(QStringLiteral("lockon"), text(attributes, "lockon"), element->objectName());
     readLockOn(element, attributes, number);
     if (raisesSignal(element, QStringLiteral("sendLock")))
-        m_panel->connectLocks(element);
+        m_panel->wiring().connectLocks(element);
 }
 
 void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
@@ -255,7 +255,7 @@ void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
     if (!signalSet)
         return;
     if (connections & ChangedByUser && signalSet->raises(QStringLiteral("changedByUser")))
-        m_panel->connectChangedByUser(element);
+        m_panel->wiring().connectChangedByUser(element);
     if (!signalSet->raises(QStringLiteral("updateMathLabels")))
         return;
     static const struct {
@@ -276,7 +276,7 @@ void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
         if (connections & update.flag)
             refreshSlots[count++] = update.slot;
     }
-    m_panel->connectRefreshSlots(signalSet, refreshSlots, count);
+    m_panel->wiring().connectRefreshSlots(signalSet, refreshSlots, count);
 }
 
 void PanelXmlReader::requireDefine(const QString &define, const QString &kind)

@@ -170,7 +170,7 @@ void PanelXmlReader::readTabContainer(const QString &header, Container *parent)
     connectTabChanges(tabs, attributes);
     readCommonAttributes(attributes, tabs);
     setPageToolTip(parent, attributes);
-    m_panel->connectToMathLabels(tabs);
+    m_panel->wiring().connectToMathLabels(tabs);
     // Pages of a tab container do not join a radio group around it.
     readElements(tabs, header, nullptr);
 }
@@ -185,7 +185,7 @@ void PanelXmlReader::readSelectSetDef(const QXmlStreamAttributes &attributes, Co
         return;
     page->setProperty("selectsetdef", text(attributes, "selectsetdef").split(QLatin1Char(';')));
     page->setProperty("unselectsetdef", text(attributes, "unselectsetdef").split(QLatin1Char(';')));
-    m_panel->connectTabSetDef(tabs, page);
+    m_panel->wiring().connectTabSetDef(tabs, page);
     if (!tabs->lastPage)
         tabs->lastPage = page;
     ++tabs->setDefPageCount;

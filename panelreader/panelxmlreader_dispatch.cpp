@@ -240,7 +240,7 @@ bool PanelXmlReader::startConditionHolds(const QString &condition, const QString
 
 void PanelXmlReader::readVersionElement()
 {
-    m_panel->setXMLVersion(text(m_xml->attributes(), "label"));
+    m_panel->editHeader().xmlVersion = text(m_xml->attributes(), "label");
     m_xml->readElementText();
 }
 
@@ -291,9 +291,9 @@ void PanelXmlReader::readHeaderGroup(Container *parent)
     // and its elements are read without a header.
     if (file.trimmed().isEmpty()) {
         xmlMessage(tr("Header group without a file name, its defines are not written"), QString(), true);
-        m_panel->refuseHeader(file);
+        m_panel->editHeader().refuseHeader(file);
         file.clear();
     }
-    headerVersions.insert(file, m_panel->getXMLVersion());
+    headerVersions.insert(file, m_panel->header().xmlVersion);
     readElements(parent, file, nullptr);
 }

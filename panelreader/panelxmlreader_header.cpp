@@ -26,29 +26,29 @@ bool PanelXmlReader::readHeaderElement()
     } else if (name == QLatin1String("migration")) {
         readMigration();
     } else if (name == QLatin1String("version")) {
-        m_panel->setXMLVersion(value("label"));
-        m_panel->setXMLOriginalVersion(value("label"));
+        m_panel->editHeader().xmlVersion = value("label");
+        m_panel->editHeader().xmlOriginalVersion = value("label");
     } else if (name == QLatin1String("disclaimer")) {
         m_panel->setDisclaimerFile(value("file"));
         warnWhenMissing(value("file"), tr("Disclaimer file is missing."));
     } else if (name == QLatin1String("fwversion")) {
-        m_panel->setFWVersionRange(value("min"), value("max"));
+        m_panel->editHeader().setFWVersionRange(value("min"), value("max"));
     } else if (name == QLatin1String("infosource")) {
-        m_panel->setForumURL(value("forumurl"));
+        m_panel->editHeader().forumUrl = value("forumurl");
         m_panel->setForumToolTip(value("tooltip"));
     } else if (name == QLatin1String("documents")) {
-        m_panel->setDocumentsPath(value("path"));
+        m_panel->editHeader().documentsPath = value("path");
     } else if (name == QLatin1String("ioconfig")) {
         // Device paths are case-sensitive; the Tyk names are matched without case.
-        m_panel->setIoPortName(value("port").trimmed());
-        m_panel->setIoPortSettings(value("settings").trimmed().toUpper());
+        m_panel->editHeader().ioPortName = value("port").trimmed();
+        m_panel->editHeader().ioPortSettings = value("settings").trimmed().toUpper();
     } else if (name == QLatin1String("iocheck")) {
         // An unsigned number kept in 16 bits; anything else is 0.
-        m_panel->setIoCheckMode(quint16(value("mode").toULongLong()));
+        m_panel->editHeader().ioCheckMode = quint16(value("mode").toULongLong());
     } else if (name == QLatin1String("loadsaveallowed")) {
         loadSaveAllowed = value("value").toInt() != 0;
     } else if (name == QLatin1String("tooltipconfig")) {
-        m_panel->setToolTipSections(parseNumberLiteral(value("value")).toUInt());
+        m_panel->editHeader().toolTipSectionMask = parseNumberLiteral(value("value")).toUInt();
     } else if (name == QLatin1String("terminal")) {
         // The window opens the port once the read has succeeded.
         terminalPort = value("port").trimmed();
@@ -77,7 +77,7 @@ bool PanelXmlReader::readHeaderElement()
 void PanelXmlReader::readSvd(bool topLevel)
 {
     const QString file = text(m_xml->attributes(), "file");
-    m_panel->setSvdFile(file);
+    m_panel->editHeader().svdFile = file;
     if (topLevel) {
         hasSvdFile = !file.isEmpty();
         if (file.isEmpty())
@@ -89,7 +89,7 @@ void PanelXmlReader::readSvd(bool topLevel)
 void PanelXmlReader::readMigration()
 {
     const QString file = text(m_xml->attributes(), "file");
-    m_panel->setMigrationFile(file);
+    m_panel->editHeader().migrationFile = file;
     warnWhenMissing(file, tr("Migration file is missing."));
 }
 

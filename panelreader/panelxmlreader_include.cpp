@@ -168,7 +168,7 @@ bool PanelXmlReader::readInclude(const QString &header, Container *parent)
         return false;
     }
     // A version element of the included file does not change the panel's.
-    m_panel->setXMLVersion(m_panel->getXMLOriginalVersion());
+    m_panel->editHeader().xmlVersion = m_panel->header().xmlOriginalVersion;
     return true;
 }
 

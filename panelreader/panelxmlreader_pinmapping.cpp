@@ -35,7 +35,7 @@ void PanelXmlReader::readPinMappingElement()
         reportCannotOpenFile(path, openError);
         return;
     }
-    PinMappingReader reader(&m_panel->pinMappingModel(), m_panel->getXMLFile());
+    PinMappingReader reader(&m_panel->pinMappingModel(), m_panel->header().xmlFile);
     reader.setFileName(QFileInfo(path).fileName());
     if (!reader.read(&file))
         logCannotReadFile(path, reader.errorString().toHtmlEscaped() + QStringLiteral("<br>") + reader.errorLocation());

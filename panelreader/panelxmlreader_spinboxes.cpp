@@ -224,7 +224,7 @@ void PanelXmlReader::readDoubleSpinBox(const QString &header, Container *parent)
             attributeWarning(tr("\"step\" attribute invalid."), attributes);
         box->setSingleStep(ok ? step : 0.0);
     }
-    m_panel->connectDoubleSpinBoxValue(box);
+    m_panel->wiring().connectDoubleSpinBoxValue(box);
     connectValueElement(box, ToMathLabels | ToSvgImages);
     setElementProperty(box, "isRaised", false);
 }

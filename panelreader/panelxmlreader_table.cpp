@@ -48,6 +48,6 @@ void PanelXmlReader::readTable(const QString &header, Container *parent)
     }
     // The model holds only the columns the table can describe.
     table->buildModel(quint16(std::min(columns, int(Table::MaxColumns))), rows);
-    m_panel->connectToMathLabels(table);
-    m_panel->connectChangedByUser(table);
+    m_panel->wiring().connectToMathLabels(table);
+    m_panel->wiring().connectChangedByUser(table);
 }

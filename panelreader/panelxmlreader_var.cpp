@@ -155,11 +155,11 @@ void PanelXmlReader::readVar()
     // Text only: a child element leaves the stream in its error state.
     m_xml->readElementText();
 
-    m_panel->connectVariableToLeds(variable);
-    m_panel->connectVariableToSvgImages(variable);
-    m_panel->connectVariableToCurves(variable);
-    m_panel->connectVariableToDials(variable);
-    m_panel->connectVariableToThermos(variable);
-    m_panel->connectVariableToLogs(variable);
-    m_panel->connectToMathLabels(variable);
+    m_panel->wiring().connectVariableToLeds(variable);
+    m_panel->wiring().connectVariableToSvgImages(variable);
+    m_panel->wiring().connectVariableToCurves(variable);
+    m_panel->wiring().connectVariableToDials(variable);
+    m_panel->wiring().connectVariableToThermos(variable);
+    m_panel->wiring().connectVariableToLogs(variable);
+    m_panel->wiring().connectToMathLabels(variable);
 }

@@ -256,42 +256,42 @@ void PanelXmlWriter::writeHeaderElements()
         for (const auto &pair : attributes)
             m_xml.writeAttribute(pair.first, pair.second);
     };
-    empty(QStringLiteral("version"), {{QStringLiteral("label"), m_panel->getXMLVersion()}});
+    empty(QStringLiteral("version"), {{QStringLiteral("label"), m_panel->header().xmlVersion}});
     QString min;
     QString max;
-    m_panel->getFWVersionRange(min, max);
+    m_panel->header().getFWVersionRange(min, max);
     if (min != QLatin1String("0.0.0") || max != QLatin1String("0.0.0"))
         empty(QStringLiteral("fwversion"), {{QStringLiteral("min"), min}, {QStringLiteral("max"), max}});
-    if (!m_panel->getSvdFile().isEmpty())
-        empty(QStringLiteral("svd"), {{QStringLiteral("file"), m_panel->getSvdFile()}});
-    if (!m_panel->getMigrationFile().isEmpty())
-        empty(QStringLiteral("migration"), {{QStringLiteral("file"), m_panel->getMigrationFile()}});
-    if (m_panel->hasOwnDisclaimer() && !m_panel->getDisclaimerFile().isEmpty())
-        empty(QStringLiteral("disclaimer"), {{QStringLiteral("file"), m_panel->getDisclaimerFile()}});
-    if (!m_panel->ioPortName().isEmpty() || !m_panel->ioPortSettings().isEmpty()) {
+    if (!m_panel->header().svdFile.isEmpty())
+        empty(QStringLiteral("svd"), {{QStringLiteral("file"), m_panel->header().svdFile}});
+    if (!m_panel->header().migrationFile.isEmpty())
+        empty(QStringLiteral("migration"), {{QStringLiteral("file"), m_panel->header().migrationFile}});
+    if (m_panel->header().hasOwnDisclaimer && !m_panel->header().disclaimerFile.isEmpty())
+        empty(QStringLiteral("disclaimer"), {{QStringLiteral("file"), m_panel->header().disclaimerFile}});
+    if (!m_panel->header().ioPortName.isEmpty() || !m_panel->header().ioPortSettings.isEmpty()) {
         QList<QPair<QString, QString>> attributes;
-        if (!m_panel->ioPortName().isEmpty())
-            attributes.append({QStringLiteral("port"), m_panel->ioPortName()});
-        if (!m_panel->ioPortSettings().isEmpty())
-            attributes.append({QStringLiteral("settings"), m_panel->ioPortSettings()});
+        if (!m_panel->header().ioPortName.isEmpty())
+            attributes.append({QStringLiteral("port"), m_panel->header().ioPortName});
+        if (!m_panel->header().ioPortSettings.isEmpty())
+            attributes.append({QStringLiteral("settings"), m_panel->header().ioPortSettings});
         empty(QStringLiteral("ioconfig"), attributes);
     }
-    if (m_panel->ioCheckMode() != 1)
-        empty(QStringLiteral("iocheck"), {{QStringLiteral("mode"), QString::number(m_panel->ioCheckMode())}});
+    if (m_panel->header().ioCheckMode != 1)
+        empty(QStringLiteral("iocheck"), {{QStringLiteral("mode"), QString::number(m_panel->header().ioCheckMode)}});
     empty(QStringLiteral("loadsaveallowed"),
-          {{QStringLiteral("value"), m_panel->loadSaveAllowed() ? QStringLiteral("1") : QStringLiteral("0")}});
-    if (!m_panel->getForumURL().isEmpty() || !m_panel->forumToolTip().isEmpty()) {
-        QList<QPair<QString, QString>> attributes{{QStringLiteral("forumurl"), m_panel->getForumURL()}};
-        if (!m_panel->forumToolTip().isEmpty())
-            attributes.append({QStringLiteral("tooltip"), m_panel->forumToolTip()});
+          {{QStringLiteral("value"), m_panel->header().loadSaveAllowed ? QStringLiteral("1") : QStringLiteral("0")}});
+    if (!m_panel->header().forumUrl.isEmpty() || !m_panel->header().forumToolTip.isEmpty()) {
+        QList<QPair<QString, QString>> attributes{{QStringLiteral("forumurl"), m_panel->header().forumUrl}};
+        if (!m_panel->header().forumToolTip.isEmpty())
+            attributes.append({QStringLiteral("tooltip"), m_panel->header().forumToolTip});
         empty(QStringLiteral("infosource"), attributes);
     }
     if (m_panel->toolTipSections() != 0xffff)
         empty(QStringLiteral("tooltipconfig"),
               {{QStringLiteral("value"), QStringLiteral("0x%1").arg(m_panel->toolTipSections(), 0, 16)}});
     // "Documentation" is what a panel without the element gets.
-    if (!m_panel->documentsPath().isEmpty() && m_panel->documentsPath() != QLatin1String("Documentation"))
-        empty(QStringLiteral("documents"), {{QStringLiteral("path"), m_panel->documentsPath()}});
+    if (!m_panel->header().documentsPath.isEmpty() && m_panel->header().documentsPath != QLatin1String("Documentation"))
+        empty(QStringLiteral("documents"), {{QStringLiteral("path"), m_panel->header().documentsPath}});
 }
 
 // Copies the element the reader stands on, with everything inside it.
@@ -316,9 +316,9 @@ static void copyElement(QXmlStreamReader &reader, QXmlStreamWriter &writer)
 // from the file the panel was read from.
 void PanelXmlWriter::copyUnknownHeaderElements()
 {
-    if (!m_panel || m_panel->getXMLFile().isEmpty())
+    if (!m_panel || m_panel->header().xmlFile.isEmpty())
         return;
-    QFile file(m_panel->getXMLFile());
+    QFile file(m_panel->header().xmlFile);
     if (!file.open(QIODevice::ReadOnly))
         return;
     static const QStringList written{

@@ -76,5 +76,5 @@ void ParameterMapReader::readParameter()
     const ParameterRecord record = recordOf(m_xml.attributes());
     m_xml.skipCurrentElement();
     if (!record.id.isEmpty())
-        m_owner->addParameter(record);
+        m_owner->editHeader().parameterMap.append(record);
 }

@@ -148,7 +148,7 @@ int windowChild(QApplication &app, const QString &panelFile, const QString &resu
     window.open();
     runUntilIdle();
     const qint64 ns = timer.nsecsElapsed();
-    const bool opened = QFileInfo(window.panel()->getXMLFile()).fileName() == QFileInfo(panelFile).fileName();
+    const bool opened = QFileInfo(window.panel()->header().xmlFile).fileName() == QFileInfo(panelFile).fileName();
     QFile result(resultFile);
     if (result.open(QIODevice::WriteOnly | QIODevice::Truncate))
         result.write(QByteArray::number(double(ns) / 1e6, 'f', 2) + ' '

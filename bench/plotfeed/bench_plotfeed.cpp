@@ -179,7 +179,7 @@ RunResult runFeed(bool coalesce, int seconds, int rate, bool scroll)
     for (int i = 0; i < curveCount; ++i) {
         auto *variable = new DataClass(QStringLiteral("VAR%1").arg(i));
         panel.setDataClass(variable->objectName(), variable);
-        panel.connectVariableToCurves(variable);
+        panel.wiring().connectVariableToCurves(variable);
         variables << variable;
     }
     // Let the window show and settle before the clock starts.

@@ -72,8 +72,8 @@ void TestAppNotes::notesWithOddNamesOpenTheirFile()
         QFile file(folder + "/" + name);
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    window->panel()->setXMLDir(m_env->path("panel"));
-    window->panel()->setDocumentsPath("Application notes");
+    window->panel()->editHeader().xmlDir = m_env->path("panel");
+    window->panel()->editHeader().documentsPath = "Application notes";
     window->createAppNotesMenu();
     QMenu *menu = window->findChild<QPushButton *>(QStringLiteral("appNotesMenuButton"))->menu();
     QVERIFY(menu);

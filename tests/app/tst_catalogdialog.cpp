@@ -84,7 +84,7 @@ void TestCatalogDialog::init()
     picture.fill(Qt::red);
     QVERIFY(picture.save(m_fixture->env->path("pic.png")));
     QVERIFY(m_fixture->load(panelBody, "<parametermap file=\"params.xml\"/>"));
-    QCOMPARE(m_fixture->window->panel()->parameterMap().size(), 4);
+    QCOMPARE(m_fixture->window->panel()->header().parameterMap.size(), 4);
 }
 
 void TestCatalogDialog::cleanup()
@@ -311,7 +311,7 @@ void TestCatalogDialog::exampleCatalog()
     QVERIFY(window->open(dir + "/catalog.xml"));
     window->initLoadedConfiguration(true);
     QVERIFY2(m_fixture->errors().isEmpty(), qPrintable(m_fixture->errors().join('\n')));
-    QCOMPARE(window->panel()->parameterMap().size(), 7);
+    QCOMPARE(window->panel()->header().parameterMap.size(), 7);
 
     SelectFromCatalogDialog d(window, dir + "/demo_catalog.xml", window->panel());
     QCOMPARE(d.records().size(), 4);

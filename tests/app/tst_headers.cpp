@@ -76,13 +76,13 @@ void TestHeaders::init()
     QVERIFY(dir->isValid());
     window->clearPanelState();
     elements.clear();
-    window->panel()->clearDefinePrefixes();
-    window->panel()->setHeaderVersions({});
+    window->panel()->editHeader().definePrefixes.clear();
+    window->panel()->editHeader().headerVersions = {};
     window->panel()->clearLockConflicts();
     window->panel()->setDefaultDisclaimer("disclaimer.txt");
     window->panel()->setLoading(false);
     window->setWorkingDir(dir->path());
-    window->panel()->setXMLVersion("V1.2.3");
+    window->panel()->editHeader().xmlVersion = "V1.2.3";
 }
 
 void TestHeaders::cleanupTestCase()
@@ -178,7 +178,7 @@ void TestHeaders::defineLineForms()
     for (int i = 0; i < defines.size(); ++i)
         bind(defines.at(i), "t.h", values.at(i));
     if (!prefix.isEmpty())
-        window->panel()->setDefinePrefix("t.h", prefix);
+        window->panel()->editHeader().definePrefixes.insert("t.h", prefix);
     QVERIFY(window->exportHeaderFiles(true));
     QCOMPARE(QString::fromUtf8(body(header("t.h"))), line + "\r\n\r\n");
 }
@@ -221,9 +221,9 @@ void TestHeaders::guardAndVersionLines()
     QFETCH(QString, headerName);
     QFETCH(QString, headerVersion);
     QFETCH(QString, head);
-    window->panel()->setXMLVersion(panelVersion);
+    window->panel()->editHeader().xmlVersion = panelVersion;
     if (!headerVersion.isEmpty())
-        window->panel()->setHeaderVersion(headerName, headerVersion);
+        window->panel()->editHeader().headerVersions.insert(headerName, headerVersion);
     bind("VALUE", headerName, "1");
     QVERIFY(window->exportHeaderFiles(true));
     const QString guard = head.section("#ifndef ", 1).section("\r\n", 0, 0);
@@ -298,7 +298,7 @@ void TestHeaders::everyHeaderIsRewritten()
     for (const char *name : {"a.h", "b.h"}) {
         QVERIFY2(modified(name) > old.addSecs(60), name);
         QVERIFY2(console().contains(QStringLiteral("Exported headerfile: ") + dir->filePath(name)), qPrintable(console()));
-        QCOMPARE(window->panel()->changedHeaders().value(name, true), false);
+        QCOMPARE(window->panel()->header().changedHeaders.value(name, true), false);
     }
 }
 
@@ -355,7 +355,7 @@ void TestHeaders::disclaimer()
     QFETCH(QByteArray, start);
     QFETCH(bool, missing);
     QDir(dir->path()).mkpath("panel");
-    window->panel()->setXMLDir(dir->filePath("panel"));
+    window->panel()->editHeader().xmlDir = dir->filePath("panel");
     if (!panelDisclaimer.isEmpty())
         window->panel()->setDisclaimerFile(panelDisclaimer);
     if (inPanelDir)
@@ -381,8 +381,8 @@ void TestHeaders::failedHeaderWrites()
     const QString target = dir->filePath("nodir/x.h");
     QVERIFY2(console().contains("Could not write header file \"" + target + "\""), qPrintable(console()));
     QVERIFY(console().contains("Header file name \"nodir/x.h\" contains a directory"));
-    QVERIFY(window->panel()->changedHeaders().value("nodir/x.h", true));
-    QCOMPARE(window->panel()->changedHeaders().value("ok.h", true), false);
+    QVERIFY(window->panel()->header().changedHeaders.value("nodir/x.h", true));
+    QCOMPARE(window->panel()->header().changedHeaders.value("ok.h", true), false);
 
     // A write that fails keeps the old header and its changed mark.
     const QByteArray old = header("ok.h");
@@ -393,7 +393,7 @@ void TestHeaders::failedHeaderWrites()
         QVERIFY(!window->exportHeaderFiles());
     }
     QCOMPARE(header("ok.h"), old);
-    QCOMPARE(window->panel()->changedHeaders().value("ok.h"), true);
+    QCOMPARE(window->panel()->header().changedHeaders.value("ok.h"), true);
 }
 
 void TestHeaders::questionableHeaderNamesAreWarnedAbout_data()
@@ -488,7 +488,7 @@ void TestHeaders::valuesThatWouldBreakTheHeaderAreRefused()
     for (bool all : {false, true}) {
         QVERIFY(!window->exportHeaderFiles(all));
         QCOMPARE(header("t.h"), old);
-        QCOMPARE(window->panel()->changedHeaders().value("t.h"), true);
+        QCOMPARE(window->panel()->header().changedHeaders.value("t.h"), true);
         QVERIFY2(reports().join("\n").contains(
                      "Header file \"t.h\" is not written: the value of \"NAME\" holds a line break or a "
                      "comment delimiter"),
@@ -500,11 +500,11 @@ void TestHeaders::valuesThatWouldBreakTheHeaderAreRefused()
 
     // A define prefix is part of every line too.
     name->setValue("4", KeywordValue);
-    window->panel()->setDefinePrefix("t.h", "CFG/*");
+    window->panel()->editHeader().definePrefixes.insert("t.h", "CFG/*");
     QVERIFY(!window->exportHeaderFiles(true));
     QCOMPARE(header("t.h"), old);
     QVERIFY(reports().join("\n").contains("the define name \"CFG/*$NAME\" holds a line break"));
-    window->panel()->setDefinePrefix("t.h", "CFG");
+    window->panel()->editHeader().definePrefixes.insert("t.h", "CFG");
     QVERIFY(window->exportHeaderFiles(true));
     QVERIFY(header("t.h").contains("#define CFG$NAME (0x4)"));
 }
@@ -566,8 +566,8 @@ void TestHeaders::generatedHeadersCompile()
     const QString gcc = QStandardPaths::findExecutable("gcc");
     if (gcc.isEmpty())
         QSKIP("gcc is not installed");
-    window->panel()->setXMLVersion("V2.0.1");
-    window->panel()->setDefinePrefix("motor_cfg.h", "CFG");
+    window->panel()->editHeader().xmlVersion = "V2.0.1";
+    window->panel()->editHeader().definePrefixes.insert("motor_cfg.h", "CFG");
     bind("MOTOR.CTRL[3:0]", "motor_cfg.h", "5");
     bind("MOTOR.CTRL[7:4]", "motor_cfg.h", "160");
     bind("SPEED", "motor_cfg.h", "1000");

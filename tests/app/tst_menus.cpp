@@ -276,8 +276,8 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
                                       window->findChild<QAction *>(QStringLiteral("showDifferencesAction"))};
 
     // A panel with <loadsaveallowed value="0"/> and no forum.
-    window->panel()->setLoadSaveAllowed(false);
-    window->panel()->setForumURL(QString());
+    window->panel()->editHeader().loadSaveAllowed = false;
+    window->panel()->editHeader().forumUrl = QString();
     window->updatePanelActions();
     QVERIFY(window->findChild<QAction *>(QStringLiteral("homeAction"))->isEnabled());
     for (QAction *action : project)
@@ -286,8 +286,8 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
     QVERIFY(forum->isHidden());
 
     // The next panel allows saving and has a forum.
-    window->panel()->setLoadSaveAllowed(true);
-    window->panel()->setForumURL("https://forum.example.org/");
+    window->panel()->editHeader().loadSaveAllowed = true;
+    window->panel()->editHeader().forumUrl = "https://forum.example.org/";
     window->updatePanelActions();
     for (QAction *action : project)
         QVERIFY2(action->isEnabled(), qPrintable(action->text()));
@@ -295,7 +295,7 @@ void TestMenus::panelAndHomeEnableTheProjectActions()
 
     // The home panel: nothing to save or export; "Load" keeps its state.
     window->findChild<QAction *>(QStringLiteral("exportHeaderFilesAction"))->setEnabled(true);
-    window->panel()->setForumURL(QString());
+    window->panel()->editHeader().forumUrl = QString();
     window->updateHomeActions();
     for (QAction *action : {window->findChild<QAction *>(QStringLiteral("exportHeaderFilesAction")), window->findChild<QAction *>(QStringLiteral("homeAction")), window->findChild<QAction *>(QStringLiteral("saveAsAction")), window->findChild<QAction *>(QStringLiteral("saveAction")),
                             window->findChild<QAction *>(QStringLiteral("showDifferencesAction"))})
@@ -413,7 +413,7 @@ void TestMenus::forumButtonOpensTheForum()
 {
     auto window = makeWindow();
     auto *forum = window->findChild<QToolBar *>("harbikToolBar")->findChildren<QPushButton *>().last();
-    window->panel()->setForumURL("https://forum.example.org/quillmate boards");
+    window->panel()->editHeader().forumUrl = "https://forum.example.org/quillmate boards";
     QTest::mousePress(forum, Qt::LeftButton);
     QTest::mouseRelease(forum, Qt::LeftButton);
     QCOMPARE(catcher.urls.size(), 1);
@@ -421,7 +421,7 @@ void TestMenus::forumButtonOpensTheForum()
     QCOMPARE(catcher.urls.first(), QUrl("https://forum.example.org/quillmate%20boards"));
 
     // An empty address opens nothing.
-    window->panel()->setForumURL(QString());
+    window->panel()->editHeader().forumUrl = QString();
     window->showForum();
     QCOMPARE(catcher.urls.size(), 1);
 }
@@ -436,8 +436,8 @@ void TestMenus::appNotesMenuListsThePanelsPdfs()
     }
     QVERIFY(!window->findChild<QAction *>(QStringLiteral("appNotesBarAction"))->isVisible());
 
-    window->panel()->setXMLDir(env->path("panel"));
-    window->panel()->setDocumentsPath("Documentation");
+    window->panel()->editHeader().xmlDir = env->path("panel");
+    window->panel()->editHeader().documentsPath = "Documentation";
     window->createAppNotesMenu();
     QVERIFY(window->findChild<QAction *>(QStringLiteral("appNotesBarAction"))->isVisible());
     QMenu *menu = window->findChild<QPushButton *>(QStringLiteral("appNotesMenuButton"))->menu();
@@ -450,13 +450,13 @@ void TestMenus::appNotesMenuListsThePanelsPdfs()
     QCOMPARE(catcher.urls, QList<QUrl>{QUrl("file:" + env->path("panel/Documentation") + "/b.pdf")});
 
     // The next panel has no documents: the entry goes away.
-    window->panel()->setXMLDir(env->path("other"));
+    window->panel()->editHeader().xmlDir = env->path("other");
     window->createAppNotesMenu();
     QVERIFY(!window->findChild<QAction *>(QStringLiteral("appNotesBarAction"))->isVisible());
     QVERIFY(!window->findChild<QPushButton *>(QStringLiteral("appNotesMenuButton"))->menu());
 
     // An absolute documents path is taken as it is.
-    window->panel()->setDocumentsPath(env->path("panel/Documentation"));
+    window->panel()->editHeader().documentsPath = env->path("panel/Documentation");
     window->createAppNotesMenu();
     QVERIFY(window->findChild<QAction *>(QStringLiteral("appNotesBarAction"))->isVisible());
 }

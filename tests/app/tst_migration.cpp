@@ -138,7 +138,7 @@ void TestMigration::roundTripOfOurOwnExport()
     QStringList headerDefines;
     QStringList expected;
     for (ActiveElement *element : window->panel()->getAllElements()) {
-        const QString name = Panel::getObjectName(element);
+        const QString name = PanelNames::getObjectName(element);
         if (name.startsWith("DEMO_"))
             expected.append(name + "=" + element->value(KeywordValue, 0));
     }
@@ -156,7 +156,7 @@ void TestMigration::roundTripOfOurOwnExport()
     QVERIFY(window->loadOld(dir + "/settings.h"));
     QStringList imported;
     for (ActiveElement *element : window->panel()->getAllElements()) {
-        const QString name = Panel::getObjectName(element);
+        const QString name = PanelNames::getObjectName(element);
         if (name.startsWith("DEMO_"))
             imported.append(name + "=" + element->value(KeywordValue, 0));
     }
@@ -455,7 +455,7 @@ void TestMigration::examplesImport()
 
     unresolved()->hide();
     QVERIFY(window->loadOld(dir + "/board_old.h"));
-    QCOMPARE(window->panel()->parameterMap().size(), 7);
+    QCOMPARE(window->panel()->header().parameterMap.size(), 7);
     QCOMPARE(m_fixture->value("DEMO_PLL_MULT"), QString("8"));
     QCOMPARE(m_fixture->value("DEMO_OSC_TRIM"), QString("40"));
     QCOMPARE(m_fixture->value("DEMO_SUPPLY").toDouble(), 3.0);

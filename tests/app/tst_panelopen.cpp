@@ -93,7 +93,7 @@ void TestPanelOpen::openBuildsThePanelWithItsBuiltIns()
         QVERIFY2(window->panel()->registries().variablesByName.value(name), name);
     QVERIFY(window->panel()->getActiveElement("$DIR$"));
     QCOMPARE(window->windowTitle(), "Quillmate " + path + "[*]");
-    QCOMPARE(window->panel()->getXMLVersion(), QString("1.2.3"));
+    QCOMPARE(window->panel()->header().xmlVersion, QString("1.2.3"));
     QCOMPARE(QDir::currentPath(), QFileInfo(path).absolutePath());
     QCOMPARE(window->panel()->registries().elementNames.mid(0, 2), (QStringList{"EN", "CNT"}));
     QVERIFY(env->prompt()->transcript().isEmpty());
@@ -196,9 +196,9 @@ void TestPanelOpen::loadSaveAllowedFollowsEachPanel()
     const QString open = writePanel("open.xml", QLatin1String(simplePanel));
     auto window = makeWindow();
     QVERIFY(window->open(locked));
-    QVERIFY(!window->panel()->loadSaveAllowed());
+    QVERIFY(!window->panel()->header().loadSaveAllowed);
     QVERIFY(window->open(open));
-    QVERIFY(window->panel()->loadSaveAllowed());
+    QVERIFY(window->panel()->header().loadSaveAllowed);
 }
 
 void TestPanelOpen::formulaNamesWithoutOwnerAreReported()

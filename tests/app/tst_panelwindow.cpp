@@ -221,7 +221,7 @@ void TestPanelWindow::panelMistakesAreNamedAndTheWindowGoesOn()
     QVERIFY2(plain.filter(where).size() == 1, qPrintable(plain.join('\n')));
     // The window goes on with the panel as it was built.
     QVERIFY(f.element(QStringLiteral("T_A")));
-    QCOMPARE(f.window->panel()->getXMLFile(), path);
+    QCOMPARE(f.window->panel()->header().xmlFile, path);
 }
 
 QTEST_MAIN(TestPanelWindow)

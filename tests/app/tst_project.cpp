@@ -403,14 +403,14 @@ void TestProject::maybeSave()
     QVERIFY(openPanel("panel.xml"));
     const QString path = dir->filePath("maybe.qlmp");
     window->setCurrentFile(path);
-    window->panel()->setLoadSaveAllowed(loadSaveAllowed);
+    window->panel()->editHeader().loadSaveAllowed = loadSaveAllowed;
     window->setWindowModified(modified);
     env->installPrompt(answer.isEmpty() ? QStringList() : QStringList{answer});
     QCOMPARE(window->maybeSave(), result);
     QCOMPARE(QFile::exists(path), saved);
     const bool asked = transcript().contains("panel: The document has been modified.\nDo you want to save changes?");
     QCOMPARE(asked, modified && loadSaveAllowed);
-    window->panel()->setLoadSaveAllowed(true);
+    window->panel()->editHeader().loadSaveAllowed = true;
 }
 
 // ---------------------------------------------------------------------------
@@ -524,7 +524,7 @@ void TestProject::setByDefineCheckBoxAndSpinBox()
     QCOMPARE(shown("ENABLE"), QString("0"));
     QCOMPARE(element("ENABLE")->storedValueText(), QString("0"));
     QVERIFY(window->isWindowModified());
-    QCOMPARE(window->panel()->changedHeaders().value("cfg.h"), true);
+    QCOMPARE(window->panel()->header().changedHeaders.value("cfg.h"), true);
     // A check box takes 0 or 1; anything else is refused and changes nothing.
     QVERIFY(window->panel()->setElementByDefine("ENABLE", "1"));
     QCOMPARE(shown("ENABLE"), QString("1"));

@@ -137,7 +137,7 @@ void TestScriptWindow::recordingWritesHeaderAndTrailer()
     QVERIFY(!f->window->panelShell().isRecording());
     QFile in(file);
     QVERIFY(in.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(in.readAll()), "//Macro recorded with XML " + f->window->panel()->getXMLFile()
+    QCOMPARE(QString::fromUtf8(in.readAll()), "//Macro recorded with XML " + f->window->panel()->header().xmlFile
                                                   + "\nSetWaitTime(10)\nSet(SB, 7)\n//Exit(2)\n");
     QVERIFY(consoleText().contains("Starting macro recording"));
     QVERIFY(consoleText().contains("Macro recording stopped"));

@@ -103,8 +103,8 @@ void TestSettings::defaultsWithoutAnyStore()
     QCOMPARE(window->settings().tykLoggingMode, quint16(0));
     QVERIFY(window->settings().toolbarEnabled);
     QVERIFY(window->windowState() & Qt::WindowMaximized);
-    QCOMPARE(window->panel()->getDisclaimerFile(), QString("disclaimer.txt"));
-    QCOMPARE(window->panel()->documentsPath(), QString("Documentation"));
+    QCOMPARE(window->panel()->header().disclaimerFile, QString("disclaimer.txt"));
+    QCOMPARE(window->panel()->header().documentsPath, QString("Documentation"));
     QCOMPARE(window->windowTitle(), QString("Quillmate [*]"));
 }
 

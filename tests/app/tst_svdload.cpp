@@ -26,7 +26,7 @@ private slots:
                                  "</verticalcontainer>"),
                              QStringLiteral("<svd file=\"chip.svd\"/>\n")));
         Panel *panel = fixture.window->panel();
-        QCOMPARE(panel->svdDeviceName(), QStringLiteral("ARM_Example"));
+        QCOMPARE(panel->header().svdDeviceName, QStringLiteral("ARM_Example"));
         for (const char *name : {"TIMER0", "TIMER1", "TIMER2"})
             QVERIFY(panel->registries().moduleTable.contains(name));
         RegisterRecord *cr = panel->registries().moduleTable.value("TIMER1")->getRegister("CR");

@@ -66,7 +66,7 @@ void TestValueLists::buttonExchangeOverSerialPort()
                         "data=\"0xA5;2:CNT;-2:CNT;-4:0x01020304\" recdata=\"?;-2:OUT;CNT\"/></button>"
                         "</verticalcontainer>"),
                     QStringLiteral("<ioconfig port=\"%1\"/>").arg(peer.slaveName())));
-    QVERIFY(f->window->panel()->usesTyk());
+    QVERIFY(f->window->panel()->header().usesTyk);
     QPushButton *button = nullptr;
     for (QPushButton *candidate : f->window->findChildren<QPushButton *>()) {
         if (candidate->text() == QLatin1String("Go"))

@@ -47,7 +47,7 @@ public:
         panel.clear();
         panel.setLoading(false);
         panel.setGuiResetInProgress(false);
-        panel.setToolTipSections(0xffff);
+        panel.editHeader().toolTipSectionMask = 0xffff;
     }
 
     QStringList transcript() const { return env.prompt()->transcript(); }

@@ -116,7 +116,7 @@ void TestActiveElement::initTestCase()
 void TestActiveElement::init()
 {
     fx->reset();
-    fx->panel.setToolTipSections(0xffff);
+    fx->panel.editHeader().toolTipSectionMask = 0xffff;
     top = std::make_unique<QWidget>();
 }
 
@@ -360,7 +360,7 @@ void TestActiveElement::toolTipShowsSelectedSections()
     spin->addItem(QStringLiteral("Slow"), QStringLiteral("0x1"), 1);
     spin->containerChain = {plain, tree, branch};
 
-    fx->panel.setToolTipSections(mask);
+    fx->panel.editHeader().toolTipSectionMask = mask;
     spin->setHost(&fx->panel);
     QCOMPARE(buildToolTip(spin, mask), expected);
     spin->updateToolTip();

@@ -118,7 +118,7 @@ void TestButtonsEdits::init()
     top = std::make_unique<QWidget>();
     dir = std::make_unique<QTemporaryDir>();
     QVERIFY(dir->isValid());
-    fx->panel.setXMLDir(dir->path());
+    fx->panel.editHeader().xmlDir = dir->path();
 }
 
 void TestButtonsEdits::cleanup()
@@ -154,7 +154,7 @@ bool TestButtonsEdits::openPanel(const QString &path)
 {
     fx->panel.setLoading(true);
     fx->panel.clear();
-    fx->panel.setXMLDir(QFileInfo(path).path());
+    fx->panel.editHeader().xmlDir = QFileInfo(path).path();
     QFile file(path);
     bool read = file.open(QIODevice::ReadOnly | QIODevice::Text);
     if (read) {
@@ -704,7 +704,7 @@ void TestButtonsEdits::lineEditLoadAndUserEdit()
     QCOMPARE(log.entries.count(QStringLiteral("changedByUser()")), 2);
     QCOMPARE(log.actions(), QStringList({"changed_setDef(A)", "changed_setDef(A)"}));
     QVERIFY(fx->shell.modified);
-    QCOMPARE(fx->panel.changedHeaders().value(QStringLiteral("cfg.h")), true);
+    QCOMPARE(fx->panel.header().changedHeaders.value(QStringLiteral("cfg.h")), true);
 }
 
 void TestButtonsEdits::lineEditDefaultWidensTheField()
@@ -1055,7 +1055,7 @@ void TestButtonsEdits::buttonWhoseActionLoadsAnotherPanel()
     setElementPropertyOf(button, "default_setdef", QStringList{"FIRST=1"});
     SignalLog log(button);
     // The shell loads as the window does, the name taken in the panel's folder.
-    const QString folder = fx->panel.getXMLDir();
+    const QString folder = fx->panel.header().xmlDir;
     fx->shell.onLoadFile = [this, folder](const QString &name) { QVERIFY(openPanel(QDir(folder).filePath(name))); };
 
     // Clicked from the event loop, as in the program: the old panel then goes

@@ -96,7 +96,7 @@ void TestDisplayElements::initTestCase()
 void TestDisplayElements::init()
 {
     fx->reset();
-    fx->panel.setXMLDir(dir->path());
+    fx->panel.editHeader().xmlDir = dir->path();
     top = std::make_unique<QWidget>();
 }
 
@@ -256,7 +256,7 @@ void TestDisplayElements::ledRefreshFromVariablesAndElements()
     fromVariable->setProperty("bitmask", 0x10);
     fx->panel.addLed(QStringLiteral("STATUS"), fromVariable);
     fx->panel.addLed(QStringLiteral("STATUS"), nullptr); // skipped
-    fx->panel.connectVariableToLeds(&status);
+    fx->panel.wiring().connectVariableToLeds(&status);
     status.setValue(0x30);
     QVERIFY(fromVariable->isLit());
     status.setValue(0x0f);
@@ -274,7 +274,7 @@ void TestDisplayElements::ledRefreshFromVariablesAndElements()
     bit0->setProperty("bitmask", 0x1);
     fx->panel.addLed(QStringLiteral("MODE"), bit1);
     fx->panel.addLed(QStringLiteral("MODE"), bit0);
-    fx->panel.connectElementToLeds(mode);
+    fx->panel.wiring().connectElementToLeds(mode);
     mode->setValue(QStringLiteral("6"), KeywordValue);
     mode->updateMathLabels();
     QVERIFY(bit1->isLit());
@@ -408,7 +408,7 @@ void TestDisplayElements::badPicturesAreReported()
     still.fill(Qt::red);
     image.setPixmap(QPixmap::fromImage(still));
     fx->reset();
-    fx->panel.setXMLDir(dir->path());
+    fx->panel.editHeader().xmlDir = dir->path();
     image.setHost(&fx->panel);
     image.loadPicture(file);
     QVERIFY(fx->reported(message));
@@ -535,7 +535,7 @@ void TestDisplayElements::refreshSkipsPassiveImagesButUpdateRedraws()
 {
     auto &level = *new DataClass(QStringLiteral("LEVEL")); // the panel takes it over
     fx->panel.setDataClass(QStringLiteral("LEVEL"), &level);
-    fx->panel.connectVariableToSvgImages(&level);
+    fx->panel.wiring().connectVariableToSvgImages(&level);
     const QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"4\" height=\"4\"><text>$LEVEL$</text></svg>";
     Image *active = svgImage(svg, QStringLiteral("ACTIVE"));
     Image *passive = svgImage(svg, QStringLiteral("PASSIVE"));

@@ -94,7 +94,7 @@ MathLabel *TestMathLabel::formulaLabel(const QString &name, const QString &formu
     math->setLiterals(parsed.numbers);
     math->setVariables(names);
     fx->panel.addMathLabel(names, math);
-    fx->panel.connectToMathLabels(math);
+    fx->panel.wiring().connectToMathLabels(math);
     return math;
 }
 

@@ -409,7 +409,7 @@ void TestNumericElements::userChangeRunsTheActionsOnce()
     QCOMPARE(log.entries, entries);
     QCOMPARE(active(widget)->storedValueText(), QStringLiteral("5"));
     QVERIFY(fx->shell.modified);
-    QCOMPARE(fx->panel.changedHeaders().value(QStringLiteral("cfg.h")), true);
+    QCOMPARE(fx->panel.header().changedHeaders.value(QStringLiteral("cfg.h")), true);
 }
 
 void TestNumericElements::acceptsBitRange_data()

@@ -401,7 +401,7 @@ void TestPlot::sweepCompleteMovesTheTimeAxis()
     DataClass variable(QStringLiteral("SPEED"));
     panel->addCurve(QStringLiteral("SPEED"), sweepCurve);
     panel->addCurve(QStringLiteral("SPEED"), stripCurve);
-    panel->connectVariableToCurves(&variable);
+    panel->wiring().connectVariableToCurves(&variable);
 
     for (uint value = 1; value <= 3; ++value)
         variable.setValue(value);
@@ -470,11 +470,11 @@ void TestPlot::curveTakesVariableAndElementValues()
     panel->addCurve(QStringLiteral("SRC"), curve);
     panel->addCurve(QStringLiteral("SRC"), nullptr); // a null entry is skipped
     DataClass variable(QStringLiteral("SRC"));
-    panel->connectVariableToCurves(&variable);
+    panel->wiring().connectVariableToCurves(&variable);
     FakeElement element(QStringLiteral("SRC"));
     connect(&element, &FakeElement::updateMathLabels, panel.get(), &Panel::on_updateCurve);
     DataClass other(QStringLiteral("OTHER"));
-    panel->connectVariableToCurves(&other);
+    panel->wiring().connectVariableToCurves(&other);
 
     variable.setValue(4000000000u);
     element.values[0] = QStringLiteral("2.5");
@@ -514,8 +514,8 @@ void TestPlot::gaugesShowTheWholeValue()
     DataClass variable(QStringLiteral("GAUGE"));
     FakeElement element(QStringLiteral("GAUGE"));
     if (fromVariable) {
-        panel->connectVariableToDials(&variable);
-        panel->connectVariableToThermos(&variable);
+        panel->wiring().connectVariableToDials(&variable);
+        panel->wiring().connectVariableToThermos(&variable);
         variable.setValue(text.toUInt());
     } else {
         connect(&element, &FakeElement::updateMathLabels, panel.get(), &Panel::on_updateDial);
@@ -548,7 +548,7 @@ void TestPlot::workerThreadSamplesArriveInOrder()
     QThread worker;
     auto *variable = new DataClass(QStringLiteral("POLLED"));
     variable->moveToThread(&worker);
-    panel->connectVariableToCurves(variable);
+    panel->wiring().connectVariableToCurves(variable);
     QSemaphore taken;
     // Queued after the panel's connection: runs once the refresh has run.
     connect(variable, &DataClass::updateLEDs, this, [&taken] { taken.release(); }, Qt::QueuedConnection);

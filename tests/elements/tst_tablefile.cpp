@@ -67,7 +67,7 @@ void TestTableFile::init()
     m_fx->reset();
     ErrorReporter::instance().setSinks(false, true, false);
     m_fx->panel.setXMLFile(QStringLiteral("/panels/board.xml"));
-    m_fx->panel.setXMLVersion(QStringLiteral("V1.0.0"));
+    m_fx->panel.editHeader().xmlVersion = QStringLiteral("V1.0.0");
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
@@ -181,7 +181,7 @@ void TestTableFile::mismatchesAreReportedAndRowsLoaded()
     const QString path = m_dir->filePath(QStringLiteral("t.qlmp"));
     QVERIFY(table->saveTable(path));
     m_fx->panel.setXMLFile(QStringLiteral("/panels/other.xml"));
-    m_fx->panel.setXMLVersion(QStringLiteral("V2.0.0"));
+    m_fx->panel.editHeader().xmlVersion = QStringLiteral("V2.0.0");
     auto copy = makeTable(QStringLiteral("SEQ"));
     QVERIFY(copy->resetAndLoadTable(path));
     // The console shows the message's line breaks as blanks.

@@ -93,7 +93,7 @@ void TestTimerLog::cleanup()
 
 VerticalWidget *TestTimerLog::showPanel()
 {
-    return fx->panel.createVerticalWidget();
+    return fx->panel.wiring().createVerticalWidget();
 }
 
 TimerLabel *TestTimerLog::addTimer(VerticalWidget *root, const QString &name)
@@ -102,7 +102,7 @@ TimerLabel *TestTimerLog::addTimer(VerticalWidget *root, const QString &name)
     fx->panel.registerElement(timer->objectName(), timer);
     const QStringList kinds = {"setDef", "loadFile", "startProgram", "runScript", "sendUSB"};
     for (const QString &kind : kinds)
-        fx->panel.connectAction(QStringLiteral("changed_") + kind, kind, timer);
+        fx->panel.wiring().connectAction(QStringLiteral("changed_") + kind, kind, timer);
     return timer;
 }
 
@@ -576,10 +576,10 @@ void TestTimerLog::elementChangeIsLoggedVariableChangeIsNot()
     addLog(QStringLiteral("again.log"), QStringLiteral("Again"), QStringLiteral("COUNT"));
     LogLabel *levelLog = addLog(QStringLiteral("level.log"), QStringLiteral("Level"), QStringLiteral("LEVEL"));
     levelLog->setConsole(true);
-    fx->panel.connectElementToLogs(timer);
+    fx->panel.wiring().connectElementToLogs(timer);
     DataClass level(QStringLiteral("LEVEL"));
     level.setValue(7);
-    fx->panel.connectVariableToLogs(&level);
+    fx->panel.wiring().connectVariableToLogs(&level);
 
     emit level.updateLEDs();
     QCoreApplication::processEvents();

@@ -1029,12 +1029,12 @@ void TestValueElements::changeMarksTheHeaderUnlessLoading()
     fx->panel.setLoading(true);
     box->click();
     QVERIFY(!fx->shell.modified);
-    QVERIFY(fx->panel.changedHeaders().isEmpty());
+    QVERIFY(fx->panel.header().changedHeaders.isEmpty());
 
     fx->panel.setLoading(false);
     box->click();
     QVERIFY(fx->shell.modified);
-    QCOMPARE(fx->panel.changedHeaders().value(QStringLiteral("cfg.h")), true);
+    QCOMPARE(fx->panel.header().changedHeaders.value(QStringLiteral("cfg.h")), true);
 }
 
 void TestValueElements::initializeRefreshesFormulasAndToolTip()
@@ -1077,7 +1077,7 @@ void TestValueElements::actionsReachTheWindowsSlots()
         [](QtMsgType, const QMessageLogContext &, const QString &text) { warnings.append(text); });
     const auto wire = [this](QObject *element, const QStringList &signalNames) {
         for (const QString &name : signalNames)
-            fx->panel.connectAction(name, name.section(QLatin1Char('_'), 1), element);
+            fx->panel.wiring().connectAction(name, name.section(QLatin1Char('_'), 1), element);
     };
     wire(box, {"checked_sendUSB", "checked_setDef", "unchecked_setDef"});
     wire(spin, {"changed_sendUSB", "changed_setDef", "changed_runScript"});
@@ -1177,7 +1177,7 @@ void TestValueElements::replacedPanelStopsTheWalk()
 {
     // The element sits in the shown panel; the action opens another panel,
     // and Qt deletes the old one only later.
-    QWidget *panel = fx->panel.createVerticalWidget();
+    QWidget *panel = fx->panel.wiring().createVerticalWidget();
     QPointer<CheckBox> box = new CheckBox(QStringLiteral("CB"), QStringLiteral("Check"), panel);
     box->setHost(&fx->panel);
     box->setElementProperty("data", actionData({"checked_setDef", "", "A", "checked_setDef", "", "B"}));
@@ -1185,7 +1185,7 @@ void TestValueElements::replacedPanelStopsTheWalk()
     QStringList seen;
     connect(signalsOf(box.data()), &ElementSignals::checked_setDef, this, [&](const QString &data) {
         seen << data;
-        fx->panel.createVerticalWidget();
+        fx->panel.wiring().createVerticalWidget();
     });
     SignalLog log(box);
 

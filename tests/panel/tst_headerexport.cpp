@@ -53,9 +53,9 @@ void TestHeaderExport::init()
     QVERIFY(disclaimer.open(QIODevice::WriteOnly));
     disclaimer.write("/* ours */\n");
     disclaimer.close();
-    panel->setXMLDir(dir->path());
+    panel->editHeader().xmlDir = dir->path();
     panel->setDisclaimerFile("disclaimer.txt");
-    panel->setXMLVersion("V2.0.1");
+    panel->editHeader().xmlVersion = "V2.0.1";
 }
 
 void TestHeaderExport::cleanup()
@@ -107,7 +107,7 @@ void TestHeaderExport::writesOnlyChangedHeadersUnlessAll()
     QVERIFY(exportHeaders(false));
     QVERIFY(QFile::remove(dir->filePath("a.h")));
     QVERIFY(QFile::remove(dir->filePath("b.h")));
-    panel->setHeaderChanged("b.h", true);
+    panel->editHeader().changedHeaders.insert("b.h", true);
     QVERIFY(exportHeaders(false));
     QVERIFY(!QFileInfo::exists(dir->filePath("a.h")));
     QVERIFY(QFileInfo::exists(dir->filePath("b.h")));

@@ -174,8 +174,8 @@ void TestRegistries::firmwareRange()
     QFETCH(QString, min);
     QFETCH(QString, max);
     QFETCH(QString, expected);
-    panel->setFWVersionRange(min, max);
-    QCOMPARE(panel->getFWVersionRangeText(), expected);
+    panel->editHeader().setFWVersionRange(min, max);
+    QCOMPARE(panel->header().fwVersionRangeText(), expected);
 }
 
 void TestRegistries::registerPaths_data()
@@ -196,9 +196,9 @@ void TestRegistries::registerPaths()
     QFETCH(QString, module);
     QFETCH(QString, reg);
     QFETCH(QString, field);
-    QCOMPARE(Panel::getModuleName(path), module);
-    QCOMPARE(Panel::getRegisterName(path), reg);
-    QCOMPARE(Panel::getFieldName(path), field);
+    QCOMPARE(PanelNames::getModuleName(path), module);
+    QCOMPARE(PanelNames::getRegisterName(path), reg);
+    QCOMPARE(PanelNames::getFieldName(path), field);
 }
 
 void TestRegistries::addModuleKeepsTheFirst()
@@ -231,12 +231,12 @@ void TestRegistries::changedMovesTheElementToTheEnd()
     panel->registerElement("B", &b);
     panel->registerElement("TIMER", &timer);
     shell->modified = false;
-    panel->clearChangedHeaders();
+    panel->editHeader().changedHeaders.clear();
 
     connect(&a, &QLabel::linkActivated, panel.get(), &Panel::changed);
     emit a.linkActivated(QString());
     QCOMPARE(panel->getAllElements(), (QList<ActiveElement *>{&b, &timer, &a}));
-    QVERIFY(panel->changedHeaders().value("cfg.h"));
+    QVERIFY(panel->header().changedHeaders.value("cfg.h"));
     QVERIFY(shell->modified);
 
     shell->modified = false;
@@ -248,11 +248,11 @@ void TestRegistries::changedMovesTheElementToTheEnd()
 
 void TestRegistries::headerValues()
 {
-    panel->setXMLVersion("1.2.3");
+    panel->editHeader().xmlVersion = "1.2.3";
     panel->setXMLFile(env->path("panel.xml"));
-    QCOMPARE(panel->getXMLFileName(), QString("panel.xml"));
+    QCOMPARE(panel->header().xmlFileName(), QString("panel.xml"));
     panel->setDisclaimerFile("mine.txt");
-    QVERIFY(panel->hasOwnDisclaimer());
+    QVERIFY(panel->header().hasOwnDisclaimer);
 }
 
 // An element, a formula label, a variable and an LED leave every list that
@@ -351,10 +351,10 @@ void TestRegistries::renamesFollowTheDefine()
 // state; the panel's own comes back whole, its exchange entries not deleted.
 void TestRegistries::readStateIsKeptAcrossAFragmentRead()
 {
-    panel->setToolTipSections(0x5);
-    panel->setIoPortName("COM3");
-    panel->setIoPortSettings("9600");
-    panel->setForumURL("https://forum.example.org/");
+    panel->editHeader().toolTipSectionMask = 0x5;
+    panel->editHeader().ioPortName = "COM3";
+    panel->editHeader().ioPortSettings = "9600";
+    panel->editHeader().forumUrl = "https://forum.example.org/";
     auto *exchange = new ComPollEntry;
     exchange->sendData = "1";
     panel->addComPoll(exchange);
@@ -365,9 +365,9 @@ void TestRegistries::readStateIsKeptAcrossAFragmentRead()
 
     const Panel::ReadState kept = panel->takeReadState();
     QCOMPARE(panel->toolTipSections(), 0xffffu);
-    QVERIFY(panel->ioPortName().isEmpty());
-    QVERIFY(panel->ioPortSettings().isEmpty());
-    QVERIFY(panel->getForumURL().isEmpty());
+    QVERIFY(panel->header().ioPortName.isEmpty());
+    QVERIFY(panel->header().ioPortSettings.isEmpty());
+    QVERIFY(panel->header().forumUrl.isEmpty());
     QVERIFY(panel->registries().comPollList.isEmpty());
     QVERIFY(panel->registries().varPollList.isEmpty());
     QVERIFY(panel->registries().invisibleElements.isEmpty());
@@ -376,9 +376,9 @@ void TestRegistries::readStateIsKeptAcrossAFragmentRead()
 
     panel->restoreReadState(kept);
     QCOMPARE(panel->toolTipSections(), 0x5u);
-    QCOMPARE(panel->ioPortName(), QString("COM3"));
-    QCOMPARE(panel->ioPortSettings(), QString("9600"));
-    QCOMPARE(panel->getForumURL(), QString("https://forum.example.org/"));
+    QCOMPARE(panel->header().ioPortName, QString("COM3"));
+    QCOMPARE(panel->header().ioPortSettings, QString("9600"));
+    QCOMPARE(panel->header().forumUrl, QString("https://forum.example.org/"));
     QCOMPARE(panel->registries().comPollList, QList<ComPollEntry *>{exchange});
     QCOMPARE(exchange->sendData, QString("1"));
     QCOMPARE(panel->registries().varPollList, QList<VarPollEntry *>{&poll});

@@ -299,9 +299,9 @@ void TestSetDef::colourSlots()
     // Orange, with an upper byte that does not count.
     const int colour = int(0x12ff8000);
     if (background)
-        f->panel->setBGColor(widget.get(), colour);
+        PanelColours::setBGColor(widget.get(), colour);
     else
-        f->panel->setTextColor(widget.get(), colour);
+        PanelColours::setTextColor(widget.get(), colour);
 
     QVERIFY(widget->autoFillBackground());
     QCOMPARE(widget->styleSheet(), styleSheet.isEmpty() ? before : styleSheet);
@@ -312,7 +312,7 @@ void TestSetDef::colourSlots()
             QCOMPARE(widget->palette().color(group, QPalette::ColorRole(role)), expected);
         }
     }
-    f->panel->setBGColor(nullptr, colour); // ignored
+    PanelColours::setBGColor(nullptr, colour); // ignored
 }
 
 void TestSetDef::tabPageIsHiddenAndShownInPlace()

@@ -231,7 +231,7 @@ void TestTykValueExchange::timeoutsAreCountedAndLatchAtTen()
 void TestTykValueExchange::timeoutsWithoutReporting()
 {
     loadWithFakeHid();
-    f->panel->setIoCheckMode(0);
+    f->panel->editHeader().ioCheckMode = 0;
     m_values->send(QStringLiteral("0x01"));
     m_values->receive(QStringLiteral("A"));
     QCOMPARE(m_values->timeoutCount(), quint16(1));

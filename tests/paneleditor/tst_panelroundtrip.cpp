@@ -165,9 +165,9 @@ static QString describe(Panel *panel)
     lines << "variables: " + variables.join(',');
     QString min;
     QString max;
-    panel->getFWVersionRange(min, max);
-    lines << "header: " + QStringList{panel->getXMLVersion(), min, max, panel->getSvdFile(), panel->ioPortName(),
-                                      panel->ioPortSettings(), QString::number(panel->loadSaveAllowed()),
+    panel->header().getFWVersionRange(min, max);
+    lines << "header: " + QStringList{panel->header().xmlVersion, min, max, panel->header().svdFile, panel->header().ioPortName,
+                                      panel->header().ioPortSettings, QString::number(panel->header().loadSaveAllowed),
                                       QString::number(panel->toolTipSections())}
                               .join(',');
     lines << "elements: " + QString::number(panel->getAllElements().size())

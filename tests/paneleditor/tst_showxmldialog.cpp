@@ -460,21 +460,21 @@ void TestShowXmlDialog::propertiesDialogStoresWhatChanged()
         dialog.versionEdit->setText("V2 <beta> & \"more\"");
         dialog.accept();
     }
-    QVERIFY(!panel->hasOwnDisclaimer());
-    QCOMPARE(panel->ioPortName(), QStringLiteral("/dev/ttyUSB0"));
-    QCOMPARE(panel->ioPortSettings(), QStringLiteral("9600;8;N;1"));
+    QVERIFY(!panel->header().hasOwnDisclaimer);
+    QCOMPARE(panel->header().ioPortName, QStringLiteral("/dev/ttyUSB0"));
+    QCOMPARE(panel->header().ioPortSettings, QStringLiteral("9600;8;N;1"));
     QString min;
     QString max;
-    panel->getFWVersionRange(min, max);
+    panel->header().getFWVersionRange(min, max);
     QCOMPARE(min, QStringLiteral("1.2.0"));
     auto editor = makeEditor();
     QVERIFY(saveAndReopen(*editor));
-    QVERIFY(!panel->loadSaveAllowed());
-    QCOMPARE(panel->getXMLVersion(), QStringLiteral("V2 <beta> & \"more\""));
-    QCOMPARE(panel->ioPortName(), QStringLiteral("/dev/ttyUSB0"));
+    QVERIFY(!panel->header().loadSaveAllowed);
+    QCOMPARE(panel->header().xmlVersion, QStringLiteral("V2 <beta> & \"more\""));
+    QCOMPARE(panel->header().ioPortName, QStringLiteral("/dev/ttyUSB0"));
     QString min2;
     QString max2;
-    panel->getFWVersionRange(min2, max2);
+    panel->header().getFWVersionRange(min2, max2);
     QCOMPARE(min2, min);
     QCOMPARE(max2, max);
 }
@@ -900,14 +900,14 @@ void TestShowXmlDialog::panelBuiltFromAnEmptyOne()
         QVERIFY2(before.contains(kind), kind);
     QStringList names;
     for (ActiveElement *element : panel->getAllElements())
-        names << Panel::getObjectName(element);
+        names << PanelNames::getObjectName(element);
     names.sort();
     QVERIFY(saveAndReopen(*editor));
     area = qobject_cast<QScrollArea *>(f->panelWidget());
     QCOMPARE(kindsUnder(area->widget()).join(','), before.join(','));
     QStringList reopened;
     for (ActiveElement *element : panel->getAllElements())
-        reopened << Panel::getObjectName(element);
+        reopened << PanelNames::getObjectName(element);
     reopened.sort();
     QFile saved(QDir(dir->path()).filePath("saved.xml"));
     QVERIFY(saved.open(QIODevice::ReadOnly));

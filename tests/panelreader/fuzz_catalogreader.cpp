@@ -72,11 +72,11 @@ void FuzzCatalogReader::mutatedFilesReadSafely()
         if (!catalogOk)
             QVERIFY(catalog.xmlErrorString().contains(QLatin1String("\nLine ")));
 
-        panel.clearParameterMap();
+        panel.editHeader().parameterMap.clear();
         ParameterMapReader parameters(&panel);
         parameters.readParameterMap(&buffer);
         parameters.xmlErrorString();
-        for (const ParameterRecord &record : qAsConst(panel.parameterMap())) {
+        for (const ParameterRecord &record : qAsConst(panel.header().parameterMap)) {
             QVERIFY(!record.id.isEmpty());
             QCOMPARE(record.readonly.size(), 1);
         }
@@ -95,8 +95,8 @@ void FuzzCatalogReader::deepNestingStaysBounded()
     buffer.open(QIODevice::ReadOnly);
     ParameterMapReader reader(&panel);
     reader.readParameterMap(&buffer);
-    QVERIFY(!panel.parameterMap().isEmpty());
-    QCOMPARE(panel.parameterMap().last().id, QString("after"));
+    QVERIFY(!panel.header().parameterMap.isEmpty());
+    QCOMPARE(panel.header().parameterMap.last().id, QString("after"));
 }
 
 QTEST_MAIN(FuzzCatalogReader)

@@ -58,7 +58,7 @@ public:
         if (writeTestFile(path, text).isEmpty())
             return false;
         panel.setXMLFile(path);
-        panel.setXMLDir(QFileInfo(path).path());
+        panel.editHeader().xmlDir = QFileInfo(path).path();
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             return false;

@@ -106,7 +106,7 @@ void TestCatalogReader::parameterRecordFields()
     buffer.open(QIODevice::ReadOnly);
     ParameterMapReader reader(&fixture.panel);
     QVERIFY(reader.readParameterMap(&buffer));
-    const QList<ParameterRecord> &map = fixture.panel.parameterMap();
+    const QList<ParameterRecord> &map = fixture.panel.header().parameterMap;
     QCOMPARE(map.size(), 3);
     const ParameterRecord &first = map.at(0);
     QCOMPARE(first.number, 12u);
@@ -171,7 +171,7 @@ void TestCatalogReader::parameterMapTable()
     ParameterMapReader reader(&fixture.panel);
     QTEST(reader.readParameterMap(&buffer), "ok");
     QStringList ids;
-    for (const ParameterRecord &record : qAsConst(fixture.panel.parameterMap()))
+    for (const ParameterRecord &record : qAsConst(fixture.panel.header().parameterMap))
         ids.append(record.id);
     QTEST(ids, "ids");
 }
@@ -184,7 +184,7 @@ void TestCatalogReader::parameterMapKeepsRecordsBeforeAFault()
     buffer.open(QIODevice::ReadOnly);
     ParameterMapReader reader(&fixture.panel);
     QVERIFY(!reader.readParameterMap(&buffer));
-    QCOMPARE(fixture.panel.parameterMap().size(), 2);
+    QCOMPARE(fixture.panel.header().parameterMap.size(), 2);
     QVERIFY2(reader.xmlErrorString().contains("\nLine 4, column "), qPrintable(reader.xmlErrorString()));
 }
 
@@ -195,26 +195,26 @@ void TestCatalogReader::parameterMapHeaderElement()
     writeTestFile(dir + "/params.xml", "<parameters><parameter ID=\"A\"/><parameter ID=\"B\"/></parameters>");
     QVERIFY(fixture.readPanelFile(dir + "/p.xml",
                                   verticalPanelText("<checkbox define=\"X\"/>", "<parametermap file=\"params.xml\"/>")));
-    QCOMPARE(fixture.panel.parameterMap().size(), 2);
+    QCOMPARE(fixture.panel.header().parameterMap.size(), 2);
     QVERIFY(fixture.xmlLines().isEmpty());
 
     // The next panel's read starts from an empty map.
     QVERIFY(fixture.readPanelFile(dir + "/p.xml", verticalPanelText("<checkbox define=\"X\"/>")));
-    QVERIFY(fixture.panel.parameterMap().isEmpty());
+    QVERIFY(fixture.panel.header().parameterMap.isEmpty());
 
     // A missing file: a warning with the resolved path, nothing read.
     QVERIFY(fixture.readPanelFile(dir + "/p.xml",
                                   verticalPanelText("<checkbox define=\"X\"/>", "<parametermap file=\"none.xml\"/>")));
     QCOMPARE(fixture.xmlLines(),
              QStringList{"XML Warning: Parametermap file \"" + dir + "/none.xml\"is missing."});
-    QVERIFY(fixture.panel.parameterMap().isEmpty());
+    QVERIFY(fixture.panel.header().parameterMap.isEmpty());
 
     // A broken file: "Cannot read file" with the line; the records whose
     // start tags were read are kept.
     writeTestFile(dir + "/broken.xml", "<parameters>\n<parameter ID=\"A\"/>\n<parameter ID=\"B\">");
     QVERIFY(fixture.readPanelFile(dir + "/p.xml", verticalPanelText("<checkbox define=\"X\"/>",
                                                                     "<parametermap file=\"broken.xml\"/>")));
-    QCOMPARE(fixture.panel.parameterMap().size(), 2);
+    QCOMPARE(fixture.panel.header().parameterMap.size(), 2);
     QVERIFY2(fixture.consoleText().contains("Cannot read file " + dir + "/broken.xml"), qPrintable(fixture.consoleText()));
     QVERIFY(fixture.consoleText().contains("Line 3, column"));
 
@@ -222,7 +222,7 @@ void TestCatalogReader::parameterMapHeaderElement()
     QDir(dir).mkpath("folder.xml");
     QVERIFY(fixture.readPanelFile(dir + "/p.xml", verticalPanelText("<checkbox define=\"X\"/>",
                                                                     "<parametermap file=\"folder.xml\"/>")));
-    QVERIFY(fixture.panel.parameterMap().isEmpty());
+    QVERIFY(fixture.panel.header().parameterMap.isEmpty());
     QVERIFY(fixture.xmlLines().isEmpty());
     const QString reports = fixture.transcript().join('\n') + fixture.consoleText();
     QVERIFY2(reports.contains("Cannot open file " + dir + "/folder.xml:\n"), qPrintable(reports));
@@ -235,7 +235,7 @@ void TestCatalogReader::parameterMapInsideAContainer()
     writeTestFile(dir + "/params.xml", "<parameters><parameter ID=\"A\"/></parameters>");
     QVERIFY(fixture.readPanelFile(dir + "/p.xml",
                                   verticalPanelText("<parametermap file=\"params.xml\"/><checkbox define=\"X\"/>")));
-    QCOMPARE(fixture.panel.parameterMap().size(), 1);
+    QCOMPARE(fixture.panel.header().parameterMap.size(), 1);
     // No "unknown element" line, and the element after it is built.
     QVERIFY2(fixture.xmlLines().isEmpty(), qPrintable(fixture.xmlLines().join('\n')));
     QVERIFY(fixture.panel.getActiveElement("X"));

@@ -53,7 +53,7 @@ private:
     bool connected(QObject *element, void (ElementSignals::*signal)(), Panel::RefreshSlot slot) const
     {
         if (signal == &ElementSignals::updateMathLabels)
-            return fx->panel.runsRefresh(signalsOf(element), slot);
+            return fx->panel.wiring().runsRefresh(signalsOf(element), slot);
         return QObject::disconnect(signalsOf(element), signal, &fx->panel, slot);
     }
     template <typename Slot>

@@ -49,7 +49,7 @@ private:
     QStringList xmlLines() const;
     bool connected(MathLabel *label, RefreshSlot slot) const
     {
-        return fx->panel.runsRefresh(signalsOf(label), slot);
+        return fx->panel.wiring().runsRefresh(signalsOf(label), slot);
     }
 
     std::unique_ptr<ReaderFixture> fx;

@@ -215,7 +215,7 @@ void TestNumericBuilders::sliderImageAndWiring()
     for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
                              "on_updateCurve", "on_updateDial", "on_updateThermo",
                              "on_updateLog"})
-        QVERIFY2(fx->panel.runsRefresh(signalsOf(slider), refreshSlot(slot)), slot);
+        QVERIFY2(fx->panel.wiring().runsRefresh(signalsOf(slider), refreshSlot(slot)), slot);
 }
 
 // ---------------------------------------------------------------------------
@@ -327,8 +327,8 @@ void TestNumericBuilders::knobIsBoundAndWired()
     QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
     for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
                              "on_updateCurve", "on_updateDial", "on_updateThermo"})
-        QVERIFY2(fx->panel.runsRefresh(signalsOf(knob), refreshSlot(slot)), slot);
-    QVERIFY(!fx->panel.runsRefresh(signalsOf(knob), &Panel::on_updateLog));
+        QVERIFY2(fx->panel.wiring().runsRefresh(signalsOf(knob), refreshSlot(slot)), slot);
+    QVERIFY(!fx->panel.wiring().runsRefresh(signalsOf(knob), &Panel::on_updateLog));
 
     // A 4-bit field fits 0..15.
     QVERIFY(read("<knob define=\"ADC.CTRL[7:4]\" range=\"0;15\"/>"));
@@ -406,17 +406,17 @@ void TestNumericBuilders::spinBoxKindsAreBoundAndWired()
     // The double spin box: formulas, its value to the modified mark, SVG images.
     QVERIFY(QObject::disconnect(signalsOf(rate), &ElementSignals::changed_setDef, &fx->panel, &Panel::setDef));
     QVERIFY(QObject::disconnect(rate, QOverload<double>::of(&QDoubleSpinBox::valueChanged), &fx->panel, &Panel::changed));
-    QVERIFY(fx->panel.runsRefresh(signalsOf(rate), &Panel::on_updateMathLabel));
-    QVERIFY(fx->panel.runsRefresh(signalsOf(rate), &Panel::on_updateSvgImage));
-    QVERIFY(!fx->panel.runsRefresh(signalsOf(rate), &Panel::on_updateLED));
+    QVERIFY(fx->panel.wiring().runsRefresh(signalsOf(rate), &Panel::on_updateMathLabel));
+    QVERIFY(fx->panel.wiring().runsRefresh(signalsOf(rate), &Panel::on_updateSvgImage));
+    QVERIFY(!fx->panel.wiring().runsRefresh(signalsOf(rate), &Panel::on_updateLED));
     QVERIFY(!QObject::disconnect(signalsOf(rate), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
 
     // The hexadecimal one: all but dials and thermometers.
     QVERIFY(QObject::disconnect(signalsOf(mask), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
     for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
                              "on_updateCurve", "on_updateLog"})
-        QVERIFY2(fx->panel.runsRefresh(signalsOf(mask), refreshSlot(slot)), slot);
-    QVERIFY(!fx->panel.runsRefresh(signalsOf(mask), &Panel::on_updateDial));
+        QVERIFY2(fx->panel.wiring().runsRefresh(signalsOf(mask), refreshSlot(slot)), slot);
+    QVERIFY(!fx->panel.wiring().runsRefresh(signalsOf(mask), &Panel::on_updateDial));
     QCOMPARE(xmlLines(), QStringList());
 }
 

@@ -216,7 +216,7 @@ ReadOutcome TestPanelReader::readFile(const QString &file)
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     fx->clearPanelState();
     // A panel without a version element has none.
-    fx->panel.setXMLOriginalVersion(QString());
+    fx->panel.editHeader().xmlOriginalVersion = QString();
     fx->env.installPrompt({});
     fx->panel.setXMLFile(file);
 
@@ -690,17 +690,17 @@ void TestPanelReader::headerElementValues()
         "<pinmapping file=\"pins.xml\"/><terminal port=\"X\"/>"
         "<verticalcontainer/>"));
     QVERIFY(outcome.ok);
-    QCOMPARE(fx->panel.getXMLVersion(), QStringLiteral("1.1"));
-    QCOMPARE(fx->panel.getXMLOriginalVersion(), QStringLiteral("1.1"));
+    QCOMPARE(fx->panel.header().xmlVersion, QStringLiteral("1.1"));
+    QCOMPARE(fx->panel.header().xmlOriginalVersion, QStringLiteral("1.1"));
     QCOMPARE(fx->panel.toolTipSections(), 12u);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(fx->panel.ioPortName(), QStringLiteral("com3"));
-    QCOMPARE(fx->panel.ioPortSettings(), QStringLiteral("9600"));
-    QCOMPARE(fx->panel.ioCheckMode(), quint16(1));
-    QCOMPARE(fx->panel.getFWVersionRangeText(), QStringLiteral("V.1.2.3..V.2.255.255"));
-    QCOMPARE(fx->panel.getForumURL(), QStringLiteral("http://f"));
-    QCOMPARE(fx->panel.forumToolTip(), QStringLiteral("Ask"));
-    QCOMPARE(fx->panel.documentsPath(), QStringLiteral("docs"));
+    QCOMPARE(fx->panel.header().ioPortName, QStringLiteral("com3"));
+    QCOMPARE(fx->panel.header().ioPortSettings, QStringLiteral("9600"));
+    QCOMPARE(fx->panel.header().ioCheckMode, quint16(1));
+    QCOMPARE(fx->panel.header().fwVersionRangeText(), QStringLiteral("V.1.2.3..V.2.255.255"));
+    QCOMPARE(fx->panel.header().forumUrl, QStringLiteral("http://f"));
+    QCOMPARE(fx->panel.header().forumToolTip, QStringLiteral("Ask"));
+    QCOMPARE(fx->panel.header().documentsPath, QStringLiteral("docs"));
     // The two files named are not there: each is said once, nothing else.
     const QStringList lines = console().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(lines.size(), 2);
@@ -712,13 +712,13 @@ void TestPanelReader::headerElementValues()
                                    "<ioconfig/><verticalcontainer/>"));
     QCOMPARE(fx->panel.toolTipSections(), 0u);
     QVERIFY(!outcome.loadSaveAllowed);
-    QCOMPARE(fx->panel.ioPortName(), QString());
+    QCOMPARE(fx->panel.header().ioPortName, QString());
 
     // A new read starts from the defaults.
     outcome = read(verticalPanelText(""));
     QCOMPARE(fx->panel.toolTipSections(), 0xFFFFu);
     QVERIFY(outcome.loadSaveAllowed);
-    QCOMPARE(fx->panel.getForumURL(), QString());
+    QCOMPARE(fx->panel.header().forumUrl, QString());
 }
 
 void TestPanelReader::labelsNameParameterFields_data()
@@ -858,8 +858,8 @@ void TestPanelReader::dispatcherNamesAreExact()
     QCOMPARE(console().count(QStringLiteral("XML Error: Editbox without define is not allowed:")), 1);
     QCOMPARE(root()->findChildren<TextEdit *>().size(), 1);
     // Inside containers a version element sets the version text only.
-    QCOMPARE(fx->panel.getXMLVersion(), QStringLiteral("7"));
-    QCOMPARE(fx->panel.getXMLOriginalVersion(), QString());
+    QCOMPARE(fx->panel.header().xmlVersion, QStringLiteral("7"));
+    QCOMPARE(fx->panel.header().xmlOriginalVersion, QString());
 }
 
 void TestPanelReader::headerGroupsNameTheHeaderFile()
@@ -1343,7 +1343,7 @@ void TestPanelReader::checkBoxes()
     QVERIFY(elementPropertyOf(inverted, "isRaised").isValid());
     QVERIFY(!elementPropertyOf(find<CheckBox>(QStringLiteral("PLAIN")), "inverted").toBool());
     QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
-    QVERIFY(fx->panel.runsRefresh(signalsOf(inverted), &Panel::on_updateLED));
+    QVERIFY(fx->panel.wiring().runsRefresh(signalsOf(inverted), &Panel::on_updateLED));
     QCOMPARE(console().count(QStringLiteral("XML Error: Checkbox without define is not allowed:")), 1);
     QCOMPARE(root()->findChildren<CheckBox *>().size(), 3);
 }
@@ -1539,7 +1539,7 @@ void TestPanelReader::comboBoxes()
     QCOMPARE(console().count(QStringLiteral("XML Warning: \"lockon\" is not allowed for combobox:")), 1);
     QCOMPARE(console().count(QStringLiteral("XML Error: Combobox without define is not allowed:")), 1);
     QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
-    QVERIFY(fx->panel.runsRefresh(signalsOf(combo), &Panel::on_updateLED));
+    QVERIFY(fx->panel.wiring().runsRefresh(signalsOf(combo), &Panel::on_updateLED));
     QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::selected_setDef, &fx->panel, &Panel::setDef));
     QVERIFY(!takeConnection(signalsOf(combo), &ElementSignals::sendLock, &fx->panel, &Panel::on_sendLock));
 }
@@ -1788,11 +1788,11 @@ void TestPanelReader::includedFragmentsAndPanels()
     QVERIFY(!fx->panel.getActiveElement(QStringLiteral("CH9_EN")));
     // A complete panel keeps the enclosing header; its version does not stay.
     QCOMPARE(fx->panel.getActiveElement(QStringLiteral("FULL"))->header(), QStringLiteral("g.h"));
-    QCOMPARE(fx->panel.getXMLVersion(), QStringLiteral("1.0"));
+    QCOMPARE(fx->panel.header().xmlVersion, QStringLiteral("1.0"));
     QVERIFY(outcome.loadSaveAllowed);
     QVERIFY(fx->panel.getActiveElement(QStringLiteral("STALE2")));
     QVERIFY(fx->panel.getActiveElement(QStringLiteral("AFTER")));
-    QCOMPARE(fx->panel.getXMLFile(), path("panel.xml"));
+    QCOMPARE(fx->panel.header().xmlFile, path("panel.xml"));
     QCOMPARE(transcript(), QStringList{QStringLiteral("File %1 has been manipulated\nDo not use it!")
                                            .arg(path("parts/stale.xml"))});
     // Messages raised inside an included file point into it.
@@ -1876,7 +1876,7 @@ void TestPanelReader::includeFailuresFailTheReadWithoutReplacingThePanel()
     QVERIFY(fx->panel.getActiveElement(QStringLiteral("BEFORE")));
     QVERIFY(!fx->panel.getActiveElement(QStringLiteral("AFTER")));
     QCOMPARE(root()->objectName(), QStringLiteral("VERT_ROOT"));
-    QCOMPARE(fx->panel.getXMLFile(), path("panel.xml"));
+    QCOMPARE(fx->panel.header().xmlFile, path("panel.xml"));
     QVERIFY(outcome.errorLink.contains(PanelXmlReader::positionLink(path("panel.xml"), 0, 0).section("$-n", 0, 0)));
 }
 

@@ -163,7 +163,7 @@ void TestPanelXmlWriter::headerValues()
                           R"(<ioconfig port="TYK" settings="9600"/><pinmapping file="pins.xml"/>)")
                  .isEmpty());
     // The window takes this flag over from the reader.
-    fx->panel.setLoadSaveAllowed(false);
+    fx->panel.editHeader().loadSaveAllowed = false;
     QByteArray saved = PanelXmlWriter(&fx->panel, fx->root()).toXml();
     QVERIFY(saved.contains(R"(<version label="V&amp;1"/>)"));
     // The stored range, not a fixed one.
@@ -175,7 +175,7 @@ void TestPanelXmlWriter::headerValues()
     // The root tag names the first three parts of the program's version.
     QVERIFY(QRegularExpression(R"(<zelmlcfg version="\d+\.\d+\.\d+">)").match(QString::fromUtf8(saved)).hasMatch());
 
-    fx->panel.setLoadSaveAllowed(true);
+    fx->panel.editHeader().loadSaveAllowed = true;
     saved = readAndWrite(R"(<spinbox define="S"/>)");
     QVERIFY(!saved.contains("<fwversion"));
     QVERIFY(saved.contains(R"(<loadsaveallowed value="1"/>)"));

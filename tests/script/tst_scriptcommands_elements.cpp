@@ -256,7 +256,7 @@ void TstScriptCommandsElements::recordedMacroReplays()
     QVERIFY(QTest::qWaitForWindowActive(window));
     const QString macro = dir.filePath(QStringLiteral("macro.script"));
     QString error;
-    QVERIFY2(window->scripts().recorder().startFile(macro, window->panel()->getXMLFile(), &error), qPrintable(error));
+    QVERIFY2(window->scripts().recorder().startFile(macro, window->panel()->header().xmlFile, &error), qPrintable(error));
 
     // The user's changes, each on the focused widget: the lines recorded.
     const auto focus = [](QWidget *widget) {
@@ -348,7 +348,7 @@ void TstScriptCommandsElements::unnamedElementsAreReachedByTheirNames()
     QVERIFY(QTest::qWaitForWindowActive(window));
     const QString macro = dir.filePath(QStringLiteral("clicks.script"));
     QString error;
-    QVERIFY2(window->scripts().recorder().startFile(macro, panel->getXMLFile(), &error), qPrintable(error));
+    QVERIFY2(window->scripts().recorder().startFile(macro, panel->header().xmlFile, &error), qPrintable(error));
     for (PushButton *button : qAsConst(buttons)) {
         button->setFocus();
         QVERIFY(QTest::qWaitFor([button] { return button->hasFocus(); }));

@@ -70,7 +70,7 @@ void TstScriptCommandsWindow::loadFallsBackToWorkingAndScriptsDirectory()
     QCOMPARE(f->window->getScriptsDir(), m_dir.filePath(QStringLiteral("scripts")));
     f->window->panel()->setXMLFile(QString());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("LOAD(demo.xml)"), 3));
-    QCOMPARE(QFileInfo(f->window->panel()->getXMLFile()).canonicalFilePath(), QFileInfo(m_demo).canonicalFilePath());
+    QCOMPARE(QFileInfo(f->window->panel()->header().xmlFile).canonicalFilePath(), QFileInfo(m_demo).canonicalFilePath());
     // A missing parameter stops the run.
     QVERIFY(!f->window->executeScriptLine(QStringLiteral("LOAD()"), 4));
 }
@@ -137,7 +137,7 @@ void TstScriptCommandsWindow::defineprefixTakesItsSource()
     QFETCH(QString, key);
     QFETCH(QString, text);
     QVERIFY(f->window->executeScriptLine(command, 1));
-    QCOMPARE(f->window->panel()->definePrefixes().value(key), text);
+    QCOMPARE(f->window->panel()->header().definePrefixes.value(key), text);
 }
 
 void TstScriptCommandsWindow::signReportsItsOutcome()

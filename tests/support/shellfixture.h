@@ -77,28 +77,28 @@ public:
     bool read(const QString &path)
     {
         panel->stopTimers();
-        panel->clearDefinePrefixes();
+        panel->editHeader().definePrefixes.clear();
         if (!panel->elementCodeRunning())
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         panel->setLoading(true);
         panel->clear();
         panel->setXMLFile(path);
-        panel->setXMLDir(QFileInfo(path).path());
+        panel->editHeader().xmlDir = QFileInfo(path).path();
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             return false;
         panel->setDefaultDisclaimer(QStringLiteral("disclaimer.txt"));
-        panel->setUsesTyk(false);
-        panel->setLoadSaveAllowed(true);
+        panel->editHeader().usesTyk = false;
+        panel->editHeader().loadSaveAllowed = true;
         panel->setReadOrResetInProgress(true);
         PanelXmlReader reader(panel.get(), options);
         const bool ok = reader.readXml(&file);
         panel->setReadOrResetInProgress(false);
         if (!ok)
             return false;
-        panel->setUsesTyk(reader.usesTyk);
-        panel->setLoadSaveAllowed(reader.loadSaveAllowed);
-        panel->setHeaderVersions(reader.headerVersions);
+        panel->editHeader().usesTyk = reader.usesTyk;
+        panel->editHeader().loadSaveAllowed = reader.loadSaveAllowed;
+        panel->editHeader().headerVersions = reader.headerVersions;
         panel->addBuiltInVariables();
         return true;
     }
@@ -119,7 +119,7 @@ public:
     // The header export as the window runs it: into the panel file's folder.
     bool exportHeaders(bool all)
     {
-        return HeaderExport(*panel, QFileInfo(panel->getXMLFile()).absolutePath()).exportHeaders(all);
+        return HeaderExport(*panel, QFileInfo(panel->header().xmlFile).absolutePath()).exportHeaders(all);
     }
 
     ActiveElement *element(const QString &define) const { return panel->getActiveElement(define); }

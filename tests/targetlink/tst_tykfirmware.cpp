@@ -39,7 +39,7 @@ struct FirmwareFixture : PanelFixture {
         clearErrors();
     }
 
-    void setRange(const QString &min, const QString &max) { window->panel()->setFWVersionRange(min, max); }
+    void setRange(const QString &min, const QString &max) { window->panel()->editHeader().setFWVersionRange(min, max); }
 
     // The prompts since the last clear, as one text.
     QString prompts() const { return errors().join(QLatin1Char('\n')); }
@@ -149,7 +149,7 @@ void TstTykFirmware::rangeCheck()
     const QString shown = f.prompts();
     QVERIFY2(shown.contains(verdict), qPrintable(shown));
     if (verdict != valid)
-        QVERIFY2(shown.contains(f.window->panel()->getFWVersionRangeText() + QStringLiteral(").")), qPrintable(shown));
+        QVERIFY2(shown.contains(f.window->panel()->header().fwVersionRangeText() + QStringLiteral(").")), qPrintable(shown));
 }
 
 void TstTykFirmware::quietModeIsSilentOnlyWhenValid()
@@ -208,7 +208,7 @@ void TstTykFirmware::failedRequestReconnectsOnce()
 void TstTykFirmware::comPortPanelSendsNothing()
 {
     FirmwareFixture f;
-    f.window->panel()->setIoPortName(QStringLiteral("ttyUSB0"));
+    f.window->panel()->editHeader().ioPortName = QStringLiteral("ttyUSB0");
     f.window->queryTykFirmwareVersion(false);
     QVERIFY(FakeHid::instance().written.isEmpty());
     QVERIFY2(f.console().contains(QStringLiteral("Currently loaded XML doesn't use an Tyk.")), qPrintable(f.console()));
