@@ -50,13 +50,14 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     , m_panelShell(std::make_unique<WindowPanelShell>(*this))
     , m_panel(new Panel(m_panelShell.get(), this))
     , m_scriptHost(std::make_unique<WindowScriptHost>(*this))
+    , m_pinMapping(std::make_unique<WindowPinMapping>(*this))
     , m_tykValues(std::make_unique<TykValueExchange>(*m_panel,
                                                      [this](bool create) { return tykLinkForTables(create); }))
 {
-    m_unattended = options.unattended;
+    m_run.unattended = options.unattended;
     // A log nobody reads on screen is read on standard error: every console
     // line goes there too, from the first one on.
-    m_echoConsoleToStandardError =
+    m_run.echoConsoleToStandardError =
         options.unattended || options.quiet || options.save || options.generate || options.exitAfterKeil;
 
     // 1. Members start empty; the window background is the palette's base
@@ -81,11 +82,11 @@ MainWindow::MainWindow(const CommandLineOptions &options)
 
     // 3. Recorder, setDef echo, highlight state and threads start cleared.
     m_panel->setLogSetDefs(false);
-    m_seggerThread = nullptr;
-    m_serialComThread = nullptr;
-    m_seggerPolling = false;
-    m_serialPolling = false;
-    m_performanceFrequency = 1000000000; // QElapsedTimer nanoseconds
+    m_targetLink.seggerThread = nullptr;
+    m_targetLink.serialComThread = nullptr;
+    m_targetLink.seggerPolling = false;
+    m_targetLink.serialPolling = false;
+    m_targetLink.performanceFrequency = 1000000000; // QElapsedTimer nanoseconds
 
     // 4. Console lines and register-model reports reach this window.
     ErrorReporter::instance().setConsoleSink([this](const QString &html) { consolePrint(html); });
@@ -99,14 +100,14 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     });
 
     // 5. Error reporter sinks and the console log file.
-    m_quiet = options.quiet;
-    m_endsAfterStartUp = options.save || options.generate || options.exitAfterKeil;
-    ErrorReporter::instance().setSinks(!m_quiet, m_quiet, !options.consoleLog.isEmpty());
+    m_run.quiet = options.quiet;
+    m_run.endsAfterStartUp = options.save || options.generate || options.exitAfterKeil;
+    ErrorReporter::instance().setSinks(!m_run.quiet, m_run.quiet, !options.consoleLog.isEmpty());
     // The console itself copies its lines to standard error (consolePrint).
     ErrorReporter::instance().setEchoConsoleToStandardError(false);
     openLogFile(options.consoleLog);
     // A build script that asked for a log must not get a run without one.
-    if (m_endsAfterStartUp && !options.consoleLog.isEmpty() && !ErrorReporter::instance().logFile().isOpen())
+    if (m_run.endsAfterStartUp && !options.consoleLog.isEmpty() && !ErrorReporter::instance().logFile().isOpen())
         exitNonInteractive(1);
 
     // 6. User state.
@@ -117,20 +118,20 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     m_panel->setDocumentsPath(QStringLiteral("Documentation"));
 
     // 8.
-    m_definesText = options.defines;
-    m_includePaths = options.includePaths;
-    m_keil = options.keil;
-    m_harbikToolId.clear();
+    m_run.definesText = options.defines;
+    m_run.includePaths = options.includePaths;
+    m_settings.keil = options.keil;
+    m_settings.harbikToolId.clear();
 
     // 9. settings.ini switches; may name the file to open.
     QString fileToOpen = options.file;
     readSettingsIni(fileToOpen);
 
     // 10.
-    m_batchFile = options.batchFile;
-    m_outputLog = options.outputLog;
-    m_generate = options.generate;
-    m_saveRequested = options.save;
+    m_run.batchFile = options.batchFile;
+    m_run.outputLog = options.outputLog;
+    m_run.generate = options.generate;
+    m_run.saveRequested = options.save;
     m_closeMode = CloseMode::Ask;
     m_fullScreen = false;
     m_keepConsoleHidden = false;
@@ -150,44 +151,43 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     m_panel->setLockGraph(m_lockDialog);
     m_lockDialog->setActivation([this](ActiveElement *element) { raiseGUIElement(element); });
     m_lockDialog->setToolTipSource([this](ActiveElement *element) { return registerToolTip(element); });
-    m_portMappingDialog = nullptr;
 
     // 14.
     setWindowTitle(QStringLiteral("Quillmate [*]"));
 
     // 15.-16. Keil tools menu.
     cleanUpKeilEntries();
-    if (m_keil)
+    if (m_settings.keil)
         runKeilStep();
 
     // 17. The file named on the command line (or by loadonstart). A -b run
     // that was given a file it cannot use runs with the home panel, and the
     // failed open counts against the run.
-    m_batchRunStarting = !m_batchFile.isEmpty();
+    m_run.batchRunStarting = !m_run.batchFile.isEmpty();
     // Runs that end by themselves, and batch runs, keep the window hidden
     // until they are done.
-    if (options.showBeforeOpen && !fileToOpen.isEmpty() && !m_endsAfterStartUp && m_batchFile.isEmpty())
+    if (options.showBeforeOpen && !fileToOpen.isEmpty() && !m_run.endsAfterStartUp && m_run.batchFile.isEmpty())
         showAndPaintBeforeOpen();
     const bool fileOpened = openFileArgument(fileToOpen);
-    m_batchRunStarting = false;
-    if (!m_batchFile.isEmpty() && !fileToOpen.isEmpty() && !fileOpened)
+    m_run.batchRunStarting = false;
+    if (!m_run.batchFile.isEmpty() && !fileToOpen.isEmpty() && !fileOpened)
         m_scripts.addScriptErrorBeforeRun();
 
     // 18.
-    if (!m_batchFile.isEmpty()) {
-        const bool batchFound = QFileInfo(m_batchFile).isFile();
-        runScriptFile(m_batchFile);
-        m_batchExitCode = m_scripts.exitCode();
+    if (!m_run.batchFile.isEmpty()) {
+        const bool batchFound = QFileInfo(m_run.batchFile).isFile();
+        runScriptFile(m_run.batchFile);
+        m_run.batchExitCode = m_scripts.exitCode();
         // The script reported the missing file; a run that ends here fails with it.
-        if (m_endsAfterStartUp && !batchFound)
+        if (m_run.endsAfterStartUp && !batchFound)
             exitNonInteractive(1);
         // Without a display nobody can close the window: the run ends here.
-        if (m_unattended && !m_endsAfterStartUp)
+        if (m_run.unattended && !m_run.endsAfterStartUp)
             endUnattendedBatchRun();
     }
 
     // 19. Runs that end here. The -d values go into what they write.
-    if (m_saveRequested || m_generate || options.exitAfterKeil) {
+    if (m_run.saveRequested || m_run.generate || options.exitAfterKeil) {
         // A -d item no element takes (unknown, or a value it cannot hold) is
         // a mistake: the run writes nothing and fails.
         if (!applyDefines())
@@ -229,10 +229,10 @@ MainWindow::~MainWindow()
     WriteGuard::clearProtectedFiles(this);
     // The polling threads read the window's lists: they stop before anything goes.
     stopPollingThreads();
-    delete m_seggerThread;
-    m_seggerThread = nullptr;
-    delete m_serialComThread;
-    m_serialComThread = nullptr;
+    delete m_targetLink.seggerThread;
+    m_targetLink.seggerThread = nullptr;
+    delete m_targetLink.serialComThread;
+    m_targetLink.serialComThread = nullptr;
 
     // The panel's widgets go while the window they report to is still whole:
     // an editor closed with them may still record a line or mark a change.
@@ -242,8 +242,8 @@ MainWindow::~MainWindow()
     // large panel would take the application's style afresh before it goes.
     delete centralWidget();
 
-    delete m_tykLink;
-    m_tykLink = nullptr;
+    delete m_targetLink.tykLink;
+    m_targetLink.tykLink = nullptr;
     delete m_unresolvedDialog;
     m_unresolvedDialog = nullptr;
     delete m_diffDialog;
@@ -297,12 +297,12 @@ void MainWindow::showAndPaintBeforeOpen()
 
 bool MainWindow::applyDefines()
 {
-    if (m_definesText.isEmpty() || m_definesApplied)
+    if (m_run.definesText.isEmpty() || m_run.definesApplied)
         return true;
     // Applied once: the interactive step after the exits must not repeat it.
     // The text itself stays, start conditions of panels read it.
-    m_definesApplied = true;
-    const QVector<DefineListItem> items = parseDefineList(m_definesText);
+    m_run.definesApplied = true;
+    const QVector<DefineListItem> items = parseDefineList(m_run.definesText);
     bool allTaken = true;
     for (const DefineListItem &item : items) {
         if (!item.hasValue) {
@@ -340,7 +340,7 @@ void MainWindow::runNonInteractiveExits(const QString &file, bool fileOpened, QS
     // A run that was asked to work on a file fails when the file did not open.
     if (!file.isEmpty() && !fileOpened)
         exitNonInteractive(1);
-    if (m_saveRequested) {
+    if (m_run.saveRequested) {
         if (saveFile.isEmpty())
             saveFile = defaultSaveFile(file);
         if (saveFile.isEmpty()) {
@@ -357,7 +357,7 @@ void MainWindow::runNonInteractiveExits(const QString &file, bool fileOpened, QS
         }
         exitNonInteractive(saveProjectFile(saveFile, false) ? 0 : 1);
     }
-    if (m_generate)
+    if (m_run.generate)
         exitNonInteractive(exportHeaderFiles(false) ? 0 : 1);
     if (exitAfterKeil)
         exitNonInteractive(0);
@@ -372,13 +372,13 @@ void MainWindow::endUnattendedBatchRun()
     ::logMessage(tr("Batch run ended without EXIT: %1 failed assertion(s), %2 script error(s), exit code %3<br>")
                      .arg(failed)
                      .arg(errors)
-                     .arg(m_batchExitCode));
-    exitNonInteractive(m_batchExitCode);
+                     .arg(m_run.batchExitCode));
+    exitNonInteractive(m_run.batchExitCode);
 }
 
 void MainWindow::exitNonInteractive(int exitCode)
 {
-    exitCode = qMax(exitCode, m_batchExitCode);
+    exitCode = qMax(exitCode, m_run.batchExitCode);
     // The window never shows; stop what runs in the background and close the log.
     stopPollingThreads();
     closeLogFile();
@@ -493,7 +493,7 @@ void MainWindow::switchFullscreenMode()
         showFullScreen();
         m_fullScreen = true;
     } else {
-        if (m_harbikToolBar && m_toolbarEnabled)
+        if (m_harbikToolBar && m_settings.toolbarEnabled)
             m_harbikToolBar->show();
         if (m_mainToolBar)
             m_mainToolBar->show();

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "commandline.h"
-#include "jlinkconnection.h"
-#include "pinmappinghost.h"
 #include "panelxmlreader.h"
 #include "scriptengine.h"
 #include "windowpanelshell.h"
+#include "windowpinmapping.h"
 #include "windowscripthost.h"
+#include "windowstate.h"
 
 #include <QDateTime>
 #include <QHash>
@@ -16,7 +16,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <atomic>
 #include <memory>
 
 class ActiveElement;
@@ -53,22 +52,6 @@ class TykLink;
 class TykValueExchange;
 class UnresolvedDialog;
 
-// Switches read from settings.ini beside the program.
-struct SettingsIniSwitches {
-    bool enableSign = false;
-    bool enableValidate = false;
-    bool enableShowLocks = false;
-    bool enableShowSvdTree = false;
-    quint16 enableShowPortMapping = 0;
-    bool enableEditGui = false;
-    bool enableGenerateXmlFromSvd = false;
-    bool enableScriptRecording = false;
-    bool enableFullscreen = false;
-    bool checkFwVersionOnLoad = false;
-    bool disableProductStateStorage = false;
-    QString externalEditor;
-};
-
 // What closing the window does with a modified project.
 enum class CloseMode {
     Ask,     // ask whether to save
@@ -81,10 +64,11 @@ enum class CloseMode {
 // dialogs, settings, the target link threads, and the orchestration of
 // opening, saving and exporting. Its constructor is the program's whole
 // start-up sequence. The loaded panel's state lives in the Panel it holds.
-class MainWindow : public QMainWindow, public PinMappingHost
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
     friend class WindowPanelShell;
+    friend class WindowPinMapping;
     friend class WindowScriptHost;
 
 public:
@@ -95,13 +79,12 @@ public:
     Panel *panel() const { return m_panel; }
 
     // ---- Construction, start-up and shut-down
-    void writeSettings();
     // What closing the window does with a modified project.
     CloseMode closingMode() const { return m_closeMode; }
     void setCloseMode(CloseMode mode) { m_closeMode = mode; }
     bool isFullScreenMode() const { return m_fullScreen; }
     // -g, -s or -x: the run ends inside start-up and nobody sees the window.
-    bool runEndsAfterStartUp() const { return m_endsAfterStartUp; }
+    bool runEndsAfterStartUp() const { return m_run.endsAfterStartUp; }
 
     // ---- Python (mainwindow_python.cpp)
     // The window's embedded Python; started by the first panel that uses it.
@@ -113,64 +96,36 @@ public:
     static bool isElementEnabled(QObject *element);
     // Set by the script command that hides the console.
     void setConsoleKeptHidden(bool hidden) { m_keepConsoleHidden = hidden; }
-    QTextBrowser *consoleBrowser() const { return m_console; }
-    QDockWidget *consoleDockWidget() const { return m_consoleDock; }
 
     // ---- Settings
-    void readSettings();
     void readSettingsIni(QString &file);
     void setWorkingDir(const QString &dir);
     void setScriptsDir(const QString &dir);
     void applySettings(quint16 loggingMode, bool timeStamps, QString logFile,
-                       unsigned updatePeriod, bool m_toolbarEnabled);
-    const SettingsIniSwitches &settingsSwitches() const { return m_switches; }
-    QString getScriptsDir() const { return m_scriptsDir; }
-    QString getWorkingDir() const { return m_workingDir; }
-    QString lastDirectory() const { return m_lastDir; }
-    QString settingsIniFile() const { return m_settingsIniPath; }
-    bool isToolbarEnabled() const { return m_toolbarEnabled; }
-    bool keilIntegrationOn() const { return m_keil; }
-    // The adapter's log: its mode, time stamps and file.
-    quint16 tykLogMode() const { return m_tykLoggingMode; }
-    bool tykLogTimeStamps() const { return m_tykLoggingTimeStamps; }
-    QString tykLogFile() const { return m_tykLoggingFilename; }
+                       unsigned updatePeriod, bool toolbarEnabled);
+    // The stored settings and the switches of settings.ini.
+    const WindowSettings &settings() const { return m_settings; }
+    QString getScriptsDir() const { return m_settings.scriptsDir; }
+    QString getWorkingDir() const { return m_settings.workingDir; }
 
     // ---- Target link and polling threads
-    // The adapter link; null while none was opened.
-    TykLink *tykAdapterLink() const { return m_tykLink; }
+    // The adapter link, the polling threads and their flags, the terminal port.
+    TargetLinkState &targetLink() { return m_targetLink; }
     // Puts link in place of the adapter link, which is deleted.
     void replaceTykLink(TykLink *link);
-    SeggerThread *seggerPollingThread() const { return m_seggerThread; }
-    SerialComThread *serialPollingThread() const { return m_serialComThread; }
-    // The flags that keep the polling threads running.
-    std::atomic_bool &seggerPollingFlag() { return m_seggerPolling; }
-    std::atomic_bool &serialPollingFlag() { return m_serialPolling; }
     // Takes over threads started elsewhere as the window's polling threads.
     void adoptPollingThreads(SeggerThread *segger, SerialComThread *serial);
     // The panel's terminal port, or null.
-    TerminalPort *terminal() const { return m_terminalPort; }
-    void openTerminalPort(const QString &portName, const QString &settings);
+    TerminalPort *terminal() const { return m_targetLink.terminalPort; }
     // The folder of the adapter's firmware files and updater.
     static QString getTykFirmwarePath();
     void stopPollingThreads();
-    void startPollingThreads();
 
     // ---- Panel open, post-load set-up, new project and reload
     bool readPanelFile(const QString &file);
-    // Why a read that went through may still not be used by a run that
-    // writes from its panel; empty when it may. The one place that decides
-    // it: each mistake that makes an open unusable for writes joins here.
-    static QString unusableOpenReason(const PanelXmlReader &reader);
-    // Whether an open now must be usable for writes (unusableOpenReason
-    // empty) to count as opened: in runs that end after start-up and in
-    // batch runs. The window alone keeps what was built.
-    bool opensMustBeUsableForWrites() const;
-    // What a panel read takes from the command line and the window's state.
-    PanelReadOptions panelReadOptions() const;
     // How long a panel read runs before the status bar says how far it is
     // (a second unless set otherwise, for every window of the process).
     static void setReadProgressAfterMs(int ms);
-    void printLoadMessage();
     // The window's side of the set-up after a read: the load message, the
     // port choice, the adapter check, the target connection, then the
     // panel's finish (Panel::finishLoad), the firmware query, the
@@ -178,10 +133,6 @@ public:
     void initLoadedConfiguration(bool resetValues);
     // Empties the panel and the window's view of it before the next panel.
     void clearPanelState();
-    void expandRecursively(QTreeWidgetItem *item, bool expand);
-    // Resolves and opens the panel's SVD file (asking where it is when it
-    // cannot be found) and binds the SVD-bound variables.
-    bool loadSvdFile();
     // The window shows the home panel.
     bool isHomePanelShown() const { return m_homePanelShown; }
 
@@ -204,12 +155,7 @@ public:
     // (the panel being read, or an existing file that is no project); empty
     // when it may.
     QString projectSaveRefusal(const QString &fileName) const;
-    // A console warning when the saved project's panel will not be found
-    // when the project is opened again.
-    void warnWhenPanelNotFound(const QString &projectPath);
     bool maybeSave();
-    // Whether a register of the panel names a header.
-    bool headerFilesToExport() const;
     // The migration map's rewriting of unknown define lines: each map line
     // "OLD NEW" rewrites the first line of OLD under NEW (the old name
     // appended); a lone name goes to dropNames. Returns the rewritten lines.
@@ -240,11 +186,6 @@ public:
     static int versionCompare(const quint16 a[3], const quint16 b[3]);
 
 public slots:
-    // What Python writes to its standard output and error: one console (and
-    // log file) line per text, a lone line end dropped.
-    void PythonStdOut(const QString &text);
-    void PythonStdErr(const QString &text);
-
     bool save();
     bool saveAs();
     // Every header (all) or only the changed ones; false when a header could
@@ -252,11 +193,6 @@ public slots:
     bool exportHeaderFiles(bool all);
     bool exportHeaderFiles();
     void signFile();
-
-public:
-    // ---- The window's view of the panel
-    bool isEditableElement(QWidget *widget, bool rememberStyle);
-    void expandOrCollapseBranch(bool expand);
 
     // ---- Scripts
     ScriptEngine &scripts() { return m_scripts; }
@@ -270,6 +206,8 @@ public:
 
     // What the panel asks of the window.
     WindowPanelShell &panelShell() { return *m_panelShell; }
+    // What the pin views ask of the window, and its pin views.
+    WindowPinMapping &pinMapping() { return *m_pinMapping; }
     // The value-list exchange behind sendUSB and recData.
     TykValueExchange &tykValues() { return *m_tykValues; }
 
@@ -280,13 +218,10 @@ public:
     void runKeilStep();
     // The lock graph's tool tip of an element bound to a register.
     QString registerToolTip(ActiveElement *element) const;
-    // Writes tool entry `entry` of the Keil tools menu and the end mark after it.
-    void integrateIntoKeil(int entry);
 
     // The feature id the launcher service knows the tool by.
     QString harbikFeature() const { return m_harbikFeatureId; }
     void setHarbikFeature(const QString &id) { m_harbikFeatureId = id; }
-
 
     // ---- Finding and marking elements. One mark at a
     // time, ended by its 5000 ms timer or by cancelHighlight().
@@ -294,15 +229,7 @@ public:
     // Brings the element registered under define into view; unknown names do nothing.
     void raiseDefine(const QString &define);
     void raiseWidget(QWidget *widget);
-    // The marked widget or tree row (null when none), the id of the timer
-    // that ends the mark (0 when none) and the marked widget's style sheet
-    // before the mark.
-    QWidget *markedWidget() const { return m_highlightedWidget.data(); }
-    QTreeWidgetItem *markedItem() const { return m_highlightedItem; }
-    int markTimerId() const { return m_highlightTimerId; }
-    QString markedStyleSheet() const { return m_savedStyleSheet; }
-    // Brings a widget without value (a button, LED, picture...) into view and marks it.
-    void raiseNamedWidget(QWidget *widget);
+    const ElementMark &elementMark() const { return m_mark; }
 
 public slots:
     void open();
@@ -320,13 +247,10 @@ public slots:
     void clearConsole();
     void showContextMenu(const QPoint &pos);
 
-
-
     // Target link
-    void connectTargetForPolling();
     // Asks the adapter for its firmware version and compares it with the
     // panel's range: a message box, or console lines only when quiet.
-    void queryTykFirmwareVersion(bool m_quiet);
+    void queryTykFirmwareVersion(bool quiet);
 
     // Actions and menus
     void updatePanelActions();
@@ -362,13 +286,7 @@ public slots:
     bool generateXMLFromSVD(const QString &svdFile, bool treeLayout, int *namesLeftOut);
     void integrateKeil();
     void showHelp();
-    // The launcher's local service: is the tool known, register a port, say it runs.
-    void checkRegisteredTools();
-    void registerTool();
-    void setHarbikState();
-
     void searchForGUIElement();
-
 
 private slots:
     // Slots of the window's own actions, tabs and replies.
@@ -382,8 +300,6 @@ private slots:
     // The launcher service's replies.
     void readingRegisteredTools(QNetworkReply *reply);
     void onToolRegisterAttempt(QNetworkReply *reply);
-    // A value changed: the open pin views repaint.
-    void refreshPinViews(bool userChange);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -394,6 +310,46 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    void readSettings();
+    void writeSettings();
+    void openTerminalPort(const QString &portName, const QString &settings);
+    void startPollingThreads();
+    // Why a read that went through may still not be used by a run that
+    // writes from its panel; empty when it may. The one place that decides
+    // it: each mistake that makes an open unusable for writes joins here.
+    static QString unusableOpenReason(const PanelXmlReader &reader);
+    // Whether an open now must be usable for writes (unusableOpenReason
+    // empty) to count as opened: in runs that end after start-up and in
+    // batch runs. The window alone keeps what was built.
+    bool opensMustBeUsableForWrites() const;
+    // What a panel read takes from the command line and the window's state.
+    PanelReadOptions panelReadOptions() const;
+    void printLoadMessage();
+    void expandRecursively(QTreeWidgetItem *item, bool expand);
+    // Resolves and opens the panel's SVD file (asking where it is when it
+    // cannot be found) and binds the SVD-bound variables.
+    bool loadSvdFile();
+    // A console warning when the saved project's panel will not be found
+    // when the project is opened again.
+    void warnWhenPanelNotFound(const QString &projectPath);
+    // Whether a register of the panel names a header.
+    bool headerFilesToExport() const;
+    // What Python writes to its standard output and error: one console (and
+    // log file) line per text, a lone line end dropped.
+    void PythonStdOut(const QString &text);
+    void PythonStdErr(const QString &text);
+    // The window's view of the panel
+    bool isEditableElement(QWidget *widget, bool rememberStyle);
+    void expandOrCollapseBranch(bool expand);
+    // Writes tool entry `entry` of the Keil tools menu and the end mark after it.
+    void integrateIntoKeil(int entry);
+    // Brings a widget without value (a button, LED, picture...) into view and marks it.
+    void raiseNamedWidget(QWidget *widget);
+    void connectTargetForPolling();
+    // The launcher's local service: is the tool known, register a port, say it runs.
+    void checkRegisteredTools();
+    void registerTool();
+    void setHarbikState();
     // Start-up steps
     bool openFileArgument(const QString &file);
     // Shows the window and waits (a short while at most) until it is on
@@ -409,13 +365,6 @@ private:
     // The end of a -b run that nobody can close: the process ends as EXIT
     // would end it, with the run's counts on the console.
     [[noreturn]] void endUnattendedBatchRun();
-    // Nobody can answer the window (see CommandLineOptions::unattended).
-    bool m_unattended = false;
-    // Console lines go to standard error too, as plain text (runs without a
-    // display, -q, -g, -s, -x).
-    bool m_echoConsoleToStandardError = false;
-    // The -b run's exit code (failed assertions and script errors).
-    int m_batchExitCode = 0;
     // The folders searched for the file the next open reads, when its
     // caller looked in several: said after a "Could not find" (readPanelFile).
     QStringList m_foldersSearchedForOpen;
@@ -428,12 +377,6 @@ private:
     };
     QHash<QString, RefusedPanel> m_refusedPanels;
     QString refusedPanelReason(const QString &path) const;
-    // Set while start-up opens the file argument of a -b run: that panel is
-    // the batch run's own.
-    bool m_batchRunStarting = false;
-    // Project saves that were refused, failed or had no name (a cancelled
-    // Save-as), its headers included: EXIT counts those its close made.
-    int m_failedSaveCount = 0;
     // Ends the element mark (the panel shell's cancelHighlight).
     void cancelHighlight();
     // The register tables' adapter link: made, with the window's log
@@ -474,6 +417,7 @@ private:
     Panel *m_panel = nullptr;
     ScriptEngine m_scripts;
     std::unique_ptr<WindowScriptHost> m_scriptHost;
+    std::unique_ptr<WindowPinMapping> m_pinMapping;
     std::unique_ptr<PythonHost> m_python;
     std::unique_ptr<TykValueExchange> m_tykValues;
     // Gives the panel and the script engine the window's Python host.
@@ -497,127 +441,34 @@ private:
     QPushButton *m_forumButton = nullptr;
     // Element marks
     void markWidget(QWidget *widget, const QColor &other);
-    QPointer<QTreeWidget> m_highlightedTree; // the view of m_highlightedItem; guards it
-
-    SettingsIniSwitches m_switches;
 
     // Dialogs owned by the window
     UnresolvedDialog *m_unresolvedDialog = nullptr;
     DiffDialog *m_diffDialog = nullptr;
     LockDialog *m_lockDialog = nullptr;
     QPointer<ShowXMLDialog> m_xmlDialog;
-    QPointer<QWidget> m_portMappingDialog;
-
-public:
-    // ---- Pin mapping (mainwindow_portmapping.cpp). The panel's pin-mapping
-    // data and element live in the panel (Panel::pinMappingModel).
-    PinMappingModel *pinMappingModel() override;
-    ElementHost *elementHost() override;
-    OperandLookup *operandLookup() override;
-    bool raiseElement(const QString &name) override;
-    void searchElement() override;
-    QString workingDirectory() const override { return m_workingDir; }
-    // The open port-mapping window, or null.
-    QWidget *portMappingDialog() const { return m_portMappingDialog.data(); }
-    // Before the next panel is read: the pin-mapping element goes, the
-    // previous file's chip is forgotten, the port-mapping command is off.
-    void resetPinMapping();
-    // After an open: builds the panel's pin-mapping picture, reports what of
-    // the pin-mapping file the panel cannot show, switches the command on
-    // when there is a chip.
-    void buildPinMappingView();
-    // "Show Port mapping": a new port-mapping window over the panel's chip,
-    // kept as the open one (the command's switch must be on and a panel shown).
-    void openPortMappingDialog();
 
 private:
     // ---- The window's state; what others read goes through the accessors above.
-    // Start-up and shut-down
     CloseMode m_closeMode = CloseMode::Ask;
     bool m_fullScreen = false;
     bool m_wasMaximized = false;
     bool m_keepConsoleHidden = false; // set by the script command that hides the console
-    // Settings
-    QString m_workingDir;
-    QString m_scriptsDir;
-    QString m_lastDir;
-    quint16 m_tykLoggingMode = 0;
-    bool m_tykLoggingTimeStamps = false;
-    QString m_tykLoggingFilename;
-    bool m_toolbarEnabled = true;
-    QString m_settingsIniPath;
-    QString m_harbikToolId;
-    QString m_keilCommand;
-    QString m_keilArguments;
-    bool m_keil = false;
-    // Command-line values kept for later steps
-    QString m_definesText;
-    bool m_definesApplied = false;
-    QString m_includePaths;
-    QString m_batchFile;
-    QString m_outputLog;
-    bool m_generate = false;
-    bool m_saveRequested = false;
-    bool m_quiet = false;
-    // -g, -s or -x: the run ends inside start-up and nobody sees the window.
-    bool m_endsAfterStartUp = false;
-    // Target link and polling threads
-    TykLink *m_tykLink = nullptr;
-    SeggerThread *m_seggerThread = nullptr;
-    SerialComThread *m_serialComThread = nullptr;
-    std::atomic_bool m_seggerPolling{false};
-    std::atomic_bool m_serialPolling{false};
-    // The panel's terminal: a receive-only serial port shown in the console's
-    // "Terminal" tab. Stays open until the next panel names another.
-    TerminalPort *m_terminalPort = nullptr;
-    qint64 m_performanceFrequency = 0; // ticks per second of the exchange thread's clock
-    JLinkSettings m_jlinkSettings; // the probe and target the J-Link connection uses
+    WindowSettings m_settings;
+    WindowRun m_run;
+    TargetLinkState m_targetLink;
+    ElementMark m_mark;
+    WindowActions m_actions;
     // Panel open and project
     bool m_openingHomePanel = false; // set while the home panel of a new project is read
     bool m_homePanelShown = false;   // the window shows the home panel
     // The last read's tab widgets that fit themselves to their current page.
     QList<QPointer<TabWidget>> m_fittingTabs;
-    int m_highlightTimerId = 0;
     QString m_projectFile;
-    QString m_savedStyleSheet;
     // The Intel HEX blocks WRITEBSL read, in reading order; never emptied.
     QVector<IntelHexBlock> m_intelHexBlocks;
     int m_harbikPort = 50000;
     QProcess *m_helpProcess = nullptr; // the launcher started for help; lives for the run
-    // Menus, tool bars and status bar
-    QAction *m_homeAct = nullptr;
-    QAction *m_loadAct = nullptr;
-    QAction *m_saveAct = nullptr;
-    QAction *m_saveAsAct = nullptr;
-    QAction *m_exportHeaderFilesAct = nullptr;
-    QAction *m_exitAct = nullptr;
-    QAction *m_settingsAct = nullptr;
-    QAction *m_openAct = nullptr;
-    QAction *m_reopenAct = nullptr;
-    QAction *m_signAct = nullptr;
-    QAction *m_validateAct = nullptr;
-    QAction *m_showLocksAct = nullptr;
-    QAction *m_showSvdTreeAct = nullptr;
-    QAction *m_showPortMappingAct = nullptr;
-    QAction *m_searchAct = nullptr;
-    QAction *m_showDifferencesAct = nullptr;
-    QAction *m_integrateKeilAct = nullptr;
-    QAction *m_expandAct = nullptr;
-    QAction *m_collapseAct = nullptr;
-    QAction *m_getTykVersionAct = nullptr;
-    QAction *m_updateTykAct = nullptr;
-    QAction *m_runScriptAct = nullptr;
-    QAction *m_recordScriptAct = nullptr;
-    QAction *m_addScriptCommandAct = nullptr;
-    QAction *m_fullscreenAct = nullptr;
-    QAction *m_generateXmlAct = nullptr;
-    QAction *m_editGuiAct = nullptr;
-    QAction *m_clearConsoleAct = nullptr;
     QPushButton *m_appNotesButton = nullptr;
-    QAction *m_appNotesAction = nullptr; // shows the app-notes button on the launcher bar
-    QString m_harbikFeatureId;         // the bundle's symbolic name + ".feature"
-    // The element mark
-    QPointer<QWidget> m_highlightedWidget;
-    QTreeWidgetItem *m_highlightedItem = nullptr;
-    QPalette m_savedPalette;
+    QString m_harbikFeatureId; // the bundle's symbolic name + ".feature"
 };

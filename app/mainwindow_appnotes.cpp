@@ -24,7 +24,7 @@ void MainWindow::createAppNotesMenu()
     const QDir folder(QDir(m_panel->getXMLDir()).filePath(m_panel->documentsPath()));
     const QStringList notes = folder.exists() ? folder.entryList({QStringLiteral("*.pdf")}) : QStringList();
     if (notes.isEmpty()) {
-        m_appNotesAction->setVisible(false);
+        m_actions.appNotesAction->setVisible(false);
         return;
     }
     auto *menu = new QMenu(this);
@@ -33,7 +33,7 @@ void MainWindow::createAppNotesMenu()
         connect(menu->addAction(note), &QAction::triggered, this, &MainWindow::showAppNotes);
     menu->setFixedWidth(int(menu->sizeHint().width() * 1.15));
     m_appNotesButton->setMenu(menu);
-    m_appNotesAction->setVisible(true);
+    m_actions.appNotesAction->setVisible(true);
 }
 
 void MainWindow::showAppNotes()
@@ -50,12 +50,12 @@ void MainWindow::showPortMapping()
 {
     // The view itself comes with the pin mapping; it checks the switch and
     // the panel's scroll area.
-    openPortMappingDialog();
+    m_pinMapping->openPortMappingDialog();
 }
 
 bool MainWindow::selectFromCatalog(const QString &catalogFile, bool *catalogRead)
 {
-    const QString path = QDir(m_workingDir).filePath(catalogFile);
+    const QString path = QDir(m_settings.workingDir).filePath(catalogFile);
     SelectFromCatalogDialog dialog(this, path, m_panel);
     if (catalogRead)
         *catalogRead = dialog.catalogRead();

@@ -80,13 +80,13 @@ void MainWindow::createGui()
     m_consoleDock->setMaximumHeight(200);
 
     m_panel->setLoading(false);
-    m_lastDir = m_scriptsDir;
+    m_settings.lastDir = m_settings.scriptsDir;
     setAcceptDrops(true);
 }
 
 void MainWindow::consolePrint(QString html)
 {
-    if (m_echoConsoleToStandardError) {
+    if (m_run.echoConsoleToStandardError) {
         const QString text = ErrorReporter::plainText(html);
         if (!text.trimmed().isEmpty()) {
             std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
@@ -126,8 +126,8 @@ void MainWindow::on_anchorClicked(const QUrl &url)
     const ConsoleLink link = readConsoleLink(url.toString());
     if (link.isFilePosition()) {
         // The editor runs detached, so the window keeps responding meanwhile.
-        if (!m_switches.externalEditor.isEmpty())
-            QProcess::startDetached(m_switches.externalEditor, link.editorArguments);
+        if (!m_settings.switches.externalEditor.isEmpty())
+            QProcess::startDetached(m_settings.switches.externalEditor, link.editorArguments);
         return;
     }
     if (link.elementName.isEmpty())
@@ -145,7 +145,7 @@ void MainWindow::clearConsole()
 void MainWindow::showContextMenu(const QPoint &pos)
 {
     QMenu *menu = m_console->createStandardContextMenu();
-    menu->addAction(m_clearConsoleAct);
+    menu->addAction(m_actions.clearConsoleAct);
     menu->exec(m_console->mapToGlobal(pos));
     delete menu;
 }

@@ -38,7 +38,7 @@ void MainWindow::editGUI()
     // variables keeps its timers going.
     auto paused = std::make_shared<bool>(false);
     services.stopPolling = [self, paused]() {
-        *paused = self && (self->m_seggerThread || self->m_serialComThread);
+        *paused = self && (self->m_targetLink.seggerThread || self->m_targetLink.serialComThread);
         if (*paused)
             self->stopPollingThreads();
     };

@@ -21,7 +21,7 @@ static constexpr int highlightMilliseconds = 5000;
 
 void MainWindow::searchForGUIElement()
 {
-    FindDialog dialog(m_panel->registries().elementNames, m_portMappingDialog.data());
+    FindDialog dialog(m_panel->registries().elementNames, m_pinMapping->portMappingDialog());
     dialog.exec();
     const QString name = dialog.text();
     if (name.isEmpty())
@@ -117,11 +117,11 @@ void MainWindow::markWidget(QWidget *widget, const QColor &other)
         widget->setStyleSheet(QStringLiteral("background-color: rgb(0,0,255); color: %1;")
                                   .arg(readableTextColor(QColor(Qt::blue)).name()));
     } else {
-        m_savedPalette = widget->palette();
+        m_mark.palette = widget->palette();
         fillPalette(widget, other);
     }
-    m_highlightedWidget = widget;
-    m_highlightTimerId = startTimer(highlightMilliseconds, Qt::CoarseTimer);
+    m_mark.widget = widget;
+    m_mark.timerId = startTimer(highlightMilliseconds, Qt::CoarseTimer);
 }
 
 void MainWindow::raiseGUIElement(ActiveElement *element)
@@ -159,8 +159,8 @@ void MainWindow::raiseGUIElement(ActiveElement *element)
             if (view->itemWidget(row, 1) == widget) {
                 row->setBackground(0, QBrush(Qt::blue));
                 row->setForeground(0, QBrush(readableTextColor(QColor(Qt::blue))));
-                m_highlightedItem = row;
-                m_highlightedTree = view;
+                m_mark.item = row;
+                m_mark.tree = view;
                 break;
             }
         }
@@ -179,28 +179,28 @@ void MainWindow::raiseWidget(QWidget *widget)
 // twice could undo a colour set after it.
 void MainWindow::cancelHighlight()
 {
-    if (m_highlightTimerId != 0)
-        killTimer(m_highlightTimerId);
-    m_highlightTimerId = 0;
-    if (m_highlightedWidget) {
-        if (isEditableElement(m_highlightedWidget, false))
-            m_highlightedWidget->setStyleSheet(m_savedStyleSheet);
+    if (m_mark.timerId != 0)
+        killTimer(m_mark.timerId);
+    m_mark.timerId = 0;
+    if (m_mark.widget) {
+        if (isEditableElement(m_mark.widget, false))
+            m_mark.widget->setStyleSheet(m_mark.styleSheet);
         else
-            m_highlightedWidget->setPalette(m_savedPalette);
+            m_mark.widget->setPalette(m_mark.palette);
     }
     // A row of a tree that was since replaced is gone with its view.
-    if (m_highlightedItem && m_highlightedTree) {
-        m_highlightedItem->setBackground(0, QBrush());
-        m_highlightedItem->setData(0, Qt::ForegroundRole, QVariant());
+    if (m_mark.item && m_mark.tree) {
+        m_mark.item->setBackground(0, QBrush());
+        m_mark.item->setData(0, Qt::ForegroundRole, QVariant());
     }
-    m_highlightedWidget = nullptr;
-    m_highlightedItem = nullptr;
-    m_highlightedTree = nullptr;
+    m_mark.widget = nullptr;
+    m_mark.item = nullptr;
+    m_mark.tree = nullptr;
 }
 
 void MainWindow::timerEvent(QTimerEvent *event)
 {
-    if (event->timerId() == m_highlightTimerId) {
+    if (event->timerId() == m_mark.timerId) {
         cancelHighlight();
         return;
     }

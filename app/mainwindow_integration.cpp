@@ -151,11 +151,11 @@ void MainWindow::integrateIntoKeil(int entry)
                                   "the tools menu has no free entry; Quillmate was not added.<br>"));
         return;
     }
-    const bool viaLauncher = !m_harbikToolId.isEmpty();
+    const bool viaLauncher = !m_settings.harbikToolId.isEmpty();
     store.setValue(keilName("Mtx", entry), keilTitle());
-    store.setValue(keilName("Mex", entry), viaLauncher ? m_keilCommand : ownKeilCommand());
+    store.setValue(keilName("Mex", entry), viaLauncher ? m_settings.keilCommand : ownKeilCommand());
     store.setValue(keilName("Mag", entry),
-                   viaLauncher ? m_keilArguments : QStringLiteral("\"$PRTE\\Device\\$D\\config.qlmp\""));
+                   viaLauncher ? m_settings.keilArguments : QStringLiteral("\"$PRTE\\Device\\$D\\config.qlmp\""));
     store.setValue(keilName("Mfg", entry), 2304);
     store.setValue(keilName("Mid", entry), QString());
     if (entry + 1 < keilToolEntries)
@@ -237,13 +237,13 @@ void MainWindow::runKeilStep()
         return;
     }
     QString ownCommand = ownKeilCommand().toUpper();
-    m_keilCommand.clear();
-    m_keilArguments.clear();
-    const bool viaLauncher = !m_harbikToolId.isEmpty();
+    m_settings.keilCommand.clear();
+    m_settings.keilArguments.clear();
+    const bool viaLauncher = !m_settings.harbikToolId.isEmpty();
     if (viaLauncher) {
         if (parentProgramPath().contains(QLatin1String("msvsmon"), Qt::CaseInsensitive)) {
-            m_keilCommand = QStringLiteral("C:\\Orvanta\\Harbik\\Orvanta-Harbik.exe");
-            m_keilArguments = QStringLiteral("\"-clearPersistedState -harbik.service doStartTool ") + m_harbikToolId
+            m_settings.keilCommand = QStringLiteral("C:\\Orvanta\\Harbik\\Orvanta-Harbik.exe");
+            m_settings.keilArguments = QStringLiteral("\"-clearPersistedState -harbik.service doStartTool ") + m_settings.harbikToolId
                 + QStringLiteral(" $PRTE\\Device\\$D\\config.qlmp\"");
         } else {
             ownCommand.clear();
@@ -259,7 +259,7 @@ void MainWindow::runKeilStep()
             break;
         }
         const bool own = viaLauncher
-            ? command.compare(m_keilCommand, Qt::CaseInsensitive) == 0 && store.text(keilName("Mag", i)) == m_keilArguments
+            ? command.compare(m_settings.keilCommand, Qt::CaseInsensitive) == 0 && store.text(keilName("Mag", i)) == m_settings.keilArguments
             : command.toUpper() == ownCommand;
         if (own) {
             if (viaLauncher && store.text(keilName("Mtx", i)) != keilTitle()) {
@@ -276,7 +276,7 @@ void MainWindow::runKeilStep()
     if (ownCommand.isEmpty())
         return;
 
-    if (m_quiet || others.isEmpty()) {
+    if (m_run.quiet || others.isEmpty()) {
         integrateIntoKeil(freeEntry);
         return;
     }
@@ -290,7 +290,7 @@ void MainWindow::runKeilStep()
     if (answer.button == QMessageBox::Yes) {
         integrateIntoKeil(freeEntry);
     } else if (answer.checked) {
-        QSettings ini(m_settingsIniPath, QSettings::IniFormat);
+        QSettings ini(m_settings.settingsIniPath, QSettings::IniFormat);
         ini.setValue(QStringLiteral("EnableKeil"), 0);
     }
 }

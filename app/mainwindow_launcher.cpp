@@ -104,7 +104,7 @@ void MainWindow::setHarbikState()
 {
     const QString panelName = QFileInfo(m_panel->getXMLFile()).baseName();
     QString product;
-    if (!panelName.isEmpty() && panelName != QLatin1String("index") && !m_switches.disableProductStateStorage)
+    if (!panelName.isEmpty() && panelName != QLatin1String("index") && !m_settings.switches.disableProductStateStorage)
         product = QStringLiteral("product: ") + panelName + QStringLiteral("; ");
     const QString payload = product + QStringLiteral("description: tool started.");
     const QString body = QStringLiteral("{\"request\":\"setCurrentState\",\"currentState\":{\"state\":\"RUNNING\",\"payload\":")

@@ -58,134 +58,134 @@ QAction *makeAction(MainWindow *window, const ActionLook &look, Slot slot)
 
 void MainWindow::createActions()
 {
-    m_homeAct = makeAction(this, {"&Home...", "Back to main selection of XMLs.", QKeySequence::New,
+    m_actions.homeAct = makeAction(this, {"&Home...", "Back to main selection of XMLs.", QKeySequence::New,
                                 ":/images/home-page.png"},
                          &MainWindow::newProject);
-    m_loadAct = makeAction(this, {"&Load...", "Load configuration file (values entered before and the "
+    m_actions.loadAct = makeAction(this, {"&Load...", "Load configuration file (values entered before and the "
                                             "matching hardware description).", {}, ":/images/open.png"},
                          qOverload<>(&MainWindow::load));
-    m_saveAct = makeAction(this, {"&Save...", "Save configuration file (the values entered by the user).",
+    m_actions.saveAct = makeAction(this, {"&Save...", "Save configuration file (the values entered by the user).",
                                 QKeySequence::Save, ":/images/save.png"},
                          &MainWindow::save);
-    m_saveAsAct = makeAction(this, {"&Save as...", "Save the configuration file (values entered) as...",
+    m_actions.saveAsAct = makeAction(this, {"&Save as...", "Save the configuration file (values entered) as...",
                                   QKeySequence::SaveAs},
                            &MainWindow::saveAs);
-    m_exportHeaderFilesAct = makeAction(
+    m_actions.exportHeaderFilesAct = makeAction(
         this, {"&Export header files", "Export header files describing a certain hardware configuration."},
         qOverload<>(&MainWindow::exportHeaderFiles));
-    m_exportHeaderFilesAct->setEnabled(false);
-    m_exitAct = makeAction(this, {"E&xit", "Close the Quillmate.", QKeySequence::Quit}, &MainWindow::close);
-    m_settingsAct = makeAction(this, {"&Settings...", "Edit global settings for Quillmate."},
+    m_actions.exportHeaderFilesAct->setEnabled(false);
+    m_actions.exitAct = makeAction(this, {"E&xit", "Close the Quillmate.", QKeySequence::Quit}, &MainWindow::close);
+    m_actions.settingsAct = makeAction(this, {"&Settings...", "Edit global settings for Quillmate."},
                              &MainWindow::showSettingsDialog);
-    m_openAct = makeAction(this, {"&Open XML...", "Open a XML describing a hardware.", QKeySequence::Open},
+    m_actions.openAct = makeAction(this, {"&Open XML...", "Open a XML describing a hardware.", QKeySequence::Open},
                          qOverload<>(&MainWindow::open));
-    m_reopenAct = makeAction(this, {"&Reopen XML", "Reopen last XML (all elements are set back to their "
+    m_actions.reopenAct = makeAction(this, {"&Reopen XML", "Reopen last XML (all elements are set back to their "
                                                  "initial values).", QKeySequence(Qt::CTRL + Qt::Key_R)},
                            &MainWindow::reopen);
-    if (m_switches.enableSign)
-        m_signAct = makeAction(this, {"&Sign configuration file...", "Calculate the checksum for a given XML "
+    if (m_settings.switches.enableSign)
+        m_actions.signAct = makeAction(this, {"&Sign configuration file...", "Calculate the checksum for a given XML "
                                     "description file and save it to this file."},
                              &MainWindow::signFile);
-    if (m_switches.enableValidate)
-        m_validateAct = makeAction(this, {"&Validate XML...", "Check a given XML description file for "
+    if (m_settings.switches.enableValidate)
+        m_actions.validateAct = makeAction(this, {"&Validate XML...", "Check a given XML description file for "
                                                             "correct syntax."},
                                  &MainWindow::validateDefines);
-    if (m_switches.enableShowLocks)
-        m_showLocksAct = makeAction(this, {"&Show locks", "Show all locks existing in current XML (for "
+    if (m_settings.switches.enableShowLocks)
+        m_actions.showLocksAct = makeAction(this, {"&Show locks", "Show all locks existing in current XML (for "
                                                         "development of XMLs only)."},
                                   &MainWindow::showLocks);
-    if (m_switches.enableShowSvdTree)
-        m_showSvdTreeAct = makeAction(this, {"&Show SVD tree", "Show the SVD as a tree"},
+    if (m_settings.switches.enableShowSvdTree)
+        m_actions.showSvdTreeAct = makeAction(this, {"&Show SVD tree", "Show the SVD as a tree"},
                                     &MainWindow::showSvdTree);
-    if (m_switches.enableShowPortMapping != 0) {
-        m_showPortMappingAct = makeAction(this, {"&Show Port mapping", "Show how the ports of the device "
+    if (m_settings.switches.enableShowPortMapping != 0) {
+        m_actions.showPortMappingAct = makeAction(this, {"&Show Port mapping", "Show how the ports of the device "
                                                "are mapped.", QKeySequence(Qt::CTRL + Qt::Key_P)},
-                                        &MainWindow::openPortMappingDialog);
-        m_showPortMappingAct->setEnabled(false);
+                                        [this] { m_pinMapping->openPortMappingDialog(); });
+        m_actions.showPortMappingAct->setEnabled(false);
     }
-    m_searchAct = makeAction(this, {"&Search GUI element...", "Search for a GUI element in the current "
+    m_actions.searchAct = makeAction(this, {"&Search GUI element...", "Search for a GUI element in the current "
                                   "loaded XML. Opens the element.", QKeySequence::Find},
                            &MainWindow::searchForGUIElement);
-    m_showDifferencesAct = makeAction(this, {"&Show differences...", "Show differences of values compared "
+    m_actions.showDifferencesAct = makeAction(this, {"&Show differences...", "Show differences of values compared "
                                                                    "to an qlmp file."},
                                     &MainWindow::showDifferences);
-    if (m_keil)
-        m_integrateKeilAct = makeAction(this, {"&Integrate into Keil µVision...",
+    if (m_settings.keil)
+        m_actions.integrateKeilAct = makeAction(this, {"&Integrate into Keil µVision...",
                                              "Integrate Quillmate into Keil µVision."},
                                       &MainWindow::integrateKeil);
-    m_expandAct = makeAction(this, {"&Expand branch", "Expand branch and sub-branches currently marked.",
+    m_actions.expandAct = makeAction(this, {"&Expand branch", "Expand branch and sub-branches currently marked.",
                                   QKeySequence(Qt::CTRL + Qt::Key_Plus), ":/images/zoomin.png"},
                            &MainWindow::expandBranch);
-    m_collapseAct = makeAction(this, {"&Collapse branch", "Collapse branch and sub-branches currently marked.",
+    m_actions.collapseAct = makeAction(this, {"&Collapse branch", "Collapse branch and sub-branches currently marked.",
                                     QKeySequence(Qt::CTRL + Qt::Key_Minus), ":/images/zoomout.png"},
                              &MainWindow::collapseBranch);
-    m_getTykVersionAct = makeAction(this, {"Get Tyk &version", "Get the firmware version of the currently "
+    m_actions.getTykVersionAct = makeAction(this, {"Get Tyk &version", "Get the firmware version of the currently "
                                                              "plugged in Tyk."},
                                   &MainWindow::getTykFWVersion);
-    m_updateTykAct = makeAction(this, {"&Update Tyk...", "Update the firmware of the currently plugged in "
+    m_actions.updateTykAct = makeAction(this, {"&Update Tyk...", "Update the firmware of the currently plugged in "
                                      "Tyk. A valid firmware file is neccessary to do this."},
                               &MainWindow::updateTykFW);
-    m_runScriptAct = makeAction(this, {"&Run script file...", "Run a script file to automate operation."},
+    m_actions.runScriptAct = makeAction(this, {"&Run script file...", "Run a script file to automate operation."},
                               &MainWindow::runBatchfile);
-    if (m_switches.enableScriptRecording) {
-        m_recordScriptAct = makeAction(this, {"&Record script...", "Record user actions to Script file.",
+    if (m_settings.switches.enableScriptRecording) {
+        m_actions.recordScriptAct = makeAction(this, {"&Record script...", "Record user actions to Script file.",
                                             QKeySequence(Qt::CTRL + Qt::Key_M)},
                                      &MainWindow::startStopRecording);
         // Inside the script input Ctrl+A stays select-all: the editor claims
         // the key before window shortcuts see it.
-        m_addScriptCommandAct = makeAction(this, {"&Add script command...", "Add a command to Script file.",
+        m_actions.addScriptCommandAct = makeAction(this, {"&Add script command...", "Add a command to Script file.",
                                                 QKeySequence(Qt::CTRL + Qt::Key_A)},
                                          &MainWindow::addRecordCmd);
-        m_addScriptCommandAct->setEnabled(false);
+        m_actions.addScriptCommandAct->setEnabled(false);
     }
-    if (m_switches.enableFullscreen) {
-        m_fullscreenAct = makeAction(this, {"Fullscreen", "Switch to/from fullscreen mode.",
+    if (m_settings.switches.enableFullscreen) {
+        m_actions.fullscreenAct = makeAction(this, {"Fullscreen", "Switch to/from fullscreen mode.",
                                           QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_F)},
                                    &MainWindow::switchFullscreenMode);
-        m_fullscreenAct->setCheckable(true);
+        m_actions.fullscreenAct->setCheckable(true);
         // The tool bars are hidden in full screen; the window keeps the key working.
-        addAction(m_fullscreenAct);
+        addAction(m_actions.fullscreenAct);
     }
-    if (m_switches.enableGenerateXmlFromSvd)
-        m_generateXmlAct = makeAction(this, {"Generate XML from SVD", "Generate an XML file from SVD as base "
+    if (m_settings.switches.enableGenerateXmlFromSvd)
+        m_actions.generateXmlAct = makeAction(this, {"Generate XML from SVD", "Generate an XML file from SVD as base "
                                                                     "for a GUI."},
                                     QOverload<>::of(&MainWindow::generateXMLFromSVD));
-    if (m_switches.enableEditGui)
-        m_editGuiAct = makeAction(this, {"Edit the GUI", "Edit the GUI.", QKeySequence(Qt::CTRL + Qt::Key_E)},
+    if (m_settings.switches.enableEditGui)
+        m_actions.editGuiAct = makeAction(this, {"Edit the GUI", "Edit the GUI.", QKeySequence(Qt::CTRL + Qt::Key_E)},
                                 &MainWindow::editGUI);
-    m_clearConsoleAct = makeAction(this, {"Clear console", "Clear the console."}, &MainWindow::clearConsole);
+    m_actions.clearConsoleAct = makeAction(this, {"Clear console", "Clear the console."}, &MainWindow::clearConsole);
 
     // Object names, by which tests and tools find the actions; an action
     // whose settings.ini switch is off does not exist.
     const std::pair<QAction *, const char *> names[] = {
-        {m_homeAct, "homeAction"},
-        {m_loadAct, "loadAction"},
-        {m_saveAct, "saveAction"},
-        {m_saveAsAct, "saveAsAction"},
-        {m_exportHeaderFilesAct, "exportHeaderFilesAction"},
-        {m_exitAct, "exitAction"},
-        {m_settingsAct, "settingsAction"},
-        {m_openAct, "openAction"},
-        {m_reopenAct, "reopenAction"},
-        {m_signAct, "signAction"},
-        {m_validateAct, "validateAction"},
-        {m_showLocksAct, "showLocksAction"},
-        {m_showSvdTreeAct, "showSvdTreeAction"},
-        {m_showPortMappingAct, "showPortMappingAction"},
-        {m_searchAct, "searchAction"},
-        {m_showDifferencesAct, "showDifferencesAction"},
-        {m_integrateKeilAct, "integrateKeilAction"},
-        {m_expandAct, "expandAction"},
-        {m_collapseAct, "collapseAction"},
-        {m_getTykVersionAct, "getTykVersionAction"},
-        {m_updateTykAct, "updateTykAction"},
-        {m_runScriptAct, "runScriptAction"},
-        {m_recordScriptAct, "recordScriptAction"},
-        {m_addScriptCommandAct, "addScriptCommandAction"},
-        {m_fullscreenAct, "fullscreenAction"},
-        {m_generateXmlAct, "generateXmlAction"},
-        {m_editGuiAct, "editGuiAction"},
-        {m_clearConsoleAct, "clearConsoleAction"},
+        {m_actions.homeAct, "homeAction"},
+        {m_actions.loadAct, "loadAction"},
+        {m_actions.saveAct, "saveAction"},
+        {m_actions.saveAsAct, "saveAsAction"},
+        {m_actions.exportHeaderFilesAct, "exportHeaderFilesAction"},
+        {m_actions.exitAct, "exitAction"},
+        {m_actions.settingsAct, "settingsAction"},
+        {m_actions.openAct, "openAction"},
+        {m_actions.reopenAct, "reopenAction"},
+        {m_actions.signAct, "signAction"},
+        {m_actions.validateAct, "validateAction"},
+        {m_actions.showLocksAct, "showLocksAction"},
+        {m_actions.showSvdTreeAct, "showSvdTreeAction"},
+        {m_actions.showPortMappingAct, "showPortMappingAction"},
+        {m_actions.searchAct, "searchAction"},
+        {m_actions.showDifferencesAct, "showDifferencesAction"},
+        {m_actions.integrateKeilAct, "integrateKeilAction"},
+        {m_actions.expandAct, "expandAction"},
+        {m_actions.collapseAct, "collapseAction"},
+        {m_actions.getTykVersionAct, "getTykVersionAction"},
+        {m_actions.updateTykAct, "updateTykAction"},
+        {m_actions.runScriptAct, "runScriptAction"},
+        {m_actions.recordScriptAct, "recordScriptAction"},
+        {m_actions.addScriptCommandAct, "addScriptCommandAction"},
+        {m_actions.fullscreenAct, "fullscreenAction"},
+        {m_actions.generateXmlAct, "generateXmlAction"},
+        {m_actions.editGuiAct, "editGuiAction"},
+        {m_actions.clearConsoleAct, "clearConsoleAction"},
     };
     for (const auto &[action, name] : names) {
         if (action)
@@ -196,13 +196,13 @@ void MainWindow::createActions()
 // What opening a panel enables.
 void MainWindow::updatePanelActions()
 {
-    if (m_exportHeaderFilesAct)
-        m_exportHeaderFilesAct->setEnabled(headerFilesToExport());
-    if (m_homeAct)
-        m_homeAct->setEnabled(true);
+    if (m_actions.exportHeaderFilesAct)
+        m_actions.exportHeaderFilesAct->setEnabled(headerFilesToExport());
+    if (m_actions.homeAct)
+        m_actions.homeAct->setEnabled(true);
     if (m_forumButton)
         m_forumButton->setVisible(!m_panel->getForumURL().isEmpty());
-    for (QAction *action : {m_loadAct, m_saveAsAct, m_saveAct, m_showDifferencesAct}) {
+    for (QAction *action : {m_actions.loadAct, m_actions.saveAsAct, m_actions.saveAct, m_actions.showDifferencesAct}) {
         if (action)
             action->setEnabled(m_panel->loadSaveAllowed());
     }
@@ -213,7 +213,7 @@ void MainWindow::updateHomeActions()
 {
     if (m_forumButton)
         m_forumButton->setVisible(!m_panel->getForumURL().isEmpty());
-    for (QAction *action : {m_exportHeaderFilesAct, m_homeAct, m_saveAsAct, m_saveAct, m_showDifferencesAct}) {
+    for (QAction *action : {m_actions.exportHeaderFilesAct, m_actions.homeAct, m_actions.saveAsAct, m_actions.saveAct, m_actions.showDifferencesAct}) {
         if (action)
             action->setEnabled(false);
     }
@@ -274,7 +274,7 @@ void addMenuButton(QToolBar *bar, const QString &toolTip, const QString &text, c
 void MainWindow::createToolBars()
 {
     m_harbikToolBar = makeToolBar(this, QStringLiteral("harbikToolBar"), 60);
-    if (!m_toolbarEnabled)
+    if (!m_settings.toolbarEnabled)
         m_harbikToolBar->hide();
 
     auto *logo = new QLabel;
@@ -296,10 +296,10 @@ void MainWindow::createToolBars()
 
     m_appNotesButton = makeLauncherButton(tr("App Notes"), ":/images/document.png", {45, 35}, {25, 25});
     m_appNotesButton->setObjectName(QStringLiteral("appNotesMenuButton"));
-    m_appNotesAction = m_harbikToolBar->addWidget(m_appNotesButton);
-    m_appNotesAction->setObjectName(QStringLiteral("appNotesBarAction"));
+    m_actions.appNotesAction = m_harbikToolBar->addWidget(m_appNotesButton);
+    m_actions.appNotesAction->setObjectName(QStringLiteral("appNotesBarAction"));
     // No panel, no notes: the button shows once a panel brings documents.
-    m_appNotesAction->setVisible(false);
+    m_actions.appNotesAction->setVisible(false);
 
     auto *helpButton = makeLauncherButton(tr("Help"), ":/images/help.png", {45, 35}, {27, 27});
     helpButton->setObjectName(QStringLiteral("helpButton"));
@@ -316,24 +316,24 @@ void MainWindow::createToolBars()
     m_mainToolBar->addWidget(indent);
 
     addMenuButton(m_mainToolBar, tr("File"), tr("&File"), QStringLiteral("fileMenu"),
-                  {m_homeAct, nullptr, m_loadAct, nullptr, m_saveAct, m_saveAsAct, nullptr, m_exitAct,
-                   m_exportHeaderFilesAct});
+                  {m_actions.homeAct, nullptr, m_actions.loadAct, nullptr, m_actions.saveAct, m_actions.saveAsAct, nullptr, m_actions.exitAct,
+                   m_actions.exportHeaderFilesAct});
 
-    QList<QAction *> extras = {m_settingsAct, nullptr, m_openAct, m_reopenAct, nullptr, m_searchAct,
-                               m_showDifferencesAct, m_expandAct, m_collapseAct, nullptr, m_getTykVersionAct,
-                               m_updateTykAct, nullptr, m_runScriptAct};
+    QList<QAction *> extras = {m_actions.settingsAct, nullptr, m_actions.openAct, m_actions.reopenAct, nullptr, m_actions.searchAct,
+                               m_actions.showDifferencesAct, m_actions.expandAct, m_actions.collapseAct, nullptr, m_actions.getTykVersionAct,
+                               m_actions.updateTykAct, nullptr, m_actions.runScriptAct};
     // The switched entries: each only when its switch created it.
-    for (QAction *action : {m_recordScriptAct, m_addScriptCommandAct, m_signAct, m_validateAct, m_showLocksAct,
-                            m_showSvdTreeAct, m_showPortMappingAct, m_fullscreenAct}) {
+    for (QAction *action : {m_actions.recordScriptAct, m_actions.addScriptCommandAct, m_actions.signAct, m_actions.validateAct, m_actions.showLocksAct,
+                            m_actions.showSvdTreeAct, m_actions.showPortMappingAct, m_actions.fullscreenAct}) {
         if (action)
             extras << action;
     }
-    if (m_generateXmlAct)
-        extras << nullptr << m_generateXmlAct;
-    if (m_editGuiAct) {
-        if (!m_generateXmlAct)
+    if (m_actions.generateXmlAct)
+        extras << nullptr << m_actions.generateXmlAct;
+    if (m_actions.editGuiAct) {
+        if (!m_actions.generateXmlAct)
             extras << nullptr;
-        extras << m_editGuiAct;
+        extras << m_actions.editGuiAct;
     }
     addMenuButton(m_mainToolBar, tr("Extras"), tr("&Extras"), QStringLiteral("extrasMenu"), extras);
 }
@@ -388,7 +388,7 @@ void MainWindow::showDifferences()
 {
     stopPollingThreads();
     m_tykValues->resetTimeouts();
-    const QString file = Prompt::instance().openFileName(this, tr("Open Configuration File"), m_workingDir,
+    const QString file = Prompt::instance().openFileName(this, tr("Open Configuration File"), m_settings.workingDir,
                                                          tr("Configuration Files (*.qlmp)"));
     // Only a project in XML form compares; an older header does not.
     if (file.isEmpty() || !isXmlFile(file))

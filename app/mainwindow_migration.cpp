@@ -46,7 +46,7 @@ bool MainWindow::loadOld(const QString &fileName)
 
     // Beside the header first, then in the scripts folder.
     const QString named = AppPaths::normalizePanelPath(panelFileFromHeaderText(text));
-    const QStringList folders{QFileInfo(fileName).absolutePath(), m_scriptsDir};
+    const QStringList folders{QFileInfo(fileName).absolutePath(), m_settings.scriptsDir};
     QString panelPath = QDir(folders.first()).filePath(named);
     if (named.isEmpty() || !QFileInfo(panelPath).isFile())
         panelPath = QDir(folders.last()).filePath(named);

@@ -49,10 +49,10 @@ void MainWindow::open()
     if (!maybeSave())
         return;
     setProperty("loaded", false);
-    const QString file = Prompt::instance().openFileName(this, tr("Open XML File"), m_lastDir,
+    const QString file = Prompt::instance().openFileName(this, tr("Open XML File"), m_settings.lastDir,
                                                          tr("XML Files (*.xml)"));
     if (!file.isNull())
-        m_lastDir = QFileInfo(file).path();
+        m_settings.lastDir = QFileInfo(file).path();
     if (file.isEmpty())
         return;
     if (open(file)) {
@@ -87,8 +87,8 @@ static void showPanelLaidOut(QWidget *panelWidget, const QList<QPointer<TabWidge
 bool MainWindow::open(const QString &fileName)
 {
     stopPollingThreads();
-    m_highlightTimerId = 0;
-    m_highlightedItem = nullptr;
+    m_mark.timerId = 0;
+    m_mark.item = nullptr;
     m_tykValues->resetTimeouts();
     m_panel->clearDefinePrefixes();
     // Panels replaced while an element walk ran are still waiting for the
@@ -98,7 +98,7 @@ bool MainWindow::open(const QString &fileName)
 
     if (!readPanelFile(fileName)) {
         const QString other = Prompt::instance().openFileName(
-            this, tr("Could not read %1!").arg(QFileInfo(fileName).fileName()), m_lastDir,
+            this, tr("Could not read %1!").arg(QFileInfo(fileName).fileName()), m_settings.lastDir,
             QStringLiteral("*.xml (*.xml)"));
         // Without a user there is no window to bring forward (and offscreen
         // platforms complain about it).
@@ -127,7 +127,7 @@ bool MainWindow::open(const QString &fileName)
         return false;
 
     updatePanelActions();
-    buildPinMappingView();
+    m_pinMapping->buildPinMappingView();
     showPanelLaidOut(centralWidget(), m_fittingTabs, isVisible());
     setWorkingDir(QFileInfo(fileName).absolutePath());
     setWindowTitle(QStringLiteral("Quillmate ") + QDir::toNativeSeparators(fileName) + QStringLiteral("[*]"));
@@ -144,7 +144,7 @@ bool MainWindow::readPanelFile(const QString &file)
     const QStringList searched = std::exchange(m_foldersSearchedForOpen, {});
     if (!QFileInfo::exists(path)) {
         path = Prompt::instance().openFileName(
-            this, tr("Could not find %1!").arg(QFileInfo(file).fileName()), m_lastDir,
+            this, tr("Could not find %1!").arg(QFileInfo(file).fileName()), m_settings.lastDir,
             QStringLiteral("*.xml (*.xml)"));
         if (!searched.isEmpty())
             logFoldersSearched(QFileInfo(file).fileName(), searched);
@@ -224,7 +224,7 @@ bool MainWindow::readPanelFile(const QString &file)
     if (ok) {
         m_panel->setXMLFile(path);
         // A run that ends after start-up leaves no request behind.
-        if (!m_harbikFeatureId.isEmpty() && !m_endsAfterStartUp)
+        if (!m_harbikFeatureId.isEmpty() && !m_run.endsAfterStartUp)
             checkRegisteredTools();
         return true;
     }
@@ -235,7 +235,7 @@ bool MainWindow::readPanelFile(const QString &file)
     // panel itself is never answered with the home panel again: a broken
     // index.xml would open itself without end.
     m_panel->clear();
-    resetPinMapping();
+    m_pinMapping->resetPinMapping();
     if (!chosenAfterMissing && !m_openingHomePanel)
         newProject();
     return false;
@@ -270,7 +270,7 @@ bool MainWindow::opensMustBeUsableForWrites() const
     // -g, -s and -x write from the panel they open; a batch run (the -b run's
     // own panel included, and any script file run) may write from every
     // panel it opens.
-    return m_endsAfterStartUp || m_batchRunStarting || m_scripts.runDepth() > 0;
+    return m_run.endsAfterStartUp || m_run.batchRunStarting || m_scripts.runDepth() > 0;
 }
 
 static int readProgressAfterMs = PanelReadOptions().progressAfterMs;
@@ -284,8 +284,8 @@ PanelReadOptions MainWindow::panelReadOptions() const
 {
     PanelReadOptions options;
     options.progressAfterMs = readProgressAfterMs;
-    options.includePaths = m_includePaths;
-    options.defines = m_definesText;
+    options.includePaths = m_run.includePaths;
+    options.defines = m_run.definesText;
     options.homePanel = m_openingHomePanel;
     return options;
 }
@@ -324,20 +324,20 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
                                                        QStringLiteral("COM port:"), ports, 0, &ok);
         if (!answer.isEmpty()) {
             m_panel->setIoPortName(answer.trimmed());
-            if (!m_tykLink) {
-                m_tykLink = newTykLink();
-                m_tykLink->openLog(m_tykLoggingMode, m_tykLoggingTimeStamps, m_tykLoggingFilename);
+            if (!m_targetLink.tykLink) {
+                m_targetLink.tykLink = newTykLink();
+                m_targetLink.tykLink->openLog(m_settings.tykLoggingMode, m_settings.tykLoggingTimeStamps, m_settings.tykLoggingFilename);
             }
         }
     }
 
     // Adapter presence.
     if (m_panel->usesTyk() && (m_panel->ioCheckMode() & 2)) {
-        if (!m_tykLink) {
-            m_tykLink = newTykLink();
-            m_tykLink->openLog(m_tykLoggingMode, m_tykLoggingTimeStamps, m_tykLoggingFilename);
+        if (!m_targetLink.tykLink) {
+            m_targetLink.tykLink = newTykLink();
+            m_targetLink.tykLink->openLog(m_settings.tykLoggingMode, m_settings.tykLoggingTimeStamps, m_settings.tykLoggingFilename);
         }
-        if (!m_tykLink->isConnected()) {
+        if (!m_targetLink.tykLink->isConnected()) {
             PromptMessage warning;
             warning.parent = this;
             warning.icon = QMessageBox::Warning;
@@ -354,7 +354,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
         connectTargetForPolling();
 
     m_panel->finishLoad(resetValues, [this] {
-        if (m_switches.checkFwVersionOnLoad && m_panel->usesTyk())
+        if (m_settings.switches.checkFwVersionOnLoad && m_panel->usesTyk())
             queryTykFirmwareVersion(true);
     });
     setWindowModified(false);
@@ -370,10 +370,10 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
 void MainWindow::startPollingThreads()
 {
     // Threads of the previous panel were stopped before the read; they go now.
-    delete m_seggerThread;
-    m_seggerThread = nullptr;
-    delete m_serialComThread;
-    m_serialComThread = nullptr;
+    delete m_targetLink.seggerThread;
+    m_targetLink.seggerThread = nullptr;
+    delete m_targetLink.serialComThread;
+    m_targetLink.serialComThread = nullptr;
     // Only entries with a period are polled; without one there is no thread.
     const QList<VarPollEntry *> &entries = m_panel->registries().varPollList;
     const bool anyPolled = std::any_of(entries.cbegin(), entries.cend(), [](const VarPollEntry *entry) {
@@ -386,9 +386,9 @@ void MainWindow::startPollingThreads()
             if (entry && entry->target)
                 entry->target->discardPendingWrite();
         }
-        m_seggerPolling = true;
-        m_seggerThread = new SeggerThread(m_seggerPolling, entries);
-        m_seggerThread->start(QThread::InheritPriority);
+        m_targetLink.seggerPolling = true;
+        m_targetLink.seggerThread = new SeggerThread(m_targetLink.seggerPolling, entries);
+        m_targetLink.seggerThread->start(QThread::InheritPriority);
     }
     // Likewise only exchanges with a period are made.
     const QList<ComPollEntry *> &exchanges = m_panel->registries().comPollList;
@@ -396,12 +396,12 @@ void MainWindow::startPollingThreads()
         return entry && entry->intervalMs != 0;
     });
     if (anyExchanged) {
-        m_serialPolling = true;
+        m_targetLink.serialPolling = true;
         // The thread reads the window's link on the GUI thread only; requests
         // and replies are carried out here, queued. What a stopped thread left
         // in the queue belongs to the panel before and is dropped.
-        SerialComThread *thread = new SerialComThread(m_serialPolling, exchanges, [this] { return m_tykLink; });
-        const auto current = [this, thread] { return m_serialComThread == thread && m_serialPolling.load(); };
+        SerialComThread *thread = new SerialComThread(m_targetLink.serialPolling, exchanges, [this] { return m_targetLink.tykLink; });
+        const auto current = [this, thread] { return m_targetLink.serialComThread == thread && m_targetLink.serialPolling.load(); };
         connect(thread, &SerialComThread::changed_sendUSB, thread, [this, current](const QString &values) {
             if (current())
                 m_tykValues->send(values);
@@ -410,8 +410,8 @@ void MainWindow::startPollingThreads()
             if (current())
                 m_tykValues->receive(values);
         }, Qt::QueuedConnection);
-        m_serialComThread = thread;
-        m_serialComThread->start(QThread::InheritPriority);
+        m_targetLink.serialComThread = thread;
+        m_targetLink.serialComThread->start(QThread::InheritPriority);
     }
 }
 
@@ -423,9 +423,9 @@ void MainWindow::newProject()
     if (!maybeSave())
         return;
     stopPollingThreads();
-    const QString home = QDir(m_scriptsDir).filePath(QStringLiteral("index.xml"));
+    const QString home = QDir(m_settings.scriptsDir).filePath(QStringLiteral("index.xml"));
     if (!QFileInfo::exists(home)) {
-        reportNotFound(home, m_scriptsDir);
+        reportNotFound(home, m_settings.scriptsDir);
         return;
     }
     m_openingHomePanel = true;
@@ -436,8 +436,8 @@ void MainWindow::newProject()
     setWindowModified(false);
     setWindowTitle(QStringLiteral("Quillmate [*]"));
     updateHomeActions();
-    delete m_tykLink;
-    m_tykLink = nullptr;
+    delete m_targetLink.tykLink;
+    m_targetLink.tykLink = nullptr;
     if (m_consoleDock)
         m_consoleDock->hide();
     for (ActiveElement *element : qAsConst(m_panel->getAllElements())) {
@@ -470,7 +470,7 @@ bool MainWindow::loadFile(QString name, bool absolute)
     QStringList folders;
     if (!absolute) {
         // Beside the panel first, then in the scripts folder.
-        folders = QStringList{m_panel->getXMLDir(), m_scriptsDir};
+        folders = QStringList{m_panel->getXMLDir(), m_settings.scriptsDir};
         path = QDir(folders.first()).filePath(name);
         if (!QFileInfo::exists(path))
             path = QDir(folders.last()).filePath(name);
@@ -505,7 +505,7 @@ bool MainWindow::loadFile(QString name, bool absolute)
 void MainWindow::clearPanelState()
 {
     m_panel->clear();
-    resetPinMapping();
+    m_pinMapping->resetPinMapping();
     m_projectFile.clear();
     if (m_console)
         m_console->clear();
@@ -513,15 +513,15 @@ void MainWindow::clearPanelState()
 
 void MainWindow::stopPollingThreads()
 {
-    stopPollingThread(m_seggerThread, m_seggerPolling);
-    stopPollingThread(m_serialComThread, m_serialPolling);
+    stopPollingThread(m_targetLink.seggerThread, m_targetLink.seggerPolling);
+    stopPollingThread(m_targetLink.serialComThread, m_targetLink.serialPolling);
     m_panel->stopTimers();
 }
 
 void MainWindow::adoptPollingThreads(SeggerThread *segger, SerialComThread *serial)
 {
-    m_seggerThread = segger;
-    m_serialComThread = serial;
+    m_targetLink.seggerThread = segger;
+    m_targetLink.serialComThread = serial;
 }
 
 void MainWindow::expandRecursively(QTreeWidgetItem *item, bool expand)
@@ -548,13 +548,13 @@ bool MainWindow::loadSvdFile()
     if (svdFile.isEmpty())
         return false;
     // Beside the panel first, then in the scripts folder.
-    const QStringList folders{m_panel->getXMLDir(), m_scriptsDir};
+    const QStringList folders{m_panel->getXMLDir(), m_settings.scriptsDir};
     QString path = QDir(folders.first()).filePath(svdFile);
     if (!QFileInfo::exists(path))
         path = QDir(folders.last()).filePath(svdFile);
     if (!QFileInfo::exists(path)) {
         const QString name = QFileInfo(path).fileName();
-        path = Prompt::instance().openFileName(this, tr("Could not find %1!").arg(name), m_lastDir,
+        path = Prompt::instance().openFileName(this, tr("Could not find %1!").arg(name), m_settings.lastDir,
                                                tr("%1 (%1)").arg(name));
         if (QDir::isRelativePath(svdFile))
             logFoldersSearched(svdFile, folders);
@@ -609,14 +609,14 @@ void MainWindow::openTerminalPort(const QString &portName, const QString &settin
     if (!m_keepConsoleHidden && m_consoleDock)
         m_consoleDock->show();
 
-    if (!m_terminalPort) {
-        m_terminalPort = new TerminalPort(this);
-        connect(m_terminalPort, &TerminalPort::consoleText, this, &MainWindow::terminalPrint);
+    if (!m_targetLink.terminalPort) {
+        m_targetLink.terminalPort = new TerminalPort(this);
+        connect(m_targetLink.terminalPort, &TerminalPort::consoleText, this, &MainWindow::terminalPrint);
     }
     // A port that cannot be opened is said in the log as well.
     const QMetaObject::Connection failure =
-        connect(m_terminalPort, &TerminalPort::consoleText, this, [](const QString &html) { ::logMessage(html); });
-    m_terminalPort->open(portName, settings);
+        connect(m_targetLink.terminalPort, &TerminalPort::consoleText, this, [](const QString &html) { ::logMessage(html); });
+    m_targetLink.terminalPort->open(portName, settings);
     disconnect(failure);
 }
 

@@ -32,7 +32,7 @@ bool MainWindow::isEditableElement(QWidget *widget, bool rememberStyle)
     const ElementKind *kind = elementKindOf(widget);
     const bool editable = kind && kind->editable;
     if (editable && rememberStyle)
-        m_savedStyleSheet = widget->styleSheet();
+        m_mark.styleSheet = widget->styleSheet();
     return editable;
 }
 

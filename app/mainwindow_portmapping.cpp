@@ -1,6 +1,8 @@
-// MainWindow: the pin views. The panel's pin-mapping element is built after an
+// The window's pin views. The panel's pin-mapping element is built after an
 // open; the "Show Port mapping" command opens the chip in a window of its own;
 // both repaint when the panel's values change.
+#include "windowpinmapping.h"
+
 #include "mainwindow.h"
 
 #include "activeelement.h"
@@ -13,50 +15,57 @@
 #include <QScrollArea>
 #include <QTimer>
 
-PinMappingModel *MainWindow::pinMappingModel()
+WindowPinMapping::WindowPinMapping(MainWindow &window) : m_window(window) {}
+
+PinMappingModel *WindowPinMapping::pinMappingModel()
 {
-    return &m_panel->pinMappingModel();
+    return &m_window.m_panel->pinMappingModel();
 }
 
-ElementHost *MainWindow::elementHost()
+ElementHost *WindowPinMapping::elementHost()
 {
-    return m_panel;
+    return m_window.m_panel;
 }
 
-OperandLookup *MainWindow::operandLookup()
+OperandLookup *WindowPinMapping::operandLookup()
 {
-    return m_panel;
+    return m_window.m_panel;
 }
 
-bool MainWindow::raiseElement(const QString &name)
+bool WindowPinMapping::raiseElement(const QString &name)
 {
-    ActiveElement *element = m_panel->getActiveElement(name);
+    ActiveElement *element = m_window.m_panel->getActiveElement(name);
     if (!element)
         return false;
-    raiseGUIElement(element);
+    m_window.raiseGUIElement(element);
     return true;
 }
 
-void MainWindow::searchElement()
+void WindowPinMapping::searchElement()
 {
-    searchForGUIElement();
+    m_window.searchForGUIElement();
 }
 
-void MainWindow::resetPinMapping()
+QString WindowPinMapping::workingDirectory() const
 {
-    PinMappingModel &model = m_panel->pinMappingModel();
+    return m_window.m_settings.workingDir;
+}
+
+void WindowPinMapping::resetPinMapping()
+{
+    PinMappingModel &model = m_window.m_panel->pinMappingModel();
     model.deleteElement();
     model.reset();
-    if (m_showPortMappingAct)
-        m_showPortMappingAct->setEnabled(false);
+    if (m_window.m_actions.showPortMappingAct)
+        m_window.m_actions.showPortMappingAct->setEnabled(false);
 }
 
-void MainWindow::buildPinMappingView()
+void WindowPinMapping::buildPinMappingView()
 {
-    connect(m_panel, &Panel::valuesChanged, this, &MainWindow::refreshPinViews, Qt::UniqueConnection);
-    PinMappingModel &model = m_panel->pinMappingModel();
-    if (m_showPortMappingAct)
-        m_showPortMappingAct->setEnabled(!model.isEmpty());
+    connect(m_window.m_panel, &Panel::valuesChanged, this, &WindowPinMapping::refreshPinViews, Qt::UniqueConnection);
+    PinMappingModel &model = m_window.m_panel->pinMappingModel();
+    if (m_window.m_actions.showPortMappingAct)
+        m_window.m_actions.showPortMappingAct->setEnabled(!model.isEmpty());
     if (model.isEmpty())
         return;
     for (const QString &finding : model.checkAgainstPanel(this))
@@ -66,25 +75,25 @@ void MainWindow::buildPinMappingView()
         element->buildView(this);
 }
 
-void MainWindow::refreshPinViews(bool userChange)
+void WindowPinMapping::refreshPinViews(bool userChange)
 {
     if (auto *dialog = qobject_cast<PortMappingDialog *>(m_portMappingDialog.data())) {
         dialog->timer()->start(1);
         if (!userChange)
             dialog->update();
     }
-    if (PinMapping *element = m_panel->pinMappingModel().pinMappingElement.data())
+    if (PinMapping *element = m_window.m_panel->pinMappingModel().pinMappingElement.data())
         element->refresh();
 }
 
-void MainWindow::openPortMappingDialog()
+void WindowPinMapping::openPortMappingDialog()
 {
-    if (m_switches.enableShowPortMapping == 0)
+    if (m_window.m_settings.switches.enableShowPortMapping == 0)
         return;
-    auto *area = qobject_cast<QScrollArea *>(centralWidget());
+    auto *area = qobject_cast<QScrollArea *>(m_window.centralWidget());
     if (!area)
         return;
-    connect(m_panel, &Panel::valuesChanged, this, &MainWindow::refreshPinViews, Qt::UniqueConnection);
+    connect(m_window.m_panel, &Panel::valuesChanged, this, &WindowPinMapping::refreshPinViews, Qt::UniqueConnection);
     auto *dialog = new PortMappingDialog(this, area->widget());
     connect(dialog, &PortMappingDialog::closed, this, [this, dialog] {
         if (m_portMappingDialog == dialog)

@@ -445,7 +445,7 @@ bool MainWindow::load(const QString &fileName)
     if (file.isEmpty()) {
         if (!maybeSave())
             return false;
-        file = Prompt::instance().openFileName(this, tr("Open Configuration File"), m_workingDir,
+        file = Prompt::instance().openFileName(this, tr("Open Configuration File"), m_settings.workingDir,
                                                tr("Configuration Files (*.qlmp)"));
         if (file.isEmpty())
             return false;
@@ -526,7 +526,7 @@ bool MainWindow::exportHeaderFiles()
 
 bool MainWindow::exportHeaderFiles(bool all)
 {
-    return HeaderExport(*m_panel, m_workingDir).exportHeaders(all);
+    return HeaderExport(*m_panel, m_settings.workingDir).exportHeaders(all);
 }
 
 void MainWindow::reportUnresolved(QStringList links, QStringList lines, const QStringList &dropNames,
@@ -565,7 +565,7 @@ void MainWindow::reportUnresolved(QStringList links, QStringList lines, const QS
         m_unresolvedDialog->setTexts(links.join(QLatin1Char('\n')), lines.join(QLatin1Char('\n')));
         m_unresolvedDialog->setWindowFlags(m_unresolvedDialog->windowFlags() & ~Qt::WindowContextHelpButtonHint);
         // A run that ends by itself has listed the entries in its log.
-        if (!m_endsAfterStartUp)
+        if (!m_run.endsAfterStartUp)
             m_unresolvedDialog->show();
     }
 }
@@ -602,7 +602,7 @@ bool MainWindow::saveProjectFile(const QString &name, bool sorted)
 {
     const bool saved = writeProjectFile(name, sorted);
     if (!saved)
-        ++m_failedSaveCount;
+        ++m_run.failedSaveCount;
     return saved;
 }
 
@@ -645,7 +645,7 @@ void MainWindow::warnWhenPanelNotFound(const QString &projectPath)
         return;
     const QString name = QFileInfo(m_panel->getXMLFile()).fileName();
     const QString beside = QFileInfo(projectPath).absoluteDir().filePath(name);
-    const QString inScripts = QDir(m_scriptsDir).filePath(name);
+    const QString inScripts = QDir(m_settings.scriptsDir).filePath(name);
     if (QFileInfo(beside).isFile() || QFileInfo(inScripts).isFile())
         return;
     ::logMessage(tr("<font color=\"orange\"><b>Warning: </b></font>The project %1 cannot be opened again "
@@ -710,7 +710,7 @@ bool MainWindow::refuseSaveWithoutPanel(const QString &fileName)
     ::reportError(tr("Cannot save the project to %1:\n%2")
                       .arg(fileName.isEmpty() ? tr("a new file") : QFileInfo(fileName).absoluteFilePath(),
                            tr("no panel is open; the home panel has no project.")));
-    ++m_failedSaveCount;
+    ++m_run.failedSaveCount;
     return true;
 }
 
@@ -725,13 +725,13 @@ bool MainWindow::save()
 
 bool MainWindow::saveAs()
 {
-    QString name = Prompt::instance().saveFileName(this, tr("Save Configuration"), m_workingDir,
+    QString name = Prompt::instance().saveFileName(this, tr("Save Configuration"), m_settings.workingDir,
                                                    tr("Configuration Files (*.qlmp)"));
     // A name typed without a suffix is a project name.
     if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".qlmp");
     // A relative answer names a file in the folder the question started in.
-    if (!name.isEmpty() && QDir::isRelativePath(name) && !m_workingDir.isEmpty())
-        name = QDir(m_workingDir).absoluteFilePath(name);
+    if (!name.isEmpty() && QDir::isRelativePath(name) && !m_settings.workingDir.isEmpty())
+        name = QDir(m_settings.workingDir).absoluteFilePath(name);
     return saveProjectFile(name, false);
 }

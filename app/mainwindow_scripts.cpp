@@ -25,7 +25,7 @@ void MainWindow::setUpScriptEngine()
 
 bool MainWindow::runScriptFile(const QString &fileName)
 {
-    m_scripts.setOutputLogName(m_outputLog);
+    m_scripts.setOutputLogName(m_run.outputLog);
     return m_scripts.runFile(fileName);
 }
 
@@ -36,7 +36,7 @@ bool MainWindow::executeScriptLine(const QString &line, int lineNumber)
 
 void MainWindow::runBatchfile()
 {
-    const QString file = Prompt::instance().openFileName(this, QStringLiteral("Open Script File"), m_lastDir,
+    const QString file = Prompt::instance().openFileName(this, QStringLiteral("Open Script File"), m_settings.lastDir,
                                                          QStringLiteral("Script Files (*.script)"));
     if (!file.isEmpty())
         runScriptFile(file);
@@ -49,13 +49,13 @@ void MainWindow::startStopRecording()
         recorder.stopFile();
         recorder.stop();
         consolePrint(QStringLiteral("Macro recording stopped<br>"));
-        if (m_recordScriptAct)
-            m_recordScriptAct->setText(QStringLiteral("Record script..."));
-        if (m_addScriptCommandAct)
-            m_addScriptCommandAct->setEnabled(false);
+        if (m_actions.recordScriptAct)
+            m_actions.recordScriptAct->setText(QStringLiteral("Record script..."));
+        if (m_actions.addScriptCommandAct)
+            m_actions.addScriptCommandAct->setEnabled(false);
         return;
     }
-    const QString file = Prompt::instance().saveFileName(this, QStringLiteral("Record script"), m_workingDir,
+    const QString file = Prompt::instance().saveFileName(this, QStringLiteral("Record script"), m_settings.workingDir,
                                                          QStringLiteral("Script Files (*.script)"));
     if (file.isEmpty())
         return;
@@ -66,10 +66,10 @@ void MainWindow::startStopRecording()
         return;
     }
     consolePrint(QStringLiteral("Starting macro recording<br>"));
-    if (m_recordScriptAct)
-        m_recordScriptAct->setText(QStringLiteral("Stop recording"));
-    if (m_addScriptCommandAct)
-        m_addScriptCommandAct->setEnabled(true);
+    if (m_actions.recordScriptAct)
+        m_actions.recordScriptAct->setText(QStringLiteral("Stop recording"));
+    if (m_actions.addScriptCommandAct)
+        m_actions.addScriptCommandAct->setEnabled(true);
 }
 
 void MainWindow::addRecordCmd()

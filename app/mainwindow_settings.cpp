@@ -30,10 +30,10 @@ void MainWindow::readSettings()
     setScriptsDir(store->value(QStringLiteral("scriptsDir"),
                                QDir(AppPaths::programDir()).filePath(QStringLiteral("scripts")))
                       .toString());
-    m_tykLoggingMode = quint16(store->value(QStringLiteral("TykLoggingMode"), 0).toUInt());
-    m_tykLoggingTimeStamps = store->value(QStringLiteral("TykLoggingTimeStamps"), false).toBool();
-    m_tykLoggingFilename = store->value(QStringLiteral("TykLoggingFilename")).toString();
-    m_toolbarEnabled = store->value(QStringLiteral("ToolbarEnabled"), 1).toInt() != 0;
+    m_settings.tykLoggingMode = quint16(store->value(QStringLiteral("TykLoggingMode"), 0).toUInt());
+    m_settings.tykLoggingTimeStamps = store->value(QStringLiteral("TykLoggingTimeStamps"), false).toBool();
+    m_settings.tykLoggingFilename = store->value(QStringLiteral("TykLoggingFilename")).toString();
+    m_settings.toolbarEnabled = store->value(QStringLiteral("ToolbarEnabled"), 1).toInt() != 0;
 }
 
 static bool iniBool(const QVariant &value)
@@ -50,42 +50,42 @@ static bool iniBool(const QVariant &value)
 void MainWindow::readSettingsIni(QString &file)
 {
     auto ini = AppPaths::openSettingsIni();
-    m_settingsIniPath = AppPaths::settingsIniPath();
+    m_settings.settingsIniPath = AppPaths::settingsIniPath();
     const QStringList keys = ini->allKeys();
     for (const QString &key : keys) {
         const QVariant value = ini->value(key);
         const QString name = key.toLower();
         if (name == QLatin1String("enablesign"))
-            m_switches.enableSign = iniBool(value);
+            m_settings.switches.enableSign = iniBool(value);
         else if (name == QLatin1String("enablevalidate"))
-            m_switches.enableValidate = iniBool(value);
+            m_settings.switches.enableValidate = iniBool(value);
         else if (name == QLatin1String("enableshowlocks"))
-            m_switches.enableShowLocks = iniBool(value);
+            m_settings.switches.enableShowLocks = iniBool(value);
         else if (name == QLatin1String("enableshowsvdtree"))
-            m_switches.enableShowSvdTree = iniBool(value);
+            m_settings.switches.enableShowSvdTree = iniBool(value);
         else if (name == QLatin1String("enableshowportmapping"))
-            m_switches.enableShowPortMapping = quint16(value.toString().trimmed().toUInt());
+            m_settings.switches.enableShowPortMapping = quint16(value.toString().trimmed().toUInt());
         else if (name == QLatin1String("enableeditgui"))
-            m_switches.enableEditGui = iniBool(value);
+            m_settings.switches.enableEditGui = iniBool(value);
         else if (name == QLatin1String("enablegeneratexmlfromsvd"))
-            m_switches.enableGenerateXmlFromSvd = iniBool(value);
+            m_settings.switches.enableGenerateXmlFromSvd = iniBool(value);
         else if (name == QLatin1String("enablekeil"))
-            m_keil = iniBool(value);
+            m_settings.keil = iniBool(value);
         else if (name == QLatin1String("integrateviaharbik"))
-            m_harbikToolId = value.toString();
+            m_settings.harbikToolId = value.toString();
         else if (name == QLatin1String("enablescriptrecording"))
-            m_switches.enableScriptRecording = iniBool(value);
+            m_settings.switches.enableScriptRecording = iniBool(value);
         else if (name == QLatin1String("enablefullscreen"))
-            m_switches.enableFullscreen = iniBool(value);
+            m_settings.switches.enableFullscreen = iniBool(value);
         else if (name == QLatin1String("checkfwversiononload"))
-            m_switches.checkFwVersionOnLoad = iniBool(value);
+            m_settings.switches.checkFwVersionOnLoad = iniBool(value);
         else if (name == QLatin1String("loadonstart")) {
             if (file.isEmpty())
                 file = AppPaths::normalizePanelPath(value.toString());
         } else if (name == QLatin1String("externaleditor"))
-            m_switches.externalEditor = value.toString();
+            m_settings.switches.externalEditor = value.toString();
         else if (name == QLatin1String("disableproductstatestorage"))
-            m_switches.disableProductStateStorage = iniBool(value);
+            m_settings.switches.disableProductStateStorage = iniBool(value);
     }
 }
 
@@ -94,7 +94,7 @@ void MainWindow::writeSettings()
     auto store = AppPaths::openMainStore();
     if (!m_fullScreen)
         store->setValue(QStringLiteral("geometry"), saveGeometry());
-    store->setValue(QStringLiteral("workingDir"), m_workingDir);
+    store->setValue(QStringLiteral("workingDir"), m_settings.workingDir);
 }
 
 void MainWindow::setWorkingDir(const QString &dir)
@@ -103,16 +103,16 @@ void MainWindow::setWorkingDir(const QString &dir)
         QDir::setCurrent(dir);
     // The store holds the folder since it was last set here: the same folder
     // again (every open, save and load) would only sync the store to disk.
-    if (dir != m_workingDir)
+    if (dir != m_settings.workingDir)
         AppPaths::openMainStore()->setValue(QStringLiteral("workingDir"), dir);
-    m_workingDir = dir;
+    m_settings.workingDir = dir;
 }
 
 void MainWindow::setScriptsDir(const QString &dir)
 {
     AppPaths::openMainStore()->setValue(QStringLiteral("scriptsDir"), dir);
-    m_scriptsDir = dir;
-    m_lastDir = dir;
+    m_settings.scriptsDir = dir;
+    m_settings.lastDir = dir;
 }
 
 void MainWindow::applySettings(quint16 loggingMode, bool timeStamps, QString logFile,
@@ -126,13 +126,13 @@ void MainWindow::applySettings(quint16 loggingMode, bool timeStamps, QString log
         store->setValue(QStringLiteral("UpdatePeriod"), updatePeriod);
         store->setValue(QStringLiteral("ToolbarEnabled"), toolbarOn ? 1 : 0);
     }
-    m_tykLoggingMode = loggingMode;
-    m_tykLoggingTimeStamps = timeStamps;
-    m_tykLoggingFilename = logFile;
+    m_settings.tykLoggingMode = loggingMode;
+    m_settings.tykLoggingTimeStamps = timeStamps;
+    m_settings.tykLoggingFilename = logFile;
     if (m_console)
         m_console->verticalScrollBar()->setValue(m_console->verticalScrollBar()->maximum());
-    if (toolbarOn != m_toolbarEnabled) {
-        m_toolbarEnabled = toolbarOn;
+    if (toolbarOn != m_settings.toolbarEnabled) {
+        m_settings.toolbarEnabled = toolbarOn;
         if (m_harbikToolBar)
             m_harbikToolBar->setVisible(toolbarOn && !m_fullScreen);
     }
@@ -146,9 +146,9 @@ void MainWindow::showSettingsDialog()
     store.reset();
 
     SettingsDialog dialog(this);
-    dialog.setWorkingDirText(QDir(m_workingDir).absolutePath());
-    dialog.setScriptsDir(QDir(m_scriptsDir).absolutePath());
-    dialog.setValues(m_tykLoggingMode, m_tykLoggingTimeStamps, m_tykLoggingFilename, updatePeriod);
+    dialog.setWorkingDirText(QDir(m_settings.workingDir).absolutePath());
+    dialog.setScriptsDir(QDir(m_settings.scriptsDir).absolutePath());
+    dialog.setValues(m_settings.tykLoggingMode, m_settings.tykLoggingTimeStamps, m_settings.tykLoggingFilename, updatePeriod);
     dialog.setToolbarChecked(toolbarOn);
     dialog.exec();
 }

@@ -151,7 +151,7 @@ bool MainWindow::signXmlChecksum(const QString &path)
 
 void MainWindow::signFile()
 {
-    const QStringList paths = Prompt::instance().openFileNames(this, tr("Sign XML File"), m_workingDir,
+    const QStringList paths = Prompt::instance().openFileNames(this, tr("Sign XML File"), m_settings.workingDir,
                                                                tr("XML Files (*.xml)"), tr("Sign"));
     QStringList signedPaths;
     for (const QString &each : paths) {

@@ -12,7 +12,7 @@
 
 void MainWindow::generateXMLFromSVD()
 {
-    const QString svdFile = Prompt::instance().openFileName(this, tr("Open SVD File"), m_lastDir, tr("SVD Files (*.svd)"));
+    const QString svdFile = Prompt::instance().openFileName(this, tr("Open SVD File"), m_settings.lastDir, tr("SVD Files (*.svd)"));
     if (svdFile.isEmpty())
         return;
     // "Tree" is the box's first button: answered 0.
@@ -61,8 +61,11 @@ bool MainWindow::generateXMLFromSVD(const QString &svdFile, bool treeLayout, int
     if (namesLeftOut)
         *namesLeftOut = int(generator.leftOutNames().size());
     if (!generated) {
-        logCannotReadFile(svdFile, generator.errorString().toHtmlEscaped() + QStringLiteral("<br>")
-                                       + generator.formatErrorLocation());
+        // A refused or failed write of the panel was reported as such; only
+        // a file that did not read is reported against the SVD file.
+        if (!generator.outputFailed())
+            logCannotReadFile(svdFile, generator.errorString().toHtmlEscaped() + QStringLiteral("<br>")
+                                           + generator.formatErrorLocation());
         return false;
     }
     // The generator wrote the panel signed, in one write.

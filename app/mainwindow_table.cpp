@@ -8,8 +8,8 @@
 
 void MainWindow::replaceTykLink(TykLink *link)
 {
-    delete m_tykLink;
-    m_tykLink = link;
+    delete m_targetLink.tykLink;
+    m_targetLink.tykLink = link;
 }
 
 TykLink *MainWindow::newTykLink()
@@ -40,9 +40,9 @@ void MainWindow::reportTykOpenFailure(const QString &text, bool repeated)
 
 TykLink *MainWindow::tykLinkForTables(bool create)
 {
-    if (!m_tykLink && create) {
-        m_tykLink = newTykLink();
-        m_tykLink->openLog(m_tykLoggingMode, m_tykLoggingTimeStamps, m_tykLoggingFilename);
+    if (!m_targetLink.tykLink && create) {
+        m_targetLink.tykLink = newTykLink();
+        m_targetLink.tykLink->openLog(m_settings.tykLoggingMode, m_settings.tykLoggingTimeStamps, m_settings.tykLoggingFilename);
     }
-    return m_tykLink;
+    return m_targetLink.tykLink;
 }

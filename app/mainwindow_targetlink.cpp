@@ -11,7 +11,7 @@ void MainWindow::connectTargetForPolling()
 {
     if (JLink::JLINKARM_IsOpen())
         return;
-    m_jlinkSettings = JLinkSettings();
-    jlinkDefaultSettings(m_jlinkSettings);
-    jlinkConnect(m_jlinkSettings);
+    m_targetLink.jlinkSettings = JLinkSettings();
+    jlinkDefaultSettings(m_targetLink.jlinkSettings);
+    jlinkConnect(m_targetLink.jlinkSettings);
 }

@@ -58,36 +58,36 @@ QString MainWindow::getTykFirmwarePath()
     return AppPaths::programDir() + QStringLiteral("/Tyk-Stick_Firmware");
 }
 
-void MainWindow::queryTykFirmwareVersion(bool m_quiet)
+void MainWindow::queryTykFirmwareVersion(bool quiet)
 {
     if (!isTykInterface(m_panel->ioPortName())) {
         ::logMessage(QStringLiteral("<font color=\"orange\">\n\nCurrently loaded XML doesn't use an Tyk.</font><br>"));
         return;
     }
-    if (!m_tykLink) {
-        m_tykLink = newTykLink();
-        m_tykLink->openLog(m_tykLoggingMode, m_tykLoggingTimeStamps, m_tykLoggingFilename);
+    if (!m_targetLink.tykLink) {
+        m_targetLink.tykLink = newTykLink();
+        m_targetLink.tykLink->openLog(m_settings.tykLoggingMode, m_settings.tykLoggingTimeStamps, m_settings.tykLoggingFilename);
     }
 
     const QByteArray request("\x01\x10", 2);
-    bool sent = m_tykLink->transfer(request);
+    bool sent = m_targetLink.tykLink->transfer(request);
     if (!sent) {
-        m_tykLink->connectAdapter();
-        sent = m_tykLink->transfer(request);
+        m_targetLink.tykLink->connectAdapter();
+        sent = m_targetLink.tykLink->transfer(request);
     }
     if (sent)
         QThread::msleep(300);
 
-    if (!sent || m_tykLink->replyLength() < 6) {
+    if (!sent || m_targetLink.tykLink->replyLength() < 6) {
         const QString failure = QStringLiteral("Could not retrieve firmware version.");
-        if (m_quiet)
+        if (quiet)
             ::logMessage(QStringLiteral("<font color=\"orange\">%1</font><br>").arg(failure));
         else
             showBox(this, QMessageBox::Critical, failure);
         return;
     }
 
-    const QByteArray reply = m_tykLink->getReceivedData();
+    const QByteArray reply = m_targetLink.tykLink->getReceivedData();
     if (reply.size() < 6) // the reply went away between the two reads
         return;
     const quint16 firmware[3] = {quint8(reply.at(2)), quint8(reply.at(3)), quint8(reply.at(4))};
@@ -111,7 +111,7 @@ void MainWindow::queryTykFirmwareVersion(bool m_quiet)
         text += QStringLiteral("<font color=\"green\">\n\nVersion is valid for the currently loaded XML.</font>");
     }
 
-    if (!m_quiet)
+    if (!quiet)
         showBox(this, QMessageBox::Information, text);
     else if (!hasRange || result != 0)
         ::logMessage(text + QStringLiteral("<br>"));
@@ -126,7 +126,7 @@ void MainWindow::updateTykFW()
 {
     const QString updater = getTykFirmwarePath() + QLatin1Char('/') + QLatin1String(updaterName);
 
-    if (m_tykLink) {
+    if (m_targetLink.tykLink) {
         PromptAnswer answer;
         showBox(this, QMessageBox::Warning,
                 QStringLiteral("Tyk is currently connected.\nAfter updating Tyk the device connected to Tyk "
@@ -144,8 +144,8 @@ void MainWindow::updateTykFW()
     if (firmwareFile.isEmpty())
         return;
 
-    if (m_tykLink)
-        m_tykLink->disconnect();
+    if (m_targetLink.tykLink)
+        m_targetLink.tykLink->disconnect();
     const QList<QPointer<TimerLabel>> timers = timerLabels(m_panel);
     for (TimerLabel *timer : timers)
         timer->setRunning(false);
@@ -192,8 +192,8 @@ void MainWindow::updateTykFW()
         showBox(this, QMessageBox::Critical, QStringLiteral("Update failed."));
     }
 
-    if (m_tykLink)
-        m_tykLink->connectAdapter();
+    if (m_targetLink.tykLink)
+        m_targetLink.tykLink->connectAdapter();
     for (TimerLabel *timer : timers) {
         if (timer)
             timer->reset();

@@ -14,7 +14,7 @@
 
 void MainWindow::validateDefines()
 {
-    const QStringList files = Prompt::instance().openFileNames(this, tr("Validate XML File"), m_workingDir,
+    const QStringList files = Prompt::instance().openFileNames(this, tr("Validate XML File"), m_settings.workingDir,
                                                                tr("XML Files (*.xml)"), tr("Validate"));
     validateFiles(files);
 }

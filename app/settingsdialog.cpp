@@ -71,11 +71,11 @@ SettingsDialog::SettingsDialog(MainWindow *window)
     loggingLayout->addWidget(m_fileCheck, 2, 0);
     loggingLayout->addWidget(m_logFileEdit, 2, 1);
     loggingLayout->addWidget(browseLog, 2, 2);
-    if (m_mainWindow && m_mainWindow->tykAdapterLink()) {
+    if (m_mainWindow && m_mainWindow->targetLink().tykLink) {
         quint16 mode = 0;
         bool timeStamps = false;
         QString file;
-        m_mainWindow->tykAdapterLink()->getLogSettings(mode, timeStamps, file);
+        m_mainWindow->targetLink().tykLink->getLogSettings(mode, timeStamps, file);
         m_consoleCheck->setChecked(mode & 1);
         m_fileCheck->setChecked(mode & 2);
         m_timeStampsCheck->setChecked(timeStamps);
@@ -196,8 +196,8 @@ void SettingsDialog::accept()
         m_mainWindow->applySettings(mode, m_timeStampsCheck->isChecked(), file,
                                   unsigned(qMax(0, m_updatePeriodBox->currentIndex())),
                                   m_harbikHeaderCheck->isChecked());
-        if (m_mainWindow->tykAdapterLink())
-            m_mainWindow->tykAdapterLink()->openLog(mode, m_timeStampsCheck->isChecked(), file);
+        if (m_mainWindow->targetLink().tykLink)
+            m_mainWindow->targetLink().tykLink->openLog(mode, m_timeStampsCheck->isChecked(), file);
     }
 
     const QString scale = m_scaleFactorEdit->text();

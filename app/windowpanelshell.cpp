@@ -36,7 +36,7 @@ TykLink *WindowPanelShell::tykLinkForTables(bool create)
 
 QString WindowPanelShell::tableWorkingDirectory() const
 {
-    return m_window.m_workingDir;
+    return m_window.m_settings.workingDir;
 }
 
 void WindowPanelShell::setTableWorkingDirectory(const QString &dir)

@@ -27,12 +27,12 @@
 // Each one-line accessor of the interfaces reads or sets the window's state.
 bool WindowScriptHost::quietMode() const
 {
-    return m_window.m_quiet;
+    return m_window.m_run.quiet;
 }
 
 void WindowScriptHost::setQuietMode(bool on)
 {
-    m_window.m_quiet = on;
+    m_window.m_run.quiet = on;
 }
 
 void WindowScriptHost::setScriptWorkingDir(const QString &dir)
@@ -52,12 +52,12 @@ QString WindowScriptHost::scriptCurrentFile() const
 
 QString WindowScriptHost::scriptWorkingDir() const
 {
-    return m_window.m_workingDir;
+    return m_window.m_settings.workingDir;
 }
 
 QString WindowScriptHost::scriptScriptsDir() const
 {
-    return m_window.m_scriptsDir;
+    return m_window.m_settings.scriptsDir;
 }
 
 void WindowScriptHost::scriptSetWorkingDir(const QString &dir)
@@ -72,7 +72,7 @@ void WindowScriptHost::scriptSetScriptsDir(const QString &dir)
 
 JLinkSettings &WindowScriptHost::scriptJLinkSettings()
 {
-    return m_window.m_jlinkSettings;
+    return m_window.m_targetLink.jlinkSettings;
 }
 
 QVector<IntelHexBlock> &WindowScriptHost::scriptIntelHexBlocks()
@@ -146,12 +146,12 @@ void WindowScriptHost::setIoCheckMode(quint16 mode)
 
 void WindowScriptHost::setTykLogging(int mode, bool timeStamps, const QString &file)
 {
-    if (!m_window.m_tykLink) {
+    if (!m_window.m_targetLink.tykLink) {
         // The link's console lines (log mode bit 0) go to the window's console
         // like those of a link made anywhere else.
-        m_window.m_tykLink = m_window.newTykLink();
+        m_window.m_targetLink.tykLink = m_window.newTykLink();
     }
-    m_window.m_tykLink->openLog(quint16(mode), timeStamps, file);
+    m_window.m_targetLink.tykLink->openLog(quint16(mode), timeStamps, file);
 }
 
 QStringList WindowScriptHost::versionTexts()
@@ -159,8 +159,8 @@ QStringList WindowScriptHost::versionTexts()
     return {programVersion().text(),
             QCoreApplication::applicationFilePath(),
             QDir::currentPath(),
-            m_window.m_scriptsDir,
-            m_window.m_workingDir,
+            m_window.m_settings.scriptsDir,
+            m_window.m_settings.workingDir,
             m_window.m_panel->getXMLDir(),
             m_window.getTykFirmwarePath(),
             m_window.m_panel->getXMLFile(),
@@ -177,13 +177,13 @@ void WindowScriptHost::exitProgram(int mode, int exitCode)
     default: m_window.m_closeMode = CloseMode::Ask; break;
     }
     // Quiet runs show no dialog from scripts: the close takes its default answers.
-    if (m_window.m_quiet && Prompt::instance().isInteractive())
+    if (m_window.m_run.quiet && Prompt::instance().isInteractive())
         Prompt::install(std::make_unique<NonInteractivePrompt>());
     // A save the close was told or asked to make and that was refused or
     // failed (the project as it stands is lost) fails the run.
-    const int failedSavesBefore = m_window.m_failedSaveCount;
+    const int failedSavesBefore = m_window.m_run.failedSaveCount;
     m_window.close();
-    if (m_window.m_failedSaveCount != failedSavesBefore)
+    if (m_window.m_run.failedSaveCount != failedSavesBefore)
         exitCode = qMin(exitCode + 1, 255);
     // The process ends with the count whatever the close decided.
     m_window.stopPollingThreads();
@@ -279,7 +279,7 @@ void WindowScriptHost::scriptShowConsole(bool on)
 
 void WindowScriptHost::scriptShowPinMapper()
 {
-    m_window.openPortMappingDialog();
+    m_window.m_pinMapping->openPortMappingDialog();
 }
 
 bool WindowScriptHost::scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout, int *namesLeftOut)
@@ -317,7 +317,7 @@ QString WindowScriptHost::scriptFileDialog(const QString &caption, const QString
 {
     // Quiet runs show no dialog from scripts, and a run without a user gets
     // the prompt's cancel: nothing waits on it.
-    if (m_window.m_quiet)
+    if (m_window.m_run.quiet)
         return QString();
     Prompt &prompt = Prompt::instance();
     return open ? prompt.openFileName(&m_window, caption, directory, filter)
@@ -341,5 +341,5 @@ bool WindowScriptHost::scriptSendTask(const QString &file, quint8 header1, bool 
     header.header3 = header3;
     header.headerWord = word;
     quint8 status = 0xFF;
-    return TykTaskDownload::sendTask(*m_window.m_tykLink, file, header, status, error);
+    return TykTaskDownload::sendTask(*m_window.m_targetLink.tykLink, file, header, status, error);
 }

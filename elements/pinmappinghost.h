@@ -9,8 +9,8 @@ class PinMappingModel;
 // What the pin views (the pin-mapping element, the port-mapping dialogs and
 // the chip item) need of the program around them: the pin-mapping data, the
 // panel's elements and formula operands for the conditions, bringing an
-// element into view, the find dialog and the working directory. The main
-// window implements it; tests implement it over a panel.
+// element into view, the find dialog and the working directory. A small
+// object the window owns implements it; tests implement it over a panel.
 class PinMappingHost
 {
 public:

@@ -579,7 +579,9 @@ int main(int argc, char *argv[])
                 return 3;
         }
         if (qEnvironmentVariableIsSet("BENCH_SHOW_CONSOLE"))
-            std::printf("%s\n", qPrintable(window.consoleBrowser()->toPlainText().left(2000)));
+            std::printf("%s\n", qPrintable(window.findChild<QTextBrowser *>(QStringLiteral("console"))
+                                                ->toPlainText()
+                                                .left(2000)));
 
         if (buildOnly) {
             std::printf("%7d %8.1f %9.1f %9s %9.1f %9s %8s %7.2f\n", n, times.xml, times.ui, "-", times.open, "-", "-",

@@ -97,13 +97,13 @@ void TestAppNotes::portMappingNeedsItsSwitch()
 {
     auto off = makeWindow(QString());
     off->showPortMapping();
-    QVERIFY(!off->portMappingDialog());
+    QVERIFY(!off->pinMapping().portMappingDialog());
     off.reset();
     // With the switch on but no panel shown in the scroll area, nothing opens either.
     auto on = makeWindow("enableshowportmapping=1\n");
     on->setCentralWidget(new QWidget);
     on->showPortMapping();
-    QVERIFY(!on->portMappingDialog());
+    QVERIFY(!on->pinMapping().portMappingDialog());
 }
 
 QTEST_MAIN(TestAppNotes)

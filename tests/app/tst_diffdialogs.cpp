@@ -115,11 +115,11 @@ void TestDiffDialogs::doubleClickRaisesOnlyDefines()
 
     dialog.on_doubleClicked(dialog.model()->index(0, 1));
     dialog.on_doubleClicked(dialog.model()->index(0, 2));
-    QVERIFY(!window->markedWidget());
+    QVERIFY(!window->elementMark().widget.data());
     QCOMPARE(level->styleSheet(), QString());
 
     dialog.on_doubleClicked(dialog.model()->index(0, 0));
-    QCOMPARE(window->markedWidget(), static_cast<QWidget *>(mode));
+    QCOMPARE(window->elementMark().widget.data(), static_cast<QWidget *>(mode));
 }
 
 void TestDiffDialogs::unresolvedDialogPlacesBothLists()
@@ -145,9 +145,9 @@ void TestDiffDialogs::unresolvedLinksRaiseTheElement()
     const QString before = links->toPlainText();
 
     dialog.on_anchorClicked(QUrl("UNKNOWN"));
-    QVERIFY(!window->markedWidget());
+    QVERIFY(!window->elementMark().widget.data());
     emit links->anchorClicked(QUrl("PORT$$$COLON$$$A"));
-    QCOMPARE(window->markedWidget(), static_cast<QWidget *>(port));
+    QCOMPARE(window->elementMark().widget.data(), static_cast<QWidget *>(port));
     // The link leads to the element, not to another page in the browser.
     QVERIFY(!links->openLinks());
     QCOMPARE(links->toPlainText(), before);

@@ -148,16 +148,16 @@ void TestErrorReporter::sinks()
         openLogFile(logPath);
     ErrorReporter::instance().setReportToMessageBox(box);
     ErrorReporter::instance().setReportToConsole(console);
-    window->consoleDockWidget()->hide();
+    window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->hide();
 
     reportError(message);
 
     QCOMPARE(env->prompt()->transcript().size(), box ? 1 : 0);
     if (box)
         QCOMPARE(env->prompt()->transcript().first(), message);
-    const QString consoleText = window->consoleBrowser()->toPlainText();
+    const QString consoleText = window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText();
     QCOMPARE(consoleText.contains(message.section('<', 0, 0).trimmed()), console);
-    QCOMPARE(window->consoleDockWidget()->isVisible(), console);
+    QCOMPARE(window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->isVisible(), console);
     if (file) {
         closeLogFile();
         QCOMPARE(readLog(), expectedLog);
@@ -172,7 +172,7 @@ void TestErrorReporter::logMessageAddsNoLineEnd()
     logMessage("two\n");
     closeLogFile();
     QCOMPARE(readLog(), QString("onetwo\n"));
-    QVERIFY(window->consoleBrowser()->toPlainText().contains("onetwo"));
+    QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().contains("onetwo"));
     QVERIFY(env->prompt()->transcript().isEmpty());
 }
 
@@ -225,7 +225,7 @@ void TestErrorReporter::windowSetsTheSinksFromItsOptions()
         QVERIFY(reporter.reportsToLogFile());
         QCOMPARE(reporter.logFileName(), logPath);
         reportError("quiet run");
-        QVERIFY(quietWindow.consoleBrowser()->toPlainText().contains("quiet run"));
+        QVERIFY(quietWindow.findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().contains("quiet run"));
     }
     // The closed window took its console and the log file with it.
     QVERIFY(!reporter.logFile().isOpen());

@@ -77,7 +77,7 @@ int TestFind::highlightInterval(Qt::TimerType *type) const
 {
     const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(window.get());
     for (const auto &timer : timers) {
-        if (timer.timerId == window->markTimerId()) {
+        if (timer.timerId == window->elementMark().timerId) {
             if (type)
                 *type = timer.timerType;
             return timer.interval;
@@ -88,7 +88,7 @@ int TestFind::highlightInterval(Qt::TimerType *type) const
 
 void TestFind::fireHighlightTimer()
 {
-    QTimerEvent event(window->markTimerId());
+    QTimerEvent event(window->elementMark().timerId);
     QCoreApplication::sendEvent(window.get(), &event);
 }
 
@@ -145,7 +145,7 @@ void TestFind::searchNeedsTheExactName()
     });
     window->searchForGUIElement();
     QVERIFY(asked);
-    QCOMPARE(window->markedWidget(), found ? static_cast<QWidget *>(mode) : nullptr);
+    QCOMPARE(window->elementMark().widget.data(), found ? static_cast<QWidget *>(mode) : nullptr);
     QCOMPARE(mode->styleSheet(), found ? blue : QString());
 }
 
@@ -161,7 +161,7 @@ void TestFind::markLastsUntilItsTimer()
 
     fireHighlightTimer();
     QCOMPARE(mode->styleSheet(), QString("color: red;"));
-    QCOMPARE(window->markTimerId(), 0);
+    QCOMPARE(window->elementMark().timerId, 0);
     QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(window.get()).size(), 0);
 
     // A colour set after the mark ended survives a later cancel.
@@ -223,12 +223,12 @@ void TestFind::deepTreeRowsAreSelectedUnlessDisabled()
     QVERIFY(power->isExpanded() && boost->isExpanded() && deep->isExpanded());
     QCOMPARE(tree->view()->currentItem(), row);
     QCOMPARE(gain->styleSheet(), QString());
-    QCOMPARE(window->markTimerId(), 0);
+    QCOMPARE(window->elementMark().timerId, 0);
 
     gain->setEnabled(false);
     window->raiseGUIElement(gain);
     QCOMPARE(gain->styleSheet(), blue);
-    QCOMPARE(window->markedItem(), row);
+    QCOMPARE(window->elementMark().item, row);
     QCOMPARE(row->background(0).color(), QColor(Qt::blue));
     fireHighlightTimer();
     QCOMPARE(row->background(0), QBrush());
@@ -246,10 +246,10 @@ void TestFind::radioGroupIsMarkedByItsCheckedButton()
     group->containerChain = {page};
 
     window->raiseGUIElement(group); // nothing checked: nothing to mark
-    QCOMPARE(window->markTimerId(), 0);
+    QCOMPARE(window->elementMark().timerId, 0);
     fast->setChecked(true);
     window->raiseGUIElement(group);
-    QCOMPARE(window->markedWidget(), static_cast<QWidget *>(fast));
+    QCOMPARE(window->elementMark().widget.data(), static_cast<QWidget *>(fast));
     QCOMPARE(fast->styleSheet(), blue);
     QCOMPARE(slow->styleSheet(), QString());
 }
@@ -279,7 +279,7 @@ void TestFind::raiseWidgetMarksOtherWidgetsRed()
     QVERIFY(label->palette().color(QPalette::Window) != QColor(Qt::red));
     window->panelShell().cancelHighlight();
     QCOMPARE(mode->styleSheet(), QString());
-    QVERIFY(!window->markedWidget());
+    QVERIFY(!window->elementMark().widget.data());
 }
 
 void TestFind::aMarkOutlivesItsPanelSafely()
@@ -289,12 +289,12 @@ void TestFind::aMarkOutlivesItsPanelSafely()
     CheckBox *gain = branch->createCheckBox("GAIN", "Gain", -1);
     gain->containerChain = {tree, branch};
     window->raiseGUIElement(gain);
-    QVERIFY(window->markedItem());
+    QVERIFY(window->elementMark().item);
 
     delete tree; // the panel is replaced while the mark runs
     fireHighlightTimer();
-    QVERIFY(!window->markedWidget());
-    QVERIFY(!window->markedItem());
+    QVERIFY(!window->elementMark().widget.data());
+    QVERIFY(!window->elementMark().item);
 }
 
 
@@ -346,16 +346,16 @@ void TestFind::everyElementKindIsFoundAndMarked()
 
     window->raiseDefine(define);
     QCOMPARE(tabs->currentIndex(), 1);
-    QVERIFY(window->markTimerId() != 0);
-    QWidget *marked = window->markedWidget();
+    QVERIFY(window->elementMark().timerId != 0);
+    QWidget *marked = window->elementMark().widget.data();
     QVERIFY(marked);
-    const QString styleBefore = window->markedStyleSheet();
+    const QString styleBefore = window->elementMark().styleSheet;
     if (byStyleSheet)
         QCOMPARE(marked->styleSheet(), blue);
     else
         QCOMPARE(marked->palette().color(QPalette::Window), QColor(Qt::blue));
     fireHighlightTimer();
-    QCOMPARE(window->markTimerId(), 0);
+    QCOMPARE(window->elementMark().timerId, 0);
     if (byStyleSheet)
         QCOMPARE(marked->styleSheet(), styleBefore);
     else
@@ -406,7 +406,7 @@ void TestFind::elementsWithoutValueAreFoundByName()
     });
     window->searchForGUIElement();
     QCOMPARE(tabs->currentIndex(), 1);
-    QCOMPARE(window->markedWidget(), widget);
+    QCOMPARE(window->elementMark().widget.data(), widget);
     if (byStyleSheet)
         QCOMPARE(widget->styleSheet(), blue);
     else

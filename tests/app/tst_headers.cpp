@@ -55,7 +55,7 @@ private:
     bool load(const QString &elements, const QString &folder = QString());
     QStringList reports() const { return env->prompt()->transcript(); }
     QByteArray header(const QString &name) const { return readBytes(dir->filePath(name)); }
-    QString console() const { return window->consoleBrowser()->toPlainText(); }
+    QString console() const { return window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText(); }
 
     std::unique_ptr<TestEnvironment> env;
     std::unique_ptr<MainWindow> window;
@@ -322,8 +322,8 @@ void TestHeaders::refusedWhileDefinesConflict()
     QCOMPARE(console().count("Could not export headerfiles."), 1);
     QVERIFY2(console().contains("Could not export headerfiles. BAUD and MODE and SUM are in a conflicted state!"),
              qPrintable(console()));
-    QVERIFY(window->consoleBrowser()->toHtml().contains("href=\"SUM\""));
-    QVERIFY(window->consoleBrowser()->toHtml().contains("href=\"BAUD\""));
+    QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toHtml().contains("href=\"SUM\""));
+    QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toHtml().contains("href=\"BAUD\""));
     QVERIFY(!QFile::exists(dir->filePath("a.h")));
 
     window->panel()->clearLockConflicts();

@@ -69,16 +69,16 @@ void TestMainWindow::consolePrintShowsTheDock()
 {
     auto window = makeWindow();
     window->show();
-    window->consoleDockWidget()->hide(); // start-up may have printed already
+    window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->hide(); // start-up may have printed already
     window->clearConsole();
-    QVERIFY(!window->consoleDockWidget()->isVisible());
+    QVERIFY(!window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->isVisible());
     window->setConsoleKeptHidden(true);
     window->consolePrint("hidden<br>");
-    QVERIFY(!window->consoleDockWidget()->isVisible());
+    QVERIFY(!window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->isVisible());
     window->setConsoleKeptHidden(false);
     window->consolePrint("<font color=\"green\">shown</font><br>");
-    QVERIFY(window->consoleDockWidget()->isVisible());
-    QCOMPARE(window->consoleBrowser()->toPlainText(), QString("hidden\nshown\n"));
+    QVERIFY(window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->isVisible());
+    QCOMPARE(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText(), QString("hidden\nshown\n"));
 }
 
 void TestMainWindow::returnInTheScriptTabRunsTheLine()
@@ -92,12 +92,12 @@ void TestMainWindow::returnInTheScriptTabRunsTheLine()
     QVERIFY(input);
     QTest::keyClicks(input, "  NOSUCH(1)  ");
     QTest::keyClick(input, Qt::Key_Return);
-    QVERIFY(window->consoleBrowser()->toPlainText().contains("Unknown command: NOSUCH(1)"));
+    QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().contains("Unknown command: NOSUCH(1)"));
     QCOMPARE(input->toPlainText(), QString("  NOSUCH(1)  \n"));
     // A comment line is echoed.
     QTest::keyClicks(input, "// note");
     QTest::keyClick(input, Qt::Key_Return);
-    QVERIFY(window->consoleBrowser()->toPlainText().contains("// note"));
+    QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().contains("// note"));
 }
 
 void TestMainWindow::fileLinksRunTheExternalEditor()
@@ -194,7 +194,7 @@ void TestMainWindow::droppedScriptRuns()
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     // Straight to the window's handler: QApplication only routes drops of a real drag.
     static_cast<QObject *>(window.get())->event(&drop);
-    QVERIFY(window->consoleBrowser()->toPlainText().contains("Unknown command: FROMDROP(1)"));
+    QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().contains("Unknown command: FROMDROP(1)"));
 
     // Plain text with the file URL works the same way.
     QMimeData text;
@@ -202,7 +202,7 @@ void TestMainWindow::droppedScriptRuns()
     QDropEvent textDrop(QPointF(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
     window->clearConsole();
     static_cast<QObject *>(window.get())->event(&textDrop);
-    QVERIFY(window->consoleBrowser()->toPlainText().contains("Unknown command: FROMDROP(1)"));
+    QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().contains("Unknown command: FROMDROP(1)"));
 }
 
 void TestMainWindow::fullScreenHidesAndRestoresToolBars()
@@ -240,13 +240,13 @@ void TestMainWindow::destructorStopsRunningPollingThreads()
     // Destroying a QThread that still runs aborts the process, so getting past
     // reset() is the check.
     auto window = makeWindow();
-    window->seggerPollingFlag() = true;
-    window->serialPollingFlag() = true;
-    window->adoptPollingThreads(new SeggerThread(window->seggerPollingFlag()),
-                                new SerialComThread(window->serialPollingFlag(), {}, {}));
-    window->seggerPollingThread()->start();
-    window->serialPollingThread()->start();
-    QVERIFY(window->seggerPollingThread()->isRunning());
+    window->targetLink().seggerPolling = true;
+    window->targetLink().serialPolling = true;
+    window->adoptPollingThreads(new SeggerThread(window->targetLink().seggerPolling),
+                                new SerialComThread(window->targetLink().serialPolling, {}, {}));
+    window->targetLink().seggerThread->start();
+    window->targetLink().serialComThread->start();
+    QVERIFY(window->targetLink().seggerThread->isRunning());
     window.reset();
 }
 
@@ -273,7 +273,7 @@ void TestMainWindow::isXmlFileLooksAtTheContent()
     QVERIFY(MainWindow::isXmlFile(bare));
     QVERIFY(!MainWindow::isXmlFile(other));
     QVERIFY(!MainWindow::isXmlFile(env->path("missing.xml")));
-    QVERIFY(window->consoleBrowser()->toPlainText().contains("Cannot open file " + env->path("missing.xml")));
+    QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().contains("Cannot open file " + env->path("missing.xml")));
 }
 
 void TestMainWindow::editGuiNeedsAPanel()

@@ -324,8 +324,8 @@ void TestMenus::windowShortcuts()
     // In the script input Ctrl+A selects the text; elsewhere it adds a script command.
     window->findChild<QAction *>(QStringLiteral("addScriptCommandAction"))->setEnabled(true);
     QSignalSpy added(window->findChild<QAction *>(QStringLiteral("addScriptCommandAction")), &QAction::triggered);
-    window->consoleDockWidget()->show();
-    auto *tabs = window->consoleDockWidget()->findChild<QTabWidget *>();
+    window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->show();
+    auto *tabs = window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->findChild<QTabWidget *>();
     tabs->setCurrentIndex(1);
     auto *input = window->findChild<TextBrowser *>("scriptInput");
     QVERIFY(input->hasFocus() || QTest::qWaitFor([&] { return input->hasFocus(); }));
@@ -404,9 +404,9 @@ void TestMenus::consoleContextMenuOffersClearConsole()
     // The console's standard entries, then ours.
     QVERIFY(offered.size() > 1);
     QCOMPARE(offered.last(), QString("Clear console"));
-    QCOMPARE(window->consoleBrowser()->toPlainText(), QString("some text\n"));
+    QCOMPARE(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText(), QString("some text\n"));
     window->findChild<QAction *>(QStringLiteral("clearConsoleAction"))->trigger();
-    QVERIFY(window->consoleBrowser()->toPlainText().isEmpty());
+    QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().isEmpty());
 }
 
 void TestMenus::forumButtonOpensTheForum()

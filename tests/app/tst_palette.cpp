@@ -218,7 +218,7 @@ QVector<Sample> TestPalette::console()
     window->consolePrint(QStringLiteral("<font color=\"blue\"><b>Loaded configuration: </font></b>demo<br>"));
     window->consolePrint(QStringLiteral("<font color=\"green\"><b>Conflict cleared:</font></b> X<br>"));
     window->consolePrint(QStringLiteral("<font color=\"darkorange\">was set</font><br>plain text<br>"));
-    QTextBrowser *browser = window->consoleBrowser();
+    QTextBrowser *browser = window->findChild<QTextBrowser *>(QStringLiteral("console"));
     QCoreApplication::processEvents();
     const QImage drawn = browser->viewport()->grab().toImage();
     const QColor page = drawn.pixelColor(drawn.width() - 3, drawn.height() - 3);

@@ -140,7 +140,7 @@ void TestPanelOpen::brokenHomePanelIsReportedOnceWithoutRecursion()
     ErrorReporter::instance().setReportToConsole(true);
     window->clearConsole();
     window->newProject(); // would recurse without end if a broken home panel opened itself again
-    const QString console = window->consoleBrowser()->toPlainText();
+    const QString console = window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText();
     QCOMPARE(console.count("Not starting with a container type!"), 1);
 }
 
@@ -153,9 +153,9 @@ void TestPanelOpen::homePanelStaysLoadingAndHidesTheConsole()
     QVERIFY(window->panel()->getActiveElement("EN"));
     QVERIFY(window->panel()->loading()); // changes on the home panel never mark a project modified
     QVERIFY(window->isHomePanelShown());
-    QVERIFY(window->consoleDockWidget()->isHidden());
+    QVERIFY(window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->isHidden());
     QCOMPARE(window->windowTitle(), QString("Quillmate [*]"));
-    QVERIFY(!window->tykAdapterLink());
+    QVERIFY(!window->targetLink().tykLink);
 }
 
 void TestPanelOpen::unreadablePanelFallsBackToTheHomePanel()
@@ -215,16 +215,16 @@ void TestPanelOpen::formulaNamesWithoutOwnerAreReported()
 void TestPanelOpen::stopPollingThreadsEndsRunningThreads()
 {
     auto window = makeWindow();
-    window->seggerPollingFlag() = true;
-    window->adoptPollingThreads(new SeggerThread(window->seggerPollingFlag()), nullptr);
-    window->seggerPollingThread()->start();
+    window->targetLink().seggerPolling = true;
+    window->adoptPollingThreads(new SeggerThread(window->targetLink().seggerPolling), nullptr);
+    window->targetLink().seggerThread->start();
     window->stopPollingThreads();
-    QVERIFY(!window->seggerPollingFlag());
-    QVERIFY(window->seggerPollingThread()->isFinished());
+    QVERIFY(!window->targetLink().seggerPolling);
+    QVERIFY(window->targetLink().seggerThread->isFinished());
     // Without threads it only clears the flags.
-    window->serialPollingFlag() = true;
+    window->targetLink().serialPolling = true;
     window->stopPollingThreads();
-    QVERIFY(!window->serialPollingFlag());
+    QVERIFY(!window->targetLink().serialPolling);
 }
 
 void TestPanelOpen::takeAndRenameDefines()

@@ -131,7 +131,7 @@ void TestPortMapping::portMappingWindow()
     makeWindow(QStringLiteral("enableshowportmapping=1\n"));
     QVERIFY(openExample());
     window->findChild<QAction *>(QStringLiteral("showPortMappingAction"))->trigger();
-    QPointer<PortMappingDialog> dialog = qobject_cast<PortMappingDialog *>(window->portMappingDialog());
+    QPointer<PortMappingDialog> dialog = qobject_cast<PortMappingDialog *>(window->pinMapping().portMappingDialog());
     QVERIFY(dialog);
     QCOMPARE(dialog->windowTitle(), QStringLiteral("Port mapping"));
     QCOMPARE(dialog->size(), QSize(700, 700));
@@ -147,10 +147,10 @@ void TestPortMapping::portMappingWindow()
 
     // Each request opens another window; closing one forgets it and ends it.
     window->findChild<QAction *>(QStringLiteral("showPortMappingAction"))->trigger();
-    QPointer<PortMappingDialog> second = qobject_cast<PortMappingDialog *>(window->portMappingDialog());
+    QPointer<PortMappingDialog> second = qobject_cast<PortMappingDialog *>(window->pinMapping().portMappingDialog());
     QVERIFY(second && second != dialog);
     second->close();
-    QVERIFY(!window->portMappingDialog());
+    QVERIFY(!window->pinMapping().portMappingDialog());
     QTRY_VERIFY(!second);
     // The first, no longer the open one, still repaints by its own timer.
     QVERIFY(dialog);
@@ -165,8 +165,8 @@ void TestPortMapping::switchedOffCommandOpensNothing()
     makeWindow(QStringLiteral("enableshowportmapping=0\n"));
     QVERIFY(!window->findChild<QAction *>(QStringLiteral("showPortMappingAction")));
     QVERIFY(openExample());
-    window->openPortMappingDialog();
-    QVERIFY(!window->portMappingDialog());
+    window->pinMapping().openPortMappingDialog();
+    QVERIFY(!window->pinMapping().portMappingDialog());
     // The element of the panel is built all the same.
     QVERIFY(window->panel()->pinMappingModel().pinMappingElement->isBuilt());
 }

@@ -60,7 +60,7 @@ private:
     QString shown(const QString &define) { return element(define)->value(KeywordValue, 1); }
     QString transcript() const { return env->prompt()->transcript().join(QLatin1Char('\n')); }
     QStringList reports() const { return env->prompt()->transcript(); }
-    QString console() const { return window->consoleBrowser()->toPlainText(); }
+    QString console() const { return window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText(); }
     // The text of a fixture with LF line ends, for variants built in a test.
     static QByteArray lfText(const QString &name)
     {

@@ -44,7 +44,7 @@ private slots:
     void tableAssertionsCheckTheirIndexes();
 
 private:
-    QString consoleText() const { return f->window->consoleBrowser()->toPlainText(); }
+    QString consoleText() const { return f->window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText(); }
     QString writeFile(const QString &name, const QStringList &lines);
     std::unique_ptr<PanelFixture> f;
 };

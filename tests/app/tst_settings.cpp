@@ -63,14 +63,14 @@ void TestSettings::settingsIniKeysIgnoreCase()
     env->writeSettingsIni("[General]\nEnableSign=true\nENABLEVALIDATE=1\nenableShowPortMapping=2\n"
                           "EnableKeil=0\nexternalEditor=/usr/bin/true\nUnknownKey=5\nenablefullscreen=false\n");
     auto window = makeWindow();
-    const SettingsIniSwitches &s = window->settingsSwitches();
+    const SettingsIniSwitches &s = window->settings().switches;
     QVERIFY(s.enableSign);
     QVERIFY(s.enableValidate);
     QCOMPARE(s.enableShowPortMapping, quint16(2));
     QVERIFY(!s.enableFullscreen);
-    QVERIFY(!window->keilIntegrationOn());
+    QVERIFY(!window->settings().keil);
     QCOMPARE(s.externalEditor, QString("/usr/bin/true"));
-    QCOMPARE(window->settingsIniFile(), QDir(env->appDir()).filePath("settings.ini"));
+    QCOMPARE(window->settings().settingsIniPath, QDir(env->appDir()).filePath("settings.ini"));
 }
 
 void TestSettings::loadOnStartOnlyWithoutAFile()
@@ -99,9 +99,9 @@ void TestSettings::defaultsWithoutAnyStore()
 {
     auto window = makeWindow();
     QCOMPARE(window->getScriptsDir(), QDir(env->appDir()).filePath("scripts"));
-    QCOMPARE(window->lastDirectory(), window->getScriptsDir());
-    QCOMPARE(window->tykLogMode(), quint16(0));
-    QVERIFY(window->isToolbarEnabled());
+    QCOMPARE(window->settings().lastDir, window->getScriptsDir());
+    QCOMPARE(window->settings().tykLoggingMode, quint16(0));
+    QVERIFY(window->settings().toolbarEnabled);
     QVERIFY(window->windowState() & Qt::WindowMaximized);
     QCOMPARE(window->panel()->getDisclaimerFile(), QString("disclaimer.txt"));
     QCOMPARE(window->panel()->documentsPath(), QString("Documentation"));
@@ -124,10 +124,10 @@ void TestSettings::storedStateIsReadBack()
     QCOMPARE(QDir::currentPath(), QDir(env->path("config")).canonicalPath());
     QDir::setCurrent(before);
     QCOMPARE(window->getScriptsDir(), QString("/srv/scripts"));
-    QCOMPARE(window->tykLogMode(), quint16(3));
-    QVERIFY(window->tykLogTimeStamps());
-    QCOMPARE(window->tykLogFile(), QString("/tmp/tyk.log"));
-    QVERIFY(!window->isToolbarEnabled());
+    QCOMPARE(window->settings().tykLoggingMode, quint16(3));
+    QVERIFY(window->settings().tykLoggingTimeStamps);
+    QCOMPARE(window->settings().tykLoggingFilename, QString("/tmp/tyk.log"));
+    QVERIFY(!window->settings().toolbarEnabled);
     QVERIFY(window->findChild<QToolBar *>("harbikToolBar")->isHidden());
 }
 
@@ -148,7 +148,7 @@ void TestSettings::dialogAcceptStoresEverything()
     QCOMPARE(store->value("UpdatePeriod").toInt(), 3);
     QCOMPARE(store->value("ToolbarEnabled").toInt(), 1);
     QCOMPARE(window->getScriptsDir(), QString("/data/scripts"));
-    QCOMPARE(window->tykLogMode(), quint16(2));
+    QCOMPARE(window->settings().tykLoggingMode, quint16(2));
     QCOMPARE(AppPaths::openGlobalStore()->value("ScriptDirList").toStringList(),
              QStringList{"/data/scripts"});
 }

@@ -1,5 +1,6 @@
 // Panels generated from SVD files: the exact lines for a small file of our
-// own, both layouts, escaping, the SVD path, a broken file; names that give
+// own, both layouts, escaping, the SVD path, a broken file, a panel that
+// cannot be written; names that give
 // no C name left out and reported (in the window, in a -g run, counted by a
 // batch run); and for the real files, every peripheral, register and field in
 // a panel that opens without an error line and exports headers that gcc
@@ -29,6 +30,7 @@ private slots:
     void groupLayout();
     void svdPathIsRelativeToTheOutput();
     void brokenFileWritesNothing();
+    void unwritablePanelIsNoReadError();
     void realFilesOpenExportAndCompile_data();
     void realFilesOpenExportAndCompile();
     void namesThatAreNoCNamesAreLeftOut();
@@ -216,6 +218,21 @@ void TestSvdGenerate::brokenFileWritesNothing()
     const QString console = QString::fromUtf8(log.readAll());
     QVERIFY2(console.contains("Cannot read file ") && console.contains("broken.svd:\nWarning<br>"), qPrintable(console));
     QCOMPARE(f->errors(), QStringList()); // on the console, in no box
+}
+
+void TestSvdGenerate::unwritablePanelIsNoReadError()
+{
+    writeTestFile(f->env->path("small.svd"), smallSvd);
+    // A folder where the panel file would go: the write fails.
+    QVERIFY(QDir().mkpath(QDir::current().filePath("small_Generated.xml")));
+    QVERIFY(!f->window->generateXMLFromSVD(QStringLiteral("small.svd"), true));
+    ErrorReporter::instance().logFile().flush();
+    QFile log(ErrorReporter::instance().logFileName());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString console = QString::fromUtf8(log.readAll());
+    // The write is reported against the panel file; the SVD file read well.
+    QVERIFY2(console.contains("small_Generated.xml"), qPrintable(console));
+    QVERIFY2(!console.contains("Cannot read file "), qPrintable(console));
 }
 
 void TestSvdGenerate::realFilesOpenExportAndCompile_data()

@@ -72,7 +72,7 @@ void TstTerminalWindow::opensTheNamedPortWithItsSettings()
     QVERIFY(tabs);
     QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Terminal"));
     QCOMPARE(tabs->currentWidget(), terminalView(*f.window));
-    QVERIFY(!f.window->consoleDockWidget()->isHidden());
+    QVERIFY(!f.window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->isHidden());
 }
 
 void TstTerminalWindow::showsWholeLinesInTheTerminalTab()
@@ -94,7 +94,7 @@ void TstTerminalWindow::showsWholeLinesInTheTerminalTab()
     QVERIFY(peer.write("<b>x</b><br>"));
     QTRY_VERIFY(view->toPlainText().contains(QStringLiteral("<b>x</b>")));
     // Nothing of it goes to the log tab.
-    QVERIFY(!f.window->consoleBrowser()->toPlainText().contains(QStringLiteral("abcdef")));
+    QVERIFY(!f.window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().contains(QStringLiteral("abcdef")));
 }
 
 void TstTerminalWindow::failedOpenIsSaid()

@@ -82,7 +82,7 @@ void TestValueLists::buttonExchangeOverSerialPort()
     button->click();
     peer.join();
     QCOMPARE(request, bytes({0xA5, 0x01, 0x2C, 0x2C, 0x01, 0x04, 0x03, 0x02, 0x01}));
-    QVERIFY(f->window->tykAdapterLink());
+    QVERIFY(f->window->targetLink().tykLink);
     QCOMPARE(f->value("OUT"), QStringLiteral("4660"));
     QCOMPARE(f->value("CNT"), QStringLiteral("42"));
     QCOMPARE(f->errors(), QStringList());

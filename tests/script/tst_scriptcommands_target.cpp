@@ -223,7 +223,7 @@ void TstScriptCommandsTarget::sendTaskNarrowsItsHeader()
     FakeHid::instance().attach(0, L"A1");
     auto transport = std::make_unique<HidTransport>(FakeHid::api(), [](const QStringList &) { return 0; });
     f->window->replaceTykLink(new TykLink(std::move(transport)));
-    f->window->tykAdapterLink()->setReplyTimeout(50);
+    f->window->targetLink().tykLink->setReplyTimeout(50);
     FakeHid::instance().replies << QByteArray::fromHex("0055");
 
     const QString path = writeFile(m_dir.filePath(QStringLiteral("task.hex")),
@@ -244,13 +244,13 @@ void TstScriptCommandsTarget::sendTaskNarrowsItsHeader()
 // SENDTASK on a panel whose port is no Tyk says so and sends nothing.
 void TstScriptCommandsTarget::tykLinkOfTheOtherCommands()
 {
-    QVERIFY(!f->window->tykAdapterLink());
+    QVERIFY(!f->window->targetLink().tykLink);
     const QString log = m_dir.filePath(QStringLiteral("tyk.log"));
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTYKLOGGING(1, 0, %1)").arg(log), 1));
-    QVERIFY(f->window->tykAdapterLink());
-    f->window->consoleBrowser()->clear();
-    f->window->tykAdapterLink()->transfer(QByteArray::fromHex("0110"));
-    const QString shown = f->window->consoleBrowser()->toPlainText();
+    QVERIFY(f->window->targetLink().tykLink);
+    f->window->findChild<QTextBrowser *>(QStringLiteral("console"))->clear();
+    f->window->targetLink().tykLink->transfer(QByteArray::fromHex("0110"));
+    const QString shown = f->window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText();
     QVERIFY2(shown.contains(QLatin1String("--> 0x01 0x10")), qPrintable(shown));
 
     QVERIFY(f->load(QString::fromLatin1(panelBody), QStringLiteral("<ioconfig port=\"COM1\"/>")));

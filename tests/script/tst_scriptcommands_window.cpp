@@ -184,7 +184,7 @@ void TstScriptCommandsWindow::fullScreenIsIdempotent()
 
 void TstScriptCommandsWindow::consoleCommands()
 {
-    QDockWidget *dock = f->window->consoleDockWidget();
+    QDockWidget *dock = f->window->findChild<QDockWidget *>(QStringLiteral("consoleDock"));
     QVERIFY(dock);
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SHOWCONSOLE(0)"), 1));
     QVERIFY(dock->isHidden());
@@ -192,12 +192,12 @@ void TstScriptCommandsWindow::consoleCommands()
     QVERIFY(dock->isHidden());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SHOWCONSOLE(1)"), 2));
     QVERIFY(!dock->isHidden());
-    QVERIFY(!f->window->consoleBrowser()->toPlainText().isEmpty());
+    QVERIFY(!f->window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().isEmpty());
     QVERIFY(f->window->executeScriptLine(QStringLiteral("CLEAR"), 3));
-    QVERIFY(f->window->consoleBrowser()->toPlainText().isEmpty());
+    QVERIFY(f->window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().isEmpty());
     // The port-mapping view needs its switch: off here, so nothing opens.
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SHOWPINMAPPER"), 4));
-    QVERIFY(!f->window->portMappingDialog());
+    QVERIFY(!f->window->pinMapping().portMappingDialog());
 }
 
 void TstScriptCommandsWindow::tabsWindowPositionAndReset()
@@ -212,7 +212,7 @@ void TstScriptCommandsWindow::tabsWindowPositionAndReset()
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTAB(NO_SUCH_TAB, 0)"), 3));
 
     QVERIFY(f->window->executeScriptLine(QStringLiteral("RAISE(DEMO_BOARD_NAME)"), 4));
-    QCOMPARE(f->window->markedWidget(), qobject_cast<QWidget *>(objectOf(f->element("DEMO_BOARD_NAME"))));
+    QCOMPARE(f->window->elementMark().widget.data(), qobject_cast<QWidget *>(objectOf(f->element("DEMO_BOARD_NAME"))));
 
     QVERIFY(f->window->executeScriptLine(QStringLiteral("BRINGTOBACK"), 5));
     QCOMPARE(f->window->pos(), QPoint(9999, 9999));

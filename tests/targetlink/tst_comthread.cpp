@@ -378,7 +378,7 @@ void ComThreadTest::windowStartsThreadOnlyForPeriods()
     PanelFixture fx;
     QVERIFY(fx.load(inRoot("<communication data=\"1\" recdata=\"1:A\"/>")));
     QCOMPARE(fx.window->panel()->registries().comPollList.size(), 1);
-    QVERIFY(!fx.window->serialPollingThread());
+    QVERIFY(!fx.window->targetLink().serialComThread);
 
     Adapter adapter;
     // An action that sends makes the window open its link at the load.
@@ -388,7 +388,7 @@ void ComThreadTest::windowStartsThreadOnlyForPeriods()
                            "<communication data=\"1\" recdata=\"1:A\"/>"
                            "<communication data=\"0x01;0x02\" recdata=\"?;1:A\" interval=\"10\" timeout=\"100\"/>"),
                     header));
-    SerialComThread *thread = fx.window->serialPollingThread();
+    SerialComThread *thread = fx.window->targetLink().serialComThread;
     QVERIFY(thread);
     QVERIFY(thread->isRunning());
     DataClass *a = fx.window->panel()->registries().variablesByName.value(QStringLiteral("A"), nullptr);
@@ -405,7 +405,7 @@ void ComThreadTest::windowStartsThreadOnlyForPeriods()
     QCOMPARE(adapter.answered(), answered);
 
     QVERIFY(fx.load(inRoot("<communication/>")));
-    QVERIFY(!fx.window->serialPollingThread());
+    QVERIFY(!fx.window->targetLink().serialComThread);
 }
 
 QTEST_MAIN(ComThreadTest)

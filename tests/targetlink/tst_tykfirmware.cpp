@@ -34,7 +34,7 @@ struct FirmwareFixture : PanelFixture {
         FakeHid::instance().attach(0, L"A1");
         auto transport = std::make_unique<HidTransport>(FakeHid::api(), [](const QStringList &) { return 0; });
         window->replaceTykLink(new TykLink(std::move(transport)));
-        window->tykAdapterLink()->setReplyTimeout(50);
+        window->targetLink().tykLink->setReplyTimeout(50);
         clearConsole();
         clearErrors();
     }
@@ -225,7 +225,7 @@ void TstTykFirmware::missingUpdater()
     QVERIFY2(shown.contains(QStringLiteral("Tyk-Updater.exe not found.")), qPrintable(shown));
     QVERIFY(!shown.contains(QStringLiteral("Open Firmware File")));
     // Nothing was taken down.
-    QVERIFY(f.window->tykAdapterLink()->isConnected());
+    QVERIFY(f.window->targetLink().tykLink->isConnected());
 }
 
 void TstTykFirmware::updaterRunsWithItsArguments_data()
@@ -266,7 +266,7 @@ void TstTykFirmware::updaterRunsWithItsArguments()
     // One argument each, the file name with its blank kept whole.
     QCOMPARE(QString::fromUtf8(args.readAll()), QStringLiteral("-FW=%1\n-NOZIP\n").arg(firmware));
     // The link is back after the update.
-    QVERIFY(f.window->tykAdapterLink()->isConnected());
+    QVERIFY(f.window->targetLink().tykLink->isConnected());
 }
 
 QTEST_MAIN(TstTykFirmware)
