@@ -1,5 +1,7 @@
 #include "boxcontainers.h"
 
+#include "activeelement.h"
+#include "kindedits.h"
 #include "tabwidget.h"
 
 #include <QHBoxLayout>
@@ -73,4 +75,16 @@ void VerticalWidget::childSetDef(int index)
 {
     Q_UNUSED(index)
     TabWidget::runPageSelectLists(sender(), this);
+}
+
+bool editGroupBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    Q_UNUSED(writes)
+    auto *group = qobject_cast<GroupBox *>(element);
+    if (!group || row != QLatin1String("Label"))
+        return false;
+    group->setTitle(value);
+    // The common "my_label" carries it to the file.
+    setElementPropertyOf(group, "my_label", value);
+    return true;
 }

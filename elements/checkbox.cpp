@@ -167,3 +167,13 @@ void CheckBox::paintEvent(QPaintEvent *event)
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRectF(box).adjusted(0.5, 0.5, -0.5, -0.5));
 }
+
+bool editCheckBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *box = qobject_cast<CheckBox *>(element);
+    if (!box || row != QLatin1String("Label"))
+        return false;
+    box->setText(value);
+    writes->append({QStringLiteral("label"), value});
+    return true;
+}

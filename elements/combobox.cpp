@@ -395,3 +395,19 @@ void listComboBoxRows(QWidget *element, QStringList *rows)
         return;
     rows->append(QStringLiteral("Items!") + editorDetailsText());
 }
+
+bool replaceComboItems(QWidget *element, const QList<QPair<QString, QString>> &items)
+{
+    auto *combo = qobject_cast<ComboBox *>(element);
+    if (!combo)
+        return false;
+    QVariantList entries;
+    combo->setElementProperty("itemText", QVariant());
+    combo->clear();
+    for (const auto &item : items) {
+        entries << item.first + QStringLiteral("#$#") + item.second;
+        combo->appendItem(item.first, item.second);
+    }
+    combo->setElementProperty("itemText", entries);
+    return true;
+}

@@ -136,6 +136,14 @@ bool editDoubleSpinBoxRow(QWidget *element, const QString &row, const QString &v
     auto *spin = qobject_cast<DoubleSpinBox *>(element);
     if (!spin)
         return false;
+    QString low;
+    QString high;
+    if (row == QLatin1String("Range") && splitRangeRow(value, &low, &high)) {
+        spin->setRange(low.toDouble(), high.toDouble());
+        writes->append({QStringLiteral("range"), QString::number(spin->minimum(), 'g', 15) + QLatin1Char(';')
+                                                     + QString::number(spin->maximum(), 'g', 15)});
+        return true;
+    }
     if (row == QLatin1String("Prefix") || row == QLatin1String("Suffix")) {
         row == QLatin1String("Prefix") ? spin->setPrefix(value) : spin->setSuffix(value);
         writes->append({row.toLower(), value});

@@ -31,6 +31,8 @@ QList<ElementKind> makeKinds()
     check.setRule = DefineSetRule::Bit;
     check.userForm = UserSetForm::Check;
     check.editorIcon = "Checkbox";
+    check.actionEvents = ActionEvents::Check;
+    check.editRow = &editCheckBoxRow;
     check.listRows = &listCheckBoxRows;
     kinds << check;
 
@@ -40,6 +42,7 @@ QList<ElementKind> makeKinds()
     toggle.setRule = DefineSetRule::QueuedCheck;
     toggle.userForm = UserSetForm::Check;
     toggle.editorIcon = "ToggleButton";
+    toggle.actionEvents = ActionEvents::Check;
     toggle.editRow = &editToggleButtonRow;
     toggle.listRows = &listToggleButtonRows;
     kinds << toggle;
@@ -51,6 +54,7 @@ QList<ElementKind> makeKinds()
     combo.setRule = DefineSetRule::Index;
     combo.userForm = UserSetForm::Item;
     combo.editorIcon = "Combo";
+    combo.actionEvents = ActionEvents::Selection;
     combo.listRows = &listComboBoxRows;
     kinds << combo;
 
@@ -66,6 +70,7 @@ QList<ElementKind> makeKinds()
     ElementKind radio = kind("QRadioButton", {"radiobutton"}, {});
     radio.styledColours = radio.styledTextColour = radio.editable = true;
     radio.editorIcon = "Radio";
+    radio.actionEvents = ActionEvents::Selection;
     kinds << radio;
 
     ElementKind spin = kind("SpinBox", {"spinbox"}, numberEvents);
@@ -73,6 +78,7 @@ QList<ElementKind> makeKinds()
     spin.setRule = DefineSetRule::Integer;
     spin.userForm = UserSetForm::SpinValue;
     spin.editorIcon = "Spinbox";
+    spin.actionEvents = ActionEvents::Change;
     spin.editRow = &editSpinBoxRow;
     spin.listRows = &listSpinBoxRows;
     kinds << spin;
@@ -89,6 +95,7 @@ QList<ElementKind> makeKinds()
     real.setRule = DefineSetRule::Double;
     real.userForm = UserSetForm::SpinValue;
     real.editorIcon = "DoubleSpinbox";
+    real.actionEvents = ActionEvents::Change;
     real.editRow = &editDoubleSpinBoxRow;
     real.listRows = &listDoubleSpinBoxRows;
     kinds << real;
@@ -136,6 +143,8 @@ QList<ElementKind> makeKinds()
     push.styledTextColour = push.editable = true;
     push.editorIcon = "Button";
     push.editorTitle = EditorTitle::Text;
+    push.actionEvents = ActionEvents::Click;
+    push.editRow = &editPushButtonRow;
     push.listRows = &listPushButtonRows;
     kinds << push;
 
@@ -144,6 +153,7 @@ QList<ElementKind> makeKinds()
     math.styledColours = math.styledTextColour = true;
     math.editorIcon = "MathLabel";
     math.formulaToolTip = true;
+    math.actionEvents = ActionEvents::Change;
     math.editRow = &editMathLabelRow;
     math.listRows = &listMathLabelRows;
     kinds << math;
@@ -153,6 +163,7 @@ QList<ElementKind> makeKinds()
                               "changed_startProgram", "changed_runScript"});
     timer.countsAsDefine = false;
     timer.editorIcon = "Timer";
+    timer.actionEvents = ActionEvents::Change;
     timer.editRow = &editTimerLabelRow;
     timer.listRows = &listTimerLabelRows;
     kinds << timer;
@@ -185,6 +196,7 @@ QList<ElementKind> makeKinds()
     ElementKind label = kind("Text", {"text", "stretch", "horizontalline"}, {});
     label.editorIcon = "Text";
     label.editorTitle = EditorTitle::Text;
+    label.editRow = &editTextRow;
     label.listRows = &listTextRows;
     kinds << label;
 
@@ -199,6 +211,7 @@ QList<ElementKind> makeKinds()
     // An image with its SVG text embedded in the panel is written as svgembed.
     ElementKind image = kind("Image", {"image", "svgembed"}, {});
     image.editorIcon = "Image";
+    image.editRow = &editImageRow;
     image.listRows = &listImageRows;
     kinds << image;
 
@@ -229,12 +242,14 @@ QList<ElementKind> makeKinds()
     ElementKind grid = box("GridWidget", "gridcontainer", "Grid", EditorTitle::Icon);
     grid.editRow = &editGridRow;
     grid.listRows = &listGridRows;
+    ElementKind groupBox = box("GroupBox", "groupcontainer", "Group", EditorTitle::Title);
+    groupBox.editRow = &editGroupBoxRow;
     kinds << box("VerticalWidget", "verticalcontainer", "Vertical", EditorTitle::Icon)
           << box("HorizontalWidget", "horizontalcontainer", "Horizontal", EditorTitle::Icon)
           << grid
           << box("TabWidget", "tabcontainer", "Tab", EditorTitle::Icon)
           << box("AbsoluteWidget", "absolutecontainer", "Absolute", EditorTitle::Icon)
-          << box("GroupBox", "groupcontainer", "Group", EditorTitle::Title)
+          << groupBox
           // The editor shows a tree's branches in its place.
           << box("TreeWidget", "treecontainer", nullptr, EditorTitle::Icon);
     return kinds;
@@ -305,4 +320,14 @@ const ElementKind *elementKindForXml(const QString &xmlName)
             return &kind;
     }
     return nullptr;
+}
+
+bool splitRangeRow(const QString &value, QString *low, QString *high)
+{
+    const int split = value.indexOf(QLatin1String(".."));
+    if (split < 0)
+        return false;
+    *low = value.left(split).trimmed();
+    *high = value.mid(split + 2).trimmed();
+    return true;
 }

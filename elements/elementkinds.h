@@ -52,6 +52,15 @@ enum class EditorTitle {
     ClassName, // its class name ("Led")
 };
 
+// The events the panel editor's action dialog offers for the kind.
+enum class ActionEvents {
+    None,
+    Selection, // selected, unselected (combo box, radio button)
+    Check,     // checked, unchecked (check box, toggle button)
+    Change,    // changed (formula and timer labels, spin boxes)
+    Click,     // clicked (push button)
+};
+
 // What the program knows of one element class, in one place: the panel
 // reader, the project file, the lock and define code and the colour slots
 // look it up here instead of keeping class lists of their own.
@@ -78,6 +87,7 @@ struct ElementKind {
     const char *editorIcon = nullptr;
     EditorTitle editorTitle = EditorTitle::Define;
     bool formulaToolTip = false;
+    ActionEvents actionEvents = ActionEvents::None;
     // The editor's property rows of its own (kindedits.h); null for none.
     bool (*editRow)(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes) = nullptr;
     // The editor's property rows of its own, after the define (kindedits.h); null for none.

@@ -324,3 +324,14 @@ void listImageRows(QWidget *element, QStringList *rows)
         return;
     rows->append(attributeRow(e, "File", "File"));
 }
+
+bool editImageRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *image = qobject_cast<Image *>(element);
+    if (!image || row != QLatin1String("File"))
+        return false;
+    image->loadPicture(value);
+    image->setProperty("File", value);
+    writes->append({QStringLiteral("file"), value});
+    return true;
+}

@@ -15,7 +15,14 @@ using AttributeWrites = QList<QPair<QString, QString>>;
 // its own file. Each applies the row to the element's widget, keeps what the
 // writer reads, adds the attributes to record to writes and returns true;
 // false when the kind has no such row. The kind table (ElementKind::editRow)
-// names the one of each kind.
+// names the one of each kind. Some rows every labelled or ranged kind has,
+// each applied its own way: "Label" (the shown text; "label" recorded where
+// the file keeps it), "Range" ("low..high"), "File" (an image or icon file).
+bool editCheckBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
+bool editTextRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
+bool editPushButtonRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
+bool editImageRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
+bool editGroupBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
 bool editSpinBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
 bool editDoubleSpinBoxRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
 bool editKnobRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes);
@@ -49,6 +56,13 @@ void listTimerLabelRows(QWidget *element, QStringList *rows);
 void listLedRows(QWidget *element, QStringList *rows);
 void listPlotRows(QWidget *element, QStringList *rows);
 void listTableRows(QWidget *element, QStringList *rows);
+
+// The two bounds of a "Range" row ("low..high"); false when it has no "..".
+bool splitRangeRow(const QString &value, QString *low, QString *high);
+
+// The combo box items the editor's item dialog wrote: each item's text and
+// value replace the combo's items. False when the element is no combo box.
+bool replaceComboItems(QWidget *element, const QList<QPair<QString, QString>> &items);
 
 // The value of a row the editor opens a dialog for.
 QString editorDetailsText();

@@ -119,8 +119,18 @@ ApplyResult Knob::applyText(const QString &text, ApplyRule rule, const std::func
 
 bool editKnobRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
 {
-    Q_UNUSED(writes)
     auto *knob = qobject_cast<Knob *>(element);
+    QString lowText;
+    QString highText;
+    if (knob && row == QLatin1String("Range") && splitRangeRow(value, &lowText, &highText)) {
+        // Fractional bounds are kept as written.
+        const double low = lowText.toDouble();
+        const double high = highText.toDouble();
+        knob->setScale(low, high);
+        writes->append({QStringLiteral("range"),
+                        QString::number(low, 'g', 15) + QLatin1Char(';') + QString::number(high, 'g', 15)});
+        return true;
+    }
     if (!knob || row != QLatin1String("Step"))
         return false;
     // The knob's step count; the file's "step" is its single step (a count

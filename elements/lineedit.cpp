@@ -255,8 +255,12 @@ ApplyResult LineEdit::applyText(const QString &text, ApplyRule rule, const std::
 
 bool editLineEditRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
 {
-    Q_UNUSED(writes)
     auto *edit = qobject_cast<LineEdit *>(element);
+    if (edit && row == QLatin1String("Label")) {
+        edit->setText(value);
+        writes->append({QStringLiteral("label"), value});
+        return true;
+    }
     if (!edit || row != QLatin1String("Readonly"))
         return false;
     edit->setReadOnly(value.toInt() != 0);

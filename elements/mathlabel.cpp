@@ -359,6 +359,11 @@ bool editMathLabelRow(QWidget *element, const QString &row, const QString &value
     auto *math = qobject_cast<MathLabel *>(element);
     if (!math)
         return false;
+    if (row == QLatin1String("Label")) {
+        math->setText(value);
+        writes->append({QStringLiteral("label"), value});
+        return true;
+    }
     if (row == QLatin1String("Format")) {
         math->setFormat(value.toLatin1());
         writes->append({QStringLiteral("format"), value});

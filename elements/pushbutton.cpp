@@ -123,3 +123,25 @@ void listPushButtonRows(QWidget *element, QStringList *rows)
         return;
     rows->append(QStringLiteral("Label!") + e->text());
 }
+
+bool editPushButtonRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *button = qobject_cast<PushButton *>(element);
+    if (!button)
+        return false;
+    if (row == QLatin1String("Label")) {
+        button->setText(value);
+        writes->append({QStringLiteral("label"), value});
+        return true;
+    }
+    if (row == QLatin1String("File")) {
+        button->loadIcon(value);
+        button->setFlat(true);
+        // "Icon" is what the property table shows and the panel file keeps.
+        button->setProperty("icon", value);
+        button->setProperty("Icon", value);
+        writes->append({QStringLiteral("icon"), value});
+        return true;
+    }
+    return false;
+}

@@ -94,6 +94,15 @@ ApplyResult Slider::applyText(const QString &text, ApplyRule rule, const std::fu
 bool editSliderRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
 {
     auto *slider = qobject_cast<Slider *>(element);
+    if (slider && row == QLatin1String("File")) {
+        slider->setStyleSheet(QStringLiteral("QSlider::groove:horizontal {background-image:url(%1); "
+                                             "max-height: 20px;} QSlider::handle:horizontal "
+                                             "{background-color:blue; height:16px; width: 4px;}")
+                                  .arg(value));
+        slider->setElementProperty("image", value);
+        writes->append({QStringLiteral("image"), value});
+        return true;
+    }
     if (!slider || row != QLatin1String("orientation"))
         return false;
     slider->setOrientation(value.toInt() == 1 ? Qt::Horizontal : Qt::Vertical);

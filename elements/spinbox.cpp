@@ -176,6 +176,14 @@ bool editSpinBoxRow(QWidget *element, const QString &row, const QString &value, 
     auto *spin = qobject_cast<SpinBox *>(element);
     if (!spin)
         return false;
+    QString low;
+    QString high;
+    if (row == QLatin1String("Range") && splitRangeRow(value, &low, &high)) {
+        // A high bound below the low one is raised to it, as the box does.
+        spin->setRange(low.toInt(), high.toInt());
+        writes->append({QStringLiteral("range"), QStringLiteral("%1;%2").arg(spin->minimum()).arg(spin->maximum())});
+        return true;
+    }
     if (row == QLatin1String("Prefix") || row == QLatin1String("Suffix")) {
         row == QLatin1String("Prefix") ? spin->setPrefix(value) : spin->setSuffix(value);
         writes->append({row.toLower(), value});

@@ -441,3 +441,27 @@ bool Table::renameDefineSources(const QString &oldName, const QString &newName)
     }
     return changed;
 }
+
+QList<TableColumn> declaredColumnsOf(QWidget *element)
+{
+    QList<TableColumn> columns;
+    if (auto *table = qobject_cast<Table *>(element)) {
+        for (int i = 0; i < table->declaredColumnCount(); ++i)
+            columns.append(table->column(i));
+    }
+    return columns;
+}
+
+bool editDeclaredColumn(QWidget *element, int index, const TableColumn &column)
+{
+    auto *table = qobject_cast<Table *>(element);
+    if (!table || index < 0 || index >= table->declaredColumnCount() || index >= Table::MaxColumns)
+        return false;
+    table->setColumn(quint16(index), column.type, column.label, column.tooltip, column.format, column.width,
+                     column.defaultText, column.source);
+    if (QStandardItemModel *model = table->tableModel()) {
+        if (index < model->columnCount())
+            model->setHeaderData(index, Qt::Horizontal, column.label);
+    }
+    return true;
+}

@@ -39,6 +39,14 @@ struct TableColumn {
 // "math.<anything>" is a math column); -1 for an unknown keyword.
 int tableColumnType(const QString &keyword);
 
+// The columns a table element declares, in order (those past MaxColumns
+// empty); none for an element that is no table.
+QList<TableColumn> declaredColumnsOf(QWidget *element);
+// Sets a declared column of a table element and its header label, as the
+// panel editor's column dialog edits it; false for an element that is no
+// table or an index it does not declare.
+bool editDeclaredColumn(QWidget *element, int index, const TableColumn &column);
+
 // A column format applied to a number. A format that holds exactly one
 // integer conversion (d i u o x X c, with flags, width up to 99, precision up
 // to 99 and an optional length modifier) gets the number; without "ll" (or

@@ -21,3 +21,13 @@ void listTextRows(QWidget *element, QStringList *rows)
         return;
     rows->append(QStringLiteral("Label!") + e->text());
 }
+
+bool editTextRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
+{
+    auto *text = qobject_cast<Text *>(element);
+    if (!text || row != QLatin1String("Label"))
+        return false;
+    text->setText(value);
+    writes->append({QStringLiteral("label"), value});
+    return true;
+}

@@ -178,8 +178,12 @@ ApplyResult TextEdit::applyText(const QString &text, ApplyRule rule, const std::
 
 bool editTextEditRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
 {
-    Q_UNUSED(writes)
     auto *edit = qobject_cast<TextEdit *>(element);
+    if (edit && row == QLatin1String("Label")) {
+        edit->setPlainText(value);
+        writes->append({QStringLiteral("label"), value});
+        return true;
+    }
     if (!edit || row != QLatin1String("Readonly"))
         return false;
     edit->setReadOnly(value.toInt() != 0);

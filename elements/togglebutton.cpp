@@ -179,8 +179,20 @@ ApplyResult ToggleButton::applyText(const QString &text, ApplyRule rule, const s
 
 bool editToggleButtonRow(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes)
 {
-    Q_UNUSED(writes)
     auto *button = qobject_cast<ToggleButton *>(element);
+    if (button && row == QLatin1String("Label")) {
+        button->setText(value);
+        writes->append({QStringLiteral("label"), value});
+        return true;
+    }
+    if (button && row == QLatin1String("File")) {
+        button->setValue(value, 24); // the image keyword
+        button->setFlat(true);
+        button->setElementProperty("icon", value);
+        button->setElementProperty("Icon", value);
+        writes->append({QStringLiteral("icon"), value});
+        return true;
+    }
     if (!button || (row != QLatin1String("OnColor") && row != QLatin1String("OffColor")))
         return false;
     QString rgb = value;

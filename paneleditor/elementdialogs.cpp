@@ -2,20 +2,11 @@
 // curves and register table columns.
 #include "elementdialogs.h"
 
-#include "buttongroup.h"
-#include "checkbox.h"
-#include "combobox.h"
-#include "doublespinbox.h"
+#include "elementkinds.h"
 #include "floatseriesdata.h"
-#include "mathlabel.h"
-#include "myqwtplot.h"
 #include "quillpanel.h"
 #include "propertydelegates.h"
-#include "pushbutton.h"
-#include "spinbox.h"
 #include "table.h"
-#include "timerlabel.h"
-#include "togglebutton.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -27,6 +18,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 #include <qwt_legend.h>
+#include <qwt_plot.h>
 #include <qwt_plot_curve.h>
 
 QString columnTypeName(int type)
@@ -139,15 +131,23 @@ EditActionsDialog::EditActionsDialog(QWidget *element, QWidget *parent)
     }
 
     QList<ChoiceEntry> events;
-    if (qobject_cast<ComboBox *>(element) || radio)
+    const ElementKind *kind = elementKindOf(element);
+    switch (kind ? kind->actionEvents : ActionEvents::None) {
+    case ActionEvents::Selection:
         events = {{QStringLiteral("selected"), 2}, {QStringLiteral("unselected"), 3}};
-    else if (qobject_cast<CheckBox *>(element) || qobject_cast<ToggleButton *>(element))
+        break;
+    case ActionEvents::Check:
         events = {{QStringLiteral("checked"), 0}, {QStringLiteral("unchecked"), 1}};
-    else if (qobject_cast<MathLabel *>(element) || qobject_cast<TimerLabel *>(element)
-             || qobject_cast<SpinBox *>(element) || qobject_cast<DoubleSpinBox *>(element))
+        break;
+    case ActionEvents::Change:
         events = {{QStringLiteral("changed"), 4}};
-    else if (qobject_cast<PushButton *>(element))
+        break;
+    case ActionEvents::Click:
         events = {{QStringLiteral("clicked"), 5}};
+        break;
+    case ActionEvents::None:
+        break;
+    }
     m_view->setItemDelegateForColumn(EventColumn, new ComboBoxActionDelegate(this, events));
     m_view->setItemDelegateForColumn(
         CmdColumn, new ComboBoxActionDelegate(this, {{QStringLiteral("sendUSB"), 0},
@@ -220,22 +220,15 @@ EditItemsDialog::EditItemsDialog(QWidget *combo, QWidget *parent)
 
 void EditItemsDialog::accept()
 {
-    auto *combo = qobject_cast<ComboBox *>(m_element.data());
-    if (combo) {
-        QVariantList entries;
-        combo->setElementProperty("itemText", QVariant());
-        combo->clear();
-        for (int row = 0; row < m_model->rowCount(); ++row) {
-            QString text = cell(m_model, row, 0);
-            const QString value = cell(m_model, row, 1);
-            const QString hide = cell(m_model, row, 3).trimmed();
-            if (!hide.isEmpty() && hide != QLatin1String("0") && !text.startsWith(hideMark))
-                text.prepend(hideMark);
-            entries << text + itemSeparator + value;
-            combo->appendItem(text, value);
-        }
-        combo->setElementProperty("itemText", entries);
+    QList<QPair<QString, QString>> items;
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        QString text = cell(m_model, row, 0);
+        const QString hide = cell(m_model, row, 3).trimmed();
+        if (!hide.isEmpty() && hide != QLatin1String("0") && !text.startsWith(hideMark))
+            text.prepend(hideMark);
+        items.append({text, cell(m_model, row, 1)});
     }
+    replaceComboItems(m_element.data(), items);
     QDialog::accept();
 }
 
@@ -247,7 +240,7 @@ static QString colorText(const QColor &color)
     return QStringLiteral("%1;%2;%3").arg(color.red()).arg(color.green()).arg(color.blue());
 }
 
-EditCurvesDialog::EditCurvesDialog(MyQwtPlot *plot, QWidget *parent, Panel *panel)
+EditCurvesDialog::EditCurvesDialog(QwtPlot *plot, QWidget *parent, Panel *panel)
     : ElementTableDialog(plot, parent,
                          {QStringLiteral("Index"), QStringLiteral("Label"), QStringLiteral("Color"),
                           QStringLiteral("Data")})
@@ -269,7 +262,7 @@ EditCurvesDialog::EditCurvesDialog(MyQwtPlot *plot, QWidget *parent, Panel *pane
 
 void EditCurvesDialog::insertLine()
 {
-    auto *plot = qobject_cast<MyQwtPlot *>(m_element.data());
+    auto *plot = qobject_cast<QwtPlot *>(m_element.data());
     if (!plot)
         return;
     const int number = plot->itemList(QwtPlotItem::Rtti_PlotCurve).size();
@@ -295,7 +288,7 @@ void EditCurvesDialog::insertLine()
 
 void EditCurvesDialog::accept()
 {
-    auto *plot = qobject_cast<MyQwtPlot *>(m_element.data());
+    auto *plot = qobject_cast<QwtPlot *>(m_element.data());
     if (plot) {
         const QwtPlotItemList curves = plot->itemList(QwtPlotItem::Rtti_PlotCurve);
         QStringList data = plot->property("data").toStringList();
@@ -334,21 +327,20 @@ void EditCurvesDialog::accept()
 // ---------------------------------------------------------------------------
 // Register table columns
 
-EditColumnsDialog::EditColumnsDialog(Table *table, QWidget *parent)
+EditColumnsDialog::EditColumnsDialog(QWidget *table, QWidget *parent)
     : ElementTableDialog(table, parent,
                          {QStringLiteral("Index"), QStringLiteral("Label"), QStringLiteral("Type"),
                           QStringLiteral("Tooltip"), QStringLiteral("Width"), QStringLiteral("Format"),
                           QStringLiteral("Default"), QStringLiteral("Source")})
 {
     setWindowTitle(tr("Columns within the table element"));
-    if (table) {
-        for (int i = 0; i < table->declaredColumnCount(); ++i) {
-            const TableColumn column = table->column(i);
-            m_model->appendRow({textItem(QString::number(i)), textItem(column.label),
-                                textItem(columnTypeName(column.type)), textItem(column.tooltip),
-                                textItem(QString::number(column.width)), textItem(column.format),
-                                textItem(column.defaultText), textItem(column.source)});
-        }
+    const QList<TableColumn> columns = declaredColumnsOf(table);
+    for (int i = 0; i < columns.size(); ++i) {
+        const TableColumn &column = columns.at(i);
+        m_model->appendRow({textItem(QString::number(i)), textItem(column.label),
+                            textItem(columnTypeName(column.type)), textItem(column.tooltip),
+                            textItem(QString::number(column.width)), textItem(column.format),
+                            textItem(column.defaultText), textItem(column.source)});
     }
     finishTable(7);
 }
@@ -360,25 +352,24 @@ void EditColumnsDialog::insertLine()
 
 void EditColumnsDialog::accept()
 {
-    auto *table = qobject_cast<Table *>(m_element.data());
-    if (table) {
-        for (int row = 0; row < m_model->rowCount(); ++row) {
-            bool ok = false;
-            const int index = cell(m_model, row, 0).toInt(&ok);
-            if (!ok || index < 0 || index >= table->declaredColumnCount() || index >= Table::MaxColumns)
-                continue;
-            const TableColumn old = table->column(index);
-            bool widthOk = false;
-            const int width = cell(m_model, row, 4).toInt(&widthOk);
-            const QString label = cell(m_model, row, 1);
-            table->setColumn(quint16(index), tableColumnType(cell(m_model, row, 2)), label, cell(m_model, row, 3),
-                             cell(m_model, row, 5), widthOk ? qint16(qBound(0, width, 32767)) : old.width,
-                             cell(m_model, row, 6), cell(m_model, row, 7));
-            if (QStandardItemModel *model = table->tableModel()) {
-                if (index < model->columnCount())
-                    model->setHeaderData(index, Qt::Horizontal, label);
-            }
-        }
+    for (int row = 0; row < m_model->rowCount(); ++row) {
+        bool ok = false;
+        const int index = cell(m_model, row, 0).toInt(&ok);
+        // As the table has it now: an earlier row may have set the same column.
+        const QList<TableColumn> columns = declaredColumnsOf(m_element.data());
+        if (!ok || index < 0 || index >= columns.size())
+            continue;
+        TableColumn column;
+        column.type = tableColumnType(cell(m_model, row, 2));
+        column.label = cell(m_model, row, 1);
+        column.tooltip = cell(m_model, row, 3);
+        column.format = cell(m_model, row, 5);
+        bool widthOk = false;
+        const int width = cell(m_model, row, 4).toInt(&widthOk);
+        column.width = widthOk ? qint16(qBound(0, width, 32767)) : columns.at(index).width;
+        column.defaultText = cell(m_model, row, 6);
+        column.source = cell(m_model, row, 7);
+        editDeclaredColumn(m_element.data(), index, column);
     }
     QDialog::accept();
 }

@@ -3,11 +3,10 @@
 #include <QDialog>
 #include <QPointer>
 
-class MyQwtPlot;
+class QwtPlot;
 class Panel;
 class QStandardItemModel;
 class QTableView;
-class Table;
 
 // The keyword of a register table column type ("regname", "address", ...);
 // empty for a type outside the list.
@@ -78,7 +77,7 @@ class EditCurvesDialog : public ElementTableDialog
 {
     Q_OBJECT
 public:
-    EditCurvesDialog(MyQwtPlot *plot, QWidget *parent, Panel *panel = nullptr);
+    EditCurvesDialog(QwtPlot *plot, QWidget *parent, Panel *panel = nullptr);
 
 public slots:
     void insertLine() override;
@@ -93,7 +92,7 @@ class EditColumnsDialog : public ElementTableDialog
 {
     Q_OBJECT
 public:
-    EditColumnsDialog(Table *table, QWidget *parent);
+    EditColumnsDialog(QWidget *table, QWidget *parent);
 
 public slots:
     void insertLine() override;

@@ -3,25 +3,21 @@
 #include "paneleditorlog.h"
 
 #include "activeelement.h"
-#include "combobox.h"
 #include "elementdialogs.h"
-#include "image.h"
-#include "myqwtplot.h"
+#include "elementkinds.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
-#include "pushbutton.h"
 #include "showxmldialog.h"
-#include "slider.h"
-#include "table.h"
-#include "togglebutton.h"
 
 #include <QAbstractItemView>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QPushButton>
 #include <QStandardItemModel>
 #include <QTableView>
+#include <qwt_plot.h>
 
 static const struct {
     const char *name;
@@ -133,7 +129,7 @@ void ActionDelegate::updateEditorGeometry(QWidget *editor, const QStyleOptionVie
 
 QWidget *ColumnsDelegate::createEditor(QWidget *, const QStyleOptionViewItem &, const QModelIndex &) const
 {
-    auto *dialog = new EditColumnsDialog(qobject_cast<Table *>(m_window->currentElement()), m_window);
+    auto *dialog = new EditColumnsDialog(m_window->currentElement(), m_window);
     closeWith(dialog);
     return dialog;
 }
@@ -141,14 +137,14 @@ QWidget *ColumnsDelegate::createEditor(QWidget *, const QStyleOptionViewItem &, 
 QWidget *CurvesDelegate::createEditor(QWidget *, const QStyleOptionViewItem &, const QModelIndex &) const
 {
     auto *dialog =
-        new EditCurvesDialog(qobject_cast<MyQwtPlot *>(m_window->currentElement()), m_window, m_window->panel());
+        new EditCurvesDialog(qobject_cast<QwtPlot *>(m_window->currentElement()), m_window, m_window->panel());
     closeWith(dialog);
     return dialog;
 }
 
 QWidget *ItemsDelegate::createEditor(QWidget *, const QStyleOptionViewItem &, const QModelIndex &) const
 {
-    auto *dialog = new EditItemsDialog(qobject_cast<ComboBox *>(m_window->currentElement()), m_window);
+    auto *dialog = new EditItemsDialog(m_window->currentElement(), m_window);
     closeWith(dialog);
     return dialog;
 }
@@ -276,31 +272,13 @@ void FileDelegate::setEditorData(QWidget *, const QModelIndex &) const
 
 void FileDelegate::applyFile(ShowXMLDialog *, QWidget *element, const QString &file)
 {
-    if (auto *image = qobject_cast<Image *>(element)) {
-        image->loadPicture(file);
-        image->setProperty("File", file);
-        recordAttribute(image, QStringLiteral("file"), file);
-    } else if (auto *slider = qobject_cast<Slider *>(element)) {
-        slider->setStyleSheet(QStringLiteral("QSlider::groove:horizontal {background-image:url(%1); "
-                                             "max-height: 20px;} QSlider::handle:horizontal "
-                                             "{background-color:blue; height:16px; width: 4px;}")
-                                  .arg(file));
-        slider->setElementProperty("image", file);
-        recordAttribute(slider, QStringLiteral("image"), file);
-    } else if (auto *toggle = qobject_cast<ToggleButton *>(element)) {
-        toggle->setValue(file, 24); // the image keyword
-        toggle->setFlat(true);
-        toggle->setElementProperty("icon", file);
-        toggle->setElementProperty("Icon", file);
-        recordAttribute(toggle, QStringLiteral("icon"), file);
-    } else if (auto *button = qobject_cast<PushButton *>(element)) {
-        button->loadIcon(file);
-        button->setFlat(true);
-        // "Icon" is what the property table shows and the panel file keeps.
-        button->setProperty("icon", file);
-        button->setProperty("Icon", file);
-        recordAttribute(button, QStringLiteral("icon"), file);
-    }
+    // An image shows the file; a slider, a toggle or push button draws itself with it.
+    const ElementKind *kind = elementKindOf(element);
+    AttributeWrites writes;
+    if (!kind || !kind->editRow || !kind->editRow(element, QStringLiteral("File"), file, &writes))
+        return;
+    for (const auto &write : writes)
+        recordAttribute(element, write.first, write.second);
 }
 
 void FileDelegate::setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const

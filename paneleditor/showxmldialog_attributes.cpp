@@ -6,27 +6,18 @@
 #include "paneleditorlog.h"
 
 #include "activeelement.h"
-#include "boxcontainers.h"
-#include "checkbox.h"
 #include "container.h"
-#include "doublespinbox.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
 #include "expression.h"
 #include "expressionrename.h"
-#include "knob.h"
-#include "lineedit.h"
 #include "mathlabel.h"
 #include "quillpanel.h"
 #include "panelxmlrecord.h"
 #include "panelxmlwriter.h"
 #include "propertydelegates.h"
-#include "pushbutton.h"
-#include "spinbox.h"
-#include "text.h"
-#include "textedit.h"
-#include "togglebutton.h"
 
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStandardItem>
 #include <QStandardItemModel>
@@ -362,35 +353,15 @@ void ShowXMLDialog::renameSavedReferences(const QString &oldName, const QString 
 
 void ShowXMLDialog::setLabel(QWidget *element, const QString &value)
 {
-    bool labelled = true;
     if (auto *radio = qobject_cast<QRadioButton *>(element)) {
         radio->setText(value);
-    } else if (auto *box = qobject_cast<CheckBox *>(element)) {
-        box->setText(value);
-    } else if (auto *toggle = qobject_cast<ToggleButton *>(element)) {
-        toggle->setText(value);
-    } else if (auto *text = qobject_cast<Text *>(element)) {
-        text->setText(value);
-        setCurrentItemText(value);
-    } else if (auto *line = qobject_cast<LineEdit *>(element)) {
-        line->setText(value);
-    } else if (auto *edit = qobject_cast<TextEdit *>(element)) {
-        edit->setPlainText(value);
-    } else if (auto *button = qobject_cast<PushButton *>(element)) {
-        button->setText(value);
-        setCurrentItemText(value);
-    } else if (auto *math = qobject_cast<MathLabel *>(element)) {
-        math->setText(value);
-    } else if (auto *group = qobject_cast<GroupBox *>(element)) {
-        group->setTitle(value);
-        setElementPropertyOf(element, "my_label", value);
-        setCurrentItemText(value);
-        labelled = false; // the common "my_label" carries it
-    } else {
-        labelled = false;
-    }
-    if (labelled)
         recordAttribute(element, QStringLiteral("label"), value);
+    } else if (editKindRow(element, QStringLiteral("Label"), value)) {
+        // An entry titled by the element's text or title shows the new one.
+        const ElementKind *kind = elementKindOf(element);
+        if (kind->editorTitle == EditorTitle::Text || kind->editorTitle == EditorTitle::Title)
+            setCurrentItemText(value);
+    }
     if (dynamic_cast<Container *>(element)) {
         setElementPropertyOf(element, "my_label", value);
         QWidget *up = element->parentWidget();
@@ -404,34 +375,19 @@ void ShowXMLDialog::setLabel(QWidget *element, const QString &value)
 
 void ShowXMLDialog::setRange(QWidget *element, const QString &value)
 {
-    const int split = value.indexOf(QLatin1String(".."));
-    if (split < 0)
+    QString lowText;
+    QString highText;
+    if (!splitRangeRow(value, &lowText, &highText))
         return; // no high part: the range stays
-    const QString lowText = value.left(split).trimmed();
-    const QString highText = value.mid(split + 2).trimmed();
-    if (auto *spin = qobject_cast<SpinBox *>(element)) {
-        const int low = lowText.toInt();
-        const int high = highText.toInt();
-        // A high bound below the low one is raised to it, as the box does.
-        spin->setRange(low, high);
-        recordAttribute(element, QStringLiteral("range"),
-                        QStringLiteral("%1;%2").arg(spin->minimum()).arg(spin->maximum()));
+    // The spin boxes and the knob take theirs in their own files.
+    if (editKindRow(element, QStringLiteral("Range"), value))
         return;
-    }
     // Fractional bounds are kept as written.
     const double low = lowText.toDouble();
     const double high = highText.toDouble();
     const QString lowWritten = QString::number(low, 'g', 15);
     const QString highWritten = QString::number(high, 'g', 15);
-    if (auto *dspin = qobject_cast<DoubleSpinBox *>(element)) {
-        dspin->setRange(low, high);
-        recordAttribute(element, QStringLiteral("range"),
-                        QString::number(dspin->minimum(), 'g', 15) + QLatin1Char(';')
-                            + QString::number(dspin->maximum(), 'g', 15));
-    } else if (auto *knob = qobject_cast<Knob *>(element)) {
-        knob->setScale(low, high);
-        recordAttribute(element, QStringLiteral("range"), lowWritten + QLatin1Char(';') + highWritten);
-    } else if (auto *dial = qobject_cast<QwtDial *>(element)) {
+    if (auto *dial = qobject_cast<QwtDial *>(element)) {
         dial->setScale(low, high);
         recordAttribute(element, QStringLiteral("min"), lowWritten);
         recordAttribute(element, QStringLiteral("max"), highWritten);
