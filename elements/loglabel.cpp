@@ -57,6 +57,16 @@ QList<const LogItem *> LogLabel::columns() const
     return ordered;
 }
 
+QList<LogItem> logColumnsOf(QObject *element)
+{
+    QList<LogItem> items;
+    if (auto *log = qobject_cast<LogLabel *>(element)) {
+        for (const LogItem *item : log->columns())
+            items.append(*item);
+    }
+    return items;
+}
+
 void LogLabel::timeStamps(QString *fileStamp, QString *consoleStamp) const
 {
     const QDateTime now = (m_clock ? m_clock() : QDateTime::currentDateTimeUtc()).toUTC();

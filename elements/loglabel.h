@@ -105,4 +105,10 @@ private:
     std::function<QDateTime()> m_clock;
     // The last write failed and was reported.
     bool m_openFailureReported = false;
+
+    friend QList<LogItem> logColumnsOf(QObject *element);
 };
+
+// The columns of a data logger, in column order (label and data of each);
+// nothing for any other element.
+QList<LogItem> logColumnsOf(QObject *element);

@@ -485,6 +485,8 @@ void PanelXmlWriter::writeWidget(QWidget *widget, QTreeWidgetItem *row)
         writeCurves(widget);
     } else if (element.name == QLatin1String("table")) {
         writeTableColumns(widget);
+    } else if (element.name == QLatin1String("log")) {
+        writeLogItems(widget);
     } else if (widget) {
         writeAllActions(widget);
     }
@@ -672,6 +674,20 @@ void PanelXmlWriter::writeComboItems(QWidget *combo)
         }
         if (locks.contains(key))
             m_xml.writeAttribute(QStringLiteral("lockon"), locks.value(key).toStringList().join(QLatin1Char(';')));
+        writeActions(list);
+        m_xml.writeEndElement();
+    }
+}
+
+// A log's columns in order, each with the actions read under its number.
+void PanelXmlWriter::writeLogItems(QWidget *log)
+{
+    const QVariantMap actions = elementPropertyOf(log, "data").toMap();
+    for (const LogItem &item : logColumnsOf(log)) {
+        const QVariantList list = actions.value(QString::number(item.index)).toList();
+        m_xml.writeStartElement(QStringLiteral("logitem"));
+        m_xml.writeAttribute(QStringLiteral("data"), item.data);
+        m_xml.writeAttribute(QStringLiteral("label"), item.label);
         writeActions(list);
         m_xml.writeEndElement();
     }

@@ -65,6 +65,7 @@ private:
     void writeAllActions(QObject *element);
     void writeComboItems(QWidget *combo);
     void writeCurves(QWidget *plot);
+    void writeLogItems(QWidget *log);
     void writeTableColumns(QWidget *table);
     PanelXmlRecord::Element liveRecord(QWidget *widget, QTreeWidgetItem *row);
 

@@ -73,6 +73,13 @@ void TestPanelXmlWriter::savedText_data()
     QTest::newRow("LED keeps its define, not its generated name")
         << R"(<spinbox define="IN"/><led define="LAMP" data="IN" bitmask="0x1"/>)"
         << QStringList{R"(<led define="LAMP" data="IN" bitmask="0x1"/>)"};
+    QTest::newRow("log with its columns")
+        << R"(<spinbox define="IN"/><log define="L" label="Log" filename="out.csv" delimiter="59">)"
+           R"(<logitem data="IN" label="In"/><logitem data="OUT" label="Out">)"
+           R"(<action event="changed" cmd="setDef" data="IN=1"/></logitem></log>)"
+        << QStringList{R"(<log define="L" label="Log" filename="out.csv" delimiter="59">)",
+                       R"(<logitem data="IN" label="In"/>)", R"(<logitem data="OUT" label="Out">)",
+                       R"(<action event="changed" cmd="setDef" data="IN=1"/>)", "</logitem>", "</log>"};
     QTest::newRow("hidden formula in its container, with its live define")
         << R"(<spinbox define="IN"/><math define="H" formula="IN+1" visible="false"/>)"
         << QStringList{R"(<math define="H" formula="IN+1" visible="false"/>)"};
