@@ -5,6 +5,7 @@
 #include "errorreporter.h"
 #include "mainwindow.h"
 #include "quillpanel.h"
+#include "tabwidget.h"
 #include "panelxml.h"
 #include "testenvironment.h"
 
@@ -47,6 +48,39 @@ public:
             return false;
         window->initLoadedConfiguration(true);
         return true;
+    }
+
+    // Copies the files from folder into the fixture's folder and opens the
+    // first in the window, shown at a fixed size and set up as a load does
+    // it; false when a copy or the open failed.
+    bool openShown(const QString &folder, const QStringList &files)
+    {
+        for (const QString &name : files) {
+            if (!QFile::copy(folder + QLatin1Char('/') + name, env->path(name)))
+                return false;
+        }
+        window->resize(1280, 1000);
+        window->show();
+        if (!QTest::qWaitForWindowExposed(window.get()) || !window->open(env->path(files.first())))
+            return false;
+        window->initLoadedConfiguration(true);
+        return true;
+    }
+
+    // Makes the tab labelled label current and lets the layouts run; false
+    // when no tab has that label.
+    bool showTab(const QString &label)
+    {
+        for (TabWidget *tabs : window->findChildren<TabWidget *>()) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                if (tabs->tabText(i) == label) {
+                    tabs->setCurrentIndex(i);
+                    QCoreApplication::processEvents();
+                    return true;
+                }
+            }
+        }
+        return false;
     }
 
     ActiveElement *element(const QString &define) const { return window->panel()->getActiveElement(define); }

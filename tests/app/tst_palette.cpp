@@ -182,27 +182,13 @@ void TestPalette::cleanup()
 void TestPalette::openExample(const QStringList &files)
 {
     m_fixture = std::make_unique<PanelFixture>();
-    for (const QString &name : files)
-        QVERIFY(QFile::copy(QStringLiteral(QUILLMATE_EXAMPLES "/") + name, m_fixture->env->path(name)));
-    m_fixture->window->resize(1280, 1000);
-    m_fixture->window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_fixture->window.get()));
-    QVERIFY(m_fixture->window->open(m_fixture->env->path(files.first())));
-    m_fixture->window->initLoadedConfiguration(true);
+    QVERIFY(m_fixture->openShown(QStringLiteral(QUILLMATE_EXAMPLES), files));
     QCoreApplication::processEvents();
 }
 
 void TestPalette::showTab(const QString &label)
 {
-    for (TabWidget *tabs : m_fixture->window->findChildren<TabWidget *>()) {
-        for (int i = 0; i < tabs->count(); ++i) {
-            if (tabs->tabText(i) == label) {
-                tabs->setCurrentIndex(i);
-                QCoreApplication::processEvents();
-                return;
-            }
-        }
-    }
+    m_fixture->showTab(label);
 }
 
 static const QStringList demoFiles{"demo.xml", "pins_chip.xml", "demo_catalog.xml", "demo_parameters.xml"};

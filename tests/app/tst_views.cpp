@@ -67,29 +67,15 @@ void TestViews::cleanup()
 void TestViews::openExample(const QStringList &files)
 {
     m_fixture = std::make_unique<PanelFixture>();
-    for (const QString &name : files)
-        QVERIFY(QFile::copy(QStringLiteral(QUILLMATE_EXAMPLES "/") + name, m_fixture->env->path(name)));
-    m_fixture->window->resize(1280, 1000);
-    m_fixture->window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_fixture->window.get()));
-    QVERIFY(m_fixture->window->open(m_fixture->env->path(files.first())));
-    m_fixture->window->initLoadedConfiguration(true);
+    QVERIFY(m_fixture->openShown(QStringLiteral(QUILLMATE_EXAMPLES), files));
     QCOMPARE(m_fixture->errors(), QStringList());
     QCoreApplication::processEvents();
 }
 
 void TestViews::showTab(const QString &label)
 {
-    for (TabWidget *tabs : m_fixture->window->findChildren<TabWidget *>()) {
-        for (int i = 0; i < tabs->count(); ++i) {
-            if (tabs->tabText(i) == label) {
-                tabs->setCurrentIndex(i);
-                QCoreApplication::processEvents();
-                return;
-            }
-        }
-    }
-    QFAIL(qPrintable(QStringLiteral("no tab ") + label));
+    if (!m_fixture->showTab(label))
+        QFAIL(qPrintable(QStringLiteral("no tab ") + label));
 }
 
 void TestViews::svdTreeFillsItsElement()
