@@ -29,6 +29,7 @@ public:
 public slots:
     void sendData(bool checked);
     void enable(bool on) override;
+    void makeReadOnly() override;
     void valueChanged(int state);
     void valueChangedByUser(bool checked);
 

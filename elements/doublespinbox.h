@@ -33,6 +33,7 @@ public:
 public slots:
     void sendData(double value);
     void enable(bool on) override;
+    void makeReadOnly() override;
     void valueChanged(double value);
     void valueChangedByUser(double value);
 

@@ -43,6 +43,7 @@ public:
 public slots:
     void sendData(const QString &text);
     void enable(bool on) override;
+    void makeReadOnly() override;
     void valueChanged(const QString &text);
     void valueChangedByUser(const QString &text);
 

@@ -44,6 +44,7 @@ public:
 public slots:
     void sendData(int value);
     void enable(bool on) override;
+    void makeReadOnly() override;
     void valueChanged(int value);
     void valueChangedByUser(int value);
 

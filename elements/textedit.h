@@ -34,6 +34,7 @@ public:
 public slots:
     void sendData(const QString &text);
     void enable(bool on) override;
+    void makeReadOnly() override;
     // The script engine's and the command line's change.
     void valueChanged(const QString &text);
     // Every change of the content, the program's too.
