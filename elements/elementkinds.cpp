@@ -35,6 +35,8 @@ QList<ElementKind> makeKinds()
     check.editRow = &editCheckBoxRow;
     check.listRows = &listCheckBoxRows;
     check.colorSlot = ColorSlot::WindowText;
+    check.setDefEvent = "checked_setDef";
+    check.setDefInvEvent = "unchecked_setDef";
     kinds << check;
 
     ElementKind toggle = kind("ToggleButton", {"togglebutton"},
@@ -57,6 +59,7 @@ QList<ElementKind> makeKinds()
     combo.editorIcon = "Combo";
     combo.actionEvents = ActionEvents::Selection;
     combo.listRows = &listComboBoxRows;
+    combo.setDefEvent = "selected_setDef";
     kinds << combo;
 
     ElementKind group = kind("ButtonGroup", {"radio"},

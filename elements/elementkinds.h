@@ -105,6 +105,9 @@ struct ElementKind {
     // The panel reader's attributes:
     // "color": where it takes the colour.
     ColorSlot colorSlot = ColorSlot::Base;
+    // "setDef" and "setDefInv": the action events their lists connect; null for none.
+    const char *setDefEvent = nullptr;
+    const char *setDefInvEvent = nullptr;
 
     // The panel XML element name the writer writes for an element of the kind.
     QString xmlName() const;

@@ -54,7 +54,6 @@ STILL_TO_MOVE = {
     "paneleditor/showxmldialog_attributes.cpp": 1,
     "paneleditor/showxmldialog_copy.cpp": 1,
     "paneleditor/showxmldialog_operations.cpp": 6,
-    "panelreader/panelxmlreader_binding.cpp": 2,
     "panelreader/panelxmlreader_buttons.cpp": 1,
     "panelreader/panelxmlrecord.cpp": 1,
     "panelreader/panelxmlwriter.cpp": 2,

@@ -1138,8 +1138,8 @@ void TestPanelReader::commonAttributes()
         QCOMPARE(console().count(QStringLiteral("XML Warning: ") + warning + QStringLiteral(" W")), 1);
 }
 
-// The common attributes whose effect depends on the kind: readonly, color
-// and a child's stretch.
+// The common attributes whose effect depends on the kind: readonly, color,
+// a child's stretch and the setDef shortcuts.
 void TestPanelReader::commonAttributesByKind_data()
 {
     QTest::addColumn<QByteArray>("elements");
@@ -1177,6 +1177,13 @@ void TestPanelReader::commonAttributesByKind_data()
         << "no stretch";
     QTest::newRow("stretch of a container")
         << QByteArray("<checkbox define=\"W\"/><groupcontainer stretch=\"0\"/>") << "no stretch";
+
+    QTest::newRow("setDef togglebutton")
+        << QByteArray("<togglebutton define=\"W\" setDef=\"X=1\" setDefInv=\"X=0\"/>") << "no setdef";
+    QTest::newRow("setDefInv combo")
+        << QByteArray("<spinbox define=\"X\"/><combo define=\"W\" setDef=\"X=1\" setDefInv=\"X=0\">"
+                      "<item label=\"a\" value=\"0\"/></combo>")
+        << "setdef only";
 }
 
 void TestPanelReader::commonAttributesByKind()
@@ -1240,6 +1247,12 @@ void TestPanelReader::commonAttributesByKind()
             QVERIFY(last->spacerItem());
             QCOMPARE(box->stretch(box->count() - 1), check.section(' ', 1).toInt());
         }
+    } else if (check == QLatin1String("no setdef")) {
+        QVERIFY(!elementPropertyOf(widget, "default_setdef").isValid());
+        QVERIFY(!elementPropertyOf(widget, "default_setdefinv").isValid());
+    } else if (check == QLatin1String("setdef only")) {
+        QCOMPARE(elementPropertyOf(widget, "default_setdef").toStringList(), QStringList{"X=1"});
+        QVERIFY(!elementPropertyOf(widget, "default_setdefinv").isValid());
     } else {
         QFAIL("unknown check");
     }
