@@ -418,8 +418,7 @@ void PanelXmlWriter::writeInline(const QList<Element> &records)
 void PanelXmlWriter::writeChildren(QWidget *container)
 {
     writeInline(PanelXmlRecord::inlineRecordsOf(container));
-    if (auto *tree = qobject_cast<TreeWidget *>(container)) {
-        QTreeWidget *view = tree->view();
+    if (QTreeWidget *view = treeViewOf(container)) {
         for (int i = 0; i < view->topLevelItemCount(); ++i)
             writeRow(view->topLevelItem(i));
         return;
