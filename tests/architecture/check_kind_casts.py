@@ -54,7 +54,6 @@ STILL_TO_MOVE = {
     "paneleditor/showxmldialog_attributes.cpp": 1,
     "paneleditor/showxmldialog_copy.cpp": 1,
     "paneleditor/showxmldialog_operations.cpp": 6,
-    "python/pythonhost.cpp": 2,
     "script/scriptcommands_dump.cpp": 7,
     "script/scriptcommands_elements.cpp": 1,
     "script/scriptcommands_window.cpp": 2,
