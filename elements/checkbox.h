@@ -18,6 +18,7 @@ public:
     void setValue(const QString &text, int keyword) override;
     ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void initialize() override;
+    void makeReadOnly() override;
 
     // Sends (on) or releases (off) the lock texts; used by applyLocks and by
     // the tree branch switch.
@@ -29,7 +30,6 @@ public:
 public slots:
     void sendData(bool checked);
     void enable(bool on) override;
-    void makeReadOnly() override;
     void valueChanged(int state);
     void valueChangedByUser(bool checked);
 

@@ -29,11 +29,11 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    void makeReadOnly() override;
 
 public slots:
     void sendData(double value);
     void enable(bool on) override;
-    void makeReadOnly() override;
     void valueChanged(double value);
     void valueChangedByUser(double value);
 

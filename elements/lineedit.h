@@ -39,11 +39,11 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    void makeReadOnly() override;
 
 public slots:
     void sendData(const QString &text);
     void enable(bool on) override;
-    void makeReadOnly() override;
     void valueChanged(const QString &text);
     void valueChangedByUser(const QString &text);
 

@@ -23,6 +23,7 @@ public:
     ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     QString value(int keyword, int flag) override;
     void initialize() override;
+    void makeReadOnly() override;
 
     // The box lays its text out when it is first shown, not while a panel is
     // built: a text layout costs as much as a third of the spin box. Until
@@ -44,7 +45,6 @@ public:
 public slots:
     void sendData(int value);
     void enable(bool on) override;
-    void makeReadOnly() override;
     void valueChanged(int value);
     void valueChangedByUser(int value);
 

@@ -22,6 +22,7 @@ public:
     QString value(int keyword, int flag) override;
     QString storedValueText() override;
     void initialize() override;
+    void makeReadOnly() override;
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
@@ -34,7 +35,6 @@ public:
 public slots:
     void sendData(const QString &text);
     void enable(bool on) override;
-    void makeReadOnly() override;
     // The script engine's and the command line's change.
     void valueChanged(const QString &text);
     // Every change of the content, the program's too.
