@@ -151,6 +151,10 @@ public:
     // Tells the formulas and displays that read the element that its value changed.
     virtual void updateMathLabels() = 0;
 
+    // The panel reader's attributes:
+    // "readonly": value elements stop taking the mouse and the focus, edits turn read-only.
+    virtual void makeReadOnly() {}
+
     // value() with the keyword and form named.
     QString valueText(int keyword, ValueForm form = ValueForm::Plain) { return value(keyword, int(form)); }
     // The class name the element reports (the typeinfo keyword).

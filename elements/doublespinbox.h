@@ -29,6 +29,7 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    void makeReadOnly() override;
 
 public slots:
     void sendData(double value);

@@ -39,6 +39,7 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    void makeReadOnly() override;
 
 public slots:
     void sendData(const QString &text);
