@@ -63,6 +63,7 @@ enum class ActionEvents {
 
 // How the panel reader's "color" attribute colours an element of the kind
 // (containers and push buttons are coloured their own way whatever this says).
+// setDef's background colour takes the Button role for a Button slot too.
 enum class ColorSlot {
     Base,       // the Base role; a combo box also gets it as its style sheet
     Canvas,     // a plot: its canvas background

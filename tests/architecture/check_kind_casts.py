@@ -30,8 +30,6 @@ LIBRARY_DIRS = ["platform", "resources", "symscan", "core", "targetlink", "eleme
 
 # (file, class): the reason the cast is the clearest code there.
 EXCEPTIONS = {
-    ("panel/panel_colours.cpp", "Knob"):
-        "a knob draws its face in the Button role: the one kind whose background role differs",
     ("elements/treewidgetitem.cpp", "TreeWidget"):
         "a tree branch reaches the tree that holds it; the two classes are one container",
 }
