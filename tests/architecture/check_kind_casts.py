@@ -42,7 +42,6 @@ STILL_TO_MOVE = {
     "app/mainwindow_panelview.cpp": 1,
     "app/windowscripthost.cpp": 1,
     "app/selectfromcatalogdialog.cpp": 2,
-    "elements/elementconditions.cpp": 4,
     "elements/tablecommands.cpp": 3,
     "elements/tablefile.cpp": 1,
     "panel/panel_display.cpp": 1,
@@ -60,9 +59,6 @@ STILL_TO_MOVE = {
     "panelreader/panelxmlrecord.cpp": 1,
     "panelreader/panelxmlwriter.cpp": 2,
     "python/pythonhost.cpp": 2,
-    "script/scriptcommands_dump.cpp": 7,
-    "script/scriptcommands_elements.cpp": 1,
-    "script/scriptcommands_window.cpp": 2,
 }
 
 CAST = re.compile(r"\b(qobject_cast|dynamic_cast|static_cast)\s*<\s*(?:const\s+)?([A-Za-z_][A-Za-z0-9_]*)\s*\*?\s*>")
