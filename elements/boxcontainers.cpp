@@ -88,3 +88,18 @@ bool editGroupBoxRow(QWidget *element, const QString &row, const QString &value,
     setElementPropertyOf(group, "my_label", value);
     return true;
 }
+
+int GroupBox::layoutIndexOf(QWidget *child) const
+{
+    return indexInLayout(child);
+}
+
+int HorizontalWidget::layoutIndexOf(QWidget *child) const
+{
+    return indexInLayout(child);
+}
+
+int VerticalWidget::layoutIndexOf(QWidget *child) const
+{
+    return indexInLayout(child);
+}
