@@ -174,6 +174,10 @@ public:
     // The "Range: low..high" section of the element's tool tip; empty when the kind shows no range.
     virtual QString rangeToolTip() const { return QString(); }
 
+    // The panel reader's attributes:
+    // "readonly": value elements stop taking the mouse and the focus, edits turn read-only.
+    virtual void makeReadOnly() {}
+
     // value() with the keyword and form named.
     QString valueText(int keyword, ValueForm form = ValueForm::Plain) { return value(keyword, int(form)); }
     // The class name the element reports (the typeinfo keyword).

@@ -60,3 +60,8 @@ public:
 public slots:
     void childSetDef(int index);
 };
+
+// The panel reader's "stretch" attribute of a child of a vertical or
+// horizontal container: the container's box ends with a stretch whose factor
+// is the child's index in it. A child of any other parent is left alone.
+void addChildStretch(QWidget *child);

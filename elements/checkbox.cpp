@@ -102,6 +102,12 @@ void CheckBox::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void CheckBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 

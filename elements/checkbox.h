@@ -20,6 +20,7 @@ public:
     void initialize() override;
     // GENERATETESTINPUT: 0 or 1.
     QList<TestInputLine> testInputLines() const override;
+    void makeReadOnly() override;
 
     // Sends (on) or releases (off) the lock texts; used by applyLocks and by
     // the tree branch switch.

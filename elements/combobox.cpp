@@ -189,6 +189,12 @@ void ComboBox::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void ComboBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 

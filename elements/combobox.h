@@ -43,6 +43,7 @@ public:
     void resetToDefault() override;
     void applyLocks() override;
     void enable(bool on) override;
+    void makeReadOnly() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
     // GENERATETESTINPUT: an item index.

@@ -55,6 +55,12 @@ void DoubleSpinBox::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void DoubleSpinBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 

@@ -33,6 +33,7 @@ public:
     QList<TestInputLine> testInputLines() const override;
     // The tool tip's range: the bounds with six significant digits.
     QString rangeToolTip() const override;
+    void makeReadOnly() override;
 
 public slots:
     void sendData(double value);

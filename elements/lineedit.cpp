@@ -149,6 +149,11 @@ void LineEdit::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void LineEdit::makeReadOnly()
+{
+    setReadOnly(true);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 

@@ -120,6 +120,12 @@ void SpinBox::enable(bool on)
     setEnabled(on);
 }
 
+void SpinBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 

@@ -84,6 +84,11 @@ void TextEdit::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void TextEdit::makeReadOnly()
+{
+    setReadOnly(true);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 

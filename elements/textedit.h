@@ -22,6 +22,7 @@ public:
     QString value(int keyword, int flag) override;
     QString storedValueText() override;
     void initialize() override;
+    void makeReadOnly() override;
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;

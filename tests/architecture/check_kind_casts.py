@@ -48,12 +48,6 @@ STILL_TO_MOVE = {
     "panel/panel_registries.cpp": 2,
     "panel/panel_setdef.cpp": 8,
     "panel/panel_wiring.cpp": 1,
-    "panelreader/panelxmlreader_attributes.cpp": 12,
-    "panelreader/panelxmlreader_binding.cpp": 2,
-    "panelreader/panelxmlreader_buttons.cpp": 1,
-    "panelreader/panelxmlrecord.cpp": 1,
-    "panelreader/panelxmlwriter.cpp": 2,
-    "python/pythonhost.cpp": 2,
 }
 
 CAST = re.compile(r"\b(qobject_cast|dynamic_cast|static_cast)\s*<\s*(?:const\s+)?([A-Za-z_][A-Za-z0-9_]*)\s*\*?\s*>")
