@@ -89,6 +89,21 @@ bool editGroupBoxRow(QWidget *element, const QString &row, const QString &value,
     return true;
 }
 
+int GroupBox::layoutIndexOf(QWidget *child) const
+{
+    return indexInLayout(child);
+}
+
+int HorizontalWidget::layoutIndexOf(QWidget *child) const
+{
+    return indexInLayout(child);
+}
+
+int VerticalWidget::layoutIndexOf(QWidget *child) const
+{
+    return indexInLayout(child);
+}
+
 void addChildStretch(QWidget *child)
 {
     QWidget *parent = child->parentWidget();

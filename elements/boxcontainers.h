@@ -20,6 +20,8 @@ class GroupBox : public QGroupBox, public WidgetContainer
 
 public:
     explicit GroupBox(const QString &title, QWidget *parent = nullptr);
+    // Its child's index in its layout.
+    int layoutIndexOf(QWidget *child) const override;
 
 public slots:
     void childSetDef(int index);
@@ -33,6 +35,8 @@ class HorizontalWidget : public QFrame, public WidgetContainer
 
 public:
     explicit HorizontalWidget(QWidget *parent = nullptr);
+    // Its child's index in its layout.
+    int layoutIndexOf(QWidget *child) const override;
 
 public slots:
     void childSetDef(int index);
@@ -50,6 +54,8 @@ class VerticalWidget : public QWidget, public WidgetContainer
 
 public:
     explicit VerticalWidget(QWidget *parent = nullptr);
+    // Its child's index in its layout.
+    int layoutIndexOf(QWidget *child) const override;
 
 public slots:
     void childSetDef(int index);

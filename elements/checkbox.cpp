@@ -183,3 +183,8 @@ bool editCheckBoxRow(QWidget *element, const QString &row, const QString &value,
     writes->append({QStringLiteral("label"), value});
     return true;
 }
+
+QList<TestInputLine> CheckBox::testInputLines() const
+{
+    return {{TestInputLine::Set, 0, 2}};
+}

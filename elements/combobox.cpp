@@ -417,3 +417,8 @@ bool replaceComboItems(QWidget *element, const QList<QPair<QString, QString>> &i
     combo->setElementProperty("itemText", entries);
     return true;
 }
+
+QList<TestInputLine> ComboBox::testInputLines() const
+{
+    return {{TestInputLine::Set, 0, double(count())}};
+}

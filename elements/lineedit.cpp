@@ -279,3 +279,14 @@ void listLineEditRows(QWidget *element, QStringList *rows)
         return;
     rows->append(QStringLiteral("Label!") + e->text());
 }
+
+bool LineEdit::takeChosenFile(const QString &file)
+{
+    // The text change runs the actions once; the user's slot keeps the value.
+    const bool same = text() == file;
+    setText(file);
+    if (same)
+        valueChanged(file);
+    valueChangedByUser(file);
+    return true;
+}

@@ -214,3 +214,8 @@ void listSpinBoxRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Range!%1..%2").arg(e->minimum()).arg(e->maximum()));
     rows->append(QStringLiteral("Step!%1").arg(e->singleStep()));
 }
+
+QList<TestInputLine> SpinBox::testInputLines() const
+{
+    return {{TestInputLine::Set, double(qMax(minimum(), 0)), double(qMin(maximum(), 32767))}};
+}

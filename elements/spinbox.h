@@ -23,6 +23,8 @@ public:
     ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     QString value(int keyword, int flag) override;
     void initialize() override;
+    // GENERATETESTINPUT: a value in the range, within 0..32767.
+    QList<TestInputLine> testInputLines() const override;
     void makeReadOnly() override;
 
     // The box lays its text out when it is first shown, not while a panel is

@@ -202,3 +202,13 @@ void listTextEditRows(QWidget *element, QStringList *rows)
         return;
     rows->append(QStringLiteral("Label!") + e->toPlainText());
 }
+
+bool TextEdit::takeChosenFile(const QString &file)
+{
+    const QString before = toPlainText();
+    setText(file);
+    if (toPlainText() == before)
+        valueChangedByUser();
+    valueChanged(file);
+    return true;
+}

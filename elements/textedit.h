@@ -26,6 +26,8 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    // OpenFileDialog: the file becomes the text, kept as the user's; the actions run.
+    bool takeChosenFile(const QString &file) override;
     // The tool tip shows the content itself.
     void updateToolTip() override;
 

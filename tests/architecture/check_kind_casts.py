@@ -40,21 +40,12 @@ STILL_TO_MOVE = {
     "app/mainwindow_panelview.cpp": 1,
     "app/windowscripthost.cpp": 1,
     "app/selectfromcatalogdialog.cpp": 2,
-    "elements/elementconditions.cpp": 4,
-    "elements/tablecommands.cpp": 3,
-    "elements/tablefile.cpp": 1,
     "panel/panel_display.cpp": 1,
     "panel/panel_display_leds.cpp": 1,
     "panel/panel_locks.cpp": 14,
     "panel/panel_registries.cpp": 2,
     "panel/panel_setdef.cpp": 8,
     "panel/panel_wiring.cpp": 1,
-    "paneleditor/showxmldialog_attributes.cpp": 1,
-    "paneleditor/showxmldialog_copy.cpp": 1,
-    "paneleditor/showxmldialog_operations.cpp": 6,
-    "script/scriptcommands_dump.cpp": 7,
-    "script/scriptcommands_elements.cpp": 1,
-    "script/scriptcommands_window.cpp": 2,
 }
 
 CAST = re.compile(r"\b(qobject_cast|dynamic_cast|static_cast)\s*<\s*(?:const\s+)?([A-Za-z_][A-Za-z0-9_]*)\s*\*?\s*>")
