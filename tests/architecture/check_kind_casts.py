@@ -40,7 +40,6 @@ STILL_TO_MOVE = {
     "app/mainwindow_panelview.cpp": 1,
     "app/windowscripthost.cpp": 1,
     "app/selectfromcatalogdialog.cpp": 2,
-    "panel/panel_display.cpp": 1,
     "panel/panel_display_leds.cpp": 1,
     "panel/panel_locks.cpp": 14,
     "panel/panel_registries.cpp": 2,
