@@ -104,7 +104,8 @@ void appendCurveSample(QwtPlotCurve *curve, float sample)
 
 void Panel::on_updateCurve()
 {
-    const RefreshSource source = refreshSource(sender(), senderElement());
+    QObject *from = signalSource();
+    const RefreshSource source = refreshSource(from, elementOf(from));
     if (!source.isValid())
         return;
     const QList<QwtPlotCurve *> curves = m_registries.curvesByData.value(source.name);
@@ -120,7 +121,8 @@ void Panel::on_updateCurve()
 
 void Panel::on_updateDial()
 {
-    const RefreshSource source = refreshSource(sender(), senderElement());
+    QObject *from = signalSource();
+    const RefreshSource source = refreshSource(from, elementOf(from));
     if (!source.isValid())
         return;
     const QList<QwtDial *> dials = m_registries.dialsByData.value(source.name);
@@ -135,7 +137,8 @@ void Panel::on_updateDial()
 
 void Panel::on_updateThermo()
 {
-    const RefreshSource source = refreshSource(sender(), senderElement());
+    QObject *from = signalSource();
+    const RefreshSource source = refreshSource(from, elementOf(from));
     if (!source.isValid())
         return;
     const QList<QwtThermo *> thermos = m_registries.thermosByData.value(source.name);
