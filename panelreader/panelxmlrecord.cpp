@@ -234,6 +234,9 @@ static const int maxPooledLength = 8;
 
 QString TextPool::pooled(QStringView text)
 {
+    // A null text (an attribute that is absent) stays null, apart from the empty one.
+    if (text.isNull())
+        return QString();
     const auto found = m_texts.constFind(text);
     if (found != m_texts.constEnd())
         return found.value();
