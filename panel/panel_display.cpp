@@ -66,7 +66,8 @@ RefreshSource refreshSource(QObject *sender, QObject *element)
 
 void Panel::on_updateCurve()
 {
-    const RefreshSource source = refreshSource(sender(), senderElement());
+    QObject *from = signalSource();
+    const RefreshSource source = refreshSource(from, elementOf(from));
     if (!source.isValid())
         return;
     const QList<QwtPlotCurve *> curves = m_registries.curvesByData.value(source.name);
@@ -82,7 +83,8 @@ void Panel::on_updateCurve()
 
 void Panel::on_updateDial()
 {
-    const RefreshSource source = refreshSource(sender(), senderElement());
+    QObject *from = signalSource();
+    const RefreshSource source = refreshSource(from, elementOf(from));
     if (!source.isValid())
         return;
     const QList<QwtDial *> dials = m_registries.dialsByData.value(source.name);
@@ -97,7 +99,8 @@ void Panel::on_updateDial()
 
 void Panel::on_updateThermo()
 {
-    const RefreshSource source = refreshSource(sender(), senderElement());
+    QObject *from = signalSource();
+    const RefreshSource source = refreshSource(from, elementOf(from));
     if (!source.isValid())
         return;
     const QList<QwtThermo *> thermos = m_registries.thermosByData.value(source.name);
