@@ -419,6 +419,8 @@ Memory measureMemory(MainWindow &window, const Forms &forms, const QString &pane
         buffer.open(QIODevice::ReadOnly);
         QUiLoader loader;
         std::unique_ptr<QWidget> form(loader.load(&buffer));
+        // As in the timed rounds: the form's posted events go before it.
+        settle();
         return form != nullptr;
     });
     return memory;
