@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QTreeWidgetItem>
+#include <QVector>
 #include <QWidget>
 
 namespace PanelXmlRecord {
@@ -72,12 +73,28 @@ Element Element::fromVariant(const QVariant &variant)
     return element;
 }
 
+// The element and attribute names repeat all through a panel: the records
+// share one copy of each of the first names met instead of a string each.
+static QString sharedName(const QStringRef &name)
+{
+    thread_local QVector<QString> names;
+    for (const QString &known : qAsConst(names)) {
+        if (known == name)
+            return known;
+    }
+    QString text = name.toString();
+    if (names.size() < 64)
+        names.append(text);
+    return text;
+}
+
 Element Element::fromAttributes(const QString &name, const QXmlStreamAttributes &attributes)
 {
     Element element;
     element.name = name;
+    element.attributes.reserve(attributes.size());
     for (const QXmlStreamAttribute &attribute : attributes)
-        element.attributes.append({attribute.qualifiedName().toString(), attribute.value().toString()});
+        element.attributes.append({sharedName(attribute.qualifiedName()), attribute.value().toString()});
     return element;
 }
 
@@ -236,10 +253,10 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
         return;
     // The record as it is stored (Element::toVariant's form), built once and
     // shared by every widget or row that takes it.
-    QStringList flat{name};
+    QStringList flat{sharedName(QStringRef(&name))};
     flat.reserve(1 + 2 * attributes.size());
     for (const QXmlStreamAttribute &attribute : attributes)
-        flat << attribute.qualifiedName().toString() << attribute.value().toString();
+        flat << sharedName(attribute.qualifiedName()) << attribute.value().toString();
     const QVariant element(flat);
     const bool radio = name == QLatin1String("radio");
 
