@@ -148,7 +148,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     connect(m_unresolvedDialog, &UnresolvedDialog::defineActivated, this, &MainWindow::raiseDefine);
     connect(m_diffDialog, &DiffDialog::defineActivated, this, &MainWindow::raiseDefine);
     m_lockDialog = new LockDialog(this);
-    m_panel->setLockGraph(m_lockDialog);
+    m_panel->locks().setLockGraph(m_lockDialog);
     m_lockDialog->setActivation([this](ActiveElement *element) { raiseGUIElement(element); });
     m_lockDialog->setToolTipSource([this](ActiveElement *element) { return registerToolTip(element); });
 

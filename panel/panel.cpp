@@ -8,6 +8,7 @@
 #include "errorreporter.h"
 #include "led.h"
 #include "mathlabel.h"
+#include "panellocks.h"
 #include "panelscripthost.h"
 #include "panelshell.h"
 #include "paneltablehost.h"
@@ -28,6 +29,7 @@ Panel::Panel(PanelShell *shell, QObject *parent)
     , m_tableHost(std::make_unique<PanelTableHost>(*this))
     , m_scriptHost(std::make_unique<PanelScriptHost>(*this))
     , m_wiring(std::make_unique<PanelWiring>(*this))
+    , m_locks(std::make_unique<PanelLocks>(*this))
 {
     m_header.xmlDir = AppPaths::programDir();
 }
@@ -85,7 +87,6 @@ void Panel::clear()
     m_header.svdFile.clear();
     m_header.xmlDir = AppPaths::programDir();
     m_registries.allElements.clear();
-    m_waitingLocks.clear();
     m_registries.ledsByData.clear();
     m_registries.imagesByDefine.clear();
     // The variables the panel took over go with it (later: one of them may be
@@ -98,8 +99,7 @@ void Panel::clear()
     m_header.changedHeaders.clear();
     m_header.refusedHeaders.clear();
     m_header.parameterMap.clear();
-    m_overflowConflicts.clear();
-    m_overflowCauses.clear();
+    m_locks->clearLockConflicts();
     // Pages hidden by setDef belong to the panel that is going away, and so
     // do the range changes still waiting for their report.
     m_hiddenTabs.clear();
@@ -439,6 +439,17 @@ void Panel::changed()
     emit valuesChanged(true);
     if (m_shell)
         m_shell->setProjectModified();
+}
+
+// A lock or unlock request goes to the panel's locks with the element that sent it.
+void Panel::on_sendLock(QString lock)
+{
+    m_locks->requestLock(senderElement(), lock);
+}
+
+void Panel::on_sendUnlock(QString lock)
+{
+    m_locks->requestUnlock(senderElement(), lock);
 }
 
 // ---------------------------------------------------------------------------

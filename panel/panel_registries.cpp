@@ -94,14 +94,11 @@ void Panel::removeElement(QObject *object)
             }
         }
         m_registries.elementNames.removeAll(object->objectName());
-        m_waitingLocks.remove(object->objectName());
-        for (auto it = m_waitingLocks.begin(); it != m_waitingLocks.end(); ++it)
-            it.value().removeAll(object->objectName());
+        m_locks->forgetElement(object->objectName(), nullptr);
     }
     if (auto *label = qobject_cast<MathLabel *>(object)) {
         removeFromLists(m_registries.mathLabelsByDefine, label);
-        m_overflowConflicts.removeAll(label);
-        m_overflowCauses.remove(label);
+        m_locks->forgetElement(QString(), label);
     }
     removeFromLists(m_registries.ledsByData, object);
     removeFromLists(m_registries.imagesByDefine, object);
@@ -164,25 +161,6 @@ void Panel::removeCurve(QwtPlotCurve *curve)
 {
     for (auto it = m_registries.curvesByData.begin(); it != m_registries.curvesByData.end(); ++it)
         it.value().removeAll(curve);
-}
-
-// ---------------------------------------------------------------------------
-// Locks
-
-bool Panel::addWaitingLock(const QString &define, const QString &locker)
-{
-    QStringList &waiting = m_waitingLocks[define];
-    if (waiting.contains(locker))
-        return false;
-    waiting.append(locker);
-    return true;
-}
-
-void Panel::clearLockConflicts()
-{
-    m_waitingLocks.clear();
-    m_overflowConflicts.clear();
-    m_overflowCauses.clear();
 }
 
 // ---------------------------------------------------------------------------

@@ -196,11 +196,5 @@ void Panel::carryDefineReferences(const QString &oldName, const QString &newName
     }
 
     // The elements waiting for a lock, by the define they wait for.
-    QHash<QString, QStringList> waiting;
-    for (auto it = m_waitingLocks.cbegin(); it != m_waitingLocks.cend(); ++it) {
-        QStringList lockers = it.value();
-        renameEntries(lockers, oldName, newName);
-        waiting.insert(it.key() == oldName ? newName : it.key(), lockers);
-    }
-    m_waitingLocks = waiting;
+    m_locks->renameDefine(oldName, newName);
 }

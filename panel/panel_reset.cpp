@@ -72,7 +72,7 @@ void Panel::resetGUI(QString unused)
     eachElement([](ActiveElement *element) { element->clearLocks(); });
     // Nobody waits any more; the locks sent below bring back the conflicts
     // that the defaults make. A stale entry would stop the header export.
-    m_waitingLocks.clear();
+    m_locks->clearWaitingLocks();
     eachElement([](ActiveElement *element) { element->enable(true); });
     eachElement([](ActiveElement *element) {
         element->resetToDefault();

@@ -5,6 +5,7 @@
 #include "expression.h"
 #include "pinmappingmodel.h"
 #include "panelheader.h"
+#include "panellocks.h"
 #include "panelregistries.h"
 #include "panelwiring.h"
 #include "parameterrecord.h"
@@ -30,7 +31,6 @@ class GroupBox;
 class HorizontalWidget;
 class Image;
 class Led;
-class LockDialog;
 class LogLabel;
 class MathLabel;
 class PanelScriptHost;
@@ -253,26 +253,9 @@ public:
     using RefreshSlot = PanelWiring::RefreshSlot;
     using TextSlot = void (Panel::*)(QString);
 
-    // ---- Locks
-    // define -> the elements waiting to lock it
-    const QHash<QString, QStringList> &waitingLocks() const { return m_waitingLocks; }
-    // Notes locker as waiting to lock define; false when it waited already.
-    bool addWaitingLock(const QString &define, const QString &locker);
-    // The formula labels out of their range.
-    const QList<MathLabel *> &overflowConflicts() const { return m_overflowConflicts; }
-    // The name that drove each label of overflowConflicts out of its range.
-    const QHash<const MathLabel *, QString> &overflowCauses() const { return m_overflowCauses; }
-    // Forgets the waiting locks and the over/underflow conflicts.
-    void clearLockConflicts();
-    // The warning that name drove label beyond 0..max (overflow) or below 0;
-    // the label joins overflowConflicts. The cleared line takes it out again.
-    void consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow);
-    void consoleConflictCleared(MathLabel *label);
-    // The names waiting for locks plus the over/underflow conflicts.
-    int conflictCount() const;
-    // The graph the lock check draws into; set by the window that shows it.
-    void setLockGraph(LockDialog *graph) { m_lockGraph = graph; }
-    LockDialog *lockGraph() const { return m_lockGraph; }
+    // ---- Locks: the waiting locks, the over/underflow conflicts, the lock check
+    PanelLocks &locks() { return *m_locks; }
+    const PanelLocks &locks() const { return *m_locks; }
 
     // ---- Range-change notes: collected by setDef while
     // the check timer is pending, reported when it fires.
@@ -387,17 +370,7 @@ private:
     void consolePrintSvdNotFound(const QString &name);
     // The change bookkeeping of an element's change; false when it does not count.
     bool recordElementChange(QObject *sender);
-    void removeWaitingLock(const QString &locker, const QString &define);
-    void reportLockConflicts(const QString &define);
-    // Walks the lock chain that lock starts at from, drawing it into the lock
-    // graph, and reports a chain that comes back to origin. The walk follows
-    // no element twice on one chain, so it ends on every panel.
-    void checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
-                        ushort group, ushort depth, ushort index);
     void reportRangeChanges();
-    // The lock check of the post-load set-up: the lockon conditions checked,
-    // the locks applied, the lock graph drawn and circular locks reported.
-    void checkLockConditions();
 
     // The refreshes an element's signals list (PanelWiring::addRefresh), in their order.
     void runElementRefreshes();
@@ -406,16 +379,14 @@ private:
     std::unique_ptr<PanelTableHost> m_tableHost;
     std::unique_ptr<PanelScriptHost> m_scriptHost;
     std::unique_ptr<PanelWiring> m_wiring;
+    std::unique_ptr<PanelLocks> m_locks;
 
     PanelHeader m_header;
     PinMappingModel m_pinMappingModel;
 
     PanelRegistries m_registries;
 
-    // Locks, setDef state and flags
-    QHash<QString, QStringList> m_waitingLocks;
-    QList<MathLabel *> m_overflowConflicts;
-    QHash<const MathLabel *, QString> m_overflowCauses;
+    // setDef state and flags
     QHash<QString, HiddenTab> m_hiddenTabs;
     // The range-change notes setDef collected while the check timer is pending.
     QList<RangeChangeNote> m_rangeChangeNotes;
@@ -424,7 +395,6 @@ private:
     bool m_guiResetInProgress = false;
     bool m_readOrResetInProgress = false;
     PythonBridge *m_python = nullptr;
-    LockDialog *m_lockGraph = nullptr;
     QPointer<QWidget> m_rootArea;
     int m_checkTimerId = 0;
     mutable int m_runningWalks = 0; // the element walks running now

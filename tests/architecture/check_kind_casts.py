@@ -47,7 +47,7 @@ STILL_TO_MOVE = {
     "elements/tablefile.cpp": 1,
     "panel/panel_display.cpp": 1,
     "panel/panel_display_leds.cpp": 1,
-    "panel/panel_locks.cpp": 14,
+    "panel/panellocks.cpp": 14,
     "panel/panel_registries.cpp": 2,
     "panel/panel_setdef.cpp": 8,
     "panel/panel_wiring.cpp": 1,

@@ -111,7 +111,7 @@ void TestReset::locksFollowTheDefaults()
     // The locks work as after a load.
     f->widget<CheckBox>("A")->setChecked(!locked);
     QCOMPARE(f->element("B")->isLocked(), !locked);
-    QCOMPARE(f->panel->conflictCount(), 0);
+    QCOMPARE(f->panel->locks().conflictCount(), 0);
 }
 
 void TestReset::conflictsFollowTheDefaults_data()
@@ -132,10 +132,10 @@ void TestReset::conflictsFollowTheDefaults()
                         .arg(defaults)));
     f->widget<CheckBox>("A")->setChecked(true);
     f->widget<CheckBox>("C")->setChecked(true);
-    QCOMPARE(f->panel->conflictCount(), 1);
+    QCOMPARE(f->panel->locks().conflictCount(), 1);
 
     f->panel->resetGUI();
-    QCOMPARE(f->panel->conflictCount(), conflict ? 1 : 0);
+    QCOMPARE(f->panel->locks().conflictCount(), conflict ? 1 : 0);
     QCOMPARE(f->element("C")->waitingToLock.size(), conflict ? 1 : 0);
     QCOMPARE(f->exportHeaders(true), !conflict);
 }

@@ -37,7 +37,7 @@ public:
         // As in the window: the panel widget replaced goes at once unless an
         // element walk runs.
         shell->host = panel.get();
-        panel->setLockGraph(lockGraph.get());
+        panel->locks().setLockGraph(lockGraph.get());
         env->installPrompt({});
         ErrorReporter::instance().setReportToMessageBox(true);
         ErrorReporter::instance().setReportToConsole(false);
@@ -51,7 +51,7 @@ public:
         ErrorReporter::instance().setReportToLogFile(false);
         ErrorReporter::instance().setConsoleSink(nullptr);
         closeLogFile();
-        panel->setLockGraph(nullptr);
+        panel->locks().setLockGraph(nullptr);
     }
 
     ShellFixture(const ShellFixture &) = delete;

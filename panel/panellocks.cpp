@@ -1,7 +1,9 @@
-// Panel: locks between elements. The lock and unlock requests of the
-// elements, the elements waiting for a lock and their console report, the
-// lock check of the post-load set-up with its lock graph, and the walk that
-// finds circular locks.
+// PanelLocks: locks between elements. The lock and unlock requests of the
+// elements, the elements waiting for a lock, the over/underflow conflicts and
+// their console report, the lock check of the post-load set-up with its lock
+// graph, and the walk that finds circular locks.
+#include "panellocks.h"
+
 #include "quillpanel.h"
 
 #include "buttongroup.h"
@@ -15,6 +17,7 @@
 #include "hexspinbox.h"
 #include "lineedit.h"
 #include "lockdialog.h"
+#include "mathlabel.h"
 #include "numberliteral.h"
 #include "spinbox.h"
 #include "textedit.h"
@@ -102,10 +105,10 @@ static bool readLockRequest(const Panel *panel, QObject *sender, const QString &
 // ---------------------------------------------------------------------------
 // Lock and unlock requests
 
-void Panel::on_sendLock(QString lock)
+void PanelLocks::requestLock(QObject *sender, const QString &lock)
 {
     LockRequest request;
-    if (!readLockRequest(this, senderElement(), lock, &request))
+    if (!readLockRequest(&m_panel, sender, lock, &request))
         return;
     ActiveElement *source = request.source;
     ActiveElement *target = request.target;
@@ -132,10 +135,10 @@ void Panel::on_sendLock(QString lock)
     updateToolTips(request.sourceObject, request.targetObject);
 }
 
-void Panel::on_sendUnlock(QString lock)
+void PanelLocks::requestUnlock(QObject *sender, const QString &lock)
 {
     LockRequest request;
-    if (!readLockRequest(this, senderElement(), lock, &request))
+    if (!readLockRequest(&m_panel, sender, lock, &request))
         return;
     ActiveElement *source = request.source;
     ActiveElement *target = request.target;
@@ -152,7 +155,7 @@ void Panel::on_sendUnlock(QString lock)
         const LockRecord first = target->takeFirstWaitingToBeLockedBy();
         const QList<LockRecord> waiters = QList<LockRecord>{first} + target->takeWaitingToBeLockedByValue(first.value);
         for (const LockRecord &waiting : waiters)
-            serveWaiter(this, waiting.name, name);
+            serveWaiter(&m_panel, waiting.name, name);
     } else {
         source->removeWaitingToLock(name);
         target->removeWaitingToBeLockedBy(request.senderName);
@@ -161,7 +164,7 @@ void Panel::on_sendUnlock(QString lock)
     updateToolTips(request.sourceObject, request.targetObject);
 }
 
-void Panel::removeWaitingLock(const QString &locker, const QString &define)
+void PanelLocks::removeWaitingLock(const QString &locker, const QString &define)
 {
     auto it = m_waitingLocks.find(define);
     if (it == m_waitingLocks.end())
@@ -172,7 +175,71 @@ void Panel::removeWaitingLock(const QString &locker, const QString &define)
     reportLockConflicts(define);
 }
 
-int Panel::conflictCount() const
+bool PanelLocks::addWaitingLock(const QString &define, const QString &locker)
+{
+    QStringList &waiting = m_waitingLocks[define];
+    if (waiting.contains(locker))
+        return false;
+    waiting.append(locker);
+    return true;
+}
+
+void PanelLocks::renameDefine(const QString &oldName, const QString &newName)
+{
+    QHash<QString, QStringList> waiting;
+    for (auto it = m_waitingLocks.cbegin(); it != m_waitingLocks.cend(); ++it) {
+        QStringList lockers = it.value();
+        for (QString &locker : lockers) {
+            if (locker == oldName)
+                locker = newName;
+        }
+        waiting.insert(it.key() == oldName ? newName : it.key(), lockers);
+    }
+    m_waitingLocks = waiting;
+}
+
+void PanelLocks::consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow)
+{
+    m_overflowConflicts.append(label);
+    m_overflowCauses.insert(label, name);
+    const QString labelName = label ? label->objectName() : QString();
+    ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> <a href=\"%1\">%2</a> has caused an %6 "
+                                "in <a href=\"%3\">%4</a>. Highest possible value: %5<br>")
+                     .arg(linkTarget(name), name, linkTarget(labelName), labelName, QString::number(max),
+                          overflow ? QStringLiteral("overflow") : QStringLiteral("underflow")));
+}
+
+void PanelLocks::consoleConflictCleared(MathLabel *label)
+{
+    m_overflowConflicts.removeOne(label);
+    m_overflowCauses.remove(label);
+    const QString labelName = label ? label->objectName() : QString();
+    ::logMessage(QStringLiteral("<font color=\"green\"><b>Conflict cleared: </font></b> Over-/Underflow in: "
+                                "<a href=\"%1\">%2</a>. (%3 conflicts in current project)<br>")
+                     .arg(linkTarget(labelName), labelName, QString::number(conflictCount())));
+}
+
+void PanelLocks::clearLockConflicts()
+{
+    m_waitingLocks.clear();
+    m_overflowConflicts.clear();
+    m_overflowCauses.clear();
+}
+
+void PanelLocks::forgetElement(const QString &elementName, const MathLabel *label)
+{
+    if (!elementName.isEmpty()) {
+        m_waitingLocks.remove(elementName);
+        for (auto it = m_waitingLocks.begin(); it != m_waitingLocks.end(); ++it)
+            it.value().removeAll(elementName);
+    }
+    if (label) {
+        m_overflowConflicts.removeAll(const_cast<MathLabel *>(label));
+        m_overflowCauses.remove(label);
+    }
+}
+
+int PanelLocks::conflictCount() const
 {
     int count = m_overflowConflicts.size();
     for (const QStringList &names : m_waitingLocks)
@@ -180,7 +247,7 @@ int Panel::conflictCount() const
     return count;
 }
 
-void Panel::reportLockConflicts(const QString &define)
+void PanelLocks::reportLockConflicts(const QString &define)
 {
     const int count = conflictCount();
     if (!m_waitingLocks.contains(define)) {
@@ -191,7 +258,7 @@ void Panel::reportLockConflicts(const QString &define)
                      + QStringLiteral("<br>"));
         return;
     }
-    ActiveElement *element = getActiveElement(define);
+    ActiveElement *element = m_panel.getActiveElement(define);
     const QStringList lockers = element ? element->lockedByNames() : QStringList();
     QString text = QStringLiteral("<font color=\"red\"><b>Warning: </font></b> %1 is waiting to be locked by %2")
                        .arg(elementLinks({define}), elementLinks(m_waitingLocks.value(define)));
@@ -303,14 +370,15 @@ static QString unnamedStateReason(QObject *object, const QString &key)
         .arg(object ? object->objectName() : QString(), kind, key);
 }
 
-void Panel::checkLockConditions()
+void PanelLocks::checkLockConditions()
 {
     // While the panel loads, an element without lock conditions has nothing
     // to check and nothing to send (the change its lock step reports counts
     // only after the load), so the walk takes the lock owners alone.
     QList<ActiveElement *> owners;
-    if (m_loading) {
-        for (ActiveElement *element : qAsConst(m_registries.allElements)) {
+    const bool loading = m_panel.loading();
+    if (loading) {
+        for (ActiveElement *element : m_panel.getAllElements()) {
             const QVariant locks = element->elementProperty("locks");
             if (locks.isValid() && !locks.toMap().isEmpty())
                 owners.append(element);
@@ -318,9 +386,9 @@ void Panel::checkLockConditions()
     }
     // Applying locks runs actions: a change moves an element to the end of the
     // list, and an action that opens another panel takes the elements away.
-    const ElementWalk elements(m_loading ? owners : m_registries.allElements, this);
+    const ElementWalk elements(loading ? owners : m_panel.getAllElements(), &m_panel);
     elements.forEach([this](ActiveElement *element) {
-        checkLockonConditions(this, element);
+        checkLockonConditions(&m_panel, element);
         element->applyLocks();
     });
 
@@ -367,7 +435,7 @@ static void walkLockChain(Panel *panel, ActiveElement *origin, const QString &lo
     ActiveElement *target = panel->getActiveElement(name);
     if (!target)
         return;
-    if (LockDialog *graph = panel->lockGraph())
+    if (LockDialog *graph = panel->locks().lockGraph())
         graph->addElementBlock(target, PanelNames::getObjectName(target), value, group, depth, index);
     QObject *object = objectOf(target);
     if (!isLockCapable(object))
@@ -394,9 +462,9 @@ static void walkLockChain(Panel *panel, ActiveElement *origin, const QString &lo
     path.removeLast();
 }
 
-void Panel::checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
-                                ushort group, ushort depth, ushort index)
+void PanelLocks::checkLockCycle(ActiveElement *origin, ActiveElement *from, const QString &lock,
+                                const QString &chain, ushort group, ushort depth, ushort index)
 {
     QList<ActiveElement *> path{from};
-    walkLockChain(this, origin, lock, chain, group, depth, index, path);
+    walkLockChain(&m_panel, origin, lock, chain, group, depth, index, path);
 }
