@@ -81,7 +81,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
         checkForUpdates();
 
     // 3. Recorder, setDef echo, highlight state and threads start cleared.
-    m_panel->setLogSetDefs(false);
+    m_panel->setDefState().setLogSetDefs(false);
     m_targetLink.seggerThread = nullptr;
     m_targetLink.serialComThread = nullptr;
     m_targetLink.seggerPolling = false;

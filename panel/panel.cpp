@@ -30,6 +30,7 @@ Panel::Panel(PanelShell *shell, QObject *parent)
     , m_scriptHost(std::make_unique<PanelScriptHost>(*this))
     , m_wiring(std::make_unique<PanelWiring>(*this))
     , m_locks(std::make_unique<PanelLocks>(*this))
+    , m_setDefState(std::make_unique<PanelSetDefState>(*this))
 {
     m_header.xmlDir = AppPaths::programDir();
 }
@@ -102,12 +103,7 @@ void Panel::clear()
     m_locks->clearLockConflicts();
     // Pages hidden by setDef belong to the panel that is going away, and so
     // do the range changes still waiting for their report.
-    m_hiddenTabs.clear();
-    if (m_checkTimerId != 0) {
-        killTimer(m_checkTimerId);
-        m_checkTimerId = 0;
-    }
-    m_rangeChangeNotes.clear();
+    m_setDefState->clear();
     m_header.headerVersions.clear();
 }
 
@@ -439,6 +435,13 @@ void Panel::changed()
     emit valuesChanged(true);
     if (m_shell)
         m_shell->setProjectModified();
+}
+
+void Panel::timerEvent(QTimerEvent *event)
+{
+    m_setDefState->checkTimerFired(event->timerId());
+    // The check timer is single-shot.
+    killTimer(event->timerId());
 }
 
 // A lock or unlock request goes to the panel's locks with the element that sent it.

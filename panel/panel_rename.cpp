@@ -178,7 +178,7 @@ void Panel::carryDefineReferences(const QString &oldName, const QString &newName
         for (int i = 0; tabs && i < tabs->count(); ++i)
             take(tabs->widget(i));
     }
-    for (const HiddenTab &hidden : qAsConst(m_hiddenTabs))
+    for (const HiddenTab &hidden : m_setDefState->hiddenTabs())
         take(hidden.page);
 
     for (QObject *object : qAsConst(objects)) {

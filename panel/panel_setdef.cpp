@@ -141,7 +141,7 @@ static RangeTarget rangeTarget(Widget *widget, bool minimum, Bound bound)
 static void changeRange(Panel &panel, QObject *source, ActiveElement *element, bool minimum,
                         const QString &value)
 {
-    panel.startCheckTimer();
+    panel.setDefState().startCheckTimer();
     QObject *object = objectOf(element);
     const double full = value.toDouble();
     const int whole = truncatedTo<int>(full);
@@ -172,7 +172,7 @@ static void changeRange(Panel &panel, QObject *source, ActiveElement *element, b
         note.newValue = whole;
         note.newMinimum = minimum ? range.bound : range.low;
         note.newMaximum = minimum ? range.high : range.bound;
-        panel.addRangeChangeNote(note);
+        panel.setDefState().addRangeChangeNote(note);
     }
     // The widget moves a value outside the new range itself.
     range.setBound();
@@ -238,11 +238,11 @@ static void setContainerVisible(Panel &panel, const QString &name, QWidget *widg
         // A page hidden already keeps the place it was hidden from.
         if (index < 0)
             return;
-        panel.hideTab(name, HiddenTab{tabs, widget, index, tabs->tabText(index)});
+        panel.setDefState().hideTab(name, HiddenTab{tabs, widget, index, tabs->tabText(index)});
         tabs->removeTab(index);
         return;
     }
-    const HiddenTab hidden = panel.takeHiddenTab(name);
+    const HiddenTab hidden = panel.setDefState().takeHiddenTab(name);
     if (hidden.tabs && hidden.page)
         hidden.tabs->insertTab(hidden.index, hidden.page, hidden.label);
 }
@@ -465,7 +465,7 @@ void Panel::setDef(QString items)
 
 int Panel::applySetDef(const QString &items)
 {
-    if (m_logSetDefs)
+    if (m_setDefState->logSetDefs())
         ::logMessage(QStringLiteral("setDef(%1)<br>").arg(items));
     // Only an element's signal names a sender for the range-change notes. An
     // item may open another panel, and the sender goes with the old one.

@@ -6,6 +6,7 @@
 #include "pinmappingmodel.h"
 #include "panelheader.h"
 #include "panellocks.h"
+#include "panelsetdef.h"
 #include "panelregistries.h"
 #include "panelwiring.h"
 #include "parameterrecord.h"
@@ -51,30 +52,6 @@ class TreeWidget;
 class VerticalWidget;
 struct ComPollEntry;
 struct VarPollEntry;
-
-// A tab page that setDef took off its tab widget ("visible" 0), kept until a
-// non-zero "visible" puts it back at its old place.
-struct HiddenTab {
-    QPointer<QTabWidget> tabs;
-    QPointer<QWidget> page;
-    int index = -1;
-    QString label;
-};
-
-// A value that setDef moved by changing an element's minimum or maximum; the
-// panel reports the notes 100 ms later. The elements are guarded: a note
-// whose element went away with its panel is not reported.
-struct RangeChangeNote {
-    QPointer<QObject> sender;  // the element whose action changed the range, or null
-    QPointer<QObject> element; // the element whose range changed
-    bool minimumChanged = false;
-    double oldValue = 0;
-    double oldMinimum = 0;
-    double oldMaximum = 0;
-    double newValue = 0;
-    double newMinimum = 0;
-    double newMaximum = 0;
-};
 
 // The loaded panel: its header values, the registries of its elements by
 // define and name, the locks between them, the poll lists of the target link,
@@ -257,20 +234,10 @@ public:
     PanelLocks &locks() { return *m_locks; }
     const PanelLocks &locks() const { return *m_locks; }
 
-    // ---- Range-change notes: collected by setDef while
-    // the check timer is pending, reported when it fires.
-    // The tab pages setDef took off, by the name of the container taken off its tab.
-    const QHash<QString, HiddenTab> &hiddenTabs() const { return m_hiddenTabs; }
-    void hideTab(const QString &name, const HiddenTab &tab) { m_hiddenTabs.insert(name, tab); }
-    // The hidden tab of name, taken out; an empty one when there is none.
-    HiddenTab takeHiddenTab(const QString &name) { return m_hiddenTabs.take(name); }
-    void addRangeChangeNote(const RangeChangeNote &note) { m_rangeChangeNotes.append(note); }
-    void startCheckTimer();
-    // The pending check timer's id; 0 when none is pending.
-    int checkTimerId() const { return m_checkTimerId; }
-    // Whether setDef logs what it sets.
-    bool logSetDefs() const { return m_logSetDefs; }
-    void setLogSetDefs(bool on) { m_logSetDefs = on; }
+    // ---- setDef state: the hidden tabs, the range-change notes and their
+    // check timer, the setDef log switch
+    PanelSetDefState &setDefState() { return *m_setDefState; }
+    const PanelSetDefState &setDefState() const { return *m_setDefState; }
 
     // ---- Python (panel_python.cpp)
     // The window's Python host; null: Python cannot be started.
@@ -370,7 +337,6 @@ private:
     void consolePrintSvdNotFound(const QString &name);
     // The change bookkeeping of an element's change; false when it does not count.
     bool recordElementChange(QObject *sender);
-    void reportRangeChanges();
 
     // The refreshes an element's signals list (PanelWiring::addRefresh), in their order.
     void runElementRefreshes();
@@ -380,23 +346,19 @@ private:
     std::unique_ptr<PanelScriptHost> m_scriptHost;
     std::unique_ptr<PanelWiring> m_wiring;
     std::unique_ptr<PanelLocks> m_locks;
+    std::unique_ptr<PanelSetDefState> m_setDefState;
 
     PanelHeader m_header;
     PinMappingModel m_pinMappingModel;
 
     PanelRegistries m_registries;
 
-    // setDef state and flags
-    QHash<QString, HiddenTab> m_hiddenTabs;
-    // The range-change notes setDef collected while the check timer is pending.
-    QList<RangeChangeNote> m_rangeChangeNotes;
-    bool m_logSetDefs = false;
+    // Flags
     bool m_loading = false;
     bool m_guiResetInProgress = false;
     bool m_readOrResetInProgress = false;
     PythonBridge *m_python = nullptr;
     QPointer<QWidget> m_rootArea;
-    int m_checkTimerId = 0;
     mutable int m_runningWalks = 0; // the element walks running now
     int m_formulaDepth = 0;         // formula refreshes running inside each other
 };

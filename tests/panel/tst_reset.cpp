@@ -159,7 +159,7 @@ static const char actionPanel[] =
 // texts that ran, sorted.
 static QStringList runEveryAction(ShellFixture &f)
 {
-    f.panel->setLogSetDefs(true);
+    f.panel->setDefState().setLogSetDefs(true);
     f.clearConsole();
     f.widget<QCheckBox>("EN")->click();
     f.widget<QSpinBox>("CNT")->setValue(33);
@@ -174,7 +174,7 @@ static QStringList runEveryAction(ShellFixture &f)
             lines << line;
     }
     lines.sort();
-    f.panel->setLogSetDefs(false);
+    f.panel->setDefState().setLogSetDefs(false);
     return lines;
 }
 
