@@ -397,7 +397,7 @@ void Panel::recordScriptLine(const QString &line, const QString &consoleLine)
 
 void Panel::markModified(ActiveElement *element)
 {
-    if (m_loading)
+    if (m_flags.loading)
         return;
     if (element)
         m_header.changedHeaders.insert(element->header(), true);
@@ -428,7 +428,7 @@ void Panel::endElementCode() const
 
 void Panel::changed()
 {
-    if (m_loading)
+    if (m_flags.loading)
         return;
     if (!recordElementChange(senderElement()))
         return;

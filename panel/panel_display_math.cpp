@@ -65,7 +65,7 @@ void Panel::refreshMathLabels(const QString &name)
             reportInvalidFormula(label->objectName());
         if (!label)
             continue;
-        if (!m_loading || m_guiResetInProgress) {
+        if (!m_flags.loading || m_flags.guiResetInProgress) {
             const QVariant max = label->elementProperty("max");
             if (max.isValid() && max.toLongLong() != -1) {
                 const quint64 highest = max.toULongLong();

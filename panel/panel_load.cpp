@@ -60,7 +60,7 @@ void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTime
             element->initialize();
     }
     refreshSvgImages();
-    m_loading = false;
+    m_flags.loading = false;
 }
 
 void Panel::checkFormulas()

@@ -179,9 +179,9 @@ void Panel::resetReadState()
     m_registries.invisibleElements.clear();
 }
 
-Panel::ReadState Panel::takeReadState()
+PanelReadState Panel::takeReadState()
 {
-    ReadState state;
+    PanelReadState state;
     state.toolTipSectionMask = m_header.toolTipSectionMask;
     state.varPollList = m_registries.varPollList;
     state.comPollList = m_registries.comPollList;
@@ -194,7 +194,7 @@ Panel::ReadState Panel::takeReadState()
     return state;
 }
 
-void Panel::restoreReadState(const ReadState &state)
+void Panel::restoreReadState(const PanelReadState &state)
 {
     m_header.toolTipSectionMask = state.toolTipSectionMask;
     m_registries.varPollList = state.varPollList;

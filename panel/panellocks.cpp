@@ -376,7 +376,7 @@ void PanelLocks::checkLockConditions()
     // to check and nothing to send (the change its lock step reports counts
     // only after the load), so the walk takes the lock owners alone.
     QList<ActiveElement *> owners;
-    const bool loading = m_panel.loading();
+    const bool loading = m_panel.flags().loading;
     if (loading) {
         for (ActiveElement *element : m_panel.getAllElements()) {
             const QVariant locks = element->elementProperty("locks");

@@ -4,9 +4,11 @@
 #include "elementhost.h"
 #include "expression.h"
 #include "pinmappingmodel.h"
+#include "panelflags.h"
 #include "panelheader.h"
 #include "panellocks.h"
 #include "panelsetdef.h"
+#include "panelreadstate.h"
 #include "panelregistries.h"
 #include "panelwiring.h"
 #include "parameterrecord.h"
@@ -121,24 +123,14 @@ public:
     // The exchange entry becomes the panel's: it is deleted with the next read.
     void addComPoll(ComPollEntry *entry) { m_registries.comPollList.append(entry); }
 
-    // What a panel read fills anew: the poll lists, the I/O port, the forum
-    // link, the tool-tip sections and the invisible elements.
-    struct ReadState {
-        quint32 toolTipSectionMask = 0xffff;
-        QList<VarPollEntry *> varPollList;
-        QList<ComPollEntry *> comPollList;
-        QString ioPortName;
-        QString ioPortSettings;
-        QString forumUrl;
-        QList<QObject *> invisibleElements;
-    };
+    // ---- The state a read fills anew (PanelReadState)
     // Empties the read state before a read; the exchange entries are deleted.
     void resetReadState();
     // Takes the read state out (a read of a fragment keeps it) and leaves
     // the panel as resetReadState() does, without deleting the exchange
     // entries, which go with the state.
-    ReadState takeReadState();
-    void restoreReadState(const ReadState &state);
+    PanelReadState takeReadState();
+    void restoreReadState(const PanelReadState &state);
 
     void addCurve(const QString &define, QwtPlotCurve *curve);
     void addDial(const QString &define, QwtDial *dial);
@@ -249,15 +241,9 @@ public:
     // nothing while Python has not been started or define is empty.
     void publishToPython(const QString &define, QObject *object);
 
-    // True while a panel is read or reset: element changes are no user changes then.
-    bool loading() const { return m_loading; }
-    void setLoading(bool on) { m_loading = on; }
-    // True only while resetGUI runs; read through resetInProgress().
-    void setGuiResetInProgress(bool on) { m_guiResetInProgress = on; }
-    // True while a panel is read or the GUI is reset: a Tyk receive waiting
-    // then gives up.
-    bool readOrResetInProgress() const { return m_readOrResetInProgress; }
-    void setReadOrResetInProgress(bool on) { m_readOrResetInProgress = on; }
+    // ---- Flags: loading, the GUI reset, a read or reset in progress
+    const PanelFlags &flags() const { return m_flags; }
+    PanelFlags &editFlags() { return m_flags; }
 
     // ---- ElementHost
     bool feedsFormula(const QString &define) const override;
@@ -268,7 +254,7 @@ public:
     QString panelDirectory() const override { return m_header.xmlDir; }
     QWidget *panelWidget() const override;
     quint32 toolTipSections() const override { return m_header.toolTipSectionMask; }
-    bool resetInProgress() const override { return m_guiResetInProgress; }
+    bool resetInProgress() const override { return m_flags.guiResetInProgress; }
     void beginElementCode() const override;
     void endElementCode() const override;
     // True while an element walk runs: the panel widget it replaces must then
@@ -354,9 +340,7 @@ private:
     PanelRegistries m_registries;
 
     // Flags
-    bool m_loading = false;
-    bool m_guiResetInProgress = false;
-    bool m_readOrResetInProgress = false;
+    PanelFlags m_flags;
     PythonBridge *m_python = nullptr;
     QPointer<QWidget> m_rootArea;
     mutable int m_runningWalks = 0; // the element walks running now

@@ -80,7 +80,7 @@ void TestHeaders::init()
     window->panel()->editHeader().headerVersions = {};
     window->panel()->locks().clearLockConflicts();
     window->panel()->setDefaultDisclaimer("disclaimer.txt");
-    window->panel()->setLoading(false);
+    window->panel()->editFlags().loading = false;
     window->setWorkingDir(dir->path());
     window->panel()->editHeader().xmlVersion = "V1.2.3";
 }

@@ -420,12 +420,12 @@ void TestMathLabel::rangeCheckWarnsOnceAndClears()
     }
 
     // While a panel loads nothing is checked, unless the panel is being reset.
-    fx->panel.setLoading(true);
+    fx->panel.editFlags().loading = true;
     fx->shell.console.clear();
     a->setValue(1000);
     QCOMPARE(fx->shell.console, QStringList());
     QVERIFY(fx->panel.locks().overflowConflicts().isEmpty());
-    fx->panel.setGuiResetInProgress(true);
+    fx->panel.editFlags().guiResetInProgress = true;
     a->setValue(1000);
     QCOMPARE(fx->shell.console, QStringList{overflow.arg("overflow")});
     QCOMPARE(fx->panel.locks().conflictCount(), 1);

@@ -363,7 +363,7 @@ void TestRegistries::readStateIsKeptAcrossAFragmentRead()
     QObject hidden;
     panel->addInvisibleElement(&hidden);
 
-    const Panel::ReadState kept = panel->takeReadState();
+    const PanelReadState kept = panel->takeReadState();
     QCOMPARE(panel->toolTipSections(), 0xffffu);
     QVERIFY(panel->header().ioPortName.isEmpty());
     QVERIFY(panel->header().ioPortSettings.isEmpty());

@@ -77,7 +77,7 @@ void TestReset::resetRestoresTheStateAfterALoad()
     QVERIFY(f->widget<SpinBox>("CNT")->isEnabled());
     QCOMPARE(variable->value(), 0x11u);
     QVERIFY(f->shell->modified);
-    QVERIFY(!f->panel->loading());
+    QVERIFY(!f->panel->flags().loading);
     QVERIFY(!f->panel->resetInProgress());
     QCOMPARE(f->errors(), QStringList());
 }
@@ -213,13 +213,13 @@ void TestReset::resetFlagsHoldOnlyWhileItRuns()
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"EN\"/></verticalcontainer>"));
     QStringList seen;
     connect(signalsOf(f->widget<CheckBox>("EN")), &ElementSignals::updateMathLabels, this, [this, &seen] {
-        seen << QStringLiteral("%1 %2").arg(f->panel->resetInProgress()).arg(f->panel->loading());
+        seen << QStringLiteral("%1 %2").arg(f->panel->resetInProgress()).arg(f->panel->flags().loading);
     });
     f->panel->resetGUI();
     QVERIFY(!seen.isEmpty());
     QCOMPARE(seen.count("1 1"), seen.size());
     QVERIFY(!f->panel->resetInProgress());
-    QVERIFY(!f->panel->loading());
+    QVERIFY(!f->panel->flags().loading);
 }
 
 void TestReset::panelWithoutElements()

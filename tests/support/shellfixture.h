@@ -80,7 +80,7 @@ public:
         panel->editHeader().definePrefixes.clear();
         if (!panel->elementCodeRunning())
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        panel->setLoading(true);
+        panel->editFlags().loading = true;
         panel->clear();
         panel->setXMLFile(path);
         panel->editHeader().xmlDir = QFileInfo(path).path();
@@ -90,10 +90,10 @@ public:
         panel->setDefaultDisclaimer(QStringLiteral("disclaimer.txt"));
         panel->editHeader().usesTyk = false;
         panel->editHeader().loadSaveAllowed = true;
-        panel->setReadOrResetInProgress(true);
+        panel->editFlags().readOrResetInProgress = true;
         PanelXmlReader reader(panel.get(), options);
         const bool ok = reader.readXml(&file);
-        panel->setReadOrResetInProgress(false);
+        panel->editFlags().readOrResetInProgress = false;
         if (!ok)
             return false;
         panel->editHeader().usesTyk = reader.usesTyk;
