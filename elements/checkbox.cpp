@@ -177,3 +177,9 @@ bool editCheckBoxRow(QWidget *element, const QString &row, const QString &value,
     writes->append({QStringLiteral("label"), value});
     return true;
 }
+
+QString CheckBox::lockEntryLabel(const QString &key, int position) const
+{
+    Q_UNUSED(key)
+    return position == 0 ? QStringLiteral("on") : QStringLiteral("off");
+}

@@ -20,6 +20,8 @@ public:
     // that form intermediate, anything else invalid (pos then at the end).
     QValidator::State validate(QString &text, int &pos) const override;
 
+    QString unlabelledKindName() const override { return QStringLiteral("hexspinbox"); }
+
 protected:
     // The value in upper-case hexadecimal digits, a negative one with its
     // minus sign (-1A).

@@ -148,3 +148,11 @@ void listKnobRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Range!%1..%2").arg(scale.lowerBound(), 0, 'g').arg(scale.upperBound(), 0, 'g'));
     rows->append(QStringLiteral("Step!%1").arg(e->totalSteps()));
 }
+
+bool Knob::prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimit *limit)
+{
+    Q_UNUSED(wholeBound)
+    *limit = {QwtKnob::value(), lowerBound(), upperBound(), bound,
+              [this, lower, bound] { lower ? setLowerBound(bound) : setUpperBound(bound); }};
+    return true;
+}

@@ -31,6 +31,9 @@ public:
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
 
+    // setDef's "min" and "max" take the bound as it is.
+    bool prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimit *limit) override;
+
 public slots:
     void sendData(double value);
     void enable(bool on) override;

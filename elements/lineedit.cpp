@@ -274,3 +274,10 @@ void listLineEditRows(QWidget *element, QStringList *rows)
         return;
     rows->append(QStringLiteral("Label!") + e->text());
 }
+
+bool LineEdit::acceptsLockValue(const QString &value, bool labelLock) const
+{
+    Q_UNUSED(value)
+    Q_UNUSED(labelLock)
+    return true;
+}

@@ -40,6 +40,9 @@ public:
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
 
+    // A lockon condition may lock a text element to any value.
+    bool acceptsLockValue(const QString &value, bool labelLock) const override;
+
 public slots:
     void sendData(const QString &text);
     void enable(bool on) override;

@@ -197,3 +197,10 @@ void listTextEditRows(QWidget *element, QStringList *rows)
         return;
     rows->append(QStringLiteral("Label!") + e->toPlainText());
 }
+
+bool TextEdit::acceptsLockValue(const QString &value, bool labelLock) const
+{
+    Q_UNUSED(value)
+    Q_UNUSED(labelLock)
+    return true;
+}

@@ -6,22 +6,12 @@
 
 #include "quillpanel.h"
 
-#include "buttongroup.h"
-#include "checkbox.h"
-#include "combobox.h"
 #include "consolelinks.h"
-#include "doublespinbox.h"
 #include "elementkinds.h"
 #include "elementwalk.h"
 #include "errorreporter.h"
-#include "hexspinbox.h"
-#include "lineedit.h"
 #include "lockdialog.h"
 #include "mathlabel.h"
-#include "numberliteral.h"
-#include "spinbox.h"
-#include "textedit.h"
-#include "togglebutton.h"
 
 #include <QPointer>
 
@@ -280,42 +270,16 @@ static void printXmlError(const QString &text)
 }
 
 // Whether the value of a lockon condition names a value the target can take.
-// A label lock on a spin box is refused with its own line first.
-static bool lockValueAccepted(QObject *target, const QString &ownerName, const QString &condition,
+// A label lock on a kind whose values have no labels is refused with its own line first.
+static bool lockValueAccepted(const ActiveElement *target, const QString &ownerName, const QString &condition,
                               const QString &value, bool labelLock)
 {
-    if (qobject_cast<CheckBox *>(target) || qobject_cast<ToggleButton *>(target))
-        return isDecimalLiteral(value) && (value.toInt() == 0 || value.toInt() == 1);
-    if (auto *combo = qobject_cast<ComboBox *>(target)) {
-        for (int i = 0; i < combo->count(); ++i) {
-            if (labelLock ? combo->itemText(i) == value : combo->itemData(i).toString() == value)
-                return true;
-        }
+    const QString unlabelledKind = target->unlabelledKindName();
+    if (labelLock && !unlabelledKind.isEmpty()) {
+        printXmlError(QStringLiteral("%1 wants to lock label on %2: %3.").arg(ownerName, unlabelledKind, condition));
         return false;
     }
-    if (auto *group = qobject_cast<ButtonGroup *>(target))
-        return (labelLock ? group->indexOfLabel(value) : group->indexOfUserData(value)) >= 0;
-
-    const char *spinKind = qobject_cast<HexSpinBox *>(target) ? "hexspinbox"
-        : qobject_cast<SpinBox *>(target)                     ? "spinbox"
-        : qobject_cast<DoubleSpinBox *>(target)               ? "doublespinbox"
-                                                              : nullptr;
-    if (spinKind) {
-        if (labelLock) {
-            printXmlError(QStringLiteral("%1 wants to lock label on %2: %3.")
-                              .arg(ownerName, QLatin1String(spinKind), condition));
-            return false;
-        }
-        bool ok = false;
-        if (auto *spin = qobject_cast<QSpinBox *>(target)) {
-            const int number = value.toInt(&ok, 10);
-            return ok && number >= spin->minimum() && number <= spin->maximum();
-        }
-        auto *spin = qobject_cast<QDoubleSpinBox *>(target);
-        const double number = value.toDouble(&ok);
-        return ok && number >= spin->minimum() && number <= spin->maximum();
-    }
-    return qobject_cast<LineEdit *>(target) || qobject_cast<TextEdit *>(target);
+    return target->acceptsLockValue(value, labelLock);
 }
 
 // Prints what is wrong with the lockon conditions of one element; changes no lock.
@@ -340,24 +304,11 @@ static void checkLockonConditions(Panel *panel, ActiveElement *element)
             ActiveElement *target = panel->getActiveElement(name);
             const bool accepted = target
                 && (panel->getActiveElement(value)
-                    || lockValueAccepted(objectOf(target), ownerName, condition, value, labelLock));
+                    || lockValueAccepted(target, ownerName, condition, value, labelLock));
             if (!accepted)
                 printXmlError(QStringLiteral("%1 wants to lock %2 to %3.").arg(ownerName, writtenName, value));
         }
     }
-}
-
-// The label of the output port of a lock entry: the button or item the entry
-// belongs to, on or off for a check box.
-static QString lockPortLabel(QObject *object, const QString &key, int position)
-{
-    if (auto *group = qobject_cast<ButtonGroup *>(object))
-        return group->buttonLabel(int(key.toUInt()));
-    if (auto *combo = qobject_cast<ComboBox *>(object))
-        return combo->itemText(int(key.toUInt()));
-    if (qobject_cast<CheckBox *>(object))
-        return position == 0 ? QStringLiteral("on") : QStringLiteral("off");
-    return QStringLiteral("???");
 }
 
 // Why an output port reads "???": the element's kind gives its states no names.
@@ -404,7 +355,8 @@ void PanelLocks::checkLockConditions()
         QNEBlock *block = lockDialog->addElementBlock(element, name, QStringLiteral("START"), 0, 0, 0);
         ushort group = 0;
         for (auto entry = locks.cbegin(); entry != locks.cend(); ++entry, ++group) {
-            const QString label = lockPortLabel(objectOf(element), entry.key(), group);
+            // The button, item or check state the entry belongs to.
+            const QString label = element->lockEntryLabel(entry.key(), group);
             QNEPort *port = block->addOutputPort(label);
             if (label == QLatin1String("???"))
                 port->setExplanation(unnamedStateReason(objectOf(element), entry.key()));
@@ -450,7 +402,7 @@ static void walkLockChain(Panel *panel, ActiveElement *origin, const QString &lo
         return;
 
     path.append(target);
-    const bool everyEntry = qobject_cast<CheckBox *>(object) || qobject_cast<ToggleButton *>(object);
+    const bool everyEntry = target->followsEveryLockEntry();
     const QVariantMap locks = target->elementProperty("locks").toMap();
     for (auto entry = locks.cbegin(); entry != locks.cend(); ++entry) {
         if (!everyEntry && entry.key() != value)
