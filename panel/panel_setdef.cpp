@@ -11,6 +11,7 @@
 #include "led.h"
 #include "myqwtplot.h"
 #include "numberliteral.h"
+#include "panelcolours.h"
 #include "pushbutton.h"
 #include "tabwidget.h"
 #include "valueelement.h"

@@ -14,9 +14,7 @@
 #include "parameterrecord.h"
 #include "registermodel.h"
 
-#include <QHash>
 #include <QList>
-#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -25,13 +23,9 @@
 #include <functional>
 #include <memory>
 
-class AbsoluteWidget;
 class Container;
 class DataClass;
 class ElementSignals;
-class GridWidget;
-class GroupBox;
-class HorizontalWidget;
 class Image;
 class Led;
 class LogLabel;
@@ -41,7 +35,6 @@ class PanelShell;
 class PanelTableHost;
 class PushButton;
 class PythonBridge;
-class QTabWidget;
 class ScriptPanelHost;
 class TableHost;
 class QWidget;
@@ -50,8 +43,6 @@ class QwtPlotCurve;
 class QwtThermo;
 class TabWidget;
 class TimerLabel;
-class TreeWidget;
-class VerticalWidget;
 struct ComPollEntry;
 struct VarPollEntry;
 
@@ -269,6 +260,9 @@ public:
     // items refused (each one reported): an unknown name, a malformed item, a
     // value the target cannot take.
     int applySetDef(const QString &items);
+    // The element whose signal runs the slot: the owner of an element's
+    // ElementSignals, else the sender itself (null outside a signal).
+    QObject *senderElement() const;
 
 public slots:
     // Element actions. setDef, the locks and the reset are the panel's own;
@@ -305,11 +299,6 @@ signals:
 
 protected:
     void timerEvent(QTimerEvent *event) override;
-
-public:
-    // The element whose signal runs the slot: the owner of an element's
-    // ElementSignals, else the sender itself (null outside a signal).
-    QObject *senderElement() const;
 
 private:
     friend class PanelWiring;
@@ -356,9 +345,3 @@ QString getFieldName(const QString &path);
 // The object name of element (its define); empty for none.
 QString getObjectName(ActiveElement *element);
 } // namespace PanelNames
-
-// The colours setDef gives: an index into the panel's palette.
-namespace PanelColours {
-void setBGColor(QWidget *widget, int color);
-void setTextColor(QWidget *widget, int color);
-} // namespace PanelColours

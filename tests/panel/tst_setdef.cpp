@@ -8,6 +8,7 @@
 #include "led.h"
 #include "lineedit.h"
 #include "myqwtplot.h"
+#include "panelcolours.h"
 #include "shellfixture.h"
 #include "pushbutton.h"
 #include "spinbox.h"
