@@ -348,3 +348,13 @@ QList<QObject *> ButtonGroup::colouredObjects() const
         objects.append(button);
     return objects;
 }
+
+QList<TestInputLine> ButtonGroup::testInputLines() const
+{
+    return {{TestInputLine::Set, 0, double(buttons().size())}};
+}
+
+ButtonGroup *radioGroupOf(const QAbstractButton *button)
+{
+    return button ? qobject_cast<ButtonGroup *>(button->group()) : nullptr;
+}

@@ -102,6 +102,12 @@ void CheckBox::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void CheckBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -182,4 +188,9 @@ QString CheckBox::lockEntryLabel(const QString &key, int position) const
 {
     Q_UNUSED(key)
     return position == 0 ? QStringLiteral("on") : QStringLiteral("off");
+}
+
+QList<TestInputLine> CheckBox::testInputLines() const
+{
+    return {{TestInputLine::Set, 0, 2}};
 }

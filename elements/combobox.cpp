@@ -189,6 +189,12 @@ void ComboBox::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void ComboBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -425,4 +431,9 @@ QString ComboBox::lockEntryLabel(const QString &key, int position) const
 {
     Q_UNUSED(position)
     return itemText(int(key.toUInt()));
+}
+
+QList<TestInputLine> ComboBox::testInputLines() const
+{
+    return {{TestInputLine::Set, 0, double(count())}};
 }

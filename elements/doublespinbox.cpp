@@ -55,6 +55,12 @@ void DoubleSpinBox::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void DoubleSpinBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -183,4 +189,20 @@ bool DoubleSpinBox::acceptsLockValue(const QString &value, bool labelLock) const
     bool ok = false;
     const double number = value.toDouble(&ok);
     return ok && number >= minimum() && number <= maximum();
+}
+
+QList<TestInputLine> DoubleSpinBox::testInputLines() const
+{
+    double low = std::trunc(minimum());
+    if (low < 0)
+        low = 0;
+    double high = std::trunc(maximum());
+    if (high > 32767 || high < 0)
+        high = 32767;
+    return {{TestInputLine::Set, low, high}};
+}
+
+QString DoubleSpinBox::rangeToolTip() const
+{
+    return QStringLiteral("Range: %1..%2").arg(QString::number(minimum(), 'g', 6), QString::number(maximum(), 'g', 6));
 }

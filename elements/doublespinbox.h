@@ -29,6 +29,11 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    // GENERATETESTINPUT: a whole value from the range, within 0..32767.
+    QList<TestInputLine> testInputLines() const override;
+    // The tool tip's range: the bounds with six significant digits.
+    QString rangeToolTip() const override;
+    void makeReadOnly() override;
 
     // setDef's "min" and "max" take the bound as it is. A lockon condition
     // locks the spin box to a number in its range, never to a label.

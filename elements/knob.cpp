@@ -156,3 +156,9 @@ bool Knob::prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimi
               [this, lower, bound] { lower ? setLowerBound(bound) : setUpperBound(bound); }};
     return true;
 }
+
+QString Knob::rangeToolTip() const
+{
+    return QStringLiteral("Range: %1..%2").arg(QString::number(lowerBound(), 'g', 6),
+                                               QString::number(upperBound(), 'g', 6));
+}

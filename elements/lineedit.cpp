@@ -149,6 +149,11 @@ void LineEdit::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void LineEdit::makeReadOnly()
+{
+    setReadOnly(true);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -279,5 +284,16 @@ bool LineEdit::acceptsLockValue(const QString &value, bool labelLock) const
 {
     Q_UNUSED(value)
     Q_UNUSED(labelLock)
+    return true;
+}
+
+bool LineEdit::takeChosenFile(const QString &file)
+{
+    // The text change runs the actions once; the user's slot keeps the value.
+    const bool same = text() == file;
+    setText(file);
+    if (same)
+        valueChanged(file);
+    valueChangedByUser(file);
     return true;
 }

@@ -39,6 +39,9 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    // OpenFileDialog: the file becomes the text; the change runs the actions once and is kept as the user's.
+    bool takeChosenFile(const QString &file) override;
+    void makeReadOnly() override;
 
     // A lockon condition may lock a text element to any value.
     bool acceptsLockValue(const QString &value, bool labelLock) const override;

@@ -120,6 +120,12 @@ void SpinBox::enable(bool on)
     setEnabled(on);
 }
 
+void SpinBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -224,4 +230,9 @@ bool SpinBox::acceptsLockValue(const QString &value, bool labelLock) const
     bool ok = false;
     const int number = value.toInt(&ok, 10);
     return ok && number >= minimum() && number <= maximum();
+}
+
+QList<TestInputLine> SpinBox::testInputLines() const
+{
+    return {{TestInputLine::Set, double(qMax(minimum(), 0)), double(qMin(maximum(), 32767))}};
 }

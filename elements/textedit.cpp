@@ -84,6 +84,11 @@ void TextEdit::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void TextEdit::makeReadOnly()
+{
+    setReadOnly(true);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -202,5 +207,15 @@ bool TextEdit::acceptsLockValue(const QString &value, bool labelLock) const
 {
     Q_UNUSED(value)
     Q_UNUSED(labelLock)
+    return true;
+}
+
+bool TextEdit::takeChosenFile(const QString &file)
+{
+    const QString before = toPlainText();
+    setText(file);
+    if (toPlainText() == before)
+        valueChangedByUser();
+    valueChanged(file);
     return true;
 }

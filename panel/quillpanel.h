@@ -2,6 +2,7 @@
 
 #include "activeelement.h"
 #include "elementhost.h"
+#include "elementsignals.h"
 #include "expression.h"
 #include "pinmappingmodel.h"
 #include "panelflags.h"
@@ -56,7 +57,11 @@ struct VarPollEntry;
 // One Panel lives as long as the window; clear() empties it before the next
 // panel is read into it. None of the registries owns what it points to: the
 // elements belong to their containers, the root container to the window.
-class Panel final : public QObject, public ElementHost, public OperandLookup, public RegisterModelHost
+class Panel final : public QObject,
+                    public ElementHost,
+                    public OperandLookup,
+                    public RegisterModelHost,
+                    public ElementSignalsListener
 {
     Q_OBJECT
 
@@ -313,8 +318,16 @@ private:
     // The change bookkeeping of an element's change; false when it does not count.
     bool recordElementChange(QObject *sender);
 
-    // The refreshes an element's signals list (PanelWiring::addRefresh), in their order.
-    void runElementRefreshes();
+    // ---- ElementSignalsListener: an element's user change (changed()) and
+    // the refreshes its signals list (PanelWiring::addRefresh), in their
+    // order. The slots called find the element as they would as slots of
+    // the element's signals (signalSource()).
+    void elementChangedByUser(ElementSignals *signalSet) override;
+    void elementRefreshRequested(ElementSignals *signalSet) override;
+    // The sender of the signal the slot runs for: the signal set a listener
+    // call was handed (taken by the first slot that asks), else sender().
+    QObject *signalSource() const;
+    mutable QObject *m_listenerSender = nullptr;
 
     PanelShell *m_shell;
     std::unique_ptr<PanelTableHost> m_tableHost;

@@ -2,12 +2,12 @@
 // element actions (the "data" property) and lock conditions ("locks").
 #include "panelxmlreader.h"
 
-#include "checkbox.h"
-#include "combobox.h"
+#include "elementkinds.h"
 #include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "registermodel.h"
 
+#include <QWidget>
 #include <QXmlStreamReader>
 
 using namespace PanelXml;
@@ -77,7 +77,8 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
         active->containerChain = m_openContainers;
         m_panel->assignRegisterField(define, header, active, svd);
     }
-    setElementProperty(element, "my_default", text(attributes, "default"));
+    // A default is mostly a short number that many elements share.
+    setElementProperty(element, "my_default", m_recordTexts.value(attributes.value(QLatin1String("default"))));
     setElementProperty(element, "header", header);
     // Without an SVD file the element needs no "svd" property: an absent one
     // reads as empty all the same.
@@ -86,17 +87,17 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     if (has(attributes, "svd"))
         setElementProperty(element, "my_svd", text(attributes, "svd"));
 
-    const bool checkBox = qobject_cast<CheckBox *>(element) != nullptr;
-    if ((checkBox || qobject_cast<ComboBox *>(element))
-        && (has(attributes, "setDef") || has(attributes, "setdef"))) {
-        connectAction(checkBox ? QStringLiteral("checked_setDef") : QStringLiteral("selected_setDef"),
-                      QStringLiteral("setDef"), element);
+    const ElementKind *kind = elementKindOf(element);
+    const char *setDefEvent = kind ? kind->setDefEvent : nullptr;
+    const char *setDefInvEvent = kind ? kind->setDefInvEvent : nullptr;
+    if (setDefEvent && (has(attributes, "setDef") || has(attributes, "setdef"))) {
+        connectAction(QLatin1String(setDefEvent), QStringLiteral("setDef"), element);
         const QStringList items = setDefItems(attributes, "setDef", "setdef");
         setElementProperty(element, "default_setdef", items);
         noteNamedTargets(QStringLiteral("setDef"), items.join(QLatin1Char(';')), define);
     }
-    if (checkBox && (has(attributes, "setDefInv") || has(attributes, "setdefinv"))) {
-        connectAction(QStringLiteral("unchecked_setDef"), QStringLiteral("setDef"), element);
+    if (setDefInvEvent && (has(attributes, "setDefInv") || has(attributes, "setdefinv"))) {
+        connectAction(QLatin1String(setDefInvEvent), QStringLiteral("setDef"), element);
         const QStringList items = setDefItems(attributes, "setDefInv", "setdefinv");
         setElementProperty(element, "default_setdefinv", items);
         noteNamedTargets(QStringLiteral("setDefInv"), items.join(QLatin1Char(';')), define);
