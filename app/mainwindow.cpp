@@ -82,7 +82,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
         checkForUpdates();
 
     // 3. Recorder, setDef echo, highlight state and threads start cleared.
-    m_panel->setLogSetDefs(false);
+    m_panel->setDefState().setLogSetDefs(false);
     m_targetLink.seggerThread = nullptr;
     m_targetLink.serialComThread = nullptr;
     m_targetLink.seggerPolling = false;
@@ -149,7 +149,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     connect(m_unresolvedDialog, &UnresolvedDialog::defineActivated, this, &MainWindow::raiseDefine);
     connect(m_diffDialog, &DiffDialog::defineActivated, this, &MainWindow::raiseDefine);
     m_lockDialog = new LockDialog(this);
-    m_panel->setLockGraph(m_lockDialog);
+    m_panel->locks().setLockGraph(m_lockDialog);
     m_lockDialog->setActivation([this](ActiveElement *element) { raiseGUIElement(element); });
     m_lockDialog->setToolTipSource([this](ActiveElement *element) { return registerToolTip(element); });
 

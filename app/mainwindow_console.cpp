@@ -79,7 +79,7 @@ void MainWindow::createGui()
     m_consoleDock->hide();
     m_consoleDock->setMaximumHeight(200);
 
-    m_panel->setLoading(false);
+    m_panel->editFlags().loading = false;
     m_settings.lastDir = m_settings.scriptsDir;
     setAcceptDrops(true);
 }

@@ -153,7 +153,7 @@ bool MainWindow::readPanelFile(const QString &file)
         chosenAfterMissing = true;
     }
 
-    m_panel->setLoading(true);
+    m_panel->editFlags().loading = true;
     clearPanelState();
     m_panel->setXMLFile(path);
     m_panel->editHeader().xmlDir = QFileInfo(path).path();
@@ -175,7 +175,7 @@ bool MainWindow::readPanelFile(const QString &file)
     bool ok = false;
     QString errorLink;
     {
-        m_panel->setReadOrResetInProgress(true);
+        m_panel->editFlags().readOrResetInProgress = true;
         // A long read says how far it is: a text in the status bar, painted
         // at once (no events run while the panel is built), and a busy
         // cursor where there is a user.
@@ -198,7 +198,7 @@ bool MainWindow::readPanelFile(const QString &file)
             QApplication::restoreOverrideCursor();
         if (progressShown)
             statusBar()->clearMessage();
-        m_panel->setReadOrResetInProgress(false);
+        m_panel->editFlags().readOrResetInProgress = false;
         if (ok) {
             m_panel->editHeader().usesTyk = reader.usesTyk;
             m_panel->editHeader().loadSaveAllowed = reader.loadSaveAllowed;

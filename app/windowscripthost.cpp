@@ -136,7 +136,7 @@ void WindowScriptHost::setDirEntry(const QString &entry)
 
 void WindowScriptHost::setLogSetDefs(bool on)
 {
-    m_window.m_panel->setLogSetDefs(on);
+    m_window.m_panel->setDefState().setLogSetDefs(on);
 }
 
 void WindowScriptHost::setIoCheckMode(quint16 mode)

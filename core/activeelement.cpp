@@ -19,6 +19,29 @@ void ActiveElement::addItem(const QString &text, const QString &value, int key)
     items.insert(key, ElementItem{text, value, key});
 }
 
+bool ActiveElement::prepareRangeLimit(bool minimum, double bound, int wholeBound, RangeLimit *limit)
+{
+    Q_UNUSED(minimum)
+    Q_UNUSED(bound)
+    Q_UNUSED(wholeBound)
+    Q_UNUSED(limit)
+    return false;
+}
+
+bool ActiveElement::acceptsLockValue(const QString &value, bool labelLock) const
+{
+    Q_UNUSED(value)
+    Q_UNUSED(labelLock)
+    return false;
+}
+
+QString ActiveElement::lockEntryLabel(const QString &key, int position) const
+{
+    Q_UNUSED(key)
+    Q_UNUSED(position)
+    return QStringLiteral("???");
+}
+
 const QStringList elementKeywords = {
     QStringLiteral("value"),      QStringLiteral("label"),     QStringLiteral("index"),
     QStringLiteral("definevalue"), QStringLiteral("typeinfo"), QStringLiteral("interval"),

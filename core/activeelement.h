@@ -88,6 +88,17 @@ struct ApplyResult {
     }
 };
 
+// A new minimum or maximum an element with a range is about to take
+// (ActiveElement::prepareRangeLimit): its value and range before the change,
+// the bound as the element takes it, and the step that sets it.
+struct RangeLimit {
+    double value = 0;
+    double minimum = 0;
+    double maximum = 0;
+    double bound = 0;
+    std::function<void()> apply;
+};
+
 // One line the script's GENERATETESTINPUT writes for an element: a Set of a
 // number drawn from [low, high), or a Clicked line (commented out at random).
 struct TestInputLine {
@@ -159,6 +170,35 @@ public:
     virtual void addItem(const QString &text, const QString &value, int key);
     // Tells the formulas and displays that read the element that its value changed.
     virtual void updateMathLabels() = 0;
+
+    // ---- What setDef and the lock check ask of the element's kind; the
+    // defaults are those of the kinds without it.
+
+    // A new minimum (minimum true) or maximum: fills limit with the value and
+    // range now, the bound as the kind takes it (bound, or wholeBound for the
+    // integer kinds) and the step that sets it. False for kinds without a range.
+    virtual bool prepareRangeLimit(bool minimum, double bound, int wholeBound, RangeLimit *limit);
+    // Whether setDef's "color" is a keyword of the element's own (a toggle
+    // button's colour) rather than its background colour.
+    virtual bool ownsColorKeyword() const { return false; }
+    // The objects setDef's colour keywords paint: the element's own object,
+    // or the buttons of a radio group.
+    virtual QList<QObject *> colouredObjects() const { return {elementObject()}; }
+    // Whether a lockon condition may lock the element to value (labelLock:
+    // to the label value).
+    virtual bool acceptsLockValue(const QString &value, bool labelLock) const;
+    // The kind name of an element whose values have no labels ("spinbox",
+    // ...): a lockon condition on its label is refused with a line of its
+    // own. Empty for the other kinds.
+    virtual QString unlabelledKindName() const { return {}; }
+    // The lock graph's label for the lock entry key, at position among the
+    // element's entries: the button, item or check state the entry belongs
+    // to; "???" for kinds whose states have no names.
+    virtual QString lockEntryLabel(const QString &key, int position) const;
+    // Whether a lock chain through the element follows every one of its lock
+    // entries (check boxes and toggle buttons) rather than the entry of the
+    // value it is locked to.
+    virtual bool followsEveryLockEntry() const { return false; }
 
     // ---- What only some kinds do (the defaults: the kind does not)
     // The lines the script's GENERATETESTINPUT writes for the element, in order.

@@ -1,6 +1,7 @@
 #include "bitelement.h"
 
 #include "errorreporter.h"
+#include "numberliteral.h"
 
 #include <QAbstractButton>
 #include <QSignalBlocker>
@@ -113,4 +114,10 @@ void BitElement::applyLocks()
 {
     if (m_button->isEnabled())
         sendLocks(true);
+}
+
+bool BitElement::acceptsLockValue(const QString &value, bool labelLock) const
+{
+    Q_UNUSED(labelLock)
+    return isDecimalLiteral(value) && (value.toInt() == 0 || value.toInt() == 1);
 }

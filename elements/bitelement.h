@@ -21,6 +21,11 @@ public:
     bool acceptsBitRange(int msb, int lsb) override;
     void applyLocks() override;
 
+    // A lockon condition locks a one-bit element to 0 or 1 (its label too);
+    // a lock chain through it follows every lock entry (one per check state).
+    bool acceptsLockValue(const QString &value, bool labelLock) const override;
+    bool followsEveryLockEntry() const override { return true; }
+
     // Sends (on) or releases (off) the element's lock texts.
     virtual void sendLocks(bool on) = 0;
 

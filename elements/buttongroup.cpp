@@ -330,6 +330,25 @@ ApplyResult ButtonGroup::applyText(const QString &text, ApplyRule rule, const st
     return ApplyResult::applied();
 }
 
+bool ButtonGroup::acceptsLockValue(const QString &value, bool labelLock) const
+{
+    return (labelLock ? indexOfLabel(value) : indexOfUserData(value)) >= 0;
+}
+
+QString ButtonGroup::lockEntryLabel(const QString &key, int position) const
+{
+    Q_UNUSED(position)
+    return buttonLabel(int(key.toUInt()));
+}
+
+QList<QObject *> ButtonGroup::colouredObjects() const
+{
+    QList<QObject *> objects;
+    for (QAbstractButton *button : buttons())
+        objects.append(button);
+    return objects;
+}
+
 QList<TestInputLine> ButtonGroup::testInputLines() const
 {
     return {{TestInputLine::Set, 0, double(buttons().size())}};

@@ -72,6 +72,12 @@ public:
     // is sent; the program sends its locks through sendLocks, tests call this.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
+    // Locks: a value (label: button label) a button has; an entry is named by
+    // the label of the button whose index it is. setDef's colours paint the buttons.
+    bool acceptsLockValue(const QString &value, bool labelLock) const override;
+    QString lockEntryLabel(const QString &key, int position) const override;
+    QList<QObject *> colouredObjects() const override;
+
 public slots:
     void sendData(int index);
     // The group reports the button that was unchecked too; only the checked one counts.

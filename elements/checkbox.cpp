@@ -184,6 +184,12 @@ bool editCheckBoxRow(QWidget *element, const QString &row, const QString &value,
     return true;
 }
 
+QString CheckBox::lockEntryLabel(const QString &key, int position) const
+{
+    Q_UNUSED(key)
+    return position == 0 ? QStringLiteral("on") : QStringLiteral("off");
+}
+
 QList<TestInputLine> CheckBox::testInputLines() const
 {
     return {{TestInputLine::Set, 0, 2}};

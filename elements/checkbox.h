@@ -29,6 +29,9 @@ public:
     // is sent; the program sends its locks through sendLocks, tests call this.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
+    // The lock graph names a check box's entries by their check state: "on", then "off".
+    QString lockEntryLabel(const QString &key, int position) const override;
+
 public slots:
     void sendData(bool checked);
     void enable(bool on) override;

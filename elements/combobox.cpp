@@ -418,6 +418,21 @@ bool replaceComboItems(QWidget *element, const QList<QPair<QString, QString>> &i
     return true;
 }
 
+bool ComboBox::acceptsLockValue(const QString &value, bool labelLock) const
+{
+    for (int i = 0; i < count(); ++i) {
+        if (labelLock ? itemText(i) == value : itemData(i).toString() == value)
+            return true;
+    }
+    return false;
+}
+
+QString ComboBox::lockEntryLabel(const QString &key, int position) const
+{
+    Q_UNUSED(position)
+    return itemText(int(key.toUInt()));
+}
+
 QList<TestInputLine> ComboBox::testInputLines() const
 {
     return {{TestInputLine::Set, 0, double(count())}};

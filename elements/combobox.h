@@ -59,6 +59,11 @@ public:
     // is sent; the program sends its locks through sendLocks, tests call this.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
+    // Locks: a value (label: item text) the list holds; an entry is named by
+    // the text of the item whose index it is.
+    bool acceptsLockValue(const QString &value, bool labelLock) const override;
+    QString lockEntryLabel(const QString &key, int position) const override;
+
 public slots:
     void sendData(int index);
     void valueChanged(int index);

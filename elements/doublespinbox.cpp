@@ -174,6 +174,23 @@ void listDoubleSpinBoxRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Step!%1").arg(e->singleStep(), 0, 'g'));
 }
 
+bool DoubleSpinBox::prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimit *limit)
+{
+    Q_UNUSED(wholeBound)
+    *limit = {QDoubleSpinBox::value(), minimum(), maximum(), bound,
+              [this, lower, bound] { lower ? setMinimum(bound) : setMaximum(bound); }};
+    return true;
+}
+
+bool DoubleSpinBox::acceptsLockValue(const QString &value, bool labelLock) const
+{
+    if (labelLock)
+        return false;
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok && number >= minimum() && number <= maximum();
+}
+
 QList<TestInputLine> DoubleSpinBox::testInputLines() const
 {
     double low = std::trunc(minimum());

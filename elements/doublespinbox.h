@@ -35,6 +35,12 @@ public:
     QString rangeToolTip() const override;
     void makeReadOnly() override;
 
+    // setDef's "min" and "max" take the bound as it is. A lockon condition
+    // locks the spin box to a number in its range, never to a label.
+    bool prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimit *limit) override;
+    bool acceptsLockValue(const QString &value, bool labelLock) const override;
+    QString unlabelledKindName() const override { return QStringLiteral("doublespinbox"); }
+
 public slots:
     void sendData(double value);
     void enable(bool on) override;

@@ -22,6 +22,8 @@ public:
     // GENERATETESTINPUT: the spin box's line twice (once as a spin box, once as a hex one).
     QList<TestInputLine> testInputLines() const override;
 
+    QString unlabelledKindName() const override { return QStringLiteral("hexspinbox"); }
+
 protected:
     // The value in upper-case hexadecimal digits, a negative one with its
     // minus sign (-1A).

@@ -149,6 +149,14 @@ void listKnobRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Step!%1").arg(e->totalSteps()));
 }
 
+bool Knob::prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimit *limit)
+{
+    Q_UNUSED(wholeBound)
+    *limit = {QwtKnob::value(), lowerBound(), upperBound(), bound,
+              [this, lower, bound] { lower ? setLowerBound(bound) : setUpperBound(bound); }};
+    return true;
+}
+
 QString Knob::rangeToolTip() const
 {
     return QStringLiteral("Range: %1..%2").arg(QString::number(lowerBound(), 'g', 6),

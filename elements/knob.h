@@ -33,6 +33,9 @@ public:
     // The tool tip's range: the bounds with six significant digits.
     QString rangeToolTip() const override;
 
+    // setDef's "min" and "max" take the bound as it is.
+    bool prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimit *limit) override;
+
 public slots:
     void sendData(double value);
     void enable(bool on) override;

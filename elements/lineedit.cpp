@@ -280,6 +280,13 @@ void listLineEditRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Label!") + e->text());
 }
 
+bool LineEdit::acceptsLockValue(const QString &value, bool labelLock) const
+{
+    Q_UNUSED(value)
+    Q_UNUSED(labelLock)
+    return true;
+}
+
 bool LineEdit::takeChosenFile(const QString &file)
 {
     // The text change runs the actions once; the user's slot keeps the value.

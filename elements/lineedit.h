@@ -43,6 +43,9 @@ public:
     bool takeChosenFile(const QString &file) override;
     void makeReadOnly() override;
 
+    // A lockon condition may lock a text element to any value.
+    bool acceptsLockValue(const QString &value, bool labelLock) const override;
+
 public slots:
     void sendData(const QString &text);
     void enable(bool on) override;

@@ -116,3 +116,11 @@ bool editSliderRow(QWidget *element, const QString &row, const QString &value, A
     writes->append({row, value});
     return true;
 }
+
+bool Slider::prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimit *limit)
+{
+    Q_UNUSED(bound)
+    *limit = {double(QSlider::value()), double(minimum()), double(maximum()), double(wholeBound),
+              [this, lower, wholeBound] { lower ? setMinimum(wholeBound) : setMaximum(wholeBound); }};
+    return true;
+}

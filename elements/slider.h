@@ -24,6 +24,9 @@ public:
     bool defineBits(quint64 *bits) override;
     void initialize() override;
 
+    // setDef's "min" and "max" take the bound made whole.
+    bool prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimit *limit) override;
+
 public slots:
     void sendData(int value);
     void enable(bool on) override;

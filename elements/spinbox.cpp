@@ -221,6 +221,23 @@ void listSpinBoxRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Step!%1").arg(e->singleStep()));
 }
 
+bool SpinBox::prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimit *limit)
+{
+    Q_UNUSED(bound)
+    *limit = {double(QSpinBox::value()), double(minimum()), double(maximum()), double(wholeBound),
+              [this, lower, wholeBound] { lower ? setMinimum(wholeBound) : setMaximum(wholeBound); }};
+    return true;
+}
+
+bool SpinBox::acceptsLockValue(const QString &value, bool labelLock) const
+{
+    if (labelLock)
+        return false;
+    bool ok = false;
+    const int number = value.toInt(&ok, 10);
+    return ok && number >= minimum() && number <= maximum();
+}
+
 QList<TestInputLine> SpinBox::testInputLines() const
 {
     return {{TestInputLine::Set, double(qMax(minimum(), 0)), double(qMin(maximum(), 32767))}};

@@ -45,6 +45,12 @@ public:
     // Lays the text out now if it still waits for the first show.
     void layOutText() const;
 
+    // setDef's "min" and "max" take the bound made whole. A lockon condition
+    // locks the spin box to a decimal number in its range, never to a label.
+    bool prepareRangeLimit(bool lower, double bound, int wholeBound, RangeLimit *limit) override;
+    bool acceptsLockValue(const QString &value, bool labelLock) const override;
+    QString unlabelledKindName() const override { return QStringLiteral("spinbox"); }
+
 public slots:
     void sendData(int value);
     void enable(bool on) override;

@@ -203,6 +203,13 @@ void listTextEditRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Label!") + e->toPlainText());
 }
 
+bool TextEdit::acceptsLockValue(const QString &value, bool labelLock) const
+{
+    Q_UNUSED(value)
+    Q_UNUSED(labelLock)
+    return true;
+}
+
 bool TextEdit::takeChosenFile(const QString &file)
 {
     const QString before = toPlainText();

@@ -34,6 +34,9 @@ public:
     // Small, so layouts grow the field from there.
     QSize sizeHint() const override;
 
+    // A lockon condition may lock a text element to any value.
+    bool acceptsLockValue(const QString &value, bool labelLock) const override;
+
 public slots:
     void sendData(const QString &text);
     void enable(bool on) override;

@@ -32,6 +32,9 @@ public:
     // is sent; the program sends its locks through sendLocks, tests call this.
     Q_INVOKABLE void emitSendLock(const QString &lock);
 
+    // setDef's "color" is the colour of the button's state (setValue), not its background.
+    bool ownsColorKeyword() const override { return true; }
+
 public slots:
     void sendData(bool checked);
     void valueChanged(bool checked);

@@ -210,9 +210,9 @@ void HeaderExport::reportConflicts(const Panel &panel)
 {
     // One line: the defines waiting to be locked (in name order), then the
     // formulas driven out of their range.
-    QStringList names = panel.waitingLocks().keys();
+    QStringList names = panel.locks().waitingLocks().keys();
     names.sort();
-    for (MathLabel *label : qAsConst(panel.overflowConflicts())) {
+    for (MathLabel *label : qAsConst(panel.locks().overflowConflicts())) {
         if (label)
             names.append(label->objectName());
     }
@@ -287,7 +287,7 @@ bool HeaderExport::exportHeaders(bool all)
         }
     }
 
-    if (!m_panel.waitingLocks().isEmpty() || !m_panel.overflowConflicts().isEmpty()) {
+    if (!m_panel.locks().waitingLocks().isEmpty() || !m_panel.locks().overflowConflicts().isEmpty()) {
         reportConflicts(m_panel);
         return false;
     }

@@ -8,6 +8,7 @@
 #include "errorreporter.h"
 #include "led.h"
 #include "mathlabel.h"
+#include "panellocks.h"
 #include "panelscripthost.h"
 #include "panelshell.h"
 #include "paneltablehost.h"
@@ -28,6 +29,8 @@ Panel::Panel(PanelShell *shell, QObject *parent)
     , m_tableHost(std::make_unique<PanelTableHost>(*this))
     , m_scriptHost(std::make_unique<PanelScriptHost>(*this))
     , m_wiring(std::make_unique<PanelWiring>(*this))
+    , m_locks(std::make_unique<PanelLocks>(*this))
+    , m_setDefState(std::make_unique<PanelSetDefState>(*this))
 {
     m_header.xmlDir = AppPaths::programDir();
 }
@@ -85,7 +88,6 @@ void Panel::clear()
     m_header.svdFile.clear();
     m_header.xmlDir = AppPaths::programDir();
     m_registries.allElements.clear();
-    m_waitingLocks.clear();
     m_registries.ledsByData.clear();
     m_registries.imagesByDefine.clear();
     // The variables the panel took over go with it (later: one of them may be
@@ -98,16 +100,10 @@ void Panel::clear()
     m_header.changedHeaders.clear();
     m_header.refusedHeaders.clear();
     m_header.parameterMap.clear();
-    m_overflowConflicts.clear();
-    m_overflowCauses.clear();
+    m_locks->clearLockConflicts();
     // Pages hidden by setDef belong to the panel that is going away, and so
     // do the range changes still waiting for their report.
-    m_hiddenTabs.clear();
-    if (m_checkTimerId != 0) {
-        killTimer(m_checkTimerId);
-        m_checkTimerId = 0;
-    }
-    m_rangeChangeNotes.clear();
+    m_setDefState->clear();
     m_header.headerVersions.clear();
 }
 
@@ -401,7 +397,7 @@ void Panel::recordScriptLine(const QString &line, const QString &consoleLine)
 
 void Panel::markModified(ActiveElement *element)
 {
-    if (m_loading)
+    if (m_flags.loading)
         return;
     if (element)
         m_header.changedHeaders.insert(element->header(), true);
@@ -432,13 +428,31 @@ void Panel::endElementCode() const
 
 void Panel::changed()
 {
-    if (m_loading)
+    if (m_flags.loading)
         return;
     if (!recordElementChange(senderElement()))
         return;
     emit valuesChanged(true);
     if (m_shell)
         m_shell->setProjectModified();
+}
+
+void Panel::timerEvent(QTimerEvent *event)
+{
+    m_setDefState->checkTimerFired(event->timerId());
+    // The check timer is single-shot.
+    killTimer(event->timerId());
+}
+
+// A lock or unlock request goes to the panel's locks with the element that sent it.
+void Panel::on_sendLock(QString lock)
+{
+    m_locks->requestLock(senderElement(), lock);
+}
+
+void Panel::on_sendUnlock(QString lock)
+{
+    m_locks->requestUnlock(senderElement(), lock);
 }
 
 // ---------------------------------------------------------------------------

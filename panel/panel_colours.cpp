@@ -1,8 +1,8 @@
-// Panel: background and text colours of panel widgets, for setDef's
+// PanelColours: background and text colours of panel widgets, for setDef's
 // "color" and "textcolor" and for the element mark. Form elements get a
 // style sheet, because the program's style sheet would hide a palette change;
 // other widgets get a palette change.
-#include "quillpanel.h"
+#include "panelcolours.h"
 
 #include "elementkinds.h"
 

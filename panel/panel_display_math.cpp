@@ -65,43 +65,22 @@ void Panel::refreshMathLabels(const QString &name)
             reportInvalidFormula(label->objectName());
         if (!label)
             continue;
-        if (!m_loading || m_guiResetInProgress) {
+        if (!m_flags.loading || m_flags.guiResetInProgress) {
             const QVariant max = label->elementProperty("max");
             if (max.isValid() && max.toLongLong() != -1) {
                 const quint64 highest = max.toULongLong();
                 const qint64 n = wholeNumber(value);
                 if (n < 0 || quint64(n) > highest) {
-                    if (!m_overflowConflicts.contains(label.data()))
-                        consoleOverflowWarning(label, highest, name, n >= 0);
-                } else if (m_overflowConflicts.contains(label.data())) {
-                    consoleConflictCleared(label);
+                    if (!m_locks->overflowConflicts().contains(label.data()))
+                        m_locks->consoleOverflowWarning(label, highest, name, n >= 0);
+                } else if (m_locks->overflowConflicts().contains(label.data())) {
+                    m_locks->consoleConflictCleared(label);
                 }
             }
         }
         label->setValue(value);
     }
     --m_formulaDepth;
-}
-
-void Panel::consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow)
-{
-    m_overflowConflicts.append(label);
-    m_overflowCauses.insert(label, name);
-    const QString labelName = label ? label->objectName() : QString();
-    ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> <a href=\"%1\">%2</a> has caused an %6 "
-                                "in <a href=\"%3\">%4</a>. Highest possible value: %5<br>")
-                     .arg(linkTarget(name), name, linkTarget(labelName), labelName, QString::number(max),
-                          overflow ? QStringLiteral("overflow") : QStringLiteral("underflow")));
-}
-
-void Panel::consoleConflictCleared(MathLabel *label)
-{
-    m_overflowConflicts.removeOne(label);
-    m_overflowCauses.remove(label);
-    const QString labelName = label ? label->objectName() : QString();
-    ::logMessage(QStringLiteral("<font color=\"green\"><b>Conflict cleared: </font></b> Over-/Underflow in: "
-                                "<a href=\"%1\">%2</a>. (%3 conflicts in current project)<br>")
-                     .arg(linkTarget(labelName), labelName, QString::number(conflictCount())));
 }
 
 void Panel::checkFormulaCycles()

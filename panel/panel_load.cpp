@@ -50,7 +50,7 @@ void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTime
     // The find dialog also offers the elements without value.
     m_registries.elementNames += namedWidgetNames();
 
-    checkLockConditions();
+    m_locks->checkLockConditions();
 
     if (beforeTimers)
         beforeTimers();
@@ -60,7 +60,7 @@ void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTime
             element->initialize();
     }
     refreshSvgImages();
-    m_loading = false;
+    m_flags.loading = false;
 }
 
 void Panel::checkFormulas()

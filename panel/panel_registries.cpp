@@ -94,14 +94,11 @@ void Panel::removeElement(QObject *object)
             }
         }
         m_registries.elementNames.removeAll(object->objectName());
-        m_waitingLocks.remove(object->objectName());
-        for (auto it = m_waitingLocks.begin(); it != m_waitingLocks.end(); ++it)
-            it.value().removeAll(object->objectName());
+        m_locks->forgetElement(object->objectName(), nullptr);
     }
     if (auto *label = qobject_cast<MathLabel *>(object)) {
         removeFromLists(m_registries.mathLabelsByDefine, label);
-        m_overflowConflicts.removeAll(label);
-        m_overflowCauses.remove(label);
+        m_locks->forgetElement(QString(), label);
     }
     removeFromLists(m_registries.ledsByData, object);
     removeFromLists(m_registries.imagesByDefine, object);
@@ -167,25 +164,6 @@ void Panel::removeCurve(QwtPlotCurve *curve)
 }
 
 // ---------------------------------------------------------------------------
-// Locks
-
-bool Panel::addWaitingLock(const QString &define, const QString &locker)
-{
-    QStringList &waiting = m_waitingLocks[define];
-    if (waiting.contains(locker))
-        return false;
-    waiting.append(locker);
-    return true;
-}
-
-void Panel::clearLockConflicts()
-{
-    m_waitingLocks.clear();
-    m_overflowConflicts.clear();
-    m_overflowCauses.clear();
-}
-
-// ---------------------------------------------------------------------------
 // The state a read fills anew
 
 void Panel::resetReadState()
@@ -201,9 +179,9 @@ void Panel::resetReadState()
     m_registries.invisibleElements.clear();
 }
 
-Panel::ReadState Panel::takeReadState()
+PanelReadState Panel::takeReadState()
 {
-    ReadState state;
+    PanelReadState state;
     state.toolTipSectionMask = m_header.toolTipSectionMask;
     state.varPollList = m_registries.varPollList;
     state.comPollList = m_registries.comPollList;
@@ -216,7 +194,7 @@ Panel::ReadState Panel::takeReadState()
     return state;
 }
 
-void Panel::restoreReadState(const ReadState &state)
+void Panel::restoreReadState(const PanelReadState &state)
 {
     m_header.toolTipSectionMask = state.toolTipSectionMask;
     m_registries.varPollList = state.varPollList;

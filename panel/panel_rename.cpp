@@ -178,7 +178,7 @@ void Panel::carryDefineReferences(const QString &oldName, const QString &newName
         for (int i = 0; tabs && i < tabs->count(); ++i)
             take(tabs->widget(i));
     }
-    for (const HiddenTab &hidden : qAsConst(m_hiddenTabs))
+    for (const HiddenTab &hidden : m_setDefState->hiddenTabs())
         take(hidden.page);
 
     for (QObject *object : qAsConst(objects)) {
@@ -196,11 +196,5 @@ void Panel::carryDefineReferences(const QString &oldName, const QString &newName
     }
 
     // The elements waiting for a lock, by the define they wait for.
-    QHash<QString, QStringList> waiting;
-    for (auto it = m_waitingLocks.cbegin(); it != m_waitingLocks.cend(); ++it) {
-        QStringList lockers = it.value();
-        renameEntries(lockers, oldName, newName);
-        waiting.insert(it.key() == oldName ? newName : it.key(), lockers);
-    }
-    m_waitingLocks = waiting;
+    m_locks->renameDefine(oldName, newName);
 }

@@ -51,9 +51,9 @@ static void disconnectWidgetSignals(QObject *object)
 void Panel::resetGUI(QString unused)
 {
     Q_UNUSED(unused)
-    m_loading = true;
-    m_guiResetInProgress = true;
-    m_readOrResetInProgress = true;
+    m_flags.loading = true;
+    m_flags.guiResetInProgress = true;
+    m_flags.readOrResetInProgress = true;
 
     // Each pass goes over every element before the next begins. The passes
     // run actions: a change moves an element to the end of the list, and an
@@ -72,7 +72,7 @@ void Panel::resetGUI(QString unused)
     eachElement([](ActiveElement *element) { element->clearLocks(); });
     // Nobody waits any more; the locks sent below bring back the conflicts
     // that the defaults make. A stale entry would stop the header export.
-    m_waitingLocks.clear();
+    m_locks->clearWaitingLocks();
     eachElement([](ActiveElement *element) { element->enable(true); });
     eachElement([](ActiveElement *element) {
         element->resetToDefault();
@@ -93,7 +93,7 @@ void Panel::resetGUI(QString unused)
     if (m_shell)
         m_shell->setProjectModified();
 
-    m_loading = false;
-    m_guiResetInProgress = false;
-    m_readOrResetInProgress = false;
+    m_flags.loading = false;
+    m_flags.guiResetInProgress = false;
+    m_flags.readOrResetInProgress = false;
 }

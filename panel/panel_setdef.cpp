@@ -4,29 +4,22 @@
 // keyword, or a display widget with a keyword.
 #include "quillpanel.h"
 
-#include "buttongroup.h"
 #include "container.h"
 #include "dataclass.h"
-#include "doublespinbox.h"
 #include "errorreporter.h"
 #include "image.h"
-#include "knob.h"
 #include "led.h"
 #include "myqwtplot.h"
 #include "numberliteral.h"
+#include "panelcolours.h"
 #include "pushbutton.h"
-#include "slider.h"
-#include "spinbox.h"
 #include "tabwidget.h"
-#include "togglebutton.h"
 #include "valueelement.h"
 
-#include <QAbstractButton>
 #include <QTabWidget>
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <limits>
 
 // The keywords of the widget side of an element (indexes into elementKeywords).
@@ -118,64 +111,35 @@ static void applyWidgetKeyword(QWidget *widget, int keyword, const QString &valu
 // ---------------------------------------------------------------------------
 // Range change
 
-// What a range change needs of a widget: its value and range, and the
-// setter of the new bound.
-struct RangeTarget {
-    double current = 0;
-    double low = 0;
-    double high = 0;
-    double bound = 0;
-    std::function<void()> setBound;
-};
-
-// The spin boxes and the slider share the range functions of Qt.
-template <typename Widget, typename Bound>
-static RangeTarget rangeTarget(Widget *widget, bool minimum, Bound bound)
-{
-    return {double(widget->value()), double(widget->minimum()), double(widget->maximum()), double(bound),
-            [widget, minimum, bound] { minimum ? widget->setMinimum(bound) : widget->setMaximum(bound); }};
-}
-
-// A new minimum or maximum for a spin box, double spin box, slider or knob.
-// A value the new range moves is noted for the report 100 ms later.
+// A new minimum or maximum for an element with a range (spin boxes, slider,
+// knob). A value the new range moves is noted for the report 100 ms later.
 static void changeRange(Panel &panel, QObject *source, ActiveElement *element, bool minimum,
                         const QString &value)
 {
-    panel.startCheckTimer();
-    QObject *object = objectOf(element);
+    panel.setDefState().startCheckTimer();
     const double full = value.toDouble();
     const int whole = truncatedTo<int>(full);
 
-    // Integer widgets take the bound made whole, the others as it is.
-    RangeTarget range;
-    if (qobject_cast<SpinBox *>(object)) {
-        range = rangeTarget(qobject_cast<QSpinBox *>(object), minimum, whole);
-    } else if (qobject_cast<DoubleSpinBox *>(object)) {
-        range = rangeTarget(qobject_cast<QDoubleSpinBox *>(object), minimum, full);
-    } else if (qobject_cast<Slider *>(object)) {
-        range = rangeTarget(qobject_cast<QSlider *>(object), minimum, whole);
-    } else if (auto *knob = qobject_cast<QwtKnob *>(qobject_cast<Knob *>(object))) {
-        range = {knob->value(), knob->lowerBound(), knob->upperBound(), full,
-                 [knob, minimum, full] { minimum ? knob->setLowerBound(full) : knob->setUpperBound(full); }};
-    } else {
+    // Integer kinds take the bound made whole, the others as it is.
+    RangeLimit range;
+    if (!element->prepareRangeLimit(minimum, full, whole, &range))
         return;
-    }
 
-    if (minimum ? whole > range.current : range.current > whole) {
+    if (minimum ? whole > range.value : range.value > whole) {
         RangeChangeNote note;
         note.sender = source;
-        note.element = object;
+        note.element = objectOf(element);
         note.minimumChanged = minimum;
-        note.oldValue = range.current;
-        note.oldMinimum = range.low;
-        note.oldMaximum = range.high;
+        note.oldValue = range.value;
+        note.oldMinimum = range.minimum;
+        note.oldMaximum = range.maximum;
         note.newValue = whole;
-        note.newMinimum = minimum ? range.bound : range.low;
-        note.newMaximum = minimum ? range.high : range.bound;
-        panel.addRangeChangeNote(note);
+        note.newMinimum = minimum ? range.bound : range.minimum;
+        note.newMaximum = minimum ? range.maximum : range.bound;
+        panel.setDefState().addRangeChangeNote(note);
     }
-    // The widget moves a value outside the new range itself.
-    range.setBound();
+    // The element moves a value outside the new range itself.
+    range.apply();
 }
 
 // ---------------------------------------------------------------------------
@@ -188,23 +152,22 @@ static void setElementKeyword(Panel &panel, QObject *source, ActiveElement *elem
 {
     QObject *object = objectOf(element);
     auto *widget = qobject_cast<QWidget *>(object);
-    auto *group = qobject_cast<ButtonGroup *>(object);
     switch (keyword) {
     case ColorKeyword:
-        if (qobject_cast<ToggleButton *>(widget))
+        if (element->ownsColorKeyword()) {
             element->setValue(value, ColorKeyword);
-        else if (widget)
-            PanelColours::setBGColor(widget, value.toInt());
-        else if (group)
-            for (QAbstractButton *button : group->buttons())
-                PanelColours::setBGColor(button, value.toInt());
+            break;
+        }
+        for (QObject *painted : element->colouredObjects()) {
+            if (auto *paintedWidget = qobject_cast<QWidget *>(painted))
+                PanelColours::setBGColor(paintedWidget, value.toInt());
+        }
         break;
     case TextColorKeyword:
-        if (widget)
-            PanelColours::setTextColor(widget, value.toInt());
-        else if (group)
-            for (QAbstractButton *button : group->buttons())
-                PanelColours::setTextColor(button, value.toInt());
+        for (QObject *painted : element->colouredObjects()) {
+            if (auto *paintedWidget = qobject_cast<QWidget *>(painted))
+                PanelColours::setTextColor(paintedWidget, value.toInt());
+        }
         break;
     case VisibleKeyword:
     case EnabledKeyword:
@@ -238,11 +201,11 @@ static void setContainerVisible(Panel &panel, const QString &name, QWidget *widg
         // A page hidden already keeps the place it was hidden from.
         if (index < 0)
             return;
-        panel.hideTab(name, HiddenTab{tabs, widget, index, tabs->tabText(index)});
+        panel.setDefState().hideTab(name, HiddenTab{tabs, widget, index, tabs->tabText(index)});
         tabs->removeTab(index);
         return;
     }
-    const HiddenTab hidden = panel.takeHiddenTab(name);
+    const HiddenTab hidden = panel.setDefState().takeHiddenTab(name);
     if (hidden.tabs && hidden.page)
         hidden.tabs->insertTab(hidden.index, hidden.page, hidden.label);
 }
@@ -465,7 +428,7 @@ void Panel::setDef(QString items)
 
 int Panel::applySetDef(const QString &items)
 {
-    if (m_logSetDefs)
+    if (m_setDefState->logSetDefs())
         ::logMessage(QStringLiteral("setDef(%1)<br>").arg(items));
     // Only an element's signal names a sender for the range-change notes. An
     // item may open another panel, and the sender goes with the old one.

@@ -5,15 +5,17 @@
 #include "elementsignals.h"
 #include "expression.h"
 #include "pinmappingmodel.h"
+#include "panelflags.h"
 #include "panelheader.h"
+#include "panellocks.h"
+#include "panelsetdef.h"
+#include "panelreadstate.h"
 #include "panelregistries.h"
 #include "panelwiring.h"
 #include "parameterrecord.h"
 #include "registermodel.h"
 
-#include <QHash>
 #include <QList>
-#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -22,16 +24,11 @@
 #include <functional>
 #include <memory>
 
-class AbsoluteWidget;
 class Container;
 class DataClass;
 class ElementSignals;
-class GridWidget;
-class GroupBox;
-class HorizontalWidget;
 class Image;
 class Led;
-class LockDialog;
 class LogLabel;
 class MathLabel;
 class PanelScriptHost;
@@ -39,7 +36,6 @@ class PanelShell;
 class PanelTableHost;
 class PushButton;
 class PythonBridge;
-class QTabWidget;
 class ScriptPanelHost;
 class TableHost;
 class QWidget;
@@ -48,34 +44,8 @@ class QwtPlotCurve;
 class QwtThermo;
 class TabWidget;
 class TimerLabel;
-class TreeWidget;
-class VerticalWidget;
 struct ComPollEntry;
 struct VarPollEntry;
-
-// A tab page that setDef took off its tab widget ("visible" 0), kept until a
-// non-zero "visible" puts it back at its old place.
-struct HiddenTab {
-    QPointer<QTabWidget> tabs;
-    QPointer<QWidget> page;
-    int index = -1;
-    QString label;
-};
-
-// A value that setDef moved by changing an element's minimum or maximum; the
-// panel reports the notes 100 ms later. The elements are guarded: a note
-// whose element went away with its panel is not reported.
-struct RangeChangeNote {
-    QPointer<QObject> sender;  // the element whose action changed the range, or null
-    QPointer<QObject> element; // the element whose range changed
-    bool minimumChanged = false;
-    double oldValue = 0;
-    double oldMinimum = 0;
-    double oldMaximum = 0;
-    double newValue = 0;
-    double newMinimum = 0;
-    double newMaximum = 0;
-};
 
 // The loaded panel: its header values, the registries of its elements by
 // define and name, the locks between them, the poll lists of the target link,
@@ -149,24 +119,14 @@ public:
     // The exchange entry becomes the panel's: it is deleted with the next read.
     void addComPoll(ComPollEntry *entry) { m_registries.comPollList.append(entry); }
 
-    // What a panel read fills anew: the poll lists, the I/O port, the forum
-    // link, the tool-tip sections and the invisible elements.
-    struct ReadState {
-        quint32 toolTipSectionMask = 0xffff;
-        QList<VarPollEntry *> varPollList;
-        QList<ComPollEntry *> comPollList;
-        QString ioPortName;
-        QString ioPortSettings;
-        QString forumUrl;
-        QList<QObject *> invisibleElements;
-    };
+    // ---- The state a read fills anew (PanelReadState)
     // Empties the read state before a read; the exchange entries are deleted.
     void resetReadState();
     // Takes the read state out (a read of a fragment keeps it) and leaves
     // the panel as resetReadState() does, without deleting the exchange
     // entries, which go with the state.
-    ReadState takeReadState();
-    void restoreReadState(const ReadState &state);
+    PanelReadState takeReadState();
+    void restoreReadState(const PanelReadState &state);
 
     void addCurve(const QString &define, QwtPlotCurve *curve);
     void addDial(const QString &define, QwtDial *dial);
@@ -258,41 +218,14 @@ public:
     using RefreshSlot = PanelWiring::RefreshSlot;
     using TextSlot = void (Panel::*)(QString);
 
-    // ---- Locks
-    // define -> the elements waiting to lock it
-    const QHash<QString, QStringList> &waitingLocks() const { return m_waitingLocks; }
-    // Notes locker as waiting to lock define; false when it waited already.
-    bool addWaitingLock(const QString &define, const QString &locker);
-    // The formula labels out of their range.
-    const QList<MathLabel *> &overflowConflicts() const { return m_overflowConflicts; }
-    // The name that drove each label of overflowConflicts out of its range.
-    const QHash<const MathLabel *, QString> &overflowCauses() const { return m_overflowCauses; }
-    // Forgets the waiting locks and the over/underflow conflicts.
-    void clearLockConflicts();
-    // The warning that name drove label beyond 0..max (overflow) or below 0;
-    // the label joins overflowConflicts. The cleared line takes it out again.
-    void consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow);
-    void consoleConflictCleared(MathLabel *label);
-    // The names waiting for locks plus the over/underflow conflicts.
-    int conflictCount() const;
-    // The graph the lock check draws into; set by the window that shows it.
-    void setLockGraph(LockDialog *graph) { m_lockGraph = graph; }
-    LockDialog *lockGraph() const { return m_lockGraph; }
+    // ---- Locks: the waiting locks, the over/underflow conflicts, the lock check
+    PanelLocks &locks() { return *m_locks; }
+    const PanelLocks &locks() const { return *m_locks; }
 
-    // ---- Range-change notes: collected by setDef while
-    // the check timer is pending, reported when it fires.
-    // The tab pages setDef took off, by the name of the container taken off its tab.
-    const QHash<QString, HiddenTab> &hiddenTabs() const { return m_hiddenTabs; }
-    void hideTab(const QString &name, const HiddenTab &tab) { m_hiddenTabs.insert(name, tab); }
-    // The hidden tab of name, taken out; an empty one when there is none.
-    HiddenTab takeHiddenTab(const QString &name) { return m_hiddenTabs.take(name); }
-    void addRangeChangeNote(const RangeChangeNote &note) { m_rangeChangeNotes.append(note); }
-    void startCheckTimer();
-    // The pending check timer's id; 0 when none is pending.
-    int checkTimerId() const { return m_checkTimerId; }
-    // Whether setDef logs what it sets.
-    bool logSetDefs() const { return m_logSetDefs; }
-    void setLogSetDefs(bool on) { m_logSetDefs = on; }
+    // ---- setDef state: the hidden tabs, the range-change notes and their
+    // check timer, the setDef log switch
+    PanelSetDefState &setDefState() { return *m_setDefState; }
+    const PanelSetDefState &setDefState() const { return *m_setDefState; }
 
     // ---- Python (panel_python.cpp)
     // The window's Python host; null: Python cannot be started.
@@ -304,15 +237,9 @@ public:
     // nothing while Python has not been started or define is empty.
     void publishToPython(const QString &define, QObject *object);
 
-    // True while a panel is read or reset: element changes are no user changes then.
-    bool loading() const { return m_loading; }
-    void setLoading(bool on) { m_loading = on; }
-    // True only while resetGUI runs; read through resetInProgress().
-    void setGuiResetInProgress(bool on) { m_guiResetInProgress = on; }
-    // True while a panel is read or the GUI is reset: a Tyk receive waiting
-    // then gives up.
-    bool readOrResetInProgress() const { return m_readOrResetInProgress; }
-    void setReadOrResetInProgress(bool on) { m_readOrResetInProgress = on; }
+    // ---- Flags: loading, the GUI reset, a read or reset in progress
+    const PanelFlags &flags() const { return m_flags; }
+    PanelFlags &editFlags() { return m_flags; }
 
     // ---- ElementHost
     bool feedsFormula(const QString &define) const override;
@@ -323,7 +250,7 @@ public:
     QString panelDirectory() const override { return m_header.xmlDir; }
     QWidget *panelWidget() const override;
     quint32 toolTipSections() const override { return m_header.toolTipSectionMask; }
-    bool resetInProgress() const override { return m_guiResetInProgress; }
+    bool resetInProgress() const override { return m_flags.guiResetInProgress; }
     void beginElementCode() const override;
     void endElementCode() const override;
     // True while an element walk runs: the panel widget it replaces must then
@@ -338,6 +265,9 @@ public:
     // items refused (each one reported): an unknown name, a malformed item, a
     // value the target cannot take.
     int applySetDef(const QString &items);
+    // The element whose signal runs the slot: the owner of an element's
+    // ElementSignals, else the sender itself (null outside a signal).
+    QObject *senderElement() const;
 
 public slots:
     // Element actions. setDef, the locks and the reset are the panel's own;
@@ -375,11 +305,6 @@ signals:
 protected:
     void timerEvent(QTimerEvent *event) override;
 
-public:
-    // The element whose signal runs the slot: the owner of an element's
-    // ElementSignals, else the sender itself (null outside a signal).
-    QObject *senderElement() const;
-
 private:
     friend class PanelWiring;
     // Evaluates and shows every formula label that reads name (a define or
@@ -392,17 +317,6 @@ private:
     void consolePrintSvdNotFound(const QString &name);
     // The change bookkeeping of an element's change; false when it does not count.
     bool recordElementChange(QObject *sender);
-    void removeWaitingLock(const QString &locker, const QString &define);
-    void reportLockConflicts(const QString &define);
-    // Walks the lock chain that lock starts at from, drawing it into the lock
-    // graph, and reports a chain that comes back to origin. The walk follows
-    // no element twice on one chain, so it ends on every panel.
-    void checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
-                        ushort group, ushort depth, ushort index);
-    void reportRangeChanges();
-    // The lock check of the post-load set-up: the lockon conditions checked,
-    // the locks applied, the lock graph drawn and circular locks reported.
-    void checkLockConditions();
 
     // ---- ElementSignalsListener: an element's user change (changed()) and
     // the refreshes its signals list (PanelWiring::addRefresh), in their
@@ -419,27 +333,18 @@ private:
     std::unique_ptr<PanelTableHost> m_tableHost;
     std::unique_ptr<PanelScriptHost> m_scriptHost;
     std::unique_ptr<PanelWiring> m_wiring;
+    std::unique_ptr<PanelLocks> m_locks;
+    std::unique_ptr<PanelSetDefState> m_setDefState;
 
     PanelHeader m_header;
     PinMappingModel m_pinMappingModel;
 
     PanelRegistries m_registries;
 
-    // Locks, setDef state and flags
-    QHash<QString, QStringList> m_waitingLocks;
-    QList<MathLabel *> m_overflowConflicts;
-    QHash<const MathLabel *, QString> m_overflowCauses;
-    QHash<QString, HiddenTab> m_hiddenTabs;
-    // The range-change notes setDef collected while the check timer is pending.
-    QList<RangeChangeNote> m_rangeChangeNotes;
-    bool m_logSetDefs = false;
-    bool m_loading = false;
-    bool m_guiResetInProgress = false;
-    bool m_readOrResetInProgress = false;
+    // Flags
+    PanelFlags m_flags;
     PythonBridge *m_python = nullptr;
-    LockDialog *m_lockGraph = nullptr;
     QPointer<QWidget> m_rootArea;
-    int m_checkTimerId = 0;
     mutable int m_runningWalks = 0; // the element walks running now
     int m_formulaDepth = 0;         // formula refreshes running inside each other
 };
@@ -453,9 +358,3 @@ QString getFieldName(const QString &path);
 // The object name of element (its define); empty for none.
 QString getObjectName(ActiveElement *element);
 } // namespace PanelNames
-
-// The colours setDef gives: an index into the panel's palette.
-namespace PanelColours {
-void setBGColor(QWidget *widget, int color);
-void setTextColor(QWidget *widget, int color);
-} // namespace PanelColours

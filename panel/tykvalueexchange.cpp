@@ -92,7 +92,7 @@ void TykValueExchange::receive(const QString &values)
     QDeadlineTimer deadline(TykReceiveWaitMs, Qt::PreciseTimer);
     int lastLength = -1;
     for (;;) {
-        if (m_panel.readOrResetInProgress() || !m_link(false))
+        if (m_panel.flags().readOrResetInProgress || !m_link(false))
             return;
         const int length = replyLength();
         if (length >= needed)

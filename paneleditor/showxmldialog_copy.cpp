@@ -169,13 +169,13 @@ QWidget *ShowXMLDialog::pasteElement()
     {
         // A reader starts by clearing what a whole read fills; a paste keeps it.
         Panel *panel = m_panel;
-        const Panel::ReadState kept = panel->takeReadState();
+        const PanelReadState kept = panel->takeReadState();
         PanelXmlReader reader(panel);
         panel->restoreReadState(kept);
-        const bool loading = panel->loading();
-        panel->setLoading(true);
+        const bool loading = panel->flags().loading;
+        panel->editFlags().loading = true;
         reader.readFragment(fragment, container);
-        panel->setLoading(loading);
+        panel->editFlags().loading = loading;
     }
     // The copies start from their defaults, as a loaded panel does.
     for (ActiveElement *element : m_panel->getAllElements()) {

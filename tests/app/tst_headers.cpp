@@ -78,9 +78,9 @@ void TestHeaders::init()
     elements.clear();
     window->panel()->editHeader().definePrefixes.clear();
     window->panel()->editHeader().headerVersions = {};
-    window->panel()->clearLockConflicts();
+    window->panel()->locks().clearLockConflicts();
     window->panel()->setDefaultDisclaimer("disclaimer.txt");
-    window->panel()->setLoading(false);
+    window->panel()->editFlags().loading = false;
     window->setWorkingDir(dir->path());
     window->panel()->editHeader().xmlVersion = "V1.2.3";
 }
@@ -305,7 +305,7 @@ void TestHeaders::everyHeaderIsRewritten()
 void TestHeaders::refusedWhileDefinesConflict()
 {
     bind("A", "a.h", "1");
-    window->panel()->addWaitingLock("MODE", "SWITCH");
+    window->panel()->locks().addWaitingLock("MODE", "SWITCH");
     QVERIFY(!window->exportHeaderFiles(true));
     QVERIFY(!QFile::exists(dir->filePath("a.h")));
     QVERIFY2(console().contains("Warning: Could not export headerfiles. MODE is in a conflicted state!"),
@@ -313,10 +313,10 @@ void TestHeaders::refusedWhileDefinesConflict()
 
     // One line: the defines waiting to be locked, then the formulas out of
     // their range.
-    window->panel()->addWaitingLock("MODE", "OTHER");
-    window->panel()->addWaitingLock("BAUD", "SWITCH");
+    window->panel()->locks().addWaitingLock("MODE", "OTHER");
+    window->panel()->locks().addWaitingLock("BAUD", "SWITCH");
     MathLabel label("SUM");
-    window->panel()->consoleOverflowWarning(&label, 10, "LEVEL", true);
+    window->panel()->locks().consoleOverflowWarning(&label, 10, "LEVEL", true);
     window->clearConsole();
     QVERIFY(!window->exportHeaderFiles(true));
     QCOMPARE(console().count("Could not export headerfiles."), 1);
@@ -326,7 +326,7 @@ void TestHeaders::refusedWhileDefinesConflict()
     QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toHtml().contains("href=\"BAUD\""));
     QVERIFY(!QFile::exists(dir->filePath("a.h")));
 
-    window->panel()->clearLockConflicts();
+    window->panel()->locks().clearLockConflicts();
     QVERIFY(window->exportHeaderFiles(true));
     QVERIFY(QFile::exists(dir->filePath("a.h")));
 }

@@ -160,10 +160,10 @@ void TestMainWindow::closeModes()
 void TestMainWindow::changedMarksModifiedUnlessLoading()
 {
     auto window = makeWindow();
-    window->panel()->setLoading(true);
+    window->panel()->editFlags().loading = true;
     window->panel()->changed();
     QVERIFY(!window->isWindowModified());
-    window->panel()->setLoading(false);
+    window->panel()->editFlags().loading = false;
     window->panel()->changed();
     QVERIFY(window->isWindowModified());
 }

@@ -243,7 +243,7 @@ QVector<Sample> TestPalette::svdDialog()
 QVector<Sample> TestPalette::lockGraph()
 {
     openExample(demoFiles);
-    LockDialog *dialog = m_fixture->window->panel()->lockGraph();
+    LockDialog *dialog = m_fixture->window->panel()->locks().lockGraph();
     QVector<Sample> samples;
     if (!dialog)
         return samples;

@@ -83,9 +83,9 @@ void TestPanelOpen::openBuildsThePanelWithItsBuiltIns()
                                     "<version label=\"1.2.3\"/>\n");
     auto window = makeWindow();
     QVERIFY(window->open(path));
-    QVERIFY(window->panel()->loading()); // the post-load set-up ends the load
+    QVERIFY(window->panel()->flags().loading); // the post-load set-up ends the load
     window->initLoadedConfiguration(true);
-    QVERIFY(!window->panel()->loading());
+    QVERIFY(!window->panel()->flags().loading);
 
     QVERIFY(qobject_cast<QScrollArea *>(window->centralWidget()));
     QVERIFY(window->panel()->getActiveElement("EN"));
@@ -194,7 +194,7 @@ void TestPanelOpen::homePanelStaysLoadingAndHidesTheConsole()
     window->consolePrint("something<br>");
     window->newProject();
     QVERIFY(window->panel()->getActiveElement("EN"));
-    QVERIFY(window->panel()->loading()); // changes on the home panel never mark a project modified
+    QVERIFY(window->panel()->flags().loading); // changes on the home panel never mark a project modified
     QVERIFY(window->isHomePanelShown());
     QVERIFY(window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->isHidden());
     QCOMPARE(window->windowTitle(), QString("Quillmate [*]"));

@@ -65,7 +65,7 @@ void TestPanelWindow::lockGraphDoubleClickRaisesTheElement()
     QVERIFY(f.load("<tabcontainer><verticalcontainer label=\"One\"><checkbox define=\"A\" lockon=\"B=1\"/>"
                    "</verticalcontainer><verticalcontainer label=\"Two\">"
                    "<checkbox define=\"B\"/></verticalcontainer></tabcontainer>"));
-    LockDialog *graph = f.window->panel()->lockGraph();
+    LockDialog *graph = f.window->panel()->locks().lockGraph();
     QNEBlock *target = graph->blocks().at(1);
     QCOMPARE(target->element(), f.element("B"));
     auto *tabs = f.widget<QWidget>("B")->parentWidget();

@@ -119,7 +119,7 @@ void TestViews::svdDialogListsTheChipsPeripherals()
 void TestViews::lockGraphBlocksApartAndInsideTheDialog()
 {
     openExample({"demo.xml", "pins_chip.xml", "demo_catalog.xml", "demo_parameters.xml"});
-    LockDialog *dialog = m_fixture->window->panel()->lockGraph();
+    LockDialog *dialog = m_fixture->window->panel()->locks().lockGraph();
     QVERIFY(dialog);
     const QList<QNEBlock *> blocks = dialog->blocks();
     QVERIFY(blocks.size() >= 4);

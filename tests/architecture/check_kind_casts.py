@@ -41,9 +41,8 @@ STILL_TO_MOVE = {
     "app/windowscripthost.cpp": 1,
     "app/selectfromcatalogdialog.cpp": 2,
     "panel/panel_display_leds.cpp": 1,
-    "panel/panel_locks.cpp": 14,
     "panel/panel_registries.cpp": 2,
-    "panel/panel_setdef.cpp": 8,
+    "panel/panel_setdef.cpp": 2,
     "panel/panel_wiring.cpp": 1,
 }
 

@@ -45,8 +45,8 @@ public:
         // must not reach them while it clears.
         panel.forgetAllElements();
         panel.clear();
-        panel.setLoading(false);
-        panel.setGuiResetInProgress(false);
+        panel.editFlags().loading = false;
+        panel.editFlags().guiResetInProgress = false;
         panel.editHeader().toolTipSectionMask = 0xffff;
     }
 

@@ -124,7 +124,7 @@ void TestButtonsEdits::init()
 void TestButtonsEdits::cleanup()
 {
     top.reset();
-    fx->panel.setGuiResetInProgress(false);
+    fx->panel.editFlags().guiResetInProgress = false;
 }
 
 template <class T>
@@ -152,7 +152,7 @@ QString TestButtonsEdits::writePanel(const QString &name, const QString &element
 // control is back in the event loop.
 bool TestButtonsEdits::openPanel(const QString &path)
 {
-    fx->panel.setLoading(true);
+    fx->panel.editFlags().loading = true;
     fx->panel.clear();
     fx->panel.editHeader().xmlDir = QFileInfo(path).path();
     QFile file(path);
@@ -166,7 +166,7 @@ bool TestButtonsEdits::openPanel(const QString &path)
         element->resetToDefault();
         element->initialize();
     }
-    fx->panel.setLoading(false);
+    fx->panel.editFlags().loading = false;
     return read;
 }
 
@@ -584,7 +584,7 @@ void TestButtonsEdits::toggleButtonInitialize()
     reset->setChecked(true);
     reset->setElementProperty("confirmation", QStringLiteral("Sure?"));
     QSignalSpy resetToggled(reset, &QPushButton::toggled);
-    fx->panel.setGuiResetInProgress(true);
+    fx->panel.editFlags().guiResetInProgress = true;
     reset->initialize();
     QCOMPARE(resetToggled.count(), 1);
     QCOMPARE(resetToggled.at(0).at(0).toBool(), true);

@@ -415,20 +415,20 @@ void TestMathLabel::rangeCheckWarnsOnceAndClears()
         fx->shell.console.clear();
         a->setValue(step.value);
         QCOMPARE(fx->shell.console, step.lines);
-        QCOMPARE(fx->panel.overflowConflicts().contains(level), step.conflicted);
+        QCOMPARE(fx->panel.locks().overflowConflicts().contains(level), step.conflicted);
         QCOMPARE(level->text(), QString::number(int(step.value) - 100));
     }
 
     // While a panel loads nothing is checked, unless the panel is being reset.
-    fx->panel.setLoading(true);
+    fx->panel.editFlags().loading = true;
     fx->shell.console.clear();
     a->setValue(1000);
     QCOMPARE(fx->shell.console, QStringList());
-    QVERIFY(fx->panel.overflowConflicts().isEmpty());
-    fx->panel.setGuiResetInProgress(true);
+    QVERIFY(fx->panel.locks().overflowConflicts().isEmpty());
+    fx->panel.editFlags().guiResetInProgress = true;
     a->setValue(1000);
     QCOMPARE(fx->shell.console, QStringList{overflow.arg("overflow")});
-    QCOMPARE(fx->panel.conflictCount(), 1);
+    QCOMPARE(fx->panel.locks().conflictCount(), 1);
 }
 
 void TestMathLabel::labelsFeedLabels()

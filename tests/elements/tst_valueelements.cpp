@@ -1026,12 +1026,12 @@ void TestValueElements::changeMarksTheHeaderUnlessLoading()
 {
     CheckBox *box = checkBox();
     box->initialize();
-    fx->panel.setLoading(true);
+    fx->panel.editFlags().loading = true;
     box->click();
     QVERIFY(!fx->shell.modified);
     QVERIFY(fx->panel.header().changedHeaders.isEmpty());
 
-    fx->panel.setLoading(false);
+    fx->panel.editFlags().loading = false;
     box->click();
     QVERIFY(fx->shell.modified);
     QCOMPARE(fx->panel.header().changedHeaders.value(QStringLiteral("cfg.h")), true);

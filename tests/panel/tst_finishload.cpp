@@ -47,7 +47,7 @@ void TestFinishLoad::finish()
 
     ShellFixture f;
     QVERIFY(f.loadUnfinished(QLatin1String(finishPanel)));
-    QVERIFY(f.panel->loading());
+    QVERIFY(f.panel->flags().loading);
     // What a project file gives each element.
     f.element("A")->loadValue(QStringLiteral("1"));
     f.element("B")->loadValue(QStringLiteral("4"));
@@ -64,7 +64,7 @@ void TestFinishLoad::finish()
         // The locks stand, the timers do not run yet, the load goes on.
         QVERIFY(f.element("B")->isLocked());
         QVERIFY(!timer->isRunning());
-        QVERIFY(f.panel->loading());
+        QVERIFY(f.panel->flags().loading);
     });
 
     QCOMPARE(calls, 1);
@@ -74,7 +74,7 @@ void TestFinishLoad::finish()
     QCOMPARE(f.element("B")->lockedByNames(), QStringList{"A"});
     QCOMPARE(f.element("B")->storedValueText(), storedB);
     QVERIFY(timer->isRunning());
-    QVERIFY(!f.panel->loading());
+    QVERIFY(!f.panel->flags().loading);
     QCOMPARE(f.panel->registries().elementNames.mid(0, 3), (QStringList{"A", "B", "C"}));
     // The formula names are checked apart, once the window is ready again.
     QCOMPARE(f.errors().filter(QStringLiteral("not defined")), QStringList());

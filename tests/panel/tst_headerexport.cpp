@@ -134,9 +134,9 @@ void TestHeaderExport::refusals()
     FakeElement *element = bind("A", header, "1");
     MathLabel label("LABEL");
     if (cause == "lock")
-        panel->addWaitingLock("A", "B");
+        panel->locks().addWaitingLock("A", "B");
     else if (cause == "overflow")
-        panel->consoleOverflowWarning(&label, 10, "LEVEL", true);
+        panel->locks().consoleOverflowWarning(&label, 10, "LEVEL", true);
     else if (cause == "value")
         element->values[KeywordDefineValue] = "1\n#define X 2";
 

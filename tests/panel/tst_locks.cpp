@@ -135,8 +135,8 @@ void TestLocks::conflictingLockWaitsAndIsReportedOnce()
 
     QCOMPARE(f->value("B"), QString("1"));
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
-    QCOMPARE(f->panel->waitingLocks(), (QHash<QString, QStringList>{{"B", {"C"}}}));
-    QCOMPARE(f->panel->conflictCount(), 1);
+    QCOMPARE(f->panel->locks().waitingLocks(), (QHash<QString, QStringList>{{"B", {"C"}}}));
+    QCOMPARE(f->panel->locks().conflictCount(), 1);
     QCOMPARE(f->consoleLines(), QStringList{waitingLine("B", {"C"}, {"A"}, 1)});
     QVERIFY(toolTipShown(f->widget<SpinBox>("B")).contains("Waiting to be locked by: \nC\n"));
     QVERIFY(toolTipShown(f->widget<CheckBox>("C")).contains("Waiting to lock: \nB\n"));
@@ -145,7 +145,7 @@ void TestLocks::conflictingLockWaitsAndIsReportedOnce()
     f->clearConsole();
     f->widget<CheckBox>("C")->emitSendLock("B=2");
     QCOMPARE(f->element("C")->waitingToLock.size(), 2);
-    QCOMPARE(f->panel->waitingLocks().value("B"), QStringList{"C"});
+    QCOMPARE(f->panel->locks().waitingLocks().value("B"), QStringList{"C"});
     QCOMPARE(f->consoleLines(), QStringList());
 
     // The holder sending its own lock again changes nothing.
@@ -162,8 +162,8 @@ void TestLocks::waitersAreServedInOrderOfValue()
     setChecked("C", true);
     setChecked("F", true);
     setChecked("E", true);
-    QCOMPARE(f->panel->waitingLocks().value("B"), (QStringList{"C", "F", "E"}));
-    QCOMPARE(f->panel->conflictCount(), 3);
+    QCOMPARE(f->panel->locks().waitingLocks().value("B"), (QStringList{"C", "F", "E"}));
+    QCOMPARE(f->panel->locks().conflictCount(), 3);
 
     f->clearConsole();
     setChecked("A", false);
@@ -173,7 +173,7 @@ void TestLocks::waitersAreServedInOrderOfValue()
     QVERIFY(f->element("C")->waitingToLock.isEmpty());
     QVERIFY(f->element("E")->waitingToLock.isEmpty());
     QCOMPARE(f->element("F")->waitingToLock.size(), 1);
-    QCOMPARE(f->panel->waitingLocks(), (QHash<QString, QStringList>{{"B", {"F"}}}));
+    QCOMPARE(f->panel->locks().waitingLocks(), (QHash<QString, QStringList>{{"B", {"F"}}}));
     QCOMPARE(f->consoleLines(), (QStringList{waitingLine("B", {"F", "E"}, {"C"}, 2),
                                              waitingLine("B", {"F"}, {"C", "E"}, 1),
                                              waitingLine("B", {"F"}, {"C", "E"}, 1)}));
@@ -185,7 +185,7 @@ void TestLocks::secondLockerKeepsTheTargetLocked()
     setChecked("A", true);
     setChecked("D", true);
     QCOMPARE(f->element("B")->lockedByNames(), (QStringList{"A", "D"}));
-    QVERIFY(f->panel->waitingLocks().isEmpty());
+    QVERIFY(f->panel->locks().waitingLocks().isEmpty());
 
     setChecked("A", false);
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"D"});
@@ -209,7 +209,7 @@ void TestLocks::waiterThatGivesUpClearsTheConflict()
 
     f->clearConsole();
     setChecked("C", false);
-    QVERIFY(f->panel->waitingLocks().isEmpty());
+    QVERIFY(f->panel->locks().waitingLocks().isEmpty());
     QCOMPARE(f->consoleLines(),
              QStringList{"<font color=\"green\"><b>Conflict cleared:</font></b> B  (0 conflicts remaining)<br>"});
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"A"});
@@ -268,12 +268,12 @@ void TestLocks::toggleButtonWaiterIsServed()
     QVERIFY(toggle->isCheckable());
     setChecked("A", true);
     toggle->setChecked(true);
-    QCOMPARE(f->panel->waitingLocks().value("B"), QStringList{"T"});
+    QCOMPARE(f->panel->locks().waitingLocks().value("B"), QStringList{"T"});
 
     setChecked("A", false);
     QCOMPARE(f->element("B")->lockedByNames(), QStringList{"T"});
     QCOMPARE(f->value("B"), QString("2"));
-    QVERIFY(f->panel->waitingLocks().isEmpty());
+    QVERIFY(f->panel->locks().waitingLocks().isEmpty());
 }
 
 // ---------------------------------------------------------------------------
@@ -366,7 +366,7 @@ void TestLocks::lockGraphBlocksAndPorts()
                     "<checkbox define=\"B\" lockon=\"S=4\"/>"
                     "<spinbox define=\"S\" range=\"0;10\"/>"
                     "</verticalcontainer>"));
-    LockDialog *graph = f->panel->lockGraph();
+    LockDialog *graph = f->panel->locks().lockGraph();
     // A's chain: B (which goes on to S), the unknown X drawn nowhere, S by its
     // label in the third column, each block from the one before; then B's own
     // chain in the next column group, which starts past A's three columns.
@@ -428,7 +428,7 @@ void TestLocks::lockGraphPortsOfChoices()
                     "<togglebutton define=\"T\" label=\"T\" lockon=\"S=4\"/>"
                     "<spinbox define=\"S\" range=\"0;10\"/></verticalcontainer>"));
     QStringList starts;
-    for (QNEBlock *block : f->panel->lockGraph()->blocks()) {
+    for (QNEBlock *block : f->panel->locks().lockGraph()->blocks()) {
         if (!block->sourceBlock())
             starts << block->name() + ":" + block->outputPortNames().join(',');
     }
@@ -463,7 +463,7 @@ void TestLocks::cycleBesideTheOriginEnds()
 
     // The walk from A drew B, C and B again, then stopped.
     QStringList chainOfA;
-    for (QNEBlock *block : f->panel->lockGraph()->blocks()) {
+    for (QNEBlock *block : f->panel->locks().lockGraph()->blocks()) {
         if (!block->sourceBlock() && !chainOfA.isEmpty())
             break;
         chainOfA << block->name();
@@ -481,7 +481,7 @@ void TestLocks::demoPanelLocksCleanly()
     QCOMPARE(f->element("DEMO_POWER_MODE")->lockedByNames(), QStringList{"DEMO_OSC_ENABLE"});
     QCOMPARE(f->element("DEMO_POWER_MODE")->value(KeywordLabel, 0), QString("Run"));
     QStringList starts;
-    for (QNEBlock *block : f->panel->lockGraph()->blocks()) {
+    for (QNEBlock *block : f->panel->locks().lockGraph()->blocks()) {
         if (!block->sourceBlock())
             starts << block->name() + ":" + block->outputPortNames().join(',');
     }

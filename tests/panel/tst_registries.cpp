@@ -263,12 +263,12 @@ void TestRegistries::removedElementLeavesEveryRegistry()
     panel->registerElement("A", &a);
     panel->registerElement("B", &b);
     panel->setElementNames({"A", "B"});
-    panel->addWaitingLock("A", "X");
-    panel->addWaitingLock("B", "A");
-    panel->addWaitingLock("B", "C");
+    panel->locks().addWaitingLock("A", "X");
+    panel->locks().addWaitingLock("B", "A");
+    panel->locks().addWaitingLock("B", "C");
     MathLabel label("SUM");
     panel->addMathLabel({"A", "B"}, &label);
-    panel->consoleOverflowWarning(&label, 10, "A", true);
+    panel->locks().consoleOverflowWarning(&label, 10, "A", true);
     DataClass variable("V");
     panel->setDataClass("V", &variable);
     VarPollEntry entry, other;
@@ -292,11 +292,11 @@ void TestRegistries::removedElementLeavesEveryRegistry()
     QCOMPARE(panel->registries().elementsByDefine.keys(), QStringList{"B"});
     QCOMPARE(panel->getAllElements(), QList<ActiveElement *>{&b});
     QCOMPARE(panel->registries().elementNames, QStringList{"B"});
-    QCOMPARE(panel->waitingLocks(), (QHash<QString, QStringList>{{"B", {"C"}}}));
+    QCOMPARE(panel->locks().waitingLocks(), (QHash<QString, QStringList>{{"B", {"C"}}}));
     QVERIFY(panel->registries().mathLabelsByDefine.value("A").isEmpty());
     QVERIFY(panel->registries().mathLabelsByDefine.value("B").isEmpty());
-    QVERIFY(panel->overflowConflicts().isEmpty());
-    QVERIFY(panel->overflowCauses().isEmpty());
+    QVERIFY(panel->locks().overflowConflicts().isEmpty());
+    QVERIFY(panel->locks().overflowCauses().isEmpty());
     QVERIFY(panel->registries().variablesByName.isEmpty());
     QCOMPARE(panel->registries().varPollList, QList<VarPollEntry *>{&other});
     QVERIFY(panel->registries().ledsByData.value("A").isEmpty());
@@ -363,7 +363,7 @@ void TestRegistries::readStateIsKeptAcrossAFragmentRead()
     QObject hidden;
     panel->addInvisibleElement(&hidden);
 
-    const Panel::ReadState kept = panel->takeReadState();
+    const PanelReadState kept = panel->takeReadState();
     QCOMPARE(panel->toolTipSections(), 0xffffu);
     QVERIFY(panel->header().ioPortName.isEmpty());
     QVERIFY(panel->header().ioPortSettings.isEmpty());

@@ -77,7 +77,7 @@ void TestReset::resetRestoresTheStateAfterALoad()
     QVERIFY(f->widget<SpinBox>("CNT")->isEnabled());
     QCOMPARE(variable->value(), 0x11u);
     QVERIFY(f->shell->modified);
-    QVERIFY(!f->panel->loading());
+    QVERIFY(!f->panel->flags().loading);
     QVERIFY(!f->panel->resetInProgress());
     QCOMPARE(f->errors(), QStringList());
 }
@@ -111,7 +111,7 @@ void TestReset::locksFollowTheDefaults()
     // The locks work as after a load.
     f->widget<CheckBox>("A")->setChecked(!locked);
     QCOMPARE(f->element("B")->isLocked(), !locked);
-    QCOMPARE(f->panel->conflictCount(), 0);
+    QCOMPARE(f->panel->locks().conflictCount(), 0);
 }
 
 void TestReset::conflictsFollowTheDefaults_data()
@@ -132,10 +132,10 @@ void TestReset::conflictsFollowTheDefaults()
                         .arg(defaults)));
     f->widget<CheckBox>("A")->setChecked(true);
     f->widget<CheckBox>("C")->setChecked(true);
-    QCOMPARE(f->panel->conflictCount(), 1);
+    QCOMPARE(f->panel->locks().conflictCount(), 1);
 
     f->panel->resetGUI();
-    QCOMPARE(f->panel->conflictCount(), conflict ? 1 : 0);
+    QCOMPARE(f->panel->locks().conflictCount(), conflict ? 1 : 0);
     QCOMPARE(f->element("C")->waitingToLock.size(), conflict ? 1 : 0);
     QCOMPARE(f->exportHeaders(true), !conflict);
 }
@@ -159,7 +159,7 @@ static const char actionPanel[] =
 // texts that ran, sorted.
 static QStringList runEveryAction(ShellFixture &f)
 {
-    f.panel->setLogSetDefs(true);
+    f.panel->setDefState().setLogSetDefs(true);
     f.clearConsole();
     f.widget<QCheckBox>("EN")->click();
     f.widget<QSpinBox>("CNT")->setValue(33);
@@ -174,7 +174,7 @@ static QStringList runEveryAction(ShellFixture &f)
             lines << line;
     }
     lines.sort();
-    f.panel->setLogSetDefs(false);
+    f.panel->setDefState().setLogSetDefs(false);
     return lines;
 }
 
@@ -213,13 +213,13 @@ void TestReset::resetFlagsHoldOnlyWhileItRuns()
     QVERIFY(f->load("<verticalcontainer><checkbox define=\"EN\"/></verticalcontainer>"));
     QStringList seen;
     connect(signalsOf(f->widget<CheckBox>("EN")), &ElementSignals::updateMathLabels, this, [this, &seen] {
-        seen << QStringLiteral("%1 %2").arg(f->panel->resetInProgress()).arg(f->panel->loading());
+        seen << QStringLiteral("%1 %2").arg(f->panel->resetInProgress()).arg(f->panel->flags().loading);
     });
     f->panel->resetGUI();
     QVERIFY(!seen.isEmpty());
     QCOMPARE(seen.count("1 1"), seen.size());
     QVERIFY(!f->panel->resetInProgress());
-    QVERIFY(!f->panel->loading());
+    QVERIFY(!f->panel->flags().loading);
 }
 
 void TestReset::panelWithoutElements()

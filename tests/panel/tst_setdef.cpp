@@ -8,6 +8,7 @@
 #include "led.h"
 #include "lineedit.h"
 #include "myqwtplot.h"
+#include "panelcolours.h"
 #include "shellfixture.h"
 #include "pushbutton.h"
 #include "spinbox.h"
@@ -210,7 +211,7 @@ void TestSetDef::logSetDefsEchoesTheText()
 {
     f->panel->setDef("EN=0");
     QCOMPARE(f->consoleLines(), QStringList());
-    f->panel->setLogSetDefs(true);
+    f->panel->setDefState().setLogSetDefs(true);
     f->panel->setDef("EN=1;CNT=2");
     QCOMPARE(f->consoleLines(), QStringList{"setDef(EN=1;CNT=2)<br>"});
 }
@@ -335,7 +336,7 @@ void TestSetDef::tabPageIsHiddenAndShownInPlace()
 
     f->panel->setDef("PAGE2.visible=0");
     QCOMPARE(titles(), (QStringList{"One", "Three"}));
-    QVERIFY(f->panel->hiddenTabs().contains("PAGE2"));
+    QVERIFY(f->panel->setDefState().hiddenTabs().contains("PAGE2"));
     // Hiding it again keeps the place it was hidden from.
     f->panel->setDef("PAGE2.visible=0");
     f->panel->setDef("PAGE3.visible=1"); // shown already: nothing happens
@@ -344,14 +345,14 @@ void TestSetDef::tabPageIsHiddenAndShownInPlace()
     f->panel->setDef("PAGE2.visible=1");
     QCOMPARE(titles(), (QStringList{"One", "Two", "Three"}));
     QCOMPARE(tabs->widget(1), page2);
-    QVERIFY(f->panel->hiddenTabs().isEmpty());
+    QVERIFY(f->panel->setDefState().hiddenTabs().isEmpty());
     f->panel->setDef("PAGE2.visible=1");
     QCOMPARE(titles(), (QStringList{"One", "Two", "Three"}));
 
     // The table goes with the panel.
     f->panel->setDef("PAGE1.visible=0");
     QVERIFY(f->load(QLatin1String(basicPanel)));
-    QVERIFY(f->panel->hiddenTabs().isEmpty());
+    QVERIFY(f->panel->setDefState().hiddenTabs().isEmpty());
     QCOMPARE(f->errors(), QStringList());
 }
 
@@ -445,10 +446,10 @@ void TestSetDef::firstTableWithTheNameDecides()
 
 void TestSetDef::fireCheckTimer()
 {
-    QVERIFY(f->panel->checkTimerId() != 0);
-    QTimerEvent event(f->panel->checkTimerId());
+    QVERIFY(f->panel->setDefState().checkTimerId() != 0);
+    QTimerEvent event(f->panel->setDefState().checkTimerId());
     QCoreApplication::sendEvent(f->panel.get(), &event);
-    QCOMPARE(f->panel->checkTimerId(), 0);
+    QCOMPARE(f->panel->setDefState().checkTimerId(), 0);
 }
 
 static QString rangeLine(const QString &name, const QString &change, const QString &by = QString())
@@ -512,11 +513,11 @@ void TestSetDef::rangeChangesWithinOneReportAreReportedTogether()
     // The timer is the panel's, 100 ms, and fires once by itself.
     bool found = false;
     for (const auto &timer : QAbstractEventDispatcher::instance()->registeredTimers(f->panel.get())) {
-        if (timer.timerId == f->panel->checkTimerId())
+        if (timer.timerId == f->panel->setDefState().checkTimerId())
             found = timer.interval == 100;
     }
     QVERIFY(found);
-    QTRY_COMPARE_WITH_TIMEOUT(f->panel->checkTimerId(), 0, 2000);
+    QTRY_COMPARE_WITH_TIMEOUT(f->panel->setDefState().checkTimerId(), 0, 2000);
     QCOMPARE(f->consoleLines(),
              (QStringList{rangeLine("CNT", "20 to 10 because its range was changed from 0..100 to 0..10", "TRIG"),
                           rangeLine("SPI:SPEED", "5 to 7 because its range was changed from 0..9 to 7..9")}));

@@ -243,16 +243,16 @@ void TestTykValueExchange::readOrResetStopsTheWait()
     loadWithFakeHid();
     FakeHid::instance().replies << hidReply({0x09});
     m_values->send(QStringLiteral("0x01"));
-    f->panel->setReadOrResetInProgress(true);
+    f->panel->editFlags().readOrResetInProgress = true;
     m_values->receive(QStringLiteral("A"));
-    f->panel->setReadOrResetInProgress(false);
+    f->panel->editFlags().readOrResetInProgress = false;
     QCOMPARE(f->value("A"), QStringLiteral("7"));
     QCOMPARE(m_values->timeoutCount(), quint16(0));
     QCOMPARE(f->consoleLines(), QStringList());
 
     // The flag is set while the GUI is reset, and cleared afterwards.
     f->panel->resetGUI();
-    QVERIFY(!f->panel->readOrResetInProgress());
+    QVERIFY(!f->panel->flags().readOrResetInProgress);
 }
 
 QTEST_MAIN(TestTykValueExchange)

@@ -37,7 +37,7 @@ public:
         // As in the window: the panel widget replaced goes at once unless an
         // element walk runs.
         shell->host = panel.get();
-        panel->setLockGraph(lockGraph.get());
+        panel->locks().setLockGraph(lockGraph.get());
         env->installPrompt({});
         ErrorReporter::instance().setReportToMessageBox(true);
         ErrorReporter::instance().setReportToConsole(false);
@@ -51,7 +51,7 @@ public:
         ErrorReporter::instance().setReportToLogFile(false);
         ErrorReporter::instance().setConsoleSink(nullptr);
         closeLogFile();
-        panel->setLockGraph(nullptr);
+        panel->locks().setLockGraph(nullptr);
     }
 
     ShellFixture(const ShellFixture &) = delete;
@@ -80,7 +80,7 @@ public:
         panel->editHeader().definePrefixes.clear();
         if (!panel->elementCodeRunning())
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        panel->setLoading(true);
+        panel->editFlags().loading = true;
         panel->clear();
         panel->setXMLFile(path);
         panel->editHeader().xmlDir = QFileInfo(path).path();
@@ -90,10 +90,10 @@ public:
         panel->setDefaultDisclaimer(QStringLiteral("disclaimer.txt"));
         panel->editHeader().usesTyk = false;
         panel->editHeader().loadSaveAllowed = true;
-        panel->setReadOrResetInProgress(true);
+        panel->editFlags().readOrResetInProgress = true;
         PanelXmlReader reader(panel.get(), options);
         const bool ok = reader.readXml(&file);
-        panel->setReadOrResetInProgress(false);
+        panel->editFlags().readOrResetInProgress = false;
         if (!ok)
             return false;
         panel->editHeader().usesTyk = reader.usesTyk;

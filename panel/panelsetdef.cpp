@@ -1,25 +1,44 @@
-// Panel: the range-change report. setDef notes every value that a new
-// minimum or maximum moved; the notes of one chain of actions are printed
-// together 100 ms after the first, with links to the elements involved.
-#include "quillpanel.h"
+// PanelSetDefState: what setDef keeps between its calls, and the range-change
+// report. setDef notes every value that a new minimum or maximum moved; the
+// notes of one chain of actions are printed together 100 ms after the first,
+// with links to the elements involved.
+#include "panelsetdef.h"
 
 #include "consolelinks.h"
 #include "errorreporter.h"
 #include "panelshell.h"
-
-#include <QTimerEvent>
+#include "quillpanel.h"
 
 // How long notes are collected before they are reported.
 static constexpr int checkMilliseconds = 100;
 
-void Panel::startCheckTimer()
+void PanelSetDefState::startCheckTimer()
 {
     if (m_checkTimerId != 0)
         return;
-    if (m_shell)
-        m_shell->cancelHighlight();
+    if (PanelShell *shell = m_panel.shell())
+        shell->cancelHighlight();
     m_rangeChangeNotes.clear();
-    m_checkTimerId = startTimer(checkMilliseconds);
+    m_checkTimerId = m_panel.startTimer(checkMilliseconds);
+}
+
+bool PanelSetDefState::checkTimerFired(int timerId)
+{
+    if (timerId != m_checkTimerId)
+        return false;
+    m_checkTimerId = 0;
+    reportRangeChanges();
+    return true;
+}
+
+void PanelSetDefState::clear()
+{
+    m_hiddenTabs.clear();
+    if (m_checkTimerId != 0) {
+        m_panel.killTimer(m_checkTimerId);
+        m_checkTimerId = 0;
+    }
+    m_rangeChangeNotes.clear();
 }
 
 // Numbers as QString::arg writes them: whole numbers without a point.
@@ -28,7 +47,7 @@ static QString number(double value)
     return QStringLiteral("%1").arg(value);
 }
 
-void Panel::reportRangeChanges()
+void PanelSetDefState::reportRangeChanges()
 {
     for (const RangeChangeNote &note : qAsConst(m_rangeChangeNotes)) {
         if (!note.element)
@@ -45,14 +64,4 @@ void Panel::reportRangeChanges()
         }
         ::logMessage(line + QStringLiteral("</font><br>"));
     }
-}
-
-void Panel::timerEvent(QTimerEvent *event)
-{
-    if (event->timerId() == m_checkTimerId) {
-        m_checkTimerId = 0;
-        reportRangeChanges();
-    }
-    // The check timer is single-shot.
-    killTimer(event->timerId());
 }

@@ -1,24 +1,17 @@
-// Panel: locks between elements. The lock and unlock requests of the
-// elements, the elements waiting for a lock and their console report, the
-// lock check of the post-load set-up with its lock graph, and the walk that
-// finds circular locks.
+// PanelLocks: locks between elements. The lock and unlock requests of the
+// elements, the elements waiting for a lock, the over/underflow conflicts and
+// their console report, the lock check of the post-load set-up with its lock
+// graph, and the walk that finds circular locks.
+#include "panellocks.h"
+
 #include "quillpanel.h"
 
-#include "buttongroup.h"
-#include "checkbox.h"
-#include "combobox.h"
 #include "consolelinks.h"
-#include "doublespinbox.h"
 #include "elementkinds.h"
 #include "elementwalk.h"
 #include "errorreporter.h"
-#include "hexspinbox.h"
-#include "lineedit.h"
 #include "lockdialog.h"
-#include "numberliteral.h"
-#include "spinbox.h"
-#include "textedit.h"
-#include "togglebutton.h"
+#include "mathlabel.h"
 
 #include <QPointer>
 
@@ -102,10 +95,10 @@ static bool readLockRequest(const Panel *panel, QObject *sender, const QString &
 // ---------------------------------------------------------------------------
 // Lock and unlock requests
 
-void Panel::on_sendLock(QString lock)
+void PanelLocks::requestLock(QObject *sender, const QString &lock)
 {
     LockRequest request;
-    if (!readLockRequest(this, senderElement(), lock, &request))
+    if (!readLockRequest(&m_panel, sender, lock, &request))
         return;
     ActiveElement *source = request.source;
     ActiveElement *target = request.target;
@@ -132,10 +125,10 @@ void Panel::on_sendLock(QString lock)
     updateToolTips(request.sourceObject, request.targetObject);
 }
 
-void Panel::on_sendUnlock(QString lock)
+void PanelLocks::requestUnlock(QObject *sender, const QString &lock)
 {
     LockRequest request;
-    if (!readLockRequest(this, senderElement(), lock, &request))
+    if (!readLockRequest(&m_panel, sender, lock, &request))
         return;
     ActiveElement *source = request.source;
     ActiveElement *target = request.target;
@@ -152,7 +145,7 @@ void Panel::on_sendUnlock(QString lock)
         const LockRecord first = target->takeFirstWaitingToBeLockedBy();
         const QList<LockRecord> waiters = QList<LockRecord>{first} + target->takeWaitingToBeLockedByValue(first.value);
         for (const LockRecord &waiting : waiters)
-            serveWaiter(this, waiting.name, name);
+            serveWaiter(&m_panel, waiting.name, name);
     } else {
         source->removeWaitingToLock(name);
         target->removeWaitingToBeLockedBy(request.senderName);
@@ -161,7 +154,7 @@ void Panel::on_sendUnlock(QString lock)
     updateToolTips(request.sourceObject, request.targetObject);
 }
 
-void Panel::removeWaitingLock(const QString &locker, const QString &define)
+void PanelLocks::removeWaitingLock(const QString &locker, const QString &define)
 {
     auto it = m_waitingLocks.find(define);
     if (it == m_waitingLocks.end())
@@ -172,7 +165,71 @@ void Panel::removeWaitingLock(const QString &locker, const QString &define)
     reportLockConflicts(define);
 }
 
-int Panel::conflictCount() const
+bool PanelLocks::addWaitingLock(const QString &define, const QString &locker)
+{
+    QStringList &waiting = m_waitingLocks[define];
+    if (waiting.contains(locker))
+        return false;
+    waiting.append(locker);
+    return true;
+}
+
+void PanelLocks::renameDefine(const QString &oldName, const QString &newName)
+{
+    QHash<QString, QStringList> waiting;
+    for (auto it = m_waitingLocks.cbegin(); it != m_waitingLocks.cend(); ++it) {
+        QStringList lockers = it.value();
+        for (QString &locker : lockers) {
+            if (locker == oldName)
+                locker = newName;
+        }
+        waiting.insert(it.key() == oldName ? newName : it.key(), lockers);
+    }
+    m_waitingLocks = waiting;
+}
+
+void PanelLocks::consoleOverflowWarning(MathLabel *label, quint64 max, const QString &name, bool overflow)
+{
+    m_overflowConflicts.append(label);
+    m_overflowCauses.insert(label, name);
+    const QString labelName = label ? label->objectName() : QString();
+    ::logMessage(QStringLiteral("<font color=\"red\"><b>Warning: </font></b> <a href=\"%1\">%2</a> has caused an %6 "
+                                "in <a href=\"%3\">%4</a>. Highest possible value: %5<br>")
+                     .arg(linkTarget(name), name, linkTarget(labelName), labelName, QString::number(max),
+                          overflow ? QStringLiteral("overflow") : QStringLiteral("underflow")));
+}
+
+void PanelLocks::consoleConflictCleared(MathLabel *label)
+{
+    m_overflowConflicts.removeOne(label);
+    m_overflowCauses.remove(label);
+    const QString labelName = label ? label->objectName() : QString();
+    ::logMessage(QStringLiteral("<font color=\"green\"><b>Conflict cleared: </font></b> Over-/Underflow in: "
+                                "<a href=\"%1\">%2</a>. (%3 conflicts in current project)<br>")
+                     .arg(linkTarget(labelName), labelName, QString::number(conflictCount())));
+}
+
+void PanelLocks::clearLockConflicts()
+{
+    m_waitingLocks.clear();
+    m_overflowConflicts.clear();
+    m_overflowCauses.clear();
+}
+
+void PanelLocks::forgetElement(const QString &elementName, const MathLabel *label)
+{
+    if (!elementName.isEmpty()) {
+        m_waitingLocks.remove(elementName);
+        for (auto it = m_waitingLocks.begin(); it != m_waitingLocks.end(); ++it)
+            it.value().removeAll(elementName);
+    }
+    if (label) {
+        m_overflowConflicts.removeAll(const_cast<MathLabel *>(label));
+        m_overflowCauses.remove(label);
+    }
+}
+
+int PanelLocks::conflictCount() const
 {
     int count = m_overflowConflicts.size();
     for (const QStringList &names : m_waitingLocks)
@@ -180,7 +237,7 @@ int Panel::conflictCount() const
     return count;
 }
 
-void Panel::reportLockConflicts(const QString &define)
+void PanelLocks::reportLockConflicts(const QString &define)
 {
     const int count = conflictCount();
     if (!m_waitingLocks.contains(define)) {
@@ -191,7 +248,7 @@ void Panel::reportLockConflicts(const QString &define)
                      + QStringLiteral("<br>"));
         return;
     }
-    ActiveElement *element = getActiveElement(define);
+    ActiveElement *element = m_panel.getActiveElement(define);
     const QStringList lockers = element ? element->lockedByNames() : QStringList();
     QString text = QStringLiteral("<font color=\"red\"><b>Warning: </font></b> %1 is waiting to be locked by %2")
                        .arg(elementLinks({define}), elementLinks(m_waitingLocks.value(define)));
@@ -213,42 +270,16 @@ static void printXmlError(const QString &text)
 }
 
 // Whether the value of a lockon condition names a value the target can take.
-// A label lock on a spin box is refused with its own line first.
-static bool lockValueAccepted(QObject *target, const QString &ownerName, const QString &condition,
+// A label lock on a kind whose values have no labels is refused with its own line first.
+static bool lockValueAccepted(const ActiveElement *target, const QString &ownerName, const QString &condition,
                               const QString &value, bool labelLock)
 {
-    if (qobject_cast<CheckBox *>(target) || qobject_cast<ToggleButton *>(target))
-        return isDecimalLiteral(value) && (value.toInt() == 0 || value.toInt() == 1);
-    if (auto *combo = qobject_cast<ComboBox *>(target)) {
-        for (int i = 0; i < combo->count(); ++i) {
-            if (labelLock ? combo->itemText(i) == value : combo->itemData(i).toString() == value)
-                return true;
-        }
+    const QString unlabelledKind = target->unlabelledKindName();
+    if (labelLock && !unlabelledKind.isEmpty()) {
+        printXmlError(QStringLiteral("%1 wants to lock label on %2: %3.").arg(ownerName, unlabelledKind, condition));
         return false;
     }
-    if (auto *group = qobject_cast<ButtonGroup *>(target))
-        return (labelLock ? group->indexOfLabel(value) : group->indexOfUserData(value)) >= 0;
-
-    const char *spinKind = qobject_cast<HexSpinBox *>(target) ? "hexspinbox"
-        : qobject_cast<SpinBox *>(target)                     ? "spinbox"
-        : qobject_cast<DoubleSpinBox *>(target)               ? "doublespinbox"
-                                                              : nullptr;
-    if (spinKind) {
-        if (labelLock) {
-            printXmlError(QStringLiteral("%1 wants to lock label on %2: %3.")
-                              .arg(ownerName, QLatin1String(spinKind), condition));
-            return false;
-        }
-        bool ok = false;
-        if (auto *spin = qobject_cast<QSpinBox *>(target)) {
-            const int number = value.toInt(&ok, 10);
-            return ok && number >= spin->minimum() && number <= spin->maximum();
-        }
-        auto *spin = qobject_cast<QDoubleSpinBox *>(target);
-        const double number = value.toDouble(&ok);
-        return ok && number >= spin->minimum() && number <= spin->maximum();
-    }
-    return qobject_cast<LineEdit *>(target) || qobject_cast<TextEdit *>(target);
+    return target->acceptsLockValue(value, labelLock);
 }
 
 // Prints what is wrong with the lockon conditions of one element; changes no lock.
@@ -273,24 +304,11 @@ static void checkLockonConditions(Panel *panel, ActiveElement *element)
             ActiveElement *target = panel->getActiveElement(name);
             const bool accepted = target
                 && (panel->getActiveElement(value)
-                    || lockValueAccepted(objectOf(target), ownerName, condition, value, labelLock));
+                    || lockValueAccepted(target, ownerName, condition, value, labelLock));
             if (!accepted)
                 printXmlError(QStringLiteral("%1 wants to lock %2 to %3.").arg(ownerName, writtenName, value));
         }
     }
-}
-
-// The label of the output port of a lock entry: the button or item the entry
-// belongs to, on or off for a check box.
-static QString lockPortLabel(QObject *object, const QString &key, int position)
-{
-    if (auto *group = qobject_cast<ButtonGroup *>(object))
-        return group->buttonLabel(int(key.toUInt()));
-    if (auto *combo = qobject_cast<ComboBox *>(object))
-        return combo->itemText(int(key.toUInt()));
-    if (qobject_cast<CheckBox *>(object))
-        return position == 0 ? QStringLiteral("on") : QStringLiteral("off");
-    return QStringLiteral("???");
 }
 
 // Why an output port reads "???": the element's kind gives its states no names.
@@ -303,14 +321,15 @@ static QString unnamedStateReason(QObject *object, const QString &key)
         .arg(object ? object->objectName() : QString(), kind, key);
 }
 
-void Panel::checkLockConditions()
+void PanelLocks::checkLockConditions()
 {
     // While the panel loads, an element without lock conditions has nothing
     // to check and nothing to send (the change its lock step reports counts
     // only after the load), so the walk takes the lock owners alone.
     QList<ActiveElement *> owners;
-    if (m_loading) {
-        for (ActiveElement *element : qAsConst(m_registries.allElements)) {
+    const bool loading = m_panel.flags().loading;
+    if (loading) {
+        for (ActiveElement *element : m_panel.getAllElements()) {
             const QVariant locks = element->elementProperty("locks");
             if (locks.isValid() && !locks.toMap().isEmpty())
                 owners.append(element);
@@ -318,9 +337,9 @@ void Panel::checkLockConditions()
     }
     // Applying locks runs actions: a change moves an element to the end of the
     // list, and an action that opens another panel takes the elements away.
-    const ElementWalk elements(m_loading ? owners : m_registries.allElements, this);
+    const ElementWalk elements(loading ? owners : m_panel.getAllElements(), &m_panel);
     elements.forEach([this](ActiveElement *element) {
-        checkLockonConditions(this, element);
+        checkLockonConditions(&m_panel, element);
         element->applyLocks();
     });
 
@@ -336,7 +355,8 @@ void Panel::checkLockConditions()
         QNEBlock *block = lockDialog->addElementBlock(element, name, QStringLiteral("START"), 0, 0, 0);
         ushort group = 0;
         for (auto entry = locks.cbegin(); entry != locks.cend(); ++entry, ++group) {
-            const QString label = lockPortLabel(objectOf(element), entry.key(), group);
+            // The button, item or check state the entry belongs to.
+            const QString label = element->lockEntryLabel(entry.key(), group);
             QNEPort *port = block->addOutputPort(label);
             if (label == QLatin1String("???"))
                 port->setExplanation(unnamedStateReason(objectOf(element), entry.key()));
@@ -367,7 +387,7 @@ static void walkLockChain(Panel *panel, ActiveElement *origin, const QString &lo
     ActiveElement *target = panel->getActiveElement(name);
     if (!target)
         return;
-    if (LockDialog *graph = panel->lockGraph())
+    if (LockDialog *graph = panel->locks().lockGraph())
         graph->addElementBlock(target, PanelNames::getObjectName(target), value, group, depth, index);
     QObject *object = objectOf(target);
     if (!isLockCapable(object))
@@ -382,7 +402,7 @@ static void walkLockChain(Panel *panel, ActiveElement *origin, const QString &lo
         return;
 
     path.append(target);
-    const bool everyEntry = qobject_cast<CheckBox *>(object) || qobject_cast<ToggleButton *>(object);
+    const bool everyEntry = target->followsEveryLockEntry();
     const QVariantMap locks = target->elementProperty("locks").toMap();
     for (auto entry = locks.cbegin(); entry != locks.cend(); ++entry) {
         if (!everyEntry && entry.key() != value)
@@ -394,9 +414,9 @@ static void walkLockChain(Panel *panel, ActiveElement *origin, const QString &lo
     path.removeLast();
 }
 
-void Panel::checkLockCycle(ActiveElement *origin, ActiveElement *from, QString lock, QString chain,
-                                ushort group, ushort depth, ushort index)
+void PanelLocks::checkLockCycle(ActiveElement *origin, ActiveElement *from, const QString &lock,
+                                const QString &chain, ushort group, ushort depth, ushort index)
 {
     QList<ActiveElement *> path{from};
-    walkLockChain(this, origin, lock, chain, group, depth, index, path);
+    walkLockChain(&m_panel, origin, lock, chain, group, depth, index, path);
 }
