@@ -31,7 +31,7 @@ void MainWindow::setUpPython()
     m_python->setValueSetter([this](const QString &define, const QString &value) {
         return m_panel->setElementByDefine(define, value);
     });
-    m_panel->setPythonBridge(m_python.get());
+    m_panel->python().setBridge(m_python.get());
     m_scripts.setPythonRunner([this](const QString &code, QString *error) {
         // Until a panel has started Python, "python:" texts do nothing.
         if (!m_python->pythonStarted())

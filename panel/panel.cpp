@@ -31,6 +31,7 @@ Panel::Panel(PanelShell *shell, QObject *parent)
     , m_wiring(std::make_unique<PanelWiring>(*this))
     , m_locks(std::make_unique<PanelLocks>(*this))
     , m_setDefState(std::make_unique<PanelSetDefState>(*this))
+    , m_python(shell)
 {
     m_header.xmlDir = AppPaths::programDir();
 }

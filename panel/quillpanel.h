@@ -7,6 +7,7 @@
 #include "pinmappingmodel.h"
 #include "panelflags.h"
 #include "panelheader.h"
+#include "panelpython.h"
 #include "panellocks.h"
 #include "panelsetdef.h"
 #include "panelreadstate.h"
@@ -35,7 +36,6 @@ class PanelScriptHost;
 class PanelShell;
 class PanelTableHost;
 class PushButton;
-class PythonBridge;
 class ScriptPanelHost;
 class TableHost;
 class QWidget;
@@ -227,15 +227,8 @@ public:
     PanelSetDefState &setDefState() { return *m_setDefState; }
     const PanelSetDefState &setDefState() const { return *m_setDefState; }
 
-    // ---- Python (panel_python.cpp)
-    // The window's Python host; null: Python cannot be started.
-    void setPythonBridge(PythonBridge *bridge) { m_python = bridge; }
-    // Starts Python for a panel that uses it; warns ("Python integration")
-    // and returns false when it cannot start.
-    bool startPython();
-    // Publishes object to Python under define with every "." turned into "_";
-    // nothing while Python has not been started or define is empty.
-    void publishToPython(const QString &define, QObject *object);
+    // Starting Python and publishing to it (panelpython.h).
+    PanelPython &python() { return m_python; }
 
     // ---- Flags: loading, the GUI reset, a read or reset in progress
     const PanelFlags &flags() const { return m_flags; }
@@ -343,7 +336,7 @@ private:
 
     // Flags
     PanelFlags m_flags;
-    PythonBridge *m_python = nullptr;
+    PanelPython m_python;
     QPointer<QWidget> m_rootArea;
     mutable int m_runningWalks = 0; // the element walks running now
     int m_formulaDepth = 0;         // formula refreshes running inside each other

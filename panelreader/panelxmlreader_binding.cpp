@@ -107,7 +107,7 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     if (auto *widget = qobject_cast<QWidget *>(element); widget && has(attributes, "enabled"))
         widget->setEnabled(text(attributes, "enabled").toInt() != 0);
     if (element && element->isWidgetType())
-        m_panel->publishToPython(define, element);
+        m_panel->python().publish(define, element);
 }
 
 // ---------------------------------------------------------------------------

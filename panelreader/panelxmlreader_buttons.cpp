@@ -47,7 +47,7 @@ void PanelXmlReader::readButton(Container *parent)
     connectSharedActionSignals(button, QStringLiteral("clicked"),
                                {QStringLiteral("resetGUI"), QStringLiteral("loadFile"),
                                 QStringLiteral("startProgram"), QStringLiteral("runScript")});
-    m_panel->publishToPython(define, button);
+    m_panel->python().publish(define, button);
 }
 
 void PanelXmlReader::readCheckBox(const QString &header, Container *parent)

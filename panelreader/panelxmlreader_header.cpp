@@ -64,7 +64,7 @@ bool PanelXmlReader::readHeaderElement()
         return true;
     } else if (name == QLatin1String("usesPython")) {
         // A panel whose Python cannot start is not read.
-        if (!m_panel->startPython())
+        if (!m_panel->python().start())
             return false;
     } else if (name != QLatin1String("parametermap") && name != QLatin1String("pinmapping")) {
         // The two above are read by their own readers; they are known here.

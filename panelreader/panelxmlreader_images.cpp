@@ -37,7 +37,7 @@ void PanelXmlReader::readLed(Container *parent)
     const int mask = ledBitMask(bitmask);
     if (data.isEmpty())
         xmlMessage(tr("LED without data doesn't make sense: "), QString(), true);
-    m_panel->publishToPython(define, led);
+    m_panel->python().publish(define, led);
 
     led->setObjectName(QStringLiteral("%1_%2_%3").arg(data, bitmask).arg(ProgramState::instance().bitLedCount++));
     // An LED without define is known by the name it was just given.
@@ -70,7 +70,7 @@ void PanelXmlReader::readImage(Container *parent)
     image->setProperty("File", file);
     m_panel->setImage(image->objectName(), image);
     readCommonAttributes(attributes, image);
-    m_panel->publishToPython(define, image);
+    m_panel->python().publish(define, image);
     m_xml->skipCurrentElement();
 }
 

@@ -67,7 +67,7 @@ void PanelXmlReader::readText(Container *parent)
         label->setWordWrap(text(attributes, "wordwrap").toUInt() != 0);
         label->setProperty("wordwrap", text(attributes, "wordwrap"));
     }
-    m_panel->publishToPython(define, label);
+    m_panel->python().publish(define, label);
     // The label shows the "label" attribute; the element's content is dropped.
     m_xml->skipCurrentElement();
     readCommonAttributes(attributes, label);

@@ -48,7 +48,7 @@ void PanelXmlReader::readVar()
     auto *variable = new DataClass(define);
     const QString defaultText = text(attributes, "default");
     requireDefine(define, QStringLiteral("Var"));
-    m_panel->publishToPython(define, variable);
+    m_panel->python().publish(define, variable);
     variable->setProperty("my_default", defaultText);
     m_panel->setDataClass(define, variable);
 

@@ -82,7 +82,7 @@ void TestPythonPublish::init()
     dir = std::make_unique<QTemporaryDir>();
     bridgeOwner = std::make_unique<RecordingBridge>();
     b = bridgeOwner.get();
-    fx->panel.setPythonBridge(b);
+    fx->panel.python().setBridge(b);
 }
 
 void TestPythonPublish::cleanup()
@@ -150,7 +150,7 @@ void TestPythonPublish::aStartThatFailsEndsTheRead()
 
 void TestPythonPublish::withoutABridgeThePanelIsNotRead()
 {
-    fx->panel.setPythonBridge(nullptr);
+    fx->panel.python().setBridge(nullptr);
     QVERIFY(!read(QStringLiteral("<usesPython/>")));
     QVERIFY(fx->transcript().join(QLatin1Char('\n')).contains(QStringLiteral("The script can not be executed.")));
     QVERIFY(read(QString()));
