@@ -18,6 +18,7 @@
 #include "showxmldialog.h"
 #include "tyklink.h"
 #include "unresolveddialog.h"
+#include "updatecheck.h"
 #include "writeguard.h"
 
 #include <QCloseEvent>
@@ -51,8 +52,10 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     , m_panel(new Panel(m_panelShell.get(), this))
     , m_scriptHost(std::make_unique<WindowScriptHost>(*this))
     , m_pinMapping(std::make_unique<WindowPinMapping>(*this))
+    , m_integration(std::make_unique<WindowIntegration>(*this))
+    , m_tykAdapter(std::make_unique<WindowTykAdapter>(*this))
     , m_tykValues(std::make_unique<TykValueExchange>(*m_panel,
-                                                     [this](bool create) { return tykLinkForTables(create); }))
+                                                     [this](bool create) { return m_tykAdapter->link(create); }))
 {
     m_run.unattended = options.unattended;
     // A log nobody reads on screen is read on standard error: every console
@@ -78,7 +81,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     // 2. Update check, before anything else of the window exists. A run that
     // ends by itself could not tell the user anything: it checks nothing.
     if (!(options.save || options.generate || options.exitAfterKeil))
-        checkForUpdates();
+        UpdateCheck::checkForUpdates();
 
     // 3. Recorder, setDef echo, highlight state and threads start cleared.
     m_panel->setLogSetDefs(false);
@@ -156,9 +159,9 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     setWindowTitle(QStringLiteral("Quillmate [*]"));
 
     // 15.-16. Keil tools menu.
-    cleanUpKeilEntries();
+    m_integration->cleanUpKeilEntries();
     if (m_settings.keil)
-        runKeilStep();
+        m_integration->runKeilStep();
 
     // 17. The file named on the command line (or by loadonstart). A -b run
     // that was given a file it cannot use runs with the home panel, and the
@@ -248,8 +251,8 @@ MainWindow::~MainWindow()
     m_unresolvedDialog = nullptr;
     delete m_diffDialog;
     m_diffDialog = nullptr;
-    delete m_helpProcess;
-    m_helpProcess = nullptr;
+    // The help's launcher process goes with it.
+    m_integration.reset();
     closeLogFile();
     ErrorReporter::instance().setConsoleSink(nullptr);
 }

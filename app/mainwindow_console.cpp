@@ -7,7 +7,6 @@
 #include "errorreporter.h"
 #include "quillpanel.h"
 #include "textbrowser.h"
-#include "xmlfilekind.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -154,18 +153,6 @@ void MainWindow::tabSelected()
 {
     if (m_consoleTabs && m_consoleTabs->currentIndex() == 1)
         m_scriptInput->setFocus(Qt::OtherFocusReason);
-}
-
-bool MainWindow::isXmlFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), file.errorString());
-        return false;
-    }
-    // XML by its content, whatever its declaration, encoding or line ends;
-    // the older line-based files start otherwise.
-    return XmlFileKind::looksLikeXml(file.read(64 * 1024));
 }
 
 bool MainWindow::isElementEnabled(QObject *element)

@@ -31,7 +31,7 @@ void WindowPanelShell::cancelHighlight()
 
 TykLink *WindowPanelShell::tykLinkForTables(bool create)
 {
-    return m_window.tykLinkForTables(create);
+    return m_window.m_tykAdapter->link(create);
 }
 
 QString WindowPanelShell::tableWorkingDirectory() const

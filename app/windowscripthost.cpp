@@ -11,6 +11,7 @@
 #include "programversion.h"
 #include "prompt.h"
 #include "registermodel.h"
+#include "svdpanelgeneration.h"
 #include "table.h"
 #include "tyklink.h"
 #include "tyktaskdownload.h"
@@ -149,7 +150,7 @@ void WindowScriptHost::setTykLogging(int mode, bool timeStamps, const QString &f
     if (!m_window.m_targetLink.tykLink) {
         // The link's console lines (log mode bit 0) go to the window's console
         // like those of a link made anywhere else.
-        m_window.m_targetLink.tykLink = m_window.newTykLink();
+        m_window.m_targetLink.tykLink = m_window.m_tykAdapter->newLink();
     }
     m_window.m_targetLink.tykLink->openLog(quint16(mode), timeStamps, file);
 }
@@ -162,7 +163,7 @@ QStringList WindowScriptHost::versionTexts()
             m_window.m_settings.scriptsDir,
             m_window.m_settings.workingDir,
             m_window.m_panel->header().xmlDir,
-            m_window.getTykFirmwarePath(),
+            WindowTykAdapter::firmwarePath(),
             m_window.m_panel->header().xmlFile,
             m_window.m_panel->header().svdFile,
             m_window.m_panel->header().migrationFile};
@@ -234,12 +235,12 @@ bool WindowScriptHost::scriptSign(const QString &file)
 
 void WindowScriptHost::scriptValidate(const QString &file)
 {
-    m_window.validateXmlFile(file);
+    m_window.panelValidation().validateXmlFile(file);
 }
 
 void WindowScriptHost::scriptCheckXsd(const QString &file)
 {
-    m_window.checkXsd(file);
+    PanelValidation::checkXsd(file);
 }
 
 ScriptPanelHost *WindowScriptHost::scriptPanel()
@@ -284,7 +285,7 @@ void WindowScriptHost::scriptShowPinMapper()
 
 bool WindowScriptHost::scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout, int *namesLeftOut)
 {
-    return m_window.generateXMLFromSVD(svdFile, treeLayout, namesLeftOut);
+    return generatePanelFromSvd(m_window.m_panel, svdFile, treeLayout, namesLeftOut);
 }
 
 bool WindowScriptHost::tableCell(const QString &define, int row, int column, QString *text, bool *numericColumn,
@@ -334,7 +335,7 @@ bool WindowScriptHost::scriptSendTask(const QString &file, quint8 header1, bool 
             error->clear();
         return false;
     }
-    m_window.tykLinkForTables(true);
+    m_window.m_tykAdapter->link(true);
     TykTaskDownload::TaskHeader header;
     header.header1 = header1;
     header.header2 = flag ? 1 : 0;

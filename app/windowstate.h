@@ -37,7 +37,7 @@ struct SettingsIniSwitches {
 };
 
 // The stored settings and settings.ini: folders, the adapter's log, the tool
-// bar, the launcher's tool id and the Keil integration.
+// bar, the launcher's tool id and the Keil switch.
 struct WindowSettings {
     QString workingDir;
     QString scriptsDir;
@@ -49,8 +49,6 @@ struct WindowSettings {
     bool toolbarEnabled = true;
     QString settingsIniPath;
     QString harbikToolId;
-    QString keilCommand;
-    QString keilArguments;
     bool keil = false;
     SettingsIniSwitches switches;
 };

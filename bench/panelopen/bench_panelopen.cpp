@@ -44,6 +44,7 @@
 #include "eventloop.h"
 #include "heaptuning.h"
 #include "mainwindow.h"
+#include "panelsigning.h"
 #include "prompt.h"
 
 #include <QApplication>
@@ -145,7 +146,7 @@ Forms generate(int n)
     }
     p << "</tabcontainer>\n</zelmlcfg>\n";
     u << "</widget></ui>\n";
-    MainWindow::insertChecksum(panel);
+    insertChecksum(panel);
     return {panel, ui.toUtf8()};
 }
 
@@ -165,7 +166,7 @@ QString checkBoxPanel(int n, bool spread)
             p << "</verticalcontainer>\n";
     }
     p << "</header>\n</verticalcontainer>\n</zelmlcfg>\n";
-    MainWindow::insertChecksum(panel);
+    insertChecksum(panel);
     return panel;
 }
 
