@@ -54,6 +54,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     , m_pinMapping(std::make_unique<WindowPinMapping>(*this))
     , m_integration(std::make_unique<WindowIntegration>(*this))
     , m_tykAdapter(std::make_unique<WindowTykAdapter>(*this))
+    , m_elementFinder(std::make_unique<WindowElementFinder>(*this))
     , m_tykValues(std::make_unique<TykValueExchange>(*m_panel,
                                                      [this](bool create) { return m_tykAdapter->link(create); }))
 {
@@ -148,11 +149,12 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     // 13.
     m_unresolvedDialog = new UnresolvedDialog(this);
     m_diffDialog = new DiffDialog(this);
-    connect(m_unresolvedDialog, &UnresolvedDialog::defineActivated, this, &MainWindow::raiseDefine);
-    connect(m_diffDialog, &DiffDialog::defineActivated, this, &MainWindow::raiseDefine);
+    connect(m_unresolvedDialog, &UnresolvedDialog::defineActivated, m_elementFinder.get(),
+            &WindowElementFinder::raiseDefine);
+    connect(m_diffDialog, &DiffDialog::defineActivated, m_elementFinder.get(), &WindowElementFinder::raiseDefine);
     m_lockDialog = new LockDialog(this);
     m_panel->setLockGraph(m_lockDialog);
-    m_lockDialog->setActivation([this](ActiveElement *element) { raiseGUIElement(element); });
+    m_lockDialog->setActivation([this](ActiveElement *element) { m_elementFinder->raiseElement(element); });
     m_lockDialog->setToolTipSource([this](ActiveElement *element) { return registerToolTip(element); });
 
     // 14.

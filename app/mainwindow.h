@@ -5,6 +5,7 @@
 #include "panelvalidation.h"
 #include "panelxmlreader.h"
 #include "scriptengine.h"
+#include "windowelementfinder.h"
 #include "windowintegration.h"
 #include "windowpanelshell.h"
 #include "windowpinmapping.h"
@@ -69,6 +70,7 @@ enum class CloseMode {
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
+    friend class WindowElementFinder;
     friend class WindowIntegration;
     friend class WindowPanelShell;
     friend class WindowPinMapping;
@@ -203,13 +205,8 @@ public slots:
     // The lock graph's tool tip of an element bound to a register.
     QString registerToolTip(ActiveElement *element) const;
 
-    // ---- Finding and marking elements. One mark at a
-    // time, ended by its 5000 ms timer or by cancelHighlight().
-    void raiseGUIElement(ActiveElement *element);
-    // Brings the element registered under define into view; unknown names do nothing.
-    void raiseDefine(const QString &define);
-    void raiseWidget(QWidget *widget);
-    const ElementMark &elementMark() const { return m_mark; }
+    // Finding, raising and marking elements.
+    WindowElementFinder &elementFinder() { return *m_elementFinder; }
 
 public slots:
     void open();
@@ -250,7 +247,6 @@ public slots:
     // A panel generated from an SVD file (generatePanelFromSvd): asks for
     // the file and the layout, then whether to open the panel.
     void generateXMLFromSVD();
-    void searchForGUIElement();
 
 private slots:
     // Slots of the window's own actions, tabs and replies.
@@ -267,8 +263,6 @@ protected:
     void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    // Ends the element mark when its timer fires.
-    void timerEvent(QTimerEvent *event) override;
 
 private:
     void readSettings();
@@ -296,10 +290,7 @@ private:
     void PythonStdOut(const QString &text);
     void PythonStdErr(const QString &text);
     // The window's view of the panel
-    bool isEditableElement(QWidget *widget, bool rememberStyle);
     void expandOrCollapseBranch(bool expand);
-    // Brings a widget without value (a button, LED, picture...) into view and marks it.
-    void raiseNamedWidget(QWidget *widget);
     void connectTargetForPolling();
     // Start-up steps
     bool openFileArgument(const QString &file);
@@ -316,8 +307,6 @@ private:
     // The end of a -b run that nobody can close: the process ends as EXIT
     // would end it, with the run's counts on the console.
     [[noreturn]] void endUnattendedBatchRun();
-    // Ends the element mark (the panel shell's cancelHighlight).
-    void cancelHighlight();
     // saveProjectFile without the count.
     bool writeProjectFile(const QString &fileName, bool sorted);
     // Save and the script saves while the home panel (or no panel) is shown:
@@ -347,6 +336,7 @@ private:
     std::unique_ptr<WindowPinMapping> m_pinMapping;
     std::unique_ptr<WindowIntegration> m_integration;
     std::unique_ptr<WindowTykAdapter> m_tykAdapter;
+    std::unique_ptr<WindowElementFinder> m_elementFinder;
     std::unique_ptr<PythonHost> m_python;
     std::unique_ptr<TykValueExchange> m_tykValues;
     // Gives the panel and the script engine the window's Python host.
@@ -368,8 +358,6 @@ private:
     QLabel *m_versionLabel = nullptr;
     QLabel *m_fileLabel = nullptr;
     QPushButton *m_forumButton = nullptr;
-    // Element marks
-    void markWidget(QWidget *widget, const QColor &other);
 
     // Dialogs owned by the window
     UnresolvedDialog *m_unresolvedDialog = nullptr;
@@ -386,7 +374,6 @@ private:
     WindowSettings m_settings;
     WindowRun m_run;
     TargetLinkState m_targetLink;
-    ElementMark m_mark;
     WindowActions m_actions;
     // Panel open and project
     bool m_openingHomePanel = false; // set while the home panel of a new project is read

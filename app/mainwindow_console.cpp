@@ -132,7 +132,7 @@ void MainWindow::on_anchorClicked(const QUrl &url)
     if (link.elementName.isEmpty())
         return;
     if (ActiveElement *element = m_panel->getActiveElement(link.elementName))
-        raiseGUIElement(element);
+        m_elementFinder->raiseElement(element);
 }
 
 void MainWindow::clearConsole()

@@ -106,7 +106,7 @@ void MainWindow::createActions()
     }
     m_actions.searchAct = makeAction(this, {"&Search GUI element...", "Search for a GUI element in the current "
                                   "loaded XML. Opens the element.", QKeySequence::Find},
-                           &MainWindow::searchForGUIElement);
+                           [this] { m_elementFinder->search(); });
     m_actions.showDifferencesAct = makeAction(this, {"&Show differences...", "Show differences of values compared "
                                                                    "to an qlmp file."},
                                     &MainWindow::showDifferences);
@@ -421,7 +421,7 @@ void MainWindow::showSvdTree()
         return;
     ShowSvdDialog dialog(m_panel);
     connect(&dialog, &ShowSvdDialog::elementActivated, this,
-            [this](ActiveElement *element) { raiseGUIElement(element); });
+            [this](ActiveElement *element) { m_elementFinder->raiseElement(element); });
     dialog.exec();
 }
 

@@ -87,8 +87,7 @@ static void showPanelLaidOut(QWidget *panelWidget, const QList<QPointer<TabWidge
 bool MainWindow::open(const QString &fileName)
 {
     stopPollingThreads();
-    m_mark.timerId = 0;
-    m_mark.item = nullptr;
+    m_elementFinder->forgetPanelMark();
     m_tykValues->resetTimeouts();
     m_panel->editHeader().definePrefixes.clear();
     // Panels replaced while an element walk ran are still waiting for the

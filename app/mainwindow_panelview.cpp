@@ -27,15 +27,6 @@ QString MainWindow::getCurrentFileName() const
     return QFileInfo(m_projectFile).fileName();
 }
 
-bool MainWindow::isEditableElement(QWidget *widget, bool rememberStyle)
-{
-    const ElementKind *kind = elementKindOf(widget);
-    const bool editable = kind && kind->editable;
-    if (editable && rememberStyle)
-        m_mark.styleSheet = widget->styleSheet();
-    return editable;
-}
-
 static void setExpandedRecursively(QTreeWidgetItem *item, bool expand)
 {
     item->setExpanded(expand);

@@ -26,7 +26,7 @@ QString WindowPanelShell::runningScriptFile() const
 
 void WindowPanelShell::cancelHighlight()
 {
-    m_window.cancelHighlight();
+    m_window.m_elementFinder->cancelHighlight();
 }
 
 TykLink *WindowPanelShell::tykLinkForTables(bool create)

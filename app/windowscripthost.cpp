@@ -250,7 +250,7 @@ ScriptPanelHost *WindowScriptHost::scriptPanel()
 
 void WindowScriptHost::scriptRaiseElement(ActiveElement *element)
 {
-    m_window.raiseGUIElement(element);
+    m_window.m_elementFinder->raiseElement(element);
 }
 
 void WindowScriptHost::scriptSetFullScreen(bool on)
