@@ -10,6 +10,7 @@
 #include "windowpanelshell.h"
 #include "windowpinmapping.h"
 #include "windowscripthost.h"
+#include "windowstartup.h"
 #include "windowstate.h"
 #include "windowtykadapter.h"
 
@@ -75,6 +76,7 @@ class MainWindow : public QMainWindow
     friend class WindowPanelShell;
     friend class WindowPinMapping;
     friend class WindowScriptHost;
+    friend class WindowStartUp;
     friend class WindowTykAdapter;
 
 public:
@@ -292,21 +294,6 @@ private:
     // The window's view of the panel
     void expandOrCollapseBranch(bool expand);
     void connectTargetForPolling();
-    // Start-up steps
-    bool openFileArgument(const QString &file);
-    // Shows the window and waits (a short while at most) until it is on
-    // screen and painted; no user input is taken meanwhile.
-    void showAndPaintBeforeOpen();
-    // Sets the elements the -d items name; false when an item was refused.
-    bool applyDefines();
-    // Ends the process with exitCode, or with the -b run's exit code when
-    // that is higher.
-    [[noreturn]] void exitNonInteractive(int exitCode);
-    void runNonInteractiveExits(const QString &file, bool fileOpened, QString saveFile,
-                                bool exitAfterKeil);
-    // The end of a -b run that nobody can close: the process ends as EXIT
-    // would end it, with the run's counts on the console.
-    [[noreturn]] void endUnattendedBatchRun();
     // saveProjectFile without the count.
     bool writeProjectFile(const QString &fileName, bool sorted);
     // Save and the script saves while the home panel (or no panel) is shown:
@@ -337,6 +324,8 @@ private:
     std::unique_ptr<WindowIntegration> m_integration;
     std::unique_ptr<WindowTykAdapter> m_tykAdapter;
     std::unique_ptr<WindowElementFinder> m_elementFinder;
+    // The start-up steps around the file argument.
+    std::unique_ptr<WindowStartUp> m_startUp;
     std::unique_ptr<PythonHost> m_python;
     std::unique_ptr<TykValueExchange> m_tykValues;
     // Gives the panel and the script engine the window's Python host.
