@@ -100,7 +100,6 @@ public:
 
     // ---- Console and element state (mainwindow_console.cpp)
     void consolePrint(QString html);
-    static bool isElementEnabled(QObject *element);
     // Set by the script command that hides the console.
     void setConsoleKeptHidden(bool hidden) { m_keepConsoleHidden = hidden; }
 
@@ -287,10 +286,6 @@ private:
     void warnWhenPanelNotFound(const QString &projectPath);
     // Whether a register of the panel names a header.
     bool headerFilesToExport() const;
-    // What Python writes to its standard output and error: one console (and
-    // log file) line per text, a lone line end dropped.
-    void PythonStdOut(const QString &text);
-    void PythonStdErr(const QString &text);
     // The window's view of the panel
     void expandOrCollapseBranch(bool expand);
     void connectTargetForPolling();

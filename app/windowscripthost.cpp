@@ -16,11 +16,19 @@
 #include "tyklink.h"
 #include "tyktaskdownload.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDockWidget>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStandardItemModel>
+#include <QTextEdit>
 
 #include <cstdio>
 #include <cstdlib>
@@ -103,7 +111,7 @@ QHash<QString, DataClass *> WindowScriptHost::scriptVariables()
 
 bool WindowScriptHost::elementEnabled(QObject *element)
 {
-    return m_window.isElementEnabled(element);
+    return isElementEnabled(element);
 }
 
 bool WindowScriptHost::registerValueText(const QString &objectName, QString *text)
@@ -343,4 +351,21 @@ bool WindowScriptHost::scriptSendTask(const QString &file, quint8 header1, bool 
     header.headerWord = word;
     quint8 status = 0xFF;
     return TykTaskDownload::sendTask(*m_window.m_targetLink.tykLink, file, header, status, error);
+}
+
+bool isElementEnabled(QObject *element)
+{
+    if (!element)
+        return false;
+    // Value-bearing element kinds with a QWidget base answer for themselves.
+    if (qobject_cast<QComboBox *>(element) || qobject_cast<QCheckBox *>(element)
+        || qobject_cast<QPushButton *>(element) || qobject_cast<QDoubleSpinBox *>(element)
+        || qobject_cast<QSpinBox *>(element) || qobject_cast<QLineEdit *>(element)
+        || qobject_cast<QTextEdit *>(element))
+        return static_cast<QWidget *>(element)->isEnabled();
+    // A radio group is no widget; its buttons are switched together, so the
+    // first one (id 0) answers for it. A group without buttons is not enabled.
+    if (auto *group = qobject_cast<QButtonGroup *>(element))
+        return group->button(0) && group->button(0)->isEnabled();
+    return false;
 }
