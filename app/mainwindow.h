@@ -14,8 +14,6 @@
 #include "windowstate.h"
 #include "windowtykadapter.h"
 
-#include <QDateTime>
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSerialPort>
@@ -41,7 +39,6 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 class QTextBrowser;
-class QTimerEvent;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -165,9 +162,9 @@ public:
     // Applies one "#define NAME VALUE" line, split into words, to the elements
     // bound to the register.
     void setRegisterFromDefineLine(RegisterRecord *reg, QStringList *words);
-    // Signs a panel file in place, in its own encoding; false when it was not
-    // signed (refused, no place for the checksum, an encoding it cannot keep,
-    // a failed write), and then the file is left byte for byte.
+    // Signs a panel file in place (signPanelFile, panelsigning.h), unless a
+    // run that writes refused to use it; false when it was not signed, and
+    // then the file is left byte for byte.
     bool signXmlChecksum(const QString &path);
 
     // Panel validation with the window's read options; it prints its
