@@ -3,7 +3,6 @@
 #include "mainwindow.h"
 
 #include "apppaths.h"
-#include "combobox.h"
 #include "consolelinks.h"
 #include "dataclass.h"
 #include "errorreporter.h"
@@ -543,8 +542,8 @@ bool MainWindow::loadSvdFile()
         return panel->setEnumeratedValue(define, text, value, key);
     };
     hooks.setLastPeripheralToolTip = [panel](const QString &text) {
-        if (auto *combo = qobject_cast<ComboBox *>(objectOf(panel->getActiveElement(QStringLiteral("$PERIPHERALS$")))))
-            combo->setLastItemToolTip(text);
+        if (ActiveElement *peripherals = panel->getActiveElement(QStringLiteral("$PERIPHERALS$")))
+            peripherals->setLastItemToolTip(text);
     };
     hooks.setDeviceName = [panel](const QString &name) { panel->editHeader().svdDeviceName = name; };
     SvdStreamReader reader(m_panel, m_panel->header().xmlFile, hooks);
