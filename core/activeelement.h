@@ -88,6 +88,15 @@ struct ApplyResult {
     }
 };
 
+// One line the script's GENERATETESTINPUT writes for an element: a Set of a
+// number drawn from [low, high), or a Clicked line (commented out at random).
+struct TestInputLine {
+    enum Form { Set, Click };
+    Form form = Set;
+    double low = 0;
+    double high = 0;
+};
+
 // The forms an element's value is read in (the flag of value()).
 enum class ValueForm {
     Shown = 0, // as the element shows it (a formula label's prefix, number and unit)
@@ -153,6 +162,24 @@ public:
     virtual void setLastItemToolTip(const QString &) {}
     // Tells the formulas and displays that read the element that its value changed.
     virtual void updateMathLabels() = 0;
+
+    // ---- What only some kinds do (the defaults: the kind does not)
+    // The lines the script's GENERATETESTINPUT writes for the element, in order.
+    virtual QList<TestInputLine> testInputLines() const { return {}; }
+    // The script's Clicked: a click as the user makes it (none while disabled); false when the kind is not clicked.
+    virtual bool clickAsUser() { return false; }
+    // The script's OpenFileDialog: the chosen file becomes the element's text as typed; false when the kind holds no text.
+    virtual bool takeChosenFile(const QString &file)
+    {
+        Q_UNUSED(file)
+        return false;
+    }
+    // The "Range: low..high" section of the element's tool tip; empty when the kind shows no range.
+    virtual QString rangeToolTip() const { return QString(); }
+
+    // The panel reader's attributes:
+    // "readonly": value elements stop taking the mouse and the focus, edits turn read-only.
+    virtual void makeReadOnly() {}
 
     // value() with the keyword and form named.
     QString valueText(int keyword, ValueForm form = ValueForm::Plain) { return value(keyword, int(form)); }

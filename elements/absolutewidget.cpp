@@ -13,3 +13,11 @@ void AbsoluteWidget::childSetDef(int index)
     Q_UNUSED(index)
     TabWidget::runPageSelectLists(sender(), this);
 }
+
+void AbsoluteWidget::placeChild(QWidget *child, const QString &title, int pos)
+{
+    Q_UNUSED(title)
+    Q_UNUSED(pos)
+    if (child && child->parentWidget() != this)
+        child->setParent(this);
+}

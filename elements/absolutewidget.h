@@ -16,4 +16,9 @@ public:
 public slots:
     // Runs this page's select lists when the tab widget holding it changes tab.
     void childSetDef(int index);
+
+protected:
+    // A child keeps its place; a widget moved in from elsewhere (the panel
+    // editor's moves) becomes a child of the page.
+    void placeChild(QWidget *child, const QString &title, int pos) override;
 };

@@ -88,3 +88,29 @@ bool editGroupBoxRow(QWidget *element, const QString &row, const QString &value,
     setElementPropertyOf(group, "my_label", value);
     return true;
 }
+
+int GroupBox::layoutIndexOf(QWidget *child) const
+{
+    return indexInLayout(child);
+}
+
+int HorizontalWidget::layoutIndexOf(QWidget *child) const
+{
+    return indexInLayout(child);
+}
+
+int VerticalWidget::layoutIndexOf(QWidget *child) const
+{
+    return indexInLayout(child);
+}
+
+void addChildStretch(QWidget *child)
+{
+    QWidget *parent = child->parentWidget();
+    if (!qobject_cast<VerticalWidget *>(parent) && !qobject_cast<HorizontalWidget *>(parent))
+        return;
+    auto *box = qobject_cast<QBoxLayout *>(parent->layout());
+    const int index = box ? box->indexOf(child) : -1;
+    if (index >= 0)
+        box->addStretch(index);
+}

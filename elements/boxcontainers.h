@@ -20,6 +20,8 @@ class GroupBox : public QGroupBox, public WidgetContainer
 
 public:
     explicit GroupBox(const QString &title, QWidget *parent = nullptr);
+    // Its child's index in its layout.
+    int layoutIndexOf(QWidget *child) const override;
 
 public slots:
     void childSetDef(int index);
@@ -33,6 +35,8 @@ class HorizontalWidget : public QFrame, public WidgetContainer
 
 public:
     explicit HorizontalWidget(QWidget *parent = nullptr);
+    // Its child's index in its layout.
+    int layoutIndexOf(QWidget *child) const override;
 
 public slots:
     void childSetDef(int index);
@@ -50,7 +54,14 @@ class VerticalWidget : public QWidget, public WidgetContainer
 
 public:
     explicit VerticalWidget(QWidget *parent = nullptr);
+    // Its child's index in its layout.
+    int layoutIndexOf(QWidget *child) const override;
 
 public slots:
     void childSetDef(int index);
 };
+
+// The panel reader's "stretch" attribute of a child of a vertical or
+// horizontal container: the container's box ends with a stretch whose factor
+// is the child's index in it. A child of any other parent is left alone.
+void addChildStretch(QWidget *child);

@@ -329,3 +329,13 @@ ApplyResult ButtonGroup::applyText(const QString &text, ApplyRule rule, const st
     valueChangedByUser(target);
     return ApplyResult::applied();
 }
+
+QList<TestInputLine> ButtonGroup::testInputLines() const
+{
+    return {{TestInputLine::Set, 0, double(buttons().size())}};
+}
+
+ButtonGroup *radioGroupOf(const QAbstractButton *button)
+{
+    return button ? qobject_cast<ButtonGroup *>(button->group()) : nullptr;
+}

@@ -60,6 +60,8 @@ public:
     void enable(bool on) override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    // GENERATETESTINPUT: a button index.
+    QList<TestInputLine> testInputLines() const override;
     // A group is no widget: every button shows the group's tool tip.
     void updateToolTip() override;
 
@@ -89,3 +91,7 @@ private:
     QHash<QString, QAbstractButton *> m_buttonsByLabel;
     QHash<QAbstractButton *, QString> m_labelsByButton;
 };
+
+// The radio group a button belongs to; null for a button of no group or of a
+// group that is no ButtonGroup.
+ButtonGroup *radioGroupOf(const QAbstractButton *button);

@@ -102,6 +102,12 @@ void CheckBox::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void CheckBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -176,4 +182,9 @@ bool editCheckBoxRow(QWidget *element, const QString &row, const QString &value,
     box->setText(value);
     writes->append({QStringLiteral("label"), value});
     return true;
+}
+
+QList<TestInputLine> CheckBox::testInputLines() const
+{
+    return {{TestInputLine::Set, 0, 2}};
 }

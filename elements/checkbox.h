@@ -18,6 +18,9 @@ public:
     void setValue(const QString &text, int keyword) override;
     ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void initialize() override;
+    // GENERATETESTINPUT: 0 or 1.
+    QList<TestInputLine> testInputLines() const override;
+    void makeReadOnly() override;
 
     // Sends (on) or releases (off) the lock texts; used by applyLocks and by
     // the tree branch switch.

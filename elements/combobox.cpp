@@ -189,6 +189,12 @@ void ComboBox::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void ComboBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -410,4 +416,9 @@ bool replaceComboItems(QWidget *element, const QList<QPair<QString, QString>> &i
     }
     combo->setElementProperty("itemText", entries);
     return true;
+}
+
+QList<TestInputLine> ComboBox::testInputLines() const
+{
+    return {{TestInputLine::Set, 0, double(count())}};
 }

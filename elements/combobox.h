@@ -43,8 +43,11 @@ public:
     void resetToDefault() override;
     void applyLocks() override;
     void enable(bool on) override;
+    void makeReadOnly() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    // GENERATETESTINPUT: an item index.
+    QList<TestInputLine> testInputLines() const override;
     // An enumerated value of the bound SVD field: name, description, value.
     void addItem(const QString &name, const QString &text, int value) override;
     using QComboBox::addItem;

@@ -90,6 +90,14 @@ public:
     // The container's name in its elements' tool tips; empty for the
     // containers that have no name worth showing.
     virtual QString toolTipTitle() const { return QString(); }
+    // The place of a child in the container's layout, as addWidget's pos
+    // counts it (the panel editor's moves and pastes); -1 for a container that
+    // places its children otherwise, and for a widget its layout does not hold.
+    virtual int layoutIndexOf(QWidget *child) const
+    {
+        Q_UNUSED(child)
+        return -1;
+    }
 
     // The panel the container belongs to; its factories hand it to every
     // child they create.

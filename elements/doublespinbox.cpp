@@ -55,6 +55,12 @@ void DoubleSpinBox::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void DoubleSpinBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -166,4 +172,20 @@ void listDoubleSpinBoxRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Suffix!") + e->suffix());
     rows->append(QStringLiteral("Range!%1..%2").arg(e->minimum(), 0, 'g').arg(e->maximum(), 0, 'g'));
     rows->append(QStringLiteral("Step!%1").arg(e->singleStep(), 0, 'g'));
+}
+
+QList<TestInputLine> DoubleSpinBox::testInputLines() const
+{
+    double low = std::trunc(minimum());
+    if (low < 0)
+        low = 0;
+    double high = std::trunc(maximum());
+    if (high > 32767 || high < 0)
+        high = 32767;
+    return {{TestInputLine::Set, low, high}};
+}
+
+QString DoubleSpinBox::rangeToolTip() const
+{
+    return QStringLiteral("Range: %1..%2").arg(QString::number(minimum(), 'g', 6), QString::number(maximum(), 'g', 6));
 }

@@ -29,6 +29,11 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    // GENERATETESTINPUT: a whole value from the range, within 0..32767.
+    QList<TestInputLine> testInputLines() const override;
+    // The tool tip's range: the bounds with six significant digits.
+    QString rangeToolTip() const override;
+    void makeReadOnly() override;
 
 public slots:
     void sendData(double value);

@@ -1,12 +1,9 @@
 #include "elementconditions.h"
 
-#include "doublespinbox.h"
+#include "activeelement.h"
 #include "elementhost.h"
 #include "elementkinds.h"
 #include "expression.h"
-#include "knob.h"
-#include "slider.h"
-#include "spinbox.h"
 #include "treewidget.h"
 #include "treewidgetitem.h"
 
@@ -28,21 +25,6 @@ static void appendLockSection(QString &tip, const char *title, const QList<LockR
         tip += record.name;
     }
     tip += QLatin1Char('\n');
-}
-
-static QString rangeText(QObject *object)
-{
-    const auto g6 = [](double v) { return QString::number(v, 'g', 6); };
-    if (auto *spin = qobject_cast<SpinBox *>(object))
-        return QLatin1String("Range: ") + QString::number(spin->minimum()) + QLatin1String("..")
-            + QString::number(spin->maximum());
-    if (auto *spin = qobject_cast<DoubleSpinBox *>(object))
-        return QStringLiteral("Range: %1..%2").arg(g6(spin->minimum()), g6(spin->maximum()));
-    if (auto *slider = qobject_cast<Slider *>(object))
-        return QStringLiteral("Range: %1..%2").arg(slider->minimum()).arg(slider->maximum());
-    if (auto *knob = qobject_cast<Knob *>(object))
-        return QStringLiteral("Range: %1..%2").arg(g6(knob->lowerBound()), g6(knob->upperBound()));
-    return QString();
 }
 
 // Built for every value element of a panel at each open and after each
@@ -126,7 +108,7 @@ QString buildToolTip(ActiveElement *element, quint32 sections)
     }
 
     if (on(ToolTipRange)) {
-        QString range = rangeText(object);
+        QString range = element->rangeToolTip();
         const QString unit = element->elementProperty("unit").toString();
         if (!unit.isEmpty()) {
             range += QLatin1Char(' ');

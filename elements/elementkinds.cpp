@@ -34,6 +34,9 @@ QList<ElementKind> makeKinds()
     check.actionEvents = ActionEvents::Check;
     check.editRow = &editCheckBoxRow;
     check.listRows = &listCheckBoxRows;
+    check.colorSlot = ColorSlot::WindowText;
+    check.setDefEvent = "checked_setDef";
+    check.setDefInvEvent = "unchecked_setDef";
     kinds << check;
 
     ElementKind toggle = kind("ToggleButton", {"togglebutton"},
@@ -56,6 +59,7 @@ QList<ElementKind> makeKinds()
     combo.editorIcon = "Combo";
     combo.actionEvents = ActionEvents::Selection;
     combo.listRows = &listComboBoxRows;
+    combo.setDefEvent = "selected_setDef";
     kinds << combo;
 
     ElementKind group = kind("ButtonGroup", {"radio"},
@@ -106,6 +110,7 @@ QList<ElementKind> makeKinds()
     slider.userForm = UserSetForm::Position;
     slider.editorIcon = "Slider";
     slider.editRow = &editSliderRow;
+    slider.colorSlot = ColorSlot::OwnRole;
     kinds << slider;
 
     ElementKind knob = kind("Knob", {"knob"}, numberEvents);
@@ -115,6 +120,7 @@ QList<ElementKind> makeKinds()
     knob.editorIcon = "Knob";
     knob.editRow = &editKnobRow;
     knob.listRows = &listKnobRows;
+    knob.colorSlot = ColorSlot::Button;
     kinds << knob;
 
     ElementKind line = kind("LineEdit", {"edit"}, {"changed_sendUSB", "changed_setDef", "changed_runScript"});
@@ -219,6 +225,7 @@ QList<ElementKind> makeKinds()
     plot.editorIcon = "Plot";
     plot.editRow = &editPlotRow;
     plot.listRows = &listPlotRows;
+    plot.colorSlot = ColorSlot::Canvas;
     kinds << plot;
 
     ElementKind dial = kind("QwtDial", {"dial"}, {});

@@ -61,6 +61,17 @@ enum class ActionEvents {
     Click,     // clicked (push button)
 };
 
+// How the panel reader's "color" attribute colours an element of the kind
+// (containers and push buttons are coloured their own way whatever this says).
+// setDef's background colour takes the Button role for a Button slot too.
+enum class ColorSlot {
+    Base,       // the Base role; a combo box also gets it as its style sheet
+    Canvas,     // a plot: its canvas background
+    WindowText, // check box: its text
+    Button,     // knob: its face, drawn in the Button role
+    OwnRole,    // slider: its own background role
+};
+
 // What the program knows of one element class, in one place: the panel
 // reader, the project file, the lock and define code and the colour slots
 // look it up here instead of keeping class lists of their own.
@@ -92,6 +103,12 @@ struct ElementKind {
     bool (*editRow)(QWidget *element, const QString &row, const QString &value, AttributeWrites *writes) = nullptr;
     // The editor's property rows of its own, after the define (kindedits.h); null for none.
     void (*listRows)(QWidget *element, QStringList *rows) = nullptr;
+    // The panel reader's attributes:
+    // "color": where it takes the colour.
+    ColorSlot colorSlot = ColorSlot::Base;
+    // "setDef" and "setDefInv": the action events their lists connect; null for none.
+    const char *setDefEvent = nullptr;
+    const char *setDefInvEvent = nullptr;
 
     // The panel XML element name the writer writes for an element of the kind.
     QString xmlName() const;

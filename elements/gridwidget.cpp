@@ -96,3 +96,8 @@ void listGridRows(QWidget *element, QStringList *rows)
         return;
     rows->append(QStringLiteral("NrColumns!%1").arg(e->columns()));
 }
+
+int GridWidget::layoutIndexOf(QWidget *child) const
+{
+    return indexInLayout(child);
+}

@@ -24,6 +24,8 @@ public:
     // The cell the next appended child goes to.
     int nextRow() const { return m_row; }
     int nextColumn() const { return m_column; }
+    // Its child's index in its layout (in cell order).
+    int layoutIndexOf(QWidget *child) const override;
 
 public slots:
     // Runs this page's select lists when the tab widget holding it changes tab.

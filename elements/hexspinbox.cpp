@@ -50,3 +50,9 @@ QValidator::State HexSpinBox::validate(QString &text, int &pos) const
     }
     return text.size() > 2 ? QValidator::Acceptable : QValidator::Intermediate;
 }
+
+QList<TestInputLine> HexSpinBox::testInputLines() const
+{
+    const QList<TestInputLine> line = SpinBox::testInputLines();
+    return line + line;
+}

@@ -19,6 +19,8 @@ public:
     // "0x" and one to eight hexadecimal digits is acceptable, a beginning of
     // that form intermediate, anything else invalid (pos then at the end).
     QValidator::State validate(QString &text, int &pos) const override;
+    // GENERATETESTINPUT: the spin box's line twice (once as a spin box, once as a hex one).
+    QList<TestInputLine> testInputLines() const override;
 
 protected:
     // The value in upper-case hexadecimal digits, a negative one with its

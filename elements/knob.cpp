@@ -148,3 +148,9 @@ void listKnobRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Range!%1..%2").arg(scale.lowerBound(), 0, 'g').arg(scale.upperBound(), 0, 'g'));
     rows->append(QStringLiteral("Step!%1").arg(e->totalSteps()));
 }
+
+QString Knob::rangeToolTip() const
+{
+    return QStringLiteral("Range: %1..%2").arg(QString::number(lowerBound(), 'g', 6),
+                                               QString::number(upperBound(), 'g', 6));
+}

@@ -30,6 +30,8 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    // The tool tip's range: the bounds with six significant digits.
+    QString rangeToolTip() const override;
 
 public slots:
     void sendData(double value);

@@ -202,3 +202,18 @@ void listLedRows(QWidget *element, QStringList *rows)
     rows->append(attributeRow(e, "OnColor", "OnColor"));
     rows->append(attributeRow(e, "OffColor", "OffColor"));
 }
+
+std::optional<bool> ledLit(const QObject *object)
+{
+    if (auto *led = qobject_cast<const Led *>(object))
+        return led->isLit();
+    return std::nullopt;
+}
+
+bool setLedLit(QObject *object, bool on)
+{
+    auto *led = qobject_cast<Led *>(object);
+    if (led)
+        led->setValue(on);
+    return led != nullptr;
+}

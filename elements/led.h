@@ -5,6 +5,8 @@
 #include <QSvgRenderer>
 #include <QWidget>
 
+#include <optional>
+
 // A small round lamp that shows whether bits of a define or target variable
 // are set. It has no define of its own: the panel lights and darkens it when
 // the watched value changes (setValueText, setValueBits), comparing the value
@@ -67,3 +69,9 @@ private:
     bool m_onReady = false;
     bool m_offReady = false;
 };
+
+// A lamp as the Python host reads and sets it: whether the object is lit,
+// nothing for an object that is no lamp.
+std::optional<bool> ledLit(const QObject *object);
+// Lights or darkens the object when it is a lamp; false for any other object.
+bool setLedLit(QObject *object, bool on);

@@ -149,6 +149,11 @@ void LineEdit::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void LineEdit::makeReadOnly()
+{
+    setReadOnly(true);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -273,4 +278,15 @@ void listLineEditRows(QWidget *element, QStringList *rows)
     if (!e)
         return;
     rows->append(QStringLiteral("Label!") + e->text());
+}
+
+bool LineEdit::takeChosenFile(const QString &file)
+{
+    // The text change runs the actions once; the user's slot keeps the value.
+    const bool same = text() == file;
+    setText(file);
+    if (same)
+        valueChanged(file);
+    valueChangedByUser(file);
+    return true;
 }

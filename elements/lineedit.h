@@ -39,6 +39,9 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    // OpenFileDialog: the file becomes the text; the change runs the actions once and is kept as the user's.
+    bool takeChosenFile(const QString &file) override;
+    void makeReadOnly() override;
 
 public slots:
     void sendData(const QString &text);

@@ -3,6 +3,7 @@
 #include "consolelinks.h"
 #include "elementhost.h"
 #include "errorreporter.h"
+#include "expression.h"
 #include "kindedits.h"
 #include "numberliteral.h"
 
@@ -386,4 +387,39 @@ void listMathLabelRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Format!") + QString::fromLatin1(e->format()));
     rows->append(QStringLiteral("Expression!") + e->elementProperty("expression").toString());
     rows->append(QStringLiteral("Unit!") + e->elementProperty("suffix").toString());
+}
+
+bool formulaResultOf(ActiveElement *element, ElementHost *host, double *result)
+{
+    auto *label = qobject_cast<MathLabel *>(objectOf(element));
+    if (!label)
+        return false;
+    bool ok = false;
+    const double value = host->evaluatePostfix(label->postfixTokens(), label->literals(), label->variables(), &ok);
+    *result = ok ? value : 0.0;
+    return true;
+}
+
+void showFormulaResult(ActiveElement *element, double result)
+{
+    if (auto *label = qobject_cast<MathLabel *>(objectOf(element)))
+        label->setValue(result);
+}
+
+MathLabel *setLabelFormula(QWidget *element, const QString &formula)
+{
+    auto *math = qobject_cast<MathLabel *>(element);
+    if (!math)
+        return nullptr;
+    QString written = formula.simplified();
+    written.remove(QLatin1Char(' '));
+    QStringList tokens;
+    QStringList numbers;
+    QStringList names;
+    tokenizeExpression(written, &tokens, &numbers, &names, nullptr);
+    math->setPostfixTokens(infixToPostfix(tokens, numbers, names));
+    math->setLiterals(numbers);
+    math->setVariables(names);
+    math->setElementProperty("expression", formula);
+    return math;
 }

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QStringList>
 
+class ElementHost;
+
 // How a formula label hands its value to its display format: chosen from the
 // format's conversion ("%d" Integer, "%x" Hex, "%f" Fixed, "%e" and "%g"
 // General, "%b" Binary, the label's own base-2 rendering).
@@ -92,3 +94,15 @@ private:
     QStringList m_literals;
     QStringList m_variables;
 };
+
+// Formula labels read by other elements (a table's commands) and edited in
+// the panel editor.
+// The element's formula evaluated over host now, when the element is a
+// formula label (0 when the formula does not evaluate); false for any other element.
+bool formulaResultOf(ActiveElement *element, ElementHost *host, double *result);
+// Shows result on the element when it is a formula label (MathLabel::setValue).
+void showFormulaResult(ActiveElement *element, double result);
+// Gives a formula label the formula as written (its postfix form, numbers,
+// names and "expression"); the label, to be registered with the panel under
+// its new names, or null when the element is no formula label.
+MathLabel *setLabelFormula(QWidget *element, const QString &formula);

@@ -232,3 +232,9 @@ bool IntegerElement::acceptsBitRange(int msb, int lsb)
     return acceptsBitField(msb, lsb, widgetMinimum(), widgetMaximum(),
                            [this](int limit) { setWidgetRange(0, limit); });
 }
+
+QString IntegerElement::rangeToolTip() const
+{
+    return QLatin1String("Range: ") + QString::number(widgetMinimum()) + QLatin1String("..")
+        + QString::number(widgetMaximum());
+}

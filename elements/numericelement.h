@@ -76,6 +76,8 @@ public:
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    // The tool tip's range: the widget's minimum and maximum in decimal.
+    QString rangeToolTip() const override;
 
 protected:
     explicit IntegerElement(QWidget *widget);

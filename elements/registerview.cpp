@@ -364,3 +364,12 @@ void RegisterView::resizeEvent(QResizeEvent *event)
     }
     QTableView::resizeEvent(event);
 }
+
+bool registerViewModuleOf(const ActiveElement *element, QString *module)
+{
+    auto *view = qobject_cast<RegisterView *>(objectOf(element));
+    if (!view)
+        return false;
+    *module = view->moduleName();
+    return true;
+}

@@ -95,3 +95,7 @@ private:
     static quint64 s_pendingValue;
     static bool s_pendingValueSet;
 };
+
+// The module a register view shows, when the element is one (a table names
+// its registers' descriptions there); false for any other element.
+bool registerViewModuleOf(const ActiveElement *element, QString *module);

@@ -120,6 +120,12 @@ void SpinBox::enable(bool on)
     setEnabled(on);
 }
 
+void SpinBox::makeReadOnly()
+{
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -207,4 +213,9 @@ void listSpinBoxRows(QWidget *element, QStringList *rows)
     rows->append(QStringLiteral("Suffix!") + e->suffix());
     rows->append(QStringLiteral("Range!%1..%2").arg(e->minimum()).arg(e->maximum()));
     rows->append(QStringLiteral("Step!%1").arg(e->singleStep()));
+}
+
+QList<TestInputLine> SpinBox::testInputLines() const
+{
+    return {{TestInputLine::Set, double(qMax(minimum(), 0)), double(qMin(maximum(), 32767))}};
 }

@@ -23,6 +23,9 @@ public:
     ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     QString value(int keyword, int flag) override;
     void initialize() override;
+    // GENERATETESTINPUT: a value in the range, within 0..32767.
+    QList<TestInputLine> testInputLines() const override;
+    void makeReadOnly() override;
 
     // The box lays its text out when it is first shown, not while a panel is
     // built: a text layout costs as much as a third of the spin box. Until

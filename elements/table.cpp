@@ -465,3 +465,14 @@ bool editDeclaredColumn(QWidget *element, int index, const TableColumn &column)
     }
     return true;
 }
+
+void Table::loadRecordInto(ActiveElement *element, const QString &value)
+{
+    auto *other = qobject_cast<Table *>(objectOf(element));
+    const quint8 loadAt = m_loadAtCurrentRow;
+    if (other)
+        other->m_loadAtCurrentRow = loadAt;
+    element->loadValue(value);
+    if (other)
+        other->m_loadAtCurrentRow = 0;
+}

@@ -181,6 +181,9 @@ private:
     QString registerDescription(const QString &path) const;
     void refreshFieldToolTip(int row);
     void loadRows(const QString &text);
+    // A table file's record loaded into its element; another table loads it
+    // at the row this one loads at.
+    void loadRecordInto(ActiveElement *element, const QString &value);
     // Puts the rows' cells from row first on (the rows exist).
     void fillRows(const QList<QStringList> &rows, int first);
 

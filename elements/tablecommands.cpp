@@ -38,14 +38,6 @@ enum TableCommand : int {
     CommandExport = 23,
 };
 
-// A formula label's value after evaluating its formula over the panel.
-double evaluateLabel(ElementHost *host, MathLabel *label)
-{
-    bool ok = false;
-    const double result = host->evaluatePostfix(label->postfixTokens(), label->literals(), label->variables(), &ok);
-    return ok ? result : 0.0;
-}
-
 // The number a panel text gives as unsigned decimal: its literal value, 0
 // for anything else.
 quint64 unsignedNumber(const QString &text)
@@ -71,12 +63,12 @@ QString Table::resolveArgument(const QString &text, int keyword)
         return text;
     if (keyword == CommandSendLoop)
         return element->value(KeywordValue, 1);
-    if (auto *label = qobject_cast<MathLabel *>(objectOf(element))) {
-        const double result = evaluateLabel(panel, label);
+    double result = 0.0;
+    if (formulaResultOf(element, panel, &result)) {
         if (keyword == CommandDefineValue || keyword == CommandColumn || keyword == CommandRow)
             return QString::number(qint64(std::floor(result)));
-        label->setValue(result);
-        return label->value(KeywordValue, 1);
+        showFormulaResult(element, result);
+        return element->value(KeywordValue, 1);
     }
     return element->value(keyword, 1);
 }
@@ -218,8 +210,9 @@ void Table::fillRegisterName(const QString &text, const QString &argument)
     QString name = text;
     stripKeywordSuffix(name, CommandRegisterName);
     ActiveElement *element = panel ? panel->getActiveElement(name) : nullptr;
-    if (auto *view = qobject_cast<RegisterView *>(objectOf(element))) {
-        ModuleRecord *module = panel->getModule(view->moduleName());
+    QString moduleName;
+    if (registerViewModuleOf(element, &moduleName)) {
+        ModuleRecord *module = panel->getModule(moduleName);
         QString registerName = argument.contains(QLatin1Char('.')) ? argument.section(QLatin1Char('.'), 1, 1) : argument;
         if (const RegisterRecord *record = module ? module->getRegister(registerName) : nullptr)
             item->setToolTip(record->description);
@@ -242,8 +235,9 @@ void Table::fillRegisterName(const QString &text, const QString &argument)
         ActiveElement *source = panel->getActiveElement(m_columns[c].source);
         if (!source)
             continue;
-        if (auto *label = qobject_cast<MathLabel *>(objectOf(source)))
-            label->setValue(evaluateLabel(panel, label));
+        double result = 0.0;
+        if (formulaResultOf(source, panel, &result))
+            showFormulaResult(source, result);
         putItem(m_currentRow - 1, c, makeItem(source->value(KeywordValue, 1), true));
     }
 }

@@ -149,13 +149,7 @@ bool Table::readTableFileText(const QString &text, QString *error)
                                                                : nullptr;
         if (!element)
             continue;
-        auto *other = qobject_cast<Table *>(objectOf(element));
-        const quint8 loadAt = m_loadAtCurrentRow;
-        if (other)
-            other->m_loadAtCurrentRow = loadAt;
-        element->loadValue(record.value);
-        if (other)
-            other->m_loadAtCurrentRow = 0;
+        loadRecordInto(element, record.value);
     }
     return true;
 }

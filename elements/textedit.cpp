@@ -84,6 +84,11 @@ void TextEdit::enable(bool on)
     enableUnlessLocked(this, on);
 }
 
+void TextEdit::makeReadOnly()
+{
+    setReadOnly(true);
+}
+
 // ---------------------------------------------------------------------------
 // Values
 
@@ -196,4 +201,14 @@ void listTextEditRows(QWidget *element, QStringList *rows)
     if (!e)
         return;
     rows->append(QStringLiteral("Label!") + e->toPlainText());
+}
+
+bool TextEdit::takeChosenFile(const QString &file)
+{
+    const QString before = toPlainText();
+    setText(file);
+    if (toPlainText() == before)
+        valueChangedByUser();
+    valueChanged(file);
+    return true;
 }

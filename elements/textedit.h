@@ -22,9 +22,12 @@ public:
     QString value(int keyword, int flag) override;
     QString storedValueText() override;
     void initialize() override;
+    void makeReadOnly() override;
     void resetToDefault() override;
     void reapplyStoredValue() override;
     bool acceptsBitRange(int msb, int lsb) override;
+    // OpenFileDialog: the file becomes the text, kept as the user's; the actions run.
+    bool takeChosenFile(const QString &file) override;
     // The tool tip shows the content itself.
     void updateToolTip() override;
 

@@ -215,3 +215,15 @@ void listToggleButtonRows(QWidget *element, QStringList *rows)
     rows->append(attributeRow(e, "OnColor", "OnColor"));
     rows->append(attributeRow(e, "OffColor", "OffColor"));
 }
+
+QList<TestInputLine> ToggleButton::testInputLines() const
+{
+    return {{TestInputLine::Click, 0, 0}};
+}
+
+bool ToggleButton::clickAsUser()
+{
+    if (isEnabled())
+        click();
+    return true;
+}

@@ -20,6 +20,10 @@ public:
     void setValue(const QString &text, int keyword) override;
     ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     void initialize() override;
+    // GENERATETESTINPUT: a click.
+    QList<TestInputLine> testInputLines() const override;
+    // Clicked: clicks the button unless it is disabled.
+    bool clickAsUser() override;
 
     // Sends (on, while checked) or releases (off) the lock texts; used by
     // applyLocks and by the tree branch switch.

@@ -264,3 +264,23 @@ QString TreeWidget::toolTipTitle() const
     auto *tabs = qobject_cast<QTabWidget *>(parentWidget()->parentWidget());
     return tabs ? tabs->tabText(tabs->indexOf(const_cast<TreeWidget *>(this))) : QString();
 }
+
+QTreeWidget *treeViewOf(const QObject *object)
+{
+    auto *tree = qobject_cast<const TreeWidget *>(object);
+    return tree ? tree->view() : nullptr;
+}
+
+bool takesBranches(Container *container)
+{
+    return dynamic_cast<TreeWidget *>(container) || dynamic_cast<TreeWidgetItem *>(container);
+}
+
+TreeWidgetItem *addBranchTo(Container *container, const QString &text, QWidget *widget)
+{
+    if (auto *tree = dynamic_cast<TreeWidget *>(container))
+        return tree->addBranch(text, widget);
+    if (auto *item = dynamic_cast<TreeWidgetItem *>(container))
+        return item->addBranch(text, widget);
+    return nullptr;
+}

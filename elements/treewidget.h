@@ -91,3 +91,11 @@ private:
     QTreeWidgetItem *m_heldRow = nullptr;
     QPointer<QWidget> m_heldWidget;
 };
+
+// The tree containers as the panel reader and writer reach them:
+// the view of a tree container; null for any other object.
+QTreeWidget *treeViewOf(const QObject *object);
+// Whether the container takes branch rows: a tree or one of its branches.
+bool takesBranches(Container *container);
+// A new branch row of a tree or branch container, titled text with widget in it; null for any other container.
+TreeWidgetItem *addBranchTo(Container *container, const QString &text, QWidget *widget);

@@ -60,6 +60,12 @@ bool WidgetContainer::mayBeLaidOutIn(const QWidget *child, const QWidget *owner)
     return child && child->parentWidget() == owner && child->testAttribute(Qt::WA_LaidOut);
 }
 
+int WidgetContainer::indexInLayout(QWidget *child) const
+{
+    QLayout *layout = m_self ? m_self->layout() : nullptr;
+    return layout ? layout->indexOf(child) : -1;
+}
+
 void WidgetContainer::addWidget(QWidget *widget, int pos)
 {
     placeChild(widget, QString(), pos);

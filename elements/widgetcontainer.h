@@ -80,6 +80,9 @@ protected:
     // or no layout has ever held it (as for every newly created child). Only
     // then does a container need to search its layout for it.
     static bool mayBeLaidOutIn(const QWidget *child, const QWidget *owner);
+    // layoutIndexOf of the containers that lay their children out: the
+    // child's index in the layout of the container's widget (-1 without one).
+    int indexInLayout(QWidget *child) const;
 
 private:
     QString caption(CaptionedKind kind, const QString &text) const;

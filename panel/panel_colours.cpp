@@ -5,7 +5,9 @@
 #include "quillpanel.h"
 
 #include "elementkinds.h"
-#include "knob.h"
+
+#include <QPalette>
+#include <QWidget>
 
 // "rgb(r,g,b)" of a QRgb colour number; the upper byte does not count.
 static QString rgbText(int color)
@@ -34,7 +36,7 @@ void PanelColours::setBGColor(QWidget *widget, int color)
 {
     const ElementKind *kind = elementKindOf(widget);
     colourWidget(widget, color, kind && kind->styledColours, QStringLiteral("background-color"),
-                 qobject_cast<Knob *>(widget) ? QPalette::Button : QPalette::Base);
+                 kind && kind->colorSlot == ColorSlot::Button ? QPalette::Button : QPalette::Base);
 }
 
 void PanelColours::setTextColor(QWidget *widget, int color)

@@ -400,24 +400,13 @@ void ShowXMLDialog::setRange(QWidget *element, const QString &value)
 
 void ShowXMLDialog::setFormula(QWidget *element, const QString &value)
 {
-    auto *math = qobject_cast<MathLabel *>(element);
+    MathLabel *math = setLabelFormula(element, value);
     if (!math)
         return;
-    QString formula = value.simplified();
-    formula.remove(QLatin1Char(' '));
-    QStringList tokens;
-    QStringList numbers;
-    QStringList names;
-    tokenizeExpression(formula, &tokens, &numbers, &names, nullptr);
-    const QStringList postfix = infixToPostfix(tokens, numbers, names);
-    math->setPostfixTokens(postfix);
-    math->setLiterals(numbers);
-    math->setVariables(names);
-    math->setElementProperty("expression", value);
     recordAttribute(element, QStringLiteral("formula"), value);
     if (m_panel) {
         // The label is told of changes of the names it reads now.
         m_panel->removeMathLabel(math);
-        m_panel->addMathLabel(names, math);
+        m_panel->addMathLabel(math->variables(), math);
     }
 }

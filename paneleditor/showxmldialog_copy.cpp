@@ -134,7 +134,7 @@ QWidget *ShowXMLDialog::pasteElement()
     // A radio button pasted where its group's buttons are joins the group
     // (a group is saved as one element of the container that holds it).
     auto *sourceButton = qobject_cast<QRadioButton *>(m_copied.data());
-    auto *sourceGroup = sourceButton ? qobject_cast<ButtonGroup *>(sourceButton->group()) : nullptr;
+    ButtonGroup *sourceGroup = radioGroupOf(sourceButton);
     if (sourceGroup && containerOf(sourceButton) == container) {
         const QList<QObject *> before = currentChildren(target);
         QRadioButton *button = addRadioToGroup(sourceGroup, container, sourceButton->text(), -1);

@@ -261,7 +261,7 @@ void ShowXMLDialog::addElement(int typeCode)
             position = layoutPosition;
         // A radio button added beside a button of a group joins that group.
         auto *button = qobject_cast<QRadioButton *>(object);
-        ButtonGroup *group = button ? qobject_cast<ButtonGroup *>(button->group()) : nullptr;
+        ButtonGroup *group = radioGroupOf(button);
         created = createElementByType(parentContainer, typeCode, position, group);
         createdItem = buildEditorTree(created, m_treeModel->itemFromIndex(parentIndex), current.row());
     }
@@ -482,13 +482,10 @@ void ShowXMLDialog::forgetTree(QObject *object)
 
 int ShowXMLDialog::indexInContainer(QWidget *container, QWidget *w)
 {
-    if (!container || !w)
+    auto *holder = dynamic_cast<Container *>(container);
+    if (!holder || !w)
         return -1;
-    const bool boxed = qobject_cast<VerticalWidget *>(container) || qobject_cast<HorizontalWidget *>(container)
-        || qobject_cast<GroupBox *>(container) || qobject_cast<GridWidget *>(container);
-    if (!boxed || !container->layout())
-        return -1;
-    return container->layout()->indexOf(w);
+    return holder->layoutIndexOf(w);
 }
 
 bool ShowXMLDialog::moveElement(QWidget *element, QWidget *target, int pos)
@@ -504,8 +501,6 @@ bool ShowXMLDialog::moveElement(QWidget *element, QWidget *target, int pos)
     if (!oldIndex.isValid() || !targetIndex.isValid() || !oldIndex.parent().isValid())
         return false;
     container->addWidget(element, pos);
-    if (element->parentWidget() != target && qobject_cast<AbsoluteWidget *>(target))
-        element->setParent(target);
     // Containers that take rows only from their factories (tree containers)
     // leave the element where it was: the tree stays as it is too.
     if (!contains(target, element))

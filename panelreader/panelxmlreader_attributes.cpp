@@ -2,23 +2,16 @@
 // visible element and container passes through.
 #include "panelxmlreader.h"
 
+#include "activeelement.h"
 #include "boxcontainers.h"
-#include "checkbox.h"
-#include "combobox.h"
 #include "container.h"
-#include "doublespinbox.h"
-#include "knob.h"
-#include "lineedit.h"
-#include "myqwtplot.h"
+#include "elementkinds.h"
 #include "numberliteral.h"
 #include "quillpanel.h"
 #include "panelxmlreader_p.h"
-#include "slider.h"
-#include "spinbox.h"
-#include "textedit.h"
 
-#include <QBoxLayout>
 #include <QColor>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QFont>
 #include <QPalette>
@@ -27,6 +20,8 @@
 #include <QPushButton>
 #include <QSize>
 #include <QXmlStreamReader>
+
+#include <qwt_plot.h>
 
 #include <limits>
 
@@ -232,20 +227,6 @@ static void setBrushInAllGroups(QPalette &palette, QPalette::ColorRole role, con
         palette.setBrush(QPalette::ColorGroup(group), role, brush);
 }
 
-// Readonly: value elements stop taking the mouse and the focus, edits turn read-only.
-static void makeReadOnly(QWidget *widget)
-{
-    if (qobject_cast<ComboBox *>(widget) || qobject_cast<CheckBox *>(widget)
-        || qobject_cast<SpinBox *>(widget) || qobject_cast<DoubleSpinBox *>(widget)) {
-        widget->setAttribute(Qt::WA_TransparentForMouseEvents);
-        widget->setFocusPolicy(Qt::NoFocus);
-    } else if (auto *line = qobject_cast<LineEdit *>(widget)) {
-        line->setReadOnly(true);
-    } else if (auto *edit = qobject_cast<TextEdit *>(widget)) {
-        edit->setReadOnly(true);
-    }
-}
-
 void PanelXmlReader::readCommonAttributes(const QXmlStreamAttributes &attributes, QWidget *widget)
 {
     const bool isContainer = dynamic_cast<Container *>(widget) != nullptr;
@@ -254,16 +235,13 @@ void PanelXmlReader::readCommonAttributes(const QXmlStreamAttributes &attributes
     };
 
     QWidget *parent = widget->parentWidget();
-    if (has(attributes, "stretch") && !isContainer
-        && (qobject_cast<VerticalWidget *>(parent) || qobject_cast<HorizontalWidget *>(parent))) {
-        auto *box = qobject_cast<QBoxLayout *>(parent->layout());
-        const int index = box ? box->indexOf(widget) : -1;
-        if (index >= 0)
-            box->addStretch(index);
-    }
+    if (has(attributes, "stretch") && !isContainer)
+        addChildStretch(widget);
     if (has(attributes, "readonly")) {
-        if (text(attributes, "readonly").toInt() != 0)
-            makeReadOnly(widget);
+        if (text(attributes, "readonly").toInt() != 0) {
+            if (ActiveElement *element = activeElementOf(widget))
+                element->makeReadOnly();
+        }
         keep("my_readonly", "readonly");
     }
     if (has(attributes, "color")) {
@@ -330,8 +308,11 @@ void PanelXmlReader::readCommonAttributes(const QXmlStreamAttributes &attributes
 
 void PanelXmlReader::applyColor(const QXmlStreamAttributes &attributes, QWidget *widget)
 {
-    if (auto *plot = qobject_cast<MyQwtPlot *>(widget)) {
-        plot->setCanvasBackground(readColor(attributes));
+    const ElementKind *kind = elementKindOf(widget);
+    const ColorSlot slot = kind ? kind->colorSlot : ColorSlot::Base;
+    if (slot == ColorSlot::Canvas) {
+        if (auto *plot = qobject_cast<QwtPlot *>(widget))
+            plot->setCanvasBackground(readColor(attributes));
         return;
     }
     widget->setAutoFillBackground(true);
@@ -343,11 +324,11 @@ void PanelXmlReader::applyColor(const QXmlStreamAttributes &attributes, QWidget 
         widget->setStyleSheet(QStringLiteral("QPushButton{background-color: rgb(%1);}"
                                              "QPushButton:checked{background-color: rgb(%1);}")
                                   .arg(rgb));
-    } else if (qobject_cast<CheckBox *>(widget)) {
+    } else if (slot == ColorSlot::WindowText) {
         setBrushInAllGroups(palette, QPalette::WindowText, readColor(attributes));
-    } else if (qobject_cast<Knob *>(widget)) {
+    } else if (slot == ColorSlot::Button) {
         setBrushInAllGroups(palette, QPalette::Button, readColor(attributes));
-    } else if (qobject_cast<Slider *>(widget)) {
+    } else if (slot == ColorSlot::OwnRole) {
         setBrushInAllGroups(palette, widget->backgroundRole(), readColor(attributes));
     } else {
         setBrushInAllGroups(palette, QPalette::Base, readColor(attributes));

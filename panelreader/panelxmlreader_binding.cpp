@@ -2,12 +2,12 @@
 // element actions (the "data" property) and lock conditions ("locks").
 #include "panelxmlreader.h"
 
-#include "checkbox.h"
-#include "combobox.h"
+#include "elementkinds.h"
 #include "quillpanel.h"
 #include "panelxmlreader_p.h"
 #include "registermodel.h"
 
+#include <QWidget>
 #include <QXmlStreamReader>
 
 using namespace PanelXml;
@@ -86,17 +86,17 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
     if (has(attributes, "svd"))
         setElementProperty(element, "my_svd", text(attributes, "svd"));
 
-    const bool checkBox = qobject_cast<CheckBox *>(element) != nullptr;
-    if ((checkBox || qobject_cast<ComboBox *>(element))
-        && (has(attributes, "setDef") || has(attributes, "setdef"))) {
-        connectAction(checkBox ? QStringLiteral("checked_setDef") : QStringLiteral("selected_setDef"),
-                      QStringLiteral("setDef"), element);
+    const ElementKind *kind = elementKindOf(element);
+    const char *setDefEvent = kind ? kind->setDefEvent : nullptr;
+    const char *setDefInvEvent = kind ? kind->setDefInvEvent : nullptr;
+    if (setDefEvent && (has(attributes, "setDef") || has(attributes, "setdef"))) {
+        connectAction(QLatin1String(setDefEvent), QStringLiteral("setDef"), element);
         const QStringList items = setDefItems(attributes, "setDef", "setdef");
         setElementProperty(element, "default_setdef", items);
         noteNamedTargets(QStringLiteral("setDef"), items.join(QLatin1Char(';')), define);
     }
-    if (checkBox && (has(attributes, "setDefInv") || has(attributes, "setdefinv"))) {
-        connectAction(QStringLiteral("unchecked_setDef"), QStringLiteral("setDef"), element);
+    if (setDefInvEvent && (has(attributes, "setDefInv") || has(attributes, "setdefinv"))) {
+        connectAction(QLatin1String(setDefInvEvent), QStringLiteral("setDef"), element);
         const QStringList items = setDefItems(attributes, "setDefInv", "setdefinv");
         setElementProperty(element, "default_setdefinv", items);
         noteNamedTargets(QStringLiteral("setDefInv"), items.join(QLatin1Char(';')), define);

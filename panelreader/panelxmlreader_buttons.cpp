@@ -144,10 +144,8 @@ void PanelXmlReader::readBranch(const QString &header, Container *parent, Button
 {
     const QXmlStreamAttributes attributes = m_xml->attributes();
     const QString name = m_xml->name().toString();
-    auto *tree = dynamic_cast<TreeWidget *>(parent);
-    auto *item = dynamic_cast<TreeWidgetItem *>(parent);
     // Checked before anything is built or registered: a branch needs a tree.
-    if (!tree && !item) {
+    if (!takesBranches(parent)) {
         xmlMessage(tr("Branch outside a tree container is not read: "), text(attributes, "define"), false);
         m_xml->skipCurrentElement();
         return;
@@ -179,7 +177,7 @@ void PanelXmlReader::readBranch(const QString &header, Container *parent, Button
 
     const QString label = readLabel(attributes);
     const bool expand = !text(attributes, "expand").isEmpty() && text(attributes, "expand").toInt() == 1;
-    TreeWidgetItem *row = tree ? tree->addBranch(label, widget) : item->addBranch(label, widget);
+    TreeWidgetItem *row = addBranchTo(parent, label, widget);
     readElements(row, header, radioGroup);
     if (expand)
         row->setExpanded(true);

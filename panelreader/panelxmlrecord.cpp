@@ -138,13 +138,11 @@ QList<Element> inlineRecordsOf(const QTreeWidgetItem *row)
 Snapshot::Snapshot(Container *parent)
     : m_parent(parent)
 {
-    if (auto *tree = dynamic_cast<TreeWidget *>(parent)) {
-        m_treeView = tree->view();
-        m_widget = tree;
-    } else if (auto *row = dynamic_cast<TreeWidgetItem *>(parent)) {
+    if (auto *row = dynamic_cast<TreeWidgetItem *>(parent)) {
         m_row = row;
     } else {
         m_widget = dynamic_cast<QWidget *>(parent);
+        m_treeView = treeViewOf(m_widget);
     }
     if (m_widget && !m_treeView) {
         const QObjectList &children = m_widget->children();

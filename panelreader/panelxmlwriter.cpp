@@ -418,8 +418,7 @@ void PanelXmlWriter::writeInline(const QList<Element> &records)
 void PanelXmlWriter::writeChildren(QWidget *container)
 {
     writeInline(PanelXmlRecord::inlineRecordsOf(container));
-    if (auto *tree = qobject_cast<TreeWidget *>(container)) {
-        QTreeWidget *view = tree->view();
+    if (QTreeWidget *view = treeViewOf(container)) {
         for (int i = 0; i < view->topLevelItemCount(); ++i)
             writeRow(view->topLevelItem(i));
         return;
@@ -726,11 +725,7 @@ static QString columnTypeName(int type)
 
 void PanelXmlWriter::writeTableColumns(QWidget *widget)
 {
-    auto *table = qobject_cast<Table *>(widget);
-    if (!table)
-        return;
-    for (int i = 0; i < table->declaredColumnCount(); ++i) {
-        const TableColumn column = table->column(i);
+    for (const TableColumn &column : declaredColumnsOf(widget)) {
         m_xml.writeEmptyElement(QStringLiteral("column"));
         if (!column.label.isEmpty())
             m_xml.writeAttribute(QStringLiteral("label"), column.label);

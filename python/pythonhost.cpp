@@ -25,6 +25,7 @@
 #include <QVariant>
 
 #include <cstdio>
+#include <optional>
 
 namespace py = pybind11;
 
@@ -306,8 +307,8 @@ py::object getValue(const ObjectRef &ref)
             return py::float_(double(variable->floatValue()));
         return py::int_(variable->value());
     }
-    if (auto *led = qobject_cast<Led *>(object))
-        return py::bool_(led->isLit());
+    if (const std::optional<bool> lit = ledLit(object))
+        return py::bool_(*lit);
     if (object->metaObject()->indexOfProperty("value") >= 0)
         return fromVariant(object->property("value"));
     throw py::attribute_error(QStringLiteral("%1 has no value").arg(ref.name).toStdString());
@@ -354,11 +355,11 @@ void setValue(const ObjectRef &ref, const py::handle &value)
                 QStringLiteral("%1: the value \"%2\" was refused").arg(ref.name, text).toStdString());
         return;
     }
-    if (auto *led = qobject_cast<Led *>(object)) {
+    if (ledLit(object).has_value()) {
         const int truth = PyObject_IsTrue(value.ptr());
         if (truth < 0)
             throw py::error_already_set();
-        led->setValue(truth == 1);
+        setLedLit(object, truth == 1);
         return;
     }
     if (object->metaObject()->indexOfProperty("value") >= 0

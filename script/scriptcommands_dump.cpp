@@ -1,18 +1,11 @@
 // VERSION, the dumps of variables and elements, LOGSETDEFS and the
 // generator of random test input.
 #include "activeelement.h"
-#include "buttongroup.h"
-#include "checkbox.h"
-#include "combobox.h"
 #include "dataclass.h"
-#include "doublespinbox.h"
 #include "elementkinds.h"
 #include "errorreporter.h"
-#include "hexspinbox.h"
 #include "scriptengine.h"
 #include "scripthost.h"
-#include "spinbox.h"
-#include "togglebutton.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -217,32 +210,12 @@ static bool generateTestInput(ScriptEngine &engine, const ScriptCall &call)
         if (!object)
             continue;
         const QString name = object->objectName();
-        if (auto *combo = qobject_cast<ComboBox *>(object))
-            set(name, randomInRange(random, 0, combo->count()));
-        if (qobject_cast<CheckBox *>(object))
-            set(name, randomInRange(random, 0, 2));
-        if (auto *group = qobject_cast<ButtonGroup *>(object))
-            set(name, randomInRange(random, 0, group->buttons().size()));
-        auto spin = [&](QSpinBox *box) {
-            const double lo = qMax(box->minimum(), 0);
-            const double hi = qMin(box->maximum(), 32767);
-            set(name, randomInRange(random, lo, hi));
-        };
-        if (auto *box = qobject_cast<SpinBox *>(object))
-            spin(box);
-        if (auto *box = qobject_cast<HexSpinBox *>(object))
-            spin(box);
-        if (auto *box = qobject_cast<DoubleSpinBox *>(object)) {
-            double lo = std::trunc(box->minimum());
-            if (lo < 0)
-                lo = 0;
-            double hi = std::trunc(box->maximum());
-            if (hi > 32767 || hi < 0)
-                hi = 32767;
-            set(name, randomInRange(random, lo, hi));
+        for (const TestInputLine &line : element->testInputLines()) {
+            if (line.form == TestInputLine::Click)
+                out << (random.draw() % 2 ? "//Clicked(" : "Clicked(") << name << ")\n";
+            else
+                set(name, randomInRange(random, line.low, line.high));
         }
-        if (qobject_cast<ToggleButton *>(object))
-            out << (random.draw() % 2 ? "//Clicked(" : "Clicked(") << name << ")\n";
         if (holdsText(object))
             out << "Set(" << name << ", TestText)\n";
     }

@@ -10,7 +10,6 @@
 #include "scripthost.h"
 #include "scriptpanelhost.h"
 #include "scriptwindowhost.h"
-#include "togglebutton.h"
 
 #include <QAbstractButton>
 #include <QCoreApplication>
@@ -139,12 +138,9 @@ bool clicked(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCall &cal
 {
     const QString name = call.parameter(0);
     if (ActiveElement *element = engine.host() ? engine.host()->elementByDefine(name) : nullptr) {
-        auto *toggle = qobject_cast<ToggleButton *>(objectOf(element));
-        if (!toggle) {
+        if (!element->clickAsUser()) {
             engine.addScriptError();
             reportInvalidParameter(QStringLiteral("Clicked"), name);
-        } else if (toggle->isEnabled()) {
-            toggle->click();
         }
         return true;
     }

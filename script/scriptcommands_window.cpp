@@ -5,12 +5,10 @@
 #include "activeelement.h"
 #include "consolelinks.h"
 #include "errorreporter.h"
-#include "lineedit.h"
 #include "scriptcommandfamilies.h"
 #include "scripthost.h"
 #include "scriptpanelhost.h"
 #include "scriptwindowhost.h"
-#include "textedit.h"
 
 using namespace ScriptCommandSupport;
 
@@ -110,23 +108,8 @@ bool openFileDialog(ScriptWindowHost *host, ScriptEngine &engine, const ScriptCa
                             filePositionLink(engine.scriptFile(), QString(), QStringLiteral("1"))));
         return true;
     }
-    QObject *object = objectOf(element);
-    if (auto *edit = qobject_cast<LineEdit *>(object)) {
-        // The text change runs the actions once; the user's slot keeps the value.
-        const bool same = edit->text() == file;
-        edit->setText(file);
-        if (same)
-            edit->valueChanged(file);
-        edit->valueChangedByUser(file);
-    } else if (auto *edit = qobject_cast<TextEdit *>(object)) {
-        const QString before = edit->toPlainText();
-        edit->setText(file);
-        if (edit->toPlainText() == before)
-            edit->valueChangedByUser();
-        edit->valueChanged(file);
-    } else {
+    if (!element->takeChosenFile(file))
         reportInvalidParameter(QStringLiteral("OpenFileDialog"), file);
-    }
     return true;
 }
 

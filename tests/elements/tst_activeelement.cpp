@@ -1,9 +1,13 @@
 #include "activeelement.h"
 #include "checkbox.h"
+#include "doublespinbox.h"
 #include "elementconditions.h"
 #include "elementfixture.h"
 #include "eventfilters.h"
+#include "hexspinbox.h"
+#include "knob.h"
 #include "lineedit.h"
+#include "slider.h"
 #include "spinbox.h"
 #include "textedit.h"
 #include "treewidget.h"
@@ -93,6 +97,8 @@ private slots:
     void toolTipShowsSelectedSections_data();
     void toolTipShowsSelectedSections();
     void toolTipOfACheckBoxWithHeaderOnly();
+    void toolTipRangeOfEachRangedKind_data();
+    void toolTipRangeOfEachRangedKind();
 
     void conditions_data();
     void conditions();
@@ -378,6 +384,51 @@ void TestActiveElement::toolTipOfACheckBoxWithHeaderOnly()
     // Without a range a unit stands alone on its line.
     box.setElementProperty("unit", QStringLiteral("V"));
     QCOMPARE(buildToolTip(&box, ToolTipRange), QStringLiteral("\n V\n"));
+}
+
+void TestActiveElement::toolTipRangeOfEachRangedKind_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("spin box") << "SpinBox" << "\nRange: -5..300\n";
+    QTest::newRow("hex spin box, in decimal") << "HexSpinBox" << "\nRange: 16..255\n";
+    QTest::newRow("slider") << "Slider" << "\nRange: -20..40\n";
+    QTest::newRow("double spin box, six digits") << "DoubleSpinBox" << "\nRange: -0.5..1.23457e+06\n";
+    QTest::newRow("knob, six digits") << "Knob" << "\nRange: 0.25..3.14159\n";
+    QTest::newRow("line edit: none") << "LineEdit" << "\n";
+}
+
+void TestActiveElement::toolTipRangeOfEachRangedKind()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, expected);
+
+    std::unique_ptr<QWidget> widget;
+    if (kind == "SpinBox") {
+        auto *spin = new SpinBox("R");
+        spin->setRange(-5, 300);
+        widget.reset(spin);
+    } else if (kind == "HexSpinBox") {
+        auto *spin = new HexSpinBox("R");
+        spin->setRange(16, 255);
+        widget.reset(spin);
+    } else if (kind == "Slider") {
+        auto *slider = new Slider("R");
+        slider->setRange(-20, 40);
+        widget.reset(slider);
+    } else if (kind == "DoubleSpinBox") {
+        auto *spin = new DoubleSpinBox("R");
+        spin->setRange(-0.5, 1234567.25);
+        widget.reset(spin);
+    } else if (kind == "Knob") {
+        auto *knob = new Knob("R");
+        knob->setScale(0.25, 3.14159265);
+        widget.reset(knob);
+    } else {
+        widget.reset(new LineEdit("R"));
+    }
+    QCOMPARE(buildToolTip(activeElementOf(widget.get()), ToolTipRange), expected);
 }
 
 // ---------------------------------------------------------------------------

@@ -431,6 +431,8 @@ private slots:
     void captionsAndTitlesPerContainer_data();
     void captionsAndTitlesPerContainer();
     void absoluteWidgetLeavesChildrenWhereTheyAre();
+    void layoutIndexOfCountsInLaidOutContainersOnly_data();
+    void layoutIndexOfCountsInLaidOutContainersOnly();
 
     // Grid and box placement
     void gridPlacement_data();
@@ -555,6 +557,38 @@ void TestContainers::absoluteWidgetLeavesChildrenWhereTheyAre()
     QCOMPARE(page.layout(), nullptr);
     QCOMPARE(dial->parentWidget(), &page);
     QCOMPARE(dial->geometry(), QRect(40, 30, 80, 80));
+
+    // A widget moved in from elsewhere becomes the page's child, where it was.
+    QWidget elsewhere;
+    auto *moved = new QWidget(&elsewhere);
+    moved->setGeometry(5, 6, 20, 10);
+    page.addWidget(moved, -1);
+    QCOMPARE(moved->parentWidget(), &page);
+    QCOMPARE(moved->geometry(), QRect(5, 6, 20, 10));
+}
+
+void TestContainers::layoutIndexOfCountsInLaidOutContainersOnly_data()
+{
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<bool>("laidOut");
+    for (const QString &kind : allContainerKinds)
+        QTest::newRow(qPrintable(kind)) << kind
+                                        << (kind == "grid" || kind == "group" || kind == "horizontal"
+                                            || kind == "vertical");
+}
+
+void TestContainers::layoutIndexOfCountsInLaidOutContainersOnly()
+{
+    QFETCH(QString, container);
+    QFETCH(bool, laidOut);
+
+    BuiltContainer built = buildContainer(container);
+    QWidget *first = built.container->createLed("A", "", -1);
+    QWidget *second = built.container->createLed("B", "", -1);
+    QWidget stranger;
+    QCOMPARE(built.container->layoutIndexOf(first), laidOut ? 0 : -1);
+    QCOMPARE(built.container->layoutIndexOf(second), laidOut ? 1 : -1);
+    QCOMPARE(built.container->layoutIndexOf(&stranger), -1);
 }
 
 // Grid and box placement

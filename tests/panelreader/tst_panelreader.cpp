@@ -30,13 +30,16 @@
 #include <QBuffer>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QSpacerItem>
+#include <QTextEdit>
 #include <QTemporaryDir>
 #include <QRegularExpression>
 #include <QTreeWidget>
 #include <QXmlStreamReader>
 #include <QtTest>
+#include <qwt_plot.h>
 
 #include <algorithm>
 
@@ -129,6 +132,8 @@ private slots:
     void treeAndGridContainers();
     void commonAttributes_data();
     void commonAttributes();
+    void commonAttributesByKind_data();
+    void commonAttributesByKind();
 
     // Defines, actions, locks
     void duplicateDefines();
@@ -1131,6 +1136,127 @@ void TestPanelReader::commonAttributes()
         QCOMPARE(console(), QString());
     else
         QCOMPARE(console().count(QStringLiteral("XML Warning: ") + warning + QStringLiteral(" W")), 1);
+}
+
+// The common attributes whose effect depends on the kind: readonly, color,
+// a child's stretch and the setDef shortcuts.
+void TestPanelReader::commonAttributesByKind_data()
+{
+    QTest::addColumn<QByteArray>("elements");
+    QTest::addColumn<QString>("check");
+
+    for (const char *kind : {"checkbox", "combo", "spinbox", "hexspinbox", "doublespinbox"}) {
+        QTest::addRow("readonly %s", kind)
+            << QByteArray("<") + kind + " define=\"W\" readonly=\"1\"/>" << "no input";
+    }
+    QTest::newRow("readonly edit") << QByteArray("<edit define=\"W\" readonly=\"1\"/>") << "read-only line";
+    QTest::newRow("readonly editbox") << QByteArray("<editbox define=\"W\" readonly=\"1\"/>") << "read-only text";
+    for (const char *kind : {"slider", "knob", "togglebutton"}) {
+        QTest::addRow("readonly %s", kind)
+            << QByteArray("<") + kind + " define=\"W\" readonly=\"1\"/>" << "takes input";
+    }
+
+    QTest::newRow("color plot") << QByteArray("<plot define=\"W\" color=\"1;2;3\"/>") << "canvas";
+    QTest::newRow("color knob") << QByteArray("<knob define=\"W\" color=\"1;2;3\"/>") << "role button";
+    QTest::newRow("color slider") << QByteArray("<slider define=\"W\" color=\"1;2;3\"/>") << "role own";
+    QTest::newRow("color checkbox") << QByteArray("<checkbox define=\"W\" color=\"1;2;3\"/>") << "role text";
+    QTest::newRow("color spinbox") << QByteArray("<spinbox define=\"W\" color=\"1;2;3\"/>") << "role base";
+    QTest::newRow("color combo") << QByteArray("<combo define=\"W\" color=\"1;2;3\"/>") << "role base sheet";
+    QTest::newRow("color togglebutton") << QByteArray("<togglebutton define=\"W\" color=\"1;2;3\"/>")
+                                        << "button sheet";
+
+    QTest::newRow("stretch in vertical")
+        << QByteArray("<checkbox define=\"A\"/><checkbox define=\"W\" stretch=\"\"/>") << "stretch 1";
+    QTest::newRow("stretch in horizontal")
+        << QByteArray("<horizontalcontainer><checkbox define=\"A\"/><checkbox define=\"B\"/>"
+                      "<spinbox define=\"W\" stretch=\"0\"/></horizontalcontainer>")
+        << "stretch 2";
+    QTest::newRow("stretch in group")
+        << QByteArray("<groupcontainer><checkbox define=\"A\"/><checkbox define=\"W\" stretch=\"1\"/>"
+                      "</groupcontainer>")
+        << "no stretch";
+    QTest::newRow("stretch of a container")
+        << QByteArray("<checkbox define=\"W\"/><groupcontainer stretch=\"0\"/>") << "no stretch";
+
+    QTest::newRow("setDef togglebutton")
+        << QByteArray("<togglebutton define=\"W\" setDef=\"X=1\" setDefInv=\"X=0\"/>") << "no setdef";
+    QTest::newRow("setDefInv combo")
+        << QByteArray("<spinbox define=\"X\"/><combo define=\"W\" setDef=\"X=1\" setDefInv=\"X=0\">"
+                      "<item label=\"a\" value=\"0\"/></combo>")
+        << "setdef only";
+}
+
+void TestPanelReader::commonAttributesByKind()
+{
+    QFETCH(QByteArray, elements);
+    QFETCH(QString, check);
+
+    QVERIFY(read(verticalPanelText(elements)).ok);
+    QWidget *widget = find<QWidget>(QStringLiteral("W"));
+    QVERIFY(widget);
+    const QColor colour(1, 2, 3);
+    const auto inAllGroups = [&](QPalette::ColorRole role) {
+        for (int group = 0; group < QPalette::NColorGroups; ++group) {
+            if (widget->palette().color(QPalette::ColorGroup(group), role) != colour)
+                return false;
+        }
+        return true;
+    };
+    if (check == QLatin1String("no input")) {
+        QVERIFY(widget->testAttribute(Qt::WA_TransparentForMouseEvents));
+        QCOMPARE(widget->focusPolicy(), Qt::NoFocus);
+    } else if (check == QLatin1String("takes input")) {
+        QVERIFY(!widget->testAttribute(Qt::WA_TransparentForMouseEvents));
+        QVERIFY(widget->focusPolicy() != Qt::NoFocus);
+        QCOMPARE(elementPropertyOf(widget, "my_readonly").toString(), QStringLiteral("1"));
+    } else if (check == QLatin1String("read-only line")) {
+        QVERIFY(qobject_cast<QLineEdit *>(widget)->isReadOnly());
+        QVERIFY(!widget->testAttribute(Qt::WA_TransparentForMouseEvents));
+    } else if (check == QLatin1String("read-only text")) {
+        QVERIFY(qobject_cast<QTextEdit *>(widget)->isReadOnly());
+        QVERIFY(!widget->testAttribute(Qt::WA_TransparentForMouseEvents));
+    } else if (check == QLatin1String("canvas")) {
+        QCOMPARE(qobject_cast<QwtPlot *>(widget)->canvasBackground().color(), colour);
+        QVERIFY(!widget->autoFillBackground());
+    } else if (check.startsWith(QLatin1String("role "))) {
+        QVERIFY(widget->autoFillBackground());
+        const QString role = check.section(' ', 1, 1);
+        if (role == QLatin1String("button"))
+            QVERIFY(inAllGroups(QPalette::Button));
+        else if (role == QLatin1String("own"))
+            QVERIFY(inAllGroups(widget->backgroundRole()));
+        else if (role == QLatin1String("text"))
+            QVERIFY(inAllGroups(QPalette::WindowText));
+        else
+            QVERIFY(inAllGroups(QPalette::Base));
+        QCOMPARE(widget->styleSheet(), check.endsWith(QLatin1String(" sheet"))
+                                           ? QStringLiteral("background-color: rgb(1,2,3);")
+                                           : QString());
+    } else if (check == QLatin1String("button sheet")) {
+        // A toggle button's own checked look follows.
+        QVERIFY(widget->styleSheet().startsWith(QStringLiteral("QPushButton{background-color: rgb(1,2,3);}"
+                                                               "QPushButton:checked{background-color: rgb(1,2,3);}")));
+    } else if (check.startsWith(QLatin1String("stretch")) || check == QLatin1String("no stretch")) {
+        // The box ends with a stretch whose factor is the element's place in it.
+        auto *box = qobject_cast<QBoxLayout *>(widget->parentWidget()->layout());
+        QVERIFY(box);
+        QLayoutItem *last = box->itemAt(box->count() - 1);
+        if (check == QLatin1String("no stretch")) {
+            QVERIFY(!last->spacerItem());
+        } else {
+            QVERIFY(last->spacerItem());
+            QCOMPARE(box->stretch(box->count() - 1), check.section(' ', 1).toInt());
+        }
+    } else if (check == QLatin1String("no setdef")) {
+        QVERIFY(!elementPropertyOf(widget, "default_setdef").isValid());
+        QVERIFY(!elementPropertyOf(widget, "default_setdefinv").isValid());
+    } else if (check == QLatin1String("setdef only")) {
+        QCOMPARE(elementPropertyOf(widget, "default_setdef").toStringList(), QStringList{"X=1"});
+        QVERIFY(!elementPropertyOf(widget, "default_setdefinv").isValid());
+    } else {
+        QFAIL("unknown check");
+    }
+    QCOMPARE(console(), QString());
 }
 
 // ---------------------------------------------------------------------------
