@@ -299,11 +299,11 @@ bool WindowScriptHost::scriptGenerateXmlFromSvd(const QString &svdFile, bool tre
 bool WindowScriptHost::tableCell(const QString &define, int row, int column, QString *text, bool *numericColumn,
                                  bool *inRange)
 {
-    auto *table = qobject_cast<Table *>(objectOf(m_window.m_panel->getActiveElement(define)));
-    if (!table)
+    int rows = 0;
+    int columns = 0;
+    if (!readTableCell(objectOf(m_window.m_panel->getActiveElement(define)), row, column, &rows, &columns, text,
+                       numericColumn))
         return false;
-    const int rows = table->tableModel() ? table->tableModel()->rowCount() : 0;
-    const int columns = table->tableModel() ? table->tableModel()->columnCount() : 0;
     // Script numbers reach the table only inside its bounds.
     if (row < 0 || row >= rows) {
         reportIndexOutOfRange(define, QStringLiteral("AssertTableValue"), row, 0, rows - 1);
@@ -316,8 +316,6 @@ bool WindowScriptHost::tableCell(const QString &define, int row, int column, QSt
         return true;
     }
     *inRange = true;
-    *text = table->cellText(quint16(row), quint16(column));
-    *numericColumn = table->isNumericColumn(qint16(column));
     return true;
 }
 
