@@ -10,6 +10,18 @@ ElementSignals::ElementSignals(QObject *element, const QStringList &notification
 {
 }
 
+ElementSignals::~ElementSignals()
+{
+    if (m_deleted)
+        *m_deleted = true;
+}
+
+void ElementSignals::setListener(QObject *listener, ElementSignalsListener *calls)
+{
+    m_listenerObject = listener;
+    m_listener = listener ? calls : nullptr;
+}
+
 bool ElementSignals::addRefreshCode(int code)
 {
     if (code < 1 || code > 15)
@@ -119,8 +131,28 @@ void ElementSignals::emitText(const QString &name, const QString &text)
 
 void ElementSignals::raise(void (ElementSignals::*signal)())
 {
-    if (!elementBlocked())
-        (this->*signal)();
+    if (elementBlocked())
+        return;
+    ElementSignalsListener *calls = listener();
+    const bool changes = signal == &ElementSignals::changedByUser && m_reportsChanges;
+    const bool refreshes = signal == &ElementSignals::updateMathLabels && m_refreshCodes != 0;
+    if (calls && (changes || refreshes)) {
+        // The listener may take the element, and this set with it, away.
+        bool deleted = false;
+        bool *outer = m_deleted;
+        m_deleted = &deleted;
+        if (changes)
+            calls->elementChangedByUser(this);
+        else
+            calls->elementRefreshRequested(this);
+        if (deleted) {
+            if (outer)
+                *outer = true;
+            return;
+        }
+        m_deleted = outer;
+    }
+    (this->*signal)();
 }
 
 void ElementSignals::raise(TextSignal signal, const QString &text)

@@ -1,9 +1,30 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+
+class ElementSignals;
+
+// The panel side of the two signals every element raises: a panel hears the
+// user changes and runs the refreshes of many elements, and is told of them
+// through this call instead of one connection per element and signal. The
+// listener is told first, then the signal is emitted to whatever else is
+// connected to it. While a call runs, the panel finds the element through
+// the signal set it is handed.
+class ElementSignalsListener
+{
+public:
+    // changedByUser of an element whose user changes the listener hears.
+    virtual void elementChangedByUser(ElementSignals *signalSet) = 0;
+    // updateMathLabels of an element that lists refreshes (refreshCodes()).
+    virtual void elementRefreshRequested(ElementSignals *signalSet) = 0;
+
+protected:
+    ~ElementSignalsListener() = default;
+};
 
 // The signals of the panel elements, declared once for all element classes.
 // Every element owns one of these as a child object and emits through it; the
@@ -25,6 +46,7 @@ public:
     // "updateMathLabels"); the action and lock signals come from the element
     // kind table.
     ElementSignals(QObject *element, const QStringList &notifications);
+    ~ElementSignals() override;
 
     QObject *element() const { return parent(); }
     bool raises(const QString &name) const;
@@ -50,6 +72,14 @@ public:
     // Appends code (1 to 15); false when it is listed already, the list is
     // full or the code is out of range.
     bool addRefreshCode(int code);
+
+    // The listener (an object that implements ElementSignalsListener) told of
+    // the refreshes; null for none. It is forgotten when it is deleted.
+    void setListener(QObject *listener, ElementSignalsListener *calls);
+    // The listener hears changedByUser from now on.
+    void reportChangesByUser() { m_reportsChanges = true; }
+    bool reportsChangesByUser() const { return m_reportsChanges && listener(); }
+    ElementSignalsListener *listener() const { return m_listenerObject ? m_listener : nullptr; }
 
 signals:
     void updateMathLabels();
@@ -125,6 +155,11 @@ signals:
 private:
     QStringList m_notifications;
     quint32 m_refreshCodes = 0;
+    bool m_reportsChanges = false;
+    QPointer<QObject> m_listenerObject;
+    ElementSignalsListener *m_listener = nullptr;
+    // Set to true when the signal set is deleted while raise() runs.
+    bool *m_deleted = nullptr;
 };
 
 // The companion of an element (a companion is its own); null for an object

@@ -9,6 +9,8 @@
 #include <qwt_plot_grid.h>
 #include <qwt_scale_widget.h>
 
+#include <cmath>
+
 MyQwtPlot::MyQwtPlot(QWidget *parent)
     : QwtPlot(parent)
 {
@@ -212,4 +214,41 @@ void listPlotRows(QWidget *element, QStringList *rows)
     if (!e)
         return;
     rows->append(QStringLiteral("Curves!") + editorDetailsText());
+}
+
+void MyQwtPlot::appendSample(QwtPlotCurve *curve, float sample)
+{
+    FloatSeriesData *series = seriesOf(curve);
+    if (!series)
+        return;
+    series->append(sample);
+    auto *plot = qobject_cast<MyQwtPlot *>(curve->plot());
+    if (!plot)
+        return;
+
+    // A sweep is complete when the ring comes round: every maxX samples, or
+    // every capacity samples where maxX is beyond the buffer.
+    if (!series->oszi() && plot->maxX != 0) {
+        const quint32 sweep = quint32(FloatSeriesData::clampedCapacity(plot->maxX));
+        if (series->sampleCount() % sweep == 0) {
+            if (!series->history())
+                series->clearSamples();
+            plot->setTimeBase(double(series->sampleCount()));
+        }
+    }
+
+    // The automatic y scale only widens: the lower end takes the sample as
+    // it is, the upper end the next whole number up.
+    bool rescale = false;
+    if (plot->autoScaleMinY && sample < plot->minY) {
+        plot->minY = sample;
+        rescale = true;
+    }
+    if (plot->autoScaleMaxY && sample > plot->maxY) {
+        plot->maxY = std::ceil(sample);
+        rescale = true;
+    }
+    if (rescale)
+        plot->setAxisScale(QwtPlot::yLeft, double(plot->minY), double(plot->maxY), 0.0);
+    plot->requestReplot();
 }

@@ -58,6 +58,12 @@ public:
 
     // The sample store of a curve; null for a curve that has none.
     static FloatSeriesData *seriesOf(QwtPlotCurve *curve);
+    // Appends a new sample to curve: a complete sweep empties the curve (unless
+    // it keeps its history) and moves the time base on, an automatic y scale
+    // widens to take the sample, and the plot asks for a replot. A curve
+    // without sample store is left alone; one on no plot of ours only keeps
+    // the sample.
+    static void appendSample(QwtPlotCurve *curve, float sample);
 
     bool autoScaleMinY = false;
     bool autoScaleMaxY = false;

@@ -153,9 +153,16 @@ bool ElementGuard::alive() const
 
 // ---------------------------------------------------------------------------
 
+// The notifications every value element raises: one list shared by all.
+static const QStringList &valueNotifications()
+{
+    static const QStringList notifications{QStringLiteral("changedByUser"), QStringLiteral("updateMathLabels")};
+    return notifications;
+}
+
 ValueElement::ValueElement(QObject *object)
     : m_object(object)
-    , m_signals(new ElementSignals(object, {QStringLiteral("changedByUser"), QStringLiteral("updateMathLabels")}))
+    , m_signals(new ElementSignals(object, valueNotifications()))
 {
 }
 

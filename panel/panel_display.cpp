@@ -4,7 +4,6 @@
 #include "quillpanel.h"
 
 #include "dataclass.h"
-#include "floatseriesdata.h"
 #include "myqwtplot.h"
 
 #include <qwt_dial.h>
@@ -63,48 +62,12 @@ RefreshSource refreshSource(QObject *sender, QObject *element)
     return source;
 }
 
-void appendCurveSample(QwtPlotCurve *curve, float sample)
-{
-    FloatSeriesData *series = MyQwtPlot::seriesOf(curve);
-    if (!series)
-        return;
-    series->append(sample);
-    auto *plot = qobject_cast<MyQwtPlot *>(curve->plot());
-    if (!plot)
-        return;
-
-    // A sweep is complete when the ring comes round: every maxX samples, or
-    // every capacity samples where maxX is beyond the buffer.
-    if (!series->oszi() && plot->maxX != 0) {
-        const quint32 sweep = quint32(FloatSeriesData::clampedCapacity(plot->maxX));
-        if (series->sampleCount() % sweep == 0) {
-            if (!series->history())
-                series->clearSamples();
-            plot->setTimeBase(double(series->sampleCount()));
-        }
-    }
-
-    // The automatic y scale only widens: the lower end takes the sample as
-    // it is, the upper end the next whole number up.
-    bool rescale = false;
-    if (plot->autoScaleMinY && sample < plot->minY) {
-        plot->minY = sample;
-        rescale = true;
-    }
-    if (plot->autoScaleMaxY && sample > plot->maxY) {
-        plot->maxY = std::ceil(sample);
-        rescale = true;
-    }
-    if (rescale)
-        plot->setAxisScale(QwtPlot::yLeft, double(plot->minY), double(plot->maxY), 0.0);
-    plot->requestReplot();
-}
-
 } // namespace
 
 void Panel::on_updateCurve()
 {
-    const RefreshSource source = refreshSource(sender(), senderElement());
+    QObject *from = signalSource();
+    const RefreshSource source = refreshSource(from, elementOf(from));
     if (!source.isValid())
         return;
     const QList<QwtPlotCurve *> curves = m_registries.curvesByData.value(source.name);
@@ -114,13 +77,14 @@ void Panel::on_updateCurve()
                                          : source.element->value(KeywordValue, 1).toFloat();
     for (QwtPlotCurve *curve : curves) {
         if (curve)
-            appendCurveSample(curve, sample);
+            MyQwtPlot::appendSample(curve, sample);
     }
 }
 
 void Panel::on_updateDial()
 {
-    const RefreshSource source = refreshSource(sender(), senderElement());
+    QObject *from = signalSource();
+    const RefreshSource source = refreshSource(from, elementOf(from));
     if (!source.isValid())
         return;
     const QList<QwtDial *> dials = m_registries.dialsByData.value(source.name);
@@ -135,7 +99,8 @@ void Panel::on_updateDial()
 
 void Panel::on_updateThermo()
 {
-    const RefreshSource source = refreshSource(sender(), senderElement());
+    QObject *from = signalSource();
+    const RefreshSource source = refreshSource(from, elementOf(from));
     if (!source.isValid())
         return;
     const QList<QwtThermo *> thermos = m_registries.thermosByData.value(source.name);

@@ -9,9 +9,10 @@
 void Panel::on_updateLog()
 {
     // A target variable's change is not logged; only elements give their value.
-    if (qobject_cast<DataClass *>(sender()))
+    QObject *from = signalSource();
+    if (qobject_cast<DataClass *>(from))
         return;
-    QObject *source = senderElement();
+    QObject *source = elementOf(from);
     ActiveElement *element = activeElementOf(source);
     if (!element)
         return;

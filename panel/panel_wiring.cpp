@@ -64,9 +64,18 @@ static ElementSignals *raising(QObject *element, const QString &name)
     return signalSet && signalSet->raises(name) ? signalSet : nullptr;
 }
 
+QObject *Panel::signalSource() const
+{
+    if (QObject *source = m_listenerSender) {
+        m_listenerSender = nullptr;
+        return source;
+    }
+    return sender();
+}
+
 QObject *Panel::senderElement() const
 {
-    return elementOf(sender());
+    return elementOf(signalSource());
 }
 
 void PanelWiring::connectLocks(QObject *element)
@@ -78,8 +87,17 @@ void PanelWiring::connectLocks(QObject *element)
 
 void PanelWiring::connectChangedByUser(QObject *element)
 {
-    connectUnique(raising(element, QStringLiteral("changedByUser")), &ElementSignals::changedByUser, &m_panel,
-                  &Panel::changed);
+    // Not a connection per element: the signals tell the panel (Panel::elementChangedByUser).
+    if (ElementSignals *signalSet = raising(element, QStringLiteral("changedByUser"))) {
+        signalSet->setListener(&m_panel, &m_panel);
+        signalSet->reportChangesByUser();
+    }
+}
+
+bool PanelWiring::reportsChangedByUser(QObject *element) const
+{
+    const ElementSignals *signalSet = signalsOf(element);
+    return signalSet && signalSet->reportsChangesByUser() && signalSet->listener() == &m_panel;
 }
 
 void PanelWiring::connectDoubleSpinBoxValue(QObject *element)
@@ -110,8 +128,10 @@ void PanelWiring::addRefresh(ElementSignals *signalSet, RefreshSlot slot)
             connectUnique(signalSet, &ElementSignals::updateMathLabels, &m_panel, slot);
         return;
     }
+    // The refreshes of all elements run through the panel's one listener
+    // call (Panel::elementRefreshRequested), not a connection per element.
     if (first)
-        QObject::connect(signalSet, &ElementSignals::updateMathLabels, &m_panel, &Panel::runElementRefreshes);
+        signalSet->setListener(&m_panel, &m_panel);
 }
 
 bool PanelWiring::runsRefresh(const ElementSignals *signalSet, RefreshSlot slot) const
@@ -129,19 +149,26 @@ bool PanelWiring::runsRefresh(const ElementSignals *signalSet, RefreshSlot slot)
     return false;
 }
 
-void Panel::runElementRefreshes()
+void Panel::elementChangedByUser(ElementSignals *signalSet)
 {
-    // Each refresh finds the element through sender(), as it would as a
-    // slot of its own; one of them may take the element away.
-    QPointer<ElementSignals> signalSet = qobject_cast<ElementSignals *>(sender());
-    if (!signalSet)
-        return;
+    m_listenerSender = signalSet;
+    changed();
+    m_listenerSender = nullptr;
+}
+
+void Panel::elementRefreshRequested(ElementSignals *signalSet)
+{
+    // Each refresh finds the element through signalSource(), as it would as
+    // a slot of its own; one of them may take the element away.
+    const QPointer<ElementSignals> guard = signalSet;
     const quint32 codes = signalSet->refreshCodes();
-    for (int shift = 0; shift < 32 && signalSet; shift += 4) {
+    for (int shift = 0; shift < 32 && guard; shift += 4) {
         const int code = int((codes >> shift) & 0xf);
         if (code == 0)
             break;
+        m_listenerSender = signalSet;
         (this->*refreshSlotTable[code - 1])();
+        m_listenerSender = nullptr;
     }
 }
 

@@ -39,7 +39,9 @@ public:
 
     // ---- Element signals to the panel's slots
     void connectLocks(QObject *element);
+    // The panel hears the element's changedByUser (Panel::changed runs for it).
     void connectChangedByUser(QObject *element);
+    bool reportsChangedByUser(QObject *element) const;
     void connectDoubleSpinBoxValue(QObject *element);
     void connectVariableToCurves(DataClass *variable);
     void connectElementToCurves(QObject *element);

@@ -2,6 +2,7 @@
 
 #include "activeelement.h"
 #include "elementhost.h"
+#include "elementsignals.h"
 #include "expression.h"
 #include "pinmappingmodel.h"
 #include "panelheader.h"
@@ -86,7 +87,11 @@ struct RangeChangeNote {
 // One Panel lives as long as the window; clear() empties it before the next
 // panel is read into it. None of the registries owns what it points to: the
 // elements belong to their containers, the root container to the window.
-class Panel final : public QObject, public ElementHost, public OperandLookup, public RegisterModelHost
+class Panel final : public QObject,
+                    public ElementHost,
+                    public OperandLookup,
+                    public RegisterModelHost,
+                    public ElementSignalsListener
 {
     Q_OBJECT
 
@@ -399,8 +404,16 @@ private:
     // the locks applied, the lock graph drawn and circular locks reported.
     void checkLockConditions();
 
-    // The refreshes an element's signals list (PanelWiring::addRefresh), in their order.
-    void runElementRefreshes();
+    // ---- ElementSignalsListener: an element's user change (changed()) and
+    // the refreshes its signals list (PanelWiring::addRefresh), in their
+    // order. The slots called find the element as they would as slots of
+    // the element's signals (signalSource()).
+    void elementChangedByUser(ElementSignals *signalSet) override;
+    void elementRefreshRequested(ElementSignals *signalSet) override;
+    // The sender of the signal the slot runs for: the signal set a listener
+    // call was handed (taken by the first slot that asks), else sender().
+    QObject *signalSource() const;
+    mutable QObject *m_listenerSender = nullptr;
 
     PanelShell *m_shell;
     std::unique_ptr<PanelTableHost> m_tableHost;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "elfreader.h"
+#include "panelxmlrecord.h"
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -415,6 +416,8 @@ private:
 
     Panel *m_panel;
     PanelReadOptions m_options;
+    // The shared texts of the records the read leaves on the elements.
+    PanelXmlRecord::TextPool m_recordTexts;
     std::unique_ptr<QXmlStreamReader> m_xml;
     QByteArray m_fileBytes;
     QMap<QString, int> m_sizePolicyNames;

@@ -77,7 +77,8 @@ void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes
         active->containerChain = m_openContainers;
         m_panel->assignRegisterField(define, header, active, svd);
     }
-    setElementProperty(element, "my_default", text(attributes, "default"));
+    // A default is mostly a short number that many elements share.
+    setElementProperty(element, "my_default", m_recordTexts.value(attributes.value(QLatin1String("default"))));
     setElementProperty(element, "header", header);
     // Without an SVD file the element needs no "svd" property: an absent one
     // reads as empty all the same.

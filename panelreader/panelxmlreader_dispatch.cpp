@@ -164,7 +164,7 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
             readBranch(header, parent, radioGroup);
         else
             builder.build(*this, place);
-        snapshot.record(name, written);
+        snapshot.record(name, written, &m_recordTexts);
         noteElementRead();
         if (name == QLatin1String("branch")
             || (builder.branchForm && text(written, "uielement") == QLatin1String("branch")))

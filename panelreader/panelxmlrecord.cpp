@@ -226,19 +226,59 @@ QList<QTreeWidgetItem *> Snapshot::addedRows() const
     return rows;
 }
 
-void Snapshot::record(const QString &name, const QXmlStreamAttributes &attributes)
+// Values up to this long are pooled; longer ones are mostly the element's own
+// (a define, a label) and shared with the widget where it keeps them.
+static const int maxPooledLength = 8;
+
+QString TextPool::pooled(QStringView text)
+{
+    // A null text (an attribute that is absent) stays null, apart from the empty one.
+    if (text.isNull())
+        return QString();
+    const auto found = m_texts.constFind(text);
+    if (found != m_texts.constEnd())
+        return found.value();
+    const QString copy = text.toString();
+    // A bound on what one read keeps: past it, texts are copied as they come.
+    const int maxTexts = 4096;
+    if (m_texts.size() < maxTexts)
+        m_texts.insert(QStringView(copy), copy);
+    return copy;
+}
+
+QString TextPool::name(QStringView text)
+{
+    return pooled(text);
+}
+
+QString TextPool::value(QStringView text)
+{
+    return text.size() <= maxPooledLength ? pooled(text) : text.toString();
+}
+
+// The string that a new widget keeps already and that equals text (its object
+// name, a button's text); null when none does.
+static QString keptText(const QList<QObject *> &added, QStringView text)
+{
+    for (QObject *object : added) {
+        const QString &name = object->objectName();
+        if (QStringView(name) == text)
+            return name;
+        if (auto *button = qobject_cast<QAbstractButton *>(object)) {
+            const QString label = button->text();
+            if (QStringView(label) == text)
+                return label;
+        }
+    }
+    return QString();
+}
+
+void Snapshot::record(const QString &name, const QXmlStreamAttributes &attributes, TextPool *texts)
 {
     // Header groups and includes only pass their children on; those are
     // recorded one by one.
     if (name == QLatin1String("header") || name == QLatin1String("include"))
         return;
-    // The record as it is stored (Element::toVariant's form), built once and
-    // shared by every widget or row that takes it.
-    QStringList flat{name};
-    flat.reserve(1 + 2 * attributes.size());
-    for (const QXmlStreamAttribute &attribute : attributes)
-        flat << attribute.qualifiedName().toString() << attribute.value().toString();
-    const QVariant element(flat);
     const bool radio = name == QLatin1String("radio");
 
     QList<QObject *> added;
@@ -254,6 +294,23 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
                 added.append(widget);
         }
     }
+
+    // The record as it is stored (Element::toVariant's form), built once and
+    // shared by every widget or row that takes it.
+    QStringList flat{texts ? texts->name(name) : name};
+    flat.reserve(1 + 2 * attributes.size());
+    for (const QXmlStreamAttribute &attribute : attributes) {
+        const QStringRef attributeName = attribute.qualifiedName();
+        const QStringRef value = attribute.value();
+        if (!texts) {
+            flat << attributeName.toString() << value.toString();
+            continue;
+        }
+        flat << texts->name(QStringView(attributeName));
+        QString kept = value.size() > maxPooledLength ? keptText(added, QStringView(value)) : QString();
+        flat << (kept.isNull() ? texts->value(QStringView(value)) : kept);
+    }
+    const QVariant element(flat);
 
     if (radio) {
         for (QObject *object : added) {

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPair>
 #include <QPointer>
 #include <QString>
+#include <QStringView>
 #include <QVariant>
 #include <QXmlStreamAttributes>
 
@@ -52,6 +54,22 @@ void setRecord(QTreeWidgetItem *row, const Element &element);
 QList<Element> inlineRecordsOf(const QObject *container);
 QList<Element> inlineRecordsOf(const QTreeWidgetItem *row);
 
+// The texts of the records of one read: attribute names, element names and
+// short values repeat across a panel, and each is kept once, shared by every
+// record that has it (implicitly shared QStrings).
+class TextPool
+{
+public:
+    // A copy of text: the pooled one for a name or a short value.
+    QString name(QStringView text);
+    QString value(QStringView text);
+
+private:
+    QString pooled(QStringView text);
+    // Keyed by views of the pooled strings themselves.
+    QHash<QStringView, QString> m_texts;
+};
+
 // Taken by the dispatcher before an element is built into parent; record()
 // afterwards gives the element's record to what the build added. Builds
 // append their widgets and rows: the snapshot keeps how many there were and
@@ -61,7 +79,10 @@ class Snapshot
 {
 public:
     explicit Snapshot(Container *parent);
-    void record(const QString &name, const QXmlStreamAttributes &attributes);
+    // texts, when given, shares the record's names and short values with
+    // the other records of the read; a value that is the new widget's object
+    // name or button text shares that string.
+    void record(const QString &name, const QXmlStreamAttributes &attributes, TextPool *texts = nullptr);
 
 private:
     // A list of children as it was: its length and its last entry.

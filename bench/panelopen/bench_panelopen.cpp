@@ -420,6 +420,10 @@ Memory measureMemory(MainWindow &window, const Forms &forms, const QString &pane
         buffer.open(QIODevice::ReadOnly);
         QUiLoader loader;
         std::unique_ptr<QWidget> form(loader.load(&buffer));
+        // The form's posted events go before the form, unread: delivered they
+        // would add to the figure, and a widget deleted with events still
+        // queued for it has the whole queue searched.
+        QCoreApplication::removePostedEvents(nullptr);
         return form != nullptr;
     });
     return memory;

@@ -48,12 +48,14 @@ private:
     {
         return QObject::disconnect(signalsOf(element), signal, &fx->panel, slot);
     }
-    // An element's display refreshes are listed by its signals and run through
-    // one connection.
+    // An element's display refreshes are listed by its signals, and its user
+    // changes reported to the panel, without a connection per element.
     bool connected(QObject *element, void (ElementSignals::*signal)(), Panel::RefreshSlot slot) const
     {
         if (signal == &ElementSignals::updateMathLabels)
             return fx->panel.wiring().runsRefresh(signalsOf(element), slot);
+        if (signal == &ElementSignals::changedByUser && slot == &Panel::changed)
+            return fx->panel.wiring().reportsChangedByUser(element);
         return QObject::disconnect(signalsOf(element), signal, &fx->panel, slot);
     }
     template <typename Slot>

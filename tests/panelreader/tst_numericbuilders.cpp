@@ -211,7 +211,7 @@ void TestNumericBuilders::sliderImageAndWiring()
     const QVariantList actions = slider->elementProperty("data").toMap().value("0").toList();
     QCOMPARE(actions, QVariantList({"changed_setDef", "", "X=1", "changed_runScript", "", "s.txt"}));
     QVERIFY(QObject::disconnect(signalsOf(slider), &ElementSignals::changed_setDef, &fx->panel, &Panel::setDef));
-    QVERIFY(QObject::disconnect(signalsOf(slider), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
+    QVERIFY(fx->panel.wiring().reportsChangedByUser(slider));
     for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
                              "on_updateCurve", "on_updateDial", "on_updateThermo",
                              "on_updateLog"})
@@ -324,7 +324,7 @@ void TestNumericBuilders::knobIsBoundAndWired()
     QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_runScript, &fx->panel, &Panel::runScript));
     QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_sendUSB, &fx->panel, &Panel::sendUSB));
     QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changed_recData, &fx->panel, &Panel::recData));
-    QVERIFY(QObject::disconnect(signalsOf(knob), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
+    QVERIFY(fx->panel.wiring().reportsChangedByUser(knob));
     for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
                              "on_updateCurve", "on_updateDial", "on_updateThermo"})
         QVERIFY2(fx->panel.wiring().runsRefresh(signalsOf(knob), refreshSlot(slot)), slot);
@@ -409,10 +409,10 @@ void TestNumericBuilders::spinBoxKindsAreBoundAndWired()
     QVERIFY(fx->panel.wiring().runsRefresh(signalsOf(rate), &Panel::on_updateMathLabel));
     QVERIFY(fx->panel.wiring().runsRefresh(signalsOf(rate), &Panel::on_updateSvgImage));
     QVERIFY(!fx->panel.wiring().runsRefresh(signalsOf(rate), &Panel::on_updateLED));
-    QVERIFY(!QObject::disconnect(signalsOf(rate), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
+    QVERIFY(!fx->panel.wiring().reportsChangedByUser(rate));
 
     // The hexadecimal one: all but dials and thermometers.
-    QVERIFY(QObject::disconnect(signalsOf(mask), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
+    QVERIFY(fx->panel.wiring().reportsChangedByUser(mask));
     for (const char *slot : {"on_updateMathLabel", "on_updateLED", "on_updateSvgImage",
                              "on_updateCurve", "on_updateLog"})
         QVERIFY2(fx->panel.wiring().runsRefresh(signalsOf(mask), refreshSlot(slot)), slot);

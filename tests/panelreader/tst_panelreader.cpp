@@ -1468,7 +1468,7 @@ void TestPanelReader::checkBoxes()
     QVERIFY(!elementPropertyOf(inverted, "isRaised").toBool());
     QVERIFY(elementPropertyOf(inverted, "isRaised").isValid());
     QVERIFY(!elementPropertyOf(find<CheckBox>(QStringLiteral("PLAIN")), "inverted").toBool());
-    QVERIFY(takeConnection(signalsOf(inverted), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
+    QVERIFY(fx->panel.wiring().reportsChangedByUser(inverted));
     QVERIFY(fx->panel.wiring().runsRefresh(signalsOf(inverted), &Panel::on_updateLED));
     QCOMPARE(console().count(QStringLiteral("XML Error: Checkbox without define is not allowed:")), 1);
     QCOMPARE(root()->findChildren<CheckBox *>().size(), 3);
@@ -1664,7 +1664,7 @@ void TestPanelReader::comboBoxes()
     QVERIFY(!combo->elementProperty("locks").isValid());
     QCOMPARE(console().count(QStringLiteral("XML Warning: \"lockon\" is not allowed for combobox:")), 1);
     QCOMPARE(console().count(QStringLiteral("XML Error: Combobox without define is not allowed:")), 1);
-    QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::changedByUser, &fx->panel, &Panel::changed));
+    QVERIFY(fx->panel.wiring().reportsChangedByUser(combo));
     QVERIFY(fx->panel.wiring().runsRefresh(signalsOf(combo), &Panel::on_updateLED));
     QVERIFY(takeConnection(signalsOf(combo), &ElementSignals::selected_setDef, &fx->panel, &Panel::setDef));
     QVERIFY(!takeConnection(signalsOf(combo), &ElementSignals::sendLock, &fx->panel, &Panel::on_sendLock));
