@@ -8,6 +8,7 @@
 #include "errorreporter.h"
 #include "lockdialog.h"
 #include "quillpanel.h"
+#include "panelteardown.h"
 #include "pollingthreads.h"
 #include "tykvalueexchange.h"
 #include "pythonhost.h"
@@ -238,7 +239,7 @@ MainWindow::~MainWindow()
     m_panel->clear();
     // Deleted in place: taken out of the window first, every widget of a
     // large panel would take the application's style afresh before it goes.
-    delete centralWidget();
+    deletePanelWidget(centralWidget());
 
     delete m_targetLink.tykLink;
     m_targetLink.tykLink = nullptr;

@@ -4,6 +4,7 @@
 
 #include "errorreporter.h"
 #include "quillpanel.h"
+#include "panelteardown.h"
 #include "prompt.h"
 #include "tykvalueexchange.h"
 
@@ -69,13 +70,13 @@ void WindowPanelShell::showPanelWidget(QWidget *widget)
     // style afresh (and each combo box would build its popup list for it),
     // which made dropping a large panel take minutes and gigabytes.
     if (QWidget *old = m_window.centralWidget()) {
-        old->hide();
         if (m_window.m_panel && m_window.m_panel->elementCodeRunning()) {
+            old->hide();
             old->deleteLater();
             m_window.m_retiredPanelWidgets.removeAll(QPointer<QWidget>());
             m_window.m_retiredPanelWidgets.append(old);
         } else {
-            delete old;
+            deletePanelWidget(old);
         }
     }
     m_window.setCentralWidget(widget);

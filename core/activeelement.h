@@ -181,6 +181,16 @@ public:
     // "readonly": value elements stop taking the mouse and the focus, edits turn read-only.
     virtual void makeReadOnly() {}
 
+    // The define value (value() of KeywordDefineValue) as the unsigned number
+    // that text spells, for a register's sum without the text; false when the
+    // kind gives no such number. A kind that overrides value() overrides
+    // this beside it.
+    virtual bool defineBits(quint64 *bits)
+    {
+        Q_UNUSED(bits)
+        return false;
+    }
+
     // value() with the keyword and form named.
     QString valueText(int keyword, ValueForm form = ValueForm::Plain) { return value(keyword, int(form)); }
     // The class name the element reports (the typeinfo keyword).

@@ -246,6 +246,11 @@ QString RegisterRecord::valueText(bool *notNumeric) const
         *notNumeric = false;
     quint64 sum = 0;
     for (ActiveElement *element : m_grantedElements) {
+        quint64 bits = 0;
+        if (element->defineBits(&bits)) {
+            sum += bits;
+            continue;
+        }
         const QString text = element->value(3, 1);
         // A negative text is a value of its own, never a bit pattern: an
         // element that means the bits of a shifted field gives them unsigned.

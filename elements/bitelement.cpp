@@ -39,6 +39,12 @@ QString BitElement::value(int keyword, int flag)
     }
 }
 
+bool BitElement::defineBits(quint64 *bits)
+{
+    *bits = defineValueOf(currentValue() ? 1 : 0, lsb());
+    return true;
+}
+
 void BitElement::setBitValue(const QString &text, int keyword)
 {
     QString valueText = text;

@@ -13,6 +13,7 @@ public:
     BitElement(QAbstractButton *button, const char *typeName);
 
     QString value(int keyword, int flag) override;
+    bool defineBits(quint64 *bits) override;
     QString storedValueText() override;
     void loadValue(const QString &text) override;
     void resetToDefault() override;

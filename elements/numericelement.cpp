@@ -181,6 +181,13 @@ QString IntegerElement::integerValue(int keyword, const QString &typeName)
     }
 }
 
+quint64 IntegerElement::integerDefineBits()
+{
+    const int shift = lsb();
+    const quint32 v = quint32(widgetValue());
+    return shift == -1 ? v : quint32(v << (shift & 31));
+}
+
 void IntegerElement::setIntegerValue(const QString &valueText, int keyword)
 {
     bool ok = false;

@@ -92,6 +92,8 @@ protected:
     // value(): the widget value in decimal; the define value shifted left by
     // "lsb" modulo 32 as an unsigned 32-bit number; typeName as type.
     QString integerValue(int keyword, const QString &typeName);
+    // The number integerValue(KeywordDefineValue) spells.
+    quint64 integerDefineBits();
     // setValue once any reference is resolved: a decimal number within the
     // range, keyword 0 only.
     void setIntegerValue(const QString &valueText, int keyword);

@@ -54,6 +54,12 @@ QString Slider::value(int keyword, int flag)
     return integerValue(keyword, QStringLiteral("Slider"));
 }
 
+bool Slider::defineBits(quint64 *bits)
+{
+    *bits = integerDefineBits();
+    return true;
+}
+
 void Slider::setValue(const QString &text, int keyword)
 {
     // The text itself, never another element's value.

@@ -21,6 +21,7 @@ public:
     void setValue(const QString &text, int keyword) override;
     ApplyResult applyText(const QString &text, ApplyRule rule, const std::function<void()> &beforeChange) override;
     QString value(int keyword, int flag) override;
+    bool defineBits(quint64 *bits) override;
     void initialize() override;
 
 public slots:

@@ -135,6 +135,12 @@ QString SpinBox::value(int keyword, int flag)
     return integerValue(keyword, QStringLiteral("SpinBox"));
 }
 
+bool SpinBox::defineBits(quint64 *bits)
+{
+    *bits = integerDefineBits();
+    return true;
+}
+
 void SpinBox::setValue(const QString &text, int keyword)
 {
     setIntegerValue(resolveReference(text), keyword);

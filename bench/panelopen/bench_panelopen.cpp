@@ -45,6 +45,7 @@
 #include "heaptuning.h"
 #include "mainwindow.h"
 #include "panelsigning.h"
+#include "panelteardown.h"
 #include "prompt.h"
 
 #include <QApplication>
@@ -241,13 +242,13 @@ bool loadForm(const QByteArray &ui, const QSize &size, bool show, Times &times)
 }
 
 // Drops the panel as the next open does before it builds: deleted while it
-// is still the window's child.
+// is still the window's child, its contents first.
 double tearDown(MainWindow &window)
 {
     BenchTimer timer;
     timer.start();
     window.clearPanelState();
-    delete window.centralWidget();
+    deletePanelWidget(window.centralWidget());
     settle();
     return elapsedMs(timer);
 }

@@ -1,5 +1,6 @@
 // Opening panels, the home panel of a new project, reloading and loadFile, and
 // the panel state a read leaves behind.
+#include "activeelement.h"
 #include "checkbox.h"
 #include "dataclass.h"
 #include "errorreporter.h"
@@ -26,6 +27,7 @@ private slots:
     void cleanup();
     void openBuildsThePanelWithItsBuiltIns();
     void openTwiceReplacesEverything();
+    void replacedShownPanelGoesAtOnceWithItsContents();
     void missingHomePanelIsReportedAndNothingElseChanges();
     void brokenHomePanelIsReportedOnceWithoutRecursion();
     void homePanelStaysLoadingAndHidesTheConsole();
@@ -115,6 +117,47 @@ void TestPanelOpen::openTwiceReplacesEverything()
     QVERIFY(window->panel()->getActiveElement("$DIR$"));
     // The old panel goes once control is back in the event loop.
     QTRY_VERIFY(oldPanel.isNull());
+}
+
+// Replaced outside any element code, a shown panel goes at once, pages,
+// nested containers and elements alike; a panel that held the focus gives it
+// up first.
+void TestPanelOpen::replacedShownPanelGoesAtOnceWithItsContents()
+{
+    const QString first = writePanel(
+        "tabs.xml",
+        "<tabcontainer label=\"T\">"
+        "<verticalcontainer label=\"P1\"><gridcontainer columns=\"2\">"
+        "<checkbox define=\"EN\" label=\"Enable\"/><spinbox define=\"CNT\" range=\"0;9\"/>"
+        "</gridcontainer><verticalcontainer><checkbox define=\"DEEP\" label=\"d\"/></verticalcontainer>"
+        "</verticalcontainer>"
+        "<verticalcontainer label=\"P2\"><hexspinbox define=\"HEX\" range=\"0x0;0xF\"/></verticalcontainer>"
+        "</tabcontainer>");
+    const QString second = writePanel(
+        "b.xml", "<verticalcontainer><checkbox define=\"OTHER\" label=\"x\"/></verticalcontainer>");
+    auto window = makeWindow();
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(window->open(first));
+    window->initLoadedConfiguration(true);
+    QList<QPointer<QObject>> old{window->centralWidget()};
+    for (const char *define : {"EN", "CNT", "DEEP", "HEX"}) {
+        QObject *element = objectOf(window->panel()->getActiveElement(define));
+        QVERIFY2(element, define);
+        old << element << element->parent();
+    }
+    auto *spin = qobject_cast<QWidget *>(objectOf(window->panel()->getActiveElement("CNT")));
+    QApplication::setActiveWindow(window.get());
+    spin->setFocus();
+
+    QVERIFY(window->open(second));
+    window->initLoadedConfiguration(true);
+    for (const QPointer<QObject> &object : qAsConst(old))
+        QVERIFY(object.isNull());
+    QVERIFY(window->panel()->getActiveElement("OTHER"));
+    QVERIFY(window->centralWidget()->isVisible());
+    QWidget *focus = QApplication::focusWidget();
+    QVERIFY(!focus || focus->window() == window.get());
 }
 
 void TestPanelOpen::missingHomePanelIsReportedAndNothingElseChanges()

@@ -99,6 +99,8 @@ private slots:
     void toolTipOfACheckBoxWithHeaderOnly();
     void toolTipRangeOfEachRangedKind_data();
     void toolTipRangeOfEachRangedKind();
+    void defineBitsSpellTheDefineValue_data();
+    void defineBitsSpellTheDefineValue();
 
     void conditions_data();
     void conditions();
@@ -429,6 +431,66 @@ void TestActiveElement::toolTipRangeOfEachRangedKind()
         widget.reset(new LineEdit("R"));
     }
     QCOMPARE(buildToolTip(activeElementOf(widget.get()), ToolTipRange), expected);
+}
+
+// A register's sum takes an element's define value as a number where the
+// kind gives one: the number is the one the define value's text spells.
+void TestActiveElement::defineBitsSpellTheDefineValue_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("lsb");
+    QTest::addColumn<bool>("numeric");
+
+    QTest::newRow("spin box, whole register") << "SpinBox" << 7 << -1 << true;
+    QTest::newRow("spin box, shifted") << "SpinBox" << 5 << 4 << true;
+    QTest::newRow("spin box, negative") << "SpinBox" << -3 << 2 << true;
+    QTest::newRow("spin box, shifted out") << "SpinBox" << 3 << 31 << true;
+    QTest::newRow("hex spin box, shifted") << "HexSpinBox" << 0xA << 8 << true;
+    QTest::newRow("slider") << "Slider" << 12 << 1 << true;
+    QTest::newRow("check box, set") << "CheckBox" << 1 << 40 << true;
+    QTest::newRow("check box, clear") << "CheckBox" << 0 << 3 << true;
+    QTest::newRow("double spin box: text only") << "DoubleSpinBox" << 2 << -1 << false;
+    QTest::newRow("line edit: text only") << "LineEdit" << 9 << -1 << false;
+}
+
+void TestActiveElement::defineBitsSpellTheDefineValue()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, value);
+    QFETCH(int, lsb);
+    QFETCH(bool, numeric);
+
+    std::unique_ptr<QWidget> widget;
+    if (kind == "SpinBox" || kind == "HexSpinBox") {
+        auto *spin = kind == "SpinBox" ? new SpinBox("R") : new HexSpinBox("R");
+        spin->setRange(-10, 100);
+        spin->setValue(value);
+        widget.reset(spin);
+    } else if (kind == "Slider") {
+        auto *slider = new Slider("R");
+        slider->setRange(0, 40);
+        slider->setValue(value);
+        widget.reset(slider);
+    } else if (kind == "CheckBox") {
+        auto *box = new CheckBox("R", "r");
+        box->setChecked(value != 0);
+        widget.reset(box);
+    } else if (kind == "DoubleSpinBox") {
+        auto *spin = new DoubleSpinBox("R");
+        spin->setValue(value);
+        widget.reset(spin);
+    } else {
+        widget.reset(new LineEdit("R"));
+    }
+    ActiveElement *element = activeElementOf(widget.get());
+    QVERIFY(element);
+    if (lsb >= 0)
+        element->setElementProperty("lsb", lsb);
+    quint64 bits = 0;
+    QCOMPARE(element->defineBits(&bits), numeric);
+    if (numeric)
+        QCOMPARE(QString::number(bits), element->value(KeywordDefineValue, 1));
 }
 
 // ---------------------------------------------------------------------------
