@@ -1,11 +1,9 @@
 // MainWindow: construction (the start-up sequence), shut-down, close handling,
 // drag and drop, the full-screen switch and the document-modified slot.
 #include "mainwindow.h"
-#include "applog.h"
 
 #include "activeelement.h"
 #include "apppaths.h"
-#include "definelist.h"
 #include "diffdialog.h"
 #include "errorreporter.h"
 #include "lockdialog.h"
@@ -19,11 +17,11 @@
 #include "showxmldialog.h"
 #include "tyklink.h"
 #include "unresolveddialog.h"
+#include "updatecheck.h"
 #include "writeguard.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -31,19 +29,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMimeData>
-#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
-#include <QThread>
 #include <QToolBar>
 #include <QUrl>
-#include <QWindow>
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <utility>
 
 MainWindow::MainWindow(const CommandLineOptions &options)
@@ -52,8 +45,12 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     , m_panel(new Panel(m_panelShell.get(), this))
     , m_scriptHost(std::make_unique<WindowScriptHost>(*this))
     , m_pinMapping(std::make_unique<WindowPinMapping>(*this))
+    , m_integration(std::make_unique<WindowIntegration>(*this))
+    , m_tykAdapter(std::make_unique<WindowTykAdapter>(*this))
+    , m_elementFinder(std::make_unique<WindowElementFinder>(*this))
+    , m_startUp(std::make_unique<WindowStartUp>(*this))
     , m_tykValues(std::make_unique<TykValueExchange>(*m_panel,
-                                                     [this](bool create) { return tykLinkForTables(create); }))
+                                                     [this](bool create) { return m_tykAdapter->link(create); }))
 {
     m_run.unattended = options.unattended;
     // A log nobody reads on screen is read on standard error: every console
@@ -79,7 +76,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     // 2. Update check, before anything else of the window exists. A run that
     // ends by itself could not tell the user anything: it checks nothing.
     if (!(options.save || options.generate || options.exitAfterKeil))
-        checkForUpdates();
+        UpdateCheck::checkForUpdates();
 
     // 3. Recorder, setDef echo, highlight state and threads start cleared.
     m_panel->setDefState().setLogSetDefs(false);
@@ -109,7 +106,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     openLogFile(options.consoleLog);
     // A build script that asked for a log must not get a run without one.
     if (m_run.endsAfterStartUp && !options.consoleLog.isEmpty() && !ErrorReporter::instance().logFile().isOpen())
-        exitNonInteractive(1);
+        m_startUp->exitNonInteractive(1);
 
     // 6. User state.
     readSettings();
@@ -146,20 +143,21 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     // 13.
     m_unresolvedDialog = new UnresolvedDialog(this);
     m_diffDialog = new DiffDialog(this);
-    connect(m_unresolvedDialog, &UnresolvedDialog::defineActivated, this, &MainWindow::raiseDefine);
-    connect(m_diffDialog, &DiffDialog::defineActivated, this, &MainWindow::raiseDefine);
+    connect(m_unresolvedDialog, &UnresolvedDialog::defineActivated, m_elementFinder.get(),
+            &WindowElementFinder::raiseDefine);
+    connect(m_diffDialog, &DiffDialog::defineActivated, m_elementFinder.get(), &WindowElementFinder::raiseDefine);
     m_lockDialog = new LockDialog(this);
     m_panel->locks().setLockGraph(m_lockDialog);
-    m_lockDialog->setActivation([this](ActiveElement *element) { raiseGUIElement(element); });
+    m_lockDialog->setActivation([this](ActiveElement *element) { m_elementFinder->raiseElement(element); });
     m_lockDialog->setToolTipSource([this](ActiveElement *element) { return registerToolTip(element); });
 
     // 14.
     setWindowTitle(QStringLiteral("Quillmate [*]"));
 
     // 15.-16. Keil tools menu.
-    cleanUpKeilEntries();
+    m_integration->cleanUpKeilEntries();
     if (m_settings.keil)
-        runKeilStep();
+        m_integration->runKeilStep();
 
     // 17. The file named on the command line (or by loadonstart). A -b run
     // that was given a file it cannot use runs with the home panel, and the
@@ -168,8 +166,8 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     // Runs that end by themselves, and batch runs, keep the window hidden
     // until they are done.
     if (options.showBeforeOpen && !fileToOpen.isEmpty() && !m_run.endsAfterStartUp && m_run.batchFile.isEmpty())
-        showAndPaintBeforeOpen();
-    const bool fileOpened = openFileArgument(fileToOpen);
+        m_startUp->showAndPaintBeforeOpen();
+    const bool fileOpened = m_startUp->openFileArgument(fileToOpen);
     m_run.batchRunStarting = false;
     if (!m_run.batchFile.isEmpty() && !fileToOpen.isEmpty() && !fileOpened)
         m_scripts.addScriptErrorBeforeRun();
@@ -181,19 +179,19 @@ MainWindow::MainWindow(const CommandLineOptions &options)
         m_run.batchExitCode = m_scripts.exitCode();
         // The script reported the missing file; a run that ends here fails with it.
         if (m_run.endsAfterStartUp && !batchFound)
-            exitNonInteractive(1);
+            m_startUp->exitNonInteractive(1);
         // Without a display nobody can close the window: the run ends here.
         if (m_run.unattended && !m_run.endsAfterStartUp)
-            endUnattendedBatchRun();
+            m_startUp->endUnattendedBatchRun();
     }
 
     // 19. Runs that end here. The -d values go into what they write.
     if (m_run.saveRequested || m_run.generate || options.exitAfterKeil) {
         // A -d item no element takes (unknown, or a value it cannot hold) is
         // a mistake: the run writes nothing and fails.
-        if (!applyDefines())
-            exitNonInteractive(1);
-        runNonInteractiveExits(fileToOpen, fileOpened, options.saveFile, options.exitAfterKeil);
+        if (!m_startUp->applyDefines())
+            m_startUp->exitNonInteractive(1);
+        m_startUp->runNonInteractiveExits(fileToOpen, fileOpened, options.saveFile, options.exitAfterKeil);
     }
 
     // 20.
@@ -201,7 +199,7 @@ MainWindow::MainWindow(const CommandLineOptions &options)
         newProject();
 
     // 21.
-    applyDefines();
+    m_startUp->applyDefines();
 
     // 22.
     m_xmlDialog = nullptr;
@@ -249,142 +247,10 @@ MainWindow::~MainWindow()
     m_unresolvedDialog = nullptr;
     delete m_diffDialog;
     m_diffDialog = nullptr;
-    delete m_helpProcess;
-    m_helpProcess = nullptr;
+    // The help's launcher process goes with it.
+    m_integration.reset();
     closeLogFile();
     ErrorReporter::instance().setConsoleSink(nullptr);
-}
-
-bool MainWindow::openFileArgument(const QString &file)
-{
-    if (file.endsWith(QLatin1String(".xml"))) {
-        if (open(file)) {
-            initLoadedConfiguration(true);
-            return true;
-        }
-        newProject();
-        return false;
-    }
-    if (file.endsWith(QLatin1String(".qlmp")))
-        return load(file);
-    if (!file.isEmpty()) {
-        // The same words in the window as in a run without one: in the box
-        // (when there is a user) and on the console.
-        const QString reason = tr("Not a panel (.xml) or project (.qlmp) file");
-        reportCannotOpenFile(file, reason);
-        if (!ErrorReporter::instance().reportsToConsole())
-            ::logMessage(QStringLiteral("<font color=\"red\"><b>Cannot open file %1:</b></font> %2<br>")
-                             .arg(QFileInfo(file).absoluteFilePath().toHtmlEscaped(), reason));
-    }
-    return false;
-}
-
-void MainWindow::showAndPaintBeforeOpen()
-{
-    show();
-    // The window system maps the window and asks for its first paint; the
-    // open that follows paints only its progress text. Nothing of a panel
-    // exists yet: no element, timer or script can run here.
-    QWindow *handle = windowHandle();
-    const QDeadlineTimer deadline(2000);
-    while (handle && !handle->isExposed() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 10);
-        if (!handle->isExposed())
-            QThread::msleep(2);
-    }
-    if (handle && handle->isExposed())
-        repaint();
-}
-
-bool MainWindow::applyDefines()
-{
-    if (m_run.definesText.isEmpty() || m_run.definesApplied)
-        return true;
-    // Applied once: the interactive step after the exits must not repeat it.
-    // The text itself stays, start conditions of panels read it.
-    m_run.definesApplied = true;
-    const QVector<DefineListItem> items = parseDefineList(m_run.definesText);
-    bool allTaken = true;
-    for (const DefineListItem &item : items) {
-        if (!item.hasValue) {
-            if (!item.text.trimmed().isEmpty())
-                ::logMessage(tr("<font color=\"orange\"><b>-d item ignored: </b></font>%1 (no \"=\" and value)<br>")
-                                 .arg(item.text.toHtmlEscaped()));
-            continue;
-        }
-        qCDebug(lcApp).noquote() << item.name + QStringLiteral(" / ") + item.value;
-        const bool known = m_panel->getActiveElement(item.name) || m_panel->registries().variablesByName.contains(item.name);
-        if (m_panel->setElementByDefine(item.name, item.value))
-            continue;
-        allTaken = false;
-        if (!known)
-            ::logMessage(tr("-d item %1: no element or variable has the define %2<br>")
-                             .arg(item.text.trimmed().toHtmlEscaped(), item.name.toHtmlEscaped()));
-    }
-    return allTaken;
-}
-
-// The project file a -s run writes when -s names none: the panel's name with
-// its ".xml" ending turned into ".qlmp", or the loaded project itself.
-static QString defaultSaveFile(const QString &file)
-{
-    if (file.endsWith(QLatin1String(".xml"), Qt::CaseInsensitive))
-        return file.left(file.size() - 4) + QStringLiteral(".qlmp");
-    if (file.endsWith(QLatin1String(".qlmp"), Qt::CaseInsensitive))
-        return file;
-    return QString();
-}
-
-void MainWindow::runNonInteractiveExits(const QString &file, bool fileOpened, QString saveFile,
-                                        bool exitAfterKeil)
-{
-    // A run that was asked to work on a file fails when the file did not open.
-    if (!file.isEmpty() && !fileOpened)
-        exitNonInteractive(1);
-    if (m_run.saveRequested) {
-        if (saveFile.isEmpty())
-            saveFile = defaultSaveFile(file);
-        if (saveFile.isEmpty()) {
-            reportError(QStringLiteral("Cannot save: no project file name given and \"%1\" "
-                                       "is neither a panel (.xml) nor a project (.qlmp) file.")
-                            .arg(file));
-            exitNonInteractive(1);
-        }
-        const QString refusal = projectSaveRefusal(saveFile);
-        if (!refusal.isEmpty()) {
-            reportError(tr("Cannot save the project to %1:\n%2")
-                            .arg(QFileInfo(saveFile).absoluteFilePath(), refusal));
-            exitNonInteractive(1);
-        }
-        exitNonInteractive(saveProjectFile(saveFile, false) ? 0 : 1);
-    }
-    if (m_run.generate)
-        exitNonInteractive(exportHeaderFiles(false) ? 0 : 1);
-    if (exitAfterKeil)
-        exitNonInteractive(0);
-}
-
-void MainWindow::endUnattendedBatchRun()
-{
-    const int failed = m_scripts.failedAssertCount();
-    const int errors = m_scripts.scriptErrorCount();
-    if (m_scripts.runStoppedEarly())
-        ::logMessage(tr("The batch run stopped before its last line: it fails.<br>"));
-    ::logMessage(tr("Batch run ended without EXIT: %1 failed assertion(s), %2 script error(s), exit code %3<br>")
-                     .arg(failed)
-                     .arg(errors)
-                     .arg(m_run.batchExitCode));
-    exitNonInteractive(m_run.batchExitCode);
-}
-
-void MainWindow::exitNonInteractive(int exitCode)
-{
-    exitCode = qMax(exitCode, m_run.batchExitCode);
-    // The window never shows; stop what runs in the background and close the log.
-    stopPollingThreads();
-    closeLogFile();
-    std::fflush(nullptr);
-    std::exit(exitCode);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -1,15 +1,19 @@
 #pragma once
 
 #include "commandline.h"
+#include "panelopenrecord.h"
+#include "panelvalidation.h"
 #include "panelxmlreader.h"
 #include "scriptengine.h"
+#include "windowelementfinder.h"
+#include "windowintegration.h"
 #include "windowpanelshell.h"
 #include "windowpinmapping.h"
 #include "windowscripthost.h"
+#include "windowstartup.h"
 #include "windowstate.h"
+#include "windowtykadapter.h"
 
-#include <QDateTime>
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QSerialPort>
@@ -32,12 +36,9 @@ class QDragEnterEvent;
 class QDropEvent;
 class QIODevice;
 class QLabel;
-class QNetworkReply;
-class QProcess;
 class QPushButton;
 class QTabWidget;
 class QTextBrowser;
-class QTimerEvent;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -67,9 +68,13 @@ enum class CloseMode {
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
+    friend class WindowElementFinder;
+    friend class WindowIntegration;
     friend class WindowPanelShell;
     friend class WindowPinMapping;
     friend class WindowScriptHost;
+    friend class WindowStartUp;
+    friend class WindowTykAdapter;
 
 public:
     explicit MainWindow(const CommandLineOptions &options);
@@ -92,8 +97,6 @@ public:
 
     // ---- Console and element state (mainwindow_console.cpp)
     void consolePrint(QString html);
-    static bool isXmlFile(const QString &path);
-    static bool isElementEnabled(QObject *element);
     // Set by the script command that hides the console.
     void setConsoleKeptHidden(bool hidden) { m_keepConsoleHidden = hidden; }
 
@@ -113,12 +116,12 @@ public:
     TargetLinkState &targetLink() { return m_targetLink; }
     // Puts link in place of the adapter link, which is deleted.
     void replaceTykLink(TykLink *link);
+    // The adapter link as the window makes it, the firmware version and update.
+    WindowTykAdapter &tykAdapter() { return *m_tykAdapter; }
     // Takes over threads started elsewhere as the window's polling threads.
     void adoptPollingThreads(SeggerThread *segger, SerialComThread *serial);
     // The panel's terminal port, or null.
     TerminalPort *terminal() const { return m_targetLink.terminalPort; }
-    // The folder of the adapter's firmware files and updater.
-    static QString getTykFirmwarePath();
     void stopPollingThreads();
 
     // ---- Panel open, post-load set-up, new project and reload
@@ -156,34 +159,17 @@ public:
     // when it may.
     QString projectSaveRefusal(const QString &fileName) const;
     bool maybeSave();
-    // The migration map's rewriting of unknown define lines: each map line
-    // "OLD NEW" rewrites the first line of OLD under NEW (the old name
-    // appended); a lone name goes to dropNames. Returns the rewritten lines.
-    QStringList readMigrationFile(QStringList *defineLines, QStringList *dropNames,
-                                  const QString &path);
     // Applies one "#define NAME VALUE" line, split into words, to the elements
     // bound to the register.
     void setRegisterFromDefineLine(RegisterRecord *reg, QStringList *words);
-    // Signs a panel file in place, in its own encoding; false when it was not
-    // signed (refused, no place for the checksum, an encoding it cannot keep,
-    // a failed write), and then the file is left byte for byte.
+    // Signs a panel file in place (signPanelFile, panelsigning.h), unless a
+    // run that writes refused to use it; false when it was not signed, and
+    // then the file is left byte for byte.
     bool signXmlChecksum(const QString &path);
-    // Puts the digest of the checksum rule (SHA-256 over the text without CRs,
-    // from the first "</checksum>" on) between the first "<checksum>" and
-    // "</checksum>"; false when the text lacks either tag.
-    static bool insertChecksum(QString &text);
 
-    // ---- Panel validation (mainwindow_validate.cpp). Each prints its
+    // Panel validation with the window's read options; it prints its
     // findings on the console and changes nothing.
-    // The define validation of one panel file (script command VALIDATE).
-    void validateXmlFile(const QString &file);
-    // The check against QLM.xsd beside the program (script command CHECKXSD).
-    void checkXsd(QString path);
-    // Both, file after file, as the "Validate XML File" command runs them.
-    void validateFiles(const QStringList &files);
-    // Compares two versions part by part: 1 when a is higher, -1 when lower,
-    // 0 when equal (the firmware check's rule; prints nothing).
-    static int versionCompare(const quint16 a[3], const quint16 b[3]);
+    PanelValidation panelValidation() const;
 
 public slots:
     bool save();
@@ -211,25 +197,14 @@ public slots:
     // The value-list exchange behind sendUSB and recData.
     TykValueExchange &tykValues() { return *m_tykValues; }
 
-    // ---- Integration with the update site, Keil and the launcher
-    // (mainwindow_integration.cpp, mainwindow_launcher.cpp)
-    void checkForUpdates();
-    void cleanUpKeilEntries();
-    void runKeilStep();
+    // The Keil tools menu, the launcher service and the help.
+    WindowIntegration &integration() { return *m_integration; }
+
     // The lock graph's tool tip of an element bound to a register.
     QString registerToolTip(ActiveElement *element) const;
 
-    // The feature id the launcher service knows the tool by.
-    QString harbikFeature() const { return m_harbikFeatureId; }
-    void setHarbikFeature(const QString &id) { m_harbikFeatureId = id; }
-
-    // ---- Finding and marking elements. One mark at a
-    // time, ended by its 5000 ms timer or by cancelHighlight().
-    void raiseGUIElement(ActiveElement *element);
-    // Brings the element registered under define into view; unknown names do nothing.
-    void raiseDefine(const QString &define);
-    void raiseWidget(QWidget *widget);
-    const ElementMark &elementMark() const { return m_mark; }
+    // Finding, raising and marking elements.
+    WindowElementFinder &elementFinder() { return *m_elementFinder; }
 
 public slots:
     void open();
@@ -247,11 +222,6 @@ public slots:
     void clearConsole();
     void showContextMenu(const QPoint &pos);
 
-    // Target link
-    // Asks the adapter for its firmware version and compares it with the
-    // panel's range: a message box, or console lines only when quiet.
-    void queryTykFirmwareVersion(bool quiet);
-
     // Actions and menus
     void updatePanelActions();
     void updateHomeActions();
@@ -265,28 +235,16 @@ public slots:
     // closed with OK. A run without a user does not show it. catalogRead
     // tells whether the catalog file was read whole (a failure is reported).
     bool selectFromCatalog(const QString &catalogFile, bool *catalogRead = nullptr);
-    // Asks for panel files and validates each (validateFiles).
+    // Asks for panel files and validates each (PanelValidation::validateFiles).
     void validateDefines();
-    // The SVD tree dialog (mainwindow_menus.cpp), the adapter's firmware
-    // version and update (mainwindow_tykfirmware.cpp), a script file run and
-    // the script recorder (mainwindow_scripts.cpp).
+    // The SVD tree dialog (mainwindow_menus.cpp), a script file run and the
+    // script recorder (mainwindow_scripts.cpp).
     void showSvdTree();
-    void getTykFWVersion();
-    void updateTykFW();
     void runBatchfile();
     void startStopRecording();
-    // A panel generated from an SVD file (mainwindow_svdgenerate.cpp): from
-    // the menu (asks for the file and the layout), or for the file in the
-    // Tree or the Group layout (the script command). True when the panel was
-    // generated and signed.
-    // Names of the file that give no C name are reported and left out; the
-    // panel is written and signed without them.
+    // A panel generated from an SVD file (generatePanelFromSvd): asks for
+    // the file and the layout, then whether to open the panel.
     void generateXMLFromSVD();
-    bool generateXMLFromSVD(const QString &svdFile, bool treeLayout);
-    bool generateXMLFromSVD(const QString &svdFile, bool treeLayout, int *namesLeftOut);
-    void integrateKeil();
-    void showHelp();
-    void searchForGUIElement();
 
 private slots:
     // Slots of the window's own actions, tabs and replies.
@@ -297,29 +255,20 @@ private slots:
     void addRecordCmd();
     void expandBranch();
     void collapseBranch();
-    // The launcher service's replies.
-    void readingRegisteredTools(QNetworkReply *reply);
-    void onToolRegisterAttempt(QNetworkReply *reply);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
     void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
-    // Ends the element mark when its timer fires.
-    void timerEvent(QTimerEvent *event) override;
 
 private:
     void readSettings();
     void writeSettings();
     void openTerminalPort(const QString &portName, const QString &settings);
     void startPollingThreads();
-    // Why a read that went through may still not be used by a run that
-    // writes from its panel; empty when it may. The one place that decides
-    // it: each mistake that makes an open unusable for writes joins here.
-    static QString unusableOpenReason(const PanelXmlReader &reader);
-    // Whether an open now must be usable for writes (unusableOpenReason
-    // empty) to count as opened: in runs that end after start-up and in
+    // Whether an open now must be usable for writes (unusableOpenReason,
+    // panelopenrecord.h, empty) to count as opened: in runs that end after start-up and in
     // batch runs. The window alone keeps what was built.
     bool opensMustBeUsableForWrites() const;
     // What a panel read takes from the command line and the window's state.
@@ -334,68 +283,14 @@ private:
     void warnWhenPanelNotFound(const QString &projectPath);
     // Whether a register of the panel names a header.
     bool headerFilesToExport() const;
-    // What Python writes to its standard output and error: one console (and
-    // log file) line per text, a lone line end dropped.
-    void PythonStdOut(const QString &text);
-    void PythonStdErr(const QString &text);
     // The window's view of the panel
-    bool isEditableElement(QWidget *widget, bool rememberStyle);
     void expandOrCollapseBranch(bool expand);
-    // Writes tool entry `entry` of the Keil tools menu and the end mark after it.
-    void integrateIntoKeil(int entry);
-    // Brings a widget without value (a button, LED, picture...) into view and marks it.
-    void raiseNamedWidget(QWidget *widget);
     void connectTargetForPolling();
-    // The launcher's local service: is the tool known, register a port, say it runs.
-    void checkRegisteredTools();
-    void registerTool();
-    void setHarbikState();
-    // Start-up steps
-    bool openFileArgument(const QString &file);
-    // Shows the window and waits (a short while at most) until it is on
-    // screen and painted; no user input is taken meanwhile.
-    void showAndPaintBeforeOpen();
-    // Sets the elements the -d items name; false when an item was refused.
-    bool applyDefines();
-    // Ends the process with exitCode, or with the -b run's exit code when
-    // that is higher.
-    [[noreturn]] void exitNonInteractive(int exitCode);
-    void runNonInteractiveExits(const QString &file, bool fileOpened, QString saveFile,
-                                bool exitAfterKeil);
-    // The end of a -b run that nobody can close: the process ends as EXIT
-    // would end it, with the run's counts on the console.
-    [[noreturn]] void endUnattendedBatchRun();
-    // The folders searched for the file the next open reads, when its
-    // caller looked in several: said after a "Could not find" (readPanelFile).
-    QStringList m_foldersSearchedForOpen;
-    // Panel files whose open a run that writes refused (a mistake, a read
-    // that stopped early), by canonical path, with the reason and the file's
-    // time then: that run signs none of them until the file changes.
-    struct RefusedPanel {
-        QString reason;
-        QDateTime modified;
-    };
-    QHash<QString, RefusedPanel> m_refusedPanels;
-    QString refusedPanelReason(const QString &path) const;
-    // Ends the element mark (the panel shell's cancelHighlight).
-    void cancelHighlight();
-    // The register tables' adapter link: made, with the window's log
-    // settings, when create is set and none exists.
-    TykLink *tykLinkForTables(bool create);
     // saveProjectFile without the count.
     bool writeProjectFile(const QString &fileName, bool sorted);
     // Save and the script saves while the home panel (or no panel) is shown:
     // reported and counted as a refused save; true when refused.
     bool refuseSaveWithoutPanel(const QString &fileName);
-    // A new adapter link on the panel's port whose console lines and open
-    // failures reach this window; the caller opens its log
-    // (mainwindow_table.cpp).
-    TykLink *newTykLink();
-    // A COM port that cannot be opened: an error on the console, standard
-    // error and the -c log, and a script error of the line that needed it.
-    void reportTykOpenFailure(const QString &text, bool repeated);
-    // The script line whose failed open was counted last; empty outside scripts.
-    QString m_tykOpenFailureStep;
     bool openDropped(const QString &path);
     // The defines a read file left unset (links, one "<a href>" line each)
     // and its lines that match no element (lines, "#define NAME VALUE"; the
@@ -418,6 +313,11 @@ private:
     ScriptEngine m_scripts;
     std::unique_ptr<WindowScriptHost> m_scriptHost;
     std::unique_ptr<WindowPinMapping> m_pinMapping;
+    std::unique_ptr<WindowIntegration> m_integration;
+    std::unique_ptr<WindowTykAdapter> m_tykAdapter;
+    std::unique_ptr<WindowElementFinder> m_elementFinder;
+    // The start-up steps around the file argument.
+    std::unique_ptr<WindowStartUp> m_startUp;
     std::unique_ptr<PythonHost> m_python;
     std::unique_ptr<TykValueExchange> m_tykValues;
     // Gives the panel and the script engine the window's Python host.
@@ -439,8 +339,6 @@ private:
     QLabel *m_versionLabel = nullptr;
     QLabel *m_fileLabel = nullptr;
     QPushButton *m_forumButton = nullptr;
-    // Element marks
-    void markWidget(QWidget *widget, const QColor &other);
 
     // Dialogs owned by the window
     UnresolvedDialog *m_unresolvedDialog = nullptr;
@@ -457,18 +355,16 @@ private:
     WindowSettings m_settings;
     WindowRun m_run;
     TargetLinkState m_targetLink;
-    ElementMark m_mark;
     WindowActions m_actions;
     // Panel open and project
     bool m_openingHomePanel = false; // set while the home panel of a new project is read
     bool m_homePanelShown = false;   // the window shows the home panel
     // The last read's tab widgets that fit themselves to their current page.
     QList<QPointer<TabWidget>> m_fittingTabs;
+    // The folders searched for the next open; the opens refused to a run that writes.
+    PanelOpenRecord m_openRecord;
     QString m_projectFile;
     // The Intel HEX blocks WRITEBSL read, in reading order; never emptied.
     QVector<IntelHexBlock> m_intelHexBlocks;
-    int m_harbikPort = 50000;
-    QProcess *m_helpProcess = nullptr; // the launcher started for help; lives for the run
     QPushButton *m_appNotesButton = nullptr;
-    QString m_harbikFeatureId; // the bundle's symbolic name + ".feature"
 };

@@ -7,22 +7,14 @@
 #include "errorreporter.h"
 #include "quillpanel.h"
 #include "textbrowser.h"
-#include "xmlfilekind.h"
 
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDockWidget>
-#include <QDoubleSpinBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QSettings>
-#include <QSpinBox>
 #include <QTabWidget>
 #include <QTextBlockFormat>
 #include <QTextBrowser>
@@ -133,7 +125,7 @@ void MainWindow::on_anchorClicked(const QUrl &url)
     if (link.elementName.isEmpty())
         return;
     if (ActiveElement *element = m_panel->getActiveElement(link.elementName))
-        raiseGUIElement(element);
+        m_elementFinder->raiseElement(element);
 }
 
 void MainWindow::clearConsole()
@@ -154,33 +146,4 @@ void MainWindow::tabSelected()
 {
     if (m_consoleTabs && m_consoleTabs->currentIndex() == 1)
         m_scriptInput->setFocus(Qt::OtherFocusReason);
-}
-
-bool MainWindow::isXmlFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), file.errorString());
-        return false;
-    }
-    // XML by its content, whatever its declaration, encoding or line ends;
-    // the older line-based files start otherwise.
-    return XmlFileKind::looksLikeXml(file.read(64 * 1024));
-}
-
-bool MainWindow::isElementEnabled(QObject *element)
-{
-    if (!element)
-        return false;
-    // Value-bearing element kinds with a QWidget base answer for themselves.
-    if (qobject_cast<QComboBox *>(element) || qobject_cast<QCheckBox *>(element)
-        || qobject_cast<QPushButton *>(element) || qobject_cast<QDoubleSpinBox *>(element)
-        || qobject_cast<QSpinBox *>(element) || qobject_cast<QLineEdit *>(element)
-        || qobject_cast<QTextEdit *>(element))
-        return static_cast<QWidget *>(element)->isEnabled();
-    // A radio group is no widget; its buttons are switched together, so the
-    // first one (id 0) answers for it. A group without buttons is not enabled.
-    if (auto *group = qobject_cast<QButtonGroup *>(element))
-        return group->button(0) && group->button(0)->isEnabled();
-    return false;
 }

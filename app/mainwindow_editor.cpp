@@ -22,13 +22,13 @@ void MainWindow::editGUI()
         if (!self)
             return;
         if (ActiveElement *element = activeElementOf(widget))
-            self->raiseGUIElement(element);
+            self->m_elementFinder->raiseElement(element);
         else
-            self->raiseWidget(widget);
+            self->m_elementFinder->raiseWidget(widget);
     };
     services.cancelHighlight = [self]() {
         if (self)
-            self->cancelHighlight();
+            self->m_elementFinder->cancelHighlight();
     };
     services.showStatus = [self](const QString &text) {
         if (self)

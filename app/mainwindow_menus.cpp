@@ -7,6 +7,7 @@
 #include "diffdialog.h"
 #include "errorreporter.h"
 #include "inputfile.h"
+#include "oldheader.h"
 #include "lockdialog.h"
 #include "quillpanel.h"
 #include "tykvalueexchange.h"
@@ -105,14 +106,14 @@ void MainWindow::createActions()
     }
     m_actions.searchAct = makeAction(this, {"&Search GUI element...", "Search for a GUI element in the current "
                                   "loaded XML. Opens the element.", QKeySequence::Find},
-                           &MainWindow::searchForGUIElement);
+                           [this] { m_elementFinder->search(); });
     m_actions.showDifferencesAct = makeAction(this, {"&Show differences...", "Show differences of values compared "
                                                                    "to an qlmp file."},
                                     &MainWindow::showDifferences);
     if (m_settings.keil)
         m_actions.integrateKeilAct = makeAction(this, {"&Integrate into Keil µVision...",
                                              "Integrate Quillmate into Keil µVision."},
-                                      &MainWindow::integrateKeil);
+                                      [this] { m_integration->integrateKeil(); });
     m_actions.expandAct = makeAction(this, {"&Expand branch", "Expand branch and sub-branches currently marked.",
                                   QKeySequence(Qt::CTRL + Qt::Key_Plus), ":/images/zoomin.png"},
                            &MainWindow::expandBranch);
@@ -121,10 +122,10 @@ void MainWindow::createActions()
                              &MainWindow::collapseBranch);
     m_actions.getTykVersionAct = makeAction(this, {"Get Tyk &version", "Get the firmware version of the currently "
                                                              "plugged in Tyk."},
-                                  &MainWindow::getTykFWVersion);
+                                  [this] { m_tykAdapter->queryFirmwareVersion(false); });
     m_actions.updateTykAct = makeAction(this, {"&Update Tyk...", "Update the firmware of the currently plugged in "
                                      "Tyk. A valid firmware file is neccessary to do this."},
-                              &MainWindow::updateTykFW);
+                              [this] { m_tykAdapter->updateFirmware(); });
     m_actions.runScriptAct = makeAction(this, {"&Run script file...", "Run a script file to automate operation."},
                               &MainWindow::runBatchfile);
     if (m_settings.switches.enableScriptRecording) {
@@ -149,7 +150,7 @@ void MainWindow::createActions()
     if (m_settings.switches.enableGenerateXmlFromSvd)
         m_actions.generateXmlAct = makeAction(this, {"Generate XML from SVD", "Generate an XML file from SVD as base "
                                                                     "for a GUI."},
-                                    QOverload<>::of(&MainWindow::generateXMLFromSVD));
+                                    &MainWindow::generateXMLFromSVD);
     if (m_settings.switches.enableEditGui)
         m_actions.editGuiAct = makeAction(this, {"Edit the GUI", "Edit the GUI.", QKeySequence(Qt::CTRL + Qt::Key_E)},
                                 &MainWindow::editGUI);
@@ -303,7 +304,7 @@ void MainWindow::createToolBars()
 
     auto *helpButton = makeLauncherButton(tr("Help"), ":/images/help.png", {45, 35}, {27, 27});
     helpButton->setObjectName(QStringLiteral("helpButton"));
-    connect(helpButton, &QPushButton::pressed, this, &MainWindow::showHelp);
+    connect(helpButton, &QPushButton::pressed, m_integration.get(), &WindowIntegration::showHelp);
     m_harbikToolBar->addWidget(helpButton);
 
     m_forumButton = makeLauncherButton(tr("Forum"), ":/images/Forum.png", {30, 35}, {27, 27});
@@ -362,7 +363,7 @@ void MainWindow::createStatusBar()
                 if (line.contains(QLatin1String("Bundle-Version:")))
                     version = rest;
                 else if (line.contains(QLatin1String("Bundle-SymbolicName:")))
-                    m_harbikFeatureId = rest.section(QLatin1Char(';'), 0, 0) + QStringLiteral(".feature");
+                    m_integration->setHarbikFeature(rest.section(QLatin1Char(';'), 0, 0) + QStringLiteral(".feature"));
             }
         }
         text = tr("Quillmate - Version %1").arg(version);
@@ -420,7 +421,7 @@ void MainWindow::showSvdTree()
         return;
     ShowSvdDialog dialog(m_panel);
     connect(&dialog, &ShowSvdDialog::elementActivated, this,
-            [this](ActiveElement *element) { raiseGUIElement(element); });
+            [this](ActiveElement *element) { m_elementFinder->raiseElement(element); });
     dialog.exec();
 }
 

@@ -64,7 +64,7 @@ bool MainWindow::loadOld(const QString &fileName)
         return false;
     }
     if (!QFileInfo(panelPath).isFile() && QDir::isRelativePath(named))
-        m_foldersSearchedForOpen = folders;
+        m_openRecord.setFoldersSearched(folders);
     if (!open(panelPath)) {
         newProject();
         return false;
@@ -165,51 +165,4 @@ bool MainWindow::loadOld(const QString &fileName)
     setWindowTitle(tr("Quillmate %1 (imported)[*]").arg(QDir::toNativeSeparators(fileName)));
     initLoadedConfiguration(false);
     return true;
-}
-
-QStringList MainWindow::readMigrationFile(QStringList *defineLines, QStringList *dropNames, const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        file.setFileName(QDir(m_panel->header().xmlDir)
-                             .filePath(AppPaths::normalizePanelPath(m_panel->header().migrationFile)));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            // The caller is in the middle of a load: it goes on without the
-            // map instead of the panel being replaced under it.
-            reportCannotOpenFile(path, file.errorString());
-            return QStringList();
-        }
-    }
-    // The first line of each define name, found once for the whole map.
-    QHash<QString, int> firstLineOf;
-    for (int i = defineLines->size() - 1; i >= 0; --i)
-        firstLineOf.insert(defineLines->at(i).section(QLatin1Char(' '), 1, 1), i);
-    QStringList result;
-    QTextStream stream(&file);
-    stream.setCodec("UTF-8");
-    QString line;
-    while (stream.readLineInto(&line)) {
-        const QStringList words = migrationMapWords(line);
-        if (words.size() == 1) {
-            dropNames->append(words.first());
-            continue;
-        }
-        if (words.size() < 2)
-            continue;
-        const QString &oldName = words.at(0);
-        const QString &newName = words.at(1);
-        // Each map line rewrites the first line of its old name, once: the
-        // result is never fed back, so a map that renames A to B and B to A
-        // ends like any other.
-        const int at = firstLineOf.value(oldName, -1);
-        if (at < 0)
-            continue;
-        QStringList defineWords = defineLines->at(at).split(QLatin1Char(' '));
-        if (defineWords.size() < 3)
-            continue;
-        defineWords[1] = newName;
-        defineWords.append(oldName);
-        result.append(defineWords.join(QLatin1Char(' ')));
-    }
-    return result;
 }

@@ -3,7 +3,6 @@
 #include "mainwindow.h"
 
 #include "apppaths.h"
-#include "combobox.h"
 #include "consolelinks.h"
 #include "dataclass.h"
 #include "errorreporter.h"
@@ -87,8 +86,7 @@ static void showPanelLaidOut(QWidget *panelWidget, const QList<QPointer<TabWidge
 bool MainWindow::open(const QString &fileName)
 {
     stopPollingThreads();
-    m_mark.timerId = 0;
-    m_mark.item = nullptr;
+    m_elementFinder->forgetPanelMark();
     m_tykValues->resetTimeouts();
     m_panel->editHeader().definePrefixes.clear();
     // Panels replaced while an element walk ran are still waiting for the
@@ -141,7 +139,7 @@ bool MainWindow::readPanelFile(const QString &file)
     QString path = file;
     bool chosenAfterMissing = false;
     // The folders the caller looked in for this file, if it searched several.
-    const QStringList searched = std::exchange(m_foldersSearchedForOpen, {});
+    const QStringList searched = m_openRecord.takeFoldersSearched();
     if (!QFileInfo::exists(path)) {
         path = Prompt::instance().openFileName(
             this, tr("Could not find %1!").arg(QFileInfo(file).fileName()), m_settings.lastDir,
@@ -213,9 +211,9 @@ bool MainWindow::readPanelFile(const QString &file)
             if (!unusable.isEmpty() && opensMustBeUsableForWrites()) {
                 ok = false;
                 errorLink = unusable.toHtmlEscaped();
-                m_refusedPanels.insert(read.canonicalFilePath(), {unusable, read.lastModified()});
+                m_openRecord.refuse(read, unusable);
             } else {
-                m_refusedPanels.remove(read.canonicalFilePath());
+                m_openRecord.accept(read);
             }
         } else {
             errorLink = reader.xmlErrorLink();
@@ -223,9 +221,7 @@ bool MainWindow::readPanelFile(const QString &file)
     }
     if (ok) {
         m_panel->setXMLFile(path);
-        // A run that ends after start-up leaves no request behind.
-        if (!m_harbikFeatureId.isEmpty() && !m_run.endsAfterStartUp)
-            checkRegisteredTools();
+        m_integration->reportPanelToLauncher();
         return true;
     }
     logCannotReadFile(path, errorLink);
@@ -239,30 +235,6 @@ bool MainWindow::readPanelFile(const QString &file)
     if (!chosenAfterMissing && !m_openingHomePanel)
         newProject();
     return false;
-}
-
-QString MainWindow::unusableOpenReason(const PanelXmlReader &reader)
-{
-    // The file was not read to its end (not well-formed, a limit hit, an
-    // include that failed).
-    if (!reader.stoppedEarlyReason().isEmpty())
-        return reader.stoppedEarlyReason();
-    // A mistake in the panel that changes what it defines (the lines that
-    // name each were printed as they were found).
-    if (reader.mistakeCount() > 0)
-        return tr("The panel has %n mistake(s) that change its defines; the first: %1", nullptr,
-                  reader.mistakeCount())
-            .arg(reader.firstMistake());
-    return QString();
-}
-
-QString MainWindow::refusedPanelReason(const QString &path) const
-{
-    const QFileInfo file(path);
-    const auto refused = m_refusedPanels.constFind(file.canonicalFilePath());
-    if (refused == m_refusedPanels.cend() || !file.exists() || file.lastModified() != refused->modified)
-        return QString();
-    return refused->reason;
 }
 
 bool MainWindow::opensMustBeUsableForWrites() const
@@ -324,19 +296,13 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
                                                        QStringLiteral("COM port:"), ports, 0, &ok);
         if (!answer.isEmpty()) {
             m_panel->editHeader().ioPortName = answer.trimmed();
-            if (!m_targetLink.tykLink) {
-                m_targetLink.tykLink = newTykLink();
-                m_targetLink.tykLink->openLog(m_settings.tykLoggingMode, m_settings.tykLoggingTimeStamps, m_settings.tykLoggingFilename);
-            }
+            m_tykAdapter->link(true);
         }
     }
 
     // Adapter presence.
     if (m_panel->header().usesTyk && (m_panel->header().ioCheckMode & 2)) {
-        if (!m_targetLink.tykLink) {
-            m_targetLink.tykLink = newTykLink();
-            m_targetLink.tykLink->openLog(m_settings.tykLoggingMode, m_settings.tykLoggingTimeStamps, m_settings.tykLoggingFilename);
-        }
+        m_tykAdapter->link(true);
         if (!m_targetLink.tykLink->isConnected()) {
             PromptMessage warning;
             warning.parent = this;
@@ -355,7 +321,7 @@ void MainWindow::initLoadedConfiguration(bool resetValues)
 
     m_panel->finishLoad(resetValues, [this] {
         if (m_settings.switches.checkFwVersionOnLoad && m_panel->header().usesTyk)
-            queryTykFirmwareVersion(true);
+            m_tykAdapter->queryFirmwareVersion(true);
     });
     setWindowModified(false);
 
@@ -490,7 +456,7 @@ bool MainWindow::loadFile(QString name, bool absolute)
             logFoldersSearched(name, folders);
         return true;
     }
-    m_foldersSearchedForOpen = folders;
+    m_openRecord.setFoldersSearched(folders);
     if (open(path)) {
         initLoadedConfiguration(true);
         return true;
@@ -576,8 +542,8 @@ bool MainWindow::loadSvdFile()
         return panel->setEnumeratedValue(define, text, value, key);
     };
     hooks.setLastPeripheralToolTip = [panel](const QString &text) {
-        if (auto *combo = qobject_cast<ComboBox *>(objectOf(panel->getActiveElement(QStringLiteral("$PERIPHERALS$")))))
-            combo->setLastItemToolTip(text);
+        if (ActiveElement *peripherals = panel->getActiveElement(QStringLiteral("$PERIPHERALS$")))
+            peripherals->setLastItemToolTip(text);
     };
     hooks.setDeviceName = [panel](const QString &name) { panel->editHeader().svdDeviceName = name; };
     SvdStreamReader reader(m_panel, m_panel->header().xmlFile, hooks);

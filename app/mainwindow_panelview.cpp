@@ -3,7 +3,6 @@
 // collapsing the branches of the panel's trees.
 #include "mainwindow.h"
 
-#include "elementkinds.h"
 #include "quillpanel.h"
 #include "treewidget.h"
 
@@ -27,15 +26,6 @@ QString MainWindow::getCurrentFileName() const
     return QFileInfo(m_projectFile).fileName();
 }
 
-bool MainWindow::isEditableElement(QWidget *widget, bool rememberStyle)
-{
-    const ElementKind *kind = elementKindOf(widget);
-    const bool editable = kind && kind->editable;
-    if (editable && rememberStyle)
-        m_mark.styleSheet = widget->styleSheet();
-    return editable;
-}
-
 static void setExpandedRecursively(QTreeWidgetItem *item, bool expand)
 {
     item->setExpanded(expand);
@@ -53,8 +43,7 @@ void MainWindow::expandOrCollapseBranch(bool expand)
     }
     auto *area = qobject_cast<QScrollArea *>(centralWidget());
     auto *tabs = area ? qobject_cast<QTabWidget *>(area->widget()) : nullptr;
-    auto *page = tabs ? qobject_cast<TreeWidget *>(tabs->currentWidget()) : nullptr;
-    QTreeWidget *tree = page ? page->view() : nullptr;
+    QTreeWidget *tree = tabs ? treeViewOf(tabs->currentWidget()) : nullptr;
     if (!tree)
         return;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)

@@ -37,13 +37,13 @@ bool WindowPinMapping::raiseElement(const QString &name)
     ActiveElement *element = m_window.m_panel->getActiveElement(name);
     if (!element)
         return false;
-    m_window.raiseGUIElement(element);
+    m_window.m_elementFinder->raiseElement(element);
     return true;
 }
 
 void WindowPinMapping::searchElement()
 {
-    m_window.searchForGUIElement();
+    m_window.m_elementFinder->search();
 }
 
 QString WindowPinMapping::workingDirectory() const

@@ -14,6 +14,7 @@
 #include "quillpanel.h"
 #include "tykvalueexchange.h"
 #include "panelxmlreader.h"
+#include "oldheader.h"
 #include "programversion.h"
 #include "prompt.h"
 #include "registermodel.h"
@@ -407,7 +408,7 @@ void ProjectFileReader::applyMigration()
     const QString path = QDir(m_owner->panel()->header().xmlDir).filePath(AppPaths::normalizePanelPath(migration));
     if (!QFileInfo::exists(path))
         return;
-    const QStringList rewritten = m_owner->readMigrationFile(&unknownDefineLines, &dropNames, path);
+    const QStringList rewritten = readMigrationFile(&unknownDefineLines, &dropNames, path);
     for (const QString &line : rewritten) {
         // "#define NEW VALUE... OLD", NEW a register path MODULE.REGISTER.
         QStringList words = line.split(QLatin1Char(' '));

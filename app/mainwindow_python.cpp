@@ -19,14 +19,23 @@ QString pythonOutputLine(const QString &prefix, const QString &text)
     return prefix + html + QStringLiteral("<br>");
 }
 
+// What Python writes to its standard output or error: one console (and log
+// file) line per text, a lone line end dropped.
+void logPythonOutput(const QString &prefix, const QString &text)
+{
+    const QString line = pythonOutputLine(prefix, text);
+    if (!line.isEmpty())
+        logMessage(line);
+}
+
 } // namespace
 
 void MainWindow::setUpPython()
 {
     m_python = std::make_unique<PythonHost>();
     m_python->setApplicationObject(this);
-    m_python->setOutputSinks([this](const QString &text) { PythonStdOut(text); },
-                             [this](const QString &text) { PythonStdErr(text); });
+    m_python->setOutputSinks([](const QString &text) { logPythonOutput(QStringLiteral("Python stdOut: "), text); },
+                             [](const QString &text) { logPythonOutput(QStringLiteral("Python stdErr: "), text); });
     // Values set from Python take the path of a script's SET.
     m_python->setValueSetter([this](const QString &define, const QString &value) {
         return m_panel->setElementByDefine(define, value);
@@ -38,18 +47,4 @@ void MainWindow::setUpPython()
             return true;
         return m_python->evalScript(code, error);
     });
-}
-
-void MainWindow::PythonStdOut(const QString &text)
-{
-    const QString line = pythonOutputLine(QStringLiteral("Python stdOut: "), text);
-    if (!line.isEmpty())
-        logMessage(line);
-}
-
-void MainWindow::PythonStdErr(const QString &text)
-{
-    const QString line = pythonOutputLine(QStringLiteral("Python stdErr: "), text);
-    if (!line.isEmpty())
-        logMessage(line);
 }

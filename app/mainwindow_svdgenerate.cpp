@@ -1,13 +1,9 @@
-// MainWindow: panels generated from SVD files.
+// MainWindow: the "Generate XML from SVD" command.
 #include "mainwindow.h"
-#include "inputfile.h"
 
-#include "errorreporter.h"
-#include "quillpanel.h"
 #include "prompt.h"
-#include "svdxmlgenerator.h"
+#include "svdpanelgeneration.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 void MainWindow::generateXMLFromSVD()
@@ -23,7 +19,7 @@ void MainWindow::generateXMLFromSVD()
     format.buttons = QMessageBox::Yes | QMessageBox::No;
     format.buttonTexts = {{QMessageBox::Yes, QStringLiteral("Tree")}, {QMessageBox::No, QStringLiteral("Group")}};
     const bool tree = Prompt::ask(format).button == QMessageBox::Yes;
-    if (!generateXMLFromSVD(svdFile, tree))
+    if (!generatePanelFromSvd(m_panel, svdFile, tree))
         return;
 
     PromptMessage open;
@@ -36,38 +32,4 @@ void MainWindow::generateXMLFromSVD()
         if (this->open(generated))
             initLoadedConfiguration(true);
     }
-}
-
-bool MainWindow::generateXMLFromSVD(const QString &svdFile, bool treeLayout)
-{
-    return generateXMLFromSVD(svdFile, treeLayout, nullptr);
-}
-
-bool MainWindow::generateXMLFromSVD(const QString &svdFile, bool treeLayout, int *namesLeftOut)
-{
-    if (namesLeftOut)
-        *namesLeftOut = 0;
-    if (svdFile.isEmpty())
-        return false;
-    SvdXmlGenerator generator(m_panel);
-    generator.treeFormat = treeLayout;
-    QFile file(svdFile);
-    QString openError;
-    if (!openInputFile(file, QIODevice::ReadOnly | QIODevice::Text, &openError)) {
-        reportCannotOpenFile(svdFile, openError);
-        return false;
-    }
-    const bool generated = generator.generate(&file);
-    if (namesLeftOut)
-        *namesLeftOut = int(generator.leftOutNames().size());
-    if (!generated) {
-        // A refused or failed write of the panel was reported as such; only
-        // a file that did not read is reported against the SVD file.
-        if (!generator.outputFailed())
-            logCannotReadFile(svdFile, generator.errorString().toHtmlEscaped() + QStringLiteral("<br>")
-                                           + generator.formatErrorLocation());
-        return false;
-    }
-    // The generator wrote the panel signed, in one write.
-    return true;
 }

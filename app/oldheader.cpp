@@ -1,8 +1,16 @@
-// Reading older generated headers and migration maps: text rules only, no
-// window, so that they can be tested and fuzzed on their own.
+// Reading older generated headers and migration maps: text rules and the file
+// reads built on them, no window, so that they can be tested and fuzzed on
+// their own.
 #include "oldheader.h"
 
+#include "errorreporter.h"
+#include "xmlfilekind.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
+#include <QTextStream>
 
 QString panelFileFromHeaderText(const QString &text)
 {
@@ -51,4 +59,59 @@ QStringList migrationMapWords(const QString &line)
     if (isHeaderMarkerDefine(first) || first.compare(QLatin1String("Config_File_Version"), Qt::CaseInsensitive) == 0)
         return QStringList();
     return words;
+}
+
+bool isXmlFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        reportCannotOpenFile(QFileInfo(path).absoluteFilePath(), file.errorString());
+        return false;
+    }
+    // XML by its content, whatever its declaration, encoding or line ends;
+    // the older line-based files start otherwise.
+    return XmlFileKind::looksLikeXml(file.read(64 * 1024));
+}
+
+QStringList readMigrationFile(QStringList *defineLines, QStringList *dropNames, const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        // The caller is in the middle of a load: it goes on without the map
+        // instead of the panel being replaced under it.
+        reportCannotOpenFile(path, file.errorString());
+        return QStringList();
+    }
+    // The first line of each define name, found once for the whole map.
+    QHash<QString, int> firstLineOf;
+    for (int i = defineLines->size() - 1; i >= 0; --i)
+        firstLineOf.insert(defineLines->at(i).section(QLatin1Char(' '), 1, 1), i);
+    QStringList result;
+    QTextStream stream(&file);
+    stream.setCodec("UTF-8");
+    QString line;
+    while (stream.readLineInto(&line)) {
+        const QStringList words = migrationMapWords(line);
+        if (words.size() == 1) {
+            dropNames->append(words.first());
+            continue;
+        }
+        if (words.size() < 2)
+            continue;
+        const QString &oldName = words.at(0);
+        const QString &newName = words.at(1);
+        // Each map line rewrites the first line of its old name, once: the
+        // result is never fed back, so a map that renames A to B and B to A
+        // ends like any other.
+        const int at = firstLineOf.value(oldName, -1);
+        if (at < 0)
+            continue;
+        QStringList defineWords = defineLines->at(at).split(QLatin1Char(' '));
+        if (defineWords.size() < 3)
+            continue;
+        defineWords[1] = newName;
+        defineWords.append(oldName);
+        result.append(defineWords.join(QLatin1Char(' ')));
+    }
+    return result;
 }

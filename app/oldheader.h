@@ -25,3 +25,14 @@ bool isHeaderMarkerDefine(const QString &name);
 // empty for a blank line and for the marker names the map skips
 // ("ZELQuillmate_Version", "Config_File", "Config_File_Version").
 QStringList migrationMapWords(const QString &line);
+
+// Whether the file is XML by its content (a project), whatever its
+// declaration, encoding or line ends, rather than an older line-based header.
+// A file that cannot be opened is reported and counts as no XML.
+bool isXmlFile(const QString &path);
+
+// The migration map's rewriting of unknown define lines: each map line
+// "OLD NEW" rewrites the first line of OLD under NEW (the old name
+// appended); a lone name goes to dropNames. Returns the rewritten lines; a
+// map that cannot be read is reported and rewrites nothing.
+QStringList readMigrationFile(QStringList *defineLines, QStringList *dropNames, const QString &path);

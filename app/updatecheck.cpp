@@ -1,4 +1,15 @@
 #include "updatecheck.h"
+#include "applog.h"
+
+#include "apppaths.h"
+#include "httpfetch.h"
+#include "programversion.h"
+#include "prompt.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QSettings>
+#include <QUrl>
 
 namespace UpdateCheck {
 
@@ -102,6 +113,71 @@ QStringList siteUrls(const QString &settingsIniValue)
     for (const QString &url : text.split(QLatin1Char(';'), Qt::SkipEmptyParts))
         urls << url.trimmed();
     return urls;
+}
+
+// The check's time-out: how long the start-up may wait for the update sites,
+// all of them together.
+static constexpr int updateCheckTimeoutMs = 5000;
+
+void checkForUpdates()
+{
+    auto store = AppPaths::openMainStore();
+    const int period = store->value(QStringLiteral("UpdatePeriod"), 2).toInt();
+    if (period == 0)
+        return;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QVariant lastUpdate = store->value(QStringLiteral("LastUpdate"));
+    if (!lastUpdate.isValid()) {
+        // A fresh installation: the first check comes one period from now.
+        store->setValue(QStringLiteral("LastUpdate"), now);
+        return;
+    }
+    if (!UpdateCheck::isDue(period, lastUpdate.toDateTime(), now))
+        return;
+    // The attempt counts, whether a site answers or not: a start without
+    // network does not wait again before the period is over.
+    store->setValue(QStringLiteral("LastUpdate"), now);
+    store->sync();
+
+    QString sitesSetting;
+    {
+        auto ini = AppPaths::openSettingsIni();
+        const QStringList keys = ini->allKeys();
+        for (const QString &key : keys) {
+            if (key.toLower() == QLatin1String("updatesites"))
+                sitesSetting = ini->value(key).toStringList().join(QLatin1Char(';'));
+        }
+    }
+    const QString feature = UpdateCheck::featureId(QCoreApplication::applicationFilePath());
+    const qint64 own = programVersion().number();
+    const QDeadlineTimer deadline(updateCheckTimeoutMs);
+    for (const QString &site : UpdateCheck::siteUrls(sitesSetting)) {
+        const qint64 remaining = deadline.remainingTime();
+        if (remaining <= 0)
+            break;
+        const HttpFetch::Result listing = HttpFetch::getSync(QUrl(site), int(remaining));
+        if (listing.body.isEmpty()) {
+            // Never a box, never the console: one line for whoever reads stderr.
+            if (!listing.error.isEmpty())
+                qCInfo(lcApp, "Update check: %s", qPrintable(listing.error));
+            continue;
+        }
+        const QString version = UpdateCheck::newestVersion(QString::fromUtf8(listing.body), feature, own);
+        if (version.isEmpty())
+            continue;
+
+        PromptMessage message;
+        message.icon = QMessageBox::Information;
+        message.title = QStringLiteral("A newer version of Quillmate is available.");
+        message.text = QStringLiteral("A newer version of Quillmate (V%1) is available.\nPlease update with Orvanta Harbik.")
+                           .arg(version);
+        // The version comes from the network: never markup.
+        message.textFormat = Qt::PlainText;
+        message.checkBoxText = QStringLiteral("Never remind me (can be configured in \"Settings\" dialog).");
+        if (Prompt::ask(message).checked)
+            store->setValue(QStringLiteral("UpdatePeriod"), 0);
+        return;
+    }
 }
 
 } // namespace UpdateCheck

@@ -6,7 +6,8 @@
 
 // The start-up look at the update site: whether a check is due, which feature
 // archive of the launcher is the program's own, and the newest version a
-// listing of the site offers. The window does the fetching and the telling.
+// listing of the site offers; and the check itself, which fetches the listings
+// and tells the user.
 namespace UpdateCheck {
 
 // The check period of the setting "UpdatePeriod" in seconds: 1 gives
@@ -35,5 +36,10 @@ QString newestVersion(const QString &listing, const QString &featureId, qint64 o
 // The listing addresses tried in order: QUILLMATE_UPDATE_SITES (separated by
 // ";"), else the settings.ini key "updatesites", else the maker's two sites.
 QStringList siteUrls(const QString &settingsIniValue);
+
+// The start-up check: when one is due, fetches the sites' listings (all of
+// them within one time-out) and tells of a newer version in a message box,
+// whose "Never remind me" switches the check off. Records the attempt.
+void checkForUpdates();
 
 } // namespace UpdateCheck

@@ -27,12 +27,12 @@ QString WindowPanelShell::runningScriptFile() const
 
 void WindowPanelShell::cancelHighlight()
 {
-    m_window.cancelHighlight();
+    m_window.m_elementFinder->cancelHighlight();
 }
 
 TykLink *WindowPanelShell::tykLinkForTables(bool create)
 {
-    return m_window.tykLinkForTables(create);
+    return m_window.m_tykAdapter->link(create);
 }
 
 QString WindowPanelShell::tableWorkingDirectory() const

@@ -11,15 +11,24 @@
 #include "programversion.h"
 #include "prompt.h"
 #include "registermodel.h"
+#include "svdpanelgeneration.h"
 #include "table.h"
 #include "tyklink.h"
 #include "tyktaskdownload.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QDockWidget>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QStandardItemModel>
+#include <QTextEdit>
 
 #include <cstdio>
 #include <cstdlib>
@@ -102,7 +111,7 @@ QHash<QString, DataClass *> WindowScriptHost::scriptVariables()
 
 bool WindowScriptHost::elementEnabled(QObject *element)
 {
-    return m_window.isElementEnabled(element);
+    return isElementEnabled(element);
 }
 
 bool WindowScriptHost::registerValueText(const QString &objectName, QString *text)
@@ -149,7 +158,7 @@ void WindowScriptHost::setTykLogging(int mode, bool timeStamps, const QString &f
     if (!m_window.m_targetLink.tykLink) {
         // The link's console lines (log mode bit 0) go to the window's console
         // like those of a link made anywhere else.
-        m_window.m_targetLink.tykLink = m_window.newTykLink();
+        m_window.m_targetLink.tykLink = m_window.m_tykAdapter->newLink();
     }
     m_window.m_targetLink.tykLink->openLog(quint16(mode), timeStamps, file);
 }
@@ -162,7 +171,7 @@ QStringList WindowScriptHost::versionTexts()
             m_window.m_settings.scriptsDir,
             m_window.m_settings.workingDir,
             m_window.m_panel->header().xmlDir,
-            m_window.getTykFirmwarePath(),
+            WindowTykAdapter::firmwarePath(),
             m_window.m_panel->header().xmlFile,
             m_window.m_panel->header().svdFile,
             m_window.m_panel->header().migrationFile};
@@ -234,12 +243,12 @@ bool WindowScriptHost::scriptSign(const QString &file)
 
 void WindowScriptHost::scriptValidate(const QString &file)
 {
-    m_window.validateXmlFile(file);
+    m_window.panelValidation().validateXmlFile(file);
 }
 
 void WindowScriptHost::scriptCheckXsd(const QString &file)
 {
-    m_window.checkXsd(file);
+    PanelValidation::checkXsd(file);
 }
 
 ScriptPanelHost *WindowScriptHost::scriptPanel()
@@ -249,7 +258,7 @@ ScriptPanelHost *WindowScriptHost::scriptPanel()
 
 void WindowScriptHost::scriptRaiseElement(ActiveElement *element)
 {
-    m_window.raiseGUIElement(element);
+    m_window.m_elementFinder->raiseElement(element);
 }
 
 void WindowScriptHost::scriptSetFullScreen(bool on)
@@ -284,17 +293,17 @@ void WindowScriptHost::scriptShowPinMapper()
 
 bool WindowScriptHost::scriptGenerateXmlFromSvd(const QString &svdFile, bool treeLayout, int *namesLeftOut)
 {
-    return m_window.generateXMLFromSVD(svdFile, treeLayout, namesLeftOut);
+    return generatePanelFromSvd(m_window.m_panel, svdFile, treeLayout, namesLeftOut);
 }
 
 bool WindowScriptHost::tableCell(const QString &define, int row, int column, QString *text, bool *numericColumn,
                                  bool *inRange)
 {
-    auto *table = qobject_cast<Table *>(objectOf(m_window.m_panel->getActiveElement(define)));
-    if (!table)
+    int rows = 0;
+    int columns = 0;
+    if (!readTableCell(objectOf(m_window.m_panel->getActiveElement(define)), row, column, &rows, &columns, text,
+                       numericColumn))
         return false;
-    const int rows = table->tableModel() ? table->tableModel()->rowCount() : 0;
-    const int columns = table->tableModel() ? table->tableModel()->columnCount() : 0;
     // Script numbers reach the table only inside its bounds.
     if (row < 0 || row >= rows) {
         reportIndexOutOfRange(define, QStringLiteral("AssertTableValue"), row, 0, rows - 1);
@@ -307,8 +316,6 @@ bool WindowScriptHost::tableCell(const QString &define, int row, int column, QSt
         return true;
     }
     *inRange = true;
-    *text = table->cellText(quint16(row), quint16(column));
-    *numericColumn = table->isNumericColumn(qint16(column));
     return true;
 }
 
@@ -334,7 +341,7 @@ bool WindowScriptHost::scriptSendTask(const QString &file, quint8 header1, bool 
             error->clear();
         return false;
     }
-    m_window.tykLinkForTables(true);
+    m_window.m_tykAdapter->link(true);
     TykTaskDownload::TaskHeader header;
     header.header1 = header1;
     header.header2 = flag ? 1 : 0;
@@ -342,4 +349,21 @@ bool WindowScriptHost::scriptSendTask(const QString &file, quint8 header1, bool 
     header.headerWord = word;
     quint8 status = 0xFF;
     return TykTaskDownload::sendTask(*m_window.m_targetLink.tykLink, file, header, status, error);
+}
+
+bool isElementEnabled(QObject *element)
+{
+    if (!element)
+        return false;
+    // Value-bearing element kinds with a QWidget base answer for themselves.
+    if (qobject_cast<QComboBox *>(element) || qobject_cast<QCheckBox *>(element)
+        || qobject_cast<QPushButton *>(element) || qobject_cast<QDoubleSpinBox *>(element)
+        || qobject_cast<QSpinBox *>(element) || qobject_cast<QLineEdit *>(element)
+        || qobject_cast<QTextEdit *>(element))
+        return static_cast<QWidget *>(element)->isEnabled();
+    // A radio group is no widget; its buttons are switched together, so the
+    // first one (id 0) answers for it. A group without buttons is not enabled.
+    if (auto *group = qobject_cast<QButtonGroup *>(element))
+        return group->button(0) && group->button(0)->isEnabled();
+    return false;
 }

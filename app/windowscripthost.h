@@ -6,6 +6,11 @@
 #include <QtGlobal>
 
 class MainWindow;
+class QObject;
+
+// Whether a script sees the element enabled: a value-bearing widget answers
+// for itself, a radio group by its first button; anything else is not.
+bool isElementEnabled(QObject *element);
 
 // The window as the script engine sees it: the console, the panel's
 // registries and the settings scripts change (ScriptHost), and the commands

@@ -1,7 +1,8 @@
 #pragma once
 
-// The window's state, grouped by what it serves. The window owns one of each;
-// tests read them through the window's const accessors.
+// The window's state, grouped by what it serves. The window owns one of each
+// (the element mark is its WindowElementFinder's); tests read them through
+// the window's accessors.
 
 #include "jlinkconnection.h"
 
@@ -37,7 +38,7 @@ struct SettingsIniSwitches {
 };
 
 // The stored settings and settings.ini: folders, the adapter's log, the tool
-// bar, the launcher's tool id and the Keil integration.
+// bar, the launcher's tool id and the Keil switch.
 struct WindowSettings {
     QString workingDir;
     QString scriptsDir;
@@ -49,8 +50,6 @@ struct WindowSettings {
     bool toolbarEnabled = true;
     QString settingsIniPath;
     QString harbikToolId;
-    QString keilCommand;
-    QString keilArguments;
     bool keil = false;
     SettingsIniSwitches switches;
 };
@@ -100,7 +99,7 @@ struct TargetLinkState {
 };
 
 // The element mark: one at a time, ended by its 5000 ms timer or by
-// MainWindow::cancelHighlight.
+// WindowElementFinder::cancelHighlight, which keeps it.
 struct ElementMark {
     QPointer<QWidget> widget;        // the marked widget, or null
     QTreeWidgetItem *item = nullptr; // the marked tree row, or null

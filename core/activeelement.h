@@ -168,6 +168,9 @@ public:
     // asked for (elements that build theirs at once do nothing).
     virtual void ensureToolTip() {}
     virtual void addItem(const QString &text, const QString &value, int key);
+    // A non-empty text becomes the tool tip of the item added last (elements
+    // without items do nothing).
+    virtual void setLastItemToolTip(const QString &) {}
     // Tells the formulas and displays that read the element that its value changed.
     virtual void updateMathLabels() = 0;
 

@@ -27,7 +27,7 @@ public:
     // Appends an item unless text starts with "$$$HIDE$$$".
     void appendItem(const QString &text, const QVariant &value);
     // A non-empty text becomes the tool tip of the last item.
-    void setLastItemToolTip(const QString &text);
+    void setLastItemToolTip(const QString &text) override;
     // The item a text names in the keyword (0 value, 1 label, 2 index), after
     // a reference to another element is replaced by its value; -1 when none.
     int indexFromText(const QString &text, int keyword);

@@ -452,6 +452,21 @@ QList<TableColumn> declaredColumnsOf(QWidget *element)
     return columns;
 }
 
+bool readTableCell(QObject *element, int row, int column, int *rows, int *columns, QString *text,
+                   bool *numericColumn)
+{
+    auto *table = qobject_cast<Table *>(element);
+    if (!table)
+        return false;
+    *rows = table->tableModel() ? table->tableModel()->rowCount() : 0;
+    *columns = table->tableModel() ? table->tableModel()->columnCount() : 0;
+    if (row >= 0 && row < *rows && column >= 0 && column < *columns) {
+        *text = table->cellText(quint16(row), quint16(column));
+        *numericColumn = table->isNumericColumn(qint16(column));
+    }
+    return true;
+}
+
 bool editDeclaredColumn(QWidget *element, int index, const TableColumn &column)
 {
     auto *table = qobject_cast<Table *>(element);

@@ -46,6 +46,11 @@ QList<TableColumn> declaredColumnsOf(QWidget *element);
 // panel editor's column dialog edits it; false for an element that is no
 // table or an index it does not declare.
 bool editDeclaredColumn(QWidget *element, int index, const TableColumn &column);
+// A table element's row and column counts and, for a cell inside them, the
+// cell's text and whether its column is numeric, as a script reads them;
+// false for an object that is no table (nothing is set then).
+bool readTableCell(QObject *element, int row, int column, int *rows, int *columns, QString *text,
+                   bool *numericColumn);
 
 // A column format applied to a number. A format that holds exactly one
 // integer conversion (d i u o x X c, with flags, width up to 99, precision up

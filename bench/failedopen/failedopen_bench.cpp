@@ -24,6 +24,7 @@
 #include "eventloop.h"
 #include "heaptuning.h"
 #include "mainwindow.h"
+#include "svdpanelgeneration.h"
 #include "quillpanel.h"
 #include "prompt.h"
 
@@ -221,7 +222,7 @@ int main(int argc, char **argv)
         const QString svd = QFileInfo(path).fileName();
         QFile::copy(path, svd);
         MainWindow window{CommandLineOptions()};
-        if (!window.generateXMLFromSVD(svd, true)) {
+        if (!generatePanelFromSvd(window.panel(), svd, true)) {
             std::fprintf(stderr, "no panel was generated from %s\n", qPrintable(path));
             return 2;
         }

@@ -44,6 +44,7 @@
 #include "eventloop.h"
 #include "heaptuning.h"
 #include "mainwindow.h"
+#include "panelsigning.h"
 #include "panelteardown.h"
 #include "prompt.h"
 
@@ -146,7 +147,7 @@ Forms generate(int n)
     }
     p << "</tabcontainer>\n</zelmlcfg>\n";
     u << "</widget></ui>\n";
-    MainWindow::insertChecksum(panel);
+    insertChecksum(panel);
     return {panel, ui.toUtf8()};
 }
 
@@ -166,7 +167,7 @@ QString checkBoxPanel(int n, bool spread)
             p << "</verticalcontainer>\n";
     }
     p << "</header>\n</verticalcontainer>\n</zelmlcfg>\n";
-    MainWindow::insertChecksum(panel);
+    insertChecksum(panel);
     return panel;
 }
 

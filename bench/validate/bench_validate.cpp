@@ -122,8 +122,8 @@ int main(int argc, char *argv[])
         if (!file.open(QIODevice::WriteOnly) || file.write(generate(n)) < 0)
             return 2;
         file.close();
-        const double validate = bestOf3([&] { window.validateXmlFile(path); });
-        const double xsd = bestOf3([&] { window.checkXsd(path); });
+        const double validate = bestOf3([&] { window.panelValidation().validateXmlFile(path); });
+        const double xsd = bestOf3([&] { PanelValidation::checkXsd(path); });
         bool linted = true;
         const double lint = bestOf3([&] {
             QProcess process;

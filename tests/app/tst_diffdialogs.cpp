@@ -109,17 +109,17 @@ void TestDiffDialogs::doubleClickRaisesOnlyDefines()
     auto *mode = new CheckBox("MODE", "Mode", window.get());
     window->panel()->registerElement("MODE", mode);
     DiffDialog dialog;
-    connect(&dialog, &DiffDialog::defineActivated, window.get(), &MainWindow::raiseDefine);
+    connect(&dialog, &DiffDialog::defineActivated, &window->elementFinder(), &WindowElementFinder::raiseDefine);
     dialog.setDifferences({{"MODE", "LEVEL", ""}});
     auto *level = new CheckBox("LEVEL", "Level", window.get()); // named, but no registered define
 
     dialog.on_doubleClicked(dialog.model()->index(0, 1));
     dialog.on_doubleClicked(dialog.model()->index(0, 2));
-    QVERIFY(!window->elementMark().widget.data());
+    QVERIFY(!window->elementFinder().mark().widget.data());
     QCOMPARE(level->styleSheet(), QString());
 
     dialog.on_doubleClicked(dialog.model()->index(0, 0));
-    QCOMPARE(window->elementMark().widget.data(), static_cast<QWidget *>(mode));
+    QCOMPARE(window->elementFinder().mark().widget.data(), static_cast<QWidget *>(mode));
 }
 
 void TestDiffDialogs::unresolvedDialogPlacesBothLists()
@@ -139,15 +139,15 @@ void TestDiffDialogs::unresolvedLinksRaiseTheElement()
     auto *port = new CheckBox("PORT:A", "Port A", window.get());
     window->panel()->registerElement("PORT:A", port);
     UnresolvedDialog dialog;
-    connect(&dialog, &UnresolvedDialog::defineActivated, window.get(), &MainWindow::raiseDefine);
+    connect(&dialog, &UnresolvedDialog::defineActivated, &window->elementFinder(), &WindowElementFinder::raiseDefine);
     dialog.setTexts("<a href=\"PORT$$$COLON$$$A\">PORT:A</a><br>", QString());
     QTextBrowser *links = dialog.panelOnlyBrowser();
     const QString before = links->toPlainText();
 
     dialog.on_anchorClicked(QUrl("UNKNOWN"));
-    QVERIFY(!window->elementMark().widget.data());
+    QVERIFY(!window->elementFinder().mark().widget.data());
     emit links->anchorClicked(QUrl("PORT$$$COLON$$$A"));
-    QCOMPARE(window->elementMark().widget.data(), static_cast<QWidget *>(port));
+    QCOMPARE(window->elementFinder().mark().widget.data(), static_cast<QWidget *>(port));
     // The link leads to the element, not to another page in the browser.
     QVERIFY(!links->openLinks());
     QCOMPARE(links->toPlainText(), before);

@@ -75,9 +75,9 @@ void TestFind::cleanup()
 
 int TestFind::highlightInterval(Qt::TimerType *type) const
 {
-    const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(window.get());
+    const auto timers = QAbstractEventDispatcher::instance()->registeredTimers(&window->elementFinder());
     for (const auto &timer : timers) {
-        if (timer.timerId == window->elementMark().timerId) {
+        if (timer.timerId == window->elementFinder().mark().timerId) {
             if (type)
                 *type = timer.timerType;
             return timer.interval;
@@ -88,8 +88,8 @@ int TestFind::highlightInterval(Qt::TimerType *type) const
 
 void TestFind::fireHighlightTimer()
 {
-    QTimerEvent event(window->elementMark().timerId);
-    QCoreApplication::sendEvent(window.get(), &event);
+    QTimerEvent event(window->elementFinder().mark().timerId);
+    QCoreApplication::sendEvent(&window->elementFinder(), &event);
 }
 
 void TestFind::findDialogKeepsTheAcceptedName()
@@ -143,9 +143,9 @@ void TestFind::searchNeedsTheExactName()
         dialog->lineEdit()->setText(typed);
         dialog->findButton()->click();
     });
-    window->searchForGUIElement();
+    window->elementFinder().search();
     QVERIFY(asked);
-    QCOMPARE(window->elementMark().widget.data(), found ? static_cast<QWidget *>(mode) : nullptr);
+    QCOMPARE(window->elementFinder().mark().widget.data(), found ? static_cast<QWidget *>(mode) : nullptr);
     QCOMPARE(mode->styleSheet(), found ? blue : QString());
 }
 
@@ -153,7 +153,7 @@ void TestFind::markLastsUntilItsTimer()
 {
     auto *mode = new CheckBox("MODE", "Mode", window.get());
     mode->setStyleSheet("color: red;");
-    window->raiseGUIElement(mode);
+    window->elementFinder().raiseElement(mode);
     QCOMPARE(mode->styleSheet(), blue);
     Qt::TimerType type = Qt::PreciseTimer;
     QCOMPARE(highlightInterval(&type), 5000);
@@ -161,8 +161,8 @@ void TestFind::markLastsUntilItsTimer()
 
     fireHighlightTimer();
     QCOMPARE(mode->styleSheet(), QString("color: red;"));
-    QCOMPARE(window->elementMark().timerId, 0);
-    QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(window.get()).size(), 0);
+    QCOMPARE(window->elementFinder().mark().timerId, 0);
+    QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(&window->elementFinder()).size(), 0);
 
     // A colour set after the mark ended survives a later cancel.
     mode->setStyleSheet("color: green;");
@@ -176,16 +176,16 @@ void TestFind::aSecondMarkRestoresTheFirst()
     auto *label = new QLabel("plain", window.get());
     auto *second = new CheckBox("SECOND", "Second", window.get());
     first->setStyleSheet("color: red;");
-    window->raiseGUIElement(first);
-    window->raiseGUIElement(second);
+    window->elementFinder().raiseElement(first);
+    window->elementFinder().raiseElement(second);
     QCOMPARE(first->styleSheet(), QString("color: red;"));
     QCOMPARE(second->styleSheet(), blue);
     QCOMPARE(highlightInterval(), 5000);
-    QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(window.get()).size(), 1);
+    QCOMPARE(QAbstractEventDispatcher::instance()->registeredTimers(&window->elementFinder()).size(), 1);
 
     // A widget that is no form element keeps its style sheet and is marked by palette.
     const QPalette before = label->palette();
-    window->raiseWidget(label);
+    window->elementFinder().raiseWidget(label);
     QCOMPARE(second->styleSheet(), QString());
     QCOMPARE(label->palette().color(QPalette::Window), QColor(Qt::red));
     window->panelShell().cancelHighlight();
@@ -201,7 +201,7 @@ void TestFind::revealOpensTheTabPage()
     mode->containerChain = {tabs, page};
     QCOMPARE(tabs->currentIndex(), 0);
 
-    window->raiseGUIElement(mode);
+    window->elementFinder().raiseElement(mode);
     QCOMPARE(tabs->currentWidget(), static_cast<QWidget *>(page));
     QCOMPARE(mode->styleSheet(), blue);
 }
@@ -219,16 +219,16 @@ void TestFind::deepTreeRowsAreSelectedUnlessDisabled()
     QTreeWidgetItem *row = deep->child(0);
     QCOMPARE(tree->view()->itemWidget(row, 1), static_cast<QWidget *>(gain));
 
-    window->raiseGUIElement(gain);
+    window->elementFinder().raiseElement(gain);
     QVERIFY(power->isExpanded() && boost->isExpanded() && deep->isExpanded());
     QCOMPARE(tree->view()->currentItem(), row);
     QCOMPARE(gain->styleSheet(), QString());
-    QCOMPARE(window->elementMark().timerId, 0);
+    QCOMPARE(window->elementFinder().mark().timerId, 0);
 
     gain->setEnabled(false);
-    window->raiseGUIElement(gain);
+    window->elementFinder().raiseElement(gain);
     QCOMPARE(gain->styleSheet(), blue);
-    QCOMPARE(window->elementMark().item, row);
+    QCOMPARE(window->elementFinder().mark().item, row);
     QCOMPARE(row->background(0).color(), QColor(Qt::blue));
     fireHighlightTimer();
     QCOMPARE(row->background(0), QBrush());
@@ -245,11 +245,11 @@ void TestFind::radioGroupIsMarkedByItsCheckedButton()
     group->addRadioButton(fast, "Fast", "1");
     group->containerChain = {page};
 
-    window->raiseGUIElement(group); // nothing checked: nothing to mark
-    QCOMPARE(window->elementMark().timerId, 0);
+    window->elementFinder().raiseElement(group); // nothing checked: nothing to mark
+    QCOMPARE(window->elementFinder().mark().timerId, 0);
     fast->setChecked(true);
-    window->raiseGUIElement(group);
-    QCOMPARE(window->elementMark().widget.data(), static_cast<QWidget *>(fast));
+    window->elementFinder().raiseElement(group);
+    QCOMPARE(window->elementFinder().mark().widget.data(), static_cast<QWidget *>(fast));
     QCOMPARE(fast->styleSheet(), blue);
     QCOMPARE(slow->styleSheet(), QString());
 }
@@ -257,7 +257,7 @@ void TestFind::radioGroupIsMarkedByItsCheckedButton()
 void TestFind::raiseWidgetMarksOtherWidgetsRed()
 {
     auto *label = new QLabel("note", window.get());
-    window->raiseWidget(label);
+    window->elementFinder().raiseWidget(label);
     // The text is red too, as dark as it must be to read on the window.
     const QColor page = window->palette().color(QPalette::Window);
     for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
@@ -274,12 +274,12 @@ void TestFind::raiseWidgetMarksOtherWidgetsRed()
 
     // Element widgets are marked blue by the editor as well.
     auto *mode = new CheckBox("MODE", "Mode", window.get());
-    window->raiseWidget(mode);
+    window->elementFinder().raiseWidget(mode);
     QCOMPARE(mode->styleSheet(), blue);
     QVERIFY(label->palette().color(QPalette::Window) != QColor(Qt::red));
     window->panelShell().cancelHighlight();
     QCOMPARE(mode->styleSheet(), QString());
-    QVERIFY(!window->elementMark().widget.data());
+    QVERIFY(!window->elementFinder().mark().widget.data());
 }
 
 void TestFind::aMarkOutlivesItsPanelSafely()
@@ -288,13 +288,13 @@ void TestFind::aMarkOutlivesItsPanelSafely()
     TreeWidgetItem *branch = tree->addBranch("Branch", nullptr);
     CheckBox *gain = branch->createCheckBox("GAIN", "Gain", -1);
     gain->containerChain = {tree, branch};
-    window->raiseGUIElement(gain);
-    QVERIFY(window->elementMark().item);
+    window->elementFinder().raiseElement(gain);
+    QVERIFY(window->elementFinder().mark().item);
 
     delete tree; // the panel is replaced while the mark runs
     fireHighlightTimer();
-    QVERIFY(!window->elementMark().widget.data());
-    QVERIFY(!window->elementMark().item);
+    QVERIFY(!window->elementFinder().mark().widget.data());
+    QVERIFY(!window->elementFinder().mark().item);
 }
 
 
@@ -344,18 +344,18 @@ void TestFind::everyElementKindIsFoundAndMarked()
     QVERIFY(tabs);
     QCOMPARE(tabs->currentIndex(), 0);
 
-    window->raiseDefine(define);
+    window->elementFinder().raiseDefine(define);
     QCOMPARE(tabs->currentIndex(), 1);
-    QVERIFY(window->elementMark().timerId != 0);
-    QWidget *marked = window->elementMark().widget.data();
+    QVERIFY(window->elementFinder().mark().timerId != 0);
+    QWidget *marked = window->elementFinder().mark().widget.data();
     QVERIFY(marked);
-    const QString styleBefore = window->elementMark().styleSheet;
+    const QString styleBefore = window->elementFinder().mark().styleSheet;
     if (byStyleSheet)
         QCOMPARE(marked->styleSheet(), blue);
     else
         QCOMPARE(marked->palette().color(QPalette::Window), QColor(Qt::blue));
     fireHighlightTimer();
-    QCOMPARE(window->elementMark().timerId, 0);
+    QCOMPARE(window->elementFinder().mark().timerId, 0);
     if (byStyleSheet)
         QCOMPARE(marked->styleSheet(), styleBefore);
     else
@@ -404,9 +404,9 @@ void TestFind::elementsWithoutValueAreFoundByName()
         dialog->lineEdit()->setText(name);
         dialog->findButton()->click();
     });
-    window->searchForGUIElement();
+    window->elementFinder().search();
     QCOMPARE(tabs->currentIndex(), 1);
-    QCOMPARE(window->elementMark().widget.data(), widget);
+    QCOMPARE(window->elementFinder().mark().widget.data(), widget);
     if (byStyleSheet)
         QCOMPARE(widget->styleSheet(), blue);
     else

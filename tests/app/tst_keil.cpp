@@ -123,9 +123,9 @@ static const QStringList editorTool{"Editor", "C:\\tools\\edit.exe", "", "2304",
 
 void TestKeil::missingStoreMeansNotInstalled()
 {
-    window->cleanUpKeilEntries();
-    window->runKeilStep();
-    window->integrateKeil();
+    window->integration().cleanUpKeilEntries();
+    window->integration().runKeilStep();
+    window->integration().integrateKeil();
     QVERIFY(!QFile::exists(store));
     QVERIFY(!QDir(QFileInfo(store).path()).exists());
 }
@@ -133,7 +133,7 @@ void TestKeil::missingStoreMeansNotInstalled()
 void TestKeil::startUpWritesTheFirstFreeEntry()
 {
     writeStore({foreignTool, editorTool});
-    window->runKeilStep();
+    window->integration().runKeilStep();
     QCOMPARE(readStore(), (Entries{foreignTool, editorTool, ownEntry()}));
     QSettings ini(store, QSettings::IniFormat);
     QVERIFY(ini.contains(QStringLiteral("ToolM/Mfg3")));
@@ -147,7 +147,7 @@ void TestKeil::startUpFindsItsOwnEntryInAnyCase()
     QStringList own = ownEntry();
     own[1] = own[1].toLower();
     writeStore({foreignTool, own});
-    window->runKeilStep();
+    window->integration().runKeilStep();
     QCOMPARE(readStore(), (Entries{foreignTool, own}));
 }
 
@@ -173,7 +173,7 @@ void TestKeil::startUpAsksAboutOtherCopies()
     writeStore({other});
     env->installPrompt({answer});
     window->scriptHost().setQuietMode(quiet);
-    window->runKeilStep();
+    window->integration().runKeilStep();
 
     QCOMPARE(readStore(), written ? (Entries{other, ownEntry()}) : (Entries{other}));
     const QStringList asked = env->prompt()->transcript();
@@ -202,7 +202,7 @@ void TestKeil::cleanUpRemovesEntriesOfRemovedCopies()
     writeStore({gone1, foreignTool, gone2, present, missingForeign});
     env->installPrompt({QStringLiteral("yes")});
 
-    window->cleanUpKeilEntries();
+    window->integration().cleanUpKeilEntries();
 
     QCOMPARE(env->prompt()->transcript(),
              QStringList{"Keil µVision 5 Integration: There are 2 Quillmate integrated into\nKeil µVision5 that "
@@ -223,7 +223,7 @@ void TestKeil::cleanUpKeepsEverythingWhenTheAnswerIsNo()
     const QByteArray before = file.readAll();
     file.close();
     // No scripted answer: the box's default, No.
-    window->cleanUpKeilEntries();
+    window->integration().cleanUpKeilEntries();
     QCOMPARE(env->prompt()->transcript().size(), 1);
     QVERIFY(env->prompt()->transcript().first().contains("There is a Quillmate integrated into"));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -233,8 +233,8 @@ void TestKeil::cleanUpKeepsEverythingWhenTheAnswerIsNo()
 void TestKeil::menuActionAddsOnceAndFindsItself()
 {
     writeStore({foreignTool});
-    window->integrateKeil();
-    window->integrateKeil();
+    window->integration().integrateKeil();
+    window->integration().integrateKeil();
     QCOMPARE(readStore(), (Entries{foreignTool, ownEntry()}));
     QCOMPARE(env->prompt()->transcript(), QStringList());
 
@@ -242,7 +242,7 @@ void TestKeil::menuActionAddsOnceAndFindsItself()
     const QStringList other{"Quillmate", "C:\\other\\quillmate.exe", "", "2304", ""};
     writeStore({other});
     env->installPrompt({QStringLiteral("no")});
-    window->integrateKeil();
+    window->integration().integrateKeil();
     QCOMPARE(readStore(), (Entries{other}));
     QCOMPARE(env->prompt()->transcript().size(), 1);
 }
@@ -256,8 +256,8 @@ void TestKeil::oversizedStoreIsLeftAlone()
     const QByteArray before = file.readAll();
     file.close();
     env->installPrompt({QStringLiteral("yes")});
-    window->cleanUpKeilEntries();
-    window->runKeilStep();
+    window->integration().cleanUpKeilEntries();
+    window->integration().runKeilStep();
     QCOMPARE(env->prompt()->transcript(), QStringList());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), before);
@@ -269,7 +269,7 @@ void TestKeil::storeWithoutFreeEntryGetsNothing()
     for (int i = 0; i < 20; ++i)
         full << QStringList{QStringLiteral("Tool %1").arg(i), QStringLiteral("C:\\t%1.exe").arg(i), "", "1", ""};
     writeStore(full);
-    window->runKeilStep();
+    window->integration().runKeilStep();
     QCOMPARE(readStore(), full);
 }
 

@@ -58,7 +58,7 @@ void TestLauncher::init()
         return response;
     });
     qputenv("QUILLMATE_LAUNCHER_URL", launcher->url());
-    fixture->window->setHarbikFeature(featureId);
+    fixture->window->integration().setHarbikFeature(featureId);
 }
 
 void TestLauncher::cleanup()
@@ -151,7 +151,7 @@ void TestLauncher::payloadNamesThePanelUnlessTold()
 
 void TestLauncher::textsAreJsonEscaped()
 {
-    fixture->window->setHarbikFeature(QStringLiteral("odd\"id\\"));
+    fixture->window->integration().setHarbikFeature(QStringLiteral("odd\"id\\"));
     loadAndWait(QStringLiteral("a\"b.xml"));
     for (const auto &request : launcher->requests()) {
         if (request.method == "GET")
@@ -166,7 +166,7 @@ void TestLauncher::textsAreJsonEscaped()
 
 void TestLauncher::noFeatureIdNoRequest()
 {
-    fixture->window->setHarbikFeature(QString());
+    fixture->window->integration().setHarbikFeature(QString());
     QVERIFY(fixture->load(QStringLiteral("<verticalcontainer><checkbox define=\"A\"/></verticalcontainer>")));
     QTest::qWait(200);
     QCOMPARE(launcher->requests().size(), 0);
@@ -174,7 +174,7 @@ void TestLauncher::noFeatureIdNoRequest()
 
 void TestLauncher::helpWithoutLauncherSaysSo()
 {
-    fixture->window->showHelp();
+    fixture->window->integration().showHelp();
     QCOMPARE(fixture->errors(), QStringList{"Quillmate Help: Help is available within Orvanta Harbik only."});
 }
 
@@ -194,8 +194,8 @@ void TestLauncher::helpStartsTheLauncherOnce()
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     qputenv("QUILLMATE_LAUNCHER_PROGRAM", name.toUtf8());
 
-    fixture->window->showHelp();
-    fixture->window->showHelp();
+    fixture->window->integration().showHelp();
+    fixture->window->integration().showHelp();
     QTRY_VERIFY(QFile::exists(record));
     QTest::qWait(300);
     QFile started(record);

@@ -1,5 +1,6 @@
 #include "apppaths.h"
 #include "mainwindow.h"
+#include "oldheader.h"
 #include "quillpanel.h"
 #include "pollingthreads.h"
 #include "showxmldialog.h"
@@ -269,10 +270,10 @@ void TestMainWindow::isXmlFileLooksAtTheContent()
     b.write("#define Config_File panel.xml\n");
     b.close();
     auto window = makeWindow();
-    QVERIFY(MainWindow::isXmlFile(xml));
-    QVERIFY(MainWindow::isXmlFile(bare));
-    QVERIFY(!MainWindow::isXmlFile(other));
-    QVERIFY(!MainWindow::isXmlFile(env->path("missing.xml")));
+    QVERIFY(isXmlFile(xml));
+    QVERIFY(isXmlFile(bare));
+    QVERIFY(!isXmlFile(other));
+    QVERIFY(!isXmlFile(env->path("missing.xml")));
     QVERIFY(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText().contains("Cannot open file " + env->path("missing.xml")));
 }
 

@@ -383,7 +383,7 @@ void TestMenus::versionLabelFromManifest()
         texts << shown->text();
     QVERIFY2(texts.contains(label), qPrintable(texts.join(" | ")));
     QVERIFY(texts.contains("Ready"));
-    QCOMPARE(window->harbikFeature(), feature);
+    QCOMPARE(window->integration().harbikFeature(), feature);
 }
 
 void TestMenus::consoleContextMenuOffersClearConsole()

@@ -398,7 +398,7 @@ void TestMigration::unreadableMigrationFileKeepsTheLoad()
     // The header import takes the same way.
     QStringList lines{"#define OLD_SPEED 3"};
     QStringList drops;
-    QVERIFY(window->readMigrationFile(&lines, &drops, m_fixture->env->path("map.txt")).isEmpty());
+    QVERIFY(readMigrationFile(&lines, &drops, m_fixture->env->path("map.txt")).isEmpty());
     QVERIFY(window->panel()->getActiveElement("SPEED"));
 }
 

@@ -404,7 +404,7 @@ QVector<Sample> TestPalette::foundElement()
     auto *spin = qobject_cast<QSpinBox *>(objectOf(element));
     if (!spin)
         return samples;
-    m_fixture->window->raiseGUIElement(element);
+    m_fixture->window->elementFinder().raiseElement(element);
     QCoreApplication::processEvents();
     const QImage drawn = asShown(spin);
     const QColor mark = drawn.pixelColor(4, drawn.height() / 2);
@@ -418,7 +418,7 @@ QVector<Sample> TestPalette::foundElement()
             label = each;
     if (!label)
         return samples;
-    m_fixture->window->raiseWidget(label);
+    m_fixture->window->elementFinder().raiseWidget(label);
     QCoreApplication::processEvents();
     const QImage text = asShown(label);
     const QColor behind = text.pixelColor(text.width() - 1, text.height() - 1);

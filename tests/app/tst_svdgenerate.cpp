@@ -9,6 +9,7 @@
 
 #include "panelfixture.h"
 #include "programrun.h"
+#include "svdpanelgeneration.h"
 #include "svdreader.h"
 #include "svdstreamreader.h"
 #include "svdxmlgenerator.h"
@@ -113,7 +114,7 @@ void TestSvdGenerate::cleanup()
 
 QString TestSvdGenerate::generate(const QString &svd, bool tree)
 {
-    if (!f->window->generateXMLFromSVD(svd, tree))
+    if (!generatePanelFromSvd(f->window->panel(), svd, tree))
         return QString();
     QFile out(QFileInfo(svd).baseName() + QStringLiteral("_Generated.xml"));
     if (!out.open(QIODevice::ReadOnly))
@@ -205,12 +206,12 @@ void TestSvdGenerate::brokenFileWritesNothing()
     // The panel of an earlier, good run stays as it was.
     const QByteArray earlier = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<zelmlcfg version=\"2.0.2\"/>\n";
     writeTestFile(QDir::current().filePath("broken_Generated.xml"), earlier);
-    QVERIFY(!f->window->generateXMLFromSVD(QStringLiteral("broken.svd"), true));
+    QVERIFY(!generatePanelFromSvd(f->window->panel(), QStringLiteral("broken.svd"), true));
     QFile out(QStringLiteral("broken_Generated.xml"));
     QVERIFY(out.open(QIODevice::ReadOnly));
     QCOMPARE(out.readAll(), earlier);
     QVERIFY(QFile::remove(QStringLiteral("broken_Generated.xml")));
-    QVERIFY(!f->window->generateXMLFromSVD(QStringLiteral("broken.svd"), false));
+    QVERIFY(!generatePanelFromSvd(f->window->panel(), QStringLiteral("broken.svd"), false));
     QVERIFY(!QFile::exists(QStringLiteral("broken_Generated.xml")));
     ErrorReporter::instance().logFile().flush();
     QFile log(ErrorReporter::instance().logFileName());
@@ -225,7 +226,7 @@ void TestSvdGenerate::unwritablePanelIsNoReadError()
     writeTestFile(f->env->path("small.svd"), smallSvd);
     // A folder where the panel file would go: the write fails.
     QVERIFY(QDir().mkpath(QDir::current().filePath("small_Generated.xml")));
-    QVERIFY(!f->window->generateXMLFromSVD(QStringLiteral("small.svd"), true));
+    QVERIFY(!generatePanelFromSvd(f->window->panel(), QStringLiteral("small.svd"), true));
     ErrorReporter::instance().logFile().flush();
     QFile log(ErrorReporter::instance().logFileName());
     QVERIFY(log.open(QIODevice::ReadOnly));
@@ -385,7 +386,7 @@ void TestSvdGenerate::killedGenerationLeavesASignedPanel()
     // The old panel: generated from the file as it is; the new one from the
     // same file with other descriptions (the labels of the rows).
     QVERIFY(QFile::copy(QStringLiteral(SVD_FIXTURE_DIR "/nrf54l15_application.svd"), "nrf54.svd"));
-    QVERIFY(f->window->generateXMLFromSVD(QStringLiteral("nrf54.svd"), true));
+    QVERIFY(generatePanelFromSvd(f->window->panel(), QStringLiteral("nrf54.svd"), true));
     const QByteArray oldPanel = fileBytes("nrf54_Generated.xml");
     QVERIFY(signedText(oldPanel));
     QByteArray svd = fileBytes("nrf54.svd");
@@ -454,7 +455,7 @@ void TestSvdGenerate::namesThatAreNoCNamesAreLeftOut()
     // panel written and signed without them.
     f->clearConsole();
     int namesLeftOut = -1;
-    QVERIFY(f->window->generateXMLFromSVD(QStringLiteral("badnames.svd"), true, &namesLeftOut));
+    QVERIFY(generatePanelFromSvd(f->window->panel(), QStringLiteral("badnames.svd"), true, &namesLeftOut));
     QCOMPARE(namesLeftOut, 8);
     const QStringList console = f->consoleLines();
     const QString svdPath = QDir::toNativeSeparators(QFileInfo("badnames.svd").absoluteFilePath());
@@ -551,7 +552,7 @@ void TestSvdGenerate::svdMissingFailsTheRunAtOnce()
     QFETCH(QString, option);
     // Some 5000 elements, built whole before the SVD file is looked for.
     QVERIFY(QFile::copy(QStringLiteral(SVD_FIXTURE_DIR "/nrf51.svd"), "nrf51.svd"));
-    QVERIFY(f->window->generateXMLFromSVD(QStringLiteral("nrf51.svd"), true));
+    QVERIFY(generatePanelFromSvd(f->window->panel(), QStringLiteral("nrf51.svd"), true));
     QVERIFY(QDir().mkpath("elsewhere"));
     QVERIFY(QFile::copy("nrf51_Generated.xml", "elsewhere/nrf51_Generated.xml"));
     writeTestFile(QDir::current().filePath("elsewhere/disclaimer.txt"), "/* Generated for the test. */\n");

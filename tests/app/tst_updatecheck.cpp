@@ -208,7 +208,7 @@ void TestUpdateCheck::checkAgainstTheSite()
     seedLastUpdate(100 * day);
     const QDateTime before = lastUpdate();
 
-    window->checkForUpdates();
+    UpdateCheck::checkForUpdates();
 
     QCOMPARE(site.requests().size(), 1);
     QCOMPARE(site.requests().first().method, QByteArray("GET"));
@@ -243,7 +243,7 @@ void TestUpdateCheck::secondSiteWhenTheFirstFails()
     });
     qputenv("QUILLMATE_UPDATE_SITES", broken.url("/a") + ";" + good.url("/b"));
     seedLastUpdate(100 * day);
-    window->checkForUpdates();
+    UpdateCheck::checkForUpdates();
     QCOMPARE(broken.requests().size(), 1);
     QCOMPARE(good.requests().size(), 1);
     QCOMPARE(good.requests().first().path, QByteArray("/b"));
@@ -256,11 +256,11 @@ void TestUpdateCheck::freshInstallationWaitsAPeriod()
     LocalHttpServer site;
     qputenv("QUILLMATE_UPDATE_SITES", site.url("/listing"));
     AppPaths::openMainStore()->remove(QStringLiteral("LastUpdate"));
-    window->checkForUpdates();
+    UpdateCheck::checkForUpdates();
     QCOMPARE(site.requests().size(), 0);
     // Stored now: the next start is not due either.
     QVERIFY(qAbs(lastUpdate().secsTo(QDateTime::currentDateTimeUtc())) < 60);
-    window->checkForUpdates();
+    UpdateCheck::checkForUpdates();
     QCOMPARE(site.requests().size(), 0);
 }
 
@@ -269,7 +269,7 @@ void TestUpdateCheck::periodZeroNeverAsks()
     LocalHttpServer site;
     qputenv("QUILLMATE_UPDATE_SITES", site.url("/listing"));
     seedLastUpdate(1000 * day, 0);
-    window->checkForUpdates();
+    UpdateCheck::checkForUpdates();
     QCOMPARE(site.requests().size(), 0);
 }
 
@@ -284,7 +284,7 @@ void TestUpdateCheck::neverRemindMeSwitchesTheCheckOff()
     seedLastUpdate(100 * day);
     prompt->answer.button = QMessageBox::Ok;
     prompt->answer.checked = true;
-    window->checkForUpdates();
+    UpdateCheck::checkForUpdates();
     QCOMPARE(prompt->messages.size(), 1);
     QCOMPARE(AppPaths::openMainStore()->value(QStringLiteral("UpdatePeriod")).toInt(), 0);
 }
@@ -302,13 +302,13 @@ void TestUpdateCheck::slowSitesAreGivenUpWithinOneTimeOut()
     LocalHttpServer second(silent);
     qputenv("QUILLMATE_UPDATE_SITES", first.url("/listing") + ";" + second.url("/listing"));
     seedLastUpdate(100 * day);
-    window->checkForUpdates();
+    UpdateCheck::checkForUpdates();
     QCOMPARE(first.requests().size(), 1);
     QCOMPARE(second.requests().size(), 0);
     QCOMPARE(prompt->messages.size(), 0);
     // The attempt is stored: the next start does not wait again.
     QVERIFY(qAbs(lastUpdate().secsTo(QDateTime::currentDateTimeUtc())) < 60);
-    window->checkForUpdates();
+    UpdateCheck::checkForUpdates();
     QCOMPARE(first.requests().size(), 1);
 }
 
@@ -340,17 +340,17 @@ void TestUpdateCheck::failedCheckWaitsAPeriod()
     }
     qputenv("QUILLMATE_UPDATE_SITES", url.toUtf8());
     seedLastUpdate(100 * day, 1);
-    window->checkForUpdates();
+    UpdateCheck::checkForUpdates();
     QCOMPARE(site.requests().size(), closedPort ? 0 : 1);
     QCOMPARE(prompt->messages.size(), 0);
     QVERIFY(qAbs(lastUpdate().secsTo(QDateTime::currentDateTimeUtc())) < 60);
     // Within the period (10 days) nothing is asked again; after it, it is.
     seedLastUpdate(9 * day, 1);
-    window->checkForUpdates();
+    UpdateCheck::checkForUpdates();
     QCOMPARE(site.requests().size(), closedPort ? 0 : 1);
     if (!closedPort) {
         seedLastUpdate(11 * day, 1);
-        window->checkForUpdates();
+        UpdateCheck::checkForUpdates();
         QCOMPARE(site.requests().size(), 2);
     }
 }

@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 #include "quillpanel.h"
 #include "panelxml.h"
+#include "programversion.h"
 #include "testenvironment.h"
 #include "windowoptions.h"
 
@@ -106,8 +107,8 @@ void TstValidate::versionCompareTable()
     QFETCH(int, result);
     const quint16 left[3] = {quint16(a.at(0)), quint16(a.at(1)), quint16(a.at(2))};
     const quint16 right[3] = {quint16(b.at(0)), quint16(b.at(1)), quint16(b.at(2))};
-    QCOMPARE(MainWindow::versionCompare(left, right), result);
-    QCOMPARE(MainWindow::versionCompare(right, left), -result);
+    QCOMPARE(versionCompare(left, right), result);
+    QCOMPARE(versionCompare(right, left), -result);
 }
 
 void TstValidate::filesRunBothChecksInTurn()
@@ -116,7 +117,7 @@ void TstValidate::filesRunBothChecksInTurn()
     const QString a = panelFile(QStringLiteral("a.xml"), QStringLiteral("<checkbox define=\"A\"/>"));
     const QString b = panelFile(QStringLiteral("b.xml"), QStringLiteral("<bogus/>"));
     const QString c = panelFile(QStringLiteral("c.xml"), QStringLiteral("<checkbox define=\"C\" lockon=\"X=1\"/>"));
-    m_window->validateFiles({a, b, c});
+    m_window->panelValidation().validateFiles({a, b, c});
     QCOMPARE(milestones(), QStringList({"Starting validation: " + a, "Finished validation: " + a,
                                         "Starting xsd check: " + a, "Document is valid.",
                                         "Finished xsd check.",
@@ -155,10 +156,10 @@ void TstValidate::entryPointsRunOneCheckEach()
 {
     installSchema();
     const QString a = panelFile(QStringLiteral("a.xml"), QStringLiteral("<checkbox define=\"A\"/>"));
-    m_window->validateXmlFile(a);
+    m_window->panelValidation().validateXmlFile(a);
     QCOMPARE(milestones(), QStringList({"Starting validation: " + a, "Finished validation: " + a}));
     m_console.clear();
-    m_window->checkXsd(a);
+    PanelValidation::checkXsd(a);
     QCOMPARE(milestones(), QStringList({"Starting xsd check: " + a, "Document is valid.", "Finished xsd check."}));
 }
 
@@ -166,7 +167,7 @@ void TstValidate::missingSchemaBesideTheProgram()
 {
     QFile::remove(m_env->appDir() + QStringLiteral("/QLM.xsd"));
     const QString a = panelFile(QStringLiteral("a.xml"), QStringLiteral("<checkbox define=\"A\"/>"));
-    m_window->checkXsd(a);
+    PanelValidation::checkXsd(a);
     QCOMPARE(m_console,
              QStringList({QStringLiteral("<font color=\"blue\">  <b>Starting xsd check:</b></font> File: %1<br>").arg(a),
                           QStringLiteral("<font color=\"red\"> <b>XSD is not valid.</b></font> <br>")}));
@@ -187,7 +188,7 @@ void TstValidate::loadedPanelIsLeftAlone()
     panel->editHeader().toolTipSectionMask = 0x5;
     panel->editHeader().forumUrl = QStringLiteral("http://127.0.0.1/forum");
     const QString a = panelFile(QStringLiteral("a.xml"), QStringLiteral("<checkbox define=\"A\"/>"));
-    m_window->validateXmlFile(a);
+    m_window->panelValidation().validateXmlFile(a);
     QCOMPARE(panel->header().ioPortName, QStringLiteral("/dev/ttyX"));
     QCOMPARE(panel->header().ioPortSettings, QStringLiteral("115200"));
     QCOMPARE(panel->toolTipSections(), 0x5u);

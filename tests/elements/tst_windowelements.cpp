@@ -127,12 +127,12 @@ void TestWindowElements::groupIsEnabledWhenItsFirstButtonIs()
                                    QString::number(i + 1));
         return result;
     };
-    QVERIFY(!MainWindow::isElementEnabled(group(0)));
+    QVERIFY(!isElementEnabled(group(0)));
     ButtonGroup *g = group(2);
-    QVERIFY(MainWindow::isElementEnabled(g));
+    QVERIFY(isElementEnabled(g));
     g->enable(false);
-    QVERIFY(!MainWindow::isElementEnabled(g));
-    QVERIFY(!MainWindow::isElementEnabled(nullptr));
+    QVERIFY(!isElementEnabled(g));
+    QVERIFY(!isElementEnabled(nullptr));
 }
 
 QTEST_MAIN(TestWindowElements)

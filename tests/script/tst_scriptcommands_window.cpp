@@ -212,7 +212,7 @@ void TstScriptCommandsWindow::tabsWindowPositionAndReset()
     QVERIFY(f->window->executeScriptLine(QStringLiteral("SETTAB(NO_SUCH_TAB, 0)"), 3));
 
     QVERIFY(f->window->executeScriptLine(QStringLiteral("RAISE(DEMO_BOARD_NAME)"), 4));
-    QCOMPARE(f->window->elementMark().widget.data(), qobject_cast<QWidget *>(objectOf(f->element("DEMO_BOARD_NAME"))));
+    QCOMPARE(f->window->elementFinder().mark().widget.data(), qobject_cast<QWidget *>(objectOf(f->element("DEMO_BOARD_NAME"))));
 
     QVERIFY(f->window->executeScriptLine(QStringLiteral("BRINGTOBACK"), 5));
     QCOMPARE(f->window->pos(), QPoint(9999, 9999));

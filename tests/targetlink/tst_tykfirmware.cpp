@@ -113,7 +113,7 @@ void TstTykFirmware::queryShowsVersionAndRequest()
 {
     FirmwareFixture f;
     FakeHid::instance().replies << bytes({0x00, 0x00, 0x02, 0x01, 0x07, 0x00});
-    f.window->getTykFWVersion();
+    f.window->tykAdapter().queryFirmwareVersion(false);
     QCOMPARE(FakeHid::instance().written, QList<QByteArray>{bytes({0x00, 0x01, 0x10})});
     const QString shown = f.prompts();
     QVERIFY2(shown.contains(QStringLiteral("Tyk Firmware Version 2.1.7")), qPrintable(shown));
@@ -145,7 +145,7 @@ void TstTykFirmware::rangeCheck()
     FirmwareFixture f;
     f.setRange(min, max);
     FakeHid::instance().replies << reply;
-    f.window->queryTykFirmwareVersion(false);
+    f.window->tykAdapter().queryFirmwareVersion(false);
     const QString shown = f.prompts();
     QVERIFY2(shown.contains(verdict), qPrintable(shown));
     if (verdict != valid)
@@ -157,12 +157,12 @@ void TstTykFirmware::quietModeIsSilentOnlyWhenValid()
     FirmwareFixture f;
     f.setRange(QStringLiteral("1.0.0"), QStringLiteral("2.0.0"));
     FakeHid::instance().replies << versionReply(1, 5, 0);
-    f.window->queryTykFirmwareVersion(true);
+    f.window->tykAdapter().queryFirmwareVersion(true);
     QVERIFY(f.prompts().isEmpty());
     QVERIFY2(!f.console().contains(QStringLiteral("Tyk Firmware Version")), qPrintable(f.console()));
 
     FakeHid::instance().replies << versionReply(3, 0, 0);
-    f.window->queryTykFirmwareVersion(true);
+    f.window->tykAdapter().queryFirmwareVersion(true);
     QVERIFY(f.prompts().isEmpty());
     QVERIFY2(f.console().contains(QStringLiteral("Tyk Firmware Version 3.0.0")), qPrintable(f.console()));
     QVERIFY2(f.console().contains(tooHigh), qPrintable(f.console()));
@@ -171,7 +171,7 @@ void TstTykFirmware::quietModeIsSilentOnlyWhenValid()
     f.setRange(QStringLiteral("0.0.0"), QStringLiteral("0.0.0"));
     f.clearConsole();
     FakeHid::instance().replies << versionReply(1, 0, 0);
-    f.window->queryTykFirmwareVersion(true);
+    f.window->tykAdapter().queryFirmwareVersion(true);
     QVERIFY2(f.console().contains(noVersion), qPrintable(f.console()));
 }
 
@@ -180,7 +180,7 @@ void TstTykFirmware::noReplyIsAFailure()
     // A HID reply is always a whole report; an adapter that stays silent is
     // the failure seen there.
     FirmwareFixture f;
-    f.window->queryTykFirmwareVersion(true);
+    f.window->tykAdapter().queryFirmwareVersion(true);
     QVERIFY(f.prompts().isEmpty());
     QVERIFY2(f.console().contains(QStringLiteral("<font color=\"orange\">Could not retrieve firmware version.</font><br>")),
              qPrintable(f.console()));
@@ -194,14 +194,14 @@ void TstTykFirmware::failedRequestReconnectsOnce()
     // The first write fails; the reconnect and the second try succeed.
     fake.failNextWrite = true;
     fake.replies << versionReply(4, 3, 2);
-    f.window->queryTykFirmwareVersion(false);
+    f.window->tykAdapter().queryFirmwareVersion(false);
     QCOMPARE(fake.written, QList<QByteArray>{bytes({0x00, 0x01, 0x10})});
     QVERIFY2(f.prompts().contains(QStringLiteral("Tyk Firmware Version 4.3.2")), qPrintable(f.prompts()));
 
     // No answer at all after the retry: a failure, not a version.
     f.clearErrors();
     fake.written.clear();
-    f.window->queryTykFirmwareVersion(false);
+    f.window->tykAdapter().queryFirmwareVersion(false);
     QVERIFY2(f.prompts().contains(notRetrieved), qPrintable(f.prompts()));
 }
 
@@ -209,7 +209,7 @@ void TstTykFirmware::comPortPanelSendsNothing()
 {
     FirmwareFixture f;
     f.window->panel()->editHeader().ioPortName = QStringLiteral("ttyUSB0");
-    f.window->queryTykFirmwareVersion(false);
+    f.window->tykAdapter().queryFirmwareVersion(false);
     QVERIFY(FakeHid::instance().written.isEmpty());
     QVERIFY2(f.console().contains(QStringLiteral("Currently loaded XML doesn't use an Tyk.")), qPrintable(f.console()));
 }
@@ -219,7 +219,7 @@ void TstTykFirmware::missingUpdater()
     FirmwareFixture f;
     f.env->installPrompt({QStringLiteral("yes")});
     f.clearErrors();
-    f.window->updateTykFW();
+    f.window->tykAdapter().updateFirmware();
     const QString shown = f.prompts();
     QVERIFY2(shown.contains(QStringLiteral("Tyk is currently connected.")), qPrintable(shown));
     QVERIFY2(shown.contains(QStringLiteral("Tyk-Updater.exe not found.")), qPrintable(shown));
@@ -241,7 +241,7 @@ void TstTykFirmware::updaterRunsWithItsArguments()
     QFETCH(int, exitCode);
     QFETCH(QString, verdict);
     FirmwareFixture f;
-    const QString folder = MainWindow::getTykFirmwarePath();
+    const QString folder = WindowTykAdapter::firmwarePath();
     QVERIFY(QDir().mkpath(folder));
     const QString argsFile = f.env->path(QStringLiteral("updater-args.txt"));
     {
@@ -256,7 +256,7 @@ void TstTykFirmware::updaterRunsWithItsArguments()
     const QString firmware = f.env->path(QStringLiteral("fw file.hex"));
     f.env->installPrompt({QStringLiteral("yes"), firmware});
     f.clearErrors();
-    f.window->updateTykFW();
+    f.window->tykAdapter().updateFirmware();
 
     const QString shown = f.prompts();
     QVERIFY2(shown.contains(QStringLiteral("Open Firmware File")), qPrintable(shown));

@@ -1,23 +1,62 @@
-// MainWindow: the adapter's firmware version and its update.
+// The window's side of the Tyk adapter: its link, the report of a port that
+// cannot be opened, and the adapter's firmware version and update.
+#include "windowtykadapter.h"
+
 #include "mainwindow.h"
+
 #include "activeelement.h"
 #include "apppaths.h"
 #include "errorreporter.h"
-#include "quillpanel.h"
 #include "programversion.h"
 #include "prompt.h"
+#include "quillpanel.h"
 #include "timerlabel.h"
 #include "tyklink.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPointer>
 #include <QProcess>
 #include <QProgressDialog>
-#include <QPointer>
 #include <QThread>
 
 #include <algorithm>
 #include <memory>
+
+TykLink *WindowTykAdapter::newLink()
+{
+    auto *link = new TykLink(m_window.m_panel->header().ioPortName, m_window.m_panel->header().ioPortSettings);
+    link->setConsole([this](const QString &line) { m_window.consolePrint(line); });
+    link->setOpenFailureReporter(
+        [this](const QString &text, bool repeated) { reportOpenFailure(text, repeated); });
+    return link;
+}
+
+void WindowTykAdapter::reportOpenFailure(const QString &text, bool repeated)
+{
+    // In a script, each line that needed the port and could not open it
+    // fails once, however often it (or the polling meanwhile) retried.
+    // Elsewhere the first failure in a row is said, not every retry.
+    const bool inScript = m_window.m_scripts.runDepth() > 0;
+    const QString step = inScript
+        ? QStringLiteral("%1:%2").arg(m_window.m_scripts.current().file).arg(m_window.m_scripts.current().lineNumber)
+        : QString();
+    if (repeated && step == m_openFailureStep)
+        return;
+    m_openFailureStep = step;
+    ::logMessage(QStringLiteral("<font color=\"red\">Tyk: %1</font><br>").arg(text.toHtmlEscaped()));
+    if (inScript)
+        m_window.m_scripts.addScriptError();
+}
+
+TykLink *WindowTykAdapter::link(bool create)
+{
+    if (!m_window.m_targetLink.tykLink && create) {
+        m_window.m_targetLink.tykLink = newLink();
+        m_window.m_targetLink.tykLink->openLog(m_window.m_settings.tykLoggingMode, m_window.m_settings.tykLoggingTimeStamps, m_window.m_settings.tykLoggingFilename);
+    }
+    return m_window.m_targetLink.tykLink;
+}
 
 namespace {
 
@@ -53,41 +92,38 @@ QList<QPointer<TimerLabel>> timerLabels(const Panel *panel)
 
 } // namespace
 
-QString MainWindow::getTykFirmwarePath()
+QString WindowTykAdapter::firmwarePath()
 {
     return AppPaths::programDir() + QStringLiteral("/Tyk-Stick_Firmware");
 }
 
-void MainWindow::queryTykFirmwareVersion(bool quiet)
+void WindowTykAdapter::queryFirmwareVersion(bool quiet)
 {
-    if (!isTykInterface(m_panel->header().ioPortName)) {
+    if (!isTykInterface(m_window.m_panel->header().ioPortName)) {
         ::logMessage(QStringLiteral("<font color=\"orange\">\n\nCurrently loaded XML doesn't use an Tyk.</font><br>"));
         return;
     }
-    if (!m_targetLink.tykLink) {
-        m_targetLink.tykLink = newTykLink();
-        m_targetLink.tykLink->openLog(m_settings.tykLoggingMode, m_settings.tykLoggingTimeStamps, m_settings.tykLoggingFilename);
-    }
+    link(true);
 
     const QByteArray request("\x01\x10", 2);
-    bool sent = m_targetLink.tykLink->transfer(request);
+    bool sent = m_window.m_targetLink.tykLink->transfer(request);
     if (!sent) {
-        m_targetLink.tykLink->connectAdapter();
-        sent = m_targetLink.tykLink->transfer(request);
+        m_window.m_targetLink.tykLink->connectAdapter();
+        sent = m_window.m_targetLink.tykLink->transfer(request);
     }
     if (sent)
         QThread::msleep(300);
 
-    if (!sent || m_targetLink.tykLink->replyLength() < 6) {
+    if (!sent || m_window.m_targetLink.tykLink->replyLength() < 6) {
         const QString failure = QStringLiteral("Could not retrieve firmware version.");
         if (quiet)
             ::logMessage(QStringLiteral("<font color=\"orange\">%1</font><br>").arg(failure));
         else
-            showBox(this, QMessageBox::Critical, failure);
+            showBox(&m_window, QMessageBox::Critical, failure);
         return;
     }
 
-    const QByteArray reply = m_targetLink.tykLink->getReceivedData();
+    const QByteArray reply = m_window.m_targetLink.tykLink->getReceivedData();
     if (reply.size() < 6) // the reply went away between the two reads
         return;
     const quint16 firmware[3] = {quint8(reply.at(2)), quint8(reply.at(3)), quint8(reply.at(4))};
@@ -95,40 +131,35 @@ void MainWindow::queryTykFirmwareVersion(bool quiet)
 
     bool hasRange = false;
     for (int i = 0; i < 3; ++i)
-        hasRange = hasRange || m_panel->header().fwVersionMin[i] != 0 || m_panel->header().fwVersionMax[i] != 0;
+        hasRange = hasRange || m_window.m_panel->header().fwVersionMin[i] != 0 || m_window.m_panel->header().fwVersionMax[i] != 0;
     int result = 0;
     if (!hasRange) {
         text += QStringLiteral("<font color=\"orange\">\n\nCurrently loaded XML has no version to compare with.</font>");
-    } else if (versionCompare(firmware, m_panel->header().fwVersionMin) == -1) {
+    } else if (versionCompare(firmware, m_window.m_panel->header().fwVersionMin) == -1) {
         result = -1;
         text += QStringLiteral("<font color=\"red\">\n\nVersion is too low for the currently loaded XML (needs ") +
-                m_panel->header().fwVersionRangeText() + QStringLiteral(").</font>");
-    } else if (versionCompare(firmware, m_panel->header().fwVersionMax) == 1) {
+                m_window.m_panel->header().fwVersionRangeText() + QStringLiteral(").</font>");
+    } else if (versionCompare(firmware, m_window.m_panel->header().fwVersionMax) == 1) {
         result = 1;
         text += QStringLiteral("<font color=\"red\">\n\nVersion is too high for the currently loaded XML (needs ") +
-                m_panel->header().fwVersionRangeText() + QStringLiteral(").</font>");
+                m_window.m_panel->header().fwVersionRangeText() + QStringLiteral(").</font>");
     } else {
         text += QStringLiteral("<font color=\"green\">\n\nVersion is valid for the currently loaded XML.</font>");
     }
 
     if (!quiet)
-        showBox(this, QMessageBox::Information, text);
+        showBox(&m_window, QMessageBox::Information, text);
     else if (!hasRange || result != 0)
         ::logMessage(text + QStringLiteral("<br>"));
 }
 
-void MainWindow::getTykFWVersion()
+void WindowTykAdapter::updateFirmware()
 {
-    queryTykFirmwareVersion(false);
-}
+    const QString updater = firmwarePath() + QLatin1Char('/') + QLatin1String(updaterName);
 
-void MainWindow::updateTykFW()
-{
-    const QString updater = getTykFirmwarePath() + QLatin1Char('/') + QLatin1String(updaterName);
-
-    if (m_targetLink.tykLink) {
+    if (m_window.m_targetLink.tykLink) {
         PromptAnswer answer;
-        showBox(this, QMessageBox::Warning,
+        showBox(&m_window, QMessageBox::Warning,
                 QStringLiteral("Tyk is currently connected.\nAfter updating Tyk the device connected to Tyk "
                                "must be re-initialized.\nDo you want to continue ?"),
                 QMessageBox::Yes | QMessageBox::No, QMessageBox::NoButton, &answer);
@@ -136,17 +167,17 @@ void MainWindow::updateTykFW()
             return;
     }
     if (!QFileInfo::exists(updater)) {
-        showBox(this, QMessageBox::Critical, QStringLiteral("%1 not found.").arg(QLatin1String(updaterName)));
+        showBox(&m_window, QMessageBox::Critical, QStringLiteral("%1 not found.").arg(QLatin1String(updaterName)));
         return;
     }
     const QString firmwareFile = Prompt::instance().openFileName(
-        this, QStringLiteral("Open Firmware File"), getTykFirmwarePath(), QStringLiteral("Hex Files (*.hex)"));
+        &m_window, QStringLiteral("Open Firmware File"), firmwarePath(), QStringLiteral("Hex Files (*.hex)"));
     if (firmwareFile.isEmpty())
         return;
 
-    if (m_targetLink.tykLink)
-        m_targetLink.tykLink->disconnect();
-    const QList<QPointer<TimerLabel>> timers = timerLabels(m_panel);
+    if (m_window.m_targetLink.tykLink)
+        m_window.m_targetLink.tykLink->disconnect();
+    const QList<QPointer<TimerLabel>> timers = timerLabels(m_window.m_panel);
     for (TimerLabel *timer : timers)
         timer->setRunning(false);
 
@@ -154,13 +185,13 @@ void MainWindow::updateTykFW()
     process.setProgram(updater);
     process.setArguments({QStringLiteral("-FW=%1").arg(firmwareFile), QStringLiteral("-NOZIP")});
     bool processFailed = false;
-    connect(&process, &QProcess::errorOccurred, this, [&processFailed](QProcess::ProcessError) { processFailed = true; });
+    QObject::connect(&process, &QProcess::errorOccurred, &process, [&processFailed](QProcess::ProcessError) { processFailed = true; });
     process.start(QIODevice::ReadWrite);
 
     // A progress dialog only where someone can see it.
     std::unique_ptr<QProgressDialog> progress;
     if (Prompt::instance().isInteractive()) {
-        progress = std::make_unique<QProgressDialog>(QStringLiteral("Updating Tyk..."), QString(), 0, 100, this,
+        progress = std::make_unique<QProgressDialog>(QStringLiteral("Updating Tyk..."), QString(), 0, 100, &m_window,
                                                      Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
         progress->setWindowModality(Qt::WindowModal);
         progress->setCancelButton(nullptr);
@@ -186,14 +217,14 @@ void MainWindow::updateTykFW()
     // An updater that reports an error through its exit code has failed too.
     if (!processFailed && !stillRunning && process.exitStatus() == QProcess::NormalExit &&
         process.exitCode() == 0) {
-        showBox(this, QMessageBox::Information,
+        showBox(&m_window, QMessageBox::Information,
                 QStringLiteral("Update successfully finished\n(even if progress bar hasn't reached 100%)."));
     } else {
-        showBox(this, QMessageBox::Critical, QStringLiteral("Update failed."));
+        showBox(&m_window, QMessageBox::Critical, QStringLiteral("Update failed."));
     }
 
-    if (m_targetLink.tykLink)
-        m_targetLink.tykLink->connectAdapter();
+    if (m_window.m_targetLink.tykLink)
+        m_window.m_targetLink.tykLink->connectAdapter();
     for (TimerLabel *timer : timers) {
         if (timer)
             timer->reset();

@@ -1,9 +1,12 @@
-// MainWindow: finding a panel element, bringing it into view and marking it
-// for a few seconds.
+// Finding a panel element, bringing it into view and marking it for a few
+// seconds.
+#include "windowelementfinder.h"
+
 #include "mainwindow.h"
 
 #include "container.h"
 #include "contrast.h"
+#include "elementkinds.h"
 #include "finddialog.h"
 #include "quillpanel.h"
 #include "treewidgetitem.h"
@@ -19,27 +22,27 @@
 // How long a mark stays.
 static constexpr int highlightMilliseconds = 5000;
 
-void MainWindow::searchForGUIElement()
+void WindowElementFinder::search()
 {
-    FindDialog dialog(m_panel->registries().elementNames, m_pinMapping->portMappingDialog());
+    FindDialog dialog(m_window.m_panel->registries().elementNames, m_window.m_pinMapping->portMappingDialog());
     dialog.exec();
     const QString name = dialog.text();
     if (name.isEmpty())
         return;
     // Exact and case-sensitive, although the completer offers names in any case.
-    for (ActiveElement *element : qAsConst(m_panel->getAllElements())) {
+    for (ActiveElement *element : qAsConst(m_window.m_panel->getAllElements())) {
         if (PanelNames::getObjectName(element) == name) {
-            raiseGUIElement(element);
+            raiseElement(element);
             return;
         }
     }
     // Buttons, LEDs, pictures, dials, thermometers and plots have no value
     // and are known by their names only.
-    if (QWidget *widget = m_panel->namedWidget(name))
+    if (QWidget *widget = m_window.m_panel->namedWidget(name))
         raiseNamedWidget(widget);
 }
 
-void MainWindow::raiseNamedWidget(QWidget *widget)
+void WindowElementFinder::raiseNamedWidget(QWidget *widget)
 {
     // The containers around the widget, outermost first: each opens the
     // page or branch that holds the next, the innermost the widget's row.
@@ -56,12 +59,12 @@ void MainWindow::raiseNamedWidget(QWidget *widget)
     markWidget(widget, Qt::blue);
 }
 
-void MainWindow::raiseDefine(const QString &define)
+void WindowElementFinder::raiseDefine(const QString &define)
 {
     if (define.isEmpty())
         return;
-    if (ActiveElement *element = m_panel->getActiveElement(define))
-        raiseGUIElement(element);
+    if (ActiveElement *element = m_window.m_panel->getActiveElement(define))
+        raiseElement(element);
 }
 
 // The widget that stands for an element: the element itself, or the checked
@@ -107,9 +110,7 @@ static void fillPalette(QWidget *widget, const QColor &colour)
     widget->setPalette(palette);
 }
 
-// Marks widget: element widgets get a blue background, any other widget the
-// colour other over its palette. What it looked like before is kept.
-void MainWindow::markWidget(QWidget *widget, const QColor &other)
+void WindowElementFinder::markWidget(QWidget *widget, const QColor &other)
 {
     if (isEditableElement(widget, true)) {
         // By style sheet: the program's style sheet would hide a palette
@@ -124,7 +125,7 @@ void MainWindow::markWidget(QWidget *widget, const QColor &other)
     m_mark.timerId = startTimer(highlightMilliseconds, Qt::CoarseTimer);
 }
 
-void MainWindow::raiseGUIElement(ActiveElement *element)
+void WindowElementFinder::raiseElement(ActiveElement *element)
 {
     if (!element)
         return;
@@ -167,7 +168,7 @@ void MainWindow::raiseGUIElement(ActiveElement *element)
     }
 }
 
-void MainWindow::raiseWidget(QWidget *widget)
+void WindowElementFinder::raiseWidget(QWidget *widget)
 {
     cancelHighlight();
     if (widget)
@@ -177,7 +178,7 @@ void MainWindow::raiseWidget(QWidget *widget)
 // Ends the mark at once, however it ends: the timer goes, the widget and the
 // tree row get their look back, and nothing stays remembered. A mark restored
 // twice could undo a colour set after it.
-void MainWindow::cancelHighlight()
+void WindowElementFinder::cancelHighlight()
 {
     if (m_mark.timerId != 0)
         killTimer(m_mark.timerId);
@@ -198,12 +199,27 @@ void MainWindow::cancelHighlight()
     m_mark.tree = nullptr;
 }
 
-void MainWindow::timerEvent(QTimerEvent *event)
+void WindowElementFinder::timerEvent(QTimerEvent *event)
 {
     if (event->timerId() == m_mark.timerId) {
         cancelHighlight();
         return;
     }
-    // Every timer of the window is single-shot.
+    // Every timer of the finder is single-shot.
     killTimer(event->timerId());
+}
+
+void WindowElementFinder::forgetPanelMark()
+{
+    m_mark.timerId = 0;
+    m_mark.item = nullptr;
+}
+
+bool WindowElementFinder::isEditableElement(QWidget *widget, bool rememberStyle)
+{
+    const ElementKind *kind = elementKindOf(widget);
+    const bool editable = kind && kind->editable;
+    if (editable && rememberStyle)
+        m_mark.styleSheet = widget->styleSheet();
+    return editable;
 }

@@ -1,90 +1,33 @@
-// MainWindow: the update check at start-up and the Keil µVision tools menu.
+// The window's ties to the programs around it: the Keil µVision tools menu,
+// the launcher's local service and the help, which the launcher provides.
+#include "windowintegration.h"
+
 #include "mainwindow.h"
-#include "applog.h"
 
 #include "apppaths.h"
 #include "errorreporter.h"
-#include "httpfetch.h"
 #include "keiltoolstore.h"
 #include "programversion.h"
 #include "prompt.h"
-#include "updatecheck.h"
+#include "quillpanel.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
-#include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QProcess>
 #include <QSettings>
 
 #include <unistd.h>
 
-// ---------------------------------------------------------------------------
-// Update check
+WindowIntegration::WindowIntegration(MainWindow &window) : m_window(window) {}
 
-// The check's time-out: how long the start-up may wait for the update sites,
-// all of them together.
-static constexpr int updateCheckTimeoutMs = 5000;
-
-void MainWindow::checkForUpdates()
-{
-    auto store = AppPaths::openMainStore();
-    const int period = store->value(QStringLiteral("UpdatePeriod"), 2).toInt();
-    if (period == 0)
-        return;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    const QVariant lastUpdate = store->value(QStringLiteral("LastUpdate"));
-    if (!lastUpdate.isValid()) {
-        // A fresh installation: the first check comes one period from now.
-        store->setValue(QStringLiteral("LastUpdate"), now);
-        return;
-    }
-    if (!UpdateCheck::isDue(period, lastUpdate.toDateTime(), now))
-        return;
-    // The attempt counts, whether a site answers or not: a start without
-    // network does not wait again before the period is over.
-    store->setValue(QStringLiteral("LastUpdate"), now);
-    store->sync();
-
-    QString sitesSetting;
-    {
-        auto ini = AppPaths::openSettingsIni();
-        const QStringList keys = ini->allKeys();
-        for (const QString &key : keys) {
-            if (key.toLower() == QLatin1String("updatesites"))
-                sitesSetting = ini->value(key).toStringList().join(QLatin1Char(';'));
-        }
-    }
-    const QString feature = UpdateCheck::featureId(QCoreApplication::applicationFilePath());
-    const qint64 own = programVersion().number();
-    const QDeadlineTimer deadline(updateCheckTimeoutMs);
-    for (const QString &site : UpdateCheck::siteUrls(sitesSetting)) {
-        const qint64 remaining = deadline.remainingTime();
-        if (remaining <= 0)
-            break;
-        const HttpFetch::Result listing = HttpFetch::getSync(QUrl(site), int(remaining));
-        if (listing.body.isEmpty()) {
-            // Never a box, never the console: one line for whoever reads stderr.
-            if (!listing.error.isEmpty())
-                qCInfo(lcApp, "Update check: %s", qPrintable(listing.error));
-            continue;
-        }
-        const QString version = UpdateCheck::newestVersion(QString::fromUtf8(listing.body), feature, own);
-        if (version.isEmpty())
-            continue;
-
-        PromptMessage message;
-        message.icon = QMessageBox::Information;
-        message.title = QStringLiteral("A newer version of Quillmate is available.");
-        message.text = QStringLiteral("A newer version of Quillmate (V%1) is available.\nPlease update with Orvanta Harbik.")
-                           .arg(version);
-        // The version comes from the network: never markup.
-        message.textFormat = Qt::PlainText;
-        message.checkBoxText = QStringLiteral("Never remind me (can be configured in \"Settings\" dialog).");
-        if (Prompt::ask(message).checked)
-            store->setValue(QStringLiteral("UpdatePeriod"), 0);
-        return;
-    }
-}
+WindowIntegration::~WindowIntegration() = default;
 
 // ---------------------------------------------------------------------------
 // Keil µVision tools menu
@@ -138,7 +81,7 @@ static void reportKeilStore(const KeilToolStore &store)
                    .arg(store.error().toHtmlEscaped()));
 }
 
-void MainWindow::integrateIntoKeil(int entry)
+void WindowIntegration::integrateIntoKeil(int entry)
 {
     KeilToolStore store;
     if (!store.isUsable()) {
@@ -151,11 +94,11 @@ void MainWindow::integrateIntoKeil(int entry)
                                   "the tools menu has no free entry; Quillmate was not added.<br>"));
         return;
     }
-    const bool viaLauncher = !m_settings.harbikToolId.isEmpty();
+    const bool viaLauncher = !m_window.m_settings.harbikToolId.isEmpty();
     store.setValue(keilName("Mtx", entry), keilTitle());
-    store.setValue(keilName("Mex", entry), viaLauncher ? m_settings.keilCommand : ownKeilCommand());
+    store.setValue(keilName("Mex", entry), viaLauncher ? m_keilCommand : ownKeilCommand());
     store.setValue(keilName("Mag", entry),
-                   viaLauncher ? m_settings.keilArguments : QStringLiteral("\"$PRTE\\Device\\$D\\config.qlmp\""));
+                   viaLauncher ? m_keilArguments : QStringLiteral("\"$PRTE\\Device\\$D\\config.qlmp\""));
     store.setValue(keilName("Mfg", entry), 2304);
     store.setValue(keilName("Mid", entry), QString());
     if (entry + 1 < keilToolEntries)
@@ -164,7 +107,7 @@ void MainWindow::integrateIntoKeil(int entry)
         reportKeilStore(store);
 }
 
-void MainWindow::cleanUpKeilEntries()
+void WindowIntegration::cleanUpKeilEntries()
 {
     KeilToolStore store;
     if (!store.isInstalled())
@@ -227,7 +170,7 @@ static QString parentProgramPath()
     return QFileInfo(QStringLiteral("/proc/%1/exe").arg(qint64(getppid()))).symLinkTarget();
 }
 
-void MainWindow::runKeilStep()
+void WindowIntegration::runKeilStep()
 {
     KeilToolStore store;
     if (!store.isInstalled())
@@ -237,13 +180,13 @@ void MainWindow::runKeilStep()
         return;
     }
     QString ownCommand = ownKeilCommand().toUpper();
-    m_settings.keilCommand.clear();
-    m_settings.keilArguments.clear();
-    const bool viaLauncher = !m_settings.harbikToolId.isEmpty();
+    m_keilCommand.clear();
+    m_keilArguments.clear();
+    const bool viaLauncher = !m_window.m_settings.harbikToolId.isEmpty();
     if (viaLauncher) {
         if (parentProgramPath().contains(QLatin1String("msvsmon"), Qt::CaseInsensitive)) {
-            m_settings.keilCommand = QStringLiteral("C:\\Orvanta\\Harbik\\Orvanta-Harbik.exe");
-            m_settings.keilArguments = QStringLiteral("\"-clearPersistedState -harbik.service doStartTool ") + m_settings.harbikToolId
+            m_keilCommand = QStringLiteral("C:\\Orvanta\\Harbik\\Orvanta-Harbik.exe");
+            m_keilArguments = QStringLiteral("\"-clearPersistedState -harbik.service doStartTool ") + m_window.m_settings.harbikToolId
                 + QStringLiteral(" $PRTE\\Device\\$D\\config.qlmp\"");
         } else {
             ownCommand.clear();
@@ -259,7 +202,7 @@ void MainWindow::runKeilStep()
             break;
         }
         const bool own = viaLauncher
-            ? command.compare(m_settings.keilCommand, Qt::CaseInsensitive) == 0 && store.text(keilName("Mag", i)) == m_settings.keilArguments
+            ? command.compare(m_keilCommand, Qt::CaseInsensitive) == 0 && store.text(keilName("Mag", i)) == m_keilArguments
             : command.toUpper() == ownCommand;
         if (own) {
             if (viaLauncher && store.text(keilName("Mtx", i)) != keilTitle()) {
@@ -276,7 +219,7 @@ void MainWindow::runKeilStep()
     if (ownCommand.isEmpty())
         return;
 
-    if (m_run.quiet || others.isEmpty()) {
+    if (m_window.m_run.quiet || others.isEmpty()) {
         integrateIntoKeil(freeEntry);
         return;
     }
@@ -290,12 +233,12 @@ void MainWindow::runKeilStep()
     if (answer.button == QMessageBox::Yes) {
         integrateIntoKeil(freeEntry);
     } else if (answer.checked) {
-        QSettings ini(m_settings.settingsIniPath, QSettings::IniFormat);
+        QSettings ini(m_window.m_settings.settingsIniPath, QSettings::IniFormat);
         ini.setValue(QStringLiteral("EnableKeil"), 0);
     }
 }
 
-void MainWindow::integrateKeil()
+void WindowIntegration::integrateKeil()
 {
     KeilToolStore store;
     if (!store.isUsable()) {
@@ -325,9 +268,137 @@ void MainWindow::integrateKeil()
             keilQuestion(QStringLiteral("Other Quillmate(s) were integrated into Keil µVision5.\n\nPaths:\n-%1\n\n"
                                         "Should the running Quillmate be also integrated?")
                              .arg(paths.join(QStringLiteral("\n-"))),
-                         this, QMessageBox::NoButton);
+                         &m_window, QMessageBox::NoButton);
         if (Prompt::ask(message).button != QMessageBox::Yes)
             return;
     }
     integrateIntoKeil(freeEntry);
+}
+
+// ---------------------------------------------------------------------------
+// The launcher
+
+// The service listens on the local machine; tests point it elsewhere.
+static QString launcherBaseUrl()
+{
+    const QString url = qEnvironmentVariable("QUILLMATE_LAUNCHER_URL");
+    return url.isEmpty() ? QStringLiteral("http://127.0.0.1:50000") : url;
+}
+
+// No request waits longer, and no answer is read past this size.
+static constexpr int launcherTimeoutMs = 5000;
+static constexpr qint64 launcherMaximumAnswer = 1024 * 1024;
+// "port is already registered" answers after which the tool stops trying.
+static constexpr int maximumRegisterAttempts = 100;
+
+// A text as a JSON string, quotes included: escaped by the JSON writer.
+static QString jsonString(const QString &text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+// A new manager per request, gone with its answer; the answer goes to read
+// (when given). An answer that grows too large is cut off.
+static QNetworkReply *sendLauncherRequest(WindowIntegration *owner, const QByteArray &verb, const QString &path,
+                                          const QByteArray &body, void (WindowIntegration::*read)(QNetworkReply *))
+{
+    auto *manager = new QNetworkAccessManager(owner);
+    manager->setProxy(QNetworkProxy::NoProxy);
+    if (read)
+        QObject::connect(manager, &QNetworkAccessManager::finished, owner, read);
+    QObject::connect(manager, &QNetworkAccessManager::finished, manager, &QObject::deleteLater);
+    QNetworkRequest request(QUrl(launcherBaseUrl() + path));
+    request.setTransferTimeout(launcherTimeoutMs);
+    if (!body.isNull()) {
+        request.setRawHeader("Content-Type", "text/plain");
+        request.setRawHeader("Content-Length", QByteArray::number(body.size()));
+    }
+    QNetworkReply *reply = body.isNull() ? manager->get(request) : manager->sendCustomRequest(request, verb, body);
+    QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > launcherMaximumAnswer)
+            reply->abort();
+    });
+    return reply;
+}
+
+static QString answerText(QNetworkReply *reply)
+{
+    return QString::fromUtf8(reply->read(launcherMaximumAnswer));
+}
+
+void WindowIntegration::reportPanelToLauncher()
+{
+    // A run that ends after start-up leaves no request behind.
+    if (m_harbikFeatureId.isEmpty() || m_window.m_run.endsAfterStartUp)
+        return;
+    m_harbikPort = 50000;
+    sendLauncherRequest(this, "GET", QStringLiteral("/harbik-service/register/allTools"), QByteArray(),
+                        &WindowIntegration::readingRegisteredTools);
+}
+
+void WindowIntegration::readingRegisteredTools(QNetworkReply *reply)
+{
+    if (answerText(reply).contains(m_harbikFeatureId, Qt::CaseInsensitive))
+        setHarbikState();
+    else
+        registerTool();
+}
+
+void WindowIntegration::registerTool()
+{
+    const QString body = QStringLiteral("{\"request\":\"registerToolPort\",\"requestingToolFeatureId\":")
+        + jsonString(m_harbikFeatureId) + QStringLiteral(",\"port\":") + jsonString(QString::number(m_harbikPort))
+        + QStringLiteral("}");
+    sendLauncherRequest(this, "PUT", QStringLiteral("/harbik-service/register"), body.toUtf8(),
+                        &WindowIntegration::onToolRegisterAttempt);
+}
+
+void WindowIntegration::onToolRegisterAttempt(QNetworkReply *reply)
+{
+    if (answerText(reply).contains(QLatin1String("port is already registered"), Qt::CaseInsensitive)
+        && m_harbikPort < 50000 + maximumRegisterAttempts) {
+        ++m_harbikPort;
+        registerTool();
+        return;
+    }
+    setHarbikState();
+}
+
+void WindowIntegration::setHarbikState()
+{
+    const QString panelName = QFileInfo(m_window.panel()->header().xmlFile).baseName();
+    QString product;
+    if (!panelName.isEmpty() && panelName != QLatin1String("index") && !m_window.m_settings.switches.disableProductStateStorage)
+        product = QStringLiteral("product: ") + panelName + QStringLiteral("; ");
+    const QString payload = product + QStringLiteral("description: tool started.");
+    const QString body = QStringLiteral("{\"request\":\"setCurrentState\",\"currentState\":{\"state\":\"RUNNING\",\"payload\":")
+        + jsonString(payload) + QStringLiteral("}}");
+    sendLauncherRequest(this, "POST", QStringLiteral("/harbik-service/state/") + m_harbikFeatureId, body.toUtf8(),
+                        nullptr);
+}
+
+void WindowIntegration::showHelp()
+{
+    QString name = qEnvironmentVariable("QUILLMATE_LAUNCHER_PROGRAM");
+    if (name.isEmpty())
+        name = QStringLiteral("Orvanta-Harbik");
+    const QString launcher = QDir::cleanPath(QDir(AppPaths::programDir()).filePath(QStringLiteral("../../../") + name));
+    if (!QFileInfo(launcher).isFile()) {
+        PromptMessage message;
+        message.icon = QMessageBox::Information;
+        message.title = QStringLiteral("Quillmate Help");
+        message.text = QStringLiteral("Help is available within Orvanta Harbik only.");
+        Prompt::ask(message);
+        return;
+    }
+    if (!m_helpProcess)
+        m_helpProcess = std::make_unique<QProcess>();
+    // The launcher started for an earlier request still runs: it shows the help.
+    if (m_helpProcess->state() != QProcess::NotRunning)
+        return;
+    m_helpProcess->start(launcher,
+                         {QStringLiteral("-harbik.service"),
+                          QStringLiteral("doStartTool com.zel.hvk.help.feature.feature.jar")},
+                         QIODevice::ReadWrite);
 }
