@@ -284,20 +284,16 @@ void SelectFromCatalogDialog::applyRecord(int row)
             } else {
                 m_panel->setDef(QStringLiteral("%1=%2").arg(PanelNames::getObjectName(element), value));
             }
-        } else if (QWidget *image = m_panel->registries().imagesByName.value(name, nullptr)) {
-            if (auto *picture = qobject_cast<Image *>(image))
-                picture->loadPicture(cell);
-        } else if (QWidget *plot = m_panel->registries().plotsByName.value(name, nullptr)) {
+        } else if (Image *image = m_panel->registries().imagesByName.value(name, nullptr)) {
+            image->loadPicture(cell);
+        } else if (MyQwtPlot *plot = m_panel->registries().plotsByName.value(name, nullptr)) {
             fillPlot(plot, cell);
         }
     }
 }
 
-void SelectFromCatalogDialog::fillPlot(QWidget *plotWidget, const QString &cell)
+void SelectFromCatalogDialog::fillPlot(MyQwtPlot *plot, const QString &cell)
 {
-    auto *plot = qobject_cast<MyQwtPlot *>(plotWidget);
-    if (!plot)
-        return;
     QList<QPointF> points;
     for (const QString &point : cell.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         if (point.trimmed().isEmpty())

@@ -12,6 +12,7 @@
 #include <memory>
 
 class CatalogReader;
+class MyQwtPlot;
 class Panel;
 class QStandardItemModel;
 class QTableView;
@@ -94,7 +95,7 @@ private:
     void matchColumns();
     void fillFilterTable();
     void fillRecordTable();
-    void fillPlot(QWidget *plotWidget, const QString &cell);
+    void fillPlot(MyQwtPlot *plot, const QString &cell);
     // The parameter of a catalog column; null for none.
     const ParameterRecord *parameterOf(int column) const;
 

@@ -6,8 +6,10 @@
 #include "apppaths.h"
 #include "dataclass.h"
 #include "errorreporter.h"
+#include "image.h"
 #include "led.h"
 #include "mathlabel.h"
+#include "myqwtplot.h"
 #include "panellocks.h"
 #include "panelscripthost.h"
 #include "panelshell.h"
@@ -206,9 +208,9 @@ void Panel::setDataClass(const QString &name, DataClass *variable)
     m_registries.variablesByName.insert(name, variable);
 }
 void Panel::setDial(const QString &name, QWidget *dial) { m_registries.dialsByName.insert(name, dial); }
-void Panel::setImage(const QString &name, QWidget *image) { m_registries.imagesByName.insert(name, image); }
+void Panel::setImage(const QString &name, Image *image) { m_registries.imagesByName.insert(name, image); }
 void Panel::setLED(const QString &name, Led *led) { m_registries.ledsByName.insert(name, led); }
-void Panel::setPlot(const QString &name, QWidget *plot) { m_registries.plotsByName.insert(name, plot); }
+void Panel::setPlot(const QString &name, MyQwtPlot *plot) { m_registries.plotsByName.insert(name, plot); }
 void Panel::setPushButton(const QString &name, PushButton *button)
 {
     button->setHost(this);
@@ -225,18 +227,20 @@ QWidget *Panel::namedWidget(const QString &name) const
         return button;
     if (QWidget *led = m_registries.ledsByName.value(name, nullptr))
         return led;
-    for (const QHash<QString, QWidget *> *table : {&m_registries.imagesByName, &m_registries.dialsByName, &m_registries.thermosByName, &m_registries.plotsByName}) {
+    if (QWidget *image = m_registries.imagesByName.value(name, nullptr))
+        return image;
+    for (const QHash<QString, QWidget *> *table : {&m_registries.dialsByName, &m_registries.thermosByName}) {
         if (QWidget *widget = table->value(name, nullptr))
             return widget;
     }
-    return nullptr;
+    return m_registries.plotsByName.value(name, nullptr);
 }
 
 QStringList Panel::namedWidgetNames() const
 {
-    QStringList names = m_registries.pushButtonsByName.keys() + m_registries.ledsByName.keys();
-    for (const QHash<QString, QWidget *> *table : {&m_registries.imagesByName, &m_registries.dialsByName, &m_registries.thermosByName, &m_registries.plotsByName})
-        names += table->keys();
+    QStringList names = m_registries.pushButtonsByName.keys() + m_registries.ledsByName.keys()
+        + m_registries.imagesByName.keys() + m_registries.dialsByName.keys() + m_registries.thermosByName.keys()
+        + m_registries.plotsByName.keys();
     names.removeAll(QString());
     names.sort();
     names.removeDuplicates();

@@ -71,8 +71,8 @@ void Panel::refreshSvgImages()
             images.append(image);
         }
     };
-    for (QWidget *widget : qAsConst(m_registries.imagesByName))
-        take(qobject_cast<Image *>(widget));
+    for (Image *image : qAsConst(m_registries.imagesByName))
+        take(image);
     for (const QList<Image *> &list : qAsConst(m_registries.imagesByDefine)) {
         for (Image *image : list)
             take(image);

@@ -94,18 +94,16 @@ void Panel::removeElement(QObject *object)
             }
         }
         m_registries.elementNames.removeAll(object->objectName());
-        m_locks->forgetElement(object->objectName(), nullptr);
+        m_locks->forgetWaitingLocks(object->objectName());
     }
-    if (auto *label = qobject_cast<MathLabel *>(object)) {
-        removeFromLists(m_registries.mathLabelsByDefine, label);
-        m_locks->forgetElement(QString(), label);
-    }
+    removeFromLists(m_registries.mathLabelsByDefine, object);
+    m_locks->forgetConflicts(object);
     removeFromLists(m_registries.ledsByData, object);
     removeFromLists(m_registries.imagesByDefine, object);
     removeFromLists(m_registries.dialsByData, object);
     removeFromLists(m_registries.thermosByData, object);
     removeFromLists(m_registries.logItemsByData, object);
-    if (auto *plot = qobject_cast<MyQwtPlot *>(object)) {
+    if (auto *plot = qobject_cast<QwtPlot *>(object)) {
         for (QwtPlotItem *item : plot->itemList(QwtPlotItem::Rtti_PlotCurve))
             removeCurve(static_cast<QwtPlotCurve *>(item));
     }

@@ -265,7 +265,7 @@ static void setPushButtonKeyword(PushButton *button, int keyword, const QString 
 }
 
 // The plot keys: the text after the last "." compared as it is.
-static void setPlotKey(Panel &panel, QWidget *widget, const QString &key, QString value)
+static void setPlotKey(Panel &panel, MyQwtPlot *plot, const QString &key, QString value)
 {
     if (ActiveElement *element = panel.getActiveElement(value))
         value = element->value(KeywordValue, 1);
@@ -273,12 +273,9 @@ static void setPlotKey(Panel &panel, QWidget *widget, const QString &key, QStrin
         value = parseNumberLiteral(value);
     const double number = value.toDouble();
     if (key == QLatin1String("visible")) {
-        widget->setVisible(value.toInt() != 0);
+        plot->setVisible(value.toInt() != 0);
         return;
     }
-    auto *plot = qobject_cast<MyQwtPlot *>(widget);
-    if (!plot)
-        return;
     if (key == QLatin1String("reset")) {
         plot->reset();
         plot->setTimeBase(0.0);
@@ -401,8 +398,8 @@ static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item
 
     if (ActiveElement *named = panel.getActiveElement(name)) {
         setElementKeyword(panel, source, named, keyword, value);
-    } else if (QWidget *image = panel.registries().imagesByName.value(name, nullptr)) {
-        setImageKeyword(qobject_cast<Image *>(image), keyword, value);
+    } else if (Image *image = panel.registries().imagesByName.value(name, nullptr)) {
+        setImageKeyword(image, keyword, value);
     } else if (Led *led = panel.registries().ledsByName.value(name, nullptr)) {
         applyWidgetKeyword(led, keyword, value, {VisibleKeyword, XKeyword, YKeyword});
     } else if (QWidget *dial = panel.registries().dialsByName.value(name, nullptr)) {
@@ -413,7 +410,7 @@ static ItemOutcome setDefItem(Panel &panel, QObject *source, const QString &item
         setContainerKeyword(panel, name, container, keyword, value);
     } else if (PushButton *button = panel.registries().pushButtonsByName.value(name, nullptr)) {
         setPushButtonKeyword(button, keyword, value);
-    } else if (QWidget *plot = panel.registries().plotsByName.value(name, nullptr)) {
+    } else if (MyQwtPlot *plot = panel.registries().plotsByName.value(name, nullptr)) {
         setPlotKey(panel, plot, key, value);
     } else {
         refuse();

@@ -15,6 +15,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 // The element kinds that send locks.
 static bool isLockCapable(QObject *object)
 {
@@ -216,16 +218,26 @@ void PanelLocks::clearLockConflicts()
     m_overflowCauses.clear();
 }
 
-void PanelLocks::forgetElement(const QString &elementName, const MathLabel *label)
+void PanelLocks::forgetWaitingLocks(const QString &elementName)
 {
-    if (!elementName.isEmpty()) {
-        m_waitingLocks.remove(elementName);
-        for (auto it = m_waitingLocks.begin(); it != m_waitingLocks.end(); ++it)
-            it.value().removeAll(elementName);
-    }
-    if (label) {
-        m_overflowConflicts.removeAll(const_cast<MathLabel *>(label));
-        m_overflowCauses.remove(label);
+    if (elementName.isEmpty())
+        return;
+    m_waitingLocks.remove(elementName);
+    for (auto it = m_waitingLocks.begin(); it != m_waitingLocks.end(); ++it)
+        it.value().removeAll(elementName);
+}
+
+void PanelLocks::forgetConflicts(const QObject *object)
+{
+    // Compared as objects: the object may be no formula label at all.
+    const auto isObject = [object](const MathLabel *label) { return static_cast<const QObject *>(label) == object; };
+    m_overflowConflicts.erase(std::remove_if(m_overflowConflicts.begin(), m_overflowConflicts.end(), isObject),
+                              m_overflowConflicts.end());
+    for (auto it = m_overflowCauses.begin(); it != m_overflowCauses.end();) {
+        if (isObject(it.key()))
+            it = m_overflowCauses.erase(it);
+        else
+            ++it;
     }
 }
 

@@ -51,9 +51,12 @@ public:
 
     // Forgets the waiting locks and the over/underflow conflicts.
     void clearLockConflicts();
-    // Takes an element that goes away out of the waiting locks (named
-    // elementName) and the conflicts (label, when it is a formula label).
-    void forgetElement(const QString &elementName, const MathLabel *label);
+    // Takes an element that goes away out of the waiting locks, as the
+    // element waiting and as the element waited for.
+    void forgetWaitingLocks(const QString &elementName);
+    // Takes an object that goes away out of the over/underflow conflicts
+    // (only formula labels are ever in them).
+    void forgetConflicts(const QObject *object);
     // The names waiting for locks plus the over/underflow conflicts.
     int conflictCount() const;
 

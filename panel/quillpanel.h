@@ -141,9 +141,9 @@ public:
     void setContainer(const QString &name, Container *container);
     void setDataClass(const QString &name, DataClass *variable);
     void setDial(const QString &name, QWidget *dial);
-    void setImage(const QString &name, QWidget *image);
+    void setImage(const QString &name, Image *image);
     void setLED(const QString &name, Led *led);
-    void setPlot(const QString &name, QWidget *plot);
+    void setPlot(const QString &name, MyQwtPlot *plot);
     void setPushButton(const QString &name, PushButton *button);
     void setTabWidget(const QString &name, TabWidget *tabWidget);
     void setThermo(const QString &name, QWidget *thermo);

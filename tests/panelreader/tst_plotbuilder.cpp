@@ -122,7 +122,7 @@ void TestPlotBuilder::plotWithoutAttributes()
     QVERIFY(read("<plot define=\"P\"/>"));
     auto *plot = find<MyQwtPlot>(QStringLiteral("P"));
     QVERIFY(plot);
-    QCOMPARE(fx->panel.registries().plotsByName.value(QStringLiteral("P")), static_cast<QWidget *>(plot));
+    QCOMPARE(fx->panel.registries().plotsByName.value(QStringLiteral("P")), plot);
     plot->replot();
     QCOMPARE(interval(plot, QwtPlot::xBottom), QStringLiteral("0..1000"));
     QCOMPARE(interval(plot, QwtPlot::yLeft), QStringLiteral("0..1000"));

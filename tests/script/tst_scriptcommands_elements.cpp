@@ -2,6 +2,7 @@
 // each command as a row (command -> element value, the actions it ran, the
 // report it gave), and the clicks and check changes of buttons.
 #include "led.h"
+#include "myqwtplot.h"
 #include "panelfixture.h"
 #include "pushbutton.h"
 
@@ -370,7 +371,10 @@ void TstScriptCommandsElements::unnamedElementsAreReachedByTheirNames()
     // setDef hides each of them by its name.
     f->clearErrors();
     QList<QWidget *> hidden;
-    for (const QHash<QString, QWidget *> &table : {panel->registries().dialsByName, panel->registries().thermosByName, panel->registries().plotsByName}) {
+    QHash<QString, QWidget *> plots;
+    for (auto it = panel->registries().plotsByName.cbegin(); it != panel->registries().plotsByName.cend(); ++it)
+        plots.insert(it.key(), it.value());
+    for (const QHash<QString, QWidget *> &table : {panel->registries().dialsByName, panel->registries().thermosByName, plots}) {
         for (auto it = table.cbegin(); it != table.cend(); ++it) {
             QVERIFY(window->executeScriptLine(QStringLiteral("SETDEF(%1.visible=0)").arg(it.key()), 1));
             hidden << it.value();
