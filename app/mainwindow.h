@@ -16,20 +16,16 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QSerialPort>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
 
 class ActiveElement;
-class DataClass;
 class DiffDialog;
 class LockDialog;
 class Panel;
-class PinMapping;
 class PythonHost;
-class QAction;
 class QCloseEvent;
 class QDockWidget;
 class QDragEnterEvent;
@@ -40,7 +36,6 @@ class QPushButton;
 class QTabWidget;
 class QTextBrowser;
 class QToolBar;
-class QTreeWidget;
 class QTreeWidgetItem;
 class QUrl;
 class RegisterRecord;
