@@ -175,6 +175,7 @@ public slots:
     bool exportHeaderFiles();
     void signFile();
 
+public:
     // ---- Scripts
     ScriptEngine &scripts() { return m_scripts; }
     bool runScriptFile(const QString &fileName);
