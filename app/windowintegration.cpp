@@ -81,6 +81,19 @@ static void reportKeilStore(const KeilToolStore &store)
                    .arg(store.error().toHtmlEscaped()));
 }
 
+// Whether the Keil tools menu can be changed: a Keil that is not installed is
+// no error, one whose menu cannot be used is reported.
+static bool keilStoreReady(const KeilToolStore &store)
+{
+    if (!store.isInstalled())
+        return false;
+    if (!store.isUsable()) {
+        reportKeilStore(store);
+        return false;
+    }
+    return true;
+}
+
 void WindowIntegration::integrateIntoKeil(int entry)
 {
     KeilToolStore store;
@@ -110,12 +123,8 @@ void WindowIntegration::integrateIntoKeil(int entry)
 void WindowIntegration::cleanUpKeilEntries()
 {
     KeilToolStore store;
-    if (!store.isInstalled())
+    if (!keilStoreReady(store))
         return;
-    if (!store.isUsable()) {
-        reportKeilStore(store);
-        return;
-    }
     struct Entry {
         QString title, command, arguments, folder;
         int flags = 0;
@@ -173,12 +182,8 @@ static QString parentProgramPath()
 void WindowIntegration::runKeilStep()
 {
     KeilToolStore store;
-    if (!store.isInstalled())
+    if (!keilStoreReady(store))
         return;
-    if (!store.isUsable()) {
-        reportKeilStore(store);
-        return;
-    }
     QString ownCommand = ownKeilCommand().toUpper();
     m_keilCommand.clear();
     m_keilArguments.clear();
