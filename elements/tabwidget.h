@@ -67,3 +67,16 @@ private:
 
     bool m_fitsCurrentPage = false;
 };
+
+// Connects the updateMathLabels of a tab widget (its page changes) to slot
+// of receiver, once however often it is asked; false, and no connection,
+// for an object that is no tab widget.
+template <typename Receiver, typename Slot>
+bool connectTabRefresh(QObject *object, Receiver *receiver, Slot slot)
+{
+    auto *tabs = qobject_cast<TabWidget *>(object);
+    if (!tabs)
+        return false;
+    QObject::connect(tabs, &TabWidget::updateMathLabels, receiver, slot, Qt::UniqueConnection);
+    return true;
+}

@@ -177,8 +177,8 @@ void PanelWiring::connectUpdate(QObject *element, RefreshSlot slot)
 {
     if (ElementSignals *signalSet = raising(element, QStringLiteral("updateMathLabels")))
         addRefresh(signalSet, slot);
-    else if (auto *tabs = qobject_cast<TabWidget *>(element))
-        connectUnique(tabs, &TabWidget::updateMathLabels, &m_panel, slot);
+    else
+        connectTabRefresh(element, &m_panel, slot);
 }
 
 void PanelWiring::connectVariableToCurves(DataClass *variable)
