@@ -132,7 +132,6 @@ MainWindow::MainWindow(const CommandLineOptions &options)
     m_run.saveRequested = options.save;
     m_closeMode = CloseMode::Ask;
     m_fullScreen = false;
-    m_keepConsoleHidden = false;
 
     // 11.
     createGui();

@@ -27,14 +27,11 @@ class LockDialog;
 class Panel;
 class PythonHost;
 class QCloseEvent;
-class QDockWidget;
 class QDragEnterEvent;
 class QDropEvent;
 class QIODevice;
 class QLabel;
 class QPushButton;
-class QTabWidget;
-class QTextBrowser;
 class QToolBar;
 class QTreeWidgetItem;
 class QUrl;
@@ -43,7 +40,7 @@ class SeggerThread;
 class SerialComThread;
 class ShowXMLDialog;
 class TerminalPort;
-class TextBrowser;
+class WindowConsole;
 class TykLink;
 class TykValueExchange;
 class UnresolvedDialog;
@@ -90,10 +87,11 @@ public:
     // The window's embedded Python; started by the first panel that uses it.
     PythonHost *pythonHost() const { return m_python.get(); }
 
-    // ---- Console and element state (mainwindow_console.cpp)
+    // ---- Console (mainwindow_console.cpp): the log, script prompt and
+    // terminal dock (windowconsole.h); its lines are also echoed to standard
+    // error when the run asks for it.
     void consolePrint(QString html);
-    // Set by the script command that hides the console.
-    void setConsoleKeptHidden(bool hidden) { m_keepConsoleHidden = hidden; }
+    WindowConsole &console() { return *m_console; }
 
     // ---- Settings
     void readSettingsIni(QString &file);
@@ -216,7 +214,6 @@ public slots:
 
     void on_anchorClicked(const QUrl &url);
     void clearConsole();
-    void showContextMenu(const QPoint &pos);
 
     // Actions and menus
     void updatePanelActions();
@@ -244,7 +241,6 @@ public slots:
 
 private slots:
     // Slots of the window's own actions, tabs and replies.
-    void tabSelected();
     void showSettingsDialog();
     // Shows the lock graph of the panel.
     void showLocks();
@@ -323,13 +319,7 @@ private:
     QList<QPointer<QWidget>> m_retiredPanelWidgets;
     void deleteRetiredPanelWidgets();
 
-    QTextBrowser *m_console = nullptr;
-    TextBrowser *m_scriptInput = nullptr;
-    QTextBrowser *m_terminalView = nullptr;
-    // Shows terminal text in the terminal view as consolePrint does in the log.
-    void terminalPrint(const QString &html);
-    QDockWidget *m_consoleDock = nullptr;
-    QTabWidget *m_consoleTabs = nullptr;
+    WindowConsole *m_console = nullptr;
     QToolBar *m_harbikToolBar = nullptr;
     QToolBar *m_mainToolBar = nullptr;
     QLabel *m_versionLabel = nullptr;
@@ -347,7 +337,6 @@ private:
     CloseMode m_closeMode = CloseMode::Ask;
     bool m_fullScreen = false;
     bool m_wasMaximized = false;
-    bool m_keepConsoleHidden = false; // set by the script command that hides the console
     WindowSettings m_settings;
     WindowRun m_run;
     TargetLinkState m_targetLink;

@@ -22,6 +22,7 @@
 #include "treewidgetitem.h"
 #include "tyklink.h"
 #include "tykvalueexchange.h"
+#include "windowconsole.h"
 
 #include <QApplication>
 #include <QDir>
@@ -404,8 +405,8 @@ void MainWindow::newProject()
     updateHomeActions();
     delete m_targetLink.tykLink;
     m_targetLink.tykLink = nullptr;
-    if (m_consoleDock)
-        m_consoleDock->hide();
+    if (m_console)
+        m_console->hideDock();
     for (ActiveElement *element : qAsConst(m_panel->getAllElements())) {
         if (timerLabelOf(element))
             element->initialize();
@@ -567,33 +568,16 @@ bool MainWindow::loadSvdFile()
 
 void MainWindow::openTerminalPort(const QString &portName, const QString &settings)
 {
-    if (m_consoleTabs && m_terminalView) {
-        if (m_consoleTabs->indexOf(m_terminalView) < 0)
-            m_consoleTabs->addTab(m_terminalView, QStringLiteral("Terminal"));
-        m_consoleTabs->setCurrentWidget(m_terminalView);
-    }
-    if (!m_keepConsoleHidden && m_consoleDock)
-        m_consoleDock->show();
+    if (m_console)
+        m_console->showTerminal();
 
     if (!m_targetLink.terminalPort) {
         m_targetLink.terminalPort = new TerminalPort(this);
-        connect(m_targetLink.terminalPort, &TerminalPort::consoleText, this, &MainWindow::terminalPrint);
+        connect(m_targetLink.terminalPort, &TerminalPort::consoleText, m_console, &WindowConsole::printTerminal);
     }
     // A port that cannot be opened is said in the log as well.
     const QMetaObject::Connection failure =
         connect(m_targetLink.terminalPort, &TerminalPort::consoleText, this, [](const QString &html) { ::logMessage(html); });
     m_targetLink.terminalPort->open(portName, settings);
     disconnect(failure);
-}
-
-void MainWindow::terminalPrint(const QString &html)
-{
-    if (!m_terminalView)
-        return;
-    QTextCursor cursor(m_terminalView->document());
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertHtml(html);
-    m_terminalView->verticalScrollBar()->setValue(m_terminalView->verticalScrollBar()->maximum());
-    if (!m_keepConsoleHidden && m_consoleDock && m_consoleDock->isHidden())
-        m_consoleDock->show();
 }

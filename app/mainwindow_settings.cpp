@@ -6,6 +6,7 @@
 #include "quillpanel.h"
 #include "settingsdialog.h"
 #include "tyklink.h"
+#include "windowconsole.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -130,7 +131,7 @@ void MainWindow::applySettings(quint16 loggingMode, bool timeStamps, QString log
     m_settings.tykLoggingTimeStamps = timeStamps;
     m_settings.tykLoggingFilename = logFile;
     if (m_console)
-        m_console->verticalScrollBar()->setValue(m_console->verticalScrollBar()->maximum());
+        m_console->scrollToEnd();
     if (toolbarOn != m_settings.toolbarEnabled) {
         m_settings.toolbarEnabled = toolbarOn;
         if (m_harbikToolBar)

@@ -15,6 +15,7 @@
 #include "table.h"
 #include "tyklink.h"
 #include "tyktaskdownload.h"
+#include "windowconsole.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -281,9 +282,8 @@ void WindowScriptHost::scriptClearConsole()
 
 void WindowScriptHost::scriptShowConsole(bool on)
 {
-    m_window.m_keepConsoleHidden = !on;
-    if (m_window.m_consoleDock)
-        m_window.m_consoleDock->setVisible(on);
+    if (m_window.m_console)
+        m_window.m_console->setShown(on);
 }
 
 void WindowScriptHost::scriptShowPinMapper()

@@ -5,6 +5,7 @@
 #include "pollingthreads.h"
 #include "showxmldialog.h"
 #include "testenvironment.h"
+#include "windowconsole.h"
 #include "windowoptions.h"
 
 #include <QApplication>
@@ -73,10 +74,10 @@ void TestMainWindow::consolePrintShowsTheDock()
     window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->hide(); // start-up may have printed already
     window->clearConsole();
     QVERIFY(!window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->isVisible());
-    window->setConsoleKeptHidden(true);
+    window->console().setKeptHidden(true);
     window->consolePrint("hidden<br>");
     QVERIFY(!window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->isVisible());
-    window->setConsoleKeptHidden(false);
+    window->console().setKeptHidden(false);
     window->consolePrint("<font color=\"green\">shown</font><br>");
     QVERIFY(window->findChild<QDockWidget *>(QStringLiteral("consoleDock"))->isVisible());
     QCOMPARE(window->findChild<QTextBrowser *>(QStringLiteral("console"))->toPlainText(), QString("hidden\nshown\n"));

@@ -2,6 +2,7 @@
 #include "quillpanel.h"
 #include "testenvironment.h"
 #include "textbrowser.h"
+#include "windowconsole.h"
 #include "windowoptions.h"
 
 #include <QAction>
@@ -400,7 +401,7 @@ void TestMenus::consoleContextMenuOffersClearConsole()
         QVERIFY(menu->actions().contains(window->findChild<QAction *>(QStringLiteral("clearConsoleAction"))));
         menu->close();
     });
-    window->showContextMenu(QPoint(5, 5));
+    window->console().showContextMenu(QPoint(5, 5));
     // The console's standard entries, then ours.
     QVERIFY(offered.size() > 1);
     QCOMPARE(offered.last(), QString("Clear console"));
