@@ -45,14 +45,6 @@ class TykLink;
 class TykValueExchange;
 class UnresolvedDialog;
 
-// What closing the window does with a modified project.
-enum class CloseMode {
-    Ask,     // ask whether to save
-    Save,    // save without asking
-    Discard, // close without asking
-    Refuse,  // keep the window open
-};
-
 // The application window around the panel model: menus, tool bars, console,
 // dialogs, settings, the target link threads, and the orchestration of
 // opening, saving and exporting. Its constructor is the program's whole

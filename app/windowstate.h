@@ -54,6 +54,14 @@ struct WindowSettings {
     SettingsIniSwitches switches;
 };
 
+// What closing the window does with a modified project.
+enum class CloseMode {
+    Ask,     // ask whether to save
+    Save,    // save without asking
+    Discard, // close without asking
+    Refuse,  // keep the window open
+};
+
 // What the command line asked of this run, kept for the later steps, and
 // what the run counts for its exit.
 struct WindowRun {
