@@ -665,8 +665,8 @@ QString MainWindow::projectSaveRefusal(const QString &fileName) const
     const QDir projectDir = target.absoluteDir();
     const QString targetPath = target.absoluteFilePath();
     QSet<QString> headersSeen;
-    for (const ModuleRecord *module : qAsConst(m_panel->registries().moduleTable)) {
-        for (const RegisterRecord *reg : qAsConst(module->registers)) {
+    for (const ModuleEntry &module : m_panel->registries().moduleOrder) {
+        for (const RegisterRecord *reg : module.module->registers) {
             if (!reg || reg->headerName.isEmpty() || headersSeen.contains(reg->headerName))
                 continue;
             headersSeen.insert(reg->headerName);

@@ -14,10 +14,10 @@
 
 namespace {
 
-template <typename T>
-QStringList sortedKeys(const QHash<QString, T> &hash)
+template <typename Table>
+QStringList sortedKeys(const Table &table)
 {
-    QStringList keys = hash.keys();
+    QStringList keys = table.keys();
     std::sort(keys.begin(), keys.end());
     return keys;
 }

@@ -77,6 +77,55 @@ quint64 bitRangeMask(int msb, int lsb)
 }
 
 // ---------------------------------------------------------------------------
+// BitGrants
+
+void BitGrants::insert(quint64 mask, ActiveElement *element)
+{
+    if (!element)
+        return;
+    if (!m_first.element || m_first.mask == mask) {
+        m_first = Grant{mask, element};
+        return;
+    }
+    for (Grant &grant : m_more) {
+        if (grant.mask == mask) {
+            grant.element = element;
+            return;
+        }
+    }
+    m_more.append(Grant{mask, element});
+}
+
+ActiveElement *BitGrants::value(quint64 mask) const
+{
+    if (!m_first.element)
+        return nullptr;
+    if (m_first.mask == mask)
+        return m_first.element;
+    for (const Grant &grant : m_more) {
+        if (grant.mask == mask)
+            return grant.element;
+    }
+    return nullptr;
+}
+
+QList<ActiveElement *> BitGrants::elements() const
+{
+    QList<ActiveElement *> list;
+    list.reserve(size());
+    forEach([&list](const Grant &grant) { list.append(grant.element); });
+    return list;
+}
+
+QHash<quint64, ActiveElement *> BitGrants::byMask() const
+{
+    QHash<quint64, ActiveElement *> table;
+    table.reserve(size());
+    forEach([&table](const Grant &grant) { table.insert(grant.mask, grant.element); });
+    return table;
+}
+
+// ---------------------------------------------------------------------------
 // FieldRecord
 
 FieldRecord::FieldRecord() = default;
@@ -107,7 +156,7 @@ bool FieldRecord::assignBits(ActiveElement *element, int msb, int lsb)
 
 QList<ActiveElement *> FieldRecord::elements() const
 {
-    return m_grantedElements.values();
+    return m_grantedElements.elements();
 }
 
 void FieldRecord::addEnumeratedValue(const QString &name, const QString &description, int value)
@@ -245,7 +294,9 @@ QString RegisterRecord::valueText(bool *notNumeric) const
     if (notNumeric)
         *notNumeric = false;
     quint64 sum = 0;
-    for (ActiveElement *element : m_grantedElements) {
+    const int count = m_grantedElements.size();
+    for (int i = 0; i < count; ++i) {
+        ActiveElement *element = m_grantedElements.at(i).element;
         quint64 bits = 0;
         if (element->defineBits(&bits)) {
             sum += bits;
@@ -270,6 +321,72 @@ QString RegisterRecord::valueText(bool *notNumeric) const
         return text;
     }
     return QString::number(sum);
+}
+
+// ---------------------------------------------------------------------------
+// RegisterTable
+
+namespace {
+// Up to this many registers a lookup reads the list.
+constexpr int ShortRegisterList = 8;
+} // namespace
+
+int RegisterTable::indexOf(const QString &name) const
+{
+    if (m_entries.size() > ShortRegisterList)
+        return m_index.value(name, -1);
+    for (int i = 0; i < m_entries.size(); ++i) {
+        if (m_entries.at(i).name == name)
+            return i;
+    }
+    return -1;
+}
+
+RegisterRecord *RegisterTable::value(const QString &name) const
+{
+    const int i = indexOf(name);
+    return i < 0 ? nullptr : m_entries.at(i).record;
+}
+
+void RegisterTable::insert(const QString &name, RegisterRecord *record)
+{
+    const int i = indexOf(name);
+    if (i >= 0) {
+        m_entries[i].record = record;
+        return;
+    }
+    m_entries.append(Entry{name, record});
+    if (m_entries.size() == ShortRegisterList + 1)
+        rebuildIndex();
+    else if (m_entries.size() > ShortRegisterList)
+        m_index.insert(name, m_entries.size() - 1);
+}
+
+RegisterTable::iterator RegisterTable::erase(iterator position)
+{
+    const int i = int(position.m_entry - m_entries.constData());
+    m_entries.remove(i);
+    rebuildIndex();
+    return iterator(m_entries.data() + i);
+}
+
+QStringList RegisterTable::keys() const
+{
+    QStringList names;
+    names.reserve(m_entries.size());
+    for (const Entry &entry : m_entries)
+        names.append(entry.name);
+    return names;
+}
+
+void RegisterTable::rebuildIndex()
+{
+    m_index.clear();
+    if (m_entries.size() <= ShortRegisterList)
+        return;
+    m_index.reserve(m_entries.size());
+    for (int i = 0; i < m_entries.size(); ++i)
+        m_index.insert(m_entries.at(i).name, i);
 }
 
 // ---------------------------------------------------------------------------

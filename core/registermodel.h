@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <QVector>
 #include <QtGlobal>
 
 #include <functional>
@@ -27,6 +29,45 @@ struct EnumeratedValue {
 // (-1, -1), or 0 <= lsb <= msb <= 63.
 bool isUsableBitRange(int msb, int lsb);
 
+// The elements holding bits of a record, each under the mask of the bits it
+// holds (0 for the whole record), in the order they were granted. Most
+// records hold one element: it sits in place, and only further ones take a
+// list of their own.
+class BitGrants
+{
+public:
+    struct Grant {
+        quint64 mask;
+        ActiveElement *element;
+    };
+
+    // Enters the element under the mask (replacing one held under it).
+    void insert(quint64 mask, ActiveElement *element);
+    // The element under the mask, null when none holds it.
+    ActiveElement *value(quint64 mask) const;
+    int size() const { return m_first.element ? 1 + m_more.size() : 0; }
+    bool isEmpty() const { return !m_first.element; }
+    // Grant i (0 <= i < size()) in grant order.
+    const Grant &at(int i) const { return i == 0 ? m_first : m_more.at(i - 1); }
+    // The grants in grant order.
+    template <typename Visit>
+    void forEach(Visit visit) const
+    {
+        if (!m_first.element)
+            return;
+        visit(m_first);
+        for (const Grant &grant : m_more)
+            visit(grant);
+    }
+    QList<ActiveElement *> elements() const;
+    // The grants as a table by mask.
+    QHash<quint64, ActiveElement *> byMask() const;
+
+private:
+    Grant m_first{0, nullptr};
+    QVector<Grant> m_more;
+};
+
 // The mask of bits lsb..msb; 0 for a range that is not usable (see above) and
 // for the whole-record pair.
 quint64 bitRangeMask(int msb, int lsb);
@@ -44,7 +85,7 @@ public:
     bool assignBits(ActiveElement *element, int msb, int lsb);
     // The elements holding bits of this field, in table order.
     QList<ActiveElement *> elements() const;
-    QHash<quint64, ActiveElement *> elementsByMask() const { return m_grantedElements; }
+    QHash<quint64, ActiveElement *> elementsByMask() const { return m_grantedElements.byMask(); }
     void addEnumeratedValue(const QString &name, const QString &description, int value);
     // The field's place in its register.
     void setBitRange(int msb, int lsb);
@@ -66,7 +107,7 @@ public:
 private:
     int m_fieldWidth = 0;
     quint64 m_usedMask = 0;
-    QHash<quint64, ActiveElement *> m_grantedElements;
+    BitGrants m_grantedElements;
     int m_msbMark = -1;
     int m_lsbPosition = -1;
 };
@@ -105,7 +146,10 @@ public:
     // unsigned whole number (a negative one is returned as it is).
     // *notNumeric is set when that text is not a number at all.
     QString valueText(bool *notNumeric) const;
-    QHash<quint64, ActiveElement *> elementsByMask() const { return m_grantedElements; }
+    // The elements holding bits of this register by the mask they hold; built
+    // for the asker. grants() walks them without building a table.
+    QHash<quint64, ActiveElement *> elementsByMask() const { return m_grantedElements.byMask(); }
+    const BitGrants &grants() const { return m_grantedElements; }
 
     quint64 usedBits() const { return m_usedMask; }
     int highBitMark() const { return m_highestMsb; }
@@ -121,11 +165,79 @@ public:
 private:
     quint64 m_usedMask = 0;
     int m_highestMsb = 0;
-    QHash<quint64, ActiveElement *> m_grantedElements;
+    BitGrants m_grantedElements;
     int m_sizeBits = 0;
     // Fields that addField pushed out of the table; kept alive for whoever
     // still points at them, freed with the register.
     QList<FieldRecord *> m_replacedFields;
+};
+
+// The registers of a module by name, in the order they were added (a name
+// entered again keeps its place). Lookups read the list while it is short
+// and an index by name once it is longer, so a one-register module carries
+// a single small list and no table.
+class RegisterTable
+{
+public:
+    struct Entry {
+        QString name;
+        RegisterRecord *record;
+    };
+
+    template <typename EntryPointer>
+    class Iterator
+    {
+    public:
+        explicit Iterator(EntryPointer entry = nullptr)
+            : m_entry(entry)
+        {
+        }
+        const QString &key() const { return m_entry->name; }
+        RegisterRecord *value() const { return m_entry->record; }
+        RegisterRecord *operator*() const { return m_entry->record; }
+        Iterator &operator++()
+        {
+            ++m_entry;
+            return *this;
+        }
+        bool operator==(const Iterator &other) const { return m_entry == other.m_entry; }
+        bool operator!=(const Iterator &other) const { return m_entry != other.m_entry; }
+
+    private:
+        friend class RegisterTable;
+        EntryPointer m_entry;
+    };
+    using iterator = Iterator<Entry *>;
+    using const_iterator = Iterator<const Entry *>;
+
+    bool contains(const QString &name) const { return indexOf(name) >= 0; }
+    // The register of that name, null when absent.
+    RegisterRecord *value(const QString &name) const;
+    // Enters the register under the name, in place of one entered before.
+    void insert(const QString &name, RegisterRecord *record);
+    // Takes the entry out; the next entry's position.
+    iterator erase(iterator position);
+    int size() const { return m_entries.size(); }
+    bool isEmpty() const { return m_entries.isEmpty(); }
+    QStringList keys() const;
+
+    iterator begin() { return iterator(m_entries.data()); }
+    iterator end() { return iterator(m_entries.data() + m_entries.size()); }
+    const_iterator begin() const { return cbegin(); }
+    const_iterator end() const { return cend(); }
+    const_iterator cbegin() const { return const_iterator(m_entries.constData()); }
+    const_iterator cend() const { return const_iterator(m_entries.constData() + m_entries.size()); }
+    const_iterator constBegin() const { return cbegin(); }
+    const_iterator constEnd() const { return cend(); }
+
+private:
+    int indexOf(const QString &name) const;
+    void rebuildIndex();
+
+    QVector<Entry> m_entries;
+    // Position of every entry by name; kept only while the list is longer
+    // than a short scan.
+    QHash<QString, int> m_index;
 };
 
 class ModuleRecord
@@ -141,7 +253,7 @@ public:
     RegisterRecord *addRegister(const QString &headerName, const QString &registerName);
     RegisterRecord *getRegister(const QString &name) const;
 
-    QHash<QString, RegisterRecord *> registers;
+    RegisterTable registers;
     QString description;
 
 private:

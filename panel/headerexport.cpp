@@ -115,13 +115,12 @@ bool breaksHeaderLine(const QString &text)
 QStringList elementsBreakingTheLine(const RegisterRecord &reg)
 {
     QStringList names;
-    const QHash<quint64, ActiveElement *> elements = reg.elementsByMask();
-    for (ActiveElement *element : elements) {
-        if (!element || !breaksHeaderLine(element->value(KeywordDefineValue, 1)))
-            continue;
-        const QObject *object = objectOf(element);
+    reg.grants().forEach([&names](const BitGrants::Grant &grant) {
+        if (!grant.element || !breaksHeaderLine(grant.element->value(KeywordDefineValue, 1)))
+            return;
+        const QObject *object = objectOf(grant.element);
         names.append(object ? object->objectName() : QString());
-    }
+    });
     names.sort();
     return names;
 }
@@ -195,10 +194,10 @@ HeaderExport::HeaderExport(Panel &panel, const QString &workingDir)
 
 bool HeaderExport::hasHeaders(const Panel &panel)
 {
-    for (ModuleRecord *module : panel.registries().moduleTable) {
-        if (!module)
+    for (const ModuleEntry &entry : panel.registries().moduleOrder) {
+        if (!entry.module)
             continue;
-        for (RegisterRecord *reg : qAsConst(module->registers)) {
+        for (RegisterRecord *reg : entry.module->registers) {
             if (reg && !reg->headerName.isEmpty())
                 return true;
         }
@@ -243,10 +242,10 @@ bool HeaderExport::exportHeaders(bool all)
     // entry where it is when it grows, so the pointer stays good.)
     const QString *lastHeader = nullptr;
     HeaderText *text = nullptr;
-    for (auto module = m_panel.registries().moduleTable.cbegin(); module != m_panel.registries().moduleTable.cend(); ++module) {
-        if (!module.value())
+    for (const ModuleEntry &module : m_panel.registries().moduleOrder) {
+        if (!module.module)
             continue;
-        const QHash<QString, RegisterRecord *> &registers = module.value()->registers;
+        const RegisterTable &registers = module.module->registers;
         for (auto reg = registers.cbegin(); reg != registers.cend(); ++reg) {
             if (!reg.value() || reg.value()->headerName.isEmpty())
                 continue;
@@ -265,7 +264,7 @@ bool HeaderExport::exportHeaders(bool all)
             if (!text->exported)
                 continue;
             const QString name =
-                text->prefix.isEmpty() ? module.key() : text->prefix + QLatin1Char('$') + module.key();
+                text->prefix.isEmpty() ? module.name : text->prefix + QLatin1Char('$') + module.name;
             bool notNumeric = false;
             const QString value = reg.value()->valueText(&notNumeric);
             const QString define = defineName(name, reg.key());

@@ -50,8 +50,19 @@ ScriptPanelHost *Panel::scriptHost() const
 
 Panel::~Panel()
 {
-    qDeleteAll(m_registries.moduleTable);
+    deleteModules();
     qDeleteAll(m_registries.comPollList);
+}
+
+void Panel::deleteModules()
+{
+    // In the order they were made, which is mostly the order in memory.
+    for (const ModuleEntry &entry : qAsConst(m_registries.moduleOrder))
+        delete entry.module;
+    m_registries.moduleOrder.clear();
+    m_registries.moduleTable.clear();
+    qDeleteAll(m_registries.retiredModules);
+    m_registries.retiredModules.clear();
 }
 
 void Panel::stopTimers()
@@ -80,8 +91,7 @@ void Panel::clear()
     m_registries.timersByName.clear();
     m_registries.pushButtonsByName.clear();
     // The module records belong to the register model of this panel only.
-    qDeleteAll(m_registries.moduleTable);
-    m_registries.moduleTable.clear();
+    deleteModules();
     m_registries.elementsByDefine.clear();
     m_header.xmlFile.clear();
     m_header.xmlVersion.clear();
@@ -168,6 +178,7 @@ bool Panel::addModule(ModuleRecord *&out, const QString &name)
         return false;
     out = new ModuleRecord;
     m_registries.moduleTable.insert(name, out);
+    m_registries.moduleOrder.append(ModuleEntry{name, out});
     return true;
 }
 

@@ -35,8 +35,25 @@ void Panel::renameElementName(const QString &oldName, const QString &newName)
 
 void Panel::renameModule(const QString &oldName, const QString &newName)
 {
-    if (m_registries.moduleTable.contains(oldName))
-        m_registries.moduleTable.insert(newName, m_registries.moduleTable.take(oldName));
+    if (!m_registries.moduleTable.contains(oldName))
+        return;
+    ModuleRecord *module = m_registries.moduleTable.take(oldName);
+    // A module under the new name before leaves the model; its record
+    // stays allocated until the panel is cleared.
+    if (ModuleRecord *pushedOut = m_registries.moduleTable.value(newName)) {
+        for (int i = 0; i < m_registries.moduleOrder.size(); ++i) {
+            if (m_registries.moduleOrder.at(i).module == pushedOut) {
+                m_registries.moduleOrder.remove(i);
+                break;
+            }
+        }
+        m_registries.retiredModules.append(pushedOut);
+    }
+    m_registries.moduleTable.insert(newName, module);
+    for (ModuleEntry &entry : m_registries.moduleOrder) {
+        if (entry.module == module)
+            entry.name = newName;
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -85,7 +102,7 @@ void Panel::removeElement(QObject *object)
             if (!module)
                 continue;
             for (auto it = module->registers.begin(); it != module->registers.end();) {
-                const QList<ActiveElement *> holders = it.value() ? it.value()->elementsByMask().values()
+                const QList<ActiveElement *> holders = it.value() ? it.value()->grants().elements()
                                                                   : QList<ActiveElement *>();
                 if (!holders.isEmpty() && holders.count(element) == holders.size())
                     it = module->registers.erase(it);

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 class ActiveElement;
 class Container;
@@ -29,8 +30,19 @@ struct VarPollEntry;
 // them through Panel::registries(); only the panel's own mutators change
 // them. None of them owns what it points to except the module table, which
 // owns its records.
+// A module of the module table under its name.
+struct ModuleEntry {
+    QString name;
+    ModuleRecord *module;
+};
+
 struct PanelRegistries {
     QHash<QString, ModuleRecord *> moduleTable;
+    // The same modules in the order they were added: a walk over every
+    // module (header export, the save, the clear) reads this list.
+    QVector<ModuleEntry> moduleOrder;
+    // Modules a rename pushed out of the table, freed with the others.
+    QVector<ModuleRecord *> retiredModules;
     QHash<QString, QList<MathLabel *>> mathLabelsByDefine;
     QHash<QString, ActiveElement *> elementsByDefine;
     // Every value-bearing element in registration order.

@@ -299,6 +299,8 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    // Frees every module record and empties the module table.
+    void deleteModules();
     friend class PanelWiring;
     // Evaluates and shows every formula label that reads name (a define or
     // variable that changed), checking the range of labels bound to bits.

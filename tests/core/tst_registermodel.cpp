@@ -113,6 +113,9 @@ private slots:
     void enumeratedValues();
     void svdFieldElementReceivesEnumeratedValues();
     void tablesAddAndReplace();
+    void registerTableKeepsOrderAndFindsByName_data();
+    void registerTableKeepsOrderAndFindsByName();
+    void grantsKeepTheirOrderAndMasks();
     void parseRegisterPath_data();
     void parseRegisterPath();
     void parseRegisterPathAgreesWithSplitReading();
@@ -630,6 +633,95 @@ void TestRegisterModel::tablesAddAndReplace()
     FieldRecord *replaced = second->addField(QStringLiteral("EN"));
     QVERIFY(replaced != firstField);
     QCOMPARE(second->getField(QStringLiteral("EN")), replaced);
+}
+
+void TestRegisterModel::registerTableKeepsOrderAndFindsByName_data()
+{
+    QTest::addColumn<int>("count");
+    // A short list is read as it is; a longer one gets an index by name.
+    QTest::newRow("one") << 1;
+    QTest::newRow("short list") << 8;
+    QTest::newRow("first with an index") << 9;
+    QTest::newRow("long list") << 40;
+}
+
+void TestRegisterModel::registerTableKeepsOrderAndFindsByName()
+{
+    QFETCH(int, count);
+    ModuleRecord module;
+    QStringList names;
+    QList<RegisterRecord *> records;
+    // Names out of alphabetical order: the table keeps the order of adding.
+    for (int i = count - 1; i >= 0; --i) {
+        names.append(QStringLiteral("R%1").arg(i));
+        records.append(module.addRegister(QString(), names.last()));
+    }
+    QCOMPARE(module.registers.size(), count);
+    QCOMPARE(module.registers.keys(), names);
+    for (int i = 0; i < count; ++i)
+        QCOMPARE(module.getRegister(names.at(i)), records.at(i));
+    QVERIFY(!module.registers.contains(QStringLiteral("R%1").arg(count)));
+
+    // A register added again under its name keeps the place of the first.
+    const int middle = count / 2;
+    RegisterRecord *again = module.addRegister(QString(), names.at(middle));
+    records[middle] = again;
+    QCOMPARE(module.registers.keys(), names);
+    QCOMPARE(module.getRegister(names.at(middle)), again);
+
+    // Taking one out leaves every other one found under its name.
+    auto it = module.registers.begin();
+    for (int i = 0; i < middle; ++i)
+        ++it;
+    QCOMPARE(it.key(), names.at(middle));
+    it = module.registers.erase(it);
+    QVERIFY(it == module.registers.end() || it.key() == names.at(middle + 1));
+    QVERIFY(!module.registers.contains(names.at(middle)));
+    names.removeAt(middle);
+    records.removeAt(middle);
+    QCOMPARE(module.registers.keys(), names);
+    for (int i = 0; i < names.size(); ++i)
+        QCOMPARE(module.getRegister(names.at(i)), records.at(i));
+    QList<RegisterRecord *> walked;
+    for (RegisterRecord *reg : qAsConst(module.registers))
+        walked.append(reg);
+    QCOMPARE(walked, records);
+    delete again;
+}
+
+void TestRegisterModel::grantsKeepTheirOrderAndMasks()
+{
+    RegisterRecord reg(QStringLiteral("a.h"));
+    QVERIFY(reg.grants().isEmpty());
+    QVERIFY(reg.elementsByMask().isEmpty());
+    FakeElement *high = newElement(QStringLiteral("HIGH"));
+    FakeElement *low = newElement(QStringLiteral("LOW"));
+    FakeElement *middle = newElement(QStringLiteral("MIDDLE"));
+    QVERIFY(reg.assignBits(high, 31, 16));
+    QCOMPARE(reg.grants().size(), 1);
+    QVERIFY(reg.assignBits(low, 3, 0));
+    QVERIFY(reg.assignBits(middle, 15, 4));
+    QVERIFY(!reg.assignBits(newElement(QStringLiteral("TAKEN")), 4, 4));
+
+    QList<ActiveElement *> inOrder{high, low, middle};
+    QCOMPARE(reg.grants().elements(), inOrder);
+    QCOMPARE(reg.grants().at(2).mask, quint64(0xFFF0));
+    const QHash<quint64, ActiveElement *> byMask = reg.elementsByMask();
+    QCOMPARE(byMask.size(), 3);
+    QCOMPARE(byMask.value(0xFFFF0000), high);
+    QCOMPARE(byMask.value(0xF), low);
+    QCOMPARE(byMask.value(0xFFF0), middle);
+    QCOMPARE(reg.grants().value(0xF), low);
+    QCOMPARE(reg.grants().value(0x1), nullptr);
+
+    // An element entered again under a mask it holds takes its place.
+    BitGrants grants;
+    grants.insert(0x1, low);
+    grants.insert(0x2, high);
+    grants.insert(0x2, middle);
+    QCOMPARE(grants.elements(), (QList<ActiveElement *>{low, middle}));
+    grants.insert(0x1, high);
+    QCOMPARE(grants.elements(), (QList<ActiveElement *>{high, middle}));
 }
 
 void TestRegisterModel::parseRegisterPath_data()

@@ -332,6 +332,17 @@ void TestRegistries::renamesFollowTheDefine()
     // A name not in the table leaves it as it is.
     panel->renameModule("NONE", "OTHER");
     QCOMPARE(panel->registries().moduleTable.keys(), QStringList{"NEW"});
+    // The ordered list follows the table: a module renamed over another
+    // takes its name, and the one pushed out leaves the list.
+    ModuleRecord *other = nullptr;
+    QVERIFY(panel->addModule(&other, "OTHER"));
+    QCOMPARE(panel->registries().moduleOrder.size(), 2);
+    QCOMPARE(panel->registries().moduleOrder.at(1).name, QStringLiteral("OTHER"));
+    panel->renameModule("OTHER", "NEW");
+    QCOMPARE(panel->getModule("NEW"), other);
+    QCOMPARE(panel->registries().moduleOrder.size(), 1);
+    QCOMPARE(panel->registries().moduleOrder.at(0).module, other);
+    QCOMPARE(panel->registries().moduleOrder.at(0).name, QStringLiteral("NEW"));
 
     panel->setElementNames({"OLD", "OLDER", "X"});
     panel->renameElementName("OLD", "NEW");
