@@ -96,6 +96,16 @@ void BitGrants::insert(quint64 mask, ActiveElement *element)
     m_more.append(Grant{mask, element});
 }
 
+void BitGrants::append(quint64 mask, ActiveElement *element)
+{
+    if (!element)
+        return;
+    if (!m_first.element)
+        m_first = Grant{mask, element};
+    else
+        m_more.append(Grant{mask, element});
+}
+
 ActiveElement *BitGrants::value(quint64 mask) const
 {
     if (!m_first.element)
@@ -150,7 +160,8 @@ bool FieldRecord::assignBits(ActiveElement *element, int msb, int lsb)
     }
     element->setElementProperty("msb", msb);
     element->setElementProperty("lsb", lsb);
-    m_grantedElements.insert(grant, element);
+    // The mask was free: no grant holds it.
+    m_grantedElements.append(grant, element);
     return true;
 }
 
@@ -235,7 +246,8 @@ bool RegisterRecord::assignBits(ActiveElement *element, int msb, int lsb)
     m_usedMask = whole ? ~quint64(0) : m_usedMask | grant;
     element->setElementProperty("msb", msb);
     element->setElementProperty("lsb", lsb);
-    m_grantedElements.insert(grant, element);
+    // The mask was free: no grant holds it.
+    m_grantedElements.append(grant, element);
     return true;
 }
 
@@ -333,10 +345,11 @@ constexpr int ShortRegisterList = 8;
 
 int RegisterTable::indexOf(const QString &name) const
 {
-    if (m_entries.size() > ShortRegisterList)
+    const int count = size();
+    if (count > ShortRegisterList)
         return m_index.value(name, -1);
-    for (int i = 0; i < m_entries.size(); ++i) {
-        if (m_entries.at(i).name == name)
+    for (int i = 0; i < count; ++i) {
+        if (at(i).name == name)
             return i;
     }
     return -1;
@@ -345,48 +358,69 @@ int RegisterTable::indexOf(const QString &name) const
 RegisterRecord *RegisterTable::value(const QString &name) const
 {
     const int i = indexOf(name);
-    return i < 0 ? nullptr : m_entries.at(i).record;
+    return i < 0 ? nullptr : at(i).record;
 }
 
 void RegisterTable::insert(const QString &name, RegisterRecord *record)
 {
     const int i = indexOf(name);
-    if (i >= 0) {
-        m_entries[i].record = record;
+    if (i == 0) {
+        m_first.record = record;
         return;
     }
-    m_entries.append(Entry{name, record});
-    if (m_entries.size() == ShortRegisterList + 1)
+    if (i > 0) {
+        m_more[i - 1].record = record;
+        return;
+    }
+    if (!m_hasFirst) {
+        m_first = Entry{name, record};
+        m_hasFirst = true;
+        return;
+    }
+    m_more.append(Entry{name, record});
+    const int count = size();
+    if (count == ShortRegisterList + 1)
         rebuildIndex();
-    else if (m_entries.size() > ShortRegisterList)
-        m_index.insert(name, m_entries.size() - 1);
+    else if (count > ShortRegisterList)
+        m_index.insert(name, count - 1);
 }
 
 RegisterTable::iterator RegisterTable::erase(iterator position)
 {
-    const int i = int(position.m_entry - m_entries.constData());
-    m_entries.remove(i);
+    const int i = position.m_index;
+    if (i < 0 || i >= size())
+        return end();
+    if (i > 0) {
+        m_more.remove(i - 1);
+    } else if (m_more.isEmpty()) {
+        m_first = Entry{QString(), nullptr};
+        m_hasFirst = false;
+    } else {
+        m_first = m_more.takeFirst();
+    }
     rebuildIndex();
-    return iterator(m_entries.data() + i);
+    return iterator(this, i);
 }
 
 QStringList RegisterTable::keys() const
 {
     QStringList names;
-    names.reserve(m_entries.size());
-    for (const Entry &entry : m_entries)
-        names.append(entry.name);
+    const int count = size();
+    names.reserve(count);
+    for (int i = 0; i < count; ++i)
+        names.append(at(i).name);
     return names;
 }
 
 void RegisterTable::rebuildIndex()
 {
     m_index.clear();
-    if (m_entries.size() <= ShortRegisterList)
+    const int count = size();
+    if (count <= ShortRegisterList)
         return;
-    m_index.reserve(m_entries.size());
-    for (int i = 0; i < m_entries.size(); ++i)
-        m_index.insert(m_entries.at(i).name, i);
+    m_index.reserve(count);
+    for (int i = 0; i < count; ++i)
+        m_index.insert(at(i).name, i);
 }
 
 // ---------------------------------------------------------------------------
@@ -482,6 +516,18 @@ bool headerNameStaysInFolder(const QString &headerName)
 
 RegisterModelHost::~RegisterModelHost() = default;
 
+ModuleRecord *RegisterModelHost::findOrAddModule(const QString &name, bool *created)
+{
+    *created = false;
+    if (ModuleRecord *module = getModule(name))
+        return module;
+    ModuleRecord *module = nullptr;
+    if (!addModule(module, name))
+        return nullptr;
+    *created = true;
+    return module;
+}
+
 bool bindRegisterPath(RegisterModelHost &host, const QString &define, const QString &headerName,
                       ActiveElement *element, bool isSvdDefine)
 {
@@ -510,12 +556,13 @@ bool bindRegisterPath(RegisterModelHost &host, const QString &define, const QStr
     }
 
     const bool hasField = !path.field.isEmpty();
-    ModuleRecord *module = host.getModule(path.module);
+    bool created = false;
+    ModuleRecord *module = host.findOrAddModule(path.module, &created);
     RegisterRecord *reg = nullptr;
     FieldRecord *field = nullptr;
     if (!module) {
-        if (!host.addModule(module, path.module) || !module)
-            return false;
+        return false;
+    } else if (created) {
         reg = module->addRegister(headerName, path.reg);
         if (hasField)
             field = reg->addField(path.field);

@@ -43,6 +43,8 @@ public:
 
     // Enters the element under the mask (replacing one held under it).
     void insert(quint64 mask, ActiveElement *element);
+    // Enters the element under a mask no grant holds yet.
+    void append(quint64 mask, ActiveElement *element);
     // The element under the mask, null when none holds it.
     ActiveElement *value(quint64 mask) const;
     int size() const { return m_first.element ? 1 + m_more.size() : 0; }
@@ -184,31 +186,33 @@ public:
         RegisterRecord *record;
     };
 
-    template <typename EntryPointer>
+    template <typename Table>
     class Iterator
     {
     public:
-        explicit Iterator(EntryPointer entry = nullptr)
-            : m_entry(entry)
+        Iterator(Table *table, int index)
+            : m_table(table)
+            , m_index(index)
         {
         }
-        const QString &key() const { return m_entry->name; }
-        RegisterRecord *value() const { return m_entry->record; }
-        RegisterRecord *operator*() const { return m_entry->record; }
+        const QString &key() const { return m_table->at(m_index).name; }
+        RegisterRecord *value() const { return m_table->at(m_index).record; }
+        RegisterRecord *operator*() const { return value(); }
         Iterator &operator++()
         {
-            ++m_entry;
+            ++m_index;
             return *this;
         }
-        bool operator==(const Iterator &other) const { return m_entry == other.m_entry; }
-        bool operator!=(const Iterator &other) const { return m_entry != other.m_entry; }
+        bool operator==(const Iterator &other) const { return m_index == other.m_index; }
+        bool operator!=(const Iterator &other) const { return m_index != other.m_index; }
 
     private:
         friend class RegisterTable;
-        EntryPointer m_entry;
+        Table *m_table;
+        int m_index;
     };
-    using iterator = Iterator<Entry *>;
-    using const_iterator = Iterator<const Entry *>;
+    using iterator = Iterator<RegisterTable>;
+    using const_iterator = Iterator<const RegisterTable>;
 
     bool contains(const QString &name) const { return indexOf(name) >= 0; }
     // The register of that name, null when absent.
@@ -217,16 +221,18 @@ public:
     void insert(const QString &name, RegisterRecord *record);
     // Takes the entry out; the next entry's position.
     iterator erase(iterator position);
-    int size() const { return m_entries.size(); }
-    bool isEmpty() const { return m_entries.isEmpty(); }
+    int size() const { return m_hasFirst ? 1 + m_more.size() : 0; }
+    bool isEmpty() const { return !m_hasFirst; }
     QStringList keys() const;
+    // Entry i (0 <= i < size()) in adding order.
+    const Entry &at(int i) const { return i == 0 ? m_first : m_more.at(i - 1); }
 
-    iterator begin() { return iterator(m_entries.data()); }
-    iterator end() { return iterator(m_entries.data() + m_entries.size()); }
+    iterator begin() { return iterator(this, 0); }
+    iterator end() { return iterator(this, size()); }
     const_iterator begin() const { return cbegin(); }
     const_iterator end() const { return cend(); }
-    const_iterator cbegin() const { return const_iterator(m_entries.constData()); }
-    const_iterator cend() const { return const_iterator(m_entries.constData() + m_entries.size()); }
+    const_iterator cbegin() const { return const_iterator(this, 0); }
+    const_iterator cend() const { return const_iterator(this, size()); }
     const_iterator constBegin() const { return cbegin(); }
     const_iterator constEnd() const { return cend(); }
 
@@ -234,7 +240,10 @@ private:
     int indexOf(const QString &name) const;
     void rebuildIndex();
 
-    QVector<Entry> m_entries;
+    // The first register sits in place; most modules have no other.
+    Entry m_first{QString(), nullptr};
+    bool m_hasFirst = false;
+    QVector<Entry> m_more;
     // Position of every entry by name; kept only while the list is longer
     // than a short scan.
     QHash<QString, int> m_index;
@@ -289,6 +298,10 @@ public:
     // Creates and stores an empty module unless one of that name exists
     // (then false, `out` unchanged).
     virtual bool addModule(ModuleRecord *&out, const QString &name) = 0;
+    // The module of that name, created empty when absent (*created says
+    // which); null when it can be neither found nor made. A host may answer
+    // with one lookup of its table.
+    virtual ModuleRecord *findOrAddModule(const QString &name, bool *created);
     // Enters the element in the registration-order list and under the define.
     virtual void registerElement(const QString &define, ActiveElement *element) = 0;
     // Prints rich text on the console.

@@ -174,12 +174,23 @@ void Panel::addMathLabel(const QStringList &defines, MathLabel *label)
 
 bool Panel::addModule(ModuleRecord *&out, const QString &name)
 {
-    if (m_registries.moduleTable.contains(name))
-        return false;
-    out = new ModuleRecord;
-    m_registries.moduleTable.insert(name, out);
-    m_registries.moduleOrder.append(ModuleEntry{name, out});
-    return true;
+    bool created = false;
+    ModuleRecord *module = findOrAddModule(name, &created);
+    if (created)
+        out = module;
+    return created;
+}
+
+ModuleRecord *Panel::findOrAddModule(const QString &name, bool *created)
+{
+    // One lookup of the table: the slot is made empty when the name is new.
+    ModuleRecord *&slot = m_registries.moduleTable[name];
+    *created = !slot;
+    if (!slot) {
+        slot = new ModuleRecord;
+        m_registries.moduleOrder.append(ModuleEntry{name, slot});
+    }
+    return slot;
 }
 
 bool Panel::addModule(ModuleRecord **out, const QString &name)

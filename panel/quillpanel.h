@@ -201,6 +201,7 @@ public:
     // ---- Register model
     ModuleRecord *getModule(const QString &name) override;
     bool addModule(ModuleRecord *&out, const QString &name) override;
+    ModuleRecord *findOrAddModule(const QString &name, bool *created) override;
     void logMessage(const QString &html) override;
     RegisterRecord *getRegister(const QString &moduleName, const QString &registerName);
     void assignRegisterField(const QString &define, const QString &header, ActiveElement *element,

@@ -687,6 +687,17 @@ void TestRegisterModel::registerTableKeepsOrderAndFindsByName()
         walked.append(reg);
     QCOMPARE(walked, records);
     delete again;
+
+    // The first one out: the next takes its place.
+    if (names.isEmpty())
+        return;
+    RegisterRecord *first = records.takeFirst();
+    names.removeFirst();
+    QVERIFY(module.registers.erase(module.registers.begin()) == module.registers.begin());
+    delete first;
+    QCOMPARE(module.registers.keys(), names);
+    for (int i = 0; i < names.size(); ++i)
+        QCOMPARE(module.getRegister(names.at(i)), records.at(i));
 }
 
 void TestRegisterModel::grantsKeepTheirOrderAndMasks()
