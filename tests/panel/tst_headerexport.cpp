@@ -23,6 +23,7 @@ private slots:
     void cleanup();
     void writesTheHeaderOfThePanel();
     void writesOnlyChangedHeadersUnlessAll();
+    void definesInTheOrderOfWholeLines();
     void refusals_data();
     void refusals();
 
@@ -98,6 +99,38 @@ void TestHeaderExport::writesTheHeaderOfThePanel()
                         "#define M_B (0xA) /*decimal 10*/\r\n\r\n"
                         "#define N abc\r\n\r\n"
                         "#endif /* CFG_BOARD_H */\r\n"));
+}
+
+void TestHeaderExport::definesInTheOrderOfWholeLines()
+{
+    // Names that are prefixes of others, a "_" and a blank after the same
+    // name, characters beyond Latin-1 and beyond the basic plane, and values
+    // that are no numbers: the lines come in the order QString gives them.
+    const QStringList defines{"AB", "A", "A_B", "AB_C", QString::fromUtf8("A\xC3\xA9"),
+                              QString::fromUtf8("A\xF0\x9F\x98\x80"), QString::fromUtf8("A\xEF\xBD\x81"), "a", "B.R"};
+    const QStringList values{"1", "x y", "2", "-1", "3", "4", "z", "1.5", "7"};
+    QStringList lines;
+    for (int i = 0; i < defines.size(); ++i) {
+        bind(defines.at(i), "order.h", values.at(i));
+        QString name = defines.at(i);
+        name.replace(QLatin1Char('.'), QLatin1Char('_'));
+        bool whole = false;
+        const qulonglong number = values.at(i).toULongLong(&whole);
+        if (values.at(i) == "x y" || values.at(i) == "z")
+            lines << QStringLiteral("#define %1 %2\n\n").arg(name, values.at(i));
+        else if (!whole)
+            lines << QStringLiteral("#define %1 (%2)\n\n").arg(name, values.at(i));
+        else
+            lines << QStringLiteral("#define %1 (0x%2) /*decimal %3*/\n\n")
+                         .arg(name, QString::number(number, 16).toUpper(), values.at(i));
+    }
+    QVERIFY(exportHeaders(true));
+    std::sort(lines.begin(), lines.end());
+    const QString text = QString::fromUtf8(file("order.h")).remove(QLatin1Char('\r'));
+    const QLatin1String version("#define ORDER_XML_VERSION (20001)\n\n");
+    const int start = text.indexOf(version) + version.size();
+    QVERIFY(start >= version.size());
+    QCOMPARE(text.mid(start, text.indexOf(QLatin1String("#endif")) - start), lines.join(QString()));
 }
 
 void TestHeaderExport::writesOnlyChangedHeadersUnlessAll()
