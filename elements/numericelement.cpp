@@ -103,7 +103,7 @@ bool NumericElement::userChange(const QString &value, const QString &consoleValu
 {
     recordSet(m_widget, value, consoleValue);
     ElementGuard guard(elementObject(), host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     return guard.alive();
 }
 

@@ -107,8 +107,12 @@ public:
     void ensureToolTip() override;
     void updateMathLabels() override;
 
-    // The signals of the element: a child of its Qt object.
-    ElementSignals *elementSignals() const { return m_signals; }
+    // The signals of the element: a child of its Qt object, made when first
+    // asked for.
+    ElementSignals *elementSignals() const { return m_signalState.signalObject(); }
+    // What the element's signals keep (the listener, the refreshes); raising
+    // through it makes no signal object.
+    ElementSignalState &signalState() const { return m_signalState; }
 
 protected:
     // object: the element's own Qt object (the widget, or a radio group's group).
@@ -170,7 +174,7 @@ protected:
 
 private:
     QObject *m_object;
-    ElementSignals *m_signals;
+    mutable ElementSignalState m_signalState;
     ElementAttributes m_attributes;
     bool m_toolTipStale = false;
 };

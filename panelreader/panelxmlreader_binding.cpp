@@ -252,7 +252,7 @@ void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
 {
     // Elements still without their value handling lack the signals. The
     // element's signals are looked up once for all its connections.
-    ElementSignals *signalSet = signalsOf(element);
+    ElementSignalState *signalSet = signalStateOf(element);
     if (!signalSet)
         return;
     if (connections & ChangedByUser && signalSet->raises(QStringLiteral("changedByUser")))
