@@ -173,8 +173,9 @@ protected:
     void enableUnlessLocked(QWidget *widget, bool on);
 
 private:
+    // First: it fills the word of ActiveElement's flags.
+    bool m_toolTipStale = false;
     QObject *m_object;
     mutable ElementSignalState m_signalState;
     ElementAttributes m_attributes;
-    bool m_toolTipStale = false;
 };
