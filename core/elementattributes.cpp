@@ -74,10 +74,11 @@ quint64 qtPropertyMask(const QMetaObject *meta)
 // once per key: the entry lives while an element holds it.
 struct ElementAttributes::Entry {
     QVariant value;
-    int key = -1;
-    int holders = 0;
-    bool shared = false;
+    qint16 key;
+    bool shared;
+    int holders;
 };
+static_assert(sizeof(ElementAttributes::Entry) <= 24, "an entry is a value and one word");
 
 namespace {
 
@@ -144,14 +145,14 @@ static ElementAttributes::Entry *holdEntry(int key, const QVariant &value)
 {
     SharedValue identity;
     if (!sharedValueOf(key, value, &identity)) {
-        auto *entry = new ElementAttributes::Entry{value, key, 1, false};
+        auto *entry = new ElementAttributes::Entry{value, qint16(key), false, 1};
         return entry;
     }
     SharedStore &store = sharedStore();
     const QMutexLocker locker(&store.mutex);
     ElementAttributes::Entry *&entry = store.entries[identity];
     if (!entry)
-        entry = new ElementAttributes::Entry{value, key, 0, true};
+        entry = new ElementAttributes::Entry{value, qint16(key), true, 0};
     ++entry->holders;
     return entry;
 }
