@@ -157,14 +157,9 @@ static ElementAttributes::Entry *holdEntry(int key, const QVariant &value)
     return entry;
 }
 
-static void releaseEntry(ElementAttributes::Entry *entry)
+// Lets go of a shared entry; the store's mutex is held.
+static void releaseSharedEntry(SharedStore &store, ElementAttributes::Entry *entry)
 {
-    if (!entry->shared) {
-        delete entry;
-        return;
-    }
-    SharedStore &store = sharedStore();
-    const QMutexLocker locker(&store.mutex);
     if (--entry->holders > 0)
         return;
     SharedValue identity;
@@ -173,10 +168,30 @@ static void releaseEntry(ElementAttributes::Entry *entry)
     delete entry;
 }
 
+static void releaseEntry(ElementAttributes::Entry *entry)
+{
+    if (!entry->shared) {
+        delete entry;
+        return;
+    }
+    SharedStore &store = sharedStore();
+    const QMutexLocker locker(&store.mutex);
+    releaseSharedEntry(store, entry);
+}
+
 ElementAttributes::~ElementAttributes()
 {
-    for (Entry *entry : m_values)
-        releaseEntry(entry);
+    if (m_values.empty())
+        return;
+    // One lock for all the element's shared entries.
+    SharedStore &store = sharedStore();
+    const QMutexLocker locker(&store.mutex);
+    for (Entry *entry : m_values) {
+        if (entry->shared)
+            releaseSharedEntry(store, entry);
+        else
+            delete entry;
+    }
 }
 
 int ElementAttributes::keyOf(const char *name, const QObject *owner)
