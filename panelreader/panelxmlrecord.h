@@ -92,8 +92,8 @@ private:
         T *last = nullptr;
     };
 
-    // The widgets added to the parent since the snapshot, in order.
-    QList<QObject *> addedObjects() const;
+    // The widgets added to the parent since the snapshot, appended in order.
+    void appendAddedWidgets(QList<QObject *> *out) const;
     QList<QTreeWidgetItem *> addedRows() const;
     int rowCount() const;
     QTreeWidgetItem *rowAt(int index) const;
