@@ -427,6 +427,10 @@ private:
     // Whether header names stay in the working directory, by name: a panel
     // names few headers for many elements.
     QHash<QString, bool> m_headerStaysInFolder;
+    // The header the element before was bound with, once it was found to stay
+    // in the folder and to be listed in headerVersions: the elements of a
+    // header group share that very string, and are bound without a look-up.
+    QString m_lastBoundHeader;
     // Canonical paths of the files being read, the panel first.
     QStringList m_openFiles;
     int m_includeDepth = 0;
