@@ -418,6 +418,9 @@ private:
     PanelReadOptions m_options;
     // The shared texts of the records the read leaves on the elements.
     PanelXmlRecord::TextPool m_recordTexts;
+    // The container whose children are read now, as their snapshots see it;
+    // dropped when a container's children end, so it never outlives one.
+    PanelXmlRecord::Snapshot::Parent m_snapshotParent;
     std::unique_ptr<QXmlStreamReader> m_xml;
     QByteArray m_fileBytes;
     QMap<QString, int> m_sizePolicyNames;

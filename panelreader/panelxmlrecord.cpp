@@ -135,15 +135,30 @@ QList<Element> inlineRecordsOf(const QTreeWidgetItem *row)
 
 // ---------------------------------------------------------------------------
 
-Snapshot::Snapshot(Container *parent)
-    : m_parent(parent)
+Snapshot::Parent Snapshot::parentOf(Container *parent)
 {
+    Parent kinds;
+    kinds.container = parent;
     if (auto *row = dynamic_cast<TreeWidgetItem *>(parent)) {
-        m_row = row;
+        kinds.row = row;
     } else {
-        m_widget = dynamic_cast<QWidget *>(parent);
-        m_treeView = treeViewOf(m_widget);
+        kinds.widget = dynamic_cast<QWidget *>(parent);
+        kinds.treeView = treeViewOf(kinds.widget);
     }
+    return kinds;
+}
+
+Snapshot::Snapshot(Container *parent)
+    : Snapshot(parentOf(parent))
+{
+}
+
+Snapshot::Snapshot(const Parent &parent)
+    : m_parent(parent.container)
+    , m_widget(parent.widget)
+    , m_row(parent.row)
+    , m_treeView(parent.treeView)
+{
     if (m_widget && !m_treeView) {
         const QObjectList &children = m_widget->children();
         m_children.count = children.size();
