@@ -266,16 +266,19 @@ public:
     void setHost(ElementHost *host) { m_host = host; }
 
     QHash<int, ElementItem> items;
-    bool locked = false;
     QList<LockRecord> locking;
     QList<LockRecord> lockedBy;
     QList<LockRecord> waitingToLock;
     QList<LockRecord> waitingToBeLockedBy;
     QList<Container *> containerChain;
-    bool disabledByBranch = false;
 
 private:
     ElementHost *m_host = nullptr;
+
+public:
+    // Last, so that the flags of a derived element class share their word.
+    bool locked = false;
+    bool disabledByBranch = false;
 };
 
 // The sections of an element tool tip (bits of the panel's tooltipconfig).

@@ -142,7 +142,7 @@ bool ButtonGroup::runSendData(int index)
                            {{QStringLiteral("recData"), QStringLiteral("selected")}}))
             return false;
     }
-    elementSignals()->raise(&ElementSignals::updateMathLabels);
+    signalState().raise(&ElementSignals::updateMathLabels);
     return guard.alive();
 }
 
@@ -151,7 +151,7 @@ void ButtonGroup::sendLocks(bool on, QAbstractButton *button)
     if (!button)
         return;
     ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     // An unchecked button has nothing to lock.
@@ -162,7 +162,7 @@ void ButtonGroup::sendLocks(bool on, QAbstractButton *button)
 
 void ButtonGroup::emitSendLock(const QString &lock)
 {
-    elementSignals()->raise(&ElementSignals::sendLock, lock);
+    signalState().raise(&ElementSignals::sendLock, lock);
 }
 
 void ButtonGroup::applyLocks()

@@ -43,7 +43,7 @@ void CheckBox::valueChangedByUser(bool checked)
     // The line carries the value, so replaying it restores the same check state.
     recordSet(this, QString::number(int(checked != flagProperty("inverted"))));
     ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     m_storedValue = checked != flagProperty("inverted");
@@ -73,14 +73,14 @@ bool CheckBox::runSendData(bool checked)
             || !emitEach(guard, QStringLiteral("checked_setDef"), setDefs))
             return false;
     }
-    elementSignals()->raise(&ElementSignals::updateMathLabels);
+    signalState().raise(&ElementSignals::updateMathLabels);
     return guard.alive();
 }
 
 void CheckBox::sendLocks(bool on)
 {
     ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     const QStringList locks = lockTexts(QStringLiteral("0"));
@@ -94,7 +94,7 @@ void CheckBox::sendLocks(bool on)
 
 void CheckBox::emitSendLock(const QString &lock)
 {
-    elementSignals()->raise(&ElementSignals::sendLock, lock);
+    signalState().raise(&ElementSignals::sendLock, lock);
 }
 
 void CheckBox::enable(bool on)

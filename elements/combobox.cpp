@@ -160,14 +160,14 @@ bool ComboBox::runSendData(int index)
                             {QStringLiteral("loadFile"), selected}}))
             return false;
     }
-    elementSignals()->raise(&ElementSignals::updateMathLabels);
+    signalState().raise(&ElementSignals::updateMathLabels);
     return guard.alive();
 }
 
 void ComboBox::sendLocks(bool on)
 {
     ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     sendLockTexts(guard, QString::number(currentIndex()), on);
@@ -175,7 +175,7 @@ void ComboBox::sendLocks(bool on)
 
 void ComboBox::emitSendLock(const QString &lock)
 {
-    elementSignals()->raise(&ElementSignals::sendLock, lock);
+    signalState().raise(&ElementSignals::sendLock, lock);
 }
 
 void ComboBox::applyLocks()

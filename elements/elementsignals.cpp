@@ -1,28 +1,42 @@
 #include "elementsignals.h"
 
 #include "elementkinds.h"
+#include "valueelement.h"
 
 #include <QHash>
 
-ElementSignals::ElementSignals(QObject *element, const QStringList &notifications)
-    : QObject(element)
+ElementSignalState::ElementSignalState(QObject *element, const QStringList &notifications)
+    : m_element(element)
     , m_notifications(notifications)
 {
 }
 
-ElementSignals::~ElementSignals()
+ElementSignalState::~ElementSignalState()
 {
     if (m_deleted)
         *m_deleted = true;
+    if (ElementSignals *object = m_object) {
+        m_object = nullptr;
+        object->m_state = nullptr;
+        if (object->m_ownState != this)
+            delete object;
+    }
 }
 
-void ElementSignals::setListener(QObject *listener, ElementSignalsListener *calls)
+ElementSignals *ElementSignalState::signalObject()
+{
+    if (!m_object)
+        m_object = new ElementSignals(this);
+    return m_object;
+}
+
+void ElementSignalState::setListener(QObject *listener, ElementSignalsListener *calls)
 {
     m_listenerObject = listener;
     m_listener = listener ? calls : nullptr;
 }
 
-bool ElementSignals::addRefreshCode(int code)
+bool ElementSignalState::addRefreshCode(int code)
 {
     if (code < 1 || code > 15)
         return false;
@@ -40,14 +54,83 @@ bool ElementSignals::addRefreshCode(int code)
     return true;
 }
 
-bool ElementSignals::raises(const QString &name) const
+bool ElementSignalState::raises(const QString &name) const
 {
     if (m_notifications.contains(name))
         return true;
     // The element is complete by the time anything is raised, so its own
     // class decides.
-    const ElementKind *kind = elementKindOf(parent());
+    const ElementKind *kind = elementKindOf(m_element);
     return kind && kind->raises(name);
+}
+
+void ElementSignalState::emitText(const QString &name, const QString &text)
+{
+    const TextSignal signal = ElementSignals::textSignal(name);
+    if (signal && raises(name))
+        raise(signal, text);
+}
+
+void ElementSignalState::raise(void (ElementSignals::*signal)())
+{
+    if (elementBlocked())
+        return;
+    ElementSignalsListener *calls = listener();
+    const bool changes = signal == &ElementSignals::changedByUser && m_reportsChanges;
+    const bool refreshes = signal == &ElementSignals::updateMathLabels && m_refreshCodes != 0;
+    if (calls && (changes || refreshes)) {
+        // The listener may take the element, and this state with it, away.
+        bool deleted = false;
+        bool *outer = m_deleted;
+        m_deleted = &deleted;
+        if (changes)
+            calls->elementChangedByUser(this);
+        else
+            calls->elementRefreshRequested(this);
+        if (deleted) {
+            if (outer)
+                *outer = true;
+            return;
+        }
+        m_deleted = outer;
+    }
+    // Without the signal object nothing is connected to the signal.
+    if (ElementSignals *object = m_object)
+        (object->*signal)();
+}
+
+void ElementSignalState::raise(TextSignal signal, const QString &text)
+{
+    if (elementBlocked())
+        return;
+    if (ElementSignals *object = m_object)
+        (object->*signal)(text);
+}
+
+// ---------------------------------------------------------------------------
+
+ElementSignals::ElementSignals(QObject *element, const QStringList &notifications)
+    : QObject(element)
+    , m_state(new ElementSignalState(element, notifications))
+{
+    m_ownState = m_state;
+    m_state->m_object = this;
+}
+
+ElementSignals::ElementSignals(ElementSignalState *state)
+    : QObject(state->element())
+    , m_state(state)
+{
+}
+
+ElementSignals::~ElementSignals()
+{
+    if (m_ownState) {
+        m_ownState->m_object = nullptr;
+        delete m_ownState;
+    } else if (m_state) {
+        m_state->m_object = nullptr;
+    }
 }
 
 ElementSignals::TextSignal ElementSignals::actionSignal(const QString &name)
@@ -122,43 +205,11 @@ ElementSignals::TextSignal ElementSignals::textSignal(const QString &name)
     return actionSignal(name);
 }
 
-void ElementSignals::emitText(const QString &name, const QString &text)
+// The state a value element keeps for its signals; null for other objects.
+static ElementSignalState *valueElementState(const QObject *element)
 {
-    const TextSignal signal = textSignal(name);
-    if (signal && raises(name))
-        raise(signal, text);
-}
-
-void ElementSignals::raise(void (ElementSignals::*signal)())
-{
-    if (elementBlocked())
-        return;
-    ElementSignalsListener *calls = listener();
-    const bool changes = signal == &ElementSignals::changedByUser && m_reportsChanges;
-    const bool refreshes = signal == &ElementSignals::updateMathLabels && m_refreshCodes != 0;
-    if (calls && (changes || refreshes)) {
-        // The listener may take the element, and this set with it, away.
-        bool deleted = false;
-        bool *outer = m_deleted;
-        m_deleted = &deleted;
-        if (changes)
-            calls->elementChangedByUser(this);
-        else
-            calls->elementRefreshRequested(this);
-        if (deleted) {
-            if (outer)
-                *outer = true;
-            return;
-        }
-        m_deleted = outer;
-    }
-    (this->*signal)();
-}
-
-void ElementSignals::raise(TextSignal signal, const QString &text)
-{
-    if (!elementBlocked())
-        (this->*signal)(text);
+    auto *value = dynamic_cast<ValueElement *>(activeElementOf(const_cast<QObject *>(element)));
+    return value ? &value->signalState() : nullptr;
 }
 
 ElementSignals *signalsOf(const QObject *element)
@@ -167,7 +218,21 @@ ElementSignals *signalsOf(const QObject *element)
         return nullptr;
     if (auto *own = qobject_cast<ElementSignals *>(const_cast<QObject *>(element)))
         return own;
+    if (ElementSignalState *state = valueElementState(element))
+        return state->signalObject();
     return element->findChild<ElementSignals *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+ElementSignalState *signalStateOf(const QObject *element)
+{
+    if (!element)
+        return nullptr;
+    if (auto *own = qobject_cast<ElementSignals *>(const_cast<QObject *>(element)))
+        return own->state();
+    if (ElementSignalState *state = valueElementState(element))
+        return state;
+    const ElementSignals *child = element->findChild<ElementSignals *>(QString(), Qt::FindDirectChildrenOnly);
+    return child ? child->state() : nullptr;
 }
 
 QObject *elementOf(QObject *sender)

@@ -120,7 +120,7 @@ void LineEdit::valueChangedByUser(const QString &text)
         host()->recordScriptLine(line, line);
     }
     ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     m_storedValue = text;
@@ -140,7 +140,7 @@ bool LineEdit::runSendData()
     rules.signalEvent = QStringLiteral("changed");
     if (!runActions(guard, rules))
         return false;
-    elementSignals()->raise(&ElementSignals::updateMathLabels);
+    signalState().raise(&ElementSignals::updateMathLabels);
     return guard.alive();
 }
 

@@ -32,9 +32,13 @@ static qint64 integerDefault(const QString &defaultText, bool *read)
 
 NumericElement::NumericElement(QWidget *widget, bool runsScripts)
     : ValueElement(widget)
-    , m_widget(widget)
     , m_runsScripts(runsScripts)
 {
+}
+
+QWidget *NumericElement::widget() const
+{
+    return static_cast<QWidget *>(ValueElement::elementObject());
 }
 
 bool NumericElement::acceptsBitField(int msb, int lsb, double minimum, double maximum,
@@ -101,9 +105,9 @@ void NumericElement::programChange()
 
 bool NumericElement::userChange(const QString &value, const QString &consoleValue)
 {
-    recordSet(m_widget, value, consoleValue);
+    recordSet(widget(), value, consoleValue);
     ElementGuard guard(elementObject(), host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     return guard.alive();
 }
 

@@ -61,7 +61,9 @@ protected:
     void applyBlocked(const std::function<void()> &setWidget);
 
 private:
-    QWidget *m_widget;
+    // The widget is the element's object (elementObject()).
+    QWidget *widget() const;
+
     bool m_runsScripts;
 };
 

@@ -141,7 +141,7 @@ void SvdTree::valueChangedByUser(const QString &text)
 {
     recordSet(this, text);
     ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     m_storedText = text;

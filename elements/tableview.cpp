@@ -91,7 +91,7 @@ void Table::onTablePressed(const QModelIndex &index)
 void Table::valueChangedByUser(int value)
 {
     m_userValue = value;
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
 }
 
 void Table::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)

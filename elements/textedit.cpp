@@ -54,7 +54,7 @@ void TextEdit::valueChangedByUser()
 {
     recordSet(this, singleLineText());
     ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     m_storedValue = toHtml();
@@ -74,9 +74,9 @@ void TextEdit::valueChanged(const QString &text)
 void TextEdit::sendData(const QString &text)
 {
     ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changed_sendUSB, text);
+    signalState().raise(&ElementSignals::changed_sendUSB, text);
     if (guard.alive())
-        elementSignals()->raise(&ElementSignals::changed_setDef, text);
+        signalState().raise(&ElementSignals::changed_setDef, text);
 }
 
 void TextEdit::enable(bool on)

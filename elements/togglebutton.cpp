@@ -52,7 +52,7 @@ void ToggleButton::valueChangedByUser(bool checked)
 {
     PushButton::recordClicked(this, host());
     ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     if (!guard.alive())
         return;
     m_storedValue = checked != flagProperty("inverted");
@@ -82,14 +82,14 @@ bool ToggleButton::runSendData(bool checked)
         if (on && !emitEach(guard, QStringLiteral("checked_setDef"), textListProperty("default_setdef")))
             return false;
     }
-    elementSignals()->raise(&ElementSignals::updateMathLabels);
+    signalState().raise(&ElementSignals::updateMathLabels);
     return guard.alive();
 }
 
 void ToggleButton::sendLocks(bool on)
 {
     ElementGuard guard(this, host());
-    elementSignals()->raise(&ElementSignals::changedByUser);
+    signalState().raise(&ElementSignals::changedByUser);
     if (!guard.alive() || (on && !isChecked()))
         return;
     sendLockTexts(guard, QStringLiteral("0"), on);
@@ -97,7 +97,7 @@ void ToggleButton::sendLocks(bool on)
 
 void ToggleButton::emitSendLock(const QString &lock)
 {
-    elementSignals()->raise(&ElementSignals::sendLock, lock);
+    signalState().raise(&ElementSignals::sendLock, lock);
 }
 
 void ToggleButton::enable(bool on)

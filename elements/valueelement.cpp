@@ -162,7 +162,7 @@ static const QStringList &valueNotifications()
 
 ValueElement::ValueElement(QObject *object)
     : m_object(object)
-    , m_signals(new ElementSignals(object, valueNotifications()))
+    , m_signalState(object, valueNotifications())
 {
 }
 
@@ -185,7 +185,7 @@ QVariant ValueElement::elementProperty(const char *name)
 
 void ValueElement::updateMathLabels()
 {
-    m_signals->raise(&ElementSignals::updateMathLabels);
+    m_signalState.raise(&ElementSignals::updateMathLabels);
 }
 
 void ValueElement::updateToolTip()
@@ -245,18 +245,18 @@ bool ValueElement::runActions(const ElementGuard &guard, const ActionRules &rule
             continue;
         const QString event = rules.signalEvent.isEmpty() ? action.event : rules.signalEvent;
         if (action.kind != QLatin1String("sendUSB")) {
-            m_signals->emitText(rules.signalEvents.value(action.kind, event) + QLatin1Char('_') + action.kind,
+            m_signalState.emitText(rules.signalEvents.value(action.kind, event) + QLatin1Char('_') + action.kind,
                        action.data);
             if (!guard.alive())
                 return false;
             continue;
         }
         const QDeadlineTimer deadline(qMax<qint64>(0, action.delay.toLongLong()));
-        m_signals->emitText(rules.signalEvents.value(action.kind, event) + QStringLiteral("_sendUSB"),
+        m_signalState.emitText(rules.signalEvents.value(action.kind, event) + QStringLiteral("_sendUSB"),
                    action.data);
         if (!guard.alive())
             return false;
-        m_signals->emitText(rules.signalEvents.value(QStringLiteral("recData"), event) + QStringLiteral("_recData"),
+        m_signalState.emitText(rules.signalEvents.value(QStringLiteral("recData"), event) + QStringLiteral("_recData"),
                    action.recData);
         if (!guard.alive())
             return false;
@@ -285,7 +285,7 @@ bool ValueElement::runChoiceWalk(const ElementGuard &guard, const QString &newKe
 bool ValueElement::emitEach(const ElementGuard &guard, const QString &signalName, const QStringList &texts)
 {
     for (const QString &text : texts) {
-        m_signals->emitText(signalName, text);
+        m_signalState.emitText(signalName, text);
         if (!guard.alive())
             return false;
     }
@@ -311,7 +311,7 @@ void ValueElement::userChoice(const QWidget *focusWidget, int index, int *stored
 {
     recordSet(focusWidget, QString::number(index));
     ElementGuard guard(m_object, host());
-    m_signals->raise(&ElementSignals::changedByUser);
+    m_signalState.raise(&ElementSignals::changedByUser);
     if (guard.alive())
         *storedIndex = index;
 }

@@ -107,8 +107,12 @@ public:
     void ensureToolTip() override;
     void updateMathLabels() override;
 
-    // The signals of the element: a child of its Qt object.
-    ElementSignals *elementSignals() const { return m_signals; }
+    // The signals of the element: a child of its Qt object, made when first
+    // asked for.
+    ElementSignals *elementSignals() const { return m_signalState.signalObject(); }
+    // What the element's signals keep (the listener, the refreshes); raising
+    // through it makes no signal object.
+    ElementSignalState &signalState() const { return m_signalState; }
 
 protected:
     // object: the element's own Qt object (the widget, or a radio group's group).
@@ -169,8 +173,9 @@ protected:
     void enableUnlessLocked(QWidget *widget, bool on);
 
 private:
-    QObject *m_object;
-    ElementSignals *m_signals;
-    ElementAttributes m_attributes;
+    // First: it fills the word of ActiveElement's flags.
     bool m_toolTipStale = false;
+    QObject *m_object;
+    mutable ElementSignalState m_signalState;
+    ElementAttributes m_attributes;
 };

@@ -36,9 +36,14 @@ void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTime
     // Elements carry an SVD file only when the panel names one.
     const bool panelHasSvd = !m_header.svdFile.isEmpty();
     m_registries.elementNames.reserve(elements.size());
+    // The timer labels start after the locks are checked: found on the way,
+    // so that the second pass need not look at every element again.
+    QList<ActiveElement *> timerLabels;
     for (ActiveElement *element : elements) {
-        if (timerLabelOf(element))
+        if (timerLabelOf(element)) {
+            timerLabels.append(element);
             continue;
+        }
         if (resetValues)
             element->resetToDefault();
         const QString name = PanelNames::getObjectName(element);
@@ -55,10 +60,8 @@ void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTime
     if (beforeTimers)
         beforeTimers();
 
-    for (ActiveElement *element : elements) {
-        if (timerLabelOf(element))
-            element->initialize();
-    }
+    for (ActiveElement *element : qAsConst(timerLabels))
+        element->initialize();
     refreshSvgImages();
     m_flags.loading = false;
 }

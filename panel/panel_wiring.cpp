@@ -85,19 +85,26 @@ void PanelWiring::connectLocks(QObject *element)
     connectUnique(signalSet, &ElementSignals::sendUnlock, &m_panel, &Panel::on_sendUnlock);
 }
 
+// The element's signal state when the element raises name, else null.
+static ElementSignalState *stateRaising(QObject *element, const QString &name)
+{
+    ElementSignalState *signalState = signalStateOf(element);
+    return signalState && signalState->raises(name) ? signalState : nullptr;
+}
+
 void PanelWiring::connectChangedByUser(QObject *element)
 {
     // Not a connection per element: the signals tell the panel (Panel::elementChangedByUser).
-    if (ElementSignals *signalSet = raising(element, QStringLiteral("changedByUser"))) {
-        signalSet->setListener(&m_panel, &m_panel);
-        signalSet->reportChangesByUser();
+    if (ElementSignalState *signalState = stateRaising(element, QStringLiteral("changedByUser"))) {
+        signalState->setListener(&m_panel, &m_panel);
+        signalState->reportChangesByUser();
     }
 }
 
 bool PanelWiring::reportsChangedByUser(QObject *element) const
 {
-    const ElementSignals *signalSet = signalsOf(element);
-    return signalSet && signalSet->reportsChangesByUser() && signalSet->listener() == &m_panel;
+    const ElementSignalState *signalState = signalStateOf(element);
+    return signalState && signalState->reportsChangesByUser() && signalState->listener() == &m_panel;
 }
 
 void PanelWiring::connectDoubleSpinBoxValue(QObject *element)
@@ -113,32 +120,37 @@ static const Panel::RefreshSlot refreshSlotTable[] = {
     &Panel::on_updateDial,      &Panel::on_updateThermo, &Panel::on_updateLog,
 };
 
-void PanelWiring::addRefresh(ElementSignals *signalSet, RefreshSlot slot)
+void PanelWiring::addRefresh(ElementSignalState *signalState, RefreshSlot slot)
 {
-    if (!signalSet)
+    if (!signalState)
         return;
     int code = 0;
     for (int i = 0; i < int(sizeof refreshSlotTable / sizeof *refreshSlotTable); ++i) {
         if (refreshSlotTable[i] == slot)
             code = i + 1;
     }
-    const bool first = signalSet->refreshCodes() == 0;
-    if (code == 0 || !signalSet->addRefreshCode(code)) {
+    const bool first = signalState->refreshCodes() == 0;
+    if (code == 0 || !signalState->addRefreshCode(code)) {
         if (code == 0)
-            connectUnique(signalSet, &ElementSignals::updateMathLabels, &m_panel, slot);
+            connectUnique(signalState->signalObject(), &ElementSignals::updateMathLabels, &m_panel, slot);
         return;
     }
     // The refreshes of all elements run through the panel's one listener
     // call (Panel::elementRefreshRequested), not a connection per element.
     if (first)
-        signalSet->setListener(&m_panel, &m_panel);
+        signalState->setListener(&m_panel, &m_panel);
 }
 
 bool PanelWiring::runsRefresh(const ElementSignals *signalSet, RefreshSlot slot) const
 {
-    if (!signalSet)
+    return runsRefresh(signalSet ? signalSet->state() : nullptr, slot);
+}
+
+bool PanelWiring::runsRefresh(const ElementSignalState *signalState, RefreshSlot slot) const
+{
+    if (!signalState)
         return false;
-    const quint32 codes = signalSet->refreshCodes();
+    const quint32 codes = signalState->refreshCodes();
     for (int shift = 0; shift < 32; shift += 4) {
         const int code = int((codes >> shift) & 0xf);
         if (code == 0)
@@ -149,24 +161,24 @@ bool PanelWiring::runsRefresh(const ElementSignals *signalSet, RefreshSlot slot)
     return false;
 }
 
-void Panel::elementChangedByUser(ElementSignals *signalSet)
+void Panel::elementChangedByUser(ElementSignalState *state)
 {
-    m_listenerSender = signalSet;
+    m_listenerSender = state->element();
     changed();
     m_listenerSender = nullptr;
 }
 
-void Panel::elementRefreshRequested(ElementSignals *signalSet)
+void Panel::elementRefreshRequested(ElementSignalState *state)
 {
     // Each refresh finds the element through signalSource(), as it would as
     // a slot of its own; one of them may take the element away.
-    const QPointer<ElementSignals> guard = signalSet;
-    const quint32 codes = signalSet->refreshCodes();
+    const QPointer<QObject> guard = state->element();
+    const quint32 codes = state->refreshCodes();
     for (int shift = 0; shift < 32 && guard; shift += 4) {
         const int code = int((codes >> shift) & 0xf);
         if (code == 0)
             break;
-        m_listenerSender = signalSet;
+        m_listenerSender = guard.data();
         (this->*refreshSlotTable[code - 1])();
         m_listenerSender = nullptr;
     }
@@ -175,8 +187,8 @@ void Panel::elementRefreshRequested(ElementSignals *signalSet)
 // The element's updateMathLabels, or a tab widget's, to a refresh slot.
 void PanelWiring::connectUpdate(QObject *element, RefreshSlot slot)
 {
-    if (ElementSignals *signalSet = raising(element, QStringLiteral("updateMathLabels")))
-        addRefresh(signalSet, slot);
+    if (ElementSignalState *signalState = stateRaising(element, QStringLiteral("updateMathLabels")))
+        addRefresh(signalState, slot);
     else
         connectTabRefresh(element, &m_panel, slot);
 }
@@ -251,10 +263,10 @@ void PanelWiring::connectElementToThermos(QObject *element)
     connectUpdate(element, &Panel::on_updateThermo);
 }
 
-void PanelWiring::connectRefreshSlots(ElementSignals *signalSet, const RefreshSlot *refreshSlots, int count)
+void PanelWiring::connectRefreshSlots(ElementSignalState *signalState, const RefreshSlot *refreshSlots, int count)
 {
     for (int i = 0; i < count; ++i)
-        addRefresh(signalSet, refreshSlots[i]);
+        addRefresh(signalState, refreshSlots[i]);
 }
 
 void PanelWiring::connectTabSetDef(QObject *tabWidget, QObject *receiver)

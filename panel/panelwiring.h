@@ -5,6 +5,7 @@
 class AbsoluteWidget;
 class DataClass;
 class ElementSignals;
+class ElementSignalState;
 class GridWidget;
 class GroupBox;
 class HorizontalWidget;
@@ -59,12 +60,13 @@ public:
     // The refresh signal of an element's signals to each of count refresh
     // slots (on_updateLED, ...), in that order, as the connectElementTo...
     // calls one by one would connect it.
-    void connectRefreshSlots(ElementSignals *signalSet, const RefreshSlot *refreshSlots, int count);
+    void connectRefreshSlots(ElementSignalState *signalState, const RefreshSlot *refreshSlots, int count);
     // Adds one refresh slot to those the element's updateMathLabels runs,
     // after those it runs already (once each). An element's refreshes share
     // one connection (Panel::runElementRefreshes).
-    void addRefresh(ElementSignals *signalSet, RefreshSlot slot);
+    void addRefresh(ElementSignalState *signalState, RefreshSlot slot);
     // Whether the element's updateMathLabels runs that refresh slot.
+    bool runsRefresh(const ElementSignalState *signalState, RefreshSlot slot) const;
     bool runsRefresh(const ElementSignals *signalSet, RefreshSlot slot) const;
     void connectTabSetDef(QObject *tabWidget, QObject *receiver);
     // Connects the element's signal signalName ("checked_setDef", "sendLock")

@@ -28,6 +28,7 @@
 class Container;
 class DataClass;
 class ElementSignals;
+class ElementSignalState;
 class Image;
 class Led;
 class LogLabel;
@@ -318,10 +319,11 @@ private:
     // the refreshes its signals list (PanelWiring::addRefresh), in their
     // order. The slots called find the element as they would as slots of
     // the element's signals (signalSource()).
-    void elementChangedByUser(ElementSignals *signalSet) override;
-    void elementRefreshRequested(ElementSignals *signalSet) override;
-    // The sender of the signal the slot runs for: the signal set a listener
-    // call was handed (taken by the first slot that asks), else sender().
+    void elementChangedByUser(ElementSignalState *state) override;
+    void elementRefreshRequested(ElementSignalState *state) override;
+    // The sender of the signal the slot runs for: the element of the signal
+    // state a listener call was handed (taken by the first slot that asks),
+    // else sender().
     QObject *signalSource() const;
     mutable QObject *m_listenerSender = nullptr;
 

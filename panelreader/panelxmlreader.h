@@ -418,6 +418,9 @@ private:
     PanelReadOptions m_options;
     // The shared texts of the records the read leaves on the elements.
     PanelXmlRecord::TextPool m_recordTexts;
+    // The container whose children are read now, as their snapshots see it;
+    // dropped when a container's children end, so it never outlives one.
+    PanelXmlRecord::Snapshot::Parent m_snapshotParent;
     std::unique_ptr<QXmlStreamReader> m_xml;
     QByteArray m_fileBytes;
     QMap<QString, int> m_sizePolicyNames;
@@ -427,6 +430,10 @@ private:
     // Whether header names stay in the working directory, by name: a panel
     // names few headers for many elements.
     QHash<QString, bool> m_headerStaysInFolder;
+    // The header the element before was bound with, once it was found to stay
+    // in the folder and to be listed in headerVersions: the elements of a
+    // header group share that very string, and are bound without a look-up.
+    QString m_lastBoundHeader;
     // Canonical paths of the files being read, the panel first.
     QStringList m_openFiles;
     int m_includeDepth = 0;

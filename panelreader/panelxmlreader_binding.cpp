@@ -49,30 +49,38 @@ static QStringList setDefItems(const QXmlStreamAttributes &attributes, const cha
 void PanelXmlReader::readDefineAttributes(const QXmlStreamAttributes &attributes, QObject *element,
                                           const QString &groupHeader, const QString &define)
 {
-    QString header = readHeader(attributes, groupHeader);
+    const bool ownHeader = has(attributes, "header");
+    QString header = ownHeader ? text(attributes, "header") : groupHeader;
     // A header attribute that names no file would leave the define out of
     // every header without a word (or write a file named by blanks): it is
     // refused like a header outside the working directory.
-    if (has(attributes, "header") && header.trimmed().isEmpty()) {
+    if (ownHeader && header.trimmed().isEmpty()) {
         if (!define.isEmpty()) {
             xmlMessage(tr("Empty header file name, the define is not written:"), define, true);
             m_panel->editHeader().refuseHeader(header);
         }
         header.clear();
     }
-    // Headers are written into the working directory and nowhere else: the
-    // element is bound without a header, so that file is never written.
-    auto staysInFolder = m_headerStaysInFolder.constFind(header);
-    if (staysInFolder == m_headerStaysInFolder.constEnd())
-        staysInFolder = m_headerStaysInFolder.insert(header, headerNameStaysInFolder(header));
-    if (!staysInFolder.value()) {
-        xmlMessage(tr("Header file outside the working directory, not written:"), header, true);
-        m_panel->editHeader().refuseHeader(header);
-        header.clear();
+    // The same string as the element before's (a header group's): that one
+    // stays in the folder and is listed already. Headers are only ever added
+    // to either table during a read.
+    if (header.isNull() || !header.isSharedWith(m_lastBoundHeader)) {
+        // Headers are written into the working directory and nowhere else:
+        // the element is bound without a header, so that file is never written.
+        auto staysInFolder = m_headerStaysInFolder.constFind(header);
+        if (staysInFolder == m_headerStaysInFolder.constEnd())
+            staysInFolder = m_headerStaysInFolder.insert(header, headerNameStaysInFolder(header));
+        if (!staysInFolder.value()) {
+            xmlMessage(tr("Header file outside the working directory, not written:"), header, true);
+            m_panel->editHeader().refuseHeader(header);
+            header.clear();
+        }
+        if (!headerVersions.contains(header))
+            headerVersions.insert(header, m_panel->header().xmlVersion);
+        if (!header.isNull() && staysInFolder.value())
+            m_lastBoundHeader = header;
     }
     const bool svd = usesSvd(attributes);
-    if (!headerVersions.contains(header))
-        headerVersions.insert(header, m_panel->header().xmlVersion);
     if (ActiveElement *active = asActiveElement(element)) {
         active->containerChain = m_openContainers;
         m_panel->assignRegisterField(define, header, active, svd);
@@ -252,7 +260,7 @@ void PanelXmlReader::connectValueElement(QObject *element, unsigned connections)
 {
     // Elements still without their value handling lack the signals. The
     // element's signals are looked up once for all its connections.
-    ElementSignals *signalSet = signalsOf(element);
+    ElementSignalState *signalSet = signalStateOf(element);
     if (!signalSet)
         return;
     if (connections & ChangedByUser && signalSet->raises(QStringLiteral("changedByUser")))

@@ -66,6 +66,9 @@ void PanelXmlReader::readElements(Container *parent, const QString &header, Butt
     --m_nesting;
     if (appended)
         m_openContainers.removeLast();
+    // The children of a container that closes are read: the next snapshot
+    // finds its parent afresh.
+    m_snapshotParent = PanelXmlRecord::Snapshot::Parent();
 }
 
 bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, const QString &header,
@@ -159,7 +162,9 @@ bool PanelXmlReader::dispatchElement(const QString &name, Container *parent, con
             continue;
         // The writer saves the element from this record and the live widget.
         const QXmlStreamAttributes written = m_xml->attributes();
-        PanelXmlRecord::Snapshot snapshot(parent);
+        if (m_snapshotParent.container != parent)
+            m_snapshotParent = PanelXmlRecord::Snapshot::parentOf(parent);
+        PanelXmlRecord::Snapshot snapshot(m_snapshotParent);
         if (builder.branchForm && text(m_xml->attributes(), "uielement") == QLatin1String("branch"))
             readBranch(header, parent, radioGroup);
         else

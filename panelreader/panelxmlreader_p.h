@@ -48,8 +48,8 @@ inline QVariant elementProperty(QObject *element, const char *name)
 // Whether the element raises the signal of that name ("sendLock", "checked_setDef").
 inline bool raisesSignal(const QObject *element, const QString &name)
 {
-    const ElementSignals *signalSet = signalsOf(element);
-    return signalSet && signalSet->raises(name);
+    const ElementSignalState *signalState = signalStateOf(element);
+    return signalState && signalState->raises(name);
 }
 
 // The object name of an element that may have no define: the define, else

@@ -135,15 +135,30 @@ QList<Element> inlineRecordsOf(const QTreeWidgetItem *row)
 
 // ---------------------------------------------------------------------------
 
-Snapshot::Snapshot(Container *parent)
-    : m_parent(parent)
+Snapshot::Parent Snapshot::parentOf(Container *parent)
 {
+    Parent kinds;
+    kinds.container = parent;
     if (auto *row = dynamic_cast<TreeWidgetItem *>(parent)) {
-        m_row = row;
+        kinds.row = row;
     } else {
-        m_widget = dynamic_cast<QWidget *>(parent);
-        m_treeView = treeViewOf(m_widget);
+        kinds.widget = dynamic_cast<QWidget *>(parent);
+        kinds.treeView = treeViewOf(kinds.widget);
     }
+    return kinds;
+}
+
+Snapshot::Snapshot(Container *parent)
+    : Snapshot(parentOf(parent))
+{
+}
+
+Snapshot::Snapshot(const Parent &parent)
+    : m_parent(parent.container)
+    , m_widget(parent.widget)
+    , m_row(parent.row)
+    , m_treeView(parent.treeView)
+{
     if (m_widget && !m_treeView) {
         const QObjectList &children = m_widget->children();
         m_children.count = children.size();
@@ -181,23 +196,28 @@ static int firstAddedIndex(int count, T *last, bool alive, int size, EntryAt ent
     return qMin(count, size);
 }
 
-QList<QObject *> Snapshot::addedObjects() const
+// The widgets added to the parent since the snapshot, appended to out in
+// order: the parent's new child widgets, then a tab widget's new pages.
+void Snapshot::appendAddedWidgets(QList<QObject *> *out) const
 {
-    QList<QObject *> objects;
     if (!m_widget || m_treeView)
-        return objects;
+        return;
     const QObjectList &children = m_widget->children();
     const int first = firstAddedIndex(m_children.count, m_children.last, !m_lastChild.isNull(), children.size(),
                                       [&](int i) { return children.at(i); });
-    for (int i = first; i < children.size(); ++i)
-        objects.append(children.at(i));
+    if (first < children.size())
+        out->reserve(out->size() + children.size() - first);
+    for (int i = first; i < children.size(); ++i) {
+        QObject *child = children.at(i);
+        if (child->isWidgetType())
+            out->append(child);
+    }
     if (auto *tabs = qobject_cast<QTabWidget *>(m_widget)) {
         const int firstPage = firstAddedIndex(m_pages.count, m_pages.last, !m_lastPage.isNull(), tabs->count(),
                                               [&](int i) { return tabs->widget(i); });
         for (int i = firstPage; i < tabs->count(); ++i)
-            objects.append(tabs->widget(i));
+            out->append(tabs->widget(i));
     }
-    return objects;
 }
 
 int Snapshot::rowCount() const
@@ -282,11 +302,7 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
     const bool radio = name == QLatin1String("radio");
 
     QList<QObject *> added;
-    const QList<QObject *> objects = addedObjects();
-    for (QObject *object : objects) {
-        if (object->isWidgetType())
-            added.append(object);
-    }
+    appendAddedWidgets(&added);
     const QList<QTreeWidgetItem *> addedRows = this->addedRows();
     for (QTreeWidgetItem *row : addedRows) {
         if (QTreeWidget *view = row->treeWidget()) {
@@ -297,8 +313,9 @@ void Snapshot::record(const QString &name, const QXmlStreamAttributes &attribute
 
     // The record as it is stored (Element::toVariant's form), built once and
     // shared by every widget or row that takes it.
-    QStringList flat{texts ? texts->name(name) : name};
+    QStringList flat;
     flat.reserve(1 + 2 * attributes.size());
+    flat << (texts ? texts->name(name) : name);
     for (const QXmlStreamAttribute &attribute : attributes) {
         const QStringRef attributeName = attribute.qualifiedName();
         const QStringRef value = attribute.value();

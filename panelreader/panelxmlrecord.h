@@ -78,7 +78,18 @@ private:
 class Snapshot
 {
 public:
+    // What a parent container is beneath its Container interface: found once
+    // and handed to the snapshots of its children one after the other.
+    struct Parent {
+        Container *container = nullptr;
+        QTreeWidgetItem *row = nullptr; // a branch row
+        QWidget *widget = nullptr;
+        QWidget *treeView = nullptr; // the view of a tree container
+    };
+    static Parent parentOf(Container *parent);
+
     explicit Snapshot(Container *parent);
+    explicit Snapshot(const Parent &parent);
     // texts, when given, shares the record's names and short values with
     // the other records of the read; a value that is the new widget's object
     // name or button text shares that string.
@@ -92,8 +103,8 @@ private:
         T *last = nullptr;
     };
 
-    // The widgets added to the parent since the snapshot, in order.
-    QList<QObject *> addedObjects() const;
+    // The widgets added to the parent since the snapshot, appended in order.
+    void appendAddedWidgets(QList<QObject *> *out) const;
     QList<QTreeWidgetItem *> addedRows() const;
     int rowCount() const;
     QTreeWidgetItem *rowAt(int index) const;

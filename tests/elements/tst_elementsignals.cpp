@@ -15,6 +15,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <utility>
 #include <memory>
 
 using ElementFactory = std::function<QObject *()>;
@@ -33,7 +34,39 @@ private slots:
     void sendersMapToTheirElements();
     void blockedElementsEmitNothing();
     void refreshCodesKeepTheirOrderOnceEach();
+    void theListenerHearsAnElementWithoutASignalObject();
+    void aListenerMayDeleteTheElement();
 };
+
+namespace {
+
+// A listener that counts its calls and may delete the element on a call.
+class CountingListener : public QObject, public ElementSignalsListener
+{
+public:
+    int changes = 0;
+    int refreshes = 0;
+    QObject *lastElement = nullptr;
+    QObject *deleteOnCall = nullptr;
+
+    void elementChangedByUser(ElementSignalState *state) override { heard(state, &changes); }
+    void elementRefreshRequested(ElementSignalState *state) override { heard(state, &refreshes); }
+
+private:
+    void heard(ElementSignalState *state, int *count)
+    {
+        ++*count;
+        lastElement = state->element();
+        delete std::exchange(deleteOnCall, nullptr);
+    }
+};
+
+ElementSignals *signalChildOf(const QObject *element)
+{
+    return element->findChild<ElementSignals *>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+} // namespace
 
 void TestElementSignals::actionNamesFindTheirSignals()
 {
@@ -193,6 +226,69 @@ void TestElementSignals::refreshCodesKeepTheirOrderOnceEach()
     QCOMPARE(signalSet.refreshCodes(), 0x86542713u);
     QVERIFY(!signalSet.addRefreshCode(9));
     QCOMPARE(signalSet.refreshCodes(), 0x86542713u);
+}
+
+void TestElementSignals::theListenerHearsAnElementWithoutASignalObject()
+{
+    CountingListener listener;
+    SpinBox spin("S");
+    ElementSignalState *state = signalStateOf(&spin);
+    QVERIFY(state);
+    QCOMPARE(state->element(), &spin);
+    QVERIFY(state->raises("changedByUser"));
+    state->setListener(&listener, &listener);
+    state->reportChangesByUser();
+    QVERIFY(state->addRefreshCode(2));
+
+    // Raising tells the listener and makes no signal object.
+    state->raise(&ElementSignals::changedByUser);
+    spin.updateMathLabels();
+    QCOMPARE(listener.changes, 1);
+    QCOMPARE(listener.refreshes, 1);
+    QCOMPARE(listener.lastElement, &spin);
+    QCOMPARE(signalChildOf(&spin), nullptr);
+
+    // The object made later carries the same state and emits after the listener.
+    ElementSignals *signalSet = signalsOf(&spin);
+    QVERIFY(signalSet);
+    QCOMPARE(signalChildOf(&spin), signalSet);
+    QCOMPARE(signalSet->state(), state);
+    QCOMPARE(signalStateOf(signalSet), state);
+    QCOMPARE(spin.elementSignals(), signalSet);
+    QCOMPARE(signalSet->listener(), &listener);
+    QVERIFY(signalSet->reportsChangesByUser());
+    QCOMPARE(signalSet->refreshCodes(), 2u);
+    QSignalSpy changes(signalSet, &ElementSignals::changedByUser);
+    signalSet->raise(&ElementSignals::changedByUser);
+    QCOMPARE(listener.changes, 2);
+    QCOMPARE(changes.count(), 1);
+
+    // A signal object deleted on its own is made again on the next request.
+    delete signalSet;
+    QCOMPARE(signalChildOf(&spin), nullptr);
+    state->raise(&ElementSignals::changedByUser);
+    QCOMPARE(listener.changes, 3);
+    QVERIFY(signalsOf(&spin));
+    QCOMPARE(signalsOf(&spin)->listener(), &listener);
+}
+
+void TestElementSignals::aListenerMayDeleteTheElement()
+{
+    // With and without a signal object: the raise stops when its element goes.
+    for (const bool withObject : {false, true}) {
+        CountingListener listener;
+        auto *box = new CheckBox("C", "c");
+        QPointer<QObject> watch = box;
+        ElementSignalState *state = signalStateOf(box);
+        state->setListener(&listener, &listener);
+        state->reportChangesByUser();
+        QPointer<ElementSignals> signalSet = withObject ? signalsOf(box) : nullptr;
+        listener.deleteOnCall = box;
+        state->raise(&ElementSignals::changedByUser);
+        QCOMPARE(listener.changes, 1);
+        QVERIFY(!watch);
+        QVERIFY(!signalSet);
+    }
 }
 
 QTEST_MAIN(TestElementSignals)
