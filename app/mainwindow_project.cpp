@@ -578,12 +578,12 @@ void MainWindow::setRegisterFromDefineLine(RegisterRecord *reg, QStringList *wor
     const QString normalized = parseNumberLiteral(words->mid(2).join(QLatin1Char(' ')));
     bool ok = false;
     const quint64 value = normalized.toULongLong(&ok, 10);
-    const QHash<quint64, ActiveElement *> elements = reg->elementsByMask();
-    for (auto it = elements.cbegin(); it != elements.cend(); ++it) {
-        ActiveElement *element = it.value();
+    const BitGrants &grants = reg->grants();
+    for (int i = 0; i < grants.size(); ++i) {
+        ActiveElement *element = grants.at(i).element;
         if (!element)
             continue;
-        const quint64 mask = it.key();
+        const quint64 mask = grants.at(i).mask;
         if (mask == 0) {
             element->loadValue(ok ? QString::number(value) : normalized);
         } else if (ok) {
