@@ -83,12 +83,13 @@ private:
 
 // The signals of the panel elements, declared once for all element classes.
 // Every element has one of these as a child object (made when first asked
-// for, see ElementSignalState) and emits through it; the panel connects to it. An element class raises only some of the signals (a
-// check box has no "selected" actions, a spin box sends no locks): raises()
-// names those, from the element's row in the element kind table
-// (elementkinds.h), and emitText() and the panel reader keep to them. While the
-// element blocks its signals, the companion emits none either: the elements
-// emit through raise() and emitText(), which keep to that.
+// for, see ElementSignalState) and emits through it; the panel connects to
+// it. An element class raises only some of the signals (a check box has no
+// "selected" actions, a spin box sends no locks): raises() names those, from
+// the element's row in the element kind table (elementkinds.h), and
+// emitText() and the panel reader keep to them. While the element blocks its
+// signals, the companion emits none either: the elements emit through raise()
+// and emitText(), which keep to that.
 class ElementSignals final : public QObject
 {
     Q_OBJECT
