@@ -1,5 +1,7 @@
 #pragma once
 
+#include "interfacecast.h"
+
 #include <QHash>
 #include <QList>
 #include <QObject>
@@ -322,7 +324,7 @@ inline QObject *objectOf(const ActiveElement *element)
 // The element interface of a Qt object; null when the object is no element.
 inline ActiveElement *activeElementOf(QObject *object)
 {
-    return qobject_cast<ActiveElement *>(object);
+    return interfaceCast<ActiveElement>(object);
 }
 
 // An attribute of any panel object: the element's own when the object is an

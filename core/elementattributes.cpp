@@ -42,11 +42,24 @@ const std::array<const char *, attributeTable.size()> &sortedNames()
 int tableKey(const char *name)
 {
     const auto &names = sortedNames();
+    // Keys are named by literals, so one name comes at the same address
+    // again and again: the key last found for an address is tried first,
+    // checked against the table's own text (the address may since hold
+    // another name).
+    struct Recent {
+        const char *name;
+        int key;
+    };
+    static thread_local std::array<Recent, 64> recent{};
+    Recent &slot = recent[(quintptr(name) >> 2) % recent.size()];
+    if (slot.name == name && std::strcmp(names[std::size_t(slot.key)], name) == 0)
+        return slot.key;
     const auto it = std::lower_bound(names.begin(), names.end(), name,
                                      [](const char *a, const char *b) { return std::strcmp(a, b) < 0; });
     if (it == names.end() || std::strcmp(*it, name) != 0)
         return -1;
-    return int(it - names.begin());
+    slot = {name, int(it - names.begin())};
+    return slot.key;
 }
 
 // The keys whose names are Qt properties of the class: found once per class.

@@ -7,6 +7,8 @@
 #include "errorreporter.h"
 #include "timerlabel.h"
 
+#include <QAbstractScrollArea>
+
 void Panel::addBuiltInVariables()
 {
     auto *dummy = new DataClass(QStringLiteral("dummy_define"));
@@ -64,6 +66,19 @@ void Panel::finishLoad(bool resetValues, const std::function<void()> &beforeTime
         element->initialize();
     refreshSvgImages();
     m_flags.loading = false;
+    enablePanelGestures();
+}
+
+void Panel::enablePanelGestures()
+{
+    // After the events the window still has queued for the new panel (its
+    // show and layout among them), so that those pass no gesture filter.
+    auto *area = qobject_cast<QAbstractScrollArea *>(m_rootArea.data());
+    if (!area)
+        return;
+    QWidget *viewport = area->viewport();
+    QMetaObject::invokeMethod(
+        viewport, [viewport] { viewport->grabGesture(Qt::PanGesture); }, Qt::QueuedConnection);
 }
 
 void Panel::checkFormulas()

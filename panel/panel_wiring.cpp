@@ -29,6 +29,12 @@ T *PanelWiring::installRootContainer(T *container)
     auto *area = new QScrollArea;
     area->setWidgetResizable(true);
     area->setWidget(container);
+    // The scroll area pans on a touch gesture. While the panel is built and
+    // first shown that gesture stays off: with it on, every event to every
+    // widget of the panel passes Qt's gesture filter, which walks up to the
+    // viewport and sets up a gesture search each time. The finish of the load
+    // turns it on again.
+    area->viewport()->ungrabGesture(Qt::PanGesture);
     // The old panel may still be running the signal that loads this one (a
     // loadFile or runScript action): the shell deletes it once control is
     // back in the event loop, not under its own feet.

@@ -12,7 +12,7 @@ namespace {
 
 bool placedByContainer(QObject *child)
 {
-    return child->isWidgetType() && (qobject_cast<Container *>(child) || activeElementOf(child));
+    return child->isWidgetType() && (activeElementOf(child) || interfaceCast<Container>(child));
 }
 
 // Deletes what the container `widget` holds, deepest first. The list of
@@ -27,7 +27,7 @@ void deleteContents(QWidget *widget)
             deleteContents(tabs->widget(i));
         return;
     }
-    if (!qobject_cast<Container *>(widget))
+    if (!interfaceCast<Container>(widget))
         return;
     int i = 0;
     while (i < widget->children().size()) {
@@ -50,6 +50,10 @@ void deletePanelWidget(QWidget *root)
     if (root->isAncestorOf(QApplication::focusWidget()))
         root->hide();
     auto *area = qobject_cast<QScrollArea *>(root);
+    // Without the scroll area's touch gesture, the events of the widgets
+    // that go (a child removed, a widget hidden) pass no gesture filter.
+    if (area)
+        area->viewport()->ungrabGesture(Qt::PanGesture);
     if (QWidget *content = area ? area->widget() : root) {
         // Nothing of it is painted again: a widget that goes would
         // otherwise add its place to its parent's region to repaint.

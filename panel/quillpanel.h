@@ -326,6 +326,9 @@ private:
     // else sender().
     QObject *signalSource() const;
     mutable QObject *m_listenerSender = nullptr;
+    // Turns the panel scroll area's touch gesture on again, once the events
+    // already queued for the new panel are delivered.
+    void enablePanelGestures();
 
     PanelShell *m_shell;
     std::unique_ptr<PanelTableHost> m_tableHost;

@@ -207,6 +207,40 @@ struct Times {
     double load = 1e300;
 };
 
+// The steps a profiler compares are functions of their own, never inlined,
+// so that its collection can be switched on by their names.
+//
+// The form loader building the form, then showing it at size until the
+// event loop is idle.
+Q_NEVER_INLINE QWidget *showForm(QUiLoader &loader, QBuffer &buffer, const QSize &size)
+{
+    QWidget *form = loader.load(&buffer);
+    if (form) {
+        form->resize(size);
+        form->show();
+        runUntilIdle();
+    }
+    return form;
+}
+
+// Deletes the form (on its own for a profiler too).
+Q_NEVER_INLINE void dropForm(std::unique_ptr<QWidget> &form)
+{
+    form.reset();
+}
+
+// Opens the panel in the shown window and runs the event loop until idle;
+// false when the open fails.
+Q_NEVER_INLINE bool showPanel(MainWindow &window, const QString &panelPath, double &openMs, const BenchTimer &timer)
+{
+    if (!window.open(panelPath))
+        return false;
+    window.initLoadedConfiguration(true);
+    openMs = elapsedMs(timer);
+    runUntilIdle();
+    return true;
+}
+
 // The form loader building the form; with show, also showing it at size and
 // running the event loop until idle. The time goes into times.ui (build only)
 // or times.uiShow; false when it fails.
@@ -218,13 +252,10 @@ bool loadForm(const QByteArray &ui, const QSize &size, bool show, Times &times)
     QUiLoader loader;
     BenchTimer timer;
     timer.start();
-    std::unique_ptr<QWidget> form(loader.load(&buffer));
+    std::unique_ptr<QWidget> form(show ? showForm(loader, buffer, size) : loader.load(&buffer));
     if (!form)
         return false;
     if (show) {
-        form->resize(size);
-        form->show();
-        runUntilIdle();
         times.uiShow = qMin(times.uiShow, elapsedMs(timer));
     } else {
         times.ui = qMin(times.ui, elapsedMs(timer));
@@ -233,7 +264,7 @@ bool loadForm(const QByteArray &ui, const QSize &size, bool show, Times &times)
     // still queued for it has the whole queue searched.
     settle();
     timer.restart();
-    form.reset();
+    dropForm(form);
     settle();
     // The shown form's teardown is the yardstick of the shown panel's.
     if (show)
@@ -326,11 +357,9 @@ bool measure(MainWindow &window, const Forms &forms, const QString &panelPath, c
         return false;
     settle();
     timer.restart();
-    if (!window.open(panelPath))
+    double shownOpenMs = 0;
+    if (!showPanel(window, panelPath, shownOpenMs, timer))
         return false;
-    window.initLoadedConfiguration(true);
-    const double shownOpenMs = elapsedMs(timer);
-    runUntilIdle();
     const double shownMs = elapsedMs(timer);
     times.openShow = qMin(times.openShow, shownMs);
     if (split)

@@ -16,6 +16,7 @@ private slots:
     void keysCoverOnlyTheTableOutsideQtProperties();
     void sharedValuesStayApartPerElement();
     void namesKeepTheirFirstOrder();
+    void aReusedNameBufferFindsItsNewName();
 };
 
 void TestElementAttributes::keysCoverOnlyTheTableOutsideQtProperties()
@@ -33,6 +34,24 @@ void TestElementAttributes::keysCoverOnlyTheTableOutsideQtProperties()
     QCOMPARE(attributes.keyOf("interval", &timer), -1);
     QVERIFY(attributes.keyOf("header", &timer) >= 0);
     QCOMPARE(attributes.value(data), QVariant());
+}
+
+// Names are looked up by address first: one buffer that holds one name,
+// then another, and then one that is no key, gives each its own answer.
+void TestElementAttributes::aReusedNameBufferFindsItsNewName()
+{
+    QObject owner;
+    ElementAttributes attributes;
+    char buffer[32];
+    const int expected[] = {attributes.keyOf("lsb", &owner), attributes.keyOf("msb", &owner), -1,
+                            attributes.keyOf("lsb", &owner)};
+    const char *names[] = {"lsb", "msb", "notAKey", "lsb"};
+    for (int i = 0; i < 4; ++i) {
+        qstrcpy(buffer, names[i]);
+        QCOMPARE(attributes.keyOf(buffer, &owner), expected[i]);
+        QCOMPARE(attributes.keyOf(buffer, &owner), expected[i]);
+    }
+    QVERIFY(expected[0] != expected[1]);
 }
 
 void TestElementAttributes::sharedValuesStayApartPerElement()
