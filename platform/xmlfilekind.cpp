@@ -188,15 +188,6 @@ bool looksLikeXml(const QByteArray &bytes)
     return decodedText(head).startsWith(QLatin1Char('<'));
 }
 
-QString rootElement(const QByteArray &bytes)
-{
-    QXmlStreamReader xml(decodedText(bytes));
-    // A text reader ignores the declared encoding: the text is decoded already.
-    if (!xml.readNextStartElement())
-        return QString();
-    return xml.name().toString();
-}
-
 // The root element's name in the decoded start of a file. premature tells
 // whether the text ended before the root's start tag did.
 static QString rootElementOfText(const QString &text, bool *premature)
@@ -215,22 +206,26 @@ static QString rootElementOfText(const QString &text, bool *premature)
     return QString();
 }
 
+QString rootElement(const QByteArray &bytes)
+{
+    // Mostly the root's start tag is within the first few kilobytes; the
+    // whole text is decoded only when it is not. (A text reader ignores the
+    // declared encoding: the text is decoded already.)
+    const int firstPart = 4096;
+    bool premature = false;
+    if (bytes.size() > firstPart) {
+        const QString root = rootElementOfText(decodedText(bytes.left(firstPart)), &premature);
+        if (!premature)
+            return root;
+    }
+    return rootElementOfText(decodedText(bytes), &premature);
+}
+
 QString rootElementOfFile(const QString &fileName)
 {
     bool ok = false;
     const QByteArray head = XmlFileKind::head(fileName, &ok);
-    if (!ok)
-        return QString();
-    // Mostly the root's start tag is within the first few kilobytes; the
-    // whole head is decoded only when it is not.
-    const int firstPart = 4096;
-    bool premature = false;
-    if (head.size() > firstPart) {
-        const QString root = rootElementOfText(decodedText(head.left(firstPart)), &premature);
-        if (!premature)
-            return root;
-    }
-    return rootElementOfText(decodedText(head), &premature);
+    return ok ? rootElement(head) : QString();
 }
 
 bool isTableFile(const QByteArray &bytes)

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QtTest>
 
 #include <iterator>
@@ -46,11 +47,20 @@ const QByteArray seeds[] = {
     // The root beyond the first kilobytes of a file.
     "<?xml version=\"1.0\"?>\n<!--" + QByteArray(6000, 'c') + "-->\n<qlmpxml version=\"2.5.0\"><XmlFile>p.xml</XmlFile></qlmpxml>",
     QByteArray(3000, ' ') + "\n<zelmlcfg version=\"2.0.0\"><verticalcontainer/></zelmlcfg>\n",
+    // The root's start tag across the end of the first four kilobytes.
+    "<?xml version=\"1.0\"?>\n<!--" + QByteArray(4060, 'c') + "-->\n<qlmpxml version=\"2.5.0\"><XmlFile>p.xml</XmlFile></qlmpxml>",
     // A table file, and a script.
     "<?xml version=\"1.0\"?>\n<qlmpxml version=\"1.0\"><XmlFile>p.xml</XmlFile><ActiveElements>\n"
     "<Table><define>T</define><value>R,0,0,1,0,;</value></Table>\n</ActiveElements></qlmpxml>\n",
     "// run\nSETOUTPUTOPTIONS(1,)\nLOAD(x.qlmp)\nASSERT(A, 1)\nEXIT(2)\n",
 };
+
+// The root element as the whole decoded text gives it.
+QString rootOfWholeText(const QByteArray &bytes)
+{
+    QXmlStreamReader xml(XmlFileKind::decodedText(bytes));
+    return xml.readNextStartElement() ? xml.name().toString() : QString();
+}
 
 } // namespace
 
@@ -72,6 +82,7 @@ private slots:
             QVERIFY(!text.contains(QLatin1Char('\r')));
             QCOMPARE(XmlFileKind::looksLikeXml(bytes), text.startsWith(QLatin1Char('<')));
             const QString root = XmlFileKind::rootElement(bytes);
+            QCOMPARE(root, rootOfWholeText(bytes));
             QVERIFY(root.isEmpty() || XmlFileKind::looksLikeXml(bytes));
 
             QFile out(file);
