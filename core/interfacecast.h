@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <typeinfo>
 
 // qobject_cast to an interface class (one named by Q_DECLARE_INTERFACE),
 // remembered per class. Qt answers such a cast by comparing the interface's
@@ -32,4 +33,31 @@ Interface *interfaceCast(QObject *object)
         return cast;
     }
     return slot.inherits ? reinterpret_cast<Interface *>(reinterpret_cast<char *>(object) + slot.offset) : nullptr;
+}
+
+// dynamic_cast from one polymorphic base to another class, remembered per
+// dynamic type. A cast across a hierarchy of several bases walks the type
+// information of every base each time; its answer, and the distance between
+// the two parts of the object, are the same for every object of one type.
+// For classes that no class inherits virtually.
+template <typename To, typename From>
+To *cachedDynamicCast(From *from)
+{
+    if (!from)
+        return nullptr;
+    struct Known {
+        const std::type_info *type;
+        std::ptrdiff_t offset;
+        bool inherits;
+    };
+    static thread_local std::array<Known, 32> known{};
+    const std::type_info *type = &typeid(*from);
+    Known &slot = known[(quintptr(type) >> 4) % known.size()];
+    if (slot.type != type) {
+        To *cast = dynamic_cast<To *>(from);
+        const auto *base = reinterpret_cast<const char *>(from);
+        slot = {type, cast ? reinterpret_cast<const char *>(cast) - base : 0, cast != nullptr};
+        return cast;
+    }
+    return slot.inherits ? reinterpret_cast<To *>(reinterpret_cast<char *>(from) + slot.offset) : nullptr;
 }

@@ -208,7 +208,7 @@ ElementSignals::TextSignal ElementSignals::textSignal(const QString &name)
 // The state a value element keeps for its signals; null for other objects.
 static ElementSignalState *valueElementState(const QObject *element)
 {
-    auto *value = dynamic_cast<ValueElement *>(activeElementOf(const_cast<QObject *>(element)));
+    auto *value = cachedDynamicCast<ValueElement>(activeElementOf(const_cast<QObject *>(element)));
     return value ? &value->signalState() : nullptr;
 }
 

@@ -229,7 +229,7 @@ static void setBrushInAllGroups(QPalette &palette, QPalette::ColorRole role, con
 
 void PanelXmlReader::readCommonAttributes(const QXmlStreamAttributes &attributes, QWidget *widget)
 {
-    const bool isContainer = dynamic_cast<Container *>(widget) != nullptr;
+    const bool isContainer = cachedDynamicCast<Container>(widget) != nullptr;
     const auto keep = [&](const char *property, const char *attribute) {
         setElementProperty(widget, property, text(attributes, attribute));
     };

@@ -1,5 +1,5 @@
-// The remembered interface cast answers as qobject_cast does: for the first
-// object of a class and for the next ones, where the interface is not the
+// The remembered casts answer as qobject_cast and dynamic_cast do: for the
+// first object of a class and for the next ones, where the target is not the
 // first base, for classes that do not inherit it, for a subclass without a
 // meta object of its own, and for a null object.
 #include "interfacecast.h"
@@ -49,6 +49,7 @@ class TestInterfaceCast : public QObject
 
 private slots:
     void answersAsQtDoesForEveryObject();
+    void crossCastsAnswerAsDynamicCast();
 };
 
 void TestInterfaceCast::answersAsQtDoesForEveryObject()
@@ -72,6 +73,23 @@ void TestInterfaceCast::answersAsQtDoesForEveryObject()
     QVERIFY(interfaceCast<Gauge>(&padded[1]) == static_cast<Gauge *>(&padded[1]));
     QVERIFY(static_cast<void *>(interfaceCast<Gauge>(&padded[1])) != static_cast<void *>(&padded[1]));
     QCOMPARE(interfaceCast<Gauge>(static_cast<QObject *>(nullptr)), nullptr);
+}
+
+// A cast from one base to another: from the gauge part to the padding part
+// of the same object.
+void TestInterfaceCast::crossCastsAnswerAsDynamicCast()
+{
+    PaddedGauge padded[2];
+    PlainGauge plain[2];
+    QuietGauge quiet[2];
+    QList<Gauge *> gauges;
+    for (int round = 0; round < 2; ++round)
+        gauges << &padded[0] << &plain[0] << &quiet[0] << &padded[1] << &plain[1] << &quiet[1];
+    for (Gauge *gauge : qAsConst(gauges))
+        QCOMPARE(cachedDynamicCast<Padding>(gauge), dynamic_cast<Padding *>(gauge));
+    QCOMPARE(cachedDynamicCast<Padding>(static_cast<Gauge *>(&quiet[1])), static_cast<Padding *>(&quiet[1]));
+    QCOMPARE(cachedDynamicCast<Padding>(static_cast<Gauge *>(&plain[1])), nullptr);
+    QCOMPARE(cachedDynamicCast<Padding>(static_cast<Gauge *>(nullptr)), nullptr);
 }
 
 QTEST_GUILESS_MAIN(TestInterfaceCast)
