@@ -5,6 +5,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -57,7 +58,9 @@ double contrastRatio(const QColor &a, const QColor &b)
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-QColor readableTextColor(const QVector<QColor> &backgrounds, const QColor &preferred, double minimum)
+namespace {
+
+QColor computeReadableTextColor(const QVector<QColor> &backgrounds, const QColor &preferred, double minimum)
 {
     const QColor black(Qt::black), white(Qt::white);
     if (backgrounds.isEmpty())
@@ -73,6 +76,32 @@ QColor readableTextColor(const QVector<QColor> &backgrounds, const QColor &prefe
     if (towardBlack > 1.0 && towardWhite > 1.0)
         return bestEnd;
     return towardBlack <= towardWhite ? mixed(opaque, black, towardBlack) : mixed(opaque, white, towardWhite);
+}
+
+} // namespace
+
+QColor readableTextColor(const QVector<QColor> &backgrounds, const QColor &preferred, double minimum)
+{
+    // The search takes thousands of luminance computations, and the same
+    // colours come again and again (every check box painted on one page,
+    // every coloured console line): the last answers are kept.
+    struct Answer {
+        QVector<QColor> backgrounds;
+        QColor preferred;
+        double minimum;
+        QColor result;
+    };
+    static thread_local std::array<Answer, 16> answers{};
+    static thread_local std::size_t next = 0;
+    for (const Answer &answer : answers) {
+        if (answer.minimum == minimum && answer.preferred == preferred && answer.backgrounds == backgrounds
+            && answer.result.isValid())
+            return answer.result;
+    }
+    const QColor result = computeReadableTextColor(backgrounds, preferred, minimum);
+    answers[next] = {backgrounds, preferred, minimum, result};
+    next = (next + 1) % answers.size();
+    return result;
 }
 
 QColor readableTextColor(const QColor &background, const QColor &preferred, double minimum)

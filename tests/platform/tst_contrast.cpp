@@ -20,6 +20,7 @@ private slots:
     void severalBackgrounds();
     void lightBasePaletteUnderADarkOne();
     void documentColoursMadeReadable();
+    void answersKeptForTheirOwnQuestion();
 };
 
 void TestContrast::ratiosOfKnownPairs_data()
@@ -155,6 +156,50 @@ void TestContrast::documentColoursMadeReadable()
     // Blue reads already; text without a colour keeps none.
     QCOMPARE(colourAt(text.indexOf("blue")).foreground().color(), QColor(Qt::blue));
     QVERIFY(!colourAt(text.indexOf("text")).hasProperty(QTextFormat::ForegroundBrush));
+}
+
+// Answers are kept for the colours asked again: asked in another order
+// (each question also once more after many others), each question gets the
+// answer it got first, also where two differ only in the contrast, the
+// order of the backgrounds or the colour's own form.
+void TestContrast::answersKeptForTheirOwnQuestion()
+{
+    struct Question {
+        QVector<QColor> backgrounds;
+        QColor preferred;
+        double minimum;
+    };
+    const QColor dark(0x35, 0x35, 0x35), light(0xf0, 0xf0, 0xf0);
+    QList<Question> questions = {
+        {{dark}, QColor(0x26, 0x26, 0x26), visibleFrameContrast},
+        {{dark}, QColor(0x26, 0x26, 0x26), 4.5},
+        {{dark, light}, QColor(Qt::red), 4.5},
+        {{light, dark}, QColor(Qt::red), 4.5},
+        {{light}, QColor(0, 0, 0x8b), 4.5},
+        {{light}, QColor(0, 0, 0x8b).toHsv(), 4.5},
+        {{light}, QColor(), 4.5},
+        {{}, QColor(Qt::blue), 4.5},
+    };
+    for (int grey = 0; grey < 24; ++grey)
+        questions.append({{QColor(grey * 10, grey * 10, grey * 10)}, QColor(0x80, 0x80, 0x80), 3.0});
+    QList<QColor> first;
+    for (const Question &q : qAsConst(questions)) {
+        const QColor answer = readableTextColor(q.backgrounds, q.preferred, q.minimum);
+        first.append(answer);
+        // Each answer reads on its own backgrounds, unless not even black or
+        // white would.
+        for (const QColor &background : q.backgrounds) {
+            QVERIFY(contrastRatio(answer, background) >= q.minimum || answer == QColor(Qt::black)
+                    || answer == QColor(Qt::white));
+        }
+    }
+    for (int i = questions.size() - 1; i >= 0; --i) {
+        const Question &q = questions.at(i);
+        QCOMPARE(readableTextColor(q.backgrounds, q.preferred, q.minimum), first.at(i));
+    }
+    // The dark blue kept as it reads on light grey, in its own form.
+    QCOMPARE(first.at(5).spec(), QColor::Hsv);
+    QVERIFY(first.at(0) != first.at(1) || first.at(2) != first.at(3) || first.at(4) != first.at(6));
 }
 
 QTEST_MAIN(TestContrast)
